@@ -1,0 +1,172 @@
+#pragma once
+// The main window's inputs as plain data: the texts of its boxes and lists, the states of its check boxes
+// and option buttons, and its grids. Input records read it, the configuration file writes and reads it,
+// and the desktop window binds its widgets to it, so every command runs without a display.
+//
+// Controls are known by the names the window gives them (txtInitialDate, cmbFlooded, chkSoil, ...).
+// Asking for a control that does not exist, or for a control of another kind, is a programming error
+// and throws std::logic_error, so a misspelt name fails loudly in the tests.
+
+#include "engine/Grid.h"
+
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tulo {
+
+enum class ControlKind { Text, List, Check, Option };
+
+class FormModel {
+public:
+    // A form with the window's defaults, as it opens.
+    FormModel();
+
+    // Text boxes and lists.
+    const std::string& text(std::string_view control) const;
+    void setText(std::string_view control, std::string value);
+    // The choices a list offers (empty for text boxes).
+    const std::vector<std::string>& listItems(std::string_view control) const;
+
+    // Check boxes: 0 clear, 1 ticked.
+    int check(std::string_view control) const;
+    void setCheck(std::string_view control, int value);
+
+    // Option buttons; selecting one clears the others of its group.
+    bool option(std::string_view control) const;
+    void setOption(std::string_view control, bool selected);
+
+    Grid& grid(std::string_view name);
+    const Grid& grid(std::string_view name) const;
+
+    ControlKind kind(std::string_view control) const;
+    bool hasControl(std::string_view control) const;
+
+    // Called after every change through the setters above, with the control's name (grids are changed
+    // in place and notify nobody: their owner tells its view).
+    void setChangeListener(std::function<void(std::string_view)> listener) { listener_ = std::move(listener); }
+
+    friend bool operator==(const FormModel& a, const FormModel& b) {
+        return a.controls_ == b.controls_ && a.grids_ == b.grids_;
+    }
+
+private:
+    struct Control {
+        ControlKind kind = ControlKind::Text;
+        std::string text;               // text boxes and lists
+        int value = 0;                  // check state, or 1 when an option is selected
+        std::string group;              // option group
+        std::vector<std::string> items; // list choices
+        friend bool operator==(const Control& a, const Control& b) {
+            return a.kind == b.kind && a.text == b.text && a.value == b.value;
+        }
+    };
+
+    Control& control(std::string_view name, ControlKind kind);
+    const Control& control(std::string_view name, ControlKind kind) const;
+    void addText(std::string name, std::string value);
+    void addList(std::string name, std::string value, std::vector<std::string> items);
+    void addCheck(std::string name, int value);
+    void addOption(std::string name, std::string group, bool selected);
+    void notify(std::string_view name) const;
+
+    std::map<std::string, Control, std::less<>> controls_;
+    std::map<std::string, Grid, std::less<>> grids_;
+    std::function<void(std::string_view)> listener_;
+};
+
+// Names of the main window's controls and grids.
+namespace ctl {
+// Control record.
+inline constexpr std::string_view txtInitialDate = "txtInitialDate";
+inline constexpr std::string_view txtFinalDate = "txtFinalDate";
+inline constexpr std::string_view OptionLAItulo = "OptionLAItulo";
+inline constexpr std::string_view OptionLAIndvi = "OptionLAIndvi";
+inline constexpr std::string_view OptionLAIRecalReinit = "OptionLAIRecalReinit";
+inline constexpr std::string_view OptionLAIexoDaily = "OptionLAIexoDaily";
+inline constexpr std::string_view OptionLAIexoPeriodic = "OptionLAIexoPeriodic";
+inline constexpr std::string_view txtDOYforcingLAI = "txtDOYforcingLAI";
+inline constexpr std::string_view txtforcingLAI = "txtforcingLAI";
+inline constexpr std::string_view chkSoil = "chkSoil";
+inline constexpr std::string_view chkDiseases = "chkDiseases";
+inline constexpr std::string_view optReportAlways = "optReportAlways";
+inline constexpr std::string_view optReportAsk = "optReportAsk";
+inline constexpr std::string_view optReportNever = "optReportNever";
+// Crop parameters.
+inline constexpr std::string_view txtTbase = "txtTbase";
+inline constexpr std::string_view txtTcutoff = "txtTcutoff";
+inline constexpr std::string_view txtTSUMEM = "txtTSUMEM";
+inline constexpr std::string_view txtDLC = "txtDLC";
+inline constexpr std::string_view txtDLO = "txtDLO";
+inline constexpr std::string_view cmbIDSL = "cmbIDSL";
+inline constexpr std::string_view txtTbaseAE = "txtTbaseAE";
+inline constexpr std::string_view txtTcutoffAE = "txtTcutoffAE";
+inline constexpr std::string_view txtTSUM1 = "txtTSUM1";
+inline constexpr std::string_view txtTSUM2 = "txtTSUM2";
+inline constexpr std::string_view txtDVSEND = "txtDVSEND";
+inline constexpr std::string_view txtRUE = "txtRUE";
+inline constexpr std::string_view txtK = "txtK";
+inline constexpr std::string_view txtTb = "txtTb";
+inline constexpr std::string_view txtTopt = "txtTopt";
+inline constexpr std::string_view txtTmax = "txtTmax";
+inline constexpr std::string_view txtLAIemergence = "txtLAIemergence";
+inline constexpr std::string_view txtSLA0 = "txtSLA0";
+inline constexpr std::string_view txtSLA035 = "txtSLA035";
+inline constexpr std::string_view txtRipL0 = "txtRipL0";
+inline constexpr std::string_view txtLeafDuration = "txtLeafDuration";
+inline constexpr std::string_view txtPanicleHeight = "txtPanicleHeight";
+inline constexpr std::string_view txtKcFullCanopy = "txtKcFullCanopy";
+inline constexpr std::string_view chkSterilityActive = "chkSterilityActive";
+inline constexpr std::string_view txtStSen = "txtStSen";
+inline constexpr std::string_view txtStTempThreshold = "txtStTempThreshold";
+inline constexpr std::string_view cmbSenDuration = "cmbSenDuration";
+// Management.
+inline constexpr std::string_view txtSowingDate = "txtSowingDate";
+inline constexpr std::string_view cmbFlooded = "cmbFlooded";
+inline constexpr std::string_view txtWaterLevel = "txtWaterLevel";
+inline constexpr std::string_view txtLatitude = "txtLatitude";
+inline constexpr std::string_view optWlevelIncrease = "optWlevelIncrease"; // a check box despite its prefix
+inline constexpr std::string_view txtPreFlowWaterLevel = "txtPreFlowWaterLevel";
+inline constexpr std::string_view OptionFixWlevel = "OptionFixWlevel";
+inline constexpr std::string_view OptionDynamicWlevel = "OptionDynamicWlevel";
+inline constexpr std::string_view txtInitialWaterLevel = "txtInitialWaterLevel";
+inline constexpr std::string_view cmbBlastProduct = "cmbBlastProduct";
+// The cultivar's blast susceptibility class, kept as text in a hidden field.
+inline constexpr std::string_view txtBlastClass = "txtBlastClass";
+// Grids.
+inline constexpr std::string_view sprWeather = "sprWeather";
+inline constexpr std::string_view sprSoilPhysics = "sprSoilPhysics";
+inline constexpr std::string_view sprDynWaterInput = "sprDynWaterInput";
+inline constexpr std::string_view sprDynWaterOutput = "sprDynWaterOutput";
+inline constexpr std::string_view sprBlastTreatment = "sprBlastTreatment";
+
+// Name of the report tick box i (1 .. 13).
+std::string chkReport(int i);
+} // namespace ctl
+
+// Texts the program compares list choices with.
+namespace choice {
+inline constexpr std::string_view TemperatureBased = "Temperature based";
+inline constexpr std::string_view PhotoperiodBased = "Photoperiod based";
+inline constexpr std::string_view Both = "Both";
+inline constexpr std::string_view ManyDays = "High sensitivity for many days";
+inline constexpr std::string_view RestrictedPeriod = "High sensitivity only in a restricted period";
+inline constexpr std::string_view Flooded = "Flooded";
+inline constexpr std::string_view Unflooded = "Unflooded";
+inline constexpr std::string_view NoTreatment = "No treatment applied";
+} // namespace choice
+
+// Sizes of the main window's grids.
+inline constexpr int kWeatherRows = 366; // row 1 titles, rows 2 .. 366 days 1 .. 365
+inline constexpr int kWeatherCols = 7;
+inline constexpr int kSoilRows = 15;
+inline constexpr int kSoilCols = 13;
+inline constexpr int kWaterInputRows = 100;
+inline constexpr int kWaterInputCols = 4;
+inline constexpr int kWaterOutputRows = 50;
+inline constexpr int kWaterOutputCols = 3;
+inline constexpr int kReportVariables = 13;
+
+} // namespace tulo

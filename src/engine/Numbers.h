@@ -1,0 +1,40 @@
+#pragma once
+// Conversions between the texts users type and the numbers the model computes with.
+//
+// Users of the desktop program type numbers with either a decimal point or a decimal comma, so the
+// parser accepts both. Whole-number conversions round half to even, as every conversion of a real value
+// to an integer in the model does.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tulo {
+
+// Leading and trailing blanks (spaces, tabs, CR, LF) removed.
+std::string_view Trim(std::string_view text);
+
+// The number a text holds: optional sign, digits with one decimal point or one decimal comma, optional
+// exponent; surrounding blanks allowed. Empty texts and anything else give no value. Infinities and
+// NaN are refused.
+std::optional<double> ParseNumber(std::string_view text);
+
+// Round to the nearest integer, halves to even (2.5 -> 2, 3.5 -> 4, -0.5 -> 0).
+double RoundHalfEven(double value);
+
+// A real value converted to a 32-bit integer (halves to even); no value when it does not fit.
+std::optional<std::int32_t> ToInt32(double value);
+
+// A text converted to a 32-bit integer through its numeric value ("120", "120.0", "119,5" -> 120).
+std::optional<std::int32_t> ParseInt32(std::string_view text);
+
+// Shortest text that reads back as the same single / double value ("0.1", "70000", "2.5").
+std::string ShortestText(float value);
+std::string ShortestText(double value);
+
+// A value with the given number of significant digits, like printf's %.Ng (9 digits restore a single
+// exactly, 17 a double).
+std::string FormatSignificant(double value, int significantDigits);
+
+} // namespace tulo
