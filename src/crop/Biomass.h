@@ -28,8 +28,8 @@ private:
 
 class clsCalculateAGBaccumulation {
 public:
-    void CalculateAGBaccum(float RUE, float Rad, float K, float LAI, float Tb, float Topt, float TmaxG, float Tmax,
-                           float Tmin, float C, bool CropActive);
+    void CalculateAGBaccum(float RUE, float Rad, float K, float LAI, float Tb, float Topt, float TmaxG,
+                           float Tmax, float Tmin, float C, bool CropActive);
     void CalculateAGBaccumRad(float RUE, float Rad, float K, float LAI, float Tb, float Topt, float TmaxG,
                               float Tmax, float Tmin, float C);
     // Beta temperature response (0 .. 1), plateau of 1 above Topt.

@@ -21,9 +21,9 @@ std::string_view PhaseName(PhenoPhase phase);
 
 class clsCalculateDevelopment {
 public:
-    void CalculateDevelopmentDAY(float GDDcum, float TSUMEM, float TSUM1, float TSUM2, float Tbase, float Tcutoff,
-                                 float TbaseAfterEmerg, float TcutoffAfterEmerg, float Tmax, float Tmin, float IDSL,
-                                 float DLC, float DLO, bool Sown);
+    void CalculateDevelopmentDAY(float GDDcum, float TSUMEM, float TSUM1, float TSUM2, float Tbase,
+                                 float Tcutoff, float TbaseAfterEmerg, float TcutoffAfterEmerg, float Tmax,
+                                 float Tmin, float IDSL, float DLC, float DLO, bool Sown);
     void CalculatePhenoPhase(float GDDcum, float TSUMEM, float TSUM1, float TSUM2);
 
     float GetGDDday() const { return GDDday_; }

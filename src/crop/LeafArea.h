@@ -17,7 +17,8 @@ namespace tulo {
 
 class clsCalculateLAIandPartitioning {
 public:
-    void CalculatePartitionedAGBs(float AGBday, float SLA0, float SLA035, float RipL0, float DVS, float SterilityCum);
+    void CalculatePartitionedAGBs(float AGBday, float SLA0, float SLA035, float RipL0, float DVS,
+                                  float SterilityCum);
     // Must follow CalculatePartitionedAGBs: converts its leaves growth into green area.
     void CalculateLAIdayROB(float AGBday, float SLA0, float SLA035, float RipL0, float DVS);
 

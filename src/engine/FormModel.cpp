@@ -8,10 +8,14 @@ namespace {
 
 const char* KindName(ControlKind kind) {
     switch (kind) {
-    case ControlKind::Text: return "text box";
-    case ControlKind::List: return "list";
-    case ControlKind::Check: return "check box";
-    case ControlKind::Option: return "option button";
+    case ControlKind::Text:
+        return "text box";
+    case ControlKind::List:
+        return "list";
+    case ControlKind::Check:
+        return "check box";
+    case ControlKind::Option:
+        return "option button";
     }
     return "control";
 }
@@ -25,7 +29,9 @@ Grid CaptionedGrid(int rows, int cols, std::initializer_list<const char*> captio
 
 } // namespace
 
-std::string ctl::chkReport(int i) { return "chkReport" + std::to_string(i); }
+std::string ctl::chkReport(int i) {
+    return "chkReport" + std::to_string(i);
+}
 
 FormModel::FormModel() {
     // Control.
@@ -94,10 +100,9 @@ FormModel::FormModel() {
     addText(std::string(ctl::txtBlastClass), "1");
 
     // Grids.
-    grids_.emplace(ctl::sprWeather,
-                   CaptionedGrid(kWeatherRows, kWeatherCols,
-                                 {"DOY", "Rain(mm)", "Tmax(°C)", "Tmin(°C)", "Rad (MJ/m2)", "RHmax (%)",
-                                  "RHmin (%)"}));
+    grids_.emplace(ctl::sprWeather, CaptionedGrid(kWeatherRows, kWeatherCols,
+                                                  {"DOY", "Rain(mm)", "Tmax(°C)", "Tmin(°C)", "Rad (MJ/m2)",
+                                                   "RHmax (%)", "RHmin (%)"}));
     grids_.emplace(ctl::sprSoilPhysics,
                    CaptionedGrid(kSoilRows, kSoilCols,
                                  {"Thickness (mm)", "Bulk density (g/cm3)", "Carbon (%)", "Clay (%)",
@@ -127,7 +132,8 @@ void FormModel::addCheck(std::string name, int value) {
 }
 
 void FormModel::addOption(std::string name, std::string group, bool selected) {
-    controls_.emplace(std::move(name), Control{ControlKind::Option, {}, selected ? 1 : 0, std::move(group), {}});
+    controls_.emplace(std::move(name),
+                      Control{ControlKind::Option, {}, selected ? 1 : 0, std::move(group), {}});
 }
 
 FormModel::Control& FormModel::control(std::string_view name, ControlKind kind) {
@@ -138,8 +144,9 @@ const FormModel::Control& FormModel::control(std::string_view name, ControlKind 
     const auto it = controls_.find(name);
     if (it == controls_.end()) throw std::logic_error("no control named " + std::string(name));
     const bool textLike = kind == ControlKind::Text || kind == ControlKind::List;
-    const bool matches = textLike ? (it->second.kind == ControlKind::Text || it->second.kind == ControlKind::List)
-                                  : it->second.kind == kind;
+    const bool matches = textLike
+                             ? (it->second.kind == ControlKind::Text || it->second.kind == ControlKind::List)
+                             : it->second.kind == kind;
     if (!matches)
         throw std::logic_error(std::string(name) + " is a " + KindName(it->second.kind) + ", not a " +
                                KindName(kind));
@@ -150,7 +157,9 @@ void FormModel::notify(std::string_view name) const {
     if (listener_) listener_(name);
 }
 
-const std::string& FormModel::text(std::string_view name) const { return control(name, ControlKind::Text).text; }
+const std::string& FormModel::text(std::string_view name) const {
+    return control(name, ControlKind::Text).text;
+}
 
 void FormModel::setText(std::string_view name, std::string value) {
     Control& c = control(name, ControlKind::Text);
@@ -163,7 +172,9 @@ const std::vector<std::string>& FormModel::listItems(std::string_view name) cons
     return control(name, ControlKind::Text).items;
 }
 
-int FormModel::check(std::string_view name) const { return control(name, ControlKind::Check).value; }
+int FormModel::check(std::string_view name) const {
+    return control(name, ControlKind::Check).value;
+}
 
 void FormModel::setCheck(std::string_view name, int value) {
     Control& c = control(name, ControlKind::Check);
@@ -172,7 +183,9 @@ void FormModel::setCheck(std::string_view name, int value) {
     notify(name);
 }
 
-bool FormModel::option(std::string_view name) const { return control(name, ControlKind::Option).value != 0; }
+bool FormModel::option(std::string_view name) const {
+    return control(name, ControlKind::Option).value != 0;
+}
 
 void FormModel::setOption(std::string_view name, bool selected) {
     Control& c = control(name, ControlKind::Option);
@@ -196,7 +209,9 @@ Grid& FormModel::grid(std::string_view name) {
     return it->second;
 }
 
-const Grid& FormModel::grid(std::string_view name) const { return const_cast<FormModel&>(*this).grid(name); }
+const Grid& FormModel::grid(std::string_view name) const {
+    return const_cast<FormModel&>(*this).grid(name);
+}
 
 ControlKind FormModel::kind(std::string_view name) const {
     const auto it = controls_.find(name);
@@ -204,6 +219,8 @@ ControlKind FormModel::kind(std::string_view name) const {
     return it->second.kind;
 }
 
-bool FormModel::hasControl(std::string_view name) const { return controls_.find(name) != controls_.end(); }
+bool FormModel::hasControl(std::string_view name) const {
+    return controls_.find(name) != controls_.end();
+}
 
 } // namespace tulo

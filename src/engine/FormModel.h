@@ -46,7 +46,9 @@ public:
 
     // Called after every change through the setters above, with the control's name (grids are changed
     // in place and notify nobody: their owner tells its view).
-    void setChangeListener(std::function<void(std::string_view)> listener) { listener_ = std::move(listener); }
+    void setChangeListener(std::function<void(std::string_view)> listener) {
+        listener_ = std::move(listener);
+    }
 
     friend bool operator==(const FormModel& a, const FormModel& b) {
         return a.controls_ == b.controls_ && a.grids_ == b.grids_;

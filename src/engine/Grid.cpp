@@ -9,10 +9,13 @@ namespace {
 const std::string kEmpty;
 }
 
-Grid::Grid(int rows, int cols) { resize(rows, cols); }
+Grid::Grid(int rows, int cols) {
+    resize(rows, cols);
+}
 
 std::size_t Grid::index(int row, int col) const {
-    return static_cast<std::size_t>(row) * static_cast<std::size_t>(cols_ + 1) + static_cast<std::size_t>(col);
+    return static_cast<std::size_t>(row) * static_cast<std::size_t>(cols_ + 1) +
+           static_cast<std::size_t>(col);
 }
 
 void Grid::check(int row, int col) const {

@@ -11,7 +11,8 @@ namespace tulo {
 
 class clsHourlyMeteoGenerator {
 public:
-    void CalculateHourlyTemp(float Tmax, float Tmin, float TmaxP, float TminS, float latitude, std::int32_t DOY);
+    void CalculateHourlyTemp(float Tmax, float Tmin, float TmaxP, float TminS, float latitude,
+                             std::int32_t DOY);
     // Temperature at the given hour (0 .. 24); throws std::out_of_range outside.
     float GetHourlyT(std::int32_t hour) const;
 

@@ -10,8 +10,8 @@ namespace tulo {
 
 class clsTRIS {
 public:
-    void TRISempiric(float TmaxD, float TmaxDmeno1, float TmaxDpiu1, float TminD, float TminDmeno1, float TminDpiu1,
-                     std::int32_t DOY);
+    void TRISempiric(float TmaxD, float TmaxDmeno1, float TmaxDpiu1, float TminD, float TminDmeno1,
+                     float TminDpiu1, std::int32_t DOY);
     float GetTmaxWaterE() const { return TmaxWaterE_; }
     float GetTminWaterE() const { return TminWaterE_; }
 

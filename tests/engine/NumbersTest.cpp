@@ -11,7 +11,8 @@ TEST(Numbers, ParsesPointAndCommaDecimalsAndRefusesGarbage) {
     EXPECT_EQ(ParseNumber("-12"), -12.0);
     EXPECT_EQ(ParseNumber("+1e2"), 100.0);
     EXPECT_EQ(ParseNumber(".5"), 0.5);
-    for (const char* bad : {"", "  ", "abc", "1,2.3", "1.2.3", "12x", "inf", "nan", "1e", "+", "+-1", "1 000"})
+    for (const char* bad :
+         {"", "  ", "abc", "1,2.3", "1.2.3", "12x", "inf", "nan", "1e", "+", "+-1", "1 000"})
         EXPECT_FALSE(ParseNumber(bad).has_value()) << bad;
 }
 

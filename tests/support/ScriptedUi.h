@@ -40,7 +40,8 @@ public:
         }
         return (buttons == Buttons::OkCancel) ? Answer::Cancel : Answer::No;
     }
-    std::optional<std::string> input(std::string_view prompt, std::string_view title, std::string_view) override {
+    std::optional<std::string> input(std::string_view prompt, std::string_view title,
+                                     std::string_view) override {
         questions.push_back({std::string(prompt), std::string(title), Icon::Question});
         if (inputs.empty()) return std::nullopt;
         auto a = inputs.front();

@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# TULO developer commands on Debian 12. Each installs whatever package is missing, then builds.
+#   scripts/dev.sh demo    build, and run the command line on the shipped demo season
+#   scripts/dev.sh test    build with warnings as errors, run every test, then again under the sanitizers
+#   scripts/dev.sh bench   build optimised and run the benchmarks
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+PACKAGES=(cmake g++ ninja-build pkgconf clang-format
+          qt6-base-dev qt6-charts-dev liborcus-dev libixion-dev libfreexl-dev libxlsxwriter-dev
+          libboost-dev libcli11-dev nlohmann-json3-dev libgtest-dev libbenchmark-dev xvfb xauth)
+
+install_missing() {
+    local missing=() p
+    for p in "${PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    "${sudo[@]}" apt-get update
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
+}
+
+jobs=$(nproc)
+
+configure_build() { # folder, extra cmake options...
+    local dir=$1
+    shift
+    cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+    cmake --build "$dir" -j "$jobs"
+}
+
+check_format() {
+    local files
+    files=$(git ls-files '*.cpp' '*.h' 2>/dev/null || find src cli tests bench -name '*.cpp' -o -name '*.h')
+    # shellcheck disable=SC2086
+    clang-format --dry-run --Werror $files
+    echo "Formatting: clean"
+}
+
+case "${1:-}" in
+demo)
+    install_missing
+    configure_build build -DCMAKE_BUILD_TYPE=Release -DTULO_BUILD_TESTS=OFF -DTULO_BUILD_BENCH=OFF
+    ./build/tulo-cli run examples/demo.sim --daily build/demo-daily.csv --report build/demo-report.csv
+    echo "Daily series: build/demo-daily.csv; report: build/demo-report.csv"
+    ;;
+test)
+    install_missing
+    check_format
+    configure_build build-ci -DCMAKE_BUILD_TYPE=Release -DTULO_WERROR=ON
+    (cd build-ci && ctest --output-on-failure -j "$jobs")
+    configure_build build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTULO_WERROR=ON -DTULO_SANITIZE=ON
+    (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+        ctest --output-on-failure -j "$jobs")
+    ;;
+bench)
+    install_missing
+    configure_build build-bench -DCMAKE_BUILD_TYPE=Release -DTULO_BUILD_TESTS=OFF
+    ./build-bench/bench/tulo_bench
+    ;;
+*)
+    echo "usage: scripts/dev.sh demo|test|bench" >&2
+    exit 2
+    ;;
+esac

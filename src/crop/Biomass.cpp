@@ -1,0 +1,64 @@
+#include "crop/Biomass.h"
+
+#include <cmath>
+
+namespace tulo {
+
+void clsRUE::VariableRUE(float RUEmax, float DVS, float Radiation) {
+    // Above 30 MJ m-2 d-1 the canopy is light-saturated; the reduction starts at 0.2 x RUEmax, not at 0.
+    RadRUE_ = (Radiation > 30.0f) ? static_cast<float>(RUEmax * (0.04 * Radiation - 1.0)) : 0.0f;
+    DVSRUE_ = (DVS >= 1.0f) ? static_cast<float>(0.25 * RUEmax * (static_cast<double>(DVS) - 1.0)) : 0.0f;
+    // No lower bound: late in a long season the efficiency may go negative and growth with it.
+    VarRUE_ = static_cast<float>(static_cast<double>(RUEmax) - RadRUE_ - DVSRUE_);
+}
+
+float clsCalculateAGBaccumulation::TlimBeta(float C, float Tmax, float Tmin, float Tb, float Topt,
+                                            float TmaxG) {
+    float tavg = static_cast<float>((static_cast<double>(Tmax) + Tmin) / 2.0);
+    if (tavg > Topt) tavg = Topt;
+
+    const double rise = static_cast<double>(Topt) - Tb;
+    const double fall = static_cast<double>(TmaxG) - Topt;
+    // Parameters are not checked, so a limb of zero width must not divide by zero. The curve is then
+    // taken at its limit: with Topt == Tb a step from 0 below Tb to the plateau of 1 at Topt; with
+    // TmaxG == Topt the falling limb vanishes (exponent 0) and only the rising limb remains.
+    double a = 0.0;
+    double u = 0.0;
+    double v = 1.0;
+    if (rise != 0.0) {
+        a = fall / rise;
+        u = (static_cast<double>(tavg) - Tb) / rise;
+    } else {
+        u = (tavg >= Topt) ? 1.0 : 0.0;
+    }
+    if (fall != 0.0) v = (static_cast<double>(TmaxG) - tavg) / fall;
+    if (u < 0.0) u = 0.0;
+    if (v < 0.0) v = 0.0;
+
+    // The plateau is exact (1^anything is 1), so spare the two pow calls on the many warm days.
+    if (u == 1.0 && v == 1.0) return 1.0f;
+    return static_cast<float>(std::pow(u * std::pow(v, a), static_cast<double>(C)));
+}
+
+void clsCalculateAGBaccumulation::CalculateAGBaccumRad(float RUE, float Rad, float K, float LAI, float Tb,
+                                                       float Topt, float TmaxG, float Tmax, float Tmin,
+                                                       float C) {
+    // Half of global radiation is photosynthetically active; Beer's law gives the intercepted share.
+    const double intercepted = 1.0 - std::exp(-static_cast<double>(K) * LAI);
+    const float temperatureFactor = TlimBeta(C, Tmax, Tmin, Tb, Topt, TmaxG);
+    AGBdayRad_ = static_cast<float>(RUE * 0.5 * Rad * intercepted * temperatureFactor);
+}
+
+void clsCalculateAGBaccumulation::CalculateAGBaccum(float RUE, float Rad, float K, float LAI, float Tb,
+                                                    float Topt, float TmaxG, float Tmax, float Tmin, float C,
+                                                    bool CropActive) {
+    if (CropActive) {
+        CalculateAGBaccumRad(RUE, Rad, K, LAI, Tb, Topt, TmaxG, Tmax, Tmin, C);
+        AGBday_ = AGBdayRad_;
+    } else {
+        // The potential growth is kept from the last active day; only the actual growth stops.
+        AGBday_ = 0.0f;
+    }
+}
+
+} // namespace tulo

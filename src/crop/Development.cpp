@@ -1,0 +1,97 @@
+#include "crop/Development.h"
+
+namespace tulo {
+
+std::string_view PhaseName(PhenoPhase phase) {
+    switch (phase) {
+    case PhenoPhase::PreEmergence:
+        return "pre emergence";
+    case PhenoPhase::Vegetative:
+        return "vegetative phase";
+    case PhenoPhase::Reproductive:
+        return "reproductive phase";
+    case PhenoPhase::Maturity:
+        return "maturity";
+    case PhenoPhase::BareSoil:
+        return "bare soil";
+    case PhenoPhase::None:
+        break;
+    }
+    return {};
+}
+
+namespace {
+
+// Thermal times at flowering and at maturity, counted from sowing. Both are kept as singles so that the
+// comparisons with the single-precision cumulated degree-days agree with the stored series.
+float FloweringThermalTime(float TSUMEM, float TSUM1) {
+    return static_cast<float>(static_cast<double>(TSUMEM) + TSUM1);
+}
+
+float MaturityThermalTime(float TSUMEM, float TSUM1, float TSUM2) {
+    return static_cast<float>(static_cast<double>(TSUMEM) + TSUM1 + TSUM2);
+}
+
+} // namespace
+
+void clsCalculateDevelopment::CalculateDevelopmentDAY(float GDDcum, float TSUMEM, float TSUM1, float TSUM2,
+                                                      float Tbase, float Tcutoff, float TbaseAfterEmerg,
+                                                      float TcutoffAfterEmerg, float Tmax, float Tmin,
+                                                      float IDSL, float /*DLC*/, float /*DLO*/, bool Sown) {
+    const float tavg = static_cast<float>((static_cast<double>(Tmax) + Tmin) / 2.0);
+    if (!Sown) {
+        GDDday_ = 0.0f;
+        DVS_ = 0.0f;
+        return;
+    }
+
+    if (GDDcum < TSUMEM) {
+        // Before emergence only degree-days accrue; DVS stays where it was (0 in a fresh run).
+        if (tavg <= Tbase)
+            GDDday_ = 0.0f;
+        else if (tavg < Tcutoff)
+            GDDday_ = static_cast<float>(static_cast<double>(tavg) - Tbase);
+        else
+            GDDday_ = static_cast<float>(static_cast<double>(Tcutoff) - Tbase);
+        return;
+    }
+
+    const float flowering = FloweringThermalTime(TSUMEM, TSUM1);
+    double thermalTime = 0.0;
+    if (tavg > TbaseAfterEmerg) {
+        const float capped = (tavg < TcutoffAfterEmerg) ? tavg : TcutoffAfterEmerg;
+        thermalTime = static_cast<double>(capped) - TbaseAfterEmerg;
+    }
+
+    if (GDDcum < flowering) {
+        // Only the temperature-driven method has a vegetative-phase computation; with the photoperiod
+        // codes the day leaves both GDD and DVS as they were.
+        if (IDSL == 0.0f) {
+            GDDday_ = static_cast<float>(thermalTime);
+            DVS_ = static_cast<float>((static_cast<double>(GDDcum) - TSUMEM) / TSUM1);
+        }
+    } else {
+        // Not capped at 2: the end of the crop is decided by the loop against DVSEND.
+        GDDday_ = static_cast<float>(thermalTime);
+        DVS_ = static_cast<float>(1.0 + (static_cast<double>(GDDcum) - TSUMEM - TSUM1) / TSUM2);
+    }
+}
+
+void clsCalculateDevelopment::CalculatePhenoPhase(float GDDcum, float TSUMEM, float TSUM1, float TSUM2) {
+    const float flowering = FloweringThermalTime(TSUMEM, TSUM1);
+    const float maturity = MaturityThermalTime(TSUMEM, TSUM1, TSUM2);
+    // First matching rule wins; the boundary at flowering deliberately still reads "vegetative phase".
+    if (GDDcum < TSUMEM && GDDcum != 0.0f)
+        phase_ = PhenoPhase::PreEmergence;
+    else if (TSUMEM <= GDDcum && GDDcum <= flowering)
+        phase_ = PhenoPhase::Vegetative;
+    else if (flowering <= GDDcum && GDDcum < maturity)
+        phase_ = PhenoPhase::Reproductive;
+    else if (GDDcum >= maturity)
+        phase_ = PhenoPhase::Maturity;
+    else if (GDDcum == 0.0f)
+        phase_ = PhenoPhase::BareSoil;
+    // Otherwise (only a NaN gets here) the name stays as it was.
+}
+
+} // namespace tulo

@@ -1,0 +1,67 @@
+#pragma once
+// The outputs of a run as its readers see them: the registry of daily series (names, units,
+// descriptions and accessors, shared by the command line's columns and every later list of series),
+// the report variables, and the two chart matrices.
+
+#include "engine/RunState.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tulo {
+
+enum class OutputPrecision { Single, Double, Text };
+
+struct OutputVariable {
+    std::string_view name;
+    std::string_view unit;
+    std::string_view description;
+    OutputPrecision precision;
+    double (*value)(const RunState&, int day);          // numeric series
+    std::string_view (*text)(const RunState&, int day); // text series (the phase name)
+};
+
+// Every daily series of a run, in a fixed order.
+const std::vector<OutputVariable>& DailyOutputVariables();
+
+// The value of a series on a day, as text that reads back exactly (9 significant digits for single
+// series, 17 for double ones).
+std::string FormatOutput(const OutputVariable& variable, const RunState& run, int day);
+
+// A chart matrix: rows 0 .. n for the days InitialDate .. InitialDate + n, single precision.
+class ChartMatrix {
+public:
+    ChartMatrix() = default;
+    ChartMatrix(int rows, int cols)
+        : rows_(rows), cols_(cols), values_(static_cast<std::size_t>(rows * cols)) {}
+    int rows() const { return rows_; }
+    int cols() const { return cols_; }
+    float at(int row, int col) const { return values_[static_cast<std::size_t>(row * cols_ + col)]; }
+    float& at(int row, int col) { return values_[static_cast<std::size_t>(row * cols_ + col)]; }
+
+private:
+    int rows_ = 0, cols_ = 0;
+    std::vector<float> values_;
+};
+
+enum class Chart { Crop, Microclimate };
+
+// The thirteen report variables, in report order: header, tick-box caption, and the chart column they
+// come from. The first six are also the variables that can be evaluated against measured data.
+struct ReportVariable {
+    std::string_view header;
+    std::string_view caption;
+    Chart chart;
+    int column;
+};
+const std::vector<ReportVariable>& ReportVariables();
+inline constexpr int kEvaluableVariables = 6;
+
+// Crop chart: DVS, AGB, panicles, leaves, stems (t/ha) and LAI. Microclimate chart: air Tmax and Tmin,
+// apex Tmax and Tmin, blast risk, daily sterility x 100, water level. Both have FinalDate - InitialDate
+// + 2 rows; the last stays 0.
+ChartMatrix FillCropChart(const RunState& run);
+ChartMatrix FillMicroclimateChart(const RunState& run);
+
+} // namespace tulo

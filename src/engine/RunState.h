@@ -1,0 +1,102 @@
+#pragma once
+// The run state: the run's parameters, its daily driving series and the daily series the loop writes.
+// Everything is held in fixed arrays indexed by day of year, so repeated runs (calibration, sensitivity
+// analysis) allocate nothing.
+
+#include "crop/Development.h"
+#include "engine/DailySeries.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tulo {
+
+struct ControlParameters {
+    std::int32_t InitialDate = 0; // first simulated day
+    std::int32_t FinalDate = 0;   // the loop stops here; the last simulated day is FinalDate - 1
+    bool SoilSimulation = false;
+    bool BLASTsimulation = false;
+    bool SoilCorrectlyOpen = false;
+    std::int32_t OptReportFile = 0; // 0 never, 1 ask, 2 always
+};
+
+struct CropParameters {
+    float Tbase = 0, Tcutoff = 0, TSUMEM = 0, DLC = 0, DLO = 0, IDSL = 0, TbaseAfterEmerg = 0,
+          TcutoffAfterEmerg = 0, TSUM1 = 0, TSUM2 = 0, DVSEND = 0, RUE = 0, K = 0, Tb = 0, Topt = 0,
+          TmaxG = 0, C = 0, LAIemerg = 0, SLA0 = 0, SLA035 = 0, RipL0 = 0, GDDLeafLife = 0, PanicleHmax = 0,
+          KcFullCanopy = 0, StSen = 0, TempStThreshold = 0;
+    std::int32_t SterilityActive = 0;
+    std::int32_t SenDuration = 0;
+};
+
+struct ManagementParameters {
+    std::int32_t SowingDate = 0;
+    std::int32_t Flooded = 0; // 1 flooded, 0 unflooded
+    float WaterLevel = 0;     // cm
+    float PreFlowWaterLevel = 0;
+    float Lat = 0; // degrees
+    std::int32_t AvoidSterility = 0;
+    bool DynamicLevel = false;
+    double IniWaterLevel = 0; // cm
+    DailySeriesD Winputmm{};  // mm
+    DailySeriesD WinputH{};   // hours
+    DailySeriesD Woutputmm{};
+    // Fungicide treatments and their protection windows [start, end], 1-based (slot 0 unused).
+    std::int32_t NumTreatments = 0;
+    std::vector<std::int32_t> TreatmentDOY, WindowStart, WindowEnd;
+    std::string BlastProduct; // the selected product's text
+    std::string BlastClass;   // the cultivar's susceptibility class, as text
+};
+
+// Daily weather of the run (slots 1 .. 365). Tmax and Tmin are the working temperatures, which the
+// floodwater model may overwrite; TmaxAir and TminAir keep the air values.
+struct WeatherSeries {
+    DailySeries Rain{}, Tmax{}, Tmin{}, Rad{}, RHmax{}, RHmin{}, TmaxAir{}, TminAir{};
+};
+
+// The series the daily loop writes; biomass in g m-2, green area index in m2 m-2, heights and water in cm.
+struct DailyOutputs {
+    DailySeries DVS{}, GDD{}, GDDcum{};
+    std::array<PhenoPhase, kDaySlots> Phase{};
+    DailySeries RUEday{}, AGBdayRad{}, AGBday{}, AGB{};
+    DailySeries LeavesDay{}, StemsDay{}, PaniclesDay{}, Leaves{}, Stems{}, Panicles{};
+    DailySeries LAIday{}, LAI{}, SterilityDay{}, SterilityCum{}, PanicleHeight{};
+    DailySeriesD WaterLevel{};
+    DailySeriesD ET1{}, ET2{}, ET3{}, ET4{};
+    DailySeriesD RiskLevel{}, BlastDVStoday{}, MF1{}, MF2{}, MF3{}, MF4{}, MF12{};
+    DailySeriesD DTempRisk{}, MaxRhRisk{}, DltRhRisk{}, MxTempRisk{}, RainRisk{};
+};
+
+// Scalar state of the loop, carried from day to day.
+struct LoopState {
+    std::int32_t DOY = 0;
+    bool Sown = false;
+    bool CropFinished = false;
+    bool CropActive = false;
+    float DeadLAI = 0;
+    // Blast carry-over values.
+    std::int32_t NoBlast = 0, Infection = 0, SporLTN = 0;
+    double Latency = 0, LeavesRespBLAST = 0;
+    std::int32_t VarRes = 0;
+};
+
+struct RunState {
+    ControlParameters control;
+    CropParameters crop;
+    ManagementParameters manag;
+    WeatherSeries weather;
+    DailyOutputs out;
+    LoopState loop;
+
+    // Prepares a fresh run: every daily series zero, the loop's flags and blast carry-over cleared, the
+    // working temperatures restored from the air copies (a flooded run overwrites them), then the
+    // initial state of the first day.
+    void PrepareFreshRun();
+    // The initial state the loop needs before its first day; the run command sets it, and a restart
+    // that continues a season sets what it needs itself.
+    void SetInitialState();
+};
+
+} // namespace tulo

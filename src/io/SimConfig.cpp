@@ -1,0 +1,549 @@
+#include "io/SimConfig.h"
+
+#include "engine/Numbers.h"
+#include "io/TextFiles.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <fstream>
+#include <limits>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+namespace tulo {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// How a single control is stored: its text, its check state as an integer, or an option as a truth.
+enum class Form { Text, Check, Truth };
+
+struct Scalar {
+    int item;
+    std::string_view control;
+    Form form;
+    std::string_view what;
+};
+
+// Items 1 to 37: the control dates, the crop parameters and the management settings.
+constexpr Scalar kHeadItems[] = {
+    {1, ctl::txtInitialDate, Form::Text, "initial date"},
+    {2, ctl::txtFinalDate, Form::Text, "final date"},
+    {3, ctl::chkSoil, Form::Check, "soil simulation switch"},
+    {4, ctl::txtTbase, Form::Text, "base temperature for development"},
+    {5, ctl::txtTcutoff, Form::Text, "cut-off temperature for development"},
+    {6, ctl::txtTSUMEM, Form::Text, "thermal time to emergence"},
+    {7, ctl::txtDLC, Form::Text, "critical day length"},
+    {8, ctl::txtDLO, Form::Text, "optimum day length"},
+    {9, ctl::cmbIDSL, Form::Text, "development method"},
+    {10, ctl::txtTbaseAE, Form::Text, "base temperature after emergence"},
+    {11, ctl::txtTcutoffAE, Form::Text, "cut-off temperature after emergence"},
+    {12, ctl::txtTSUM1, Form::Text, "thermal time emergence to flowering"},
+    {13, ctl::txtTSUM2, Form::Text, "thermal time flowering to maturity"},
+    {14, ctl::txtDVSEND, Form::Text, "development stage at harvest"},
+    {15, ctl::txtRUE, Form::Text, "radiation use efficiency"},
+    {16, ctl::txtK, Form::Text, "extinction coefficient"},
+    {17, ctl::txtTb, Form::Text, "base temperature for growth"},
+    {18, ctl::txtTopt, Form::Text, "optimum temperature for growth"},
+    {19, ctl::txtTmax, Form::Text, "maximum temperature for growth"},
+    {20, ctl::txtLAIemergence, Form::Text, "LAI at emergence"},
+    {21, ctl::txtSLA0, Form::Text, "SLA at emergence"},
+    {22, ctl::txtSLA035, Form::Text, "SLA from stem elongation"},
+    {23, ctl::txtRipL0, Form::Text, "partitioning to leaves at emergence"},
+    {24, ctl::txtLeafDuration, Form::Text, "leaf duration"},
+    {25, ctl::txtPanicleHeight, Form::Text, "maximum panicle height"},
+    {26, ctl::txtKcFullCanopy, Form::Text, "crop coefficient at full canopy"},
+    {27, ctl::chkSterilityActive, Form::Check, "sterility switch"},
+    {28, ctl::txtStSen, Form::Text, "cultivar sensitivity"},
+    {29, ctl::txtStTempThreshold, Form::Text, "threshold temperature for sterility"},
+    {30, ctl::cmbSenDuration, Form::Text, "sensitive-period duration"},
+    {31, ctl::txtSowingDate, Form::Text, "sowing date"},
+    {32, ctl::txtLatitude, Form::Text, "latitude"},
+    {33, ctl::cmbFlooded, Form::Text, "flooding choice"},
+    {34, ctl::OptionFixWlevel, Form::Truth, "fixed water level selected"},
+    {35, ctl::txtWaterLevel, Form::Text, "water level"},
+    {36, ctl::OptionDynamicWlevel, Form::Truth, "dynamic water level selected"},
+    {37, ctl::txtInitialWaterLevel, Form::Text, "initial water level"},
+};
+
+// Items 45 to 47 and 51 to 52; 48 to 50 between them are the treatment days and the report option.
+constexpr Scalar kDiseaseItems[] = {
+    {45, ctl::chkDiseases, Form::Check, "disease simulation switch"},
+    {46, ctl::txtBlastClass, Form::Text, "blast susceptibility class"},
+    {47, ctl::cmbBlastProduct, Form::Text, "blast treatment product"},
+};
+constexpr Scalar kColdShockItems[] = {
+    {51, ctl::optWlevelIncrease, Form::Check, "switch for raising the water level against cold shocks"},
+    {52, ctl::txtPreFlowWaterLevel, Form::Text, "pre-flowering water level"},
+};
+constexpr int kTreatmentCountItem = 48;
+constexpr int kReportItem = 50;
+
+// A table stored as its row count followed by the cells of those rows. The inflow table's limit is the
+// grid's full height: a run reads all its rows, so a lower limit here would silently drop some.
+struct Table {
+    int countItem;
+    std::string_view grid;
+    int limit;
+    int cols;
+    std::string_view countWhat;
+    std::string_view cellsWhat;
+};
+constexpr Table kInflow{38,
+                        ctl::sprDynWaterInput,
+                        kWaterInputRows,
+                        kWaterInputCols,
+                        "number of rows of the water-inflow table",
+                        "water-inflow table"};
+constexpr Table kOutflow{40,
+                         ctl::sprDynWaterOutput,
+                         kWaterOutputRows,
+                         kWaterOutputCols,
+                         "number of rows of the water-outflow table",
+                         "water-outflow table"};
+constexpr Table kSoil{
+    43, ctl::sprSoilPhysics, kSoilRows, kSoilCols, "number of rows of the soil table", "soil table"};
+constexpr int kWeatherItem = 42;
+constexpr int kLastClassicItem = 44;
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Writing
+
+// One item per line. A line break inside a cell would shift every later item, so it becomes a blank;
+// a text that starts or ends with a blank or a double quote is enclosed in quotes, because the reader
+// trims blanks and removes one pair of enclosing quotes.
+std::string EncodeText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + 2);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        out += (text[i] == '\r' || text[i] == '\n') ? ' ' : text[i];
+    }
+    if (!out.empty() &&
+        (IsBlank(out.front()) || IsBlank(out.back()) || out.front() == '"' || out.back() == '"'))
+        out = '"' + out + '"';
+    return out;
+}
+
+// The print form of an integer: a blank or a minus sign, the digits, a trailing blank.
+std::string IntegerItem(int value) {
+    const long long wide = value;
+    std::string item(wide < 0 ? "-" : " ");
+    item += std::to_string(wide < 0 ? -wide : wide);
+    item += ' ';
+    return item;
+}
+
+class Writer {
+public:
+    void text(std::string_view value) { line(EncodeText(value)); }
+    void integer(int value) { line(IntegerItem(value)); }
+    void truth(bool value) { line(value ? "True" : "False"); }
+    std::string take() { return std::move(out_); }
+
+private:
+    void line(std::string_view value) {
+        out_ += value;
+        out_ += "\r\n";
+    }
+    std::string out_;
+};
+
+void WriteScalar(Writer& w, const FormModel& form, const Scalar& s) {
+    switch (s.form) {
+    case Form::Text:
+        w.text(form.text(s.control));
+        break;
+    case Form::Check:
+        w.integer(form.check(s.control));
+        break;
+    case Form::Truth:
+        w.truth(form.option(s.control));
+        break;
+    }
+}
+
+void WriteTable(Writer& w, const FormModel& form, const Table& t) {
+    const Grid& grid = form.grid(t.grid);
+    const int rows = grid.countFilledRows(1, t.limit);
+    w.integer(rows);
+    for (int r = 1; r <= rows; ++r)
+        for (int c = 1; c <= t.cols; ++c) w.text(grid.text(r, c));
+}
+
+int ReportOption(const FormModel& form) {
+    if (form.option(ctl::optReportAlways)) return 2;
+    if (form.option(ctl::optReportAsk)) return 1;
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Reading
+
+struct ItemError {
+    std::string message;
+};
+
+// The offending text as shown in a message: trimmed, and shortened when long (never inside a character).
+std::string Quoted(std::string_view text) {
+    text = Trim(text);
+    constexpr std::size_t kShown = 40;
+    if (text.size() <= kShown) return '"' + std::string(text) + '"';
+    std::size_t cut = kShown;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+    return '"' + std::string(text.substr(0, cut)) + "...\"";
+}
+
+class LineReader {
+public:
+    explicit LineReader(std::string_view text) {
+        std::size_t start = 0;
+        while (start < text.size()) {
+            std::size_t end = text.find('\n', start);
+            if (end == std::string_view::npos) end = text.size();
+            std::string_view line = text.substr(start, end - start);
+            if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+            lines_.push_back(line);
+            start = end + 1;
+        }
+    }
+
+    // The next line, which holds item `item`; row and column (when not 0) name a table cell.
+    std::string_view take(int item, std::string_view what, int row = 0, int col = 0) {
+        item_ = item;
+        what_ = what;
+        row_ = row;
+        col_ = col;
+        lineNumber_ = next_ + 1;
+        if (next_ >= lines_.size()) fail("the file ends before this item.");
+        return lines_[next_++];
+    }
+
+    // Refuses the item last taken.
+    [[noreturn]] void fail(std::string_view why) const {
+        std::string message =
+            "Line " + std::to_string(lineNumber_) + " (item " + std::to_string(item_) + ", ";
+        message += what_;
+        if (row_ > 0) message += ", row " + std::to_string(row_);
+        if (col_ > 0) message += ", column " + std::to_string(col_);
+        message += "): ";
+        message += why;
+        throw ItemError{std::move(message)};
+    }
+
+    bool restIsBlank() const {
+        for (std::size_t i = next_; i < lines_.size(); ++i)
+            if (!Trim(lines_[i]).empty()) return false;
+        return true;
+    }
+
+private:
+    std::vector<std::string_view> lines_;
+    std::size_t next_ = 0;
+    std::size_t lineNumber_ = 0;
+    int item_ = 0;
+    std::string_view what_; // always one of the item descriptions above
+    int row_ = 0;
+    int col_ = 0;
+};
+
+// A text item is the whole line, blanks around it trimmed and one pair of enclosing quotes removed, so
+// that commas (decimal commas included) and quotes inside a text come back unchanged.
+std::string DecodeText(std::string_view line) {
+    line = Trim(line);
+    if (line.size() >= 2 && line.front() == '"' && line.back() == '"') line = line.substr(1, line.size() - 2);
+    return std::string(line);
+}
+
+// A switch: 0 to `max` (check boxes 0 or 1). "1.0" is read as 1, as a number typed into the window is.
+int ParseSwitch(LineReader& reader, std::string_view line, int max) {
+    const auto value = ParseInt32(line);
+    if (!value) reader.fail(Quoted(line) + " is not a whole number.");
+    if (*value < 0 || *value > max)
+        reader.fail(Quoted(line) + (max == 1 ? " is not 0 or 1." : " is not 0, 1 or 2."));
+    return *value;
+}
+
+// A row count: a plain whole number from 0 to `limit`. The rows themselves must follow in the file,
+// so even an unlimited count cannot make the reader allocate more than the file holds.
+int ParseCount(LineReader& reader, std::string_view line, int limit) {
+    const std::string_view text = Trim(line);
+    long long value = -1;
+    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    const bool tooLarge = ec == std::errc::result_out_of_range && !text.starts_with('-');
+    if (text.empty() || (ec != std::errc() && !tooLarge) || ptr != text.data() + text.size())
+        reader.fail(Quoted(line) + " is not a whole number.");
+    if (value < 0 && !tooLarge) reader.fail(Quoted(line) + " is a negative number of rows.");
+    if (tooLarge || value > limit)
+        reader.fail(Quoted(line) + " is more rows than the table holds (" + std::to_string(limit) + ").");
+    return static_cast<int>(value);
+}
+
+bool ParseTruth(LineReader& reader, std::string_view line) {
+    std::string lower(Trim(line));
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (lower == "true") return true;
+    if (lower == "false") return false;
+    reader.fail(Quoted(line) + " is not True or False.");
+}
+
+struct Cells {
+    int rows = 0;
+    std::vector<std::string> texts; // row by row
+};
+
+// Everything a file holds, gathered before the form is touched.
+struct Parsed {
+    std::vector<std::pair<std::string_view, std::string>> texts;
+    std::vector<std::pair<std::string_view, int>> checks;
+    std::vector<std::pair<std::string_view, bool>> options;
+    Cells inflow, outflow, weather, soil, treatments;
+    int report = 0;
+};
+
+void ParseScalar(LineReader& reader, const Scalar& s, Parsed& p) {
+    const std::string_view line = reader.take(s.item, s.what);
+    switch (s.form) {
+    case Form::Text:
+        p.texts.emplace_back(s.control, DecodeText(line));
+        break;
+    case Form::Check:
+        p.checks.emplace_back(s.control, ParseSwitch(reader, line, 1));
+        break;
+    case Form::Truth:
+        p.options.emplace_back(s.control, ParseTruth(reader, line));
+        break;
+    }
+}
+
+Cells ParseCells(LineReader& reader, int item, std::string_view what, int rows, int cols) {
+    // No reserve from the count: a damaged count must fail at the end of the file, not in the allocator.
+    Cells cells;
+    cells.rows = rows;
+    for (int r = 1; r <= rows; ++r)
+        for (int c = 1; c <= cols; ++c)
+            cells.texts.push_back(DecodeText(reader.take(item, what, r, cols > 1 ? c : 0)));
+    return cells;
+}
+
+Cells ParseTable(LineReader& reader, const Table& t) {
+    const int rows = ParseCount(reader, reader.take(t.countItem, t.countWhat), t.limit);
+    return ParseCells(reader, t.countItem + 1, t.cellsWhat, rows, t.cols);
+}
+
+// The rows of a table the file holds; the rows after them take the window's opening contents, since
+// whatever they held before describes another configuration.
+void ApplyTable(Grid& grid, const Grid& opening, const Cells& cells, int cols) {
+    if (grid.rows() < cells.rows || grid.cols() < cols)
+        grid.resize(std::max(grid.rows(), cells.rows), std::max(grid.cols(), cols));
+    for (int r = 1; r <= grid.rows(); ++r)
+        for (int c = 1; c <= grid.cols(); ++c) {
+            const bool stored = r <= cells.rows && c <= cols;
+            grid.setText(r, c,
+                         stored ? cells.texts[static_cast<std::size_t>((r - 1) * cols + (c - 1))]
+                                : opening.text(r, c));
+        }
+}
+
+void Apply(const Parsed& p, FormModel& form) {
+    for (const auto& [control, text] : p.texts) form.setText(control, text);
+    for (const auto& [control, value] : p.checks) form.setCheck(control, value);
+    // In file order, so that when both water-level options say True the later one is selected, and
+    // when both say False neither is.
+    for (const auto& [control, selected] : p.options) form.setOption(control, selected);
+    const std::string_view report[] = {ctl::optReportNever, ctl::optReportAsk, ctl::optReportAlways};
+    form.setOption(report[p.report], true);
+
+    const FormModel opening;
+    ApplyTable(form.grid(kInflow.grid), opening.grid(kInflow.grid), p.inflow, kInflow.cols);
+    ApplyTable(form.grid(kOutflow.grid), opening.grid(kOutflow.grid), p.outflow, kOutflow.cols);
+    ApplyTable(form.grid(kSoil.grid), opening.grid(kSoil.grid), p.soil, kSoil.cols);
+
+    // The estimated-humidity markers belong to the weather that was there before.
+    Grid& weather = form.grid(ctl::sprWeather);
+    weather.clearData();
+    if (weather.rows() < kWeatherRows || weather.cols() < kWeatherCols)
+        weather.resize(std::max(weather.rows(), kWeatherRows), std::max(weather.cols(), kWeatherCols));
+    for (int r = 1; r <= kWeatherRows; ++r)
+        for (int c = 1; c <= kWeatherCols; ++c)
+            weather.setText(r, c,
+                            p.weather.texts[static_cast<std::size_t>((r - 1) * kWeatherCols + (c - 1))]);
+
+    Grid& treatments = form.grid(ctl::sprBlastTreatment);
+    treatments.resize(p.treatments.rows, 1);
+    treatments.clearData();
+    for (int r = 1; r <= p.treatments.rows; ++r)
+        treatments.setText(r, 1, p.treatments.texts[static_cast<std::size_t>(r - 1)]);
+}
+
+// The program's own files are UTF-8; files from older versions were written in the Windows Western
+// code page (a "°C" in a weather title, say), which is converted so that such texts stay readable.
+bool IsUtf8(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        int extra = 0;
+        std::uint32_t cp = 0;
+        if (byte < 0x80) {
+            ++i;
+            continue;
+        } else if (byte >= 0xC2 && byte <= 0xDF) {
+            extra = 1, cp = byte & 0x1F;
+        } else if (byte >= 0xE0 && byte <= 0xEF) {
+            extra = 2, cp = byte & 0x0F;
+        } else if (byte >= 0xF0 && byte <= 0xF4) {
+            extra = 3, cp = byte & 0x07;
+        } else {
+            return false;
+        }
+        if (i + static_cast<std::size_t>(extra) >= text.size()) return false;
+        for (int k = 1; k <= extra; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
+            if ((next & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (next & 0x3F);
+        }
+        const std::uint32_t least[] = {0, 0x80, 0x800, 0x10000};
+        if (cp < least[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+        i += static_cast<std::size_t>(extra) + 1;
+    }
+    return true;
+}
+
+void AppendUtf8(std::string& out, std::uint32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+std::string FromWindows1252(std::string_view text) {
+    // 0x80 to 0x9F; the five unassigned bytes keep their C1 code points.
+    static constexpr std::uint16_t kHigh[32] = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        AppendUtf8(out, byte >= 0x80 && byte <= 0x9F ? kHigh[byte - 0x80] : byte);
+    }
+    return out;
+}
+
+// A file name for messages; u8string, because string() may throw for names outside the local code page.
+std::string DisplayName(const fs::path& file) {
+    const std::u8string name = file.u8string();
+    return std::string(name.begin(), name.end());
+}
+
+} // namespace
+
+std::string FormatSimConfig(const FormModel& form) {
+    Writer w;
+    for (const Scalar& s : kHeadItems) WriteScalar(w, form, s);
+    WriteTable(w, form, kInflow);
+    WriteTable(w, form, kOutflow);
+    const Grid& weather = form.grid(ctl::sprWeather);
+    for (int r = 1; r <= kWeatherRows; ++r)
+        for (int c = 1; c <= kWeatherCols; ++c) w.text(weather.text(r, c));
+    WriteTable(w, form, kSoil);
+
+    for (const Scalar& s : kDiseaseItems) WriteScalar(w, form, s);
+    const Grid& treatments = form.grid(ctl::sprBlastTreatment);
+    w.integer(treatments.rows());
+    for (int r = 1; r <= treatments.rows(); ++r) w.text(treatments.text(r, 1));
+    w.integer(ReportOption(form));
+    for (const Scalar& s : kColdShockItems) WriteScalar(w, form, s);
+    return w.take();
+}
+
+std::optional<std::string> ParseSimConfig(std::string_view text, FormModel& form) {
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    std::string converted;
+    if (!IsUtf8(text)) {
+        converted = FromWindows1252(text);
+        text = converted;
+    }
+
+    LineReader reader(text);
+    Parsed p;
+    try {
+        for (const Scalar& s : kHeadItems) ParseScalar(reader, s, p);
+        p.inflow = ParseTable(reader, kInflow);
+        p.outflow = ParseTable(reader, kOutflow);
+        p.weather = ParseCells(reader, kWeatherItem, "weather table", kWeatherRows, kWeatherCols);
+        p.soil = ParseTable(reader, kSoil);
+
+        if (reader.restIsBlank()) {
+            // A file of the classic layout: the later controls take their opening values.
+            const FormModel opening;
+            const auto useOpening = [&](const Scalar& s) {
+                if (s.form == Form::Check)
+                    p.checks.emplace_back(s.control, opening.check(s.control));
+                else
+                    p.texts.emplace_back(s.control, opening.text(s.control));
+            };
+            for (const Scalar& s : kDiseaseItems) useOpening(s);
+            for (const Scalar& s : kColdShockItems) useOpening(s);
+        } else {
+            for (const Scalar& s : kDiseaseItems) ParseScalar(reader, s, p);
+            const int count =
+                ParseCount(reader, reader.take(kTreatmentCountItem, "number of blast treatments"),
+                           std::numeric_limits<int>::max());
+            p.treatments = ParseCells(reader, kTreatmentCountItem + 1, "blast treatment days", count, 1);
+            const std::string_view line = reader.take(kReportItem, "report option");
+            p.report = ParseSwitch(reader, line, 2);
+            for (const Scalar& s : kColdShockItems) ParseScalar(reader, s, p);
+            // Lines after the last item are left to later versions of the layout.
+        }
+    } catch (const ItemError& e) {
+        return e.message;
+    }
+    Apply(p, form);
+    return std::nullopt;
+}
+
+std::optional<std::string> WriteSimConfig(const FormModel& form, const fs::path& file) {
+    return WriteFileAtomically(file, FormatSimConfig(form));
+}
+
+std::optional<std::string> ReadSimConfig(const fs::path& file, FormModel& form) {
+    std::error_code ec;
+    const fs::file_status status = fs::status(file, ec);
+    if (!fs::exists(status)) return std::string("File not opened");
+    const std::string cannot = "Cannot read the configuration \"" + DisplayName(file) + "\"";
+    if (fs::is_directory(status)) return cannot + ": it is a folder.";
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return cannot + ".";
+    std::string text;
+    char buffer[1 << 16];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
+        text.append(buffer, static_cast<std::size_t>(in.gcount()));
+    if (in.bad()) return cannot + ".";
+    return ParseSimConfig(text, form);
+}
+
+fs::path WithSimExtension(const fs::path& file) {
+    static const fs::path kExtension(".sim");
+    if (file.native().ends_with(kExtension.native())) return file;
+    fs::path named = file;
+    named += kExtension;
+    return named;
+}
+
+} // namespace tulo

@@ -1,0 +1,24 @@
+#pragma once
+// Writing the program's text files safely, and tables as CSV.
+
+#include "engine/Grid.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tulo {
+
+// Writes `content` to a temporary file beside `target` and renames it over the target, so the target
+// is either the old file or the complete new one. Returns an error message on failure.
+std::optional<std::string> WriteFileAtomically(const std::filesystem::path& target, std::string_view content);
+
+// One CSV field: quoted when it holds a comma, a quote or a line break.
+std::string CsvField(std::string_view text);
+
+// The used block of a grid as CSV: rows 1 .. last row with any text, columns 1 .. last column with any
+// text; lines end with "\n".
+std::string GridToCsv(const Grid& grid);
+
+} // namespace tulo

@@ -1,0 +1,100 @@
+#include "weather/InputWeather.h"
+
+#include "engine/Numbers.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <string>
+
+namespace tulo {
+
+namespace {
+
+// Beyond this many bad cells the user learns only how many more there are: a wrongly imported sheet
+// would otherwise bury the first, telling, messages under hundreds of the same.
+constexpr int kMaxCellMessages = 20;
+
+double SaturationVapourPressure(double T, double k) {
+    return 6.11 * std::pow(10.0, k * T / (T + 273.3));
+}
+
+} // namespace
+
+double clsRH::EsTmin(double T) {
+    return SaturationVapourPressure(T, T < 10.0 ? 8.5 : 7.5);
+}
+
+double clsRH::EsTmax(double T) {
+    return SaturationVapourPressure(T, T <= 10.0 ? 7.5 : 8.5);
+}
+
+float clsRH::StimaURmin(float Tmax, float Tmin) {
+    return static_cast<float>(100.0 * EsTmin(Tmin) / EsTmax(Tmax));
+}
+
+void clsRH::STIMAUR2(float Tmin, float Tmax) {
+    RHmax_ = 100.0f;
+    RHmin_ = StimaURmin(Tmax, Tmin);
+}
+
+void clsInputWeather::ReadWeatherData(FormModel& form, Problems& problems) {
+    Grid& grid = form.grid(ctl::sprWeather);
+    if (grid.rows() < kWeatherRows || grid.cols() < kWeatherCols)
+        grid.resize(std::max(grid.rows(), kWeatherRows), std::max(grid.cols(), kWeatherCols));
+    correctlyOpen_ = true;
+    if (Trim(grid.text(1, 1)).empty()) {
+        problems.emplace_back("I notice something wrong with your weather file...");
+        correctlyOpen_ = false;
+        return;
+    }
+
+    int badCells = 0;
+    auto read = [&](int day, int col, DailySeries& series) {
+        const std::string& text = grid.text(day + 1, col);
+        const auto value = ParseNumber(text);
+        if (value && std::fabs(*value) <= static_cast<double>(std::numeric_limits<float>::max())) {
+            series[day] = static_cast<float>(*value);
+            return;
+        }
+        if (++badCells <= kMaxCellMessages)
+            problems.push_back(
+                NotANumberMessage("Weather, day " + std::to_string(day) + ", " + grid.text(0, col), text));
+    };
+
+    for (int d = 1; d <= kLastDay; ++d) {
+        read(d, 2, Rain_);
+        read(d, 3, Tmax_);
+        read(d, 4, Tmin_);
+        read(d, 5, Rad_);
+    }
+    const bool humidityGiven = !Trim(grid.text(1, 6)).empty();
+    if (humidityGiven) {
+        for (int d = 1; d <= kLastDay; ++d) {
+            read(d, 6, RHmax_);
+            read(d, 7, RHmin_);
+        }
+    }
+    if (badCells > kMaxCellMessages)
+        problems.push_back("... and " + std::to_string(badCells - kMaxCellMessages) +
+                           " more weather cells that are not numbers.");
+    if (badCells > 0) {
+        correctlyOpen_ = false;
+        return;
+    }
+
+    if (!humidityGiven) {
+        clsRH rh;
+        for (int d = 1; d <= kLastDay; ++d) {
+            rh.STIMAUR2(Tmin_[d], Tmax_[d]);
+            RHmax_[d] = rh.GetRHmax();
+            RHmin_[d] = rh.GetRHmin();
+            grid.setText(d + 1, 6, ShortestText(RHmax_[d]));
+            grid.setText(d + 1, 7, ShortestText(RHmin_[d]));
+            grid.setBackground(d + 1, 6, kLightCyan);
+            grid.setBackground(d + 1, 7, kLightCyan);
+        }
+    }
+}
+
+} // namespace tulo

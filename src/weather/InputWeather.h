@@ -1,0 +1,55 @@
+#pragma once
+// The daily weather record, read from the main window's weather grid, and the humidity estimator.
+//
+// clsInputWeather — input: the weather grid (row 1 the workbook's titles, rows 2-366 days 1-365; columns
+// 2 rain (mm), 3 Tmax, 4 Tmin (°C), 5 radiation (MJ m-2 d-1), 6 RHmax, 7 RHmin (%)).
+// Output: six single-precision series for days 1-365. When the title of column 6 is empty the workbook
+// brings no humidity: RHmax is set to 100 % and RHmin estimated from the temperatures, and both are
+// written back into the grid with a light-cyan background so the user sees which values were estimated.
+//
+// clsRH — inputs: Tmin, Tmax (°C). Outputs: RHmax = 100 %, RHmin = 100 · e(Tmin) / e(Tmax) (%), not
+// limited to 100.
+
+#include "engine/DailySeries.h"
+#include "engine/FormModel.h"
+#include "engine/Problems.h"
+
+#include <cstdint>
+
+namespace tulo {
+
+class clsRH {
+public:
+    void STIMAUR2(float Tmin, float Tmax);
+    float GetRHmax() const { return RHmax_; }
+    float GetRHmin() const { return RHmin_; }
+
+private:
+    static float StimaURmin(float Tmax, float Tmin);
+    static double EsTmin(double T);
+    static double EsTmax(double T);
+
+    float RHmax_ = 0.0f;
+    float RHmin_ = 0.0f;
+};
+
+class clsInputWeather {
+public:
+    // Reads the weather grid. Problems (an empty title cell, cells that are not numbers) are collected;
+    // the estimated humidities are written into the grid only when the temperatures read correctly.
+    void ReadWeatherData(FormModel& form, Problems& problems);
+
+    float GetRain(std::int32_t day) const { return Rain_.at(day); }
+    float GetTmax(std::int32_t day) const { return Tmax_.at(day); }
+    float GetTmin(std::int32_t day) const { return Tmin_.at(day); }
+    float GetRad(std::int32_t day) const { return Rad_.at(day); }
+    float GetRHmax(std::int32_t day) const { return RHmax_.at(day); }
+    float GetRHmin(std::int32_t day) const { return RHmin_.at(day); }
+    bool GetWeatherCorrectlyOpen() const { return correctlyOpen_; }
+
+private:
+    DailySeries Rain_{}, Tmax_{}, Tmin_{}, Rad_{}, RHmax_{}, RHmin_{};
+    bool correctlyOpen_ = false;
+};
+
+} // namespace tulo

@@ -1,0 +1,129 @@
+// tulo-cli as a user runs it: exit statuses, what it prints and what it writes.
+
+#include "support/TestForms.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace tulo {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string Slurp(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    return buffer.str();
+}
+
+class Cli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("tulo-cli-test-" + std::to_string(::getpid()) + "-" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    Outcome Run(const std::string& arguments) {
+        const std::string command = std::string(TULO_CLI_PATH) + " " + arguments + " >" +
+                                    (dir_ / "out").string() + " 2>" + (dir_ / "err").string();
+        const int raw = std::system(command.c_str());
+        Outcome outcome;
+        outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        outcome.out = Slurp(dir_ / "out");
+        outcome.err = Slurp(dir_ / "err");
+        return outcome;
+    }
+
+    fs::path dir_;
+};
+
+const std::string kDemo = TULO_SOURCE_DIR "/examples/demo.sim";
+
+TEST_F(Cli, RunPrintsTheSeasonAndWritesTheDailySeriesAndReport) {
+    const auto daily = dir_ / "daily.csv";
+    const auto report = dir_ / "report.csv";
+    const Outcome o = Run("run " + kDemo + " --daily " + daily.string() + " --report " + report.string());
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_NE(o.out.find("Emergence:            DOY "), std::string::npos) << o.out;
+    EXPECT_NE(o.out.find("Maturity:             DOY "), std::string::npos) << o.out;
+    EXPECT_NE(o.out.find("Cumulated sterility:"), std::string::npos);
+
+    std::istringstream lines(Slurp(daily));
+    std::string header, first, line;
+    std::getline(lines, header);
+    EXPECT_EQ(header,
+              "DOY,DVS,GDD,GDDcum,Phase,RUE,AGBdayRad,AGBday,AGB,LeavesDay,StemsDay,PaniclesDay,Leaves,Stems,"
+              "Panicles,LAIday,LAI,SterilityDay,SterilityCum,PanicleHeight,WaterLevel,TmaxAir,TminAir,"
+              "TmaxApex,TminApex,ET1,ET2,ET3,ET4,RiskLevel,BlastDVStoday,MF1,MF2,MF3,MF4,MF12,DTempRisk,"
+              "MaxRhRisk,DltRhRisk,MxTempRisk,RainRisk");
+    std::getline(lines, first);
+    EXPECT_EQ(first.rfind("100,0,0,0,bare soil,", 0), 0u) << first;
+    int rows = 1;
+    std::string last = first;
+    while (std::getline(lines, line)) {
+        ++rows;
+        last = line;
+    }
+    EXPECT_EQ(rows, 200); // DOY 100 .. 299
+    EXPECT_EQ(last.rfind("299,", 0), 0u);
+
+    const std::string reportText = Slurp(report);
+    EXPECT_EQ(reportText.rfind("DOY,Date,DVS (-),AGB tot (tAGB/ha),", 0), 0u);
+    EXPECT_NE(reportText.find("\n102,,"), std::string::npos);
+}
+
+TEST_F(Cli, InvalidInputsExitWithTwoAndWriteNothing) {
+    FormModel form = test::DemoForm();
+    form.setText(ctl::txtLatitude, "");
+    form.setText(ctl::txtRUE, "x");
+    ASSERT_FALSE(WriteSimConfig(form, dir_ / "bad.sim").has_value());
+    const auto daily = dir_ / "daily.csv";
+    const Outcome o = Run("run " + (dir_ / "bad.sim").string() + " --daily " + daily.string());
+    EXPECT_EQ(o.status, 2);
+    EXPECT_EQ(o.err,
+              "Radiation use efficiency (g/MJ): \"x\" is not a number.\nYou have to specify Latitude\n");
+    EXPECT_EQ(o.out, "");
+    EXPECT_FALSE(fs::exists(daily));
+}
+
+TEST_F(Cli, UnreadableFilesAndFailedWritesExitWithOne) {
+    Outcome o = Run("run " + (dir_ / "missing.sim").string());
+    EXPECT_EQ(o.status, 1);
+    EXPECT_FALSE(o.err.empty());
+
+    std::ofstream(dir_ / "short.sim") << "100\r\n300\r\n";
+    o = Run("run " + (dir_ / "short.sim").string());
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("item"), std::string::npos) << o.err;
+
+    o = Run("run " + kDemo + " --daily " + (dir_ / "no-such-folder" / "daily.csv").string());
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("Cannot write"), std::string::npos) << o.err;
+
+    o = Run("frobnicate");
+    EXPECT_EQ(o.status, 1);
+}
+
+TEST_F(Cli, RepeatReportsSeasonsPerSecond) {
+    const Outcome o = Run("run " + kDemo + " --repeat 20");
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_NE(o.out.find("20 seasons in "), std::string::npos) << o.out;
+    EXPECT_NE(o.out.find("seasons per second"), std::string::npos);
+}
+
+} // namespace
+} // namespace tulo

@@ -1,0 +1,76 @@
+#include "crop/Development.h"
+
+#include <gtest/gtest.h>
+
+namespace tulo {
+namespace {
+
+// Default cultivar: TSUMEM 80, TSUM1 900, TSUM2 500; base 12 and cut-off 42 before and after emergence.
+void Day(clsCalculateDevelopment& dev, float gddCum, float tmax, float tmin, float idsl = 0.0f,
+         bool sown = true) {
+    dev.CalculateDevelopmentDAY(gddCum, 80.0f, 900.0f, 500.0f, 12.0f, 42.0f, 12.0f, 42.0f, tmax, tmin, idsl,
+                                0.0f, 0.0f, sown);
+    dev.CalculatePhenoPhase(gddCum, 80.0f, 900.0f, 500.0f);
+}
+
+TEST(Development, DegreeDaysBeforeEmergenceLeaveDvsAlone) {
+    clsCalculateDevelopment dev;
+    EXPECT_EQ(PhaseName(dev.GetPhenophase()), "");
+    Day(dev, 10.0f, 30.0f, 20.0f);
+    EXPECT_FLOAT_EQ(dev.GetGDDday(), 13.0f);
+    EXPECT_EQ(dev.GetDVSday(), 0.0f);
+    EXPECT_EQ(PhaseName(dev.GetPhenophase()), "pre emergence");
+    Day(dev, 10.0f, 50.0f, 40.0f); // above the cut-off
+    EXPECT_FLOAT_EQ(dev.GetGDDday(), 30.0f);
+    Day(dev, 10.0f, 14.0f, 10.0f); // mean exactly at the base
+    EXPECT_EQ(dev.GetGDDday(), 0.0f);
+
+    Day(dev, 530.0f, 30.0f, 20.0f);
+    ASSERT_FLOAT_EQ(dev.GetDVSday(), 0.5f);
+    Day(dev, 79.0f, 30.0f, 20.0f); // an earlier DVS survives a pre-emergence day
+    EXPECT_FLOAT_EQ(dev.GetDVSday(), 0.5f);
+}
+
+TEST(Development, StagesAndPhasesAcrossTheSeason) {
+    clsCalculateDevelopment dev;
+    Day(dev, 80.0f, 30.0f, 20.0f); // emergence day itself
+    EXPECT_EQ(dev.GetDVSday(), 0.0f);
+    EXPECT_FLOAT_EQ(dev.GetGDDday(), 13.0f);
+    EXPECT_EQ(PhaseName(dev.GetPhenophase()), "vegetative phase");
+    Day(dev, 530.0f, 30.0f, 20.0f);
+    EXPECT_FLOAT_EQ(dev.GetDVSday(), 0.5f);
+    Day(dev, 980.0f, 30.0f, 20.0f); // flowering: reproductive formula, vegetative name
+    EXPECT_FLOAT_EQ(dev.GetDVSday(), 1.0f);
+    EXPECT_EQ(PhaseName(dev.GetPhenophase()), "vegetative phase");
+    Day(dev, 1230.0f, 50.0f, 40.0f);
+    EXPECT_FLOAT_EQ(dev.GetDVSday(), 1.5f);
+    EXPECT_FLOAT_EQ(dev.GetGDDday(), 30.0f);
+    EXPECT_EQ(PhaseName(dev.GetPhenophase()), "reproductive phase");
+    Day(dev, 1480.0f, 30.0f, 20.0f);
+    EXPECT_EQ(PhaseName(dev.GetPhenophase()), "maturity");
+    Day(dev, 1580.0f, 10.0f, 8.0f); // cold: no degree-days, yet DVS is recomputed and not capped
+    EXPECT_FLOAT_EQ(dev.GetDVSday(), 2.2f);
+    EXPECT_EQ(dev.GetGDDday(), 0.0f);
+}
+
+TEST(Development, PhotoperiodCodesAndUnsownField) {
+    clsCalculateDevelopment dev;
+    Day(dev, 530.0f, 30.0f, 20.0f);
+    Day(dev, 700.0f, 50.0f, 40.0f, 1.0f); // vegetative: nothing changes
+    EXPECT_FLOAT_EQ(dev.GetDVSday(), 0.5f);
+    EXPECT_FLOAT_EQ(dev.GetGDDday(), 13.0f);
+    Day(dev, 1230.0f, 50.0f, 40.0f, 2.0f); // reproductive: computed as usual
+    EXPECT_FLOAT_EQ(dev.GetDVSday(), 1.5f);
+    EXPECT_FLOAT_EQ(dev.GetGDDday(), 30.0f);
+
+    Day(dev, 0.0f, 30.0f, 20.0f, 0.0f, false);
+    EXPECT_EQ(dev.GetGDDday(), 0.0f);
+    EXPECT_EQ(dev.GetDVSday(), 0.0f);
+    EXPECT_EQ(PhaseName(dev.GetPhenophase()), "bare soil");
+    Day(dev, 1230.0f, 30.0f, 20.0f, 0.0f, false); // the name follows GDDcum even when nothing is sown
+    EXPECT_EQ(dev.GetDVSday(), 0.0f);
+    EXPECT_EQ(PhaseName(dev.GetPhenophase()), "reproductive phase");
+}
+
+} // namespace
+} // namespace tulo

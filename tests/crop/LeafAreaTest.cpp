@@ -1,0 +1,85 @@
+#include "crop/LeafArea.h"
+
+#include <gtest/gtest.h>
+
+namespace tulo {
+namespace {
+
+using Part = clsCalculateLAIandPartitioning;
+
+TEST(Partition, ShareFunctions) {
+    EXPECT_FLOAT_EQ(Part::SLAfunction(27.0f, 18.0f, 0.0f), 0.027f);
+    EXPECT_FLOAT_EQ(Part::SLAfunction(27.0f, 18.0f, 0.175f), 0.02475f);
+    EXPECT_FLOAT_EQ(Part::SLAfunction(27.0f, 18.0f, 0.35f), 0.018f);
+    EXPECT_EQ(Part::SLAfunction(27.0f, 18.0f, 0.36f), 0.018f);
+    EXPECT_EQ(Part::SLAfunction(27.0f, 18.0f, 1.5f), 0.018f);
+
+    EXPECT_FLOAT_EQ(Part::RipLfunction(0.8f, 0.0f), 0.8f);
+    EXPECT_FLOAT_EQ(Part::RipLfunction(0.8f, 0.5f), 0.6f);
+    EXPECT_EQ(Part::RipLfunction(0.8f, 1.0f), 0.0f);
+    EXPECT_EQ(Part::RipLfunction(0.8f, 1.2f), 0.0f);
+
+    EXPECT_EQ(Part::RipPfunction(0.0f), 0.0f);
+    EXPECT_EQ(Part::RipPfunction(0.69f), 0.0f);
+    EXPECT_NEAR(Part::RipPfunction(0.701f), -0.019445f, 1e-5f); // not raised to 0
+    EXPECT_NEAR(Part::RipPfunction(1.0f), 0.6509f, 1e-5f);
+    EXPECT_NEAR(Part::RipPfunction(1.2f), 0.912156f, 1e-5f);
+    EXPECT_EQ(Part::RipPfunction(1.5f), 1.0f); // 1.0228 capped
+    EXPECT_EQ(Part::RipPfunction(2.0f), 1.0f);
+}
+
+TEST(Partition, SplitsGrowthAndTurnsLeavesIntoArea) {
+    Part p;
+    p.CalculatePartitionedAGBs(10.0f, 27.0f, 18.0f, 0.8f, 0.0f, 0.0f);
+    EXPECT_FLOAT_EQ(p.GetLeavesAGBday(), 8.0f);
+    EXPECT_EQ(p.GetPaniclesAGBday(), 0.0f);
+    EXPECT_FLOAT_EQ(p.GetStemsAGBday(), 2.0f);
+    // The area comes from the stored leaves growth, whatever growth is passed now.
+    p.CalculateLAIdayROB(999.0f, 27.0f, 18.0f, 0.1f, 0.0f);
+    EXPECT_FLOAT_EQ(p.GetLAIday(), 0.216f);
+
+    // Sterile spikelets hand their panicle share to the stems.
+    p.CalculatePartitionedAGBs(10.0f, 27.0f, 18.0f, 0.8f, 1.2f, 0.3f);
+    EXPECT_NEAR(p.GetPaniclesAGBday(), 0.912156f * 10.0f * 0.7f, 1e-4f);
+    EXPECT_EQ(p.GetLeavesAGBday(), 0.0f);
+    EXPECT_NEAR(p.GetStemsAGBday(), 10.0f - 0.912156f * 7.0f, 1e-4f);
+    p.CalculateLAIdayROB(10.0f, 27.0f, 18.0f, 0.8f, 1.2f);
+    EXPECT_EQ(p.GetLAIday(), 0.0f);
+
+    // Just after 0.7 the panicle share is negative and the stems get more than the remainder.
+    p.CalculatePartitionedAGBs(10.0f, 27.0f, 18.0f, 0.8f, 0.701f, 0.0f);
+    EXPECT_LT(p.GetPaniclesAGBday(), 0.0f);
+    EXPECT_GT(p.GetStemsAGBday(), 10.0f - p.GetLeavesAGBday());
+    EXPECT_NEAR(p.GetLeavesAGBday() + p.GetStemsAGBday() + p.GetPaniclesAGBday(), 10.0f, 1e-5f);
+}
+
+class LeafLife : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (int i = 0; i < kDaySlots; ++i) {
+            gdd[i] = 20.0f * static_cast<float>(i); // 20 degree-days a day: wider than the 18 window
+            lai[i] = static_cast<float>(i);         // the area formed on day i is i, to tell days apart
+        }
+        lai[0] = -1.0f; // fallback marker
+    }
+    float Shed(float leafLife, std::int32_t today) {
+        clsCalculateLeafLife life;
+        life.CalculateDeadLAI(gdd, lai, leafLife, today);
+        return life.GetDeadLAI();
+    }
+    DailySeries gdd{};
+    DailySeries lai{};
+};
+
+TEST_F(LeafLife, ShedsTheAreaFormedBeforeTheFirstSlotInTheWindow) {
+    // Day 100: GDDcum[99] = 1980.
+    EXPECT_EQ(Shed(2000.0f, 100), -1.0f); // x < 0: too early
+    EXPECT_EQ(Shed(1000.0f, 100), 48.0f); // x = 980 = GDDcum[49]: lower end inclusive
+    EXPECT_EQ(Shed(978.0f, 100), 50.0f);  // x = 1002, x + 18 = 1020 = GDDcum[51]: upper end inclusive
+    EXPECT_EQ(Shed(979.0f, 100), -1.0f);  // x = 1001: [1001, 1019] holds no day
+    gdd[5] = 985.0f;                      // left over from an earlier run, ahead of the genuine day 49
+    EXPECT_EQ(Shed(1000.0f, 100), 4.0f);
+}
+
+} // namespace
+} // namespace tulo

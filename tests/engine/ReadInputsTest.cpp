@@ -1,0 +1,248 @@
+#include "engine/ReadInputs.h"
+
+#include "support/ScriptedUi.h"
+#include "support/TestForms.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace tulo {
+namespace {
+
+using test::RunnableForm;
+using test::ScriptedUi;
+
+struct Reading {
+    std::unique_ptr<RunState> run = std::make_unique<RunState>();
+    ScriptedUi ui;
+    Problems problems;
+};
+
+std::unique_ptr<Reading> Read(FormModel& form) {
+    auto r = std::make_unique<Reading>();
+    r->problems = ReadAllInputs(form, r->ui, *r->run);
+    return r;
+}
+
+TEST(ReadAllInputs, DefaultsWithDatesSowingAndLatitudeRunUnflooded) {
+    FormModel form = RunnableForm(100, 250, 120);
+    form.setText(ctl::txtTSUM1, "950,5"); // a decimal comma is a decimal
+    const auto r = Read(form);
+    ASSERT_TRUE(r->problems.empty()) << r->problems.front();
+    EXPECT_TRUE(r->ui.messages.empty());
+    const RunState& run = *r->run;
+    EXPECT_EQ(run.control.InitialDate, 100);
+    EXPECT_EQ(run.control.FinalDate, 250);
+    EXPECT_EQ(run.manag.SowingDate, 120);
+    EXPECT_EQ(run.manag.Flooded, 0);
+    EXPECT_EQ(run.manag.WaterLevel, 0.0f);
+    EXPECT_FALSE(run.manag.DynamicLevel);
+    EXPECT_EQ(run.crop.TSUM1, 950.5f);
+    EXPECT_EQ(run.crop.C, 1.8f);
+    EXPECT_EQ(run.crop.IDSL, 0.0f);
+    EXPECT_EQ(run.crop.SenDuration, 1);
+    EXPECT_EQ(run.crop.DLC, 0.0f);
+    EXPECT_EQ(run.manag.NumTreatments, 0);
+    EXPECT_EQ(run.manag.WindowStart.at(1), 500); // a window outside every day
+    EXPECT_EQ(run.manag.WindowEnd.at(1), 501);
+    EXPECT_EQ(run.weather.Tmax[200], 28.0f);
+    EXPECT_EQ(run.weather.TmaxAir[200], 28.0f);
+    EXPECT_EQ(run.weather.RHmax[1], 100.0f);
+}
+
+TEST(ReadAllInputs, ListChoicesGiveTheirCodes) {
+    FormModel form = RunnableForm();
+    form.setText(ctl::cmbIDSL, "Both");
+    form.setText(ctl::cmbSenDuration, "High sensitivity only in a restricted period");
+    form.setCheck(ctl::chkSterilityActive, 1);
+    auto r = Read(form);
+    EXPECT_EQ(r->run->crop.IDSL, 2.0f);
+    EXPECT_EQ(r->run->crop.SenDuration, 0);
+    EXPECT_EQ(r->run->crop.SterilityActive, 1);
+    form.setText(ctl::cmbIDSL, "Photoperiod based");
+    r = Read(form);
+    EXPECT_EQ(r->run->crop.IDSL, 1.0f);
+}
+
+TEST(ReadAllInputs, MissingMandatoryFieldsGiveTheProgramsMessagesInOrder) {
+    FormModel form = RunnableForm();
+    form.setText(ctl::txtInitialDate, "");
+    form.setText(ctl::txtSowingDate, "");
+    form.setText(ctl::txtLatitude, "");
+    auto r = Read(form);
+    const std::vector<std::string> expected = {"You have not specified the Initial date",
+                                               "You have not specified the sowing date",
+                                               "You have to specify Latitude"};
+    EXPECT_EQ(r->problems, expected);
+    EXPECT_EQ(r->ui.messageTexts(), expected);
+
+    form = RunnableForm();
+    form.setText(ctl::cmbFlooded, "Flooded");
+    form.setText(ctl::txtWaterLevel, ""); // not reported: no level option is chosen
+    r = Read(form);
+    EXPECT_EQ(r->problems,
+              std::vector<std::string>{"You have to specify how do you want to simulate the water level"});
+
+    form.setOption(ctl::OptionFixWlevel, true);
+    r = Read(form);
+    EXPECT_EQ(r->problems, std::vector<std::string>{"You have not specified the water level"});
+    form.setOption(ctl::OptionDynamicWlevel, true);
+    r = Read(form);
+    EXPECT_EQ(r->problems, std::vector<std::string>{"You have not specified the initial water level"});
+
+    form = RunnableForm();
+    form.setOption(ctl::OptionLAIndvi, true);
+    r = Read(form);
+    EXPECT_EQ(r->problems.size(), 2u);
+    EXPECT_EQ(r->problems[0], "You have to specify the DOY corresponding to the NDVI estimation");
+}
+
+TEST(ReadAllInputs, TextsThatAreNotNumbersAndDatesOutOfRangeAreNamedAndStopTheRun) {
+    FormModel form = RunnableForm();
+    form.setText(ctl::txtRUE, "2.3.1");
+    form.setText(ctl::txtK, "");
+    form.setText(ctl::txtFinalDate, "abc");
+    auto r = Read(form);
+    ASSERT_EQ(r->problems.size(), 3u);
+    EXPECT_EQ(r->problems[0], "Final date (DOY): \"abc\" is not a number.");
+    EXPECT_EQ(r->problems[1], "Radiation use efficiency (g/MJ): \"2.3.1\" is not a number.");
+    EXPECT_EQ(r->problems[2], "Extinction coefficient for solar radiation: the value is missing.");
+
+    for (auto [initial, final] : {std::pair{"0", "100"}, {"200", "200"}, {"300", "200"}, {"100", "366"}}) {
+        form = RunnableForm();
+        form.setText(ctl::txtInitialDate, initial);
+        form.setText(ctl::txtFinalDate, final);
+        r = Read(form);
+        ASSERT_EQ(r->problems.size(), 1u) << initial << " " << final;
+        EXPECT_NE(r->problems[0].find("1 <= Initial date < Final date <= 365"), std::string::npos);
+    }
+    form = RunnableForm();
+    form.setText(ctl::txtSowingDate, "400");
+    form.setText(ctl::txtLatitude, "95");
+    r = Read(form);
+    EXPECT_EQ(r->problems.size(), 2u);
+}
+
+TEST(ReadAllInputs, WaterInputAndTreatmentTablesFillTheirDays) {
+    FormModel form = RunnableForm();
+    Grid& input = form.grid(ctl::sprDynWaterInput);
+    input.setText(1, 1, "120");
+    input.setText(1, 2, "130");
+    input.setText(1, 3, "20");
+    input.setText(1, 4, "6");
+    input.setText(2, 1, "125"); // a later row overrides where ranges overlap
+    input.setText(2, 2, "126");
+    input.setText(2, 3, "5");
+    input.setText(4, 1, "200"); // after an empty row: not used
+    input.setText(4, 2, "210");
+    input.setText(4, 3, "99");
+    Grid& treatments = form.grid(ctl::sprBlastTreatment);
+    treatments.resize(2, 1);
+    treatments.setText(1, 1, "150");
+    treatments.setText(2, 1, "200");
+    auto r = Read(form);
+    ASSERT_TRUE(r->problems.empty()) << r->problems.front();
+    const ManagementParameters& m = r->run->manag;
+    EXPECT_EQ(m.Winputmm[119], 0.0);
+    EXPECT_EQ(m.Winputmm[120], 20.0);
+    EXPECT_EQ(m.WinputH[120], 6.0);
+    EXPECT_EQ(m.Winputmm[125], 5.0);
+    EXPECT_EQ(m.WinputH[125], 24.0);
+    EXPECT_EQ(m.Winputmm[130], 20.0);
+    EXPECT_EQ(m.Winputmm[131], 0.0);
+    EXPECT_EQ(m.Winputmm[205], 0.0);
+    EXPECT_EQ(m.NumTreatments, 2);
+    EXPECT_EQ(m.WindowStart.at(1), 150);
+    EXPECT_EQ(m.WindowEnd.at(1), 171);
+    EXPECT_EQ(m.WindowEnd.at(2), 221);
+
+    input.setText(2, 2, "x");
+    input.setText(3, 1, "0");
+    input.setText(3, 2, "10");
+    input.setText(3, 3, "1");
+    treatments.setText(2, 1, "");
+    r = Read(form);
+    ASSERT_EQ(r->problems.size(), 3u);
+    EXPECT_EQ(r->problems[0], "Water input table, row 2, Final DOY: \"x\" is not a number.");
+    EXPECT_NE(r->problems[1].find("row 3, Initial DOY must be a day of year"), std::string::npos);
+    EXPECT_EQ(r->problems[2], "Blast treatment 2, DOY: the value is missing.");
+}
+
+TEST(ReadAllInputs, WeatherProblemsNameDayAndColumnAndStopTheRun) {
+    FormModel form = RunnableForm();
+    form.grid(ctl::sprWeather).setText(1, 1, "");
+    auto r = Read(form);
+    EXPECT_EQ(r->problems, std::vector<std::string>{"I notice something wrong with your weather file..."});
+
+    form = RunnableForm();
+    Grid& weather = form.grid(ctl::sprWeather);
+    weather.setText(13, 3, "hot");
+    weather.setText(366, 5, "");
+    r = Read(form);
+    ASSERT_EQ(r->problems.size(), 2u);
+    EXPECT_EQ(r->problems[0], "Weather, day 12, Tmax(°C): \"hot\" is not a number.");
+    EXPECT_EQ(r->problems[1], "Weather, day 365, Rad (MJ/m2): the value is missing.");
+    // Nothing estimated into a table that failed to read.
+    EXPECT_EQ(weather.text(2, 7), "");
+
+    // A whole column of text: the first twenty cells are named, the rest counted.
+    form = RunnableForm();
+    for (int row = 2; row <= 366; ++row) form.grid(ctl::sprWeather).setText(row, 2, "n/a");
+    r = Read(form);
+    ASSERT_EQ(r->problems.size(), 21u);
+    EXPECT_EQ(r->problems.back(), "... and 345 more weather cells that are not numbers.");
+}
+
+TEST(ReadAllInputs, MissingHumidityIsEstimatedAndMarkedInTheGrid) {
+    FormModel form = RunnableForm();
+    test::SetWeather(form, [](int d) {
+        return test::DayWeather{0, d == 10 ? 15.0f : 30.0f, d == 10 ? 5.0f : 20.0f, 20};
+    });
+    auto r = Read(form);
+    ASSERT_TRUE(r->problems.empty());
+    const Grid& weather = form.grid(ctl::sprWeather);
+    EXPECT_NEAR(r->run->weather.RHmin[10], 51.0, 0.5);
+    EXPECT_NEAR(r->run->weather.RHmin[11], 46.8, 0.05);
+    EXPECT_EQ(weather.text(11, 6), "100");
+    EXPECT_EQ(std::stof(weather.text(11, 7)), r->run->weather.RHmin[10]);
+    EXPECT_EQ(weather.background(11, 7), kLightCyan);
+    EXPECT_EQ(weather.background(366, 6), kLightCyan);
+
+    // With a humidity title the workbook's own values are read and nothing is marked.
+    form = RunnableForm();
+    Grid& given = form.grid(ctl::sprWeather);
+    given.setText(1, 6, "RHmax");
+    for (int row = 2; row <= 366; ++row) {
+        given.setText(row, 6, "90");
+        given.setText(row, 7, "40");
+    }
+    r = Read(form);
+    ASSERT_TRUE(r->problems.empty());
+    EXPECT_EQ(r->run->weather.RHmin[200], 40.0f);
+    EXPECT_FALSE(given.background(2, 7).has_value());
+}
+
+TEST(ReadAllInputs, AFailedReadingLeavesThePreviousRunParameters) {
+    FormModel form = RunnableForm(100, 250, 120);
+    Reading r;
+    ASSERT_TRUE(ReadAllInputs(form, r.ui, *r.run).empty());
+    form.setText(ctl::txtInitialDate, "150");
+    form.setText(ctl::txtRUE, "fast");
+    EXPECT_FALSE(ReadAllInputs(form, r.ui, *r.run).empty());
+    EXPECT_EQ(r.run->control.InitialDate, 100);
+    EXPECT_EQ(r.run->crop.RUE, 2.3f);
+}
+
+TEST(ReadAllInputs, SoilAndDiseasesAreRefusedUntilTheyCanBeSimulated) {
+    FormModel form = RunnableForm();
+    form.setCheck(ctl::chkSoil, 1);
+    form.setCheck(ctl::chkDiseases, 1);
+    const auto r = Read(form);
+    ASSERT_EQ(r->problems.size(), 2u);
+    EXPECT_NE(r->problems[0].find("Simulation of soil dynamics"), std::string::npos);
+    EXPECT_NE(r->problems[1].find("Simulation of diseases"), std::string::npos);
+}
+
+} // namespace
+} // namespace tulo

@@ -1,0 +1,124 @@
+#include "engine/RunCommand.h"
+
+#include "engine/Numbers.h"
+#include "support/ScriptedUi.h"
+#include "support/TestForms.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace tulo {
+namespace {
+
+using test::RunnableForm;
+using test::ScriptedUi;
+
+struct Session {
+    std::unique_ptr<RunState> run = std::make_unique<RunState>();
+    RunResults results;
+    ScriptedUi ui;
+    std::vector<std::string> exported; // kinds passed to the export
+    bool Run(FormModel& form) {
+        return RunSimulation(form, ui, *run, results,
+                             [this](const Grid&, std::string_view kind) { exported.emplace_back(kind); });
+    }
+};
+
+TEST(RunCommand, ReportAndChartsFollowTheirFixedLayout) {
+    FormModel form = RunnableForm(100, 250, 100);
+    Session s;
+    ASSERT_TRUE(s.Run(form));
+    const int n = 151;
+    ASSERT_EQ(s.results.crop.rows(), n + 1);
+    EXPECT_EQ(s.results.crop.cols(), 6);
+    EXPECT_EQ(s.results.microclimate.cols(), 7);
+    // Row k is DOY 100 + k, up to the final day; the last row stays empty.
+    EXPECT_FLOAT_EQ(s.results.crop.at(60, 1), s.run->out.AGB[160] / 100.0f);
+    EXPECT_EQ(s.results.crop.at(60, 5), s.run->out.LAI[160]);
+    EXPECT_EQ(s.results.microclimate.at(60, 0), s.run->weather.TmaxAir[160]);
+    for (int c = 0; c < 6; ++c) EXPECT_EQ(s.results.crop.at(n, c), 0);
+
+    const Grid& report = s.results.report;
+    EXPECT_EQ(report.rows(), kReportRows);
+    EXPECT_EQ(report.cols(), kReportCols);
+    EXPECT_EQ(report.text(1, 1), "DOY");
+    EXPECT_EQ(report.text(1, 2), "Date");
+    EXPECT_EQ(report.text(1, 3), "DVS (-)");
+    EXPECT_EQ(report.text(1, 15), "Water level (cm)");
+    EXPECT_EQ(report.text(1, 16), "");
+    EXPECT_EQ(report.text(2, 1), "102");
+    EXPECT_EQ(report.text(2, 2), "");
+    EXPECT_EQ(report.text(150, 1), "250");
+    EXPECT_EQ(report.text(151, 1), "251");
+    EXPECT_EQ(report.text(152, 1), "");
+    EXPECT_EQ(report.text(60, 4), ShortestText(s.results.crop.at(60, 1)));
+    EXPECT_EQ(report.text(151, 4), "0");
+}
+
+TEST(RunCommand, ReportHoldsTheTickedVariablesInListOrder) {
+    FormModel form = RunnableForm(100, 250, 100);
+    for (int i = 1; i <= kReportVariables; ++i) form.setCheck(ctl::chkReport(i), 0);
+    form.setCheck(ctl::chkReport(13), 1);
+    form.setCheck(ctl::chkReport(2), 1);
+    Session s;
+    ASSERT_TRUE(s.Run(form));
+    EXPECT_EQ(s.results.report.text(1, 3), "AGB tot (tAGB/ha)");
+    EXPECT_EQ(s.results.report.text(1, 4), "Water level (cm)");
+    EXPECT_EQ(s.results.report.text(1, 5), "");
+}
+
+TEST(RunCommand, ReportOptionsAskWarnOrExport) {
+    const std::string question = "Simulation carried out regularly. Do you want to save results?";
+    FormModel form = RunnableForm(100, 250, 100);
+    {
+        Session never;
+        ASSERT_TRUE(never.Run(form));
+        EXPECT_TRUE(never.ui.questions.empty());
+        EXPECT_TRUE(never.exported.empty());
+    }
+    form.setOption(ctl::optReportAsk, true);
+    for (int i = 1; i <= kReportVariables; ++i) form.setCheck(ctl::chkReport(i), 0);
+    {
+        Session cancelled; // cancelled: neither export nor warning, even with nothing ticked
+        ASSERT_TRUE(cancelled.Run(form));
+        ASSERT_EQ(cancelled.ui.questions.size(), 1u);
+        EXPECT_EQ(cancelled.ui.questions[0].text, question);
+        EXPECT_TRUE(cancelled.ui.messages.empty());
+        EXPECT_TRUE(cancelled.exported.empty());
+    }
+    {
+        Session accepted;
+        accepted.ui.answers.push_back(Answer::Ok);
+        ASSERT_TRUE(accepted.Run(form));
+        ASSERT_EQ(accepted.ui.messages.size(), 1u);
+        EXPECT_EQ(accepted.ui.messages[0].icon, Icon::Exclamation);
+        EXPECT_EQ(accepted.ui.messages[0].text.rfind("You have not selected variables", 0), 0u);
+        EXPECT_TRUE(accepted.exported.empty());
+    }
+    form.setOption(ctl::optReportAlways, true);
+    form.setCheck(ctl::chkReport(1), 1);
+    {
+        Session always;
+        ASSERT_TRUE(always.Run(form));
+        EXPECT_TRUE(always.ui.questions.empty());
+        EXPECT_EQ(always.exported, std::vector<std::string>{"report"});
+    }
+}
+
+TEST(RunCommand, AValidationFailureChangesNoOutput) {
+    FormModel form = RunnableForm(100, 250, 100);
+    Session s;
+    ASSERT_TRUE(s.Run(form));
+    const float agb = s.run->out.AGB[200];
+    const std::string cell = s.results.report.text(50, 3);
+    form.setText(ctl::txtRUE, "3");
+    form.setText(ctl::txtLatitude, "");
+    EXPECT_FALSE(s.Run(form));
+    EXPECT_EQ(s.run->out.AGB[200], agb);
+    EXPECT_EQ(s.results.report.text(50, 3), cell);
+    EXPECT_EQ(s.ui.messageTexts().back(), "You have to specify Latitude");
+}
+
+} // namespace
+} // namespace tulo

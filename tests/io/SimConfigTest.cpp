@@ -1,0 +1,292 @@
+#include "io/SimConfig.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace tulo {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find("\r\n", start);
+        lines.push_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
+}
+
+std::string Join(const std::vector<std::string>& lines, std::size_t count) {
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i) text += lines[i] + "\r\n";
+    return text;
+}
+
+void FillRows(Grid& grid, int rows, const std::string& tag) {
+    for (int r = 1; r <= rows; ++r)
+        for (int c = 1; c <= grid.cols(); ++c)
+            grid.setText(r, c, tag + std::to_string(r) + "," + std::to_string(c));
+}
+
+// A form where every stored control differs from its opening value.
+FormModel FullForm() {
+    FormModel form;
+    form.setText(ctl::txtInitialDate, "120");
+    form.setText(ctl::txtFinalDate, "300");
+    form.setCheck(ctl::chkSoil, 1);
+    form.setText(ctl::txtRUE, "2,7");          // decimal comma
+    form.setText(ctl::txtK, "0.5, or so");     // comma inside
+    form.setText(ctl::txtDLC, "say \"12\" h"); // quotes inside
+    form.setText(ctl::txtDLO, "\"quoted\"");   // enclosing quotes belong to the text
+    form.setText(ctl::txtTSUM1, "  900 ");     // blanks around
+    form.setText(ctl::cmbIDSL, std::string(choice::Both));
+    form.setCheck(ctl::chkSterilityActive, 1);
+    form.setText(ctl::cmbSenDuration, std::string(choice::RestrictedPeriod));
+    form.setText(ctl::txtSowingDate, "130");
+    form.setText(ctl::txtLatitude, "45,2");
+    form.setText(ctl::cmbFlooded, std::string(choice::Flooded));
+    form.setOption(ctl::OptionDynamicWlevel, true);
+    form.setText(ctl::txtInitialWaterLevel, "8");
+    FillRows(form.grid(ctl::sprDynWaterInput), 60, "in");
+    FillRows(form.grid(ctl::sprDynWaterOutput), kWaterOutputRows, "out");
+    FillRows(form.grid(ctl::sprSoilPhysics), kSoilRows, "soil");
+    FillRows(form.grid(ctl::sprWeather), kWeatherRows, "w");
+    form.setCheck(ctl::chkDiseases, 1);
+    form.setText(ctl::txtBlastClass, "3");
+    form.setText(ctl::cmbBlastProduct, "Beam, 75 WP");
+    Grid& treatments = form.grid(ctl::sprBlastTreatment);
+    treatments.resize(3, 1);
+    treatments.setText(1, 1, "150");
+    treatments.setText(2, 1, "171");
+    treatments.setText(3, 1, "");
+    form.setOption(ctl::optReportAsk, true);
+    form.setCheck(ctl::optWlevelIncrease, 1);
+    form.setText(ctl::txtPreFlowWaterLevel, "17,5");
+    return form;
+}
+
+class SimConfigFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("tulo_simconfig_" +
+                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    std::vector<fs::path> Entries() const {
+        std::vector<fs::path> entries;
+        for (const auto& e : fs::directory_iterator(dir_)) entries.push_back(e.path().filename());
+        return entries;
+    }
+    fs::path dir_;
+};
+
+std::string Slurp(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+TEST(SimConfig, WritesOneItemPerCrLfLineWithIntegerAndTruthForms) {
+    FormModel form;
+    form.setCheck(ctl::chkSterilityActive, -1); // not a state the window gives, but it shows the sign
+    form.setOption(ctl::OptionFixWlevel, true);
+    FillRows(form.grid(ctl::sprSoilPhysics), kSoilRows, "s");
+    const std::string text = FormatSimConfig(form);
+    const auto lines = Lines(text);
+    ASSERT_EQ(text.size() - text.rfind("\r\n"), 2u);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), static_cast<long>(lines.size()));
+
+    EXPECT_EQ(lines[2], " 0 ");  // item 3
+    EXPECT_EQ(lines[26], "-1 "); // item 27
+    EXPECT_EQ(lines[33], "True");
+    EXPECT_EQ(lines[35], "False");
+    // Empty water tables: their counts and no cells, then the whole weather table.
+    EXPECT_EQ(lines[37], " 0 ");
+    EXPECT_EQ(lines[38], " 0 ");
+    const std::size_t soilCount = 39 + kWeatherRows * kWeatherCols;
+    EXPECT_EQ(lines[soilCount], " 15 ");
+    EXPECT_EQ(lines[soilCount + 1], "s1,1");
+    const std::size_t disease = soilCount + 1 + kSoilRows * kSoilCols;
+    EXPECT_EQ(lines[disease], " 0 ");
+    EXPECT_EQ(lines[disease + 1], "1");
+    EXPECT_EQ(lines[disease + 2], choice::NoTreatment);
+    EXPECT_EQ(lines[disease + 3], " 0 "); // no treatments
+    EXPECT_EQ(lines[disease + 4], " 0 "); // report never
+    EXPECT_EQ(lines[disease + 6], "15");
+    EXPECT_EQ(lines.size(), disease + 7);
+}
+
+TEST(SimConfig, TablesAreCountedFromRowOneUpToTheirLimits) {
+    FormModel form;
+    Grid& inflow = form.grid(ctl::sprDynWaterInput);
+    FillRows(inflow, kWaterInputRows, "i");
+    FillRows(form.grid(ctl::sprDynWaterOutput), kWaterOutputRows, "o");
+    Grid& soil = form.grid(ctl::sprSoilPhysics);
+    FillRows(soil, kSoilRows, "s");
+    soil.setText(4, 1, ""); // rows after the first empty one are not part of the table
+    const auto lines = Lines(FormatSimConfig(form));
+    EXPECT_EQ(lines[37], " 100 ");
+    EXPECT_EQ(lines[38 + 4 * kWaterInputRows], " 50 ");
+    EXPECT_EQ(lines[39 + 4 * kWaterInputRows + 3 * kWaterOutputRows + kWeatherRows * kWeatherCols], " 3 ");
+}
+
+TEST(SimConfig, ReopeningGivesTheSavedFormEvenOverAnotherConfiguration) {
+    const FormModel saved = FullForm();
+    FormModel fresh;
+    ASSERT_EQ(ParseSimConfig(FormatSimConfig(saved), fresh), std::nullopt);
+    EXPECT_EQ(fresh, saved);
+    EXPECT_EQ(fresh.text(ctl::txtK), "0.5, or so");
+    EXPECT_EQ(fresh.grid(ctl::sprDynWaterInput).text(60, 3), "in60,3");
+    EXPECT_EQ(fresh.grid(ctl::sprWeather).text(366, 7), "w366,7");
+
+    // Fewer rows loaded over fuller tables: the old rows must not survive, nor the old humidity markers.
+    FormModel small;
+    small.setOption(ctl::OptionFixWlevel, true);
+    FillRows(small.grid(ctl::sprSoilPhysics), 2, "new");
+    FillRows(small.grid(ctl::sprDynWaterInput), 1, "new");
+    FormModel target = FullForm();
+    target.grid(ctl::sprWeather).setBackground(5, 7, kLightCyan);
+    ASSERT_EQ(ParseSimConfig(FormatSimConfig(small), target), std::nullopt);
+    EXPECT_EQ(target, small);
+    EXPECT_EQ(target.grid(ctl::sprDynWaterInput).text(2, 4), "24"); // the opening hours value
+    EXPECT_FALSE(target.grid(ctl::sprWeather).background(5, 7).has_value());
+}
+
+TEST(SimConfig, TextsSurviveTheOneLinePerItemLayout) {
+    FormModel form;
+    form.grid(ctl::sprWeather).setText(1, 1, "Day\r\nof year");
+    form.grid(ctl::sprWeather).setText(1, 2, "Rain\n");
+    FormModel back;
+    ASSERT_EQ(ParseSimConfig(FormatSimConfig(form), back), std::nullopt);
+    EXPECT_EQ(back.grid(ctl::sprWeather).text(1, 1), "Day of year");
+    EXPECT_EQ(back.grid(ctl::sprWeather).text(1, 2), "Rain ");
+
+    // Files from older versions: LF endings, quoted fields, Windows code page, a byte-order mark.
+    auto lines = Lines(FormatSimConfig(FormModel{}));
+    lines[14] = " \"2,5\" ";
+    lines[39] = "Tmax (\xB0"
+                "C)";
+    std::string text = "\xEF\xBB\xBF";
+    for (const auto& line : lines) text += line + "\n";
+    ASSERT_EQ(ParseSimConfig(text, back), std::nullopt);
+    EXPECT_EQ(back.text(ctl::txtRUE), "2,5");
+    EXPECT_EQ(back.grid(ctl::sprWeather).text(1, 1), "Tmax (\xC2\xB0"
+                                                     "C)");
+    EXPECT_EQ(back.text(ctl::txtInitialDate), "");
+}
+
+TEST(SimConfig, AFileEndingAfterTheClassicItemsGivesTheLaterControlsTheirOpeningValues) {
+    const FormModel saved = FullForm();
+    const auto lines = Lines(FormatSimConfig(saved));
+    const std::size_t classic = 37 + 1 + 60 * 4 + 1 + 50 * 3 + kWeatherRows * kWeatherCols + 1 + 15 * 13;
+
+    for (const char* tail : {"", "\r\n  \r\n"}) {
+        FormModel form = FullForm();
+        ASSERT_EQ(ParseSimConfig(Join(lines, classic) + std::string(tail), form), std::nullopt);
+        const FormModel opening;
+        EXPECT_EQ(form.check(ctl::chkDiseases), 0);
+        EXPECT_EQ(form.text(ctl::txtBlastClass), "1");
+        EXPECT_EQ(form.text(ctl::cmbBlastProduct), choice::NoTreatment);
+        EXPECT_EQ(form.grid(ctl::sprBlastTreatment), opening.grid(ctl::sprBlastTreatment));
+        EXPECT_TRUE(form.option(ctl::optReportNever));
+        EXPECT_EQ(form.check(ctl::optWlevelIncrease), 0);
+        EXPECT_EQ(form.text(ctl::txtPreFlowWaterLevel), "15");
+        EXPECT_EQ(form.text(ctl::txtRUE), "2,7");
+    }
+
+    FormModel form;
+    EXPECT_EQ(ParseSimConfig(Join(lines, classic + 3), form),
+              "Line " + std::to_string(classic + 4) +
+                  " (item 48, number of blast treatments): the file ends before this item.");
+    EXPECT_EQ(form, FormModel{});
+}
+
+TEST(SimConfig, RefusesDamagedFilesNamingLineAndItemAndLeavesTheFormAlone) {
+    const auto lines = Lines(FormatSimConfig(FullForm()));
+    const auto damaged = [&lines](std::size_t index, std::string line) {
+        auto copy = lines;
+        copy[index] = std::move(line);
+        return Join(copy, copy.size());
+    };
+    const std::string inflowCount = "Line 38 (item 38, number of rows of the water-inflow table): ";
+    const std::size_t treatmentCount = lines.size() - 7;
+    const std::pair<std::string, std::string> cases[] = {
+        {damaged(37, "abc"), inflowCount + "\"abc\" is not a whole number."},
+        {damaged(37, "1.0"), inflowCount + "\"1.0\" is not a whole number."},
+        {damaged(37, " 101 "), inflowCount + "\"101\" is more rows than the table holds (100)."},
+        {damaged(37, "-1 "), inflowCount + "\"-1\" is a negative number of rows."},
+        {damaged(2, " 2 "), "Line 3 (item 3, soil simulation switch): \"2\" is not 0 or 1."},
+        {damaged(33, "Yes"), "Line 34 (item 34, fixed water level selected): \"Yes\" is not True or False."},
+        {damaged(lines.size() - 3, "3"),
+         "Line " + std::to_string(lines.size() - 2) + " (item 50, report option): \"3\" is not 0, 1 or 2."},
+        // 429 lines precede the weather table, so line 501 is its 72nd cell.
+        {Join(lines, 500),
+         "Line 501 (item 42, weather table, row 11, column 2): the file ends before this item."},
+        {"", "Line 1 (item 1, initial date): the file ends before this item."},
+        // A damaged count of treatments runs into the end of the file instead of the allocator.
+        {damaged(treatmentCount, "2000000000"), "Line " + std::to_string(lines.size() + 1) +
+                                                    " (item 49, blast treatment days, row 7): the file ends "
+                                                    "before this item."},
+    };
+    const FormModel before = FullForm();
+    for (const auto& [text, message] : cases) {
+        FormModel form = FullForm();
+        EXPECT_EQ(ParseSimConfig(text, form), message);
+        EXPECT_EQ(form, before) << message;
+    }
+}
+
+TEST_F(SimConfigFiles, SavesAndReopensThroughTheFileSystem) {
+    const fs::path file = dir_ / "season.sim";
+    {
+        std::ofstream old(file, std::ios::binary);
+        old << std::string(500000, 'x'); // longer than the new content: nothing of it may remain
+    }
+    const FormModel saved = FullForm();
+    ASSERT_EQ(WriteSimConfig(saved, file), std::nullopt);
+    EXPECT_EQ(Slurp(file), FormatSimConfig(saved));
+    EXPECT_EQ(Entries(), std::vector<fs::path>{"season.sim"});
+    FormModel back;
+    ASSERT_EQ(ReadSimConfig(file, back), std::nullopt);
+    EXPECT_EQ(back, saved);
+
+    EXPECT_EQ(ReadSimConfig(dir_ / "missing.sim", back), "File not opened");
+    EXPECT_EQ(back, saved);
+}
+
+TEST_F(SimConfigFiles, AFailedSaveReportsItAndLeavesNoPartialFile) {
+    const FormModel form = FullForm();
+    const auto intoMissingFolder = WriteSimConfig(form, dir_ / "no such folder" / "a.sim");
+    ASSERT_TRUE(intoMissingFolder.has_value());
+    EXPECT_NE(intoMissingFolder->find("a.sim"), std::string::npos);
+    EXPECT_TRUE(Entries().empty());
+
+    // A folder in the way of the target: the rename fails after the temporary file was written.
+    const fs::path folder = dir_ / "taken.sim";
+    fs::create_directory(folder);
+    std::ofstream(folder / "inside.txt") << "keep";
+    EXPECT_TRUE(WriteSimConfig(form, folder).has_value());
+    EXPECT_EQ(Entries(), std::vector<fs::path>{"taken.sim"});
+    EXPECT_EQ(Slurp(folder / "inside.txt"), "keep");
+}
+
+TEST(SimConfig, AppendsTheExtensionUnlessTheNameEndsWithItExactly) {
+    EXPECT_EQ(WithSimExtension("run.sim"), fs::path("run.sim"));
+    EXPECT_EQ(WithSimExtension("run.SIM"), fs::path("run.SIM.sim"));
+    EXPECT_EQ(WithSimExtension("dir/run"), fs::path("dir/run.sim"));
+}
+
+} // namespace
+} // namespace tulo
