@@ -41,7 +41,7 @@ std::string DailyCsv(const RunState& run) {
 int Run(const RunOptions& options, std::ostream& out, UserInterface& ui) {
     FormModel form;
     if (const auto error = ReadSimConfig(options.config, form)) {
-        ui.message(*error);
+        ui.message(options.config + ": " + *error);
         return kFailure;
     }
 

@@ -538,12 +538,4 @@ std::optional<std::string> ReadSimConfig(const fs::path& file, FormModel& form) 
     return ParseSimConfig(text, form);
 }
 
-fs::path WithSimExtension(const fs::path& file) {
-    static const fs::path kExtension(".sim");
-    if (file.native().ends_with(kExtension.native())) return file;
-    fs::path named = file;
-    named += kExtension;
-    return named;
-}
-
 } // namespace tulo

@@ -34,8 +34,4 @@ std::optional<std::string> WriteSimConfig(const FormModel& form, const std::file
 // Reads `file` into the form; see ParseSimConfig. A file that does not exist gives "File not opened".
 std::optional<std::string> ReadSimConfig(const std::filesystem::path& file, FormModel& form);
 
-// The name a configuration is saved under: ".sim" appended unless the name already ends with exactly
-// ".sim" (so "crop.SIM" becomes "crop.SIM.sim").
-std::filesystem::path WithSimExtension(const std::filesystem::path& file);
-
 } // namespace tulo

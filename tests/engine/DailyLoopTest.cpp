@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <memory>
 
 namespace tulo {
@@ -187,23 +186,6 @@ TEST(DailyLoop, ColdSterilityIsAFractionAndNeverMakesPanicleGrowthNegative) {
         }
     }
     EXPECT_EQ(highest, 1.0f);
-}
-
-TEST(DailyLoop, NoSeriesHoldsANaNOrInfinity) {
-    FormModel form = test::DemoForm();
-    const auto run = Simulate(form);
-    const DailyOutputs& o = run->out;
-    for (int d = run->control.InitialDate; d < run->control.FinalDate; ++d)
-        for (double v : {double(o.DVS[d]), double(o.AGB[d]), double(o.LAI[d]), double(o.Panicles[d]),
-                         double(o.SterilityCum[d]), o.ET1[d], o.ET2[d], o.ET3[d], o.ET4[d], o.WaterLevel[d]})
-            EXPECT_TRUE(std::isfinite(v)) << d;
-}
-
-TEST(DailyLoop, RefusesDatesOutsideTheCalendar) {
-    auto run = std::make_unique<RunState>();
-    run->control.InitialDate = 100;
-    run->control.FinalDate = 366;
-    EXPECT_THROW(SimulateDays(*run), std::invalid_argument);
 }
 
 } // namespace

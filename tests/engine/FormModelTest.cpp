@@ -8,34 +8,15 @@
 namespace tulo {
 namespace {
 
-TEST(FormModel, OpensWithTheWindowDefaults) {
+TEST(FormModel, OpensWithTheGridsTheInputsNeed) {
     const FormModel form;
-    EXPECT_EQ(form.text(ctl::txtInitialDate), "");
-    EXPECT_EQ(form.text(ctl::txtTSUM1), "900");
-    EXPECT_EQ(form.text(ctl::txtDVSEND), "2.0");
-    EXPECT_EQ(form.text(ctl::cmbIDSL), "Temperature based");
-    EXPECT_EQ(form.listItems(ctl::cmbIDSL).size(), 3u);
-    EXPECT_EQ(form.text(ctl::cmbFlooded), "Unflooded");
-    EXPECT_EQ(form.text(ctl::txtPreFlowWaterLevel), "15");
-    EXPECT_EQ(form.text(ctl::txtBlastClass), "1");
-    EXPECT_EQ(form.text(ctl::cmbBlastProduct), "No treatment applied");
-    EXPECT_TRUE(form.option(ctl::OptionLAItulo));
-    EXPECT_TRUE(form.option(ctl::optReportNever));
-    EXPECT_FALSE(form.option(ctl::OptionFixWlevel));
-    EXPECT_FALSE(form.option(ctl::OptionDynamicWlevel));
-
-    const Grid& weather = form.grid(ctl::sprWeather);
-    EXPECT_EQ(weather.rows(), 366);
-    EXPECT_EQ(weather.cols(), 7);
-    EXPECT_EQ(weather.text(0, 3), "Tmax(°C)");
+    EXPECT_EQ(form.grid(ctl::sprWeather).rows(), kWeatherRows);
+    EXPECT_EQ(form.grid(ctl::sprWeather).text(0, 3), "Tmax(°C)"); // the caption named in weather messages
     const Grid& input = form.grid(ctl::sprDynWaterInput);
-    EXPECT_EQ(input.rows(), 100);
-    EXPECT_EQ(input.text(1, 4), "24");
-    EXPECT_EQ(input.text(100, 4), "24");
+    EXPECT_EQ(input.rows(), kWaterInputRows);
+    EXPECT_EQ(input.text(kWaterInputRows, 4), "24"); // hours preset on every row, days left empty
     EXPECT_EQ(input.text(1, 1), "");
-    EXPECT_EQ(form.grid(ctl::sprSoilPhysics).rows(), 15);
-    EXPECT_EQ(form.grid(ctl::sprSoilPhysics).cols(), 13);
-    EXPECT_EQ(form.grid(ctl::sprBlastTreatment).rows(), 0);
+    EXPECT_EQ(form.grid(ctl::sprBlastTreatment).rows(), 0); // one row per treatment added
 }
 
 TEST(FormModel, OptionGroupsAreExclusiveAndChangesAreNotified) {

@@ -128,20 +128,6 @@ TEST(SimConfig, WritesOneItemPerCrLfLineWithIntegerAndTruthForms) {
     EXPECT_EQ(lines.size(), disease + 7);
 }
 
-TEST(SimConfig, TablesAreCountedFromRowOneUpToTheirLimits) {
-    FormModel form;
-    Grid& inflow = form.grid(ctl::sprDynWaterInput);
-    FillRows(inflow, kWaterInputRows, "i");
-    FillRows(form.grid(ctl::sprDynWaterOutput), kWaterOutputRows, "o");
-    Grid& soil = form.grid(ctl::sprSoilPhysics);
-    FillRows(soil, kSoilRows, "s");
-    soil.setText(4, 1, ""); // rows after the first empty one are not part of the table
-    const auto lines = Lines(FormatSimConfig(form));
-    EXPECT_EQ(lines[37], " 100 ");
-    EXPECT_EQ(lines[38 + 4 * kWaterInputRows], " 50 ");
-    EXPECT_EQ(lines[39 + 4 * kWaterInputRows + 3 * kWaterOutputRows + kWeatherRows * kWeatherCols], " 3 ");
-}
-
 TEST(SimConfig, ReopeningGivesTheSavedFormEvenOverAnotherConfiguration) {
     const FormModel saved = FullForm();
     FormModel fresh;
@@ -280,12 +266,6 @@ TEST_F(SimConfigFiles, AFailedSaveReportsItAndLeavesNoPartialFile) {
     EXPECT_TRUE(WriteSimConfig(form, folder).has_value());
     EXPECT_EQ(Entries(), std::vector<fs::path>{"taken.sim"});
     EXPECT_EQ(Slurp(folder / "inside.txt"), "keep");
-}
-
-TEST(SimConfig, AppendsTheExtensionUnlessTheNameEndsWithItExactly) {
-    EXPECT_EQ(WithSimExtension("run.sim"), fs::path("run.sim"));
-    EXPECT_EQ(WithSimExtension("run.SIM"), fs::path("run.SIM.sim"));
-    EXPECT_EQ(WithSimExtension("dir/run"), fs::path("dir/run.sim"));
 }
 
 } // namespace
