@@ -67,8 +67,13 @@ public:
         failed_ = true;
     }
 
-    // A missing mandatory field: the program's own message.
-    void missing(std::string_view message) { fail(std::string(message)); }
+    // The text of a mandatory box, or nothing after the box's own message when it is empty.
+    const std::string* required(std::string_view control, std::string_view missingMessage) {
+        const std::string& text = form_.text(control);
+        if (!Trim(text).empty()) return &text;
+        fail(std::string(missingMessage));
+        return nullptr;
+    }
 
 private:
     const FormModel& form_;
@@ -76,26 +81,16 @@ private:
     bool failed_ = false;
 };
 
-bool IsEmpty(std::string_view text) {
-    return Trim(text).empty();
-}
-
 } // namespace
 
 void clsInputControl::ControlInput(const FormModel& form, Problems& problems) {
     FieldReader reader(form, problems);
     Values v;
-    const std::string& initial = form.text(ctl::txtInitialDate);
     std::optional<std::int32_t> initialDate, finalDate;
-    if (IsEmpty(initial))
-        reader.missing("You have not specified the Initial date");
-    else
-        initialDate = reader.whole(initial, "Initial date (DOY)");
-    const std::string& final = form.text(ctl::txtFinalDate);
-    if (IsEmpty(final))
-        reader.missing("You have not specified the Final date");
-    else
-        finalDate = reader.whole(final, "Final date (DOY)");
+    if (const auto* text = reader.required(ctl::txtInitialDate, "You have not specified the Initial date"))
+        initialDate = reader.whole(*text, "Initial date (DOY)");
+    if (const auto* text = reader.required(ctl::txtFinalDate, "You have not specified the Final date"))
+        finalDate = reader.whole(*text, "Final date (DOY)");
     if (initialDate && finalDate &&
         !(1 <= *initialDate && *initialDate < *finalDate && *finalDate <= kLastDay))
         reader.fail("The simulation dates must satisfy 1 <= Initial date < Final date <= 365 (Initial date " +
@@ -106,16 +101,12 @@ void clsInputControl::ControlInput(const FormModel& form, Problems& problems) {
     v.optiLAItulo = form.option(ctl::OptionLAItulo);
     v.optiLAIndvi = form.option(ctl::OptionLAIndvi);
     if (v.optiLAIndvi) {
-        const std::string& doy = form.text(ctl::txtDOYforcingLAI);
-        if (IsEmpty(doy))
-            reader.missing("You have to specify the DOY corresponding to the NDVI estimation");
-        else
-            v.DOYforcingLAI = reader.day(doy, "DOY of the NDVI-derived LAI").value_or(0);
-        const std::string& lai = form.text(ctl::txtforcingLAI);
-        if (IsEmpty(lai))
-            reader.missing("You have not specified the NDVI LAI estimation");
-        else
-            v.ForcingLAI = reader.single(lai, "NDVI-derived LAI (m2/m2)").value_or(0.0f);
+        if (const auto* text = reader.required(
+                ctl::txtDOYforcingLAI, "You have to specify the DOY corresponding to the NDVI estimation"))
+            v.DOYforcingLAI = reader.day(*text, "DOY of the NDVI-derived LAI").value_or(0);
+        if (const auto* text =
+                reader.required(ctl::txtforcingLAI, "You have not specified the NDVI LAI estimation"))
+            v.ForcingLAI = reader.single(*text, "NDVI-derived LAI (m2/m2)").value_or(0.0f);
     }
 
     v.SoilSimulation = form.check(ctl::chkSoil) == 1;
@@ -178,48 +169,35 @@ void clsInputManag::ManagementInput(const FormModel& form, Problems& problems) {
                 .value_or(0);
     }
 
-    const std::string& sowing = form.text(ctl::txtSowingDate);
-    if (IsEmpty(sowing))
-        reader.missing("You have not specified the sowing date");
-    else
-        m.SowingDate = reader.day(sowing, "Sowing date (DOY)").value_or(0);
-
-    const std::string& strategy = form.text(ctl::cmbFlooded);
-    if (IsEmpty(strategy))
-        reader.missing("You have to specify the irrigation strategy");
-    else
-        m.Flooded = strategy == choice::Flooded ? 1 : 0;
+    if (const auto* text = reader.required(ctl::txtSowingDate, "You have not specified the sowing date"))
+        m.SowingDate = reader.day(*text, "Sowing date (DOY)").value_or(0);
+    if (const auto* text = reader.required(ctl::cmbFlooded, "You have to specify the irrigation strategy"))
+        m.Flooded = *text == choice::Flooded ? 1 : 0;
 
     const bool fixed = form.option(ctl::OptionFixWlevel);
     const bool dynamic = form.option(ctl::OptionDynamicWlevel);
     if (m.Flooded == 1) {
         if (!fixed && !dynamic) {
-            reader.missing("You have to specify how do you want to simulate the water level");
+            reader.fail("You have to specify how do you want to simulate the water level");
         } else if (fixed) {
-            const std::string& level = form.text(ctl::txtWaterLevel);
-            if (IsEmpty(level))
-                reader.missing("You have not specified the water level");
-            else
-                m.WaterLevel = reader.single(level, "Water level (cm)").value_or(0);
-        } else {
-            const std::string& level = form.text(ctl::txtInitialWaterLevel);
-            if (IsEmpty(level))
-                reader.missing("You have not specified the initial water level");
-            else
-                m.IniWaterLevel = reader.number(level, "Initial water level (cm)").value_or(0);
+            if (const auto* text =
+                    reader.required(ctl::txtWaterLevel, "You have not specified the water level"))
+                m.WaterLevel = reader.single(*text, "Water level (cm)").value_or(0);
+        } else if (const auto* text = reader.required(ctl::txtInitialWaterLevel,
+                                                      "You have not specified the initial water level")) {
+            m.IniWaterLevel = reader.number(*text, "Initial water level (cm)").value_or(0);
         }
     } else {
         m.WaterLevel = 0;
     }
 
-    const std::string& latitude = form.text(ctl::txtLatitude);
-    if (IsEmpty(latitude)) {
-        reader.missing("You have to specify Latitude");
-    } else if (const auto lat = reader.single(latitude, "Latitude (degrees)")) {
-        if (*lat < -90.0f || *lat > 90.0f)
-            reader.fail("Latitude (degrees) must lie between -90 and 90 (it is " +
-                        std::string(Trim(latitude)) + ").");
-        m.Lat = *lat;
+    if (const auto* text = reader.required(ctl::txtLatitude, "You have to specify Latitude")) {
+        if (const auto lat = reader.single(*text, "Latitude (degrees)")) {
+            if (*lat < -90.0f || *lat > 90.0f)
+                reader.fail("Latitude (degrees) must lie between -90 and 90 (it is " +
+                            std::string(Trim(*text)) + ").");
+            m.Lat = *lat;
+        }
     }
 
     m.DynamicLevel = dynamic;
