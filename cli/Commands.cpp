@@ -1,5 +1,6 @@
 #include "Commands.h"
 
+#include "disease/Varieties.h"
 #include "engine/DailyLoop.h"
 #include "engine/Outputs.h"
 #include "engine/RunCommand.h"
@@ -91,6 +92,19 @@ int Run(const RunOptions& options, std::ostream& out, UserInterface& ui) {
         const double perSecond = elapsed.count() > 0 ? options.repeat / elapsed.count() : 0.0;
         out << "Repeated runs:        " << options.repeat << " seasons in " << elapsed.count() << " s ("
             << static_cast<long long>(perSecond) << " seasons per second)\n";
+    }
+    return kSuccess;
+}
+
+int Varieties(std::ostream& out) {
+    out << "Variety,Susceptibility,Class\n";
+    for (const std::string_view name : BlastVarietyDisplayList()) {
+        out << CsvField(name) << ',';
+        if (const auto choice = BlastChoiceOfVariety(name))
+            out << BlastChoiceCaption(*choice) << ',' << BlastChoiceClass(*choice);
+        else
+            out << ',';
+        out << '\n';
     }
     return kSuccess;
 }

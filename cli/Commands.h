@@ -23,6 +23,9 @@ struct RunOptions {
 
 int Run(const RunOptions& options, std::ostream& out, UserInterface& ui);
 
+// The varieties of the diseases window as CSV: name, susceptibility, class; "other" last, without either.
+int Varieties(std::ostream& out);
+
 // The header line of the daily CSV.
 std::string DailyCsvHeader();
 

@@ -20,6 +20,9 @@ int main(int argc, char** argv) {
         ->add_option("--repeat", run.repeat, "Run the same season N more times and print seasons per second")
         ->check(CLI::NonNegativeNumber);
 
+    CLI::App* varietiesCommand =
+        app.add_subcommand("varieties", "List the rice varieties with their blast susceptibility and class");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -31,6 +34,7 @@ int main(int argc, char** argv) {
     tulo::ConsoleUi ui(std::cerr);
     try {
         if (*runCommand) return tulo::cli::Run(run, std::cout, ui);
+        if (*varietiesCommand) return tulo::cli::Varieties(std::cout);
     } catch (const std::exception& e) {
         std::cerr << "tulo-cli: " << e.what() << '\n';
         return tulo::cli::kFailure;

@@ -1,9 +1,13 @@
 #!/usr/bin/env python3
-"""Writes the demo configuration examples/demo.sim with a synthetic year of weather.
+"""Writes the demo configurations examples/demo.sim and examples/flooded.sim, with a synthetic year of weather.
 
 The weather is made up, not measured: smooth seasonal curves for a site at 45.3 N (the rice district of
 the western Po valley), day-to-day noise from a fixed seed, showers, and a cool spell in late July so that
 the demo shows some cold-induced sterility. It brings no humidity columns, so TULO estimates them.
+
+demo.sim is an unflooded field with the sterility model on. flooded.sim is the same season in a paddy
+whose water level is simulated over three soil layers (the plough pan slows percolation), irrigated every
+day, with rice blast on a susceptible cultivar and one fungicide treatment.
 
 Run it with python3 from anywhere; it needs only the standard library.
 """
@@ -42,34 +46,73 @@ def weather_rows():
     return rows
 
 
+def humidity(rows):
+    """Relative humidity for the paddy: humid nights, drier afternoons, a sultry spell in July."""
+    wet_rng = random.Random(4512)
+    values = []
+    for doy, rain, tmax, tmin, rad in rows:
+        rhmax = min(100.0, 90.0 + 6.0 * wet_rng.random() + (4.0 if rain > 0 else 0.0))
+        rhmin = rhmax - 2.6 * (tmax - tmin) - 6.0 * wet_rng.random() + (14.0 if 185 <= doy <= 215 else 0.0)
+        values.append((round(rhmax), round(max(25.0, min(rhmin, rhmax)))))
+    return values
+
+
 def integer_item(value):
     return (" " if value >= 0 else "-") + str(abs(value)) + " "
 
 
-def main():
+def configuration(flooded):
     items = [
-        "100", "300", integer_item(0),                 # dates, soil switch
+        "100", "300", integer_item(1 if flooded else 0),  # dates, soil switch
         "12", "42", "80", "", "", "Temperature based",  # development before emergence
         "12", "42", "900", "500", "2.0",                # development after emergence
         "2.3", "0.5", "12", "28", "35",                 # growth
         "0.02", "27", "18", "0.8", "950", "100", "1.05",
         integer_item(1), "1", "13", "High sensitivity for many days",  # sterility on
-        "120", str(LATITUDE), "Unflooded",
-        "False", "", "False", "",                       # water-level options
-        integer_item(0), integer_item(0),               # no water inflow or outflow rows
+        "120", str(LATITUDE), "Flooded" if flooded else "Unflooded",
+        "False", "", "True" if flooded else "False", "10" if flooded else "",  # water-level options
     ]
-    # Weather table: row 1 the titles (no humidity titles: TULO estimates it), then days 1 .. 365.
-    weather = [["DOY", "Rain(mm)", "Tmax(C)", "Tmin(C)", "Rad(MJ/m2)", "", ""]]
-    for doy, rain, tmax, tmin, rad in weather_rows():
-        weather.append([str(doy), f"{rain:g}", f"{tmax:g}", f"{tmin:g}", f"{rad:g}", "", ""])
-    for row in weather:
+    # Water inflow: DOY from, DOY to, mm a day, hours.
+    inflow = [["110", "260", "4", "6"]] if flooded else []
+    items.append(integer_item(len(inflow)))
+    for row in inflow:
         items.extend(row)
-    items.append(integer_item(0))                       # no soil layers
-    items += [integer_item(0), "1", "No treatment applied", integer_item(0)]  # diseases off, no treatments
+    items.append(integer_item(0))                       # no water outflow rows
+    # Weather table: row 1 the titles, then days 1 .. 365. The unflooded demo brings no humidity, so
+    # TULO estimates it; the paddy's blast model gets measured-like humidity.
+    items.extend(["DOY", "Rain(mm)", "Tmax(C)", "Tmin(C)", "Rad(MJ/m2)"])
+    items.extend(["RHmax(%)", "RHmin(%)"] if flooded else ["", ""])
+    for (doy, rain, tmax, tmin, rad), (rhmax, rhmin) in zip(WEATHER, humidity(WEATHER)):
+        items.extend([str(doy), f"{rain:g}", f"{tmax:g}", f"{tmin:g}", f"{rad:g}"])
+        items.extend([str(rhmax), str(rhmin)] if flooded else ["", ""])
+    # Soil: thickness, bulk density, carbon, clay, sand, then alpha, n, residual, field capacity, wilting
+    # point and saturated water content estimated (empty), saturated conductivity (mm/h), start at field
+    # capacity.
+    soil = [
+        ["200", "1.35", "1.2", "30", "30", "", "", "", "", "", "", "2", "1"],
+        ["150", "1.55", "0.6", "35", "25", "", "", "", "", "", "", "0.1", "1"],
+        ["650", "1.45", "0.3", "40", "20", "", "", "", "", "", "", "1", "1"],
+    ] if flooded else []
+    items.append(integer_item(len(soil)))
+    for row in soil:
+        items.extend(row)
+    if flooded:
+        items += [integer_item(1), "1", "Tricyclazole", integer_item(1), "200"]  # blast on, one treatment
+    else:
+        items += [integer_item(0), "1", "No treatment applied", integer_item(0)]  # diseases off
     items += [integer_item(0), integer_item(0), "15"]   # report never; cold-shock prevention off
-    target = pathlib.Path(__file__).resolve().parent / "demo.sim"
-    target.write_bytes(("\r\n".join(items) + "\r\n").encode("utf-8"))
-    print(f"wrote {target} ({len(items)} items)")
+    return items
+
+
+WEATHER = weather_rows()
+
+
+def main():
+    for name, flooded in (("demo.sim", False), ("flooded.sim", True)):
+        items = configuration(flooded)
+        target = pathlib.Path(__file__).resolve().parent / name
+        target.write_bytes(("\r\n".join(items) + "\r\n").encode("utf-8"))
+        print(f"wrote {target} ({len(items)} items)")
 
 
 if __name__ == "__main__":

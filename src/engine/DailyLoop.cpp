@@ -5,7 +5,10 @@
 #include "crop/LeafArea.h"
 #include "crop/PanicleHeight.h"
 #include "crop/Sterility.h"
+#include "disease/Blast.h"
+#include "engine/FormModel.h"
 #include "engine/Numbers.h"
+#include "soil/Soil.h"
 #include "weather/Evapotranspiration.h"
 #include "weather/Tris.h"
 
@@ -37,8 +40,7 @@ void SimulateDays(RunState& run) {
 
     if (control.InitialDate < 1 || control.FinalDate > kLastDay || control.InitialDate >= control.FinalDate)
         throw std::invalid_argument("simulation dates outside 1 <= InitialDate < FinalDate <= 365");
-    if (manag.Flooded == 1 && manag.DynamicLevel && control.SoilSimulation)
-        throw std::logic_error("the soil water balance is not available in this version");
+    const bool soilBalance = manag.Flooded == 1 && manag.DynamicLevel && control.SoilSimulation;
 
     clsCalculateDevelopment development;
     clsCalculateAGBaccumulation biomass;
@@ -48,6 +50,15 @@ void SimulateDays(RunState& run) {
     clsCalculateSterility sterility;
     clsTRIS tris;
     clsRUE rue;
+    clsBLAST blast;
+    Soil soil;
+    for (std::int32_t i = 1; i <= control.NLayers; ++i) {
+        const auto& v = control.SoilLayers[static_cast<std::size_t>(i)];
+        soil.SoilInitVal(i, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10], v[11], v[12]);
+    }
+    // The class is the cultivar's for the whole run; a treatment raises it to 5 for the days it protects.
+    const std::int32_t cultivarClass = ParseInt32(manag.BlastClass).value_or(0);
+    const bool treated = manag.BlastProduct != choice::NoTreatment && manag.NumTreatments > 0;
 
     for (std::int32_t d = s.DOY; d < control.FinalDate; d = ++s.DOY) {
         const bool finishedAtDawn = s.CropFinished;
@@ -71,7 +82,16 @@ void SimulateDays(RunState& run) {
         o.ET4[d] = et.GetET4();
 
         // Water level.
-        if (manag.Flooded == 1) {
+        if (soilBalance) {
+            // Without a soil table the balance cannot run; the inputs' validation stops such a run first.
+            if (!control.SoilCorrectlyOpen) return;
+            const double pond = 10.0 * (d == control.InitialDate ? manag.IniWaterLevel : o.WaterLevel[d - 1]);
+            const double hours = std::clamp(RoundHalfEven(manag.WinputH[d]), -1000.0, 1000.0);
+            double uptake = o.ET3[d - 1];
+            soil.WaterBalanceDarcy(w.Rain[d] + manag.Winputmm[d], static_cast<std::int32_t>(hours), pond,
+                                   o.ET4[d - 1], uptake);
+            o.WaterLevel[d] = soil.OutW(24) / 10.0;
+        } else if (manag.Flooded == 1) {
             if (manag.DynamicLevel) {
                 // Without the soil water balance the pond keeps its initial depth.
                 o.WaterLevel[d] = (d == control.InitialDate) ? manag.IniWaterLevel : o.WaterLevel[d - 1];
@@ -91,6 +111,38 @@ void SimulateDays(RunState& run) {
             w.Tmax[d] = tris.GetTmaxWaterE();
             w.Tmin[d] = tris.GetTminWaterE();
         }
+
+        if (control.BLASTsimulation && d >= control.InitialDate + 1) {
+            s.VarRes = cultivarClass;
+            if (treated)
+                for (std::int32_t i = 1; i <= manag.NumTreatments; ++i)
+                    if (manag.WindowStart[static_cast<std::size_t>(i)] <= d &&
+                        d <= manag.WindowEnd[static_cast<std::size_t>(i)]) {
+                        s.VarRes = 5;
+                        break;
+                    }
+            blast.BLAST(s.VarRes, s.NoBlast, s.Infection, s.SporLTN, s.Latency, w.RHmax[d], w.RHmin[d],
+                        w.Tmax[d], w.Tmin[d], w.Rain[d], o.BlastDVStoday[d - 1], o.DVS[d - 1],
+                        o.Leaves[d - 1], o.LAI, o.LAIday[d - 1], crop.SLA035);
+            o.RiskLevel[d] = blast.GetRiskLevel();
+            o.BlastDVStoday[d] = blast.GetBlastDVStoday();
+            s.NoBlast = blast.GetNoBlast();
+            s.Infection = blast.GetInfection();
+            s.SporLTN = blast.GetSporLTN();
+            s.Latency = blast.GetLatency();
+            o.MF1[d] = blast.GetMF1();
+            o.MF2[d] = blast.GetMF2();
+            o.MF3[d] = blast.GetMF3();
+            o.MF4[d] = blast.GetMF4();
+            o.MF12[d] = blast.GetMF12();
+            s.LeavesRespBLAST = blast.GetLeavesRespBLAST();
+            o.DTempRisk[d] = blast.GetDTempRisk();
+            o.MaxRhRisk[d] = blast.GetMaxRhRisk();
+            o.DltRhRisk[d] = blast.GetDltRhRisk();
+            o.MxTempRisk[d] = blast.GetMxTempRisk();
+            o.RainRisk[d] = blast.GetRainRisk();
+        }
+        o.InfectionInProgress[d] = s.Infection == 1 ? 1 : 0;
 
         s.CropActive = false;
         s.Sown = d >= manag.SowingDate && !s.CropFinished;

@@ -84,4 +84,11 @@ std::string FormatSignificant(double value, int significantDigits) {
     return std::string(buffer, result.ptr);
 }
 
+double RoundToSignificant(double value, int significantDigits) {
+    const std::string text = FormatSignificant(value, significantDigits);
+    double rounded = value;
+    std::from_chars(text.data(), text.data() + text.size(), rounded);
+    return rounded;
+}
+
 } // namespace tulo

@@ -37,4 +37,7 @@ std::string ShortestText(double value);
 // exactly, 17 a double).
 std::string FormatSignificant(double value, int significantDigits);
 
+// The value as it reads back from FormatSignificant (a real value kept as text with so many digits).
+double RoundToSignificant(double value, int significantDigits);
+
 } // namespace tulo

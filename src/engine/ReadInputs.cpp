@@ -1,6 +1,8 @@
 #include "engine/ReadInputs.h"
 
 #include "engine/InputRecords.h"
+#include "engine/Numbers.h"
+#include "soil/SoilInput.h"
 #include "weather/InputWeather.h"
 
 namespace tulo {
@@ -16,14 +18,12 @@ Problems ReadAllInputs(FormModel& form, UserInterface& ui, RunState& run) {
     manag.ManagementInput(form, problems);
     weather.ReadWeatherData(form, problems);
 
-    // Soil dynamics and diseases come with the soil water balance and the blast model; until then a
-    // run that asks for them is refused rather than silently simulated without them.
-    if (control.values().SoilSimulation)
-        problems.emplace_back("Simulation of soil dynamics is not available in this version of TULO: clear "
-                              "\"Simulation of soil dynamics\" to run.");
-    if (control.values().BLASTsimulation)
-        problems.emplace_back("Simulation of diseases is not available in this version of TULO: clear "
-                              "\"Simulation of diseases\" to run.");
+    // The user asked for soil dynamics: the soil table must then be complete, whether or not this
+    // season's water management needs it.
+    clsInputSoil soil;
+    if (control.values().SoilSimulation) soil.ReadSoilData(form, problems);
+    if (control.values().BLASTsimulation && !ParseInt32(form.text(ctl::txtBlastClass)))
+        problems.push_back(NotANumberMessage("Blast susceptibility class", form.text(ctl::txtBlastClass)));
 
     for (const std::string& problem : problems) ui.message(problem);
     if (!problems.empty()) return problems;
@@ -34,7 +34,18 @@ Problems ReadAllInputs(FormModel& form, UserInterface& ui, RunState& run) {
     run.control.SoilSimulation = c.SoilSimulation;
     run.control.BLASTsimulation = c.BLASTsimulation;
     run.control.OptReportFile = c.OptReportFile;
-    run.control.SoilCorrectlyOpen = false;
+    run.control.NLayers = soil.GetNLayers();
+    for (std::int32_t i = 1; i <= soil.GetNLayers(); ++i) {
+        const double values[] = {
+            soil.GetThickness(i),     soil.GetBulkDensity(i),  soil.GetCarbon(i), soil.GetClay(i),
+            soil.GetSand(i),          soil.GetAlpha(i),        soil.Getn(i),      soil.GetSWCres(i),
+            soil.GetFieldCapacity(i), soil.GetWiltingPoint(i), soil.GetSat(i),    soil.GetSatK(i),
+            soil.GetSWCstartmm(i)};
+        // The table's values travel as text with 15 significant digits.
+        for (std::size_t k = 0; k < 13; ++k)
+            run.control.SoilLayers[static_cast<std::size_t>(i)][k] = RoundToSignificant(values[k], 15);
+    }
+    run.control.SoilCorrectlyOpen = soil.GetSoilCorrectlyOpen();
 
     run.crop = crop.values();
 

@@ -20,6 +20,10 @@ struct ControlParameters {
     bool BLASTsimulation = false;
     bool SoilCorrectlyOpen = false;
     std::int32_t OptReportFile = 0; // 0 never, 1 ask, 2 always
+    // The soil table's layers (1 .. NLayers), thirteen values each in the table's column order, kept to
+    // the 15 significant digits the table's texts carry.
+    std::int32_t NLayers = 0;
+    std::array<std::array<double, 13>, 16> SoilLayers{};
 };
 
 struct CropParameters {
@@ -67,6 +71,8 @@ struct DailyOutputs {
     DailySeriesD ET1{}, ET2{}, ET3{}, ET4{};
     DailySeriesD RiskLevel{}, BlastDVStoday{}, MF1{}, MF2{}, MF3{}, MF4{}, MF12{};
     DailySeriesD DTempRisk{}, MaxRhRisk{}, DltRhRisk{}, MxTempRisk{}, RainRisk{};
+    // 1 on the days a blast infection was in progress.
+    std::array<std::uint8_t, kDaySlots> InfectionInProgress{};
 };
 
 // Scalar state of the loop, carried from day to day.

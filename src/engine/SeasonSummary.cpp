@@ -19,10 +19,13 @@ SeasonSummary Summarize(const RunState& run) {
         s.maxPanicles = std::max(s.maxPanicles, o.Panicles[d] / 100.0);
         s.maxLAI = std::max(s.maxLAI, static_cast<double>(o.LAI[d]));
         s.sterility = std::max(s.sterility, static_cast<double>(o.SterilityCum[d]));
+        s.infectionDays += o.InfectionInProgress[d];
+        s.highestRisk = std::max(s.highestRisk, o.RiskLevel[d]);
     }
     if (s.lastDay >= s.firstDay) {
         s.finalAGB = o.AGB[s.lastDay] / 100.0;
         s.finalPanicles = o.Panicles[s.lastDay] / 100.0;
+        s.finalWaterLevel = o.WaterLevel[s.lastDay];
     }
     return s;
 }
@@ -48,6 +51,9 @@ std::string FormatSummary(const SeasonSummary& s) {
         "Panicles final / max: " + number(s.finalPanicles, 2) + " / " + number(s.maxPanicles, 2) + " t/ha\n";
     text += "Maximum LAI:          " + number(s.maxLAI, 2) + " m2/m2\n";
     text += "Cumulated sterility:  " + number(s.sterility, 4) + "\n";
+    text += "Final water level:    " + number(s.finalWaterLevel, 2) + " cm\n";
+    text += "Blast infection days: " + std::to_string(s.infectionDays) + "\n";
+    text += "Highest blast risk:   " + number(s.highestRisk, 0) + "\n";
     return text;
 }
 

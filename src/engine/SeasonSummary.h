@@ -16,8 +16,11 @@ struct SeasonSummary {
     std::optional<std::int32_t> maturity;  // first day with DVS >= 2
     double finalAGB = 0, maxAGB = 0;       // t/ha
     double finalPanicles = 0, maxPanicles = 0;
-    double maxLAI = 0;    // m2/m2
-    double sterility = 0; // highest cumulated sterility reached
+    double maxLAI = 0;          // m2/m2
+    double sterility = 0;       // highest cumulated sterility reached
+    double finalWaterLevel = 0; // cm
+    int infectionDays = 0;      // days with a blast infection in progress
+    double highestRisk = 0;     // highest blast risk level
 };
 
 SeasonSummary Summarize(const RunState& run);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -118,6 +119,16 @@ TEST_F(Cli, UnreadableFilesAndFailedWritesExitWithOne) {
 
     o = Run("frobnicate");
     EXPECT_EQ(o.status, 1);
+}
+
+TEST_F(Cli, VarietiesAreListedInTheDiseasesWindowOrder) {
+    const Outcome o = Run("varieties");
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.out.rfind("Variety,Susceptibility,Class\nADELIO,medium/susceptible,2\n", 0), 0u);
+    EXPECT_NE(o.out.find("\nARBORIO,medium/resistant,3\nARBORIO PRECOCE,"), std::string::npos);
+    EXPECT_NE(o.out.find("\nCERVO,susceptible,1\n"), std::string::npos);
+    EXPECT_TRUE(o.out.ends_with("\nZEUS,medium/resistant,3\nother,,\n"));
+    EXPECT_EQ(std::count(o.out.begin(), o.out.end(), '\n'), 129);
 }
 
 } // namespace

@@ -212,14 +212,27 @@ TEST(ReadAllInputs, AFailedReadingLeavesThePreviousRunParameters) {
     EXPECT_EQ(r.run->crop.RUE, 2.3f);
 }
 
-TEST(ReadAllInputs, SoilAndDiseasesAreRefusedUntilTheyCanBeSimulated) {
+TEST(ReadAllInputs, SoilAndDiseasesSwitchedOnNeedTheirTablesAndClass) {
     FormModel form = RunnableForm();
     form.setCheck(ctl::chkSoil, 1);
     form.setCheck(ctl::chkDiseases, 1);
-    const auto r = Read(form);
-    ASSERT_EQ(r->problems.size(), 2u);
-    EXPECT_NE(r->problems[0].find("Simulation of soil dynamics"), std::string::npos);
-    EXPECT_NE(r->problems[1].find("Simulation of diseases"), std::string::npos);
+    form.setText(ctl::txtBlastClass, "high");
+    auto r = Read(form);
+    const std::vector<std::string> expected = {"I notice something wrong with your soil file...",
+                                               "Blast susceptibility class: \"high\" is not a number."};
+    EXPECT_EQ(r->problems, expected);
+
+    Grid& soil = form.grid(ctl::sprSoilPhysics);
+    for (int c = 1; c <= 5; ++c)
+        soil.setText(1, c, std::vector<std::string>{"200", "1.3", "1", "30", "30"}[c - 1]);
+    soil.setText(1, 13, "1");
+    form.setText(ctl::txtBlastClass, "2");
+    r = Read(form);
+    ASSERT_TRUE(r->problems.empty()) << r->problems.front();
+    EXPECT_EQ(r->run->control.NLayers, 1);
+    EXPECT_TRUE(r->run->control.SoilCorrectlyOpen);
+    EXPECT_EQ(r->run->control.SoilLayers[1][1], 1.3);
+    EXPECT_EQ(r->run->control.SoilLayers[1][5], -1.0); // alpha to be estimated
 }
 
 } // namespace

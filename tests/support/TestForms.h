@@ -44,11 +44,16 @@ inline FormModel RunnableForm(int initial = 100, int final = 250, int sowing = 1
     return form;
 }
 
-inline FormModel DemoForm() {
+// A shipped example configuration ("demo.sim", "flooded.sim").
+inline FormModel ExampleForm(const std::string& name) {
     FormModel form;
-    const auto error = ReadSimConfig(TULO_SOURCE_DIR "/examples/demo.sim", form);
+    const auto error = ReadSimConfig(std::string(TULO_SOURCE_DIR "/examples/") + name, form);
     EXPECT_FALSE(error.has_value()) << error.value_or("");
     return form;
+}
+
+inline FormModel DemoForm() {
+    return ExampleForm("demo.sim");
 }
 
 } // namespace tulo::test

@@ -1,0 +1,196 @@
+#include "disease/Blast.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tulo {
+
+namespace {
+
+// The fitted temperature curves of the fungus are defined on the single-precision daily mean.
+float MeanTemperature(float Tmax, float Tmin) {
+    return static_cast<float>((static_cast<double>(Tmax) + Tmin) / 2.0);
+}
+
+} // namespace
+
+void clsBLAST::BLAST(std::int32_t VarRes, std::int32_t NoBlastYesterday, std::int32_t InfectionYesterday,
+                     std::int32_t SporLTNyesterday, double LatencyYesterday, float RHmax, float RHmin,
+                     float Tmax, float Tmin, float Rain, double& BlastDVSyesterday, float /*DVSyesterday*/,
+                     float AGBleavesToday, const DailySeries& LAIcum, float LAItoday, float SLA035) {
+    DTempRisk_ = ComputeDTempRisk(Tmax, Tmin);
+    MaxRhRisk_ = ComputeMaxRhRisk(RHmax);
+    DltRhRisk_ = ComputeDltRhRisk(RHmax, RHmin);
+    MxTempRisk_ = ComputeMxTempRisk(Tmax);
+    RainRisk_ = ComputeRainRisk(Rain);
+    RiskLevel_ = RiskLevelOf(MaxRhRisk_ * DTempRisk_ * DltRhRisk_ * MxTempRisk_ * RainRisk_);
+
+    // A day whose risk exceeds the class infects the crop and feeds the latency; otherwise a running
+    // infection counts one more day without a new one. The count is not reset by later infections.
+    const bool infects = RiskLevel_ > VarRes;
+    if (infects) {
+        Infection_ = 1;
+        Latency_ = ComputeLatency(Tmax, Tmin, LatencyYesterday);
+    } else if (InfectionYesterday == 1) {
+        NoBlast_ = NoBlastYesterday + 1;
+    }
+    if (NoBlast_ == 14) {
+        Latency_ = 0.0;
+        NoBlast_ = 0;
+        Infection_ = 0;
+    }
+
+    // Once the latency is over the lesions keep sporulating, cycle after cycle, until the latency is cleared
+    // and the running cycle completes.
+    SporLTN_ = (Latency_ > 1.0) ? 1 : SporLTNyesterday;
+    if (SporLTN_ == 1) {
+        BlastDVSrate_ = 1.0 / ComputeBlastDVSrate(Tmax, Tmin);
+        BlastDVStoday_ = BlastDVSrate_ + BlastDVSyesterday;
+        DisSev_ = ComputeDisSev(Tmax, Tmin, BlastDVStoday_, BlastDVSyesterday);
+    }
+    if (BlastDVStoday_ > 1.0) {
+        // The caller's yesterday slot is cleared too, so the next cycle starts from 0 in its series.
+        BlastDVStoday_ = 0.0;
+        BlastDVSrate_ = 0.0;
+        DisSev_ = 0.0;
+        SporLTN_ = 0;
+        BlastDVSyesterday = 0.0;
+    }
+
+    MF1_ = ComputeMF1(DisSev_);
+    MF2_ = ComputeMF2(DisSev_);
+    MF3_ = ComputeMF3(DisSev_);
+    MF4_ = ComputeMF4(DisSev_);
+    // Growth reduction weighted between the two effects of severity on the canopy.
+    MF12_ = (0.551789 * MF2_ + 0.019844 * MF1_) / 0.571633;
+
+    Teff_ = CalcTeff(Tmax, Tmin);
+    Mndvs_ = CalcMndvs(AGBleavesToday, LAIcum, LAItoday, SLA035);
+    LeavesRespBLAST_ = (MF3_ - 1.0) * 0.02 * static_cast<double>(AGBleavesToday) * Teff_ * Mndvs_;
+}
+
+double clsBLAST::ComputeMF1(double DisSev) {
+    return 1.0 - 2.8 * DisSev;
+}
+
+double clsBLAST::ComputeMF2(double DisSev) {
+    return 1.0 - 2.5333 * DisSev;
+}
+
+double clsBLAST::ComputeMF3(double DisSev) {
+    return 1.0 + 3.3333 * DisSev;
+}
+
+double clsBLAST::ComputeMF4(double DisSev) {
+    return (DisSev <= 0.04) ? 0.25 * DisSev : 0.4545 * DisSev - 0.0082;
+}
+
+double clsBLAST::ComputeDisSev(float Tmax, float Tmin, double BlastDVStoday, double BlastDVSyesterday) {
+    const double tmean = MeanTemperature(Tmax, Tmin);
+    double f;
+    if (tmean <= 20.0) {
+        f = 0.045 * tmean - 0.7;
+    } else if (tmean < 25.0) {
+        f = 0.6 - 0.02 * tmean;
+    } else {
+        f = 0.4214 - 0.0129 * tmean;
+    }
+    const double severity = f * MxSev(std::max(BlastDVStoday, BlastDVSyesterday));
+    return (severity < 0.0) ? 0.0 : severity;
+}
+
+double clsBLAST::MxSev(double MaxBlastDVS) {
+    // Severity rises through the first half of the cycle, peaks at mid-cycle and fades as lesions age.
+    double sev;
+    if (MaxBlastDVS <= 0.5) {
+        sev = 2.0 * MaxBlastDVS;
+    } else if (MaxBlastDVS < 0.9) {
+        sev = 2.125 - 2.25 * MaxBlastDVS;
+    } else {
+        sev = 1.0 - MaxBlastDVS;
+    }
+    return (sev < 0.0) ? 0.0 : sev;
+}
+
+double clsBLAST::ComputeBlastDVSrate(float Tmax, float Tmin) {
+    const double tmean = MeanTemperature(Tmax, Tmin);
+    double days;
+    if (tmean <= 20.0) {
+        days = 50.0 - 1.25 * tmean;
+    } else if (tmean < 25.0) {
+        days = 45.0 - tmean;
+    } else {
+        days = 55.714 - 1.4286 * tmean;
+    }
+    // The fitted line reaches 0 near 39 °C; hotter days cannot shorten a cycle below one day.
+    return (days < 1.0) ? 1.0 : days;
+}
+
+double clsBLAST::CalcTeff(float Tmax, float Tmin) {
+    const double tmean = (static_cast<double>(Tmax) + Tmin) / 2.0;
+    return std::pow(2.0, (tmean - 25.0) / 10.0); // Q10 of 2 around 25 °C
+}
+
+double clsBLAST::CalcMndvs(float AGBleavesToday, const DailySeries& LAIcum, float LAItoday, float SLA035) {
+    // Without a specific leaf area, or with no leaves and no lost area, all leaves count as alive.
+    if (SLA035 == 0.0f) return 1.0;
+    float maxLAI = LAIcum[1];
+    for (int i = 2; i <= kLastDay; ++i) maxLAI = std::max(maxLAI, LAIcum[i]);
+    const double W = AGBleavesToday;
+    const double denominator = W + (static_cast<double>(maxLAI) - LAItoday) / SLA035;
+    if (denominator == 0.0) return 1.0;
+    return W / denominator;
+}
+
+double clsBLAST::ComputeLatency(float Tmax, float Tmin, double LatencyYesterday) {
+    const double days = 20.8 - 0.6 * static_cast<double>(MeanTemperature(Tmax, Tmin));
+    // Beyond about 34.7 °C the fitted latency length is no longer positive: the latency completes at once.
+    const double increment = (days <= 0.0) ? 1.0 : 1.0 / days;
+    return LatencyYesterday + increment;
+}
+
+double clsBLAST::ComputeDTempRisk(float Tmax, float Tmin) {
+    const double range = static_cast<double>(Tmax) - Tmin;
+    return (range >= 6.0) ? 1.0 : 0.5 + 0.0833 * range;
+}
+
+double clsBLAST::ComputeMaxRhRisk(float RHmax) {
+    if (RHmax <= 84.0f) return 0.0;
+    if (RHmax >= 93.0f) return 1.0;
+    return 0.1111 * static_cast<double>(RHmax) - 9.3333;
+}
+
+double clsBLAST::ComputeDltRhRisk(float RHmax, float RHmin) {
+    const float range = RHmax - RHmin;
+    if (range <= 30.0f) return 1.0;
+    if (range >= 70.0f) return 0.0;
+    return 1.75 - 0.025 * static_cast<double>(range);
+}
+
+double clsBLAST::ComputeMxTempRisk(float Tmax) {
+    const double t = Tmax;
+    double risk;
+    if (t <= 9.0) {
+        risk = 0.0;
+    } else if (t < 28.0) {
+        risk = 0.0526 * t - 0.4737;
+    } else {
+        risk = 5.0 - 0.1429 * t;
+    }
+    return (risk < 0.0) ? 0.0 : risk;
+}
+
+double clsBLAST::ComputeRainRisk(float Rain) {
+    if (Rain <= 4.0f) return 1.0;
+    if (Rain >= 8.0f) return 0.0;
+    return 2.0 - 0.25 * static_cast<double>(Rain);
+}
+
+std::int32_t clsBLAST::RiskLevelOf(double R) {
+    if (R > 0.5) return 3;
+    if (R > 0.4) return 2;
+    if (R > 0.3) return 1;
+    return 0;
+}
+
+} // namespace tulo

@@ -1,0 +1,126 @@
+#include "soil/SoilInput.h"
+
+#include "engine/Numbers.h"
+#include "soil/Soil.h"
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace tulo {
+
+namespace {
+
+std::string LayerName(std::int32_t layer) {
+    return "Soil layer " + std::to_string(layer);
+}
+
+std::string Shown(double value) {
+    return FormatSignificant(value, 6);
+}
+
+} // namespace
+
+double clsInputSoil::Value(Column col, std::int32_t i) const {
+    if (i < 0) throw std::out_of_range("soil layer " + std::to_string(i) + " outside 0..15");
+    return values_[col].at(static_cast<std::size_t>(i));
+}
+
+void clsInputSoil::ReadSoilData(const FormModel& form, Problems& problems) {
+    const Grid& grid = form.grid(ctl::sprSoilPhysics);
+    NLayers_ = 0;
+    for (auto& column : values_) column.fill(0.0);
+    SoilCorrectlyOpen_ = true;
+    if (Trim(grid.text(1, Thickness)).empty()) {
+        problems.emplace_back("I notice something wrong with your soil file...");
+        SoilCorrectlyOpen_ = false;
+        return;
+    }
+    while (NLayers_ < kMaxLayers && !Trim(grid.text(NLayers_ + 1, Thickness)).empty()) ++NLayers_;
+
+    const std::size_t problemsBefore = problems.size();
+    for (std::int32_t layer = 1; layer <= NLayers_; ++layer) {
+        const auto k = static_cast<std::size_t>(layer);
+        bool textureRead = true;
+        for (int col = Thickness; col <= kColumns; ++col) {
+            const std::string& text = grid.text(layer, col);
+            const std::string field = LayerName(layer) + ", " + grid.text(0, col);
+            const bool optional = col >= Alpha;
+            if (optional && Trim(text).empty()) {
+                values_[col][k] = Soil::kMissing;
+                continue;
+            }
+            const auto value = ParseNumber(text);
+            if (!value) {
+                problems.push_back(NotANumberMessage(field, text));
+                if (!optional) textureRead = false;
+                continue;
+            }
+            values_[col][k] = *value;
+            if ((col == Thickness || col == BulkDensity) && !(*value > 0.0)) {
+                problems.push_back(field + ": \"" + std::string(Trim(text)) + "\" must be above 0.");
+                textureRead = false;
+            }
+        }
+        // The estimates can only be judged on a layer whose texture and density read correctly.
+        if (textureRead) CheckEstimates(form, layer, problems);
+    }
+    if (problems.size() > problemsBefore) SoilCorrectlyOpen_ = false;
+}
+
+void clsInputSoil::CheckEstimates(const FormModel& form, std::int32_t layer, Problems& problems) const {
+    const auto k = static_cast<std::size_t>(layer);
+    const Grid& grid = form.grid(ctl::sprSoilPhysics);
+    const double clay = values_[Clay][k], carbon = values_[Carbon][k], bd = values_[BulkDensity][k];
+    const double silt = 100.0 - clay - values_[Sand][k];
+    const std::string siltName = "silt (100 - clay - sand)";
+
+    // What each estimate takes the logarithm or reciprocal of (bulk density is already above 0).
+    struct Estimate {
+        Column col;
+        bool needsCarbon;
+        bool needsClay;
+    };
+    const Estimate estimates[] = {
+        {Alpha, true, false}, {N, true, false}, {Sat, false, true}, {SatK, true, false}};
+    bool nEstimable = true;
+    for (const Estimate& e : estimates) {
+        if (values_[e.col][k] != Soil::kMissing) continue;
+        std::vector<std::string> faults;
+        std::string needs;
+        if (e.needsCarbon) {
+            needs = "carbon and " + siltName;
+            if (!(carbon > 0.0)) faults.push_back("carbon is " + Shown(carbon));
+        } else {
+            needs = "clay and " + siltName;
+            if (!(clay > 0.0)) faults.push_back("clay is " + Shown(clay));
+        }
+        if (!(silt > 0.0)) faults.push_back("silt is " + Shown(silt));
+        if (faults.empty()) continue;
+        if (e.col == N) nEstimable = false;
+        std::string message = LayerName(layer) + ": " + grid.text(0, e.col) +
+                              " is not given and cannot be estimated, which needs " + needs +
+                              " above 0, but " + faults.front();
+        if (faults.size() > 1) message += " and " + faults.back();
+        problems.push_back(message + ".");
+    }
+
+    // The retention curve needs alpha above 0 and m = 1 - 1/n above 0.
+    const double alpha = values_[Alpha][k];
+    if (alpha != Soil::kMissing && !(alpha > 0.0))
+        problems.push_back(LayerName(layer) + ": " + grid.text(0, Alpha) + " must be above 0 (it is " +
+                           Shown(alpha) + ").");
+    const double given = values_[N][k];
+    if (given != Soil::kMissing) {
+        if (!(given > 1.0))
+            problems.push_back(LayerName(layer) + ": the van Genuchten n must be above 1 (it is " +
+                               Shown(given) + ").");
+    } else if (nEstimable) {
+        const double estimated = Soil::nPTF(clay, silt, bd, carbon);
+        if (!(estimated > 1.0))
+            problems.push_back(LayerName(layer) + ": the van Genuchten n must be above 1 (estimated " +
+                               Shown(estimated) + "); give n, or check clay, sand, carbon and bulk density.");
+    }
+}
+
+} // namespace tulo

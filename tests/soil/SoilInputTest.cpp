@@ -1,0 +1,73 @@
+#include "soil/SoilInput.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace tulo {
+namespace {
+
+void SetRow(FormModel& form, int row, const std::vector<std::string>& cells) {
+    for (std::size_t c = 0; c < cells.size(); ++c)
+        form.grid(ctl::sprSoilPhysics).setText(row, static_cast<int>(c) + 1, cells[c]);
+}
+
+const std::vector<std::string> kLoam = {"100", "1.35", "1.2", "30", "30", "", "", "", "", "", "", "", "1"};
+
+TEST(SoilInput, LayersAreTheFilledRowsFromTheTop) {
+    FormModel form;
+    SetRow(form, 1, kLoam);
+    SetRow(form, 2, {"150", "1,4", "0.8", "25", "35", "-1", "-1", "-1", "-1", "-1", "-1", "-1", "0.5"});
+    SetRow(form, 3, kLoam);
+    SetRow(form, 5, kLoam); // after the first empty row: ignored
+    clsInputSoil soil;
+    Problems problems;
+    soil.ReadSoilData(form, problems);
+    EXPECT_TRUE(problems.empty());
+    EXPECT_TRUE(soil.GetSoilCorrectlyOpen());
+    EXPECT_EQ(soil.GetNLayers(), 3);
+    EXPECT_EQ(soil.GetBulkDensity(2), 1.4);
+    EXPECT_EQ(soil.GetAlpha(1), -1); // empty and typed -1 alike
+    EXPECT_EQ(soil.GetSatK(2), -1);
+
+    for (int r = 1; r <= kSoilRows; ++r) SetRow(form, r, kLoam);
+    soil.ReadSoilData(form, problems);
+    EXPECT_EQ(soil.GetNLayers(), 15);
+
+    form.grid(ctl::sprSoilPhysics).setText(1, 1, " ");
+    soil.ReadSoilData(form, problems);
+    EXPECT_EQ(problems, Problems{"I notice something wrong with your soil file..."});
+    EXPECT_FALSE(soil.GetSoilCorrectlyOpen());
+    EXPECT_EQ(soil.GetNLayers(), 0);
+}
+
+TEST(SoilInput, EveryUnusableValueIsReported) {
+    FormModel form;
+    SetRow(form, 1, {"0", "x", "1", "30", "30", "", "", "", "", "", "", "", "1"});
+    SetRow(form, 2,
+           {"100", "1.3", "0", "30", "30", "", "1.5", "", "", "", "", "4", "1"}); // alpha needs carbon
+    SetRow(form, 3, {"100", "1.3", "1", "60", "50", "0", "0.9", "", "", "", "0.45", "4", "1"});
+    SetRow(form, 4, {"100", "1.3", "1", "60", "50", "0.02", "1.5", "", "", "", "", "4", "abc"}); // silt -10
+    clsInputSoil soil;
+    Problems problems;
+    soil.ReadSoilData(form, problems);
+    const Problems expected = {
+        "Soil layer 1, Thickness (mm): \"0\" must be above 0.",
+        "Soil layer 1, Bulk density (g/cm3): \"x\" is not a number.",
+        "Soil layer 2: Alpha (1/cm) is not given and cannot be estimated, which needs carbon and silt (100 - "
+        "clay "
+        "- sand) above 0, but carbon is 0.",
+        "Soil layer 3: Alpha (1/cm) must be above 0 (it is 0).",
+        "Soil layer 3: the van Genuchten n must be above 1 (it is 0.9).",
+        "Soil layer 4, SWCstart (mm): \"abc\" is not a number.",
+        "Soil layer 4: SWCsat (m3/m3) is not given and cannot be estimated, which needs clay and silt (100 - "
+        "clay "
+        "- sand) above 0, but silt is -10.",
+    };
+    EXPECT_EQ(problems, expected);
+    EXPECT_FALSE(soil.GetSoilCorrectlyOpen());
+}
+
+} // namespace
+} // namespace tulo
