@@ -188,5 +188,22 @@ TEST(DailyLoop, ColdSterilityIsAFractionAndNeverMakesPanicleGrowthNegative) {
     EXPECT_EQ(highest, 1.0f);
 }
 
+TEST(DailyLoop, ATreatmentProtectsTheCropForTheTwentyTwoDaysFromItsApplication) {
+    FormModel form = RunnableForm(100, 200, 100); // every day at risk level 2, above class 1
+    form.setCheck(ctl::chkDiseases, 1);
+    Grid& treatments = form.grid(ctl::sprBlastTreatment);
+    treatments.resize(1, 1);
+    treatments.setText(1, 1, "101");
+    const auto untreated = Simulate(form); // the product is still "No treatment applied"
+    EXPECT_EQ(untreated->out.RiskLevel[101], 2.0);
+    EXPECT_EQ(untreated->out.InfectionInProgress[100], 0); // not called on the first day
+    EXPECT_EQ(untreated->out.InfectionInProgress[101], 1);
+
+    form.setText(ctl::cmbBlastProduct, "Tricyclazole");
+    const auto treated = Simulate(form);
+    for (int d = 101; d <= 122; ++d) EXPECT_EQ(treated->out.InfectionInProgress[d], 0) << d;
+    EXPECT_EQ(treated->out.InfectionInProgress[123], 1);
+}
+
 } // namespace
 } // namespace tulo
