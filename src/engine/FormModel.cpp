@@ -53,6 +53,7 @@ FormModel::FormModel() {
     for (int i = 1; i <= kReportVariables; ++i) addCheck(ctl::chkReport(i), 1);
 
     // Crop parameters.
+    addText(std::string(ctl::txtCropDescription), "");
     addText(std::string(ctl::txtTbase), "12");
     addText(std::string(ctl::txtTcutoff), "42");
     addText(std::string(ctl::txtTSUMEM), "80");
@@ -85,6 +86,7 @@ FormModel::FormModel() {
             {std::string(choice::ManyDays), std::string(choice::RestrictedPeriod)});
 
     // Management.
+    addText(std::string(ctl::txtManagDescription), "");
     addText(std::string(ctl::txtSowingDate), "");
     addList(std::string(ctl::cmbFlooded), std::string(choice::Unflooded),
             {std::string(choice::Flooded), std::string(choice::Unflooded)});

@@ -97,6 +97,7 @@ inline constexpr std::string_view optReportAlways = "optReportAlways";
 inline constexpr std::string_view optReportAsk = "optReportAsk";
 inline constexpr std::string_view optReportNever = "optReportNever";
 // Crop parameters.
+inline constexpr std::string_view txtCropDescription = "txtCropDescription"; // free-text cultivar description
 inline constexpr std::string_view txtTbase = "txtTbase";
 inline constexpr std::string_view txtTcutoff = "txtTcutoff";
 inline constexpr std::string_view txtTSUMEM = "txtTSUMEM";
@@ -125,6 +126,7 @@ inline constexpr std::string_view txtStSen = "txtStSen";
 inline constexpr std::string_view txtStTempThreshold = "txtStTempThreshold";
 inline constexpr std::string_view cmbSenDuration = "cmbSenDuration";
 // Management.
+inline constexpr std::string_view txtManagDescription = "txtManagDescription";
 inline constexpr std::string_view txtSowingDate = "txtSowingDate";
 inline constexpr std::string_view cmbFlooded = "cmbFlooded";
 inline constexpr std::string_view txtWaterLevel = "txtWaterLevel";

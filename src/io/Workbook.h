@@ -1,0 +1,63 @@
+#pragma once
+// Reading and writing spreadsheet workbooks as tables of texts.
+//
+// Readers: .xlsx and .ods (orcus, with a fallback of our own for the .xlsx files orcus misreads), legacy
+// .xls (freexl), .csv (comma or semicolon separated, quoted fields, UTF-8 with or without a byte-order
+// mark). Cells come back as the text a user sees: a whole number without ".0", other numbers in their
+// shortest round-trip form, dates as their serial numbers.
+// Writers: .xlsx (libxlsxwriter; texts that are numbers in their shortest form are written as numbers)
+// and .csv.
+//
+// Every failure is a WorkbookError with a message for the user; no file a user can pick makes the
+// readers crash or hang.
+
+#include "engine/Grid.h"
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tulo {
+
+class WorkbookError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+enum class WorkbookFormat { Xlsx, Ods, Xls, Csv };
+
+// One sheet: cells[r][c] is row r + 1, column c + 1; rows may differ in length (missing cells are empty).
+struct SheetData {
+    std::string name;
+    std::vector<std::vector<std::string>> cells;
+    // The reader met formula cells whose values it could not read (legacy .xls): they are empty.
+    bool unreadFormulas = false;
+};
+
+struct WorkbookData {
+    WorkbookFormat format = WorkbookFormat::Xlsx;
+    std::vector<SheetData> sheets; // in workbook order, at least one
+};
+
+// The format a file is read as, from its content (zip, OLE2 compound file) and, for text, its name.
+// Throws WorkbookError when the file cannot be opened or is no workbook at all.
+WorkbookFormat DetectWorkbookFormat(const std::filesystem::path& file);
+
+// Reads every sheet of a workbook. Throws WorkbookError for a missing, unreadable, corrupt, truncated,
+// encrypted or non-workbook file.
+WorkbookData ReadWorkbook(const std::filesystem::path& file);
+
+// The same from bytes in memory (the fuzz targets and tests use it); `name` decides only between CSV and
+// the other text-less formats.
+WorkbookData ReadWorkbookBytes(std::string_view bytes, std::string_view name);
+
+// Writes the grid's used block (rows 1 .. last non-empty row, columns 1 .. last non-empty column) as an
+// .xlsx workbook with one sheet of the given name, or as .csv; through a temporary file renamed over the
+// target. Throws WorkbookError with a message naming the problem (a sheet name longer than 31 characters
+// or holding []:*?/\, a folder that does not exist, a file that cannot be written).
+void WriteXlsx(const Grid& grid, const std::filesystem::path& file, std::string_view sheetName);
+void WriteCsv(const Grid& grid, const std::filesystem::path& file);
+
+} // namespace tulo
