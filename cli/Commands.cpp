@@ -5,8 +5,12 @@
 #include "engine/Outputs.h"
 #include "engine/RunCommand.h"
 #include "engine/SeasonSummary.h"
+#include "io/CropCommands.h"
+#include "io/CropWorkbook.h"
 #include "io/SimConfig.h"
+#include "io/SpreadsheetCommands.h"
 #include "io/TextFiles.h"
+#include "io/Workbook.h"
 
 #include <chrono>
 #include <memory>
@@ -37,6 +41,15 @@ std::string DailyCsv(const RunState& run) {
     return csv;
 }
 
+// Replaces one of the form's tables with a workbook's sheet, as the window's open command does; the
+// grid's captions stay. Nobody can answer the sheet question here: it takes --sheet.
+bool ImportTable(Grid& grid, const std::string& file, std::optional<int> sheet, UserInterface& ui) {
+    const ImportOutcome outcome = ImportWorkbookFile(grid, file, ui, sheet);
+    if (outcome == ImportOutcome::Cancelled)
+        ui.message(file + " has several sheets: choose one with --sheet N.");
+    return outcome == ImportOutcome::Imported;
+}
+
 } // namespace
 
 int Run(const RunOptions& options, std::ostream& out, UserInterface& ui) {
@@ -45,6 +58,10 @@ int Run(const RunOptions& options, std::ostream& out, UserInterface& ui) {
         ui.message(options.config + ": " + *error);
         return kFailure;
     }
+    if (options.weather && !ImportTable(form.grid(ctl::sprWeather), *options.weather, options.sheet, ui))
+        return kFailure;
+    if (options.soil && !ImportTable(form.grid(ctl::sprSoilPhysics), *options.soil, options.sheet, ui))
+        return kFailure;
 
     // The run state is large; keep it off the stack.
     auto run = std::make_unique<RunState>();
@@ -56,8 +73,12 @@ int Run(const RunOptions& options, std::ostream& out, UserInterface& ui) {
             ui.message("The report was not saved: give --report FILE to save it.");
             return;
         }
-        writeError = WriteFileAtomically(*options.report, GridToCsv(report));
-        reportWritten = !writeError;
+        try {
+            WriteGridFile(report, *options.report);
+            reportWritten = true;
+        } catch (const WorkbookError& e) {
+            writeError = e.what();
+        }
     };
     if (!RunSimulation(form, ui, *run, results, exportReport)) return kInvalidInputs;
     if (writeError) {
@@ -74,8 +95,10 @@ int Run(const RunOptions& options, std::ostream& out, UserInterface& ui) {
         }
     }
     if (options.report && !reportWritten) {
-        if (const auto error = WriteFileAtomically(*options.report, GridToCsv(results.report))) {
-            ui.message(*error);
+        try {
+            WriteGridFile(results.report, *options.report);
+        } catch (const WorkbookError& e) {
+            ui.message(e.what());
             return kFailure;
         }
     }
@@ -92,6 +115,72 @@ int Run(const RunOptions& options, std::ostream& out, UserInterface& ui) {
         const double perSecond = elapsed.count() > 0 ? options.repeat / elapsed.count() : 0.0;
         out << "Repeated runs:        " << options.repeat << " seasons in " << elapsed.count() << " s ("
             << static_cast<long long>(perSecond) << " seasons per second)\n";
+    }
+    return kSuccess;
+}
+
+namespace {
+
+bool LoadConfig(const std::string& config, FormModel& form, UserInterface& ui) {
+    if (const auto error = ReadSimConfig(config, form)) {
+        ui.message(config + ": " + *error);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int CropExport(const std::string& config, const std::string& out, UserInterface& ui) {
+    FormModel form;
+    if (!LoadConfig(config, form, ui)) return kFailure;
+    Problems problems;
+    const auto grid = BuildCropWorkbookGrid(form, problems);
+    if (!grid) {
+        for (const std::string& problem : problems) ui.message(problem);
+        return kInvalidInputs;
+    }
+    try {
+        WriteGridFile(*grid, out);
+    } catch (const WorkbookError& e) {
+        ui.message(e.what());
+        return kFailure;
+    }
+    return kSuccess;
+}
+
+int CropImport(const std::string& config, const std::string& in, std::optional<int> sheet,
+               const std::optional<std::string>& save, std::ostream& out, UserInterface& ui) {
+    FormModel form;
+    if (!LoadConfig(config, form, ui)) return kFailure;
+    const ImportOutcome outcome = ImportCropWorkbook(form, in, ui, sheet);
+    if (outcome == ImportOutcome::Cancelled)
+        ui.message(in + " has several sheets: choose one with --sheet N.");
+    if (outcome != ImportOutcome::Imported) return kFailure;
+    if (save) {
+        if (const auto error = WriteSimConfig(form, *save)) {
+            ui.message(*error);
+            return kFailure;
+        }
+        return kSuccess;
+    }
+    Problems problems;
+    const auto grid = BuildCropWorkbookGrid(form, problems);
+    for (const std::string& problem : problems) ui.message(problem);
+    if (!grid) return kInvalidInputs;
+    for (int r = 1; r <= grid->rows(); ++r)
+        if (!grid->text(r, 3).empty()) out << grid->text(r, 3) << " = " << grid->text(r, 1) << '\n';
+    return kSuccess;
+}
+
+int Table(const std::string& in, std::optional<int> sheet, const std::string& out, UserInterface& ui) {
+    Grid grid;
+    if (!ImportTable(grid, in, sheet, ui)) return kFailure;
+    try {
+        WriteGridFile(grid, out);
+    } catch (const WorkbookError& e) {
+        ui.message(e.what());
+        return kFailure;
     }
     return kSuccess;
 }

@@ -16,15 +16,29 @@ inline constexpr int kInvalidInputs = 2; // the inputs failed validation; nothin
 
 struct RunOptions {
     std::string config;
-    std::optional<std::string> daily;  // CSV of every daily series
-    std::optional<std::string> report; // CSV of the report grid
-    int repeat = 0;                    // extra timed runs of the same season
+    std::optional<std::string> weather; // workbook replacing the configuration's weather table
+    std::optional<std::string> soil;    // workbook replacing the configuration's soil table
+    std::optional<int> sheet;           // 1-based sheet of those workbooks
+    std::optional<std::string> daily;   // CSV of every daily series
+    std::optional<std::string> report;  // the report grid, .xlsx or .csv
+    int repeat = 0;                     // extra timed runs of the same season
 };
 
 int Run(const RunOptions& options, std::ostream& out, UserInterface& ui);
 
 // The varieties of the diseases window as CSV: name, susceptibility, class; "other" last, without either.
 int Varieties(std::ostream& out);
+
+// The configuration's crop parameters as a crop workbook (.xlsx, or .csv).
+int CropExport(const std::string& config, const std::string& out, UserInterface& ui);
+
+// A crop workbook's parameters put into the configuration: written to `save` when given, otherwise
+// printed (value and key of each row).
+int CropImport(const std::string& config, const std::string& in, std::optional<int> sheet,
+               const std::optional<std::string>& save, std::ostream& out, UserInterface& ui);
+
+// Converts a table between workbook kinds: any readable workbook in, .xlsx or .csv out.
+int Table(const std::string& in, std::optional<int> sheet, const std::string& out, UserInterface& ui);
 
 // The header line of the daily CSV.
 std::string DailyCsvHeader();

@@ -14,11 +14,41 @@ int main(int argc, char** argv) {
     tulo::cli::RunOptions run;
     CLI::App* runCommand = app.add_subcommand("run", "Simulate the season of a configuration file (.sim)");
     runCommand->add_option("config", run.config, "Configuration file (.sim)")->required();
+    runCommand->add_option("--weather", run.weather, "Replace the weather table with a workbook's sheet");
+    runCommand->add_option("--soil", run.soil, "Replace the soil table with a workbook's sheet");
+    runCommand->add_option("--sheet", run.sheet, "Sheet of those workbooks (1-based)")
+        ->check(CLI::PositiveNumber);
     runCommand->add_option("--daily", run.daily, "Write every daily series of the simulated days as CSV");
-    runCommand->add_option("--report", run.report, "Write the report (the ticked report variables) as CSV");
+    runCommand->add_option("--report", run.report,
+                           "Write the report (the ticked report variables): .xlsx or .csv");
     runCommand
         ->add_option("--repeat", run.repeat, "Run the same season N more times and print seasons per second")
         ->check(CLI::NonNegativeNumber);
+
+    std::string tableIn, tableOut;
+    std::optional<int> tableSheet;
+    CLI::App* tableCommand =
+        app.add_subcommand("table", "Convert a table: any readable workbook to .xlsx or .csv");
+    tableCommand->add_option("in", tableIn, "Workbook to read (.xlsx, .xls, .ods, .csv)")->required();
+    tableCommand->add_option("out", tableOut, "File to write (.xlsx, or .csv)")->required();
+    tableCommand->add_option("--sheet", tableSheet, "Sheet to read (1-based)")->check(CLI::PositiveNumber);
+
+    CLI::App* cropCommand = app.add_subcommand("crop", "Crop parameter workbooks");
+    cropCommand->require_subcommand(1);
+    std::string cropConfig, cropFile;
+    std::optional<std::string> cropSave;
+    std::optional<int> cropSheet;
+    CLI::App* cropExport =
+        cropCommand->add_subcommand("export", "Save a configuration's crop parameters as a workbook");
+    cropExport->add_option("config", cropConfig, "Configuration file (.sim)")->required();
+    cropExport->add_option("out", cropFile, "Workbook to write (.xlsx, or .csv)")->required();
+    CLI::App* cropImport =
+        cropCommand->add_subcommand("import", "Put a crop workbook's parameters into a configuration");
+    cropImport->add_option("config", cropConfig, "Configuration file (.sim)")->required();
+    cropImport->add_option("in", cropFile, "Crop workbook (.xlsx, .xls, .ods, .csv)")->required();
+    cropImport->add_option("--sheet", cropSheet, "Sheet to read (1-based)")->check(CLI::PositiveNumber);
+    cropImport->add_option("--save", cropSave,
+                           "Write the updated configuration here (otherwise print the values)");
 
     CLI::App* varietiesCommand =
         app.add_subcommand("varieties", "List the rice varieties with their blast susceptibility and class");
@@ -35,6 +65,10 @@ int main(int argc, char** argv) {
     try {
         if (*runCommand) return tulo::cli::Run(run, std::cout, ui);
         if (*varietiesCommand) return tulo::cli::Varieties(std::cout);
+        if (*tableCommand) return tulo::cli::Table(tableIn, tableSheet, tableOut, ui);
+        if (*cropExport) return tulo::cli::CropExport(cropConfig, cropFile, ui);
+        if (*cropImport)
+            return tulo::cli::CropImport(cropConfig, cropFile, cropSheet, cropSave, std::cout, ui);
     } catch (const std::exception& e) {
         std::cerr << "tulo-cli: " << e.what() << '\n';
         return tulo::cli::kFailure;

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # TULO developer commands on Debian 12. Each installs whatever package is missing, then builds.
 #   scripts/dev.sh demo    build, and run the command line on the shipped demo season
-#   scripts/dev.sh test    build with warnings as errors, run every test, then again under the sanitizers
+#   scripts/dev.sh test    build with warnings as errors, run every test, then again under the sanitizers,
+#                          then fuzz each file reader for a bounded time
 #   scripts/dev.sh bench   build optimised and run the benchmarks
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-PACKAGES=(cmake g++ ninja-build pkgconf clang-format
-          qt6-base-dev qt6-charts-dev liborcus-dev libixion-dev libfreexl-dev libxlsxwriter-dev
+PACKAGES=(cmake g++ ninja-build pkgconf clang-format clang libclang-rt-14-dev
+          qt6-base-dev qt6-charts-dev liborcus-dev libxlsxwriter-dev
           libboost-dev libcli11-dev nlohmann-json3-dev libgtest-dev libbenchmark-dev xvfb xauth)
 
 install_missing() {
@@ -40,6 +41,27 @@ check_format() {
     echo "Formatting: clean"
 }
 
+# Each reader of user files gets a bounded run of libFuzzer from its seed corpus; a crash, hang or leak
+# fails the test command. Needs clang.
+FUZZ_SECONDS=${FUZZ_SECONDS:-30}
+fuzz_readers() {
+    if ! command -v clang++ >/dev/null; then
+        echo "Fuzzing: skipped (no clang)"
+        return 0
+    fi
+    CC=clang CXX=clang++ configure_build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTULO_FUZZ=ON \
+        -DTULO_BUILD_TESTS=OFF -DTULO_BUILD_BENCH=OFF
+    local target work
+    for target in fuzz_xlsx_ods fuzz_xls fuzz_csv; do
+        work=$(mktemp -d)
+        cp -r "tests/fuzz/corpus/$target/." "$work/"
+        echo "Fuzzing $target for ${FUZZ_SECONDS} s"
+        (cd build-fuzz && "./tests/fuzz/$target" -max_total_time="$FUZZ_SECONDS" -timeout=10 \
+            -rss_limit_mb=2048 -print_final_stats=1 "$work" 2>&1 | tail -n 4)
+        rm -rf "$work"
+    done
+}
+
 case "${1:-}" in
 demo)
     install_missing
@@ -55,6 +77,10 @@ test)
     configure_build build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTULO_WERROR=ON -DTULO_SANITIZE=ON
     (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
         ctest --output-on-failure -j "$jobs")
+    fuzz_readers
+    ;;
+fuzz-only)
+    fuzz_readers
     ;;
 bench)
     install_missing

@@ -44,10 +44,31 @@ void Grid::setBackground(int row, int col, std::optional<Rgb> colour) {
     backgrounds_[index(row, col)] = colour;
 }
 
+bool Grid::wholeNumber(int row, int col) const {
+    if (row < 0 || row > rows_ || col < 0 || col > cols_) return false;
+    return wholeNumbers_[index(row, col)];
+}
+
+void Grid::setWholeNumber(int row, int col, bool whole) {
+    check(row, col);
+    wholeNumbers_[index(row, col)] = whole;
+}
+
+double Grid::columnWidth(int col) const {
+    return (col >= 0 && col <= cols_) ? columnWidths_[static_cast<std::size_t>(col)] : 0.0;
+}
+
+void Grid::setColumnWidth(int col, double width) {
+    check(0, col);
+    columnWidths_[static_cast<std::size_t>(col)] = width;
+}
+
 void Grid::resize(int rows, int cols) {
     if (rows < 0 || cols < 0) throw std::invalid_argument("negative grid size");
     std::vector<std::string> texts(static_cast<std::size_t>(rows + 1) * static_cast<std::size_t>(cols + 1));
     std::vector<std::optional<Rgb>> backgrounds(texts.size());
+    std::vector<bool> wholeNumbers(texts.size());
+    columnWidths_.resize(static_cast<std::size_t>(cols + 1), 0.0);
     const int keepRows = std::min(rows, rows_);
     const int keepCols = std::min(cols, cols_);
     for (int r = 0; r <= keepRows && !texts_.empty(); ++r)
@@ -56,11 +77,13 @@ void Grid::resize(int rows, int cols) {
                                    static_cast<std::size_t>(c);
             texts[to] = std::move(texts_[index(r, c)]);
             backgrounds[to] = backgrounds_[index(r, c)];
+            wholeNumbers[to] = wholeNumbers_[index(r, c)];
         }
     rows_ = rows;
     cols_ = cols;
     texts_ = std::move(texts);
     backgrounds_ = std::move(backgrounds);
+    wholeNumbers_ = std::move(wholeNumbers);
 }
 
 void Grid::clearData() {
@@ -68,6 +91,7 @@ void Grid::clearData() {
         for (int c = 1; c <= cols_; ++c) {
             texts_[index(r, c)].clear();
             backgrounds_[index(r, c)].reset();
+            wholeNumbers_[index(r, c)] = false;
         }
 }
 

@@ -35,10 +35,18 @@ public:
     std::optional<Rgb> background(int row, int col) const;
     void setBackground(int row, int col, std::optional<Rgb> colour);
 
+    // Whole-number cells are marked after an import so that views can show them as integers.
+    bool wholeNumber(int row, int col) const;
+    void setWholeNumber(int row, int col, bool whole);
+
+    // Display width of a column (0 = the view's default); column 0 is the row-header column.
+    double columnWidth(int col) const;
+    void setColumnWidth(int col, double width);
+
     // New size; cells inside both the old and the new size keep their contents.
     void resize(int rows, int cols);
 
-    // Blanks every data cell (rows and columns from 1) and its background; captions stay.
+    // Blanks every data cell (rows and columns from 1), its background and mark; captions stay.
     void clearData();
 
     // Number of consecutive rows, from row 1, whose cell in column `col` is not empty, at most `limit`.
@@ -54,6 +62,8 @@ private:
     int cols_ = 0;
     std::vector<std::string> texts_;
     std::vector<std::optional<Rgb>> backgrounds_;
+    std::vector<bool> wholeNumbers_;
+    std::vector<double> columnWidths_;
 };
 
 } // namespace tulo

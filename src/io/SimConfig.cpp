@@ -107,7 +107,6 @@ constexpr Table kOutflow{40,
 constexpr Table kSoil{
     43, ctl::sprSoilPhysics, kSoilRows, kSoilCols, "number of rows of the soil table", "soil table"};
 constexpr int kWeatherItem = 42;
-constexpr int kLastClassicItem = 44;
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';

@@ -48,17 +48,22 @@ std::string CsvField(std::string_view text) {
     return quoted;
 }
 
-std::string GridToCsv(const Grid& grid) {
-    int lastRow = 0, lastCol = 0;
+UsedBlock FindUsedBlock(const Grid& grid) {
+    UsedBlock block;
     for (int r = 1; r <= grid.rows(); ++r)
         for (int c = 1; c <= grid.cols(); ++c)
             if (!grid.text(r, c).empty()) {
-                lastRow = std::max(lastRow, r);
-                lastCol = std::max(lastCol, c);
+                block.rows = std::max(block.rows, r);
+                block.cols = std::max(block.cols, c);
             }
+    return block;
+}
+
+std::string GridToCsv(const Grid& grid) {
+    const UsedBlock block = FindUsedBlock(grid);
     std::string csv;
-    for (int r = 1; r <= lastRow; ++r) {
-        for (int c = 1; c <= lastCol; ++c) {
+    for (int r = 1; r <= block.rows; ++r) {
+        for (int c = 1; c <= block.cols; ++c) {
             if (c > 1) csv += ',';
             csv += CsvField(grid.text(r, c));
         }

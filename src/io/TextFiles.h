@@ -17,6 +17,13 @@ std::optional<std::string> WriteFileAtomically(const std::filesystem::path& targ
 // One CSV field: quoted when it holds a comma, a quote or a line break.
 std::string CsvField(std::string_view text);
 
+// The extent of a grid's used block: the last row and the last column holding any text (0 when blank).
+struct UsedBlock {
+    int rows = 0;
+    int cols = 0;
+};
+UsedBlock FindUsedBlock(const Grid& grid);
+
 // The used block of a grid as CSV: rows 1 .. last row with any text, columns 1 .. last column with any
 // text; lines end with "\n".
 std::string GridToCsv(const Grid& grid);

@@ -1,10 +1,11 @@
 #pragma once
 // Reading and writing spreadsheet workbooks as tables of texts.
 //
-// Readers: .xlsx and .ods (orcus, with a fallback of our own for the .xlsx files orcus misreads), legacy
-// .xls (freexl), .csv (comma or semicolon separated, quoted fields, UTF-8 with or without a byte-order
-// mark). Cells come back as the text a user sees: a whole number without ".0", other numbers in their
-// shortest round-trip form, dates as their serial numbers.
+// Readers: .xlsx and .ods (our own, on orcus's zip reader), legacy .xls (our own BIFF reader), .csv
+// (orcus's CSV parser; comma, semicolon or tab separated, quoted fields, UTF-8 with or without a
+// byte-order mark). Formula cells give the value the file stores for them. Cells come back as the text a
+// user sees: a whole number without ".0", other numbers in their shortest round-trip form, dates as their
+// serial numbers.
 // Writers: .xlsx (libxlsxwriter; texts that are numbers in their shortest form are written as numbers)
 // and .csv.
 //

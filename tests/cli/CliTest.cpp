@@ -121,6 +121,32 @@ TEST_F(Cli, UnreadableFilesAndFailedWritesExitWithOne) {
     EXPECT_EQ(o.status, 1);
 }
 
+TEST_F(Cli, WorkbooksReplaceTablesAndCarryCropParameters) {
+    const std::string weather = TULO_SOURCE_DIR "/tests/data/workbooks/weather.xlsx";
+    Outcome o = Run("run " + kDemo + " --weather " + weather);
+    EXPECT_EQ(o.status, 1); // two sheets and nobody to ask
+    EXPECT_NE(o.err.find("choose one with --sheet"), std::string::npos) << o.err;
+    const auto report = dir_ / "report.xlsx";
+    o = Run("run " + kDemo + " --weather " + weather + " --sheet 1 --report " + report.string());
+    ASSERT_EQ(o.status, 0) << o.err;
+    o = Run("table " + report.string() + " " + (dir_ / "report.csv").string());
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(Slurp(dir_ / "report.csv").rfind("DOY,Date,DVS (-),", 0), 0u);
+
+    // A crop exported, edited elsewhere, and imported into another configuration.
+    const auto crop = dir_ / "crop.csv";
+    ASSERT_EQ(Run("crop export " + kDemo + " " + crop.string()).status, 0);
+    std::string text = Slurp(crop);
+    text.replace(text.find("\n900,"), 5, "\n875,");
+    std::ofstream(crop, std::ios::binary) << text;
+    const auto saved = dir_ / "edited.sim";
+    ASSERT_EQ(Run("crop import " + kDemo + " " + crop.string() + " --save " + saved.string()).status, 0);
+    FormModel form;
+    ASSERT_FALSE(ReadSimConfig(saved, form).has_value());
+    EXPECT_EQ(form.text(ctl::txtTSUM1), "875");
+    EXPECT_EQ(form.text(ctl::txtLatitude), "45.3"); // the rest of the configuration is kept
+}
+
 TEST_F(Cli, VarietiesAreListedInTheDiseasesWindowOrder) {
     const Outcome o = Run("varieties");
     ASSERT_EQ(o.status, 0) << o.err;

@@ -19,8 +19,11 @@ public:
 
     // Answers given to ask(), in order; when none is left the cautious one (Cancel or No).
     std::deque<Answer> answers;
+    // Answers to input boxes and file dialogs, in order; when none is left they are cancelled.
+    std::deque<std::optional<std::string>> inputs, files;
     std::vector<Shown> messages;
     std::vector<Shown> questions;
+    std::vector<std::string> dialogs; // titles of the file dialogs shown
     int busyDepth = 0;
 
     void message(std::string_view text, std::string_view title, Icon icon) override {
@@ -33,14 +36,28 @@ public:
         answers.pop_front();
         return a;
     }
-    // Input boxes and file dialogs are cancelled.
-    std::optional<std::string> input(std::string_view, std::string_view, std::string_view) override {
-        return {};
+    std::optional<std::string> input(std::string_view prompt, std::string_view title,
+                                     std::string_view) override {
+        questions.push_back({std::string(prompt), std::string(title), Icon::Question});
+        return Next(inputs);
     }
-    std::optional<std::string> openFile(const FileDialog&) override { return {}; }
-    std::optional<std::string> saveFile(const FileDialog&) override { return {}; }
+    std::optional<std::string> openFile(const FileDialog& dialog) override {
+        dialogs.push_back(dialog.title);
+        return Next(files);
+    }
+    std::optional<std::string> saveFile(const FileDialog& dialog) override {
+        dialogs.push_back(dialog.title);
+        return Next(files);
+    }
     void setBusy(bool busy) override { busyDepth += busy ? 1 : -1; }
     void processEvents() override {}
+
+    static std::optional<std::string> Next(std::deque<std::optional<std::string>>& queue) {
+        if (queue.empty()) return std::nullopt;
+        auto next = queue.front();
+        queue.pop_front();
+        return next;
+    }
 
     std::vector<std::string> messageTexts() const {
         std::vector<std::string> texts;

@@ -1,0 +1,63 @@
+// Importing a year of weather from a workbook: what a user waits for after choosing the file.
+
+#include "engine/FormModel.h"
+#include "engine/Numbers.h"
+#include "engine/UserInterface.h"
+#include "io/SpreadsheetCommands.h"
+#include "io/Workbook.h"
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class QuietUi : public tulo::UserInterface {
+public:
+    void message(std::string_view, std::string_view, tulo::Icon) override {}
+    tulo::Answer ask(std::string_view, tulo::Buttons, std::string_view, tulo::Icon) override {
+        return tulo::Answer::Cancel;
+    }
+    std::optional<std::string> input(std::string_view, std::string_view, std::string_view) override {
+        return {};
+    }
+    std::optional<std::string> openFile(const tulo::FileDialog&) override { return {}; }
+    std::optional<std::string> saveFile(const tulo::FileDialog&) override { return {}; }
+    void setBusy(bool) override {}
+    void processEvents() override {}
+};
+
+// A weather workbook as users bring them: a title row, then 365 days of seven columns.
+fs::path WeatherWorkbook() {
+    tulo::Grid grid(366, 7);
+    const char* titles[] = {"DOY", "Rain", "Tmax", "Tmin", "Rad", "RHmax", "RHmin"};
+    for (int c = 1; c <= 7; ++c) grid.setText(1, c, titles[c - 1]);
+    for (int d = 1; d <= 365; ++d) {
+        grid.setText(d + 1, 1, std::to_string(d));
+        for (int c = 2; c <= 7; ++c) grid.setText(d + 1, c, tulo::ShortestText(0.1 * d + 1.7 * c));
+    }
+    const fs::path file =
+        fs::temp_directory_path() / ("tulo-bench-weather-" + std::to_string(::getpid()) + ".xlsx");
+    tulo::WriteXlsx(grid, file, "Weather");
+    return file;
+}
+
+void BM_ImportWeatherWorkbook(benchmark::State& state) {
+    const fs::path file = WeatherWorkbook();
+    QuietUi ui;
+    tulo::FormModel form;
+    for (auto _ : state) {
+        tulo::Grid& grid = form.grid(tulo::ctl::sprWeather);
+        if (tulo::ImportWorkbookFile(grid, file, ui) != tulo::ImportOutcome::Imported)
+            state.SkipWithError("import failed");
+        benchmark::DoNotOptimize(grid.text(366, 7));
+    }
+    fs::remove(file);
+}
+
+BENCHMARK(BM_ImportWeatherWorkbook)->Unit(benchmark::kMillisecond);
+
+} // namespace

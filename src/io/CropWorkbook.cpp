@@ -1,0 +1,193 @@
+#include "io/CropWorkbook.h"
+
+#include "engine/Numbers.h"
+
+#include <cmath>
+#include <limits>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace tulo {
+
+namespace {
+
+enum class Cell {
+    Single, // a number box, stored as the shortest text of its single-precision value
+    Text,   // stored and read back as typed
+    Code,   // a choice list stored as the index of its text among `codes`
+    Switch, // a check box stored as its state
+    Fixed,  // a value the model does not take from the workbook, written for the reader's information
+};
+
+constexpr std::string_view kMethods[] = {choice::TemperatureBased, choice::PhotoperiodBased, choice::Both};
+constexpr std::string_view kPeriods[] = {choice::RestrictedPeriod, choice::ManyDays};
+
+struct Row {
+    int row;
+    Cell cell;
+    std::string_view control; // for a Fixed row, the value written
+    std::string_view label, key, note;
+    std::span<const std::string_view> codes = {};
+};
+
+constexpr int kRows = 33;
+constexpr int kCols = 6;
+constexpr int kDescriptionRow = 1;
+constexpr int kDescriptionCol = 6;
+
+constexpr Row kLayout[] = {
+    {2, Cell::Single, ctl::txtTbase, "T base (development)", "TBASEM", "°C"},
+    {3, Cell::Single, ctl::txtTcutoff, "T cutoff (development)", "TEFFMX", "°C"},
+    {4, Cell::Single, ctl::txtTSUMEM, "GDDemergence", "TSUMEM", "°C-days"},
+    {5, Cell::Text, ctl::txtDLC, "", "DLC", ""},
+    {6, Cell::Text, ctl::txtDLO, "", "DLO", ""},
+    {7, Cell::Code, ctl::cmbIDSL, "0: temp; 1: daylenght; 2: temp+daylenght", "IDLS", "-", kMethods},
+    {8, Cell::Single, ctl::txtTbaseAE, "T base after emergence (development)", "", "°C"},
+    {9, Cell::Single, ctl::txtTcutoffAE, "T cutoff after emergence (development)", "", "°C"},
+    {10, Cell::Single, ctl::txtTSUM1, "GDD emerg-flowering", "TSUM1", "°C-days"},
+    {11, Cell::Single, ctl::txtTSUM2, "GDD flowering-maturity", "TSUM2", "°C-days"},
+    {12, Cell::Fixed, "0", "Initial development stage", "DVSI", "-"},
+    {13, Cell::Single, ctl::txtDVSEND, "Development stage at harvest", "DVSEND", "-"},
+    {15, Cell::Single, ctl::txtRUE, "Radiation use efficiency", "RUE", "g/MJ"},
+    {16, Cell::Single, ctl::txtK, "Extinction coefficient for solar radiation", "k", "-"},
+    {17, Cell::Single, ctl::txtTb, "T base (growth)", "Tb", "°C"},
+    {18, Cell::Single, ctl::txtTopt, "T opt (growth)", "Topt", "°C"},
+    {19, Cell::Single, ctl::txtTmax, "T max (growth)", "Tmax", "°C"},
+    {20, Cell::Fixed, "1.8", "C = exp di TlimBeta", "C", "-"},
+    {21, Cell::Single, ctl::txtLAIemergence, "LAI at emergence", "LAIemerg", "m2/m2"},
+    {22, Cell::Single, ctl::txtSLA0, "SLA at emergence", "SLA0", "m2/kg"},
+    {23, Cell::Single, ctl::txtSLA035, "SLA from stem elongation to maturity", "SLA035", "m2/kg"},
+    {24, Cell::Single, ctl::txtRipL0, "Ripartition to leaves at emergence", "RipL0", "-"},
+    {25, Cell::Single, ctl::txtLeafDuration, "Leaf duration", "GDDLeafLife", "°C-days"},
+    {26, Cell::Single, ctl::txtPanicleHeight, "Maximum panicle height", "PanicleHmax", "cm"},
+    {27, Cell::Single, ctl::txtKcFullCanopy, "Crop coefficient at full canopy", "KcFullCanopy", ""},
+    {29, Cell::Switch, ctl::chkSterilityActive, "Activate Sterility module", "SterilityActive",
+     "0: module disactivated; 1 module acive"},
+    {30, Cell::Single, ctl::txtStSen, "Cultivars-specific sensitivities", "StSen",
+     "(0-2); usually 1; <1 for high resistant cultivars; >1 for high sensible cultivars"},
+    {31, Cell::Single, ctl::txtStTempThreshold, "Threshold T for sterility", "TempStThreshold", "°C"},
+    {32, Cell::Code, ctl::cmbSenDuration, "Duration of the high sensitive period", "SenDuration",
+     "0: for cultivars sensible only for few days; 1 for cultivars sensible for many days", kPeriods},
+};
+
+constexpr std::pair<int, std::string_view> kHeadings[] = {
+    {1, "Development parameters"},
+    {14, "AGB accumulation parameters and partitioning"},
+    {28, "Sterility related parameters"},
+};
+
+// The shortest text of the box's single-precision value; empty for an empty box.
+std::optional<std::string> SingleText(const Row& row, std::string_view text, Problems& problems) {
+    if (Trim(text).empty()) return std::string();
+    const auto value = ParseNumber(text);
+    if (!value) {
+        problems.push_back(NotANumberMessage(row.label, text));
+        return std::nullopt;
+    }
+    if (std::fabs(*value) > static_cast<double>(std::numeric_limits<float>::max())) {
+        problems.push_back(std::string(row.label) + ": " + std::string(Trim(text)) + " is out of range.");
+        return std::nullopt;
+    }
+    return ShortestText(static_cast<float>(*value));
+}
+
+// The code a cell holds (an empty cell holds 0), when it is one of `count` codes 0, 1, ...
+std::optional<int> ReadCode(std::string_view text, int count) {
+    if (Trim(text).empty()) return 0;
+    const auto value = ParseNumber(text);
+    if (!value || *value != std::floor(*value) || *value < 0 || *value >= count) return std::nullopt;
+    return static_cast<int>(*value);
+}
+
+std::string CodeProblem(const Row& row, std::string_view text, int count) {
+    std::string codes;
+    for (int code = 0; code < count; ++code)
+        codes += (code == 0 ? "" : code == count - 1 ? " or " : ", ") + std::to_string(code);
+    return "Crop workbook row " + std::to_string(row.row) + " (" + std::string(row.key) + "): \"" +
+           std::string(text) + "\" is not " + codes + "; the setting was left as it was.";
+}
+
+} // namespace
+
+std::optional<Grid> BuildCropWorkbookGrid(const FormModel& form, Problems& problems) {
+    Grid grid(kRows, kCols);
+    const std::size_t problemsBefore = problems.size();
+    for (const auto& [row, heading] : kHeadings) grid.setText(row, 1, std::string(heading));
+    grid.setText(kDescriptionRow, kDescriptionCol, form.text(ctl::txtCropDescription));
+    for (const Row& row : kLayout) {
+        std::string value;
+        switch (row.cell) {
+        case Cell::Single:
+            value = SingleText(row, form.text(row.control), problems).value_or("");
+            break;
+        case Cell::Text:
+            value = form.text(row.control);
+            break;
+        case Cell::Code:
+            // A choice outside the list has no code: the cell stays empty.
+            for (std::size_t code = 0; code < row.codes.size(); ++code)
+                if (form.text(row.control) == row.codes[code]) value = std::to_string(code);
+            break;
+        case Cell::Switch:
+            value = std::to_string(form.check(row.control));
+            break;
+        case Cell::Fixed:
+            value = row.control;
+            break;
+        }
+        grid.setText(row.row, 1, std::move(value));
+        grid.setText(row.row, 2, std::string(row.label));
+        grid.setText(row.row, 3, std::string(row.key));
+        grid.setText(row.row, 4, std::string(row.note));
+    }
+    if (problems.size() != problemsBefore) return std::nullopt;
+    return grid;
+}
+
+Problems ApplyCropWorkbookGrid(const Grid& grid, FormModel& form) {
+    Problems problems;
+    form.setText(ctl::txtCropDescription, grid.text(kDescriptionRow, kDescriptionCol));
+    for (const Row& row : kLayout) {
+        const std::string& text = grid.text(row.row, 1);
+        switch (row.cell) {
+        case Cell::Single:
+        case Cell::Text:
+            form.setText(row.control, text);
+            break;
+        case Cell::Code:
+        case Cell::Switch: {
+            const int count = row.cell == Cell::Switch ? 2 : static_cast<int>(row.codes.size());
+            const auto code = ReadCode(text, count);
+            if (!code)
+                problems.push_back(CodeProblem(row, text, count));
+            else if (row.cell == Cell::Switch)
+                form.setCheck(row.control, *code);
+            else
+                form.setText(row.control, std::string(row.codes[static_cast<std::size_t>(*code)]));
+            break;
+        }
+        case Cell::Fixed:
+            break;
+        }
+    }
+    return problems;
+}
+
+void NewCrop(FormModel& form) {
+    form.setText(ctl::txtCropDescription, "");
+    for (const Row& row : kLayout) {
+        if (row.cell == Cell::Switch)
+            form.setCheck(row.control, 0);
+        else if (row.cell != Cell::Fixed)
+            form.setText(row.control, "");
+    }
+}
+
+void NewManagement(FormModel& form) {
+    for (const auto control : {ctl::txtManagDescription, ctl::txtSowingDate, ctl::txtLatitude,
+                               ctl::cmbFlooded, ctl::txtWaterLevel})
+        form.setText(control, "");
+}
+
+} // namespace tulo

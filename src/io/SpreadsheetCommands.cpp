@@ -1,0 +1,173 @@
+#include "io/SpreadsheetCommands.h"
+
+#include "engine/Numbers.h"
+#include "io/Workbook.h"
+
+#include <algorithm>
+#include <cctype>
+#include <system_error>
+
+namespace tulo {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kResult = "Result";
+constexpr std::string_view kSheetName = "TULO";
+
+bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
+    if (text.size() < suffix.size()) return false;
+    return std::equal(suffix.begin(), suffix.end(), text.end() - static_cast<std::ptrdiff_t>(suffix.size()),
+                      [](char a, char b) {
+                          return std::tolower(static_cast<unsigned char>(a)) ==
+                                 std::tolower(static_cast<unsigned char>(b));
+                      });
+}
+
+// A cell whose value is a whole number a 16-bit integer holds.
+bool IsWholeNumber(std::string_view text) {
+    const auto value = ParseNumber(text);
+    if (!value) return false;
+    const double rounded = RoundHalfEven(*value);
+    return rounded == *value && rounded >= -32768.0 && rounded <= 32767.0;
+}
+
+void FillGrid(Grid& grid, const SheetData& sheet) {
+    int rows = static_cast<int>(sheet.cells.size()), cols = 0;
+    for (const auto& row : sheet.cells) cols = std::max(cols, static_cast<int>(row.size()));
+    // The grid keeps at least its own size: the model's tables have fixed shapes (366 weather rows).
+    grid.resize(std::max(grid.rows(), rows), std::max(grid.cols(), cols));
+    grid.clearData();
+    for (int r = 1; r <= rows; ++r) {
+        const auto& row = sheet.cells[static_cast<std::size_t>(r - 1)];
+        for (int c = 1; c <= static_cast<int>(row.size()); ++c)
+            grid.setText(r, c, row[static_cast<std::size_t>(c - 1)]);
+    }
+    for (int r = 1; r <= grid.rows(); ++r)
+        for (int c = 1; c <= grid.cols(); ++c)
+            if (IsWholeNumber(grid.text(r, c))) grid.setWholeNumber(r, c, true);
+    if (grid.rows() >= 1000) grid.setColumnWidth(0, 8);
+}
+
+std::optional<int> AskSheet(UserInterface& ui, const WorkbookData& workbook) {
+    std::string prompt = "Found " + std::to_string(workbook.sheets.size()) + " sheets\r\r";
+    for (std::size_t i = 0; i < workbook.sheets.size(); ++i)
+        prompt += std::to_string(i + 1) + ")  " + workbook.sheets[i].name + "\r";
+    prompt += "\r\rplease, select the number of the sheet";
+    const auto answer = ui.input(prompt, "selection of sheet", "1");
+    if (!answer || Trim(*answer).empty()) return std::nullopt;
+    // An answer that names no sheet makes the import fail below.
+    return ParseInt32(*answer).value_or(0);
+}
+
+} // namespace
+
+fs::path WorkbookSaveName(const fs::path& chosen) {
+    const std::string name = chosen.string();
+    if (EndsWithNoCase(name, ".xlsx") || EndsWithNoCase(name, ".csv")) return chosen;
+    return fs::path(name + ".xlsx");
+}
+
+void WriteGridFile(const Grid& grid, const fs::path& file) {
+    if (EndsWithNoCase(file.string(), ".csv"))
+        WriteCsv(grid, file);
+    else
+        WriteXlsx(grid, file, kSheetName);
+}
+
+std::optional<fs::path> SaveGridAsWorkbook(const Grid& grid, UserInterface& ui, std::string_view kind) {
+    const FileDialog dialog{"TULO - Save a " + std::string(kind) + " file", "*.xlsx",
+                            "Excel workbook (*.xlsx)|*.xlsx|CSV file (*.csv)|*.csv"};
+    const auto chosen = ui.saveFile(dialog);
+    if (!chosen || chosen->empty()) return std::nullopt;
+    // The extension is added before the question, so that an existing workbook is never replaced unasked.
+    const fs::path file = WorkbookSaveName(*chosen);
+    std::error_code ec;
+    if (fs::exists(file, ec) &&
+        ui.ask("File already exists  \r\r" + file.string() + "\r\r\rSave anyway? (Y/N)", Buttons::YesNo) !=
+            Answer::Yes)
+        return std::nullopt;
+    BusyPointer busy(ui);
+    try {
+        WriteGridFile(grid, file);
+    } catch (const WorkbookError& e) {
+        ui.message(e.what(), kResult, Icon::Critical);
+        return std::nullopt;
+    }
+    return file;
+}
+
+ImportOutcome OpenWorkbookIntoGrid(Grid& grid, UserInterface& ui, std::string_view kind,
+                                   std::string& fileName) {
+    const FileDialog dialog{
+        "TULO - Open a " + std::string(kind) + " file", "*.xlsx",
+        "Workbooks (*.xlsx *.xls *.ods *.csv)|*.xlsx;*.xls;*.ods;*.csv|All files (*.*)|*.*"};
+    const auto chosen = ui.openFile(dialog);
+    fileName = chosen.value_or("");
+    if (!chosen || chosen->empty()) return ImportOutcome::Cancelled;
+    std::error_code ec;
+    if (!fs::exists(*chosen, ec)) {
+        ui.message("File not exit");
+        return ImportOutcome::Failed;
+    }
+    return ImportWorkbookFile(grid, *chosen, ui);
+}
+
+ImportOutcome ImportWorkbookFile(Grid& grid, const fs::path& file, UserInterface& ui,
+                                 std::optional<int> sheet) {
+    BusyPointer busy(ui);
+    WorkbookData workbook;
+    try {
+        workbook = ReadWorkbook(file);
+    } catch (const WorkbookError&) {
+        ui.message("File is not an Excel file or is locked and cannot be imported.",
+                   "Invalid File Type or Locked");
+        return ImportOutcome::Failed;
+    }
+    if (workbook.sheets.empty()) {
+        ui.message("Cannot return information for Excel file.", kResult);
+        return ImportOutcome::Failed;
+    }
+    int chosen = 1;
+    if (sheet) {
+        chosen = *sheet;
+    } else if (workbook.sheets.size() > 1) {
+        const auto answer = AskSheet(ui, workbook);
+        if (!answer) return ImportOutcome::Cancelled;
+        chosen = *answer;
+    }
+    if (chosen < 1 || chosen > static_cast<int>(workbook.sheets.size())) {
+        ui.message("Import did not succeed.", kResult);
+        return ImportOutcome::Failed;
+    }
+    const SheetData& data = workbook.sheets[static_cast<std::size_t>(chosen - 1)];
+    FillGrid(grid, data);
+    if (data.unreadFormulas)
+        ui.message("Some formula cells of this sheet could not be read and were left empty (a legacy .xls "
+                   "workbook, or "
+                   "one saved without the formulas' results). Save it as .xlsx from a spreadsheet program "
+                   "and import it "
+                   "again.",
+                   kResult, Icon::Exclamation);
+    return ImportOutcome::Imported;
+}
+
+void ClearGrid(Grid& grid) {
+    int lastRow = 0, lastCol = 0;
+    for (int r = 1; r <= std::min(grid.rows(), 10000); ++r)
+        if (!grid.text(r, 1).empty()) lastRow = r;
+    for (int c = 1; c <= std::min(grid.cols(), 5000); ++c)
+        if (!grid.text(1, c).empty()) lastCol = c;
+    for (int r = 1; r <= lastRow; ++r)
+        for (int c = 1; c <= lastCol; ++c) grid.setText(r, c, {});
+}
+
+std::vector<std::string> ReadHeader(const Grid& grid) {
+    std::vector<std::string> names;
+    for (int c = 1; c <= grid.cols(); ++c)
+        if (!grid.text(1, c).empty()) names.push_back(grid.text(1, c));
+    return names;
+}
+
+} // namespace tulo

@@ -1,0 +1,324 @@
+#include "engine/Numbers.h"
+#include "io/Workbook.h"
+#include "io/WorkbookReadDetail.h"
+
+#include <orcus/csv_parser.hpp>
+#include <orcus/zip_archive.hpp>
+#include <orcus/zip_archive_stream.hpp>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <fstream>
+#include <map>
+#include <new>
+
+namespace tulo {
+namespace workbook {
+
+namespace {
+
+constexpr std::string_view kNotWorkbook =
+    "The file is not a workbook TULO can read (.xlsx, .ods, .xls or .csv).";
+
+std::string Lower(std::string_view text) {
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
+    return lower;
+}
+
+} // namespace
+
+void Refuse(const std::string& why) {
+    throw WorkbookError(why);
+}
+
+void AppendUtf8(std::string& out, std::uint32_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | code >> 6);
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | code >> 12);
+        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | code >> 18);
+        out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
+        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+std::string NumberText(double value) {
+    return value == 0 ? "0" : ShortestText(value);
+}
+
+std::optional<double> ParseStoredNumber(std::string_view text) {
+    text = Trim(text);
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+SheetBuilder::SheetBuilder(std::string name, Budget& budget) : budget_(budget) {
+    sheet_.name = std::move(name);
+}
+
+void SheetBuilder::set(std::uint64_t row, std::uint64_t col, std::string text) {
+    if (row == 0 || col == 0) Refuse("The workbook is damaged: a cell reference is invalid.");
+    if (text.empty() && (row > sheet_.cells.size() || col > sheet_.cells[row - 1].size())) return;
+    reserve(row, col);
+    budget_.textBytes += text.size();
+    if (budget_.textBytes > kMaxTextBytes) Refuse("The workbook is too large to import (too much text).");
+    if (row > sheet_.cells.size()) sheet_.cells.resize(row);
+    auto& cells = sheet_.cells[row - 1];
+    if (col > cells.size()) cells.resize(col);
+    cells[col - 1] = std::move(text);
+}
+
+void SheetBuilder::reserve(std::uint64_t row, std::uint64_t col) {
+    if (row <= rows_ && col <= cols_) return;
+    rows_ = std::max(rows_, row);
+    cols_ = std::max(cols_, col);
+    if (rows_ > kMaxRows || cols_ > kMaxCols)
+        Refuse(
+            "The workbook has cells beyond the largest sheet TULO reads (1,048,576 rows, 16,384 columns).");
+    if (budget_.cells + rows_ * cols_ > kMaxCells)
+        Refuse("The workbook is too large to import (more than 20 million cells).");
+}
+
+SheetData SheetBuilder::finish() {
+    budget_.cells += rows_ * cols_;
+    for (auto& row : sheet_.cells)
+        while (!row.empty() && row.back().empty()) row.pop_back();
+    while (!sheet_.cells.empty() && sheet_.cells.back().empty()) sheet_.cells.pop_back();
+    return std::move(sheet_);
+}
+
+std::vector<ZipMember> ListZip(std::string_view bytes) {
+    // The end record is the last of its signature: the one unpackers find searching from the end.
+    constexpr std::size_t kEndSize = 22;
+    const std::size_t end = bytes.size() < kEndSize ? std::string_view::npos : bytes.rfind("PK\x05\x06");
+    if (end == std::string_view::npos || end + kEndSize > bytes.size()) Refuse("The workbook is damaged.");
+    const std::uint32_t count = Le16(bytes, end + 10);
+    const std::uint32_t offset = Le32(bytes, end + 16);
+    if (count == 0xFFFF || offset == 0xFFFFFFFF) Refuse("The workbook is too large to import.");
+    std::vector<ZipMember> members;
+    std::uint64_t total = 0;
+    std::size_t at = offset;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        if (at > bytes.size() || bytes.size() - at < 46 || bytes.substr(at, 4) != "PK\x01\x02")
+            Refuse("The workbook is damaged.");
+        // Stored members are unpacked into a buffer of their packed size, others of their unpacked size.
+        const std::uint64_t packed = Le32(bytes, at + 20), size = Le32(bytes, at + 24);
+        if (packed > bytes.size()) Refuse("The workbook is damaged.");
+        const std::size_t nameLength = Le16(bytes, at + 28);
+        const std::size_t skip = 46 + nameLength + Le16(bytes, at + 30) + Le16(bytes, at + 32);
+        if (bytes.size() - at < skip) Refuse("The workbook is damaged.");
+        total += size;
+        if (size > kMaxMemberBytes || total > kMaxPackageBytes)
+            Refuse("The workbook is too large to import.");
+        members.push_back({std::string(bytes.substr(at + 46, nameLength)), size});
+        at += skip;
+    }
+    return members;
+}
+
+struct ZipPackage::Impl {
+    explicit Impl(std::string_view bytes)
+        : stream(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), archive(&stream) {}
+    orcus::zip_archive_stream_blob stream;
+    orcus::zip_archive archive;
+    std::map<std::string, std::string> byLowerName;
+    std::map<std::string, std::uint64_t, std::less<>> sizes;
+};
+
+ZipPackage::ZipPackage(std::string_view bytes) : impl_(std::make_unique<Impl>(bytes)) {
+    const std::vector<ZipMember> members = ListZip(bytes);
+    impl_->archive.load();
+    // Our size checks hold only if the unpacker sees the same directory.
+    if (impl_->archive.get_file_entry_count() != members.size()) Refuse("The workbook is damaged.");
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        if (impl_->archive.get_file_entry_name(i) != members[i].name) Refuse("The workbook is damaged.");
+        impl_->byLowerName.emplace(Lower(members[i].name), members[i].name);
+        impl_->sizes.emplace(members[i].name, members[i].size);
+    }
+}
+
+ZipPackage::~ZipPackage() = default;
+
+std::string ZipPackage::find(std::string_view name) const {
+    const auto found = impl_->byLowerName.find(Lower(name));
+    return found == impl_->byLowerName.end() ? std::string() : found->second;
+}
+
+std::string ZipPackage::read(std::string_view storedName) const {
+    std::vector<unsigned char> buffer;
+    if (storedName.empty() || !impl_->archive.read_file_entry(storedName, buffer))
+        Refuse("The workbook is damaged: a part is missing.");
+    // The unpacker adds a terminating zero after the member's bytes.
+    const auto size = impl_->sizes.find(storedName);
+    if (size != impl_->sizes.end() && buffer.size() > size->second) buffer.resize(size->second);
+    return std::string(buffer.begin(), buffer.end());
+}
+
+namespace {
+
+// Comma, semicolon or tab: in the first line that holds any of them (outside quotes), a tab wins, then a
+// semicolon. Decimal-comma locales separate with semicolons, so their lines hold commas as well.
+char DetectSeparator(std::string_view text) {
+    bool quoted = false, comma = false, semicolon = false;
+    for (const char c : text) {
+        if (c == '"') quoted = !quoted;
+        if (quoted) continue;
+        if (c == '\t') return '\t';
+        comma = comma || c == ',';
+        semicolon = semicolon || c == ';';
+        if (c == '\n' && (comma || semicolon)) break;
+    }
+    return semicolon ? ';' : ',';
+}
+
+class CsvHandler : public orcus::csv_handler {
+public:
+    explicit CsvHandler(SheetBuilder& sheet) : sheet_(sheet) {}
+    void begin_row() {
+        if (++row_ > kMaxRows) Refuse("The file has more rows than TULO reads (1,048,576).");
+        col_ = 0;
+    }
+    void cell(const char* p, std::size_t n, bool /*transient*/) {
+        ++col_;
+        if (n > 0) sheet_.set(row_, col_, std::string(p, n));
+    }
+
+private:
+    SheetBuilder& sheet_;
+    std::uint64_t row_ = 0, col_ = 0;
+};
+
+} // namespace
+
+WorkbookData ReadCsv(std::string_view bytes, std::string sheetName) {
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+    // The parser ends rows at LF only: CRLF and CR become LF.
+    std::string text;
+    text.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != '\r')
+            text += bytes[i];
+        else if (i + 1 == bytes.size() || bytes[i + 1] != '\n')
+            text += '\n';
+    }
+    orcus::csv::parser_config config;
+    config.delimiters = std::string(1, DetectSeparator(text));
+    config.text_qualifier = '"';
+    config.trim_cell_value = false; // blanks belong to the text, as in a spreadsheet program
+    Budget budget;
+    SheetBuilder sheet(std::move(sheetName), budget);
+    CsvHandler handler(sheet);
+    orcus::csv_parser<CsvHandler> parser(text.data(), text.size(), handler, config);
+    parser.parse();
+    WorkbookData book;
+    book.format = WorkbookFormat::Csv;
+    book.sheets.push_back(sheet.finish());
+    return book;
+}
+
+namespace {
+
+constexpr std::string_view kOle2Signature = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
+
+WorkbookFormat DetectBytes(std::string_view bytes, std::string_view name) {
+    if (bytes.empty()) Refuse("The file is empty.");
+    if (bytes.substr(0, 4) == "PK\x03\x04") {
+        const ZipPackage zip(bytes);
+        if (!zip.find("xl/workbook.xml").empty()) return WorkbookFormat::Xlsx;
+        const std::string mimetype = zip.find("mimetype");
+        if (!zip.find("content.xml").empty() && !mimetype.empty() &&
+            zip.read(mimetype).starts_with("application/vnd.oasis.opendocument.spreadsheet"))
+            return WorkbookFormat::Ods;
+        Refuse(std::string(kNotWorkbook));
+    }
+    if (bytes.starts_with(kOle2Signature)) return WorkbookFormat::Xls;
+    const std::string lower = Lower(name);
+    const bool textName = lower.ends_with(".csv") || lower.ends_with(".txt");
+    if (textName && bytes.substr(0, 65536).find('\0') == std::string_view::npos) return WorkbookFormat::Csv;
+    Refuse(std::string(kNotWorkbook));
+}
+
+std::string ReadFileBytes(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) Refuse("The file cannot be opened: " + file.string());
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    if (size < 0) Refuse("The file cannot be read: " + file.string());
+    if (static_cast<std::uint64_t>(size) > kMaxFileBytes) Refuse("The file is too large to import.");
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    in.seekg(0);
+    if (!in.read(bytes.data(), size)) Refuse("The file cannot be read: " + file.string());
+    return bytes;
+}
+
+// Every failure of the libraries underneath, whatever its type, becomes the user's message.
+template <class Read> WorkbookData Guarded(Read read) {
+    try {
+        return read();
+    } catch (const WorkbookError&) {
+        throw;
+    } catch (const std::bad_alloc&) {
+        throw WorkbookError("The workbook is too large to import.");
+    } catch (const std::exception& error) {
+        throw WorkbookError(std::string("The workbook is damaged (") + error.what() + ").");
+    } catch (...) {
+        throw WorkbookError("The workbook is damaged.");
+    }
+}
+
+WorkbookData ReadDetected(WorkbookFormat format, std::string_view bytes, const std::filesystem::path& name) {
+    switch (format) {
+    case WorkbookFormat::Xlsx:
+        return ReadXlsx(bytes);
+    case WorkbookFormat::Ods:
+        return ReadOds(bytes);
+    case WorkbookFormat::Xls:
+        return ReadXls(bytes);
+    case WorkbookFormat::Csv:
+        break;
+    }
+    return ReadCsv(bytes, name.stem().string());
+}
+
+} // namespace
+} // namespace workbook
+
+WorkbookFormat DetectWorkbookFormat(const std::filesystem::path& file) {
+    WorkbookFormat format = WorkbookFormat::Xlsx;
+    workbook::Guarded([&] {
+        format = workbook::DetectBytes(workbook::ReadFileBytes(file), file.filename().string());
+        return WorkbookData{};
+    });
+    return format;
+}
+
+WorkbookData ReadWorkbook(const std::filesystem::path& file) {
+    return workbook::Guarded([&] {
+        const std::string bytes = workbook::ReadFileBytes(file);
+        const WorkbookFormat format = workbook::DetectBytes(bytes, file.filename().string());
+        return workbook::ReadDetected(format, bytes, file);
+    });
+}
+
+WorkbookData ReadWorkbookBytes(std::string_view bytes, std::string_view name) {
+    return workbook::Guarded([&] {
+        if (bytes.size() > workbook::kMaxFileBytes) workbook::Refuse("The file is too large to import.");
+        const WorkbookFormat format = workbook::DetectBytes(bytes, name);
+        return workbook::ReadDetected(format, bytes, std::filesystem::path(name));
+    });
+}
+
+} // namespace tulo

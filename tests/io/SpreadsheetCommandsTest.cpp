@@ -1,0 +1,140 @@
+#include "io/SpreadsheetCommands.h"
+
+#include "io/Workbook.h"
+#include "support/ScriptedUi.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace tulo {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ScriptedUi;
+
+class SpreadsheetCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ =
+            fs::temp_directory_path() /
+            ("tulo-sheets-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    fs::path Write(const std::string& name, const std::string& content) {
+        std::ofstream(dir_ / name, std::ios::binary) << content;
+        return dir_ / name;
+    }
+    fs::path dir_;
+    ScriptedUi ui;
+};
+
+TEST_F(SpreadsheetCommands, SavingAddsTheExtensionBeforeAskingAboutAnExistingFile) {
+    EXPECT_EQ(WorkbookSaveName("RESULTS.XLSX"), fs::path("RESULTS.XLSX"));
+    EXPECT_EQ(WorkbookSaveName("results"), fs::path("results.xlsx"));
+    EXPECT_EQ(WorkbookSaveName("results.xls"), fs::path("results.xls.xlsx"));
+    EXPECT_EQ(WorkbookSaveName("a.CSV"), fs::path("a.CSV"));
+
+    Grid grid(2, 2);
+    grid.setText(1, 1, "DOY");
+    grid.setText(2, 1, "120");
+    const fs::path existing = Write("results.xlsx", "keep me");
+    ui.files = {(dir_ / "results").string()};
+    EXPECT_FALSE(SaveGridAsWorkbook(grid, ui, "Report").has_value()); // answered No
+    ASSERT_EQ(ui.questions.size(), 1u);
+    EXPECT_EQ(ui.questions[0].text,
+              "File already exists  \r\r" + existing.string() + "\r\r\rSave anyway? (Y/N)");
+    EXPECT_EQ(ui.dialogs, std::vector<std::string>{"TULO - Save a Report file"});
+    std::ifstream kept(existing);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "keep me");
+
+    ui.files = {(dir_ / "table.csv").string()};
+    EXPECT_EQ(SaveGridAsWorkbook(grid, ui, "Report"), dir_ / "table.csv");
+    std::ifstream csv(dir_ / "table.csv");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(csv), {}), "DOY\n120\n");
+    EXPECT_EQ(ui.busyDepth, 0);
+}
+
+TEST_F(SpreadsheetCommands, FailedOrCancelledOpeningsLeaveTheGridAndRestoreThePointer) {
+    Grid grid(3, 2);
+    grid.setText(1, 1, "before");
+    std::string chosen = "x";
+    EXPECT_EQ(OpenWorkbookIntoGrid(grid, ui, "Weather", chosen), ImportOutcome::Cancelled);
+    EXPECT_EQ(chosen, "");
+    EXPECT_EQ(ui.dialogs, std::vector<std::string>{"TULO - Open a Weather file"});
+
+    ui.files = {(dir_ / "missing.xlsx").string()};
+    EXPECT_EQ(OpenWorkbookIntoGrid(grid, ui, "Weather", chosen), ImportOutcome::Failed);
+    EXPECT_EQ(ui.messageTexts().back(), "File not exit");
+
+    for (const char* content : {"just some words", "PK\x03\x04 broken zip"}) {
+        const fs::path bad = Write("bad.xlsx", content);
+        EXPECT_EQ(ImportWorkbookFile(grid, bad, ui), ImportOutcome::Failed);
+        EXPECT_EQ(ui.messages.back().text, "File is not an Excel file or is locked and cannot be imported.");
+        EXPECT_EQ(ui.messages.back().title, "Invalid File Type or Locked");
+    }
+    EXPECT_EQ(grid.text(1, 1), "before");
+    EXPECT_EQ(ui.busyDepth, 0);
+}
+
+TEST_F(SpreadsheetCommands, ImportMarksWholeNumbersAndWidensLongTables) {
+    std::string csv = "DOY;value\n3.0;2.5\n70000;-32768\n";
+    for (int r = 0; r < 1000; ++r) csv += "1;2\n";
+    Grid grid(366, 7);
+    grid.setText(0, 1, "caption");
+    grid.setBackground(5, 6, kLightCyan);
+    ASSERT_EQ(ImportWorkbookFile(grid, Write("t.csv", csv), ui), ImportOutcome::Imported);
+    EXPECT_EQ(grid.text(0, 1), "caption");
+    EXPECT_EQ(grid.text(2, 2), "2.5");
+    EXPECT_TRUE(grid.wholeNumber(2, 1));  // 3.0
+    EXPECT_FALSE(grid.wholeNumber(2, 2)); // 2.5
+    EXPECT_FALSE(grid.wholeNumber(3, 1)); // 70000: beyond a 16-bit integer
+    EXPECT_TRUE(grid.wholeNumber(3, 2));
+    EXPECT_FALSE(grid.background(5, 6).has_value()); // the old table's marks go with it
+    EXPECT_EQ(grid.cols(), 7);                       // never smaller than before
+    EXPECT_EQ(grid.rows(), 1003);
+    EXPECT_EQ(grid.columnWidth(0), 8.0);
+}
+
+TEST_F(SpreadsheetCommands, SeveralSheetsAskWhichOne) {
+    const fs::path book = TULO_SOURCE_DIR "/tests/data/workbooks/weather.xlsx";
+    Grid grid(366, 7);
+    grid.setText(1, 1, "before");
+    ui.inputs = {std::string(" "), std::string("3"), std::string("2")};
+    EXPECT_EQ(ImportWorkbookFile(grid, book, ui), ImportOutcome::Cancelled);
+    EXPECT_EQ(ui.questions[0].text,
+              "Found 2 sheets\r\r1)  Weather\r2)  Notes\r\r\rplease, select the number of the sheet");
+    EXPECT_EQ(ui.questions[0].title, "selection of sheet");
+    EXPECT_EQ(ImportWorkbookFile(grid, book, ui), ImportOutcome::Failed); // there is no third sheet
+    EXPECT_EQ(ui.messageTexts().back(), "Import did not succeed.");
+    EXPECT_EQ(grid.text(1, 1), "before");
+    EXPECT_EQ(ImportWorkbookFile(grid, book, ui), ImportOutcome::Imported);
+    EXPECT_EQ(grid.text(2, 2), "Vercelli (45.3° N)");
+    EXPECT_EQ(ImportWorkbookFile(grid, book, ui, 1), ImportOutcome::Imported); // no question when told
+    EXPECT_EQ(ui.questions.size(), 3u);
+    EXPECT_EQ(grid.text(367, 1), "");
+    EXPECT_EQ(grid.text(366, 1), "365");
+    EXPECT_EQ(ui.busyDepth, 0);
+}
+
+TEST(GridUtilities, ClearGridAndReadHeader) {
+    Grid grid(5, 4);
+    grid.setText(0, 1, "caption");
+    grid.setText(1, 1, "DOY");
+    grid.setText(1, 3, "LAI");
+    grid.setText(4, 1, "150");
+    grid.setText(4, 3, "2.1");
+    grid.setText(5, 4, "outside the used block");
+    EXPECT_EQ(ReadHeader(grid), (std::vector<std::string>{"DOY", "LAI"}));
+    ClearGrid(grid);
+    EXPECT_EQ(grid.text(4, 3), "");
+    EXPECT_EQ(grid.text(0, 1), "caption");
+    EXPECT_EQ(grid.text(5, 4), "outside the used block");
+    EXPECT_TRUE(ReadHeader(grid).empty());
+}
+
+} // namespace
+} // namespace tulo

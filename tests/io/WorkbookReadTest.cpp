@@ -1,0 +1,145 @@
+#include "io/Workbook.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace tulo {
+namespace {
+
+namespace fs = std::filesystem;
+using Rows = std::vector<std::vector<std::string>>;
+
+fs::path Fixture(const std::string& name) {
+    return fs::path(TULO_SOURCE_DIR) / "tests/data/workbooks" / name;
+}
+
+std::string Bytes(const std::string& name) {
+    std::ifstream in(Fixture(name), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string Cell(const SheetData& sheet, std::size_t row, std::size_t col) {
+    if (row > sheet.cells.size() || col > sheet.cells[row - 1].size()) return "";
+    return sheet.cells[row - 1][col - 1];
+}
+
+TEST(WorkbookRead, WeatherWorkbookReadsAlikeInEveryFormat) {
+    const WorkbookData xlsx = ReadWorkbook(Fixture("weather.xlsx"));
+    std::string longText;
+    for (int i = 0; i < 1200; ++i) longText += "Ränge €1 ";
+    for (const auto& [file, format] :
+         {std::pair{"weather.xlsx", WorkbookFormat::Xlsx}, std::pair{"weather.ods", WorkbookFormat::Ods},
+          std::pair{"weather.xls", WorkbookFormat::Xls}}) {
+        SCOPED_TRACE(file);
+        EXPECT_EQ(DetectWorkbookFormat(Fixture(file)), format);
+        const WorkbookData book = ReadWorkbook(Fixture(file));
+        EXPECT_EQ(book.format, format);
+        ASSERT_EQ(book.sheets.size(), 2u);
+        const SheetData& weather = book.sheets[0];
+        EXPECT_EQ(weather.name, "Weather");
+        ASSERT_EQ(weather.cells.size(), 366u);
+        EXPECT_EQ(weather.cells[0][4], "Rad(MJ/m2)");
+        EXPECT_EQ(weather.cells[1],
+                  (std::vector<std::string>{"1", "10.3", "21.2", "13.6", "18.68", "90", "70"}));
+        EXPECT_EQ(Cell(weather, 366, 1), "365");
+        EXPECT_EQ(weather.cells, xlsx.sheets[0].cells);
+        EXPECT_FALSE(weather.unreadFormulas);
+
+        const SheetData& notes = book.sheets[1];
+        EXPECT_EQ(notes.name, "Notes");
+        EXPECT_EQ(Cell(notes, 2, 2), "Vercelli (45.3° N)");
+        EXPECT_EQ(Cell(notes, 4, 2), "46143");  // 1 May 2026 as its serial number
+        EXPECT_EQ(Cell(notes, 5, 2), longText); // in .xls, longer than a record
+        // openpyxl saves =1+2 without its value; LibreOffice stored 3 in the .ods and the .xls.
+        const bool stored = format != WorkbookFormat::Xlsx;
+        EXPECT_EQ(Cell(notes, 3, 2), stored ? "3" : "");
+        EXPECT_EQ(notes.unreadFormulas, !stored);
+    }
+}
+
+TEST(WorkbookRead, CellsReadAsTheUserSeesThem) {
+    // LibreOffice's .xlsx (shared strings, its cached formula value, one inline string), and its .ods (equal
+    // cells written as one repeated cell) and .xls (a stream small enough for the compound file's mini
+    // stream) of the same cells.
+    for (const char* file : {"cells.xlsx", "cells.ods", "cells.xls"}) {
+        SCOPED_TRACE(file);
+        const WorkbookData book = ReadWorkbook(Fixture(file));
+        ASSERT_EQ(book.sheets.size(), 1u);
+        EXPECT_EQ(book.sheets[0].name, "Cells");
+        EXPECT_EQ(book.sheets[0].cells, (Rows{{"3", "2.5", "70000"},
+                                              {"a text", "inline text", "", "3", "1e+20"},
+                                              {"5", "5", "5"},
+                                              {"5", "5", "5"}}));
+        EXPECT_FALSE(book.sheets[0].unreadFormulas);
+    }
+
+    const WorkbookData xlsx = ReadWorkbook(Fixture("variants.xlsx"));
+    ASSERT_EQ(xlsx.sheets.size(), 1u);
+    EXPECT_EQ(xlsx.sheets[0].name, "Data & notes");
+    EXPECT_EQ(xlsx.sheets[0].cells,
+              (Rows{{}, {"", "R&D plot", "ab", "TRUE", "#DIV/0!"}, {"4", "", "line\rbreak", "0.1", "0"}}));
+
+    const WorkbookData ods = ReadWorkbook(Fixture("variants.ods"));
+    ASSERT_EQ(ods.sheets.size(), 2u);
+    EXPECT_EQ(ods.sheets[0].name, "Mixed");
+    EXPECT_EQ(ods.sheets[0].cells, (Rows{{"7", "", "", "TRUE"},
+                                         {"7", "", "", "TRUE"},
+                                         {"two  spaces\nand a second line", "2.5", "0.25", "0.25"},
+                                         {"#DIV/0!", "", "noted"}}));
+    EXPECT_TRUE(ods.sheets[0].unreadFormulas); // =A1*2 saved without its value
+    EXPECT_EQ(ods.sheets[1].name, "Empty");
+    EXPECT_TRUE(ods.sheets[1].cells.empty());
+}
+
+TEST(WorkbookRead, CsvSeparatorsQuotesAndByteOrderMark) {
+    const WorkbookData fixture = ReadWorkbook(Fixture("decimal-comma.csv"));
+    EXPECT_EQ(fixture.format, WorkbookFormat::Csv);
+    ASSERT_EQ(fixture.sheets.size(), 1u);
+    EXPECT_EQ(fixture.sheets[0].name, "decimal-comma");
+    EXPECT_EQ(fixture.sheets[0].cells,
+              (Rows{{"DOY", "Tmax(C)", "Note"}, {"1", "12,5", "said \"dry\"; windy"}, {"2", "13"}}));
+
+    const auto cells = [](std::string_view text, std::string_view name = "t.csv") {
+        return ReadWorkbookBytes(text, name).sheets.at(0).cells;
+    };
+    EXPECT_EQ(ReadWorkbookBytes("a\n", "Field 3.CSV").sheets[0].name, "Field 3");
+    EXPECT_EQ(cells("a,b\r\n\"x, \"\"y\"\"\",2\r\n"), (Rows{{"a", "b"}, {"x, \"y\"", "2"}}));
+    EXPECT_EQ(cells("1,5;2\n3;4,25"), (Rows{{"1,5", "2"}, {"3", "4,25"}}));
+    EXPECT_EQ(cells("title\na;b\n"), (Rows{{"title"}, {"a", "b"}}));
+    EXPECT_EQ(cells("\"two\nlines\", b ,\n"), (Rows{{"two\nlines", " b "}}));
+    EXPECT_EQ(cells("\xEF\xBB\xBFname\tvalue\nrain\t1,5\n", "t.txt"),
+              (Rows{{"name", "value"}, {"rain", "1,5"}}));
+}
+
+TEST(WorkbookRead, RefusesWhatItCannotRead) {
+    for (const char* file : {"corrupt.xlsx", "not-a-workbook.xlsx", "beyond-sheet.xlsx", "repeated-cells.ods",
+                             "locked.xls", "missing.xlsx", "make_fixtures.py"}) {
+        SCOPED_TRACE(file);
+        EXPECT_THROW(ReadWorkbook(Fixture(file)), WorkbookError);
+    }
+    EXPECT_THROW(DetectWorkbookFormat(Fixture("not-a-workbook.xlsx")), WorkbookError);
+
+    const std::string ods = Bytes("weather.ods"), xls = Bytes("weather.xls");
+    const std::string ole2Header =
+        std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(504, '\0');
+    const std::vector<std::pair<std::string, std::string>> bad = {
+        {"", "empty.csv"},
+        {"a,b\n", "table.dat"},                 // text, but not named as a table
+        {std::string("a\0b", 3), "binary.csv"}, // named as a table, but not text
+        {"\"a\"\"b", "unterminated.csv"},
+        {ods.substr(0, ods.size() / 2), "half.ods"},
+        {xls.substr(0, xls.size() / 2), "half.xls"},
+        {ole2Header, "header-only.xls"}, // also what an encrypted .xlsx looks like to the legacy reader
+    };
+    for (const auto& [bytes, name] : bad) {
+        SCOPED_TRACE(name);
+        EXPECT_THROW(ReadWorkbookBytes(bytes, name), WorkbookError);
+    }
+}
+
+} // namespace
+} // namespace tulo
