@@ -6,6 +6,8 @@
 #include "io/SpreadsheetCommands.h"
 #include "io/Workbook.h"
 
+#include "SilentUi.h"
+
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -14,21 +16,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-class QuietUi : public tulo::UserInterface {
-public:
-    void message(std::string_view, std::string_view, tulo::Icon) override {}
-    tulo::Answer ask(std::string_view, tulo::Buttons, std::string_view, tulo::Icon) override {
-        return tulo::Answer::Cancel;
-    }
-    std::optional<std::string> input(std::string_view, std::string_view, std::string_view) override {
-        return {};
-    }
-    std::optional<std::string> openFile(const tulo::FileDialog&) override { return {}; }
-    std::optional<std::string> saveFile(const tulo::FileDialog&) override { return {}; }
-    void setBusy(bool) override {}
-    void processEvents() override {}
-};
 
 // A weather workbook as users bring them: a title row, then 365 days of seven columns.
 fs::path WeatherWorkbook() {
@@ -47,7 +34,7 @@ fs::path WeatherWorkbook() {
 
 void BM_ImportWeatherWorkbook(benchmark::State& state) {
     const fs::path file = WeatherWorkbook();
-    QuietUi ui;
+    tulo::bench::SilentUi ui;
     tulo::FormModel form;
     for (auto _ : state) {
         tulo::Grid& grid = form.grid(tulo::ctl::sprWeather);

@@ -6,27 +6,14 @@
 #include "engine/UserInterface.h"
 #include "io/SimConfig.h"
 
+#include "SilentUi.h"
+
 #include <benchmark/benchmark.h>
 
 #include <memory>
 #include <stdexcept>
 
 namespace {
-
-class SilentUi : public tulo::UserInterface {
-public:
-    void message(std::string_view, std::string_view, tulo::Icon) override {}
-    tulo::Answer ask(std::string_view, tulo::Buttons, std::string_view, tulo::Icon) override {
-        return tulo::Answer::Cancel;
-    }
-    std::optional<std::string> input(std::string_view, std::string_view, std::string_view) override {
-        return {};
-    }
-    std::optional<std::string> openFile(const tulo::FileDialog&) override { return {}; }
-    std::optional<std::string> saveFile(const tulo::FileDialog&) override { return {}; }
-    void setBusy(bool) override {}
-    void processEvents() override {}
-};
 
 enum class Season { Demo, FloodedFixedLevel, FloodedDynamicWithBlast };
 
@@ -42,7 +29,7 @@ std::unique_ptr<tulo::RunState> Load(Season season) {
         form.setOption(tulo::ctl::OptionFixWlevel, true);
         form.setText(tulo::ctl::txtWaterLevel, "10");
     }
-    SilentUi ui;
+    tulo::bench::SilentUi ui;
     auto run = std::make_unique<tulo::RunState>();
     if (!tulo::ReadAllInputs(form, ui, *run).empty())
         throw std::runtime_error("example inputs do not validate");

@@ -2,6 +2,7 @@
 
 #include "engine/Numbers.h"
 #include "io/TextFiles.h"
+#include "io/Utf8.h"
 
 #include <algorithm>
 #include <charconv>
@@ -383,67 +384,6 @@ void Apply(const Parsed& p, FormModel& form) {
         treatments.setText(r, 1, p.treatments.texts[static_cast<std::size_t>(r - 1)]);
 }
 
-// The program's own files are UTF-8; files from older versions were written in the Windows Western
-// code page (a "°C" in a weather title, say), which is converted so that such texts stay readable.
-bool IsUtf8(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        int extra = 0;
-        std::uint32_t cp = 0;
-        if (byte < 0x80) {
-            ++i;
-            continue;
-        } else if (byte >= 0xC2 && byte <= 0xDF) {
-            extra = 1, cp = byte & 0x1F;
-        } else if (byte >= 0xE0 && byte <= 0xEF) {
-            extra = 2, cp = byte & 0x0F;
-        } else if (byte >= 0xF0 && byte <= 0xF4) {
-            extra = 3, cp = byte & 0x07;
-        } else {
-            return false;
-        }
-        if (i + static_cast<std::size_t>(extra) >= text.size()) return false;
-        for (int k = 1; k <= extra; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
-            if ((next & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (next & 0x3F);
-        }
-        const std::uint32_t least[] = {0, 0x80, 0x800, 0x10000};
-        if (cp < least[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-        i += static_cast<std::size_t>(extra) + 1;
-    }
-    return true;
-}
-
-void AppendUtf8(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-std::string FromWindows1252(std::string_view text) {
-    // 0x80 to 0x9F; the five unassigned bytes keep their C1 code points.
-    static constexpr std::uint16_t kHigh[32] = {
-        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-    std::string out;
-    out.reserve(text.size() + text.size() / 8);
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        AppendUtf8(out, byte >= 0x80 && byte <= 0x9F ? kHigh[byte - 0x80] : byte);
-    }
-    return out;
-}
-
 // A file name for messages; u8string, because string() may throw for names outside the local code page.
 std::string DisplayName(const fs::path& file) {
     const std::u8string name = file.u8string();
@@ -474,7 +414,9 @@ std::string FormatSimConfig(const FormModel& form) {
 std::optional<std::string> ParseSimConfig(std::string_view text, FormModel& form) {
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
     std::string converted;
-    if (!IsUtf8(text)) {
+    // Files from older versions were written in the Windows Western code page (a "°C" in a weather
+    // title, say); they are converted so that such texts stay readable.
+    if (!Utf8Length(text)) {
         converted = FromWindows1252(text);
         text = converted;
     }

@@ -1,6 +1,7 @@
 #pragma once
 // Internals of the workbook readers, shared by their source files.
 
+#include "io/Utf8.h"
 #include "io/Workbook.h"
 
 #include <cstdint>
@@ -24,9 +25,6 @@ inline constexpr std::uint64_t kMaxTextBytes = std::uint64_t{512} << 20; // all 
 inline constexpr std::size_t kMaxSheets = 1024;
 
 [[noreturn]] void Refuse(const std::string& why);
-
-// A Unicode code point appended as UTF-8.
-void AppendUtf8(std::string& out, std::uint32_t code);
 
 // Little-endian integers of the binary formats; the caller has checked that the bytes are there.
 inline std::uint32_t Le16(std::string_view bytes, std::size_t at) {

@@ -1,5 +1,6 @@
 #include "engine/Numbers.h"
 #include "io/TextFiles.h"
+#include "io/Utf8.h"
 #include "io/Workbook.h"
 
 #include <xlsxwriter.h>
@@ -25,32 +26,6 @@ namespace fs = std::filesystem;
 constexpr std::size_t kSheetNameLimit = 31;
 constexpr int kRowLimit = 1048576;
 constexpr int kColLimit = 16384;
-
-// The number of characters of a UTF-8 text; nothing when the bytes are not UTF-8 (a workbook holding
-// them is refused by spreadsheet programs).
-std::optional<std::size_t> Utf8Length(std::string_view text) {
-    constexpr unsigned char kLeadBits[] = {0x7F, 0x1F, 0x0F, 0x07};
-    constexpr std::uint32_t kLeast[] = {0, 0x80, 0x800, 0x10000}; // smaller values are overlong forms
-    std::size_t count = 0;
-    for (std::size_t i = 0; i < text.size(); ++count) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t extra = 0;
-        if (lead >= 0x80) {
-            if (lead < 0xC2 || lead > 0xF4) return std::nullopt;
-            extra = lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : 3;
-            if (i + extra >= text.size()) return std::nullopt;
-        }
-        std::uint32_t cp = lead & kLeadBits[extra];
-        for (std::size_t k = 1; k <= extra; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80) return std::nullopt;
-            cp = (cp << 6) | (next & 0x3F);
-        }
-        if (cp < kLeast[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return std::nullopt;
-        i += extra + 1;
-    }
-    return count;
-}
 
 // "A1", "AB12": how a spreadsheet user finds the cell a message is about.
 std::string CellName(int row, int col) {
