@@ -2,9 +2,11 @@
 
 #include "disease/Varieties.h"
 #include "engine/DailyLoop.h"
+#include "engine/Numbers.h"
 #include "engine/Outputs.h"
 #include "engine/RunCommand.h"
 #include "engine/SeasonSummary.h"
+#include "evaluation/MeasuredEvaluation.h"
 #include "io/CropCommands.h"
 #include "io/CropWorkbook.h"
 #include "io/SimConfig.h"
@@ -12,7 +14,10 @@
 #include "io/TextFiles.h"
 #include "io/Workbook.h"
 
+#include <nlohmann/json.hpp>
+
 #include <chrono>
+#include <cstdio>
 #include <memory>
 
 namespace tulo::cli {
@@ -170,6 +175,93 @@ int CropImport(const std::string& config, const std::string& in, std::optional<i
     if (!grid) return kInvalidInputs;
     for (int r = 1; r <= grid->rows(); ++r)
         if (!grid->text(r, 3).empty()) out << grid->text(r, 3) << " = " << grid->text(r, 1) << '\n';
+    return kSuccess;
+}
+
+namespace {
+
+std::string Plain(const std::optional<double>& value) {
+    if (!value) return "n/a";
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.6g", *value);
+    return buffer;
+}
+
+nlohmann::json Json(const std::optional<double>& value) {
+    return value ? nlohmann::json(*value) : nlohmann::json();
+}
+
+} // namespace
+
+int Evaluate(const EvaluateOptions& options, std::ostream& out, UserInterface& ui) {
+    const auto variable = EvaluableVariableIndex(options.variable);
+    if (!variable) {
+        ui.message("\"" + options.variable +
+                   "\" cannot be evaluated; choose one of the report headers DVS (-), "
+                   "AGB tot (tAGB/ha), AGB panicles (tAGB/ha), AGB leaves (tAGB/ha), AGB stems (tAGB/ha), "
+                   "GAI (m2/m2).");
+        return kFailure;
+    }
+    FormModel form;
+    if (!LoadConfig(options.config, form, ui)) return kFailure;
+    auto run = std::make_unique<RunState>();
+    RunResults results;
+    if (!RunSimulation(form, ui, *run, results, nullptr)) return kInvalidInputs;
+
+    Grid measuredGrid;
+    if (!ImportTable(measuredGrid, options.measured, options.sheet, ui)) return kFailure;
+    if (measuredGrid.text(1, 1).empty()) {
+        ui.message(options.measured + ": the first cell holds no title; row 1 must hold the column titles.");
+        return kFailure;
+    }
+    const MeasuredData data = ReadMeasured(measuredGrid);
+    if (!data.skippedRows.empty()) {
+        std::string rows;
+        for (const int r : data.skippedRows) rows += (rows.empty() ? "" : ", ") + std::to_string(r);
+        ui.message("Rows skipped because their DOY or value is empty or not a number: " + rows + ".");
+    }
+    const Evaluation e = EvaluateAgainstMeasured(*run, *variable, data, ui);
+    const AgreementIndices& i = e.indices;
+    const Regression& g = e.regression;
+
+    if (options.json) {
+        nlohmann::json leftOut = nlohmann::json::array();
+        for (const LeftOut& l : e.matrix.leftOut) leftOut.push_back({{"row", l.row}, {"doy", l.doy}});
+        const nlohmann::json result = {{"n", i.n},
+                                       {"RMSE", Json(i.RMSE)},
+                                       {"RRMSE", Json(i.RRMSE)},
+                                       {"EF", Json(i.EF)},
+                                       {"CRM", Json(i.CRM)},
+                                       {"RRMSEcvLastPoint", Json(i.RRMSEcvLastPoint)},
+                                       {"Slope", Json(g.slope)},
+                                       {"Intercept", Json(g.intercept)},
+                                       {"R2", Json(g.R2)},
+                                       {"F", Json(g.F)},
+                                       {"pF", Json(g.pF)},
+                                       {"mark", g.pF ? nlohmann::json(g.mark) : nlohmann::json()},
+                                       {"left_out", leftOut}};
+        out << result.dump(2) << '\n';
+        return kSuccess;
+    }
+    out << "Evaluation of " << options.variable << " against " << options.measured << "\n";
+    out << "n:                 " << i.n << "\n";
+    out << "RMSE:              " << Plain(i.RMSE) << "\n";
+    out << "RRMSE:             " << Plain(i.RRMSE) << "\n";
+    out << "EF:                " << Plain(i.EF) << "\n";
+    out << "CRM:               " << Plain(i.CRM) << "\n";
+    out << "RRMSEcvLastPoint:  " << Plain(i.RRMSEcvLastPoint) << "\n";
+    out << "Slope:             " << Plain(g.slope) << "\n";
+    out << "Intercept:         " << Plain(g.intercept) << "\n";
+    out << "R2:                " << Plain(g.R2) << "\n";
+    out << "F:                 " << Plain(g.F) << "\n";
+    out << "p(F):              " << Plain(g.pF) << "\n";
+    out << "Significance:      " << g.mark << "\n";
+    out << "Left out:          ";
+    if (e.matrix.leftOut.empty()) out << "none";
+    for (std::size_t k = 0; k < e.matrix.leftOut.size(); ++k)
+        out << (k ? "; " : "") << "row " << e.matrix.leftOut[k].row << " (DOY "
+            << ShortestText(e.matrix.leftOut[k].doy) << ", not a simulated day)";
+    out << "\n";
     return kSuccess;
 }
 

@@ -37,6 +37,17 @@ int CropExport(const std::string& config, const std::string& out, UserInterface&
 int CropImport(const std::string& config, const std::string& in, std::optional<int> sheet,
                const std::optional<std::string>& save, std::ostream& out, UserInterface& ui);
 
+struct EvaluateOptions {
+    std::string config;
+    std::string measured; // workbook of measurements: row 1 titles, then DOY and value
+    std::string variable; // one of the six evaluable report headers
+    std::optional<int> sheet;
+    bool json = false;
+};
+
+// Runs the configuration's season and evaluates the variable against the measurements.
+int Evaluate(const EvaluateOptions& options, std::ostream& out, UserInterface& ui);
+
 // Converts a table between workbook kinds: any readable workbook in, .xlsx or .csv out.
 int Table(const std::string& in, std::optional<int> sheet, const std::string& out, UserInterface& ui);
 

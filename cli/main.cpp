@@ -50,6 +50,20 @@ int main(int argc, char** argv) {
     cropImport->add_option("--save", cropSave,
                            "Write the updated configuration here (otherwise print the values)");
 
+    tulo::cli::EvaluateOptions evaluate;
+    CLI::App* evaluateCommand =
+        app.add_subcommand("evaluate", "Run a configuration and evaluate a variable against measurements");
+    evaluateCommand->add_option("config", evaluate.config, "Configuration file (.sim)")->required();
+    evaluateCommand
+        ->add_option("--measured", evaluate.measured, "Workbook of measurements (row 1 titles; DOY, value)")
+        ->required();
+    evaluateCommand
+        ->add_option("--variable", evaluate.variable, "Report header to evaluate, e.g. \"AGB tot (tAGB/ha)\"")
+        ->required();
+    evaluateCommand->add_option("--sheet", evaluate.sheet, "Sheet of the measurements (1-based)")
+        ->check(CLI::PositiveNumber);
+    evaluateCommand->add_flag("--json", evaluate.json, "Print the results as one JSON object");
+
     CLI::App* varietiesCommand =
         app.add_subcommand("varieties", "List the rice varieties with their blast susceptibility and class");
 
@@ -66,6 +80,7 @@ int main(int argc, char** argv) {
         if (*runCommand) return tulo::cli::Run(run, std::cout, ui);
         if (*varietiesCommand) return tulo::cli::Varieties(std::cout);
         if (*tableCommand) return tulo::cli::Table(tableIn, tableSheet, tableOut, ui);
+        if (*evaluateCommand) return tulo::cli::Evaluate(evaluate, std::cout, ui);
         if (*cropExport) return tulo::cli::CropExport(cropConfig, cropFile, ui);
         if (*cropImport)
             return tulo::cli::CropImport(cropConfig, cropFile, cropSheet, cropSave, std::cout, ui);

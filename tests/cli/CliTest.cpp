@@ -147,6 +147,23 @@ TEST_F(Cli, WorkbooksReplaceTablesAndCarryCropParameters) {
     EXPECT_EQ(form.text(ctl::txtLatitude), "45.3"); // the rest of the configuration is kept
 }
 
+TEST_F(Cli, EvaluatePrintsIndicesAndTheMeasurementsLeftOut) {
+    const auto measured = dir_ / "agb.csv";
+    std::ofstream(measured) << "DOY,AGB\n180,6.5\n200,9\n240,15.5\n320,12\n";
+    Outcome o = Run("evaluate " + kDemo + " --measured " + measured.string() +
+                    " --variable \"AGB tot (tAGB/ha)\" --json");
+    ASSERT_EQ(o.status, 0) << o.err;
+    for (const char* key :
+         {"\"n\": 3", "\"RMSE\"", "\"RRMSE\"", "\"EF\"", "\"CRM\"", "\"RRMSEcvLastPoint\"", "\"Slope\"",
+          "\"Intercept\"", "\"R2\"", "\"F\"", "\"pF\"", "\"mark\"", "\"doy\": 320.0"})
+        EXPECT_NE(o.out.find(key), std::string::npos) << key << "\n" << o.out;
+    o = Run("evaluate " + kDemo + " --measured " + measured.string() + " --variable \"GAI (m2/m2)\"");
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_NE(o.out.find("Left out:          row 5 (DOY 320, not a simulated day)"), std::string::npos)
+        << o.out;
+    EXPECT_EQ(Run("evaluate " + kDemo + " --measured " + measured.string() + " --variable LAI").status, 1);
+}
+
 TEST_F(Cli, VarietiesAreListedInTheDiseasesWindowOrder) {
     const Outcome o = Run("varieties");
     ASSERT_EQ(o.status, 0) << o.err;

@@ -1,0 +1,308 @@
+#include "evaluation/MeasuredEvaluation.h"
+
+#include "engine/Numbers.h"
+#include "engine/Outputs.h"
+#include "evaluation/RegPol.h"
+#include "evaluation/Statistics.h"
+#include "io/DataFolder.h"
+#include "io/TextFiles.h"
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace tulo {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> EvaluableVariables() {
+    std::vector<std::string> names;
+    for (int i = 0; i < kEvaluableVariables; ++i)
+        names.emplace_back(ReportVariables()[static_cast<std::size_t>(i)].header);
+    return names;
+}
+
+std::optional<int> EvaluableVariableIndex(std::string_view header) {
+    for (int i = 0; i < kEvaluableVariables; ++i)
+        if (ReportVariables()[static_cast<std::size_t>(i)].header == header) return i + 1;
+    return std::nullopt;
+}
+
+MeasuredData ReadMeasured(const Grid& grid) {
+    MeasuredData data;
+    for (int r = 2; r <= grid.rows(); ++r) {
+        const std::string& doy = grid.text(r, 1);
+        const std::string& value = grid.text(r, 2);
+        if (Trim(doy).empty() && Trim(value).empty()) continue;
+        const auto d = ParseNumber(doy);
+        const auto v = ParseNumber(value);
+        if (!d || !v || std::fabs(*d) > 1e6 || std::fabs(*v) > 3e38) {
+            data.skippedRows.push_back(r);
+            continue;
+        }
+        data.rows.push_back({r, static_cast<float>(*d), static_cast<float>(*v)});
+    }
+    return data;
+}
+
+EvaluationTable BuildEvaluationTable(const RunState& run, int variable) {
+    EvaluationTable table;
+    if (variable < 1 || variable > kEvaluableVariables) return table;
+    // The report's values of the simulated days (chart rows 0 .. FinalDate - InitialDate - 1).
+    const ChartMatrix chart = FillCropChart(run);
+    const int column = ReportVariables()[static_cast<std::size_t>(variable - 1)].column;
+    for (int d = run.control.InitialDate; d < run.control.FinalDate; ++d) {
+        table.doy.push_back(d);
+        table.simulated.push_back(chart.at(d - run.control.InitialDate, column));
+        table.measured.push_back(0.0f);
+    }
+    return table;
+}
+
+namespace {
+
+std::optional<std::size_t> RowOfDay(const EvaluationTable& table, float doy) {
+    for (std::size_t j = 0; j < table.doy.size(); ++j)
+        if (static_cast<float>(table.doy[j]) == doy) return j;
+    return std::nullopt;
+}
+
+} // namespace
+
+void MatchMeasuredToDays(EvaluationTable& table, const MeasuredData& data) {
+    for (const Measurement& m : data.rows)
+        if (const auto j = RowOfDay(table, m.doy)) table.measured[*j] = m.value;
+}
+
+FittingMatrix PairMeasuredWithSimulated(const EvaluationTable& table, const MeasuredData& data) {
+    FittingMatrix matrix;
+    for (const Measurement& m : data.rows) {
+        if (const auto j = RowOfDay(table, m.doy)) {
+            matrix.measured.push_back(m.value);
+            matrix.simulated.push_back(table.simulated[*j]);
+        } else {
+            matrix.leftOut.push_back({m.row, m.doy});
+        }
+    }
+    return matrix;
+}
+
+AgreementIndices ComputeAgreementIndices(const FittingMatrix& matrix) {
+    AgreementIndices indices;
+    indices.n = static_cast<int>(matrix.measured.size());
+    if (indices.n == 0) return indices;
+    std::vector<double> simulated(1, 0.0), observed(1, 0.0);
+    for (std::size_t i = 0; i < matrix.measured.size(); ++i) {
+        simulated.push_back(matrix.simulated[i]);
+        observed.push_back(matrix.measured[i]);
+    }
+    clsObjectiveFunctions objective;
+    objective.ObjectiveFunction(simulated, observed);
+    indices.RMSE = objective.GetRMSE();
+    indices.RRMSE = objective.GetRRMSE();
+    indices.EF = objective.GetEF();
+    indices.CRM = objective.GetCRM();
+    indices.RRMSEcvLastPoint = objective.GetRRMSEcvLastPoint();
+    return indices;
+}
+
+Regression RegressSimulatedOnMeasured(const FittingMatrix& matrix, UserInterface& ui) {
+    Regression regression;
+    const int n = static_cast<int>(matrix.measured.size());
+    if (n < 2) return regression; // no line through fewer than two points
+    std::vector<double> x(1, 0.0), y(1, 0.0);
+    for (int i = 0; i < n; ++i) {
+        x.push_back(matrix.measured[static_cast<std::size_t>(i)]);
+        y.push_back(matrix.simulated[static_cast<std::size_t>(i)]);
+    }
+    // Every pair carries the same weight (standard deviation 0.2), however many there are.
+    const std::vector<double> sig(static_cast<std::size_t>(n) + 1, 0.2);
+    constexpr int ma = 2;
+    std::vector<double> a(ma + 1, 0.0);
+    std::vector<int> lista = {0, 1, 2};
+    RegPol::Matrix covar(ma + 1, std::vector<double>(ma + 1, 0.0));
+    double chisq = 0;
+    RegPol regPol(ui);
+    regPol.letNumbers(x);
+    if (!regPol.LFIT(x, y, sig, n, a, ma, lista, ma, covar, ma, chisq)) return regression;
+    regression.fitted = true;
+    regression.intercept = a[1];
+    regression.slope = a[2];
+    double explained = 0, residual = 0;
+    regPol.ANOVARegPol(x, y, ma, a, regression.mark, regression.R2, regression.F, regression.pF, explained,
+                       residual);
+    return regression;
+}
+
+Evaluation EvaluateAgainstMeasured(const RunState& run, int variable, const MeasuredData& data,
+                                   UserInterface& ui) {
+    Evaluation evaluation;
+    EvaluationTable table = BuildEvaluationTable(run, variable);
+    MatchMeasuredToDays(table, data);
+    evaluation.matrix = PairMeasuredWithSimulated(table, data);
+    evaluation.regression = RegressSimulatedOnMeasured(evaluation.matrix, ui);
+    evaluation.indices = ComputeAgreementIndices(evaluation.matrix);
+    evaluation.skippedRows = data.skippedRows;
+    return evaluation;
+}
+
+std::string FormatFitting(const std::optional<double>& value, int decimals) {
+    if (!value || !std::isfinite(*value)) return "n/a";
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, *value);
+    std::string text = buffer;
+    // Optional digits: no trailing zeros after the point, no zero before it.
+    if (text.find('.') != std::string::npos) {
+        while (text.back() == '0') text.pop_back();
+        if (text.back() == '.') text.pop_back();
+    }
+    if (text == "-0") text = "0";
+    if (text.starts_with("0."))
+        text.erase(0, 1);
+    else if (text.starts_with("-0."))
+        text.erase(1, 1);
+    return text;
+}
+
+std::vector<std::string> FittingRow(int k, const Evaluation& e) {
+    return {std::to_string(k),
+            "Comb. # " + std::to_string(k),
+            "",
+            FormatFitting(e.indices.RRMSE, 2),
+            FormatFitting(e.indices.EF, 2),
+            FormatFitting(e.indices.CRM, 2),
+            FormatFitting(e.regression.slope, 2),
+            FormatFitting(e.regression.intercept, 2),
+            FormatFitting(e.regression.R2, 4),
+            FormatFitting(e.regression.pF, 4)};
+}
+
+void FittingToGrid(Grid& fitting, int& k, const Evaluation& evaluation, const FormModel& form,
+                   UserInterface& ui, const fs::path& folder) {
+    const std::vector<std::string> row = FittingRow(k, evaluation);
+    if (fitting.rows() < k || fitting.cols() < static_cast<int>(row.size()) - 1)
+        fitting.resize(std::max(fitting.rows(), k),
+                       std::max(fitting.cols(), static_cast<int>(row.size()) - 1));
+    for (std::size_t c = 0; c < row.size(); ++c) fitting.setText(k, static_cast<int>(c), row[c]);
+    if (const auto error = SaveCombination(k, form, folder)) ui.message(*error);
+    ++k;
+}
+
+// The crop values a combination keeps, in file order; the sterility box is kept as its state.
+namespace {
+
+const std::string_view kCombinationControls[] = {ctl::txtTbase,
+                                                 ctl::txtTcutoff,
+                                                 ctl::txtTSUMEM,
+                                                 ctl::txtDLC,
+                                                 ctl::txtDLO,
+                                                 ctl::cmbIDSL,
+                                                 ctl::txtTbaseAE,
+                                                 ctl::txtTcutoffAE,
+                                                 ctl::txtTSUM1,
+                                                 ctl::txtTSUM2,
+                                                 ctl::txtDVSEND,
+                                                 ctl::txtRUE,
+                                                 ctl::txtK,
+                                                 ctl::txtTb,
+                                                 ctl::txtTopt,
+                                                 ctl::txtTmax,
+                                                 ctl::txtLAIemergence,
+                                                 ctl::txtSLA0,
+                                                 ctl::txtSLA035,
+                                                 ctl::txtRipL0,
+                                                 ctl::txtLeafDuration,
+                                                 ctl::txtPanicleHeight,
+                                                 ctl::chkSterilityActive,
+                                                 ctl::txtStSen,
+                                                 ctl::txtStTempThreshold,
+                                                 ctl::cmbSenDuration};
+constexpr std::size_t kCombinationValues = std::size(kCombinationControls);
+static_assert(kCombinationValues == 26);
+
+fs::path CombinationFile(int k, const fs::path& folder) {
+    return folder / (std::to_string(k) + ".crp");
+}
+
+} // namespace
+
+fs::path CombinationFolder() {
+    return DataFolder() / "Combination of crop paramters";
+}
+
+std::optional<std::string> SaveCombination(int k, const FormModel& form, const fs::path& folder) {
+    std::string content;
+    for (const std::string_view control : kCombinationControls) {
+        std::string value = form.kind(control) == ControlKind::Check ? std::to_string(form.check(control))
+                                                                     : form.text(control);
+        for (char& c : value)
+            if (c == '\r' || c == '\n') c = ' ';
+        content += value + "\r\n";
+    }
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (ec) return "Cannot create the folder " + folder.string() + ": " + ec.message() + ".";
+    return WriteFileAtomically(CombinationFile(k, folder), content);
+}
+
+bool RestoreCombination(int k, FormModel& form, UserInterface& ui, const fs::path& folder) {
+    const fs::path file = CombinationFile(k, folder);
+    const std::string cannot = "The combination #" + std::to_string(k) + " cannot be restored: ";
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        ui.message(cannot + "its file " + file.string() + " is missing.");
+        return false;
+    }
+    std::vector<std::string> lines;
+    std::string line;
+    while (lines.size() < kCombinationValues && std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    if (lines.size() < kCombinationValues) {
+        ui.message(cannot + "its file " + file.string() + " holds " + std::to_string(lines.size()) +
+                   " of the " + std::to_string(kCombinationValues) + " values.");
+        return false;
+    }
+    // Check everything before changing anything.
+    FormModel restored = form;
+    for (std::size_t i = 0; i < kCombinationValues; ++i) {
+        const std::string_view control = kCombinationControls[i];
+        if (restored.kind(control) == ControlKind::Check) {
+            const auto state = ParseInt32(lines[i]);
+            if (!state || (*state != 0 && *state != 1)) {
+                ui.message(cannot + "line " + std::to_string(i + 1) + " of " + file.string() +
+                           " should be 0 or 1 (the sterility switch).");
+                return false;
+            }
+            restored.setCheck(control, *state);
+        } else {
+            restored.setText(control, lines[i]);
+        }
+    }
+    for (const std::string_view control : kCombinationControls) {
+        if (form.kind(control) == ControlKind::Check)
+            form.setCheck(control, restored.check(control));
+        else
+            form.setText(control, restored.text(control));
+    }
+    return true;
+}
+
+std::optional<Grid> FittingMatrixGrid(const FittingMatrix& matrix, UserInterface& ui) {
+    if (matrix.measured.empty()) {
+        ui.message("Fitting Matrix does not exist");
+        return std::nullopt;
+    }
+    Grid grid(static_cast<int>(matrix.measured.size()) + 1, 2);
+    grid.setText(1, 1, "measured");
+    grid.setText(1, 2, "simulated");
+    for (std::size_t j = 0; j < matrix.measured.size(); ++j) {
+        grid.setText(static_cast<int>(j) + 2, 1, ShortestText(matrix.measured[j]));
+        grid.setText(static_cast<int>(j) + 2, 2, ShortestText(matrix.simulated[j]));
+    }
+    return grid;
+}
+
+} // namespace tulo

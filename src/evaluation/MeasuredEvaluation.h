@@ -1,0 +1,119 @@
+#pragma once
+// Evaluation of a run against field measurements of one of its variables: pairing each measurement with
+// the simulated value of its day, the agreement indices, the regression of simulated on measured values,
+// the rows of the fitting-combinations table, the parameter-combination files and the fitting matrix
+// for export.
+//
+// Only days the run simulated (InitialDate .. FinalDate - 1) can be paired; a measurement on any other
+// day, or whose day or value is not a number, is left out and named, so that it cannot distort the
+// indices.
+
+#include "engine/FormModel.h"
+#include "engine/Grid.h"
+#include "engine/RunState.h"
+#include "engine/UserInterface.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tulo {
+
+// The variables that can be evaluated: the first six report headers ("DVS (-)" .. "GAI (m2/m2)").
+std::vector<std::string> EvaluableVariables();
+// 1 .. 6 for an evaluable header, nothing otherwise.
+std::optional<int> EvaluableVariableIndex(std::string_view header);
+
+struct Measurement {
+    int row = 0; // grid row
+    float doy = 0;
+    float value = 0;
+};
+
+// The measurements of a grid: row 1 holds titles, then one measurement a row (column 1 DOY, column 2
+// value). Rows left entirely empty are not measurements; rows with one of the two cells empty or not a
+// number are skipped and listed.
+struct MeasuredData {
+    std::vector<Measurement> rows;
+    std::vector<int> skippedRows;
+};
+MeasuredData ReadMeasured(const Grid& grid);
+
+// The simulated variable day by day over the simulated days, with the measured value of each day (0 when
+// there is none), in the units of the report (t/ha for biomass).
+struct EvaluationTable {
+    std::vector<int> doy;
+    std::vector<float> simulated;
+    std::vector<float> measured;
+};
+EvaluationTable BuildEvaluationTable(const RunState& run, int variable);
+// A later measurement of the same day replaces an earlier one.
+void MatchMeasuredToDays(EvaluationTable& table, const MeasuredData& data);
+
+struct LeftOut {
+    int row = 0;
+    float doy = 0;
+};
+
+// The measured and simulated values of every measurement of a simulated day, in grid order.
+struct FittingMatrix {
+    std::vector<float> measured;
+    std::vector<float> simulated;
+    std::vector<LeftOut> leftOut; // measurements of days the run did not simulate
+};
+FittingMatrix PairMeasuredWithSimulated(const EvaluationTable& table, const MeasuredData& data);
+
+// Undefined (no value) where a denominator is zero.
+struct AgreementIndices {
+    int n = 0;
+    std::optional<double> RMSE, RRMSE, EF, CRM, RRMSEcvLastPoint;
+};
+AgreementIndices ComputeAgreementIndices(const FittingMatrix& matrix);
+
+// The straight line simulated = Intercept + Slope x measured, with its analysis of variance.
+struct Regression {
+    bool fitted = false;
+    std::optional<double> slope, intercept, R2, F, pF;
+    std::string mark = "n/a";
+};
+Regression RegressSimulatedOnMeasured(const FittingMatrix& matrix, UserInterface& ui);
+
+struct Evaluation {
+    FittingMatrix matrix;
+    AgreementIndices indices;
+    Regression regression;
+    std::vector<int> skippedRows;
+};
+Evaluation EvaluateAgainstMeasured(const RunState& run, int variable, const MeasuredData& data,
+                                   UserInterface& ui);
+
+// A number as the fitting table shows it: "###.##" or "#.####" (no leading zero: 0.5 is ".5"); "n/a"
+// for an undefined value.
+std::string FormatFitting(const std::optional<double>& value, int decimals);
+
+// Row k of the fitting-combinations table: column 1 "Comb. # k", columns 3-7 RRMSE, EF, CRM, Slope and
+// Intercept ("###.##"), columns 8-9 R2 and p(F) ("#.####"); column 2 stays empty. Index 0 is column 0
+// (the row number).
+std::vector<std::string> FittingRow(int k, const Evaluation& evaluation);
+
+// Adds row k of the fitting-combinations table (resized when needed) and saves combination k, then
+// moves k on; a failed save is reported.
+void FittingToGrid(Grid& fitting, int& k, const Evaluation& evaluation, const FormModel& form,
+                   UserInterface& ui, const std::filesystem::path& folder);
+
+// Parameter-combination files: k.crp in the folder "Combination of crop paramters" of the data folder.
+std::filesystem::path CombinationFolder();
+// Writes the 26 crop values of the form; returns an error message on failure.
+std::optional<std::string> SaveCombination(int k, const FormModel& form,
+                                           const std::filesystem::path& folder = CombinationFolder());
+// Puts combination k back into the form; a missing or incomplete file gives a message and changes
+// nothing. Returns whether the combination was restored.
+bool RestoreCombination(int k, FormModel& form, UserInterface& ui,
+                        const std::filesystem::path& folder = CombinationFolder());
+
+// The fitting matrix as a table to export: "measured" and "simulated" in row 1, the pairs below. With no
+// pair: the message "Fitting Matrix does not exist" and nothing.
+std::optional<Grid> FittingMatrixGrid(const FittingMatrix& matrix, UserInterface& ui);
+
+} // namespace tulo

@@ -1,0 +1,119 @@
+#include "evaluation/Statistics.h"
+
+#include <cmath>
+#include <cstddef>
+#include <limits>
+
+namespace tulo {
+
+namespace Utilities {
+
+namespace {
+
+constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
+
+template <typename T> double Max(std::span<const T> x) {
+    if (x.size() < 2) return kNoValue;
+    double result = x[1];
+    for (std::size_t i = 2; i < x.size(); ++i)
+        if (x[i] > result) result = x[i];
+    return result;
+}
+
+template <typename T> double Sum(std::span<const T> x) {
+    double sum = 0;
+    for (std::size_t i = 1; i < x.size(); ++i) sum += x[i];
+    return sum;
+}
+
+template <typename T> double Mean(std::span<const T> x) {
+    if (x.size() < 2) return kNoValue;
+    return Sum(x) / static_cast<double>(x.size() - 1);
+}
+
+template <typename T> double StDev(std::span<const T> x) {
+    if (x.size() < 2) return kNoValue;
+    const double mean = Mean(x);
+    double sum = 0;
+    for (std::size_t i = 1; i < x.size(); ++i) sum += (x[i] - mean) * (x[i] - mean);
+    return std::sqrt(sum / static_cast<double>(x.size() - 1));
+}
+
+} // namespace
+
+double ArrayMax(std::span<const double> x) {
+    return Max(x);
+}
+double ArrayMax(std::span<const float> x) {
+    return Max(x);
+}
+double ArrayMean(std::span<const double> x) {
+    return Mean(x);
+}
+double ArrayMean(std::span<const float> x) {
+    return Mean(x);
+}
+double ArraySum(std::span<const double> x) {
+    return Sum(x);
+}
+double ArraySum(std::span<const float> x) {
+    return Sum(x);
+}
+double ArrayStDev(std::span<const double> x) {
+    return StDev(x);
+}
+double ArrayStDev(std::span<const float> x) {
+    return StDev(x);
+}
+
+} // namespace Utilities
+
+namespace {
+
+// A zero denominator or an overflow must not reach the caller as inf or NaN.
+std::optional<double> Defined(double value) {
+    if (!std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+std::optional<double> Ratio(double numerator, double denominator) {
+    if (denominator == 0) return std::nullopt;
+    return Defined(numerator / denominator);
+}
+
+} // namespace
+
+double clsObjectiveFunctions::SumSquaredDifferences(const std::vector<double>& a,
+                                                    const std::vector<double>& b) {
+    double sum = 0;
+    for (std::size_t i = 1; i < a.size(); ++i) sum += (a[i] - b[i]) * (a[i] - b[i]);
+    return sum;
+}
+
+void clsObjectiveFunctions::ObjectiveFunction(const std::vector<double>& simulated,
+                                              const std::vector<double>& observed) {
+    RMSE_ = RRMSE_ = EF_ = CRM_ = RRMSEcvLastPoint_ = std::nullopt;
+    if (observed.size() < 2 || simulated.size() != observed.size()) return;
+    const std::size_t n = observed.size() - 1;
+
+    const double meanObserved = Utilities::ArrayMean(observed);
+    const std::vector<double> mean(n + 1, meanObserved);
+    const double lastSimulated = simulated[n];
+    const double lastObserved = observed[n];
+
+    const double sse = SumSquaredDifferences(simulated, observed);
+    RMSE_ = Defined(std::sqrt(sse / static_cast<double>(n)));
+    if (RMSE_) RRMSE_ = Ratio(100 * *RMSE_, meanObserved);
+
+    const double sst = SumSquaredDifferences(observed, mean);
+    if (const auto unexplained = Ratio(sse, sst)) EF_ = Defined(1 - *unexplained);
+
+    if (const auto massRatio = Ratio(Utilities::ArraySum(simulated), Utilities::ArraySum(observed)))
+        CRM_ = Defined(1 - *massRatio);
+
+    const std::vector<double> lastPair{0, lastSimulated, lastObserved};
+    const auto cv = Ratio(100 * Utilities::ArrayStDev(lastPair), Utilities::ArrayMean(lastPair));
+    if (cv && RRMSE_) RRMSEcvLastPoint_ = Defined(*cv + *RRMSE_);
+}
+
+} // namespace tulo

@@ -1,0 +1,56 @@
+#pragma once
+// Agreement between a simulated and an observed series, and the array statistics the program shares.
+//
+// Series are 1-based: element 0 is present and ignored, the values are elements 1 .. n with
+// n = size - 1. Statistics are computed and returned in double precision whatever the element type.
+
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace tulo {
+
+namespace Utilities {
+
+// Statistics of a series without values (size below 2) have no value to report: ArraySum gives 0, the
+// others NaN.
+double ArrayMax(std::span<const double> x);
+double ArrayMax(std::span<const float> x);
+double ArrayMean(std::span<const double> x);
+double ArrayMean(std::span<const float> x);
+double ArraySum(std::span<const double> x);
+double ArraySum(std::span<const float> x);
+// Population standard deviation (divisor n).
+double ArrayStDev(std::span<const double> x);
+double ArrayStDev(std::span<const float> x);
+
+} // namespace Utilities
+
+// Five agreement indices of a simulated series against an observed one. An index whose denominator is
+// zero or whose value is not finite is undefined (no value); so is every index when the series hold no
+// values or differ in length. A fresh object holds 0 in every index.
+class clsObjectiveFunctions {
+public:
+    void ObjectiveFunction(const std::vector<double>& simulated, const std::vector<double>& observed);
+
+    std::optional<double> GetRMSE() const { return RMSE_; }
+    // Percent of the observed mean.
+    std::optional<double> GetRRMSE() const { return RRMSE_; }
+    // Modelling efficiency, at most 1.
+    std::optional<double> GetEF() const { return EF_; }
+    // Coefficient of residual mass: negative when the model overestimates.
+    std::optional<double> GetCRM() const { return CRM_; }
+    // RRMSE plus the coefficient of variation (percent) of the last simulated and last observed value.
+    std::optional<double> GetRRMSEcvLastPoint() const { return RRMSEcvLastPoint_; }
+
+private:
+    static double SumSquaredDifferences(const std::vector<double>& a, const std::vector<double>& b);
+
+    std::optional<double> RMSE_ = 0.0;
+    std::optional<double> RRMSE_ = 0.0;
+    std::optional<double> EF_ = 0.0;
+    std::optional<double> CRM_ = 0.0;
+    std::optional<double> RRMSEcvLastPoint_ = 0.0;
+};
+
+} // namespace tulo

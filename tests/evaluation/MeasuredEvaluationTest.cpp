@@ -1,0 +1,149 @@
+#include "evaluation/MeasuredEvaluation.h"
+
+#include "engine/RunCommand.h"
+#include "support/ScriptedUi.h"
+#include "support/TestForms.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+namespace tulo {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ScriptedUi;
+
+Grid MeasuredGrid(const std::vector<std::pair<std::string, std::string>>& rows) {
+    Grid grid(static_cast<int>(rows.size()) + 1, 2);
+    grid.setText(1, 1, "DOY");
+    grid.setText(1, 2, "AGB");
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        grid.setText(static_cast<int>(i) + 2, 1, rows[i].first);
+        grid.setText(static_cast<int>(i) + 2, 2, rows[i].second);
+    }
+    return grid;
+}
+
+std::unique_ptr<RunState> RunDemo(FormModel& form) {
+    auto run = std::make_unique<RunState>();
+    RunResults results;
+    ScriptedUi ui;
+    EXPECT_TRUE(RunSimulation(form, ui, *run, results, nullptr));
+    return run;
+}
+
+TEST(MeasuredEvaluation, DemoSeasonAgainstMeasurementsWithOneOutsideTheSeason) {
+    FormModel form = test::DemoForm(); // DOY 100 .. 299 simulated
+    const auto run = RunDemo(form);
+    const Grid grid = MeasuredGrid({{"100", "0.1"}, // the first simulated day can be paired
+                                    {"180", "6.5"},
+                                    {"310", "12"},  // after the season: left out
+                                    {"210", "abc"}, // not a number: skipped
+                                    {"200", "9"},
+                                    {"200", "9.5"},    // same day again: both pairs count
+                                    {"240", "15,5"}}); // a decimal comma
+    const MeasuredData data = ReadMeasured(grid);
+    EXPECT_EQ(data.skippedRows, std::vector<int>{5});
+    ScriptedUi ui;
+    const Evaluation e = EvaluateAgainstMeasured(*run, 2, data, ui); // AGB tot (tAGB/ha)
+    ASSERT_EQ(e.matrix.leftOut.size(), 1u);
+    EXPECT_EQ(e.matrix.leftOut[0].row, 4);
+    EXPECT_EQ(e.matrix.leftOut[0].doy, 310.0f);
+
+    // By hand from the simulated AGB (t/ha) of the paired days.
+    const std::vector<double> O = {0.1, 6.5, 9, 9.5, 15.5};
+    std::vector<double> S;
+    for (int d : {100, 180, 200, 200, 240}) S.push_back(static_cast<float>(run->out.AGB[d] / 100.0));
+    ASSERT_EQ(e.matrix.simulated.size(), 5u);
+    for (std::size_t i = 0; i < 5; ++i) EXPECT_FLOAT_EQ(e.matrix.simulated[i], static_cast<float>(S[i]));
+    double sse = 0, sst = 0, sumS = 0, sumO = 0, meanO = 0;
+    for (double o : O) meanO += o / 5;
+    for (std::size_t i = 0; i < 5; ++i) {
+        sse += (S[i] - O[i]) * (S[i] - O[i]);
+        sst += (O[i] - meanO) * (O[i] - meanO);
+        sumS += S[i];
+        sumO += O[i];
+    }
+    const double rmse = std::sqrt(sse / 5);
+    EXPECT_EQ(e.indices.n, 5);
+    EXPECT_NEAR(*e.indices.RMSE, rmse, 1e-6);
+    EXPECT_NEAR(*e.indices.RRMSE, 100 * rmse / meanO, 1e-4);
+    EXPECT_NEAR(*e.indices.EF, 1 - sse / sst, 1e-6);
+    EXPECT_NEAR(*e.indices.CRM, 1 - sumS / sumO, 1e-6);
+    const double cv = 100 * std::fabs(S[4] - 15.5) / (S[4] + 15.5);
+    EXPECT_NEAR(*e.indices.RRMSEcvLastPoint, 100 * rmse / meanO + cv, 1e-4);
+    ASSERT_TRUE(e.regression.fitted);
+    ASSERT_TRUE(e.regression.slope && e.regression.R2 && e.regression.pF);
+    EXPECT_GT(*e.regression.R2, 0.5);
+}
+
+TEST(MeasuredEvaluation, FittingTableFormatsShowNoLeadingZero) {
+    EXPECT_EQ(FormatFitting(0.5, 2), ".5");
+    EXPECT_EQ(FormatFitting(12.3456, 2), "12.35");
+    EXPECT_EQ(FormatFitting(-0.25, 2), "-.25");
+    EXPECT_EQ(FormatFitting(0.00561, 4), ".0056");
+    EXPECT_EQ(FormatFitting(3.0, 2), "3");
+    EXPECT_EQ(FormatFitting(0.0001, 2), "0");
+    EXPECT_EQ(FormatFitting(std::nullopt, 2), "n/a");
+}
+
+TEST(MeasuredEvaluation, CombinationsAreSavedWithEachRowAndRestoredExactly) {
+    const fs::path folder = fs::temp_directory_path() / "tulo-combinations-test";
+    fs::remove_all(folder);
+    FormModel form = test::DemoForm();
+    ScriptedUi ui;
+    const Grid grid = MeasuredGrid({{"150", "2"}, {"200", "9"}, {"250", "16"}});
+    const MeasuredData data = ReadMeasured(grid);
+    Grid fitting(0, 9);
+    int k = 1;
+
+    auto run = RunDemo(form);
+    FittingToGrid(fitting, k, EvaluateAgainstMeasured(*run, 2, data, ui), form, ui, folder);
+    const FormModel first = form;
+    form.setText(ctl::txtRUE, "2,8");
+    form.setText(ctl::cmbIDSL, "Both");
+    form.setCheck(ctl::chkSterilityActive, 0);
+    form.setText(ctl::txtStSen, "1.4");
+    run = RunDemo(form);
+    FittingToGrid(fitting, k, EvaluateAgainstMeasured(*run, 2, data, ui), form, ui, folder);
+    EXPECT_EQ(k, 3);
+    EXPECT_TRUE(fs::exists(folder / "1.crp"));
+    EXPECT_TRUE(fs::exists(folder / "2.crp"));
+    EXPECT_EQ(fitting.text(2, 1), "Comb. # 2");
+    EXPECT_NE(fitting.text(1, 3), fitting.text(2, 3)); // RRMSE of each parameter set
+
+    ASSERT_TRUE(RestoreCombination(1, form, ui, folder));
+    EXPECT_EQ(form, first);
+
+    // A missing or incomplete file changes nothing.
+    std::ofstream(folder / "3.crp") << "12\r\n42\r\n";
+    const FormModel before = form;
+    EXPECT_FALSE(RestoreCombination(3, form, ui, folder));
+    EXPECT_FALSE(RestoreCombination(9, form, ui, folder));
+    EXPECT_EQ(form, before);
+    EXPECT_EQ(ui.messages.size(), 2u);
+    EXPECT_NE(ui.messages[0].text.find("holds 2 of the 26 values"), std::string::npos);
+    fs::remove_all(folder);
+}
+
+TEST(MeasuredEvaluation, FittingMatrixExportNeedsPairs) {
+    ScriptedUi ui;
+    EXPECT_FALSE(FittingMatrixGrid(FittingMatrix{}, ui).has_value());
+    EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Fitting Matrix does not exist"});
+    FittingMatrix matrix;
+    matrix.measured = {1.5f, 3};
+    matrix.simulated = {1.25f, 2.5f};
+    const auto grid = FittingMatrixGrid(matrix, ui);
+    ASSERT_TRUE(grid.has_value());
+    EXPECT_EQ(grid->text(1, 1), "measured");
+    EXPECT_EQ(grid->text(1, 2), "simulated");
+    EXPECT_EQ(grid->text(3, 1), "3");
+    EXPECT_EQ(grid->text(2, 2), "1.25");
+}
+
+} // namespace
+} // namespace tulo
