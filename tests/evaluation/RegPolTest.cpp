@@ -1,0 +1,186 @@
+#include "evaluation/RegPol.h"
+#include "support/ScriptedUi.h"
+
+#include <boost/math/distributions/fisher_f.hpp>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace tulo {
+namespace {
+
+using Matrix = RegPol::Matrix;
+using Series = std::vector<double>;
+
+Matrix Zeros(int n) {
+    return Matrix(n + 1, Series(n + 1, 0.0));
+}
+
+struct Anova {
+    std::string mark;
+    std::optional<double> R2, F, p;
+    double explained = -1, residual = -1;
+};
+
+Anova Analyse(RegPol& reg, const Series& x, const Series& y, int ma, const Series& a) {
+    Anova r;
+    reg.ANOVARegPol(x, y, ma, a, r.mark, r.R2, r.F, r.p, r.explained, r.residual);
+    return r;
+}
+
+TEST(RegPolTest, StraightLineAndItsAnalysisOfVariance) {
+    test::ScriptedUi ui;
+    RegPol reg(ui);
+    const Series x{0, 1, 2, 3, 4}, y{0, 2, 4, 6, 9}, sig(5, 1.0);
+    Series a{0, 0, 0};
+    std::vector<int> lista{0, 1, 2};
+    Matrix covar = Zeros(2);
+    double chisq = 0;
+    ASSERT_TRUE(reg.LFIT(x, y, sig, 4, a, 2, lista, 2, covar, 2, chisq));
+    EXPECT_NEAR(a[1], -0.5, 1e-12);
+    EXPECT_NEAR(a[2], 2.3, 1e-12);
+    EXPECT_NEAR(chisq, 0.3, 1e-12);
+
+    const Anova r = Analyse(reg, x, y, 2, a);
+    EXPECT_NEAR(r.explained, 26.45, 1e-10);
+    EXPECT_NEAR(*r.R2, 26.45 / 26.75, 1e-12);
+    EXPECT_NEAR(r.residual, 0.3, 1e-10);
+    EXPECT_NEAR(*r.F, 26.45 / 0.15, 1e-7);
+    EXPECT_NEAR(*r.p, 1 - std::sqrt(1 - 2 / (2 + *r.F)), 1e-12); // about 0.0056
+    EXPECT_EQ(r.mark, "++");
+    EXPECT_NEAR(*reg.SqrtOneMinusR2(), std::sqrt(0.3 / 26.75), 1e-12);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST(RegPolTest, NoFWithoutResidualOrDegreesOfFreedom) {
+    test::ScriptedUi ui;
+    RegPol reg(ui);
+    const Series x{0, 1, 2, 3, 4}, y{0, 2, 4, 6, 8};
+    Series a{0, 9, 9};
+    std::vector<int> lista{0, 1, 2};
+    Matrix covar = Zeros(2);
+    double chisq = 0;
+    ASSERT_TRUE(reg.LFIT(x, y, Series(5, 1.0), 4, a, 2, lista, 2, covar, 2, chisq));
+    EXPECT_NEAR(a[1], 0, 1e-12);
+    EXPECT_NEAR(a[2], 2, 1e-12);
+
+    const Anova exact = Analyse(reg, x, y, 2, a);
+    EXPECT_NEAR(*exact.R2, 1, 1e-12);
+    EXPECT_NEAR(exact.residual, 0, 1e-12);
+    EXPECT_FALSE(exact.F || exact.p);
+    EXPECT_EQ(exact.mark, "n/a");
+
+    const Anova flat = Analyse(reg, x, {0, 5, 5, 5, 5}, 2, {0, 5, 0});
+    EXPECT_FALSE(flat.R2 || flat.F || flat.p || reg.OneMinusR2());
+    EXPECT_EQ(flat.residual, 0);
+    const Anova constantModel = Analyse(reg, x, y, 1, {0, 5});
+    EXPECT_EQ(constantModel.R2, 0.0);
+    EXPECT_FALSE(constantModel.F || constantModel.p);
+    // Two points leave no residual degrees of freedom for a line.
+    EXPECT_FALSE(Analyse(reg, {0, 1, 2}, {0, 1, 3}, 2, {0, -1, 2}).F);
+}
+
+TEST(RegPolTest, HeldCoefficientAndCovarianceInCoefficientOrder) {
+    test::ScriptedUi ui;
+    RegPol reg(ui);
+    // y = 1 + 2x + 3x^2; the constant is held at 1, the other two listed in reverse order.
+    const Series x{0, -1, 0, 1, 2}, y{0, 2, 1, 6, 17};
+    Series a{0, 1, 0, 0};
+    std::vector<int> lista{0, 3, 2, 0};
+    Matrix covar = Zeros(4);
+    double chisq = -1;
+    ASSERT_TRUE(reg.LFIT(x, y, Series(5, 1.0), 4, a, 3, lista, 2, covar, 4, chisq));
+    EXPECT_EQ(lista[3], 1);
+    EXPECT_NEAR(a[2], 2, 1e-12);
+    EXPECT_NEAR(a[3], 3, 1e-12);
+    EXPECT_NEAR(chisq, 0, 1e-20);
+    // The inverse of the normal matrix of x and x^2, [[6, 8], [8, 18]]; nothing on the held constant.
+    const Matrix expected{{0, 0, 0, 0, 0},
+                          {0, 0, 0, 0, 0},
+                          {0, 0, 18 / 44., -8 / 44., 0},
+                          {0, 0, -8 / 44., 6 / 44., 0},
+                          {0, 0, 0, 0, 0}};
+    for (int i = 1; i <= 4; ++i)
+        for (int j = 1; j <= 4; ++j) EXPECT_NEAR(covar[i][j], expected[i][j], 1e-12) << i << "," << j;
+}
+
+TEST(RegPolTest, GaussJordanInvertsWithRowSwaps) {
+    test::ScriptedUi ui;
+    RegPol reg(ui);
+    const Matrix original{{0, 0, 0, 0}, {0, 0, 2, 1}, {0, 1, 1, 0}, {0, 3, 0, 1}};
+    Matrix a = original, b{{0, 0}, {0, 1}, {0, 2}, {0, 7}};
+    ASSERT_TRUE(reg.GAUSSJ(a, 3, 3, b, 1, 1));
+    for (int i = 1; i <= 3; ++i) {
+        EXPECT_NEAR(b[i][1], (Series{0, 2, 0, 1})[i], 1e-12);
+        for (int j = 1; j <= 3; ++j) {
+            double product = 0;
+            for (int k = 1; k <= 3; ++k) product += original[i][k] * a[k][j];
+            EXPECT_NEAR(product, i == j ? 1 : 0, 1e-12) << i << "," << j;
+        }
+    }
+}
+
+TEST(RegPolTest, ImproperListOrSingularSystemStopsTheFit) {
+    const Series x{0, 1, 2, 3, 4}, nanX{0, 1, std::nan(""), 3, 4};
+    struct Case {
+        Series x;
+        std::vector<int> lista;
+        int mfit;
+        std::string message;
+    };
+    for (const Case& c :
+         {Case{x, {0, 2, 2}, 2, "Improper set in LISTA"}, Case{x, {0, 3, 1}, 2, "Improper set in LISTA"},
+          Case{x, {0, 1, 2}, 3, "Improper set in LISTA"},
+          Case{{0, 2, 2, 2, 2}, {0, 1, 2}, 2, "Singular matrix."}, // zero pivot
+          Case{nanX, {0, 1, 2}, 2, "Singular matrix"}}) {          // no pivot to choose
+        test::ScriptedUi ui;
+        RegPol reg(ui);
+        Series a{0, 7, 8};
+        Matrix covar = Zeros(2);
+        double chisq = 11;
+        std::vector<int> lista = c.lista;
+        EXPECT_FALSE(reg.LFIT(c.x, {0, 2, 4, 6, 9}, Series(5, 1.0), 4, a, 2, lista, c.mfit, covar, 2, chisq));
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].text, c.message);
+        EXPECT_EQ(a, (Series{0, 7, 8}));
+        EXPECT_EQ(covar, Zeros(2));
+        EXPECT_EQ(chisq, 11);
+    }
+}
+
+TEST(PFTest, MarksAndLimits) {
+    EXPECT_EQ(RegPol::Mark(0.0099999), "++");
+    EXPECT_EQ(RegPol::Mark(0.01), " +");
+    EXPECT_EQ(RegPol::Mark(0.05), " +");
+    EXPECT_EQ(RegPol::Mark(0.0500001), "ns");
+
+    std::optional<double> p;
+    std::string mark;
+    RegPol::PF(0, 3, 4, p, mark);
+    EXPECT_EQ(p, 1.0);
+    EXPECT_EQ(mark, "ns");
+    RegPol::PF(2, 0, 4, p, mark);
+    EXPECT_FALSE(p);
+    EXPECT_EQ(mark, "n/a");
+}
+
+TEST(PFTest, MatchesTheFDistributionForAllSmallDegreesOfFreedom) {
+    for (int nu1 = 1; nu1 <= 30; ++nu1) {
+        for (int nu2 = 1; nu2 <= 30; ++nu2) {
+            const boost::math::fisher_f_distribution<double> dist(nu1, nu2);
+            for (const double F : {0.05, 0.5, 1.0, 2.0, 5.0, 20.0, 100.0}) {
+                std::optional<double> p;
+                std::string mark;
+                RegPol::PF(F, nu1, nu2, p, mark);
+                ASSERT_TRUE(p);
+                EXPECT_NEAR(*p, cdf(complement(dist, F)), 1e-10) << "F " << F << " nu " << nu1 << ", " << nu2;
+                EXPECT_EQ(mark, RegPol::Mark(*p));
+            }
+        }
+    }
+}
+
+} // namespace
+} // namespace tulo
