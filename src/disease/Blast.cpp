@@ -1,5 +1,7 @@
 #include "disease/Blast.h"
 
+#include "evaluation/Statistics.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -134,10 +136,9 @@ double clsBLAST::CalcTeff(float Tmax, float Tmin) {
 double clsBLAST::CalcMndvs(float AGBleavesToday, const DailySeries& LAIcum, float LAItoday, float SLA035) {
     // Without a specific leaf area, or with no leaves and no lost area, all leaves count as alive.
     if (SLA035 == 0.0f) return 1.0;
-    float maxLAI = LAIcum[1];
-    for (int i = 2; i <= kLastDay; ++i) maxLAI = std::max(maxLAI, LAIcum[i]);
+    const double maxLAI = Utilities::ArrayMax(std::span<const float>(LAIcum));
     const double W = AGBleavesToday;
-    const double denominator = W + (static_cast<double>(maxLAI) - LAItoday) / SLA035;
+    const double denominator = W + (maxLAI - LAItoday) / SLA035;
     if (denominator == 0.0) return 1.0;
     return W / denominator;
 }
