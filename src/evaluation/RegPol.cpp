@@ -1,5 +1,7 @@
 #include "evaluation/RegPol.h"
 
+#include "evaluation/Statistics.h"
+
 #include <cmath>
 #include <cstddef>
 #include <limits>
@@ -12,16 +14,6 @@ namespace {
 
 // The value of pi the odd-odd series has always used; it differs from pi by about 6e-12.
 constexpr double kPi = 3.141592653599;
-
-std::optional<double> Defined(double value) {
-    if (!std::isfinite(value)) return std::nullopt;
-    return value;
-}
-
-std::optional<double> Ratio(double numerator, double denominator) {
-    if (denominator == 0) return std::nullopt;
-    return Defined(numerator / denominator);
-}
 
 // The zero-pivot test is made on the single-precision value, so pivots below the smallest float count as
 // zero. Values beyond the float range are not zero (and converting them would be undefined).

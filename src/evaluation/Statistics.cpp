@@ -68,8 +68,6 @@ double ArrayStDev(std::span<const float> x) {
 
 } // namespace Utilities
 
-namespace {
-
 // A zero denominator or an overflow must not reach the caller as inf or NaN.
 std::optional<double> Defined(double value) {
     if (!std::isfinite(value)) return std::nullopt;
@@ -80,8 +78,6 @@ std::optional<double> Ratio(double numerator, double denominator) {
     if (denominator == 0) return std::nullopt;
     return Defined(numerator / denominator);
 }
-
-} // namespace
 
 double clsObjectiveFunctions::SumSquaredDifferences(const std::vector<double>& a,
                                                     const std::vector<double>& b) {

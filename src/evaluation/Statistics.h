@@ -29,6 +29,10 @@ double ArrayStDev(std::span<const float> x);
 // Five agreement indices of a simulated series against an observed one. An index whose denominator is
 // zero or whose value is not finite is undefined (no value); so is every index when the series hold no
 // values or differ in length. A fresh object holds 0 in every index.
+// A statistic that is not finite, or a ratio whose denominator is zero, is undefined (no value).
+std::optional<double> Defined(double value);
+std::optional<double> Ratio(double numerator, double denominator);
+
 class clsObjectiveFunctions {
 public:
     void ObjectiveFunction(const std::vector<double>& simulated, const std::vector<double>& observed);
