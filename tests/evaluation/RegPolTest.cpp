@@ -82,46 +82,6 @@ TEST(RegPolTest, NoFWithoutResidualOrDegreesOfFreedom) {
     EXPECT_FALSE(Analyse(reg, {0, 1, 2}, {0, 1, 3}, 2, {0, -1, 2}).F);
 }
 
-TEST(RegPolTest, HeldCoefficientAndCovarianceInCoefficientOrder) {
-    test::ScriptedUi ui;
-    RegPol reg(ui);
-    // y = 1 + 2x + 3x^2; the constant is held at 1, the other two listed in reverse order.
-    const Series x{0, -1, 0, 1, 2}, y{0, 2, 1, 6, 17};
-    Series a{0, 1, 0, 0};
-    std::vector<int> lista{0, 3, 2, 0};
-    Matrix covar = Zeros(4);
-    double chisq = -1;
-    ASSERT_TRUE(reg.LFIT(x, y, Series(5, 1.0), 4, a, 3, lista, 2, covar, 4, chisq));
-    EXPECT_EQ(lista[3], 1);
-    EXPECT_NEAR(a[2], 2, 1e-12);
-    EXPECT_NEAR(a[3], 3, 1e-12);
-    EXPECT_NEAR(chisq, 0, 1e-20);
-    // The inverse of the normal matrix of x and x^2, [[6, 8], [8, 18]]; nothing on the held constant.
-    const Matrix expected{{0, 0, 0, 0, 0},
-                          {0, 0, 0, 0, 0},
-                          {0, 0, 18 / 44., -8 / 44., 0},
-                          {0, 0, -8 / 44., 6 / 44., 0},
-                          {0, 0, 0, 0, 0}};
-    for (int i = 1; i <= 4; ++i)
-        for (int j = 1; j <= 4; ++j) EXPECT_NEAR(covar[i][j], expected[i][j], 1e-12) << i << "," << j;
-}
-
-TEST(RegPolTest, GaussJordanInvertsWithRowSwaps) {
-    test::ScriptedUi ui;
-    RegPol reg(ui);
-    const Matrix original{{0, 0, 0, 0}, {0, 0, 2, 1}, {0, 1, 1, 0}, {0, 3, 0, 1}};
-    Matrix a = original, b{{0, 0}, {0, 1}, {0, 2}, {0, 7}};
-    ASSERT_TRUE(reg.GAUSSJ(a, 3, 3, b, 1, 1));
-    for (int i = 1; i <= 3; ++i) {
-        EXPECT_NEAR(b[i][1], (Series{0, 2, 0, 1})[i], 1e-12);
-        for (int j = 1; j <= 3; ++j) {
-            double product = 0;
-            for (int k = 1; k <= 3; ++k) product += original[i][k] * a[k][j];
-            EXPECT_NEAR(product, i == j ? 1 : 0, 1e-12) << i << "," << j;
-        }
-    }
-}
-
 TEST(RegPolTest, ImproperListOrSingularSystemStopsTheFit) {
     const Series x{0, 1, 2, 3, 4}, nanX{0, 1, std::nan(""), 3, 4};
     struct Case {

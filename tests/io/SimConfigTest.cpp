@@ -234,24 +234,6 @@ TEST(SimConfig, RefusesDamagedFilesNamingLineAndItemAndLeavesTheFormAlone) {
     }
 }
 
-TEST_F(SimConfigFiles, SavesAndReopensThroughTheFileSystem) {
-    const fs::path file = dir_ / "season.sim";
-    {
-        std::ofstream old(file, std::ios::binary);
-        old << std::string(500000, 'x'); // longer than the new content: nothing of it may remain
-    }
-    const FormModel saved = FullForm();
-    ASSERT_EQ(WriteSimConfig(saved, file), std::nullopt);
-    EXPECT_EQ(Slurp(file), FormatSimConfig(saved));
-    EXPECT_EQ(Entries(), std::vector<fs::path>{"season.sim"});
-    FormModel back;
-    ASSERT_EQ(ReadSimConfig(file, back), std::nullopt);
-    EXPECT_EQ(back, saved);
-
-    EXPECT_EQ(ReadSimConfig(dir_ / "missing.sim", back), "File not opened");
-    EXPECT_EQ(back, saved);
-}
-
 TEST_F(SimConfigFiles, AFailedSaveReportsItAndLeavesNoPartialFile) {
     const FormModel form = FullForm();
     const auto intoMissingFolder = WriteSimConfig(form, dir_ / "no such folder" / "a.sim");
