@@ -2,7 +2,7 @@
 
 #include "disease/Varieties.h"
 #include "engine/DailyLoop.h"
-#include "engine/Numbers.h"
+#include "base/Numbers.h"
 #include "engine/Outputs.h"
 #include "engine/RunCommand.h"
 #include "engine/SeasonSummary.h"

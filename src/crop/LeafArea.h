@@ -9,7 +9,7 @@
 // clsCalculateLeafLife — inputs: the run's whole GDDcum and LAIday series, leaf life GDDLeafLife (°C d)
 // and the day of year. Output: the green area shed on the day (m2 m-2).
 
-#include "engine/DailySeries.h"
+#include "base/DailySeries.h"
 
 #include <cstdint>
 

@@ -7,7 +7,7 @@
 // Output: the sterility fraction of the day, kept per day of year. Hourly temperatures come from
 // clsHourlyMeteoGenerator; the cold sum is weighted by a bell centred on DVS 0.8.
 
-#include "engine/DailySeries.h"
+#include "base/DailySeries.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #include "disease/Blast.h"
 
-#include "evaluation/Statistics.h"
+#include "base/ArrayStats.h"
 
 #include <algorithm>
 #include <cmath>

@@ -11,7 +11,7 @@
 // MF12 (-) and the extra leaf respiration LeavesRespBLAST (g m-2 d-1).
 // Every field starts at 0 and carries over from day to day within a run.
 
-#include "engine/DailySeries.h"
+#include "base/DailySeries.h"
 
 #include <cstdint>
 

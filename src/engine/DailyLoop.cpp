@@ -1,13 +1,12 @@
 #include "engine/DailyLoop.h"
 
+#include "base/Numbers.h"
 #include "crop/Biomass.h"
 #include "crop/Development.h"
 #include "crop/LeafArea.h"
 #include "crop/PanicleHeight.h"
 #include "crop/Sterility.h"
 #include "disease/Blast.h"
-#include "engine/FormModel.h"
-#include "engine/Numbers.h"
 #include "soil/Soil.h"
 #include "weather/Evapotranspiration.h"
 #include "weather/Tris.h"
@@ -57,8 +56,8 @@ void SimulateDays(RunState& run) {
         soil.SoilInitVal(i, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10], v[11], v[12]);
     }
     // The class is the cultivar's for the whole run; a treatment raises it to 5 for the days it protects.
-    const std::int32_t cultivarClass = ParseInt32(manag.BlastClass).value_or(0);
-    const bool treated = manag.BlastProduct != choice::NoTreatment && manag.NumTreatments > 0;
+    const std::int32_t cultivarClass = manag.BlastClass;
+    const bool treated = manag.ProductApplied && manag.NumTreatments > 0;
 
     for (std::int32_t d = s.DOY; d < control.FinalDate; d = ++s.DOY) {
         const bool finishedAtDawn = s.CropFinished;

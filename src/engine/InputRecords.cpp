@@ -1,7 +1,8 @@
 #include "engine/InputRecords.h"
 
-#include "engine/Numbers.h"
+#include "base/Numbers.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -227,13 +228,13 @@ void clsInputManag::ManagementInput(const FormModel& form, Problems& problems) {
     const Grid& treatments = form.grid(ctl::sprBlastTreatment);
     if (treatments.rows() == 0) {
         m.NumTreatments = 0;
-        m.WindowStart = {0, 500};
-        m.WindowEnd = {0, 501};
+        m.WindowStart[1] = 500;
+        m.WindowEnd[1] = 501;
     } else {
-        m.NumTreatments = treatments.rows();
-        m.TreatmentDOY.assign(m.NumTreatments + 1, 0);
-        m.WindowStart.assign(m.NumTreatments + 1, 0);
-        m.WindowEnd.assign(m.NumTreatments + 1, 0);
+        if (treatments.rows() > kMaxTreatments)
+            reader.fail("The blast treatment table has " + std::to_string(treatments.rows()) +
+                        " rows; at most " + std::to_string(kMaxTreatments) + " treatments are accepted.");
+        m.NumTreatments = std::min(treatments.rows(), kMaxTreatments);
         for (int i = 1; i <= m.NumTreatments; ++i) {
             const auto day =
                 reader.day(treatments.text(i, 1), "Blast treatment " + std::to_string(i) + ", DOY");

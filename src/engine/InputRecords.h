@@ -4,8 +4,8 @@
 // are not numbers, and dates out of their range, give a message naming the field. Every problem is
 // collected, so the user can mend them all before the next run.
 
+#include "base/Problems.h"
 #include "engine/FormModel.h"
-#include "engine/Problems.h"
 #include "engine/RunState.h"
 
 #include <cstdint>

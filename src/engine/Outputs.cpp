@@ -1,6 +1,6 @@
 #include "engine/Outputs.h"
 
-#include "engine/Numbers.h"
+#include "base/Numbers.h"
 
 namespace tulo {
 

@@ -1,9 +1,9 @@
 #include "engine/ReadInputs.h"
 
+#include "base/Numbers.h"
 #include "engine/InputRecords.h"
-#include "engine/Numbers.h"
-#include "soil/SoilInput.h"
-#include "weather/InputWeather.h"
+#include "engine/InputWeather.h"
+#include "engine/SoilInput.h"
 
 namespace tulo {
 
@@ -50,8 +50,8 @@ Problems ReadAllInputs(FormModel& form, UserInterface& ui, RunState& run) {
     run.crop = crop.values();
 
     run.manag = manag.values();
-    run.manag.BlastProduct = form.text(ctl::cmbBlastProduct);
-    run.manag.BlastClass = form.text(ctl::txtBlastClass);
+    run.manag.ProductApplied = form.text(ctl::cmbBlastProduct) != choice::NoTreatment;
+    run.manag.BlastClass = ParseInt32(form.text(ctl::txtBlastClass)).value_or(0);
 
     for (int d = 1; d <= kLastDay; ++d) {
         run.weather.Rain[d] = weather.GetRain(d);

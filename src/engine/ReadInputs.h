@@ -1,8 +1,8 @@
 #pragma once
 // Reading every input of a run from the main window's form into the run's parameters and series.
 
+#include "base/Problems.h"
 #include "engine/FormModel.h"
-#include "engine/Problems.h"
 #include "engine/RunState.h"
 #include "engine/UserInterface.h"
 

@@ -1,7 +1,7 @@
 #include "engine/RunCommand.h"
 
+#include "base/Numbers.h"
 #include "engine/DailyLoop.h"
-#include "engine/Numbers.h"
 #include "engine/ReadInputs.h"
 
 namespace tulo {

@@ -3,13 +3,11 @@
 // Everything is held in fixed arrays indexed by day of year, so repeated runs (calibration, sensitivity
 // analysis) allocate nothing.
 
+#include "base/DailySeries.h"
 #include "crop/Development.h"
-#include "engine/DailySeries.h"
 
 #include <array>
 #include <cstdint>
-#include <string>
-#include <vector>
 
 namespace tulo {
 
@@ -35,6 +33,9 @@ struct CropParameters {
     std::int32_t SenDuration = 0;
 };
 
+// More than one treatment a day protects nothing more.
+inline constexpr int kMaxTreatments = kLastDay;
+
 struct ManagementParameters {
     std::int32_t SowingDate = 0;
     std::int32_t Flooded = 0; // 1 flooded, 0 unflooded
@@ -47,11 +48,12 @@ struct ManagementParameters {
     DailySeriesD Winputmm{};  // mm
     DailySeriesD WinputH{};   // hours
     DailySeriesD Woutputmm{};
-    // Fungicide treatments and their protection windows [start, end], 1-based (slot 0 unused).
+    // Fungicide treatments and their protection windows [start, end], 1-based (slot 0 unused). Fixed
+    // arrays, so that copying the management into a worker's run state allocates nothing.
     std::int32_t NumTreatments = 0;
-    std::vector<std::int32_t> TreatmentDOY, WindowStart, WindowEnd;
-    std::string BlastProduct; // the selected product's text
-    std::string BlastClass;   // the cultivar's susceptibility class, as text
+    std::array<std::int32_t, kMaxTreatments + 1> TreatmentDOY{}, WindowStart{}, WindowEnd{};
+    bool ProductApplied = false; // a product other than "No treatment applied" is selected
+    std::int32_t BlastClass = 0; // the cultivar's susceptibility class
 };
 
 // Daily weather of the run (slots 1 .. 365). Tmax and Tmin are the working temperatures, which the

@@ -1,6 +1,6 @@
 #include "evaluation/MeasuredEvaluation.h"
 
-#include "engine/Numbers.h"
+#include "base/Numbers.h"
 #include "engine/Outputs.h"
 #include "evaluation/RegPol.h"
 #include "evaluation/Statistics.h"

@@ -1,30 +1,13 @@
 #pragma once
-// Agreement between a simulated and an observed series, and the array statistics the program shares.
-//
-// Series are 1-based: element 0 is present and ignored, the values are elements 1 .. n with
-// n = size - 1. Statistics are computed and returned in double precision whatever the element type.
+// Agreement between a simulated and an observed series.
+
+#include "base/ArrayStats.h"
 
 #include <optional>
 #include <span>
 #include <vector>
 
 namespace tulo {
-
-namespace Utilities {
-
-// Statistics of a series without values (size below 2) have no value to report: ArraySum gives 0, the
-// others NaN.
-double ArrayMax(std::span<const double> x);
-double ArrayMax(std::span<const float> x);
-double ArrayMean(std::span<const double> x);
-double ArrayMean(std::span<const float> x);
-double ArraySum(std::span<const double> x);
-double ArraySum(std::span<const float> x);
-// Population standard deviation (divisor n).
-double ArrayStDev(std::span<const double> x);
-double ArrayStDev(std::span<const float> x);
-
-} // namespace Utilities
 
 // Five agreement indices of a simulated series against an observed one. An index whose denominator is
 // zero or whose value is not finite is undefined (no value); so is every index when the series hold no

@@ -1,6 +1,6 @@
 #include "io/CropWorkbook.h"
 
-#include "engine/Numbers.h"
+#include "base/Numbers.h"
 
 #include <cmath>
 #include <limits>

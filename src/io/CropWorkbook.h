@@ -9,7 +9,7 @@
 
 #include "engine/FormModel.h"
 #include "engine/Grid.h"
-#include "engine/Problems.h"
+#include "base/Problems.h"
 
 #include <optional>
 

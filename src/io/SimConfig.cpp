@@ -1,6 +1,6 @@
 #include "io/SimConfig.h"
 
-#include "engine/Numbers.h"
+#include "base/Numbers.h"
 #include "io/TextFiles.h"
 #include "io/Utf8.h"
 

@@ -1,6 +1,6 @@
 #include "io/SpreadsheetCommands.h"
 
-#include "engine/Numbers.h"
+#include "base/Numbers.h"
 #include "io/Workbook.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "engine/Numbers.h"
+#include "base/Numbers.h"
 #include "io/TextFiles.h"
 #include "io/Utf8.h"
 #include "io/Workbook.h"

@@ -1,6 +1,6 @@
 #include "weather/Evapotranspiration.h"
 
-#include "engine/DailySeries.h"
+#include "base/DailySeries.h"
 
 #include <algorithm>
 #include <array>

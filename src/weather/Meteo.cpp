@@ -1,6 +1,6 @@
 #include "weather/Meteo.h"
 
-#include "engine/Numbers.h"
+#include "base/Numbers.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "engine/RunCommand.h"
 
-#include "engine/Numbers.h"
+#include "base/Numbers.h"
 #include "support/ScriptedUi.h"
 #include "support/TestForms.h"
 

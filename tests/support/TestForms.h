@@ -2,7 +2,7 @@
 // Forms for tests: the window defaults made runnable, with weather the test chooses.
 
 #include "engine/FormModel.h"
-#include "engine/Numbers.h"
+#include "base/Numbers.h"
 #include "engine/RunState.h"
 #include "io/SimConfig.h"
 

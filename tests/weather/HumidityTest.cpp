@@ -1,4 +1,4 @@
-#include "weather/InputWeather.h"
+#include "weather/Humidity.h"
 
 #include <gtest/gtest.h>
 

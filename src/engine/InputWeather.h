@@ -1,5 +1,5 @@
 #pragma once
-// The daily weather record, read from the main window's weather grid, and the humidity estimator.
+// The daily weather record, read from the main window's weather grid.
 //
 // clsInputWeather — input: the weather grid (row 1 the workbook's titles, rows 2-366 days 1-365; columns
 // 2 rain (mm), 3 Tmax, 4 Tmin (°C), 5 radiation (MJ m-2 d-1), 6 RHmax, 7 RHmin (%)).
@@ -7,31 +7,14 @@
 // brings no humidity: RHmax is set to 100 % and RHmin estimated from the temperatures, and both are
 // written back into the grid with a light-cyan background so the user sees which values were estimated.
 //
-// clsRH — inputs: Tmin, Tmax (°C). Outputs: RHmax = 100 %, RHmin = 100 · e(Tmin) / e(Tmax) (%), not
-// limited to 100.
 
-#include "engine/DailySeries.h"
+#include "base/DailySeries.h"
+#include "base/Problems.h"
 #include "engine/FormModel.h"
-#include "engine/Problems.h"
 
 #include <cstdint>
 
 namespace tulo {
-
-class clsRH {
-public:
-    void STIMAUR2(float Tmin, float Tmax);
-    float GetRHmax() const { return RHmax_; }
-    float GetRHmin() const { return RHmin_; }
-
-private:
-    static float StimaURmin(float Tmax, float Tmin);
-    static double EsTmin(double T);
-    static double EsTmax(double T);
-
-    float RHmax_ = 0.0f;
-    float RHmin_ = 0.0f;
-};
 
 class clsInputWeather {
 public:

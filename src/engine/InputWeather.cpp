@@ -1,6 +1,8 @@
-#include "weather/InputWeather.h"
+#include "engine/InputWeather.h"
 
-#include "engine/Numbers.h"
+#include "weather/Humidity.h"
+
+#include "base/Numbers.h"
 
 #include <algorithm>
 #include <cmath>
@@ -15,28 +17,7 @@ namespace {
 // would otherwise bury the first, telling, messages under hundreds of the same.
 constexpr int kMaxCellMessages = 20;
 
-double SaturationVapourPressure(double T, double k) {
-    return 6.11 * std::pow(10.0, k * T / (T + 273.3));
-}
-
 } // namespace
-
-double clsRH::EsTmin(double T) {
-    return SaturationVapourPressure(T, T < 10.0 ? 8.5 : 7.5);
-}
-
-double clsRH::EsTmax(double T) {
-    return SaturationVapourPressure(T, T <= 10.0 ? 7.5 : 8.5);
-}
-
-float clsRH::StimaURmin(float Tmax, float Tmin) {
-    return static_cast<float>(100.0 * EsTmin(Tmin) / EsTmax(Tmax));
-}
-
-void clsRH::STIMAUR2(float Tmin, float Tmax) {
-    RHmax_ = 100.0f;
-    RHmin_ = StimaURmin(Tmax, Tmin);
-}
 
 void clsInputWeather::ReadWeatherData(FormModel& form, Problems& problems) {
     Grid& grid = form.grid(ctl::sprWeather);

@@ -11,8 +11,8 @@
 // above 0) or whose van Genuchten n is not above 1 are all reported; any of them leaves the soil not
 // correctly open.
 
+#include "base/Problems.h"
 #include "engine/FormModel.h"
-#include "engine/Problems.h"
 
 #include <array>
 #include <cstdint>

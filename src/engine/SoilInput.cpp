@@ -1,6 +1,6 @@
-#include "soil/SoilInput.h"
+#include "engine/SoilInput.h"
 
-#include "engine/Numbers.h"
+#include "base/Numbers.h"
 #include "soil/Soil.h"
 
 #include <stdexcept>

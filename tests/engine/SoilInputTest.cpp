@@ -1,4 +1,4 @@
-#include "soil/SoilInput.h"
+#include "engine/SoilInput.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "engine/Numbers.h"
+#include "base/Numbers.h"
 
 #include <gtest/gtest.h>
 

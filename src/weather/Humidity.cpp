@@ -1,0 +1,32 @@
+#include "weather/Humidity.h"
+
+#include <cmath>
+
+namespace tulo {
+
+namespace {
+
+double SaturationVapourPressure(double T, double k) {
+    return 6.11 * std::pow(10.0, k * T / (T + 273.3));
+}
+
+} // namespace
+
+double clsRH::EsTmin(double T) {
+    return SaturationVapourPressure(T, T < 10.0 ? 8.5 : 7.5);
+}
+
+double clsRH::EsTmax(double T) {
+    return SaturationVapourPressure(T, T <= 10.0 ? 7.5 : 8.5);
+}
+
+float clsRH::StimaURmin(float Tmax, float Tmin) {
+    return static_cast<float>(100.0 * EsTmin(Tmin) / EsTmax(Tmax));
+}
+
+void clsRH::STIMAUR2(float Tmin, float Tmax) {
+    RHmax_ = 100.0f;
+    RHmin_ = StimaURmin(Tmax, Tmin);
+}
+
+} // namespace tulo
