@@ -1,7 +1,7 @@
 // Importing a year of weather from a workbook: what a user waits for after choosing the file.
 
-#include "engine/FormModel.h"
 #include "base/Numbers.h"
+#include "engine/FormModel.h"
 #include "engine/UserInterface.h"
 #include "io/SpreadsheetCommands.h"
 #include "io/Workbook.h"

@@ -1,8 +1,8 @@
 #include "Commands.h"
 
+#include "base/Numbers.h"
 #include "disease/Varieties.h"
 #include "engine/DailyLoop.h"
-#include "base/Numbers.h"
 #include "engine/Outputs.h"
 #include "engine/RunCommand.h"
 #include "engine/SeasonSummary.h"

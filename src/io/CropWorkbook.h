@@ -7,9 +7,9 @@
 // These functions only fill and read the grid; moving it to and from a file is the spreadsheet
 // commands' business.
 
+#include "base/Problems.h"
 #include "engine/FormModel.h"
 #include "engine/Grid.h"
-#include "base/Problems.h"
 
 #include <optional>
 

@@ -1,8 +1,8 @@
 #pragma once
 // Forms for tests: the window defaults made runnable, with weather the test chooses.
 
-#include "engine/FormModel.h"
 #include "base/Numbers.h"
+#include "engine/FormModel.h"
 #include "engine/RunState.h"
 #include "io/SimConfig.h"
 
