@@ -43,13 +43,23 @@ void clsCalculateLeafLife::CalculateDeadLAI(const DailySeries& GDDcum, const Dai
                                             float GDDLeafLife, std::int32_t ToDay) {
     // ToDay is a simulated day (1 .. 365), so slot ToDay - 1 always exists.
     const float x = static_cast<float>(static_cast<double>(GDDcum[ToDay - 1]) - GDDLeafLife);
+    // Within a season the window only moves up, so the slots found below it yesterday stay out of reach
+    // today. When it sinks (the crop has ended, a new season) or the days do not follow each other, the
+    // search starts again from day 1.
+    const bool resume = ToDay == lastDay_ + 1 && firstCandidate_ <= lastDay_ && x >= floor_;
+    lastDay_ = ToDay;
+    if (!resume) firstCandidate_ = 1;
     deadLAI_ = LAIday[0];
     if (x < 0.0f) return; // no leaf has lived long enough yet
 
     // The leaves formed the day before the first day whose cumulated thermal time lies within an
     // 18 degree-day window after x have now lived GDDLeafLife and die today. The first match decides.
     const float upper = static_cast<float>(static_cast<double>(x) + 18.0);
-    for (int i = 1; i <= kLastDay; ++i) {
+    int i = firstCandidate_;
+    while (i <= kLastDay && !(GDDcum[i] >= x)) ++i;
+    firstCandidate_ = i;
+    floor_ = x;
+    for (; i <= kLastDay; ++i) {
         const float gdd = GDDcum[i];
         if (x <= gdd && gdd <= upper) {
             deadLAI_ = LAIday[i - 1];

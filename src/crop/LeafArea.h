@@ -8,6 +8,9 @@
 //
 // clsCalculateLeafLife — inputs: the run's whole GDDcum and LAIday series, leaf life GDDLeafLife (°C d)
 // and the day of year. Output: the green area shed on the day (m2 m-2).
+// One object serves one run: it carries its search from one day to the next, which holds as long as
+// between two calls on consecutive days GDDcum changes in the earlier day's slot only, as the daily loop
+// writes it. Any other call starts the search afresh.
 
 #include "base/DailySeries.h"
 
@@ -48,6 +51,11 @@ public:
 
 private:
     float deadLAI_ = 0.0f;
+    // On day lastDay_, the slots of GDDcum before firstCandidate_ held no value at or above floor_, so no
+    // window starting at or above floor_ can find them.
+    std::int32_t lastDay_ = 0;
+    std::int32_t firstCandidate_ = 1;
+    float floor_ = 0.0f;
 };
 
 } // namespace tulo

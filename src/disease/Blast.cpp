@@ -1,7 +1,5 @@
 #include "disease/Blast.h"
 
-#include "base/ArrayStats.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -19,7 +17,7 @@ float MeanTemperature(float Tmax, float Tmin) {
 void clsBLAST::BLAST(std::int32_t VarRes, std::int32_t NoBlastYesterday, std::int32_t InfectionYesterday,
                      std::int32_t SporLTNyesterday, double LatencyYesterday, float RHmax, float RHmin,
                      float Tmax, float Tmin, float Rain, double& BlastDVSyesterday, float /*DVSyesterday*/,
-                     float AGBleavesToday, const DailySeries& LAIcum, float LAItoday, float SLA035) {
+                     float AGBleavesToday, double LAImax, float LAItoday, float SLA035) {
     DTempRisk_ = ComputeDTempRisk(Tmax, Tmin);
     MaxRhRisk_ = ComputeMaxRhRisk(RHmax);
     DltRhRisk_ = ComputeDltRhRisk(RHmax, RHmin);
@@ -67,7 +65,7 @@ void clsBLAST::BLAST(std::int32_t VarRes, std::int32_t NoBlastYesterday, std::in
     MF12_ = (0.551789 * MF2_ + 0.019844 * MF1_) / 0.571633;
 
     Teff_ = CalcTeff(Tmax, Tmin);
-    Mndvs_ = CalcMndvs(AGBleavesToday, LAIcum, LAItoday, SLA035);
+    Mndvs_ = CalcMndvs(AGBleavesToday, LAImax, LAItoday, SLA035);
     LeavesRespBLAST_ = (MF3_ - 1.0) * 0.02 * static_cast<double>(AGBleavesToday) * Teff_ * Mndvs_;
 }
 
@@ -133,12 +131,11 @@ double clsBLAST::CalcTeff(float Tmax, float Tmin) {
     return std::pow(2.0, (tmean - 25.0) / 10.0); // Q10 of 2 around 25 °C
 }
 
-double clsBLAST::CalcMndvs(float AGBleavesToday, const DailySeries& LAIcum, float LAItoday, float SLA035) {
+double clsBLAST::CalcMndvs(float AGBleavesToday, double LAImax, float LAItoday, float SLA035) {
     // Without a specific leaf area, or with no leaves and no lost area, all leaves count as alive.
     if (SLA035 == 0.0f) return 1.0;
-    const double maxLAI = Utilities::ArrayMax(std::span<const float>(LAIcum));
     const double W = AGBleavesToday;
-    const double denominator = W + (maxLAI - LAItoday) / SLA035;
+    const double denominator = W + (LAImax - LAItoday) / SLA035;
     if (denominator == 0.0) return 1.0;
     return W / denominator;
 }

@@ -4,14 +4,12 @@
 // Inputs (per day): the susceptibility class VarRes (1 susceptible .. 3 medium/resistant, 5 on days a
 // fungicide protects the crop); yesterday's NoBlast, Infection, SporLTN (0/1) and Latency; RHmax and RHmin
 // (%), the working Tmax and Tmin (°C), rain (mm); yesterday's cycle progress BlastDVSyesterday (-, written
-// back as 0 when the cycle completes); leaf biomass AGBleavesToday (g m-2); the run's whole LAI series and
-// LAItoday (m2 m-2); SLA035 (m2 kg-1).
+// back as 0 when the cycle completes); leaf biomass AGBleavesToday (g m-2); LAImax, the greatest green area
+// index of the run's LAI series over days 1 .. 365, and LAItoday (m2 m-2); SLA035 (m2 kg-1).
 // Outputs: the five weather risk factors (0-1) and the risk level (0-3); Infection, NoBlast, Latency (1 =
 // complete), SporLTN; the cycle rate (d-1) and progress (1 = complete); the modifying factors MF1-MF4 and
 // MF12 (-) and the extra leaf respiration LeavesRespBLAST (g m-2 d-1).
 // Every field starts at 0 and carries over from day to day within a run.
-
-#include "base/DailySeries.h"
 
 #include <cstdint>
 
@@ -22,7 +20,7 @@ public:
     void BLAST(std::int32_t VarRes, std::int32_t NoBlastYesterday, std::int32_t InfectionYesterday,
                std::int32_t SporLTNyesterday, double LatencyYesterday, float RHmax, float RHmin, float Tmax,
                float Tmin, float Rain, double& BlastDVSyesterday, float DVSyesterday, float AGBleavesToday,
-               const DailySeries& LAIcum, float LAItoday, float SLA035);
+               double LAImax, float LAItoday, float SLA035);
 
     static double ComputeMF1(double DisSev);
     static double ComputeMF2(double DisSev);
@@ -33,7 +31,7 @@ public:
     // Duration of the infectious cycle in days (never below 1), despite the name.
     static double ComputeBlastDVSrate(float Tmax, float Tmin);
     static double CalcTeff(float Tmax, float Tmin);
-    static double CalcMndvs(float AGBleavesToday, const DailySeries& LAIcum, float LAItoday, float SLA035);
+    static double CalcMndvs(float AGBleavesToday, double LAImax, float LAItoday, float SLA035);
 
     static double ComputeLatency(float Tmax, float Tmin, double LatencyYesterday);
     static double ComputeDTempRisk(float Tmax, float Tmin);

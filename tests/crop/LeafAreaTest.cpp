@@ -81,5 +81,20 @@ TEST_F(LeafLife, ShedsTheAreaFormedBeforeTheFirstSlotInTheWindow) {
     EXPECT_EQ(Shed(1000.0f, 100), 4.0f);
 }
 
+TEST_F(LeafLife, CarriesItsSearchOverOnlyWhereNoEarlierDayCanMatch) {
+    clsCalculateLeafLife life;
+    const auto shed = [&](std::int32_t today) {
+        life.CalculateDeadLAI(gdd, lai, 1000.0f, today);
+        return life.GetDeadLAI();
+    };
+    gdd[5] = 985.0f;             // above day 99's window [960, 978], inside day 100's
+    EXPECT_EQ(shed(99), 47.0f);  // GDDcum[48] = 960
+    EXPECT_EQ(shed(100), 4.0f);  // day 5, though it lies before yesterday's match
+    gdd[100] = 2020.0f;          // the loop writes the day just simulated
+    EXPECT_EQ(shed(101), 50.0f); // x = 1020
+    gdd[101] = 1500.0f;          // thermal time falls (a new season)
+    EXPECT_EQ(shed(102), 24.0f); // x = 500: found from day 1 again
+}
+
 } // namespace
 } // namespace tulo

@@ -1,5 +1,7 @@
 #include "disease/Blast.h"
 
+#include "base/DailySeries.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -30,11 +32,10 @@ TEST(Blast, RiskFactorsAtTheirBoundaries) {
 }
 
 TEST(Blast, HumidWarmDayInfectsOnlyClassesBelowItsRiskLevel) {
-    const DailySeries lai{};
     double yesterday = 0.0;
     for (const std::int32_t varRes : {1, 2, 3, 5}) {
         clsBLAST blast;
-        blast.BLAST(varRes, 0, 0, 0, 0.0, 95.0f, 70.0f, 30.0f, 22.0f, 0.0f, yesterday, 0.0f, 100.0f, lai,
+        blast.BLAST(varRes, 0, 0, 0, 0.0, 95.0f, 70.0f, 30.0f, 22.0f, 0.0f, yesterday, 0.0f, 100.0f, 0.0,
                     0.0f, 18.0f);
         EXPECT_EQ(blast.GetRiskLevel(), 3.0);
         EXPECT_EQ(blast.GetInfection(), varRes < 3 ? 1 : 0) << varRes;
@@ -49,7 +50,7 @@ TEST(Blast, HumidWarmDayInfectsOnlyClassesBelowItsRiskLevel) {
         EXPECT_EQ(blast.GetLeavesRespBLAST(), 0.0);
     }
     clsBLAST drier;
-    drier.BLAST(1, 0, 0, 0, 0.0, 95.0f, 60.0f, 30.0f, 22.0f, 0.0f, yesterday, 0.0f, 100.0f, lai, 0.0f, 18.0f);
+    drier.BLAST(1, 0, 0, 0, 0.0, 95.0f, 60.0f, 30.0f, 22.0f, 0.0f, yesterday, 0.0f, 100.0f, 0.0, 0.0f, 18.0f);
     EXPECT_DOUBLE_EQ(drier.GetDltRhRisk(), 0.875);
     EXPECT_NEAR(drier.GetDltRhRisk() * drier.GetMxTempRisk(), 0.624, 1e-3);
     EXPECT_EQ(drier.GetRiskLevel(), 3.0);
@@ -87,19 +88,14 @@ TEST(Blast, SeverityAndModifyingFactors) {
 }
 
 TEST(Blast, LivingLeafShare) {
-    DailySeries lai{};
-    lai[0] = 50.0f; // not a day of the run
-    lai[200] = 3.0f;
-    EXPECT_DOUBLE_EQ(B::CalcMndvs(0.5f, lai, 1.0f, 4.0f), 0.5);
-    lai[365] = 4.0f;
-    EXPECT_DOUBLE_EQ(B::CalcMndvs(0.5f, lai, 1.0f, 4.0f), 0.4);
-    EXPECT_EQ(B::CalcMndvs(0.5f, lai, 1.0f, 0.0f), 1.0);
-    EXPECT_EQ(B::CalcMndvs(0.0f, lai, 4.0f, 4.0f), 1.0);
+    EXPECT_DOUBLE_EQ(B::CalcMndvs(0.5f, 3.0, 1.0f, 4.0f), 0.5);
+    EXPECT_DOUBLE_EQ(B::CalcMndvs(0.5f, 4.0, 1.0f, 4.0f), 0.4);
+    EXPECT_EQ(B::CalcMndvs(0.5f, 4.0, 1.0f, 0.0f), 1.0);
+    EXPECT_EQ(B::CalcMndvs(0.0f, 4.0, 4.0f, 4.0f), 1.0);
 }
 
 TEST(Blast, InfectionLatencySporulationAndCycleDayByDay) {
     // Mean 21.5 °C: latency 1/7.9 a day, cycle 23.5 days. No leaf area is lost, so Mndvs is 1.
-    const DailySeries lai{};
     DailySeriesD progress{};
     clsBLAST blast;
     std::int32_t noBlast = 0, infection = 0, spor = 0;
@@ -107,7 +103,7 @@ TEST(Blast, InfectionLatencySporulationAndCycleDayByDay) {
     const auto days = [&](int from, int to, float rhMax) {
         for (int d = from; d <= to; ++d) {
             blast.BLAST(1, noBlast, infection, spor, latency, rhMax, 70.0f, 27.5f, 15.5f, 0.0f,
-                        progress[d - 1], 0.0f, 100.0f, lai, 0.0f, 18.0f);
+                        progress[d - 1], 0.0f, 100.0f, 0.0, 0.0f, 18.0f);
             progress[d] = blast.GetBlastDVStoday();
             noBlast = blast.GetNoBlast();
             infection = blast.GetInfection();
