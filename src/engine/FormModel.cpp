@@ -1,5 +1,9 @@
 #include "engine/FormModel.h"
 
+#include "engine/Parameters.h"
+
+#include <algorithm>
+#include <charconv>
 #include <stdexcept>
 
 namespace tulo {
@@ -54,36 +58,28 @@ FormModel::FormModel() {
 
     // Crop parameters.
     addText(std::string(ctl::txtCropDescription), "");
-    addText(std::string(ctl::txtTbase), "12");
-    addText(std::string(ctl::txtTcutoff), "42");
-    addText(std::string(ctl::txtTSUMEM), "80");
-    addText(std::string(ctl::txtDLC), "");
-    addText(std::string(ctl::txtDLO), "");
-    addList(std::string(ctl::cmbIDSL), std::string(choice::TemperatureBased),
-            {std::string(choice::TemperatureBased), std::string(choice::PhotoperiodBased),
-             std::string(choice::Both)});
-    addText(std::string(ctl::txtTbaseAE), "12");
-    addText(std::string(ctl::txtTcutoffAE), "42");
-    addText(std::string(ctl::txtTSUM1), "900");
-    addText(std::string(ctl::txtTSUM2), "500");
-    addText(std::string(ctl::txtDVSEND), "2.0");
-    addText(std::string(ctl::txtRUE), "2.3");
-    addText(std::string(ctl::txtK), "0.5");
-    addText(std::string(ctl::txtTb), "12");
-    addText(std::string(ctl::txtTopt), "28");
-    addText(std::string(ctl::txtTmax), "35");
-    addText(std::string(ctl::txtLAIemergence), "0.02");
-    addText(std::string(ctl::txtSLA0), "27");
-    addText(std::string(ctl::txtSLA035), "18");
-    addText(std::string(ctl::txtRipL0), "0.8");
-    addText(std::string(ctl::txtLeafDuration), "950");
-    addText(std::string(ctl::txtPanicleHeight), "100");
-    addText(std::string(ctl::txtKcFullCanopy), "1.05");
-    addCheck(std::string(ctl::chkSterilityActive), 0);
-    addText(std::string(ctl::txtStSen), "1");
-    addText(std::string(ctl::txtStTempThreshold), "13");
-    addList(std::string(ctl::cmbSenDuration), std::string(choice::ManyDays),
-            {std::string(choice::ManyDays), std::string(choice::RestrictedPeriod)});
+    for (const ParameterInfo& p : CropParameterRegistry()) {
+        std::string name(p.control);
+        std::string value(p.defaultText);
+        switch (p.controlKind) {
+        case ParameterControl::Text:
+            addText(std::move(name), std::move(value));
+            break;
+        case ParameterControl::List: {
+            // The window lists the default choice first, the others in code order.
+            std::vector<std::string> items{value};
+            for (const std::string_view item : p.choices)
+                if (item != value) items.emplace_back(item);
+            addList(std::move(name), std::move(value), std::move(items));
+            break;
+        }
+        case ParameterControl::Check:
+            addCheck(std::move(name), value == "1" ? 1 : 0);
+            break;
+        case ParameterControl::Constant:
+            break;
+        }
+    }
 
     // Management.
     addText(std::string(ctl::txtManagDescription), "");
@@ -121,6 +117,14 @@ FormModel::FormModel() {
     grids_.emplace(ctl::sprBlastTreatment, CaptionedGrid(0, 1, {"DOY"}));
 }
 
+FormModel::FormModel(const FormModel& other) : controls_(other.controls_), grids_(other.grids_) {}
+
+FormModel& FormModel::operator=(const FormModel& other) {
+    controls_ = other.controls_;
+    grids_ = other.grids_;
+    return *this;
+}
+
 void FormModel::addText(std::string name, std::string value) {
     controls_.emplace(std::move(name), Control{ControlKind::Text, std::move(value), 0, {}, {}});
 }
@@ -155,10 +159,6 @@ const FormModel::Control& FormModel::control(std::string_view name, ControlKind 
     return it->second;
 }
 
-void FormModel::notify(std::string_view name) const {
-    if (listener_) listener_(name);
-}
-
 const std::string& FormModel::text(std::string_view name) const {
     return control(name, ControlKind::Text).text;
 }
@@ -166,8 +166,8 @@ const std::string& FormModel::text(std::string_view name) const {
 void FormModel::setText(std::string_view name, std::string value) {
     Control& c = control(name, ControlKind::Text);
     if (c.text == value) return;
-    c.text = std::move(value);
-    notify(name);
+    std::string old = std::exchange(c.text, std::move(value));
+    record(name, -1, -1, std::move(old), c.text);
 }
 
 const std::vector<std::string>& FormModel::listItems(std::string_view name) const {
@@ -181,38 +181,165 @@ int FormModel::check(std::string_view name) const {
 void FormModel::setCheck(std::string_view name, int value) {
     Control& c = control(name, ControlKind::Check);
     if (c.value == value) return;
-    c.value = value;
-    notify(name);
+    const int old = std::exchange(c.value, value);
+    record(name, -1, -1, std::to_string(old), std::to_string(value));
 }
 
 bool FormModel::option(std::string_view name) const {
     return control(name, ControlKind::Option).value != 0;
 }
 
-void FormModel::setOption(std::string_view name, bool selected) {
-    Control& c = control(name, ControlKind::Option);
-    if (selected) {
-        for (auto& [otherName, other] : controls_)
-            if (other.kind == ControlKind::Option && other.group == c.group && otherName != name &&
-                other.value != 0) {
-                other.value = 0;
-                notify(otherName);
-            }
-    }
-    const int value = selected ? 1 : 0;
-    if (c.value == value) return;
-    c.value = value;
-    notify(name);
+const std::string* FormModel::selectedOption(const std::string& group) const {
+    for (const auto& [name, c] : controls_)
+        if (c.kind == ControlKind::Option && c.group == group && c.value != 0) return &name;
+    return nullptr;
 }
 
-Grid& FormModel::grid(std::string_view name) {
+void FormModel::setOption(std::string_view name, bool selected) {
+    Control& c = control(name, ControlKind::Option);
+    if ((c.value != 0) == selected) return;
+    if (!selected) {
+        c.value = 0;
+        record(name, -1, -1, std::string(name), "");
+        return;
+    }
+    const std::string* before = selectedOption(c.group);
+    std::string old = before ? *before : std::string();
+    for (auto& [otherName, other] : controls_)
+        if (other.kind == ControlKind::Option && other.group == c.group) other.value = 0;
+    c.value = 1;
+    record(name, -1, -1, std::move(old), std::string(name));
+}
+
+std::map<std::string, Grid, std::less<>>::iterator FormModel::gridEntry(std::string_view name) {
     const auto it = grids_.find(name);
     if (it == grids_.end()) throw std::logic_error("no grid named " + std::string(name));
-    return it->second;
+    return it;
 }
 
 const Grid& FormModel::grid(std::string_view name) const {
-    return const_cast<FormModel&>(*this).grid(name);
+    return const_cast<FormModel&>(*this).gridEntry(name)->second;
+}
+
+void FormModel::setCell(std::string_view name, int row, int col, std::string text) {
+    Grid& grid = gridEntry(name)->second;
+    std::string old = grid.text(row, col);
+    const bool changed = old != text;
+    grid.setText(row, col, std::move(text));
+    if (changed && !underEdit(grid)) record(name, row, col, std::move(old), grid.text(row, col));
+}
+
+FormModel::GridEdit::GridEdit(FormModel& form, std::string_view name)
+    : batch_(form), form_(form), name_(form.gridEntry(name)->first), grid_(form.gridEntry(name)->second) {
+    if (form_.listening() && !form_.underEdit(grid_)) {
+        before_ = grid_;
+        form_.editing_.push_back(&grid_);
+    }
+}
+
+FormModel::GridEdit::~GridEdit() {
+    if (!before_) return;
+    form_.editing_.erase(std::find(form_.editing_.begin(), form_.editing_.end(), &grid_));
+    const int rows = std::max(before_->rows(), grid_.rows());
+    const int cols = std::max(before_->cols(), grid_.cols());
+    for (int r = 0; r <= rows; ++r)
+        for (int c = 0; c <= cols; ++c)
+            if (before_->text(r, c) != grid_.text(r, c))
+                form_.record(name_, r, c, before_->text(r, c), grid_.text(r, c));
+}
+
+bool FormModel::underEdit(const Grid& grid) const {
+    return std::find(editing_.begin(), editing_.end(), &grid) != editing_.end();
+}
+
+void FormModel::apply(const FormChange& change, bool undo) {
+    const std::string& text = undo ? change.oldText : change.newText;
+    if (change.row >= 0) {
+        const Grid& target = grid(change.id);
+        if (change.row <= target.rows() && change.column <= target.cols()) {
+            setCell(change.id, change.row, change.column, text);
+        } else if (!text.empty()) {
+            editGrid(change.id, [&](Grid& g) {
+                g.resize(std::max(g.rows(), change.row), std::max(g.cols(), change.column));
+                g.setText(change.row, change.column, text);
+            });
+        }
+        return;
+    }
+    switch (kind(change.id)) {
+    case ControlKind::Text:
+    case ControlKind::List:
+        setText(change.id, text);
+        break;
+    case ControlKind::Check: {
+        int value = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (error != std::errc() || end != text.data() + text.size())
+            throw std::logic_error("check box " + change.id + " cannot take \"" + text + "\"");
+        setCheck(change.id, value);
+        break;
+    }
+    case ControlKind::Option:
+        if (!text.empty()) {
+            setOption(text, true);
+        } else if (const std::string* selected =
+                       selectedOption(control(change.id, ControlKind::Option).group)) {
+            setOption(*selected, false);
+        }
+        break;
+    }
+}
+
+void FormModel::apply(std::span<const FormChange> changes, bool undo) {
+    Batch batch(*this);
+    if (undo)
+        for (auto it = changes.rbegin(); it != changes.rend(); ++it) apply(*it, true);
+    else
+        for (const FormChange& change : changes) apply(change, false);
+}
+
+int FormModel::subscribe(Subscriber subscriber) {
+    const int subscription = nextSubscription_++;
+    subscribers_.emplace_back(subscription, std::make_shared<const Subscriber>(std::move(subscriber)));
+    return subscription;
+}
+
+void FormModel::unsubscribe(int subscription) {
+    std::erase_if(subscribers_, [&](const auto& s) { return s.first == subscription; });
+}
+
+void FormModel::record(std::string_view id, int row, int column, std::string oldText, std::string newText) {
+    if (!listening()) return;
+    pending_.push_back({std::string(id), row, column, std::move(oldText), std::move(newText)});
+    if (batchDepth_ == 0) deliver();
+}
+
+void FormModel::deliver() {
+    const std::vector<FormChange> changes = std::move(pending_);
+    pending_.clear();
+    // A subscriber may subscribe or unsubscribe others, or itself, while it is called.
+    const auto subscribers = subscribers_;
+    for (const auto& [subscription, subscriber] : subscribers) {
+        const bool stillSubscribed = std::any_of(subscribers_.begin(), subscribers_.end(),
+                                                 [&](const auto& s) { return s.first == subscription; });
+        if (stillSubscribed) (*subscriber)(changes);
+    }
+}
+
+FormModel::Batch::Batch(FormModel& form) : form_(form) {
+    ++form_.batchDepth_;
+}
+
+FormModel::Batch::~Batch() {
+    if (--form_.batchDepth_ == 0 && !form_.pending_.empty()) form_.deliver();
+}
+
+FormModel::Blocker::Blocker(FormModel& form) : form_(form) {
+    ++form_.blocked_;
+}
+
+FormModel::Blocker::~Blocker() {
+    --form_.blocked_;
 }
 
 ControlKind FormModel::kind(std::string_view name) const {

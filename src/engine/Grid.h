@@ -22,7 +22,7 @@ inline constexpr Rgb kLightCyan{192, 255, 255};
 
 class Grid {
 public:
-    Grid() = default;
+    Grid() : Grid(0, 0) {} // the caption cell (0, 0) exists even in an empty grid
     Grid(int rows, int cols);
 
     int rows() const { return rows_; }

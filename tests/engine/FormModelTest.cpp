@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <span>
 #include <stdexcept>
 #include <vector>
 
@@ -19,23 +20,107 @@ TEST(FormModel, OpensWithTheGridsTheInputsNeed) {
     EXPECT_EQ(form.grid(ctl::sprBlastTreatment).rows(), 0); // one row per treatment added
 }
 
-TEST(FormModel, OptionGroupsAreExclusiveAndChangesAreNotified) {
-    FormModel form;
-    std::vector<std::string> changed;
-    form.setChangeListener([&](std::string_view name) { changed.emplace_back(name); });
+using Notifications = std::vector<std::vector<FormChange>>;
 
+int Listen(FormModel& form, Notifications& heard) {
+    return form.subscribe(
+        [&heard](std::span<const FormChange> c) { heard.emplace_back(c.begin(), c.end()); });
+}
+
+TEST(FormModel, EachEditIsOneChangeWithItsOldAndNewTextAndCanBeTakenBack) {
+    FormModel form;
+    Notifications heard;
+    Listen(form, heard);
+
+    form.setText(ctl::txtRUE, "2.3"); // unchanged: nothing to hear
+    form.setText(ctl::txtRUE, "2.5");
+    form.setCheck(ctl::chkSoil, 1);
+    form.setCell(ctl::sprWeather, 2, 3, "31");
     form.setOption(ctl::OptionDynamicWlevel, true);
     form.setOption(ctl::OptionFixWlevel, true);
     EXPECT_TRUE(form.option(ctl::OptionFixWlevel));
     EXPECT_FALSE(form.option(ctl::OptionDynamicWlevel));
-    // Another group is untouched.
-    EXPECT_TRUE(form.option(ctl::optReportNever));
+    EXPECT_TRUE(form.option(ctl::optReportNever)); // another group is untouched
+    const Notifications expected = {
+        {{"txtRUE", -1, -1, "2.3", "2.5"}},
+        {{"chkSoil", -1, -1, "0", "1"}},
+        {{"sprWeather", 2, 3, "", "31"}},
+        {{"OptionDynamicWlevel", -1, -1, "", "OptionDynamicWlevel"}},
+        {{"OptionFixWlevel", -1, -1, "OptionDynamicWlevel", "OptionFixWlevel"}},
+    };
+    ASSERT_EQ(heard, expected);
 
-    form.setText(ctl::txtRUE, "2.3"); // unchanged: no notification
-    form.setText(ctl::txtRUE, "2.5");
-    const std::vector<std::string> expected = {"OptionDynamicWlevel", "OptionDynamicWlevel",
-                                               "OptionFixWlevel", "txtRUE"};
-    EXPECT_EQ(changed, expected);
+    for (auto it = expected.rbegin(); it != expected.rend(); ++it) form.apply(it->front(), true);
+    EXPECT_EQ(form, FormModel());
+    // The undone click re-selects the previous option, in one change.
+    const FormChange reselected{"OptionDynamicWlevel", -1, -1, "OptionFixWlevel", "OptionDynamicWlevel"};
+    EXPECT_EQ(heard[5], std::vector<FormChange>{reselected});
+    form.apply(expected[4].front(), false);
+    EXPECT_TRUE(form.option(ctl::OptionFixWlevel));
+}
+
+TEST(FormModel, BatchesAnnounceOnceAndBlockersSilence) {
+    FormModel form;
+    Notifications heard;
+    Listen(form, heard);
+    {
+        FormModel::Batch outer(form);
+        form.setText(ctl::txtTbase, "10");
+        {
+            FormModel::Batch inner(form);
+            form.setCheck(ctl::chkDiseases, 1);
+        }
+        EXPECT_TRUE(heard.empty());
+        form.setCell(ctl::sprSoilPhysics, 1, 1, "200");
+    }
+    ASSERT_EQ(heard.size(), 1u);
+    EXPECT_EQ(heard[0].size(), 3u);
+    EXPECT_EQ(heard[0][2].id, "sprSoilPhysics");
+
+    { FormModel::Batch nothing(form); }
+    {
+        FormModel::Batch batch(form);
+        FormModel::Blocker blocker(form);
+        form.setText(ctl::txtTbase, "11");
+    }
+    EXPECT_EQ(heard.size(), 1u);
+    EXPECT_EQ(form.text(ctl::txtTbase), "11");
+}
+
+TEST(FormModel, AGridEditAnnouncesEveryCellWhoseTextChanged) {
+    FormModel form;
+    Notifications heard;
+    Listen(form, heard);
+    form.editGrid(ctl::sprBlastTreatment, [](Grid& g) {
+        g.resize(2, 1);
+        g.setText(1, 1, "150");
+    });
+    form.editGrid(ctl::sprWeather, [](Grid& g) { g.setBackground(2, 6, kLightCyan); }); // presentation only
+    const FormChange added{"sprBlastTreatment", 1, 1, "", "150"};
+    ASSERT_EQ(heard, Notifications{std::vector<FormChange>{added}});
+
+    EXPECT_TRUE(form.editGrid(ctl::sprBlastTreatment, [](Grid& g) {
+        g.resize(0, 1);
+        return true;
+    }));
+    const FormChange removed{"sprBlastTreatment", 1, 1, "150", ""};
+    ASSERT_EQ(heard.back(), std::vector<FormChange>{removed});
+    const std::vector<FormChange> removal = heard.back();
+    form.apply(removal, true); // undoing the removal brings the text back into the grown grid
+    EXPECT_EQ(form.grid(ctl::sprBlastTreatment).text(1, 1), "150");
+}
+
+TEST(FormModel, CopiesAndFormerSubscribersHearNothing) {
+    FormModel form;
+    Notifications heard;
+    const int subscription = Listen(form, heard);
+    FormModel copy = form;
+    copy.setText(ctl::txtK, "0.6");
+    copy = form;
+    copy.setText(ctl::txtK, "0.7");
+    form.unsubscribe(subscription);
+    form.setText(ctl::txtK, "0.8");
+    EXPECT_TRUE(heard.empty());
 }
 
 TEST(FormModel, MisspeltOrMistypedControlsFailLoudly) {
@@ -44,6 +129,7 @@ TEST(FormModel, MisspeltOrMistypedControlsFailLoudly) {
     EXPECT_THROW(form.check(ctl::txtRUE), std::logic_error);
     EXPECT_THROW(form.setOption(ctl::chkSoil, true), std::logic_error);
     EXPECT_THROW(form.grid("sprNothing"), std::logic_error);
+    EXPECT_THROW(form.setCell(ctl::sprWeather, kWeatherRows + 1, 1, "x"), std::out_of_range);
     EXPECT_NO_THROW(form.setText(ctl::cmbFlooded, "Flooded")); // lists have texts too
 }
 
