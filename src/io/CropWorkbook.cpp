@@ -1,12 +1,15 @@
 #include "io/CropWorkbook.h"
 
 #include "base/Numbers.h"
+#include "engine/Parameters.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tulo {
 
@@ -19,9 +22,6 @@ enum class Cell {
     Switch, // a check box stored as its state
     Fixed,  // a value the model does not take from the workbook, written for the reader's information
 };
-
-constexpr std::string_view kMethods[] = {choice::TemperatureBased, choice::PhotoperiodBased, choice::Both};
-constexpr std::string_view kPeriods[] = {choice::RestrictedPeriod, choice::ManyDays};
 
 struct Row {
     int row;
@@ -36,40 +36,39 @@ constexpr int kCols = 6;
 constexpr int kDescriptionRow = 1;
 constexpr int kDescriptionCol = 6;
 
-constexpr Row kLayout[] = {
-    {2, Cell::Single, ctl::txtTbase, "T base (development)", "TBASEM", "°C"},
-    {3, Cell::Single, ctl::txtTcutoff, "T cutoff (development)", "TEFFMX", "°C"},
-    {4, Cell::Single, ctl::txtTSUMEM, "GDDemergence", "TSUMEM", "°C-days"},
-    {5, Cell::Text, ctl::txtDLC, "", "DLC", ""},
-    {6, Cell::Text, ctl::txtDLO, "", "DLO", ""},
-    {7, Cell::Code, ctl::cmbIDSL, "0: temp; 1: daylenght; 2: temp+daylenght", "IDLS", "-", kMethods},
-    {8, Cell::Single, ctl::txtTbaseAE, "T base after emergence (development)", "", "°C"},
-    {9, Cell::Single, ctl::txtTcutoffAE, "T cutoff after emergence (development)", "", "°C"},
-    {10, Cell::Single, ctl::txtTSUM1, "GDD emerg-flowering", "TSUM1", "°C-days"},
-    {11, Cell::Single, ctl::txtTSUM2, "GDD flowering-maturity", "TSUM2", "°C-days"},
+// Rows 12 and 20: values the model does not take from a workbook. Every other data row is a crop
+// parameter's.
+constexpr Row kInformationalRows[] = {
     {12, Cell::Fixed, "0", "Initial development stage", "DVSI", "-"},
-    {13, Cell::Single, ctl::txtDVSEND, "Development stage at harvest", "DVSEND", "-"},
-    {15, Cell::Single, ctl::txtRUE, "Radiation use efficiency", "RUE", "g/MJ"},
-    {16, Cell::Single, ctl::txtK, "Extinction coefficient for solar radiation", "k", "-"},
-    {17, Cell::Single, ctl::txtTb, "T base (growth)", "Tb", "°C"},
-    {18, Cell::Single, ctl::txtTopt, "T opt (growth)", "Topt", "°C"},
-    {19, Cell::Single, ctl::txtTmax, "T max (growth)", "Tmax", "°C"},
     {20, Cell::Fixed, "1.8", "C = exp di TlimBeta", "C", "-"},
-    {21, Cell::Single, ctl::txtLAIemergence, "LAI at emergence", "LAIemerg", "m2/m2"},
-    {22, Cell::Single, ctl::txtSLA0, "SLA at emergence", "SLA0", "m2/kg"},
-    {23, Cell::Single, ctl::txtSLA035, "SLA from stem elongation to maturity", "SLA035", "m2/kg"},
-    {24, Cell::Single, ctl::txtRipL0, "Ripartition to leaves at emergence", "RipL0", "-"},
-    {25, Cell::Single, ctl::txtLeafDuration, "Leaf duration", "GDDLeafLife", "°C-days"},
-    {26, Cell::Single, ctl::txtPanicleHeight, "Maximum panicle height", "PanicleHmax", "cm"},
-    {27, Cell::Single, ctl::txtKcFullCanopy, "Crop coefficient at full canopy", "KcFullCanopy", ""},
-    {29, Cell::Switch, ctl::chkSterilityActive, "Activate Sterility module", "SterilityActive",
-     "0: module disactivated; 1 module acive"},
-    {30, Cell::Single, ctl::txtStSen, "Cultivars-specific sensitivities", "StSen",
-     "(0-2); usually 1; <1 for high resistant cultivars; >1 for high sensible cultivars"},
-    {31, Cell::Single, ctl::txtStTempThreshold, "Threshold T for sterility", "TempStThreshold", "°C"},
-    {32, Cell::Code, ctl::cmbSenDuration, "Duration of the high sensitive period", "SenDuration",
-     "0: for cultivars sensible only for few days; 1 for cultivars sensible for many days", kPeriods},
 };
+
+Cell CellOf(const ParameterInfo& p) {
+    switch (p.controlKind) {
+    case ParameterControl::List:
+        return Cell::Code;
+    case ParameterControl::Check:
+        return Cell::Switch;
+    case ParameterControl::Text:
+    case ParameterControl::Constant:
+        break;
+    }
+    // The model does not read the day lengths, so they are kept as typed.
+    return p.id == "DLC" || p.id == "DLO" ? Cell::Text : Cell::Single;
+}
+
+// The data rows in row order.
+std::vector<Row> Layout() {
+    std::vector<Row> rows(std::begin(kInformationalRows), std::end(kInformationalRows));
+    for (const ParameterInfo& p : CropParameterRegistry())
+        if (p.workbookRow != 0)
+            rows.push_back({p.workbookRow, CellOf(p), p.control, p.workbookLabel, p.workbookKey,
+                            p.workbookNote, p.choices});
+    std::sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.row < b.row; });
+    return rows;
+}
+// The registry is a constant, so it is complete before this is built.
+const std::vector<Row> kLayout = Layout();
 
 constexpr std::pair<int, std::string_view> kHeadings[] = {
     {1, "Development parameters"},
@@ -82,11 +81,12 @@ std::optional<std::string> SingleText(const Row& row, std::string_view text, Pro
     if (Trim(text).empty()) return std::string();
     const auto value = ParseNumber(text);
     if (!value) {
-        problems.push_back(NotANumberMessage(row.label, text));
+        problems.push_back({std::string(row.control), 0, 0, NotANumberMessage(row.label, text)});
         return std::nullopt;
     }
     if (std::fabs(*value) > static_cast<double>(std::numeric_limits<float>::max())) {
-        problems.push_back(std::string(row.label) + ": " + std::string(Trim(text)) + " is out of range.");
+        problems.push_back({std::string(row.control), 0, 0,
+                            std::string(row.label) + ": " + std::string(Trim(text)) + " is out of range."});
         return std::nullopt;
     }
     return ShortestText(static_cast<float>(*value));
@@ -146,6 +146,7 @@ std::optional<Grid> BuildCropWorkbookGrid(const FormModel& form, Problems& probl
 }
 
 Problems ApplyCropWorkbookGrid(const Grid& grid, FormModel& form) {
+    FormModel::Batch batch(form); // a crop read is one step to undo
     Problems problems;
     form.setText(ctl::txtCropDescription, grid.text(kDescriptionRow, kDescriptionCol));
     for (const Row& row : kLayout) {
@@ -160,7 +161,7 @@ Problems ApplyCropWorkbookGrid(const Grid& grid, FormModel& form) {
             const int count = row.cell == Cell::Switch ? 2 : static_cast<int>(row.codes.size());
             const auto code = ReadCode(text, count);
             if (!code)
-                problems.push_back(CodeProblem(row, text, count));
+                problems.push_back({std::string(row.control), row.row, 1, CodeProblem(row, text, count)});
             else if (row.cell == Cell::Switch)
                 form.setCheck(row.control, *code);
             else
@@ -175,6 +176,7 @@ Problems ApplyCropWorkbookGrid(const Grid& grid, FormModel& form) {
 }
 
 void NewCrop(FormModel& form) {
+    FormModel::Batch batch(form);
     form.setText(ctl::txtCropDescription, "");
     for (const Row& row : kLayout) {
         if (row.cell == Cell::Switch)
@@ -185,6 +187,7 @@ void NewCrop(FormModel& form) {
 }
 
 void NewManagement(FormModel& form) {
+    FormModel::Batch batch(form);
     for (const auto control : {ctl::txtManagDescription, ctl::txtSowingDate, ctl::txtLatitude,
                                ctl::cmbFlooded, ctl::txtWaterLevel})
         form.setText(control, "");

@@ -1,6 +1,7 @@
 #include "io/SimConfig.h"
 
 #include "base/Numbers.h"
+#include "engine/Parameters.h"
 #include "io/TextFiles.h"
 #include "io/Utf8.h"
 
@@ -29,38 +30,13 @@ struct Scalar {
     std::string_view what;
 };
 
-// Items 1 to 37: the control dates, the crop parameters and the management settings.
-constexpr Scalar kHeadItems[] = {
+// Items 1 to 3 and 31 to 37; the crop parameters between them, items 4 to 30, are the registry's.
+constexpr Scalar kControlItems[] = {
     {1, ctl::txtInitialDate, Form::Text, "initial date"},
     {2, ctl::txtFinalDate, Form::Text, "final date"},
     {3, ctl::chkSoil, Form::Check, "soil simulation switch"},
-    {4, ctl::txtTbase, Form::Text, "base temperature for development"},
-    {5, ctl::txtTcutoff, Form::Text, "cut-off temperature for development"},
-    {6, ctl::txtTSUMEM, Form::Text, "thermal time to emergence"},
-    {7, ctl::txtDLC, Form::Text, "critical day length"},
-    {8, ctl::txtDLO, Form::Text, "optimum day length"},
-    {9, ctl::cmbIDSL, Form::Text, "development method"},
-    {10, ctl::txtTbaseAE, Form::Text, "base temperature after emergence"},
-    {11, ctl::txtTcutoffAE, Form::Text, "cut-off temperature after emergence"},
-    {12, ctl::txtTSUM1, Form::Text, "thermal time emergence to flowering"},
-    {13, ctl::txtTSUM2, Form::Text, "thermal time flowering to maturity"},
-    {14, ctl::txtDVSEND, Form::Text, "development stage at harvest"},
-    {15, ctl::txtRUE, Form::Text, "radiation use efficiency"},
-    {16, ctl::txtK, Form::Text, "extinction coefficient"},
-    {17, ctl::txtTb, Form::Text, "base temperature for growth"},
-    {18, ctl::txtTopt, Form::Text, "optimum temperature for growth"},
-    {19, ctl::txtTmax, Form::Text, "maximum temperature for growth"},
-    {20, ctl::txtLAIemergence, Form::Text, "LAI at emergence"},
-    {21, ctl::txtSLA0, Form::Text, "SLA at emergence"},
-    {22, ctl::txtSLA035, Form::Text, "SLA from stem elongation"},
-    {23, ctl::txtRipL0, Form::Text, "partitioning to leaves at emergence"},
-    {24, ctl::txtLeafDuration, Form::Text, "leaf duration"},
-    {25, ctl::txtPanicleHeight, Form::Text, "maximum panicle height"},
-    {26, ctl::txtKcFullCanopy, Form::Text, "crop coefficient at full canopy"},
-    {27, ctl::chkSterilityActive, Form::Check, "sterility switch"},
-    {28, ctl::txtStSen, Form::Text, "cultivar sensitivity"},
-    {29, ctl::txtStTempThreshold, Form::Text, "threshold temperature for sterility"},
-    {30, ctl::cmbSenDuration, Form::Text, "sensitive-period duration"},
+};
+constexpr Scalar kManagementItems[] = {
     {31, ctl::txtSowingDate, Form::Text, "sowing date"},
     {32, ctl::txtLatitude, Form::Text, "latitude"},
     {33, ctl::cmbFlooded, Form::Text, "flooding choice"},
@@ -69,6 +45,23 @@ constexpr Scalar kHeadItems[] = {
     {36, ctl::OptionDynamicWlevel, Form::Truth, "dynamic water level selected"},
     {37, ctl::txtInitialWaterLevel, Form::Text, "initial water level"},
 };
+
+// Items 1 to 37 in file order.
+std::vector<Scalar> HeadItems() {
+    std::vector<Scalar> crop;
+    for (const ParameterInfo& p : CropParameterRegistry())
+        if (p.configItem != 0)
+            crop.push_back({p.configItem, p.control,
+                            p.controlKind == ParameterControl::Check ? Form::Check : Form::Text,
+                            p.configName});
+    std::sort(crop.begin(), crop.end(), [](const Scalar& a, const Scalar& b) { return a.item < b.item; });
+    std::vector<Scalar> items(std::begin(kControlItems), std::end(kControlItems));
+    items.insert(items.end(), crop.begin(), crop.end());
+    items.insert(items.end(), std::begin(kManagementItems), std::end(kManagementItems));
+    return items;
+}
+// The registry is a constant, so it is complete before this is built.
+const std::vector<Scalar> kHeadItems = HeadItems();
 
 // Items 45 to 47 and 51 to 52; 48 to 50 between them are the treatment days and the report option.
 constexpr Scalar kDiseaseItems[] = {
@@ -354,6 +347,8 @@ void ApplyTable(Grid& grid, const Grid& opening, const Cells& cells, int cols) {
 }
 
 void Apply(const Parsed& p, FormModel& form) {
+    // One notification, so that a load is one step to undo.
+    FormModel::Batch batch(form);
     for (const auto& [control, text] : p.texts) form.setText(control, text);
     for (const auto& [control, value] : p.checks) form.setCheck(control, value);
     // In file order, so that when both water-level options say True the later one is selected, and
@@ -363,25 +358,30 @@ void Apply(const Parsed& p, FormModel& form) {
     form.setOption(report[p.report], true);
 
     const FormModel opening;
-    ApplyTable(form.grid(kInflow.grid), opening.grid(kInflow.grid), p.inflow, kInflow.cols);
-    ApplyTable(form.grid(kOutflow.grid), opening.grid(kOutflow.grid), p.outflow, kOutflow.cols);
-    ApplyTable(form.grid(kSoil.grid), opening.grid(kSoil.grid), p.soil, kSoil.cols);
+    const auto applyTable = [&](const Table& t, const Cells& cells) {
+        form.editGrid(t.grid, [&](Grid& grid) { ApplyTable(grid, opening.grid(t.grid), cells, t.cols); });
+    };
+    applyTable(kInflow, p.inflow);
+    applyTable(kOutflow, p.outflow);
+    applyTable(kSoil, p.soil);
 
     // The estimated-humidity markers belong to the weather that was there before.
-    Grid& weather = form.grid(ctl::sprWeather);
-    weather.clearData();
-    if (weather.rows() < kWeatherRows || weather.cols() < kWeatherCols)
-        weather.resize(std::max(weather.rows(), kWeatherRows), std::max(weather.cols(), kWeatherCols));
-    for (int r = 1; r <= kWeatherRows; ++r)
-        for (int c = 1; c <= kWeatherCols; ++c)
-            weather.setText(r, c,
-                            p.weather.texts[static_cast<std::size_t>((r - 1) * kWeatherCols + (c - 1))]);
+    form.editGrid(ctl::sprWeather, [&](Grid& weather) {
+        weather.clearData();
+        if (weather.rows() < kWeatherRows || weather.cols() < kWeatherCols)
+            weather.resize(std::max(weather.rows(), kWeatherRows), std::max(weather.cols(), kWeatherCols));
+        for (int r = 1; r <= kWeatherRows; ++r)
+            for (int c = 1; c <= kWeatherCols; ++c)
+                weather.setText(r, c,
+                                p.weather.texts[static_cast<std::size_t>((r - 1) * kWeatherCols + (c - 1))]);
+    });
 
-    Grid& treatments = form.grid(ctl::sprBlastTreatment);
-    treatments.resize(p.treatments.rows, 1);
-    treatments.clearData();
-    for (int r = 1; r <= p.treatments.rows; ++r)
-        treatments.setText(r, 1, p.treatments.texts[static_cast<std::size_t>(r - 1)]);
+    form.editGrid(ctl::sprBlastTreatment, [&](Grid& treatments) {
+        treatments.resize(p.treatments.rows, 1);
+        treatments.clearData();
+        for (int r = 1; r <= p.treatments.rows; ++r)
+            treatments.setText(r, 1, p.treatments.texts[static_cast<std::size_t>(r - 1)]);
+    });
 }
 
 // A file name for messages; u8string, because string() may throw for names outside the local code page.

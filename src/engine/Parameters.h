@@ -1,0 +1,73 @@
+#pragma once
+// The crop parameter registry: the one description of every crop parameter of a run. Validation, the
+// configuration file, the crop workbook, the combination files, the command line's parameter list, the
+// README's table and the calibration and sensitivity lists all read it, so a label, a bound or a key is
+// written once.
+
+#include "base/Problems.h"
+#include "engine/RunState.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+
+namespace tulo {
+
+// How the window shows a parameter: a text box, a list whose item k is code k, a check box (0/1), or
+// not at all (a constant of the model).
+enum class ParameterControl { Text, List, Check, Constant };
+
+// Members an entry leaves out are empty, zero or null.
+struct ParameterInfo {
+    std::string_view id = {};      // the run's parameter name: "RUE", "Tb", ...
+    std::string_view control = {}; // the form's field (ctl::txtRUE ...); empty for a constant
+    ParameterControl controlKind = ParameterControl::Text;
+    bool whole = false; // a 32-bit integer in the run (codes and switches); otherwise single precision
+    std::string_view unit = {};
+    std::string_view label = {};       // the caption beside the window's field
+    std::string_view defaultText = {}; // the field's text when the window opens
+    // Accepted values, inclusive, each with the reason it is the bound.
+    double min = 0;
+    double max = 0;
+    std::string_view minReason = {};
+    std::string_view maxReason = {};
+    // List parameters: the list's items, item k standing for code k (an unknown text is refused).
+    std::span<const std::string_view> choices = {};
+    int configItem = 0;                       // line of the configuration file; 0 when not stored
+    std::string_view configName = {};         // the item's name in the configuration reader's messages
+    int workbookRow = 0;                      // row of the crop workbook; 0 when not stored
+    std::string_view workbookKey = {};        // column 3 of that row (may be empty)
+    std::string_view workbookLabel = {};      // column 2
+    std::string_view workbookNote = {};       // column 4
+    int combinationLine = 0;                  // line of a fitting combination file (".crp"); 0 when not kept
+    std::string_view calibrationCaption = {}; // caption in the calibration lists; empty when not calibratable
+    std::string_view calibrationKey = {};     // "myRUE" ...
+    std::string_view calibrationMin = {};     // the calibration window's default range
+    std::string_view calibrationMax = {};
+    int factor = 0;                    // sensitivity factor k ("park"); 0 when none
+    std::string_view factorLabel = {}; // the sensitivity window's row label
+    std::string_view factorMean = {};  // and its default mean and standard deviation
+    std::string_view factorSD = {};
+    float CropParameters::*single = nullptr;         // the run-state member (single-precision parameters)
+    std::int32_t CropParameters::*integer = nullptr; // the run-state member (32-bit parameters)
+};
+
+// Every crop parameter, in the order of the run's parameter list.
+std::span<const ParameterInfo> CropParameterRegistry();
+
+// The parameter with this id, or none.
+const ParameterInfo* FindParameter(std::string_view id);
+// Position of a parameter in the registry, or -1.
+int ParameterIndex(std::string_view id);
+
+// The parameter's value in a run's parameter set, and the value written into it (single parameters
+// take the value rounded to single precision, 32-bit ones rounded half to even).
+double GetParameter(const CropParameters& crop, const ParameterInfo& info);
+void SetParameter(CropParameters& crop, const ParameterInfo& info, double value);
+
+// A problem naming the parameter, the value and the accepted range when the value lies outside its
+// bounds (or is not finite).
+std::optional<InputProblem> CheckParameterBounds(const ParameterInfo& info, double value);
+
+} // namespace tulo

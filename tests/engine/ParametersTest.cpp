@@ -1,0 +1,285 @@
+#include "engine/Parameters.h"
+
+#include "engine/FormModel.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace tulo {
+namespace {
+
+using Texts = std::vector<std::string_view>;
+
+// The registry's entries that have `key` set, ordered by it, as the tuples `view` makes of them.
+template <typename Key, typename View> auto Collect(Key key, View view) {
+    std::vector<const ParameterInfo*> kept;
+    for (const ParameterInfo& p : CropParameterRegistry())
+        if (p.*key != 0) kept.push_back(&p);
+    std::stable_sort(kept.begin(), kept.end(),
+                     [&](const ParameterInfo* a, const ParameterInfo* b) { return a->*key < b->*key; });
+    std::vector<decltype(view(*kept.front()))> out;
+    for (const ParameterInfo* p : kept) out.push_back(view(*p));
+    return out;
+}
+
+TEST(Parameters, RegistryHoldsTheWindowsLabelsAndDefaultsAndTheFormOpensWithThem) {
+    using Entry = std::tuple<std::string_view, std::string_view, std::string_view>;
+    const std::vector<Entry> expected = {
+        {"Tbase", "Base T before emergence (°C)", "12"},
+        {"Tcutoff", "Maximum T before emergence (°C)", "42"},
+        {"TSUMEM", "GDDs to reach emergence (°C-days)", "80"},
+        {"DLC", "DLC", ""},
+        {"DLO", "DLO", ""},
+        {"IDSL", "Development method", "Temperature based"},
+        {"TbaseAfterEmerg", "Base T after emergence (°C)", "12"},
+        {"TcutoffAfterEmerg", "Maximum T after emergence (°C)", "42"},
+        {"TSUM1", "GDDs emergence - flowering (°C-days)", "900"},
+        {"TSUM2", "GDDs flowering - maturity (°C-days)", "500"},
+        {"DVSEND", "Development stage at harvest", "2.0"},
+        {"RUE", "Radiation use efficiency (g/MJ)", "2.3"},
+        {"K", "Extinction coefficient for solar radiation", "0.5"},
+        {"Tb", "Base T for biomass accumulation (°C)", "12"},
+        {"Topt", "Optimum T for biomass accumulation (°C)", "28"},
+        {"TmaxG", "Maximum T for biomass accumulation (°C)", "35"},
+        {"C", "Shape exponent of the temperature function", "1.8"},
+        {"LAIemerg", "Leaf area index at emergence (m2/m2)", "0.02"},
+        {"SLA0", "Specific leaf area at emergence (m2/kg)", "27"},
+        {"SLA035", "Specific leaf area end tillering (m2/kg)", "18"},
+        {"RipL0", "Fraction of biomass partitioned to leaves at emergence", "0.8"},
+        {"GDDLeafLife", "Leaf life (°C-days)", "950"},
+        {"PanicleHmax", "Maximum panicle height (cm)", "100"},
+        {"KcFullCanopy", "kc full canopy", "1.05"},
+        {"SterilityActive", "Activate spikelet sterility simulation", "0"},
+        {"StSen",
+         "Cultivar-specific sensitivity (usually 1; >1 for sensible cultivars; <1 for resistant cultivars)",
+         "1"},
+        {"TempStThreshold", "Threshold T for spikelet sterility (°C)", "13"},
+        {"SenDuration", "Duration of the critical period", "High sensitivity for many days"},
+    };
+    std::vector<Entry> actual;
+    const FormModel form;
+    for (const ParameterInfo& p : CropParameterRegistry()) {
+        actual.emplace_back(p.id, p.label, p.defaultText);
+        EXPECT_EQ(ParameterIndex(p.id), static_cast<int>(actual.size()) - 1);
+        EXPECT_EQ(FindParameter(p.id), &p);
+        EXPECT_NE(p.single == nullptr, p.integer == nullptr) << p.id; // exactly one run-state member
+        switch (p.controlKind) {
+        case ParameterControl::Text:
+            EXPECT_EQ(form.text(p.control), p.defaultText) << p.id;
+            break;
+        case ParameterControl::List:
+            EXPECT_EQ(form.text(p.control), p.defaultText) << p.id;
+            EXPECT_EQ(form.listItems(p.control).size(), p.choices.size()) << p.id;
+            break;
+        case ParameterControl::Check:
+            EXPECT_EQ(std::to_string(form.check(p.control)), p.defaultText) << p.id;
+            break;
+        case ParameterControl::Constant:
+            EXPECT_TRUE(p.control.empty()) << p.id;
+            break;
+        }
+        // Every default a run can read lies within the bounds.
+        if (p.controlKind == ParameterControl::Text && !p.defaultText.empty()) {
+            EXPECT_FALSE(CheckParameterBounds(p, std::stod(std::string(p.defaultText)))) << p.id;
+        }
+    }
+    EXPECT_EQ(actual, expected);
+    EXPECT_EQ(FindParameter("Tmax"), nullptr);
+    EXPECT_EQ(ParameterIndex("Tmax"), -1);
+
+    // Codes index the choices; the window shows the sensitive periods the other way round.
+    EXPECT_EQ(FindParameter("IDSL")->choices[2], choice::Both);
+    EXPECT_EQ(FindParameter("SenDuration")->choices[0], choice::RestrictedPeriod);
+    EXPECT_EQ(
+        form.listItems(ctl::cmbSenDuration),
+        (std::vector<std::string>{std::string(choice::ManyDays), std::string(choice::RestrictedPeriod)}));
+}
+
+TEST(Parameters, FilesAndWindowsThatListParametersTakeThemInTheirOwnOrder) {
+    const auto config = Collect(&ParameterInfo::configItem,
+                                [](const ParameterInfo& p) { return std::pair(p.configItem, p.configName); });
+    const Texts names = {"base temperature for development",
+                         "cut-off temperature for development",
+                         "thermal time to emergence",
+                         "critical day length",
+                         "optimum day length",
+                         "development method",
+                         "base temperature after emergence",
+                         "cut-off temperature after emergence",
+                         "thermal time emergence to flowering",
+                         "thermal time flowering to maturity",
+                         "development stage at harvest",
+                         "radiation use efficiency",
+                         "extinction coefficient",
+                         "base temperature for growth",
+                         "optimum temperature for growth",
+                         "maximum temperature for growth",
+                         "LAI at emergence",
+                         "SLA at emergence",
+                         "SLA from stem elongation",
+                         "partitioning to leaves at emergence",
+                         "leaf duration",
+                         "maximum panicle height",
+                         "crop coefficient at full canopy",
+                         "sterility switch",
+                         "cultivar sensitivity",
+                         "threshold temperature for sterility",
+                         "sensitive-period duration"};
+    ASSERT_EQ(config.size(), names.size());
+    for (std::size_t i = 0; i < names.size(); ++i)
+        EXPECT_EQ(config[i], std::pair(static_cast<int>(i) + 4, names[i]));
+
+    using Row = std::tuple<int, std::string_view, std::string_view>;
+    const auto workbook = Collect(&ParameterInfo::workbookRow, [](const ParameterInfo& p) {
+        return Row(p.workbookRow, p.workbookKey, p.workbookLabel);
+    });
+    EXPECT_EQ(workbook, (std::vector<Row>{{2, "TBASEM", "T base (development)"},
+                                          {3, "TEFFMX", "T cutoff (development)"},
+                                          {4, "TSUMEM", "GDDemergence"},
+                                          {5, "DLC", ""},
+                                          {6, "DLO", ""},
+                                          {7, "IDLS", "0: temp; 1: daylenght; 2: temp+daylenght"},
+                                          {8, "", "T base after emergence (development)"},
+                                          {9, "", "T cutoff after emergence (development)"},
+                                          {10, "TSUM1", "GDD emerg-flowering"},
+                                          {11, "TSUM2", "GDD flowering-maturity"},
+                                          {13, "DVSEND", "Development stage at harvest"},
+                                          {15, "RUE", "Radiation use efficiency"},
+                                          {16, "k", "Extinction coefficient for solar radiation"},
+                                          {17, "Tb", "T base (growth)"},
+                                          {18, "Topt", "T opt (growth)"},
+                                          {19, "Tmax", "T max (growth)"},
+                                          {21, "LAIemerg", "LAI at emergence"},
+                                          {22, "SLA0", "SLA at emergence"},
+                                          {23, "SLA035", "SLA from stem elongation to maturity"},
+                                          {24, "RipL0", "Ripartition to leaves at emergence"},
+                                          {25, "GDDLeafLife", "Leaf duration"},
+                                          {26, "PanicleHmax", "Maximum panicle height"},
+                                          {27, "KcFullCanopy", "Crop coefficient at full canopy"},
+                                          {29, "SterilityActive", "Activate Sterility module"},
+                                          {30, "StSen", "Cultivars-specific sensitivities"},
+                                          {31, "TempStThreshold", "Threshold T for sterility"},
+                                          {32, "SenDuration", "Duration of the high sensitive period"}}));
+
+    const auto combination =
+        Collect(&ParameterInfo::combinationLine, [](const ParameterInfo& p) { return p.control; });
+    EXPECT_EQ(combination, (Texts{ctl::txtTbase,
+                                  ctl::txtTcutoff,
+                                  ctl::txtTSUMEM,
+                                  ctl::txtDLC,
+                                  ctl::txtDLO,
+                                  ctl::cmbIDSL,
+                                  ctl::txtTbaseAE,
+                                  ctl::txtTcutoffAE,
+                                  ctl::txtTSUM1,
+                                  ctl::txtTSUM2,
+                                  ctl::txtDVSEND,
+                                  ctl::txtRUE,
+                                  ctl::txtK,
+                                  ctl::txtTb,
+                                  ctl::txtTopt,
+                                  ctl::txtTmax,
+                                  ctl::txtLAIemergence,
+                                  ctl::txtSLA0,
+                                  ctl::txtSLA035,
+                                  ctl::txtRipL0,
+                                  ctl::txtLeafDuration,
+                                  ctl::txtPanicleHeight,
+                                  ctl::chkSterilityActive,
+                                  ctl::txtStSen,
+                                  ctl::txtStTempThreshold,
+                                  ctl::cmbSenDuration}));
+
+    // The calibration lists keep the registry's order.
+    using Calibration =
+        std::tuple<std::string_view, std::string_view, std::string_view, std::string_view, std::string_view>;
+    std::vector<Calibration> calibration;
+    for (const ParameterInfo& p : CropParameterRegistry())
+        if (!p.calibrationCaption.empty())
+            calibration.emplace_back(p.id, p.calibrationCaption, p.calibrationKey, p.calibrationMin,
+                                     p.calibrationMax);
+    EXPECT_EQ(calibration,
+              (std::vector<Calibration>{{"RUE", "RUE", "myRUE", "1.5", "4"},
+                                        {"Tb", "Tb for growth", "myTb", "7", "15"},
+                                        {"Topt", "Topt for growth", "myTopt", "20", "35"},
+                                        {"LAIemerg", "Initial LAI", "myLAIemerg", "0.001", "0.1"},
+                                        {"SLA0", "Initial SLA", "mySLA0", "20", "50"},
+                                        {"SLA035", "Tillering SLA", "mySLA035", "13", "25"},
+                                        {"RipL0", "Initial partition to leaves", "myRipL0", "0.4", "0.95"},
+                                        {"GDDLeafLife", "Leaf Life", "myGDDLeafLife", "500", "1200"}}));
+
+    using Factor = std::tuple<int, std::string_view, std::string_view, std::string_view, std::string_view>;
+    const auto factors = Collect(&ParameterInfo::factor, [](const ParameterInfo& p) {
+        return Factor(p.factor, p.id, p.factorLabel, p.factorMean, p.factorSD);
+    });
+    EXPECT_EQ(factors,
+              (std::vector<Factor>{{1, "RUE", "Radiation use efficiency (g/MJ)", "3", "0.5"},
+                                   {2, "K", "Extinction coeff for solar radiation", "0.5", "0.04"},
+                                   {3, "Tb", "Base T for biomass accumulation (°C)", "12", "0.6"},
+                                   {4, "Topt", "Opt T for biomass accumulation (°C)", "28", "2"},
+                                   {5, "TmaxG", "Max T for biomass accumulation (°C)", "42", "2"},
+                                   {6, "LAIemerg", "LAI at emergence (m2/m2)", "0.01", "0.005"},
+                                   {7, "SLA0", "SLA at emergence (m2/kg)", "27", "2"},
+                                   {8, "SLA035", "SLA at tillering (m2/kg)", "18", "2"},
+                                   {9, "RipL0", "Biomass to leaves at emergence", "0.7", "0.1"},
+                                   {10, "GDDLeafLife", "Leaf life (°C-days)", "700", "80"},
+                                   {11, "PanicleHmax", "Maximum panicle height (cm)", "100", "20"}}));
+}
+
+TEST(Parameters, ValuesAreStoredAsTheRunHoldsThemAndRefusedOutsideTheirBounds) {
+    struct Case {
+        std::string_view id;
+        double value;
+        double held;              // what GetParameter returns after SetParameter
+        std::string_view problem; // empty when accepted
+    };
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const Case cases[] = {
+        {"RUE", 2.3, static_cast<double>(2.3f), ""},
+        {"RUE", 0.1, static_cast<double>(0.1f),
+         ""}, // a bound typed as such is accepted although its single is below it
+        {"RUE", 12, 12,
+         "Radiation use efficiency (g/MJ): 12 is outside the accepted range 0.1 to 6 (about twice the "
+         "highest "
+         "efficiency measured in C3 crops)."},
+        {"K", 0, 0,
+         "Extinction coefficient for solar radiation: 0 is outside the accepted range 0.1 to 1 (the canopy "
+         "must "
+         "intercept light; the most erect rice canopies have about 0.3)."},
+        {"SenDuration", 0.5, 0, ""}, // halves to even
+        {"SenDuration", 1.5, 2,
+         "Duration of the critical period: 1.5 is outside the accepted range 0 to 1 (code 1 "
+         "is many days)."},
+        {"SterilityActive", -1, -1,
+         "Activate spikelet sterility simulation: -1 is outside the accepted range 0 to 1 "
+         "(0 is a clear box)."},
+        {"TSUM1", 5000, 5000,
+         "GDDs emergence - flowering (°C-days): 5000 is outside the accepted range 100 to 3000 (half a year "
+         "of "
+         "tropical warmth, beyond the longest-duration rice)."},
+        {"Tb", nan, nan,
+         "Base T for biomass accumulation (°C): nan is not a finite number; the accepted range is 0 "
+         "to 25."},
+    };
+    for (const Case& c : cases) {
+        const ParameterInfo& info = *FindParameter(c.id);
+        CropParameters crop;
+        SetParameter(crop, info, c.value);
+        const double held = GetParameter(crop, info);
+        EXPECT_TRUE(std::isnan(c.held) ? std::isnan(held) : held == c.held) << c.id << " " << c.value;
+        const auto problem = CheckParameterBounds(info, c.value);
+        EXPECT_EQ(problem ? problem->text : "", c.problem);
+        EXPECT_EQ(problem ? problem->field : info.control, info.control);
+    }
+    EXPECT_EQ(CheckParameterBounds(*FindParameter("C"), 0)->field, "C"); // no control: named by its id
+    EXPECT_TRUE(CheckParameterBounds(*FindParameter("TSUM2"), 1e300));   // beyond any single
+}
+
+} // namespace
+} // namespace tulo
