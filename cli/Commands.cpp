@@ -4,6 +4,7 @@
 #include "disease/Varieties.h"
 #include "engine/DailyLoop.h"
 #include "engine/Outputs.h"
+#include "engine/Parameters.h"
 #include "engine/RunCommand.h"
 #include "engine/SeasonSummary.h"
 #include "evaluation/MeasuredEvaluation.h"
@@ -16,6 +17,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -63,10 +65,11 @@ int Run(const RunOptions& options, std::ostream& out, UserInterface& ui) {
         ui.message(options.config + ": " + *error);
         return kFailure;
     }
-    if (options.weather && !ImportTable(form.grid(ctl::sprWeather), *options.weather, options.sheet, ui))
-        return kFailure;
-    if (options.soil && !ImportTable(form.grid(ctl::sprSoilPhysics), *options.soil, options.sheet, ui))
-        return kFailure;
+    const auto importTable = [&](std::string_view grid, const std::string& file) {
+        return form.editGrid(grid, [&](Grid& g) { return ImportTable(g, file, options.sheet, ui); });
+    };
+    if (options.weather && !importTable(ctl::sprWeather, *options.weather)) return kFailure;
+    if (options.soil && !importTable(ctl::sprSoilPhysics, *options.soil)) return kFailure;
 
     // The run state is large; keep it off the stack.
     auto run = std::make_unique<RunState>();
@@ -100,6 +103,7 @@ int Run(const RunOptions& options, std::ostream& out, UserInterface& ui) {
         }
     }
     if (options.report && !reportWritten) {
+        BuildReportGrid(form, *run, results);
         try {
             WriteGridFile(results.report, *options.report);
         } catch (const WorkbookError& e) {
@@ -142,7 +146,7 @@ int CropExport(const std::string& config, const std::string& out, UserInterface&
     Problems problems;
     const auto grid = BuildCropWorkbookGrid(form, problems);
     if (!grid) {
-        for (const std::string& problem : problems) ui.message(problem);
+        for (const InputProblem& problem : problems) ui.message(problem.text);
         return kInvalidInputs;
     }
     try {
@@ -171,7 +175,7 @@ int CropImport(const std::string& config, const std::string& in, std::optional<i
     }
     Problems problems;
     const auto grid = BuildCropWorkbookGrid(form, problems);
-    for (const std::string& problem : problems) ui.message(problem);
+    for (const InputProblem& problem : problems) ui.message(problem.text);
     if (!grid) return kInvalidInputs;
     for (int r = 1; r <= grid->rows(); ++r)
         if (!grid->text(r, 3).empty()) out << grid->text(r, 3) << " = " << grid->text(r, 1) << '\n';
@@ -220,7 +224,8 @@ int Evaluate(const EvaluateOptions& options, std::ostream& out, UserInterface& u
         for (const int r : data.skippedRows) rows += (rows.empty() ? "" : ", ") + std::to_string(r);
         ui.message("Rows skipped because their DOY or value is empty or not a number: " + rows + ".");
     }
-    const Evaluation e = EvaluateAgainstMeasured(*run, *variable, data, ui);
+    const Evaluation e = EvaluateAgainstMeasured(*run, *variable, data);
+    if (!e.regression.failure.empty()) ui.message(e.regression.failure);
     const AgreementIndices& i = e.indices;
     const Regression& g = e.regression;
 
@@ -286,6 +291,87 @@ int Varieties(std::ostream& out) {
         else
             out << ',';
         out << '\n';
+    }
+    return kSuccess;
+}
+
+namespace {
+
+// Width of a text as a terminal shows it: one column per character (°, ² and ⁻ are one each).
+std::size_t Columns(std::string_view text) {
+    return static_cast<std::size_t>(std::count_if(
+        text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+std::string ShownDefault(const ParameterInfo& p) {
+    return p.defaultText.empty() ? std::string("(empty)") : std::string(p.defaultText);
+}
+
+void PrintTable(std::ostream& out) {
+    const std::vector<std::string> headers = {"id", "label", "unit", "default", "min", "max"};
+    std::vector<std::vector<std::string>> rows;
+    for (const ParameterInfo& p : CropParameterRegistry())
+        rows.push_back({std::string(p.id), std::string(p.label), std::string(p.unit), ShownDefault(p),
+                        ShortestText(p.min), ShortestText(p.max)});
+    std::vector<std::size_t> widths(headers.size());
+    for (std::size_t c = 0; c < headers.size(); ++c) {
+        widths[c] = Columns(headers[c]);
+        for (const auto& row : rows) widths[c] = std::max(widths[c], Columns(row[c]));
+    }
+    const auto print = [&](const std::vector<std::string>& cells) {
+        std::string line;
+        for (std::size_t c = 0; c < cells.size(); ++c) {
+            line += cells[c];
+            if (c + 1 < cells.size()) line += std::string(widths[c] - Columns(cells[c]) + 2, ' ');
+        }
+        out << line << '\n';
+    };
+    print(headers);
+    for (const auto& row : rows) print(row);
+}
+
+void PrintJson(std::ostream& out) {
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    const auto textOrNull = [](std::string_view text) {
+        return text.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(std::string(text));
+    };
+    for (const ParameterInfo& p : CropParameterRegistry())
+        list.push_back(
+            {{"id", p.id},
+             {"label", p.label},
+             {"unit", p.unit},
+             {"default", p.defaultText},
+             {"min", p.min},
+             {"max", p.max},
+             {"reason", {{"min", p.minReason}, {"max", p.maxReason}}},
+             {"calibration", textOrNull(p.calibrationCaption)},
+             {"factor", p.factor == 0 ? nlohmann::ordered_json()
+                                      : nlohmann::ordered_json("par" + std::to_string(p.factor))}});
+    out << list.dump(2) << '\n';
+}
+
+void PrintMarkdown(std::ostream& out) {
+    out << "| Id | Label | Unit | Default | Accepted range | Reason |\n";
+    out << "|---|---|---|---|---|---|\n";
+    for (const ParameterInfo& p : CropParameterRegistry())
+        out << "| " << p.id << " | " << p.label << " | " << p.unit << " | " << ShownDefault(p) << " | "
+            << ShortestText(p.min) << " to " << ShortestText(p.max) << " | Min: " << p.minReason
+            << ". Max: " << p.maxReason << ". |\n";
+}
+
+} // namespace
+
+int Parameters(ParametersFormat format, std::ostream& out) {
+    switch (format) {
+    case ParametersFormat::Table:
+        PrintTable(out);
+        break;
+    case ParametersFormat::Json:
+        PrintJson(out);
+        break;
+    case ParametersFormat::Markdown:
+        PrintMarkdown(out);
+        break;
     }
     return kSuccess;
 }

@@ -29,6 +29,13 @@ int Run(const RunOptions& options, std::ostream& out, UserInterface& ui);
 // The varieties of the diseases window as CSV: name, susceptibility, class; "other" last, without either.
 int Varieties(std::ostream& out);
 
+enum class ParametersFormat { Table, Json, Markdown };
+
+// The crop parameter registry: an aligned table (id, label, unit, default, min, max), a JSON list of
+// objects (id, label, unit, default, min, max, reason {min, max}, calibration, factor), or the Markdown
+// table of the README (id, label, unit, default, accepted range, reason).
+int Parameters(ParametersFormat format, std::ostream& out);
+
 // The configuration's crop parameters as a crop workbook (.xlsx, or .csv).
 int CropExport(const std::string& config, const std::string& out, UserInterface& ui);
 

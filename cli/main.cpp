@@ -2,6 +2,7 @@
 
 #include "Commands.h"
 #include "ConsoleUi.h"
+#include "Ensemble.h"
 
 #include <CLI/CLI.hpp>
 
@@ -64,8 +65,31 @@ int main(int argc, char** argv) {
         ->check(CLI::PositiveNumber);
     evaluateCommand->add_flag("--json", evaluate.json, "Print the results as one JSON object");
 
+    tulo::cli::EnsembleOptions ensemble;
+    CLI::App* ensembleCommand = app.add_subcommand(
+        "ensemble", "Run one season per parameter set of a table, in parallel on every core");
+    ensembleCommand->add_option("config", ensemble.config, "Configuration file (.sim)")->required();
+    ensembleCommand
+        ->add_option("--sets", ensemble.sets,
+                     "Parameter sets: CSV or workbook, row 1 parameter ids, then one set per row")
+        ->required();
+    ensembleCommand->add_option("--sheet", ensemble.sheet, "Sheet of the sets workbook (1-based)")
+        ->check(CLI::PositiveNumber);
+    ensembleCommand->add_option("--threads", ensemble.threads, "Worker threads (default: every core)")
+        ->check(CLI::NonNegativeNumber);
+    ensembleCommand->add_option("--out", ensemble.out, "Write the CSV here instead of standard output");
+    ensembleCommand->add_option("--series", ensemble.series,
+                                "Daily values instead of the season summary: NAME@DOY,... (e.g. LAI@200)");
+
     CLI::App* varietiesCommand =
         app.add_subcommand("varieties", "List the rice varieties with their blast susceptibility and class");
+
+    bool parametersJson = false, parametersMarkdown = false;
+    CLI::App* parametersCommand = app.add_subcommand(
+        "parameters", "List the crop parameters with their units, defaults and accepted ranges");
+    parametersCommand->add_flag("--json", parametersJson, "Print them as JSON");
+    // The README's table, printed so that a test can keep the README in step with the program.
+    parametersCommand->add_flag("--markdown", parametersMarkdown)->group("");
 
     try {
         app.parse(argc, argv);
@@ -79,6 +103,12 @@ int main(int argc, char** argv) {
     try {
         if (*runCommand) return tulo::cli::Run(run, std::cout, ui);
         if (*varietiesCommand) return tulo::cli::Varieties(std::cout);
+        if (*parametersCommand)
+            return tulo::cli::Parameters(parametersJson       ? tulo::cli::ParametersFormat::Json
+                                         : parametersMarkdown ? tulo::cli::ParametersFormat::Markdown
+                                                              : tulo::cli::ParametersFormat::Table,
+                                         std::cout);
+        if (*ensembleCommand) return tulo::cli::Ensemble(ensemble, std::cout, ui);
         if (*tableCommand) return tulo::cli::Table(tableIn, tableSheet, tableOut, ui);
         if (*evaluateCommand) return tulo::cli::Evaluate(evaluate, std::cout, ui);
         if (*cropExport) return tulo::cli::CropExport(cropConfig, cropFile, ui);

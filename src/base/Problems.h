@@ -1,5 +1,6 @@
 #pragma once
-// Validation problems, collected field by field so that the user sees all of them at once.
+// Problems with a user's input, collected field by field so that the user sees all of them at once. The
+// window puts each beside its field, the command line prints it, tests compare the field.
 
 #include <string>
 #include <string_view>
@@ -7,9 +8,17 @@
 
 namespace tulo {
 
-using Problems = std::vector<std::string>;
+struct InputProblem {
+    std::string field; // the form's control or grid ("txtRUE", "sprWeather"), or what else was read
+    int row = 0;       // grid row and column, 1-based; 0 when the field is not a grid cell
+    int column = 0;
+    std::string text; // the message shown to the user
+    friend bool operator==(const InputProblem&, const InputProblem&) = default;
+};
 
-// "<field>: "<text>" is not a number." (or "... is empty.")
-std::string NotANumberMessage(std::string_view field, std::string_view text);
+using Problems = std::vector<InputProblem>;
+
+// "<label>: "<text>" is not a number." (or "<label>: the value is missing.")
+std::string NotANumberMessage(std::string_view label, std::string_view text);
 
 } // namespace tulo

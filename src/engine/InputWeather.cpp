@@ -19,13 +19,13 @@ constexpr int kMaxCellMessages = 20;
 
 } // namespace
 
-void clsInputWeather::ReadWeatherData(FormModel& form, Problems& problems) {
-    Grid& grid = form.grid(ctl::sprWeather);
-    if (grid.rows() < kWeatherRows || grid.cols() < kWeatherCols)
-        grid.resize(std::max(grid.rows(), kWeatherRows), std::max(grid.cols(), kWeatherCols));
+void clsInputWeather::ReadWeatherData(const FormModel& form, Problems& problems) {
+    const Grid& grid = form.grid(ctl::sprWeather);
     correctlyOpen_ = true;
+    humidityEstimated_ = false;
     if (Trim(grid.text(1, 1)).empty()) {
-        problems.emplace_back("I notice something wrong with your weather file...");
+        problems.push_back(
+            {std::string(ctl::sprWeather), 1, 1, "I notice something wrong with your weather file..."});
         correctlyOpen_ = false;
         return;
     }
@@ -40,7 +40,8 @@ void clsInputWeather::ReadWeatherData(FormModel& form, Problems& problems) {
         }
         if (++badCells <= kMaxCellMessages)
             problems.push_back(
-                NotANumberMessage("Weather, day " + std::to_string(day) + ", " + grid.text(0, col), text));
+                {std::string(ctl::sprWeather), day + 1, col,
+                 NotANumberMessage("Weather, day " + std::to_string(day) + ", " + grid.text(0, col), text)});
     };
 
     for (int d = 1; d <= kLastDay; ++d) {
@@ -57,8 +58,9 @@ void clsInputWeather::ReadWeatherData(FormModel& form, Problems& problems) {
         }
     }
     if (badCells > kMaxCellMessages)
-        problems.push_back("... and " + std::to_string(badCells - kMaxCellMessages) +
-                           " more weather cells that are not numbers.");
+        problems.push_back({std::string(ctl::sprWeather), 0, 0,
+                            "... and " + std::to_string(badCells - kMaxCellMessages) +
+                                " more weather cells that are not numbers."});
     if (badCells > 0) {
         correctlyOpen_ = false;
         return;
@@ -70,12 +72,22 @@ void clsInputWeather::ReadWeatherData(FormModel& form, Problems& problems) {
             rh.STIMAUR2(Tmin_[d], Tmax_[d]);
             RHmax_[d] = rh.GetRHmax();
             RHmin_[d] = rh.GetRHmin();
-            grid.setText(d + 1, 6, ShortestText(RHmax_[d]));
-            grid.setText(d + 1, 7, ShortestText(RHmin_[d]));
+        }
+        humidityEstimated_ = true;
+    }
+}
+
+void WriteEstimatedHumidities(FormModel& form, const DailySeries& RHmax, const DailySeries& RHmin) {
+    form.editGrid(ctl::sprWeather, [&](Grid& grid) {
+        if (grid.rows() < kWeatherRows || grid.cols() < kWeatherCols)
+            grid.resize(std::max(grid.rows(), kWeatherRows), std::max(grid.cols(), kWeatherCols));
+        for (int d = 1; d <= kLastDay; ++d) {
+            grid.setText(d + 1, 6, ShortestText(RHmax[d]));
+            grid.setText(d + 1, 7, ShortestText(RHmin[d]));
             grid.setBackground(d + 1, 6, kLightCyan);
             grid.setBackground(d + 1, 7, kLightCyan);
         }
-    }
+    });
 }
 
 } // namespace tulo

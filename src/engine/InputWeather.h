@@ -4,8 +4,7 @@
 // clsInputWeather — input: the weather grid (row 1 the workbook's titles, rows 2-366 days 1-365; columns
 // 2 rain (mm), 3 Tmax, 4 Tmin (°C), 5 radiation (MJ m-2 d-1), 6 RHmax, 7 RHmin (%)).
 // Output: six single-precision series for days 1-365. When the title of column 6 is empty the workbook
-// brings no humidity: RHmax is set to 100 % and RHmin estimated from the temperatures, and both are
-// written back into the grid with a light-cyan background so the user sees which values were estimated.
+// brings no humidity: RHmax is set to 100 % and RHmin estimated from the temperatures.
 //
 
 #include "base/DailySeries.h"
@@ -19,8 +18,8 @@ namespace tulo {
 class clsInputWeather {
 public:
     // Reads the weather grid. Problems (an empty title cell, cells that are not numbers) are collected;
-    // the estimated humidities are written into the grid only when the temperatures read correctly.
-    void ReadWeatherData(FormModel& form, Problems& problems);
+    // the humidities are estimated only when the temperatures read correctly.
+    void ReadWeatherData(const FormModel& form, Problems& problems);
 
     float GetRain(std::int32_t day) const { return Rain_.at(day); }
     float GetTmax(std::int32_t day) const { return Tmax_.at(day); }
@@ -29,10 +28,17 @@ public:
     float GetRHmax(std::int32_t day) const { return RHmax_.at(day); }
     float GetRHmin(std::int32_t day) const { return RHmin_.at(day); }
     bool GetWeatherCorrectlyOpen() const { return correctlyOpen_; }
+    // True when the sheet brought no humidity and RHmax and RHmin were estimated.
+    bool GetHumidityEstimated() const { return humidityEstimated_; }
 
 private:
     DailySeries Rain_{}, Tmax_{}, Tmin_{}, Rad_{}, RHmax_{}, RHmin_{};
     bool correctlyOpen_ = false;
+    bool humidityEstimated_ = false;
 };
+
+// Shows the estimated humidities in the weather grid, on a light-cyan background so the user sees which
+// values the program estimated. Only the window does this: workers read the form and never write it.
+void WriteEstimatedHumidities(FormModel& form, const DailySeries& RHmax, const DailySeries& RHmin);
 
 } // namespace tulo

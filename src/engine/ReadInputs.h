@@ -1,5 +1,5 @@
 #pragma once
-// Reading every input of a run from the main window's form into the run's parameters and series.
+// Reading every input of a run from the main window's form into a run state, for the window's own run.
 
 #include "base/Problems.h"
 #include "engine/FormModel.h"
@@ -8,10 +8,9 @@
 
 namespace tulo {
 
-// Reads the control, crop, management and weather records (and the soil record when soil simulation is
-// on), collects every problem, shows each through the user interface and returns them. Only when there
-// is none are the run's parameters and driving series replaced; otherwise `run` is left as it was.
-// The weather grid of `form` receives the estimated humidities when the workbook brought none.
+// Compiles the inputs, shows each problem through the user interface and returns them. Only when there
+// is none are the run's parameters and driving series replaced (otherwise `run` is left as it was) and
+// the estimated humidities shown in the form's weather grid.
 Problems ReadAllInputs(FormModel& form, UserInterface& ui, RunState& run);
 
 } // namespace tulo

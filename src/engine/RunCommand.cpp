@@ -1,16 +1,18 @@
 #include "engine/RunCommand.h"
 
 #include "base/Numbers.h"
-#include "engine/DailyLoop.h"
-#include "engine/ReadInputs.h"
+#include "engine/CompiledInputs.h"
+#include "engine/Season.h"
 
 namespace tulo {
 
 bool RunSimulation(FormModel& form, UserInterface& ui, RunState& run, RunResults& results,
                    const ReportExporter& exportReport) {
-    if (!ReadAllInputs(form, ui, run).empty()) return false;
-    run.PrepareFreshRun();
-    SimulateDays(run);
+    const Compilation compiled = CompileInputs(form);
+    for (const InputProblem& problem : compiled.problems) ui.message(problem.text);
+    if (!compiled.inputs) return false;
+    ShowEstimatedHumidities(form, *compiled.inputs);
+    RunSeason(*compiled.inputs, {}, run);
     results.crop = FillCropChart(run);
     results.microclimate = FillMicroclimateChart(run);
     FillOutputGrid(run.control.OptReportFile, form, run, results, ui, exportReport);
@@ -18,15 +20,15 @@ bool RunSimulation(FormModel& form, UserInterface& ui, RunState& run, RunResults
 }
 
 void BuildReportGrid(const FormModel& form, const RunState& run, RunResults& results) {
-    Grid& report = results.report;
-    if (report.rows() < kReportRows || report.cols() < kReportCols) report.resize(kReportRows, kReportCols);
-    for (int r = 0; r < kReportRows; ++r)
-        for (int c = 0; c < kReportCols; ++c) report.setText(r, c, {});
-
-    report.setText(1, 1, "DOY");
-    report.setText(1, 2, "Date");
     const auto& variables = ReportVariables();
     const int n = run.control.FinalDate - run.control.InitialDate + 1;
+    int ticked = 0;
+    for (std::size_t i = 0; i < variables.size(); ++i)
+        ticked += form.check(ctl::chkReport(static_cast<int>(i) + 1)) == 1 ? 1 : 0;
+    Grid& report = results.report;
+    report = Grid(n, 2 + ticked);
+    report.setText(1, 1, "DOY");
+    report.setText(1, 2, "Date");
     int col = 3;
     for (std::size_t i = 0; i < variables.size(); ++i) {
         if (form.check(ctl::chkReport(static_cast<int>(i) + 1)) != 1) continue;
@@ -42,7 +44,6 @@ void BuildReportGrid(const FormModel& form, const RunState& run, RunResults& res
 
 void FillOutputGrid(std::int32_t OptReportFile, const FormModel& form, const RunState& run,
                     RunResults& results, UserInterface& ui, const ReportExporter& exportReport) {
-    BuildReportGrid(form, run, results);
     int ticked = 0;
     for (int i = 1; i <= kReportVariables; ++i) ticked += form.check(ctl::chkReport(i)) == 1 ? 1 : 0;
 
@@ -56,6 +57,7 @@ void FillOutputGrid(std::int32_t OptReportFile, const FormModel& form, const Run
                    {}, Icon::Exclamation);
         return;
     }
+    BuildReportGrid(form, run, results);
     if (exportReport) exportReport(results.report, "report");
 }
 

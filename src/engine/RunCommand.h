@@ -13,27 +13,28 @@
 
 namespace tulo {
 
-inline constexpr int kReportRows = 370;
-inline constexpr int kReportCols = 101;
-
 // Saves the report grid; `kind` names what is saved in the dialog ("report" or "Report").
 using ReportExporter = std::function<void(const Grid& report, std::string_view kind)>;
 
 struct RunResults {
     ChartMatrix crop;
     ChartMatrix microclimate;
-    Grid report{kReportRows, kReportCols};
+    // Built only when a report is asked for (BuildReportGrid); empty otherwise.
+    Grid report;
 };
 
-// Returns false, changing nothing, when the inputs fail validation (the problems have been shown).
+// Returns false, changing nothing, when the inputs fail validation (the problems have been shown). The
+// estimated humidities are shown in the form's weather grid.
 bool RunSimulation(FormModel& form, UserInterface& ui, RunState& run, RunResults& results,
                    const ReportExporter& exportReport);
 
 // The report grid: row 1 "DOY", "Date" and the ticked variables' headers; rows 2 .. n the days
-// InitialDate + 2 .. InitialDate + n with the chart values of those rows.
+// InitialDate + 2 .. InitialDate + n with the chart values of those rows. The grid holds only those rows
+// and columns.
 void BuildReportGrid(const FormModel& form, const RunState& run, RunResults& results);
 
-// Builds the report grid, then asks, warns or exports by the report option (0 never, 1 ask, 2 always).
+// Asks, warns or exports by the report option (0 never, 1 ask, 2 always), building the report grid
+// when it is to be exported.
 void FillOutputGrid(std::int32_t OptReportFile, const FormModel& form, const RunState& run,
                     RunResults& results, UserInterface& ui, const ReportExporter& exportReport);
 

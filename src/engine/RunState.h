@@ -97,6 +97,9 @@ struct RunState {
     WeatherSeries weather;
     DailyOutputs out;
     LoopState loop;
+    // The compilation whose control, management and weather this state holds (0: none), so that a
+    // worker running many seasons of one compilation copies them once.
+    std::uint64_t loadedSerial = 0;
 
     // Prepares a fresh run: every daily series zero, the loop's flags and blast carry-over cleared, the
     // working temperatures restored from the air copies (a flooded run overwrites them), then the

@@ -1,5 +1,8 @@
 #include "engine/SeasonSummary.h"
 
+#include "base/Numbers.h"
+#include "engine/Season.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -27,6 +30,10 @@ SeasonSummary Summarize(const RunState& run) {
         s.finalPanicles = o.Panicles[s.lastDay] / 100.0;
         s.finalWaterLevel = o.WaterLevel[s.lastDay];
     }
+    const EndOfCrop end = EndOfCropValues(run);
+    s.endOfCropDay = end.day;
+    s.endOfCropAGB = end.AGB / 100.0;
+    s.endOfCropPanicles = end.Panicles / 100.0;
     return s;
 }
 
@@ -55,6 +62,28 @@ std::string FormatSummary(const SeasonSummary& s) {
     text += "Blast infection days: " + std::to_string(s.infectionDays) + "\n";
     text += "Highest blast risk:   " + number(s.highestRisk, 0) + "\n";
     return text;
+}
+
+const std::vector<std::string_view>& SummaryColumns() {
+    static const std::vector<std::string_view> columns = {
+        "emergence",         "flowering",      "maturity",      "end_of_crop",
+        "AGB_end_of_crop",   "AGB_final",      "AGB_max",       "panicles_end_of_crop",
+        "panicles_final",    "panicles_max",   "LAI_max",       "sterility",
+        "water_level_final", "infection_days", "blast_risk_max"};
+    return columns;
+}
+
+std::vector<std::string> SummaryCells(const SeasonSummary& s) {
+    auto day = [](const std::optional<std::int32_t>& d) { return d ? std::to_string(*d) : std::string(); };
+    auto number = [](double v) { return FormatSignificant(v, 17); };
+    return {day(s.emergence),          day(s.flowering),
+            day(s.maturity),           std::to_string(s.endOfCropDay),
+            number(s.endOfCropAGB),    number(s.finalAGB),
+            number(s.maxAGB),          number(s.endOfCropPanicles),
+            number(s.finalPanicles),   number(s.maxPanicles),
+            number(s.maxLAI),          number(s.sterility),
+            number(s.finalWaterLevel), std::to_string(s.infectionDays),
+            number(s.highestRisk)};
 }
 
 } // namespace tulo

@@ -5,6 +5,8 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace tulo {
 
@@ -21,11 +23,19 @@ struct SeasonSummary {
     double finalWaterLevel = 0; // cm
     int infectionDays = 0;      // days with a blast infection in progress
     double highestRisk = 0;     // highest blast risk level
+    // The crop at its end: the last simulated day, or the day before the crop finished.
+    std::int32_t endOfCropDay = 0;
+    double endOfCropAGB = 0, endOfCropPanicles = 0; // t/ha
 };
 
 SeasonSummary Summarize(const RunState& run);
 
 // Several lines of "label: value" text, for the command line.
 std::string FormatSummary(const SeasonSummary& summary);
+
+// The summary as a table row, for tables of many seasons: the column titles, and the values as texts that
+// read back exactly (a stage not reached is empty).
+const std::vector<std::string_view>& SummaryColumns();
+std::vector<std::string> SummaryCells(const SeasonSummary& summary);
 
 } // namespace tulo

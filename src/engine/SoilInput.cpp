@@ -15,6 +15,10 @@ std::string LayerName(std::int32_t layer) {
     return "Soil layer " + std::to_string(layer);
 }
 
+InputProblem SoilProblem(std::int32_t layer, int column, std::string text) {
+    return {std::string(ctl::sprSoilPhysics), layer, column, std::move(text)};
+}
+
 std::string Shown(double value) {
     return FormatSignificant(value, 6);
 }
@@ -32,7 +36,8 @@ void clsInputSoil::ReadSoilData(const FormModel& form, Problems& problems) {
     for (auto& column : values_) column.fill(0.0);
     SoilCorrectlyOpen_ = true;
     if (Trim(grid.text(1, Thickness)).empty()) {
-        problems.emplace_back("I notice something wrong with your soil file...");
+        problems.push_back({std::string(ctl::sprSoilPhysics), 1, Thickness,
+                            "I notice something wrong with your soil file..."});
         SoilCorrectlyOpen_ = false;
         return;
     }
@@ -52,13 +57,14 @@ void clsInputSoil::ReadSoilData(const FormModel& form, Problems& problems) {
             }
             const auto value = ParseNumber(text);
             if (!value) {
-                problems.push_back(NotANumberMessage(field, text));
+                problems.push_back(SoilProblem(layer, col, NotANumberMessage(field, text)));
                 if (!optional) textureRead = false;
                 continue;
             }
             values_[col][k] = *value;
             if ((col == Thickness || col == BulkDensity) && !(*value > 0.0)) {
-                problems.push_back(field + ": \"" + std::string(Trim(text)) + "\" must be above 0.");
+                problems.push_back(SoilProblem(
+                    layer, col, field + ": \"" + std::string(Trim(text)) + "\" must be above 0."));
                 textureRead = false;
             }
         }
@@ -102,24 +108,28 @@ void clsInputSoil::CheckEstimates(const FormModel& form, std::int32_t layer, Pro
                               " is not given and cannot be estimated, which needs " + needs +
                               " above 0, but " + faults.front();
         if (faults.size() > 1) message += " and " + faults.back();
-        problems.push_back(message + ".");
+        problems.push_back(SoilProblem(layer, e.col, message + "."));
     }
 
     // The retention curve needs alpha above 0 and m = 1 - 1/n above 0.
     const double alpha = values_[Alpha][k];
     if (alpha != Soil::kMissing && !(alpha > 0.0))
-        problems.push_back(LayerName(layer) + ": " + grid.text(0, Alpha) + " must be above 0 (it is " +
-                           Shown(alpha) + ").");
+        problems.push_back(SoilProblem(layer, Alpha,
+                                       LayerName(layer) + ": " + grid.text(0, Alpha) +
+                                           " must be above 0 (it is " + Shown(alpha) + ")."));
     const double given = values_[N][k];
     if (given != Soil::kMissing) {
         if (!(given > 1.0))
-            problems.push_back(LayerName(layer) + ": the van Genuchten n must be above 1 (it is " +
-                               Shown(given) + ").");
+            problems.push_back(SoilProblem(
+                layer, N,
+                LayerName(layer) + ": the van Genuchten n must be above 1 (it is " + Shown(given) + ")."));
     } else if (nEstimable) {
         const double estimated = Soil::nPTF(clay, silt, bd, carbon);
         if (!(estimated > 1.0))
-            problems.push_back(LayerName(layer) + ": the van Genuchten n must be above 1 (estimated " +
-                               Shown(estimated) + "); give n, or check clay, sand, carbon and bulk density.");
+            problems.push_back(SoilProblem(
+                layer, N,
+                LayerName(layer) + ": the van Genuchten n must be above 1 (estimated " + Shown(estimated) +
+                    "); give n, or check clay, sand, carbon and bulk density."));
     }
 }
 

@@ -2,11 +2,13 @@
 
 #include "base/Numbers.h"
 #include "engine/Outputs.h"
+#include "engine/Parameters.h"
 #include "evaluation/RegPol.h"
 #include "evaluation/Statistics.h"
 #include "io/DataFolder.h"
 #include "io/TextFiles.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -107,7 +109,7 @@ AgreementIndices ComputeAgreementIndices(const FittingMatrix& matrix) {
     return indices;
 }
 
-Regression RegressSimulatedOnMeasured(const FittingMatrix& matrix, UserInterface& ui) {
+Regression RegressSimulatedOnMeasured(const FittingMatrix& matrix) {
     Regression regression;
     const int n = static_cast<int>(matrix.measured.size());
     if (n < 2) return regression; // no line through fewer than two points
@@ -123,9 +125,12 @@ Regression RegressSimulatedOnMeasured(const FittingMatrix& matrix, UserInterface
     std::vector<int> lista = {0, 1, 2};
     RegPol::Matrix covar(ma + 1, std::vector<double>(ma + 1, 0.0));
     double chisq = 0;
-    RegPol regPol(ui);
+    RegPol regPol;
     regPol.letNumbers(x);
-    if (!regPol.LFIT(x, y, sig, n, a, ma, lista, ma, covar, ma, chisq)) return regression;
+    if (!regPol.LFIT(x, y, sig, n, a, ma, lista, ma, covar, ma, chisq)) {
+        regression.failure = regPol.GetFailure();
+        return regression;
+    }
     regression.fitted = true;
     regression.intercept = a[1];
     regression.slope = a[2];
@@ -135,13 +140,12 @@ Regression RegressSimulatedOnMeasured(const FittingMatrix& matrix, UserInterface
     return regression;
 }
 
-Evaluation EvaluateAgainstMeasured(const RunState& run, int variable, const MeasuredData& data,
-                                   UserInterface& ui) {
+Evaluation EvaluateAgainstMeasured(const RunState& run, int variable, const MeasuredData& data) {
     Evaluation evaluation;
     EvaluationTable table = BuildEvaluationTable(run, variable);
     MatchMeasuredToDays(table, data);
     evaluation.matrix = PairMeasuredWithSimulated(table, data);
-    evaluation.regression = RegressSimulatedOnMeasured(evaluation.matrix, ui);
+    evaluation.regression = RegressSimulatedOnMeasured(evaluation.matrix);
     evaluation.indices = ComputeAgreementIndices(evaluation.matrix);
     evaluation.skippedRows = data.skippedRows;
     return evaluation;
@@ -192,34 +196,20 @@ void FittingToGrid(Grid& fitting, int& k, const Evaluation& evaluation, const Fo
 // The crop values a combination keeps, in file order; the sterility box is kept as its state.
 namespace {
 
-const std::string_view kCombinationControls[] = {ctl::txtTbase,
-                                                 ctl::txtTcutoff,
-                                                 ctl::txtTSUMEM,
-                                                 ctl::txtDLC,
-                                                 ctl::txtDLO,
-                                                 ctl::cmbIDSL,
-                                                 ctl::txtTbaseAE,
-                                                 ctl::txtTcutoffAE,
-                                                 ctl::txtTSUM1,
-                                                 ctl::txtTSUM2,
-                                                 ctl::txtDVSEND,
-                                                 ctl::txtRUE,
-                                                 ctl::txtK,
-                                                 ctl::txtTb,
-                                                 ctl::txtTopt,
-                                                 ctl::txtTmax,
-                                                 ctl::txtLAIemergence,
-                                                 ctl::txtSLA0,
-                                                 ctl::txtSLA035,
-                                                 ctl::txtRipL0,
-                                                 ctl::txtLeafDuration,
-                                                 ctl::txtPanicleHeight,
-                                                 ctl::chkSterilityActive,
-                                                 ctl::txtStSen,
-                                                 ctl::txtStTempThreshold,
-                                                 ctl::cmbSenDuration};
-constexpr std::size_t kCombinationValues = std::size(kCombinationControls);
-static_assert(kCombinationValues == 26);
+std::vector<std::string_view> CombinationControls() {
+    std::vector<const ParameterInfo*> kept;
+    for (const ParameterInfo& p : CropParameterRegistry())
+        if (p.combinationLine != 0) kept.push_back(&p);
+    std::sort(kept.begin(), kept.end(), [](const ParameterInfo* a, const ParameterInfo* b) {
+        return a->combinationLine < b->combinationLine;
+    });
+    std::vector<std::string_view> controls;
+    for (const ParameterInfo* p : kept) controls.push_back(p->control);
+    return controls;
+}
+// The registry is a constant, so it is complete before this is built.
+const std::vector<std::string_view> kCombinationControls = CombinationControls();
+const std::size_t kCombinationValues = kCombinationControls.size();
 
 fs::path CombinationFile(int k, const fs::path& folder) {
     return folder / (std::to_string(k) + ".crp");

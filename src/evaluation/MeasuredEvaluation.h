@@ -74,10 +74,11 @@ AgreementIndices ComputeAgreementIndices(const FittingMatrix& matrix);
 // The straight line simulated = Intercept + Slope x measured, with its analysis of variance.
 struct Regression {
     bool fitted = false;
+    std::string failure; // why a fit of two or more pairs failed ("Singular matrix."), for the user
     std::optional<double> slope, intercept, R2, F, pF;
     std::string mark = "n/a";
 };
-Regression RegressSimulatedOnMeasured(const FittingMatrix& matrix, UserInterface& ui);
+Regression RegressSimulatedOnMeasured(const FittingMatrix& matrix);
 
 struct Evaluation {
     FittingMatrix matrix;
@@ -85,8 +86,7 @@ struct Evaluation {
     Regression regression;
     std::vector<int> skippedRows;
 };
-Evaluation EvaluateAgainstMeasured(const RunState& run, int variable, const MeasuredData& data,
-                                   UserInterface& ui);
+Evaluation EvaluateAgainstMeasured(const RunState& run, int variable, const MeasuredData& data);
 
 // A number as the fitting table shows it: "###.##" or "#.####" (no leading zero: 0.5 is ".5"); "n/a"
 // for an undefined value.

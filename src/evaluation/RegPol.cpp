@@ -125,8 +125,7 @@ bool RegPol::GAUSSJ(Matrix& a, int n, int np, Matrix& b, int m, int mp) {
             }
         }
         if (column == 0) {
-            ui_.message("Singular matrix");
-            return false;
+            return Fail("Singular matrix");
         }
         pivoted[column] = 1;
 
@@ -138,8 +137,7 @@ bool RegPol::GAUSSJ(Matrix& a, int n, int np, Matrix& b, int m, int mp) {
         rowOfStep[step] = row;
         columnOfStep[step] = column;
         if (ZeroInSinglePrecision(a[column][column])) {
-            ui_.message("Singular matrix.");
-            return false;
+            return Fail("Singular matrix.");
         }
 
         const double inverse = 1 / a[column][column];
@@ -188,13 +186,11 @@ bool RegPol::LFIT(const std::vector<double>& x, const std::vector<double>& y, co
     // Every coefficient must be either listed once among the first mfit entries or held; the held ones
     // are appended to the list.
     if (mfit < 1 || mfit > ma) {
-        ui_.message("Improper set in LISTA");
-        return false;
+        return Fail("Improper set in LISTA");
     }
     for (int k = 1; k <= mfit; ++k) {
         if (lista[k] < 1 || lista[k] > ma) {
-            ui_.message("Improper set in LISTA");
-            return false;
+            return Fail("Improper set in LISTA");
         }
     }
     std::vector<int> list(lista.begin(), lista.begin() + mfit + 1);
@@ -202,14 +198,12 @@ bool RegPol::LFIT(const std::vector<double>& x, const std::vector<double>& y, co
         int hits = 0;
         for (int k = 1; k <= mfit; ++k) hits += lista[k] == j;
         if (hits > 1) {
-            ui_.message("Improper set in LISTA");
-            return false;
+            return Fail("Improper set in LISTA");
         }
         if (hits == 0) list.push_back(j);
     }
     if (static_cast<int>(list.size()) != ma + 1) {
-        ui_.message("Improper set in LISTA");
-        return false;
+        return Fail("Improper set in LISTA");
     }
     for (int k = mfit + 1; k <= ma; ++k) lista[k] = list[k];
 

@@ -7,8 +7,6 @@
 // coefficients over all of them. Vectors and matrices are 1-based: element 0 (row 0, column 0) is
 // present and ignored.
 
-#include "engine/UserInterface.h"
-
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,8 +18,9 @@ public:
     // Square (or rectangular) 1-based matrix: rows and columns 1 .. declared size, row and column 0 unused.
     using Matrix = std::vector<std::vector<double>>;
 
-    // Failures of the fit ("Improper set in LISTA", "Singular matrix") are shown through ui.
-    explicit RegPol(UserInterface& ui) : ui_(ui) {}
+    // A fit that fails ("Improper set in LISTA", "Singular matrix") returns false and keeps its message
+    // for the caller to show.
+    const std::string& GetFailure() const { return failure_; }
 
     // Records the series' upper bound (size - 1) as the number of values.
     void letNumbers(const std::vector<double>& series);
@@ -83,7 +82,12 @@ public:
     static std::string Mark(std::optional<double> p);
 
 private:
-    UserInterface& ui_;
+    bool Fail(std::string message) {
+        failure_ = std::move(message);
+        return false;
+    }
+
+    std::string failure_;
     int numbers_ = 0;
     std::optional<double> oneMinusR2_ = 0.0;
     std::optional<double> sqrtOneMinusR2_ = 0.0;

@@ -7,7 +7,7 @@ namespace tulo {
 namespace {
 
 void ShowProblems(const Problems& problems, UserInterface& ui) {
-    for (const std::string& problem : problems) ui.message(problem);
+    for (const InputProblem& problem : problems) ui.message(problem.text);
 }
 
 ImportOutcome Apply(ImportOutcome outcome, const Grid& grid, FormModel& form, UserInterface& ui) {

@@ -19,7 +19,7 @@ std::unique_ptr<RunState> Prepare(FormModel& form) {
     auto run = std::make_unique<RunState>();
     test::ScriptedUi ui;
     const Problems problems = ReadAllInputs(form, ui, *run);
-    EXPECT_TRUE(problems.empty()) << (problems.empty() ? "" : problems.front());
+    EXPECT_TRUE(problems.empty()) << (problems.empty() ? "" : problems.front().text);
     run->PrepareFreshRun();
     return run;
 }
@@ -191,9 +191,10 @@ TEST(DailyLoop, ColdSterilityIsAFractionAndNeverMakesPanicleGrowthNegative) {
 TEST(DailyLoop, ATreatmentProtectsTheCropForTheTwentyTwoDaysFromItsApplication) {
     FormModel form = RunnableForm(100, 200, 100); // every day at risk level 2, above class 1
     form.setCheck(ctl::chkDiseases, 1);
-    Grid& treatments = form.grid(ctl::sprBlastTreatment);
-    treatments.resize(1, 1);
-    treatments.setText(1, 1, "101");
+    form.editGrid(ctl::sprBlastTreatment, [](Grid& treatments) {
+        treatments.resize(1, 1);
+        treatments.setText(1, 1, "101");
+    });
     const auto untreated = Simulate(form); // the product is still "No treatment applied"
     EXPECT_EQ(untreated->out.RiskLevel[101], 2.0);
     EXPECT_EQ(untreated->out.InfectionInProgress[100], 0); // not called on the first day

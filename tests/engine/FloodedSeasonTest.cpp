@@ -19,7 +19,7 @@ std::unique_ptr<RunState> RunFlooded(FormModel& form) {
     test::ScriptedUi ui;
     auto run = std::make_unique<RunState>();
     const Problems problems = ReadAllInputs(form, ui, *run);
-    EXPECT_TRUE(problems.empty()) << (problems.empty() ? "" : problems.front());
+    EXPECT_TRUE(problems.empty()) << (problems.empty() ? "" : problems.front().text);
     run->PrepareFreshRun();
     SimulateDays(*run);
     return run;
@@ -77,10 +77,13 @@ TEST(FloodedSeason, FungicideAndResistanceCutTheEpidemic) {
 
 TEST(FloodedSeason, AnEmptySoilTableStopsADynamicLevelRun) {
     FormModel form = test::ExampleForm("flooded.sim");
-    form.grid(ctl::sprSoilPhysics).clearData();
+    form.editGrid(ctl::sprSoilPhysics, [](Grid& soil) { soil.clearData(); });
     test::ScriptedUi ui;
     auto run = std::make_unique<RunState>();
-    EXPECT_EQ(ReadAllInputs(form, ui, *run), Problems{"I notice something wrong with your soil file..."});
+    const Problems problems = ReadAllInputs(form, ui, *run);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0],
+              (InputProblem{"sprSoilPhysics", 1, 1, "I notice something wrong with your soil file..."}));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "engine/ReadInputs.h"
 
+#include "support/ProblemTexts.h"
 #include "support/ScriptedUi.h"
 #include "support/TestForms.h"
 
@@ -12,6 +13,7 @@ namespace {
 
 using test::RunnableForm;
 using test::ScriptedUi;
+using test::Texts;
 
 struct Reading {
     std::unique_ptr<RunState> run = std::make_unique<RunState>();
@@ -30,7 +32,7 @@ TEST(ReadAllInputs, DefaultsWithDatesSowingAndLatitudeRunUnflooded) {
     form.setText(ctl::txtTSUM1, "950,5"); // a decimal comma is a decimal
     form.setText(ctl::cmbSenDuration, "High sensitivity only in a restricted period");
     auto r = Read(form);
-    ASSERT_TRUE(r->problems.empty()) << r->problems.front();
+    ASSERT_TRUE(r->problems.empty()) << r->problems.front().text;
     EXPECT_TRUE(r->ui.messages.empty());
     const RunState& run = *r->run;
     EXPECT_EQ(run.manag.Flooded, 0);
@@ -56,28 +58,28 @@ TEST(ReadAllInputs, MissingMandatoryFieldsGiveTheProgramsMessagesInOrder) {
     const std::vector<std::string> expected = {"You have not specified the Initial date",
                                                "You have not specified the sowing date",
                                                "You have to specify Latitude"};
-    EXPECT_EQ(r->problems, expected);
+    EXPECT_EQ(Texts(r->problems), expected);
     EXPECT_EQ(r->ui.messageTexts(), expected);
 
     form = RunnableForm();
     form.setText(ctl::cmbFlooded, "Flooded");
     form.setText(ctl::txtWaterLevel, ""); // not reported: no level option is chosen
     r = Read(form);
-    EXPECT_EQ(r->problems,
+    EXPECT_EQ(Texts(r->problems),
               std::vector<std::string>{"You have to specify how do you want to simulate the water level"});
 
     form.setOption(ctl::OptionFixWlevel, true);
     r = Read(form);
-    EXPECT_EQ(r->problems, std::vector<std::string>{"You have not specified the water level"});
+    EXPECT_EQ(Texts(r->problems), std::vector<std::string>{"You have not specified the water level"});
     form.setOption(ctl::OptionDynamicWlevel, true);
     r = Read(form);
-    EXPECT_EQ(r->problems, std::vector<std::string>{"You have not specified the initial water level"});
+    EXPECT_EQ(Texts(r->problems), std::vector<std::string>{"You have not specified the initial water level"});
 
     form = RunnableForm();
     form.setOption(ctl::OptionLAIndvi, true);
     r = Read(form);
     EXPECT_EQ(r->problems.size(), 2u);
-    EXPECT_EQ(r->problems[0], "You have to specify the DOY corresponding to the NDVI estimation");
+    EXPECT_EQ(r->problems[0].text, "You have to specify the DOY corresponding to the NDVI estimation");
 }
 
 TEST(ReadAllInputs, TextsThatAreNotNumbersAndDatesOutOfRangeAreNamedAndStopTheRun) {
@@ -87,9 +89,9 @@ TEST(ReadAllInputs, TextsThatAreNotNumbersAndDatesOutOfRangeAreNamedAndStopTheRu
     form.setText(ctl::txtFinalDate, "abc");
     auto r = Read(form);
     ASSERT_EQ(r->problems.size(), 3u);
-    EXPECT_EQ(r->problems[0], "Final date (DOY): \"abc\" is not a number.");
-    EXPECT_EQ(r->problems[1], "Radiation use efficiency (g/MJ): \"2.3.1\" is not a number.");
-    EXPECT_EQ(r->problems[2], "Extinction coefficient for solar radiation: the value is missing.");
+    EXPECT_EQ(r->problems[0].text, "Final date (DOY): \"abc\" is not a number.");
+    EXPECT_EQ(r->problems[1].text, "Radiation use efficiency (g/MJ): \"2.3.1\" is not a number.");
+    EXPECT_EQ(r->problems[2].text, "Extinction coefficient for solar radiation: the value is missing.");
 
     for (auto [initial, final] : {std::pair{"0", "100"}, {"200", "200"}, {"300", "200"}, {"100", "366"}}) {
         form = RunnableForm();
@@ -97,34 +99,45 @@ TEST(ReadAllInputs, TextsThatAreNotNumbersAndDatesOutOfRangeAreNamedAndStopTheRu
         form.setText(ctl::txtFinalDate, final);
         r = Read(form);
         ASSERT_EQ(r->problems.size(), 1u) << initial << " " << final;
-        EXPECT_NE(r->problems[0].find("1 <= Initial date < Final date <= 365"), std::string::npos);
+        EXPECT_NE(r->problems[0].text.find("1 <= Initial date < Final date <= 365"), std::string::npos);
     }
     form = RunnableForm();
     form.setText(ctl::txtSowingDate, "400");
     form.setText(ctl::txtLatitude, "95");
     r = Read(form);
     EXPECT_EQ(r->problems.size(), 2u);
+
+    // A list text that is none of its choices is refused, not taken for another choice.
+    form = RunnableForm();
+    form.setText(ctl::cmbIDSL, "temperature based");
+    form.setText(ctl::cmbFlooded, "flooded");
+    form.setText(ctl::txtTSUM2, "0"); // a number outside its bounds
+    r = Read(form);
+    ASSERT_EQ(r->problems.size(), 3u);
+    EXPECT_EQ(r->problems[0].field, "cmbIDSL");
+    EXPECT_EQ(r->problems[1].field, "txtTSUM2");
+    EXPECT_EQ(r->problems[2].field, "cmbFlooded");
 }
 
 TEST(ReadAllInputs, WaterInputAndTreatmentTablesFillTheirDays) {
     FormModel form = RunnableForm();
-    Grid& input = form.grid(ctl::sprDynWaterInput);
-    input.setText(1, 1, "120");
-    input.setText(1, 2, "130");
-    input.setText(1, 3, "20");
-    input.setText(1, 4, "6");
-    input.setText(2, 1, "125"); // a later row overrides where ranges overlap
-    input.setText(2, 2, "126");
-    input.setText(2, 3, "5");
-    input.setText(4, 1, "200"); // after an empty row: not used
-    input.setText(4, 2, "210");
-    input.setText(4, 3, "99");
-    Grid& treatments = form.grid(ctl::sprBlastTreatment);
-    treatments.resize(2, 1);
-    treatments.setText(1, 1, "150");
-    treatments.setText(2, 1, "200");
+    form.setCell(ctl::sprDynWaterInput, 1, 1, "120");
+    form.setCell(ctl::sprDynWaterInput, 1, 2, "130");
+    form.setCell(ctl::sprDynWaterInput, 1, 3, "20");
+    form.setCell(ctl::sprDynWaterInput, 1, 4, "6");
+    form.setCell(ctl::sprDynWaterInput, 2, 1, "125"); // a later row overrides where ranges overlap
+    form.setCell(ctl::sprDynWaterInput, 2, 2, "126");
+    form.setCell(ctl::sprDynWaterInput, 2, 3, "5");
+    form.setCell(ctl::sprDynWaterInput, 4, 1, "200"); // after an empty row: not used
+    form.setCell(ctl::sprDynWaterInput, 4, 2, "210");
+    form.setCell(ctl::sprDynWaterInput, 4, 3, "99");
+    form.editGrid(ctl::sprBlastTreatment, [](Grid& treatments) {
+        treatments.resize(2, 1);
+        treatments.setText(1, 1, "150");
+        treatments.setText(2, 1, "200");
+    });
     auto r = Read(form);
-    ASSERT_TRUE(r->problems.empty()) << r->problems.front();
+    ASSERT_TRUE(r->problems.empty()) << r->problems.front().text;
     const ManagementParameters& m = r->run->manag;
     EXPECT_EQ(m.Winputmm[119], 0.0);
     EXPECT_EQ(m.Winputmm[120], 20.0);
@@ -139,41 +152,43 @@ TEST(ReadAllInputs, WaterInputAndTreatmentTablesFillTheirDays) {
     EXPECT_EQ(m.WindowEnd.at(1), 171);
     EXPECT_EQ(m.WindowEnd.at(2), 221);
 
-    input.setText(2, 2, "x");
-    input.setText(3, 1, "0");
-    input.setText(3, 2, "10");
-    input.setText(3, 3, "1");
-    treatments.setText(2, 1, "");
+    form.setCell(ctl::sprDynWaterInput, 2, 2, "x");
+    form.setCell(ctl::sprDynWaterInput, 3, 1, "0");
+    form.setCell(ctl::sprDynWaterInput, 3, 2, "10");
+    form.setCell(ctl::sprDynWaterInput, 3, 3, "1");
+    form.setCell(ctl::sprBlastTreatment, 2, 1, "");
     r = Read(form);
     ASSERT_EQ(r->problems.size(), 3u);
-    EXPECT_EQ(r->problems[0], "Water input table, row 2, Final DOY: \"x\" is not a number.");
-    EXPECT_NE(r->problems[1].find("row 3, Initial DOY must be a day of year"), std::string::npos);
-    EXPECT_EQ(r->problems[2], "Blast treatment 2, DOY: the value is missing.");
+    EXPECT_EQ(r->problems[0].text, "Water input table, row 2, Final DOY: \"x\" is not a number.");
+    EXPECT_NE(r->problems[1].text.find("row 3, Initial DOY must be a day of year"), std::string::npos);
+    EXPECT_EQ(r->problems[2].text, "Blast treatment 2, DOY: the value is missing.");
 }
 
 TEST(ReadAllInputs, WeatherProblemsNameDayAndColumnAndStopTheRun) {
     FormModel form = RunnableForm();
-    form.grid(ctl::sprWeather).setText(1, 1, "");
+    form.setCell(ctl::sprWeather, 1, 1, "");
     auto r = Read(form);
-    EXPECT_EQ(r->problems, std::vector<std::string>{"I notice something wrong with your weather file..."});
+    EXPECT_EQ(Texts(r->problems),
+              std::vector<std::string>{"I notice something wrong with your weather file..."});
 
     form = RunnableForm();
-    Grid& weather = form.grid(ctl::sprWeather);
-    weather.setText(13, 3, "hot");
-    weather.setText(366, 5, "");
+    const Grid& weather = form.grid(ctl::sprWeather);
+    form.setCell(ctl::sprWeather, 13, 3, "hot");
+    form.setCell(ctl::sprWeather, 366, 5, "");
     r = Read(form);
     ASSERT_EQ(r->problems.size(), 2u);
-    EXPECT_EQ(r->problems[0], "Weather, day 12, Tmax(°C): \"hot\" is not a number.");
-    EXPECT_EQ(r->problems[1], "Weather, day 365, Rad (MJ/m2): the value is missing.");
+    EXPECT_EQ(r->problems[0],
+              (InputProblem{"sprWeather", 13, 3, "Weather, day 12, Tmax(°C): \"hot\" is not a number."}));
+    EXPECT_EQ(r->problems[1].text, "Weather, day 365, Rad (MJ/m2): the value is missing.");
     // Nothing estimated into a table that failed to read.
     EXPECT_EQ(weather.text(2, 7), "");
 
     // A whole column of text: the first twenty cells are named, the rest counted.
     form = RunnableForm();
-    for (int row = 2; row <= 366; ++row) form.grid(ctl::sprWeather).setText(row, 2, "n/a");
+    for (int row = 2; row <= 366; ++row) form.setCell(ctl::sprWeather, row, 2, "n/a");
     r = Read(form);
     ASSERT_EQ(r->problems.size(), 21u);
-    EXPECT_EQ(r->problems.back(), "... and 345 more weather cells that are not numbers.");
+    EXPECT_EQ(r->problems.back().text, "... and 345 more weather cells that are not numbers.");
 }
 
 TEST(ReadAllInputs, MissingHumidityIsEstimatedAndMarkedInTheGrid) {
@@ -189,11 +204,11 @@ TEST(ReadAllInputs, MissingHumidityIsEstimatedAndMarkedInTheGrid) {
 
     // With a humidity title the workbook's own values are read and nothing is marked.
     form = RunnableForm();
-    Grid& given = form.grid(ctl::sprWeather);
-    given.setText(1, 6, "RHmax");
+    const Grid& given = form.grid(ctl::sprWeather);
+    form.setCell(ctl::sprWeather, 1, 6, "RHmax");
     for (int row = 2; row <= 366; ++row) {
-        given.setText(row, 6, "90");
-        given.setText(row, 7, "40");
+        form.setCell(ctl::sprWeather, row, 6, "90");
+        form.setCell(ctl::sprWeather, row, 7, "40");
     }
     r = Read(form);
     ASSERT_TRUE(r->problems.empty());
@@ -220,15 +235,15 @@ TEST(ReadAllInputs, SoilAndDiseasesSwitchedOnNeedTheirTablesAndClass) {
     auto r = Read(form);
     const std::vector<std::string> expected = {"I notice something wrong with your soil file...",
                                                "Blast susceptibility class: \"high\" is not a number."};
-    EXPECT_EQ(r->problems, expected);
+    EXPECT_EQ(Texts(r->problems), expected);
 
-    Grid& soil = form.grid(ctl::sprSoilPhysics);
     for (int c = 1; c <= 5; ++c)
-        soil.setText(1, c, std::vector<std::string>{"200", "1.3", "1", "30", "30"}[c - 1]);
-    soil.setText(1, 13, "1");
+        form.setCell(ctl::sprSoilPhysics, 1, c,
+                     std::vector<std::string>{"200", "1.3", "1", "30", "30"}[c - 1]);
+    form.setCell(ctl::sprSoilPhysics, 1, 13, "1");
     form.setText(ctl::txtBlastClass, "2");
     r = Read(form);
-    ASSERT_TRUE(r->problems.empty()) << r->problems.front();
+    ASSERT_TRUE(r->problems.empty()) << r->problems.front().text;
     EXPECT_EQ(r->run->control.NLayers, 1);
     EXPECT_TRUE(r->run->control.SoilCorrectlyOpen);
     EXPECT_EQ(r->run->control.SoilLayers[1][1], 1.3);

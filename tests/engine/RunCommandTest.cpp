@@ -39,9 +39,11 @@ TEST(RunCommand, ReportAndChartsFollowTheirFixedLayout) {
     EXPECT_EQ(s.results.microclimate.at(60, 0), s.run->weather.TmaxAir[160]);
     for (int c = 0; c < 6; ++c) EXPECT_EQ(s.results.crop.at(n, c), 0);
 
+    EXPECT_EQ(s.results.report.rows(), 0); // never asked for
+    BuildReportGrid(form, *s.run, s.results);
     const Grid& report = s.results.report;
-    EXPECT_EQ(report.rows(), kReportRows);
-    EXPECT_EQ(report.cols(), kReportCols);
+    EXPECT_EQ(report.rows(), n); // only the rows and columns the report fills
+    EXPECT_EQ(report.cols(), 2 + kReportVariables);
     EXPECT_EQ(report.text(1, 1), "DOY");
     EXPECT_EQ(report.text(1, 2), "Date");
     EXPECT_EQ(report.text(1, 3), "DVS (-)");
@@ -63,6 +65,7 @@ TEST(RunCommand, ReportHoldsTheTickedVariablesInListOrder) {
     form.setCheck(ctl::chkReport(2), 1);
     Session s;
     ASSERT_TRUE(s.Run(form));
+    BuildReportGrid(form, *s.run, s.results);
     EXPECT_EQ(s.results.report.text(1, 3), "AGB tot (tAGB/ha)");
     EXPECT_EQ(s.results.report.text(1, 4), "Water level (cm)");
     EXPECT_EQ(s.results.report.text(1, 5), "");
@@ -108,6 +111,7 @@ TEST(RunCommand, ReportOptionsAskWarnOrExport) {
 
 TEST(RunCommand, AValidationFailureChangesNoOutput) {
     FormModel form = RunnableForm(100, 250, 100);
+    form.setOption(ctl::optReportAlways, true);
     Session s;
     ASSERT_TRUE(s.Run(form));
     const float agb = s.run->out.AGB[200];

@@ -1,5 +1,7 @@
 #include "engine/SoilInput.h"
 
+#include "support/ProblemTexts.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,7 +12,7 @@ namespace {
 
 void SetRow(FormModel& form, int row, const std::vector<std::string>& cells) {
     for (std::size_t c = 0; c < cells.size(); ++c)
-        form.grid(ctl::sprSoilPhysics).setText(row, static_cast<int>(c) + 1, cells[c]);
+        form.setCell(ctl::sprSoilPhysics, row, static_cast<int>(c) + 1, cells[c]);
 }
 
 const std::vector<std::string> kLoam = {"100", "1.35", "1.2", "30", "30", "", "", "", "", "", "", "", "1"};
@@ -35,9 +37,10 @@ TEST(SoilInput, LayersAreTheFilledRowsFromTheTop) {
     soil.ReadSoilData(form, problems);
     EXPECT_EQ(soil.GetNLayers(), 15);
 
-    form.grid(ctl::sprSoilPhysics).setText(1, 1, " ");
+    form.setCell(ctl::sprSoilPhysics, 1, 1, " ");
     soil.ReadSoilData(form, problems);
-    EXPECT_EQ(problems, Problems{"I notice something wrong with your soil file..."});
+    EXPECT_EQ(test::Texts(problems),
+              std::vector<std::string>{"I notice something wrong with your soil file..."});
     EXPECT_FALSE(soil.GetSoilCorrectlyOpen());
     EXPECT_EQ(soil.GetNLayers(), 0);
 }
@@ -52,7 +55,7 @@ TEST(SoilInput, EveryUnusableValueIsReported) {
     clsInputSoil soil;
     Problems problems;
     soil.ReadSoilData(form, problems);
-    const Problems expected = {
+    const std::vector<std::string> expected = {
         "Soil layer 1, Thickness (mm): \"0\" must be above 0.",
         "Soil layer 1, Bulk density (g/cm3): \"x\" is not a number.",
         "Soil layer 2: Alpha (1/cm) is not given and cannot be estimated, which needs carbon and silt (100 - "
@@ -65,7 +68,8 @@ TEST(SoilInput, EveryUnusableValueIsReported) {
         "clay "
         "- sand) above 0, but silt is -10.",
     };
-    EXPECT_EQ(problems, expected);
+    EXPECT_EQ(test::Texts(problems), expected);
+    EXPECT_EQ(problems[1], (InputProblem{"sprSoilPhysics", 1, 2, expected[1]})); // the cell of the value
     EXPECT_FALSE(soil.GetSoilCorrectlyOpen());
 }
 

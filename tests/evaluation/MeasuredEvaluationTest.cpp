@@ -48,8 +48,7 @@ TEST(MeasuredEvaluation, DemoSeasonAgainstMeasurementsWithOneOutsideTheSeason) {
                                     {"240", "15,5"}}); // a decimal comma
     const MeasuredData data = ReadMeasured(grid);
     EXPECT_EQ(data.skippedRows, std::vector<int>{5});
-    ScriptedUi ui;
-    const Evaluation e = EvaluateAgainstMeasured(*run, 2, data, ui); // AGB tot (tAGB/ha)
+    const Evaluation e = EvaluateAgainstMeasured(*run, 2, data); // AGB tot (tAGB/ha)
     ASSERT_EQ(e.matrix.leftOut.size(), 1u);
     EXPECT_EQ(e.matrix.leftOut[0].row, 4);
     EXPECT_EQ(e.matrix.leftOut[0].doy, 310.0f);
@@ -102,14 +101,14 @@ TEST(MeasuredEvaluation, CombinationsAreSavedWithEachRowAndRestoredExactly) {
     int k = 1;
 
     auto run = RunDemo(form);
-    FittingToGrid(fitting, k, EvaluateAgainstMeasured(*run, 2, data, ui), form, ui, folder);
+    FittingToGrid(fitting, k, EvaluateAgainstMeasured(*run, 2, data), form, ui, folder);
     const FormModel first = form;
     form.setText(ctl::txtRUE, "2,8");
     form.setText(ctl::cmbIDSL, "Both");
     form.setCheck(ctl::chkSterilityActive, 0);
     form.setText(ctl::txtStSen, "1.4");
     run = RunDemo(form);
-    FittingToGrid(fitting, k, EvaluateAgainstMeasured(*run, 2, data, ui), form, ui, folder);
+    FittingToGrid(fitting, k, EvaluateAgainstMeasured(*run, 2, data), form, ui, folder);
     EXPECT_EQ(k, 3);
     EXPECT_TRUE(fs::exists(folder / "1.crp"));
     EXPECT_TRUE(fs::exists(folder / "2.crp"));

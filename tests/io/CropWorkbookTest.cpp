@@ -1,5 +1,7 @@
 #include "io/CropWorkbook.h"
 
+#include "support/ProblemTexts.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,7 +13,7 @@ namespace {
 Grid Build(const FormModel& form) {
     Problems problems;
     auto grid = BuildCropWorkbookGrid(form, problems);
-    EXPECT_TRUE(problems.empty()) << problems.front();
+    EXPECT_TRUE(problems.empty()) << problems.front().text;
     return grid.value_or(Grid());
 }
 
@@ -77,8 +79,9 @@ TEST(CropWorkbook, FieldsThatDoNotConvertAreReportedNotApplied) {
     form.setText(ctl::txtTSUM1, "1e40");
     Problems problems;
     EXPECT_FALSE(BuildCropWorkbookGrid(form, problems));
-    EXPECT_EQ(problems, (Problems{"GDD emerg-flowering: 1e40 is out of range.",
-                                  "Radiation use efficiency: \"2.x\" is not a number."}));
+    EXPECT_EQ(test::Texts(problems),
+              (std::vector<std::string>{"GDD emerg-flowering: 1e40 is out of range.",
+                                        "Radiation use efficiency: \"2.x\" is not a number."}));
 
     form.setText(ctl::cmbIDSL, std::string(choice::Both));
     form.setCheck(ctl::chkSterilityActive, 1);
@@ -89,8 +92,8 @@ TEST(CropWorkbook, FieldsThatDoNotConvertAreReportedNotApplied) {
     grid.setText(29, 1, "yes");
     grid.setText(32, 1, "2");
     EXPECT_EQ(
-        ApplyCropWorkbookGrid(grid, form),
-        (Problems{
+        test::Texts(ApplyCropWorkbookGrid(grid, form)),
+        (std::vector<std::string>{
             "Crop workbook row 7 (IDLS): \"1.5\" is not 0, 1 or 2; the setting was left as it was.",
             "Crop workbook row 29 (SterilityActive): \"yes\" is not 0 or 1; the setting was left as it "
             "was.",

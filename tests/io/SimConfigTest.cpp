@@ -30,10 +30,12 @@ std::string Join(const std::vector<std::string>& lines, std::size_t count) {
     return text;
 }
 
-void FillRows(Grid& grid, int rows, const std::string& tag) {
-    for (int r = 1; r <= rows; ++r)
-        for (int c = 1; c <= grid.cols(); ++c)
-            grid.setText(r, c, tag + std::to_string(r) + "," + std::to_string(c));
+void FillRows(FormModel& form, std::string_view grid, int rows, const std::string& tag) {
+    form.editGrid(grid, [&](Grid& g) {
+        for (int r = 1; r <= rows; ++r)
+            for (int c = 1; c <= g.cols(); ++c)
+                g.setText(r, c, tag + std::to_string(r) + "," + std::to_string(c));
+    });
 }
 
 // A form where every stored control differs from its opening value.
@@ -55,18 +57,19 @@ FormModel FullForm() {
     form.setText(ctl::cmbFlooded, std::string(choice::Flooded));
     form.setOption(ctl::OptionDynamicWlevel, true);
     form.setText(ctl::txtInitialWaterLevel, "8");
-    FillRows(form.grid(ctl::sprDynWaterInput), 60, "in");
-    FillRows(form.grid(ctl::sprDynWaterOutput), kWaterOutputRows, "out");
-    FillRows(form.grid(ctl::sprSoilPhysics), kSoilRows, "soil");
-    FillRows(form.grid(ctl::sprWeather), kWeatherRows, "w");
+    FillRows(form, ctl::sprDynWaterInput, 60, "in");
+    FillRows(form, ctl::sprDynWaterOutput, kWaterOutputRows, "out");
+    FillRows(form, ctl::sprSoilPhysics, kSoilRows, "soil");
+    FillRows(form, ctl::sprWeather, kWeatherRows, "w");
     form.setCheck(ctl::chkDiseases, 1);
     form.setText(ctl::txtBlastClass, "3");
     form.setText(ctl::cmbBlastProduct, "Beam, 75 WP");
-    Grid& treatments = form.grid(ctl::sprBlastTreatment);
-    treatments.resize(3, 1);
-    treatments.setText(1, 1, "150");
-    treatments.setText(2, 1, "171");
-    treatments.setText(3, 1, "");
+    form.editGrid(ctl::sprBlastTreatment, [](Grid& treatments) {
+        treatments.resize(3, 1);
+        treatments.setText(1, 1, "150");
+        treatments.setText(2, 1, "171");
+        treatments.setText(3, 1, "");
+    });
     form.setOption(ctl::optReportAsk, true);
     form.setCheck(ctl::optWlevelIncrease, 1);
     form.setText(ctl::txtPreFlowWaterLevel, "17,5");
@@ -102,7 +105,7 @@ TEST(SimConfig, WritesOneItemPerCrLfLineWithIntegerAndTruthForms) {
     FormModel form;
     form.setCheck(ctl::chkSterilityActive, -1); // not a state the window gives, but it shows the sign
     form.setOption(ctl::OptionFixWlevel, true);
-    FillRows(form.grid(ctl::sprSoilPhysics), kSoilRows, "s");
+    FillRows(form, ctl::sprSoilPhysics, kSoilRows, "s");
     const std::string text = FormatSimConfig(form);
     const auto lines = Lines(text);
     ASSERT_EQ(text.size() - text.rfind("\r\n"), 2u);
@@ -140,10 +143,10 @@ TEST(SimConfig, ReopeningGivesTheSavedFormEvenOverAnotherConfiguration) {
     // Fewer rows loaded over fuller tables: the old rows must not survive, nor the old humidity markers.
     FormModel small;
     small.setOption(ctl::OptionFixWlevel, true);
-    FillRows(small.grid(ctl::sprSoilPhysics), 2, "new");
-    FillRows(small.grid(ctl::sprDynWaterInput), 1, "new");
+    FillRows(small, ctl::sprSoilPhysics, 2, "new");
+    FillRows(small, ctl::sprDynWaterInput, 1, "new");
     FormModel target = FullForm();
-    target.grid(ctl::sprWeather).setBackground(5, 7, kLightCyan);
+    target.editGrid(ctl::sprWeather, [](Grid& weather) { weather.setBackground(5, 7, kLightCyan); });
     ASSERT_EQ(ParseSimConfig(FormatSimConfig(small), target), std::nullopt);
     EXPECT_EQ(target, small);
     EXPECT_EQ(target.grid(ctl::sprDynWaterInput).text(2, 4), "24"); // the opening hours value
@@ -152,8 +155,8 @@ TEST(SimConfig, ReopeningGivesTheSavedFormEvenOverAnotherConfiguration) {
 
 TEST(SimConfig, TextsSurviveTheOneLinePerItemLayout) {
     FormModel form;
-    form.grid(ctl::sprWeather).setText(1, 1, "Day\r\nof year");
-    form.grid(ctl::sprWeather).setText(1, 2, "Rain\n");
+    form.setCell(ctl::sprWeather, 1, 1, "Day\r\nof year");
+    form.setCell(ctl::sprWeather, 1, 2, "Rain\n");
     FormModel back;
     ASSERT_EQ(ParseSimConfig(FormatSimConfig(form), back), std::nullopt);
     EXPECT_EQ(back.grid(ctl::sprWeather).text(1, 1), "Day of year");

@@ -19,18 +19,19 @@ struct DayWeather {
 
 // Writes the weather of days 1 .. 365 into the form's weather grid, with titles and no humidity.
 inline void SetWeather(FormModel& form, const std::function<DayWeather(int)>& weather) {
-    Grid& grid = form.grid(ctl::sprWeather);
-    grid.clearData();
-    const char* titles[] = {"DOY", "Rain", "Tmax", "Tmin", "Rad"};
-    for (int c = 1; c <= 5; ++c) grid.setText(1, c, titles[c - 1]);
-    for (int d = 1; d <= 365; ++d) {
-        const DayWeather w = weather(d);
-        grid.setText(d + 1, 1, std::to_string(d));
-        grid.setText(d + 1, 2, ShortestText(w.rain));
-        grid.setText(d + 1, 3, ShortestText(w.tmax));
-        grid.setText(d + 1, 4, ShortestText(w.tmin));
-        grid.setText(d + 1, 5, ShortestText(w.rad));
-    }
+    form.editGrid(ctl::sprWeather, [&](Grid& grid) {
+        grid.clearData();
+        const char* titles[] = {"DOY", "Rain", "Tmax", "Tmin", "Rad"};
+        for (int c = 1; c <= 5; ++c) grid.setText(1, c, titles[c - 1]);
+        for (int d = 1; d <= 365; ++d) {
+            const DayWeather w = weather(d);
+            grid.setText(d + 1, 1, std::to_string(d));
+            grid.setText(d + 1, 2, ShortestText(w.rain));
+            grid.setText(d + 1, 3, ShortestText(w.tmax));
+            grid.setText(d + 1, 4, ShortestText(w.tmin));
+            grid.setText(d + 1, 5, ShortestText(w.rad));
+        }
+    });
 }
 
 // The window defaults with dates, sowing and latitude filled, unflooded, and a warm constant summer.

@@ -1,0 +1,23 @@
+#pragma once
+// tulo-cli ensemble: one season per parameter set of a table, in parallel.
+
+#include "engine/UserInterface.h"
+
+#include <optional>
+#include <ostream>
+#include <string>
+
+namespace tulo::cli {
+
+struct EnsembleOptions {
+    std::string config;
+    std::string sets;                  // CSV or workbook: row 1 registry ids, then one set per row
+    std::optional<int> sheet;          // 1-based sheet of the sets workbook
+    int threads = 0;                   // 0: every core
+    std::optional<std::string> out;    // CSV written here; standard output otherwise
+    std::optional<std::string> series; // "NAME@DOY,..." instead of the season summary
+};
+
+int Ensemble(const EnsembleOptions& options, std::ostream& out, UserInterface& ui);
+
+} // namespace tulo::cli

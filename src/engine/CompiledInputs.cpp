@@ -1,0 +1,95 @@
+#include "engine/CompiledInputs.h"
+
+#include "base/Numbers.h"
+#include "engine/InputRecords.h"
+#include "engine/InputWeather.h"
+#include "engine/SoilInput.h"
+
+#include <atomic>
+
+namespace tulo {
+
+namespace {
+
+std::uint64_t NextSerial() {
+    static std::atomic<std::uint64_t> counter{0};
+    return ++counter;
+}
+
+void CopySoil(const clsInputSoil& soil, ControlParameters& control) {
+    control.NLayers = soil.GetNLayers();
+    for (std::int32_t i = 1; i <= soil.GetNLayers(); ++i) {
+        const double values[] = {
+            soil.GetThickness(i),     soil.GetBulkDensity(i),  soil.GetCarbon(i), soil.GetClay(i),
+            soil.GetSand(i),          soil.GetAlpha(i),        soil.Getn(i),      soil.GetSWCres(i),
+            soil.GetFieldCapacity(i), soil.GetWiltingPoint(i), soil.GetSat(i),    soil.GetSatK(i),
+            soil.GetSWCstartmm(i)};
+        // The table's values travel as text with 15 significant digits.
+        for (std::size_t k = 0; k < 13; ++k)
+            control.SoilLayers[static_cast<std::size_t>(i)][k] = RoundToSignificant(values[k], 15);
+    }
+    control.SoilCorrectlyOpen = soil.GetSoilCorrectlyOpen();
+}
+
+void CopyWeather(const clsInputWeather& weather, WeatherSeries& w) {
+    for (int d = 1; d <= kLastDay; ++d) {
+        w.Rain[d] = weather.GetRain(d);
+        w.Tmax[d] = w.TmaxAir[d] = weather.GetTmax(d);
+        w.Tmin[d] = w.TminAir[d] = weather.GetTmin(d);
+        w.Rad[d] = weather.GetRad(d);
+        w.RHmax[d] = weather.GetRHmax(d);
+        w.RHmin[d] = weather.GetRHmin(d);
+    }
+}
+
+} // namespace
+
+Compilation CompileInputs(const FormModel& form) {
+    Compilation result;
+    Problems& problems = result.problems;
+    clsInputControl control;
+    clsInputCrop crop;
+    clsInputManag manag;
+    clsInputWeather weather;
+    control.ControlInput(form, problems);
+    crop.ReadCropParameters(form, problems);
+    manag.ManagementInput(form, problems);
+    weather.ReadWeatherData(form, problems);
+
+    // The user asked for soil dynamics: the soil table must then be complete, whether or not this
+    // season's water management needs it.
+    clsInputSoil soil;
+    if (control.values().SoilSimulation) soil.ReadSoilData(form, problems);
+    const auto blastClass = ParseInt32(form.text(ctl::txtBlastClass));
+    if (control.values().BLASTsimulation && !blastClass)
+        problems.push_back({std::string(ctl::txtBlastClass), 0, 0,
+                            NotANumberMessage("Blast susceptibility class", form.text(ctl::txtBlastClass))});
+    if (!problems.empty()) return result;
+
+    auto inputs = std::make_shared<CompiledInputs>();
+    const auto& c = control.values();
+    inputs->control.InitialDate = c.InitialDate;
+    inputs->control.FinalDate = c.FinalDate;
+    inputs->control.SoilSimulation = c.SoilSimulation;
+    inputs->control.BLASTsimulation = c.BLASTsimulation;
+    inputs->control.OptReportFile = c.OptReportFile;
+    inputs->optiLAIndvi = c.optiLAIndvi;
+    inputs->DOYforcingLAI = c.DOYforcingLAI;
+    inputs->ForcingLAI = c.ForcingLAI;
+    CopySoil(soil, inputs->control);
+    inputs->crop = crop.values();
+    inputs->manag = manag.values();
+    inputs->manag.ProductApplied = form.text(ctl::cmbBlastProduct) != choice::NoTreatment;
+    inputs->manag.BlastClass = blastClass.value_or(0);
+    CopyWeather(weather, inputs->weather);
+    inputs->humidityEstimated = weather.GetHumidityEstimated();
+    inputs->serial = NextSerial();
+    result.inputs = std::move(inputs);
+    return result;
+}
+
+void ShowEstimatedHumidities(FormModel& form, const CompiledInputs& inputs) {
+    if (inputs.humidityEstimated) WriteEstimatedHumidities(form, inputs.weather.RHmax, inputs.weather.RHmin);
+}
+
+} // namespace tulo

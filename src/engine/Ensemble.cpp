@@ -1,0 +1,68 @@
+#include "engine/Ensemble.h"
+
+#include "engine/Parameters.h"
+
+#include <tbb/blocked_range.h>
+#include <tbb/enumerable_thread_specific.h>
+#include <tbb/parallel_for.h>
+#include <tbb/task_arena.h>
+
+#include <atomic>
+#include <memory>
+
+namespace tulo {
+
+namespace {
+
+// The first value of the set outside its parameter's bounds, as a problem text.
+std::string BoundsProblem(const ParameterSet& set) {
+    const auto registry = CropParameterRegistry();
+    for (const ParameterValue& p : set) {
+        if (p.index < 0 || static_cast<std::size_t>(p.index) >= registry.size()) return "unknown parameter";
+        if (const auto problem = CheckParameterBounds(registry[static_cast<std::size_t>(p.index)], p.value))
+            return problem->text;
+    }
+    return {};
+}
+
+} // namespace
+
+std::vector<EnsembleResult> RunEnsemble(const CompiledInputs& inputs, std::span<const ParameterSet> sets,
+                                        const SeasonReader& read, const EnsembleOptions& options) {
+    std::vector<EnsembleResult> results(sets.size());
+    // A run state is large: one per worker, on the heap, reused for every season the worker runs.
+    tbb::enumerable_thread_specific<std::unique_ptr<RunState>> states(
+        [] { return std::make_unique<RunState>(); });
+    std::atomic<std::size_t> finished{0};
+
+    auto runSet = [&](std::size_t i) {
+        EnsembleResult& result = results[i];
+        if (options.cancelled && options.cancelled()) {
+            result.problem = "cancelled";
+            return;
+        }
+        result.problem = BoundsProblem(sets[i]);
+        if (result.problem.empty()) {
+            RunState& run = *states.local();
+            RunSeason(inputs, sets[i], run);
+            if (const auto where = FirstNonFiniteOutput(run))
+                result.problem = "the season is not finite (" + *where + ")";
+            else
+                result.cells = read(run);
+        }
+        const std::size_t count = ++finished;
+        if (options.done) options.done(count);
+    };
+
+    const int threads = options.threads > 0 ? options.threads : tbb::task_arena::automatic;
+    tbb::task_arena arena(threads);
+    arena.execute([&] {
+        tbb::parallel_for(tbb::blocked_range<std::size_t>(0, sets.size()),
+                          [&](const tbb::blocked_range<std::size_t>& range) {
+                              for (std::size_t i = range.begin(); i != range.end(); ++i) runSet(i);
+                          });
+    });
+    return results;
+}
+
+} // namespace tulo

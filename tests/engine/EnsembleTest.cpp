@@ -1,0 +1,125 @@
+// Seasons as a function of named parameters, run in parallel: the same results whatever the number of
+// threads, bounds refused per set, and the end-of-crop values the tools read.
+
+#include "engine/Ensemble.h"
+#include "engine/Parameters.h"
+#include "engine/Season.h"
+#include "io/SimConfig.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <random>
+
+namespace tulo {
+namespace {
+
+std::shared_ptr<const CompiledInputs> Compile(const char* example) {
+    FormModel form;
+    EXPECT_EQ(ReadSimConfig(std::string(TULO_SOURCE_DIR) + "/examples/" + example, form), std::nullopt);
+    Compilation compiled = CompileInputs(form);
+    EXPECT_TRUE(compiled.problems.empty());
+    return compiled.inputs;
+}
+
+// FNV-1a over the bytes of every daily series the loop writes.
+std::string Fingerprint(const RunState& run) {
+    std::uint64_t hash = 14695981039346656037u;
+    auto add = [&](const void* data, std::size_t size) {
+        const auto* bytes = static_cast<const unsigned char*>(data);
+        for (std::size_t i = 0; i < size; ++i) hash = (hash ^ bytes[i]) * 1099511628211u;
+    };
+    const DailyOutputs& o = run.out;
+    for (const DailySeries* s :
+         {&o.DVS,          &o.GDD,          &o.GDDcum,        &o.RUEday,         &o.AGBdayRad,
+          &o.AGBday,       &o.AGB,          &o.LeavesDay,     &o.StemsDay,       &o.PaniclesDay,
+          &o.Leaves,       &o.Stems,        &o.Panicles,      &o.LAIday,         &o.LAI,
+          &o.SterilityDay, &o.SterilityCum, &o.PanicleHeight, &run.weather.Tmax, &run.weather.Tmin})
+        add(s->data(), sizeof(*s));
+    for (const DailySeriesD* s :
+         {&o.WaterLevel, &o.ET1, &o.ET2, &o.ET3, &o.ET4, &o.RiskLevel, &o.BlastDVStoday, &o.MF1, &o.MF2,
+          &o.MF3, &o.MF4, &o.MF12, &o.DTempRisk, &o.MaxRhRisk, &o.DltRhRisk, &o.MxTempRisk, &o.RainRisk})
+        add(s->data(), sizeof(*s));
+    add(o.Phase.data(), sizeof(o.Phase));
+    return std::to_string(hash);
+}
+
+// Random sets inside the bounds of every parameter a user types, lists and switches included.
+std::vector<ParameterSet> RandomSets(int count, unsigned seed) {
+    std::mt19937 generator(seed);
+    std::vector<ParameterSet> sets(static_cast<std::size_t>(count));
+    const auto registry = CropParameterRegistry();
+    for (ParameterSet& set : sets)
+        for (std::size_t i = 0; i < registry.size(); ++i) {
+            const ParameterInfo& info = registry[i];
+            if (info.controlKind == ParameterControl::Constant) continue;
+            std::uniform_real_distribution<double> uniform(info.min, info.max);
+            double value = uniform(generator);
+            if (info.whole || info.controlKind == ParameterControl::List) value = std::floor(value + 0.5);
+            set.push_back({static_cast<int>(i), value});
+        }
+    return sets;
+}
+
+TEST(Ensemble, EverySeasonIsTheSameOnOneTwoAndEightThreads) {
+    const auto inputs = Compile("flooded.sim");
+    const std::vector<ParameterSet> sets = RandomSets(1000, 20261207);
+    const SeasonReader read = [](const RunState& run) { return std::vector<std::string>{Fingerprint(run)}; };
+    std::vector<std::vector<EnsembleResult>> byThreads;
+    for (const int threads : {1, 2, 8}) {
+        EnsembleOptions options;
+        options.threads = threads;
+        byThreads.push_back(RunEnsemble(*inputs, sets, read, options));
+    }
+    int finite = 0;
+    for (std::size_t i = 0; i < sets.size(); ++i) {
+        for (std::size_t t = 1; t < byThreads.size(); ++t) {
+            ASSERT_EQ(byThreads[t][i].cells, byThreads[0][i].cells) << "set " << i;
+            ASSERT_EQ(byThreads[t][i].problem, byThreads[0][i].problem) << "set " << i;
+        }
+        finite += byThreads[0][i].problem.empty() ? 1 : 0;
+    }
+    EXPECT_GT(finite, 900); // the bounds keep nearly every season finite
+}
+
+TEST(Ensemble, ASetOutsideItsBoundsFailsAloneAndTheSeasonMatchesASingleRun) {
+    const auto inputs = Compile("demo.sim");
+    const int rue = ParameterIndex("RUE");
+    const std::vector<ParameterSet> sets = {{{rue, 2.8}}, {{rue, 1e6}}, {}};
+    const auto results = RunEnsemble(
+        *inputs, sets, [](const RunState& run) { return std::vector<std::string>{Fingerprint(run)}; });
+    EXPECT_TRUE(results[1].cells.empty());
+    EXPECT_NE(results[1].problem.find("Radiation use efficiency"), std::string::npos);
+
+    auto run = std::make_unique<RunState>();
+    RunSeason(*inputs, sets[0], *run);
+    EXPECT_EQ(results[0].cells[0], Fingerprint(*run));
+    EXPECT_EQ(run->crop.RUE, 2.8f);
+    RunSeason(*inputs, {}, *run); // the compilation's own values come back
+    EXPECT_EQ(results[2].cells[0], Fingerprint(*run));
+}
+
+TEST(Season, EndOfCropIsTheDayBeforeTheCropFinishedOrTheLastSimulatedDay) {
+    const auto inputs = Compile("demo.sim");
+    auto run = std::make_unique<RunState>();
+    RunSeason(*inputs, {}, *run);
+    const EndOfCrop end = EndOfCropValues(*run);
+    ASSERT_TRUE(end.finished);
+    EXPECT_EQ(run->out.AGB[end.day + 1], 0.0f); // harvested: the finishing day's cumulated series are zero
+    EXPECT_GT(end.AGB, 1000.0f);
+    EXPECT_EQ(end.AGB, run->out.AGB[end.day]);
+
+    // A longer crop has not finished by the final day: its last simulated day stands for the end.
+    RunSeason(*inputs, std::vector<ParameterValue>{{ParameterIndex("TSUM2"), 2000}}, *run);
+    const EndOfCrop growing = EndOfCropValues(*run);
+    EXPECT_FALSE(growing.finished);
+    EXPECT_EQ(growing.day, run->control.FinalDate - 1);
+    EXPECT_EQ(growing.AGB, run->out.AGB[growing.day]);
+    EXPECT_EQ(FirstNonFiniteOutput(*run), std::nullopt);
+    run->out.LAI[run->control.InitialDate + 3] = std::numeric_limits<float>::quiet_NaN();
+    EXPECT_EQ(FirstNonFiniteOutput(*run), "DOY " + std::to_string(run->control.InitialDate + 3) + ", LAI");
+}
+
+} // namespace
+} // namespace tulo
