@@ -53,14 +53,16 @@ void BM_CompiledSeasonFlooded(benchmark::State& state) {
     CompiledSeason(state, "flooded.sim");
 }
 
-// 256 sets of the demo season, each reading the season summary as `tulo-cli ensemble` does.
+// 256 sets of the demo season, each reading the season summary as `tulo-cli ensemble` does (summary:1),
+// or nothing, to weigh the ensemble's own cost against a bare season (summary:0).
 void BM_EnsembleDemo(benchmark::State& state) {
     const auto inputs = Compile("demo.sim");
     std::vector<tulo::ParameterSet> sets;
     for (int i = 0; i < 256; ++i) sets.push_back({{tulo::ParameterIndex("RUE"), 2.0 + i / 256.0}});
     tulo::EnsembleOptions options;
     options.threads = static_cast<int>(state.range(0));
-    const tulo::SeasonReader read = [](const tulo::RunState& run) {
+    const tulo::SeasonReader read = [&](const tulo::RunState& run) {
+        if (state.range(1) == 0) return std::vector<std::string>{};
         return tulo::SummaryCells(tulo::Summarize(run));
     };
     for (auto _ : state) benchmark::DoNotOptimize(tulo::RunEnsemble(*inputs, sets, read, options));
@@ -89,7 +91,13 @@ void BM_RunCommandWithReport(benchmark::State& state) {
 
 BENCHMARK(BM_CompiledSeasonDemo)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CompiledSeasonFlooded)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_EnsembleDemo)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_EnsembleDemo)
+    ->ArgNames({"threads", "summary"})
+    ->Args({1, 1})
+    ->Args({2, 1})
+    ->Args({1, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(BM_RunCommandWithoutReport)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RunCommandWithReport)->Unit(benchmark::kMicrosecond);
 

@@ -82,7 +82,7 @@ test)
     # Warnings are judged by the Release build: the thread sanitizer makes GCC see false uninitialised reads.
     configure_build build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTULO_SANITIZE_THREAD=ON \
         -DTULO_BUILD_BENCH=OFF
-    TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/tests/tsan.supp" \
+    TSAN_OPTIONS="halt_on_error=1" \
         ./build-tsan/tests/tulo_tests --gtest_filter='Ensemble*:Season*'
     fuzz_readers
     ;;

@@ -75,7 +75,7 @@ const std::vector<std::string_view>& SummaryColumns() {
 
 std::vector<std::string> SummaryCells(const SeasonSummary& s) {
     auto day = [](const std::optional<std::int32_t>& d) { return d ? std::to_string(*d) : std::string(); };
-    auto number = [](double v) { return FormatSignificant(v, 17); };
+    auto number = [](double v) { return ShortestText(v); };
     return {day(s.emergence),          day(s.flowering),
             day(s.maturity),           std::to_string(s.endOfCropDay),
             number(s.endOfCropAGB),    number(s.finalAGB),
