@@ -3,6 +3,7 @@
 #include "base/Numbers.h"
 #include "disease/Varieties.h"
 #include "engine/DailyLoop.h"
+#include "engine/InputLimits.h"
 #include "engine/Outputs.h"
 #include "engine/Parameters.h"
 #include "engine/RunCommand.h"
@@ -48,28 +49,42 @@ std::string DailyCsv(const RunState& run) {
     return csv;
 }
 
+void AskForSheet(const std::string& file, std::string_view sheetOption, UserInterface& ui) {
+    ui.message(file + " has several sheets: choose one with " + std::string(sheetOption) + " N.");
+}
+
 // Replaces one of the form's tables with a workbook's sheet, as the window's open command does; the
-// grid's captions stay. Nobody can answer the sheet question here: it takes --sheet.
-bool ImportTable(Grid& grid, const std::string& file, std::optional<int> sheet, UserInterface& ui) {
-    const ImportOutcome outcome = ImportWorkbookFile(grid, file, ui, sheet);
-    if (outcome == ImportOutcome::Cancelled)
-        ui.message(file + " has several sheets: choose one with --sheet N.");
+// grid's captions stay. Nobody can answer the sheet question here: it takes the sheet option.
+bool ImportTable(Grid& grid, const std::string& file, std::optional<int> sheet, UserInterface& ui,
+                 std::string_view sheetOption = "--sheet", std::optional<RowLimit> limit = std::nullopt) {
+    const ImportOutcome outcome = ImportWorkbookFile(grid, file, ui, sheet, limit);
+    if (outcome == ImportOutcome::Cancelled) AskForSheet(file, sheetOption, ui);
     return outcome == ImportOutcome::Imported;
 }
 
 } // namespace
 
 int Run(const RunOptions& options, std::ostream& out, UserInterface& ui) {
+    if (const auto problem = options.report ? TableFileNameProblem(*options.report) : std::nullopt) {
+        ui.message(*problem);
+        return kFailure;
+    }
     FormModel form;
     if (const auto error = ReadSimConfig(options.config, form)) {
         ui.message(options.config + ": " + *error);
         return kFailure;
     }
-    const auto importTable = [&](std::string_view grid, const std::string& file) {
-        return form.editGrid(grid, [&](Grid& g) { return ImportTable(g, file, options.sheet, ui); });
+    const auto importTable = [&](std::string_view grid, const std::string& file, std::optional<int> sheet,
+                                 std::string_view sheetOption) {
+        return form.editGrid(grid, [&](Grid& g) {
+            return ImportTable(g, file, sheet, ui, sheetOption, ImportRowLimit(grid));
+        });
     };
-    if (options.weather && !importTable(ctl::sprWeather, *options.weather)) return kFailure;
-    if (options.soil && !importTable(ctl::sprSoilPhysics, *options.soil)) return kFailure;
+    if (options.weather &&
+        !importTable(ctl::sprWeather, *options.weather, options.weatherSheet, "--weather-sheet"))
+        return kFailure;
+    if (options.soil && !importTable(ctl::sprSoilPhysics, *options.soil, options.soilSheet, "--soil-sheet"))
+        return kFailure;
 
     // The run state is large; keep it off the stack.
     auto run = std::make_unique<RunState>();
@@ -88,15 +103,21 @@ int Run(const RunOptions& options, std::ostream& out, UserInterface& ui) {
             writeError = e.what();
         }
     };
-    if (!RunSimulation(form, ui, *run, results, exportReport)) return kInvalidInputs;
+    if (const RunOutcome outcome = RunSimulation(form, ui, *run, results, exportReport); !outcome)
+        return outcome.status == RunOutcome::InvalidInputs ? kInvalidInputs : kFailure;
     if (writeError) {
         ui.message(*writeError);
         return kFailure;
     }
 
-    out << "TULO season summary for " << options.config << "\n" << FormatSummary(Summarize(*run));
+    // "--daily -" puts the series on standard output, alone, so that it can be piped as one CSV.
+    const bool dailyToOut = options.daily == "-";
+    if (!dailyToOut)
+        out << "TULO season summary for " << options.config << "\n" << FormatSummary(Summarize(*run));
 
-    if (options.daily) {
+    if (dailyToOut) {
+        out << DailyCsv(*run);
+    } else if (options.daily) {
         if (const auto error = WriteFileAtomically(*options.daily, DailyCsv(*run))) {
             ui.message(*error);
             return kFailure;
@@ -122,8 +143,9 @@ int Run(const RunOptions& options, std::ostream& out, UserInterface& ui) {
         }
         const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
         const double perSecond = elapsed.count() > 0 ? options.repeat / elapsed.count() : 0.0;
-        out << "Repeated runs:        " << options.repeat << " seasons in " << elapsed.count() << " s ("
-            << static_cast<long long>(perSecond) << " seasons per second)\n";
+        if (!dailyToOut)
+            out << "Repeated runs:        " << options.repeat << " seasons in " << elapsed.count() << " s ("
+                << static_cast<long long>(perSecond) << " seasons per second)\n";
     }
     return kSuccess;
 }
@@ -162,10 +184,18 @@ int CropImport(const std::string& config, const std::string& in, std::optional<i
                const std::optional<std::string>& save, std::ostream& out, UserInterface& ui) {
     FormModel form;
     if (!LoadConfig(config, form, ui)) return kFailure;
-    const ImportOutcome outcome = ImportCropWorkbook(form, in, ui, sheet);
-    if (outcome == ImportOutcome::Cancelled)
-        ui.message(in + " has several sheets: choose one with --sheet N.");
+    Grid grid;
+    const ImportOutcome outcome = ReadCropWorkbookFile(grid, in, ui, sheet);
+    if (outcome == ImportOutcome::Cancelled) AskForSheet(in, "--sheet", ui);
     if (outcome != ImportOutcome::Imported) return kFailure;
+    // Unlike the window, which applies the values it can, the command applies all or none: a saved
+    // configuration holding half a cultivar would pass for a whole one.
+    if (const Problems problems = CheckCropWorkbookValues(grid); !problems.empty()) {
+        for (const InputProblem& problem : problems) ui.message(problem.text);
+        ui.message(in + " was not imported: nothing was changed or saved.");
+        return kInvalidInputs;
+    }
+    ApplyCropWorkbookGrid(grid, form);
     if (save) {
         if (const auto error = WriteSimConfig(form, *save)) {
             ui.message(*error);
@@ -174,11 +204,11 @@ int CropImport(const std::string& config, const std::string& in, std::optional<i
         return kSuccess;
     }
     Problems problems;
-    const auto grid = BuildCropWorkbookGrid(form, problems);
+    const auto built = BuildCropWorkbookGrid(form, problems);
     for (const InputProblem& problem : problems) ui.message(problem.text);
-    if (!grid) return kInvalidInputs;
-    for (int r = 1; r <= grid->rows(); ++r)
-        if (!grid->text(r, 3).empty()) out << grid->text(r, 3) << " = " << grid->text(r, 1) << '\n';
+    if (!built) return kInvalidInputs;
+    for (int r = 1; r <= built->rows(); ++r)
+        if (!built->text(r, 3).empty()) out << built->text(r, 3) << " = " << built->text(r, 1) << '\n';
     return kSuccess;
 }
 
@@ -193,6 +223,16 @@ std::string Plain(const std::optional<double>& value) {
 
 nlohmann::json Json(const std::optional<double>& value) {
     return value ? nlohmann::json(*value) : nlohmann::json();
+}
+
+// The first 20 items, then how many more: a file of hundreds of bad rows would bury the results.
+std::string Capped(const std::vector<std::string>& items, std::string_view separator) {
+    constexpr std::size_t kShown = 20;
+    std::string text;
+    for (std::size_t k = 0; k < std::min(items.size(), kShown); ++k)
+        text += (k ? std::string(separator) : std::string()) + items[k];
+    if (items.size() > kShown) text += " ... and " + std::to_string(items.size() - kShown) + " more";
+    return text;
 }
 
 } // namespace
@@ -210,7 +250,8 @@ int Evaluate(const EvaluateOptions& options, std::ostream& out, UserInterface& u
     if (!LoadConfig(options.config, form, ui)) return kFailure;
     auto run = std::make_unique<RunState>();
     RunResults results;
-    if (!RunSimulation(form, ui, *run, results, nullptr)) return kInvalidInputs;
+    if (const RunOutcome outcome = RunSimulation(form, ui, *run, results, nullptr); !outcome)
+        return outcome.status == RunOutcome::InvalidInputs ? kInvalidInputs : kFailure;
 
     Grid measuredGrid;
     if (!ImportTable(measuredGrid, options.measured, options.sheet, ui)) return kFailure;
@@ -220,9 +261,17 @@ int Evaluate(const EvaluateOptions& options, std::ostream& out, UserInterface& u
     }
     const MeasuredData data = ReadMeasured(measuredGrid);
     if (!data.skippedRows.empty()) {
-        std::string rows;
-        for (const int r : data.skippedRows) rows += (rows.empty() ? "" : ", ") + std::to_string(r);
-        ui.message("Rows skipped because their DOY or value is empty or not a number: " + rows + ".");
+        std::vector<std::string> rows;
+        for (const int r : data.skippedRows) rows.push_back(std::to_string(r));
+        ui.message("Rows skipped because their DOY or value is empty or not a number: " + Capped(rows, ", ") +
+                   ".");
+    }
+    if (!data.outsideYear.empty()) {
+        std::vector<std::string> rows;
+        for (const DayOutsideYear& o : data.outsideYear)
+            rows.push_back("row " + std::to_string(o.row) + ": DOY " + ShortestText(o.doy) +
+                           " is outside 1..365");
+        ui.message("Rows skipped: " + Capped(rows, "; ") + ".");
     }
     const Evaluation e = EvaluateAgainstMeasured(*run, *variable, data);
     if (!e.regression.failure.empty()) ui.message(e.regression.failure);
@@ -261,12 +310,11 @@ int Evaluate(const EvaluateOptions& options, std::ostream& out, UserInterface& u
     out << "F:                 " << Plain(g.F) << "\n";
     out << "p(F):              " << Plain(g.pF) << "\n";
     out << "Significance:      " << g.mark << "\n";
-    out << "Left out:          ";
-    if (e.matrix.leftOut.empty()) out << "none";
-    for (std::size_t k = 0; k < e.matrix.leftOut.size(); ++k)
-        out << (k ? "; " : "") << "row " << e.matrix.leftOut[k].row << " (DOY "
-            << ShortestText(e.matrix.leftOut[k].doy) << ", not a simulated day)";
-    out << "\n";
+    std::vector<std::string> leftOut;
+    for (const LeftOut& l : e.matrix.leftOut)
+        leftOut.push_back("row " + std::to_string(l.row) + " (DOY " + ShortestText(l.doy) +
+                          ", not a simulated day)");
+    out << "Left out:          " << (leftOut.empty() ? "none" : Capped(leftOut, "; ")) << "\n";
     return kSuccess;
 }
 
@@ -357,6 +405,16 @@ void PrintMarkdown(std::ostream& out) {
         out << "| " << p.id << " | " << p.label << " | " << p.unit << " | " << ShownDefault(p) << " | "
             << ShortestText(p.min) << " to " << ShortestText(p.max) << " | Min: " << p.minReason
             << ". Max: " << p.maxReason << ". |\n";
+    out << "\nBetween parameters, each must be below the next:\n\n";
+    for (const ParameterOrder& order : ParameterOrders())
+        out << "- " << order.lower << " < " << order.upper << ": " << order.why << ".\n";
+    out << "\nWeather (every day of the table):\n\n";
+    out << "| Input | Unit | Accepted range | Reason |\n";
+    out << "|---|---|---|---|\n";
+    for (const InputLimit& limit : AllInputLimits())
+        out << "| " << limit.label << " | " << limit.unit << " | " << ShortestText(limit.min) << " to "
+            << ShortestText(limit.max) << " | Min: " << limit.minReason << ". Max: " << limit.maxReason
+            << ". |\n";
 }
 
 } // namespace

@@ -18,7 +18,8 @@ struct RunOptions {
     std::string config;
     std::optional<std::string> weather; // workbook replacing the configuration's weather table
     std::optional<std::string> soil;    // workbook replacing the configuration's soil table
-    std::optional<int> sheet;           // 1-based sheet of those workbooks
+    std::optional<int> weatherSheet;    // 1-based sheet of the weather workbook
+    std::optional<int> soilSheet;       // 1-based sheet of the soil workbook
     std::optional<std::string> daily;   // CSV of every daily series
     std::optional<std::string> report;  // the report grid, .xlsx or .csv
     int repeat = 0;                     // extra timed runs of the same season

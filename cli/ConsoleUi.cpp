@@ -23,17 +23,15 @@ void ConsoleUi::message(std::string_view text, std::string_view title, Icon) {
 }
 
 Answer ConsoleUi::ask(std::string_view text, Buttons buttons, std::string_view, Icon) {
+    // A box with only OK is a message.
     if (buttons == Buttons::Ok) {
         err_ << OneLine(text) << '\n';
         return Answer::Ok;
     }
-    const bool okCancel = buttons == Buttons::OkCancel;
-    err_ << OneLine(text) << (okCancel ? " [Cancel]" : " [No]") << '\n';
-    return okCancel ? Answer::Cancel : Answer::No;
+    return buttons == Buttons::OkCancel ? Answer::Cancel : Answer::No;
 }
 
-std::optional<std::string> ConsoleUi::input(std::string_view prompt, std::string_view, std::string_view) {
-    err_ << OneLine(prompt) << " [cancelled]\n";
+std::optional<std::string> ConsoleUi::input(std::string_view, std::string_view, std::string_view) {
     return std::nullopt;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
-// The command line's user interface: messages go to stderr, one per line; nobody is there to answer,
-// so questions take their cautious answer (Cancel or No) and dialogs are cancelled.
+// The command line's user interface: messages go to stderr, one per line. Nobody is there to answer, so
+// questions take their cautious answer (Cancel or No) without being printed, and dialogs are cancelled:
+// what a question would have settled is asked for with an option (--report, --sheet), and the command
+// says so when it matters.
 
 #include "engine/UserInterface.h"
 

@@ -39,14 +39,13 @@ std::optional<std::vector<SeriesColumn>> ParseSeries(const std::string& text, co
         const std::int32_t day =
             at == std::string::npos ? 0 : ParseInt32(std::string_view(item).substr(at + 1)).value_or(0);
         if (found == variables.end() || found->precision == OutputPrecision::Text || day == 0) {
-            ui.message(
-                "--series: \"" + item +
-                "\" is not NAME@DOY with NAME a numeric column of the --daily output (LAI, AGB, ...).");
+            ui.message("--series: " + QuoteValue(item) +
+                       " is not NAME@DOY with NAME a numeric column of the --daily output (LAI, AGB, ...).");
             return std::nullopt;
         }
         if (day < inputs.control.InitialDate || day >= inputs.control.FinalDate) {
-            ui.message("--series: DOY " + std::to_string(day) + " of \"" + item +
-                       "\" is not a simulated day (" + std::to_string(inputs.control.InitialDate) + " to " +
+            ui.message("--series: DOY " + std::to_string(day) + " of " + QuoteValue(item) +
+                       " is not a simulated day (" + std::to_string(inputs.control.InitialDate) + " to " +
                        std::to_string(inputs.control.FinalDate - 1) + ").");
             return std::nullopt;
         }
@@ -71,8 +70,8 @@ std::optional<SetsTable> ReadSets(const Grid& grid, const std::string& file, Use
         const std::string_view id = Trim(grid.text(1, c));
         index[static_cast<std::size_t>(c)] = ParameterIndex(id);
         if (index[static_cast<std::size_t>(c)] < 0) {
-            ui.message(file + ", column " + std::to_string(c) + ": \"" + std::string(id) +
-                       "\" is not a crop parameter; row 1 must name parameters by their ids "
+            ui.message(file + ", column " + std::to_string(c) + ": " + QuoteValue(id) +
+                       " is not a crop parameter; row 1 must name parameters by their ids "
                        "(tulo-cli parameters lists them).");
             return std::nullopt;
         }
@@ -89,7 +88,8 @@ std::optional<SetsTable> ReadSets(const Grid& grid, const std::string& file, Use
             const auto value = ParseNumber(text);
             if (!value) {
                 if (problem.empty())
-                    problem = std::string(Trim(grid.text(1, c))) + ": \"" + text + "\" is not a number";
+                    problem =
+                        std::string(Trim(grid.text(1, c))) + ": " + QuoteValue(text) + " is not a number";
                 continue;
             }
             set.push_back({index[static_cast<std::size_t>(c)], *value});

@@ -4,9 +4,45 @@
 #include "ConsoleUi.h"
 #include "Ensemble.h"
 
+#include "base/Problems.h"
+
 #include <CLI/CLI.hpp>
 
+#include <charconv>
 #include <iostream>
+
+namespace {
+
+// A usage error worded as a sentence. CLI11 prefixes a validator's message with the option's name and
+// its range checks quote the whole range of the type, so the validator below throws this past them.
+class OptionError : public CLI::ParseError {
+public:
+    explicit OptionError(const std::string& sentence)
+        : CLI::ParseError(sentence, CLI::ExitCodes::ValidationError) {}
+};
+
+// A whole number written in digits (a minus sign allowed), from `lowest` on.
+CLI::Validator WholeNumberFrom(const std::string& option, int lowest) {
+    return CLI::Validator(
+        [option, lowest](std::string& text) {
+            int value = 0;
+            const char* end = text.data() + text.size();
+            const auto [stop, error] = std::from_chars(text.data(), end, value);
+            if (error != std::errc() || stop != end || value < lowest)
+                throw OptionError(option + " must be a whole number from " + std::to_string(lowest) +
+                                  ", not " + tulo::QuoteValue(text) + ".");
+            return std::string();
+        },
+        "");
+}
+
+template <typename T>
+CLI::Option* AddWholeOption(CLI::App* app, const std::string& name, T& target, int lowest,
+                            const std::string& help) {
+    return app->add_option(name, target, help)->check(WholeNumberFrom(name, lowest));
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     CLI::App app{"TULO: paddy rice crop simulation from the command line"};
@@ -15,16 +51,20 @@ int main(int argc, char** argv) {
     tulo::cli::RunOptions run;
     CLI::App* runCommand = app.add_subcommand("run", "Simulate the season of a configuration file (.sim)");
     runCommand->add_option("config", run.config, "Configuration file (.sim)")->required();
-    runCommand->add_option("--weather", run.weather, "Replace the weather table with a workbook's sheet");
-    runCommand->add_option("--soil", run.soil, "Replace the soil table with a workbook's sheet");
-    runCommand->add_option("--sheet", run.sheet, "Sheet of those workbooks (1-based)")
-        ->check(CLI::PositiveNumber);
+    CLI::Option* weatherOption =
+        runCommand->add_option("--weather", run.weather, "Replace the weather table with a workbook's sheet");
+    CLI::Option* soilOption =
+        runCommand->add_option("--soil", run.soil, "Replace the soil table with a workbook's sheet");
+    AddWholeOption(runCommand, "--weather-sheet", run.weatherSheet, 1,
+                   "Sheet of the weather workbook (1-based)")
+        ->needs(weatherOption);
+    AddWholeOption(runCommand, "--soil-sheet", run.soilSheet, 1, "Sheet of the soil workbook (1-based)")
+        ->needs(soilOption);
     runCommand->add_option("--daily", run.daily, "Write every daily series of the simulated days as CSV");
     runCommand->add_option("--report", run.report,
                            "Write the report (the ticked report variables): .xlsx or .csv");
-    runCommand
-        ->add_option("--repeat", run.repeat, "Run the same season N more times and print seasons per second")
-        ->check(CLI::NonNegativeNumber);
+    AddWholeOption(runCommand, "--repeat", run.repeat, 0,
+                   "Run the same season N more times and print seasons per second");
 
     std::string tableIn, tableOut;
     std::optional<int> tableSheet;
@@ -32,7 +72,7 @@ int main(int argc, char** argv) {
         app.add_subcommand("table", "Convert a table: any readable workbook to .xlsx or .csv");
     tableCommand->add_option("in", tableIn, "Workbook to read (.xlsx, .xls, .ods, .csv)")->required();
     tableCommand->add_option("out", tableOut, "File to write (.xlsx, or .csv)")->required();
-    tableCommand->add_option("--sheet", tableSheet, "Sheet to read (1-based)")->check(CLI::PositiveNumber);
+    AddWholeOption(tableCommand, "--sheet", tableSheet, 1, "Sheet to read (1-based)");
 
     CLI::App* cropCommand = app.add_subcommand("crop", "Crop parameter workbooks");
     cropCommand->require_subcommand(1);
@@ -47,7 +87,7 @@ int main(int argc, char** argv) {
         cropCommand->add_subcommand("import", "Put a crop workbook's parameters into a configuration");
     cropImport->add_option("config", cropConfig, "Configuration file (.sim)")->required();
     cropImport->add_option("in", cropFile, "Crop workbook (.xlsx, .xls, .ods, .csv)")->required();
-    cropImport->add_option("--sheet", cropSheet, "Sheet to read (1-based)")->check(CLI::PositiveNumber);
+    AddWholeOption(cropImport, "--sheet", cropSheet, 1, "Sheet to read (1-based)");
     cropImport->add_option("--save", cropSave,
                            "Write the updated configuration here (otherwise print the values)");
 
@@ -61,8 +101,7 @@ int main(int argc, char** argv) {
     evaluateCommand
         ->add_option("--variable", evaluate.variable, "Report header to evaluate, e.g. \"AGB tot (tAGB/ha)\"")
         ->required();
-    evaluateCommand->add_option("--sheet", evaluate.sheet, "Sheet of the measurements (1-based)")
-        ->check(CLI::PositiveNumber);
+    AddWholeOption(evaluateCommand, "--sheet", evaluate.sheet, 1, "Sheet of the measurements (1-based)");
     evaluateCommand->add_flag("--json", evaluate.json, "Print the results as one JSON object");
 
     tulo::cli::EnsembleOptions ensemble;
@@ -73,10 +112,8 @@ int main(int argc, char** argv) {
         ->add_option("--sets", ensemble.sets,
                      "Parameter sets: CSV or workbook, row 1 parameter ids, then one set per row")
         ->required();
-    ensembleCommand->add_option("--sheet", ensemble.sheet, "Sheet of the sets workbook (1-based)")
-        ->check(CLI::PositiveNumber);
-    ensembleCommand->add_option("--threads", ensemble.threads, "Worker threads (default: every core)")
-        ->check(CLI::NonNegativeNumber);
+    AddWholeOption(ensembleCommand, "--sheet", ensemble.sheet, 1, "Sheet of the sets workbook (1-based)");
+    AddWholeOption(ensembleCommand, "--threads", ensemble.threads, 0, "Worker threads (default: every core)");
     ensembleCommand->add_option("--out", ensemble.out, "Write the CSV here instead of standard output");
     ensembleCommand->add_option("--series", ensemble.series,
                                 "Daily values instead of the season summary: NAME@DOY,... (e.g. LAI@200)");

@@ -18,6 +18,10 @@ struct InputProblem {
 
 using Problems = std::vector<InputProblem>;
 
+// A value as a message quotes it: in double quotes, cut after 60 characters with "..." so that a cell of
+// megabytes gives a message that still fits a screen. A cut never falls inside a UTF-8 character.
+std::string QuoteValue(std::string_view text);
+
 // "<label>: "<text>" is not a number." (or "<label>: the value is missing.")
 std::string NotANumberMessage(std::string_view label, std::string_view text);
 

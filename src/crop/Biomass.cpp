@@ -35,6 +35,10 @@ float clsCalculateAGBaccumulation::TlimBeta(float C, float Tmax, float Tmin, flo
     if (u < 0.0) u = 0.0;
     if (v < 0.0) v = 0.0;
 
+    // At or below the base temperature nothing grows. Said first because there v exceeds 1, and with a
+    // narrow rising limb (a large a) v^a overflows, which would turn 0 x infinity into NaN. Above the
+    // base v stays below 1 + 1/a, so v^a stays below e.
+    if (u == 0.0) return 0.0f;
     // The plateau is exact (1^anything is 1), so spare the two pow calls on the many warm days.
     if (u == 1.0 && v == 1.0) return 1.0f;
     return static_cast<float>(std::pow(u * std::pow(v, a), static_cast<double>(C)));

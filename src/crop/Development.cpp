@@ -1,5 +1,7 @@
 #include "crop/Development.h"
 
+#include <algorithm>
+
 namespace tulo {
 
 std::string_view PhaseName(PhenoPhase phase) {
@@ -32,12 +34,23 @@ float MaturityThermalTime(float TSUMEM, float TSUM1, float TSUM2) {
     return static_cast<float>(static_cast<double>(TSUMEM) + TSUM1 + TSUM2);
 }
 
+// The share of the day's thermal time a photoperiod-sensitive crop turns into development before
+// flowering: 1 on the optimum side of DLO, 0 past the critical DLC, linear between. A short-day rice has
+// DLO < DLC and is slowed as the days lengthen. DLC = DLO leaves no ramp to follow; the input records
+// refuse it, and here it means no response rather than a division by zero.
+double PhotoperiodFactor(float dayLength, float DLC, float DLO) {
+    if (DLC == DLO) return 1.0;
+    const double factor = (static_cast<double>(dayLength) - DLC) / (static_cast<double>(DLO) - DLC);
+    return std::clamp(factor, 0.0, 1.0);
+}
+
 } // namespace
 
 void clsCalculateDevelopment::CalculateDevelopmentDAY(float GDDcum, float TSUMEM, float TSUM1, float TSUM2,
                                                       float Tbase, float Tcutoff, float TbaseAfterEmerg,
                                                       float TcutoffAfterEmerg, float Tmax, float Tmin,
-                                                      float IDSL, float /*DLC*/, float /*DLO*/, bool Sown) {
+                                                      float IDSL, float DLC, float DLO, float dayLength,
+                                                      bool Sown) {
     const float tavg = static_cast<float>((static_cast<double>(Tmax) + Tmin) / 2.0);
     if (!Sown) {
         GDDday_ = 0.0f;
@@ -64,12 +77,12 @@ void clsCalculateDevelopment::CalculateDevelopmentDAY(float GDDcum, float TSUMEM
     }
 
     if (GDDcum < flowering) {
-        // Only the temperature-driven method has a vegetative-phase computation; with the photoperiod
-        // codes the day leaves both GDD and DVS as they were.
-        if (IDSL == 0.0f) {
-            GDDday_ = static_cast<float>(thermalTime);
-            DVS_ = static_cast<float>((static_cast<double>(GDDcum) - TSUMEM) / TSUM1);
-        }
+        // The photoperiod methods slow the degree-days themselves, so the stage keeps the temperature
+        // method's formula on the cumulated, reduced series. "Both" responds as "photoperiod based": the
+        // model has no vernalisation. The factor 1 of the temperature method leaves its value untouched.
+        const double factor = (IDSL == 0.0f) ? 1.0 : PhotoperiodFactor(dayLength, DLC, DLO);
+        GDDday_ = static_cast<float>(thermalTime * factor);
+        DVS_ = static_cast<float>((static_cast<double>(GDDcum) - TSUMEM) / TSUM1);
     } else {
         // Not capped at 2: the end of the crop is decided by the loop against DVSEND.
         GDDday_ = static_cast<float>(thermalTime);

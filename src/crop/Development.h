@@ -5,7 +5,8 @@
 // (sowing-emergence), TSUM1 (emergence-flowering), TSUM2 (flowering-maturity) (°C d); base and cut-off
 // temperatures before (Tbase, Tcutoff) and after emergence (TbaseAfterEmerg, TcutoffAfterEmerg) (°C);
 // the day's working Tmax and Tmin (°C); IDSL, the development method code (0 temperature, 1 photoperiod,
-// 2 both); DLC and DLO (h, carried, unused); Sown.
+// 2 both); the critical and optimum day lengths DLC and DLO and the day's length (h), used by codes 1
+// and 2 only; Sown.
 // Outputs: GDD of the day (°C d), DVS (0 emergence, 1 flowering, 2 maturity; not capped) and the phase.
 // DVS is only updated after emergence, so it keeps its last value on days nothing is computed.
 
@@ -23,7 +24,7 @@ class clsCalculateDevelopment {
 public:
     void CalculateDevelopmentDAY(float GDDcum, float TSUMEM, float TSUM1, float TSUM2, float Tbase,
                                  float Tcutoff, float TbaseAfterEmerg, float TcutoffAfterEmerg, float Tmax,
-                                 float Tmin, float IDSL, float DLC, float DLO, bool Sown);
+                                 float Tmin, float IDSL, float DLC, float DLO, float dayLength, bool Sown);
     void CalculatePhenoPhase(float GDDcum, float TSUMEM, float TSUM1, float TSUM2);
 
     float GetGDDday() const { return GDDday_; }

@@ -61,9 +61,11 @@ Compilation CompileInputs(const FormModel& form) {
     clsInputSoil soil;
     if (control.values().SoilSimulation) soil.ReadSoilData(form, problems);
     const auto blastClass = ParseInt32(form.text(ctl::txtBlastClass));
-    if (control.values().BLASTsimulation && !blastClass)
+    // The diseases window sets the class: 3 medium/resistant, 2 medium/susceptible, 1 susceptible.
+    if (control.values().BLASTsimulation && !(blastClass && *blastClass >= 1 && *blastClass <= 3))
         problems.push_back({std::string(ctl::txtBlastClass), 0, 0,
-                            NotANumberMessage("Blast susceptibility class", form.text(ctl::txtBlastClass))});
+                            "Blast susceptibility class: " + QuoteValue(form.text(ctl::txtBlastClass)) +
+                                " is not 1, 2 or 3; choose the variety in the diseases window."});
     if (!problems.empty()) return result;
 
     auto inputs = std::make_shared<CompiledInputs>();

@@ -10,6 +10,7 @@
 #include "disease/Blast.h"
 #include "soil/Soil.h"
 #include "weather/Evapotranspiration.h"
+#include "weather/Meteo.h"
 #include "weather/Tris.h"
 
 #include <algorithm>
@@ -201,9 +202,12 @@ bool DayContext::InTreatmentWindow(std::int32_t d) const {
 void DayContext::Development(std::int32_t d) {
     s.CropActive = false;
     s.Sown = d >= manag.SowingDate && !s.CropFinished;
+    // The same day length as the hourly temperatures see (0 beyond the polar circles).
+    clsMeteo sun;
+    sun.CalculateDayLenght(manag.Lat, d);
     development.CalculateDevelopmentDAY(o.GDDcum[d - 1], crop.TSUMEM, crop.TSUM1, crop.TSUM2, crop.Tbase,
                                         crop.Tcutoff, crop.TbaseAfterEmerg, crop.TcutoffAfterEmerg, w.Tmax[d],
-                                        w.Tmin[d], crop.IDSL, crop.DLC, crop.DLO, s.Sown);
+                                        w.Tmin[d], crop.IDSL, crop.DLC, crop.DLO, sun.GetDaylenght(), s.Sown);
     development.CalculatePhenoPhase(o.GDDcum[d - 1], crop.TSUMEM, crop.TSUM1, crop.TSUM2);
     o.GDD[d] = development.GetGDDday();
     o.DVS[d] = development.GetDVSday();

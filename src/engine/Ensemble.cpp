@@ -18,15 +18,18 @@ namespace tulo {
 
 namespace {
 
-// The first value of the set outside its parameter's bounds, as a problem text.
-std::string BoundsProblem(const ParameterSet& set) {
+// The first value of the set outside its parameter's bounds, or the first order between parameters it
+// breaks, as a problem text.
+std::string BoundsProblem(const ParameterSet& set, CropParameters crop) {
     const auto registry = CropParameterRegistry();
     for (const ParameterValue& p : set) {
         if (p.index < 0 || static_cast<std::size_t>(p.index) >= registry.size()) return "unknown parameter";
-        if (const auto problem = CheckParameterBounds(registry[static_cast<std::size_t>(p.index)], p.value))
-            return problem->text;
+        const ParameterInfo& info = registry[static_cast<std::size_t>(p.index)];
+        if (const auto problem = CheckParameterBounds(info, p.value)) return problem->text;
+        SetParameter(crop, info, p.value);
     }
-    return {};
+    const Problems broken = CheckParameterRelations(crop);
+    return broken.empty() ? std::string() : broken.front().text;
 }
 
 } // namespace
@@ -42,7 +45,7 @@ std::vector<EnsembleResult> RunEnsemble(const CompiledInputs& inputs, std::span<
             result.problem = "cancelled";
             return;
         }
-        result.problem = BoundsProblem(sets[i]);
+        result.problem = BoundsProblem(sets[i], inputs.crop);
         if (result.problem.empty()) {
             RunSeason(inputs, sets[i], run);
             if (const auto where = FirstNonFiniteOutput(run))

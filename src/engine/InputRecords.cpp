@@ -38,7 +38,7 @@ public:
         const auto value = number(text, where);
         if (!value) return std::nullopt;
         if (std::fabs(*value) > static_cast<double>(std::numeric_limits<float>::max())) {
-            fail(where, where.label + ": " + std::string(Trim(text)) + " is out of range.");
+            fail(where, where.label + ": " + QuoteValue(Trim(text)) + " is out of range.");
             return std::nullopt;
         }
         return static_cast<float>(*value);
@@ -48,7 +48,7 @@ public:
         const auto value = number(text, where);
         if (!value) return std::nullopt;
         const auto converted = ToInt32(*value);
-        if (!converted) fail(where, where.label + ": " + std::string(Trim(text)) + " is out of range.");
+        if (!converted) fail(where, where.label + ": " + QuoteValue(Trim(text)) + " is out of range.");
         return converted;
     }
 
@@ -97,7 +97,7 @@ std::optional<double> ListCode(const ParameterInfo& info, const std::string& tex
                                                     : ", \"") +
                     std::string(info.choices[k]) + "\"";
     reader.fail({info.control, {}},
-                std::string(info.label) + ": \"" + text + "\" is not one of " + accepted + ".");
+                std::string(info.label) + ": " + QuoteValue(text) + " is not one of " + accepted + ".");
     return std::nullopt;
 }
 
@@ -148,6 +148,12 @@ void clsInputControl::ControlInput(const FormModel& form, Problems& problems) {
 void clsInputCrop::ReadCropParameters(const FormModel& form, Problems& problems) {
     FieldReader reader(form, problems);
     CropParameters c;
+    // The day lengths drive only the photoperiod methods: with the temperature method their boxes stay
+    // unread (an empty one is fine) and the run holds 0.
+    const std::string& method = form.text(ctl::cmbIDSL);
+    const bool readDayLengths = method == choice::PhotoperiodBased || method == choice::Both;
+    std::optional<double> criticalDayLength;
+    std::vector<bool> known; // which parameters read correctly, for the checks between them
     for (const ParameterInfo& info : CropParameterRegistry()) {
         std::optional<double> value;
         const Where where{info.control, std::string(info.label)};
@@ -162,8 +168,7 @@ void clsInputCrop::ReadCropParameters(const FormModel& form, Problems& problems)
             value = ListCode(info, form.text(info.control), reader);
             break;
         case ParameterControl::Text:
-            // The day lengths are carried by the model but not read from the window.
-            if (info.id == "DLC" || info.id == "DLO") {
+            if ((info.id == "DLC" || info.id == "DLO") && !readDayLengths) {
                 value = 0;
                 break;
             }
@@ -172,12 +177,25 @@ void clsInputCrop::ReadCropParameters(const FormModel& form, Problems& problems)
             } else if (const auto single = reader.single(form.text(info.control), where)) {
                 value = *single;
             }
-            if (value)
-                if (auto problem = CheckParameterBounds(info, *value)) reader.add(std::move(*problem));
+            if (value) {
+                if (auto problem = CheckParameterBounds(info, *value)) {
+                    reader.add(std::move(*problem));
+                } else if (info.id == "DLC") {
+                    criticalDayLength = value;
+                } else if (info.id == "DLO" && criticalDayLength == value) {
+                    // Equal day lengths leave the response no ramp between its two ends.
+                    reader.fail({info.control, {}}, "DLC and DLO must differ (both are " +
+                                                        ShortestText(*value) +
+                                                        " h): the response to day length runs from one "
+                                                        "to the other.");
+                }
+            }
             break;
         }
         SetParameter(c, info, value.value_or(0));
+        known.push_back(value.has_value());
     }
+    for (InputProblem& problem : CheckParameterRelations(c, known)) reader.add(std::move(problem));
     values_ = c;
     allNumeric_ = !reader.failed();
 }
@@ -203,9 +221,9 @@ void clsInputManag::ManagementInput(const FormModel& form, Problems& problems) {
         else if (*text == choice::Unflooded)
             m.Flooded = 0;
         else
-            reader.fail({ctl::cmbFlooded, {}}, "Irrigation strategy: \"" + *text + "\" is not one of \"" +
-                                                   std::string(choice::Flooded) + "\" and \"" +
-                                                   std::string(choice::Unflooded) + "\".");
+            reader.fail({ctl::cmbFlooded, {}}, "Irrigation strategy: " + QuoteValue(*text) +
+                                                   " is not one of \"" + std::string(choice::Flooded) +
+                                                   "\" and \"" + std::string(choice::Unflooded) + "\".");
     }
 
     const bool fixed = form.option(ctl::OptionFixWlevel);
@@ -231,7 +249,7 @@ void clsInputManag::ManagementInput(const FormModel& form, Problems& problems) {
         if (const auto lat = reader.single(*text, {ctl::txtLatitude, "Latitude (degrees)"})) {
             if (*lat < -90.0f || *lat > 90.0f)
                 reader.fail({ctl::txtLatitude, {}}, "Latitude (degrees) must lie between -90 and 90 (it is " +
-                                                        std::string(Trim(*text)) + ").");
+                                                        QuoteValue(Trim(*text)) + ").");
             m.Lat = *lat;
         }
     }

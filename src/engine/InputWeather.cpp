@@ -1,5 +1,6 @@
 #include "engine/InputWeather.h"
 
+#include "engine/InputLimits.h"
 #include "weather/Humidity.h"
 
 #include "base/Numbers.h"
@@ -30,18 +31,32 @@ void clsInputWeather::ReadWeatherData(const FormModel& form, Problems& problems)
         return;
     }
 
+    // Every problem of the table counts; the first ones are named.
     int badCells = 0;
+    auto report = [&](int day, int col, std::string message) {
+        if (++badCells <= kMaxCellMessages)
+            problems.push_back({std::string(ctl::sprWeather), day + 1, col, std::move(message)});
+    };
     auto read = [&](int day, int col, DailySeries& series) {
         const std::string& text = grid.text(day + 1, col);
+        const std::string where = "Weather, day " + std::to_string(day) + ", " + grid.text(0, col);
         const auto value = ParseNumber(text);
-        if (value && std::fabs(*value) <= static_cast<double>(std::numeric_limits<float>::max())) {
-            series[day] = static_cast<float>(*value);
+        if (!value) {
+            report(day, col, NotANumberMessage(where, text));
             return;
         }
-        if (++badCells <= kMaxCellMessages)
-            problems.push_back(
-                {std::string(ctl::sprWeather), day + 1, col,
-                 NotANumberMessage("Weather, day " + std::to_string(day) + ", " + grid.text(0, col), text)});
+        if (IsMissingValueCode(*value)) {
+            report(day, col,
+                   where + ": " + ShortestText(*value) +
+                       " is a missing-value code; every day needs a value.");
+            return;
+        }
+        const InputLimit& limit = *FindInputLimit(ctl::sprWeather, col);
+        if (!(*value >= limit.min && *value <= limit.max)) {
+            report(day, col, where + ": " + ShortestText(*value) + " " + DescribeLimit(limit) + ".");
+            return;
+        }
+        series[day] = static_cast<float>(*value);
     };
 
     for (int d = 1; d <= kLastDay; ++d) {
@@ -57,10 +72,17 @@ void clsInputWeather::ReadWeatherData(const FormModel& form, Problems& problems)
             read(d, 7, RHmin_);
         }
     }
+    if (badCells == 0)
+        for (int d = 1; d <= kLastDay; ++d)
+            if (Tmin_[d] > Tmax_[d])
+                report(d, 4,
+                       "Weather, day " + std::to_string(d) + ": the minimum temperature " +
+                           ShortestText(Tmin_[d]) + " °C is above the maximum " + ShortestText(Tmax_[d]) +
+                           " °C.");
     if (badCells > kMaxCellMessages)
         problems.push_back({std::string(ctl::sprWeather), 0, 0,
                             "... and " + std::to_string(badCells - kMaxCellMessages) +
-                                " more weather cells that are not numbers."});
+                                " more weather cells with problems."});
     if (badCells > 0) {
         correctlyOpen_ = false;
         return;

@@ -106,7 +106,7 @@ const std::vector<ReportVariable>& ReportVariables() {
 namespace {
 
 int ChartRows(const RunState& run) {
-    return run.control.FinalDate - run.control.InitialDate + 2;
+    return run.control.FinalDate - run.control.InitialDate;
 }
 
 } // namespace
@@ -114,7 +114,7 @@ int ChartRows(const RunState& run) {
 ChartMatrix FillCropChart(const RunState& run) {
     ChartMatrix m(ChartRows(run), 6);
     const DailyOutputs& o = run.out;
-    for (int doy = run.control.InitialDate; doy <= run.control.FinalDate; ++doy) {
+    for (int doy = run.control.InitialDate; doy < run.control.FinalDate; ++doy) {
         const int row = doy - run.control.InitialDate;
         m.at(row, 0) = o.DVS[doy];
         m.at(row, 1) = static_cast<float>(o.AGB[doy] / 100.0);
@@ -130,7 +130,7 @@ ChartMatrix FillMicroclimateChart(const RunState& run) {
     ChartMatrix m(ChartRows(run), 7);
     const DailyOutputs& o = run.out;
     const WeatherSeries& w = run.weather;
-    for (int doy = run.control.InitialDate; doy <= run.control.FinalDate; ++doy) {
+    for (int doy = run.control.InitialDate; doy < run.control.FinalDate; ++doy) {
         const int row = doy - run.control.InitialDate;
         m.at(row, 0) = w.TmaxAir[doy];
         m.at(row, 1) = w.TminAir[doy];

@@ -29,7 +29,7 @@ const std::vector<OutputVariable>& DailyOutputVariables();
 // series, 17 for double ones).
 std::string FormatOutput(const OutputVariable& variable, const RunState& run, int day);
 
-// A chart matrix: rows 0 .. n for the days InitialDate .. InitialDate + n, single precision.
+// A chart matrix: row k for the day InitialDate + k, single precision.
 class ChartMatrix {
 public:
     ChartMatrix() = default;
@@ -59,8 +59,8 @@ const std::vector<ReportVariable>& ReportVariables();
 inline constexpr int kEvaluableVariables = 6;
 
 // Crop chart: DVS, AGB, panicles, leaves, stems (t/ha) and LAI. Microclimate chart: air Tmax and Tmin,
-// apex Tmax and Tmin, blast risk, daily sterility x 100, water level. Both have FinalDate - InitialDate
-// + 2 rows; the last stays 0.
+// apex Tmax and Tmin, blast risk, daily sterility x 100, water level. Row k holds the simulated day
+// InitialDate + k, up to FinalDate - 1: a chart never shows a day the run did not simulate.
 ChartMatrix FillCropChart(const RunState& run);
 ChartMatrix FillMicroclimateChart(const RunState& run);
 

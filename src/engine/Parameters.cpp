@@ -66,9 +66,10 @@ constexpr ParameterInfo kRegistry[] = {
         .unit = "°C d",
         .label = "GDDs to reach emergence (°C-days)",
         .defaultText = "80",
-        .min = 0,
+        .min = 1,
         .max = 500,
-        .minReason = "0 makes the crop emerge on the day it is sown, as a transplanted one does",
+        .minReason = "the crop emerges after sowing, and the day's stage is taken from degree-days above "
+                     "it; a transplanted crop takes 1",
         .maxReason = "a field still not emerged after 500 °C-days (two months of spring) has failed",
         .configItem = 6,
         .configName = "thermal time to emergence",
@@ -717,6 +718,51 @@ std::optional<InputProblem> CheckParameterBounds(const ParameterInfo& info, doub
                         std::string(info.label) + ": " + ValueText(info, value) +
                             " is outside the accepted range " + range + " (" +
                             std::string(below ? info.minReason : info.maxReason) + ")."};
+}
+
+namespace {
+
+constexpr ParameterOrder kOrders[] = {
+    {"Tbase", "Tcutoff", "development before emergence needs a temperature range between them"},
+    {"TbaseAfterEmerg", "TcutoffAfterEmerg",
+     "development after emergence needs a temperature range between them"},
+    {"Tb", "Topt", "growth rises from the base temperature to the optimum"},
+    {"Topt", "TmaxG", "growth falls from the optimum to the maximum"},
+};
+
+} // namespace
+
+std::span<const ParameterOrder> ParameterOrders() {
+    return kOrders;
+}
+
+Problems CheckParameterRelations(const CropParameters& crop, const std::vector<bool>& known) {
+    struct Resolved {
+        int lower, upper;
+        std::string_view why;
+    };
+    static const auto resolved = [] {
+        std::vector<Resolved> list;
+        for (const ParameterOrder& order : kOrders)
+            list.push_back({ParameterIndex(order.lower), ParameterIndex(order.upper), order.why});
+        return list;
+    }();
+    const auto registry = CropParameterRegistry();
+    Problems problems;
+    for (const Resolved& order : resolved) {
+        const auto lowerIndex = static_cast<std::size_t>(order.lower);
+        const auto upperIndex = static_cast<std::size_t>(order.upper);
+        if (!known.empty() && !(known[lowerIndex] && known[upperIndex])) continue;
+        const ParameterInfo& lower = registry[lowerIndex];
+        const ParameterInfo& upper = registry[upperIndex];
+        const double a = GetParameter(crop, lower), b = GetParameter(crop, upper);
+        if (a < b) continue;
+        problems.push_back({std::string(lower.control), 0, 0,
+                            std::string(lower.label) + " (" + ShortestText(a) + ") must be below " +
+                                std::string(upper.label) + " (" + ShortestText(b) +
+                                "): " + std::string(order.why) + "."});
+    }
+    return problems;
 }
 
 } // namespace tulo

@@ -11,6 +11,7 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <vector>
 
 namespace tulo {
 
@@ -69,5 +70,16 @@ void SetParameter(CropParameters& crop, const ParameterInfo& info, double value)
 // A problem naming the parameter, the value and the accepted range when the value lies outside its
 // bounds (or is not finite).
 std::optional<InputProblem> CheckParameterBounds(const ParameterInfo& info, double value);
+
+// Two parameters the model's equations need strictly ordered, lower first, and what breaks otherwise.
+struct ParameterOrder {
+    std::string_view lower, upper, why;
+};
+std::span<const ParameterOrder> ParameterOrders();
+
+// The orders the model's equations need between parameters (the base temperature for growth below the
+// optimum, the optimum below the maximum, ...): one problem per order broken, naming both parameters.
+// `known` says which parameters hold a value read correctly (indexed like the registry; empty: all).
+Problems CheckParameterRelations(const CropParameters& crop, const std::vector<bool>& known = {});
 
 } // namespace tulo

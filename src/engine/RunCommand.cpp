@@ -1,45 +1,58 @@
 #include "engine/RunCommand.h"
 
+#include "base/Calendar.h"
 #include "base/Numbers.h"
 #include "engine/CompiledInputs.h"
 #include "engine/Season.h"
 
 namespace tulo {
 
-bool RunSimulation(FormModel& form, UserInterface& ui, RunState& run, RunResults& results,
-                   const ReportExporter& exportReport) {
+RunOutcome RunSimulation(FormModel& form, UserInterface& ui, RunState& run, RunResults& results,
+                         const ReportExporter& exportReport) {
     const Compilation compiled = CompileInputs(form);
     for (const InputProblem& problem : compiled.problems) ui.message(problem.text);
-    if (!compiled.inputs) return false;
+    if (!compiled.inputs) return {RunOutcome::InvalidInputs};
     ShowEstimatedHumidities(form, *compiled.inputs);
     RunSeason(*compiled.inputs, {}, run);
+    // The inputs' bounds keep seasons finite; should one still not be, no chart or file shows it.
+    if (const auto where = FirstNonFiniteOutput(run)) {
+        ui.message(
+            "The simulation gave a value that is not a number (" + *where +
+                "). Check the crop parameters and the weather of that day; nothing was shown or saved.",
+            {}, Icon::Critical);
+        return {RunOutcome::NotFinite};
+    }
     results.crop = FillCropChart(run);
     results.microclimate = FillMicroclimateChart(run);
     FillOutputGrid(run.control.OptReportFile, form, run, results, ui, exportReport);
-    return true;
+    return {};
 }
 
 void BuildReportGrid(const FormModel& form, const RunState& run, RunResults& results) {
     const auto& variables = ReportVariables();
-    const int n = run.control.FinalDate - run.control.InitialDate + 1;
+    const int days = run.control.FinalDate - run.control.InitialDate; // the simulated days
     int ticked = 0;
     for (std::size_t i = 0; i < variables.size(); ++i)
         ticked += form.check(ctl::chkReport(static_cast<int>(i) + 1)) == 1 ? 1 : 0;
     Grid& report = results.report;
-    report = Grid(n, 2 + ticked);
+    report = Grid(days + 1, 2 + ticked);
     report.setText(1, 1, "DOY");
     report.setText(1, 2, "Date");
+    // Row r holds the day InitialDate + r - 2 with that day's chart row.
+    for (int k = 0; k < days; ++k) {
+        report.setText(k + 2, 1, std::to_string(run.control.InitialDate + k));
+        report.setText(k + 2, 2, DayMonthText(run.control.InitialDate + k));
+    }
     int col = 3;
     for (std::size_t i = 0; i < variables.size(); ++i) {
         if (form.check(ctl::chkReport(static_cast<int>(i) + 1)) != 1) continue;
         const ReportVariable& v = variables[i];
         const ChartMatrix& chart = v.chart == Chart::Crop ? results.crop : results.microclimate;
         report.setText(1, col, std::string(v.header));
-        for (int r = 2; r <= n && r < chart.rows(); ++r)
-            report.setText(r, col, ShortestText(chart.at(r, v.column)));
+        for (int k = 0; k < days && k < chart.rows(); ++k)
+            report.setText(k + 2, col, ShortestText(chart.at(k, v.column)));
         ++col;
     }
-    for (int r = 2; r <= n; ++r) report.setText(r, 1, std::to_string(run.control.InitialDate + r));
 }
 
 void FillOutputGrid(std::int32_t OptReportFile, const FormModel& form, const RunState& run,

@@ -23,14 +23,22 @@ struct RunResults {
     Grid report;
 };
 
-// Returns false, changing nothing, when the inputs fail validation (the problems have been shown). The
-// estimated humidities are shown in the form's weather grid.
-bool RunSimulation(FormModel& form, UserInterface& ui, RunState& run, RunResults& results,
-                   const ReportExporter& exportReport);
+// How a run ended; true only when it completed.
+struct RunOutcome {
+    enum Status { Completed, InvalidInputs, NotFinite } status = Completed;
+    explicit operator bool() const { return status == Completed; }
+};
 
-// The report grid: row 1 "DOY", "Date" and the ticked variables' headers; rows 2 .. n the days
-// InitialDate + 2 .. InitialDate + n with the chart values of those rows. The grid holds only those rows
-// and columns.
+// Reads and checks the inputs, runs the season and shows it. When the inputs fail validation nothing
+// changes (the problems have been shown); when a daily value of the season is not finite the message
+// names the first day and series and the charts, the report and every file stay as they were. The
+// estimated humidities are shown in the form's weather grid.
+RunOutcome RunSimulation(FormModel& form, UserInterface& ui, RunState& run, RunResults& results,
+                         const ReportExporter& exportReport);
+
+// The report grid: row 1 "DOY", "Date" and the ticked variables' headers; then one row per simulated
+// day, InitialDate to FinalDate - 1, with its day and month ("15 Jun") and its chart values. The grid
+// holds only those rows and columns.
 void BuildReportGrid(const FormModel& form, const RunState& run, RunResults& results);
 
 // Asks, warns or exports by the report option (0 never, 1 ask, 2 always), building the report grid

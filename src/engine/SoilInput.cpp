@@ -63,8 +63,8 @@ void clsInputSoil::ReadSoilData(const FormModel& form, Problems& problems) {
             }
             values_[col][k] = *value;
             if ((col == Thickness || col == BulkDensity) && !(*value > 0.0)) {
-                problems.push_back(SoilProblem(
-                    layer, col, field + ": \"" + std::string(Trim(text)) + "\" must be above 0."));
+                problems.push_back(
+                    SoilProblem(layer, col, field + ": " + QuoteValue(Trim(text)) + " must be above 0."));
                 textureRead = false;
             }
         }

@@ -39,11 +39,15 @@ MeasuredData ReadMeasured(const Grid& grid) {
         if (Trim(doy).empty() && Trim(value).empty()) continue;
         const auto d = ParseNumber(doy);
         const auto v = ParseNumber(value);
-        if (!d || !v || std::fabs(*d) > 1e6 || std::fabs(*v) > 3e38) {
+        if (!d || !v || std::fabs(*v) > 3e38) {
             data.skippedRows.push_back(r);
             continue;
         }
-        data.rows.push_back({r, static_cast<float>(*d), static_cast<float>(*v)});
+        // A run simulates days of one year, 1..365, so no other day can ever be paired.
+        if (*d < 1 || *d > 365)
+            data.outsideYear.push_back({r, *d});
+        else
+            data.rows.push_back({r, static_cast<float>(*d), static_cast<float>(*v)});
     }
     return data;
 }

@@ -33,10 +33,15 @@ struct Measurement {
 
 // The measurements of a grid: row 1 holds titles, then one measurement a row (column 1 DOY, column 2
 // value). Rows left entirely empty are not measurements; rows with one of the two cells empty or not a
-// number are skipped and listed.
+// number are skipped and listed, and so are rows whose DOY is not a day of a year (outside 1..365).
+struct DayOutsideYear {
+    int row = 0;
+    double doy = 0;
+};
 struct MeasuredData {
     std::vector<Measurement> rows;
     std::vector<int> skippedRows;
+    std::vector<DayOutsideYear> outsideYear;
 };
 MeasuredData ReadMeasured(const Grid& grid);
 

@@ -10,8 +10,18 @@ void ShowProblems(const Problems& problems, UserInterface& ui) {
     for (const InputProblem& problem : problems) ui.message(problem.text);
 }
 
+// A sheet read from `file` that is not a crop workbook turns the outcome into a failure.
+ImportOutcome RefuseOtherWorkbooks(ImportOutcome outcome, const Grid& grid, const std::string& file,
+                                   UserInterface& ui) {
+    if (outcome != ImportOutcome::Imported) return outcome;
+    const auto mismatch = CropWorkbookKeyMismatch(grid);
+    if (!mismatch) return outcome;
+    ui.message(file + " is not a crop parameter workbook: " + *mismatch + ".");
+    return ImportOutcome::Failed;
+}
+
 ImportOutcome Apply(ImportOutcome outcome, const Grid& grid, FormModel& form, UserInterface& ui) {
-    // Only a workbook that was read reaches the form: what the user typed since the last one stays.
+    // Only a crop workbook that was read reaches the form: what the user typed since the last one stays.
     if (outcome == ImportOutcome::Imported) ShowProblems(ApplyCropWorkbookGrid(grid, form), ui);
     return outcome;
 }
@@ -31,13 +41,23 @@ std::optional<std::filesystem::path> SaveCropWorkbook(const FormModel& form, Use
 ImportOutcome OpenCropWorkbook(FormModel& form, UserInterface& ui) {
     Grid grid;
     std::string chosen;
-    return Apply(OpenWorkbookIntoGrid(grid, ui, "Crop", chosen), grid, form, ui);
+    const ImportOutcome outcome = OpenWorkbookIntoGrid(grid, ui, "Crop", chosen);
+    return Apply(RefuseOtherWorkbooks(outcome, grid, chosen, ui), grid, form, ui);
 }
 
 ImportOutcome ImportCropWorkbook(FormModel& form, const std::filesystem::path& file, UserInterface& ui,
                                  std::optional<int> sheet) {
     Grid grid;
-    return Apply(ImportWorkbookFile(grid, file, ui, sheet), grid, form, ui);
+    return Apply(ReadCropWorkbookFile(grid, file, ui, sheet), grid, form, ui);
+}
+
+ImportOutcome ReadCropWorkbookFile(Grid& grid, const std::filesystem::path& file, UserInterface& ui,
+                                   std::optional<int> sheet) {
+    Grid read;
+    const ImportOutcome outcome =
+        RefuseOtherWorkbooks(ImportWorkbookFile(read, file, ui, sheet), read, file.string(), ui);
+    if (outcome == ImportOutcome::Imported) grid = std::move(read);
+    return outcome;
 }
 
 } // namespace tulo

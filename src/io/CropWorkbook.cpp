@@ -29,6 +29,7 @@ struct Row {
     std::string_view control; // for a Fixed row, the value written
     std::string_view label, key, note;
     std::span<const std::string_view> codes = {};
+    const ParameterInfo* info = nullptr; // none for an informational row
 };
 
 constexpr int kRows = 33;
@@ -63,7 +64,7 @@ std::vector<Row> Layout() {
     for (const ParameterInfo& p : CropParameterRegistry())
         if (p.workbookRow != 0)
             rows.push_back({p.workbookRow, CellOf(p), p.control, p.workbookLabel, p.workbookKey,
-                            p.workbookNote, p.choices});
+                            p.workbookNote, p.choices, &p});
     std::sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.row < b.row; });
     return rows;
 }
@@ -86,7 +87,7 @@ std::optional<std::string> SingleText(const Row& row, std::string_view text, Pro
     }
     if (std::fabs(*value) > static_cast<double>(std::numeric_limits<float>::max())) {
         problems.push_back({std::string(row.control), 0, 0,
-                            std::string(row.label) + ": " + std::string(Trim(text)) + " is out of range."});
+                            std::string(row.label) + ": " + QuoteValue(Trim(text)) + " is out of range."});
         return std::nullopt;
     }
     return ShortestText(static_cast<float>(*value));
@@ -100,15 +101,67 @@ std::optional<int> ReadCode(std::string_view text, int count) {
     return static_cast<int>(*value);
 }
 
+int CodeCount(const Row& row) {
+    return row.cell == Cell::Switch ? 2 : static_cast<int>(row.codes.size());
+}
+
 std::string CodeProblem(const Row& row, std::string_view text, int count) {
     std::string codes;
     for (int code = 0; code < count; ++code)
         codes += (code == 0 ? "" : code == count - 1 ? " or " : ", ") + std::to_string(code);
-    return "Crop workbook row " + std::to_string(row.row) + " (" + std::string(row.key) + "): \"" +
-           std::string(text) + "\" is not " + codes + "; the setting was left as it was.";
+    return "Crop workbook row " + std::to_string(row.row) + " (" + std::string(row.key) +
+           "): " + QuoteValue(text) + " is not " + codes + "; the setting was left as it was.";
+}
+
+// The problem of a number or day-length cell, if any: a day length may stay empty (the model reads it
+// only for the photoperiod methods), a number may not.
+std::optional<InputProblem> NumberProblem(const Row& row, std::string_view text) {
+    if (row.cell == Cell::Text && Trim(text).empty()) return std::nullopt;
+    const auto where = "Crop workbook row " + std::to_string(row.row) + ": ";
+    const auto value = ParseNumber(text);
+    if (!value)
+        return InputProblem{std::string(row.control), row.row, 1,
+                            where + NotANumberMessage(row.info->label, text)};
+    auto outside = CheckParameterBounds(*row.info, *value);
+    if (!outside) return std::nullopt;
+    return InputProblem{std::string(row.control), row.row, 1, where + outside->text};
 }
 
 } // namespace
+
+std::optional<std::string> CropWorkbookKeyMismatch(const Grid& grid) {
+    for (const Row& row : kLayout) {
+        if (row.key.empty()) continue;
+        const std::string_view key = Trim(grid.text(row.row, 3));
+        if (key != row.key)
+            return "row " + std::to_string(row.row) + ": key " + QuoteValue(key) + ", expected \"" +
+                   std::string(row.key) + "\"";
+    }
+    return std::nullopt;
+}
+
+Problems CheckCropWorkbookValues(const Grid& grid) {
+    Problems problems;
+    for (const Row& row : kLayout) {
+        const std::string& text = grid.text(row.row, 1);
+        switch (row.cell) {
+        case Cell::Single:
+        case Cell::Text:
+            if (auto problem = NumberProblem(row, text)) problems.push_back(std::move(*problem));
+            break;
+        case Cell::Code:
+        case Cell::Switch: {
+            const int count = CodeCount(row);
+            if (!ReadCode(text, count))
+                problems.push_back({std::string(row.control), row.row, 1, CodeProblem(row, text, count)});
+            break;
+        }
+        case Cell::Fixed:
+            break;
+        }
+    }
+    return problems;
+}
 
 std::optional<Grid> BuildCropWorkbookGrid(const FormModel& form, Problems& problems) {
     Grid grid(kRows, kCols);
@@ -158,7 +211,7 @@ Problems ApplyCropWorkbookGrid(const Grid& grid, FormModel& form) {
             break;
         case Cell::Code:
         case Cell::Switch: {
-            const int count = row.cell == Cell::Switch ? 2 : static_cast<int>(row.codes.size());
+            const int count = CodeCount(row);
             const auto code = ReadCode(text, count);
             if (!code)
                 problems.push_back({std::string(row.control), row.row, 1, CodeProblem(row, text, count)});

@@ -12,6 +12,7 @@
 #include "engine/Grid.h"
 
 #include <optional>
+#include <string>
 
 namespace tulo {
 
@@ -26,6 +27,18 @@ std::optional<Grid> BuildCropWorkbookGrid(const FormModel& form, Problems& probl
 // (an empty cell counts as 0); a cell that holds no valid code leaves its control as it was and adds a
 // problem. Everything else is applied whatever the problems.
 Problems ApplyCropWorkbookGrid(const Grid& grid, FormModel& form);
+
+// The first row whose key (column 3) is not the crop workbook's, as `row 15: key "X", expected "RUE"`;
+// nothing when every key matches. A weather table or a truncated workbook fails here, so that it is
+// refused before it can blank or scramble the crop parameters. Keys compare without surrounding blanks;
+// rows 8 and 9, which have no key, are not compared.
+std::optional<std::string> CropWorkbookKeyMismatch(const Grid& grid);
+
+// Every value of a crop workbook grid that a run would not accept, all at once: a code cell that holds
+// no valid code, a number cell that is empty or holds no number, a number outside the parameter's
+// accepted range, a day length that is given but is not a number of hours. For a command that applies
+// all values or none.
+Problems CheckCropWorkbookValues(const Grid& grid);
 
 // Blanks the crop description and parameters, empties both choices and clears the sterility box.
 void NewCrop(FormModel& form);

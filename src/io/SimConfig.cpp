@@ -1,6 +1,7 @@
 #include "io/SimConfig.h"
 
 #include "base/Numbers.h"
+#include "base/Problems.h"
 #include "engine/Parameters.h"
 #include "io/TextFiles.h"
 #include "io/Utf8.h"
@@ -8,7 +9,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
-#include <fstream>
 #include <limits>
 #include <system_error>
 #include <utility>
@@ -184,27 +184,22 @@ struct ItemError {
     std::string message;
 };
 
-// The offending text as shown in a message: trimmed, and shortened when long (never inside a character).
+// The offending text as shown in a message: trimmed, quoted and shortened when long.
 std::string Quoted(std::string_view text) {
-    text = Trim(text);
-    constexpr std::size_t kShown = 40;
-    if (text.size() <= kShown) return '"' + std::string(text) + '"';
-    std::size_t cut = kShown;
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-    return '"' + std::string(text.substr(0, cut)) + "...\"";
+    return QuoteValue(Trim(text));
 }
 
 class LineReader {
 public:
+    // A line ends with CR LF, LF or CR alone: files pass through editors and old Macintosh programs that
+    // end lines with a lone CR.
     explicit LineReader(std::string_view text) {
         std::size_t start = 0;
         while (start < text.size()) {
-            std::size_t end = text.find('\n', start);
+            std::size_t end = text.find_first_of("\r\n", start);
             if (end == std::string_view::npos) end = text.size();
-            std::string_view line = text.substr(start, end - start);
-            if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-            lines_.push_back(line);
-            start = end + 1;
+            lines_.push_back(text.substr(start, end - start));
+            start = end + (text.substr(end, 2) == "\r\n" ? 2 : 1);
         }
     }
 
@@ -467,15 +462,9 @@ std::optional<std::string> ReadSimConfig(const fs::path& file, FormModel& form) 
     std::error_code ec;
     const fs::file_status status = fs::status(file, ec);
     if (!fs::exists(status)) return std::string("File not opened");
-    const std::string cannot = "Cannot read the configuration \"" + DisplayName(file) + "\"";
-    if (fs::is_directory(status)) return cannot + ": it is a folder.";
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return cannot + ".";
     std::string text;
-    char buffer[1 << 16];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
-        text.append(buffer, static_cast<std::size_t>(in.gcount()));
-    if (in.bad()) return cannot + ".";
+    if (const auto why = ReadWholeFile(file, kMaxTextFileBytes, text))
+        return "Cannot read the configuration \"" + DisplayName(file) + "\": " + *why + ".";
     return ParseSimConfig(text, form);
 }
 

@@ -1,6 +1,8 @@
 #include "io/SpreadsheetCommands.h"
 
 #include "base/Numbers.h"
+#include "base/Problems.h"
+#include "engine/FormModel.h"
 #include "io/Workbook.h"
 
 #include <algorithm>
@@ -63,13 +65,29 @@ std::optional<int> AskSheet(UserInterface& ui, const WorkbookData& workbook) {
 
 } // namespace
 
+std::optional<RowLimit> ImportRowLimit(std::string_view gridId) {
+    if (gridId == ctl::sprWeather)
+        return RowLimit{kWeatherRows, "the weather table takes at most 366 rows (row 1 the titles, then days "
+                                      "1 to 365)"};
+    if (gridId == ctl::sprSoilPhysics)
+        return RowLimit{kSoilRows, "the soil table takes at most 15 rows (one layer a row)"};
+    return std::nullopt;
+}
+
 fs::path WorkbookSaveName(const fs::path& chosen) {
     const std::string name = chosen.string();
     if (EndsWithNoCase(name, ".xlsx") || EndsWithNoCase(name, ".csv")) return chosen;
     return fs::path(name + ".xlsx");
 }
 
+std::optional<std::string> TableFileNameProblem(const fs::path& file) {
+    const std::string name = file.string();
+    if (EndsWithNoCase(name, ".xlsx") || EndsWithNoCase(name, ".csv")) return std::nullopt;
+    return "Cannot write " + name + ": TULO writes tables as .xlsx or .csv; end the name with one of them.";
+}
+
 void WriteGridFile(const Grid& grid, const fs::path& file) {
+    if (const auto problem = TableFileNameProblem(file)) throw WorkbookError(*problem);
     if (EndsWithNoCase(file.string(), ".csv"))
         WriteCsv(grid, file);
     else
@@ -99,7 +117,7 @@ std::optional<fs::path> SaveGridAsWorkbook(const Grid& grid, UserInterface& ui, 
 }
 
 ImportOutcome OpenWorkbookIntoGrid(Grid& grid, UserInterface& ui, std::string_view kind,
-                                   std::string& fileName) {
+                                   std::string& fileName, std::optional<RowLimit> limit) {
     const FileDialog dialog{
         "TULO - Open a " + std::string(kind) + " file", "*.xlsx",
         "Workbooks (*.xlsx *.xls *.ods *.csv)|*.xlsx;*.xls;*.ods;*.csv|All files (*.*)|*.*"};
@@ -111,17 +129,19 @@ ImportOutcome OpenWorkbookIntoGrid(Grid& grid, UserInterface& ui, std::string_vi
         ui.message("File not exit");
         return ImportOutcome::Failed;
     }
-    return ImportWorkbookFile(grid, *chosen, ui);
+    return ImportWorkbookFile(grid, *chosen, ui, std::nullopt, limit);
 }
 
 ImportOutcome ImportWorkbookFile(Grid& grid, const fs::path& file, UserInterface& ui,
-                                 std::optional<int> sheet) {
+                                 std::optional<int> sheet, std::optional<RowLimit> limit) {
     BusyPointer busy(ui);
+    // The program's texts break lines with a carriage return; the reader's reason follows on its own line.
+    const std::string where = "\r" + file.string() + ": ";
     WorkbookData workbook;
     try {
         workbook = ReadWorkbook(file);
-    } catch (const WorkbookError&) {
-        ui.message("File is not an Excel file or is locked and cannot be imported.",
+    } catch (const WorkbookError& e) {
+        ui.message("File is not an Excel file or is locked and cannot be imported." + where + e.what(),
                    "Invalid File Type or Locked");
         return ImportOutcome::Failed;
     }
@@ -137,11 +157,21 @@ ImportOutcome ImportWorkbookFile(Grid& grid, const fs::path& file, UserInterface
         if (!answer) return ImportOutcome::Cancelled;
         chosen = *answer;
     }
-    if (chosen < 1 || chosen > static_cast<int>(workbook.sheets.size())) {
-        ui.message("Import did not succeed.", kResult);
+    const int sheets = static_cast<int>(workbook.sheets.size());
+    if (chosen < 1 || chosen > sheets) {
+        ui.message("Import did not succeed." + where + "there is no sheet " + std::to_string(chosen) +
+                       "; the workbook has " + std::to_string(sheets) +
+                       (sheets == 1 ? " sheet." : " sheets."),
+                   kResult);
         return ImportOutcome::Failed;
     }
     const SheetData& data = workbook.sheets[static_cast<std::size_t>(chosen - 1)];
+    if (limit && data.cells.size() > static_cast<std::size_t>(limit->rows)) {
+        ui.message("Import did not succeed." + where + "sheet " + QuoteValue(data.name) + " has " +
+                       std::to_string(data.cells.size()) + " rows, but " + std::string(limit->table) + ".",
+                   kResult);
+        return ImportOutcome::Failed;
+    }
     FillGrid(grid, data);
     if (data.unreadFormulas)
         ui.message("Some formula cells of this sheet could not be read and were left empty (a legacy .xls "

@@ -11,11 +11,57 @@ namespace tulo {
 
 namespace fs = std::filesystem;
 
-std::optional<std::string> WriteFileAtomically(const fs::path& target, std::string_view content) {
+std::optional<std::string> ReadWholeFile(const fs::path& file, std::uintmax_t limit, std::string& bytes) {
     std::error_code ec;
-    if (fs::is_directory(target, ec)) return "Cannot write " + target.string() + ": it is a folder.";
+    const fs::file_status status = fs::status(file, ec);
+    if (status.type() == fs::file_type::not_found) return std::string("it does not exist");
+    if (ec) return "it cannot be read (" + ec.message() + ")";
+    if (fs::is_directory(status)) return std::string("it is a folder");
+    if (!fs::is_regular_file(status))
+        return std::string("it is not a regular file (a device, a pipe or a socket)");
+    const std::string tooLarge =
+        "it is larger than " + std::to_string(limit >> 20) + " MiB, the most TULO reads of such a file";
+    // The size is checked again while reading: the file may grow, and some report none (/proc).
+    if (fs::file_size(file, ec) > limit && !ec) return tooLarge;
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return "it cannot be opened (" + std::string(std::strerror(errno)) + ")";
+    bytes.clear();
+    char buffer[1 << 16];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
+        if (bytes.size() > limit) {
+            bytes.clear();
+            return tooLarge;
+        }
+    }
+    if (in.bad()) return std::string("it cannot be read");
+    return std::nullopt;
+}
+
+std::optional<std::string> ResolveWriteTarget(const fs::path& target, fs::path& resolved) {
+    const std::string cannot = "Cannot write " + target.string() + ": ";
+    resolved = target;
+    std::error_code ec;
+    // As many links as the system itself follows before it gives up.
+    for (int hop = 0; fs::is_symlink(fs::symlink_status(resolved, ec)); ++hop) {
+        if (hop == 40) return cannot + "its symbolic links form a loop.";
+        const fs::path next = fs::read_symlink(resolved, ec);
+        if (ec) return cannot + ec.message() + ".";
+        resolved = next.is_absolute() ? next : resolved.parent_path() / next;
+    }
+    const fs::file_status status = fs::status(resolved, ec);
+    if (fs::is_directory(status)) return cannot + "it is a folder.";
+    if (fs::exists(status) && !fs::is_regular_file(status))
+        return cannot + "it is not a regular file (a device, a pipe or a socket).";
+    return std::nullopt;
+}
+
+std::optional<std::string> WriteFileAtomically(const fs::path& target, std::string_view content) {
+    fs::path resolved;
+    if (auto error = ResolveWriteTarget(target, resolved)) return error;
+    std::error_code ec;
     std::random_device entropy;
-    fs::path temporary = target;
+    fs::path temporary = resolved;
     temporary += ".tmp" + std::to_string(entropy() % 1000000);
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
@@ -28,7 +74,7 @@ std::optional<std::string> WriteFileAtomically(const fs::path& target, std::stri
             return "Cannot write " + target.string() + ": the disk refused the data.";
         }
     }
-    fs::rename(temporary, target, ec);
+    fs::rename(temporary, resolved, ec);
     if (ec) {
         std::error_code ignored;
         fs::remove(temporary, ignored);

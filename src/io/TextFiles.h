@@ -1,8 +1,9 @@
 #pragma once
-// Writing the program's text files safely, and tables as CSV.
+// Reading and writing the program's files safely, and tables as CSV.
 
 #include "engine/Grid.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -10,8 +11,25 @@
 
 namespace tulo {
 
-// Writes `content` to a temporary file beside `target` and renames it over the target, so the target
-// is either the old file or the complete new one. Returns an error message on failure.
+// The most a text file the program reads (a configuration, a CSV table) may hold: thousands of times a
+// real one, and still little enough to hold in memory at once.
+inline constexpr std::uintmax_t kMaxTextFileBytes = std::uintmax_t{64} << 20;
+
+// Reads the whole of a regular file of at most `limit` bytes into `bytes`. Otherwise returns why not, as
+// a clause for a message ("it is a folder", "it is larger than 64 MiB, ..."). A folder, a device or a
+// pipe is refused before it is opened: reading one would fail, block or never end.
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& file, std::uintmax_t limit,
+                                         std::string& bytes);
+
+// The file a write to `target` replaces: the end of its chain of symbolic links, so that a link stays a
+// link and its target receives the content. Returns "Cannot write <target>: <why>." instead when there
+// is no such file to replace: the links form a loop, or the target is a folder, a device or a pipe
+// (renaming over /dev/null would replace the device).
+std::optional<std::string> ResolveWriteTarget(const std::filesystem::path& target,
+                                              std::filesystem::path& resolved);
+
+// Writes `content` to a temporary file beside the resolved target and renames it over that, so the file
+// is either the old one or the complete new one. Returns an error message on failure.
 std::optional<std::string> WriteFileAtomically(const std::filesystem::path& target, std::string_view content);
 
 // One CSV field: quoted when it holds a comma, a quote or a line break.

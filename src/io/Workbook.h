@@ -10,7 +10,8 @@
 // and .csv.
 //
 // Every failure is a WorkbookError with a message for the user; no file a user can pick makes the
-// readers crash or hang.
+// readers crash or hang. A path that is not a regular file (a folder, a device, a pipe), a workbook of
+// more than 256 MiB or a CSV file of more than 64 MiB is refused before it is parsed.
 
 #include "engine/Grid.h"
 
@@ -47,7 +48,7 @@ struct WorkbookData {
 WorkbookFormat DetectWorkbookFormat(const std::filesystem::path& file);
 
 // Reads every sheet of a workbook. Throws WorkbookError for a missing, unreadable, corrupt, truncated,
-// encrypted or non-workbook file.
+// encrypted, too large or non-workbook file; the message gives the reason, not the file's name.
 WorkbookData ReadWorkbook(const std::filesystem::path& file);
 
 // The same from bytes in memory (the fuzz targets and tests use it); `name` decides only between CSV and
@@ -56,8 +57,9 @@ WorkbookData ReadWorkbookBytes(std::string_view bytes, std::string_view name);
 
 // Writes the grid's used block (rows 1 .. last non-empty row, columns 1 .. last non-empty column) as an
 // .xlsx workbook with one sheet of the given name, or as .csv; through a temporary file renamed over the
-// target. Throws WorkbookError with a message naming the problem (a sheet name longer than 31 characters
-// or holding []:*?/\, a folder that does not exist, a file that cannot be written).
+// target (the end of its symbolic links). Throws WorkbookError with a message naming the problem (a sheet
+// name longer than 31 characters or holding []:*?/\, a folder that does not exist, a file that cannot be
+// written).
 void WriteXlsx(const Grid& grid, const std::filesystem::path& file, std::string_view sheetName);
 void WriteCsv(const Grid& grid, const std::filesystem::path& file);
 

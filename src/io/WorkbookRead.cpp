@@ -1,4 +1,5 @@
 #include "base/Numbers.h"
+#include "io/TextFiles.h"
 #include "io/Workbook.h"
 #include "io/WorkbookReadDetail.h"
 
@@ -9,7 +10,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <fstream>
 #include <map>
 #include <new>
 
@@ -229,20 +229,19 @@ WorkbookFormat DetectBytes(std::string_view bytes, std::string_view name) {
     if (bytes.starts_with(kOle2Signature)) return WorkbookFormat::Xls;
     const std::string lower = Lower(name);
     const bool textName = lower.ends_with(".csv") || lower.ends_with(".txt");
-    if (textName && bytes.substr(0, 65536).find('\0') == std::string_view::npos) return WorkbookFormat::Csv;
+    if (textName && bytes.substr(0, 65536).find('\0') == std::string_view::npos) {
+        if (bytes.size() > kMaxTextFileBytes)
+            Refuse("The file is larger than " + std::to_string(kMaxTextFileBytes >> 20) +
+                   " MiB, the most TULO reads of a text table.");
+        return WorkbookFormat::Csv;
+    }
     Refuse(std::string(kNotWorkbook));
 }
 
 std::string ReadFileBytes(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) Refuse("The file cannot be opened: " + file.string());
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size < 0) Refuse("The file cannot be read: " + file.string());
-    if (static_cast<std::uint64_t>(size) > kMaxFileBytes) Refuse("The file is too large to import.");
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    in.seekg(0);
-    if (!in.read(bytes.data(), size)) Refuse("The file cannot be read: " + file.string());
+    std::string bytes;
+    if (const auto why = ReadWholeFile(file, kMaxFileBytes, bytes))
+        Refuse("The file cannot be read: " + *why + ".");
     return bytes;
 }
 

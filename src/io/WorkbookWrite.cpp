@@ -90,9 +90,10 @@ private:
 
 // A new file beside the target, removed again unless it was renamed over the target. Creating it here
 // finds a missing or read-only folder with the system's own reason, before the library is involved.
+// Messages name the file as the user gave it (`shown`), which may be a link to the target.
 class TemporaryFile {
 public:
-    explicit TemporaryFile(const fs::path& target) {
+    TemporaryFile(const fs::path& target, const fs::path& shown) : shown_(shown) {
         std::random_device entropy;
         for (int attempt = 0; attempt < 100; ++attempt) {
             path_ = target;
@@ -103,7 +104,7 @@ public:
             }
             if (errno != EEXIST) break;
         }
-        throw WorkbookError("Cannot write " + target.string() + ": " + std::strerror(errno) + ".");
+        throw WorkbookError("Cannot write " + shown.string() + ": " + std::strerror(errno) + ".");
     }
     ~TemporaryFile() {
         std::error_code ignored;
@@ -117,11 +118,12 @@ public:
     void renameTo(const fs::path& target) {
         std::error_code ec;
         fs::rename(path_, target, ec);
-        if (ec) throw WorkbookError("Cannot write " + target.string() + ": " + ec.message() + ".");
+        if (ec) throw WorkbookError("Cannot write " + shown_.string() + ": " + ec.message() + ".");
         renamed_ = true;
     }
 
 private:
+    fs::path shown_;
     fs::path path_;
     bool renamed_ = false;
 };
@@ -139,15 +141,14 @@ void WriteXlsx(const Grid& grid, const fs::path& file, std::string_view sheetNam
         throw WorkbookError("The table reaches row " + std::to_string(block.rows) + " and column " +
                             std::to_string(block.cols) +
                             "; a workbook sheet holds at most 1048576 rows and 16384 columns.");
-    std::error_code ec;
-    if (fs::is_directory(file, ec))
-        throw WorkbookError("Cannot write " + file.string() + ": it is a folder.");
+    fs::path resolved;
+    if (const auto error = ResolveWriteTarget(file, resolved)) throw WorkbookError(*error);
     const auto fail = [&file](lxw_error error) {
         return WorkbookError("Cannot write " + file.string() + ": " + lxw_strerror(error));
     };
 
     const CNumericLocale numbersWithPoint;
-    TemporaryFile temporary(file);
+    TemporaryFile temporary(resolved, file);
     std::unique_ptr<lxw_workbook, WorkbookDeleter> workbook(workbook_new(temporary.path().c_str()));
     if (!workbook) throw fail(LXW_ERROR_MEMORY_MALLOC_FAILED);
     const std::string name(sheetName);
@@ -176,7 +177,7 @@ void WriteXlsx(const Grid& grid, const fs::path& file, std::string_view sheetNam
     // Closing writes the file and frees the workbook, whatever the outcome.
     const lxw_error closed = workbook_close(workbook.release());
     if (closed != LXW_NO_ERROR) throw fail(closed);
-    temporary.renameTo(file);
+    temporary.renameTo(resolved);
 }
 
 void WriteCsv(const Grid& grid, const fs::path& file) {

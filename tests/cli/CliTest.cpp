@@ -86,7 +86,7 @@ TEST_F(Cli, RunPrintsTheSeasonAndWritesTheDailySeriesAndReport) {
 
     const std::string reportText = Slurp(report);
     EXPECT_EQ(reportText.rfind("DOY,Date,DVS (-),AGB tot (tAGB/ha),", 0), 0u);
-    EXPECT_NE(reportText.find("\n102,,"), std::string::npos);
+    EXPECT_NE(reportText.find("\n100,10 Apr,"), std::string::npos); // the first simulated day
 }
 
 TEST_F(Cli, InvalidInputsExitWithTwoAndWriteNothing) {
@@ -121,13 +121,55 @@ TEST_F(Cli, UnreadableFilesAndFailedWritesExitWithOne) {
     EXPECT_EQ(o.status, 1);
 }
 
+TEST_F(Cli, FilesThatAreNoTablesAreRefusedAndOutputsGoWhereTheyAreSent) {
+    for (const std::string& input : {std::string("/dev/zero"), dir_.string()}) {
+        EXPECT_EQ(Run("run " + input).status, 1);
+        const Outcome o = Run("run " + kDemo + " --weather " + input);
+        EXPECT_EQ(o.status, 1);
+        EXPECT_NE(o.err.find(input + ": The file cannot be read: it is "), std::string::npos) << o.err;
+    }
+    std::ofstream(dir_ / "cell.csv") << "Tmax,Tmin\n" << std::string(10'000'000, 'x') << ",1\n";
+    Outcome o = Run("run " + kDemo + " --weather " + (dir_ / "cell.csv").string());
+    EXPECT_EQ(o.status, 2);
+    EXPECT_LT(o.err.size(), 2000u) << o.err.substr(0, 2000);
+
+    EXPECT_EQ(Run("run " + kDemo + " --report " + (dir_ / "r.ods").string()).status, 1);
+    std::ofstream(dir_ / "t.csv") << "DOY\n1\n";
+    o = Run("table " + (dir_ / "t.csv").string() + " " + (dir_ / "t.ods").string());
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find(".xlsx or .csv"), std::string::npos) << o.err;
+    EXPECT_FALSE(fs::exists(dir_ / "r.ods"));
+
+    // Through a link to its target; "-" alone is standard output, "./-" a file of that name.
+    std::ofstream(dir_ / "real.csv") << "old";
+    fs::create_symlink("./real.csv", dir_ / "link.csv");
+    ASSERT_EQ(Run("run " + kDemo + " --daily " + (dir_ / "link.csv").string()).status, 0);
+    EXPECT_TRUE(fs::is_symlink(dir_ / "link.csv"));
+    o = Run("run " + kDemo + " --daily -");
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.out, Slurp(dir_ / "real.csv"));
+    ASSERT_EQ(Run("run " + kDemo + " --daily " + dir_.string() + "/./-").status, 0);
+    EXPECT_EQ(Slurp(dir_ / "-"), o.out);
+
+    // The window's question about saving the report has nobody to answer it here: nothing is printed.
+    FormModel form = test::DemoForm();
+    form.setOption(ctl::optReportAsk, true);
+    ASSERT_FALSE(WriteSimConfig(form, dir_ / "ask.sim").has_value());
+    o = Run("run " + (dir_ / "ask.sim").string());
+    EXPECT_EQ(o.status, 0);
+    EXPECT_EQ(o.err, "");
+}
+
 TEST_F(Cli, WorkbooksReplaceTablesAndCarryCropParameters) {
     const std::string weather = TULO_SOURCE_DIR "/tests/data/workbooks/weather.xlsx";
     Outcome o = Run("run " + kDemo + " --weather " + weather);
     EXPECT_EQ(o.status, 1); // two sheets and nobody to ask
-    EXPECT_NE(o.err.find("choose one with --sheet"), std::string::npos) << o.err;
+    EXPECT_NE(o.err.find("choose one with --weather-sheet N."), std::string::npos) << o.err;
+    o = Run("run " + kDemo + " --weather " + weather + " --weather-sheet 0");
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.err.rfind("--weather-sheet must be a whole number from 1, not \"0\".\n", 0), 0u) << o.err;
     const auto report = dir_ / "report.xlsx";
-    o = Run("run " + kDemo + " --weather " + weather + " --sheet 1 --report " + report.string());
+    o = Run("run " + kDemo + " --weather " + weather + " --weather-sheet 1 --report " + report.string());
     ASSERT_EQ(o.status, 0) << o.err;
     o = Run("table " + report.string() + " " + (dir_ / "report.csv").string());
     ASSERT_EQ(o.status, 0) << o.err;
@@ -147,6 +189,41 @@ TEST_F(Cli, WorkbooksReplaceTablesAndCarryCropParameters) {
     EXPECT_EQ(form.text(ctl::txtLatitude), "45.3"); // the rest of the configuration is kept
 }
 
+TEST_F(Cli, CropImportOfAWrongSheetOrAWrongValueSavesNothing) {
+    const auto crop = dir_ / "crop.csv";
+    ASSERT_EQ(Run("crop export " + kDemo + " " + crop.string()).status, 0);
+    const std::string text = Slurp(crop);
+    const auto edited = [&](const std::string& from, const std::string& to) {
+        std::string copy = text;
+        copy.replace(copy.find(from), from.size(), to);
+        return copy;
+    };
+    struct Case {
+        std::string name, content;
+        int status;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"weather.csv", "DOY,Tmax,Tmin\n1,10.5,2\n", 1,
+         "weather.csv is not a crop parameter workbook: row 2: key \"2\", expected \"TBASEM\"."},
+        {"truncated.csv", text.substr(0, text.find("\n0.02,")), 1,
+         "truncated.csv is not a crop parameter workbook: row 21: key \"\", expected \"LAIemerg\"."},
+        {"code.csv", edited("\n0,0: temp", "\n7,0: temp"), 2,
+         "Crop workbook row 7 (IDLS): \"7\" is not 0, 1 or 2"},
+        {"bounds.csv", edited("\n2.3,", "\n9,"), 2,
+         "Crop workbook row 15: Radiation use efficiency (g/MJ): 9 is outside"},
+    };
+    for (const Case& c : cases) {
+        std::ofstream(dir_ / c.name, std::ios::binary) << c.content;
+        const auto saved = dir_ / (c.name + ".sim");
+        const Outcome o =
+            Run("crop import " + kDemo + " " + (dir_ / c.name).string() + " --save " + saved.string());
+        EXPECT_EQ(o.status, c.status) << c.name;
+        EXPECT_NE(o.err.find(c.message), std::string::npos) << o.err;
+        EXPECT_FALSE(fs::exists(saved)) << c.name;
+    }
+}
+
 TEST_F(Cli, EvaluatePrintsIndicesAndTheMeasurementsLeftOut) {
     const auto measured = dir_ / "agb.csv";
     std::ofstream(measured) << "DOY,AGB\n180,6.5\n200,9\n240,15.5\n320,12\n";
@@ -162,6 +239,19 @@ TEST_F(Cli, EvaluatePrintsIndicesAndTheMeasurementsLeftOut) {
     EXPECT_NE(o.out.find("Left out:          row 5 (DOY 320, not a simulated day)"), std::string::npos)
         << o.out;
     EXPECT_EQ(Run("evaluate " + kDemo + " --measured " + measured.string() + " --variable LAI").status, 1);
+
+    // A day that no year has is named as such; long lists of skipped rows are cut at 20.
+    std::ofstream unreadable(measured);
+    unreadable << "DOY,AGB\n180,6.5\n400,9\n";
+    for (int k = 0; k < 25; ++k) unreadable << "x,1\n";
+    unreadable.close();
+    o = Run("evaluate " + kDemo + " --measured " + measured.string() + " --variable \"GAI (m2/m2)\"");
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_NE(o.err.find("not a number: 4, 5, "), std::string::npos) << o.err;
+    EXPECT_NE(o.err.find(", 23 ... and 5 more.\nRows skipped: row 3: DOY 400 is outside 1..365.\n"),
+              std::string::npos)
+        << o.err;
+    EXPECT_NE(o.out.find("Left out:          none"), std::string::npos) << o.out;
 }
 
 TEST_F(Cli, VarietiesAreListedInTheDiseasesWindowOrder) {

@@ -28,6 +28,9 @@ TEST(Biomass, TemperatureResponseShape) {
     // TmaxG == Topt: only the rising limb, u^C.
     EXPECT_NEAR(A::TlimBeta(kC, 24.0f, 16.0f, 12.0f, 28.0f, 28.0f), std::pow(0.5, 1.8), 1e-6);
     EXPECT_EQ(A::TlimBeta(kC, 30.0f, 26.0f, 12.0f, 28.0f, 28.0f), 1.0f);
+    // A rising limb a hundredth of a degree wide: below the base still nothing, not 0 x infinity.
+    EXPECT_EQ(A::TlimBeta(kC, 12.0f, 8.0f, 21.27f, 21.28f, 50.0f), 0.0f);
+    EXPECT_TRUE(std::isfinite(A::TlimBeta(kC, 21.3f, 21.258f, 21.27f, 21.28f, 50.0f)));
 }
 
 TEST(RUE, RadiationAndDevelopmentReductions) {

@@ -6,10 +6,11 @@ namespace tulo {
 namespace {
 
 // Default cultivar: TSUMEM 80, TSUM1 900, TSUM2 500; base 12 and cut-off 42 before and after emergence.
+// The photoperiod codes see a short-day response: full speed up to 12 h, none from 15 h.
 void Day(clsCalculateDevelopment& dev, float gddCum, float tmax, float tmin, float idsl = 0.0f,
-         bool sown = true) {
+         bool sown = true, float dayLength = 14.0f, float dlc = 15.0f, float dlo = 12.0f) {
     dev.CalculateDevelopmentDAY(gddCum, 80.0f, 900.0f, 500.0f, 12.0f, 42.0f, 12.0f, 42.0f, tmax, tmin, idsl,
-                                0.0f, 0.0f, sown);
+                                dlc, dlo, dayLength, sown);
     dev.CalculatePhenoPhase(gddCum, 80.0f, 900.0f, 500.0f);
 }
 
@@ -55,13 +56,29 @@ TEST(Development, StagesAndPhasesAcrossTheSeason) {
 
 TEST(Development, PhotoperiodCodesAndUnsownField) {
     clsCalculateDevelopment dev;
-    Day(dev, 530.0f, 30.0f, 20.0f);
-    Day(dev, 700.0f, 50.0f, 40.0f, 1.0f); // vegetative: nothing changes
-    EXPECT_FLOAT_EQ(dev.GetDVSday(), 0.5f);
+    // Before flowering the degree-days are scaled by the day length; the stage keeps its formula.
+    for (const float code : {1.0f, 2.0f}) {
+        Day(dev, 530.0f, 30.0f, 20.0f, code, true, 13.5f); // half-way between 12 and 15 h
+        EXPECT_FLOAT_EQ(dev.GetGDDday(), 6.5f);
+        EXPECT_FLOAT_EQ(dev.GetDVSday(), 0.5f);
+        Day(dev, 530.0f, 30.0f, 20.0f, code, true, 11.0f);
+        EXPECT_FLOAT_EQ(dev.GetGDDday(), 13.0f);
+        Day(dev, 530.0f, 30.0f, 20.0f, code, true, 16.0f);
+        EXPECT_EQ(dev.GetGDDday(), 0.0f);
+        Day(dev, 530.0f, 30.0f, 20.0f, code, true, 13.5f, 12.0f, 15.0f); // a long-day crop
+        EXPECT_FLOAT_EQ(dev.GetGDDday(), 6.5f);
+        Day(dev, 530.0f, 30.0f, 20.0f, code, true, 16.0f, 12.0f, 15.0f);
+        EXPECT_FLOAT_EQ(dev.GetGDDday(), 13.0f);
+        Day(dev, 530.0f, 30.0f, 20.0f, code, true, 12.0f, 12.0f, 12.0f); // no ramp: no response
+        EXPECT_FLOAT_EQ(dev.GetGDDday(), 13.0f);
+        Day(dev, 10.0f, 30.0f, 20.0f, code, true, 16.0f); // emergence and ...
+        EXPECT_FLOAT_EQ(dev.GetGDDday(), 13.0f);
+        Day(dev, 1230.0f, 50.0f, 40.0f, code, true, 16.0f); // ... ripening follow temperature alone
+        EXPECT_FLOAT_EQ(dev.GetDVSday(), 1.5f);
+        EXPECT_FLOAT_EQ(dev.GetGDDday(), 30.0f);
+    }
+    Day(dev, 530.0f, 30.0f, 20.0f, 0.0f, true, 16.0f); // the temperature method ignores the day
     EXPECT_FLOAT_EQ(dev.GetGDDday(), 13.0f);
-    Day(dev, 1230.0f, 50.0f, 40.0f, 2.0f); // reproductive: computed as usual
-    EXPECT_FLOAT_EQ(dev.GetDVSday(), 1.5f);
-    EXPECT_FLOAT_EQ(dev.GetGDDday(), 30.0f);
 
     Day(dev, 0.0f, 30.0f, 20.0f, 0.0f, false);
     EXPECT_EQ(dev.GetGDDday(), 0.0f);

@@ -188,6 +188,52 @@ TEST(DailyLoop, ColdSterilityIsAFractionAndNeverMakesPanicleGrowthNegative) {
     EXPECT_EQ(highest, 1.0f);
 }
 
+// The first day the stage reaches the threshold, 0 if it never does.
+int FirstDayAtStage(const DailyOutputs& o, float dvs, int final) {
+    for (int d = 100; d < final; ++d)
+        if (o.DVS[d] >= dvs) return d;
+    return 0;
+}
+
+TEST(DailyLoop, LongDaysDelayTheFloweringOfAShortDayRice) {
+    FormModel form = RunnableForm(100, 365, 100); // 45° N: days from 12.9 h in April to 15.4 h in June
+    const auto temperature = Simulate(form);
+    form.setText(ctl::cmbIDSL, std::string(choice::PhotoperiodBased));
+    form.setText(ctl::txtDLC, "18");
+    form.setText(ctl::txtDLO, "16"); // no day is longer than the optimum: the temperature season
+    const auto unaffected = Simulate(form);
+    for (int d = 100; d < 365; ++d) {
+        EXPECT_EQ(unaffected->out.GDD[d], temperature->out.GDD[d]) << d;
+        EXPECT_EQ(unaffected->out.DVS[d], temperature->out.DVS[d]) << d;
+    }
+
+    form.setText(ctl::txtDLC, "15");
+    form.setText(ctl::txtDLO, "12");
+    const auto shortDay = Simulate(form);
+    form.setText(ctl::cmbIDSL, std::string(choice::Both));
+    const auto both = Simulate(form);
+    const int flowering = FirstDayAtStage(temperature->out, 1.0f, 365);
+    const int delayed = FirstDayAtStage(shortDay->out, 1.0f, 365);
+    EXPECT_EQ(flowering, 190);
+    EXPECT_EQ(delayed, 307); // no development at all on the days of more than 15 h
+    for (int d = 100; d < 365; ++d) EXPECT_EQ(both->out.DVS[d], shortDay->out.DVS[d]) << d;
+
+    // The two day lengths must differ, and a photoperiod method needs both.
+    form.setText(ctl::txtDLO, "15");
+    RunState run;
+    test::ScriptedUi ui;
+    Problems problems = ReadAllInputs(form, ui, run);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].field, ctl::txtDLO);
+    EXPECT_EQ(
+        problems[0].text,
+        "DLC and DLO must differ (both are 15 h): the response to day length runs from one to the other.");
+    form.setText(ctl::txtDLC, "");
+    problems = ReadAllInputs(form, ui, run);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].field, ctl::txtDLC);
+}
+
 TEST(DailyLoop, ATreatmentProtectsTheCropForTheTwentyTwoDaysFromItsApplication) {
     FormModel form = RunnableForm(100, 200, 100); // every day at risk level 2, above class 1
     form.setCheck(ctl::chkDiseases, 1);

@@ -45,8 +45,12 @@ TEST(ReadAllInputs, DefaultsWithDatesSowingAndLatitudeRunUnflooded) {
     EXPECT_EQ(run.manag.WindowStart.at(1), 500); // no treatment: a window outside every day
     EXPECT_EQ(run.weather.TmaxAir[200], 28.0f);
 
-    form.setText(ctl::cmbIDSL, "Both");
-    EXPECT_EQ(Read(form)->run->crop.IDSL, 2.0f);
+    form.setText(ctl::cmbIDSL, "Both"); // a photoperiod method reads the day lengths
+    form.setText(ctl::txtDLC, "15");
+    form.setText(ctl::txtDLO, "12,5");
+    const auto both = Read(form);
+    EXPECT_EQ(both->run->crop.IDSL, 2.0f);
+    EXPECT_EQ(both->run->crop.DLO, 12.5f);
 }
 
 TEST(ReadAllInputs, MissingMandatoryFieldsGiveTheProgramsMessagesInOrder) {
@@ -188,7 +192,7 @@ TEST(ReadAllInputs, WeatherProblemsNameDayAndColumnAndStopTheRun) {
     for (int row = 2; row <= 366; ++row) form.setCell(ctl::sprWeather, row, 2, "n/a");
     r = Read(form);
     ASSERT_EQ(r->problems.size(), 21u);
-    EXPECT_EQ(r->problems.back().text, "... and 345 more weather cells that are not numbers.");
+    EXPECT_EQ(r->problems.back().text, "... and 345 more weather cells with problems.");
 }
 
 TEST(ReadAllInputs, MissingHumidityIsEstimatedAndMarkedInTheGrid) {
@@ -234,7 +238,7 @@ TEST(ReadAllInputs, SoilAndDiseasesSwitchedOnNeedTheirTablesAndClass) {
     form.setText(ctl::txtBlastClass, "high");
     auto r = Read(form);
     const std::vector<std::string> expected = {"I notice something wrong with your soil file...",
-                                               "Blast susceptibility class: \"high\" is not a number."};
+                                               "Blast susceptibility class: \"high\" is not 1, 2 or 3; choose the variety in the diseases window."};
     EXPECT_EQ(Texts(r->problems), expected);
 
     for (int c = 1; c <= 5; ++c)

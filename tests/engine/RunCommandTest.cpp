@@ -19,43 +19,42 @@ struct Session {
     RunResults results;
     ScriptedUi ui;
     std::vector<std::string> exported; // kinds passed to the export
-    bool Run(FormModel& form) {
+    bool Run(FormModel& form) { return static_cast<bool>(Outcome(form)); }
+    RunOutcome Outcome(FormModel& form) {
         return RunSimulation(form, ui, *run, results,
                              [this](const Grid&, std::string_view kind) { exported.emplace_back(kind); });
     }
 };
 
-TEST(RunCommand, ReportAndChartsFollowTheirFixedLayout) {
+TEST(RunCommand, ReportAndChartsHoldExactlyTheSimulatedDays) {
     FormModel form = RunnableForm(100, 250, 100);
     Session s;
     ASSERT_TRUE(s.Run(form));
-    const int n = 151;
-    ASSERT_EQ(s.results.crop.rows(), n + 1);
+    const int days = 150; // DOY 100 .. 249: the final date is not simulated
+    ASSERT_EQ(s.results.crop.rows(), days);
     EXPECT_EQ(s.results.crop.cols(), 6);
+    ASSERT_EQ(s.results.microclimate.rows(), days);
     EXPECT_EQ(s.results.microclimate.cols(), 7);
-    // Row k is DOY 100 + k, up to the final day; the last row stays empty.
+    // Row k is DOY 100 + k.
     EXPECT_FLOAT_EQ(s.results.crop.at(60, 1), s.run->out.AGB[160] / 100.0f);
-    EXPECT_EQ(s.results.crop.at(60, 5), s.run->out.LAI[160]);
-    EXPECT_EQ(s.results.microclimate.at(60, 0), s.run->weather.TmaxAir[160]);
-    for (int c = 0; c < 6; ++c) EXPECT_EQ(s.results.crop.at(n, c), 0);
+    EXPECT_EQ(s.results.crop.at(149, 5), s.run->out.LAI[249]);
+    EXPECT_EQ(s.results.microclimate.at(0, 0), s.run->weather.TmaxAir[100]);
 
     EXPECT_EQ(s.results.report.rows(), 0); // never asked for
     BuildReportGrid(form, *s.run, s.results);
     const Grid& report = s.results.report;
-    EXPECT_EQ(report.rows(), n); // only the rows and columns the report fills
+    EXPECT_EQ(report.rows(), days + 1); // only the rows and columns the report fills
     EXPECT_EQ(report.cols(), 2 + kReportVariables);
     EXPECT_EQ(report.text(1, 1), "DOY");
     EXPECT_EQ(report.text(1, 2), "Date");
     EXPECT_EQ(report.text(1, 3), "DVS (-)");
     EXPECT_EQ(report.text(1, 15), "Water level (cm)");
-    EXPECT_EQ(report.text(1, 16), "");
-    EXPECT_EQ(report.text(2, 1), "102");
-    EXPECT_EQ(report.text(2, 2), "");
-    EXPECT_EQ(report.text(150, 1), "250");
-    EXPECT_EQ(report.text(151, 1), "251");
-    EXPECT_EQ(report.text(152, 1), "");
-    EXPECT_EQ(report.text(60, 4), ShortestText(s.results.crop.at(60, 1)));
-    EXPECT_EQ(report.text(151, 4), "0");
+    EXPECT_EQ(report.text(2, 1), "100");
+    EXPECT_EQ(report.text(2, 2), "10 Apr");
+    EXPECT_EQ(report.text(151, 1), "249");
+    EXPECT_EQ(report.text(151, 2), "6 Sep");
+    EXPECT_EQ(report.text(62, 4), ShortestText(s.results.crop.at(60, 1)));
+    EXPECT_EQ(report.text(151, 8), ShortestText(s.run->out.LAI[249]));
 }
 
 TEST(RunCommand, ReportHoldsTheTickedVariablesInListOrder) {
@@ -115,12 +114,12 @@ TEST(RunCommand, AValidationFailureChangesNoOutput) {
     Session s;
     ASSERT_TRUE(s.Run(form));
     const float agb = s.run->out.AGB[200];
-    const std::string cell = s.results.report.text(50, 3);
+    const std::string cell = s.results.report.text(52, 3);
     form.setText(ctl::txtRUE, "3");
     form.setText(ctl::txtLatitude, "");
     EXPECT_FALSE(s.Run(form));
     EXPECT_EQ(s.run->out.AGB[200], agb);
-    EXPECT_EQ(s.results.report.text(50, 3), cell);
+    EXPECT_EQ(s.results.report.text(52, 3), cell);
     EXPECT_EQ(s.ui.messageTexts().back(), "You have to specify Latitude");
 }
 

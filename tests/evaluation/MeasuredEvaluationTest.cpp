@@ -32,7 +32,7 @@ std::unique_ptr<RunState> RunDemo(FormModel& form) {
     auto run = std::make_unique<RunState>();
     RunResults results;
     ScriptedUi ui;
-    EXPECT_TRUE(RunSimulation(form, ui, *run, results, nullptr));
+    EXPECT_TRUE(static_cast<bool>(RunSimulation(form, ui, *run, results, nullptr)));
     return run;
 }
 
@@ -105,6 +105,8 @@ TEST(MeasuredEvaluation, CombinationsAreSavedWithEachRowAndRestoredExactly) {
     const FormModel first = form;
     form.setText(ctl::txtRUE, "2,8");
     form.setText(ctl::cmbIDSL, "Both");
+    form.setText(ctl::txtDLC, "15");
+    form.setText(ctl::txtDLO, "12");
     form.setCheck(ctl::chkSterilityActive, 0);
     form.setText(ctl::txtStSen, "1.4");
     run = RunDemo(form);

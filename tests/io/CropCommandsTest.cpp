@@ -29,6 +29,13 @@ TEST(CropCommands, OnlyAWorkbookThatWasReadReachesTheForm) {
     ui.files = {(dir / "notes.xlsx").string()};
     EXPECT_EQ(OpenCropWorkbook(form, ui), ImportOutcome::Failed);
     EXPECT_EQ(form, before);
+    std::ofstream(dir / "weather.csv") << "DOY,Tmax,Tmin\n1,10.5,2\n";
+    ui.files = {(dir / "weather.csv").string()};
+    EXPECT_EQ(OpenCropWorkbook(form, ui), ImportOutcome::Failed);
+    EXPECT_EQ(ui.messages.back().text, (dir / "weather.csv").string() +
+                                           " is not a crop parameter workbook: row 2: key \"2\", expected "
+                                           "\"TBASEM\".");
+    EXPECT_EQ(form, before);
 
     ui.files = {(dir / "cultivar.xlsx").string()};
     EXPECT_EQ(OpenCropWorkbook(form, ui), ImportOutcome::Imported);

@@ -237,6 +237,38 @@ TEST(SimConfig, RefusesDamagedFilesNamingLineAndItemAndLeavesTheFormAlone) {
     }
 }
 
+TEST_F(SimConfigFiles, LoneCrLinesReadAlikeAndWhatIsNoConfigurationIsRefusedByName) {
+    const std::string text = FormatSimConfig(FullForm());
+    std::string crOnly;
+    for (char c : text)
+        if (c != '\n') crOnly += c;
+    FormModel form;
+    EXPECT_EQ(ParseSimConfig(crOnly, form), std::nullopt);
+    EXPECT_EQ(form, FullForm());
+
+    // A value of megabytes is quoted by its first 60 characters, never cut inside one.
+    auto lines = Lines(text);
+    lines[37] = std::string(10'000'000, '7') + "x";
+    EXPECT_EQ(ParseSimConfig(Join(lines, lines.size()), form),
+              "Line 38 (item 38, number of rows of the water-inflow table): \"" + std::string(60, '7') +
+                  "...\" is not a whole number.");
+    std::string accents;
+    for (int k = 0; k < 70; ++k) accents += "\xC3\xA9"; // é
+    lines[37] = accents;
+    EXPECT_NE(ParseSimConfig(Join(lines, lines.size()), form)->find("\"" + accents.substr(0, 120) + "...\""),
+              std::string::npos);
+
+    const fs::path large = dir_ / "large.sim";
+    std::ofstream(large) << text;
+    fs::resize_file(large, (std::uintmax_t{64} << 20) + 1); // sparse: nothing is written
+    for (const auto& [file, why] : {std::pair<fs::path, std::string>{dir_, "it is a folder"},
+                                    {"/dev/zero", "it is not a regular file (a device, a pipe or a socket)"},
+                                    {large, "it is larger than 64 MiB, the most TULO reads of such a file"}})
+        EXPECT_EQ(ReadSimConfig(file, form),
+                  "Cannot read the configuration \"" + file.string() + "\": " + why + ".");
+    EXPECT_EQ(form, FullForm());
+}
+
 TEST_F(SimConfigFiles, AFailedSaveReportsItAndLeavesNoPartialFile) {
     const FormModel form = FullForm();
     const auto intoMissingFolder = WriteSimConfig(form, dir_ / "no such folder" / "a.sim");

@@ -1,5 +1,6 @@
 #include "io/SpreadsheetCommands.h"
 
+#include "engine/FormModel.h"
 #include "io/Workbook.h"
 #include "support/ScriptedUi.h"
 
@@ -73,7 +74,11 @@ TEST_F(SpreadsheetCommands, FailedOrCancelledOpeningsLeaveTheGridAndRestoreThePo
     for (const char* content : {"just some words", "PK\x03\x04 broken zip"}) {
         const fs::path bad = Write("bad.xlsx", content);
         EXPECT_EQ(ImportWorkbookFile(grid, bad, ui), ImportOutcome::Failed);
-        EXPECT_EQ(ui.messages.back().text, "File is not an Excel file or is locked and cannot be imported.");
+        EXPECT_EQ(ui.messages.back().text.rfind("File is not an Excel file or is locked and cannot be "
+                                                "imported.\r" +
+                                                    bad.string() + ": The ",
+                                                0),
+                  0u);
         EXPECT_EQ(ui.messages.back().title, "Invalid File Type or Locked");
     }
     EXPECT_EQ(grid.text(1, 1), "before");
@@ -109,7 +114,8 @@ TEST_F(SpreadsheetCommands, SeveralSheetsAskWhichOne) {
               "Found 2 sheets\r\r1)  Weather\r2)  Notes\r\r\rplease, select the number of the sheet");
     EXPECT_EQ(ui.questions[0].title, "selection of sheet");
     EXPECT_EQ(ImportWorkbookFile(grid, book, ui), ImportOutcome::Failed); // there is no third sheet
-    EXPECT_EQ(ui.messageTexts().back(), "Import did not succeed.");
+    EXPECT_EQ(ui.messageTexts().back(), "Import did not succeed.\r" + book.string() +
+                                            ": there is no sheet 3; the workbook has 2 sheets.");
     EXPECT_EQ(grid.text(1, 1), "before");
     EXPECT_EQ(ImportWorkbookFile(grid, book, ui), ImportOutcome::Imported);
     EXPECT_EQ(grid.text(2, 2), "Vercelli (45.3° N)");
@@ -118,6 +124,43 @@ TEST_F(SpreadsheetCommands, SeveralSheetsAskWhichOne) {
     EXPECT_EQ(grid.text(367, 1), "");
     EXPECT_EQ(grid.text(366, 1), "365");
     EXPECT_EQ(ui.busyDepth, 0);
+}
+
+TEST_F(SpreadsheetCommands, FilesAndSheetsThatDoNotFitAreRefusedByName) {
+    Grid grid(kWeatherRows, kWeatherCols);
+    grid.setText(1, 1, "before");
+    const auto refusal = [&](const fs::path& file, std::optional<RowLimit> limit = std::nullopt) {
+        EXPECT_EQ(ImportWorkbookFile(grid, file, ui, 1, limit), ImportOutcome::Failed);
+        return ui.messageTexts().back();
+    };
+    const std::string notImported = "File is not an Excel file or is locked and cannot be imported.\r";
+    EXPECT_EQ(refusal(dir_), notImported + dir_.string() + ": The file cannot be read: it is a folder.");
+    EXPECT_EQ(refusal("/dev/zero"), notImported +
+                                        "/dev/zero: The file cannot be read: it is not a regular file "
+                                        "(a device, a pipe or a socket).");
+
+    std::string days = "Day\n";
+    for (int day = 1; day <= 366; ++day) days += std::to_string(day) + "\n";
+    EXPECT_EQ(refusal(Write("leap.csv", days), ImportRowLimit(ctl::sprWeather)),
+              "Import did not succeed.\r" + (dir_ / "leap.csv").string() +
+                  ": sheet \"leap\" has 367 rows, but the weather table takes at most 366 rows (row 1 the "
+                  "titles, then days 1 to 365).");
+    std::string layers;
+    for (int layer = 1; layer <= 16; ++layer) layers += "100\n";
+    EXPECT_NE(refusal(Write("soil.csv", layers), ImportRowLimit(ctl::sprSoilPhysics)).find("at most 15 rows"),
+              std::string::npos);
+    EXPECT_EQ(grid.text(1, 1), "before");
+    layers.resize(layers.size() - 4);
+    EXPECT_EQ(ImportWorkbookFile(grid, Write("soil.csv", layers), ui, 1, ImportRowLimit(ctl::sprSoilPhysics)),
+              ImportOutcome::Imported);
+
+    // A workbook under an .ods name would not open as one.
+    EXPECT_EQ(TableFileNameProblem(dir_ / "r.ods"),
+              "Cannot write " + (dir_ / "r.ods").string() +
+                  ": TULO writes tables as .xlsx or .csv; end the name with one of them.");
+    EXPECT_THROW(WriteGridFile(grid, dir_ / "r.ods"), WorkbookError);
+    EXPECT_FALSE(fs::exists(dir_ / "r.ods"));
+    EXPECT_FALSE(TableFileNameProblem("R.XLSX").has_value());
 }
 
 TEST(GridUtilities, ClearGridAndReadHeader) {

@@ -139,6 +139,17 @@ TEST(WorkbookRead, RefusesWhatItCannotRead) {
         SCOPED_TRACE(name);
         EXPECT_THROW(ReadWorkbookBytes(bytes, name), WorkbookError);
     }
+
+    // Paths that are no file, and text tables beyond what a text file may hold, are refused unread.
+    EXPECT_THROW(ReadWorkbook(Fixture("")), WorkbookError);
+    EXPECT_THROW(ReadWorkbook("/dev/zero"), WorkbookError);
+    try {
+        ReadWorkbookBytes(std::string((std::size_t{64} << 20) + 1, 'a'), "huge.csv");
+        ADD_FAILURE();
+    } catch (const WorkbookError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "The file is larger than 64 MiB, the most TULO reads of a text table.");
+    }
 }
 
 } // namespace

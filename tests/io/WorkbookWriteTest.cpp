@@ -7,8 +7,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace tulo {
 namespace {
@@ -83,6 +86,31 @@ TEST_F(WorkbookWrite, RefusedNamesAndFailedWritesLeaveNothingBehind) {
     grid.setText(2, 2, "");
     WriteXlsx(grid, dir_ / "a.xlsx", accented);
     EXPECT_EQ(ReadWorkbook(dir_ / "a.xlsx").sheets.at(0).name, accented);
+}
+
+TEST_F(WorkbookWrite, WritesGoThroughSymbolicLinksToTheirTargets) {
+    Grid grid(1, 1);
+    grid.setText(1, 1, "new");
+    fs::create_directory(dir_ / "data");
+    std::ofstream(dir_ / "data" / "real.csv") << "old";
+    fs::create_symlink("./data/real.csv", dir_ / "link.csv");            // relative to the link's folder
+    fs::create_symlink(dir_ / "data" / "book.xlsx", dir_ / "book.xlsx"); // a target still to be made
+    WriteCsv(grid, dir_ / "link.csv");
+    WriteXlsx(grid, dir_ / "book.xlsx", "TULO");
+    EXPECT_TRUE(fs::is_symlink(dir_ / "link.csv"));
+    EXPECT_TRUE(fs::is_symlink(dir_ / "book.xlsx"));
+    std::ifstream real(dir_ / "data" / "real.csv");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(real), {}), "new\n");
+    EXPECT_EQ(ReadBack(dir_ / "data" / "book.xlsx", 1), (Cells{{"new"}}));
+
+    // What cannot be replaced by a file: a loop of links, a pipe (or a device such as /dev/null).
+    fs::create_symlink("b.csv", dir_ / "a.csv");
+    fs::create_symlink("a.csv", dir_ / "b.csv");
+    ASSERT_EQ(::mkfifo((dir_ / "pipe.xlsx").c_str(), 0600), 0);
+    EXPECT_EQ(Failure(grid, dir_ / "a.csv"),
+              "Cannot write " + (dir_ / "a.csv").string() + ": its symbolic links form a loop.");
+    EXPECT_NE(Failure(grid, dir_ / "pipe.xlsx").find("it is not a regular file"), std::string::npos);
+    EXPECT_TRUE(fs::is_fifo(dir_ / "pipe.xlsx"));
 }
 
 TEST_F(WorkbookWrite, CellsReadBackExactlyAndNumbersAreStoredAsNumbers) {

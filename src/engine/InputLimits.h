@@ -1,0 +1,37 @@
+#pragma once
+// The accepted ranges of the inputs that are not crop parameters, each bound with its reason: the
+// weather table's columns (and, as they gain ranges, the soil table and the management fields). The
+// validation, the window's tool tips and the README's table read them.
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace tulo {
+
+struct InputLimit {
+    std::string_view field; // the form's grid or control
+    int column;             // the grid's column; 0 for a control
+    std::string_view label; // what the user knows the value as
+    std::string_view unit;
+    double min, max; // inclusive
+    std::string_view minReason, maxReason;
+};
+
+// Rain, Tmax, Tmin, radiation, RHmax, RHmin: weather table columns 2 .. 7.
+std::span<const InputLimit> WeatherLimits();
+
+// Every limit, in the order the README lists them.
+std::span<const InputLimit> AllInputLimits();
+
+// The limit of a grid column or a control, if it has one.
+const InputLimit* FindInputLimit(std::string_view field, int column = 0);
+
+// "must lie between -60 and 60 °C (...)": what a value outside the limit is told, without the value.
+std::string DescribeLimit(const InputLimit& limit);
+
+// Values that weather stations and spreadsheets write for a missing measurement.
+bool IsMissingValueCode(double value);
+
+} // namespace tulo

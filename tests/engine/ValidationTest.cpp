@@ -1,0 +1,157 @@
+// What validation refuses, and that whatever it accepts gives a finite season.
+
+#include "engine/CompiledInputs.h"
+#include "engine/InputLimits.h"
+#include "engine/Parameters.h"
+#include "engine/Season.h"
+#include "support/ProblemTexts.h"
+#include "support/TestForms.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+
+namespace tulo {
+namespace {
+
+using test::RunnableForm;
+
+Problems ProblemsOf(const FormModel& form) {
+    return CompileInputs(form).problems;
+}
+
+TEST(Validation, EveryBoundIsRefusedNamingTheFieldTheValueAndTheRange) {
+    for (const ParameterInfo& info : CropParameterRegistry()) {
+        if (info.controlKind != ParameterControl::Text) continue;
+        for (const double value : {info.min - 1, info.max + 1}) {
+            FormModel form = RunnableForm();
+            if (info.id == "DLC" || info.id == "DLO") {
+                form.setText(ctl::cmbIDSL, "Photoperiod based");
+                form.setText(ctl::txtDLC, "15");
+                form.setText(ctl::txtDLO, "12");
+            }
+            form.setText(info.control, ShortestText(value));
+            const Problems problems = ProblemsOf(form);
+            ASSERT_FALSE(problems.empty()) << info.id << " " << value;
+            EXPECT_EQ(problems[0].field, info.control) << test::Texts(problems)[0];
+            EXPECT_NE(problems[0].text.find(std::string(info.label)), std::string::npos);
+            EXPECT_NE(problems[0].text.find(ShortestText(value)), std::string::npos);
+        }
+    }
+    for (const InputLimit& limit : WeatherLimits())
+        for (const double value : {limit.min - 1, limit.max + 1}) {
+            FormModel form = RunnableForm();
+            if (limit.column >= 6)
+                form.setCell(ctl::sprWeather, 1, 6, "RHmax"); // humidity read, not estimated
+            for (int row = 2; row <= 366 && limit.column >= 6; ++row) {
+                form.setCell(ctl::sprWeather, row, 6, "90");
+                form.setCell(ctl::sprWeather, row, 7, "50");
+            }
+            form.setCell(ctl::sprWeather, 154, limit.column, ShortestText(value)); // day 153
+            const Problems problems = ProblemsOf(form);
+            ASSERT_EQ(problems.size(), 1u) << limit.label << " " << value;
+            EXPECT_EQ(problems[0].row, 154);
+            EXPECT_EQ(problems[0].column, limit.column);
+            EXPECT_NE(problems[0].text.find("day 153"), std::string::npos) << problems[0].text;
+        }
+}
+
+TEST(Validation, SlipsBetweenFieldsMissingCodesAndUnknownChoicesAreRefused) {
+    struct Case {
+        const char* what;
+        std::function<void(FormModel&)> edit;
+        const char* field;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"Topt above TmaxG", [](FormModel& f) { f.setText(ctl::txtTopt, "38"); }, "txtTopt", "must be below"},
+        {"Tb above Topt",
+         [](FormModel& f) {
+             f.setText(ctl::txtTb, "22");
+             f.setText(ctl::txtTopt, "20");
+         },
+         "txtTb", "must be below"},
+        {"base above cut-off",
+         [](FormModel& f) {
+             f.setText(ctl::txtTbase, "25");
+             f.setText(ctl::txtTcutoff, "24");
+         },
+         "txtTbase", "must be below"},
+        {"missing-value code", [](FormModel& f) { f.setCell(ctl::sprWeather, 11, 3, "-9999"); }, "sprWeather",
+         "missing-value code"},
+        {"Tmin above Tmax", [](FormModel& f) { f.setCell(ctl::sprWeather, 11, 4, "30"); }, "sprWeather",
+         "day 10: the minimum temperature 30"},
+        {"unknown method", [](FormModel& f) { f.setText(ctl::cmbIDSL, "temperature based"); }, "cmbIDSL",
+         "is not one of"},
+        {"blast class 4",
+         [](FormModel& f) {
+             f.setCheck(ctl::chkDiseases, 1);
+             f.setText(ctl::txtBlastClass, "4");
+         },
+         "txtBlastClass", "is not 1, 2 or 3"},
+    };
+    for (const Case& c : cases) {
+        FormModel form = RunnableForm();
+        c.edit(form);
+        const Problems problems = ProblemsOf(form);
+        ASSERT_EQ(problems.size(), 1u) << c.what;
+        EXPECT_EQ(problems[0].field, c.field) << c.what;
+        EXPECT_NE(problems[0].text.find(c.says), std::string::npos) << c.what << ": " << problems[0].text;
+    }
+}
+
+// Configurations drawn inside every accepted range: crop parameters in their bounds and order, any
+// dates and sowing, any latitude, flooded or not, blast or not, and weather anywhere in its limits.
+FormModel RandomConfiguration(std::mt19937& g) {
+    auto uniform = [&](double a, double b) { return std::uniform_real_distribution<double>(a, b)(g); };
+    auto whole = [&](int a, int b) { return std::uniform_int_distribution<int>(a, b)(g); };
+    FormModel form;
+    const int first = whole(1, 364);
+    form.setText(ctl::txtInitialDate, std::to_string(first));
+    form.setText(ctl::txtFinalDate, std::to_string(whole(first + 1, 365)));
+    form.setText(ctl::txtSowingDate, std::to_string(whole(1, 365)));
+    form.setText(ctl::txtLatitude, ShortestText(uniform(-90, 90)));
+    for (const ParameterInfo& info : CropParameterRegistry()) {
+        if (info.controlKind == ParameterControl::Text)
+            form.setText(info.control, ShortestText(uniform(info.min, info.max)));
+        if (info.controlKind == ParameterControl::List)
+            form.setText(info.control, std::string(info.choices[static_cast<std::size_t>(
+                                           whole(0, static_cast<int>(info.choices.size()) - 1))]));
+        if (info.controlKind == ParameterControl::Check) form.setCheck(info.control, whole(0, 1));
+    }
+    form.setText(ctl::txtTb, ShortestText(uniform(0, 14)));
+    form.setText(ctl::txtTopt, ShortestText(uniform(15, 29)));
+    form.setText(ctl::txtTbase, ShortestText(uniform(0, 19)));
+    form.setText(ctl::txtTbaseAE, ShortestText(uniform(0, 19)));
+    form.setText(ctl::txtDLO, ShortestText(uniform(0, 11)));
+    form.setText(ctl::txtDLC, ShortestText(uniform(12, 24)));
+    if (whole(0, 1) == 1) {
+        form.setText(ctl::cmbFlooded, "Flooded");
+        form.setOption(ctl::OptionFixWlevel, true);
+        form.setText(ctl::txtWaterLevel, ShortestText(uniform(0, 100)));
+    }
+    form.setCheck(ctl::chkDiseases, whole(0, 1));
+    form.setText(ctl::txtBlastClass, std::to_string(whole(1, 3)));
+    test::SetWeather(form, [&](int) {
+        const float t1 = static_cast<float>(uniform(-60, 60)), t2 = static_cast<float>(uniform(-60, 60));
+        return test::DayWeather{static_cast<float>(uniform(0, 1000)), std::max(t1, t2), std::min(t1, t2),
+                                static_cast<float>(uniform(0, 50))};
+    });
+    return form;
+}
+
+TEST(Validation, FiveHundredRandomConfigurationsInsideTheRangesRunFinite) {
+    std::mt19937 generator(9);
+    auto run = std::make_unique<RunState>();
+    for (int i = 0; i < 500; ++i) {
+        const FormModel form = RandomConfiguration(generator);
+        const Compilation compiled = CompileInputs(form);
+        ASSERT_TRUE(compiled.inputs) << i << ": " << compiled.problems.front().text;
+        RunSeason(*compiled.inputs, {}, *run);
+        ASSERT_EQ(FirstNonFiniteOutput(*run), std::nullopt) << "configuration " << i;
+    }
+}
+
+} // namespace
+} // namespace tulo
