@@ -237,8 +237,9 @@ TEST(ReadAllInputs, SoilAndDiseasesSwitchedOnNeedTheirTablesAndClass) {
     form.setCheck(ctl::chkDiseases, 1);
     form.setText(ctl::txtBlastClass, "high");
     auto r = Read(form);
-    const std::vector<std::string> expected = {"I notice something wrong with your soil file...",
-                                               "Blast susceptibility class: \"high\" is not 1, 2 or 3; choose the variety in the diseases window."};
+    const std::vector<std::string> expected = {
+        "I notice something wrong with your soil file...",
+        "Blast susceptibility class: \"high\" is not 1, 2 or 3; choose the variety in the diseases window."};
     EXPECT_EQ(Texts(r->problems), expected);
 
     for (int c = 1; c <= 5; ++c)
