@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 
@@ -49,41 +50,103 @@ std::string DailyCsv(const RunState& run) {
     return csv;
 }
 
-void AskForSheet(const std::string& file, std::string_view sheetOption, UserInterface& ui) {
-    ui.message(file + " has several sheets: choose one with " + std::string(sheetOption) + " N.");
+// Replaces one of the form's tables with a workbook's sheet, as the window's open command does; the
+// grid's captions stay. Nobody is there to answer the sheet question: sheet 1 of several is read and
+// `sheetOption` named. `source` receives how messages name the sheet (see ImportWorkbookSheet).
+bool ImportTable(Grid& grid, const std::string& file, std::optional<int> sheet, UserInterface& ui,
+                 std::string_view sheetOption = "--sheet", std::optional<RowLimit> limit = std::nullopt,
+                 bool refuseIndexColumn = false, std::string* source = nullptr) {
+    return ImportWorkbookSheet(grid, file, ui, {sheet, sheetOption, limit, refuseIndexColumn}, source) ==
+           ImportOutcome::Imported;
 }
 
-// Replaces one of the form's tables with a workbook's sheet, as the window's open command does; the
-// grid's captions stay. Nobody can answer the sheet question here: it takes the sheet option.
-bool ImportTable(Grid& grid, const std::string& file, std::optional<int> sheet, UserInterface& ui,
-                 std::string_view sheetOption = "--sheet", std::optional<RowLimit> limit = std::nullopt) {
-    const ImportOutcome outcome = ImportWorkbookFile(grid, file, ui, sheet, limit);
-    if (outcome == ImportOutcome::Cancelled) AskForSheet(file, sheetOption, ui);
-    return outcome == ImportOutcome::Imported;
+// Refuses, before anything is read or written, an output that would replace one of the inputs.
+bool OutputsSpareInputs(const std::vector<NamedPath>& outputs, const std::vector<NamedPath>& inputs,
+                        UserInterface& ui) {
+    for (const NamedPath& output : outputs)
+        if (const auto refusal = OutputReplacesInput(output, inputs)) {
+            ui.message(*refusal);
+            return false;
+        }
+    return true;
 }
+
+// The engine names the day or layer and the cell of a problem, not the workbook its table came from:
+// messages about a table read from a workbook get the file and sheet in front.
+class WorkbookNamingUi : public UserInterface {
+public:
+    explicit WorkbookNamingUi(UserInterface& ui) : ui_(ui) {}
+    std::string weather, soil; // the sources of the tables, when read from workbooks
+
+    void message(std::string_view text, std::string_view title, Icon icon) override {
+        const bool aboutWeather = text.starts_with("Weather,") || text.find("weather file") != text.npos;
+        const std::string& source = aboutWeather ? weather : text.starts_with("Soil layer") ? soil : none_;
+        ui_.message(source.empty() ? std::string(text) : source + ": " + std::string(text), title, icon);
+    }
+    Answer ask(std::string_view text, Buttons buttons, std::string_view title, Icon icon) override {
+        return ui_.ask(text, buttons, title, icon);
+    }
+    std::optional<std::string> input(std::string_view prompt, std::string_view title,
+                                     std::string_view defaultAnswer) override {
+        return ui_.input(prompt, title, defaultAnswer);
+    }
+    std::optional<std::string> openFile(const FileDialog& dialog) override { return ui_.openFile(dialog); }
+    std::optional<std::string> saveFile(const FileDialog& dialog) override { return ui_.saveFile(dialog); }
+    void setBusy(bool busy) override { ui_.setBusy(busy); }
+    void processEvents() override { ui_.processEvents(); }
+
+private:
+    UserInterface& ui_;
+    const std::string none_;
+};
 
 } // namespace
+
+nlohmann::ordered_json SummaryJson(const SeasonSummary& summary) {
+    nlohmann::ordered_json object = nlohmann::ordered_json::object();
+    const auto cells = SummaryCells(summary);
+    const auto& keys = SummaryColumns();
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const auto value = ParseNumber(cells[i]);
+        if (!value)
+            object[std::string(keys[i])] = nullptr; // a stage not reached
+        else if (*value == std::floor(*value) && std::fabs(*value) < 1e15)
+            object[std::string(keys[i])] = static_cast<long long>(*value); // days and counts
+        else
+            object[std::string(keys[i])] = *value;
+    }
+    return object;
+}
 
 int Run(const RunOptions& options, std::ostream& out, UserInterface& ui) {
     if (const auto problem = options.report ? TableFileNameProblem(*options.report) : std::nullopt) {
         ui.message(*problem);
         return kFailure;
     }
+    std::vector<NamedPath> inputs = {{"the configuration", options.config}};
+    if (options.weather) inputs.push_back({"the --weather workbook", *options.weather});
+    if (options.soil) inputs.push_back({"the --soil workbook", *options.soil});
+    std::vector<NamedPath> outputs;
+    if (options.daily && *options.daily != "-") outputs.push_back({"--daily", *options.daily});
+    if (options.report) outputs.push_back({"--report", *options.report});
+    if (!OutputsSpareInputs(outputs, inputs, ui)) return kFailure;
     FormModel form;
     if (const auto error = ReadSimConfig(options.config, form)) {
         ui.message(options.config + ": " + *error);
         return kFailure;
     }
+    WorkbookNamingUi named(ui);
     const auto importTable = [&](std::string_view grid, const std::string& file, std::optional<int> sheet,
-                                 std::string_view sheetOption) {
+                                 std::string_view sheetOption, std::string& source) {
         return form.editGrid(grid, [&](Grid& g) {
-            return ImportTable(g, file, sheet, ui, sheetOption, ImportRowLimit(grid));
+            return ImportTable(g, file, sheet, ui, sheetOption, ImportRowLimit(grid), true, &source);
         });
     };
-    if (options.weather &&
-        !importTable(ctl::sprWeather, *options.weather, options.weatherSheet, "--weather-sheet"))
+    if (options.weather && !importTable(ctl::sprWeather, *options.weather, options.weatherSheet,
+                                        "--weather-sheet", named.weather))
         return kFailure;
-    if (options.soil && !importTable(ctl::sprSoilPhysics, *options.soil, options.soilSheet, "--soil-sheet"))
+    if (options.soil &&
+        !importTable(ctl::sprSoilPhysics, *options.soil, options.soilSheet, "--soil-sheet", named.soil))
         return kFailure;
 
     // The run state is large; keep it off the stack.
@@ -103,7 +166,7 @@ int Run(const RunOptions& options, std::ostream& out, UserInterface& ui) {
             writeError = e.what();
         }
     };
-    if (const RunOutcome outcome = RunSimulation(form, ui, *run, results, exportReport); !outcome)
+    if (const RunOutcome outcome = RunSimulation(form, named, *run, results, exportReport); !outcome)
         return outcome.status == RunOutcome::InvalidInputs ? kInvalidInputs : kFailure;
     if (writeError) {
         ui.message(*writeError);
@@ -112,8 +175,13 @@ int Run(const RunOptions& options, std::ostream& out, UserInterface& ui) {
 
     // "--daily -" puts the series on standard output, alone, so that it can be piped as one CSV.
     const bool dailyToOut = options.daily == "-";
-    if (!dailyToOut)
+    if (dailyToOut) {
+        // The series alone.
+    } else if (options.json) {
+        out << SummaryJson(Summarize(*run)).dump(2) << '\n';
+    } else {
         out << "TULO season summary for " << options.config << "\n" << FormatSummary(Summarize(*run));
+    }
 
     if (dailyToOut) {
         out << DailyCsv(*run);
@@ -163,6 +231,7 @@ bool LoadConfig(const std::string& config, FormModel& form, UserInterface& ui) {
 } // namespace
 
 int CropExport(const std::string& config, const std::string& out, UserInterface& ui) {
+    if (!OutputsSpareInputs({{"The output", out}}, {{"the configuration", config}}, ui)) return kFailure;
     FormModel form;
     if (!LoadConfig(config, form, ui)) return kFailure;
     Problems problems;
@@ -182,16 +251,19 @@ int CropExport(const std::string& config, const std::string& out, UserInterface&
 
 int CropImport(const std::string& config, const std::string& in, std::optional<int> sheet,
                const std::optional<std::string>& save, std::ostream& out, UserInterface& ui) {
+    // Saving over the configuration read would be safe, as it is read whole first; but the command
+    // keeps the rule of every command, so that a slip of the pen never costs the original.
+    if (save && !OutputsSpareInputs({{"--save", *save}},
+                                    {{"the configuration", config}, {"the crop workbook", in}}, ui))
+        return kFailure;
     FormModel form;
     if (!LoadConfig(config, form, ui)) return kFailure;
     Grid grid;
-    const ImportOutcome outcome = ReadCropWorkbookFile(grid, in, ui, sheet);
-    if (outcome == ImportOutcome::Cancelled) AskForSheet(in, "--sheet", ui);
-    if (outcome != ImportOutcome::Imported) return kFailure;
+    if (ReadCropWorkbookFile(grid, in, ui, sheet, "--sheet") != ImportOutcome::Imported) return kFailure;
     // Unlike the window, which applies the values it can, the command applies all or none: a saved
     // configuration holding half a cultivar would pass for a whole one.
     if (const Problems problems = CheckCropWorkbookValues(grid); !problems.empty()) {
-        for (const InputProblem& problem : problems) ui.message(problem.text);
+        for (const InputProblem& problem : problems) ui.message(in + ": " + problem.text);
         ui.message(in + " was not imported: nothing was changed or saved.");
         return kInvalidInputs;
     }
@@ -254,33 +326,49 @@ int Evaluate(const EvaluateOptions& options, std::ostream& out, UserInterface& u
         return outcome.status == RunOutcome::InvalidInputs ? kInvalidInputs : kFailure;
 
     Grid measuredGrid;
-    if (!ImportTable(measuredGrid, options.measured, options.sheet, ui)) return kFailure;
+    std::string source;
+    if (!ImportTable(measuredGrid, options.measured, options.sheet, ui, "--sheet", std::nullopt, true,
+                     &source))
+        return kFailure;
     if (measuredGrid.text(1, 1).empty()) {
-        ui.message(options.measured + ": the first cell holds no title; row 1 must hold the column titles.");
+        ui.message(source + ": the first cell (A1) holds no title; row 1 must hold the column titles.");
         return kFailure;
     }
     const MeasuredData data = ReadMeasured(measuredGrid);
     if (!data.skippedRows.empty()) {
         std::vector<std::string> rows;
         for (const int r : data.skippedRows) rows.push_back(std::to_string(r));
-        ui.message("Rows skipped because their DOY or value is empty or not a number: " + Capped(rows, ", ") +
-                   ".");
+        ui.message(source + ": rows skipped because their DOY or value is empty or not a number: " +
+                   Capped(rows, ", ") + ".");
     }
-    if (!data.outsideYear.empty()) {
-        std::vector<std::string> rows;
+    if (!data.outsideYear.empty() || !data.february29.empty()) {
+        std::vector<std::pair<int, std::string>> refused;
         for (const DayOutsideYear& o : data.outsideYear)
-            rows.push_back("row " + std::to_string(o.row) + ": DOY " + ShortestText(o.doy) +
-                           " is outside 1..365");
-        ui.message("Rows skipped: " + Capped(rows, "; ") + ".");
+            refused.emplace_back(o.row, "DOY " + ShortestText(o.doy) + " is outside 1..365");
+        for (const int r : data.february29)
+            refused.emplace_back(r, "29 February is not a day of TULO's 365-day calendar");
+        std::sort(refused.begin(), refused.end());
+        std::vector<std::string> rows;
+        for (const auto& [row, why] : refused) rows.push_back("row " + std::to_string(row) + ": " + why);
+        ui.message(source + ": rows skipped: " + Capped(rows, "; ") + ".");
     }
     const Evaluation e = EvaluateAgainstMeasured(*run, *variable, data);
     if (!e.regression.failure.empty()) ui.message(e.regression.failure);
+    if (const std::size_t late = e.afterCropEnd.size(); late > 0) {
+        std::vector<std::string> days;
+        for (const int d : e.afterCropEnd) days.push_back(std::to_string(d));
+        ui.message(std::to_string(late) + (late == 1 ? " measurement" : " measurements") +
+                   " after the crop ended on DOY " + std::to_string(e.cropEnd) +
+                   (late == 1 ? " is" : " are") + " compared with a bare field (DOY " + Capped(days, ", ") +
+                   ").");
+    }
     const AgreementIndices& i = e.indices;
     const Regression& g = e.regression;
 
     if (options.json) {
         nlohmann::json leftOut = nlohmann::json::array();
         for (const LeftOut& l : e.matrix.leftOut) leftOut.push_back({{"row", l.row}, {"doy", l.doy}});
+        const nlohmann::json afterCropEnd = e.afterCropEnd;
         const nlohmann::json result = {{"n", i.n},
                                        {"RMSE", Json(i.RMSE)},
                                        {"RRMSE", Json(i.RRMSE)},
@@ -293,7 +381,8 @@ int Evaluate(const EvaluateOptions& options, std::ostream& out, UserInterface& u
                                        {"F", Json(g.F)},
                                        {"pF", Json(g.pF)},
                                        {"mark", g.pF ? nlohmann::json(g.mark) : nlohmann::json()},
-                                       {"left_out", leftOut}};
+                                       {"left_out", leftOut},
+                                       {"after_crop_end", afterCropEnd}};
         out << result.dump(2) << '\n';
         return kSuccess;
     }
@@ -319,6 +408,7 @@ int Evaluate(const EvaluateOptions& options, std::ostream& out, UserInterface& u
 }
 
 int Table(const std::string& in, std::optional<int> sheet, const std::string& out, UserInterface& ui) {
+    if (!OutputsSpareInputs({{"The output", out}}, {{"the input", in}}, ui)) return kFailure;
     Grid grid;
     if (!ImportTable(grid, in, sheet, ui)) return kFailure;
     try {
@@ -408,13 +498,19 @@ void PrintMarkdown(std::ostream& out) {
     out << "\nBetween parameters, each must be below the next:\n\n";
     for (const ParameterOrder& order : ParameterOrders())
         out << "- " << order.lower << " < " << order.upper << ": " << order.why << ".\n";
-    out << "\nWeather (every day of the table):\n\n";
-    out << "| Input | Unit | Accepted range | Reason |\n";
-    out << "|---|---|---|---|\n";
-    for (const InputLimit& limit : AllInputLimits())
-        out << "| " << limit.label << " | " << limit.unit << " | " << ShortestText(limit.min) << " to "
-            << ShortestText(limit.max) << " | Min: " << limit.minReason << ". Max: " << limit.maxReason
-            << ". |\n";
+    const std::pair<const char*, std::span<const InputLimit>> groups[] = {
+        {"Weather (every day of the table)", WeatherLimits()},
+        {"Soil (every layer; the optional columns when given)", SoilLimits()},
+        {"Management", ManagementLimits()}};
+    for (const auto& [title, limits] : groups) {
+        out << "\n" << title << ":\n\n";
+        out << "| Input | Unit | Accepted range | Reason |\n";
+        out << "|---|---|---|---|\n";
+        for (const InputLimit& limit : limits)
+            out << "| " << limit.label << " | " << limit.unit << " | " << (limit.minExclusive ? "above " : "")
+                << ShortestText(limit.min) << " to " << ShortestText(limit.max)
+                << " | Min: " << limit.minReason << ". Max: " << limit.maxReason << ". |\n";
+    }
 }
 
 } // namespace

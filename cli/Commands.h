@@ -23,6 +23,7 @@ struct RunOptions {
     std::optional<std::string> daily;   // CSV of every daily series
     std::optional<std::string> report;  // the report grid, .xlsx or .csv
     int repeat = 0;                     // extra timed runs of the same season
+    bool json = false;                  // the season summary as one JSON object
 };
 
 int Run(const RunOptions& options, std::ostream& out, UserInterface& ui);

@@ -1,6 +1,7 @@
 #include "Ensemble.h"
 
 #include "Commands.h"
+#include "base/CellName.h"
 #include "base/Numbers.h"
 #include "engine/Ensemble.h"
 #include "engine/Outputs.h"
@@ -63,14 +64,20 @@ struct SetsTable {
 
 // Row 1 names registry ids; every later row with any text is a set. An empty cell keeps the
 // configuration's value.
-std::optional<SetsTable> ReadSets(const Grid& grid, const std::string& file, UserInterface& ui) {
+std::optional<SetsTable> ReadSets(const Grid& grid, const std::string& source, UserInterface& ui) {
     const UsedBlock block = FindUsedBlock(grid);
     std::vector<int> index(static_cast<std::size_t>(block.cols) + 1, -1);
     for (int c = 1; c <= block.cols; ++c) {
         const std::string_view id = Trim(grid.text(1, c));
         index[static_cast<std::size_t>(c)] = ParameterIndex(id);
         if (index[static_cast<std::size_t>(c)] < 0) {
-            ui.message(file + ", column " + std::to_string(c) + ": " + QuoteValue(id) +
+            // Only a first column that names no parameter can be an index; a parameter's own 0, 1, 2
+            // beside another's 1, 2, 3 are a design.
+            if (const auto extra = c == 1 ? ExtraIndexColumn(grid) : std::nullopt) {
+                ui.message(source + " has " + *extra + ".");
+                return std::nullopt;
+            }
+            ui.message(source + ", cell " + CellName(1, c) + ": " + QuoteValue(id) +
                        " is not a crop parameter; row 1 must name parameters by their ids "
                        "(tulo-cli parameters lists them).");
             return std::nullopt;
@@ -88,8 +95,8 @@ std::optional<SetsTable> ReadSets(const Grid& grid, const std::string& file, Use
             const auto value = ParseNumber(text);
             if (!value) {
                 if (problem.empty())
-                    problem =
-                        std::string(Trim(grid.text(1, c))) + ": " + QuoteValue(text) + " is not a number";
+                    problem = std::string(Trim(grid.text(1, c))) + " (cell " + CellName(r, c) +
+                              "): " + QuoteValue(text) + " is not a number";
                 continue;
             }
             set.push_back({index[static_cast<std::size_t>(c)], *value});
@@ -105,6 +112,15 @@ std::optional<SetsTable> ReadSets(const Grid& grid, const std::string& file, Use
 } // namespace
 
 int Ensemble(const EnsembleOptions& options, std::ostream& out, UserInterface& ui) {
+    if (options.out) {
+        const NamedPath output{"--out", *options.out};
+        const NamedPath inputs[] = {{"the configuration", options.config},
+                                    {"the --sets table", options.sets}};
+        if (const auto refusal = OutputReplacesInput(output, inputs)) {
+            ui.message(*refusal);
+            return kFailure;
+        }
+    }
     FormModel form;
     if (const auto error = ReadSimConfig(options.config, form)) {
         ui.message(options.config + ": " + *error);
@@ -116,11 +132,11 @@ int Ensemble(const EnsembleOptions& options, std::ostream& out, UserInterface& u
     const CompiledInputs& inputs = *compiled.inputs;
 
     Grid grid;
-    const ImportOutcome outcome = ImportWorkbookFile(grid, options.sets, ui, options.sheet);
-    if (outcome == ImportOutcome::Cancelled)
-        ui.message(options.sets + " has several sheets: choose one with --sheet N.");
-    if (outcome != ImportOutcome::Imported) return kFailure;
-    const auto table = ReadSets(grid, options.sets, ui);
+    std::string source;
+    if (ImportWorkbookSheet(grid, options.sets, ui, {options.sheet, "--sheet", std::nullopt, false},
+                            &source) != ImportOutcome::Imported)
+        return kFailure;
+    const auto table = ReadSets(grid, source, ui);
     if (!table) return kInvalidInputs;
 
     std::vector<SeriesColumn> series;

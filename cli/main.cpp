@@ -63,6 +63,7 @@ int main(int argc, char** argv) {
     runCommand->add_option("--daily", run.daily, "Write every daily series of the simulated days as CSV");
     runCommand->add_option("--report", run.report,
                            "Write the report (the ticked report variables): .xlsx or .csv");
+    runCommand->add_flag("--json", run.json, "Print the season summary as one JSON object");
     AddWholeOption(runCommand, "--repeat", run.repeat, 0,
                    "Run the same season N more times and print seasons per second");
 

@@ -66,6 +66,22 @@ Compilation CompileInputs(const FormModel& form) {
         problems.push_back({std::string(ctl::txtBlastClass), 0, 0,
                             "Blast susceptibility class: " + QuoteValue(form.text(ctl::txtBlastClass)) +
                                 " is not 1, 2 or 3; choose the variety in the diseases window."});
+    // The crop starts counting on the later of the sowing date and the first simulated day.
+    const auto& dates = control.values();
+    const std::int32_t sowing = manag.values().SowingDate;
+    if (dates.InitialDate >= 1 && dates.FinalDate > dates.InitialDate && dates.FinalDate <= kLastDay &&
+        sowing > 0) {
+        if (sowing >= dates.FinalDate)
+            problems.push_back(
+                {std::string(ctl::txtSowingDate), 0, 0,
+                 "Sowing date (DOY) " + std::to_string(sowing) + " is after the last simulated day " +
+                     std::to_string(dates.FinalDate - 1) + ": the season would have no crop."});
+        else if (sowing < dates.InitialDate)
+            result.warnings.push_back({std::string(ctl::txtSowingDate), 0, 0,
+                                       "Sowing date (DOY) " + std::to_string(sowing) +
+                                           " is before the first simulated day: the crop starts on DOY " +
+                                           std::to_string(dates.InitialDate) + "."});
+    }
     if (!problems.empty()) return result;
 
     auto inputs = std::make_shared<CompiledInputs>();

@@ -29,6 +29,7 @@ struct CompiledInputs {
 struct Compilation {
     std::shared_ptr<const CompiledInputs> inputs; // set when there is no problem
     Problems problems;                            // every problem, in the order the records read them
+    Problems warnings; // what runs but may surprise (a sowing before the first simulated day)
 };
 
 // Reads the control, crop, management and weather records (and the soil record when soil simulation is

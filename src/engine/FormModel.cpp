@@ -319,10 +319,10 @@ void FormModel::deliver() {
     pending_.clear();
     // A subscriber may subscribe or unsubscribe others, or itself, while it is called.
     const auto subscribers = subscribers_;
-    for (const auto& [subscription, subscriber] : subscribers) {
+    for (const auto& entry : subscribers) {
         const bool stillSubscribed = std::any_of(subscribers_.begin(), subscribers_.end(),
-                                                 [&](const auto& s) { return s.first == subscription; });
-        if (stillSubscribed) (*subscriber)(changes);
+                                                 [&](const auto& s) { return s.first == entry.first; });
+        if (stillSubscribed) (*entry.second)(changes);
     }
 }
 

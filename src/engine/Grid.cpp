@@ -54,6 +54,16 @@ void Grid::setWholeNumber(int row, int col, bool whole) {
     wholeNumbers_[index(row, col)] = whole;
 }
 
+bool Grid::date(int row, int col) const {
+    if (row < 0 || row > rows_ || col < 0 || col > cols_) return false;
+    return dates_[index(row, col)];
+}
+
+void Grid::setDate(int row, int col, bool date) {
+    check(row, col);
+    dates_[index(row, col)] = date;
+}
+
 double Grid::columnWidth(int col) const {
     return (col >= 0 && col <= cols_) ? columnWidths_[static_cast<std::size_t>(col)] : 0.0;
 }
@@ -68,6 +78,7 @@ void Grid::resize(int rows, int cols) {
     std::vector<std::string> texts(static_cast<std::size_t>(rows + 1) * static_cast<std::size_t>(cols + 1));
     std::vector<std::optional<Rgb>> backgrounds(texts.size());
     std::vector<bool> wholeNumbers(texts.size());
+    std::vector<bool> dates(texts.size());
     columnWidths_.resize(static_cast<std::size_t>(cols + 1), 0.0);
     const int keepRows = std::min(rows, rows_);
     const int keepCols = std::min(cols, cols_);
@@ -78,12 +89,14 @@ void Grid::resize(int rows, int cols) {
             texts[to] = std::move(texts_[index(r, c)]);
             backgrounds[to] = backgrounds_[index(r, c)];
             wholeNumbers[to] = wholeNumbers_[index(r, c)];
+            dates[to] = dates_[index(r, c)];
         }
     rows_ = rows;
     cols_ = cols;
     texts_ = std::move(texts);
     backgrounds_ = std::move(backgrounds);
     wholeNumbers_ = std::move(wholeNumbers);
+    dates_ = std::move(dates);
 }
 
 void Grid::clearData() {
@@ -92,6 +105,7 @@ void Grid::clearData() {
             texts_[index(r, c)].clear();
             backgrounds_[index(r, c)].reset();
             wholeNumbers_[index(r, c)] = false;
+            dates_[index(r, c)] = false;
         }
 }
 

@@ -39,6 +39,11 @@ public:
     bool wholeNumber(int row, int col) const;
     void setWholeNumber(int row, int col, bool whole);
 
+    // Date cells are marked after an import: their text is the date in ISO form ("2026-06-15", with
+    // " 08:30:00" after it for a time of day), which the mark tells from a text that only looks so.
+    bool date(int row, int col) const;
+    void setDate(int row, int col, bool date);
+
     // Display width of a column (0 = the view's default); column 0 is the row-header column.
     double columnWidth(int col) const;
     void setColumnWidth(int col, double width);
@@ -46,7 +51,7 @@ public:
     // New size; cells inside both the old and the new size keep their contents.
     void resize(int rows, int cols);
 
-    // Blanks every data cell (rows and columns from 1), its background and mark; captions stay.
+    // Blanks every data cell (rows and columns from 1), its background and marks; captions stay.
     void clearData();
 
     // Number of consecutive rows, from row 1, whose cell in column `col` is not empty, at most `limit`.
@@ -63,6 +68,7 @@ private:
     std::vector<std::string> texts_;
     std::vector<std::optional<Rgb>> backgrounds_;
     std::vector<bool> wholeNumbers_;
+    std::vector<bool> dates_;
     std::vector<double> columnWidths_;
 };
 

@@ -1,7 +1,7 @@
 #pragma once
 // The accepted ranges of the inputs that are not crop parameters, each bound with its reason: the
-// weather table's columns (and, as they gain ranges, the soil table and the management fields). The
-// validation, the window's tool tips and the README's table read them.
+// weather table's columns, the soil table's and the management fields. The validation, the window's
+// tool tips and the README's table read them.
 
 #include <optional>
 #include <span>
@@ -15,12 +15,20 @@ struct InputLimit {
     int column;             // the grid's column; 0 for a control
     std::string_view label; // what the user knows the value as
     std::string_view unit;
-    double min, max; // inclusive
+    double min, max; // inclusive, unless the minimum is exclusive
     std::string_view minReason, maxReason;
+    bool minExclusive = false; // the value must lie above min
 };
 
 // Rain, Tmax, Tmin, radiation, RHmax, RHmin: weather table columns 2 .. 7.
 std::span<const InputLimit> WeatherLimits();
+// The soil table's columns 1 .. 13 (the optional ones only when given).
+std::span<const InputLimit> SoilLimits();
+// The management fields and the water-input table's columns.
+std::span<const InputLimit> ManagementLimits();
+
+// True when the value lies within the limit.
+bool WithinLimit(const InputLimit& limit, double value);
 
 // Every limit, in the order the README lists them.
 std::span<const InputLimit> AllInputLimits();

@@ -1,6 +1,7 @@
 #include "engine/InputRecords.h"
 
 #include "base/Numbers.h"
+#include "engine/InputLimits.h"
 #include "engine/Parameters.h"
 
 #include <algorithm>
@@ -61,6 +62,16 @@ public:
             return std::nullopt;
         }
         return value;
+    }
+
+    // The value when it lies within the input's limit; otherwise a problem naming the limit.
+    std::optional<double> limited(std::optional<double> value, const Where& where, std::string_view field,
+                                  int column = 0) {
+        if (!value) return value;
+        const InputLimit& limit = *FindInputLimit(field, column);
+        if (WithinLimit(limit, *value)) return value;
+        fail(where, where.label + ": " + ShortestText(*value) + " " + DescribeLimit(limit) + ".");
+        return std::nullopt;
     }
 
     void fail(const Where& where, std::string message) {
@@ -206,11 +217,12 @@ void clsInputManag::ManagementInput(const FormModel& form, Problems& problems) {
 
     if (form.check(ctl::optWlevelIncrease) != 0) {
         m.AvoidSterility = 1;
+        const Where where{ctl::txtPreFlowWaterLevel, "Water level during pre-flowering (cm)"};
         m.PreFlowWaterLevel =
-            reader
-                .single(form.text(ctl::txtPreFlowWaterLevel),
-                        {ctl::txtPreFlowWaterLevel, "Water level during pre-flowering (cm)"})
-                .value_or(0);
+            static_cast<float>(reader
+                                   .limited(reader.single(form.text(ctl::txtPreFlowWaterLevel), where), where,
+                                            ctl::txtPreFlowWaterLevel)
+                                   .value_or(0));
     }
 
     if (const auto* text = reader.required(ctl::txtSowingDate, "You have not specified the sowing date"))
@@ -234,24 +246,25 @@ void clsInputManag::ManagementInput(const FormModel& form, Problems& problems) {
                         "You have to specify how do you want to simulate the water level");
         } else if (fixed) {
             if (const auto* text =
-                    reader.required(ctl::txtWaterLevel, "You have not specified the water level"))
-                m.WaterLevel = reader.single(*text, {ctl::txtWaterLevel, "Water level (cm)"}).value_or(0);
+                    reader.required(ctl::txtWaterLevel, "You have not specified the water level")) {
+                const Where where{ctl::txtWaterLevel, "Water level (cm)"};
+                m.WaterLevel = static_cast<float>(
+                    reader.limited(reader.single(*text, where), where, ctl::txtWaterLevel).value_or(0));
+            }
         } else if (const auto* text = reader.required(ctl::txtInitialWaterLevel,
                                                       "You have not specified the initial water level")) {
+            const Where where{ctl::txtInitialWaterLevel, "Initial water level (cm)"};
             m.IniWaterLevel =
-                reader.number(*text, {ctl::txtInitialWaterLevel, "Initial water level (cm)"}).value_or(0);
+                reader.limited(reader.number(*text, where), where, ctl::txtInitialWaterLevel).value_or(0);
         }
     } else {
         m.WaterLevel = 0;
     }
 
     if (const auto* text = reader.required(ctl::txtLatitude, "You have to specify Latitude")) {
-        if (const auto lat = reader.single(*text, {ctl::txtLatitude, "Latitude (degrees)"})) {
-            if (*lat < -90.0f || *lat > 90.0f)
-                reader.fail({ctl::txtLatitude, {}}, "Latitude (degrees) must lie between -90 and 90 (it is " +
-                                                        QuoteValue(Trim(*text)) + ").");
-            m.Lat = *lat;
-        }
+        const Where where{ctl::txtLatitude, "Latitude (degrees)"};
+        if (const auto lat = reader.limited(reader.single(*text, where), where, ctl::txtLatitude))
+            m.Lat = static_cast<float>(*lat);
     }
 
     m.DynamicLevel = dynamic;
@@ -266,8 +279,10 @@ void clsInputManag::ManagementInput(const FormModel& form, Problems& problems) {
         };
         const auto first = reader.day(input.text(r, 1), cell(1, "Initial DOY"));
         const auto last = reader.day(input.text(r, 2), cell(2, "Final DOY"));
-        const auto mm = reader.number(input.text(r, 3), cell(3, "Daily input (mm)"));
-        const auto hours = reader.number(input.text(r, 4), cell(4, "(h)"));
+        const auto mm = reader.limited(reader.number(input.text(r, 3), cell(3, "Daily input (mm)")),
+                                       cell(3, "Daily input (mm)"), ctl::sprDynWaterInput, 3);
+        const auto hours = reader.limited(reader.number(input.text(r, 4), cell(4, "(h)")), cell(4, "(h)"),
+                                          ctl::sprDynWaterInput, 4);
         if (!first || !last || !mm || !hours) continue;
         if (*last < *first) {
             reader.fail(cell(2, {}), table + ": the final DOY " + std::to_string(*last) +

@@ -1,13 +1,17 @@
 #include "engine/InputWeather.h"
 
+#include "base/Calendar.h"
 #include "engine/InputLimits.h"
 #include "weather/Humidity.h"
 
+#include "base/CellName.h"
 #include "base/Numbers.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
+#include <optional>
 #include <string>
 
 namespace tulo {
@@ -17,6 +21,55 @@ namespace {
 // Beyond this many bad cells the user learns only how many more there are: a wrongly imported sheet
 // would otherwise bury the first, telling, messages under hundreds of the same.
 constexpr int kMaxCellMessages = 20;
+
+// Words by which sheets title the weather columns 2 .. 7, written without blanks, underscores, dots or
+// hyphens and in lower case; a title names a column when it starts with one of its words. TULO's own
+// captions ("Tmax(°C)", "Rad (MJ/m2)", ...) are among them.
+constexpr std::string_view kTitleWords[8][7] = {
+    {},
+    {},
+    {"rain", "prec", "rr", "pioggia"},
+    {"tmax", "maxt", "maximumt", "maxair", "temperaturemax", "tx"},
+    {"tmin", "mint", "minimumt", "minair", "temperaturemin", "tn"},
+    {"rad", "srad", "solarrad", "globalrad", "sun"},
+    {"rhmax", "maxrh", "urmax", "humiditymax", "maximumhumidity", "maxhum"},
+    {"rhmin", "minrh", "urmin", "humiditymin", "minimumhumidity", "minhum"},
+};
+constexpr std::string_view kColumnContents[8] = {"",
+                                                 "",
+                                                 "rain (mm)",
+                                                 "the maximum temperature (°C)",
+                                                 "the minimum temperature (°C)",
+                                                 "global radiation (MJ/m2)",
+                                                 "the maximum relative humidity (%)",
+                                                 "the minimum relative humidity (%)"};
+
+std::string Squeezed(std::string_view title) {
+    std::string out;
+    for (const char c : title)
+        if (c != ' ' && c != '_' && c != '.' && c != '-' && c != '\t')
+            out += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return out;
+}
+
+// The column (2 .. 7) whose quantity a title names, or 0 when it names none of them.
+int ColumnNamedBy(std::string_view title) {
+    const std::string squeezed = Squeezed(title);
+    for (int col = 2; col <= 7; ++col)
+        for (const std::string_view word : kTitleWords[col])
+            if (!word.empty() && squeezed.starts_with(word)) return col;
+    return 0;
+}
+
+// The day a cell of the day column states: a number, or a date (a date cell reads as ISO text).
+std::optional<double> StatedDay(std::string_view text) {
+    if (const auto number = ParseNumber(text)) return number;
+    int year = 0, month = 0, day = 0;
+    const std::string s(Trim(text));
+    if (s.size() == 10 && std::sscanf(s.c_str(), "%4d-%2d-%2d", &year, &month, &day) == 3)
+        if (const auto doy = DayOfYear(month, day)) return *doy;
+    return std::nullopt;
+}
 
 } // namespace
 
@@ -37,9 +90,31 @@ void clsInputWeather::ReadWeatherData(const FormModel& form, Problems& problems)
         if (++badCells <= kMaxCellMessages)
             problems.push_back({std::string(ctl::sprWeather), day + 1, col, std::move(message)});
     };
+
+    // A title that names another column's quantity means the sheet's columns stand in another order.
+    for (int col = 2; col <= 7; ++col) {
+        const int named = ColumnNamedBy(grid.text(1, col));
+        if (named != 0 && named != col)
+            report(0, col,
+                   "Weather, column " + std::to_string(col) + ": its title " + QuoteValue(grid.text(1, col)) +
+                       " names " + std::string(kColumnContents[named]) + ", but this column must hold " +
+                       std::string(kColumnContents[col]) + ".");
+    }
+    // The day column may stay blank or hold text; a number or a date must be the row's own day, so a
+    // shuffled or wrongly numbered sheet is not read day by day from the wrong rows.
+    for (int d = 1; d <= kLastDay; ++d) {
+        const auto stated = StatedDay(grid.text(d + 1, 1));
+        if (stated && *stated != d)
+            report(d, 1,
+                   "Weather, row " + std::to_string(d + 1) + ": the day column holds " +
+                       QuoteValue(Trim(grid.text(d + 1, 1))) + " but this row is DOY " + std::to_string(d) +
+                       "; the table must list the days 1 to 365 in order.");
+    }
     auto read = [&](int day, int col, DailySeries& series) {
         const std::string& text = grid.text(day + 1, col);
-        const std::string where = "Weather, day " + std::to_string(day) + ", " + grid.text(0, col);
+        // The day of year and the cell the user finds it in: row 1 holds the titles, so DOY d is row d + 1.
+        const std::string where = "Weather, DOY " + std::to_string(day) + " (cell " + CellName(day + 1, col) +
+                                  "), " + grid.text(0, col);
         const auto value = ParseNumber(text);
         if (!value) {
             report(day, col, NotANumberMessage(where, text));
@@ -52,7 +127,7 @@ void clsInputWeather::ReadWeatherData(const FormModel& form, Problems& problems)
             return;
         }
         const InputLimit& limit = *FindInputLimit(ctl::sprWeather, col);
-        if (!(*value >= limit.min && *value <= limit.max)) {
+        if (!WithinLimit(limit, *value)) {
             report(day, col, where + ": " + ShortestText(*value) + " " + DescribeLimit(limit) + ".");
             return;
         }
@@ -76,7 +151,7 @@ void clsInputWeather::ReadWeatherData(const FormModel& form, Problems& problems)
         for (int d = 1; d <= kLastDay; ++d)
             if (Tmin_[d] > Tmax_[d])
                 report(d, 4,
-                       "Weather, day " + std::to_string(d) + ": the minimum temperature " +
+                       "Weather, DOY " + std::to_string(d) + ": the minimum temperature " +
                            ShortestText(Tmin_[d]) + " °C is above the maximum " + ShortestText(Tmax_[d]) +
                            " °C.");
     if (badCells > kMaxCellMessages)

@@ -12,6 +12,7 @@ RunOutcome RunSimulation(FormModel& form, UserInterface& ui, RunState& run, RunR
     const Compilation compiled = CompileInputs(form);
     for (const InputProblem& problem : compiled.problems) ui.message(problem.text);
     if (!compiled.inputs) return {RunOutcome::InvalidInputs};
+    for (const InputProblem& warning : compiled.warnings) ui.message(warning.text, {}, Icon::Information);
     ShowEstimatedHumidities(form, *compiled.inputs);
     RunSeason(*compiled.inputs, {}, run);
     // The inputs' bounds keep seasons finite; should one still not be, no chart or file shows it.

@@ -1,5 +1,6 @@
 #include "engine/SeasonSummary.h"
 
+#include "base/Calendar.h"
 #include "base/Numbers.h"
 #include "engine/Season.h"
 
@@ -8,82 +9,121 @@
 
 namespace tulo {
 
+namespace {
+
+// A cumulated series on day d as the loop summed it, before the end of the crop zeroed the slot.
+float SummedOn(const DailySeries& cumulated, const DailySeries& daily, std::int32_t d) {
+    return static_cast<float>(static_cast<double>(cumulated[d - 1]) + daily[d]);
+}
+
+} // namespace
+
 SeasonSummary Summarize(const RunState& run) {
     SeasonSummary s;
     const DailyOutputs& o = run.out;
     s.firstDay = run.control.InitialDate;
     s.lastDay = run.control.FinalDate - 1;
-    s.sowing = run.manag.SowingDate;
+    s.sowing = std::max(run.manag.SowingDate, s.firstDay);
     for (int d = s.firstDay; d <= s.lastDay; ++d) {
+        if (s.cropEnd) break; // the field stays bare afterwards
         if (!s.emergence && o.DVS[d] > 0) s.emergence = d;
         if (!s.flowering && o.DVS[d] >= 1) s.flowering = d;
         if (!s.maturity && o.DVS[d] >= 2) s.maturity = d;
-        s.maxAGB = std::max(s.maxAGB, o.AGB[d] / 100.0);
-        s.maxPanicles = std::max(s.maxPanicles, o.Panicles[d] / 100.0);
-        s.maxLAI = std::max(s.maxLAI, static_cast<double>(o.LAI[d]));
-        s.sterility = std::max(s.sterility, static_cast<double>(o.SterilityCum[d]));
-        s.infectionDays += o.InfectionInProgress[d];
-        s.highestRisk = std::max(s.highestRisk, o.RiskLevel[d]);
+        if (o.DVS[d] >= run.crop.DVSEND) s.cropEnd = d;
     }
-    if (s.lastDay >= s.firstDay) {
-        s.finalAGB = o.AGB[s.lastDay] / 100.0;
-        s.finalPanicles = o.Panicles[s.lastDay] / 100.0;
-        s.finalWaterLevel = o.WaterLevel[s.lastDay];
+    for (int d = s.firstDay; d <= s.lastDay; ++d) {
+        const bool harvested = s.cropEnd && d == *s.cropEnd && d > s.firstDay;
+        const float agb = harvested ? SummedOn(o.AGB, o.AGBday, d) : o.AGB[d];
+        s.agbMax = std::max(s.agbMax, agb / 100.0);
+        s.laiMax = std::max(s.laiMax, static_cast<double>(o.LAI[d]));
+        s.sterilityPercent = std::max(s.sterilityPercent, 100.0 * o.SterilityCum[d]);
+        if (d >= s.sowing && (!s.cropEnd || d <= *s.cropEnd))
+            s.blastInfectionDays += o.InfectionInProgress[d];
     }
+    if (s.maturity) {
+        const std::int32_t m = *s.maturity;
+        const bool harvested = s.cropEnd && m == *s.cropEnd && m > s.firstDay;
+        const float agb = harvested ? SummedOn(o.AGB, o.AGBday, m) : o.AGB[m];
+        const float panicles = harvested ? SummedOn(o.Panicles, o.PaniclesDay, m) : o.Panicles[m];
+        s.agbMaturity = agb / 100.0;
+        s.paniclesMaturity = panicles / 100.0;
+        if (agb > 0) s.harvestIndex = static_cast<double>(panicles) / agb;
+    }
+    if (s.lastDay >= s.firstDay) s.finalWaterLevel = o.WaterLevel[s.lastDay];
     const EndOfCrop end = EndOfCropValues(run);
     s.endOfCropDay = end.day;
     s.endOfCropAGB = end.AGB / 100.0;
-    s.endOfCropPanicles = end.Panicles / 100.0;
     return s;
 }
 
 std::string FormatSummary(const SeasonSummary& s) {
-    auto day = [](const std::optional<std::int32_t>& d) {
-        return d ? "DOY " + std::to_string(*d) : std::string("not reached");
+    auto day = [](std::int32_t d) { return "DOY " + std::to_string(d) + " (" + DayMonthText(d) + ")"; };
+    auto stage = [&](const std::optional<std::int32_t>& d) {
+        return d ? day(*d) : std::string("not reached by the final day");
     };
     auto number = [](double v, int decimals) {
         char buffer[64];
         std::snprintf(buffer, sizeof buffer, "%.*f", decimals, v);
         return std::string(buffer);
     };
+    auto atMaturity = [&](const std::optional<double>& v, const char* unit) {
+        return v ? number(*v, 2) + unit : std::string("no maturity by the final day");
+    };
     std::string text;
+    text += "Simulated days:       " + day(s.firstDay) + " to " + day(s.lastDay) + "\n";
+    text += "Sowing:               " + day(s.sowing) + "\n";
+    text += "Emergence:            " + stage(s.emergence) + "\n";
+    text += "Flowering:            " + stage(s.flowering) + "\n";
+    text += "Maturity:             " + stage(s.maturity) + "\n";
+    text += "End of the crop:      " + stage(s.cropEnd) + "\n";
+    text += "AGB at maturity:      " + atMaturity(s.agbMaturity, " t/ha") + "\n";
+    text += "Panicles at maturity: " + atMaturity(s.paniclesMaturity, " t/ha") + "\n";
     text +=
-        "Simulated days:       DOY " + std::to_string(s.firstDay) + " .. " + std::to_string(s.lastDay) + "\n";
-    text += "Sowing:               DOY " + std::to_string(s.sowing) + "\n";
-    text += "Emergence:            " + day(s.emergence) + "\n";
-    text += "Flowering:            " + day(s.flowering) + "\n";
-    text += "Maturity:             " + day(s.maturity) + "\n";
-    text += "AGB final / maximum:  " + number(s.finalAGB, 2) + " / " + number(s.maxAGB, 2) + " t/ha\n";
-    text +=
-        "Panicles final / max: " + number(s.finalPanicles, 2) + " / " + number(s.maxPanicles, 2) + " t/ha\n";
-    text += "Maximum LAI:          " + number(s.maxLAI, 2) + " m2/m2\n";
-    text += "Cumulated sterility:  " + number(s.sterility, 4) + "\n";
+        "Harvest index:        " + (s.harvestIndex ? number(*s.harvestIndex, 2) : std::string("-")) + "\n";
+    text += "Maximum AGB:          " + number(s.agbMax, 2) + " t/ha\n";
+    text += "Maximum LAI:          " + number(s.laiMax, 2) + " m2/m2\n";
+    text += "Spikelet sterility:   " + number(s.sterilityPercent, 1) + " %\n";
+    text += "Blast infection days: " + std::to_string(s.blastInfectionDays) + " (while the crop stood)\n";
     text += "Final water level:    " + number(s.finalWaterLevel, 2) + " cm\n";
-    text += "Blast infection days: " + std::to_string(s.infectionDays) + "\n";
-    text += "Highest blast risk:   " + number(s.highestRisk, 0) + "\n";
     return text;
 }
 
 const std::vector<std::string_view>& SummaryColumns() {
-    static const std::vector<std::string_view> columns = {
-        "emergence",         "flowering",      "maturity",      "end_of_crop",
-        "AGB_end_of_crop",   "AGB_final",      "AGB_max",       "panicles_end_of_crop",
-        "panicles_final",    "panicles_max",   "LAI_max",       "sterility",
-        "water_level_final", "infection_days", "blast_risk_max"};
+    static const std::vector<std::string_view> columns = {"sowing",
+                                                          "emergence",
+                                                          "flowering",
+                                                          "maturity",
+                                                          "crop_end",
+                                                          "agb_maturity",
+                                                          "panicles_maturity",
+                                                          "harvest_index",
+                                                          "agb_max",
+                                                          "lai_max",
+                                                          "sterility_percent",
+                                                          "blast_infection_days",
+                                                          "final_water_level",
+                                                          "agb_end_of_crop"};
     return columns;
 }
 
 std::vector<std::string> SummaryCells(const SeasonSummary& s) {
     auto day = [](const std::optional<std::int32_t>& d) { return d ? std::to_string(*d) : std::string(); };
     auto number = [](double v) { return ShortestText(v); };
-    return {day(s.emergence),          day(s.flowering),
-            day(s.maturity),           std::to_string(s.endOfCropDay),
-            number(s.endOfCropAGB),    number(s.finalAGB),
-            number(s.maxAGB),          number(s.endOfCropPanicles),
-            number(s.finalPanicles),   number(s.maxPanicles),
-            number(s.maxLAI),          number(s.sterility),
-            number(s.finalWaterLevel), std::to_string(s.infectionDays),
-            number(s.highestRisk)};
+    auto maybe = [&](const std::optional<double>& v) { return v ? number(*v) : std::string(); };
+    return {std::to_string(s.sowing),
+            day(s.emergence),
+            day(s.flowering),
+            day(s.maturity),
+            day(s.cropEnd),
+            maybe(s.agbMaturity),
+            maybe(s.paniclesMaturity),
+            maybe(s.harvestIndex),
+            number(s.agbMax),
+            number(s.laiMax),
+            number(s.sterilityPercent),
+            std::to_string(s.blastInfectionDays),
+            number(s.finalWaterLevel),
+            number(s.endOfCropAGB)};
 }
 
 } // namespace tulo

@@ -1,5 +1,5 @@
 #pragma once
-// The figures a user looks at first after a run: the crop's dates and its peak and final values.
+// The figures a user looks at first after a run: the crop's stages and what it yielded at maturity.
 
 #include "engine/RunState.h"
 
@@ -12,20 +12,24 @@ namespace tulo {
 
 struct SeasonSummary {
     std::int32_t firstDay = 0, lastDay = 0; // simulated days
+    // The day the crop starts: the sowing date, or the first simulated day when it is sown before.
     std::int32_t sowing = 0;
     std::optional<std::int32_t> emergence; // first day with DVS > 0
     std::optional<std::int32_t> flowering; // first day with DVS >= 1
     std::optional<std::int32_t> maturity;  // first day with DVS >= 2
-    double finalAGB = 0, maxAGB = 0;       // t/ha
-    double finalPanicles = 0, maxPanicles = 0;
-    double maxLAI = 0;          // m2/m2
-    double sterility = 0;       // highest cumulated sterility reached
-    double finalWaterLevel = 0; // cm
-    int infectionDays = 0;      // days with a blast infection in progress
-    double highestRisk = 0;     // highest blast risk level
-    // The crop at its end: the last simulated day, or the day before the crop finished.
+    std::optional<std::int32_t> cropEnd;   // the day DVS reached the development stage at harvest
+    // At maturity (t/ha), as harvested: on the day the crop ends its cumulated series are zeroed, so the
+    // day's totals are taken before that.
+    std::optional<double> agbMaturity, paniclesMaturity, harvestIndex;
+    double agbMax = 0; // t/ha
+    double laiMax = 0; // m2/m2
+    double sterilityPercent = 0;
+    int blastInfectionDays = 0; // days with an infection in progress while the crop stood
+    double finalWaterLevel = 0; // cm, on the last simulated day
+    // The crop at its end as the tools read it: the last simulated day, or the day before the crop
+    // finished.
     std::int32_t endOfCropDay = 0;
-    double endOfCropAGB = 0, endOfCropPanicles = 0; // t/ha
+    double endOfCropAGB = 0; // t/ha
 };
 
 SeasonSummary Summarize(const RunState& run);
@@ -33,8 +37,8 @@ SeasonSummary Summarize(const RunState& run);
 // Several lines of "label: value" text, for the command line.
 std::string FormatSummary(const SeasonSummary& summary);
 
-// The summary as a table row, for tables of many seasons: the column titles, and the values as texts that
-// read back exactly (a stage not reached is empty).
+// The summary as named values, for JSON and for tables of many seasons: the keys, and the values as
+// texts that read back exactly (empty for a stage not reached or a value that has none).
 const std::vector<std::string_view>& SummaryColumns();
 std::vector<std::string> SummaryCells(const SeasonSummary& summary);
 

@@ -1,6 +1,7 @@
 #include "engine/SoilInput.h"
 
 #include "base/Numbers.h"
+#include "engine/InputLimits.h"
 #include "soil/Soil.h"
 
 #include <stdexcept>
@@ -62,16 +63,53 @@ void clsInputSoil::ReadSoilData(const FormModel& form, Problems& problems) {
                 continue;
             }
             values_[col][k] = *value;
-            if ((col == Thickness || col == BulkDensity) && !(*value > 0.0)) {
-                problems.push_back(
-                    SoilProblem(layer, col, field + ": " + QuoteValue(Trim(text)) + " must be above 0."));
-                textureRead = false;
+            // -1 in an optional column asks for an estimate, as an empty cell does.
+            if (optional && *value == Soil::kMissing) continue;
+            const InputLimit& limit = SoilLimits()[static_cast<std::size_t>(col - 1)];
+            if (!WithinLimit(limit, *value)) {
+                problems.push_back(SoilProblem(
+                    layer, col, field + ": " + ShortestText(*value) + " " + DescribeLimit(limit) + "."));
+                if (!optional) textureRead = false;
             }
         }
+        if (textureRead) CheckLayerOrders(grid, layer, problems);
         // The estimates can only be judged on a layer whose texture and density read correctly.
         if (textureRead) CheckEstimates(form, layer, problems);
     }
     if (problems.size() > problemsBefore) SoilCorrectlyOpen_ = false;
+}
+
+void clsInputSoil::CheckLayerOrders(const Grid& grid, std::int32_t layer, Problems& problems) const {
+    const auto k = static_cast<std::size_t>(layer);
+    auto given = [&](Column col) { return values_[col][k] != Soil::kMissing; };
+    if (values_[Clay][k] + values_[Sand][k] > 100.0)
+        problems.push_back(SoilProblem(layer, Sand,
+                                       LayerName(layer) + ": clay and sand make " +
+                                           Shown(values_[Clay][k] + values_[Sand][k]) +
+                                           " %; together they are at most 100 %, silt the rest."));
+    // Given water contents in the order the retention curve needs: residual < wilting point < field
+    // capacity < saturation.
+    const Column order[] = {SWCres, WiltingPoint, FieldCapacity, Sat};
+    Column lower = SWCres;
+    bool anyLower = false;
+    for (const Column col : order) {
+        if (!given(col)) continue;
+        if (anyLower && !(values_[lower][k] < values_[col][k]))
+            problems.push_back(SoilProblem(layer, col,
+                                           LayerName(layer) + ": " + grid.text(0, lower) + " (" +
+                                               Shown(values_[lower][k]) + ") must be below " +
+                                               grid.text(0, col) + " (" + Shown(values_[col][k]) + ")."));
+        lower = col;
+        anyLower = true;
+    }
+    // The starting water multiplies field capacity: it can fill the layer up to saturation, no more.
+    if (given(SWCstartmm) && given(FieldCapacity) && given(Sat) && values_[FieldCapacity][k] > 0 &&
+        values_[SWCstartmm][k] > values_[Sat][k] / values_[FieldCapacity][k])
+        problems.push_back(SoilProblem(
+            layer, SWCstartmm,
+            LayerName(layer) + ": " + grid.text(0, SWCstartmm) + " " + Shown(values_[SWCstartmm][k]) +
+                " times field capacity is more water than saturation holds (at most " +
+                Shown(values_[Sat][k] / values_[FieldCapacity][k]) + ")."));
 }
 
 void clsInputSoil::CheckEstimates(const FormModel& form, std::int32_t layer, Problems& problems) const {
@@ -111,19 +149,8 @@ void clsInputSoil::CheckEstimates(const FormModel& form, std::int32_t layer, Pro
         problems.push_back(SoilProblem(layer, e.col, message + "."));
     }
 
-    // The retention curve needs alpha above 0 and m = 1 - 1/n above 0.
-    const double alpha = values_[Alpha][k];
-    if (alpha != Soil::kMissing && !(alpha > 0.0))
-        problems.push_back(SoilProblem(layer, Alpha,
-                                       LayerName(layer) + ": " + grid.text(0, Alpha) +
-                                           " must be above 0 (it is " + Shown(alpha) + ")."));
-    const double given = values_[N][k];
-    if (given != Soil::kMissing) {
-        if (!(given > 1.0))
-            problems.push_back(SoilProblem(
-                layer, N,
-                LayerName(layer) + ": the van Genuchten n must be above 1 (it is " + Shown(given) + ")."));
-    } else if (nEstimable) {
+    // The retention curve needs m = 1 - 1/n above 0; a given n is held to that by its limit.
+    if (values_[N][k] == Soil::kMissing && nEstimable) {
         const double estimated = Soil::nPTF(clay, silt, bd, carbon);
         if (!(estimated > 1.0))
             problems.push_back(SoilProblem(

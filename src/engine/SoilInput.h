@@ -6,10 +6,11 @@
 // empty optional cell reads as -1, the marker that asks the soil set-up to estimate the value.
 //
 // The layers are the consecutive filled rows from row 1 (column 1 decides), at most 15. Cells that are
-// not numbers, a thickness or bulk density not above 0, and layers whose missing values cannot be
-// estimated (the estimates need carbon, silt = 100 - clay - sand and, for the saturated content, clay
-// above 0) or whose van Genuchten n is not above 1 are all reported; any of them leaves the soil not
-// correctly open.
+// not numbers, values outside their column's limits, clay and sand above 100 % together, given water
+// contents out of the order residual < wilting point < field capacity < saturation, a starting water
+// above saturation, and layers whose missing values cannot be estimated (the estimates need carbon,
+// silt = 100 - clay - sand and, for the saturated content, clay above 0, and the estimated n must be
+// above 1) are all reported; any of them leaves the soil not correctly open.
 
 #include "base/Problems.h"
 #include "engine/FormModel.h"
@@ -63,6 +64,7 @@ private:
 
     double Value(Column col, std::int32_t i) const;
     void CheckEstimates(const FormModel& form, std::int32_t layer, Problems& problems) const;
+    void CheckLayerOrders(const Grid& grid, std::int32_t layer, Problems& problems) const;
 
     std::int32_t NLayers_ = 0;
     // values_[column][layer], layers 0 .. 15.

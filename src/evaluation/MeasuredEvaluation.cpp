@@ -1,12 +1,15 @@
 #include "evaluation/MeasuredEvaluation.h"
 
+#include "base/Calendar.h"
 #include "base/Numbers.h"
 #include "engine/Outputs.h"
 #include "engine/Parameters.h"
+#include "engine/Season.h"
 #include "evaluation/RegPol.h"
 #include "evaluation/Statistics.h"
 #include "io/DataFolder.h"
 #include "io/TextFiles.h"
+#include "io/Workbook.h"
 
 #include <algorithm>
 #include <cmath>
@@ -31,17 +34,64 @@ std::optional<int> EvaluableVariableIndex(std::string_view header) {
     return std::nullopt;
 }
 
+namespace {
+
+// The day and month of a date text: ISO, as a date cell holds it (with its time of day, if any), or
+// day/month/year with slashes, dots or dashes and a year of two or four digits. Nothing for any other
+// text; the day and month are not checked against the calendar.
+std::optional<DayMonth> DateDayMonth(std::string_view text) {
+    text = Trim(text);
+    std::size_t at = 0;
+    const auto group = [&](int& value) {
+        const std::size_t start = at;
+        for (value = 0; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at)
+            if (at - start < 6) value = value * 10 + (text[at] - '0');
+        return at - start;
+    };
+    int first = 0, month = 0, last = 0;
+    const std::size_t firstDigits = group(first);
+    if (firstDigits == 0 || at == text.size()) return std::nullopt;
+    const char separator = text[at++];
+    if (std::string_view("/.-").find(separator) == std::string_view::npos) return std::nullopt;
+    const std::size_t monthDigits = group(month);
+    if (monthDigits == 0 || monthDigits > 2 || at == text.size() || text[at++] != separator)
+        return std::nullopt;
+    const std::size_t lastDigits = group(last);
+    // A time of day after an ISO date is checked on a leap year, since the year is not read.
+    if (firstDigits == 4 && separator == '-' && (lastDigits == 1 || lastDigits == 2) &&
+        (at == text.size() || ParseCellDate("2000" + std::string(text.substr(4)))))
+        return DayMonth{last, month};
+    if (firstDigits <= 2 && (lastDigits == 2 || lastDigits == 4) && at == text.size())
+        return DayMonth{first, month};
+    return std::nullopt;
+}
+
+} // namespace
+
 MeasuredData ReadMeasured(const Grid& grid) {
     MeasuredData data;
     for (int r = 2; r <= grid.rows(); ++r) {
         const std::string& doy = grid.text(r, 1);
         const std::string& value = grid.text(r, 2);
         if (Trim(doy).empty() && Trim(value).empty()) continue;
-        const auto d = ParseNumber(doy);
+        auto d = ParseNumber(doy);
+        const auto date = d ? std::nullopt : DateDayMonth(doy);
         const auto v = ParseNumber(value);
-        if (!d || !v || std::fabs(*v) > 3e38) {
+        if ((!d && !date) || !v || std::fabs(*v) > 3e38) {
             data.skippedRows.push_back(r);
             continue;
+        }
+        if (date && date->month == 2 && date->day == 29) {
+            data.february29.push_back(r);
+            continue;
+        }
+        if (date) {
+            const auto day = DayOfYear(date->month, date->day);
+            if (!day) { // 31 April and the like
+                data.skippedRows.push_back(r);
+                continue;
+            }
+            d = *day;
         }
         // A run simulates days of one year, 1..365, so no other day can ever be paired.
         if (*d < 1 || *d > 365)
@@ -152,6 +202,12 @@ Evaluation EvaluateAgainstMeasured(const RunState& run, int variable, const Meas
     evaluation.regression = RegressSimulatedOnMeasured(evaluation.matrix);
     evaluation.indices = ComputeAgreementIndices(evaluation.matrix);
     evaluation.skippedRows = data.skippedRows;
+    if (const EndOfCrop end = EndOfCropValues(run); end.finished) {
+        evaluation.cropEnd = end.day == 0 ? run.control.InitialDate : end.day + 1;
+        for (const Measurement& m : data.rows)
+            if (m.doy >= static_cast<float>(evaluation.cropEnd) && RowOfDay(table, m.doy))
+                evaluation.afterCropEnd.push_back(static_cast<int>(m.doy));
+    }
     return evaluation;
 }
 

@@ -13,6 +13,7 @@
 #include "engine/RunState.h"
 #include "engine/UserInterface.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -31,9 +32,12 @@ struct Measurement {
     float value = 0;
 };
 
-// The measurements of a grid: row 1 holds titles, then one measurement a row (column 1 DOY, column 2
-// value). Rows left entirely empty are not measurements; rows with one of the two cells empty or not a
-// number are skipped and listed, and so are rows whose DOY is not a day of a year (outside 1..365).
+// The measurements of a grid: row 1 holds titles, then one measurement a row (column 1 the day, column 2
+// the value). The day is a day of year, or a date read as its day of year on the 365-day calendar: a
+// date cell, ISO text ("2026-06-15") or day/month/year text ("15/06/2026", "15.06.26"); the year is not
+// read. Rows left entirely empty are not measurements; rows with one of the two cells empty or neither a
+// number nor a date are skipped and listed, and so are rows whose DOY is not a day of a year (outside
+// 1..365) and rows dated 29 February, a day the calendar does not have.
 struct DayOutsideYear {
     int row = 0;
     double doy = 0;
@@ -42,6 +46,7 @@ struct MeasuredData {
     std::vector<Measurement> rows;
     std::vector<int> skippedRows;
     std::vector<DayOutsideYear> outsideYear;
+    std::vector<int> february29; // rows
 };
 MeasuredData ReadMeasured(const Grid& grid);
 
@@ -90,6 +95,12 @@ struct Evaluation {
     AgreementIndices indices;
     Regression regression;
     std::vector<int> skippedRows;
+    // The day the crop ended (its stage reached the stage at harvest; the field is harvested that day, its
+    // biomass and leaf area series are zero from then on), 0 when it did not end in the simulated days;
+    // and the days of the paired measurements from that day on, in grid order. They are paired as any
+    // other, but compare a field sample with a bare field.
+    std::int32_t cropEnd = 0;
+    std::vector<int> afterCropEnd;
 };
 Evaluation EvaluateAgainstMeasured(const RunState& run, int variable, const MeasuredData& data);
 

@@ -16,7 +16,11 @@ ImportOutcome RefuseOtherWorkbooks(ImportOutcome outcome, const Grid& grid, cons
     if (outcome != ImportOutcome::Imported) return outcome;
     const auto mismatch = CropWorkbookKeyMismatch(grid);
     if (!mismatch) return outcome;
-    ui.message(file + " is not a crop parameter workbook: " + *mismatch + ".");
+    // A crop workbook read and written back by pandas keeps its keys, one column to the right.
+    if (const auto index = ExtraIndexColumn(grid))
+        ui.message(file + " is not a crop parameter workbook as it stands: it has " + *index + ".");
+    else
+        ui.message(file + " is not a crop parameter workbook: " + *mismatch + ".");
     return ImportOutcome::Failed;
 }
 
@@ -52,10 +56,11 @@ ImportOutcome ImportCropWorkbook(FormModel& form, const std::filesystem::path& f
 }
 
 ImportOutcome ReadCropWorkbookFile(Grid& grid, const std::filesystem::path& file, UserInterface& ui,
-                                   std::optional<int> sheet) {
+                                   std::optional<int> sheet, std::string_view sheetOption) {
     Grid read;
     const ImportOutcome outcome =
-        RefuseOtherWorkbooks(ImportWorkbookFile(read, file, ui, sheet), read, file.string(), ui);
+        RefuseOtherWorkbooks(ImportWorkbookSheet(read, file, ui, {sheet, sheetOption, std::nullopt, false}),
+                             read, file.string(), ui);
     if (outcome == ImportOutcome::Imported) grid = std::move(read);
     return outcome;
 }

@@ -1,5 +1,6 @@
 #include "io/CropWorkbook.h"
 
+#include "base/CellName.h"
 #include "base/Numbers.h"
 #include "engine/Parameters.h"
 
@@ -109,7 +110,7 @@ std::string CodeProblem(const Row& row, std::string_view text, int count) {
     std::string codes;
     for (int code = 0; code < count; ++code)
         codes += (code == 0 ? "" : code == count - 1 ? " or " : ", ") + std::to_string(code);
-    return "Crop workbook row " + std::to_string(row.row) + " (" + std::string(row.key) +
+    return "Crop workbook cell " + CellName(row.row, 1) + " (" + std::string(row.key) +
            "): " + QuoteValue(text) + " is not " + codes + "; the setting was left as it was.";
 }
 
@@ -117,7 +118,7 @@ std::string CodeProblem(const Row& row, std::string_view text, int count) {
 // only for the photoperiod methods), a number may not.
 std::optional<InputProblem> NumberProblem(const Row& row, std::string_view text) {
     if (row.cell == Cell::Text && Trim(text).empty()) return std::nullopt;
-    const auto where = "Crop workbook row " + std::to_string(row.row) + ": ";
+    const auto where = "Crop workbook cell " + CellName(row.row, 1) + ": ";
     const auto value = ParseNumber(text);
     if (!value)
         return InputProblem{std::string(row.control), row.row, 1,
@@ -134,7 +135,7 @@ std::optional<std::string> CropWorkbookKeyMismatch(const Grid& grid) {
         if (row.key.empty()) continue;
         const std::string_view key = Trim(grid.text(row.row, 3));
         if (key != row.key)
-            return "row " + std::to_string(row.row) + ": key " + QuoteValue(key) + ", expected \"" +
+            return "cell " + CellName(row.row, 3) + ": key " + QuoteValue(key) + ", expected \"" +
                    std::string(row.key) + "\"";
     }
     return std::nullopt;

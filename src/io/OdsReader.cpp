@@ -123,6 +123,7 @@ private:
         text_.clear();
         paragraphs_ = 0;
         value_.reset();
+        date_.reset();
         const std::string* type = FindAttribute(attributes, "value-type");
         const bool formula = FindAttribute(attributes, "formula") != nullptr;
         unread_ = formula && !type;
@@ -139,7 +140,9 @@ private:
             return v ? std::string_view(*v) : std::string_view();
         };
         std::optional<double> number;
-        if (*type == "date")
+        if (*type == "date" && (date_ = ParseCellDate(attr("date-value"))))
+            value_ = CellDateText(*date_);
+        else if (*type == "date") // beyond the years a date cell holds
             number = DateValue(attr("date-value"), origin_);
         else if (*type == "time")
             number = TimeValue(attr("time-value"));
@@ -173,7 +176,7 @@ private:
     void endCell() {
         std::string text = value_ ? std::move(*value_) : std::move(text_);
         if (unread_ && sheet_) sheet_->markUnreadFormula();
-        if (!text.empty()) rowCells_.push_back({col_, std::move(text), colRepeat_});
+        if (!text.empty()) rowCells_.push_back({col_, std::move(text), date_, colRepeat_});
         col_ = std::min(col_ + colRepeat_, kMaxCols + 1);
     }
 
@@ -185,7 +188,10 @@ private:
             for (std::uint64_t r = 0; r < rowRepeat_; ++r)
                 for (const RowCell& cell : rowCells_)
                     for (std::uint64_t c = 0; c < cell.repeat; ++c)
-                        sheet_->set(row_ + r + 1, cell.col + c + 1, cell.text);
+                        if (cell.date)
+                            sheet_->setDate(row_ + r + 1, cell.col + c + 1, *cell.date);
+                        else
+                            sheet_->set(row_ + r + 1, cell.col + c + 1, cell.text);
         }
         row_ = std::min(row_ + rowRepeat_, kMaxRows + 1);
     }
@@ -193,6 +199,7 @@ private:
     struct RowCell {
         std::uint64_t col;
         std::string text;
+        std::optional<CellDate> date;
         std::uint64_t repeat;
     };
 
@@ -205,6 +212,7 @@ private:
     bool unread_ = false;
     std::string text_;
     std::optional<std::string> value_;
+    std::optional<CellDate> date_;
     std::vector<RowCell> rowCells_;
 };
 

@@ -3,6 +3,7 @@
 #include "base/Numbers.h"
 #include "base/Problems.h"
 #include "engine/Parameters.h"
+#include "engine/RunState.h"
 #include "io/TextFiles.h"
 #include "io/Utf8.h"
 
@@ -189,19 +190,11 @@ std::string Quoted(std::string_view text) {
     return QuoteValue(Trim(text));
 }
 
+// Hands out the file's lines one at a time, as views of its text: a file of millions of lines costs no
+// more memory than its bytes.
 class LineReader {
 public:
-    // A line ends with CR LF, LF or CR alone: files pass through editors and old Macintosh programs that
-    // end lines with a lone CR.
-    explicit LineReader(std::string_view text) {
-        std::size_t start = 0;
-        while (start < text.size()) {
-            std::size_t end = text.find_first_of("\r\n", start);
-            if (end == std::string_view::npos) end = text.size();
-            lines_.push_back(text.substr(start, end - start));
-            start = end + (text.substr(end, 2) == "\r\n" ? 2 : 1);
-        }
-    }
+    explicit LineReader(std::string_view text) : text_(text) {}
 
     // The next line, which holds item `item`; row and column (when not 0) name a table cell.
     std::string_view take(int item, std::string_view what, int row = 0, int col = 0) {
@@ -209,9 +202,9 @@ public:
         what_ = what;
         row_ = row;
         col_ = col;
-        lineNumber_ = next_ + 1;
-        if (next_ >= lines_.size()) fail("the file ends before this item.");
-        return lines_[next_++];
+        lineNumber_ = linesRead_ + 1;
+        if (atEnd()) fail("the file ends before this item.");
+        return next();
     }
 
     // Refuses the item last taken.
@@ -226,15 +219,38 @@ public:
         throw ItemError{std::move(message)};
     }
 
-    bool restIsBlank() const {
-        for (std::size_t i = next_; i < lines_.size(); ++i)
-            if (!Trim(lines_[i]).empty()) return false;
-        return true;
+    bool restIsBlank() const { return text_.find_first_not_of(" \t\r\n", next_) == std::string_view::npos; }
+
+    // Refuses anything but blanks after the item last taken, the last a configuration holds: a file that
+    // goes on is another kind of file, or two files run together.
+    void expectEnd() {
+        while (!atEnd()) {
+            const std::size_t number = linesRead_ + 1;
+            const std::string_view line = next();
+            if (!Trim(line).empty())
+                throw ItemError{"Line " + std::to_string(number) + ": " + QuoteValue(Trim(line)) +
+                                " follows item " + std::to_string(item_) + " (" + std::string(what_) +
+                                "), the last item of a configuration."};
+        }
     }
 
 private:
-    std::vector<std::string_view> lines_;
-    std::size_t next_ = 0;
+    bool atEnd() const { return next_ >= text_.size(); }
+
+    // A line ends with CR LF, LF or CR alone: files pass through editors and old Macintosh programs that
+    // end lines with a lone CR.
+    std::string_view next() {
+        std::size_t end = text_.find_first_of("\r\n", next_);
+        if (end == std::string_view::npos) end = text_.size();
+        const std::string_view line = text_.substr(next_, end - next_);
+        next_ = end + (text_.substr(end, 2) == "\r\n" ? 2 : 1);
+        ++linesRead_;
+        return line;
+    }
+
+    std::string_view text_;
+    std::size_t next_ = 0; // where the next line starts
+    std::size_t linesRead_ = 0;
     std::size_t lineNumber_ = 0;
     int item_ = 0;
     std::string_view what_; // always one of the item descriptions above
@@ -438,14 +454,22 @@ std::optional<std::string> ParseSimConfig(std::string_view text, FormModel& form
             for (const Scalar& s : kColdShockItems) useOpening(s);
         } else {
             for (const Scalar& s : kDiseaseItems) ParseScalar(reader, s, p);
+            // The count is not refused by itself: a damaged one is told by where the days run out.
             const int count =
                 ParseCount(reader, reader.take(kTreatmentCountItem, "number of blast treatments"),
                            std::numeric_limits<int>::max());
-            p.treatments = ParseCells(reader, kTreatmentCountItem + 1, "blast treatment days", count, 1);
+            constexpr std::string_view kDays = "blast treatment days";
+            p.treatments =
+                ParseCells(reader, kTreatmentCountItem + 1, kDays, std::min(count, kMaxTreatments), 1);
+            if (count > kMaxTreatments) {
+                reader.take(kTreatmentCountItem + 1, kDays, kMaxTreatments + 1);
+                reader.fail("item 48 gives " + std::to_string(count) +
+                            " treatments, but a season has at most " + std::to_string(kMaxTreatments) + ".");
+            }
             const std::string_view line = reader.take(kReportItem, "report option");
             p.report = ParseSwitch(reader, line, 2);
             for (const Scalar& s : kColdShockItems) ParseScalar(reader, s, p);
-            // Lines after the last item are left to later versions of the layout.
+            reader.expectEnd();
         }
     } catch (const ItemError& e) {
         return e.message;

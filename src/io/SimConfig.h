@@ -7,8 +7,9 @@
 // days, report option, the cold-shock water level) follow them, so a file that ends after item 44 still
 // opens, with those controls at their opening defaults.
 //
-// Reading checks the whole file before it changes anything: a short file or an item that does not
-// convert leaves the form exactly as it was and gives a message naming the line and the item.
+// Reading checks the whole file before it changes anything: a short file, an item that does not convert
+// or text after the last item leaves the form exactly as it was and gives a message naming the line and
+// the item. Lines are read one at a time, so a file costs little more memory than its bytes.
 
 #include "engine/FormModel.h"
 

@@ -3,6 +3,7 @@
 #include "base/Numbers.h"
 #include "base/Problems.h"
 #include "engine/FormModel.h"
+#include "io/TextFiles.h"
 #include "io/Workbook.h"
 
 #include <algorithm>
@@ -46,10 +47,50 @@ void FillGrid(Grid& grid, const SheetData& sheet) {
         for (int c = 1; c <= static_cast<int>(row.size()); ++c)
             grid.setText(r, c, row[static_cast<std::size_t>(c - 1)]);
     }
+    for (const auto& cell : sheet.dates)
+        grid.setDate(static_cast<int>(cell.first), static_cast<int>(cell.second), true);
     for (int r = 1; r <= grid.rows(); ++r)
         for (int c = 1; c <= grid.cols(); ++c)
             if (IsWholeNumber(grid.text(r, c))) grid.setWholeNumber(r, c, true);
     if (grid.rows() >= 1000) grid.setColumnWidth(0, 8);
+}
+
+// The index pandas writes is 0, 1, 2, ... from the first row below the titles; `text(r, c)` is a cell
+// of a sheet whose last row holding any text is `rows`.
+template <typename Text> std::optional<std::string> IndexColumnReason(int rows, const Text& text) {
+    if (rows < 2) return std::nullopt;
+    const auto holds = [&](int r, int c, int value) {
+        const auto number = ParseNumber(text(r, c));
+        return number && *number == value;
+    };
+    for (int r = 2; r <= rows; ++r)
+        if (!holds(r, 1, r - 2)) return std::nullopt;
+    std::string title(Trim(text(1, 1)));
+    std::transform(title.begin(), title.end(), title.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::string what;
+    if ((title.empty() || title == "unnamed: 0" || title == "index") && !Trim(text(1, 2)).empty()) {
+        what = title.empty() ? "under no title" : "under the title " + QuoteValue(Trim(text(1, 1)));
+    } else {
+        if (rows < 3) return std::nullopt;
+        for (int r = 2; r <= rows; ++r)
+            if (!holds(r, 2, r - 1)) return std::nullopt;
+        what = "beside 1, 2, 3, ... in column B";
+    }
+    return "an extra first column (an index written by pandas?): column A holds 0, 1, 2, ... " + what +
+           "; remove it";
+}
+
+std::optional<std::string> IndexColumnReason(const SheetData& sheet) {
+    int rows = 0;
+    for (int r = 1; r <= static_cast<int>(sheet.cells.size()); ++r)
+        for (const std::string& cell : sheet.cells[static_cast<std::size_t>(r - 1)])
+            if (!cell.empty()) rows = r;
+    static const std::string kEmpty;
+    return IndexColumnReason(rows, [&](int r, int c) -> const std::string& {
+        const auto& row = sheet.cells[static_cast<std::size_t>(r - 1)];
+        return c <= static_cast<int>(row.size()) ? row[static_cast<std::size_t>(c - 1)] : kEmpty;
+    });
 }
 
 std::optional<int> AskSheet(UserInterface& ui, const WorkbookData& workbook) {
@@ -132,8 +173,21 @@ ImportOutcome OpenWorkbookIntoGrid(Grid& grid, UserInterface& ui, std::string_vi
     return ImportWorkbookFile(grid, *chosen, ui, std::nullopt, limit);
 }
 
+std::optional<std::string> ExtraIndexColumn(const Grid& grid) {
+    return IndexColumnReason(FindUsedBlock(grid).rows,
+                             [&](int r, int c) -> const std::string& { return grid.text(r, c); });
+}
+
 ImportOutcome ImportWorkbookFile(Grid& grid, const fs::path& file, UserInterface& ui,
                                  std::optional<int> sheet, std::optional<RowLimit> limit) {
+    // The tables of fixed shape are the weather, whose column 1 is the day, and the soil, whose rows are
+    // layers: in neither can a first column of 0, 1, 2, ... be data.
+    return ImportWorkbookSheet(grid, file, ui, {sheet, {}, limit, limit.has_value()});
+}
+
+ImportOutcome ImportWorkbookSheet(Grid& grid, const fs::path& file, UserInterface& ui,
+                                  const SheetRequest& request, std::string* source) {
+    const auto& limit = request.limit;
     BusyPointer busy(ui);
     // The program's texts break lines with a carriage return; the reader's reason follows on its own line.
     const std::string where = "\r" + file.string() + ": ";
@@ -149,15 +203,20 @@ ImportOutcome ImportWorkbookFile(Grid& grid, const fs::path& file, UserInterface
         ui.message("Cannot return information for Excel file.", kResult);
         return ImportOutcome::Failed;
     }
+    const int sheets = static_cast<int>(workbook.sheets.size());
     int chosen = 1;
-    if (sheet) {
-        chosen = *sheet;
-    } else if (workbook.sheets.size() > 1) {
+    if (request.sheet) {
+        chosen = *request.sheet;
+    } else if (sheets > 1 && !request.option.empty()) {
+        // A command line states what it chose rather than ask a question nobody is there to answer.
+        ui.message(file.string() + " has " + std::to_string(sheets) + " sheets: read sheet 1 (" +
+                   QuoteValue(workbook.sheets[0].name) + "); " + std::string(request.option) +
+                   " chooses another.");
+    } else if (sheets > 1) {
         const auto answer = AskSheet(ui, workbook);
         if (!answer) return ImportOutcome::Cancelled;
         chosen = *answer;
     }
-    const int sheets = static_cast<int>(workbook.sheets.size());
     if (chosen < 1 || chosen > sheets) {
         ui.message("Import did not succeed." + where + "there is no sheet " + std::to_string(chosen) +
                        "; the workbook has " + std::to_string(sheets) +
@@ -172,7 +231,16 @@ ImportOutcome ImportWorkbookFile(Grid& grid, const fs::path& file, UserInterface
                    kResult);
         return ImportOutcome::Failed;
     }
+    // A CSV file's only sheet is the file itself.
+    const std::string named = workbook.format == WorkbookFormat::Csv
+                                  ? file.string()
+                                  : file.string() + ", sheet " + QuoteValue(data.name);
+    if (const auto index = request.refuseIndexColumn ? IndexColumnReason(data) : std::nullopt) {
+        ui.message("Import did not succeed.\r" + named + " has " + *index + ".", kResult);
+        return ImportOutcome::Failed;
+    }
     FillGrid(grid, data);
+    if (source) *source = named;
     if (data.unreadFormulas)
         ui.message("Some formula cells of this sheet could not be read and were left empty (a legacy .xls "
                    "workbook, or "

@@ -36,12 +36,36 @@ std::optional<RowLimit> ImportRowLimit(std::string_view gridId);
 ImportOutcome OpenWorkbookIntoGrid(Grid& grid, UserInterface& ui, std::string_view kind,
                                    std::string& fileName, std::optional<RowLimit> limit = std::nullopt);
 
-// Imports a sheet of a known file. With more than one sheet the user is asked which, unless `sheet`
-// (1-based) is given. The grid is left unchanged unless the import succeeds. A failure's message is the
-// program's own text, then on a new line the file's name and the reason.
+// Which sheet of a workbook an import reads, and what it refuses besides.
+struct SheetRequest {
+    // 1-based. When not given, a workbook of several sheets makes the window ask which; a command line,
+    // which asks nothing, gives `option` instead: sheet 1 is read and a message names the option that
+    // chooses another ("weather.xlsx has 2 sheets: read sheet 1 ...; --weather-sheet chooses another.").
+    std::optional<int> sheet;
+    std::string_view option;
+    std::optional<RowLimit> limit;
+    // Refuse a first column that is a pandas index (see ExtraIndexColumn): in a table whose column 1 is
+    // the day, or whose columns have fixed meanings, every column after it would be read one place left.
+    bool refuseIndexColumn = false;
+};
+
+// Imports a sheet of a known file; see SheetRequest. The grid is left unchanged unless the import
+// succeeds. A failure's message is the program's own text, then on a new line the file's name and the
+// reason. `source`, when given, receives how later messages name the sheet read: the file, and the sheet
+// unless the file is CSV (`weather.xlsx, sheet "2024"`).
+ImportOutcome ImportWorkbookSheet(Grid& grid, const std::filesystem::path& file, UserInterface& ui,
+                                  const SheetRequest& request, std::string* source = nullptr);
+
+// The window's import: the user is asked which sheet unless `sheet` is given. A table with a row limit
+// (weather, soil) refuses a pandas index as its first column.
 ImportOutcome ImportWorkbookFile(Grid& grid, const std::filesystem::path& file, UserInterface& ui,
                                  std::optional<int> sheet = std::nullopt,
                                  std::optional<RowLimit> limit = std::nullopt);
+
+// Why the first column of a sheet looks like the index that pandas writes before a table's columns
+// (DataFrame.to_excel and to_csv do unless told index=False): 0, 1, 2, ... under no title, "Unnamed: 0"
+// or "index", or 0, 1, 2, ... beside 1, 2, 3, ... Nothing for any other sheet.
+std::optional<std::string> ExtraIndexColumn(const Grid& grid);
 
 // The name a workbook is saved under: ".xlsx" appended unless it ends, in any case, with .xlsx or .csv.
 std::filesystem::path WorkbookSaveName(const std::filesystem::path& chosen);

@@ -56,6 +56,22 @@ std::optional<std::string> ResolveWriteTarget(const fs::path& target, fs::path& 
     return std::nullopt;
 }
 
+std::optional<std::string> OutputReplacesInput(const NamedPath& output, std::span<const NamedPath> inputs) {
+    // The file a write replaces; an output that cannot be resolved is refused by the write itself.
+    fs::path target;
+    if (ResolveWriteTarget(output.path, target)) return std::nullopt;
+    std::error_code ec;
+    // A file that does not exist yet is no input: every input is read before anything is written.
+    if (!fs::exists(target, ec)) return std::nullopt;
+    for (const NamedPath& input : inputs) {
+        // Same device and inode: equal however either path is spelled or linked.
+        if (!fs::equivalent(target, input.path, ec) || ec) continue;
+        return output.what + " " + output.path.string() + " is " + input.what + " " + input.path.string() +
+               ": choose another file.";
+    }
+    return std::nullopt;
+}
+
 std::optional<std::string> WriteFileAtomically(const fs::path& target, std::string_view content) {
     fs::path resolved;
     if (auto error = ResolveWriteTarget(target, resolved)) return error;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,17 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& file, std:
 // (renaming over /dev/null would replace the device).
 std::optional<std::string> ResolveWriteTarget(const std::filesystem::path& target,
                                               std::filesystem::path& resolved);
+
+// A file a command names, with what the command calls it in a message: "the configuration", "--daily".
+struct NamedPath {
+    std::string what;
+    std::filesystem::path path;
+};
+
+// Refuses an output that would replace one of the command's inputs, whatever the spelling ("./a.sim",
+// "../dir/a.sim") and through symbolic or hard links: "--daily ./a.sim is the configuration a.sim:
+// choose another file." Nothing when the output is a new file or another file than every input.
+std::optional<std::string> OutputReplacesInput(const NamedPath& output, std::span<const NamedPath> inputs);
 
 // Writes `content` to a temporary file beside the resolved target and renames it over that, so the file
 // is either the old one or the complete new one. Returns an error message on failure.

@@ -4,10 +4,11 @@
 // Readers: .xlsx and .ods (our own, on orcus's zip reader), legacy .xls (our own BIFF reader), .csv
 // (orcus's CSV parser; comma, semicolon or tab separated, quoted fields, UTF-8 with or without a
 // byte-order mark). Formula cells give the value the file stores for them. Cells come back as the text a
-// user sees: a whole number without ".0", other numbers in their shortest round-trip form, dates as their
-// serial numbers.
-// Writers: .xlsx (libxlsxwriter; texts that are numbers in their shortest form are written as numbers)
-// and .csv.
+// user sees: a whole number without ".0", other numbers in their shortest round-trip form, and date cells
+// (a number under a date format, an .ods date) as their date in ISO form, marked as dates. A CSV file has
+// no date cells: its texts stay texts, whatever they look like.
+// Writers: .xlsx (libxlsxwriter; texts that hold a number are written as numbers, cells marked as dates as
+// dates) and .csv (dates in their ISO text).
 //
 // Every failure is a WorkbookError with a message for the user; no file a user can pick makes the
 // readers crash or hang. A path that is not a regular file (a folder, a device, a pipe), a workbook of
@@ -15,7 +16,9 @@
 
 #include "engine/Grid.h"
 
+#include <chrono>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -34,9 +37,26 @@ enum class WorkbookFormat { Xlsx, Ods, Xls, Csv };
 struct SheetData {
     std::string name;
     std::vector<std::vector<std::string>> cells;
+    // The date cells, (row, column) from 1 as for `cells`, in row order.
+    std::vector<std::pair<std::size_t, std::size_t>> dates;
+    bool date(std::size_t row, std::size_t col) const;
     // The reader met formula cells whose values it could not read (legacy .xls): they are empty.
     bool unreadFormulas = false;
 };
+
+// The value of a date cell: a date, and a time of day in seconds (0 for a date alone).
+struct CellDate {
+    std::chrono::year_month_day date;
+    int seconds = 0;
+};
+
+// The text of a date cell: "2026-06-15", or "2026-06-15 08:30:00" with a time of day.
+std::string CellDateText(const CellDate& value);
+
+// The date an ISO text gives, in the spelling above or in ISO 8601's others ("2026-06-15T08:30:00.5Z",
+// a time zone ignored); nothing for any other text, a date that does not exist or a year outside
+// 1 .. 9999.
+std::optional<CellDate> ParseCellDate(std::string_view text);
 
 struct WorkbookData {
     WorkbookFormat format = WorkbookFormat::Xlsx;

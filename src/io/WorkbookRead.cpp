@@ -8,8 +8,10 @@
 #include <orcus/zip_archive_stream.hpp>
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <map>
 #include <new>
 
@@ -47,6 +49,53 @@ std::optional<double> ParseStoredNumber(std::string_view text) {
     return value;
 }
 
+bool IsBuiltInDateFormat(std::uint32_t id) {
+    return (id >= 14 && id <= 17) || id == 22;
+}
+
+bool IsDateFormat(std::string_view code) {
+    bool dayOrYear = false, month = false, hourOrSecond = false;
+    for (std::size_t i = 0; i < code.size(); ++i) {
+        const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(code[i])));
+        if (c == '"') {
+            i = code.find('"', i + 1); // a literal text
+        } else if (c == '[') {
+            i = code.find(']', i + 1); // a colour, a locale, an elapsed [h], a condition
+        } else if (c == '\\' || c == '_' || c == '*') {
+            ++i; // an escaped character, a space as wide as one, a fill character
+        } else {
+            dayOrYear = dayOrYear || c == 'd' || c == 'y';
+            month = month || c == 'm';
+            hourOrSecond = hourOrSecond || c == 'h' || c == 's';
+        }
+        if (i == std::string_view::npos) break;
+    }
+    return dayOrYear || (month && !hourOrSecond);
+}
+
+std::optional<CellDate> SerialDate(double serial, bool from1904) {
+    using namespace std::chrono;
+    constexpr double kLastSerial = 2958465; // 31 December 9999
+    if (!std::isfinite(serial) || serial < 0 || serial >= kLastSerial + 1) return std::nullopt;
+    double whole = std::floor(serial);
+    int seconds = static_cast<int>(std::lround((serial - whole) * 86400));
+    if (seconds == 86400) {
+        whole += 1;
+        seconds = 0;
+    }
+    const int count = static_cast<int>(whole);
+    sys_days date;
+    if (from1904) {
+        date = sys_days{year{1904} / January / 1} + days{count};
+    } else {
+        if (count < 1 || count == 60) return std::nullopt;
+        date = sys_days{year{1899} / December / (count < 60 ? 31 : 30)} + days{count};
+    }
+    const year_month_day ymd{date};
+    if (ymd.year() > year{9999}) return std::nullopt;
+    return CellDate{ymd, seconds};
+}
+
 SheetBuilder::SheetBuilder(std::string name, Budget& budget) : budget_(budget) {
     sheet_.name = std::move(name);
 }
@@ -61,6 +110,12 @@ void SheetBuilder::set(std::uint64_t row, std::uint64_t col, std::string text) {
     auto& cells = sheet_.cells[row - 1];
     if (col > cells.size()) cells.resize(col);
     cells[col - 1] = std::move(text);
+    if (!dates_.empty()) dates_.erase({row, col});
+}
+
+void SheetBuilder::setDate(std::uint64_t row, std::uint64_t col, const CellDate& value) {
+    set(row, col, CellDateText(value));
+    dates_.emplace(row, col);
 }
 
 void SheetBuilder::reserve(std::uint64_t row, std::uint64_t col) {
@@ -79,6 +134,7 @@ SheetData SheetBuilder::finish() {
     for (auto& row : sheet_.cells)
         while (!row.empty() && row.back().empty()) row.pop_back();
     while (!sheet_.cells.empty() && sheet_.cells.back().empty()) sheet_.cells.pop_back();
+    sheet_.dates.assign(dates_.begin(), dates_.end());
     return std::move(sheet_);
 }
 
@@ -276,6 +332,73 @@ WorkbookData ReadDetected(WorkbookFormat format, std::string_view bytes, const s
 
 } // namespace
 } // namespace workbook
+
+bool SheetData::date(std::size_t row, std::size_t col) const {
+    return std::binary_search(dates.begin(), dates.end(), std::pair{row, col});
+}
+
+std::string CellDateText(const CellDate& value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02u", static_cast<int>(value.date.year()),
+                  static_cast<unsigned>(value.date.month()), static_cast<unsigned>(value.date.day()));
+    std::string result = text;
+    if (value.seconds > 0) {
+        std::snprintf(text, sizeof text, " %02d:%02d:%02d", value.seconds / 3600, value.seconds / 60 % 60,
+                      value.seconds % 60);
+        result += text;
+    }
+    return result;
+}
+
+std::optional<CellDate> ParseCellDate(std::string_view text) {
+    using namespace std::chrono;
+    std::size_t at = 0;
+    // Exactly `width` digits, without a sign.
+    const auto digits = [&](std::size_t width, int& value) {
+        if (text.size() - at < width) return false;
+        const auto [end, error] = std::from_chars(text.data() + at, text.data() + at + width, value);
+        if (error != std::errc() || end != text.data() + at + width || text[at] == '-' || text[at] == '+')
+            return false;
+        at += width;
+        return true;
+    };
+    const auto separator = [&](std::string_view any) {
+        if (at == text.size() || any.find(text[at]) == std::string_view::npos) return false;
+        ++at;
+        return true;
+    };
+    int y = 0, m = 0, d = 0, hours = 0, minutes = 0, wholeSeconds = 0;
+    if (!digits(4, y) || !separator("-") || !digits(2, m) || !separator("-") || !digits(2, d))
+        return std::nullopt;
+    const year_month_day date{year{y}, month{static_cast<unsigned>(m)}, day{static_cast<unsigned>(d)}};
+    if (!date.ok() || y < 1) return std::nullopt;
+    if (at == text.size()) return CellDate{date, 0};
+    if (!separator("T ") || !digits(2, hours) || !separator(":") || !digits(2, minutes)) return std::nullopt;
+    double seconds = 0;
+    if (separator(":")) {
+        if (!digits(2, wholeSeconds)) return std::nullopt;
+        seconds = wholeSeconds;
+        if (at < text.size() && text[at] == '.') {
+            const std::size_t start = at;
+            for (++at; at < text.size() && std::isdigit(static_cast<unsigned char>(text[at]));) ++at;
+            double fraction = 0;
+            std::from_chars(text.data() + start, text.data() + at, fraction);
+            seconds += fraction;
+        }
+    }
+    // A time zone is not read: a field's day is the day its book names.
+    if (at < text.size() && text.substr(at) != "Z") {
+        int zoneHours = 0, zoneMinutes = 0;
+        if (!separator("+-") || !digits(2, zoneHours) || !separator(":") || !digits(2, zoneMinutes) ||
+            at != text.size())
+            return std::nullopt;
+    }
+    if (hours > 23 || minutes > 59 || seconds >= 61) return std::nullopt;
+    const long total = std::lround(hours * 3600 + minutes * 60 + seconds);
+    const year_month_day shown{sys_days{date} + days{total / 86400}};
+    if (shown.year() > year{9999}) return std::nullopt;
+    return CellDate{shown, static_cast<int>(total % 86400)};
+}
 
 WorkbookFormat DetectWorkbookFormat(const std::filesystem::path& file) {
     WorkbookFormat format = WorkbookFormat::Xlsx;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,6 +42,17 @@ std::string NumberText(double value);
 // A number as a file stores it ("3", "2.5", "-1E+020"); nothing for any other text or a non-finite value.
 std::optional<double> ParseStoredNumber(std::string_view text);
 
+// Whether a cell under this number format shows a date: the built-in date formats (14-17 and 22; 18-21
+// and 45-47 show a time of day or a duration, which stays a number), and any custom format that shows a
+// day or a year, or a month without hours or seconds ("mm:ss" is minutes).
+bool IsBuiltInDateFormat(std::uint32_t id);
+bool IsDateFormat(std::string_view code);
+
+// The date of a spreadsheet's serial number: days from 1900 (Excel counts a 29 February 1900 that never
+// was, serial 60, which gives nothing) or, for workbooks kept in the 1904 date system, from 1 January
+// 1904. Nothing for a serial before the first day or after 9999.
+std::optional<CellDate> SerialDate(double serial, bool from1904);
+
 // Limits shared by the sheets of one workbook.
 struct Budget {
     std::uint64_t cells = 0; // rows x columns of the sheets finished so far
@@ -54,6 +66,8 @@ public:
 
     // Row and column from 1. Refuses a position beyond the sheet size or the budget.
     void set(std::uint64_t row, std::uint64_t col, std::string text);
+    // A date cell: its ISO text, marked as a date.
+    void setDate(std::uint64_t row, std::uint64_t col, const CellDate& value);
     // Checks the budget for a sheet that reaches this row and column, before cells are set there.
     void reserve(std::uint64_t row, std::uint64_t col);
     void markUnreadFormula() { sheet_.unreadFormulas = true; }
@@ -63,6 +77,7 @@ private:
     Budget& budget_;
     SheetData sheet_;
     std::uint64_t rows_ = 0, cols_ = 0;
+    std::set<std::pair<std::size_t, std::size_t>> dates_;
 };
 
 // The members of a zip file and their unpacked sizes, from its central directory.

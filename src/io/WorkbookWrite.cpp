@@ -7,6 +7,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -51,16 +52,55 @@ void CheckSheetName(std::string_view name) {
     if (lower == "history") throw WorkbookError(refused + "spreadsheet programs reserve it.");
 }
 
-// The number a cell is stored as, for texts the program itself writes for numbers; any other text
-// ("0012", "1,5", "1e3", " 3") stays a text so that it reads back exactly as it was.
+// Whether a text is written the way numbers are: an optional sign, digits with one decimal point or
+// decimal comma, an optional exponent, blanks around. Digits after a leading zero ("0012", a code or a
+// plot number) keep the text.
+bool NumberLike(std::string_view text) {
+    text = Trim(text);
+    std::size_t at = (!text.empty() && (text[0] == '-' || text[0] == '+')) ? 1 : 0;
+    const auto digits = [&] {
+        const std::size_t start = at;
+        while (at < text.size() && text[at] >= '0' && text[at] <= '9') ++at;
+        return at - start;
+    };
+    const std::size_t whole = digits();
+    if (whole > 1 && text[at - whole] == '0') return false;
+    std::size_t fraction = 0;
+    if (at < text.size() && (text[at] == '.' || text[at] == ',')) {
+        ++at;
+        fraction = digits();
+        if (fraction == 0) return false;
+    }
+    if (whole + fraction == 0) return false;
+    if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
+        ++at;
+        if (at < text.size() && (text[at] == '-' || text[at] == '+')) ++at;
+        if (digits() == 0) return false;
+    }
+    return at == text.size();
+}
+
+// The number a cell is stored as: any text that holds a number as above ("7,9" from a decimal-comma
+// table, a number kept as text), which reads back in the shortest form. Other texts stay texts.
 std::optional<double> StoredNumber(const std::string& text) {
+    if (!NumberLike(text)) return std::nullopt;
     const auto value = ParseNumber(text);
-    if (!value || ShortestText(*value) != text) return std::nullopt;
     // The library prints 16 significant digits, which loses a value that needs 17; and "-0" would come
-    // back as "0".
-    if (RoundToSignificant(*value, 16) != *value || (*value == 0.0 && std::signbit(*value)))
+    // back as "0". Such texts stay texts, to read back as they were.
+    if (!value || RoundToSignificant(*value, 16) != *value || (*value == 0.0 && std::signbit(*value)))
         return std::nullopt;
     return value;
+}
+
+// A date cell's serial number, in the 1900 date system the library writes (Excel's 29 February 1900
+// included); nothing before 1900, which a workbook cannot hold as a date.
+std::optional<double> DateSerial(const CellDate& value) {
+    using namespace std::chrono;
+    if (value.date.year() < year{1900}) return std::nullopt;
+    const sys_days day{value.date};
+    const auto sinceMarch1900 = (day - sys_days{year{1900} / March / 1}).count();
+    const double serial = static_cast<double>(sinceMarch1900 + (sinceMarch1900 >= 0 ? 61 : 60));
+    return serial + value.seconds / 86400.0;
 }
 
 // The library prints numbers through the C library, which follows the thread's numeric locale: with a
@@ -154,6 +194,12 @@ void WriteXlsx(const Grid& grid, const fs::path& file, std::string_view sheetNam
     const std::string name(sheetName);
     lxw_worksheet* sheet = workbook_add_worksheet(workbook.get(), name.c_str());
     if (sheet == nullptr) throw fail(LXW_ERROR_PARAMETER_VALIDATION);
+    // Dates in ISO form, which every spreadsheet program shows as a date and which reads back as written.
+    lxw_format* dateFormat = workbook_add_format(workbook.get());
+    lxw_format* dateTimeFormat = workbook_add_format(workbook.get());
+    if (dateFormat == nullptr || dateTimeFormat == nullptr) throw fail(LXW_ERROR_MEMORY_MALLOC_FAILED);
+    format_set_num_format(dateFormat, "yyyy-mm-dd");
+    format_set_num_format(dateTimeFormat, "yyyy-mm-dd hh:mm:ss");
     for (int r = 1; r <= block.rows; ++r)
         for (int c = 1; c <= block.cols; ++c) {
             const std::string& text = grid.text(r, c);
@@ -161,7 +207,11 @@ void WriteXlsx(const Grid& grid, const fs::path& file, std::string_view sheetNam
             const auto row = static_cast<lxw_row_t>(r - 1);
             const auto col = static_cast<lxw_col_t>(c - 1);
             lxw_error error = LXW_NO_ERROR;
-            if (const auto number = StoredNumber(text)) {
+            const auto date = grid.date(r, c) ? ParseCellDate(text) : std::nullopt;
+            if (const auto serial = date ? DateSerial(*date) : std::nullopt) {
+                error = worksheet_write_number(sheet, row, col, *serial,
+                                               date->seconds > 0 ? dateTimeFormat : dateFormat);
+            } else if (const auto number = StoredNumber(text)) {
                 error = worksheet_write_number(sheet, row, col, *number, nullptr);
             } else {
                 if (!Utf8Length(text))

@@ -7,6 +7,7 @@
 
 #include <bit>
 #include <cmath>
+#include <map>
 
 namespace tulo::workbook {
 namespace {
@@ -205,6 +206,7 @@ private:
 enum : std::uint32_t {
     kFormula = 0x0006,
     kEof = 0x000A,
+    kDateMode = 0x0022,
     kFilePass = 0x002F,
     kContinue = 0x003C,
     kBoundSheet = 0x0085,
@@ -212,11 +214,13 @@ enum : std::uint32_t {
     kSst = 0x00FC,
     kLabelSst = 0x00FD,
     kRString = 0x00D6,
+    kXf = 0x00E0,
     kNumber = 0x0203,
     kLabel = 0x0204,
     kBoolErr = 0x0205,
     kString = 0x0207,
     kRk = 0x027E,
+    kFormat = 0x041E,
     kBof = 0x0809,
 };
 
@@ -250,6 +254,13 @@ std::string NumberOrEmpty(double value) {
     return std::isfinite(value) ? NumberText(value) : std::string();
 }
 
+// What the workbook globals say about dates: which cell formats (XF records, by index) show one, and the
+// date system.
+struct DateFormats {
+    std::vector<bool> byXf;
+    bool from1904 = false;
+};
+
 struct SheetEntry {
     std::string name;
     std::uint32_t offset = 0;
@@ -258,8 +269,8 @@ struct SheetEntry {
 class SheetReader {
 public:
     SheetReader(std::string_view stream, bool biff8, const std::vector<std::string>& strings,
-                SheetBuilder& sheet)
-        : stream_(stream), biff8_(biff8), strings_(strings), sheet_(sheet) {}
+                const DateFormats& dates, SheetBuilder& sheet)
+        : stream_(stream), biff8_(biff8), strings_(strings), dates_(dates), sheet_(sheet) {}
 
     // The sheet's records, from its BOF to the matching EOF (charts inside it have their own pair).
     // Returns the bytes walked.
@@ -283,20 +294,32 @@ private:
         sheet_.set(Le16(data, 0) + 1, Le16(data, 2) + 1, std::move(text));
     }
 
+    // A number cell, shown as a date when its cell format (XF index) says so.
+    void number(std::uint32_t row, std::uint32_t col, std::uint32_t xf, double value) {
+        const bool date = xf < dates_.byXf.size() && dates_.byXf[xf];
+        if (const auto shown = date ? SerialDate(value, dates_.from1904) : std::nullopt)
+            sheet_.setDate(row + 1, col + 1, *shown);
+        else
+            sheet_.set(row + 1, col + 1, NumberOrEmpty(value));
+    }
+    void number(std::string_view data, double value) {
+        number(Le16(data, 0), Le16(data, 2), Le16(data, 4), value);
+    }
+
     void cell(const Record& r) {
         const std::string_view d = r.data;
         switch (r.type) {
         case kNumber:
             if (d.size() >= 14)
-                set(d, NumberOrEmpty(std::bit_cast<double>(std::uint64_t{Le32(d, 10)} << 32 | Le32(d, 6))));
+                number(d, std::bit_cast<double>(std::uint64_t{Le32(d, 10)} << 32 | Le32(d, 6)));
             break;
         case kRk:
-            if (d.size() >= 10) set(d, NumberOrEmpty(RkValue(Le32(d, 6))));
+            if (d.size() >= 10) number(d, RkValue(Le32(d, 6)));
             break;
         case kMulRk:
-            for (std::size_t at = 4, col = Le16(d, 2); d.size() >= 6 && at + 6 <= d.size() - 2;
+            for (std::uint32_t at = 4, col = Le16(d, 2); d.size() >= 6 && at + 6 <= d.size() - 2;
                  at += 6, ++col)
-                sheet_.set(Le16(d, 0) + 1, col + 1, NumberOrEmpty(RkValue(Le32(d, at + 2))));
+                number(Le16(d, 0), col, Le16(d, at), RkValue(Le32(d, at + 2)));
             break;
         case kLabelSst:
             if (d.size() >= 10 && Le32(d, 6) < strings_.size()) set(d, strings_[Le32(d, 6)]);
@@ -336,8 +359,7 @@ private:
         pending_.reset();
         if (d.size() < 14) return;
         if (Le16(d, 12) != 0xFFFF)
-            return set(d,
-                       NumberOrEmpty(std::bit_cast<double>(std::uint64_t{Le32(d, 10)} << 32 | Le32(d, 6))));
+            return number(d, std::bit_cast<double>(std::uint64_t{Le32(d, 10)} << 32 | Le32(d, 6)));
         switch (d[6]) {
         case 0:
             pending_ = d;
@@ -358,6 +380,7 @@ private:
     std::string_view stream_;
     bool biff8_;
     const std::vector<std::string>& strings_;
+    const DateFormats& dates_;
     SheetBuilder& sheet_;
     std::optional<std::string_view> pending_;
 };
@@ -378,8 +401,18 @@ WorkbookData ReadXls(std::string_view bytes) {
 
     std::vector<SheetEntry> entries;
     std::vector<std::string> strings;
+    std::map<std::uint32_t, bool> customDates; // FORMAT records: format index, shows a date
+    std::vector<std::uint32_t> xfFormats;      // XF records: format index
+    DateFormats dates;
     while (records.next(record) && record.type != kEof) {
         if (record.type == kFilePass) Refuse("The workbook is protected by a password.");
+        if (record.type == kDateMode && record.data.size() >= 2) dates.from1904 = Le16(record.data, 0) == 1;
+        if (record.type == kXf && record.data.size() >= 4) xfFormats.push_back(Le16(record.data, 2));
+        if (record.type == kFormat && record.data.size() >= 3) {
+            Continued in({record.data.substr(2)});
+            if (const auto code = ReadString(in, biff8, biff8 ? 2 : 1))
+                customDates[Le16(record.data, 0)] = IsDateFormat(*code);
+        }
         if (record.type == kBoundSheet && record.data.size() >= 7 && record.data[5] == 0) { // a worksheet
             Continued in({record.data.substr(6)});
             const auto name = ReadString(in, biff8, 1);
@@ -394,6 +427,10 @@ WorkbookData ReadXls(std::string_view bytes) {
         }
     }
     if (entries.empty()) Refuse("The workbook has no worksheet.");
+    for (const std::uint32_t format : xfFormats) {
+        const auto custom = customDates.find(format);
+        dates.byXf.push_back(custom != customDates.end() ? custom->second : IsBuiltInDateFormat(format));
+    }
 
     WorkbookData book;
     book.format = WorkbookFormat::Xls;
@@ -401,7 +438,7 @@ WorkbookData ReadXls(std::string_view bytes) {
     std::uint64_t walked = 0;
     for (const SheetEntry& entry : entries) {
         SheetBuilder sheet(entry.name, budget);
-        SheetReader reader(stream, biff8, strings, sheet);
+        SheetReader reader(stream, biff8, strings, dates, sheet);
         walked += reader.read(entry.offset);
         // Sheets do not share records; crafted offsets that make them would multiply the work.
         if (walked > stream.size()) Damaged();

@@ -38,7 +38,12 @@ struct SheetEntry {
 class WorkbookHandler : public XmlHandler {
 public:
     std::vector<SheetEntry> sheets;
+    bool date1904 = false; // serial numbers count days from 1904 (old Mac Excel)
     void start(std::string_view name, const XmlAttributes& attributes) override {
+        if (name == "workbookPr") {
+            const std::string* flag = FindAttribute(attributes, "date1904");
+            date1904 = flag && (*flag == "1" || *flag == "true");
+        }
         if (name != "sheet") return;
         const std::string* sheetName = FindAttribute(attributes, "name");
         const std::string* id = FindAttribute(attributes, "id", true);
@@ -111,6 +116,44 @@ private:
     StringItemText item_;
 };
 
+// Which cell formats (the s attribute of a cell, an index into cellXfs) show a date.
+class StylesHandler : public XmlHandler {
+public:
+    void start(std::string_view name, const XmlAttributes& attributes) override {
+        if (name == "numFmts" || name == "cellXfs") {
+            list_ = std::string(name);
+        } else if (list_ == "numFmts" && name == "numFmt") {
+            const std::string* id = FindAttribute(attributes, "numFmtId");
+            const std::string* code = FindAttribute(attributes, "formatCode");
+            if (id && code) custom_[*id] = IsDateFormat(*code);
+        } else if (list_ == "cellXfs" && name == "xf" && formats_.size() < kMaxFormats) {
+            const std::string* id = FindAttribute(attributes, "numFmtId");
+            formats_.push_back(id ? *id : std::string("0"));
+        }
+    }
+    void end(std::string_view name) override {
+        if (name == list_) list_.clear();
+    }
+    void text(std::string_view) override {}
+
+    std::vector<bool> dateStyles() const {
+        std::vector<bool> dates;
+        for (const std::string& id : formats_) {
+            const auto custom = custom_.find(id);
+            std::uint32_t number = 0;
+            std::from_chars(id.data(), id.data() + id.size(), number);
+            dates.push_back(custom != custom_.end() ? custom->second : IsBuiltInDateFormat(number));
+        }
+        return dates;
+    }
+
+private:
+    static constexpr std::size_t kMaxFormats = 65536; // Excel keeps at most 64,000 cell formats
+    std::string list_;                                // the list being read: numFmts, cellXfs or none
+    std::map<std::string, bool> custom_;              // custom number format id: shows a date
+    std::vector<std::string> formats_;                // number format id of each cell format
+};
+
 // "B12" -> row 12, column 2; nothing for a malformed reference.
 bool ParseReference(std::string_view ref, std::uint64_t& row, std::uint64_t& col) {
     std::size_t i = 0;
@@ -130,8 +173,9 @@ bool ParseReference(std::string_view ref, std::uint64_t& row, std::uint64_t& col
 
 class SheetHandler : public XmlHandler {
 public:
-    SheetHandler(SheetBuilder& sheet, const std::vector<std::string>& strings)
-        : sheet_(sheet), strings_(strings) {}
+    SheetHandler(SheetBuilder& sheet, const std::vector<std::string>& strings,
+                 const std::vector<bool>& dateStyles, bool date1904)
+        : sheet_(sheet), strings_(strings), dateStyles_(dateStyles), date1904_(date1904) {}
 
     void start(std::string_view name, const XmlAttributes& attributes) override {
         if (inCell_) {
@@ -176,6 +220,10 @@ private:
         }
         const std::string* t = FindAttribute(attributes, "t");
         type_ = t ? *t : std::string("n");
+        std::size_t style = 0;
+        const std::string* s = FindAttribute(attributes, "s");
+        dateStyle_ = s && std::from_chars(s->data(), s->data() + s->size(), style).ec == std::errc() &&
+                     style < dateStyles_.size() && dateStyles_[style];
         inCell_ = true;
         formula_ = inValue_ = inInline_ = false;
         value_.clear();
@@ -199,7 +247,11 @@ private:
             text = value_.empty() ? "" : value_ == "0" ? "FALSE" : "TRUE";
         } else if (type_ == "n") {
             const std::optional<double> number = ParseStoredNumber(value_);
+            if (const auto date = number && dateStyle_ ? SerialDate(*number, date1904_) : std::nullopt)
+                return sheet_.setDate(row_, col_, *date);
             text = number ? NumberText(*number) : value_;
+        } else if (const auto date = type_ == "d" ? ParseCellDate(value_) : std::nullopt) {
+            return sheet_.setDate(row_, col_, *date);
         } else {
             text = std::move(value_); // str (a formula's text), e (an error such as #DIV/0!), d (ISO date)
             DecodeEscapes(text);
@@ -209,10 +261,12 @@ private:
 
     SheetBuilder& sheet_;
     const std::vector<std::string>& strings_;
+    const std::vector<bool>& dateStyles_;
+    bool date1904_;
     std::uint64_t row_ = 0, col_ = 0;
     std::string type_, value_;
     StringItemText inline_;
-    bool inCell_ = false, inValue_ = false, inInline_ = false, formula_ = false;
+    bool inCell_ = false, inValue_ = false, inInline_ = false, formula_ = false, dateStyle_ = false;
 };
 
 // A relationship target as a part name: relative to the source part's folder, or absolute from the
@@ -278,11 +332,17 @@ WorkbookData ReadXlsx(std::string_view bytes) {
     const auto relationships = ReadRelationships(zip, workbookPart);
 
     SharedStringsHandler shared;
+    StylesHandler styles;
     for (const auto& [id, rel] : relationships)
-        if (HasType(rel, "/sharedStrings")) {
+        if (HasType(rel, "/sharedStrings") || HasType(rel, "/styles")) {
             const std::string stored = zip.find(ResolveTarget(workbookPart, rel.target));
-            if (!stored.empty()) ParseXml(zip.read(stored), shared);
+            if (stored.empty()) continue;
+            if (HasType(rel, "/styles"))
+                ParseXml(zip.read(stored), styles);
+            else
+                ParseXml(zip.read(stored), shared);
         }
+    const std::vector<bool> dateStyles = styles.dateStyles();
 
     WorkbookData book;
     book.format = WorkbookFormat::Xlsx;
@@ -294,7 +354,7 @@ WorkbookData ReadXlsx(std::string_view bytes) {
         const std::string stored = zip.find(ResolveTarget(workbookPart, rel->second.target));
         if (stored.empty()) Refuse("The workbook is damaged: a sheet part is missing.");
         SheetBuilder sheet(entry.name, budget);
-        SheetHandler handler(sheet, shared.strings);
+        SheetHandler handler(sheet, shared.strings, dateStyles, workbook.date1904);
         ParseXml(zip.read(stored), handler);
         book.sheets.push_back(sheet.finish());
     }

@@ -182,8 +182,9 @@ TEST(ReadAllInputs, WeatherProblemsNameDayAndColumnAndStopTheRun) {
     r = Read(form);
     ASSERT_EQ(r->problems.size(), 2u);
     EXPECT_EQ(r->problems[0],
-              (InputProblem{"sprWeather", 13, 3, "Weather, day 12, Tmax(°C): \"hot\" is not a number."}));
-    EXPECT_EQ(r->problems[1].text, "Weather, day 365, Rad (MJ/m2): the value is missing.");
+              (InputProblem{"sprWeather", 13, 3,
+                            "Weather, DOY 12 (cell C13), Tmax(°C): \"hot\" is not a number."}));
+    EXPECT_EQ(r->problems[1].text, "Weather, DOY 365 (cell E366), Rad (MJ/m2): the value is missing.");
     // Nothing estimated into a table that failed to read.
     EXPECT_EQ(weather.text(2, 7), "");
 

@@ -56,17 +56,23 @@ TEST(SoilInput, EveryUnusableValueIsReported) {
     Problems problems;
     soil.ReadSoilData(form, problems);
     const std::vector<std::string> expected = {
-        "Soil layer 1, Thickness (mm): \"0\" must be above 0.",
+        "Soil layer 1, Thickness (mm): 0 must lie above 0 and at most 5000 mm (a layer has some thickness; 5 "
+        "m "
+        "is deeper than rice roots and the pond's exchange reach).",
         "Soil layer 1, Bulk density (g/cm3): \"x\" is not a number.",
         "Soil layer 2: Alpha (1/cm) is not given and cannot be estimated, which needs carbon and silt (100 - "
-        "clay "
-        "- sand) above 0, but carbon is 0.",
-        "Soil layer 3: Alpha (1/cm) must be above 0 (it is 0).",
-        "Soil layer 3: the van Genuchten n must be above 1 (it is 0.9).",
+        "clay - sand) above 0, but carbon is 0.",
+        "Soil layer 3, Alpha (1/cm): 0 must lie above 0 and at most 10 1/cm (the retention curve needs a "
+        "positive "
+        "scale; beyond the coarsest gravels).",
+        "Soil layer 3, n: 0.9 must lie above 1 and at most 10 (the retention curve's shape m = 1 - 1/n must "
+        "be "
+        "positive; beyond the most uniform sands).",
+        "Soil layer 3: clay and sand make 110 %; together they are at most 100 %, silt the rest.",
         "Soil layer 4, SWCstart (mm): \"abc\" is not a number.",
+        "Soil layer 4: clay and sand make 110 %; together they are at most 100 %, silt the rest.",
         "Soil layer 4: SWCsat (m3/m3) is not given and cannot be estimated, which needs clay and silt (100 - "
-        "clay "
-        "- sand) above 0, but silt is -10.",
+        "clay - sand) above 0, but silt is -10.",
     };
     EXPECT_EQ(test::Texts(problems), expected);
     EXPECT_EQ(problems[1], (InputProblem{"sprSoilPhysics", 1, 2, expected[1]})); // the cell of the value

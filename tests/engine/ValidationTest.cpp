@@ -53,7 +53,7 @@ TEST(Validation, EveryBoundIsRefusedNamingTheFieldTheValueAndTheRange) {
             ASSERT_EQ(problems.size(), 1u) << limit.label << " " << value;
             EXPECT_EQ(problems[0].row, 154);
             EXPECT_EQ(problems[0].column, limit.column);
-            EXPECT_NE(problems[0].text.find("day 153"), std::string::npos) << problems[0].text;
+            EXPECT_NE(problems[0].text.find("DOY 153"), std::string::npos) << problems[0].text;
         }
 }
 
@@ -81,9 +81,19 @@ TEST(Validation, SlipsBetweenFieldsMissingCodesAndUnknownChoicesAreRefused) {
         {"missing-value code", [](FormModel& f) { f.setCell(ctl::sprWeather, 11, 3, "-9999"); }, "sprWeather",
          "missing-value code"},
         {"Tmin above Tmax", [](FormModel& f) { f.setCell(ctl::sprWeather, 11, 4, "30"); }, "sprWeather",
-         "day 10: the minimum temperature 30"},
+         "DOY 10: the minimum temperature 30"},
         {"unknown method", [](FormModel& f) { f.setText(ctl::cmbIDSL, "temperature based"); }, "cmbIDSL",
          "is not one of"},
+        {"rows shuffled",
+         [](FormModel& f) {
+             f.setCell(ctl::sprWeather, 11, 1, "11");
+             f.setCell(ctl::sprWeather, 12, 1, "10");
+         },
+         "sprWeather", "the day column holds \"11\" but this row is DOY 10"},
+        {"columns reordered", [](FormModel& f) { f.setCell(ctl::sprWeather, 1, 3, "Tmin"); }, "sprWeather",
+         "names the minimum temperature"},
+        {"sowing after the last simulated day", [](FormModel& f) { f.setText(ctl::txtSowingDate, "250"); },
+         "txtSowingDate", "after the last simulated day 249"},
         {"blast class 4",
          [](FormModel& f) {
              f.setCheck(ctl::chkDiseases, 1);
@@ -95,10 +105,22 @@ TEST(Validation, SlipsBetweenFieldsMissingCodesAndUnknownChoicesAreRefused) {
         FormModel form = RunnableForm();
         c.edit(form);
         const Problems problems = ProblemsOf(form);
-        ASSERT_EQ(problems.size(), 1u) << c.what;
+        ASSERT_FALSE(problems.empty()) << c.what;
         EXPECT_EQ(problems[0].field, c.field) << c.what;
         EXPECT_NE(problems[0].text.find(c.says), std::string::npos) << c.what << ": " << problems[0].text;
     }
+}
+
+TEST(Validation, AWronglyNumberedSheetIsRefusedAndAnEarlySowingStartsOnTheFirstDay) {
+    FormModel form = RunnableForm(100, 250, 90);
+    for (int row = 2; row <= 366; ++row) form.setCell(ctl::sprWeather, row, 1, "999");
+    EXPECT_EQ(ProblemsOf(form).size(), 21u); // twenty named, the rest counted
+
+    form = RunnableForm(100, 250, 90);
+    const Compilation compiled = CompileInputs(form);
+    ASSERT_TRUE(compiled.inputs);
+    ASSERT_EQ(compiled.warnings.size(), 1u);
+    EXPECT_NE(compiled.warnings[0].text.find("the crop starts on DOY 100"), std::string::npos);
 }
 
 // Configurations drawn inside every accepted range: crop parameters in their bounds and order, any
@@ -107,11 +129,11 @@ FormModel RandomConfiguration(std::mt19937& g) {
     auto uniform = [&](double a, double b) { return std::uniform_real_distribution<double>(a, b)(g); };
     auto whole = [&](int a, int b) { return std::uniform_int_distribution<int>(a, b)(g); };
     FormModel form;
-    const int first = whole(1, 364);
+    const int first = whole(1, 364), final = whole(first + 1, 365);
     form.setText(ctl::txtInitialDate, std::to_string(first));
-    form.setText(ctl::txtFinalDate, std::to_string(whole(first + 1, 365)));
-    form.setText(ctl::txtSowingDate, std::to_string(whole(1, 365)));
-    form.setText(ctl::txtLatitude, ShortestText(uniform(-90, 90)));
+    form.setText(ctl::txtFinalDate, std::to_string(final));
+    form.setText(ctl::txtSowingDate, std::to_string(whole(1, final - 1)));
+    form.setText(ctl::txtLatitude, ShortestText(uniform(-66, 66)));
     for (const ParameterInfo& info : CropParameterRegistry()) {
         if (info.controlKind == ParameterControl::Text)
             form.setText(info.control, ShortestText(uniform(info.min, info.max)));

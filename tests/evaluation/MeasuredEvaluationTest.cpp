@@ -52,6 +52,8 @@ TEST(MeasuredEvaluation, DemoSeasonAgainstMeasurementsWithOneOutsideTheSeason) {
     ASSERT_EQ(e.matrix.leftOut.size(), 1u);
     EXPECT_EQ(e.matrix.leftOut[0].row, 4);
     EXPECT_EQ(e.matrix.leftOut[0].doy, 310.0f);
+    EXPECT_EQ(e.cropEnd, 277); // the crop ended before the left-out day, and after every paired one
+    EXPECT_TRUE(e.afterCropEnd.empty());
 
     // By hand from the simulated AGB (t/ha) of the paired days.
     const std::vector<double> O = {0.1, 6.5, 9, 9.5, 15.5};
@@ -78,6 +80,24 @@ TEST(MeasuredEvaluation, DemoSeasonAgainstMeasurementsWithOneOutsideTheSeason) {
     ASSERT_TRUE(e.regression.fitted);
     ASSERT_TRUE(e.regression.slope && e.regression.R2 && e.regression.pF);
     EXPECT_GT(*e.regression.R2, 0.5);
+}
+
+TEST(MeasuredEvaluation, DatesAreReadAsTheirDayOfYear) {
+    const MeasuredData data = ReadMeasured(MeasuredGrid({{"2026-06-15", "1"},
+                                                         {"15/06/2026", "2"},
+                                                         {"15.6.26", "3"},
+                                                         {"2026-06-15 08:30:00", "4"},
+                                                         {"2024-02-29", "5"},
+                                                         {"29/02/2024", "6"},
+                                                         {"31/04/2026", "7"}, // no such day
+                                                         {"06/15/2026", "8"}, // month/day/year
+                                                         {"2026/06/15", "9"},
+                                                         {"15/06", "10"},
+                                                         {"2026-06-15 noon", "11"}}));
+    ASSERT_EQ(data.rows.size(), 4u);
+    for (const Measurement& m : data.rows) EXPECT_EQ(m.doy, 166.0f) << m.row;
+    EXPECT_EQ(data.february29, (std::vector<int>{6, 7}));
+    EXPECT_EQ(data.skippedRows, (std::vector<int>{8, 9, 10, 11, 12}));
 }
 
 TEST(MeasuredEvaluation, FittingTableFormatsShowNoLeadingZero) {

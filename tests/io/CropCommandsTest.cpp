@@ -33,7 +33,7 @@ TEST(CropCommands, OnlyAWorkbookThatWasReadReachesTheForm) {
     ui.files = {(dir / "weather.csv").string()};
     EXPECT_EQ(OpenCropWorkbook(form, ui), ImportOutcome::Failed);
     EXPECT_EQ(ui.messages.back().text, (dir / "weather.csv").string() +
-                                           " is not a crop parameter workbook: row 2: key \"2\", expected "
+                                           " is not a crop parameter workbook: cell C2: key \"2\", expected "
                                            "\"TBASEM\".");
     EXPECT_EQ(form, before);
 

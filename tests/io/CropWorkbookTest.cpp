@@ -94,10 +94,10 @@ TEST(CropWorkbook, FieldsThatDoNotConvertAreReportedNotApplied) {
     EXPECT_EQ(
         test::Texts(ApplyCropWorkbookGrid(grid, form)),
         (std::vector<std::string>{
-            "Crop workbook row 7 (IDLS): \"1.5\" is not 0, 1 or 2; the setting was left as it was.",
-            "Crop workbook row 29 (SterilityActive): \"yes\" is not 0 or 1; the setting was left as it "
+            "Crop workbook cell A7 (IDLS): \"1.5\" is not 0, 1 or 2; the setting was left as it was.",
+            "Crop workbook cell A29 (SterilityActive): \"yes\" is not 0 or 1; the setting was left as it "
             "was.",
-            "Crop workbook row 32 (SenDuration): \"2\" is not 0 or 1; the setting was left as it was."}));
+            "Crop workbook cell A32 (SenDuration): \"2\" is not 0 or 1; the setting was left as it was."}));
     EXPECT_EQ(form.text(ctl::cmbIDSL), before.text(ctl::cmbIDSL));
     EXPECT_EQ(form.check(ctl::chkSterilityActive), 1);
     EXPECT_EQ(form.text(ctl::cmbSenDuration), before.text(ctl::cmbSenDuration));
@@ -113,11 +113,11 @@ TEST(CropWorkbook, OtherSheetsAreRecognisedByTheirKeysAndEveryBadValueIsFound) {
     other.setText(8, 3, "TBASEAE"); // nor a key where the workbook has none
     EXPECT_EQ(CropWorkbookKeyMismatch(other), std::nullopt);
     other.setText(15, 3, "X");
-    EXPECT_EQ(CropWorkbookKeyMismatch(other), "row 15: key \"X\", expected \"RUE\"");
+    EXPECT_EQ(CropWorkbookKeyMismatch(other), "cell C15: key \"X\", expected \"RUE\"");
     Grid truncated(20, 6);
     for (int r = 1; r <= 20; ++r)
         for (int c = 1; c <= 6; ++c) truncated.setText(r, c, grid.text(r, c));
-    EXPECT_EQ(CropWorkbookKeyMismatch(truncated), "row 21: key \"\", expected \"LAIemerg\"");
+    EXPECT_EQ(CropWorkbookKeyMismatch(truncated), "cell C21: key \"\", expected \"LAIemerg\"");
 
     grid.setText(5, 1, "30");    // a day length beyond 24 h
     grid.setText(6, 1, "");      // an empty day length is fine
@@ -131,9 +131,10 @@ TEST(CropWorkbook, OtherSheetsAreRecognisedByTheirKeysAndEveryBadValueIsFound) {
     EXPECT_EQ(rows, (std::vector<int>{5, 7, 10, 15, 16}));
     ASSERT_EQ(problems.size(), 5u);
     EXPECT_EQ(problems[2].text,
-              "Crop workbook row 10: GDDs emergence - flowering (°C-days): the value is missing.");
+              "Crop workbook cell A10: GDDs emergence - flowering (°C-days): the value is missing.");
     EXPECT_EQ(
-        problems[3].text.rfind("Crop workbook row 15: Radiation use efficiency (g/MJ): 9 is outside", 0), 0u)
+        problems[3].text.rfind("Crop workbook cell A15: Radiation use efficiency (g/MJ): 9 is outside", 0),
+        0u)
         << problems[3].text;
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <fstream>
 #include <sstream>
@@ -235,6 +237,34 @@ TEST(SimConfig, RefusesDamagedFilesNamingLineAndItemAndLeavesTheFormAlone) {
         EXPECT_EQ(ParseSimConfig(text, form), message);
         EXPECT_EQ(form, before) << message;
     }
+}
+
+TEST(SimConfig, ReadingStopsWhereTheConfigurationEndsAndTakesNoMemoryPerLine) {
+    const std::string text = FormatSimConfig(FullForm());
+    const std::size_t lines = Lines(text).size();
+    FormModel form;
+    EXPECT_EQ(ParseSimConfig(text + "\r\n  \n\t\r", form), std::nullopt); // blanks an editor leaves
+    EXPECT_EQ(ParseSimConfig(text + "\r\n" + text, form),
+              "Line " + std::to_string(lines + 2) +
+                  ": \"120\" follows item 52 (pre-flowering water level), the last item of a configuration.");
+
+    // Millions of empty lines: after the last item, and as the days of a damaged treatment count.
+    const std::size_t count = lines - 7;
+    auto damaged = Lines(text);
+    damaged[count] = "2000000000";
+    const std::string blank(20'000'000, '\n');
+    const std::string trailing = text + blank, asDays = Join(damaged, count + 1) + blank;
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+    EXPECT_EQ(ParseSimConfig(trailing, form), std::nullopt);
+    EXPECT_EQ(ParseSimConfig(asDays, form),
+              "Line " + std::to_string(count + 367) +
+                  " (item 49, blast treatment days, row 366): item 48 gives 2000000000 treatments, but a "
+                  "season has at most 365.");
+    rusage peak{};
+    getrusage(RUSAGE_SELF, &peak);
+    EXPECT_LT((peak.ru_maxrss - before.ru_maxrss) * 1024L, static_cast<long>(blank.size()));
+    EXPECT_EQ(form, FullForm());
 }
 
 TEST_F(SimConfigFiles, LoneCrLinesReadAlikeAndWhatIsNoConfigurationIsRefusedByName) {

@@ -121,6 +121,17 @@ TEST_F(SpreadsheetCommands, SeveralSheetsAskWhichOne) {
     EXPECT_EQ(grid.text(2, 2), "Vercelli (45.3° N)");
     EXPECT_EQ(ImportWorkbookFile(grid, book, ui, 1), ImportOutcome::Imported); // no question when told
     EXPECT_EQ(ui.questions.size(), 3u);
+    // A command line asks nothing: it reads sheet 1 and names the option that chooses another.
+    grid.setText(366, 1, "before");
+    std::string source;
+    EXPECT_EQ(
+        ImportWorkbookSheet(grid, book, ui, {std::nullopt, "--weather-sheet", std::nullopt, false}, &source),
+        ImportOutcome::Imported);
+    EXPECT_EQ(ui.questions.size(), 3u);
+    EXPECT_EQ(ui.messageTexts().back(), book.string() +
+                                            " has 2 sheets: read sheet 1 (\"Weather\"); --weather-sheet "
+                                            "chooses another.");
+    EXPECT_EQ(source, book.string() + ", sheet \"Weather\"");
     EXPECT_EQ(grid.text(367, 1), "");
     EXPECT_EQ(grid.text(366, 1), "365");
     EXPECT_EQ(ui.busyDepth, 0);
@@ -161,6 +172,37 @@ TEST_F(SpreadsheetCommands, FilesAndSheetsThatDoNotFitAreRefusedByName) {
     EXPECT_THROW(WriteGridFile(grid, dir_ / "r.ods"), WorkbookError);
     EXPECT_FALSE(fs::exists(dir_ / "r.ods"));
     EXPECT_FALSE(TableFileNameProblem("R.XLSX").has_value());
+}
+
+TEST_F(SpreadsheetCommands, AFirstColumnWrittenByPandasAsTheIndexIsNamedAndRefused) {
+    const auto grid = [&](const std::string& csv) {
+        Grid g;
+        EXPECT_EQ(ImportWorkbookFile(g, Write("t.csv", csv), ui), ImportOutcome::Imported);
+        return g;
+    };
+    const std::string index =
+        "an extra first column (an index written by pandas?): column A holds 0, 1, 2, ... ";
+    EXPECT_EQ(ExtraIndexColumn(grid(",DOY,Rain\n0,1,0\n1,2,3\n")), index + "under no title; remove it");
+    EXPECT_EQ(ExtraIndexColumn(grid("Unnamed: 0,DOY\n0,1\n")),
+              index + "under the title \"Unnamed: 0\"; remove it");
+    EXPECT_EQ(ExtraIndexColumn(grid("n,DOY\n0,1\n1,2\n")),
+              index + "beside 1, 2, 3, ... in column B; remove it");
+    for (const char* table :
+         {"DOY,Rain\n1,0\n2,3\n", ",DOY\n0,1\n2,2\n", "IDSL,Tbase\n0,10\n1,12\n", "DOY\n"})
+        EXPECT_EQ(ExtraIndexColumn(grid(table)), std::nullopt) << table;
+
+    // Refused by the imports of tables whose columns have fixed meanings, naming the file.
+    std::string weather = ",DOY,Rain,Tmax,Tmin,Rad\n";
+    for (int day = 1; day <= 365; ++day)
+        weather += std::to_string(day - 1) + "," + std::to_string(day) + ",0,25,15,20\n";
+    const fs::path file = Write("pandas.csv", weather);
+    Grid table(kWeatherRows, kWeatherCols);
+    EXPECT_EQ(ImportWorkbookFile(table, file, ui, std::nullopt, ImportRowLimit(ctl::sprWeather)),
+              ImportOutcome::Failed);
+    EXPECT_EQ(ui.messageTexts().back(),
+              "Import did not succeed.\r" + file.string() + " has " + index + "under no title; remove it.");
+    EXPECT_EQ(table.text(2, 1), "");
+    EXPECT_EQ(ImportWorkbookFile(table, file, ui), ImportOutcome::Imported); // a table of any shape takes it
 }
 
 TEST(GridUtilities, ClearGridAndReadHeader) {

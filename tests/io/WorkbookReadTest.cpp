@@ -52,7 +52,8 @@ TEST(WorkbookRead, WeatherWorkbookReadsAlikeInEveryFormat) {
         const SheetData& notes = book.sheets[1];
         EXPECT_EQ(notes.name, "Notes");
         EXPECT_EQ(Cell(notes, 2, 2), "Vercelli (45.3° N)");
-        EXPECT_EQ(Cell(notes, 4, 2), "46143");  // 1 May 2026 as its serial number
+        EXPECT_EQ(Cell(notes, 4, 2), "2026-05-01"); // a date cell
+        EXPECT_EQ(notes.dates, (std::vector<std::pair<std::size_t, std::size_t>>{{4, 2}}));
         EXPECT_EQ(Cell(notes, 5, 2), longText); // in .xls, longer than a record
         // openpyxl saves =1+2 without its value; LibreOffice stored 3 in the .ods and the .xls.
         const bool stored = format != WorkbookFormat::Xlsx;
@@ -86,13 +87,46 @@ TEST(WorkbookRead, CellsReadAsTheUserSeesThem) {
     const WorkbookData ods = ReadWorkbook(Fixture("variants.ods"));
     ASSERT_EQ(ods.sheets.size(), 2u);
     EXPECT_EQ(ods.sheets[0].name, "Mixed");
-    EXPECT_EQ(ods.sheets[0].cells, (Rows{{"7", "", "", "TRUE"},
-                                         {"7", "", "", "TRUE"},
-                                         {"two  spaces\nand a second line", "2.5", "0.25", "0.25"},
-                                         {"#DIV/0!", "", "noted"}}));
+    EXPECT_EQ(ods.sheets[0].cells,
+              (Rows{{"7", "", "", "TRUE"},
+                    {"7", "", "", "TRUE"},
+                    {"two  spaces\nand a second line", "1904-01-03 12:00:00", "0.25", "0.25"},
+                    {"#DIV/0!", "", "noted"}}));
+    EXPECT_TRUE(ods.sheets[0].date(3, 2));
+    EXPECT_FALSE(ods.sheets[0].date(3, 3));    // a time of day stays a number
     EXPECT_TRUE(ods.sheets[0].unreadFormulas); // =A1*2 saved without its value
     EXPECT_EQ(ods.sheets[1].name, "Empty");
     EXPECT_TRUE(ods.sheets[1].cells.empty());
+}
+
+// Serial numbers under date formats, in both date systems; times of day and other formats stay numbers.
+TEST(WorkbookRead, DateCellsReadAsIsoDates) {
+    for (const char* file : {"dates.xlsx", "dates-1904.xlsx"}) {
+        SCOPED_TRACE(file);
+        const SheetData sheet = ReadWorkbook(Fixture(file)).sheets.at(0);
+        EXPECT_EQ(sheet.cells, (Rows{{"Date", "AGB"},
+                                     {"2026-06-29", "6.5"},
+                                     {"2026-07-19", "9"},
+                                     {"2026-08-28", "15.5"},
+                                     {"2026-10-05 08:30:00", "12"},
+                                     {"2024-02-29", "1"},
+                                     {"0.5", "3"},
+                                     {"46202", "2"}}));
+        EXPECT_EQ(sheet.dates,
+                  (std::vector<std::pair<std::size_t, std::size_t>>{{2, 1}, {3, 1}, {4, 1}, {5, 1}, {6, 1}}));
+    }
+    // A CSV file has no date cells.
+    EXPECT_TRUE(ReadWorkbookBytes("2026-06-29\n", "t.csv").sheets.at(0).dates.empty());
+
+    for (const auto& [text, shown] : {std::pair{"2026-06-15T08:30:00.4Z", "2026-06-15 08:30:00"},
+                                      std::pair{"2026-06-15 23:59:59.6+02:00", "2026-06-16"}}) {
+        const auto date = ParseCellDate(text);
+        ASSERT_TRUE(date) << text;
+        EXPECT_EQ(CellDateText(*date), shown);
+    }
+    for (const char* text : {"2026-02-29", "2026-6-15", "15/06/2026", "2026-06-15x", "0000-01-01",
+                             "2026-06-15T24:00", "-2026-06-15"})
+        EXPECT_FALSE(ParseCellDate(text)) << text;
 }
 
 TEST(WorkbookRead, CsvSeparatorsQuotesAndByteOrderMark) {

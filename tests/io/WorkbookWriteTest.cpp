@@ -113,24 +113,40 @@ TEST_F(WorkbookWrite, WritesGoThroughSymbolicLinksToTheirTargets) {
     EXPECT_TRUE(fs::is_fifo(dir_ / "pipe.xlsx"));
 }
 
-TEST_F(WorkbookWrite, CellsReadBackExactlyAndNumbersAreStoredAsNumbers) {
-    // Texts that look like numbers but are not written the way the program writes numbers stay texts.
-    const std::vector<std::string> texts = {"0012", "1,5",        "1e3",       " 3",
-                                            "+3",   "3.0",        "-0",        "0.30000000000000004",
-                                            "°C",   "a,\"b\"\nc", "  spaced  "};
-    const std::vector<std::string> numbers = {"3", "-2.5", "0.1", "1e-07", "123456789", "0.0002"};
+TEST_F(WorkbookWrite, TextsReadBackExactlyNumbersAndDatesAreStoredAsSuch) {
+    // Texts stay texts, whatever they look like: a code with leading zeros, values the library would
+    // print otherwise (17 digits, "-0"), a date that is not marked as one.
+    const std::vector<std::string> texts = {"0012", "-0",         "0.30000000000000004", "1.2.3",
+                                            "°C",   "a,\"b\"\nc", "  spaced  ",          "2026-06-15"};
+    // Texts that hold a number are stored as numbers (a decimal comma, a number kept as text), which read
+    // back in their shortest form.
+    const std::vector<std::pair<std::string, std::string>> numbers = {
+        {"3", "3"},   {"-2.5", "-2.5"}, {"1e-07", "1e-07"},        {"7,9", "7.9"}, {" 3", "3"}, {"+3", "3"},
+        {"3.0", "3"}, {"1E3", "1000"},  {"123456789", "123456789"}};
     Grid grid(1203, 5);
     for (int r = 1; r <= 1200; ++r) {
         if (r % 7 == 0) continue; // empty rows inside the block
         grid.setText(r, 1, std::to_string(r));
         grid.setText(r, 2, texts[static_cast<std::size_t>(r) % texts.size()]);
-        grid.setText(r, 4, numbers[static_cast<std::size_t>(r) % numbers.size()]);
+        grid.setText(r, 4, numbers[static_cast<std::size_t>(r) % numbers.size()].first);
+    }
+    // Dates from the first a workbook holds; one before it stays a text.
+    const std::vector<std::string> dates = {"2026-06-15", "2026-06-15 08:30:00", "1900-01-01",
+                                            "1900-02-28", "1900-03-01",          "1899-12-31"};
+    for (std::size_t i = 0; i < dates.size(); ++i) {
+        grid.setText(static_cast<int>(i) + 1, 3, dates[i]);
+        grid.setDate(static_cast<int>(i) + 1, 3, true);
     }
     grid.setText(1200, 5, "last");
     std::ofstream(dir_ / "round.xlsx") << "an older file of that name";
     WriteXlsx(grid, dir_ / "round.xlsx", "TULO");
     EXPECT_EQ(Entries(), std::vector<std::string>{"round.xlsx"});
-    EXPECT_EQ(ReadBack(dir_ / "round.xlsx", 5), Texts(grid, 1200));
+    Cells expected = Texts(grid, 1200);
+    for (int r = 1; r <= 1200; ++r)
+        if (r % 7 != 0) expected[static_cast<std::size_t>(r - 1)][3] = numbers[r % numbers.size()].second;
+    EXPECT_EQ(ReadBack(dir_ / "round.xlsx", 5), expected);
+    EXPECT_EQ(ReadWorkbook(dir_ / "round.xlsx").sheets.at(0).dates,
+              (std::vector<std::pair<std::size_t, std::size_t>>{{1, 3}, {2, 3}, {3, 3}, {4, 3}, {5, 3}}));
 
     WriteCsv(grid, dir_ / "round.csv");
     EXPECT_EQ(ReadBack(dir_ / "round.csv", 5), Texts(grid, 1200));
@@ -145,8 +161,10 @@ TEST_F(WorkbookWrite, CellsReadBackExactlyAndNumbersAreStoredAsNumbers) {
         pclose(pipe);
     }
     if (xml.empty()) GTEST_SKIP() << "no unzip to look inside the workbook";
-    EXPECT_NE(xml.find("<c r=\"D3\"><v>1E-07</v></c>"), std::string::npos);
-    EXPECT_NE(xml.find("<c r=\"B3\" t=\"s\">"), std::string::npos); // " 3"
+    EXPECT_NE(xml.find("<c r=\"D2\"><v>1E-07</v></c>"), std::string::npos);
+    EXPECT_NE(xml.find("<c r=\"D3\"><v>7.9</v></c>"), std::string::npos);
+    EXPECT_NE(xml.find("<c r=\"B3\" t=\"s\">"), std::string::npos); // "1.2.3"
+    EXPECT_NE(xml.find("<c r=\"C1\" s=\"1\"><v>46188</v></c>"), std::string::npos);
 }
 
 // A desktop with a decimal comma must not turn 0.5 into "0,5" inside the workbook.

@@ -1,0 +1,98 @@
+// Dates in the tables users bring: measurements dated as field books date them, and `table` carrying
+// date cells and numbers with a decimal comma over to another format.
+
+#include "io/Workbook.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace tulo {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kDemo = TULO_SOURCE_DIR "/examples/demo.sim";
+const std::string kWorkbooks = TULO_SOURCE_DIR "/tests/data/workbooks/";
+
+class DatesCommand : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("tulo-dates-" + std::to_string(::getpid()) + "-" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string Slurp(const fs::path& file) const {
+        std::ifstream in(file, std::ios::binary);
+        std::stringstream buffer;
+        buffer << in.rdbuf();
+        return buffer.str();
+    }
+    // Standard output; standard error in err_.
+    std::string Run(const std::string& arguments) {
+        const std::string command = std::string(TULO_CLI_PATH) + " " + arguments + " >" +
+                                    (dir_ / "out").string() + " 2>" + (dir_ / "err").string();
+        const int raw = std::system(command.c_str());
+        EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << command << "\n" << Slurp(dir_ / "err");
+        err_ = Slurp(dir_ / "err");
+        return Slurp(dir_ / "out");
+    }
+    std::string Evaluate(const std::string& measured) {
+        return Run("evaluate " + kDemo + " --measured " + measured +
+                   " --variable \"AGB tot (tAGB/ha)\" --json");
+    }
+
+    fs::path dir_;
+    std::string err_;
+};
+
+// The demo's crop reaches its stage at harvest on DOY 277; DOY 278 is sampled from a bare field.
+TEST_F(DatesCommand, DatedMeasurementsPairLikeTheirDaysOfYear) {
+    std::ofstream(dir_ / "days.csv") << "DOY,AGB\n180,6.5\n200,9\n240,15.5\n278,12\n";
+    const std::string byDay = Evaluate((dir_ / "days.csv").string());
+    EXPECT_NE(byDay.find("\"n\": 4"), std::string::npos) << byDay;
+    EXPECT_NE(byDay.find("\"after_crop_end\": [\n    278\n  ]"), std::string::npos) << byDay;
+    EXPECT_EQ(err_,
+              "1 measurement after the crop ended on DOY 277 is compared with a bare field (DOY 278).\n");
+
+    // Date cells (serial numbers under date formats, in both date systems) and date texts; 29 February
+    // is refused by row, and a time of day or a number under a format that is no date stays a number.
+    for (const std::string file : {"dates.xlsx", "dates-1904.xlsx"}) {
+        EXPECT_EQ(Evaluate(kWorkbooks + file), byDay) << file;
+        EXPECT_NE(
+            err_.find("rows skipped: row 6: 29 February is not a day of TULO's 365-day calendar; row 7: "
+                      "DOY 0.5 is outside 1..365; row 8: DOY 46202 is outside 1..365."),
+            std::string::npos)
+            << err_;
+    }
+    std::ofstream(dir_ / "texts.csv")
+        << "Date;AGB\n29/06/2026;6,5\n2026-07-19;9\n28.08.26;15,5\n2026-10-05 08:30:00;12\n29/02/2024;1\n";
+    EXPECT_EQ(Evaluate((dir_ / "texts.csv").string()), byDay);
+    EXPECT_NE(err_.find("row 6: 29 February is not a day"), std::string::npos) << err_;
+}
+
+TEST_F(DatesCommand, TableWritesDatesAsDatesAndNumbersAsNumbers) {
+    Run("table " + kWorkbooks + "dates.xlsx " + (dir_ / "dates.csv").string());
+    const std::string csv = Slurp(dir_ / "dates.csv");
+    EXPECT_TRUE(
+        csv.starts_with("Date,AGB\n2026-06-29,6.5\n2026-07-19,9\n2026-08-28,15.5\n2026-10-05 08:30:00,12\n"))
+        << csv;
+    Run("table " + kWorkbooks + "dates.xlsx " + (dir_ / "dates.xlsx").string());
+    const SheetData dates = ReadWorkbook(dir_ / "dates.xlsx").sheets.at(0);
+    EXPECT_EQ(dates.cells, ReadWorkbook(kWorkbooks + "dates.xlsx").sheets.at(0).cells);
+    EXPECT_TRUE(dates.date(2, 1) && dates.date(5, 1));
+
+    // A decimal-comma CSV's numbers become number cells.
+    Run("table " + kWorkbooks + "decimal-comma.csv " + (dir_ / "comma.xlsx").string());
+    const SheetData comma = ReadWorkbook(dir_ / "comma.xlsx").sheets.at(0);
+    EXPECT_EQ(comma.cells[1][1], "12.5");
+}
+
+} // namespace
+} // namespace tulo
