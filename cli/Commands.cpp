@@ -79,9 +79,13 @@ public:
     std::string weather, soil; // the sources of the tables, when read from workbooks
 
     void message(std::string_view text, std::string_view title, Icon icon) override {
-        const bool aboutWeather = text.starts_with("Weather,") || text.find("weather file") != text.npos;
-        const std::string& source = aboutWeather ? weather : text.starts_with("Soil layer") ? soil : none_;
-        ui_.message(source.empty() ? std::string(text) : source + ": " + std::string(text), title, icon);
+        ui_.message(text, title, icon);
+    }
+    void problem(const InputProblem& problem) override {
+        const std::string& source = problem.field == ctl::sprWeather       ? weather
+                                    : problem.field == ctl::sprSoilPhysics ? soil
+                                                                           : none_;
+        ui_.message(source.empty() ? problem.text : source + ": " + problem.text);
     }
     Answer ask(std::string_view text, Buttons buttons, std::string_view title, Icon icon) override {
         return ui_.ask(text, buttons, title, icon);
@@ -237,7 +241,7 @@ int CropExport(const std::string& config, const std::string& out, UserInterface&
     Problems problems;
     const auto grid = BuildCropWorkbookGrid(form, problems);
     if (!grid) {
-        for (const InputProblem& problem : problems) ui.message(problem.text);
+        for (const InputProblem& problem : problems) ui.problem(problem);
         return kInvalidInputs;
     }
     try {

@@ -127,7 +127,7 @@ int Ensemble(const EnsembleOptions& options, std::ostream& out, UserInterface& u
         return kFailure;
     }
     const Compilation compiled = CompileInputs(form);
-    for (const InputProblem& problem : compiled.problems) ui.message(problem.text);
+    for (const InputProblem& problem : compiled.problems) ui.problem(problem);
     if (!compiled.inputs) return kInvalidInputs;
     const CompiledInputs& inputs = *compiled.inputs;
 

@@ -7,7 +7,7 @@ namespace tulo {
 
 Problems ReadAllInputs(FormModel& form, UserInterface& ui, RunState& run) {
     Compilation compiled = CompileInputs(form);
-    for (const InputProblem& problem : compiled.problems) ui.message(problem.text);
+    for (const InputProblem& problem : compiled.problems) ui.problem(problem);
     if (!compiled.inputs) return std::move(compiled.problems);
     ShowEstimatedHumidities(form, *compiled.inputs);
     LoadInputs(*compiled.inputs, run);

@@ -10,7 +10,7 @@ namespace tulo {
 RunOutcome RunSimulation(FormModel& form, UserInterface& ui, RunState& run, RunResults& results,
                          const ReportExporter& exportReport) {
     const Compilation compiled = CompileInputs(form);
-    for (const InputProblem& problem : compiled.problems) ui.message(problem.text);
+    for (const InputProblem& problem : compiled.problems) ui.problem(problem);
     if (!compiled.inputs) return {RunOutcome::InvalidInputs};
     for (const InputProblem& warning : compiled.warnings) ui.message(warning.text, {}, Icon::Information);
     ShowEstimatedHumidities(form, *compiled.inputs);

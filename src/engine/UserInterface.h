@@ -3,6 +3,8 @@
 // busy pointer and a chance for the window to draw. The desktop window implements it with Qt, the
 // command line prints to stderr, and tests script the answers.
 
+#include "base/Problems.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,6 +27,9 @@ public:
 
     // A message box; an empty title stands for the application's default title.
     virtual void message(std::string_view text, std::string_view title = {}, Icon icon = Icon::None) = 0;
+    // A problem with an input, shown as a message box by default; a window may also point at the field,
+    // and the command line names the file a table came from.
+    virtual void problem(const InputProblem& problem);
     // A question; the answer is one of the buttons offered.
     virtual Answer ask(std::string_view text, Buttons buttons, std::string_view title = {},
                        Icon icon = Icon::Question) = 0;

@@ -7,7 +7,7 @@ namespace tulo {
 namespace {
 
 void ShowProblems(const Problems& problems, UserInterface& ui) {
-    for (const InputProblem& problem : problems) ui.message(problem.text);
+    for (const InputProblem& problem : problems) ui.problem(problem);
 }
 
 // A sheet read from `file` that is not a crop workbook turns the outcome into a failure.
