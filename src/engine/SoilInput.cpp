@@ -51,7 +51,8 @@ void clsInputSoil::ReadSoilData(const FormModel& form, Problems& problems) {
         for (int col = Thickness; col <= kColumns; ++col) {
             const std::string& text = grid.text(layer, col);
             const std::string field = LayerName(layer) + ", " + grid.text(0, col);
-            const bool optional = col >= Alpha;
+            // The starting water has no estimate: an empty cell would start the layer with negative water.
+            const bool optional = col >= Alpha && col != SWCstartmm;
             if (optional && Trim(text).empty()) {
                 values_[col][k] = Soil::kMissing;
                 continue;

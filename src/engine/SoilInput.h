@@ -1,9 +1,10 @@
 #pragma once
 // clsInputSoil: the soil table of the main window (grid sprSoilPhysics), one row per layer, top first.
-// Columns: 1 thickness (mm), 2 bulk density (g cm-3), 3 organic carbon, 4 clay, 5 sand (%), all required;
+// Columns: 1 thickness (mm), 2 bulk density (g cm-3), 3 organic carbon, 4 clay, 5 sand (%), required;
 // 6 alpha (1/cm), 7 n, 8 residual, 9 field-capacity, 10 wilting-point, 11 saturated water content
-// (m3 m-3), 12 saturated conductivity (mm h-1), 13 starting water as a multiple of field capacity. An
-// empty optional cell reads as -1, the marker that asks the soil set-up to estimate the value.
+// (m3 m-3), 12 saturated conductivity (mm h-1), optional: an empty cell reads as -1, the marker that asks
+// the soil set-up to estimate the value; 13 starting water as a multiple of field capacity, required
+// (it has no estimate).
 //
 // The layers are the consecutive filled rows from row 1 (column 1 decides), at most 15. Cells that are
 // not numbers, values outside their column's limits, clay and sand above 100 % together, given water

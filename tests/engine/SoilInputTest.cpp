@@ -51,7 +51,8 @@ TEST(SoilInput, EveryUnusableValueIsReported) {
     SetRow(form, 2,
            {"100", "1.3", "0", "30", "30", "", "1.5", "", "", "", "", "4", "1"}); // alpha needs carbon
     SetRow(form, 3, {"100", "1.3", "1", "60", "50", "0", "0.9", "", "", "", "0.45", "4", "1"});
-    SetRow(form, 4, {"100", "1.3", "1", "60", "50", "0.02", "1.5", "", "", "", "", "4", "abc"}); // silt -10
+    SetRow(form, 4, {"100", "1.3", "1", "60", "50", "0.02", "1.5", "", "", "", "", "abc", "1"}); // silt -10
+    SetRow(form, 5, {"100", "1.3", "1", "30", "30", "", "", "", "", "", "", "", ""}); // no starting water
     clsInputSoil soil;
     Problems problems;
     soil.ReadSoilData(form, problems);
@@ -69,10 +70,11 @@ TEST(SoilInput, EveryUnusableValueIsReported) {
         "be "
         "positive; beyond the most uniform sands).",
         "Soil layer 3: clay and sand make 110 %; together they are at most 100 %, silt the rest.",
-        "Soil layer 4, SWCstart (mm): \"abc\" is not a number.",
+        "Soil layer 4, Saturated hydraulic conductivity (mm/h): \"abc\" is not a number.",
         "Soil layer 4: clay and sand make 110 %; together they are at most 100 %, silt the rest.",
         "Soil layer 4: SWCsat (m3/m3) is not given and cannot be estimated, which needs clay and silt (100 - "
         "clay - sand) above 0, but silt is -10.",
+        "Soil layer 5, SWCstart (mm): the value is missing.",
     };
     EXPECT_EQ(test::Texts(problems), expected);
     EXPECT_EQ(problems[1], (InputProblem{"sprSoilPhysics", 1, 2, expected[1]})); // the cell of the value

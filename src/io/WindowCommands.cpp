@@ -1,0 +1,179 @@
+#include "io/WindowCommands.h"
+
+#include "io/SimConfig.h"
+
+#include <algorithm>
+#include <array>
+#include <system_error>
+#include <utility>
+
+namespace tulo {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::array<const char*, kWeatherCols> kWeatherCaptions = {
+    "DOY", "Rain(mm)", "Tmax(°C)", "Tmin(°C)", "Rad (MJ/m2)", "RHmax (%)", "RHmin (%)"};
+constexpr double kDayWidth = 8;
+constexpr double kValueWidth = 12;
+
+constexpr std::string_view kSimPattern = "*.sim";
+
+// Imports into a copy of the grid, so that the dialogs and questions of an import come before the form
+// changes, then puts the table and its layout into the form as one batch. `import` returns the outcome
+// and leaves the copy as it was unless it imported. A cancelled or failed import changes nothing, so it
+// leaves no step to undo.
+template <class Import, class Layout>
+ImportOutcome ImportIntoForm(FormModel& form, std::string_view gridId, Import&& import, Layout&& layout) {
+    Grid grid = form.grid(gridId);
+    const ImportOutcome outcome = std::forward<Import>(import)(grid);
+    if (outcome != ImportOutcome::Imported) return outcome;
+    FormModel::Batch batch(form);
+    form.editGrid(gridId, [&](Grid& g) { g = std::move(grid); });
+    std::forward<Layout>(layout)(form);
+    return outcome;
+}
+
+// The soil table's captions and widths are the program's own: a workbook brings layers, not layout.
+template <class Import> auto KeepingSoilLayout(Import&& import) {
+    return [import = std::forward<Import>(import)](Grid& grid) {
+        const Grid before = grid;
+        const ImportOutcome outcome = import(grid);
+        for (int c = 0; c <= std::min(before.cols(), grid.cols()); ++c) {
+            grid.setText(0, c, before.text(0, c));
+            grid.setColumnWidth(c, before.columnWidth(c));
+        }
+        return outcome;
+    };
+}
+
+bool EndsWith(std::string_view text, std::string_view suffix) {
+    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+} // namespace
+
+void AggiustaGrigliaMeteo(FormModel& form) {
+    form.editGrid(ctl::sprWeather, [](Grid& grid) {
+        if (grid.cols() < kWeatherCols) grid.resize(grid.rows(), kWeatherCols);
+        for (int c = 1; c <= kWeatherCols; ++c) {
+            grid.setText(0, c, kWeatherCaptions[static_cast<std::size_t>(c - 1)]);
+            grid.setColumnWidth(c, c == 1 ? kDayWidth : kValueWidth);
+        }
+    });
+}
+
+ImportOutcome OpenWeather(FormModel& form, UserInterface& ui) {
+    return ImportIntoForm(
+        form, ctl::sprWeather,
+        [&](Grid& grid) {
+            std::string chosen;
+            return OpenWorkbookIntoGrid(grid, ui, "Weather", chosen, ImportRowLimit(ctl::sprWeather));
+        },
+        AggiustaGrigliaMeteo);
+}
+
+ImportOutcome ImportWeatherFile(FormModel& form, const fs::path& file, UserInterface& ui,
+                                std::optional<int> sheet) {
+    return ImportIntoForm(
+        form, ctl::sprWeather,
+        [&](Grid& grid) {
+            return ImportWorkbookFile(grid, file, ui, sheet, ImportRowLimit(ctl::sprWeather));
+        },
+        AggiustaGrigliaMeteo);
+}
+
+void NewWeather(FormModel& form) {
+    form.editGrid(ctl::sprWeather, [](Grid& grid) { grid.clearData(); });
+}
+
+bool SoilColumnMandatory(int col) {
+    return (col >= 1 && col <= 5) || col == kSoilCols;
+}
+
+void AggiustaGrigliaSuolo(FormModel& form) {
+    form.editGrid(ctl::sprSoilPhysics, [](Grid& grid) {
+        for (int r = 1; r <= grid.rows(); ++r)
+            for (int c = 1; c <= grid.cols(); ++c)
+                grid.setBackground(r, c,
+                                   r <= kSoilRows && SoilColumnMandatory(c) ? std::optional(kLightCyan)
+                                                                            : std::nullopt);
+    });
+}
+
+ImportOutcome OpenSoilPhysicsData(FormModel& form, UserInterface& ui) {
+    return ImportIntoForm(form, ctl::sprSoilPhysics, KeepingSoilLayout([&](Grid& grid) {
+                              std::string chosen;
+                              return OpenWorkbookIntoGrid(grid, ui, "Soil physics", chosen,
+                                                          ImportRowLimit(ctl::sprSoilPhysics));
+                          }),
+                          AggiustaGrigliaSuolo);
+}
+
+ImportOutcome ImportSoilFile(FormModel& form, const fs::path& file, UserInterface& ui,
+                             std::optional<int> sheet) {
+    return ImportIntoForm(form, ctl::sprSoilPhysics, KeepingSoilLayout([&](Grid& grid) {
+                              return ImportWorkbookFile(grid, file, ui, sheet,
+                                                        ImportRowLimit(ctl::sprSoilPhysics));
+                          }),
+                          AggiustaGrigliaSuolo);
+}
+
+fs::path SimConfigSaveName(const fs::path& chosen) {
+    const std::string name = chosen.string();
+    return EndsWith(name, ".sim") ? chosen : fs::path(name + ".sim");
+}
+
+std::optional<fs::path> SaveSimConfig(const FormModel& form, UserInterface& ui, const fs::path& suggested) {
+    const FileDialog dialog{"Save the simulation configuration",
+                            suggested.empty() ? std::string(kSimPattern) : suggested.string(),
+                            "sim file (*.sim)|*.sim"};
+    const auto chosen = ui.saveFile(dialog);
+    if (!chosen || chosen->empty() || *chosen == kSimPattern) return std::nullopt;
+    // The extension is added before the question, so that an existing configuration is never replaced
+    // unasked.
+    const fs::path file = SimConfigSaveName(*chosen);
+    std::error_code ec;
+    if (fs::exists(file, ec) &&
+        ui.ask("FIle Already exist  \r\r" + file.string() + "\r\r\rConfirm, please (Y/N)", Buttons::YesNo) !=
+            Answer::Yes)
+        return std::nullopt;
+    BusyPointer busy(ui);
+    if (const auto error = WriteSimConfig(form, file)) {
+        ui.message(*error, {}, Icon::Critical);
+        return std::nullopt;
+    }
+    return file;
+}
+
+std::optional<std::string> OpenSimFileAt(FormModel& form, const fs::path& file) {
+    FormModel::Batch batch(form);
+    if (auto error = ReadSimConfig(file, form)) return error;
+    AggiustaGrigliaMeteo(form);
+    // Backgrounds are not stored: the soil marks are laid again, so that a load gives the same form
+    // whatever the grid showed before.
+    AggiustaGrigliaSuolo(form);
+    return std::nullopt;
+}
+
+std::optional<fs::path> OpenSimFile(FormModel& form, UserInterface& ui) {
+    const FileDialog dialog{"Open a configuration file", std::string(kSimPattern),
+                            "Dictionary (*.sim)|*.sim"};
+    const auto chosen = ui.openFile(dialog);
+    if (!chosen || chosen->empty() || *chosen == kSimPattern) return std::nullopt;
+    const fs::path file(*chosen);
+    std::error_code ec;
+    if (!fs::exists(file, ec)) {
+        ui.message("File not opened");
+        return std::nullopt;
+    }
+    BusyPointer busy(ui);
+    if (const auto error = OpenSimFileAt(form, file)) {
+        ui.message(*error, {}, Icon::Exclamation);
+        return std::nullopt;
+    }
+    return file;
+}
+
+} // namespace tulo

@@ -1,0 +1,84 @@
+#pragma once
+// The main window's file commands on the weather table, the soil table and the whole configuration, as
+// plain functions over the form: the window only calls them, and the command line and the tests run them
+// without a display. Each command that changes the form does so in one batch, so that the window's undo
+// takes an import or a configuration load back in one step.
+
+#include "engine/FormModel.h"
+#include "engine/UserInterface.h"
+#include "io/SpreadsheetCommands.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tulo {
+
+// ---------------------------------------------------------------------------------------------------
+// Weather
+
+// Lays out the weather grid: the seven captions of row 0 and the column widths (day 8, values 12 grid
+// units). A caption that differs is announced as any cell; widths are presentation.
+void AggiustaGrigliaMeteo(FormModel& form);
+
+// Asks for a workbook (kind "Weather") and imports a sheet of at most 366 rows into the weather grid,
+// row 1 the titles, then lays the grid out. A cancelled or failed import leaves the table as it was.
+ImportOutcome OpenWeather(FormModel& form, UserInterface& ui);
+
+// The same import for a file already chosen (dropped on the weather page); `sheet` answers the sheet
+// question.
+ImportOutcome ImportWeatherFile(FormModel& form, const std::filesystem::path& file, UserInterface& ui,
+                                std::optional<int> sheet = std::nullopt);
+
+// Blanks every data cell of the weather grid and its estimated-humidity marks; the captions stay.
+void NewWeather(FormModel& form);
+
+// ---------------------------------------------------------------------------------------------------
+// Soil
+
+// What the soil page says about the light-cyan cells.
+inline constexpr std::string_view kSoilMandatoryLabel = " Blu cells are mandatory!";
+
+// Whether column `col` of the soil table must be filled in every layer: thickness, bulk density,
+// carbon, clay and sand (1 to 5), which nothing estimates, and the starting water (13), whose empty cell
+// would start the layer with minus one field capacity of water. The other columns are estimated from
+// these when empty.
+bool SoilColumnMandatory(int col);
+
+// Gives the mandatory cells of every layer row the light-cyan background, and the other cells none.
+void AggiustaGrigliaSuolo(FormModel& form);
+
+// Asks for a workbook (kind "Soil physics") and imports a sheet of at most 15 rows, one layer a row from
+// row 1, into the soil grid. The built-in captions of row 0 and the column widths stay whatever the
+// workbook brings; then the grid is laid out. A cancelled or failed import leaves the table as it was.
+ImportOutcome OpenSoilPhysicsData(FormModel& form, UserInterface& ui);
+
+// The same import for a file already chosen (dropped on the soil page).
+ImportOutcome ImportSoilFile(FormModel& form, const std::filesystem::path& file, UserInterface& ui,
+                             std::optional<int> sheet = std::nullopt);
+
+// ---------------------------------------------------------------------------------------------------
+// Configuration
+
+// The name a configuration is saved under: ".sim" appended unless the name ends exactly, in lower case,
+// with it ("a.SIM" becomes "a.SIM.sim").
+std::filesystem::path SimConfigSaveName(const std::filesystem::path& chosen);
+
+// Asks for a file name (the dialog shows `suggested`, or "*.sim" when it is empty), asks before
+// replacing an existing file, and writes the configuration atomically. Returns the file written;
+// nothing when the user cancelled or the write failed (a message says why).
+std::optional<std::filesystem::path> SaveSimConfig(const FormModel& form, UserInterface& ui,
+                                                   const std::filesystem::path& suggested = {});
+
+// Asks for a configuration and loads it, with the busy pointer, as one batch: a file that is missing
+// ("File not opened") or malformed is reported and leaves the form exactly as it was. Returns the file
+// opened; nothing when cancelled or refused.
+std::optional<std::filesystem::path> OpenSimFile(FormModel& form, UserInterface& ui);
+
+// Loads a configuration without a dialog (the command line's `tulo FILE.sim`, the recent files, a file
+// dropped on the window) and lays out the grids, as one batch. Returns why it was refused, the form then
+// untouched; nothing on success.
+std::optional<std::string> OpenSimFileAt(FormModel& form, const std::filesystem::path& file);
+
+} // namespace tulo

@@ -1,0 +1,112 @@
+#include "io/WindowCommands.h"
+
+#include "support/ScriptedUi.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+namespace tulo {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ScriptedUi;
+
+class WindowCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ =
+            fs::temp_directory_path() /
+            ("tulo-window-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        form_.subscribe([this](std::span<const FormChange> c) { notes_.emplace_back(c.begin(), c.end()); });
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    fs::path Write(const std::string& name, const std::string& content) {
+        std::ofstream(dir_ / name, std::ios::binary) << content;
+        return dir_ / name;
+    }
+    fs::path dir_;
+    ScriptedUi ui;
+    FormModel form_;
+    std::vector<std::vector<FormChange>> notes_; // one entry per notification
+};
+
+TEST_F(WindowCommands, SavingAppendsTheExtensionAndAsksBeforeReplacing) {
+    EXPECT_EQ(SimConfigSaveName("a.SIM"), fs::path("a.SIM.sim"));
+    EXPECT_FALSE(SaveSimConfig(form_, ui).has_value()); // cancelled
+    const fs::path existing = Write("run.sim", "keep me");
+    ui.files = {(dir_ / "run").string(), (dir_ / "run").string()};
+    EXPECT_FALSE(SaveSimConfig(form_, ui).has_value()); // answered No
+    EXPECT_EQ(fs::file_size(existing), 7u);             // kept
+    ASSERT_EQ(ui.questions.size(), 1u);
+    EXPECT_EQ(ui.questions[0].text,
+              "FIle Already exist  \r\r" + existing.string() + "\r\r\rConfirm, please (Y/N)");
+    ui.answers = {Answer::Yes};
+    EXPECT_EQ(SaveSimConfig(form_, ui), existing);
+    EXPECT_GT(fs::file_size(existing), 7u);
+    EXPECT_EQ(ui.dialogs, std::vector<std::string>(3, "Save the simulation configuration"));
+    EXPECT_EQ(ui.busyDepth, 0);
+}
+
+TEST_F(WindowCommands, OpeningRestoresTheFormInOneNotificationAndRefusesWithoutChange) {
+    FormModel saved;
+    ASSERT_FALSE(OpenSimFileAt(saved, TULO_SOURCE_DIR "/examples/demo.sim").has_value());
+    ui.files = {(dir_ / "copy.sim").string()};
+    ASSERT_TRUE(SaveSimConfig(saved, ui).has_value());
+
+    const FormModel before = form_;
+    ui.files = {(dir_ / "missing.sim").string(), Write("bad.sim", "120\r\n").string(), std::nullopt};
+    EXPECT_FALSE(OpenSimFile(form_, ui).has_value());
+    EXPECT_FALSE(OpenSimFile(form_, ui).has_value());
+    EXPECT_FALSE(OpenSimFile(form_, ui).has_value()); // cancelled: no message
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[0].text, "File not opened");
+    EXPECT_EQ(ui.messages[1].text.rfind("Line 2 (item 2, final date): the file ends", 0), 0u);
+    EXPECT_TRUE(form_ == before);
+    EXPECT_TRUE(notes_.empty());
+
+    ui.files = {(dir_ / "copy.sim").string()};
+    EXPECT_EQ(OpenSimFile(form_, ui), dir_ / "copy.sim");
+    EXPECT_TRUE(form_ == saved);
+    EXPECT_EQ(notes_.size(), 1u);
+    EXPECT_EQ(ui.busyDepth, 0);
+}
+
+TEST_F(WindowCommands, WeatherImportIsOneStepToUndo) {
+    std::string csv = "day,rain,tmax,tmin,rad\n";
+    for (int d = 1; d <= 365; ++d) csv += std::to_string(d) + ",0,30,20,25\n";
+    form_.setCell(ctl::sprWeather, 0, 2, "a caption the layout puts right");
+    notes_.clear();
+    ASSERT_EQ(ImportWeatherFile(form_, Write("w.csv", csv), ui), ImportOutcome::Imported);
+    ASSERT_EQ(notes_.size(), 1u);
+    const Grid& weather = form_.grid(ctl::sprWeather);
+    EXPECT_EQ(weather.text(366, 3), "30");
+    EXPECT_EQ(weather.text(0, 2), "Rain(mm)");
+    EXPECT_EQ(weather.columnWidth(1), 8.0);
+    form_.apply(notes_[0], true);
+    EXPECT_EQ(weather.text(366, 3), "");
+
+    EXPECT_EQ(ImportWeatherFile(form_, Write("long.csv", csv + "366,0,1,1,1\n"), ui), ImportOutcome::Failed);
+    NewWeather(form_);
+    EXPECT_EQ(notes_.size(), 2u); // the undo; a refused import and blanking a blank table change nothing
+}
+
+TEST_F(WindowCommands, SoilImportKeepsTheBuiltInCaptionsAndMarksMandatoryCells) {
+    const std::string captions = form_.grid(ctl::sprSoilPhysics).text(0, 1);
+    ASSERT_EQ(ImportSoilFile(form_, Write("s.csv", "300,1.3,1,30,30\n200,1.4,0.5,35,30\n"), ui),
+              ImportOutcome::Imported);
+    EXPECT_EQ(notes_.size(), 1u);
+    const Grid& soil = form_.grid(ctl::sprSoilPhysics);
+    EXPECT_EQ(soil.text(0, 1), captions);
+    EXPECT_EQ(soil.text(2, 4), "35");
+    EXPECT_EQ(soil.background(15, 5), kLightCyan);
+    EXPECT_EQ(soil.background(1, 13), kLightCyan);
+    EXPECT_FALSE(soil.background(1, 9).has_value()); // estimated when empty
+}
+
+} // namespace
+} // namespace tulo
