@@ -5,11 +5,12 @@
 #                          and undefined-behaviour sanitizers, the parallel seasons under the thread
 #                          sanitizer, then fuzz each file reader for a bounded time
 #   scripts/dev.sh bench   build optimised and run the benchmarks
+#   scripts/dev.sh package build a Debian package of tulo and tulo-cli (build-package/*.deb)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 PACKAGES=(cmake g++ ninja-build pkgconf clang-format clang libclang-rt-14-dev
-          qt6-base-dev qt6-charts-dev liborcus-dev libxlsxwriter-dev
+          qt6-base-dev qt6-charts-dev qt6-svg-dev libgl-dev liborcus-dev libxlsxwriter-dev
           libboost-dev libtbb-dev libcli11-dev nlohmann-json3-dev libgtest-dev libbenchmark-dev xvfb xauth)
 
 install_missing() {
@@ -51,7 +52,7 @@ fuzz_readers() {
         return 0
     fi
     CC=clang CXX=clang++ configure_build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTULO_FUZZ=ON \
-        -DTULO_BUILD_TESTS=OFF -DTULO_BUILD_BENCH=OFF
+        -DTULO_BUILD_TESTS=OFF -DTULO_BUILD_BENCH=OFF -DTULO_BUILD_APP=OFF
     local target work
     for target in fuzz_xlsx_ods fuzz_xls fuzz_csv fuzz_config; do
         work=$(mktemp -d)
@@ -81,7 +82,7 @@ test)
     # Parallel seasons under ThreadSanitizer: any data race between workers fails the test command.
     # Warnings are judged by the Release build: the thread sanitizer makes GCC see false uninitialised reads.
     configure_build build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTULO_SANITIZE_THREAD=ON \
-        -DTULO_BUILD_BENCH=OFF
+        -DTULO_BUILD_BENCH=OFF -DTULO_BUILD_APP=OFF
     TSAN_OPTIONS="halt_on_error=1" \
         ./build-tsan/tests/tulo_tests --gtest_filter='Ensemble*:Season*'
     fuzz_readers
@@ -89,13 +90,21 @@ test)
 fuzz-only)
     fuzz_readers
     ;;
+package)
+    PACKAGES+=(dpkg-dev) # dpkg-shlibdeps reads the package's dependencies off the binaries
+    install_missing
+    configure_build build-package -DCMAKE_BUILD_TYPE=Release -DTULO_BUILD_TESTS=OFF -DTULO_BUILD_BENCH=OFF
+    (cd build-package && cpack -G DEB)
+    ls build-package/*.deb
+    ;;
 bench)
     install_missing
     configure_build build-bench -DCMAKE_BUILD_TYPE=Release -DTULO_BUILD_TESTS=OFF
     ./build-bench/bench/tulo_bench
+    if [ -x build-bench/bench/tulo_window_bench ]; then ./build-bench/bench/tulo_window_bench; fi
     ;;
 *)
-    echo "usage: scripts/dev.sh demo|test|bench" >&2
+    echo "usage: scripts/dev.sh demo|test|bench|package" >&2
     exit 2
     ;;
 esac

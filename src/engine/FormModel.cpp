@@ -226,6 +226,11 @@ void FormModel::setCell(std::string_view name, int row, int col, std::string tex
     std::string old = grid.text(row, col);
     const bool changed = old != text;
     grid.setText(row, col, std::move(text));
+    if (changed) {
+        // What an import learnt of the old text (a whole number, a date) is not true of a typed one.
+        grid.setWholeNumber(row, col, false);
+        grid.setDate(row, col, false);
+    }
     if (changed && !underEdit(grid)) record(name, row, col, std::move(old), grid.text(row, col));
 }
 

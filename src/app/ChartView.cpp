@@ -1,0 +1,165 @@
+#include "app/ChartView.h"
+
+#include <QChart>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QFileInfo>
+#include <QLegend>
+#include <QLineSeries>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QSvgGenerator>
+#include <QToolTip>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace tulo::app {
+
+namespace {
+
+struct Range {
+    double low = std::numeric_limits<double>::infinity();
+    double high = -std::numeric_limits<double>::infinity();
+    void take(double value) {
+        if (!std::isfinite(value)) return;
+        low = std::min(low, value);
+        high = std::max(high, value);
+    }
+};
+
+QValueAxis* NewAxis(const QString& title, Range range) {
+    auto* axis = new QValueAxis;
+    axis->setTitleText(title);
+    if (range.low > range.high) range = {0, 1};
+    if (range.low == range.high) range = {range.low - 1, range.high + 1};
+    axis->setRange(range.low, range.high);
+    axis->applyNiceNumbers();
+    return axis;
+}
+
+// The value the series holds on the day nearest to x (its points are in day order).
+const QPointF* Nearest(const QXYSeries& series, double x) {
+    const int count = series.count();
+    if (count == 0) return nullptr;
+    int low = 0, high = count - 1;
+    while (low < high) {
+        const int middle = (low + high) / 2;
+        if (series.at(middle).x() < x)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    if (low > 0 && x - series.at(low - 1).x() < series.at(low).x() - x) --low;
+    return &series.at(low);
+}
+
+} // namespace
+
+ChartView::ChartView(QWidget* parent) : QChartView(parent) {
+    setRenderHint(QPainter::Antialiasing);
+    setRubberBand(QChartView::RectangleRubberBand);
+    chart()->legend()->setAlignment(Qt::AlignBottom);
+}
+
+void ChartView::setSeries(const QString& title, const QString& xTitle, const QString& leftTitle,
+                          const QString& rightTitle, const std::vector<ChartSeries>& series) {
+    QChart* c = chart();
+    c->removeAllSeries();
+    for (QAbstractAxis* axis : c->axes()) {
+        c->removeAxis(axis);
+        delete axis;
+    }
+    c->setTitle(title);
+
+    Range days, left, right;
+    bool anyRight = false;
+    for (const ChartSeries& s : series) {
+        for (const QPointF& p : s.points) {
+            days.take(p.x());
+            (s.rightAxis ? right : left).take(p.y());
+        }
+        anyRight = anyRight || s.rightAxis;
+    }
+    QValueAxis* x = NewAxis(xTitle, days);
+    x->setLabelFormat(QStringLiteral("%d"));
+    c->addAxis(x, Qt::AlignBottom);
+    QValueAxis* leftAxis = NewAxis(leftTitle, left);
+    c->addAxis(leftAxis, Qt::AlignLeft);
+    QValueAxis* rightAxis = nullptr;
+    if (anyRight) {
+        rightAxis = NewAxis(rightTitle, right);
+        c->addAxis(rightAxis, Qt::AlignRight);
+    }
+
+    for (const ChartSeries& s : series) {
+        auto* line = new QLineSeries;
+        line->setName(s.name);
+        line->replace(QList<QPointF>(s.points.begin(), s.points.end()));
+        c->addSeries(line);
+        line->attachAxis(x);
+        line->attachAxis(s.rightAxis ? rightAxis : leftAxis);
+        connect(line, &QLineSeries::hovered, this, [line](const QPointF& point, bool state) {
+            if (!state) {
+                QToolTip::hideText();
+                return;
+            }
+            if (const QPointF* day = Nearest(*line, point.x()))
+                QToolTip::showText(QCursor::pos(), QStringLiteral("%1\nDOY %2: %3")
+                                                       .arg(line->name())
+                                                       .arg(std::lround(day->x()))
+                                                       .arg(day->y(), 0, 'g', 4));
+        });
+    }
+}
+
+int ChartView::seriesCount() const {
+    return static_cast<int>(chart()->series().size());
+}
+
+int ChartView::pointCount(int series) const {
+    const auto all = chart()->series();
+    if (series < 0 || series >= all.size()) return 0;
+    const auto* line = qobject_cast<const QXYSeries*>(all[series]);
+    return line ? line->count() : 0;
+}
+
+void ChartView::resetZoom() {
+    chart()->zoomReset();
+}
+
+bool ChartView::saveImage(const QString& file) {
+    // A view that was never shown has not laid out its chart yet.
+    if (testAttribute(Qt::WA_PendingResizeEvent)) {
+        QResizeEvent event(size(), QSize());
+        QCoreApplication::sendEvent(this, &event);
+        setAttribute(Qt::WA_PendingResizeEvent, false);
+    }
+    if (QFileInfo(file).suffix().compare(QStringLiteral("svg"), Qt::CaseInsensitive) != 0)
+        return grab().save(file, "PNG");
+
+    QSvgGenerator svg;
+    svg.setFileName(file);
+    svg.setSize(size());
+    svg.setViewBox(rect());
+    svg.setTitle(chart()->title());
+    QPainter painter;
+    if (!painter.begin(&svg)) return false;
+    painter.setRenderHint(QPainter::Antialiasing);
+    scene()->render(&painter, rect(), mapToScene(viewport()->rect()).boundingRect());
+    return painter.end() && QFileInfo(file).size() > 0;
+}
+
+void ChartView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        resetZoom();
+        event->accept();
+        return;
+    }
+    QChartView::mouseReleaseEvent(event);
+}
+
+} // namespace tulo::app

@@ -1,0 +1,37 @@
+#pragma once
+// A line chart of daily series as users of scientific programs expect it: a legend, axis titles with
+// units, the day and value under the pointer, rubber-band zoom with a reset, and saving as PNG or SVG.
+
+#include <QChartView>
+#include <QPointF>
+#include <QString>
+
+#include <vector>
+
+namespace tulo::app {
+
+struct ChartSeries {
+    QString name;                // legend text, with its unit
+    std::vector<QPointF> points; // x = day of year
+    bool rightAxis = false;      // drawn against the right-hand axis
+};
+
+class ChartView : public QChartView {
+    Q_OBJECT
+public:
+    explicit ChartView(QWidget* parent = nullptr);
+
+    void setSeries(const QString& title, const QString& xTitle, const QString& leftTitle,
+                   const QString& rightTitle, const std::vector<ChartSeries>& series);
+    int seriesCount() const;
+    int pointCount(int series) const;
+
+    void resetZoom();
+    // Saves the chart as PNG or SVG, by the file name's extension; false when it could not be written.
+    bool saveImage(const QString& file);
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override; // right click resets the zoom
+};
+
+} // namespace tulo::app

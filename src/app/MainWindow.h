@@ -1,0 +1,132 @@
+#pragma once
+// The main window: menus, tool bar and the eight pages over one form model, which is the single truth of
+// every input; the run with its charts and report; undo over the inputs; and the guard that keeps unsaved
+// work from being lost. Every command is a core function: the window only calls it and shows its result.
+
+#include "engine/FormModel.h"
+#include "engine/RunCommand.h"
+
+#include <QMainWindow>
+#include <QTimer>
+#include <QUndoStack>
+
+#include <memory>
+
+class QAction;
+class QMenu;
+class QTabWidget;
+
+namespace tulo {
+struct RunState;
+class UserInterface;
+} // namespace tulo
+
+namespace tulo::app {
+
+class ChartView;
+class ConfigurationPage;
+class FormBinder;
+class FormUndo;
+class OutputPage;
+
+// The pages in tab order; commands bring a page to the front by its index.
+enum class Page { Control = 0, Crop, Management, Weather, Soil, Output, Evaluation, Configuration };
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    // `ui` shows the commands' messages, questions and file dialogs; by default this window's own.
+    explicit MainWindow(std::unique_ptr<UserInterface> ui = nullptr, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    FormModel& form() { return form_; }
+    const RunResults& results() const { return results_; }
+    QUndoStack& undoStack() { return undo_; }
+    OutputPage* outputPage() const { return output_; }
+    QTabWidget* pages() const { return tabs_; }
+    void showPage(Page page);
+    // The configuration file in use; empty until one is opened or saved.
+    QString configurationFile() const { return file_; }
+
+    // Opens a configuration without a dialog (command line, recent files, a dropped file), after asking
+    // to save unsaved changes; false when refused or cancelled.
+    bool openConfiguration(const QString& file);
+    // Run > Run; true when the season ran.
+    bool run();
+    // Run > Run on every change.
+    void setRunOnChange(bool on);
+    // Milliseconds of the latest run with its chart and report refresh.
+    double lastRunMilliseconds() const { return lastRunMs_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void createActions();
+    void createMenus();
+    QWidget* withCommands(QWidget* page, const QList<QAction*>& commands);
+
+    void openConfigurationDialog();
+    bool saveConfiguration();
+    bool saveConfigurationAs();
+    void newConfiguration();
+    void configurationLoaded(const QString& file);
+    // Asks to save unsaved changes; false when the user cancelled (or the save failed).
+    bool maybeSave();
+    void setFile(const QString& file);
+    void rememberRecent(const QString& file);
+    void fillRecentMenu();
+
+    void importDropped(const QString& file);
+    void saveReport();
+    void saveChart(ChartView* chart, const std::string& name);
+
+    void inputsChanged();
+    void runOnChange();
+    void showResults();
+
+    std::unique_ptr<UserInterface> ui_;
+    FormModel form_;
+    std::unique_ptr<RunState> run_;
+    RunResults results_;
+    bool hasResults_ = false;
+    bool applyingRun_ = false; // the run itself writes estimated humidities into the form
+    double lastRunMs_ = 0;
+    int subscription_ = 0;
+
+    QUndoStack undo_;
+    FormBinder* binder_ = nullptr;
+    FormUndo* formUndo_ = nullptr;
+    QTimer changeTimer_;
+    QString file_;
+
+    QTabWidget* tabs_ = nullptr;
+    OutputPage* output_ = nullptr;
+    ConfigurationPage* configuration_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
+
+    QAction* runAction_ = nullptr;
+    QAction* runOnChangeAction_ = nullptr;
+    QAction* openAction_ = nullptr;
+    QAction* saveAction_ = nullptr;
+    QAction* saveAsAction_ = nullptr;
+    QAction* newAction_ = nullptr;
+    QAction* openWeatherAction_ = nullptr;
+    QAction* newWeatherAction_ = nullptr;
+    QAction* openSoilAction_ = nullptr;
+    QAction* openCropAction_ = nullptr;
+    QAction* saveCropAction_ = nullptr;
+    QAction* newCropAction_ = nullptr;
+    QAction* newManagAction_ = nullptr;
+    QAction* saveReportAction_ = nullptr;
+    QAction* quitAction_ = nullptr;
+    QAction* undoAction_ = nullptr;
+    QAction* redoAction_ = nullptr;
+    QAction* saveCropChartAction_ = nullptr;
+    QAction* saveMicroclimateChartAction_ = nullptr;
+    QAction* aboutAction_ = nullptr;
+};
+
+} // namespace tulo::app

@@ -1,0 +1,111 @@
+// The desktop program. `tulo [FILE.sim]` opens the window, with that configuration when given.
+// `tulo --screenshot DIR FILE.sim` opens and runs the configuration, saves a picture of every page into
+// DIR (page-0.png ... page-7.png, about.png) and exits: pictures for the documentation, and a look at the
+// window on a machine without a desktop.
+
+#include "app/AboutDialog.h"
+#include "app/MainWindow.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTimer>
+
+#include <cstdio>
+#include <iostream>
+
+namespace {
+
+using namespace tulo;
+
+// Answers nothing and keeps no file: the pictures are taken without anybody at the screen.
+class UnattendedUi : public UserInterface {
+public:
+    void message(std::string_view text, std::string_view, Icon) override { std::cerr << text << '\n'; }
+    Answer ask(std::string_view, Buttons buttons, std::string_view, Icon) override {
+        return buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
+    }
+    std::optional<std::string> input(std::string_view, std::string_view, std::string_view) override {
+        return {};
+    }
+    std::optional<std::string> openFile(const FileDialog&) override { return {}; }
+    std::optional<std::string> saveFile(const FileDialog&) override { return {}; }
+    void setBusy(bool) override {}
+    void processEvents() override {}
+};
+
+// Lets the window lay itself out and finish drawing (chart animations included).
+void Settle(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+int Screenshots(const QString& folder, const QString& file, const QElapsedTimer& started) {
+    // The user's settings (window geometry, recent files) neither shape the pictures nor change.
+    QStandardPaths::setTestModeEnabled(true);
+    if (!QDir().mkpath(folder)) {
+        std::cerr << "Cannot create " << folder.toStdString() << '\n';
+        return 1;
+    }
+    tulo::app::MainWindow window(std::make_unique<UnattendedUi>());
+    window.resize(1360, 860);
+    window.show();
+    if (!file.isEmpty() && !window.openConfiguration(file)) return 1;
+    QApplication::processEvents();
+    const double startup = static_cast<double>(started.nsecsElapsed()) / 1e6;
+    if (!file.isEmpty() && !window.run()) return 1;
+    std::printf("start-up %.0f ms; run and chart refresh %.1f ms\n", startup, window.lastRunMilliseconds());
+
+    for (int page = 0; page < window.pages()->count(); ++page) {
+        window.pages()->setCurrentIndex(page);
+        Settle(page == static_cast<int>(tulo::app::Page::Output) ? 1200 : 200);
+        const QString picture = QDir(folder).filePath(QStringLiteral("page-%1.png").arg(page));
+        if (!window.grab().save(picture)) {
+            std::cerr << "Cannot write " << picture.toStdString() << '\n';
+            return 1;
+        }
+    }
+    tulo::app::AboutDialog about(&window);
+    about.show();
+    Settle(200);
+    about.grab().save(QDir(folder).filePath(QStringLiteral("about.png")));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QElapsedTimer started;
+    started.start();
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("TULO"));
+    QCoreApplication::setApplicationName(QStringLiteral("tulo"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TULO_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("TULO, a paddy rice crop simulator."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption screenshot(
+        QStringLiteral("screenshot"),
+        QStringLiteral("Open and run the configuration, save a picture of every page into DIR, and exit."),
+        QStringLiteral("DIR"));
+    parser.addOption(screenshot);
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A configuration (.sim) to open."),
+                                 QStringLiteral("[FILE.sim]"));
+    parser.process(app);
+    const QStringList files = parser.positionalArguments();
+    const QString file = files.isEmpty() ? QString() : files.front();
+
+    if (parser.isSet(screenshot)) return Screenshots(parser.value(screenshot), file, started);
+
+    tulo::app::MainWindow window;
+    window.show();
+    if (!file.isEmpty()) window.openConfiguration(file);
+    return app.exec();
+}
