@@ -35,8 +35,6 @@ std::string DailyCsvHeader() {
     return header;
 }
 
-namespace {
-
 std::string DailyCsv(const RunState& run) {
     std::string csv = DailyCsvHeader() + "\n";
     for (int d = run.control.InitialDate; d < run.control.FinalDate; ++d) {
@@ -49,6 +47,8 @@ std::string DailyCsv(const RunState& run) {
     }
     return csv;
 }
+
+namespace {
 
 // Replaces one of the form's tables with a workbook's sheet, as the window's open command does; the
 // grid's captions stay. Nobody is there to answer the sheet question: sheet 1 of several is read and

@@ -1,6 +1,7 @@
 #pragma once
 // The commands of tulo-cli, apart from their command-line parsing so that tests can call them.
 
+#include "engine/RunState.h"
 #include "engine/UserInterface.h"
 
 #include <optional>
@@ -62,5 +63,8 @@ int Table(const std::string& in, std::optional<int> sheet, const std::string& ou
 
 // The header line of the daily CSV.
 std::string DailyCsvHeader();
+
+// Every daily series of the simulated days: the header line, then one line per day.
+std::string DailyCsv(const RunState& run);
 
 } // namespace tulo::cli

@@ -3,6 +3,7 @@
 #include "Commands.h"
 #include "ConsoleUi.h"
 #include "Ensemble.h"
+#include "ForceLai.h"
 
 #include "base/Problems.h"
 
@@ -96,14 +97,36 @@ int main(int argc, char** argv) {
     CLI::App* evaluateCommand =
         app.add_subcommand("evaluate", "Run a configuration and evaluate a variable against measurements");
     evaluateCommand->add_option("config", evaluate.config, "Configuration file (.sim)")->required();
-    evaluateCommand
-        ->add_option("--measured", evaluate.measured, "Workbook of measurements (row 1 titles; DOY, value)")
-        ->required();
-    evaluateCommand
-        ->add_option("--variable", evaluate.variable, "Report header to evaluate, e.g. \"AGB tot (tAGB/ha)\"")
-        ->required();
-    AddWholeOption(evaluateCommand, "--sheet", evaluate.sheet, 1, "Sheet of the measurements (1-based)");
+    CLI::Option* measuredOption = evaluateCommand->add_option(
+        "--measured", evaluate.measured, "Workbook of measurements (row 1 titles; DOY, value)");
+    CLI::Option* variableOption = evaluateCommand->add_option(
+        "--variable", evaluate.variable, "Report header to evaluate, e.g. \"AGB tot (tAGB/ha)\"");
+    std::string laiIndexTable;
+    CLI::Option* laiIndexOption = evaluateCommand->add_option(
+        "--lai-index", laiIndexTable,
+        "Instead: the LAI simulation performance index against a (DOY, LAI) table");
+    laiIndexOption->excludes(measuredOption)->excludes(variableOption);
+    AddWholeOption(evaluateCommand, "--sheet", evaluate.sheet, 1,
+                   "Sheet of the measurements or LAI table (1-based)");
     evaluateCommand->add_flag("--json", evaluate.json, "Print the results as one JSON object");
+
+    tulo::cli::ForceLaiOptions forceLai;
+    CLI::App* forceLaiCommand = app.add_subcommand(
+        "force-lai", "Run a configuration with its leaf area forced to exogenous values (remote sensing)");
+    forceLaiCommand->add_option("config", forceLai.config, "Configuration file (.sim)")->required();
+    CLI::Option* atOption =
+        forceLaiCommand->add_option("--at", forceLai.at, "One point: day of year and LAI (m2/m2), DOY:LAI");
+    CLI::Option* laiOption = forceLaiCommand->add_option(
+        "--lai", forceLai.lai, "A table of points: DOY in column 1, LAI in column 2, a title row optional");
+    atOption->excludes(laiOption);
+    AddWholeOption(forceLaiCommand, "--sheet", forceLai.sheet, 1, "Sheet of the LAI table (1-based)")
+        ->needs(laiOption);
+    forceLaiCommand->add_option(
+        "--daily", forceLai.daily,
+        "Write every daily series of the forced season as CSV (- for standard output)");
+    forceLaiCommand->add_option("--report", forceLai.report,
+                                "Write the report (the ticked report variables): .xlsx or .csv");
+    forceLaiCommand->add_flag("--json", forceLai.json, "Print the forced days as one JSON object");
 
     tulo::cli::EnsembleOptions ensemble;
     CLI::App* ensembleCommand = app.add_subcommand(
@@ -131,6 +154,11 @@ int main(int argc, char** argv) {
 
     try {
         app.parse(argc, argv);
+        // Two ways of evaluating, and two of forcing: one of each pair is needed.
+        if (*evaluateCommand && !*laiIndexOption && (!*measuredOption || !*variableOption))
+            throw OptionError("evaluate needs --measured and --variable, or --lai-index.");
+        if (*forceLaiCommand && !*atOption && !*laiOption)
+            throw OptionError("force-lai needs --at DOY:LAI or --lai FILE.");
     } catch (const CLI::ParseError& e) {
         // Usage errors share the exit status of every failure that is not an input validation.
         const int status = app.exit(e);
@@ -148,7 +176,11 @@ int main(int argc, char** argv) {
                                          std::cout);
         if (*ensembleCommand) return tulo::cli::Ensemble(ensemble, std::cout, ui);
         if (*tableCommand) return tulo::cli::Table(tableIn, tableSheet, tableOut, ui);
+        if (*evaluateCommand && *laiIndexOption)
+            return tulo::cli::LaiIndexCommand({evaluate.config, laiIndexTable, evaluate.sheet, evaluate.json},
+                                              std::cout, ui);
         if (*evaluateCommand) return tulo::cli::Evaluate(evaluate, std::cout, ui);
+        if (*forceLaiCommand) return tulo::cli::ForceLaiCommand(forceLai, std::cout, ui);
         if (*cropExport) return tulo::cli::CropExport(cropConfig, cropFile, ui);
         if (*cropImport)
             return tulo::cli::CropImport(cropConfig, cropFile, cropSheet, cropSave, std::cout, ui);

@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QScatterSeries>
 #include <QSvgGenerator>
 #include <QToolTip>
 #include <QValueAxis>
@@ -96,21 +97,31 @@ void ChartView::setSeries(const QString& title, const QString& xTitle, const QSt
     }
 
     for (const ChartSeries& s : series) {
-        auto* line = new QLineSeries;
+        QXYSeries* line = nullptr;
+        if (s.markers) {
+            auto* scatter = new QScatterSeries;
+            scatter->setMarkerSize(11);
+            line = scatter;
+        } else {
+            line = new QLineSeries;
+        }
         line->setName(s.name);
         line->replace(QList<QPointF>(s.points.begin(), s.points.end()));
         c->addSeries(line);
         line->attachAxis(x);
         line->attachAxis(s.rightAxis ? rightAxis : leftAxis);
-        connect(line, &QLineSeries::hovered, this, [line](const QPointF& point, bool state) {
+        connect(line, &QXYSeries::hovered, this, [this, line](const QPointF& point, bool state) {
             if (!state) {
                 QToolTip::hideText();
                 return;
             }
+            // Days are whole; other x values (a measurement) keep their digits.
             if (const QPointF* day = Nearest(*line, point.x()))
-                QToolTip::showText(QCursor::pos(), QStringLiteral("%1\nDOY %2: %3")
-                                                       .arg(line->name())
-                                                       .arg(std::lround(day->x()))
+                QToolTip::showText(QCursor::pos(), QStringLiteral("%1\n%2 %3: %4")
+                                                       .arg(line->name(), hoverName_,
+                                                            hoverName_ == QLatin1String("DOY")
+                                                                ? QString::number(std::lround(day->x()))
+                                                                : QString::number(day->x(), 'g', 4))
                                                        .arg(day->y(), 0, 'g', 4));
         });
     }

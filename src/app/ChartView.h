@@ -14,6 +14,7 @@ struct ChartSeries {
     QString name;                // legend text, with its unit
     std::vector<QPointF> points; // x = day of year
     bool rightAxis = false;      // drawn against the right-hand axis
+    bool markers = false;        // points without a line (observations, a forcing day's values)
 };
 
 class ChartView : public QChartView {
@@ -23,6 +24,8 @@ public:
 
     void setSeries(const QString& title, const QString& xTitle, const QString& leftTitle,
                    const QString& rightTitle, const std::vector<ChartSeries>& series);
+    // What the pointer's tool tip calls x: "DOY" unless told otherwise.
+    void setHoverName(const QString& name) { hoverName_ = name; }
     int seriesCount() const;
     int pointCount(int series) const;
 
@@ -32,6 +35,9 @@ public:
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override; // right click resets the zoom
+
+private:
+    QString hoverName_ = QStringLiteral("DOY");
 };
 
 } // namespace tulo::app

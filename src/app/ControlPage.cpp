@@ -6,11 +6,13 @@
 
 #include <QCheckBox>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace tulo::app {
@@ -43,14 +45,40 @@ ControlPage::ControlPage(FormModel& form, FormBinder& binder, QWidget* parent)
     AddRow(periodForm, QStringLiteral("Final date (DOY)"), DayBox(binder, ctl::txtFinalDate));
 
     auto* lai = new QGroupBox(QStringLiteral("LAI options"));
-    auto* laiLayout = new QVBoxLayout(lai);
-    laiLayout->addWidget(
-        Bound<QRadioButton>(binder, ctl::OptionLAItulo, QStringLiteral("LAI calculated by TULO")));
-    laiLayout->addWidget(Bound<QRadioButton>(binder, ctl::OptionLAIndvi,
-                                             QStringLiteral("Forcing LAI with NDVI-derived data")));
-    ndviFields_ = new QWidget;
-    auto* ndviForm = new QFormLayout(ndviFields_);
-    ndviForm->setContentsMargins(24, 0, 0, 0);
+    auto* laiLayout = new QGridLayout(lai);
+    laiLayout->setColumnStretch(0, 1);
+    const auto option = [&](int k, std::string_view control, const QString& caption) {
+        auto* button = Bound<QRadioButton>(binder, control, caption);
+        // The user's click, not a load or an undo, is what asks the option's questions.
+        connect(button, &QRadioButton::clicked, this, [this, k] { emit laiOptionClicked(k); });
+        auto* help = new QToolButton;
+        help->setText(QStringLiteral("?"));
+        help->setObjectName(QStringLiteral("cmdLAIoptHelp%1").arg(k));
+        help->setToolTip(QStringLiteral("What this option does"));
+        connect(help, &QToolButton::clicked, this, [this, k] { emit laiHelpRequested(k); });
+        const int row = laiLayout->rowCount();
+        laiLayout->addWidget(button, row, 0);
+        laiLayout->addWidget(help, row, 1, Qt::AlignRight);
+        return button;
+    };
+    const auto command = [this](const char* name, const QString& caption, void (ControlPage::*signal)()) {
+        auto* button = new QPushButton(caption);
+        button->setObjectName(QString::fromLatin1(name));
+        connect(button, &QPushButton::clicked, this, signal);
+        return button;
+    };
+    // Commands and boxes sit indented under the option that enables them.
+    const auto indented = [&](QLayout* content) {
+        auto* holder = new QWidget;
+        holder->setLayout(content);
+        content->setContentsMargins(24, 0, 0, 4);
+        laiLayout->addWidget(holder, laiLayout->rowCount(), 0, 1, 2);
+        return holder;
+    };
+
+    option(1, ctl::OptionLAItulo, QStringLiteral("LAI calculated by TULO"));
+    option(2, ctl::OptionLAIndvi, QStringLiteral("Forcing LAI with NDVI-derived data"));
+    auto* ndviForm = new QFormLayout;
     AddRow(ndviForm, QStringLiteral("DOY"), DayBox(binder, ctl::txtDOYforcingLAI));
     auto* forcedLai = new QLineEdit;
     forcedLai->setObjectName(Qs(ctl::txtforcingLAI));
@@ -58,7 +86,42 @@ ControlPage::ControlPage(FormModel& form, FormBinder& binder, QWidget* parent)
     forcedLai->setToolTip(QStringLiteral("Green area index derived from NDVI on that day"));
     binder.bind(forcedLai, ctl::txtforcingLAI);
     AddRow(ndviForm, QStringLiteral("LAI (m2/m2)"), forcedLai);
-    laiLayout->addWidget(ndviFields_);
+    ndviFields_ = indented(ndviForm);
+    forceLai_ = command("cmdForceLAI", QStringLiteral("Force LAI"), &ControlPage::forceLaiClicked);
+    forceLai_->setToolTip(QStringLiteral("Correct the latest run with this LAI on this day"));
+    performanceIndex_ = command("cmdLAIperformanceIndex", QStringLiteral("LAI simulation performance Index"),
+                                &ControlPage::laiPerformanceIndexClicked);
+    performanceIndex_->setToolTip(
+        QStringLiteral("Agreement of the simulated LAI with the exogenous LAI table"));
+    auto* ndviCommands = new QHBoxLayout;
+    ndviCommands->addWidget(forceLai_);
+    ndviCommands->addWidget(performanceIndex_);
+    ndviCommands->addStretch();
+    indented(ndviCommands);
+
+    auto* recalibrate =
+        option(3, ctl::OptionLAIRecalReinit,
+               QStringLiteral("Recalibrate and Reinitialize TULO using remotely sensed LAI data"));
+    recalibrate->setToolTip(
+        QStringLiteral("Changes nothing in the simulation: its help tells what it stands for"));
+    option(4, ctl::OptionLAIexoDaily, QStringLiteral("Exogenous LAI data for each simulation day"));
+    dailyExoLai_ =
+        command("cmdDailyExoLAI", QStringLiteral("Daily exogenous LAI"), &ControlPage::dailyExoLaiClicked);
+    dailyExoLai_->setToolTip(
+        QStringLiteral("Force the latest run with every day of the exogenous LAI table"));
+    auto* daily = new QHBoxLayout;
+    daily->addWidget(dailyExoLai_);
+    daily->addStretch();
+    indented(daily);
+    option(5, ctl::OptionLAIexoPeriodic, QStringLiteral("Exogenous LAI data periodically available"));
+    periodicForcing_ = command("cmdPeriodicForcing", QStringLiteral("Multiple LAI forcing"),
+                               &ControlPage::periodicForcingClicked);
+    periodicForcing_->setToolTip(
+        QStringLiteral("Force the latest run with every row of the exogenous LAI table"));
+    auto* periodic = new QHBoxLayout;
+    periodic->addWidget(periodicForcing_);
+    periodic->addStretch();
+    indented(periodic);
 
     auto* switches = new QGroupBox(QStringLiteral("Simulation options"));
     auto* switchLayout = new QVBoxLayout(switches);
@@ -116,7 +179,15 @@ ControlPage::ControlPage(FormModel& form, FormBinder& binder, QWidget* parent)
 }
 
 void ControlPage::refresh() {
-    ndviFields_->setEnabled(form_.option(ctl::OptionLAIndvi));
+    const bool ndvi = form_.option(ctl::OptionLAIndvi);
+    const bool daily = form_.option(ctl::OptionLAIexoDaily);
+    const bool periodic = form_.option(ctl::OptionLAIexoPeriodic);
+    ndviFields_->setEnabled(ndvi);
+    forceLai_->setEnabled(ndvi);
+    // The index compares the run with the exogenous table, which the daily and periodic options fill.
+    performanceIndex_->setEnabled(ndvi || daily || periodic);
+    dailyExoLai_->setEnabled(daily);
+    periodicForcing_->setEnabled(periodic);
 }
 
 } // namespace tulo::app

@@ -1,10 +1,12 @@
 #pragma once
-// Tab 0, Control: the simulated days, the LAI option, the soil and disease switches, the report option
-// and the report's variables.
+// Tab 0, Control: the simulated days, the LAI options with their commands, the soil and disease
+// switches, the report option and the report's variables.
 
 #include "engine/FormModel.h"
 
 #include <QWidget>
+
+class QPushButton;
 
 namespace tulo::app {
 
@@ -15,12 +17,25 @@ class ControlPage : public QWidget {
 public:
     ControlPage(FormModel& form, FormBinder& binder, QWidget* parent = nullptr);
 
-    // Follows the form: the NDVI boxes are enabled only with the NDVI option.
+    // Follows the form: each LAI option enables its own boxes and commands.
     void refresh();
+
+signals:
+    // The user clicked LAI option k (1 .. 5, in the frame's order), selected now.
+    void laiOptionClicked(int k);
+    void laiHelpRequested(int k);
+    void forceLaiClicked();
+    void laiPerformanceIndexClicked();
+    void dailyExoLaiClicked();
+    void periodicForcingClicked();
 
 private:
     FormModel& form_;
     QWidget* ndviFields_ = nullptr;
+    QPushButton* forceLai_ = nullptr;
+    QPushButton* performanceIndex_ = nullptr;
+    QPushButton* dailyExoLai_ = nullptr;
+    QPushButton* periodicForcing_ = nullptr;
 };
 
 } // namespace tulo::app

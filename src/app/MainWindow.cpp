@@ -5,9 +5,11 @@
 #include "app/ConfigurationPage.h"
 #include "app/ControlPage.h"
 #include "app/CropPage.h"
+#include "app/DiseasesWindow.h"
 #include "app/EvaluationPage.h"
 #include "app/FormBinder.h"
 #include "app/FormUndo.h"
+#include "app/LaiExoWindow.h"
 #include "app/ManagementPage.h"
 #include "app/OutputPage.h"
 #include "app/PageTools.h"
@@ -18,6 +20,7 @@
 #include "engine/RunState.h"
 #include "engine/Season.h"
 #include "engine/SeasonSummary.h"
+#include "evaluation/EvaluationSession.h"
 #include "io/CropCommands.h"
 #include "io/CropWorkbook.h"
 #include "io/SimConfig.h"
@@ -132,7 +135,8 @@ void ResetUnsavedControls(FormModel& form, const FormModel& opening) {
 } // namespace
 
 MainWindow::MainWindow(std::unique_ptr<UserInterface> ui, QWidget* parent)
-    : QMainWindow(parent), ui_(std::move(ui)), run_(std::make_unique<RunState>()) {
+    : QMainWindow(parent), ui_(std::move(ui)), run_(std::make_unique<RunState>()),
+      evaluation_(std::make_unique<EvaluationSession>()) {
     InitResources();
     if (!ui_) ui_ = std::make_unique<QtUserInterface>(this);
     setObjectName(QStringLiteral("frmMain"));
@@ -152,6 +156,7 @@ MainWindow::MainWindow(std::unique_ptr<UserInterface> ui, QWidget* parent)
     connect(&changeTimer_, &QTimer::timeout, this, &MainWindow::runOnChange);
 
     createActions();
+    createEvaluationActions();
     createMenus();
 
     tabs_ = new QTabWidget;
@@ -159,7 +164,15 @@ MainWindow::MainWindow(std::unique_ptr<UserInterface> ui, QWidget* parent)
     tabs_->setDocumentMode(true);
     output_ = new OutputPage(&results_.report);
     configuration_ = new ConfigurationPage({openAction_, saveAction_, saveAsAction_, newAction_});
-    tabs_->addTab(new ControlPage(form_, *binder_), QStringLiteral("Control"));
+    auto* control = new ControlPage(form_, *binder_);
+    laiExo_ = new LaiExoWindow(*ui_, this);
+    connect(control, &ControlPage::laiOptionClicked, this, &MainWindow::laiOptionClicked);
+    connect(control, &ControlPage::laiHelpRequested, this, &MainWindow::showLaiHelp);
+    connect(control, &ControlPage::forceLaiClicked, this, &MainWindow::forceLai);
+    connect(control, &ControlPage::dailyExoLaiClicked, this, &MainWindow::forceLaiFromTable);
+    connect(control, &ControlPage::periodicForcingClicked, this, &MainWindow::forceLaiFromTable);
+    connect(control, &ControlPage::laiPerformanceIndexClicked, this, &MainWindow::laiPerformanceIndex);
+    tabs_->addTab(control, QStringLiteral("Control"));
     tabs_->addTab(
         withCommands(new CropPage(form_, *binder_), {openCropAction_, saveCropAction_, newCropAction_}),
         QStringLiteral("Crop"));
@@ -171,7 +184,12 @@ MainWindow::MainWindow(std::unique_ptr<UserInterface> ui, QWidget* parent)
     tabs_->addTab(withCommands(output_, {runAction_, saveReportAction_, saveCropChartAction_,
                                          saveMicroclimateChartAction_}),
                   QStringLiteral("Output"));
-    tabs_->addTab(new EvaluationPage, QStringLiteral("Evaluation"));
+    evaluationPage_ = new EvaluationPage(*evaluation_);
+    connect(evaluationPage_, &EvaluationPage::combinationRequested, this, &MainWindow::restoreCombination);
+    connect(evaluationPage_, &EvaluationPage::variableChosen, this, &MainWindow::evaluateOtherVariable);
+    tabs_->addTab(withCommands(evaluationPage_, {openMeasuredAction_, exportFittingAction_,
+                                                 saveEvaluationChartAction_, saveOneToOneChartAction_}),
+                  QStringLiteral("Evaluation"));
     tabs_->addTab(configuration_, QStringLiteral("Configuration"));
     setCentralWidget(tabs_);
 
@@ -181,6 +199,10 @@ MainWindow::MainWindow(std::unique_ptr<UserInterface> ui, QWidget* parent)
     tools->addAction(runAction_);
     tools->addAction(openAction_);
     tools->addAction(saveAction_);
+    tools->addSeparator();
+    tools->addAction(openMeasuredAction_);
+    tools->addAction(exportFittingAction_);
+    tools->addAction(diseasesAction_);
     tools->addSeparator();
     tools->addAction(runOnChangeAction_);
 
@@ -303,6 +325,8 @@ void MainWindow::createMenus() {
     file->addAction(newManagAction_);
     file->addSeparator();
     file->addAction(saveReportAction_);
+    file->addAction(openMeasuredAction_);
+    file->addAction(exportFittingAction_);
     file->addSeparator();
     file->addAction(quitAction_);
 
@@ -317,6 +341,10 @@ void MainWindow::createMenus() {
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     tools->addAction(saveCropChartAction_);
     tools->addAction(saveMicroclimateChartAction_);
+    tools->addAction(saveEvaluationChartAction_);
+    tools->addAction(saveOneToOneChartAction_);
+    tools->addSeparator();
+    tools->addAction(diseasesAction_);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->addAction(aboutAction_);
@@ -485,9 +513,11 @@ void MainWindow::importDropped(const QString& file) {
         ImportWeatherFile(form_, Path(file), *ui_);
     else if (page == Page::Soil)
         ImportSoilFile(form_, Path(file), *ui_);
+    else if (page == Page::Evaluation)
+        openMeasuredData(file);
     else
-        ui_->message("Drop a workbook on the Weather or the Soil page to import it there.", {},
-                     Icon::Information);
+        ui_->message("Drop a workbook on the Weather, the Soil or the Evaluation page to import it there.",
+                     {}, Icon::Information);
 }
 
 // ----- running ---------------------------------------------------------------------------------------
@@ -497,6 +527,7 @@ bool MainWindow::run() {
     QElapsedTimer clock;
     clock.start();
     ResultsFirstUi ui(*ui_, [this] {
+        clearForcing(); // the season shown is the new one, which nothing has forced
         showResults();
         showPage(Page::Output);
     });
@@ -512,9 +543,11 @@ bool MainWindow::run() {
         statusBar()->showMessage(QStringLiteral("The season was not run."), 5000);
         return false;
     }
+    clearForcing();
     // The report is shown whatever the report option, which only decides about its file.
     BuildReportGrid(form_, *run_, results_);
     showResults();
+    afterRun(true);
     showPage(Page::Output);
     lastRunMs_ = static_cast<double>(clock.nsecsElapsed()) / 1e6;
     statusBar()->showMessage(QStringLiteral("Season run and shown in %1 ms.").arg(lastRunMs_, 0, 'f', 1),
@@ -552,6 +585,7 @@ void MainWindow::runOnChange() {
         return;
     }
     RunSeason(*compiled.inputs, {}, *run_);
+    clearForcing();
     if (const auto where = FirstNonFiniteOutput(*run_)) {
         statusBar()->showMessage(
             QStringLiteral("The season gave a value that is not a number (%1).").arg(Qs(*where)));
@@ -561,6 +595,7 @@ void MainWindow::runOnChange() {
     results_.microclimate = FillMicroclimateChart(*run_);
     BuildReportGrid(form_, *run_, results_);
     showResults();
+    afterRun(false);
     lastRunMs_ = static_cast<double>(clock.nsecsElapsed()) / 1e6;
     statusBar()->setToolTip({});
     statusBar()->showMessage(

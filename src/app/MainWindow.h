@@ -4,6 +4,7 @@
 // work from being lost. Every command is a core function: the window only calls it and shows its result.
 
 #include "engine/FormModel.h"
+#include "engine/LaiForcing.h"
 #include "engine/RunCommand.h"
 
 #include <QMainWindow>
@@ -17,6 +18,7 @@ class QMenu;
 class QTabWidget;
 
 namespace tulo {
+class EvaluationSession;
 struct RunState;
 class UserInterface;
 } // namespace tulo
@@ -25,8 +27,11 @@ namespace tulo::app {
 
 class ChartView;
 class ConfigurationPage;
+class DiseasesWindow;
+class EvaluationPage;
 class FormBinder;
 class FormUndo;
+class LaiExoWindow;
 class OutputPage;
 
 // The pages in tab order; commands bring a page to the front by its index.
@@ -43,6 +48,13 @@ public:
     const RunResults& results() const { return results_; }
     QUndoStack& undoStack() { return undo_; }
     OutputPage* outputPage() const { return output_; }
+    EvaluationPage* evaluationPage() const { return evaluationPage_; }
+    EvaluationSession& evaluation() { return *evaluation_; }
+    // File > Open measured data, from `file` when given, else from the file the user chooses; true when
+    // the latest run was evaluated against them.
+    bool openMeasuredData(const QString& file = {});
+    // Tools > Diseases: the window shown afresh.
+    DiseasesWindow* openDiseases();
     QTabWidget* pages() const { return tabs_; }
     void showPage(Page page);
     // The configuration file in use; empty until one is opened or saved.
@@ -57,6 +69,8 @@ public:
     void setRunOnChange(bool on);
     // Milliseconds of the latest run with its chart and report refresh.
     double lastRunMilliseconds() const { return lastRunMs_; }
+    // frmLAIexo, the exogenous LAI table of the periodic and daily forcing.
+    LaiExoWindow* laiExoWindow() const { return laiExo_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -83,9 +97,27 @@ private:
     void saveReport();
     void saveChart(ChartView* chart, const std::string& name);
 
+    // Evaluation against measured data (EvaluationCommands.cpp).
+    void createEvaluationActions();
+    // After every run: the variables offered, and with measurements open the evaluation, recorded as a
+    // row of the fitting table when `record`.
+    void afterRun(bool record);
+    void evaluateOtherVariable();
+    void restoreCombination(int k);
+
     void inputsChanged();
     void runOnChange();
     void showResults();
+
+    // LAI forcing with exogenous data (LaiForcingCommands.cpp).
+    void laiOptionClicked(int k);
+    void showLaiHelp(int k);
+    void forceLai();
+    void forceLaiFromTable();
+    void laiPerformanceIndex();
+    bool hasRunToForce();
+    void applyForcing(const CompiledInputs& inputs, std::vector<LaiPoint> points);
+    void clearForcing();
 
     std::unique_ptr<UserInterface> ui_;
     FormModel form_;
@@ -95,6 +127,10 @@ private:
     bool applyingRun_ = false; // the run itself writes estimated humidities into the form
     double lastRunMs_ = 0;
     int subscription_ = 0;
+    // The points forced into the latest run, as given; a run without forcing clears them.
+    std::vector<LaiPoint> forcedPoints_;
+    std::unique_ptr<RunState> unforced_; // the latest run as simulated, kept once it is forced
+    LaiExoWindow* laiExo_ = nullptr;
 
     QUndoStack undo_;
     FormBinder* binder_ = nullptr;
@@ -105,6 +141,9 @@ private:
     QTabWidget* tabs_ = nullptr;
     OutputPage* output_ = nullptr;
     ConfigurationPage* configuration_ = nullptr;
+    std::unique_ptr<EvaluationSession> evaluation_;
+    EvaluationPage* evaluationPage_ = nullptr;
+    DiseasesWindow* diseases_ = nullptr;
     QMenu* recentMenu_ = nullptr;
 
     QAction* runAction_ = nullptr;
@@ -127,6 +166,11 @@ private:
     QAction* saveCropChartAction_ = nullptr;
     QAction* saveMicroclimateChartAction_ = nullptr;
     QAction* aboutAction_ = nullptr;
+    QAction* openMeasuredAction_ = nullptr;
+    QAction* exportFittingAction_ = nullptr;
+    QAction* saveEvaluationChartAction_ = nullptr;
+    QAction* saveOneToOneChartAction_ = nullptr;
+    QAction* diseasesAction_ = nullptr;
 };
 
 } // namespace tulo::app

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineSeries>
 #include <QPen>
+#include <QScatterSeries>
 #include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -31,21 +32,28 @@ QString Day(const std::optional<std::int32_t>& day) {
                : QStringLiteral("not reached");
 }
 
-// A colour of its own for every series, and dashes for those read against the right-hand axis: the
-// charts hold more series than the default palette has colours.
+// A colour of its own for every series, and dashes (lines) or squares (markers) for those read against
+// the right-hand axis: the charts hold more series than the default palette has colours.
 void Colour(ChartView* view, std::initializer_list<const char*> colours) {
     const QList<QAbstractSeries*> series = view->chart()->series();
     qsizetype i = 0;
     for (const char* colour : colours) {
         if (i >= series.size()) break;
-        auto* line = qobject_cast<QLineSeries*>(series[i++]);
-        if (!line) continue;
-        QPen pen(QColor(QString::fromLatin1(colour)));
-        pen.setWidthF(2);
+        auto* xy = qobject_cast<QXYSeries*>(series[i++]);
+        if (!xy) continue;
+        const QColor rgb(QString::fromLatin1(colour));
         const bool right =
-            line->attachedAxes().size() > 1 && line->attachedAxes().back()->alignment() == Qt::AlignRight;
+            xy->attachedAxes().size() > 1 && xy->attachedAxes().back()->alignment() == Qt::AlignRight;
+        if (auto* markers = qobject_cast<QScatterSeries*>(xy)) {
+            markers->setColor(rgb);
+            markers->setBorderColor(Qt::black);
+            if (right) markers->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
+            continue;
+        }
+        QPen pen(rgb);
+        pen.setWidthF(2);
         if (right) pen.setStyle(Qt::DashLine);
-        line->setPen(pen);
+        xy->setPen(pen);
     }
     // Small axis titles and margins leave the plot its height on a small screen.
     view->chart()->setMargins(QMargins(4, 4, 4, 4));
@@ -108,15 +116,17 @@ OutputPage::OutputPage(const Grid* report, QWidget* parent) : QWidget(parent) {
 void OutputPage::showResults(const RunResults& results, int initialDate, const SeasonSummary& summary) {
     const QString day = QStringLiteral("Day of year");
     const ChartMatrix& c = results.crop;
+    std::vector<ChartSeries> crop = {Column(c, 1, initialDate, QStringLiteral("AGB (t/ha)"), false),
+                                     Column(c, 2, initialDate, QStringLiteral("Panicles (t/ha)"), false),
+                                     Column(c, 3, initialDate, QStringLiteral("Leaves (t/ha)"), false),
+                                     Column(c, 4, initialDate, QStringLiteral("Stems (t/ha)"), false),
+                                     Column(c, 0, initialDate, QStringLiteral("DVS (-)"), true),
+                                     Column(c, 5, initialDate, QStringLiteral("LAI (m2/m2)"), true)};
+    crop.insert(crop.end(), cropMarkers_.begin(), cropMarkers_.end());
     crop_->setSeries(QStringLiteral("Crop"), day, QStringLiteral("Biomass (t/ha)"),
-                     QStringLiteral("DVS (-), LAI (m2/m2)"),
-                     {Column(c, 1, initialDate, QStringLiteral("AGB (t/ha)"), false),
-                      Column(c, 2, initialDate, QStringLiteral("Panicles (t/ha)"), false),
-                      Column(c, 3, initialDate, QStringLiteral("Leaves (t/ha)"), false),
-                      Column(c, 4, initialDate, QStringLiteral("Stems (t/ha)"), false),
-                      Column(c, 0, initialDate, QStringLiteral("DVS (-)"), true),
-                      Column(c, 5, initialDate, QStringLiteral("LAI (m2/m2)"), true)});
-    Colour(crop_, {"#1b7a3a", "#d4a017", "#7cc24a", "#8c5a2b", "#222222", "#1f5fbf"});
+                     QStringLiteral("DVS (-), LAI (m2/m2)"), crop);
+    // Markers take the colour of the line they correct, LAI on the right axis and AGB on the left.
+    Colour(crop_, {"#1b7a3a", "#d4a017", "#7cc24a", "#8c5a2b", "#222222", "#1f5fbf", "#1f5fbf", "#1b7a3a"});
     const ChartMatrix& m = results.microclimate;
     microclimate_->setSeries(QStringLiteral("Microclimate"), day, QStringLiteral("Temperature (°C)"),
                              QStringLiteral("Risk, sterility (%), water (cm)"),
@@ -145,6 +155,10 @@ void OutputPage::showResults(const RunResults& results, int initialDate, const S
 
 void OutputPage::setStale(bool stale) {
     stale_->setVisible(stale);
+}
+
+bool OutputPage::isStale() const {
+    return !stale_->isHidden();
 }
 
 } // namespace tulo::app

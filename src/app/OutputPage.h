@@ -5,14 +5,17 @@
 #include "engine/RunCommand.h"
 #include "engine/SeasonSummary.h"
 
+#include "app/ChartView.h"
+
 #include <QWidget>
+
+#include <vector>
 
 class QLabel;
 class QTableView;
 
 namespace tulo::app {
 
-class ChartView;
 class GridTableModel;
 
 class OutputPage : public QWidget {
@@ -23,8 +26,12 @@ public:
 
     // Draws the two chart matrices (row k is the day initialDate + k) and shows the report grid again.
     void showResults(const RunResults& results, int initialDate, const SeasonSummary& summary);
+    // Series drawn over the crop chart from the next showResults on, until replaced: the NDVI-derived
+    // values of a forcing day, shown as markers on that day.
+    void setCropMarkers(std::vector<ChartSeries> markers) { cropMarkers_ = std::move(markers); }
     // The results shown were computed from inputs that have changed since.
     void setStale(bool stale);
+    bool isStale() const;
 
     ChartView* cropChart() const { return crop_; }
     ChartView* microclimateChart() const { return microclimate_; }
@@ -37,6 +44,7 @@ private:
     GridTableModel* reportModel_ = nullptr;
     QLabel* stale_ = nullptr;
     QLabel* summary_ = nullptr;
+    std::vector<ChartSeries> cropMarkers_;
 };
 
 } // namespace tulo::app

@@ -1,18 +1,26 @@
 // The desktop program. `tulo [FILE.sim]` opens the window, with that configuration when given.
 // `tulo --screenshot DIR FILE.sim` opens and runs the configuration, saves a picture of every page into
-// DIR (page-0.png ... page-7.png, about.png) and exits: pictures for the documentation, and a look at the
-// window on a machine without a desktop.
+// DIR (page-0.png ... page-7.png, about.png, diseases.png, laiexo.png) and exits: pictures for the
+// documentation, and a look at the window on a machine without a desktop. `--measured FILE` opens
+// measurements on the Evaluation page first.
 
 #include "app/AboutDialog.h"
+#include "app/DiseasesWindow.h"
+#include "app/EvaluationPage.h"
+#include "app/LaiExoWindow.h"
 #include "app/MainWindow.h"
 
+#include <QAbstractItemModel>
 #include <QApplication>
+#include <QComboBox>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QStandardPaths>
 #include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -45,7 +53,8 @@ void Settle(int ms) {
     loop.exec();
 }
 
-int Screenshots(const QString& folder, const QString& file, const QElapsedTimer& started) {
+int Screenshots(const QString& folder, const QString& file, const QString& measured, const QString& variable,
+                const QElapsedTimer& started) {
     // The user's settings (window geometry, recent files) neither shape the pictures nor change.
     QStandardPaths::setTestModeEnabled(true);
     if (!QDir().mkpath(folder)) {
@@ -60,10 +69,22 @@ int Screenshots(const QString& folder, const QString& file, const QElapsedTimer&
     const double startup = static_cast<double>(started.nsecsElapsed()) / 1e6;
     if (!file.isEmpty() && !window.run()) return 1;
     std::printf("start-up %.0f ms; run and chart refresh %.1f ms\n", startup, window.lastRunMilliseconds());
+    // The Evaluation page with measurements: opening them records the run as combination 1, and the run
+    // after it adds combination 2.
+    if (!measured.isEmpty()) {
+        // Their combination files go to a scratch folder, not to the user's data folder.
+        static const QTemporaryDir scratch;
+        qputenv("TULO_HOME", scratch.path().toUtf8());
+        QComboBox* variables = window.evaluationPage()->variableBox();
+        variables->setCurrentIndex(variables->findText(variable));
+        if (!window.openMeasuredData(measured) || !window.run()) return 1;
+    }
 
     for (int page = 0; page < window.pages()->count(); ++page) {
         window.pages()->setCurrentIndex(page);
-        Settle(page == static_cast<int>(tulo::app::Page::Output) ? 1200 : 200);
+        const bool charts = page == static_cast<int>(tulo::app::Page::Output) ||
+                            page == static_cast<int>(tulo::app::Page::Evaluation);
+        Settle(charts ? 1200 : 200);
         const QString picture = QDir(folder).filePath(QStringLiteral("page-%1.png").arg(page));
         if (!window.grab().save(picture)) {
             std::cerr << "Cannot write " << picture.toStdString() << '\n';
@@ -74,6 +95,21 @@ int Screenshots(const QString& folder, const QString& file, const QElapsedTimer&
     about.show();
     Settle(200);
     about.grab().save(QDir(folder).filePath(QStringLiteral("about.png")));
+
+    tulo::app::DiseasesWindow* diseases = window.openDiseases();
+    diseases->varietyBox()->setCurrentIndex(diseases->varietyBox()->findText(QStringLiteral("BALDO")));
+    Settle(200);
+    diseases->grab().save(QDir(folder).filePath(QStringLiteral("diseases.png")));
+
+    // frmLAIexo with a few remote-sensing values typed in, as the periodic forcing reads them.
+    tulo::app::LaiExoWindow* laiExo = window.laiExoWindow();
+    QAbstractItemModel* table = laiExo->view()->model();
+    const char* points[][2] = {{"160", "0.9"}, {"185", "2.4"}, {"210", "4.1"}, {"240", "3.6"}};
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 2; ++c) table->setData(table->index(r, c), QString::fromLatin1(points[r][c]));
+    laiExo->show();
+    Settle(200);
+    laiExo->grab().save(QDir(folder).filePath(QStringLiteral("laiexo.png")));
     return 0;
 }
 
@@ -96,13 +132,24 @@ int main(int argc, char** argv) {
         QStringLiteral("Open and run the configuration, save a picture of every page into DIR, and exit."),
         QStringLiteral("DIR"));
     parser.addOption(screenshot);
+    const QCommandLineOption measured(
+        QStringLiteral("measured"),
+        QStringLiteral("With --screenshot: open these measurements on the Evaluation page after the run."),
+        QStringLiteral("FILE"));
+    parser.addOption(measured);
+    const QCommandLineOption variable(QStringLiteral("variable"),
+                                      QStringLiteral("With --measured: the variable they measure."),
+                                      QStringLiteral("NAME"), QStringLiteral("AGB tot (tAGB/ha)"));
+    parser.addOption(variable);
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A configuration (.sim) to open."),
                                  QStringLiteral("[FILE.sim]"));
     parser.process(app);
     const QStringList files = parser.positionalArguments();
     const QString file = files.isEmpty() ? QString() : files.front();
 
-    if (parser.isSet(screenshot)) return Screenshots(parser.value(screenshot), file, started);
+    if (parser.isSet(screenshot))
+        return Screenshots(parser.value(screenshot), file, parser.value(measured), parser.value(variable),
+                           started);
 
     tulo::app::MainWindow window;
     window.show();

@@ -50,6 +50,8 @@ struct DayContext {
     void PanicleHeight(std::int32_t d);
     void Accumulate(std::int32_t d);
     void EndOfCrop(std::int32_t d);
+    // Writes a forced state into day d's slots, as if the day had ended with it.
+    void Overwrite(std::int32_t d, const ForcedDay& forced);
 
     const ControlParameters& control;
     const CropParameters& crop;
@@ -290,15 +292,58 @@ void DayContext::EndOfCrop(std::int32_t d) {
     o.RiskLevel[d] = 0;
 }
 
-} // namespace
+void DayContext::Overwrite(std::int32_t d, const ForcedDay& forced) {
+    o.AGB[d] = forced.AGB;
+    laiMax.Set(d, forced.lai);
+    o.Leaves[d] = forced.leaves;
+    o.Stems[d] = forced.stems;
+    o.Panicles[d] = forced.panicles;
+    s.CropFinished = false;
+}
 
-void SimulateDays(RunState& run) {
-    const ControlParameters& control = run.control;
+void CheckDates(const ControlParameters& control) {
     if (control.InitialDate < 1 || control.FinalDate > kLastDay || control.InitialDate >= control.FinalDate)
         throw std::invalid_argument("simulation dates outside 1 <= InitialDate < FinalDate <= 365");
+}
+
+// The one loop over the days of both the plain run and the resumable one.
+bool RunDays(DayContext& day, LoopState& loop, std::int32_t stop) {
+    for (std::int32_t d = loop.DOY; d < stop; d = ++loop.DOY)
+        if (!day.Day(d)) return false;
+    return true;
+}
+
+} // namespace
+
+// A plain run keeps its process objects on the stack, so that a season allocates nothing.
+void SimulateDays(RunState& run) {
+    CheckDates(run.control);
     DayContext day(run);
-    for (std::int32_t d = run.loop.DOY; d < control.FinalDate; d = ++run.loop.DOY)
-        if (!day.Day(d)) return;
+    RunDays(day, run.loop, run.control.FinalDate);
+}
+
+struct DailyLoop::Context {
+    explicit Context(RunState& run) : day(run) {}
+    DayContext day;
+};
+
+DailyLoop::DailyLoop(RunState& run) : run_(run) {
+    CheckDates(run.control);
+    context_ = std::make_unique<Context>(run);
+}
+
+DailyLoop::~DailyLoop() = default;
+
+bool DailyLoop::RunThrough(std::int32_t lastDay) {
+    if (stopped_) return false;
+    stopped_ = !RunDays(context_->day, run_.loop, std::min(lastDay + 1, run_.control.FinalDate));
+    return !stopped_;
+}
+
+void DailyLoop::OverwriteDay(const ForcedDay& forced) {
+    if (forced.doy != run_.loop.DOY - 1 || forced.doy < run_.control.InitialDate)
+        throw std::invalid_argument("only the day just simulated can be overwritten");
+    context_->day.Overwrite(forced.doy, forced);
 }
 
 } // namespace tulo

@@ -331,5 +331,41 @@ TEST_F(Cli, VarietiesAreListedInTheDiseasesWindowOrder) {
     EXPECT_EQ(std::count(o.out.begin(), o.out.end(), '\n'), 129);
 }
 
+// Forcing tables are read without titles as with them, and in any row order.
+TEST_F(Cli, ForceLaiForcesEveryRowAndRefusesADayWithNothingToRescale) {
+    std::ofstream(dir_ / "plain.csv") << "200,3.5\n150,0.2\n";
+    std::ofstream(dir_ / "titled.csv") << "DOY,LAI\n150,0.2\n200,3.5\n";
+    Outcome o = Run("force-lai " + kDemo + " --lai " + (dir_ / "plain.csv").string() + " --daily -");
+    ASSERT_EQ(o.status, 0) << o.err;
+    const std::string fromPlain = o.out;
+    const auto daily = dir_ / "daily.csv";
+    o = Run("force-lai " + kDemo + " --lai " + (dir_ / "titled.csv").string() + " --json --daily " +
+            daily.string());
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(Slurp(daily), fromPlain);
+    const auto forced = nlohmann::json::parse(o.out)["forced"];
+    ASSERT_EQ(forced.size(), 2u);
+    EXPECT_EQ(forced[1]["doy"], 200);
+    EXPECT_EQ(forced[1]["lai"], 3.5);
+    EXPECT_NEAR(forced[1]["AGB_t_ha"].get<double>(), forced[1]["AGB_g_m2"].get<double>() / 100, 1e-5);
+
+    fs::remove(daily);
+    o = Run("force-lai " + kDemo + " --at 110:1 --daily " + daily.string());
+    EXPECT_EQ(o.status, 2);
+    EXPECT_NE(o.err.find("DOY 110 cannot be forced"), std::string::npos) << o.err;
+    EXPECT_FALSE(fs::exists(daily));
+}
+
+TEST_F(Cli, LaiIndexPairsTheSimulatedDaysAndListsTheOthers) {
+    std::ofstream(dir_ / "lai.csv") << "150,0.5\n200,5\n240,6\n320,1\n";
+    const Outcome o = Run("evaluate " + kDemo + " --lai-index " + (dir_ / "lai.csv").string() + " --json");
+    ASSERT_EQ(o.status, 0) << o.err;
+    const auto index = nlohmann::json::parse(o.out);
+    EXPECT_EQ(index["pairs"], 3);
+    EXPECT_EQ(index["left_out"], nlohmann::json::array({320}));
+    for (const char* key : {"RMSE", "RRMSE", "EF", "CRM", "R2", "Slope", "Intercept"})
+        EXPECT_TRUE(index[key].is_number()) << key;
+}
+
 } // namespace
 } // namespace tulo

@@ -1,0 +1,231 @@
+#include "ForceLai.h"
+
+#include "Commands.h"
+
+#include "base/Numbers.h"
+#include "engine/CompiledInputs.h"
+#include "engine/LaiForcing.h"
+#include "engine/Outputs.h"
+#include "engine/RunCommand.h"
+#include "engine/SeasonSummary.h"
+#include "evaluation/LaiPerformance.h"
+#include "io/SimConfig.h"
+#include "io/SpreadsheetCommands.h"
+#include "io/TextFiles.h"
+#include "io/Workbook.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+namespace tulo::cli {
+
+namespace {
+
+// "DOY:LAI", the day a whole number.
+std::optional<LaiPoint> ParsePoint(const std::string& text) {
+    const auto colon = text.find(':');
+    if (colon == std::string::npos) return std::nullopt;
+    const auto day = ParseNumber(std::string_view(text).substr(0, colon));
+    const auto lai = ParseNumber(std::string_view(text).substr(colon + 1));
+    if (!day || !lai || *day != std::floor(*day) || std::fabs(*day) > 1e6 || std::fabs(*lai) > 3e38)
+        return std::nullopt;
+    return LaiPoint{static_cast<std::int32_t>(*day), static_cast<float>(*lai)};
+}
+
+// The points of a (DOY, LAI) workbook; nothing, the reasons shown, when a row is no point or none is.
+std::optional<std::vector<LaiPoint>> ReadTable(const std::string& file, std::optional<int> sheet,
+                                               UserInterface& ui, int& status) {
+    Grid grid;
+    std::string source;
+    status = kFailure;
+    if (ImportWorkbookSheet(grid, file, ui, {sheet, "--sheet", std::nullopt, true}, &source) !=
+        ImportOutcome::Imported)
+        return std::nullopt;
+    Problems problems;
+    std::vector<LaiPoint> points = ReadLaiPoints(grid, problems);
+    status = kInvalidInputs;
+    for (const InputProblem& problem : problems) ui.message(source + ": " + problem.text);
+    if (!problems.empty()) return std::nullopt;
+    if (points.empty()) {
+        ui.message(source + " holds no row of a day of year and a leaf area index.");
+        return std::nullopt;
+    }
+    return points;
+}
+
+// The configuration's season compiled; nothing, the problems shown, when its inputs fail validation.
+std::shared_ptr<const CompiledInputs> Compile(const std::string& config, FormModel& form, UserInterface& ui,
+                                              int& status) {
+    status = kFailure;
+    if (const auto error = ReadSimConfig(config, form)) {
+        ui.message(config + ": " + *error);
+        return nullptr;
+    }
+    const Compilation compiled = CompileInputs(form);
+    for (const InputProblem& problem : compiled.problems) ui.problem(problem);
+    status = kInvalidInputs;
+    if (!compiled.inputs) return nullptr;
+    for (const InputProblem& warning : compiled.warnings) ui.message(warning.text, {}, Icon::Information);
+    return compiled.inputs;
+}
+
+// A single as JSON shows it: its shortest text, not the 17 digits of the double it widens to.
+nlohmann::ordered_json Number(float value) {
+    return ParseNumber(ShortestText(value)).value_or(0.0);
+}
+
+float TonnesPerHectare(float gramsPerSquareMetre) {
+    return static_cast<float>(gramsPerSquareMetre / 100.0); // as the report converts
+}
+
+std::string Plain(const std::optional<double>& value) {
+    if (!value) return "n/a";
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.6g", *value);
+    return buffer;
+}
+
+nlohmann::json Json(const std::optional<double>& value) {
+    return value ? nlohmann::json(*value) : nlohmann::json();
+}
+
+} // namespace
+
+int ForceLaiCommand(const ForceLaiOptions& options, std::ostream& out, UserInterface& ui) {
+    if (const auto problem = options.report ? TableFileNameProblem(*options.report) : std::nullopt) {
+        ui.message(*problem);
+        return kFailure;
+    }
+    std::vector<NamedPath> inputs = {{"the configuration", options.config}};
+    if (options.lai) inputs.push_back({"the --lai table", *options.lai});
+    std::vector<NamedPath> outputs;
+    if (options.daily && *options.daily != "-") outputs.push_back({"--daily", *options.daily});
+    if (options.report) outputs.push_back({"--report", *options.report});
+    for (const NamedPath& output : outputs)
+        if (const auto refusal = OutputReplacesInput(output, inputs)) {
+            ui.message(*refusal);
+            return kFailure;
+        }
+
+    std::vector<LaiPoint> points;
+    int status = kFailure;
+    if (options.at) {
+        const auto point = ParsePoint(*options.at);
+        if (!point) {
+            ui.message("--at must be a day of year and a leaf area index, DOY:LAI (e.g. 200:3.5), not " +
+                       QuoteValue(*options.at) + ".");
+            return kFailure;
+        }
+        points.push_back(*point);
+    } else if (options.lai) {
+        auto table = ReadTable(*options.lai, options.sheet, ui, status);
+        if (!table) return status;
+        points = std::move(*table);
+    }
+
+    FormModel form;
+    const auto compiled = Compile(options.config, form, ui, status);
+    if (!compiled) return status;
+    auto run = std::make_unique<RunState>();
+    const ForcingOutcome outcome = ForceLai(*compiled, {}, points, *run);
+    if (outcome.problem) {
+        ui.message(outcome.problem->text + " Nothing was forced or written.");
+        return kInvalidInputs;
+    }
+
+    const bool dailyToOut = options.daily == "-";
+    if (dailyToOut) {
+        out << DailyCsv(*run);
+    } else if (options.json) {
+        nlohmann::ordered_json days = nlohmann::ordered_json::array();
+        for (const ForcedDay& f : outcome.forced)
+            days.push_back({{"doy", f.doy},
+                            {"lai", Number(f.lai)},
+                            {"AGB_g_m2", Number(f.AGB)},
+                            {"leaves_g_m2", Number(f.leaves)},
+                            {"stems_g_m2", Number(f.stems)},
+                            {"panicles_g_m2", Number(f.panicles)},
+                            {"AGB_t_ha", Number(TonnesPerHectare(f.AGB))},
+                            {"leaves_t_ha", Number(TonnesPerHectare(f.leaves))},
+                            {"stems_t_ha", Number(TonnesPerHectare(f.stems))},
+                            {"panicles_t_ha", Number(TonnesPerHectare(f.panicles))}});
+        out << nlohmann::ordered_json{{"forced", days}}.dump(2) << '\n';
+    } else {
+        out << "TULO season of " << options.config << " forced on " << outcome.forced.size()
+            << (outcome.forced.size() == 1 ? " day" : " days") << "\n";
+        out << "DOY  LAI (m2/m2)  AGB (g/m2)  leaves (g/m2)  stems (g/m2)  panicles (g/m2)\n";
+        for (const ForcedDay& f : outcome.forced) {
+            char line[160];
+            std::snprintf(line, sizeof line, "%3d  %11.4g  %10.2f  %13.2f  %12.2f  %15.2f\n", f.doy,
+                          static_cast<double>(f.lai), static_cast<double>(f.AGB),
+                          static_cast<double>(f.leaves), static_cast<double>(f.stems),
+                          static_cast<double>(f.panicles));
+            out << line;
+        }
+        out << FormatSummary(Summarize(*run));
+    }
+
+    if (options.daily && !dailyToOut)
+        if (const auto error = WriteFileAtomically(*options.daily, DailyCsv(*run))) {
+            ui.message(*error);
+            return kFailure;
+        }
+    if (options.report) {
+        RunResults results;
+        results.crop = FillCropChart(*run);
+        results.microclimate = FillMicroclimateChart(*run);
+        BuildReportGrid(form, *run, results);
+        try {
+            WriteGridFile(results.report, *options.report);
+        } catch (const WorkbookError& e) {
+            ui.message(e.what());
+            return kFailure;
+        }
+    }
+    return kSuccess;
+}
+
+int LaiIndexCommand(const LaiIndexOptions& options, std::ostream& out, UserInterface& ui) {
+    int status = kFailure;
+    const auto points = ReadTable(options.table, options.sheet, ui, status);
+    if (!points) return status;
+    FormModel form;
+    const auto compiled = Compile(options.config, form, ui, status);
+    if (!compiled) return status;
+    auto run = std::make_unique<RunState>();
+    RunSeason(*compiled, {}, *run);
+    const LaiPerformance p = ComputeLaiPerformance(*run, *points);
+    if (!p.regression.failure.empty()) ui.message(p.regression.failure);
+    const AgreementIndices& i = p.indices;
+    const Regression& g = p.regression;
+    if (options.json) {
+        nlohmann::json leftOut = nlohmann::json::array();
+        for (const LaiPoint& l : p.leftOut) leftOut.push_back(l.doy);
+        const nlohmann::ordered_json result = {{"pairs", i.n},           {"RMSE", Json(i.RMSE)},
+                                               {"RRMSE", Json(i.RRMSE)}, {"EF", Json(i.EF)},
+                                               {"CRM", Json(i.CRM)},     {"R2", Json(g.R2)},
+                                               {"Slope", Json(g.slope)}, {"Intercept", Json(g.intercept)},
+                                               {"left_out", leftOut}};
+        out << result.dump(2) << '\n';
+        return kSuccess;
+    }
+    out << "LAI simulation performance index of " << options.config << " against " << options.table << "\n";
+    out << "Pairs:             " << i.n << "\n";
+    out << "RMSE:              " << Plain(i.RMSE) << "\n";
+    out << "RRMSE:             " << Plain(i.RRMSE) << "\n";
+    out << "EF:                " << Plain(i.EF) << "\n";
+    out << "CRM:               " << Plain(i.CRM) << "\n";
+    out << "R2:                " << Plain(g.R2) << "\n";
+    out << "Slope:             " << Plain(g.slope) << "\n";
+    out << "Intercept:         " << Plain(g.intercept) << "\n";
+    std::string leftOut;
+    for (const LaiPoint& l : p.leftOut)
+        leftOut += (leftOut.empty() ? "DOY " : ", DOY ") + std::to_string(l.doy);
+    out << "Left out:          " << (leftOut.empty() ? "none" : leftOut + " (not simulated days)") << "\n";
+    return kSuccess;
+}
+
+} // namespace tulo::cli

@@ -1,0 +1,37 @@
+#pragma once
+// tulo-cli force-lai: a season corrected with exogenous leaf area index values (remote sensing), and the
+// LAI simulation performance index of `evaluate --lai-index`.
+
+#include "engine/UserInterface.h"
+
+#include <optional>
+#include <ostream>
+#include <string>
+
+namespace tulo::cli {
+
+struct ForceLaiOptions {
+    std::string config;
+    std::optional<std::string> at;     // one point, "DOY:LAI"
+    std::optional<std::string> lai;    // a (DOY, LAI) table: every row a point
+    std::optional<int> sheet;          // 1-based sheet of the table
+    std::optional<std::string> daily;  // CSV of every daily series of the forced season; "-" for stdout
+    std::optional<std::string> report; // the report grid, .xlsx or .csv
+    bool json = false;                 // the forced days as one JSON object
+};
+
+// Runs the season forcing every point in order of day. A point that cannot be forced, or a table row
+// that is no point, exits with kInvalidInputs and writes nothing.
+int ForceLaiCommand(const ForceLaiOptions& options, std::ostream& out, UserInterface& ui);
+
+struct LaiIndexOptions {
+    std::string config;
+    std::string table; // the (DOY, LAI) table
+    std::optional<int> sheet;
+    bool json = false;
+};
+
+// Runs the season and prints the agreement of its leaf area with the table.
+int LaiIndexCommand(const LaiIndexOptions& options, std::ostream& out, UserInterface& ui);
+
+} // namespace tulo::cli
