@@ -1,5 +1,6 @@
 // tulo-cli: runs TULO's paddy rice simulation from a saved configuration, for batch work.
 
+#include "Calibrate.h"
 #include "Commands.h"
 #include "ConsoleUi.h"
 #include "Ensemble.h"
@@ -142,6 +143,36 @@ int main(int argc, char** argv) {
     ensembleCommand->add_option("--series", ensemble.series,
                                 "Daily values instead of the season summary: NAME@DOY,... (e.g. LAI@200)");
 
+    tulo::cli::CalibrateOptions calibrate;
+    CLI::App* calibrateCommand = app.add_subcommand(
+        "calibrate", "Calibrate two or three crop parameters against measured AGB (and LAI), by the simplex");
+    calibrateCommand->add_option("config", calibrate.config, "Configuration file (.sim)")->required();
+    calibrateCommand
+        ->add_option("--agb", calibrate.agb, "Measured AGB (t/ha): row 1 titles, then DOY and value")
+        ->required();
+    CLI::Option* calibrateLai =
+        calibrateCommand->add_option("--lai", calibrate.lai, "Measured LAI: the objective then weighs both");
+    calibrateCommand->add_option("--agb-weight", calibrate.agbWeight, "Weight of the AGB index (default 1)")
+        ->needs(calibrateLai);
+    calibrateCommand->add_option("--lai-weight", calibrate.laiWeight, "Weight of the LAI index (default 1)")
+        ->needs(calibrateLai);
+    calibrateCommand
+        ->add_option("--param", calibrate.params,
+                     "CAPTION:MIN:MAX:INITIAL, two or three times (e.g. \"RUE:1.5:4:2.3\")")
+        ->required()
+        ->take_all();
+    calibrateCommand->add_option("--objective", calibrate.objective,
+                                 "\"RRMSE\" (default) or \"RRMSE + CV on Last Point\"");
+    calibrateCommand->add_option("--genetic", calibrate.genetic,
+                                 "Genetic simplex: N,ITERATIONS,GENERATIONS,REDUCTION,INCREASE,RANDOM");
+    AddWholeOption(calibrateCommand, "--seed", calibrate.seed, 0,
+                   "Seed of the random numbers (default: the clock)");
+    AddWholeOption(calibrateCommand, "--threads", calibrate.threads, 0,
+                   "Worker threads (default: every core)");
+    calibrateCommand->add_option("--save", calibrate.save,
+                                 "Write the configuration with the calibrated values");
+    calibrateCommand->add_flag("--json", calibrate.json, "Print the result as one JSON object");
+
     CLI::App* varietiesCommand =
         app.add_subcommand("varieties", "List the rice varieties with their blast susceptibility and class");
 
@@ -174,6 +205,7 @@ int main(int argc, char** argv) {
                                          : parametersMarkdown ? tulo::cli::ParametersFormat::Markdown
                                                               : tulo::cli::ParametersFormat::Table,
                                          std::cout);
+        if (*calibrateCommand) return tulo::cli::Calibrate(calibrate, std::cout, ui);
         if (*ensembleCommand) return tulo::cli::Ensemble(ensemble, std::cout, ui);
         if (*tableCommand) return tulo::cli::Table(tableIn, tableSheet, tableOut, ui);
         if (*evaluateCommand && *laiIndexOption)

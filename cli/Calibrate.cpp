@@ -1,0 +1,274 @@
+#include "Calibrate.h"
+
+#include "Commands.h"
+
+#include "base/Numbers.h"
+#include "calibration/Simplex.h"
+#include "engine/CompiledInputs.h"
+#include "io/DataFolder.h"
+#include "io/SimConfig.h"
+#include "io/SpreadsheetCommands.h"
+#include "io/TextFiles.h"
+
+#include <nlohmann/json.hpp>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+#include <unistd.h>
+
+namespace tulo::cli {
+
+namespace {
+
+std::atomic<bool> interrupted{false};
+
+extern "C" void OnInterrupt(int) {
+    interrupted.store(true);
+}
+
+// Ctrl-C stops the search and keeps the best point found; a second one ends the program.
+class InterruptStops {
+public:
+    InterruptStops() { previous_ = std::signal(SIGINT, OnInterrupt); }
+    ~InterruptStops() { std::signal(SIGINT, previous_); }
+    InterruptStops(const InterruptStops&) = delete;
+    InterruptStops& operator=(const InterruptStops&) = delete;
+
+private:
+    void (*previous_)(int) = SIG_DFL;
+};
+
+struct ParameterChoice {
+    const ParameterInfo* info = nullptr;
+    CalibratedParameter range;
+    double initial = 0;
+};
+
+std::string CalibrationCaptions() {
+    std::string list;
+    for (const ParameterInfo& info : CropParameterRegistry())
+        if (!info.calibrationCaption.empty())
+            list += (list.empty() ? "\"" : ", \"") + std::string(info.calibrationCaption) + "\"";
+    return list;
+}
+
+// "CAPTION:MIN:MAX:INITIAL"; the caption may hold spaces, so the numbers are read from the right.
+std::optional<ParameterChoice> ParseParam(const std::string& text, UserInterface& ui) {
+    std::vector<std::string_view> parts;
+    std::string_view rest = text;
+    for (int k = 0; k < 3; ++k) {
+        const std::size_t colon = rest.rfind(':');
+        if (colon == std::string_view::npos) break;
+        parts.insert(parts.begin(), rest.substr(colon + 1));
+        rest = rest.substr(0, colon);
+    }
+    if (parts.size() != 3) {
+        ui.message("--param " + QuoteValue(text) +
+                   " is not CAPTION:MIN:MAX:INITIAL (e.g. \"RUE:1.5:4:2.3\").");
+        return std::nullopt;
+    }
+    ParameterChoice choice;
+    choice.info = FindCalibrationParameter(Trim(rest));
+    if (!choice.info) {
+        ui.message("--param " + QuoteValue(text) + ": " + QuoteValue(Trim(rest)) +
+                   " is not a calibratable parameter; choose one of " + CalibrationCaptions() + ".");
+        return std::nullopt;
+    }
+    const auto min = ParseNumber(parts[0]), max = ParseNumber(parts[1]), initial = ParseNumber(parts[2]);
+    if (!min || !max || !initial) {
+        ui.message("--param " + QuoteValue(text) +
+                   ": the minimum, maximum and initial value must be numbers.");
+        return std::nullopt;
+    }
+    choice.range = {ParameterIndex(choice.info->id), *min, *max};
+    choice.initial = *initial;
+    return choice;
+}
+
+std::optional<GeneticSettings> ParseGenetic(const std::string& text, UserInterface& ui) {
+    std::vector<double> numbers;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t end = std::min(text.find(',', start), text.size());
+        const auto value = ParseNumber(std::string_view(text).substr(start, end - start));
+        if (!value) break;
+        numbers.push_back(*value);
+        start = end + 1;
+    }
+    const auto whole = [](double v) { return v == std::floor(v) && std::fabs(v) < 2e9; };
+    if (numbers.size() != 6 || !whole(numbers[0]) || !whole(numbers[1]) || !whole(numbers[2])) {
+        ui.message("--genetic " + QuoteValue(text) +
+                   " is not N,ITERATIONS,GENERATIONS,REDUCTION,INCREASE,RANDOM (e.g. 20,100,3,0.5,1.5,0.1): "
+                   "three whole numbers, then the share of rows kept, the factor on the iterations and the "
+                   "share of random starting vertices.");
+        return std::nullopt;
+    }
+    return GeneticSettings{static_cast<int>(numbers[0]),
+                           static_cast<int>(numbers[1]),
+                           static_cast<int>(numbers[2]),
+                           numbers[3],
+                           numbers[4],
+                           numbers[5]};
+}
+
+std::optional<MeasuredData> ReadMeasuredTable(const std::string& file, const std::string& option,
+                                              UserInterface& ui, std::string& source) {
+    Grid grid;
+    if (ImportWorkbookSheet(grid, file, ui, {std::nullopt, option, std::nullopt, true}, &source) !=
+        ImportOutcome::Imported)
+        return std::nullopt;
+    MeasuredData data = ReadMeasured(grid);
+    const std::size_t skipped = data.skippedRows.size() + data.outsideYear.size() + data.february29.size();
+    if (skipped > 0)
+        ui.message(source + ": " + std::to_string(skipped) + (skipped == 1 ? " row" : " rows") +
+                   " left out (a DOY or value that is empty, not a number or not a day of the year).");
+    return data;
+}
+
+// A progress line on a terminal, at most five times a second.
+class ProgressLine {
+public:
+    void operator()(std::int64_t runs, double best) {
+        const auto now = std::chrono::steady_clock::now();
+        if (now - last_ < std::chrono::milliseconds(200)) return;
+        last_ = now;
+        std::fprintf(stderr, "\r%lld model runs, best objective %s   ", static_cast<long long>(runs),
+                     best < kOutsidePenalty ? ShortestText(best).c_str() : "none yet");
+        std::fflush(stderr);
+        shown_ = true;
+    }
+    ~ProgressLine() {
+        if (shown_) std::fprintf(stderr, "\n");
+    }
+
+private:
+    std::chrono::steady_clock::time_point last_{};
+    bool shown_ = false;
+};
+
+} // namespace
+
+int Calibrate(const CalibrateOptions& options, std::ostream& out, UserInterface& ui) {
+    std::vector<ParameterChoice> choices;
+    for (const std::string& text : options.params) {
+        auto choice = ParseParam(text, ui);
+        if (!choice) return kInvalidInputs;
+        choices.push_back(*choice);
+    }
+    const auto objective = ObjectiveKindNamed(options.objective);
+    if (!objective) {
+        ui.message("--objective " + QuoteValue(options.objective) +
+                   " is not one of \"RRMSE\" and \"RRMSE + CV on Last Point\".");
+        return kInvalidInputs;
+    }
+    std::optional<GeneticSettings> genetic;
+    if (options.genetic && !(genetic = ParseGenetic(*options.genetic, ui))) return kInvalidInputs;
+    if (options.save) {
+        std::vector<NamedPath> inputs = {{"the configuration", options.config}, {"--agb", options.agb}};
+        if (options.lai) inputs.push_back({"--lai", *options.lai});
+        if (const auto refusal = OutputReplacesInput({"--save", *options.save}, inputs)) {
+            ui.message(*refusal);
+            return kFailure;
+        }
+    }
+
+    FormModel form;
+    if (const auto error = ReadSimConfig(options.config, form)) {
+        ui.message(options.config + ": " + *error);
+        return kFailure;
+    }
+    const Compilation compiled = CompileInputs(form);
+    for (const InputProblem& problem : compiled.problems) ui.problem(problem);
+    if (!compiled.inputs) return kInvalidInputs;
+
+    CalibrationDataSet data;
+    data.inputs = compiled.inputs;
+    const auto agb = ReadMeasuredTable(options.agb, "--agb", ui, data.agbSource);
+    if (!agb) return kFailure;
+    data.agb = *agb;
+    CalibrationSettings settings;
+    settings.objective = *objective;
+    if (options.lai) {
+        const auto lai = ReadMeasuredTable(*options.lai, "--lai", ui, data.laiSource);
+        if (!lai) return kFailure;
+        data.lai = *lai;
+        settings.withLai = true;
+        settings.agbWeight = options.agbWeight;
+        settings.laiWeight = options.laiWeight;
+    }
+    std::vector<double> initial;
+    for (const ParameterChoice& choice : choices) {
+        settings.parameters.push_back(choice.range);
+        initial.push_back(choice.initial);
+    }
+
+    interrupted.store(false);
+    InterruptStops interrupts;
+    ProgressLine progress;
+    SearchControl control;
+    control.threads = options.threads;
+    control.stop = &interrupted;
+    if (isatty(fileno(stderr)))
+        control.progress = [&](std::int64_t runs, double best) { progress(runs, best); };
+    const CalibrationProblem problem(std::move(settings), {std::move(data)}, std::move(control));
+
+    std::string traceText;
+    const TraceSink trace = [&](std::string_view line) {
+        traceText += line;
+        traceText += '\n';
+    };
+    const auto started = std::chrono::steady_clock::now();
+    const CalibrationOutcome outcome =
+        genetic ? CmdGenetic(problem, initial, *genetic, options.seed ? *options.seed : ClockSeed(), trace)
+                : SubTULO_AutoCalibration(problem, initial, trace);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    if (!outcome.problems.empty()) {
+        for (const InputProblem& problem : outcome.problems) ui.message(problem.text);
+        return kInvalidInputs;
+    }
+    const std::filesystem::path traceFile = DataFolder() / "hyperspace.dat";
+    if (const auto error = WriteFileAtomically(traceFile, traceText)) ui.message(*error);
+    if (outcome.failed) {
+        ui.message("The calibration evaluated no point inside the ranges: nothing was calibrated.");
+        return kFailure;
+    }
+    if (outcome.stopped) ui.message("Stopped: the values are the best point found so far.");
+
+    if (options.save) {
+        for (std::size_t k = 0; k < choices.size(); ++k)
+            form.setText(choices[k].info->control, CalibratedText(outcome.rounded[k]));
+        if (const auto error = WriteSimConfig(form, *options.save)) {
+            ui.message(*error);
+            return kFailure;
+        }
+    }
+
+    if (options.json) {
+        nlohmann::ordered_json params = nlohmann::ordered_json::object();
+        for (std::size_t k = 0; k < choices.size(); ++k)
+            params[std::string(choices[k].info->calibrationCaption)] = outcome.rounded[k];
+        nlohmann::ordered_json result = {{"params", params},           {"objective", outcome.objective},
+                                         {"runs", outcome.runs},       {"seed", nullptr},
+                                         {"stopped", outcome.stopped}, {"trace", traceFile.string()}};
+        if (outcome.seed >= 0) result["seed"] = outcome.seed;
+        out << result.dump(2) << '\n';
+        return kSuccess;
+    }
+    for (std::size_t k = 0; k < choices.size(); ++k)
+        out << std::string(choices[k].info->calibrationCaption) << ": " << CalibratedText(outcome.rounded[k])
+            << '\n';
+    out << "Objective (" << ObjectiveKindName(*objective) << "): " << ShortestText(outcome.objective) << '\n';
+    out << "Model runs: " << outcome.runs << " in " << ShortestText(std::round(seconds * 1000) / 1000)
+        << " s (" << static_cast<long long>(seconds > 0 ? static_cast<double>(outcome.runs) / seconds : 0)
+        << " per second)\n";
+    out << "Seed: "
+        << (outcome.seed >= 0 ? std::to_string(outcome.seed)
+                              : "none (the standard simplex draws no random numbers)")
+        << '\n';
+    out << "Trace: " << traceFile.string() << '\n';
+    return kSuccess;
+}
+
+} // namespace tulo::cli

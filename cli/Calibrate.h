@@ -1,0 +1,31 @@
+#pragma once
+// tulo-cli calibrate: the automatic calibration of two or three crop parameters against measured
+// above-ground biomass (and leaf area index) of one season.
+
+#include "engine/UserInterface.h"
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace tulo::cli {
+
+struct CalibrateOptions {
+    std::string config;
+    std::string agb;                // measured AGB (t/ha): row 1 titles, then DOY and value
+    std::optional<std::string> lai; // measured LAI: the objective then weighs both
+    double agbWeight = 1;
+    double laiWeight = 1;
+    std::vector<std::string> params; // "CAPTION:MIN:MAX:INITIAL", two or three
+    std::string objective = "RRMSE";
+    std::optional<std::string> genetic; // "N,ITERATIONS,GENERATIONS,REDUCTION,INCREASE,RANDOM"
+    std::optional<int> seed;
+    int threads = 0;
+    std::optional<std::string> save; // the configuration with the calibrated values
+    bool json = false;
+};
+
+int Calibrate(const CalibrateOptions& options, std::ostream& out, UserInterface& ui);
+
+} // namespace tulo::cli

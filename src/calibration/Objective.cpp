@@ -1,0 +1,217 @@
+#include "calibration/Objective.h"
+
+#include "base/Numbers.h"
+#include "engine/Outputs.h"
+#include "engine/Season.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace tulo {
+
+namespace {
+
+constexpr int kAgbVariable = 2; // "AGB tot (tAGB/ha)"
+constexpr int kLaiVariable = 6; // "GAI (m2/m2)"
+
+std::string Number(double value) {
+    return ShortestText(value);
+}
+
+// The pair of the latest day last, so that "the last point" is the end of the season whatever the order
+// of the file's rows; rows of one day keep their order.
+void SortByDay(MeasuredData& data) {
+    std::stable_sort(data.rows.begin(), data.rows.end(),
+                     [](const Measurement& a, const Measurement& b) { return a.doy < b.doy; });
+}
+
+int PairsOnSimulatedDays(const MeasuredData& data, const CompiledInputs& inputs) {
+    return static_cast<int>(std::count_if(data.rows.begin(), data.rows.end(), [&](const Measurement& m) {
+        return m.doy >= static_cast<float>(inputs.control.InitialDate) &&
+               m.doy < static_cast<float>(inputs.control.FinalDate) && m.doy == std::floor(m.doy);
+    }));
+}
+
+// The index the objective names, or nothing when it has no value.
+std::optional<double> Index(const RunState& run, int variable, const MeasuredData& data, ObjectiveKind kind) {
+    const EvaluationTable table = BuildEvaluationTable(run, variable);
+    const AgreementIndices indices = ComputeAgreementIndices(PairMeasuredWithSimulated(table, data));
+    return kind == ObjectiveKind::RRMSE ? indices.RRMSE : indices.RRMSEcvLastPoint;
+}
+
+} // namespace
+
+std::optional<ObjectiveKind> ObjectiveKindNamed(std::string_view name) {
+    if (name == ObjectiveKindName(ObjectiveKind::RRMSE)) return ObjectiveKind::RRMSE;
+    if (name == ObjectiveKindName(ObjectiveKind::RRMSEcvLastPoint)) return ObjectiveKind::RRMSEcvLastPoint;
+    return std::nullopt;
+}
+
+std::string_view ObjectiveKindName(ObjectiveKind kind) {
+    return kind == ObjectiveKind::RRMSE ? "RRMSE" : "RRMSE + CV on Last Point";
+}
+
+const ParameterInfo* FindCalibrationParameter(std::string_view name) {
+    for (const ParameterInfo& info : CropParameterRegistry())
+        if (!info.calibrationCaption.empty() &&
+            (info.calibrationCaption == name || info.calibrationKey == name || info.id == name))
+            return &info;
+    return nullptr;
+}
+
+CalibrationProblem::CalibrationProblem(CalibrationSettings settings, std::vector<CalibrationDataSet> dataSets,
+                                       SearchControl control)
+    : settings_(std::move(settings)), dataSets_(std::move(dataSets)), control_(std::move(control)) {
+    for (CalibrationDataSet& set : dataSets_) {
+        SortByDay(set.agb);
+        SortByDay(set.lai);
+    }
+}
+
+bool CalibrationProblem::Inside(std::span<const double> x) const {
+    if (x.size() != settings_.parameters.size()) return false;
+    for (std::size_t k = 0; k < x.size(); ++k) {
+        const CalibratedParameter& p = settings_.parameters[k];
+        if (!(x[k] > p.min && x[k] <= p.max)) return false;
+    }
+    return true;
+}
+
+void CalibrationProblem::CountRun(double objective) const {
+    const std::int64_t runs = runs_.fetch_add(static_cast<std::int64_t>(dataSets_.size())) +
+                              static_cast<std::int64_t>(dataSets_.size());
+    if (!control_.progress) return;
+    const std::lock_guard lock(progressMutex_);
+    best_ = std::min(best_, objective);
+    control_.progress(runs, best_);
+}
+
+Problems CheckCalibration(const CalibrationProblem& problem, std::span<const double> initial) {
+    Problems problems;
+    const auto add = [&](std::string field, std::string text) {
+        problems.push_back({std::move(field), 0, 0, std::move(text)});
+    };
+    const CalibrationSettings& s = problem.settings();
+    const auto registry = CropParameterRegistry();
+    const std::size_t n = s.parameters.size();
+    if (n != 2 && n != 3) {
+        add("parameters",
+            "There are problems with the number of parameters to calibrate: choose two or three, "
+            "not " +
+                std::to_string(n) + ".");
+        return problems;
+    }
+    for (std::size_t k = 0; k < n; ++k) {
+        const CalibratedParameter& p = s.parameters[k];
+        if (p.index < 0 || static_cast<std::size_t>(p.index) >= registry.size() ||
+            registry[static_cast<std::size_t>(p.index)].calibrationCaption.empty()) {
+            add("parameters",
+                "Parameter " + std::to_string(k + 1) + " is not one of the calibratable parameters.");
+            continue;
+        }
+        const ParameterInfo& info = registry[static_cast<std::size_t>(p.index)];
+        const std::string caption(info.calibrationCaption);
+        for (std::size_t other = 0; other < k; ++other)
+            if (s.parameters[other].index == p.index)
+                add(caption, caption + " is chosen twice: calibrate two or three DIFFERENT parameters.");
+        if (!(p.min < p.max)) {
+            add(caption, caption + ": the minimum " + Number(p.min) + " is not below the maximum " +
+                             Number(p.max) + ".");
+            continue;
+        }
+        for (const double bound : {p.min, p.max})
+            if (const auto outside = CheckParameterBounds(info, bound))
+                add(caption, caption + ": the range " + Number(p.min) + " to " + Number(p.max) +
+                                 " leaves the accepted values (" + outside->text + ")");
+        if (k < initial.size() && !(initial[k] > p.min && initial[k] <= p.max))
+            add(caption, caption + ": the initial value " + Number(initial[k]) +
+                             " is outside its range (above " + Number(p.min) + ", at most " + Number(p.max) +
+                             ").");
+    }
+    if (initial.size() != n)
+        add("initial", "Give an initial value for each of the " + std::to_string(n) + " parameters.");
+    if (!std::isfinite(s.agbWeight) || s.agbWeight < 0 || !std::isfinite(s.laiWeight) || s.laiWeight < 0)
+        add("weights", "The AGB and LAI weights must be numbers of at least 0.");
+    if (problem.dataSets().empty()) add("data sets", "There is no data set to calibrate on.");
+    for (const CalibrationDataSet& set : problem.dataSets()) {
+        const std::string where = set.name.empty() ? std::string() : set.name + ": ";
+        if (!set.inputs) {
+            add(set.name, where + "the season's inputs are missing.");
+            continue;
+        }
+        const CompiledInputs& in = *set.inputs;
+        if (in.manag.Flooded != 0)
+            add(set.name, where + "This version of TULO is able to perform automatic calibrations only under "
+                                  "unflooded conditions");
+        const std::string days = "DOY " + std::to_string(in.control.InitialDate) + " to " +
+                                 std::to_string(in.control.FinalDate - 1);
+        if (PairsOnSimulatedDays(set.agb, in) == 0)
+            add(set.agbSource, where + "the AGB measurements " + set.agbSource +
+                                   " hold no measurement on a simulated day (" + days + ").");
+        if (s.withLai && PairsOnSimulatedDays(set.lai, in) == 0)
+            add(set.laiSource, where + "the LAI measurements " + set.laiSource +
+                                   " hold no measurement on a simulated day (" + days + ").");
+    }
+    return problems;
+}
+
+TrialResult TULO_eval(const CalibrationProblem& problem, std::span<const double> x, RunState& run) {
+    TrialResult result;
+    // A point outside the ranges costs the penalty whatever the weights: a zero AGB weight must not let
+    // the search wander out of them.
+    if (!problem.Inside(x) || problem.StopRequested()) return result;
+    const CalibrationSettings& s = problem.settings();
+    const auto registry = CropParameterRegistry();
+    std::array<ParameterValue, 3> values{};
+    for (std::size_t k = 0; k < x.size(); ++k) values[k] = {s.parameters[k].index, x[k]};
+    const std::span<const ParameterValue> set(values.data(), x.size());
+
+    double agb = 0, lai = 0;
+    bool evaluated = true;
+    for (const CalibrationDataSet& data : problem.dataSets()) {
+        // The equations need the base temperature below the optimum (and the like): such a point is no
+        // season, as much as one outside the ranges.
+        CropParameters crop = data.inputs->crop;
+        for (const ParameterValue& p : set)
+            SetParameter(crop, registry[static_cast<std::size_t>(p.index)], p.value);
+        if (!CheckParameterRelations(crop).empty()) return result;
+        // Every season starts from a cleared state, so a trial never depends on the one before.
+        RunSeason(*data.inputs, set, run);
+        if (FirstNonFiniteOutput(run)) {
+            evaluated = false;
+            break;
+        }
+        const auto agbIndex = Index(run, kAgbVariable, data.agb, s.objective);
+        const auto laiIndex = s.withLai ? Index(run, kLaiVariable, data.lai, s.objective) : 0.0;
+        if (!agbIndex || !laiIndex) {
+            evaluated = false;
+            break;
+        }
+        agb += *agbIndex;
+        lai += *laiIndex;
+    }
+    if (evaluated) {
+        result = {agb, lai, s.agbWeight * agb + s.laiWeight * lai, true};
+        if (!std::isfinite(result.objective) || result.objective >= kOutsidePenalty) result = {};
+    }
+    problem.CountRun(result.objective);
+    return result;
+}
+
+double RoundCalibrated(double value) {
+    if (!std::isfinite(value) || value == 0) return value;
+    const int exponent = static_cast<int>(std::floor(std::log10(std::fabs(value))));
+    const int decimals = std::clamp(3 - exponent, 3, 17);
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return std::strtod(text, nullptr);
+}
+
+std::string CalibratedText(double value) {
+    return ShortestText(RoundCalibrated(value));
+}
+
+} // namespace tulo

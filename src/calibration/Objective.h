@@ -1,0 +1,120 @@
+#pragma once
+// The objective of the automatic calibration: a trial point of two or three crop parameters, one season
+// per data set, and the agreement of the simulated above-ground biomass (and leaf area index) with the
+// measurements. Immutable once built, so any number of workers evaluate it at once, each on a run state
+// of its own.
+
+#include "base/Problems.h"
+#include "engine/CompiledInputs.h"
+#include "engine/Parameters.h"
+#include "engine/RunState.h"
+#include "evaluation/MeasuredEvaluation.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tulo {
+
+// The objective of a point that is not a season to compare: outside the ranges, breaking the order of
+// the temperatures, a season that is not finite, or an index without a value.
+inline constexpr double kOutsidePenalty = 1e38;
+
+enum class ObjectiveKind { RRMSE, RRMSEcvLastPoint };
+// "RRMSE" or "RRMSE + CV on Last Point".
+std::optional<ObjectiveKind> ObjectiveKindNamed(std::string_view name);
+std::string_view ObjectiveKindName(ObjectiveKind kind);
+
+// The calibratable parameter with this caption ("RUE", "Tb for growth", ...), calibration key
+// ("myRUE") or registry id ("RUE", "Tb"), or none.
+const ParameterInfo* FindCalibrationParameter(std::string_view name);
+
+struct CalibratedParameter {
+    int index = -1; // in the registry
+    double min = 0; // a value must lie above the minimum ...
+    double max = 0; // ... and at most at the maximum
+};
+
+struct CalibrationSettings {
+    std::vector<CalibratedParameter> parameters; // two or three
+    ObjectiveKind objective = ObjectiveKind::RRMSE;
+    bool withLai = false; // the objective also weighs the leaf area index
+    double agbWeight = 1;
+    double laiWeight = 0;
+};
+
+// A site or season with its measurements. The AGB table is in t/ha, the LAI table in m2/m2.
+struct CalibrationDataSet {
+    std::string name; // how messages name the data set; empty for the only one
+    std::shared_ptr<const CompiledInputs> inputs;
+    MeasuredData agb;
+    std::string agbSource; // how messages name the table ("measured.xlsx")
+    MeasuredData lai;      // read when the settings weigh the leaf area index
+    std::string laiSource;
+};
+
+// What a search reports while it runs, and how it is stopped. The callback is called after every model
+// run, from any worker but never by two at once; the stop flag is polled between model runs.
+struct SearchControl {
+    int threads = 0; // 0: every core
+    const std::atomic<bool>* stop = nullptr;
+    std::function<void(std::int64_t runs, double best)> progress;
+};
+
+struct TrialResult {
+    double agbIndex = kOutsidePenalty; // summed over the data sets
+    double laiIndex = 0;               // summed over the data sets; 0 without the LAI option
+    double objective = kOutsidePenalty;
+    bool evaluated = false; // the point was simulated and both indices have a value
+};
+
+class CalibrationProblem {
+public:
+    CalibrationProblem(CalibrationSettings settings, std::vector<CalibrationDataSet> dataSets,
+                       SearchControl control = {});
+
+    const CalibrationSettings& settings() const { return settings_; }
+    std::span<const CalibrationDataSet> dataSets() const { return dataSets_; }
+    int ndim() const { return static_cast<int>(settings_.parameters.size()); }
+    const SearchControl& control() const { return control_; }
+
+    // Whether the point lies in every range: above the minimum, at most the maximum.
+    bool Inside(std::span<const double> x) const;
+    bool StopRequested() const { return control_.stop && control_.stop->load(std::memory_order_relaxed); }
+    // Model runs made so far (one per data set and evaluated point).
+    std::int64_t runs() const { return runs_.load(); }
+    void CountRun(double objective) const;
+
+private:
+    CalibrationSettings settings_;
+    std::vector<CalibrationDataSet> dataSets_; // measurements sorted by day: the last pair is the latest
+    SearchControl control_;
+    mutable std::atomic<std::int64_t> runs_{0};
+    mutable std::mutex progressMutex_;
+    mutable double best_ = kOutsidePenalty;
+};
+
+// Everything that would make a search meaningless, each naming what is wrong: the number of parameters,
+// a parameter unknown or chosen twice, a range whose minimum is not below its maximum or that leaves the
+// parameter's accepted values, an initial value outside its range, a flooded season, weights that are
+// not finite or negative, and a measurement table without a single measurement on a simulated day.
+Problems CheckCalibration(const CalibrationProblem& problem, std::span<const double> initial);
+
+// One trial: the point's parameters written over the season's own, every data set run from a cleared
+// state on `run`, the indices summed over the data sets. A point outside the ranges is not simulated.
+TrialResult TULO_eval(const CalibrationProblem& problem, std::span<const double> x, RunState& run);
+
+// A calibrated value as it is written back: three decimals or four significant digits, whichever keeps
+// more (2.34567 gives 2.346, 0.0016 stays 0.0016).
+double RoundCalibrated(double value);
+// Its text: the shortest that reads back as the rounded value.
+std::string CalibratedText(double value);
+
+} // namespace tulo

@@ -1,0 +1,389 @@
+#include "calibration/Simplex.h"
+
+#include "base/Numbers.h"
+
+#include <tbb/blocked_range.h>
+#include <tbb/enumerable_thread_specific.h>
+#include <tbb/global_control.h>
+#include <tbb/parallel_for.h>
+#include <tbb/task_arena.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <thread>
+
+namespace tulo {
+
+namespace {
+
+constexpr double ALPHA = 1.0, BETA = 0.5, GAMMA = 2.0;
+constexpr int kDefaultPasses = 500;
+constexpr int kMaxIterations = 1'000'000;
+
+// A number of the trace: the general form with 15 significant digits, as the trace always had.
+std::string TraceNumber(double value) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.15g", value);
+    return text;
+}
+
+int Rounded(double value) {
+    return static_cast<int>(std::nearbyint(value)); // halves to even
+}
+
+// Calls work(i, run) for i = 0 .. count - 1 on up to `threads` workers (0: every core), each worker
+// reusing one run state of its own.
+template <typename Work> void ForEachSearch(std::size_t count, int threads, const Work& work) {
+#if defined(__SANITIZE_THREAD__)
+    // oneTBB's scheduler is not built for ThreadSanitizer; plain threads let it judge our own sharing.
+    const unsigned workers =
+        threads > 0 ? static_cast<unsigned>(threads) : std::max(1u, std::thread::hardware_concurrency());
+    std::atomic<std::size_t> next{0};
+    std::vector<std::thread> pool;
+    for (unsigned t = 0; t < workers; ++t)
+        pool.emplace_back([&] {
+            auto run = std::make_unique<RunState>();
+            for (std::size_t i = next++; i < count; i = next++) work(i, *run);
+        });
+    for (std::thread& worker : pool) worker.join();
+#else
+    tbb::enumerable_thread_specific<std::unique_ptr<RunState>> states(
+        [] { return std::make_unique<RunState>(); });
+    std::optional<tbb::global_control> allowed;
+    if (threads > 0)
+        allowed.emplace(tbb::global_control::max_allowed_parallelism, static_cast<std::size_t>(threads));
+    tbb::task_arena arena(threads > 0 ? threads : tbb::task_arena::automatic);
+    arena.execute([&] {
+        // One search is hundreds of seasons: hand them out one at a time.
+        tbb::parallel_for(tbb::blocked_range<std::size_t>(0, count, 1),
+                          [&](const tbb::blocked_range<std::size_t>& r) {
+                              RunState& run = *states.local();
+                              for (std::size_t i = r.begin(); i != r.end(); ++i) work(i, run);
+                          });
+    });
+#endif
+}
+
+CalibrationOutcome Finish(const CalibrationProblem& problem, Point values, double bestY,
+                          std::int64_t runsBefore, RunState& run) {
+    CalibrationOutcome outcome;
+    outcome.stopped = problem.StopRequested();
+    outcome.failed = !(bestY < kOutsidePenalty);
+    if (!outcome.failed) {
+        outcome.values = std::move(values);
+        for (const double v : outcome.values) outcome.rounded.push_back(RoundCalibrated(v));
+        // The objective of the values written back, unless rounding put them on a range's edge.
+        const TrialResult written = TULO_eval(problem, outcome.rounded, run);
+        outcome.objective = written.evaluated ? written.objective : bestY;
+    }
+    outcome.runs = problem.runs() - runsBefore;
+    return outcome;
+}
+
+} // namespace
+
+std::string TraceLine(std::span<const double> point, double index) {
+    std::string line;
+    for (const double x : point) line += TraceNumber(x) + ",";
+    return line + TraceNumber(index);
+}
+
+int AmoebaTULO(Simplex& s, const TrialFunction& evaluate, const AmoebaOptions& options) {
+    const std::size_t mpts = s.p.size();
+    const std::size_t ndim = mpts - 1;
+    const int itmax = options.itmax == 0 ? kDefaultPasses : options.itmax;
+    Point pbar(ndim), pr(ndim), prr(ndim);
+    int iterations = 0;
+    for (;;) {
+        std::size_t ilo = 0, ihi = 0, inhi = 0;
+        if (s.y[0] > s.y[1])
+            ihi = 0, inhi = 1;
+        else
+            ihi = 1, inhi = 0;
+        for (std::size_t i = 0; i < mpts; ++i) {
+            if (s.y[i] < s.y[ilo]) ilo = i;
+            if (s.y[i] > s.y[ihi]) {
+                inhi = ihi;
+                ihi = i;
+            } else if (s.y[i] > s.y[inhi] && i != ihi) {
+                inhi = i;
+            }
+        }
+        // Relative, but absolute near zero thanks to the 1 in the denominator.
+        const double rtol =
+            2.0 * std::fabs(s.y[ihi] - s.y[ilo]) / (std::fabs(s.y[ihi]) + std::fabs(s.y[ilo]) + 1.0);
+        if (rtol < options.ftol || iterations >= itmax) return iterations;
+        if (options.stop && options.stop->load(std::memory_order_relaxed)) return iterations;
+        ++iterations;
+        for (std::size_t j = 0; j < ndim; ++j) {
+            double sum = 0;
+            for (std::size_t i = 0; i < mpts; ++i)
+                if (i != ihi) sum += s.p[i][j];
+            pbar[j] = sum / static_cast<double>(ndim);
+        }
+        for (std::size_t j = 0; j < ndim; ++j) pr[j] = (1.0 + ALPHA) * pbar[j] - ALPHA * s.p[ihi][j];
+        const double ypr = evaluate(pr).objective;
+        if (ypr <= s.y[ilo]) {
+            for (std::size_t j = 0; j < ndim; ++j) prr[j] = GAMMA * pr[j] + (1.0 - GAMMA) * pbar[j];
+            const double yprr = evaluate(prr).objective;
+            if (yprr < s.y[ilo]) {
+                s.p[ihi] = prr;
+                s.y[ihi] = yprr;
+            } else {
+                s.p[ihi] = pr;
+                s.y[ihi] = ypr;
+            }
+        } else if (ypr >= s.y[inhi]) {
+            if (ypr < s.y[ihi]) {
+                s.p[ihi] = pr;
+                s.y[ihi] = ypr;
+            }
+            for (std::size_t j = 0; j < ndim; ++j) prr[j] = BETA * s.p[ihi][j] + (1.0 - BETA) * pbar[j];
+            const TrialResult contracted = evaluate(prr);
+            if (options.trace && *options.trace)
+                (*options.trace)(TraceLine(prr, options.withLai ? contracted.agbIndex + contracted.laiIndex
+                                                                : contracted.agbIndex));
+            if (contracted.objective < s.y[ihi]) {
+                s.p[ihi] = prr;
+                s.y[ihi] = contracted.objective;
+            } else {
+                for (std::size_t i = 0; i < mpts; ++i) {
+                    if (i == ilo) continue;
+                    for (std::size_t j = 0; j < ndim; ++j) s.p[i][j] = 0.5 * (s.p[i][j] + s.p[ilo][j]);
+                    s.y[i] = evaluate(s.p[i]).objective;
+                }
+            }
+        } else {
+            s.p[ihi] = pr;
+            s.y[ihi] = ypr;
+        }
+    }
+}
+
+std::vector<Point> StartingSimplex(std::span<const double> x) {
+    if (x.size() != 2 && x.size() != 3) return {};
+    const double e1 = x[0] * std::sqrt(3.0) / 8.0, e2 = x[1] * std::sqrt(3.0) / 8.0;
+    if (x.size() == 2) return {{x[0], x[1]}, {x[0], x[1] - e2}, {x[0] + e1, x[1] + e2}};
+    const double d3 = x[2] * std::sqrt(6.0) / 48.0;
+    return {{x[0], x[1], x[2] + d3},
+            {x[0], x[1] - e2, x[2] - d3},
+            {x[0] + e1, x[1] + e2, x[2] - d3},
+            {x[0] - e1, x[1] + e2, x[2] - d3}};
+}
+
+CalibrationOutcome SubTULO_AutoCalibration(const CalibrationProblem& problem, std::span<const double> initial,
+                                           const TraceSink& trace) {
+    CalibrationOutcome outcome;
+    outcome.problems = CheckCalibration(problem, initial);
+    if (!outcome.problems.empty()) return outcome;
+    const std::int64_t runsBefore = problem.runs();
+    auto run = std::make_unique<RunState>();
+    const TrialFunction evaluate = [&](std::span<const double> x) { return TULO_eval(problem, x, *run); };
+    Simplex simplex{StartingSimplex(initial), {}};
+    for (const Point& vertex : simplex.p) simplex.y.push_back(evaluate(vertex).objective);
+    AmoebaTULO(simplex, evaluate, {0.0001, 0, problem.settings().withLai, &trace, problem.control().stop});
+
+    const auto best =
+        static_cast<std::size_t>(std::min_element(simplex.y.begin(), simplex.y.end()) - simplex.y.begin());
+    Point values(initial.size(), 0.0);
+    if (problem.StopRequested()) {
+        // A stopped search may have shrunk vertices it never evaluated: keep the best one it did.
+        values = simplex.p[best];
+    } else {
+        for (const Point& vertex : simplex.p)
+            for (std::size_t j = 0; j < values.size(); ++j)
+                values[j] += vertex[j] / static_cast<double>(simplex.p.size());
+    }
+    return Finish(problem, std::move(values), simplex.y[best], runsBefore, *run);
+}
+
+MultipleStartResult MultipleStart(const CalibrationProblem& problem, int runs, Population& population,
+                                  bool givenStarts, Ran1& random, int itmax, const TraceSink& trace) {
+    MultipleStartResult result;
+    if (runs > kMaxSimplexes) {
+        result.problems.push_back({"simplexes", 0, 0, "too many simplex, 1000 is the maximum"});
+        return result;
+    }
+    if (runs < 1) return result;
+    const int ndim = problem.ndim();
+    const auto d = static_cast<std::size_t>(ndim + 1);
+    const auto count = static_cast<std::size_t>(runs);
+    const auto& ranges = problem.settings().parameters;
+    if (population.size() < count * d) population.resize(count * d);
+    for (auto& row : population) row.resize(d + 2, 0.0);
+    // Every random start is drawn here, in the order of the searches, so that the searches may then run
+    // in any order and the table is the same on any number of workers.
+    if (!givenStarts)
+        for (std::size_t r = 0; r < count * d; ++r)
+            for (std::size_t j = 0; j < static_cast<std::size_t>(ndim); ++j)
+                population[r][1 + j] = RandomInRange(random, ranges[j].min, ranges[j].max);
+
+    std::vector<std::vector<std::string>> traces(count);
+    const bool withLai = problem.settings().withLai;
+    ForEachSearch(count, problem.control().threads, [&](std::size_t s, RunState& run) {
+        const TrialFunction evaluate = [&](std::span<const double> x) { return TULO_eval(problem, x, run); };
+        const TraceSink sink = [&](std::string_view line) { traces[s].emplace_back(line); };
+        Simplex simplex;
+        for (std::size_t i = 0; i < d; ++i) {
+            const auto& row = population[s * d + i];
+            simplex.p.emplace_back(row.begin() + 1, row.begin() + 1 + ndim);
+            simplex.y.push_back(evaluate(simplex.p.back()).objective);
+        }
+        const int iterations = AmoebaTULO(
+            simplex, evaluate, {0.0001, itmax, withLai, trace ? &sink : nullptr, problem.control().stop});
+        for (std::size_t i = 0; i < d; ++i) {
+            auto& row = population[s * d + i];
+            row[0] = static_cast<double>(s + 1);
+            std::copy(simplex.p[i].begin(), simplex.p[i].end(), row.begin() + 1);
+            row[d] = simplex.y[i];
+            row[d + 1] = iterations;
+        }
+    });
+    for (std::size_t r = 0; r < count * d; ++r)
+        if (population[r][d] < result.best.y)
+            result.best = {population[r][d],
+                           Point(population[r].begin() + 1, population[r].begin() + 1 + ndim)};
+    if (trace)
+        for (const auto& lines : traces)
+            for (const std::string& line : lines) trace(line);
+    return result;
+}
+
+void ShellSortRows(Population& table, int first, int last, int keyColumn, bool ascending) {
+    const int n = last - first + 1;
+    if (n < 2) return;
+    const auto key = static_cast<std::size_t>(keyColumn);
+    const auto before = [&](const std::vector<double>& a, const std::vector<double>& b) {
+        return ascending ? a[key] > b[key] : a[key] < b[key];
+    };
+    int h = 1;
+    do h = 3 * h + 1;
+    while (h <= n);
+    do {
+        h /= 3;
+        for (int i = h; i < n; ++i) {
+            std::vector<double> v = std::move(table[static_cast<std::size_t>(first + i)]);
+            int j = i;
+            while (j >= h && before(table[static_cast<std::size_t>(first + j - h)], v)) {
+                table[static_cast<std::size_t>(first + j)] =
+                    std::move(table[static_cast<std::size_t>(first + j - h)]);
+                j -= h;
+            }
+            table[static_cast<std::size_t>(first + j)] = std::move(v);
+        }
+    } while (h > 1);
+}
+
+GenerationSize NextGenerationSize(int ndim, int simplexes, int iterations, double reduction,
+                                  double increase) {
+    const int d = ndim + 1;
+    GenerationSize next;
+    next.rows = Rounded(d * simplexes * reduction);
+    // A generation of no simplex would end the search with nothing to breed from.
+    next.simplexes = std::max(1, Rounded(static_cast<double>(next.rows) / d));
+    next.iterations =
+        static_cast<int>(std::clamp(std::nearbyint(iterations * increase), 1.0, double{kMaxIterations}));
+    while (next.rows % d != 0) ++next.rows;
+    next.rows = std::max(next.rows, next.simplexes * d);
+    return next;
+}
+
+// Where "% of random choices" enters: after selection and filling, that share of the rows that start
+// the next generation's searches (the last ones, copies of the weaker rows) is replaced by vertices drawn
+// uniformly in the ranges, before the mixing spreads them over the simplexes. The selection and the
+// mixing keep their own rules, so a share of 0 breeds exactly as before.
+Population GenerationStep(const CalibrationProblem& problem, Population& previous, int previousRows,
+                          const GenerationSize& size, double randomShare, Ran1& random) {
+    const int ndim = problem.ndim();
+    const auto& ranges = problem.settings().parameters;
+    const int M = std::min(previousRows, static_cast<int>(previous.size()));
+    const auto wanted = static_cast<std::size_t>(size.rows);
+    ShellSortRows(previous, 0, M - 1, ndim + 1, true);
+
+    Population next;
+    std::vector<std::size_t> rejected;
+    for (int i = 1; i <= M && next.size() < wanted; ++i) {
+        const double r = random();
+        // The better a row, the likelier it is kept: row i with probability 1 - (i + 0.5) / M.
+        if ((i + 0.5) / M < r)
+            next.push_back(previous[static_cast<std::size_t>(i - 1)]);
+        else
+            rejected.push_back(static_cast<std::size_t>(i - 1));
+    }
+    while (next.size() < wanted) {
+        if (rejected.empty()) {
+            next.push_back(previous.front());
+            continue;
+        }
+        // 1 + the integer part of R x a number below 1: every rejected row, the last included.
+        const auto j = static_cast<std::size_t>(static_cast<double>(rejected.size()) * random());
+        next.push_back(previous[rejected[std::min(j, rejected.size() - 1)]]);
+    }
+    const auto used =
+        std::min(wanted, static_cast<std::size_t>(size.simplexes) * static_cast<std::size_t>(ndim + 1));
+    const auto drawn = static_cast<std::size_t>(
+        std::clamp(Rounded(randomShare * static_cast<double>(used)), 0, static_cast<int>(used)));
+    for (std::size_t r = used - drawn; r < used; ++r) {
+        for (std::size_t j = 0; j < static_cast<std::size_t>(ndim); ++j)
+            next[r][1 + j] = RandomInRange(random, ranges[j].min, ranges[j].max);
+        next[r][static_cast<std::size_t>(ndim) + 1] = kOutsidePenalty;
+        next[r][static_cast<std::size_t>(ndim) + 2] = 0;
+    }
+    // Swapping rows exchanges vertices between the simplexes that consecutive groups of rows form.
+    for (int k = 0; k < size.rows / 5; ++k) {
+        const int a = Rounded(RandomInRange(random, 1, size.rows));
+        const int b = Rounded(RandomInRange(random, 1, size.rows));
+        std::swap(next[static_cast<std::size_t>(a - 1)], next[static_cast<std::size_t>(b - 1)]);
+    }
+    return next;
+}
+
+Problems CheckGeneticSettings(const GeneticSettings& g) {
+    Problems problems;
+    const auto add = [&](std::string text) { problems.push_back({"genetic", 0, 0, std::move(text)}); };
+    if (g.simplexes > kMaxSimplexes) add("Too many simplexes, 1000 is the maximum");
+    if (g.simplexes < 1) add("Initial number of simplexes: at least 1.");
+    if (g.iterations < 1 || g.iterations > kMaxIterations) add("Number of iterations: 1 to 1000000.");
+    if (g.generations < 0) add("Number of generations: at least 0.");
+    if (!(g.reduction > 0 && g.reduction <= 1)) add("Reduction factor: above 0 and at most 1.");
+    if (!(g.increase > 0) || !std::isfinite(g.increase)) add("Iteration increase: a factor above 0.");
+    if (!(g.randomShare >= 0 && g.randomShare <= 1)) add("Random choices: a share from 0 to 1.");
+    return problems;
+}
+
+CalibrationOutcome CmdGenetic(const CalibrationProblem& problem, std::span<const double> initial,
+                              const GeneticSettings& settings, std::int64_t seed, const TraceSink& trace) {
+    CalibrationOutcome outcome;
+    outcome.problems = CheckCalibration(problem, initial);
+    for (InputProblem& p : CheckGeneticSettings(settings)) outcome.problems.push_back(std::move(p));
+    if (!outcome.problems.empty()) return outcome;
+    const std::int64_t runsBefore = problem.runs();
+    Ran1 random(seed);
+    const int d = problem.ndim() + 1;
+    int simplexes = settings.simplexes, iterations = settings.iterations;
+    Population population;
+    MultipleStartResult generation =
+        MultipleStart(problem, simplexes, population, false, random, iterations, trace);
+    // The best of every generation: the selection may drop the best row, and each search's best restarts.
+    BestPoint best = generation.best;
+    for (int g = 1; g <= settings.generations && !problem.StopRequested(); ++g) {
+        const GenerationSize size =
+            NextGenerationSize(problem.ndim(), simplexes, iterations, settings.reduction, settings.increase);
+        Population next =
+            GenerationStep(problem, population, simplexes * d, size, settings.randomShare, random);
+        simplexes = size.simplexes;
+        iterations = size.iterations;
+        generation = MultipleStart(problem, simplexes, next, true, random, iterations, trace);
+        if (generation.best.y < best.y) best = generation.best;
+        population = std::move(next);
+    }
+    auto run = std::make_unique<RunState>();
+    outcome = Finish(problem, best.p, best.y, runsBefore, *run);
+    outcome.seed = random.seed();
+    return outcome;
+}
+
+} // namespace tulo

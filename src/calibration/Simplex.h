@@ -1,0 +1,124 @@
+#pragma once
+// The searches of the automatic calibration: the downhill simplex, the single search from the user's
+// initial values, repeated searches from many starting simplexes (in parallel, each search on a run state
+// of its own) and the genetic simplex that breeds the starting simplexes of each generation from the
+// final vertices of the last.
+
+#include "calibration/Objective.h"
+#include "calibration/Random.h"
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tulo {
+
+using Point = std::vector<double>;
+
+// ndim + 1 vertices and their objective values.
+struct Simplex {
+    std::vector<Point> p;
+    std::vector<double> y;
+};
+
+// Receives the trace lines of a search ("hyperspace.dat"), each without its line break.
+using TraceSink = std::function<void(std::string_view line)>;
+
+// The objective of a trial point.
+using TrialFunction = std::function<TrialResult(std::span<const double> x)>;
+
+struct AmoebaOptions {
+    double ftol = 0.0001;
+    int itmax = 0;                           // 0: 500
+    bool withLai = false;                    // the trace adds the LAI index
+    const TraceSink* trace = nullptr;        // a line after every contraction trial
+    const std::atomic<bool>* stop = nullptr; // polled before every pass
+};
+
+// Minimises in place from a simplex whose vertices are all evaluated; returns the passes made.
+int AmoebaTULO(Simplex& simplex, const TrialFunction& evaluate, const AmoebaOptions& options);
+
+// The trace line of a contraction point: its coordinates and the index, each followed by a comma but the
+// last ("2.7,9.1,12.5").
+std::string TraceLine(std::span<const double> point, double index);
+
+// The starting simplex around two or three initial values.
+std::vector<Point> StartingSimplex(std::span<const double> initial);
+
+struct CalibrationOutcome {
+    Problems problems;                  // the search was refused; nothing else is set
+    bool failed = false;                // no point inside the ranges was ever evaluated: nothing to write
+    bool stopped = false;               // stopped by the caller; the values are the best point found so far
+    std::vector<double> values;         // as found
+    std::vector<double> rounded;        // as written back (RoundCalibrated)
+    double objective = kOutsidePenalty; // of the point found
+    std::int64_t runs = 0;              // model runs
+    std::int64_t seed = -1;             // of the random numbers, when the search drew any
+};
+
+// One search from the starting simplex around the initial values (500 passes at most); the result is
+// the mean of the final vertices.
+CalibrationOutcome SubTULO_AutoCalibration(const CalibrationProblem& problem, std::span<const double> initial,
+                                           const TraceSink& trace = {});
+
+// The table of repeated searches, one row per vertex: column 0 the search (1-based), columns 1..ndim the
+// vertex, column ndim + 1 its objective, column ndim + 2 the passes of the search.
+using Population = std::vector<std::vector<double>>;
+
+struct BestPoint {
+    double y = kOutsidePenalty;
+    Point p;
+};
+
+inline constexpr int kMaxSimplexes = 1000;
+
+// `runs` searches; with `givenStarts` search s starts from rows (s - 1)(ndim + 1) .. s(ndim + 1) - 1 of
+// the table, otherwise from vertices drawn in the ranges, all drawn before any search starts so that the
+// searches may run in any order on any number of workers. The final vertices are written over the rows
+// of their search; the best is the first row with the smallest objective. Trace lines reach the sink in
+// the order of the searches. More than 1000 searches are refused.
+struct MultipleStartResult {
+    Problems problems;
+    BestPoint best;
+};
+MultipleStartResult MultipleStart(const CalibrationProblem& problem, int runs, Population& population,
+                                  bool givenStarts, Ran1& random, int itmax, const TraceSink& trace = {});
+
+// Sorts rows first .. last (0-based, inclusive) by one column, ascending or descending (Shell's sort).
+void ShellSortRows(Population& table, int first, int last, int keyColumn, bool ascending);
+
+// The sizes of the next generation: its rows (a multiple of ndim + 1), its simplexes (at least one) and
+// its iteration budget (1 .. 1,000,000).
+struct GenerationSize {
+    int rows = 0;
+    int simplexes = 0;
+    int iterations = 0;
+};
+GenerationSize NextGenerationSize(int ndim, int simplexes, int iterations, double reduction, double increase);
+
+// Breeds the next table of starting vertices from the first `previousRows` rows of the last population
+// (sorted here, best first): `size.rows` rows, of which the first size.simplexes x (ndim + 1) start
+// searches.
+Population GenerationStep(const CalibrationProblem& problem, Population& previous, int previousRows,
+                          const GenerationSize& size, double randomShare, Ran1& random);
+
+struct GeneticSettings {
+    int simplexes = 10;     // in the first generation, 1 .. 1000
+    int iterations = 100;   // the passes of each search in the first generation
+    int generations = 3;    // after the first
+    double reduction = 0.5; // share of the rows kept for the next generation, (0, 1]
+    double increase = 1.5;  // factor on the iteration budget after each generation
+    double randomShare = 0; // share of the next generation's starting vertices drawn at random, [0, 1]
+};
+
+Problems CheckGeneticSettings(const GeneticSettings& settings);
+
+// The genetic simplex; reports the best point of all generations.
+CalibrationOutcome CmdGenetic(const CalibrationProblem& problem, std::span<const double> initial,
+                              const GeneticSettings& settings, std::int64_t seed,
+                              const TraceSink& trace = {});
+
+} // namespace tulo

@@ -1,0 +1,199 @@
+// The automatic calibration: its arithmetic, its refusals, and that it finds the parameters that made the
+// measurements, by the single simplex and by the genetic one, identically on any number of threads.
+
+#include "calibration/Simplex.h"
+#include "engine/Season.h"
+#include "io/SimConfig.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+namespace tulo {
+namespace {
+
+std::shared_ptr<const CompiledInputs> Demo() {
+    static const auto inputs = [] {
+        FormModel form;
+        EXPECT_EQ(ReadSimConfig(std::string(TULO_SOURCE_DIR) + "/examples/demo.sim", form), std::nullopt);
+        return CompileInputs(form).inputs;
+    }();
+    return inputs;
+}
+
+// AGB (t/ha) of the demo season with RUE 2.8 and Tb 11, on eight days, as a measurement table would hold
+// it: the latest day first, so that "the last point" must be found by day.
+MeasuredData EngineMadeAgb(std::initializer_list<int> days = {265, 150, 165, 180, 195, 210, 225, 245}) {
+    auto run = std::make_unique<RunState>();
+    const ParameterValue made[] = {{ParameterIndex("RUE"), 2.8}, {ParameterIndex("Tb"), 11}};
+    RunSeason(*Demo(), made, *run);
+    MeasuredData data;
+    int row = 2;
+    for (const int d : days)
+        data.rows.push_back({row++, static_cast<float>(d), static_cast<float>(run->out.AGB[d] / 100.0)});
+    return data;
+}
+
+CalibrationProblem RueAndTb(MeasuredData agb, double rueMin = 1.5, int threads = 0) {
+    CalibrationSettings settings;
+    settings.parameters = {{ParameterIndex("RUE"), rueMin, 4}, {ParameterIndex("Tb"), 7, 15}};
+    settings.objective = ObjectiveKind::RRMSEcvLastPoint;
+    CalibrationDataSet set{"", Demo(), std::move(agb), "agb.xlsx", {}, ""};
+    SearchControl control;
+    control.threads = threads;
+    return CalibrationProblem(settings, {std::move(set)}, control);
+}
+
+TEST(CalibrationArithmetic, StartingSimplexRoundingTraceAndRandomNumbers) {
+    const double x[] = {2.5, 10};
+    const auto simplex = StartingSimplex(x);
+    const double expected[3][2] = {{2.5, 10}, {2.5, 7.83494}, {3.04127, 12.16506}};
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 2; ++j) EXPECT_NEAR(simplex[i][j], expected[i][j], 5e-6);
+
+    EXPECT_EQ(RoundCalibrated(2.34567), 2.346);
+    EXPECT_EQ(CalibratedText(0.0016), "0.0016"); // three decimals alone would leave 0.002
+    EXPECT_EQ(CalibratedText(0.00144444), "0.001444");
+
+    EXPECT_EQ(TraceLine(std::vector<double>{2.7, 9.1}, 12.5), "2.7,9.1,12.5");
+    EXPECT_EQ(TraceLine(std::vector<double>{2.7, 9.1, 30}, 12.5), "2.7,9.1,30,12.5");
+
+    // A seed beyond the first increment used to turn every number negative.
+    Ran1 large(99999), same(99999 % 54773), small(5), again(5);
+    for (int i = 0; i < 1000; ++i) {
+        const double r = large();
+        ASSERT_TRUE(r >= 0 && r < 1);
+        ASSERT_EQ(r, same());
+        ASSERT_EQ(small(), again());
+    }
+}
+
+TEST(CalibrationArithmetic, GenerationSizesNeverFallToNoSimplex) {
+    const GenerationSize three = NextGenerationSize(3, 10, 100, 0.5, 1.5);
+    EXPECT_EQ(three.rows, 20);
+    EXPECT_EQ(three.simplexes, 5);
+    EXPECT_EQ(three.iterations, 150);
+    const GenerationSize two = NextGenerationSize(2, 10, 100, 0.35, 1);
+    EXPECT_EQ(two.rows, 12); // 10.5 rounds to 10, raised to a multiple of 3
+    EXPECT_EQ(two.simplexes, 3);
+    // 10, 3, 1, and then still 1 simplex; the budget stays within 1 .. 1,000,000.
+    GenerationSize g{0, 10, 900'000};
+    for (const int expected : {3, 1, 1}) {
+        g = NextGenerationSize(2, g.simplexes, g.iterations, 0.3, 3);
+        EXPECT_EQ(g.simplexes, expected);
+        EXPECT_GE(g.rows, 3 * g.simplexes);
+        EXPECT_EQ(g.rows % 3, 0);
+    }
+    EXPECT_EQ(g.iterations, 1'000'000);
+    EXPECT_EQ(NextGenerationSize(2, 1, 1, 0.3, 0.1).iterations, 1);
+
+    Population rows = {{1, 0, 0, 5}, {2, 0, 0, 1}, {3, 0, 0, 3}, {4, 0, 0, 2}, {5, 0, 0, 4}};
+    ShellSortRows(rows, 0, 4, 3, true);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(rows[static_cast<std::size_t>(i)][3], i + 1);
+    ShellSortRows(rows, 0, 4, 3, false);
+    EXPECT_EQ(rows[0][0], 1);
+}
+
+TEST(CalibrationSimplex, StopsNearZeroAndAfterItsPasses) {
+    int calls = 0;
+    const TrialFunction bowl = [&](std::span<const double> x) {
+        ++calls;
+        const double v = (x[0] - 1) * (x[0] - 1) + 3 * (x[1] - 2) * (x[1] - 2);
+        return TrialResult{v, 0, v, true};
+    };
+    // Values near 0 that differ by less than the tolerance times 1: no pass at all.
+    Simplex tiny{{{0, 0}, {1, 0}, {0, 1}}, {1e-6, 2e-6, 3e-5}};
+    EXPECT_EQ(AmoebaTULO(tiny, bowl, {}), 0);
+    EXPECT_EQ(calls, 0);
+    Simplex limited{{{0, 0}, {1, 0}, {0, 1}}, {13, 12, 4}};
+    EXPECT_EQ(AmoebaTULO(limited, bowl, {0.0001, 3}), 3);
+    Simplex free{{{0.1, 0.3}, {1.3, 0.2}, {0.4, 1.7}}, {}};
+    for (const Point& vertex : free.p) free.y.push_back(bowl(vertex).objective);
+    AmoebaTULO(free, bowl, {});
+    EXPECT_NEAR(free.p[0][0], 1, 0.02);
+    EXPECT_NEAR(free.p[0][1], 2, 0.02);
+}
+
+TEST(CalibrationChecks, RefusedBeforeAnySearchAndPenaltyAtTheEdges) {
+    const double initial[] = {2.3, 12};
+    {
+        CalibrationSettings reversed;
+        reversed.parameters = {{ParameterIndex("RUE"), 4, 1.5}, {ParameterIndex("Tb"), 7, 15}};
+        const CalibrationProblem problem(reversed, {{"", Demo(), EngineMadeAgb(), "agb.xlsx", {}, ""}});
+        const CalibrationOutcome refused = SubTULO_AutoCalibration(problem, initial);
+        ASSERT_EQ(refused.problems.size(), 1u);
+        EXPECT_EQ(refused.problems[0].text, "RUE: the minimum 4 is not below the maximum 1.5.");
+        EXPECT_EQ(problem.runs(), 0);
+    }
+    const double outside[] = {2.3, 16};
+    EXPECT_EQ(CheckCalibration(RueAndTb(EngineMadeAgb()), outside).at(0).text,
+              "Tb for growth: the initial value 16 is outside its range (above 7, at most 15).");
+    const auto noPairs = CheckCalibration(RueAndTb(EngineMadeAgb({20, 360})), initial);
+    ASSERT_EQ(noPairs.size(), 1u);
+    EXPECT_EQ(noPairs[0].text,
+              "the AGB measurements agb.xlsx hold no measurement on a simulated day (DOY 100 to 299).");
+    Population table;
+    Ran1 random(1);
+    EXPECT_EQ(MultipleStart(RueAndTb(EngineMadeAgb()), 1001, table, false, random, 0).problems.at(0).text,
+              "too many simplex, 1000 is the maximum");
+
+    // The minimum is outside, the maximum inside; the penalty holds whatever the weights.
+    CalibrationSettings weightless;
+    weightless.parameters = {{ParameterIndex("RUE"), 1.5, 4}, {ParameterIndex("Tb"), 7, 15}};
+    weightless.agbWeight = 0;
+    const CalibrationProblem problem(weightless, {{"", Demo(), EngineMadeAgb(), "agb.xlsx", {}, ""}});
+    auto run = std::make_unique<RunState>();
+    EXPECT_EQ(TULO_eval(problem, std::vector<double>{1.5, 11}, *run).objective, kOutsidePenalty);
+    const TrialResult atMax = TULO_eval(problem, std::vector<double>{4, 15}, *run);
+    EXPECT_TRUE(atMax.evaluated);
+    EXPECT_EQ(atMax.objective, 0);
+}
+
+TEST(CalibrationRecovery, FindsTheParametersThatMadeTheMeasurements) {
+    const double initial[] = {2.3, 12};
+    const CalibrationProblem problem = RueAndTb(EngineMadeAgb());
+    std::string trace;
+    const CalibrationOutcome single =
+        SubTULO_AutoCalibration(problem, initial, [&](std::string_view line) { trace += line; });
+    ASSERT_TRUE(single.problems.empty());
+    ASSERT_FALSE(single.failed);
+    EXPECT_NEAR(single.rounded[0], 2.8, 0.028);
+    EXPECT_NEAR(single.rounded[1], 11, 0.11);
+    EXPECT_FALSE(trace.empty());
+
+    const GeneticSettings genetic{12, 60, 2, 0.5, 1.5, 0.2};
+    std::string traces[2];
+    CalibrationOutcome outcomes[2];
+    for (const int threads : {1, 2}) {
+        const CalibrationProblem parallel = RueAndTb(EngineMadeAgb(), 1.5, threads);
+        outcomes[threads - 1] = CmdGenetic(parallel, initial, genetic, 424242, [&](std::string_view line) {
+            traces[threads - 1] += std::string(line) + "\n";
+        });
+    }
+    const CalibrationOutcome& one = outcomes[0];
+    ASSERT_FALSE(one.failed);
+    EXPECT_NEAR(one.rounded[0], 2.8, 0.028);
+    EXPECT_NEAR(one.rounded[1], 11, 0.11);
+    EXPECT_EQ(one.seed, 424242 % 54773);
+    EXPECT_EQ(one.values, outcomes[1].values);
+    EXPECT_EQ(one.objective, outcomes[1].objective);
+    EXPECT_EQ(one.runs, outcomes[1].runs);
+    EXPECT_EQ(traces[0], traces[1]);
+}
+
+TEST(CalibrationRecovery, FailsWhenNoPointWasInside) {
+    // A range that holds only the initial value's neighbourhood is fine; one whose every random vertex
+    // breaks the order of the temperatures is not a calibration.
+    CalibrationSettings settings;
+    settings.parameters = {{ParameterIndex("Tb"), 24, 25}, {ParameterIndex("Topt"), 15, 16}};
+    const CalibrationProblem problem(settings, {{"", Demo(), EngineMadeAgb(), "agb.xlsx", {}, ""}});
+    const double initial[] = {24.5, 15.5};
+    const CalibrationOutcome outcome = CmdGenetic(problem, initial, {3, 5, 1, 0.5, 1, 0}, 3);
+    EXPECT_TRUE(outcome.problems.empty());
+    EXPECT_TRUE(outcome.failed);
+    EXPECT_TRUE(outcome.rounded.empty());
+}
+
+} // namespace
+} // namespace tulo
