@@ -1,0 +1,723 @@
+#include "sensitivity/Methods.h"
+
+#include "base/Numbers.h"
+
+#include <boost/math/distributions/normal.hpp>
+#include <boost/random/sobol.hpp>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <numbers>
+#include <random>
+#include <set>
+
+namespace tulo::sensitivity {
+
+namespace {
+
+// Uniform numbers and indices written out from the engine's bits, so a seed gives the same sample with
+// every standard library (the standard fixes mt19937_64 but not its distributions).
+class Random {
+public:
+    explicit Random(std::uint64_t seed) : engine_(seed) {}
+    // In (0, 1): never exactly 0 or 1.
+    double Unit() { return (static_cast<double>(engine_() >> 11) + 0.5) * 0x1p-53; }
+    std::size_t Below(std::size_t n) {
+        const std::uint64_t limit = engine_.max() - engine_.max() % n;
+        std::uint64_t draw = 0;
+        do draw = engine_();
+        while (draw >= limit);
+        return static_cast<std::size_t>(draw % n);
+    }
+
+private:
+    std::mt19937_64 engine_;
+};
+
+// Distinct streams for the sample and the bootstrap of one seed.
+constexpr std::uint64_t kBootstrapStream = 0x9e3779b97f4a7c15ULL;
+
+std::vector<std::string> Tokens(std::string_view line) {
+    std::vector<std::string> tokens;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && std::isspace(static_cast<unsigned char>(line[i]))) ++i;
+        const std::size_t start = i;
+        while (i < line.size() && !std::isspace(static_cast<unsigned char>(line[i]))) ++i;
+        if (i > start) tokens.emplace_back(line.substr(start, i - start));
+    }
+    return tokens;
+}
+
+std::optional<long> WholeNumber(std::string_view text, long least, long most) {
+    const auto value = ParseNumber(text);
+    if (!value || *value != std::floor(*value) || *value < static_cast<double>(least) ||
+        *value > static_cast<double>(most))
+        return std::nullopt;
+    return static_cast<long>(*value);
+}
+
+// Boost's generator starts after the all-zero point, which would sit on the corner of every factor.
+void SobolPoints(int dimension, int points, std::vector<double>& out) {
+    boost::random::sobol engine(static_cast<std::size_t>(dimension));
+    out.resize(static_cast<std::size_t>(points) * dimension);
+    for (double& u : out) u = static_cast<double>(engine()) * 0x1p-64;
+}
+
+// The search curve's coordinate: a triangle wave of the angle, uniform over [0, 1].
+double Curve(double angle) {
+    return std::clamp(0.5 + std::asin(std::sin(angle)) / std::numbers::pi, 0.0, 1.0);
+}
+
+int ExtendedFastPoints(const Method& method, int factors) {
+    return method.executions / factors;
+}
+
+// The frequency of the factor an extended FAST curve explores: as high as its first kFastHarmonics
+// harmonics allow, and odd, so that it is no low multiple of the others' (mostly smaller, even) ones.
+int ExtendedFastFrequency(int points) {
+    const int omega = (points - 1) / (2 * kFastHarmonics);
+    return omega % 2 == 0 ? omega - 1 : omega;
+}
+
+// The other factors' frequencies on the curve of an extended FAST factor whose frequency is `omega`: low
+// enough that their harmonics stay below the band that measures its total effect.
+std::vector<int> ComplementaryFrequencies(int omega, int others) {
+    std::vector<int> result(static_cast<std::size_t>(others));
+    const int most = std::max(1, omega / (4 * kFastHarmonics));
+    for (int j = 0; j < others; ++j) {
+        if (most >= others && others > 1)
+            result[j] = 1 + static_cast<int>(static_cast<long>(j) * (most - 1) / (others - 1));
+        else
+            result[j] = j % most + 1;
+    }
+    return result;
+}
+
+} // namespace
+
+std::optional<std::string> CheckFactor(const Factor& f) {
+    const auto bad = [&](const std::string& why) { return f.name + ": " + why + "."; };
+    if (!std::isfinite(f.a) || !std::isfinite(f.b)) return bad("the numbers must be finite");
+    switch (f.distribution) {
+    case Distribution::Normal:
+        if (!(f.b > 0)) return bad("the standard deviation must be positive");
+        if (!(f.lowQuantile > 0 && f.lowQuantile < f.highQuantile && f.highQuantile < 1))
+            return bad("the truncation quantiles must satisfy 0 < low < high < 1");
+        break;
+    case Distribution::Uniform:
+        if (!(f.a < f.b)) return bad("the lower bound must be below the upper bound");
+        break;
+    case Distribution::Constant:
+        break;
+    }
+    return std::nullopt;
+}
+
+double FactorValue(const Factor& f, double u) {
+    u = std::clamp(u, 0.0, 1.0);
+    switch (f.distribution) {
+    case Distribution::Normal: {
+        const boost::math::normal_distribution<double> normal(f.a, f.b);
+        return boost::math::quantile(normal, f.lowQuantile + u * (f.highQuantile - f.lowQuantile));
+    }
+    case Distribution::Uniform:
+        return f.a + u * (f.b - f.a);
+    case Distribution::Constant:
+        break;
+    }
+    return f.a;
+}
+
+std::optional<std::string> ParseMethod(std::string_view keyword, std::string_view line, Method& method) {
+    std::string key(Trim(keyword));
+    std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return std::tolower(c); });
+    const std::vector<std::string> t = Tokens(line);
+    const auto wrong = [&](const std::string& expected) -> std::optional<std::string> {
+        return "The method line \"" + std::string(Trim(line)) + "\" of the method \"" + key + "\" must be " +
+               expected + ".";
+    };
+    constexpr long kMaxSeed = 2147483647;
+    constexpr long kMaxRuns = kMaxDesignRows;
+    method = Method{};
+    if (key == "lhs" || key == "random") {
+        method.kind = key == "lhs" ? MethodKind::Lhs : MethodKind::Random;
+        const auto seed = t.size() == 2 ? WholeNumber(t[0], 0, kMaxSeed) : std::nullopt;
+        const auto runs = t.size() == 2 ? WholeNumber(t[1], 2, kMaxRuns) : std::nullopt;
+        if (!seed || !runs) return wrong("a seed and a number of executions (2 or more)");
+        method.seed = static_cast<std::uint64_t>(*seed);
+        method.executions = static_cast<int>(*runs);
+    } else if (key == "lptau") {
+        method.kind = MethodKind::LpTau;
+        const auto runs = t.size() == 1 ? WholeNumber(t[0], 2, kMaxRuns) : std::nullopt;
+        if (!runs) return wrong("a number of executions (2 or more)");
+        method.executions = static_cast<int>(*runs);
+    } else if (key == "morris") {
+        method.kind = MethodKind::Morris;
+        const auto seed = t.size() == 3 ? WholeNumber(t[0], 0, kMaxSeed) : std::nullopt;
+        const auto trajectories = t.size() == 3 ? WholeNumber(t[1], 2, 100000) : std::nullopt;
+        const auto levels = t.size() == 3 ? WholeNumber(t[2], 2, 1000) : std::nullopt;
+        if (!seed || !trajectories || !levels || *levels % 2 != 0)
+            return wrong("a seed, a number of trajectories (2 or more) and an even number of levels");
+        method.seed = static_cast<std::uint64_t>(*seed);
+        method.trajectories = static_cast<int>(*trajectories);
+        method.levels = static_cast<int>(*levels);
+    } else if (key == "sobol") {
+        method.kind = MethodKind::Sobol;
+        const auto variant = !t.empty() ? WholeNumber(t[0], 1, 3) : std::nullopt;
+        const bool custom = variant == 3;
+        const auto exponent =
+            t.size() == (custom ? 3u : 2u) && variant != 2 ? WholeNumber(t[1], 0, 15) : std::nullopt;
+        const auto order = custom && exponent ? WholeNumber(t[2], 1, 3) : std::optional<long>(1);
+        if (!exponent || !order)
+            return wrong(
+                "1 and a whole exponent from 0 to 15 (total), or 3, the exponent and an order 1 to 3 "
+                "(custom)");
+        method.sobolCustom = custom;
+        method.sobolExponent = static_cast<int>(*exponent);
+        method.sobolOrder = static_cast<int>(*order);
+    } else if (key == "fast") {
+        const auto variant = t.size() == 3 ? WholeNumber(t[0], 1, 2) : std::nullopt;
+        const auto seed = t.size() == 3 ? WholeNumber(t[1], 0, kMaxSeed) : std::nullopt;
+        const auto runs = t.size() == 3 ? WholeNumber(t[2], 1, kMaxRuns) : std::nullopt;
+        if (!variant || !seed || !runs)
+            return wrong("1 (classic) or 2 (extended), a seed and a number of executions");
+        method.kind = variant == 1 ? MethodKind::Fast : MethodKind::ExtendedFast;
+        method.seed = static_cast<std::uint64_t>(*seed);
+        method.executions = static_cast<int>(*runs);
+    } else {
+        return "Unknown method \"" + key + "\": expected lhs, random, lptau, morris, sobol or fast.";
+    }
+    return std::nullopt;
+}
+
+std::string MethodText(const Method& m) {
+    const auto n = [](long v) { return std::to_string(v); };
+    switch (m.kind) {
+    case MethodKind::Lhs:
+        return "lhs " + n(static_cast<long>(m.seed)) + " " + n(m.executions);
+    case MethodKind::Random:
+        return "random " + n(static_cast<long>(m.seed)) + " " + n(m.executions);
+    case MethodKind::LpTau:
+        return "lptau " + n(m.executions);
+    case MethodKind::Morris:
+        return "morris " + n(static_cast<long>(m.seed)) + " " + n(m.trajectories) + " " + n(m.levels);
+    case MethodKind::Sobol:
+        return m.sobolCustom ? "sobol 3 " + n(m.sobolExponent) + " " + n(m.sobolOrder)
+                             : "sobol 1 " + n(m.sobolExponent);
+    case MethodKind::Fast:
+        return "fast 1 " + n(static_cast<long>(m.seed)) + " " + n(m.executions);
+    case MethodKind::ExtendedFast:
+        return "fast 2 " + n(static_cast<long>(m.seed)) + " " + n(m.executions);
+    }
+    return {};
+}
+
+std::vector<int> FastFrequencies(int factors) {
+    constexpr int budget = kFastHarmonics + 1;
+    // reach[b]: every sum of the chosen frequencies with integer coefficients of absolute sum at most b.
+    std::vector<std::set<long>> reach(budget + 1, std::set<long>{0});
+    std::vector<int> chosen;
+    for (long candidate = 1; static_cast<int>(chosen.size()) < factors; ++candidate) {
+        bool free = true;
+        for (int c = 1; c <= budget && free; ++c) free = !reach[budget - c].contains(c * candidate);
+        if (!free) continue;
+        chosen.push_back(static_cast<int>(candidate));
+        for (int b = budget; b >= 1; --b) {
+            std::set<long> grown = reach[b];
+            for (int c = 1; c <= b; ++c)
+                for (const long s : reach[b - c]) {
+                    grown.insert(s + c * candidate);
+                    grown.insert(s - c * candidate);
+                }
+            reach[b] = std::move(grown);
+        }
+    }
+    return chosen;
+}
+
+std::optional<std::string> MakeDesign(const Method& method, int k, Design& d) {
+    if (k < 1) return std::string("The analysis needs at least one factor.");
+    d = Design{};
+    d.factors = k;
+    long rows = 0;
+    const int M = kFastHarmonics;
+    switch (method.kind) {
+    case MethodKind::Lhs:
+    case MethodKind::Random:
+    case MethodKind::LpTau:
+        rows = method.executions;
+        break;
+    case MethodKind::Morris:
+        rows = static_cast<long>(method.trajectories) * (k + 1);
+        break;
+    case MethodKind::Sobol:
+        d.baseRows = 1 << (method.sobolExponent + 5);
+        rows = static_cast<long>(d.baseRows) * (k + 2);
+        break;
+    case MethodKind::Fast: {
+        d.frequencies = FastFrequencies(k);
+        const long least = 2L * M * d.frequencies.back() + 1;
+        if (method.executions < least)
+            return "Classic FAST of " + std::to_string(k) + " factors needs at least " +
+                   std::to_string(least) + " executions.";
+        d.baseRows = method.executions;
+        rows = method.executions;
+        break;
+    }
+    case MethodKind::ExtendedFast:
+        d.baseRows = ExtendedFastPoints(method, k);
+        if (d.baseRows < 4 * M * M + 1)
+            return "Extended FAST of " + std::to_string(k) + " factors needs at least " +
+                   std::to_string((4 * M * M + 1) * k) + " executions.";
+        rows = static_cast<long>(d.baseRows) * k;
+        break;
+    }
+    if (rows > kMaxDesignRows || rows * k > 64L * kMaxDesignRows)
+        return "The sample would have " + std::to_string(rows) + " rows, more than the " +
+               std::to_string(kMaxDesignRows) + " the tool draws.";
+    d.rows = static_cast<int>(rows);
+    d.unit.assign(static_cast<std::size_t>(rows) * k, 0.0);
+    const auto cell = [&](long row, int factor) -> double& {
+        return d.unit[static_cast<std::size_t>(row) * k + factor];
+    };
+    Random random(method.seed);
+    const double twoPi = 2 * std::numbers::pi;
+    switch (method.kind) {
+    case MethodKind::Lhs:
+        // One stratum of each factor per row, the strata paired at random.
+        for (int j = 0; j < k; ++j) {
+            std::vector<int> strata(static_cast<std::size_t>(rows));
+            for (int i = 0; i < rows; ++i) strata[i] = i;
+            for (std::size_t i = strata.size() - 1; i > 0; --i)
+                std::swap(strata[i], strata[random.Below(i + 1)]);
+            for (int i = 0; i < rows; ++i)
+                cell(i, j) = (strata[i] + random.Unit()) / static_cast<double>(rows);
+        }
+        break;
+    case MethodKind::Random:
+        for (double& u : d.unit) u = random.Unit();
+        break;
+    case MethodKind::LpTau:
+        SobolPoints(k, d.rows, d.unit);
+        break;
+    case MethodKind::Morris: {
+        // Each trajectory starts at a random grid point and moves every factor once by delta, in random
+        // order and direction.
+        const int p = method.levels;
+        const double delta = p / (2.0 * (p - 1));
+        d.stepFactor.assign(static_cast<std::size_t>(rows), -1);
+        d.stepSign.assign(static_cast<std::size_t>(rows), 0);
+        std::vector<double> x(static_cast<std::size_t>(k));
+        std::vector<int> order(static_cast<std::size_t>(k));
+        for (int t = 0; t < method.trajectories; ++t) {
+            const long start = static_cast<long>(t) * (k + 1);
+            std::vector<int> direction(static_cast<std::size_t>(k));
+            for (int j = 0; j < k; ++j) {
+                const double base =
+                    static_cast<double>(random.Below(static_cast<std::size_t>(p / 2))) / (p - 1);
+                direction[j] = random.Below(2) == 0 ? 1 : -1;
+                x[j] = direction[j] > 0 ? base : base + delta;
+                order[j] = j;
+            }
+            for (std::size_t i = order.size() - 1; i > 0; --i)
+                std::swap(order[i], order[random.Below(i + 1)]);
+            for (int j = 0; j < k; ++j) cell(start, j) = x[j];
+            for (int s = 0; s < k; ++s) {
+                const int j = order[s];
+                x[j] = std::clamp(x[j] + direction[j] * delta, 0.0, 1.0);
+                for (int f = 0; f < k; ++f) cell(start + s + 1, f) = x[f];
+                d.stepFactor[start + s + 1] = j;
+                d.stepSign[start + s + 1] = static_cast<signed char>(direction[j]);
+            }
+        }
+        break;
+    }
+    case MethodKind::Sobol: {
+        // Blocks A, B, then A with column i taken from B for each factor i, from one 2k-dimensional
+        // low-discrepancy sequence.
+        const int n = d.baseRows;
+        std::vector<double> points;
+        SobolPoints(2 * k, n, points);
+        for (int r = 0; r < n; ++r)
+            for (int j = 0; j < k; ++j) {
+                const double a = points[static_cast<std::size_t>(r) * 2 * k + j];
+                const double b = points[static_cast<std::size_t>(r) * 2 * k + k + j];
+                cell(r, j) = a;
+                cell(n + r, j) = b;
+                for (int i = 0; i < k; ++i) cell(static_cast<long>(2 + i) * n + r, j) = i == j ? b : a;
+            }
+        break;
+    }
+    case MethodKind::Fast: {
+        std::vector<double> phase(static_cast<std::size_t>(k));
+        for (double& ph : phase) ph = twoPi * random.Unit();
+        for (int r = 0; r < d.rows; ++r)
+            for (int j = 0; j < k; ++j) cell(r, j) = Curve(d.frequencies[j] * twoPi * r / d.rows + phase[j]);
+        break;
+    }
+    case MethodKind::ExtendedFast: {
+        const int n = d.baseRows;
+        const int omega = ExtendedFastFrequency(n);
+        const std::vector<int> others = ComplementaryFrequencies(omega, k - 1);
+        for (int i = 0; i < k; ++i) {
+            std::vector<double> phase(static_cast<std::size_t>(k));
+            for (double& ph : phase) ph = twoPi * random.Unit();
+            for (int r = 0; r < n; ++r)
+                for (int j = 0, o = 0; j < k; ++j) {
+                    const int w = j == i ? omega : others[o++];
+                    cell(static_cast<long>(i) * n + r, j) = Curve(w * twoPi * r / n + phase[j]);
+                }
+        }
+        break;
+    }
+    }
+    return std::nullopt;
+}
+
+std::pair<std::string, std::string> IndexNames(MethodKind kind) {
+    switch (kind) {
+    case MethodKind::Sobol:
+    case MethodKind::ExtendedFast:
+        return {"S1", "ST"};
+    case MethodKind::Fast:
+        return {"S1", "-"};
+    case MethodKind::Morris:
+        return {"mu*", "sigma"};
+    default:
+        return {"SRC", "PRCC"};
+    }
+}
+
+namespace {
+
+// The estimator of all indices (first indices of the k factors, then their second indices) from a
+// resample: `weight[u]` copies of unit u (a base row, a trajectory, a curve point or a sample row).
+// Nothing when the resample leaves it undefined.
+using Estimator = std::function<std::optional<std::vector<double>>(std::span<const int> weight)>;
+
+std::optional<std::string> Bootstrap(int units, int factors, std::uint64_t seed, int resamples,
+                                     const Estimator& estimate, std::vector<FactorIndices>& indices) {
+    const std::vector<int> all(static_cast<std::size_t>(units), 1);
+    const auto point = estimate(all);
+    if (!point)
+        return std::string("The indices are undefined for this sample: too few rows, or factors that "
+                           "move together.");
+    std::vector<std::vector<double>> draws(point->size());
+    Random random(seed ^ kBootstrapStream);
+    std::vector<int> weight(static_cast<std::size_t>(units));
+    for (int b = 0; b < resamples; ++b) {
+        std::fill(weight.begin(), weight.end(), 0);
+        for (int u = 0; u < units; ++u) ++weight[random.Below(static_cast<std::size_t>(units))];
+        if (const auto values = estimate(weight))
+            for (std::size_t v = 0; v < values->size(); ++v) draws[v].push_back((*values)[v]);
+    }
+    indices.assign(static_cast<std::size_t>(factors), FactorIndices{});
+    for (std::size_t v = 0; v < point->size(); ++v) {
+        Estimate e{(*point)[v], (*point)[v], (*point)[v]};
+        auto& d = draws[v];
+        if (d.size() >= 2) {
+            std::sort(d.begin(), d.end());
+            const auto quantile = [&](double p) {
+                const double at = p * static_cast<double>(d.size() - 1);
+                const auto lo = static_cast<std::size_t>(at);
+                const std::size_t hi = std::min(lo + 1, d.size() - 1);
+                return d[lo] + (at - static_cast<double>(lo)) * (d[hi] - d[lo]);
+            };
+            // The basic interval reflects the bootstrap quantiles about the estimate, which removes the
+            // bias the resampling itself adds to estimators of squares (the spectral and variance ones).
+            e.low = 2 * e.value - quantile(0.975);
+            e.high = 2 * e.value - quantile(0.025);
+        }
+        auto& target = indices[v % factors];
+        (v < static_cast<std::size_t>(factors) ? target.first : target.second) = e;
+    }
+    return std::nullopt;
+}
+
+struct WeightedMoments {
+    double total = 0.0;
+    double mean = 0.0;
+    double variance = 0.0; // population
+};
+
+template <typename Value> WeightedMoments Moments(std::span<const int> weight, Value value) {
+    WeightedMoments m;
+    for (std::size_t u = 0; u < weight.size(); ++u) {
+        m.total += weight[u];
+        m.mean += weight[u] * value(u);
+    }
+    if (m.total == 0) return m;
+    m.mean /= m.total;
+    for (std::size_t u = 0; u < weight.size(); ++u) {
+        const double dev = value(u) - m.mean;
+        m.variance += weight[u] * dev * dev;
+    }
+    m.variance /= m.total;
+    return m;
+}
+
+// Average ranks (ties share the mean of their positions) of the weighted rows, 1-based.
+std::vector<double> Ranks(std::span<const double> values, std::span<const int> weight) {
+    std::vector<int> rows;
+    for (std::size_t r = 0; r < values.size(); ++r)
+        if (weight[r] > 0) rows.push_back(static_cast<int>(r));
+    std::sort(rows.begin(), rows.end(), [&](int a, int b) { return values[a] < values[b]; });
+    std::vector<double> rank(values.size(), 0.0);
+    double position = 0;
+    for (std::size_t i = 0; i < rows.size();) {
+        std::size_t j = i;
+        double copies = 0;
+        while (j < rows.size() && values[rows[j]] == values[rows[i]]) copies += weight[rows[j++]];
+        for (std::size_t t = i; t < j; ++t) rank[rows[t]] = position + (copies + 1) / 2;
+        position += copies;
+        i = j;
+    }
+    return rank;
+}
+
+// Inverts a square matrix in place (Gauss-Jordan with partial pivoting); false when singular.
+bool Invert(std::vector<double>& a, int n) {
+    std::vector<double> inv(static_cast<std::size_t>(n) * n, 0.0);
+    for (int i = 0; i < n; ++i) inv[static_cast<std::size_t>(i) * n + i] = 1;
+    const auto at = [n](std::vector<double>& m, int r, int c) -> double& {
+        return m[static_cast<std::size_t>(r) * n + c];
+    };
+    for (int c = 0; c < n; ++c) {
+        int pivot = c;
+        for (int r = c + 1; r < n; ++r)
+            if (std::abs(at(a, r, c)) > std::abs(at(a, pivot, c))) pivot = r;
+        if (std::abs(at(a, pivot, c)) < 1e-10) return false;
+        for (int j = 0; j < n; ++j) {
+            std::swap(at(a, c, j), at(a, pivot, j));
+            std::swap(at(inv, c, j), at(inv, pivot, j));
+        }
+        const double p = at(a, c, c);
+        for (int j = 0; j < n; ++j) {
+            at(a, c, j) /= p;
+            at(inv, c, j) /= p;
+        }
+        for (int r = 0; r < n; ++r) {
+            if (r == c) continue;
+            const double f = at(a, r, c);
+            if (f == 0) continue;
+            for (int j = 0; j < n; ++j) {
+                at(a, r, j) -= f * at(a, c, j);
+                at(inv, r, j) -= f * at(inv, c, j);
+            }
+        }
+    }
+    a = std::move(inv);
+    return true;
+}
+
+// The standardised regression of the last column (the output) on the others: per factor its coefficient
+// and its partial correlation with the output. The partial correlation comes from the coefficient's t
+// ratio, r = b / sqrt(b^2 + (1 - R^2) c_jj), rather than from the inverse of the full correlation matrix,
+// which is singular when the output is an exact function of the factors. Nothing when the factors'
+// correlation matrix is singular.
+struct Regression {
+    std::vector<double> coefficient;
+    std::vector<double> partial;
+};
+std::optional<Regression> Regress(const std::vector<std::vector<double>>& columns,
+                                  std::span<const int> weight) {
+    const int n = static_cast<int>(columns.size());
+    const int q = n - 1;
+    std::vector<WeightedMoments> m;
+    for (const auto& c : columns) {
+        m.push_back(Moments(weight, [&](std::size_t r) { return c[r]; }));
+        if (!(m.back().variance > 0)) return std::nullopt;
+    }
+    const auto correlation = [&](int i, int j) {
+        double s = 0;
+        for (std::size_t r = 0; r < weight.size(); ++r)
+            if (weight[r]) s += weight[r] * (columns[i][r] - m[i].mean) * (columns[j][r] - m[j].mean);
+        return s / (m[i].total * std::sqrt(m[i].variance * m[j].variance));
+    };
+    std::vector<double> inverse(static_cast<std::size_t>(q) * q);
+    std::vector<double> withOutput(static_cast<std::size_t>(q));
+    for (int i = 0; i < q; ++i) {
+        withOutput[i] = correlation(i, q);
+        for (int j = i; j < q; ++j)
+            inverse[static_cast<std::size_t>(i) * q + j] = inverse[static_cast<std::size_t>(j) * q + i] =
+                correlation(i, j);
+    }
+    if (!Invert(inverse, q)) return std::nullopt;
+    Regression result{std::vector<double>(static_cast<std::size_t>(q), 0.0),
+                      std::vector<double>(static_cast<std::size_t>(q), 0.0)};
+    double explained = 0;
+    for (int i = 0; i < q; ++i) {
+        for (int j = 0; j < q; ++j)
+            result.coefficient[i] += inverse[static_cast<std::size_t>(i) * q + j] * withOutput[j];
+        explained += result.coefficient[i] * withOutput[i];
+    }
+    const double unexplained = std::max(0.0, 1 - explained);
+    for (int i = 0; i < q; ++i) {
+        const double b = result.coefficient[i];
+        const double scale = std::sqrt(b * b + unexplained * inverse[static_cast<std::size_t>(i) * q + i]);
+        result.partial[i] = scale > 0 ? b / scale : 0.0;
+    }
+    return result;
+}
+
+} // namespace
+
+std::optional<std::string> ComputeIndices(const Method& method, const Design& d,
+                                          std::span<const double> values, std::span<const double> y,
+                                          std::vector<FactorIndices>& indices) {
+    const int k = d.factors;
+    if (y.size() != static_cast<std::size_t>(d.rows))
+        return "There are " + std::to_string(y.size()) + " outputs for " + std::to_string(d.rows) +
+               " samples.";
+    const std::uint64_t seed = method.seed;
+    const int M = kFastHarmonics;
+    switch (method.kind) {
+    case MethodKind::Sobol: {
+        const int n = d.baseRows;
+        const auto f = [&](int block, int r) { return y[static_cast<std::size_t>(block) * n + r]; };
+        return Bootstrap(
+            n, k, seed, kBootstrapResamples,
+            [&](std::span<const int> w) -> std::optional<std::vector<double>> {
+                // The variance of the outputs of both A and B.
+                const WeightedMoments a = Moments(w, [&](std::size_t r) { return f(0, int(r)); });
+                const WeightedMoments b = Moments(w, [&](std::size_t r) { return f(1, int(r)); });
+                const double mean = (a.mean + b.mean) / 2;
+                const double v = (a.variance + b.variance) / 2 +
+                                 ((a.mean - mean) * (a.mean - mean) + (b.mean - mean) * (b.mean - mean)) / 2;
+                std::vector<double> out(2 * static_cast<std::size_t>(k), 0.0);
+                if (!(v > 0) || a.total == 0) return out;
+                for (int i = 0; i < k; ++i) {
+                    double first = 0, total = 0;
+                    for (int r = 0; r < n; ++r) {
+                        if (!w[r]) continue;
+                        const double ya = f(0, r), yb = f(1, r), yab = f(2 + i, r);
+                        first += w[r] * yb * (yab - ya);         // Saltelli et al. 2010
+                        total += w[r] * (ya - yab) * (ya - yab); // Jansen 1999
+                    }
+                    out[i] = first / a.total / v;
+                    out[k + i] = total / (2 * a.total) / v;
+                }
+                return out;
+            },
+            indices);
+    }
+    case MethodKind::Morris: {
+        const int t = d.rows / (k + 1);
+        const double delta = method.levels / (2.0 * (method.levels - 1));
+        std::vector<double> effect(static_cast<std::size_t>(t) * k, 0.0);
+        for (int r = 0; r < d.rows; ++r)
+            if (d.stepFactor[r] >= 0)
+                effect[static_cast<std::size_t>(r / (k + 1)) * k + d.stepFactor[r]] =
+                    d.stepSign[r] * (y[r] - y[r - 1]) / delta;
+        return Bootstrap(
+            t, k, seed, kBootstrapResamples,
+            [&](std::span<const int> w) -> std::optional<std::vector<double>> {
+                std::vector<double> out(2 * static_cast<std::size_t>(k), 0.0);
+                for (int i = 0; i < k; ++i) {
+                    const auto ee = [&](std::size_t tr) { return effect[tr * k + i]; };
+                    const WeightedMoments m = Moments(w, ee);
+                    double absolute = 0;
+                    for (int tr = 0; tr < t; ++tr) absolute += w[tr] * std::abs(ee(tr));
+                    out[i] = absolute / m.total;
+                    // The sample standard deviation of the elementary effects.
+                    out[k + i] = m.total > 1 ? std::sqrt(m.variance * m.total / (m.total - 1)) : 0.0;
+                }
+                return out;
+            },
+            indices);
+    }
+    case MethodKind::Fast:
+    case MethodKind::ExtendedFast: {
+        const bool extended = method.kind == MethodKind::ExtendedFast;
+        const int n = d.baseRows;
+        std::vector<double> cosine(static_cast<std::size_t>(n)), sine(static_cast<std::size_t>(n));
+        for (int j = 0; j < n; ++j) {
+            cosine[j] = std::cos(2 * std::numbers::pi * j / n);
+            sine[j] = std::sin(2 * std::numbers::pi * j / n);
+        }
+        const int omega = ExtendedFastFrequency(n);
+        return Bootstrap(
+            n, k, seed, kBootstrapResamples / 2,
+            [&](std::span<const int> w) -> std::optional<std::vector<double>> {
+                std::vector<double> out(2 * static_cast<std::size_t>(k), 0.0);
+                const bool resampled = std::any_of(w.begin(), w.end(), [](int c) { return c != 1; });
+                for (int i = 0; i < k; ++i) {
+                    const std::size_t offset = extended ? static_cast<std::size_t>(i) * n : 0;
+                    const auto value = [&](std::size_t j) { return y[offset + j]; };
+                    const WeightedMoments m = Moments(w, value);
+                    if (!(m.variance > 0)) continue;
+                    // Resampled points add about 2 V / N of power at every frequency; unremoved, it would
+                    // pull the resampled total indices far below the estimate.
+                    const double noise = resampled ? 2 * m.variance / m.total : 0.0;
+                    // Twice the power at frequency p: the variance the curve puts there.
+                    const auto power = [&](long p) {
+                        double re = 0, im = 0;
+                        for (int j = 0; j < n; ++j) {
+                            if (!w[j]) continue;
+                            const std::size_t at = static_cast<std::size_t>((p * j) % n);
+                            const double dev = w[j] * (value(j) - m.mean);
+                            re += dev * cosine[at];
+                            im += dev * sine[at];
+                        }
+                        return 2 * (re * re + im * im) / (m.total * m.total) - noise;
+                    };
+                    const long w1 = extended ? omega : d.frequencies[i];
+                    double first = 0;
+                    for (int q = 1; q <= M; ++q) first += power(q * w1);
+                    out[i] = first / m.variance;
+                    if (extended) {
+                        // Whatever lies below half the factor's frequency belongs to the others alone.
+                        double others = 0;
+                        for (long p = 1; p <= omega / 2; ++p) others += power(p);
+                        out[k + i] = 1 - others / m.variance;
+                    }
+                }
+                return out;
+            },
+            indices);
+    }
+    case MethodKind::Lhs:
+    case MethodKind::Random:
+    case MethodKind::LpTau:
+        break;
+    }
+    // Regression indices on the sample values; a constant factor keeps 0.
+    if (values.size() != static_cast<std::size_t>(d.rows) * k)
+        return std::string("The sample values do not match the design.");
+    std::vector<std::vector<double>> columns;
+    std::vector<int> varied;
+    for (int j = 0; j < k; ++j) {
+        std::vector<double> c(static_cast<std::size_t>(d.rows));
+        for (int r = 0; r < d.rows; ++r) c[r] = values[static_cast<std::size_t>(r) * k + j];
+        if (std::any_of(c.begin(), c.end(), [&](double v) { return v != c[0]; })) {
+            columns.push_back(std::move(c));
+            varied.push_back(j);
+        }
+    }
+    columns.emplace_back(y.begin(), y.end());
+    const int q = static_cast<int>(varied.size());
+    if (d.rows <= q + 2)
+        return "The sample has too few rows (" + std::to_string(d.rows) + ") for its factors.";
+    return Bootstrap(
+        d.rows, k, seed, kBootstrapResamples,
+        [&](std::span<const int> w) -> std::optional<std::vector<double>> {
+            std::vector<double> out(2 * static_cast<std::size_t>(k), 0.0);
+            const double yvar = Moments(w, [&](std::size_t r) { return y[r]; }).variance;
+            if (yvar == 0 || q == 0) return out;
+            const auto plain = Regress(columns, w);
+            std::vector<std::vector<double>> ranked;
+            for (const auto& c : columns) ranked.push_back(Ranks(c, w));
+            const auto ranks = Regress(ranked, w);
+            if (!plain || !ranks) return std::nullopt;
+            for (int v = 0; v < q; ++v) {
+                out[varied[v]] = plain->coefficient[v];
+                out[k + varied[v]] = ranks->partial[v];
+            }
+            return out;
+        },
+        indices);
+}
+
+} // namespace tulo::sensitivity

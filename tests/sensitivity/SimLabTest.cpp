@@ -1,0 +1,220 @@
+#include "sensitivity/SimLab.h"
+
+#include "base/Numbers.h"
+#include "io/TextFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <boost/math/distributions/normal.hpp>
+
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+#include <numbers>
+
+namespace tulo::sensitivity {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Read(const fs::path& file) {
+    std::string text;
+    EXPECT_FALSE(ReadWholeFile(file, kMaxTextFileBytes, text)) << file;
+    return text;
+}
+
+std::vector<std::string> Split(const std::string& text, char at) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find(at, start)) != std::string::npos; start = end + 1)
+        parts.push_back(text.substr(start, end - start));
+    parts.push_back(text.substr(start));
+    return parts;
+}
+
+// A factor line's fields as the results window reads the index file: two items, a count, K, the
+// items up to "indexes = yes", then per factor two items, the second split at tabs.
+std::vector<std::vector<double>> ReadIndexFile(const std::string& text) {
+    std::vector<std::string> items;
+    for (const auto& line : Split(text, '\n'))
+        for (const auto& item : Split(line, ',')) items.push_back(item);
+    const int k = static_cast<int>(*ParseNumber(items.at(3)));
+    std::size_t at = 4;
+    while (items.at(at) != "indexes = yes") ++at;
+    std::vector<std::vector<double>> factors;
+    for (int j = 0; j < k; ++j) {
+        const std::vector<std::string> fields = Split(items.at(at + 2), '\t');
+        at += 2;
+        std::vector<double> values;
+        for (const std::size_t f : {2, 4, 5, 6, 7, 8}) values.push_back(*ParseNumber(fields.at(f)));
+        factors.push_back(values); // index 1, index 2, interval 1, interval 2
+    }
+    return factors;
+}
+
+class SimLabTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("tulo-simlab-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    void Write(const std::string& name, const std::string& text) {
+        ASSERT_FALSE(WriteFileAtomically(dir_ / name, text));
+    }
+
+    // The whole exchange: configuration, mode 1, the model on every sample row, outputs, mode 2.
+    std::vector<std::vector<double>> Analyse(const std::string& factors, int count, const std::string& method,
+                                             const std::function<double(const std::vector<double>&)>& model) {
+        Write("SIMLABconfig.txt", std::to_string(count) + "\r\n" + factors + method + "\r\nSAsample.txt\r\n");
+        EXPECT_EQ(RunSamplingMode(dir_ / "SIMLABconfig.txt"), std::nullopt);
+        SampleFile sample;
+        EXPECT_EQ(ParseSampleFile(Read(dir_ / "SAsample.txt"), sample), std::nullopt);
+        std::vector<double> outputs;
+        for (int r = 0; r < sample.rows; ++r)
+            outputs.push_back(
+                model({sample.values.begin() + r * count, sample.values.begin() + (r + 1) * count}));
+        Write("tuloSAout.txt", FormatOutputFile("total AGB", outputs));
+        Write("tuloSA_2.txt",
+              (dir_ / "SAsample.txt").string() + "\nX\nY\n" + std::to_string(count) + " 1\ntuloSAout.txt\n");
+        EXPECT_EQ(RunIndicesMode(dir_ / "tuloSA_2.txt"), std::nullopt);
+        return ReadIndexFile(Read(dir_ / "tuloSAindex.txt"));
+    }
+
+    fs::path dir_;
+};
+
+double Ishigami(const std::vector<double>& x) {
+    return std::sin(x[0]) + 7 * std::pow(std::sin(x[1]), 2) + 0.1 * std::pow(x[2], 4) * std::sin(x[0]);
+}
+
+TEST_F(SimLabTest, SobolAndExtendedFastMatchTheIshigamiIndices) {
+    std::string factors;
+    for (const char* name : {"x1", "x2", "x3"})
+        factors += std::string(name) + " uniform -3.141592653589793 3.141592653589793\r\n";
+    const double first[] = {0.3139, 0.4424, 0.0}, total[] = {0.5576, 0.4424, 0.2437}, none[] = {0, 0, 0};
+    // Classic FAST gives first-order indices only, and 0 in place of the total.
+    for (const auto& [method, totals] :
+         {std::pair{"sobol\r\n1 8", total}, std::pair{"fast\r\n2 5 3075", total},
+          std::pair{"fast\r\n1 5 1025", none}}) {
+        SCOPED_TRACE(method);
+        const auto indices = Analyse(factors, 3, method, Ishigami);
+        ASSERT_EQ(indices.size(), 3u);
+        for (int j = 0; j < 3; ++j) {
+            const auto& f = indices[j];
+            EXPECT_NEAR(f[0], first[j], 0.03);
+            EXPECT_NEAR(f[1], totals[j], 0.03);
+            EXPECT_LE(f[2], first[j]);
+            EXPECT_GE(f[3], first[j]);
+            EXPECT_LE(f[4], totals[j]);
+            EXPECT_GE(f[5], totals[j]);
+        }
+    }
+}
+
+TEST_F(SimLabTest, RegressionCoefficientsOfALinearModel) {
+    // SRC_j = b_j sd_j / sd_y; a constant factor gets 0.
+    const std::string factors = "a uniform 0 1\nb normal 10 2 0.01 0.99\nc constant 4 0\nd uniform -3 3\n";
+    const double b[] = {3, -1, 5, 0.2};
+    const boost::math::normal_distribution<double> unit;
+    const double z = boost::math::quantile(unit, 0.99);
+    const double phi = boost::math::pdf(unit, z);
+    // The truncated normal's standard deviation.
+    const double sd[] = {std::sqrt(1.0 / 12), 2 * std::sqrt(1 - 2 * z * phi / 0.98), 0, std::sqrt(3.0)};
+    double sy = 0;
+    for (int j = 0; j < 4; ++j) sy += b[j] * b[j] * sd[j] * sd[j];
+    sy = std::sqrt(sy);
+    for (const char* method : {"lhs\n7 400", "random\n7 400", "lptau\n512"}) {
+        SCOPED_TRACE(method);
+        const auto indices = Analyse(factors, 4, method, [&](const std::vector<double>& x) {
+            return b[0] * x[0] + b[1] * x[1] + b[2] * x[2] + b[3] * x[3];
+        });
+        for (int j = 0; j < 4; ++j) {
+            const double src = b[j] * sd[j] / sy;
+            EXPECT_NEAR(indices[j][0], src, 0.03) << j;
+            EXPECT_LE(indices[j][2], src + 1e-9);
+            EXPECT_GE(indices[j][3], src - 1e-9);
+            EXPECT_EQ(std::signbit(indices[j][1]), std::signbit(src)) << j;
+        }
+        EXPECT_EQ(indices[2][0], 0);
+    }
+}
+
+TEST_F(SimLabTest, MorrisRanksFactorsAndFlagsInteractions) {
+    std::string factors;
+    for (int j = 1; j <= 5; ++j) factors += "par" + std::to_string(j) + " uniform 0 1\n";
+    const auto indices = Analyse(factors, 5, "morris\n3 10 4", [](const std::vector<double>& x) {
+        return 8 * x[0] + 4 * x[1] + 2 * x[2] * x[3];
+    });
+    EXPECT_DOUBLE_EQ(indices[0][0], 8);
+    EXPECT_DOUBLE_EQ(indices[1][0], 4);
+    EXPECT_GT(indices[2][0], 0);
+    EXPECT_LT(indices[2][0], 2);
+    EXPECT_EQ(indices[4][0], 0);
+    // Only the interacting factors' elementary effects vary.
+    EXPECT_NEAR(indices[0][1], 0, 1e-9);
+    EXPECT_GT(indices[2][1], 0.1);
+    EXPECT_GT(indices[3][1], 0.1);
+}
+
+TEST_F(SimLabTest, OneFactorLatinHypercubeIsStratifiedAndReproducible) {
+    const std::string config =
+        "1\r\npar1 normal 3 0.5 0.01 0.99\r\nlhs\r\n1 100\r\n" + (dir_ / "SAsample.txt").string() + "\r\n";
+    Write("SIMLABconfig.txt", config);
+    ASSERT_EQ(RunSamplingMode(dir_ / "SIMLABconfig.txt"), std::nullopt);
+    const std::string first = Read(dir_ / "SAsample.txt");
+    SampleFile sample;
+    ASSERT_EQ(ParseSampleFile(first, sample), std::nullopt);
+    EXPECT_EQ(sample.rows, 100);
+    EXPECT_EQ(sample.factors, 1);
+    EXPECT_EQ(sample.method->kind, MethodKind::Lhs);
+    // One value in each of the 100 probability strata between the quantiles 0.01 and 0.99.
+    const boost::math::normal_distribution<double> normal(3, 0.5);
+    std::vector<int> strata(100, 0);
+    for (const double v : sample.values) {
+        const double u = (boost::math::cdf(normal, v) - 0.01) / 0.98;
+        ++strata.at(static_cast<std::size_t>(std::clamp(u, 0.0, 0.999999) * 100));
+    }
+    EXPECT_EQ(std::count(strata.begin(), strata.end(), 1), 100);
+
+    ASSERT_EQ(RunSamplingMode(dir_ / "SIMLABconfig.txt"), std::nullopt);
+    EXPECT_EQ(Read(dir_ / "SAsample.txt"), first);
+    Write("SIMLABconfig.txt", config.substr(0, config.find("1 100")) + "2 100\r\nSAsample.txt\r\n");
+    ASSERT_EQ(RunSamplingMode(dir_ / "SIMLABconfig.txt"), std::nullopt);
+    EXPECT_NE(Read(dir_ / "SAsample.txt"), first);
+}
+
+TEST_F(SimLabTest, MalformedFilesAreRefusedWithAMessage) {
+    Configuration config;
+    for (const char* text :
+         {"", "2\npar1 normal 3 0.5\nlhs\n1 100\nS.txt\n", "1\npar1 normal 3 -1\nlhs\n1 100\nS\n",
+          "1\npar1 weibull 3 1\nlhs\n1 100\nS\n", "1\npar1 normal 3 1\nsobol\n1 2.5\nS\n",
+          "1\npar1 normal 3 1\nmorris\n1 4 5\nS\n", "1\npar1 normal 3 1 0 1\nlhs\n1 9\nS\n"}) {
+        EXPECT_TRUE(ParseConfiguration(text, config)) << text;
+    }
+    SampleFile sample;
+    for (const char* text : {"h\n3\n1\n0\n1\n2\n", "h\n2\n2\n0\n1\t2\n3\n", "h\n1\n1\n0\nx\n", "h\n2\n"})
+        EXPECT_TRUE(ParseSampleFile(text, sample)) << text;
+    std::string name;
+    std::vector<double> outputs;
+    EXPECT_TRUE(ParseOutputFile("1\nAGB\nTime = 0\n3\n1\n2\n", name, outputs));
+
+    // The tool itself: a message on its error stream and a failed exit, for a request naming a short
+    // sample file and for a missing configuration.
+    Write("S.sam", "tuloSimLab lhs 1 3 factors p\n3\n1\n1\n0.5\n");
+    Write("tuloSA_2.txt", "S.sam\n1 3\nS.sam\n1 1\nout.txt\n");
+    for (const std::string& arguments :
+         {"2 " + (dir_ / "tuloSA_2.txt").string(), "1 " + (dir_ / "no").string()}) {
+        const std::string command =
+            std::string(TULO_SIMLAB_PATH) + " " + arguments + " 2>" + (dir_ / "err").string();
+        EXPECT_NE(std::system(command.c_str()), 0);
+        EXPECT_NE(Read(dir_ / "err").find("tuloSimLab: "), std::string::npos);
+    }
+    EXPECT_FALSE(fs::exists(dir_ / "tuloSAindex.txt"));
+}
+
+} // namespace
+} // namespace tulo::sensitivity
