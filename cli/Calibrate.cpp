@@ -175,16 +175,12 @@ int Calibrate(const CalibrateOptions& options, std::ostream& out, UserInterface&
     }
 
     FormModel form;
-    if (const auto error = ReadSimConfig(options.config, form)) {
-        ui.message(options.config + ": " + *error);
-        return kFailure;
-    }
-    const Compilation compiled = CompileInputs(form);
-    for (const InputProblem& problem : compiled.problems) ui.problem(problem);
-    if (!compiled.inputs) return kInvalidInputs;
+    int status = kSuccess;
+    const auto compiled = CompileConfig(options.config, form, ui, status);
+    if (!compiled) return status;
 
     CalibrationDataSet data;
-    data.inputs = compiled.inputs;
+    data.inputs = compiled;
     const auto agb = ReadMeasuredTable(options.agb, "--agb", ui, data.agbSource);
     if (!agb) return kFailure;
     data.agb = *agb;

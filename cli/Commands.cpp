@@ -2,6 +2,7 @@
 
 #include "base/Numbers.h"
 #include "disease/Varieties.h"
+#include "engine/CompiledInputs.h"
 #include "engine/DailyLoop.h"
 #include "engine/InputLimits.h"
 #include "engine/Outputs.h"
@@ -220,6 +221,21 @@ int Run(const RunOptions& options, std::ostream& out, UserInterface& ui) {
                 << static_cast<long long>(perSecond) << " seasons per second)\n";
     }
     return kSuccess;
+}
+
+std::shared_ptr<const CompiledInputs> CompileConfig(const std::string& config, FormModel& form,
+                                                    UserInterface& ui, int& status) {
+    status = kFailure;
+    if (const auto error = ReadSimConfig(config, form)) {
+        ui.message(config + ": " + *error);
+        return nullptr;
+    }
+    const Compilation compiled = CompileInputs(form);
+    for (const InputProblem& problem : compiled.problems) ui.problem(problem);
+    status = kInvalidInputs;
+    if (!compiled.inputs) return nullptr;
+    for (const InputProblem& warning : compiled.warnings) ui.message(warning.text, {}, Icon::Information);
+    return compiled.inputs;
 }
 
 namespace {

@@ -1,9 +1,12 @@
 #pragma once
 // The commands of tulo-cli, apart from their command-line parsing so that tests can call them.
 
+#include "engine/CompiledInputs.h"
+#include "engine/FormModel.h"
 #include "engine/RunState.h"
 #include "engine/UserInterface.h"
 
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -28,6 +31,11 @@ struct RunOptions {
 };
 
 int Run(const RunOptions& options, std::ostream& out, UserInterface& ui);
+
+// Reads a configuration into `form` and compiles its season, showing every problem and warning; nothing,
+// with the exit status in `status`, when the file cannot be read or its inputs fail validation.
+std::shared_ptr<const CompiledInputs> CompileConfig(const std::string& config, FormModel& form,
+                                                    UserInterface& ui, int& status);
 
 // The varieties of the diseases window as CSV: name, susceptibility, class; "other" last, without either.
 int Varieties(std::ostream& out);

@@ -122,14 +122,10 @@ int Ensemble(const EnsembleOptions& options, std::ostream& out, UserInterface& u
         }
     }
     FormModel form;
-    if (const auto error = ReadSimConfig(options.config, form)) {
-        ui.message(options.config + ": " + *error);
-        return kFailure;
-    }
-    const Compilation compiled = CompileInputs(form);
-    for (const InputProblem& problem : compiled.problems) ui.problem(problem);
-    if (!compiled.inputs) return kInvalidInputs;
-    const CompiledInputs& inputs = *compiled.inputs;
+    int status = kSuccess;
+    const auto compiled = CompileConfig(options.config, form, ui, status);
+    if (!compiled) return status;
+    const CompiledInputs& inputs = *compiled;
 
     Grid grid;
     std::string source;

@@ -56,22 +56,6 @@ std::optional<std::vector<LaiPoint>> ReadTable(const std::string& file, std::opt
     return points;
 }
 
-// The configuration's season compiled; nothing, the problems shown, when its inputs fail validation.
-std::shared_ptr<const CompiledInputs> Compile(const std::string& config, FormModel& form, UserInterface& ui,
-                                              int& status) {
-    status = kFailure;
-    if (const auto error = ReadSimConfig(config, form)) {
-        ui.message(config + ": " + *error);
-        return nullptr;
-    }
-    const Compilation compiled = CompileInputs(form);
-    for (const InputProblem& problem : compiled.problems) ui.problem(problem);
-    status = kInvalidInputs;
-    if (!compiled.inputs) return nullptr;
-    for (const InputProblem& warning : compiled.warnings) ui.message(warning.text, {}, Icon::Information);
-    return compiled.inputs;
-}
-
 // A single as JSON shows it: its shortest text, not the 17 digits of the double it widens to.
 nlohmann::ordered_json Number(float value) {
     return ParseNumber(ShortestText(value)).value_or(0.0);
@@ -127,7 +111,7 @@ int ForceLaiCommand(const ForceLaiOptions& options, std::ostream& out, UserInter
     }
 
     FormModel form;
-    const auto compiled = Compile(options.config, form, ui, status);
+    const auto compiled = CompileConfig(options.config, form, ui, status);
     if (!compiled) return status;
     auto run = std::make_unique<RunState>();
     const ForcingOutcome outcome = ForceLai(*compiled, {}, points, *run);
@@ -193,7 +177,7 @@ int LaiIndexCommand(const LaiIndexOptions& options, std::ostream& out, UserInter
     const auto points = ReadTable(options.table, options.sheet, ui, status);
     if (!points) return status;
     FormModel form;
-    const auto compiled = Compile(options.config, form, ui, status);
+    const auto compiled = CompileConfig(options.config, form, ui, status);
     if (!compiled) return status;
     auto run = std::make_unique<RunState>();
     RunSeason(*compiled, {}, *run);
