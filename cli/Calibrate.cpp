@@ -3,12 +3,14 @@
 #include "Commands.h"
 
 #include "base/Numbers.h"
+#include "calibration/SettingsFiles.h"
 #include "calibration/Simplex.h"
 #include "engine/CompiledInputs.h"
 #include "io/DataFolder.h"
 #include "io/SimConfig.h"
 #include "io/SpreadsheetCommands.h"
 #include "io/TextFiles.h"
+#include "io/WindowCommands.h"
 
 #include <nlohmann/json.hpp>
 
@@ -54,6 +56,27 @@ std::string CalibrationCaptions() {
     return list;
 }
 
+// A parameter from its texts; `where` starts the messages ("--param \"RUE:a:4:2\"").
+std::optional<ParameterChoice> MakeChoice(std::string_view caption, std::string_view min,
+                                          std::string_view max, std::string_view initial,
+                                          const std::string& where, UserInterface& ui) {
+    ParameterChoice choice;
+    choice.info = FindCalibrationParameter(Trim(caption));
+    if (!choice.info) {
+        ui.message(where + ": " + QuoteValue(Trim(caption)) +
+                   " is not a calibratable parameter; choose one of " + CalibrationCaptions() + ".");
+        return std::nullopt;
+    }
+    const auto low = ParseNumber(min), high = ParseNumber(max), start = ParseNumber(initial);
+    if (!low || !high || !start) {
+        ui.message(where + ": the minimum, maximum and initial value must be numbers.");
+        return std::nullopt;
+    }
+    choice.range = {ParameterIndex(choice.info->id), *low, *high};
+    choice.initial = *start;
+    return choice;
+}
+
 // "CAPTION:MIN:MAX:INITIAL"; the caption may hold spaces, so the numbers are read from the right.
 std::optional<ParameterChoice> ParseParam(const std::string& text, UserInterface& ui) {
     std::vector<std::string_view> parts;
@@ -69,22 +92,7 @@ std::optional<ParameterChoice> ParseParam(const std::string& text, UserInterface
                    " is not CAPTION:MIN:MAX:INITIAL (e.g. \"RUE:1.5:4:2.3\").");
         return std::nullopt;
     }
-    ParameterChoice choice;
-    choice.info = FindCalibrationParameter(Trim(rest));
-    if (!choice.info) {
-        ui.message("--param " + QuoteValue(text) + ": " + QuoteValue(Trim(rest)) +
-                   " is not a calibratable parameter; choose one of " + CalibrationCaptions() + ".");
-        return std::nullopt;
-    }
-    const auto min = ParseNumber(parts[0]), max = ParseNumber(parts[1]), initial = ParseNumber(parts[2]);
-    if (!min || !max || !initial) {
-        ui.message("--param " + QuoteValue(text) +
-                   ": the minimum, maximum and initial value must be numbers.");
-        return std::nullopt;
-    }
-    choice.range = {ParameterIndex(choice.info->id), *min, *max};
-    choice.initial = *initial;
-    return choice;
+    return MakeChoice(rest, parts[0], parts[1], parts[2], "--param " + QuoteValue(text), ui);
 }
 
 std::optional<GeneticSettings> ParseGenetic(const std::string& text, UserInterface& ui) {
@@ -148,6 +156,86 @@ private:
     bool shown_ = false;
 };
 
+// The search on the data sets, its trace file, the configuration saved with the calibrated values and
+// the report: what the single-site and the multi-site commands share.
+int SearchAndReport(CalibrationSettings settings, std::vector<CalibrationDataSet> dataSets,
+                    const std::vector<ParameterChoice>& choices,
+                    const std::optional<GeneticSettings>& genetic, std::optional<int> seed, int threads,
+                    const std::optional<std::string>& save, FormModel& form, bool json, std::ostream& out,
+                    UserInterface& ui) {
+    const ObjectiveKind objective = settings.objective;
+    std::vector<double> initial;
+    for (const ParameterChoice& choice : choices) {
+        settings.parameters.push_back(choice.range);
+        initial.push_back(choice.initial);
+    }
+    interrupted.store(false);
+    InterruptStops interrupts;
+    ProgressLine progress;
+    SearchControl control;
+    control.threads = threads;
+    control.stop = &interrupted;
+    if (isatty(fileno(stderr)))
+        control.progress = [&](std::int64_t runs, double best) { progress(runs, best); };
+    const CalibrationProblem problem(std::move(settings), std::move(dataSets), std::move(control));
+
+    std::string traceText;
+    const TraceSink trace = [&](std::string_view line) {
+        traceText += line;
+        traceText += '\n';
+    };
+    const auto started = std::chrono::steady_clock::now();
+    const CalibrationOutcome outcome =
+        genetic ? CmdGenetic(problem, initial, *genetic, seed ? *seed : ClockSeed(), trace)
+                : SubTULO_AutoCalibration(problem, initial, trace);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    if (!outcome.problems.empty()) {
+        for (const InputProblem& problem : outcome.problems) ui.message(problem.text);
+        return kInvalidInputs;
+    }
+    const std::filesystem::path traceFile = DataFolder() / "hyperspace.dat";
+    if (const auto error = WriteFileAtomically(traceFile, traceText)) ui.message(*error);
+    if (outcome.failed) {
+        ui.message("The calibration evaluated no point inside the ranges: nothing was calibrated.");
+        return kFailure;
+    }
+    if (outcome.stopped) ui.message("Stopped: the values are the best point found so far.");
+
+    if (save) {
+        for (std::size_t k = 0; k < choices.size(); ++k)
+            form.setText(choices[k].info->control, CalibratedText(outcome.rounded[k]));
+        if (const auto error = WriteSimConfig(form, *save)) {
+            ui.message(*error);
+            return kFailure;
+        }
+    }
+
+    if (json) {
+        nlohmann::ordered_json params = nlohmann::ordered_json::object();
+        for (std::size_t k = 0; k < choices.size(); ++k)
+            params[std::string(choices[k].info->calibrationCaption)] = outcome.rounded[k];
+        nlohmann::ordered_json result = {{"params", params},           {"objective", outcome.objective},
+                                         {"runs", outcome.runs},       {"seed", nullptr},
+                                         {"stopped", outcome.stopped}, {"trace", traceFile.string()}};
+        if (outcome.seed >= 0) result["seed"] = outcome.seed;
+        out << result.dump(2) << '\n';
+        return kSuccess;
+    }
+    for (std::size_t k = 0; k < choices.size(); ++k)
+        out << std::string(choices[k].info->calibrationCaption) << ": " << CalibratedText(outcome.rounded[k])
+            << '\n';
+    out << "Objective (" << ObjectiveKindName(objective) << "): " << ShortestText(outcome.objective) << '\n';
+    out << "Model runs: " << outcome.runs << " in " << ShortestText(std::round(seconds * 1000) / 1000)
+        << " s (" << static_cast<long long>(seconds > 0 ? static_cast<double>(outcome.runs) / seconds : 0)
+        << " per second)\n";
+    out << "Seed: "
+        << (outcome.seed >= 0 ? std::to_string(outcome.seed)
+                              : "none (the standard simplex draws no random numbers)")
+        << '\n';
+    out << "Trace: " << traceFile.string() << '\n';
+    return kSuccess;
+}
+
 } // namespace
 
 int Calibrate(const CalibrateOptions& options, std::ostream& out, UserInterface& ui) {
@@ -194,77 +282,114 @@ int Calibrate(const CalibrateOptions& options, std::ostream& out, UserInterface&
         settings.agbWeight = options.agbWeight;
         settings.laiWeight = options.laiWeight;
     }
-    std::vector<double> initial;
-    for (const ParameterChoice& choice : choices) {
-        settings.parameters.push_back(choice.range);
-        initial.push_back(choice.initial);
-    }
+    return SearchAndReport(std::move(settings), {std::move(data)}, choices, genetic, options.seed,
+                           options.threads, options.save, form, options.json, out, ui);
+}
 
-    interrupted.store(false);
-    InterruptStops interrupts;
-    ProgressLine progress;
-    SearchControl control;
-    control.threads = options.threads;
-    control.stop = &interrupted;
-    if (isatty(fileno(stderr)))
-        control.progress = [&](std::int64_t runs, double best) { progress(runs, best); };
-    const CalibrationProblem problem(std::move(settings), {std::move(data)}, std::move(control));
-
-    std::string traceText;
-    const TraceSink trace = [&](std::string_view line) {
-        traceText += line;
-        traceText += '\n';
-    };
-    const auto started = std::chrono::steady_clock::now();
-    const CalibrationOutcome outcome =
-        genetic ? CmdGenetic(problem, initial, *genetic, options.seed ? *options.seed : ClockSeed(), trace)
-                : SubTULO_AutoCalibration(problem, initial, trace);
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    if (!outcome.problems.empty()) {
-        for (const InputProblem& problem : outcome.problems) ui.message(problem.text);
-        return kInvalidInputs;
-    }
-    const std::filesystem::path traceFile = DataFolder() / "hyperspace.dat";
-    if (const auto error = WriteFileAtomically(traceFile, traceText)) ui.message(*error);
-    if (outcome.failed) {
-        ui.message("The calibration evaluated no point inside the ranges: nothing was calibrated.");
+int CalibrateSites(const CalibrateSitesOptions& options, std::ostream& out, UserInterface& ui) {
+    CfgSettings cfg;
+    if (const auto error = ReadCfgSettings(options.settings, cfg)) {
+        ui.message(*error);
         return kFailure;
     }
-    if (outcome.stopped) ui.message("Stopped: the values are the best point found so far.");
+    const auto objective = ObjectiveKindNamed(options.objective);
+    if (!objective) {
+        ui.message("--objective " + QuoteValue(options.objective) +
+                   " is not one of \"RRMSE\" and \"RRMSE + CV on Last Point\".");
+        return kInvalidInputs;
+    }
+    std::optional<GeneticSettings> genetic;
+    if (options.genetic && !(genetic = ParseGenetic(*options.genetic, ui))) return kInvalidInputs;
 
-    if (options.save) {
-        for (std::size_t k = 0; k < choices.size(); ++k)
-            form.setText(choices[k].info->control, CalibratedText(outcome.rounded[k]));
-        if (const auto error = WriteSimConfig(form, *options.save)) {
-            ui.message(*error);
+    std::vector<ParameterChoice> choices;
+    for (int k = 0; k < 3; ++k) {
+        const CalibrationParameterTexts& texts = cfg.parameters[k];
+        if (Trim(texts.caption).empty()) continue; // the check below counts what is left
+        const auto choice = MakeChoice(texts.caption, texts.min, texts.max, cfg.initial[k],
+                                       options.settings + ", parameter " + std::to_string(k + 1), ui);
+        if (!choice) return kInvalidInputs;
+        choices.push_back(*choice);
+    }
+    const int count = SitesInUse(cfg);
+    if (count == 0) {
+        ui.message(options.settings + " names no site: the weather line of site 1 is empty.");
+        return kInvalidInputs;
+    }
+
+    // Every file a site names is relative to the settings file, so that a folder of them moves whole.
+    const std::filesystem::path folder = std::filesystem::path(options.settings).parent_path();
+    const auto resolve = [&](const std::string& name) { return (folder / Trim(name)).string(); };
+    std::vector<NamedPath> inputs = {{"the configuration", options.config},
+                                     {"the settings file", options.settings}};
+    for (int s = 0; s < count; ++s) {
+        const std::string site = "site " + std::to_string(s + 1);
+        inputs.push_back({site + "'s weather", resolve(cfg.sites[s].weather)});
+        if (!Trim(cfg.sites[s].agb).empty()) inputs.push_back({site + "'s AGB", resolve(cfg.sites[s].agb)});
+        if (!Trim(cfg.sites[s].lai).empty()) inputs.push_back({site + "'s LAI", resolve(cfg.sites[s].lai)});
+    }
+    if (options.save)
+        if (const auto refusal = OutputReplacesInput({"--save", *options.save}, inputs)) {
+            ui.message(*refusal);
             return kFailure;
         }
-    }
 
-    if (options.json) {
-        nlohmann::ordered_json params = nlohmann::ordered_json::object();
-        for (std::size_t k = 0; k < choices.size(); ++k)
-            params[std::string(choices[k].info->calibrationCaption)] = outcome.rounded[k];
-        nlohmann::ordered_json result = {{"params", params},           {"objective", outcome.objective},
-                                         {"runs", outcome.runs},       {"seed", nullptr},
-                                         {"stopped", outcome.stopped}, {"trace", traceFile.string()}};
-        if (outcome.seed >= 0) result["seed"] = outcome.seed;
-        out << result.dump(2) << '\n';
-        return kSuccess;
+    CalibrationSettings settings;
+    settings.objective = *objective;
+    // One objective for every point: the sites' AGB indices, plus their LAI indices with the option.
+    settings.withLai = options.withLai;
+    settings.agbWeight = 1;
+    settings.laiWeight = options.withLai ? 1 : 0;
+    // Every site shares the configuration's crop and management; its weather, dates and latitude are its
+    // own, as the multi-site window reads them.
+    FormModel base;
+    if (const auto error = ReadSimConfig(options.config, base)) {
+        ui.message(options.config + ": " + *error);
+        return kFailure;
     }
-    for (std::size_t k = 0; k < choices.size(); ++k)
-        out << std::string(choices[k].info->calibrationCaption) << ": " << CalibratedText(outcome.rounded[k])
-            << '\n';
-    out << "Objective (" << ObjectiveKindName(*objective) << "): " << ShortestText(outcome.objective) << '\n';
-    out << "Model runs: " << outcome.runs << " in " << ShortestText(std::round(seconds * 1000) / 1000)
-        << " s (" << static_cast<long long>(seconds > 0 ? static_cast<double>(outcome.runs) / seconds : 0)
-        << " per second)\n";
-    out << "Seed: "
-        << (outcome.seed >= 0 ? std::to_string(outcome.seed)
-                              : "none (the standard simplex draws no random numbers)")
-        << '\n';
-    out << "Trace: " << traceFile.string() << '\n';
-    return kSuccess;
+    std::vector<CalibrationDataSet> dataSets;
+    for (int s = 0; s < count; ++s) {
+        const SiteTexts& row = cfg.sites[s];
+        const std::string site = "Site " + std::to_string(s + 1);
+        if (Trim(row.agb).empty() || (options.withLai && Trim(row.lai).empty())) {
+            ui.message(site + " of " + options.settings + " names no " +
+                       (Trim(row.agb).empty() ? "AGB" : "LAI") + " measurements.");
+            return kInvalidInputs;
+        }
+        FormModel form = base;
+        const std::string weather = resolve(row.weather);
+        if (ImportWeatherFile(form, weather, ui) != ImportOutcome::Imported) {
+            ui.message(site + ": the weather workbook " + weather + " was not read.");
+            return kFailure;
+        }
+        // The site's dates and latitude replace the configuration's as typed: a latitude keeps its decimals.
+        const std::pair<std::string_view, const std::string*> replaced[] = {
+            {ctl::txtInitialDate, &row.initialDate},
+            {ctl::txtFinalDate, &row.finalDate},
+            {ctl::txtSowingDate, &row.sowingDate},
+            {ctl::txtLatitude, &row.latitude}};
+        for (const auto& [control, text] : replaced)
+            if (!Trim(*text).empty()) form.setText(control, std::string(Trim(*text)));
+        const Compilation compiled = CompileInputs(form);
+        if (!compiled.inputs) {
+            ui.message(site + " (weather " + weather + ") cannot be simulated:");
+            for (const InputProblem& problem : compiled.problems) ui.problem(problem);
+            return kInvalidInputs;
+        }
+        CalibrationDataSet data;
+        data.name = site;
+        data.inputs = compiled.inputs;
+        const auto agb = ReadMeasuredTable(resolve(row.agb), site + " AGB", ui, data.agbSource);
+        if (!agb) return kFailure;
+        data.agb = *agb;
+        if (options.withLai) {
+            const auto lai = ReadMeasuredTable(resolve(row.lai), site + " LAI", ui, data.laiSource);
+            if (!lai) return kFailure;
+            data.lai = *lai;
+        }
+        dataSets.push_back(std::move(data));
+    }
+    return SearchAndReport(std::move(settings), std::move(dataSets), choices, genetic, options.seed,
+                           options.threads, options.save, base, options.json, out, ui);
 }
 
 } // namespace tulo::cli

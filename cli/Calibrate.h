@@ -28,4 +28,21 @@ struct CalibrateOptions {
 
 int Calibrate(const CalibrateOptions& options, std::ostream& out, UserInterface& ui);
 
+// tulo-cli calibrate-sites: one parameter vector for up to five sites or seasons of a ".cfg" settings
+// file. Each site's weather line names a configuration (.sim, relative to the settings file), whose
+// dates and latitude the site's lines replace when they are filled in.
+struct CalibrateSitesOptions {
+    std::string config;   // the crop and management every site shares, as the main window holds them
+    std::string settings; // the .cfg: per site its dates, latitude and weather, AGB and LAI workbooks
+    bool withLai = false; // the objective adds the sites' LAI indices
+    std::string objective = "RRMSE";
+    std::optional<std::string> genetic;
+    std::optional<int> seed;
+    int threads = 0;
+    std::optional<std::string> save; // the configuration with the calibrated values
+    bool json = false;
+};
+
+int CalibrateSites(const CalibrateSitesOptions& options, std::ostream& out, UserInterface& ui);
+
 } // namespace tulo::cli

@@ -173,6 +173,26 @@ int main(int argc, char** argv) {
                                  "Write the configuration with the calibrated values");
     calibrateCommand->add_flag("--json", calibrate.json, "Print the result as one JSON object");
 
+    tulo::cli::CalibrateSitesOptions sites;
+    CLI::App* sitesCommand = app.add_subcommand(
+        "calibrate-sites",
+        "Calibrate two or three crop parameters on up to five sites of a .cfg settings file");
+    sitesCommand->add_option("config", sites.config, "Configuration (.sim) of the crop and management")
+        ->required();
+    sitesCommand
+        ->add_option("settings", sites.settings, "Settings file (.cfg): each site's dates, weather, AGB, LAI")
+        ->required();
+    sitesCommand->add_flag("--with-lai", sites.withLai, "Add the sites' LAI indices to the objective");
+    sitesCommand->add_option("--objective", sites.objective,
+                             "\"RRMSE\" (default) or \"RRMSE + CV on Last Point\"");
+    sitesCommand->add_option("--genetic", sites.genetic,
+                             "Genetic simplex: N,ITERATIONS,GENERATIONS,REDUCTION,INCREASE,RANDOM");
+    AddWholeOption(sitesCommand, "--seed", sites.seed, 0, "Seed of the random numbers (default: the clock)");
+    AddWholeOption(sitesCommand, "--threads", sites.threads, 0, "Worker threads (default: every core)");
+    sitesCommand->add_option("--save", sites.save,
+                             "Write the first site's configuration with the calibrated values");
+    sitesCommand->add_flag("--json", sites.json, "Print the result as one JSON object");
+
     CLI::App* varietiesCommand =
         app.add_subcommand("varieties", "List the rice varieties with their blast susceptibility and class");
 
@@ -206,6 +226,7 @@ int main(int argc, char** argv) {
                                                               : tulo::cli::ParametersFormat::Table,
                                          std::cout);
         if (*calibrateCommand) return tulo::cli::Calibrate(calibrate, std::cout, ui);
+        if (*sitesCommand) return tulo::cli::CalibrateSites(sites, std::cout, ui);
         if (*ensembleCommand) return tulo::cli::Ensemble(ensemble, std::cout, ui);
         if (*tableCommand) return tulo::cli::Table(tableIn, tableSheet, tableOut, ui);
         if (*evaluateCommand && *laiIndexOption)

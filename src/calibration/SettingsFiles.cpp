@@ -1,0 +1,221 @@
+#include "calibration/SettingsFiles.h"
+
+#include "base/Numbers.h"
+#include "io/TextFiles.h"
+
+#include <vector>
+
+namespace tulo {
+
+namespace {
+
+// The values are written one a line, so a value holding a line break would shift every later one.
+std::optional<std::string> Unwritable(const std::vector<const std::string*>& values) {
+    for (std::size_t i = 0; i < values.size(); ++i)
+        if (values[i]->find_first_of("\r\n") != std::string::npos)
+            return "line " + std::to_string(i + 1) + " would hold a line break: " + *values[i];
+    return std::nullopt;
+}
+
+std::string Join(const std::vector<const std::string*>& values) {
+    std::string text;
+    for (const std::string* value : values) text += *value + '\n';
+    return text;
+}
+
+enum class Kind { Text, Truth, Number, Whole };
+
+struct Field {
+    std::string* value;
+    Kind kind;
+    std::string_view what;
+};
+
+std::vector<std::string_view> Lines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        lines.push_back(line);
+        if (end == std::string_view::npos) break;
+        text.remove_prefix(end + 1);
+    }
+    return lines;
+}
+
+// Fills the fields from the lines, each checked against its kind; an empty number stays empty, as an
+// empty box of the window does.
+std::optional<std::string> ReadFields(std::string_view text, const std::vector<Field>& fields,
+                                      std::string_view fileKind) {
+    const auto lines = Lines(text);
+    if (lines.size() < fields.size())
+        return "line " + std::to_string(lines.size() + 1) + " (" + std::string(fields[lines.size()].what) +
+               ") is missing: a " + std::string(fileKind) + " file has " + std::to_string(fields.size()) +
+               " lines.";
+    for (std::size_t i = fields.size(); i < lines.size(); ++i)
+        if (!Trim(lines[i]).empty())
+            return "line " + std::to_string(i + 1) + " is more than a " + std::string(fileKind) +
+                   " file holds (" + std::to_string(fields.size()) + " lines).";
+    std::vector<std::string> values(fields.size());
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const std::string_view line = lines[i];
+        const std::string_view value = Trim(line);
+        const std::string where = "line " + std::to_string(i + 1) + " (" + std::string(fields[i].what) +
+                                  "): \"" + std::string(line) + "\" ";
+        switch (fields[i].kind) {
+        case Kind::Text:
+            values[i] = std::string(line);
+            continue;
+        case Kind::Truth:
+            if (value != "True" && value != "False") return where + "is neither True nor False.";
+            break;
+        case Kind::Number:
+            if (!value.empty() && !ParseNumber(value)) return where + "is not a number.";
+            break;
+        case Kind::Whole:
+            if (!value.empty()) {
+                const auto number = ParseNumber(value);
+                if (!number || *number != static_cast<double>(static_cast<long long>(*number)))
+                    return where + "is not a whole number.";
+            }
+            break;
+        }
+        values[i] = std::string(value);
+    }
+    for (std::size_t i = 0; i < fields.size(); ++i) *fields[i].value = std::move(values[i]);
+    return std::nullopt;
+}
+
+void AddParameters(std::vector<Field>& fields, std::array<CalibrationParameterTexts, 3>& parameters,
+                   std::array<std::string, 3>& initial, std::array<std::string, 3>& whats) {
+    for (int k = 0; k < 3; ++k) {
+        fields.push_back({&parameters[k].caption, Kind::Text, "parameter caption"});
+        fields.push_back({&parameters[k].min, Kind::Number, "parameter minimum"});
+        fields.push_back({&parameters[k].max, Kind::Number, "parameter maximum"});
+    }
+    for (int k = 0; k < 3; ++k) {
+        whats[k] = "initial value " + std::to_string(k + 1);
+        fields.push_back({&initial[k], Kind::Number, whats[k]});
+    }
+}
+
+// The texts in file order; the truth values are held as their texts while the file is read.
+struct AccLayout {
+    std::string agbOnly, agbAndLai;
+    std::array<std::string, 3> whats;
+    std::vector<Field> fields;
+
+    explicit AccLayout(AccSettings& s)
+        : agbOnly(s.agbOnly ? "True" : "False"), agbAndLai(s.agbAndLai ? "True" : "False") {
+        fields = {{&agbOnly, Kind::Truth, "evaluate on AGB"},
+                  {&agbAndLai, Kind::Truth, "evaluate on AGB and LAI"},
+                  {&s.agbWeight, Kind::Number, "AGB weight"},
+                  {&s.laiWeight, Kind::Number, "LAI weight"},
+                  {&s.objective, Kind::Text, "objective"}};
+        AddParameters(fields, s.parameters, s.initial, whats);
+        fields.push_back({&s.rrmse, Kind::Text, "last AGB index"});
+        fields.push_back({&s.rrmseLai, Kind::Text, "last LAI index"});
+    }
+    std::vector<const std::string*> values() const {
+        std::vector<const std::string*> all;
+        for (const Field& field : fields) all.push_back(field.value);
+        return all;
+    }
+};
+
+struct CfgLayout {
+    std::array<std::string, 3> whats;
+    std::vector<Field> fields;
+
+    explicit CfgLayout(CfgSettings& s) {
+        for (SiteTexts& site : s.sites) {
+            fields.push_back({&site.initialDate, Kind::Whole, "initial date"});
+            fields.push_back({&site.finalDate, Kind::Whole, "final date"});
+            fields.push_back({&site.sowingDate, Kind::Whole, "sowing date"});
+            fields.push_back({&site.latitude, Kind::Number, "latitude"});
+            fields.push_back({&site.rrmse, Kind::Text, "last AGB index"});
+            fields.push_back({&site.weather, Kind::Text, "weather file"});
+            fields.push_back({&site.agb, Kind::Text, "AGB file"});
+            fields.push_back({&site.lai, Kind::Text, "LAI file"});
+        }
+        AddParameters(fields, s.parameters, s.initial, whats);
+    }
+    std::vector<const std::string*> values() const {
+        std::vector<const std::string*> all;
+        for (const Field& field : fields) all.push_back(field.value);
+        return all;
+    }
+};
+
+std::optional<std::string> ReadText(const std::filesystem::path& file, std::string& text) {
+    if (const auto why = ReadWholeFile(file, kMaxTextFileBytes, text))
+        return "Cannot read " + file.string() + ": " + *why + ".";
+    return std::nullopt;
+}
+
+} // namespace
+
+int SitesInUse(const CfgSettings& settings) {
+    int count = 0;
+    while (count < kCalibrationSites && !Trim(settings.sites[count].weather).empty()) ++count;
+    return count;
+}
+
+std::string FormatAccSettings(const AccSettings& settings) {
+    AccSettings copy = settings;
+    return Join(AccLayout(copy).values());
+}
+
+std::string FormatCfgSettings(const CfgSettings& settings) {
+    CfgSettings copy = settings;
+    return Join(CfgLayout(copy).values());
+}
+
+std::optional<std::string> ParseAccSettings(std::string_view text, AccSettings& settings) {
+    AccSettings read = settings;
+    AccLayout layout(read);
+    if (auto error = ReadFields(text, layout.fields, ".acc")) return error;
+    read.agbOnly = layout.agbOnly == "True";
+    read.agbAndLai = layout.agbAndLai == "True";
+    settings = std::move(read);
+    return std::nullopt;
+}
+
+std::optional<std::string> ParseCfgSettings(std::string_view text, CfgSettings& settings) {
+    CfgSettings read = settings;
+    CfgLayout layout(read);
+    if (auto error = ReadFields(text, layout.fields, ".cfg")) return error;
+    settings = std::move(read);
+    return std::nullopt;
+}
+
+std::optional<std::string> WriteAccSettings(const std::filesystem::path& file, const AccSettings& settings) {
+    AccSettings copy = settings;
+    const AccLayout layout(copy);
+    if (const auto why = Unwritable(layout.values())) return "Cannot write " + file.string() + ": " + *why;
+    return WriteFileAtomically(file, Join(layout.values()));
+}
+
+std::optional<std::string> WriteCfgSettings(const std::filesystem::path& file, const CfgSettings& settings) {
+    CfgSettings copy = settings;
+    const CfgLayout layout(copy);
+    if (const auto why = Unwritable(layout.values())) return "Cannot write " + file.string() + ": " + *why;
+    return WriteFileAtomically(file, Join(layout.values()));
+}
+
+std::optional<std::string> ReadAccSettings(const std::filesystem::path& file, AccSettings& settings) {
+    std::string text;
+    if (auto error = ReadText(file, text)) return error;
+    if (auto error = ParseAccSettings(text, settings)) return file.string() + ", " + *error;
+    return std::nullopt;
+}
+
+std::optional<std::string> ReadCfgSettings(const std::filesystem::path& file, CfgSettings& settings) {
+    std::string text;
+    if (auto error = ReadText(file, text)) return error;
+    if (auto error = ParseCfgSettings(text, settings)) return file.string() + ", " + *error;
+    return std::nullopt;
+}
+
+} // namespace tulo

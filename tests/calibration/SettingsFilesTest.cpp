@@ -1,0 +1,142 @@
+// The calibration windows' settings files, and the multi-site calibration that reads one.
+
+#include "calibration/SettingsFiles.h"
+
+#include "io/SimConfig.h"
+
+#include "io/TextFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace tulo {
+namespace {
+
+namespace fs = std::filesystem;
+
+class SettingsFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("tulo-settings-" + std::to_string(::getpid()) + "-" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    std::string Slurp(const fs::path& file) const {
+        std::ifstream in(file, std::ios::binary);
+        std::stringstream buffer;
+        buffer << in.rdbuf();
+        return buffer.str();
+    }
+
+    fs::path dir_;
+};
+
+AccSettings SomeAcc() {
+    AccSettings acc;
+    acc.agbOnly = false;
+    acc.agbAndLai = true;
+    acc.agbWeight = "0.7";
+    acc.laiWeight = "0.3";
+    acc.objective = "RRMSE + CV on Last Point";
+    acc.parameters = {{{"RUE", "1.5", "4"}, {"Tb for growth", "7", "15"}, {"", "", ""}}};
+    acc.initial = {"2.3", "12", ""};
+    acc.rrmse = "12.5";
+    return acc;
+}
+
+TEST_F(SettingsFiles, RoundTripInTheirLineOrder) {
+    const AccSettings acc = SomeAcc();
+    ASSERT_EQ(WriteAccSettings(dir_ / "a.acc", acc), std::nullopt);
+    EXPECT_EQ(Slurp(dir_ / "a.acc"), "False\nTrue\n0.7\n0.3\nRRMSE + CV on Last Point\nRUE\n1.5\n4\nTb for "
+                                     "growth\n7\n15\n\n\n\n2.3\n12\n\n12.5\n\n");
+    AccSettings read;
+    ASSERT_EQ(ReadAccSettings(dir_ / "a.acc", read), std::nullopt);
+    EXPECT_EQ(read, acc);
+
+    CfgSettings cfg;
+    cfg.sites[0] = {"100", "300", "130", "45.7", "", "demo.sim", "agb.xlsx", "lai.xlsx"};
+    cfg.sites[2].weather = "after a gap.sim";
+    cfg.parameters = acc.parameters;
+    cfg.initial = acc.initial;
+    EXPECT_EQ(SitesInUse(cfg), 1);
+    ASSERT_EQ(WriteCfgSettings(dir_ / "c.cfg", cfg), std::nullopt);
+    const std::string text = Slurp(dir_ / "c.cfg");
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 52);
+    CfgSettings back;
+    ASSERT_EQ(ReadCfgSettings(dir_ / "c.cfg", back), std::nullopt);
+    EXPECT_EQ(back, cfg);
+}
+
+TEST_F(SettingsFiles, ShortOrMalformedFilesAreRefusedByLineAndChangeNothing) {
+    const std::string good = FormatAccSettings(SomeAcc());
+    const auto refusal = [&](std::string text) {
+        AccSettings settings = SomeAcc();
+        const auto error = ParseAccSettings(text, settings);
+        EXPECT_EQ(settings, SomeAcc());
+        return error.value_or("accepted");
+    };
+    EXPECT_EQ(refusal(good.substr(0, good.find("RUE"))),
+              "line 6 (parameter caption) is missing: a .acc file has 19 lines.");
+    EXPECT_EQ(refusal("yes" + good.substr(good.find('\n'))),
+              "line 1 (evaluate on AGB): \"yes\" is neither True nor False.");
+    std::string badMax = good;
+    badMax.replace(badMax.find("\n4\n"), 3, "\nfour\n");
+    EXPECT_EQ(refusal(badMax), "line 8 (parameter maximum): \"four\" is not a number.");
+    EXPECT_EQ(refusal(good + "\n\nmore\n"), "line 22 is more than a .acc file holds (19 lines).");
+
+    CfgSettings cfg;
+    cfg.sites[1].finalDate = "300.5";
+    const std::string text = FormatCfgSettings(cfg);
+    EXPECT_EQ(ParseCfgSettings(text, cfg), "line 10 (final date): \"300.5\" is not a whole number.");
+
+    // A value with a line break would shift every later line: the file on disk stays as it was.
+    ASSERT_EQ(WriteAccSettings(dir_ / "a.acc", SomeAcc()), std::nullopt);
+    AccSettings broken = SomeAcc();
+    broken.objective = "RRMSE\nTrue";
+    EXPECT_NE(WriteAccSettings(dir_ / "a.acc", broken), std::nullopt);
+    EXPECT_EQ(Slurp(dir_ / "a.acc"), good);
+}
+
+// Two sites from the demo, measured as the engine made them with RUE 2.8 and Tb 11; the second types its
+// latitude with a decimal, which it keeps.
+TEST_F(SettingsFiles, CalibrateSitesRecoversTheParametersOnTwoSites) {
+    const fs::path source = TULO_SOURCE_DIR;
+    fs::copy_file(source / "examples/demo.sim", dir_ / "demo.sim");
+    fs::copy_file(source / "examples/calibration/agb.xlsx", dir_ / "agb.xlsx");
+    FormModel demo; // the sites' weather workbook: the demo's own weather table
+    ASSERT_EQ(ReadSimConfig(dir_ / "demo.sim", demo), std::nullopt);
+    ASSERT_EQ(WriteFileAtomically(dir_ / "weather.csv", GridToCsv(demo.grid(ctl::sprWeather))), std::nullopt);
+    CfgSettings cfg;
+    cfg.sites[0] = {"", "", "", "", "", "weather.csv", "agb.xlsx", ""};
+    cfg.sites[1] = {"", "", "", "45.3", "", "weather.csv", "agb.xlsx", ""};
+    cfg.parameters = {{{"RUE", "1.5", "4"}, {"Tb for growth", "7", "15"}, {"", "", ""}}};
+    cfg.initial = {"2.3", "12", ""};
+    ASSERT_EQ(WriteCfgSettings(dir_ / "two.cfg", cfg), std::nullopt);
+
+    const std::string command = "TULO_HOME=" + dir_.string() + " " + TULO_CLI_PATH + " calibrate-sites " +
+                                (dir_ / "demo.sim").string() + " " + (dir_ / "two.cfg").string() +
+                                " --json >" + (dir_ / "out").string() + " 2>" + (dir_ / "err").string();
+    const int raw = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << Slurp(dir_ / "err");
+    const std::string out = Slurp(dir_ / "out");
+    const auto value = [&](const std::string& key) {
+        const std::size_t at = out.find("\"" + key + "\": ");
+        return at == std::string::npos ? -1.0 : std::atof(out.c_str() + at + key.size() + 4);
+    };
+    EXPECT_NEAR(value("RUE"), 2.8, 0.028) << out;
+    EXPECT_NEAR(value("Tb for growth"), 11, 0.11) << out;
+    const double runs = value("runs");
+    EXPECT_GT(runs, 0);
+    EXPECT_EQ(static_cast<long long>(runs) % 2, 0) << "every point runs both sites";
+}
+
+} // namespace
+} // namespace tulo
