@@ -304,8 +304,6 @@ int CropImport(const std::string& config, const std::string& in, std::optional<i
     return kSuccess;
 }
 
-namespace {
-
 std::string Plain(const std::optional<double>& value) {
     if (!value) return "n/a";
     char buffer[64];
@@ -316,6 +314,8 @@ std::string Plain(const std::optional<double>& value) {
 nlohmann::json Json(const std::optional<double>& value) {
     return value ? nlohmann::json(*value) : nlohmann::json();
 }
+
+namespace {
 
 // The first 20 items, then how many more: a file of hundreds of bad rows would bury the results.
 std::string Capped(const std::vector<std::string>& items, std::string_view separator) {

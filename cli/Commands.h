@@ -6,6 +6,8 @@
 #include "engine/RunState.h"
 #include "engine/UserInterface.h"
 
+#include <nlohmann/json.hpp>
+
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -31,6 +33,10 @@ struct RunOptions {
 };
 
 int Run(const RunOptions& options, std::ostream& out, UserInterface& ui);
+
+// An index as the commands print it: six significant digits, "n/a" when undefined; and as JSON (null).
+std::string Plain(const std::optional<double>& value);
+nlohmann::json Json(const std::optional<double>& value);
 
 // Reads a configuration into `form` and compiles its season, showing every problem and warning; nothing,
 // with the exit status in `status`, when the file cannot be read or its inputs fail validation.

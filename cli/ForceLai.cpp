@@ -65,17 +65,6 @@ float TonnesPerHectare(float gramsPerSquareMetre) {
     return static_cast<float>(gramsPerSquareMetre / 100.0); // as the report converts
 }
 
-std::string Plain(const std::optional<double>& value) {
-    if (!value) return "n/a";
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.6g", *value);
-    return buffer;
-}
-
-nlohmann::json Json(const std::optional<double>& value) {
-    return value ? nlohmann::json(*value) : nlohmann::json();
-}
-
 } // namespace
 
 int ForceLaiCommand(const ForceLaiOptions& options, std::ostream& out, UserInterface& ui) {
