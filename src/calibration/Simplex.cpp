@@ -67,6 +67,43 @@ template <typename Work> void ForEachSearch(std::size_t count, int threads, cons
 #endif
 }
 
+// Evaluates independent points on up to the problem's number of workers, each with a run state of its own
+// kept from one call to the next. Every trial starts from a cleared state, so the objectives are those of
+// one worker evaluating the points in order.
+class ParallelTrials {
+public:
+    explicit ParallelTrials(const CalibrationProblem& problem) : problem_(problem) {}
+
+    void operator()(std::span<const Point> points, std::span<double> y) {
+#if defined(__SANITIZE_THREAD__)
+        if (!sequential_) sequential_ = std::make_unique<RunState>();
+        for (std::size_t i = 0; i < points.size(); ++i)
+            y[i] = TULO_eval(problem_, points[i], *sequential_).objective;
+#else
+        const int threads = problem_.control().threads;
+        std::optional<tbb::global_control> allowed;
+        if (threads > 0)
+            allowed.emplace(tbb::global_control::max_allowed_parallelism, static_cast<std::size_t>(threads));
+        arena_.execute([&] {
+            tbb::parallel_for(std::size_t{0}, points.size(), [&](std::size_t i) {
+                y[i] = TULO_eval(problem_, points[i], *states_.local()).objective;
+            });
+        });
+#endif
+    }
+
+private:
+    const CalibrationProblem& problem_;
+#if defined(__SANITIZE_THREAD__)
+    std::unique_ptr<RunState> sequential_;
+#else
+    tbb::task_arena arena_{problem_.control().threads > 0 ? problem_.control().threads
+                                                          : tbb::task_arena::automatic};
+    tbb::enumerable_thread_specific<std::unique_ptr<RunState>> states_{
+        [] { return std::make_unique<RunState>(); }};
+#endif
+};
+
 CalibrationOutcome Finish(const CalibrationProblem& problem, Point values, double bestY,
                           std::int64_t runsBefore, RunState& run) {
     CalibrationOutcome outcome;
@@ -153,7 +190,17 @@ int AmoebaTULO(Simplex& s, const TrialFunction& evaluate, const AmoebaOptions& o
                 for (std::size_t i = 0; i < mpts; ++i) {
                     if (i == ilo) continue;
                     for (std::size_t j = 0; j < ndim; ++j) s.p[i][j] = 0.5 * (s.p[i][j] + s.p[ilo][j]);
-                    s.y[i] = evaluate(s.p[i]).objective;
+                    if (!options.batch) s.y[i] = evaluate(s.p[i]).objective;
+                }
+                if (options.batch) {
+                    // Every vertex but the lowest moves, each independent of the others.
+                    std::vector<Point> moved;
+                    for (std::size_t i = 0; i < mpts; ++i)
+                        if (i != ilo) moved.push_back(s.p[i]);
+                    std::vector<double> y(moved.size());
+                    (*options.batch)(moved, y);
+                    for (std::size_t i = 0, k = 0; i < mpts; ++i)
+                        if (i != ilo) s.y[i] = y[k++];
                 }
             }
         } else {
@@ -182,9 +229,15 @@ CalibrationOutcome SubTULO_AutoCalibration(const CalibrationProblem& problem, st
     const std::int64_t runsBefore = problem.runs();
     auto run = std::make_unique<RunState>();
     const TrialFunction evaluate = [&](std::span<const double> x) { return TULO_eval(problem, x, *run); };
+    ParallelTrials trials(problem);
+    const BatchFunction batch = [&](std::span<const Point> points, std::span<double> y) {
+        trials(points, y);
+    };
     Simplex simplex{StartingSimplex(initial), {}};
-    for (const Point& vertex : simplex.p) simplex.y.push_back(evaluate(vertex).objective);
-    AmoebaTULO(simplex, evaluate, {0.0001, 0, problem.settings().withLai, &trace, problem.control().stop});
+    simplex.y.resize(simplex.p.size());
+    batch(simplex.p, simplex.y);
+    AmoebaTULO(simplex, evaluate,
+               {0.0001, 0, problem.settings().withLai, &trace, problem.control().stop, &batch});
 
     const auto best =
         static_cast<std::size_t>(std::min_element(simplex.y.begin(), simplex.y.end()) - simplex.y.begin());

@@ -29,6 +29,9 @@ using TraceSink = std::function<void(std::string_view line)>;
 
 // The objective of a trial point.
 using TrialFunction = std::function<TrialResult(std::span<const double> x)>;
+// The objectives of independent points at once (a starting simplex, the vertices of a shrink), in their
+// order; a caller may evaluate them on several workers.
+using BatchFunction = std::function<void(std::span<const Point> points, std::span<double> objectives)>;
 
 struct AmoebaOptions {
     double ftol = 0.0001;
@@ -36,6 +39,7 @@ struct AmoebaOptions {
     bool withLai = false;                    // the trace adds the LAI index
     const TraceSink* trace = nullptr;        // a line after every contraction trial
     const std::atomic<bool>* stop = nullptr; // polled before every pass
+    const BatchFunction* batch = nullptr;    // the shrink's vertices at once; otherwise one by one
 };
 
 // Minimises in place from a simplex whose vertices are all evaluated; returns the passes made.

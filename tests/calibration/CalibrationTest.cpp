@@ -195,5 +195,57 @@ TEST(CalibrationRecovery, FailsWhenNoPointWasInside) {
     EXPECT_TRUE(outcome.rounded.empty());
 }
 
+TEST(CalibrationRecovery, ThreeParametersWithTheLeafAreaIndex) {
+    auto run = std::make_unique<RunState>();
+    const ParameterValue made[] = {
+        {ParameterIndex("RUE"), 2.8}, {ParameterIndex("Tb"), 11}, {ParameterIndex("GDDLeafLife"), 800}};
+    RunSeason(*Demo(), made, *run);
+    MeasuredData agb, lai;
+    for (const int d : {150, 165, 180, 195, 210, 225, 245, 265}) {
+        agb.rows.push_back({d, static_cast<float>(d), static_cast<float>(run->out.AGB[d] / 100.0)});
+        lai.rows.push_back({d, static_cast<float>(d), run->out.LAI[d]});
+    }
+    CalibrationSettings settings;
+    settings.parameters = {{ParameterIndex("RUE"), 1.5, 4},
+                           {ParameterIndex("Tb"), 7, 15},
+                           {ParameterIndex("GDDLeafLife"), 500, 1200}};
+    settings.withLai = true;
+    settings.laiWeight = 1;
+    const CalibrationProblem problem(settings, {{"", Demo(), agb, "agb.xlsx", lai, "lai.xlsx"}});
+    const double initial[] = {2.3, 12, 950};
+    for (const CalibrationOutcome& outcome : {SubTULO_AutoCalibration(problem, initial),
+                                              CmdGenetic(problem, initial, {8, 100, 1, 0.5, 2, 0}, 5)}) {
+        ASSERT_FALSE(outcome.failed);
+        EXPECT_NEAR(outcome.rounded[0], 2.8, 0.028);
+        EXPECT_NEAR(outcome.rounded[1], 11, 0.11);
+        EXPECT_NEAR(outcome.rounded[2], 800, 8);
+    }
+}
+
+TEST(CalibrationGenetic, FillingReachesTheLastRejectedRowAndTheBestSurvivesItsGeneration) {
+    // Row M is always rejected, and the last of the rejected rows: it must still be copied at times.
+    const CalibrationProblem problem = RueAndTb(EngineMadeAgb());
+    bool lastCopied = false;
+    for (int seed = 1; seed <= 40 && !lastCopied; ++seed) {
+        Population previous;
+        for (int i = 1; i <= 9; ++i) previous.push_back({double(i), 2, 10, double(i), 1});
+        Ran1 random(seed);
+        for (const auto& row : GenerationStep(problem, previous, 9, {6, 2, 10}, 0, random))
+            lastCopied = lastCopied || row[0] == 9;
+    }
+    EXPECT_TRUE(lastCopied);
+
+    // Later generations that barely search (a budget cut to one pass, every start random) find worse
+    // points than the first: the reported best is still the first generation's.
+    MeasuredData noisy = EngineMadeAgb();
+    for (std::size_t i = 0; i < noisy.rows.size(); ++i) noisy.rows[i].value *= i % 2 ? 1.08f : 0.93f;
+    const CalibrationProblem scattered = RueAndTb(noisy);
+    const double initial[] = {2.3, 12};
+    const CalibrationOutcome first = CmdGenetic(scattered, initial, {6, 40, 0, 0.5, 1, 0}, 11);
+    const CalibrationOutcome later = CmdGenetic(scattered, initial, {6, 40, 3, 0.5, 0.01, 1}, 11);
+    ASSERT_FALSE(first.failed);
+    EXPECT_LE(later.objective, first.objective);
+}
+
 } // namespace
 } // namespace tulo

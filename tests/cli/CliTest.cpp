@@ -37,7 +37,10 @@ protected:
         fs::remove_all(dir_);
         fs::create_directories(dir_);
     }
-    void TearDown() override { fs::remove_all(dir_); }
+    void TearDown() override {
+        ::unsetenv("TULO_HOME");
+        fs::remove_all(dir_);
+    }
 
     Outcome Run(const std::string& arguments) {
         const std::string command = std::string(TULO_CLI_PATH) + " " + arguments + " >" +
@@ -365,6 +368,32 @@ TEST_F(Cli, LaiIndexPairsTheSimulatedDaysAndListsTheOthers) {
     EXPECT_EQ(index["left_out"], nlohmann::json::array({320}));
     for (const char* key : {"RMSE", "RRMSE", "EF", "CRM", "R2", "Slope", "Intercept"})
         EXPECT_TRUE(index[key].is_number()) << key;
+}
+
+TEST_F(Cli, CalibrateRecoversTheParametersSavesThemAndRefusesAReversedRange) {
+    const std::string agb = TULO_SOURCE_DIR "/examples/calibration/agb.xlsx";
+    ::setenv("TULO_HOME", dir_.c_str(), 1); // the trace file goes to the test's folder
+    const auto saved = dir_ / "calibrated.sim";
+    Outcome o = Run("calibrate " + kDemo + " --agb " + agb +
+                    " --param RUE:1.5:4:2.3 --param 'Tb for growth:7:15:12' --genetic 6,60,1,0.5,1.5,0.2"
+                    " --seed 7 --json --save " +
+                    saved.string());
+    ASSERT_EQ(o.status, 0) << o.err;
+    const auto result = nlohmann::json::parse(o.out);
+    EXPECT_NEAR(result["params"]["RUE"].get<double>(), 2.8, 0.028);
+    EXPECT_NEAR(result["params"]["Tb for growth"].get<double>(), 11, 0.11);
+    EXPECT_EQ(result["seed"], 7);
+    EXPECT_GT(result["runs"].get<int>(), 100);
+    FormModel form;
+    ASSERT_EQ(ReadSimConfig(saved.string(), form), std::nullopt);
+    EXPECT_EQ(form.text(ctl::txtRUE), ShortestText(result["params"]["RUE"].get<double>()));
+
+    fs::remove(saved);
+    o = Run("calibrate " + kDemo + " --agb " + agb +
+            " --param RUE:4:1.5:2.3 --param 'Tb for growth:7:15:12' --save " + saved.string());
+    EXPECT_EQ(o.status, 2);
+    EXPECT_NE(o.err.find("RUE: the minimum 4 is not below the maximum 1.5."), std::string::npos) << o.err;
+    EXPECT_FALSE(fs::exists(saved));
 }
 
 } // namespace
