@@ -5,6 +5,7 @@
 #include "ConsoleUi.h"
 #include "Ensemble.h"
 #include "ForceLai.h"
+#include "Sensitivity.h"
 
 #include "base/Problems.h"
 
@@ -193,6 +194,36 @@ int main(int argc, char** argv) {
                              "Write the first site's configuration with the calibrated values");
     sitesCommand->add_flag("--json", sites.json, "Print the result as one JSON object");
 
+    tulo::cli::SensitivityOptions sensitivity;
+    CLI::App* sensitivityCommand = app.add_subcommand(
+        "sensitivity",
+        "Sensitivity analysis of the growth factors: sample, run every sample, compute indices");
+    sensitivityCommand->add_option("config", sensitivity.config, "Configuration file (.sim)")->required();
+    sensitivityCommand
+        ->add_option("--method", sensitivity.method,
+                     "FAST, \"Latin hypercube sampling\", \"Morris method\", \"Quasi-Random LpTau\", Random, "
+                     "\"Sobol method\", or the keywords fast, lhs, morris, lptau, random, sobol")
+        ->required();
+    sensitivityCommand->add_option(
+        "--executions", sensitivity.executions,
+        "Number of runs (all but Morris; Sobol': 2^(5+i) x (factors + 1) for total)");
+    sensitivityCommand->add_option("--seed", sensitivity.seed, "Seed of the random numbers (default 1)");
+    sensitivityCommand->add_option("--factors", sensitivity.factors,
+                                   "Factors to vary: par1,par4,... (default: all eleven)");
+    sensitivityCommand->add_option("--mean", sensitivity.means, "A factor's mean: parK=VALUE (repeatable)");
+    sensitivityCommand->add_option("--sd", sensitivity.sds, "A factor's standard deviation: parK=VALUE");
+    sensitivityCommand->add_option("--levels", sensitivity.levels, "Morris: number of levels (default 4)");
+    sensitivityCommand->add_option("--trajectories", sensitivity.trajectories,
+                                   "Morris: number of trajectories (default 4)");
+    sensitivityCommand->add_option("--computation", sensitivity.computation,
+                                   "Sobol': total (default) or custom; FAST: classic or extended (default)");
+    sensitivityCommand->add_option("--order", sensitivity.order,
+                                   "Sobol' custom: first (default), second or third");
+    AddWholeOption(sensitivityCommand, "--threads", sensitivity.threads, 0,
+                   "Worker threads (default: every core)");
+    sensitivityCommand->add_flag("--json", sensitivity.json,
+                                 "Print a JSON list of {factor, label, index1, index2, ci1, ci2, truncated}");
+
     CLI::App* varietiesCommand =
         app.add_subcommand("varieties", "List the rice varieties with their blast susceptibility and class");
 
@@ -228,6 +259,7 @@ int main(int argc, char** argv) {
         if (*calibrateCommand) return tulo::cli::Calibrate(calibrate, std::cout, ui);
         if (*sitesCommand) return tulo::cli::CalibrateSites(sites, std::cout, ui);
         if (*ensembleCommand) return tulo::cli::Ensemble(ensemble, std::cout, ui);
+        if (*sensitivityCommand) return tulo::cli::Sensitivity(sensitivity, std::cout, ui);
         if (*tableCommand) return tulo::cli::Table(tableIn, tableSheet, tableOut, ui);
         if (*evaluateCommand && *laiIndexOption)
             return tulo::cli::LaiIndexCommand({evaluate.config, laiIndexTable, evaluate.sheet, evaluate.json},

@@ -396,5 +396,24 @@ TEST_F(Cli, CalibrateRecoversTheParametersSavesThemAndRefusesAReversedRange) {
     EXPECT_FALSE(fs::exists(saved));
 }
 
+TEST_F(Cli, SensitivityPrintsTheIndicesOfTheChosenFactorsAndRefusesAFloodedField) {
+    ::setenv("TULO_HOME", dir_.c_str(), 1); // the exchange files go to the test's folder
+    Outcome o =
+        Run("sensitivity " + kDemo +
+            " --method 'Latin hypercube sampling' --executions 60 --factors par1,par6 --sd par6=0.01 --json");
+    ASSERT_EQ(o.status, 0) << o.err;
+    const auto list = nlohmann::json::parse(o.out);
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[1]["factor"], "par6");
+    EXPECT_EQ(list[1]["label"], "LAI at emergence (m2/m2)");
+    EXPECT_GT(list[1]["truncated"].get<int>(), 0);
+    EXPECT_LE(list[0]["ci1"][0].get<double>(), list[0]["index1"].get<double>());
+    EXPECT_TRUE(fs::exists(dir_ / "tuloSAindex.txt"));
+
+    o = Run("sensitivity " + std::string(TULO_SOURCE_DIR "/examples/flooded.sim") + " --method nothing");
+    EXPECT_EQ(o.status, 2);
+    EXPECT_NE(o.err.find("only under unflooded conditions"), std::string::npos) << o.err;
+}
+
 } // namespace
 } // namespace tulo

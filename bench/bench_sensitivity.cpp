@@ -1,0 +1,88 @@
+// The sensitivity analysis: sample seasons per second on one and two threads, and a whole Sobol'
+// analysis of the eleven growth factors (the tool's sampling, the seasons, the tool's indices).
+
+#include "io/SimConfig.h"
+#include "sensitivity/Analysis.h"
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace {
+
+namespace sa = tulo::sensitivity;
+
+std::shared_ptr<const tulo::CompiledInputs> CompileDemo() {
+    tulo::FormModel form;
+    if (const auto error = tulo::ReadSimConfig(std::string(TULO_SOURCE_DIR) + "/examples/demo.sim", form))
+        throw std::runtime_error(*error);
+    const tulo::Compilation compiled = tulo::CompileInputs(form);
+    if (!compiled.inputs) throw std::runtime_error("example inputs do not validate");
+    return compiled.inputs;
+}
+
+sa::AnalysisRequest AllFactors(const char* keyword, const char* line) {
+    sa::AnalysisRequest request;
+    for (const sa::GrowthFactor& f : sa::GrowthFactors())
+        request.factors.push_back({f.row, "normal", std::string(f.mean), std::string(f.sd)});
+    request.keyword = keyword;
+    request.methodLine = line;
+    return request;
+}
+
+std::vector<int> AllRows() {
+    std::vector<int> rows;
+    for (const sa::GrowthFactor& f : sa::GrowthFactors()) rows.push_back(f.row);
+    return rows;
+}
+
+// 1024 Latin hypercube rows of the eleven factors with their default distributions.
+void BM_SampleSeasonsDemo(benchmark::State& state) {
+    const auto inputs = CompileDemo();
+    sa::Configuration config;
+    if (const auto why =
+            sa::ParseConfiguration(sa::ConfigurationText(AllFactors("lhs", "1 1024"), "s"), config))
+        throw std::runtime_error(*why);
+    sa::Sample drawn;
+    if (const auto why = sa::DrawSample(config, drawn)) throw std::runtime_error(*why);
+    sa::SampleFile sample;
+    sample.rows = drawn.design.rows;
+    sample.factors = drawn.design.factors;
+    sample.values = drawn.values;
+    const std::vector<int> rows = AllRows();
+    sa::RunOptions options;
+    options.threads = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        const sa::SampleRuns runs = sa::RunSampleSimulations(*inputs, sample, rows, options);
+        if (!runs.status.ok()) throw std::runtime_error(runs.status.message);
+        benchmark::DoNotOptimize(runs.outputs.data());
+    }
+    state.counters["seasons/s"] = benchmark::Counter(static_cast<double>(state.iterations() * sample.rows),
+                                                     benchmark::Counter::kIsRate);
+}
+
+// Sobol' "total" with 2^12 base rows: 2^12 x 12 = 49152 seasons, on every core.
+void BM_SobolAnalysisElevenFactors(benchmark::State& state) {
+    const auto inputs = CompileDemo();
+    sa::ExchangeFiles files{std::filesystem::temp_directory_path() /
+                            ("tulo-bench-sensitivity-" + std::to_string(::getpid()))};
+    std::filesystem::create_directories(files.folder);
+    const sa::AnalysisRequest request = AllFactors("sobol", "1 7");
+    sa::RunOptions options;
+    options.tool = TULO_SIMLAB_PATH;
+    std::size_t runs = 0;
+    for (auto _ : state) {
+        const sa::Analysis analysis = sa::RunAnalysis(*inputs, request, files, options);
+        if (!analysis.status.ok()) throw std::runtime_error(analysis.status.message);
+        runs = analysis.simulations.runs.outputs.size();
+    }
+    std::filesystem::remove_all(files.folder);
+    state.counters["runs"] = static_cast<double>(runs);
+}
+
+} // namespace
+
+BENCHMARK(BM_SampleSeasonsDemo)->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SobolAnalysisElevenFactors)->UseRealTime()->Unit(benchmark::kSecond)->Iterations(3);

@@ -1,0 +1,208 @@
+#include "Sensitivity.h"
+
+#include "Commands.h"
+
+#include "base/Numbers.h"
+#include "base/Problems.h"
+#include "sensitivity/Analysis.h"
+
+#include <nlohmann/json.hpp>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <mutex>
+#include <unistd.h>
+
+namespace tulo::cli {
+
+namespace {
+
+namespace sa = tulo::sensitivity;
+
+std::atomic<bool> interrupted{false};
+
+extern "C" void OnSensitivityInterrupt(int) {
+    interrupted.store(true);
+}
+
+// Ctrl-C cancels the analysis: the seasons stop and the tool is killed, and no outputs are left.
+class InterruptCancels {
+public:
+    InterruptCancels() {
+        interrupted.store(false);
+        previous_ = std::signal(SIGINT, OnSensitivityInterrupt);
+    }
+    ~InterruptCancels() { std::signal(SIGINT, previous_); }
+    InterruptCancels(const InterruptCancels&) = delete;
+    InterruptCancels& operator=(const InterruptCancels&) = delete;
+
+private:
+    void (*previous_)(int) = SIG_DFL;
+};
+
+// "simulation k of N" on a terminal, at most five times a second, from whichever worker finished.
+class ProgressLine {
+public:
+    void operator()(std::size_t done, std::size_t total) {
+        std::unique_lock lock(mutex_, std::try_to_lock);
+        if (!lock) return;
+        const auto now = std::chrono::steady_clock::now();
+        if (now - last_ < std::chrono::milliseconds(200) && done != total) return;
+        last_ = now;
+        std::fprintf(stderr, "\rsimulation %zu of %zu   ", done, total);
+        std::fflush(stderr);
+        shown_ = true;
+    }
+    ~ProgressLine() {
+        if (shown_) std::fprintf(stderr, "\n");
+    }
+
+private:
+    std::mutex mutex_;
+    std::chrono::steady_clock::time_point last_{};
+    bool shown_ = false;
+};
+
+// The growth row of "parK", or -1.
+int FactorRow(std::string_view name) {
+    for (const sa::GrowthFactor& f : sa::GrowthFactors())
+        if (Trim(name) == f.name) return f.row;
+    return -1;
+}
+
+// The ticked rows with their texts: --factors (all eleven by default), then --mean and --sd.
+std::optional<std::vector<sa::TickedFactor>> TickedFactors(const SensitivityOptions& options,
+                                                           UserInterface& ui) {
+    std::vector<bool> ticked(sa::kGrowthFactors, !options.factors);
+    if (options.factors) {
+        const std::string& text = *options.factors;
+        std::size_t start = 0;
+        while (start <= text.size()) {
+            const std::size_t end = std::min(text.find(',', start), text.size());
+            const std::string_view name = std::string_view(text).substr(start, end - start);
+            const int row = FactorRow(name);
+            if (row < 0) {
+                ui.message("--factors: " + QuoteValue(name) + " is not one of par1 to par11.");
+                return std::nullopt;
+            }
+            ticked[static_cast<std::size_t>(row)] = true;
+            start = end + 1;
+        }
+    }
+    std::vector<sa::TickedFactor> factors;
+    for (const sa::GrowthFactor& f : sa::GrowthFactors())
+        if (ticked[static_cast<std::size_t>(f.row)])
+            factors.push_back({f.row, "normal", std::string(f.mean), std::string(f.sd)});
+    const auto apply = [&](const std::vector<std::string>& items, const char* option, bool mean) {
+        for (const std::string& item : items) {
+            const std::size_t equals = item.find('=');
+            const int row = equals == std::string::npos ? -1 : FactorRow(item.substr(0, equals));
+            const auto found = std::find_if(factors.begin(), factors.end(),
+                                            [&](const sa::TickedFactor& f) { return f.row == row; });
+            if (found == factors.end()) {
+                ui.message(std::string(option) + " " + QuoteValue(item) +
+                           " is not parK=VALUE with parK one of the analysed factors.");
+                return false;
+            }
+            (mean ? found->mean : found->sd) = item.substr(equals + 1);
+        }
+        return true;
+    };
+    if (!apply(options.means, "--mean", true) || !apply(options.sds, "--sd", false)) return std::nullopt;
+    return factors;
+}
+
+nlohmann::json Interval(const std::optional<double>& low, const std::optional<double>& high) {
+    if (!low || !high) return nullptr;
+    return nlohmann::json::array({*low, *high});
+}
+
+std::string PlainInterval(const std::optional<double>& low, const std::optional<double>& high) {
+    if (!low || !high) return "";
+    return " [" + Plain(*low) + ", " + Plain(*high) + "]";
+}
+
+} // namespace
+
+int Sensitivity(const SensitivityOptions& options, std::ostream& out, UserInterface& ui) {
+    // A flooded field is refused before the settings are looked at, as in the window.
+    FormModel form;
+    int status = kSuccess;
+    const auto compiled = CompileConfig(options.config, form, ui, status);
+    if (!compiled) return status;
+    if (const auto why = sa::CheckSeason(*compiled)) {
+        ui.message(*why);
+        return kInvalidInputs;
+    }
+    const auto factors = TickedFactors(options, ui);
+    if (!factors) return kInvalidInputs;
+    sa::MethodSettings settings;
+    settings.method = options.method;
+    settings.seed = options.seed;
+    settings.executions = options.executions;
+    settings.trajectories = options.trajectories;
+    settings.levels = options.levels;
+    const auto keyword = sa::MethodKeyword(options.method);
+    settings.computation = options.computation ? *options.computation
+                           : keyword == "fast" ? "extended"
+                                               : "total";
+    settings.order = options.order;
+    sa::AnalysisRequest request;
+    request.factors = *factors;
+    if (const auto why = sa::MethodLine(settings, static_cast<int>(factors->size()), request.keyword,
+                                        request.methodLine)) {
+        ui.message(*why);
+        return kInvalidInputs;
+    }
+
+    if (const auto why = sa::CheckRequest(request)) {
+        ui.message(*why);
+        return kInvalidInputs;
+    }
+
+    InterruptCancels interrupts;
+    ProgressLine progress;
+    sa::RunOptions run;
+    run.threads = options.threads;
+    run.cancelled = [] { return interrupted.load(); };
+    if (isatty(fileno(stderr)))
+        run.progress = [&](std::size_t done, std::size_t total) { progress(done, total); };
+    const sa::Analysis analysis = sa::RunAnalysis(*compiled, request, sa::DataFolderExchangeFiles(), run);
+    if (!analysis.status.ok()) {
+        ui.message(analysis.status.message);
+        return kFailure;
+    }
+
+    const sa::IndexResults& results = analysis.results;
+    if (options.json) {
+        nlohmann::ordered_json list = nlohmann::ordered_json::array();
+        for (const sa::FactorResult& f : results.factors)
+            list.push_back({{"factor", f.name},
+                            {"label", f.label},
+                            {"index1", f.index1},
+                            {"index2", f.index2},
+                            {"ci1", Interval(f.low1, f.high1)},
+                            {"ci2", Interval(f.low2, f.high2)},
+                            {"truncated", f.truncated}});
+        out << list.dump(2) << '\n';
+        return kSuccess;
+    }
+    out << "Method: " << results.method << " (" << analysis.simulations.runs.outputs.size()
+        << " runs; output: end-of-crop AGB)\n";
+    out << "Indices: " << results.index1Name << " and " << results.index2Name
+        << " with their 95 % bootstrap intervals\n";
+    for (const sa::FactorResult& f : results.factors) {
+        out << f.name << "  " << f.label << "\n    " << results.index1Name << " " << Plain(f.index1)
+            << PlainInterval(f.low1, f.high1) << "   " << results.index2Name << " " << Plain(f.index2)
+            << PlainInterval(f.low2, f.high2);
+        if (f.truncated > 0)
+            out << "   (" << f.truncated << (f.truncated == 1 ? " value" : " values")
+                << " truncated to the parameter's range)";
+        out << '\n';
+    }
+    return kSuccess;
+}
+
+} // namespace tulo::cli

@@ -1,0 +1,530 @@
+#include "sensitivity/Analysis.h"
+
+#include "base/Numbers.h"
+#include "engine/Ensemble.h"
+#include "engine/Parameters.h"
+#include "engine/Season.h"
+#include "io/DataFolder.h"
+#include "io/TextFiles.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+extern char** environ;
+
+namespace tulo::sensitivity {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::uintmax_t kMaxSampleFileBytes = std::uintmax_t{1} << 30;
+// Whatever the tool says beyond this is repetition; the message keeps its start.
+constexpr std::size_t kMaxToolMessage = 4096;
+
+std::string Lower(std::string_view text) {
+    std::string lower(Trim(text));
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return std::tolower(c); });
+    return lower;
+}
+
+std::string Quoted(const fs::path& path) {
+    return "\"" + path.string() + "\"";
+}
+
+StepResult Failed(std::string message) {
+    return {StepStatus::Failed, std::move(message)};
+}
+
+// Removes a file if it is there; a message when it is there and stays.
+std::optional<std::string> RemoveFile(const fs::path& file) {
+    std::error_code error;
+    fs::remove(file, error);
+    if (error) return "Cannot remove " + Quoted(file) + " of an earlier analysis: " + error.message() + ".";
+    return std::nullopt;
+}
+
+std::optional<std::string> RemoveOutputs(const ExchangeFiles& files) {
+    if (auto why = RemoveFile(files.output())) return why;
+    return RemoveFile(files.request());
+}
+
+std::string RequestText(const fs::path& samplePath, const std::string& methodLine, std::size_t factors,
+                        const ExchangeFiles& files) {
+    return samplePath.string() + "\n" + methodLine + "\n" + samplePath.string() + "\n" +
+           std::to_string(factors) + " 1\n" + files.output().string() + "\n" + files.index().string() + "\n";
+}
+
+// The items of an index file: lines, and within a line the texts between commas.
+std::vector<std::string_view> Items(std::string_view text) {
+    std::vector<std::string_view> items;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = std::min(text.find_first_of(",\n", start), text.size());
+        std::string_view item = text.substr(start, end - start);
+        if (!item.empty() && item.back() == '\r') item.remove_suffix(1);
+        items.push_back(item);
+        start = end + 1;
+    }
+    return items;
+}
+
+std::vector<std::string_view> Fields(std::string_view line) {
+    std::vector<std::string_view> fields;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t tab = std::min(line.find('\t', start), line.size());
+        fields.push_back(line.substr(start, tab - start));
+        if (tab == line.size()) break;
+        start = tab + 1;
+    }
+    return fields;
+}
+
+} // namespace
+
+ExchangeFiles DataFolderExchangeFiles() {
+    return {DataFolder()};
+}
+
+const std::vector<GrowthFactor>& GrowthFactors() {
+    static const std::vector<GrowthFactor> factors = [] {
+        std::vector<GrowthFactor> list(kGrowthFactors);
+        const auto registry = CropParameterRegistry();
+        for (std::size_t i = 0; i < registry.size(); ++i) {
+            const ParameterInfo& p = registry[i];
+            if (p.factor < 1 || p.factor > kGrowthFactors) continue;
+            list[static_cast<std::size_t>(p.factor - 1)] = {p.factor - 1,  "par" + std::to_string(p.factor),
+                                                            p.factorLabel, p.factorMean,
+                                                            p.factorSD,    static_cast<int>(i),
+                                                            p.min,         p.max};
+        }
+        return list;
+    }();
+    return factors;
+}
+
+std::span<const MethodName> MethodNames() {
+    static constexpr MethodName names[] = {{"FAST", "fast"},
+                                           {"Latin hypercube sampling", "lhs"},
+                                           {"Morris method", "morris"},
+                                           {"Quasi-Random LpTau", "lptau"},
+                                           {"Random", "random"},
+                                           {"Sobol method", "sobol"}};
+    return names;
+}
+
+std::optional<std::string> MethodKeyword(std::string_view textOrKeyword) {
+    const std::string wanted = Lower(textOrKeyword);
+    for (const MethodName& name : MethodNames())
+        if (wanted == Lower(name.text) || wanted == name.keyword) return std::string(name.keyword);
+    return std::nullopt;
+}
+
+std::optional<std::string> MethodLine(const MethodSettings& settings, int ticked, std::string& keyword,
+                                      std::string& line) {
+    const auto key = MethodKeyword(settings.method);
+    if (!key)
+        return std::string(
+            "Only Morris, Sobol, FAST, Latin hypercube, Quasi-Random LpTau, and Random methods "
+            "are allowed in this version of TULO");
+    keyword = *key;
+    const auto text = [](const std::string& s) { return std::string(Trim(s)); };
+    if (keyword == "fast") {
+        const std::string computation = Lower(settings.computation);
+        if (computation != "classic" && computation != "extended")
+            return std::string("You have specified an invalid string in the <Method computation> combo box");
+        line =
+            (computation == "classic" ? "1 " : "2 ") + text(settings.seed) + " " + text(settings.executions);
+    } else if (keyword == "lhs" || keyword == "random") {
+        line = text(settings.seed) + " " + text(settings.executions);
+    } else if (keyword == "morris") {
+        line = text(settings.seed) + " " + text(settings.trajectories) + " " + text(settings.levels);
+    } else if (keyword == "lptau") {
+        line = text(settings.executions);
+    } else {
+        const std::string computation = Lower(settings.computation);
+        if (computation != "total" && computation != "custom")
+            return std::string("You have specified an invalid string in the <Method computation> combo box");
+        const bool custom = computation == "custom";
+        const auto runs = ParseNumber(settings.executions);
+        const int divisor = custom ? ticked : ticked + 1;
+        const double exponent = runs && *runs > 0 && divisor > 0 ? std::log2(*runs / divisor) - 5 : -1;
+        if (exponent < 0 || exponent > 15 || exponent != std::floor(exponent))
+            return "The Sobol' executions must be 2^(5+i) x " + std::to_string(divisor) + " for " +
+                   std::to_string(ticked) + " factors and the \"" + computation + "\" computation, not \"" +
+                   text(settings.executions) + "\".";
+        line = (custom ? "3 " : "1 ") + std::to_string(static_cast<int>(exponent));
+        if (custom) {
+            const std::string order = Lower(settings.order);
+            const char* digit = order == "first"    ? "1"
+                                : order == "second" ? "2"
+                                : order == "third"  ? "3"
+                                                    : nullptr;
+            if (!digit)
+                return std::string(
+                    "You have specified an invalid stringa in the <Order of infices calc.> combo box");
+            line += std::string(" ") + digit;
+        }
+    }
+    Method method;
+    return ParseMethod(keyword, line, method);
+}
+
+std::optional<std::string> CheckRequest(const AnalysisRequest& request) {
+    if (request.factors.empty()) return std::string("Tick at least one growth parameter.");
+    int previous = -1;
+    for (const TickedFactor& f : request.factors) {
+        if (f.row <= previous || f.row >= kGrowthFactors)
+            return "The growth rows must be distinct, in order and from 0 to " +
+                   std::to_string(kGrowthFactors - 1) + ".";
+        previous = f.row;
+        const GrowthFactor& growth = GrowthFactors()[static_cast<std::size_t>(f.row)];
+        if (Trim(f.distribution) != "normal")
+            return std::string("Only normal distributions are allowed in this version of TULO");
+        Factor factor{growth.name};
+        const auto mean = ParseNumber(f.mean);
+        const auto sd = ParseNumber(f.sd);
+        if (!mean || !sd)
+            return growth.name + " (" + std::string(growth.label) +
+                   "): the mean and the standard deviation must "
+                   "be numbers.";
+        factor.a = *mean;
+        factor.b = *sd;
+        if (const auto why = CheckFactor(factor)) return why;
+    }
+    if (request.openedSample) return std::nullopt;
+    Method method;
+    return ParseMethod(request.keyword, request.methodLine, method);
+}
+
+std::optional<std::string> CheckSeason(const CompiledInputs& inputs) {
+    if (inputs.manag.Flooded != 0)
+        return std::string(
+            "This version of TULO is able to perform sensitivity analysis only under unflooded conditions");
+    return std::nullopt;
+}
+
+std::string ConfigurationText(const AnalysisRequest& request, const fs::path& samplePath) {
+    std::string text = std::to_string(request.factors.size()) + "\r\n";
+    for (const TickedFactor& f : request.factors)
+        text += GrowthFactors()[static_cast<std::size_t>(f.row)].name + " " +
+                std::string(Trim(f.distribution)) + " " + std::string(Trim(f.mean)) + " " +
+                std::string(Trim(f.sd)) + " 0.01 0.99\r\n";
+    text += request.keyword + "\r\n" + request.methodLine + "\r\n" + samplePath.string() + "\r\n";
+    return text;
+}
+
+fs::path ToolPath() {
+    if (const char* named = std::getenv("TULO_SIMLAB"); named && *named) return fs::path(named);
+    std::error_code error;
+    const fs::path self = fs::read_symlink("/proc/self/exe", error);
+    return (error ? fs::path() : self.parent_path()) / "tuloSimLab";
+}
+
+StepResult RunTool(const fs::path& tool, int mode, const fs::path& file, std::chrono::milliseconds timeLimit,
+                   const std::function<bool()>& cancelled) {
+    const std::string name = "The sensitivity tool " + Quoted(tool);
+    if (::access(tool.c_str(), X_OK) != 0)
+        return Failed(name + " cannot be started: " + std::strerror(errno) +
+                      ". It is installed beside tulo; $TULO_SIMLAB may name another.");
+    int pipeEnds[2];
+    if (::pipe2(pipeEnds, O_CLOEXEC) != 0) return Failed(name + " cannot be started: no pipe.");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDERR_FILENO);
+    std::string program = tool.string(), modeText = std::to_string(mode), path = file.string();
+    char* argv[] = {program.data(), modeText.data(), path.data(), nullptr};
+    pid_t pid = 0;
+    const int spawned = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipeEnds[1]);
+    if (spawned != 0) {
+        ::close(pipeEnds[0]);
+        return Failed(name + " cannot be started: " + std::strerror(spawned) + ".");
+    }
+
+    std::string said;
+    const auto drain = [&] {
+        char buffer[4096];
+        ssize_t got = 0;
+        while ((got = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0)
+            if (said.size() < kMaxToolMessage) said.append(buffer, static_cast<std::size_t>(got));
+    };
+    ::fcntl(pipeEnds[0], F_SETFL, O_NONBLOCK);
+    const auto start = std::chrono::steady_clock::now();
+    int status = 0;
+    StepResult result;
+    while (true) {
+        const pid_t ended = ::waitpid(pid, &status, WNOHANG);
+        drain();
+        if (ended == pid || (ended < 0 && errno != EINTR)) break;
+        const bool stop = cancelled && cancelled();
+        const bool late = std::chrono::steady_clock::now() - start > timeLimit;
+        if (stop || late) {
+            ::kill(pid, SIGKILL);
+            while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+            }
+            result = stop ? StepResult{StepStatus::Cancelled, "The sensitivity analysis was cancelled."}
+                          : Failed(name + " did not finish within " +
+                                   std::to_string(
+                                       std::chrono::duration_cast<std::chrono::seconds>(timeLimit).count()) +
+                                   " s and was stopped.");
+            break;
+        }
+        pollfd wait{pipeEnds[0], POLLIN, 0};
+        ::poll(&wait, 1, 50);
+    }
+    drain();
+    ::close(pipeEnds[0]);
+    if (!result.ok()) return result;
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return {};
+    std::string message = name + " (mode " + modeText + ") failed";
+    message += WIFSIGNALED(status) ? " with signal " + std::to_string(WTERMSIG(status))
+                                   : " with exit status " + std::to_string(WEXITSTATUS(status));
+    const std::string_view text = Trim(said);
+    return Failed(message + (text.empty() ? "." : ": " + std::string(text)));
+}
+
+SampleRuns RunSampleSimulations(const CompiledInputs& inputs, const SampleFile& sample,
+                                std::span<const int> rows, const RunOptions& options) {
+    SampleRuns runs;
+    if (static_cast<std::size_t>(sample.factors) != rows.size()) {
+        runs.status = Failed("The sample file holds " + std::to_string(sample.factors) + " factors but " +
+                             std::to_string(rows.size()) + " growth parameters are ticked.");
+        return runs;
+    }
+    static const int kc = ParameterIndex("KcFullCanopy");
+    const auto& growth = GrowthFactors();
+    runs.truncated.assign(rows.size(), 0);
+    const std::size_t total = static_cast<std::size_t>(sample.rows);
+    std::vector<ParameterSet> sets(total);
+    for (std::size_t s = 0; s < total; ++s) {
+        ParameterSet& set = sets[s];
+        set.reserve(rows.size() + 1);
+        set.push_back({kc, 1.05});
+        for (std::size_t j = 0; j < rows.size(); ++j) {
+            const GrowthFactor& f = growth[static_cast<std::size_t>(rows[j])];
+            const double value = sample.values[s * rows.size() + j];
+            const double kept = std::clamp(value, f.min, f.max);
+            runs.truncated[j] += kept != value;
+            set.push_back({f.parameter, kept});
+        }
+    }
+    const SeasonReader read = [](const RunState& run) {
+        return std::vector<std::string>{ShortestText(EndOfCropValues(run).AGB)};
+    };
+    EnsembleOptions ensemble;
+    ensemble.threads = options.threads;
+    ensemble.cancelled = options.cancelled;
+    if (options.progress) ensemble.done = [&](std::size_t done) { options.progress(done, total); };
+    const auto results = RunEnsemble(inputs, sets, read, ensemble);
+
+    if (options.cancelled && options.cancelled()) {
+        runs.status = {StepStatus::Cancelled,
+                       "The sensitivity analysis was cancelled during the simulations."};
+        return runs;
+    }
+    runs.outputs.reserve(total);
+    for (std::size_t s = 0; s < total; ++s) {
+        if (!results[s].problem.empty()) {
+            runs.status = Failed("Sample " + std::to_string(s + 1) +
+                                 " cannot be simulated: " + results[s].problem + ".");
+            runs.outputs.clear();
+            return runs;
+        }
+        runs.outputs.push_back(ParseNumber(results[s].cells.front()).value_or(0.0));
+    }
+    return runs;
+}
+
+Simulations CreateSamplesAndRun(const CompiledInputs& inputs, const AnalysisRequest& request,
+                                const ExchangeFiles& files, const RunOptions& options) {
+    Simulations sims;
+    if (const auto why = RemoveOutputs(files)) {
+        sims.status = Failed(*why);
+        return sims;
+    }
+    if (auto why = CheckSeason(inputs); why || (why = CheckRequest(request))) {
+        sims.status = Failed(*why);
+        return sims;
+    }
+    for (const TickedFactor& f : request.factors) sims.rows.push_back(f.row);
+    const fs::path tool = options.tool.empty() ? ToolPath() : options.tool;
+
+    if (request.openedSample) {
+        sims.samplePath = fs::absolute(*request.openedSample);
+    } else {
+        sims.samplePath = files.sample();
+        // A tool that ends without writing must not leave an earlier sample to be run.
+        if (auto why = RemoveFile(sims.samplePath);
+            why ||
+            (why = WriteFileAtomically(files.configuration(), ConfigurationText(request, sims.samplePath)))) {
+            sims.status = Failed(*why);
+            return sims;
+        }
+        sims.status = RunTool(tool, 1, files.configuration(), options.toolTimeLimit, options.cancelled);
+        if (!sims.status.ok()) return sims;
+    }
+
+    std::string text;
+    SampleFile sample;
+    if (const auto why = ReadWholeFile(sims.samplePath, kMaxSampleFileBytes, text)) {
+        sims.status = Failed("Cannot read the sample file " + Quoted(sims.samplePath) + ": " + *why + ".");
+        return sims;
+    }
+    if (const auto why = ParseSampleFile(text, sample)) {
+        sims.status = Failed("In the sample file " + Quoted(sims.samplePath) + ": " + *why);
+        return sims;
+    }
+    text.clear();
+    sims.runs = RunSampleSimulations(inputs, sample, sims.rows, options);
+    sims.status = sims.runs.status;
+    if (!sims.status.ok()) return sims;
+
+    if (auto why = WriteFileAtomically(files.output(), FormatOutputFile("total AGB", sims.runs.outputs));
+        why || (why = WriteFileAtomically(files.request(), RequestText(sims.samplePath, request.methodLine,
+                                                                       sims.rows.size(), files)))) {
+        RemoveOutputs(files);
+        sims.status = Failed(*why);
+    }
+    return sims;
+}
+
+std::optional<std::string> ParseIndexFile(std::string_view text, std::span<const int> rows, bool sobol,
+                                          IndexResults& results) {
+    results = IndexResults{};
+    const std::vector<std::string_view> items = Items(text);
+    std::size_t at = 0;
+    const auto next = [&]() -> std::optional<std::string_view> {
+        if (at >= items.size()) return std::nullopt;
+        return items[at++];
+    };
+    const auto whole = [](std::optional<std::string_view> item) -> std::optional<int> {
+        const auto value = item ? ParseNumber(*item) : std::nullopt;
+        if (!value || *value != std::floor(*value) || *value < 0 || *value > 1e6) return std::nullopt;
+        return static_cast<int>(*value);
+    };
+    next();
+    if (const auto method = next(); method && method->starts_with("method = "))
+        results.method = std::string(Trim(method->substr(9)));
+    const auto outputs = whole(next());
+    const auto count = whole(next());
+    if (!outputs || !count)
+        return std::string("The index file must start with two header lines, the number of outputs and the "
+                           "number of factors.");
+    if (static_cast<std::size_t>(*count) != rows.size())
+        return "The index file gives " + std::to_string(*count) + " factors but the analysis has " +
+               std::to_string(rows.size()) + ".";
+    while (true) {
+        const auto item = next();
+        if (!item)
+            return std::string("The index file has no line \"indexes = yes\": the tool computed no indices.");
+        if (*item == "indexes = yes") break;
+    }
+    for (std::size_t j = 0; j < rows.size(); ++j) {
+        next();
+        auto line = next();
+        if (sobol && line && Trim(*line) == "1") {
+            next();
+            line = next();
+        }
+        const std::string where = "Factor " + std::to_string(j + 1) + " of the index file";
+        if (!line) return where + " is missing: the file ends early.";
+        const std::vector<std::string_view> fields = Fields(*line);
+        const auto value1 = fields.size() > 4 ? ParseNumber(fields[2]) : std::nullopt;
+        const auto value2 = fields.size() > 4 ? ParseNumber(fields[4]) : std::nullopt;
+        if (!value1 || !value2)
+            return where + ", \"" + std::string(*line) +
+                   "\", must hold its two values in its third and fifth tab-separated fields.";
+        const GrowthFactor& growth = GrowthFactors()[static_cast<std::size_t>(rows[j])];
+        FactorResult f;
+        f.row = growth.row;
+        f.name = growth.name;
+        f.label = std::string(growth.label);
+        f.index1 = *value1;
+        f.index2 = *value2;
+        if (fields.size() > 8) {
+            f.low1 = ParseNumber(fields[5]);
+            f.high1 = ParseNumber(fields[6]);
+            f.low2 = ParseNumber(fields[7]);
+            f.high2 = ParseNumber(fields[8]);
+        }
+        if (j == 0) {
+            results.index1Name = std::string(Trim(fields[1]));
+            results.index2Name = std::string(Trim(fields[3]));
+        }
+        results.factors.push_back(std::move(f));
+    }
+    return std::nullopt;
+}
+
+StepResult ReadIndexResults(const ExchangeFiles& files, std::span<const int> rows, IndexResults& results) {
+    results = IndexResults{};
+    std::error_code error;
+    const auto outputTime = fs::last_write_time(files.output(), error);
+    if (error)
+        return Failed("There are no simulation outputs (" + Quoted(files.output()) +
+                      "): create the samples and run the simulations first.");
+    const auto indexTime = fs::last_write_time(files.index(), error);
+    if (error) return Failed("There is no index file " + Quoted(files.index()) + ".");
+    if (indexTime < outputTime)
+        return Failed(
+            "The index file " + Quoted(files.index()) +
+            " is older than the outputs of the last simulations: it describes an earlier analysis.");
+    std::string text;
+    if (const auto why = ReadWholeFile(files.index(), kMaxTextFileBytes, text))
+        return Failed("Cannot read the index file " + Quoted(files.index()) + ": " + *why + ".");
+    // Only our tool's index file names its method; Sobol' is the one method whose factors may carry
+    // two more items.
+    const std::vector<std::string_view> items = Items(text);
+    const bool sobol = items.size() > 1 && items[1].starts_with("method = sobol");
+    if (const auto why = ParseIndexFile(text, rows, sobol, results))
+        return Failed("In the index file " + Quoted(files.index()) + ": " + *why);
+    return {};
+}
+
+StepResult ComputeIndexResults(const ExchangeFiles& files, std::span<const int> rows, IndexResults& results,
+                               const RunOptions& options) {
+    results = IndexResults{};
+    if (!fs::exists(files.output()) || !fs::exists(files.request()))
+        return Failed("There are no simulation outputs in " + Quoted(files.folder) +
+                      ": create the samples and run the simulations first.");
+    const fs::path tool = options.tool.empty() ? ToolPath() : options.tool;
+    if (auto status = RunTool(tool, 2, files.request(), options.toolTimeLimit, options.cancelled);
+        !status.ok())
+        return status;
+    return ReadIndexResults(files, rows, results);
+}
+
+Analysis RunAnalysis(const CompiledInputs& inputs, const AnalysisRequest& request, const ExchangeFiles& files,
+                     const RunOptions& options) {
+    Analysis analysis;
+    analysis.simulations = CreateSamplesAndRun(inputs, request, files, options);
+    analysis.status = analysis.simulations.status;
+    if (!analysis.status.ok()) return analysis;
+    analysis.status = ComputeIndexResults(files, analysis.simulations.rows, analysis.results, options);
+    if (!analysis.status.ok()) {
+        RemoveOutputs(files);
+        return analysis;
+    }
+    for (std::size_t j = 0; j < analysis.results.factors.size(); ++j)
+        analysis.results.factors[j].truncated = analysis.simulations.runs.truncated[j];
+    return analysis;
+}
+
+} // namespace tulo::sensitivity

@@ -1,0 +1,193 @@
+#pragma once
+// A sensitivity analysis from the settings to the indices: the configuration, tuloSimLab's sampling, one
+// season per sample row on every core, the output and request files, tuloSimLab's indices and the index
+// file read back. The window and the command line share these steps; none of them touches a form or the
+// main window's run state, the seasons running on compiled inputs with run states of their own.
+
+#include "engine/CompiledInputs.h"
+#include "sensitivity/SimLab.h"
+
+#include <chrono>
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tulo::sensitivity {
+
+// The exchange files, all in one folder (TULO's data folder unless a caller chooses another).
+struct ExchangeFiles {
+    std::filesystem::path folder;
+    std::filesystem::path configuration() const { return folder / "SIMLABconfig.txt"; }
+    std::filesystem::path sample() const { return folder / "SAsample.txt"; }
+    std::filesystem::path output() const { return folder / "tuloSAout.txt"; }
+    std::filesystem::path request() const { return folder / "tuloSA_2.txt"; }
+    std::filesystem::path index() const { return folder / "tuloSAindex.txt"; }
+};
+// The exchange files in DataFolder(); throws std::filesystem::filesystem_error when it cannot be made.
+ExchangeFiles DataFolderExchangeFiles();
+
+// The eleven growth factors, row 0 (par1) to row 10 (par11), as the parameter registry describes them.
+inline constexpr int kGrowthFactors = 11;
+struct GrowthFactor {
+    int row = 0;            // 0..10
+    std::string name;       // "par1" .. "par11"
+    std::string_view label; // "Radiation use efficiency (g/MJ)"
+    std::string_view mean;  // the default texts of the row
+    std::string_view sd;
+    int parameter = 0;       // the registry index of the crop parameter the factor sets
+    double min = 0, max = 0; // that parameter's accepted range: sampled values are truncated to it
+};
+const std::vector<GrowthFactor>& GrowthFactors();
+
+// The text the window shows and the command line accepts for each method, in the window's list order,
+// and the keyword of the configuration file.
+struct MethodName {
+    std::string_view text;    // "Latin hypercube sampling"
+    std::string_view keyword; // "lhs"
+};
+std::span<const MethodName> MethodNames();
+// The keyword of a window text or of a keyword itself, any case; nothing for anything else.
+std::optional<std::string> MethodKeyword(std::string_view textOrKeyword);
+
+// A method's settings as typed in the window (or given on the command line); only those of the chosen
+// method are read.
+struct MethodSettings {
+    std::string method;     // window text or keyword
+    std::string seed;       // LHS, random, Morris, FAST
+    std::string executions; // LHS, random, LpTau, FAST, Sobol' (the number of runs, e.g. 384 for 11 factors)
+    std::string trajectories; // Morris
+    std::string levels;       // Morris
+    std::string computation;  // FAST "Classic"/"Extended"; Sobol' "total"/"custom"
+    std::string order;        // Sobol' "custom": "first", "second" or "third"
+};
+// The method keyword and method line for `ticked` factors ("lhs" and "1 100"; Sobol' "1 2" from 384 runs
+// of 11 factors), or the message saying which setting is wrong.
+std::optional<std::string> MethodLine(const MethodSettings& settings, int ticked, std::string& keyword,
+                                      std::string& line);
+
+// A ticked growth row with its distribution and texts as typed.
+struct TickedFactor {
+    int row = 0; // 0..10
+    std::string distribution = "normal";
+    std::string mean;
+    std::string sd;
+};
+
+// What an analysis is asked to do.
+struct AnalysisRequest {
+    std::vector<TickedFactor> factors; // in row order
+    std::string keyword;               // method keyword, see MethodLine
+    std::string methodLine;
+    // A sample file chosen with Open: sampling is skipped and its columns go to the ticked rows in order.
+    std::optional<std::filesystem::path> openedSample;
+};
+
+// Why the request cannot be analysed (no factor, a row twice or out of range, a distribution other than
+// normal, a mean or deviation not a number, a method line the tool would refuse); nothing when it can.
+std::optional<std::string> CheckRequest(const AnalysisRequest& request);
+// Why the season cannot be analysed: the analysis varies growth under unflooded conditions only.
+std::optional<std::string> CheckSeason(const CompiledInputs& inputs);
+
+// "SIMLABconfig.txt": the number of factors, one line per factor ("par1 normal 3 0.5 0.01 0.99"), the
+// keyword, the method line and the sample file's path, each line ending CR LF.
+std::string ConfigurationText(const AnalysisRequest& request, const std::filesystem::path& samplePath);
+
+// How a step ended. Failed and cancelled steps carry the message to show.
+enum class StepStatus { Done, Failed, Cancelled };
+struct StepResult {
+    StepStatus status = StepStatus::Done;
+    std::string message;
+    bool ok() const { return status == StepStatus::Done; }
+};
+
+// tuloSimLab beside the running program, or $TULO_SIMLAB when set.
+std::filesystem::path ToolPath();
+
+inline constexpr std::chrono::milliseconds kToolTimeLimit{std::chrono::minutes(10)};
+
+// Starts the tool with the arguments (mode, file) and no shell between, and waits for its exit: Failed
+// with its error output when it fails, is missing or runs out of time; Cancelled when `cancelled` says so
+// (the tool is then killed). `cancelled` is polled several times a second.
+StepResult RunTool(const std::filesystem::path& tool, int mode, const std::filesystem::path& file,
+                   std::chrono::milliseconds timeLimit = kToolTimeLimit,
+                   const std::function<bool()>& cancelled = {});
+
+struct RunOptions {
+    int threads = 0; // 0: every core
+    std::function<bool()> cancelled;
+    // Called after each season with the number done so far and the number of seasons, from any thread.
+    std::function<void(std::size_t done, std::size_t total)> progress;
+    std::filesystem::path tool; // empty: ToolPath()
+    std::chrono::milliseconds toolTimeLimit = kToolTimeLimit;
+};
+
+// The seasons of a sample: per row, the end-of-crop above-ground biomass (g m-2) of a season with the
+// compilation's crop, the row's values set into the parameters of `rows` (column j sets growth row
+// rows[j]) and a crop coefficient at full canopy of 1.05. Values outside a parameter's accepted range
+// are truncated to it and counted per column.
+struct SampleRuns {
+    StepResult status;
+    std::vector<double> outputs;
+    std::vector<int> truncated; // per column
+};
+SampleRuns RunSampleSimulations(const CompiledInputs& inputs, const SampleFile& sample,
+                                std::span<const int> rows, const RunOptions& options = {});
+
+// "Create samples and run the simulations": CheckSeason (first: a flooded field is refused before the
+// settings are looked at) and CheckRequest, then removes the outputs of earlier analyses, writes the
+// configuration and has the tool draw the sample (unless one was opened), reads it, runs its seasons and
+// writes "tuloSAout.txt" and "tuloSA_2.txt" (naming the sample file run and the request's method line).
+// A failed or cancelled step leaves neither file.
+struct Simulations {
+    StepResult status;
+    std::filesystem::path samplePath; // the sample file run
+    std::vector<int> rows;            // the growth row of each sample column
+    SampleRuns runs;
+};
+Simulations CreateSamplesAndRun(const CompiledInputs& inputs, const AnalysisRequest& request,
+                                const ExchangeFiles& files, const RunOptions& options = {});
+
+// The indices of one factor as the index file gives them, with the number of its sampled values that
+// were truncated to the parameter's range (when known).
+struct FactorResult {
+    int row = 0;
+    std::string name;  // "par1"
+    std::string label; // the growth row's label
+    double index1 = 0, index2 = 0;
+    std::optional<double> low1, high1, low2, high2; // 95 % intervals, when the file gives them
+    int truncated = 0;
+};
+struct IndexResults {
+    std::string method;                 // the index file's method line ("sobol 1 7")
+    std::string index1Name, index2Name; // "S1" and "ST", "mu*" and "sigma", "SRC" and "PRCC"
+    std::vector<FactorResult> factors;
+};
+
+// Reads an index file's text: after "indexes = yes" one factor line per factor whose third and fifth
+// tab-separated fields are its two values (a Sobol' factor may carry two more items before its line).
+// `rows` labels the factors; `sobol` reads the extra items.
+std::optional<std::string> ParseIndexFile(std::string_view text, std::span<const int> rows, bool sobol,
+                                          IndexResults& results);
+// Reads "tuloSAindex.txt", refusing one older than "tuloSAout.txt" (it describes an earlier analysis).
+StepResult ReadIndexResults(const ExchangeFiles& files, std::span<const int> rows, IndexResults& results);
+
+// "Display results": the tool's indices of the last simulations, then ReadIndexResults.
+StepResult ComputeIndexResults(const ExchangeFiles& files, std::span<const int> rows, IndexResults& results,
+                               const RunOptions& options = {});
+
+// The whole analysis: CheckSeason, CheckRequest, CreateSamplesAndRun, ComputeIndexResults, with the
+// truncation counts put into the results.
+struct Analysis {
+    StepResult status;
+    Simulations simulations;
+    IndexResults results;
+};
+Analysis RunAnalysis(const CompiledInputs& inputs, const AnalysisRequest& request, const ExchangeFiles& files,
+                     const RunOptions& options = {});
+
+} // namespace tulo::sensitivity

@@ -1,0 +1,250 @@
+// The analysis pipeline around the tool: the exchange files, the sample seasons and what a failed,
+// cancelled or stale analysis leaves behind.
+
+#include "sensitivity/Analysis.h"
+
+#include "base/Numbers.h"
+#include "engine/Ensemble.h"
+#include "engine/Parameters.h"
+#include "io/SimConfig.h"
+#include "io/TextFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace tulo::sensitivity {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::shared_ptr<const CompiledInputs> Compile(const char* example) {
+    FormModel form;
+    EXPECT_EQ(ReadSimConfig(std::string(TULO_SOURCE_DIR) + "/examples/" + example, form), std::nullopt);
+    return CompileInputs(form).inputs;
+}
+
+std::string Read(const fs::path& file) {
+    std::string text;
+    EXPECT_FALSE(ReadWholeFile(file, kMaxTextFileBytes, text)) << file;
+    return text;
+}
+
+void Write(const fs::path& file, std::string_view text) {
+    ASSERT_EQ(WriteFileAtomically(file, text), std::nullopt);
+}
+
+// A sample of the given rows in the sample-file layout another tool writes (no header of ours).
+std::string SampleText(const std::vector<std::vector<double>>& rows) {
+    std::string text =
+        "sample\n" + std::to_string(rows.size()) + "\n" + std::to_string(rows[0].size()) + "\n0\n";
+    for (const auto& row : rows) {
+        for (std::size_t j = 0; j < row.size(); ++j)
+            text += ShortestText(row[j]) + (j + 1 < row.size() ? "\t" : "\n");
+    }
+    return text;
+}
+
+SampleFile Sample(const std::vector<std::vector<double>>& rows) {
+    SampleFile sample;
+    EXPECT_EQ(ParseSampleFile(SampleText(rows), sample), std::nullopt);
+    return sample;
+}
+
+class SensitivityAnalysis : public ::testing::Test {
+protected:
+    void SetUp() override {
+        files_.folder =
+            fs::temp_directory_path() / ("tulo sa $test-" + std::to_string(::getpid()) + "-" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(files_.folder);
+        fs::create_directories(files_.folder);
+        options_.tool = TULO_SIMLAB_PATH;
+    }
+    void TearDown() override { fs::remove_all(files_.folder); }
+
+    ExchangeFiles files_;
+    RunOptions options_;
+};
+
+AnalysisRequest LhsOfRow0() {
+    AnalysisRequest request;
+    request.factors = {{0, "normal", "3", "0.5"}};
+    request.keyword = "lhs";
+    request.methodLine = "1 100";
+    return request;
+}
+
+TEST_F(SensitivityAnalysis, ConfigurationAndMethodLinesAreTheWindowsOwn) {
+    EXPECT_EQ(ConfigurationText(LhsOfRow0(), "/d/SAsample.txt"),
+              "1\r\npar1 normal 3 0.5 0.01 0.99\r\nlhs\r\n1 100\r\n/d/SAsample.txt\r\n");
+    std::string keyword, line;
+    EXPECT_EQ(MethodLine({"Sobol method", "", "384", "", "", "total", ""}, 11, keyword, line), std::nullopt);
+    EXPECT_EQ(keyword + " " + line, "sobol 1 0");
+    EXPECT_EQ(MethodLine({"sobol", "", "2048", "", "", "custom", "second"}, 2, keyword, line), std::nullopt);
+    EXPECT_EQ(line, "3 5 2");
+    EXPECT_EQ(MethodLine({"FAST", "7", "650", "", "", "Extended", ""}, 2, keyword, line), std::nullopt);
+    EXPECT_EQ(keyword + " " + line, "fast 2 7 650");
+    EXPECT_TRUE(MethodLine({"sobol", "", "100", "", "", "total", ""}, 11, keyword, line));
+    EXPECT_TRUE(MethodLine({"Morris method", "1", "", "4", "5", "", ""}, 3, keyword, line)); // odd levels
+    EXPECT_TRUE(MethodLine({"Bootstrap", "1", "10", "", "", "", ""}, 3, keyword, line));
+}
+
+TEST_F(SensitivityAnalysis, AFloodedFieldIsRefusedBeforeAnythingElse) {
+    AnalysisRequest nothingTicked;
+    const Simulations sims = CreateSamplesAndRun(*Compile("flooded.sim"), nothingTicked, files_, options_);
+    EXPECT_EQ(sims.status.message,
+              "This version of TULO is able to perform sensitivity analysis only under unflooded conditions");
+    EXPECT_FALSE(fs::exists(files_.configuration()));
+}
+
+// Each season starts from a cleared run state, so its output depends on its own row only: not on the
+// rows run before it on the same worker, nor on the number of workers.
+TEST_F(SensitivityAnalysis, SampleOutputsAreTheSameInAnyOrderAndOnAnyNumberOfThreads) {
+    std::vector<std::vector<double>> rows;
+    for (int i = 0; i < 24; ++i) rows.push_back({2 + 0.1 * i, 0.01 + 0.002 * (i % 7), 600 + 10.0 * (i % 5)});
+    std::vector<std::vector<double>> reversed(rows.rbegin(), rows.rend());
+    const int columns[] = {0, 5, 9};
+    RunOptions one, two;
+    one.threads = 1;
+    two.threads = 2;
+    // The flooded example has blast on, whose infection state a season would otherwise pass to the next.
+    for (const char* example : {"demo.sim", "flooded.sim"}) {
+        const auto inputs = Compile(example);
+        const SampleRuns forward = RunSampleSimulations(*inputs, Sample(rows), columns, one);
+        const SampleRuns backward = RunSampleSimulations(*inputs, Sample(reversed), columns, two);
+        ASSERT_TRUE(forward.status.ok()) << forward.status.message;
+        ASSERT_TRUE(backward.status.ok()) << backward.status.message;
+        ASSERT_EQ(forward.outputs.size(), rows.size());
+        for (std::size_t s = 0; s < rows.size(); ++s) {
+            EXPECT_EQ(forward.outputs[s], backward.outputs[rows.size() - 1 - s]) << example << s;
+            EXPECT_GT(forward.outputs[s], 0) << example << s;
+        }
+    }
+}
+
+// The output is the biomass at the end of the crop, also when the crop ends before the last simulated
+// day (whose cumulated biomass is then 0), with the crop coefficient at full canopy 1.05.
+TEST_F(SensitivityAnalysis, TheOutputIsTheEndOfCropBiomassAndValuesAreTruncatedToTheirRange) {
+    const auto inputs = Compile("demo.sim");
+    const GrowthFactor& lai = GrowthFactors()[5];
+    const GrowthFactor& rue = GrowthFactors()[0];
+    const int columns[] = {0, 5};
+    const SampleRuns runs =
+        RunSampleSimulations(*inputs, Sample({{3, 0.01}, {rue.max + 1, lai.min - 0.005}}), columns);
+    ASSERT_TRUE(runs.status.ok()) << runs.status.message;
+    EXPECT_EQ(runs.truncated, (std::vector<int>{1, 1}));
+
+    const ParameterSet clamped = {
+        {ParameterIndex("KcFullCanopy"), 1.05}, {rue.parameter, rue.max}, {lai.parameter, lai.min}};
+    const ParameterSet first = {
+        {ParameterIndex("KcFullCanopy"), 1.05}, {rue.parameter, 3}, {lai.parameter, 0.01}};
+    const std::vector<ParameterSet> sets = {first, clamped};
+    std::vector<float> lastDay;
+    const auto results =
+        RunEnsemble(*inputs, sets,
+                    [&](const RunState& run) {
+                        const EndOfCrop end = EndOfCropValues(run);
+                        EXPECT_TRUE(end.finished);
+                        EXPECT_EQ(run.out.AGB[static_cast<std::size_t>(run.control.FinalDate - 1)], 0.0f);
+                        return std::vector<std::string>{ShortestText(end.AGB)};
+                    },
+                    {1, {}, {}});
+    for (std::size_t s = 0; s < 2; ++s) {
+        EXPECT_GT(runs.outputs[s], 0);
+        EXPECT_EQ(ShortestText(static_cast<float>(runs.outputs[s])), results[s].cells.at(0)) << s;
+    }
+}
+
+// A sample chosen with Open is run as it is, and the files for the indices name it with the current
+// method line; its columns set the ticked rows, which also label the results.
+TEST_F(SensitivityAnalysis, AnOpenedSampleIsRunNamedAndLabelledByTheTickedRows) {
+    const fs::path opened = files_.folder / "my sample.sam";
+    Write(opened, SampleText({{3, 28}, {2.5, 30}, {3.5, 26}, {2.8, 27}, {3.1, 29}, {3.3, 31}}));
+    AnalysisRequest request;
+    request.factors = {{0, "normal", "3", "0.5"}, {3, "normal", "28", "2"}};
+    request.keyword = "random";
+    request.methodLine = "5 6";
+    request.openedSample = opened;
+    const auto analysis = RunAnalysis(*Compile("demo.sim"), request, files_, options_);
+    ASSERT_TRUE(analysis.status.ok()) << analysis.status.message;
+    EXPECT_FALSE(fs::exists(files_.sample()));
+    EXPECT_EQ(Read(files_.request()), opened.string() + "\n5 6\n" + opened.string() + "\n2 1\n" +
+                                          files_.output().string() + "\n" + files_.index().string() + "\n");
+    const std::string out = Read(files_.output());
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 10);
+    EXPECT_TRUE(out.starts_with("1\ntotal AGB\nTime = 0\n6\n"));
+    ASSERT_EQ(analysis.results.factors.size(), 2u);
+    EXPECT_EQ(analysis.results.factors[1].label, "Opt T for biomass accumulation (°C)");
+    EXPECT_EQ(analysis.results.index1Name, "SRC");
+    EXPECT_GT(analysis.results.factors[0].index1, 0.3); // more radiation use efficiency, more biomass
+}
+
+TEST_F(SensitivityAnalysis, AFactorLinesThirdAndFifthFieldsAreItsValues) {
+    IndexResults results;
+    const int rows[] = {2};
+    EXPECT_EQ(ParseIndexFile("t\nm\n1\n1\nnote, more\nindexes = yes\npar3\na\tb\t0.25\tc\t0.5\n", rows, false,
+                             results),
+              std::nullopt);
+    ASSERT_EQ(results.factors.size(), 1u);
+    EXPECT_EQ(results.factors[0].index1, 0.25);
+    EXPECT_EQ(results.factors[0].index2, 0.5);
+    EXPECT_FALSE(results.factors[0].low1);
+    EXPECT_TRUE(ParseIndexFile("t\nm\n1\n1\nindexes = yes\npar3\n", rows, false, results));
+    EXPECT_TRUE(ParseIndexFile("t\nm\n1\n1\nindexes = yes\npar3\na\tb\tx\tc\t0.5\n", rows, false, results));
+}
+
+// A failed or cancelled analysis leaves no outputs of an earlier one to be taken for its own, and an
+// index file older than the outputs is refused.
+TEST_F(SensitivityAnalysis, FailedCancelledAndStaleAnalysesLeaveNothingToShow) {
+    const auto inputs = Compile("demo.sim");
+    AnalysisRequest request = LhsOfRow0();
+    const auto first = RunAnalysis(*inputs, request, files_, options_);
+    ASSERT_TRUE(first.status.ok()) << first.status.message;
+    const auto stale = fs::last_write_time(files_.output()) - std::chrono::seconds(5);
+
+    RunOptions cancel = options_;
+    cancel.cancelled = [] { return true; };
+    const auto cancelled = CreateSamplesAndRun(*inputs, request, files_, cancel);
+    EXPECT_EQ(cancelled.status.status, StepStatus::Cancelled);
+    EXPECT_FALSE(fs::exists(files_.output()));
+    EXPECT_FALSE(fs::exists(files_.request()));
+
+    ASSERT_TRUE(CreateSamplesAndRun(*inputs, request, files_, options_).status.ok());
+    fs::last_write_time(files_.index(), stale);
+    IndexResults results;
+    const int rows[] = {0};
+    EXPECT_NE(ReadIndexResults(files_, rows, results).message.find("older"), std::string::npos);
+
+    request.methodLine = "1 1"; // too few executions for the tool
+    EXPECT_EQ(CreateSamplesAndRun(*inputs, request, files_, options_).status.status, StepStatus::Failed);
+    EXPECT_FALSE(fs::exists(files_.output()));
+}
+
+// The tool is started without a shell: a folder with blanks and shell characters works, and a failing,
+// missing, slow or cancelled tool ends with a message.
+TEST_F(SensitivityAnalysis, TheToolRunsFromAnyFolderAndEveryWayItFailsIsSaid) {
+    const fs::path tool = files_.folder / "my tool";
+    fs::copy_file(TULO_SIMLAB_PATH, tool);
+    Write(files_.configuration(), ConfigurationText(LhsOfRow0(), files_.sample()));
+    ASSERT_TRUE(RunTool(tool, 1, files_.configuration()).ok());
+    EXPECT_TRUE(fs::exists(files_.sample()));
+
+    const StepResult failed = RunTool(tool, 2, files_.folder / "none.txt");
+    EXPECT_EQ(failed.status, StepStatus::Failed);
+    EXPECT_NE(failed.message.find("Cannot read the index request"), std::string::npos) << failed.message;
+    EXPECT_NE(RunTool(files_.folder / "missing", 1, files_.configuration()).message.find("cannot be started"),
+              std::string::npos);
+
+    const fs::path slow = files_.folder / "slow";
+    Write(slow, "#!/bin/sh\nsleep 30\n");
+    fs::permissions(slow, fs::perms::owner_all);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_NE(RunTool(slow, 1, slow, std::chrono::milliseconds(200)).message.find("did not finish"),
+              std::string::npos);
+    EXPECT_EQ(RunTool(slow, 1, slow, kToolTimeLimit, [] { return true; }).status, StepStatus::Cancelled);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
+} // namespace
+} // namespace tulo::sensitivity
