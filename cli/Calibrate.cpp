@@ -3,14 +3,10 @@
 #include "Commands.h"
 
 #include "base/Numbers.h"
-#include "calibration/SettingsFiles.h"
-#include "calibration/Simplex.h"
+#include "calibration/CalibrationForm.h"
 #include "engine/CompiledInputs.h"
-#include "io/DataFolder.h"
 #include "io/SimConfig.h"
-#include "io/SpreadsheetCommands.h"
 #include "io/TextFiles.h"
-#include "io/WindowCommands.h"
 
 #include <nlohmann/json.hpp>
 
@@ -42,38 +38,13 @@ private:
     void (*previous_)(int) = SIG_DFL;
 };
 
-struct ParameterChoice {
-    const ParameterInfo* info = nullptr;
-    CalibratedParameter range;
-    double initial = 0;
-};
-
-std::string CalibrationCaptions() {
-    std::string list;
-    for (const ParameterInfo& info : CropParameterRegistry())
-        if (!info.calibrationCaption.empty())
-            list += (list.empty() ? "\"" : ", \"") + std::string(info.calibrationCaption) + "\"";
-    return list;
-}
-
 // A parameter from its texts; `where` starts the messages ("--param \"RUE:a:4:2\"").
 std::optional<ParameterChoice> MakeChoice(std::string_view caption, std::string_view min,
                                           std::string_view max, std::string_view initial,
                                           const std::string& where, UserInterface& ui) {
-    ParameterChoice choice;
-    choice.info = FindCalibrationParameter(Trim(caption));
-    if (!choice.info) {
-        ui.message(where + ": " + QuoteValue(Trim(caption)) +
-                   " is not a calibratable parameter; choose one of " + CalibrationCaptions() + ".");
-        return std::nullopt;
-    }
-    const auto low = ParseNumber(min), high = ParseNumber(max), start = ParseNumber(initial);
-    if (!low || !high || !start) {
-        ui.message(where + ": the minimum, maximum and initial value must be numbers.");
-        return std::nullopt;
-    }
-    choice.range = {ParameterIndex(choice.info->id), *low, *high};
-    choice.initial = *start;
+    std::string error;
+    auto choice = MakeParameterChoice(caption, min, max, initial, where, error);
+    if (!choice) ui.message(error);
     return choice;
 }
 
@@ -121,20 +92,6 @@ std::optional<GeneticSettings> ParseGenetic(const std::string& text, UserInterfa
                            numbers[5]};
 }
 
-std::optional<MeasuredData> ReadMeasuredTable(const std::string& file, const std::string& option,
-                                              UserInterface& ui, std::string& source) {
-    Grid grid;
-    if (ImportWorkbookSheet(grid, file, ui, {std::nullopt, option, std::nullopt, true}, &source) !=
-        ImportOutcome::Imported)
-        return std::nullopt;
-    MeasuredData data = ReadMeasured(grid);
-    const std::size_t skipped = data.skippedRows.size() + data.outsideYear.size() + data.february29.size();
-    if (skipped > 0)
-        ui.message(source + ": " + std::to_string(skipped) + (skipped == 1 ? " row" : " rows") +
-                   " left out (a DOY or value that is empty, not a number or not a day of the year).");
-    return data;
-}
-
 // A progress line on a terminal, at most five times a second.
 class ProgressLine {
 public:
@@ -161,14 +118,9 @@ private:
 int SearchAndReport(CalibrationSettings settings, std::vector<CalibrationDataSet> dataSets,
                     const std::vector<ParameterChoice>& choices,
                     const std::optional<GeneticSettings>& genetic, std::optional<int> seed, int threads,
-                    const std::optional<std::string>& save, FormModel& form, bool json, std::ostream& out,
-                    UserInterface& ui) {
+                    const std::optional<std::string>& save, bool multiSite, FormModel& form, bool json,
+                    std::ostream& out, UserInterface& ui) {
     const ObjectiveKind objective = settings.objective;
-    std::vector<double> initial;
-    for (const ParameterChoice& choice : choices) {
-        settings.parameters.push_back(choice.range);
-        initial.push_back(choice.initial);
-    }
     interrupted.store(false);
     InterruptStops interrupts;
     ProgressLine progress;
@@ -177,33 +129,26 @@ int SearchAndReport(CalibrationSettings settings, std::vector<CalibrationDataSet
     control.stop = &interrupted;
     if (isatty(fileno(stderr)))
         control.progress = [&](std::int64_t runs, double best) { progress(runs, best); };
-    const CalibrationProblem problem(std::move(settings), std::move(dataSets), std::move(control));
-
-    std::string traceText;
-    const TraceSink trace = [&](std::string_view line) {
-        traceText += line;
-        traceText += '\n';
-    };
-    const auto started = std::chrono::steady_clock::now();
-    const CalibrationOutcome outcome =
-        genetic ? CmdGenetic(problem, initial, *genetic, seed ? *seed : ClockSeed(), trace)
-                : SubTULO_AutoCalibration(problem, initial, trace);
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    CalibrationRequest request{
+        std::move(settings), std::move(dataSets), choices, genetic, std::nullopt, multiSite};
+    if (seed) request.seed = *seed;
+    const CalibrationResult result = RunCalibration(request, std::move(control));
+    const CalibrationOutcome& outcome = result.outcome;
+    const double seconds = result.seconds;
     if (!outcome.problems.empty()) {
         for (const InputProblem& problem : outcome.problems) ui.message(problem.text);
         return kInvalidInputs;
     }
-    const std::filesystem::path traceFile = DataFolder() / "hyperspace.dat";
-    if (const auto error = WriteFileAtomically(traceFile, traceText)) ui.message(*error);
+    const std::filesystem::path& traceFile = result.traceFile;
+    if (result.traceError) ui.message(*result.traceError);
     if (outcome.failed) {
-        ui.message("The calibration evaluated no point inside the ranges: nothing was calibrated.");
+        ui.message(kNothingCalibrated);
         return kFailure;
     }
-    if (outcome.stopped) ui.message("Stopped: the values are the best point found so far.");
+    if (outcome.stopped) ui.message(kStoppedNote);
 
     if (save) {
-        for (std::size_t k = 0; k < choices.size(); ++k)
-            form.setText(choices[k].info->control, CalibratedText(outcome.rounded[k]));
+        WriteCalibratedValues(form, choices, outcome.rounded);
         if (const auto error = WriteSimConfig(form, *save)) {
             ui.message(*error);
             return kFailure;
@@ -269,21 +214,23 @@ int Calibrate(const CalibrateOptions& options, std::ostream& out, UserInterface&
 
     CalibrationDataSet data;
     data.inputs = compiled;
-    const auto agb = ReadMeasuredTable(options.agb, "--agb", ui, data.agbSource);
+    const auto agb = ReadMeasuredTable(options.agb, "--agb", ui);
     if (!agb) return kFailure;
-    data.agb = *agb;
+    data.agb = agb->data;
+    data.agbSource = agb->source;
     CalibrationSettings settings;
     settings.objective = *objective;
     if (options.lai) {
-        const auto lai = ReadMeasuredTable(*options.lai, "--lai", ui, data.laiSource);
+        const auto lai = ReadMeasuredTable(*options.lai, "--lai", ui);
         if (!lai) return kFailure;
-        data.lai = *lai;
+        data.lai = lai->data;
+        data.laiSource = lai->source;
         settings.withLai = true;
         settings.agbWeight = options.agbWeight;
         settings.laiWeight = options.laiWeight;
     }
     return SearchAndReport(std::move(settings), {std::move(data)}, choices, genetic, options.seed,
-                           options.threads, options.save, form, options.json, out, ui);
+                           options.threads, options.save, false, form, options.json, out, ui);
 }
 
 int CalibrateSites(const CalibrateSitesOptions& options, std::ostream& out, UserInterface& ui) {
@@ -355,21 +302,13 @@ int CalibrateSites(const CalibrateSitesOptions& options, std::ostream& out, User
                        (Trim(row.agb).empty() ? "AGB" : "LAI") + " measurements.");
             return kInvalidInputs;
         }
-        FormModel form = base;
+        Grid weatherTable;
         const std::string weather = resolve(row.weather);
-        if (ImportWeatherFile(form, weather, ui) != ImportOutcome::Imported) {
+        if (ImportSiteWeather(base, weather, ui, weatherTable) != ImportOutcome::Imported) {
             ui.message(site + ": the weather workbook " + weather + " was not read.");
             return kFailure;
         }
-        // The site's dates and latitude replace the configuration's as typed: a latitude keeps its decimals.
-        const std::pair<std::string_view, const std::string*> replaced[] = {
-            {ctl::txtInitialDate, &row.initialDate},
-            {ctl::txtFinalDate, &row.finalDate},
-            {ctl::txtSowingDate, &row.sowingDate},
-            {ctl::txtLatitude, &row.latitude}};
-        for (const auto& [control, text] : replaced)
-            if (!Trim(*text).empty()) form.setText(control, std::string(Trim(*text)));
-        const Compilation compiled = CompileInputs(form);
+        const Compilation compiled = CompileSite(base, row, weatherTable);
         if (!compiled.inputs) {
             ui.message(site + " (weather " + weather + ") cannot be simulated:");
             for (const InputProblem& problem : compiled.problems) ui.problem(problem);
@@ -378,18 +317,20 @@ int CalibrateSites(const CalibrateSitesOptions& options, std::ostream& out, User
         CalibrationDataSet data;
         data.name = site;
         data.inputs = compiled.inputs;
-        const auto agb = ReadMeasuredTable(resolve(row.agb), site + " AGB", ui, data.agbSource);
+        const auto agb = ReadMeasuredTable(resolve(row.agb), site + " AGB", ui);
         if (!agb) return kFailure;
-        data.agb = *agb;
+        data.agb = agb->data;
+        data.agbSource = agb->source;
         if (options.withLai) {
-            const auto lai = ReadMeasuredTable(resolve(row.lai), site + " LAI", ui, data.laiSource);
+            const auto lai = ReadMeasuredTable(resolve(row.lai), site + " LAI", ui);
             if (!lai) return kFailure;
-            data.lai = *lai;
+            data.lai = lai->data;
+            data.laiSource = lai->source;
         }
         dataSets.push_back(std::move(data));
     }
     return SearchAndReport(std::move(settings), std::move(dataSets), choices, genetic, options.seed,
-                           options.threads, options.save, base, options.json, out, ui);
+                           options.threads, options.save, true, base, options.json, out, ui);
 }
 
 } // namespace tulo::cli

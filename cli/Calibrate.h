@@ -29,8 +29,8 @@ struct CalibrateOptions {
 int Calibrate(const CalibrateOptions& options, std::ostream& out, UserInterface& ui);
 
 // tulo-cli calibrate-sites: one parameter vector for up to five sites or seasons of a ".cfg" settings
-// file. Each site's weather line names a configuration (.sim, relative to the settings file), whose
-// dates and latitude the site's lines replace when they are filled in.
+// file. Each site's weather line names a weather workbook (relative to the settings file, as its AGB and
+// LAI workbooks are); its dates and latitude replace the configuration's when they are filled in.
 struct CalibrateSitesOptions {
     std::string config;   // the crop and management every site shares, as the main window holds them
     std::string settings; // the .cfg: per site its dates, latitude and weather, AGB and LAI workbooks

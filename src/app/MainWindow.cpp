@@ -14,6 +14,7 @@
 #include "app/OutputPage.h"
 #include "app/PageTools.h"
 #include "app/QtUserInterface.h"
+#include "app/SensitivityWindow.h"
 #include "app/SoilPage.h"
 #include "app/WeatherPage.h"
 #include "engine/CompiledInputs.h"
@@ -157,6 +158,7 @@ MainWindow::MainWindow(std::unique_ptr<UserInterface> ui, QWidget* parent)
 
     createActions();
     createEvaluationActions();
+    createCalibrationActions();
     createMenus();
 
     tabs_ = new QTabWidget;
@@ -203,6 +205,9 @@ MainWindow::MainWindow(std::unique_ptr<UserInterface> ui, QWidget* parent)
     tools->addAction(openMeasuredAction_);
     tools->addAction(exportFittingAction_);
     tools->addAction(diseasesAction_);
+    tools->addAction(sensitivityAction_);
+    tools->addAction(autoCalAction_);
+    tools->addAction(multiPointCalAction_);
     tools->addSeparator();
     tools->addAction(runOnChangeAction_);
 
@@ -303,6 +308,12 @@ void MainWindow::createActions() {
         action("mnuSaveMicroclimateChart", QStringLiteral("Save microclimate chart as image..."),
                [this] { saveChart(output_->microclimateChart(), "microclimate"); });
     aboutAction_ = action("mnuAbout", QStringLiteral("&About TULO"), [this] { AboutDialog(this).exec(); });
+    sensitivityAction_ =
+        action("mnuSA", QStringLiteral("&Sensitivity analysis..."), [this] { openSensitivity(); });
+    sensitivityAction_->setIconText(QStringLiteral("Sensitivity"));
+    sensitivityAction_->setToolTip(
+        QStringLiteral("Vary growth parameters over a sample and rank their effect on the final biomass"));
+    sensitivityAction_->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
 }
 
 void MainWindow::createMenus() {
@@ -345,6 +356,10 @@ void MainWindow::createMenus() {
     tools->addAction(saveOneToOneChartAction_);
     tools->addSeparator();
     tools->addAction(diseasesAction_);
+    tools->addAction(sensitivityAction_);
+    tools->addSeparator();
+    tools->addAction(autoCalAction_);
+    tools->addAction(multiPointCalAction_);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->addAction(aboutAction_);
@@ -623,6 +638,14 @@ void MainWindow::saveChart(ChartView* chart, const std::string& name) {
     if (suffix != "png" && suffix != "svg") file += QStringLiteral(".png");
     if (!chart->saveImage(file))
         ui_->message("The chart could not be written to " + file.toStdString() + ".", {}, Icon::Exclamation);
+}
+
+SensitivityWindow* MainWindow::openSensitivity() {
+    if (!sensitivity_) sensitivity_ = new SensitivityWindow(form_, *ui_, this);
+    sensitivity_->show();
+    sensitivity_->raise();
+    sensitivity_->activateWindow();
+    return sensitivity_;
 }
 
 } // namespace tulo::app

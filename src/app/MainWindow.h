@@ -26,13 +26,16 @@ class UserInterface;
 namespace tulo::app {
 
 class ChartView;
+class AutoCalWindow;
 class ConfigurationPage;
 class DiseasesWindow;
 class EvaluationPage;
 class FormBinder;
 class FormUndo;
 class LaiExoWindow;
+class MultiPointAutoCalWindow;
 class OutputPage;
+class SensitivityWindow;
 
 // The pages in tab order; commands bring a page to the front by its index.
 enum class Page { Control = 0, Crop, Management, Weather, Soil, Output, Evaluation, Configuration };
@@ -55,6 +58,12 @@ public:
     bool openMeasuredData(const QString& file = {});
     // Tools > Diseases: the window shown afresh.
     DiseasesWindow* openDiseases();
+    // Tools > Automatic calibration (mnuAC_Click) and Multi-site calibration (mnuMPAC_Click): the windows
+    // shown, with their settings as last left.
+    AutoCalWindow* openAutoCalibration();
+    MultiPointAutoCalWindow* openMultiPointCalibration();
+    // Tools > Sensitivity analysis (mnuSA_Click): the window shown, with its settings as last left.
+    SensitivityWindow* openSensitivity();
     QTabWidget* pages() const { return tabs_; }
     void showPage(Page page);
     // The configuration file in use; empty until one is opened or saved.
@@ -99,6 +108,8 @@ private:
 
     // Evaluation against measured data (EvaluationCommands.cpp).
     void createEvaluationActions();
+    // The calibration windows' commands (CalibrationCommands.cpp).
+    void createCalibrationActions();
     // After every run: the variables offered, and with measurements open the evaluation, recorded as a
     // row of the fitting table when `record`.
     void afterRun(bool record);
@@ -144,6 +155,9 @@ private:
     std::unique_ptr<EvaluationSession> evaluation_;
     EvaluationPage* evaluationPage_ = nullptr;
     DiseasesWindow* diseases_ = nullptr;
+    AutoCalWindow* autoCal_ = nullptr;
+    MultiPointAutoCalWindow* multiPointCal_ = nullptr;
+    SensitivityWindow* sensitivity_ = nullptr;
     QMenu* recentMenu_ = nullptr;
 
     QAction* runAction_ = nullptr;
@@ -171,6 +185,9 @@ private:
     QAction* saveEvaluationChartAction_ = nullptr;
     QAction* saveOneToOneChartAction_ = nullptr;
     QAction* diseasesAction_ = nullptr;
+    QAction* autoCalAction_ = nullptr;
+    QAction* multiPointCalAction_ = nullptr;
+    QAction* sensitivityAction_ = nullptr;
 };
 
 } // namespace tulo::app

@@ -1,22 +1,34 @@
 // The desktop program. `tulo [FILE.sim]` opens the window, with that configuration when given.
 // `tulo --screenshot DIR FILE.sim` opens and runs the configuration, saves a picture of every page into
-// DIR (page-0.png ... page-7.png, about.png, diseases.png, laiexo.png) and exits: pictures for the
-// documentation, and a look at the window on a machine without a desktop. `--measured FILE` opens
-// measurements on the Evaluation page first.
+// DIR (page-0.png ... page-7.png, about.png, diseases.png, laiexo.png, and the sensitivity analysis's
+// sa.png, sa-progress.png, sa-results-0.png ... sa-results-3.png after a small analysis, then the
+// calibration windows' autocal.png and autocal-sites.png) and exits: pictures for the documentation,
+// and a look at the window on a machine without a desktop. `--measured FILE` opens measurements on the
+// Evaluation page first.
 
 #include "app/AboutDialog.h"
+#include "app/AutoCalWindow.h"
+#include "app/CalibrationPanel.h"
 #include "app/DiseasesWindow.h"
 #include "app/EvaluationPage.h"
 #include "app/LaiExoWindow.h"
 #include "app/MainWindow.h"
+#include "app/MultiPointAutoCalWindow.h"
+#include "app/RitardoWindow.h"
+#include "app/SAChartWindow.h"
+#include "app/SensitivityWindow.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableView>
@@ -51,6 +63,78 @@ void Settle(int ms) {
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+// Waits for `signal` of `sender`, at most two minutes.
+template <class Sender, class Signal> void Await(Sender* sender, Signal signal) {
+    QEventLoop loop;
+    QObject::connect(sender, signal, &loop, &QEventLoop::quit);
+    QTimer::singleShot(120000, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// The sensitivity window with two factors of a small Latin hypercube sample, its progress window while
+// the seasons run, and the results window's charts.
+int SensitivityScreenshots(tulo::app::MainWindow& window, const QString& folder) {
+    // The exchange files go to a scratch folder, not to the user's data folder.
+    static const QTemporaryDir scratch;
+    qputenv("TULO_HOME", scratch.path().toUtf8());
+    tulo::app::SensitivityWindow* sa = window.openSensitivity();
+    for (const char* row : {"chkSAused0", "chkSAused3", "chkSAused9"})
+        sa->findChild<QCheckBox*>(QString::fromLatin1(row))->setChecked(true);
+    sa->findChild<QLineEdit*>(QStringLiteral("txtExecutionsLhs"))->setText(QStringLiteral("200"));
+    Settle(200);
+    sa->grab().save(QDir(folder).filePath(QStringLiteral("sa.png")));
+
+    sa->findChild<QPushButton*>(QStringLiteral("cmdSamplesSimulations"))->click();
+    Settle(400);
+    sa->progressWindow()->grab().save(QDir(folder).filePath(QStringLiteral("sa-progress.png")));
+    if (sa->busy()) Await(sa, &tulo::app::SensitivityWindow::simulationsFinished);
+    sa->findChild<QPushButton*>(QStringLiteral("cmdSA"))->click();
+    if (sa->busy()) Await(sa, &tulo::app::SensitivityWindow::resultsFinished);
+    tulo::app::SAChartWindow* chart = sa->chartWindow();
+    if (!chart->isVisible()) {
+        std::cerr << "The sensitivity analysis showed no results\n";
+        return 1;
+    }
+    for (int tab = 0; tab < chart->tabs()->count(); ++tab) {
+        if (!chart->tabs()->isTabVisible(tab)) continue;
+        chart->tabs()->setCurrentIndex(tab);
+        Settle(600);
+        chart->grab().save(QDir(folder).filePath(QStringLiteral("sa-results-%1.png").arg(tab)));
+    }
+    chart->hide();
+    sa->hide();
+    return 0;
+}
+
+// The calibration windows: the single-site one set up for RUE and Tb for growth, and the multi-site one
+// after a small genetic search on the example's two data sets, its chart drawn.
+int CalibrationScreenshots(tulo::app::MainWindow& window, const QString& folder, const QString& examples) {
+    static const QTemporaryDir scratch; // the trace file, not in the user's data folder
+    qputenv("TULO_HOME", scratch.path().toUtf8());
+    tulo::app::AutoCalWindow* single = window.openAutoCalibration();
+    tulo::AutoCalTexts texts = tulo::NewAutoCalTexts();
+    texts.acc.parameters = {{{"RUE", "1.5", "4"}, {"Tb for growth", "7", "15"}, {"", "", ""}}};
+    texts.acc.initial = {"2.3", "12", ""};
+    texts.method = tulo::SimplexMethod::Genetic;
+    single->setTexts(texts);
+    Settle(300);
+    single->grab().save(QDir(folder).filePath(QStringLiteral("autocal.png")));
+    single->hide();
+
+    tulo::app::MultiPointAutoCalWindow* sites = window.openMultiPointCalibration();
+    if (!sites->openSettingsFile(QDir(examples).filePath(QStringLiteral("two-sites.cfg")).toStdString()))
+        return 1;
+    sites->panel()->setMethod(tulo::SimplexMethod::Genetic);
+    sites->panel()->setGenetic({"40", "60", "2", "0.5", "1.5", "0.1"});
+    sites->panel()->setSeed("42");
+    if (!sites->start()) return 1;
+    Await(sites, &tulo::app::MultiPointAutoCalWindow::calibrationFinished);
+    Settle(600);
+    sites->grab().save(QDir(folder).filePath(QStringLiteral("autocal-sites.png")));
+    window.undoStack().undo(); // the crop values as the configuration has them
+    return 0;
 }
 
 int Screenshots(const QString& folder, const QString& file, const QString& measured, const QString& variable,
@@ -110,7 +194,10 @@ int Screenshots(const QString& folder, const QString& file, const QString& measu
     laiExo->show();
     Settle(200);
     laiExo->grab().save(QDir(folder).filePath(QStringLiteral("laiexo.png")));
-    return 0;
+    laiExo->hide();
+    if (const int failed = SensitivityScreenshots(window, folder)) return failed;
+    return CalibrationScreenshots(window, folder,
+                                  QFileInfo(file).dir().filePath(QStringLiteral("calibration")));
 }
 
 } // namespace

@@ -89,6 +89,12 @@ void CalibrationProblem::CountRun(double objective) const {
     control_.progress(runs, best_);
 }
 
+void CalibrationProblem::ReportContraction(const TrialResult& trial) const {
+    if (!control_.contraction) return;
+    const std::lock_guard lock(progressMutex_);
+    control_.contraction(trial);
+}
+
 Problems CheckCalibration(const CalibrationProblem& problem, std::span<const double> initial) {
     Problems problems;
     const auto add = [&](std::string field, std::string text) {
@@ -170,6 +176,8 @@ TrialResult TULO_eval(const CalibrationProblem& problem, std::span<const double>
     const std::span<const ParameterValue> set(values.data(), x.size());
 
     double agb = 0, lai = 0;
+    std::array<double, kIndexedDataSets> siteAgb{};
+    std::size_t site = 0;
     bool evaluated = true;
     for (const CalibrationDataSet& data : problem.dataSets()) {
         // The equations need the base temperature below the optimum (and the like): such a point is no
@@ -190,11 +198,12 @@ TrialResult TULO_eval(const CalibrationProblem& problem, std::span<const double>
             evaluated = false;
             break;
         }
+        if (site < kIndexedDataSets) siteAgb[site++] = *agbIndex;
         agb += *agbIndex;
         lai += *laiIndex;
     }
     if (evaluated) {
-        result = {agb, lai, s.agbWeight * agb + s.laiWeight * lai, true};
+        result = {agb, lai, s.agbWeight * agb + s.laiWeight * lai, true, siteAgb};
         if (!std::isfinite(result.objective) || result.objective >= kOutsidePenalty) result = {};
     }
     problem.CountRun(result.objective);

@@ -10,6 +10,7 @@
 #include "engine/RunState.h"
 #include "evaluation/MeasuredEvaluation.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -60,19 +61,28 @@ struct CalibrationDataSet {
     std::string laiSource;
 };
 
+struct TrialResult;
+
 // What a search reports while it runs, and how it is stopped. The callback is called after every model
 // run, from any worker but never by two at once; the stop flag is polled between model runs.
 struct SearchControl {
     int threads = 0; // 0: every core
     const std::atomic<bool>* stop = nullptr;
     std::function<void(std::int64_t runs, double best)> progress;
+    // After every contraction trial, when its trace line is written: the trial's indices. Called as the
+    // progress callback is, and never at the same time as it.
+    std::function<void(const TrialResult& trial)> contraction;
 };
+
+// The data sets whose own AGB index a trial keeps, as the multi-site window shows them.
+inline constexpr std::size_t kIndexedDataSets = 5;
 
 struct TrialResult {
     double agbIndex = kOutsidePenalty; // summed over the data sets
     double laiIndex = 0;               // summed over the data sets; 0 without the LAI option
     double objective = kOutsidePenalty;
     bool evaluated = false; // the point was simulated and both indices have a value
+    std::array<double, kIndexedDataSets> dataSetAgbIndex{}; // of the first data sets, when evaluated
 };
 
 class CalibrationProblem {
@@ -91,6 +101,8 @@ public:
     // Model runs made so far (one per data set and evaluated point).
     std::int64_t runs() const { return runs_.load(); }
     void CountRun(double objective) const;
+    // Hands a contraction trial to the control's callback, one caller at a time.
+    void ReportContraction(const TrialResult& trial) const;
 
 private:
     CalibrationSettings settings_;

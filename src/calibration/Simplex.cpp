@@ -183,6 +183,7 @@ int AmoebaTULO(Simplex& s, const TrialFunction& evaluate, const AmoebaOptions& o
             if (options.trace && *options.trace)
                 (*options.trace)(TraceLine(prr, options.withLai ? contracted.agbIndex + contracted.laiIndex
                                                                 : contracted.agbIndex));
+            if (options.report) options.report->ReportContraction(contracted);
             if (contracted.objective < s.y[ihi]) {
                 s.p[ihi] = prr;
                 s.y[ihi] = contracted.objective;
@@ -237,7 +238,7 @@ CalibrationOutcome SubTULO_AutoCalibration(const CalibrationProblem& problem, st
     simplex.y.resize(simplex.p.size());
     batch(simplex.p, simplex.y);
     AmoebaTULO(simplex, evaluate,
-               {0.0001, 0, problem.settings().withLai, &trace, problem.control().stop, &batch});
+               {0.0001, 0, problem.settings().withLai, &trace, problem.control().stop, &batch, &problem});
 
     const auto best =
         static_cast<std::size_t>(std::min_element(simplex.y.begin(), simplex.y.end()) - simplex.y.begin());
@@ -286,7 +287,8 @@ MultipleStartResult MultipleStart(const CalibrationProblem& problem, int runs, P
             simplex.y.push_back(evaluate(simplex.p.back()).objective);
         }
         const int iterations = AmoebaTULO(
-            simplex, evaluate, {0.0001, itmax, withLai, trace ? &sink : nullptr, problem.control().stop});
+            simplex, evaluate,
+            {0.0001, itmax, withLai, trace ? &sink : nullptr, problem.control().stop, nullptr, &problem});
         for (std::size_t i = 0; i < d; ++i) {
             auto& row = population[s * d + i];
             row[0] = static_cast<double>(s + 1);

@@ -35,11 +35,12 @@ using BatchFunction = std::function<void(std::span<const Point> points, std::spa
 
 struct AmoebaOptions {
     double ftol = 0.0001;
-    int itmax = 0;                           // 0: 500
-    bool withLai = false;                    // the trace adds the LAI index
-    const TraceSink* trace = nullptr;        // a line after every contraction trial
-    const std::atomic<bool>* stop = nullptr; // polled before every pass
-    const BatchFunction* batch = nullptr;    // the shrink's vertices at once; otherwise one by one
+    int itmax = 0;                              // 0: 500
+    bool withLai = false;                       // the trace adds the LAI index
+    const TraceSink* trace = nullptr;           // a line after every contraction trial
+    const std::atomic<bool>* stop = nullptr;    // polled before every pass
+    const BatchFunction* batch = nullptr;       // the shrink's vertices at once; otherwise one by one
+    const CalibrationProblem* report = nullptr; // told of every contraction trial (ReportContraction)
 };
 
 // Minimises in place from a simplex whose vertices are all evaluated; returns the passes made.

@@ -1,6 +1,7 @@
 // The automatic calibration: its arithmetic, its refusals, and that it finds the parameters that made the
 // measurements, by the single simplex and by the genetic one, identically on any number of threads.
 
+#include "calibration/CalibrationForm.h"
 #include "calibration/Simplex.h"
 #include "engine/Season.h"
 #include "io/SimConfig.h"
@@ -245,6 +246,17 @@ TEST(CalibrationGenetic, FillingReachesTheLastRejectedRowAndTheBestSurvivesItsGe
     const CalibrationOutcome later = CmdGenetic(scattered, initial, {6, 40, 3, 0.5, 0.01, 1}, 11);
     ASSERT_FALSE(first.failed);
     EXPECT_LE(later.objective, first.objective);
+}
+
+TEST(CalibrationSites, ASiteKeepsItsDatesAndLatitudeAsTyped) {
+    FormModel demo;
+    ASSERT_EQ(ReadSimConfig(std::string(TULO_SOURCE_DIR) + "/examples/demo.sim", demo), std::nullopt);
+    const SiteTexts row{"110", "290", "125", " 45.7", "", "weather.csv", "agb.xlsx", ""};
+    const Compilation site = CompileSite(demo, row, demo.grid(ctl::sprWeather));
+    ASSERT_TRUE(site.inputs);
+    EXPECT_EQ(site.inputs->control.InitialDate, 110);
+    EXPECT_EQ(site.inputs->control.FinalDate, 290);
+    EXPECT_EQ(site.inputs->manag.Lat, 45.7f); // not rounded to 46, which moves the site
 }
 
 } // namespace

@@ -1,0 +1,209 @@
+#include "app/AutoCalWindow.h"
+
+#include "app/CalibrationPanel.h"
+#include "app/PageTools.h"
+
+#include <QCloseEvent>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace tulo::app {
+
+AutoCalWindow::AutoCalWindow(FormModel& form, UserInterface& ui, QWidget* parent)
+    : QWidget(parent, Qt::Window), form_(form), ui_(ui) {
+    setObjectName(QStringLiteral("frmAutoCal"));
+    setWindowTitle(QStringLiteral("TULO - Automatic calibration"));
+
+    toolBar_ = new QToolBar;
+    toolBar_->setObjectName(QStringLiteral("Toolbar1"));
+    toolBar_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    const auto tool = [&](const char* name, const QString& text, QStyle::StandardPixmap icon,
+                          const QString& tip, auto slot) {
+        QAction* action = toolBar_->addAction(style()->standardIcon(icon), text, this, slot);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setToolTip(tip);
+    };
+    tool("tbNew", QStringLiteral("New"), QStyle::SP_FileIcon, QStringLiteral("Empty the settings"),
+         &AutoCalWindow::newSettings);
+    tool("tbOpen", QStringLiteral("Open"), QStyle::SP_DialogOpenButton,
+         QStringLiteral("Open calibration settings (.acc)"), &AutoCalWindow::openSettings);
+    tool("tbSave", QStringLiteral("Save"), QStyle::SP_DialogSaveButton,
+         QStringLiteral("Save the calibration settings (.acc)"), &AutoCalWindow::saveSettings);
+
+    panel_ = new CalibrationPanel(true);
+    runner_ = new CalibrationRunner(this);
+    rrmse_ = new QLineEdit;
+    rrmse_->setObjectName(QStringLiteral("txtRRMSE"));
+    rrmseLai_ = new QLineEdit;
+    rrmseLai_->setObjectName(QStringLiteral("txtRRMSELAI"));
+    for (QLineEdit* index : {rrmse_, rrmseLai_}) {
+        index->setReadOnly(true);
+        index->setMaximumWidth(160);
+        index->setToolTip(QStringLiteral("The index of the calibrated values; New empties it"));
+    }
+    auto* indices = new QFormLayout;
+    AddRow(indices, QStringLiteral("AGB index"), rrmse_);
+    AddRow(indices, QStringLiteral("LAI index"), rrmseLai_);
+    static_cast<QVBoxLayout*>(panel_->progressBox()->layout())->insertLayout(0, indices);
+
+    connect(panel_->startButton(), &QPushButton::clicked, this, [this] { start(); });
+    connect(panel_->stopButton(), &QPushButton::clicked, runner_, &CalibrationRunner::stop);
+    connect(panel_->exitButton(), &QPushButton::clicked, this, &QWidget::close);
+    connect(runner_, &CalibrationRunner::progressed, panel_, &CalibrationPanel::showProgress);
+    connect(runner_, &CalibrationRunner::finished, this, &AutoCalWindow::finished);
+    // While the search runs, the boxes follow its contraction trials; at the end they show the indices of
+    // the values written back.
+    connect(runner_, &CalibrationRunner::contracted, this, [this](const TrialResult& trial) {
+        ShowIndex(rrmse_, trial.evaluated ? std::optional(trial.agbIndex) : std::nullopt);
+        ShowIndex(rrmseLai_, trial.evaluated && request_.settings.withLai ? std::optional(trial.laiIndex)
+                                                                          : std::nullopt);
+    });
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setMenuBar(toolBar_);
+    layout->addWidget(panel_);
+    setTexts(NewAutoCalTexts());
+    resize(1150, 640);
+}
+
+AutoCalTexts AutoCalWindow::texts() const {
+    AutoCalTexts texts;
+    AccSettings& acc = texts.acc;
+    acc.agbAndLai = panel_->agbAndLai();
+    acc.agbOnly = !acc.agbAndLai;
+    acc.agbWeight = panel_->agbWeight();
+    acc.laiWeight = panel_->laiWeight();
+    acc.objective = panel_->objective();
+    acc.parameters = panel_->parameters();
+    acc.initial = panel_->initial();
+    acc.rrmse = rrmse_->text().toStdString();
+    acc.rrmseLai = rrmseLai_->text().toStdString();
+    texts.method = panel_->method();
+    texts.genetic = panel_->genetic();
+    texts.seed = panel_->seed();
+    return texts;
+}
+
+void AutoCalWindow::setTexts(const AutoCalTexts& texts) {
+    const AccSettings& acc = texts.acc;
+    panel_->setAgbAndLai(acc.agbAndLai);
+    panel_->setWeights(acc.agbWeight, acc.laiWeight);
+    panel_->setObjective(acc.objective);
+    panel_->setParameters(acc.parameters);
+    panel_->setInitial(acc.initial);
+    rrmse_->setText(Qs(acc.rrmse));
+    rrmseLai_->setText(Qs(acc.rrmseLai));
+    panel_->setMethod(texts.method);
+    panel_->setGenetic(texts.genetic);
+    panel_->setSeed(texts.seed);
+}
+
+void AutoCalWindow::showMessage(const CalibrationMessage& message) {
+    ui_.message(message.text, message.title, message.icon);
+}
+
+bool AutoCalWindow::start() {
+    if (runner_->running()) return false;
+    const AutoCalTexts settings = texts();
+    if (const auto refusal = CheckAutoCalStart(settings, form_)) {
+        showMessage(*refusal);
+        return false;
+    }
+    // A cancelled or unread workbook stops here, with the tables of the last calibration as they were.
+    std::string chosen;
+    auto agb = OpenMeasuredTable(ui_, "Measured Data (AGB)", chosen);
+    if (!agb) return false;
+    MeasuredTable lai;
+    if (settings.acc.agbAndLai) {
+        auto read = OpenMeasuredTable(ui_, "Measured Data (LAI)", chosen);
+        if (!read) return false;
+        lai = std::move(*read);
+    }
+    agb_ = std::move(*agb);
+    lai_ = std::move(lai);
+    PreparedCalibration prepared = PrepareAutoCal(settings, form_, agb_, lai_);
+    if (prepared.refusal) {
+        showMessage(*prepared.refusal);
+        return false;
+    }
+    if (!prepared.inputProblems.empty()) {
+        for (const InputProblem& problem : prepared.inputProblems) ui_.problem(problem);
+        return false;
+    }
+    request_ = std::move(prepared.request);
+    panel_->clearProgress();
+    panel_->showStatus(QStringLiteral("Searching..."));
+    panel_->setRunning(true);
+    runner_->start(request_);
+    return true;
+}
+
+void AutoCalWindow::finished(const CalibrationResult& result) {
+    panel_->setRunning(false);
+    const CalibrationOutcome& outcome = result.outcome;
+    if (!outcome.problems.empty()) {
+        panel_->showStatus({});
+        ui_.message(outcome.problems.front().text, kCalibrationTitle, Icon::Critical);
+        emit calibrationFinished();
+        return;
+    }
+    if (result.traceError) ui_.message(*result.traceError);
+    QString status =
+        QStringLiteral("%1 model runs in %2 s.").arg(outcome.runs).arg(result.seconds, 0, 'f', 1);
+    if (outcome.seed >= 0) status += QStringLiteral(" Seed %1.").arg(outcome.seed);
+    if (!outcome.failed) {
+        WriteCalibratedValues(form_, request_.choices, outcome.rounded);
+        const auto indices = DataSetIndices(request_, outcome.rounded);
+        const TrialResult& written = indices.front();
+        ShowIndex(rrmse_, written.evaluated ? std::optional(written.agbIndex) : std::nullopt);
+        ShowIndex(rrmseLai_, written.evaluated && request_.settings.withLai ? std::optional(written.laiIndex)
+                                                                            : std::nullopt);
+        QStringList values;
+        for (std::size_t k = 0; k < request_.choices.size(); ++k)
+            values << Qs(request_.choices[k].info->calibrationCaption) + QStringLiteral(" ") +
+                          Qs(CalibratedText(outcome.rounded[k]));
+        status += QStringLiteral(" ") + values.join(QStringLiteral(", ")) + QLatin1Char('.');
+    }
+    panel_->showStatus(status);
+    showMessage(FinalMessage(outcome));
+    emit calibrationFinished();
+}
+
+void AutoCalWindow::newSettings() {
+    setTexts(NewAutoCalTexts());
+    panel_->clearProgress();
+}
+
+void AutoCalWindow::openSettings() {
+    const auto file = AskSettingsFileToOpen(ui_, "acc");
+    if (!file) return;
+    AutoCalTexts settings = texts();
+    if (const auto error = ReadAccSettings(*file, settings.acc)) {
+        ui_.message(file->filename().string() + ", " + *error);
+        return;
+    }
+    setTexts(settings);
+}
+
+void AutoCalWindow::saveSettings() {
+    const auto file = AskSettingsFileToSave(ui_, "acc");
+    if (!file) return;
+    if (const auto error = WriteAccSettings(*file, texts().acc)) ui_.message(*error);
+}
+
+void AutoCalWindow::closeEvent(QCloseEvent* event) {
+    // Closing during a search abandons it: nothing is written.
+    if (runner_->running()) {
+        runner_->abandon();
+        panel_->setRunning(false);
+        panel_->showStatus(QStringLiteral("Stopped when the window closed: nothing was written."));
+    }
+    event->accept();
+}
+
+} // namespace tulo::app

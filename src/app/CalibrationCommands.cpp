@@ -1,0 +1,55 @@
+// The main window's commands that open the two automatic calibration windows.
+
+#include "app/AutoCalWindow.h"
+#include "app/MainWindow.h"
+#include "app/MultiPointAutoCalWindow.h"
+
+#include <QAction>
+#include <QIcon>
+
+namespace tulo::app {
+
+namespace {
+
+template <class Window> Window* ShowWindow(Window* window) {
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
+}
+
+} // namespace
+
+void MainWindow::createCalibrationActions() {
+    const auto action = [this](const char* name, const QString& text, const QString& iconText,
+                               const QString& icon, const QString& tip, auto slot) {
+        auto* a = new QAction(QIcon(icon), text, this);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setIconText(iconText);
+        a->setToolTip(tip);
+        connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+    autoCalAction_ =
+        action("mnuAC", QStringLiteral("Automatic &calibration..."), QStringLiteral("Calibration"),
+               QStringLiteral(":/tulo/icons/calibrate.svg"),
+               QStringLiteral("Fit two or three crop parameters to measured AGB (and LAI) of this season"),
+               [this] { openAutoCalibration(); });
+    multiPointCalAction_ =
+        action("mnuMPAC", QStringLiteral("&Multi-site calibration..."), QStringLiteral("Multi-site"),
+               QStringLiteral(":/tulo/icons/calibrate-sites.svg"),
+               QStringLiteral("Fit two or three crop parameters to up to five sites or seasons at once"),
+               [this] { openMultiPointCalibration(); });
+}
+
+AutoCalWindow* MainWindow::openAutoCalibration() {
+    if (!autoCal_) autoCal_ = new AutoCalWindow(form_, *ui_, this);
+    return ShowWindow(autoCal_);
+}
+
+MultiPointAutoCalWindow* MainWindow::openMultiPointCalibration() {
+    if (!multiPointCal_) multiPointCal_ = new MultiPointAutoCalWindow(form_, *ui_, this);
+    return ShowWindow(multiPointCal_);
+}
+
+} // namespace tulo::app

@@ -1,0 +1,286 @@
+#include "app/MultiPointAutoCalWindow.h"
+
+#include "app/CalibrationPanel.h"
+#include "app/PageTools.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace tulo::app {
+
+namespace {
+
+std::string Text(const QLineEdit* edit) {
+    return edit->text().toStdString();
+}
+
+void SetFile(QLineEdit* edit, const std::string& name) {
+    edit->setText(Qs(name));
+    edit->setToolTip(Qs(name));
+    edit->setCursorPosition(0);
+}
+
+} // namespace
+
+MultiPointAutoCalWindow::MultiPointAutoCalWindow(FormModel& form, UserInterface& ui, QWidget* parent)
+    : QWidget(parent, Qt::Window), form_(form), ui_(ui) {
+    setObjectName(QStringLiteral("frmMultiPointAutoCal"));
+    setWindowTitle(QStringLiteral("TULO - Multi-site automatic calibration"));
+
+    toolBar_ = new QToolBar;
+    toolBar_->setObjectName(QStringLiteral("Toolbar1"));
+    toolBar_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    const auto tool = [&](const char* name, const QString& text, QStyle::StandardPixmap icon,
+                          const QString& tip, auto slot) {
+        QAction* action = toolBar_->addAction(style()->standardIcon(icon), text, this, slot);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setToolTip(tip);
+    };
+    tool("tbNew", QStringLiteral("New"), QStyle::SP_FileIcon,
+         QStringLiteral("Empty the settings and data sets"), &MultiPointAutoCalWindow::newSettings);
+    tool("tbOpen", QStringLiteral("Open"), QStyle::SP_DialogOpenButton,
+         QStringLiteral("Open multi-site settings (.cfg) and the workbooks they name"),
+         &MultiPointAutoCalWindow::openSettings);
+    tool("tbSave", QStringLiteral("Save"), QStyle::SP_DialogSaveButton,
+         QStringLiteral("Save the multi-site settings (.cfg)"), &MultiPointAutoCalWindow::saveSettings);
+
+    auto* sets = new QGroupBox(QStringLiteral("Data sets"));
+    auto* grid = new QGridLayout(sets);
+    const QString headers[] = {QStringLiteral("Initial date"), QStringLiteral("Final date"),
+                               QStringLiteral("Sowing date"),  QStringLiteral("Latitude"),
+                               QStringLiteral("Weather"),      {},
+                               QStringLiteral("AGB measured"), {},
+                               QStringLiteral("LAI measured"), {},
+                               QStringLiteral("AGB index"),    QStringLiteral("LAI index")};
+    for (int c = 0; c < 12; ++c) grid->addWidget(new QLabel(headers[c]), 0, c + 1);
+    for (int s = 0; s < kCalibrationSites; ++s) {
+        Row& row = rows_[static_cast<std::size_t>(s)];
+        const auto edit = [&](const char* name, int width, const QString& tip, bool readOnly = false) {
+            auto* line = new QLineEdit;
+            line->setObjectName(QStringLiteral("%1%2").arg(QString::fromLatin1(name)).arg(s));
+            line->setMaximumWidth(width);
+            line->setToolTip(tip);
+            line->setReadOnly(readOnly);
+            return line;
+        };
+        const QString empty = QStringLiteral(": empty keeps the main window's");
+        row.initialDate =
+            edit("txtInitialDate", 60, QStringLiteral("DOY of the first simulated day") + empty);
+        row.finalDate = edit("txtFinalDate", 60, QStringLiteral("DOY after the last simulated day") + empty);
+        row.sowingDate = edit("txtSowingDate", 60, QStringLiteral("DOY of sowing") + empty);
+        row.latitude = edit("txtLatitude", 60, QStringLiteral("Degrees, used as typed") + empty);
+        row.weather = edit("txtMeteoMPAC", 170, {}, true);
+        row.agb = edit("txtAGBMeasuredMPAC", 170, {}, true);
+        row.lai = edit("txtLAIMeasuredMPAC", 170, {}, true);
+        row.rrmse = edit("txtRRMSE", 90, QStringLiteral("The AGB index of the calibrated values"), true);
+        row.rrmseLai =
+            edit("txtRRMSELAI", 90, QStringLiteral("The LAI index of the calibrated values"), true);
+        const auto select = [&](const char* name, void (MultiPointAutoCalWindow::*slot)(int)) {
+            auto* button = new QPushButton(QStringLiteral("Select"));
+            button->setObjectName(QStringLiteral("%1%2").arg(QString::fromLatin1(name)).arg(s));
+            connect(button, &QPushButton::clicked, this, [this, slot, s] { (this->*slot)(s); });
+            return button;
+        };
+        grid->addWidget(new QLabel(QStringLiteral("Data set %1").arg(s + 1)), s + 1, 0);
+        QWidget* cells[] = {
+            row.initialDate, row.finalDate,
+            row.sowingDate,  row.latitude,
+            row.weather,     select("cmdSelectMeteoMPAC", &MultiPointAutoCalWindow::selectWeather),
+            row.agb,         select("cmdAGBselectMPAC", &MultiPointAutoCalWindow::selectAgb),
+            row.lai,         select("cmdLAIselectMPAC", &MultiPointAutoCalWindow::selectLai),
+            row.rrmse,       row.rrmseLai};
+        for (int c = 0; c < 12; ++c) grid->addWidget(cells[c], s + 1, c + 1);
+    }
+    grid->setColumnStretch(13, 1);
+
+    panel_ = new CalibrationPanel(false);
+    runner_ = new CalibrationRunner(this);
+    connect(panel_->startButton(), &QPushButton::clicked, this, [this] { start(); });
+    connect(panel_->stopButton(), &QPushButton::clicked, runner_, &CalibrationRunner::stop);
+    connect(panel_->exitButton(), &QPushButton::clicked, this, &QWidget::close);
+    connect(runner_, &CalibrationRunner::progressed, panel_, &CalibrationPanel::showProgress);
+    connect(runner_, &CalibrationRunner::finished, this, &MultiPointAutoCalWindow::finished);
+    // While the search runs, each data set's box follows its AGB index in the contraction trials.
+    connect(runner_, &CalibrationRunner::contracted, this, [this](const TrialResult& trial) {
+        const std::size_t sites = std::min(request_.dataSets.size(), kIndexedDataSets);
+        for (std::size_t s = 0; s < sites && s < rows_.size(); ++s)
+            ShowIndex(rows_[s].rrmse,
+                      trial.evaluated ? std::optional(trial.dataSetAgbIndex[s]) : std::nullopt);
+    });
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setMenuBar(toolBar_);
+    layout->addWidget(sets);
+    layout->addWidget(panel_, 1);
+    newSettings();
+    resize(1300, 820);
+}
+
+MultiPointTexts MultiPointAutoCalWindow::texts() const {
+    MultiPointTexts texts;
+    for (std::size_t s = 0; s < rows_.size(); ++s) {
+        const Row& row = rows_[s];
+        texts.cfg.sites[s] = {Text(row.initialDate), Text(row.finalDate), Text(row.sowingDate),
+                              Text(row.latitude),    Text(row.rrmse),     Text(row.weather),
+                              Text(row.agb),         Text(row.lai)};
+    }
+    texts.cfg.parameters = panel_->parameters();
+    texts.cfg.initial = panel_->initial();
+    texts.agbAndLai = panel_->agbAndLai();
+    texts.objective = panel_->objective();
+    texts.method = panel_->method();
+    texts.genetic = panel_->genetic();
+    texts.seed = panel_->seed();
+    return texts;
+}
+
+void MultiPointAutoCalWindow::setTexts(const MultiPointTexts& texts) {
+    for (std::size_t s = 0; s < rows_.size(); ++s) {
+        const Row& row = rows_[s];
+        const SiteTexts& site = texts.cfg.sites[s];
+        row.initialDate->setText(Qs(site.initialDate));
+        row.finalDate->setText(Qs(site.finalDate));
+        row.sowingDate->setText(Qs(site.sowingDate));
+        row.latitude->setText(Qs(site.latitude));
+        row.rrmse->setText(Qs(site.rrmse));
+        row.rrmseLai->clear();
+        SetFile(row.weather, site.weather);
+        SetFile(row.agb, site.agb);
+        SetFile(row.lai, site.lai);
+    }
+    panel_->setParameters(texts.cfg.parameters);
+    panel_->setInitial(texts.cfg.initial);
+    panel_->setAgbAndLai(texts.agbAndLai);
+    panel_->setObjective(texts.objective);
+    panel_->setMethod(texts.method);
+    panel_->setGenetic(texts.genetic);
+    panel_->setSeed(texts.seed);
+}
+
+void MultiPointAutoCalWindow::showMessage(const CalibrationMessage& message) {
+    ui_.message(message.text, message.title, message.icon);
+}
+
+void MultiPointAutoCalWindow::selectWeather(int row) {
+    std::string chosen;
+    Grid weather;
+    if (OpenSiteWeather(form_, ui_, weather, chosen) != ImportOutcome::Imported) return;
+    tables_[static_cast<std::size_t>(row)].weather = std::move(weather);
+    SetFile(rows_[static_cast<std::size_t>(row)].weather, chosen);
+}
+
+void MultiPointAutoCalWindow::selectAgb(int row) {
+    std::string chosen;
+    auto table = OpenMeasuredTable(ui_, "AGB data file (MPAC)", chosen);
+    if (!table) return;
+    tables_[static_cast<std::size_t>(row)].agb = std::move(*table);
+    SetFile(rows_[static_cast<std::size_t>(row)].agb, chosen);
+}
+
+void MultiPointAutoCalWindow::selectLai(int row) {
+    std::string chosen;
+    auto table = OpenMeasuredTable(ui_, "LAI data file (MPAC)", chosen);
+    if (!table) return;
+    tables_[static_cast<std::size_t>(row)].lai = std::move(*table);
+    SetFile(rows_[static_cast<std::size_t>(row)].lai, chosen);
+}
+
+bool MultiPointAutoCalWindow::start() {
+    if (runner_->running()) return false;
+    PreparedCalibration prepared = PrepareMultiPoint(texts(), form_, tables_);
+    if (prepared.refusal) {
+        showMessage(*prepared.refusal);
+        return false;
+    }
+    if (!prepared.inputProblems.empty()) {
+        for (const InputProblem& problem : prepared.inputProblems) ui_.problem(problem);
+        return false;
+    }
+    request_ = std::move(prepared.request);
+    panel_->clearProgress();
+    panel_->showStatus(QStringLiteral("Searching on %1 data sets...").arg(request_.dataSets.size()));
+    panel_->setRunning(true);
+    runner_->start(request_);
+    return true;
+}
+
+void MultiPointAutoCalWindow::finished(const CalibrationResult& result) {
+    panel_->setRunning(false);
+    const CalibrationOutcome& outcome = result.outcome;
+    if (!outcome.problems.empty()) {
+        panel_->showStatus({});
+        ui_.message(outcome.problems.front().text, kCalibrationTitle, Icon::Critical);
+        emit calibrationFinished();
+        return;
+    }
+    if (result.traceError) ui_.message(*result.traceError);
+    QString status =
+        QStringLiteral("%1 model runs in %2 s.").arg(outcome.runs).arg(result.seconds, 0, 'f', 1);
+    if (outcome.seed >= 0) status += QStringLiteral(" Seed %1.").arg(outcome.seed);
+    if (!outcome.failed) {
+        WriteCalibratedValues(form_, request_.choices, outcome.rounded);
+        const auto indices = DataSetIndices(request_, outcome.rounded);
+        for (std::size_t s = 0; s < rows_.size(); ++s) {
+            const bool shown = s < indices.size() && indices[s].evaluated;
+            ShowIndex(rows_[s].rrmse, shown ? std::optional(indices[s].agbIndex) : std::nullopt);
+            ShowIndex(rows_[s].rrmseLai,
+                      shown && request_.settings.withLai ? std::optional(indices[s].laiIndex) : std::nullopt);
+        }
+        QStringList values;
+        for (std::size_t k = 0; k < request_.choices.size(); ++k)
+            values << Qs(request_.choices[k].info->calibrationCaption) + QStringLiteral(" ") +
+                          Qs(CalibratedText(outcome.rounded[k]));
+        status += QStringLiteral(" ") + values.join(QStringLiteral(", ")) + QLatin1Char('.');
+    }
+    panel_->showStatus(status);
+    showMessage(FinalMessage(outcome));
+    emit calibrationFinished();
+}
+
+void MultiPointAutoCalWindow::newSettings() {
+    MultiPointTexts texts;
+    setTexts(texts);
+    tables_ = {};
+    panel_->clearProgress();
+}
+
+void MultiPointAutoCalWindow::openSettings() {
+    if (const auto file = AskSettingsFileToOpen(ui_, "cfg")) openSettingsFile(*file);
+}
+
+bool MultiPointAutoCalWindow::openSettingsFile(const std::filesystem::path& file) {
+    MultiPointTexts settings = texts();
+    if (const auto error = ReadCfgSettings(file, settings.cfg)) {
+        ui_.message(file.filename().string() + ", " + *error);
+        return false;
+    }
+    setTexts(settings);
+    // The workbooks are named relative to the settings file, so a folder of them moves whole.
+    tables_ = LoadSiteTables(settings.cfg, file.parent_path(), form_, ui_);
+    return true;
+}
+
+void MultiPointAutoCalWindow::saveSettings() {
+    const auto file = AskSettingsFileToSave(ui_, "cfg");
+    if (!file) return;
+    if (const auto error = WriteCfgSettings(*file, texts().cfg)) ui_.message(*error);
+}
+
+void MultiPointAutoCalWindow::closeEvent(QCloseEvent* event) {
+    // Closing during a search abandons it: nothing is written.
+    if (runner_->running()) {
+        runner_->abandon();
+        panel_->setRunning(false);
+        panel_->showStatus(QStringLiteral("Stopped when the window closed: nothing was written."));
+    }
+    event->accept();
+}
+
+} // namespace tulo::app

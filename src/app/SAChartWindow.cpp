@@ -1,0 +1,201 @@
+#include "app/SAChartWindow.h"
+
+#include "app/GridTableModel.h"
+#include "app/PageTools.h"
+#include "sensitivity/SetupForm.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QHorizontalBarSeries>
+#include <QLabel>
+#include <QPieSeries>
+#include <QPushButton>
+#include <QScatterSeries>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <cmath>
+
+namespace tulo::app {
+
+namespace {
+
+QChartView* NewChartView(const char* name) {
+    auto* view = new QChartView(new QChart);
+    view->setObjectName(QString::fromLatin1(name));
+    view->setRenderHint(QPainter::Antialiasing);
+    view->setMinimumHeight(320);
+    return view;
+}
+
+// Bars of one value per factor, the factors' labels down the side (they are too long to go across).
+void FillBars(QChartView* view, const QString& title, const QString& valueName,
+              const std::vector<sensitivity::FactorResult>& factors,
+              double sensitivity::FactorResult::*value) {
+    auto* chart = new QChart;
+    chart->setTitle(title);
+    auto* set = new QBarSet(valueName);
+    QStringList labels;
+    double low = 0, high = 0;
+    // The first factor on top, as in the grid.
+    for (auto it = factors.rbegin(); it != factors.rend(); ++it) {
+        const double v = (*it).*value;
+        *set << v;
+        labels << Qs(it->label);
+        low = std::min(low, v);
+        high = std::max(high, v);
+    }
+    auto* series = new QHorizontalBarSeries;
+    series->append(set);
+    chart->addSeries(series);
+    auto* categories = new QBarCategoryAxis;
+    categories->append(labels);
+    chart->addAxis(categories, Qt::AlignLeft);
+    series->attachAxis(categories);
+    auto* values = new QValueAxis;
+    values->setRange(low, high > low ? high : low + 1);
+    values->applyNiceNumbers();
+    values->setTitleText(valueName);
+    chart->addAxis(values, Qt::AlignBottom);
+    series->attachAxis(values);
+    chart->legend()->hide();
+    QChart* old = view->chart();
+    view->setChart(chart);
+    delete old;
+}
+
+} // namespace
+
+SAChartWindow::SAChartWindow(UserInterface& ui, QWidget* parent) : QWidget(parent, Qt::Window), ui_(ui) {
+    setObjectName(QStringLiteral("frmSAchart"));
+    setWindowTitle(QStringLiteral("TULO - Sensitivity analysis results"));
+
+    tabs_ = new QTabWidget;
+    tabs_->setObjectName(QStringLiteral("tabSAcharts"));
+    bar_ = NewChartView("ChartBar");
+    pie_ = NewChartView("ChartPie");
+    closed_ = NewChartView("SobolClosedChart");
+    scatter_ = NewChartView("ScatterPlot");
+    tabs_->addTab(bar_, QStringLiteral("Bar chart"));
+    tabs_->addTab(pie_, QStringLiteral("Pie chart"));
+    tabs_->addTab(closed_, QStringLiteral("Second index"));
+    tabs_->addTab(scatter_, QStringLiteral("Scatter plot"));
+
+    model_ = new GridTableModel(&grid_, this);
+    view_ = new QTableView;
+    view_->setObjectName(QStringLiteral("sprSAindices"));
+    view_->setModel(model_);
+    view_->verticalHeader()->hide();
+    view_->setAlternatingRowColors(true);
+    view_->horizontalHeader()->setStretchLastSection(true);
+    summary_ = new QLabel;
+    summary_->setObjectName(QStringLiteral("lblSAsummary"));
+    summary_->setWordWrap(true);
+    auto* exportButton = new QPushButton(QStringLiteral("Export..."));
+    exportButton->setObjectName(QStringLiteral("cmdExport"));
+    exportButton->setToolTip(QStringLiteral("Save the grid of indices as a workbook"));
+    connect(exportButton, &QPushButton::clicked, this, &SAChartWindow::exportIndices);
+    auto* below = new QHBoxLayout;
+    below->addWidget(summary_, 1);
+    below->addWidget(exportButton, 0, Qt::AlignTop);
+
+    auto* table = new QWidget;
+    auto* tableLayout = new QVBoxLayout(table);
+    tableLayout->setContentsMargins(0, 0, 0, 0);
+    tableLayout->addWidget(view_);
+    tableLayout->addLayout(below);
+
+    auto* split = new QSplitter(Qt::Vertical);
+    split->addWidget(tabs_);
+    split->addWidget(table);
+    split->setStretchFactor(0, 1);
+    split->setSizes({500, 240});
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(split);
+    resize(1000, 780);
+}
+
+SAChartWindow::~SAChartWindow() = default;
+
+void SAChartWindow::showResults(const sensitivity::IndexResults& results, bool morris) {
+    const QString first = Qs(results.index1Name);
+    const QString second = Qs(results.index2Name);
+    FillBars(bar_, first + QStringLiteral(" of each factor"), first, results.factors,
+             &sensitivity::FactorResult::index1);
+
+    // A pie shares out a whole: the sizes of the first index, whatever their sign.
+    auto* pieChart = new QChart;
+    pieChart->setTitle(first + QStringLiteral(" (absolute values) shared among the factors"));
+    auto* slices = new QPieSeries;
+    for (const sensitivity::FactorResult& factor : results.factors)
+        slices->append(Qs(factor.label), std::abs(factor.index1));
+    pieChart->addSeries(slices);
+    pieChart->legend()->setAlignment(Qt::AlignRight);
+    QChart* oldPie = pie_->chart();
+    pie_->setChart(pieChart);
+    delete oldPie;
+
+    tabs_->setTabVisible(tabs_->indexOf(closed_), !morris);
+    if (!morris)
+        FillBars(closed_, second + QStringLiteral(" of each factor"), second, results.factors,
+                 &sensitivity::FactorResult::index2);
+
+    auto* scatterChart = new QChart;
+    scatterChart->setTitle(first + QStringLiteral(" against ") + second);
+    auto* x = new QValueAxis;
+    auto* y = new QValueAxis;
+    x->setTitleText(first);
+    y->setTitleText(second);
+    double xLow = 0, xHigh = 0, yLow = 0, yHigh = 0;
+    for (const sensitivity::FactorResult& factor : results.factors) {
+        // One series a factor, so that the legend names each point.
+        auto* point = new QScatterSeries;
+        point->setName(Qs(factor.label));
+        point->setMarkerSize(11);
+        point->append(factor.index1, factor.index2);
+        scatterChart->addSeries(point);
+        xLow = std::min(xLow, factor.index1);
+        xHigh = std::max(xHigh, factor.index1);
+        yLow = std::min(yLow, factor.index2);
+        yHigh = std::max(yHigh, factor.index2);
+    }
+    x->setRange(xLow, xHigh > xLow ? xHigh * 1.05 : xLow + 1);
+    y->setRange(yLow, yHigh > yLow ? yHigh * 1.05 : yLow + 1);
+    x->applyNiceNumbers();
+    y->applyNiceNumbers();
+    scatterChart->addAxis(x, Qt::AlignBottom);
+    scatterChart->addAxis(y, Qt::AlignLeft);
+    for (QAbstractSeries* series : scatterChart->series()) {
+        series->attachAxis(x);
+        series->attachAxis(y);
+    }
+    scatterChart->legend()->setAlignment(Qt::AlignRight);
+    QChart* oldScatter = scatter_->chart();
+    scatter_->setChart(scatterChart);
+    delete oldScatter;
+
+    grid_ = sensitivity::IndexGrid(results);
+    model_->reset(&grid_);
+    view_->resizeColumnsToContents();
+
+    int truncated = 0;
+    for (const sensitivity::FactorResult& factor : results.factors) truncated += factor.truncated;
+    summary_->setText(QStringLiteral("Method: %1. Intervals are bootstrap 95 % intervals. Sampled values "
+                                     "truncated to the parameters' accepted ranges: %2.")
+                          .arg(Qs(results.method))
+                          .arg(truncated));
+}
+
+void SAChartWindow::exportIndices() {
+    sensitivity::ExportIndexGrid(grid_, ui_);
+}
+
+} // namespace tulo::app

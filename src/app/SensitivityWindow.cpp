@@ -1,0 +1,499 @@
+#include "app/SensitivityWindow.h"
+
+#include "app/PageTools.h"
+#include "app/RitardoWindow.h"
+#include "app/SAChartWindow.h"
+#include "engine/CompiledInputs.h"
+#include "engine/FormModel.h"
+#include "engine/Parameters.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QStyle>
+#include <QTabWidget>
+#include <QThread>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include <filesystem>
+
+namespace tulo::app {
+
+namespace {
+
+using sensitivity::kGrowthFactors;
+
+const QString kSamplesTitle = QStringLiteral("TULO Sensitivity Analysis");
+constexpr std::string_view kResultsTitle = "TULO - SA";
+
+QComboBox* List(const char* name, const auto& items, bool editable = false) {
+    auto* box = new QComboBox;
+    box->setObjectName(QString::fromLatin1(name));
+    for (const auto& item : items) box->addItem(Qs(item));
+    // The lists of numbers take a number typed over them, as the checks expect.
+    box->setEditable(editable);
+    return box;
+}
+
+QLineEdit* Text(const char* name, const std::string& text) {
+    auto* edit = new QLineEdit(Qs(text));
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setMaximumWidth(110);
+    return edit;
+}
+
+std::string Str(const QString& text) {
+    return text.toStdString();
+}
+
+void Select(QComboBox* box, const std::string& text) {
+    box->setCurrentIndex(box->findText(Qs(text)));
+}
+
+QLabel* NotEnabled() {
+    auto* label = new QLabel(Qs(sensitivity::kNotEnabled));
+    label->setStyleSheet(QStringLiteral("color: #c00000; font-weight: bold"));
+    return label;
+}
+
+QLabel* Header(const QString& text) {
+    auto* label = new QLabel(text);
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+    return label;
+}
+
+} // namespace
+
+SensitivityWindow::SensitivityWindow(const FormModel& mainForm, UserInterface& ui, QWidget* parent)
+    : QWidget(parent, Qt::Window), mainForm_(mainForm), ui_(ui) {
+    setObjectName(QStringLiteral("frmSAparamDistrib"));
+    setWindowTitle(Qs(sensitivity::kSetupTitle));
+
+    auto* bar = new QToolBar;
+    bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    QAction* open =
+        bar->addAction(style()->standardIcon(QStyle::SP_DialogOpenButton), QStringLiteral("Open sample..."),
+                       this, &SensitivityWindow::openSampleFile);
+    open->setObjectName(QStringLiteral("cmdSAopen"));
+    open->setToolTip(QStringLiteral("Run the seasons of a sample file instead of drawing a sample"));
+    QAction* fresh = bar->addAction(style()->standardIcon(QStyle::SP_FileIcon),
+                                    QStringLiteral("Draw a new sample"), this, [this] { setSamplePath({}); });
+    fresh->setObjectName(QStringLiteral("cmdSAnew"));
+    fresh->setToolTip(QStringLiteral("Forget the opened sample file: the next analysis draws its own"));
+
+    pages_ = new QTabWidget;
+    pages_->setObjectName(QStringLiteral("tabSA"));
+    // The development rows: the phenology parameters; the sterility rows: the cultivar's sensitivity and
+    // its threshold.
+    std::vector<int> development, sterility;
+    for (const char* id : {"Tbase", "Tcutoff", "TSUMEM", "DLC", "DLO", "TbaseAfterEmerg", "TcutoffAfterEmerg",
+                           "TSUM1", "TSUM2", "DVSEND"})
+        development.push_back(ParameterIndex(id));
+    for (const char* id : {"StSen", "TempStThreshold"}) sterility.push_back(ParameterIndex(id));
+    pages_->addTab(disabledPage(development), QStringLiteral("Development"));
+    pages_->addTab(growthPage(), QStringLiteral("Growth"));
+    pages_->addTab(disabledPage(sterility), QStringLiteral("Sterility"));
+    pages_->setCurrentIndex(static_cast<int>(sensitivity::SetupPage::Growth));
+
+    auto* body = new QHBoxLayout;
+    body->addWidget(pages_, 1);
+    body->addWidget(methodPanel());
+    auto* layout = new QVBoxLayout(this);
+    layout->setMenuBar(bar);
+    layout->addLayout(body);
+
+    progress_ = new RitardoWindow(this);
+    chart_ = new SAChartWindow(ui_, this);
+    refillSobolExecutions();
+    chooseMethod(method_->currentText());
+    setSamplePath({});
+}
+
+SensitivityWindow::~SensitivityWindow() {
+    if (worker_) {
+        runProgress_->cancelled = true;
+        worker_->wait();
+        delete worker_;
+    }
+}
+
+QWidget* SensitivityWindow::growthPage() {
+    const sensitivity::SetupForm defaults;
+    auto* page = new QWidget;
+    auto* grid = new QGridLayout;
+    grid->addWidget(Header(QStringLiteral("Used")), 0, 0);
+    grid->addWidget(Header(QStringLiteral("Parameter")), 0, 1);
+    grid->addWidget(Header(QStringLiteral("Distribution")), 0, 2);
+    grid->addWidget(Header(QStringLiteral("Mean")), 0, 3);
+    grid->addWidget(Header(QStringLiteral("St. dev.")), 0, 4);
+    for (const sensitivity::GrowthFactor& factor : sensitivity::GrowthFactors()) {
+        const int k = factor.row;
+        const auto& row = defaults.rows.at(static_cast<std::size_t>(k));
+        const QString suffix = QString::number(k);
+        used_[k] = new QCheckBox;
+        used_[k]->setObjectName(QStringLiteral("chkSAused") + suffix);
+        used_[k]->setToolTip(QStringLiteral("Vary this parameter (factor %1)").arg(Qs(factor.name)));
+        connect(used_[k], &QCheckBox::toggled, this, &SensitivityWindow::refillSobolExecutions);
+        distribution_[k] = List("", sensitivity::DistributionNames());
+        distribution_[k]->setObjectName(QStringLiteral("cmbSensitivityGrowth") + suffix);
+        Select(distribution_[k], row.distribution);
+        mean_[k] = Text("", row.mean);
+        mean_[k]->setObjectName(QStringLiteral("txtSensitivityMean") + suffix);
+        sd_[k] = Text("", row.sd);
+        sd_[k]->setObjectName(QStringLiteral("txtSensitivitySD") + suffix);
+        auto* label = new QLabel(Qs(factor.label));
+        label->setBuddy(used_[k]);
+        label->setToolTip(ParameterTip(CropParameterRegistry()[static_cast<std::size_t>(factor.parameter)]));
+        grid->addWidget(used_[k], k + 1, 0, Qt::AlignHCenter);
+        grid->addWidget(label, k + 1, 1);
+        grid->addWidget(distribution_[k], k + 1, 2);
+        grid->addWidget(mean_[k], k + 1, 3);
+        grid->addWidget(sd_[k], k + 1, 4);
+    }
+    grid->setColumnStretch(1, 1);
+    auto* all = new QPushButton(QStringLiteral("Select all the parameters"));
+    all->setObjectName(QStringLiteral("cmdSAselectAll"));
+    connect(all, &QPushButton::clicked, this, [this] {
+        for (QCheckBox* box : used_) box->setChecked(true);
+    });
+    auto* layout = new QVBoxLayout(page);
+    layout->addLayout(grid);
+    layout->addWidget(all, 0, Qt::AlignLeft);
+    layout->addStretch();
+    return page;
+}
+
+QWidget* SensitivityWindow::disabledPage(const std::vector<int>& parameters) {
+    auto* page = new QWidget;
+    auto* grid = new QGridLayout;
+    int r = 0;
+    for (const int index : parameters) {
+        const ParameterInfo& info = CropParameterRegistry()[static_cast<std::size_t>(index)];
+        auto* box = new QCheckBox;
+        auto* list = List("", sensitivity::DistributionNames());
+        auto* mean = Text("", std::string(info.defaultText));
+        auto* sd = Text("", "");
+        grid->addWidget(box, r, 0, Qt::AlignHCenter);
+        grid->addWidget(new QLabel(Qs(info.label)), r, 1);
+        grid->addWidget(list, r, 2);
+        grid->addWidget(mean, r, 3);
+        grid->addWidget(sd, r, 4);
+        for (QWidget* w : {static_cast<QWidget*>(box), static_cast<QWidget*>(list),
+                           static_cast<QWidget*>(mean), static_cast<QWidget*>(sd)})
+            w->setEnabled(false);
+        ++r;
+    }
+    grid->setColumnStretch(1, 1);
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(NotEnabled());
+    layout->addLayout(grid);
+    layout->addStretch();
+    return page;
+}
+
+QWidget* SensitivityWindow::methodPanel() {
+    const sensitivity::SetupForm defaults;
+    method_ = new QComboBox;
+    method_->setObjectName(QStringLiteral("cmbSensitivityMethod"));
+    for (const sensitivity::MethodName& name : sensitivity::MethodNames()) method_->addItem(Qs(name.text));
+    Select(method_, defaults.method);
+    connect(method_, &QComboBox::currentTextChanged, this, &SensitivityWindow::chooseMethod);
+
+    frames_ = new QStackedWidget;
+    frames_->setObjectName(QStringLiteral("fraMethods"));
+    const auto frame = [this](const char* name, const QString& title) {
+        auto* box = new QGroupBox(title);
+        box->setObjectName(QString::fromLatin1(name));
+        frames_->addWidget(box);
+        return new QFormLayout(box);
+    };
+    // In the order of the method list.
+    QFormLayout* fast = frame("fraFAST", QStringLiteral("FAST"));
+    fastComputation_ = List("cmbComputationFast", sensitivity::FastComputations());
+    fastExecutions_ = Text("txtExecutionsFast", defaults.fastExecutions);
+    fastSeed_ = Text("txtRndSeedFast", defaults.fastSeed);
+    AddRow(fast, QStringLiteral("Method computation"), fastComputation_, 180);
+    AddRow(fast, QStringLiteral("# of exec. ( > 65 * n. par.)"), fastExecutions_, 180);
+    AddRow(fast, QStringLiteral("Random # generator seed"), fastSeed_, 180);
+
+    QFormLayout* lhs = frame("fraLHS", QStringLiteral("Latin hypercube sampling"));
+    lhsSeed_ = Text("txtRndSeedLhs", defaults.lhsSeed);
+    lhsExecutions_ = Text("txtExecutionsLhs", defaults.lhsExecutions);
+    AddRow(lhs, QStringLiteral("Random # generator seed"), lhsSeed_, 180);
+    AddRow(lhs, QStringLiteral("# of executions"), lhsExecutions_, 180);
+
+    QFormLayout* morris = frame("fraMorris", QStringLiteral("Morris method"));
+    morrisSeed_ = Text("txtRndSeedMorris", defaults.morrisSeed);
+    morrisTrajectories_ = List("cmbTrajectoriesMorris", sensitivity::MorrisTrajectories(), true);
+    Select(morrisTrajectories_, defaults.morrisTrajectories);
+    morrisLevels_ = List("cmbSensitivityLevelsMorris", sensitivity::MorrisLevels(), true);
+    Select(morrisLevels_, defaults.morrisLevels);
+    AddRow(morris, QStringLiteral("Random # generator seed"), morrisSeed_, 180);
+    AddRow(morris, QStringLiteral("# of trajectories"), morrisTrajectories_, 180);
+    AddRow(morris, QStringLiteral("# of levels"), morrisLevels_, 180);
+
+    QFormLayout* lptau = frame("fraLpTau", QStringLiteral("Quasi-Random LpTau"));
+    lptauExecutions_ = List("cmbExecutionsLptau", sensitivity::LpTauExecutions(), true);
+    Select(lptauExecutions_, defaults.lptauExecutions);
+    AddRow(lptau, QStringLiteral("# of executions"), lptauExecutions_, 180);
+
+    QFormLayout* random = frame("fraRandom", QStringLiteral("Random"));
+    randomExecutions_ = Text("txtExecutionsRandom", defaults.randomExecutions);
+    randomSeed_ = Text("txtRndSeedRandom", defaults.randomSeed);
+    AddRow(random, QStringLiteral("# of executions"), randomExecutions_, 180);
+    AddRow(random, QStringLiteral("Random # generator seed"), randomSeed_, 180);
+
+    QFormLayout* sobol = frame("fraSobol", QStringLiteral("Sobol method"));
+    sobolComputation_ = List("cmbMethodComputation", sensitivity::SobolComputations());
+    sobolOrder_ = List("cmbOrder", sensitivity::SobolOrders());
+    sobolExecutions_ = List("cmbGeneratorSobol", std::vector<std::string>{}, true);
+    connect(sobolComputation_, &QComboBox::currentTextChanged, this,
+            &SensitivityWindow::refillSobolExecutions);
+    AddRow(sobol, QStringLiteral("Method computation"), sobolComputation_, 180);
+    AddRow(sobol, QStringLiteral("Order of infices calc."), sobolOrder_, 180);
+    AddRow(sobol, QStringLiteral("Executions generator"), sobolExecutions_, 180);
+
+    samplePath_ = new QLabel;
+    samplePath_->setObjectName(QStringLiteral("Label6"));
+    samplePath_->setWordWrap(true);
+    samplePath_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    samplePath_->setToolTip(
+        QStringLiteral("The sample file opened with Open; empty when the analysis draws its own"));
+
+    run_ = new QPushButton(QStringLiteral("Create samples and run the simulations"));
+    run_->setObjectName(QStringLiteral("cmdSamplesSimulations"));
+    connect(run_, &QPushButton::clicked, this, &SensitivityWindow::createSamplesAndRun);
+    results_ = new QPushButton(QStringLiteral("Display results"));
+    results_->setObjectName(QStringLiteral("cmdSA"));
+    connect(results_, &QPushButton::clicked, this, &SensitivityWindow::displayResults);
+
+    auto* panel = new QWidget;
+    panel->setMinimumWidth(340);
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(Header(QStringLiteral("Sensitivity method")));
+    layout->addWidget(method_);
+    layout->addWidget(frames_);
+    layout->addWidget(Header(QStringLiteral("Sample file")));
+    layout->addWidget(samplePath_);
+    noSample_ = new QLabel(QStringLiteral("None opened: the analysis draws its own sample."));
+    noSample_->setStyleSheet(QStringLiteral("color: gray"));
+    layout->addWidget(noSample_);
+    layout->addStretch();
+    layout->addWidget(run_);
+    layout->addWidget(results_);
+    return panel;
+}
+
+void SensitivityWindow::chooseMethod(const QString& method) {
+    const int k = method_->findText(method);
+    if (k >= 0) frames_->setCurrentIndex(k);
+    frames_->setVisible(k >= 0);
+}
+
+void SensitivityWindow::refillSobolExecutions() {
+    if (!sobolExecutions_) return;
+    int ticked = 0;
+    for (const QCheckBox* box : used_) ticked += box->isChecked();
+    const int at = std::max(sobolExecutions_->currentIndex(), 0);
+    sobolExecutions_->clear();
+    for (const std::string& value :
+         sensitivity::SobolExecutions(ticked, Str(sobolComputation_->currentText())))
+        sobolExecutions_->addItem(Qs(value));
+    sobolExecutions_->setCurrentIndex(std::min(at, sobolExecutions_->count() - 1));
+}
+
+sensitivity::SetupForm SensitivityWindow::setupForm() const {
+    sensitivity::SetupForm form;
+    form.page = static_cast<sensitivity::SetupPage>(pages_->currentIndex());
+    for (int k = 0; k < kGrowthFactors; ++k) {
+        auto& row = form.rows.at(static_cast<std::size_t>(k));
+        row.used = used_[k]->isChecked();
+        row.distribution = Str(distribution_[k]->currentText());
+        row.mean = Str(mean_[k]->text());
+        row.sd = Str(sd_[k]->text());
+    }
+    form.method = Str(method_->currentText());
+    form.fastComputation = Str(fastComputation_->currentText());
+    form.fastExecutions = Str(fastExecutions_->text());
+    form.fastSeed = Str(fastSeed_->text());
+    form.lhsSeed = Str(lhsSeed_->text());
+    form.lhsExecutions = Str(lhsExecutions_->text());
+    form.morrisSeed = Str(morrisSeed_->text());
+    form.morrisTrajectories = Str(morrisTrajectories_->currentText());
+    form.morrisLevels = Str(morrisLevels_->currentText());
+    form.lptauExecutions = Str(lptauExecutions_->currentText());
+    form.randomExecutions = Str(randomExecutions_->text());
+    form.randomSeed = Str(randomSeed_->text());
+    form.sobolComputation = Str(sobolComputation_->currentText());
+    form.sobolOrder = Str(sobolOrder_->currentText());
+    form.sobolExecutions = Str(sobolExecutions_->currentText());
+    form.samplePath = Str(samplePath_->text());
+    return form;
+}
+
+void SensitivityWindow::openSampleFile() {
+    const auto chosen = ui_.openFile({"Open a SimLab sample file", "*.sam", "Sample (*.sam)|*.sam"});
+    if (!chosen || chosen->empty()) return;
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(*chosen, error)) {
+        ui_.message("File not exit");
+        return;
+    }
+    setSamplePath(Qs(*chosen));
+}
+
+void SensitivityWindow::setSamplePath(const QString& path) {
+    samplePath_->setText(path);
+    samplePath_->setVisible(!path.isEmpty());
+    noSample_->setVisible(path.isEmpty());
+}
+
+std::optional<sensitivity::ExchangeFiles> SensitivityWindow::exchangeFiles() {
+    try {
+        return sensitivity::DataFolderExchangeFiles();
+    } catch (const std::filesystem::filesystem_error& e) {
+        ui_.message(std::string("TULO's data folder, where the exchange files go, cannot be made.\r") +
+                        e.what(),
+                    sensitivity::kCheckTitle, Icon::Critical);
+        return std::nullopt;
+    }
+}
+
+void SensitivityWindow::setRunning(bool running) {
+    run_->setEnabled(!running);
+    results_->setEnabled(!running);
+}
+
+void SensitivityWindow::createSamplesAndRun() {
+    if (worker_) return;
+    const bool unflooded = mainForm_.text(ctl::cmbFlooded) == choice::Unflooded;
+    auto outcome = sensitivity::CheckSetup(setupForm(), unflooded);
+    if (const auto* refusal = std::get_if<sensitivity::Refusal>(&outcome)) {
+        ui_.message(refusal->text, refusal->title, refusal->icon);
+        return;
+    }
+    const auto request = std::get<sensitivity::AnalysisRequest>(std::move(outcome));
+    if (const auto why = sensitivity::CheckRequest(request)) {
+        ui_.message(*why, sensitivity::kCheckTitle, Icon::Exclamation);
+        return;
+    }
+    // The analysis's own compilation of the main window's inputs: nothing is written back there.
+    const Compilation compiled = CompileInputs(mainForm_);
+    if (!compiled.inputs) {
+        ui_.problem(compiled.problems.front());
+        return;
+    }
+    if (const auto why = sensitivity::CheckSeason(*compiled.inputs)) {
+        ui_.message(*why, sensitivity::kCheckTitle, Icon::Information);
+        return;
+    }
+    const auto files = exchangeFiles();
+    if (!files) return;
+
+    runProgress_ = std::make_shared<RunProgress>();
+    simulations_ = std::make_shared<sensitivity::Simulations>();
+    sensitivity::RunOptions options;
+    options.cancelled = [p = runProgress_] { return p->cancelled.load(); };
+    options.progress = [p = runProgress_](std::size_t done, std::size_t total) {
+        p->total = total;
+        p->done = done;
+    };
+    worker_ =
+        QThread::create([inputs = compiled.inputs, request, files = *files, options, out = simulations_] {
+            *out = sensitivity::CreateSamplesAndRun(*inputs, request, files, options);
+        });
+    connect(worker_, &QThread::finished, this, &SensitivityWindow::simulationsDone);
+    setRunning(true);
+    progress_->start(runProgress_);
+    worker_->start();
+}
+
+void SensitivityWindow::simulationsDone() {
+    worker_->wait();
+    worker_->deleteLater();
+    worker_ = nullptr;
+    progress_->stop();
+    setRunning(false);
+    const sensitivity::Simulations& done = *simulations_;
+    if (!done.status.ok()) {
+        lastRows_.clear();
+        lastTruncated_.clear();
+        ui_.message(done.status.message, sensitivity::kCheckTitle,
+                    done.status.status == sensitivity::StepStatus::Cancelled ? Icon::Information
+                                                                             : Icon::Exclamation);
+        emit simulationsFinished(false);
+        return;
+    }
+    lastRows_ = done.rows;
+    lastTruncated_ = done.runs.truncated;
+    ui_.message("All the simulations run", Str(kSamplesTitle));
+    emit simulationsFinished(true);
+}
+
+void SensitivityWindow::displayResults() {
+    if (worker_) return;
+    // The indices describe the last simulations run; after a restart, the rows ticked now.
+    std::vector<int> rows = lastRows_;
+    if (rows.empty()) {
+        lastTruncated_.clear();
+        const sensitivity::SetupForm form = setupForm();
+        for (int k = 0; k < kGrowthFactors; ++k)
+            if (form.rows.at(static_cast<std::size_t>(k)).used) rows.push_back(k);
+    }
+    if (rows.empty()) {
+        ui_.message("Create samples and run the simulations first, or tick the factors whose earlier results "
+                    "are to be shown.",
+                    kResultsTitle, Icon::Information);
+        return;
+    }
+    const auto files = exchangeFiles();
+    if (!files) return;
+
+    runProgress_ = std::make_shared<RunProgress>();
+    indices_ = std::make_shared<sensitivity::IndexResults>();
+    indexStatus_ = std::make_shared<sensitivity::StepResult>();
+    sensitivity::RunOptions options;
+    options.cancelled = [p = runProgress_] { return p->cancelled.load(); };
+    worker_ = QThread::create([files = *files, rows, options, results = indices_, status = indexStatus_] {
+        *status = sensitivity::ComputeIndexResults(files, rows, *results, options);
+    });
+    connect(worker_, &QThread::finished, this, &SensitivityWindow::indicesDone);
+    setRunning(true);
+    ui_.setBusy(true);
+    worker_->start();
+}
+
+void SensitivityWindow::indicesDone() {
+    worker_->wait();
+    worker_->deleteLater();
+    worker_ = nullptr;
+    ui_.setBusy(false);
+    setRunning(false);
+    if (!indexStatus_->ok()) {
+        ui_.message(indexStatus_->message, kResultsTitle, Icon::Exclamation);
+        emit resultsFinished(false);
+        return;
+    }
+    sensitivity::IndexResults& results = *indices_;
+    if (lastTruncated_.size() == results.factors.size())
+        for (std::size_t j = 0; j < lastTruncated_.size(); ++j)
+            results.factors[j].truncated = lastTruncated_[j];
+    ui_.message("Sensitivity Analysis carried out regularly", kResultsTitle);
+    chart_->showResults(results, results.method.rfind("morris", 0) == 0);
+    chart_->show();
+    chart_->raise();
+    emit resultsFinished(true);
+}
+
+} // namespace tulo::app

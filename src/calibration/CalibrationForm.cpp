@@ -1,0 +1,475 @@
+#include "calibration/CalibrationForm.h"
+
+#include "base/Numbers.h"
+#include "io/DataFolder.h"
+#include "io/TextFiles.h"
+#include "io/WindowCommands.h"
+
+#include <chrono>
+#include <cmath>
+#include <memory>
+#include <system_error>
+
+namespace tulo {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+CalibrationMessage Refusal(std::string text, Icon icon = Icon::Exclamation,
+                           std::string_view title = kCalibrationTitle) {
+    return {std::move(text), std::string(title), icon};
+}
+
+std::optional<MeasuredTable> FromGrid(const Grid& grid, std::string source, UserInterface& ui) {
+    MeasuredTable table{ReadMeasured(grid), std::move(source), true};
+    const MeasuredData& data = table.data;
+    const std::size_t skipped = data.skippedRows.size() + data.outsideYear.size() + data.february29.size();
+    if (skipped > 0)
+        ui.message(table.source + ": " + std::to_string(skipped) + (skipped == 1 ? " row" : " rows") +
+                   " left out (a DOY or value that is empty, not a number or not a day of the year).");
+    return table;
+}
+
+bool Empty(std::string_view text) {
+    return Trim(text).empty();
+}
+
+// The third parameter is optional.
+bool Chosen(const std::array<CalibrationParameterTexts, 3>& parameters, std::size_t k) {
+    return k < 2 || !Empty(parameters[2].caption);
+}
+
+// The checks that come before the parameters are read, shared by both windows: the ranges, then the
+// captions (two empty ones count as the same).
+std::optional<CalibrationMessage> CheckCaptions(const std::array<CalibrationParameterTexts, 3>& p) {
+    if (Empty(p[0].min))
+        return Refusal(
+            "You have to specify the ranges for the parameters you want to calibrate or load default",
+            Icon::None);
+    const auto caption = [&](std::size_t k) { return Trim(p[k].caption); };
+    if (caption(0) == caption(1) || caption(0) == caption(2) || caption(1) == caption(2))
+        return Refusal("You must specify three DIFFERENT parameters for the automatic calibration!",
+                       Icon::None);
+    return std::nullopt;
+}
+
+// The single-site window asks for all three boxes, also in a two-parameter calibration (the third value
+// is then not read); the multi-site one only for the parameters chosen.
+std::optional<CalibrationMessage> CheckInitialValues(const std::array<CalibrationParameterTexts, 3>& p,
+                                                     const std::array<std::string, 3>& initial,
+                                                     bool allThree) {
+    for (std::size_t k = 0; k < 3; ++k)
+        if ((allThree || Chosen(p, k)) && Empty(initial[k]))
+            return Refusal("You have to specify valid initial parameters values", Icon::Critical);
+    return std::nullopt;
+}
+
+std::optional<CalibrationMessage> ReadChoices(const std::array<CalibrationParameterTexts, 3>& p,
+                                              const std::array<std::string, 3>& initial,
+                                              std::vector<ParameterChoice>& choices) {
+    for (std::size_t k = 0; k < 3; ++k) {
+        if (!Chosen(p, k)) continue;
+        std::string error;
+        const auto choice = MakeParameterChoice(p[k].caption, p[k].min, p[k].max, initial[k],
+                                                "Parameter " + std::to_string(k + 1), error);
+        if (!choice) return Refusal(error);
+        choices.push_back(*choice);
+    }
+    return std::nullopt;
+}
+
+std::optional<CalibrationMessage> ReadObjective(std::string_view name, CalibrationSettings& settings) {
+    const auto kind = ObjectiveKindNamed(Trim(name));
+    if (!kind)
+        return Refusal("The objective " + QuoteValue(name) +
+                       " is not one of \"RRMSE\" and \"RRMSE + CV on Last Point\".");
+    settings.objective = *kind;
+    return std::nullopt;
+}
+
+// The genetic settings and the seed, then everything that would make the search meaningless.
+std::optional<CalibrationMessage> ReadSearch(SimplexMethod method, const std::array<std::string, 6>& genetic,
+                                             const std::string& seed, CalibrationRequest& request) {
+    if (method == SimplexMethod::Genetic) {
+        double numbers[6] = {};
+        for (std::size_t i = 0; i < 6; ++i) {
+            const auto value = ParseNumber(genetic[i]);
+            const bool whole = i < 3;
+            if (!value || (whole && (*value != std::floor(*value) || std::fabs(*value) > 2e9)))
+                return Refusal(std::string(kGeneticLabels[i]) + ": " + QuoteValue(genetic[i]) + " is not " +
+                                   (whole ? "a whole number." : "a number."),
+                               Icon::Exclamation, kGeneticTitle);
+            numbers[i] = *value;
+        }
+        const GeneticSettings settings{static_cast<int>(numbers[0]),
+                                       static_cast<int>(numbers[1]),
+                                       static_cast<int>(numbers[2]),
+                                       numbers[3],
+                                       numbers[4],
+                                       numbers[5]};
+        if (settings.simplexes > kMaxSimplexes)
+            return Refusal("Too many simplexes, 1000 is the maximum", Icon::Information, kGeneticTitle);
+        if (const Problems problems = CheckGeneticSettings(settings); !problems.empty())
+            return Refusal(problems.front().text, Icon::Exclamation, kGeneticTitle);
+        request.genetic = settings;
+        if (!Empty(seed)) {
+            const auto value = ParseNumber(seed);
+            if (!value || *value != std::floor(*value) || std::fabs(*value) > 9e15)
+                return Refusal("Seed: " + QuoteValue(seed) +
+                               " is not a whole number; leave it empty for a seed "
+                               "from the clock.");
+            request.seed = static_cast<std::int64_t>(*value);
+        }
+    }
+    CalibrationSettings settings = request.settings;
+    std::vector<double> initial;
+    for (const ParameterChoice& choice : request.choices) {
+        settings.parameters.push_back(choice.range);
+        initial.push_back(choice.initial);
+    }
+    const CalibrationProblem problem(settings, request.dataSets);
+    if (const Problems problems = CheckCalibration(problem, initial); !problems.empty())
+        return Refusal(problems.front().text);
+    return std::nullopt;
+}
+
+bool EndsWith(std::string_view text, std::string_view suffix) {
+    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+} // namespace
+
+std::vector<std::string> CalibrationCaptionList() {
+    std::vector<std::string> captions;
+    for (const ParameterInfo& info : CropParameterRegistry())
+        if (!info.calibrationCaption.empty()) captions.emplace_back(info.calibrationCaption);
+    return captions;
+}
+
+std::string CalibrationCaptions() {
+    std::string list;
+    for (const std::string& caption : CalibrationCaptionList())
+        list += (list.empty() ? "\"" : ", \"") + caption + "\"";
+    return list;
+}
+
+std::optional<ParameterChoice> MakeParameterChoice(std::string_view caption, std::string_view min,
+                                                   std::string_view max, std::string_view initial,
+                                                   const std::string& where, std::string& error) {
+    ParameterChoice choice;
+    choice.info = FindCalibrationParameter(Trim(caption));
+    if (!choice.info) {
+        error = where + ": " + QuoteValue(Trim(caption)) +
+                " is not a calibratable parameter; choose one of " + CalibrationCaptions() + ".";
+        return std::nullopt;
+    }
+    const auto low = ParseNumber(min), high = ParseNumber(max), start = ParseNumber(initial);
+    if (!low || !high || !start) {
+        error = where + ": the minimum, maximum and initial value must be numbers.";
+        return std::nullopt;
+    }
+    choice.range = {ParameterIndex(choice.info->id), *low, *high};
+    choice.initial = *start;
+    return choice;
+}
+
+void ImportDefaultRanges(std::array<CalibrationParameterTexts, 3>& parameters) {
+    for (CalibrationParameterTexts& p : parameters)
+        if (const ParameterInfo* info = FindCalibrationParameter(Trim(p.caption));
+            info && !Empty(p.caption)) {
+            p.min = info->calibrationMin;
+            p.max = info->calibrationMax;
+        }
+}
+
+std::optional<MeasuredTable> ReadMeasuredTable(const fs::path& file, std::string_view option,
+                                               UserInterface& ui) {
+    Grid grid;
+    std::string source;
+    if (ImportWorkbookSheet(grid, file, ui, {std::nullopt, option, std::nullopt, true}, &source) !=
+        ImportOutcome::Imported)
+        return std::nullopt;
+    return FromGrid(grid, std::move(source), ui);
+}
+
+std::optional<MeasuredTable> OpenMeasuredTable(UserInterface& ui, std::string_view kind,
+                                               std::string& fileName) {
+    Grid grid;
+    if (OpenWorkbookIntoGrid(grid, ui, kind, fileName) != ImportOutcome::Imported) return std::nullopt;
+    return FromGrid(grid, fs::path(fileName).filename().string(), ui);
+}
+
+ImportOutcome ImportSiteWeather(const FormModel& base, const fs::path& file, UserInterface& ui,
+                                Grid& weather) {
+    Grid grid = base.grid(ctl::sprWeather);
+    const ImportOutcome outcome =
+        ImportWorkbookFile(grid, file, ui, std::nullopt, ImportRowLimit(ctl::sprWeather));
+    if (outcome == ImportOutcome::Imported) weather = std::move(grid);
+    return outcome;
+}
+
+ImportOutcome OpenSiteWeather(const FormModel& base, UserInterface& ui, Grid& weather,
+                              std::string& fileName) {
+    Grid grid = base.grid(ctl::sprWeather);
+    const ImportOutcome outcome =
+        OpenWorkbookIntoGrid(grid, ui, "meteo file (MPAC)", fileName, ImportRowLimit(ctl::sprWeather));
+    if (outcome == ImportOutcome::Imported) weather = std::move(grid);
+    return outcome;
+}
+
+Compilation CompileSite(const FormModel& base, const SiteTexts& row, const Grid& weather) {
+    FormModel form = base;
+    form.editGrid(ctl::sprWeather, [&](Grid& grid) { grid = weather; });
+    AggiustaGrigliaMeteo(form);
+    // As typed: a latitude keeps its decimals.
+    const std::pair<std::string_view, const std::string*> replaced[] = {
+        {ctl::txtInitialDate, &row.initialDate},
+        {ctl::txtFinalDate, &row.finalDate},
+        {ctl::txtSowingDate, &row.sowingDate},
+        {ctl::txtLatitude, &row.latitude}};
+    for (const auto& [control, text] : replaced)
+        if (!Empty(*text)) form.setText(control, std::string(Trim(*text)));
+    return CompileInputs(form);
+}
+
+CalibrationResult RunCalibration(const CalibrationRequest& request, SearchControl control,
+                                 const TraceSink& observer) {
+    CalibrationSettings settings = request.settings;
+    std::vector<double> initial;
+    for (const ParameterChoice& choice : request.choices) {
+        settings.parameters.push_back(choice.range);
+        initial.push_back(choice.initial);
+    }
+    const CalibrationProblem problem(std::move(settings), request.dataSets, std::move(control));
+    CalibrationResult result;
+    try {
+        result.traceFile = DataFolder() / "hyperspace.dat";
+        // The multi-site search has always kept this folder beside its trace.
+        if (request.multiSite) fs::create_directories(DataFolder() / "Trip");
+    } catch (const fs::filesystem_error& error) {
+        result.traceError = error.what();
+    }
+    std::string traceText;
+    const TraceSink trace = [&](std::string_view line) {
+        traceText += line;
+        traceText += '\n';
+        if (observer) observer(line);
+    };
+    const auto started = std::chrono::steady_clock::now();
+    result.outcome = request.genetic ? CmdGenetic(problem, initial, *request.genetic,
+                                                  request.seed ? *request.seed : ClockSeed(), trace)
+                                     : SubTULO_AutoCalibration(problem, initial, trace);
+    result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    if (result.outcome.problems.empty() && !result.traceError)
+        result.traceError = WriteFileAtomically(result.traceFile, traceText);
+    return result;
+}
+
+std::vector<TrialResult> DataSetIndices(const CalibrationRequest& request, std::span<const double> point) {
+    CalibrationSettings settings = request.settings;
+    for (const ParameterChoice& choice : request.choices) settings.parameters.push_back(choice.range);
+    auto run = std::make_unique<RunState>();
+    std::vector<TrialResult> indices;
+    for (const CalibrationDataSet& set : request.dataSets)
+        indices.push_back(TULO_eval(CalibrationProblem(settings, {set}), point, *run));
+    return indices;
+}
+
+void WriteCalibratedValues(FormModel& form, std::span<const ParameterChoice> choices,
+                           std::span<const double> rounded) {
+    const FormModel::Batch batch(form);
+    for (std::size_t k = 0; k < choices.size() && k < rounded.size(); ++k)
+        form.setText(choices[k].info->control, CalibratedText(rounded[k]));
+}
+
+CalibrationMessage FinalMessage(const CalibrationOutcome& outcome) {
+    if (outcome.failed) return Refusal(std::string(kNothingCalibrated));
+    const std::string replaced = "Final results have been used to replace original values";
+    if (outcome.stopped) return Refusal(std::string(kStoppedNote) + "\n" + replaced, Icon::Information);
+    return Refusal("Automatic calibration has been regularly carried out using the sinplex method.\n" +
+                       replaced,
+                   Icon::None);
+}
+
+std::array<std::string, 6> DefaultGeneticTexts() {
+    const GeneticSettings g;
+    return {std::to_string(g.simplexes), std::to_string(g.iterations), std::to_string(g.generations),
+            ShortestText(g.reduction),   ShortestText(g.increase),     ShortestText(g.randomShare)};
+}
+
+AutoCalTexts NewAutoCalTexts() {
+    AutoCalTexts texts;
+    texts.acc.objective = ObjectiveKindName(ObjectiveKind::RRMSE);
+    return texts;
+}
+
+std::optional<CalibrationMessage> CheckAutoCalStart(const AutoCalTexts& texts, const FormModel& main) {
+    if (main.text(ctl::cmbFlooded) != choice::Unflooded)
+        return Refusal("This version of TULO is able to perform automatic calibrations only under unflooded "
+                       "conditions",
+                       Icon::Information);
+    if (!Empty(texts.acc.rrmse) && texts.method == SimplexMethod::Standard)
+        return Refusal("You already performed an automatic calibration with the standard simplex using these "
+                       "settings.\nFor more simplex runs, the genetic simplex is suggested.",
+                       Icon::Information);
+    if (texts.method == SimplexMethod::None)
+        return Refusal("You have to select one of the simplex methods implemented (standard or genetic)",
+                       Icon::None);
+    return CheckInitialValues(texts.acc.parameters, texts.acc.initial, true);
+}
+
+PreparedCalibration PrepareAutoCal(const AutoCalTexts& texts, const FormModel& main, const MeasuredTable& agb,
+                                   const MeasuredTable& lai) {
+    PreparedCalibration prepared;
+    const AccSettings& acc = texts.acc;
+    CalibrationRequest& request = prepared.request;
+    if (acc.agbAndLai) {
+        const auto agbWeight = ParseNumber(acc.agbWeight), laiWeight = ParseNumber(acc.laiWeight);
+        if (!agbWeight || !laiWeight) {
+            prepared.refusal = Refusal(!agbWeight ? NotANumberMessage("AGB weight", acc.agbWeight)
+                                                  : NotANumberMessage("LAI weight", acc.laiWeight));
+            return prepared;
+        }
+        request.settings.withLai = true;
+        request.settings.agbWeight = *agbWeight;
+        request.settings.laiWeight = *laiWeight;
+    }
+    if ((prepared.refusal = CheckCaptions(acc.parameters))) return prepared;
+    if (!agb.loaded || agb.data.rows.empty()) {
+        prepared.refusal = Refusal("You have to open an excel measured data file", Icon::None);
+        return prepared;
+    }
+    if ((prepared.refusal = ReadChoices(acc.parameters, acc.initial, request.choices))) return prepared;
+    if ((prepared.refusal = ReadObjective(acc.objective, request.settings))) return prepared;
+    Compilation compiled = CompileInputs(main);
+    if (!compiled.inputs) {
+        prepared.inputProblems = std::move(compiled.problems);
+        return prepared;
+    }
+    request.dataSets.push_back({"", compiled.inputs, agb.data, agb.source, lai.data, lai.source});
+    prepared.refusal = ReadSearch(texts.method, texts.genetic, texts.seed, request);
+    return prepared;
+}
+
+PreparedCalibration PrepareMultiPoint(const MultiPointTexts& texts, const FormModel& main,
+                                      const SiteTableSet& tables) {
+    PreparedCalibration prepared;
+    const CfgSettings& cfg = texts.cfg;
+    CalibrationRequest& request = prepared.request;
+    request.multiSite = true;
+    if (main.text(ctl::cmbFlooded) != choice::Unflooded) {
+        prepared.refusal =
+            Refusal("This version of TULO is able to perform automatic calibrations only under "
+                    "unflooded conditions",
+                    Icon::Information);
+        return prepared;
+    }
+    if (texts.method == SimplexMethod::None) {
+        prepared.refusal = Refusal(
+            "You have to select one of the simplex methods implemented (standard or genetic)", Icon::None);
+        return prepared;
+    }
+    if ((prepared.refusal = CheckInitialValues(cfg.parameters, cfg.initial, false))) return prepared;
+    if ((prepared.refusal = CheckCaptions(cfg.parameters))) return prepared;
+    const int count = SitesInUse(cfg);
+    if (count == 0) {
+        prepared.refusal =
+            Refusal("Data set 1 has no weather: choose its weather workbook (Select), or open a "
+                    "configuration file that names it.");
+        return prepared;
+    }
+    if ((prepared.refusal = ReadChoices(cfg.parameters, cfg.initial, request.choices))) return prepared;
+    if ((prepared.refusal = ReadObjective(texts.objective, request.settings))) return prepared;
+    // One objective for every point: the sites' AGB indices, plus their LAI indices with the option.
+    request.settings.withLai = texts.agbAndLai;
+    request.settings.agbWeight = 1;
+    request.settings.laiWeight = texts.agbAndLai ? 1 : 0;
+    Compilation compiled = CompileInputs(main);
+    if (!compiled.inputs) {
+        prepared.inputProblems = std::move(compiled.problems);
+        return prepared;
+    }
+    for (int s = 0; s < count; ++s) {
+        const SiteTexts& row = cfg.sites[static_cast<std::size_t>(s)];
+        const SiteTables& table = tables[static_cast<std::size_t>(s)];
+        const std::string name = "Data set " + std::to_string(s + 1);
+        const auto missing = [&](std::string_view what, std::string_view file) {
+            prepared.refusal =
+                Refusal(name + " has no " + std::string(what) + " table: choose its " + std::string(what) +
+                        " workbook" + (Empty(file) ? "" : " (" + std::string(file) + " was not read)") +
+                        " with its Select button.");
+        };
+        if (!table.weather) {
+            missing("weather", row.weather);
+            return prepared;
+        }
+        if (!table.agb.loaded) {
+            missing("AGB", row.agb);
+            return prepared;
+        }
+        if (texts.agbAndLai && !table.lai.loaded) {
+            missing("LAI", row.lai);
+            return prepared;
+        }
+        const Compilation site = CompileSite(main, row, *table.weather);
+        if (!site.inputs) {
+            std::string text = name + " (weather " + row.weather + ") cannot be simulated:";
+            for (const InputProblem& problem : site.problems) text += "\n" + problem.text;
+            prepared.refusal = Refusal(std::move(text));
+            return prepared;
+        }
+        request.dataSets.push_back(
+            {name, site.inputs, table.agb.data, table.agb.source, table.lai.data, table.lai.source});
+    }
+    prepared.refusal = ReadSearch(texts.method, texts.genetic, texts.seed, request);
+    return prepared;
+}
+
+SiteTableSet LoadSiteTables(const CfgSettings& cfg, const fs::path& folder, const FormModel& base,
+                            UserInterface& ui) {
+    SiteTableSet tables;
+    for (std::size_t s = 0; s < cfg.sites.size(); ++s) {
+        const SiteTexts& row = cfg.sites[s];
+        const auto file = [&](const std::string& name) { return folder / std::string(Trim(name)); };
+        if (!Empty(row.weather)) {
+            Grid weather;
+            if (ImportSiteWeather(base, file(row.weather), ui, weather) == ImportOutcome::Imported)
+                tables[s].weather = std::move(weather);
+        }
+        if (!Empty(row.agb))
+            if (auto agb = ReadMeasuredTable(file(row.agb), {}, ui)) tables[s].agb = std::move(*agb);
+        if (!Empty(row.lai))
+            if (auto lai = ReadMeasuredTable(file(row.lai), {}, ui)) tables[s].lai = std::move(*lai);
+    }
+    return tables;
+}
+
+std::optional<fs::path> AskSettingsFileToSave(UserInterface& ui, std::string_view extension) {
+    const std::string ext(extension), pattern = "*." + ext;
+    const auto chosen =
+        ui.saveFile({"Save a configuration file", pattern, ext + " file (" + pattern + ")|" + pattern});
+    if (!chosen || Empty(*chosen) || *chosen == pattern) return std::nullopt;
+    std::string name = *chosen;
+    if (!EndsWith(name, "." + ext)) name += "." + ext;
+    std::error_code ec;
+    if (fs::exists(name, ec) &&
+        ui.ask("FIle Already exist  \n" + name + "\nConfirm, please (Y/N)", Buttons::YesNo) != Answer::Yes)
+        return std::nullopt;
+    return fs::path(name);
+}
+
+std::optional<fs::path> AskSettingsFileToOpen(UserInterface& ui, std::string_view extension) {
+    const std::string pattern = "*." + std::string(extension);
+    const auto chosen =
+        ui.openFile({"Open a configuration file", pattern, "Dictionary (" + pattern + ")|" + pattern});
+    if (!chosen || Empty(*chosen) || *chosen == pattern) return std::nullopt;
+    std::error_code ec;
+    if (!fs::exists(*chosen, ec)) {
+        ui.message("File not exit");
+        return std::nullopt;
+    }
+    return fs::path(*chosen);
+}
+
+} // namespace tulo

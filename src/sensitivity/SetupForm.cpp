@@ -1,0 +1,266 @@
+#include "sensitivity/SetupForm.h"
+
+#include "base/Numbers.h"
+#include "io/SpreadsheetCommands.h"
+#include "io/Workbook.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace tulo::sensitivity {
+
+namespace {
+
+constexpr std::string_view kDistributions[] = {"normal", "uniform", "constant"};
+constexpr std::string_view kFastComputations[] = {"Classic", "Extended"};
+constexpr std::string_view kSobolComputations[] = {"total", "custom"};
+constexpr std::string_view kSobolOrders[] = {"first", "second", "third"};
+
+bool Numeric(std::string_view text) {
+    return ParseNumber(text).has_value();
+}
+
+bool Listed(std::span<const std::string_view> list, std::string_view text) {
+    return std::find(list.begin(), list.end(), text) != list.end();
+}
+
+std::string Joined(std::initializer_list<std::string_view> pieces) {
+    std::string line;
+    for (const std::string_view piece : pieces) {
+        if (!line.empty()) line += ' ';
+        line += Trim(piece);
+    }
+    return line;
+}
+
+// The Sobol' m: the base rows are 2^(m + 5) and a "total" design runs them k + 1 times, a "custom" one k
+// times. Left as a real number: executions that are no such product give a fractional m, which the tool
+// refuses in its own words.
+std::string SobolExponent(double executions, int ticked, bool custom) {
+    const double m = std::log2(executions / (custom ? ticked : ticked + 1)) - 5;
+    return FormatSignificant(m == 0 ? 0.0 : m, 15);
+}
+
+Refusal Refuse(std::string text, std::string_view title = kCheckTitle, Icon icon = Icon::None) {
+    return {std::move(text), std::string(title), icon};
+}
+
+} // namespace
+
+std::span<const std::string_view> DistributionNames() {
+    return kDistributions;
+}
+std::span<const std::string_view> FastComputations() {
+    return kFastComputations;
+}
+std::span<const std::string_view> SobolComputations() {
+    return kSobolComputations;
+}
+std::span<const std::string_view> SobolOrders() {
+    return kSobolOrders;
+}
+
+std::vector<std::string> MorrisTrajectories() {
+    std::vector<std::string> list;
+    for (int t = 4; t <= 10; ++t) list.push_back(std::to_string(t));
+    return list;
+}
+
+std::vector<std::string> MorrisLevels() {
+    return {"4", "6", "8"};
+}
+
+std::vector<std::string> LpTauExecutions() {
+    std::vector<std::string> list;
+    for (int i = 0; i <= 16; ++i) list.push_back(std::to_string(16L << i));
+    return list;
+}
+
+std::vector<std::string> SobolExecutions(int ticked, std::string_view computation) {
+    const int blocks = computation == "total" ? ticked + 1 : computation == "custom" ? ticked : -1;
+    std::vector<std::string> list;
+    if (blocks < 0) return list;
+    for (int i = 0; i < 8; ++i) list.push_back(std::to_string((32L << i) * blocks));
+    return list;
+}
+
+SetupForm::SetupForm() {
+    for (const GrowthFactor& factor : GrowthFactors()) {
+        GrowthRow& row = rows.at(static_cast<std::size_t>(factor.row));
+        row.mean = factor.mean;
+        row.sd = factor.sd;
+    }
+    sobolExecutions = SobolExecutions(ticked(), sobolComputation).front();
+}
+
+int SetupForm::ticked() const {
+    return static_cast<int>(
+        std::count_if(rows.begin(), rows.end(), [](const GrowthRow& r) { return r.used; }));
+}
+
+void SetupForm::selectAll() {
+    for (GrowthRow& row : rows) row.used = true;
+}
+
+std::variant<Refusal, AnalysisRequest> CheckSetup(const SetupForm& form, bool unflooded) {
+    if (!unflooded)
+        return Refuse("This version of TULO is able to perform sensitivity analysis only under unflooded "
+                      "conditions",
+                      kCheckTitle, Icon::Information);
+
+    // Every count over the whole page must be positive; then every ticked row must be complete.
+    int ticked = 0, distributions = 0, means = 0, sds = 0, errors = 0;
+    bool otherDistribution = false;
+    for (const GrowthRow& row : form.rows) {
+        ticked += row.used;
+        distributions += Listed(kDistributions, row.distribution);
+        means += Numeric(row.mean);
+        sds += Numeric(row.sd);
+        if (!row.used) continue;
+        errors += row.distribution != "normal" || !Numeric(row.mean) || !Numeric(row.sd);
+        otherDistribution =
+            otherDistribution || row.distribution == "constant" || row.distribution == "uniform";
+    }
+    bool valid = ticked > 0 && distributions > 0 && means > 0 && sds > 0 && errors == 0;
+
+    if (otherDistribution)
+        return Refuse("Only normal distributions are allowed in this version of TULO", kCheckTitle,
+                      Icon::Information);
+    const auto& methods = MethodNames();
+    if (std::none_of(methods.begin(), methods.end(),
+                     [&](const MethodName& m) { return m.text == form.method; }))
+        return Refuse("Only Morris, Sobol, FAST, Latin hypercube, Quasi-Random LpTau, and Random methods are "
+                      "allowed in this version of TULO",
+                      {});
+
+    // The settings of the chosen method must be numbers (a list text typed over included).
+    const std::string& method = form.method;
+    if (method == "Morris method")
+        valid = valid && Numeric(form.morrisSeed) && Numeric(form.morrisTrajectories) &&
+                Numeric(form.morrisLevels);
+    else if (method == "Sobol method" &&
+             (form.sobolComputation == "total" || form.sobolComputation == "custom"))
+        valid = valid && Numeric(form.sobolExecutions) &&
+                (form.sobolComputation == "total" || !Trim(form.sobolOrder).empty());
+    else if (method == "FAST")
+        valid = valid && Listed(kFastComputations, form.fastComputation) && Numeric(form.fastSeed) &&
+                Numeric(form.fastExecutions);
+    else if (method == "Latin hypercube sampling")
+        valid = valid && Numeric(form.lhsSeed) && Numeric(form.lhsExecutions);
+    else if (method == "Random")
+        valid = valid && Numeric(form.randomSeed) && Numeric(form.randomExecutions);
+    else if (method == "Quasi-Random LpTau")
+        valid = valid && Numeric(form.lptauExecutions);
+    if (!valid) return Refuse("There is something wrong with your inputs");
+
+    AnalysisRequest request;
+    for (int r = 0; r < kGrowthFactors; ++r) {
+        const GrowthRow& row = form.rows.at(static_cast<std::size_t>(r));
+        if (row.used)
+            request.factors.push_back({r, std::string(Trim(row.distribution)), std::string(Trim(row.mean)),
+                                       std::string(Trim(row.sd))});
+    }
+    request.keyword = *MethodKeyword(method);
+    if (method == "FAST")
+        request.methodLine =
+            Joined({form.fastComputation == "Classic" ? "1" : "2", form.fastSeed, form.fastExecutions});
+    else if (method == "Latin hypercube sampling")
+        request.methodLine = Joined({form.lhsSeed, form.lhsExecutions});
+    else if (method == "Random")
+        request.methodLine = Joined({form.randomSeed, form.randomExecutions});
+    else if (method == "Morris method")
+        request.methodLine = Joined({form.morrisSeed, form.morrisTrajectories, form.morrisLevels});
+    else if (method == "Quasi-Random LpTau")
+        request.methodLine = Joined({form.lptauExecutions});
+    else {
+        const bool custom = form.sobolComputation == "custom";
+        if (!custom && form.sobolComputation != "total")
+            return Refuse("You have specified an invalid string in the <Method computation> combo box",
+                          "TULO", Icon::Critical);
+        const std::string m = SobolExponent(*ParseNumber(form.sobolExecutions), ticked, custom);
+        if (!custom) {
+            request.methodLine = Joined({"1", m});
+        } else {
+            const auto order = std::find(std::begin(kSobolOrders), std::end(kSobolOrders), form.sobolOrder);
+            if (order == std::end(kSobolOrders))
+                return Refuse(
+                    "You have specified an invalid stringa in the <Order of infices calc.> combo box", "TULO",
+                    Icon::Critical);
+            request.methodLine = Joined({"3", m, std::to_string(order - std::begin(kSobolOrders) + 1)});
+        }
+    }
+
+    // An opened sample replaces the drawing, whatever page is in front.
+    if (!form.samplePath.empty()) {
+        request.openedSample = std::filesystem::path(form.samplePath);
+        return request;
+    }
+    if (form.page == SetupPage::Development)
+        return Refuse("Sensitivity analysis for development parameters to be implemented", {});
+    if (form.page == SetupPage::Sterility)
+        return Refuse("Sensitivity analysis for sterility parameters to be implemented", {});
+    return request;
+}
+
+std::string FormatIndex(double value) {
+    if (!std::isfinite(value)) return "n/a";
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.5f", value);
+    std::string text = buffer;
+    while (text.back() == '0') text.pop_back();
+    if (text.back() == '.') text.pop_back();
+    if (text == "-0") return "0";
+    const std::size_t zero = text.front() == '-' ? 1 : 0;
+    if (text.size() > zero + 1 && text.compare(zero, 2, "0.") == 0) text.erase(zero, 1);
+    return text;
+}
+
+Grid IndexGrid(const IndexResults& results) {
+    const std::string& i1 = results.index1Name;
+    const std::string& i2 = results.index2Name;
+    const std::vector<std::string> captions = {
+        "Factor",         "Parameter",       i1, i2, i1 + " 95% low", i1 + " 95% high", i2 + " 95% low",
+        i2 + " 95% high", "Truncated values"};
+    Grid grid(static_cast<int>(results.factors.size()), static_cast<int>(captions.size()));
+    for (int c = 1; c <= grid.cols(); ++c) grid.setText(0, c, captions[static_cast<std::size_t>(c - 1)]);
+    const auto bound = [](const std::optional<double>& value) { return value ? FormatIndex(*value) : ""; };
+    int r = 0;
+    for (const FactorResult& factor : results.factors) {
+        ++r;
+        grid.setText(r, 1, factor.name);
+        grid.setText(r, 2, factor.label);
+        grid.setText(r, 3, FormatIndex(factor.index1));
+        grid.setText(r, 4, FormatIndex(factor.index2));
+        grid.setText(r, 5, bound(factor.low1));
+        grid.setText(r, 6, bound(factor.high1));
+        grid.setText(r, 7, bound(factor.low2));
+        grid.setText(r, 8, bound(factor.high2));
+        grid.setText(r, 9, std::to_string(factor.truncated));
+    }
+    grid.setColumnWidth(2, 36);
+    return grid;
+}
+
+std::optional<std::filesystem::path> ExportIndexGrid(const Grid& grid, UserInterface& ui) {
+    const FileDialog dialog{std::string(kExportTitle), "*.xlsx",
+                            "Excel workbook (*.xlsx)|*.xlsx|CSV file (*.csv)|*.csv"};
+    const auto chosen = ui.saveFile(dialog);
+    if (!chosen || chosen->empty()) return std::nullopt;
+    const std::filesystem::path file = WorkbookSaveName(*chosen);
+    std::error_code ec;
+    if (std::filesystem::exists(file, ec) &&
+        ui.ask("File already exists  \r\r" + file.string() + "\r\r\rSave anyway? (Y/N)", Buttons::YesNo) !=
+            Answer::Yes)
+        return std::nullopt;
+    BusyPointer busy(ui);
+    try {
+        WriteGridFile(grid, file);
+    } catch (const WorkbookError& e) {
+        ui.message(e.what(), "Result", Icon::Critical);
+        return std::nullopt;
+    }
+    return file;
+}
+
+} // namespace tulo::sensitivity

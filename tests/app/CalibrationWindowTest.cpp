@@ -1,0 +1,202 @@
+// The two automatic calibration windows driven offscreen: the Start checks in the order the user meets
+// them, a search off the window's thread whose result becomes one undo step of the crop fields, and a
+// Stop that keeps the best point found.
+
+#include "app/AutoCalWindow.h"
+#include "app/CalibrationPanel.h"
+#include "app/MainWindow.h"
+#include "app/MultiPointAutoCalWindow.h"
+#include "base/Numbers.h"
+#include "engine/Parameters.h"
+#include "support/ScriptedUi.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using namespace tulo;
+using namespace tulo::app;
+
+namespace {
+
+const QString kDemo = QStringLiteral(TULO_SOURCE_DIR "/examples/demo.sim");
+const std::string kData = TULO_SOURCE_DIR "/examples/calibration/";
+constexpr int kSearchMs = 120000;
+
+struct Session {
+    test::ScriptedUi* ui = nullptr; // owned by the window
+    std::unique_ptr<MainWindow> window;
+
+    FormModel& form() const { return window->form(); }
+    std::string crop(const char* id) const { return form().text(FindParameter(id)->control); }
+    std::string lastMessage() const { return ui->messages.empty() ? "" : ui->messages.back().text; }
+};
+
+Session OpenDemo() {
+    auto ui = std::make_unique<test::ScriptedUi>();
+    Session s{ui.get(), std::make_unique<MainWindow>(std::move(ui))};
+    s.window->openConfiguration(kDemo);
+    s.window->run();
+    s.ui->messages.clear();
+    return s;
+}
+
+// RUE and Tb for growth from the demo's own values, within their default ranges.
+AutoCalTexts RueAndTb(SimplexMethod method) {
+    AutoCalTexts texts = NewAutoCalTexts();
+    texts.acc.parameters = {{{"RUE", "1.5", "4"}, {"Tb for growth", "7", "15"}, {"", "", ""}}};
+    texts.acc.initial = {"2.3", "12", "1"}; // the third box too, though it is not read
+    texts.method = method;
+    return texts;
+}
+
+} // namespace
+
+class CalibrationWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings().clear();
+        // The trace file goes to a scratch folder, not to the user's data folder.
+        qputenv("TULO_HOME", home_.path().toUtf8());
+    }
+
+    void startChecksComeInTheirOrder() {
+        const Session s = OpenDemo();
+        AutoCalWindow* w = s.window->openAutoCalibration();
+        // Returns the message of one Start, with `file` answering the AGB workbook dialog.
+        const auto start = [&](const AutoCalTexts& texts, std::optional<std::string> file = std::nullopt) {
+            s.ui->messages.clear();
+            if (file) s.ui->files.push_back(*file);
+            w->setTexts(texts);
+            w->panel()->startButton()->click();
+            QVERIFY(!w->runner()->running());
+        };
+        AutoCalTexts texts = RueAndTb(SimplexMethod::None);
+        s.form().setText(ctl::cmbFlooded, std::string(choice::Flooded));
+        start(texts);
+        QCOMPARE(s.ui->messages.size(), std::size_t{1});
+        QCOMPARE(s.ui->messages[0].icon, Icon::Information);
+        QCOMPARE(s.ui->messages[0].title, std::string(kCalibrationTitle));
+        QVERIFY(s.lastMessage().starts_with(
+            "This version of TULO is able to perform automatic calibrations only"));
+        s.form().setText(ctl::cmbFlooded, std::string(choice::Unflooded));
+
+        start(texts);
+        QCOMPARE(s.lastMessage(),
+                 "You have to select one of the simplex methods implemented (standard or genetic)");
+        texts.method = SimplexMethod::Standard;
+        texts.acc.rrmse = "0.5";
+        start(texts);
+        QVERIFY(s.lastMessage().starts_with("You already performed an automatic calibration"));
+        texts.acc.rrmse.clear();
+        texts.acc.initial[2].clear(); // asked for even with two parameters
+        start(texts);
+        QCOMPARE(s.ui->messages.back().icon, Icon::Critical);
+        QCOMPARE(s.lastMessage(), "You have to specify valid initial parameters values");
+        texts.acc.initial[2] = "1";
+
+        // A cancelled import stops with nothing said and nothing changed.
+        const std::size_t dialogs = s.ui->dialogs.size();
+        start(texts);
+        QCOMPARE(s.ui->dialogs.size(), dialogs + 1);
+        QVERIFY(s.ui->messages.empty());
+
+        texts.acc.parameters[0].min.clear();
+        start(texts, kData + "agb.xlsx");
+        QCOMPARE(s.lastMessage(),
+                 "You have to specify the ranges for the parameters you want to calibrate or load default");
+        texts.acc.parameters[0] = {"RUE", "4", "1.5"};
+        texts.acc.parameters[1].caption = "RUE";
+        start(texts, kData + "agb.xlsx");
+        QCOMPARE(s.lastMessage(),
+                 "You must specify three DIFFERENT parameters for the automatic calibration!");
+        texts.acc.parameters[1].caption = "Tb for growth";
+        start(texts, kData + "agb.xlsx");
+        QCOMPARE(s.lastMessage(), "RUE: the minimum 4 is not below the maximum 1.5.");
+        texts.acc.parameters[0] = {"RUE", "1.5", "4"};
+        texts.method = SimplexMethod::Genetic;
+        texts.genetic[0] = "1001";
+        start(texts, kData + "agb.xlsx");
+        QCOMPARE(s.lastMessage(), "Too many simplexes, 1000 is the maximum");
+        QCOMPARE(s.ui->messages.back().title, std::string(kGeneticTitle));
+        QCOMPARE(s.crop("RUE"), "2.3"); // no check changed anything
+    }
+
+    void resultReplacesTheCropValuesAsOneUndoStep() {
+        const Session s = OpenDemo();
+        const Grid report = s.window->results().report;
+        const int steps = s.window->undoStack().count();
+        AutoCalWindow* w = s.window->openAutoCalibration();
+        w->setTexts(RueAndTb(SimplexMethod::Standard));
+        s.ui->files.push_back(kData + "agb.xlsx");
+        int contractions = 0; // the index boxes follow the search's contraction trials
+        connect(w->runner(), &CalibrationRunner::contracted, this, [&] { ++contractions; });
+        QSignalSpy finished(w, &AutoCalWindow::calibrationFinished);
+        QVERIFY(w->start());
+        QVERIFY(!w->panel()->startButton()->isEnabled());
+        QVERIFY(finished.wait(kSearchMs));
+        QVERIFY(contractions > 0);
+
+        QCOMPARE(s.crop("RUE"), "2.8");
+        QCOMPARE(s.crop("Tb"), "11");
+        QVERIFY(s.lastMessage().starts_with("Automatic calibration has been regularly carried out"));
+        QVERIFY(!w->findChild<QLineEdit*>(QStringLiteral("txtRRMSE"))->text().isEmpty());
+        QVERIFY(w->panel()->startButton()->isEnabled());
+        QVERIFY(s.window->results().report == report); // the main window's run is left as it was
+        QCOMPARE(s.window->undoStack().count(), steps + 1);
+        s.window->undoStack().undo();
+        QCOMPARE(s.crop("RUE"), "2.3");
+        QCOMPARE(s.crop("Tb"), "12");
+
+        // The same settings again with the standard simplex are refused: its search would repeat.
+        s.ui->messages.clear();
+        w->panel()->startButton()->click();
+        QVERIFY(s.lastMessage().starts_with("You already performed"));
+    }
+
+    void stopKeepsTheBestPointOfTheSitesSearch() {
+        const Session s = OpenDemo();
+        MultiPointAutoCalWindow* w = s.window->openMultiPointCalibration();
+        QVERIFY(w->openSettingsFile(kData + "two-sites.cfg"));
+        QVERIFY(w->tables()[1].agb.loaded && w->tables()[1].weather);
+        CalibrationPanel* panel = w->panel();
+        panel->setMethod(SimplexMethod::Genetic);
+        panel->setGenetic({"1000", "1000", "10", "0.5", "1.5", "0.1"}); // far more than the test waits for
+        panel->setSeed("5");
+        qint64 runsAtStop = 0;
+        connect(w->runner(), &CalibrationRunner::progressed, this, [&](qint64 runs, double best) {
+            if (runsAtStop == 0 && runs >= 200 && best < kOutsidePenalty) {
+                runsAtStop = runs;
+                panel->stopButton()->click();
+            }
+        });
+        QSignalSpy finished(w, &MultiPointAutoCalWindow::calibrationFinished);
+        QVERIFY(w->start());
+        QVERIFY(finished.wait(kSearchMs));
+
+        QVERIFY(runsAtStop > 0);
+        QVERIFY(s.lastMessage().starts_with(std::string(kStoppedNote)));
+        const double rue = ParseNumber(s.crop("RUE")).value_or(0), tb = ParseNumber(s.crop("Tb")).value_or(0);
+        QVERIFY(rue > 1.5 && rue <= 4);
+        QVERIFY(tb > 7 && tb <= 15);
+        QVERIFY(!w->findChild<QLineEdit*>(QStringLiteral("txtRRMSE1"))->text().isEmpty());
+        QVERIFY(w->findChild<QLineEdit*>(QStringLiteral("txtRRMSE2"))->text().isEmpty());
+    }
+
+private:
+    QTemporaryDir home_;
+};
+
+QTEST_MAIN(CalibrationWindowTest)
+#include "CalibrationWindowTest.moc"
