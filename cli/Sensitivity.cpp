@@ -186,7 +186,20 @@ int Sensitivity(const SensitivityOptions& options, std::ostream& out, UserInterf
                             {"ci1", Interval(f.low1, f.high1)},
                             {"ci2", Interval(f.low2, f.high2)},
                             {"truncated", f.truncated}});
-        out << list.dump(2) << '\n';
+        if (results.interactions.empty()) {
+            out << list.dump(2) << '\n';
+            return kSuccess;
+        }
+        // Interactions do not fit a list of factors: the list moves into an object beside them.
+        nlohmann::ordered_json interactions = nlohmann::ordered_json::array();
+        for (const sa::InteractionResult& i : results.interactions)
+            interactions.push_back({{"factors", i.names},
+                                    {"label", i.label},
+                                    {"index", i.index},
+                                    {"ci", Interval(i.low, i.high)}});
+        nlohmann::ordered_json both = {{"factors", std::move(list)},
+                                       {"interactions", std::move(interactions)}};
+        out << both.dump(2) << '\n';
         return kSuccess;
     }
     out << "Method: " << results.method << " (" << analysis.simulations.runs.outputs.size()
@@ -201,6 +214,14 @@ int Sensitivity(const SensitivityOptions& options, std::ostream& out, UserInterf
             out << "   (" << f.truncated << (f.truncated == 1 ? " value" : " values")
                 << " truncated to the parameter's range)";
         out << '\n';
+    }
+    if (!results.interactions.empty())
+        out << "Interactions: second- and third-order Sobol' indices with their 95 % bootstrap intervals\n";
+    for (const sa::InteractionResult& i : results.interactions) {
+        std::string names;
+        for (const std::string& name : i.names) names += (names.empty() ? "" : "*") + name;
+        out << i.indexName << "  " << names << "  " << i.label << "\n    " << Plain(i.index)
+            << PlainInterval(i.low, i.high) << '\n';
     }
     return kSuccess;
 }

@@ -88,6 +88,15 @@ SAChartWindow::SAChartWindow(UserInterface& ui, QWidget* parent) : QWidget(paren
     tabs_->addTab(pie_, QStringLiteral("Pie chart"));
     tabs_->addTab(closed_, QStringLiteral("Second index"));
     tabs_->addTab(scatter_, QStringLiteral("Scatter plot"));
+    interactionModel_ = new GridTableModel(&interactionGrid_, this);
+    interactionView_ = new QTableView;
+    interactionView_->setObjectName(QStringLiteral("sprSAinteractions"));
+    interactionView_->setModel(interactionModel_);
+    interactionView_->verticalHeader()->hide();
+    interactionView_->setAlternatingRowColors(true);
+    interactionView_->horizontalHeader()->setStretchLastSection(true);
+    tabs_->addTab(interactionView_, QStringLiteral("Interactions"));
+    tabs_->setTabVisible(tabs_->indexOf(interactionView_), false);
 
     model_ = new GridTableModel(&grid_, this);
     view_ = new QTableView;
@@ -185,6 +194,24 @@ void SAChartWindow::showResults(const sensitivity::IndexResults& results, bool m
     grid_ = sensitivity::IndexGrid(results);
     model_->reset(&grid_);
     view_->resizeColumnsToContents();
+
+    const std::vector<sensitivity::InteractionResult>& interactions = results.interactions;
+    interactionGrid_ = Grid(static_cast<int>(interactions.size()), 5);
+    int c = 0;
+    for (const char* caption : {"Index", "Factors", "Value", "95% low", "95% high"})
+        interactionGrid_.setText(0, ++c, caption);
+    const auto bound = [](const std::optional<double>& v) { return v ? sensitivity::FormatIndex(*v) : ""; };
+    for (int r = 1; r <= static_cast<int>(interactions.size()); ++r) {
+        const sensitivity::InteractionResult& i = interactions[static_cast<std::size_t>(r - 1)];
+        interactionGrid_.setText(r, 1, i.indexName);
+        interactionGrid_.setText(r, 2, i.label);
+        interactionGrid_.setText(r, 3, sensitivity::FormatIndex(i.index));
+        interactionGrid_.setText(r, 4, bound(i.low));
+        interactionGrid_.setText(r, 5, bound(i.high));
+    }
+    interactionModel_->reset(&interactionGrid_);
+    interactionView_->resizeColumnsToContents();
+    tabs_->setTabVisible(tabs_->indexOf(interactionView_), !interactions.empty());
 
     int truncated = 0;
     for (const sensitivity::FactorResult& factor : results.factors) truncated += factor.truncated;

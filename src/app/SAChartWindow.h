@@ -1,7 +1,8 @@
 #pragma once
 // The sensitivity analysis's results window (frmSAchart): the first index of every factor as bars and
 // as a pie, the second as bars (not for Morris, whose sigma is no share of a variance), both against
-// each other, and the grid of indices with their 95 % intervals, which Export saves as a workbook.
+// each other, and the grid of indices with their 95 % intervals, which Export saves as a workbook. A Sobol'
+// "custom" analysis of order 2 or 3 adds a tab listing its interaction indices.
 
 #include "engine/Grid.h"
 #include "engine/UserInterface.h"
@@ -33,6 +34,8 @@ public:
     QChartView* pieChart() const { return pie_; }
     QChartView* closedChart() const { return closed_; }
     QChartView* scatterPlot() const { return scatter_; }
+    const Grid& interactions() const { return interactionGrid_; }
+    QTableView* interactionView() const { return interactionView_; }
     void exportIndices();
 
 private:
@@ -45,6 +48,9 @@ private:
     QChartView* closed_ = nullptr;
     QChartView* scatter_ = nullptr;
     QTableView* view_ = nullptr;
+    Grid interactionGrid_;
+    GridTableModel* interactionModel_ = nullptr;
+    QTableView* interactionView_ = nullptr;
     QLabel* summary_ = nullptr;
 };
 

@@ -436,6 +436,7 @@ std::optional<std::string> ParseIndexFile(std::string_view text, std::span<const
             return std::string("The index file has no line \"indexes = yes\": the tool computed no indices.");
         if (*item == "indexes = yes") break;
     }
+    std::vector<std::string_view> fileNames; // the factors' names as the file gives them
     for (std::size_t j = 0; j < rows.size(); ++j) {
         next();
         auto line = next();
@@ -469,6 +470,39 @@ std::optional<std::string> ParseIndexFile(std::string_view text, std::span<const
             results.index2Name = std::string(Trim(fields[3]));
         }
         results.factors.push_back(std::move(f));
+        fileNames.push_back(Trim(fields[0]));
+    }
+    // An index file of an older tool, or of another method, ends here.
+    while (const auto item = next())
+        if (*item == "interactions = yes") break;
+    while (const auto line = next()) {
+        if (Trim(*line).empty()) continue;
+        const std::vector<std::string_view> fields = Fields(*line);
+        const auto value = fields.size() > 2 ? ParseNumber(fields[2]) : std::nullopt;
+        InteractionResult interaction;
+        for (std::string_view names = fields[0]; value;) {
+            const std::size_t star = std::min(names.find('*'), names.size());
+            const auto found = std::find(fileNames.begin(), fileNames.end(), Trim(names.substr(0, star)));
+            if (found == fileNames.end()) break;
+            const FactorResult& factor = results.factors[static_cast<std::size_t>(found - fileNames.begin())];
+            interaction.names.push_back(factor.name);
+            interaction.label += (interaction.label.empty() ? "" : " \u00d7 ") + factor.label;
+            if (star == names.size()) break;
+            names.remove_prefix(star + 1);
+        }
+        if (!value || interaction.names.size() < 2 ||
+            interaction.names.size() !=
+                static_cast<std::size_t>(std::count(fields[0].begin(), fields[0].end(), '*') + 1))
+            return "The interaction line \"" + std::string(*line) +
+                   "\" of the index file must name two or three of its factors joined by \"*\", then the "
+                   "index's name and its value, tab-separated.";
+        interaction.indexName = std::string(Trim(fields[1]));
+        interaction.index = *value;
+        if (fields.size() > 4) {
+            interaction.low = ParseNumber(fields[3]);
+            interaction.high = ParseNumber(fields[4]);
+        }
+        results.interactions.push_back(std::move(interaction));
     }
     return std::nullopt;
 }

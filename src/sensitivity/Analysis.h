@@ -162,14 +162,24 @@ struct FactorResult {
     std::optional<double> low1, high1, low2, high2; // 95 % intervals, when the file gives them
     int truncated = 0;
 };
+// A second- or third-order Sobol' index of the factors it names.
+struct InteractionResult {
+    std::vector<std::string> names; // "par1", "par3"
+    std::string label;              // the factors' labels joined by " \u00d7 "
+    std::string indexName;          // "S13"
+    double index = 0;
+    std::optional<double> low, high;
+};
 struct IndexResults {
     std::string method;                 // the index file's method line ("sobol 1 7")
     std::string index1Name, index2Name; // "S1" and "ST", "mu*" and "sigma", "SRC" and "PRCC"
     std::vector<FactorResult> factors;
+    std::vector<InteractionResult> interactions; // Sobol' "custom" of order 2 or 3 only
 };
 
 // Reads an index file's text: after "indexes = yes" one factor line per factor whose third and fifth
-// tab-separated fields are its two values (a Sobol' factor may carry two more items before its line).
+// tab-separated fields are its two values (a Sobol' factor may carry two more items before its line),
+// then, when a line "interactions = yes" follows, one line per interaction (see FormatIndexFile).
 // `rows` labels the factors; `sobol` reads the extra items.
 std::optional<std::string> ParseIndexFile(std::string_view text, std::span<const int> rows, bool sobol,
                                           IndexResults& results);

@@ -95,6 +95,29 @@ std::vector<int> ComplementaryFrequencies(int omega, int others) {
     return result;
 }
 
+// The number of Sobol' blocks of n rows, and per pair j < l (at j * k + l) the block whose rows share
+// exactly the columns i, j and l with B_A^i: A_B^jl, or -1 when not drawn. A triple's closed effect
+// needs one drawn pair in it, so the pairs are drawn within two halves of the factors only: any three
+// factors have two in one half, and that takes about k^2 / 4 blocks instead of k^2 / 2. With three
+// factors A_B^jl is B_A^i itself and nothing more is drawn.
+int SobolBlocks(const Method& method, int k, std::vector<int>& pairBlock) {
+    pairBlock.clear();
+    if (!method.sobolCustom || method.sobolOrder < 2 || k < 2) return k + 2;
+    int blocks = 2 * k + 2;
+    if (method.sobolOrder < 3 || k < 3) return blocks;
+    pairBlock.assign(static_cast<std::size_t>(k) * k, -1);
+    const int half = (k + 1) / 2;
+    for (int j = 0; j < k; ++j)
+        for (int l = j + 1; l < k; ++l) {
+            int& block = pairBlock[static_cast<std::size_t>(j) * k + l];
+            if (k == 3)
+                block = 2 + k + (3 - j - l);
+            else if ((j < half) == (l < half))
+                block = blocks++;
+        }
+    return blocks;
+}
+
 } // namespace
 
 std::optional<std::string> CheckFactor(const Factor& f) {
@@ -252,10 +275,11 @@ std::optional<std::string> MakeDesign(const Method& method, int k, Design& d) {
     case MethodKind::Morris:
         rows = static_cast<long>(method.trajectories) * (k + 1);
         break;
-    case MethodKind::Sobol:
+    case MethodKind::Sobol: {
         d.baseRows = 1 << (method.sobolExponent + 5);
-        rows = static_cast<long>(d.baseRows) * (k + 2);
+        rows = static_cast<long>(d.baseRows) * SobolBlocks(method, k, d.sobolPairBlock);
         break;
+    }
     case MethodKind::Fast: {
         d.frequencies = FastFrequencies(k);
         const long least = 2L * M * d.frequencies.back() + 1;
@@ -335,9 +359,9 @@ std::optional<std::string> MakeDesign(const Method& method, int k, Design& d) {
         break;
     }
     case MethodKind::Sobol: {
-        // Blocks A, B, then A with column i taken from B for each factor i, from one 2k-dimensional
-        // low-discrepancy sequence.
+        // The blocks Design describes, all from one 2k-dimensional low-discrepancy sequence.
         const int n = d.baseRows;
+        const bool pairs = d.rows > n * (k + 2);
         std::vector<double> points;
         SobolPoints(2 * k, n, points);
         for (int r = 0; r < n; ++r)
@@ -347,6 +371,13 @@ std::optional<std::string> MakeDesign(const Method& method, int k, Design& d) {
                 cell(r, j) = a;
                 cell(n + r, j) = b;
                 for (int i = 0; i < k; ++i) cell(static_cast<long>(2 + i) * n + r, j) = i == j ? b : a;
+                if (!pairs) continue;
+                for (int i = 0; i < k; ++i) cell(static_cast<long>(2 + k + i) * n + r, j) = i == j ? a : b;
+                for (int p = 0; p < k && !d.sobolPairBlock.empty(); ++p)
+                    for (int q = p + 1; q < k; ++q)
+                        if (const int block = d.sobolPairBlock[static_cast<std::size_t>(p) * k + q];
+                            block >= 2 + 2 * k)
+                            cell(static_cast<long>(block) * n + r, j) = j == p || j == q ? b : a;
             }
         break;
     }
@@ -397,8 +428,8 @@ namespace {
 // Nothing when the resample leaves it undefined.
 using Estimator = std::function<std::optional<std::vector<double>>(std::span<const int> weight)>;
 
-std::optional<std::string> Bootstrap(int units, int factors, std::uint64_t seed, int resamples,
-                                     const Estimator& estimate, std::vector<FactorIndices>& indices) {
+std::optional<std::string> BootstrapEstimates(int units, std::uint64_t seed, int resamples,
+                                              const Estimator& estimate, std::vector<Estimate>& estimates) {
     const std::vector<int> all(static_cast<std::size_t>(units), 1);
     const auto point = estimate(all);
     if (!point)
@@ -413,7 +444,7 @@ std::optional<std::string> Bootstrap(int units, int factors, std::uint64_t seed,
         if (const auto values = estimate(weight))
             for (std::size_t v = 0; v < values->size(); ++v) draws[v].push_back((*values)[v]);
     }
-    indices.assign(static_cast<std::size_t>(factors), FactorIndices{});
+    estimates.clear();
     for (std::size_t v = 0; v < point->size(); ++v) {
         Estimate e{(*point)[v], (*point)[v], (*point)[v]};
         auto& d = draws[v];
@@ -430,9 +461,25 @@ std::optional<std::string> Bootstrap(int units, int factors, std::uint64_t seed,
             e.low = 2 * e.value - quantile(0.975);
             e.high = 2 * e.value - quantile(0.025);
         }
-        auto& target = indices[v % factors];
-        (v < static_cast<std::size_t>(factors) ? target.first : target.second) = e;
+        estimates.push_back(e);
     }
+    return std::nullopt;
+}
+
+// The first 2 * factors estimates: the first indices, then the second ones.
+void FactorEstimates(std::span<const Estimate> estimates, int factors, std::vector<FactorIndices>& indices) {
+    indices.assign(static_cast<std::size_t>(factors), FactorIndices{});
+    for (int j = 0; j < factors; ++j) {
+        indices[j].first = estimates[static_cast<std::size_t>(j)];
+        indices[j].second = estimates[static_cast<std::size_t>(factors + j)];
+    }
+}
+
+std::optional<std::string> Bootstrap(int units, int factors, std::uint64_t seed, int resamples,
+                                     const Estimator& estimate, std::vector<FactorIndices>& indices) {
+    std::vector<Estimate> estimates;
+    if (auto why = BootstrapEstimates(units, seed, resamples, estimate, estimates)) return why;
+    FactorEstimates(estimates, factors, indices);
     return std::nullopt;
 }
 
@@ -566,8 +613,10 @@ std::optional<Regression> Regress(const std::vector<std::vector<double>>& column
 
 std::optional<std::string> ComputeIndices(const Method& method, const Design& d,
                                           std::span<const double> values, std::span<const double> y,
-                                          std::vector<FactorIndices>& indices) {
+                                          std::vector<FactorIndices>& indices,
+                                          std::vector<Interaction>* interactions) {
     const int k = d.factors;
+    if (interactions) interactions->clear();
     if (y.size() != static_cast<std::size_t>(d.rows))
         return "There are " + std::to_string(y.size()) + " outputs for " + std::to_string(d.rows) +
                " samples.";
@@ -577,31 +626,87 @@ std::optional<std::string> ComputeIndices(const Method& method, const Design& d,
     case MethodKind::Sobol: {
         const int n = d.baseRows;
         const auto f = [&](int block, int r) { return y[static_cast<std::size_t>(block) * n + r]; };
-        return Bootstrap(
-            n, k, seed, kBootstrapResamples,
-            [&](std::span<const int> w) -> std::optional<std::vector<double>> {
-                // The variance of the outputs of both A and B.
-                const WeightedMoments a = Moments(w, [&](std::size_t r) { return f(0, int(r)); });
-                const WeightedMoments b = Moments(w, [&](std::size_t r) { return f(1, int(r)); });
-                const double mean = (a.mean + b.mean) / 2;
-                const double v = (a.variance + b.variance) / 2 +
-                                 ((a.mean - mean) * (a.mean - mean) + (b.mean - mean) * (b.mean - mean)) / 2;
-                std::vector<double> out(2 * static_cast<std::size_t>(k), 0.0);
-                if (!(v > 0) || a.total == 0) return out;
-                for (int i = 0; i < k; ++i) {
-                    double first = 0, total = 0;
-                    for (int r = 0; r < n; ++r) {
-                        if (!w[r]) continue;
-                        const double ya = f(0, r), yb = f(1, r), yab = f(2 + i, r);
-                        first += w[r] * yb * (yab - ya);         // Saltelli et al. 2010
-                        total += w[r] * (ya - yab) * (ya - yab); // Jansen 1999
+        const bool pairs = interactions && d.rows > n * (k + 2);
+        const bool triples = interactions && !d.sobolPairBlock.empty();
+        std::vector<std::vector<int>> sets;
+        for (int i = 0; i < k && pairs; ++i)
+            for (int j = i + 1; j < k; ++j) sets.push_back({i, j});
+        for (int i = 0; i < k && triples; ++i)
+            for (int j = i + 1; j < k; ++j)
+                for (int l = j + 1; l < k; ++l) sets.push_back({i, j, l});
+        // Closed effects by the estimator of Saltelli et al. 2010 carried over to the blocks of Saltelli
+        // 2002: E[f(X) (f(Y) - f(Z))] with Y sharing exactly the set's columns with X and Z none, so that
+        // no squared mean is subtracted. Each index then takes off the lower-order indices of its set. Pairs:
+        // X = A_B^i, Y = B_A^j, Z = B_A^i; triples: X = B_A^i, Y = A_B^jl, Z = A_B^i, with j and l the
+        // triple's drawn pair.
+        const auto ab = [](int i) { return 2 + i; };
+        const auto ba = [k](int i) { return 2 + k + i; };
+        const auto pairBlock = [&](int j, int l) {
+            return d.sobolPairBlock[static_cast<std::size_t>(j) * k + l];
+        };
+        std::vector<Estimate> estimates;
+        if (auto why = BootstrapEstimates(
+                n, seed, kBootstrapResamples,
+                [&](std::span<const int> w) -> std::optional<std::vector<double>> {
+                    // The variance of the outputs of both A and B.
+                    const WeightedMoments a = Moments(w, [&](std::size_t r) { return f(0, int(r)); });
+                    const WeightedMoments b = Moments(w, [&](std::size_t r) { return f(1, int(r)); });
+                    const double mean = (a.mean + b.mean) / 2;
+                    const double v =
+                        (a.variance + b.variance) / 2 +
+                        ((a.mean - mean) * (a.mean - mean) + (b.mean - mean) * (b.mean - mean)) / 2;
+                    std::vector<double> out(2 * static_cast<std::size_t>(k) + sets.size(), 0.0);
+                    if (!(v > 0) || a.total == 0) return out;
+                    for (int i = 0; i < k; ++i) {
+                        double first = 0, total = 0;
+                        for (int r = 0; r < n; ++r) {
+                            if (!w[r]) continue;
+                            const double ya = f(0, r), yb = f(1, r), yab = f(2 + i, r);
+                            // Saltelli et al. 2010 on the centred output: the same expectation, but
+                            // a mean far from zero, as a biomass has, no longer swamps it with noise.
+                            first += w[r] * (yb - mean) * (yab - ya);
+                            total += w[r] * (ya - yab) * (ya - yab); // Jansen 1999
+                        }
+                        out[i] = first / a.total / v;
+                        out[k + i] = total / (2 * a.total) / v;
                     }
-                    out[i] = first / a.total / v;
-                    out[k + i] = total / (2 * a.total) / v;
-                }
-                return out;
-            },
-            indices);
+                    // f(X) centred, as for the first-order index.
+                    const auto closed = [&](int x, int y, int z) {
+                        double sum = 0;
+                        for (int r = 0; r < n; ++r)
+                            if (w[r]) sum += w[r] * (f(x, r) - mean) * (f(y, r) - f(z, r));
+                        return sum / a.total / v;
+                    };
+                    const std::vector<double> first(out.begin(), out.begin() + k);
+                    std::vector<double> second(static_cast<std::size_t>(k) * k, 0.0);
+                    for (std::size_t s = 0; s < sets.size(); ++s) {
+                        const std::vector<int>& u = sets[s];
+                        double& index = out[2 * static_cast<std::size_t>(k) + s];
+                        if (u.size() == 2) {
+                            index = closed(ab(u[0]), ba(u[1]), ba(u[0])) - first[u[0]] - first[u[1]];
+                            second[static_cast<std::size_t>(u[0]) * k + u[1]] = index;
+                            continue;
+                        }
+                        // The first pair of the triple that was drawn; i is the factor left.
+                        int i = u[0], j = u[1], l = u[2];
+                        if (pairBlock(j, l) < 0) std::swap(i, pairBlock(i, l) >= 0 ? j : l);
+                        const auto s2 = [&](int p, int q) {
+                            return second[static_cast<std::size_t>(std::min(p, q)) * k + std::max(p, q)];
+                        };
+                        index = closed(ba(i), pairBlock(std::min(j, l), std::max(j, l)), ab(i)) - s2(i, j) -
+                                s2(i, l) - s2(j, l) - first[i] - first[j] - first[l];
+                    }
+                    return out;
+                },
+                estimates))
+            return why;
+        FactorEstimates(estimates, k, indices);
+        if (interactions) {
+            interactions->clear();
+            for (std::size_t s = 0; s < sets.size(); ++s)
+                interactions->push_back({sets[s], estimates[2 * static_cast<std::size_t>(k) + s]});
+        }
+        return std::nullopt;
     }
     case MethodKind::Morris: {
         const int t = d.rows / (k + 1);

@@ -42,7 +42,9 @@ struct Method {
     int levels = 0;         // Morris
     int sobolExponent = 0;  // Sobol': 2^(exponent + 5) base rows
     bool sobolCustom = false;
-    int sobolOrder = 1; // Sobol' "custom": the highest order asked for; first and total are computed
+    // Sobol' "custom": the highest order asked for. First and total indices always; 2 adds the
+    // second-order index of every pair, 3 also the third-order index of every triple.
+    int sobolOrder = 1;
 };
 
 // The method of a configuration's keyword ("lhs", "sobol", ...) and method line ("1 100"); a message
@@ -61,7 +63,11 @@ struct Design {
     int rows = 0;
     int factors = 0;
     std::vector<double> unit;
-    int baseRows = 0;                  // Sobol': rows of each block; both FASTs: points per curve
+    int baseRows = 0; // Sobol': rows of each block; both FASTs: points per curve
+    // Sobol' blocks: A, B, then A_B^i (A with column i from B) for each factor; with pairs, B_A^i (B with
+    // column i from A) for each factor; with triples, A_B^jk (A with columns j and k from B) for the pairs
+    // of sobolPairBlock >= 0.
+    std::vector<int> sobolPairBlock;   // k by k: the block A_B^jk, the B_A^i equal to it, or -1
     std::vector<int> frequencies;      // classic FAST: one per factor
     std::vector<int> stepFactor;       // Morris: per row, the factor it changed (-1 at a start)
     std::vector<signed char> stepSign; // Morris: +1 when that factor went up, -1 when down
@@ -90,10 +96,18 @@ std::pair<std::string, std::string> IndexNames(MethodKind kind);
 
 inline constexpr int kBootstrapResamples = 500;
 
+// A second- or third-order Sobol' index: its factors (columns, ascending) and its value.
+struct Interaction {
+    std::vector<int> factors;
+    Estimate index;
+};
+
 // The indices of every factor from the design, the sample values (rows by factors, row-major; used by
-// the regression indices) and one output per row. `seed` drives the bootstrap.
+// the regression indices) and one output per row. `seed` drives the bootstrap. `interactions`, when
+// given, receives the Sobol' "custom" indices of every pair, then of every triple, in lexicographic order.
 std::optional<std::string> ComputeIndices(const Method& method, const Design& design,
                                           std::span<const double> values, std::span<const double> outputs,
-                                          std::vector<FactorIndices>& indices);
+                                          std::vector<FactorIndices>& indices,
+                                          std::vector<Interaction>* interactions = nullptr);
 
 } // namespace tulo::sensitivity

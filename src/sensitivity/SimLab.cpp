@@ -290,7 +290,8 @@ std::optional<std::string> ComputeSampleIndices(const SampleFile& sample, const 
         design.rows = sample.rows;
         design.factors = sample.factors;
     }
-    return ComputeIndices(result.method, design, sample.values, outputs, result.indices);
+    return ComputeIndices(result.method, design, sample.values, outputs, result.indices,
+                          &result.interactions);
 }
 
 std::string FormatIndexFile(const IndexResult& result, std::string_view outputName) {
@@ -301,8 +302,6 @@ std::string FormatIndexFile(const IndexResult& result, std::string_view outputNa
     text += "1\n" + std::to_string(result.indices.size()) + "\n";
     text += "output = " + std::string(outputName) + "\n";
     text += "runs = " + std::to_string(result.runs) + "\n";
-    if (result.method.kind == MethodKind::Sobol && result.method.sobolCustom && result.method.sobolOrder > 1)
-        text += "orders = first and total only\n";
     text += "intervals = bootstrap basic 95 percent\n";
     text += "fields = factor\tindex 1 name\tindex 1\tindex 2 name\tindex 2\tlow 1\thigh 1\tlow 2\thigh 2\n";
     text += "indexes = yes\n";
@@ -312,6 +311,20 @@ std::string FormatIndexFile(const IndexResult& result, std::string_view outputNa
         text += result.names[j] + "\t" + name1 + "\t" + Number(f.first.value) + "\t" + name2 + "\t" +
                 Number(f.second.value) + "\t" + Number(f.first.low) + "\t" + Number(f.first.high) + "\t" +
                 Number(f.second.low) + "\t" + Number(f.second.high) + "\n";
+    }
+    if (result.interactions.empty()) return text;
+    text += "interactions = yes\n";
+    for (const Interaction& interaction : result.interactions) {
+        const bool dotted =
+            std::any_of(interaction.factors.begin(), interaction.factors.end(), [](int j) { return j >= 9; });
+        std::string names, index = "S";
+        for (const int j : interaction.factors) {
+            names += (names.empty() ? "" : "*") + result.names[static_cast<std::size_t>(j)];
+            index += (dotted && index.size() > 1 ? "." : "") + std::to_string(j + 1);
+        }
+        const Estimate& e = interaction.index;
+        text += names + "\t" + index + "\t" + Number(e.value) + "\t" + Number(e.low) + "\t" + Number(e.high) +
+                "\n";
     }
     return text;
 }

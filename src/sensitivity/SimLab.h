@@ -69,6 +69,7 @@ struct IndexResult {
     bool knownDesign = true;
     std::vector<std::string> names;
     std::vector<FactorIndices> indices;
+    std::vector<Interaction> interactions; // Sobol' "custom" of order 2 or 3
     int runs = 0;
 };
 std::optional<std::string> ComputeSampleIndices(const SampleFile& sample, const std::vector<double>& outputs,
@@ -77,6 +78,9 @@ std::optional<std::string> ComputeSampleIndices(const SampleFile& sample, const 
 // "tuloSAindex.txt": five header lines (title, method, 1, the number of factors, the output), notes,
 // "indexes = yes", then per factor its name on one line and on the next the tab-separated fields: name,
 // first index name, first index, second index name, second index, then the 95 % intervals of both.
+// Interactions follow the factors, after "interactions = yes", one line each: the factors' names joined
+// by "*", the index name ("S13": the factors' columns, 1-based, separated by dots beyond 9), the index and
+// its 95 % interval, tab-separated.
 std::string FormatIndexFile(const IndexResult& result, std::string_view outputName);
 
 // Mode 1: reads the configuration, draws its sample and writes the sample file.

@@ -1,5 +1,7 @@
 #include "sensitivity/SimLab.h"
 
+#include "sensitivity/Analysis.h"
+
 #include "base/Numbers.h"
 #include "io/TextFiles.h"
 
@@ -113,6 +115,38 @@ TEST_F(SimLabTest, SobolAndExtendedFastMatchTheIshigamiIndices) {
             EXPECT_GE(f[5], totals[j]);
         }
     }
+    // A mean far from zero, as a biomass has, must not blur the first-order indices or their intervals.
+    const auto shifted =
+        Analyse(factors, 3, "sobol\r\n1 8", [](const std::vector<double>& x) { return 1000 + Ishigami(x); });
+    for (int j = 0; j < 3; ++j) {
+        EXPECT_NEAR(shifted[j][0], first[j], 0.03);
+        EXPECT_LT(shifted[j][3] - shifted[j][2], 0.2);
+    }
+}
+
+// Ishigami's only interaction is x1 with x3, and it has none of the three factors together. The
+// window reads the factor lines as before and the interaction lines after them.
+TEST_F(SimLabTest, SobolCustomThirdOrderGivesTheIshigamiInteractions) {
+    std::string factors;
+    for (const char* name : {"x1", "x2", "x3"})
+        factors += std::string(name) + " uniform -3.141592653589793 3.141592653589793\r\n";
+    const auto indices = Analyse(factors, 3, "sobol\r\n3 7 3", Ishigami);
+    ASSERT_EQ(indices.size(), 3u);
+    EXPECT_NEAR(indices[0][0], 0.3139, 0.03);
+    IndexResults results;
+    const int rows[] = {0, 1, 2};
+    ASSERT_EQ(ParseIndexFile(Read(dir_ / "tuloSAindex.txt"), rows, true, results), std::nullopt);
+    ASSERT_EQ(results.interactions.size(), 4u);
+    const double expected[] = {0.0, 0.2437, 0.0, 0.0};
+    const char* names[] = {"S12", "S13", "S23", "S123"};
+    for (std::size_t s = 0; s < 4; ++s) {
+        const InteractionResult& i = results.interactions[s];
+        EXPECT_EQ(i.indexName, names[s]);
+        EXPECT_NEAR(i.index, expected[s], 0.03) << names[s];
+        EXPECT_LE(*i.low, expected[s]) << names[s];
+        EXPECT_GE(*i.high, expected[s]) << names[s];
+    }
+    EXPECT_EQ(results.interactions[1].names, (std::vector<std::string>{"par1", "par3"}));
 }
 
 TEST_F(SimLabTest, RegressionCoefficientsOfALinearModel) {
