@@ -103,15 +103,11 @@ void AutoCalWindow::setTexts(const AutoCalTexts& texts) {
     panel_->setSeed(texts.seed);
 }
 
-void AutoCalWindow::showMessage(const CalibrationMessage& message) {
-    ui_.message(message.text, message.title, message.icon);
-}
-
 bool AutoCalWindow::start() {
     if (runner_->running()) return false;
     const AutoCalTexts settings = texts();
     if (const auto refusal = CheckAutoCalStart(settings, form_)) {
-        showMessage(*refusal);
+        ShowCalibrationMessage(ui_, *refusal);
         return false;
     }
     // A cancelled or unread workbook stops here, with the tables of the last calibration as they were.
@@ -126,51 +122,17 @@ bool AutoCalWindow::start() {
     }
     agb_ = std::move(*agb);
     lai_ = std::move(lai);
-    PreparedCalibration prepared = PrepareAutoCal(settings, form_, agb_, lai_);
-    if (prepared.refusal) {
-        showMessage(*prepared.refusal);
-        return false;
-    }
-    if (!prepared.inputProblems.empty()) {
-        for (const InputProblem& problem : prepared.inputProblems) ui_.problem(problem);
-        return false;
-    }
-    request_ = std::move(prepared.request);
-    panel_->clearProgress();
-    panel_->showStatus(QStringLiteral("Searching..."));
-    panel_->setRunning(true);
-    runner_->start(request_);
-    return true;
+    return panel_->startSearch(PrepareAutoCal(settings, form_, agb_, lai_), request_, *runner_, ui_,
+                               QStringLiteral("Searching..."));
 }
 
 void AutoCalWindow::finished(const CalibrationResult& result) {
-    panel_->setRunning(false);
-    const CalibrationOutcome& outcome = result.outcome;
-    if (!outcome.problems.empty()) {
-        panel_->showStatus({});
-        ui_.message(outcome.problems.front().text, kCalibrationTitle, Icon::Critical);
-        emit calibrationFinished();
-        return;
-    }
-    if (result.traceError) ui_.message(*result.traceError);
-    QString status =
-        QStringLiteral("%1 model runs in %2 s.").arg(outcome.runs).arg(result.seconds, 0, 'f', 1);
-    if (outcome.seed >= 0) status += QStringLiteral(" Seed %1.").arg(outcome.seed);
-    if (!outcome.failed) {
-        WriteCalibratedValues(form_, request_.choices, outcome.rounded);
-        const auto indices = DataSetIndices(request_, outcome.rounded);
+    panel_->finishSearch(result, request_, form_, ui_, [this](const std::vector<TrialResult>& indices) {
         const TrialResult& written = indices.front();
         ShowIndex(rrmse_, written.evaluated ? std::optional(written.agbIndex) : std::nullopt);
         ShowIndex(rrmseLai_, written.evaluated && request_.settings.withLai ? std::optional(written.laiIndex)
                                                                             : std::nullopt);
-        QStringList values;
-        for (std::size_t k = 0; k < request_.choices.size(); ++k)
-            values << Qs(request_.choices[k].info->calibrationCaption) + QStringLiteral(" ") +
-                          Qs(CalibratedText(outcome.rounded[k]));
-        status += QStringLiteral(" ") + values.join(QStringLiteral(", ")) + QLatin1Char('.');
-    }
-    panel_->showStatus(status);
-    showMessage(FinalMessage(outcome));
+    });
     emit calibrationFinished();
 }
 
@@ -197,12 +159,7 @@ void AutoCalWindow::saveSettings() {
 }
 
 void AutoCalWindow::closeEvent(QCloseEvent* event) {
-    // Closing during a search abandons it: nothing is written.
-    if (runner_->running()) {
-        runner_->abandon();
-        panel_->setRunning(false);
-        panel_->showStatus(QStringLiteral("Stopped when the window closed: nothing was written."));
-    }
+    panel_->abandonSearch(*runner_);
     event->accept();
 }
 

@@ -40,7 +40,6 @@ protected:
 
 private:
     void finished(const CalibrationResult& result);
-    void showMessage(const CalibrationMessage& message);
 
     FormModel& form_;
     UserInterface& ui_;

@@ -37,6 +37,10 @@ QString BestText(double best) {
 
 } // namespace
 
+void ShowCalibrationMessage(UserInterface& ui, const CalibrationMessage& message) {
+    ui.message(message.text, message.title, message.icon);
+}
+
 void ShowIndex(QLineEdit* edit, std::optional<double> index) {
     edit->setText(index ? QString::number(*index, 'g', 6) : QString());
     edit->setToolTip(index ? Qs(ShortestText(*index)) : QString());
@@ -430,6 +434,58 @@ void CalibrationPanel::optionClicked() {
     const bool on = weighted_ && agbAndLai_->isChecked();
     agbWeight_->setEnabled(on);
     laiWeight_->setEnabled(on);
+}
+
+bool CalibrationPanel::startSearch(PreparedCalibration prepared, CalibrationRequest& request,
+                                   CalibrationRunner& runner, UserInterface& ui, const QString& status) {
+    if (prepared.refusal) {
+        ShowCalibrationMessage(ui, *prepared.refusal);
+        return false;
+    }
+    if (!prepared.inputProblems.empty()) {
+        for (const InputProblem& problem : prepared.inputProblems) ui.problem(problem);
+        return false;
+    }
+    request = std::move(prepared.request);
+    clearProgress();
+    showStatus(status);
+    setRunning(true);
+    runner.start(request);
+    return true;
+}
+
+void CalibrationPanel::finishSearch(const CalibrationResult& result, const CalibrationRequest& request,
+                                    FormModel& form, UserInterface& ui, const IndexDisplay& showIndices) {
+    setRunning(false);
+    const CalibrationOutcome& outcome = result.outcome;
+    if (!outcome.problems.empty()) {
+        showStatus({});
+        ui.message(outcome.problems.front().text, kCalibrationTitle, Icon::Critical);
+        return;
+    }
+    if (result.traceError) ui.message(*result.traceError);
+    QString status =
+        QStringLiteral("%1 model runs in %2 s.").arg(outcome.runs).arg(result.seconds, 0, 'f', 1);
+    if (outcome.seed >= 0) status += QStringLiteral(" Seed %1.").arg(outcome.seed);
+    if (!outcome.failed) {
+        WriteCalibratedValues(form, request.choices, outcome.rounded);
+        showIndices(DataSetIndices(request, outcome.rounded));
+        QStringList values;
+        for (std::size_t k = 0; k < request.choices.size(); ++k)
+            values << Qs(request.choices[k].info->calibrationCaption) + QStringLiteral(" ") +
+                          Qs(CalibratedText(outcome.rounded[k]));
+        status += QStringLiteral(" ") + values.join(QStringLiteral(", ")) + QLatin1Char('.');
+    }
+    showStatus(status);
+    ShowCalibrationMessage(ui, FinalMessage(outcome));
+}
+
+void CalibrationPanel::abandonSearch(CalibrationRunner& runner) {
+    // Closing during a search abandons it: nothing is written.
+    if (!runner.running()) return;
+    runner.abandon();
+    setRunning(false);
+    showStatus(QStringLiteral("Stopped when the window closed: nothing was written."));
 }
 
 } // namespace tulo::app

@@ -12,6 +12,7 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <thread>
@@ -64,6 +65,9 @@ private:
     std::chrono::steady_clock::time_point lastSent_{};
 };
 
+// A message of the calibration core in a message box.
+void ShowCalibrationMessage(UserInterface& ui, const CalibrationMessage& message);
+
 // An index in a progress box: six digits shown, every digit in the tool tip; empty without a value.
 void ShowIndex(QLineEdit* edit, std::optional<double> index);
 
@@ -97,6 +101,17 @@ public:
     void showProgress(qint64 runs, double best, const std::vector<QPointF>& improved);
     void showStatus(const QString& text);
     void setRunning(bool running);
+
+    // What both windows do around a search: start a prepared one (or say why it cannot start), end one
+    // (its refusal, or the values written into `form` as one undo step, the status line and the final
+    // message, after `showIndices` has shown the written values' indices per data set), and abandon one
+    // when the window closes.
+    using IndexDisplay = std::function<void(const std::vector<TrialResult>& perDataSet)>;
+    bool startSearch(PreparedCalibration prepared, CalibrationRequest& request, CalibrationRunner& runner,
+                     UserInterface& ui, const QString& status);
+    void finishSearch(const CalibrationResult& result, const CalibrationRequest& request, FormModel& form,
+                      UserInterface& ui, const IndexDisplay& showIndices);
+    void abandonSearch(CalibrationRunner& runner);
 
     QPushButton* startButton() const { return start_; }
     QPushButton* stopButton() const { return stop_; }

@@ -164,10 +164,6 @@ void MultiPointAutoCalWindow::setTexts(const MultiPointTexts& texts) {
     panel_->setSeed(texts.seed);
 }
 
-void MultiPointAutoCalWindow::showMessage(const CalibrationMessage& message) {
-    ui_.message(message.text, message.title, message.icon);
-}
-
 void MultiPointAutoCalWindow::selectWeather(int row) {
     std::string chosen;
     Grid weather;
@@ -195,52 +191,20 @@ void MultiPointAutoCalWindow::selectLai(int row) {
 bool MultiPointAutoCalWindow::start() {
     if (runner_->running()) return false;
     PreparedCalibration prepared = PrepareMultiPoint(texts(), form_, tables_);
-    if (prepared.refusal) {
-        showMessage(*prepared.refusal);
-        return false;
-    }
-    if (!prepared.inputProblems.empty()) {
-        for (const InputProblem& problem : prepared.inputProblems) ui_.problem(problem);
-        return false;
-    }
-    request_ = std::move(prepared.request);
-    panel_->clearProgress();
-    panel_->showStatus(QStringLiteral("Searching on %1 data sets...").arg(request_.dataSets.size()));
-    panel_->setRunning(true);
-    runner_->start(request_);
-    return true;
+    const QString status =
+        QStringLiteral("Searching on %1 data sets...").arg(prepared.request.dataSets.size());
+    return panel_->startSearch(std::move(prepared), request_, *runner_, ui_, status);
 }
 
 void MultiPointAutoCalWindow::finished(const CalibrationResult& result) {
-    panel_->setRunning(false);
-    const CalibrationOutcome& outcome = result.outcome;
-    if (!outcome.problems.empty()) {
-        panel_->showStatus({});
-        ui_.message(outcome.problems.front().text, kCalibrationTitle, Icon::Critical);
-        emit calibrationFinished();
-        return;
-    }
-    if (result.traceError) ui_.message(*result.traceError);
-    QString status =
-        QStringLiteral("%1 model runs in %2 s.").arg(outcome.runs).arg(result.seconds, 0, 'f', 1);
-    if (outcome.seed >= 0) status += QStringLiteral(" Seed %1.").arg(outcome.seed);
-    if (!outcome.failed) {
-        WriteCalibratedValues(form_, request_.choices, outcome.rounded);
-        const auto indices = DataSetIndices(request_, outcome.rounded);
+    panel_->finishSearch(result, request_, form_, ui_, [this](const std::vector<TrialResult>& indices) {
         for (std::size_t s = 0; s < rows_.size(); ++s) {
             const bool shown = s < indices.size() && indices[s].evaluated;
             ShowIndex(rows_[s].rrmse, shown ? std::optional(indices[s].agbIndex) : std::nullopt);
             ShowIndex(rows_[s].rrmseLai,
                       shown && request_.settings.withLai ? std::optional(indices[s].laiIndex) : std::nullopt);
         }
-        QStringList values;
-        for (std::size_t k = 0; k < request_.choices.size(); ++k)
-            values << Qs(request_.choices[k].info->calibrationCaption) + QStringLiteral(" ") +
-                          Qs(CalibratedText(outcome.rounded[k]));
-        status += QStringLiteral(" ") + values.join(QStringLiteral(", ")) + QLatin1Char('.');
-    }
-    panel_->showStatus(status);
-    showMessage(FinalMessage(outcome));
+    });
     emit calibrationFinished();
 }
 
@@ -274,12 +238,7 @@ void MultiPointAutoCalWindow::saveSettings() {
 }
 
 void MultiPointAutoCalWindow::closeEvent(QCloseEvent* event) {
-    // Closing during a search abandons it: nothing is written.
-    if (runner_->running()) {
-        runner_->abandon();
-        panel_->setRunning(false);
-        panel_->showStatus(QStringLiteral("Stopped when the window closed: nothing was written."));
-    }
+    panel_->abandonSearch(*runner_);
     event->accept();
 }
 

@@ -61,7 +61,6 @@ private:
     };
 
     void finished(const CalibrationResult& result);
-    void showMessage(const CalibrationMessage& message);
 
     FormModel& form_;
     UserInterface& ui_;

@@ -136,7 +136,12 @@ void WriteGridFile(const Grid& grid, const fs::path& file) {
 }
 
 std::optional<fs::path> SaveGridAsWorkbook(const Grid& grid, UserInterface& ui, std::string_view kind) {
-    const FileDialog dialog{"TULO - Save a " + std::string(kind) + " file", "*.xlsx",
+    return SaveGridAsWorkbookTitled(grid, ui, "TULO - Save a " + std::string(kind) + " file");
+}
+
+std::optional<fs::path> SaveGridAsWorkbookTitled(const Grid& grid, UserInterface& ui,
+                                                 std::string_view title) {
+    const FileDialog dialog{std::string(title), "*.xlsx",
                             "Excel workbook (*.xlsx)|*.xlsx|CSV file (*.csv)|*.csv"};
     const auto chosen = ui.saveFile(dialog);
     if (!chosen || chosen->empty()) return std::nullopt;

@@ -20,6 +20,9 @@ enum class ImportOutcome { Imported, Cancelled, Failed };
 // says why). `kind` names what is saved in the dialog title ("Crop", "Report", ...).
 std::optional<std::filesystem::path> SaveGridAsWorkbook(const Grid& grid, UserInterface& ui,
                                                         std::string_view kind);
+// The same under a dialog title of the caller's.
+std::optional<std::filesystem::path> SaveGridAsWorkbookTitled(const Grid& grid, UserInterface& ui,
+                                                              std::string_view title);
 
 // The most rows a sheet may bring into a table of fixed shape; a larger sheet is refused rather than cut.
 struct RowLimit {

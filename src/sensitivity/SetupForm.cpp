@@ -2,7 +2,6 @@
 
 #include "base/Numbers.h"
 #include "io/SpreadsheetCommands.h"
-#include "io/Workbook.h"
 
 #include <algorithm>
 #include <cmath>
@@ -243,24 +242,7 @@ Grid IndexGrid(const IndexResults& results) {
 }
 
 std::optional<std::filesystem::path> ExportIndexGrid(const Grid& grid, UserInterface& ui) {
-    const FileDialog dialog{std::string(kExportTitle), "*.xlsx",
-                            "Excel workbook (*.xlsx)|*.xlsx|CSV file (*.csv)|*.csv"};
-    const auto chosen = ui.saveFile(dialog);
-    if (!chosen || chosen->empty()) return std::nullopt;
-    const std::filesystem::path file = WorkbookSaveName(*chosen);
-    std::error_code ec;
-    if (std::filesystem::exists(file, ec) &&
-        ui.ask("File already exists  \r\r" + file.string() + "\r\r\rSave anyway? (Y/N)", Buttons::YesNo) !=
-            Answer::Yes)
-        return std::nullopt;
-    BusyPointer busy(ui);
-    try {
-        WriteGridFile(grid, file);
-    } catch (const WorkbookError& e) {
-        ui.message(e.what(), "Result", Icon::Critical);
-        return std::nullopt;
-    }
-    return file;
+    return SaveGridAsWorkbookTitled(grid, ui, kExportTitle);
 }
 
 } // namespace tulo::sensitivity
