@@ -8,7 +8,6 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -19,21 +18,10 @@ AutoCalWindow::AutoCalWindow(FormModel& form, UserInterface& ui, QWidget* parent
     setObjectName(QStringLiteral("frmAutoCal"));
     setWindowTitle(QStringLiteral("TULO - Automatic calibration"));
 
-    toolBar_ = new QToolBar;
-    toolBar_->setObjectName(QStringLiteral("Toolbar1"));
-    toolBar_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    const auto tool = [&](const char* name, const QString& text, QStyle::StandardPixmap icon,
-                          const QString& tip, auto slot) {
-        QAction* action = toolBar_->addAction(style()->standardIcon(icon), text, this, slot);
-        action->setObjectName(QString::fromLatin1(name));
-        action->setToolTip(tip);
-    };
-    tool("tbNew", QStringLiteral("New"), QStyle::SP_FileIcon, QStringLiteral("Empty the settings"),
-         &AutoCalWindow::newSettings);
-    tool("tbOpen", QStringLiteral("Open"), QStyle::SP_DialogOpenButton,
-         QStringLiteral("Open calibration settings (.acc)"), &AutoCalWindow::openSettings);
-    tool("tbSave", QStringLiteral("Save"), QStyle::SP_DialogSaveButton,
-         QStringLiteral("Save the calibration settings (.acc)"), &AutoCalWindow::saveSettings);
+    toolBar_ = SettingsToolBar(
+        this, {QStringLiteral("Empty the settings"), QStringLiteral("Open calibration settings (.acc)"),
+               QStringLiteral("Save the calibration settings (.acc)"), [this] { newSettings(); },
+               [this] { openSettings(); }, [this] { saveSettings(); }});
 
     panel_ = new CalibrationPanel(true);
     runner_ = new CalibrationRunner(this);

@@ -5,6 +5,7 @@
 #include "base/Numbers.h"
 
 #include <QAbstractAxis>
+#include <QAction>
 #include <QButtonGroup>
 #include <QChart>
 #include <QComboBox>
@@ -16,6 +17,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QToolBar>
 #include <QVBoxLayout>
 
 #include <exception>
@@ -36,6 +39,22 @@ QString BestText(double best) {
 }
 
 } // namespace
+
+QToolBar* SettingsToolBar(QWidget* window, const SettingsCommands& commands) {
+    auto* bar = new QToolBar;
+    bar->setObjectName(QStringLiteral("Toolbar1"));
+    bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    const auto tool = [&](const char* name, const QString& text, QStyle::StandardPixmap icon,
+                          const QString& tip, const std::function<void()>& slot) {
+        QAction* action = bar->addAction(window->style()->standardIcon(icon), text, window, slot);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setToolTip(tip);
+    };
+    tool("tbNew", QStringLiteral("New"), QStyle::SP_FileIcon, commands.newTip, commands.onNew);
+    tool("tbOpen", QStringLiteral("Open"), QStyle::SP_DialogOpenButton, commands.openTip, commands.onOpen);
+    tool("tbSave", QStringLiteral("Save"), QStyle::SP_DialogSaveButton, commands.saveTip, commands.onSave);
+    return bar;
+}
 
 void ShowCalibrationMessage(UserInterface& ui, const CalibrationMessage& message) {
     ui.message(message.text, message.title, message.icon);

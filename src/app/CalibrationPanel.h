@@ -25,6 +25,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QToolBar;
 
 namespace tulo::app {
 
@@ -64,6 +65,13 @@ private:
     std::optional<TrialResult> lastTrial_;
     std::chrono::steady_clock::time_point lastSent_{};
 };
+
+// A calibration window's tool bar "Toolbar1": New, Open and Save of its settings file, with their tips.
+struct SettingsCommands {
+    QString newTip, openTip, saveTip;
+    std::function<void()> onNew, onOpen, onSave;
+};
+QToolBar* SettingsToolBar(QWidget* window, const SettingsCommands& commands);
 
 // A message of the calibration core in a message box.
 void ShowCalibrationMessage(UserInterface& ui, const CalibrationMessage& message);

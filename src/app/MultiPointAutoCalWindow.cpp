@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -34,22 +33,11 @@ MultiPointAutoCalWindow::MultiPointAutoCalWindow(FormModel& form, UserInterface&
     setObjectName(QStringLiteral("frmMultiPointAutoCal"));
     setWindowTitle(QStringLiteral("TULO - Multi-site automatic calibration"));
 
-    toolBar_ = new QToolBar;
-    toolBar_->setObjectName(QStringLiteral("Toolbar1"));
-    toolBar_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    const auto tool = [&](const char* name, const QString& text, QStyle::StandardPixmap icon,
-                          const QString& tip, auto slot) {
-        QAction* action = toolBar_->addAction(style()->standardIcon(icon), text, this, slot);
-        action->setObjectName(QString::fromLatin1(name));
-        action->setToolTip(tip);
-    };
-    tool("tbNew", QStringLiteral("New"), QStyle::SP_FileIcon,
-         QStringLiteral("Empty the settings and data sets"), &MultiPointAutoCalWindow::newSettings);
-    tool("tbOpen", QStringLiteral("Open"), QStyle::SP_DialogOpenButton,
-         QStringLiteral("Open multi-site settings (.cfg) and the workbooks they name"),
-         &MultiPointAutoCalWindow::openSettings);
-    tool("tbSave", QStringLiteral("Save"), QStyle::SP_DialogSaveButton,
-         QStringLiteral("Save the multi-site settings (.cfg)"), &MultiPointAutoCalWindow::saveSettings);
+    toolBar_ = SettingsToolBar(
+        this, {QStringLiteral("Empty the settings and data sets"),
+               QStringLiteral("Open multi-site settings (.cfg) and the workbooks they name"),
+               QStringLiteral("Save the multi-site settings (.cfg)"), [this] { newSettings(); },
+               [this] { openSettings(); }, [this] { saveSettings(); }});
 
     auto* sets = new QGroupBox(QStringLiteral("Data sets"));
     auto* grid = new QGridLayout(sets);
