@@ -6,6 +6,8 @@
 
 #include "io/TextFiles.h"
 
+#include "support/ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -20,23 +22,10 @@ namespace tulo {
 namespace {
 
 namespace fs = std::filesystem;
+using test::Slurp;
 
-class SettingsFiles : public ::testing::Test {
+class SettingsFiles : public test::ScratchFolderTest {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("tulo-settings-" + std::to_string(::getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    std::string Slurp(const fs::path& file) const {
-        std::ifstream in(file, std::ios::binary);
-        std::stringstream buffer;
-        buffer << in.rdbuf();
-        return buffer.str();
-    }
-
-    fs::path dir_;
 };
 
 AccSettings SomeAcc() {

@@ -2,6 +2,8 @@
 
 #include "support/TestForms.h"
 
+#include "support/ScratchFolder.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -16,30 +18,18 @@ namespace tulo {
 namespace {
 
 namespace fs = std::filesystem;
+using test::Slurp;
 
 struct Outcome {
     int status = -1;
     std::string out, err;
 };
 
-std::string Slurp(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    return buffer.str();
-}
-
-class Cli : public ::testing::Test {
+class Cli : public test::ScratchFolderTest {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("tulo-cli-test-" + std::to_string(::getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
     void TearDown() override {
         ::unsetenv("TULO_HOME");
-        fs::remove_all(dir_);
+        ScratchFolderTest::TearDown();
     }
 
     Outcome Run(const std::string& arguments) {
@@ -52,8 +42,6 @@ protected:
         outcome.err = Slurp(dir_ / "err");
         return outcome;
     }
-
-    fs::path dir_;
 };
 
 const std::string kDemo = TULO_SOURCE_DIR "/examples/demo.sim";

@@ -3,6 +3,8 @@
 
 #include "io/Workbook.h"
 
+#include "support/ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -15,25 +17,13 @@ namespace tulo {
 namespace {
 
 namespace fs = std::filesystem;
+using test::Slurp;
 
 const std::string kDemo = TULO_SOURCE_DIR "/examples/demo.sim";
 const std::string kWorkbooks = TULO_SOURCE_DIR "/tests/data/workbooks/";
 
-class DatesCommand : public ::testing::Test {
+class DatesCommand : public test::ScratchFolderTest {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("tulo-dates-" + std::to_string(::getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string Slurp(const fs::path& file) const {
-        std::ifstream in(file, std::ios::binary);
-        std::stringstream buffer;
-        buffer << in.rdbuf();
-        return buffer.str();
-    }
     // Standard output; standard error in err_.
     std::string Run(const std::string& arguments) {
         const std::string command = std::string(TULO_CLI_PATH) + " " + arguments + " >" +
@@ -48,7 +38,6 @@ protected:
                    " --variable \"AGB tot (tAGB/ha)\" --json");
     }
 
-    fs::path dir_;
     std::string err_;
 };
 

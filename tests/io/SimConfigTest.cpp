@@ -1,5 +1,7 @@
 #include "io/SimConfig.h"
 
+#include "support/ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
@@ -14,6 +16,7 @@ namespace tulo {
 namespace {
 
 namespace fs = std::filesystem;
+using test::Slurp;
 
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
@@ -78,30 +81,14 @@ FormModel FullForm() {
     return form;
 }
 
-class SimConfigFiles : public ::testing::Test {
+class SimConfigFiles : public test::ScratchFolderTest {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("tulo_simconfig_" +
-                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
     std::vector<fs::path> Entries() const {
         std::vector<fs::path> entries;
         for (const auto& e : fs::directory_iterator(dir_)) entries.push_back(e.path().filename());
         return entries;
     }
-    fs::path dir_;
 };
-
-std::string Slurp(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 TEST(SimConfig, WritesOneItemPerCrLfLineWithIntegerAndTruthForms) {
     FormModel form;

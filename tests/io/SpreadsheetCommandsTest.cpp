@@ -4,6 +4,8 @@
 #include "io/Workbook.h"
 #include "support/ScriptedUi.h"
 
+#include "support/ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -15,21 +17,8 @@ namespace {
 namespace fs = std::filesystem;
 using test::ScriptedUi;
 
-class SpreadsheetCommands : public ::testing::Test {
+class SpreadsheetCommands : public test::ScratchFolderTest {
 protected:
-    void SetUp() override {
-        dir_ =
-            fs::temp_directory_path() /
-            ("tulo-sheets-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    fs::path Write(const std::string& name, const std::string& content) {
-        std::ofstream(dir_ / name, std::ios::binary) << content;
-        return dir_ / name;
-    }
-    fs::path dir_;
     ScriptedUi ui;
 };
 

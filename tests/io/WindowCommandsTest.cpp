@@ -2,6 +2,8 @@
 
 #include "support/ScriptedUi.h"
 
+#include "support/ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -14,22 +16,12 @@ namespace {
 namespace fs = std::filesystem;
 using test::ScriptedUi;
 
-class WindowCommands : public ::testing::Test {
+class WindowCommands : public test::ScratchFolderTest {
 protected:
     void SetUp() override {
-        dir_ =
-            fs::temp_directory_path() /
-            ("tulo-window-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
+        ScratchFolderTest::SetUp();
         form_.subscribe([this](std::span<const FormChange> c) { notes_.emplace_back(c.begin(), c.end()); });
     }
-    void TearDown() override { fs::remove_all(dir_); }
-    fs::path Write(const std::string& name, const std::string& content) {
-        std::ofstream(dir_ / name, std::ios::binary) << content;
-        return dir_ / name;
-    }
-    fs::path dir_;
     ScriptedUi ui;
     FormModel form_;
     std::vector<std::vector<FormChange>> notes_; // one entry per notification

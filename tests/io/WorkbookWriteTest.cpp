@@ -1,5 +1,7 @@
 #include "io/Workbook.h"
 
+#include "support/ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -19,16 +21,8 @@ namespace {
 namespace fs = std::filesystem;
 using Cells = std::vector<std::vector<std::string>>;
 
-class WorkbookWrite : public ::testing::Test {
+class WorkbookWrite : public test::ScratchFolderTest {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("tulo-write-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     std::vector<std::string> Entries() const {
         std::vector<std::string> names;
         for (const auto& entry : fs::directory_iterator(dir_))
@@ -44,8 +38,6 @@ protected:
         }
         return "no error";
     }
-
-    fs::path dir_;
 };
 
 Cells Texts(const Grid& grid, int rows) {

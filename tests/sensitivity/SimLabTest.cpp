@@ -5,6 +5,8 @@
 #include "base/Numbers.h"
 #include "io/TextFiles.h"
 
+#include "support/ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <boost/math/distributions/normal.hpp>
@@ -54,16 +56,8 @@ std::vector<std::vector<double>> ReadIndexFile(const std::string& text) {
     return factors;
 }
 
-class SimLabTest : public ::testing::Test {
+class SimLabTest : public test::ScratchFolderTest {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("tulo-simlab-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
     void Write(const std::string& name, const std::string& text) {
         ASSERT_FALSE(WriteFileAtomically(dir_ / name, text));
     }
@@ -85,8 +79,6 @@ protected:
         EXPECT_EQ(RunIndicesMode(dir_ / "tuloSA_2.txt"), std::nullopt);
         return ReadIndexFile(Read(dir_ / "tuloSAindex.txt"));
     }
-
-    fs::path dir_;
 };
 
 double Ishigami(const std::vector<double>& x) {
