@@ -1,5 +1,6 @@
 #include "engine/Ensemble.h"
 
+#include "base/Numbers.h"
 #include "engine/Parameters.h"
 
 #include <tbb/blocked_range.h>
@@ -18,15 +19,31 @@ namespace tulo {
 
 namespace {
 
-// The first value of the set outside its parameter's bounds, or the first order between parameters it
-// breaks, as a problem text.
-std::string BoundsProblem(const ParameterSet& set, CropParameters crop) {
+// Why a set cannot run: the first value outside its parameter's bounds or not a code, or the first rule
+// between parameters it breaks, as the configuration's own values are checked.
+std::string SetProblem(const ParameterSet& set, const CropParameters& configured) {
     const auto registry = CropParameterRegistry();
+    static const int critical = ParameterIndex("DLC"), optimum = ParameterIndex("DLO");
+    CropParameters crop = configured;
+    bool criticalGiven = false, optimumGiven = false;
     for (const ParameterValue& p : set) {
         if (p.index < 0 || static_cast<std::size_t>(p.index) >= registry.size()) return "unknown parameter";
         const ParameterInfo& info = registry[static_cast<std::size_t>(p.index)];
         if (const auto problem = CheckParameterBounds(info, p.value)) return problem->text;
         SetParameter(crop, info, p.value);
+        criticalGiven |= p.index == critical;
+        optimumGiven |= p.index == optimum;
+    }
+    // A configuration whose method ignores the day lengths holds none (its boxes are not read): a set
+    // that switches to a method reading them has to bring both.
+    if (!MethodReadsDayLengths(configured) && MethodReadsDayLengths(crop) &&
+        !(criticalGiven && optimumGiven)) {
+        const ParameterInfo& method = *FindParameter("IDSL");
+        const auto code = static_cast<std::size_t>(crop.IDSL);
+        return std::string(method.label) + " " + ShortestText(crop.IDSL) + " (\"" +
+               std::string(code < method.choices.size() ? method.choices[code] : "") +
+               "\") reads DLC and DLO, which the configuration's method leaves unset: the set must give "
+               "both.";
     }
     const Problems broken = CheckParameterRelations(crop);
     return broken.empty() ? std::string() : broken.front().text;
@@ -45,7 +62,7 @@ std::vector<EnsembleResult> RunEnsemble(const CompiledInputs& inputs, std::span<
             result.problem = "cancelled";
             return;
         }
-        result.problem = BoundsProblem(sets[i], inputs.crop);
+        result.problem = SetProblem(sets[i], inputs.crop);
         if (result.problem.empty()) {
             RunSeason(inputs, sets[i], run);
             if (const auto where = FirstNonFiniteOutput(run))

@@ -163,7 +163,6 @@ void clsInputCrop::ReadCropParameters(const FormModel& form, Problems& problems)
     // unread (an empty one is fine) and the run holds 0.
     const std::string& method = form.text(ctl::cmbIDSL);
     const bool readDayLengths = method == choice::PhotoperiodBased || method == choice::Both;
-    std::optional<double> criticalDayLength;
     std::vector<bool> known; // which parameters read correctly, for the checks between them
     for (const ParameterInfo& info : CropParameterRegistry()) {
         std::optional<double> value;
@@ -188,19 +187,8 @@ void clsInputCrop::ReadCropParameters(const FormModel& form, Problems& problems)
             } else if (const auto single = reader.single(form.text(info.control), where)) {
                 value = *single;
             }
-            if (value) {
-                if (auto problem = CheckParameterBounds(info, *value)) {
-                    reader.add(std::move(*problem));
-                } else if (info.id == "DLC") {
-                    criticalDayLength = value;
-                } else if (info.id == "DLO" && criticalDayLength == value) {
-                    // Equal day lengths leave the response no ramp between its two ends.
-                    reader.fail({info.control, {}}, "DLC and DLO must differ (both are " +
-                                                        ShortestText(*value) +
-                                                        " h): the response to day length runs from one "
-                                                        "to the other.");
-                }
-            }
+            if (value)
+                if (auto problem = CheckParameterBounds(info, *value)) reader.add(std::move(*problem));
             break;
         }
         SetParameter(c, info, value.value_or(0));

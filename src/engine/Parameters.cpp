@@ -713,7 +713,18 @@ std::optional<InputProblem> CheckParameterBounds(const ParameterInfo& info, doub
         below = held < static_cast<float>(info.min);
         above = held > static_cast<float>(info.max);
     }
-    if (!below && !above) return std::nullopt;
+    if (!below && !above) {
+        // A list's item or a box's state is a code: between two codes there is no method or state.
+        if (info.controlKind == ParameterControl::List || info.controlKind == ParameterControl::Check) {
+            if (value != std::floor(value))
+                return InputProblem{field, 0, 0,
+                                    std::string(info.label) + ": " + ShortestText(value) +
+                                        " is not a code; the accepted codes are the whole numbers " + range +
+                                        " (" + std::string(info.minReason) + "; " +
+                                        std::string(info.maxReason) + ")."};
+        }
+        return std::nullopt;
+    }
     return InputProblem{field, 0, 0,
                         std::string(info.label) + ": " + ValueText(info, value) +
                             " is outside the accepted range " + range + " (" +
@@ -736,6 +747,10 @@ std::span<const ParameterOrder> ParameterOrders() {
     return kOrders;
 }
 
+bool MethodReadsDayLengths(const CropParameters& crop) {
+    return crop.IDSL != 0.0f;
+}
+
 Problems CheckParameterRelations(const CropParameters& crop, const std::vector<bool>& known) {
     struct Resolved {
         int lower, upper;
@@ -749,6 +764,15 @@ Problems CheckParameterRelations(const CropParameters& crop, const std::vector<b
     }();
     const auto registry = CropParameterRegistry();
     Problems problems;
+    static const int method = ParameterIndex("IDSL"), critical = ParameterIndex("DLC"),
+                     optimum = ParameterIndex("DLO");
+    const auto isKnown = [&](int index) { return known.empty() || known[static_cast<std::size_t>(index)]; };
+    if (isKnown(method) && isKnown(critical) && isKnown(optimum) && MethodReadsDayLengths(crop) &&
+        crop.DLC == crop.DLO)
+        // Equal day lengths leave the response no ramp between its two ends.
+        problems.push_back({std::string(registry[static_cast<std::size_t>(optimum)].control), 0, 0,
+                            "DLC and DLO must differ (both are " + ShortestText(crop.DLO) +
+                                " h): the response to day length runs from one to the other."});
     for (const Resolved& order : resolved) {
         const auto lowerIndex = static_cast<std::size_t>(order.lower);
         const auto upperIndex = static_cast<std::size_t>(order.upper);

@@ -68,7 +68,7 @@ double GetParameter(const CropParameters& crop, const ParameterInfo& info);
 void SetParameter(CropParameters& crop, const ParameterInfo& info, double value);
 
 // A problem naming the parameter, the value and the accepted range when the value lies outside its
-// bounds (or is not finite).
+// bounds (or is not finite), or when a list's or a box's code is not a whole number.
 std::optional<InputProblem> CheckParameterBounds(const ParameterInfo& info, double value);
 
 // Two parameters the model's equations need strictly ordered, lower first, and what breaks otherwise.
@@ -77,8 +77,12 @@ struct ParameterOrder {
 };
 std::span<const ParameterOrder> ParameterOrders();
 
-// The orders the model's equations need between parameters (the base temperature for growth below the
-// optimum, the optimum below the maximum, ...): one problem per order broken, naming both parameters.
+// Whether the development method reads the day lengths DLC and DLO (the photoperiod methods).
+bool MethodReadsDayLengths(const CropParameters& crop);
+
+// The rules between parameters: DLC and DLO differ when the method reads them, and the orders the
+// model's equations need between parameters (the base temperature for growth below the
+// optimum, the optimum below the maximum, ...): one problem per rule broken, naming both parameters.
 // `known` says which parameters hold a value read correctly (indexed like the registry; empty: all).
 Problems CheckParameterRelations(const CropParameters& crop, const std::vector<bool>& known = {});
 

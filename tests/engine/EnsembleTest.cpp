@@ -114,6 +114,58 @@ TEST(Ensemble, ASetOutsideItsBoundsFailsAloneAndTheSeasonMatchesASingleRun) {
     EXPECT_EQ(results[2].cells[0], Fingerprint(*run));
 }
 
+// What the configuration's own values must pass, each set passes: codes are whole numbers, and a method
+// that reads the day lengths has two different ones.
+TEST(Ensemble, ASetPassesTheChecksOfTheConfiguration) {
+    const auto temperature = Compile("demo.sim"); // its method leaves the day lengths unset
+    const int method = ParameterIndex("IDSL"), critical = ParameterIndex("DLC"),
+              optimum = ParameterIndex("DLO");
+    const SeasonReader read = [](const RunState&) { return std::vector<std::string>{"ran"}; };
+    const std::vector<ParameterSet> sets = {
+        {{method, 1}},
+        {{method, 2}, {critical, 15}},
+        {{method, 1}, {critical, 12}, {optimum, 12}},
+        {{method, 0.5}},
+        {{ParameterIndex("SterilityActive"), 0.5}},
+        {{ParameterIndex("SenDuration"), 0.5}},
+        {{method, 1}, {critical, 15}, {optimum, 12}},
+        {{critical, 12}, {optimum, 12}}, // the temperature method reads neither
+    };
+    const auto results = RunEnsemble(*temperature, sets, read);
+    const std::string needsBoth =
+        "(\"Photoperiod based\") reads DLC and DLO, which the configuration's method leaves unset: the set "
+        "must give both.";
+    EXPECT_EQ(results[0].problem, "Development method 1 " + needsBoth);
+    EXPECT_NE(results[1].problem.find("(\"Both\") reads DLC and DLO"), std::string::npos);
+    EXPECT_EQ(
+        results[2].problem,
+        "DLC and DLO must differ (both are 12 h): the response to day length runs from one to the other.");
+    EXPECT_EQ(
+        results[3].problem.rfind("Development method: 0.5 is not a code; the accepted codes are the whole "
+                                 "numbers 0 to 2",
+                                 0),
+        0u)
+        << results[3].problem;
+    EXPECT_EQ(results[4].problem.rfind("Activate spikelet sterility simulation: 0.5 is not a code", 0), 0u);
+    EXPECT_EQ(results[5].problem.rfind("Duration of the critical period: 0.5 is not a code", 0), 0u);
+    for (std::size_t i = 0; i < 6; ++i) EXPECT_TRUE(results[i].cells.empty()) << i;
+    EXPECT_EQ(results[6].problem, "");
+    EXPECT_EQ(results[7].problem, "");
+
+    // A photoperiod configuration brings its own day lengths; a set that makes them equal is refused.
+    FormModel form;
+    ASSERT_EQ(ReadSimConfig(std::string(TULO_SOURCE_DIR) + "/examples/demo.sim", form), std::nullopt);
+    form.setText(ctl::cmbIDSL, std::string(choice::PhotoperiodBased));
+    form.setText(ctl::txtDLC, "15");
+    form.setText(ctl::txtDLO, "12");
+    const auto photoperiod = CompileInputs(form).inputs;
+    ASSERT_NE(photoperiod, nullptr);
+    const auto own =
+        RunEnsemble(*photoperiod, std::vector<ParameterSet>{{{optimum, 15}}, {{critical, 14}}}, read);
+    EXPECT_NE(own[0].problem.find("DLC and DLO must differ (both are 15 h)"), std::string::npos);
+    EXPECT_EQ(own[1].problem, "");
+}
+
 TEST(Season, EndOfCropIsTheDayBeforeTheCropFinishedOrTheLastSimulatedDay) {
     const auto inputs = Compile("demo.sim");
     auto run = std::make_unique<RunState>();

@@ -252,7 +252,9 @@ TEST(Parameters, ValuesAreStoredAsTheRunHoldsThemAndRefusedOutsideTheirBounds) {
          "Extinction coefficient for solar radiation: 0 is outside the accepted range 0.1 to 1 (the canopy "
          "must "
          "intercept light; the most erect rice canopies have about 0.3)."},
-        {"SenDuration", 0.5, 0, ""}, // halves to even
+        {"SenDuration", 0.5, 0,
+         "Duration of the critical period: 0.5 is not a code; the accepted codes are the whole numbers 0 "
+         "to 1 (code 0 is the restricted period; code 1 is many days)."},
         {"SenDuration", 1.5, 2,
          "Duration of the critical period: 1.5 is outside the accepted range 0 to 1 (code 1 "
          "is many days)."},
