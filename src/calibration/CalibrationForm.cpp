@@ -250,10 +250,14 @@ CalibrationResult RunCalibration(const CalibrationRequest& request, SearchContro
     } catch (const fs::filesystem_error& error) {
         result.traceError = error.what();
     }
-    std::string traceText;
+    // The trace goes to its file as the search hands it over: a long search writes millions of lines.
+    AtomicFile traceOut;
+    if (!result.traceError) result.traceError = traceOut.open(result.traceFile);
     const TraceSink trace = [&](std::string_view line) {
-        traceText += line;
-        traceText += '\n';
+        if (!result.traceError) {
+            traceOut.write(line);
+            traceOut.write("\n");
+        }
         if (observer) observer(line);
     };
     const auto started = std::chrono::steady_clock::now();
@@ -261,8 +265,7 @@ CalibrationResult RunCalibration(const CalibrationRequest& request, SearchContro
                                                   request.seed ? *request.seed : ClockSeed(), trace)
                                      : SubTULO_AutoCalibration(problem, initial, trace);
     result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    if (result.outcome.problems.empty() && !result.traceError)
-        result.traceError = WriteFileAtomically(result.traceFile, traceText);
+    if (result.outcome.problems.empty() && !result.traceError) result.traceError = traceOut.commit();
     return result;
 }
 

@@ -107,7 +107,7 @@ struct CalibrationResult {
 };
 
 // Runs the search and writes its trace file (unless it was refused). `observer` sees the trace lines as
-// the search hands them over.
+// the search hands them over (from any thread, one call at a time).
 CalibrationResult RunCalibration(const CalibrationRequest& request, SearchControl control,
                                  const TraceSink& observer = {});
 

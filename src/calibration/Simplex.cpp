@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <thread>
 
@@ -275,7 +276,18 @@ MultipleStartResult MultipleStart(const CalibrationProblem& problem, int runs, P
             for (std::size_t j = 0; j < static_cast<std::size_t>(ndim); ++j)
                 population[r][1 + j] = RandomInRange(random, ranges[j].min, ranges[j].max);
 
+    // Each search's lines go to the sink in the order of the searches as soon as every earlier search is
+    // done, so that a generation holds only the lines of the searches that finished out of turn.
     std::vector<std::vector<std::string>> traces(count);
+    std::vector<bool> finished(count, false);
+    std::size_t handedOver = 0;
+    std::mutex traceOrder;
+    const auto handOver = [&] {
+        for (; handedOver < count && finished[handedOver]; ++handedOver) {
+            for (const std::string& line : traces[handedOver]) trace(line);
+            std::vector<std::string>().swap(traces[handedOver]);
+        }
+    };
     const bool withLai = problem.settings().withLai;
     ForEachSearch(count, problem.control().threads, [&](std::size_t s, RunState& run) {
         const TrialFunction evaluate = [&](std::span<const double> x) { return TULO_eval(problem, x, run); };
@@ -296,14 +308,16 @@ MultipleStartResult MultipleStart(const CalibrationProblem& problem, int runs, P
             row[d] = simplex.y[i];
             row[d + 1] = iterations;
         }
+        if (trace) {
+            const std::lock_guard lock(traceOrder);
+            finished[s] = true;
+            handOver();
+        }
     });
     for (std::size_t r = 0; r < count * d; ++r)
         if (population[r][d] < result.best.y)
             result.best = {population[r][d],
                            Point(population[r].begin() + 1, population[r].begin() + 1 + ndim)};
-    if (trace)
-        for (const auto& lines : traces)
-            for (const std::string& line : lines) trace(line);
     return result;
 }
 

@@ -84,7 +84,8 @@ inline constexpr int kMaxSimplexes = 1000;
 // the table, otherwise from vertices drawn in the ranges, all drawn before any search starts so that the
 // searches may run in any order on any number of workers. The final vertices are written over the rows
 // of their search; the best is the first row with the smallest objective. Trace lines reach the sink in
-// the order of the searches. More than 1000 searches are refused.
+// the order of the searches, a search's as soon as every earlier search is done (from any worker, one
+// call at a time). More than 1000 searches are refused.
 struct MultipleStartResult {
     Problems problems;
     BestPoint best;

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -257,6 +258,20 @@ TEST(CalibrationSites, ASiteKeepsItsDatesAndLatitudeAsTyped) {
     EXPECT_EQ(site.inputs->control.InitialDate, 110);
     EXPECT_EQ(site.inputs->control.FinalDate, 290);
     EXPECT_EQ(site.inputs->manag.Lat, 45.7f); // not rounded to 46, which moves the site
+}
+
+// A long generation must not hold its whole trace: each search's lines leave as soon as the searches
+// before it are done, in their order, while the later searches still run.
+TEST(GeneticCalibration, TraceLinesLeaveWithTheirSearchNotAfterTheGeneration) {
+    const CalibrationProblem problem = RueAndTb(EngineMadeAgb(), 1.5, 1);
+    Population table;
+    Ran1 random(3);
+    std::vector<std::int64_t> runsAtLine;
+    const TraceSink sink = [&](std::string_view) { runsAtLine.push_back(problem.runs()); };
+    MultipleStart(problem, 4, table, false, random, 60, sink);
+    ASSERT_FALSE(runsAtLine.empty());
+    EXPECT_LT(runsAtLine.front(), problem.runs());
+    EXPECT_TRUE(std::is_sorted(runsAtLine.begin(), runsAtLine.end()));
 }
 
 } // namespace
