@@ -147,14 +147,17 @@ int SearchAndReport(CalibrationSettings settings, std::vector<CalibrationDataSet
     }
     if (outcome.stopped) ui.message(kStoppedNote);
 
-    if (save) {
+    // The result is printed before the configuration is saved: a failed save must not lose the search.
+    const auto saveResult = [&] {
+        if (!save) return kSuccess;
+        out.flush();
         WriteCalibratedValues(form, choices, outcome.rounded);
         if (const auto error = WriteSimConfig(form, *save)) {
             ui.message(*error);
             return kFailure;
         }
-    }
-
+        return kSuccess;
+    };
     if (json) {
         nlohmann::ordered_json params = nlohmann::ordered_json::object();
         for (std::size_t k = 0; k < choices.size(); ++k)
@@ -164,7 +167,7 @@ int SearchAndReport(CalibrationSettings settings, std::vector<CalibrationDataSet
                                          {"stopped", outcome.stopped}, {"trace", traceFile.string()}};
         if (outcome.seed >= 0) result["seed"] = outcome.seed;
         out << result.dump(2) << '\n';
-        return kSuccess;
+        return saveResult();
     }
     for (std::size_t k = 0; k < choices.size(); ++k)
         out << std::string(choices[k].info->calibrationCaption) << ": " << CalibratedText(outcome.rounded[k])
@@ -178,7 +181,7 @@ int SearchAndReport(CalibrationSettings settings, std::vector<CalibrationDataSet
                               : "none (the standard simplex draws no random numbers)")
         << '\n';
     out << "Trace: " << traceFile.string() << '\n';
-    return kSuccess;
+    return saveResult();
 }
 
 } // namespace
@@ -201,7 +204,7 @@ int Calibrate(const CalibrateOptions& options, std::ostream& out, UserInterface&
     if (options.save) {
         std::vector<NamedPath> inputs = {{"the configuration", options.config}, {"--agb", options.agb}};
         if (options.lai) inputs.push_back({"--lai", *options.lai});
-        if (const auto refusal = OutputReplacesInput({"--save", *options.save}, inputs)) {
+        if (const auto refusal = OutputRefusal({"--save", *options.save}, inputs)) {
             ui.message(*refusal);
             return kFailure;
         }
@@ -275,7 +278,7 @@ int CalibrateSites(const CalibrateSitesOptions& options, std::ostream& out, User
         if (!Trim(cfg.sites[s].lai).empty()) inputs.push_back({site + "'s LAI", resolve(cfg.sites[s].lai)});
     }
     if (options.save)
-        if (const auto refusal = OutputReplacesInput({"--save", *options.save}, inputs)) {
+        if (const auto refusal = OutputRefusal({"--save", *options.save}, inputs)) {
             ui.message(*refusal);
             return kFailure;
         }

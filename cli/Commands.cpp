@@ -61,11 +61,12 @@ bool ImportTable(Grid& grid, const std::string& file, std::optional<int> sheet, 
            ImportOutcome::Imported;
 }
 
-// Refuses, before anything is read or written, an output that would replace one of the inputs.
+// Refuses, before anything is read or written, an output that would replace one of the inputs or that
+// cannot be written.
 bool OutputsSpareInputs(const std::vector<NamedPath>& outputs, const std::vector<NamedPath>& inputs,
                         UserInterface& ui) {
     for (const NamedPath& output : outputs)
-        if (const auto refusal = OutputReplacesInput(output, inputs)) {
+        if (const auto refusal = OutputRefusal(output, inputs)) {
             ui.message(*refusal);
             return false;
         }

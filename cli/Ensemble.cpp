@@ -10,8 +10,13 @@
 #include "io/SimConfig.h"
 #include "io/SpreadsheetCommands.h"
 #include "io/TextFiles.h"
+#include "io/Workbook.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <unistd.h>
 
 namespace tulo::cli {
 
@@ -56,58 +61,170 @@ std::optional<std::vector<SeriesColumn>> ParseSeries(const std::string& text, co
     return columns;
 }
 
-struct SetsTable {
-    std::vector<ParameterSet> sets;
-    std::vector<int> rows;             // the sheet row of each set
-    std::vector<std::string> problems; // a problem of the row's own values, or empty
+// A row of the sets table: its number in the sheet and its cells' texts.
+struct TableRow {
+    std::int64_t number = 0;
+    std::vector<std::string> cells;
 };
 
-// Row 1 names registry ids; every later row with any text is a set. An empty cell keeps the
-// configuration's value.
-std::optional<SetsTable> ReadSets(const Grid& grid, const std::string& source, UserInterface& ui) {
-    const UsedBlock block = FindUsedBlock(grid);
-    std::vector<int> index(static_cast<std::size_t>(block.cols) + 1, -1);
-    for (int c = 1; c <= block.cols; ++c) {
-        const std::string_view id = Trim(grid.text(1, c));
-        index[static_cast<std::size_t>(c)] = ParameterIndex(id);
-        if (index[static_cast<std::size_t>(c)] < 0) {
+// The rows of the sets table, a block at a time: a CSV file streamed from the disk, so that a table of
+// any length takes memory for one block; a workbook's sheet, which its format stores whole, from memory.
+class SetRows {
+public:
+    // Opens the table; false after a message when it cannot be read.
+    bool open(const EnsembleOptions& options, UserInterface& ui) {
+        bool csv = false;
+        try {
+            csv = IsCsvFile(options.sets) && options.sheet.value_or(1) == 1;
+            if (csv) stream_.emplace(options.sets);
+        } catch (const WorkbookError&) {
+            csv = false; // the import below names the reason as it does for every table
+        }
+        if (csv) {
+            source_ = options.sets;
+            return true;
+        }
+        if (ImportWorkbookSheet(grid_, options.sets, ui, {options.sheet, "--sheet", std::nullopt, false},
+                                &source_) != ImportOutcome::Imported)
+            return false;
+        block_ = FindUsedBlock(grid_);
+        return true;
+    }
+
+    // Up to `count` further rows; false after the last. Throws WorkbookError when the file fails.
+    bool next(std::size_t count, std::vector<TableRow>& rows) {
+        rows.clear();
+        if (stream_) {
+            if (!stream_->next(count, cells_)) return false;
+            for (std::vector<std::string>& row : cells_) rows.push_back({++read_, std::move(row)});
+            return true;
+        }
+        for (; read_ < block_.rows && rows.size() < count; ++read_) {
+            TableRow row{read_ + 1, {}};
+            for (int c = 1; c <= block_.cols; ++c)
+                row.cells.push_back(grid_.text(static_cast<int>(read_ + 1), c));
+            rows.push_back(std::move(row));
+        }
+        return !rows.empty();
+    }
+
+    double progress() const {
+        return stream_            ? stream_->progress()
+               : block_.rows == 0 ? 1.0
+                                  : static_cast<double>(read_) / block_.rows;
+    }
+
+    const std::string& source() const { return source_; }
+
+private:
+    std::optional<CsvRowStream> stream_;
+    std::vector<std::vector<std::string>> cells_;
+    Grid grid_;
+    UsedBlock block_;
+    std::int64_t read_ = 0;
+    std::string source_;
+};
+
+// Row 1 names registry ids, one column each: the registry index of every column of the titles.
+std::optional<std::vector<int>> ReadTitles(const std::vector<TableRow>& first, const std::string& source,
+                                           UserInterface& ui) {
+    const std::vector<std::string>& titles = first.front().cells;
+    std::size_t width = titles.size();
+    while (width > 0 && Trim(titles[width - 1]).empty()) --width;
+    std::vector<int> index(width, -1);
+    for (std::size_t c = 0; c < width; ++c) {
+        const std::string_view id = Trim(titles[c]);
+        const int column = static_cast<int>(c) + 1;
+        index[c] = ParameterIndex(id);
+        if (index[c] < 0) {
             // Only a first column that names no parameter can be an index; a parameter's own 0, 1, 2
             // beside another's 1, 2, 3 are a design.
-            if (const auto extra = c == 1 ? ExtraIndexColumn(grid) : std::nullopt) {
-                ui.message(source + " has " + *extra + ".");
-                return std::nullopt;
+            if (c == 0) {
+                Grid grid(static_cast<int>(first.size()), 2);
+                for (std::size_t r = 0; r < first.size(); ++r)
+                    for (std::size_t k = 0; k < 2 && k < first[r].cells.size(); ++k)
+                        grid.setText(static_cast<int>(r) + 1, static_cast<int>(k) + 1, first[r].cells[k]);
+                if (const auto extra = ExtraIndexColumn(grid)) {
+                    ui.message(source + " has " + *extra + ".");
+                    return std::nullopt;
+                }
             }
-            ui.message(source + ", cell " + CellName(1, c) + ": " + QuoteValue(id) +
+            ui.message(source + ", cell " + CellName(1, column) + ": " + QuoteValue(id) +
                        " is not a crop parameter; row 1 must name parameters by their ids "
                        "(tulo-cli parameters lists them).");
             return std::nullopt;
         }
-    }
-    SetsTable table;
-    for (int r = 2; r <= block.rows; ++r) {
-        ParameterSet set;
-        std::string problem;
-        bool any = false;
-        for (int c = 1; c <= block.cols; ++c) {
-            const std::string& text = grid.text(r, c);
-            if (Trim(text).empty()) continue;
-            any = true;
-            const auto value = ParseNumber(text);
-            if (!value) {
-                if (problem.empty())
-                    problem = std::string(Trim(grid.text(1, c))) + " (cell " + CellName(r, c) +
-                              "): " + QuoteValue(text) + " is not a number";
-                continue;
+        // Two columns of one parameter would leave one of them unread without a word.
+        for (std::size_t k = 0; k < c; ++k)
+            if (index[k] == index[c]) {
+                ui.message(source + ": cells " + CellName(1, static_cast<int>(k) + 1) + " and " +
+                           CellName(1, column) + " both name " + std::string(id) +
+                           "; a parameter takes one column.");
+                return std::nullopt;
             }
-            set.push_back({index[static_cast<std::size_t>(c)], *value});
-        }
-        if (!any) continue;
-        table.sets.push_back(std::move(set));
-        table.rows.push_back(r);
-        table.problems.push_back(std::move(problem));
     }
-    return table;
+    return index;
 }
+
+// A row's set, or the problem of its own values; nothing for a row without any text. An empty cell
+// keeps the configuration's value.
+struct RowSet {
+    ParameterSet set;
+    std::string problem;
+};
+std::optional<RowSet> ReadSet(const TableRow& row, const std::vector<std::string>& titles,
+                              const std::vector<int>& index) {
+    RowSet read;
+    bool any = false;
+    const int number = static_cast<int>(std::min<std::int64_t>(row.number, 1 << 30));
+    for (std::size_t c = 0; c < row.cells.size(); ++c) {
+        const std::string& text = row.cells[c];
+        if (Trim(text).empty()) continue;
+        any = true;
+        if (!read.problem.empty()) continue;
+        const std::string cell = CellName(number, static_cast<int>(c) + 1);
+        if (c >= index.size()) {
+            read.problem = "cell " + cell + ": " + QuoteValue(text) + " stands under no parameter of row 1";
+            continue;
+        }
+        const auto value = ParseNumber(text);
+        if (!value) {
+            read.problem = std::string(Trim(titles[c])) + " (cell " + cell + "): " + QuoteValue(text) +
+                           " is not a number";
+            continue;
+        }
+        read.set.push_back({index[c], *value});
+    }
+    if (!any) return std::nullopt;
+    return read;
+}
+
+// A progress line on a terminal, at most five times a second.
+class ProgressLine {
+public:
+    explicit ProgressLine(bool shown) : enabled_(shown) {}
+    void operator()(std::int64_t sets, double share) {
+        if (!enabled_) return;
+        const auto now = std::chrono::steady_clock::now();
+        if (now - last_ < std::chrono::milliseconds(200)) return;
+        last_ = now;
+        std::fprintf(stderr, "\r%lld sets run (%d%% of the table read)   ", static_cast<long long>(sets),
+                     static_cast<int>(share * 100));
+        std::fflush(stderr);
+        shown_ = true;
+    }
+    ~ProgressLine() {
+        if (shown_) std::fprintf(stderr, "\n");
+    }
+
+private:
+    bool enabled_;
+    std::chrono::steady_clock::time_point last_{};
+    bool shown_ = false;
+};
+
+// Sets run together: enough to keep every core busy, few enough that memory does not grow with the table.
+constexpr std::size_t kSetsPerBlock = 4096;
 
 } // namespace
 
@@ -116,7 +233,7 @@ int Ensemble(const EnsembleOptions& options, std::ostream& out, UserInterface& u
         const NamedPath output{"--out", *options.out};
         const NamedPath inputs[] = {{"the configuration", options.config},
                                     {"the --sets table", options.sets}};
-        if (const auto refusal = OutputReplacesInput(output, inputs)) {
+        if (const auto refusal = OutputRefusal(output, inputs)) {
             ui.message(*refusal);
             return kFailure;
         }
@@ -127,13 +244,25 @@ int Ensemble(const EnsembleOptions& options, std::ostream& out, UserInterface& u
     if (!compiled) return status;
     const CompiledInputs& inputs = *compiled;
 
-    Grid grid;
-    std::string source;
-    if (ImportWorkbookSheet(grid, options.sets, ui, {options.sheet, "--sheet", std::nullopt, false},
-                            &source) != ImportOutcome::Imported)
+    SetRows table;
+    if (!table.open(options, ui)) return kFailure;
+    std::vector<TableRow> rows;
+    std::vector<int> index;
+    try {
+        if (!table.next(kSetsPerBlock, rows)) {
+            ui.message(table.source() + " is empty: row 1 must name parameters by their ids.");
+            return kInvalidInputs;
+        }
+    } catch (const WorkbookError& e) {
+        ui.message(table.source() + ": " + e.what());
         return kFailure;
-    const auto table = ReadSets(grid, source, ui);
-    if (!table) return kInvalidInputs;
+    }
+    if (const auto titles = ReadTitles(rows, table.source(), ui))
+        index = *titles;
+    else
+        return kInvalidInputs;
+    const std::vector<std::string> titles = rows.front().cells;
+    rows.erase(rows.begin());
 
     std::vector<SeriesColumn> series;
     if (options.series) {
@@ -150,38 +279,76 @@ int Ensemble(const EnsembleOptions& options, std::ostream& out, UserInterface& u
         return cells;
     };
 
-    // Sets whose own values are unreadable are not run; the others are, in one ensemble.
-    std::vector<ParameterSet> runnable;
-    for (std::size_t i = 0; i < table->sets.size(); ++i)
-        runnable.push_back(table->problems[i].empty() ? table->sets[i] : ParameterSet{});
-    tulo::EnsembleOptions run;
-    run.threads = options.threads;
-    const auto results = RunEnsemble(inputs, runnable, read, run);
-
-    std::string csv = "row";
-    if (series.empty())
-        for (const std::string_view column : SummaryColumns()) csv += "," + std::string(column);
-    else
-        for (const SeriesColumn& column : series) csv += "," + column.title;
-    csv += ",problem\n";
-    const std::size_t width = series.empty() ? SummaryColumns().size() : series.size();
-    bool anyFailed = false;
-    for (std::size_t i = 0; i < results.size(); ++i) {
-        const std::string& problem = table->problems[i].empty() ? results[i].problem : table->problems[i];
-        anyFailed |= !problem.empty();
-        csv += std::to_string(table->rows[i]);
-        for (std::size_t c = 0; c < width; ++c)
-            csv += "," + (problem.empty() ? CsvField(results[i].cells[c]) : std::string());
-        csv += "," + CsvField(problem) + "\n";
-    }
-    if (options.out) {
-        if (const auto error = WriteFileAtomically(*options.out, csv)) {
+    AtomicFile file;
+    if (options.out)
+        if (const auto error = file.open(*options.out)) {
             ui.message(*error);
             return kFailure;
         }
-    } else {
-        out << csv;
+    const auto write = [&](const std::string& text) {
+        if (!options.out) {
+            out << text;
+            return true;
+        }
+        return file.write(text);
+    };
+    std::string header = "row";
+    if (series.empty())
+        for (const std::string_view column : SummaryColumns()) header += "," + std::string(column);
+    else
+        for (const SeriesColumn& column : series) header += "," + column.title;
+    header += ",problem\n";
+    write(header);
+    const std::size_t width = series.empty() ? SummaryColumns().size() : series.size();
+
+    tulo::EnsembleOptions run;
+    run.threads = options.threads;
+    ProgressLine progress(isatty(fileno(stderr)) != 0);
+    bool anyFailed = false;
+    std::int64_t done = 0;
+    try {
+        do {
+            // Sets whose own values are unreadable are not run; the others are, in one ensemble.
+            std::vector<std::int64_t> numbers;
+            std::vector<ParameterSet> sets;
+            std::vector<std::string> problems;
+            std::vector<std::size_t> ran; // the position in `sets` of each row's season, if it runs
+            for (const TableRow& row : rows)
+                if (auto set = ReadSet(row, titles, index)) {
+                    numbers.push_back(row.number);
+                    ran.push_back(set->problem.empty() ? sets.size() : SIZE_MAX);
+                    if (set->problem.empty()) sets.push_back(std::move(set->set));
+                    problems.push_back(std::move(set->problem));
+                }
+            const auto results = RunEnsemble(inputs, sets, read, run);
+            std::string lines;
+            for (std::size_t i = 0; i < numbers.size(); ++i) {
+                const EnsembleResult* result = ran[i] == SIZE_MAX ? nullptr : &results[ran[i]];
+                const std::string& problem = result ? result->problem : problems[i];
+                anyFailed |= !problem.empty();
+                lines += std::to_string(numbers[i]);
+                for (std::size_t c = 0; c < width; ++c)
+                    lines += "," + (problem.empty() ? CsvField(result->cells[c]) : std::string());
+                lines += "," + CsvField(problem) + "\n";
+            }
+            if (!write(lines)) {
+                // The disk is full or gone: the rest would be lost as well.
+                ui.message("Cannot write " + *options.out +
+                           ": the disk refused the data; the ensemble stopped.");
+                return kFailure;
+            }
+            done += static_cast<std::int64_t>(numbers.size());
+            progress(done, table.progress());
+        } while (table.next(kSetsPerBlock, rows));
+    } catch (const WorkbookError& e) {
+        ui.message(table.source() + ": " + e.what());
+        return kFailure;
     }
+    if (options.out)
+        if (const auto error = file.commit(true)) {
+            ui.message(*error);
+            return kFailure;
+        }
     return anyFailed ? kInvalidInputs : kSuccess;
 }
 

@@ -78,7 +78,7 @@ int ForceLaiCommand(const ForceLaiOptions& options, std::ostream& out, UserInter
     if (options.daily && *options.daily != "-") outputs.push_back({"--daily", *options.daily});
     if (options.report) outputs.push_back({"--report", *options.report});
     for (const NamedPath& output : outputs)
-        if (const auto refusal = OutputReplacesInput(output, inputs)) {
+        if (const auto refusal = OutputRefusal(output, inputs)) {
             ui.message(*refusal);
             return kFailure;
         }

@@ -72,31 +72,72 @@ std::optional<std::string> OutputReplacesInput(const NamedPath& output, std::spa
     return std::nullopt;
 }
 
-std::optional<std::string> WriteFileAtomically(const fs::path& target, std::string_view content) {
-    fs::path resolved;
-    if (auto error = ResolveWriteTarget(target, resolved)) return error;
+std::optional<std::string> OutputRefusal(const NamedPath& output, std::span<const NamedPath> inputs) {
+    if (auto refusal = OutputReplacesInput(output, inputs)) return refusal;
+    AtomicFile probe;
+    return probe.open(output.path); // an empty temporary file, removed with the probe
+}
+
+AtomicFile::~AtomicFile() {
+    if (!open_) return;
+    out_.close();
+    std::error_code ignored;
+    fs::remove(temporary_, ignored);
+}
+
+std::optional<std::string> AtomicFile::open(const fs::path& target) {
+    target_ = target;
+    if (auto error = ResolveWriteTarget(target, resolved_)) return error;
+    const std::string cannot = "Cannot write " + target.string() + ": ";
     std::error_code ec;
+    const fs::path folder = resolved_.parent_path().empty() ? fs::path(".") : resolved_.parent_path();
+    const fs::file_status status = fs::status(folder, ec);
+    if (status.type() == fs::file_type::not_found)
+        return cannot + "the folder " + folder.string() + " does not exist.";
+    if (!ec && !fs::is_directory(status)) return cannot + folder.string() + " is not a folder.";
     std::random_device entropy;
-    fs::path temporary = resolved;
-    temporary += ".tmp" + std::to_string(entropy() % 1000000);
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return "Cannot write " + target.string() + ": " + std::strerror(errno) + ".";
-        out.write(content.data(), static_cast<std::streamsize>(content.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            fs::remove(temporary, ec);
-            return "Cannot write " + target.string() + ": the disk refused the data.";
-        }
-    }
-    fs::rename(temporary, resolved, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        return "Cannot write " + target.string() + ": " + ec.message() + ".";
-    }
+    temporary_ = resolved_;
+    temporary_ += ".tmp" + std::to_string(entropy() % 1000000);
+    out_.open(temporary_, std::ios::binary | std::ios::trunc);
+    if (!out_) return cannot + std::strerror(errno) + ".";
+    open_ = true;
     return std::nullopt;
+}
+
+bool AtomicFile::write(std::string_view text) {
+    if (open_ && out_) out_.write(text.data(), static_cast<std::streamsize>(text.size()));
+    return open_ && static_cast<bool>(out_);
+}
+
+std::optional<std::string> AtomicFile::commit(bool keep) {
+    if (!open_) return "Cannot write " + target_.string() + ": it was not opened.";
+    out_.flush();
+    const bool written = static_cast<bool>(out_);
+    out_.close();
+    std::error_code ec;
+    if (!written || out_.fail()) {
+        open_ = false;
+        fs::remove(temporary_, ec);
+        return "Cannot write " + target_.string() + ": the disk refused the data.";
+    }
+    fs::rename(temporary_, resolved_, ec);
+    if (ec) {
+        if (keep) {
+            open_ = false;
+            return "Cannot write " + target_.string() + ": " + ec.message() +
+                   "; the complete file is kept as " + temporary_.string() + ".";
+        }
+        return "Cannot write " + target_.string() + ": " + ec.message() + ".";
+    }
+    open_ = false;
+    return std::nullopt;
+}
+
+std::optional<std::string> WriteFileAtomically(const fs::path& target, std::string_view content) {
+    AtomicFile file;
+    if (auto error = file.open(target)) return error;
+    file.write(content);
+    return file.commit();
 }
 
 std::string CsvField(std::string_view text) {

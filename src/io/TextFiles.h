@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <span>
 #include <string>
@@ -39,6 +40,35 @@ struct NamedPath {
 // "../dir/a.sim") and through symbolic or hard links: "--daily ./a.sim is the configuration a.sim:
 // choose another file." Nothing when the output is a new file or another file than every input.
 std::optional<std::string> OutputReplacesInput(const NamedPath& output, std::span<const NamedPath> inputs);
+
+// Refuses, before any long work, an output that would replace an input (see OutputReplacesInput) or that
+// the write would fail on: a folder that does not exist or takes no new file (tried with an empty
+// temporary file, removed at once), a folder or a device for a name. Nothing when it can be written.
+std::optional<std::string> OutputRefusal(const NamedPath& output, std::span<const NamedPath> inputs);
+
+// A file written piece by piece into a temporary file beside the resolved target and renamed over it
+// when complete, so that the target is either the old file or the whole new one. An unfinished file's
+// temporary is removed.
+class AtomicFile {
+public:
+    AtomicFile() = default;
+    ~AtomicFile();
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    // An error message when the temporary file cannot be created.
+    std::optional<std::string> open(const std::filesystem::path& target);
+    // False, from the first failed write on.
+    bool write(std::string_view text);
+    // Completes the file. An error message on failure: when the content was complete and only the
+    // renaming failed, `keep` leaves the temporary file in place and the message names it.
+    std::optional<std::string> commit(bool keep = false);
+
+private:
+    std::filesystem::path target_, resolved_, temporary_;
+    std::ofstream out_;
+    bool open_ = false;
+};
 
 // Writes `content` to a temporary file beside the resolved target and renames it over that, so the file
 // is either the old one or the complete new one. Returns an error message on failure.

@@ -18,6 +18,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -74,6 +75,34 @@ WorkbookData ReadWorkbook(const std::filesystem::path& file);
 // The same from bytes in memory (the fuzz targets and tests use it); `name` decides only between CSV and
 // the other text-less formats.
 WorkbookData ReadWorkbookBytes(std::string_view bytes, std::string_view name);
+
+// Reads a CSV table as ReadWorkbook does (the same separators, quotes, line ends and byte-order mark),
+// a block of rows at a time, so that a table of any length takes memory for one block only.
+class CsvRowStream {
+public:
+    // Throws WorkbookError when the file cannot be opened.
+    explicit CsvRowStream(const std::filesystem::path& file);
+    ~CsvRowStream();
+    CsvRowStream(const CsvRowStream&) = delete;
+    CsvRowStream& operator=(const CsvRowStream&) = delete;
+
+    // Replaces `rows` with up to `maxRows` further rows (fewer when they hold several MiB of text), each
+    // its cells' texts (an empty cell empty);
+    // false, with `rows` empty, after the last row. Throws WorkbookError for a file that cannot be read
+    // or a row larger than a text table may be.
+    bool next(std::size_t maxRows, std::vector<std::vector<std::string>>& rows);
+
+    // The share of the file's bytes read so far, 0 .. 1.
+    double progress() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+// Whether a file is read as CSV: a text name (.csv, .txt) and no sign of a binary workbook in its first
+// bytes. Throws WorkbookError when the file cannot be opened.
+bool IsCsvFile(const std::filesystem::path& file);
 
 // Writes the grid's used block (rows 1 .. last non-empty row, columns 1 .. last non-empty column) as an
 // .xlsx workbook with one sheet of the given name, or as .csv; through a temporary file renamed over the

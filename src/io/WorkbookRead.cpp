@@ -12,6 +12,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 #include <map>
 #include <new>
 
@@ -332,6 +333,136 @@ WorkbookData ReadDetected(WorkbookFormat format, std::string_view bytes, const s
 
 } // namespace
 } // namespace workbook
+
+using workbook::DetectSeparator;
+using workbook::kOle2Signature;
+using workbook::Lower;
+using workbook::Refuse;
+
+// Rows a block at a time: the text is cut after a line end outside quotes, so that the parser sees
+// whole rows, and given to the same parser with the separator of the file's first block.
+struct CsvRowStream::State {
+    std::ifstream in;
+    std::uintmax_t size = 0, read = 0;
+    std::string text;            // line ends made LF; from `start` on not yet parsed
+    std::size_t start = 0;       // the first byte of the next row
+    bool carriageReturn = false; // the last block ended with CR: an LF starting the next is its pair
+    bool atEnd = false;
+    bool first = true;
+    char separator = ',';
+
+    // Appends the next block of the file, its line ends made LF; false at the end of the file.
+    bool fill() {
+        if (atEnd) return false;
+        char buffer[1 << 16];
+        in.read(buffer, sizeof buffer);
+        const auto count = static_cast<std::size_t>(in.gcount());
+        if (in.bad()) Refuse("The file cannot be read.");
+        if (count == 0) {
+            atEnd = true;
+            return false;
+        }
+        read += count;
+        std::string_view block(buffer, count);
+        if (first && block.substr(0, 3) == "\xEF\xBB\xBF") block.remove_prefix(3);
+        for (std::size_t i = 0; i < block.size(); ++i) {
+            const char c = block[i];
+            if (carriageReturn && c == '\n') {
+                carriageReturn = false;
+                continue;
+            }
+            carriageReturn = c == '\r';
+            text += carriageReturn ? '\n' : c;
+        }
+        if (first) separator = DetectSeparator(text);
+        first = false;
+        return true;
+    }
+};
+
+CsvRowStream::CsvRowStream(const std::filesystem::path& file) : state_(std::make_unique<State>()) {
+    std::error_code ec;
+    const auto status = std::filesystem::status(file, ec);
+    if (!std::filesystem::is_regular_file(status))
+        Refuse(std::filesystem::exists(status) ? "The file cannot be read: it is not a regular file."
+                                               : "The file cannot be read: it does not exist.");
+    state_->size = std::filesystem::file_size(file, ec);
+    state_->in.open(file, std::ios::binary);
+    if (!state_->in) Refuse("The file cannot be read: it cannot be opened.");
+}
+
+CsvRowStream::~CsvRowStream() = default;
+
+bool CsvRowStream::next(std::size_t maxRows, std::vector<std::vector<std::string>>& rows) {
+    State& s = *state_;
+    rows.clear();
+    // The end of the `maxRows`-th whole row after `start`, or of as many as the text holds.
+    std::size_t cut = s.start, scanned = s.start;
+    std::size_t count = 0;
+    bool quoted = false;
+    while (count < maxRows) {
+        for (; scanned < s.text.size() && count < maxRows; ++scanned) {
+            if (s.text[scanned] == '"') quoted = !quoted;
+            if (s.text[scanned] == '\n' && !quoted) {
+                ++count;
+                cut = scanned + 1;
+            }
+        }
+        if (count == maxRows) break;
+        // A block of long rows stops early, so that its text stays a few MiB whatever `maxRows` is.
+        if (cut - s.start >= (std::size_t{8} << 20)) break;
+        if (s.text.size() - cut > kMaxTextFileBytes)
+            Refuse("A row of the file is larger than " + std::to_string(kMaxTextFileBytes >> 20) +
+                   " MiB, the most TULO reads of a text table.");
+        if (!s.fill()) {
+            cut = s.text.size(); // the last row needs no line end
+            break;
+        }
+    }
+    if (cut == s.start) return false;
+
+    class Rows : public orcus::csv_handler {
+    public:
+        explicit Rows(std::vector<std::vector<std::string>>& rows) : rows_(rows) {}
+        void begin_row() { rows_.emplace_back(); }
+        void cell(const char* p, std::size_t n, bool /*transient*/) { rows_.back().emplace_back(p, n); }
+
+    private:
+        std::vector<std::vector<std::string>>& rows_;
+    } handler(rows);
+    orcus::csv::parser_config config;
+    config.delimiters = std::string(1, s.separator);
+    config.text_qualifier = '"';
+    config.trim_cell_value = false;
+    try {
+        orcus::csv_parser<Rows> parser(s.text.data() + s.start, cut - s.start, handler, config);
+        parser.parse();
+    } catch (const std::exception& error) {
+        Refuse(std::string("The file is damaged (") + error.what() + ").");
+    }
+    s.start = cut;
+    // The parsed text goes once it is most of the buffer, so that the buffer stays one block or so.
+    if (s.start > s.text.size() / 2) {
+        s.text.erase(0, s.start);
+        s.start = 0;
+    }
+    return !rows.empty();
+}
+
+double CsvRowStream::progress() const {
+    return state_->size == 0 ? 1.0 : std::min(1.0, static_cast<double>(state_->read) / state_->size);
+}
+
+bool IsCsvFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) Refuse("The file cannot be read: it cannot be opened.");
+    std::string head(65536, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(in.gcount()));
+    const std::string lower = Lower(file.filename().string());
+    return (lower.ends_with(".csv") || lower.ends_with(".txt")) && !head.starts_with("PK\x03\x04") &&
+           !head.starts_with(kOle2Signature) && head.find('\0') == std::string::npos;
+}
 
 bool SheetData::date(std::size_t row, std::size_t col) const {
     return std::binary_search(dates.begin(), dates.end(), std::pair{row, col});

@@ -384,6 +384,94 @@ TEST_F(Cli, CalibrateRecoversTheParametersSavesThemAndRefusesAReversedRange) {
     EXPECT_FALSE(fs::exists(saved));
 }
 
+// The output is checked before the first season: a search or an ensemble never runs for nothing.
+TEST_F(Cli, OutputsThatCannotBeWrittenAreRefusedBeforeTheFirstSeason) {
+    ::setenv("TULO_HOME", dir_.c_str(), 1); // a search that ran leaves its trace here
+    const std::string agb = TULO_SOURCE_DIR "/examples/calibration/agb.xlsx";
+    const std::string sites = TULO_SOURCE_DIR "/examples/calibration/two-sites.cfg";
+    const auto missing = dir_ / "missing" / "x.sim";
+    const std::string refusal = "Cannot write " + missing.string() + ": the folder " +
+                                (dir_ / "missing").string() + " does not exist.\n";
+    for (const std::string& command :
+         {"calibrate " + kDemo + " --agb " + agb + " --param RUE:1.5:4:2.3 --param 'Tb for growth:7:15:12'",
+          "calibrate-sites " + kDemo + " " + sites}) {
+        const Outcome o = Run(command + " --save " + missing.string());
+        EXPECT_EQ(o.status, 1) << command;
+        EXPECT_EQ(o.err, refusal);
+        EXPECT_EQ(o.out, "");
+    }
+    EXPECT_FALSE(fs::exists(dir_ / "hyperspace.dat"));
+
+    // Refused before the table is read: its bad title is never reached.
+    std::ofstream(dir_ / "sets.csv") << "NOPE\n1\n";
+    for (const std::string& out :
+         {dir_.string(), std::string("/proc/x.csv"), (dir_ / "missing" / "x.csv").string()}) {
+        const Outcome o =
+            Run("ensemble " + kDemo + " --sets " + (dir_ / "sets.csv").string() + " --out " + out);
+        EXPECT_EQ(o.status, 1) << out;
+        EXPECT_EQ(o.err.rfind("Cannot write " + out + ": ", 0), 0u) << o.err;
+    }
+}
+
+// Each set passes the checks of a configuration; a table whose titles name a parameter twice is refused.
+TEST_F(Cli, EnsembleRefusesTheSetsThatRunRefusesAndARepeatedColumn) {
+    std::ofstream(dir_ / "sets.csv") << "RUE,IDSL,DLC,DLO,SterilityActive\n"
+                                        "2.5,,,,\n,1,,,\n,1,12,12,\n,0.5,,,\n,,,,0.5\n,1,15,12,\n";
+    Outcome o = Run("ensemble " + kDemo + " --sets " + (dir_ / "sets.csv").string() + " --series AGB@200");
+    EXPECT_EQ(o.status, 2);
+    std::istringstream lines(o.out);
+    std::vector<std::string> rows;
+    for (std::string line; std::getline(lines, line);) rows.push_back(line);
+    ASSERT_EQ(rows.size(), 7u) << o.out;
+    EXPECT_EQ(rows[0], "row,AGB@200,problem");
+    EXPECT_EQ(rows[1].rfind("2,", 0), 0u);
+    EXPECT_TRUE(rows[1].ends_with(",")) << rows[1];
+    EXPECT_NE(rows[2].find("reads DLC and DLO"), std::string::npos) << rows[2];
+    EXPECT_EQ(rows[3], "4,,DLC and DLO must differ (both are 12 h): the response to day length runs from one "
+                       "to the other.");
+    EXPECT_NE(rows[4].find("Development method: 0.5 is not a code"), std::string::npos) << rows[4];
+    EXPECT_NE(rows[5].find("Activate spikelet sterility simulation: 0.5 is not a code"), std::string::npos);
+    EXPECT_TRUE(rows[6].ends_with(",")) << rows[6];
+
+    std::ofstream(dir_ / "twice.csv") << "RUE,Tb,RUE\n2.5,12,3\n";
+    o = Run("ensemble " + kDemo + " --sets " + (dir_ / "twice.csv").string());
+    EXPECT_EQ(o.status, 2);
+    EXPECT_EQ(o.err, (dir_ / "twice.csv").string() +
+                         ": cells A1 and C1 both name RUE; a parameter takes one column.\n");
+    EXPECT_EQ(o.out, "");
+}
+
+// A CSV table streams through in blocks: longer than a table read whole may be, with the rows numbered
+// and ordered as a workbook's, whatever the number of threads.
+TEST_F(Cli, EnsembleStreamsATableOfAnyLengthInItsOrder) {
+    {
+        std::ofstream sets(dir_ / "sets.csv", std::ios::binary);
+        sets << "RUE,Tb\n";
+        for (int k = 0; k < 5000; ++k) sets << "x,\n"; // refused rows run no season
+        sets << "2.5,11\n,\n3,\n";
+        const std::string blank(1 << 20, ' ');
+        for (int k = 0; k < 66; ++k) sets << blank << "\n"; // beyond the 64 MiB a whole-file read takes
+        sets << "2.7,12\n";
+    }
+    const std::string ensemble = "ensemble " + kDemo + " --series AGB@250 --sets ";
+    const Outcome one = Run(ensemble + (dir_ / "sets.csv").string() + " --threads 1");
+    EXPECT_EQ(one.status, 2) << one.err; // the refused rows
+    const Outcome three =
+        Run(ensemble + (dir_ / "sets.csv").string() + " --threads 3 --out " + (dir_ / "out.csv").string());
+    EXPECT_EQ(three.status, 2) << three.err;
+    EXPECT_EQ(Slurp(dir_ / "out.csv"), one.out);
+    std::istringstream lines(one.out);
+    std::vector<std::string> rows;
+    for (std::string line; std::getline(lines, line);) rows.push_back(line);
+    ASSERT_EQ(rows.size(), 5004u);
+    EXPECT_EQ(rows[5000], "5001,,\"RUE (cell A5001): \"\"x\"\" is not a number\"");
+    EXPECT_EQ(rows[5001].rfind("5002,", 0), 0u);
+    EXPECT_TRUE(rows[5001].ends_with(",")) << rows[5001];
+    EXPECT_EQ(rows[5002].rfind("5004,", 0), 0u);
+    EXPECT_EQ(rows[5003].rfind("5071,", 0), 0u);
+    EXPECT_TRUE(rows[5003].ends_with(",")) << rows[5003];
+}
+
 TEST_F(Cli, SensitivityPrintsTheIndicesOfTheChosenFactorsAndRefusesAFloodedField) {
     ::setenv("TULO_HOME", dir_.c_str(), 1); // the exchange files go to the test's folder
     Outcome o =

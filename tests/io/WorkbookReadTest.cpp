@@ -1,5 +1,7 @@
 #include "io/Workbook.h"
 
+#include "support/ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -147,6 +149,38 @@ TEST(WorkbookRead, CsvSeparatorsQuotesAndByteOrderMark) {
     EXPECT_EQ(cells("\"two\nlines\", b ,\n"), (Rows{{"two\nlines", " b "}}));
     EXPECT_EQ(cells("\xEF\xBB\xBFname\tvalue\nrain\t1,5\n", "t.txt"),
               (Rows{{"name", "value"}, {"rain", "1,5"}}));
+}
+
+using CsvStream = test::ScratchFolderTest;
+
+// A table of any length is read a block of rows at a time, with the rows the whole file gives.
+TEST_F(CsvStream, RowsComeInBlocksAsTheWholeFileReadsThem) {
+    // Quoted line breaks, each kind of line end and a block boundary of the reader inside a row.
+    std::string text = "\xEF\xBB\xBFid;value\r\n\"two\r\nlines\";1,5\r3;4\n\n5;\"6\"\"\"\n";
+    for (int k = 0; k < 20000; ++k) text += std::to_string(k) + ";\"a;\nb\"\r\n";
+    text += "last;row";
+    const auto file = Write("t.csv", text);
+    const auto trimmed = [](Rows rows) {
+        for (auto& row : rows)
+            while (!row.empty() && row.back().empty()) row.pop_back();
+        while (!rows.empty() && rows.back().empty()) rows.pop_back();
+        return rows;
+    };
+    const Rows whole = trimmed(ReadWorkbook(file).sheets.at(0).cells);
+    ASSERT_EQ(whole.size(), 20006u); // the empty line is a row
+    EXPECT_TRUE(IsCsvFile(file));
+    for (const std::size_t block : {std::size_t{1}, std::size_t{7}, std::size_t{4096}}) {
+        CsvRowStream stream(file);
+        Rows streamed, rows;
+        while (stream.next(block, rows)) {
+            EXPECT_LE(rows.size(), block);
+            streamed.insert(streamed.end(), rows.begin(), rows.end());
+        }
+        EXPECT_EQ(trimmed(streamed), whole) << block;
+        EXPECT_EQ(stream.progress(), 1.0);
+    }
+    EXPECT_FALSE(IsCsvFile(Fixture("weather.xlsx")));
+    EXPECT_THROW(CsvRowStream(dir_ / "missing.csv"), WorkbookError);
 }
 
 TEST(WorkbookRead, RefusesWhatItCannotRead) {
