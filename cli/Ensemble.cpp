@@ -13,7 +13,9 @@
 #include "io/Workbook.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <unistd.h>
@@ -223,6 +225,28 @@ private:
     bool shown_ = false;
 };
 
+std::atomic<bool> interrupted{false};
+
+extern "C" void OnEnsembleInterrupt(int) {
+    interrupted.store(true);
+    std::signal(SIGINT, SIG_DFL); // a second Ctrl-C ends the program at once
+}
+
+// Ctrl-C stops the ensemble after the block that runs, keeping the rows done; a second one ends it.
+class InterruptStops {
+public:
+    InterruptStops() {
+        interrupted.store(false);
+        previous_ = std::signal(SIGINT, OnEnsembleInterrupt);
+    }
+    ~InterruptStops() { std::signal(SIGINT, previous_); }
+    InterruptStops(const InterruptStops&) = delete;
+    InterruptStops& operator=(const InterruptStops&) = delete;
+
+private:
+    void (*previous_)(int) = SIG_DFL;
+};
+
 // Sets run together: enough to keep every core busy, few enough that memory does not grow with the table.
 constexpr std::size_t kSetsPerBlock = 4096;
 
@@ -303,6 +327,7 @@ int Ensemble(const EnsembleOptions& options, std::ostream& out, UserInterface& u
 
     tulo::EnsembleOptions run;
     run.threads = options.threads;
+    const InterruptStops interrupts;
     ProgressLine progress(isatty(fileno(stderr)) != 0);
     bool anyFailed = false;
     std::int64_t done = 0;
@@ -339,6 +364,15 @@ int Ensemble(const EnsembleOptions& options, std::ostream& out, UserInterface& u
             }
             done += static_cast<std::int64_t>(numbers.size());
             progress(done, table.progress());
+            if (interrupted.load()) {
+                const std::string last = rows.empty() ? "1" : std::to_string(rows.back().number);
+                std::string note =
+                    "Stopped after " + std::to_string(done) + " sets (the table's rows up to " + last + ")";
+                out.flush();
+                ui.message(options.out ? note + "; their results are kept in " + file.abandon().string() + "."
+                                       : note + ".");
+                return kFailure;
+            }
         } while (table.next(kSetsPerBlock, rows));
     } catch (const WorkbookError& e) {
         ui.message(table.source() + ": " + e.what());

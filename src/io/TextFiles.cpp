@@ -133,6 +133,12 @@ std::optional<std::string> AtomicFile::commit(bool keep) {
     return std::nullopt;
 }
 
+fs::path AtomicFile::abandon() {
+    out_.close();
+    open_ = false;
+    return temporary_;
+}
+
 std::optional<std::string> WriteFileAtomically(const fs::path& target, std::string_view content) {
     AtomicFile file;
     if (auto error = file.open(target)) return error;

@@ -63,6 +63,9 @@ public:
     // Completes the file. An error message on failure: when the content was complete and only the
     // renaming failed, `keep` leaves the temporary file in place and the message names it.
     std::optional<std::string> commit(bool keep = false);
+    // Closes an unfinished file and leaves its temporary in place, for the part already written; returns
+    // the temporary's name.
+    std::filesystem::path abandon();
 
 private:
     std::filesystem::path target_, resolved_, temporary_;
