@@ -133,6 +133,11 @@ std::optional<std::vector<int>> ReadTitles(const std::vector<TableRow>& first, c
     const std::vector<std::string>& titles = first.front().cells;
     std::size_t width = titles.size();
     while (width > 0 && Trim(titles[width - 1]).empty()) --width;
+    if (width == 0) {
+        ui.message(source + ": row 1 names no parameter; it must name parameters by their ids (tulo-cli "
+                            "parameters lists them).");
+        return std::nullopt;
+    }
     std::vector<int> index(width, -1);
     for (std::size_t c = 0; c < width; ++c) {
         const std::string_view id = Trim(titles[c]);

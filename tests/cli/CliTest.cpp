@@ -439,6 +439,10 @@ TEST_F(Cli, EnsembleRefusesTheSetsThatRunRefusesAndARepeatedColumn) {
     EXPECT_EQ(o.err, (dir_ / "twice.csv").string() +
                          ": cells A1 and C1 both name RUE; a parameter takes one column.\n");
     EXPECT_EQ(o.out, "");
+    std::ofstream(dir_ / "untitled.csv") << ",\n2.5,12\n";
+    o = Run("ensemble " + kDemo + " --sets " + (dir_ / "untitled.csv").string());
+    EXPECT_EQ(o.status, 2);
+    EXPECT_NE(o.err.find("row 1 names no parameter"), std::string::npos) << o.err;
 }
 
 // A CSV table streams through in blocks: longer than a table read whole may be, with the rows numbered
