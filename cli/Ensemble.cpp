@@ -280,7 +280,7 @@ int Ensemble(const EnsembleOptions& options, std::ostream& out, UserInterface& u
     try {
         if (!table.next(kSetsPerBlock, rows)) {
             ui.message(table.source() + " is empty: row 1 must name parameters by their ids.");
-            return kInvalidInputs;
+            return kFailure;
         }
     } catch (const WorkbookError& e) {
         ui.message(table.source() + ": " + e.what());
