@@ -396,16 +396,34 @@ CsvRowStream::~CsvRowStream() = default;
 bool CsvRowStream::next(std::size_t maxRows, std::vector<std::vector<std::string>>& rows) {
     State& s = *state_;
     rows.clear();
-    // The end of the `maxRows`-th whole row after `start`, or of as many as the text holds.
+    // The end of the `maxRows`-th whole row after `start`, or of as many as the text holds. A quote opens
+    // a quoted cell only as a cell's first character, as the parser reads it; inside, two quotes stand
+    // for one and a line end belongs to the cell.
+    enum class Scan { CellStart, Plain, Quoted, QuoteInQuoted };
+    Scan scan = Scan::CellStart;
     std::size_t cut = s.start, scanned = s.start;
     std::size_t count = 0;
-    bool quoted = false;
     while (count < maxRows) {
         for (; scanned < s.text.size() && count < maxRows; ++scanned) {
-            if (s.text[scanned] == '"') quoted = !quoted;
-            if (s.text[scanned] == '\n' && !quoted) {
+            const char c = s.text[scanned];
+            if (scan == Scan::Quoted) {
+                if (c == '"') scan = Scan::QuoteInQuoted;
+                continue;
+            }
+            if (scan == Scan::QuoteInQuoted && c == '"') {
+                scan = Scan::Quoted;
+                continue;
+            }
+            if (c == '\n') {
                 ++count;
                 cut = scanned + 1;
+                scan = Scan::CellStart;
+            } else if (c == s.separator) {
+                scan = Scan::CellStart;
+            } else if (scan == Scan::CellStart && c == '"') {
+                scan = Scan::Quoted;
+            } else {
+                scan = Scan::Plain;
             }
         }
         if (count == maxRows) break;

@@ -6,6 +6,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -181,6 +182,37 @@ TEST_F(CsvStream, RowsComeInBlocksAsTheWholeFileReadsThem) {
     }
     EXPECT_FALSE(IsCsvFile(Fixture("weather.xlsx")));
     EXPECT_THROW(CsvRowStream(dir_ / "missing.csv"), WorkbookError);
+}
+
+// Texts of separators, quotes and line ends in any order: where a row ends is where the parser ends it.
+TEST_F(CsvStream, RandomTextsStreamAsTheyReadWhole) {
+    std::mt19937 generator(5);
+    const std::string alphabet = "ab,;\"\n\r \t";
+    std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
+    const auto trimmed = [](Rows rows) {
+        for (auto& row : rows)
+            while (!row.empty() && row.back().empty()) row.pop_back();
+        while (!rows.empty() && rows.back().empty()) rows.pop_back();
+        return rows;
+    };
+    for (int t = 0; t < 3000; ++t) {
+        std::string text(std::uniform_int_distribution<std::size_t>(0, 60)(generator), ' ');
+        for (char& c : text) c = alphabet[pick(generator)];
+        const auto file = Write("r.csv", text);
+        Rows whole;
+        try {
+            whole = trimmed(ReadWorkbook(file).sheets.at(0).cells);
+        } catch (const WorkbookError&) {
+            continue; // a cell the parser refuses is refused whichever way
+        }
+        for (const std::size_t block : {std::size_t{1}, std::size_t{2}, std::size_t{3}}) {
+            Rows streamed, rows;
+            CsvRowStream stream(file);
+            while (stream.next(block, rows)) streamed.insert(streamed.end(), rows.begin(), rows.end());
+            ASSERT_EQ(trimmed(streamed), whole)
+                << "block " << block << ": " << ::testing::PrintToString(text);
+        }
+    }
 }
 
 TEST(WorkbookRead, RefusesWhatItCannotRead) {
