@@ -76,8 +76,9 @@ WorkbookData ReadWorkbook(const std::filesystem::path& file);
 // the other text-less formats.
 WorkbookData ReadWorkbookBytes(std::string_view bytes, std::string_view name);
 
-// Reads a CSV table as ReadWorkbook does (the same separators, quotes, line ends and byte-order mark),
-// a block of rows at a time, so that a table of any length takes memory for one block only.
+// Reads a CSV table as ReadWorkbook does (the same separators, quotes, line ends and byte-order mark;
+// the separator is found in the first 64 KiB), a block of rows at a time, so that a table of any length
+// takes memory for one block only.
 class CsvRowStream {
 public:
     // Throws WorkbookError when the file cannot be opened.
