@@ -346,6 +346,7 @@ PreparedCalibration PrepareAutoCal(const AutoCalTexts& texts, const FormModel& m
     }
     request.dataSets.push_back({"", compiled.inputs, agb.data, agb.source, lai.data, lai.source});
     prepared.refusal = ReadSearch(texts.method, texts.genetic, texts.seed, request);
+    if (!prepared.refusal) prepared.notes = MeasurementNotes(request.settings, request.dataSets);
     return prepared;
 }
 
@@ -424,6 +425,7 @@ PreparedCalibration PrepareMultiPoint(const MultiPointTexts& texts, const FormMo
             {name, site.inputs, table.agb.data, table.agb.source, table.lai.data, table.lai.source});
     }
     prepared.refusal = ReadSearch(texts.method, texts.genetic, texts.seed, request);
+    if (!prepared.refusal) prepared.notes = MeasurementNotes(request.settings, request.dataSets);
     return prepared;
 }
 

@@ -164,6 +164,7 @@ struct PreparedCalibration {
     std::optional<CalibrationMessage> refusal; // the first check that failed
     Problems inputProblems;                    // the main window's inputs cannot be simulated
     CalibrationRequest request;
+    std::vector<std::string> notes; // measurements left out or compared with a bare field, to show first
 };
 
 // The checks of the Start button before any measurement is asked for.

@@ -57,8 +57,8 @@ std::optional<std::string> UnusableMeasurements(const MeasuredData& data, const 
     const std::string measurements = "the " + std::string(variable) + " measurements";
     if (evaluation.matrix.measured.empty())
         return measurements + " hold no measurement on a simulated day (DOY " +
-               std::to_string(inputs.control.InitialDate) + " to " + std::to_string(inputs.control.FinalDate - 1) +
-               ").";
+               std::to_string(inputs.control.InitialDate) + " to " +
+               std::to_string(inputs.control.FinalDate - 1) + ").";
     if (PairsInTheCropSeason(evaluation) == 0) {
         std::string when;
         if (evaluation.sowing != 0) when = "before sowing on DOY " + std::to_string(evaluation.sowing);

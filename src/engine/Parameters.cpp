@@ -741,8 +741,8 @@ const StateBound& LeafAreaIndexBound() {
 namespace {
 
 std::optional<std::string> CheckStateBound(const StateBound& bound, double value, const std::string& shown) {
-    const std::string range = ShortestText(bound.min) + " to " + ShortestText(bound.max) + " " +
-                              std::string(bound.unit);
+    const std::string range =
+        ShortestText(bound.min) + " to " + ShortestText(bound.max) + " " + std::string(bound.unit);
     const std::string what = "the " + std::string(bound.label) + " " + shown;
     if (!std::isfinite(value)) return what + " is not a finite number; the accepted range is " + range + ".";
     if (value >= bound.min && value <= bound.max) return std::nullopt;

@@ -141,8 +141,8 @@ std::vector<std::string> MeasuredRefusals(const MeasuredData& data) {
     if (!data.conflicting.empty()) {
         std::vector<std::string> rows;
         for (const RepeatedDay& c : data.conflicting)
-            rows.push_back("rows " + std::to_string(c.earlierRow) + " and " + std::to_string(c.row) + " (DOY " +
-                           ShortestText(c.doy) + ": " + ShortestText(c.earlierValue) + " and " +
+            rows.push_back("rows " + std::to_string(c.earlierRow) + " and " + std::to_string(c.row) +
+                           " (DOY " + ShortestText(c.doy) + ": " + ShortestText(c.earlierValue) + " and " +
                            ShortestText(c.value) + ")");
         refusals.push_back("one day cannot have two different measured values: " + CappedList(rows, "; ") +
                            ".");
@@ -309,12 +309,14 @@ std::vector<std::string> PairingNotes(const Evaluation& evaluation) {
         std::vector<std::string> rows;
         for (const LeftOut& l : evaluation.matrix.leftOut)
             rows.push_back("row " + std::to_string(l.row) + " (DOY " + ShortestText(l.doy) + ")");
-        notes.push_back("rows not paired, the run did not simulate their day: " + CappedList(rows, ", ") + ".");
+        notes.push_back("rows not paired, the run did not simulate their day: " + CappedList(rows, ", ") +
+                        ".");
     }
     if (!evaluation.beforeSowing.empty())
         notes.push_back(BareFieldNote(evaluation.beforeSowing, "before sowing on", evaluation.sowing));
     if (!evaluation.afterCropEnd.empty())
-        notes.push_back(BareFieldNote(evaluation.afterCropEnd, "after the crop ended on", evaluation.cropEnd));
+        notes.push_back(
+            BareFieldNote(evaluation.afterCropEnd, "after the crop ended on", evaluation.cropEnd));
     return notes;
 }
 

@@ -171,13 +171,15 @@ TEST(CalibrationChecks, MeasurementsTheObjectiveCannotUseAreRefusedByName) {
     };
     EXPECT_EQ(refusal(Table({{"150", "1"}, {"160", "-1"}})),
               "agb.xlsx: a measured value cannot be negative: row 3 (-1).");
-    EXPECT_EQ(refusal(Table({{"150", "1"}, {"160", "2"}, {"150", "3"}})),
-              "agb.xlsx: one day cannot have two different measured values: rows 2 and 4 (DOY 150: 1 and 3).");
+    EXPECT_EQ(
+        refusal(Table({{"150", "1"}, {"160", "2"}, {"150", "3"}})),
+        "agb.xlsx: one day cannot have two different measured values: rows 2 and 4 (DOY 150: 1 and 3).");
     EXPECT_EQ(refusal(Table({{"150", "1"}, {"160", "2"}, {"150", "1"}})), "accepted");
-    EXPECT_EQ(refusal(Table({{"105", "0.2"}, {"110", "0.4"}, {"290", "9"}})),
-              "agb.xlsx: every AGB measurement of a simulated day was taken before sowing on DOY 120 or after "
-              "the crop ended on DOY 277, where the simulated AGB is 0 whatever the parameters: there is no "
-              "pair to calibrate on.");
+    EXPECT_EQ(
+        refusal(Table({{"105", "0.2"}, {"110", "0.4"}, {"290", "9"}})),
+        "agb.xlsx: every AGB measurement of a simulated day was taken before sowing on DOY 120 or after "
+        "the crop ended on DOY 277, where the simulated AGB is 0 whatever the parameters: there is no "
+        "pair to calibrate on.");
     EXPECT_EQ(refusal(Table({{"150", "0"}, {"200", "0"}})),
               "agb.xlsx: every measured AGB is 0, so the objective's index (relative to their mean) has no "
               "value.");
@@ -188,24 +190,46 @@ TEST(CalibrationChecks, MeasurementsTheObjectiveCannotUseAreRefusedByName) {
     weightless.agbWeight = 0;
     weightless.laiWeight = 0;
     const MeasuredData lai = Table({{"150", "1"}, {"200", "4"}});
-    const CalibrationProblem problem(weightless, {{"", Demo(), EngineMadeAgb(), "agb.xlsx", lai, "lai.xlsx"}});
+    const CalibrationProblem problem(weightless,
+                                     {{"", Demo(), EngineMadeAgb(), "agb.xlsx", lai, "lai.xlsx"}});
     const Problems problems = CheckCalibration(problem, initial);
     ASSERT_EQ(problems.size(), 1u);
-    EXPECT_EQ(problems[0].text, "The objective has no weight: with the AGB and LAI weights both 0 every point "
-                                "scores 0. Give one of them a value above 0.");
+    EXPECT_EQ(problems[0].text,
+              "The objective has no weight: with the AGB and LAI weights both 0 every point "
+              "scores 0. Give one of them a value above 0.");
 
     CalibrationSettings settings = weightless;
     settings.agbWeight = 1;
     const std::vector<CalibrationDataSet> sets = {
         {"Site 2", Demo(), Table({{"110", "0"}, {"180", "6"}, {"280", "9"}, {"330", "9"}}), "agb.xlsx", lai,
          "lai.xlsx"}};
-    EXPECT_EQ(MeasurementNotes(settings, sets),
-              (std::vector<std::string>{
-                  "Site 2: agb.xlsx: rows not paired, the run did not simulate their day: row 5 (DOY 330).",
-                  "Site 2: agb.xlsx: 1 measurement before sowing on DOY 120 is compared with a bare field (DOY "
-                  "110).",
-                  "Site 2: agb.xlsx: 1 measurement after the crop ended on DOY 277 is compared with a bare field "
-                  "(DOY 280)."}));
+    EXPECT_EQ(
+        MeasurementNotes(settings, sets),
+        (std::vector<std::string>{
+            "Site 2: agb.xlsx: rows not paired, the run did not simulate their day: row 5 (DOY 330).",
+            "Site 2: agb.xlsx: 1 measurement before sowing on DOY 120 is compared with a bare field (DOY "
+            "110).",
+            "Site 2: agb.xlsx: 1 measurement after the crop ended on DOY 277 is compared with a bare field "
+            "(DOY 280)."}));
+}
+
+// The window names what the command line names, before its search starts.
+TEST(CalibrationChecks, TheWindowNamesTheMeasurementsLeftOut) {
+    AutoCalTexts texts = NewAutoCalTexts();
+    texts.method = SimplexMethod::Standard;
+    texts.acc.parameters = {{{"RUE", "1.5", "4"}, {"Tb for growth", "7", "15"}, {"", "", ""}}};
+    texts.acc.initial = {"2.3", "12", ""};
+    FormModel main;
+    ASSERT_EQ(ReadSimConfig(std::string(TULO_SOURCE_DIR) + "/examples/demo.sim", main), std::nullopt);
+    const MeasuredTable agb{Table({{"150", "1"}, {"200", "5"}, {"330", "9"}}), "agb.xlsx", true};
+    const PreparedCalibration prepared = PrepareAutoCal(texts, main, agb, {});
+    ASSERT_FALSE(prepared.refusal) << prepared.refusal->text;
+    EXPECT_EQ(prepared.notes, std::vector<std::string>{"agb.xlsx: rows not paired, the run did not simulate "
+                                                       "their day: row 4 (DOY 330)."});
+    const MeasuredTable negative{Table({{"150", "1"}, {"200", "-5"}}), "agb.xlsx", true};
+    const PreparedCalibration refused = PrepareAutoCal(texts, main, negative, {});
+    ASSERT_TRUE(refused.refusal);
+    EXPECT_EQ(refused.refusal->text, "agb.xlsx: a measured value cannot be negative: row 3 (-5).");
 }
 
 TEST(CalibrationRecovery, FindsTheParametersThatMadeTheMeasurements) {

@@ -130,8 +130,9 @@ TEST_F(SettingsFiles, ASiteAfterAnEmptyOneIsNamedNotDropped) {
     cfg.sites[2].rrmse = "12"; // the index shown last fills no site
     EXPECT_EQ(SiteAfterTheLast(cfg), std::nullopt);
     cfg.sites[3] = cfg.sites[0];
-    EXPECT_EQ(SiteAfterTheLast(cfg), "Site 4 names its files, but site 3 has no weather workbook and the sites "
-                                     "are read up to the first without one: fill site 3 or move site 4 up.");
+    EXPECT_EQ(SiteAfterTheLast(cfg),
+              "Site 4 names its files, but site 3 has no weather workbook and the sites "
+              "are read up to the first without one: fill site 3 or move site 4 up.");
     cfg.sites[2].agb = "agb.xlsx";
     EXPECT_EQ(SiteAfterTheLast(cfg), "Site 3 names measurements but no weather workbook, so it cannot be "
                                      "simulated: give it its weather or empty its row.");
@@ -139,9 +140,9 @@ TEST_F(SettingsFiles, ASiteAfterAnEmptyOneIsNamedNotDropped) {
     cfg.parameters = {{{"RUE", "1.5", "4"}, {"Tb for growth", "7", "15"}, {"", "", ""}}};
     cfg.initial = {"2.3", "12", ""};
     ASSERT_EQ(WriteCfgSettings(dir_ / "gap.cfg", cfg), std::nullopt);
-    const std::string command = std::string(TULO_CLI_PATH) + " calibrate-sites " TULO_SOURCE_DIR
-                                "/examples/demo.sim " + (dir_ / "gap.cfg").string() + " 2>" +
-                                (dir_ / "err").string();
+    const std::string command = std::string(TULO_CLI_PATH) +
+                                " calibrate-sites " TULO_SOURCE_DIR "/examples/demo.sim " +
+                                (dir_ / "gap.cfg").string() + " 2>" + (dir_ / "err").string();
     const int raw = std::system(command.c_str());
     EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 2);
     EXPECT_NE(Slurp(dir_ / "err").find("gap.cfg: Site 3 names measurements"), std::string::npos)

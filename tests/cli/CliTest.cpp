@@ -269,7 +269,8 @@ TEST_F(Cli, EvaluateAndCalibrateRefuseDoubtfulMeasurementsAlike) {
     ::setenv("TULO_HOME", dir_.c_str(), 1);
     const std::string rue = " --param RUE:1.5:4:2.3 --param 'Tb for growth:7:15:12'";
     const auto negative = Write("negative.csv", "DOY,AGB\n180,6.5\n200,-9\n240,15\n");
-    Outcome o = Run("evaluate " + kDemo + " --measured " + negative.string() + " --variable \"AGB tot (tAGB/ha)\"");
+    Outcome o =
+        Run("evaluate " + kDemo + " --measured " + negative.string() + " --variable \"AGB tot (tAGB/ha)\"");
     EXPECT_EQ(o.status, 2);
     const std::string refusal = negative.string() + ": a measured value cannot be negative: row 3 (-9).\n";
     EXPECT_EQ(o.err, refusal);
@@ -281,10 +282,12 @@ TEST_F(Cli, EvaluateAndCalibrateRefuseDoubtfulMeasurementsAlike) {
     const auto early = Write("early.csv", "DOY,AGB\n105,1\n110,2\n350,3\n");
     o = Run("calibrate " + kDemo + " --agb " + early.string() + rue);
     EXPECT_EQ(o.status, 2);
-    EXPECT_NE(o.err.find(early.string() + ": rows not paired, the run did not simulate their day: row 4 (DOY "
-                                          "350).\n" +
-                         early.string() + ": 2 measurements before sowing on DOY 120 are compared with a bare "
-                                          "field (DOY 105, 110).\n"),
+    EXPECT_NE(o.err.find(early.string() +
+                         ": rows not paired, the run did not simulate their day: row 4 (DOY "
+                         "350).\n" +
+                         early.string() +
+                         ": 2 measurements before sowing on DOY 120 are compared with a bare "
+                         "field (DOY 105, 110).\n"),
               std::string::npos)
         << o.err;
     EXPECT_NE(o.err.find("no pair to calibrate on"), std::string::npos) << o.err;

@@ -102,8 +102,8 @@ TEST(MeasuredEvaluation, DoubtfulMeasurementsAreRefusedOrNamed) {
 
     FormModel form = test::DemoForm();
     const auto run = RunDemo(form);
-    const MeasuredData data =
-        ReadMeasured(MeasuredGrid({{"110", "0"}, {"180", "6.5"}, {"280", "12"}, {"281", "12"}, {"330", "1"}}));
+    const MeasuredData data = ReadMeasured(
+        MeasuredGrid({{"110", "0"}, {"180", "6.5"}, {"280", "12"}, {"281", "12"}, {"330", "1"}}));
     EXPECT_TRUE(MeasuredRefusals(data).empty());
     const Evaluation e = EvaluateAgainstMeasured(*run, 2, data);
     EXPECT_EQ(e.sowing, 120);
