@@ -45,8 +45,15 @@ DataSetPairing PairDataSet(const CalibrationDataSet& set, bool withLai) {
     return pairing;
 }
 
-std::string Where(const CalibrationDataSet& set, std::string_view source) {
-    return (set.name.empty() ? std::string() : set.name + ": ") + std::string(source);
+// "Site 2: agb.xlsx: " before a sentence, without the parts that are empty; a sentence named by neither
+// starts with a capital.
+std::string Named(const CalibrationDataSet& set, std::string_view source, std::string text) {
+    std::string where;
+    for (const std::string_view part : {std::string_view(set.name), source})
+        if (!part.empty()) where += std::string(part) + ": ";
+    if (where.empty() && !text.empty() && text[0] >= 'a' && text[0] <= 'z')
+        text[0] = static_cast<char>(text[0] - 'a' + 'A');
+    return where + text;
 }
 
 // Why a table cannot serve the objective, or nothing: its rows refused, no pair on a simulated day, no
@@ -198,10 +205,10 @@ Problems CheckCalibration(const CalibrationProblem& problem, std::span<const dou
                                   "unflooded conditions");
         const DataSetPairing pairing = PairDataSet(set, s.withLai);
         if (const auto why = UnusableMeasurements(set.agb, pairing.agb, "AGB", in))
-            add(set.agbSource, Where(set, set.agbSource) + ": " + *why);
+            add(set.agbSource, Named(set, set.agbSource, *why));
         if (pairing.lai)
             if (const auto why = UnusableMeasurements(set.lai, *pairing.lai, "LAI", in))
-                add(set.laiSource, Where(set, set.laiSource) + ": " + *why);
+                add(set.laiSource, Named(set, set.laiSource, *why));
     }
     return problems;
 }
@@ -213,10 +220,10 @@ std::vector<std::string> MeasurementNotes(const CalibrationSettings& settings,
         if (!set.inputs) continue;
         const DataSetPairing pairing = PairDataSet(set, settings.withLai);
         for (const std::string& note : PairingNotes(pairing.agb))
-            notes.push_back(Where(set, set.agbSource) + ": " + note);
+            notes.push_back(Named(set, set.agbSource, note));
         if (pairing.lai)
             for (const std::string& note : PairingNotes(*pairing.lai))
-                notes.push_back(Where(set, set.laiSource) + ": " + note);
+                notes.push_back(Named(set, set.laiSource, note));
     }
     return notes;
 }
