@@ -226,6 +226,15 @@ TEST(CalibrationChecks, TheWindowNamesTheMeasurementsLeftOut) {
     ASSERT_FALSE(prepared.refusal) << prepared.refusal->text;
     EXPECT_EQ(prepared.notes, std::vector<std::string>{"agb.xlsx: rows not paired, the run did not simulate "
                                                        "their day: row 4 (DOY 330)."});
+    MultiPointTexts sites;
+    sites.method = SimplexMethod::Standard;
+    sites.cfg.parameters = texts.acc.parameters;
+    sites.cfg.initial = texts.acc.initial;
+    sites.cfg.sites[0].weather = sites.cfg.sites[2].weather = "weather.csv";
+    const PreparedCalibration gap = PrepareMultiPoint(sites, main, {});
+    ASSERT_TRUE(gap.refusal);
+    EXPECT_EQ(gap.refusal->text.rfind("Site 3 names its files, but site 2 has no weather workbook", 0), 0u);
+
     const MeasuredTable negative{Table({{"150", "1"}, {"200", "-5"}}), "agb.xlsx", true};
     const PreparedCalibration refused = PrepareAutoCal(texts, main, negative, {});
     ASSERT_TRUE(refused.refusal);
