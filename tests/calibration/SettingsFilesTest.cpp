@@ -110,15 +110,6 @@ TEST_F(SettingsFiles, LineEndingsOfEveryKindAndLongLinesQuotedShort) {
     AccSettings read;
     const std::string error = ParseAccSettings(huge, read).value_or("");
     EXPECT_EQ(error, "line 3 (AGB weight): \"" + std::string(60, '7') + "...\" is not a number.");
-
-    CfgSettings cfg;
-    cfg.sites[0].weather = cfg.sites[1].weather = "w.csv";
-    cfg.sites[1].lai = "lai.xlsx";
-    std::string cfgText = FormatCfgSettings(cfg);
-    std::replace(cfgText.begin(), cfgText.end(), '\n', '\r');
-    CfgSettings back;
-    ASSERT_EQ(ParseCfgSettings(cfgText, back), std::nullopt);
-    EXPECT_EQ(back, cfg);
 }
 
 // The sites are read up to the first without a weather workbook: a site after it that names a file would

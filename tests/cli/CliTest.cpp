@@ -292,15 +292,6 @@ TEST_F(Cli, EvaluateAndCalibrateRefuseDoubtfulMeasurementsAlike) {
         << o.err;
     EXPECT_NE(o.err.find("no pair to calibrate on"), std::string::npos) << o.err;
 
-    const auto zeros = Write("zeros.csv", "DOY,AGB\n150,0\n200,0\n");
-    o = Run("calibrate " + kDemo + " --agb " + zeros.string() + rue);
-    EXPECT_EQ(o.status, 2);
-    EXPECT_NE(o.err.find("every measured AGB is 0"), std::string::npos) << o.err;
-    o = Run("calibrate " + kDemo + " --agb " + zeros.string() + " --lai " + zeros.string() +
-            " --agb-weight 0 --lai-weight 0" + rue);
-    EXPECT_EQ(o.status, 2);
-    EXPECT_NE(o.err.find("The objective has no weight"), std::string::npos) << o.err;
-
     const std::string twoSheets = TULO_SOURCE_DIR "/tests/data/workbooks/weather.xlsx";
     o = Run("calibrate " + kDemo + " --agb " + twoSheets + rue);
     EXPECT_NE(o.err.find("; --agb-sheet chooses another."), std::string::npos) << o.err;
