@@ -217,14 +217,14 @@ int Calibrate(const CalibrateOptions& options, std::ostream& out, UserInterface&
 
     CalibrationDataSet data;
     data.inputs = compiled;
-    const auto agb = ReadMeasuredTable(options.agb, "--agb", ui);
+    const auto agb = ReadMeasuredTable(options.agb, "--agb-sheet", ui, options.agbSheet);
     if (!agb) return kFailure;
     data.agb = agb->data;
     data.agbSource = agb->source;
     CalibrationSettings settings;
     settings.objective = *objective;
     if (options.lai) {
-        const auto lai = ReadMeasuredTable(*options.lai, "--lai", ui);
+        const auto lai = ReadMeasuredTable(*options.lai, "--lai-sheet", ui, options.laiSheet);
         if (!lai) return kFailure;
         data.lai = lai->data;
         data.laiSource = lai->source;
@@ -232,7 +232,9 @@ int Calibrate(const CalibrateOptions& options, std::ostream& out, UserInterface&
         settings.agbWeight = options.agbWeight;
         settings.laiWeight = options.laiWeight;
     }
-    return SearchAndReport(std::move(settings), {std::move(data)}, choices, genetic, options.seed,
+    std::vector<CalibrationDataSet> dataSets = {std::move(data)};
+    for (const std::string& note : MeasurementNotes(settings, dataSets)) ui.message(note);
+    return SearchAndReport(std::move(settings), std::move(dataSets), choices, genetic, options.seed,
                            options.threads, options.save, false, form, options.json, out, ui);
 }
 
@@ -259,6 +261,10 @@ int CalibrateSites(const CalibrateSitesOptions& options, std::ostream& out, User
                                        options.settings + ", parameter " + std::to_string(k + 1), ui);
         if (!choice) return kInvalidInputs;
         choices.push_back(*choice);
+    }
+    if (const auto leftOut = SiteAfterTheLast(cfg)) {
+        ui.message(options.settings + ": " + *leftOut);
+        return kInvalidInputs;
     }
     const int count = SitesInUse(cfg);
     if (count == 0) {
@@ -332,6 +338,7 @@ int CalibrateSites(const CalibrateSitesOptions& options, std::ostream& out, User
         }
         dataSets.push_back(std::move(data));
     }
+    for (const std::string& note : MeasurementNotes(settings, dataSets)) ui.message(note);
     return SearchAndReport(std::move(settings), std::move(dataSets), choices, genetic, options.seed,
                            options.threads, options.save, true, base, options.json, out, ui);
 }

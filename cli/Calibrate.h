@@ -15,6 +15,8 @@ struct CalibrateOptions {
     std::string config;
     std::string agb;                // measured AGB (t/ha): row 1 titles, then DOY and value
     std::optional<std::string> lai; // measured LAI: the objective then weighs both
+    std::optional<int> agbSheet;    // 1-based sheets of the two workbooks
+    std::optional<int> laiSheet;
     double agbWeight = 1;
     double laiWeight = 1;
     std::vector<std::string> params; // "CAPTION:MIN:MAX:INITIAL", two or three

@@ -316,20 +316,6 @@ nlohmann::json Json(const std::optional<double>& value) {
     return value ? nlohmann::json(*value) : nlohmann::json();
 }
 
-namespace {
-
-// The first 20 items, then how many more: a file of hundreds of bad rows would bury the results.
-std::string Capped(const std::vector<std::string>& items, std::string_view separator) {
-    constexpr std::size_t kShown = 20;
-    std::string text;
-    for (std::size_t k = 0; k < std::min(items.size(), kShown); ++k)
-        text += (k ? std::string(separator) : std::string()) + items[k];
-    if (items.size() > kShown) text += " ... and " + std::to_string(items.size() - kShown) + " more";
-    return text;
-}
-
-} // namespace
-
 int Evaluate(const EvaluateOptions& options, std::ostream& out, UserInterface& ui) {
     const auto variable = EvaluableVariableIndex(options.variable);
     if (!variable) {
@@ -356,33 +342,14 @@ int Evaluate(const EvaluateOptions& options, std::ostream& out, UserInterface& u
         return kFailure;
     }
     const MeasuredData data = ReadMeasured(measuredGrid);
-    if (!data.skippedRows.empty()) {
-        std::vector<std::string> rows;
-        for (const int r : data.skippedRows) rows.push_back(std::to_string(r));
-        ui.message(source + ": rows skipped because their DOY or value is empty or not a number: " +
-                   Capped(rows, ", ") + ".");
+    if (const auto refusals = MeasuredRefusals(data); !refusals.empty()) {
+        for (const std::string& refusal : refusals) ui.message(source + ": " + refusal);
+        return kInvalidInputs;
     }
-    if (!data.outsideYear.empty() || !data.february29.empty()) {
-        std::vector<std::pair<int, std::string>> refused;
-        for (const DayOutsideYear& o : data.outsideYear)
-            refused.emplace_back(o.row, "DOY " + ShortestText(o.doy) + " is outside 1..365");
-        for (const int r : data.february29)
-            refused.emplace_back(r, "29 February is not a day of TULO's 365-day calendar");
-        std::sort(refused.begin(), refused.end());
-        std::vector<std::string> rows;
-        for (const auto& [row, why] : refused) rows.push_back("row " + std::to_string(row) + ": " + why);
-        ui.message(source + ": rows skipped: " + Capped(rows, "; ") + ".");
-    }
+    for (const std::string& note : ReadingNotes(data)) ui.message(source + ": " + note);
     const Evaluation e = EvaluateAgainstMeasured(*run, *variable, data);
     if (!e.regression.failure.empty()) ui.message(e.regression.failure);
-    if (const std::size_t late = e.afterCropEnd.size(); late > 0) {
-        std::vector<std::string> days;
-        for (const int d : e.afterCropEnd) days.push_back(std::to_string(d));
-        ui.message(std::to_string(late) + (late == 1 ? " measurement" : " measurements") +
-                   " after the crop ended on DOY " + std::to_string(e.cropEnd) +
-                   (late == 1 ? " is" : " are") + " compared with a bare field (DOY " + Capped(days, ", ") +
-                   ").");
-    }
+    for (const std::string& note : PairingNotes(e)) ui.message(source + ": " + note);
     const AgreementIndices& i = e.indices;
     const Regression& g = e.regression;
 
@@ -403,7 +370,8 @@ int Evaluate(const EvaluateOptions& options, std::ostream& out, UserInterface& u
                                        {"pF", Json(g.pF)},
                                        {"mark", g.pF ? nlohmann::json(g.mark) : nlohmann::json()},
                                        {"left_out", leftOut},
-                                       {"after_crop_end", afterCropEnd}};
+                                       {"after_crop_end", afterCropEnd},
+                                       {"before_sowing", e.beforeSowing}};
         out << result.dump(2) << '\n';
         return kSuccess;
     }
@@ -424,7 +392,7 @@ int Evaluate(const EvaluateOptions& options, std::ostream& out, UserInterface& u
     for (const LeftOut& l : e.matrix.leftOut)
         leftOut.push_back("row " + std::to_string(l.row) + " (DOY " + ShortestText(l.doy) +
                           ", not a simulated day)");
-    out << "Left out:          " << (leftOut.empty() ? "none" : Capped(leftOut, "; ")) << "\n";
+    out << "Left out:          " << (leftOut.empty() ? "none" : CappedList(leftOut, "; ")) << "\n";
     return kSuccess;
 }
 

@@ -153,6 +153,11 @@ int main(int argc, char** argv) {
         ->required();
     CLI::Option* calibrateLai =
         calibrateCommand->add_option("--lai", calibrate.lai, "Measured LAI: the objective then weighs both");
+    AddWholeOption(calibrateCommand, "--agb-sheet", calibrate.agbSheet, 1,
+                   "Sheet of the AGB workbook (1-based)");
+    AddWholeOption(calibrateCommand, "--lai-sheet", calibrate.laiSheet, 1,
+                   "Sheet of the LAI workbook (1-based)")
+        ->needs(calibrateLai);
     calibrateCommand->add_option("--agb-weight", calibrate.agbWeight, "Weight of the AGB index (default 1)")
         ->needs(calibrateLai);
     calibrateCommand->add_option("--lai-weight", calibrate.laiWeight, "Weight of the LAI index (default 1)")

@@ -465,6 +465,11 @@ bool CalibrationPanel::startSearch(PreparedCalibration prepared, CalibrationRequ
         for (const InputProblem& problem : prepared.inputProblems) ui.problem(problem);
         return false;
     }
+    if (!prepared.notes.empty()) {
+        std::string text;
+        for (const std::string& note : prepared.notes) text += (text.empty() ? "" : "\n") + note;
+        ui.message(text, kCalibrationTitle, Icon::Information);
+    }
     request = std::move(prepared.request);
     clearProgress();
     showStatus(status);

@@ -23,11 +23,8 @@ CalibrationMessage Refusal(std::string text, Icon icon = Icon::Exclamation,
 
 std::optional<MeasuredTable> FromGrid(const Grid& grid, std::string source, UserInterface& ui) {
     MeasuredTable table{ReadMeasured(grid), std::move(source), true};
-    const MeasuredData& data = table.data;
-    const std::size_t skipped = data.skippedRows.size() + data.outsideYear.size() + data.february29.size();
-    if (skipped > 0)
-        ui.message(table.source + ": " + std::to_string(skipped) + (skipped == 1 ? " row" : " rows") +
-                   " left out (a DOY or value that is empty, not a number or not a day of the year).");
+    // Refused rows are named by the calibration's checks, which refuse the table.
+    for (const std::string& note : ReadingNotes(table.data)) ui.message(table.source + ": " + note);
     return table;
 }
 
@@ -184,10 +181,10 @@ void ImportDefaultRanges(std::array<CalibrationParameterTexts, 3>& parameters) {
 }
 
 std::optional<MeasuredTable> ReadMeasuredTable(const fs::path& file, std::string_view option,
-                                               UserInterface& ui) {
+                                               UserInterface& ui, std::optional<int> sheet) {
     Grid grid;
     std::string source;
-    if (ImportWorkbookSheet(grid, file, ui, {std::nullopt, option, std::nullopt, true}, &source) !=
+    if (ImportWorkbookSheet(grid, file, ui, {sheet, option, std::nullopt, true}, &source) !=
         ImportOutcome::Imported)
         return std::nullopt;
     return FromGrid(grid, std::move(source), ui);
@@ -352,6 +349,7 @@ PreparedCalibration PrepareAutoCal(const AutoCalTexts& texts, const FormModel& m
     }
     request.dataSets.push_back({"", compiled.inputs, agb.data, agb.source, lai.data, lai.source});
     prepared.refusal = ReadSearch(texts.method, texts.genetic, texts.seed, request);
+    if (!prepared.refusal) prepared.notes = MeasurementNotes(request.settings, request.dataSets);
     return prepared;
 }
 
@@ -375,6 +373,10 @@ PreparedCalibration PrepareMultiPoint(const MultiPointTexts& texts, const FormMo
     }
     if ((prepared.refusal = CheckInitialValues(cfg.parameters, cfg.initial, false))) return prepared;
     if ((prepared.refusal = CheckCaptions(cfg.parameters))) return prepared;
+    if (const auto leftOut = SiteAfterTheLast(cfg)) {
+        prepared.refusal = Refusal(*leftOut);
+        return prepared;
+    }
     const int count = SitesInUse(cfg);
     if (count == 0) {
         prepared.refusal =
@@ -426,6 +428,7 @@ PreparedCalibration PrepareMultiPoint(const MultiPointTexts& texts, const FormMo
             {name, site.inputs, table.agb.data, table.agb.source, table.lai.data, table.lai.source});
     }
     prepared.refusal = ReadSearch(texts.method, texts.genetic, texts.seed, request);
+    if (!prepared.refusal) prepared.notes = MeasurementNotes(request.settings, request.dataSets);
     return prepared;
 }
 

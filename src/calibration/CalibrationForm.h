@@ -67,10 +67,11 @@ struct MeasuredTable {
     bool loaded = false;
 };
 
-// Reads a measurement workbook; `option` names the command-line option that picks another sheet (empty:
-// the user is asked). Rows left out are reported. Nothing when the workbook was not read.
+// Reads a measurement workbook, `sheet` (1-based) when given; `option` names the command-line option
+// that picks another sheet (empty: the user is asked). Rows left out are named. Nothing when the workbook
+// was not read.
 std::optional<MeasuredTable> ReadMeasuredTable(const std::filesystem::path& file, std::string_view option,
-                                               UserInterface& ui);
+                                               UserInterface& ui, std::optional<int> sheet = std::nullopt);
 // The same after an open dialog of this kind ("Measured Data (AGB)"); `fileName` receives the choice.
 // Nothing when cancelled or not read.
 std::optional<MeasuredTable> OpenMeasuredTable(UserInterface& ui, std::string_view kind,
@@ -163,6 +164,7 @@ struct PreparedCalibration {
     std::optional<CalibrationMessage> refusal; // the first check that failed
     Problems inputProblems;                    // the main window's inputs cannot be simulated
     CalibrationRequest request;
+    std::vector<std::string> notes; // measurements left out or compared with a bare field, to show first
 };
 
 // The checks of the Start button before any measurement is asked for.

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace tulo {
 
@@ -28,11 +29,58 @@ void SortByDay(MeasuredData& data) {
                      [](const Measurement& a, const Measurement& b) { return a.doy < b.doy; });
 }
 
-int PairsOnSimulatedDays(const MeasuredData& data, const CompiledInputs& inputs) {
-    return static_cast<int>(std::count_if(data.rows.begin(), data.rows.end(), [&](const Measurement& m) {
-        return m.doy >= static_cast<float>(inputs.control.InitialDate) &&
-               m.doy < static_cast<float>(inputs.control.FinalDate) && m.doy == std::floor(m.doy);
-    }));
+// A data set's measurements paired with its season as its own parameters simulate it. The calibrated
+// parameters change neither the days simulated nor the development, so the days paired, and those
+// before sowing or after the crop ended, are the same at every point of the search.
+struct DataSetPairing {
+    Evaluation agb;
+    std::optional<Evaluation> lai;
+};
+
+DataSetPairing PairDataSet(const CalibrationDataSet& set, bool withLai) {
+    auto run = std::make_unique<RunState>();
+    RunSeason(*set.inputs, {}, *run);
+    DataSetPairing pairing{EvaluateAgainstMeasured(*run, kAgbVariable, set.agb), std::nullopt};
+    if (withLai) pairing.lai = EvaluateAgainstMeasured(*run, kLaiVariable, set.lai);
+    return pairing;
+}
+
+// "Site 2: agb.xlsx: " before a sentence, without the parts that are empty; a sentence named by neither
+// starts with a capital.
+std::string Named(const CalibrationDataSet& set, std::string_view source, std::string text) {
+    std::string where;
+    for (const std::string_view part : {std::string_view(set.name), source})
+        if (!part.empty()) where += std::string(part) + ": ";
+    if (where.empty() && !text.empty() && text[0] >= 'a' && text[0] <= 'z')
+        text[0] = static_cast<char>(text[0] - 'a' + 'A');
+    return where + text;
+}
+
+// Why a table cannot serve the objective, or nothing: its rows refused, no pair on a simulated day, no
+// pair the crop can change, or every value paired 0 (the relative indices divide by their mean).
+std::optional<std::string> UnusableMeasurements(const MeasuredData& data, const Evaluation& evaluation,
+                                                std::string_view variable, const CompiledInputs& inputs) {
+    if (const auto refusals = MeasuredRefusals(data); !refusals.empty()) return refusals.front();
+    const std::string measurements = "the " + std::string(variable) + " measurements";
+    if (evaluation.matrix.measured.empty())
+        return measurements + " hold no measurement on a simulated day (DOY " +
+               std::to_string(inputs.control.InitialDate) + " to " +
+               std::to_string(inputs.control.FinalDate - 1) + ").";
+    if (PairsInTheCropSeason(evaluation) == 0) {
+        std::string when;
+        if (evaluation.sowing != 0) when = "before sowing on DOY " + std::to_string(evaluation.sowing);
+        if (evaluation.cropEnd != 0)
+            when += (when.empty() ? "" : " or ") + std::string("after the crop ended on DOY ") +
+                    std::to_string(evaluation.cropEnd);
+        return "every " + std::string(variable) + " measurement of a simulated day was taken " + when +
+               ", where the simulated " + std::string(variable) +
+               " is 0 whatever the parameters: there is no pair to calibrate on.";
+    }
+    if (std::all_of(evaluation.matrix.measured.begin(), evaluation.matrix.measured.end(),
+                    [](float value) { return value == 0; }))
+        return "every measured " + std::string(variable) +
+               " is 0, so the objective's index (relative to their mean) has no value.";
+    return std::nullopt;
 }
 
 // The index the objective names, or nothing when it has no value.
@@ -141,6 +189,9 @@ Problems CheckCalibration(const CalibrationProblem& problem, std::span<const dou
         add("initial", "Give an initial value for each of the " + std::to_string(n) + " parameters.");
     if (!std::isfinite(s.agbWeight) || s.agbWeight < 0 || !std::isfinite(s.laiWeight) || s.laiWeight < 0)
         add("weights", "The AGB and LAI weights must be numbers of at least 0.");
+    else if (s.agbWeight == 0 && (!s.withLai || s.laiWeight == 0))
+        add("weights", "The objective has no weight: with the AGB and LAI weights both 0 every point scores "
+                       "0. Give one of them a value above 0.");
     if (problem.dataSets().empty()) add("data sets", "There is no data set to calibrate on.");
     for (const CalibrationDataSet& set : problem.dataSets()) {
         const std::string where = set.name.empty() ? std::string() : set.name + ": ";
@@ -152,16 +203,29 @@ Problems CheckCalibration(const CalibrationProblem& problem, std::span<const dou
         if (in.manag.Flooded != 0)
             add(set.name, where + "This version of TULO is able to perform automatic calibrations only under "
                                   "unflooded conditions");
-        const std::string days = "DOY " + std::to_string(in.control.InitialDate) + " to " +
-                                 std::to_string(in.control.FinalDate - 1);
-        if (PairsOnSimulatedDays(set.agb, in) == 0)
-            add(set.agbSource, where + "the AGB measurements " + set.agbSource +
-                                   " hold no measurement on a simulated day (" + days + ").");
-        if (s.withLai && PairsOnSimulatedDays(set.lai, in) == 0)
-            add(set.laiSource, where + "the LAI measurements " + set.laiSource +
-                                   " hold no measurement on a simulated day (" + days + ").");
+        const DataSetPairing pairing = PairDataSet(set, s.withLai);
+        if (const auto why = UnusableMeasurements(set.agb, pairing.agb, "AGB", in))
+            add(set.agbSource, Named(set, set.agbSource, *why));
+        if (pairing.lai)
+            if (const auto why = UnusableMeasurements(set.lai, *pairing.lai, "LAI", in))
+                add(set.laiSource, Named(set, set.laiSource, *why));
     }
     return problems;
+}
+
+std::vector<std::string> MeasurementNotes(const CalibrationSettings& settings,
+                                          std::span<const CalibrationDataSet> dataSets) {
+    std::vector<std::string> notes;
+    for (const CalibrationDataSet& set : dataSets) {
+        if (!set.inputs) continue;
+        const DataSetPairing pairing = PairDataSet(set, settings.withLai);
+        for (const std::string& note : PairingNotes(pairing.agb))
+            notes.push_back(Named(set, set.agbSource, note));
+        if (pairing.lai)
+            for (const std::string& note : PairingNotes(*pairing.lai))
+                notes.push_back(Named(set, set.laiSource, note));
+    }
+    return notes;
 }
 
 TrialResult TULO_eval(const CalibrationProblem& problem, std::span<const double> x, RunState& run) {

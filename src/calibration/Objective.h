@@ -116,8 +116,15 @@ private:
 // Everything that would make a search meaningless, each naming what is wrong: the number of parameters,
 // a parameter unknown or chosen twice, a range whose minimum is not below its maximum or that leaves the
 // parameter's accepted values, an initial value outside its range, a flooded season, weights that are
-// not finite or negative, and a measurement table without a single measurement on a simulated day.
+// not finite or negative, weights that are both 0, and measurements the objective cannot use: refused
+// rows (negative values, one day with two values), no measurement on a simulated day, none inside the
+// crop's season (between sowing and the end of the crop), or every one paired 0.
 Problems CheckCalibration(const CalibrationProblem& problem, std::span<const double> initial);
+
+// The measurements each data set leaves unpaired or compares with a bare field, named by data set and
+// table, as the evaluation names them; one sentence each.
+std::vector<std::string> MeasurementNotes(const CalibrationSettings& settings,
+                                          std::span<const CalibrationDataSet> dataSets);
 
 // One trial: the point's parameters written over the season's own, every data set run from a cleared
 // state on `run`, the indices summed over the data sets. A point outside the ranges is not simulated.

@@ -1,6 +1,7 @@
 #include "calibration/SettingsFiles.h"
 
 #include "base/Numbers.h"
+#include "base/Problems.h"
 #include "io/TextFiles.h"
 
 #include <vector>
@@ -13,7 +14,7 @@ namespace {
 std::optional<std::string> Unwritable(const std::vector<const std::string*>& values) {
     for (std::size_t i = 0; i < values.size(); ++i)
         if (values[i]->find_first_of("\r\n") != std::string::npos)
-            return "line " + std::to_string(i + 1) + " would hold a line break: " + *values[i];
+            return "line " + std::to_string(i + 1) + " would hold a line break: " + QuoteValue(*values[i]);
     return std::nullopt;
 }
 
@@ -31,15 +32,15 @@ struct Field {
     std::string_view what;
 };
 
+// Lines end with CR LF, LF or CR alone, as an editor of any platform may have saved them.
 std::vector<std::string_view> Lines(std::string_view text) {
     std::vector<std::string_view> lines;
     while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines.push_back(line);
+        const std::size_t end = text.find_first_of("\r\n");
+        lines.push_back(text.substr(0, end));
         if (end == std::string_view::npos) break;
-        text.remove_prefix(end + 1);
+        const std::size_t breakLength = text.compare(end, 2, "\r\n") == 0 ? 2 : 1;
+        text.remove_prefix(end + breakLength);
     }
     return lines;
 }
@@ -62,7 +63,7 @@ std::optional<std::string> ReadFields(std::string_view text, const std::vector<F
         const std::string_view line = lines[i];
         const std::string_view value = Trim(line);
         const std::string where = "line " + std::to_string(i + 1) + " (" + std::string(fields[i].what) +
-                                  "): \"" + std::string(line) + "\" ";
+                                  "): " + QuoteValue(line) + " ";
         switch (fields[i].kind) {
         case Kind::Text:
             values[i] = std::string(line);
@@ -160,6 +161,24 @@ int SitesInUse(const CfgSettings& settings) {
     int count = 0;
     while (count < kCalibrationSites && !Trim(settings.sites[count].weather).empty()) ++count;
     return count;
+}
+
+std::optional<std::string> SiteAfterTheLast(const CfgSettings& settings) {
+    const int count = SitesInUse(settings);
+    for (int s = count; s < kCalibrationSites; ++s) {
+        const SiteTexts& site = settings.sites[static_cast<std::size_t>(s)];
+        const bool names = !Trim(site.weather).empty() || !Trim(site.agb).empty() || !Trim(site.lai).empty();
+        if (!names) continue;
+        const std::string gap = "site " + std::to_string(count + 1);
+        if (s == count)
+            return "Site " + std::to_string(s + 1) +
+                   " names measurements but no weather workbook, so it cannot be simulated: give it its "
+                   "weather or empty its row.";
+        return "Site " + std::to_string(s + 1) + " names its files, but " + gap +
+               " has no weather workbook and the sites are read up to the first without one: fill " + gap +
+               " or move site " + std::to_string(s + 1) + " up.";
+    }
+    return std::nullopt;
 }
 
 std::string FormatAccSettings(const AccSettings& settings) {

@@ -54,6 +54,9 @@ struct CfgSettings {
 
 // The sites in use: those before the first without a weather name.
 int SitesInUse(const CfgSettings& settings);
+// A site that names a file but would be left out (it or a site before it has no weather workbook),
+// named with what to do; nothing when every site naming a file is in use.
+std::optional<std::string> SiteAfterTheLast(const CfgSettings& settings);
 
 // The file's text. Truth values are written "True" and "False".
 std::string FormatAccSettings(const AccSettings& settings);

@@ -42,8 +42,7 @@ std::optional<ForcedDay> Forcing(const RunState& run, const LaiPoint& point, Inp
     const std::int32_t first = run.control.InitialDate, last = run.control.FinalDate - 1;
     if (d < first || d > last)
         return refuse("the season simulates " + Day(first) + " to " + Day(last) + " only.");
-    if (!std::isfinite(point.lai) || point.lai < 0)
-        return refuse("the leaf area index " + ShortestText(point.lai) + " is not a number from 0.");
+    if (const auto outside = CheckStateBound(LeafAreaIndexBound(), point.lai)) return refuse(*outside);
     // From the day the crop ends the field is bare: the leaves left by blast, if any, are no crop.
     if (const std::int32_t end = CropEnd(run, d); end != 0)
         return refuse("the crop ended on " + Day(end) + ".");
@@ -151,8 +150,8 @@ std::vector<LaiPoint> ReadLaiPoints(const Grid& grid, Problems& problems) {
                        " is not a day of the year (a whole number from 1 to 365).");
         } else if (!lai) {
             add(2, NotANumberMessage(where + ", LAI", laiText));
-        } else if (*lai < 0 || *lai > 3e38) {
-            add(2, where + ": the leaf area index " + ShortestText(*lai) + " is not a number from 0.");
+        } else if (const auto outside = CheckStateBound(LeafAreaIndexBound(), *lai)) {
+            add(2, where + ": " + *outside);
         } else {
             points.push_back({static_cast<std::int32_t>(*day), static_cast<float>(*lai)});
         }

@@ -733,6 +733,46 @@ std::optional<InputProblem> CheckParameterBounds(const ParameterInfo& info, doub
 
 namespace {
 
+constexpr StateBound kLeafAreaIndex = {
+    .label = "leaf area index",
+    .unit = "m2/m2",
+    .min = 0,
+    .max = 15,
+    .minReason = "a leaf area is not negative",
+    .maxReason = "the densest rice canopies measured stay below about 12 m2/m2; beyond 15 a value is a "
+                 "misreading, not a canopy",
+};
+
+} // namespace
+
+const StateBound& LeafAreaIndexBound() {
+    return kLeafAreaIndex;
+}
+
+namespace {
+
+std::optional<std::string> CheckStateBound(const StateBound& bound, double value, const std::string& shown) {
+    const std::string range =
+        ShortestText(bound.min) + " to " + ShortestText(bound.max) + " " + std::string(bound.unit);
+    const std::string what = "the " + std::string(bound.label) + " " + shown;
+    if (!std::isfinite(value)) return what + " is not a finite number; the accepted range is " + range + ".";
+    if (value >= bound.min && value <= bound.max) return std::nullopt;
+    return what + " is outside the accepted range " + range + " (" +
+           std::string(value < bound.min ? bound.minReason : bound.maxReason) + ").";
+}
+
+} // namespace
+
+std::optional<std::string> CheckStateBound(const StateBound& bound, double value) {
+    return CheckStateBound(bound, value, ShortestText(value));
+}
+
+std::optional<std::string> CheckStateBound(const StateBound& bound, float value) {
+    return CheckStateBound(bound, static_cast<double>(value), ShortestText(value));
+}
+
+namespace {
+
 constexpr ParameterOrder kOrders[] = {
     {"Tbase", "Tcutoff", "development before emergence needs a temperature range between them"},
     {"TbaseAfterEmerg", "TcutoffAfterEmerg",

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -70,6 +71,22 @@ void SetParameter(CropParameters& crop, const ParameterInfo& info, double value)
 // A problem naming the parameter, the value and the accepted range when the value lies outside its
 // bounds (or is not finite), or when a list's or a box's code is not a whole number.
 std::optional<InputProblem> CheckParameterBounds(const ParameterInfo& info, double value);
+
+// The accepted values of a quantity of the crop's state that a user may impose on a run (a forced leaf
+// area index), inclusive, each bound with its reason.
+struct StateBound {
+    std::string_view label = {};
+    std::string_view unit = {};
+    double min = 0;
+    double max = 0;
+    std::string_view minReason = {};
+    std::string_view maxReason = {};
+};
+const StateBound& LeafAreaIndexBound();
+// A problem text naming the value and the accepted range when the value lies outside it (or is not
+// finite); nothing otherwise.
+std::optional<std::string> CheckStateBound(const StateBound& bound, double value);
+std::optional<std::string> CheckStateBound(const StateBound& bound, float value); // quoted as a single
 
 // Two parameters the model's equations need strictly ordered, lower first, and what breaks otherwise.
 struct ParameterOrder {

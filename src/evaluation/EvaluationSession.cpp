@@ -31,12 +31,8 @@ std::string RegressionCaption(const Regression& regression) {
 
 namespace {
 
-std::string Joined(const std::vector<std::string>& items, std::string_view separator) {
-    constexpr std::size_t kShown = 12; // a page label, not a log
-    std::string text;
-    for (std::size_t k = 0; k < std::min(items.size(), kShown); ++k)
-        text += (k ? std::string(separator) : std::string()) + items[k];
-    if (items.size() > kShown) text += " ... and " + std::to_string(items.size() - kShown) + " more";
+std::string Capitalized(std::string text) {
+    if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = static_cast<char>(text[0] - 'a' + 'A');
     return text;
 }
 
@@ -44,37 +40,8 @@ std::string Joined(const std::vector<std::string>& items, std::string_view separ
 
 std::vector<std::string> EvaluationNotes(const MeasuredData& data, const Evaluation& evaluation) {
     std::vector<std::string> notes;
-    if (!data.skippedRows.empty()) {
-        std::vector<std::string> rows;
-        for (const int r : data.skippedRows) rows.push_back(std::to_string(r));
-        notes.push_back("Rows skipped, their DOY or value is empty or not a number: " + Joined(rows, ", ") +
-                        ".");
-    }
-    if (!data.outsideYear.empty() || !data.february29.empty()) {
-        std::vector<std::pair<int, std::string>> refused;
-        for (const DayOutsideYear& o : data.outsideYear)
-            refused.emplace_back(o.row, "DOY " + ShortestText(o.doy) + " is outside 1..365");
-        for (const int r : data.february29)
-            refused.emplace_back(r, "29 February is not a day of the calendar");
-        std::sort(refused.begin(), refused.end());
-        std::vector<std::string> rows;
-        for (const auto& [row, why] : refused) rows.push_back("row " + std::to_string(row) + ", " + why);
-        notes.push_back("Rows skipped: " + Joined(rows, "; ") + ".");
-    }
-    if (!evaluation.matrix.leftOut.empty()) {
-        std::vector<std::string> rows;
-        for (const LeftOut& l : evaluation.matrix.leftOut)
-            rows.push_back("row " + std::to_string(l.row) + " (DOY " + ShortestText(l.doy) + ")");
-        notes.push_back("Not paired, the run did not simulate their day: " + Joined(rows, ", ") + ".");
-    }
-    if (const std::size_t late = evaluation.afterCropEnd.size(); late > 0) {
-        std::vector<std::string> days;
-        for (const int d : evaluation.afterCropEnd) days.push_back(std::to_string(d));
-        notes.push_back(std::to_string(late) + (late == 1 ? " measurement" : " measurements") +
-                        " after the crop ended on DOY " + std::to_string(evaluation.cropEnd) +
-                        (late == 1 ? " is" : " are") + " compared with a bare field (DOY " +
-                        Joined(days, ", ") + ").");
-    }
+    for (std::string& note : ReadingNotes(data)) notes.push_back(Capitalized(std::move(note)));
+    for (std::string& note : PairingNotes(evaluation)) notes.push_back(Capitalized(std::move(note)));
     const Regression& regression = evaluation.regression;
     if (!regression.failure.empty())
         notes.push_back("No regression line: " + regression.failure);
@@ -122,20 +89,33 @@ EvaluationSession::Opened EvaluationSession::openMeasured(std::string_view varia
     // Backing out of the dialog keeps the measurements open so far.
     if (outcome != ImportOutcome::Imported) return Opened::Cancelled;
     if (grid.text(1, 1).empty()) {
-        measuredOpen_ = false;
-        measuredGrid_ = Grid();
-        measuredData_ = {};
-        latest_.reset();
+        closeMeasured();
         ui.message("The measured data have no title in their first cell (A1): row 1 holds the column "
                    "titles, then one measurement a row, the day of year and the value.");
         return Opened::NoTitles;
     }
+    MeasuredData data = ReadMeasured(grid);
+    if (const auto refusals = MeasuredRefusals(data); !refusals.empty()) {
+        closeMeasured();
+        const std::string name = file ? file->filename().string() : fs::path(chosen).filename().string();
+        std::string text = "The measured data " + name + " cannot be used:";
+        for (const std::string& refusal : refusals) text += "\n" + Capitalized(refusal);
+        ui.message(text);
+        return Opened::Refused;
+    }
     measuredGrid_ = std::move(grid);
-    measuredData_ = ReadMeasured(measuredGrid_);
+    measuredData_ = std::move(data);
     measuredOpen_ = true;
     counter_ = 1;
     evaluateRun(variable, run, form, ui, true);
     return Opened::Evaluated;
+}
+
+void EvaluationSession::closeMeasured() {
+    measuredOpen_ = false;
+    measuredGrid_ = Grid();
+    measuredData_ = {};
+    latest_.reset();
 }
 
 bool EvaluationSession::evaluateRun(std::string_view variable, const RunState& run, const FormModel& form,

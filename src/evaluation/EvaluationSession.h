@@ -28,8 +28,8 @@ double OneToOneAxisMax(const FittingMatrix& matrix);
 std::string RegressionCaption(const Regression& regression);
 
 // What the user should know about the pairs: rows skipped or refused, measurements of days the run did
-// not simulate, measurements after the end of the crop, a regression that could not be fitted. One
-// sentence each; none when everything was paired.
+// not simulate, measurements before sowing or after the end of the crop, a regression that could not be
+// fitted. One sentence each; none when everything was paired.
 std::vector<std::string> EvaluationNotes(const MeasuredData& data, const Evaluation& evaluation);
 
 // "The combination #k has been successively recovered", after combination k is back and has run.
@@ -54,6 +54,7 @@ public:
         NoVariable, // no variable chosen: told so, nothing changed
         Cancelled,  // the dialog was cancelled or the import failed (and said why): nothing changed
         NoTitles,   // the sheet has no title in its first cell: told so, the measurements are closed
+        Refused,    // negative values or one day with two values: told so, the measurements are closed
         Evaluated   // combination 1 is the first row of the table
     };
     // Opens measurements of `variable` (a report header; empty when none is chosen) and evaluates the
@@ -83,6 +84,7 @@ public:
 private:
     std::filesystem::path folder() const;
     void record(const FormModel& form, UserInterface& ui);
+    void closeMeasured();
 
     std::optional<std::filesystem::path> folder_;
     Grid measuredGrid_;

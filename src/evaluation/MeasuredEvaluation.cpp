@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <unordered_map>
 
 namespace tulo {
 
@@ -70,6 +71,7 @@ std::optional<DayMonth> DateDayMonth(std::string_view text) {
 
 MeasuredData ReadMeasured(const Grid& grid) {
     MeasuredData data;
+    std::unordered_map<float, std::size_t> firstOfDay; // index in data.rows
     for (int r = 2; r <= grid.rows(); ++r) {
         const std::string& doy = grid.text(r, 1);
         const std::string& value = grid.text(r, 2);
@@ -96,10 +98,82 @@ MeasuredData ReadMeasured(const Grid& grid) {
         // A run simulates days of one year, 1..365, so no other day can ever be paired.
         if (*d < 1 || *d > 365)
             data.outsideYear.push_back({r, *d});
-        else
-            data.rows.push_back({r, static_cast<float>(*d), static_cast<float>(*v)});
+        else {
+            const Measurement m{r, static_cast<float>(*d), static_cast<float>(*v)};
+            const auto [earlier, first] = firstOfDay.try_emplace(m.doy, data.rows.size());
+            if (!first) {
+                const Measurement& e = data.rows[earlier->second];
+                const RepeatedDay repeat{r, e.row, m.doy, m.value, e.value};
+                if (e.value == m.value) {
+                    data.repeated.push_back(repeat);
+                    continue;
+                }
+                data.conflicting.push_back(repeat);
+            }
+            if (m.value < 0) data.negative.push_back(r);
+            data.rows.push_back(m);
+        }
     }
     return data;
+}
+
+// A table of hundreds of bad rows would bury everything else a message says.
+std::string CappedList(const std::vector<std::string>& items, std::string_view separator) {
+    constexpr std::size_t kShown = 20;
+    std::string text;
+    for (std::size_t k = 0; k < std::min(items.size(), kShown); ++k)
+        text += (k ? std::string(separator) : std::string()) + items[k];
+    if (items.size() > kShown) text += " ... and " + std::to_string(items.size() - kShown) + " more";
+    return text;
+}
+
+std::vector<std::string> MeasuredRefusals(const MeasuredData& data) {
+    std::vector<std::string> refusals;
+    if (!data.negative.empty()) {
+        std::vector<std::string> rows;
+        for (const int r : data.negative) {
+            const auto m = std::find_if(data.rows.begin(), data.rows.end(),
+                                        [&](const Measurement& row) { return row.row == r; });
+            rows.push_back("row " + std::to_string(r) + " (" + ShortestText(m->value) + ")");
+        }
+        refusals.push_back("a measured value cannot be negative: " + CappedList(rows, ", ") + ".");
+    }
+    if (!data.conflicting.empty()) {
+        std::vector<std::string> rows;
+        for (const RepeatedDay& c : data.conflicting)
+            rows.push_back("rows " + std::to_string(c.earlierRow) + " and " + std::to_string(c.row) +
+                           " (DOY " + ShortestText(c.doy) + ": " + ShortestText(c.earlierValue) + " and " +
+                           ShortestText(c.value) + ")");
+        refusals.push_back("one day cannot have two different measured values: " + CappedList(rows, "; ") +
+                           ".");
+    }
+    return refusals;
+}
+
+std::vector<std::string> ReadingNotes(const MeasuredData& data) {
+    std::vector<std::string> notes;
+    if (!data.skippedRows.empty()) {
+        std::vector<std::string> rows;
+        for (const int r : data.skippedRows) rows.push_back(std::to_string(r));
+        notes.push_back("rows skipped because their DOY or value is empty or not a number: " +
+                        CappedList(rows, ", ") + ".");
+    }
+    std::vector<std::pair<int, std::string>> refused;
+    for (const DayOutsideYear& o : data.outsideYear)
+        refused.emplace_back(o.row, "DOY " + ShortestText(o.doy) + " is outside 1..365");
+    for (const int r : data.february29)
+        refused.emplace_back(r, "29 February is not a day of TULO's 365-day calendar");
+    for (const RepeatedDay& d : data.repeated)
+        refused.emplace_back(d.row, "it repeats row " + std::to_string(d.earlierRow) + " (DOY " +
+                                        ShortestText(d.doy) + ", " + ShortestText(d.value) +
+                                        "), which is counted once");
+    if (!refused.empty()) {
+        std::sort(refused.begin(), refused.end());
+        std::vector<std::string> rows;
+        for (const auto& [row, why] : refused) rows.push_back("row " + std::to_string(row) + ": " + why);
+        notes.push_back("rows skipped: " + CappedList(rows, "; ") + ".");
+    }
+    return notes;
 }
 
 EvaluationTable BuildEvaluationTable(const RunState& run, int variable) {
@@ -208,7 +282,48 @@ Evaluation EvaluateAgainstMeasured(const RunState& run, int variable, const Meas
             if (m.doy >= static_cast<float>(evaluation.cropEnd) && RowOfDay(table, m.doy))
                 evaluation.afterCropEnd.push_back(static_cast<int>(m.doy));
     }
+    if (run.manag.SowingDate > run.control.InitialDate) {
+        evaluation.sowing = run.manag.SowingDate;
+        for (const Measurement& m : data.rows)
+            if (m.doy < static_cast<float>(evaluation.sowing) && RowOfDay(table, m.doy))
+                evaluation.beforeSowing.push_back(static_cast<int>(m.doy));
+    }
     return evaluation;
+}
+
+namespace {
+
+std::string BareFieldNote(const std::vector<int>& days, std::string_view when, std::int32_t day) {
+    std::vector<std::string> texts;
+    for (const int d : days) texts.push_back(std::to_string(d));
+    return std::to_string(days.size()) + (days.size() == 1 ? " measurement " : " measurements ") +
+           std::string(when) + " DOY " + std::to_string(day) + (days.size() == 1 ? " is" : " are") +
+           " compared with a bare field (DOY " + CappedList(texts, ", ") + ").";
+}
+
+} // namespace
+
+std::vector<std::string> PairingNotes(const Evaluation& evaluation) {
+    std::vector<std::string> notes;
+    if (!evaluation.matrix.leftOut.empty()) {
+        std::vector<std::string> rows;
+        for (const LeftOut& l : evaluation.matrix.leftOut)
+            rows.push_back("row " + std::to_string(l.row) + " (DOY " + ShortestText(l.doy) + ")");
+        notes.push_back("rows not paired, the run did not simulate their day: " + CappedList(rows, ", ") +
+                        ".");
+    }
+    if (!evaluation.beforeSowing.empty())
+        notes.push_back(BareFieldNote(evaluation.beforeSowing, "before sowing on", evaluation.sowing));
+    if (!evaluation.afterCropEnd.empty())
+        notes.push_back(
+            BareFieldNote(evaluation.afterCropEnd, "after the crop ended on", evaluation.cropEnd));
+    return notes;
+}
+
+int PairsInTheCropSeason(const Evaluation& evaluation) {
+    const std::size_t outside = evaluation.beforeSowing.size() + evaluation.afterCropEnd.size();
+    const std::size_t pairs = evaluation.matrix.measured.size();
+    return pairs > outside ? static_cast<int>(pairs - outside) : 0;
 }
 
 std::string FormatFitting(const std::optional<double>& value, int decimals) {

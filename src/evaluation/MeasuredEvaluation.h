@@ -38,17 +38,38 @@ struct Measurement {
 // read. Rows left entirely empty are not measurements; rows with one of the two cells empty or neither a
 // number nor a date are skipped and listed, and so are rows whose DOY is not a day of a year (outside
 // 1..365) and rows dated 29 February, a day the calendar does not have.
+// A second row of a day that an earlier row measured already: with the same value it is counted once,
+// with another value the table is refused (which of the two is right cannot be told). A negative value
+// refuses the table too: none of the evaluable variables can be below 0.
 struct DayOutsideYear {
     int row = 0;
     double doy = 0;
 };
+struct RepeatedDay {
+    int row = 0;
+    int earlierRow = 0;
+    float doy = 0;
+    float value = 0;
+    float earlierValue = 0;
+};
 struct MeasuredData {
-    std::vector<Measurement> rows;
+    std::vector<Measurement> rows; // negative and conflicting rows included, repeated ones not
     std::vector<int> skippedRows;
     std::vector<DayOutsideYear> outsideYear;
-    std::vector<int> february29; // rows
+    std::vector<int> february29;          // rows
+    std::vector<RepeatedDay> repeated;    // left out: counted once
+    std::vector<RepeatedDay> conflicting; // refused
+    std::vector<int> negative;            // rows, refused
 };
 MeasuredData ReadMeasured(const Grid& grid);
+
+// Why the measurements cannot be used at all (negative values, one day with two values), one sentence
+// each naming the rows; none when they can. The evaluation, the Evaluation page and the calibration
+// refuse the same tables with the same words.
+std::vector<std::string> MeasuredRefusals(const MeasuredData& data);
+// The rows left out while reading, with their reasons, one sentence each (starting in lower case, for a
+// message that names the table first).
+std::vector<std::string> ReadingNotes(const MeasuredData& data);
 
 // The simulated variable day by day over the simulated days, with the measured value of each day (0 when
 // there is none), in the units of the report (t/ha for biomass).
@@ -101,8 +122,22 @@ struct Evaluation {
     // other, but compare a field sample with a bare field.
     std::int32_t cropEnd = 0;
     std::vector<int> afterCropEnd;
+    // The same for paired measurements of days before the sowing date, when the season starts earlier.
+    std::int32_t sowing = 0;
+    std::vector<int> beforeSowing;
 };
 Evaluation EvaluateAgainstMeasured(const RunState& run, int variable, const MeasuredData& data);
+
+// The measurements an evaluation did not pair (days the run did not simulate), and the pairs that compare
+// a field sample with a bare field (before sowing, after the crop ended): one sentence each, starting in
+// lower case.
+std::vector<std::string> PairingNotes(const Evaluation& evaluation);
+// The pairs of an evaluation whose simulated value the crop can change: not before sowing, not after the
+// crop ended.
+int PairsInTheCropSeason(const Evaluation& evaluation);
+
+// At most 20 items joined, then "... and N more".
+std::string CappedList(const std::vector<std::string>& items, std::string_view separator);
 
 // A number as the fitting table shows it: "###.##" or "#.####" (no leading zero: 0.5 is ".5"); "n/a"
 // for an undefined value.

@@ -123,6 +123,21 @@ private slots:
         QCOMPARE(s.points(5), before);
     }
 
+    void aForcedLaiBeyondItsBoundIsRefusedNamingTheDay() {
+        const Session s = RunDemo();
+        const QList<QPointF> before = s.points(5);
+        s.click("OptionLAIndvi");
+        s.window->form().setText(ctl::txtDOYforcingLAI, "200");
+        s.window->form().setText(ctl::txtforcingLAI, "1000");
+        s.ui->answers = {Answer::Ok};
+        s.click("cmdForceLAI");
+        QVERIFY(s.ui->questions.empty()); // refused before anything is shown or asked
+        QVERIFY(QString::fromStdString(s.ui->messageTexts().back())
+                    .startsWith("DOY 200 cannot be forced: the leaf area index 1000 is outside the accepted "
+                                "range 0 to 15 m2/m2"));
+        QCOMPARE(s.points(5), before);
+    }
+
     void periodicForcingAppliesEveryRowOfTheTable() {
         const Session s = RunDemo();
         s.ui->answers = {Answer::No};

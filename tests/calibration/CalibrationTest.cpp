@@ -134,7 +134,7 @@ TEST(CalibrationChecks, RefusedBeforeAnySearchAndPenaltyAtTheEdges) {
     const auto noPairs = CheckCalibration(RueAndTb(EngineMadeAgb({20, 360})), initial);
     ASSERT_EQ(noPairs.size(), 1u);
     EXPECT_EQ(noPairs[0].text,
-              "the AGB measurements agb.xlsx hold no measurement on a simulated day (DOY 100 to 299).");
+              "agb.xlsx: the AGB measurements hold no measurement on a simulated day (DOY 100 to 299).");
     Population table;
     Ran1 random(1);
     EXPECT_EQ(MultipleStart(RueAndTb(EngineMadeAgb()), 1001, table, false, random, 0).problems.at(0).text,
@@ -150,6 +150,96 @@ TEST(CalibrationChecks, RefusedBeforeAnySearchAndPenaltyAtTheEdges) {
     const TrialResult atMax = TULO_eval(problem, std::vector<double>{4, 15}, *run);
     EXPECT_TRUE(atMax.evaluated);
     EXPECT_EQ(atMax.objective, 0);
+}
+
+MeasuredData Table(const std::vector<std::pair<std::string, std::string>>& rows) {
+    Grid grid(static_cast<int>(rows.size()) + 1, 2);
+    grid.setText(1, 1, "DOY");
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        grid.setText(static_cast<int>(i) + 2, 1, rows[i].first);
+        grid.setText(static_cast<int>(i) + 2, 2, rows[i].second);
+    }
+    return ReadMeasured(grid);
+}
+
+// The demo simulates DOY 100 .. 299, is sown on DOY 120 and its crop ends on DOY 277: a table the
+// objective cannot use is refused by name before the search, and what it leaves out is named.
+TEST(CalibrationChecks, MeasurementsTheObjectiveCannotUseAreRefusedByName) {
+    const double initial[] = {2.3, 12};
+    const auto refusal = [&](MeasuredData agb) {
+        const Problems problems = CheckCalibration(RueAndTb(std::move(agb)), initial);
+        return problems.empty() ? std::string("accepted") : problems.front().text;
+    };
+    EXPECT_EQ(refusal(Table({{"150", "1"}, {"160", "-1"}})),
+              "agb.xlsx: a measured value cannot be negative: row 3 (-1).");
+    EXPECT_EQ(
+        refusal(Table({{"150", "1"}, {"160", "2"}, {"150", "3"}})),
+        "agb.xlsx: one day cannot have two different measured values: rows 2 and 4 (DOY 150: 1 and 3).");
+    EXPECT_EQ(refusal(Table({{"150", "1"}, {"160", "2"}, {"150", "1"}})), "accepted");
+    EXPECT_EQ(
+        refusal(Table({{"105", "0.2"}, {"110", "0.4"}, {"290", "9"}})),
+        "agb.xlsx: every AGB measurement of a simulated day was taken before sowing on DOY 120 or after "
+        "the crop ended on DOY 277, where the simulated AGB is 0 whatever the parameters: there is no "
+        "pair to calibrate on.");
+    EXPECT_EQ(refusal(Table({{"150", "0"}, {"200", "0"}})),
+              "agb.xlsx: every measured AGB is 0, so the objective's index (relative to their mean) has no "
+              "value.");
+
+    CalibrationSettings weightless;
+    weightless.parameters = {{ParameterIndex("RUE"), 1.5, 4}, {ParameterIndex("Tb"), 7, 15}};
+    weightless.withLai = true;
+    weightless.agbWeight = 0;
+    weightless.laiWeight = 0;
+    const MeasuredData lai = Table({{"150", "1"}, {"200", "4"}});
+    const CalibrationProblem problem(weightless,
+                                     {{"", Demo(), EngineMadeAgb(), "agb.xlsx", lai, "lai.xlsx"}});
+    const Problems problems = CheckCalibration(problem, initial);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].text,
+              "The objective has no weight: with the AGB and LAI weights both 0 every point "
+              "scores 0. Give one of them a value above 0.");
+
+    CalibrationSettings settings = weightless;
+    settings.agbWeight = 1;
+    const std::vector<CalibrationDataSet> sets = {
+        {"Site 2", Demo(), Table({{"110", "0"}, {"180", "6"}, {"280", "9"}, {"330", "9"}}), "agb.xlsx", lai,
+         "lai.xlsx"}};
+    EXPECT_EQ(
+        MeasurementNotes(settings, sets),
+        (std::vector<std::string>{
+            "Site 2: agb.xlsx: rows not paired, the run did not simulate their day: row 5 (DOY 330).",
+            "Site 2: agb.xlsx: 1 measurement before sowing on DOY 120 is compared with a bare field (DOY "
+            "110).",
+            "Site 2: agb.xlsx: 1 measurement after the crop ended on DOY 277 is compared with a bare field "
+            "(DOY 280)."}));
+}
+
+// The window names what the command line names, before its search starts.
+TEST(CalibrationChecks, TheWindowNamesTheMeasurementsLeftOut) {
+    AutoCalTexts texts = NewAutoCalTexts();
+    texts.method = SimplexMethod::Standard;
+    texts.acc.parameters = {{{"RUE", "1.5", "4"}, {"Tb for growth", "7", "15"}, {"", "", ""}}};
+    texts.acc.initial = {"2.3", "12", ""};
+    FormModel main;
+    ASSERT_EQ(ReadSimConfig(std::string(TULO_SOURCE_DIR) + "/examples/demo.sim", main), std::nullopt);
+    const MeasuredTable agb{Table({{"150", "1"}, {"200", "5"}, {"330", "9"}}), "agb.xlsx", true};
+    const PreparedCalibration prepared = PrepareAutoCal(texts, main, agb, {});
+    ASSERT_FALSE(prepared.refusal) << prepared.refusal->text;
+    EXPECT_EQ(prepared.notes, std::vector<std::string>{"agb.xlsx: rows not paired, the run did not simulate "
+                                                       "their day: row 4 (DOY 330)."});
+    MultiPointTexts sites;
+    sites.method = SimplexMethod::Standard;
+    sites.cfg.parameters = texts.acc.parameters;
+    sites.cfg.initial = texts.acc.initial;
+    sites.cfg.sites[0].weather = sites.cfg.sites[2].weather = "weather.csv";
+    const PreparedCalibration gap = PrepareMultiPoint(sites, main, {});
+    ASSERT_TRUE(gap.refusal);
+    EXPECT_EQ(gap.refusal->text.rfind("Site 3 names its files, but site 2 has no weather workbook", 0), 0u);
+
+    const MeasuredTable negative{Table({{"150", "1"}, {"200", "-5"}}), "agb.xlsx", true};
+    const PreparedCalibration refused = PrepareAutoCal(texts, main, negative, {});
+    ASSERT_TRUE(refused.refusal);
+    EXPECT_EQ(refused.refusal->text, "agb.xlsx: a measured value cannot be negative: row 3 (-5).");
 }
 
 TEST(CalibrationRecovery, FindsTheParametersThatMadeTheMeasurements) {

@@ -94,6 +94,52 @@ TEST_F(SettingsFiles, ShortOrMalformedFilesAreRefusedByLineAndChangeNothing) {
     EXPECT_EQ(Slurp(dir_ / "a.acc"), good);
 }
 
+// Lines may end with CR alone, as with CR LF or LF; a message quotes at most 60 characters of a line.
+TEST_F(SettingsFiles, LineEndingsOfEveryKindAndLongLinesQuotedShort) {
+    const std::string good = FormatAccSettings(SomeAcc());
+    for (const std::string& ending : {std::string("\r"), std::string("\r\n")}) {
+        std::string text = good;
+        for (std::size_t at = 0; (at = text.find('\n', at)) != std::string::npos; at += ending.size())
+            text.replace(at, 1, ending);
+        AccSettings read;
+        EXPECT_EQ(ParseAccSettings(text, read), std::nullopt);
+        EXPECT_EQ(read, SomeAcc());
+    }
+    std::string huge = good;
+    huge.replace(huge.find("0.7"), 3, std::string(1 << 20, '7') + "x");
+    AccSettings read;
+    const std::string error = ParseAccSettings(huge, read).value_or("");
+    EXPECT_EQ(error, "line 3 (AGB weight): \"" + std::string(60, '7') + "...\" is not a number.");
+}
+
+// The sites are read up to the first without a weather workbook: a site after it that names a file would
+// be dropped without a word, so it is refused, named.
+TEST_F(SettingsFiles, ASiteAfterAnEmptyOneIsNamedNotDropped) {
+    CfgSettings cfg;
+    cfg.sites[0] = {"", "", "", "", "", "w.csv", "agb.xlsx", ""};
+    cfg.sites[1] = cfg.sites[0];
+    cfg.sites[2].rrmse = "12"; // the index shown last fills no site
+    EXPECT_EQ(SiteAfterTheLast(cfg), std::nullopt);
+    cfg.sites[3] = cfg.sites[0];
+    EXPECT_EQ(SiteAfterTheLast(cfg),
+              "Site 4 names its files, but site 3 has no weather workbook and the sites "
+              "are read up to the first without one: fill site 3 or move site 4 up.");
+    cfg.sites[2].agb = "agb.xlsx";
+    EXPECT_EQ(SiteAfterTheLast(cfg), "Site 3 names measurements but no weather workbook, so it cannot be "
+                                     "simulated: give it its weather or empty its row.");
+
+    cfg.parameters = {{{"RUE", "1.5", "4"}, {"Tb for growth", "7", "15"}, {"", "", ""}}};
+    cfg.initial = {"2.3", "12", ""};
+    ASSERT_EQ(WriteCfgSettings(dir_ / "gap.cfg", cfg), std::nullopt);
+    const std::string command = std::string(TULO_CLI_PATH) +
+                                " calibrate-sites " TULO_SOURCE_DIR "/examples/demo.sim " +
+                                (dir_ / "gap.cfg").string() + " 2>" + (dir_ / "err").string();
+    const int raw = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 2);
+    EXPECT_NE(Slurp(dir_ / "err").find("gap.cfg: Site 3 names measurements"), std::string::npos)
+        << Slurp(dir_ / "err");
+}
+
 // Two sites from the demo, measured as the engine made them with RUE 2.8 and Tb 11; the second types its
 // latitude with a decimal, which it keeps.
 TEST_F(SettingsFiles, CalibrateSitesRecoversTheParametersOnTwoSites) {

@@ -263,6 +263,43 @@ TEST_F(Cli, EvaluatePrintsIndicesAndTheMeasurementsLeftOut) {
     EXPECT_NE(o.out.find("Left out:          none"), std::string::npos) << o.out;
 }
 
+// Evaluation and calibration refuse the same doubtful tables with the same words, and name the rows they
+// leave out; calibrate reads the sheet it is told.
+TEST_F(Cli, EvaluateAndCalibrateRefuseDoubtfulMeasurementsAlike) {
+    ::setenv("TULO_HOME", dir_.c_str(), 1);
+    const std::string rue = " --param RUE:1.5:4:2.3 --param 'Tb for growth:7:15:12'";
+    const auto negative = Write("negative.csv", "DOY,AGB\n180,6.5\n200,-9\n240,15\n");
+    Outcome o =
+        Run("evaluate " + kDemo + " --measured " + negative.string() + " --variable \"AGB tot (tAGB/ha)\"");
+    EXPECT_EQ(o.status, 2);
+    const std::string refusal = negative.string() + ": a measured value cannot be negative: row 3 (-9).\n";
+    EXPECT_EQ(o.err, refusal);
+    o = Run("calibrate " + kDemo + " --agb " + negative.string() + rue);
+    EXPECT_EQ(o.status, 2);
+    EXPECT_EQ(o.err, refusal);
+
+    // Sown on DOY 120 after every measurement: nothing the parameters change is measured.
+    const auto early = Write("early.csv", "DOY,AGB\n105,1\n110,2\n350,3\n");
+    o = Run("calibrate " + kDemo + " --agb " + early.string() + rue);
+    EXPECT_EQ(o.status, 2);
+    EXPECT_NE(o.err.find(early.string() +
+                         ": rows not paired, the run did not simulate their day: row 4 (DOY "
+                         "350).\n" +
+                         early.string() +
+                         ": 2 measurements before sowing on DOY 120 are compared with a bare "
+                         "field (DOY 105, 110).\n"),
+              std::string::npos)
+        << o.err;
+    EXPECT_NE(o.err.find("no pair to calibrate on"), std::string::npos) << o.err;
+
+    const std::string twoSheets = TULO_SOURCE_DIR "/tests/data/workbooks/weather.xlsx";
+    o = Run("calibrate " + kDemo + " --agb " + twoSheets + rue);
+    EXPECT_NE(o.err.find("; --agb-sheet chooses another."), std::string::npos) << o.err;
+    o = Run("calibrate " + kDemo + " --agb " + twoSheets + " --agb-sheet 3" + rue);
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("sheet 3"), std::string::npos) << o.err;
+}
+
 TEST_F(Cli, NoOutputReplacesAnInputWhateverItsSpelling) {
     const auto config = dir_ / "demo.sim";
     fs::copy_file(kDemo, config);
@@ -344,6 +381,13 @@ TEST_F(Cli, ForceLaiForcesEveryRowAndRefusesADayWithNothingToRescale) {
     o = Run("force-lai " + kDemo + " --at 110:1 --daily " + daily.string());
     EXPECT_EQ(o.status, 2);
     EXPECT_NE(o.err.find("DOY 110 cannot be forced"), std::string::npos) << o.err;
+    EXPECT_FALSE(fs::exists(daily));
+    o = Run("force-lai " + kDemo + " --at 200:1000 --daily " + daily.string());
+    EXPECT_EQ(o.status, 2);
+    EXPECT_NE(o.err.find("DOY 200 cannot be forced: the leaf area index 1000 is outside the accepted range 0 "
+                         "to 15 m2/m2"),
+              std::string::npos)
+        << o.err;
     EXPECT_FALSE(fs::exists(daily));
 }
 

@@ -47,8 +47,9 @@ TEST_F(DatesCommand, DatedMeasurementsPairLikeTheirDaysOfYear) {
     const std::string byDay = Evaluate((dir_ / "days.csv").string());
     EXPECT_NE(byDay.find("\"n\": 4"), std::string::npos) << byDay;
     EXPECT_NE(byDay.find("\"after_crop_end\": [\n    278\n  ]"), std::string::npos) << byDay;
-    EXPECT_EQ(err_,
-              "1 measurement after the crop ended on DOY 277 is compared with a bare field (DOY 278).\n");
+    EXPECT_EQ(err_, (dir_ / "days.csv").string() +
+                        ": 1 measurement after the crop ended on DOY 277 is compared with a bare field (DOY "
+                        "278).\n");
 
     // Date cells (serial numbers under date formats, in both date systems) and date texts; 29 February
     // is refused by row, and a time of day or a number under a format that is no date stays a number.

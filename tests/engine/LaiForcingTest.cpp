@@ -108,10 +108,14 @@ TEST(LaiForcing, APointThatCannotBeForcedIsNamedAndNothingChanges) {
     const struct {
         LaiPoint point;
         const char* why;
-    } refused[] = {{{110, 1.0f}, "DOY 110 cannot be forced: its simulated above-ground biomass is 0"},
-                   {{300, 1.0f}, "DOY 300 cannot be forced: the season simulates DOY 100 to DOY 299 only."},
-                   {{280, 1.0f}, "DOY 280 cannot be forced: the crop ended on DOY 277."},
-                   {{200, -1.0f}, "DOY 200 cannot be forced: the leaf area index -1"}};
+    } refused[] = {
+        {{110, 1.0f}, "DOY 110 cannot be forced: its simulated above-ground biomass is 0"},
+        {{300, 1.0f}, "DOY 300 cannot be forced: the season simulates DOY 100 to DOY 299 only."},
+        {{280, 1.0f}, "DOY 280 cannot be forced: the crop ended on DOY 277."},
+        {{200, -1.0f}, "DOY 200 cannot be forced: the leaf area index -1"},
+        {{200, 1000.0f},
+         "DOY 200 cannot be forced: the leaf area index 1000 is outside the accepted range 0 to 15 "
+         "m2/m2 (the densest rice canopies"}};
     for (const auto& r : refused) {
         const auto run = Season(*inputs);
         const RunState before = *run;
@@ -187,6 +191,18 @@ TEST(LaiForcing, ATableIsReadFromItsFirstRowUnlessThatHoldsTitles) {
     grid.setText(1, 2, "LAI");
     problems.clear();
     EXPECT_EQ(ReadLaiPoints(grid, problems).size(), 1u);
+
+    // The registry's bound for a leaf area index holds in a table too.
+    grid.setText(3, 2, "15.5");
+    problems.clear();
+    EXPECT_TRUE(ReadLaiPoints(grid, problems).empty());
+    ASSERT_FALSE(problems.empty());
+    EXPECT_EQ(
+        problems[0].text.rfind("LAI table, row 3: the leaf area index 15.5 is outside the accepted range "
+                               "0 to 15 m2/m2",
+                               0),
+        0u)
+        << problems[0].text;
 }
 
 } // namespace

@@ -44,7 +44,7 @@ TEST(MeasuredEvaluation, DemoSeasonAgainstMeasurementsWithOneOutsideTheSeason) {
                                     {"310", "12"},  // after the season: left out
                                     {"210", "abc"}, // not a number: skipped
                                     {"200", "9"},
-                                    {"200", "9.5"},    // same day again: both pairs count
+                                    {"200", "9.5"},    // another value: the callers refuse it
                                     {"240", "15,5"}}); // a decimal comma
     const MeasuredData data = ReadMeasured(grid);
     EXPECT_EQ(data.skippedRows, std::vector<int>{5});
@@ -80,6 +80,41 @@ TEST(MeasuredEvaluation, DemoSeasonAgainstMeasurementsWithOneOutsideTheSeason) {
     ASSERT_TRUE(e.regression.fitted);
     ASSERT_TRUE(e.regression.slope && e.regression.R2 && e.regression.pF);
     EXPECT_GT(*e.regression.R2, 0.5);
+}
+
+// What no evaluation may use silently: negative values and one day measured twice with two values refuse
+// the table, a row repeating another is counted once, and pairs before sowing (DOY 120) or after the end
+// of the crop (DOY 277) compare a field sample with a bare field; each is named by its row or day.
+TEST(MeasuredEvaluation, DoubtfulMeasurementsAreRefusedOrNamed) {
+    const MeasuredData refused = ReadMeasured(MeasuredGrid({{"150", "1"},
+                                                            {"160", "-0.5"},
+                                                            {"150", "1.25"}, // row 4: another value
+                                                            {"170", "2"},
+                                                            {"170", "2"}})); // row 6: the same again
+    EXPECT_EQ(MeasuredRefusals(refused),
+              (std::vector<std::string>{"a measured value cannot be negative: row 3 (-0.5).",
+                                        "one day cannot have two different measured values: rows 2 and 4 "
+                                        "(DOY 150: 1 and 1.25)."}));
+    EXPECT_EQ(refused.rows.size(), 4u);
+    EXPECT_EQ(ReadingNotes(refused),
+              std::vector<std::string>{
+                  "rows skipped: row 6: it repeats row 5 (DOY 170, 2), which is counted once."});
+
+    FormModel form = test::DemoForm();
+    const auto run = RunDemo(form);
+    const MeasuredData data = ReadMeasured(
+        MeasuredGrid({{"110", "0"}, {"180", "6.5"}, {"280", "12"}, {"281", "12"}, {"330", "1"}}));
+    EXPECT_TRUE(MeasuredRefusals(data).empty());
+    const Evaluation e = EvaluateAgainstMeasured(*run, 2, data);
+    EXPECT_EQ(e.sowing, 120);
+    EXPECT_EQ(e.beforeSowing, std::vector<int>{110});
+    EXPECT_EQ(PairsInTheCropSeason(e), 1);
+    EXPECT_EQ(PairingNotes(e),
+              (std::vector<std::string>{
+                  "rows not paired, the run did not simulate their day: row 6 (DOY 330).",
+                  "1 measurement before sowing on DOY 120 is compared with a bare field (DOY 110).",
+                  "2 measurements after the crop ended on DOY 277 are compared with a bare field (DOY 280, "
+                  "281)."}));
 }
 
 TEST(MeasuredEvaluation, DatesAreReadAsTheirDayOfYear) {
