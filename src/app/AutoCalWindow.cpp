@@ -2,6 +2,7 @@
 
 #include "app/CalibrationPanel.h"
 #include "app/PageTools.h"
+#include "app/QtUserInterface.h"
 
 #include <QCloseEvent>
 #include <QFormLayout>
@@ -14,7 +15,7 @@
 namespace tulo::app {
 
 AutoCalWindow::AutoCalWindow(FormModel& form, UserInterface& ui, QWidget* parent)
-    : QWidget(parent, Qt::Window), form_(form), ui_(ui) {
+    : QWidget(parent, Qt::Window), form_(form), ui_(ToolWindowInterface(ui, this)) {
     setObjectName(QStringLiteral("frmAutoCal"));
     setWindowTitle(QStringLiteral("TULO - Automatic calibration"));
 
