@@ -8,7 +8,10 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QTableWidget>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -21,11 +24,21 @@ namespace {
 
 // Compiled into the program, so that the guide opens wherever the program was copied to.
 const QString kGuide = QStringLiteral("qrc:/tulo/docs/user-guide.md");
+constexpr int kPictureWidth = 720;
 
 struct Shortcut {
     QString command;
     QString keys;
 };
+
+// The name a command has in its menu: the undo commands' texts name the step to undo ("Undo Change
+// RUE"), so the name is the one the command had when the Help menu was made.
+const char* const kCommandName = "commandName";
+
+QString Name(const QAction* action) {
+    const QVariant kept = action->property(kCommandName);
+    return (kept.isValid() ? kept.toString() : action->text()).remove(QLatin1Char('&'));
+}
 
 QString Keys(const QAction* action) {
     QStringList keys;
@@ -38,7 +51,7 @@ QString Keys(const QAction* action) {
 void Collect(const QMenu* menu, const QString& path, std::vector<Shortcut>& shortcuts,
              QList<const QAction*>& seen) {
     for (const QAction* action : menu->actions()) {
-        const QString name = path + QStringLiteral(" > ") + QString(action->text()).remove(QLatin1Char('&'));
+        const QString name = path + QStringLiteral(" > ") + Name(action);
         if (const QMenu* sub = action->menu()) {
             Collect(sub, name, shortcuts, seen);
             continue;
@@ -59,7 +72,7 @@ std::vector<Shortcut> WindowShortcuts(const QMainWindow* window) {
     for (const QAction* action : window->findChildren<QAction*>()) {
         if (action->shortcuts().isEmpty() || seen.contains(action)) continue;
         seen << action;
-        shortcuts.push_back({QString(action->text()).remove(QLatin1Char('&')), Keys(action)});
+        shortcuts.push_back({Name(action), Keys(action)});
     }
     return shortcuts;
 }
@@ -73,6 +86,19 @@ UserGuideWindow::UserGuideWindow(QWidget* parent) : QWidget(parent, Qt::Window) 
     browser_->setObjectName(QStringLiteral("txtUserGuide"));
     browser_->setOpenExternalLinks(true);
     browser_->setSource(QUrl(kGuide), QTextDocument::MarkdownResource);
+    // Pictures of the window are as wide as the window: shown at a width that fits the guide's.
+    QTextDocument* document = browser_->document();
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.charFormat().isImageFormat()) continue;
+            QTextImageFormat image = fragment.charFormat().toImageFormat();
+            image.setWidth(kPictureWidth);
+            QTextCursor cursor(document);
+            cursor.setPosition(fragment.position());
+            cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+            cursor.setCharFormat(image);
+        }
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(browser_);
@@ -104,6 +130,8 @@ ShortcutsDialog::ShortcutsDialog(QMainWindow* window) : QDialog(window) {
 }
 
 void AddHelpCommands(QMainWindow* window, QMenu* help) {
+    for (QAction* action : window->findChildren<QAction*>())
+        if (!action->property(kCommandName).isValid()) action->setProperty(kCommandName, action->text());
     QAction* guide = help->addAction(QStringLiteral("&User guide"));
     guide->setObjectName(QStringLiteral("mnuUserGuide"));
     guide->setShortcut(QKeySequence::HelpContents);

@@ -110,6 +110,9 @@ private slots:
         guide->trigger(); // the same window again, not a second one
         QCOMPARE(window.findChildren<UserGuideWindow*>().size(), 1);
 
+        // An edit to undo renames the undo command ("Undo ..."): its menu name is listed all the same.
+        window.form().setText(ctl::txtRUE, "2.5");
+        QVERIFY(window.findChild<QAction*>(QStringLiteral("mnuUndo"))->text() != QStringLiteral("&Undo"));
         window.findChild<QAction*>(QStringLiteral("mnuShortcuts"))->trigger();
         auto* dialog = window.findChild<ShortcutsDialog*>(QStringLiteral("frmShortcuts"));
         QVERIFY(dialog && dialog->isVisible());
@@ -119,11 +122,13 @@ private slots:
                           dialog->table()->item(r, 1)->text());
         // Every command with keys is listed once, under its menu, and nothing else.
         int withKeys = 0;
+        const QAction* undo = window.findChild<QAction*>(QStringLiteral("mnuUndo"));
         for (const QAction* action : window.findChildren<QAction*>()) {
             if (action->shortcuts().isEmpty()) continue;
             ++withKeys;
             const QString keys = action->shortcuts().front().toString(QKeySequence::NativeText);
-            const QString name = QString(action->text()).remove(QLatin1Char('&'));
+            const QString name =
+                QString(action == undo ? QStringLiteral("Undo") : action->text()).remove(QLatin1Char('&'));
             const bool found = std::any_of(listed.begin(), listed.end(), [&](const QString& row) {
                 return row.startsWith(keys) && row.endsWith(name);
             });
@@ -132,6 +137,7 @@ private slots:
         QCOMPARE(static_cast<int>(listed.size()), withKeys);
         QVERIFY(listed.count(QStringLiteral("Ctrl+R|Run > Run")) == 1);
         QVERIFY(listed.count(QStringLiteral("F1|Help > User guide")) == 1);
+        QVERIFY(listed.count(QStringLiteral("Ctrl+Z|Edit > Undo")) == 1);
     }
 
 private:
