@@ -2,6 +2,7 @@
 
 #include "app/CalibrationPanel.h"
 #include "app/PageTools.h"
+#include "app/QtUserInterface.h"
 
 #include <QCloseEvent>
 #include <QFormLayout>
@@ -14,7 +15,7 @@
 namespace tulo::app {
 
 AutoCalWindow::AutoCalWindow(FormModel& form, UserInterface& ui, QWidget* parent)
-    : QWidget(parent, Qt::Window), form_(form), ui_(ui) {
+    : QWidget(parent, Qt::Window), form_(form), ui_(ToolWindowInterface(ui, this)) {
     setObjectName(QStringLiteral("frmAutoCal"));
     setWindowTitle(QStringLiteral("TULO - Automatic calibration"));
 
@@ -32,7 +33,7 @@ AutoCalWindow::AutoCalWindow(FormModel& form, UserInterface& ui, QWidget* parent
     for (QLineEdit* index : {rrmse_, rrmseLai_}) {
         index->setReadOnly(true);
         index->setMaximumWidth(160);
-        index->setToolTip(QStringLiteral("The index of the calibrated values; New empties it"));
+        index->setToolTip(QStringLiteral("The index of the calibrated values; Start and New empty it"));
     }
     auto* indices = new QFormLayout;
     AddRow(indices, QStringLiteral("AGB index"), rrmse_);
@@ -110,8 +111,13 @@ bool AutoCalWindow::start() {
     }
     agb_ = std::move(*agb);
     lai_ = std::move(lai);
-    return panel_->startSearch(PrepareAutoCal(settings, form_, agb_, lai_), request_, *runner_, ui_,
-                               QStringLiteral("Searching..."));
+    if (!panel_->startSearch(PrepareAutoCal(settings, form_, agb_, lai_), request_, *runner_, ui_,
+                             QStringLiteral("Searching...")))
+        return false;
+    // The indices shown were those of the previous result; the new search fills them again.
+    ShowIndex(rrmse_, std::nullopt);
+    ShowIndex(rrmseLai_, std::nullopt);
+    return true;
 }
 
 void AutoCalWindow::finished(const CalibrationResult& result) {

@@ -406,13 +406,7 @@ void CalibrationPanel::clearProgress() {
     best_->setText(QStringLiteral("Best objective: none yet"));
     status_->clear();
     // Axes without a point to show would only count from 0 to 1.
-    QChart* chart = chart_->chart();
-    chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes()) {
-        chart->removeAxis(axis);
-        delete axis;
-    }
-    chart->setTitle(QStringLiteral("Best objective against model runs"));
+    chart_->clear(QStringLiteral("Best objective against model runs"));
 }
 
 void CalibrationPanel::showProgress(qint64 runs, double best, const std::vector<QPointF>& improved) {

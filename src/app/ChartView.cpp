@@ -32,14 +32,19 @@ struct Range {
     }
 };
 
-QValueAxis* NewAxis(const QString& title, Range range) {
-    auto* axis = new QValueAxis;
+// Each drawing starts from the axis's defaults: the nice numbers of a range depend on the tick count they
+// start from, and a caller may have changed the ticks or the labels of the last drawing.
+void SetAxis(QValueAxis* axis, const QString& title, Range range, const QString& labelFormat) {
     axis->setTitleText(title);
+    axis->setLabelFormat(labelFormat);
+    axis->setTickType(QValueAxis::TicksFixed);
+    axis->setTickCount(5);
+    axis->setMinorTickCount(0);
     if (range.low > range.high) range = {0, 1};
     if (range.low == range.high) range = {range.low - 1, range.high + 1};
     axis->setRange(range.low, range.high);
     axis->applyNiceNumbers();
-    return axis;
+    axis->setVisible(true);
 }
 
 // The value the series holds on the day nearest to x (its points are in day order).
@@ -64,17 +69,25 @@ ChartView::ChartView(QWidget* parent) : QChartView(parent) {
     setRenderHint(QPainter::Antialiasing);
     setRubberBand(QChartView::RectangleRubberBand);
     chart()->legend()->setAlignment(Qt::AlignBottom);
+    x_ = new QValueAxis;
+    left_ = new QValueAxis;
+    right_ = new QValueAxis;
+    chart()->addAxis(x_, Qt::AlignBottom);
+    chart()->addAxis(left_, Qt::AlignLeft);
+    chart()->addAxis(right_, Qt::AlignRight);
+    clear();
+}
+
+void ChartView::clear(const QString& title) {
+    chart()->removeAllSeries();
+    chart()->setTitle(title);
+    for (QValueAxis* axis : {x_, left_, right_}) axis->setVisible(false);
 }
 
 void ChartView::setSeries(const QString& title, const QString& xTitle, const QString& leftTitle,
                           const QString& rightTitle, const std::vector<ChartSeries>& series) {
     QChart* c = chart();
-    c->removeAllSeries();
-    for (QAbstractAxis* axis : c->axes()) {
-        c->removeAxis(axis);
-        delete axis;
-    }
-    c->setTitle(title);
+    clear(title);
 
     Range days, left, right;
     bool anyRight = false;
@@ -85,16 +98,9 @@ void ChartView::setSeries(const QString& title, const QString& xTitle, const QSt
         }
         anyRight = anyRight || s.rightAxis;
     }
-    QValueAxis* x = NewAxis(xTitle, days);
-    x->setLabelFormat(QStringLiteral("%d"));
-    c->addAxis(x, Qt::AlignBottom);
-    QValueAxis* leftAxis = NewAxis(leftTitle, left);
-    c->addAxis(leftAxis, Qt::AlignLeft);
-    QValueAxis* rightAxis = nullptr;
-    if (anyRight) {
-        rightAxis = NewAxis(rightTitle, right);
-        c->addAxis(rightAxis, Qt::AlignRight);
-    }
+    SetAxis(x_, xTitle, days, QStringLiteral("%d"));
+    SetAxis(left_, leftTitle, left, {});
+    if (anyRight) SetAxis(right_, rightTitle, right, {});
 
     for (const ChartSeries& s : series) {
         QXYSeries* line = nullptr;
@@ -108,8 +114,8 @@ void ChartView::setSeries(const QString& title, const QString& xTitle, const QSt
         line->setName(s.name);
         line->replace(QList<QPointF>(s.points.begin(), s.points.end()));
         c->addSeries(line);
-        line->attachAxis(x);
-        line->attachAxis(s.rightAxis ? rightAxis : leftAxis);
+        line->attachAxis(x_);
+        line->attachAxis(s.rightAxis ? right_ : left_);
         connect(line, &QXYSeries::hovered, this, [this, line](const QPointF& point, bool state) {
             if (!state) {
                 QToolTip::hideText();

@@ -8,6 +8,8 @@
 
 #include <vector>
 
+class QValueAxis;
+
 namespace tulo::app {
 
 struct ChartSeries {
@@ -24,6 +26,8 @@ public:
 
     void setSeries(const QString& title, const QString& xTitle, const QString& leftTitle,
                    const QString& rightTitle, const std::vector<ChartSeries>& series);
+    // A blank chart under `title`: no series, and no frame of empty axes.
+    void clear(const QString& title = {});
     // What the pointer's tool tip calls x: "DOY" unless told otherwise.
     void setHoverName(const QString& name) { hoverName_ = name; }
     int seriesCount() const;
@@ -38,6 +42,12 @@ protected:
 
 private:
     QString hoverName_ = QStringLiteral("DOY");
+    // The chart keeps its axes for its whole life: an axis taken out of a chart leaves its labels and grid
+    // on screen until the event loop that took it out runs again, which a question asked meanwhile
+    // holds up, so the old axes showed through the new ones.
+    QValueAxis* x_ = nullptr;
+    QValueAxis* left_ = nullptr;
+    QValueAxis* right_ = nullptr;
 };
 
 } // namespace tulo::app

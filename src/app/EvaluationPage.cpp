@@ -20,6 +20,7 @@
 #include <QValueAxis>
 
 #include <algorithm>
+#include <cmath>
 
 namespace tulo::app {
 
@@ -53,6 +54,31 @@ void Style(ChartView* view, std::initializer_list<const char*> colours) {
         font.setBold(true);
         axis->setTitleFont(font);
     }
+}
+
+// A square scale from 0 for the 1:1 chart: ticks on round values (1, 2, 2.5 or 5 times a power of ten,
+// three to five divisions) and a top a little above the largest pair, whose marker would otherwise sit
+// on the border, half cut away.
+struct RoundScale {
+    double top = 1;
+    int ticks = 6;
+    int decimals = 1;
+};
+
+RoundScale OneToOneScale(double highest) {
+    if (!(highest > 0) || !std::isfinite(highest)) return {};
+    const double wanted = highest * 1.03;
+    const double least = wanted / 5; // the smallest step that keeps to five divisions
+    const double power = std::pow(10.0, std::floor(std::log10(least)));
+    for (const double mantissa : {1.0, 2.0, 2.5, 5.0, 10.0}) {
+        const double step = mantissa * power;
+        if (step < least * (1 - 1e-12)) continue;
+        const int divisions = static_cast<int>(std::ceil(wanted / step - 1e-9));
+        const int decimals = std::max(0, -static_cast<int>(std::floor(std::log10(step) + 1e-9))) +
+                             (mantissa == 2.5 && power < 10 ? 1 : 0);
+        return {divisions * step, divisions + 1, decimals};
+    }
+    return {};
 }
 
 } // namespace
@@ -171,13 +197,7 @@ void EvaluationPage::showCharts() {
     const auto& latest = session_.latest();
     if (!latest) {
         // Blank, not a frame of empty axes.
-        for (ChartView* view : {evaluation_, oneToOne_}) {
-            view->setSeries({}, {}, {}, {}, {});
-            for (QAbstractAxis* axis : view->chart()->axes()) {
-                view->chart()->removeAxis(axis);
-                delete axis;
-            }
-        }
+        for (ChartView* view : {evaluation_, oneToOne_}) view->clear();
         r2_->hide();
         notes_->setText(kNoMeasurements);
         notes_->setStyleSheet({});
@@ -197,10 +217,15 @@ void EvaluationPage::showCharts() {
 
     const FittingMatrix& matrix = latest->evaluation.matrix;
     const Regression& regression = latest->evaluation.regression;
-    const double side = latest->axisMax;
     ChartSeries pairs{QStringLiteral("Pairs"), {}, false, true};
-    for (std::size_t i = 0; i < matrix.measured.size(); ++i)
+    double highest = 0;
+    for (std::size_t i = 0; i < matrix.measured.size(); ++i) {
         pairs.points.emplace_back(matrix.measured[i], matrix.simulated[i]);
+        highest = std::max(
+            {highest, static_cast<double>(matrix.measured[i]), static_cast<double>(matrix.simulated[i])});
+    }
+    const RoundScale scale = OneToOneScale(highest);
+    const double side = scale.top;
     // In order of x, as the pointer's tool tip looks them up.
     std::sort(pairs.points.begin(), pairs.points.end(),
               [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); });
@@ -216,13 +241,13 @@ void EvaluationPage::showCharts() {
     oneToOne_->setSeries(QStringLiteral("Simulated against measured"), QStringLiteral("Measured ") + name,
                          QStringLiteral("Simulated ") + name, {}, series);
     Style(oneToOne_, {"#1f5fbf", "#b2182b", "#777777"});
-    // A square scale from 0 that both axes share, in five divisions.
+    // The same scale on both axes.
     for (QAbstractAxis* axis : oneToOne_->chart()->axes()) {
         if (auto* value = qobject_cast<QValueAxis*>(axis)) {
             value->setRange(0, side);
-            value->setTickCount(6);
+            value->setTickCount(scale.ticks);
             value->setMinorTickCount(0);
-            value->setLabelFormat(QStringLiteral("%.3g"));
+            value->setLabelFormat(QStringLiteral("%.%1f").arg(scale.decimals));
         }
     }
     const QList<QAbstractSeries*> drawn = oneToOne_->chart()->series();

@@ -9,6 +9,7 @@
 #include "app/EvaluationPage.h"
 #include "app/FormBinder.h"
 #include "app/FormUndo.h"
+#include "app/HelpWindows.h"
 #include "app/LaiExoWindow.h"
 #include "app/ManagementPage.h"
 #include "app/OutputPage.h"
@@ -362,6 +363,8 @@ void MainWindow::createMenus() {
     tools->addAction(multiPointCalAction_);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    AddHelpCommands(this, help);
+    help->addSeparator();
     help->addAction(aboutAction_);
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/CalibrationPanel.h"
 #include "app/PageTools.h"
+#include "app/QtUserInterface.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -29,7 +30,7 @@ void SetFile(QLineEdit* edit, const std::string& name) {
 } // namespace
 
 MultiPointAutoCalWindow::MultiPointAutoCalWindow(FormModel& form, UserInterface& ui, QWidget* parent)
-    : QWidget(parent, Qt::Window), form_(form), ui_(ui) {
+    : QWidget(parent, Qt::Window), form_(form), ui_(ToolWindowInterface(ui, this)) {
     setObjectName(QStringLiteral("frmMultiPointAutoCal"));
     setWindowTitle(QStringLiteral("TULO - Multi-site automatic calibration"));
 

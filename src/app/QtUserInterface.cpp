@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QObject>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QStringList>
@@ -77,7 +78,50 @@ std::optional<std::string> Chosen(const QString& file) {
     return QDir::toNativeSeparators(file).toStdString();
 }
 
+// Owned by its window as a child object, so that it goes with it.
+class ToolWindowUi : public QObject, public UserInterface {
+public:
+    ToolWindowUi(UserInterface& main, QWidget* window)
+        : QObject(window), own_(ShowsDialogs(main) ? std::optional<QtUserInterface>(window) : std::nullopt),
+          target_(own_ ? *own_ : main) {}
+
+    // A window opened by a tool window (the sensitivity results) is handed that window's interface.
+    static bool ShowsDialogs(UserInterface& ui) {
+        if (dynamic_cast<QtUserInterface*>(&ui)) return true;
+        const auto* tool = dynamic_cast<ToolWindowUi*>(&ui);
+        return tool && tool->own_;
+    }
+
+    void message(std::string_view text, std::string_view title, Icon icon) override {
+        target_.message(text, title, icon);
+    }
+    void problem(const InputProblem& problem) override { target_.problem(problem); }
+    Answer ask(std::string_view text, Buttons buttons, std::string_view title, Icon icon) override {
+        return target_.ask(text, buttons, title, icon);
+    }
+    std::optional<std::string> input(std::string_view prompt, std::string_view title,
+                                     std::string_view defaultAnswer) override {
+        return target_.input(prompt, title, defaultAnswer);
+    }
+    std::optional<std::string> openFile(const FileDialog& dialog) override {
+        return target_.openFile(dialog);
+    }
+    std::optional<std::string> saveFile(const FileDialog& dialog) override {
+        return target_.saveFile(dialog);
+    }
+    void setBusy(bool busy) override { target_.setBusy(busy); }
+    void processEvents() override { target_.processEvents(); }
+
+private:
+    std::optional<QtUserInterface> own_;
+    UserInterface& target_;
+};
+
 } // namespace
+
+UserInterface& ToolWindowInterface(UserInterface& main, QWidget* window) {
+    return *new ToolWindowUi(main, window);
+}
 
 QtUserInterface::QtUserInterface(QWidget* parent) : parent_(parent) {}
 

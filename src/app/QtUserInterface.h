@@ -28,6 +28,12 @@ private:
     QWidget* parent_;
 };
 
+// The user interface of a tool window (a calibration or the sensitivity window), made from the main
+// window's: its message boxes and file dialogs belong to the tool window, so that they open over it and
+// leave it in front instead of raising the main window above it. An interface that shows no dialogs of
+// its own (a test's script) serves the tool window as it is. It lives as long as `window`.
+UserInterface& ToolWindowInterface(UserInterface& main, QWidget* window);
+
 // The application's default title of message boxes.
 inline const QString kApplicationTitle = QStringLiteral("TULO");
 

@@ -2,6 +2,7 @@
 
 #include "app/GridTableModel.h"
 #include "app/PageTools.h"
+#include "app/QtUserInterface.h"
 #include "sensitivity/SetupForm.h"
 
 #include <QBarCategoryAxis>
@@ -74,7 +75,8 @@ void FillBars(QChartView* view, const QString& title, const QString& valueName,
 
 } // namespace
 
-SAChartWindow::SAChartWindow(UserInterface& ui, QWidget* parent) : QWidget(parent, Qt::Window), ui_(ui) {
+SAChartWindow::SAChartWindow(UserInterface& ui, QWidget* parent)
+    : QWidget(parent, Qt::Window), ui_(ToolWindowInterface(ui, this)) {
     setObjectName(QStringLiteral("frmSAchart"));
     setWindowTitle(QStringLiteral("TULO - Sensitivity analysis results"));
 

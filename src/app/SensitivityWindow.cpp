@@ -1,6 +1,7 @@
 #include "app/SensitivityWindow.h"
 
 #include "app/PageTools.h"
+#include "app/QtUserInterface.h"
 #include "app/RitardoWindow.h"
 #include "app/SAChartWindow.h"
 #include "engine/CompiledInputs.h"
@@ -75,7 +76,7 @@ QLabel* Header(const QString& text) {
 } // namespace
 
 SensitivityWindow::SensitivityWindow(const FormModel& mainForm, UserInterface& ui, QWidget* parent)
-    : QWidget(parent, Qt::Window), mainForm_(mainForm), ui_(ui) {
+    : QWidget(parent, Qt::Window), mainForm_(mainForm), ui_(ToolWindowInterface(ui, this)) {
     setObjectName(QStringLiteral("frmSAparamDistrib"));
     setWindowTitle(Qs(sensitivity::kSetupTitle));
 

@@ -1,9 +1,9 @@
 // The desktop program. `tulo [FILE.sim]` opens the window, with that configuration when given.
 // `tulo --screenshot DIR FILE.sim` opens and runs the configuration, saves a picture of every page into
-// DIR (page-0.png ... page-7.png, about.png, diseases.png, laiexo.png, and the sensitivity analysis's
-// sa.png, sa-progress.png, sa-results-0.png ... sa-results-3.png after a small analysis, then the
-// calibration windows' autocal.png and autocal-sites.png) and exits: pictures for the documentation,
-// and a look at the window on a machine without a desktop. `--measured FILE` opens measurements on the
+// DIR (page-0.png ... page-7.png, about.png, user-guide.png, shortcuts.png, diseases.png, laiexo.png,
+// and the sensitivity analysis's sa.png, sa-progress.png, sa-results-0.png ... sa-results-3.png after a
+// small analysis, then the calibration windows' autocal.png and autocal-sites.png) and exits: pictures
+// for the documentation, and a look at the window on a machine without a desktop. `--measured FILE` opens measurements on the
 // Evaluation page first.
 
 #include "app/AboutDialog.h"
@@ -11,6 +11,7 @@
 #include "app/CalibrationPanel.h"
 #include "app/DiseasesWindow.h"
 #include "app/EvaluationPage.h"
+#include "app/HelpWindows.h"
 #include "app/LaiExoWindow.h"
 #include "app/MainWindow.h"
 #include "app/MultiPointAutoCalWindow.h"
@@ -19,6 +20,7 @@
 #include "app/SensitivityWindow.h"
 
 #include <QAbstractItemModel>
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -179,6 +181,20 @@ int Screenshots(const QString& folder, const QString& file, const QString& measu
     about.show();
     Settle(200);
     about.grab().save(QDir(folder).filePath(QStringLiteral("about.png")));
+    about.hide();
+
+    window.findChild<QAction*>(QStringLiteral("mnuUserGuide"))->trigger();
+    Settle(300);
+    if (auto* guide = window.findChild<tulo::app::UserGuideWindow*>()) {
+        guide->grab().save(QDir(folder).filePath(QStringLiteral("user-guide.png")));
+        guide->hide();
+    }
+    window.findChild<QAction*>(QStringLiteral("mnuShortcuts"))->trigger();
+    Settle(200);
+    if (auto* shortcuts = window.findChild<tulo::app::ShortcutsDialog*>()) {
+        shortcuts->grab().save(QDir(folder).filePath(QStringLiteral("shortcuts.png")));
+        shortcuts->close();
+    }
 
     tulo::app::DiseasesWindow* diseases = window.openDiseases();
     diseases->varietyBox()->setCurrentIndex(diseases->varietyBox()->findText(QStringLiteral("BALDO")));

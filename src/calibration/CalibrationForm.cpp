@@ -51,13 +51,11 @@ std::optional<CalibrationMessage> CheckCaptions(const std::array<CalibrationPara
     return std::nullopt;
 }
 
-// The single-site window asks for all three boxes, also in a two-parameter calibration (the third value
-// is then not read); the multi-site one only for the parameters chosen.
+// Only the parameters chosen need an initial value: a two-parameter calibration never reads the third.
 std::optional<CalibrationMessage> CheckInitialValues(const std::array<CalibrationParameterTexts, 3>& p,
-                                                     const std::array<std::string, 3>& initial,
-                                                     bool allThree) {
+                                                     const std::array<std::string, 3>& initial) {
     for (std::size_t k = 0; k < 3; ++k)
-        if ((allThree || Chosen(p, k)) && Empty(initial[k]))
+        if (Chosen(p, k) && Empty(initial[k]))
             return Refusal("You have to specify valid initial parameters values", Icon::Critical);
     return std::nullopt;
 }
@@ -309,14 +307,10 @@ std::optional<CalibrationMessage> CheckAutoCalStart(const AutoCalTexts& texts, c
         return Refusal("This version of TULO is able to perform automatic calibrations only under unflooded "
                        "conditions",
                        Icon::Information);
-    if (!Empty(texts.acc.rrmse) && texts.method == SimplexMethod::Standard)
-        return Refusal("You already performed an automatic calibration with the standard simplex using these "
-                       "settings.\nFor more simplex runs, the genetic simplex is suggested.",
-                       Icon::Information);
     if (texts.method == SimplexMethod::None)
         return Refusal("You have to select one of the simplex methods implemented (standard or genetic)",
                        Icon::None);
-    return CheckInitialValues(texts.acc.parameters, texts.acc.initial, true);
+    return CheckInitialValues(texts.acc.parameters, texts.acc.initial);
 }
 
 PreparedCalibration PrepareAutoCal(const AutoCalTexts& texts, const FormModel& main, const MeasuredTable& agb,
@@ -371,7 +365,7 @@ PreparedCalibration PrepareMultiPoint(const MultiPointTexts& texts, const FormMo
             "You have to select one of the simplex methods implemented (standard or genetic)", Icon::None);
         return prepared;
     }
-    if ((prepared.refusal = CheckInitialValues(cfg.parameters, cfg.initial, false))) return prepared;
+    if ((prepared.refusal = CheckInitialValues(cfg.parameters, cfg.initial))) return prepared;
     if ((prepared.refusal = CheckCaptions(cfg.parameters))) return prepared;
     if (const auto leftOut = SiteAfterTheLast(cfg)) {
         prepared.refusal = Refusal(*leftOut);

@@ -53,7 +53,7 @@ Session OpenDemo() {
 AutoCalTexts RueAndTb(SimplexMethod method) {
     AutoCalTexts texts = NewAutoCalTexts();
     texts.acc.parameters = {{{"RUE", "1.5", "4"}, {"Tb for growth", "7", "15"}, {"", "", ""}}};
-    texts.acc.initial = {"2.3", "12", "1"}; // the third box too, though it is not read
+    texts.acc.initial = {"2.3", "12", ""};
     texts.method = method;
     return texts;
 }
@@ -96,21 +96,22 @@ private slots:
         QCOMPARE(s.lastMessage(),
                  "You have to select one of the simplex methods implemented (standard or genetic)");
         texts.method = SimplexMethod::Standard;
-        texts.acc.rrmse = "0.5";
-        start(texts);
-        QVERIFY(s.lastMessage().starts_with("You already performed an automatic calibration"));
-        texts.acc.rrmse.clear();
-        texts.acc.initial[2].clear(); // asked for even with two parameters
+        texts.acc.initial[1].clear();
         start(texts);
         QCOMPARE(s.ui->messages.back().icon, Icon::Critical);
         QCOMPARE(s.lastMessage(), "You have to specify valid initial parameters values");
-        texts.acc.initial[2] = "1";
+        texts.acc.initial[1] = "12";
 
-        // A cancelled import stops with nothing said and nothing changed.
+        // Neither the index of an earlier result nor the third box, which a two-parameter calibration
+        // does not read, stops Start: it asks for the measurements. Cancelled, it stops there, with
+        // nothing said and nothing changed.
+        texts.acc.rrmse = "0.5";
+        texts.acc.initial[2].clear();
         const std::size_t dialogs = s.ui->dialogs.size();
         start(texts);
         QCOMPARE(s.ui->dialogs.size(), dialogs + 1);
         QVERIFY(s.ui->messages.empty());
+        texts.acc.rrmse.clear();
 
         texts.acc.parameters[0].min.clear();
         start(texts, kData + "agb.xlsx");
@@ -159,10 +160,17 @@ private slots:
         QCOMPARE(s.crop("RUE"), "2.3");
         QCOMPARE(s.crop("Tb"), "12");
 
-        // The same settings again with the standard simplex are refused: its search would repeat.
+        // Start again, without New: the indices of the earlier result go at once, and the search
+        // finds the same values from the restored crop fields.
         s.ui->messages.clear();
-        w->panel()->startButton()->click();
-        QVERIFY(s.lastMessage().starts_with("You already performed"));
+        s.ui->files.push_back(kData + "agb.xlsx");
+        QVERIFY(w->start());
+        QVERIFY(w->findChild<QLineEdit*>(QStringLiteral("txtRRMSE"))->text().isEmpty());
+        QVERIFY(finished.wait(kSearchMs));
+        QVERIFY(s.lastMessage().starts_with("Automatic calibration has been regularly carried out"));
+        QCOMPARE(s.crop("RUE"), "2.8");
+        QCOMPARE(s.crop("Tb"), "11");
+        QVERIFY(!w->findChild<QLineEdit*>(QStringLiteral("txtRRMSE"))->text().isEmpty());
     }
 
     void stopKeepsTheBestPointOfTheSitesSearch() {
