@@ -82,6 +82,9 @@ std::map<std::string, QString, std::less<>> FieldCaptions(const QWidget& root, c
         {std::string(ctl::txtDOYforcingLAI), QStringLiteral("NDVI day")},
         {std::string(ctl::txtforcingLAI), QStringLiteral("NDVI LAI")},
         {std::string(ctl::optWlevelIncrease), QStringLiteral("Prevent sterility due to cold shocks")},
+        {std::string(ctl::cmbBlastProduct), QStringLiteral("treatment product")},
+        // Shown by the diseases window only.
+        {std::string(ctl::txtBlastClass), QStringLiteral("blast susceptibility class")},
         {std::string(ctl::sprWeather), QStringLiteral("weather table")},
         {std::string(ctl::sprSoilPhysics), QStringLiteral("soil table")},
         {std::string(ctl::sprDynWaterInput), QStringLiteral("daily water input table")},
