@@ -176,11 +176,13 @@ void ManagementPage::refresh() {
 
 void ManagementPage::addTreatment() {
     const std::string day = std::to_string(treatmentDay_->value());
-    const FormModel::Batch batch(form_, "Add treatment (DOY " + day + ")");
-    form_.editGrid(ctl::sprBlastTreatment, [&](Grid& grid) {
-        grid.resize(grid.rows() + 1, std::max(grid.cols(), 1));
-        grid.setText(grid.rows(), 1, day);
-    });
+    {
+        const FormModel::Batch batch(form_, "Add treatment (DOY " + day + ")");
+        form_.editGrid(ctl::sprBlastTreatment, [&](Grid& grid) {
+            grid.resize(grid.rows() + 1, std::max(grid.cols(), 1));
+            grid.setText(grid.rows(), 1, day);
+        });
+    } // announced here, so that the view has the new row before it scrolls to it
     treatments_->scrollToBottom();
     refresh();
 }
@@ -190,14 +192,16 @@ void ManagementPage::removeTreatment() {
     if (rows == 0) return;
     const QModelIndexList selected = treatments_->selectionModel()->selectedRows();
     const int row = selected.isEmpty() ? rows : selected.front().row() + 1;
-    const std::string& day = form_.grid(ctl::sprBlastTreatment).text(row, 1);
-    const FormModel::Batch batch(form_,
-                                 day.empty() ? "Remove treatment" : "Remove treatment (DOY " + day + ")");
-    form_.editGrid(ctl::sprBlastTreatment, [&](Grid& grid) {
-        for (int r = row; r < grid.rows(); ++r)
-            for (int c = 1; c <= grid.cols(); ++c) grid.setText(r, c, grid.text(r + 1, c));
-        grid.resize(grid.rows() - 1, grid.cols());
-    });
+    const std::string day = form_.grid(ctl::sprBlastTreatment).text(row, 1);
+    {
+        const FormModel::Batch batch(form_,
+                                     day.empty() ? "Remove treatment" : "Remove treatment (DOY " + day + ")");
+        form_.editGrid(ctl::sprBlastTreatment, [&](Grid& grid) {
+            for (int r = row; r < grid.rows(); ++r)
+                for (int c = 1; c <= grid.cols(); ++c) grid.setText(r, c, grid.text(r + 1, c));
+            grid.resize(grid.rows() - 1, grid.cols());
+        });
+    }
     // A row that held no text leaves no change behind, so the view is told of the new size itself.
     GridModel(treatments_)->reset();
     refresh();
