@@ -107,7 +107,7 @@ ManagementPage::ManagementPage(FormModel& form, FormBinder& binder, QWidget* par
         "and \"Simulation of diseases\" is ticked on the Control page. Every product protects alike.");
     auto* product = new QComboBox;
     product->setObjectName(Qs(ctl::cmbBlastProduct));
-    binder.bind(product, ctl::cmbBlastProduct);
+    binder.bind(product, ctl::cmbBlastProduct, true); // any product name protects
     product->setToolTip(treatmentTip);
     auto* productForm = new QFormLayout;
     AddRow(productForm, QStringLiteral("Product:"), product);

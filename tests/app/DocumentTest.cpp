@@ -211,7 +211,11 @@ private slots:
 
         const QString flooded = CopyOf(folder, QStringLiteral("flooded.sim"), "Tricyclazole", "Beam 75 WP");
         const Session other = Open(flooded);
-        QCOMPARE(other.find<QComboBox>("cmbBlastProduct")->currentText(), QStringLiteral("Beam 75 WP"));
+        auto* otherProduct = other.find<QComboBox>("cmbBlastProduct");
+        QCOMPARE(otherProduct->currentText(), QStringLiteral("Beam 75 WP"));
+        otherProduct->setCurrentIndex(0);
+        otherProduct->setCurrentIndex(otherProduct->findText(QStringLiteral("Beam 75 WP"))); // still offered
+        QCOMPARE(other.text(ctl::cmbBlastProduct), std::string("Beam 75 WP"));
         other.trigger("mnuSaveSimConfig");
         QFile saved(flooded);
         QVERIFY(saved.open(QIODevice::ReadOnly));
