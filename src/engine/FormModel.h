@@ -99,8 +99,8 @@ public:
     void unsubscribe(int subscription);
 
     // Collects the changes made during its life and announces them, if any, as one notification at the
-    // end of the outermost batch: an import, a configuration load or the estimated humidities are one
-    // notification, and so one step to undo. `label` says in the user's words what the batch does
+    // end of the outermost batch: an import or a configuration load is one notification, and so an import
+    // is one step to undo. `label` says in the user's words what the batch does
     // ("Import weather (366 rows)"); the first label given in a notification is its label.
     class Batch {
     public:
