@@ -154,7 +154,7 @@ ControlPage::ControlPage(FormModel& form, FormBinder& binder, QWidget* parent)
     auto* selectAll = new QPushButton(QStringLiteral("Select all the variables"));
     selectAll->setObjectName(QStringLiteral("cmdSelectAllVar"));
     connect(selectAll, &QPushButton::clicked, this, [this] {
-        FormModel::Batch batch(form_); // one step to undo
+        FormModel::Batch batch(form_, "Select all the variables"); // one step to undo
         for (int i = 1; i <= kReportVariables; ++i) form_.setCheck(ctl::chkReport(i), 1);
     });
     variableLayout->addSpacing(6);

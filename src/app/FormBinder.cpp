@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 
+#include <algorithm>
 #include <utility>
 
 namespace tulo::app {
@@ -33,9 +34,10 @@ private:
     bool before_;
 };
 
-void ShowListText(QComboBox& box, const QString& text) {
-    for (int i = box.count() - 1; i >= 0; --i)
-        if (box.itemData(i, kForeignRole).toBool() && box.itemText(i) != text) box.removeItem(i);
+void ShowListText(QComboBox& box, const QString& text, bool keepOtherTexts) {
+    if (!keepOtherTexts)
+        for (int i = box.count() - 1; i >= 0; --i)
+            if (box.itemData(i, kForeignRole).toBool() && box.itemText(i) != text) box.removeItem(i);
     int index = box.findText(text, Qt::MatchExactly);
     if (index < 0 && !text.isEmpty()) {
         box.addItem(text);
@@ -101,7 +103,7 @@ void FormBinder::bind(QPlainTextEdit* widget, std::string_view control) {
     refresh(name);
 }
 
-void FormBinder::bind(QComboBox* widget, std::string_view control) {
+void FormBinder::bind(QComboBox* widget, std::string_view control, bool keepOtherTexts) {
     const std::string name(control);
     widget->setEditable(false);
     {
@@ -110,12 +112,16 @@ void FormBinder::bind(QComboBox* widget, std::string_view control) {
         for (const std::string& item : form_.listItems(name)) widget->addItem(Q(item));
     }
     widgets_[name].push_back(widget);
+    if (keepOtherTexts) keepingOtherTexts_.push_back(widget);
     connect(widget, &QComboBox::currentTextChanged, this, [this, name](const QString& text) {
         if (updating_) return;
         Guard guard(updating_);
         form_.setText(name, text.toStdString());
     });
-    connect(widget, &QObject::destroyed, this, [this, name, widget] { std::erase(widgets_[name], widget); });
+    connect(widget, &QObject::destroyed, this, [this, name, widget] {
+        std::erase(widgets_[name], widget);
+        std::erase(keepingOtherTexts_, widget);
+    });
     refresh(name);
 }
 
@@ -163,7 +169,9 @@ void FormBinder::refresh(const std::string& control) {
             const QString text = Q(form_.text(control));
             if (plain->toPlainText() != text) plain->setPlainText(text);
         } else if (auto* box = qobject_cast<QComboBox*>(widget)) {
-            ShowListText(*box, Q(form_.text(control)));
+            ShowListText(*box, Q(form_.text(control)),
+                         std::find(keepingOtherTexts_.begin(), keepingOtherTexts_.end(), box) !=
+                             keepingOtherTexts_.end());
         } else if (auto* check = qobject_cast<QCheckBox*>(widget)) {
             check->setChecked(form_.check(control) != 0);
         } else if (auto* radio = qobject_cast<QRadioButton*>(widget)) {

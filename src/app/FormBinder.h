@@ -30,7 +30,10 @@ public:
     // Text boxes and lists (a list's items are the form's listItems; its text is the control's text).
     void bind(QLineEdit* widget, std::string_view control);
     void bind(QPlainTextEdit* widget, std::string_view control);
-    void bind(QComboBox* widget, std::string_view control);
+    // A text the list does not offer (read from a configuration) is shown as an extra item; it goes when
+    // the field takes another text, unless `keepOtherTexts`: a list that accepts any name (the treatment
+    // product) keeps offering every name it has shown.
+    void bind(QComboBox* widget, std::string_view control, bool keepOtherTexts = false);
     // Check boxes (0/1) and option buttons of a group.
     void bind(QCheckBox* widget, std::string_view control);
     void bind(QRadioButton* widget, std::string_view control);
@@ -49,6 +52,7 @@ private:
     int subscription_ = 0;
     bool updating_ = false; // set while the binder writes into widgets or the model
     std::unordered_map<std::string, std::vector<QWidget*>> widgets_;
+    std::vector<const QComboBox*> keepingOtherTexts_;
 };
 
 } // namespace tulo::app

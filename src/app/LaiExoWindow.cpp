@@ -109,6 +109,10 @@ LaiExoWindow::LaiExoWindow(UserInterface& ui, QWidget* parent)
     auto* open = new QPushButton(QStringLiteral("Open workbook..."));
     open->setObjectName(QStringLiteral("cmdOpenLAIexo"));
     connect(open, &QPushButton::clicked, this, [this] { importWorkbook(kind_); });
+    auto* save = new QPushButton(QStringLiteral("Save workbook..."));
+    save->setObjectName(QStringLiteral("cmdSaveLAIexo"));
+    save->setToolTip(QStringLiteral("Save the table as a workbook, which Open reads back"));
+    connect(save, &QPushButton::clicked, this, [this] { saveWorkbook(); });
     auto* empty = new QPushButton(QStringLiteral("Clear"));
     empty->setObjectName(QStringLiteral("cmdClearLAIexo"));
     connect(empty, &QPushButton::clicked, this, [this] { clear(kind_); });
@@ -118,6 +122,7 @@ LaiExoWindow::LaiExoWindow(UserInterface& ui, QWidget* parent)
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(open);
+    buttons->addWidget(save);
     buttons->addWidget(empty);
     buttons->addStretch();
     buttons->addWidget(close);
@@ -134,6 +139,21 @@ bool LaiExoWindow::importWorkbook(std::string_view kind) {
     if (OpenWorkbookIntoGrid(grid_, ui_, kind, file) != ImportOutcome::Imported) return false;
     model_->reload();
     return true;
+}
+
+bool LaiExoWindow::saveWorkbook() {
+    // A table typed by hand goes out under its captions, so that the workbook reads on its own; one opened
+    // with a row of titles keeps it. Open skips such a first row either way.
+    const std::string& day = grid_.text(1, 1);
+    const std::string& lai = grid_.text(1, 2);
+    const bool titled = !(day.empty() && lai.empty()) && !ParseNumber(day) && !ParseNumber(lai);
+    const int shift = titled ? 0 : 1;
+    Grid sheet(LastFilledRow(grid_) + shift, 2);
+    for (int c = 1; c <= 2; ++c) {
+        if (!titled) sheet.setText(1, c, grid_.text(0, c));
+        for (int r = 1; r + shift <= sheet.rows(); ++r) sheet.setText(r + shift, c, grid_.text(r, c));
+    }
+    return SaveGridAsWorkbook(sheet, ui_, kind_).has_value();
 }
 
 void LaiExoWindow::clear(std::string_view kind) {

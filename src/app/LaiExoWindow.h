@@ -27,6 +27,9 @@ public:
     // Asks for a workbook and imports it into the table; `kind` ("Daily LAI", "Periodic LAI data") names
     // it in the dialog and is kept for the window's own Open button. True when imported.
     bool importWorkbook(std::string_view kind);
+    // Asks for a file name and saves the table there as a workbook that importWorkbook reads back; true
+    // when saved.
+    bool saveWorkbook();
     // Empties the table for typing; `kind` as for importWorkbook.
     void clear(std::string_view kind);
 

@@ -38,8 +38,11 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QIcon>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QScopedValueRollback>
 #include <QSettings>
 #include <QStatusBar>
@@ -48,6 +51,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -151,7 +155,11 @@ MainWindow::MainWindow(std::unique_ptr<UserInterface> ui, QWidget* parent)
 
     binder_ = new FormBinder(form_, this);
     formUndo_ = new FormUndo(form_, undo_, this);
-    subscription_ = form_.subscribe([this](std::span<const FormChange>) { inputsChanged(); });
+    subscription_ = form_.subscribe([this](std::span<const FormChange> changes) {
+        // What a run derives and shows in the form changes no input of it.
+        if (std::any_of(changes.begin(), changes.end(), [](const FormChange& c) { return !c.derived; }))
+            inputsChanged();
+    });
 
     changeTimer_.setSingleShot(true);
     changeTimer_.setInterval(kChangeDelayMs);
@@ -181,9 +189,11 @@ MainWindow::MainWindow(std::unique_ptr<UserInterface> ui, QWidget* parent)
         QStringLiteral("Crop"));
     tabs_->addTab(withCommands(new ManagementPage(form_, *binder_), {newManagAction_}),
                   QStringLiteral("Management"));
-    tabs_->addTab(withCommands(new WeatherPage(form_), {openWeatherAction_, newWeatherAction_}),
-                  QStringLiteral("Weather"));
-    tabs_->addTab(withCommands(new SoilPage(form_), {openSoilAction_}), QStringLiteral("Soil"));
+    tabs_->addTab(
+        withCommands(new WeatherPage(form_), {openWeatherAction_, saveWeatherAction_, newWeatherAction_}),
+        QStringLiteral("Weather"));
+    tabs_->addTab(withCommands(new SoilPage(form_), {openSoilAction_, saveSoilAction_}),
+                  QStringLiteral("Soil"));
     tabs_->addTab(withCommands(output_, {runAction_, saveReportAction_, saveCropChartAction_,
                                          saveMicroclimateChartAction_}),
                   QStringLiteral("Output"));
@@ -195,6 +205,12 @@ MainWindow::MainWindow(std::unique_ptr<UserInterface> ui, QWidget* parent)
                   QStringLiteral("Evaluation"));
     tabs_->addTab(configuration_, QStringLiteral("Configuration"));
     setCentralWidget(tabs_);
+    formUndo_->setCaptions(FieldCaptions(*tabs_, form_));
+    // Undo and Redo are the window's in a text box too, whose own history the form's would contradict.
+    for (QWidget* field : tabs_->findChildren<QWidget*>())
+        if ((qobject_cast<QLineEdit*>(field) || qobject_cast<QPlainTextEdit*>(field)) &&
+            form_.hasControl(field->objectName().toStdString()))
+            field->installEventFilter(this);
 
     auto* tools = addToolBar(QStringLiteral("Commands"));
     tools->setObjectName(QStringLiteral("toolBar"));
@@ -272,9 +288,14 @@ void MainWindow::createActions() {
         NewWeather(form_);
         showPage(Page::Weather);
     });
+    saveWeatherAction_ = action("mnuSaveWeather", QStringLiteral("Save weather..."),
+                                [this] { SaveGridAsWorkbook(form_.grid(ctl::sprWeather), *ui_, "Weather"); });
     openSoilAction_ = action("mnuOpenSoilPhysicsData", QStringLiteral("Open &soil..."), [this] {
         OpenSoilPhysicsData(form_, *ui_);
         showPage(Page::Soil);
+    });
+    saveSoilAction_ = action("mnuSaveSoilPhysicsData", QStringLiteral("Save soil..."), [this] {
+        SaveGridAsWorkbook(form_.grid(ctl::sprSoilPhysics), *ui_, "Soil physics");
     });
     openCropAction_ = action("mnuOpenCrop", QStringLiteral("Open &crop..."), [this] {
         OpenCropWorkbook(form_, *ui_);
@@ -328,8 +349,10 @@ void MainWindow::createMenus() {
     file->addAction(newAction_);
     file->addSeparator();
     file->addAction(openWeatherAction_);
+    file->addAction(saveWeatherAction_);
     file->addAction(newWeatherAction_);
     file->addAction(openSoilAction_);
+    file->addAction(saveSoilAction_);
     file->addSeparator();
     file->addAction(openCropAction_);
     file->addAction(saveCropAction_);
@@ -404,8 +427,9 @@ bool MainWindow::openConfiguration(const QString& file) {
 }
 
 void MainWindow::configurationLoaded(const QString& file) {
+    // Another document: its load is no step to undo, and the previous one's steps do not apply to it.
+    undo_.clear();
     setFile(file);
-    undo_.setClean();
     rememberRecent(file);
     statusBar()->showMessage(QStringLiteral("Opened %1").arg(QDir::toNativeSeparators(file)), 5000);
 }
@@ -424,8 +448,8 @@ bool MainWindow::saveConfiguration() {
 bool MainWindow::saveConfigurationAs() {
     const auto file = SaveSimConfig(form_, *ui_, Path(file_));
     if (!file) return false;
+    undo_.clear(); // the document is now the file saved, whose history starts here
     setFile(FromPath(*file));
-    undo_.setClean();
     rememberRecent(file_);
     statusBar()->showMessage(QStringLiteral("Saved %1").arg(QDir::toNativeSeparators(file_)), 5000);
     return true;
@@ -434,7 +458,7 @@ bool MainWindow::saveConfigurationAs() {
 void MainWindow::newConfiguration() {
     if (!maybeSave()) return;
     {
-        // Through the configuration reader, so that the new form is announced and undone as a load is.
+        // Through the configuration reader, so that the views follow the new form as they follow a load.
         FormModel::Batch batch(form_);
         const FormModel opening;
         ParseSimConfig(FormatSimConfig(opening), form_);
@@ -442,8 +466,8 @@ void MainWindow::newConfiguration() {
         AggiustaGrigliaMeteo(form_);
         AggiustaGrigliaSuolo(form_);
     }
+    undo_.clear();
     setFile({});
-    undo_.setClean();
     showPage(Page::Control);
 }
 
@@ -499,6 +523,19 @@ void MainWindow::fillRecentMenu() {
 }
 
 // ----- window events ---------------------------------------------------------------------------------
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride) {
+        const QKeySequence keys(static_cast<QKeyEvent*>(event)->keyCombination());
+        for (const QAction* action : {undoAction_, redoAction_})
+            if (action->shortcuts().contains(keys)) {
+                // Not claimed by the text box, the key goes to the window's action.
+                event->ignore();
+                return true;
+            }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (!maybeSave()) {

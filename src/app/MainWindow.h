@@ -82,6 +82,7 @@ public:
     LaiExoWindow* laiExoWindow() const { return laiExo_; }
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -168,7 +169,9 @@ private:
     QAction* newAction_ = nullptr;
     QAction* openWeatherAction_ = nullptr;
     QAction* newWeatherAction_ = nullptr;
+    QAction* saveWeatherAction_ = nullptr;
     QAction* openSoilAction_ = nullptr;
+    QAction* saveSoilAction_ = nullptr;
     QAction* openCropAction_ = nullptr;
     QAction* saveCropAction_ = nullptr;
     QAction* newCropAction_ = nullptr;

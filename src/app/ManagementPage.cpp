@@ -101,19 +101,27 @@ ManagementPage::ManagementPage(FormModel& form, FormBinder& binder, QWidget* par
 
     auto* blast = new QGroupBox(QStringLiteral("Blast treatments"));
     auto* blastLayout = new QVBoxLayout(blast);
+    const QString treatmentTip = QStringLiteral(
+        "A fungicide treatment protects the crop from new blast infections on its day and the 21 days after "
+        "it; an infection already under way runs its course. Treatments count only when a product is chosen "
+        "and \"Simulation of diseases\" is ticked on the Control page. Every product protects alike.");
     auto* product = new QComboBox;
     product->setObjectName(Qs(ctl::cmbBlastProduct));
-    binder.bind(product, ctl::cmbBlastProduct);
+    binder.bind(product, ctl::cmbBlastProduct, true); // any product name protects
+    product->setToolTip(treatmentTip);
     auto* productForm = new QFormLayout;
     AddRow(productForm, QStringLiteral("Product:"), product);
     blastLayout->addLayout(productForm);
     treatments_ = GridView(form, ctl::sprBlastTreatment, blast);
-    treatments_->setToolTip(
-        QStringLiteral("Day of year of each fungicide treatment; each protects for 21 days"));
+    treatments_->setToolTip(QStringLiteral("Day of year of each fungicide treatment.\n") + treatmentTip);
     treatments_->setSelectionBehavior(QAbstractItemView::SelectRows);
     treatments_->horizontalHeader()->setStretchLastSection(true);
     treatments_->setMaximumHeight(150);
     blastLayout->addWidget(treatments_);
+    noProduct_ = new QLabel(QStringLiteral("No product chosen: these treatments do not protect the crop."));
+    noProduct_->setObjectName(QStringLiteral("lblNoProduct"));
+    noProduct_->setStyleSheet(QStringLiteral("color: #a04000"));
+    blastLayout->addWidget(noProduct_);
     auto* buttons = new QHBoxLayout;
     treatmentDay_ = new QSpinBox;
     treatmentDay_->setObjectName(QStringLiteral("spnTreatmentDay"));
@@ -162,15 +170,21 @@ void ManagementPage::refresh() {
     fixedLevel_->setEnabled(form_.option(ctl::OptionFixWlevel));
     initialLevel_->setEnabled(form_.option(ctl::OptionDynamicWlevel));
     preFlowering_->setEnabled(form_.check(ctl::optWlevelIncrease) != 0);
+    noProduct_->setVisible(form_.grid(ctl::sprBlastTreatment).rows() > 0 &&
+                           form_.text(ctl::cmbBlastProduct) == choice::NoTreatment);
 }
 
 void ManagementPage::addTreatment() {
     const std::string day = std::to_string(treatmentDay_->value());
-    form_.editGrid(ctl::sprBlastTreatment, [&](Grid& grid) {
-        grid.resize(grid.rows() + 1, std::max(grid.cols(), 1));
-        grid.setText(grid.rows(), 1, day);
-    });
+    {
+        const FormModel::Batch batch(form_, "Add treatment (DOY " + day + ")");
+        form_.editGrid(ctl::sprBlastTreatment, [&](Grid& grid) {
+            grid.resize(grid.rows() + 1, std::max(grid.cols(), 1));
+            grid.setText(grid.rows(), 1, day);
+        });
+    } // announced here, so that the view has the new row before it scrolls to it
     treatments_->scrollToBottom();
+    refresh();
 }
 
 void ManagementPage::removeTreatment() {
@@ -178,13 +192,19 @@ void ManagementPage::removeTreatment() {
     if (rows == 0) return;
     const QModelIndexList selected = treatments_->selectionModel()->selectedRows();
     const int row = selected.isEmpty() ? rows : selected.front().row() + 1;
-    form_.editGrid(ctl::sprBlastTreatment, [&](Grid& grid) {
-        for (int r = row; r < grid.rows(); ++r)
-            for (int c = 1; c <= grid.cols(); ++c) grid.setText(r, c, grid.text(r + 1, c));
-        grid.resize(grid.rows() - 1, grid.cols());
-    });
+    const std::string day = form_.grid(ctl::sprBlastTreatment).text(row, 1);
+    {
+        const FormModel::Batch batch(form_,
+                                     day.empty() ? "Remove treatment" : "Remove treatment (DOY " + day + ")");
+        form_.editGrid(ctl::sprBlastTreatment, [&](Grid& grid) {
+            for (int r = row; r < grid.rows(); ++r)
+                for (int c = 1; c <= grid.cols(); ++c) grid.setText(r, c, grid.text(r + 1, c));
+            grid.resize(grid.rows() - 1, grid.cols());
+        });
+    }
     // A row that held no text leaves no change behind, so the view is told of the new size itself.
     GridModel(treatments_)->reset();
+    refresh();
 }
 
 } // namespace tulo::app

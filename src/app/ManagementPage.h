@@ -6,6 +6,7 @@
 
 #include <QWidget>
 
+class QLabel;
 class QSpinBox;
 class QTableView;
 
@@ -33,6 +34,7 @@ private:
     QWidget* preFlowering_ = nullptr;
     QTableView* treatments_ = nullptr;
     QSpinBox* treatmentDay_ = nullptr;
+    QLabel* noProduct_ = nullptr; // treatments listed, yet no product chosen
 };
 
 } // namespace tulo::app

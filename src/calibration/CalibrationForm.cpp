@@ -276,7 +276,10 @@ std::vector<TrialResult> DataSetIndices(const CalibrationRequest& request, std::
 
 void WriteCalibratedValues(FormModel& form, std::span<const ParameterChoice> choices,
                            std::span<const double> rounded) {
-    const FormModel::Batch batch(form);
+    std::string label = "Calibration result:";
+    for (std::size_t k = 0; k < choices.size() && k < rounded.size(); ++k)
+        label += (k == 0 ? " " : ", ") + std::string(choices[k].info->calibrationCaption);
+    const FormModel::Batch batch(form, std::move(label));
     for (std::size_t k = 0; k < choices.size() && k < rounded.size(); ++k)
         form.setText(choices[k].info->control, CalibratedText(rounded[k]));
 }

@@ -93,8 +93,9 @@ FormModel::FormModel() {
     addOption(std::string(ctl::OptionFixWlevel), "water level", false);
     addOption(std::string(ctl::OptionDynamicWlevel), "water level", false);
     addText(std::string(ctl::txtInitialWaterLevel), "");
+    // Every product protects alike; a configuration may name any other, which the list then shows too.
     addList(std::string(ctl::cmbBlastProduct), std::string(choice::NoTreatment),
-            {std::string(choice::NoTreatment)});
+            {std::string(choice::NoTreatment), "Tricyclazole", "Isoprothiolane", "Azoxystrobin"});
     addText(std::string(ctl::txtBlastClass), "1");
 
     // Grids.
@@ -315,13 +316,15 @@ void FormModel::unsubscribe(int subscription) {
 
 void FormModel::record(std::string_view id, int row, int column, std::string oldText, std::string newText) {
     if (!listening()) return;
-    pending_.push_back({std::string(id), row, column, std::move(oldText), std::move(newText)});
+    pending_.push_back({std::string(id), row, column, std::move(oldText), std::move(newText), derived_ > 0});
     if (batchDepth_ == 0) deliver();
 }
 
 void FormModel::deliver() {
     const std::vector<FormChange> changes = std::move(pending_);
     pending_.clear();
+    // A subscriber that changes the form starts a notification of its own within this one.
+    const std::string outer = std::exchange(delivering_, std::exchange(pendingLabel_, {}));
     // A subscriber may subscribe or unsubscribe others, or itself, while it is called.
     const auto subscribers = subscribers_;
     for (const auto& entry : subscribers) {
@@ -329,14 +332,28 @@ void FormModel::deliver() {
                                                  [&](const auto& s) { return s.first == entry.first; });
         if (stillSubscribed) (*entry.second)(changes);
     }
+    delivering_ = outer;
 }
 
-FormModel::Batch::Batch(FormModel& form) : form_(form) {
+FormModel::Batch::Batch(FormModel& form, std::string label) : form_(form) {
+    if (form_.pendingLabel_.empty()) form_.pendingLabel_ = std::move(label);
     ++form_.batchDepth_;
 }
 
 FormModel::Batch::~Batch() {
-    if (--form_.batchDepth_ == 0 && !form_.pending_.empty()) form_.deliver();
+    if (--form_.batchDepth_ != 0) return;
+    if (form_.pending_.empty())
+        form_.pendingLabel_.clear(); // a batch that changed nothing leaves its label to nobody
+    else
+        form_.deliver();
+}
+
+FormModel::Derived::Derived(FormModel& form) : form_(form) {
+    ++form_.derived_;
+}
+
+FormModel::Derived::~Derived() {
+    --form_.derived_;
 }
 
 FormModel::Blocker::Blocker(FormModel& form) : form_(form) {

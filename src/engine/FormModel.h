@@ -32,12 +32,15 @@ enum class ControlKind { Text, List, Check, Option };
 // option group changes in one change: `id` is the option now selected (or the one cleared when the group
 // is left without a selection) and the texts are the names of the group's selected option before and
 // after, "" for none. A cell that a resize removes has the new text "", one that it adds the old text "".
+// `derived` marks a value the program worked out itself and shows in the form (the humidities a run
+// estimated): views follow it, but it is no edit of the user's, so nothing undoes it or calls it unsaved.
 struct FormChange {
     std::string id;
     int row = -1;
     int column = -1;
     std::string oldText;
     std::string newText;
+    bool derived = false;
     friend bool operator==(const FormChange&, const FormChange&) = default;
 };
 
@@ -96,14 +99,30 @@ public:
     void unsubscribe(int subscription);
 
     // Collects the changes made during its life and announces them, if any, as one notification at the
-    // end of the outermost batch: an import, a configuration load or the estimated humidities are one
-    // notification, and so one step to undo.
+    // end of the outermost batch: an import or a configuration load is one notification, and so an import
+    // is one step to undo. `label` says in the user's words what the batch does
+    // ("Import weather (366 rows)"); the first label given in a notification is its label.
     class Batch {
     public:
-        explicit Batch(FormModel& form);
+        explicit Batch(FormModel& form, std::string label = {});
         ~Batch();
         Batch(const Batch&) = delete;
         Batch& operator=(const Batch&) = delete;
+
+    private:
+        FormModel& form_;
+    };
+
+    // The label of the notification being delivered; empty outside a delivery and for an unlabelled one.
+    const std::string& notificationLabel() const { return delivering_; }
+
+    // Marks every change made during its life as derived (see FormChange).
+    class Derived {
+    public:
+        explicit Derived(FormModel& form);
+        ~Derived();
+        Derived(const Derived&) = delete;
+        Derived& operator=(const Derived&) = delete;
 
     private:
         FormModel& form_;
@@ -177,7 +196,10 @@ private:
     int nextSubscription_ = 1;
     int batchDepth_ = 0;
     int blocked_ = 0;
+    int derived_ = 0;
     std::vector<FormChange> pending_;
+    std::string pendingLabel_;
+    std::string delivering_;
     std::vector<const Grid*> editing_; // grids whose edit will announce their cells itself
 };
 

@@ -175,6 +175,8 @@ void clsInputWeather::ReadWeatherData(const FormModel& form, Problems& problems)
 }
 
 void WriteEstimatedHumidities(FormModel& form, const DailySeries& RHmax, const DailySeries& RHmin) {
+    // Worked out again at every run from the temperatures: shown, but no edit to undo or to save.
+    const FormModel::Derived derived(form);
     form.editGrid(ctl::sprWeather, [&](Grid& grid) {
         if (grid.rows() < kWeatherRows || grid.cols() < kWeatherCols)
             grid.resize(std::max(grid.rows(), kWeatherRows), std::max(grid.cols(), kWeatherCols));

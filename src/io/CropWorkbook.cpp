@@ -200,7 +200,7 @@ std::optional<Grid> BuildCropWorkbookGrid(const FormModel& form, Problems& probl
 }
 
 Problems ApplyCropWorkbookGrid(const Grid& grid, FormModel& form) {
-    FormModel::Batch batch(form); // a crop read is one step to undo
+    FormModel::Batch batch(form, "Open crop"); // a crop read is one step to undo
     Problems problems;
     form.setText(ctl::txtCropDescription, grid.text(kDescriptionRow, kDescriptionCol));
     for (const Row& row : kLayout) {
@@ -230,7 +230,7 @@ Problems ApplyCropWorkbookGrid(const Grid& grid, FormModel& form) {
 }
 
 void NewCrop(FormModel& form) {
-    FormModel::Batch batch(form);
+    FormModel::Batch batch(form, "New crop");
     form.setText(ctl::txtCropDescription, "");
     for (const Row& row : kLayout) {
         if (row.cell == Cell::Switch)
@@ -241,7 +241,7 @@ void NewCrop(FormModel& form) {
 }
 
 void NewManagement(FormModel& form) {
-    FormModel::Batch batch(form);
+    FormModel::Batch batch(form, "New management");
     for (const auto control : {ctl::txtManagDescription, ctl::txtSowingDate, ctl::txtLatitude,
                                ctl::cmbFlooded, ctl::txtWaterLevel})
         form.setText(control, "");

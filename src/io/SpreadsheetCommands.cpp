@@ -118,6 +118,8 @@ std::optional<RowLimit> ImportRowLimit(std::string_view gridId) {
 fs::path WorkbookSaveName(const fs::path& chosen) {
     const std::string name = chosen.string();
     if (EndsWithNoCase(name, ".xlsx") || EndsWithNoCase(name, ".csv")) return chosen;
+    // A legacy .xls name asks for a workbook, which is written in today's format under its own extension.
+    if (EndsWithNoCase(name, ".xls")) return fs::path(name.substr(0, name.size() - 4) + ".xlsx");
     return fs::path(name + ".xlsx");
 }
 

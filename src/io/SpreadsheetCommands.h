@@ -70,7 +70,8 @@ ImportOutcome ImportWorkbookFile(Grid& grid, const std::filesystem::path& file, 
 // or "index", or 0, 1, 2, ... beside 1, 2, 3, ... Nothing for any other sheet.
 std::optional<std::string> ExtraIndexColumn(const Grid& grid);
 
-// The name a workbook is saved under: ".xlsx" appended unless it ends, in any case, with .xlsx or .csv.
+// The name a workbook is saved under: ".xlsx" appended unless it ends, in any case, with .xlsx or .csv;
+// an .xls ending becomes ".xlsx" ("RESULTS.XLS" is saved as "RESULTS.xlsx").
 std::filesystem::path WorkbookSaveName(const std::filesystem::path& chosen);
 
 // Why a table cannot be written under this name: it ends, in any case, neither with .xlsx nor with .csv

@@ -20,16 +20,29 @@ constexpr double kValueWidth = 12;
 
 constexpr std::string_view kSimPattern = "*.sim";
 
+int FilledRows(const Grid& grid) {
+    int filled = 0;
+    for (int r = 1; r <= grid.rows(); ++r)
+        for (int c = 1; c <= grid.cols(); ++c)
+            if (!grid.text(r, c).empty()) {
+                ++filled;
+                break;
+            }
+    return filled;
+}
+
 // Imports into a copy of the grid, so that the dialogs and questions of an import come before the form
 // changes, then puts the table and its layout into the form as one batch. `import` returns the outcome
 // and leaves the copy as it was unless it imported. A cancelled or failed import changes nothing, so it
-// leaves no step to undo.
+// leaves no step to undo. `what` names the table in the step's label ("Import weather (366 rows)").
 template <class Import, class Layout>
-ImportOutcome ImportIntoForm(FormModel& form, std::string_view gridId, Import&& import, Layout&& layout) {
+ImportOutcome ImportIntoForm(FormModel& form, std::string_view gridId, std::string_view what, Import&& import,
+                             Layout&& layout) {
     Grid grid = form.grid(gridId);
     const ImportOutcome outcome = std::forward<Import>(import)(grid);
     if (outcome != ImportOutcome::Imported) return outcome;
-    FormModel::Batch batch(form);
+    FormModel::Batch batch(form, "Import " + std::string(what) + " (" + std::to_string(FilledRows(grid)) +
+                                     " rows)");
     form.editGrid(gridId, [&](Grid& g) { g = std::move(grid); });
     std::forward<Layout>(layout)(form);
     return outcome;
@@ -66,7 +79,7 @@ void AggiustaGrigliaMeteo(FormModel& form) {
 
 ImportOutcome OpenWeather(FormModel& form, UserInterface& ui) {
     return ImportIntoForm(
-        form, ctl::sprWeather,
+        form, ctl::sprWeather, "weather",
         [&](Grid& grid) {
             std::string chosen;
             return OpenWorkbookIntoGrid(grid, ui, "Weather", chosen, ImportRowLimit(ctl::sprWeather));
@@ -77,7 +90,7 @@ ImportOutcome OpenWeather(FormModel& form, UserInterface& ui) {
 ImportOutcome ImportWeatherFile(FormModel& form, const fs::path& file, UserInterface& ui,
                                 std::optional<int> sheet) {
     return ImportIntoForm(
-        form, ctl::sprWeather,
+        form, ctl::sprWeather, "weather",
         [&](Grid& grid) {
             return ImportWorkbookFile(grid, file, ui, sheet, ImportRowLimit(ctl::sprWeather));
         },
@@ -85,6 +98,7 @@ ImportOutcome ImportWeatherFile(FormModel& form, const fs::path& file, UserInter
 }
 
 void NewWeather(FormModel& form) {
+    const FormModel::Batch batch(form, "New weather");
     form.editGrid(ctl::sprWeather, [](Grid& grid) { grid.clearData(); });
 }
 
@@ -103,7 +117,7 @@ void AggiustaGrigliaSuolo(FormModel& form) {
 }
 
 ImportOutcome OpenSoilPhysicsData(FormModel& form, UserInterface& ui) {
-    return ImportIntoForm(form, ctl::sprSoilPhysics, KeepingSoilLayout([&](Grid& grid) {
+    return ImportIntoForm(form, ctl::sprSoilPhysics, "soil", KeepingSoilLayout([&](Grid& grid) {
                               std::string chosen;
                               return OpenWorkbookIntoGrid(grid, ui, "Soil physics", chosen,
                                                           ImportRowLimit(ctl::sprSoilPhysics));
@@ -113,7 +127,7 @@ ImportOutcome OpenSoilPhysicsData(FormModel& form, UserInterface& ui) {
 
 ImportOutcome ImportSoilFile(FormModel& form, const fs::path& file, UserInterface& ui,
                              std::optional<int> sheet) {
-    return ImportIntoForm(form, ctl::sprSoilPhysics, KeepingSoilLayout([&](Grid& grid) {
+    return ImportIntoForm(form, ctl::sprSoilPhysics, "soil", KeepingSoilLayout([&](Grid& grid) {
                               return ImportWorkbookFile(grid, file, ui, sheet,
                                                         ImportRowLimit(ctl::sprSoilPhysics));
                           }),

@@ -2,7 +2,7 @@
 // The main window's file commands on the weather table, the soil table and the whole configuration, as
 // plain functions over the form: the window only calls them, and the command line and the tests run them
 // without a display. Each command that changes the form does so in one batch, so that the window's undo
-// takes an import or a configuration load back in one step.
+// takes an import back in one step (a configuration load starts the window's history afresh).
 
 #include "engine/FormModel.h"
 #include "engine/UserInterface.h"

@@ -4,6 +4,7 @@
 
 #include <span>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace tulo {
@@ -85,6 +86,34 @@ TEST(FormModel, BatchesAnnounceOnceAndBlockersSilence) {
     }
     EXPECT_EQ(heard.size(), 1u);
     EXPECT_EQ(form.text(ctl::txtTbase), "11");
+}
+
+TEST(FormModel, ANotificationCarriesItsFirstLabelAndMarksDerivedValues) {
+    FormModel form;
+    std::vector<std::string> labels;
+    Notifications heard;
+    form.subscribe([&](std::span<const FormChange> c) {
+        labels.push_back(form.notificationLabel());
+        heard.emplace_back(c.begin(), c.end());
+    });
+    {
+        FormModel::Batch outer(form, "Import weather (3 rows)");
+        FormModel::Batch inner(form, "inner");
+        form.setCell(ctl::sprWeather, 2, 2, "1");
+    }
+    { FormModel::Batch nothing(form, "changes nothing"); }
+    form.setText(ctl::txtRUE, "2.6"); // a plain edit: no label, none left over from the empty batch
+    {
+        const FormModel::Derived derived(form);
+        form.setCell(ctl::sprWeather, 2, 6, "95");
+    }
+    EXPECT_EQ(labels, (std::vector<std::string>{"Import weather (3 rows)", "", ""}));
+    EXPECT_EQ(form.notificationLabel(), "");
+    ASSERT_EQ(heard.size(), 3u);
+    EXPECT_FALSE(heard[1][0].derived);
+    EXPECT_TRUE(heard[2][0].derived);
+    form.setCell(ctl::sprWeather, 2, 7, "60");
+    EXPECT_FALSE(heard.back()[0].derived);
 }
 
 TEST(FormModel, AGridEditAnnouncesEveryCellWhoseTextChanged) {

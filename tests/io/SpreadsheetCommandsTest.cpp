@@ -25,7 +25,9 @@ protected:
 TEST_F(SpreadsheetCommands, SavingAddsTheExtensionBeforeAskingAboutAnExistingFile) {
     EXPECT_EQ(WorkbookSaveName("RESULTS.XLSX"), fs::path("RESULTS.XLSX"));
     EXPECT_EQ(WorkbookSaveName("results"), fs::path("results.xlsx"));
-    EXPECT_EQ(WorkbookSaveName("results.xls"), fs::path("results.xls.xlsx"));
+    EXPECT_EQ(WorkbookSaveName("results.xls"), fs::path("results.xlsx"));
+    EXPECT_EQ(WorkbookSaveName("RESULTS.XLS"), fs::path("RESULTS.xlsx"));
+    EXPECT_EQ(WorkbookSaveName("a.xls.old"), fs::path("a.xls.old.xlsx"));
     EXPECT_EQ(WorkbookSaveName("a.CSV"), fs::path("a.CSV"));
 
     Grid grid(2, 2);

@@ -1,0 +1,266 @@
+// The configuration as a document, driven through the window offscreen: where its undo history starts,
+// what a run leaves unsaved, the words of the undo commands and their keys in a text box, the blast
+// treatments' products, and the tables' workbook files.
+
+#include "app/LaiExoWindow.h"
+#include "app/MainWindow.h"
+#include "calibration/CalibrationForm.h"
+#include "engine/Parameters.h"
+#include "io/SpreadsheetCommands.h"
+#include "support/ScriptedUi.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
+
+using namespace tulo;
+using namespace tulo::app;
+
+namespace {
+
+const QString kExamples = QStringLiteral(TULO_SOURCE_DIR "/examples/");
+
+struct Session {
+    test::ScriptedUi* ui = nullptr; // owned by the window
+    std::unique_ptr<MainWindow> window;
+
+    template <class T> T* find(const char* name) const {
+        return window->findChild<T*>(QString::fromLatin1(name));
+    }
+    void trigger(const char* action) const { find<QAction>(action)->trigger(); }
+    QString undoText() const { return window->undoStack().undoText(); }
+    const std::string& text(std::string_view control) const { return window->form().text(control); }
+};
+
+Session Open(const QString& configuration = {}) {
+    auto ui = std::make_unique<test::ScriptedUi>();
+    Session session{ui.get(), std::make_unique<MainWindow>(std::move(ui))};
+    if (!configuration.isEmpty()) session.window->openConfiguration(configuration);
+    return session;
+}
+
+// A copy of an example in `folder`, with `from` replaced by `to` in its text.
+QString CopyOf(const QTemporaryDir& folder, const QString& example, const QByteArray& from = {},
+               const QByteArray& to = {}) {
+    QFile source(kExamples + example);
+    if (!source.open(QIODevice::ReadOnly)) return {};
+    QByteArray text = source.readAll();
+    if (!from.isEmpty()) text.replace(from, to);
+    const QString copy = folder.filePath(example);
+    QFile target(copy);
+    if (!target.open(QIODevice::WriteOnly) || target.write(text) != text.size()) return {};
+    return copy;
+}
+
+void Retype(QLineEdit* box, const QString& text) {
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Backspace);
+    QTest::keyClicks(box, text);
+}
+
+std::vector<std::string> Texts(const Grid& grid) {
+    std::vector<std::string> texts;
+    for (int r = 0; r <= grid.rows(); ++r)
+        for (int c = 0; c <= grid.cols(); ++c) texts.push_back(grid.text(r, c));
+    return texts;
+}
+
+Grid Imported(const QString& file) {
+    Grid grid;
+    test::ScriptedUi ui;
+    const ImportOutcome outcome = ImportWorkbookFile(grid, file.toStdString(), ui, 1);
+    return outcome == ImportOutcome::Imported ? grid : Grid();
+}
+
+} // namespace
+
+class DocumentTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        QCoreApplication::setOrganizationName(QStringLiteral("TULO"));
+        QCoreApplication::setApplicationName(QStringLiteral("tulo"));
+        QSettings().clear();
+    }
+
+    void undoStopsAtTheLoadAndARunLeavesNothingUnsaved() {
+        const QTemporaryDir folder;
+        const QString demo = CopyOf(folder, QStringLiteral("demo.sim"));
+        const Session s = Open(demo);
+        QVERIFY(!s.window->undoStack().canUndo());
+        s.trigger("mnuRun");
+        QVERIFY(s.ui->messages.empty());
+        QVERIFY(!s.window->isWindowModified()); // the humidities it estimated are shown, not edits
+        QVERIFY(!s.window->undoStack().canUndo());
+        const auto shown = Texts(s.window->form().grid(ctl::sprWeather));
+        QVERIFY(!s.window->form().grid(ctl::sprWeather).text(151, 6).empty());
+
+        Retype(s.find<QLineEdit>("txtRUE"), QStringLiteral("2.9"));
+        QVERIFY(s.window->isWindowModified());
+        for (int i = 0; i < 3; ++i) s.trigger("mnuUndo");
+        QVERIFY(!s.window->isWindowModified());
+        QCOMPARE(s.text(ctl::txtInitialDate), std::string("100"));
+        QVERIFY(Texts(s.window->form().grid(ctl::sprWeather)) == shown);
+
+        // What Save writes after a run is the file reopened whole, the estimates included.
+        s.trigger("mnuSaveSimConfig");
+        const Session reopened = Open(demo);
+        QVERIFY(Texts(reopened.window->form().grid(ctl::sprWeather)) == shown);
+        QCOMPARE(reopened.text(ctl::txtRUE), s.text(ctl::txtRUE));
+
+        // Closing after a run alone asks nothing.
+        s.ui->questions.clear();
+        QVERIFY(s.window->close());
+        QVERIFY(s.ui->questions.empty());
+    }
+
+    void newAndSaveAsStartAHistoryOfTheirOwn() {
+        const QTemporaryDir folder;
+        const Session s = Open(kExamples + QStringLiteral("demo.sim"));
+        Retype(s.find<QLineEdit>("txtLatitude"), QStringLiteral("40"));
+        s.ui->files.push_back(folder.filePath(QStringLiteral("copy.sim")).toStdString());
+        s.trigger("mnuSaveSimConfigAs");
+        QVERIFY(!s.window->undoStack().canUndo());
+
+        Retype(s.find<QLineEdit>("txtLatitude"), QStringLiteral("41"));
+        s.ui->answers.push_back(Answer::No); // discard the edit
+        s.trigger("mnuNewSimConfig");
+        QVERIFY(!s.window->undoStack().canUndo());
+        QVERIFY(!s.window->isWindowModified());
+        QCOMPARE(s.text(ctl::txtLatitude), std::string());
+    }
+
+    void undoCommandsSayWhatTheyDoInTheFieldsWords() {
+        const QTemporaryDir folder;
+        const Session s = Open(kExamples + QStringLiteral("demo.sim"));
+        Retype(s.find<QLineEdit>("txtRUE"), QStringLiteral("2.9"));
+        QCOMPARE(s.undoText(), QStringLiteral("Change RUE"));
+        QCOMPARE(s.find<QAction>("mnuUndo")->text(), QStringLiteral("&Undo Change RUE"));
+        Retype(s.find<QLineEdit>("txtLatitude"), QStringLiteral("40"));
+        QCOMPARE(s.undoText(), QStringLiteral("Change Latitude"));
+        s.find<QAbstractButton>("chkSoil")->click();
+        QCOMPARE(s.undoText(), QStringLiteral("Tick Simulation of soil dynamics"));
+
+        const QString weather = folder.filePath(QStringLiteral("weather.xlsx"));
+        const Session flooded = Open(kExamples + QStringLiteral("flooded.sim"));
+        flooded.ui->files.push_back(weather.toStdString());
+        flooded.trigger("mnuSaveWeather");
+        s.ui->files.push_back(weather.toStdString());
+        s.trigger("mnuOpenWeather");
+        QCOMPARE(s.undoText(), QStringLiteral("Import weather (366 rows)"));
+
+        std::vector<ParameterChoice> choices(2);
+        choices[0].info = FindParameter("RUE");
+        choices[1].info = FindParameter("Tb");
+        WriteCalibratedValues(s.window->form(), choices, std::vector{2.5, 11.0});
+        QCOMPARE(s.undoText(), QStringLiteral("Calibration result: RUE, Tb for growth"));
+        s.trigger("mnuUndo");
+        QCOMPARE(s.text(ctl::txtRUE), std::string("2.9"));
+    }
+
+    void undoAndRedoKeysInATextBoxAreTheWindows() {
+        const Session s = Open(kExamples + QStringLiteral("demo.sim"));
+        s.window->show();
+        s.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(s.window.get()));
+        auto* rue = s.find<QLineEdit>("txtRUE");
+        const std::string before = s.text(ctl::txtRUE);
+        rue->setFocus();
+        Retype(rue, QStringLiteral("3.1"));
+
+        QTest::keyClick(rue, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(s.text(ctl::txtRUE), before);
+        QCOMPARE(rue->text(), QString::fromStdString(before));
+        QTest::keyClick(rue, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(s.text(ctl::txtRUE), std::string("3.1"));
+        s.trigger("mnuUndo");
+        QTest::keyClick(rue, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(rue->text(), QStringLiteral("3.1"));
+    }
+
+    void treatmentsOfferProductsAndKeepAConfigurationsOwn() {
+        const QTemporaryDir folder;
+        const Session s = Open();
+        auto* product = s.find<QComboBox>("cmbBlastProduct");
+        QVERIFY(product->count() > 1);
+        QVERIFY(product->findText(QStringLiteral("Tricyclazole")) > 0);
+        QVERIFY(product->toolTip().contains(QStringLiteral("21 days")));
+        auto* noProduct = s.find<QLabel>("lblNoProduct");
+        QVERIFY(noProduct->isHidden());
+        s.find<QAbstractButton>("cmdAddTreatment")->click();
+        QCOMPARE(s.undoText(), QStringLiteral("Add treatment (DOY 180)"));
+        QVERIFY(!noProduct->isHidden()); // listed, yet protecting nothing
+        product->setCurrentIndex(product->findText(QStringLiteral("Tricyclazole")));
+        QCOMPARE(s.text(ctl::cmbBlastProduct), std::string("Tricyclazole"));
+        QVERIFY(noProduct->isHidden());
+
+        const QString flooded = CopyOf(folder, QStringLiteral("flooded.sim"), "Tricyclazole", "Beam 75 WP");
+        const Session other = Open(flooded);
+        auto* otherProduct = other.find<QComboBox>("cmbBlastProduct");
+        QCOMPARE(otherProduct->currentText(), QStringLiteral("Beam 75 WP"));
+        otherProduct->setCurrentIndex(0);
+        otherProduct->setCurrentIndex(otherProduct->findText(QStringLiteral("Beam 75 WP"))); // still offered
+        QCOMPARE(other.text(ctl::cmbBlastProduct), std::string("Beam 75 WP"));
+        other.trigger("mnuSaveSimConfig");
+        QFile saved(flooded);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QVERIFY(saved.readAll().contains("\r\nBeam 75 WP\r\n"));
+    }
+
+    void tablesSaveAsWorkbooksThatOpenBack() {
+        const QTemporaryDir folder;
+        const Session s = Open(kExamples + QStringLiteral("flooded.sim"));
+        const auto path = [&](const char* name) { return folder.filePath(QString::fromLatin1(name)); };
+
+        s.ui->files.push_back(path("weather").toStdString());
+        s.trigger("mnuSaveWeather");
+        const Grid weather = Imported(path("weather.xlsx"));
+        QCOMPARE(weather.text(151, 3), s.window->form().grid(ctl::sprWeather).text(151, 3));
+        s.ui->files.push_back(path("soil.csv").toStdString());
+        s.trigger("mnuSaveSoilPhysicsData");
+        QCOMPARE(Imported(path("soil.csv")).text(1, 2),
+                 s.window->form().grid(ctl::sprSoilPhysics).text(1, 2));
+
+        s.trigger("mnuRun");
+        s.ui->files.push_back(path("RESULTS.XLS").toStdString());
+        s.trigger("mnuSaveSimReport");
+        QVERIFY(QFile::exists(path("RESULTS.xlsx")));
+        QVERIFY(!QFile::exists(path("RESULTS.XLS.xlsx")));
+
+        LaiExoWindow* lai = s.window->laiExoWindow();
+        QAbstractItemModel* table = lai->view()->model();
+        for (const auto& [row, day, value] : {std::tuple{0, "150", "1.5"}, {1, "170", "3.25"}}) {
+            QVERIFY(table->setData(table->index(row, 0), QString::fromLatin1(day)));
+            QVERIFY(table->setData(table->index(row, 1), QString::fromLatin1(value)));
+        }
+        s.ui->files.push_back(path("lai.xlsx").toStdString());
+        lai->findChild<QAbstractButton*>(QStringLiteral("cmdSaveLAIexo"))->click();
+        lai->clear("Periodic LAI data");
+        s.ui->files.push_back(path("lai.xlsx").toStdString());
+        QVERIFY(lai->importWorkbook("Periodic LAI data"));
+        Problems problems;
+        const std::vector<LaiPoint> points = lai->points(problems);
+        QVERIFY(problems.empty());
+        QCOMPARE(points.size(), std::size_t{2});
+        QCOMPARE(points[1].doy, 170);
+        QCOMPARE(points[1].lai, 3.25f);
+    }
+};
+
+QTEST_MAIN(DocumentTest)
+#include "DocumentTest.moc"
