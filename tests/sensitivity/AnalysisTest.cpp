@@ -274,7 +274,8 @@ TEST_F(SensitivityAnalysis, RequestsTheToolOrTheIndicesWouldRefuseAreRefusedFirs
                                    "not empty.");
     EXPECT_EQ(refusal("lhs", "1 3000000"),
               "Latin hypercube sampling of 2 factors takes 5 to 2097152 executions, not 3000000.");
-    EXPECT_EQ(refusal("fast", "1 1 40"), "FAST (classic) of 2 factors takes 41 to 2097152 executions, not 40.");
+    EXPECT_EQ(refusal("fast", "1 1 40"),
+              "FAST (classic) of 2 factors takes 41 to 2097152 executions, not 40.");
     EXPECT_EQ(refusal("morris", "1 1 4"),
               "Morris method of 2 factors takes 2 to 100000 trajectories, not 1.");
     EXPECT_EQ(refusal("sobol", "1 15"),
