@@ -194,6 +194,13 @@ TEST_F(SensitivityAnalysis, AFactorLinesThirdAndFifthFieldsAreItsValues) {
     EXPECT_FALSE(results.factors[0].low1);
     EXPECT_TRUE(ParseIndexFile("t\nm\n1\n1\nindexes = yes\npar3\n", rows, false, results));
     EXPECT_TRUE(ParseIndexFile("t\nm\n1\n1\nindexes = yes\npar3\na\tb\tx\tc\t0.5\n", rows, false, results));
+    // An interaction joins distinct factors, and a bad line is quoted by its start only.
+    const std::string pair = "t\nm\n1\n1\nindexes = yes\npar3\np\tS1\t0.2\tST\t0.3\ninteractions = yes\n";
+    EXPECT_TRUE(ParseIndexFile(pair + "p*p\tS11\t0.1\n", rows, false, results));
+    const auto why =
+        ParseIndexFile(pair + "p*q\tS12\t0." + std::string(100000, '1') + "\n", rows, false, results);
+    ASSERT_TRUE(why);
+    EXPECT_LT(why->size(), 300u);
 }
 
 // Each analysis works in a folder of its own: two at once, with other seeds, give what each gives alone,
