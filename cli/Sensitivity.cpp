@@ -5,6 +5,7 @@
 #include "base/Numbers.h"
 #include "base/Problems.h"
 #include "sensitivity/Analysis.h"
+#include "sensitivity/DesignSize.h"
 
 #include <nlohmann/json.hpp>
 
@@ -114,6 +115,41 @@ std::optional<std::vector<sa::TickedFactor>> TickedFactors(const SensitivityOpti
     return factors;
 }
 
+// The options that do not fit the method, said before anything runs: the base sample size missing, or
+// given to Morris, which --trajectories sizes; an order without Sobol's custom computation.
+std::optional<std::string> OptionProblem(const SensitivityOptions& options,
+                                         const std::optional<std::string>& keyword,
+                                         const sa::MethodSettings& settings, int factors) {
+    if (!keyword) return std::nullopt; // the method's own message follows
+    const bool custom = *keyword == "sobol" && Trim(settings.computation) == "custom";
+    if (options.order && !custom)
+        return std::string("--order applies to the Sobol method's custom computation only (--method sobol "
+                           "--computation custom).");
+    if (*keyword == "morris") {
+        if (options.executions)
+            return std::string(
+                       "--executions does not size the Morris method: --trajectories does (default ") +
+                   std::string(sa::kDefaultMorrisTrajectories) + ").";
+        return std::nullopt;
+    }
+    if (options.executions && !Trim(*options.executions).empty()) return std::nullopt;
+    // The limits of the method as it would run, its size left to be chosen.
+    sa::MethodSettings sized = settings;
+    sized.executions = *keyword == "sobol" ? "32" : "2";
+    std::string key, line, limits;
+    sa::MethodLine(sized, factors, key, line); // for the method's line only: its size is still to choose
+    sa::Method method;
+    if (!sa::ParseMethod(key, line, method))
+        if (const auto range = sa::MethodSizeLimits(method, factors))
+            limits = *keyword == "sobol"
+                         ? ": a power of two from 32 to " + std::to_string(range->most) + " for " +
+                               std::to_string(factors) + " factors, run " +
+                               std::to_string(sa::DesignRows(method, factors) / 32) + " times"
+                         : ": " + std::to_string(range->least) + " to " + std::to_string(range->most) +
+                               " runs for " + std::to_string(factors) + " factors";
+    return "--executions is required: the base sample size" + limits + ".";
+}
+
 nlohmann::json Interval(const std::optional<double>& low, const std::optional<double>& high) {
     if (!low || !high) return nullptr;
     return nlohmann::json::array({*low, *high});
@@ -141,14 +177,18 @@ int Sensitivity(const SensitivityOptions& options, std::ostream& out, UserInterf
     sa::MethodSettings settings;
     settings.method = options.method;
     settings.seed = options.seed;
-    settings.executions = options.executions;
+    settings.executions = options.executions.value_or("");
     settings.trajectories = options.trajectories;
     settings.levels = options.levels;
     const auto keyword = sa::MethodKeyword(options.method);
     settings.computation = options.computation ? *options.computation
                            : keyword == "fast" ? "extended"
                                                : "total";
-    settings.order = options.order;
+    settings.order = options.order.value_or("first");
+    if (const auto why = OptionProblem(options, keyword, settings, static_cast<int>(factors->size()))) {
+        ui.message(*why);
+        return kInvalidInputs;
+    }
     sa::AnalysisRequest request;
     request.factors = *factors;
     if (const auto why = sa::MethodLine(settings, static_cast<int>(factors->size()), request.keyword,
@@ -162,6 +202,20 @@ int Sensitivity(const SensitivityOptions& options, std::ostream& out, UserInterf
         return kInvalidInputs;
     }
 
+    // Every analysis has a folder of its own: any number run at once. A failed or cancelled one leaves
+    // nothing behind; a finished one keeps its files for the user.
+    sa::ExchangeFiles files;
+    try {
+        files = sa::NewExchangeFiles();
+    } catch (const std::filesystem::filesystem_error& e) {
+        ui.message(std::string("No folder for the analysis's exchange files can be made: ") + e.what());
+        return kFailure;
+    }
+    ui.message("Exchange files: " + files.folder.string());
+    if (const auto runs = sa::PlannedRuns(request))
+        ui.message("Runs: " + std::to_string(*runs) + " seasons (" + request.keyword + " " +
+                   request.methodLine + ", " + std::to_string(request.factors.size()) + " factors)");
+
     InterruptCancels interrupts;
     ProgressLine progress;
     sa::RunOptions run;
@@ -169,8 +223,9 @@ int Sensitivity(const SensitivityOptions& options, std::ostream& out, UserInterf
     run.cancelled = [] { return interrupted.load(); };
     if (isatty(fileno(stderr)))
         run.progress = [&](std::size_t done, std::size_t total) { progress(done, total); };
-    const sa::Analysis analysis = sa::RunAnalysis(*compiled, request, sa::DataFolderExchangeFiles(), run);
+    const sa::Analysis analysis = sa::RunAnalysis(*compiled, request, files, run);
     if (!analysis.status.ok()) {
+        sa::RemoveExchangeFiles(files);
         ui.message(analysis.status.message);
         return kFailure;
     }

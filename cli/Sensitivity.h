@@ -3,6 +3,7 @@
 // exchange files and tool as the window.
 
 #include "engine/UserInterface.h"
+#include "sensitivity/SetupForm.h"
 
 #include <optional>
 #include <ostream>
@@ -13,15 +14,17 @@ namespace tulo::cli {
 
 struct SensitivityOptions {
     std::string config;
-    std::string method;                     // the window's text or the keyword ("Sobol method", "sobol")
-    std::string executions;                 // every method but Morris
-    std::string seed = "1";                 // LHS, random, Morris, FAST
-    std::optional<std::string> factors;     // "par1,par4,..."; all eleven when not given
-    std::vector<std::string> means, sds;    // "parK=V", replacing the row's default text
-    std::string levels = "4";               // Morris
-    std::string trajectories = "4";         // Morris
+    std::string method; // the window's text or the keyword ("Sobol method", "sobol")
+    // The base sample size, required by every method but Morris: the runs of LHS, random, LpTau and FAST,
+    // the base sample 2^(5+i) of Sobol'. Empty when the option came without a value.
+    std::optional<std::string> executions;
+    std::string seed = "1";              // LHS, random, Morris, FAST
+    std::optional<std::string> factors;  // "par1,par4,..."; all eleven when not given
+    std::vector<std::string> means, sds; // "parK=V", replacing the row's default text
+    std::string levels = "4";            // Morris
+    std::string trajectories{sensitivity::kDefaultMorrisTrajectories}; // Morris, as in the window
     std::optional<std::string> computation; // Sobol' total (default) or custom; FAST classic or extended
-    std::string order = "first";            // Sobol' custom
+    std::optional<std::string> order;       // Sobol' custom only: first (default), second or third
     int threads = 0;
     bool json = false;
 };

@@ -209,9 +209,13 @@ int main(int argc, char** argv) {
                      "FAST, \"Latin hypercube sampling\", \"Morris method\", \"Quasi-Random LpTau\", Random, "
                      "\"Sobol method\", or the keywords fast, lhs, morris, lptau, random, sobol")
         ->required();
-    sensitivityCommand->add_option(
-        "--executions", sensitivity.executions,
-        "Number of runs (all but Morris; Sobol': 2^(5+i) x (factors + 1) for total)");
+    sensitivityCommand
+        ->add_option("--executions", sensitivity.executions,
+                     "Base sample size, required but for Morris (--trajectories): the runs of lhs, random, "
+                     "lptau and fast (extended FAST rounds down to a multiple of the factors); for sobol a "
+                     "power of two from 32, run (factors + 2) times for total, more for custom. The run "
+                     "count is printed before the runs")
+        ->expected(0, 1);
     sensitivityCommand->add_option("--seed", sensitivity.seed, "Seed of the random numbers (default 1)");
     sensitivityCommand->add_option("--factors", sensitivity.factors,
                                    "Factors to vary: par1,par4,... (default: all eleven)");
@@ -219,11 +223,11 @@ int main(int argc, char** argv) {
     sensitivityCommand->add_option("--sd", sensitivity.sds, "A factor's standard deviation: parK=VALUE");
     sensitivityCommand->add_option("--levels", sensitivity.levels, "Morris: number of levels (default 4)");
     sensitivityCommand->add_option("--trajectories", sensitivity.trajectories,
-                                   "Morris: number of trajectories (default 4)");
+                                   "Morris: number of trajectories (default 10, as in the window)");
     sensitivityCommand->add_option("--computation", sensitivity.computation,
                                    "Sobol': total (default) or custom; FAST: classic or extended (default)");
     sensitivityCommand->add_option("--order", sensitivity.order,
-                                   "Sobol' custom: first (default), second or third");
+                                   "Sobol' with --computation custom only: first (default), second or third");
     AddWholeOption(sensitivityCommand, "--threads", sensitivity.threads, 0,
                    "Worker threads (default: every core)");
     sensitivityCommand->add_flag("--json", sensitivity.json,

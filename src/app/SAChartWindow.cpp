@@ -1,5 +1,6 @@
 #include "app/SAChartWindow.h"
 
+#include "app/ChartView.h"
 #include "app/GridTableModel.h"
 #include "app/PageTools.h"
 #include "app/QtUserInterface.h"
@@ -9,6 +10,7 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QHorizontalBarSeries>
@@ -29,10 +31,11 @@ namespace tulo::app {
 
 namespace {
 
-QChartView* NewChartView(const char* name) {
-    auto* view = new QChartView(new QChart);
+ChartView* NewChartView(const char* name) {
+    auto* view = new ChartView;
     view->setObjectName(QString::fromLatin1(name));
-    view->setRenderHint(QPainter::Antialiasing);
+    // Bars, slices and a few points: nothing to zoom into.
+    view->setRubberBand(QChartView::NoRubberBand);
     view->setMinimumHeight(320);
     return view;
 }
@@ -112,10 +115,16 @@ SAChartWindow::SAChartWindow(UserInterface& ui, QWidget* parent)
     summary_->setWordWrap(true);
     auto* exportButton = new QPushButton(QStringLiteral("Export..."));
     exportButton->setObjectName(QStringLiteral("cmdExport"));
-    exportButton->setToolTip(QStringLiteral("Save the grid of indices as a workbook"));
+    exportButton->setToolTip(
+        QStringLiteral("Save the grid of indices, and the interactions when there are any, as a workbook"));
     connect(exportButton, &QPushButton::clicked, this, &SAChartWindow::exportIndices);
+    auto* saveChartButton = new QPushButton(QStringLiteral("Save chart..."));
+    saveChartButton->setObjectName(QStringLiteral("cmdSaveChart"));
+    saveChartButton->setToolTip(QStringLiteral("Save the chart shown as a PNG image or an SVG drawing"));
+    connect(saveChartButton, &QPushButton::clicked, this, &SAChartWindow::saveChart);
     auto* below = new QHBoxLayout;
     below->addWidget(summary_, 1);
+    below->addWidget(saveChartButton, 0, Qt::AlignTop);
     below->addWidget(exportButton, 0, Qt::AlignTop);
 
     auto* table = new QWidget;
@@ -197,23 +206,10 @@ void SAChartWindow::showResults(const sensitivity::IndexResults& results, bool m
     model_->reset(&grid_);
     view_->resizeColumnsToContents();
 
-    const std::vector<sensitivity::InteractionResult>& interactions = results.interactions;
-    interactionGrid_ = Grid(static_cast<int>(interactions.size()), 5);
-    int c = 0;
-    for (const char* caption : {"Index", "Factors", "Value", "95% low", "95% high"})
-        interactionGrid_.setText(0, ++c, caption);
-    const auto bound = [](const std::optional<double>& v) { return v ? sensitivity::FormatIndex(*v) : ""; };
-    for (int r = 1; r <= static_cast<int>(interactions.size()); ++r) {
-        const sensitivity::InteractionResult& i = interactions[static_cast<std::size_t>(r - 1)];
-        interactionGrid_.setText(r, 1, i.indexName);
-        interactionGrid_.setText(r, 2, i.label);
-        interactionGrid_.setText(r, 3, sensitivity::FormatIndex(i.index));
-        interactionGrid_.setText(r, 4, bound(i.low));
-        interactionGrid_.setText(r, 5, bound(i.high));
-    }
+    interactionGrid_ = sensitivity::InteractionGrid(results);
     interactionModel_->reset(&interactionGrid_);
     interactionView_->resizeColumnsToContents();
-    tabs_->setTabVisible(tabs_->indexOf(interactionView_), !interactions.empty());
+    tabs_->setTabVisible(tabs_->indexOf(interactionView_), !results.interactions.empty());
 
     int truncated = 0;
     for (const sensitivity::FactorResult& factor : results.factors) truncated += factor.truncated;
@@ -224,7 +220,29 @@ void SAChartWindow::showResults(const sensitivity::IndexResults& results, bool m
 }
 
 void SAChartWindow::exportIndices() {
-    sensitivity::ExportIndexGrid(grid_, ui_);
+    sensitivity::ExportIndexGrid(grid_, interactionGrid_, ui_);
+}
+
+ChartView* SAChartWindow::currentChart() const {
+    return qobject_cast<ChartView*>(tabs_->currentWidget());
+}
+
+void SAChartWindow::saveChart() {
+    ChartView* chart = currentChart();
+    if (!chart) {
+        ui_.message("Choose the tab of the chart to save: the interactions are a table, which Export saves.");
+        return;
+    }
+    const std::string name = tabs_->tabText(tabs_->currentIndex()).toStdString();
+    const FileDialog dialog{"TULO - Save the " + name, "sensitivity.png",
+                            "PNG image (*.png)|*.png|SVG drawing (*.svg)|*.svg"};
+    const auto chosen = ui_.saveFile(dialog);
+    if (!chosen) return;
+    QString file = QString::fromStdString(*chosen);
+    const QString suffix = QFileInfo(file).suffix().toLower();
+    if (suffix != "png" && suffix != "svg") file += QStringLiteral(".png");
+    if (!chart->saveImage(file))
+        ui_.message("The chart could not be written to " + file.toStdString() + ".", {}, Icon::Exclamation);
 }
 
 } // namespace tulo::app

@@ -2,7 +2,8 @@
 // The sensitivity analysis's results window (frmSAchart): the first index of every factor as bars and
 // as a pie, the second as bars (not for Morris, whose sigma is no share of a variance), both against
 // each other, and the grid of indices with their 95 % intervals, which Export saves as a workbook. A Sobol'
-// "custom" analysis of order 2 or 3 adds a tab listing its interaction indices.
+// "custom" analysis of order 2 or 3 adds a tab listing its interaction indices, which Export saves below
+// the indices. Save chart writes the chart in front as a PNG image or an SVG drawing.
 
 #include "engine/Grid.h"
 #include "engine/UserInterface.h"
@@ -17,6 +18,7 @@ class QTableView;
 
 namespace tulo::app {
 
+class ChartView;
 class GridTableModel;
 
 class SAChartWindow : public QWidget {
@@ -37,6 +39,9 @@ public:
     const Grid& interactions() const { return interactionGrid_; }
     QTableView* interactionView() const { return interactionView_; }
     void exportIndices();
+    // Saves the chart of the current tab as PNG or SVG, by the name's extension, as the main charts.
+    void saveChart();
+    ChartView* currentChart() const;
 
 private:
     UserInterface& ui_;

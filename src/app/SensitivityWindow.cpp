@@ -7,6 +7,7 @@
 #include "engine/CompiledInputs.h"
 #include "engine/FormModel.h"
 #include "engine/Parameters.h"
+#include "io/TextFiles.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -91,6 +92,18 @@ SensitivityWindow::SensitivityWindow(const FormModel& mainForm, UserInterface& u
                                     QStringLiteral("Draw a new sample"), this, [this] { setSamplePath({}); });
     fresh->setObjectName(QStringLiteral("cmdSAnew"));
     fresh->setToolTip(QStringLiteral("Forget the opened sample file: the next analysis draws its own"));
+    bar->addSeparator();
+    QAction* openSettingsAction =
+        bar->addAction(style()->standardIcon(QStyle::SP_DirOpenIcon), QStringLiteral("Open settings..."),
+                       this, &SensitivityWindow::openSettings);
+    openSettingsAction->setObjectName(QStringLiteral("cmdSAopenSettings"));
+    openSettingsAction->setToolTip(
+        QStringLiteral("Show the settings of a file: ticked rows, distributions, method and its settings"));
+    QAction* saveSettingsAction =
+        bar->addAction(style()->standardIcon(QStyle::SP_DialogSaveButton), QStringLiteral("Save settings..."),
+                       this, &SensitivityWindow::saveSettings);
+    saveSettingsAction->setObjectName(QStringLiteral("cmdSAsaveSettings"));
+    saveSettingsAction->setToolTip(QStringLiteral("Keep these settings in a file"));
 
     pages_ = new QTabWidget;
     pages_->setObjectName(QStringLiteral("tabSA"));
@@ -126,6 +139,14 @@ SensitivityWindow::~SensitivityWindow() {
         worker_->wait();
         delete worker_;
     }
+    // The results shown stay in the results window until it closes with this one: the files can go.
+    if (running_) sensitivity::RemoveExchangeFiles(*running_);
+    if (last_) sensitivity::RemoveExchangeFiles(*last_);
+}
+
+std::optional<std::filesystem::path> SensitivityWindow::analysisFolder() const {
+    if (!last_) return std::nullopt;
+    return last_->folder;
 }
 
 QWidget* SensitivityWindow::growthPage() {
@@ -277,6 +298,11 @@ QWidget* SensitivityWindow::methodPanel() {
     results_ = new QPushButton(QStringLiteral("Display results"));
     results_->setObjectName(QStringLiteral("cmdSA"));
     connect(results_, &QPushButton::clicked, this, &SensitivityWindow::displayResults);
+    cancelResults_ = new QPushButton(QStringLiteral("Cancel"));
+    cancelResults_->setObjectName(QStringLiteral("cmdSAcancel"));
+    cancelResults_->setToolTip(QStringLiteral("Stop computing the indices"));
+    cancelResults_->setVisible(false);
+    connect(cancelResults_, &QPushButton::clicked, this, &SensitivityWindow::cancelResults);
 
     auto* panel = new QWidget;
     panel->setMinimumWidth(340);
@@ -292,7 +318,10 @@ QWidget* SensitivityWindow::methodPanel() {
     layout->addWidget(noSample_);
     layout->addStretch();
     layout->addWidget(run_);
-    layout->addWidget(results_);
+    auto* resultsRow = new QHBoxLayout;
+    resultsRow->addWidget(results_, 1);
+    resultsRow->addWidget(cancelResults_);
+    layout->addLayout(resultsRow);
     return panel;
 }
 
@@ -360,20 +389,84 @@ void SensitivityWindow::setSamplePath(const QString& path) {
     noSample_->setVisible(path.isEmpty());
 }
 
-std::optional<sensitivity::ExchangeFiles> SensitivityWindow::exchangeFiles() {
+std::optional<sensitivity::ExchangeFiles> SensitivityWindow::newExchangeFiles() {
     try {
-        return sensitivity::DataFolderExchangeFiles();
+        return sensitivity::NewExchangeFiles();
     } catch (const std::filesystem::filesystem_error& e) {
-        ui_.message(std::string("TULO's data folder, where the exchange files go, cannot be made.\r") +
+        ui_.message(std::string("The folder for the analysis's exchange files cannot be made in TULO's data "
+                                "folder.\r") +
                         e.what(),
                     sensitivity::kCheckTitle, Icon::Critical);
         return std::nullopt;
     }
 }
 
+void SensitivityWindow::setSetupForm(const sensitivity::SetupForm& form) {
+    for (int k = 0; k < kGrowthFactors; ++k) {
+        const auto& row = form.rows.at(static_cast<std::size_t>(k));
+        used_[k]->setChecked(row.used);
+        Select(distribution_[k], row.distribution);
+        mean_[k]->setText(Qs(row.mean));
+        sd_[k]->setText(Qs(row.sd));
+    }
+    pages_->setCurrentIndex(static_cast<int>(form.page));
+    Select(method_, form.method);
+    Select(fastComputation_, form.fastComputation);
+    fastExecutions_->setText(Qs(form.fastExecutions));
+    fastSeed_->setText(Qs(form.fastSeed));
+    lhsSeed_->setText(Qs(form.lhsSeed));
+    lhsExecutions_->setText(Qs(form.lhsExecutions));
+    morrisSeed_->setText(Qs(form.morrisSeed));
+    morrisTrajectories_->setCurrentText(Qs(form.morrisTrajectories));
+    morrisLevels_->setCurrentText(Qs(form.morrisLevels));
+    lptauExecutions_->setCurrentText(Qs(form.lptauExecutions));
+    randomExecutions_->setText(Qs(form.randomExecutions));
+    randomSeed_->setText(Qs(form.randomSeed));
+    Select(sobolComputation_, form.sobolComputation); // refills the executions for the rows ticked above
+    Select(sobolOrder_, form.sobolOrder);
+    sobolExecutions_->setCurrentText(Qs(form.sobolExecutions));
+    setSamplePath(Qs(form.samplePath));
+}
+
+void SensitivityWindow::openSettings() {
+    const auto chosen = ui_.openFile({"TULO - Open sensitivity settings", "*.tsa",
+                                      "Sensitivity settings (*.tsa)|*.tsa|All files (*.*)|*.*"});
+    if (!chosen || chosen->empty()) return;
+    std::string text;
+    if (const auto why = ReadWholeFile(*chosen, kMaxTextFileBytes, text)) {
+        ui_.message("Cannot read the settings file " + *chosen + ": " + *why + ".", sensitivity::kCheckTitle,
+                    Icon::Exclamation);
+        return;
+    }
+    sensitivity::SetupForm form;
+    if (const auto why = sensitivity::ParseSettingsFile(text, form)) {
+        ui_.message("In the settings file " + *chosen + ": " + *why, sensitivity::kCheckTitle,
+                    Icon::Exclamation);
+        return;
+    }
+    // A sample file opened stays: the settings describe the analysis, the sample its data.
+    form.samplePath = Str(samplePath_->text());
+    setSetupForm(form);
+}
+
+void SensitivityWindow::saveSettings() {
+    const auto chosen = ui_.saveFile(
+        {"TULO - Save sensitivity settings", "sensitivity.tsa", "Sensitivity settings (*.tsa)|*.tsa"});
+    if (!chosen || chosen->empty()) return;
+    std::filesystem::path file(*chosen);
+    if (file.extension() != ".tsa") file += ".tsa";
+    if (const auto why = WriteFileAtomically(file, sensitivity::FormatSettingsFile(setupForm())))
+        ui_.message("The settings could not be saved: " + *why, sensitivity::kCheckTitle, Icon::Exclamation);
+}
+
 void SensitivityWindow::setRunning(bool running) {
     run_->setEnabled(!running);
     results_->setEnabled(!running);
+    if (!running) cancelResults_->setVisible(false);
+}
+
+void SensitivityWindow::cancelResults() {
+    if (worker_ && runProgress_) runProgress_->cancelled = true;
 }
 
 void SensitivityWindow::createSamplesAndRun() {
@@ -399,8 +492,9 @@ void SensitivityWindow::createSamplesAndRun() {
         ui_.message(*why, sensitivity::kCheckTitle, Icon::Information);
         return;
     }
-    const auto files = exchangeFiles();
+    const auto files = newExchangeFiles();
     if (!files) return;
+    running_ = files;
 
     runProgress_ = std::make_shared<RunProgress>();
     simulations_ = std::make_shared<sensitivity::Simulations>();
@@ -427,15 +521,19 @@ void SensitivityWindow::simulationsDone() {
     progress_->stop();
     setRunning(false);
     const sensitivity::Simulations& done = *simulations_;
+    const sensitivity::ExchangeFiles files = *running_;
+    running_.reset();
     if (!done.status.ok()) {
-        lastRows_.clear();
-        lastTruncated_.clear();
+        // The last analysis that ran to the end stays the one whose results are shown.
+        sensitivity::RemoveExchangeFiles(files);
         ui_.message(done.status.message, sensitivity::kCheckTitle,
                     done.status.status == sensitivity::StepStatus::Cancelled ? Icon::Information
                                                                              : Icon::Exclamation);
         emit simulationsFinished(false);
         return;
     }
+    if (last_) sensitivity::RemoveExchangeFiles(*last_);
+    last_ = files;
     lastRows_ = done.rows;
     lastTruncated_ = done.runs.truncated;
     ui_.message("All the simulations run", Str(kSamplesTitle));
@@ -444,22 +542,15 @@ void SensitivityWindow::simulationsDone() {
 
 void SensitivityWindow::displayResults() {
     if (worker_) return;
-    // The indices describe the last simulations run; after a restart, the rows ticked now.
-    std::vector<int> rows = lastRows_;
-    if (rows.empty()) {
-        lastTruncated_.clear();
-        const sensitivity::SetupForm form = setupForm();
-        for (int k = 0; k < kGrowthFactors; ++k)
-            if (form.rows.at(static_cast<std::size_t>(k)).used) rows.push_back(k);
-    }
-    if (rows.empty()) {
-        ui_.message("Create samples and run the simulations first, or tick the factors whose earlier results "
-                    "are to be shown.",
+    // The indices describe this window's last simulations, in their own folder.
+    if (!last_) {
+        ui_.message("Create samples and run the simulations first: the results shown are those of the last "
+                    "analysis this window ran.",
                     kResultsTitle, Icon::Information);
         return;
     }
-    const auto files = exchangeFiles();
-    if (!files) return;
+    const std::vector<int> rows = lastRows_;
+    const auto files = last_;
 
     runProgress_ = std::make_shared<RunProgress>();
     indices_ = std::make_shared<sensitivity::IndexResults>();
@@ -471,6 +562,7 @@ void SensitivityWindow::displayResults() {
     });
     connect(worker_, &QThread::finished, this, &SensitivityWindow::indicesDone);
     setRunning(true);
+    cancelResults_->setVisible(true);
     ui_.setBusy(true);
     worker_->start();
 }
@@ -482,7 +574,10 @@ void SensitivityWindow::indicesDone() {
     ui_.setBusy(false);
     setRunning(false);
     if (!indexStatus_->ok()) {
-        ui_.message(indexStatus_->message, kResultsTitle, Icon::Exclamation);
+        const bool cancelled = indexStatus_->status == sensitivity::StepStatus::Cancelled;
+        ui_.message(cancelled ? "Display results was cancelled: no indices were computed."
+                              : indexStatus_->message,
+                    kResultsTitle, cancelled ? Icon::Information : Icon::Exclamation);
         emit resultsFinished(false);
         return;
     }

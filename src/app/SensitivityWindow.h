@@ -2,9 +2,10 @@
 // The sensitivity analysis window (frmSAparamDistrib): the growth factors to vary with their normal
 // distributions, the sampling method and its settings, a sample file to run instead of drawing one, and
 // the two commands. "Create samples and run the simulations" runs the sample's seasons on other threads
-// while frmRitardo shows their progress; "Display results" has the tool compute the indices and shows
-// them in frmSAchart. Both work on a compilation of the main window's inputs and never change that
-// window's form, run, charts or report.
+// while frmRitardo shows their progress; "Display results" has the tool compute the indices (with Cancel)
+// and shows them in frmSAchart. Both work on a compilation of the main window's inputs and never change
+// that window's form, run, charts or report, and each analysis in a folder of its own, so that other
+// windows and command lines may analyse at the same time. The settings can be kept in a file.
 
 #include "engine/UserInterface.h"
 #include "sensitivity/Analysis.h"
@@ -13,7 +14,9 @@
 #include <QWidget>
 
 #include <array>
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QCheckBox;
@@ -48,11 +51,21 @@ public:
 
     // The tool bar's Open: a sample file to run instead of drawing one (Label6).
     void openSampleFile();
+    // The tool bar's settings file (.tsa): the ticked rows, distributions, method and its settings.
+    void openSettings();
+    void saveSettings();
+    // Shows a form's settings (its sample file included).
+    void setSetupForm(const sensitivity::SetupForm& form);
     // "Create samples and run the simulations": returns at once; simulationsFinished tells the end.
     void createSamplesAndRun();
-    // "Display results": returns at once; resultsFinished tells the end.
+    // "Display results": returns at once; resultsFinished tells the end. The indices are those of the
+    // window's last analysis, computed in its folder whatever other analyses ran since.
     void displayResults();
+    // Cancel of "Display results": stops the tool.
+    void cancelResults();
     bool busy() const { return worker_ != nullptr; }
+    // The folder of the analysis whose results "Display results" shows; nothing before the first one.
+    std::optional<std::filesystem::path> analysisFolder() const;
 
     RitardoWindow* progressWindow() const { return progress_; }
     SAChartWindow* chartWindow() const { return chart_; }
@@ -68,7 +81,7 @@ private:
     void refillSobolExecutions();
     void setSamplePath(const QString& path);
     void setRunning(bool running);
-    std::optional<sensitivity::ExchangeFiles> exchangeFiles();
+    std::optional<sensitivity::ExchangeFiles> newExchangeFiles();
     void simulationsDone();
     void indicesDone();
 
@@ -92,6 +105,7 @@ private:
     QLabel* noSample_ = nullptr;
     QPushButton* run_ = nullptr;
     QPushButton* results_ = nullptr;
+    QPushButton* cancelResults_ = nullptr;
 
     RitardoWindow* progress_ = nullptr;
     SAChartWindow* chart_ = nullptr;
@@ -102,8 +116,11 @@ private:
     std::shared_ptr<sensitivity::Simulations> simulations_;
     std::shared_ptr<sensitivity::IndexResults> indices_;
     std::shared_ptr<sensitivity::StepResult> indexStatus_;
-    // The growth row of each column and the truncations of the last simulations run, which the indices
-    // describe.
+    // The folder of the simulations running, and of the last ones that ran to the end with the growth row
+    // of each column and their truncations, which the indices describe. Each analysis has a folder of its
+    // own, removed when a later one of this window replaces it, when it fails, and with the window.
+    std::optional<sensitivity::ExchangeFiles> running_;
+    std::optional<sensitivity::ExchangeFiles> last_;
     std::vector<int> lastRows_;
     std::vector<int> lastTruncated_;
 };

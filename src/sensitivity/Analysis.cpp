@@ -1,11 +1,13 @@
 #include "sensitivity/Analysis.h"
 
 #include "base/Numbers.h"
+#include "base/Problems.h"
 #include "engine/Ensemble.h"
 #include "engine/Parameters.h"
 #include "engine/Season.h"
 #include "io/DataFolder.h"
 #include "io/TextFiles.h"
+#include "sensitivity/DesignSize.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -20,6 +22,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <limits>
 
 extern char** environ;
 
@@ -93,10 +97,138 @@ std::vector<std::string_view> Fields(std::string_view line) {
     return fields;
 }
 
+// "20261207-193012-" and the six letters or digits mkdtemp chose.
+bool IsAnalysisFolderName(const std::string& name) {
+    if (name.size() != 22 || name[8] != '-' || name[15] != '-') return false;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        if (i != 8 && i != 15 && !(i < 15 ? std::isdigit(c) : std::isalnum(c))) return false;
+    }
+    return true;
+}
+
+// Analyses whose folder and files have not changed for kStaleAnalysisDays: their windows are long closed
+// and their command lines long ended. A running analysis writes into its folder within minutes.
+void RemoveStaleAnalyses(const fs::path& parent) {
+    const auto limit = fs::file_time_type::clock::now() - std::chrono::hours(24) * kStaleAnalysisDays;
+    std::error_code error;
+    for (fs::directory_iterator entry(parent, error), end; !error && entry != end; entry.increment(error)) {
+        if (!IsAnalysisFolderName(entry->path().filename().string()) || !entry->is_directory(error)) continue;
+        bool stale = fs::last_write_time(entry->path(), error) < limit && !error;
+        std::error_code inner;
+        for (fs::directory_iterator file(entry->path(), inner), last; stale && !inner && file != last;
+             file.increment(inner))
+            stale = fs::last_write_time(file->path(), inner) < limit && !inner;
+        if (stale && !inner) fs::remove_all(entry->path(), inner);
+        error.clear();
+    }
+}
+
+std::vector<std::string> Words(std::string_view line) {
+    std::vector<std::string> words;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && std::isspace(static_cast<unsigned char>(line[i]))) ++i;
+        const std::size_t start = i;
+        while (i < line.size() && !std::isspace(static_cast<unsigned char>(line[i]))) ++i;
+        if (i > start) words.emplace_back(line.substr(start, i - start));
+    }
+    return words;
+}
+
+// A method setting as the user gives it: a whole number within a range.
+std::optional<std::string> WholeSetting(const std::vector<std::string>& words, std::size_t at,
+                                        std::string_view what, long least, long most) {
+    const auto value = at < words.size() ? ParseNumber(words[at]) : std::nullopt;
+    if (value && *value == std::floor(*value) && *value >= static_cast<double>(least) &&
+        *value <= static_cast<double>(most))
+        return std::nullopt;
+    const std::string range =
+        least == 1 && most == std::numeric_limits<int>::max()
+            ? "a whole number from 1"
+            : "a whole number from " + std::to_string(least) + " to " + std::to_string(most);
+    return std::string(what) + " must be " + range + ", not " +
+           (at < words.size() ? QuoteValue(words[at]) : "empty") + ".";
+}
+
+// The method line's settings checked one by one and named as the window and the command line name
+// them, the sizes against the limits of `factors` factors.
+std::optional<std::string> MethodSettingsProblem(const std::string& keyword, std::string_view line,
+                                                 int factors) {
+    constexpr long kMaxSeed = 2147483647;
+    constexpr long kAnySize = 2147483647; // the limits for the factors follow
+    const std::vector<std::string> t = Words(line);
+    std::string name;
+    for (const MethodName& m : MethodNames())
+        if (m.keyword == keyword) name = std::string(m.text) + ": ";
+    const auto whole = [&](std::size_t at, std::string_view what, long least, long most) {
+        const auto why = WholeSetting(t, at, what, least, most);
+        return why ? std::optional<std::string>(name + *why) : std::nullopt;
+    };
+    Method sized;
+    const auto size = [&](MethodKind kind, std::size_t at) {
+        sized.kind = kind;
+        const int value = static_cast<int>(*ParseNumber(t[at]));
+        (kind == MethodKind::Morris ? sized.trajectories : sized.executions) = value;
+        return CheckDesignSize(sized, factors);
+    };
+    std::optional<std::string> why;
+    if (keyword == "lhs" || keyword == "random") {
+        (why = whole(0, "the seed", 0, kMaxSeed)) || (why = whole(1, "the executions", 1, kAnySize)) ||
+            (why = size(keyword == "lhs" ? MethodKind::Lhs : MethodKind::Random, 1));
+    } else if (keyword == "lptau") {
+        (why = whole(0, "the executions", 1, kAnySize)) || (why = size(MethodKind::LpTau, 0));
+    } else if (keyword == "morris") {
+        (why = whole(0, "the seed", 0, kMaxSeed)) || (why = whole(1, "the trajectories", 1, kAnySize)) ||
+            (why = whole(2, "the levels", 2, 1000));
+        if (!why && std::lround(*ParseNumber(t[2])) % 2 != 0)
+            why = name + "the levels must be an even number, not " + QuoteValue(t[2]) + ".";
+        if (!why) {
+            sized.levels = static_cast<int>(*ParseNumber(t[2]));
+            why = size(MethodKind::Morris, 1);
+        }
+    } else if (keyword == "fast") {
+        const bool classic = !t.empty() && t[0] == "1";
+        (why = whole(1, "the seed", 0, kMaxSeed)) || (why = whole(2, "the executions", 1, kAnySize)) ||
+            (why = size(classic ? MethodKind::Fast : MethodKind::ExtendedFast, 2));
+    } else if (keyword == "sobol") {
+        const auto exponent = t.size() > 1 ? ParseNumber(t[1]) : std::nullopt;
+        if (!exponent || *exponent != std::floor(*exponent) || *exponent < 0 || *exponent > 15)
+            why = name + "the executions must make a base sample that is a power of two from 32 to 1048576 "
+                         "(pick a value of the list).";
+    }
+    return why;
+}
+
 } // namespace
 
-ExchangeFiles DataFolderExchangeFiles() {
-    return {DataFolder()};
+fs::path AnalysisFoldersParent() {
+    return DataFolder() / "sensitivity";
+}
+
+ExchangeFiles NewExchangeFiles() {
+    return NewExchangeFiles(AnalysisFoldersParent());
+}
+
+ExchangeFiles NewExchangeFiles(const fs::path& parent) {
+    fs::create_directories(parent);
+    RemoveStaleAnalyses(parent);
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    char name[32];
+    std::strftime(name, sizeof name, "%Y%m%d-%H%M%S-XXXXXX", &local);
+    std::string folder = (parent / name).string();
+    if (!::mkdtemp(folder.data()))
+        throw fs::filesystem_error("cannot make a folder for the analysis", parent,
+                                   std::error_code(errno, std::generic_category()));
+    return {fs::path(folder)};
+}
+
+void RemoveExchangeFiles(const ExchangeFiles& files) {
+    if (!IsAnalysisFolderName(files.folder.filename().string())) return;
+    std::error_code error;
+    fs::remove_all(files.folder, error);
 }
 
 const std::vector<GrowthFactor>& GrowthFactors() {
@@ -159,13 +291,13 @@ std::optional<std::string> MethodLine(const MethodSettings& settings, int ticked
         if (computation != "total" && computation != "custom")
             return std::string("You have specified an invalid string in the <Method computation> combo box");
         const bool custom = computation == "custom";
-        const auto runs = ParseNumber(settings.executions);
-        const int divisor = custom ? ticked : ticked + 1;
-        const double exponent = runs && *runs > 0 && divisor > 0 ? std::log2(*runs / divisor) - 5 : -1;
+        // The executions are the base sample, 2^(5 + exponent) rows.
+        const auto base = ParseNumber(settings.executions);
+        const double exponent = base && *base > 0 ? std::log2(*base) - 5 : -1;
         if (exponent < 0 || exponent > 15 || exponent != std::floor(exponent))
-            return "The Sobol' executions must be 2^(5+i) x " + std::to_string(divisor) + " for " +
-                   std::to_string(ticked) + " factors and the \"" + computation + "\" computation, not \"" +
-                   text(settings.executions) + "\".";
+            return "Sobol method: the executions are the base sample size, a power of two from 32 to "
+                   "1048576 (32, 64, 128, ...), not " +
+                   QuoteValue(text(settings.executions)) + ".";
         line = (custom ? "3 " : "1 ") + std::to_string(static_cast<int>(exponent));
         if (custom) {
             const std::string order = Lower(settings.order);
@@ -179,8 +311,10 @@ std::optional<std::string> MethodLine(const MethodSettings& settings, int ticked
             line += std::string(" ") + digit;
         }
     }
+    if (const auto why = MethodSettingsProblem(keyword, line, ticked)) return why;
     Method method;
-    return ParseMethod(keyword, line, method);
+    if (const auto why = ParseMethod(keyword, line, method)) return why;
+    return CheckDesignSize(method, ticked);
 }
 
 std::optional<std::string> CheckRequest(const AnalysisRequest& request) {
@@ -204,10 +338,30 @@ std::optional<std::string> CheckRequest(const AnalysisRequest& request) {
         factor.a = *mean;
         factor.b = *sd;
         if (const auto why = CheckFactor(factor)) return why;
+        // A mean outside the range, or a spread wider than it, would have most of the sample truncated
+        // to the range's ends and the factor's indices describe the truncation.
+        const std::string named = growth.name + " (" + std::string(growth.label) + "): the ";
+        const std::string range = ShortestText(growth.min) + " to " + ShortestText(growth.max);
+        if (*mean < growth.min || *mean > growth.max)
+            return named + "mean " + std::string(Trim(f.mean)) +
+                   " is outside the parameter's accepted range, " + range + ".";
+        if (*sd > growth.max - growth.min)
+            return named + "standard deviation " + std::string(Trim(f.sd)) +
+                   " is wider than the parameter's accepted range, " + range + ".";
     }
     if (request.openedSample) return std::nullopt;
+    if (const auto why = MethodSettingsProblem(request.keyword, request.methodLine,
+                                               static_cast<int>(request.factors.size())))
+        return why;
     Method method;
-    return ParseMethod(request.keyword, request.methodLine, method);
+    if (const auto why = ParseMethod(request.keyword, request.methodLine, method)) return why;
+    return CheckDesignSize(method, static_cast<int>(request.factors.size()));
+}
+
+std::optional<long> PlannedRuns(const AnalysisRequest& request) {
+    Method method;
+    if (request.openedSample || ParseMethod(request.keyword, request.methodLine, method)) return std::nullopt;
+    return DesignRows(method, static_cast<int>(request.factors.size()));
 }
 
 std::optional<std::string> CheckSeason(const CompiledInputs& inputs) {
@@ -450,8 +604,8 @@ std::optional<std::string> ParseIndexFile(std::string_view text, std::span<const
         const auto value1 = fields.size() > 4 ? ParseNumber(fields[2]) : std::nullopt;
         const auto value2 = fields.size() > 4 ? ParseNumber(fields[4]) : std::nullopt;
         if (!value1 || !value2)
-            return where + ", \"" + std::string(*line) +
-                   "\", must hold its two values in its third and fifth tab-separated fields.";
+            return where + ", " + QuoteValue(*line) +
+                   ", must hold its two values in its third and fifth tab-separated fields.";
         const GrowthFactor& growth = GrowthFactors()[static_cast<std::size_t>(rows[j])];
         FactorResult f;
         f.row = growth.row;
@@ -490,11 +644,14 @@ std::optional<std::string> ParseIndexFile(std::string_view text, std::span<const
             if (star == names.size()) break;
             names.remove_prefix(star + 1);
         }
-        if (!value || interaction.names.size() < 2 ||
+        std::vector<std::string> distinct = interaction.names;
+        std::sort(distinct.begin(), distinct.end());
+        const bool repeated = std::adjacent_find(distinct.begin(), distinct.end()) != distinct.end();
+        if (!value || interaction.names.size() < 2 || interaction.names.size() > 3 || repeated ||
             interaction.names.size() !=
                 static_cast<std::size_t>(std::count(fields[0].begin(), fields[0].end(), '*') + 1))
-            return "The interaction line \"" + std::string(*line) +
-                   "\" of the index file must name two or three of its factors joined by \"*\", then the "
+            return "The interaction line " + QuoteValue(*line) +
+                   " of the index file must name two or three of its factors joined by \"*\", then the "
                    "index's name and its value, tab-separated.";
         interaction.indexName = std::string(Trim(fields[1]));
         interaction.index = *value;

@@ -19,7 +19,8 @@
 
 namespace tulo::sensitivity {
 
-// The exchange files, all in one folder (TULO's data folder unless a caller chooses another).
+// The exchange files of one analysis, all in one folder of its own, so that any number of analyses run
+// at once: each keeps its files under their usual names in its folder.
 struct ExchangeFiles {
     std::filesystem::path folder;
     std::filesystem::path configuration() const { return folder / "SIMLABconfig.txt"; }
@@ -28,8 +29,16 @@ struct ExchangeFiles {
     std::filesystem::path request() const { return folder / "tuloSA_2.txt"; }
     std::filesystem::path index() const { return folder / "tuloSAindex.txt"; }
 };
-// The exchange files in DataFolder(); throws std::filesystem::filesystem_error when it cannot be made.
-ExchangeFiles DataFolderExchangeFiles();
+// A new, empty folder for one analysis under `parent` (by default "sensitivity" in TULO's data folder),
+// named by the time it was made and six random characters ("20261207-193012-a8Xk2Q"), made atomically so
+// that no two analyses share one. Analysis folders left there untouched for kStaleAnalysisDays are
+// removed first. Throws std::filesystem::filesystem_error when the folder cannot be made.
+inline constexpr int kStaleAnalysisDays = 30;
+std::filesystem::path AnalysisFoldersParent();
+ExchangeFiles NewExchangeFiles();
+ExchangeFiles NewExchangeFiles(const std::filesystem::path& parent);
+// Removes an analysis's folder and everything in it; nothing happens to a folder that is not one.
+void RemoveExchangeFiles(const ExchangeFiles& files);
 
 // The eleven growth factors, row 0 (par1) to row 10 (par11), as the parameter registry describes them.
 inline constexpr int kGrowthFactors = 11;
@@ -57,16 +66,17 @@ std::optional<std::string> MethodKeyword(std::string_view textOrKeyword);
 // A method's settings as typed in the window (or given on the command line); only those of the chosen
 // method are read.
 struct MethodSettings {
-    std::string method;     // window text or keyword
-    std::string seed;       // LHS, random, Morris, FAST
-    std::string executions; // LHS, random, LpTau, FAST, Sobol' (the number of runs, e.g. 384 for 11 factors)
+    std::string method; // window text or keyword
+    std::string seed;   // LHS, random, Morris, FAST
+    // The base sample size: the runs of LHS, random, LpTau and FAST, the base sample 2^(5+i) of Sobol'
+    std::string executions;
     std::string trajectories; // Morris
     std::string levels;       // Morris
     std::string computation;  // FAST "Classic"/"Extended"; Sobol' "total"/"custom"
     std::string order;        // Sobol' "custom": "first", "second" or "third"
 };
-// The method keyword and method line for `ticked` factors ("lhs" and "1 100"; Sobol' "1 2" from 384 runs
-// of 11 factors), or the message saying which setting is wrong.
+// The method keyword and method line for `ticked` factors ("lhs" and "1 100"; Sobol' "1 2" from a base
+// sample of 128), or the message saying which setting is wrong and what it may be.
 std::optional<std::string> MethodLine(const MethodSettings& settings, int ticked, std::string& keyword,
                                       std::string& line);
 
@@ -88,8 +98,12 @@ struct AnalysisRequest {
 };
 
 // Why the request cannot be analysed (no factor, a row twice or out of range, a distribution other than
-// normal, a mean or deviation not a number, a method line the tool would refuse); nothing when it can.
+// normal, a mean or deviation not a number, a mean outside the parameter's accepted range or a deviation
+// wider than it, a method setting the tool would refuse, a sample too small for the indices or larger
+// than the tool draws); nothing when it can.
 std::optional<std::string> CheckRequest(const AnalysisRequest& request);
+// The number of seasons the request's method runs (not known for an opened sample).
+std::optional<long> PlannedRuns(const AnalysisRequest& request);
 // Why the season cannot be analysed: the analysis varies growth under unflooded conditions only.
 std::optional<std::string> CheckSeason(const CompiledInputs& inputs);
 

@@ -1,6 +1,7 @@
 #include "sensitivity/Methods.h"
 
 #include "base/Numbers.h"
+#include "base/Problems.h"
 
 #include <boost/math/distributions/normal.hpp>
 #include <boost/random/sobol.hpp>
@@ -158,8 +159,8 @@ std::optional<std::string> ParseMethod(std::string_view keyword, std::string_vie
     std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return std::tolower(c); });
     const std::vector<std::string> t = Tokens(line);
     const auto wrong = [&](const std::string& expected) -> std::optional<std::string> {
-        return "The method line \"" + std::string(Trim(line)) + "\" of the method \"" + key + "\" must be " +
-               expected + ".";
+        return "The method line " + QuoteValue(Trim(line)) + " of the method " + QuoteValue(key) +
+               " must be " + expected + ".";
     };
     constexpr long kMaxSeed = 2147483647;
     constexpr long kMaxRuns = kMaxDesignRows;
@@ -210,7 +211,7 @@ std::optional<std::string> ParseMethod(std::string_view keyword, std::string_vie
         method.seed = static_cast<std::uint64_t>(*seed);
         method.executions = static_cast<int>(*runs);
     } else {
-        return "Unknown method \"" + key + "\": expected lhs, random, lptau, morris, sobol or fast.";
+        return "Unknown method " + QuoteValue(key) + ": expected lhs, random, lptau, morris, sobol or fast.";
     }
     return std::nullopt;
 }
@@ -281,6 +282,10 @@ std::optional<std::string> MakeDesign(const Method& method, int k, Design& d) {
         break;
     }
     case MethodKind::Fast: {
+        // The search for the frequencies takes seconds beyond this: refused before it starts.
+        if (k > kMaxFastFactors)
+            return "Classic FAST takes at most " + std::to_string(kMaxFastFactors) + " factors, not " +
+                   std::to_string(k) + "; extended FAST takes more.";
         d.frequencies = FastFrequencies(k);
         const long least = 2L * M * d.frequencies.back() + 1;
         if (method.executions < least)
@@ -298,9 +303,12 @@ std::optional<std::string> MakeDesign(const Method& method, int k, Design& d) {
         rows = static_cast<long>(d.baseRows) * k;
         break;
     }
-    if (rows > kMaxDesignRows || rows * k > 64L * kMaxDesignRows)
+    if (rows > kMaxDesignRows)
         return "The sample would have " + std::to_string(rows) + " rows, more than the " +
                std::to_string(kMaxDesignRows) + " the tool draws.";
+    if (rows * k > kMaxDesignValues)
+        return "The sample would have " + std::to_string(rows) + " rows of " + std::to_string(k) +
+               " factors, more than the " + std::to_string(kMaxDesignValues) + " values the tool draws.";
     d.rows = static_cast<int>(rows);
     d.unit.assign(static_cast<std::size_t>(rows) * k, 0.0);
     const auto cell = [&](long row, int factor) -> double& {

@@ -57,6 +57,11 @@ std::string MethodText(const Method& method);
 inline constexpr int kFastHarmonics = 4;
 // The most rows a design may have: more would not fit the sample file in memory.
 inline constexpr long kMaxDesignRows = long{1} << 21;
+// The most values a design may have: eleven factors at the most rows, whose sample file stays below the
+// 1 GiB its reader takes and whose drawing stays within a few hundred megabytes.
+inline constexpr long kMaxDesignValues = 11 * kMaxDesignRows;
+// Classic FAST's frequencies are searched for one factor after another, in a time that grows steeply.
+inline constexpr int kMaxFastFactors = 30;
 
 // A design in unit coordinates, `rows` by `factors`, row-major, with what its estimator needs to know.
 struct Design {

@@ -1,6 +1,7 @@
 #include "sensitivity/SetupForm.h"
 
 #include "base/Numbers.h"
+#include "base/Problems.h"
 #include "io/SpreadsheetCommands.h"
 
 #include <algorithm>
@@ -241,8 +242,169 @@ Grid IndexGrid(const IndexResults& results) {
     return grid;
 }
 
-std::optional<std::filesystem::path> ExportIndexGrid(const Grid& grid, UserInterface& ui) {
-    return SaveGridAsWorkbookTitled(grid, ui, kExportTitle);
+Grid InteractionGrid(const IndexResults& results) {
+    const std::vector<InteractionResult>& interactions = results.interactions;
+    Grid grid(static_cast<int>(interactions.size()), 5);
+    int c = 0;
+    for (const char* caption : {"Index", "Factors", "Value", "95% low", "95% high"})
+        grid.setText(0, ++c, caption);
+    const auto bound = [](const std::optional<double>& v) { return v ? FormatIndex(*v) : ""; };
+    for (int r = 1; r <= static_cast<int>(interactions.size()); ++r) {
+        const InteractionResult& i = interactions[static_cast<std::size_t>(r - 1)];
+        grid.setText(r, 1, i.indexName);
+        grid.setText(r, 2, i.label);
+        grid.setText(r, 3, FormatIndex(i.index));
+        grid.setText(r, 4, bound(i.low));
+        grid.setText(r, 5, bound(i.high));
+    }
+    return grid;
+}
+
+Grid ExportedResults(const Grid& indices, const Grid& interactions) {
+    if (interactions.rows() == 0) return indices;
+    // The captions of the interactions take a data row of their own below a blank one.
+    Grid both(indices.rows() + 2 + interactions.rows(), std::max(indices.cols(), interactions.cols()));
+    for (int r = 0; r <= indices.rows(); ++r)
+        for (int c = 1; c <= indices.cols(); ++c) both.setText(r, c, indices.text(r, c));
+    for (int c = 1; c <= indices.cols(); ++c) both.setColumnWidth(c, indices.columnWidth(c));
+    const int below = indices.rows() + 2;
+    for (int r = 0; r <= interactions.rows(); ++r)
+        for (int c = 1; c <= interactions.cols(); ++c) both.setText(below + r, c, interactions.text(r, c));
+    return both;
+}
+
+std::optional<std::filesystem::path> ExportIndexGrid(const Grid& indices, const Grid& interactions,
+                                                     UserInterface& ui) {
+    return SaveGridAsWorkbookTitled(ExportedResults(indices, interactions), ui, kExportTitle);
+}
+
+namespace {
+
+// Every setting of the form with its key, in file order.
+template <class Form, class Visit> void EachSetting(Form& form, Visit&& visit) {
+    for (const GrowthFactor& factor : GrowthFactors()) {
+        auto& row = form.rows.at(static_cast<std::size_t>(factor.row));
+        visit(factor.name + " distribution", row.distribution, DistributionNames());
+        visit(factor.name + " mean", row.mean, std::span<const std::string_view>{});
+        visit(factor.name + " sd", row.sd, std::span<const std::string_view>{});
+    }
+    const std::span<const std::string_view> any;
+    visit("fast computation", form.fastComputation, FastComputations());
+    visit("fast executions", form.fastExecutions, any);
+    visit("fast seed", form.fastSeed, any);
+    visit("lhs seed", form.lhsSeed, any);
+    visit("lhs executions", form.lhsExecutions, any);
+    visit("morris seed", form.morrisSeed, any);
+    visit("morris trajectories", form.morrisTrajectories, any);
+    visit("morris levels", form.morrisLevels, any);
+    visit("lptau executions", form.lptauExecutions, any);
+    visit("random executions", form.randomExecutions, any);
+    visit("random seed", form.randomSeed, any);
+    visit("sobol computation", form.sobolComputation, SobolComputations());
+    visit("sobol order", form.sobolOrder, SobolOrders());
+    visit("sobol executions", form.sobolExecutions, any);
+}
+
+constexpr std::string_view kPages[] = {"Development", "Growth", "Sterility"};
+
+// One line of a text typed in a box: line breaks would start a line of their own.
+std::string OneLine(std::string_view text) {
+    std::string line(Trim(text));
+    std::replace_if(
+        line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    return line;
+}
+
+} // namespace
+
+std::string FormatSettingsFile(const SetupForm& form) {
+    std::string text = std::string(kSettingsHeader) + "\n";
+    text += "page = " + std::string(kPages[static_cast<int>(form.page)]) + "\n";
+    for (const GrowthFactor& factor : GrowthFactors())
+        text += factor.name +
+                " used = " + (form.rows.at(static_cast<std::size_t>(factor.row)).used ? "yes" : "no") + "\n";
+    text += "method = " + OneLine(form.method) + "\n";
+    EachSetting(form, [&](const std::string& key, const std::string& value, auto) {
+        text += key + " = " + OneLine(value) + "\n";
+    });
+    return text;
+}
+
+std::optional<std::string> ParseSettingsFile(std::string_view text, SetupForm& form) {
+    SetupForm read;
+    std::vector<std::string> seen;
+    std::size_t start = 0;
+    int number = 0;
+    bool header = false;
+    while (start < text.size()) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        const std::string_view line = Trim(text.substr(start, end - start));
+        start = end + 1;
+        ++number;
+        const std::string where = "Line " + std::to_string(number) + " of the settings file";
+        if (!header) {
+            if (line != kSettingsHeader)
+                return "This is not a sensitivity settings file: its first line must be \"" +
+                       std::string(kSettingsHeader) + "\".";
+            header = true;
+            continue;
+        }
+        if (line.empty()) continue;
+        const std::size_t equals = line.find('=');
+        if (equals == std::string_view::npos)
+            return where + ", " + QuoteValue(line) + ", is not \"key = value\".";
+        const std::string key(Trim(line.substr(0, equals)));
+        const std::string value(Trim(line.substr(equals + 1)));
+        if (std::find(seen.begin(), seen.end(), key) != seen.end())
+            return where + " gives " + QuoteValue(key) + " a second time.";
+        seen.push_back(key);
+        const auto notListed = [&](std::span<const std::string_view> list) {
+            std::string choices;
+            for (const std::string_view item : list)
+                choices += (choices.empty() ? "" : ", ") + std::string(item);
+            return where + ": " + QuoteValue(key) + " must be one of " + choices + ", not " +
+                   QuoteValue(value) + ".";
+        };
+        bool known = false;
+        std::optional<std::string> wrong;
+        if (key == "page") {
+            known = true;
+            const auto page = std::find(std::begin(kPages), std::end(kPages), value);
+            if (page == std::end(kPages)) return notListed(kPages);
+            read.page = static_cast<SetupPage>(page - std::begin(kPages));
+        } else if (key == "method") {
+            known = true;
+            const auto methods = MethodNames();
+            if (std::none_of(methods.begin(), methods.end(),
+                             [&](const MethodName& m) { return m.text == value; })) {
+                std::vector<std::string_view> texts;
+                for (const MethodName& m : methods) texts.push_back(m.text);
+                return notListed(texts);
+            }
+            read.method = value;
+        }
+        for (const GrowthFactor& factor : GrowthFactors())
+            if (key == factor.name + " used") {
+                known = true;
+                if (value != "yes" && value != "no")
+                    return where + ": " + QuoteValue(key) + " must be yes or no.";
+                read.rows.at(static_cast<std::size_t>(factor.row)).used = value == "yes";
+            }
+        EachSetting(
+            read, [&](const std::string& name, std::string& setting, std::span<const std::string_view> list) {
+                if (name != key) return;
+                known = true;
+                if (!list.empty() && std::find(list.begin(), list.end(), value) == list.end())
+                    wrong = notListed(list);
+                else
+                    setting = value;
+            });
+        if (wrong) return wrong;
+        if (!known) return where + " has an unknown setting, " + QuoteValue(key) + ".";
+    }
+    if (!header) return std::string("The settings file is empty.");
+    form = std::move(read);
+    return std::nullopt;
 }
 
 } // namespace tulo::sensitivity

@@ -32,8 +32,10 @@ std::span<const std::string_view> FastComputations();  // "Classic", "Extended"
 std::span<const std::string_view> SobolComputations(); // "total", "custom"
 std::span<const std::string_view> SobolOrders();       // "first", "second", "third"
 std::vector<std::string> MorrisTrajectories();         // "4" .. "10"
-std::vector<std::string> MorrisLevels();               // "4", "6", "8"
-std::vector<std::string> LpTauExecutions();            // 16, 32, ... 16 * 2^16
+// The trajectories of a Morris analysis unless the user chooses, in the window and on the command line.
+inline constexpr std::string_view kDefaultMorrisTrajectories = "10";
+std::vector<std::string> MorrisLevels();    // "4", "6", "8"
+std::vector<std::string> LpTauExecutions(); // 16, 32, ... 16 * 2^16
 // The Sobol' executions offered for `ticked` factors: 2^(5 + i) (k + 1) for "total", 2^(5 + i) k for
 // "custom", i = 0..7; none for any other computation text.
 std::vector<std::string> SobolExecutions(int ticked, std::string_view computation);
@@ -55,7 +57,7 @@ struct SetupForm {
     std::string method = "Latin hypercube sampling";
     std::string fastComputation = "Classic", fastExecutions = "1000", fastSeed = "1";
     std::string lhsSeed = "1", lhsExecutions = "100";
-    std::string morrisSeed = "1", morrisTrajectories = "10", morrisLevels = "4";
+    std::string morrisSeed = "1", morrisTrajectories{kDefaultMorrisTrajectories}, morrisLevels = "4";
     std::string lptauExecutions = "128";
     std::string randomExecutions = "100", randomSeed = "1";
     std::string sobolComputation = "total", sobolOrder = "first", sobolExecutions;
@@ -86,9 +88,27 @@ std::string FormatIndex(double value);
 // values truncated to the parameter's range.
 Grid IndexGrid(const IndexResults& results);
 
+// The interaction indices of a Sobol' "custom" analysis: row 0 the captions (index, factors, value and
+// its 95 % interval), then one row per interaction; no rows without interactions.
+Grid InteractionGrid(const IndexResults& results);
+
 inline constexpr std::string_view kExportTitle = "TULO - export sensitivity analysis results";
-// Asks for a file and writes the grid as a workbook (.xlsx, or CSV for a .csv name); the file written,
-// nothing when cancelled or when it failed (a message says why).
-std::optional<std::filesystem::path> ExportIndexGrid(const Grid& grid, UserInterface& ui);
+// Asks for a file and writes the index grid, and below it after a blank row the interaction grid when it
+// has rows, as a workbook (.xlsx, or CSV for a .csv name); the file written, nothing when cancelled or
+// when it failed (a message says why).
+std::optional<std::filesystem::path> ExportIndexGrid(const Grid& indices, const Grid& interactions,
+                                                     UserInterface& ui);
+// The two grids as one, as the export writes them.
+Grid ExportedResults(const Grid& indices, const Grid& interactions);
+
+// The settings file (.tsa): the first line "TULO sensitivity settings", then one "key = value" line per
+// setting: "page", per growth row "par1 used" (yes or no), "par1 distribution", "par1 mean", "par1 sd",
+// then "method" and each method's settings ("lhs executions", "sobol order", ...), values as typed. The
+// opened sample file is not kept: settings describe an analysis, not its data.
+inline constexpr std::string_view kSettingsHeader = "TULO sensitivity settings";
+std::string FormatSettingsFile(const SetupForm& form);
+// Reads a settings file over a default form: settings it does not give keep their defaults. Refuses an
+// unknown or repeated key and a value that is not one of its list's (naming the line).
+std::optional<std::string> ParseSettingsFile(std::string_view text, SetupForm& form);
 
 } // namespace tulo::sensitivity

@@ -1,7 +1,9 @@
 #include "sensitivity/SimLab.h"
 
 #include "base/Numbers.h"
+#include "base/Problems.h"
 #include "io/TextFiles.h"
+#include "sensitivity/DesignSize.h"
 
 #include <algorithm>
 #include <cmath>
@@ -15,6 +17,9 @@ namespace {
 // A sample of a million rows of eleven factors is some 200 MiB of text.
 constexpr std::uintmax_t kMaxSampleFileBytes = std::uintmax_t{1} << 30;
 constexpr int kMaxFactors = 1000;
+constexpr std::size_t kMaxNameLength = 60;
+// The longest path the system opens.
+constexpr std::size_t kMaxPathLength = 4096;
 
 // The lines of a text, without their CR LF or LF ends and without the blank lines that end it.
 std::vector<std::string_view> Lines(std::string_view text) {
@@ -51,7 +56,18 @@ std::optional<int> Whole(std::string_view text, int least, int most) {
 }
 
 std::string Quoted(std::string_view text) {
-    return "\"" + std::string(Trim(text)) + "\"";
+    return QuoteValue(Trim(text));
+}
+
+// Whether two paths name one file: the same place once links are followed, or the same file by two
+// names.
+bool SameFile(const fs::path& a, const fs::path& b) {
+    std::error_code error;
+    if (fs::equivalent(a, b, error)) return true;
+    const fs::path first = fs::weakly_canonical(a, error);
+    if (error) return false;
+    const fs::path second = fs::weakly_canonical(b, error);
+    return !error && first == second;
 }
 
 std::string Number(double value) {
@@ -93,6 +109,9 @@ std::optional<std::string> ParseConfiguration(std::string_view text, Configurati
         if (t.size() != 4 && t.size() != 6) return wrong();
         Factor f;
         f.name = t[0];
+        if (f.name.size() > kMaxNameLength)
+            return "Line " + std::to_string(i + 1) + " of the configuration: the factor name " +
+                   Quoted(f.name) + " is longer than " + std::to_string(kMaxNameLength) + " characters.";
         std::string kind = t[1];
         std::transform(kind.begin(), kind.end(), kind.begin(),
                        [](unsigned char c) { return std::tolower(c); });
@@ -117,12 +136,23 @@ std::optional<std::string> ParseConfiguration(std::string_view text, Configurati
             f.highQuantile = numbers[3];
         }
         if (const auto why = CheckFactor(f)) return "In the configuration, " + *why;
+        // The sample file's items end at commas: a name holding one would split its header.
+        if (f.name.find(',') != std::string::npos)
+            return "Line " + std::to_string(i + 1) + " of the configuration: the factor name " +
+                   Quoted(f.name) + " must not hold a comma.";
+        const double low = FactorValue(f, 0), high = FactorValue(f, 1);
+        if (!std::isfinite(low) || !std::isfinite(high))
+            return "Line " + std::to_string(i + 1) + " of the configuration: the values of " +
+                   Quoted(f.name) + " would reach beyond the largest number a sample holds.";
         config.factors.push_back(std::move(f));
     }
     if (const auto why = ParseMethod(lines[*k + 1], lines[*k + 2], config.method)) return why;
     config.samplePath = std::string(Trim(lines[*k + 3]));
     if (config.samplePath.empty())
         return std::string("The configuration's last line must name the sample file.");
+    if (config.samplePath.size() > kMaxPathLength)
+        return "The configuration's last line is longer than a path can be: " + Quoted(config.samplePath) +
+               ".";
     return std::nullopt;
 }
 
@@ -264,6 +294,9 @@ std::optional<std::string> ParseIndexRequest(std::string_view text, IndexRequest
     if (request.samplePath.empty() || request.outputPath.empty())
         return std::string(
             "The index request must name the sample file (line 1) and the output file (line 5).");
+    for (const std::string* path : {&request.samplePath, &request.outputPath, &request.indexPath})
+        if (path->size() > kMaxPathLength)
+            return "The index request names a file longer than a path can be: " + Quoted(*path) + ".";
     return std::nullopt;
 }
 
@@ -281,6 +314,11 @@ std::optional<std::string> ComputeSampleIndices(const SampleFile& sample, const 
     Design design;
     if (sample.method) {
         result.method = *sample.method;
+        // A header announcing another size is refused before its design is drawn.
+        const long rows = DesignRows(result.method, sample.factors);
+        if (rows != sample.rows)
+            return "The sample file holds " + std::to_string(sample.rows) + " samples but its method, " +
+                   MethodText(result.method) + ", draws " + std::to_string(rows) + ".";
         if (const auto why = MakeDesign(result.method, sample.factors, design)) return why;
         if (design.rows != sample.rows)
             return "The sample file holds " + std::to_string(sample.rows) + " samples but its method, " +
@@ -335,9 +373,13 @@ std::optional<std::string> RunSamplingMode(const fs::path& configuration) {
     Configuration config;
     if (const auto why = ParseConfiguration(text, config))
         return "In the configuration \"" + configuration.string() + "\": " + *why;
+    const fs::path samplePath = Beside(configuration, config.samplePath);
+    if (SameFile(samplePath, configuration))
+        return "The configuration \"" + configuration.string() +
+               "\" names itself as the sample file to write: it would be overwritten.";
     Sample sample;
     if (const auto why = DrawSample(config, sample)) return why;
-    return WriteFileAtomically(Beside(configuration, config.samplePath), FormatSampleFile(sample));
+    return WriteFileAtomically(samplePath, FormatSampleFile(sample));
 }
 
 std::optional<std::string> RunIndicesMode(const fs::path& requestPath) {
@@ -364,6 +406,10 @@ std::optional<std::string> RunIndicesMode(const fs::path& requestPath) {
     if (const auto why = ComputeSampleIndices(sample, outputs, result)) return why;
     const fs::path indexPath = request.indexPath.empty() ? requestPath.parent_path() / "tuloSAindex.txt"
                                                          : Beside(requestPath, request.indexPath);
+    for (const fs::path& input : {requestPath, samplePath, outputPath})
+        if (SameFile(indexPath, input))
+            return "The index request names \"" + input.string() +
+                   "\", one of the files it reads, as the index file to write: it would be overwritten.";
     return WriteFileAtomically(indexPath, FormatIndexFile(result, outputName));
 }
 

@@ -5,12 +5,18 @@
 #include "app/MainWindow.h"
 #include "app/RitardoWindow.h"
 #include "app/SAChartWindow.h"
+#include "engine/CompiledInputs.h"
+#include "io/SimConfig.h"
+#include "sensitivity/Analysis.h"
 #include "support/ScriptedUi.h"
 
 #include <QAction>
 #include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -22,6 +28,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <filesystem>
 #include <memory>
 
 using namespace tulo;
@@ -40,6 +47,12 @@ struct Session {
     void click(const char* button) const { find<QPushButton>(QString::fromLatin1(button))->click(); }
     void tick(int row) const { find<QCheckBox>(QStringLiteral("chkSAused%1").arg(row))->setChecked(true); }
 };
+
+// The analysis folders in the test's data folder.
+QStringList AnalysisFolders() {
+    return QDir(qEnvironmentVariable("TULO_HOME") + QStringLiteral("/sensitivity"))
+        .entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+}
 
 Session Open() {
     auto ui = std::make_unique<test::ScriptedUi>();
@@ -155,7 +168,147 @@ private slots:
         QVERIFY(simulated.wait(10000));
         QCOMPARE(simulated.front().front().toBool(), false);
         QVERIFY(s.ui->messages.back().text != "All the simulations run");
-        QVERIFY(!QFileInfo::exists(home_.filePath("tuloSAout.txt")));
+        // The cancelled analysis's folder is gone with its files.
+        QVERIFY(!s.window->analysisFolder());
+        QVERIFY(AnalysisFolders().isEmpty());
+    }
+
+    // The window's analysis has a folder of its own: an analysis run beside it between the simulations
+    // and "Display results" changes nothing of what it shows. A Sobol' analysis with interactions then
+    // exports them with the indices, and its charts are saved as PNG and SVG.
+    void theResultsShownAreThoseOfTheWindowsOwnAnalysis() {
+        Session s = Open();
+        s.tick(0);
+        s.tick(3);
+        s.find<QComboBox>("cmbSensitivityMethod")->setCurrentText("Sobol method");
+        s.find<QComboBox>("cmbMethodComputation")->setCurrentText("custom");
+        s.find<QComboBox>("cmbOrder")->setCurrentText("second");
+        s.find<QComboBox>("cmbGeneratorSobol")->setCurrentText("64");
+        QSignalSpy simulated(s.window, &SensitivityWindow::simulationsFinished);
+        s.click("cmdSamplesSimulations");
+        QVERIFY(simulated.wait(120000));
+        QCOMPARE(simulated.front().front().toBool(), true);
+        const auto folder = s.window->analysisFolder();
+        QVERIFY(folder && std::filesystem::exists(*folder / "tuloSAout.txt"));
+        QCOMPARE(QString::fromStdString(folder->parent_path().string()), home_.filePath("sensitivity"));
+
+        // Another analysis (as tulo-cli would run) in the same data folder.
+        FormModel form;
+        QVERIFY(!ReadSimConfig(kDemo.toStdString(), form));
+        const auto inputs = CompileInputs(form).inputs;
+        sensitivity::AnalysisRequest other;
+        other.factors = {{0, "normal", "2.3", "0.3"}};
+        other.keyword = "lhs";
+        other.methodLine = "2 50";
+        sensitivity::RunOptions options;
+        options.tool = TULO_SIMLAB_PATH;
+        const sensitivity::ExchangeFiles otherFiles = sensitivity::NewExchangeFiles();
+        QVERIFY(sensitivity::RunAnalysis(*inputs, other, otherFiles, options).status.ok());
+
+        QSignalSpy shown(s.window, &SensitivityWindow::resultsFinished);
+        s.click("cmdSA");
+        QVERIFY(shown.wait(120000));
+        QCOMPARE(shown.front().front().toBool(), true);
+        SAChartWindow* chart = s.window->chartWindow();
+        QCOMPARE(chart->indices().text(0, 3), "S1");
+        QCOMPARE(chart->indices().rows(), 2);
+        QVERIFY(chart->findChild<QLabel*>("lblSAsummary")->text().contains("sobol 3 0 2"));
+        QCOMPARE(chart->interactions().rows(), 1);
+
+        const QString exported = home_.filePath("results.csv");
+        s.ui->files = {exported.toStdString()};
+        chart->findChild<QPushButton*>("cmdExport")->click();
+        QFile file(exported);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(file.readAll());
+        QVERIFY(text.contains("par4"));
+        QVERIFY(text.contains("S12"));
+
+        for (const char* name : {"bar.png", "bar.svg"}) {
+            const QString picture = home_.filePath(QString::fromLatin1(name));
+            s.ui->files = {picture.toStdString()};
+            chart->tabs()->setCurrentIndex(0);
+            chart->findChild<QPushButton*>("cmdSaveChart")->click();
+            QVERIFY2(QFileInfo(picture).size() > 0, name);
+        }
+        QCOMPARE(s.ui->dialogs.back(), "TULO - Save the Bar chart");
+        QCOMPARE(QImage(home_.filePath("bar.png")).isNull(), false);
+
+        // A later analysis of the window takes the place of this one; closing the window takes its folder.
+        s.click("cmdSamplesSimulations");
+        QVERIFY(simulated.wait(120000));
+        QVERIFY(!std::filesystem::exists(*folder));
+        const auto later = *s.window->analysisFolder();
+        s.main.reset();
+        QVERIFY(!std::filesystem::exists(later));
+        QVERIFY(std::filesystem::exists(otherFiles.index()));
+        sensitivity::RemoveExchangeFiles(otherFiles);
+    }
+
+    void displayResultsCanBeCancelled() {
+        const Session s = Open();
+        s.tick(0);
+        s.find<QLineEdit>("txtExecutionsLhs")->setText("20");
+        QSignalSpy simulated(s.window, &SensitivityWindow::simulationsFinished);
+        s.click("cmdSamplesSimulations");
+        QVERIFY(simulated.wait(120000));
+        QVERIFY(!s.find<QPushButton>("cmdSAcancel")->isVisibleTo(s.window));
+
+        // A tool that takes its time.
+        const QString slow = home_.filePath("slow-tool");
+        QFile script(slow);
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\nsleep 30\n");
+        script.close();
+        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("TULO_SIMLAB", slow.toUtf8());
+        QSignalSpy shown(s.window, &SensitivityWindow::resultsFinished);
+        s.click("cmdSA");
+        QVERIFY(s.find<QPushButton>("cmdSAcancel")->isVisibleTo(s.window));
+        QVERIFY(!s.find<QPushButton>("cmdSA")->isEnabled());
+        s.click("cmdSAcancel");
+        QVERIFY(shown.wait(10000));
+        qputenv("TULO_SIMLAB", TULO_SIMLAB_PATH);
+        QCOMPARE(shown.front().front().toBool(), false);
+        QCOMPARE(s.ui->messages.back().text, "Display results was cancelled: no indices were computed.");
+        QVERIFY(!s.find<QPushButton>("cmdSAcancel")->isVisibleTo(s.window));
+        QVERIFY(s.find<QPushButton>("cmdSA")->isEnabled());
+        QVERIFY(!s.window->chartWindow()->isVisible());
+    }
+
+    // Save settings and Open settings bring back the ticked rows, distributions, method and settings.
+    void settingsAreSavedAndOpened() {
+        const Session s = Open();
+        s.tick(1);
+        s.tick(4);
+        s.find<QLineEdit>("txtSensitivityMean4")->setText("36");
+        s.find<QComboBox>("cmbSensitivityMethod")->setCurrentText("Morris method");
+        s.find<QComboBox>("cmbTrajectoriesMorris")->setCurrentText("6");
+        s.find<QComboBox>("cmbSensitivityLevelsMorris")->setCurrentText("8");
+        const QString saved = home_.filePath("mine");
+        s.ui->files = {saved.toStdString()};
+        s.find<QAction>("cmdSAsaveSettings")->trigger();
+        QVERIFY(QFileInfo::exists(saved + ".tsa"));
+
+        s.find<QCheckBox>("chkSAused1")->setChecked(false);
+        s.find<QLineEdit>("txtSensitivityMean4")->setText("30");
+        s.find<QComboBox>("cmbSensitivityMethod")->setCurrentText("Random");
+        s.ui->files = {(saved + ".tsa").toStdString()};
+        s.find<QAction>("cmdSAopenSettings")->trigger();
+        QVERIFY(s.find<QCheckBox>("chkSAused1")->isChecked());
+        QVERIFY(s.find<QCheckBox>("chkSAused4")->isChecked());
+        QVERIFY(!s.find<QCheckBox>("chkSAused0")->isChecked());
+        QCOMPARE(s.find<QLineEdit>("txtSensitivityMean4")->text(), "36");
+        QCOMPARE(s.find<QComboBox>("cmbSensitivityMethod")->currentText(), "Morris method");
+        QCOMPARE(s.find<QStackedWidget>("fraMethods")->currentWidget()->objectName(), "fraMorris");
+        QCOMPARE(s.find<QComboBox>("cmbTrajectoriesMorris")->currentText(), "6");
+        QCOMPARE(s.find<QComboBox>("cmbSensitivityLevelsMorris")->currentText(), "8");
+
+        // A file that is no settings file changes nothing and says why.
+        s.ui->files = {kDemo.toStdString()};
+        s.find<QAction>("cmdSAopenSettings")->trigger();
+        QVERIFY(s.ui->messages.back().text.find("not a sensitivity settings file") != std::string::npos);
+        QCOMPARE(s.find<QComboBox>("cmbSensitivityMethod")->currentText(), "Morris method");
     }
 };
 

@@ -532,11 +532,71 @@ TEST_F(Cli, SensitivityPrintsTheIndicesOfTheChosenFactorsAndRefusesAFloodedField
     EXPECT_EQ(list[1]["label"], "LAI at emergence (m2/m2)");
     EXPECT_GT(list[1]["truncated"].get<int>(), 0);
     EXPECT_LE(list[0]["ci1"][0].get<double>(), list[0]["index1"].get<double>());
-    EXPECT_TRUE(fs::exists(dir_ / "tuloSAindex.txt"));
+    // The analysis's own folder in the data folder, named before the runs, keeps its files.
+    const std::string named = "Exchange files: " + (dir_ / "sensitivity").string() + "/";
+    ASSERT_NE(o.err.find(named), std::string::npos) << o.err;
+    const fs::path folder = o.err.substr(o.err.find(named) + 16, named.size() - 16 + 22);
+    EXPECT_TRUE(fs::exists(folder / "tuloSAindex.txt")) << folder;
+    EXPECT_NE(o.err.find("Runs: 60 seasons (lhs 1 60, 2 factors)"), std::string::npos) << o.err;
 
     o = Run("sensitivity " + std::string(TULO_SOURCE_DIR "/examples/flooded.sim") + " --method nothing");
     EXPECT_EQ(o.status, 2);
     EXPECT_NE(o.err.find("only under unflooded conditions"), std::string::npos) << o.err;
+}
+
+// Two analyses at once in one data folder, with other seeds: each gives what it gives alone.
+TEST_F(Cli, SensitivityAnalysesRunAtOnceWithoutTouchingEachOther) {
+    ::setenv("TULO_HOME", dir_.c_str(), 1);
+    const std::string common = std::string(TULO_CLI_PATH) + " sensitivity " + kDemo +
+                               " --method lhs --executions 2000 --factors par1,par4 --threads 1 --json";
+    const Outcome alone =
+        Run("sensitivity " + kDemo + " --method lhs --executions 2000 --factors par1,par4 --json");
+    ASSERT_EQ(alone.status, 0) << alone.err;
+    const std::string both = "(" + common + " --seed 1 >" + (dir_ / "a").string() +
+                             " 2>/dev/null; echo $? >" + (dir_ / "a.status").string() + ") & " + common +
+                             " --seed 2 >" + (dir_ / "b").string() + " 2>/dev/null; wait";
+    ASSERT_EQ(std::system(both.c_str()), 0);
+    EXPECT_EQ(test::Slurp(dir_ / "a.status"), "0\n");
+    const auto first = nlohmann::json::parse(test::Slurp(dir_ / "a"));
+    const auto second = nlohmann::json::parse(test::Slurp(dir_ / "b"));
+    const auto solo = nlohmann::json::parse(alone.out);
+    EXPECT_EQ(first[0]["index1"], solo[0]["index1"]);
+    EXPECT_EQ(first[1]["index2"], solo[1]["index2"]);
+    EXPECT_NE(second[0]["index1"], solo[0]["index1"]);
+}
+
+// Settings that do not fit the method are refused before anything runs, in the options' own words.
+TEST_F(Cli, SensitivitySettingsAreCheckedUpFrontWithTheMethodsLimits) {
+    ::setenv("TULO_HOME", dir_.c_str(), 1);
+    const std::string two = "sensitivity " + kDemo + " --factors par1,par4 ";
+    for (const auto& [arguments, message] : std::vector<std::pair<std::string, std::string>>{
+             {"--method lhs",
+              "--executions is required: the base sample size: 5 to 2097152 runs for 2 factors."},
+             {"--method lhs --executions", "--executions is required"},
+             {"--method lhs --executions 3",
+              "Latin hypercube sampling of 2 factors takes 5 to 2097152 executions, not 3."},
+             {"--method lhs --executions 3000000", "takes 5 to 2097152 executions, not 3000000."},
+             {"--method fast --computation classic --executions 40", "FAST (classic) of 2 factors takes"},
+             {"--method sobol --executions 384",
+              "a power of two from 32 to 1048576 (32, 64, 128, ...), not \"384\""},
+             {"--method sobol", "a power of two from 32 to 524288 for 2 factors, run 4 times."},
+             {"--method lhs --executions 100 --order second", "--order applies to the Sobol method's custom"},
+             {"--method sobol --executions 32 --order second",
+              "--order applies to the Sobol method's custom"},
+             {"--method morris --executions 100", "--executions does not size the Morris method"}}) {
+        const Outcome o = Run(two + arguments);
+        EXPECT_EQ(o.status, 2) << arguments << ": " << o.err;
+        EXPECT_NE(o.err.find(message), std::string::npos) << arguments << ": " << o.err;
+        EXPECT_EQ(o.err.find("method line"), std::string::npos) << o.err;
+    }
+    EXPECT_FALSE(fs::exists(dir_ / "sensitivity"));
+    // Morris runs as many trajectories as the window unless told.
+    const Outcome morris = Run(two + "--method morris");
+    EXPECT_EQ(morris.status, 0) << morris.err;
+    EXPECT_NE(morris.err.find("Runs: 30 seasons (morris 1 10 4, 2 factors)"), std::string::npos)
+        << morris.err;
+    Outcome help = Run("sensitivity --help");
+    EXPECT_NE(help.out.find("Base sample size"), std::string::npos);
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "engine/Parameters.h"
 #include "io/SimConfig.h"
 #include "io/TextFiles.h"
+#include "sensitivity/DesignSize.h"
 
 #include <gtest/gtest.h>
 
@@ -79,9 +80,10 @@ TEST_F(SensitivityAnalysis, ConfigurationAndMethodLinesAreTheWindowsOwn) {
     EXPECT_EQ(ConfigurationText(LhsOfRow0(), "/d/SAsample.txt"),
               "1\r\npar1 normal 3 0.5 0.01 0.99\r\nlhs\r\n1 100\r\n/d/SAsample.txt\r\n");
     std::string keyword, line;
-    EXPECT_EQ(MethodLine({"Sobol method", "", "384", "", "", "total", ""}, 11, keyword, line), std::nullopt);
+    // Sobol's executions are the base sample.
+    EXPECT_EQ(MethodLine({"Sobol method", "", "32", "", "", "total", ""}, 11, keyword, line), std::nullopt);
     EXPECT_EQ(keyword + " " + line, "sobol 1 0");
-    EXPECT_EQ(MethodLine({"sobol", "", "2048", "", "", "custom", "second"}, 2, keyword, line), std::nullopt);
+    EXPECT_EQ(MethodLine({"sobol", "", "1024", "", "", "custom", "second"}, 2, keyword, line), std::nullopt);
     EXPECT_EQ(line, "3 5 2");
     EXPECT_EQ(MethodLine({"FAST", "7", "650", "", "", "Extended", ""}, 2, keyword, line), std::nullopt);
     EXPECT_EQ(keyword + " " + line, "fast 2 7 650");
@@ -192,6 +194,137 @@ TEST_F(SensitivityAnalysis, AFactorLinesThirdAndFifthFieldsAreItsValues) {
     EXPECT_FALSE(results.factors[0].low1);
     EXPECT_TRUE(ParseIndexFile("t\nm\n1\n1\nindexes = yes\npar3\n", rows, false, results));
     EXPECT_TRUE(ParseIndexFile("t\nm\n1\n1\nindexes = yes\npar3\na\tb\tx\tc\t0.5\n", rows, false, results));
+    // An interaction joins distinct factors, and a bad line is quoted by its start only.
+    const std::string pair = "t\nm\n1\n1\nindexes = yes\npar3\np\tS1\t0.2\tST\t0.3\ninteractions = yes\n";
+    EXPECT_TRUE(ParseIndexFile(pair + "p*p\tS11\t0.1\n", rows, false, results));
+    const auto why =
+        ParseIndexFile(pair + "p*q\tS12\t0." + std::string(100000, '1') + "\n", rows, false, results);
+    ASSERT_TRUE(why);
+    EXPECT_LT(why->size(), 300u);
+}
+
+// Each analysis works in a folder of its own: two at once, with other seeds, give what each gives alone,
+// and folders untouched for a month go when a new one is made, other folders never.
+TEST_F(SensitivityAnalysis, AnalysesRunAtOnceEachInAFolderOfItsOwn) {
+    const auto inputs = Compile("demo.sim");
+    AnalysisRequest first;
+    first.factors = {{0, "normal", "2.3", "0.3"}, {3, "normal", "28", "2"}};
+    first.keyword = "lhs";
+    first.methodLine = "1 300";
+    AnalysisRequest second = first;
+    second.methodLine = "2 300";
+    const fs::path parent = files_.folder / "analyses";
+    const Analysis alone = RunAnalysis(*inputs, first, NewExchangeFiles(parent), options_);
+    ASSERT_TRUE(alone.status.ok()) << alone.status.message;
+
+    const ExchangeFiles a = NewExchangeFiles(parent), b = NewExchangeFiles(parent);
+    EXPECT_NE(a.folder, b.folder);
+    EXPECT_EQ(a.folder.parent_path(), parent);
+    Analysis together, other;
+    std::thread beside([&] { other = RunAnalysis(*inputs, second, b, options_); });
+    together = RunAnalysis(*inputs, first, a, options_);
+    beside.join();
+    ASSERT_TRUE(together.status.ok() && other.status.ok()) << together.status.message << other.status.message;
+    EXPECT_EQ(together.results.method, "lhs 1 300");
+    EXPECT_EQ(other.results.method, "lhs 2 300");
+    for (std::size_t j = 0; j < 2; ++j)
+        EXPECT_EQ(together.results.factors[j].index1, alone.results.factors[j].index1);
+    EXPECT_NE(together.results.factors[0].index1, other.results.factors[0].index1);
+    EXPECT_NE(Read(a.configuration()).find("\r\n" + a.sample().string() + "\r\n"), std::string::npos);
+
+    const auto old = fs::file_time_type::clock::now() - std::chrono::hours(24 * (kStaleAnalysisDays + 1));
+    for (const fs::path& file : {a.configuration(), a.sample(), a.output(), a.request(), a.index()})
+        fs::last_write_time(file, old);
+    fs::last_write_time(a.folder, old);
+    const fs::path mine = parent / "notes";
+    fs::create_directories(mine);
+    fs::last_write_time(mine, old);
+    const ExchangeFiles c = NewExchangeFiles(parent);
+    EXPECT_FALSE(fs::exists(a.folder));
+    EXPECT_TRUE(fs::exists(b.index()));
+    EXPECT_TRUE(fs::exists(mine));
+    RemoveExchangeFiles(c);
+    RemoveExchangeFiles({mine});
+    EXPECT_FALSE(fs::exists(c.folder));
+    EXPECT_TRUE(fs::exists(mine));
+}
+
+// Means, deviations and sizes are refused before any sampling, in the terms of the window and the
+// command line, with the limits that hold for the factors ticked.
+TEST_F(SensitivityAnalysis, RequestsTheToolOrTheIndicesWouldRefuseAreRefusedFirst) {
+    AnalysisRequest request;
+    for (const GrowthFactor& f : GrowthFactors())
+        request.factors.push_back({f.row, "normal", std::string(f.mean), std::string(f.sd)});
+    request.keyword = "lhs";
+    request.methodLine = "1 100";
+    EXPECT_EQ(CheckRequest(request), std::nullopt); // the defaults of every row
+    EXPECT_EQ(PlannedRuns(request), 100);
+
+    request.factors = {{0, "normal", "9", "0.5"}, {3, "normal", "28", "2"}};
+    EXPECT_EQ(CheckRequest(request),
+              "par1 (Radiation use efficiency (g/MJ)): the mean 9 is outside the parameter's accepted range, "
+              "0.1 to 6.");
+    request.factors[0] = {0, "normal", "3", "6"};
+    EXPECT_EQ(CheckRequest(request),
+              "par1 (Radiation use efficiency (g/MJ)): the standard deviation 6 is wider "
+              "than the parameter's accepted range, 0.1 to 6.");
+    request.factors[0] = {0, "normal", "3", "0.5"};
+    const auto refusal = [&](const char* keyword, const char* line) {
+        request.keyword = keyword;
+        request.methodLine = line;
+        return CheckRequest(request).value_or("");
+    };
+    EXPECT_EQ(refusal("lhs", "1 4"),
+              "Latin hypercube sampling of 2 factors takes 5 to 2097152 executions, not 4.");
+    EXPECT_EQ(refusal("lhs", "1 5"), "");
+    EXPECT_EQ(refusal("lhs", "1"), "Latin hypercube sampling: the executions must be a whole number from 1, "
+                                   "not empty.");
+    EXPECT_EQ(refusal("lhs", "1 3000000"),
+              "Latin hypercube sampling of 2 factors takes 5 to 2097152 executions, not 3000000.");
+    EXPECT_EQ(refusal("fast", "1 1 40"),
+              "FAST (classic) of 2 factors takes 41 to 2097152 executions, not 40.");
+    EXPECT_EQ(refusal("morris", "1 1 4"),
+              "Morris method of 2 factors takes 2 to 100000 trajectories, not 1.");
+    EXPECT_EQ(refusal("sobol", "1 15"),
+              "Sobol method (total) of 2 factors takes a base sample of 32, 64, ... up "
+              "to 524288 (a power of two; the runs are the base times 4), not 1048576.");
+    EXPECT_NE(refusal("lhs", "x 10").find("the seed must be a whole number"), std::string::npos);
+    request.methodLine = "1 3";
+    request.keyword = "sobol";
+    EXPECT_EQ(PlannedRuns(request), 256 * 4);
+}
+
+// The sizes and limits worked out without drawing agree with the designs drawn.
+TEST_F(SensitivityAnalysis, SizesWorkedOutAheadAreThoseOfTheDesigns) {
+    std::vector<Method> methods;
+    for (const char* text : {"lhs 1 40", "lptau 64", "morris 1 5 4", "sobol 1 0", "sobol 3 0 1",
+                             "sobol 3 0 2", "sobol 3 0 3", "fast 2 1 1000"}) {
+        const std::string_view line(text);
+        Method method;
+        ASSERT_EQ(ParseMethod(line.substr(0, line.find(' ')), line.substr(line.find(' ') + 1), method),
+                  std::nullopt);
+        methods.push_back(method);
+    }
+    for (const Method& method : methods)
+        for (int k = 1; k <= 11; ++k) {
+            Design design;
+            ASSERT_EQ(MakeDesign(method, k, design), std::nullopt) << MethodText(method) << " " << k;
+            EXPECT_EQ(DesignRows(method, k), design.rows) << MethodText(method) << " " << k;
+        }
+    for (int k = 1; k <= 11; ++k) {
+        Method fast;
+        ASSERT_EQ(ParseMethod("fast", "1 1 10", fast), std::nullopt);
+        fast.executions = static_cast<int>(MethodSizeLimits(fast, k)->least);
+        Design design;
+        EXPECT_EQ(MakeDesign(fast, k, design), std::nullopt);
+        --fast.executions;
+        EXPECT_TRUE(MakeDesign(fast, k, design));
+        fast.kind = MethodKind::ExtendedFast;
+        fast.executions = static_cast<int>(MethodSizeLimits(fast, k)->least);
+        EXPECT_EQ(MakeDesign(fast, k, design), std::nullopt);
+        --fast.executions;
+        EXPECT_TRUE(MakeDesign(fast, k, design));
+    }
 }
 
 // A failed or cancelled analysis leaves no outputs of an earlier one to be taken for its own, and an

@@ -111,5 +111,69 @@ TEST(SetupFormTest, IndicesShowUpToFiveDecimalsWithoutALeadingZero) {
     EXPECT_EQ(FormatIndex(-0.000001), "0");
 }
 
+// A settings file brings back every setting it was saved with; a damaged one is refused by its line.
+TEST(SetupFormTest, SettingsFilesKeepTheRowsTheMethodAndItsSettings) {
+    SetupForm form;
+    form.rows[0].used = form.rows[3].used = true;
+    form.rows[3].mean = "29";
+    form.rows[3].sd = "1.5";
+    form.page = SetupPage::Sterility;
+    form.method = "Sobol method";
+    form.sobolComputation = "custom";
+    form.sobolOrder = "third";
+    form.sobolExecutions = "128";
+    form.morrisTrajectories = "7";
+    form.samplePath = "/data/run.sam";
+    SetupForm read;
+    ASSERT_EQ(ParseSettingsFile(FormatSettingsFile(form), read), std::nullopt);
+    form.samplePath.clear(); // not a setting
+    EXPECT_EQ(FormatSettingsFile(read), FormatSettingsFile(form));
+    EXPECT_TRUE(read.rows[3].used && !read.rows[1].used);
+    EXPECT_EQ(read.rows[3].sd, "1.5");
+    EXPECT_EQ(read.sobolOrder, "third");
+    EXPECT_EQ(read.page, SetupPage::Sterility);
+
+    // What a file leaves out keeps its default; CR LF lines are read as well.
+    ASSERT_EQ(ParseSettingsFile("TULO sensitivity settings\r\nmethod = Morris method\r\n", read),
+              std::nullopt);
+    EXPECT_EQ(read.method, "Morris method");
+    EXPECT_EQ(read.morrisTrajectories, "10");
+    for (const auto& [text, message] : std::vector<std::pair<std::string, std::string>>{
+             {"", "The settings file is empty."},
+             {"par1 used = yes\n", "This is not a sensitivity settings file"},
+             {"TULO sensitivity settings\nmethod = Sobol\n",
+              "Line 2 of the settings file: \"method\" must be one of"},
+             {"TULO sensitivity settings\npar1 used = yes\npar1 used = no\n",
+              "gives \"par1 used\" a second time"},
+             {"TULO sensitivity settings\npar12 mean = 3\n", "unknown setting, \"par12 mean\""},
+             {"TULO sensitivity settings\npar2 distribution = weibull\n", "must be one of normal, uniform"},
+             {"TULO sensitivity settings\nlhs seed 3\n", "is not \"key = value\""}}) {
+        const auto why = ParseSettingsFile(text, read);
+        ASSERT_TRUE(why) << text;
+        EXPECT_NE(why->find(message), std::string::npos) << *why;
+    }
+    EXPECT_EQ(read.method, "Morris method"); // a refused file changes nothing
+}
+
+// The export holds the interactions below the factors.
+TEST(SetupFormTest, TheExportHoldsTheInteractionsBelowTheFactors) {
+    IndexResults results;
+    results.index1Name = "S1";
+    results.index2Name = "ST";
+    results.factors = {{0, "par1", "RUE", 0.5, 0.6, 0.4, 0.6, 0.5, 0.7, 0},
+                       {3, "par4", "Topt", 0.2, 0.3, {}, {}, {}, {}, 2}};
+    results.interactions = {{{"par1", "par4"}, "RUE \u00d7 Topt", "S12", 0.1, 0.05, 0.15}};
+    const Grid indices = IndexGrid(results), interactions = InteractionGrid(results);
+    const Grid both = ExportedResults(indices, interactions);
+    ASSERT_EQ(both.rows(), 5);
+    EXPECT_EQ(both.text(2, 1), "par4");
+    EXPECT_EQ(both.text(3, 1), "");
+    EXPECT_EQ(both.text(4, 1), "Index");
+    EXPECT_EQ(both.text(5, 1), "S12");
+    EXPECT_EQ(both.text(5, 3), ".1");
+    results.interactions.clear();
+    EXPECT_EQ(ExportedResults(indices, InteractionGrid(results)), indices);
+}
+
 } // namespace
 } // namespace tulo::sensitivity

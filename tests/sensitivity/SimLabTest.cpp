@@ -242,5 +242,68 @@ TEST_F(SimLabTest, MalformedFilesAreRefusedWithAMessage) {
     EXPECT_FALSE(fs::exists(dir_ / "tuloSAindex.txt"));
 }
 
+// What mutated exchange files brought out: sizes the tool cannot draw or read back refused before any
+// work, values a sample cannot hold, names it cannot carry, and files it would overwrite.
+TEST_F(SimLabTest, SizesNamesValuesAndPathsTheToolCannotKeepAreRefusedUpFront) {
+    const auto configuration = [](int factors, const std::string& factorLine, const std::string& method) {
+        std::string text = std::to_string(factors) + "\n";
+        for (int j = 1; j <= factors; ++j) text += "p" + std::to_string(j) + " " + factorLine + "\n";
+        return text + method + "\nS.txt\n";
+    };
+    Configuration config;
+    Sample sample;
+    // Classic FAST's frequencies for 100 factors took 20 s to find; 64 factors by 2^21 rows took 6 GB.
+    ASSERT_EQ(ParseConfiguration(configuration(100, "uniform 0 1", "fast\n1 1 2000000"), config),
+              std::nullopt);
+    EXPECT_NE(DrawSample(config, sample).value_or("").find("at most 30 factors"), std::string::npos);
+    ASSERT_EQ(ParseConfiguration(configuration(64, "uniform 0 1", "lhs\n1 2097152"), config), std::nullopt);
+    EXPECT_NE(DrawSample(config, sample).value_or("").find("values the tool draws"), std::string::npos);
+    EXPECT_TRUE(sample.values.empty());
+    // The same classic FAST reached through a one-row sample in mode 2.
+    std::string header = "tuloSimLab fast 1 1 2000000 factors";
+    std::string row;
+    for (int j = 1; j <= 100; ++j) {
+        header += " p" + std::to_string(j);
+        row += j > 1 ? "\t0.5" : "0.5";
+    }
+    SampleFile file;
+    ASSERT_EQ(ParseSampleFile(header + "\n1\n100\n1\n" + row + "\n", file), std::nullopt);
+    IndexResult result;
+    EXPECT_NE(ComputeSampleIndices(file, {1.0}, result).value_or("").find("draws 2000000"),
+              std::string::npos);
+
+    EXPECT_NE(ParseConfiguration(configuration(1, "uniform -1e308 1e308", "lhs\n1 10"), config)
+                  .value_or("")
+                  .find("beyond the largest number"),
+              std::string::npos);
+    EXPECT_NE(ParseConfiguration("1\np,1 normal 3 1\nlhs\n1 10\nS\n", config).value_or("").find("comma"),
+              std::string::npos);
+    // A megabyte of a bad value is quoted by its start only.
+    const std::string huge(1 << 20, 'x');
+    for (const std::string& text :
+         {"1\np1 normal 3 " + huge + "\nlhs\n1 10\nS\n", "1\n" + huge + " normal 3 1\nlhs\n1 10\nS\n",
+          "1\np1 normal 3 1\nlhs\n1 " + huge + "\nS\n", "1\np1 normal 3 1\nlhs\n1 10\n" + huge + "\n"}) {
+        const auto why = ParseConfiguration(text, config);
+        ASSERT_TRUE(why);
+        EXPECT_LT(why->size(), 400u) << why->substr(0, 400);
+    }
+    EXPECT_LT(ParseSampleFile("h\n1\n1\n0\n" + huge + "\n", file).value_or("").size(), 400u);
+
+    // A sample path naming the configuration leaves it as it was.
+    const std::string itself = "1\np1 normal 3 1\nlhs\n1 10\n./SIMLABconfig.txt\n";
+    Write("SIMLABconfig.txt", itself);
+    EXPECT_NE(RunSamplingMode(dir_ / "SIMLABconfig.txt").value_or("").find("overwritten"), std::string::npos);
+    EXPECT_EQ(Read(dir_ / "SIMLABconfig.txt"), itself);
+    // An index file naming one of the files the request reads.
+    Write("SIMLABconfig.txt", "1\np1 normal 3 1\nlhs\n1 10\nS.txt\n");
+    ASSERT_EQ(RunSamplingMode(dir_ / "SIMLABconfig.txt"), std::nullopt);
+    Write("out.txt", FormatOutputFile("AGB", std::vector<double>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    const std::string request = "S.txt\n1 10\nS.txt\n1 1\nout.txt\nS.txt\n";
+    Write("tuloSA_2.txt", request);
+    const std::string sampleText = Read(dir_ / "S.txt");
+    EXPECT_NE(RunIndicesMode(dir_ / "tuloSA_2.txt").value_or("").find("overwritten"), std::string::npos);
+    EXPECT_EQ(Read(dir_ / "S.txt"), sampleText);
+}
+
 } // namespace
 } // namespace tulo::sensitivity
