@@ -526,19 +526,40 @@ template <typename Value> UnitMoments Moments(Units units, Value value) {
     return m;
 }
 
-// Average ranks (ties share the mean of their positions), 1-based, of the values of the drawn units, in
-// the order of `units`.
-std::vector<double> Ranks(std::span<const double> values, Units units) {
-    std::vector<std::pair<double, int>> order(units.size());
-    for (std::size_t i = 0; i < order.size(); ++i)
-        order[i] = {values[static_cast<std::size_t>(units[i])], static_cast<int>(i)};
-    std::sort(order.begin(), order.end());
-    std::vector<double> rank(units.size());
-    for (std::size_t i = 0; i < order.size();) {
+// The distinct units of a resample and how often each was drawn.
+struct Distinct {
+    std::vector<int> units;
+    std::vector<double> copies;
+};
+Distinct DistinctUnits(Units units) {
+    Distinct d;
+    for (std::size_t i = 0; i < units.size();) {
         std::size_t j = i + 1;
-        while (j < order.size() && order[j].first == order[i].first) ++j;
-        const double shared = static_cast<double>(i + 1 + j) / 2;
-        for (std::size_t t = i; t < j; ++t) rank[static_cast<std::size_t>(order[t].second)] = shared;
+        while (j < units.size() && units[j] == units[i]) ++j;
+        d.units.push_back(units[i]);
+        d.copies.push_back(static_cast<double>(j - i));
+        i = j;
+    }
+    return d;
+}
+
+// Average ranks (ties, copies included, share the mean of their positions), 1-based, of the values of
+// the distinct drawn units, in their order.
+std::vector<double> Ranks(std::span<const double> values, const Distinct& drawn) {
+    std::vector<std::pair<double, int>> order(drawn.units.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = {values[static_cast<std::size_t>(drawn.units[i])], static_cast<int>(i)};
+    std::sort(order.begin(), order.end());
+    std::vector<double> rank(order.size());
+    double position = 0;
+    for (std::size_t i = 0; i < order.size();) {
+        std::size_t j = i;
+        double copies = 0;
+        while (j < order.size() && order[j].first == order[i].first)
+            copies += drawn.copies[static_cast<std::size_t>(order[j++].second)];
+        for (std::size_t t = i; t < j; ++t)
+            rank[static_cast<std::size_t>(order[t].second)] = position + (copies + 1) / 2;
+        position += copies;
         i = j;
     }
     return rank;
@@ -588,18 +609,21 @@ struct Regression {
     std::vector<double> coefficient;
     std::vector<double> partial;
 };
-std::optional<Regression> Regress(std::vector<std::vector<double>> columns) {
+std::optional<Regression> Regress(std::vector<std::vector<double>> columns, std::span<const double> copies) {
     const int q = static_cast<int>(columns.size()) - 1;
-    const std::size_t rows = columns.front().size();
-    // Standardised in place, so that each correlation is one contiguous product.
+    const std::size_t rows = copies.size();
+    double total = 0;
+    for (const double c : copies) total += c;
+    // Standardised in place and weighted by the square root of each row's copies, so that each
+    // correlation is one contiguous product.
     for (auto& c : columns) {
         double mean = 0, sum = 0;
-        for (const double v : c) mean += v;
-        mean /= static_cast<double>(rows);
-        for (const double v : c) sum += (v - mean) * (v - mean);
+        for (std::size_t r = 0; r < rows; ++r) mean += copies[r] * c[r];
+        mean /= total;
+        for (std::size_t r = 0; r < rows; ++r) sum += copies[r] * (c[r] - mean) * (c[r] - mean);
         if (!(sum > 0)) return std::nullopt;
         const double scale = 1 / std::sqrt(sum);
-        for (double& v : c) v = (v - mean) * scale;
+        for (std::size_t r = 0; r < rows; ++r) c[r] = (c[r] - mean) * scale * std::sqrt(copies[r]);
     }
     const auto correlation = [&](int i, int j) {
         double s = 0;
@@ -950,14 +974,17 @@ std::optional<std::string> MappedIndices(const Method& method, const Design& d,
             std::vector<double> out(2 * static_cast<std::size_t>(k), 0.0);
             const double yvar = Moments(w, [&](int r) { return y[static_cast<std::size_t>(r)]; }).variance;
             if (yvar == 0 || q == 0) return out;
+            // Rows drawn more than once count with their copies.
+            const Distinct distinct = DistinctUnits(w);
             std::vector<std::vector<double>> drawn, ranked;
             for (const auto& c : columns) {
-                std::vector<double>& values = drawn.emplace_back(w.size());
-                for (std::size_t r = 0; r < w.size(); ++r) values[r] = c[static_cast<std::size_t>(w[r])];
-                ranked.push_back(Ranks(c, w));
+                std::vector<double>& values = drawn.emplace_back(distinct.units.size());
+                for (std::size_t r = 0; r < values.size(); ++r)
+                    values[r] = c[static_cast<std::size_t>(distinct.units[r])];
+                ranked.push_back(Ranks(c, distinct));
             }
-            const auto plain = Regress(std::move(drawn));
-            const auto ranks = Regress(std::move(ranked));
+            const auto plain = Regress(std::move(drawn), distinct.copies);
+            const auto ranks = Regress(std::move(ranked), distinct.copies);
             if (!plain || !ranks) return std::nullopt;
             for (int v = 0; v < q; ++v) {
                 out[varied[v]] = plain->coefficient[v];
