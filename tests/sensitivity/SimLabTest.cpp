@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <boost/math/distributions/normal.hpp>
+#include <tbb/global_control.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -201,6 +202,30 @@ TEST_F(SimLabTest, IntervalsStayWithinTheRangeOfTheirIndex) {
     for (const auto& f : morris) {
         EXPECT_GE(f[2], 0.0);
         EXPECT_GE(f[4], 0.0);
+    }
+}
+
+// The resamples are drawn in turn and estimated in parallel: the intervals are the same on one thread
+// as on every core.
+TEST_F(SimLabTest, IntervalsAreTheSameOnAnyNumberOfThreads) {
+    Method lhs;
+    ASSERT_EQ(ParseMethod("lhs", "9 4500", lhs), std::nullopt);
+    Design design;
+    ASSERT_EQ(MakeDesign(lhs, 3, design), std::nullopt);
+    std::vector<double> outputs;
+    for (int r = 0; r < design.rows; ++r)
+        outputs.push_back(
+            Ishigami({design.at(r, 0) * 6 - 3, design.at(r, 1) * 6 - 3, design.at(r, 2) * 6 - 3}));
+    std::vector<FactorIndices> one, every;
+    {
+        tbb::global_control single(tbb::global_control::max_allowed_parallelism, 1);
+        ASSERT_EQ(ComputeIndices(lhs, design, design.unit, outputs, one), std::nullopt);
+    }
+    ASSERT_EQ(ComputeIndices(lhs, design, design.unit, outputs, every), std::nullopt);
+    for (std::size_t j = 0; j < 3; ++j) {
+        EXPECT_EQ(one[j].first.low, every[j].first.low);
+        EXPECT_EQ(one[j].second.high, every[j].second.high);
+        EXPECT_LT(every[j].first.low, every[j].first.high);
     }
 }
 
