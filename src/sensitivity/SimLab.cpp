@@ -302,14 +302,15 @@ std::string FormatIndexFile(const IndexResult& result, std::string_view outputNa
     text += "1\n" + std::to_string(result.indices.size()) + "\n";
     text += "output = " + std::string(outputName) + "\n";
     text += "runs = " + std::to_string(result.runs) + "\n";
-    const bool intervals = std::any_of(result.indices.begin(), result.indices.end(),
-                                       [](const FactorIndices& f) { return f.first.hasInterval; });
-    if (intervals)
-        text += "intervals = bootstrap percentile 95 percent\n";
-    else if (result.method.kind == MethodKind::Fast)
+    const bool unresampled =
+        std::any_of(result.indices.begin(), result.indices.end(),
+                    [](const FactorIndices& f) { return f.varied && !f.first.hasInterval; });
+    if (result.method.kind == MethodKind::Fast)
         text += "intervals = none: the error of classic FAST comes from its random phases\n";
-    else
+    else if (unresampled)
         text += "intervals = none: too many runs to resample\n";
+    else
+        text += "intervals = bootstrap percentile 95 percent\n";
     text += "fields = factor\tindex 1 name\tindex 1\tindex 2 name\tindex 2\tlow 1\thigh 1\tlow 2\thigh 2\n";
     text += "indexes = yes\n";
     for (std::size_t j = 0; j < result.indices.size(); ++j) {
