@@ -1,10 +1,13 @@
-// The sensitivity analysis: sample seasons per second on one and two threads, and a whole Sobol'
-// analysis of the eleven growth factors (the tool's sampling, the seasons, the tool's indices).
+// The sensitivity analysis: sample seasons per second on one and two threads, a whole Sobol' analysis of
+// the eleven growth factors (the tool's sampling, the seasons, the tool's indices), and the indices alone
+// of a large Latin hypercube.
 
 #include "io/SimConfig.h"
 #include "sensitivity/Analysis.h"
 
 #include <benchmark/benchmark.h>
+
+#include <cmath>
 
 #include <filesystem>
 #include <stdexcept>
@@ -82,7 +85,37 @@ void BM_SobolAnalysisElevenFactors(benchmark::State& state) {
     state.counters["runs"] = static_cast<double>(runs);
 }
 
+// The tool's second mode on a Latin hypercube of the eleven factors with a model's outputs: the SRC and
+// PRCC of every factor with their bootstrap intervals, for 20,000 and 200,000 rows.
+void BM_RegressionIndicesOfLhsRows(benchmark::State& state) {
+    sa::Configuration config;
+    const std::string line = "1 " + std::to_string(state.range(0));
+    if (const auto why =
+            sa::ParseConfiguration(sa::ConfigurationText(AllFactors("lhs", line.c_str()), "s"), config))
+        throw std::runtime_error(*why);
+    sa::Sample drawn;
+    if (const auto why = sa::DrawSample(config, drawn)) throw std::runtime_error(*why);
+    const int k = drawn.design.factors;
+    std::vector<double> outputs(static_cast<std::size_t>(drawn.design.rows));
+    for (std::size_t r = 0; r < outputs.size(); ++r) {
+        const double* x = &drawn.values[r * static_cast<std::size_t>(k)];
+        outputs[r] = 400 * x[0] * x[1] + 30 * std::sin(x[3] / 5) - x[9] / 40 + x[10] * x[10] / 100;
+    }
+    std::vector<sa::FactorIndices> indices;
+    for (auto _ : state) {
+        if (const auto why = sa::ComputeIndices(drawn.method, drawn.design, drawn.values, outputs, indices))
+            throw std::runtime_error(*why);
+        benchmark::DoNotOptimize(indices.data());
+    }
+    state.counters["rows"] = static_cast<double>(drawn.design.rows);
+}
+
 } // namespace
 
+BENCHMARK(BM_RegressionIndicesOfLhsRows)
+    ->Arg(20000)
+    ->Arg(200000)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SampleSeasonsDemo)->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SobolAnalysisElevenFactors)->UseRealTime()->Unit(benchmark::kSecond)->Iterations(3);

@@ -9,6 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -236,11 +237,12 @@ int Sensitivity(const SensitivityOptions& options, std::ostream& out, UserInterf
         for (const sa::FactorResult& f : results.factors)
             list.push_back({{"factor", f.name},
                             {"label", f.label},
-                            {"index1", f.index1},
-                            {"index2", f.index2},
+                            {"index1", f.varied ? nlohmann::json(f.index1) : nullptr},
+                            {"index2", f.varied ? nlohmann::json(f.index2) : nullptr},
                             {"ci1", Interval(f.low1, f.high1)},
                             {"ci2", Interval(f.low2, f.high2)},
-                            {"truncated", f.truncated}});
+                            {"truncated", f.truncated},
+                            {"varied", f.varied}});
         if (results.interactions.empty()) {
             out << list.dump(2) << '\n';
             return kSuccess;
@@ -260,11 +262,17 @@ int Sensitivity(const SensitivityOptions& options, std::ostream& out, UserInterf
     out << "Method: " << results.method << " (" << analysis.simulations.runs.outputs.size()
         << " runs; output: end-of-crop AGB)\n";
     out << "Indices: " << results.index1Name << " and " << results.index2Name
-        << " with their 95 % bootstrap intervals\n";
+        << (std::any_of(results.factors.begin(), results.factors.end(),
+                        [](const sa::FactorResult& f) { return f.low1.has_value(); })
+                ? " with their 95 % bootstrap intervals\n"
+                : (results.method.starts_with("fast 1") ? " (classic FAST gives no interval)\n" : "\n"));
     for (const sa::FactorResult& f : results.factors) {
-        out << f.name << "  " << f.label << "\n    " << results.index1Name << " " << Plain(f.index1)
-            << PlainInterval(f.low1, f.high1) << "   " << results.index2Name << " " << Plain(f.index2)
-            << PlainInterval(f.low2, f.high2);
+        out << f.name << "  " << f.label << "\n    ";
+        if (f.varied)
+            out << results.index1Name << " " << Plain(f.index1) << PlainInterval(f.low1, f.high1) << "   "
+                << results.index2Name << " " << Plain(f.index2) << PlainInterval(f.low2, f.high2);
+        else
+            out << "did not vary: no index";
         if (f.truncated > 0)
             out << "   (" << f.truncated << (f.truncated == 1 ? " value" : " values")
                 << " truncated to the parameter's range)";

@@ -230,8 +230,9 @@ int main(int argc, char** argv) {
                                    "Sobol' with --computation custom only: first (default), second or third");
     AddWholeOption(sensitivityCommand, "--threads", sensitivity.threads, 0,
                    "Worker threads (default: every core)");
-    sensitivityCommand->add_flag("--json", sensitivity.json,
-                                 "Print a JSON list of {factor, label, index1, index2, ci1, ci2, truncated}");
+    sensitivityCommand->add_flag(
+        "--json", sensitivity.json,
+        "Print a JSON list of {factor, label, index1, index2, ci1, ci2, truncated, varied}");
 
     CLI::App* varietiesCommand =
         app.add_subcommand("varieties", "List the rice varieties with their blast susceptibility and class");

@@ -51,6 +51,7 @@ void FillBars(QChartView* view, const QString& title, const QString& valueName,
     double low = 0, high = 0;
     // The first factor on top, as in the grid.
     for (auto it = factors.rbegin(); it != factors.rend(); ++it) {
+        if (!it->varied) continue;
         const double v = (*it).*value;
         *set << v;
         labels << Qs(it->label);
@@ -156,7 +157,7 @@ void SAChartWindow::showResults(const sensitivity::IndexResults& results, bool m
     pieChart->setTitle(first + QStringLiteral(" (absolute values) shared among the factors"));
     auto* slices = new QPieSeries;
     for (const sensitivity::FactorResult& factor : results.factors)
-        slices->append(Qs(factor.label), std::abs(factor.index1));
+        if (factor.varied) slices->append(Qs(factor.label), std::abs(factor.index1));
     pieChart->addSeries(slices);
     pieChart->legend()->setAlignment(Qt::AlignRight);
     QChart* oldPie = pie_->chart();
@@ -176,6 +177,7 @@ void SAChartWindow::showResults(const sensitivity::IndexResults& results, bool m
     y->setTitleText(second);
     double xLow = 0, xHigh = 0, yLow = 0, yHigh = 0;
     for (const sensitivity::FactorResult& factor : results.factors) {
+        if (!factor.varied) continue;
         // One series a factor, so that the legend names each point.
         auto* point = new QScatterSeries;
         point->setName(Qs(factor.label));
@@ -212,11 +214,24 @@ void SAChartWindow::showResults(const sensitivity::IndexResults& results, bool m
     tabs_->setTabVisible(tabs_->indexOf(interactionView_), !results.interactions.empty());
 
     int truncated = 0;
-    for (const sensitivity::FactorResult& factor : results.factors) truncated += factor.truncated;
-    summary_->setText(QStringLiteral("Method: %1. Intervals are bootstrap 95 % intervals. Sampled values "
-                                     "truncated to the parameters' accepted ranges: %2.")
-                          .arg(Qs(results.method))
-                          .arg(truncated));
+    QStringList constant;
+    for (const sensitivity::FactorResult& factor : results.factors) {
+        truncated += factor.truncated;
+        if (!factor.varied) constant << Qs(factor.name);
+    }
+    const bool bounded = std::any_of(results.factors.begin(), results.factors.end(),
+                                     [](const sensitivity::FactorResult& f) { return f.low1.has_value(); });
+    const QString intervals = bounded ? QStringLiteral("Intervals are bootstrap 95 % percentile intervals.")
+                              : results.method.starts_with("fast 1")
+                                  ? QStringLiteral("Classic FAST gives no interval.")
+                                  : QStringLiteral("No intervals.");
+    QString text = QStringLiteral("Method: %1. %2 Sampled values truncated to the parameters' accepted "
+                                  "ranges: %3.")
+                       .arg(Qs(results.method), intervals)
+                       .arg(truncated);
+    if (!constant.isEmpty())
+        text += QStringLiteral(" Did not vary, so no index: %1.").arg(constant.join(QStringLiteral(", ")));
+    summary_->setText(text);
 }
 
 void SAChartWindow::exportIndices() {

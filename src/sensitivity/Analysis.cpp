@@ -62,7 +62,29 @@ std::optional<std::string> RemoveFile(const fs::path& file) {
 
 std::optional<std::string> RemoveOutputs(const ExchangeFiles& files) {
     if (auto why = RemoveFile(files.output())) return why;
+    if (auto why = RemoveFile(files.runValues())) return why;
     return RemoveFile(files.request());
+}
+
+// The sample with each value as its season ran it, truncated to its parameter's range, under the sample's
+// own header (the tool rebuilds the design from it); a sample of another tool stays an unknown design.
+std::string RunValuesText(const SampleFile& sample, std::span<const int> rows) {
+    Sample run;
+    run.names = sample.names;
+    run.design.rows = sample.rows;
+    run.design.factors = sample.factors;
+    run.values = sample.values;
+    const auto& growth = GrowthFactors();
+    for (std::size_t i = 0; i < run.values.size(); ++i) {
+        const GrowthFactor& f = growth[static_cast<std::size_t>(rows[i % rows.size()])];
+        run.values[i] = std::clamp(run.values[i], f.min, f.max);
+    }
+    if (sample.method) {
+        run.method = *sample.method;
+        return FormatSampleFile(run);
+    }
+    const std::string text = FormatSampleFile(run);
+    return "values run" + text.substr(text.find('\n'));
 }
 
 std::string RequestText(const fs::path& samplePath, const std::string& methodLine, std::size_t factors,
@@ -550,9 +572,15 @@ Simulations CreateSamplesAndRun(const CompiledInputs& inputs, const AnalysisRequ
     sims.status = sims.runs.status;
     if (!sims.status.ok()) return sims;
 
-    if (auto why = WriteFileAtomically(files.output(), FormatOutputFile("total AGB", sims.runs.outputs));
-        why || (why = WriteFileAtomically(files.request(), RequestText(sims.samplePath, request.methodLine,
-                                                                       sims.rows.size(), files)))) {
+    const bool truncated = std::any_of(sims.runs.truncated.begin(), sims.runs.truncated.end(),
+                                       [](int count) { return count > 0; });
+    const fs::path analysed = truncated ? files.runValues() : sims.samplePath;
+    std::optional<std::string> why;
+    if (truncated) why = WriteFileAtomically(analysed, RunValuesText(sample, sims.rows));
+    if (why ||
+        (why = WriteFileAtomically(files.output(), FormatOutputFile("total AGB", sims.runs.outputs))) ||
+        (why = WriteFileAtomically(files.request(),
+                                   RequestText(analysed, request.methodLine, sims.rows.size(), files)))) {
         RemoveOutputs(files);
         sims.status = Failed(*why);
     }
@@ -601,8 +629,9 @@ std::optional<std::string> ParseIndexFile(std::string_view text, std::span<const
         const std::string where = "Factor " + std::to_string(j + 1) + " of the index file";
         if (!line) return where + " is missing: the file ends early.";
         const std::vector<std::string_view> fields = Fields(*line);
-        const auto value1 = fields.size() > 4 ? ParseNumber(fields[2]) : std::nullopt;
-        const auto value2 = fields.size() > 4 ? ParseNumber(fields[4]) : std::nullopt;
+        const bool varied = fields.size() <= 4 || fields[2] != kNotVaried || fields[4] != kNotVaried;
+        const auto value1 = fields.size() > 4 ? (varied ? ParseNumber(fields[2]) : 0.0) : std::nullopt;
+        const auto value2 = fields.size() > 4 ? (varied ? ParseNumber(fields[4]) : 0.0) : std::nullopt;
         if (!value1 || !value2)
             return where + ", " + QuoteValue(*line) +
                    ", must hold its two values in its third and fifth tab-separated fields.";
@@ -613,7 +642,8 @@ std::optional<std::string> ParseIndexFile(std::string_view text, std::span<const
         f.label = std::string(growth.label);
         f.index1 = *value1;
         f.index2 = *value2;
-        if (fields.size() > 8) {
+        f.varied = varied;
+        if (varied && fields.size() > 8) {
             f.low1 = ParseNumber(fields[5]);
             f.high1 = ParseNumber(fields[6]);
             f.low2 = ParseNumber(fields[7]);

@@ -28,6 +28,8 @@ struct ExchangeFiles {
     std::filesystem::path output() const { return folder / "tuloSAout.txt"; }
     std::filesystem::path request() const { return folder / "tuloSA_2.txt"; }
     std::filesystem::path index() const { return folder / "tuloSAindex.txt"; }
+    // The values the seasons ran, written for the tool when some were truncated to a parameter's range.
+    std::filesystem::path runValues() const { return folder / "SAvaluesRun.txt"; }
 };
 // A new, empty folder for one analysis under `parent` (by default "sensitivity" in TULO's data folder),
 // named by the time it was made and six random characters ("20261207-193012-a8Xk2Q"), made atomically so
@@ -155,7 +157,8 @@ SampleRuns RunSampleSimulations(const CompiledInputs& inputs, const SampleFile& 
 // "Create samples and run the simulations": CheckSeason (first: a flooded field is refused before the
 // settings are looked at) and CheckRequest, then removes the outputs of earlier analyses, writes the
 // configuration and has the tool draw the sample (unless one was opened), reads it, runs its seasons and
-// writes "tuloSAout.txt" and "tuloSA_2.txt" (naming the sample file run and the request's method line).
+// writes "tuloSAout.txt" and "tuloSA_2.txt" (naming the sample file run and the request's method line;
+// when values were truncated, the file of the values run instead, so that the indices describe them).
 // A failed or cancelled step leaves neither file.
 struct Simulations {
     StepResult status;
@@ -175,6 +178,7 @@ struct FactorResult {
     double index1 = 0, index2 = 0;
     std::optional<double> low1, high1, low2, high2; // 95 % intervals, when the file gives them
     int truncated = 0;
+    bool varied = true; // false: every value run was the same, and the file gives no index (both 0)
 };
 // A second- or third-order Sobol' index of the factors it names.
 struct InteractionResult {

@@ -5,9 +5,11 @@
 
 #include <boost/math/distributions/normal.hpp>
 #include <boost/random/sobol.hpp>
+#include <tbb/parallel_for.h>
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <functional>
 #include <numbers>
 #include <random>
@@ -431,30 +433,53 @@ std::pair<std::string, std::string> IndexNames(MethodKind kind) {
 
 namespace {
 
-// The estimator of all indices (first indices of the k factors, then their second indices) from a
-// resample: `weight[u]` copies of unit u (a base row, a trajectory, a curve point or a sample row).
-// Nothing when the resample leaves it undefined.
-using Estimator = std::function<std::optional<std::vector<double>>(std::span<const int> weight)>;
+// The estimator of all indices (first indices of the k factors, then their second indices, then any more)
+// from a resample: the units it drew (base rows, trajectories, curve points or sample rows), ascending, a
+// unit drawn twice appearing twice. Nothing when the resample leaves it undefined.
+using Units = std::span<const int>;
+using Estimator = std::function<std::optional<std::vector<double>>(Units units)>;
 
-std::optional<std::string> BootstrapEstimates(int units, std::uint64_t seed, int resamples,
+std::vector<int> AllUnits(int count) {
+    std::vector<int> units(static_cast<std::size_t>(count));
+    for (int u = 0; u < count; ++u) units[u] = u;
+    return units;
+}
+
+// Percentile intervals: the 2.5 and 97.5 % points of the replicates, so that an interval holds only values
+// the estimator itself can take (a correlation stays within [-1, 1], mu* and sigma above 0). A resample
+// draws at most `most` units; with fewer than all, the replicates' spread about the estimate is scaled by
+// sqrt(drawn / units), which keeps a range that is an interval, as the estimate and the replicates lie in it.
+std::optional<std::string> BootstrapEstimates(int units, std::uint64_t seed, int resamples, int most,
                                               const Estimator& estimate, std::vector<Estimate>& estimates) {
-    const std::vector<int> all(static_cast<std::size_t>(units), 1);
-    const auto point = estimate(all);
+    const auto point = estimate(AllUnits(units));
     if (!point)
         return std::string("The indices are undefined for this sample: too few rows, or factors that "
                            "move together.");
-    std::vector<std::vector<double>> draws(point->size());
+    const int drawn = std::min(units, most);
+    // Every resample is drawn in turn from one stream before any is estimated, so that the estimates,
+    // made in parallel, are the same on any number of threads.
+    const auto size = static_cast<std::size_t>(drawn);
+    std::vector<int> resample(size * static_cast<std::size_t>(resamples));
     Random random(seed ^ kBootstrapStream);
-    std::vector<int> weight(static_cast<std::size_t>(units));
     for (int b = 0; b < resamples; ++b) {
-        std::fill(weight.begin(), weight.end(), 0);
-        for (int u = 0; u < units; ++u) ++weight[random.Below(static_cast<std::size_t>(units))];
-        if (const auto values = estimate(weight))
-            for (std::size_t v = 0; v < values->size(); ++v) draws[v].push_back((*values)[v]);
+        const auto from = resample.begin() + static_cast<std::ptrdiff_t>(size * b);
+        for (auto u = from; u != from + drawn; ++u)
+            *u = static_cast<int>(random.Below(static_cast<std::size_t>(units)));
+        std::sort(from, from + drawn);
     }
+    std::vector<std::optional<std::vector<double>>> replicates(static_cast<std::size_t>(resamples));
+    tbb::parallel_for(0, resamples, [&](int b) {
+        replicates[static_cast<std::size_t>(b)] = estimate(Units(resample).subspan(size * b, size));
+    });
+    std::vector<std::vector<double>> draws(point->size());
+    for (const auto& values : replicates)
+        if (values)
+            for (std::size_t v = 0; v < values->size(); ++v) draws[v].push_back((*values)[v]);
+    const double shrink = std::sqrt(static_cast<double>(drawn) / units);
     estimates.clear();
     for (std::size_t v = 0; v < point->size(); ++v) {
-        Estimate e{(*point)[v], (*point)[v], (*point)[v]};
+        const double value = (*point)[v];
+        Estimate e{value, value, value};
         auto& d = draws[v];
         if (d.size() >= 2) {
             std::sort(d.begin(), d.end());
@@ -464,10 +489,8 @@ std::optional<std::string> BootstrapEstimates(int units, std::uint64_t seed, int
                 const std::size_t hi = std::min(lo + 1, d.size() - 1);
                 return d[lo] + (at - static_cast<double>(lo)) * (d[hi] - d[lo]);
             };
-            // The basic interval reflects the bootstrap quantiles about the estimate, which removes the
-            // bias the resampling itself adds to estimators of squares (the spectral and variance ones).
-            e.low = 2 * e.value - quantile(0.975);
-            e.high = 2 * e.value - quantile(0.025);
+            e.low = value + shrink * (quantile(0.025) - value);
+            e.high = value + shrink * (quantile(0.975) - value);
         }
         estimates.push_back(e);
     }
@@ -483,49 +506,67 @@ void FactorEstimates(std::span<const Estimate> estimates, int factors, std::vect
     }
 }
 
-std::optional<std::string> Bootstrap(int units, int factors, std::uint64_t seed, int resamples,
+std::optional<std::string> Bootstrap(int units, int factors, std::uint64_t seed, int resamples, int most,
                                      const Estimator& estimate, std::vector<FactorIndices>& indices) {
     std::vector<Estimate> estimates;
-    if (auto why = BootstrapEstimates(units, seed, resamples, estimate, estimates)) return why;
+    if (auto why = BootstrapEstimates(units, seed, resamples, most, estimate, estimates)) return why;
     FactorEstimates(estimates, factors, indices);
     return std::nullopt;
 }
 
-struct WeightedMoments {
+struct UnitMoments {
     double total = 0.0;
     double mean = 0.0;
     double variance = 0.0; // population
 };
 
-template <typename Value> WeightedMoments Moments(std::span<const int> weight, Value value) {
-    WeightedMoments m;
-    for (std::size_t u = 0; u < weight.size(); ++u) {
-        m.total += weight[u];
-        m.mean += weight[u] * value(u);
-    }
-    if (m.total == 0) return m;
+template <typename Value> UnitMoments Moments(Units units, Value value) {
+    UnitMoments m;
+    m.total = static_cast<double>(units.size());
+    if (units.empty()) return m;
+    for (const int u : units) m.mean += value(u);
     m.mean /= m.total;
-    for (std::size_t u = 0; u < weight.size(); ++u) {
+    for (const int u : units) {
         const double dev = value(u) - m.mean;
-        m.variance += weight[u] * dev * dev;
+        m.variance += dev * dev;
     }
     m.variance /= m.total;
     return m;
 }
 
-// Average ranks (ties share the mean of their positions) of the weighted rows, 1-based.
-std::vector<double> Ranks(std::span<const double> values, std::span<const int> weight) {
-    std::vector<int> rows;
-    for (std::size_t r = 0; r < values.size(); ++r)
-        if (weight[r] > 0) rows.push_back(static_cast<int>(r));
-    std::sort(rows.begin(), rows.end(), [&](int a, int b) { return values[a] < values[b]; });
-    std::vector<double> rank(values.size(), 0.0);
+// The distinct units of a resample and how often each was drawn.
+struct Distinct {
+    std::vector<int> units;
+    std::vector<double> copies;
+};
+Distinct DistinctUnits(Units units) {
+    Distinct d;
+    for (std::size_t i = 0; i < units.size();) {
+        std::size_t j = i + 1;
+        while (j < units.size() && units[j] == units[i]) ++j;
+        d.units.push_back(units[i]);
+        d.copies.push_back(static_cast<double>(j - i));
+        i = j;
+    }
+    return d;
+}
+
+// Average ranks (ties, copies included, share the mean of their positions), 1-based, of the values of
+// the distinct drawn units, in their order.
+std::vector<double> Ranks(std::span<const double> values, const Distinct& drawn) {
+    std::vector<std::pair<double, int>> order(drawn.units.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = {values[static_cast<std::size_t>(drawn.units[i])], static_cast<int>(i)};
+    std::sort(order.begin(), order.end());
+    std::vector<double> rank(order.size());
     double position = 0;
-    for (std::size_t i = 0; i < rows.size();) {
+    for (std::size_t i = 0; i < order.size();) {
         std::size_t j = i;
         double copies = 0;
-        while (j < rows.size() && values[rows[j]] == values[rows[i]]) copies += weight[rows[j++]];
-        for (std::size_t t = i; t < j; ++t) rank[rows[t]] = position + (copies + 1) / 2;
+        while (j < order.size() && order[j].first == order[i].first)
+            copies += drawn.copies[static_cast<std::size_t>(order[j++].second)];
+        for (std::size_t t = i; t < j; ++t)
+            rank[static_cast<std::size_t>(order[t].second)] = position + (copies + 1) / 2;
         position += copies;
         i = j;
     }
@@ -567,29 +608,35 @@ bool Invert(std::vector<double>& a, int n) {
     return true;
 }
 
-// The standardised regression of the last column (the output) on the others: per factor its coefficient
-// and its partial correlation with the output. The partial correlation comes from the coefficient's t
-// ratio, r = b / sqrt(b^2 + (1 - R^2) c_jj), rather than from the inverse of the full correlation matrix,
-// which is singular when the output is an exact function of the factors. Nothing when the factors'
-// correlation matrix is singular.
+// The standardised regression of the last column (the output) on the others, all of equal length: per
+// factor its coefficient and its partial correlation with the output. The partial correlation comes from
+// the coefficient's t ratio, r = b / sqrt(b^2 + (1 - R^2) c_jj), rather than from the inverse of the full
+// correlation matrix, which is singular when the output is an exact function of the factors. Nothing when
+// a column is constant or the factors' correlation matrix is singular.
 struct Regression {
     std::vector<double> coefficient;
     std::vector<double> partial;
 };
-std::optional<Regression> Regress(const std::vector<std::vector<double>>& columns,
-                                  std::span<const int> weight) {
-    const int n = static_cast<int>(columns.size());
-    const int q = n - 1;
-    std::vector<WeightedMoments> m;
-    for (const auto& c : columns) {
-        m.push_back(Moments(weight, [&](std::size_t r) { return c[r]; }));
-        if (!(m.back().variance > 0)) return std::nullopt;
+std::optional<Regression> Regress(std::vector<std::vector<double>> columns, std::span<const double> copies) {
+    const int q = static_cast<int>(columns.size()) - 1;
+    const std::size_t rows = copies.size();
+    double total = 0;
+    for (const double c : copies) total += c;
+    // Standardised in place and weighted by the square root of each row's copies, so that each
+    // correlation is one contiguous product.
+    for (auto& c : columns) {
+        double mean = 0, sum = 0;
+        for (std::size_t r = 0; r < rows; ++r) mean += copies[r] * c[r];
+        mean /= total;
+        for (std::size_t r = 0; r < rows; ++r) sum += copies[r] * (c[r] - mean) * (c[r] - mean);
+        if (!(sum > 0)) return std::nullopt;
+        const double scale = 1 / std::sqrt(sum);
+        for (std::size_t r = 0; r < rows; ++r) c[r] = (c[r] - mean) * scale * std::sqrt(copies[r]);
     }
     const auto correlation = [&](int i, int j) {
         double s = 0;
-        for (std::size_t r = 0; r < weight.size(); ++r)
-            if (weight[r]) s += weight[r] * (columns[i][r] - m[i].mean) * (columns[j][r] - m[j].mean);
-        return s / (m[i].total * std::sqrt(m[i].variance * m[j].variance));
+        for (std::size_t r = 0; r < rows; ++r) s += columns[i][r] * columns[j][r];
+        return s;
     };
     std::vector<double> inverse(static_cast<std::size_t>(q) * q);
     std::vector<double> withOutput(static_cast<std::size_t>(q));
@@ -597,7 +644,7 @@ std::optional<Regression> Regress(const std::vector<std::vector<double>>& column
         withOutput[i] = correlation(i, q);
         for (int j = i; j < q; ++j)
             inverse[static_cast<std::size_t>(i) * q + j] = inverse[static_cast<std::size_t>(j) * q + i] =
-                correlation(i, j);
+                i == j ? 1.0 : correlation(i, j);
     }
     if (!Invert(inverse, q)) return std::nullopt;
     Regression result{std::vector<double>(static_cast<std::size_t>(q), 0.0),
@@ -612,22 +659,114 @@ std::optional<Regression> Regress(const std::vector<std::vector<double>>& column
     for (int i = 0; i < q; ++i) {
         const double b = result.coefficient[i];
         const double scale = std::sqrt(b * b + unexplained * inverse[static_cast<std::size_t>(i) * q + i]);
-        result.partial[i] = scale > 0 ? b / scale : 0.0;
+        result.partial[i] = scale > 0 ? std::clamp(b / scale, -1.0, 1.0) : 0.0;
     }
     return result;
 }
 
-} // namespace
+// The discrete Fourier transform of a real series of any length n, X_p = sum_j x_j exp(-2 pi i p j / n), by
+// Bluestein's chirp: a cyclic convolution of a power-of-two length L >= 2n - 1 done with radix-2 transforms,
+// O(n log n) where the sum for every p is O(n^2).
+class Fourier {
+public:
+    explicit Fourier(int n) : n_(n) {
+        while (size_ < 2 * static_cast<std::size_t>(n) - 1) size_ *= 2;
+        roots_.resize(size_ / 2);
+        for (std::size_t j = 0; j < roots_.size(); ++j)
+            roots_[j] =
+                std::polar(1.0, -2 * std::numbers::pi * static_cast<double>(j) / static_cast<double>(size_));
+        // exp(i pi j^2 / n), with j^2 taken modulo 2n so that the angle stays exact for long series.
+        chirp_.resize(static_cast<std::size_t>(n));
+        for (long j = 0; j < n; ++j)
+            chirp_[j] = std::polar(1.0, std::numbers::pi * static_cast<double>((j * j) % (2L * n)) / n);
+        kernel_.assign(size_, {});
+        for (int m = 0; m < n; ++m) {
+            kernel_[m] = chirp_[m];
+            if (m > 0) kernel_[size_ - m] = chirp_[m];
+        }
+        Transform(kernel_, false);
+    }
 
-std::optional<std::string> ComputeIndices(const Method& method, const Design& d,
-                                          std::span<const double> values, std::span<const double> y,
-                                          std::vector<FactorIndices>& indices,
-                                          std::vector<Interaction>* interactions) {
+    // X_0 .. X_(n-1) of x.
+    std::vector<std::complex<double>> operator()(std::span<const double> x) const {
+        std::vector<std::complex<double>> a(size_);
+        for (int j = 0; j < n_; ++j) a[j] = x[j] * std::conj(chirp_[j]);
+        Transform(a, false);
+        for (std::size_t i = 0; i < size_; ++i) a[i] *= kernel_[i];
+        Transform(a, true);
+        std::vector<std::complex<double>> result(static_cast<std::size_t>(n_));
+        for (int p = 0; p < n_; ++p) result[p] = std::conj(chirp_[p]) * a[p] / static_cast<double>(size_);
+        return result;
+    }
+
+private:
+    // In place, unscaled; `inverse` turns the roots the other way.
+    void Transform(std::vector<std::complex<double>>& a, bool inverse) const {
+        for (std::size_t i = 1, j = 0; i < size_; ++i) {
+            std::size_t bit = size_ >> 1;
+            for (; j & bit; bit >>= 1) j ^= bit;
+            j ^= bit;
+            if (i < j) std::swap(a[i], a[j]);
+        }
+        for (std::size_t length = 2; length <= size_; length *= 2) {
+            const std::size_t step = size_ / length;
+            for (std::size_t start = 0; start < size_; start += length)
+                for (std::size_t k = 0; k < length / 2; ++k) {
+                    const std::complex<double> root =
+                        inverse ? std::conj(roots_[k * step]) : roots_[k * step];
+                    const std::complex<double> odd = a[start + k + length / 2] * root;
+                    a[start + k + length / 2] = a[start + k] - odd;
+                    a[start + k] += odd;
+                }
+        }
+    }
+
+    int n_;
+    std::size_t size_ = 1;
+    std::vector<std::complex<double>> roots_, chirp_, kernel_;
+};
+
+// Extended FAST's bootstrap transforms every curve of every resample: at most this many curve points in
+// all, and no interval when that leaves fewer than kLeastSpectralResamples resamples.
+constexpr long kSpectralBootstrapPoints = long{1} << 24;
+constexpr int kLeastSpectralResamples = 100;
+
+// Values mapped onto [-1, 1] by the midpoint and half-width of their range. Neither the difference from
+// the midpoint nor anything computed from the mapped values can overflow, whatever finite values came in;
+// `half` is 0 when they are all equal (they then map to 0).
+struct Mapped {
+    std::vector<double> values;
+    double half = 0.0;
+};
+template <typename Value> Mapped MapOntoUnitRange(std::size_t count, Value value) {
+    Mapped m;
+    m.values.resize(count, 0.0);
+    if (count == 0) return m;
+    double lo = value(0), hi = value(0);
+    for (std::size_t i = 1; i < count; ++i) {
+        lo = std::min(lo, value(i));
+        hi = std::max(hi, value(i));
+    }
+    const double middle = lo / 2 + hi / 2;
+    m.half = hi / 2 - lo / 2;
+    if (!(m.half > 0)) {
+        m.half = 0.0;
+        return m;
+    }
+    for (std::size_t i = 0; i < count; ++i) m.values[i] = (value(i) - middle) / m.half;
+    return m;
+}
+
+bool Finite(const Estimate& e) {
+    return std::isfinite(e.value) && (!e.hasInterval || (std::isfinite(e.low) && std::isfinite(e.high)));
+}
+
+// The indices of outputs already mapped onto [-1, 1]; Morris's are in those units.
+std::optional<std::string> MappedIndices(const Method& method, const Design& d,
+                                         std::span<const double> values, std::span<const double> y,
+                                         std::vector<FactorIndices>& indices,
+                                         std::vector<Interaction>* interactions) {
     const int k = d.factors;
-    if (interactions) interactions->clear();
-    if (y.size() != static_cast<std::size_t>(d.rows))
-        return "There are " + std::to_string(y.size()) + " outputs for " + std::to_string(d.rows) +
-               " samples.";
     const std::uint64_t seed = method.seed;
     const int M = kFastHarmonics;
     switch (method.kind) {
@@ -654,11 +793,11 @@ std::optional<std::string> ComputeIndices(const Method& method, const Design& d,
         };
         std::vector<Estimate> estimates;
         if (auto why = BootstrapEstimates(
-                n, seed, kBootstrapResamples,
-                [&](std::span<const int> w) -> std::optional<std::vector<double>> {
+                n, seed, kBootstrapResamples, kBootstrapUnits,
+                [&](Units w) -> std::optional<std::vector<double>> {
                     // The variance of the outputs of both A and B.
-                    const WeightedMoments a = Moments(w, [&](std::size_t r) { return f(0, int(r)); });
-                    const WeightedMoments b = Moments(w, [&](std::size_t r) { return f(1, int(r)); });
+                    const UnitMoments a = Moments(w, [&](int r) { return f(0, r); });
+                    const UnitMoments b = Moments(w, [&](int r) { return f(1, r); });
                     const double mean = (a.mean + b.mean) / 2;
                     const double v =
                         (a.variance + b.variance) / 2 +
@@ -667,13 +806,12 @@ std::optional<std::string> ComputeIndices(const Method& method, const Design& d,
                     if (!(v > 0) || a.total == 0) return out;
                     for (int i = 0; i < k; ++i) {
                         double first = 0, total = 0;
-                        for (int r = 0; r < n; ++r) {
-                            if (!w[r]) continue;
+                        for (const int r : w) {
                             const double ya = f(0, r), yb = f(1, r), yab = f(2 + i, r);
                             // Saltelli et al. 2010 on the centred output: the same expectation, but
                             // a mean far from zero, as a biomass has, no longer swamps it with noise.
-                            first += w[r] * (yb - mean) * (yab - ya);
-                            total += w[r] * (ya - yab) * (ya - yab); // Jansen 1999
+                            first += (yb - mean) * (yab - ya);
+                            total += (ya - yab) * (ya - yab); // Jansen 1999
                         }
                         out[i] = first / a.total / v;
                         out[k + i] = total / (2 * a.total) / v;
@@ -681,8 +819,7 @@ std::optional<std::string> ComputeIndices(const Method& method, const Design& d,
                     // f(X) centred, as for the first-order index.
                     const auto closed = [&](int x, int y, int z) {
                         double sum = 0;
-                        for (int r = 0; r < n; ++r)
-                            if (w[r]) sum += w[r] * (f(x, r) - mean) * (f(y, r) - f(z, r));
+                        for (const int r : w) sum += (f(x, r) - mean) * (f(y, r) - f(z, r));
                         return sum / a.total / v;
                     };
                     const std::vector<double> first(out.begin(), out.begin() + k);
@@ -725,14 +862,14 @@ std::optional<std::string> ComputeIndices(const Method& method, const Design& d,
                 effect[static_cast<std::size_t>(r / (k + 1)) * k + d.stepFactor[r]] =
                     d.stepSign[r] * (y[r] - y[r - 1]) / delta;
         return Bootstrap(
-            t, k, seed, kBootstrapResamples,
-            [&](std::span<const int> w) -> std::optional<std::vector<double>> {
+            t, k, seed, kBootstrapResamples, kBootstrapUnits,
+            [&](Units w) -> std::optional<std::vector<double>> {
                 std::vector<double> out(2 * static_cast<std::size_t>(k), 0.0);
                 for (int i = 0; i < k; ++i) {
-                    const auto ee = [&](std::size_t tr) { return effect[tr * k + i]; };
-                    const WeightedMoments m = Moments(w, ee);
+                    const auto ee = [&](int tr) { return effect[static_cast<std::size_t>(tr) * k + i]; };
+                    const UnitMoments m = Moments(w, ee);
                     double absolute = 0;
-                    for (int tr = 0; tr < t; ++tr) absolute += w[tr] * std::abs(ee(tr));
+                    for (const int tr : w) absolute += std::abs(ee(tr));
                     out[i] = absolute / m.total;
                     // The sample standard deviation of the elementary effects.
                     out[k + i] = m.total > 1 ? std::sqrt(m.variance * m.total / (m.total - 1)) : 0.0;
@@ -751,61 +888,87 @@ std::optional<std::string> ComputeIndices(const Method& method, const Design& d,
             sine[j] = std::sin(2 * std::numbers::pi * j / n);
         }
         const int omega = ExtendedFastFrequency(n);
-        return Bootstrap(
-            n, k, seed, kBootstrapResamples / 2,
-            [&](std::span<const int> w) -> std::optional<std::vector<double>> {
-                std::vector<double> out(2 * static_cast<std::size_t>(k), 0.0);
-                const bool resampled = std::any_of(w.begin(), w.end(), [](int c) { return c != 1; });
-                for (int i = 0; i < k; ++i) {
-                    const std::size_t offset = extended ? static_cast<std::size_t>(i) * n : 0;
-                    const auto value = [&](std::size_t j) { return y[offset + j]; };
-                    const WeightedMoments m = Moments(w, value);
-                    if (!(m.variance > 0)) continue;
-                    // Resampled points add about 2 V / N of power at every frequency; unremoved, it would
-                    // pull the resampled total indices far below the estimate.
-                    const double noise = resampled ? 2 * m.variance / m.total : 0.0;
-                    // Twice the power at frequency p: the variance the curve puts there.
-                    const auto power = [&](long p) {
-                        double re = 0, im = 0;
-                        for (int j = 0; j < n; ++j) {
-                            if (!w[j]) continue;
-                            const std::size_t at = static_cast<std::size_t>((p * j) % n);
-                            const double dev = w[j] * (value(j) - m.mean);
-                            re += dev * cosine[at];
-                            im += dev * sine[at];
-                        }
-                        return 2 * (re * re + im * im) / (m.total * m.total) - noise;
-                    };
-                    const long w1 = extended ? omega : d.frequencies[i];
-                    double first = 0;
-                    for (int q = 1; q <= M; ++q) first += power(q * w1);
-                    out[i] = first / m.variance;
-                    if (extended) {
-                        // Whatever lies below half the factor's frequency belongs to the others alone.
-                        double others = 0;
-                        for (long p = 1; p <= omega / 2; ++p) others += power(p);
-                        out[k + i] = 1 - others / m.variance;
-                    }
+        std::optional<Fourier> fourier;
+        if (extended) fourier.emplace(n);
+        const Estimator estimate = [&](Units w) -> std::optional<std::vector<double>> {
+            std::vector<double> out(2 * static_cast<std::size_t>(k), 0.0);
+            const bool resampled =
+                static_cast<int>(w.size()) != n || std::adjacent_find(w.begin(), w.end()) != w.end();
+            std::vector<double> copies(static_cast<std::size_t>(n), 0.0), series;
+            for (const int j : w) ++copies[static_cast<std::size_t>(j)];
+            for (int i = 0; i < k; ++i) {
+                const std::size_t offset = extended ? static_cast<std::size_t>(i) * n : 0;
+                const auto value = [&](int j) { return y[offset + static_cast<std::size_t>(j)]; };
+                const UnitMoments m = Moments(w, value);
+                if (!(m.variance > 0)) continue;
+                // Resampled points add about 2 V / N of power at every frequency; unremoved, it would
+                // pull the resampled total indices far below the estimate.
+                const double noise = resampled ? 2 * m.variance / m.total : 0.0;
+                const auto scaled = [&](double re, double im) {
+                    return 2 * (re * re + im * im) / (m.total * m.total) - noise;
+                };
+                // Twice the power at frequency p: the variance the curve puts there.
+                std::vector<std::complex<double>> spectrum;
+                if (extended) {
+                    series.assign(static_cast<std::size_t>(n), 0.0);
+                    for (int j = 0; j < n; ++j) series[j] = copies[j] * (value(j) - m.mean);
+                    spectrum = (*fourier)(series);
                 }
-                return out;
-            },
-            indices);
+                const auto power = [&](long p) {
+                    if (extended) {
+                        const std::complex<double> x = spectrum[static_cast<std::size_t>(p % n)];
+                        return scaled(x.real(), x.imag());
+                    }
+                    double re = 0, im = 0;
+                    for (const int j : w) {
+                        const std::size_t at = static_cast<std::size_t>((p * j) % n);
+                        const double dev = value(j) - m.mean;
+                        re += dev * cosine[at];
+                        im -= dev * sine[at];
+                    }
+                    return scaled(re, im);
+                };
+                const long w1 = extended ? omega : d.frequencies[i];
+                double first = 0;
+                for (int q = 1; q <= M; ++q) first += power(q * w1);
+                out[i] = first / m.variance;
+                if (extended) {
+                    // Whatever lies below half the factor's frequency belongs to the others alone.
+                    double others = 0;
+                    for (long p = 1; p <= omega / 2; ++p) others += power(p);
+                    out[k + i] = 1 - others / m.variance;
+                }
+            }
+            return out;
+        };
+        // A resample of a curve's points is only measured on the whole curve, so its cost grows with the
+        // runs: large analyses get fewer resamples, and none where they would cost more than the seasons.
+        const int resamples = static_cast<int>(
+            std::min<long>(kBootstrapResamples / 2, kSpectralBootstrapPoints / (static_cast<long>(k) * n)));
+        if (extended && resamples >= kLeastSpectralResamples)
+            return Bootstrap(n, k, seed, resamples, n, estimate, indices);
+        const auto point = estimate(AllUnits(n));
+        indices.assign(static_cast<std::size_t>(k), FactorIndices{});
+        for (int i = 0; i < k; ++i) {
+            indices[i].first = {(*point)[i], 0.0, 0.0, false};
+            indices[i].second = {(*point)[k + static_cast<std::size_t>(i)], 0.0, 0.0, false};
+        }
+        return std::nullopt;
     }
     case MethodKind::Lhs:
     case MethodKind::Random:
     case MethodKind::LpTau:
         break;
     }
-    // Regression indices on the sample values; a constant factor keeps 0.
-    if (values.size() != static_cast<std::size_t>(d.rows) * k)
-        return std::string("The sample values do not match the design.");
+    // Regression indices on the sample values, each column mapped onto [-1, 1] as the outputs are.
     std::vector<std::vector<double>> columns;
     std::vector<int> varied;
     for (int j = 0; j < k; ++j) {
-        std::vector<double> c(static_cast<std::size_t>(d.rows));
-        for (int r = 0; r < d.rows; ++r) c[r] = values[static_cast<std::size_t>(r) * k + j];
-        if (std::any_of(c.begin(), c.end(), [&](double v) { return v != c[0]; })) {
-            columns.push_back(std::move(c));
+        Mapped column = MapOntoUnitRange(static_cast<std::size_t>(d.rows), [&](std::size_t r) {
+            return values[r * static_cast<std::size_t>(k) + static_cast<std::size_t>(j)];
+        });
+        if (column.half > 0) {
+            columns.push_back(std::move(column.values));
             varied.push_back(j);
         }
     }
@@ -813,16 +976,23 @@ std::optional<std::string> ComputeIndices(const Method& method, const Design& d,
     const int q = static_cast<int>(varied.size());
     if (d.rows <= q + 2)
         return "The sample has too few rows (" + std::to_string(d.rows) + ") for its factors.";
-    return Bootstrap(
-        d.rows, k, seed, kBootstrapResamples,
-        [&](std::span<const int> w) -> std::optional<std::vector<double>> {
+    const auto why = Bootstrap(
+        d.rows, k, seed, kBootstrapResamples, kBootstrapUnits,
+        [&](Units w) -> std::optional<std::vector<double>> {
             std::vector<double> out(2 * static_cast<std::size_t>(k), 0.0);
-            const double yvar = Moments(w, [&](std::size_t r) { return y[r]; }).variance;
+            const double yvar = Moments(w, [&](int r) { return y[static_cast<std::size_t>(r)]; }).variance;
             if (yvar == 0 || q == 0) return out;
-            const auto plain = Regress(columns, w);
-            std::vector<std::vector<double>> ranked;
-            for (const auto& c : columns) ranked.push_back(Ranks(c, w));
-            const auto ranks = Regress(ranked, w);
+            // Rows drawn more than once count with their copies.
+            const Distinct distinct = DistinctUnits(w);
+            std::vector<std::vector<double>> drawn, ranked;
+            for (const auto& c : columns) {
+                std::vector<double>& values = drawn.emplace_back(distinct.units.size());
+                for (std::size_t r = 0; r < values.size(); ++r)
+                    values[r] = c[static_cast<std::size_t>(distinct.units[r])];
+                ranked.push_back(Ranks(c, distinct));
+            }
+            const auto plain = Regress(std::move(drawn), distinct.copies);
+            const auto ranks = Regress(std::move(ranked), distinct.copies);
             if (!plain || !ranks) return std::nullopt;
             for (int v = 0; v < q; ++v) {
                 out[varied[v]] = plain->coefficient[v];
@@ -831,6 +1001,69 @@ std::optional<std::string> ComputeIndices(const Method& method, const Design& d,
             return out;
         },
         indices);
+    // Independent factors' SRC lie within [-1, 1] (their squares add up to the R^2 of the regression); a
+    // resample's chance correlations between the factors can carry a replicate a little beyond.
+    for (FactorIndices& f : indices) {
+        f.first.low = std::max(f.first.low, -1.0);
+        f.first.high = std::min(f.first.high, 1.0);
+    }
+    return why;
+}
+
+} // namespace
+
+std::optional<std::string> ComputeIndices(const Method& method, const Design& d,
+                                          std::span<const double> values, std::span<const double> outputs,
+                                          std::vector<FactorIndices>& indices,
+                                          std::vector<Interaction>* interactions) {
+    const int k = d.factors;
+    indices.clear();
+    if (interactions) interactions->clear();
+    if (outputs.size() != static_cast<std::size_t>(d.rows))
+        return "There are " + std::to_string(outputs.size()) + " outputs for " + std::to_string(d.rows) +
+               " samples.";
+    const bool regression = method.kind == MethodKind::Lhs || method.kind == MethodKind::Random ||
+                            method.kind == MethodKind::LpTau;
+    const bool withValues = values.size() == static_cast<std::size_t>(d.rows) * k;
+    if (regression && !withValues) return std::string("The sample values do not match the design.");
+    for (std::size_t r = 0; r < outputs.size(); ++r)
+        if (!std::isfinite(outputs[r]))
+            return "Output " + std::to_string(r + 1) +
+                   " is not a finite number: the indices cannot be computed.";
+    // Every index but Morris's is a ratio of the outputs' own spreads and does not change with their
+    // units; Morris's are scaled back below.
+    const Mapped y = MapOntoUnitRange(outputs.size(), [&](std::size_t r) { return outputs[r]; });
+    if (auto why = MappedIndices(method, d, values, y.values, indices, interactions)) return why;
+    if (method.kind == MethodKind::Morris)
+        for (FactorIndices& f : indices)
+            for (Estimate* e : {&f.first, &f.second}) {
+                e->value *= y.half;
+                e->low *= y.half;
+                e->high *= y.half;
+            }
+    // A factor whose sampled values were all the same has no effect to measure, whatever an estimator
+    // makes of the noise.
+    for (int j = 0; j < k && withValues; ++j) {
+        const double first = values[static_cast<std::size_t>(j)];
+        bool same = true;
+        for (int r = 1; r < d.rows && same; ++r) same = values[static_cast<std::size_t>(r) * k + j] == first;
+        if (!same) continue;
+        indices[static_cast<std::size_t>(j)] = {{0.0, 0.0, 0.0, false}, {0.0, 0.0, 0.0, false}, false};
+        if (interactions)
+            std::erase_if(*interactions, [j](const Interaction& i) {
+                return std::find(i.factors.begin(), i.factors.end(), j) != i.factors.end();
+            });
+    }
+    const auto [name1, name2] = IndexNames(method.kind);
+    for (FactorIndices& f : indices)
+        if (!Finite(f.first) || !Finite(f.second))
+            return "The indices of these outputs exceed the largest number the tool can write (" + name1 +
+                   " and " + name2 + "): rescale the output.";
+    if (interactions)
+        for (const Interaction& i : *interactions)
+            if (!Finite(i.index))
+                return std::string("An interaction index of these outputs is not a finite number.");
+    return std::nullopt;
 }
 
 } // namespace tulo::sensitivity

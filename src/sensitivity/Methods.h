@@ -86,20 +86,28 @@ std::optional<std::string> MakeDesign(const Method& method, int factors, Design&
 // summing to at most kFastHarmonics + 1 cancels.
 std::vector<int> FastFrequencies(int factors);
 
-// An index with its bootstrap 95 % interval.
+// An index with its 95 % interval: the percentiles of its bootstrap replicates, which stay among the
+// values the index can take. Classic FAST gives none (see ComputeIndices).
 struct Estimate {
     double value = 0.0;
     double low = 0.0;
     double high = 0.0;
+    bool hasInterval = true;
 };
 struct FactorIndices {
     Estimate first;  // S1, mu*, or SRC
     Estimate second; // ST, sigma, or PRCC (0 for classic FAST)
+    // False when every sampled value of the factor was the same: it then has no index (both are 0).
+    bool varied = true;
 };
 // The names of the two indices of a method: "S1" and "ST", "mu*" and "sigma", "SRC" and "PRCC".
 std::pair<std::string, std::string> IndexNames(MethodKind kind);
 
 inline constexpr int kBootstrapResamples = 500;
+// A resample draws at most this many units (rows, base rows or trajectories); beyond, its spread about the
+// estimate is scaled down by sqrt(units drawn / units), as a bootstrap of m out of n does, so that the
+// intervals' cost stays bounded whatever the sample's size.
+inline constexpr int kBootstrapUnits = 4096;
 
 // A second- or third-order Sobol' index: its factors (columns, ascending) and its value.
 struct Interaction {
@@ -108,8 +116,12 @@ struct Interaction {
 };
 
 // The indices of every factor from the design, the sample values (rows by factors, row-major; used by
-// the regression indices) and one output per row. `seed` drives the bootstrap. `interactions`, when
-// given, receives the Sobol' "custom" indices of every pair, then of every triple, in lexicographic order.
+// the regression indices and to find the factors that did not vary) and one output per row. `seed` drives
+// the bootstrap. `interactions`, when given, receives the Sobol' "custom" indices of every pair, then of
+// every triple, in lexicographic order. The outputs are centred and scaled first, so that no size or
+// spread of a finite output overflows; a message when an output is not finite or an index still is not.
+// Classic FAST gives no interval: its error comes from the random phases of its single search curve,
+// which a resample of the curve's points cannot show.
 std::optional<std::string> ComputeIndices(const Method& method, const Design& design,
                                           std::span<const double> values, std::span<const double> outputs,
                                           std::vector<FactorIndices>& indices,

@@ -230,8 +230,8 @@ Grid IndexGrid(const IndexResults& results) {
         ++r;
         grid.setText(r, 1, factor.name);
         grid.setText(r, 2, factor.label);
-        grid.setText(r, 3, FormatIndex(factor.index1));
-        grid.setText(r, 4, FormatIndex(factor.index2));
+        grid.setText(r, 3, factor.varied ? FormatIndex(factor.index1) : std::string(kNotVaried));
+        grid.setText(r, 4, factor.varied ? FormatIndex(factor.index2) : std::string(kNotVaried));
         grid.setText(r, 5, bound(factor.low1));
         grid.setText(r, 6, bound(factor.high1));
         grid.setText(r, 7, bound(factor.low2));

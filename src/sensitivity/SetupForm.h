@@ -84,8 +84,9 @@ std::variant<Refusal, AnalysisRequest> CheckSetup(const SetupForm& form, bool un
 std::string FormatIndex(double value);
 
 // The results grid sprSAindices: row 0 the captions, then one row per factor with its name, label, the
-// two indices, their 95 % intervals (blank when the index file gives none) and the number of its sampled
-// values truncated to the parameter's range.
+// two indices ("did not vary" for a factor whose values run were all the same), their 95 % intervals
+// (blank when the index file gives none) and the number of its sampled values truncated to the
+// parameter's range.
 Grid IndexGrid(const IndexResults& results);
 
 // The interaction indices of a Sobol' "custom" analysis: row 0 the captions (index, factors, value and

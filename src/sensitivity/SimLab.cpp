@@ -340,15 +340,28 @@ std::string FormatIndexFile(const IndexResult& result, std::string_view outputNa
     text += "1\n" + std::to_string(result.indices.size()) + "\n";
     text += "output = " + std::string(outputName) + "\n";
     text += "runs = " + std::to_string(result.runs) + "\n";
-    text += "intervals = bootstrap basic 95 percent\n";
+    const bool unresampled =
+        std::any_of(result.indices.begin(), result.indices.end(),
+                    [](const FactorIndices& f) { return f.varied && !f.first.hasInterval; });
+    if (result.method.kind == MethodKind::Fast)
+        text += "intervals = none: the error of classic FAST comes from its random phases\n";
+    else if (unresampled)
+        text += "intervals = none: too many runs to resample\n";
+    else
+        text += "intervals = bootstrap percentile 95 percent\n";
     text += "fields = factor\tindex 1 name\tindex 1\tindex 2 name\tindex 2\tlow 1\thigh 1\tlow 2\thigh 2\n";
     text += "indexes = yes\n";
     for (std::size_t j = 0; j < result.indices.size(); ++j) {
         const FactorIndices& f = result.indices[j];
+        const auto value = [&](const Estimate& e) {
+            return f.varied ? Number(e.value) : std::string(kNotVaried);
+        };
+        const auto interval = [](const Estimate& e) {
+            return e.hasInterval ? Number(e.low) + "\t" + Number(e.high) : "\t";
+        };
         text += result.names[j] + "\n";
-        text += result.names[j] + "\t" + name1 + "\t" + Number(f.first.value) + "\t" + name2 + "\t" +
-                Number(f.second.value) + "\t" + Number(f.first.low) + "\t" + Number(f.first.high) + "\t" +
-                Number(f.second.low) + "\t" + Number(f.second.high) + "\n";
+        text += result.names[j] + "\t" + name1 + "\t" + value(f.first) + "\t" + name2 + "\t" +
+                value(f.second) + "\t" + interval(f.first) + "\t" + interval(f.second) + "\n";
     }
     if (result.interactions.empty()) return text;
     text += "interactions = yes\n";
@@ -361,8 +374,8 @@ std::string FormatIndexFile(const IndexResult& result, std::string_view outputNa
             index += (dotted && index.size() > 1 ? "." : "") + std::to_string(j + 1);
         }
         const Estimate& e = interaction.index;
-        text += names + "\t" + index + "\t" + Number(e.value) + "\t" + Number(e.low) + "\t" + Number(e.high) +
-                "\n";
+        text += names + "\t" + index + "\t" + Number(e.value) + "\t" +
+                (e.hasInterval ? Number(e.low) + "\t" + Number(e.high) : "\t") + "\n";
     }
     return text;
 }

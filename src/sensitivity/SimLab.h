@@ -77,10 +77,13 @@ std::optional<std::string> ComputeSampleIndices(const SampleFile& sample, const 
 
 // "tuloSAindex.txt": five header lines (title, method, 1, the number of factors, the output), notes,
 // "indexes = yes", then per factor its name on one line and on the next the tab-separated fields: name,
-// first index name, first index, second index name, second index, then the 95 % intervals of both.
+// first index name, first index, second index name, second index, then the 95 % intervals of both (empty
+// fields when the method gives none). A factor whose sampled values were all the same has kNotVaried in
+// place of both indices and no intervals.
 // Interactions follow the factors, after "interactions = yes", one line each: the factors' names joined
 // by "*", the index name ("S13": the factors' columns, 1-based, separated by dots beyond 9), the index and
 // its 95 % interval, tab-separated.
+inline constexpr std::string_view kNotVaried = "did not vary";
 std::string FormatIndexFile(const IndexResult& result, std::string_view outputName);
 
 // Mode 1: reads the configuration, draws its sample and writes the sample file.

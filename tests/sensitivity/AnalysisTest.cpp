@@ -182,6 +182,35 @@ TEST_F(SensitivityAnalysis, AnOpenedSampleIsRunNamedAndLabelledByTheTickedRows) 
     EXPECT_GT(analysis.results.factors[0].index1, 0.3); // more radiation use efficiency, more biomass
 }
 
+// Radiation use efficiency sampled all above its range ran at its bound in every season: it did not vary
+// and has no index (no "SRC -1"), in the index file and in the results; the index file describes the
+// values run, which the request names.
+TEST_F(SensitivityAnalysis, AFactorTruncatedInEveryRowDidNotVary) {
+    const GrowthFactor& rue = GrowthFactors()[0];
+    const fs::path opened = files_.folder / "above.sam";
+    std::vector<std::vector<double>> rows;
+    for (int r = 0; r < 8; ++r) rows.push_back({rue.max + 1 + r, 24.0 + r});
+    Write(opened, SampleText(rows));
+    AnalysisRequest request;
+    request.factors = {{0, "normal", "3", "0.5"}, {3, "normal", "28", "2"}};
+    request.keyword = "random";
+    request.methodLine = "5 8";
+    request.openedSample = opened;
+    const auto analysis = RunAnalysis(*Compile("demo.sim"), request, files_, options_);
+    ASSERT_TRUE(analysis.status.ok()) << analysis.status.message;
+    ASSERT_EQ(analysis.results.factors.size(), 2u);
+    EXPECT_FALSE(analysis.results.factors[0].varied);
+    EXPECT_EQ(analysis.results.factors[0].truncated, 8);
+    EXPECT_FALSE(analysis.results.factors[0].low1);
+    EXPECT_TRUE(analysis.results.factors[1].varied);
+    EXPECT_NE(Read(files_.index()).find("par1\tSRC\tdid not vary\tPRCC\tdid not vary"), std::string::npos);
+    EXPECT_TRUE(Read(files_.request()).starts_with(files_.runValues().string() + "\n"));
+    SampleFile run;
+    ASSERT_EQ(ParseSampleFile(Read(files_.runValues()), run), std::nullopt);
+    EXPECT_EQ(run.values[0], rue.max);
+    EXPECT_EQ(run.values[1], 24.0);
+}
+
 TEST_F(SensitivityAnalysis, AFactorLinesThirdAndFifthFieldsAreItsValues) {
     IndexResults results;
     const int rows[] = {2};

@@ -175,5 +175,25 @@ TEST(SetupFormTest, TheExportHoldsTheInteractionsBelowTheFactors) {
     EXPECT_EQ(ExportedResults(indices, InteractionGrid(results)), indices);
 }
 
+// The grid the results window shows and exports: a factor that did not vary says so in place of its
+// indices, and an index given without interval (classic FAST) leaves the interval cells blank.
+TEST(SetupFormTest, TheResultsGridNamesAFactorThatDidNotVary) {
+    IndexResults results;
+    results.index1Name = "SRC";
+    results.index2Name = "PRCC";
+    FactorResult varied{0, "par1", "RUE", 0.5, 0.75, 0.4, 0.6, std::nullopt, std::nullopt, 0, true};
+    FactorResult constant{3, "par4", "Topt", 0, 0, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
+                          9, false};
+    results.factors = {varied, constant};
+    const Grid grid = IndexGrid(results);
+    EXPECT_EQ(grid.text(1, 3), ".5");
+    EXPECT_EQ(grid.text(1, 5), ".4");
+    EXPECT_EQ(grid.text(1, 7), "");
+    EXPECT_EQ(grid.text(2, 3), "did not vary");
+    EXPECT_EQ(grid.text(2, 4), "did not vary");
+    EXPECT_EQ(grid.text(2, 5), "");
+    EXPECT_EQ(grid.text(2, 9), "9");
+}
+
 } // namespace
 } // namespace tulo::sensitivity
