@@ -3,8 +3,8 @@
 // DIR (page-0.png ... page-7.png, about.png, user-guide.png, shortcuts.png, diseases.png, laiexo.png,
 // and the sensitivity analysis's sa.png, sa-progress.png, sa-results-0.png ... sa-results-3.png after a
 // small analysis, then the calibration windows' autocal.png and autocal-sites.png) and exits: pictures
-// for the documentation, and a look at the window on a machine without a desktop. `--measured FILE` opens measurements on the
-// Evaluation page first.
+// for the documentation, and a look at the window on a machine without a desktop. `--measured FILE` opens
+// measurements on the Evaluation page first.
 
 #include "app/AboutDialog.h"
 #include "app/AutoCalWindow.h"
