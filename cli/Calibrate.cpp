@@ -326,12 +326,14 @@ int CalibrateSites(const CalibrateSitesOptions& options, std::ostream& out, User
         CalibrationDataSet data;
         data.name = site;
         data.inputs = compiled.inputs;
-        const auto agb = ReadMeasuredTable(resolve(row.agb), site + " AGB", ui);
+        const auto agb = ReadMeasuredTable(
+            resolve(row.agb), "a settings file names no sheet: put " + site + "'s AGB table first", ui);
         if (!agb) return kFailure;
         data.agb = agb->data;
         data.agbSource = agb->source;
         if (options.withLai) {
-            const auto lai = ReadMeasuredTable(resolve(row.lai), site + " LAI", ui);
+            const auto lai = ReadMeasuredTable(
+                resolve(row.lai), "a settings file names no sheet: put " + site + "'s LAI table first", ui);
             if (!lai) return kFailure;
             data.lai = lai->data;
             data.laiSource = lai->source;

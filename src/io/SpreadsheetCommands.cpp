@@ -218,7 +218,7 @@ ImportOutcome ImportWorkbookSheet(Grid& grid, const fs::path& file, UserInterfac
         // A command line states what it chose rather than ask a question nobody is there to answer.
         ui.message(file.string() + " has " + std::to_string(sheets) + " sheets: read sheet 1 (" +
                    QuoteValue(workbook.sheets[0].name) + "); " + std::string(request.option) +
-                   " chooses another.");
+                   (request.option.starts_with("--") ? " chooses another." : "."));
     } else if (sheets > 1) {
         const auto answer = AskSheet(ui, workbook);
         if (!answer) return ImportOutcome::Cancelled;

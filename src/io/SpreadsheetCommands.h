@@ -44,6 +44,7 @@ struct SheetRequest {
     // 1-based. When not given, a workbook of several sheets makes the window ask which; a command line,
     // which asks nothing, gives `option` instead: sheet 1 is read and a message names the option that
     // chooses another ("weather.xlsx has 2 sheets: read sheet 1 ...; --weather-sheet chooses another.").
+    // Where no option can choose (a settings file names no sheet), `option` is the whole advice instead.
     std::optional<int> sheet;
     std::string_view option;
     std::optional<RowLimit> limit;

@@ -457,6 +457,30 @@ TEST_F(Cli, OutputsThatCannotBeWrittenAreRefusedBeforeTheFirstSeason) {
     }
 }
 
+// A settings file names no sheet, so a site's workbook of several sheets is read from its first, and the
+// advice names what the user can do rather than an option that does not exist.
+TEST_F(Cli, ASitesWorkbookOfSeveralSheetsIsReadFromItsFirst) {
+    ::setenv("TULO_HOME", dir_.c_str(), 1);
+    const fs::path examples = TULO_SOURCE_DIR "/examples/calibration";
+    const std::string workbook = TULO_SOURCE_DIR "/tests/data/workbooks/weather.xlsx";
+    std::ifstream in(examples / "two-sites.cfg");
+    std::ofstream out(dir_ / "sites.cfg");
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
+        if (line == "weather.csv") line = (examples / line).string();
+        if (number == 7) line = workbook;
+        if (number == 15) line = (examples / line).string();
+        out << line << '\n';
+    }
+    out.close();
+    const Outcome o = Run("calibrate-sites " + kDemo + " " + (dir_ / "sites.cfg").string());
+    EXPECT_NE(o.err.find(workbook + " has 2 sheets: read sheet 1 (\"Weather\"); a settings file names no "
+                                    "sheet: put Site 1's AGB table first.\n"),
+              std::string::npos)
+        << o.err;
+    EXPECT_EQ(o.err.find("chooses another"), std::string::npos);
+}
+
 // Each set passes the checks of a configuration; a table whose titles name a parameter twice is refused.
 TEST_F(Cli, EnsembleRefusesTheSetsThatRunRefusesAndARepeatedColumn) {
     std::ofstream(dir_ / "sets.csv") << "RUE,IDSL,DLC,DLO,SterilityActive\n"
