@@ -8,6 +8,7 @@
 #include "engine/Parameters.h"
 #include "io/SpreadsheetCommands.h"
 #include "support/ScriptedUi.h"
+#include "support/WindowSession.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -33,23 +34,10 @@ namespace {
 
 const QString kExamples = QStringLiteral(TULO_SOURCE_DIR "/examples/");
 
-struct Session {
-    test::ScriptedUi* ui = nullptr; // owned by the window
-    std::unique_ptr<MainWindow> window;
-
-    template <class T> T* find(const char* name) const {
-        return window->findChild<T*>(QString::fromLatin1(name));
-    }
-    void trigger(const char* action) const { find<QAction>(action)->trigger(); }
-    QString undoText() const { return window->undoStack().undoText(); }
-    const std::string& text(std::string_view control) const { return window->form().text(control); }
-};
+using Session = test::WindowSession;
 
 Session Open(const QString& configuration = {}) {
-    auto ui = std::make_unique<test::ScriptedUi>();
-    Session session{ui.get(), std::make_unique<MainWindow>(std::move(ui))};
-    if (!configuration.isEmpty()) session.window->openConfiguration(configuration);
-    return session;
+    return test::OpenWindow(configuration);
 }
 
 // A copy of an example in `folder`, with `from` replaced by `to` in its text.

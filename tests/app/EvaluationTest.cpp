@@ -9,6 +9,7 @@
 #include "evaluation/EvaluationSession.h"
 #include "io/SpreadsheetCommands.h"
 #include "support/ScriptedUi.h"
+#include "support/WindowSession.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -34,21 +35,10 @@ namespace {
 const QString kDemo = QStringLiteral(TULO_SOURCE_DIR "/examples/demo.sim");
 const QString kAgb = QStringLiteral("AGB tot (tAGB/ha)");
 
-struct Session {
-    test::ScriptedUi* ui = nullptr; // owned by the window
-    std::unique_ptr<MainWindow> window;
-
-    template <class T> T* find(const char* name) const {
-        return window->findChild<T*>(QString::fromLatin1(name));
-    }
-    void trigger(const char* action) const { find<QAction>(action)->trigger(); }
-};
+using Session = test::WindowSession;
 
 Session Open() {
-    auto ui = std::make_unique<test::ScriptedUi>();
-    Session session{ui.get(), std::make_unique<MainWindow>(std::move(ui))};
-    session.window->openConfiguration(kDemo);
-    return session;
+    return test::OpenWindow(kDemo);
 }
 
 void Retype(QLineEdit* box, const QString& text) {

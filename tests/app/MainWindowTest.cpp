@@ -7,6 +7,7 @@
 #include "base/Numbers.h"
 #include "io/SpreadsheetCommands.h"
 #include "support/ScriptedUi.h"
+#include "support/WindowSession.h"
 
 #include <QAction>
 #include <QBrush>
@@ -30,21 +31,10 @@ namespace {
 
 const QString kDemo = QStringLiteral(TULO_SOURCE_DIR "/examples/demo.sim");
 
-struct Session {
-    test::ScriptedUi* ui = nullptr; // owned by the window
-    std::unique_ptr<MainWindow> window;
-
-    template <class T> T* find(const char* name) const {
-        return window->findChild<T*>(QString::fromLatin1(name));
-    }
-    void trigger(const char* action) const { find<QAction>(action)->trigger(); }
-};
+using Session = test::WindowSession;
 
 Session Open(const QString& configuration = kDemo) {
-    auto ui = std::make_unique<test::ScriptedUi>();
-    Session session{ui.get(), std::make_unique<MainWindow>(std::move(ui))};
-    if (!configuration.isEmpty()) session.window->openConfiguration(configuration);
-    return session;
+    return test::OpenWindow(configuration);
 }
 
 // The highest value of a chart's series (the crop chart's first series is the above-ground biomass).
