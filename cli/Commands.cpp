@@ -15,6 +15,7 @@
 #include "io/SimConfig.h"
 #include "io/SpreadsheetCommands.h"
 #include "io/TextFiles.h"
+#include "io/WeatherFiles.h"
 #include "io/Workbook.h"
 
 #include <nlohmann/json.hpp>
@@ -106,6 +107,45 @@ private:
     const std::string none_;
 };
 
+// Puts a weather file's year into the form's weather table. A latitude of the file more than 0.1° from
+// the configuration's is worth a warning: the day length and the radiation's geometry follow the latter.
+bool ImportWeatherFile(FormModel& form, const std::string& file, WeatherFileFormat format,
+                       const RunOptions& options, UserInterface& ui, std::string& source) {
+    if (options.weatherSheet) {
+        ui.message("--weather-sheet: " + file + " is " + std::string(DescribeWeatherFormat(format)) +
+                   ", which has no sheets.");
+        return false;
+    }
+    try {
+        const WeatherFileSeries series = ReadWeatherFile(file);
+        const int year = ChooseWeatherYear(series, options.year);
+        std::vector<std::string> notes;
+        std::optional<WeatherFileError> error;
+        form.editGrid(ctl::sprWeather, [&](Grid& grid) {
+            try {
+                FillWeatherTable(series, year, grid, notes);
+                return true;
+            } catch (const WeatherFileError& e) {
+                error = e;
+                return false;
+            }
+        });
+        if (error) throw WeatherFileError(file + ", " + error->what());
+        for (const std::string& note : notes) ui.message(file + ": " + note);
+        source = file + " (" + std::to_string(year) + ")";
+        const auto configured = ParseNumber(form.text(ctl::txtLatitude));
+        if (series.latitude && configured && std::fabs(*series.latitude - *configured) > 0.1)
+            ui.message("Warning: the configuration's latitude " + ShortestText(*configured) +
+                       "° differs from " + file + "'s " + ShortestText(*series.latitude) +
+                       "° by more than 0.1°; the season keeps the configuration's.");
+        return true;
+    } catch (const WeatherFileError& e) {
+        const std::string text = e.what();
+        ui.message(text.starts_with(file) ? text : file + ": " + text);
+        return false;
+    }
+}
+
 } // namespace
 
 nlohmann::ordered_json SummaryJson(const SeasonSummary& summary) {
@@ -148,9 +188,22 @@ int Run(const RunOptions& options, std::ostream& out, UserInterface& ui) {
             return ImportTable(g, file, sheet, ui, sheetOption, ImportRowLimit(grid), true, &source);
         });
     };
-    if (options.weather && !importTable(ctl::sprWeather, *options.weather, options.weatherSheet,
-                                        "--weather-sheet", named.weather))
-        return kFailure;
+    if (options.weather) {
+        const auto format = RecogniseWeatherFile(*options.weather);
+        if (format) {
+            if (!ImportWeatherFile(form, *options.weather, *format, options, ui, named.weather))
+                return kFailure;
+        } else if (options.year) {
+            ui.message(
+                "--year chooses the season's year in a weather file of several years (DSSAT .WTH, NASA "
+                "POWER CSV, APSIM .met); " +
+                *options.weather + " is none: a workbook's weather table is one season's.");
+            return kFailure;
+        } else if (!importTable(ctl::sprWeather, *options.weather, options.weatherSheet, "--weather-sheet",
+                                named.weather)) {
+            return kFailure;
+        }
+    }
     if (options.soil &&
         !importTable(ctl::sprSoilPhysics, *options.soil, options.soilSheet, "--soil-sheet", named.soil))
         return kFailure;

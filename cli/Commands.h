@@ -25,6 +25,7 @@ struct RunOptions {
     std::optional<std::string> weather; // workbook replacing the configuration's weather table
     std::optional<std::string> soil;    // workbook replacing the configuration's soil table
     std::optional<int> weatherSheet;    // 1-based sheet of the weather workbook
+    std::optional<int> year;            // the season's year in a weather file of several years
     std::optional<int> soilSheet;       // 1-based sheet of the soil workbook
     std::optional<std::string> daily;   // CSV of every daily series
     std::optional<std::string> report;  // the report grid, .xlsx or .csv

@@ -55,11 +55,15 @@ int main(int argc, char** argv) {
     CLI::App* runCommand = app.add_subcommand("run", "Simulate the season of a configuration file (.sim)");
     runCommand->add_option("config", run.config, "Configuration file (.sim)")->required();
     CLI::Option* weatherOption =
-        runCommand->add_option("--weather", run.weather, "Replace the weather table with a workbook's sheet");
+        runCommand->add_option("--weather", run.weather,
+                               "Replace the weather table with a workbook's sheet or a weather file's year "
+                               "(DSSAT .WTH, NASA POWER CSV, APSIM .met)");
     CLI::Option* soilOption =
         runCommand->add_option("--soil", run.soil, "Replace the soil table with a workbook's sheet");
     AddWholeOption(runCommand, "--weather-sheet", run.weatherSheet, 1,
                    "Sheet of the weather workbook (1-based)")
+        ->needs(weatherOption);
+    AddWholeOption(runCommand, "--year", run.year, 1, "The season's year in a weather file of several years")
         ->needs(weatherOption);
     AddWholeOption(runCommand, "--soil-sheet", run.soilSheet, 1, "Sheet of the soil workbook (1-based)")
         ->needs(soilOption);

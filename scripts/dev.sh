@@ -55,7 +55,7 @@ fuzz_readers() {
         -DTULO_BUILD_TESTS=OFF -DTULO_BUILD_BENCH=OFF -DTULO_BUILD_APP=OFF
     local target work
     for target in fuzz_xlsx_ods fuzz_xls fuzz_csv fuzz_config fuzz_acc fuzz_cfg fuzz_sa_config fuzz_sa_sample \
-        fuzz_sa_index; do
+        fuzz_sa_index fuzz_weather; do
         work=$(mktemp -d)
         cp -r "tests/fuzz/corpus/$target/." "$work/"
         echo "Fuzzing $target for ${FUZZ_SECONDS} s"

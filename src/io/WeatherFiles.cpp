@@ -1,0 +1,605 @@
+#include "io/WeatherFiles.h"
+
+#include "base/DailySeries.h"
+#include "base/Numbers.h"
+#include "base/Problems.h"
+#include "engine/FormModel.h"
+#include "engine/InputLimits.h"
+#include "io/TextFiles.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <set>
+
+namespace tulo {
+
+namespace {
+
+namespace chr = std::chrono;
+
+std::string Upper(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return out;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && Upper(text.substr(0, prefix.size())) == Upper(prefix);
+}
+
+std::vector<std::string_view> SplitBlanks(std::string_view line) {
+    std::vector<std::string_view> fields;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r')) ++i;
+        const std::size_t start = i;
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') ++i;
+        if (i > start) fields.push_back(line.substr(start, i - start));
+    }
+    return fields;
+}
+
+std::vector<std::string_view> SplitCommas(std::string_view line) {
+    std::vector<std::string_view> fields;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = line.find(',', start);
+        fields.push_back(Trim(line.substr(start, comma == std::string_view::npos ? comma : comma - start)));
+        if (comma == std::string_view::npos) break;
+        start = comma + 1;
+    }
+    return fields;
+}
+
+// The text's lines without their line ends (LF, CR LF or a lone CR), after a UTF-8 byte-order mark.
+std::vector<std::string_view> Lines(std::string_view text) {
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            if (start < text.size()) lines.push_back(text.substr(start));
+            break;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+        if (text[end] == '\r' && start < text.size() && text[start] == '\n') ++start;
+    }
+    return lines;
+}
+
+std::string LineText(int line) {
+    return "line " + std::to_string(line);
+}
+
+// A table of a weather file: its column names (upper case) and its data rows.
+struct RawTable {
+    int namesLine = 0;
+    std::vector<std::string> names;
+    struct Row {
+        int line = 0;
+        std::vector<std::string_view> fields;
+    };
+    std::vector<Row> rows;
+    bool dssatDates = false;    // one DATE column, YYDDD or YYYYDDD
+    double vapourToKpa = 1.0;   // the vapour-pressure column's unit in kPa
+    double radiationToMj = 1.0; // the radiation column's unit in MJ m-2 d-1
+};
+
+std::string IsoDate(int year, int doy) {
+    const chr::year_month_day date{chr::sys_days{chr::year{year} / 1 / 1} + chr::days{doy - 1}};
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02u", static_cast<int>(date.year()),
+                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()));
+    return text;
+}
+
+int DaysIn(int year) {
+    return chr::year{year}.is_leap() ? 366 : 365;
+}
+
+// Two-digit years: 00 .. 49 are 2000 .. 2049, 50 .. 99 are 1950 .. 1999.
+int CenturyOf(int twoDigitYear) {
+    return twoDigitYear <= 49 ? 2000 + twoDigitYear : 1900 + twoDigitYear;
+}
+
+class SeriesBuilder {
+public:
+    explicit SeriesBuilder(const RawTable& table) : table_(table) {}
+
+    std::vector<WeatherFileDay> build(bool& humidity) {
+        findColumns();
+        std::map<std::pair<int, int>, int> seen;
+        std::vector<WeatherFileDay> days;
+        for (const RawTable::Row& row : table_.rows) {
+            if (row.fields.size() != table_.names.size())
+                fail(LineText(row.line) + ": " + std::to_string(row.fields.size()) +
+                     " values, but the column line (" + LineText(table_.namesLine) + ") names " +
+                     std::to_string(table_.names.size()) + " columns.");
+            WeatherFileDay day;
+            day.line = row.line;
+            readDate(row, day);
+            if (const auto [it, fresh] = seen.emplace(std::pair{day.year, day.doy}, row.line); !fresh)
+                fail(where(row, day) + ": this date again; " + LineText(it->second) + " gave it already.");
+            day.rain = value(row, day, rain_, *FindInputLimit(ctl::sprWeather, 2));
+            day.tmax = value(row, day, tmax_, *FindInputLimit(ctl::sprWeather, 3));
+            day.tmin = value(row, day, tmin_, *FindInputLimit(ctl::sprWeather, 4));
+            day.radiation =
+                value(row, day, radiation_, *FindInputLimit(ctl::sprWeather, 5), table_.radiationToMj);
+            if (day.tmin > day.tmax)
+                fail(where(row, day) + ": the minimum temperature " + ShortestText(day.tmin) +
+                     " °C is above the maximum " + ShortestText(day.tmax) + " °C.");
+            if (humidity_ >= 0) deriveHumidity(row, day);
+            days.push_back(day);
+        }
+        humidity = humidity_ >= 0;
+        return days;
+    }
+
+private:
+    enum class HumiditySource { DewPoint, VapourPressure, MeanRelative, SpecificHumidity };
+
+    [[noreturn]] static void fail(const std::string& message) { throw WeatherFileError(message); }
+
+    int column(std::initializer_list<std::string_view> names) const {
+        for (const std::string_view name : names)
+            for (std::size_t i = 0; i < table_.names.size(); ++i)
+                if (table_.names[i] == name) return static_cast<int>(i);
+        return -1;
+    }
+
+    int required(std::initializer_list<std::string_view> names, std::string_view what) const {
+        const int found = column(names);
+        if (found >= 0) return found;
+        std::string list;
+        for (const std::string_view name : names) list += (list.empty() ? "" : " or ") + std::string(name);
+        std::string present;
+        for (const std::string& name : table_.names) present += (present.empty() ? "" : ", ") + name;
+        fail(LineText(table_.namesLine) + ": no column " + list + " (" + std::string(what) +
+             "); the columns are " + QuoteValue(present) + ".");
+    }
+
+    void findColumns() {
+        if (table_.names.empty()) fail("the file has no line naming its columns.");
+        if (table_.dssatDates) {
+            date_ = required({"DATE"}, "the date, YYDDD or YYYYDDD");
+        } else {
+            year_ = required({"YEAR"}, "the year");
+            month_ = column({"MO", "MONTH"});
+            dayOfMonth_ = column({"DY", "DOM"});
+            if (month_ < 0 || dayOfMonth_ < 0) {
+                month_ = dayOfMonth_ = -1;
+                doy_ = required({"DOY", "DAY"}, "the day of the year");
+            }
+        }
+        tmax_ = required({"TMAX", "MAXT", "T2M_MAX"}, "the maximum temperature, °C");
+        tmin_ = required({"TMIN", "MINT", "T2M_MIN"}, "the minimum temperature, °C");
+        radiation_ = required({"SRAD", "RADN", "ALLSKY_SFC_SW_DWN"}, "global radiation, MJ m-2 d-1");
+        rain_ = required({"RAIN", "PRECTOTCORR", "PRECTOT"}, "rain, mm");
+        // One humidity column serves every day, the most direct first.
+        if ((humidity_ = column({"TDEW", "DEWP", "T2MDEW"})) >= 0) {
+            source_ = HumiditySource::DewPoint;
+        } else if ((humidity_ = column({"VPRS", "VP"})) >= 0) {
+            source_ = HumiditySource::VapourPressure;
+        } else if ((humidity_ = column({"RHUM", "RH", "RH2M"})) >= 0) {
+            source_ = HumiditySource::MeanRelative;
+        } else if ((humidity_ = column({"QV2M"})) >= 0 && (pressure_ = column({"PS"})) >= 0) {
+            source_ = HumiditySource::SpecificHumidity;
+        } else {
+            humidity_ = -1;
+        }
+    }
+
+    std::string where(const RawTable::Row& row, const WeatherFileDay& day) const {
+        return LineText(row.line) + ", " + IsoDate(day.year, day.doy) + " (DOY " + std::to_string(day.doy) +
+               ")";
+    }
+
+    std::string where(const RawTable::Row& row, const WeatherFileDay& day, int col) const {
+        return where(row, day) + ", column " + table_.names[static_cast<std::size_t>(col)];
+    }
+
+    double number(const RawTable::Row& row, const WeatherFileDay& day, int col) const {
+        const std::string_view text = row.fields[static_cast<std::size_t>(col)];
+        const auto parsed = ParseNumber(text);
+        if (!parsed) fail(NotANumberMessage(where(row, day, col), text));
+        if (IsMissingValueCode(*parsed))
+            fail(where(row, day, col) + ": " + ShortestText(*parsed) +
+                 " marks a missing value; every day needs one, and none is made up.");
+        return *parsed;
+    }
+
+    double value(const RawTable::Row& row, const WeatherFileDay& day, int col, const InputLimit& limit,
+                 double factor = 1.0) const {
+        const double v = number(row, day, col) * factor;
+        if (!WithinLimit(limit, v))
+            fail(where(row, day, col) + ": " + ShortestText(v) + " " + DescribeLimit(limit) + ".");
+        return v;
+    }
+
+    void deriveHumidity(const RawTable::Row& row, WeatherFileDay& day) const {
+        const double h = number(row, day, humidity_);
+        const auto refuse = [&](std::string_view range) {
+            fail(where(row, day, humidity_) + ": " + ShortestText(h) + " " + std::string(range) + ".");
+        };
+        double ea = 0;
+        switch (source_) {
+        case HumiditySource::DewPoint:
+            if (h < -60 || h > 60) refuse("must lie between -60 and 60 °C (a dew point)");
+            ea = SaturationVapourPressure(h);
+            break;
+        case HumiditySource::VapourPressure:
+            ea = h * table_.vapourToKpa;
+            if (ea <= 0 || ea > 10) refuse("must lie above 0 and at most 10 kPa (a vapour pressure)");
+            break;
+        case HumiditySource::MeanRelative:
+            if (h < 0 || h > 100) refuse("must lie between 0 and 100 % (a relative humidity)");
+            // FAO-56's actual vapour pressure from a daily mean relative humidity.
+            ea = h / 100.0 * (SaturationVapourPressure(day.tmax) + SaturationVapourPressure(day.tmin)) / 2.0;
+            break;
+        case HumiditySource::SpecificHumidity: {
+            if (h <= 0 || h > 50) refuse("must lie above 0 and at most 50 g/kg (a specific humidity)");
+            const double pressure = number(row, day, pressure_);
+            if (pressure < 30 || pressure > 110)
+                fail(where(row, day, pressure_) + ": " + ShortestText(pressure) +
+                     " must lie between 30 and 110 kPa (a surface pressure).");
+            const double q = h / 1000.0;
+            ea = q * pressure / (0.622 + 0.378 * q);
+            break;
+        }
+        }
+        day.rhMax = std::min(100.0, 100.0 * ea / SaturationVapourPressure(day.tmin));
+        day.rhMin = std::min(100.0, 100.0 * ea / SaturationVapourPressure(day.tmax));
+    }
+
+    void readDate(const RawTable::Row& row, WeatherFileDay& day) const {
+        const auto whole = [&](int col, std::string_view what) {
+            const std::string_view text = row.fields[static_cast<std::size_t>(col)];
+            const auto v = ParseNumber(text);
+            if (!v || *v != std::floor(*v) || *v < 1 || *v > 9999)
+                fail(LineText(row.line) + ", column " + table_.names[static_cast<std::size_t>(col)] + ": " +
+                     QuoteValue(text) + " is not " + std::string(what) + ".");
+            return static_cast<int>(*v);
+        };
+        if (date_ >= 0) {
+            const std::string_view text = row.fields[static_cast<std::size_t>(date_)];
+            const bool digits =
+                std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+            if (!digits || (text.size() != 5 && text.size() != 7))
+                fail(LineText(row.line) + ", column DATE: " + QuoteValue(text) +
+                     " is not a date written YYDDD or YYYYDDD.");
+            const int year = std::stoi(std::string(text.substr(0, text.size() - 3)));
+            day.year = text.size() == 5 ? CenturyOf(year) : year;
+            day.doy = std::stoi(std::string(text.substr(text.size() - 3)));
+            if (day.year < 1 || day.doy < 1 || day.doy > DaysIn(day.year))
+                fail(LineText(row.line) + ", column DATE: " + QuoteValue(text) + " names day " +
+                     std::to_string(day.doy) + " of " + std::to_string(day.year) + ", which has " +
+                     std::to_string(day.year < 1 ? 0 : DaysIn(day.year)) + " days.");
+            return;
+        }
+        day.year = whole(year_, "a year");
+        if (doy_ >= 0) {
+            day.doy = whole(doy_, "a day of the year");
+            if (day.doy > DaysIn(day.year))
+                fail(LineText(row.line) + ", column " + table_.names[static_cast<std::size_t>(doy_)] + ": " +
+                     std::to_string(day.year) + " has no day " + std::to_string(day.doy) + ".");
+            return;
+        }
+        const int month = whole(month_, "a month");
+        const int dom = whole(dayOfMonth_, "a day of the month");
+        const chr::year_month_day date{chr::year{day.year}, chr::month{static_cast<unsigned>(month)},
+                                       chr::day{static_cast<unsigned>(std::min(dom, 99))}};
+        if (!date.ok())
+            fail(LineText(row.line) + ": " + std::to_string(day.year) + ", month " + std::to_string(month) +
+                 ", day " + std::to_string(dom) + " is not a date.");
+        day.doy =
+            static_cast<int>((chr::sys_days{date} - chr::sys_days{chr::year{day.year} / 1 / 1}).count()) + 1;
+    }
+
+    const RawTable& table_;
+    int date_ = -1, year_ = -1, doy_ = -1, month_ = -1, dayOfMonth_ = -1;
+    int tmax_ = -1, tmin_ = -1, radiation_ = -1, rain_ = -1, humidity_ = -1, pressure_ = -1;
+    HumiditySource source_ = HumiditySource::DewPoint;
+};
+
+std::vector<std::string> UpperNames(const std::vector<std::string_view>& fields) {
+    std::vector<std::string> names;
+    for (const std::string_view f : fields) names.push_back(Upper(f));
+    return names;
+}
+
+// The number after "latitude" in a header line ("Location: Latitude  45.3   Longitude -93.2").
+std::optional<double> LatitudeIn(std::string_view line) {
+    const std::string upper = Upper(line);
+    const std::size_t at = upper.find("LATITUDE");
+    if (at == std::string::npos) return std::nullopt;
+    std::size_t i = at + 8;
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == ':' || line[i] == '=')) ++i;
+    std::size_t end = i;
+    while (end < line.size() && line[end] != ' ' && line[end] != '\t' && line[end] != ',') ++end;
+    return ParseNumber(line.substr(i, end - i));
+}
+
+double Latitude(std::string_view text, int line) {
+    const auto value = ParseNumber(text);
+    if (!value || *value < -90 || *value > 90)
+        throw WeatherFileError(LineText(line) + ": the latitude " + QuoteValue(text) +
+                               " is not a number of degrees between -90 and 90.");
+    return *value;
+}
+
+// DSSAT: "*WEATHER ..." title, "@ INSI LAT LONG ..." site line and values, "@DATE SRAD TMAX ..." table.
+WeatherFileSeries ReadDssat(std::string_view text) {
+    WeatherFileSeries series;
+    series.format = WeatherFileFormat::Dssat;
+    RawTable table;
+    table.dssatDates = true;
+    const auto lines = Lines(text);
+    enum class Expect { Nothing, Site, Days } expect = Expect::Nothing;
+    std::vector<std::string> siteNames;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const int number = static_cast<int>(i) + 1;
+        const std::string_view line = Trim(lines[i]);
+        if (line.empty() || line.front() == '!' || line.front() == '*' || line.front() == '$') continue;
+        if (line.front() == '@') {
+            auto names = UpperNames(SplitBlanks(line.substr(1)));
+            if (std::find(names.begin(), names.end(), "DATE") != names.end()) {
+                if (!table.names.empty() && names != table.names)
+                    throw WeatherFileError(LineText(number) +
+                                           ": a second table with other columns than line " +
+                                           std::to_string(table.namesLine) + "'s.");
+                table.names = std::move(names);
+                table.namesLine = number;
+                expect = Expect::Days;
+            } else {
+                siteNames = std::move(names);
+                expect = Expect::Site;
+            }
+            continue;
+        }
+        if (expect == Expect::Site) {
+            const auto fields = SplitBlanks(line);
+            const auto lat = std::find(siteNames.begin(), siteNames.end(), "LAT");
+            const auto at = static_cast<std::size_t>(lat - siteNames.begin());
+            if (lat != siteNames.end() && at < fields.size() && !series.latitude)
+                series.latitude = Latitude(fields[at], number);
+            expect = Expect::Nothing;
+        } else if (expect == Expect::Days) {
+            table.rows.push_back({number, SplitBlanks(line)});
+        }
+    }
+    bool humidity = false;
+    series.days = SeriesBuilder(table).build(humidity);
+    series.humidity = humidity;
+    return series;
+}
+
+// NASA POWER: "-BEGIN HEADER-" ... "-END HEADER-", then a CSV table.
+WeatherFileSeries ReadPower(std::string_view text) {
+    WeatherFileSeries series;
+    series.format = WeatherFileFormat::NasaPower;
+    RawTable table;
+    const auto lines = Lines(text);
+    std::size_t i = 0;
+    while (i < lines.size() && Trim(lines[i]).empty()) ++i;
+    if (i < lines.size() && StartsWithNoCase(Trim(lines[i]), "-BEGIN HEADER-")) {
+        const int begin = static_cast<int>(i) + 1;
+        for (++i; i < lines.size() && !StartsWithNoCase(Trim(lines[i]), "-END HEADER-"); ++i) {
+            if (!series.latitude)
+                if (const auto lat = LatitudeIn(lines[i]))
+                    series.latitude = Latitude(ShortestText(*lat), int(i) + 1);
+            const std::string upper = Upper(lines[i]);
+            if (upper.find("ALLSKY_SFC_SW_DWN") != std::string::npos &&
+                upper.find("KW-HR") != std::string::npos)
+                table.radiationToMj = 3.6;
+        }
+        if (i == lines.size())
+            throw WeatherFileError(LineText(begin) +
+                                   ": the header that starts here has no \"-END HEADER-\" line.");
+        ++i;
+    }
+    for (; i < lines.size(); ++i) {
+        const std::string_view line = Trim(lines[i]);
+        if (line.empty()) continue;
+        if (table.names.empty()) {
+            table.names = UpperNames(SplitCommas(line));
+            table.namesLine = static_cast<int>(i) + 1;
+        } else {
+            table.rows.push_back({static_cast<int>(i) + 1, SplitCommas(line)});
+        }
+    }
+    bool humidity = false;
+    series.days = SeriesBuilder(table).build(humidity);
+    series.humidity = humidity;
+    return series;
+}
+
+// APSIM: "[weather.met.weather]", "name = value" lines, a column line, a units line; "!" comments.
+WeatherFileSeries ReadApsim(std::string_view text) {
+    WeatherFileSeries series;
+    series.format = WeatherFileFormat::Apsim;
+    RawTable table;
+    table.vapourToKpa = 0.1; // hPa
+    const auto lines = Lines(text);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const int number = static_cast<int>(i) + 1;
+        std::string_view line = lines[i];
+        if (const std::size_t bang = line.find('!'); bang != std::string_view::npos)
+            line = line.substr(0, bang);
+        line = Trim(line);
+        if (line.empty() || line.front() == '[') continue;
+        if (const std::size_t equals = line.find('=');
+            equals != std::string_view::npos && table.names.empty()) {
+            if (Upper(Trim(line.substr(0, equals))) == "LATITUDE") {
+                const auto fields = SplitBlanks(line.substr(equals + 1));
+                series.latitude = Latitude(fields.empty() ? std::string_view() : fields.front(), number);
+            }
+            continue;
+        }
+        const auto fields = SplitBlanks(line);
+        if (table.names.empty()) {
+            table.names = UpperNames(fields);
+            table.namesLine = number;
+        } else if (table.rows.empty() && !fields.empty() && fields.front().starts_with("(")) {
+            // The units line.
+        } else {
+            table.rows.push_back({number, fields});
+        }
+    }
+    bool humidity = false;
+    series.days = SeriesBuilder(table).build(humidity);
+    series.humidity = humidity;
+    return series;
+}
+
+} // namespace
+
+std::string_view DescribeWeatherFormat(WeatherFileFormat format) {
+    switch (format) {
+    case WeatherFileFormat::Dssat:
+        return "a DSSAT weather file (.WTH)";
+    case WeatherFileFormat::NasaPower:
+        return "a NASA POWER daily CSV file";
+    case WeatherFileFormat::Apsim:
+        return "an APSIM weather file (.met)";
+    }
+    return "";
+}
+
+std::vector<int> WeatherFileSeries::years() const {
+    std::set<int> set;
+    for (const WeatherFileDay& day : days) set.insert(day.year);
+    return {set.begin(), set.end()};
+}
+
+double SaturationVapourPressure(double celsius) {
+    return 0.6108 * std::exp(17.27 * celsius / (celsius + 237.3));
+}
+
+std::optional<WeatherFileFormat> RecogniseWeatherText(std::string_view text) {
+    const auto lines = Lines(text.substr(0, std::min<std::size_t>(text.size(), 64 * 1024)));
+    int seen = 0;
+    for (std::size_t i = 0; i < lines.size() && seen < 60; ++i) {
+        const std::string_view line = Trim(lines[i]);
+        if (line.empty()) continue;
+        ++seen;
+        if (StartsWithNoCase(line, "*WEATHER")) return WeatherFileFormat::Dssat;
+        if (StartsWithNoCase(line, "-BEGIN HEADER-")) return WeatherFileFormat::NasaPower;
+        if (line.front() == '@') {
+            const auto names = UpperNames(SplitBlanks(line.substr(1)));
+            if (std::find(names.begin(), names.end(), "DATE") != names.end() &&
+                std::find(names.begin(), names.end(), "TMAX") != names.end())
+                return WeatherFileFormat::Dssat;
+        }
+        if (line.front() == '[' && Upper(line).find("WEATHER") != std::string::npos)
+            return WeatherFileFormat::Apsim;
+        if (const std::size_t equals = line.find('=');
+            equals != std::string_view::npos && Upper(Trim(line.substr(0, equals))) == "LATITUDE")
+            return WeatherFileFormat::Apsim;
+        if (seen == 1 && line.find(',') != std::string_view::npos) {
+            const auto names = UpperNames(SplitCommas(line));
+            if (std::find(names.begin(), names.end(), "YEAR") != names.end() &&
+                std::find(names.begin(), names.end(), "T2M_MAX") != names.end())
+                return WeatherFileFormat::NasaPower;
+        }
+    }
+    return std::nullopt;
+}
+
+WeatherFileSeries ReadWeatherText(std::string_view text) {
+    const auto format = RecogniseWeatherText(text);
+    if (!format)
+        throw WeatherFileError(
+            "the text is no weather file TULO reads (DSSAT .WTH, NASA POWER, APSIM .met).");
+    switch (*format) {
+    case WeatherFileFormat::Dssat:
+        return ReadDssat(text);
+    case WeatherFileFormat::NasaPower:
+        return ReadPower(text);
+    case WeatherFileFormat::Apsim:
+        return ReadApsim(text);
+    }
+    return {};
+}
+
+std::optional<WeatherFileFormat> RecogniseWeatherFile(const std::filesystem::path& file) {
+    std::string bytes;
+    if (ReadWholeFile(file, kMaxTextFileBytes, bytes)) return std::nullopt;
+    // A zip or compound-document workbook is no text.
+    if (bytes.find('\0') != std::string::npos) return std::nullopt;
+    return RecogniseWeatherText(bytes);
+}
+
+WeatherFileSeries ReadWeatherFile(const std::filesystem::path& file) {
+    std::string bytes;
+    if (const auto why = ReadWholeFile(file, kMaxTextFileBytes, bytes))
+        throw WeatherFileError(file.string() + ": cannot be read: " + *why + ".");
+    try {
+        return ReadWeatherText(bytes);
+    } catch (const WeatherFileError& e) {
+        throw WeatherFileError(file.string() + ", " + e.what());
+    }
+}
+
+int ChooseWeatherYear(const WeatherFileSeries& series, std::optional<int> year) {
+    const std::vector<int> years = series.years();
+    if (years.empty()) throw WeatherFileError("the file holds no day of weather.");
+    std::string list;
+    for (const int y : years) list += (list.empty() ? "" : ", ") + std::to_string(y);
+    if (year) {
+        if (std::find(years.begin(), years.end(), *year) == years.end())
+            throw WeatherFileError("the file holds no day of " + std::to_string(*year) + "; its years are " +
+                                   list + ".");
+        return *year;
+    }
+    if (years.size() > 1)
+        throw WeatherFileError("the file holds the years " + list + ": choose the season's with --year.");
+    return years.front();
+}
+
+void FillWeatherTable(const WeatherFileSeries& series, int year, Grid& grid,
+                      std::vector<std::string>& notes) {
+    std::vector<const WeatherFileDay*> byDay(367, nullptr);
+    for (const WeatherFileDay& day : series.days)
+        if (day.year == year) byDay[static_cast<std::size_t>(day.doy)] = &day;
+    std::string missing;
+    int missingCount = 0;
+    for (int d = 1; d <= kLastDay; ++d)
+        if (!byDay[static_cast<std::size_t>(d)] && ++missingCount <= 5)
+            missing += (missing.empty() ? "" : ", ") + IsoDate(year, d) + " (DOY " + std::to_string(d) + ")";
+    if (missingCount > 0)
+        throw WeatherFileError(
+            "the weather table needs every day 1 to 365 of " + std::to_string(year) +
+            ", but the file has no " + missing +
+            (missingCount > 5 ? " and " + std::to_string(missingCount - 5) + " more days" : "") + ".");
+    if (byDay[366])
+        notes.push_back(IsoDate(year, 366) + " (DOY 366, line " + std::to_string(byDay[366]->line) +
+                        ") is not read: the weather table holds days 1 to 365.");
+    grid.resize(std::max(grid.rows(), kWeatherRows), std::max(grid.cols(), kWeatherCols));
+    grid.clearData();
+    const char* titles[] = {"DOY",         "Rain (mm)", "Tmax (°C)", "Tmin (°C)",
+                            "Rad (MJ/m2)", "RHmax (%)", "RHmin (%)"};
+    const int columns = series.humidity ? 7 : 5;
+    for (int c = 1; c <= columns; ++c) grid.setText(1, c, titles[c - 1]);
+    for (int d = 1; d <= kLastDay; ++d) {
+        const WeatherFileDay& day = *byDay[static_cast<std::size_t>(d)];
+        grid.setText(d + 1, 1, std::to_string(d));
+        grid.setWholeNumber(d + 1, 1, true);
+        grid.setText(d + 1, 2, ShortestText(day.rain));
+        grid.setText(d + 1, 3, ShortestText(day.tmax));
+        grid.setText(d + 1, 4, ShortestText(day.tmin));
+        grid.setText(d + 1, 5, ShortestText(day.radiation));
+        if (series.humidity) {
+            // The run reads single-precision values: their shortest text loses nothing.
+            grid.setText(d + 1, 6, ShortestText(static_cast<float>(*day.rhMax)));
+            grid.setText(d + 1, 7, ShortestText(static_cast<float>(*day.rhMin)));
+        }
+    }
+}
+
+} // namespace tulo

@@ -1,0 +1,78 @@
+#pragma once
+// Daily weather series read from the text files other crop models and weather services write: the
+// DSSAT-style .WTH file, the NASA POWER daily CSV and the APSIM-style .met file. The format is told by
+// the file's content, not its name; anything else is left to the workbook readers.
+//
+// Humidity: a file that gives the dew point, the vapour pressure or a daily mean relative humidity gets
+// the day's RHmax and RHmin from the actual vapour pressure ea and the saturation pressure at the day's
+// extreme temperatures: RHmax = 100 ea / es(Tmin), RHmin = 100 ea / es(Tmax), both at most 100 %. A file
+// without any of them brings no humidity, and the run estimates it as it does for a workbook without.
+
+#include "engine/Grid.h"
+
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tulo {
+
+class WeatherFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+enum class WeatherFileFormat { Dssat, NasaPower, Apsim };
+
+// What messages call the format: "a DSSAT weather file (.WTH)".
+std::string_view DescribeWeatherFormat(WeatherFileFormat format);
+
+struct WeatherFileDay {
+    int year = 0;
+    int doy = 0;                                        // 1 .. 366, in the day's own calendar
+    int line = 0;                                       // the file's line, for messages
+    double rain = 0, tmax = 0, tmin = 0, radiation = 0; // mm, °C, °C, MJ m-2 d-1
+    std::optional<double> rhMax, rhMin;                 // %, both or neither
+};
+
+struct WeatherFileSeries {
+    WeatherFileFormat format = WeatherFileFormat::Dssat;
+    std::optional<double> latitude;   // degrees north, when the file gives it
+    std::vector<WeatherFileDay> days; // in the file's order
+    bool humidity = false;            // every day has RHmax and RHmin
+
+    // The years the days fall in, ascending.
+    std::vector<int> years() const;
+};
+
+// FAO-56's saturation vapour pressure (Tetens): es(T) = 0.6108 exp(17.27 T / (T + 237.3)) kPa.
+double SaturationVapourPressure(double celsius);
+
+// The format of a file's text, from its content alone; nothing for any other text.
+std::optional<WeatherFileFormat> RecogniseWeatherText(std::string_view text);
+
+// Reads a weather text of a recognised format. Throws WeatherFileError naming the line, the column and,
+// where known, the date of the first problem: a missing or impossible value, a date repeated, a row of
+// the wrong length, text in a number column.
+WeatherFileSeries ReadWeatherText(std::string_view text);
+
+// The file's format when it is one of the weather formats above; nothing otherwise, also for a file that
+// cannot be read (the workbook readers then say why).
+std::optional<WeatherFileFormat> RecogniseWeatherFile(const std::filesystem::path& file);
+
+// ReadWeatherText of a file; messages start with the file's name.
+WeatherFileSeries ReadWeatherFile(const std::filesystem::path& file);
+
+// The year of the series a season takes: `year` when given (refused when the series has no day in it),
+// the only year of a single-year series. A series of several years without `year` is refused with the
+// years it holds.
+int ChooseWeatherYear(const WeatherFileSeries& series, std::optional<int> year);
+
+// Fills the weather table (row 1 titles, rows 2 .. 366 days 1 .. 365) with the days of `year`. Every day
+// 1 .. 365 must be in the series; a leap year's day 366, which the table has no row for, adds a note
+// to `notes`. The humidity columns stay empty when the series has none. Throws WeatherFileError.
+void FillWeatherTable(const WeatherFileSeries& series, int year, Grid& grid, std::vector<std::string>& notes);
+
+} // namespace tulo

@@ -1,0 +1,209 @@
+// The weather text files of other crop models and weather services, read into daily series and into
+// the season's weather table.
+
+#include "io/WeatherFiles.h"
+
+#include "engine/FormModel.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace tulo {
+namespace {
+
+// The message of the WeatherFileError a read throws; empty when it throws none.
+template <typename F> std::string Refusal(F&& read) {
+    try {
+        read();
+    } catch (const WeatherFileError& e) {
+        return e.what();
+    }
+    return {};
+}
+
+std::string RefusalOf(const std::string& text) {
+    return Refusal([&] { ReadWeatherText(text); });
+}
+
+void ExpectMentions(const std::string& message, std::initializer_list<std::string_view> parts) {
+    ASSERT_FALSE(message.empty());
+    for (const std::string_view part : parts) EXPECT_NE(message.find(part), std::string::npos) << message;
+}
+
+const std::string kDssat = "*WEATHER DATA : Los Banos\n"
+                           "\n"
+                           "@ INSI      LAT     LONG  ELEV   TAV   AMP REFHT WNDHT\n"
+                           "  IRRI   14.180  121.250    21  27.5   4.0  2.00  2.00\n"
+                           "@DATE  SRAD  TMAX  TMIN  RAIN  TDEW  WIND\n"
+                           "99001  15.2  29.5  22.1   0.0  20.0   -99\n"
+                           "99002  18.0  30.0  21.0  12.5  20.0   -99\n";
+
+TEST(WeatherFiles, DssatReadsSiteTwoDigitYearsAndHumidityFromTheDewPoint) {
+    ASSERT_EQ(RecogniseWeatherText(kDssat), WeatherFileFormat::Dssat);
+    const WeatherFileSeries series = ReadWeatherText(kDssat);
+    ASSERT_TRUE(series.latitude);
+    EXPECT_DOUBLE_EQ(*series.latitude, 14.18);
+    ASSERT_EQ(series.days.size(), 2u);
+    const WeatherFileDay& first = series.days[0];
+    EXPECT_EQ(first.year, 1999);
+    EXPECT_EQ(first.doy, 1);
+    EXPECT_EQ(first.line, 6);
+    EXPECT_DOUBLE_EQ(first.radiation, 15.2);
+    EXPECT_DOUBLE_EQ(first.tmax, 29.5);
+    EXPECT_DOUBLE_EQ(first.tmin, 22.1);
+    EXPECT_DOUBLE_EQ(series.days[1].rain, 12.5);
+    // By hand: ea = es(20) = 2.33828 kPa; es(22.1) = 2.66010, es(29.5) = 4.12289 kPa. WIND's -99 is not used.
+    ASSERT_TRUE(series.humidity);
+    EXPECT_NEAR(*first.rhMax, 87.902, 0.001);
+    EXPECT_NEAR(*first.rhMin, 56.715, 0.001);
+
+    // The table's columns in another order, four-digit years, and the two-digit century rule.
+    const std::string other = "@ INSI LAT LONG\n  XXXX -7.5 110\n"
+                              "@DATE RAIN TMIN SRAD TMAX\n"
+                              "2024060 1 20 15 30\n"
+                              "49001 2 20 15 30\n"
+                              "50001 3 20 15 30\n"
+                              "00365 4 20 15 30\n";
+    const WeatherFileSeries reordered = ReadWeatherText(other);
+    EXPECT_DOUBLE_EQ(*reordered.latitude, -7.5);
+    EXPECT_FALSE(reordered.humidity);
+    ASSERT_EQ(reordered.days.size(), 4u);
+    EXPECT_EQ(reordered.days[0].year, 2024);
+    EXPECT_EQ(reordered.days[0].doy, 60);
+    EXPECT_DOUBLE_EQ(reordered.days[0].tmax, 30);
+    EXPECT_DOUBLE_EQ(reordered.days[0].radiation, 15);
+    EXPECT_EQ(reordered.days[1].year, 2049);
+    EXPECT_EQ(reordered.days[2].year, 1950);
+    EXPECT_EQ(reordered.days[3].year, 2000);
+    EXPECT_FALSE(reordered.days[0].rhMax);
+}
+
+TEST(WeatherFiles, MissingAndImpossibleValuesAreRefusedByDateAndColumn) {
+    std::string missing = kDssat;
+    missing.replace(missing.find("30.0"), 4, " -99");
+    ExpectMentions(RefusalOf(missing), {"line 7", "1999-01-02 (DOY 2)", "column TMAX", "-99", "missing"});
+    std::string text = kDssat;
+    text.replace(text.find("12.5"), 4, "abcd");
+    ExpectMentions(RefusalOf(text), {"line 7", "1999-01-02", "column RAIN", "\"abcd\" is not a number"});
+    std::string inverted = kDssat;
+    inverted.replace(inverted.find("21.0"), 4, "31.0");
+    ExpectMentions(RefusalOf(inverted), {"line 7", "1999-01-02", "minimum temperature 31"});
+    std::string impossible = kDssat;
+    impossible.replace(impossible.find("18.0"), 4, "-3.0");
+    ExpectMentions(RefusalOf(impossible), {"line 7", "column SRAD", "-3 must lie between 0 and 50"});
+    ExpectMentions(RefusalOf(kDssat + "99002  18.0  30.0  21.0  12.5  20.0   -99\n"),
+                   {"line 8", "1999-01-02", "again", "line 7 gave it already"});
+    ExpectMentions(RefusalOf(kDssat + "99003  18.0  30.0\n"), {"line 8", "3 values", "names 7 columns"});
+    ExpectMentions(RefusalOf(kDssat + "99366  18.0  30.0  21.0  12.5  20.0   -99\n"),
+                   {"line 8", "DATE", "day 366 of 1999"});
+    ExpectMentions(RefusalOf(kDssat + "1999-01-03  18.0  30.0  21.0  12.5  20.0   -99\n"),
+                   {"line 8", "YYDDD or YYYYDDD"});
+    ExpectMentions(RefusalOf("*WEATHER\n@DATE SRAD TMIN RAIN\n99001 1 2 3\n"),
+                   {"line 2", "no column TMAX or MAXT or T2M_MAX"});
+}
+
+TEST(WeatherFiles, NasaPowerReadsItsHeaderDatesAndHumidity) {
+    const std::string power =
+        "-BEGIN HEADER-\n"
+        "NASA/POWER CERES/MERRA2 Native Resolution Daily Data\n"
+        "Dates (month/day/year): 01/01/2021 through 01/02/2021\n"
+        "Location: Latitude  45.3   Longitude 8.42\n"
+        "Value for missing model data cannot be computed or out of model availability "
+        "range: -999\n"
+        "ALLSKY_SFC_SW_DWN     CERES SYN1deg All Sky Surface Shortwave Downward Irradiance "
+        "(MJ/m^2/day)\n"
+        "-END HEADER-\n"
+        "YEAR,MO,DY,T2M_MAX,T2M_MIN,ALLSKY_SFC_SW_DWN,PRECTOTCORR,RH2M\n"
+        "2021,1,1,30,20,5.1,0.2,80\n"
+        "2021,3,1,30,20,6.2,0,80\n";
+    ASSERT_EQ(RecogniseWeatherText(power), WeatherFileFormat::NasaPower);
+    const WeatherFileSeries series = ReadWeatherText(power);
+    EXPECT_DOUBLE_EQ(*series.latitude, 45.3);
+    ASSERT_EQ(series.days.size(), 2u);
+    EXPECT_EQ(series.days[1].doy, 60);
+    EXPECT_DOUBLE_EQ(series.days[1].radiation, 6.2);
+    // A daily mean of 80 %: ea = 0.8 (es(30) + es(20)) / 2, above es(20), so RHmax is held at 100.
+    EXPECT_DOUBLE_EQ(*series.days[0].rhMax, 100.0);
+    EXPECT_NEAR(*series.days[0].rhMin, 62.043, 0.001);
+
+    std::string missing = power;
+    missing.replace(missing.find(",0,80"), 5, ",-999,80");
+    ExpectMentions(RefusalOf(missing), {"line 10", "2021-03-01 (DOY 60)", "column PRECTOTCORR", "-999"});
+    ExpectMentions(RefusalOf(power.substr(0, power.find("-END HEADER-"))), {"line 1", "-END HEADER-"});
+
+    const std::string byDay = "YEAR,DOY,T2M_MAX,T2M_MIN,ALLSKY_SFC_SW_DWN,PRECTOT,T2MDEW\n"
+                              "2020,366,29.5,22.1,15.2,0,20\n";
+    const WeatherFileSeries leap = ReadWeatherText(byDay);
+    EXPECT_FALSE(leap.latitude);
+    EXPECT_EQ(leap.days[0].doy, 366);
+    EXPECT_NEAR(*leap.days[0].rhMin, 56.715, 0.001);
+}
+
+TEST(WeatherFiles, ApsimReadsCommentsUnitsAndVapourPressureInHectopascals) {
+    const std::string met = "[weather.met.weather]\n"
+                            "! written by hand\n"
+                            "latitude = -27.5  (DECIMAL DEGREES)\n"
+                            "tav = 19.6 (oC) ! annual average\n"
+                            "amp = 10.2 (oC)\n"
+                            "\n"
+                            "year  day radn  maxt mint  rain  vp\n"
+                            " ()   ()  (MJ/m^2) (oC) (oC) (mm) (hPa)\n"
+                            "1988  1   20.7  31.0 21.0  0.0  25.0\n"
+                            "1988  2   21.0  32.0 20.5  3.0  24.0 ! a comment\n";
+    ASSERT_EQ(RecogniseWeatherText(met), WeatherFileFormat::Apsim);
+    const WeatherFileSeries series = ReadWeatherText(met);
+    EXPECT_DOUBLE_EQ(*series.latitude, -27.5);
+    ASSERT_EQ(series.days.size(), 2u);
+    EXPECT_EQ(series.days[1].line, 10);
+    EXPECT_DOUBLE_EQ(series.days[1].rain, 3.0);
+    // 25 hPa = 2.5 kPa, above es(21) = 2.487 kPa: RHmax held at 100; RHmin = 100 · 2.5 / es(31).
+    EXPECT_DOUBLE_EQ(*series.days[0].rhMax, 100.0);
+    EXPECT_NEAR(*series.days[0].rhMin, 55.647, 0.001);
+    ExpectMentions(RefusalOf(met + "1988  3   21.0  32.0 20.5  3.0\n"), {"line 11", "6 values"});
+    EXPECT_FALSE(RecogniseWeatherText("DOY,Rain,Tmax,Tmin,Rad\n1,0,30,20,15\n"));
+}
+
+std::string DssatYears(std::initializer_list<int> years, int lastDay) {
+    std::string text = "*WEATHER\n@DATE SRAD TMAX TMIN RAIN\n";
+    for (const int year : years)
+        for (int d = 1; d <= lastDay; ++d)
+            text += std::to_string(year * 1000 + d) + " 15 " + std::to_string(20 + d % 10) + " 10 " +
+                    std::to_string(d % 3) + "\n";
+    return text;
+}
+
+TEST(WeatherFiles, ASeasonTakesOneWholeYearOfTheFile) {
+    const WeatherFileSeries two = ReadWeatherText(DssatYears({2019, 2020}, 366 - 1));
+    EXPECT_EQ(two.years(), (std::vector<int>{2019, 2020}));
+    ExpectMentions(Refusal([&] { ChooseWeatherYear(two, std::nullopt); }), {"2019, 2020", "--year"});
+    ExpectMentions(Refusal([&] { ChooseWeatherYear(two, 2018); }), {"no day of 2018", "2019, 2020"});
+    EXPECT_EQ(ChooseWeatherYear(two, 2020), 2020);
+
+    FormModel form;
+    Grid grid = form.grid(ctl::sprWeather);
+    std::vector<std::string> notes;
+    FillWeatherTable(two, 2020, grid, notes);
+    EXPECT_TRUE(notes.empty());
+    EXPECT_EQ(grid.text(1, 1), "DOY");
+    EXPECT_EQ(grid.text(1, 6), ""); // no humidity: the run estimates it
+    EXPECT_EQ(grid.text(366, 1), "365");
+    EXPECT_EQ(grid.text(366, 3), "25");
+    EXPECT_EQ(grid.text(3, 2), "2");
+
+    // A leap year's day 366 has no row: said, not dropped silently.
+    const WeatherFileSeries leap = ReadWeatherText(DssatYears({2020}, 366));
+    EXPECT_EQ(ChooseWeatherYear(leap, std::nullopt), 2020);
+    FillWeatherTable(leap, 2020, grid, notes);
+    ASSERT_EQ(notes.size(), 1u);
+    ExpectMentions(notes[0], {"2020-12-31 (DOY 366", "not read"});
+
+    // A year with days missing is refused by date.
+    std::string gap = DssatYears({2021}, 365);
+    gap.erase(gap.find("2021100 "), gap.find("2021101 ") - gap.find("2021100 "));
+    const WeatherFileSeries holed = ReadWeatherText(gap);
+    ExpectMentions(Refusal([&] { FillWeatherTable(holed, 2021, grid, notes); }), {"2021-04-10 (DOY 100)"});
+}
+
+} // namespace
+} // namespace tulo
