@@ -6,6 +6,7 @@
 #include "engine/FormModel.h"
 #include "engine/InputLimits.h"
 #include "io/TextFiles.h"
+#include "io/Workbook.h"
 
 #include <algorithm>
 #include <chrono>
@@ -87,6 +88,7 @@ struct RawTable {
     };
     std::vector<Row> rows;
     bool dssatDates = false;    // one DATE column, YYDDD or YYYYDDD
+    bool calendarDates = false; // one DATE column, ISO or day/month/year
     double vapourToKpa = 1.0;   // the vapour-pressure column's unit in kPa
     double radiationToMj = 1.0; // the radiation column's unit in MJ m-2 d-1
 };
@@ -106,6 +108,63 @@ int DaysIn(int year) {
 // Two-digit years: 00 .. 49 are 2000 .. 2049, 50 .. 99 are 1950 .. 1999.
 int CenturyOf(int twoDigitYear) {
     return twoDigitYear <= 49 ? 2000 + twoDigitYear : 1900 + twoDigitYear;
+}
+
+// An ISO date (a time of day after it ignored), or day/month/year with '/', '.' or '-' between them; a
+// two-digit year as CenturyOf says.
+std::optional<chr::year_month_day> CalendarDate(std::string_view text) {
+    text = Trim(text);
+    if (const auto iso = ParseCellDate(text)) return iso->date;
+    int parts[3] = {0, 0, 0};
+    std::size_t digits[3] = {0, 0, 0};
+    int part = 0;
+    for (const char c : text) {
+        if (c >= '0' && c <= '9') {
+            if (digits[part] == 4) return std::nullopt;
+            parts[part] = parts[part] * 10 + (c - '0');
+            ++digits[part];
+        } else if ((c == '/' || c == '.' || c == '-') && part < 2 && digits[part] > 0) {
+            ++part;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (part != 2 || digits[0] > 2 || digits[1] > 2 || (digits[2] != 2 && digits[2] != 4))
+        return std::nullopt;
+    const int year = digits[2] == 2 ? CenturyOf(parts[2]) : parts[2];
+    const chr::year_month_day date{chr::year{year}, chr::month{static_cast<unsigned>(parts[1])},
+                                   chr::day{static_cast<unsigned>(parts[0])}};
+    if (!date.ok() || year < 1) return std::nullopt;
+    return date;
+}
+
+// The name a plain table's column title stands for, in the names the readers use; the title itself, in
+// upper case, when it names nothing they read. Blanks, underscores, dots and hyphens are ignored, and a
+// title names a quantity when it starts with one of its words ("Tmax (°C)", "max_temp").
+std::string CanonicalTitle(std::string_view title, bool& hectopascals) {
+    std::string squeezed;
+    for (const char c : title)
+        if (c != ' ' && c != '_' && c != '.' && c != '-' && c != '\t')
+            squeezed += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    static const std::pair<std::string_view, std::vector<std::string_view>> kWords[] = {
+        {"DATE", {"date"}},
+        {"RHMAX", {"rhmax", "maxrh", "humiditymax", "maxhum"}},
+        {"RHMIN", {"rhmin", "minrh", "humiditymin", "minhum"}},
+        {"TMAX", {"tmax", "maxt", "maximumt", "tx"}},
+        {"TMIN", {"tmin", "mint", "minimumt", "tn"}},
+        {"SRAD", {"rad", "srad", "solarrad", "globalrad"}},
+        {"RAIN", {"rain", "prec", "rr"}},
+        {"TDEW", {"tdew", "dew"}},
+        {"VPRS", {"vp", "vapourpressure", "vaporpressure"}},
+        {"RHUM", {"rh", "humidity"}},
+    };
+    for (const auto& [name, words] : kWords)
+        for (const std::string_view word : words)
+            if (squeezed.starts_with(word)) {
+                if (name == "VPRS") hectopascals = squeezed.find("hpa") != std::string::npos;
+                return std::string(name);
+            }
+    return Upper(title);
 }
 
 class SeriesBuilder {
@@ -142,7 +201,7 @@ public:
     }
 
 private:
-    enum class HumiditySource { DewPoint, VapourPressure, MeanRelative, SpecificHumidity };
+    enum class HumiditySource { Given, DewPoint, VapourPressure, MeanRelative, SpecificHumidity };
 
     [[noreturn]] static void fail(const std::string& message) { throw WeatherFileError(message); }
 
@@ -166,8 +225,8 @@ private:
 
     void findColumns() {
         if (table_.names.empty()) fail("the file has no line naming its columns.");
-        if (table_.dssatDates) {
-            date_ = required({"DATE"}, "the date, YYDDD or YYYYDDD");
+        if (table_.dssatDates || table_.calendarDates) {
+            date_ = required({"DATE"}, table_.dssatDates ? "the date, YYDDD or YYYYDDD" : "the date");
         } else {
             year_ = required({"YEAR"}, "the year");
             month_ = column({"MO", "MONTH"});
@@ -182,7 +241,9 @@ private:
         radiation_ = required({"SRAD", "RADN", "ALLSKY_SFC_SW_DWN"}, "global radiation, MJ m-2 d-1");
         rain_ = required({"RAIN", "PRECTOTCORR", "PRECTOT"}, "rain, mm");
         // One humidity column serves every day, the most direct first.
-        if ((humidity_ = column({"TDEW", "DEWP", "T2MDEW"})) >= 0) {
+        if ((humidity_ = column({"RHMAX"})) >= 0 && (rhMin_ = column({"RHMIN"})) >= 0) {
+            source_ = HumiditySource::Given;
+        } else if ((humidity_ = column({"TDEW", "DEWP", "T2MDEW"})) >= 0) {
             source_ = HumiditySource::DewPoint;
         } else if ((humidity_ = column({"VPRS", "VP"})) >= 0) {
             source_ = HumiditySource::VapourPressure;
@@ -223,12 +284,19 @@ private:
     }
 
     void deriveHumidity(const RawTable::Row& row, WeatherFileDay& day) const {
+        if (source_ == HumiditySource::Given) {
+            day.rhMax = value(row, day, humidity_, *FindInputLimit(ctl::sprWeather, 6));
+            day.rhMin = value(row, day, rhMin_, *FindInputLimit(ctl::sprWeather, 7));
+            return;
+        }
         const double h = number(row, day, humidity_);
         const auto refuse = [&](std::string_view range) {
             fail(where(row, day, humidity_) + ": " + ShortestText(h) + " " + std::string(range) + ".");
         };
         double ea = 0;
         switch (source_) {
+        case HumiditySource::Given:
+            break;
         case HumiditySource::DewPoint:
             if (h < -60 || h > 60) refuse("must lie between -60 and 60 °C (a dew point)");
             ea = SaturationVapourPressure(h);
@@ -266,6 +334,18 @@ private:
                      QuoteValue(text) + " is not " + std::string(what) + ".");
             return static_cast<int>(*v);
         };
+        if (date_ >= 0 && table_.calendarDates) {
+            const std::string_view text = row.fields[static_cast<std::size_t>(date_)];
+            const auto date = CalendarDate(text);
+            if (!date)
+                fail(LineText(row.line) + ", column " + table_.names[static_cast<std::size_t>(date_)] + ": " +
+                     QuoteValue(text) + " is not a date (YYYY-MM-DD or day/month/year).");
+            day.year = static_cast<int>(date->year());
+            day.doy = static_cast<int>(
+                          (chr::sys_days{*date} - chr::sys_days{date->year() / chr::January / 1}).count()) +
+                      1;
+            return;
+        }
         if (date_ >= 0) {
             const std::string_view text = row.fields[static_cast<std::size_t>(date_)];
             const bool digits =
@@ -303,7 +383,7 @@ private:
 
     const RawTable& table_;
     int date_ = -1, year_ = -1, doy_ = -1, month_ = -1, dayOfMonth_ = -1;
-    int tmax_ = -1, tmin_ = -1, radiation_ = -1, rain_ = -1, humidity_ = -1, pressure_ = -1;
+    int tmax_ = -1, tmin_ = -1, radiation_ = -1, rain_ = -1, humidity_ = -1, pressure_ = -1, rhMin_ = -1;
     HumiditySource source_ = HumiditySource::DewPoint;
 };
 
@@ -457,6 +537,64 @@ WeatherFileSeries ReadApsim(std::string_view text) {
     return series;
 }
 
+// A plain CSV table: a title row with a date column and named columns, one day a row.
+WeatherFileSeries ReadDatedCsv(std::string_view text) {
+    WeatherFileSeries series;
+    series.format = WeatherFileFormat::DatedCsv;
+    WorkbookData workbook;
+    try {
+        workbook = ReadWorkbookBytes(text, "weather.csv");
+    } catch (const WorkbookError& e) {
+        throw WeatherFileError(e.what());
+    }
+    RawTable table;
+    table.calendarDates = true;
+    const auto& cells = workbook.sheets.front().cells;
+    for (std::size_t r = 0; r < cells.size(); ++r) {
+        const auto& row = cells[r];
+        if (std::all_of(row.begin(), row.end(), [](const std::string& cell) { return Trim(cell).empty(); }))
+            continue;
+        std::vector<std::string_view> fields(row.begin(), row.end());
+        if (table.names.empty()) {
+            bool hectopascals = false;
+            for (const std::string_view title : fields)
+                table.names.push_back(CanonicalTitle(title, hectopascals));
+            if (hectopascals) table.vapourToKpa = 0.1;
+            table.namesLine = static_cast<int>(r) + 1;
+        } else {
+            // A spreadsheet may leave a row's last empty cells out; a shorter row is refused below.
+            while (fields.size() > table.names.size() && Trim(fields.back()).empty()) fields.pop_back();
+            table.rows.push_back({static_cast<int>(r) + 1, std::move(fields)});
+        }
+    }
+    bool humidity = false;
+    series.days = SeriesBuilder(table).build(humidity);
+    series.humidity = humidity;
+    return series;
+}
+
+// Whether a line is the title row of a plain dated weather table.
+bool IsDatedTableTitles(std::string_view line) {
+    const char separator = line.find('\t') != std::string_view::npos  ? '\t'
+                           : line.find(';') != std::string_view::npos ? ';'
+                                                                      : ',';
+    std::set<std::string> names;
+    std::size_t start = 0;
+    bool hectopascals = false;
+    for (;;) {
+        const std::size_t end = line.find(separator, start);
+        std::string_view title = Trim(line.substr(start, end == std::string_view::npos ? end : end - start));
+        if (title.size() >= 2 && title.front() == '"' && title.back() == '"')
+            title = title.substr(1, title.size() - 2);
+        names.insert(CanonicalTitle(title, hectopascals));
+        if (end == std::string_view::npos) break;
+        start = end + 1;
+    }
+    for (const char* needed : {"DATE", "TMAX", "TMIN", "SRAD", "RAIN"})
+        if (!names.contains(needed)) return false;
+    return true;
+}
+
 } // namespace
 
 std::string_view DescribeWeatherFormat(WeatherFileFormat format) {
@@ -467,6 +605,8 @@ std::string_view DescribeWeatherFormat(WeatherFileFormat format) {
         return "a NASA POWER daily CSV file";
     case WeatherFileFormat::Apsim:
         return "an APSIM weather file (.met)";
+    case WeatherFileFormat::DatedCsv:
+        return "a CSV weather table with a date column";
     }
     return "";
 }
@@ -507,6 +647,7 @@ std::optional<WeatherFileFormat> RecogniseWeatherText(std::string_view text) {
                 std::find(names.begin(), names.end(), "T2M_MAX") != names.end())
                 return WeatherFileFormat::NasaPower;
         }
+        if (seen == 1 && IsDatedTableTitles(line)) return WeatherFileFormat::DatedCsv;
     }
     return std::nullopt;
 }
@@ -523,6 +664,8 @@ WeatherFileSeries ReadWeatherText(std::string_view text) {
         return ReadPower(text);
     case WeatherFileFormat::Apsim:
         return ReadApsim(text);
+    case WeatherFileFormat::DatedCsv:
+        return ReadDatedCsv(text);
     }
     return {};
 }

@@ -1,7 +1,8 @@
 #pragma once
 // Daily weather series read from the text files other crop models and weather services write: the
-// DSSAT-style .WTH file, the NASA POWER daily CSV and the APSIM-style .met file. The format is told by
-// the file's content, not its name; anything else is left to the workbook readers.
+// DSSAT-style .WTH file, the NASA POWER daily CSV, the APSIM-style .met file, and a plain CSV table whose
+// rows carry a date (ISO, or day/month/year) under a "date" title and named columns. The format is told
+// by the file's content, not its name; anything else is left to the workbook readers.
 //
 // Humidity: a file that gives the dew point, the vapour pressure or a daily mean relative humidity gets
 // the day's RHmax and RHmin from the actual vapour pressure ea and the saturation pressure at the day's
@@ -24,7 +25,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class WeatherFileFormat { Dssat, NasaPower, Apsim };
+enum class WeatherFileFormat { Dssat, NasaPower, Apsim, DatedCsv };
 
 // What messages call the format: "a DSSAT weather file (.WTH)".
 std::string_view DescribeWeatherFormat(WeatherFileFormat format);

@@ -40,22 +40,30 @@ Day DayOf(int d) {
             tenths(120 + (d * 11) % 80), tenths(80 + (d * 13) % 180)};
 }
 
+// Day d of a year (not a leap year) as day/month/year.
+std::string DateOf(int year, int d) {
+    static const int kMonthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    int month = 0;
+    while (d > kMonthDays[month]) d -= kMonthDays[month++];
+    return std::to_string(d) + "/" + std::to_string(month + 1) + "/" + std::to_string(year);
+}
+
 TEST_F(WeatherFileCommand, ADssatFileGivesTheSeasonOfTheSameWeatherAsAWorkbook) {
     std::string workbook = "DOY,Rain,Tmax,Tmin,Rad\n";
+    std::string dated = "Tmax,Tmin,Rad,Rain,Date\n"; // the same days in another order of columns
     std::string wth = "*WEATHER DATA : by hand\n\n@ INSI      LAT     LONG  ELEV\n  XXXX   10.000   0.0  10\n"
                       "@DATE  TMIN  TMAX  RAIN  SRAD  WIND\n";
     for (const int year : {2018, 2019})
         for (int d = 1; d <= 365; ++d) {
             const Day day = DayOf(year == 2019 ? d : d + 17);
-            if (year == 2019)
+            if (year == 2019) {
+                dated +=
+                    day.tmax + "," + day.tmin + "," + day.rad + "," + day.rain + "," + DateOf(2019, d) + "\n";
                 workbook += std::to_string(d) + "," + day.rain + "," + day.tmax + "," + day.tmin + "," +
                             day.rad + "\n";
-            wth += std::to_string(year % 100) +
-                   (d < 10    ? "00"
-                    : d < 100 ? "0"
-                              : "") +
-                   std::to_string(d) + " " + day.tmin + " " + day.tmax + " " + day.rain + " " + day.rad +
-                   " -99\n";
+            }
+            const std::string yyddd = std::to_string(year % 100 * 1000 + d);
+            wth += yyddd + " " + day.tmin + " " + day.tmax + " " + day.rain + " " + day.rad + " -99\n";
         }
     const auto workbookFile = Write("weather.csv", workbook);
     const auto wthFile = Write("SITE1801.WTH", wth);
@@ -63,6 +71,9 @@ TEST_F(WeatherFileCommand, ADssatFileGivesTheSeasonOfTheSameWeatherAsAWorkbook) 
     ASSERT_EQ(Run("run " + kDemo + " --weather " + workbookFile.string() + " --daily -"), 0) << err_;
     const std::string fromWorkbook = out_;
     ASSERT_EQ(Run("run " + kDemo + " --weather " + wthFile.string() + " --year 2019 --daily -"), 0) << err_;
+    EXPECT_EQ(out_, fromWorkbook);
+    ASSERT_EQ(Run("run " + kDemo + " --weather " + Write("dated.csv", dated).string() + " --daily -"), 0)
+        << err_;
     EXPECT_EQ(out_, fromWorkbook);
 
     // Two years and no --year: refused, naming them.

@@ -164,6 +164,35 @@ TEST(WeatherFiles, ApsimReadsCommentsUnitsAndVapourPressureInHectopascals) {
     EXPECT_FALSE(RecogniseWeatherText("DOY,Rain,Tmax,Tmin,Rad\n1,0,30,20,15\n"));
 }
 
+TEST(WeatherFiles, APlainTableReadsItsDateColumnAndNamedColumnsInAnyOrder) {
+    const std::string iso = "Date,Tmin (°C),Tmax (°C),Rain (mm),Radiation (MJ/m2),RHmax (%),RHmin (%)\n"
+                            "2024-02-29,20,30,1.5,15,95,60\n"
+                            "2024-03-01,19,29,0,16,90,55\n";
+    ASSERT_EQ(RecogniseWeatherText(iso), WeatherFileFormat::DatedCsv);
+    const WeatherFileSeries series = ReadWeatherText(iso);
+    EXPECT_FALSE(series.latitude);
+    ASSERT_EQ(series.days.size(), 2u);
+    EXPECT_EQ(series.days[1].year, 2024);
+    EXPECT_EQ(series.days[1].doy, 61); // in the leap year's own calendar
+    EXPECT_DOUBLE_EQ(series.days[0].rain, 1.5);
+    EXPECT_DOUBLE_EQ(series.days[0].tmin, 20);
+    EXPECT_DOUBLE_EQ(*series.days[1].rhMin, 55);
+
+    // Day/month/year, a semicolon between the cells and a decimal comma; a dew point in place of RH.
+    const std::string dmy = "date;rain;tmax;tmin;rad;dew point\n"
+                            "31/12/99;0;29,5;22,1;15,2;20\n"
+                            "1.1.2000;0;29,5;22,1;15,2;20\n";
+    const WeatherFileSeries european = ReadWeatherText(dmy);
+    EXPECT_EQ(european.days[0].year, 1999);
+    EXPECT_EQ(european.days[0].doy, 365);
+    EXPECT_EQ(european.days[1].year, 2000);
+    EXPECT_NEAR(*european.days[1].rhMax, 87.902, 0.001);
+    ExpectMentions(RefusalOf(dmy + "13/13/2000;0;29,5;22,1;15,2;20\n"),
+                   {"line 4", "\"13/13/2000\" is not a date"});
+    ExpectMentions(RefusalOf(dmy + "2/1/2000;0;29,5;22,1;;20\n"),
+                   {"line 4", "2000-01-02 (DOY 2)", "column SRAD", "missing"});
+}
+
 std::string DssatYears(std::initializer_list<int> years, int lastDay) {
     std::string text = "*WEATHER\n@DATE SRAD TMAX TMIN RAIN\n";
     for (const int year : years)
