@@ -151,11 +151,14 @@ void clsInputWeather::ReadWeatherData(const FormModel& form, Problems& problems,
     bool humidityGiven = !Trim(grid.text(1, 6)).empty();
     if (humidityGiven && HumidityCellsEmpty(grid)) {
         humidityGiven = false;
+        const std::string titles = Trim(grid.text(1, 7)).empty()
+                                       ? "column " + QuoteValue(grid.text(1, 6)) + " has a title"
+                                       : "columns " + QuoteValue(grid.text(1, 6)) + " and " +
+                                             QuoteValue(grid.text(1, 7)) + " have titles";
         warnings.push_back({std::string(ctl::sprWeather), 1, 6,
-                            "Weather: the humidity columns " + QuoteValue(grid.text(1, 6)) + " and " +
-                                QuoteValue(grid.text(1, 7)) +
-                                " have titles but no values, so RHmax and RHmin are estimated from the "
-                                "temperatures, as for a sheet whose humidity titles are blank."});
+                            "Weather: the humidity " + titles +
+                                " but no values, so RHmax and RHmin are estimated from the temperatures, as "
+                                "for a sheet whose humidity titles are blank."});
     }
     if (humidityGiven) {
         for (int d = 1; d <= kLastDay; ++d) {

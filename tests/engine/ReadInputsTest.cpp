@@ -245,6 +245,13 @@ TEST(ReadAllInputs, HumidityTitledButEmptyIsEstimatedAsIfUntitled) {
                   "RHmax and RHmin are estimated from the temperatures, as for a sheet whose humidity titles "
                   "are blank."}));
 
+    titled.setCell(ctl::sprWeather, 1, 7, "");
+    const Compilation oneTitle = CompileInputs(titled);
+    ASSERT_EQ(oneTitle.warnings.size(), 1u);
+    EXPECT_TRUE(oneTitle.warnings[0].text.starts_with(
+        "Weather: the humidity column \"RHmax(%)\" has a title but no values, so"));
+    titled.setCell(ctl::sprWeather, 1, 7, "RHmin(%)");
+
     titled.setCell(ctl::sprWeather, 101, 6, "95");
     const Compilation partly = CompileInputs(titled);
     EXPECT_FALSE(partly.inputs);
