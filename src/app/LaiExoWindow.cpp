@@ -1,6 +1,7 @@
 #include "app/LaiExoWindow.h"
 
 #include "app/PageTools.h"
+#include "base/Calendar.h"
 #include "base/Numbers.h"
 #include "io/SpreadsheetCommands.h"
 
@@ -146,7 +147,8 @@ bool LaiExoWindow::saveWorkbook() {
     // with a row of titles keeps it. Open skips such a first row either way.
     const std::string& day = grid_.text(1, 1);
     const std::string& lai = grid_.text(1, 2);
-    const bool titled = !(day.empty() && lai.empty()) && !ParseNumber(day) && !ParseNumber(lai);
+    const bool titled =
+        !(day.empty() && lai.empty()) && !ParseNumber(day) && !ParseDateText(day) && !ParseNumber(lai);
     const int shift = titled ? 0 : 1;
     Grid sheet(LastFilledRow(grid_) + shift, 2);
     for (int c = 1; c <= 2; ++c) {

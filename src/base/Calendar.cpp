@@ -1,6 +1,7 @@
 #include "base/Calendar.h"
 
 #include <array>
+#include <cctype>
 
 namespace tulo {
 
@@ -22,12 +23,77 @@ std::optional<DayMonth> DayMonthOf(std::int32_t doy) {
     return std::nullopt;
 }
 
-std::optional<std::int32_t> DayOfYear(int month, int day) {
-    if (month < 1 || month > 12 || day < 1 || day > kDaysInMonth[static_cast<std::size_t>(month - 1)])
+bool IsLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+std::optional<std::int32_t> DayOfYear(const CivilDate& date) {
+    const auto daysIn = [&](int month) {
+        return kDaysInMonth[static_cast<std::size_t>(month - 1)] + (month == 2 && IsLeapYear(date.year));
+    };
+    if (date.month < 1 || date.month > 12 || date.day < 1 || date.day > daysIn(date.month))
         return std::nullopt;
-    std::int32_t doy = day;
-    for (int m = 1; m < month; ++m) doy += kDaysInMonth[static_cast<std::size_t>(m - 1)];
+    std::int32_t doy = date.day;
+    for (int m = 1; m < date.month; ++m) doy += daysIn(m);
     return doy;
+}
+
+namespace {
+
+// A time of day after an ISO date, as date cells and ISO 8601 write it: " 08:30", "T08:30:00.5",
+// "T08:30:00Z", "T08:30:00+02:00".
+bool IsTimeOfDay(std::string_view text) {
+    std::size_t at = 0;
+    const auto number = [&](int limit) {
+        if (text.size() - at < 2 || !std::isdigit(static_cast<unsigned char>(text[at])) ||
+            !std::isdigit(static_cast<unsigned char>(text[at + 1])))
+            return false;
+        const int value = (text[at] - '0') * 10 + (text[at + 1] - '0');
+        at += 2;
+        return value <= limit;
+    };
+    const auto next = [&](std::string_view any) {
+        if (at == text.size() || any.find(text[at]) == std::string_view::npos) return false;
+        ++at;
+        return true;
+    };
+    if (!next("T ") || !number(23) || !next(":") || !number(59)) return false;
+    if (next(":")) {
+        if (!number(60)) return false;
+        if (next("."))
+            while (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at]))) ++at;
+    }
+    if (at == text.size() || text.substr(at) == "Z") return true;
+    return next("+-") && number(23) && next(":") && number(59) && at == text.size();
+}
+
+} // namespace
+
+std::optional<CivilDate> ParseDateText(std::string_view text) {
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
+    std::size_t at = 0;
+    const auto group = [&](int& value) {
+        const std::size_t start = at;
+        for (value = 0; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at)
+            if (at - start < 6) value = value * 10 + (text[at] - '0');
+        return at - start;
+    };
+    int first = 0, month = 0, last = 0;
+    const std::size_t firstDigits = group(first);
+    if (firstDigits == 0 || at == text.size()) return std::nullopt;
+    const char separator = text[at++];
+    if (std::string_view("/.-").find(separator) == std::string_view::npos) return std::nullopt;
+    const std::size_t monthDigits = group(month);
+    if (monthDigits == 0 || monthDigits > 2 || at == text.size() || text[at++] != separator)
+        return std::nullopt;
+    const std::size_t lastDigits = group(last);
+    if (firstDigits == 4 && separator == '-' && (lastDigits == 1 || lastDigits == 2) &&
+        (at == text.size() || IsTimeOfDay(text.substr(at))))
+        return CivilDate{first, month, last};
+    if (firstDigits <= 2 && (lastDigits == 2 || lastDigits == 4) && at == text.size())
+        return CivilDate{lastDigits == 4 ? last : (last <= 68 ? 2000 + last : 1900 + last), month, first};
+    return std::nullopt;
 }
 
 std::string DayMonthText(std::int32_t doy) {

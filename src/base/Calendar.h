@@ -1,9 +1,11 @@
 #pragma once
-// The program's calendar: 365 days, no leap year, every date a day of year 1 .. 365.
+// The program's calendar: a season's days are days of year 1 .. 365, shown as on a year of 365 days. Dates
+// that users write are read in their own year's calendar, leap years included.
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tulo {
 
@@ -14,8 +16,21 @@ struct DayMonth {
 
 // The day and month of a day of year (1 .. 365); none outside.
 std::optional<DayMonth> DayMonthOf(std::int32_t doy);
-// The day of year of a day and month; none for a date the year does not have (29 February included).
-std::optional<std::int32_t> DayOfYear(int month, int day);
+struct CivilDate {
+    int year = 0;  // four digits
+    int month = 0; // 1 .. 12
+    int day = 0;   // 1 .. 31
+};
+
+bool IsLeapYear(int year);
+// The day of year of a date in its own year's calendar (2000-03-01 is 61, 2000-12-31 is 366); none for a
+// date its year does not have (31 April, 29 February 2026).
+std::optional<std::int32_t> DayOfYear(const CivilDate& date);
+// The date a field book's text gives: ISO ("2026-06-15", with a time of day "2026-06-15 08:30:00" or
+// "2026-06-15T08:30:00Z" as date cells hold it) or day/month/year with slashes, dots or dashes
+// ("15/06/2026", "15.6.26"). A two-digit year yy is 20yy up to 68 and 19yy from 69 on. Nothing for any
+// other text; the day and month are not checked against the calendar.
+std::optional<CivilDate> ParseDateText(std::string_view text);
 // "15 Jun"; empty outside 1 .. 365.
 std::string DayMonthText(std::int32_t doy);
 

@@ -54,7 +54,7 @@ Compilation CompileInputs(const FormModel& form) {
     control.ControlInput(form, problems);
     crop.ReadCropParameters(form, problems);
     manag.ManagementInput(form, problems);
-    weather.ReadWeatherData(form, problems);
+    weather.ReadWeatherData(form, problems, result.warnings);
 
     // The user asked for soil dynamics: the soil table must then be complete, whether or not this
     // season's water management needs it.

@@ -285,6 +285,8 @@ void DayContext::Accumulate(std::int32_t d) {
 void DayContext::EndOfCrop(std::int32_t d) {
     const bool finished = o.DVS[d] >= crop.DVSEND;
     if (!finished) return;
+    // The series keep a bare field from today on; a sample taken today still weighed the standing crop.
+    if (!s.CropFinished) s.harvested = {o.AGB[d], o.Leaves[d], o.Stems[d], o.Panicles[d], o.LAI[d]};
     s.CropFinished = true;
     o.GDDcum[d] = o.AGB[d] = o.Leaves[d] = o.Panicles[d] = o.Stems[d] = 0;
     laiMax.Set(d, 0);

@@ -67,13 +67,19 @@ std::optional<double> StatedDay(std::string_view text) {
     int year = 0, month = 0, day = 0;
     const std::string s(Trim(text));
     if (s.size() == 10 && std::sscanf(s.c_str(), "%4d-%2d-%2d", &year, &month, &day) == 3)
-        if (const auto doy = DayOfYear(month, day)) return *doy;
+        if (const auto doy = DayOfYear(CivilDate{year, month, day})) return *doy;
     return std::nullopt;
+}
+
+bool HumidityCellsEmpty(const Grid& grid) {
+    for (int d = 1; d <= kLastDay; ++d)
+        if (!Trim(grid.text(d + 1, 6)).empty() || !Trim(grid.text(d + 1, 7)).empty()) return false;
+    return true;
 }
 
 } // namespace
 
-void clsInputWeather::ReadWeatherData(const FormModel& form, Problems& problems) {
+void clsInputWeather::ReadWeatherData(const FormModel& form, Problems& problems, Problems& warnings) {
     const Grid& grid = form.grid(ctl::sprWeather);
     correctlyOpen_ = true;
     humidityEstimated_ = false;
@@ -140,7 +146,20 @@ void clsInputWeather::ReadWeatherData(const FormModel& form, Problems& problems)
         read(d, 4, Tmin_);
         read(d, 5, Rad_);
     }
-    const bool humidityGiven = !Trim(grid.text(1, 6)).empty();
+    // Humidity columns whose titles a template kept but whose cells are all empty bring no humidity,
+    // exactly as blank titles do; a column partly filled is read, and its empty cells are named.
+    bool humidityGiven = !Trim(grid.text(1, 6)).empty();
+    if (humidityGiven && HumidityCellsEmpty(grid)) {
+        humidityGiven = false;
+        const std::string titles = Trim(grid.text(1, 7)).empty()
+                                       ? "column " + QuoteValue(grid.text(1, 6)) + " has a title"
+                                       : "columns " + QuoteValue(grid.text(1, 6)) + " and " +
+                                             QuoteValue(grid.text(1, 7)) + " have titles";
+        warnings.push_back({std::string(ctl::sprWeather), 1, 6,
+                            "Weather: the humidity " + titles +
+                                " but no values, so RHmax and RHmin are estimated from the temperatures, as "
+                                "for a sheet whose humidity titles are blank."});
+    }
     if (humidityGiven) {
         for (int d = 1; d <= kLastDay; ++d) {
             read(d, 6, RHmax_);

@@ -3,8 +3,9 @@
 //
 // clsInputWeather — input: the weather grid (row 1 the workbook's titles, rows 2-366 days 1-365; columns
 // 2 rain (mm), 3 Tmax, 4 Tmin (°C), 5 radiation (MJ m-2 d-1), 6 RHmax, 7 RHmin (%)).
-// Output: six single-precision series for days 1-365. When the title of column 6 is empty the workbook
-// brings no humidity: RHmax is set to 100 % and RHmin estimated from the temperatures.
+// Output: six single-precision series for days 1-365. When the title of column 6 is empty, or the cells of
+// columns 6 and 7 are all empty, the workbook brings no humidity: RHmax is set to 100 % and RHmin
+// estimated from the temperatures.
 //
 
 #include "base/DailySeries.h"
@@ -19,7 +20,9 @@ class clsInputWeather {
 public:
     // Reads the weather grid. Problems (an empty title cell, cells that are not numbers) are collected;
     // the humidities are estimated only when the temperatures read correctly.
-    void ReadWeatherData(const FormModel& form, Problems& problems);
+    // What reads but may surprise (humidity columns titled but left empty, estimated as if untitled)
+    // goes to `warnings`.
+    void ReadWeatherData(const FormModel& form, Problems& problems, Problems& warnings);
 
     float GetRain(std::int32_t day) const { return Rain_.at(day); }
     float GetTmax(std::int32_t day) const { return Tmax_.at(day); }

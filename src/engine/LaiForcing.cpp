@@ -1,5 +1,7 @@
 #include "engine/LaiForcing.h"
 
+#include "base/Calendar.h"
+
 #include "base/Numbers.h"
 #include "crop/ForcingLAI.h"
 #include "crop/LeafArea.h"
@@ -135,15 +137,23 @@ std::vector<LaiPoint> ReadLaiPoints(const Grid& grid, Problems& problems) {
         const std::string_view dayText = Trim(grid.text(r, 1));
         const std::string_view laiText = Trim(grid.text(r, 2));
         if (dayText.empty() && laiText.empty()) continue;
-        const auto day = ParseNumber(dayText);
+        auto day = ParseNumber(dayText);
+        const auto date = day ? std::nullopt : ParseDateText(dayText);
         const auto lai = ParseNumber(laiText);
-        // Titles are texts: a first row holding a number in either cell is data, and is checked as such.
-        if (r == 1 && !day && !lai) continue;
+        // Titles are texts: a first row holding a number or a date is data, and is checked as such.
+        if (r == 1 && !day && !date && !lai) continue;
         const std::string where = "LAI table, row " + std::to_string(r);
         const auto add = [&](int column, std::string text) {
             problems.push_back({std::string(kTableField), r, column, std::move(text)});
         };
-        if (!day) {
+        const auto dateDay = date ? DayOfYear(*date) : std::nullopt;
+        if (dateDay && *dateDay <= kLastDay) day = *dateDay;
+        if (date && !dateDay) {
+            add(1, where + ": " + QuoteValue(dayText) + " is not a day of its year.");
+        } else if (dateDay && *dateDay > kLastDay) {
+            add(1, where + ": " + QuoteValue(dayText) + " is DOY " + std::to_string(*dateDay) +
+                       ", a day no season simulates (DOY 1..365).");
+        } else if (!day) {
             add(1, NotANumberMessage(where + ", DOY", dayText));
         } else if (*day != std::floor(*day) || *day < 1 || *day > kLastDay) {
             add(1, where + ": DOY " + ShortestText(*day) +

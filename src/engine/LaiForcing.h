@@ -45,10 +45,12 @@ std::optional<ForcedDay> PreviewForcing(const RunState& run, const LaiPoint& poi
 ForcingOutcome ForceLai(const CompiledInputs& inputs, std::span<const ParameterValue> parameters,
                         std::span<const LaiPoint> points, RunState& run);
 
-// The (DOY, LAI) pairs of an exogenous LAI table: column 1 the day, column 2 the LAI, from row 1; a first
-// row of two numbers is a point, a first row of titles (no number in either cell) is skipped; empty rows
-// are skipped; a row that is not two numbers, a day that is not a whole day of 1 .. 365 or a negative
-// LAI is a problem naming the row (field "sprLAIexo", its row and column).
+// The (DOY, LAI) pairs of an exogenous LAI table: column 1 the day (a day of year, or a date read as its
+// day of year in its own year's calendar, as measured tables read it), column 2 the LAI, from row 1; a
+// first row of two numbers is a point, a first row of titles (no number or date in either cell) is
+// skipped; empty rows are skipped; a row that is not a day and a number, a day that is not a whole day
+// of 1 .. 365 (a leap year's 31 December is DOY 366) or a negative LAI is a problem naming the row (field
+// "sprLAIexo", its row and column).
 std::vector<LaiPoint> ReadLaiPoints(const Grid& grid, Problems& problems);
 
 } // namespace tulo

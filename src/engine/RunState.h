@@ -77,6 +77,12 @@ struct DailyOutputs {
     std::array<std::uint8_t, kDaySlots> InfectionInProgress{};
 };
 
+// The crop on the day it finished, as it stood before that day's harvest cleared the field: biomass in
+// g m-2, green area index in m2 m-2.
+struct HarvestedCrop {
+    float AGB = 0, Leaves = 0, Stems = 0, Panicles = 0, LAI = 0;
+};
+
 // Scalar state of the loop, carried from day to day.
 struct LoopState {
     std::int32_t DOY = 0;
@@ -84,6 +90,7 @@ struct LoopState {
     bool CropFinished = false;
     bool CropActive = false;
     float DeadLAI = 0;
+    HarvestedCrop harvested; // set on the day the crop finishes
     // Blast carry-over values.
     std::int32_t NoBlast = 0, Infection = 0, SporLTN = 0;
     double Latency = 0, LeavesRespBLAST = 0;

@@ -1,6 +1,7 @@
 #include "evaluation/MeasuredEvaluation.h"
 
 #include "base/Calendar.h"
+#include "base/DailySeries.h"
 #include "base/Numbers.h"
 #include "engine/Outputs.h"
 #include "engine/Parameters.h"
@@ -35,40 +36,6 @@ std::optional<int> EvaluableVariableIndex(std::string_view header) {
     return std::nullopt;
 }
 
-namespace {
-
-// The day and month of a date text: ISO, as a date cell holds it (with its time of day, if any), or
-// day/month/year with slashes, dots or dashes and a year of two or four digits. Nothing for any other
-// text; the day and month are not checked against the calendar.
-std::optional<DayMonth> DateDayMonth(std::string_view text) {
-    text = Trim(text);
-    std::size_t at = 0;
-    const auto group = [&](int& value) {
-        const std::size_t start = at;
-        for (value = 0; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at)
-            if (at - start < 6) value = value * 10 + (text[at] - '0');
-        return at - start;
-    };
-    int first = 0, month = 0, last = 0;
-    const std::size_t firstDigits = group(first);
-    if (firstDigits == 0 || at == text.size()) return std::nullopt;
-    const char separator = text[at++];
-    if (std::string_view("/.-").find(separator) == std::string_view::npos) return std::nullopt;
-    const std::size_t monthDigits = group(month);
-    if (monthDigits == 0 || monthDigits > 2 || at == text.size() || text[at++] != separator)
-        return std::nullopt;
-    const std::size_t lastDigits = group(last);
-    // A time of day after an ISO date is checked on a leap year, since the year is not read.
-    if (firstDigits == 4 && separator == '-' && (lastDigits == 1 || lastDigits == 2) &&
-        (at == text.size() || ParseCellDate("2000" + std::string(text.substr(4)))))
-        return DayMonth{last, month};
-    if (firstDigits <= 2 && (lastDigits == 2 || lastDigits == 4) && at == text.size())
-        return DayMonth{first, month};
-    return std::nullopt;
-}
-
-} // namespace
-
 MeasuredData ReadMeasured(const Grid& grid) {
     MeasuredData data;
     std::unordered_map<float, std::size_t> firstOfDay; // index in data.rows
@@ -77,26 +44,27 @@ MeasuredData ReadMeasured(const Grid& grid) {
         const std::string& value = grid.text(r, 2);
         if (Trim(doy).empty() && Trim(value).empty()) continue;
         auto d = ParseNumber(doy);
-        const auto date = d ? std::nullopt : DateDayMonth(doy);
+        const auto date = d ? std::nullopt : ParseDateText(doy);
         const auto v = ParseNumber(value);
         if ((!d && !date) || !v || std::fabs(*v) > 3e38) {
             data.skippedRows.push_back(r);
             continue;
         }
-        if (date && date->month == 2 && date->day == 29) {
-            data.february29.push_back(r);
-            continue;
-        }
         if (date) {
-            const auto day = DayOfYear(date->month, date->day);
-            if (!day) { // 31 April and the like
+            const auto day = DayOfYear(*date);
+            if (!day) { // 31 April, 29 February 2026 and the like
                 data.skippedRows.push_back(r);
+                continue;
+            }
+            // A leap year's last day: seasons simulate days 1..365, so it could only ever be left out.
+            if (*day > kLastDay) {
+                data.beyondSeasonDays.push_back({r, *date, *day});
                 continue;
             }
             d = *day;
         }
         // A run simulates days of one year, 1..365, so no other day can ever be paired.
-        if (*d < 1 || *d > 365)
+        if (*d < 1 || *d > kLastDay)
             data.outsideYear.push_back({r, *d});
         else {
             const Measurement m{r, static_cast<float>(*d), static_cast<float>(*v)};
@@ -161,8 +129,12 @@ std::vector<std::string> ReadingNotes(const MeasuredData& data) {
     std::vector<std::pair<int, std::string>> refused;
     for (const DayOutsideYear& o : data.outsideYear)
         refused.emplace_back(o.row, "DOY " + ShortestText(o.doy) + " is outside 1..365");
-    for (const int r : data.february29)
-        refused.emplace_back(r, "29 February is not a day of TULO's 365-day calendar");
+    for (const DateBeyondSeason& b : data.beyondSeasonDays) {
+        char date[16];
+        std::snprintf(date, sizeof date, "%04d-%02d-%02d", b.date.year, b.date.month, b.date.day);
+        refused.emplace_back(b.row, std::string(date) + " is DOY " + std::to_string(b.doy) +
+                                        ", a day no season simulates (DOY 1..365)");
+    }
     for (const RepeatedDay& d : data.repeated)
         refused.emplace_back(d.row, "it repeats row " + std::to_string(d.earlierRow) + " (DOY " +
                                         ShortestText(d.doy) + ", " + ShortestText(d.value) +
@@ -176,6 +148,36 @@ std::vector<std::string> ReadingNotes(const MeasuredData& data) {
     return notes;
 }
 
+namespace {
+
+// The day the crop finished, when it did within the simulated days.
+std::optional<std::int32_t> CropEndDay(const RunState& run) {
+    const EndOfCrop end = EndOfCropValues(run);
+    if (!end.finished) return std::nullopt;
+    return end.day == 0 ? run.control.InitialDate : end.day + 1;
+}
+
+// A crop-chart column's value of the crop as it stood on its last day, in the chart's units.
+float StandingCropValue(const RunState& run, std::int32_t day, int column) {
+    const HarvestedCrop& crop = run.loop.harvested;
+    switch (column) {
+    case 1:
+        return static_cast<float>(crop.AGB / 100.0);
+    case 2:
+        return static_cast<float>(crop.Panicles / 100.0);
+    case 3:
+        return static_cast<float>(crop.Leaves / 100.0);
+    case 4:
+        return static_cast<float>(crop.Stems / 100.0);
+    case 5:
+        return crop.LAI;
+    default:
+        return run.out.DVS[day];
+    }
+}
+
+} // namespace
+
 EvaluationTable BuildEvaluationTable(const RunState& run, int variable) {
     EvaluationTable table;
     if (variable < 1 || variable > kEvaluableVariables) return table;
@@ -187,6 +189,11 @@ EvaluationTable BuildEvaluationTable(const RunState& run, int variable) {
         table.simulated.push_back(chart.at(d - run.control.InitialDate, column));
         table.measured.push_back(0.0f);
     }
+    // The report shows the field cleared at the end of the crop's last day, but a sample of that day was
+    // taken from the standing crop, as the summary at maturity weighs it.
+    if (const auto end = CropEndDay(run))
+        table.simulated[static_cast<std::size_t>(*end - run.control.InitialDate)] =
+            StandingCropValue(run, *end, column);
     return table;
 }
 
@@ -276,10 +283,10 @@ Evaluation EvaluateAgainstMeasured(const RunState& run, int variable, const Meas
     evaluation.regression = RegressSimulatedOnMeasured(evaluation.matrix);
     evaluation.indices = ComputeAgreementIndices(evaluation.matrix);
     evaluation.skippedRows = data.skippedRows;
-    if (const EndOfCrop end = EndOfCropValues(run); end.finished) {
-        evaluation.cropEnd = end.day == 0 ? run.control.InitialDate : end.day + 1;
+    if (const auto end = CropEndDay(run)) {
+        evaluation.cropEnd = *end;
         for (const Measurement& m : data.rows)
-            if (m.doy >= static_cast<float>(evaluation.cropEnd) && RowOfDay(table, m.doy))
+            if (m.doy > static_cast<float>(evaluation.cropEnd) && RowOfDay(table, m.doy))
                 evaluation.afterCropEnd.push_back(static_cast<int>(m.doy));
     }
     if (run.manag.SowingDate > run.control.InitialDate) {

@@ -8,6 +8,7 @@
 // day, or whose day or value is not a number, is left out and named, so that it cannot distort the
 // indices.
 
+#include "base/Calendar.h"
 #include "engine/FormModel.h"
 #include "engine/Grid.h"
 #include "engine/RunState.h"
@@ -33,17 +34,22 @@ struct Measurement {
 };
 
 // The measurements of a grid: row 1 holds titles, then one measurement a row (column 1 the day, column 2
-// the value). The day is a day of year, or a date read as its day of year on the 365-day calendar: a
-// date cell, ISO text ("2026-06-15") or day/month/year text ("15/06/2026", "15.06.26"); the year is not
-// read. Rows left entirely empty are not measurements; rows with one of the two cells empty or neither a
-// number nor a date are skipped and listed, and so are rows whose DOY is not a day of a year (outside
-// 1..365) and rows dated 29 February, a day the calendar does not have.
+// the value). The day is a day of year, or a date read as its day of year in its own year's calendar
+// (2000-03-01 is DOY 61): a date cell, ISO text ("2026-06-15") or day/month/year text ("15/06/2026",
+// "15.06.26"). Rows left entirely empty are not measurements; rows with one of the two cells empty or
+// neither a number nor a date (nor a day its year has) are skipped and listed, and so are rows whose DOY
+// is not a day of a season (outside 1..365) and rows dated on a leap year's 31 December, DOY 366.
 // A second row of a day that an earlier row measured already: with the same value it is counted once,
 // with another value the table is refused (which of the two is right cannot be told). A negative value
 // refuses the table too: none of the evaluable variables can be below 0.
 struct DayOutsideYear {
     int row = 0;
     double doy = 0;
+};
+struct DateBeyondSeason {
+    int row = 0;
+    CivilDate date;
+    std::int32_t doy = 0;
 };
 struct RepeatedDay {
     int row = 0;
@@ -56,7 +62,7 @@ struct MeasuredData {
     std::vector<Measurement> rows; // negative and conflicting rows included, repeated ones not
     std::vector<int> skippedRows;
     std::vector<DayOutsideYear> outsideYear;
-    std::vector<int> february29;          // rows
+    std::vector<DateBeyondSeason> beyondSeasonDays;
     std::vector<RepeatedDay> repeated;    // left out: counted once
     std::vector<RepeatedDay> conflicting; // refused
     std::vector<int> negative;            // rows, refused
@@ -72,7 +78,8 @@ std::vector<std::string> MeasuredRefusals(const MeasuredData& data);
 std::vector<std::string> ReadingNotes(const MeasuredData& data);
 
 // The simulated variable day by day over the simulated days, with the measured value of each day (0 when
-// there is none), in the units of the report (t/ha for biomass).
+// there is none), in the units of the report (t/ha for biomass); on the day the crop finished, the crop
+// as it stood that day, before the harvest cleared the field.
 struct EvaluationTable {
     std::vector<int> doy;
     std::vector<float> simulated;
@@ -116,10 +123,11 @@ struct Evaluation {
     AgreementIndices indices;
     Regression regression;
     std::vector<int> skippedRows;
-    // The day the crop ended (its stage reached the stage at harvest; the field is harvested that day, its
-    // biomass and leaf area series are zero from then on), 0 when it did not end in the simulated days;
-    // and the days of the paired measurements from that day on, in grid order. They are paired as any
-    // other, but compare a field sample with a bare field.
+    // The day the crop ended (its stage reached the stage at harvest; the field is harvested at the end of
+    // that day, its biomass and leaf area series are zero from then on), 0 when it did not end in the
+    // simulated days; and the days of the paired measurements after that day, in grid order. They are
+    // paired as any other, but compare a field sample with a bare field. A measurement of the day itself
+    // is paired with the crop as it stood that day.
     std::int32_t cropEnd = 0;
     std::vector<int> afterCropEnd;
     // The same for paired measurements of days before the sowing date, when the season starts earlier.

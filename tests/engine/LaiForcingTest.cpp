@@ -205,5 +205,23 @@ TEST(LaiForcing, ATableIsReadFromItsFirstRowUnlessThatHoldsTitles) {
         << problems[0].text;
 }
 
+// Dates in an LAI table are days of their own year, as in measured tables.
+TEST(LaiForcing, TableDatesAreDaysOfTheirYear) {
+    Grid grid(5, 2);
+    const char* cells[5][2] = {
+        {"Date", "LAI"}, {"2024-03-01", "1"}, {"30/05/2026", "2"}, {"29/02/2026", "3"}, {"2024-12-31", "4"}};
+    for (int r = 1; r <= 5; ++r)
+        for (int c = 1; c <= 2; ++c) grid.setText(r, c, cells[r - 1][c - 1]);
+    Problems problems;
+    const auto points = ReadLaiPoints(grid, problems);
+    ASSERT_EQ(points.size(), 2u);
+    EXPECT_EQ(points[0].doy, 61);
+    EXPECT_EQ(points[1].doy, 150);
+    ASSERT_EQ(problems.size(), 2u);
+    EXPECT_EQ(problems[0].text, "LAI table, row 4: \"29/02/2026\" is not a day of its year.");
+    EXPECT_EQ(problems[1].text,
+              "LAI table, row 5: \"2024-12-31\" is DOY 366, a day no season simulates (DOY 1..365).");
+}
+
 } // namespace
 } // namespace tulo

@@ -1,5 +1,7 @@
 #include "engine/ReadInputs.h"
 
+#include "engine/CompiledInputs.h"
+
 #include "support/ProblemTexts.h"
 #include "support/ScriptedUi.h"
 #include "support/TestForms.h"
@@ -219,6 +221,43 @@ TEST(ReadAllInputs, MissingHumidityIsEstimatedAndMarkedInTheGrid) {
     ASSERT_TRUE(r->problems.empty());
     EXPECT_EQ(r->run->weather.RHmin[200], 40.0f);
     EXPECT_FALSE(given.background(2, 7).has_value());
+}
+
+// A template's humidity titles over empty columns: estimated as under blank titles, with one warning; a
+// column partly filled is still refused cell by cell.
+TEST(ReadAllInputs, HumidityTitledButEmptyIsEstimatedAsIfUntitled) {
+    FormModel untitled = RunnableForm();
+    const Compilation blank = CompileInputs(untitled);
+    ASSERT_TRUE(blank.inputs && blank.warnings.empty());
+
+    FormModel titled = RunnableForm();
+    titled.setCell(ctl::sprWeather, 1, 6, "RHmax(%)");
+    titled.setCell(ctl::sprWeather, 1, 7, "RHmin(%)");
+    titled.setCell(ctl::sprWeather, 40, 7, "  ");
+    const Compilation empty = CompileInputs(titled);
+    ASSERT_TRUE(empty.inputs) << empty.problems.front().text;
+    EXPECT_TRUE(empty.inputs->humidityEstimated);
+    EXPECT_EQ(empty.inputs->weather.RHmax, blank.inputs->weather.RHmax);
+    EXPECT_EQ(empty.inputs->weather.RHmin, blank.inputs->weather.RHmin);
+    EXPECT_EQ(Texts(empty.warnings),
+              (std::vector<std::string>{
+                  "Weather: the humidity columns \"RHmax(%)\" and \"RHmin(%)\" have titles but no values, so "
+                  "RHmax and RHmin are estimated from the temperatures, as for a sheet whose humidity titles "
+                  "are blank."}));
+
+    titled.setCell(ctl::sprWeather, 1, 7, "");
+    const Compilation oneTitle = CompileInputs(titled);
+    ASSERT_EQ(oneTitle.warnings.size(), 1u);
+    EXPECT_TRUE(oneTitle.warnings[0].text.starts_with(
+        "Weather: the humidity column \"RHmax(%)\" has a title but no values, so"));
+    titled.setCell(ctl::sprWeather, 1, 7, "RHmin(%)");
+
+    titled.setCell(ctl::sprWeather, 101, 6, "95");
+    const Compilation partly = CompileInputs(titled);
+    EXPECT_FALSE(partly.inputs);
+    EXPECT_TRUE(partly.warnings.empty());
+    ASSERT_EQ(partly.problems.size(), 21u);
+    EXPECT_EQ(partly.problems.back().text, "... and 709 more weather cells with problems.");
 }
 
 TEST(ReadAllInputs, AFailedReadingLeavesThePreviousRunParameters) {

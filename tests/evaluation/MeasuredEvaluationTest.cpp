@@ -1,6 +1,8 @@
 #include "evaluation/MeasuredEvaluation.h"
 
+#include "engine/Outputs.h"
 #include "engine/RunCommand.h"
+#include "engine/SeasonSummary.h"
 #include "support/ScriptedUi.h"
 #include "support/TestForms.h"
 
@@ -117,22 +119,77 @@ TEST(MeasuredEvaluation, DoubtfulMeasurementsAreRefusedOrNamed) {
                   "281)."}));
 }
 
+// A sample of the day the crop finished weighed the standing crop: it pairs with the summary's values at
+// maturity, and with what a crop left standing longer (DVSEND raised) has that day; the day after is a
+// bare field still.
+TEST(MeasuredEvaluation, TheCropsLastDayPairsWithTheStandingCrop) {
+    FormModel form = test::DemoForm();
+    const auto run = RunDemo(form);
+    const SeasonSummary summary = Summarize(*run);
+    ASSERT_EQ(summary.cropEnd, 277);
+    ASSERT_EQ(summary.maturity, 277);
+    FormModel later = test::DemoForm();
+    later.setText(ctl::txtDVSEND, "2.5");
+    const auto standing = RunDemo(later);
+
+    const MeasuredData data = ReadMeasured(MeasuredGrid({{"277", "14"}, {"278", "12"}}));
+    for (int variable = 1; variable <= kEvaluableVariables; ++variable) {
+        const Evaluation e = EvaluateAgainstMeasured(*run, variable, data);
+        const Evaluation kept = EvaluateAgainstMeasured(*standing, variable, data);
+        ASSERT_EQ(e.matrix.simulated.size(), 2u);
+        EXPECT_EQ(e.matrix.simulated[0], kept.matrix.simulated[0]) << variable;
+        EXPECT_GT(e.matrix.simulated[0], 0.0f) << variable;
+        if (variable > 1) {
+            EXPECT_EQ(e.matrix.simulated[1], 0.0f) << variable;
+        }
+        EXPECT_EQ(e.afterCropEnd, std::vector<int>{278});
+        EXPECT_EQ(PairsInTheCropSeason(e), 1);
+    }
+    EXPECT_EQ(EvaluateAgainstMeasured(*run, 2, data).matrix.simulated[0],
+              static_cast<float>(*summary.agbMaturity));
+    EXPECT_EQ(EvaluateAgainstMeasured(*run, 3, data).matrix.simulated[0],
+              static_cast<float>(*summary.paniclesMaturity));
+}
+
+// Each date in its own year's calendar: a leap year's days from 29 February on are one later, and its
+// 31 December, DOY 366, is named rather than dropped.
 TEST(MeasuredEvaluation, DatesAreReadAsTheirDayOfYear) {
     const MeasuredData data = ReadMeasured(MeasuredGrid({{"2026-06-15", "1"},
                                                          {"15/06/2026", "2"},
                                                          {"15.6.26", "3"},
                                                          {"2026-06-15 08:30:00", "4"},
                                                          {"2024-02-29", "5"},
-                                                         {"29/02/2024", "6"},
+                                                         {"29/02/2026", "6"}, // not a leap year
                                                          {"31/04/2026", "7"}, // no such day
                                                          {"06/15/2026", "8"}, // month/day/year
                                                          {"2026/06/15", "9"},
                                                          {"15/06", "10"},
-                                                         {"2026-06-15 noon", "11"}}));
-    ASSERT_EQ(data.rows.size(), 4u);
-    for (const Measurement& m : data.rows) EXPECT_EQ(m.doy, 166.0f) << m.row;
-    EXPECT_EQ(data.february29, (std::vector<int>{6, 7}));
-    EXPECT_EQ(data.skippedRows, (std::vector<int>{8, 9, 10, 11, 12}));
+                                                         {"2026-06-15 noon", "11"},
+                                                         {"2000-03-01", "12"},
+                                                         {"1.3.00", "13"},
+                                                         {"1900-03-01", "14"},
+                                                         {"2024-06-15T08:30:00Z", "15"},
+                                                         {"31/12/2024", "16"},
+                                                         {"2026-12-31", "17"},
+                                                         {"365", "18"}}));
+    std::vector<std::pair<int, float>> days;
+    for (const Measurement& m : data.rows) days.emplace_back(m.row, m.doy);
+    EXPECT_EQ(days, (std::vector<std::pair<int, float>>{{2, 166.0f},
+                                                        {3, 166.0f},
+                                                        {4, 166.0f},
+                                                        {5, 166.0f},
+                                                        {6, 60.0f},
+                                                        {13, 61.0f},
+                                                        {14, 61.0f},
+                                                        {15, 60.0f},
+                                                        {16, 167.0f},
+                                                        {18, 365.0f},
+                                                        {19, 365.0f}}));
+    EXPECT_EQ(data.skippedRows, (std::vector<int>{7, 8, 9, 10, 11, 12}));
+    ASSERT_EQ(data.beyondSeasonDays.size(), 1u);
+    EXPECT_EQ(data.beyondSeasonDays[0].row, 17);
+    EXPECT_EQ(ReadingNotes(data).back(),
+              "rows skipped: row 17: 2024-12-31 is DOY 366, a day no season simulates (DOY 1..365).");
 }
 
 TEST(MeasuredEvaluation, FittingTableFormatsShowNoLeadingZero) {
