@@ -23,6 +23,10 @@ std::optional<DayMonth> DayMonthOf(std::int32_t doy) {
     return std::nullopt;
 }
 
+int YearOfTwoDigits(int twoDigitYear) {
+    return twoDigitYear <= 49 ? 2000 + twoDigitYear : 1900 + twoDigitYear;
+}
+
 bool IsLeapYear(int year) {
     return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
 }
@@ -92,7 +96,7 @@ std::optional<CivilDate> ParseDateText(std::string_view text) {
         (at == text.size() || IsTimeOfDay(text.substr(at))))
         return CivilDate{first, month, last};
     if (firstDigits <= 2 && (lastDigits == 2 || lastDigits == 4) && at == text.size())
-        return CivilDate{lastDigits == 4 ? last : (last <= 68 ? 2000 + last : 1900 + last), month, first};
+        return CivilDate{lastDigits == 4 ? last : YearOfTwoDigits(last), month, first};
     return std::nullopt;
 }
 

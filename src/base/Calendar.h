@@ -23,12 +23,16 @@ struct CivilDate {
 };
 
 bool IsLeapYear(int year);
+
+// A two-digit year: 00 .. 49 are 2000 .. 2049 and 50 .. 99 are 1950 .. 1999, so that weather records
+// reaching back to the 1950s read as they were meant. Every reader of dates uses this one rule.
+int YearOfTwoDigits(int twoDigitYear);
 // The day of year of a date in its own year's calendar (2000-03-01 is 61, 2000-12-31 is 366); none for a
 // date its year does not have (31 April, 29 February 2026).
 std::optional<std::int32_t> DayOfYear(const CivilDate& date);
 // The date a field book's text gives: ISO ("2026-06-15", with a time of day "2026-06-15 08:30:00" or
 // "2026-06-15T08:30:00Z" as date cells hold it) or day/month/year with slashes, dots or dashes
-// ("15/06/2026", "15.6.26"). A two-digit year yy is 20yy up to 68 and 19yy from 69 on. Nothing for any
+// ("15/06/2026", "15.6.26"). A two-digit year is read by YearOfTwoDigits. Nothing for any
 // other text; the day and month are not checked against the calendar.
 std::optional<CivilDate> ParseDateText(std::string_view text);
 // "15 Jun"; empty outside 1 .. 365.

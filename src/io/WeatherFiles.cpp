@@ -1,5 +1,6 @@
 #include "io/WeatherFiles.h"
 
+#include "base/Calendar.h"
 #include "base/DailySeries.h"
 #include "base/Numbers.h"
 #include "base/Problems.h"
@@ -105,36 +106,13 @@ int DaysIn(int year) {
     return chr::year{year}.is_leap() ? 366 : 365;
 }
 
-// Two-digit years: 00 .. 49 are 2000 .. 2049, 50 .. 99 are 1950 .. 1999.
-int CenturyOf(int twoDigitYear) {
-    return twoDigitYear <= 49 ? 2000 + twoDigitYear : 1900 + twoDigitYear;
-}
-
-// An ISO date (a time of day after it ignored), or day/month/year with '/', '.' or '-' between them; a
-// two-digit year as CenturyOf says.
+// A date as users write it (see ParseDateText), if its year has it.
 std::optional<chr::year_month_day> CalendarDate(std::string_view text) {
-    text = Trim(text);
-    if (const auto iso = ParseCellDate(text)) return iso->date;
-    int parts[3] = {0, 0, 0};
-    std::size_t digits[3] = {0, 0, 0};
-    int part = 0;
-    for (const char c : text) {
-        if (c >= '0' && c <= '9') {
-            if (digits[part] == 4) return std::nullopt;
-            parts[part] = parts[part] * 10 + (c - '0');
-            ++digits[part];
-        } else if ((c == '/' || c == '.' || c == '-') && part < 2 && digits[part] > 0) {
-            ++part;
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (part != 2 || digits[0] > 2 || digits[1] > 2 || (digits[2] != 2 && digits[2] != 4))
-        return std::nullopt;
-    const int year = digits[2] == 2 ? CenturyOf(parts[2]) : parts[2];
-    const chr::year_month_day date{chr::year{year}, chr::month{static_cast<unsigned>(parts[1])},
-                                   chr::day{static_cast<unsigned>(parts[0])}};
-    if (!date.ok() || year < 1) return std::nullopt;
+    const auto parsed = ParseDateText(Trim(text));
+    if (!parsed || parsed->year < 1) return std::nullopt;
+    const chr::year_month_day date{chr::year{parsed->year}, chr::month{static_cast<unsigned>(parsed->month)},
+                                   chr::day{static_cast<unsigned>(parsed->day)}};
+    if (!date.ok()) return std::nullopt;
     return date;
 }
 
@@ -354,7 +332,7 @@ private:
                 fail(LineText(row.line) + ", column DATE: " + QuoteValue(text) +
                      " is not a date written YYDDD or YYYYDDD.");
             const int year = std::stoi(std::string(text.substr(0, text.size() - 3)));
-            day.year = text.size() == 5 ? CenturyOf(year) : year;
+            day.year = text.size() == 5 ? YearOfTwoDigits(year) : year;
             day.doy = std::stoi(std::string(text.substr(text.size() - 3)));
             if (day.year < 1 || day.doy < 1 || day.doy > DaysIn(day.year))
                 fail(LineText(row.line) + ", column DATE: " + QuoteValue(text) + " names day " +
