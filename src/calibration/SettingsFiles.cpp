@@ -4,6 +4,7 @@
 #include "base/Problems.h"
 #include "io/TextFiles.h"
 
+#include <cmath>
 #include <vector>
 
 namespace tulo {
@@ -77,7 +78,8 @@ std::optional<std::string> ReadFields(std::string_view text, const std::vector<F
         case Kind::Whole:
             if (!value.empty()) {
                 const auto number = ParseNumber(value);
-                if (!number || *number != static_cast<double>(static_cast<long long>(*number)))
+                // Days and indices: bounded before any conversion, which a huge value would overflow.
+                if (!number || std::abs(*number) > 1e9 || *number != std::trunc(*number))
                     return where + "is not a whole number.";
             }
             break;

@@ -85,6 +85,9 @@ TEST_F(SettingsFiles, ShortOrMalformedFilesAreRefusedByLineAndChangeNothing) {
     cfg.sites[1].finalDate = "300.5";
     const std::string text = FormatCfgSettings(cfg);
     EXPECT_EQ(ParseCfgSettings(text, cfg), "line 10 (final date): \"300.5\" is not a whole number.");
+    cfg.sites[1].finalDate = "1e38"; // beyond any whole type: refused, not converted
+    EXPECT_EQ(ParseCfgSettings(FormatCfgSettings(cfg), cfg),
+              "line 10 (final date): \"1e38\" is not a whole number.");
 
     // A value with a line break would shift every later line: the file on disk stays as it was.
     ASSERT_EQ(WriteAccSettings(dir_ / "a.acc", SomeAcc()), std::nullopt);
