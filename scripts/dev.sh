@@ -53,15 +53,23 @@ fuzz_readers() {
     fi
     CC=clang CXX=clang++ configure_build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTULO_FUZZ=ON \
         -DTULO_BUILD_TESTS=OFF -DTULO_BUILD_BENCH=OFF -DTULO_BUILD_APP=OFF
-    local target work
+    local target work log
     for target in fuzz_xlsx_ods fuzz_xls fuzz_csv fuzz_config fuzz_acc fuzz_cfg fuzz_sa_config fuzz_sa_sample \
         fuzz_sa_index fuzz_weather; do
         work=$(mktemp -d)
+        log=$(mktemp)
         cp -r "tests/fuzz/corpus/$target/." "$work/"
         echo "Fuzzing $target for ${FUZZ_SECONDS} s"
-        (cd build-fuzz && "./tests/fuzz/$target" -max_total_time="$FUZZ_SECONDS" -timeout=10 \
-            -rss_limit_mb=2048 -print_final_stats=1 "$work" 2>&1 | tail -n 4)
-        rm -rf "$work"
+        # A fault's report and its input come before the final statistics: show them, not only the figures.
+        if ! (cd build-fuzz && "./tests/fuzz/$target" -max_total_time="$FUZZ_SECONDS" -timeout=10 \
+            -rss_limit_mb=2048 -print_final_stats=1 "$work" >"$log" 2>&1); then
+            grep -v '^#' "$log" | tail -n 40
+            echo "Fuzzing $target found a fault (the input is saved as build-fuzz/crash-*, leak-* or timeout-*)"
+            rm -rf "$work" "$log"
+            return 1
+        fi
+        tail -n 4 "$log"
+        rm -rf "$work" "$log"
     done
 }
 
