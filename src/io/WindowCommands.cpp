@@ -1,9 +1,13 @@
 #include "io/WindowCommands.h"
 
+#include "base/Numbers.h"
+#include "base/Problems.h"
 #include "io/SimConfig.h"
+#include "io/WeatherFiles.h"
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <system_error>
 #include <utility>
 
@@ -61,6 +65,76 @@ template <class Import> auto KeepingSoilLayout(Import&& import) {
     };
 }
 
+// Years as a person reads them: runs of consecutive years as a range ("1990 to 2019, 2021").
+std::string YearsText(const std::vector<int>& years) {
+    std::string text;
+    for (std::size_t i = 0; i < years.size();) {
+        std::size_t last = i;
+        while (last + 1 < years.size() && years[last + 1] == years[last] + 1) ++last;
+        text += (text.empty() ? "" : ", ") + std::to_string(years[i]);
+        if (last > i) text += (last == i + 1 ? ", " : " to ") + std::to_string(years[last]);
+        i = last + 1;
+    }
+    return text;
+}
+
+// The season's year in a file of several: the last one is proposed, the most recent season being the
+// one most often wanted. Cancelled when the user cancels, failed when the answer is no year of the file.
+ImportOutcome AskWeatherYear(UserInterface& ui, const fs::path& file, const std::vector<int>& years,
+                             int& year) {
+    const std::string held = YearsText(years);
+    const auto answer = ui.input(file.filename().string() + " holds the weather of the years " + held +
+                                     ".\r\rplease, type the year of the season",
+                                 "selection of year", std::to_string(years.back()));
+    if (!answer || Trim(*answer).empty()) return ImportOutcome::Cancelled;
+    const auto chosen = ParseInt32(Trim(*answer));
+    if (!chosen || std::find(years.begin(), years.end(), *chosen) == years.end()) {
+        ui.message(QuoteValue(Trim(*answer)) + " is not a year of " + file.string() + ", which holds " +
+                       held + ": the weather table was not changed.",
+                   {}, Icon::Exclamation);
+        return ImportOutcome::Failed;
+    }
+    year = *chosen;
+    return ImportOutcome::Imported;
+}
+
+// A weather file's season into the grid, with its notes (a leap year's 31 December) and a warning when
+// the file's latitude is not the configuration's: the day length and the radiation's geometry follow
+// the latter.
+ImportOutcome FillFromWeatherFile(Grid& grid, const fs::path& file, std::string_view configuredLatitude,
+                                  UserInterface& ui) {
+    const std::string name = file.string();
+    try {
+        WeatherFileSeries series;
+        {
+            BusyPointer busy(ui);
+            series = ReadWeatherFile(file);
+        }
+        const std::vector<int> years = series.years();
+        int year = 0;
+        if (years.size() > 1) {
+            if (const auto asked = AskWeatherYear(ui, file, years, year); asked != ImportOutcome::Imported)
+                return asked;
+        } else {
+            year = ChooseWeatherYear(series, std::nullopt);
+        }
+        std::vector<std::string> notes;
+        FillWeatherTable(series, year, grid, notes);
+        for (const std::string& note : notes) ui.message(name + ": " + note, {}, Icon::Information);
+        const auto configured = ParseNumber(configuredLatitude);
+        if (series.latitude && configured && std::fabs(*series.latitude - *configured) > 0.1)
+            ui.message("Warning: the configuration's latitude " + ShortestText(*configured) +
+                           "° differs from " + name + "'s " + ShortestText(*series.latitude) +
+                           "° by more than 0.1°; the season keeps the configuration's.",
+                       {}, Icon::Exclamation);
+        return ImportOutcome::Imported;
+    } catch (const WeatherFileError& e) {
+        const std::string text = e.what();
+        ui.message(text.starts_with(name) ? text : name + ": " + text, {}, Icon::Exclamation);
+        return ImportOutcome::Failed;
+    }
+}
+
 bool EndsWith(std::string_view text, std::string_view suffix) {
     return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
 }
@@ -78,17 +152,24 @@ void AggiustaGrigliaMeteo(FormModel& form) {
 }
 
 ImportOutcome OpenWeather(FormModel& form, UserInterface& ui) {
-    return ImportIntoForm(
-        form, ctl::sprWeather, "weather",
-        [&](Grid& grid) {
-            std::string chosen;
-            return OpenWorkbookIntoGrid(grid, ui, "Weather", chosen, ImportRowLimit(ctl::sprWeather));
-        },
-        AggiustaGrigliaMeteo);
+    const auto chosen =
+        ui.openFile({"TULO - Open a Weather file", "*.xlsx", std::string(kWeatherFileFilter)});
+    if (!chosen || chosen->empty()) return ImportOutcome::Cancelled;
+    std::error_code ec;
+    if (!fs::exists(*chosen, ec)) {
+        ui.message("File not exit");
+        return ImportOutcome::Failed;
+    }
+    return ImportWeatherFile(form, *chosen, ui);
 }
 
 ImportOutcome ImportWeatherFile(FormModel& form, const fs::path& file, UserInterface& ui,
                                 std::optional<int> sheet) {
+    if (RecogniseWeatherFile(file))
+        return ImportIntoForm(
+            form, ctl::sprWeather, "weather",
+            [&](Grid& grid) { return FillFromWeatherFile(grid, file, form.text(ctl::txtLatitude), ui); },
+            AggiustaGrigliaMeteo);
     return ImportIntoForm(
         form, ctl::sprWeather, "weather",
         [&](Grid& grid) {

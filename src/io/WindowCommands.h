@@ -22,12 +22,21 @@ namespace tulo {
 // units). A caption that differs is announced as any cell; widths are presentation.
 void AggiustaGrigliaMeteo(FormModel& form);
 
-// Asks for a workbook (kind "Weather") and imports a sheet of at most 366 rows into the weather grid,
-// row 1 the titles, then lays the grid out. A cancelled or failed import leaves the table as it was.
+// What the weather's file dialogs offer: the weather files of other crop models beside the workbooks.
+inline constexpr std::string_view kWeatherFileFilter =
+    "Weather files and workbooks (*.WTH *.wth *.met *.csv *.xlsx *.xls *.ods)"
+    "|*.WTH;*.wth;*.met;*.csv;*.xlsx;*.xls;*.ods"
+    "|Weather files (*.WTH *.wth *.met *.csv)|*.WTH;*.wth;*.met;*.csv"
+    "|Workbooks (*.xlsx *.xls *.ods *.csv)|*.xlsx;*.xls;*.ods;*.csv|All files (*.*)|*.*";
+
+// Asks for a weather file or a workbook (kind "Weather") and imports it into the weather grid, then lays
+// the grid out. A weather file (see WeatherFiles.h) gives one year: of a file of several years the user
+// is asked which, the last one proposed. A workbook gives a sheet of at most 366 rows, row 1 the titles.
+// A cancelled or failed import leaves the table as it was.
 ImportOutcome OpenWeather(FormModel& form, UserInterface& ui);
 
-// The same import for a file already chosen (dropped on the weather page); `sheet` answers the sheet
-// question.
+// The same import for a file already chosen (dropped on the weather page); `sheet` answers a workbook's
+// sheet question.
 ImportOutcome ImportWeatherFile(FormModel& form, const std::filesystem::path& file, UserInterface& ui,
                                 std::optional<int> sheet = std::nullopt);
 

@@ -1,8 +1,10 @@
 #include "io/WindowCommands.h"
 
-#include "support/ScriptedUi.h"
+#include "io/WeatherFiles.h"
 
+#include "support/DssatWeather.h"
 #include "support/ScratchFolder.h"
+#include "support/ScriptedUi.h"
 
 #include <gtest/gtest.h>
 
@@ -85,6 +87,75 @@ TEST_F(WindowCommands, WeatherImportIsOneStepToUndo) {
     EXPECT_EQ(ImportWeatherFile(form_, Write("long.csv", csv + "366,0,1,1,1\n"), ui), ImportOutcome::Failed);
     NewWeather(form_);
     EXPECT_EQ(notes_.size(), 2u); // the undo; a refused import and blanking a blank table change nothing
+}
+
+TEST_F(WindowCommands, OpenWeatherReadsAWeatherFileAndAsksTheYearOfSeveral) {
+    const fs::path wth = Write("SITE1801.WTH", test::DssatWeather({2018, 2019}, 45.3));
+    AggiustaGrigliaMeteo(form_); // as the window opens
+    form_.setText(ctl::txtLatitude, "45.3");
+    notes_.clear();
+    const FormModel before = form_;
+
+    // Cancelled, and a year the file does not hold: nothing changes.
+    ui.files = {wth.string(), wth.string()};
+    ui.inputs = {std::nullopt, "2017"};
+    EXPECT_EQ(OpenWeather(form_, ui), ImportOutcome::Cancelled);
+    EXPECT_EQ(OpenWeather(form_, ui), ImportOutcome::Failed);
+    EXPECT_TRUE(form_ == before);
+    EXPECT_TRUE(notes_.empty());
+    ASSERT_EQ(ui.questions.size(), 2u);
+    EXPECT_NE(ui.questions[0].text.find("2018, 2019"), std::string::npos) << ui.questions[0].text;
+    EXPECT_EQ(ui.inputDefaults[0], "2019");
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].text.find("\"2017\" is not a year of " + wth.string()), std::string::npos)
+        << ui.messages[0].text;
+    // The dialog offers the weather files beside the workbooks.
+    for (const char* pattern : {"*.WTH", "*.wth", "*.met", "*.csv", "*.xlsx"})
+        EXPECT_NE(ui.filters[0].find(pattern), std::string::npos) << pattern;
+
+    // 2018's 1 January is its day 1, and the whole year is one step to undo.
+    ui.files = {wth.string()};
+    ui.inputs = {" 2018 "};
+    ASSERT_EQ(OpenWeather(form_, ui), ImportOutcome::Imported);
+    ASSERT_EQ(notes_.size(), 1u);
+    const Grid& weather = form_.grid(ctl::sprWeather);
+    Grid expected;
+    std::vector<std::string> notes;
+    FillWeatherTable(ReadWeatherText(test::DssatWeather({2018, 2019})), 2018, expected, notes);
+    for (int d : {1, 200, 365})
+        for (int c = 1; c <= 5; ++c) EXPECT_EQ(weather.text(d + 1, c), expected.text(d + 1, c)) << d << c;
+    EXPECT_EQ(weather.text(0, 2), "Rain(mm)"); // laid out
+    EXPECT_EQ(ui.messages.size(), 1u);         // the latitudes agree: no warning
+    form_.apply(notes_[0], true);
+    EXPECT_TRUE(form_ == before);
+}
+
+TEST_F(WindowCommands, WeatherFilesTellOfTheirLeapDayAndOfAFarLatitude) {
+    // One year alone needs no question; its 31 December (day 366) has no row.
+    const fs::path leap = Write("LEAP2001.WTH", test::DssatWeather({2020}, 10));
+    form_.setText(ctl::txtLatitude, "45");
+    ASSERT_EQ(ImportWeatherFile(form_, leap, ui), ImportOutcome::Imported);
+    EXPECT_TRUE(ui.questions.empty());
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_NE(ui.messages[0].text.find("DOY 366"), std::string::npos) << ui.messages[0].text;
+    EXPECT_EQ(ui.messages[1].text, "Warning: the configuration's latitude 45° differs from " + leap.string() +
+                                       "'s 10° by more than 0.1°; the season keeps the configuration's.");
+    EXPECT_EQ(form_.text(ctl::txtLatitude), "45");
+
+    // A file missing days names them and changes nothing.
+    std::string gap = test::DssatWeather({2019});
+    gap.erase(gap.find("\n19100 ") + 1, gap.find("\n19101 ") - gap.find("\n19100 "));
+    const Grid kept = form_.grid(ctl::sprWeather);
+    EXPECT_EQ(ImportWeatherFile(form_, Write("GAP.WTH", gap), ui), ImportOutcome::Failed);
+    EXPECT_NE(ui.messages.back().text.find("DOY 100"), std::string::npos) << ui.messages.back().text;
+    EXPECT_TRUE(form_.grid(ctl::sprWeather) == kept);
+
+    // A workbook is read as before.
+    std::string csv = "day,rain,tmax,tmin,rad\n";
+    for (int d = 1; d <= 365; ++d) csv += std::to_string(d) + ",0,31,20,25\n";
+    ui.files = {Write("w.csv", csv).string()};
+    ASSERT_EQ(OpenWeather(form_, ui), ImportOutcome::Imported);
+    EXPECT_EQ(form_.grid(ctl::sprWeather).text(366, 3), "31");
 }
 
 TEST_F(WindowCommands, SoilImportKeepsTheBuiltInCaptionsAndMarksMandatoryCells) {

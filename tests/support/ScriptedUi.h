@@ -23,7 +23,9 @@ public:
     std::deque<std::optional<std::string>> inputs, files;
     std::vector<Shown> messages;
     std::vector<Shown> questions;
-    std::vector<std::string> dialogs; // titles of the file dialogs shown
+    std::vector<std::string> dialogs;       // titles of the file dialogs shown
+    std::vector<std::string> filters;       // their filters
+    std::vector<std::string> inputDefaults; // the answers the input boxes proposed
     int busyDepth = 0;
 
     void message(std::string_view text, std::string_view title, Icon icon) override {
@@ -37,16 +39,19 @@ public:
         return a;
     }
     std::optional<std::string> input(std::string_view prompt, std::string_view title,
-                                     std::string_view) override {
+                                     std::string_view defaultAnswer) override {
         questions.push_back({std::string(prompt), std::string(title), Icon::Question});
+        inputDefaults.emplace_back(defaultAnswer);
         return Next(inputs);
     }
     std::optional<std::string> openFile(const FileDialog& dialog) override {
         dialogs.push_back(dialog.title);
+        filters.push_back(dialog.filter);
         return Next(files);
     }
     std::optional<std::string> saveFile(const FileDialog& dialog) override {
         dialogs.push_back(dialog.title);
+        filters.push_back(dialog.filter);
         return Next(files);
     }
     void setBusy(bool busy) override { busyDepth += busy ? 1 : -1; }
