@@ -5,6 +5,7 @@
 #include "ConsoleUi.h"
 #include "Ensemble.h"
 #include "ForceLai.h"
+#include "NewSeason.h"
 #include "Sensitivity.h"
 
 #include "base/Problems.h"
@@ -73,6 +74,27 @@ int main(int argc, char** argv) {
     runCommand->add_flag("--json", run.json, "Print the season summary as one JSON object");
     AddWholeOption(runCommand, "--repeat", run.repeat, 0,
                    "Run the same season N more times and print seasons per second");
+
+    tulo::cli::NewSeasonOptions newSeason;
+    CLI::App* newCommand =
+        app.add_subcommand("new", "Make the configuration (.sim) of a season from a weather file");
+    newCommand->add_option("out", newSeason.out, "Configuration file to write (.sim)")->required();
+    newCommand
+        ->add_option("--weather", newSeason.weather,
+                     "Weather file (DSSAT .WTH, NASA POWER CSV, APSIM .met, dated CSV)")
+        ->required();
+    AddWholeOption(newCommand, "--year", newSeason.year, 1,
+                   "The season's year in a weather file of several years");
+    newCommand->add_option("--lat", newSeason.latitude,
+                           "Latitude, degrees north (default: the weather file's)");
+    newCommand->add_option("--sowing", newSeason.sowing, "Sowing day: day of year or date (2019-05-10)")
+        ->required();
+    newCommand->add_option("--start", newSeason.start,
+                           "First simulated day: day of year or date (default: the year's first)");
+    newCommand->add_option("--end", newSeason.end,
+                           "Day the simulation stops at: day of year or date (default: the year's last)");
+    newCommand->add_option("--flooded", newSeason.flooded,
+                           "A flooded season with water LEVEL_CM deep (default: unflooded)");
 
     std::string tableIn, tableOut;
     std::optional<int> tableSheet;
@@ -264,6 +286,7 @@ int main(int argc, char** argv) {
     tulo::ConsoleUi ui(std::cerr);
     try {
         if (*runCommand) return tulo::cli::Run(run, std::cout, ui);
+        if (*newCommand) return tulo::cli::NewSeason(newSeason, std::cout, ui);
         if (*varietiesCommand) return tulo::cli::Varieties(std::cout);
         if (*parametersCommand)
             return tulo::cli::Parameters(parametersJson       ? tulo::cli::ParametersFormat::Json

@@ -1,0 +1,62 @@
+#include "NewSeason.h"
+
+#include "Commands.h"
+
+#include "base/Numbers.h"
+#include "base/Problems.h"
+#include "engine/CompiledInputs.h"
+#include "engine/FormModel.h"
+#include "io/SeasonOptions.h"
+#include "io/SimConfig.h"
+#include "io/TextFiles.h"
+
+namespace tulo::cli {
+
+int NewSeason(const NewSeasonOptions& options, std::ostream& out, UserInterface& ui) {
+    const NamedPath weather{"the weather file", options.weather};
+    if (const auto refusal = OutputRefusal({"The output", options.out}, {&weather, 1})) {
+        ui.message(*refusal);
+        return kFailure;
+    }
+    std::optional<double> level;
+    if (options.flooded) {
+        level = ParseNumber(*options.flooded);
+        if (!level) {
+            ui.message("--flooded must be the water level in cm, a number, not " +
+                       QuoteValue(*options.flooded) + ".");
+            return kFailure;
+        }
+    }
+    SeasonOptions season;
+    season.weather = options.weather;
+    season.year = options.year;
+    season.latitude = options.latitude;
+    season.sowing = options.sowing;
+    season.start = options.start;
+    season.end = options.end;
+    season.optionPrefix = "--";
+
+    FormModel form;
+    const auto changes = MakeNewSeason(form, season, level, ui);
+    if (!changes) return kFailure;
+    // A configuration that does not run is no configuration made: the checks of a run come first.
+    const Compilation compiled = CompileInputs(form);
+    for (const InputProblem& problem : compiled.problems) ui.problem(problem);
+    if (!compiled.inputs) {
+        ui.message(options.out + " was not written: the season fails the checks above.");
+        return kInvalidInputs;
+    }
+    for (const InputProblem& warning : compiled.warnings) ui.message(warning.text, {}, Icon::Information);
+    if (const auto error = WriteSimConfig(form, options.out)) {
+        ui.message(*error);
+        return kFailure;
+    }
+    out << "Wrote " << options.out << ": weather "
+        << (changes->weatherSource.empty() ? options.weather : changes->weatherSource) << ", latitude "
+        << form.text(ctl::txtLatitude) << "°, sowing on day " << form.text(ctl::txtSowingDate) << ", days "
+        << form.text(ctl::txtInitialDate) << " to " << form.text(ctl::txtFinalDate) << ", "
+        << (level ? "flooded " + ShortestText(*level) + " cm deep" : std::string("unflooded")) << ".\n";
+    return kSuccess;
+}
+
+} // namespace tulo::cli

@@ -1,0 +1,105 @@
+// `new`: a configuration made from a weather file, which then runs as any other.
+
+#include "base/Numbers.h"
+#include "engine/FormModel.h"
+#include "io/SimConfig.h"
+#include "io/WeatherFiles.h"
+
+#include "support/DssatWeather.h"
+#include "support/ScratchFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <sys/wait.h>
+
+namespace tulo {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Slurp;
+
+class NewSeasonCommand : public test::ScratchFolderTest {
+protected:
+    // The exit status; standard output in out_, standard error in err_.
+    int Run(const std::string& arguments) {
+        const std::string command = std::string(TULO_CLI_PATH) + " " + arguments + " >" +
+                                    (dir_ / "out").string() + " 2>" + (dir_ / "err").string();
+        const int raw = std::system(command.c_str());
+        out_ = Slurp(dir_ / "out");
+        err_ = Slurp(dir_ / "err");
+        return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    }
+    std::string out_, err_;
+};
+
+TEST_F(NewSeasonCommand, MakesASeasonOfTheFilesYearThatRuns) {
+    const fs::path wth = Write("HAND1801.WTH", test::DssatWeather({2018, 2019}, 45.3));
+    const fs::path sim = dir_ / "made.sim";
+    ASSERT_EQ(Run("new " + sim.string() + " --weather " + wth.string() + " --year 2019 --sowing 2019-05-10"),
+              0)
+        << err_;
+    EXPECT_NE(out_.find(sim.string()), std::string::npos) << out_;
+
+    FormModel made;
+    ASSERT_FALSE(ReadSimConfig(sim, made).has_value());
+    EXPECT_EQ(made.text(ctl::txtSowingDate), "130");
+    EXPECT_EQ(ParseNumber(made.text(ctl::txtLatitude)), std::optional(45.3));
+    EXPECT_EQ(made.text(ctl::txtInitialDate), "1");
+    EXPECT_EQ(made.text(ctl::cmbFlooded), choice::Unflooded);
+    Grid expected;
+    std::vector<std::string> notes;
+    FillWeatherTable(ReadWeatherText(test::DssatWeather({2018, 2019}, 45.3)), 2019, expected, notes);
+    const Grid& weather = made.grid(ctl::sprWeather);
+    for (int d : {1, 130, 365})
+        for (int c = 2; c <= 5; ++c)
+            EXPECT_EQ(weather.text(d + 1, c), expected.text(d + 1, c)) << d << "," << c;
+
+    ASSERT_EQ(Run("run " + sim.string() + " --json"), 0) << err_;
+    EXPECT_NE(out_.find("\"sowing\": 130,"), std::string::npos) << out_;
+
+    // A flooded season at a latitude of the user's, sown on a day of year.
+    const fs::path flooded = dir_ / "flooded.sim";
+    ASSERT_EQ(Run("new " + flooded.string() + " --weather " + wth.string() +
+                  " --year 2018 --lat 44 --sowing 120 --start 100 --end 300 --flooded 8"),
+              0)
+        << err_;
+    ASSERT_FALSE(ReadSimConfig(flooded, made).has_value());
+    EXPECT_EQ(made.text(ctl::cmbFlooded), choice::Flooded);
+    EXPECT_EQ(made.text(ctl::txtLatitude), "44");
+    EXPECT_EQ(made.text(ctl::txtInitialDate), "100");
+    EXPECT_EQ(made.text(ctl::txtFinalDate), "300");
+    ASSERT_EQ(Run("run " + flooded.string()), 0) << err_;
+}
+
+TEST_F(NewSeasonCommand, RefusesBeforeWritingAndWritesNothingHalfMade) {
+    const std::string weatherText = test::DssatWeather({2018, 2019});
+    const fs::path wth = Write("HAND1801.WTH", weatherText);
+
+    // The weather file as the output: refused, the file kept.
+    EXPECT_EQ(Run("new " + wth.string() + " --weather " + wth.string() + " --year 2019 --sowing 130"), 1);
+    EXPECT_NE(err_.find("the weather file"), std::string::npos) << err_;
+    EXPECT_EQ(Slurp(wth), weatherText);
+    // An output that cannot be written is refused before the weather is read, here a file that is none.
+    EXPECT_EQ(Run("new " + (dir_ / "no" / "such" / "a.sim").string() + " --weather " +
+                  (dir_ / "missing.WTH").string() + " --sowing 130"),
+              1);
+    EXPECT_NE(err_.find((dir_ / "no").string()), std::string::npos) << err_;
+    EXPECT_EQ(err_.find("missing.WTH"), std::string::npos) << err_;
+
+    // Options the season cannot take: nothing is written.
+    const fs::path sim = dir_ / "a.sim";
+    for (const std::string options : {" --sowing 130",                         // which year?
+                                      " --year 2019 --sowing 400",             // no day of the year
+                                      " --year 2019 --sowing 2018-05-10",      // another year
+                                      " --year 2019 --sowing 130 --flooded x", // no level
+                                      " --year 2019"}) {                       // no sowing
+        EXPECT_EQ(Run("new " + sim.string() + " --weather " + wth.string() + options), 1) << options;
+        EXPECT_FALSE(err_.empty()) << options;
+        EXPECT_FALSE(fs::exists(sim)) << options;
+    }
+}
+
+} // namespace
+} // namespace tulo
