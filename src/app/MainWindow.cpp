@@ -12,6 +12,7 @@
 #include "app/HelpWindows.h"
 #include "app/LaiExoWindow.h"
 #include "app/ManagementPage.h"
+#include "app/NewSeasonDialog.h"
 #include "app/OutputPage.h"
 #include "app/PageTools.h"
 #include "app/QtUserInterface.h"
@@ -25,6 +26,7 @@
 #include "evaluation/EvaluationSession.h"
 #include "io/CropCommands.h"
 #include "io/CropWorkbook.h"
+#include "io/SeasonOptions.h"
 #include "io/SimConfig.h"
 #include "io/SpreadsheetCommands.h"
 #include "io/WindowCommands.h"
@@ -83,15 +85,17 @@ bool IsConfiguration(const QString& file) {
     return QFileInfo(file).suffix().compare(QLatin1String("sim"), Qt::CaseInsensitive) == 0;
 }
 
-bool IsWorkbook(const QString& file) {
+// A workbook, or a weather file of another crop model (.WTH, .met; a POWER CSV is a .csv).
+bool IsImportable(const QString& file) {
     const QString suffix = QFileInfo(file).suffix().toLower();
-    return suffix == "xlsx" || suffix == "ods" || suffix == "xls" || suffix == "csv";
+    return suffix == "xlsx" || suffix == "ods" || suffix == "xls" || suffix == "csv" || suffix == "wth" ||
+           suffix == "met";
 }
 
 QString DroppedFile(const QMimeData* mime) {
     if (!mime->hasUrls() || mime->urls().size() != 1 || !mime->urls().front().isLocalFile()) return {};
     const QString file = mime->urls().front().toLocalFile();
-    return IsConfiguration(file) || IsWorkbook(file) ? file : QString();
+    return IsConfiguration(file) || IsImportable(file) ? file : QString();
 }
 
 // The run's user interface: before its question (save the report?) or its export, the season's charts
@@ -174,7 +178,8 @@ MainWindow::MainWindow(std::unique_ptr<UserInterface> ui, QWidget* parent)
     tabs_->setObjectName(QStringLiteral("tabMain"));
     tabs_->setDocumentMode(true);
     output_ = new OutputPage(&results_.report);
-    configuration_ = new ConfigurationPage({openAction_, saveAction_, saveAsAction_, newAction_});
+    configuration_ =
+        new ConfigurationPage({openAction_, saveAction_, saveAsAction_, newAction_, newSeasonAction_});
     auto* control = new ControlPage(form_, *binder_);
     laiExo_ = new LaiExoWindow(*ui_, this);
     connect(control, &ControlPage::laiOptionClicked, this, &MainWindow::laiOptionClicked);
@@ -279,6 +284,11 @@ void MainWindow::createActions() {
         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     newAction_ = action("mnuNewSimConfig", QStringLiteral("&New configuration"),
                         &MainWindow::newConfiguration, QKeySequence::New);
+    newSeasonAction_ = action("mnuNewSeasonFromWeather", QStringLiteral("New season from a weather file…"),
+                              &MainWindow::newSeasonFromWeather);
+    newSeasonAction_->setToolTip(QStringLiteral(
+        "A new configuration: the weather, latitude and days of a season from a weather file of another "
+        "crop model (DSSAT .WTH, NASA POWER CSV, APSIM .met)"));
 
     openWeatherAction_ = action("mnuOpenWeather", QStringLiteral("Open &weather..."), [this] {
         OpenWeather(form_, *ui_);
@@ -347,6 +357,7 @@ void MainWindow::createMenus() {
     file->addAction(saveAction_);
     file->addAction(saveAsAction_);
     file->addAction(newAction_);
+    file->addAction(newSeasonAction_);
     file->addSeparator();
     file->addAction(openWeatherAction_);
     file->addAction(saveWeatherAction_);
@@ -469,6 +480,46 @@ void MainWindow::newConfiguration() {
     undo_.clear();
     setFile({});
     showPage(Page::Control);
+}
+
+void MainWindow::newSeasonFromWeather() {
+    if (!maybeSave()) return;
+    auto* dialog = new NewSeasonDialog(
+        *ui_,
+        [this](const SeasonOptions& options, std::optional<double> level) {
+            return makeNewSeason(options, level);
+        },
+        this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+}
+
+bool MainWindow::makeNewSeason(const SeasonOptions& options, std::optional<double> floodedLevelCm) {
+    // Made aside, so that a refusal leaves the document as it was, then loaded as New loads the opening
+    // form: through the configuration reader, so that the views follow it as they follow a load.
+    FormModel made;
+    std::optional<SeasonChanges> changes;
+    {
+        BusyPointer busy(*ui_);
+        changes = MakeNewSeason(made, options, floodedLevelCm, *ui_);
+    }
+    if (!changes) return false;
+    {
+        FormModel::Batch batch(form_);
+        ParseSimConfig(FormatSimConfig(made), form_);
+        ResetUnsavedControls(form_, FormModel());
+        AggiustaGrigliaMeteo(form_);
+        AggiustaGrigliaSuolo(form_);
+    }
+    undo_.clear();
+    setFile({});
+    showPage(Page::Control);
+    statusBar()->showMessage(
+        QStringLiteral("New season from %1: sowing on day %2.")
+            .arg(Qs(changes->weatherSource.empty() ? *options.weather : changes->weatherSource),
+                 Qs(form_.text(ctl::txtSowingDate))),
+        5000);
+    return true;
 }
 
 bool MainWindow::maybeSave() {

@@ -12,6 +12,7 @@
 #include <QUndoStack>
 
 #include <memory>
+#include <optional>
 
 class QAction;
 class QMenu;
@@ -20,6 +21,7 @@ class QTabWidget;
 namespace tulo {
 class EvaluationSession;
 struct RunState;
+struct SeasonOptions;
 class UserInterface;
 } // namespace tulo
 
@@ -96,6 +98,10 @@ private:
     bool saveConfiguration();
     bool saveConfigurationAs();
     void newConfiguration();
+    // File > New season from a weather file: the dialog, after asking to save unsaved changes.
+    void newSeasonFromWeather();
+    // The season the dialog asks for as a new document; false when refused, the form then unchanged.
+    bool makeNewSeason(const SeasonOptions& options, std::optional<double> floodedLevelCm);
     void configurationLoaded(const QString& file);
     // Asks to save unsaved changes; false when the user cancelled (or the save failed).
     bool maybeSave();
@@ -167,6 +173,7 @@ private:
     QAction* saveAction_ = nullptr;
     QAction* saveAsAction_ = nullptr;
     QAction* newAction_ = nullptr;
+    QAction* newSeasonAction_ = nullptr;
     QAction* openWeatherAction_ = nullptr;
     QAction* newWeatherAction_ = nullptr;
     QAction* saveWeatherAction_ = nullptr;
