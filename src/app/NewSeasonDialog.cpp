@@ -66,7 +66,6 @@ NewSeasonDialog::NewSeasonDialog(UserInterface& ui, MakeSeason make, QWidget* pa
     about_ = new QLabel;
     about_->setObjectName(QStringLiteral("lblSeasonWeather"));
     about_->setWordWrap(true);
-    about_->setEnabled(false); // a note, greyed
 
     year_ = new QComboBox;
     year_->setObjectName(QStringLiteral("cmbSeasonYear"));
@@ -93,7 +92,7 @@ NewSeasonDialog::NewSeasonDialog(UserInterface& ui, MakeSeason make, QWidget* pa
     connect(flooded_, &QCheckBox::toggled, level_, &QWidget::setEnabled);
     auto* water = new QHBoxLayout;
     water->addWidget(flooded_);
-    water->addWidget(FieldLabel(QStringLiteral("water level"), level_));
+    water->addWidget(FieldLabel(QStringLiteral("Water level"), level_));
     water->addWidget(level_);
     water->addStretch(1);
 
@@ -101,7 +100,7 @@ NewSeasonDialog::NewSeasonDialog(UserInterface& ui, MakeSeason make, QWidget* pa
     form->addRow(FieldLabel(QStringLiteral("Weather file"), weather_), file);
     form->addRow(QString(), about_);
     AddRow(form, QStringLiteral("Year"), year_);
-    AddRow(form, QStringLiteral("Latitude (degrees)"), latitude_);
+    AddRow(form, QStringLiteral("Latitude (degrees north)"), latitude_);
     AddRow(form, QStringLiteral("Sowing day"), sowing_);
     AddRow(form, QStringLiteral("First simulated day"), start_);
     AddRow(form, QStringLiteral("Last simulated day"), end_);
