@@ -115,6 +115,20 @@ TEST_F(WeatherFileCommand, AFileFarFromTheConfigurationsLatitudeIsWarnedOf) {
     EXPECT_NE(err_.find("-60"), std::string::npos) << err_;
 }
 
+// The shipped field example's weather files hold the demo's weather as 2019: each gives its season exactly.
+TEST_F(WeatherFileCommand, TheFieldExamplesWeatherFilesGiveTheDemosSeason) {
+    ASSERT_EQ(Run("run " + kDemo + " --daily -"), 0) << err_;
+    const std::string demo = out_;
+    for (const std::string file : {"site.WTH", "site.met", "POWER_Point_Daily.csv"}) {
+        ASSERT_EQ(Run("run " + kDemo + " --weather " TULO_SOURCE_DIR "/examples/field/" + file +
+                      " --year 2019 --daily -"),
+                  0)
+            << file << ": " << err_;
+        EXPECT_EQ(out_, demo) << file;
+        EXPECT_EQ(err_, "") << file;
+    }
+}
+
 // Season options change the season of any command for that command only; the file stays as it was.
 TEST_F(WeatherFileCommand, SeasonOptionsChangeTheSeasonButNotTheFile) {
     const auto config = Write("demo.sim", Slurp(kDemo));
