@@ -180,6 +180,12 @@ void NewSeasonDialog::accept() {
         return;
     }
     if (typed != read_ && !chooseWeather(typed)) return;
+    if (!fileLatitude_ && !Typed(latitude_)) {
+        ui_.message(typed.toStdString() + " gives no latitude: type the site's, in degrees north.", {},
+                    Icon::Exclamation);
+        latitude_->setFocus();
+        return;
+    }
     if (!Typed(sowing_)) {
         ui_.message("Type the sowing day: a day of year (130) or a date (2019-05-10).", {},
                     Icon::Exclamation);

@@ -3,7 +3,7 @@
 // DIR (page-0.png ... page-7.png, about.png, user-guide.png, shortcuts.png, diseases.png, laiexo.png,
 // and the sensitivity analysis's sa.png, sa-progress.png, sa-results-0.png ... sa-results-3.png after a
 // small analysis, then the calibration windows' autocal.png and autocal-sites.png, and the new-season
-// dialog's new-season.png over the season's weather written as a DSSAT file) and exits: pictures
+// dialog's new-season.png with the example weather file field/site.WTH chosen) and exits: pictures
 // for the documentation, and a look at the window on a machine without a desktop. `--measured FILE` opens
 // measurements on the Evaluation page first.
 
@@ -40,7 +40,6 @@
 #include <QTimer>
 
 #include <cstdio>
-#include <fstream>
 #include <iostream>
 
 namespace {
@@ -142,20 +141,9 @@ int CalibrationScreenshots(tulo::app::MainWindow& window, const QString& folder,
     return 0;
 }
 
-// File > New season from a weather file, with a file chosen: the open season's weather as a DSSAT file.
-int NewSeasonScreenshot(tulo::app::MainWindow& window, const QString& folder) {
-    const QTemporaryDir scratch;
-    const QString file = scratch.filePath(QStringLiteral("DEMO1901.WTH"));
-    {
-        const tulo::FormModel& form = window.form();
-        std::ofstream wth(file.toStdString());
-        wth << "*WEATHER DATA : the open season's\n\n@ INSI      LAT     LONG  ELEV\n  DEMO   "
-            << form.text(tulo::ctl::txtLatitude) << "    9.000   100\n@DATE  SRAD  TMAX  TMIN  RAIN\n";
-        const tulo::Grid& weather = form.grid(tulo::ctl::sprWeather);
-        for (int d = 1; d <= 365; ++d)
-            wth << 19000 + d << ' ' << weather.text(d + 1, 5) << ' ' << weather.text(d + 1, 3) << ' '
-                << weather.text(d + 1, 4) << ' ' << weather.text(d + 1, 2) << '\n';
-    }
+// File > New season from a weather file, with the example DSSAT file of two years chosen.
+int NewSeasonScreenshot(tulo::app::MainWindow& window, const QString& folder, const QString& file) {
+    if (!QFileInfo::exists(file)) return 0; // a configuration outside the examples
     UnattendedUi ui;
     tulo::app::NewSeasonDialog dialog(
         ui, [](const tulo::SeasonOptions&, std::optional<double>) { return false; }, &window);
@@ -240,7 +228,9 @@ int Screenshots(const QString& folder, const QString& file, const QString& measu
     Settle(200);
     laiExo->grab().save(QDir(folder).filePath(QStringLiteral("laiexo.png")));
     laiExo->hide();
-    if (const int failed = NewSeasonScreenshot(window, folder)) return failed;
+    if (const int failed = NewSeasonScreenshot(
+            window, folder, QFileInfo(file).dir().filePath(QStringLiteral("field/site.WTH"))))
+        return failed;
     if (const int failed = SensitivityScreenshots(window, folder)) return failed;
     return CalibrationScreenshots(window, folder,
                                   QFileInfo(file).dir().filePath(QStringLiteral("calibration")));

@@ -67,6 +67,7 @@ TEST_F(NewSeasonCommand, MakesASeasonOfTheFilesYearThatRuns) {
         << err_;
     ASSERT_FALSE(ReadSimConfig(flooded, made).has_value());
     EXPECT_EQ(made.text(ctl::cmbFlooded), choice::Flooded);
+    EXPECT_EQ(made.text(ctl::txtWaterLevel), "8");
     EXPECT_EQ(made.text(ctl::txtLatitude), "44");
     EXPECT_EQ(made.text(ctl::txtInitialDate), "100");
     EXPECT_EQ(made.text(ctl::txtFinalDate), "300");
@@ -99,6 +100,11 @@ TEST_F(NewSeasonCommand, RefusesBeforeWritingAndWritesNothingHalfMade) {
         EXPECT_FALSE(err_.empty()) << options;
         EXPECT_FALSE(fs::exists(sim)) << options;
     }
+    // A season the run's checks refuse is not written either, and says so.
+    EXPECT_EQ(
+        Run("new " + sim.string() + " --weather " + wth.string() + " --year 2019 --sowing 130 --lat 70"), 2);
+    EXPECT_NE(err_.find("Latitude"), std::string::npos) << err_;
+    EXPECT_FALSE(fs::exists(sim));
 }
 
 } // namespace
