@@ -112,6 +112,15 @@ private slots:
         QVERIFY(!s.window->isWindowModified());
         QVERIFY(s.window->configurationFile().isEmpty());
         QVERIFY(s.window->run());
+
+        // File > Open weather reads the same file, asking its year: one step to undo.
+        s.ui->files = {wth};
+        s.ui->inputs = {"2019"};
+        s.trigger("mnuOpenWeather");
+        QCOMPARE(s.undoText(), QStringLiteral("Import weather (366 rows)"));
+        FillWeatherTable(ReadWeatherText(test::DssatWeather({2018, 2019})), 2019, expected, notes);
+        QCOMPARE(form.grid(ctl::sprWeather).text(131, 3), expected.text(131, 3));
+        QVERIFY(expected.text(131, 3) != std::string());
     }
 };
 
