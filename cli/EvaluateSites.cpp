@@ -124,6 +124,9 @@ SiteOutcome EvaluateSite(const SiteRow& site, const Variable& variable) {
         outcome.messages = std::move(siteUi.messages);
         return std::move(outcome);
     };
+    // A site without measurements of the variable has nothing to be evaluated on: its season is not run.
+    const auto& file = MeasuredFile(site, variable.column);
+    if (!file) return done(SiteOutcome::Status::Unmeasured);
     FormModel form;
     if (const auto error = ReadSimConfig(site.config, form)) {
         ui.message(site.config.string() + ": " + *error);
@@ -137,8 +140,6 @@ SiteOutcome EvaluateSite(const SiteRow& site, const Variable& variable) {
     RunResults results;
     if (!RunSimulation(form, ui, *run, results, nullptr)) return done(SiteOutcome::Status::Failed);
 
-    const auto& file = MeasuredFile(site, variable.column);
-    if (!file) return done(SiteOutcome::Status::Unmeasured);
     Grid grid;
     std::string source;
     if (ImportWorkbookSheet(
