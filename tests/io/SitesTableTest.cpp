@@ -2,6 +2,7 @@
 // values, and the tables refused with the cell or row to mend.
 
 #include "io/SitesTable.h"
+#include "io/Workbook.h"
 
 #include "support/ScratchFolder.h"
 #include "support/ScriptedUi.h"
@@ -67,6 +68,26 @@ TEST_F(SitesTableTest, ReadsEachSiteWithItsFilesBesideTheTableAndItsOwnValues) {
     EXPECT_EQ(south.season.settings, std::vector<std::string>{"Tb for growth=11"});
     EXPECT_FALSE(south.agb);
     EXPECT_EQ(south.lai, dir_ / "trial" / "lai-s.xlsx");
+}
+
+// A workbook's sheet: its rows are named with the sheet, and a date cell is a date whatever its format.
+TEST_F(SitesTableTest, ReadsAWorkbooksSheetAndItsDateCells) {
+    Grid grid(2, 3);
+    grid.setText(1, 1, "name");
+    grid.setText(1, 2, "config");
+    grid.setText(1, 3, "sowing");
+    grid.setText(2, 1, "plot 1");
+    grid.setText(2, 2, "plot.sim");
+    grid.setText(2, 3, "2019-05-10");
+    grid.setDate(2, 3, true);
+    const fs::path file = dir_ / "sites.xlsx";
+    WriteXlsx(grid, file, "trial 2019");
+    const auto table = ReadSitesTable(file, 1, "--sheet", ui_);
+    ASSERT_TRUE(table) << ::testing::PrintToString(ui_.messageTexts());
+    ASSERT_EQ(table->rows.size(), 1u);
+    EXPECT_EQ(table->rows[0].prefix, file.string() + ", sheet \"trial 2019\", row 2: ");
+    EXPECT_EQ(table->rows[0].config, dir_ / "plot.sim");
+    EXPECT_EQ(table->rows[0].season.sowing, "2019-05-10");
 }
 
 TEST_F(SitesTableTest, ReadsAsManySitesAsTheTableHolds) {
