@@ -5,6 +5,7 @@
 #include "base/Numbers.h"
 #include "calibration/CalibrationForm.h"
 #include "engine/CompiledInputs.h"
+#include "evaluation/MeasuredEvaluation.h"
 #include "io/SimConfig.h"
 #include "io/TextFiles.h"
 
@@ -212,13 +213,22 @@ int Calibrate(const CalibrateOptions& options, std::ostream& out, UserInterface&
 
     FormModel form;
     int status = kSuccess;
-    const auto compiled = CompileConfig(options.config, form, ui, status);
+    SeasonChanges changes;
+    const auto compiled = CompileConfig(options.config, options.season, form, ui, status, &changes);
     if (!compiled) return status;
 
     CalibrationDataSet data;
     data.inputs = compiled;
+    // Dates of another year than the weather file's would pair with another season's days.
+    const auto outsideSeasonYear = [&](const MeasuredTable& table) {
+        if (!changes.year) return false;
+        const auto refusals = MeasuredRefusals(table.data, changes.year);
+        for (const std::string& refusal : refusals) ui.message(table.source + ": " + refusal);
+        return !refusals.empty();
+    };
     const auto agb = ReadMeasuredTable(options.agb, "--agb-sheet", ui, options.agbSheet);
     if (!agb) return kFailure;
+    if (outsideSeasonYear(*agb)) return kInvalidInputs;
     data.agb = agb->data;
     data.agbSource = agb->source;
     CalibrationSettings settings;
@@ -226,6 +236,7 @@ int Calibrate(const CalibrateOptions& options, std::ostream& out, UserInterface&
     if (options.lai) {
         const auto lai = ReadMeasuredTable(*options.lai, "--lai-sheet", ui, options.laiSheet);
         if (!lai) return kFailure;
+        if (outsideSeasonYear(*lai)) return kInvalidInputs;
         data.lai = lai->data;
         data.laiSource = lai->source;
         settings.withLai = true;

@@ -3,6 +3,7 @@
 // above-ground biomass (and leaf area index) of one season.
 
 #include "engine/UserInterface.h"
+#include "io/SeasonOptions.h"
 
 #include <optional>
 #include <ostream>
@@ -13,6 +14,7 @@ namespace tulo::cli {
 
 struct CalibrateOptions {
     std::string config;
+    SeasonOptions season;           // the season changed for this command
     std::string agb;                // measured AGB (t/ha): row 1 titles, then DOY and value
     std::optional<std::string> lai; // measured LAI: the objective then weighs both
     std::optional<int> agbSheet;    // 1-based sheets of the two workbooks

@@ -17,7 +17,6 @@
 #include "io/SimConfig.h"
 #include "io/SpreadsheetCommands.h"
 #include "io/TextFiles.h"
-#include "io/WeatherFiles.h"
 #include "io/Workbook.h"
 
 #include <nlohmann/json.hpp>
@@ -109,45 +108,6 @@ private:
     const std::string none_;
 };
 
-// Puts a weather file's year into the form's weather table. A latitude of the file more than 0.1° from
-// the configuration's is worth a warning: the day length and the radiation's geometry follow the latter.
-bool ImportWeatherFile(FormModel& form, const std::string& file, WeatherFileFormat format,
-                       const RunOptions& options, UserInterface& ui, std::string& source) {
-    if (options.weatherSheet) {
-        ui.message("--weather-sheet: " + file + " is " + std::string(DescribeWeatherFormat(format)) +
-                   ", which has no sheets.");
-        return false;
-    }
-    try {
-        const WeatherFileSeries series = ReadWeatherFile(file);
-        const int year = ChooseWeatherYear(series, options.year);
-        std::vector<std::string> notes;
-        std::optional<WeatherFileError> error;
-        form.editGrid(ctl::sprWeather, [&](Grid& grid) {
-            try {
-                FillWeatherTable(series, year, grid, notes);
-                return true;
-            } catch (const WeatherFileError& e) {
-                error = e;
-                return false;
-            }
-        });
-        if (error) throw WeatherFileError(file + ", " + error->what());
-        for (const std::string& note : notes) ui.message(file + ": " + note);
-        source = file + " (" + std::to_string(year) + ")";
-        const auto configured = ParseNumber(form.text(ctl::txtLatitude));
-        if (series.latitude && configured && std::fabs(*series.latitude - *configured) > 0.1)
-            ui.message("Warning: the configuration's latitude " + ShortestText(*configured) +
-                       "° differs from " + file + "'s " + ShortestText(*series.latitude) +
-                       "° by more than 0.1°; the season keeps the configuration's.");
-        return true;
-    } catch (const WeatherFileError& e) {
-        const std::string text = e.what();
-        ui.message(text.starts_with(file) ? text : file + ": " + text);
-        return false;
-    }
-}
-
 } // namespace
 
 nlohmann::ordered_json SummaryJson(const SeasonSummary& summary) {
@@ -172,40 +132,23 @@ int Run(const RunOptions& options, std::ostream& out, UserInterface& ui) {
         return kFailure;
     }
     std::vector<NamedPath> inputs = {{"the configuration", options.config}};
-    if (options.weather) inputs.push_back({"the --weather workbook", *options.weather});
+    if (options.season.weather) inputs.push_back({"the --weather file", *options.season.weather});
     if (options.soil) inputs.push_back({"the --soil workbook", *options.soil});
     std::vector<NamedPath> outputs;
     if (options.daily && *options.daily != "-") outputs.push_back({"--daily", *options.daily});
     if (options.report) outputs.push_back({"--report", *options.report});
     if (!OutputsSpareInputs(outputs, inputs, ui)) return kFailure;
     FormModel form;
-    if (const auto error = ReadSimConfig(options.config, form)) {
-        ui.message(options.config + ": " + *error);
-        return kFailure;
-    }
     WorkbookNamingUi named(ui);
+    const auto changes = LoadSeason(options.config, options.season, form, ui);
+    if (!changes) return kFailure;
+    named.weather = changes->weatherSource;
     const auto importTable = [&](std::string_view grid, const std::string& file, std::optional<int> sheet,
                                  std::string_view sheetOption, std::string& source) {
         return form.editGrid(grid, [&](Grid& g) {
             return ImportTable(g, file, sheet, ui, sheetOption, ImportRowLimit(grid), true, &source);
         });
     };
-    if (options.weather) {
-        const auto format = RecogniseWeatherFile(*options.weather);
-        if (format) {
-            if (!ImportWeatherFile(form, *options.weather, *format, options, ui, named.weather))
-                return kFailure;
-        } else if (options.year) {
-            ui.message(
-                "--year chooses the season's year in a weather file of several years (DSSAT .WTH, NASA "
-                "POWER CSV, APSIM .met); " +
-                *options.weather + " is none: a workbook's weather table is one season's.");
-            return kFailure;
-        } else if (!importTable(ctl::sprWeather, *options.weather, options.weatherSheet, "--weather-sheet",
-                                named.weather)) {
-            return kFailure;
-        }
-    }
     if (options.soil &&
         !importTable(ctl::sprSoilPhysics, *options.soil, options.soilSheet, "--soil-sheet", named.soil))
         return kFailure;
@@ -279,15 +222,26 @@ int Run(const RunOptions& options, std::ostream& out, UserInterface& ui) {
     return kSuccess;
 }
 
-std::shared_ptr<const CompiledInputs> CompileConfig(const std::string& config, FormModel& form,
-                                                    UserInterface& ui, int& status) {
-    status = kFailure;
+std::optional<SeasonChanges> LoadSeason(const std::string& config, const SeasonOptions& season,
+                                        FormModel& form, UserInterface& ui) {
     if (const auto error = ReadSimConfig(config, form)) {
         ui.message(config + ": " + *error);
-        return nullptr;
+        return std::nullopt;
     }
+    return ApplySeasonOptions(form, season, ui);
+}
+
+std::shared_ptr<const CompiledInputs> CompileConfig(const std::string& config, const SeasonOptions& season,
+                                                    FormModel& form, UserInterface& ui, int& status,
+                                                    SeasonChanges* changes) {
+    status = kFailure;
+    const auto applied = LoadSeason(config, season, form, ui);
+    if (!applied) return nullptr;
+    if (changes) *changes = *applied;
+    WorkbookNamingUi named(ui);
+    named.weather = applied->weatherSource;
     const Compilation compiled = CompileInputs(form);
-    for (const InputProblem& problem : compiled.problems) ui.problem(problem);
+    for (const InputProblem& problem : compiled.problems) named.problem(problem);
     status = kInvalidInputs;
     if (!compiled.inputs) return nullptr;
     for (const InputProblem& warning : compiled.warnings) ui.message(warning.text, {}, Icon::Information);
@@ -381,10 +335,13 @@ int Evaluate(const EvaluateOptions& options, std::ostream& out, UserInterface& u
         return kFailure;
     }
     FormModel form;
-    if (!LoadConfig(options.config, form, ui)) return kFailure;
+    const auto changes = LoadSeason(options.config, options.season, form, ui);
+    if (!changes) return kFailure;
+    WorkbookNamingUi named(ui);
+    named.weather = changes->weatherSource;
     auto run = std::make_unique<RunState>();
     RunResults results;
-    if (const RunOutcome outcome = RunSimulation(form, ui, *run, results, nullptr); !outcome)
+    if (const RunOutcome outcome = RunSimulation(form, named, *run, results, nullptr); !outcome)
         return outcome.status == RunOutcome::InvalidInputs ? kInvalidInputs : kFailure;
 
     Grid measuredGrid;
@@ -397,7 +354,7 @@ int Evaluate(const EvaluateOptions& options, std::ostream& out, UserInterface& u
         return kFailure;
     }
     const MeasuredData data = ReadMeasured(measuredGrid);
-    if (const auto refusals = MeasuredRefusals(data); !refusals.empty()) {
+    if (const auto refusals = MeasuredRefusals(data, changes->year); !refusals.empty()) {
         for (const std::string& refusal : refusals) ui.message(source + ": " + refusal);
         return kInvalidInputs;
     }

@@ -5,6 +5,7 @@
 #include "engine/FormModel.h"
 #include "engine/RunState.h"
 #include "engine/UserInterface.h"
+#include "io/SeasonOptions.h"
 
 #include <nlohmann/json.hpp>
 
@@ -22,15 +23,13 @@ inline constexpr int kInvalidInputs = 2; // the inputs failed validation; nothin
 
 struct RunOptions {
     std::string config;
-    std::optional<std::string> weather; // workbook replacing the configuration's weather table
-    std::optional<std::string> soil;    // workbook replacing the configuration's soil table
-    std::optional<int> weatherSheet;    // 1-based sheet of the weather workbook
-    std::optional<int> year;            // the season's year in a weather file of several years
-    std::optional<int> soilSheet;       // 1-based sheet of the soil workbook
-    std::optional<std::string> daily;   // CSV of every daily series
-    std::optional<std::string> report;  // the report grid, .xlsx or .csv
-    int repeat = 0;                     // extra timed runs of the same season
-    bool json = false;                  // the season summary as one JSON object
+    SeasonOptions season;              // the season changed for this run
+    std::optional<std::string> soil;   // workbook replacing the configuration's soil table
+    std::optional<int> soilSheet;      // 1-based sheet of the soil workbook
+    std::optional<std::string> daily;  // CSV of every daily series
+    std::optional<std::string> report; // the report grid, .xlsx or .csv
+    int repeat = 0;                    // extra timed runs of the same season
+    bool json = false;                 // the season summary as one JSON object
 };
 
 int Run(const RunOptions& options, std::ostream& out, UserInterface& ui);
@@ -39,10 +38,17 @@ int Run(const RunOptions& options, std::ostream& out, UserInterface& ui);
 std::string Plain(const std::optional<double>& value);
 nlohmann::json Json(const std::optional<double>& value);
 
-// Reads a configuration into `form` and compiles its season, showing every problem and warning; nothing,
-// with the exit status in `status`, when the file cannot be read or its inputs fail validation.
-std::shared_ptr<const CompiledInputs> CompileConfig(const std::string& config, FormModel& form,
-                                                    UserInterface& ui, int& status);
+// Reads a configuration into `form` and changes its season by `season`; nothing, with the messages shown,
+// when the file cannot be read or an option is refused.
+std::optional<SeasonChanges> LoadSeason(const std::string& config, const SeasonOptions& season,
+                                        FormModel& form, UserInterface& ui);
+
+// LoadSeason, then compiles the season, showing every problem and warning; nothing, with the exit status
+// in `status`, when the file cannot be read, an option is refused or the inputs fail validation.
+// `changes`, when given, receives what the options did.
+std::shared_ptr<const CompiledInputs> CompileConfig(const std::string& config, const SeasonOptions& season,
+                                                    FormModel& form, UserInterface& ui, int& status,
+                                                    SeasonChanges* changes = nullptr);
 
 // The varieties of the diseases window as CSV: name, susceptibility, class; "other" last, without either.
 int Varieties(std::ostream& out);
@@ -64,6 +70,7 @@ int CropImport(const std::string& config, const std::string& in, std::optional<i
 
 struct EvaluateOptions {
     std::string config;
+    SeasonOptions season;
     std::string measured; // workbook of measurements: row 1 titles, then DOY and value
     std::string variable; // one of the six evaluable report headers
     std::optional<int> sheet;

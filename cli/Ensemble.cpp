@@ -269,7 +269,7 @@ int Ensemble(const EnsembleOptions& options, std::ostream& out, UserInterface& u
     }
     FormModel form;
     int status = kSuccess;
-    const auto compiled = CompileConfig(options.config, form, ui, status);
+    const auto compiled = CompileConfig(options.config, options.season, form, ui, status);
     if (!compiled) return status;
     const CompiledInputs& inputs = *compiled;
 

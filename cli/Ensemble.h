@@ -2,6 +2,7 @@
 // tulo-cli ensemble: one season per parameter set of a table, in parallel.
 
 #include "engine/UserInterface.h"
+#include "io/SeasonOptions.h"
 
 #include <optional>
 #include <ostream>
@@ -11,6 +12,7 @@ namespace tulo::cli {
 
 struct EnsembleOptions {
     std::string config;
+    SeasonOptions season;              // the season changed for this command
     std::string sets;                  // CSV or workbook: row 1 registry ids, then one set per row
     std::optional<int> sheet;          // 1-based sheet of the sets workbook
     int threads = 0;                   // 0: every core

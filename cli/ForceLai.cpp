@@ -100,7 +100,7 @@ int ForceLaiCommand(const ForceLaiOptions& options, std::ostream& out, UserInter
     }
 
     FormModel form;
-    const auto compiled = CompileConfig(options.config, form, ui, status);
+    const auto compiled = CompileConfig(options.config, options.season, form, ui, status);
     if (!compiled) return status;
     auto run = std::make_unique<RunState>();
     const ForcingOutcome outcome = ForceLai(*compiled, {}, points, *run);
@@ -166,7 +166,7 @@ int LaiIndexCommand(const LaiIndexOptions& options, std::ostream& out, UserInter
     const auto points = ReadTable(options.table, options.sheet, ui, status);
     if (!points) return status;
     FormModel form;
-    const auto compiled = CompileConfig(options.config, form, ui, status);
+    const auto compiled = CompileConfig(options.config, options.season, form, ui, status);
     if (!compiled) return status;
     auto run = std::make_unique<RunState>();
     RunSeason(*compiled, {}, *run);

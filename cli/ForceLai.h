@@ -3,6 +3,7 @@
 // LAI simulation performance index of `evaluate --lai-index`.
 
 #include "engine/UserInterface.h"
+#include "io/SeasonOptions.h"
 
 #include <optional>
 #include <ostream>
@@ -12,6 +13,7 @@ namespace tulo::cli {
 
 struct ForceLaiOptions {
     std::string config;
+    SeasonOptions season;              // the season changed for this command
     std::optional<std::string> at;     // one point, "DOY:LAI"
     std::optional<std::string> lai;    // a (DOY, LAI) table: every row a point
     std::optional<int> sheet;          // 1-based sheet of the table
@@ -26,7 +28,8 @@ int ForceLaiCommand(const ForceLaiOptions& options, std::ostream& out, UserInter
 
 struct LaiIndexOptions {
     std::string config;
-    std::string table; // the (DOY, LAI) table
+    SeasonOptions season; // the season changed for this command
+    std::string table;    // the (DOY, LAI) table
     std::optional<int> sheet;
     bool json = false;
 };

@@ -167,7 +167,7 @@ int Sensitivity(const SensitivityOptions& options, std::ostream& out, UserInterf
     // A flooded field is refused before the settings are looked at, as in the window.
     FormModel form;
     int status = kSuccess;
-    const auto compiled = CompileConfig(options.config, form, ui, status);
+    const auto compiled = CompileConfig(options.config, options.season, form, ui, status);
     if (!compiled) return status;
     if (const auto why = sa::CheckSeason(*compiled)) {
         ui.message(*why);

@@ -3,6 +3,7 @@
 // exchange files and tool as the window.
 
 #include "engine/UserInterface.h"
+#include "io/SeasonOptions.h"
 #include "sensitivity/SetupForm.h"
 
 #include <optional>
@@ -14,7 +15,8 @@ namespace tulo::cli {
 
 struct SensitivityOptions {
     std::string config;
-    std::string method; // the window's text or the keyword ("Sobol method", "sobol")
+    SeasonOptions season; // the season changed for this command
+    std::string method;   // the window's text or the keyword ("Sobol method", "sobol")
     // The base sample size, required by every method but Morris: the runs of LHS, random, LpTau and FAST,
     // the base sample 2^(5+i) of Sobol'. Empty when the option came without a value.
     std::optional<std::string> executions;

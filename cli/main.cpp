@@ -46,6 +46,37 @@ CLI::Option* AddWholeOption(CLI::App* app, const std::string& name, T& target, i
     return app->add_option(name, target, help)->check(WholeNumberFrom(name, lowest));
 }
 
+// The options that change a configuration's season for one command; the file is not touched.
+void AddSeasonOptions(CLI::App* command, tulo::SeasonOptions& season) {
+    const std::string group = "Season (for this command only)";
+    CLI::Option* weather =
+        command
+            ->add_option("--weather", season.weather,
+                         "Replace the weather table with a weather file's year (DSSAT .WTH, NASA POWER CSV, "
+                         "APSIM .met, CSV with a date column) or a workbook's sheet")
+            ->group(group);
+    AddWholeOption(command, "--weather-sheet", season.weatherSheet, 1,
+                   "Sheet of the weather workbook (1-based)")
+        ->needs(weather)
+        ->group(group);
+    AddWholeOption(command, "--year", season.year, 1, "The season's year in a weather file of several years")
+        ->needs(weather)
+        ->group(group);
+    command->add_option("--lat", season.latitude, "Latitude (degrees north)")->group(group);
+    command->add_option("--sowing", season.sowing, "Sowing day: a day of year or a date (2024-06-15)")
+        ->group(group);
+    command->add_option("--start", season.start, "First day of the simulation: a day of year or a date")
+        ->group(group);
+    command->add_option("--end", season.end, "Final day of the simulation: a day of year or a date")
+        ->group(group);
+    command
+        ->add_option("--set", season.settings,
+                     "NAME=VALUE: a crop parameter by id, key or caption (repeatable; tulo-cli parameters "
+                     "lists them)")
+        ->group(group)
+        ->allow_extra_args(false);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -55,17 +86,9 @@ int main(int argc, char** argv) {
     tulo::cli::RunOptions run;
     CLI::App* runCommand = app.add_subcommand("run", "Simulate the season of a configuration file (.sim)");
     runCommand->add_option("config", run.config, "Configuration file (.sim)")->required();
-    CLI::Option* weatherOption =
-        runCommand->add_option("--weather", run.weather,
-                               "Replace the weather table with a workbook's sheet or a weather file's year "
-                               "(DSSAT .WTH, NASA POWER CSV, APSIM .met)");
+    AddSeasonOptions(runCommand, run.season);
     CLI::Option* soilOption =
         runCommand->add_option("--soil", run.soil, "Replace the soil table with a workbook's sheet");
-    AddWholeOption(runCommand, "--weather-sheet", run.weatherSheet, 1,
-                   "Sheet of the weather workbook (1-based)")
-        ->needs(weatherOption);
-    AddWholeOption(runCommand, "--year", run.year, 1, "The season's year in a weather file of several years")
-        ->needs(weatherOption);
     AddWholeOption(runCommand, "--soil-sheet", run.soilSheet, 1, "Sheet of the soil workbook (1-based)")
         ->needs(soilOption);
     runCommand->add_option("--daily", run.daily, "Write every daily series of the simulated days as CSV");
@@ -104,6 +127,7 @@ int main(int argc, char** argv) {
     CLI::App* evaluateCommand =
         app.add_subcommand("evaluate", "Run a configuration and evaluate a variable against measurements");
     evaluateCommand->add_option("config", evaluate.config, "Configuration file (.sim)")->required();
+    AddSeasonOptions(evaluateCommand, evaluate.season);
     CLI::Option* measuredOption = evaluateCommand->add_option(
         "--measured", evaluate.measured, "Workbook of measurements (row 1 titles; DOY, value)");
     CLI::Option* variableOption = evaluateCommand->add_option(
@@ -139,6 +163,7 @@ int main(int argc, char** argv) {
     CLI::App* forceLaiCommand = app.add_subcommand(
         "force-lai", "Run a configuration with its leaf area forced to exogenous values (remote sensing)");
     forceLaiCommand->add_option("config", forceLai.config, "Configuration file (.sim)")->required();
+    AddSeasonOptions(forceLaiCommand, forceLai.season);
     CLI::Option* atOption =
         forceLaiCommand->add_option("--at", forceLai.at, "One point: day of year and LAI (m2/m2), DOY:LAI");
     CLI::Option* laiOption = forceLaiCommand->add_option(
@@ -157,6 +182,7 @@ int main(int argc, char** argv) {
     CLI::App* ensembleCommand = app.add_subcommand(
         "ensemble", "Run one season per parameter set of a table, in parallel on every core");
     ensembleCommand->add_option("config", ensemble.config, "Configuration file (.sim)")->required();
+    AddSeasonOptions(ensembleCommand, ensemble.season);
     ensembleCommand
         ->add_option("--sets", ensemble.sets,
                      "Parameter sets: CSV or workbook, row 1 parameter ids, then one set per row")
@@ -171,6 +197,7 @@ int main(int argc, char** argv) {
     CLI::App* calibrateCommand = app.add_subcommand(
         "calibrate", "Calibrate two or three crop parameters against measured AGB (and LAI), by the simplex");
     calibrateCommand->add_option("config", calibrate.config, "Configuration file (.sim)")->required();
+    AddSeasonOptions(calibrateCommand, calibrate.season);
     calibrateCommand
         ->add_option("--agb", calibrate.agb, "Measured AGB (t/ha): row 1 titles, then DOY and value")
         ->required();
@@ -227,6 +254,7 @@ int main(int argc, char** argv) {
         "sensitivity",
         "Sensitivity analysis of the growth factors: sample, run every sample, compute indices");
     sensitivityCommand->add_option("config", sensitivity.config, "Configuration file (.sim)")->required();
+    AddSeasonOptions(sensitivityCommand, sensitivity.season);
     sensitivityCommand
         ->add_option("--method", sensitivity.method,
                      "FAST, \"Latin hypercube sampling\", \"Morris method\", \"Quasi-Random LpTau\", Random, "
@@ -295,8 +323,9 @@ int main(int argc, char** argv) {
         if (*sensitivityCommand) return tulo::cli::Sensitivity(sensitivity, std::cout, ui);
         if (*tableCommand) return tulo::cli::Table(tableIn, tableSheet, tableOut, ui);
         if (*evaluateCommand && *laiIndexOption)
-            return tulo::cli::LaiIndexCommand({evaluate.config, laiIndexTable, evaluate.sheet, evaluate.json},
-                                              std::cout, ui);
+            return tulo::cli::LaiIndexCommand(
+                {evaluate.config, evaluate.season, laiIndexTable, evaluate.sheet, evaluate.json}, std::cout,
+                ui);
         if (*evaluateCommand) return tulo::cli::Evaluate(evaluate, std::cout, ui);
         if (*evaluateSitesCommand) return tulo::cli::EvaluateSites(evaluateSites, std::cout, ui);
         if (*forceLaiCommand) return tulo::cli::ForceLaiCommand(forceLai, std::cout, ui);

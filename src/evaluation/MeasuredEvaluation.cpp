@@ -63,11 +63,12 @@ MeasuredData ReadMeasured(const Grid& grid) {
             }
             d = *day;
         }
+        const int year = date ? date->year : 0;
         // A run simulates days of one year, 1..365, so no other day can ever be paired.
         if (*d < 1 || *d > kLastDay)
             data.outsideYear.push_back({r, *d});
         else {
-            const Measurement m{r, static_cast<float>(*d), static_cast<float>(*v)};
+            const Measurement m{r, static_cast<float>(*d), static_cast<float>(*v), year};
             const auto [earlier, first] = firstOfDay.try_emplace(m.doy, data.rows.size());
             if (!first) {
                 const Measurement& e = data.rows[earlier->second];
@@ -95,8 +96,17 @@ std::string CappedList(const std::vector<std::string>& items, std::string_view s
     return text;
 }
 
-std::vector<std::string> MeasuredRefusals(const MeasuredData& data) {
+std::vector<std::string> MeasuredRefusals(const MeasuredData& data, std::optional<int> seasonYear) {
     std::vector<std::string> refusals;
+    if (seasonYear) {
+        std::vector<std::string> rows;
+        for (const Measurement& m : data.rows)
+            if (m.year != 0 && m.year != *seasonYear)
+                rows.push_back("row " + std::to_string(m.row) + " (" + std::to_string(m.year) + ")");
+        if (!rows.empty())
+            refusals.push_back("a date must fall in the season's year, " + std::to_string(*seasonYear) +
+                               ": " + CappedList(rows, ", ") + ".");
+    }
     if (!data.negative.empty()) {
         std::vector<std::string> rows;
         for (const int r : data.negative) {
@@ -120,6 +130,19 @@ std::vector<std::string> MeasuredRefusals(const MeasuredData& data) {
 
 std::vector<std::string> ReadingNotes(const MeasuredData& data) {
     std::vector<std::string> notes;
+    // Without a weather file's year the dates cannot be checked against the season's; dates of several
+    // years are read each in its own year's calendar, which a user who mixed them up should hear of.
+    std::vector<int> years;
+    for (const Measurement& m : data.rows)
+        if (m.year != 0 && std::find(years.begin(), years.end(), m.year) == years.end())
+            years.push_back(m.year);
+    if (years.size() > 1) {
+        std::sort(years.begin(), years.end());
+        std::vector<std::string> listed;
+        for (const int y : years) listed.push_back(std::to_string(y));
+        notes.push_back("the dates fall in more than one year (" + CappedList(listed, ", ") +
+                        "); each is read as a day of its own year's calendar.");
+    }
     if (!data.skippedRows.empty()) {
         std::vector<std::string> rows;
         for (const int r : data.skippedRows) rows.push_back(std::to_string(r));

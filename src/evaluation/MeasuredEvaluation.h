@@ -31,6 +31,7 @@ struct Measurement {
     int row = 0; // grid row
     float doy = 0;
     float value = 0;
+    int year = 0; // the date's year; 0 for a day of year
 };
 
 // The measurements of a grid: row 1 holds titles, then one measurement a row (column 1 the day, column 2
@@ -72,7 +73,10 @@ MeasuredData ReadMeasured(const Grid& grid);
 // Why the measurements cannot be used at all (negative values, one day with two values), one sentence
 // each naming the rows; none when they can. The evaluation, the Evaluation page and the calibration
 // refuse the same tables with the same words.
-std::vector<std::string> MeasuredRefusals(const MeasuredData& data);
+// Dated rows must fall in the season's year when it is known (`seasonYear`: the year of its weather file):
+// a date of another year would pair with a day of another season.
+std::vector<std::string> MeasuredRefusals(const MeasuredData& data,
+                                          std::optional<int> seasonYear = std::nullopt);
 // The rows left out while reading, with their reasons, one sentence each (starting in lower case, for a
 // message that names the table first).
 std::vector<std::string> ReadingNotes(const MeasuredData& data);

@@ -312,7 +312,7 @@ TEST_F(Cli, NoOutputReplacesAnInputWhateverItsSpelling) {
         {"run demo.sim --daily ../" + dir_.filename().string() + "/link.sim",
          "--daily ../" + dir_.filename().string() + "/link.sim is the configuration demo.sim"},
         {"run link.sim --report ./weather.xlsx --weather weather.xlsx",
-         "--report ./weather.xlsx is the --weather workbook weather.xlsx"},
+         "--report ./weather.xlsx is the --weather file weather.xlsx"},
         {"table t.csv ./t.csv", "The output ./t.csv is the input t.csv"},
         {"crop import demo.sim t.csv --save demo.sim", "--save demo.sim is the configuration demo.sim"},
         {"ensemble demo.sim --sets t.csv --out link.sim", "--out link.sim is the configuration demo.sim"},

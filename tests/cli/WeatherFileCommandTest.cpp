@@ -65,6 +65,18 @@ TEST_F(WeatherFileCommand, ADssatFileGivesTheSeasonOfTheSameWeatherAsAWorkbook) 
             const std::string yyddd = std::to_string(year % 100 * 1000 + d);
             wth += yyddd + " " + day.tmin + " " + day.tmax + " " + day.rain + " " + day.rad + " -99\n";
         }
+    // The 2019 days again as an APSIM .met file and a NASA POWER daily CSV, columns in their own orders.
+    std::string met = "[weather.met.weather]\n! by hand\nlatitude = 10.0 (DECIMAL DEGREES)\ntav = 27\n"
+                      "year day maxt mint radn rain\n () () (oC) (oC) (MJ/m2) (mm)\n";
+    std::string power = "-BEGIN HEADER-\nNASA/POWER Daily Data\nLocation: Latitude  10.0   Longitude 0.0\n"
+                        "-END HEADER-\nYEAR,DOY,PRECTOTCORR,T2M_MIN,T2M_MAX,ALLSKY_SFC_SW_DWN\n";
+    for (int d = 1; d <= 365; ++d) {
+        const Day day = DayOf(d);
+        met += "2019 " + std::to_string(d) + " " + day.tmax + " " + day.tmin + " " + day.rad + " " +
+               day.rain + "\n";
+        power += "2019," + std::to_string(d) + "," + day.rain + "," + day.tmin + "," + day.tmax + "," +
+                 day.rad + "\n";
+    }
     const auto workbookFile = Write("weather.csv", workbook);
     const auto wthFile = Write("SITE1801.WTH", wth);
 
@@ -73,6 +85,12 @@ TEST_F(WeatherFileCommand, ADssatFileGivesTheSeasonOfTheSameWeatherAsAWorkbook) 
     ASSERT_EQ(Run("run " + kDemo + " --weather " + wthFile.string() + " --year 2019 --daily -"), 0) << err_;
     EXPECT_EQ(out_, fromWorkbook);
     ASSERT_EQ(Run("run " + kDemo + " --weather " + Write("dated.csv", dated).string() + " --daily -"), 0)
+        << err_;
+    EXPECT_EQ(out_, fromWorkbook);
+    ASSERT_EQ(Run("run " + kDemo + " --weather " + Write("site.met", met).string() + " --daily -"), 0)
+        << err_;
+    EXPECT_EQ(out_, fromWorkbook);
+    ASSERT_EQ(Run("run " + kDemo + " --weather " + Write("power.csv", power).string() + " --daily -"), 0)
         << err_;
     EXPECT_EQ(out_, fromWorkbook);
 
@@ -93,8 +111,80 @@ TEST_F(WeatherFileCommand, AFileFarFromTheConfigurationsLatitudeIsWarnedOf) {
                day.rain + "\n";
     }
     ASSERT_EQ(Run("run " + kDemo + " --weather " + Write("site.met", met).string()), 0) << err_;
-    EXPECT_NE(err_.find("Warning: the configuration's latitude"), std::string::npos) << err_;
+    EXPECT_NE(err_.find("Warning: the season's latitude"), std::string::npos) << err_;
     EXPECT_NE(err_.find("-60"), std::string::npos) << err_;
+}
+
+// The shipped field example's weather files hold the demo's weather as 2019: each gives its season exactly.
+TEST_F(WeatherFileCommand, TheFieldExamplesWeatherFilesGiveTheDemosSeason) {
+    ASSERT_EQ(Run("run " + kDemo + " --daily -"), 0) << err_;
+    const std::string demo = out_;
+    for (const std::string file : {"site.WTH", "site.met", "POWER_Point_Daily.csv"}) {
+        ASSERT_EQ(Run("run " + kDemo + " --weather " TULO_SOURCE_DIR "/examples/field/" + file +
+                      " --year 2019 --daily -"),
+                  0)
+            << file << ": " << err_;
+        EXPECT_EQ(out_, demo) << file;
+        EXPECT_EQ(err_, "") << file;
+    }
+}
+
+// Season options change the season of any command for that command only; the file stays as it was.
+TEST_F(WeatherFileCommand, SeasonOptionsChangeTheSeasonButNotTheFile) {
+    const auto config = Write("demo.sim", Slurp(kDemo));
+    const std::string before = Slurp(config);
+    ASSERT_EQ(Run("run " + config.string() + " --json"), 0) << err_;
+    const std::string plain = out_;
+    ASSERT_EQ(Run("run " + config.string() + " --json --set RUE=3.1 --set \"Tb for growth=9\""), 0) << err_;
+    EXPECT_NE(out_, plain);
+    const std::string byCaption = out_;
+    ASSERT_EQ(Run("run " + config.string() + " --json --set myRUE=3.1 --set Tb=9"), 0) << err_;
+    EXPECT_EQ(out_, byCaption);
+    EXPECT_EQ(Slurp(config), before);
+
+    // The same change on evaluate, calibrate's objective and ensemble: every command reads it.
+    const auto measured = Write("agb.csv", "DOY,AGB\n200,3.2\n230,8.5\n");
+    ASSERT_EQ(Run("evaluate " + config.string() + " --measured " + measured.string() +
+                  " --variable \"AGB tot (tAGB/ha)\" --json"),
+              0)
+        << err_;
+    const std::string evaluated = out_;
+    ASSERT_EQ(Run("evaluate " + config.string() + " --measured " + measured.string() +
+                  " --variable \"AGB tot (tAGB/ha)\" --json --set RUE=3.1"),
+              0)
+        << err_;
+    EXPECT_NE(out_, evaluated);
+
+    // A refused option: exit 1, the option named, nothing run.
+    EXPECT_EQ(Run("run " + config.string() + " --set RUE=99"), 1);
+    EXPECT_NE(err_.find("--set RUE: "), std::string::npos) << err_;
+    EXPECT_EQ(Run("ensemble " + config.string() + " --sets " + Write("sets.csv", "TSUM1\n800\n").string() +
+                  " --sowing June"),
+              1);
+    EXPECT_NE(err_.find("--sowing: \"June\" is neither a day of year nor a date"), std::string::npos) << err_;
+}
+
+// Measured dates belong to the season's year: of the weather file's year when it gives one, of one
+// year at least when it does not.
+TEST_F(WeatherFileCommand, MeasuredDatesOfAnotherYearAreRefusedByRow) {
+    std::string wth = "*WEATHER DATA : by hand\n\n@ INSI      LAT     LONG  ELEV\n  XXXX   10.000   0.0  10\n"
+                      "@DATE  TMIN  TMAX  RAIN  SRAD\n";
+    for (int d = 1; d <= 365; ++d) {
+        const Day day = DayOf(d);
+        wth += std::to_string(2019000 + d) + " " + day.tmin + " " + day.tmax + " " + day.rain + " " +
+               day.rad + "\n";
+    }
+    const auto weather = Write("SITE.WTH", wth);
+    const std::string evaluate = "evaluate " + kDemo + " --variable \"AGB tot (tAGB/ha)\" --measured ";
+    const auto sameYear = Write("same.csv", "Date,AGB\n2019-07-19,3.2\n2019-08-18,8.5\n");
+    const auto otherYear = Write("other.csv", "Date,AGB\n2019-07-19,3.2\n2020-08-17,8.5\n");
+    EXPECT_EQ(Run(evaluate + sameYear.string() + " --weather " + weather.string()), 0) << err_;
+    EXPECT_EQ(Run(evaluate + otherYear.string() + " --weather " + weather.string()), 2);
+    EXPECT_NE(err_.find("a date must fall in the season's year, 2019: row 3 (2020)"), std::string::npos)
+        << err_;
+    // Without a weather file's year, dates of two years are each read in their own year, and said so.
+    EXPECT_EQ(Run(evaluate + otherYear.string()), 0) << err_;
+    EXPECT_NE(err_.find("the dates fall in more than one year (2019, 2020)"), std::string::npos) << err_;
 }
 
 } // namespace
