@@ -11,7 +11,6 @@
 #include "engine/RunState.h"
 #include "evaluation/MeasuredEvaluation.h"
 #include "io/SeasonOptions.h"
-#include "io/SimConfig.h"
 #include "io/SitesTable.h"
 #include "io/SpreadsheetCommands.h"
 
@@ -128,11 +127,7 @@ SiteOutcome EvaluateSite(const SiteRow& site, const Variable& variable) {
     const auto& file = MeasuredFile(site, variable.column);
     if (!file) return done(SiteOutcome::Status::Unmeasured);
     FormModel form;
-    if (const auto error = ReadSimConfig(site.config, form)) {
-        ui.message(site.config.string() + ": " + *error);
-        return done(SiteOutcome::Status::Failed);
-    }
-    const auto changes = ApplySeasonOptions(form, site.season, ui);
+    const auto changes = LoadSeason(site.config.string(), site.season, form, ui);
     if (!changes) return done(SiteOutcome::Status::Failed);
     siteUi.weatherSource = changes->weatherSource;
     // The run state is large; keep it off the stack.
@@ -152,7 +147,7 @@ SiteOutcome EvaluateSite(const SiteRow& site, const Variable& variable) {
         return done(SiteOutcome::Status::Failed);
     }
     const MeasuredData data = ReadMeasured(grid);
-    if (const auto refusals = MeasuredRefusals(data); !refusals.empty()) {
+    if (const auto refusals = MeasuredRefusals(data, changes->year); !refusals.empty()) {
         for (const std::string& refusal : refusals) ui.message(source + ": " + refusal);
         return done(SiteOutcome::Status::Failed);
     }
