@@ -81,6 +81,10 @@ std::optional<std::vector<TitledColumn>> ReadTitles(const Grid& grid, const std:
         } else if (const ParameterInfo* parameter = FindParameterByName(column.title)) {
             column.kind = Column::Parameter;
             meaning = "the crop parameter " + std::string(parameter->id);
+            // Refused here once rather than on every row that gives it a value.
+            if (parameter->controlKind == ParameterControl::Constant || parameter->control.empty())
+                refuse(source + ", cell " + CellName(1, c) + ": " + std::string(parameter->id) +
+                       " is a constant of the model, not a setting.");
         } else {
             refuse(source + ", cell " + CellName(1, c) + ": " + QuoteValue(column.title) +
                    " is neither a column of a sites table (" + ColumnList() +

@@ -136,6 +136,44 @@ TEST_F(EvaluateSitesCommand, EvaluatesEachSiteAsEvaluateDoesAndPoolsAllTheirPair
     EXPECT_NE(one.out.find("\nall sites  9  "), std::string::npos) << one.out;
 }
 
+// Each row changes its own season as evaluate's options would; a change or a measurement the season
+// refuses fails its row alone, named with the table's column.
+TEST_F(EvaluateSitesCommand, ChangesEachSitesSeasonAsEvaluatesOptionsWould) {
+    fs::create_directories(dir_ / "field");
+    for (const char* file : {"site.WTH", "agb-early.csv"})
+        fs::copy_file(fs::path(TULO_SOURCE_DIR "/examples/field") / file, dir_ / "field" / file);
+    Write("sites.csv", "name,config,weather,year,sowing,agb\n"
+                       "early,configs/demo.sim,field/site.WTH,2019,2019-04-30,field/agb-early.csv\n"
+                       "a year early,configs/demo.sim,field/site.WTH,2018,120,field/agb-early.csv\n"
+                       "no such day,configs/demo.sim,field/site.WTH,2019,2019-02-30,field/agb-early.csv\n");
+    const Outcome o = Run("evaluate-sites " + Table() + " --json");
+    EXPECT_EQ(o.status, 1);
+    const auto result = nlohmann::json::parse(o.out);
+    ASSERT_EQ(result["rows"].size(), 1u);
+    EXPECT_EQ(result["failed"], nlohmann::json::parse(R"([{"name": "a year early", "row": 3},
+                                                          {"name": "no such day", "row": 4}])"));
+    const fs::path field = dir_ / "field";
+    const Outcome single =
+        Run("evaluate " + (dir_ / "configs" / "demo.sim").string() + " --weather " +
+            (field / "site.WTH").string() + " --year 2019 --sowing 2019-04-30 --measured " +
+            (field / "agb-early.csv").string() + " --variable \"AGB tot (tAGB/ha)\" --json");
+    ASSERT_EQ(single.status, 0) << single.err;
+    const auto evaluation = nlohmann::json::parse(single.out);
+    EXPECT_EQ(result["rows"][0]["pairs"], evaluation["pairs"]);
+    EXPECT_EQ(result["rows"][0]["indices"]["RMSE"], evaluation["RMSE"]);
+    EXPECT_EQ(result["rows"][0]["indices"]["n"], 15);
+
+    const std::string table = Table();
+    EXPECT_NE(o.err.find(table + ", row 3: " + (field / "agb-early.csv").string() +
+                         ": a date must fall in the season's year, 2018: row 2 (2019)"),
+              std::string::npos)
+        << o.err;
+    EXPECT_NE(o.err.find(table + ", row 4: sowing: \"2019-02-30\" is a date its year does not have.\n" +
+                         table + ", row 4: site \"no such day\" was not evaluated.\n"),
+              std::string::npos)
+        << o.err;
+}
+
 TEST_F(EvaluateSitesCommand, NamesTheSitesThatFailAndEvaluatesTheOthers) {
     Write("negative.csv", "DOY,AGB\n180,6.5\n200,-9\n");
     Write("sites.csv", "name,config,agb,lai\n"

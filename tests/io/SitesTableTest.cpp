@@ -112,6 +112,7 @@ TEST_F(SitesTableTest, RefusesATableNamingTheCellOrRowToMend) {
         {"name,config,Config,RUE,rue\na,a.sim,b.sim,2,3\n",
          {s + ": cells B1 and C1 are both the config column; it takes one column.",
           s + ": cells D1 and E1 are both the crop parameter RUE; it takes one column."}},
+        {"name,config,C\na,a.sim,2\n", {s + ", cell C1: C is a constant of the model, not a setting."}},
         {"name,config,agb\na,a.sim,x.csv\n,b.sim,\nc, ,y.csv\n",
          {s + ", row 3: the name cell (A3) is empty; every site needs a name and a config.",
           s + ", row 4: the config cell (B4) is empty; every site needs a name and a config."}},
