@@ -1,5 +1,7 @@
 #include "Commands.h"
 
+#include "EvaluationJson.h"
+
 #include "base/Numbers.h"
 #include "disease/Varieties.h"
 #include "engine/CompiledInputs.h"
@@ -381,7 +383,8 @@ int Evaluate(const EvaluateOptions& options, std::ostream& out, UserInterface& u
                                        {"mark", g.pF ? nlohmann::json(g.mark) : nlohmann::json()},
                                        {"left_out", leftOut},
                                        {"after_crop_end", afterCropEnd},
-                                       {"before_sowing", e.beforeSowing}};
+                                       {"before_sowing", e.beforeSowing},
+                                       {"pairs", PairsJson(e.matrix)}};
         out << result.dump(2) << '\n';
         return kSuccess;
     }

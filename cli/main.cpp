@@ -4,6 +4,7 @@
 #include "Commands.h"
 #include "ConsoleUi.h"
 #include "Ensemble.h"
+#include "EvaluateSites.h"
 #include "ForceLai.h"
 #include "NewSeason.h"
 #include "Sensitivity.h"
@@ -161,6 +162,24 @@ int main(int argc, char** argv) {
     AddWholeOption(evaluateCommand, "--sheet", evaluate.sheet, 1,
                    "Sheet of the measurements or LAI table (1-based)");
     evaluateCommand->add_flag("--json", evaluate.json, "Print the results as one JSON object");
+
+    tulo::cli::EvaluateSitesOptions evaluateSites;
+    CLI::App* evaluateSitesCommand = app.add_subcommand(
+        "evaluate-sites",
+        "Run every site of a sites table and evaluate each, and all pooled, against its measurements");
+    evaluateSitesCommand
+        ->add_option("table", evaluateSites.table,
+                     "Sites table: CSV or workbook, row 1 titles (name, config, weather, year, lat, sowing, "
+                     "start, end, agb, lai, measured, crop parameters), one site a row")
+        ->required();
+    evaluateSitesCommand->add_option(
+        "--variable", evaluateSites.variable,
+        "AGB (the agb column, default), LAI (the lai column) or a report header (the measured column)");
+    AddWholeOption(evaluateSitesCommand, "--sheet", evaluateSites.sheet, 1,
+                   "Sheet of the table's workbook (1-based)");
+    AddWholeOption(evaluateSitesCommand, "--threads", evaluateSites.threads, 0,
+                   "Worker threads (default: every core)");
+    evaluateSitesCommand->add_flag("--json", evaluateSites.json, "Print the results as one JSON object");
 
     tulo::cli::ForceLaiOptions forceLai;
     CLI::App* forceLaiCommand = app.add_subcommand(
@@ -331,6 +350,7 @@ int main(int argc, char** argv) {
                 {evaluate.config, evaluate.season, laiIndexTable, evaluate.sheet, evaluate.json}, std::cout,
                 ui);
         if (*evaluateCommand) return tulo::cli::Evaluate(evaluate, std::cout, ui);
+        if (*evaluateSitesCommand) return tulo::cli::EvaluateSites(evaluateSites, std::cout, ui);
         if (*forceLaiCommand) return tulo::cli::ForceLaiCommand(forceLai, std::cout, ui);
         if (*cropExport) return tulo::cli::CropExport(cropConfig, cropFile, ui);
         if (*cropImport)

@@ -241,6 +241,7 @@ FittingMatrix PairMeasuredWithSimulated(const EvaluationTable& table, const Meas
         if (const auto j = RowOfDay(table, m.doy)) {
             matrix.measured.push_back(m.value);
             matrix.simulated.push_back(table.simulated[*j]);
+            matrix.day.push_back(table.doy[*j]);
         } else {
             matrix.leftOut.push_back({m.row, m.doy});
         }

@@ -103,6 +103,7 @@ struct FittingMatrix {
     std::vector<float> measured;
     std::vector<float> simulated;
     std::vector<LeftOut> leftOut; // measurements of days the run did not simulate
+    std::vector<int> day;         // the day of each pair, so that pairs can be listed and pooled
 };
 FittingMatrix PairMeasuredWithSimulated(const EvaluationTable& table, const MeasuredData& data);
 

@@ -1,0 +1,329 @@
+#include "EvaluateSites.h"
+
+#include "Commands.h"
+#include "EvaluationJson.h"
+
+#include "base/Numbers.h"
+#include "base/Problems.h"
+#include "engine/FormModel.h"
+#include "engine/Outputs.h"
+#include "engine/RunCommand.h"
+#include "engine/RunState.h"
+#include "evaluation/MeasuredEvaluation.h"
+#include "io/SeasonOptions.h"
+#include "io/SitesTable.h"
+#include "io/SpreadsheetCommands.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <atomic>
+#include <memory>
+#include <thread>
+
+namespace tulo::cli {
+
+namespace {
+
+enum class MeasuredColumn { Agb, Lai, Measured };
+
+struct Variable {
+    int index = 0;      // 1 .. 6, as EvaluableVariableIndex gives it
+    std::string header; // the report header
+    MeasuredColumn column = MeasuredColumn::Measured;
+};
+
+std::string_view ColumnTitle(MeasuredColumn column) {
+    switch (column) {
+    case MeasuredColumn::Agb:
+        return "agb";
+    case MeasuredColumn::Lai:
+        return "lai";
+    case MeasuredColumn::Measured:
+        break;
+    }
+    return "measured";
+}
+
+// AGB and LAI, the variables field books hold, have columns of their own; the other evaluable variables
+// share the measured column, one of them a run of the command.
+std::optional<Variable> ChooseVariable(const std::string& text) {
+    std::string key(Trim(text));
+    std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return std::toupper(c); });
+    const std::string header = key == "AGB" ? "AGB tot (tAGB/ha)" : key == "LAI" ? "GAI (m2/m2)" : text;
+    const auto index = EvaluableVariableIndex(header);
+    if (!index) return std::nullopt;
+    const MeasuredColumn column = *index == 2   ? MeasuredColumn::Agb
+                                  : *index == 6 ? MeasuredColumn::Lai
+                                                : MeasuredColumn::Measured;
+    return Variable{*index, header, column};
+}
+
+const std::optional<std::filesystem::path>& MeasuredFile(const SiteRow& site, MeasuredColumn column) {
+    switch (column) {
+    case MeasuredColumn::Agb:
+        return site.agb;
+    case MeasuredColumn::Lai:
+        return site.lai;
+    case MeasuredColumn::Measured:
+        break;
+    }
+    return site.measured;
+}
+
+// A site's messages, kept to be shown in the table's order whichever site finishes first; each starts
+// with the site's row, and the engine's weather problems with the weather the table named.
+class SiteUi : public UserInterface {
+public:
+    explicit SiteUi(std::string prefix) : prefix_(std::move(prefix)) {}
+    std::vector<std::string> messages;
+    std::string weatherSource;
+
+    void message(std::string_view text, std::string_view title, Icon) override {
+        messages.push_back(prefix_ + (title.empty() ? "" : std::string(title) + ": ") + std::string(text));
+    }
+    void problem(const InputProblem& problem) override {
+        message(problem.field == ctl::sprWeather && !weatherSource.empty()
+                    ? weatherSource + ": " + problem.text
+                    : problem.text,
+                {}, Icon::None);
+    }
+    Answer ask(std::string_view text, Buttons buttons, std::string_view title, Icon icon) override {
+        // Nobody is there to answer: a box with only OK is a message, any other takes the cautious way.
+        if (buttons == Buttons::Ok) {
+            message(text, title, icon);
+            return Answer::Ok;
+        }
+        return buttons == Buttons::OkCancel ? Answer::Cancel : Answer::No;
+    }
+    std::optional<std::string> input(std::string_view, std::string_view, std::string_view) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> openFile(const FileDialog&) override { return std::nullopt; }
+    std::optional<std::string> saveFile(const FileDialog&) override { return std::nullopt; }
+    void setBusy(bool) override {}
+    void processEvents() override {}
+
+private:
+    std::string prefix_;
+};
+
+struct SiteOutcome {
+    enum class Status { Failed, Unmeasured, Evaluated } status = Status::Failed;
+    std::vector<std::string> messages;
+    Evaluation evaluation;
+};
+
+SiteOutcome EvaluateSite(const SiteRow& site, const Variable& variable) {
+    SiteOutcome outcome;
+    SiteUi siteUi(site.prefix);
+    UserInterface& ui = siteUi;
+    const auto done = [&](SiteOutcome::Status status) {
+        outcome.status = status;
+        outcome.messages = std::move(siteUi.messages);
+        return std::move(outcome);
+    };
+    // A site without measurements of the variable has nothing to be evaluated on: its season is not run.
+    const auto& file = MeasuredFile(site, variable.column);
+    if (!file) return done(SiteOutcome::Status::Unmeasured);
+    FormModel form;
+    const auto changes = LoadSeason(site.config.string(), site.season, form, ui);
+    if (!changes) return done(SiteOutcome::Status::Failed);
+    siteUi.weatherSource = changes->weatherSource;
+    // The run state is large; keep it off the stack.
+    auto run = std::make_unique<RunState>();
+    RunResults results;
+    if (!RunSimulation(form, ui, *run, results, nullptr)) return done(SiteOutcome::Status::Failed);
+
+    Grid grid;
+    std::string source;
+    if (ImportWorkbookSheet(
+            grid, *file, ui,
+            {std::nullopt, "a sites table names no sheet: put the measurements first", std::nullopt, true},
+            &source) != ImportOutcome::Imported)
+        return done(SiteOutcome::Status::Failed);
+    if (grid.text(1, 1).empty()) {
+        ui.message(source + ": the first cell (A1) holds no title; row 1 must hold the column titles.");
+        return done(SiteOutcome::Status::Failed);
+    }
+    const MeasuredData data = ReadMeasured(grid);
+    if (const auto refusals = MeasuredRefusals(data, changes->year); !refusals.empty()) {
+        for (const std::string& refusal : refusals) ui.message(source + ": " + refusal);
+        return done(SiteOutcome::Status::Failed);
+    }
+    for (const std::string& note : ReadingNotes(data)) ui.message(source + ": " + note);
+    outcome.evaluation = EvaluateAgainstMeasured(*run, variable.index, data);
+    if (!outcome.evaluation.regression.failure.empty()) ui.message(outcome.evaluation.regression.failure);
+    for (const std::string& note : PairingNotes(outcome.evaluation)) ui.message(source + ": " + note);
+    return done(SiteOutcome::Status::Evaluated);
+}
+
+// Every site on its own form and run state, so that the results do not depend on the number of threads.
+std::vector<SiteOutcome> EvaluateAll(const std::vector<SiteRow>& sites, const Variable& variable,
+                                     int threads) {
+    std::vector<SiteOutcome> outcomes(sites.size());
+    const std::size_t workers =
+        std::min<std::size_t>(sites.size(), threads > 0 ? static_cast<std::size_t>(threads)
+                                                        : std::max(1u, std::thread::hardware_concurrency()));
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        for (std::size_t k = next++; k < sites.size(); k = next++)
+            outcomes[k] = EvaluateSite(sites[k], variable);
+    };
+    std::vector<std::thread> pool;
+    for (std::size_t t = 1; t < workers; ++t) pool.emplace_back(work);
+    work();
+    for (std::thread& worker : pool) worker.join();
+    return outcomes;
+}
+
+void Append(FittingMatrix& pooled, const FittingMatrix& site) {
+    pooled.measured.insert(pooled.measured.end(), site.measured.begin(), site.measured.end());
+    pooled.simulated.insert(pooled.simulated.end(), site.simulated.begin(), site.simulated.end());
+    pooled.day.insert(pooled.day.end(), site.day.begin(), site.day.end());
+}
+
+// Width of a text as a terminal shows it: one column per character.
+std::size_t Columns(std::string_view text) {
+    return static_cast<std::size_t>(std::count_if(
+        text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+std::vector<std::string> IndexCells(const AgreementIndices& i, const Regression& g) {
+    return {std::to_string(i.n), Plain(i.RMSE),  Plain(i.RRMSE),     Plain(i.EF),
+            Plain(i.CRM),        Plain(g.slope), Plain(g.intercept), Plain(g.R2)};
+}
+
+void PrintTable(const std::vector<std::vector<std::string>>& rows, std::size_t pooledRow, std::ostream& out) {
+    std::vector<std::size_t> widths;
+    for (const auto& row : rows)
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            if (c >= widths.size()) widths.push_back(0);
+            // A row's last cell may be a note as wide as it likes.
+            if (c + 1 < row.size() || row.size() == rows.front().size())
+                widths[c] = std::max(widths[c], Columns(row[c]));
+        }
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        if (r == pooledRow) {
+            std::size_t total = 0;
+            for (const std::size_t w : widths) total += w + 2;
+            out << std::string(total - 2, '-') << '\n';
+        }
+        std::string line;
+        for (std::size_t c = 0; c < rows[r].size(); ++c) {
+            line += rows[r][c];
+            if (c + 1 < rows[r].size()) line += std::string(widths[c] - Columns(rows[r][c]) + 2, ' ');
+        }
+        out << line << '\n';
+    }
+}
+
+} // namespace
+
+int EvaluateSites(const EvaluateSitesOptions& options, std::ostream& out, UserInterface& ui) {
+    const auto variable = ChooseVariable(options.variable);
+    if (!variable) {
+        ui.message("--variable " + QuoteValue(options.variable) +
+                   " cannot be evaluated; choose AGB, LAI or one of the report headers DVS (-), "
+                   "AGB tot (tAGB/ha), AGB panicles (tAGB/ha), AGB leaves (tAGB/ha), AGB stems (tAGB/ha), "
+                   "GAI (m2/m2).");
+        return kFailure;
+    }
+    const auto table = ReadSitesTable(options.table, options.sheet, "--sheet", ui);
+    if (!table) return kFailure;
+    // Checked before any season runs: a table without the variable's measurements evaluates nothing.
+    const std::string column(ColumnTitle(variable->column));
+    const bool hasColumn = variable->column == MeasuredColumn::Agb   ? table->agbColumn
+                           : variable->column == MeasuredColumn::Lai ? table->laiColumn
+                                                                     : table->measuredColumn;
+    if (!hasColumn || std::none_of(table->rows.begin(), table->rows.end(), [&](const SiteRow& site) {
+            return MeasuredFile(site, variable->column).has_value();
+        })) {
+        ui.message(
+            table->source +
+            (hasColumn ? ": the " + column + " column names no file" : " has no " + column + " column") +
+            "; --variable " + options.variable + " evaluates each site against the measurements it names.");
+        return kFailure;
+    }
+
+    const std::vector<SiteOutcome> outcomes = EvaluateAll(table->rows, *variable, options.threads);
+    FittingMatrix pooled;
+    bool anyFailed = false;
+    for (std::size_t k = 0; k < outcomes.size(); ++k) {
+        const SiteRow& site = table->rows[k];
+        const SiteOutcome& outcome = outcomes[k];
+        for (const std::string& message : outcome.messages) ui.message(message);
+        switch (outcome.status) {
+        case SiteOutcome::Status::Failed:
+            anyFailed = true;
+            ui.message(site.prefix + "site " + QuoteValue(site.name) + " was not evaluated.");
+            break;
+        case SiteOutcome::Status::Unmeasured:
+            break;
+        case SiteOutcome::Status::Evaluated:
+            Append(pooled, outcome.evaluation.matrix);
+            break;
+        }
+    }
+    const AgreementIndices pooledIndices = ComputeAgreementIndices(pooled);
+    const Regression pooledRegression = RegressSimulatedOnMeasured(pooled);
+    if (!pooledRegression.failure.empty()) ui.message("All sites pooled: " + pooledRegression.failure);
+
+    if (options.json) {
+        nlohmann::ordered_json rows = nlohmann::ordered_json::array();
+        nlohmann::ordered_json failed = nlohmann::ordered_json::array();
+        nlohmann::ordered_json unmeasured = nlohmann::ordered_json::array();
+        for (std::size_t k = 0; k < outcomes.size(); ++k) {
+            const SiteRow& site = table->rows[k];
+            const Evaluation& e = outcomes[k].evaluation;
+            switch (outcomes[k].status) {
+            case SiteOutcome::Status::Failed:
+                failed.push_back({{"name", site.name}, {"row", site.row}});
+                break;
+            case SiteOutcome::Status::Unmeasured:
+                unmeasured.push_back({{"name", site.name}, {"row", site.row}});
+                break;
+            case SiteOutcome::Status::Evaluated:
+                rows.push_back({{"name", site.name},
+                                {"row", site.row},
+                                {"indices", IndicesJson(e.indices, e.regression)},
+                                {"pairs", nlohmann::ordered_json(PairsJson(e.matrix))}});
+                break;
+            }
+        }
+        const nlohmann::ordered_json result = {{"variable", variable->header},
+                                               {"rows", rows},
+                                               {"pooled", IndicesJson(pooledIndices, pooledRegression)},
+                                               {"failed", failed},
+                                               {"unmeasured", unmeasured}};
+        out << result.dump(2) << '\n';
+        return anyFailed ? kFailure : kSuccess;
+    }
+
+    std::vector<std::vector<std::string>> lines = {
+        {"site", "n", "RMSE", "RRMSE", "EF", "CRM", "Slope", "Intercept", "R2"}};
+    for (std::size_t k = 0; k < outcomes.size(); ++k) {
+        const Evaluation& e = outcomes[k].evaluation;
+        std::vector<std::string> line = {table->rows[k].name};
+        switch (outcomes[k].status) {
+        case SiteOutcome::Status::Failed:
+            line.push_back("not evaluated");
+            break;
+        case SiteOutcome::Status::Unmeasured:
+            line.push_back("no " + column + " file");
+            break;
+        case SiteOutcome::Status::Evaluated:
+            for (std::string& cell : IndexCells(e.indices, e.regression)) line.push_back(std::move(cell));
+            break;
+        }
+        lines.push_back(std::move(line));
+    }
+    std::vector<std::string> all = {"all sites"};
+    for (std::string& cell : IndexCells(pooledIndices, pooledRegression)) all.push_back(std::move(cell));
+    lines.push_back(std::move(all));
+    out << "Evaluation of " << variable->header << " at the sites of " << table->source << "\n";
+    PrintTable(lines, lines.size() - 1, out);
+    return anyFailed ? kFailure : kSuccess;
+}
+
+} // namespace tulo::cli
