@@ -15,11 +15,13 @@
 #include "io/SpreadsheetCommands.h"
 
 #include <nlohmann/json.hpp>
+#include <tbb/global_control.h>
+#include <tbb/parallel_for.h>
+#include <tbb/task_arena.h>
 
 #include <algorithm>
-#include <atomic>
 #include <memory>
-#include <thread>
+#include <optional>
 
 namespace tulo::cli {
 
@@ -162,18 +164,18 @@ SiteOutcome EvaluateSite(const SiteRow& site, const Variable& variable) {
 std::vector<SiteOutcome> EvaluateAll(const std::vector<SiteRow>& sites, const Variable& variable,
                                      int threads) {
     std::vector<SiteOutcome> outcomes(sites.size());
-    const std::size_t workers =
-        std::min<std::size_t>(sites.size(), threads > 0 ? static_cast<std::size_t>(threads)
-                                                        : std::max(1u, std::thread::hardware_concurrency()));
-    std::atomic<std::size_t> next{0};
-    const auto work = [&] {
-        for (std::size_t k = next++; k < sites.size(); k = next++)
-            outcomes[k] = EvaluateSite(sites[k], variable);
-    };
-    std::vector<std::thread> pool;
-    for (std::size_t t = 1; t < workers; ++t) pool.emplace_back(work);
-    work();
-    for (std::thread& worker : pool) worker.join();
+    // More threads than cores are allowed when asked for, as in every ensemble.
+    std::optional<tbb::global_control> allowed;
+    if (threads > 0)
+        allowed.emplace(tbb::global_control::max_allowed_parallelism, static_cast<std::size_t>(threads));
+    tbb::task_arena arena(threads > 0 ? threads : tbb::task_arena::automatic);
+    arena.execute([&] {
+        tbb::parallel_for(tbb::blocked_range<std::size_t>(0, sites.size(), 1),
+                          [&](const tbb::blocked_range<std::size_t>& range) {
+                              for (std::size_t k = range.begin(); k != range.end(); ++k)
+                                  outcomes[k] = EvaluateSite(sites[k], variable);
+                          });
+    });
     return outcomes;
 }
 
