@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <iostream>
@@ -49,22 +50,54 @@ std::optional<ParameterChoice> MakeChoice(std::string_view caption, std::string_
     return choice;
 }
 
-// "CAPTION:MIN:MAX:INITIAL"; the caption may hold spaces, so the numbers are read from the right.
-std::optional<ParameterChoice> ParseParam(const std::string& text, UserInterface& ui) {
+// "NAME:MIN:MAX[:INITIAL]": any crop parameter by id, workbook key or caption (no name holds a colon;
+// captions may hold spaces), the initial value defaulting to the configuration's.
+struct ParamText {
+    std::string where; // "--param \"RUE:a:4\""
+    const ParameterInfo* info = nullptr;
+    double min = 0, max = 0;
+    std::optional<double> initial;
+};
+
+std::optional<ParamText> ParseParam(const std::string& text, UserInterface& ui) {
     std::vector<std::string_view> parts;
-    std::string_view rest = text;
-    for (int k = 0; k < 3; ++k) {
-        const std::size_t colon = rest.rfind(':');
-        if (colon == std::string_view::npos) break;
-        parts.insert(parts.begin(), rest.substr(colon + 1));
-        rest = rest.substr(0, colon);
+    for (std::size_t start = 0;;) {
+        const std::size_t colon = text.find(':', start);
+        parts.push_back(std::string_view(text).substr(start, colon - start));
+        if (colon == std::string::npos) break;
+        start = colon + 1;
     }
-    if (parts.size() != 3) {
-        ui.message("--param " + QuoteValue(text) +
-                   " is not CAPTION:MIN:MAX:INITIAL (e.g. \"RUE:1.5:4:2.3\").");
+    ParamText param;
+    param.where = "--param " + QuoteValue(text);
+    if (parts.size() != 3 && parts.size() != 4) {
+        ui.message(param.where + " is not NAME:MIN:MAX or NAME:MIN:MAX:INITIAL (e.g. \"RUE:1.5:4:2.3\").");
         return std::nullopt;
     }
-    return MakeChoice(rest, parts[0], parts[1], parts[2], "--param " + QuoteValue(text), ui);
+    param.info = FindParameterByName(parts[0]);
+    if (!param.info) {
+        ui.message(param.where + ": " + QuoteValue(Trim(parts[0])) +
+                   " is not a crop parameter; name one by its id, crop workbook key or caption (see "
+                   "tulo-cli parameters).");
+        return std::nullopt;
+    }
+    const auto low = ParseNumber(parts[1]), high = ParseNumber(parts[2]);
+    const auto start = parts.size() == 4 ? ParseNumber(parts[3]) : std::optional<double>(0);
+    if (!low || !high || !start) {
+        ui.message(param.where + ": the minimum, maximum and initial value must be numbers.");
+        return std::nullopt;
+    }
+    param.min = *low;
+    param.max = *high;
+    if (parts.size() == 4) param.initial = *start;
+    return param;
+}
+
+// The parameter's value in the configuration, as its field reads (a single-precision value would print
+// with spurious digits).
+double ConfiguredValue(const ParameterInfo& info, const FormModel& form, const CompiledInputs& inputs) {
+    if (!info.control.empty())
+        if (const auto typed = ParseNumber(form.text(info.control))) return *typed;
+    return GetParameter(inputs.crop, info);
 }
 
 std::optional<GeneticSettings> ParseGenetic(const std::string& text, UserInterface& ui) {
@@ -114,6 +147,63 @@ private:
     bool shown_ = false;
 };
 
+// A number of the uncertainty report: four significant digits; JSON has no infinity, so a value the data
+// cannot tell is null there.
+std::string Rounded(double value) {
+    if (std::isnan(value)) return "-";
+    if (std::isinf(value)) return value > 0 ? "infinite" : "-infinite";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.4g", value);
+    return text;
+}
+
+nlohmann::ordered_json JsonNumber(double value) {
+    return std::isfinite(value) ? nlohmann::ordered_json(value) : nlohmann::ordered_json(nullptr);
+}
+
+nlohmann::ordered_json UncertaintyJson(const CalibrationUncertainty& u,
+                                       const std::vector<std::string>& names) {
+    nlohmann::ordered_json each = nlohmann::ordered_json::object(),
+                           correlation = nlohmann::ordered_json::object();
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        const ParameterUncertainty& p = u.parameters[k];
+        each[names[k]] = {{"se", JsonNumber(p.se)},
+                          {"low", JsonNumber(p.low)},
+                          {"high", JsonNumber(p.high)},
+                          {"identifiable", p.identifiable}};
+        nlohmann::ordered_json row = nlohmann::ordered_json::object();
+        for (std::size_t j = 0; j < names.size(); ++j) row[names[j]] = JsonNumber(u.correlation[k][j]);
+        correlation[names[k]] = std::move(row);
+    }
+    return {{"uncertainty", each}, {"correlation", correlation}, {"measurements", u.measurements}};
+}
+
+void PrintUncertainty(const CalibrationUncertainty& u, const std::vector<std::string>& names,
+                      std::ostream& out) {
+    if (!u.note.empty())
+        out << "Uncertainty: " << u.note << '\n';
+    else
+        out << "Uncertainty (Gauss-Newton at the result, " << u.measurements
+            << " measurements; 95 % intervals):\n";
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        const ParameterUncertainty& p = u.parameters[k];
+        out << "  " << names[k] << ": ";
+        if (std::isfinite(p.se))
+            out << "se " << Rounded(p.se) << ", " << Rounded(p.low) << " to " << Rounded(p.high);
+        else
+            out << "se infinite";
+        if (!p.identifiable) out << " - not identifiable from these data";
+        out << '\n';
+    }
+    if (names.size() < 2) return;
+    out << "Correlation:\n";
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        out << "  " << names[k] << ":";
+        for (std::size_t j = 0; j < names.size(); ++j) out << ' ' << Rounded(u.correlation[k][j]);
+        out << '\n';
+    }
+}
+
 // The search on the data sets, its trace file, the configuration saved with the calibrated values and
 // the report: what the single-site and the multi-site commands share.
 int SearchAndReport(CalibrationSettings settings, std::vector<CalibrationDataSet> dataSets,
@@ -133,15 +223,15 @@ int SearchAndReport(CalibrationSettings settings, std::vector<CalibrationDataSet
     CalibrationRequest request{
         std::move(settings), std::move(dataSets), choices, genetic, std::nullopt, multiSite};
     if (seed) request.seed = *seed;
-    const CalibrationResult result = RunCalibration(request, std::move(control));
-    const CalibrationOutcome& outcome = result.outcome;
-    const double seconds = result.seconds;
+    const CalibrationResult calibration = RunCalibration(request, std::move(control));
+    const CalibrationOutcome& outcome = calibration.outcome;
+    const double seconds = calibration.seconds;
     if (!outcome.problems.empty()) {
         for (const InputProblem& problem : outcome.problems) ui.message(problem.text);
         return kInvalidInputs;
     }
-    const std::filesystem::path& traceFile = result.traceFile;
-    if (result.traceError) ui.message(*result.traceError);
+    const std::filesystem::path& traceFile = calibration.traceFile;
+    if (calibration.traceError) ui.message(*calibration.traceError);
     if (outcome.failed) {
         ui.message(kNothingCalibrated);
         return kFailure;
@@ -159,20 +249,21 @@ int SearchAndReport(CalibrationSettings settings, std::vector<CalibrationDataSet
         }
         return kSuccess;
     };
+    std::vector<std::string> names;
+    for (const ParameterChoice& choice : choices) names.push_back(CalibratedName(*choice.info));
     if (json) {
         nlohmann::ordered_json params = nlohmann::ordered_json::object();
-        for (std::size_t k = 0; k < choices.size(); ++k)
-            params[std::string(choices[k].info->calibrationCaption)] = outcome.rounded[k];
+        for (std::size_t k = 0; k < choices.size(); ++k) params[names[k]] = outcome.rounded[k];
         nlohmann::ordered_json result = {{"params", params},           {"objective", outcome.objective},
                                          {"runs", outcome.runs},       {"seed", nullptr},
                                          {"stopped", outcome.stopped}, {"trace", traceFile.string()}};
         if (outcome.seed >= 0) result["seed"] = outcome.seed;
+        if (calibration.uncertainty) result.update(UncertaintyJson(*calibration.uncertainty, names));
         out << result.dump(2) << '\n';
         return saveResult();
     }
     for (std::size_t k = 0; k < choices.size(); ++k)
-        out << std::string(choices[k].info->calibrationCaption) << ": " << CalibratedText(outcome.rounded[k])
-            << '\n';
+        out << names[k] << ": " << CalibratedText(outcome.rounded[k]) << '\n';
     out << "Objective (" << ObjectiveKindName(objective) << "): " << ShortestText(outcome.objective) << '\n';
     out << "Model runs: " << outcome.runs << " in " << ShortestText(std::round(seconds * 1000) / 1000)
         << " s (" << static_cast<long long>(seconds > 0 ? static_cast<double>(outcome.runs) / seconds : 0)
@@ -182,17 +273,18 @@ int SearchAndReport(CalibrationSettings settings, std::vector<CalibrationDataSet
                               : "none (the standard simplex draws no random numbers)")
         << '\n';
     out << "Trace: " << traceFile.string() << '\n';
+    if (calibration.uncertainty) PrintUncertainty(*calibration.uncertainty, names, out);
     return saveResult();
 }
 
 } // namespace
 
 int Calibrate(const CalibrateOptions& options, std::ostream& out, UserInterface& ui) {
-    std::vector<ParameterChoice> choices;
+    std::vector<ParamText> params;
     for (const std::string& text : options.params) {
-        auto choice = ParseParam(text, ui);
-        if (!choice) return kInvalidInputs;
-        choices.push_back(*choice);
+        auto param = ParseParam(text, ui);
+        if (!param) return kInvalidInputs;
+        params.push_back(std::move(*param));
     }
     const auto objective = ObjectiveKindNamed(options.objective);
     if (!objective) {
@@ -216,6 +308,20 @@ int Calibrate(const CalibrateOptions& options, std::ostream& out, UserInterface&
     SeasonChanges changes;
     const auto compiled = CompileConfig(options.config, options.season, form, ui, status, &changes);
     if (!compiled) return status;
+    std::vector<ParameterChoice> choices;
+    for (const ParamText& param : params) {
+        ParameterChoice choice{param.info, {ParameterIndex(param.info->id), param.min, param.max}, 0};
+        choice.initial = param.initial ? *param.initial : ConfiguredValue(*param.info, form, *compiled);
+        if (!param.initial && !(choice.initial > param.min && choice.initial <= param.max)) {
+            ui.message(param.where + ": the configuration's value " + ShortestText(choice.initial) +
+                       " is outside the range (above " + ShortestText(param.min) + ", at most " +
+                       ShortestText(param.max) +
+                       "): widen it, or give an initial value "
+                       "(NAME:MIN:MAX:INITIAL).");
+            return kInvalidInputs;
+        }
+        choices.push_back(choice);
+    }
 
     CalibrationDataSet data;
     data.inputs = compiled;

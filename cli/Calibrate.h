@@ -1,6 +1,6 @@
 #pragma once
-// tulo-cli calibrate: the automatic calibration of two or three crop parameters against measured
-// above-ground biomass (and leaf area index) of one season.
+// tulo-cli calibrate: the automatic calibration of any number of crop parameters against measured
+// above-ground biomass (and leaf area index) of one season, with how sure each value is.
 
 #include "engine/UserInterface.h"
 #include "io/SeasonOptions.h"
@@ -21,7 +21,7 @@ struct CalibrateOptions {
     std::optional<int> laiSheet;
     double agbWeight = 1;
     double laiWeight = 1;
-    std::vector<std::string> params; // "CAPTION:MIN:MAX:INITIAL", two or three
+    std::vector<std::string> params; // "NAME:MIN:MAX[:INITIAL]", at least one
     std::string objective = "RRMSE";
     std::optional<std::string> genetic; // "N,ITERATIONS,GENERATIONS,REDUCTION,INCREASE,RANDOM"
     std::optional<int> seed;

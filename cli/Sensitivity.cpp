@@ -164,15 +164,10 @@ std::string PlainInterval(const std::optional<double>& low, const std::optional<
 } // namespace
 
 int Sensitivity(const SensitivityOptions& options, std::ostream& out, UserInterface& ui) {
-    // A flooded field is refused before the settings are looked at, as in the window.
     FormModel form;
     int status = kSuccess;
     const auto compiled = CompileConfig(options.config, options.season, form, ui, status);
     if (!compiled) return status;
-    if (const auto why = sa::CheckSeason(*compiled)) {
-        ui.message(*why);
-        return kInvalidInputs;
-    }
     const auto factors = TickedFactors(options, ui);
     if (!factors) return kInvalidInputs;
     sa::MethodSettings settings;

@@ -217,7 +217,7 @@ int main(int argc, char** argv) {
 
     tulo::cli::CalibrateOptions calibrate;
     CLI::App* calibrateCommand = app.add_subcommand(
-        "calibrate", "Calibrate two or three crop parameters against measured AGB (and LAI), by the simplex");
+        "calibrate", "Calibrate crop parameters against measured AGB (and LAI), by the simplex");
     calibrateCommand->add_option("config", calibrate.config, "Configuration file (.sim)")->required();
     AddSeasonOptions(calibrateCommand, calibrate.season);
     calibrateCommand
@@ -236,7 +236,8 @@ int main(int argc, char** argv) {
         ->needs(calibrateLai);
     calibrateCommand
         ->add_option("--param", calibrate.params,
-                     "CAPTION:MIN:MAX:INITIAL, two or three times (e.g. \"RUE:1.5:4:2.3\")")
+                     "NAME:MIN:MAX[:INITIAL], once per parameter: a crop parameter by id, key or caption, "
+                     "the initial value defaulting to the configuration's (e.g. \"RUE:1.5:4:2.3\")")
         ->required()
         ->take_all();
     calibrateCommand->add_option("--objective", calibrate.objective,

@@ -95,7 +95,7 @@ void AutoCalWindow::setTexts(const AutoCalTexts& texts) {
 bool AutoCalWindow::start() {
     if (runner_->running()) return false;
     const AutoCalTexts settings = texts();
-    if (const auto refusal = CheckAutoCalStart(settings, form_)) {
+    if (const auto refusal = CheckAutoCalStart(settings)) {
         ShowCalibrationMessage(ui_, *refusal);
         return false;
     }

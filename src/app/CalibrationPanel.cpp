@@ -493,6 +493,8 @@ void CalibrationPanel::finishSearch(const CalibrationResult& result, const Calib
             values << Qs(request.choices[k].info->calibrationCaption) + QStringLiteral(" ") +
                           Qs(CalibratedText(outcome.rounded[k]));
         status += QStringLiteral(" ") + values.join(QStringLiteral(", ")) + QLatin1Char('.');
+        if (const auto warning = IdentifiabilityLine(result, request.choices))
+            status += QLatin1Char('\n') + Qs(*warning);
     }
     showStatus(status);
     ShowCalibrationMessage(ui, FinalMessage(outcome));

@@ -471,8 +471,7 @@ void SensitivityWindow::cancelResults() {
 
 void SensitivityWindow::createSamplesAndRun() {
     if (worker_) return;
-    const bool unflooded = mainForm_.text(ctl::cmbFlooded) == choice::Unflooded;
-    auto outcome = sensitivity::CheckSetup(setupForm(), unflooded);
+    auto outcome = sensitivity::CheckSetup(setupForm());
     if (const auto* refusal = std::get_if<sensitivity::Refusal>(&outcome)) {
         ui_.message(refusal->text, refusal->title, refusal->icon);
         return;
@@ -486,10 +485,6 @@ void SensitivityWindow::createSamplesAndRun() {
     const Compilation compiled = CompileInputs(mainForm_);
     if (!compiled.inputs) {
         ui_.problem(compiled.problems.front());
-        return;
-    }
-    if (const auto why = sensitivity::CheckSeason(*compiled.inputs)) {
-        ui_.message(*why, sensitivity::kCheckTitle, Icon::Information);
         return;
     }
     const auto files = newExchangeFiles();

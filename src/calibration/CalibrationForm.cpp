@@ -261,7 +261,17 @@ CalibrationResult RunCalibration(const CalibrationRequest& request, SearchContro
                                      : SubTULO_AutoCalibration(problem, initial, trace);
     result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     if (result.outcome.problems.empty() && !result.traceError) result.traceError = traceOut.commit();
+    if (result.outcome.problems.empty() && !result.outcome.failed)
+        result.uncertainty = EstimateUncertainty(problem, result.outcome.rounded);
     return result;
+}
+
+std::optional<std::string> IdentifiabilityLine(const CalibrationResult& result,
+                                               std::span<const ParameterChoice> choices) {
+    if (!result.uncertainty) return std::nullopt;
+    std::vector<std::string> names;
+    for (const ParameterChoice& choice : choices) names.push_back(CalibratedName(*choice.info));
+    return IdentifiabilityWarning(*result.uncertainty, names);
 }
 
 std::vector<TrialResult> DataSetIndices(const CalibrationRequest& request, std::span<const double> point) {
@@ -278,7 +288,7 @@ void WriteCalibratedValues(FormModel& form, std::span<const ParameterChoice> cho
                            std::span<const double> rounded) {
     std::string label = "Calibration result:";
     for (std::size_t k = 0; k < choices.size() && k < rounded.size(); ++k)
-        label += (k == 0 ? " " : ", ") + std::string(choices[k].info->calibrationCaption);
+        label += (k == 0 ? " " : ", ") + CalibratedName(*choices[k].info);
     const FormModel::Batch batch(form, std::move(label));
     for (std::size_t k = 0; k < choices.size() && k < rounded.size(); ++k)
         form.setText(choices[k].info->control, CalibratedText(rounded[k]));
@@ -305,11 +315,7 @@ AutoCalTexts NewAutoCalTexts() {
     return texts;
 }
 
-std::optional<CalibrationMessage> CheckAutoCalStart(const AutoCalTexts& texts, const FormModel& main) {
-    if (main.text(ctl::cmbFlooded) != choice::Unflooded)
-        return Refusal("This version of TULO is able to perform automatic calibrations only under unflooded "
-                       "conditions",
-                       Icon::Information);
+std::optional<CalibrationMessage> CheckAutoCalStart(const AutoCalTexts& texts) {
     if (texts.method == SimplexMethod::None)
         return Refusal("You have to select one of the simplex methods implemented (standard or genetic)",
                        Icon::None);
@@ -356,13 +362,6 @@ PreparedCalibration PrepareMultiPoint(const MultiPointTexts& texts, const FormMo
     const CfgSettings& cfg = texts.cfg;
     CalibrationRequest& request = prepared.request;
     request.multiSite = true;
-    if (main.text(ctl::cmbFlooded) != choice::Unflooded) {
-        prepared.refusal =
-            Refusal("This version of TULO is able to perform automatic calibrations only under "
-                    "unflooded conditions",
-                    Icon::Information);
-        return prepared;
-    }
     if (texts.method == SimplexMethod::None) {
         prepared.refusal = Refusal(
             "You have to select one of the simplex methods implemented (standard or genetic)", Icon::None);

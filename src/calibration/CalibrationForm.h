@@ -8,6 +8,7 @@
 #include "calibration/Objective.h"
 #include "calibration/SettingsFiles.h"
 #include "calibration/Simplex.h"
+#include "calibration/Uncertainty.h"
 #include "engine/FormModel.h"
 #include "engine/Grid.h"
 #include "engine/UserInterface.h"
@@ -102,15 +103,23 @@ struct CalibrationRequest {
 
 struct CalibrationResult {
     CalibrationOutcome outcome;
+    // How sure the values written back are; set whenever there are values.
+    std::optional<CalibrationUncertainty> uncertainty;
     std::filesystem::path traceFile; // "hyperspace.dat" in TULO's data folder
     std::optional<std::string> traceError;
     double seconds = 0;
 };
 
-// Runs the search and writes its trace file (unless it was refused). `observer` sees the trace lines as
+// Runs the search and writes its trace file (unless it was refused), then estimates how sure its result
+// is. `observer` sees the trace lines as
 // the search hands them over (from any thread, one call at a time).
 CalibrationResult RunCalibration(const CalibrationRequest& request, SearchControl control,
                                  const TraceSink& observer = {});
+
+// The line a window adds to its result when some calibrated parameter is not identifiable from the data
+// ("Not identifiable from these data: RUE, Tb for growth."), or nothing.
+std::optional<std::string> IdentifiabilityLine(const CalibrationResult& result,
+                                               std::span<const ParameterChoice> choices);
 
 // The indices of each data set at a point (a point outside the ranges is not evaluated).
 std::vector<TrialResult> DataSetIndices(const CalibrationRequest& request, std::span<const double> point);
@@ -167,8 +176,9 @@ struct PreparedCalibration {
     std::vector<std::string> notes; // measurements left out or compared with a bare field, to show first
 };
 
-// The checks of the Start button before any measurement is asked for.
-std::optional<CalibrationMessage> CheckAutoCalStart(const AutoCalTexts& texts, const FormModel& main);
+// The checks of the Start button before any measurement is asked for. A flooded field is calibrated as
+// any other: every trial runs the season with the configuration's water.
+std::optional<CalibrationMessage> CheckAutoCalStart(const AutoCalTexts& texts);
 // The rest, once the measurements are read.
 PreparedCalibration PrepareAutoCal(const AutoCalTexts& texts, const FormModel& main, const MeasuredTable& agb,
                                    const MeasuredTable& lai);

@@ -29,9 +29,11 @@ void SortByDay(MeasuredData& data) {
                      [](const Measurement& a, const Measurement& b) { return a.doy < b.doy; });
 }
 
-// A data set's measurements paired with its season as its own parameters simulate it. The calibrated
-// parameters change neither the days simulated nor the development, so the days paired, and those
-// before sowing or after the crop ended, are the same at every point of the search.
+// A data set's measurements paired with its season as its own parameters simulate it. The days paired
+// are the same at every point of the search; the end of the crop, and so which pairs compare a sample
+// with a bare field, may move when a calibrated parameter moves the development (under water the apex
+// temperature follows the panicle height), which the checks and notes, made at the season's own values,
+// cannot foresee.
 struct DataSetPairing {
     Evaluation agb;
     std::optional<Evaluation> lai;
@@ -110,6 +112,10 @@ const ParameterInfo* FindCalibrationParameter(std::string_view name) {
     return nullptr;
 }
 
+std::string CalibratedName(const ParameterInfo& info) {
+    return std::string(info.calibrationCaption.empty() ? info.id : info.calibrationCaption);
+}
+
 CalibrationProblem::CalibrationProblem(CalibrationSettings settings, std::vector<CalibrationDataSet> dataSets,
                                        SearchControl control)
     : settings_(std::move(settings)), dataSets_(std::move(dataSets)), control_(std::move(control)) {
@@ -151,26 +157,30 @@ Problems CheckCalibration(const CalibrationProblem& problem, std::span<const dou
     const CalibrationSettings& s = problem.settings();
     const auto registry = CropParameterRegistry();
     const std::size_t n = s.parameters.size();
-    if (n != 2 && n != 3) {
+    if (n == 0) {
         add("parameters",
-            "There are problems with the number of parameters to calibrate: choose two or three, "
-            "not " +
-                std::to_string(n) + ".");
+            "There are problems with the number of parameters to calibrate: choose at least one.");
         return problems;
     }
     for (std::size_t k = 0; k < n; ++k) {
         const CalibratedParameter& p = s.parameters[k];
-        if (p.index < 0 || static_cast<std::size_t>(p.index) >= registry.size() ||
-            registry[static_cast<std::size_t>(p.index)].calibrationCaption.empty()) {
-            add("parameters",
-                "Parameter " + std::to_string(k + 1) + " is not one of the calibratable parameters.");
+        if (p.index < 0 || static_cast<std::size_t>(p.index) >= registry.size()) {
+            add("parameters", "Parameter " + std::to_string(k + 1) + " is not a crop parameter.");
             continue;
         }
         const ParameterInfo& info = registry[static_cast<std::size_t>(p.index)];
-        const std::string caption(info.calibrationCaption);
+        const std::string caption = CalibratedName(info);
+        if (info.whole || info.controlKind != ParameterControl::Text) {
+            add(caption, caption + (info.controlKind == ParameterControl::Constant
+                                        ? " is a constant of the model, which no configuration holds: it "
+                                          "cannot be calibrated."
+                                        : " is a code or a switch: the simplex moves its parameters "
+                                          "continuously, so it cannot be calibrated."));
+            continue;
+        }
         for (std::size_t other = 0; other < k; ++other)
             if (s.parameters[other].index == p.index)
-                add(caption, caption + " is chosen twice: calibrate two or three DIFFERENT parameters.");
+                add(caption, caption + " is chosen twice: calibrate DIFFERENT parameters.");
         if (!(p.min < p.max)) {
             add(caption, caption + ": the minimum " + Number(p.min) + " is not below the maximum " +
                              Number(p.max) + ".");
@@ -200,9 +210,6 @@ Problems CheckCalibration(const CalibrationProblem& problem, std::span<const dou
             continue;
         }
         const CompiledInputs& in = *set.inputs;
-        if (in.manag.Flooded != 0)
-            add(set.name, where + "This version of TULO is able to perform automatic calibrations only under "
-                                  "unflooded conditions");
         const DataSetPairing pairing = PairDataSet(set, s.withLai);
         if (const auto why = UnusableMeasurements(set.agb, pairing.agb, "AGB", in))
             add(set.agbSource, Named(set, set.agbSource, *why));
@@ -235,9 +242,10 @@ TrialResult TULO_eval(const CalibrationProblem& problem, std::span<const double>
     if (!problem.Inside(x) || problem.StopRequested()) return result;
     const CalibrationSettings& s = problem.settings();
     const auto registry = CropParameterRegistry();
-    std::array<ParameterValue, 3> values{};
+    // A handful of values: the allocation is nothing beside a season.
+    std::vector<ParameterValue> values(x.size());
     for (std::size_t k = 0; k < x.size(); ++k) values[k] = {s.parameters[k].index, x[k]};
-    const std::span<const ParameterValue> set(values.data(), x.size());
+    const std::span<const ParameterValue> set(values);
 
     double agb = 0, lai = 0;
     std::array<double, kIndexedDataSets> siteAgb{};

@@ -1,8 +1,8 @@
 #pragma once
-// The objective of the automatic calibration: a trial point of two or three crop parameters, one season
-// per data set, and the agreement of the simulated above-ground biomass (and leaf area index) with the
-// measurements. Immutable once built, so any number of workers evaluate it at once, each on a run state
-// of its own.
+// The objective of the automatic calibration: a trial point of crop parameters (two or three in the
+// windows, any number on the command line), one season per data set, and the agreement of the simulated
+// above-ground biomass (and leaf area index) with the measurements. Immutable once built, so any number of
+// workers evaluate it at once, each on a run state of its own.
 
 #include "base/Problems.h"
 #include "engine/CompiledInputs.h"
@@ -37,6 +37,10 @@ std::string_view ObjectiveKindName(ObjectiveKind kind);
 // ("myRUE") or registry id ("RUE", "Tb"), or none.
 const ParameterInfo* FindCalibrationParameter(std::string_view name);
 
+// How messages and results name a calibrated parameter: its caption in the calibration lists, otherwise
+// its registry id.
+std::string CalibratedName(const ParameterInfo& info);
+
 struct CalibratedParameter {
     int index = -1; // in the registry
     double min = 0; // a value must lie above the minimum ...
@@ -44,7 +48,7 @@ struct CalibratedParameter {
 };
 
 struct CalibrationSettings {
-    std::vector<CalibratedParameter> parameters; // two or three
+    std::vector<CalibratedParameter> parameters; // at least one
     ObjectiveKind objective = ObjectiveKind::RRMSE;
     bool withLai = false; // the objective also weighs the leaf area index
     double agbWeight = 1;
@@ -113,12 +117,13 @@ private:
     mutable double best_ = kOutsidePenalty;
 };
 
-// Everything that would make a search meaningless, each naming what is wrong: the number of parameters,
-// a parameter unknown or chosen twice, a range whose minimum is not below its maximum or that leaves the
-// parameter's accepted values, an initial value outside its range, a flooded season, weights that are
-// not finite or negative, weights that are both 0, and measurements the objective cannot use: refused
-// rows (negative values, one day with two values), no measurement on a simulated day, none inside the
-// crop's season (between sowing and the end of the crop), or every one paired 0.
+// Everything that would make a search meaningless, each naming what is wrong: no parameter, a parameter
+// unknown, chosen twice, a code or switch (the simplex moves continuously) or a constant of the model, a
+// range whose minimum is not below its maximum or that leaves the parameter's accepted values, an initial
+// value outside its range, weights that are not finite or negative, weights that are both 0, and measurements
+// the objective cannot use: refused rows (negative values, one day with two values), no measurement on a
+// simulated day, none inside the crop's season (between sowing and the end of the crop), or every one paired
+// 0.
 Problems CheckCalibration(const CalibrationProblem& problem, std::span<const double> initial);
 
 // The measurements each data set leaves unpaired or compares with a bare field, named by data set and

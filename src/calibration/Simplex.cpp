@@ -212,8 +212,17 @@ int AmoebaTULO(Simplex& s, const TrialFunction& evaluate, const AmoebaOptions& o
     }
 }
 
-std::vector<Point> StartingSimplex(std::span<const double> x) {
-    if (x.size() != 2 && x.size() != 3) return {};
+std::vector<Point> StartingSimplex(std::span<const double> x, std::span<const CalibratedParameter> ranges) {
+    if (x.empty()) return {};
+    if (x.size() != 2 && x.size() != 3) {
+        std::vector<Point> simplex(x.size() + 1, Point(x.begin(), x.end()));
+        for (std::size_t j = 0; j < x.size(); ++j) {
+            // A zero value would give a flat simplex, which never leaves its hyperplane.
+            const double scale = x[j] != 0 || j >= ranges.size() ? x[j] : ranges[j].max - ranges[j].min;
+            simplex[j + 1][j] += (scale != 0 ? scale : 1.0) * std::sqrt(3.0) / 8.0;
+        }
+        return simplex;
+    }
     const double e1 = x[0] * std::sqrt(3.0) / 8.0, e2 = x[1] * std::sqrt(3.0) / 8.0;
     if (x.size() == 2) return {{x[0], x[1]}, {x[0], x[1] - e2}, {x[0] + e1, x[1] + e2}};
     const double d3 = x[2] * std::sqrt(6.0) / 48.0;
@@ -235,7 +244,7 @@ CalibrationOutcome SubTULO_AutoCalibration(const CalibrationProblem& problem, st
     const BatchFunction batch = [&](std::span<const Point> points, std::span<double> y) {
         trials(points, y);
     };
-    Simplex simplex{StartingSimplex(initial), {}};
+    Simplex simplex{StartingSimplex(initial, problem.settings().parameters), {}};
     simplex.y.resize(simplex.p.size());
     batch(simplex.p, simplex.y);
     AmoebaTULO(simplex, evaluate,

@@ -50,8 +50,11 @@ int AmoebaTULO(Simplex& simplex, const TrialFunction& evaluate, const AmoebaOpti
 // last ("2.7,9.1,12.5").
 std::string TraceLine(std::span<const double> point, double index);
 
-// The starting simplex around two or three initial values.
-std::vector<Point> StartingSimplex(std::span<const double> initial);
+// The starting simplex around the initial values. Two and three keep the windows' own shapes; any other
+// number of parameters starts from the initial point and one vertex beside it along each parameter, as
+// far as the two-parameter simplex reaches (sqrt(3)/8 of the value, or of the range when the value is 0).
+std::vector<Point> StartingSimplex(std::span<const double> initial,
+                                   std::span<const CalibratedParameter> ranges = {});
 
 struct CalibrationOutcome {
     Problems problems;                  // the search was refused; nothing else is set

@@ -386,13 +386,6 @@ std::optional<long> PlannedRuns(const AnalysisRequest& request) {
     return DesignRows(method, static_cast<int>(request.factors.size()));
 }
 
-std::optional<std::string> CheckSeason(const CompiledInputs& inputs) {
-    if (inputs.manag.Flooded != 0)
-        return std::string(
-            "This version of TULO is able to perform sensitivity analysis only under unflooded conditions");
-    return std::nullopt;
-}
-
 std::string ConfigurationText(const AnalysisRequest& request, const fs::path& samplePath) {
     std::string text = std::to_string(request.factors.size()) + "\r\n";
     for (const TickedFactor& f : request.factors)
@@ -535,7 +528,7 @@ Simulations CreateSamplesAndRun(const CompiledInputs& inputs, const AnalysisRequ
         sims.status = Failed(*why);
         return sims;
     }
-    if (auto why = CheckSeason(inputs); why || (why = CheckRequest(request))) {
+    if (const auto why = CheckRequest(request)) {
         sims.status = Failed(*why);
         return sims;
     }

@@ -106,8 +106,6 @@ struct AnalysisRequest {
 std::optional<std::string> CheckRequest(const AnalysisRequest& request);
 // The number of seasons the request's method runs (not known for an opened sample).
 std::optional<long> PlannedRuns(const AnalysisRequest& request);
-// Why the season cannot be analysed: the analysis varies growth under unflooded conditions only.
-std::optional<std::string> CheckSeason(const CompiledInputs& inputs);
 
 // "SIMLABconfig.txt": the number of factors, one line per factor ("par1 normal 3 0.5 0.01 0.99"), the
 // keyword, the method line and the sample file's path, each line ending CR LF.
@@ -154,11 +152,10 @@ struct SampleRuns {
 SampleRuns RunSampleSimulations(const CompiledInputs& inputs, const SampleFile& sample,
                                 std::span<const int> rows, const RunOptions& options = {});
 
-// "Create samples and run the simulations": CheckSeason (first: a flooded field is refused before the
-// settings are looked at) and CheckRequest, then removes the outputs of earlier analyses, writes the
-// configuration and has the tool draw the sample (unless one was opened), reads it, runs its seasons and
-// writes "tuloSAout.txt" and "tuloSA_2.txt" (naming the sample file run and the request's method line;
-// when values were truncated, the file of the values run instead, so that the indices describe them).
+// "Create samples and run the simulations": CheckRequest, then removes the outputs of earlier analyses,
+// writes the configuration and has the tool draw the sample (unless one was opened), reads it, runs its
+// seasons and writes "tuloSAout.txt" and "tuloSA_2.txt" (naming the sample file run and the request's method
+// line; when values were truncated, the file of the values run instead, so that the indices describe them).
 // A failed or cancelled step leaves neither file.
 struct Simulations {
     StepResult status;
@@ -208,7 +205,7 @@ StepResult ReadIndexResults(const ExchangeFiles& files, std::span<const int> row
 StepResult ComputeIndexResults(const ExchangeFiles& files, std::span<const int> rows, IndexResults& results,
                                const RunOptions& options = {});
 
-// The whole analysis: CheckSeason, CheckRequest, CreateSamplesAndRun, ComputeIndexResults, with the
+// The whole analysis: CheckRequest, CreateSamplesAndRun, ComputeIndexResults, with the
 // truncation counts put into the results.
 struct Analysis {
     StepResult status;

@@ -103,12 +103,7 @@ void SetupForm::selectAll() {
     for (GrowthRow& row : rows) row.used = true;
 }
 
-std::variant<Refusal, AnalysisRequest> CheckSetup(const SetupForm& form, bool unflooded) {
-    if (!unflooded)
-        return Refuse("This version of TULO is able to perform sensitivity analysis only under unflooded "
-                      "conditions",
-                      kCheckTitle, Icon::Information);
-
+std::variant<Refusal, AnalysisRequest> CheckSetup(const SetupForm& form) {
     // Every count over the whole page must be positive; then every ticked row must be complete.
     int ticked = 0, distributions = 0, means = 0, sds = 0, errors = 0;
     bool otherDistribution = false;

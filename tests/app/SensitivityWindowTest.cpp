@@ -80,6 +80,7 @@ private slots:
 
     void checksGiveTheirMessagesInOrder() {
         const Session s = Open();
+        // A flooded field goes on to the page's checks, as an unflooded one.
         s.main->form().setText(ctl::cmbFlooded, std::string(choice::Flooded));
         s.click("cmdSamplesSimulations");
         s.main->form().setText(ctl::cmbFlooded, std::string(choice::Unflooded));
@@ -95,9 +96,7 @@ private slots:
         QCOMPARE(s.ui->dialogs, std::vector<std::string>{"Open a SimLab sample file"});
         QCOMPARE(s.ui->messageTexts(),
                  (std::vector<std::string>{
-                     "This version of TULO is able to perform sensitivity analysis only under unflooded "
-                     "conditions",
-                     "There is something wrong with your inputs",
+                     "There is something wrong with your inputs", "There is something wrong with your inputs",
                      "Only normal distributions are allowed in this version of TULO",
                      "Sensitivity analysis for development parameters to be implemented", "File not exit"}));
         QVERIFY(s.find<QLabel>("Label6")->text().isEmpty());

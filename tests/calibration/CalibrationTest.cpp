@@ -3,6 +3,7 @@
 
 #include "calibration/CalibrationForm.h"
 #include "calibration/Simplex.h"
+#include "calibration/Uncertainty.h"
 #include "engine/Season.h"
 #include "io/SimConfig.h"
 
@@ -15,13 +16,38 @@
 namespace tulo {
 namespace {
 
+std::shared_ptr<const CompiledInputs> Example(const char* name, bool dried = false) {
+    FormModel form;
+    EXPECT_EQ(ReadSimConfig(std::string(TULO_SOURCE_DIR) + "/examples/" + name, form), std::nullopt);
+    if (dried) form.setText(ctl::cmbFlooded, std::string(choice::Unflooded));
+    return CompileInputs(form).inputs;
+}
+
 std::shared_ptr<const CompiledInputs> Demo() {
-    static const auto inputs = [] {
-        FormModel form;
-        EXPECT_EQ(ReadSimConfig(std::string(TULO_SOURCE_DIR) + "/examples/demo.sim", form), std::nullopt);
-        return CompileInputs(form).inputs;
-    }();
+    static const auto inputs = Example("demo.sim");
     return inputs;
+}
+
+// The paddy: its water level simulated in the soil, blast and a fungicide treatment.
+std::shared_ptr<const CompiledInputs> Flooded() {
+    static const auto inputs = Example("flooded.sim");
+    return inputs;
+}
+
+// A season's AGB (t/ha) and LAI on the given days, as measurement tables would hold them.
+struct EngineMade {
+    MeasuredData agb, lai;
+};
+EngineMade Measure(const CompiledInputs& inputs, std::span<const ParameterValue> made,
+                   std::initializer_list<int> days = {150, 165, 180, 195, 210, 225, 245, 265}) {
+    auto run = std::make_unique<RunState>();
+    RunSeason(inputs, made, *run);
+    EngineMade data;
+    for (const int d : days) {
+        data.agb.rows.push_back({d, static_cast<float>(d), static_cast<float>(run->out.AGB[d] / 100.0)});
+        data.lai.rows.push_back({d, static_cast<float>(d), run->out.LAI[d]});
+    }
+    return data;
 }
 
 // AGB (t/ha) of the demo season with RUE 2.8 and Tb 11, on eight days, as a measurement table would hold
@@ -362,6 +388,111 @@ TEST(GeneticCalibration, TraceLinesLeaveWithTheirSearchNotAfterTheGeneration) {
     ASSERT_FALSE(runsAtLine.empty());
     EXPECT_LT(runsAtLine.front(), problem.runs());
     EXPECT_TRUE(std::is_sorted(runsAtLine.begin(), runsAtLine.end()));
+}
+
+// The calibration's trials run the season the run command runs, water and all: at the configuration's own
+// values the flooded field's own biomass scores 0, on a run state that ran other seasons before, and the
+// same field unflooded does not.
+TEST(CalibrationFlooded, TrialsRunTheSeasonUnderItsOwnWater) {
+    const EngineMade own = Measure(*Flooded(), {});
+    auto reference = std::make_unique<RunState>();
+    RunSeason(*Flooded(), {}, *reference);
+    double deepest = 0;
+    for (int d = 150; d < 265; ++d) deepest = std::max(deepest, reference->out.WaterLevel[d]);
+    ASSERT_GT(deepest, 0);
+
+    CalibrationSettings settings;
+    settings.parameters = {{ParameterIndex("RUE"), 1.5, 4}, {ParameterIndex("Tb"), 7, 15}};
+    const double configured[] = {Flooded()->crop.RUE, Flooded()->crop.Tb};
+    const CalibrationProblem flooded(settings, {{"", Flooded(), own.agb, "agb.xlsx", {}, ""}});
+    const CalibrationProblem dried(settings,
+                                   {{"", Example("flooded.sim", true), own.agb, "agb.xlsx", {}, ""}});
+    auto run = std::make_unique<RunState>();
+    RunSeason(*Demo(), {}, *run);
+    EXPECT_GT(TULO_eval(dried, configured, *run).objective, 1);
+    const TrialResult trial = TULO_eval(flooded, configured, *run);
+    ASSERT_TRUE(trial.evaluated);
+    EXPECT_EQ(trial.objective, 0);
+    const auto residuals = WeightedResiduals(flooded, configured, *run);
+    ASSERT_TRUE(residuals);
+    EXPECT_EQ(*residuals, std::vector<double>(8, 0.0));
+    for (int d = 100; d < 300; ++d) {
+        ASSERT_EQ(run->out.AGB[d], reference->out.AGB[d]) << d;
+        ASSERT_EQ(run->out.WaterLevel[d], reference->out.WaterLevel[d]) << d;
+        ASSERT_EQ(run->weather.Tmax[d], reference->weather.Tmax[d]) << d; // the floodwater's, when submerged
+    }
+    EXPECT_TRUE(CheckCalibration(flooded, configured).empty());
+}
+
+TEST(CalibrationFlooded, RecoversGrowthParametersUnderWater) {
+    const ParameterValue made[] = {{ParameterIndex("RUE"), 2.8}, {ParameterIndex("Tb"), 11}};
+    CalibrationSettings settings;
+    settings.parameters = {{ParameterIndex("RUE"), 1.5, 4}, {ParameterIndex("Tb"), 7, 15}};
+    const CalibrationProblem problem(settings,
+                                     {{"", Flooded(), Measure(*Flooded(), made).agb, "agb.xlsx", {}, ""}});
+    const double initial[] = {2.3, 12};
+    const CalibrationOutcome outcome = SubTULO_AutoCalibration(problem, initial);
+    ASSERT_TRUE(outcome.problems.empty()) << outcome.problems.front().text;
+    ASSERT_FALSE(outcome.failed);
+    EXPECT_NEAR(outcome.rounded[0], 2.8, 0.028);
+    EXPECT_NEAR(outcome.rounded[1], 11, 0.11);
+}
+
+// Any number of parameters: one moves along a line, five find the season that made the AGB and LAI.
+TEST(CalibrationDimensions, OneAndFiveParametersAreRecovered) {
+    const double one[] = {2.3};
+    const auto line = StartingSimplex(one);
+    ASSERT_EQ(line.size(), 2u);
+    EXPECT_NE(line[0], line[1]);
+    const double zero[] = {0, 1, 2, 3};
+    const CalibratedParameter ranges[] = {{0, -1, 1}, {0, 0, 2}, {0, 0, 4}, {0, 0, 6}};
+    const auto four = StartingSimplex(zero, ranges);
+    ASSERT_EQ(four.size(), 5u);
+    EXPECT_NE(four[1][0], 0); // not flat along a parameter whose initial value is 0
+
+    const ParameterValue made[] = {{ParameterIndex("RUE"), 2.8},
+                                   {ParameterIndex("Tb"), 11},
+                                   {ParameterIndex("SLA0"), 30},
+                                   {ParameterIndex("GDDLeafLife"), 800},
+                                   {ParameterIndex("RipL0"), 0.7}};
+    const EngineMade data = Measure(*Demo(), made);
+    CalibrationSettings settings;
+    settings.parameters = {{ParameterIndex("RUE"), 1.5, 4},
+                           {ParameterIndex("Tb"), 7, 15},
+                           {ParameterIndex("SLA0"), 15, 45},
+                           {ParameterIndex("GDDLeafLife"), 500, 1200},
+                           {ParameterIndex("RipL0"), 0.5, 0.95}};
+    settings.withLai = true;
+    settings.laiWeight = 1;
+    const CalibrationProblem problem(settings, {{"", Demo(), data.agb, "agb.xlsx", data.lai, "lai.xlsx"}});
+    const double initial[] = {2.3, 12, 25, 950, 0.8};
+    const CalibrationOutcome outcome = CmdGenetic(problem, initial, {10, 300, 2, 0.5, 1.5, 0}, 11);
+    ASSERT_FALSE(outcome.failed);
+    for (std::size_t k = 0; k < 5; ++k)
+        EXPECT_NEAR(outcome.rounded[k], made[k].value, 0.01 * made[k].value) << k;
+
+    const double single[] = {2.3};
+    CalibrationSettings rueOnly;
+    rueOnly.parameters = {{ParameterIndex("RUE"), 1.5, 4}};
+    const CalibrationProblem oneParameter(rueOnly, {{"", Demo(), EngineMadeAgb(), "agb.xlsx", {}, ""}});
+    EXPECT_TRUE(SubTULO_AutoCalibration(oneParameter, single).problems.empty());
+}
+
+TEST(CalibrationChecks, CodesSwitchesAndConstantsAreNotCalibrated) {
+    CalibrationSettings settings;
+    settings.parameters = {{ParameterIndex("RUE"), 1.5, 4},
+                           {ParameterIndex("SenDuration"), 0, 1},
+                           {ParameterIndex("C"), 0.1, 1}};
+    const CalibrationProblem problem(settings, {{"", Demo(), EngineMadeAgb(), "agb.xlsx", {}, ""}});
+    const double initial[] = {2.3, 0.5, 0.5};
+    const Problems problems = CheckCalibration(problem, initial);
+    ASSERT_EQ(problems.size(), 2u);
+    EXPECT_NE(problems[0].text.find("SenDuration is a code or a switch"), std::string::npos)
+        << problems[0].text;
+    EXPECT_NE(problems[1].text.find("C is a constant of the model"), std::string::npos) << problems[1].text;
+    CalibrationSettings none;
+    EXPECT_EQ(CheckCalibration(CalibrationProblem(none, {}), {}).at(0).text,
+              "There are problems with the number of parameters to calibrate: choose at least one.");
 }
 
 } // namespace

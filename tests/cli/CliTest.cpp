@@ -2,6 +2,7 @@
 
 #include "support/TestForms.h"
 
+#include "engine/Parameters.h"
 #include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
@@ -428,6 +429,60 @@ TEST_F(Cli, CalibrateRecoversTheParametersSavesThemAndRefusesAReversedRange) {
     EXPECT_FALSE(fs::exists(saved));
 }
 
+// Any crop parameter by id, key or caption, its initial value the configuration's unless given; the
+// result lists them all with how sure each is, and --save writes them all.
+TEST_F(Cli, CalibrateTakesAnyParametersAndSaysHowSureEachIs) {
+    for (const ParameterInfo& info : CropParameterRegistry()) // what lets a NAME:MIN:MAX split on colons
+        for (const std::string_view name : {info.id, info.workbookKey, info.label, info.calibrationCaption})
+            EXPECT_EQ(name.find(':'), std::string_view::npos) << name;
+    const std::string agb = TULO_SOURCE_DIR "/examples/calibration/agb.xlsx";
+    ::setenv("TULO_HOME", dir_.c_str(), 1);
+    const auto saved = dir_ / "calibrated.sim";
+    Outcome o =
+        Run("calibrate " + kDemo + " --agb " + agb +
+            " --param RUE:1.5:4:2.3 --param 'Tb for growth:7:15' --param StSen:0.5:10 --json --save " +
+            saved.string());
+    ASSERT_EQ(o.status, 0) << o.err;
+    const auto result = nlohmann::json::parse(o.out);
+    ASSERT_EQ(result["params"].size(), 3u);
+    EXPECT_NEAR(result["params"]["RUE"].get<double>(), 2.8, 0.028);
+    const auto& uncertainty = result["uncertainty"];
+    // The biomass alone hardly tells a faster growth from a longer one: RUE and Tb go together.
+    EXPECT_GT(result["correlation"]["RUE"]["Tb for growth"].get<double>(), 0.95);
+    EXPECT_FALSE(uncertainty["RUE"]["identifiable"].get<bool>());
+    EXPECT_FALSE(uncertainty["Tb for growth"]["identifiable"].get<bool>());
+    EXPECT_LE(uncertainty["RUE"]["low"].get<double>(), result["params"]["RUE"].get<double>());
+    // Cold sterility moves no biomass in this season: the data cannot tell its sensitivity.
+    EXPECT_FALSE(uncertainty["StSen"]["identifiable"].get<bool>());
+    EXPECT_TRUE(uncertainty["StSen"]["se"].is_null());
+    EXPECT_TRUE(result["correlation"]["StSen"]["RUE"].is_null());
+    FormModel form;
+    ASSERT_EQ(ReadSimConfig(saved.string(), form), std::nullopt);
+    EXPECT_EQ(form.text(FindParameter("StSen")->control),
+              ShortestText(result["params"]["StSen"].get<double>()));
+    EXPECT_EQ(form.text(ctl::txtRUE), ShortestText(result["params"]["RUE"].get<double>()));
+
+    o = Run("calibrate " + kDemo + " --agb " + agb + " --param RUE:1.5:4 --param StSen:0.5:10");
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_NE(o.out.find("  StSen: se infinite - not identifiable from these data\n"), std::string::npos)
+        << o.out;
+    EXPECT_NE(o.out.find("Correlation:\n  RUE: 1 -\n"), std::string::npos) << o.out;
+    const std::size_t rue = o.out.find("  RUE: se ");
+    ASSERT_NE(rue, std::string::npos) << o.out;
+    EXPECT_EQ(o.out.substr(rue, o.out.find('\n', rue) - rue).find("not identifiable"), std::string::npos);
+
+    const std::pair<std::string, std::string> refusals[] = {
+        {"Nope:1:2", "\"Nope\" is not a crop parameter"},
+        {"RUE:1.5", "is not NAME:MIN:MAX or NAME:MIN:MAX:INITIAL"},
+        {"'Tb for growth:13:15'", "the configuration's value 12 is outside the range (above 13, at most 15)"},
+        {"SenDuration:0:1:0.5", "SenDuration is a code or a switch"}};
+    for (const auto& [param, refusal] : refusals) {
+        o = Run("calibrate " + kDemo + " --agb " + agb + " --param " + param);
+        EXPECT_EQ(o.status, 2) << param;
+        EXPECT_NE(o.err.find(refusal), std::string::npos) << o.err;
+    }
+}
+
 // The output is checked before the first season: a search or an ensemble never runs for nothing.
 TEST_F(Cli, OutputsThatCannotBeWrittenAreRefusedBeforeTheFirstSeason) {
     ::setenv("TULO_HOME", dir_.c_str(), 1); // a search that ran leaves its trace here
@@ -544,7 +599,7 @@ TEST_F(Cli, EnsembleStreamsATableOfAnyLengthInItsOrder) {
     EXPECT_TRUE(rows[5003].ends_with(",")) << rows[5003];
 }
 
-TEST_F(Cli, SensitivityPrintsTheIndicesOfTheChosenFactorsAndRefusesAFloodedField) {
+TEST_F(Cli, SensitivityPrintsTheIndicesOfTheChosenFactorsOfADryOrAFloodedField) {
     ::setenv("TULO_HOME", dir_.c_str(), 1); // the exchange files go to the test's folder
     Outcome o =
         Run("sensitivity " + kDemo +
@@ -563,9 +618,11 @@ TEST_F(Cli, SensitivityPrintsTheIndicesOfTheChosenFactorsAndRefusesAFloodedField
     EXPECT_TRUE(fs::exists(folder / "tuloSAindex.txt")) << folder;
     EXPECT_NE(o.err.find("Runs: 60 seasons (lhs 1 60, 2 factors)"), std::string::npos) << o.err;
 
-    o = Run("sensitivity " + std::string(TULO_SOURCE_DIR "/examples/flooded.sim") + " --method nothing");
-    EXPECT_EQ(o.status, 2);
-    EXPECT_NE(o.err.find("only under unflooded conditions"), std::string::npos) << o.err;
+    o = Run("sensitivity " + std::string(TULO_SOURCE_DIR "/examples/flooded.sim") +
+            " --method 'Latin hypercube sampling' --executions 60 --factors par1,par6 --sd par6=0.01 --json");
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.err.find("unflooded"), std::string::npos) << o.err;
+    EXPECT_EQ(nlohmann::json::parse(o.out).size(), 2u) << o.out;
 }
 
 // Two analyses at once in one data folder, with other seeds: each gives what it gives alone.

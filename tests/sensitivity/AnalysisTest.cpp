@@ -92,12 +92,28 @@ TEST_F(SensitivityAnalysis, ConfigurationAndMethodLinesAreTheWindowsOwn) {
     EXPECT_TRUE(MethodLine({"Bootstrap", "1", "10", "", "", "", ""}, 3, keyword, line));
 }
 
-TEST_F(SensitivityAnalysis, AFloodedFieldIsRefusedBeforeAnythingElse) {
-    AnalysisRequest nothingTicked;
-    const Simulations sims = CreateSamplesAndRun(*Compile("flooded.sim"), nothingTicked, files_, options_);
-    EXPECT_EQ(sims.status.message,
-              "This version of TULO is able to perform sensitivity analysis only under unflooded conditions");
-    EXPECT_FALSE(fs::exists(files_.configuration()));
+// A sample of a flooded field runs the season under its own water, as a run of the configuration does:
+// the row holding the configuration's own RUE gives the run's biomass, which the same field unflooded
+// does not.
+TEST_F(SensitivityAnalysis, AFloodedFieldIsAnalysedUnderItsWater) {
+    FormModel form;
+    ASSERT_EQ(ReadSimConfig(std::string(TULO_SOURCE_DIR) + "/examples/flooded.sim", form), std::nullopt);
+    const auto flooded = CompileInputs(form).inputs;
+    form.setText(ctl::cmbFlooded, std::string(choice::Unflooded));
+    const auto unflooded = CompileInputs(form).inputs;
+    ASSERT_TRUE(flooded && unflooded);
+    const int columns[] = {0};
+    const SampleFile own = Sample({{flooded->crop.RUE}});
+    const SampleRuns runs = RunSampleSimulations(*flooded, own, columns);
+    ASSERT_TRUE(runs.status.ok()) << runs.status.message;
+    auto run = std::make_unique<RunState>();
+    const ParameterValue windowsCrop[] = {{ParameterIndex("KcFullCanopy"), 1.05}}; // as every sample runs
+    RunSeason(*flooded, windowsCrop, *run);
+    // The outputs pass through the ensemble's text cells.
+    EXPECT_EQ(runs.outputs, (std::vector<double>{*ParseNumber(ShortestText(EndOfCropValues(*run).AGB))}));
+    const SampleRuns dry = RunSampleSimulations(*unflooded, own, columns);
+    ASSERT_TRUE(dry.status.ok()) << dry.status.message;
+    EXPECT_NE(dry.outputs, runs.outputs);
 }
 
 // Each season starts from a cleared run state, so its output depends on its own row only: not on the

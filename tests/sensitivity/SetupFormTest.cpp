@@ -5,28 +5,16 @@
 namespace tulo::sensitivity {
 namespace {
 
-std::string Refused(const SetupForm& form, bool unflooded = true) {
-    const auto outcome = CheckSetup(form, unflooded);
+std::string Refused(const SetupForm& form) {
+    const auto outcome = CheckSetup(form);
     return std::holds_alternative<Refusal>(outcome) ? std::get<Refusal>(outcome).text : "";
 }
 
 std::string MethodLineOf(const SetupForm& form) {
-    const auto outcome = CheckSetup(form, true);
+    const auto outcome = CheckSetup(form);
     EXPECT_TRUE(std::holds_alternative<AnalysisRequest>(outcome)) << Refused(form);
     return std::holds_alternative<AnalysisRequest>(outcome) ? std::get<AnalysisRequest>(outcome).methodLine
                                                             : "";
-}
-
-TEST(SetupFormTest, AFloodedFieldIsRefusedBeforeAnyOtherCheck) {
-    SetupForm form; // nothing ticked
-    form.method = "Bootstrap";
-    form.rows[0].distribution = "uniform";
-    form.rows[0].used = true;
-    const Refusal refusal = std::get<Refusal>(CheckSetup(form, false));
-    EXPECT_EQ(refusal.text,
-              "This version of TULO is able to perform sensitivity analysis only under unflooded conditions");
-    EXPECT_EQ(refusal.title, "TULO sensitivity analysis");
-    EXPECT_EQ(refusal.icon, Icon::Information);
 }
 
 TEST(SetupFormTest, ChecksComeInTheOrderOfTheCommand) {
@@ -50,7 +38,7 @@ TEST(SetupFormTest, ChecksComeInTheOrderOfTheCommand) {
 
     form.method = "Sobol method";
     form.sobolComputation = "partial";
-    const Refusal computation = std::get<Refusal>(CheckSetup(form, true));
+    const Refusal computation = std::get<Refusal>(CheckSetup(form));
     EXPECT_EQ(computation.text, "You have specified an invalid string in the <Method computation> combo box");
     EXPECT_EQ(computation.title, "TULO");
     EXPECT_EQ(computation.icon, Icon::Critical);
@@ -63,7 +51,7 @@ TEST(SetupFormTest, ChecksComeInTheOrderOfTheCommand) {
     form.page = SetupPage::Sterility;
     EXPECT_EQ(Refused(form), "Sensitivity analysis for sterility parameters to be implemented");
     form.samplePath = "/data/mine.sam"; // an opened sample needs no page
-    const auto request = std::get<AnalysisRequest>(CheckSetup(form, true));
+    const auto request = std::get<AnalysisRequest>(CheckSetup(form));
     EXPECT_EQ(request.openedSample, std::filesystem::path("/data/mine.sam"));
     ASSERT_EQ(request.factors.size(), 1u);
     EXPECT_EQ(request.factors[0].row, 3);
@@ -74,7 +62,7 @@ TEST(SetupFormTest, OneLhsFactorGivesTheFiveLineConfiguration) {
     form.rows[0].used = true;
     form.lhsSeed = "1";
     form.lhsExecutions = "100";
-    const auto request = std::get<AnalysisRequest>(CheckSetup(form, true));
+    const auto request = std::get<AnalysisRequest>(CheckSetup(form));
     EXPECT_EQ(ConfigurationText(request, "/tmp/SAsample.txt"),
               "1\r\npar1 normal 3 0.5 0.01 0.99\r\nlhs\r\n1 100\r\n/tmp/SAsample.txt\r\n");
 }

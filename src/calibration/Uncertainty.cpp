@@ -1,0 +1,271 @@
+#include "calibration/Uncertainty.h"
+
+#include "engine/Ensemble.h"
+#include "engine/Season.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace tulo {
+
+namespace {
+
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr int kAgbVariable = 2; // "AGB tot (tAGB/ha)", as the objective reads it
+constexpr int kLaiVariable = 6; // "GAI (m2/m2)"
+
+using Matrix = std::vector<std::vector<double>>;
+
+// A table's residuals are appended only when the objective weighs it.
+void AppendResiduals(const RunState& run, const CalibrationDataSet& set, const CalibrationSettings& settings,
+                     std::vector<double>& residuals) {
+    const auto append = [&](int variable, const MeasuredData& data, double weight) {
+        if (!(weight > 0)) return;
+        const FittingMatrix matrix = PairMeasuredWithSimulated(BuildEvaluationTable(run, variable), data);
+        double mean = 0;
+        for (const float m : matrix.measured) mean += m;
+        if (matrix.measured.empty() || mean == 0) return; // the checks refuse such a table
+        mean /= static_cast<double>(matrix.measured.size());
+        const double scale = std::sqrt(weight) / mean;
+        for (std::size_t i = 0; i < matrix.measured.size(); ++i)
+            residuals.push_back(scale * (static_cast<double>(matrix.simulated[i]) - matrix.measured[i]));
+    };
+    append(kAgbVariable, set.agb, settings.agbWeight);
+    if (settings.withLai) append(kLaiVariable, set.lai, settings.laiWeight);
+}
+
+std::vector<ParameterValue> Values(const CalibrationSettings& settings, std::span<const double> x) {
+    std::vector<ParameterValue> values;
+    for (std::size_t k = 0; k < x.size(); ++k) values.push_back({settings.parameters[k].index, x[k]});
+    return values;
+}
+
+// The residuals travel through the ensemble's text cells: the shortest text that reads back exactly.
+std::string Exact(double value) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    return std::string(text, end);
+}
+
+double FromExact(const std::string& text) {
+    double value = kNaN;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+}
+
+// Eigenvalues and eigenvectors (columns of `vectors`) of a small symmetric matrix, by Jacobi rotations.
+void SymmetricEigen(Matrix a, std::vector<double>& values, Matrix& vectors) {
+    const std::size_t n = a.size();
+    vectors.assign(n, std::vector<double>(n, 0.0));
+    for (std::size_t i = 0; i < n; ++i) vectors[i][i] = 1;
+    for (int sweep = 0; sweep < 100; ++sweep) {
+        double off = 0;
+        for (std::size_t i = 0; i < n; ++i)
+            for (std::size_t j = i + 1; j < n; ++j) off += a[i][j] * a[i][j];
+        if (off < 1e-30) break;
+        for (std::size_t p = 0; p < n; ++p)
+            for (std::size_t q = p + 1; q < n; ++q) {
+                if (a[p][q] == 0) continue;
+                const double theta = (a[q][q] - a[p][p]) / (2 * a[p][q]);
+                const double t =
+                    (theta >= 0 ? 1.0 : -1.0) / (std::fabs(theta) + std::sqrt(theta * theta + 1));
+                const double c = 1 / std::sqrt(t * t + 1), s = t * c;
+                for (std::size_t k = 0; k < n; ++k) {
+                    const double akp = a[k][p], akq = a[k][q];
+                    a[k][p] = c * akp - s * akq;
+                    a[k][q] = s * akp + c * akq;
+                }
+                for (std::size_t k = 0; k < n; ++k) {
+                    const double apk = a[p][k], aqk = a[q][k];
+                    a[p][k] = c * apk - s * aqk;
+                    a[q][k] = s * apk + c * aqk;
+                }
+                for (std::size_t k = 0; k < n; ++k) {
+                    const double vkp = vectors[k][p], vkq = vectors[k][q];
+                    vectors[k][p] = c * vkp - s * vkq;
+                    vectors[k][q] = s * vkp + c * vkq;
+                }
+            }
+    }
+    values.resize(n);
+    for (std::size_t i = 0; i < n; ++i) values[i] = a[i][i];
+}
+
+CalibrationUncertainty Unknown(std::size_t p, std::string note) {
+    CalibrationUncertainty u;
+    u.parameters.assign(p, {kInfinity, -kInfinity, kInfinity, false});
+    u.correlation.assign(p, std::vector<double>(p, kNaN));
+    u.note = std::move(note);
+    return u;
+}
+
+} // namespace
+
+double StudentT95(int freedom) {
+    static constexpr double kTable[] = {12.706, 4.303, 3.182, 2.776, 2.571, 2.447, 2.365, 2.306,
+                                        2.262,  2.228, 2.201, 2.179, 2.160, 2.145, 2.131, 2.120,
+                                        2.110,  2.101, 2.093, 2.086, 2.080, 2.074, 2.069, 2.064,
+                                        2.060,  2.056, 2.052, 2.048, 2.045, 2.042};
+    if (freedom < 1) return kInfinity;
+    if (freedom <= 30) return kTable[freedom - 1];
+    // The Cornish-Fisher expansion about the normal quantile, within 1e-4 from 30 degrees on.
+    const double z = 1.959963984540054, v = freedom;
+    return z + (z * z * z + z) / (4 * v) + (5 * std::pow(z, 5) + 16 * z * z * z + 3 * z) / (96 * v * v) +
+           (3 * std::pow(z, 7) + 19 * std::pow(z, 5) + 17 * z * z * z - 15 * z) / (384 * v * v * v);
+}
+
+CalibrationUncertainty UncertaintyFromJacobian(const Matrix& jacobian, std::span<const double> residuals,
+                                               std::span<const double> values,
+                                               std::span<const CalibratedParameter> ranges) {
+    const std::size_t p = values.size(), n = residuals.size();
+    if (n <= p)
+        return Unknown(p, std::to_string(n) + " measurements for " + std::to_string(p) +
+                              " parameters: a standard error needs more measurements than parameters.");
+    double ssr = 0;
+    for (const double r : residuals) ssr += r * r;
+    const double s2 = ssr / static_cast<double>(n - p);
+
+    // J'J of the columns with a slope; a column of zeros or without a value is a parameter the data do
+    // not see.
+    Matrix jtj(p, std::vector<double>(p, 0.0));
+    for (const auto& row : jacobian)
+        for (std::size_t i = 0; i < p; ++i)
+            for (std::size_t j = 0; j < p; ++j) jtj[i][j] += row[i] * row[j];
+    std::vector<std::size_t> seen;
+    for (std::size_t i = 0; i < p; ++i)
+        if (std::isfinite(jtj[i][i]) && jtj[i][i] > 0) seen.push_back(i);
+
+    // Scaled to a unit diagonal, the eigenvalues compare directions whatever the parameters' units.
+    const std::size_t m = seen.size();
+    Matrix scaled(m, std::vector<double>(m));
+    for (std::size_t a = 0; a < m; ++a)
+        for (std::size_t b = 0; b < m; ++b)
+            scaled[a][b] = jtj[seen[a]][seen[b]] / std::sqrt(jtj[seen[a]][seen[a]] * jtj[seen[b]][seen[b]]);
+    std::vector<double> lambda;
+    Matrix v;
+    SymmetricEigen(scaled, lambda, v);
+    const double largest = m == 0 ? 0 : *std::max_element(lambda.begin(), lambda.end());
+    // The pseudo-inverse gives the variance of every parameter the data can tell from the others: one
+    // with no part in a null direction.
+    Matrix inverse(m, std::vector<double>(m, 0.0));
+    std::vector<double> inNullSpace(m, 0.0);
+    for (std::size_t e = 0; e < m; ++e) {
+        const bool null = !(lambda[e] > kSingularShare * largest);
+        for (std::size_t a = 0; a < m; ++a) {
+            if (null) {
+                inNullSpace[a] += v[a][e] * v[a][e];
+                continue;
+            }
+            for (std::size_t b = 0; b < m; ++b) inverse[a][b] += v[a][e] * v[b][e] / lambda[e];
+        }
+    }
+
+    CalibrationUncertainty u = Unknown(p, "");
+    u.measurements = static_cast<int>(n);
+    u.ssr = ssr;
+    const double t = StudentT95(static_cast<int>(n - p));
+    for (std::size_t a = 0; a < m; ++a) {
+        if (inNullSpace[a] > 1e-6) continue;
+        const std::size_t i = seen[a];
+        const double se = std::sqrt(s2 * inverse[a][a] / jtj[i][i]);
+        u.parameters[i] = {se, values[i] - t * se, values[i] + t * se, false};
+    }
+    for (std::size_t a = 0; a < m; ++a)
+        for (std::size_t b = 0; b < m; ++b) {
+            const std::size_t i = seen[a], j = seen[b];
+            if (!std::isfinite(u.parameters[i].se) || !std::isfinite(u.parameters[j].se)) continue;
+            u.correlation[i][j] = i == j ? 1.0 : inverse[a][b] / std::sqrt(inverse[a][a] * inverse[b][b]);
+        }
+    for (std::size_t i = 0; i < p; ++i) {
+        ParameterUncertainty& q = u.parameters[i];
+        q.identifiable = std::isfinite(q.se) && q.high - q.low <= ranges[i].max - ranges[i].min;
+        for (std::size_t j = 0; j < p; ++j)
+            if (j != i && std::fabs(u.correlation[i][j]) > kIdentifiableCorrelation) q.identifiable = false;
+    }
+    return u;
+}
+
+std::optional<std::vector<double>> WeightedResiduals(const CalibrationProblem& problem,
+                                                     std::span<const double> x, RunState& run) {
+    const auto values = Values(problem.settings(), x);
+    std::vector<double> residuals;
+    for (const CalibrationDataSet& set : problem.dataSets()) {
+        RunSeason(*set.inputs, values, run);
+        if (FirstNonFiniteOutput(run)) return std::nullopt;
+        AppendResiduals(run, set, problem.settings(), residuals);
+    }
+    return residuals;
+}
+
+CalibrationUncertainty EstimateUncertainty(const CalibrationProblem& problem,
+                                           std::span<const double> values) {
+    const CalibrationSettings& settings = problem.settings();
+    const std::size_t p = values.size();
+    const auto registry = CropParameterRegistry();
+    // Set 0 is the result; sets 2k + 1 and 2k + 2 step parameter k down and up.
+    std::vector<double> lower(p), upper(p);
+    std::vector<ParameterSet> sets = {Values(settings, values)};
+    for (std::size_t k = 0; k < p; ++k) {
+        const CalibratedParameter& range = settings.parameters[k];
+        const ParameterInfo& info = registry[static_cast<std::size_t>(range.index)];
+        const double step = kJacobianStepShare * (range.max - range.min);
+        lower[k] = std::max(values[k] - step, info.min);
+        upper[k] = std::min(values[k] + step, info.max);
+        for (const double x : {lower[k], upper[k]}) {
+            sets.push_back(sets.front());
+            sets.back()[k].value = x;
+        }
+    }
+    EnsembleOptions options;
+    options.threads = problem.control().threads;
+    std::vector<double> center;
+    Matrix jacobian;
+    for (const CalibrationDataSet& set : problem.dataSets()) {
+        const auto results = RunEnsemble(
+            *set.inputs, sets,
+            [&](const RunState& run) {
+                std::vector<double> residuals;
+                AppendResiduals(run, set, settings, residuals);
+                std::vector<std::string> cells;
+                for (const double r : residuals) cells.push_back(Exact(r));
+                return cells;
+            },
+            options);
+        if (!results.front().problem.empty())
+            return Unknown(p, "The season at the result cannot be run again: " + results.front().problem);
+        const auto residualsOf = [&](std::size_t s) {
+            std::vector<double> r;
+            for (const std::string& cell : results[s].cells) r.push_back(FromExact(cell));
+            return r;
+        };
+        const std::vector<double> here = residualsOf(0);
+        std::vector<std::vector<double>> rows(here.size(), std::vector<double>(p, kNaN));
+        for (std::size_t k = 0; k < p; ++k) {
+            // A step the season refuses (an order of temperatures broken) falls back on the result itself.
+            const bool downRan = results[2 * k + 1].problem.empty(),
+                       upRan = results[2 * k + 2].problem.empty();
+            const double low = downRan ? lower[k] : values[k], high = upRan ? upper[k] : values[k];
+            if (!(high > low)) continue;
+            const std::vector<double> down = downRan ? residualsOf(2 * k + 1) : here;
+            const std::vector<double> up = upRan ? residualsOf(2 * k + 2) : here;
+            for (std::size_t i = 0; i < here.size(); ++i) rows[i][k] = (up[i] - down[i]) / (high - low);
+        }
+        center.insert(center.end(), here.begin(), here.end());
+        jacobian.insert(jacobian.end(), rows.begin(), rows.end());
+    }
+    return UncertaintyFromJacobian(jacobian, center, values, settings.parameters);
+}
+
+std::optional<std::string> IdentifiabilityWarning(const CalibrationUncertainty& uncertainty,
+                                                  std::span<const std::string> names) {
+    std::string list;
+    for (std::size_t k = 0; k < uncertainty.parameters.size() && k < names.size(); ++k)
+        if (!uncertainty.parameters[k].identifiable) list += (list.empty() ? "" : ", ") + names[k];
+    if (list.empty()) return std::nullopt;
+    return "Not identifiable from these data: " + list + ".";
+}
+
+} // namespace tulo
