@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <memory>
 
 namespace tulo {
 
@@ -122,7 +125,9 @@ public:
 
     int runs() const { return runs_; }
 
-private:
+    std::vector<ParameterValue>& values() { return values_; }
+    const RunState& run() const { return run_; }
+
     std::optional<std::int32_t> DayWith(std::size_t slot, float value, PhenoStage stage) {
         values_[slot].value = value;
         Run();
@@ -147,6 +152,7 @@ private:
         return above;
     }
 
+private:
     void Keep(std::size_t slot, std::uint32_t lo, std::uint32_t hi) {
         values_[slot].value = MiddleValue(Single(lo), Single(hi));
     }
@@ -214,6 +220,153 @@ PhenologyFit FitPhenology(const CompiledInputs& inputs, const ObservedStages& ob
     if (harvest == inputs.crop.DVSEND) values.pop_back();
     fit.parameters = std::move(values);
     fit.runs = search.runs();
+    return fit;
+}
+
+namespace {
+
+// One season of a joint fit: its search, on its own run state, and its observed day of the stage fitted.
+struct JointSeason {
+    std::unique_ptr<RunState> run;
+    std::vector<ParameterValue> values;
+    std::unique_ptr<StageSearch> search;
+    std::int32_t last = 0;
+
+    // The stage's day, a stage not reached counting as the day after the last simulated one.
+    std::int32_t Day(std::size_t slot, PhenoStage stage, std::uint32_t bits) {
+        return search->DayWith(slot, Single(bits), stage).value_or(last + 1);
+    }
+};
+
+// Where the summed error of the seasons changes: a season's day rises by one at each of its thresholds.
+struct Threshold {
+    std::uint32_t bits = 0;
+    std::size_t season = 0;
+};
+
+// The value of values[slot] shared by the seasons that observed the stage (`observed[s]`, none for the
+// others) with the least sum of absolute day errors, in the middle of the widest range that has it.
+double FitJointly(std::vector<JointSeason>& seasons, std::span<const std::optional<std::int32_t>> observed,
+                  std::size_t slot, PhenoStage stage) {
+    const ParameterInfo& info =
+        CropParameterRegistry()[static_cast<std::size_t>(seasons.front().values[slot].index)];
+    const std::uint32_t low = Bits(static_cast<float>(info.min)), high = Bits(static_cast<float>(info.max));
+    // Below every season's range for its day each error only falls as the value rises, and above every
+    // one it only grows: the best value lies between.
+    std::uint32_t from = high, to = low;
+    for (std::size_t s = 0; s < seasons.size(); ++s) {
+        if (!observed[s]) continue;
+        from = std::min(from, seasons[s].search->FirstReaching(slot, stage, *observed[s], low, high));
+        to = std::max(to, seasons[s].search->FirstReaching(slot, stage, *observed[s] + 1, low, high));
+    }
+    from = std::max(from, low + 1) - 1;
+    to = std::min(to, high);
+
+    std::vector<std::int32_t> days(seasons.size());
+    std::vector<Threshold> thresholds;
+    for (std::size_t s = 0; s < seasons.size(); ++s) {
+        if (!observed[s]) continue;
+        days[s] = seasons[s].Day(slot, stage, from);
+        const std::int32_t end = seasons[s].Day(slot, stage, to);
+        std::uint32_t bits = from;
+        for (std::int32_t day = days[s] + 1; day <= end; ++day) {
+            bits = seasons[s].search->FirstReaching(slot, stage, day, bits, to);
+            thresholds.push_back({bits, s});
+        }
+    }
+    std::sort(thresholds.begin(), thresholds.end(),
+              [](const Threshold& a, const Threshold& b) { return a.bits < b.bits; });
+
+    // Walk the ranges between thresholds, keeping the widest run of ranges with the least error.
+    const auto cost = [&] {
+        std::int64_t sum = 0;
+        for (std::size_t s = 0; s < seasons.size(); ++s)
+            if (observed[s]) sum += std::abs(days[s] - *observed[s]);
+        return sum;
+    };
+    std::int64_t best = std::numeric_limits<std::int64_t>::max();
+    std::uint32_t bestFrom = from, bestTo = from, runFrom = from;
+    bool inRun = false; // the range before this one had the least error too
+    std::uint32_t start = from;
+    std::size_t next = 0;
+    while (true) {
+        while (next < thresholds.size() && thresholds[next].bits <= start) ++days[thresholds[next++].season];
+        const std::uint32_t end = next < thresholds.size() ? std::min(thresholds[next].bits - 1, to) : to;
+        const std::int64_t here = cost();
+        if (here < best) {
+            best = here;
+            bestFrom = start;
+            bestTo = end;
+            inRun = false;
+        }
+        if (here == best) {
+            if (!inRun) runFrom = start;
+            inRun = true;
+            if (Single(end) - Single(runFrom) >= Single(bestTo) - Single(bestFrom)) {
+                bestFrom = runFrom;
+                bestTo = end;
+            }
+        } else {
+            inRun = false;
+        }
+        if (end >= to) break;
+        start = end + 1;
+    }
+    return MiddleValue(Single(bestFrom), Single(bestTo));
+}
+
+} // namespace
+
+SeasonsFit FitPhenologyAcross(std::span<const ObservedSeason> seasons) {
+    SeasonsFit fit;
+    if (seasons.empty()) return fit;
+    std::vector<JointSeason> joint;
+    bool raised = false;
+    for (const ObservedSeason& season : seasons) {
+        const CropParameters& crop = season.inputs->crop;
+        raised |= crop.DVSEND < 2.0f;
+        JointSeason j;
+        j.run = std::make_unique<RunState>();
+        j.values = {{ParameterIndex("TSUMEM"), crop.TSUMEM},
+                    {ParameterIndex("TSUM1"), crop.TSUM1},
+                    {ParameterIndex("TSUM2"), crop.TSUM2},
+                    {ParameterIndex("DVSEND"), std::max(crop.DVSEND, 2.0f)}};
+        j.last = season.inputs->control.FinalDate - 1;
+        joint.push_back(std::move(j));
+    }
+    // The searches hold references to the values and run states, which stay put from here on.
+    for (std::size_t s = 0; s < seasons.size(); ++s)
+        joint[s].search = std::make_unique<StageSearch>(*seasons[s].inputs, *joint[s].run, joint[s].values);
+
+    const auto observedDays = [&](PhenoStage stage) {
+        std::vector<std::optional<std::int32_t>> days;
+        for (const ObservedSeason& season : seasons)
+            days.push_back(stage == PhenoStage::Emergence   ? season.observed.emergence
+                           : stage == PhenoStage::Flowering ? std::optional(season.observed.flowering)
+                                                            : std::optional(season.observed.maturity));
+        return days;
+    };
+    for (const PhenoStage stage : {PhenoStage::Emergence, PhenoStage::Flowering, PhenoStage::Maturity}) {
+        const auto observed = observedDays(stage);
+        if (std::none_of(observed.begin(), observed.end(), [](const auto& d) { return d.has_value(); }))
+            continue; // nobody saw the crop emerge: each season keeps its own thermal time
+        const auto slot = static_cast<std::size_t>(stage);
+        const double value = FitJointly(joint, observed, slot, stage);
+        for (JointSeason& j : joint) j.values[slot].value = value;
+        fit.parameters.push_back({joint.front().values[slot].index, value});
+    }
+    if (raised) fit.parameters.push_back({ParameterIndex("DVSEND"), 2.0});
+
+    for (std::size_t s = 0; s < seasons.size(); ++s) {
+        joint[s].search->Run();
+        std::vector<StageResult> results;
+        for (const PhenoStage stage : {PhenoStage::Emergence, PhenoStage::Flowering, PhenoStage::Maturity}) {
+            const auto observed = observedDays(stage)[s];
+            if (observed) results.push_back({stage, *observed, StageDay(*joint[s].run, stage), {}});
+        }
+        fit.seasons.push_back(std::move(results));
+        fit.runs += joint[s].search->runs();
+    }
     return fit;
 }
 

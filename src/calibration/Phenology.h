@@ -16,7 +16,9 @@
 #include "engine/Season.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -71,6 +73,26 @@ struct PhenologyFit {
 // Fits the thermal times to days CheckObservedStages accepts. The compilation's other crop parameters
 // stay; `run` is the caller's scratch state and holds the verification run afterwards.
 PhenologyFit FitPhenology(const CompiledInputs& inputs, const ObservedStages& observed, RunState& run);
+
+// One season of several fitted together (sites, sowings, years): its compilation and its observed days.
+struct ObservedSeason {
+    std::shared_ptr<const CompiledInputs> inputs;
+    ObservedStages observed;
+};
+
+struct SeasonsFit {
+    // One value of each thermal time for every season: TSUMEM when some season observed emergence
+    // (otherwise each keeps its own), TSUM1, TSUM2, then DVSEND 2 when some season's was below it.
+    std::vector<ParameterValue> parameters;
+    std::vector<std::vector<StageResult>> seasons; // each season's observed stages, from a run with them
+    int runs = 0;
+};
+
+// One set of thermal times for several seasons, each accepted by CheckObservedStages: stage by stage, the
+// value with the least sum of the seasons' absolute day errors (a stage not reached counting as the day
+// after the last simulated one), in the middle of the widest range of values that has it. A season that
+// did not observe emergence does not weigh on TSUMEM. With one season this is FitPhenology.
+SeasonsFit FitPhenologyAcross(std::span<const ObservedSeason> seasons);
 
 // Writes the fitted values into the form's crop fields, as one change ("Phenology from observed dates").
 void WritePhenologyValues(FormModel& form, const PhenologyFit& fit);

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
 #include <memory>
 
 namespace tulo {
@@ -142,6 +143,63 @@ TEST(Phenology, SaysWhyAStageMissesItsDay) {
     EXPECT_TRUE(cold.stages[0].note.starts_with("no value of TSUM1 puts flowering on DOY 203, only on DOY "))
         << cold.stages[0].note;
     EXPECT_EQ(cold.stages[1].error(), 0);
+}
+
+// Days a season gives with known thermal times, as a field would have them observed.
+ObservedStages MadeBy(const FormModel& form, double tsumem, double tsum1, double tsum2) {
+    auto run = std::make_unique<RunState>();
+    const ParameterValue made[] = {{ParameterIndex("TSUMEM"), tsumem},
+                                   {ParameterIndex("TSUM1"), tsum1},
+                                   {ParameterIndex("TSUM2"), tsum2}};
+    RunSeason(*Compile(form), made, *run);
+    const SeasonSummary summary = Summarize(*run);
+    EXPECT_TRUE(summary.flowering && summary.maturity);
+    return {summary.emergence, summary.flowering.value_or(0), summary.maturity.value_or(0)};
+}
+
+TEST(Phenology, SeveralSeasonsShareTheValuesWithTheLeastSummedError) {
+    FormModel demo = test::DemoForm();
+    FormModel later = test::DemoForm();
+    later.setText(ctl::txtLatitude, "10");
+    later.setText(ctl::txtSowingDate, "130");
+    const FormModel flooded = test::ExampleForm("flooded.sim");
+    std::vector<ObservedSeason> seasons = {{Compile(demo), MadeBy(demo, 70, 800, 480)},
+                                           {Compile(later), MadeBy(later, 70, 800, 480)},
+                                           {Compile(flooded), MadeBy(flooded, 70, 800, 480)}};
+    // Seasons made by one set of values are all hit by the values fitted on them together.
+    SeasonsFit fit = FitPhenologyAcross(seasons);
+    ASSERT_EQ(fit.parameters.size(), 3u);
+    ASSERT_EQ(fit.seasons.size(), 3u);
+    for (const auto& stages : fit.seasons) {
+        ASSERT_EQ(stages.size(), 3u);
+        for (const StageResult& stage : stages) EXPECT_EQ(stage.error(), 0) << StageName(stage.stage);
+    }
+
+    // One season observed four days late at flowering: moving the value its way would cost the twice
+    // observed season two days for each day it gains, so it bears the error.
+    seasons[2] = seasons[1];
+    seasons[1] = seasons[0];
+    seasons[2].observed.flowering += 4;
+    seasons[2].observed.maturity += 4;
+    fit = FitPhenologyAcross(seasons);
+    EXPECT_EQ(fit.seasons[0][1].error(), 0);
+    EXPECT_EQ(fit.seasons[1][1].error(), 0);
+    EXPECT_EQ(fit.seasons[2][1].error(), -4);
+
+    // Alone, a season is fitted as by itself; a season that did not see emergence leaves TSUMEM alone.
+    const ObservedStages observed = Shifted(SummaryOf(demo), 2, -6, 5);
+    auto run = std::make_unique<RunState>();
+    const PhenologyFit single = FitPhenology(*Compile(demo), observed, *run);
+    const ObservedSeason alone[] = {{Compile(demo), observed}};
+    const SeasonsFit joint = FitPhenologyAcross(alone);
+    ASSERT_EQ(joint.parameters.size(), single.parameters.size());
+    for (std::size_t k = 0; k < joint.parameters.size(); ++k) {
+        EXPECT_EQ(joint.parameters[k].index, single.parameters[k].index);
+        EXPECT_EQ(joint.parameters[k].value, single.parameters[k].value);
+    }
+    ObservedSeason unseen{Compile(demo), observed};
+    unseen.observed.emergence.reset();
+    EXPECT_EQ(FitPhenologyAcross(std::span(&unseen, 1)).parameters.front().index, ParameterIndex("TSUM1"));
 }
 
 TEST(Phenology, RefusesDaysOutOfOrderBeforeSowingOrBeyondTheSeason) {
