@@ -125,9 +125,6 @@ public:
 
     int runs() const { return runs_; }
 
-    std::vector<ParameterValue>& values() { return values_; }
-    const RunState& run() const { return run_; }
-
     std::optional<std::int32_t> DayWith(std::size_t slot, float value, PhenoStage stage) {
         values_[slot].value = value;
         Run();
