@@ -7,6 +7,7 @@
 #include "EvaluateSites.h"
 #include "ForceLai.h"
 #include "NewSeason.h"
+#include "Phenology.h"
 #include "Sensitivity.h"
 
 #include "base/Problems.h"
@@ -272,6 +273,24 @@ int main(int argc, char** argv) {
                              "Write the first site's configuration with the calibrated values");
     sitesCommand->add_flag("--json", sites.json, "Print the result as one JSON object");
 
+    tulo::cli::PhenologyOptions phenology;
+    CLI::App* phenologyCommand = app.add_subcommand(
+        "phenology", "Fit the thermal times to observed emergence, flowering and maturity days");
+    phenologyCommand->add_option("config", phenology.config, "Configuration file (.sim)")->required();
+    AddSeasonOptions(phenologyCommand, phenology.season);
+    phenologyCommand->add_option("--emergence", phenology.emergence,
+                                 "Observed emergence: a day of year or a date (otherwise TSUMEM stays)");
+    phenologyCommand
+        ->add_option("--flowering", phenology.flowering, "Observed flowering: a day of year or a date")
+        ->required();
+    phenologyCommand
+        ->add_option("--maturity", phenology.maturity, "Observed maturity: a day of year or a date")
+        ->required();
+    phenologyCommand->add_option("--save", phenology.save, "Write the configuration with the fitted values");
+    phenologyCommand->add_flag(
+        "--json", phenology.json,
+        "Print {parameters: {id: value}, stages: [{stage, observed, simulated, error}]}");
+
     tulo::cli::SensitivityOptions sensitivity;
     CLI::App* sensitivityCommand = app.add_subcommand(
         "sensitivity",
@@ -344,6 +363,7 @@ int main(int argc, char** argv) {
         if (*calibrateCommand) return tulo::cli::Calibrate(calibrate, std::cout, ui);
         if (*sitesCommand) return tulo::cli::CalibrateSites(sites, std::cout, ui);
         if (*ensembleCommand) return tulo::cli::Ensemble(ensemble, std::cout, ui);
+        if (*phenologyCommand) return tulo::cli::Phenology(phenology, std::cout, ui);
         if (*sensitivityCommand) return tulo::cli::Sensitivity(sensitivity, std::cout, ui);
         if (*tableCommand) return tulo::cli::Table(tableIn, tableSheet, tableOut, ui);
         if (*evaluateCommand && *laiIndexOption)

@@ -1,8 +1,9 @@
-// The main window's commands that open the two automatic calibration windows.
+// The main window's commands that open the two automatic calibration windows and the phenology window.
 
 #include "app/AutoCalWindow.h"
 #include "app/MainWindow.h"
 #include "app/MultiPointAutoCalWindow.h"
+#include "app/PhenologyWindow.h"
 
 #include <QAction>
 #include <QIcon>
@@ -40,6 +41,11 @@ void MainWindow::createCalibrationActions() {
                QStringLiteral(":/tulo/icons/calibrate-sites.svg"),
                QStringLiteral("Fit two or three crop parameters to up to five sites or seasons at once"),
                [this] { openMultiPointCalibration(); });
+    phenologyAction_ = new QAction(QStringLiteral("Phenology from observed dates…"), this);
+    phenologyAction_->setObjectName(QStringLiteral("mnuPhenology"));
+    phenologyAction_->setToolTip(
+        QStringLiteral("Fit the thermal times to the days the crop emerged, flowered and matured"));
+    connect(phenologyAction_, &QAction::triggered, this, [this] { openPhenology(); });
 }
 
 AutoCalWindow* MainWindow::openAutoCalibration() {
@@ -50,6 +56,11 @@ AutoCalWindow* MainWindow::openAutoCalibration() {
 MultiPointAutoCalWindow* MainWindow::openMultiPointCalibration() {
     if (!multiPointCal_) multiPointCal_ = new MultiPointAutoCalWindow(form_, *ui_, this);
     return ShowWindow(multiPointCal_);
+}
+
+PhenologyWindow* MainWindow::openPhenology() {
+    if (!phenology_) phenology_ = new PhenologyWindow(form_, this);
+    return ShowWindow(phenology_);
 }
 
 } // namespace tulo::app

@@ -395,6 +395,7 @@ void MainWindow::createMenus() {
     tools->addSeparator();
     tools->addAction(autoCalAction_);
     tools->addAction(multiPointCalAction_);
+    tools->addAction(phenologyAction_);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     AddHelpCommands(this, help);

@@ -37,6 +37,7 @@ class FormUndo;
 class LaiExoWindow;
 class MultiPointAutoCalWindow;
 class OutputPage;
+class PhenologyWindow;
 class SensitivityWindow;
 
 // The pages in tab order; commands bring a page to the front by its index.
@@ -64,6 +65,8 @@ public:
     // shown, with their settings as last left.
     AutoCalWindow* openAutoCalibration();
     MultiPointAutoCalWindow* openMultiPointCalibration();
+    // Tools > Phenology from observed dates: the window shown, with its days as last left.
+    PhenologyWindow* openPhenology();
     // Tools > Sensitivity analysis (mnuSA_Click): the window shown, with its settings as last left.
     SensitivityWindow* openSensitivity();
     QTabWidget* pages() const { return tabs_; }
@@ -164,6 +167,7 @@ private:
     DiseasesWindow* diseases_ = nullptr;
     AutoCalWindow* autoCal_ = nullptr;
     MultiPointAutoCalWindow* multiPointCal_ = nullptr;
+    PhenologyWindow* phenology_ = nullptr;
     SensitivityWindow* sensitivity_ = nullptr;
     QMenu* recentMenu_ = nullptr;
 
@@ -197,6 +201,7 @@ private:
     QAction* diseasesAction_ = nullptr;
     QAction* autoCalAction_ = nullptr;
     QAction* multiPointCalAction_ = nullptr;
+    QAction* phenologyAction_ = nullptr;
     QAction* sensitivityAction_ = nullptr;
 };
 

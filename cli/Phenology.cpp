@@ -1,0 +1,136 @@
+#include "Phenology.h"
+
+#include "Commands.h"
+
+#include "base/Numbers.h"
+#include "calibration/Phenology.h"
+#include "engine/Parameters.h"
+#include "io/SimConfig.h"
+#include "io/TextFiles.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+namespace tulo::cli {
+
+namespace {
+
+std::string OptionName(PhenoStage stage) {
+    return "--" + std::string(StageName(stage));
+}
+
+std::string DayText(const std::optional<std::int32_t>& day) {
+    return day ? std::to_string(*day) : std::string("not reached");
+}
+
+std::string ErrorText(const std::optional<std::int32_t>& error) {
+    if (!error) return "-";
+    return (*error > 0 ? "+" : "") + std::to_string(*error);
+}
+
+void PrintTable(const PhenologyFit& fit, const CropParameters& before, std::ostream& out) {
+    const auto registry = CropParameterRegistry();
+    for (const ParameterValue& p : fit.parameters) {
+        const ParameterInfo& info = registry[static_cast<std::size_t>(p.index)];
+        // A stage has no unit to show, only a dash.
+        const std::string unit = info.unit == "–" ? "" : " " + std::string(info.unit);
+        out << info.id << ": " << ShortestText(static_cast<float>(p.value)) << unit << " (was "
+            << ShortestText(static_cast<float>(GetParameter(before, info))) << ")\n";
+    }
+    char line[96];
+    std::snprintf(line, sizeof line, "%-10s %-9s %-11s %s\n", "Stage", "Observed", "Simulated",
+                  "Error (days)");
+    out << line;
+    for (const StageResult& stage : fit.stages) {
+        std::snprintf(line, sizeof line, "%-10s %-9d %-11s %s\n", std::string(StageName(stage.stage)).c_str(),
+                      stage.observed, DayText(stage.simulated).c_str(), ErrorText(stage.error()).c_str());
+        out << line;
+    }
+}
+
+nlohmann::ordered_json FitJson(const PhenologyFit& fit) {
+    const auto registry = CropParameterRegistry();
+    nlohmann::ordered_json parameters = nlohmann::ordered_json::object();
+    for (const ParameterValue& p : fit.parameters) {
+        // The value as the configuration holds it, not the 17 digits its single widens to.
+        const double value = ParseNumber(ShortestText(static_cast<float>(p.value))).value_or(p.value);
+        auto& item = parameters[std::string(registry[static_cast<std::size_t>(p.index)].id)];
+        if (value == std::floor(value) && std::fabs(value) < 1e15)
+            item = static_cast<long long>(value);
+        else
+            item = value;
+    }
+    nlohmann::ordered_json stages = nlohmann::ordered_json::array();
+    for (const StageResult& stage : fit.stages) {
+        nlohmann::ordered_json item = {{"stage", StageName(stage.stage)}, {"observed", stage.observed}};
+        item["simulated"] = stage.simulated ? nlohmann::ordered_json(*stage.simulated) : nullptr;
+        item["error"] = stage.error() ? nlohmann::ordered_json(*stage.error()) : nullptr;
+        if (!stage.note.empty()) item["note"] = stage.note;
+        stages.push_back(std::move(item));
+    }
+    return {{"parameters", parameters}, {"stages", stages}};
+}
+
+} // namespace
+
+int Phenology(const PhenologyOptions& options, std::ostream& out, UserInterface& ui) {
+    if (options.save) {
+        std::vector<NamedPath> inputs = {{"the configuration", options.config}};
+        if (options.season.weather) inputs.push_back({"the --weather file", *options.season.weather});
+        if (const auto refusal = OutputRefusal({"--save", *options.save}, inputs)) {
+            ui.message(*refusal);
+            return kFailure;
+        }
+    }
+    FormModel form;
+    int status = kSuccess;
+    SeasonChanges changes;
+    const auto compiled = CompileConfig(options.config, options.season, form, ui, status, &changes);
+    if (!compiled) return status;
+
+    // Dates are read in the season's year, as the season options' days are.
+    ObservedStages observed;
+    bool refused = false;
+    const auto day = [&](PhenoStage stage, const std::string& text) {
+        const SeasonDay parsed = ParseSeasonDay(OptionName(stage), text, changes.year);
+        if (!parsed.doy) {
+            ui.message(parsed.refusal);
+            refused = true;
+        }
+        return parsed.doy.value_or(0);
+    };
+    if (options.emergence) observed.emergence = day(PhenoStage::Emergence, *options.emergence);
+    observed.flowering = day(PhenoStage::Flowering, options.flowering);
+    observed.maturity = day(PhenoStage::Maturity, options.maturity);
+    if (refused) return kInvalidInputs;
+    const auto refusals = CheckObservedStages(*compiled, observed);
+    for (const StageRefusal& refusal : refusals)
+        ui.message(OptionName(refusal.stage) + ": " + refusal.reason + ".");
+    if (!refusals.empty()) return kInvalidInputs;
+
+    auto run = std::make_unique<RunState>();
+    const PhenologyFit fit = FitPhenology(*compiled, observed, *run);
+    if (options.json)
+        out << FitJson(fit).dump(2) << '\n';
+    else
+        PrintTable(fit, compiled->crop, out);
+    for (const StageResult& stage : fit.stages)
+        if (!stage.note.empty())
+            ui.message("Note: " + std::string(StageName(stage.stage)) + " missed " + "DOY " +
+                       std::to_string(stage.observed) + ": " + stage.note + ".");
+
+    // The result is printed before the configuration is saved: a failed save must not lose it.
+    if (!options.save) return kSuccess;
+    out.flush();
+    WritePhenologyValues(form, fit);
+    if (const auto error = WriteSimConfig(form, *options.save)) {
+        ui.message(*error);
+        return kFailure;
+    }
+    return kSuccess;
+}
+
+} // namespace tulo::cli

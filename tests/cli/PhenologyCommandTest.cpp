@@ -1,0 +1,117 @@
+// tulo-cli phenology: observed days as days of year or dates, the residuals printed, the fitted
+// configuration saved, and the days and outputs it cannot work with refused before any work.
+
+#include "support/ScratchFolder.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sys/wait.h>
+
+namespace tulo {
+namespace {
+
+using test::Slurp;
+
+const std::string kExamples = TULO_SOURCE_DIR "/examples/";
+
+struct Outcome {
+    int status = -1;
+    std::string out, err;
+};
+
+class PhenologyCommand : public test::ScratchFolderTest {
+protected:
+    Outcome Run(const std::string& arguments) {
+        const std::string command = std::string(TULO_CLI_PATH) + " " + arguments + " >" +
+                                    (dir_ / "out").string() + " 2>" + (dir_ / "err").string();
+        const int raw = std::system(command.c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(dir_ / "out"), Slurp(dir_ / "err")};
+    }
+
+    // The stages of a configuration's season as `run --json` gives them.
+    nlohmann::json Stages(const std::string& arguments) {
+        const Outcome o = Run("run " + arguments + " --json");
+        EXPECT_EQ(o.status, 0) << o.err;
+        return nlohmann::json::parse(o.out, nullptr, false);
+    }
+};
+
+TEST_F(PhenologyCommand, HitsTheObservedDaysAndSavesTheValuesThatDo) {
+    // A later sowing at another latitude, the days given as dates of the demo's year.
+    const std::string season = " --lat 12.5 --sowing 2026-05-10";
+    const std::string saved = (dir_ / "fitted.sim").string();
+    const Outcome o = Run("phenology " + kExamples + "demo.sim" + season +
+                          " --emergence 2026-05-19 --flowering 2026-08-01 --maturity 262 --save " + saved);
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.err, "");
+    EXPECT_NE(o.out.find("TSUMEM: "), std::string::npos) << o.out;
+    EXPECT_NE(o.out.find(" °C d (was 900)\n"), std::string::npos) << o.out;
+    EXPECT_NE(o.out.find("Stage      Observed  Simulated   Error (days)\n"
+                         "emergence  139       139         0\n"
+                         "flowering  213       213         0\n"
+                         "maturity   262       262         0\n"),
+              std::string::npos)
+        << o.out;
+    // The saved configuration holds the season it was fitted on, and simulates the observed days.
+    const nlohmann::json fitted = Stages(saved);
+    EXPECT_EQ(fitted["sowing"], 130);
+    EXPECT_EQ(fitted["emergence"], 139);
+    EXPECT_EQ(fitted["flowering"], 213);
+    EXPECT_EQ(fitted["maturity"], 262);
+}
+
+TEST_F(PhenologyCommand, FloodedSeasonResidualsAsJson) {
+    // Flowering two days after emergence is out of reach: the residual and the reason are told.
+    const Outcome o =
+        Run("phenology " + kExamples + "flooded.sim --set DVSEND=1.2 --flowering 140 --maturity 270 --json");
+    ASSERT_EQ(o.status, 0) << o.err;
+    const auto result = nlohmann::ordered_json::parse(o.out);
+    std::vector<std::string> ids;
+    for (const auto& item : result["parameters"].items()) ids.push_back(item.key());
+    EXPECT_EQ(ids, (std::vector<std::string>{"TSUM1", "TSUM2", "DVSEND"}));
+    EXPECT_EQ(result["parameters"]["DVSEND"], 2);
+    ASSERT_EQ(result["stages"].size(), 2u);
+    const auto& flowering = result["stages"][0];
+    EXPECT_EQ(flowering["stage"], "flowering");
+    EXPECT_EQ(flowering["observed"], 140);
+    EXPECT_GT(flowering["error"].get<int>(), 0);
+    EXPECT_EQ(flowering["error"].get<int>(), flowering["simulated"].get<int>() - 140);
+    EXPECT_EQ(result["stages"][1]["error"], 0);
+    EXPECT_NE(o.err.find("Note: flowering missed DOY 140: even the least TSUM1 accepted, 100 °C d, brings "
+                         "flowering on DOY "),
+              std::string::npos)
+        << o.err;
+}
+
+TEST_F(PhenologyCommand, RefusesDaysItCannotFitAndAnOutputReplacingItsInput) {
+    const std::string demo = kExamples + "demo.sim";
+    Outcome o = Run("phenology " + demo + " --emergence 125 --flowering 2026-07-20 --maturity 300");
+    EXPECT_EQ(o.status, 2);
+    EXPECT_EQ(o.err, "--maturity: DOY 300 is after the last simulated day (DOY 299).\n");
+    EXPECT_EQ(o.out, "");
+
+    o = Run("phenology " + demo + " --emergence 210 --flowering 200 --maturity 250 --start 130");
+    EXPECT_EQ(o.status, 2);
+    EXPECT_NE(o.err.find("--flowering: DOY 200 is not after the observed emergence (DOY 210).\n"),
+              std::string::npos)
+        << o.err;
+
+    o = Run("phenology " + demo + " --flowering 2025-08-01 --maturity 260 --sowing 2026-05-01");
+    EXPECT_EQ(o.status, 2);
+    EXPECT_EQ(o.err, "--flowering: 2025-08-01 is in 2025, but the season's year is 2026.\n");
+
+    o = Run("phenology " + demo + " --flowering 119 --maturity 260");
+    EXPECT_EQ(o.status, 2);
+    EXPECT_EQ(o.err, "--flowering: DOY 119 is not after the sowing (DOY 120).\n");
+
+    o = Run("phenology " + demo + " --flowering 200 --maturity 260 --save " + demo);
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("--save " + demo + " is the configuration"), std::string::npos) << o.err;
+    EXPECT_EQ(o.out, "");
+}
+
+} // namespace
+} // namespace tulo
