@@ -55,7 +55,7 @@ fuzz_readers() {
         -DTULO_BUILD_TESTS=OFF -DTULO_BUILD_BENCH=OFF -DTULO_BUILD_APP=OFF
     local target work log
     for target in fuzz_xlsx_ods fuzz_xls fuzz_csv fuzz_config fuzz_acc fuzz_cfg fuzz_sa_config fuzz_sa_sample \
-        fuzz_sa_index fuzz_weather; do
+        fuzz_sa_index fuzz_weather fuzz_sites; do
         work=$(mktemp -d)
         log=$(mktemp)
         cp -r "tests/fuzz/corpus/$target/." "$work/"
