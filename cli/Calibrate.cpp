@@ -295,7 +295,8 @@ int Calibrate(const CalibrateOptions& options, std::ostream& out, UserInterface&
     std::optional<GeneticSettings> genetic;
     if (options.genetic && !(genetic = ParseGenetic(*options.genetic, ui))) return kInvalidInputs;
     if (options.save) {
-        std::vector<NamedPath> inputs = {{"the configuration", options.config}, {"--agb", options.agb}};
+        std::vector<NamedPath> inputs = SeasonInputPaths(options.config, options.season);
+        inputs.push_back({"--agb", options.agb});
         if (options.lai) inputs.push_back({"--lai", *options.lai});
         if (const auto refusal = OutputRefusal({"--save", *options.save}, inputs)) {
             ui.message(*refusal);

@@ -131,8 +131,7 @@ int Run(const RunOptions& options, std::ostream& out, UserInterface& ui) {
         ui.message(*problem);
         return kFailure;
     }
-    std::vector<NamedPath> inputs = {{"the configuration", options.config}};
-    if (options.season.weather) inputs.push_back({"the --weather file", *options.season.weather});
+    std::vector<NamedPath> inputs = SeasonInputPaths(options.config, options.season);
     if (options.soil) inputs.push_back({"the --soil workbook", *options.soil});
     std::vector<NamedPath> outputs;
     if (options.daily && *options.daily != "-") outputs.push_back({"--daily", *options.daily});
@@ -220,6 +219,12 @@ int Run(const RunOptions& options, std::ostream& out, UserInterface& ui) {
                 << static_cast<long long>(perSecond) << " seasons per second)\n";
     }
     return kSuccess;
+}
+
+std::vector<NamedPath> SeasonInputPaths(const std::string& config, const SeasonOptions& season) {
+    std::vector<NamedPath> inputs = {{"the configuration", config}};
+    if (season.weather) inputs.push_back({"the --weather file", *season.weather});
+    return inputs;
 }
 
 std::optional<SeasonChanges> LoadSeason(const std::string& config, const SeasonOptions& season,

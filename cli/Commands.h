@@ -6,6 +6,7 @@
 #include "engine/RunState.h"
 #include "engine/UserInterface.h"
 #include "io/SeasonOptions.h"
+#include "io/TextFiles.h"
 
 #include <nlohmann/json.hpp>
 
@@ -13,6 +14,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace tulo::cli {
 
@@ -37,6 +39,10 @@ int Run(const RunOptions& options, std::ostream& out, UserInterface& ui);
 // An index as the commands print it: six significant digits, "n/a" when undefined; and as JSON (null).
 std::string Plain(const std::optional<double>& value);
 nlohmann::json Json(const std::optional<double>& value);
+
+// The files a command reads for its season, which none of its outputs may replace: the configuration
+// and the --weather file.
+std::vector<NamedPath> SeasonInputPaths(const std::string& config, const SeasonOptions& season);
 
 // Reads a configuration into `form` and changes its season by `season`; nothing, with the messages shown,
 // when the file cannot be read or an option is refused.

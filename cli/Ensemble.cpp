@@ -260,8 +260,8 @@ constexpr std::size_t kSetsPerBlock = 4096;
 int Ensemble(const EnsembleOptions& options, std::ostream& out, UserInterface& ui) {
     if (options.out) {
         const NamedPath output{"--out", *options.out};
-        const NamedPath inputs[] = {{"the configuration", options.config},
-                                    {"the --sets table", options.sets}};
+        std::vector<NamedPath> inputs = SeasonInputPaths(options.config, options.season);
+        inputs.push_back({"the --sets table", options.sets});
         if (const auto refusal = OutputRefusal(output, inputs)) {
             ui.message(*refusal);
             return kFailure;

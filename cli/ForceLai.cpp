@@ -72,7 +72,7 @@ int ForceLaiCommand(const ForceLaiOptions& options, std::ostream& out, UserInter
         ui.message(*problem);
         return kFailure;
     }
-    std::vector<NamedPath> inputs = {{"the configuration", options.config}};
+    std::vector<NamedPath> inputs = SeasonInputPaths(options.config, options.season);
     if (options.lai) inputs.push_back({"the --lai table", *options.lai});
     std::vector<NamedPath> outputs;
     if (options.daily && *options.daily != "-") outputs.push_back({"--daily", *options.daily});

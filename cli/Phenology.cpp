@@ -78,8 +78,7 @@ nlohmann::ordered_json FitJson(const PhenologyFit& fit) {
 
 int Phenology(const PhenologyOptions& options, std::ostream& out, UserInterface& ui) {
     if (options.save) {
-        std::vector<NamedPath> inputs = {{"the configuration", options.config}};
-        if (options.season.weather) inputs.push_back({"the --weather file", *options.season.weather});
+        const std::vector<NamedPath> inputs = SeasonInputPaths(options.config, options.season);
         if (const auto refusal = OutputRefusal({"--save", *options.save}, inputs)) {
             ui.message(*refusal);
             return kFailure;

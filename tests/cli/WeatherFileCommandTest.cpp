@@ -162,6 +162,16 @@ TEST_F(WeatherFileCommand, SeasonOptionsChangeTheSeasonButNotTheFile) {
                   " --sowing June"),
               1);
     EXPECT_NE(err_.find("--sowing: \"June\" is neither a day of year nor a date"), std::string::npos) << err_;
+
+    // No command writes over the weather file it read its season from.
+    const auto weather = Write("weather.csv", "DOY,Rain,Tmax,Tmin,Rad\n1,0,20,10,15\n");
+    for (const std::string& command :
+         {"ensemble " + config.string() + " --sets " + (dir_ / "sets.csv").string() + " --out ",
+          "calibrate " + config.string() + " --agb " + measured.string() + " --param RUE:1:4 --save ",
+          "force-lai " + config.string() + " --at 200:3 --daily "}) {
+        EXPECT_EQ(Run(command + weather.string() + " --weather " + weather.string()), 1) << command;
+        EXPECT_NE(err_.find("is the --weather file"), std::string::npos) << command << err_;
+    }
 }
 
 // Measured dates belong to the season's year: of the weather file's year when it gives one, of one
