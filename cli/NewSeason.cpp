@@ -13,8 +13,8 @@
 namespace tulo::cli {
 
 int NewSeason(const NewSeasonOptions& options, std::ostream& out, UserInterface& ui) {
-    const NamedPath weather{"the weather file", options.weather};
-    if (const auto refusal = OutputRefusal({"The output", options.out}, {&weather, 1})) {
+    const std::vector<NamedPath> inputs = {{"the weather file", options.season.weather.value_or("")}};
+    if (const auto refusal = OutputRefusal({"The output", options.out}, inputs)) {
         ui.message(*refusal);
         return kFailure;
     }
@@ -27,17 +27,8 @@ int NewSeason(const NewSeasonOptions& options, std::ostream& out, UserInterface&
             return kFailure;
         }
     }
-    SeasonOptions season;
-    season.weather = options.weather;
-    season.year = options.year;
-    season.latitude = options.latitude;
-    season.sowing = options.sowing;
-    season.start = options.start;
-    season.end = options.end;
-    season.optionPrefix = "--";
-
     FormModel form;
-    const auto changes = MakeNewSeason(form, season, level, ui);
+    const auto changes = MakeNewSeason(form, options.season, level, ui);
     if (!changes) return kFailure;
     // A configuration that does not run is no configuration made: the checks of a run come first.
     const Compilation compiled = CompileInputs(form);
@@ -51,8 +42,7 @@ int NewSeason(const NewSeasonOptions& options, std::ostream& out, UserInterface&
         ui.message(*error);
         return kFailure;
     }
-    out << "Wrote " << options.out << ": weather "
-        << (changes->weatherSource.empty() ? options.weather : changes->weatherSource) << ", latitude "
+    out << "Wrote " << options.out << ": weather " << changes->weatherSource << ", latitude "
         << form.text(ctl::txtLatitude) << "°, sowing on day " << form.text(ctl::txtSowingDate) << ", days "
         << form.text(ctl::txtInitialDate) << " to " << form.text(ctl::txtFinalDate) << ", "
         << (level ? "flooded " + ShortestText(*level) + " cm deep" : std::string("unflooded")) << ".\n";

@@ -2,6 +2,7 @@
 // tulo-cli new: a configuration of a season made from a weather file, ready to run.
 
 #include "engine/UserInterface.h"
+#include "io/SeasonOptions.h"
 
 #include <optional>
 #include <ostream>
@@ -10,12 +11,9 @@
 namespace tulo::cli {
 
 struct NewSeasonOptions {
-    std::string out;                               // the configuration to write (.sim)
-    std::string weather;                           // weather file (.WTH, POWER CSV, .met, dated CSV)
-    std::optional<int> year;                       // the season's year in a file of several years
-    std::optional<std::string> latitude;           // degrees north; the weather file's when not given
-    std::optional<std::string> sowing, start, end; // a day of year or a date
-    std::optional<std::string> flooded;            // a flooded season's water level, cm
+    std::string out;      // the configuration to write (.sim)
+    SeasonOptions season; // weather and sowing needed; latitude the weather file's when not given
+    std::optional<std::string> flooded; // a flooded season's water level, cm
 };
 
 // Makes the season on the window's opening form (see MakeNewSeason), checks that it compiles, and only

@@ -104,20 +104,11 @@ int main(int argc, char** argv) {
     CLI::App* newCommand =
         app.add_subcommand("new", "Make the configuration (.sim) of a season from a weather file");
     newCommand->add_option("out", newSeason.out, "Configuration file to write (.sim)")->required();
-    newCommand
-        ->add_option("--weather", newSeason.weather,
-                     "Weather file (DSSAT .WTH, NASA POWER CSV, APSIM .met, dated CSV)")
-        ->required();
-    AddWholeOption(newCommand, "--year", newSeason.year, 1,
-                   "The season's year in a weather file of several years");
-    newCommand->add_option("--lat", newSeason.latitude,
-                           "Latitude, degrees north (default: the weather file's)");
-    newCommand->add_option("--sowing", newSeason.sowing, "Sowing day: day of year or date (2019-05-10)")
-        ->required();
-    newCommand->add_option("--start", newSeason.start,
-                           "First simulated day: day of year or date (default: the year's first)");
-    newCommand->add_option("--end", newSeason.end,
-                           "Day the simulation stops at: day of year or date (default: the year's last)");
+    // The season options, of which a new season needs the weather and the sowing; the rest default to
+    // the weather file's latitude and year.
+    AddSeasonOptions(newCommand, newSeason.season);
+    newCommand->get_option("--weather")->required();
+    newCommand->get_option("--sowing")->required();
     newCommand->add_option("--flooded", newSeason.flooded,
                            "A flooded season with water LEVEL_CM deep (default: unflooded)");
 
