@@ -158,7 +158,7 @@ QWidget* SensitivityWindow::growthPage() {
     grid->addWidget(Header(QStringLiteral("Distribution")), 0, 2);
     grid->addWidget(Header(QStringLiteral("Mean")), 0, 3);
     grid->addWidget(Header(QStringLiteral("St. dev.")), 0, 4);
-    for (const sensitivity::GrowthFactor& factor : sensitivity::GrowthFactors()) {
+    for (const sensitivity::ParameterFactor& factor : sensitivity::GrowthFactors()) {
         const int k = factor.row;
         const auto& row = defaults.rows.at(static_cast<std::size_t>(k));
         const QString suffix = QString::number(k);

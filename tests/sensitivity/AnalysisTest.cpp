@@ -145,8 +145,8 @@ TEST_F(SensitivityAnalysis, SampleOutputsAreTheSameInAnyOrderAndOnAnyNumberOfThr
 // day (whose cumulated biomass is then 0), with the crop coefficient at full canopy 1.05.
 TEST_F(SensitivityAnalysis, TheOutputIsTheEndOfCropBiomassAndValuesAreTruncatedToTheirRange) {
     const auto inputs = Compile("demo.sim");
-    const GrowthFactor& lai = GrowthFactors()[5];
-    const GrowthFactor& rue = GrowthFactors()[0];
+    const ParameterFactor& lai = GrowthFactors()[5];
+    const ParameterFactor& rue = GrowthFactors()[0];
     const int columns[] = {0, 5};
     const SampleRuns runs =
         RunSampleSimulations(*inputs, Sample({{3, 0.01}, {rue.max + 1, lai.min - 0.005}}), columns);
@@ -202,7 +202,7 @@ TEST_F(SensitivityAnalysis, AnOpenedSampleIsRunNamedAndLabelledByTheTickedRows) 
 // and has no index (no "SRC -1"), in the index file and in the results; the index file describes the
 // values run, which the request names.
 TEST_F(SensitivityAnalysis, AFactorTruncatedInEveryRowDidNotVary) {
-    const GrowthFactor& rue = GrowthFactors()[0];
+    const ParameterFactor& rue = GrowthFactors()[0];
     const fs::path opened = files_.folder / "above.sam";
     std::vector<std::vector<double>> rows;
     for (int r = 0; r < 8; ++r) rows.push_back({rue.max + 1 + r, 24.0 + r});
@@ -298,7 +298,7 @@ TEST_F(SensitivityAnalysis, AnalysesRunAtOnceEachInAFolderOfItsOwn) {
 // command line, with the limits that hold for the factors ticked.
 TEST_F(SensitivityAnalysis, RequestsTheToolOrTheIndicesWouldRefuseAreRefusedFirst) {
     AnalysisRequest request;
-    for (const GrowthFactor& f : GrowthFactors())
+    for (const ParameterFactor& f : GrowthFactors())
         request.factors.push_back({f.row, "normal", std::string(f.mean), std::string(f.sd)});
     request.keyword = "lhs";
     request.methodLine = "1 100";
