@@ -319,8 +319,9 @@ const std::vector<ParameterFactor>& GrowthFactors() {
 
 const ParameterFactor* FindFactor(std::string_view name, std::string& refusal) {
     const std::string_view wanted = Trim(name);
-    for (const ParameterFactor& f : GrowthFactors())
-        if (wanted == f.name) return &f;
+    for (int row = 0; row < kGrowthFactors; ++row)
+        if (wanted == AllFactors()[static_cast<std::size_t>(row)].name)
+            return &AllFactors()[static_cast<std::size_t>(row)];
     const ParameterInfo* info = FindParameterByName(wanted);
     if (!info) {
         refusal = QuoteValue(wanted) +
@@ -624,9 +625,9 @@ SampleRuns RunSampleSimulations(const CompiledInputs& inputs, const SampleFile& 
         const OutputChoice& choice = ChoiceOf(output);
         const char* stage = output == SampleOutput::Flowering ? "flowering" : "maturity";
         runs.status =
-            Failed("The " + std::string(choice.text) + " is undefined for " + std::to_string(undefined) +
-                   " of " + std::to_string(total) + " samples, the first sample " +
-                   std::to_string(firstUndefined + 1) + ": their crop does not reach " + stage +
+            Failed(std::to_string(undefined) + " of " + std::to_string(total) +
+                   " samples (the first: sample " + std::to_string(firstUndefined + 1) + ") have no " +
+                   std::string(choice.text) + ": their crop does not reach " + stage +
                    " by the final day. The indices would describe only the samples that reach it; "
                    "lengthen the season or narrow the factors' distributions.");
         runs.outputs.clear();
