@@ -28,7 +28,7 @@ std::shared_ptr<const tulo::CompiledInputs> CompileDemo() {
 
 sa::AnalysisRequest AllFactors(const char* keyword, const char* line) {
     sa::AnalysisRequest request;
-    for (const sa::GrowthFactor& f : sa::GrowthFactors())
+    for (const sa::ParameterFactor& f : sa::GrowthFactors())
         request.factors.push_back({f.row, "normal", std::string(f.mean), std::string(f.sd)});
     request.keyword = keyword;
     request.methodLine = line;
@@ -37,7 +37,7 @@ sa::AnalysisRequest AllFactors(const char* keyword, const char* line) {
 
 std::vector<int> AllRows() {
     std::vector<int> rows;
-    for (const sa::GrowthFactor& f : sa::GrowthFactors()) rows.push_back(f.row);
+    for (const sa::ParameterFactor& f : sa::GrowthFactors()) rows.push_back(f.row);
     return rows;
 }
 

@@ -4,6 +4,7 @@
 
 #include "base/Numbers.h"
 #include "base/Problems.h"
+#include "engine/Parameters.h"
 #include "sensitivity/Analysis.h"
 #include "sensitivity/DesignSize.h"
 
@@ -67,45 +68,60 @@ private:
     bool shown_ = false;
 };
 
-// The growth row of "parK", or -1.
-int FactorRow(std::string_view name) {
-    for (const sa::GrowthFactor& f : sa::GrowthFactors())
-        if (Trim(name) == f.name) return f.row;
-    return -1;
+// The factor's value in the configuration, as its field reads (a single-precision value would print with
+// spurious digits); a constant of the model, which no field holds, as the compilation holds it.
+double ConfiguredValue(const sa::ParameterFactor& factor, const FormModel& form,
+                       const CompiledInputs& inputs) {
+    const ParameterInfo& info = CropParameterRegistry()[static_cast<std::size_t>(factor.parameter)];
+    if (!info.control.empty())
+        if (const auto typed = ParseNumber(form.text(info.control))) return *typed;
+    return ParseNumber(ShortestText(static_cast<float>(GetParameter(inputs.crop, info)))).value_or(0.0);
 }
 
-// The ticked rows with their texts: --factors (all eleven by default), then --mean and --sd.
+// The ticked factors with their texts: --factors (the eleven growth factors by default), then --mean and
+// --sd, each naming a factor as --factors may.
 std::optional<std::vector<sa::TickedFactor>> TickedFactors(const SensitivityOptions& options,
-                                                           UserInterface& ui) {
-    std::vector<bool> ticked(sa::kGrowthFactors, !options.factors);
+                                                           const FormModel& form,
+                                                           const CompiledInputs& inputs, UserInterface& ui) {
+    const auto& all = sa::AllFactors();
+    std::vector<bool> ticked(all.size(), false);
+    for (int row = 0; row < sa::kGrowthFactors; ++row)
+        ticked[static_cast<std::size_t>(row)] = !options.factors;
     if (options.factors) {
         const std::string& text = *options.factors;
         std::size_t start = 0;
         while (start <= text.size()) {
             const std::size_t end = std::min(text.find(',', start), text.size());
-            const std::string_view name = std::string_view(text).substr(start, end - start);
-            const int row = FactorRow(name);
-            if (row < 0) {
-                ui.message("--factors: " + QuoteValue(name) + " is not one of par1 to par11.");
+            std::string refusal;
+            const sa::ParameterFactor* factor =
+                sa::FindFactor(std::string_view(text).substr(start, end - start), refusal);
+            if (!factor) {
+                ui.message("--factors: " + refusal);
                 return std::nullopt;
             }
-            ticked[static_cast<std::size_t>(row)] = true;
+            ticked[static_cast<std::size_t>(factor->row)] = true;
             start = end + 1;
         }
     }
     std::vector<sa::TickedFactor> factors;
-    for (const sa::GrowthFactor& f : sa::GrowthFactors())
+    for (const sa::ParameterFactor& f : all)
         if (ticked[static_cast<std::size_t>(f.row)])
-            factors.push_back({f.row, "normal", std::string(f.mean), std::string(f.sd)});
+            factors.push_back(sa::DefaultFactor(f, ConfiguredValue(f, form, inputs)));
     const auto apply = [&](const std::vector<std::string>& items, const char* option, bool mean) {
         for (const std::string& item : items) {
-            const std::size_t equals = item.find('=');
-            const int row = equals == std::string::npos ? -1 : FactorRow(item.substr(0, equals));
-            const auto found = std::find_if(factors.begin(), factors.end(),
-                                            [&](const sa::TickedFactor& f) { return f.row == row; });
+            // A caption may hold no "=", a value never does: the last one splits.
+            const std::size_t equals = item.rfind('=');
+            std::string refusal;
+            const sa::ParameterFactor* factor =
+                equals == std::string::npos ? nullptr : sa::FindFactor(item.substr(0, equals), refusal);
+            const auto found = std::find_if(factors.begin(), factors.end(), [&](const sa::TickedFactor& f) {
+                return factor && f.row == factor->row;
+            });
             if (found == factors.end()) {
                 ui.message(std::string(option) + " " + QuoteValue(item) +
-                           " is not parK=VALUE with parK one of the analysed factors.");
+                           " is not NAME=VALUE with NAME one of the analysed factors (parK, or the "
+                           "parameter's id, crop workbook key or caption)" +
+                           (refusal.empty() ? "." : ": " + refusal));
                 return false;
             }
             (mean ? found->mean : found->sd) = item.substr(equals + 1);
@@ -168,8 +184,16 @@ int Sensitivity(const SensitivityOptions& options, std::ostream& out, UserInterf
     int status = kSuccess;
     const auto compiled = CompileConfig(options.config, options.season, form, ui, status);
     if (!compiled) return status;
-    const auto factors = TickedFactors(options, ui);
+    const auto factors = TickedFactors(options, form, *compiled, ui);
     if (!factors) return kInvalidInputs;
+    const auto output = sa::FindOutput(options.output);
+    if (!output) {
+        std::string keywords;
+        for (const sa::OutputChoice& choice : sa::OutputChoices())
+            keywords += (keywords.empty() ? "" : ", ") + std::string(choice.keyword);
+        ui.message("--output " + QuoteValue(options.output) + " is not one of " + keywords + ".");
+        return kInvalidInputs;
+    }
     sa::MethodSettings settings;
     settings.method = options.method;
     settings.seed = options.seed;
@@ -187,6 +211,7 @@ int Sensitivity(const SensitivityOptions& options, std::ostream& out, UserInterf
     }
     sa::AnalysisRequest request;
     request.factors = *factors;
+    request.output = *output;
     if (const auto why = sa::MethodLine(settings, static_cast<int>(factors->size()), request.keyword,
                                         request.methodLine)) {
         ui.message(*why);
@@ -255,7 +280,7 @@ int Sensitivity(const SensitivityOptions& options, std::ostream& out, UserInterf
         return kSuccess;
     }
     out << "Method: " << results.method << " (" << analysis.simulations.runs.outputs.size()
-        << " runs; output: end-of-crop AGB)\n";
+        << " runs; output: " << sa::ChoiceOf(request.output).text << ")\n";
     out << "Indices: " << results.index1Name << " and " << results.index2Name
         << (std::any_of(results.factors.begin(), results.factors.end(),
                         [](const sa::FactorResult& f) { return f.low1.has_value(); })

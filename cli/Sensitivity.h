@@ -1,6 +1,6 @@
 #pragma once
-// tulo-cli sensitivity: a sensitivity analysis of the growth factors without a display, through the same
-// exchange files and tool as the window.
+// tulo-cli sensitivity: a sensitivity analysis of any numeric crop parameters without a display, through the
+// same exchange files and tool as the window.
 
 #include "engine/UserInterface.h"
 #include "io/SeasonOptions.h"
@@ -20,9 +20,11 @@ struct SensitivityOptions {
     // The base sample size, required by every method but Morris: the runs of LHS, random, LpTau and FAST,
     // the base sample 2^(5+i) of Sobol'. Empty when the option came without a value.
     std::optional<std::string> executions;
-    std::string seed = "1";              // LHS, random, Morris, FAST
-    std::optional<std::string> factors;  // "par1,par4,..."; all eleven when not given
-    std::vector<std::string> means, sds; // "parK=V", replacing the row's default text
+    std::string seed = "1"; // LHS, random, Morris, FAST
+    // "par1,TSUM1,...": parK or a crop parameter's id, workbook key or caption; par1 to par11 when not given
+    std::optional<std::string> factors;
+    std::vector<std::string> means, sds; // "NAME=V", NAME as in factors, replacing the default text
+    std::string output = "agb";          // a keyword or caption of sensitivity::OutputChoices()
     std::string levels = "4";            // Morris
     std::string trajectories{sensitivity::kDefaultMorrisTrajectories}; // Morris, as in the window
     std::optional<std::string> computation; // Sobol' total (default) or custom; FAST classic or extended

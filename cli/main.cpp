@@ -284,8 +284,7 @@ int main(int argc, char** argv) {
 
     tulo::cli::SensitivityOptions sensitivity;
     CLI::App* sensitivityCommand = app.add_subcommand(
-        "sensitivity",
-        "Sensitivity analysis of the growth factors: sample, run every sample, compute indices");
+        "sensitivity", "Sensitivity analysis of crop parameters: sample, run every sample, compute indices");
     sensitivityCommand->add_option("config", sensitivity.config, "Configuration file (.sim)")->required();
     AddSeasonOptions(sensitivityCommand, sensitivity.season);
     sensitivityCommand
@@ -302,9 +301,19 @@ int main(int argc, char** argv) {
         ->expected(0, 1);
     sensitivityCommand->add_option("--seed", sensitivity.seed, "Seed of the random numbers (default 1)");
     sensitivityCommand->add_option("--factors", sensitivity.factors,
-                                   "Factors to vary: par1,par4,... (default: all eleven)");
-    sensitivityCommand->add_option("--mean", sensitivity.means, "A factor's mean: parK=VALUE (repeatable)");
-    sensitivityCommand->add_option("--sd", sensitivity.sds, "A factor's standard deviation: parK=VALUE");
+                                   "Factors to vary: par1 to par11 or crop parameters' ids, workbook keys or "
+                                   "captions, comma-separated (default: par1 to par11); codes and switches "
+                                   "cannot be factors");
+    sensitivityCommand->add_option("--mean", sensitivity.means,
+                                   "A factor's mean: NAME=VALUE, NAME as in --factors (repeatable; default: "
+                                   "parK's own, or the configuration's value)");
+    sensitivityCommand->add_option(
+        "--sd", sensitivity.sds,
+        "A factor's standard deviation: NAME=VALUE (default: parK's own, or 10 % of "
+        "the mean)");
+    sensitivityCommand->add_option("--output", sensitivity.output,
+                                   "What each season gives the indices: agb (end-of-crop AGB, default), "
+                                   "panicles (at maturity), flowering or maturity (day of year), lai-max");
     sensitivityCommand->add_option("--levels", sensitivity.levels, "Morris: number of levels (default 4)");
     sensitivityCommand->add_option("--trajectories", sensitivity.trajectories,
                                    "Morris: number of trajectories (default 10, as in the window)");

@@ -158,7 +158,7 @@ QWidget* SensitivityWindow::growthPage() {
     grid->addWidget(Header(QStringLiteral("Distribution")), 0, 2);
     grid->addWidget(Header(QStringLiteral("Mean")), 0, 3);
     grid->addWidget(Header(QStringLiteral("St. dev.")), 0, 4);
-    for (const sensitivity::GrowthFactor& factor : sensitivity::GrowthFactors()) {
+    for (const sensitivity::ParameterFactor& factor : sensitivity::GrowthFactors()) {
         const int k = factor.row;
         const auto& row = defaults.rows.at(static_cast<std::size_t>(k));
         const QString suffix = QString::number(k);
@@ -230,6 +230,12 @@ QWidget* SensitivityWindow::methodPanel() {
     for (const sensitivity::MethodName& name : sensitivity::MethodNames()) method_->addItem(Qs(name.text));
     Select(method_, defaults.method);
     connect(method_, &QComboBox::currentTextChanged, this, &SensitivityWindow::chooseMethod);
+    output_ = new QComboBox;
+    output_->setObjectName(QStringLiteral("cmbSAOutput"));
+    for (const sensitivity::OutputChoice& choice : sensitivity::OutputChoices())
+        output_->addItem(Qs(choice.caption));
+    output_->setToolTip(QStringLiteral("What each season of the analysis gives the indices"));
+    Select(output_, defaults.output);
 
     frames_ = new QStackedWidget;
     frames_->setObjectName(QStringLiteral("fraMethods"));
@@ -311,6 +317,8 @@ QWidget* SensitivityWindow::methodPanel() {
     layout->addWidget(Header(QStringLiteral("Sensitivity method")));
     layout->addWidget(method_);
     layout->addWidget(frames_);
+    layout->addWidget(Header(QStringLiteral("Output analysed")));
+    layout->addWidget(output_);
     layout->addWidget(Header(QStringLiteral("Sample file")));
     layout->addWidget(samplePath_);
     noSample_ = new QLabel(QStringLiteral("None opened: the analysis draws its own sample."));
@@ -369,6 +377,7 @@ sensitivity::SetupForm SensitivityWindow::setupForm() const {
     form.sobolOrder = Str(sobolOrder_->currentText());
     form.sobolExecutions = Str(sobolExecutions_->currentText());
     form.samplePath = Str(samplePath_->text());
+    form.output = Str(output_->currentText());
     return form;
 }
 
@@ -426,6 +435,7 @@ void SensitivityWindow::setSetupForm(const sensitivity::SetupForm& form) {
     Select(sobolOrder_, form.sobolOrder);
     sobolExecutions_->setCurrentText(Qs(form.sobolExecutions));
     setSamplePath(Qs(form.samplePath));
+    Select(output_, form.output);
 }
 
 void SensitivityWindow::openSettings() {

@@ -94,6 +94,7 @@ private:
     std::array<QLineEdit*, sensitivity::kGrowthFactors> mean_{};
     std::array<QLineEdit*, sensitivity::kGrowthFactors> sd_{};
     QComboBox* method_ = nullptr;
+    QComboBox* output_ = nullptr; // cmbSAOutput
     QStackedWidget* frames_ = nullptr;
     QComboBox *fastComputation_ = nullptr, *morrisTrajectories_ = nullptr, *morrisLevels_ = nullptr;
     QComboBox *lptauExecutions_ = nullptr, *sobolComputation_ = nullptr, *sobolOrder_ = nullptr;

@@ -5,7 +5,9 @@
 #include "engine/Ensemble.h"
 #include "engine/Parameters.h"
 #include "engine/Season.h"
+#include "engine/SeasonSummary.h"
 #include "io/DataFolder.h"
+#include "io/SeasonOptions.h"
 #include "io/TextFiles.h"
 #include "sensitivity/DesignSize.h"
 
@@ -74,9 +76,9 @@ std::string RunValuesText(const SampleFile& sample, std::span<const int> rows) {
     run.design.rows = sample.rows;
     run.design.factors = sample.factors;
     run.values = sample.values;
-    const auto& growth = GrowthFactors();
+    const auto& factors = AllFactors();
     for (std::size_t i = 0; i < run.values.size(); ++i) {
-        const GrowthFactor& f = growth[static_cast<std::size_t>(rows[i % rows.size()])];
+        const ParameterFactor& f = factors[static_cast<std::size_t>(rows[i % rows.size()])];
         run.values[i] = std::clamp(run.values[i], f.min, f.max);
     }
     if (sample.method) {
@@ -222,6 +224,28 @@ std::optional<std::string> MethodSettingsProblem(const std::string& keyword, std
     return why;
 }
 
+// A season's output as the output file gives it, or empty when the crop did not reach the stage it
+// needs. The end-of-crop biomass keeps the text of a single, as it always had.
+std::string SeasonOutputText(const RunState& run, SampleOutput output) {
+    if (output == SampleOutput::Agb) return ShortestText(EndOfCropValues(run).AGB);
+    const SeasonSummary summary = Summarize(run);
+    switch (output) {
+    case SampleOutput::Panicles:
+        // The summary's t/ha back to the g m-2 of the end-of-crop biomass, as a single again.
+        return summary.paniclesMaturity ? ShortestText(static_cast<float>(*summary.paniclesMaturity * 100.0))
+                                        : std::string();
+    case SampleOutput::Flowering:
+        return summary.flowering ? std::to_string(*summary.flowering) : std::string();
+    case SampleOutput::Maturity:
+        return summary.maturity ? std::to_string(*summary.maturity) : std::string();
+    case SampleOutput::LaiMax:
+        return ShortestText(static_cast<float>(summary.laiMax));
+    case SampleOutput::Agb:
+        break;
+    }
+    return {};
+}
+
 } // namespace
 
 fs::path AnalysisFoldersParent() {
@@ -253,21 +277,97 @@ void RemoveExchangeFiles(const ExchangeFiles& files) {
     fs::remove_all(files.folder, error);
 }
 
-const std::vector<GrowthFactor>& GrowthFactors() {
-    static const std::vector<GrowthFactor> factors = [] {
-        std::vector<GrowthFactor> list(kGrowthFactors);
+const std::vector<ParameterFactor>& AllFactors() {
+    static const std::vector<ParameterFactor> factors = [] {
+        std::vector<ParameterFactor> list(kGrowthFactors);
         const auto registry = CropParameterRegistry();
         for (std::size_t i = 0; i < registry.size(); ++i) {
             const ParameterInfo& p = registry[i];
-            if (p.factor < 1 || p.factor > kGrowthFactors) continue;
-            list[static_cast<std::size_t>(p.factor - 1)] = {p.factor - 1,  "par" + std::to_string(p.factor),
-                                                            p.factorLabel, p.factorMean,
-                                                            p.factorSD,    static_cast<int>(i),
-                                                            p.min,         p.max};
+            const int index = static_cast<int>(i);
+            if (p.factor >= 1 && p.factor <= kGrowthFactors)
+                list[static_cast<std::size_t>(p.factor - 1)] = {
+                    p.factor - 1,  "par" + std::to_string(p.factor),
+                    p.factorLabel, p.factorMean,
+                    p.factorSD,    index,
+                    p.min,         p.max};
+        }
+        for (std::size_t i = 0; i < registry.size(); ++i) {
+            const ParameterInfo& p = registry[i];
+            if (p.factor >= 1 && p.factor <= kGrowthFactors) continue;
+            if (p.whole || p.controlKind == ParameterControl::List ||
+                p.controlKind == ParameterControl::Check)
+                continue;
+            list.push_back({static_cast<int>(list.size()),
+                            std::string(p.id),
+                            p.label,
+                            {},
+                            {},
+                            static_cast<int>(i),
+                            p.min,
+                            p.max});
         }
         return list;
     }();
     return factors;
+}
+
+const std::vector<ParameterFactor>& GrowthFactors() {
+    static const std::vector<ParameterFactor> factors(AllFactors().begin(),
+                                                      AllFactors().begin() + kGrowthFactors);
+    return factors;
+}
+
+const ParameterFactor* FindFactor(std::string_view name, std::string& refusal) {
+    const std::string_view wanted = Trim(name);
+    for (int row = 0; row < kGrowthFactors; ++row)
+        if (wanted == AllFactors()[static_cast<std::size_t>(row)].name)
+            return &AllFactors()[static_cast<std::size_t>(row)];
+    const ParameterInfo* info = FindParameterByName(wanted);
+    if (!info) {
+        refusal = QuoteValue(wanted) +
+                  " is neither one of par1 to par11 nor a crop parameter's id, crop workbook key or caption "
+                  "(tulo-cli parameters lists them).";
+        return nullptr;
+    }
+    const int index = static_cast<int>(info - CropParameterRegistry().data());
+    for (const ParameterFactor& f : AllFactors())
+        if (f.parameter == index) return &f;
+    refusal = std::string(info->id) + " (" + std::string(info->label) + ") is " +
+              (info->controlKind == ParameterControl::Check ? "a switch" : "a code, an item of a list") +
+              ", not a number: it cannot be a factor.";
+    return nullptr;
+}
+
+TickedFactor DefaultFactor(const ParameterFactor& factor, double configured) {
+    if (!factor.mean.empty()) return {factor.row, "normal", std::string(factor.mean), std::string(factor.sd)};
+    static const int kc = ParameterIndex("KcFullCanopy");
+    const double mean = factor.parameter == kc ? kSampleKcFullCanopy : configured;
+    const double sd = 0.1 * (mean != 0 ? std::fabs(mean) : factor.max - factor.min);
+    return {factor.row, "normal", ShortestText(mean), FormatSignificant(sd, 6)};
+}
+
+std::span<const OutputChoice> OutputChoices() {
+    static constexpr OutputChoice choices[] = {
+        {SampleOutput::Agb, "agb", "End-of-crop AGB (g/m2)", "end-of-crop AGB", "total AGB"},
+        {SampleOutput::Panicles, "panicles", "Panicles at maturity (g/m2)", "panicles at maturity",
+         "panicles at maturity"},
+        {SampleOutput::Flowering, "flowering", "Flowering day (DOY)", "flowering day", "flowering day"},
+        {SampleOutput::Maturity, "maturity", "Maturity day (DOY)", "maturity day", "maturity day"},
+        {SampleOutput::LaiMax, "lai-max", "Maximum LAI (m2/m2)", "maximum LAI", "maximum LAI"}};
+    return choices;
+}
+
+const OutputChoice& ChoiceOf(SampleOutput output) {
+    for (const OutputChoice& choice : OutputChoices())
+        if (choice.output == output) return choice;
+    return OutputChoices().front();
+}
+
+std::optional<SampleOutput> FindOutput(std::string_view keywordOrCaption) {
+    const std::string wanted = Lower(keywordOrCaption);
+    for (const OutputChoice& choice : OutputChoices())
+        if (wanted == choice.keyword || wanted == Lower(choice.caption)) return choice.output;
+    return std::nullopt;
 }
 
 std::span<const MethodName> MethodNames() {
@@ -343,11 +443,12 @@ std::optional<std::string> CheckRequest(const AnalysisRequest& request) {
     if (request.factors.empty()) return std::string("Tick at least one growth parameter.");
     int previous = -1;
     for (const TickedFactor& f : request.factors) {
-        if (f.row <= previous || f.row >= kGrowthFactors)
-            return "The growth rows must be distinct, in order and from 0 to " +
-                   std::to_string(kGrowthFactors - 1) + ".";
+        const int rows = static_cast<int>(AllFactors().size());
+        if (f.row <= previous || f.row >= rows)
+            return "The factor rows must be distinct, in order and from 0 to " + std::to_string(rows - 1) +
+                   ".";
         previous = f.row;
-        const GrowthFactor& growth = GrowthFactors()[static_cast<std::size_t>(f.row)];
+        const ParameterFactor& growth = AllFactors()[static_cast<std::size_t>(f.row)];
         if (Trim(f.distribution) != "normal")
             return std::string("Only normal distributions are allowed in this version of TULO");
         Factor factor{growth.name};
@@ -389,9 +490,8 @@ std::optional<long> PlannedRuns(const AnalysisRequest& request) {
 std::string ConfigurationText(const AnalysisRequest& request, const fs::path& samplePath) {
     std::string text = std::to_string(request.factors.size()) + "\r\n";
     for (const TickedFactor& f : request.factors)
-        text += GrowthFactors()[static_cast<std::size_t>(f.row)].name + " " +
-                std::string(Trim(f.distribution)) + " " + std::string(Trim(f.mean)) + " " +
-                std::string(Trim(f.sd)) + " 0.01 0.99\r\n";
+        text += AllFactors()[static_cast<std::size_t>(f.row)].name + " " + std::string(Trim(f.distribution)) +
+                " " + std::string(Trim(f.mean)) + " " + std::string(Trim(f.sd)) + " 0.01 0.99\r\n";
     text += request.keyword + "\r\n" + request.methodLine + "\r\n" + samplePath.string() + "\r\n";
     return text;
 }
@@ -470,32 +570,32 @@ StepResult RunTool(const fs::path& tool, int mode, const fs::path& file, std::ch
 }
 
 SampleRuns RunSampleSimulations(const CompiledInputs& inputs, const SampleFile& sample,
-                                std::span<const int> rows, const RunOptions& options) {
+                                std::span<const int> rows, const RunOptions& options, SampleOutput output) {
     SampleRuns runs;
     if (static_cast<std::size_t>(sample.factors) != rows.size()) {
         runs.status = Failed("The sample file holds " + std::to_string(sample.factors) + " factors but " +
-                             std::to_string(rows.size()) + " growth parameters are ticked.");
+                             std::to_string(rows.size()) + " factors are ticked.");
         return runs;
     }
     static const int kc = ParameterIndex("KcFullCanopy");
-    const auto& growth = GrowthFactors();
+    const auto& factors = AllFactors();
     runs.truncated.assign(rows.size(), 0);
     const std::size_t total = static_cast<std::size_t>(sample.rows);
     std::vector<ParameterSet> sets(total);
     for (std::size_t s = 0; s < total; ++s) {
         ParameterSet& set = sets[s];
         set.reserve(rows.size() + 1);
-        set.push_back({kc, 1.05});
+        set.push_back({kc, kSampleKcFullCanopy});
         for (std::size_t j = 0; j < rows.size(); ++j) {
-            const GrowthFactor& f = growth[static_cast<std::size_t>(rows[j])];
+            const ParameterFactor& f = factors[static_cast<std::size_t>(rows[j])];
             const double value = sample.values[s * rows.size() + j];
             const double kept = std::clamp(value, f.min, f.max);
             runs.truncated[j] += kept != value;
             set.push_back({f.parameter, kept});
         }
     }
-    const SeasonReader read = [](const RunState& run) {
-        return std::vector<std::string>{ShortestText(EndOfCropValues(run).AGB)};
+    const SeasonReader read = [output](const RunState& run) {
+        return std::vector<std::string>{SeasonOutputText(run, output)};
     };
     EnsembleOptions ensemble;
     ensemble.threads = options.threads;
@@ -509,6 +609,7 @@ SampleRuns RunSampleSimulations(const CompiledInputs& inputs, const SampleFile& 
         return runs;
     }
     runs.outputs.reserve(total);
+    std::size_t undefined = 0, firstUndefined = 0;
     for (std::size_t s = 0; s < total; ++s) {
         if (!results[s].problem.empty()) {
             runs.status = Failed("Sample " + std::to_string(s + 1) +
@@ -516,7 +617,20 @@ SampleRuns RunSampleSimulations(const CompiledInputs& inputs, const SampleFile& 
             runs.outputs.clear();
             return runs;
         }
-        runs.outputs.push_back(ParseNumber(results[s].cells.front()).value_or(0.0));
+        const auto value = ParseNumber(results[s].cells.front());
+        if (!value && undefined++ == 0) firstUndefined = s;
+        runs.outputs.push_back(value.value_or(0.0));
+    }
+    if (undefined > 0) {
+        const OutputChoice& choice = ChoiceOf(output);
+        const char* stage = output == SampleOutput::Flowering ? "flowering" : "maturity";
+        runs.status =
+            Failed(std::to_string(undefined) + " of " + std::to_string(total) +
+                   " samples (the first: sample " + std::to_string(firstUndefined + 1) + ") have no " +
+                   std::string(choice.text) + ": their crop does not reach " + stage +
+                   " by the final day. The indices would describe only the samples that reach it; "
+                   "lengthen the season or narrow the factors' distributions.");
+        runs.outputs.clear();
     }
     return runs;
 }
@@ -561,7 +675,7 @@ Simulations CreateSamplesAndRun(const CompiledInputs& inputs, const AnalysisRequ
         return sims;
     }
     text.clear();
-    sims.runs = RunSampleSimulations(inputs, sample, sims.rows, options);
+    sims.runs = RunSampleSimulations(inputs, sample, sims.rows, options, request.output);
     sims.status = sims.runs.status;
     if (!sims.status.ok()) return sims;
 
@@ -571,7 +685,8 @@ Simulations CreateSamplesAndRun(const CompiledInputs& inputs, const AnalysisRequ
     std::optional<std::string> why;
     if (truncated) why = WriteFileAtomically(analysed, RunValuesText(sample, sims.rows));
     if (why ||
-        (why = WriteFileAtomically(files.output(), FormatOutputFile("total AGB", sims.runs.outputs))) ||
+        (why = WriteFileAtomically(files.output(),
+                                   FormatOutputFile(ChoiceOf(request.output).fileName, sims.runs.outputs))) ||
         (why = WriteFileAtomically(files.request(),
                                    RequestText(analysed, request.methodLine, sims.rows.size(), files)))) {
         RemoveOutputs(files);
@@ -628,11 +743,11 @@ std::optional<std::string> ParseIndexFile(std::string_view text, std::span<const
         if (!value1 || !value2)
             return where + ", " + QuoteValue(*line) +
                    ", must hold its two values in its third and fifth tab-separated fields.";
-        const GrowthFactor& growth = GrowthFactors()[static_cast<std::size_t>(rows[j])];
+        const ParameterFactor& factor = AllFactors()[static_cast<std::size_t>(rows[j])];
         FactorResult f;
-        f.row = growth.row;
-        f.name = growth.name;
-        f.label = std::string(growth.label);
+        f.row = factor.row;
+        f.name = factor.name;
+        f.label = std::string(factor.label);
         f.index1 = *value1;
         f.index2 = *value2;
         f.varied = varied;

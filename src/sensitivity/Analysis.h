@@ -42,18 +42,47 @@ ExchangeFiles NewExchangeFiles(const std::filesystem::path& parent);
 // Removes an analysis's folder and everything in it; nothing happens to a folder that is not one.
 void RemoveExchangeFiles(const ExchangeFiles& files);
 
-// The eleven growth factors, row 0 (par1) to row 10 (par11), as the parameter registry describes them.
+// A factor is a crop parameter that a number sets. Rows 0 (par1) to 10 (par11) are the eleven growth
+// factors of the window's growth page, as the parameter registry describes them; the rows after them are
+// every other such parameter in registry order, named by its id ("TSUM1"). Codes (a list's item) and
+// switches are no factors: between two codes there is no method or state to sample.
 inline constexpr int kGrowthFactors = 11;
-struct GrowthFactor {
-    int row = 0;            // 0..10
-    std::string name;       // "par1" .. "par11"
+struct ParameterFactor {
+    int row = 0;
+    std::string name;       // "par1" .. "par11", or the parameter's id
     std::string_view label; // "Radiation use efficiency (g/MJ)"
-    std::string_view mean;  // the default texts of the row
+    // The default texts of a growth row; empty for the others, whose default follows the configuration
+    // (see DefaultFactor).
+    std::string_view mean;
     std::string_view sd;
     int parameter = 0;       // the registry index of the crop parameter the factor sets
     double min = 0, max = 0; // that parameter's accepted range: sampled values are truncated to it
 };
-const std::vector<GrowthFactor>& GrowthFactors();
+// Rows 0 to 10.
+const std::vector<ParameterFactor>& GrowthFactors();
+// Every row: the growth factors, then the others.
+const std::vector<ParameterFactor>& AllFactors();
+// The factor of a name: "parK", or any name of a crop parameter (its id, crop workbook key or caption);
+// nothing, with `refusal` saying why, for an unknown name, a code or a switch.
+const ParameterFactor* FindFactor(std::string_view name, std::string& refusal);
+
+// Every season of an analysis runs a crop coefficient at full canopy of 1.05, unless it is a factor.
+inline constexpr double kSampleKcFullCanopy = 1.05;
+
+// What each season of an analysis gives the indices.
+enum class SampleOutput { Agb, Panicles, Flowering, Maturity, LaiMax };
+struct OutputChoice {
+    SampleOutput output = SampleOutput::Agb;
+    std::string_view keyword;  // the command line's "agb"
+    std::string_view caption;  // the window's list: "End-of-crop AGB (g/m2)"
+    std::string_view text;     // in a sentence: "end-of-crop AGB"
+    std::string_view fileName; // the output file's name line: "total AGB"
+};
+// In the window's list order, end-of-crop AGB (the default) first.
+std::span<const OutputChoice> OutputChoices();
+const OutputChoice& ChoiceOf(SampleOutput output);
+// The output of a keyword or caption, any case; nothing for anything else.
+std::optional<SampleOutput> FindOutput(std::string_view keywordOrCaption);
 
 // The text the window shows and the command line accepts for each method, in the window's list order,
 // and the keyword of the configuration file.
@@ -82,19 +111,26 @@ struct MethodSettings {
 std::optional<std::string> MethodLine(const MethodSettings& settings, int ticked, std::string& keyword,
                                       std::string& line);
 
-// A ticked growth row with its distribution and texts as typed.
+// A ticked factor with its distribution and texts as typed.
 struct TickedFactor {
-    int row = 0; // 0..10
+    int row = 0; // a row of AllFactors()
     std::string distribution = "normal";
     std::string mean;
     std::string sd;
 };
+// A factor's default distribution, normal: a growth row's own texts; for another parameter a mean at
+// `configured`, its value in the configuration (KcFullCanopy: kSampleKcFullCanopy, as the seasons run
+// it), and a standard deviation of 10 % of it, or of the accepted range when the value is 0. Sampling
+// truncates it at its 1 % and 99 % quantiles, and the runs to the parameter's accepted range, as every
+// factor.
+TickedFactor DefaultFactor(const ParameterFactor& factor, double configured);
 
 // What an analysis is asked to do.
 struct AnalysisRequest {
     std::vector<TickedFactor> factors; // in row order
     std::string keyword;               // method keyword, see MethodLine
     std::string methodLine;
+    SampleOutput output = SampleOutput::Agb;
     // A sample file chosen with Open: sampling is skipped and its columns go to the ticked rows in order.
     std::optional<std::filesystem::path> openedSample;
 };
@@ -140,17 +176,21 @@ struct RunOptions {
     std::chrono::milliseconds toolTimeLimit = kToolTimeLimit;
 };
 
-// The seasons of a sample: per row, the end-of-crop above-ground biomass (g m-2) of a season with the
-// compilation's crop, the row's values set into the parameters of `rows` (column j sets growth row
-// rows[j]) and a crop coefficient at full canopy of 1.05. Values outside a parameter's accepted range
-// are truncated to it and counted per column.
+// The seasons of a sample: per row, the output of a season with the compilation's crop, the row's values
+// set into the parameters of `rows` (column j sets factor row rows[j]) and a crop coefficient at full
+// canopy of kSampleKcFullCanopy. Values outside a parameter's accepted range are truncated to it and
+// counted per column. The outputs: the end-of-crop above-ground biomass (g m-2), the panicles at maturity
+// (g m-2, as harvested), the day of year of flowering (development stage 1) or of maturity (2), the
+// maximum leaf area index. A sample whose crop does not reach the stage its output needs has no output:
+// the run fails, naming how many samples and the first, rather than let a made-up value into the indices.
 struct SampleRuns {
     StepResult status;
     std::vector<double> outputs;
     std::vector<int> truncated; // per column
 };
 SampleRuns RunSampleSimulations(const CompiledInputs& inputs, const SampleFile& sample,
-                                std::span<const int> rows, const RunOptions& options = {});
+                                std::span<const int> rows, const RunOptions& options = {},
+                                SampleOutput output = SampleOutput::Agb);
 
 // "Create samples and run the simulations": CheckRequest, then removes the outputs of earlier analyses,
 // writes the configuration and has the tool draw the sample (unless one was opened), reads it, runs its
@@ -160,7 +200,7 @@ SampleRuns RunSampleSimulations(const CompiledInputs& inputs, const SampleFile& 
 struct Simulations {
     StepResult status;
     std::filesystem::path samplePath; // the sample file run
-    std::vector<int> rows;            // the growth row of each sample column
+    std::vector<int> rows;            // the factor row of each sample column
     SampleRuns runs;
 };
 Simulations CreateSamplesAndRun(const CompiledInputs& inputs, const AnalysisRequest& request,
@@ -171,7 +211,7 @@ Simulations CreateSamplesAndRun(const CompiledInputs& inputs, const AnalysisRequ
 struct FactorResult {
     int row = 0;
     std::string name;  // "par1"
-    std::string label; // the growth row's label
+    std::string label; // the factor's label
     double index1 = 0, index2 = 0;
     std::optional<double> low1, high1, low2, high2; // 95 % intervals, when the file gives them
     int truncated = 0;

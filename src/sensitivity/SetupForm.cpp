@@ -86,7 +86,7 @@ std::vector<std::string> SobolExecutions(int ticked, std::string_view computatio
 }
 
 SetupForm::SetupForm() {
-    for (const GrowthFactor& factor : GrowthFactors()) {
+    for (const ParameterFactor& factor : GrowthFactors()) {
         GrowthRow& row = rows.at(static_cast<std::size_t>(factor.row));
         row.mean = factor.mean;
         row.sd = factor.sd;
@@ -147,9 +147,11 @@ std::variant<Refusal, AnalysisRequest> CheckSetup(const SetupForm& form) {
         valid = valid && Numeric(form.randomSeed) && Numeric(form.randomExecutions);
     else if (method == "Quasi-Random LpTau")
         valid = valid && Numeric(form.lptauExecutions);
-    if (!valid) return Refuse("There is something wrong with your inputs");
+    const auto output = FindOutput(form.output);
+    if (!valid || !output) return Refuse("There is something wrong with your inputs");
 
     AnalysisRequest request;
+    request.output = *output;
     for (int r = 0; r < kGrowthFactors; ++r) {
         const GrowthRow& row = form.rows.at(static_cast<std::size_t>(r));
         if (row.used)
@@ -275,9 +277,18 @@ std::optional<std::filesystem::path> ExportIndexGrid(const Grid& indices, const 
 
 namespace {
 
+std::span<const std::string_view> OutputCaptions() {
+    static const std::vector<std::string_view> captions = [] {
+        std::vector<std::string_view> list;
+        for (const OutputChoice& choice : OutputChoices()) list.push_back(choice.caption);
+        return list;
+    }();
+    return captions;
+}
+
 // Every setting of the form with its key, in file order.
 template <class Form, class Visit> void EachSetting(Form& form, Visit&& visit) {
-    for (const GrowthFactor& factor : GrowthFactors()) {
+    for (const ParameterFactor& factor : GrowthFactors()) {
         auto& row = form.rows.at(static_cast<std::size_t>(factor.row));
         visit(factor.name + " distribution", row.distribution, DistributionNames());
         visit(factor.name + " mean", row.mean, std::span<const std::string_view>{});
@@ -298,6 +309,7 @@ template <class Form, class Visit> void EachSetting(Form& form, Visit&& visit) {
     visit("sobol computation", form.sobolComputation, SobolComputations());
     visit("sobol order", form.sobolOrder, SobolOrders());
     visit("sobol executions", form.sobolExecutions, any);
+    visit("output", form.output, OutputCaptions());
 }
 
 constexpr std::string_view kPages[] = {"Development", "Growth", "Sterility"};
@@ -315,7 +327,7 @@ std::string OneLine(std::string_view text) {
 std::string FormatSettingsFile(const SetupForm& form) {
     std::string text = std::string(kSettingsHeader) + "\n";
     text += "page = " + std::string(kPages[static_cast<int>(form.page)]) + "\n";
-    for (const GrowthFactor& factor : GrowthFactors())
+    for (const ParameterFactor& factor : GrowthFactors())
         text += factor.name +
                 " used = " + (form.rows.at(static_cast<std::size_t>(factor.row)).used ? "yes" : "no") + "\n";
     text += "method = " + OneLine(form.method) + "\n";
@@ -378,7 +390,7 @@ std::optional<std::string> ParseSettingsFile(std::string_view text, SetupForm& f
             }
             read.method = value;
         }
-        for (const GrowthFactor& factor : GrowthFactors())
+        for (const ParameterFactor& factor : GrowthFactors())
             if (key == factor.name + " used") {
                 known = true;
                 if (value != "yes" && value != "no")

@@ -63,6 +63,8 @@ struct SetupForm {
     std::string sobolComputation = "total", sobolOrder = "first", sobolExecutions;
     // Label6: a sample file chosen with Open, which replaces drawing a sample; empty otherwise.
     std::string samplePath;
+    // cmbSAOutput: the caption of what each season gives the indices (OutputChoices()).
+    std::string output{OutputChoices().front().caption};
 
     int ticked() const;
     void selectAll();
@@ -105,8 +107,9 @@ Grid ExportedResults(const Grid& indices, const Grid& interactions);
 
 // The settings file (.tsa): the first line "TULO sensitivity settings", then one "key = value" line per
 // setting: "page", per growth row "par1 used" (yes or no), "par1 distribution", "par1 mean", "par1 sd",
-// then "method" and each method's settings ("lhs executions", "sobol order", ...), values as typed. The
-// opened sample file is not kept: settings describe an analysis, not its data.
+// then "method" and each method's settings ("lhs executions", "sobol order", ...), values as typed, and
+// last "output" (a file written before the output was a choice ends before it, and opens with the
+// end-of-crop AGB). The opened sample file is not kept: settings describe an analysis, not its data.
 inline constexpr std::string_view kSettingsHeader = "TULO sensitivity settings";
 std::string FormatSettingsFile(const SetupForm& form);
 // Reads a settings file over a default form: settings it does not give keep their defaults. Refuses an

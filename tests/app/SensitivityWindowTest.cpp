@@ -309,6 +309,34 @@ private slots:
         QVERIFY(s.ui->messages.back().text.find("not a sensitivity settings file") != std::string::npos);
         QCOMPARE(s.find<QComboBox>("cmbSensitivityMethod")->currentText(), "Morris method");
     }
+
+    // The output chosen is what the seasons give the indices, and the settings keep it: RUE moves no
+    // stage, so every season flowers on the configuration's day.
+    void theOutputChosenIsRunAndKept() {
+        const Session s = Open();
+        auto* output = s.find<QComboBox>("cmbSAOutput");
+        QCOMPARE(output->currentText(), "End-of-crop AGB (g/m2)");
+        QCOMPARE(output->count(), 5);
+        output->setCurrentText("Flowering day (DOY)");
+        s.tick(0);
+        s.find<QLineEdit>("txtExecutionsLhs")->setText("10");
+        QSignalSpy simulated(s.window, &SensitivityWindow::simulationsFinished);
+        s.click("cmdSamplesSimulations");
+        QVERIFY(simulated.wait(120000));
+        QCOMPARE(simulated.front().front().toBool(), true);
+        QFile file(QString::fromStdString((*s.window->analysisFolder() / "tuloSAout.txt").string()));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(file.readAll()),
+                 "1\nflowering day\nTime = 0\n10\n" + QStringLiteral("217\n").repeated(10));
+
+        const QString saved = home_.filePath("output");
+        s.ui->files = {saved.toStdString()};
+        s.find<QAction>("cmdSAsaveSettings")->trigger();
+        output->setCurrentText("Maximum LAI (m2/m2)");
+        s.ui->files = {(saved + ".tsa").toStdString()};
+        s.find<QAction>("cmdSAopenSettings")->trigger();
+        QCOMPARE(output->currentText(), "Flowering day (DOY)");
+    }
 };
 
 QTEST_MAIN(SensitivityWindowTest)

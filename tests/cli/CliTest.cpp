@@ -625,6 +625,43 @@ TEST_F(Cli, SensitivityPrintsTheIndicesOfTheChosenFactorsOfADryOrAFloodedField) 
     EXPECT_EQ(nlohmann::json::parse(o.out).size(), 2u) << o.out;
 }
 
+// Factors are named as --set names parameters, growth parameters staying parK; the output is chosen by
+// keyword; codes, switches and unknown outputs are refused before anything runs.
+TEST_F(Cli, SensitivityVariesAnyNumericParameterForTheOutputChosen) {
+    ::setenv("TULO_HOME", dir_.c_str(), 1);
+    const Outcome o =
+        Run("sensitivity " + kDemo +
+            " --method lhs --executions 40 --factors 'RUE,GDDs emergence - flowering (°C-days)' "
+            "--mean TSUM1=950 --sd 'GDDs emergence - flowering (°C-days)=50' --output flowering");
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_NE(o.out.find("(40 runs; output: flowering day)"), std::string::npos) << o.out;
+    EXPECT_NE(o.out.find("\npar1  Radiation use efficiency (g/MJ)\n"), std::string::npos) << o.out;
+    EXPECT_NE(o.out.find("\nTSUM1  GDDs emergence - flowering (°C-days)\n"), std::string::npos) << o.out;
+    const fs::path folder = o.err.substr(o.err.find(dir_.string()), dir_.string().size() + 35);
+    EXPECT_NE(test::Slurp(folder / "SIMLABconfig.txt").find("TSUM1 normal 950 50 0.01 0.99"),
+              std::string::npos)
+        << folder;
+    // Unnamed means and deviations follow the configuration: TSUM1 900, 10 % of it.
+    const Outcome defaults =
+        Run("sensitivity " + kDemo +
+            " --method lhs --executions 40 --factors TSUM1,TSUM2 --output lai-max --json");
+    ASSERT_EQ(defaults.status, 0) << defaults.err;
+    EXPECT_EQ(nlohmann::json::parse(defaults.out)[0]["factor"], "TSUM1");
+
+    for (const auto& [arguments, message] : std::vector<std::pair<std::string, std::string>>{
+             {"--factors par1,IDSL", "--factors: IDSL (Development method) is a code"},
+             {"--factors SterilityActive",
+              "--factors: SterilityActive (Activate spikelet sterility simulation) is a switch"},
+             {"--factors par1 --mean TSUM1=900",
+              "--mean \"TSUM1=900\" is not NAME=VALUE with NAME one of the analysed"},
+             {"--factors par1 --output yield",
+              "--output \"yield\" is not one of agb, panicles, flowering, maturity, lai-max."}}) {
+        const Outcome refused = Run("sensitivity " + kDemo + " --method lhs --executions 40 " + arguments);
+        EXPECT_EQ(refused.status, 2) << arguments << ": " << refused.err;
+        EXPECT_NE(refused.err.find(message), std::string::npos) << arguments << ": " << refused.err;
+    }
+}
+
 // Two analyses at once in one data folder, with other seeds: each gives what it gives alone.
 TEST_F(Cli, SensitivityAnalysesRunAtOnceWithoutTouchingEachOther) {
     ::setenv("TULO_HOME", dir_.c_str(), 1);

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <map>
 #include <thread>
 
 namespace tulo::sensitivity {
@@ -145,8 +147,8 @@ TEST_F(SensitivityAnalysis, SampleOutputsAreTheSameInAnyOrderAndOnAnyNumberOfThr
 // day (whose cumulated biomass is then 0), with the crop coefficient at full canopy 1.05.
 TEST_F(SensitivityAnalysis, TheOutputIsTheEndOfCropBiomassAndValuesAreTruncatedToTheirRange) {
     const auto inputs = Compile("demo.sim");
-    const GrowthFactor& lai = GrowthFactors()[5];
-    const GrowthFactor& rue = GrowthFactors()[0];
+    const ParameterFactor& lai = GrowthFactors()[5];
+    const ParameterFactor& rue = GrowthFactors()[0];
     const int columns[] = {0, 5};
     const SampleRuns runs =
         RunSampleSimulations(*inputs, Sample({{3, 0.01}, {rue.max + 1, lai.min - 0.005}}), columns);
@@ -202,7 +204,7 @@ TEST_F(SensitivityAnalysis, AnOpenedSampleIsRunNamedAndLabelledByTheTickedRows) 
 // and has no index (no "SRC -1"), in the index file and in the results; the index file describes the
 // values run, which the request names.
 TEST_F(SensitivityAnalysis, AFactorTruncatedInEveryRowDidNotVary) {
-    const GrowthFactor& rue = GrowthFactors()[0];
+    const ParameterFactor& rue = GrowthFactors()[0];
     const fs::path opened = files_.folder / "above.sam";
     std::vector<std::vector<double>> rows;
     for (int r = 0; r < 8; ++r) rows.push_back({rue.max + 1 + r, 24.0 + r});
@@ -298,7 +300,7 @@ TEST_F(SensitivityAnalysis, AnalysesRunAtOnceEachInAFolderOfItsOwn) {
 // command line, with the limits that hold for the factors ticked.
 TEST_F(SensitivityAnalysis, RequestsTheToolOrTheIndicesWouldRefuseAreRefusedFirst) {
     AnalysisRequest request;
-    for (const GrowthFactor& f : GrowthFactors())
+    for (const ParameterFactor& f : GrowthFactors())
         request.factors.push_back({f.row, "normal", std::string(f.mean), std::string(f.sd)});
     request.keyword = "lhs";
     request.methodLine = "1 100";
@@ -422,6 +424,141 @@ TEST_F(SensitivityAnalysis, TheToolRunsFromAnyFolderAndEveryWayItFailsIsSaid) {
               std::string::npos);
     EXPECT_EQ(RunTool(slow, 1, slow, kToolTimeLimit, [] { return true; }).status, StepStatus::Cancelled);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
+// Any crop parameter a number sets is a factor, named as the command line's --set names it; growth
+// parameters stay parK whatever they are called, and codes and switches are refused by name.
+TEST_F(SensitivityAnalysis, FactorsAreFoundByAnyNameAndCodesOrSwitchesAreRefused) {
+    std::string why;
+    for (const char* name : {"par1", "RUE", "myRUE", " Radiation use efficiency (g/MJ) "})
+        EXPECT_EQ(FindFactor(name, why), &AllFactors()[0]) << name;
+    const ParameterFactor* tsum1 = FindFactor("TSUM1", why);
+    ASSERT_NE(tsum1, nullptr);
+    EXPECT_EQ(FindFactor("GDDs emergence - flowering (°C-days)", why), tsum1);
+    EXPECT_EQ(tsum1->name, "TSUM1");
+    EXPECT_GE(tsum1->row, kGrowthFactors);
+    EXPECT_EQ(tsum1->min, 100);
+    EXPECT_EQ(tsum1->max, 3000);
+    for (const auto& [name, refusal] : std::vector<std::pair<const char*, const char*>>{
+             {"IDSL", "IDSL (Development method) is a code, an item of a list, not a number: it cannot be "
+                      "a factor."},
+             {"Duration of the critical period", "SenDuration (Duration of the critical period) is a code"},
+             {"SterilityActive", "SterilityActive (Activate spikelet sterility simulation) is a switch"},
+             {"par12", "\"par12\" is neither one of par1 to par11 nor a crop parameter"}}) {
+        why.clear();
+        EXPECT_EQ(FindFactor(name, why), nullptr) << name;
+        EXPECT_TRUE(why.starts_with(refusal)) << why;
+    }
+    for (std::size_t r = 0; r < AllFactors().size(); ++r) {
+        const ParameterInfo& info =
+            CropParameterRegistry()[static_cast<std::size_t>(AllFactors()[r].parameter)];
+        EXPECT_EQ(AllFactors()[r].row, static_cast<int>(r));
+        EXPECT_TRUE(info.controlKind == ParameterControl::Text ||
+                    info.controlKind == ParameterControl::Constant)
+            << info.id;
+    }
+
+    // Defaults: a growth row's own; otherwise around the configuration's value, 10 % of it (of the range
+    // at 0), and the crop coefficient every sample runs.
+    const auto texts = [](const TickedFactor& f) { return f.mean + " " + f.sd; };
+    EXPECT_EQ(texts(DefaultFactor(GrowthFactors()[0], 2.3)), "3 0.5");
+    EXPECT_EQ(texts(DefaultFactor(*tsum1, 900)), "900 90");
+    EXPECT_EQ(texts(DefaultFactor(*FindFactor("Tbase", why), 0)), "0 2.5");
+    EXPECT_EQ(texts(DefaultFactor(*FindFactor("KcFullCanopy", why), 1.2)), "1.05 0.105");
+
+    AnalysisRequest request = LhsOfRow0();
+    request.factors.push_back({tsum1->row, "normal", "5000", "90"});
+    EXPECT_EQ(CheckRequest(request), "TSUM1 (GDDs emergence - flowering (°C-days)): the mean 5000 is outside "
+                                     "the parameter's accepted range, 100 to 3000.");
+    EXPECT_EQ(ConfigurationText(LhsOfRow0(), "s").find("TSUM1"), std::string::npos);
+    request.factors.back().mean = "900";
+    EXPECT_NE(ConfigurationText(request, "s").find("\r\nTSUM1 normal 900 90 0.01 0.99\r\n"),
+              std::string::npos);
+}
+
+// TSUM1, drawn around a low mean so that some values fall below its range, is run within its range and
+// drives the flowering day alone: RUE, which moves no development stage, gets no index.
+TEST_F(SensitivityAnalysis, ANonGrowthFactorIsRunWithinItsRangeAndDrivesTheFloweringDay) {
+    std::string why;
+    const ParameterFactor& tsum1 = *FindFactor("GDDs emergence - flowering (°C-days)", why);
+    AnalysisRequest request = LhsOfRow0();
+    request.factors.push_back({tsum1.row, "normal", "300", "100"});
+    request.methodLine = "1 60";
+    request.output = SampleOutput::Flowering;
+    const Analysis analysis = RunAnalysis(*Compile("demo.sim"), request, files_, options_);
+    ASSERT_TRUE(analysis.status.ok()) << analysis.status.message;
+    EXPECT_GT(analysis.simulations.runs.truncated[1], 0);
+    std::string values = Read(files_.runValues());
+    SampleFile run;
+    ASSERT_EQ(ParseSampleFile(values, run), std::nullopt);
+    for (int s = 0; s < run.rows; ++s) {
+        EXPECT_GE(run.values[static_cast<std::size_t>(2 * s + 1)], tsum1.min);
+        EXPECT_LE(run.values[static_cast<std::size_t>(2 * s + 1)], tsum1.max);
+    }
+    EXPECT_TRUE(Read(files_.output()).starts_with("1\nflowering day\n"));
+    for (const double day : analysis.simulations.runs.outputs) EXPECT_EQ(day, std::floor(day));
+
+    const auto& factors = analysis.results.factors;
+    ASSERT_EQ(factors.size(), 2u);
+    EXPECT_EQ(factors[1].name, "TSUM1");
+    EXPECT_EQ(factors[1].label, "GDDs emergence - flowering (°C-days)");
+    EXPECT_GT(factors[1].index1, 0.95);
+    EXPECT_LT(std::fabs(factors[0].index1), 0.05);
+}
+
+// The output chosen is what each season gives: RUE moves the biomass and the leaf area but no stage; a
+// crop that misses maturity has no maturity day, and the run says so rather than analyse the others.
+TEST_F(SensitivityAnalysis, TheOutputChosenIsWhatTheSeasonsGive) {
+    const auto inputs = Compile("demo.sim");
+    const int rue[] = {0};
+    const SampleFile sample = Sample({{2}, {3}, {4}});
+    std::map<SampleOutput, std::vector<double>> outputs;
+    for (const OutputChoice& choice : OutputChoices()) {
+        const SampleRuns runs = RunSampleSimulations(*inputs, sample, rue, {}, choice.output);
+        ASSERT_TRUE(runs.status.ok()) << choice.keyword << ": " << runs.status.message;
+        outputs[choice.output] = runs.outputs;
+    }
+    EXPECT_EQ(outputs[SampleOutput::Agb], RunSampleSimulations(*inputs, sample, rue).outputs);
+    for (const SampleOutput changed : {SampleOutput::Agb, SampleOutput::Panicles, SampleOutput::LaiMax})
+        EXPECT_LT(outputs[changed][0], outputs[changed][2]) << ChoiceOf(changed).keyword;
+    EXPECT_EQ(outputs[SampleOutput::Flowering], (std::vector<double>{217, 217, 217}));
+    EXPECT_EQ(outputs[SampleOutput::Maturity], (std::vector<double>{277, 277, 277}));
+    EXPECT_NE(outputs[SampleOutput::Panicles], outputs[SampleOutput::Agb]);
+
+    std::string why;
+    const int tsum1[] = {FindFactor("TSUM1", why)->row};
+    const SampleRuns late =
+        RunSampleSimulations(*inputs, Sample({{900}, {3000}, {2900}}), tsum1, {}, SampleOutput::Maturity);
+    EXPECT_FALSE(late.status.ok());
+    EXPECT_TRUE(late.outputs.empty());
+    EXPECT_TRUE(
+        late.status.message.starts_with("2 of 3 samples (the first: sample 2) have no maturity day: their "
+                                        "crop does not reach maturity by the final day."))
+        << late.status.message;
+    EXPECT_TRUE(RunSampleSimulations(*inputs, Sample({{900}, {1200}}), tsum1, {}, SampleOutput::Flowering)
+                    .status.ok());
+    EXPECT_EQ(FindOutput("LAI-max"), SampleOutput::LaiMax);
+    EXPECT_EQ(FindOutput("flowering day (doy)"), SampleOutput::Flowering);
+    EXPECT_EQ(FindOutput("yield"), std::nullopt);
+}
+
+// The end-of-crop biomass is still the default output, season for season as before outputs were a
+// choice: the outputs of a fixed LHS sample of par1 and par4 as that version wrote them.
+TEST_F(SensitivityAnalysis, TheDefaultOutputIsTheEndOfCropBiomassAsBefore) {
+    const int rows[] = {0, 3};
+    const SampleRuns runs = RunSampleSimulations(*Compile("demo.sim"),
+                                                 Sample({{2.7692061120174536, 24.850745038157466},
+                                                         {3.0969712086196126, 26.977160586336527},
+                                                         {1.9944371430603287, 29.29193823179528},
+                                                         {3.3473979126895848, 28.221486970051135},
+                                                         {3.739467286566512, 27.40680458074199},
+                                                         {2.8090629214766563, 31.270502918110495}}),
+                                                 rows);
+    ASSERT_TRUE(runs.status.ok()) << runs.status.message;
+    EXPECT_EQ(runs.outputs,
+              (std::vector<double>{3107.3728, 3056.8184, 1193.1919, 2975.109, 3676.8171, 1475.0574}));
+    EXPECT_EQ(ChoiceOf(SampleOutput::Agb).fileName, "total AGB");
+    EXPECT_EQ(AnalysisRequest{}.output, SampleOutput::Agb);
 }
 
 } // namespace

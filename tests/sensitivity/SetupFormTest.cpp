@@ -143,6 +143,33 @@ TEST(SetupFormTest, SettingsFilesKeepTheRowsTheMethodAndItsSettings) {
     EXPECT_EQ(read.method, "Morris method"); // a refused file changes nothing
 }
 
+// The output analysed is the settings file's last line; a file saved before it was a choice opens with
+// the end-of-crop AGB, and the analysis asked for is of the output shown.
+TEST(SetupFormTest, TheOutputIsTheLastSettingAndWhatTheRequestAnalyses) {
+    SetupForm form;
+    EXPECT_EQ(form.output, "End-of-crop AGB (g/m2)");
+    form.output = "Flowering day (DOY)";
+    const std::string text = FormatSettingsFile(form);
+    EXPECT_TRUE(text.ends_with("\nsobol executions = 32\noutput = Flowering day (DOY)\n")) << text;
+    SetupForm read;
+    ASSERT_EQ(ParseSettingsFile(text, read), std::nullopt);
+    EXPECT_EQ(read.output, "Flowering day (DOY)");
+    const std::string older = text.substr(0, text.rfind("output = "));
+    ASSERT_EQ(ParseSettingsFile(older, read), std::nullopt);
+    EXPECT_EQ(read.output, "End-of-crop AGB (g/m2)");
+    const auto why = ParseSettingsFile(older + "output = yield\n", read);
+    ASSERT_TRUE(why);
+    EXPECT_NE(why->find("\"output\" must be one of End-of-crop AGB (g/m2), Panicles at maturity"),
+              std::string::npos)
+        << *why;
+
+    form.rows[0].used = true;
+    const auto request = std::get<AnalysisRequest>(CheckSetup(form));
+    EXPECT_EQ(request.output, SampleOutput::Flowering);
+    form.output = "Yield";
+    EXPECT_EQ(std::get<Refusal>(CheckSetup(form)).text, "There is something wrong with your inputs");
+}
+
 // The export holds the interactions below the factors.
 TEST(SetupFormTest, TheExportHoldsTheInteractionsBelowTheFactors) {
     IndexResults results;
