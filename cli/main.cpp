@@ -301,17 +301,27 @@ int main(int argc, char** argv) {
     tulo::cli::PhenologyOptions phenology;
     CLI::App* phenologyCommand = app.add_subcommand(
         "phenology", "Fit the thermal times to observed emergence, flowering and maturity days");
-    phenologyCommand->add_option("config", phenology.config, "Configuration file (.sim)")->required();
+    CLI::Option* phenologyConfig =
+        phenologyCommand->add_option("config", phenology.config, "Configuration file (.sim)");
     AddSeasonOptions(phenologyCommand, phenology.season);
-    phenologyCommand->add_option("--emergence", phenology.emergence,
-                                 "Observed emergence: a day of year or a date (otherwise TSUMEM stays)");
-    phenologyCommand
-        ->add_option("--flowering", phenology.flowering, "Observed flowering: a day of year or a date")
-        ->required();
-    phenologyCommand
-        ->add_option("--maturity", phenology.maturity, "Observed maturity: a day of year or a date")
-        ->required();
-    phenologyCommand->add_option("--save", phenology.save, "Write the configuration with the fitted values");
+    CLI::Option* phenologyEmergence =
+        phenologyCommand->add_option("--emergence", phenology.emergence,
+                                     "Observed emergence: a day of year or a date (otherwise TSUMEM stays)");
+    CLI::Option* phenologyFlowering = phenologyCommand->add_option(
+        "--flowering", phenology.flowering, "Observed flowering: a day of year or a date");
+    CLI::Option* phenologyMaturity = phenologyCommand->add_option(
+        "--maturity", phenology.maturity, "Observed maturity: a day of year or a date");
+    CLI::Option* phenologySave = phenologyCommand->add_option(
+        "--save", phenology.save, "Write the configuration with the fitted values");
+    CLI::Option* phenologySites = phenologyCommand->add_option(
+        "--sites", phenology.sites,
+        "Sites table: one set of thermal times for every row, each with its own config, season and "
+        "emergence, flowering and maturity columns");
+    for (CLI::Option* single :
+         {phenologyConfig, phenologyEmergence, phenologyFlowering, phenologyMaturity, phenologySave})
+        phenologySites->excludes(single);
+    AddWholeOption(phenologyCommand, "--sheet", phenology.sheet, 1, "Sheet of the sites workbook (1-based)")
+        ->needs(phenologySites);
     phenologyCommand->add_flag(
         "--json", phenology.json,
         "Print {parameters: {id: value}, stages: [{stage, observed, simulated, error}]}");
@@ -369,6 +379,12 @@ int main(int argc, char** argv) {
             throw OptionError("evaluate needs --measured and --variable, or --lai-index.");
         if (*forceLaiCommand && !*atOption && !*laiOption)
             throw OptionError("force-lai needs --at DOY:LAI or --lai FILE.");
+        if (*phenologyCommand && !*phenologySites &&
+            (!*phenologyConfig || !*phenologyFlowering || !*phenologyMaturity))
+            throw OptionError("phenology needs CONFIG with --flowering and --maturity, or --sites TABLE.");
+        if (*phenologyCommand && *phenologySites && phenology.season.any())
+            throw OptionError("phenology --sites takes each row's season from the table: give the "
+                              "season's options as its columns.");
         if (*sitesCommand && !*sitesTable && (!*sitesConfig || !*sitesSettings))
             throw OptionError("calibrate-sites needs CONFIG and SETTINGS (a .cfg), or --sites TABLE.");
     } catch (const CLI::ParseError& e) {
