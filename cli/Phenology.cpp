@@ -11,6 +11,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -157,8 +158,13 @@ int PhenologySites(const PhenologyOptions& options, std::ostream& out, UserInter
         return kSuccess;
     }
     PrintParameters(fit.parameters, out);
+    // A terminal shows one column per character, whatever its bytes: names of accented sites align too.
+    const auto columns = [](const std::string& text) {
+        return static_cast<std::size_t>(std::count_if(
+            text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+    };
     std::size_t width = 4;
-    for (const SiteRow& row : table->rows) width = std::max(width, row.name.size());
+    for (const SiteRow& row : table->rows) width = std::max(width, columns(row.name));
     char line[96];
     out << std::string("Site") + std::string(width - 4 + 1, ' ');
     std::snprintf(line, sizeof line, "%-10s %-9s %-11s %s\n", "Stage", "Observed", "Simulated",
@@ -166,7 +172,7 @@ int PhenologySites(const PhenologyOptions& options, std::ostream& out, UserInter
     out << line;
     for (std::size_t r = 0; r < table->rows.size(); ++r)
         for (const StageResult& stage : fit.seasons[r]) {
-            out << table->rows[r].name << std::string(width - table->rows[r].name.size() + 1, ' ');
+            out << table->rows[r].name << std::string(width - columns(table->rows[r].name) + 1, ' ');
             std::snprintf(line, sizeof line, "%-10s %-9d %-11s %s\n",
                           std::string(StageName(stage.stage)).c_str(), stage.observed,
                           DayText(stage.simulated).c_str(), ErrorText(stage.error()).c_str());
