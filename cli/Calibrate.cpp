@@ -7,6 +7,7 @@
 #include "engine/CompiledInputs.h"
 #include "evaluation/MeasuredEvaluation.h"
 #include "io/SimConfig.h"
+#include "io/SitesTable.h"
 #include "io/TextFiles.h"
 
 #include <nlohmann/json.hpp>
@@ -15,6 +16,8 @@
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
+#include <functional>
 #include <iostream>
 #include <unistd.h>
 
@@ -59,7 +62,8 @@ struct ParamText {
     std::optional<double> initial;
 };
 
-std::optional<ParamText> ParseParam(const std::string& text, UserInterface& ui) {
+std::optional<ParamText> ParseParam(const std::string& text, UserInterface& ui,
+                                    std::string_view option = "--param") {
     std::vector<std::string_view> parts;
     for (std::size_t start = 0;;) {
         const std::size_t colon = text.find(':', start);
@@ -68,7 +72,7 @@ std::optional<ParamText> ParseParam(const std::string& text, UserInterface& ui) 
         start = colon + 1;
     }
     ParamText param;
-    param.where = "--param " + QuoteValue(text);
+    param.where = std::string(option) + " " + QuoteValue(text);
     if (parts.size() != 3 && parts.size() != 4) {
         ui.message(param.where + " is not NAME:MIN:MAX or NAME:MIN:MAX:INITIAL (e.g. \"RUE:1.5:4:2.3\").");
         return std::nullopt;
@@ -204,13 +208,19 @@ void PrintUncertainty(const CalibrationUncertainty& u, const std::vector<std::st
     }
 }
 
+// With a sites table: the rows' names, which name their own values, and how the values are saved.
+struct SiteValues {
+    std::vector<std::string> names;
+    std::function<int(const std::vector<double>& rounded)> save; // none: nothing is saved
+};
+
 // The search on the data sets, its trace file, the configuration saved with the calibrated values and
 // the report: what the single-site and the multi-site commands share.
 int SearchAndReport(CalibrationSettings settings, std::vector<CalibrationDataSet> dataSets,
                     const std::vector<ParameterChoice>& choices,
                     const std::optional<GeneticSettings>& genetic, std::optional<int> seed, int threads,
                     const std::optional<std::string>& save, bool multiSite, FormModel& form, bool json,
-                    std::ostream& out, UserInterface& ui) {
+                    std::ostream& out, UserInterface& ui, const SiteValues* siteValues = nullptr) {
     const ObjectiveKind objective = settings.objective;
     interrupted.store(false);
     InterruptStops interrupts;
@@ -240,6 +250,7 @@ int SearchAndReport(CalibrationSettings settings, std::vector<CalibrationDataSet
 
     // The result is printed before the configuration is saved: a failed save must not lose the search.
     const auto saveResult = [&] {
+        if (siteValues && siteValues->save) return siteValues->save(outcome.rounded);
         if (!save) return kSuccess;
         out.flush();
         WriteCalibratedValues(form, choices, outcome.rounded);
@@ -250,13 +261,29 @@ int SearchAndReport(CalibrationSettings settings, std::vector<CalibrationDataSet
         return kSuccess;
     };
     std::vector<std::string> names;
-    for (const ParameterChoice& choice : choices) names.push_back(CalibratedName(*choice.info));
+    for (const ParameterChoice& choice : choices) {
+        names.push_back(CalibratedName(*choice.info));
+        // A row's own value is told apart from the other rows' by the row's name.
+        if (siteValues && choice.range.dataSet >= 0)
+            names.back() += " (" + siteValues->names[static_cast<std::size_t>(choice.range.dataSet)] + ")";
+    }
     if (json) {
         nlohmann::ordered_json params = nlohmann::ordered_json::object();
-        for (std::size_t k = 0; k < choices.size(); ++k) params[names[k]] = outcome.rounded[k];
+        nlohmann::ordered_json sites = nlohmann::ordered_json::object();
+        if (siteValues)
+            for (const std::string& site : siteValues->names) sites[site] = nlohmann::ordered_json::object();
+        for (std::size_t k = 0; k < choices.size(); ++k) {
+            const int dataSet = choices[k].range.dataSet;
+            if (dataSet < 0)
+                params[names[k]] = outcome.rounded[k];
+            else
+                sites[siteValues->names[static_cast<std::size_t>(dataSet)]]
+                     [CalibratedName(*choices[k].info)] = outcome.rounded[k];
+        }
         nlohmann::ordered_json result = {{"params", params},           {"objective", outcome.objective},
                                          {"runs", outcome.runs},       {"seed", nullptr},
                                          {"stopped", outcome.stopped}, {"trace", traceFile.string()}};
+        if (siteValues) result["sites"] = std::move(sites);
         if (outcome.seed >= 0) result["seed"] = outcome.seed;
         if (calibration.uncertainty) result.update(UncertaintyJson(*calibration.uncertainty, names));
         out << result.dump(2) << '\n';
@@ -356,7 +383,174 @@ int Calibrate(const CalibrateOptions& options, std::ostream& out, UserInterface&
                            options.threads, options.save, false, form, options.json, out, ui);
 }
 
+namespace {
+
+// A row's name as a file name: the rows' names are their own, but a name may not be a path.
+bool UsableFileName(const std::string& name) {
+    return name != "." && name != ".." && name.find_first_of("/\\:*?\"<>|") == std::string::npos;
+}
+
+int CalibrateSitesTable(const CalibrateSitesOptions& options, std::ostream& out, UserInterface& ui) {
+    std::vector<ParamText> shared, perSite;
+    for (const std::string& text : options.params) {
+        auto param = ParseParam(text, ui);
+        if (!param) return kInvalidInputs;
+        shared.push_back(std::move(*param));
+    }
+    for (const std::string& text : options.perSite) {
+        auto param = ParseParam(text, ui, "--per-site");
+        if (!param) return kInvalidInputs;
+        perSite.push_back(std::move(*param));
+    }
+    if (shared.empty() && perSite.empty()) {
+        ui.message("calibrate-sites --sites needs a parameter to calibrate: --param NAME:MIN:MAX for one "
+                   "value shared by every row, --per-site NAME:MIN:MAX for one value per row.");
+        return kInvalidInputs;
+    }
+    const auto objective = ObjectiveKindNamed(options.objective);
+    if (!objective) {
+        ui.message("--objective " + QuoteValue(options.objective) +
+                   " is not one of \"RRMSE\" and \"RRMSE + CV on Last Point\".");
+        return kInvalidInputs;
+    }
+    std::optional<GeneticSettings> genetic;
+    if (options.genetic && !(genetic = ParseGenetic(*options.genetic, ui))) return kInvalidInputs;
+    const auto table = ReadSitesTable(*options.sites, options.sheet, "--sheet", ui);
+    if (!table) return kFailure;
+
+    // Every output is checked before the search, which may run for hours.
+    const std::filesystem::path saveDir = options.saveDir.value_or("");
+    if (options.saveDir) {
+        std::error_code error;
+        if (!std::filesystem::is_directory(saveDir, error)) {
+            ui.message("--save-dir " + QuoteValue(*options.saveDir) + " is not a folder.");
+            return kFailure;
+        }
+        for (const SiteRow& row : table->rows) {
+            if (!UsableFileName(row.name)) {
+                ui.message(row.prefix + "the name " + QuoteValue(row.name) +
+                           " cannot name the file --save-dir writes (NAME.sim): it holds a character a "
+                           "file name may not.");
+                return kInvalidInputs;
+            }
+            std::vector<NamedPath> inputs = {{"the sites table", *options.sites}, {"its config", row.config}};
+            if (row.agb) inputs.push_back({"its agb", *row.agb});
+            if (row.lai) inputs.push_back({"its lai", *row.lai});
+            if (row.season.weather) inputs.push_back({"its weather", *row.season.weather});
+            if (const auto refusal = OutputRefusal({"--save-dir", saveDir / (row.name + ".sim")}, inputs)) {
+                ui.message(row.prefix + *refusal);
+                return kFailure;
+            }
+        }
+    }
+
+    CalibrationSettings settings;
+    settings.objective = *objective;
+    settings.withLai = options.withLai;
+    settings.agbWeight = 1;
+    settings.laiWeight = options.withLai ? 1 : 0;
+    std::vector<FormModel> forms(table->rows.size());
+    std::vector<CalibrationDataSet> dataSets;
+    std::vector<ParameterChoice> choices;
+    // The shared values first, then each row's own: the order the point of the search holds them in.
+    for (const ParamText& param : shared)
+        choices.push_back({param.info, {ParameterIndex(param.info->id), param.min, param.max}, 0});
+    std::vector<ParameterChoice> ownChoices;
+    for (std::size_t r = 0; r < table->rows.size(); ++r) {
+        const SiteRow& row = table->rows[r];
+        RowUi prefixed(row.prefix, ui);
+        UserInterface& rowUi = prefixed;
+        if (!row.agb || (options.withLai && !row.lai)) {
+            ui.message(row.prefix + "the " + (row.agb ? "lai" : "agb") +
+                       " cell is empty; every row needs the measurements the objective weighs.");
+            return kInvalidInputs;
+        }
+        int status = kSuccess;
+        SeasonChanges changes;
+        const auto compiled =
+            CompileConfig(row.config.string(), row.season, forms[r], rowUi, status, &changes);
+        if (!compiled) return status;
+        // An initial value left out is the first row's for a shared parameter, the row's own (its
+        // configuration with the row's overrides) for its own.
+        const auto initial = [&](const ParamText& param, ParameterChoice& choice) {
+            choice.initial =
+                param.initial ? *param.initial : ConfiguredValue(*param.info, forms[r], *compiled);
+            if (param.initial || (choice.initial > param.min && choice.initial <= param.max)) return true;
+            ui.message(row.prefix + param.where + ": the row's value " + ShortestText(choice.initial) +
+                       " is outside the range (above " + ShortestText(param.min) + ", at most " +
+                       ShortestText(param.max) +
+                       "): widen it, or give an initial value (NAME:MIN:MAX:INITIAL).");
+            return false;
+        };
+        if (r == 0)
+            for (std::size_t k = 0; k < shared.size(); ++k)
+                if (!initial(shared[k], choices[k])) return kInvalidInputs;
+        for (const ParamText& param : perSite) {
+            ParameterChoice choice{
+                param.info, {ParameterIndex(param.info->id), param.min, param.max, static_cast<int>(r)}, 0};
+            if (!initial(param, choice)) return kInvalidInputs;
+            ownChoices.push_back(choice);
+        }
+
+        CalibrationDataSet data;
+        data.name = row.name;
+        data.inputs = compiled;
+        const auto measured = [&](const std::filesystem::path& file) -> std::optional<MeasuredTable> {
+            auto read =
+                ReadMeasuredTable(file, "a sites table names no sheet: put the measurements first", rowUi);
+            if (!read) return std::nullopt;
+            // Dates of another year than the season's would pair with another season's days.
+            const auto refusals = MeasuredRefusals(read->data, changes.year);
+            for (const std::string& refusal : refusals) rowUi.message(read->source + ": " + refusal);
+            if (!refusals.empty()) return std::nullopt;
+            return read;
+        };
+        const auto agb = measured(*row.agb);
+        if (!agb) return kInvalidInputs;
+        data.agb = agb->data;
+        data.agbSource = agb->source;
+        if (options.withLai) {
+            const auto lai = measured(*row.lai);
+            if (!lai) return kInvalidInputs;
+            data.lai = lai->data;
+            data.laiSource = lai->source;
+        }
+        dataSets.push_back(std::move(data));
+    }
+    choices.insert(choices.end(), ownChoices.begin(), ownChoices.end());
+    for (const std::string& note : MeasurementNotes(settings, dataSets)) ui.message(note);
+
+    SiteValues siteValues;
+    for (const SiteRow& row : table->rows) siteValues.names.push_back(row.name);
+    if (options.saveDir)
+        siteValues.save = [&](const std::vector<double>& rounded) {
+            // Each row's configuration as the row ran it (its season and overrides) with the shared values
+            // and its own.
+            for (std::size_t r = 0; r < table->rows.size(); ++r) {
+                std::vector<ParameterChoice> rowChoices;
+                std::vector<double> rowValues;
+                for (std::size_t k = 0; k < choices.size(); ++k)
+                    if (choices[k].range.dataSet < 0 || choices[k].range.dataSet == static_cast<int>(r)) {
+                        rowChoices.push_back(choices[k]);
+                        rowValues.push_back(rounded[k]);
+                    }
+                WriteCalibratedValues(forms[r], rowChoices, rowValues);
+                if (const auto error = WriteSimConfig(forms[r], saveDir / (table->rows[r].name + ".sim"))) {
+                    ui.message(*error);
+                    return kFailure;
+                }
+            }
+            return kSuccess;
+        };
+    return SearchAndReport(std::move(settings), std::move(dataSets), choices, genetic, options.seed,
+                           options.threads, std::nullopt, true, forms.front(), options.json, out, ui,
+                           &siteValues);
+}
+
+} // namespace
+
 int CalibrateSites(const CalibrateSitesOptions& options, std::ostream& out, UserInterface& ui) {
+    if (options.sites) return CalibrateSitesTable(options, out, ui);
     CfgSettings cfg;
     if (const auto error = ReadCfgSettings(options.settings, cfg)) {
         ui.message(*error);

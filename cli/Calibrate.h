@@ -35,10 +35,19 @@ int Calibrate(const CalibrateOptions& options, std::ostream& out, UserInterface&
 // tulo-cli calibrate-sites: one parameter vector for up to five sites or seasons of a ".cfg" settings
 // file. Each site's weather line names a weather workbook (relative to the settings file, as its AGB and
 // LAI workbooks are); its dates and latitude replace the configuration's when they are filled in.
+//
+// With a sites table instead (--sites), any number of rows, each its own configuration, season,
+// measurements and parameter values (see io/SitesTable.h); the shared parameters are --param's, and
+// --per-site names those each row takes a value of its own for, searched together with the shared ones.
 struct CalibrateSitesOptions {
     std::string config;   // the crop and management every site shares, as the main window holds them
     std::string settings; // the .cfg: per site its dates, latitude and weather, AGB and LAI workbooks
-    bool withLai = false; // the objective adds the sites' LAI indices
+    std::optional<std::string> sites;   // a sites table, in place of the configuration and the .cfg
+    std::optional<int> sheet;           // 1-based sheet of the sites workbook
+    std::vector<std::string> params;    // shared by every row: "NAME:MIN:MAX[:INITIAL]"
+    std::vector<std::string> perSite;   // a value for each row, the initial one the row's own by default
+    std::optional<std::string> saveDir; // each row's configuration with its values, as NAME.sim
+    bool withLai = false;               // the objective adds the sites' LAI indices
     std::string objective = "RRMSE";
     std::optional<std::string> genetic;
     std::optional<int> seed;

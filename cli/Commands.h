@@ -56,6 +56,32 @@ std::shared_ptr<const CompiledInputs> CompileConfig(const std::string& config, c
                                                     FormModel& form, UserInterface& ui, int& status,
                                                     SeasonChanges* changes = nullptr);
 
+// The messages about one row of a sites table start with its row, so that a table of many is mended where
+// it is wrong.
+class RowUi : public UserInterface {
+public:
+    RowUi(std::string prefix, UserInterface& ui) : prefix_(std::move(prefix)), ui_(ui) {}
+    void message(std::string_view text, std::string_view title, Icon icon) override {
+        ui_.message(prefix_ + std::string(text), title, icon);
+    }
+    void problem(const InputProblem& problem) override { message(problem.text, {}, Icon::None); }
+    Answer ask(std::string_view text, Buttons buttons, std::string_view title, Icon icon) override {
+        return ui_.ask(prefix_ + std::string(text), buttons, title, icon);
+    }
+    std::optional<std::string> input(std::string_view prompt, std::string_view title,
+                                     std::string_view initial) override {
+        return ui_.input(prompt, title, initial);
+    }
+    std::optional<std::string> openFile(const FileDialog& dialog) override { return ui_.openFile(dialog); }
+    std::optional<std::string> saveFile(const FileDialog& dialog) override { return ui_.saveFile(dialog); }
+    void setBusy(bool busy) override { ui_.setBusy(busy); }
+    void processEvents() override { ui_.processEvents(); }
+
+private:
+    std::string prefix_;
+    UserInterface& ui_;
+};
+
 // The varieties of the diseases window as CSV: name, susceptibility, class; "other" last, without either.
 int Varieties(std::ostream& out);
 

@@ -6,10 +6,12 @@
 #include "calibration/Phenology.h"
 #include "engine/Parameters.h"
 #include "io/SimConfig.h"
+#include "io/SitesTable.h"
 #include "io/TextFiles.h"
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -74,9 +76,115 @@ nlohmann::ordered_json FitJson(const PhenologyFit& fit) {
     return {{"parameters", parameters}, {"stages", stages}};
 }
 
+void PrintParameters(std::span<const ParameterValue> parameters, std::ostream& out) {
+    const auto registry = CropParameterRegistry();
+    for (const ParameterValue& p : parameters) {
+        const ParameterInfo& info = registry[static_cast<std::size_t>(p.index)];
+        const std::string unit = info.unit == "–" ? "" : " " + std::string(info.unit);
+        out << info.id << ": " << ShortestText(static_cast<float>(p.value)) << unit << '\n';
+    }
+}
+
+nlohmann::ordered_json StagesJson(std::span<const StageResult> stages) {
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const StageResult& stage : stages) {
+        nlohmann::ordered_json item = {{"stage", StageName(stage.stage)}, {"observed", stage.observed}};
+        item["simulated"] = stage.simulated ? nlohmann::ordered_json(*stage.simulated) : nullptr;
+        item["error"] = stage.error() ? nlohmann::ordered_json(*stage.error()) : nullptr;
+        list.push_back(std::move(item));
+    }
+    return list;
+}
+
+// One set of thermal times for every row of a sites table.
+int PhenologySites(const PhenologyOptions& options, std::ostream& out, UserInterface& ui) {
+    const auto table = ReadSitesTable(*options.sites, options.sheet, "--sheet", ui);
+    if (!table) return kFailure;
+    std::vector<ObservedSeason> seasons;
+    bool refused = false;
+    for (const SiteRow& row : table->rows) {
+        RowUi prefixed(row.prefix, ui);
+        UserInterface& rowUi = prefixed;
+        if (!row.flowering || !row.maturity) {
+            rowUi.message(std::string("the ") + (row.flowering ? "maturity" : "flowering") +
+                          " cell is empty; every row needs its observed flowering and maturity.");
+            refused = true;
+            continue;
+        }
+        FormModel form;
+        int status = kSuccess;
+        SeasonChanges changes;
+        const auto compiled = CompileConfig(row.config.string(), row.season, form, rowUi, status, &changes);
+        if (!compiled) {
+            refused = true;
+            continue;
+        }
+        // Dates are read in the row's season's year.
+        ObservedStages observed;
+        const auto day = [&](PhenoStage stage, const std::string& text) {
+            const SeasonDay parsed = ParseSeasonDay(StageName(stage), text, changes.year);
+            if (!parsed.doy) {
+                rowUi.message(parsed.refusal);
+                refused = true;
+            }
+            return parsed.doy.value_or(0);
+        };
+        if (row.emergence) observed.emergence = day(PhenoStage::Emergence, *row.emergence);
+        observed.flowering = day(PhenoStage::Flowering, *row.flowering);
+        observed.maturity = day(PhenoStage::Maturity, *row.maturity);
+        if (refused) continue;
+        const auto refusals = CheckObservedStages(*compiled, observed);
+        for (const StageRefusal& refusal : refusals)
+            rowUi.message(std::string(StageName(refusal.stage)) + ": " + refusal.reason + ".");
+        refused |= !refusals.empty();
+        seasons.push_back({compiled, observed});
+    }
+    // Every row is checked first, so that one reading names everything to mend.
+    if (refused) return kInvalidInputs;
+
+    const SeasonsFit fit = FitPhenologyAcross(seasons);
+    if (options.json) {
+        nlohmann::ordered_json parameters = nlohmann::ordered_json::object();
+        const auto registry = CropParameterRegistry();
+        for (const ParameterValue& p : fit.parameters)
+            parameters[std::string(registry[static_cast<std::size_t>(p.index)].id)] =
+                ParseNumber(ShortestText(static_cast<float>(p.value))).value_or(p.value);
+        nlohmann::ordered_json sites = nlohmann::ordered_json::array();
+        for (std::size_t r = 0; r < table->rows.size(); ++r)
+            sites.push_back({{"name", table->rows[r].name}, {"stages", StagesJson(fit.seasons[r])}});
+        out << nlohmann::ordered_json{{"parameters", parameters}, {"sites", sites}, {"runs", fit.runs}}.dump(
+                   2)
+            << '\n';
+        return kSuccess;
+    }
+    PrintParameters(fit.parameters, out);
+    // A terminal shows one column per character, whatever its bytes: names of accented sites align too.
+    const auto columns = [](const std::string& text) {
+        return static_cast<std::size_t>(std::count_if(
+            text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+    };
+    std::size_t width = 4;
+    for (const SiteRow& row : table->rows) width = std::max(width, columns(row.name));
+    char line[96];
+    out << std::string("Site") + std::string(width - 4 + 1, ' ');
+    std::snprintf(line, sizeof line, "%-10s %-9s %-11s %s\n", "Stage", "Observed", "Simulated",
+                  "Error (days)");
+    out << line;
+    for (std::size_t r = 0; r < table->rows.size(); ++r)
+        for (const StageResult& stage : fit.seasons[r]) {
+            out << table->rows[r].name << std::string(width - columns(table->rows[r].name) + 1, ' ');
+            std::snprintf(line, sizeof line, "%-10s %-9d %-11s %s\n",
+                          std::string(StageName(stage.stage)).c_str(), stage.observed,
+                          DayText(stage.simulated).c_str(), ErrorText(stage.error()).c_str());
+            out << line;
+        }
+    return kSuccess;
+}
+
 } // namespace
 
 int Phenology(const PhenologyOptions& options, std::ostream& out, UserInterface& ui) {
+    if (options.sites) return PhenologySites(options, out, ui);
     if (options.save) {
         const std::vector<NamedPath> inputs = SeasonInputPaths(options.config, options.season);
         if (const auto refusal = OutputRefusal({"--save", *options.save}, inputs)) {

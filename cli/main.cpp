@@ -247,12 +247,36 @@ int main(int argc, char** argv) {
     tulo::cli::CalibrateSitesOptions sites;
     CLI::App* sitesCommand = app.add_subcommand(
         "calibrate-sites",
-        "Calibrate two or three crop parameters on up to five sites of a .cfg settings file");
-    sitesCommand->add_option("config", sites.config, "Configuration (.sim) of the crop and management")
-        ->required();
+        "Calibrate crop parameters on up to five sites of a .cfg settings file, or on the rows of a sites "
+        "table (--sites)");
+    CLI::Option* sitesConfig =
+        sitesCommand->add_option("config", sites.config, "Configuration (.sim) of the crop and management");
+    CLI::Option* sitesSettings = sitesCommand->add_option(
+        "settings", sites.settings, "Settings file (.cfg): each site's dates, weather, AGB, LAI");
+    CLI::Option* sitesTable =
+        sitesCommand
+            ->add_option(
+                "--sites", sites.sites,
+                "Sites table (CSV or workbook): one row a site with its own config, season, agb, lai "
+                "and parameter values, in place of CONFIG and SETTINGS")
+            ->excludes(sitesConfig)
+            ->excludes(sitesSettings);
+    AddWholeOption(sitesCommand, "--sheet", sites.sheet, 1, "Sheet of the sites workbook (1-based)")
+        ->needs(sitesTable);
     sitesCommand
-        ->add_option("settings", sites.settings, "Settings file (.cfg): each site's dates, weather, AGB, LAI")
-        ->required();
+        ->add_option("--param", sites.params,
+                     "With --sites: NAME:MIN:MAX[:INITIAL], one value every row shares, once per parameter")
+        ->take_all()
+        ->needs(sitesTable);
+    sitesCommand
+        ->add_option("--per-site", sites.perSite,
+                     "With --sites: NAME:MIN:MAX[:INITIAL], one value per row, searched with the shared ones")
+        ->take_all()
+        ->needs(sitesTable);
+    sitesCommand
+        ->add_option("--save-dir", sites.saveDir,
+                     "With --sites: write each row's configuration with its calibrated values as NAME.sim")
+        ->needs(sitesTable);
     sitesCommand->add_flag("--with-lai", sites.withLai, "Add the sites' LAI indices to the objective");
     sitesCommand->add_option("--objective", sites.objective,
                              "\"RRMSE\" (default) or \"RRMSE + CV on Last Point\"");
@@ -260,24 +284,35 @@ int main(int argc, char** argv) {
                              "Genetic simplex: N,ITERATIONS,GENERATIONS,REDUCTION,INCREASE,RANDOM");
     AddWholeOption(sitesCommand, "--seed", sites.seed, 0, "Seed of the random numbers (default: the clock)");
     AddWholeOption(sitesCommand, "--threads", sites.threads, 0, "Worker threads (default: every core)");
-    sitesCommand->add_option("--save", sites.save,
-                             "Write the first site's configuration with the calibrated values");
+    sitesCommand
+        ->add_option("--save", sites.save, "Write the first site's configuration with the calibrated values")
+        ->excludes(sitesTable);
     sitesCommand->add_flag("--json", sites.json, "Print the result as one JSON object");
 
     tulo::cli::PhenologyOptions phenology;
     CLI::App* phenologyCommand = app.add_subcommand(
         "phenology", "Fit the thermal times to observed emergence, flowering and maturity days");
-    phenologyCommand->add_option("config", phenology.config, "Configuration file (.sim)")->required();
+    CLI::Option* phenologyConfig =
+        phenologyCommand->add_option("config", phenology.config, "Configuration file (.sim)");
     AddSeasonOptions(phenologyCommand, phenology.season);
-    phenologyCommand->add_option("--emergence", phenology.emergence,
-                                 "Observed emergence: a day of year or a date (otherwise TSUMEM stays)");
-    phenologyCommand
-        ->add_option("--flowering", phenology.flowering, "Observed flowering: a day of year or a date")
-        ->required();
-    phenologyCommand
-        ->add_option("--maturity", phenology.maturity, "Observed maturity: a day of year or a date")
-        ->required();
-    phenologyCommand->add_option("--save", phenology.save, "Write the configuration with the fitted values");
+    CLI::Option* phenologyEmergence =
+        phenologyCommand->add_option("--emergence", phenology.emergence,
+                                     "Observed emergence: a day of year or a date (otherwise TSUMEM stays)");
+    CLI::Option* phenologyFlowering = phenologyCommand->add_option(
+        "--flowering", phenology.flowering, "Observed flowering: a day of year or a date");
+    CLI::Option* phenologyMaturity = phenologyCommand->add_option(
+        "--maturity", phenology.maturity, "Observed maturity: a day of year or a date");
+    CLI::Option* phenologySave = phenologyCommand->add_option(
+        "--save", phenology.save, "Write the configuration with the fitted values");
+    CLI::Option* phenologySites = phenologyCommand->add_option(
+        "--sites", phenology.sites,
+        "Sites table: one set of thermal times for every row, each with its own config, season and "
+        "emergence, flowering and maturity columns");
+    for (CLI::Option* single :
+         {phenologyConfig, phenologyEmergence, phenologyFlowering, phenologyMaturity, phenologySave})
+        phenologySites->excludes(single);
+    AddWholeOption(phenologyCommand, "--sheet", phenology.sheet, 1, "Sheet of the sites workbook (1-based)")
+        ->needs(phenologySites);
     phenologyCommand->add_flag(
         "--json", phenology.json,
         "Print {parameters: {id: value}, stages: [{stage, observed, simulated, error}]}");
@@ -344,6 +379,14 @@ int main(int argc, char** argv) {
             throw OptionError("evaluate needs --measured and --variable, or --lai-index.");
         if (*forceLaiCommand && !*atOption && !*laiOption)
             throw OptionError("force-lai needs --at DOY:LAI or --lai FILE.");
+        if (*phenologyCommand && !*phenologySites &&
+            (!*phenologyConfig || !*phenologyFlowering || !*phenologyMaturity))
+            throw OptionError("phenology needs CONFIG with --flowering and --maturity, or --sites TABLE.");
+        if (*phenologyCommand && *phenologySites && phenology.season.any())
+            throw OptionError("phenology --sites takes each row's season from the table: give the "
+                              "season's options as its columns.");
+        if (*sitesCommand && !*sitesTable && (!*sitesConfig || !*sitesSettings))
+            throw OptionError("calibrate-sites needs CONFIG and SETTINGS (a .cfg), or --sites TABLE.");
     } catch (const CLI::ParseError& e) {
         // Usage errors share the exit status of every failure that is not an input validation.
         const int status = app.exit(e);

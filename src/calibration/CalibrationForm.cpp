@@ -279,8 +279,14 @@ std::vector<TrialResult> DataSetIndices(const CalibrationRequest& request, std::
     for (const ParameterChoice& choice : request.choices) settings.parameters.push_back(choice.range);
     auto run = std::make_unique<RunState>();
     std::vector<TrialResult> indices;
-    for (const CalibrationDataSet& set : request.dataSets)
-        indices.push_back(TULO_eval(CalibrationProblem(settings, {set}), point, *run));
+    for (std::size_t d = 0; d < request.dataSets.size(); ++d) {
+        // Alone in its problem the data set is the first: its own values become shared ones, the other
+        // data sets' are marked as a second's, which this problem does not run.
+        CalibrationSettings alone = settings;
+        for (CalibratedParameter& p : alone.parameters)
+            if (p.dataSet >= 0) p.dataSet = p.dataSet == static_cast<int>(d) ? -1 : 1;
+        indices.push_back(TULO_eval(CalibrationProblem(alone, {request.dataSets[d]}), point, *run));
+    }
     return indices;
 }
 

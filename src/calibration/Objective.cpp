@@ -178,8 +178,10 @@ Problems CheckCalibration(const CalibrationProblem& problem, std::span<const dou
                                           "continuously, so it cannot be calibrated."));
             continue;
         }
+        // A site's own value beside a shared one would have two values for one season.
         for (std::size_t other = 0; other < k; ++other)
-            if (s.parameters[other].index == p.index)
+            if (s.parameters[other].index == p.index && (p.dataSet < 0 || s.parameters[other].dataSet < 0 ||
+                                                         s.parameters[other].dataSet == p.dataSet))
                 add(caption, caption + " is chosen twice: calibrate DIFFERENT parameters.");
         if (!(p.min < p.max)) {
             add(caption, caption + ": the minimum " + Number(p.min) + " is not below the maximum " +
@@ -203,6 +205,10 @@ Problems CheckCalibration(const CalibrationProblem& problem, std::span<const dou
         add("weights", "The objective has no weight: with the AGB and LAI weights both 0 every point scores "
                        "0. Give one of them a value above 0.");
     if (problem.dataSets().empty()) add("data sets", "There is no data set to calibrate on.");
+    for (const CalibratedParameter& p : s.parameters)
+        if (p.dataSet >= static_cast<int>(problem.dataSets().size()))
+            add("parameters", "A parameter belongs to data set " + std::to_string(p.dataSet + 1) +
+                                  ", beyond the " + std::to_string(problem.dataSets().size()) + " given.");
     for (const CalibrationDataSet& set : problem.dataSets()) {
         const std::string where = set.name.empty() ? std::string() : set.name + ": ";
         if (!set.inputs) {
@@ -235,6 +241,18 @@ std::vector<std::string> MeasurementNotes(const CalibrationSettings& settings,
     return notes;
 }
 
+std::vector<ParameterValue> DataSetValues(const CalibrationSettings& settings, std::span<const double> x,
+                                          std::size_t dataSet) {
+    std::vector<ParameterValue> values;
+    values.reserve(x.size());
+    for (std::size_t k = 0; k < x.size() && k < settings.parameters.size(); ++k) {
+        const CalibratedParameter& p = settings.parameters[k];
+        if (p.dataSet < 0 || static_cast<std::size_t>(p.dataSet) == dataSet)
+            values.push_back({p.index, x[k]});
+    }
+    return values;
+}
+
 TrialResult TULO_eval(const CalibrationProblem& problem, std::span<const double> x, RunState& run) {
     TrialResult result;
     // A point outside the ranges costs the penalty whatever the weights: a zero AGB weight must not let
@@ -242,16 +260,14 @@ TrialResult TULO_eval(const CalibrationProblem& problem, std::span<const double>
     if (!problem.Inside(x) || problem.StopRequested()) return result;
     const CalibrationSettings& s = problem.settings();
     const auto registry = CropParameterRegistry();
-    // A handful of values: the allocation is nothing beside a season.
-    std::vector<ParameterValue> values(x.size());
-    for (std::size_t k = 0; k < x.size(); ++k) values[k] = {s.parameters[k].index, x[k]};
-    const std::span<const ParameterValue> set(values);
 
     double agb = 0, lai = 0;
     std::array<double, kIndexedDataSets> siteAgb{};
     std::size_t site = 0;
     bool evaluated = true;
     for (const CalibrationDataSet& data : problem.dataSets()) {
+        // A handful of values: the allocation is nothing beside a season.
+        const std::vector<ParameterValue> set = DataSetValues(s, x, site);
         // The equations need the base temperature below the optimum (and the like): such a point is no
         // season, as much as one outside the ranges.
         CropParameters crop = data.inputs->crop;
@@ -270,7 +286,8 @@ TrialResult TULO_eval(const CalibrationProblem& problem, std::span<const double>
             evaluated = false;
             break;
         }
-        if (site < kIndexedDataSets) siteAgb[site++] = *agbIndex;
+        if (site < kIndexedDataSets) siteAgb[site] = *agbIndex;
+        ++site;
         agb += *agbIndex;
         lai += *laiIndex;
     }

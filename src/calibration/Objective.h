@@ -8,6 +8,7 @@
 #include "engine/CompiledInputs.h"
 #include "engine/Parameters.h"
 #include "engine/RunState.h"
+#include "engine/Season.h"
 #include "evaluation/MeasuredEvaluation.h"
 
 #include <array>
@@ -45,6 +46,9 @@ struct CalibratedParameter {
     int index = -1; // in the registry
     double min = 0; // a value must lie above the minimum ...
     double max = 0; // ... and at most at the maximum
+    // The data set whose season alone takes the value (a site's own parameter beside the shared ones);
+    // -1: every data set's.
+    int dataSet = -1;
 };
 
 struct CalibrationSettings {
@@ -130,6 +134,10 @@ Problems CheckCalibration(const CalibrationProblem& problem, std::span<const dou
 // table, as the evaluation names them; one sentence each.
 std::vector<std::string> MeasurementNotes(const CalibrationSettings& settings,
                                           std::span<const CalibrationDataSet> dataSets);
+
+// The values of a point that apply to one data set's season: the shared ones and that data set's own.
+std::vector<ParameterValue> DataSetValues(const CalibrationSettings& settings, std::span<const double> x,
+                                          std::size_t dataSet);
 
 // One trial: the point's parameters written over the season's own, every data set run from a cleared
 // state on `run`, the indices summed over the data sets. A point outside the ranges is not simulated.

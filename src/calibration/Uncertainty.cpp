@@ -37,12 +37,6 @@ void AppendResiduals(const RunState& run, const CalibrationDataSet& set, const C
     if (settings.withLai) append(kLaiVariable, set.lai, settings.laiWeight);
 }
 
-std::vector<ParameterValue> Values(const CalibrationSettings& settings, std::span<const double> x) {
-    std::vector<ParameterValue> values;
-    for (std::size_t k = 0; k < x.size(); ++k) values.push_back({settings.parameters[k].index, x[k]});
-    return values;
-}
-
 // The residuals travel through the ensemble's text cells: the shortest text that reads back exactly.
 std::string Exact(double value) {
     char text[32];
@@ -190,10 +184,10 @@ CalibrationUncertainty UncertaintyFromJacobian(const Matrix& jacobian, std::span
 
 std::optional<std::vector<double>> WeightedResiduals(const CalibrationProblem& problem,
                                                      std::span<const double> x, RunState& run) {
-    const auto values = Values(problem.settings(), x);
     std::vector<double> residuals;
+    std::size_t index = 0;
     for (const CalibrationDataSet& set : problem.dataSets()) {
-        RunSeason(*set.inputs, values, run);
+        RunSeason(*set.inputs, DataSetValues(problem.settings(), x, index++), run);
         if (FirstNonFiniteOutput(run)) return std::nullopt;
         AppendResiduals(run, set, problem.settings(), residuals);
     }
@@ -207,7 +201,7 @@ CalibrationUncertainty EstimateUncertainty(const CalibrationProblem& problem,
     const auto registry = CropParameterRegistry();
     // Set 0 is the result; sets 2k + 1 and 2k + 2 step parameter k down and up.
     std::vector<double> lower(p), upper(p);
-    std::vector<ParameterSet> sets = {Values(settings, values)};
+    std::vector<std::vector<double>> points = {std::vector<double>(values.begin(), values.end())};
     for (std::size_t k = 0; k < p; ++k) {
         const CalibratedParameter& range = settings.parameters[k];
         const ParameterInfo& info = registry[static_cast<std::size_t>(range.index)];
@@ -215,15 +209,19 @@ CalibrationUncertainty EstimateUncertainty(const CalibrationProblem& problem,
         lower[k] = std::max(values[k] - step, info.min);
         upper[k] = std::min(values[k] + step, info.max);
         for (const double x : {lower[k], upper[k]}) {
-            sets.push_back(sets.front());
-            sets.back()[k].value = x;
+            points.push_back(points.front());
+            points.back()[k] = x;
         }
     }
     EnsembleOptions options;
     options.threads = problem.control().threads;
     std::vector<double> center;
     Matrix jacobian;
-    for (const CalibrationDataSet& set : problem.dataSets()) {
+    for (std::size_t index = 0; index < problem.dataSets().size(); ++index) {
+        const CalibrationDataSet& set = problem.dataSets()[index];
+        // A step of another site's own parameter leaves this season as it is: its slope here is 0.
+        std::vector<ParameterSet> sets;
+        for (const auto& point : points) sets.push_back(DataSetValues(settings, point, index));
         const auto results = RunEnsemble(
             *set.inputs, sets,
             [&](const RunState& run) {

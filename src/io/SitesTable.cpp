@@ -17,10 +17,27 @@ namespace fs = std::filesystem;
 
 namespace {
 
-enum class Column { Name, Config, Weather, Year, Lat, Sowing, Start, End, Agb, Lai, Measured, Parameter };
+enum class Column {
+    Name,
+    Config,
+    Weather,
+    Year,
+    Lat,
+    Sowing,
+    Start,
+    End,
+    Agb,
+    Lai,
+    Measured,
+    Emergence,
+    Flowering,
+    Maturity,
+    Parameter
+};
 
-constexpr std::array<std::string_view, 11> kColumns = {
-    "name", "config", "weather", "year", "lat", "sowing", "start", "end", "agb", "lai", "measured"};
+constexpr std::array<std::string_view, 14> kColumns = {"name",     "config",    "weather",   "year",    "lat",
+                                                       "sowing",   "start",     "end",       "agb",     "lai",
+                                                       "measured", "emergence", "flowering", "maturity"};
 
 std::string Lower(std::string_view text) {
     std::string lower(text);
@@ -198,6 +215,15 @@ std::optional<SitesTable> ReadSitesGrid(const Grid& grid, const fs::path& folder
                 break;
             case Column::Measured:
                 site.measured = file(text);
+                break;
+            case Column::Emergence:
+                site.emergence = text;
+                break;
+            case Column::Flowering:
+                site.flowering = text;
+                break;
+            case Column::Maturity:
+                site.maturity = text;
                 break;
             case Column::Parameter:
                 site.season.settings.push_back(column.title + "=" + text);

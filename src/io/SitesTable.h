@@ -7,7 +7,9 @@
 // of the same names do; "agb", "lai" and "measured" name the measurement tables; any other title must
 // name a crop parameter (its registry id, crop workbook key or caption), whose cells replace the
 // configuration's value for their row. An empty cell changes nothing. Files are named relative to the
-// table's folder, so that a folder of them moves whole. Blank rows are skipped.
+// table's folder, so that a folder of them moves whole. "emergence", "flowering" and "maturity" hold the
+// days the stages were observed (a day of year or a date), as the phenology fit reads them. Blank rows
+// are skipped.
 
 #include "engine/Grid.h"
 #include "engine/UserInterface.h"
@@ -27,6 +29,8 @@ struct SiteRow {
     std::string name;
     std::filesystem::path config;
     std::optional<std::filesystem::path> agb, lai, measured;
+    // Observed stage days as written: read in the season's year once the row's season is known.
+    std::optional<std::string> emergence, flowering, maturity;
     SeasonOptions season; // optionPrefix "": messages name the table's columns
     std::string prefix;   // what starts the messages about the row: "sites.csv, row 3: "
 };

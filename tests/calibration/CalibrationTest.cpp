@@ -495,5 +495,40 @@ TEST(CalibrationChecks, CodesSwitchesAndConstantsAreNotCalibrated) {
               "There are problems with the number of parameters to calibrate: choose at least one.");
 }
 
+// Two sites, each its own RUE: a site's value reaches its own season only, in the search, in the
+// per-site indices and in the slopes of the uncertainty.
+TEST(CalibrationPerSite, EachSitesOwnValueRunsOnlyItsSeason) {
+    const int rue = ParameterIndex("RUE");
+    const ParameterValue low[] = {{rue, 2.4}}, high[] = {{rue, 3.0}};
+    CalibrationSettings settings;
+    settings.parameters = {{rue, 1.5, 4, 0}, {rue, 1.5, 4, 1}};
+    const std::vector<CalibrationDataSet> sets = {{"a", Demo(), Measure(*Demo(), low).agb, "a.csv", {}, ""},
+                                                  {"b", Demo(), Measure(*Demo(), high).agb, "b.csv", {}, ""}};
+    const CalibrationProblem problem(settings, sets);
+    EXPECT_TRUE(CheckCalibration(problem, std::vector<double>{2.3, 2.3}).empty());
+    auto run = std::make_unique<RunState>();
+    const double truth[] = {2.4, 3.0}, swapped[] = {3.0, 2.4};
+    EXPECT_LT(TULO_eval(problem, truth, *run).objective, 0.01);
+    EXPECT_GT(TULO_eval(problem, swapped, *run).objective, 5);
+
+    CalibrationRequest request{settings, sets, {}, std::nullopt, std::nullopt, true};
+    request.settings.parameters.clear();
+    for (const CalibratedParameter& p : settings.parameters) request.choices.push_back({nullptr, p, 2.3});
+    const auto indices = DataSetIndices(request, truth);
+    ASSERT_EQ(indices.size(), 2u);
+    EXPECT_LT(indices[0].agbIndex, 0.01);
+    EXPECT_LT(indices[1].agbIndex, 0.01) << "site b ran with site a's value";
+
+    // One site's value does not move the other's season: the two are uncorrelated.
+    const CalibrationUncertainty u = EstimateUncertainty(problem, std::vector<double>{2.45, 2.95});
+    ASSERT_EQ(u.correlation.size(), 2u);
+    EXPECT_NEAR(u.correlation[0][1], 0, 1e-9);
+
+    // A shared value and a site's own of one parameter would give that site two values.
+    CalibrationSettings both = settings;
+    both.parameters = {{rue, 1.5, 4}, {rue, 1.5, 4, 1}};
+    EXPECT_FALSE(CheckCalibration(CalibrationProblem(both, sets), std::vector<double>{2.3, 2.3}).empty());
+}
+
 } // namespace
 } // namespace tulo

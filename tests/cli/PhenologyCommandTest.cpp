@@ -113,5 +113,52 @@ TEST_F(PhenologyCommand, RefusesDaysItCannotFitAndAnOutputReplacingItsInput) {
     EXPECT_EQ(o.out, "");
 }
 
+// Three sowings of one variety: the thermal times the engine ran them with give every row its days back.
+TEST_F(PhenologyCommand, FitsOneSetOfThermalTimesToEveryRowOfASitesTable) {
+    const std::string truth = " --set TSUMEM=90 --set TSUM1=850 --set TSUM2=450";
+    std::string table = "name,config,sowing,lat,emergence,flowering,maturity\n";
+    const std::pair<std::string, std::string> sowings[] = {{"105", "40"}, {"115", "43"}, {"125", "45"}};
+    for (const auto& [sowing, lat] : sowings) {
+        const auto days = Stages(kExamples + "demo.sim --sowing " + sowing + " --lat " + lat + truth);
+        table += "sown " + sowing + "," + kExamples + "demo.sim," + sowing + "," + lat + "," +
+                 std::to_string(days["emergence"].get<int>()) + "," +
+                 std::to_string(days["flowering"].get<int>()) + "," +
+                 std::to_string(days["maturity"].get<int>()) + "\n";
+    }
+    Write("sites.csv", table);
+    const Outcome o = Run("phenology --sites " + (dir_ / "sites.csv").string() + " --json");
+    ASSERT_EQ(o.status, 0) << o.err;
+    const auto result = nlohmann::json::parse(o.out);
+    ASSERT_EQ(result["sites"].size(), 3u);
+    for (const auto& site : result["sites"]) {
+        ASSERT_EQ(site["stages"].size(), 3u) << site;
+        for (const auto& stage : site["stages"]) EXPECT_EQ(stage["error"], 0) << site;
+    }
+    // A day's degree-days apart from the truth at most.
+    EXPECT_NEAR(result["parameters"]["TSUM1"].get<double>(), 850, 30);
+    EXPECT_NEAR(result["parameters"]["TSUM2"].get<double>(), 450, 30);
+
+    const Outcome text = Run("phenology --sites " + (dir_ / "sites.csv").string());
+    ASSERT_EQ(text.status, 0) << text.err;
+    EXPECT_NE(text.out.find("sown 115 flowering"), std::string::npos) << text.out;
+}
+
+TEST_F(PhenologyCommand, RefusesASitesTableRowWithoutItsStagesAndTheSingleSeasonsOptions) {
+    Write("sites.csv", "name,config,flowering,maturity\nfirst," + kExamples + "demo.sim,217,\n");
+    Outcome o = Run("phenology --sites " + (dir_ / "sites.csv").string());
+    EXPECT_EQ(o.status, 2);
+    EXPECT_NE(o.err.find("sites.csv, row 2: the maturity cell is empty"), std::string::npos) << o.err;
+    o = Run("phenology --sites " + (dir_ / "sites.csv").string() + " --flowering 200");
+    EXPECT_NE(o.status, 0);
+    EXPECT_NE(o.err.find("excludes"), std::string::npos) << o.err;
+    o = Run("phenology --sites " + (dir_ / "sites.csv").string() + " --lat 40");
+    EXPECT_NE(o.status, 0);
+    EXPECT_NE(o.err.find("as its columns"), std::string::npos) << o.err;
+    o = Run("phenology " + kExamples + "demo.sim --maturity 270");
+    EXPECT_NE(o.status, 0);
+    EXPECT_NE(o.err.find("phenology needs CONFIG with --flowering and --maturity"), std::string::npos)
+        << o.err;
+}
+
 } // namespace
 } // namespace tulo

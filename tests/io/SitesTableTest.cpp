@@ -58,6 +58,7 @@ TEST_F(SitesTableTest, ReadsEachSiteWithItsFilesBesideTheTableAndItsOwnValues) {
     EXPECT_EQ(north.season.optionPrefix, "");
     EXPECT_EQ(north.season.settings, std::vector<std::string>{"RUE=2.8"});
     EXPECT_EQ(north.agb, dir_ / "trial" / "agb-n.csv");
+    EXPECT_FALSE(north.flowering);
     EXPECT_FALSE(north.lai);
 
     // An absolute name stays; an empty cell keeps the configuration's value.
@@ -100,12 +101,27 @@ TEST_F(SitesTableTest, ReadsAsManySitesAsTheTableHolds) {
     EXPECT_EQ(table->rows.back().row, 3001);
 }
 
+TEST_F(SitesTableTest, ReadsTheObservedStagesAsWrittenForTheSeasonToDate) {
+    const auto table = Read("name,config,Emergence,FLOWERING,maturity\n"
+                            "a,a.sim,2019-05-20,220,2019-09-30\n"
+                            "b,b.sim,,230,280\n");
+    ASSERT_TRUE(table) << ::testing::PrintToString(ui_.messageTexts());
+    ASSERT_EQ(table->rows.size(), 2u);
+    EXPECT_EQ(table->rows[0].emergence, "2019-05-20");
+    EXPECT_EQ(table->rows[0].flowering, "220");
+    EXPECT_EQ(table->rows[0].maturity, "2019-09-30");
+    EXPECT_FALSE(table->rows[1].emergence);
+    EXPECT_EQ(table->rows[1].maturity, "280");
+    EXPECT_TRUE(table->rows[1].season.settings.empty()) << "a stage is no crop parameter";
+}
+
 TEST_F(SitesTableTest, RefusesATableNamingTheCellOrRowToMend) {
     const std::string s = Source();
     const std::pair<std::string, std::vector<std::string>> cases[] = {
         {"name,config,sowing day\na,a.sim,120\n",
          {s + ", cell C1: \"sowing day\" is neither a column of a sites table (name, config, weather, year, "
-              "lat, sowing, start, end, agb, lai, measured) nor a crop parameter's id, workbook key or "
+              "lat, sowing, start, end, agb, lai, measured, emergence, flowering, maturity) nor a crop "
+              "parameter's id, workbook key or "
               "caption."}},
         {"name,weather\na,w.csv\n",
          {s + ": row 1 has no config column; a sites table needs name and config, with one site a row."}},
