@@ -187,6 +187,7 @@ MainWindow::MainWindow(std::unique_ptr<UserInterface> ui, QWidget* parent)
     connect(control, &ControlPage::forceLaiClicked, this, &MainWindow::forceLai);
     connect(control, &ControlPage::dailyExoLaiClicked, this, &MainWindow::forceLaiFromTable);
     connect(control, &ControlPage::periodicForcingClicked, this, &MainWindow::forceLaiFromTable);
+    connect(control, &ControlPage::reinitClicked, this, &MainWindow::openReinit);
     connect(control, &ControlPage::laiPerformanceIndexClicked, this, &MainWindow::laiPerformanceIndex);
     tabs_->addTab(control, QStringLiteral("Control"));
     tabs_->addTab(
