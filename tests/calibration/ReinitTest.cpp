@@ -85,6 +85,33 @@ TEST(Reinit, RecoversTheSowingDayAndParametersOfAModelMadeSeriesOnAnyThreads) {
     EXPECT_EQ(form.text(ctl::txtRUE), CalibratedText(result.rounded[1]));
 }
 
+// The objective of the leaf area alone: no AGB table to pair, and none asked for.
+TEST(Reinit, TheLeafAreaAloneIsAnObjectiveWithoutAnAgbTable) {
+    const FormModel demo = test::DemoForm();
+    const Compilation compiled = CompileInputs(demo);
+    ASSERT_TRUE(compiled.inputs);
+    CalibrationSettings settings;
+    settings.parameters = {{ParameterIndex("RUE"), 1, 4}};
+    settings.withLai = true;
+    settings.agbWeight = 0;
+    settings.laiWeight = 1;
+    CalibrationDataSet set;
+    set.inputs = compiled.inputs;
+    for (const LaiPoint& point :
+         SensedLai(demo, {static_cast<std::int32_t>(Configured(demo, ctl::txtSowingDate)),
+                          Configured(demo, ctl::txtTSUM1), 2.0}))
+        set.lai.rows.push_back(
+            {static_cast<int>(set.lai.rows.size()) + 1, static_cast<float>(point.doy), point.lai, 0});
+    const CalibrationProblem problem(settings, {set});
+    const std::vector<double> at = {2.0};
+    const Problems problems = CheckCalibration(problem, at);
+    EXPECT_TRUE(problems.empty()) << problems.front().text;
+    auto run = std::make_unique<RunState>();
+    const TrialResult trial = TULO_eval(problem, at, *run);
+    EXPECT_TRUE(trial.evaluated);
+    EXPECT_LT(trial.objective, 1e-3);
+}
+
 TEST(Reinit, RefusesWhatCannotBeSearched) {
     const FormModel demo = test::DemoForm();
     const Compilation compiled = CompileInputs(demo);
