@@ -160,10 +160,20 @@ ReinitResult ReinitializeFromLai(const FormModel& form, std::span<const LaiPoint
 
     const std::int32_t first = std::max(inputs.control.InitialDate, sown - settings.sowingWindow);
     const std::int32_t last = std::min(inputs.control.FinalDate - 1, sown + settings.sowingWindow);
+    // A crop sown before the first simulated day starts on it: earlier days are all that one season.
+    if (first > last) {
+        add(std::string(ctl::txtSowingDate),
+            "The sowing window, DOY " + std::to_string(sown - settings.sowingWindow) + " to " +
+                std::to_string(sown + settings.sowingWindow) + ", holds no simulated day (DOY " +
+                std::to_string(inputs.control.InitialDate) + " to " +
+                std::to_string(inputs.control.FinalDate - 1) + "): widen it.");
+        return result;
+    }
+    const std::int32_t anchor = std::clamp(sown, first, last);
     std::vector<std::int32_t> coarse;
-    for (std::int32_t day = sown; day >= first; day -= settings.coarseStep)
+    for (std::int32_t day = anchor; day >= first; day -= settings.coarseStep)
         coarse.insert(coarse.begin(), day);
-    for (std::int32_t day = sown + settings.coarseStep; day <= last; day += settings.coarseStep)
+    for (std::int32_t day = anchor + settings.coarseStep; day <= last; day += settings.coarseStep)
         coarse.push_back(day);
     if (coarse.front() != first) coarse.insert(coarse.begin(), first);
     if (coarse.back() != last) coarse.push_back(last);

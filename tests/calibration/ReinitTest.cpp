@@ -120,6 +120,14 @@ TEST(Reinit, RefusesWhatCannotBeSearched) {
     // Every point before the season: nothing the crop can change.
     const std::vector<LaiPoint> early = {{compiled.inputs->control.InitialDate, 1.0f}};
     EXPECT_FALSE(ReinitializeFromLai(demo, early, settings).problems.empty());
+    // Sown long before the first simulated day, beyond the window's reach.
+    FormModel sownEarly = demo;
+    sownEarly.setText(ctl::txtSowingDate, std::to_string(compiled.inputs->control.InitialDate - 20));
+    settings.sowingWindow = 10;
+    const std::vector<LaiPoint> late = {{200, 1.0f}, {220, 3.0f}};
+    const ReinitResult outside = ReinitializeFromLai(sownEarly, late, settings);
+    ASSERT_EQ(outside.problems.size(), 1u);
+    EXPECT_NE(outside.problems[0].text.find("holds no simulated day"), std::string::npos);
     settings.sowingWindow = -1;
     const std::vector<LaiPoint> some = {{200, 1.0f}, {220, 3.0f}};
     EXPECT_FALSE(ReinitializeFromLai(demo, some, settings).problems.empty());
