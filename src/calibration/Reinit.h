@@ -5,8 +5,9 @@
 // The sowing is a whole day, and the season is a step function of it, which a simplex cannot search: the
 // days are an outer search, the continuous parameters the simplex's at each day. Days are scanned every
 // `coarseStep` days of the window around the configuration's sowing, the simplex run at each; every day
-// between the best two scanned days' neighbours is then searched too, starting from the parameters of
-// the nearest scanned day. The estimate is the day with the least objective, the earliest of equals.
+// less than a step from the best two scanned days is then searched too, starting from that scanned day's
+// parameters. The estimate is the day with the least objective, the earliest of equals. The simplex draws
+// no random numbers and each day's search is the same on any number of threads, so the result is too.
 //
 // The sowing day's range is the profile interval: the days next to the estimate, one after the other,
 // whose best objective stays within the 95 % bound of an F test on one more parameter,
