@@ -1,9 +1,11 @@
 #include "Calibrate.h"
 
 #include "Commands.h"
+#include "ForceLai.h"
 
 #include "base/Numbers.h"
 #include "calibration/CalibrationForm.h"
+#include "calibration/Reinit.h"
 #include "engine/CompiledInputs.h"
 #include "evaluation/MeasuredEvaluation.h"
 #include "io/SimConfig.h"
@@ -655,6 +657,103 @@ int CalibrateSites(const CalibrateSitesOptions& options, std::ostream& out, User
     for (const std::string& note : MeasurementNotes(settings, dataSets)) ui.message(note);
     return SearchAndReport(std::move(settings), std::move(dataSets), choices, genetic, options.seed,
                            options.threads, options.save, true, base, options.json, out, ui);
+}
+
+int Reinit(const ReinitOptions& options, std::ostream& out, UserInterface& ui) {
+    std::vector<ParamText> params;
+    for (const std::string& text : options.params) {
+        auto param = ParseParam(text, ui);
+        if (!param) return kInvalidInputs;
+        params.push_back(std::move(*param));
+    }
+    if (options.save) {
+        const std::vector<NamedPath> inputs = {{"the configuration", options.config},
+                                               {"the --lai table", options.lai}};
+        if (const auto refusal = OutputRefusal({"--save", *options.save}, inputs)) {
+            ui.message(*refusal);
+            return kFailure;
+        }
+    }
+    int status = kFailure;
+    const auto lai = ReadLaiTable(options.lai, options.sheet, ui, status);
+    if (!lai) return status;
+    FormModel form;
+    const auto compiled = CompileConfig(options.config, options.season, form, ui, status);
+    if (!compiled) return status;
+
+    ReinitSettings settings = DefaultReinitSettings(*compiled);
+    if (!params.empty()) {
+        settings.parameters.clear();
+        settings.initial.clear();
+        for (const ParamText& param : params) {
+            settings.parameters.push_back({ParameterIndex(param.info->id), param.min, param.max});
+            settings.initial.push_back(param.initial ? *param.initial
+                                                     : ConfiguredValue(*param.info, form, *compiled));
+        }
+    }
+    settings.sowingWindow = options.sowingWindow;
+
+    interrupted.store(false);
+    InterruptStops interrupts;
+    ProgressLine progress;
+    SearchControl control;
+    control.threads = options.threads;
+    control.stop = &interrupted;
+    if (isatty(fileno(stderr)))
+        control.progress = [&](std::int64_t runs, double best) { progress(runs, best); };
+    const ReinitResult result = ReinitializeFromLai(form, *lai, settings, control);
+    if (!result.problems.empty()) {
+        for (const InputProblem& problem : result.problems) ui.message(problem.text);
+        return kInvalidInputs;
+    }
+    if (!(result.objective < kOutsidePenalty)) {
+        ui.message(kNothingCalibrated);
+        return kFailure;
+    }
+    if (result.stopped) ui.message(kStoppedNote);
+
+    const auto registry = CropParameterRegistry();
+    std::vector<std::string> names;
+    for (const CalibratedParameter& p : settings.parameters)
+        names.push_back(CalibratedName(registry[static_cast<std::size_t>(p.index)]));
+    if (options.json) {
+        nlohmann::ordered_json values = nlohmann::ordered_json::object();
+        for (std::size_t k = 0; k < names.size(); ++k) values[names[k]] = result.rounded[k];
+        // The sowing's range sits beside the parameters' intervals, under its own name.
+        const nlohmann::ordered_json report = UncertaintyJson(result.uncertainty, names);
+        nlohmann::ordered_json uncertainty = report["uncertainty"];
+        uncertainty["sowing"] = {{"low", result.sowingLow}, {"high", result.sowingHigh}};
+        nlohmann::ordered_json days = nlohmann::ordered_json::array();
+        for (const SowingObjective& day : result.days)
+            days.push_back({{"doy", day.day}, {"objective", JsonNumber(day.objective)}});
+        out << nlohmann::ordered_json{{"sowing", result.sowing},
+                                      {"parameters", values},
+                                      {"uncertainty", uncertainty},
+                                      {"objective", result.objective},
+                                      {"correlation", report["correlation"]},
+                                      {"measurements", report["measurements"]},
+                                      {"runs", result.runs},
+                                      {"stopped", result.stopped},
+                                      {"days", days}}
+                   .dump(2)
+            << '\n';
+    } else {
+        out << "Sowing (DOY): " << result.sowing << " (within the 95 % bound: " << result.sowingLow << " to "
+            << result.sowingHigh << ")\n";
+        for (std::size_t k = 0; k < names.size(); ++k)
+            out << names[k] << ": " << CalibratedText(result.rounded[k]) << '\n';
+        out << "LAI RRMSE (%): " << Rounded(result.objective) << '\n';
+        out << "Model runs: " << result.runs << '\n';
+        if (!result.stopped) PrintUncertainty(result.uncertainty, names, out);
+    }
+    if (!options.save) return kSuccess;
+    out.flush();
+    WriteReinitialization(form, result, settings.parameters);
+    if (const auto error = WriteSimConfig(form, *options.save)) {
+        ui.message(*error);
+        return kFailure;
+    }
+    return kSuccess;
 }
 
 } // namespace tulo::cli

@@ -58,4 +58,21 @@ struct CalibrateSitesOptions {
 
 int CalibrateSites(const CalibrateSitesOptions& options, std::ostream& out, UserInterface& ui);
 
+// tulo-cli reinit: the sowing day and crop parameters whose simulated leaf area agrees best with a
+// remotely sensed LAI series (the window's "Recalibrate and Reinitialize TULO using remotely sensed LAI
+// data").
+struct ReinitOptions {
+    std::string config;
+    SeasonOptions season;            // the season changed for this command
+    std::string lai;                 // the (DOY, LAI) table
+    std::optional<int> sheet;        // 1-based sheet of the table
+    std::vector<std::string> params; // "NAME:MIN:MAX[:INITIAL]"; none: TSUM1 and RUE around their values
+    int sowingWindow = 30;           // days either side of the configuration's sowing
+    int threads = 0;
+    std::optional<std::string> save; // the configuration with the estimated sowing and values
+    bool json = false;
+};
+
+int Reinit(const ReinitOptions& options, std::ostream& out, UserInterface& ui);
+
 } // namespace tulo::cli

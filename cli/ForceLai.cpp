@@ -35,9 +35,10 @@ std::optional<LaiPoint> ParsePoint(const std::string& text) {
     return LaiPoint{static_cast<std::int32_t>(*day), static_cast<float>(*lai)};
 }
 
-// The points of a (DOY, LAI) workbook; nothing, the reasons shown, when a row is no point or none is.
-std::optional<std::vector<LaiPoint>> ReadTable(const std::string& file, std::optional<int> sheet,
-                                               UserInterface& ui, int& status) {
+} // namespace
+
+std::optional<std::vector<LaiPoint>> ReadLaiTable(const std::string& file, std::optional<int> sheet,
+                                                  UserInterface& ui, int& status) {
     Grid grid;
     std::string source;
     status = kFailure;
@@ -55,6 +56,8 @@ std::optional<std::vector<LaiPoint>> ReadTable(const std::string& file, std::opt
     }
     return points;
 }
+
+namespace {
 
 // A single as JSON shows it: its shortest text, not the 17 digits of the double it widens to.
 nlohmann::ordered_json Number(float value) {
@@ -94,7 +97,7 @@ int ForceLaiCommand(const ForceLaiOptions& options, std::ostream& out, UserInter
         }
         points.push_back(*point);
     } else if (options.lai) {
-        auto table = ReadTable(*options.lai, options.sheet, ui, status);
+        auto table = ReadLaiTable(*options.lai, options.sheet, ui, status);
         if (!table) return status;
         points = std::move(*table);
     }
@@ -163,7 +166,7 @@ int ForceLaiCommand(const ForceLaiOptions& options, std::ostream& out, UserInter
 
 int LaiIndexCommand(const LaiIndexOptions& options, std::ostream& out, UserInterface& ui) {
     int status = kFailure;
-    const auto points = ReadTable(options.table, options.sheet, ui, status);
+    const auto points = ReadLaiTable(options.table, options.sheet, ui, status);
     if (!points) return status;
     FormModel form;
     const auto compiled = CompileConfig(options.config, options.season, form, ui, status);

@@ -2,14 +2,21 @@
 // tulo-cli force-lai: a season corrected with exogenous leaf area index values (remote sensing), and the
 // LAI simulation performance index of `evaluate --lai-index`.
 
+#include "engine/LaiForcing.h"
 #include "engine/UserInterface.h"
 #include "io/SeasonOptions.h"
 
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace tulo::cli {
+
+// The points of a (DOY, LAI) workbook; nothing, the reasons shown and `status` set, when a row is no
+// point or none is.
+std::optional<std::vector<LaiPoint>> ReadLaiTable(const std::string& file, std::optional<int> sheet,
+                                                  UserInterface& ui, int& status);
 
 struct ForceLaiOptions {
     std::string config;

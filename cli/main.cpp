@@ -244,6 +244,28 @@ int main(int argc, char** argv) {
                                  "Write the configuration with the calibrated values");
     calibrateCommand->add_flag("--json", calibrate.json, "Print the result as one JSON object");
 
+    tulo::cli::ReinitOptions reinit;
+    CLI::App* reinitCommand = app.add_subcommand(
+        "reinit", "Estimate the sowing day and crop parameters from a remotely sensed LAI series");
+    reinitCommand->add_option("config", reinit.config, "Configuration file (.sim)")->required();
+    AddSeasonOptions(reinitCommand, reinit.season);
+    reinitCommand
+        ->add_option("--lai", reinit.lai,
+                     "The LAI series: DOY in column 1, LAI in column 2, a title row optional")
+        ->required();
+    AddWholeOption(reinitCommand, "--sheet", reinit.sheet, 1, "Sheet of the LAI table (1-based)");
+    reinitCommand
+        ->add_option("--param", reinit.params,
+                     "NAME:MIN:MAX[:INITIAL], once per parameter (default: TSUM1 and RUE, 0.6 to 1.4 times "
+                     "the configuration's values)")
+        ->take_all();
+    AddWholeOption(reinitCommand, "--sowing-window", reinit.sowingWindow, 0,
+                   "Days searched either side of the configuration's sowing (default 30)");
+    AddWholeOption(reinitCommand, "--threads", reinit.threads, 0, "Worker threads (default: every core)");
+    reinitCommand->add_option("--save", reinit.save,
+                              "Write the configuration with the estimated sowing and parameters");
+    reinitCommand->add_flag("--json", reinit.json, "Print the result as one JSON object");
+
     tulo::cli::CalibrateSitesOptions sites;
     CLI::App* sitesCommand = app.add_subcommand(
         "calibrate-sites",
@@ -404,6 +426,7 @@ int main(int argc, char** argv) {
                                                               : tulo::cli::ParametersFormat::Table,
                                          std::cout);
         if (*calibrateCommand) return tulo::cli::Calibrate(calibrate, std::cout, ui);
+        if (*reinitCommand) return tulo::cli::Reinit(reinit, std::cout, ui);
         if (*sitesCommand) return tulo::cli::CalibrateSites(sites, std::cout, ui);
         if (*ensembleCommand) return tulo::cli::Ensemble(ensemble, std::cout, ui);
         if (*phenologyCommand) return tulo::cli::Phenology(phenology, std::cout, ui);

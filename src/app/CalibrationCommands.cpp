@@ -1,9 +1,11 @@
 // The main window's commands that open the two automatic calibration windows and the phenology window.
 
 #include "app/AutoCalWindow.h"
+#include "app/LaiExoWindow.h"
 #include "app/MainWindow.h"
 #include "app/MultiPointAutoCalWindow.h"
 #include "app/PhenologyWindow.h"
+#include "app/ReinitWindow.h"
 
 #include <QAction>
 #include <QIcon>
@@ -56,6 +58,13 @@ AutoCalWindow* MainWindow::openAutoCalibration() {
 MultiPointAutoCalWindow* MainWindow::openMultiPointCalibration() {
     if (!multiPointCal_) multiPointCal_ = new MultiPointAutoCalWindow(form_, *ui_, this);
     return ShowWindow(multiPointCal_);
+}
+
+ReinitWindow* MainWindow::openReinit() {
+    if (!reinit_)
+        reinit_ = new ReinitWindow(
+            form_, [this](Problems& problems) { return laiExo_->points(problems); }, this);
+    return ShowWindow(reinit_);
 }
 
 PhenologyWindow* MainWindow::openPhenology() {

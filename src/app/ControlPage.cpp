@@ -102,8 +102,16 @@ ControlPage::ControlPage(FormModel& form, FormBinder& binder, QWidget* parent)
     auto* recalibrate =
         option(3, ctl::OptionLAIRecalReinit,
                QStringLiteral("Recalibrate and Reinitialize TULO using remotely sensed LAI data"));
-    recalibrate->setToolTip(
-        QStringLiteral("Changes nothing in the simulation: its help tells what it stands for"));
+    recalibrate->setToolTip(QStringLiteral(
+        "Estimate the sowing day and crop parameters from the exogenous LAI table; a run is unchanged"));
+    reinit_ = command("cmdReinitLAI", QStringLiteral("Recalibrate and reinitialize..."),
+                      &ControlPage::reinitClicked);
+    reinit_->setToolTip(QStringLiteral(
+        "Search the sowing day, TSUM1 and RUE whose LAI agrees best with the exogenous LAI table"));
+    auto* reinitCommands = new QHBoxLayout;
+    reinitCommands->addWidget(reinit_);
+    reinitCommands->addStretch();
+    indented(reinitCommands);
     option(4, ctl::OptionLAIexoDaily, QStringLiteral("Exogenous LAI data for each simulation day"));
     dailyExoLai_ =
         command("cmdDailyExoLAI", QStringLiteral("Daily exogenous LAI"), &ControlPage::dailyExoLaiClicked);
@@ -188,6 +196,7 @@ void ControlPage::refresh() {
     performanceIndex_->setEnabled(ndvi || daily || periodic);
     dailyExoLai_->setEnabled(daily);
     periodicForcing_->setEnabled(periodic);
+    reinit_->setEnabled(form_.option(ctl::OptionLAIRecalReinit));
 }
 
 } // namespace tulo::app

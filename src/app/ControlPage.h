@@ -28,6 +28,7 @@ signals:
     void laiPerformanceIndexClicked();
     void dailyExoLaiClicked();
     void periodicForcingClicked();
+    void reinitClicked();
 
 private:
     FormModel& form_;
@@ -36,6 +37,7 @@ private:
     QPushButton* performanceIndex_ = nullptr;
     QPushButton* dailyExoLai_ = nullptr;
     QPushButton* periodicForcing_ = nullptr;
+    QPushButton* reinit_ = nullptr;
 };
 
 } // namespace tulo::app

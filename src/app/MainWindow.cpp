@@ -15,7 +15,9 @@
 #include "app/NewSeasonDialog.h"
 #include "app/OutputPage.h"
 #include "app/PageTools.h"
+#include "app/PhenologyWindow.h"
 #include "app/QtUserInterface.h"
+#include "app/ReinitWindow.h"
 #include "app/SensitivityWindow.h"
 #include "app/SoilPage.h"
 #include "app/WeatherPage.h"
@@ -187,6 +189,7 @@ MainWindow::MainWindow(std::unique_ptr<UserInterface> ui, QWidget* parent)
     connect(control, &ControlPage::forceLaiClicked, this, &MainWindow::forceLai);
     connect(control, &ControlPage::dailyExoLaiClicked, this, &MainWindow::forceLaiFromTable);
     connect(control, &ControlPage::periodicForcingClicked, this, &MainWindow::forceLaiFromTable);
+    connect(control, &ControlPage::reinitClicked, this, &MainWindow::openReinit);
     connect(control, &ControlPage::laiPerformanceIndexClicked, this, &MainWindow::laiPerformanceIndex);
     tabs_->addTab(control, QStringLiteral("Control"));
     tabs_->addTab(
@@ -246,6 +249,9 @@ MainWindow::MainWindow(std::unique_ptr<UserInterface> ui, QWidget* parent)
 MainWindow::~MainWindow() {
     changeTimer_.stop();
     form_.unsubscribe(subscription_);
+    // The tool windows that follow the form leave it before it goes: as children they would outlive it.
+    delete reinit_;
+    delete phenology_;
     // The pages' bindings and grid models unsubscribe from the form as they go.
     delete takeCentralWidget();
     delete formUndo_;

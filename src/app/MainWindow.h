@@ -38,6 +38,7 @@ class LaiExoWindow;
 class MultiPointAutoCalWindow;
 class OutputPage;
 class PhenologyWindow;
+class ReinitWindow;
 class SensitivityWindow;
 
 // The pages in tab order; commands bring a page to the front by its index.
@@ -67,6 +68,8 @@ public:
     MultiPointAutoCalWindow* openMultiPointCalibration();
     // Tools > Phenology from observed dates: the window shown, with its days as last left.
     PhenologyWindow* openPhenology();
+    // The third LAI option's window, estimating from the exogenous LAI table.
+    ReinitWindow* openReinit();
     // Tools > Sensitivity analysis (mnuSA_Click): the window shown, with its settings as last left.
     SensitivityWindow* openSensitivity();
     QTabWidget* pages() const { return tabs_; }
@@ -168,6 +171,7 @@ private:
     AutoCalWindow* autoCal_ = nullptr;
     MultiPointAutoCalWindow* multiPointCal_ = nullptr;
     PhenologyWindow* phenology_ = nullptr;
+    ReinitWindow* reinit_ = nullptr;
     SensitivityWindow* sensitivity_ = nullptr;
     QMenu* recentMenu_ = nullptr;
 

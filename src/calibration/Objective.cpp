@@ -85,6 +85,12 @@ std::optional<std::string> UnusableMeasurements(const MeasuredData& data, const 
     return std::nullopt;
 }
 
+// A search on the leaf area alone (the remotely sensed series) has no AGB table; a table given with a
+// zero weight still has to pair, as the windows always asked.
+bool WeighsAgb(const CalibrationSettings& settings, const CalibrationDataSet& set) {
+    return settings.agbWeight > 0 || !set.agb.rows.empty();
+}
+
 // The index the objective names, or nothing when it has no value.
 std::optional<double> Index(const RunState& run, int variable, const MeasuredData& data, ObjectiveKind kind) {
     const EvaluationTable table = BuildEvaluationTable(run, variable);
@@ -217,8 +223,9 @@ Problems CheckCalibration(const CalibrationProblem& problem, std::span<const dou
         }
         const CompiledInputs& in = *set.inputs;
         const DataSetPairing pairing = PairDataSet(set, s.withLai);
-        if (const auto why = UnusableMeasurements(set.agb, pairing.agb, "AGB", in))
-            add(set.agbSource, Named(set, set.agbSource, *why));
+        if (WeighsAgb(s, set))
+            if (const auto why = UnusableMeasurements(set.agb, pairing.agb, "AGB", in))
+                add(set.agbSource, Named(set, set.agbSource, *why));
         if (pairing.lai)
             if (const auto why = UnusableMeasurements(set.lai, *pairing.lai, "LAI", in))
                 add(set.laiSource, Named(set, set.laiSource, *why));
@@ -280,7 +287,7 @@ TrialResult TULO_eval(const CalibrationProblem& problem, std::span<const double>
             evaluated = false;
             break;
         }
-        const auto agbIndex = Index(run, kAgbVariable, data.agb, s.objective);
+        const auto agbIndex = WeighsAgb(s, data) ? Index(run, kAgbVariable, data.agb, s.objective) : 0.0;
         const auto laiIndex = s.withLai ? Index(run, kLaiVariable, data.lai, s.objective) : 0.0;
         if (!agbIndex || !laiIndex) {
             evaluated = false;
