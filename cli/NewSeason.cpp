@@ -32,6 +32,7 @@ int NewSeason(const NewSeasonOptions& options, std::ostream& out, UserInterface&
     season.year = options.year;
     season.latitude = options.latitude;
     season.sowing = options.sowing;
+    season.transplanting = options.transplanting;
     season.start = options.start;
     season.end = options.end;
     season.optionPrefix = "--";
@@ -53,8 +54,9 @@ int NewSeason(const NewSeasonOptions& options, std::ostream& out, UserInterface&
     }
     out << "Wrote " << options.out << ": weather "
         << (changes->weatherSource.empty() ? options.weather : changes->weatherSource) << ", latitude "
-        << form.text(ctl::txtLatitude) << "°, sowing on day " << form.text(ctl::txtSowingDate) << ", days "
-        << form.text(ctl::txtInitialDate) << " to " << form.text(ctl::txtFinalDate) << ", "
+        << form.text(ctl::txtLatitude) << "°, sowing on day " << form.text(ctl::txtSowingDate)
+        << (options.transplanting ? ", transplanting on day " + form.text(ctl::txtTransplantingDate) : "")
+        << ", days " << form.text(ctl::txtInitialDate) << " to " << form.text(ctl::txtFinalDate) << ", "
         << (level ? "flooded " + ShortestText(*level) + " cm deep" : std::string("unflooded")) << ".\n";
     return kSuccess;
 }

@@ -15,6 +15,7 @@ struct NewSeasonOptions {
     std::optional<int> year;                       // the season's year in a file of several years
     std::optional<std::string> latitude;           // degrees north; the weather file's when not given
     std::optional<std::string> sowing, start, end; // a day of year or a date
+    std::optional<std::string> transplanting;      // the sowing is then the seedbed's
     std::optional<std::string> flooded;            // a flooded season's water level, cm
 };
 

@@ -67,6 +67,11 @@ void AddSeasonOptions(CLI::App* command, tulo::SeasonOptions& season) {
     command->add_option("--lat", season.latitude, "Latitude (degrees north)")->group(group);
     command->add_option("--sowing", season.sowing, "Sowing day: a day of year or a date (2024-06-15)")
         ->group(group);
+    command
+        ->add_option("--transplanting", season.transplanting,
+                     "Transplant the crop on this day (a day of year or a date); --sowing is then the "
+                     "seedbed's")
+        ->group(group);
     command->add_option("--start", season.start, "First day of the simulation: a day of year or a date")
         ->group(group);
     command->add_option("--end", season.end, "Final day of the simulation: a day of year or a date")
@@ -114,6 +119,9 @@ int main(int argc, char** argv) {
                            "Latitude, degrees north (default: the weather file's)");
     newCommand->add_option("--sowing", newSeason.sowing, "Sowing day: day of year or date (2019-05-10)")
         ->required();
+    newCommand->add_option("--transplanting", newSeason.transplanting,
+                           "Transplant the crop on this day: day of year or date; --sowing is then the "
+                           "seedbed's");
     newCommand->add_option("--start", newSeason.start,
                            "First simulated day: day of year or date (default: the year's first)");
     newCommand->add_option("--end", newSeason.end,
