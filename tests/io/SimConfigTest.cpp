@@ -244,7 +244,7 @@ TEST(SimConfig, RefusesDamagedFilesNamingLineAndItemAndLeavesTheFormAlone) {
         {"", "Line 1 (item 1, initial date): the file ends before this item."},
         // A damaged count of treatments runs into the end of the file instead of the allocator.
         {damaged(treatmentCount, "2000000000"), "Line " + std::to_string(lines.size() + 1) +
-                                                    " (item 49, blast treatment days, row 7): the file ends "
+                                                    " (item 49, blast treatment days, row 13): the file ends "
                                                     "before this item."},
     };
     const FormModel before = FullForm();
