@@ -43,8 +43,10 @@ int NewSeason(const NewSeasonOptions& options, std::ostream& out, UserInterface&
         return kFailure;
     }
     out << "Wrote " << options.out << ": weather " << changes->weatherSource << ", latitude "
-        << form.text(ctl::txtLatitude) << "°, sowing on day " << form.text(ctl::txtSowingDate) << ", days "
-        << form.text(ctl::txtInitialDate) << " to " << form.text(ctl::txtFinalDate) << ", "
+        << form.text(ctl::txtLatitude) << "°, sowing on day " << form.text(ctl::txtSowingDate)
+        << (options.season.transplanting ? ", transplanting on day " + form.text(ctl::txtTransplantingDate)
+                                         : "")
+        << ", days " << form.text(ctl::txtInitialDate) << " to " << form.text(ctl::txtFinalDate) << ", "
         << (level ? "flooded " + ShortestText(*level) + " cm deep" : std::string("unflooded")) << ".\n";
     return kSuccess;
 }

@@ -67,6 +67,11 @@ void AddSeasonOptions(CLI::App* command, tulo::SeasonOptions& season) {
     command->add_option("--lat", season.latitude, "Latitude (degrees north)")->group(group);
     command->add_option("--sowing", season.sowing, "Sowing day: a day of year or a date (2024-06-15)")
         ->group(group);
+    command
+        ->add_option("--transplanting", season.transplanting,
+                     "Transplant the crop on this day (a day of year or a date); --sowing is then the "
+                     "seedbed's")
+        ->group(group);
     command->add_option("--start", season.start, "First day of the simulation: a day of year or a date")
         ->group(group);
     command->add_option("--end", season.end, "Final day of the simulation: a day of year or a date")

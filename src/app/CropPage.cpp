@@ -77,7 +77,8 @@ CropPage::CropPage(FormModel& form, FormBinder& binder, QWidget* parent) : QWidg
     sterilityForm->setContentsMargins(0, 0, 0, 0);
 
     for (const ParameterInfo& p : CropParameterRegistry()) {
-        if (p.controlKind == ParameterControl::Constant) continue;
+        // The transplanting's parameters sit on the Management page, with the transplanting date.
+        if (p.controlKind == ParameterControl::Constant || p.transplanting) continue;
         if (p.controlKind == ParameterControl::Check) {
             auto* box = new QCheckBox(Qs(p.label));
             box->setObjectName(Qs(p.control));

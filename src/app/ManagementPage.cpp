@@ -3,6 +3,7 @@
 #include "app/FormBinder.h"
 #include "app/GridTableModel.h"
 #include "app/PageTools.h"
+#include "engine/Parameters.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -59,6 +60,27 @@ ManagementPage::ManagementPage(FormModel& form, FormBinder& binder, QWidget* par
     AddRow(siteForm, QStringLiteral("Sowing date (DOY)"),
            Box(binder, ctl::txtSowingDate, QStringLiteral("Day of year, 1 to 365")));
     AddRow(siteForm, QStringLiteral("Latitude (degrees)"), Box(binder, ctl::txtLatitude));
+
+    auto* transplanting = new QGroupBox(QStringLiteral("Transplanting"));
+    auto* transplantingLayout = new QVBoxLayout(transplanting);
+    auto* transplanted = new QCheckBox(QStringLiteral("Transplanted"));
+    transplanted->setObjectName(Qs(ctl::chkTransplanted));
+    transplanted->setToolTip(QStringLiteral(
+        "Raised in a seedbed from the sowing date, moved to the field on the transplanting date"));
+    binder.bind(transplanted, ctl::chkTransplanted);
+    transplantingLayout->addWidget(transplanted);
+    transplantingFields_ = new QWidget;
+    auto* transplantingForm = new QFormLayout(transplantingFields_);
+    transplantingForm->setContentsMargins(24, 0, 0, 0);
+    AddRow(transplantingForm, QStringLiteral("Transplanting date (DOY)"),
+           Box(binder, ctl::txtTransplantingDate, QStringLiteral("Day of year, after the sowing date")));
+    for (const ParameterInfo& p : CropParameterRegistry()) {
+        if (!p.transplanting) continue;
+        QLineEdit* box = Box(binder, p.control);
+        box->setToolTip(ParameterTip(p));
+        AddRow(transplantingForm, Qs(p.label), box);
+    }
+    transplantingLayout->addWidget(transplantingFields_);
 
     auto* water = new QGroupBox(QStringLiteral("Water management"));
     auto* waterLayout = new QVBoxLayout(water);
@@ -150,6 +172,7 @@ ManagementPage::ManagementPage(FormModel& form, FormBinder& binder, QWidget* par
 
     auto* left = new QVBoxLayout;
     left->addWidget(site);
+    left->addWidget(transplanting);
     left->addWidget(water);
     left->addWidget(cold);
     left->addWidget(blast);
@@ -170,6 +193,7 @@ void ManagementPage::refresh() {
     fixedLevel_->setEnabled(form_.option(ctl::OptionFixWlevel));
     initialLevel_->setEnabled(form_.option(ctl::OptionDynamicWlevel));
     preFlowering_->setEnabled(form_.check(ctl::optWlevelIncrease) != 0);
+    transplantingFields_->setEnabled(form_.check(ctl::chkTransplanted) != 0);
     noProduct_->setVisible(form_.grid(ctl::sprBlastTreatment).rows() > 0 &&
                            form_.text(ctl::cmbBlastProduct) == choice::NoTreatment);
 }

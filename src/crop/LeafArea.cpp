@@ -50,6 +50,7 @@ void clsCalculateLeafLife::CalculateDeadLAI(const DailySeries& GDDcum, const Dai
     lastDay_ = ToDay;
     if (!resume) firstCandidate_ = 1;
     deadLAI_ = LAIday[0];
+    growthDay_ = 0;
     if (x < 0.0f) return; // no leaf has lived long enough yet
 
     // The leaves formed the day before the first day whose cumulated thermal time lies within an
@@ -63,6 +64,7 @@ void clsCalculateLeafLife::CalculateDeadLAI(const DailySeries& GDDcum, const Dai
         const float gdd = GDDcum[i];
         if (x <= gdd && gdd <= upper) {
             deadLAI_ = LAIday[i - 1];
+            growthDay_ = i - 1;
             return;
         }
     }

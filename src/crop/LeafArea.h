@@ -48,9 +48,13 @@ public:
     void CalculateDeadLAI(const DailySeries& GDDcum, const DailySeries& LAIday, float GDDLeafLife,
                           std::int32_t ToDay);
     float GetDeadLAI() const { return deadLAI_; }
+    // The day the leaves shed today grew on (0 when none is found): a transplanted crop's seedbed leaves
+    // were counted per m2 of seedbed.
+    std::int32_t GetGrowthDay() const { return growthDay_; }
 
 private:
     float deadLAI_ = 0.0f;
+    std::int32_t growthDay_ = 0;
     // On day lastDay_, the slots of GDDcum before firstCandidate_ held no value at or above floor_, so no
     // window starting at or above floor_ can find them.
     std::int32_t lastDay_ = 0;

@@ -81,6 +81,15 @@ Compilation CompileInputs(const FormModel& form) {
                                        "Sowing date (DOY) " + std::to_string(sowing) +
                                            " is before the first simulated day: the crop starts on DOY " +
                                            std::to_string(dates.InitialDate) + "."});
+        // The move to the field happens at the end of a simulated day, or the season is the seedbed's.
+        const std::int32_t transplanting = manag.values().TransplantingDate;
+        if (manag.values().Transplanted && transplanting > sowing &&
+            (transplanting < dates.InitialDate || transplanting >= dates.FinalDate))
+            problems.push_back({std::string(ctl::txtTransplantingDate), 0, 0,
+                                "Transplanting date (DOY) " + std::to_string(transplanting) +
+                                    " is outside the simulated days " + std::to_string(dates.InitialDate) +
+                                    " to " + std::to_string(dates.FinalDate - 1) +
+                                    ": the seedlings would never be moved to the field."});
     }
     if (!problems.empty()) return result;
 

@@ -49,6 +49,7 @@ struct DayContext {
     void Senescence(std::int32_t d);
     void PanicleHeight(std::int32_t d);
     void Accumulate(std::int32_t d);
+    void Transplant(std::int32_t d);
     void EndOfCrop(std::int32_t d);
     // Writes a forced state into day d's slots, as if the day had ended with it.
     void Overwrite(std::int32_t d, const ForcedDay& forced);
@@ -63,6 +64,8 @@ struct DayContext {
     // The class is the cultivar's for the whole run; a treatment raises it to 5 for the days it protects.
     const std::int32_t cultivarClass;
     const bool treated;
+    // Field plants per seedbed plant: hills per m2 x seedlings per hill / seedbed plants per m2.
+    const double transplantedShare;
 
     clsCalculateDevelopment development;
     clsCalculateAGBaccumulation biomass;
@@ -86,6 +89,7 @@ DayContext::DayContext(RunState& run)
     : control(run.control), crop(run.crop), manag(run.manag), w(run.weather), o(run.out), s(run.loop),
       soilBalance(manag.Flooded == 1 && manag.DynamicLevel && control.SoilSimulation),
       cultivarClass(manag.BlastClass), treated(manag.ProductApplied && manag.NumTreatments > 0),
+      transplantedShare(manag.Transplanted ? static_cast<double>(crop.NH) * crop.NPLH / crop.NPLSB : 1.0),
       laiMax(run.out.LAI) {
     etRecord.KcFullCanopy = crop.KcFullCanopy;
     etRecord.K = crop.K;
@@ -109,6 +113,7 @@ bool DayContext::Day(std::int32_t d) {
     Senescence(d);
     PanicleHeight(d);
     Accumulate(d);
+    Transplant(d);
     EndOfCrop(d);
     return true;
 }
@@ -215,6 +220,13 @@ void DayContext::Development(std::int32_t d) {
     o.DVS[d] = development.GetDVSday();
     o.Phase[d] = development.GetPhenophase();
     s.CropActive = o.DVS[d - 1] > 0 && o.DVS[d - 1] <= 2;
+    // After transplanting the seedlings do not develop until the shock's thermal time has gone by; a
+    // day that starts inside it is lost whole, as in ORYZA2000. The stage follows the degree-days
+    // cumulated, so withholding them halts it (and the leaves' ageing with it).
+    if (manag.Transplanted && d > manag.TransplantingDate && s.ShockElapsed < s.ShockThermalTime) {
+        s.ShockElapsed = ToSingle(static_cast<double>(s.ShockElapsed) + o.GDD[d]);
+        o.GDD[d] = 0;
+    }
 }
 
 void DayContext::Biomass(std::int32_t d) {
@@ -258,6 +270,10 @@ void DayContext::Partitioning(std::int32_t d, bool finishedAtDawn) {
 void DayContext::Senescence(std::int32_t d) {
     leafLife.CalculateDeadLAI(o.GDDcum, o.LAIday, crop.GDDLeafLife, d);
     s.DeadLAI = leafLife.GetDeadLAI();
+    // Leaves grown in the seedbed were counted per m2 of seedbed; the field holds its share of them.
+    if (manag.Transplanted && leafLife.GetGrowthDay() <= manag.TransplantingDate &&
+        d > manag.TransplantingDate)
+        s.DeadLAI = ToSingle(s.DeadLAI * transplantedShare);
     if (s.DeadLAI > o.LAI[d - 1]) s.DeadLAI = 0;
     if (s.Infection == 1) {
         s.DeadLAI = ToSingle((o.MF4[d] + 1.0) * s.DeadLAI);
@@ -280,6 +296,22 @@ void DayContext::Accumulate(std::int32_t d) {
     o.Leaves[d] = ToSingle(static_cast<double>(o.Leaves[d - 1]) + o.LeavesDay[d]);
     o.Panicles[d] = ToSingle(static_cast<double>(o.Panicles[d - 1]) + o.PaniclesDay[d]);
     o.Stems[d] = ToSingle(static_cast<double>(o.Stems[d - 1]) + o.StemsDay[d]);
+}
+
+// At the end of the transplanting day the field takes the seedlings of its hills: every state per m2
+// becomes the seedbed's times the field's share of its plants (ORYZA2000's NPLH x NH / NPLSB). The shock
+// lasts SHCKD times the thermal time the seedlings spent in the seedbed since emergence.
+void DayContext::Transplant(std::int32_t d) {
+    if (!manag.Transplanted || d != manag.TransplantingDate || s.CropFinished) return;
+    const auto scaled = [&](float value) { return ToSingle(static_cast<double>(value) * transplantedShare); };
+    o.AGB[d] = scaled(o.AGB[d]);
+    o.Leaves[d] = scaled(o.Leaves[d]);
+    o.Stems[d] = scaled(o.Stems[d]);
+    o.Panicles[d] = scaled(o.Panicles[d]);
+    laiMax.Set(d, scaled(o.LAI[d]));
+    const double seedbedThermalTime = std::max(0.0, static_cast<double>(o.GDDcum[d]) - crop.TSUMEM);
+    s.ShockThermalTime = ToSingle(crop.SHCKD * seedbedThermalTime);
+    s.ShockElapsed = 0;
 }
 
 void DayContext::EndOfCrop(std::int32_t d) {

@@ -84,6 +84,8 @@ FormModel::FormModel() {
     // Management.
     addText(std::string(ctl::txtManagDescription), "");
     addText(std::string(ctl::txtSowingDate), "");
+    addCheck(std::string(ctl::chkTransplanted), 0);
+    addText(std::string(ctl::txtTransplantingDate), "");
     addList(std::string(ctl::cmbFlooded), std::string(choice::Unflooded),
             {std::string(choice::Flooded), std::string(choice::Unflooded)});
     addText(std::string(ctl::txtWaterLevel), "");

@@ -249,9 +249,15 @@ inline constexpr std::string_view chkSterilityActive = "chkSterilityActive";
 inline constexpr std::string_view txtStSen = "txtStSen";
 inline constexpr std::string_view txtStTempThreshold = "txtStTempThreshold";
 inline constexpr std::string_view cmbSenDuration = "cmbSenDuration";
+inline constexpr std::string_view txtNPLSB = "txtNPLSB";
+inline constexpr std::string_view txtNH = "txtNH";
+inline constexpr std::string_view txtNPLH = "txtNPLH";
+inline constexpr std::string_view txtSHCKD = "txtSHCKD";
 // Management.
 inline constexpr std::string_view txtManagDescription = "txtManagDescription";
 inline constexpr std::string_view txtSowingDate = "txtSowingDate";
+inline constexpr std::string_view chkTransplanted = "chkTransplanted";
+inline constexpr std::string_view txtTransplantingDate = "txtTransplantingDate";
 inline constexpr std::string_view cmbFlooded = "cmbFlooded";
 inline constexpr std::string_view txtWaterLevel = "txtWaterLevel";
 inline constexpr std::string_view txtLatitude = "txtLatitude";

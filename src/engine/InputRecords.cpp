@@ -178,6 +178,11 @@ void clsInputCrop::ReadCropParameters(const FormModel& form, Problems& problems)
             value = ListCode(info, form.text(info.control), reader);
             break;
         case ParameterControl::Text:
+            // A crop sown in the field leaves the transplanting boxes unread, as the day lengths above.
+            if (info.transplanting && form.check(ctl::chkTransplanted) == 0) {
+                value = ParseNumber(info.defaultText);
+                break;
+            }
             if ((info.id == "DLC" || info.id == "DLO") && !readDayLengths) {
                 value = 0;
                 break;
@@ -215,6 +220,20 @@ void clsInputManag::ManagementInput(const FormModel& form, Problems& problems) {
 
     if (const auto* text = reader.required(ctl::txtSowingDate, "You have not specified the sowing date"))
         m.SowingDate = reader.day(*text, {ctl::txtSowingDate, "Sowing date (DOY)"}).value_or(0);
+    m.Transplanted = form.check(ctl::chkTransplanted) != 0;
+    if (m.Transplanted) {
+        const Where where{ctl::txtTransplantingDate, "Transplanting date (DOY)"};
+        if (const auto* text =
+                reader.required(ctl::txtTransplantingDate, "You have not specified the transplanting date"))
+            if (const auto day = reader.day(*text, where)) {
+                m.TransplantingDate = *day;
+                // The seedlings are raised in the seedbed from the sowing on.
+                if (m.SowingDate > 0 && *day <= m.SowingDate)
+                    reader.fail(where, "Transplanting date (DOY): day " + std::to_string(*day) +
+                                           " is not after the sowing in the seedbed (day " +
+                                           std::to_string(m.SowingDate) + ").");
+            }
+    }
     if (const auto* text = reader.required(ctl::cmbFlooded, "You have to specify the irrigation strategy")) {
         if (*text == choice::Flooded)
             m.Flooded = 1;

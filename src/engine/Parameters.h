@@ -26,6 +26,9 @@ struct ParameterInfo {
     std::string_view control = {}; // the form's field (ctl::txtRUE ...); empty for a constant
     ParameterControl controlKind = ParameterControl::Text;
     bool whole = false; // a 32-bit integer in the run (codes and switches); otherwise single precision
+    // Shown on the Management page beside the transplanting date rather than on the Crop page: it
+    // describes how a transplanted crop is planted.
+    bool transplanting = false;
     std::string_view unit = {};
     std::string_view label = {};       // the caption beside the window's field
     std::string_view defaultText = {}; // the field's text when the window opens

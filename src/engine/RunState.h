@@ -31,15 +31,21 @@ struct CropParameters {
           KcFullCanopy = 0, StSen = 0, TempStThreshold = 0;
     std::int32_t SterilityActive = 0;
     std::int32_t SenDuration = 0;
+    // Transplanting: the seedbed's plants per m2, the field's hills per m2 and seedlings per hill, and the
+    // shock's delay of development per unit of the seedbed's thermal time ((°C d) (°C d)-1). Read only
+    // when the management transplants.
+    float NPLSB = 0, NH = 0, NPLH = 0, SHCKD = 0;
 };
 
 // More than one treatment a day protects nothing more.
 inline constexpr int kMaxTreatments = kLastDay;
 
 struct ManagementParameters {
-    std::int32_t SowingDate = 0;
-    std::int32_t Flooded = 0; // 1 flooded, 0 unflooded
-    float WaterLevel = 0;     // cm
+    std::int32_t SowingDate = 0; // a transplanted crop's sowing in the seedbed
+    bool Transplanted = false;
+    std::int32_t TransplantingDate = 0; // after SowingDate; read only when Transplanted
+    std::int32_t Flooded = 0;           // 1 flooded, 0 unflooded
+    float WaterLevel = 0;               // cm
     float PreFlowWaterLevel = 0;
     float Lat = 0; // degrees
     std::int32_t AvoidSterility = 0;
@@ -90,6 +96,10 @@ struct LoopState {
     bool CropFinished = false;
     bool CropActive = false;
     float DeadLAI = 0;
+    // The transplanting shock: the thermal time development stays halted for, set on the transplanting
+    // day, and the thermal time gone by since (°C d).
+    float ShockThermalTime = 0;
+    float ShockElapsed = 0;
     HarvestedCrop harvested; // set on the day the crop finishes
     // Blast carry-over values.
     std::int32_t NoBlast = 0, Infection = 0, SporLTN = 0;

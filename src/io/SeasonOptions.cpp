@@ -76,7 +76,8 @@ struct PlannedChanges {
 } // namespace
 
 bool SeasonOptions::any() const {
-    return weather || weatherSheet || year || latitude || sowing || start || end || !settings.empty();
+    return weather || weatherSheet || year || latitude || sowing || transplanting || start || end ||
+           !settings.empty();
 }
 
 SeasonDay ParseSeasonDay(std::string_view option, std::string_view text, std::optional<int> seasonYear) {
@@ -198,8 +199,10 @@ std::optional<SeasonChanges> PlanSeason(const FormModel& form, const SeasonOptio
 
     const std::pair<const std::optional<std::string>*, std::pair<std::string_view, std::string_view>> days[] =
         {{&options.sowing, {"sowing", ctl::txtSowingDate}},
+         {&options.transplanting, {"transplanting", ctl::txtTransplantingDate}},
          {&options.start, {"start", ctl::txtInitialDate}},
          {&options.end, {"end", ctl::txtFinalDate}}};
+    std::optional<int> sowing = ToInt32(ParseNumber(form.text(ctl::txtSowingDate)).value_or(0));
     for (const auto& [text, names] : days) {
         if (!*text) continue;
         const SeasonDay day = ParseSeasonDay(prefix + std::string(names.first), **text, changes.year);
@@ -209,6 +212,16 @@ std::optional<SeasonChanges> PlanSeason(const FormModel& form, const SeasonOptio
         }
         // Without a weather file the first date tells the season's year, and the others must agree.
         if (day.year && !changes.year) changes.year = day.year;
+        if (text == &options.sowing) sowing = day.doy;
+        if (text == &options.transplanting) {
+            // The seedlings grow in the seedbed from the sowing on, so they are moved after it.
+            if (sowing && *day.doy <= *sowing) {
+                refuse(prefix + "transplanting: day " + std::to_string(*day.doy) +
+                       " is not after the sowing in the seedbed (day " + std::to_string(*sowing) + ").");
+                continue;
+            }
+            plan.checks.emplace_back(ctl::chkTransplanted, 1);
+        }
         plan.texts.emplace_back(names.second, std::to_string(*day.doy));
     }
 

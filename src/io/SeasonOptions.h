@@ -1,8 +1,8 @@
 #pragma once
 // A configuration's season changed for one command, or a new season made from a weather file: another
 // weather (a weather file of any format, or a workbook's sheet), the season's year in a file of several,
-// the latitude, the sowing, start and end days, and crop parameter values. The changes are made to the
-// form a command runs; the configuration file is never touched.
+// the latitude, the sowing, transplanting, start and end days, and crop parameter values. The changes are
+// made to the form a command runs; the configuration file is never touched.
 //
 // Days are a day of year or a date. A date is read in its own year's calendar (2000-03-01 is day 61),
 // and must fall in the season's year when that is known: the weather file's year, or the year of a
@@ -27,7 +27,9 @@ struct SeasonOptions {
     std::optional<int> year;             // the season's year in a weather file of several years
     std::optional<std::string> latitude; // degrees north
     std::optional<std::string> sowing, start, end; // a day of year or a date
-    std::vector<std::string> settings;             // NAME=VALUE: a crop parameter by id, key or caption
+    // Transplants the crop on this day (a day of year or a date), after the sowing in the seedbed.
+    std::optional<std::string> transplanting;
+    std::vector<std::string> settings; // NAME=VALUE: a crop parameter by id, key or caption
     // How messages name an option: "--" for the command line ("--sowing"), "" for a table's columns.
     std::string optionPrefix = "--";
 

@@ -47,22 +47,45 @@ constexpr Scalar kManagementItems[] = {
     {37, ctl::txtInitialWaterLevel, Form::Text, "initial water level"},
 };
 
-// Items 1 to 37 in file order.
-std::vector<Scalar> HeadItems() {
+// Items 53 and 54; the transplanting's crop parameters follow them from item 55, in the registry.
+constexpr Scalar kTransplantingItems[] = {
+    {53, ctl::chkTransplanted, Form::Check, "transplanting switch"},
+    {54, ctl::txtTransplantingDate, Form::Text, "transplanting date"},
+};
+constexpr int kFirstTransplantingItem = 53;
+
+// The registry's items from `first` to `last`, in file order.
+std::vector<Scalar> CropItems(int first, int last) {
     std::vector<Scalar> crop;
     for (const ParameterInfo& p : CropParameterRegistry())
-        if (p.configItem != 0)
+        if (p.configItem >= first && p.configItem <= last)
             crop.push_back({p.configItem, p.control,
                             p.controlKind == ParameterControl::Check ? Form::Check : Form::Text,
                             p.configName});
     std::sort(crop.begin(), crop.end(), [](const Scalar& a, const Scalar& b) { return a.item < b.item; });
+    return crop;
+}
+
+// Items 1 to 37 in file order.
+std::vector<Scalar> HeadItems() {
+    const std::vector<Scalar> crop = CropItems(1, kFirstTransplantingItem - 1);
     std::vector<Scalar> items(std::begin(kControlItems), std::end(kControlItems));
     items.insert(items.end(), crop.begin(), crop.end());
     items.insert(items.end(), std::begin(kManagementItems), std::end(kManagementItems));
     return items;
 }
-// The registry is a constant, so it is complete before this is built.
+
+// Items 53 to 58 in file order.
+std::vector<Scalar> TransplantingItems() {
+    std::vector<Scalar> items(std::begin(kTransplantingItems), std::end(kTransplantingItems));
+    const std::vector<Scalar> crop = CropItems(kFirstTransplantingItem, std::numeric_limits<int>::max());
+    items.insert(items.end(), crop.begin(), crop.end());
+    return items;
+}
+
+// The registry is a constant, so it is complete before these are built.
 const std::vector<Scalar> kHeadItems = HeadItems();
+const std::vector<Scalar> kTransplantItems = TransplantingItems();
 
 // Items 45 to 47 and 51 to 52; 48 to 50 between them are the treatment days and the report option.
 constexpr Scalar kDiseaseItems[] = {
@@ -419,6 +442,7 @@ std::string FormatSimConfig(const FormModel& form) {
     for (int r = 1; r <= treatments.rows(); ++r) w.text(treatments.text(r, 1));
     w.integer(ReportOption(form));
     for (const Scalar& s : kColdShockItems) WriteScalar(w, form, s);
+    for (const Scalar& s : kTransplantItems) WriteScalar(w, form, s);
     return w.take();
 }
 
@@ -441,17 +465,18 @@ std::optional<std::string> ParseSimConfig(std::string_view text, FormModel& form
         p.weather = ParseCells(reader, kWeatherItem, "weather table", kWeatherRows, kWeatherCols);
         p.soil = ParseTable(reader, kSoil);
 
+        // A file of an older layout ends before the later controls, which then take their opening values.
+        const FormModel opening;
+        const auto useOpening = [&](const Scalar& s) {
+            if (s.form == Form::Check)
+                p.checks.emplace_back(s.control, opening.check(s.control));
+            else
+                p.texts.emplace_back(s.control, opening.text(s.control));
+        };
         if (reader.restIsBlank()) {
-            // A file of the classic layout: the later controls take their opening values.
-            const FormModel opening;
-            const auto useOpening = [&](const Scalar& s) {
-                if (s.form == Form::Check)
-                    p.checks.emplace_back(s.control, opening.check(s.control));
-                else
-                    p.texts.emplace_back(s.control, opening.text(s.control));
-            };
             for (const Scalar& s : kDiseaseItems) useOpening(s);
             for (const Scalar& s : kColdShockItems) useOpening(s);
+            for (const Scalar& s : kTransplantItems) useOpening(s);
         } else {
             for (const Scalar& s : kDiseaseItems) ParseScalar(reader, s, p);
             // The count is not refused by itself: a damaged one is told by where the days run out.
@@ -469,7 +494,12 @@ std::optional<std::string> ParseSimConfig(std::string_view text, FormModel& form
             const std::string_view line = reader.take(kReportItem, "report option");
             p.report = ParseSwitch(reader, line, 2);
             for (const Scalar& s : kColdShockItems) ParseScalar(reader, s, p);
-            reader.expectEnd();
+            if (reader.restIsBlank()) {
+                for (const Scalar& s : kTransplantItems) useOpening(s);
+            } else {
+                for (const Scalar& s : kTransplantItems) ParseScalar(reader, s, p);
+                reader.expectEnd();
+            }
         }
     } catch (const ItemError& e) {
         return e.message;

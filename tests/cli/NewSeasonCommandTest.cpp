@@ -72,6 +72,25 @@ TEST_F(NewSeasonCommand, MakesASeasonOfTheFilesYearThatRuns) {
     EXPECT_EQ(made.text(ctl::txtInitialDate), "100");
     EXPECT_EQ(made.text(ctl::txtFinalDate), "300");
     ASSERT_EQ(Run("run " + flooded.string()), 0) << err_;
+
+    // Transplanted: the sowing is the seedbed's; run moves the crop on another day when asked.
+    const fs::path transplanted = dir_ / "transplanted.sim";
+    ASSERT_EQ(Run("new " + transplanted.string() + " --weather " + wth.string() +
+                  " --year 2019 --sowing 2019-05-10 --transplanting 2019-06-04"),
+              0)
+        << err_;
+    EXPECT_NE(out_.find("sowing on day 130, transplanting on day 155,"), std::string::npos) << out_;
+    ASSERT_FALSE(ReadSimConfig(transplanted, made).has_value());
+    EXPECT_EQ(made.check(ctl::chkTransplanted), 1);
+    EXPECT_EQ(made.text(ctl::txtTransplantingDate), "155");
+    ASSERT_EQ(Run("run " + transplanted.string() + " --daily -"), 0) << err_;
+    const std::string onDay155 = out_;
+    ASSERT_EQ(Run("run " + transplanted.string() + " --transplanting 160 --daily -"), 0) << err_;
+    EXPECT_NE(out_, onDay155);
+    EXPECT_EQ(Run("run " + transplanted.string() + " --transplanting 130"), 1);
+    EXPECT_NE(err_.find("--transplanting: day 130 is not after the sowing in the seedbed (day 130)."),
+              std::string::npos)
+        << err_;
 }
 
 TEST_F(NewSeasonCommand, RefusesBeforeWritingAndWritesNothingHalfMade) {
@@ -91,11 +110,12 @@ TEST_F(NewSeasonCommand, RefusesBeforeWritingAndWritesNothingHalfMade) {
 
     // Options the season cannot take: nothing is written.
     const fs::path sim = dir_ / "a.sim";
-    for (const std::string options : {" --sowing 130",                         // which year?
-                                      " --year 2019 --sowing 400",             // no day of the year
-                                      " --year 2019 --sowing 2018-05-10",      // another year
-                                      " --year 2019 --sowing 130 --flooded x", // no level
-                                      " --year 2019"}) {                       // no sowing
+    for (const std::string options : {" --sowing 130",                                 // which year?
+                                      " --year 2019 --sowing 400",                     // no day of the year
+                                      " --year 2019 --sowing 2018-05-10",              // another year
+                                      " --year 2019 --sowing 130 --flooded x",         // no level
+                                      " --year 2019 --sowing 130 --transplanting 129", // before sowing
+                                      " --year 2019"}) {                               // no sowing
         EXPECT_EQ(Run("new " + sim.string() + " --weather " + wth.string() + options), 1) << options;
         EXPECT_FALSE(err_.empty()) << options;
         EXPECT_FALSE(fs::exists(sim)) << options;

@@ -81,6 +81,20 @@ TEST_F(LeafLife, ShedsTheAreaFormedBeforeTheFirstSlotInTheWindow) {
     EXPECT_EQ(Shed(1000.0f, 100), 4.0f);
 }
 
+// A transplanted crop sheds the seedbed's leaves in the field's share, so the day they grew on counts.
+TEST_F(LeafLife, TellsTheDayTheShedLeavesGrewOnAndNoDayWhenNoneIsShed) {
+    const auto grownOn = [&](float leafLife, std::int32_t today) {
+        clsCalculateLeafLife life;
+        life.CalculateDeadLAI(gdd, lai, 1000.0f, 100); // a match first, so that a miss must clear it
+        life.CalculateDeadLAI(gdd, lai, leafLife, today);
+        return life.GetGrowthDay();
+    };
+    EXPECT_EQ(grownOn(1000.0f, 100), 48);
+    EXPECT_EQ(grownOn(978.0f, 100), 50);
+    EXPECT_EQ(grownOn(979.0f, 100), 0);  // no day in the window
+    EXPECT_EQ(grownOn(2000.0f, 100), 0); // too early
+}
+
 TEST_F(LeafLife, CarriesItsSearchOverOnlyWhereNoEarlierDayCanMatch) {
     clsCalculateLeafLife life;
     const auto shed = [&](std::int32_t today) {

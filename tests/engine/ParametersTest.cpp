@@ -61,6 +61,10 @@ TEST(Parameters, RegistryHoldsTheWindowsLabelsAndDefaultsAndTheFormOpensWithThem
          "1"},
         {"TempStThreshold", "Threshold T for spikelet sterility (°C)", "13"},
         {"SenDuration", "Duration of the critical period", "High sensitivity for many days"},
+        {"NPLSB", "Seedbed density (plants/m2)", "1000"},
+        {"NH", "Hills per m2", "25"},
+        {"NPLH", "Seedlings per hill", "3"},
+        {"SHCKD", "Transplanting shock (°C-days per seedbed °C-day)", "0.4"},
     };
     std::vector<Entry> actual;
     const FormModel form;
@@ -131,9 +135,14 @@ TEST(Parameters, FilesAndWindowsThatListParametersTakeThemInTheirOwnOrder) {
                          "cultivar sensitivity",
                          "threshold temperature for sterility",
                          "sensitive-period duration"};
-    ASSERT_EQ(config.size(), names.size());
+    ASSERT_EQ(config.size(), names.size() + 4);
     for (std::size_t i = 0; i < names.size(); ++i)
         EXPECT_EQ(config[i], std::pair(static_cast<int>(i) + 4, names[i]));
+    // The transplanting's follow the items older files end with, after its switch and date (53, 54).
+    const Texts transplanting = {"seedbed density", "hills per m2", "seedlings per hill",
+                                 "transplanting shock"};
+    for (std::size_t i = 0; i < transplanting.size(); ++i)
+        EXPECT_EQ(config[names.size() + i], std::pair(static_cast<int>(i) + 55, transplanting[i]));
 
     using Row = std::tuple<int, std::string_view, std::string_view>;
     const auto workbook = Collect(&ParameterInfo::workbookRow, [](const ParameterInfo& p) {
@@ -212,7 +221,8 @@ TEST(Parameters, FilesAndWindowsThatListParametersTakeThemInTheirOwnOrder) {
                                         {"SLA0", "Initial SLA", "mySLA0", "20", "50"},
                                         {"SLA035", "Tillering SLA", "mySLA035", "13", "25"},
                                         {"RipL0", "Initial partition to leaves", "myRipL0", "0.4", "0.95"},
-                                        {"GDDLeafLife", "Leaf Life", "myGDDLeafLife", "500", "1200"}}));
+                                        {"GDDLeafLife", "Leaf Life", "myGDDLeafLife", "500", "1200"},
+                                        {"SHCKD", "Transplanting shock", "mySHCKD", "0", "0.8"}}));
 
     using Factor = std::tuple<int, std::string_view, std::string_view, std::string_view, std::string_view>;
     const auto factors = Collect(&ParameterInfo::factor, [](const ParameterInfo& p) {

@@ -31,6 +31,10 @@ TEST(Validation, EveryBoundIsRefusedNamingTheFieldTheValueAndTheRange) {
                 form.setText(ctl::txtDLC, "15");
                 form.setText(ctl::txtDLO, "12");
             }
+            if (info.transplanting) { // read only for a transplanted crop
+                form.setCheck(ctl::chkTransplanted, 1);
+                form.setText(ctl::txtTransplantingDate, "130");
+            }
             form.setText(info.control, ShortestText(value));
             const Problems problems = ProblemsOf(form);
             ASSERT_FALSE(problems.empty()) << info.id << " " << value;

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace tulo {
 namespace {
@@ -140,6 +141,34 @@ TEST_F(SeasonOptionsTest, SettingsChangeParametersAndARefusalChangesNothing) {
     EXPECT_EQ(form.text(ctl::txtRUE), "2.9");
     EXPECT_EQ(form.grid(ctl::sprWeather).text(2, 3), tmaxBefore);
     EXPECT_EQ(notifications, 1);
+}
+
+TEST_F(SeasonOptionsTest, TransplantingTicksTheChoiceAndMustFollowTheSowing) {
+    FormModel form;
+    form.setText(ctl::txtSowingDate, "120");
+    SeasonOptions options;
+    options.transplanting = "145";
+    options.settings = {"NH=33", "SHCKD=0.3"};
+    ASSERT_TRUE(ApplySeasonOptions(form, options, ui_)) << Messages();
+    EXPECT_EQ(form.check(ctl::chkTransplanted), 1);
+    EXPECT_EQ(form.text(ctl::txtTransplantingDate), "145");
+    EXPECT_EQ(form.text(ctl::txtNH), "33");
+    EXPECT_EQ(form.text(ctl::txtSHCKD), "0.3");
+
+    // Not after the sowing, the form's or the one given with it: refused, nothing changed.
+    const FormModel before = form;
+    for (const auto& [sowing, transplanting, message] :
+         {std::tuple<const char*, const char*, const char*>{
+              nullptr, "120", "--transplanting: day 120 is not after the sowing in the seedbed (day 120)."},
+          {"150", "2000-05-24", "--transplanting: day 145 is not after the sowing in the seedbed (day 150)."},
+          {"100", "366", "--transplanting: day 366 cannot be simulated"}}) {
+        SeasonOptions late;
+        if (sowing) late.sowing = sowing;
+        late.transplanting = transplanting;
+        EXPECT_FALSE(ApplySeasonOptions(form, late, ui_)) << transplanting;
+        EXPECT_TRUE(Said(message)) << Messages();
+        EXPECT_EQ(form, before) << transplanting;
+    }
 }
 
 TEST_F(SeasonOptionsTest, ANewSeasonRunsFromAWeatherFileAndASowingDay) {

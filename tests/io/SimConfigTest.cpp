@@ -78,6 +78,12 @@ FormModel FullForm() {
     form.setOption(ctl::optReportAsk, true);
     form.setCheck(ctl::optWlevelIncrease, 1);
     form.setText(ctl::txtPreFlowWaterLevel, "17,5");
+    form.setCheck(ctl::chkTransplanted, 1);
+    form.setText(ctl::txtTransplantingDate, "152");
+    form.setText(ctl::txtNPLSB, "800");
+    form.setText(ctl::txtNH, "33,3");
+    form.setText(ctl::txtNPLH, "2");
+    form.setText(ctl::txtSHCKD, "0.25");
     return form;
 }
 
@@ -117,7 +123,12 @@ TEST(SimConfig, WritesOneItemPerCrLfLineWithIntegerAndTruthForms) {
     EXPECT_EQ(lines[disease + 3], " 0 "); // no treatments
     EXPECT_EQ(lines[disease + 4], " 0 "); // report never
     EXPECT_EQ(lines[disease + 6], "15");
-    EXPECT_EQ(lines.size(), disease + 7);
+    const std::size_t transplanting = disease + 7;
+    EXPECT_EQ(lines[transplanting], " 0 "); // sown in the field
+    EXPECT_EQ(lines[transplanting + 1], "");
+    EXPECT_EQ(lines[transplanting + 2], "1000");
+    EXPECT_EQ(lines[transplanting + 5], "0.4");
+    EXPECT_EQ(lines.size(), transplanting + 6);
 }
 
 TEST(SimConfig, ReopeningGivesTheSavedFormEvenOverAnotherConfiguration) {
@@ -184,7 +195,22 @@ TEST(SimConfig, AFileEndingAfterTheClassicItemsGivesTheLaterControlsTheirOpening
         EXPECT_EQ(form.text(ctl::txtRUE), "2,7");
     }
 
+    // A file of the layout before the transplanting: the crop is sown in the field.
+    const std::size_t beforeTransplanting = lines.size() - 6;
+    for (const char* tail : {"", "\r\n"}) {
+        FormModel form;
+        ASSERT_EQ(ParseSimConfig(Join(lines, beforeTransplanting) + std::string(tail), form), std::nullopt);
+        EXPECT_EQ(form.check(ctl::chkTransplanted), 0);
+        EXPECT_EQ(form.text(ctl::txtTransplantingDate), "");
+        EXPECT_EQ(form.text(ctl::txtNPLSB), "1000");
+        EXPECT_EQ(form.text(ctl::txtSHCKD), "0.4");
+        EXPECT_EQ(form.text(ctl::txtPreFlowWaterLevel), "17,5");
+    }
+
     FormModel form;
+    EXPECT_EQ(ParseSimConfig(Join(lines, beforeTransplanting + 2), form),
+              "Line " + std::to_string(beforeTransplanting + 3) +
+                  " (item 55, seedbed density): the file ends before this item.");
     EXPECT_EQ(ParseSimConfig(Join(lines, classic + 3), form),
               "Line " + std::to_string(classic + 4) +
                   " (item 48, number of blast treatments): the file ends before this item.");
@@ -199,7 +225,7 @@ TEST(SimConfig, RefusesDamagedFilesNamingLineAndItemAndLeavesTheFormAlone) {
         return Join(copy, copy.size());
     };
     const std::string inflowCount = "Line 38 (item 38, number of rows of the water-inflow table): ";
-    const std::size_t treatmentCount = lines.size() - 7;
+    const std::size_t treatmentCount = lines.size() - 13;
     const std::pair<std::string, std::string> cases[] = {
         {damaged(37, "abc"), inflowCount + "\"abc\" is not a whole number."},
         {damaged(37, "1.0"), inflowCount + "\"1.0\" is not a whole number."},
@@ -207,15 +233,18 @@ TEST(SimConfig, RefusesDamagedFilesNamingLineAndItemAndLeavesTheFormAlone) {
         {damaged(37, "-1 "), inflowCount + "\"-1\" is a negative number of rows."},
         {damaged(2, " 2 "), "Line 3 (item 3, soil simulation switch): \"2\" is not 0 or 1."},
         {damaged(33, "Yes"), "Line 34 (item 34, fixed water level selected): \"Yes\" is not True or False."},
-        {damaged(lines.size() - 3, "3"),
-         "Line " + std::to_string(lines.size() - 2) + " (item 50, report option): \"3\" is not 0, 1 or 2."},
+        {damaged(lines.size() - 9, "3"),
+         "Line " + std::to_string(lines.size() - 8) + " (item 50, report option): \"3\" is not 0, 1 or 2."},
+        {damaged(lines.size() - 6, "yes"), "Line " + std::to_string(lines.size() - 5) +
+                                               " (item 53, transplanting switch): \"yes\" is not a "
+                                               "whole number."},
         // 429 lines precede the weather table, so line 501 is its 72nd cell.
         {Join(lines, 500),
          "Line 501 (item 42, weather table, row 11, column 2): the file ends before this item."},
         {"", "Line 1 (item 1, initial date): the file ends before this item."},
         // A damaged count of treatments runs into the end of the file instead of the allocator.
         {damaged(treatmentCount, "2000000000"), "Line " + std::to_string(lines.size() + 1) +
-                                                    " (item 49, blast treatment days, row 7): the file ends "
+                                                    " (item 49, blast treatment days, row 13): the file ends "
                                                     "before this item."},
     };
     const FormModel before = FullForm();
@@ -233,10 +262,10 @@ TEST(SimConfig, ReadingStopsWhereTheConfigurationEndsAndTakesNoMemoryPerLine) {
     EXPECT_EQ(ParseSimConfig(text + "\r\n  \n\t\r", form), std::nullopt); // blanks an editor leaves
     EXPECT_EQ(ParseSimConfig(text + "\r\n" + text, form),
               "Line " + std::to_string(lines + 2) +
-                  ": \"120\" follows item 52 (pre-flowering water level), the last item of a configuration.");
+                  ": \"120\" follows item 58 (transplanting shock), the last item of a configuration.");
 
     // Millions of empty lines: after the last item, and as the days of a damaged treatment count.
-    const std::size_t count = lines - 7;
+    const std::size_t count = lines - 13;
     auto damaged = Lines(text);
     damaged[count] = "2000000000";
     const std::string blank(20'000'000, '\n');

@@ -1,0 +1,130 @@
+#include "engine/CompiledInputs.h"
+#include "engine/DailyLoop.h"
+#include "engine/ReadInputs.h"
+#include "support/ScriptedUi.h"
+#include "support/TestForms.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace tulo {
+namespace {
+
+std::unique_ptr<RunState> Simulate(FormModel& form) {
+    auto run = std::make_unique<RunState>();
+    test::ScriptedUi ui;
+    const Problems problems = ReadAllInputs(form, ui, *run);
+    EXPECT_TRUE(problems.empty()) << (problems.empty() ? "" : problems.front().text);
+    run->PrepareFreshRun();
+    SimulateDays(*run);
+    return run;
+}
+
+FormModel Transplanted(int sowing, int transplanting) {
+    FormModel form = test::RunnableForm(100, 300, sowing);
+    form.setCheck(ctl::chkTransplanted, 1);
+    form.setText(ctl::txtTransplantingDate, std::to_string(transplanting));
+    return form;
+}
+
+int FirstDayAtOrAbove(const DailyOutputs& o, float dvs) {
+    for (int d = 100; d < 300; ++d)
+        if (o.DVS[d] >= dvs) return d;
+    return 0;
+}
+
+// Sown on day 100 under 23 °C every day: 11 degree-days a day, so GDDcum[d] = 11 (d - 99) and the
+// seedlings emerge on day 107 (88 >= TSUMEM 80). Moved to the field on day 125 (GDDcum 286), they spent
+// 286 - 80 = 206 °C d in the seedbed since emergence, and the shock lasts 0.4 x 206 = 82.4 °C d: days 126
+// to 133 start with 0, 11, ..., 77 °C d of it gone by and are lost; day 134 starts with 88 and develops.
+TEST(Transplanting, TheFieldTakesItsShareOfTheSeedbedAndDevelopmentWaitsOutTheShock) {
+    FormModel direct = test::RunnableForm(100, 300, 100);
+    FormModel moved = Transplanted(100, 125);
+    const auto seedbed = Simulate(direct);
+    const auto field = Simulate(moved);
+    const DailyOutputs& s = seedbed->out;
+    const DailyOutputs& f = field->out;
+
+    // In the seedbed both crops are the same crop.
+    for (int d = 100; d < 125; ++d) {
+        EXPECT_EQ(f.AGB[d], s.AGB[d]) << d;
+        EXPECT_EQ(f.LAI[d], s.LAI[d]) << d;
+        EXPECT_EQ(f.DVS[d], s.DVS[d]) << d;
+    }
+    // 25 hills of 3 seedlings per m2 from a bed of 1000 plants per m2: 0.075 of the seedbed's states.
+    const double share = 25.0 * 3.0 / 1000.0;
+    EXPECT_GT(s.AGB[125], 0);
+    EXPECT_EQ(f.AGB[125], static_cast<float>(s.AGB[125] * share));
+    EXPECT_EQ(f.Leaves[125], static_cast<float>(s.Leaves[125] * share));
+    EXPECT_EQ(f.Stems[125], static_cast<float>(s.Stems[125] * share));
+    EXPECT_EQ(f.Panicles[125], 0);
+    EXPECT_EQ(f.LAI[125], static_cast<float>(s.LAI[125] * share));
+    EXPECT_EQ(f.GDDcum[125], 286);
+
+    // The shock: no degree-days reach development, so the stage and the thermal time stand still.
+    const float stage = (286.0f - 80.0f) / 900.0f;
+    for (int d = 126; d <= 133; ++d) {
+        EXPECT_EQ(f.GDD[d], 0) << d;
+        EXPECT_EQ(f.GDDcum[d], 286) << d;
+        EXPECT_FLOAT_EQ(f.DVS[d], stage) << d;
+    }
+    EXPECT_EQ(f.GDD[134], 11);
+    EXPECT_EQ(f.GDDcum[134], 297);
+    EXPECT_FLOAT_EQ(f.DVS[134], stage);
+    EXPECT_FLOAT_EQ(f.DVS[135], (297.0f - 80.0f) / 900.0f);
+    // The planted field keeps growing through the shock, from its own leaves.
+    EXPECT_GT(f.AGB[133], f.AGB[125]);
+
+    // Eight days lost: flowering and maturity come eight days after the direct-sown crop's.
+    EXPECT_EQ(FirstDayAtOrAbove(f, 1.0f), FirstDayAtOrAbove(s, 1.0f) + 8);
+    EXPECT_EQ(FirstDayAtOrAbove(f, 2.0f), FirstDayAtOrAbove(s, 2.0f) + 8);
+    // The seedbed's leaves are shed in the field's share: the canopy never goes below nothing.
+    for (int d = 125; d < 300; ++d) EXPECT_GE(f.LAI[d], 0) << d;
+}
+
+TEST(Transplanting, TheParametersChangeTheShareAndTheShock) {
+    FormModel form = Transplanted(100, 125);
+    form.setText(ctl::txtNPLSB, "500");
+    form.setText(ctl::txtNH, "20");
+    form.setText(ctl::txtNPLH, "5");
+    form.setText(ctl::txtSHCKD, "0");
+    FormModel direct = test::RunnableForm(100, 300, 100);
+    const auto seedbed = Simulate(direct);
+    const auto field = Simulate(form);
+    EXPECT_EQ(field->out.AGB[125], static_cast<float>(seedbed->out.AGB[125] * (20.0 * 5.0 / 500.0)));
+    // No shock: development goes on the next day.
+    EXPECT_EQ(field->out.GDD[126], 11);
+    EXPECT_EQ(FirstDayAtOrAbove(field->out, 1.0f), FirstDayAtOrAbove(seedbed->out, 1.0f));
+}
+
+TEST(Transplanting, TheDateFollowsTheSowingWithinTheSimulatedDays) {
+    const auto problems = [](FormModel form) {
+        std::vector<std::string> texts;
+        for (const InputProblem& p : CompileInputs(form).problems) texts.push_back(p.field + ": " + p.text);
+        return texts;
+    };
+    using Texts = std::vector<std::string>;
+    EXPECT_EQ(problems(Transplanted(130, 130)),
+              (Texts{"txtTransplantingDate: Transplanting date (DOY): day 130 is not after the sowing in the "
+                     "seedbed (day 130)."}));
+    EXPECT_EQ(
+        problems(Transplanted(130, 300)),
+        (Texts{"txtTransplantingDate: Transplanting date (DOY) 300 is outside the simulated days 100 to "
+               "299: the seedlings would never be moved to the field."}));
+    FormModel empty = Transplanted(130, 150);
+    empty.setText(ctl::txtTransplantingDate, "");
+    EXPECT_EQ(problems(empty),
+              (Texts{"txtTransplantingDate: You have not specified the transplanting date"}));
+    FormModel dense = Transplanted(130, 150);
+    dense.setText(ctl::txtNH, "150");
+    EXPECT_EQ(problems(dense).size(), 1u);
+    // Sown in the field, the transplanting's boxes are not read at all.
+    FormModel sown = test::RunnableForm(100, 300, 130);
+    sown.setText(ctl::txtTransplantingDate, "x");
+    sown.setText(ctl::txtNH, "");
+    EXPECT_EQ(problems(sown), Texts{});
+}
+
+} // namespace
+} // namespace tulo
