@@ -167,7 +167,7 @@ int main(int argc, char** argv) {
     evaluateSitesCommand
         ->add_option("table", evaluateSites.table,
                      "Sites table: CSV or workbook, row 1 titles (name, config, weather, year, lat, sowing, "
-                     "start, end, agb, lai, measured, crop parameters), one site a row")
+                     "transplanting, start, end, agb, lai, measured, crop parameters), one site a row")
         ->required();
     evaluateSitesCommand->add_option(
         "--variable", evaluateSites.variable,

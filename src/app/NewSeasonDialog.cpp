@@ -77,6 +77,8 @@ NewSeasonDialog::NewSeasonDialog(UserInterface& ui, MakeSeason make, QWidget* pa
     latitude_->setToolTip(
         QStringLiteral("Degrees north, south negative: the weather file's, unless you type another"));
     sowing_ = DayBox("txtSeasonSowing", QStringLiteral("day of year (130) or date (2019-05-10)"));
+    transplanting_ =
+        DayBox("txtSeasonTransplanting", QStringLiteral("optional: sown in a seedbed, moved to the field"));
     start_ = DayBox("txtSeasonStart", QStringLiteral("optional: the year's first day"));
     end_ = DayBox("txtSeasonEnd", QStringLiteral("optional: the year's last day"));
 
@@ -102,6 +104,7 @@ NewSeasonDialog::NewSeasonDialog(UserInterface& ui, MakeSeason make, QWidget* pa
     AddRow(form, QStringLiteral("Year"), year_);
     AddRow(form, QStringLiteral("Latitude (degrees north)"), latitude_);
     AddRow(form, QStringLiteral("Sowing day"), sowing_);
+    AddRow(form, QStringLiteral("Transplanting day"), transplanting_);
     AddRow(form, QStringLiteral("First simulated day"), start_);
     AddRow(form, QStringLiteral("Last simulated day"), end_);
     form->addRow(QString(), water);
@@ -164,6 +167,7 @@ SeasonOptions NewSeasonDialog::options() const {
     if (options.latitude && fileLatitude_ && ParseNumber(*options.latitude) == fileLatitude_)
         options.latitude.reset();
     options.sowing = Typed(sowing_);
+    options.transplanting = Typed(transplanting_);
     options.start = Typed(start_);
     options.end = Typed(end_);
     return options;

@@ -1,7 +1,8 @@
 #pragma once
 // File > New season from a weather file: the weather file, its year when it holds several, the
-// latitude (the file's, unless changed), the sowing day and optionally the first and last days, and
-// whether the field is flooded. The window makes the season; the dialog stays open when it refuses.
+// latitude (the file's, unless changed), the sowing day, optionally the transplanting day and the
+// first and last days, and whether the field is flooded. The window makes the season; the dialog stays
+// open when it refuses.
 
 #include "io/SeasonOptions.h"
 
@@ -54,6 +55,7 @@ private:
     QComboBox* year_ = nullptr;
     QLineEdit* latitude_ = nullptr;
     QLineEdit* sowing_ = nullptr;
+    QLineEdit* transplanting_ = nullptr;
     QLineEdit* start_ = nullptr;
     QLineEdit* end_ = nullptr;
     QCheckBox* flooded_ = nullptr;

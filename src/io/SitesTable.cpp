@@ -24,6 +24,7 @@ enum class Column {
     Year,
     Lat,
     Sowing,
+    Transplanting,
     Start,
     End,
     Agb,
@@ -35,9 +36,9 @@ enum class Column {
     Parameter
 };
 
-constexpr std::array<std::string_view, 14> kColumns = {"name",     "config",    "weather",   "year",    "lat",
-                                                       "sowing",   "start",     "end",       "agb",     "lai",
-                                                       "measured", "emergence", "flowering", "maturity"};
+constexpr std::array<std::string_view, 15> kColumns = {
+    "name", "config", "weather", "year",     "lat",       "sowing",    "transplanting", "start",
+    "end",  "agb",    "lai",     "measured", "emergence", "flowering", "maturity"};
 
 std::string Lower(std::string_view text) {
     std::string lower(text);
@@ -200,6 +201,9 @@ std::optional<SitesTable> ReadSitesGrid(const Grid& grid, const fs::path& folder
                 break;
             case Column::Sowing:
                 site.season.sowing = text;
+                break;
+            case Column::Transplanting:
+                site.season.transplanting = text;
                 break;
             case Column::Start:
                 site.season.start = text;

@@ -3,10 +3,10 @@
 // own weather, days and crop parameter values and evaluated against its own measurements.
 //
 // Row 1 holds the titles, matched whatever their case and surrounding blanks: "name" and "config" are
-// needed; "weather", "year", "lat", "sowing", "start", "end" change the season as the command-line options
-// of the same names do; "agb", "lai" and "measured" name the measurement tables; any other title must
-// name a crop parameter (its registry id, crop workbook key or caption), whose cells replace the
-// configuration's value for their row. An empty cell changes nothing. Files are named relative to the
+// needed; "weather", "year", "lat", "sowing", "transplanting", "start", "end" change the season as the
+// command-line options of the same names do; "agb", "lai" and "measured" name the measurement tables; any
+// other title must name a crop parameter (its registry id, crop workbook key or caption), whose cells replace
+// the configuration's value for their row. An empty cell changes nothing. Files are named relative to the
 // table's folder, so that a folder of them moves whole. "emergence", "flowering" and "maturity" hold the
 // days the stages were observed (a day of year or a date), as the phenology fit reads them. Blank rows
 // are skipped.

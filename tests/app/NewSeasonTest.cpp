@@ -89,7 +89,17 @@ private slots:
         QVERIFY(dialog && dialog->isVisible());
         QVERIFY(s.window->form() == before);
 
+        // Raised in a seedbed and moved to the field: the transplanting is optional and after the sowing.
+        auto* transplanting = dialog->findChild<QLineEdit*>(QStringLiteral("txtSeasonTransplanting"));
+        QVERIFY(transplanting);
         year->setCurrentIndex(0); // 2018
+        Retype(transplanting, QStringLiteral("2018-05-01"));
+        make->click();
+        QVERIFY(s.ui->messages.back().text.find("transplanting: day 121 is not after the sowing") !=
+                std::string::npos);
+        QVERIFY(dialog && dialog->isVisible());
+        QVERIFY(s.window->form() == before);
+        Retype(transplanting, QStringLiteral("2018-06-05"));
         Retype(latitude, QStringLiteral("44.5"));
         dialog->findChild<QAbstractButton*>(QStringLiteral("chkSeasonFlooded"))->click();
         dialog->findChild<QDoubleSpinBox*>(QStringLiteral("txtSeasonWaterLevel"))->setValue(8);
@@ -100,6 +110,8 @@ private slots:
         QCOMPARE(form.text(ctl::txtSowingDate), std::string("130"));
         QCOMPARE(form.text(ctl::txtLatitude), std::string("44.5"));
         QCOMPARE(form.text(ctl::cmbFlooded), std::string(choice::Flooded));
+        QCOMPARE(form.check(ctl::chkTransplanted), 1);
+        QCOMPARE(form.text(ctl::txtTransplantingDate), std::string("156"));
         Grid expected;
         std::vector<std::string> notes;
         FillWeatherTable(ReadWeatherText(test::DssatWeather({2018, 2019})), 2018, expected, notes);

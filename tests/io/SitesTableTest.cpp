@@ -32,10 +32,11 @@ protected:
 };
 
 TEST_F(SitesTableTest, ReadsEachSiteWithItsFilesBesideTheTableAndItsOwnValues) {
-    const auto table = Read(" Name ,CONFIG,Weather,year,Lat,sowing,start,end,AGB,lai,RUE,Tb for growth\n"
-                            "north,north.sim,wx/north.WTH,2019,45.3,2019-05-10,100,300,agb-n.csv,,2.8,\n"
-                            ",,,,,,,,,,,\n"
-                            "south,/data/south.sim,,,,,,,,lai-s.xlsx,,11\n");
+    const auto table =
+        Read(" Name ,CONFIG,Weather,year,Lat,sowing,Transplanting,start,end,AGB,lai,RUE,Tb for growth\n"
+             "north,north.sim,wx/north.WTH,2019,45.3,2019-05-10,2019-06-05,100,300,agb-n.csv,,2.8,\n"
+             ",,,,,,,,,,,,\n"
+             "south,/data/south.sim,,,,,,,,,lai-s.xlsx,,11\n");
     ASSERT_TRUE(table) << ::testing::PrintToString(ui_.messageTexts());
     EXPECT_TRUE(ui_.messages.empty());
     EXPECT_EQ(table->source, Source());
@@ -53,6 +54,7 @@ TEST_F(SitesTableTest, ReadsEachSiteWithItsFilesBesideTheTableAndItsOwnValues) {
     EXPECT_EQ(north.season.year, 2019);
     EXPECT_EQ(north.season.latitude, "45.3");
     EXPECT_EQ(north.season.sowing, "2019-05-10");
+    EXPECT_EQ(north.season.transplanting, "2019-06-05");
     EXPECT_EQ(north.season.start, "100");
     EXPECT_EQ(north.season.end, "300");
     EXPECT_EQ(north.season.optionPrefix, "");
@@ -65,7 +67,8 @@ TEST_F(SitesTableTest, ReadsEachSiteWithItsFilesBesideTheTableAndItsOwnValues) {
     const SiteRow& south = table->rows[1];
     EXPECT_EQ(south.row, 4);
     EXPECT_EQ(south.config, fs::path("/data/south.sim"));
-    EXPECT_FALSE(south.season.weather || south.season.year || south.season.latitude || south.season.sowing);
+    EXPECT_FALSE(south.season.weather || south.season.year || south.season.latitude || south.season.sowing ||
+                 south.season.transplanting);
     EXPECT_EQ(south.season.settings, std::vector<std::string>{"Tb for growth=11"});
     EXPECT_FALSE(south.agb);
     EXPECT_EQ(south.lai, dir_ / "trial" / "lai-s.xlsx");
@@ -120,7 +123,8 @@ TEST_F(SitesTableTest, RefusesATableNamingTheCellOrRowToMend) {
     const std::pair<std::string, std::vector<std::string>> cases[] = {
         {"name,config,sowing day\na,a.sim,120\n",
          {s + ", cell C1: \"sowing day\" is neither a column of a sites table (name, config, weather, year, "
-              "lat, sowing, start, end, agb, lai, measured, emergence, flowering, maturity) nor a crop "
+              "lat, sowing, transplanting, start, end, agb, lai, measured, emergence, flowering, maturity) "
+              "nor a crop "
               "parameter's id, workbook key or "
               "caption."}},
         {"name,weather\na,w.csv\n",
