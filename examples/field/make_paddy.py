@@ -5,8 +5,9 @@ and LAI samples, and the sites tables that name them.
 Nothing here is measured. The weather is the demo's made-up year as the year 2019 of site.WTH (see
 make_field.py). A "true" cultivar is made with `tulo-cli new`, flooded 5 cm deep, whose parameters differ
 from TULO's defaults: TSUM1 850 and TSUM2 460 degree-days (900 and 500), a radiation use efficiency of
-2.7 g/MJ (2.3) and a specific leaf area at the end of tillering of 22 m2/kg (18). Each treatment is that cultivar
-sown in a seedbed and transplanted on one of two dates, at 25 or 40 hills per m2:
+2.7 g/MJ (2.3) and a specific leaf area at the end of tillering of 22 m2/kg (18).
+Each treatment is that cultivar sown in a seedbed and transplanted on one of two dates, at 25 or 40
+hills per m2:
 
     early-25, early-40   sown 25 April, transplanted 20 May 2019
     late-25,  late-40    sown 10 May,   transplanted 5 June 2019
@@ -82,8 +83,8 @@ def main():
                     writer = csv.writer(f)
                     writer.writerow(["Date", title])
                     for doy in days:
-                        value = float(daily[doy][variable]) * scale
-                        writer.writerow([date_of(doy).isoformat(), "%.2f" % (value * (1 + rng.gauss(0, noise)))])
+                        value = float(daily[doy][variable]) * scale * (1 + rng.gauss(0, noise))
+                        writer.writerow([date_of(doy).isoformat(), "%.2f" % value])
             rows.append([name, "paddy.sim", sowing, transplanting, hills,
                          *(date_of(stages[s]).isoformat() for s in ("emergence", "flowering", "maturity")),
                          "paddy-agb-%s.csv" % name, "paddy-lai-%s.csv" % name])
