@@ -1,6 +1,7 @@
 // calibrate-sites on a sites table: measurements the engine made with a known shared RUE and a known
 // leaf area at emergence per site are calibrated back, each site's own value apart from the others'.
 
+#include "support/CliCommand.h"
 #include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
@@ -19,10 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::Slurp;
 
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-};
+using test::Outcome;
 
 struct TrueSite {
     std::string name, lat;
@@ -73,12 +71,7 @@ protected:
         Write("sites.csv", table);
     }
 
-    Outcome Run(const std::string& arguments) {
-        const std::string command = "cd / && " + std::string(TULO_CLI_PATH) + " " + arguments + " >" +
-                                    (dir_ / "out").string() + " 2>" + (dir_ / "err").string();
-        const int raw = std::system(command.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(dir_ / "out"), Slurp(dir_ / "err")};
-    }
+    Outcome Run(const std::string& arguments) { return test::RunCli(dir_, arguments, "/"); }
     std::string Calibration(const std::string& genetic = "6,200,2,0.5,1.5,0.1 --seed 3") const {
         // The plain simplex stops short in these four dimensions; the genetic one finds the true values.
         return "calibrate-sites --sites " + (dir_ / "sites.csv").string() +

@@ -3,6 +3,7 @@
 #include "support/TestForms.h"
 
 #include "engine/Parameters.h"
+#include "support/CliCommand.h"
 #include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
@@ -21,10 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::Slurp;
 
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-};
+using test::Outcome;
 
 class Cli : public test::ScratchFolderTest {
 protected:
@@ -33,16 +31,7 @@ protected:
         ScratchFolderTest::TearDown();
     }
 
-    Outcome Run(const std::string& arguments) {
-        const std::string command = std::string(TULO_CLI_PATH) + " " + arguments + " >" +
-                                    (dir_ / "out").string() + " 2>" + (dir_ / "err").string();
-        const int raw = std::system(command.c_str());
-        Outcome outcome;
-        outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        outcome.out = Slurp(dir_ / "out");
-        outcome.err = Slurp(dir_ / "err");
-        return outcome;
-    }
+    Outcome Run(const std::string& arguments) { return test::RunCli(dir_, arguments); }
 };
 
 const std::string kDemo = TULO_SOURCE_DIR "/examples/demo.sim";

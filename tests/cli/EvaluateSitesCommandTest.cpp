@@ -3,6 +3,7 @@
 
 #include "evaluation/MeasuredEvaluation.h"
 
+#include "support/CliCommand.h"
 #include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
@@ -19,10 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::Slurp;
 
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-};
+using test::Outcome;
 
 class EvaluateSitesCommand : public test::ScratchFolderTest {
 protected:
@@ -38,12 +36,7 @@ protected:
     }
 
     // Run from another folder than the table's, so that its files are found beside it.
-    Outcome Run(const std::string& arguments) {
-        const std::string command = "cd / && " + std::string(TULO_CLI_PATH) + " " + arguments + " >" +
-                                    (dir_ / "out").string() + " 2>" + (dir_ / "err").string();
-        const int raw = std::system(command.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(dir_ / "out"), Slurp(dir_ / "err")};
-    }
+    Outcome Run(const std::string& arguments) { return test::RunCli(dir_, arguments, "/"); }
     std::string Table() const { return (dir_ / "sites.csv").string(); }
 };
 

@@ -1,6 +1,7 @@
 // tulo-cli phenology: observed days as days of year or dates, the residuals printed, the fitted
 // configuration saved, and the days and outputs it cannot work with refused before any work.
 
+#include "support/CliCommand.h"
 #include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
@@ -17,19 +18,11 @@ using test::Slurp;
 
 const std::string kExamples = TULO_SOURCE_DIR "/examples/";
 
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-};
+using test::Outcome;
 
 class PhenologyCommand : public test::ScratchFolderTest {
 protected:
-    Outcome Run(const std::string& arguments) {
-        const std::string command = std::string(TULO_CLI_PATH) + " " + arguments + " >" +
-                                    (dir_ / "out").string() + " 2>" + (dir_ / "err").string();
-        const int raw = std::system(command.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(dir_ / "out"), Slurp(dir_ / "err")};
-    }
+    Outcome Run(const std::string& arguments) { return test::RunCli(dir_, arguments); }
 
     // The stages of a configuration's season as `run --json` gives them.
     nlohmann::json Stages(const std::string& arguments) {

@@ -2,6 +2,7 @@
 // as JSON, the same on one and two threads, and the saved configuration holds them; a --save naming an
 // input is refused before any work.
 
+#include "support/CliCommand.h"
 #include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
@@ -21,19 +22,11 @@ using test::Slurp;
 
 const std::string kDemo = TULO_SOURCE_DIR "/examples/demo.sim";
 
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-};
+using test::Outcome;
 
 class ReinitCommand : public test::ScratchFolderTest {
 protected:
-    Outcome Run(const std::string& arguments) {
-        const std::string command = std::string(TULO_CLI_PATH) + " " + arguments + " >" +
-                                    (dir_ / "out").string() + " 2>" + (dir_ / "err").string();
-        const int raw = std::system(command.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(dir_ / "out"), Slurp(dir_ / "err")};
-    }
+    Outcome Run(const std::string& arguments) { return test::RunCli(dir_, arguments); }
 
     // The LAI of a season `run` simulates, every 9 days from DOY 140 while the crop has leaves.
     std::string SensedLai(const std::string& season) {

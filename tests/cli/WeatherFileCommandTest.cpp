@@ -1,6 +1,7 @@
 // `run --weather` with the weather text files of other crop models: the same season as the same
 // numbers given as a workbook, and the year of a file of several years.
 
+#include "support/CliCommand.h"
 #include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
@@ -20,12 +21,10 @@ class WeatherFileCommand : public test::ScratchFolderTest {
 protected:
     // The exit status; standard output in out_, standard error in err_.
     int Run(const std::string& arguments) {
-        const std::string command = std::string(TULO_CLI_PATH) + " " + arguments + " >" +
-                                    (dir_ / "out").string() + " 2>" + (dir_ / "err").string();
-        const int raw = std::system(command.c_str());
-        out_ = Slurp(dir_ / "out");
-        err_ = Slurp(dir_ / "err");
-        return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        const test::Outcome outcome = test::RunCli(dir_, arguments);
+        out_ = outcome.out;
+        err_ = outcome.err;
+        return outcome.status;
     }
     std::string out_, err_;
 };
