@@ -242,7 +242,7 @@ struct Threshold {
 };
 
 // The value of values[slot] shared by the seasons that observed the stage (`observed[s]`, none for the
-// others) with the least sum of absolute day errors, in the middle of the widest range that has it.
+// others) with the least sum of squared day errors, in the middle of the widest range that has it.
 double FitJointly(std::vector<JointSeason>& seasons, std::span<const std::optional<std::int32_t>> observed,
                   std::size_t slot, PhenoStage stage) {
     const ParameterInfo& info =
@@ -278,7 +278,10 @@ double FitJointly(std::vector<JointSeason>& seasons, std::span<const std::option
     const auto cost = [&] {
         std::int64_t sum = 0;
         for (std::size_t s = 0; s < seasons.size(); ++s)
-            if (observed[s]) sum += std::abs(days[s] - *observed[s]);
+            if (observed[s]) {
+                const std::int64_t error = days[s] - *observed[s];
+                sum += error * error;
+            }
         return sum;
     };
     std::int64_t best = std::numeric_limits<std::int64_t>::max();

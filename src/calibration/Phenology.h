@@ -89,7 +89,7 @@ struct SeasonsFit {
 };
 
 // One set of thermal times for several seasons, each accepted by CheckObservedStages: stage by stage, the
-// value with the least sum of the seasons' absolute day errors (a stage not reached counting as the day
+// value with the least sum of the seasons' squared day errors (a stage not reached counting as the day
 // after the last simulated one), in the middle of the widest range of values that has it. A season that
 // did not observe emergence does not weigh on TSUMEM. With one season this is FitPhenology.
 SeasonsFit FitPhenologyAcross(std::span<const ObservedSeason> seasons);
