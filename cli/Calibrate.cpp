@@ -132,6 +132,20 @@ std::optional<GeneticSettings> ParseGenetic(const std::string& text, UserInterfa
                            numbers[5]};
 }
 
+// The objective and, for the genetic simplex, its settings that a calibration's options name; false, with
+// the message shown, when either is refused.
+bool ReadSearchOptions(const std::string& objectiveName, const std::optional<std::string>& geneticText,
+                       std::optional<ObjectiveKind>& objective, std::optional<GeneticSettings>& genetic,
+                       UserInterface& ui) {
+    objective = ObjectiveKindNamed(objectiveName);
+    if (!objective) {
+        ui.message("--objective " + QuoteValue(objectiveName) +
+                   " is not one of \"RRMSE\" and \"RRMSE + CV on Last Point\".");
+        return false;
+    }
+    return !geneticText || (genetic = ParseGenetic(*geneticText, ui));
+}
+
 // A progress line on a terminal, at most five times a second.
 class ProgressLine {
 public:
@@ -315,14 +329,9 @@ int Calibrate(const CalibrateOptions& options, std::ostream& out, UserInterface&
         if (!param) return kInvalidInputs;
         params.push_back(std::move(*param));
     }
-    const auto objective = ObjectiveKindNamed(options.objective);
-    if (!objective) {
-        ui.message("--objective " + QuoteValue(options.objective) +
-                   " is not one of \"RRMSE\" and \"RRMSE + CV on Last Point\".");
-        return kInvalidInputs;
-    }
+    std::optional<ObjectiveKind> objective;
     std::optional<GeneticSettings> genetic;
-    if (options.genetic && !(genetic = ParseGenetic(*options.genetic, ui))) return kInvalidInputs;
+    if (!ReadSearchOptions(options.objective, options.genetic, objective, genetic, ui)) return kInvalidInputs;
     if (options.save) {
         std::vector<NamedPath> inputs = SeasonInputPaths(options.config, options.season);
         inputs.push_back({"--agb", options.agb});
@@ -409,14 +418,9 @@ int CalibrateSitesTable(const CalibrateSitesOptions& options, std::ostream& out,
                    "value shared by every row, --per-site NAME:MIN:MAX for one value per row.");
         return kInvalidInputs;
     }
-    const auto objective = ObjectiveKindNamed(options.objective);
-    if (!objective) {
-        ui.message("--objective " + QuoteValue(options.objective) +
-                   " is not one of \"RRMSE\" and \"RRMSE + CV on Last Point\".");
-        return kInvalidInputs;
-    }
+    std::optional<ObjectiveKind> objective;
     std::optional<GeneticSettings> genetic;
-    if (options.genetic && !(genetic = ParseGenetic(*options.genetic, ui))) return kInvalidInputs;
+    if (!ReadSearchOptions(options.objective, options.genetic, objective, genetic, ui)) return kInvalidInputs;
     const auto table = ReadSitesTable(*options.sites, options.sheet, "--sheet", ui);
     if (!table) return kFailure;
 
@@ -558,14 +562,9 @@ int CalibrateSites(const CalibrateSitesOptions& options, std::ostream& out, User
         ui.message(*error);
         return kFailure;
     }
-    const auto objective = ObjectiveKindNamed(options.objective);
-    if (!objective) {
-        ui.message("--objective " + QuoteValue(options.objective) +
-                   " is not one of \"RRMSE\" and \"RRMSE + CV on Last Point\".");
-        return kInvalidInputs;
-    }
+    std::optional<ObjectiveKind> objective;
     std::optional<GeneticSettings> genetic;
-    if (options.genetic && !(genetic = ParseGenetic(*options.genetic, ui))) return kInvalidInputs;
+    if (!ReadSearchOptions(options.objective, options.genetic, objective, genetic, ui)) return kInvalidInputs;
 
     std::vector<ParameterChoice> choices;
     for (int k = 0; k < 3; ++k) {
