@@ -3,7 +3,8 @@
 // DIR (page-0.png ... page-7.png, about.png, user-guide.png, shortcuts.png, diseases.png, laiexo.png,
 // and the sensitivity analysis's sa.png, sa-progress.png, sa-results-0.png ... sa-results-3.png after a
 // small analysis, then the calibration windows' autocal.png and autocal-sites.png, and the new-season
-// dialog's new-season.png with the example weather file field/site.WTH chosen) and exits: pictures
+// dialog's new-season.png with the example weather file field/site.WTH chosen, and phenology.png, a
+// fit of the thermal times) and exits: pictures
 // for the documentation, and a look at the window on a machine without a desktop. `--measured FILE` opens
 // measurements on the Evaluation page first.
 
@@ -17,6 +18,7 @@
 #include "app/MainWindow.h"
 #include "app/MultiPointAutoCalWindow.h"
 #include "app/NewSeasonDialog.h"
+#include "app/PhenologyWindow.h"
 #include "app/RitardoWindow.h"
 #include "app/SAChartWindow.h"
 #include "app/SensitivityWindow.h"
@@ -228,6 +230,14 @@ int Screenshots(const QString& folder, const QString& file, const QString& measu
     Settle(200);
     laiExo->grab().save(QDir(folder).filePath(QStringLiteral("laiexo.png")));
     laiExo->hide();
+    // Tools > Phenology from observed dates, fitted to the demo's flowering and maturity moved by days.
+    tulo::app::PhenologyWindow* phenology = window.openPhenology();
+    phenology->findChild<QLineEdit*>(QStringLiteral("txtObservedFlowering"))->setText(QStringLiteral("212"));
+    phenology->findChild<QLineEdit*>(QStringLiteral("txtObservedMaturity"))->setText(QStringLiteral("270"));
+    phenology->findChild<QPushButton*>(QStringLiteral("cmdFit"))->click();
+    Settle(200);
+    phenology->grab().save(QDir(folder).filePath(QStringLiteral("phenology.png")));
+    phenology->hide();
     if (const int failed = NewSeasonScreenshot(
             window, folder, QFileInfo(file).dir().filePath(QStringLiteral("field/site.WTH"))))
         return failed;
