@@ -5,6 +5,9 @@
 #                          and undefined-behaviour sanitizers, the parallel seasons under the thread
 #                          sanitizer, then fuzz each file reader for a bounded time
 #   scripts/dev.sh bench   build optimised and run the benchmarks
+#   scripts/dev.sh instructions
+#                          count the instructions of a season (demo.sim, flooded.sim, and the ensemble's)
+#                          with valgrind's callgrind: a figure a busy machine cannot blur
 #   scripts/dev.sh package build a Debian package of tulo and tulo-cli (build-package/*.deb)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -109,6 +112,37 @@ package)
     (cd build-package && cpack -G DEB)
     ls build-package/*.deb
     ;;
+instructions)
+    PACKAGES+=(valgrind)
+    install_missing
+    # Optimised as the program ships, with symbols so that callgrind's output can be read by function.
+    configure_build build-instructions -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS=-g \
+        -DTULO_BUILD_TESTS=OFF -DTULO_BUILD_BENCH=OFF -DTULO_BUILD_APP=OFF
+    cli=./build-instructions/tulo-cli
+    scratch=$(mktemp -d)
+    trap 'rm -rf "$scratch"' EXIT
+    collected() { # the instructions callgrind counts for a whole command
+        valgrind --tool=callgrind --callgrind-out-file=/dev/null "$@" 2>&1 >/dev/null |
+            awk '/Collected :/ { print $NF }'
+    }
+    count_repeat() { collected "$cli" run "$1" --repeat "$2"; }
+    count_ensemble() { # one thread, N sets that each give the configuration's own RUE
+        local sets=$scratch/sets-$2.csv
+        { echo RUE; for ((i = 0; i < $2; ++i)); do echo 2.3; done; } >"$sets"
+        collected "$cli" ensemble "$1" --sets "$sets" --threads 1
+    }
+    # A season's own cost: 300 seasons less 100, over 200, so that start-up and reading cancel out.
+    per_season() { # label, counter, configuration
+        local many few
+        many=$("$2" "$3" 300)
+        few=$("$2" "$3" 100)
+        printf '%-36s %10d instructions per season\n' "$1" $(((many - few) / 200))
+    }
+    per_season "demo.sim, run --repeat" count_repeat examples/demo.sim
+    per_season "flooded.sim, run --repeat" count_repeat examples/flooded.sim
+    per_season "demo.sim, ensemble on 1 thread" count_ensemble examples/demo.sim
+    per_season "flooded.sim, ensemble on 1 thread" count_ensemble examples/flooded.sim
+    ;;
 bench)
     install_missing
     configure_build build-bench -DCMAKE_BUILD_TYPE=Release -DTULO_BUILD_TESTS=OFF
@@ -116,7 +150,7 @@ bench)
     if [ -x build-bench/bench/tulo_window_bench ]; then ./build-bench/bench/tulo_window_bench; fi
     ;;
 *)
-    echo "usage: scripts/dev.sh demo|test|bench|package" >&2
+    echo "usage: scripts/dev.sh demo|test|bench|instructions|package" >&2
     exit 2
     ;;
 esac
