@@ -5,11 +5,13 @@
 #include "engine/ReadInputs.h"
 #include "engine/UserInterface.h"
 #include "io/SimConfig.h"
+#include "weather/SolarCalendar.h"
 
 #include "SilentUi.h"
 
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <memory>
 #include <stdexcept>
 
@@ -58,6 +60,37 @@ void BM_FloodedDynamicSeasonWithBlast(benchmark::State& state) {
     RunSeasons(state, Season::FloodedDynamicWithBlast);
 }
 
+// The sun's course over a year at one latitude: once per compilation now, where every season used to
+// work out the same day lengths, sunrise hours and extraterrestrial radiation day by day.
+void BM_SolarCalendarOfALatitude(benchmark::State& state) {
+    float latitude = 45.3f;
+    for (auto _ : state) {
+        const tulo::SolarCalendar calendar(latitude);
+        benchmark::DoNotOptimize(calendar.DayLength(172));
+        latitude = latitude == 45.3f ? 45.4f : 45.3f;
+    }
+}
+
+// Preparing a fresh season on a run state that last ran the same days (what calibration, sensitivity
+// and ensembles do: only the series read ahead of the day are cleared), and on one that ran other days
+// (everything is cleared).
+void BM_PrepareFreshRun(benchmark::State& state) {
+    auto run = Load(Season::Demo);
+    const bool sameDays = state.range(0) == 1;
+    const std::int32_t first = run->control.InitialDate;
+    run->PrepareFreshRun();
+    tulo::SimulateDays(*run);
+    for (auto _ : state) {
+        if (!sameDays) run->control.InitialDate = run->control.InitialDate == first ? first + 1 : first;
+        run->PrepareFreshRun();
+        run->loop.DOY = run->control.FinalDate; // as a finished season leaves it
+        benchmark::DoNotOptimize(run->out.AGB.data());
+    }
+    state.SetLabel(sameDays ? "same days as the last run" : "other days than the last run");
+}
+
+BENCHMARK(BM_SolarCalendarOfALatitude)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PrepareFreshRun)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_DemoSeason)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FloodedFixedLevelSeason)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FloodedDynamicSeasonWithBlast)->Unit(benchmark::kMicrosecond);

@@ -5,9 +5,13 @@
 #                          and undefined-behaviour sanitizers, the parallel seasons under the thread
 #                          sanitizer, then fuzz each file reader for a bounded time
 #   scripts/dev.sh bench   build optimised and run the benchmarks
-#   scripts/dev.sh instructions
+#   scripts/dev.sh instructions [COMMIT]
 #                          count the instructions of a season (demo.sim, flooded.sim, and the ensemble's)
-#                          with valgrind's callgrind: a figure a busy machine cannot blur
+#                          with valgrind's callgrind: a figure a busy machine cannot blur; with a commit,
+#                          also of a build of that commit made beside this one, and the ratios
+#   scripts/dev.sh bench-against COMMIT [FILTER]
+#                          time the season benchmarks of this tree and of a commit side by side, best of
+#                          five alternate runs each
 #   scripts/dev.sh package build a Debian package of tulo and tulo-cli (build-package/*.deb)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -39,6 +43,21 @@ configure_build() { # folder, extra cmake options...
     command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
     cmake -S . -B "$dir" -G Ninja "${launcher[@]}" "$@" >/dev/null
     cmake --build "$dir" -j "$jobs"
+}
+
+configure_build_from() { # source folder, build folder, extra cmake options...
+    local src=$1
+    shift
+    (cd "$src" && configure_build "$@")
+}
+
+# A checkout of a commit beside this tree (build-commits/SHA), made once, for side-by-side measures.
+commit_tree() {
+    local sha tree
+    sha=$(git rev-parse --verify "$1^{commit}")
+    tree=$PWD/build-commits/$sha
+    [ -d "$tree" ] || git worktree add --detach "$tree" "$sha" >/dev/null 2>&1
+    echo "$tree"
 }
 
 check_format() {
@@ -113,35 +132,82 @@ package)
     ls build-package/*.deb
     ;;
 instructions)
+    # With a commit, a build of that commit is made beside this one and counted the same way, with ratios.
     PACKAGES+=(valgrind)
     install_missing
     # Optimised as the program ships, with symbols so that callgrind's output can be read by function.
-    configure_build build-instructions -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS=-g \
-        -DTULO_BUILD_TESTS=OFF -DTULO_BUILD_BENCH=OFF -DTULO_BUILD_APP=OFF
-    cli=./build-instructions/tulo-cli
+    counting=(-DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS=-g -DTULO_BUILD_TESTS=OFF -DTULO_BUILD_BENCH=OFF
+              -DTULO_BUILD_APP=OFF)
+    configure_build build-instructions "${counting[@]}"
+    clis=(./build-instructions/tulo-cli)
+    if [ -n "${2:-}" ]; then
+        base=$(commit_tree "$2")
+        configure_build_from "$base" "$base/build-instructions" "${counting[@]}"
+        clis+=("$base/build-instructions/tulo-cli")
+    fi
     scratch=$(mktemp -d)
     trap 'rm -rf "$scratch"' EXIT
     collected() { # the instructions callgrind counts for a whole command
         valgrind --tool=callgrind --callgrind-out-file=/dev/null "$@" 2>&1 >/dev/null |
             awk '/Collected :/ { print $NF }'
     }
-    count_repeat() { collected "$cli" run "$1" --repeat "$2"; }
+    count_repeat() { collected "$1" run "$2" --repeat "$3"; }
     count_ensemble() { # one thread, N sets that each give the configuration's own RUE
-        local sets=$scratch/sets-$2.csv
-        { echo RUE; for ((i = 0; i < $2; ++i)); do echo 2.3; done; } >"$sets"
-        collected "$cli" ensemble "$1" --sets "$sets" --threads 1
+        local sets=$scratch/sets-$3.csv
+        { echo RUE; for ((i = 0; i < $3; ++i)); do echo 2.3; done; } >"$sets"
+        collected "$1" ensemble "$2" --sets "$sets" --threads 1
     }
     # A season's own cost: 300 seasons less 100, over 200, so that start-up and reading cancel out.
-    per_season() { # label, counter, configuration
+    season_cost() { # tulo-cli, counter, configuration
         local many few
-        many=$("$2" "$3" 300)
-        few=$("$2" "$3" 100)
-        printf '%-36s %10d instructions per season\n' "$1" $(((many - few) / 200))
+        many=$("$2" "$1" "$3" 300)
+        few=$("$2" "$1" "$3" 100)
+        echo $(((many - few) / 200))
+    }
+    [ ${#clis[@]} -eq 2 ] && printf '%-36s %12s %12s %6s\n' "instructions per season" "this tree" "$2" ratio
+    per_season() { # label, counter, configuration
+        local own base
+        own=$(season_cost "${clis[0]}" "$2" "$3")
+        if [ ${#clis[@]} -eq 1 ]; then
+            printf '%-36s %10d instructions per season\n' "$1" "$own"
+            return
+        fi
+        base=$(season_cost "${clis[1]}" "$2" "$3")
+        printf '%-36s %12d %12d %6s\n' "$1" "$own" "$base" "$(awk -v a="$own" -v b="$base" 'BEGIN { printf "%.3f", a / b }')"
     }
     per_season "demo.sim, run --repeat" count_repeat examples/demo.sim
     per_season "flooded.sim, run --repeat" count_repeat examples/flooded.sim
     per_season "demo.sim, ensemble on 1 thread" count_ensemble examples/demo.sim
     per_season "flooded.sim, ensemble on 1 thread" count_ensemble examples/flooded.sim
+    ;;
+bench-against)
+    # Times this tree's season benchmarks and a commit's side by side: five alternate runs of each, the
+    # best time of each side kept, so that both sides see the same machine.
+    [ -n "${2:-}" ] || { echo "usage: scripts/dev.sh bench-against COMMIT [FILTER]" >&2; exit 2; }
+    install_missing
+    benching=(-DCMAKE_BUILD_TYPE=Release -DTULO_BUILD_TESTS=OFF -DTULO_BUILD_APP=OFF)
+    configure_build build-bench "${benching[@]}"
+    base=$(commit_tree "$2")
+    configure_build_from "$base" "$base/build-bench" "${benching[@]}"
+    filter=${3:-'BM_DemoSeason|BM_FloodedDynamicSeasonWithBlast|BM_CompiledSeason|BM_EnsembleDemo'}
+    times=$(mktemp)
+    trap 'rm -f "$times"' EXIT
+    for round in 1 2 3 4 5; do
+        echo "Round $round of 5" >&2
+        for side in this base; do
+            bench=./build-bench/bench/tulo_bench
+            [ "$side" = base ] && bench=$base/build-bench/bench/tulo_bench
+            "$bench" --benchmark_filter="$filter" --benchmark_format=csv 2>/dev/null |
+                awk -F, -v side="$side" 'NR > 1 && $1 != "" { gsub(/"/, "", $1); print side, $1, $4, $5 }' >>"$times"
+        done
+    done
+    # Best CPU time of each benchmark on each side, and this tree's time over the commit's.
+    awk '{ key = $2; t = $3 + 0; unit[key] = $4
+           if (!(($1, key) in best) || t < best[$1, key]) best[$1, key] = t; names[key] = 1 }
+         END { printf "%-48s %12s %12s %6s\n", "best of five (cpu time)", "this tree", "commit", "ratio"
+               for (k in names) if (("this", k) in best && ("base", k) in best)
+                   printf "%-48s %10.2f%-2s %10.2f%-2s %6.3f\n", k, best["this", k], unit[k], best["base", k],
+                          unit[k], best["this", k] / best["base", k] }' "$times" | sort
     ;;
 bench)
     install_missing
@@ -150,7 +216,7 @@ bench)
     if [ -x build-bench/bench/tulo_window_bench ]; then ./build-bench/bench/tulo_window_bench; fi
     ;;
 *)
-    echo "usage: scripts/dev.sh demo|test|bench|instructions|package" >&2
+    echo "usage: scripts/dev.sh demo|test|bench|instructions [COMMIT]|bench-against COMMIT|package" >&2
     exit 2
     ;;
 esac

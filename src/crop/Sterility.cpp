@@ -1,6 +1,7 @@
 #include "crop/Sterility.h"
 
 #include "weather/HourlyMeteo.h"
+#include "weather/Meteo.h"
 
 #include <cmath>
 #include <stdexcept>
@@ -22,10 +23,21 @@ void clsCalculateSterility::CalculateSterilitySTEFIday(float TmaxDAY, float Tmin
                                                        float TminTomorrow, float Lat, std::int32_t DOY,
                                                        float StSen, float Threshold, std::int32_t SenDuration,
                                                        float DVS) {
+    clsMeteo sun;
+    sun.CalculateSunRiseAndSunsetHour(Lat, DOY);
+    CalculateSterilitySTEFIday(TmaxDAY, TminDAY, TmaxYesterday, TminTomorrow, DOY,
+                               static_cast<std::int32_t>(sun.GetSunriseHour()), StSen, Threshold, SenDuration,
+                               DVS);
+}
+
+void clsCalculateSterility::CalculateSterilitySTEFIday(float TmaxDAY, float TminDAY, float TmaxYesterday,
+                                                       float TminTomorrow, std::int32_t DOY,
+                                                       std::int32_t sunriseHour, float StSen, float Threshold,
+                                                       std::int32_t SenDuration, float DVS) {
     const std::size_t slot = DaySlot(DOY);
 
     clsHourlyMeteoGenerator hourly;
-    hourly.CalculateHourlyTemp(TmaxDAY, TminDAY, TmaxYesterday, TminTomorrow, Lat, DOY);
+    hourly.CalculateHourlyTemp(TmaxDAY, TminDAY, TmaxYesterday, TminTomorrow, sunriseHour);
     double coldSum = 0.0;
     for (std::int32_t h = 1; h <= 24; ++h) coldSum += SterilityFactorOrario(hourly.GetHourlyT(h), Threshold);
 

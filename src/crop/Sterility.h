@@ -18,6 +18,11 @@ public:
     void CalculateSterilitySTEFIday(float TmaxDAY, float TminDAY, float TmaxYesterday, float TminTomorrow,
                                     float Lat, std::int32_t DOY, float StSen, float Threshold,
                                     std::int32_t SenDuration, float DVS);
+    // The same with the day's whole sunrise hour (0 .. 12) in place of the latitude, as a season's solar
+    // calendar gives it.
+    void CalculateSterilitySTEFIday(float TmaxDAY, float TminDAY, float TmaxYesterday, float TminTomorrow,
+                                    std::int32_t DOY, std::int32_t sunriseHour, float StSen, float Threshold,
+                                    std::int32_t SenDuration, float DVS);
 
     // Sensitivity weight of a development stage.
     static double BellFactor(double Sigma, float DVS, double Delta);

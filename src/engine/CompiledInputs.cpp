@@ -111,6 +111,7 @@ Compilation CompileInputs(const FormModel& form) {
     CopyWeather(weather, inputs->weather);
     inputs->humidityEstimated = weather.GetHumidityEstimated();
     inputs->serial = NextSerial();
+    inputs->site = ComputeSiteDays(inputs->weather, inputs->manag.Lat, inputs->serial);
     result.inputs = std::move(inputs);
     return result;
 }

@@ -18,6 +18,7 @@ struct CompiledInputs {
     CropParameters crop;
     ManagementParameters manag;
     WeatherSeries weather;          // the working temperatures equal the air copies
+    SiteDays site;                  // at the management's latitude
     bool humidityEstimated = false; // the sheet brought no humidity: RHmax and RHmin were estimated
     bool optiLAIndvi = false;       // leaf area forced with one NDVI-derived value on a given day
     std::int32_t DOYforcingLAI = 0;

@@ -10,7 +10,6 @@
 #include "disease/Blast.h"
 #include "soil/Soil.h"
 #include "weather/Evapotranspiration.h"
-#include "weather/Meteo.h"
 #include "weather/Tris.h"
 
 #include <algorithm>
@@ -27,6 +26,15 @@ constexpr float kDVS09 = 0.9f;
 
 float ToSingle(double value) {
     return static_cast<float>(value);
+}
+
+// The run state's site days, worked out first when they are not those of its compilation and latitude (a
+// state filled by hand, or whose latitude was changed since).
+const SiteDays& SiteDaysOf(RunState& run) {
+    const bool current =
+        run.site.serial != 0 && run.site.serial == run.loadedSerial && run.site.sun.IsFor(run.manag.Lat);
+    if (!current) run.site = ComputeSiteDays(run.weather, run.manag.Lat, run.loadedSerial);
+    return run.site;
 }
 
 // One call of SimulateDays: the pieces of the run and the process objects, whose fields carry over from
@@ -58,6 +66,8 @@ struct DayContext {
     const CropParameters& crop;
     const ManagementParameters& manag;
     WeatherSeries& w;
+    const SiteDays& site;
+    const SolarCalendar& sun;
     DailyOutputs& o;
     LoopState& s;
     const bool soilBalance;
@@ -77,8 +87,7 @@ struct DayContext {
     clsRUE rue;
     clsBLAST blast;
     Soil soil;
-    // Filled with the run's fields once; the day's fields are overwritten every day. Zeroing a fresh
-    // record every day cost a sixth of a season: the component's reads of it waited on the zeroing.
+    // The crop's fields, filled once; the day's green area is overwritten every day.
     EvapotranspirationInput etRecord;
     // The blast model weighs the season's greatest green area every day; every write to LAI goes
     // through it.
@@ -86,7 +95,8 @@ struct DayContext {
 };
 
 DayContext::DayContext(RunState& run)
-    : control(run.control), crop(run.crop), manag(run.manag), w(run.weather), o(run.out), s(run.loop),
+    : control(run.control), crop(run.crop), manag(run.manag), w(run.weather), site(SiteDaysOf(run)),
+      sun(site.sun), o(run.out), s(run.loop),
       soilBalance(manag.Flooded == 1 && manag.DynamicLevel && control.SoilSimulation),
       cultivarClass(manag.BlastClass), treated(manag.ProductApplied && manag.NumTreatments > 0),
       transplantedShare(manag.Transplanted ? static_cast<double>(crop.NH) * crop.NPLH / crop.NPLSB : 1.0),
@@ -118,16 +128,13 @@ bool DayContext::Day(std::int32_t d) {
     return true;
 }
 
-// On the air temperatures of the day: the apex step has not run yet.
+// The reference evapotranspiration is the site's, on the air temperatures of the day (the apex step has
+// not run yet); the crop's green area splits it.
 void DayContext::Evapotranspiration(std::int32_t d) {
     if (o.LAI[d - 1] < 0) laiMax.Set(d - 1, 0);
-    etRecord.DOY = static_cast<std::int16_t>(d);
-    etRecord.Tmax = w.Tmax[d];
-    etRecord.Tmin = w.Tmin[d];
-    etRecord.Rad = w.Rad[d];
     etRecord.LAI = o.LAI[d - 1];
     clsEvapotranspiration et;
-    et.CalculateET(etRecord);
+    et.SplitReferenceET(etRecord, site.referenceEt[d]);
     o.ET1[d] = et.GetET1();
     o.ET2[d] = et.GetET2();
     o.ET3[d] = et.GetET3();
@@ -210,11 +217,9 @@ void DayContext::Development(std::int32_t d) {
     s.CropActive = false;
     s.Sown = d >= manag.SowingDate && !s.CropFinished;
     // The same day length as the hourly temperatures see (0 beyond the polar circles).
-    clsMeteo sun;
-    sun.CalculateDayLenght(manag.Lat, d);
     development.CalculateDevelopmentDAY(o.GDDcum[d - 1], crop.TSUMEM, crop.TSUM1, crop.TSUM2, crop.Tbase,
                                         crop.Tcutoff, crop.TbaseAfterEmerg, crop.TcutoffAfterEmerg, w.Tmax[d],
-                                        w.Tmin[d], crop.IDSL, crop.DLC, crop.DLO, sun.GetDaylenght(), s.Sown);
+                                        w.Tmin[d], crop.IDSL, crop.DLC, crop.DLO, sun.DayLength(d), s.Sown);
     development.CalculatePhenoPhase(o.GDDcum[d - 1], crop.TSUMEM, crop.TSUM1, crop.TSUM2);
     o.GDD[d] = development.GetGDDday();
     o.DVS[d] = development.GetDVSday();
@@ -242,8 +247,9 @@ void DayContext::Biomass(std::int32_t d) {
 // Cold sterility is a fraction of the spikelets: neither a day nor the season can exceed all of them.
 void DayContext::Sterility(std::int32_t d) {
     if (crop.SterilityActive == 1 && o.DVS[d] >= kDVS06 && o.DVS[d] <= kDVS09) {
-        sterility.CalculateSterilitySTEFIday(w.Tmax[d], w.Tmin[d], w.Tmax[d - 1], w.Tmin[d + 1], manag.Lat, d,
-                                             crop.StSen, crop.TempStThreshold, crop.SenDuration, o.DVS[d]);
+        sterility.CalculateSterilitySTEFIday(w.Tmax[d], w.Tmin[d], w.Tmax[d - 1], w.Tmin[d + 1], d,
+                                             sun.SunriseHour(d), crop.StSen, crop.TempStThreshold,
+                                             crop.SenDuration, o.DVS[d]);
         o.SterilityDay[d] = std::min(sterility.GetSterilityDay(d), 1.0f);
     } else {
         o.SterilityDay[d] = 0;

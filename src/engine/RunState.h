@@ -5,6 +5,7 @@
 
 #include "base/DailySeries.h"
 #include "crop/Development.h"
+#include "weather/SolarCalendar.h"
 
 #include <array>
 #include <cstdint>
@@ -107,24 +108,48 @@ struct LoopState {
     std::int32_t VarRes = 0;
 };
 
+// What the site and its weather alone decide, worked out once per compilation: the sun's course at the
+// management's latitude and each day's reference evapotranspiration (mm d-1) on the air temperatures,
+// which are the ones the evapotranspiration reads (the floodwater model overwrites a day's working
+// temperatures only after it).
+struct SiteDays {
+    SolarCalendar sun;
+    DailySeriesD referenceEt{};
+    std::uint64_t serial = 0; // the compilation they were worked out for (0: none)
+};
+
+SiteDays ComputeSiteDays(const WeatherSeries& weather, float latitude, std::uint64_t serial);
+
 struct RunState {
     ControlParameters control;
     CropParameters crop;
     ManagementParameters manag;
     WeatherSeries weather;
+    // The site's days of the loaded compilation; a state filled otherwise has the loop work them out.
+    SiteDays site;
     DailyOutputs out;
     LoopState loop;
     // The compilation whose control, management and weather this state holds (0: none), so that a
     // worker running many seasons of one compilation copies them once.
     std::uint64_t loadedSerial = 0;
 
-    // Prepares a fresh run: every daily series zero, the loop's flags and blast carry-over cleared, the
-    // working temperatures restored from the air copies (a flooded run overwrites them), then the
-    // initial state of the first day.
+    // Prepares a fresh run: every daily series as if zeroed, the loop's flags and blast carry-over
+    // cleared, the working temperatures restored from the air copies (a flooded run overwrites them),
+    // then the initial state of the first day.
+    //
+    // Zeroing every series cost a fifth of a season. After a run that went through the same days, each
+    // series already holds zero outside them and is rewritten on each of them before it is read, but for
+    // those the loop scans ahead of the day (the leaves' ages, the season's greatest green area) and the
+    // blast series of a run that simulated blast when this one does not: only those are cleared then.
     void PrepareFreshRun();
     // The initial state the loop needs before its first day; the run command sets it, and a restart
     // that continues a season sets what it needs itself.
     void SetInitialState();
+
+private:
+    // The days of the last fresh run, and whether it simulated blast (first 0: none yet).
+    std::int32_t preparedFirst_ = 0, preparedFinal_ = 0;
+    bool preparedBlast_ = false;
 };
 
 } // namespace tulo

@@ -15,6 +15,7 @@ void LoadInputs(const CompiledInputs& inputs, RunState& run) {
     run.control = inputs.control;
     run.manag = inputs.manag;
     run.weather = inputs.weather;
+    run.site = inputs.site;
     run.loadedSerial = inputs.serial;
 }
 

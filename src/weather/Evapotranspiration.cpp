@@ -1,11 +1,7 @@
 #include "weather/Evapotranspiration.h"
 
-#include "base/DailySeries.h"
-
 #include <algorithm>
-#include <array>
 #include <cmath>
-#include <limits>
 #include <numbers>
 
 namespace tulo {
@@ -28,8 +24,9 @@ double FourthPower(double x) {
     return square * square;
 }
 
-// Extraterrestrial radiation (MJ m-2 d-1) of a day of year at a latitude (degrees).
-double ComputeExtraterrestrialRadiation(std::int32_t doy, double lat) {
+} // namespace
+
+double ExtraterrestrialRadiation(std::int32_t doy, double lat) {
     const double yearAngle = 2.0 * kPi * static_cast<double>(doy) / 365.0;
     const double inverseDistance = 1.0 + 0.033 * std::cos(yearAngle);
     const double declination = 0.409 * std::sin(yearAngle - 1.39);
@@ -44,42 +41,24 @@ double ComputeExtraterrestrialRadiation(std::int32_t doy, double lat) {
            (omega * sinPhi * sinDecl + cosPhi * cosDecl * sinOmega);
 }
 
-// The astronomy depends only on the site and the date, and calibration replays the same season at the same
-// latitude thousands of times: each thread remembers the days already computed for the last latitude seen.
-struct RadiationCache {
-    double lat = std::numeric_limits<double>::quiet_NaN();
-    std::array<double, kDaySlots> ra{};
-    std::array<bool, kDaySlots> known{};
-};
-
-double ExtraterrestrialRadiation(std::int32_t doy, double lat) {
-    if (doy < 0 || doy > kLastDay) return ComputeExtraterrestrialRadiation(doy, lat);
-    thread_local RadiationCache cache;
-    if (!(cache.lat == lat)) {
-        cache.lat = lat;
-        cache.known.fill(false);
-    }
-    const auto slot = static_cast<std::size_t>(doy);
-    if (!cache.known[slot]) {
-        cache.ra[slot] = ComputeExtraterrestrialRadiation(doy, lat);
-        cache.known[slot] = true;
-    }
-    return cache.ra[slot];
+void clsEvapotranspiration::CalculateET(const EvapotranspirationInput& record) {
+    CalculateET(record, ExtraterrestrialRadiation(record.DOY, record.Lat));
 }
 
-} // namespace
+void clsEvapotranspiration::CalculateET(const EvapotranspirationInput& record,
+                                        double extraterrestrialRadiation) {
+    SplitReferenceET(record, ReferenceEvapotranspiration(record, extraterrestrialRadiation));
+}
 
-void clsEvapotranspiration::CalculateET(const EvapotranspirationInput& record) {
+double ReferenceEvapotranspiration(const EvapotranspirationInput& record, double extraterrestrialRadiation) {
     const double tmax = record.Tmax;
     const double tmin = record.Tmin;
     const double tavg = (tmax + tmin) / 2.0;
     const double esAvg = SaturationVapourPressure(tavg);
     const double slope = 4098.0 * esAvg / ((tavg + 237.3) * (tavg + 237.3));
 
-    const double ra = ExtraterrestrialRadiation(record.DOY, record.Lat);
-
     // Net radiation: short-wave gain less long-wave loss under the day's relative cloudiness.
-    const double rso = 0.75 * ra;
+    const double rso = 0.75 * extraterrestrialRadiation;
     const double netShortWave = 0.77 * record.Rad;
     const double ea = SaturationVapourPressure(tmin);
     const double ratio = rso > 0.0 ? std::clamp(record.Rad / rso, 0.3, 1.0) : 0.5;
@@ -87,9 +66,11 @@ void clsEvapotranspiration::CalculateET(const EvapotranspirationInput& record) {
                                2.0 * (0.34 - 0.14 * std::sqrt(ea)) * (1.35 * ratio - 0.35);
     const double netRadiation = netShortWave - netLongWave;
 
-    const double et0 = std::max(0.0, record.PriestleyTaylorAlpha * slope / (slope + kPsychrometric) *
-                                         netRadiation / kLatentHeat);
+    return std::max(0.0, record.PriestleyTaylorAlpha * slope / (slope + kPsychrometric) * netRadiation /
+                             kLatentHeat);
+}
 
+void clsEvapotranspiration::SplitReferenceET(const EvapotranspirationInput& record, double et0) {
     const double lai = std::max(0.0, record.LAI);
     const double cover = 1.0 - std::exp(-record.K * lai);
     const double kc = 1.0 + (record.KcFullCanopy - 1.0) * cover;

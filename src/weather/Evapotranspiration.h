@@ -53,9 +53,24 @@ static_assert(offsetof(EvapotranspirationInput, Lat) == 112);
 static_assert(offsetof(EvapotranspirationInput, reserved120) == 120);
 static_assert(offsetof(EvapotranspirationInput, reserved124) == 124);
 
+// Extraterrestrial radiation (MJ m-2 d-1) of a day of year at a latitude (degrees); the full day under
+// the midnight sun, none in the polar night.
+double ExtraterrestrialRadiation(std::int32_t doy, double lat);
+
+// Reference evapotranspiration ET1 (Priestley-Taylor, mm d-1) from the record's day, temperatures,
+// global radiation and coefficient, and the day's extraterrestrial radiation (MJ m-2 d-1). It depends on
+// the site and its weather alone.
+double ReferenceEvapotranspiration(const EvapotranspirationInput& record, double extraterrestrialRadiation);
+
 class clsEvapotranspiration {
 public:
     void CalculateET(const EvapotranspirationInput& record);
+    // The same with the day's extraterrestrial radiation already known (a season reads it from its
+    // solar calendar).
+    void CalculateET(const EvapotranspirationInput& record, double extraterrestrialRadiation);
+    // The crop's evapotranspiration and its shares from a known reference ET1 (mm d-1) and the record's
+    // green area, extinction coefficient and crop coefficient.
+    void SplitReferenceET(const EvapotranspirationInput& record, double referenceEvapotranspiration);
 
     double GetET1() const { return ET1_; }
     double GetET2() const { return ET2_; }

@@ -53,7 +53,11 @@ void clsHourlyMeteoGenerator::CalculateHourlyTemp(float Tmax, float Tmin, float 
     clsMeteo meteo;
     meteo.CalculateSunRiseAndSunsetHour(latitude, DOY);
     // A whole hour between 0 and 12: the day length lies between 0 and 24 h.
-    const auto sunrise = static_cast<std::int32_t>(meteo.GetSunriseHour());
+    CalculateHourlyTemp(Tmax, Tmin, TmaxP, TminS, static_cast<std::int32_t>(meteo.GetSunriseHour()));
+}
+
+void clsHourlyMeteoGenerator::CalculateHourlyTemp(float Tmax, float Tmin, float TmaxP, float TminS,
+                                                  std::int32_t sunrise) {
 
     // Levels and amplitudes of the three cosine arcs, kept in single precision.
     const auto half = [](float x, float y) { return static_cast<float>((static_cast<double>(x) + y) / 2.0); };

@@ -13,6 +13,8 @@ class clsHourlyMeteoGenerator {
 public:
     void CalculateHourlyTemp(float Tmax, float Tmin, float TmaxP, float TminS, float latitude,
                              std::int32_t DOY);
+    // The same with the day's whole sunrise hour (0 .. 12) already known, as a solar calendar gives it.
+    void CalculateHourlyTemp(float Tmax, float Tmin, float TmaxP, float TminS, std::int32_t sunriseHour);
     // Temperature at the given hour (0 .. 24); throws std::out_of_range outside.
     float GetHourlyT(std::int32_t hour) const;
 

@@ -1,0 +1,28 @@
+#include "weather/SolarCalendar.h"
+
+#include "weather/Evapotranspiration.h"
+#include "weather/Meteo.h"
+
+#include <bit>
+
+namespace tulo {
+
+SolarCalendar::SolarCalendar(float latitude) : filled_(true), latitude_(latitude) {
+    for (std::int32_t doy = 0; doy <= kLastDay; ++doy) {
+        const auto slot = static_cast<std::size_t>(doy);
+        // A fresh clsMeteo per day, as each day's own computation had: beyond the polar band the day
+        // length stays at its initial 0 instead of carrying the day before's.
+        clsMeteo sun;
+        sun.CalculateSunRiseAndSunsetHour(latitude, doy);
+        dayLength_[slot] = sun.GetDaylenght();
+        sunriseHour_[slot] = static_cast<std::int8_t>(sun.GetSunriseHour());
+        radiation_[slot] = tulo::ExtraterrestrialRadiation(doy, static_cast<double>(latitude));
+    }
+}
+
+bool SolarCalendar::IsFor(float latitude) const {
+    // Bit for bit, so that -0 and 0, whose computations could in principle differ, are not taken as one.
+    return filled_ && std::bit_cast<std::uint32_t>(latitude_) == std::bit_cast<std::uint32_t>(latitude);
+}
+
+} // namespace tulo
