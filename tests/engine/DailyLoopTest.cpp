@@ -1,5 +1,6 @@
 #include "engine/DailyLoop.h"
 
+#include "engine/Outputs.h"
 #include "engine/ReadInputs.h"
 #include "support/ScriptedUi.h"
 #include "support/TestForms.h"
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 namespace tulo {
 namespace {
@@ -131,6 +133,60 @@ TEST(DailyLoop, SubmergedApexTakesFloodwaterTemperaturesDayAfterDay) {
         EXPECT_EQ(again->out.AGB[d], run->out.AGB[d]) << d;
         EXPECT_EQ(again->weather.Tmax[d], run->weather.Tmax[d]) << d;
     }
+}
+
+// Every daily value of days 0 .. 365, so that two runs can be compared outside their days too.
+std::vector<double> EveryDailyValue(const RunState& run) {
+    std::vector<double> values;
+    for (int d = 0; d <= kLastDay; ++d)
+        for (const OutputVariable& v : DailyOutputVariables())
+            if (v.value) values.push_back(v.value(run, d));
+    return values;
+}
+
+// A fresh run clears only part of a used state; whatever the state ran before (a season left halfway
+// by a resumable loop, a season of other days, one with blast), it must come out as on a new state.
+TEST(DailyLoop, AFreshRunOnAUsedStateEqualsOneOnANewState) {
+    FormModel form = RunnableForm(100, 300, 100);
+    form.setText(ctl::cmbFlooded, "Flooded");
+    form.setOption(ctl::OptionFixWlevel, true);
+    form.setText(ctl::txtWaterLevel, "10");
+    form.setCheck(ctl::chkDiseases, 1);
+    form.setText(ctl::txtBlastClass, "1");
+    const auto reference = Simulate(form);
+    auto used = Simulate(form);
+
+    {
+        DailyLoop halfway(*used);
+        halfway.RunThrough(180);
+    }
+    used->PrepareFreshRun();
+    SimulateDays(*used);
+    EXPECT_EQ(EveryDailyValue(*used), EveryDailyValue(*reference)) << "after a season left halfway";
+
+    // The same days without blast: the blast series are zero again.
+    auto healthy = Prepare(form);
+    healthy->control.BLASTsimulation = used->control.BLASTsimulation = false;
+    healthy->PrepareFreshRun();
+    SimulateDays(*healthy);
+    used->PrepareFreshRun();
+    SimulateDays(*used);
+    EXPECT_EQ(EveryDailyValue(*used), EveryDailyValue(*healthy)) << "after a season with blast";
+
+    // Fewer days: outside them everything is zero.
+    auto shorter = Prepare(form);
+    shorter->control.InitialDate = used->control.InitialDate = 150;
+    shorter->control.FinalDate = used->control.FinalDate = 250;
+    shorter->control.BLASTsimulation = false;
+    shorter->PrepareFreshRun();
+    SimulateDays(*shorter);
+    used->PrepareFreshRun();
+    SimulateDays(*used);
+    EXPECT_EQ(EveryDailyValue(*used), EveryDailyValue(*shorter)) << "after a longer season";
+    for (int d = 0; d <= kLastDay; ++d)
+        if (d < 150 || d >= 250) {
+            EXPECT_EQ(used->out.AGB[d], 0.0f) << d;
+        }
 }
 
 TEST(DailyLoop, DynamicLevelWithoutSoilKeepsTheInitialDepth) {
