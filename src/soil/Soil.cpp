@@ -1,6 +1,7 @@
 #include "soil/Soil.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -25,6 +26,11 @@ constexpr double kDayHours = 12.0;
 constexpr std::int32_t kInputStartHour = 14;
 // Below this a layer is taken as holding this much water (mm), so its potential stays defined.
 constexpr double kDriestLayerMm = 0.0005;
+
+// The same bits: a state or input that repeats this exactly gives the same results.
+bool Same(double a, double b) {
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
 
 double Retention(double Alpha, double n, double tetares, double SWCsat, double h) {
     const double m = 1.0 - 1.0 / n;
@@ -51,6 +57,11 @@ double Soil::SWCdaily(std::int32_t i) const {
 double Soil::SWCtimestep(std::int32_t i, std::int32_t T) const {
     if (T < 1 || T > kHours) throw std::out_of_range("hour " + std::to_string(T) + " outside 1..24");
     return SWChourly_[LayerSlot(i, NLayers_)][static_cast<std::size_t>(T)];
+}
+
+double Soil::LayerFlux(std::int32_t i, std::int32_t T) const {
+    if (T < 1 || T > kHours) throw std::out_of_range("hour " + std::to_string(T) + " outside 1..24");
+    return LayerFlux_[LayerSlot(i, NLayers_)][static_cast<std::size_t>(T)];
 }
 
 const SoilLayer& Soil::Layer(std::int32_t i) const {
@@ -84,28 +95,63 @@ void Soil::SoilInitVal(std::int32_t i, double Thick, double BD, double carbon, d
         WP == kMissing ? WPprofile(layer.Alpha(), layer.n(), layer.SWCres(), layer.ThetaSat()) : WP);
     layer.setSWC(layer.FieldCapacity() * SWCstartmm * Thick);
 
-    WPmm_[k] = layer.Thickness() * layer.WiltingPoint();
-    FCmm_[k] = layer.Thickness() * layer.FieldCapacity();
-    SATmm_[k] = layer.Thickness() * layer.ThetaSat();
+    LayerTerms& c = terms_[k];
+    c.thickness = layer.Thickness();
+    c.FCmm = layer.Thickness() * layer.FieldCapacity();
+    c.SATmm = layer.Thickness() * layer.ThetaSat();
 
     // A layer at saturation sheds part of its water above field capacity each hour, the more the shorter
     // its travel time (SAT - FC) / ksat. A layer that conducts nothing, or whose saturation does not exceed
     // field capacity, drains nothing.
-    drainShare_[k] = 0.0;
-    if (layer.ksat() > 0.0 && SATmm_[k] > FCmm_[k]) {
-        const double travelTime = (SATmm_[k] - FCmm_[k]) / layer.ksat();
-        drainShare_[k] = 1.0 - std::exp(-1.0 / travelTime);
+    c.drainShare = 0.0;
+    if (layer.ksat() > 0.0 && c.SATmm > c.FCmm) {
+        const double travelTime = (c.SATmm - c.FCmm) / layer.ksat();
+        c.drainShare = 1.0 - std::exp(-1.0 / travelTime);
     }
-    psiTeta_.fill(std::numeric_limits<double>::quiet_NaN());
+    c.ksat = layer.ksat();
+    c.ksatPerThousand = layer.ksat() / 1000.0;
+    c.gravity = 0.05 * static_cast<double>(i) * 9.81;
+    c.tetares = layer.SWCres();
+    c.tetasat = layer.ThetaSat();
+    c.invAlpha = 1.0 / layer.Alpha();
+    c.range = layer.ThetaSat() - layer.SWCres();
+    const double m = 1.0 - 1.0 / layer.n();
+    c.invM = 1.0 / m;
+    c.invN = 1.0 / layer.n();
+    double tetaAtSaturation = layer.ThetaSat();
+    c.psiSat = PsifromTeta(tetaAtSaturation, layer.ThetaSat(), layer.SWCres(), layer.Alpha(), layer.n());
+
+    // What the balance worked out for the old profile no longer holds.
+    waterKnown_ = potentialsKnown_ = infiltrationKnown_ = lastDayKnown_ = false;
+    psiMemo_[k].teta.fill(std::numeric_limits<double>::quiet_NaN());
+    // The first hour asks for the potential at the starting content, and at the content its water in mm
+    // gives back; a profile prepared once for many seasons has both at hand.
+    LayerPsi(k, layer.SWC());
+    LayerPsi(k, c.thickness * layer.SWC() / c.thickness);
+}
+
+double Soil::LayerPotential(const LayerTerms& c, double Teta) {
+    double h = 0.0; // cm
+    if (Teta <= c.tetares) {
+        h = -kDriestPsi * kCmPerKPa;
+    } else if (Teta >= c.tetasat) {
+        h = 0.102;
+    } else {
+        h = c.invAlpha * std::pow(std::pow(c.range / (Teta - c.tetares), c.invM) - 1.0, c.invN);
+    }
+    const double Psi = -h / kCmPerKPa;
+    return Psi < kDriestPsi ? kDriestPsi : Psi;
 }
 
 double Soil::LayerPsi(std::size_t k, double teta) {
-    if (teta == psiTeta_[k]) return psiValue_[k];
-    const SoilLayer& layer = Layers_[k];
-    double copy = teta;
-    psiTeta_[k] = teta;
-    psiValue_[k] = PsifromTeta(copy, layer.ThetaSat(), layer.SWCres(), layer.Alpha(), layer.n());
-    return psiValue_[k];
+    PsiMemo& memo = psiMemo_[k];
+    if (teta == memo.teta[0]) return memo.psi[0];
+    if (teta == memo.teta[1]) return memo.psi[1];
+    memo.teta[1] = memo.teta[0];
+    memo.psi[1] = memo.psi[0];
+    memo.teta[0] = teta;
+    memo.psi[0] = LayerPotential(terms_[k], teta);
+    return memo.psi[0];
 }
 
 double Soil::vanGProfile(double Alpha, double n, double tetares, double SWCsat, double& Psi) {
@@ -167,101 +213,296 @@ double Soil::KsatPTF(double clay, double silt, double BD, double carbon) {
                     0.02986 * C - 0.03305 * S);
 }
 
-std::array<double, Soil::kHours + 1> Soil::HourlyInput(double Qing, std::int32_t HQin) {
-    std::array<double, kHours + 1> input{};
-    if (!(Qing > 0.0)) return input;
-    std::int32_t first = kInputStartHour;
-    std::int32_t last = kInputStartHour;
+Soil::InputHours Soil::InputWindow(double Qing, std::int32_t HQin) {
+    InputHours hours;
+    if (!(Qing > 0.0)) return hours;
+    hours.first = kInputStartHour;
+    hours.last = kInputStartHour;
     if (HQin >= 1 && HQin <= kHours - kInputStartHour + 1) {
-        last = kInputStartHour + HQin - 1;
+        hours.last = kInputStartHour + HQin - 1;
     } else if (HQin > kHours - kInputStartHour + 1) {
         // Would run past midnight: shifted earlier so the whole input arrives within the day.
-        first = HQin >= kHours ? 1 : kHours + 1 - HQin;
-        last = kHours;
+        hours.first = HQin >= kHours ? 1 : kHours + 1 - HQin;
+        hours.last = kHours;
     }
-    const double share = Qing / static_cast<double>(last - first + 1);
-    for (std::int32_t t = first; t <= last; ++t) input[static_cast<std::size_t>(t)] = share;
+    hours.share = Qing / static_cast<double>(hours.last - hours.first + 1);
+    return hours;
+}
+
+std::array<double, Soil::kHours + 1> Soil::HourlyInput(double Qing, std::int32_t HQin) {
+    std::array<double, kHours + 1> input{};
+    const InputHours hours = InputWindow(Qing, HQin);
+    for (std::int32_t t = hours.first; t <= hours.last; ++t) input[static_cast<std::size_t>(t)] = hours.share;
     return input;
+}
+
+void Soil::UpdatePotentials() {
+    const std::size_t N = static_cast<std::size_t>(NLayers_);
+    if (N == 1) passLimit_ = std::numeric_limits<double>::infinity();
+    if (N > 1) {
+        std::uint32_t moved = 0; // bit k: the potential of layer k changed
+        for (std::size_t k = 1; k <= N; ++k) {
+            if (potentialsKnown_ && Same(W_[k], potW_[k])) continue;
+            potW_[k] = W_[k];
+            P_[k] = terms_[k].gravity - LayerPsi(k, W_[k] / terms_[k].thickness);
+            moved |= 1u << k;
+        }
+        // A layer's capacity depends on its own potential and on the one of the layer below.
+        if (moved != 0) {
+            passLimit_ = std::numeric_limits<double>::infinity();
+            for (std::size_t k = 1; k < N; ++k) {
+                if (moved & (3u << k))
+                    capacity_[k] =
+                        std::max(std::fabs(P_[k] - P_[k + 1]) / 9810.0 * terms_[k].ksat * 1000.0, 0.0);
+                // An unknown capacity lets nothing through unexamined.
+                passLimit_ = std::isnan(capacity_[k]) ? -std::numeric_limits<double>::infinity()
+                                                      : std::min(passLimit_, capacity_[k]);
+            }
+        }
+        potentialsKnown_ = true;
+    }
+    if (!infiltrationKnown_ || !Same(topSWC_, infiltrationTeta_)) {
+        infiltrationTeta_ = topSWC_;
+        infiltrationP_ = 0.4905 - LayerPsi(1, topSWC_);
+        infiltrationKnown_ = true;
+    }
+}
+
+void Soil::SetLayerWater(std::size_t k, double w, double swc) {
+    const LayerTerms& c = terms_[k];
+    W_[k] = w;
+    swcW_[k] = swc;
+    gridKnown_ = false;
+    // The tests of the hour on water that does not move: none of them changes it.
+    settled_[k] = !(w < c.FCmm) && !(w < kDriestLayerMm) && !(w >= c.SATmm);
+}
+
+bool Soil::FullHour(std::size_t t, const HourInputs& in) {
+    const std::size_t bottom = static_cast<std::size_t>(NLayers_);
+    const LayerTerms& top = terms_[1];
+    // Infiltration from the pond into the top layer, driven by the pond's weight against the top
+    // layer's potential at its stored content.
+    const double available = in.Q + PondDepth_[t - 1] - in.E;
+    const double Ptop = -(available - in.U) * 9.81 / 1000.0 - top.psiSat;
+    double q = (infiltrationP_ - Ptop) / 9810.0 * top.ksatPerThousand * 1000.0;
+    // A dry layer under a thin pond could draw more than the pond holds; it gets what there is.
+    q = available <= 0.0 ? 0.0 : std::min(q, available);
+
+    double pond = available - q - in.U;
+    double inflow = q; // what the layer above passes down this hour
+    bool moved = false;
+    allSettled_ = true;
+    for (std::size_t k = 1; k <= bottom; ++k) {
+        const LayerTerms& c = terms_[k];
+        // The bottom layer passes on what it receives; the others conduct down their potential
+        // difference, never more than they receive.
+        double flux = k < bottom ? std::min(capacity_[k], inflow) : inflow;
+        double w = W_[k] - flux + inflow;
+        if (w < c.FCmm) { // below field capacity nothing leaves
+            w += flux;
+            flux = 0.0;
+        }
+        if (w < kDriestLayerMm) w = kDriestLayerMm;
+        if (w >= c.SATmm) {
+            const double drain = (w - c.FCmm) * c.drainShare;
+            flux += drain;
+            w -= drain;
+            // What is still beyond saturation spills back onto the field.
+            const double excess = std::max(w - c.SATmm, 0.0);
+            w -= excess;
+            pond += excess;
+        }
+        const double swc = w / c.thickness;
+        SWChourly_[k][t] = swc;
+        LayerFlux_[k][t] = flux;
+        if (!Same(w, W_[k])) {
+            SetLayerWater(k, w, swc);
+            moved = true;
+        }
+        allSettled_ = allSettled_ && settled_[k];
+        inflow = flux;
+    }
+    PondDepth_[t] = pond > 0.0 ? pond : 0.0;
+    const bool unchanged =
+        !moved && Same(PondDepth_[t], PondDepth_[t - 1]) && Same(SWChourly_[1][t], topSWC_);
+    topSWC_ = SWChourly_[1][t];
+    // The next hour's potentials, as it would find them.
+    UpdatePotentials();
+    return unchanged;
+}
+
+std::size_t Soil::SettledHours(std::size_t t, const DayRuns& runs, std::size_t r) {
+    const std::size_t bottom = static_cast<std::size_t>(NLayers_);
+    const LayerTerms& top = terms_[1];
+    const double P1 = infiltrationP_;
+    const double limit = passLimit_;
+    if (!gridKnown_) {
+        // (W - q) + q gives W back unless W - q is a tie, which needs q to be an odd multiple of half an
+        // ulp of W: a q below half of every W, on no grid as coarse as the finest of those half ulps, comes
+        // back unchanged from every layer. W must be normal and no power of two (whose lower neighbour is
+        // closer). Such a q is told by (q + C) - C differing from q, with C = 2^(E - 1) for the least
+        // exponent E of the layers' water.
+        std::uint64_t least = 0x7ff;
+        bool gridded = true;
+        for (std::size_t k = 1; k <= bottom; ++k) {
+            const std::uint64_t bits = std::bit_cast<std::uint64_t>(W_[k]);
+            const std::uint64_t exponent = bits >> 52; // settled water is positive: no sign bit
+            gridded = gridded && exponent > 1 && exponent < 0x7ff && (bits & 0xfffffffffffffULL) != 0;
+            least = std::min(least, exponent);
+        }
+        grid_ = gridded ? std::bit_cast<double>((least - 1) << 52) : 0.0;
+        gridKnown_ = true;
+    }
+    const double C = grid_;
+    const double quick = std::min(limit, C);
+
+    // Each hour's infiltration, which every layer passes on; the layers' rows follow in FillSettled.
+    auto& passed = LayerFlux_[1];
+    double previous = PondDepth_[t - 1];
+    for (; r < runs.count; ++r) {
+        const HourInputs in = runs.run[r].in;
+        const std::size_t end = static_cast<std::size_t>(runs.run[r].end);
+        for (; t < end; ++t) {
+            const double available = in.Q + previous - in.E;
+            const double Ptop = -(available - in.U) * 9.81 / 1000.0 - top.psiSat;
+            double q = (P1 - Ptop) / 9810.0 * top.ksatPerThousand * 1000.0;
+            q = available <= 0.0 ? 0.0 : std::min(q, available);
+            // Below every layer's capacity the infiltration passes through the profile as FullHour would
+            // pass it, if each layer comes out with the water it went in with, to the bit.
+            const bool passes = q > 0.0 && q < quick && q + C - C != q;
+            if (!passes) {
+                if (!(q < limit)) return t;
+                std::size_t k = 1;
+                while (k <= bottom && Same(W_[k] - q + q, W_[k])) ++k;
+                if (k <= bottom) return t;
+            }
+            passed[t] = q;
+            const double pond = available - q - in.U;
+            PondDepth_[t] = pond > 0.0 ? pond : 0.0;
+            // An infiltration that passes cannot leave the pond as it was but by chance.
+            if (!passes && Same(PondDepth_[t], previous)) {
+                // Nothing changed: so it stays to the end of the run.
+                for (std::size_t s = t + 1; s < end; ++s) {
+                    PondDepth_[s] = PondDepth_[t];
+                    passed[s] = q;
+                }
+                t = end;
+                break;
+            }
+            previous = PondDepth_[t];
+        }
+    }
+    return t;
+}
+
+void Soil::FillSettled(std::size_t from, std::size_t to) {
+    const auto& passed = LayerFlux_[1];
+    for (std::size_t k = 1; k <= static_cast<std::size_t>(NLayers_); ++k) {
+        std::fill(SWChourly_[k].begin() + from, SWChourly_[k].begin() + to, swcW_[k]);
+        if (k > 1) std::copy(passed.begin() + from, passed.begin() + to, LayerFlux_[k].begin() + from);
+    }
+}
+
+void Soil::RepeatHours(std::size_t t, std::size_t end) {
+    for (; t < end; ++t) {
+        PondDepth_[t] = PondDepth_[t - 1];
+        for (std::size_t k = 1; k <= static_cast<std::size_t>(NLayers_); ++k) {
+            SWChourly_[k][t] = SWChourly_[k][t - 1];
+            LayerFlux_[k][t] = LayerFlux_[k][t - 1];
+        }
+    }
+}
+
+Soil::DayRuns Soil::Runs(const DayStart& day) {
+    // The inputs change only where the daytime or the water input begins or ends: two ordered pairs,
+    // merged.
+    std::array<std::int32_t, 4> cuts = {kFirstDayHour, kLastDayHour + 1, day.input.first, day.input.last + 1};
+    const auto order = [&](std::size_t i, std::size_t j) {
+        if (cuts[j] < cuts[i]) std::swap(cuts[i], cuts[j]);
+    };
+    order(0, 2);
+    order(1, 3);
+    order(1, 2);
+    DayRuns runs;
+    std::size_t n = 0;
+    runs.run[0].in = {day.input.first == 1 ? day.input.share : 0.0, 0.0, 0.0};
+    for (const std::int32_t cut : cuts) {
+        if (cut <= 1 || cut > kHours) continue;
+        const bool daytime = cut >= kFirstDayHour && cut <= kLastDayHour;
+        const HourInputs in{cut >= day.input.first && cut <= day.input.last ? day.input.share : 0.0,
+                            daytime ? day.Eh : 0.0, daytime ? day.Uh : 0.0};
+        const HourInputs& last = runs.run[n].in;
+        if (Same(in.Q, last.Q) && Same(in.E, last.E) && Same(in.U, last.U)) continue;
+        runs.run[n].end = cut;
+        runs.run[++n].in = in;
+    }
+    runs.run[n].end = kHours + 1;
+    runs.count = n + 1;
+    return runs;
 }
 
 void Soil::WaterBalanceDarcy(double Qing, std::int32_t HQin, double h, double Evg, double& WUg) {
     const std::int32_t N = NLayers_;
     if (N < 1) throw std::logic_error("the soil water balance needs at least one soil layer");
-    const auto Qh = HourlyInput(Qing, HQin);
-    const double Eh = Evg > 0.0 ? Evg / kDayHours : 0.0;
-    const double Uh = WUg > 0.0 ? WUg / kDayHours : 0.0;
+    const std::size_t bottom = static_cast<std::size_t>(N);
+    DayStart day;
+    day.input = InputWindow(Qing, HQin);
+    day.Eh = Evg > 0.0 ? Evg / kDayHours : 0.0;
+    day.Uh = WUg > 0.0 ? WUg / kDayHours : 0.0;
+    day.pond = h > 0.0 ? h : 0.0;
 
-    // W: water of each layer (mm), at the end of the previous hour until the layer is updated.
-    // P: potential (kPa) of each layer at the start of the hour.
-    std::array<double, kMaxLayers + 1> W{}, P{};
-    for (std::int32_t i = 1; i <= N; ++i) {
-        const std::size_t k = static_cast<std::size_t>(i);
-        W[k] = Layers_[k].Thickness() * Layers_[k].SWC();
+    // A day that starts where the day before started, with its inputs, ends where that one ended: in the
+    // layers' water it starts from, and in the hours the arrays hold.
+    bool repeats = lastDayKnown_ && Same(day.input.share, lastDay_.input.share) &&
+                   day.input.first == lastDay_.input.first && day.input.last == lastDay_.input.last &&
+                   Same(day.Eh, lastDay_.Eh) && Same(day.Uh, lastDay_.Uh) && Same(day.pond, lastDay_.pond);
+    for (std::size_t k = 1; k <= bottom; ++k) {
+        repeats = repeats && Same(Layers_[k].SWC(), lastDaySWC_[k]);
+        lastDaySWC_[k] = Layers_[k].SWC();
     }
-    PondDepth_[0] = h > 0.0 ? h : 0.0;
+    if (repeats) return;
+    lastDay_ = day;
+    lastDayKnown_ = true;
 
-    const SoilLayer& top = Layers_[1];
-    double tetaAtSaturation = top.ThetaSat();
-    const double psiSat = PsifromTeta(tetaAtSaturation, top.ThetaSat(), top.SWCres(), top.Alpha(), top.n());
-
-    for (std::int32_t T = 1; T <= kHours; ++T) {
-        const std::size_t t = static_cast<std::size_t>(T);
-        const bool daytime = T >= kFirstDayHour && T <= kLastDayHour;
-        const double Et = daytime ? Eh : 0.0;
-        const double Ut = daytime ? Uh : 0.0;
-
-        // Each layer's potential once per hour: it drives both the flux into the layer and out of it.
-        if (N > 1) {
-            for (std::int32_t i = 1; i <= N; ++i) {
-                const std::size_t k = static_cast<std::size_t>(i);
-                P[k] = 0.05 * static_cast<double>(i) * 9.81 - LayerPsi(k, W[k] / Layers_[k].Thickness());
-            }
-        }
-
-        // Infiltration from the pond into the top layer, driven by the pond's weight against the top
-        // layer's potential at its stored content (the previous hour's W / Thickness, so usually the
-        // potential just computed).
-        const double psiInfiltration = LayerPsi(1, top.SWC());
-        const double P1 = 0.4905 - psiInfiltration;
-        const double available = Qh[t] + PondDepth_[t - 1] - Et;
-        const double Ptop = -(available - Ut) * 9.81 / 1000.0 - psiSat;
-        double q = (P1 - Ptop) / 9810.0 * (top.ksat() / 1000.0) * 1000.0;
-        // A dry layer under a thin pond could draw more than the pond holds; it gets what there is.
-        q = available <= 0.0 ? 0.0 : std::min(q, available);
-
-        double pond = PondDepth_[t - 1] + Qh[t] - Et - q - Ut;
-        double inflow = q; // what the layer above passes down this hour
-        for (std::int32_t i = 1; i <= N; ++i) {
-            const std::size_t k = static_cast<std::size_t>(i);
-            SoilLayer& layer = Layers_[k];
-            // The bottom layer passes on what it receives; the others conduct down their potential
-            // difference, never more than they receive.
-            double flux = inflow;
-            if (i < N) flux = std::max(std::fabs(P[k] - P[k + 1]) / 9810.0 * layer.ksat() * 1000.0, 0.0);
-            flux = std::min(flux, inflow);
-            double w = W[k] - flux + inflow;
-            if (w < FCmm_[k]) { // below field capacity nothing leaves
-                w += flux;
-                flux = 0.0;
-            }
-            if (w < kDriestLayerMm) w = kDriestLayerMm;
-            if (w >= SATmm_[k]) {
-                const double drain = (w - FCmm_[k]) * drainShare_[k];
-                flux += drain;
-                w -= drain;
-                // What is still beyond saturation spills back onto the field.
-                const double excess = std::max(w - SATmm_[k], 0.0);
-                w -= excess;
-                pond += excess;
-            }
-            layer.setSWC(w);
-            SWChourly_[k][t] = layer.SWC();
-            LayerFlux_[k][t] = flux;
-            W[k] = w;
-            inflow = flux;
-        }
-        PondDepth_[t] = pond > 0.0 ? pond : 0.0;
+    allSettled_ = true;
+    for (std::size_t k = 1; k <= bottom; ++k) {
+        const double w = terms_[k].thickness * Layers_[k].SWC();
+        if (!waterKnown_ || !Same(w, W_[k])) SetLayerWater(k, w, w / terms_[k].thickness);
+        allSettled_ = allSettled_ && settled_[k];
     }
+    waterKnown_ = true;
+    topSWC_ = Layers_[1].SWC();
+    UpdatePotentials();
+    PondDepth_[0] = day.pond;
+
+    // Hours in which no layer's water moves fill the layers' rows when their run ends (settledFrom up to
+    // the hour); the others are computed in full.
+    const DayRuns runs = Runs(day);
+    std::size_t settledFrom = 0;
+    std::size_t r = 0; // the run of hour t
+    for (std::size_t t = 1; t <= static_cast<std::size_t>(kHours);) {
+        if (allSettled_ && Same(topSWC_, swcW_[1])) {
+            if (settledFrom == 0) settledFrom = t;
+            t = SettledHours(t, runs, r);
+            if (t > static_cast<std::size_t>(kHours)) break;
+            while (static_cast<std::size_t>(runs.run[r].end) <= t) ++r;
+        }
+        if (settledFrom != 0) {
+            FillSettled(settledFrom, t);
+            settledFrom = 0;
+        }
+        const std::size_t end = static_cast<std::size_t>(runs.run[r].end);
+        if (FullHour(t, runs.run[r].in)) {
+            // It changed nothing: so do the hours after it with the same inputs.
+            RepeatHours(t + 1, end);
+            t = end;
+        } else {
+            ++t;
+        }
+        if (t == end) ++r;
+    }
+    if (settledFrom != 0) FillSettled(settledFrom, kHours + 1);
+    for (std::size_t k = 1; k <= bottom; ++k) Layers_[k].setSWC(W_[k]);
 }
 
 } // namespace tulo

@@ -15,6 +15,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 
 namespace tulo {
 
@@ -74,9 +75,13 @@ public:
     // Volumetric water of layer i now, and at the end of hour T of the last simulated day.
     double SWCdaily(std::int32_t i) const;
     double SWCtimestep(std::int32_t i, std::int32_t T) const;
+    // Water that left layer i downwards in hour T of the last simulated day (mm).
+    double LayerFlux(std::int32_t i, std::int32_t T) const;
 
     // One day: Qing water input (mm) spread over HQin hours, h ponded depth at the start (mm), Evg
     // evaporation and WUg crop uptake of the day (mm, taken from the ponded water between 7 and 18 h).
+    // An hour that starts from the state and inputs of an hour that changed nothing, and a day that starts
+    // from the state and inputs of the day before, end as those did: they are not computed again.
     void WaterBalanceDarcy(double Qing, std::int32_t HQin, double h, double Evg, double& WUg);
 
     // Water content at suction Psi (kPa); a non-zero Psi is converted to cm of water in place.
@@ -103,17 +108,103 @@ public:
     const SoilLayer& Layer(std::int32_t i) const;
 
 private:
+    // What the balance needs of a layer, fixed once the layer is set up. Each term is the very
+    // subexpression the balance would otherwise form every hour, so using it gives the same bits.
+    struct LayerTerms {
+        double thickness = 0;                 // mm
+        double FCmm = 0, SATmm = 0;           // water at field capacity and at saturation (mm)
+        double drainShare = 0;                // share above field capacity a saturated layer sheds an hour
+        double ksat = 0, ksatPerThousand = 0; // mm h-1, and ksat / 1000
+        double gravity = 0;                   // 0.05 × i × 9.81 (kPa)
+        double psiSat = 0;                    // potential at saturation (kPa)
+        // The curve as PsifromTeta forms it: 1 / Alpha, Tetasat - tetares, 1 / m with m = 1 - 1 / n, 1 / n.
+        double tetares = 0, tetasat = 0, invAlpha = 0, range = 0, invM = 0, invN = 0;
+    };
+    // The last potentials remembered for a layer, newest first.
+    struct PsiMemo {
+        std::array<double, 2> teta{}, psi{};
+    };
+    // The hours a day's water input arrives in (none when first > last) and the share of each (mm).
+    struct InputHours {
+        std::int32_t first = 1, last = 0;
+        double share = 0;
+    };
+    // What a day starts from besides the layers' water: the hourly input, evaporation and uptake (mm)
+    // and the pond (mm).
+    struct DayStart {
+        InputHours input;
+        double Eh = 0, Uh = 0, pond = 0;
+    };
+    // An hour's water input, evaporation and uptake (mm).
+    struct HourInputs {
+        double Q = 0, E = 0, U = 0;
+    };
+    // A day's runs of hours with the same inputs: run r ends before hour run[r].end, where run r + 1
+    // starts.
+    struct Run {
+        std::int32_t end = 0;
+        HourInputs in;
+    };
+    struct DayRuns {
+        std::array<Run, 5> run{};
+        std::size_t count = 1;
+    };
+
     static std::size_t LayerSlot(std::int32_t i, std::int32_t layers);
-    // Potential of layer k at water content teta, remembered from the last call for the same content.
+    static InputHours InputWindow(double Qing, std::int32_t HQin);
+    // PsifromTeta on a layer's fixed terms.
+    static double LayerPotential(const LayerTerms& c, double Teta);
+    // Potential of layer k at water content teta, remembered for the contents last asked for.
     double LayerPsi(std::size_t k, double teta);
+    // Brings the layers' potentials and capacities, and the top layer's infiltration term, up to W_ and
+    // topSWC_.
+    void UpdatePotentials();
+    // Sets layer k's water to w (mm), with the content w / thickness it gives.
+    void SetLayerWater(std::size_t k, double w, double swc);
+    // Hour t in full; true when it changed nothing.
+    bool FullHour(std::size_t t, const HourInputs& in);
+    // Hours t, t + 1, ... of the day (t in run r) while every layer passes the infiltration on and keeps
+    // its water; returns the first hour it could not take (25 for none). The layers' rows wait for
+    // FillSettled.
+    std::size_t SettledHours(std::size_t t, const DayRuns& runs, std::size_t r);
+    // Hours from .. to - 1 of a settled run: each layer's row holds its content and the run's inflows.
+    void FillSettled(std::size_t from, std::size_t to);
+    // Hours t .. end - 1 repeat hour t - 1.
+    void RepeatHours(std::size_t t, std::size_t end);
+    static DayRuns Runs(const DayStart& day);
 
     std::int32_t NLayers_ = 0;
     std::array<SoilLayer, kMaxLayers + 1> Layers_{};
-    std::array<double, kMaxLayers + 1> FCmm_{}, WPmm_{}, SATmm_{};
-    // Share of the water above field capacity that a saturated layer sheds in an hour.
-    std::array<double, kMaxLayers + 1> drainShare_{};
-    // Lower layers often keep their water for hours or days; their potential is then not recomputed.
-    std::array<double, kMaxLayers + 1> psiTeta_{}, psiValue_{};
+    std::array<LayerTerms, kMaxLayers + 1> terms_{};
+    std::array<PsiMemo, kMaxLayers + 1> psiMemo_{};
+
+    // The hour's state: each layer's water (mm) and the content it gives, and the top layer's stored
+    // content, which drives infiltration (the day's at first, then each hour's W / thickness).
+    bool waterKnown_ = false; // W_ and what follows from it belong to the profile
+    std::array<double, kMaxLayers + 1> W_{}, swcW_{};
+    double topSWC_ = 0;
+    // Layers whose water lies between field capacity and saturation (and above the driest) keep it while
+    // what comes in goes on: a field whose layers all do so changes only its pond.
+    std::array<bool, kMaxLayers + 1> settled_{};
+    bool allSettled_ = false;
+    // The grid an infiltration must be off to come back unchanged from every layer (see SettledHours).
+    bool gridKnown_ = false;
+    double grid_ = 0;
+    // Each layer's potential (kPa) for the water potW_ (mm) it was computed at, and what it can conduct
+    // to the layer below (mm h-1). Lower layers often keep their water for days, so neither is
+    // recomputed until the water moves.
+    bool potentialsKnown_ = false;
+    std::array<double, kMaxLayers + 1> potW_{}, P_{}, capacity_{};
+    // Below the least capacity an inflow passes every layer (infinite for a single layer).
+    double passLimit_ = std::numeric_limits<double>::infinity();
+    // The infiltration's term of the top layer (0.4905 kPa less its potential) at content infiltrationTeta_.
+    bool infiltrationKnown_ = false;
+    double infiltrationTeta_ = 0, infiltrationP_ = 0;
+    // The last day's start, and each layer's water content then (valid after a day has run).
+    bool lastDayKnown_ = false;
+    DayStart lastDay_{};
+    std::array<double, kMaxLayers + 1> lastDaySWC_{};
+
     std::array<double, kHours + 1> PondDepth_{};
     std::array<std::array<double, kHours + 1>, kMaxLayers + 1> LayerFlux_{}, SWChourly_{};
 };
