@@ -29,6 +29,9 @@ void CopySoil(const clsInputSoil& soil, ControlParameters& control) {
             control.SoilLayers[static_cast<std::size_t>(i)][k] = RoundToSignificant(values[k], 15);
     }
     control.SoilCorrectlyOpen = soil.GetSoilCorrectlyOpen();
+    // Once per compilation: every season of it starts from a copy.
+    if (control.SoilCorrectlyOpen && control.NLayers >= 1)
+        control.soilProfile.Prepare(control.NLayers, control.SoilLayers);
 }
 
 void CopyWeather(const clsInputWeather& weather, WeatherSeries& w) {

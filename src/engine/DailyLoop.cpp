@@ -13,6 +13,7 @@
 #include "weather/Tris.h"
 
 #include <algorithm>
+#include <optional>
 #include <stdexcept>
 
 namespace tulo {
@@ -86,7 +87,7 @@ struct DayContext {
     clsTRIS tris;
     clsRUE rue;
     clsBLAST blast;
-    Soil soil;
+    std::optional<Soil> soil;
     // The crop's fields, filled once; the day's green area is overwritten every day.
     EvapotranspirationInput etRecord;
     // The blast model weighs the season's greatest green area every day; every write to LAI goes
@@ -104,10 +105,9 @@ DayContext::DayContext(RunState& run)
     etRecord.KcFullCanopy = crop.KcFullCanopy;
     etRecord.K = crop.K;
     etRecord.Lat = manag.Lat;
-    for (std::int32_t i = 1; i <= control.NLayers; ++i) {
-        const auto& v = control.SoilLayers[static_cast<std::size_t>(i)];
-        soil.SoilInitVal(i, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10], v[11], v[12]);
-    }
+    // The prepared layers with their starting water; a season without the balance needs none.
+    if (soilBalance && control.SoilCorrectlyOpen)
+        StartSeasonSoil(soil, control.soilProfile, control.NLayers, control.SoilLayers);
 }
 
 bool DayContext::Day(std::int32_t d) {
@@ -148,9 +148,9 @@ bool DayContext::WaterLevel(std::int32_t d) {
         const double pond = 10.0 * (d == control.InitialDate ? manag.IniWaterLevel : o.WaterLevel[d - 1]);
         const double hours = std::clamp(RoundHalfEven(manag.WinputH[d]), -1000.0, 1000.0);
         double uptake = o.ET3[d - 1];
-        soil.WaterBalanceDarcy(w.Rain[d] + manag.Winputmm[d], static_cast<std::int32_t>(hours), pond,
-                               o.ET4[d - 1], uptake);
-        o.WaterLevel[d] = soil.OutW(24) / 10.0;
+        soil->WaterBalanceDarcy(w.Rain[d] + manag.Winputmm[d], static_cast<std::int32_t>(hours), pond,
+                                o.ET4[d - 1], uptake);
+        o.WaterLevel[d] = soil->OutW(24) / 10.0;
     } else if (manag.Flooded == 1) {
         if (manag.DynamicLevel) {
             // Without the soil water balance the pond keeps its initial depth.

@@ -5,6 +5,7 @@
 
 #include "base/DailySeries.h"
 #include "crop/Development.h"
+#include "engine/SoilProfile.h"
 #include "weather/SolarCalendar.h"
 
 #include <array>
@@ -22,7 +23,10 @@ struct ControlParameters {
     // The soil table's layers (1 .. NLayers), thirteen values each in the table's column order, kept to
     // the 15 significant digits the table's texts carry.
     std::int32_t NLayers = 0;
-    std::array<std::array<double, 13>, 16> SoilLayers{};
+    SoilTableRows SoilLayers{};
+    // SoilLayers prepared for the water balance by whoever filled them; a season whose table no longer
+    // matches prepares its own.
+    SoilProfile soilProfile;
 };
 
 struct CropParameters {

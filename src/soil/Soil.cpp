@@ -56,11 +56,13 @@ double Soil::SWCdaily(std::int32_t i) const {
 
 double Soil::SWCtimestep(std::int32_t i, std::int32_t T) const {
     if (T < 1 || T > kHours) throw std::out_of_range("hour " + std::to_string(T) + " outside 1..24");
+    if (pendingRuns_ != 0) WriteSettled();
     return SWChourly_[LayerSlot(i, NLayers_)][static_cast<std::size_t>(T)];
 }
 
 double Soil::LayerFlux(std::int32_t i, std::int32_t T) const {
     if (T < 1 || T > kHours) throw std::out_of_range("hour " + std::to_string(T) + " outside 1..24");
+    if (pendingRuns_ != 0) WriteSettled();
     return LayerFlux_[LayerSlot(i, NLayers_)][static_cast<std::size_t>(T)];
 }
 
@@ -73,6 +75,7 @@ void Soil::SoilInitVal(std::int32_t i, double Thick, double BD, double carbon, d
                        double SWCstartmm) {
     const std::size_t k = LayerSlot(i, kMaxLayers);
     NLayers_ = i;
+    pendingRuns_ = 0;
     for (auto& row : LayerFlux_) row.fill(0.0);
     for (auto& row : SWChourly_) row.fill(0.0);
 
@@ -356,7 +359,7 @@ std::size_t Soil::SettledHours(std::size_t t, const DayRuns& runs, std::size_t r
     const double C = grid_;
     const double quick = std::min(limit, C);
 
-    // Each hour's infiltration, which every layer passes on; the layers' rows follow in FillSettled.
+    // Each hour's infiltration, which every layer passes on; the other layers' rows wait (KeepSettled).
     auto& passed = LayerFlux_[1];
     double previous = PondDepth_[t - 1];
     for (; r < runs.count; ++r) {
@@ -395,12 +398,24 @@ std::size_t Soil::SettledHours(std::size_t t, const DayRuns& runs, std::size_t r
     return t;
 }
 
-void Soil::FillSettled(std::size_t from, std::size_t to) {
+void Soil::KeepSettled(std::size_t from, std::size_t to) {
+    if (to <= from) return;
+    pendingFrom_[pendingRuns_] = static_cast<std::uint8_t>(from);
+    pendingTo_[pendingRuns_] = static_cast<std::uint8_t>(to);
+    pendingSWC_[pendingRuns_] = swcW_;
+    ++pendingRuns_;
+}
+
+void Soil::WriteSettled() const {
     const auto& passed = LayerFlux_[1];
-    for (std::size_t k = 1; k <= static_cast<std::size_t>(NLayers_); ++k) {
-        std::fill(SWChourly_[k].begin() + from, SWChourly_[k].begin() + to, swcW_[k]);
-        if (k > 1) std::copy(passed.begin() + from, passed.begin() + to, LayerFlux_[k].begin() + from);
+    for (std::size_t j = 0; j < pendingRuns_; ++j) {
+        const std::size_t from = pendingFrom_[j], to = pendingTo_[j];
+        for (std::size_t k = 1; k <= static_cast<std::size_t>(NLayers_); ++k) {
+            std::fill(SWChourly_[k].begin() + from, SWChourly_[k].begin() + to, pendingSWC_[j][k]);
+            if (k > 1) std::copy(passed.begin() + from, passed.begin() + to, LayerFlux_[k].begin() + from);
+        }
     }
+    pendingRuns_ = 0;
 }
 
 void Soil::RepeatHours(std::size_t t, std::size_t end) {
@@ -475,8 +490,9 @@ void Soil::WaterBalanceDarcy(double Qing, std::int32_t HQin, double h, double Ev
     UpdatePotentials();
     PondDepth_[0] = day.pond;
 
-    // Hours in which no layer's water moves fill the layers' rows when their run ends (settledFrom up to
-    // the hour); the others are computed in full.
+    // Hours in which no layer's water moves leave the layers' rows for later (settledFrom up to the hour);
+    // the others are computed in full. The rows kept from the day before are superseded.
+    pendingRuns_ = 0;
     const DayRuns runs = Runs(day);
     std::size_t settledFrom = 0;
     std::size_t r = 0; // the run of hour t
@@ -488,7 +504,7 @@ void Soil::WaterBalanceDarcy(double Qing, std::int32_t HQin, double h, double Ev
             while (static_cast<std::size_t>(runs.run[r].end) <= t) ++r;
         }
         if (settledFrom != 0) {
-            FillSettled(settledFrom, t);
+            KeepSettled(settledFrom, t);
             settledFrom = 0;
         }
         const std::size_t end = static_cast<std::size_t>(runs.run[r].end);
@@ -501,7 +517,7 @@ void Soil::WaterBalanceDarcy(double Qing, std::int32_t HQin, double h, double Ev
         }
         if (t == end) ++r;
     }
-    if (settledFrom != 0) FillSettled(settledFrom, kHours + 1);
+    if (settledFrom != 0) KeepSettled(settledFrom, kHours + 1);
     for (std::size_t k = 1; k <= bottom; ++k) Layers_[k].setSWC(W_[k]);
 }
 

@@ -164,11 +164,13 @@ private:
     // Hour t in full; true when it changed nothing.
     bool FullHour(std::size_t t, const HourInputs& in);
     // Hours t, t + 1, ... of the day (t in run r) while every layer passes the infiltration on and keeps
-    // its water; returns the first hour it could not take (25 for none). The layers' rows wait for
-    // FillSettled.
+    // its water; returns the first hour it could not take (25 for none). It writes the pond and the top
+    // layer's flux; the layers' rows are left to KeepSettled.
     std::size_t SettledHours(std::size_t t, const DayRuns& runs, std::size_t r);
-    // Hours from .. to - 1 of a settled run: each layer's row holds its content and the run's inflows.
-    void FillSettled(std::size_t from, std::size_t to);
+    // Hours from .. to - 1 were settled: their rows hold each layer's content now and the top layer's
+    // flux, written when first read (WriteSettled).
+    void KeepSettled(std::size_t from, std::size_t to);
+    void WriteSettled() const;
     // Hours t .. end - 1 repeat hour t - 1.
     void RepeatHours(std::size_t t, std::size_t end);
     static DayRuns Runs(const DayStart& day);
@@ -206,7 +208,12 @@ private:
     std::array<double, kMaxLayers + 1> lastDaySWC_{};
 
     std::array<double, kHours + 1> PondDepth_{};
-    std::array<std::array<double, kHours + 1>, kMaxLayers + 1> LayerFlux_{}, SWChourly_{};
+    // The season reads only the pond of each day; the layers' rows of settled hours are written when a
+    // reader first asks for them. Runs of settled hours alternate with full hours: at most 12 a day.
+    mutable std::array<std::array<double, kHours + 1>, kMaxLayers + 1> LayerFlux_{}, SWChourly_{};
+    mutable std::size_t pendingRuns_ = 0;
+    std::array<std::uint8_t, kHours / 2> pendingFrom_{}, pendingTo_{};
+    std::array<std::array<double, kMaxLayers + 1>, kHours / 2> pendingSWC_{};
 };
 
 } // namespace tulo

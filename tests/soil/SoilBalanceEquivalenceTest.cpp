@@ -1,6 +1,6 @@
-// The balance remembers potentials, skips hours and days that repeat and takes settled hours in a short
-// path. None of that may change a bit of what it writes: it is checked here against the balance as first
-// written, kept below as it was, on random profiles and days.
+// The balance remembers potentials, skips hours and days that repeat, takes settled hours in a short path
+// and writes their layer rows only when they are read. None of that may change a bit of what it shows: it
+// is checked here against the balance as first written, kept below as it was, on random profiles and days.
 
 #include "soil/Soil.h"
 
@@ -236,6 +236,8 @@ TEST(SoilBalanceEquivalence, RandomProfilesAndDaysMatchTheBalanceAsFirstWrittenB
             double uptake = day.WUg;
             soil.WaterBalanceDarcy(day.Qing, day.HQin, day.h, day.Evg, uptake);
             first.WaterBalanceDarcy(day.Qing, day.HQin, day.h, day.Evg, day.WUg);
+            // Some days go unread, as in a season, which reads only the pond.
+            if (d % 3 == 1) continue;
             ASSERT_TRUE(SameDay(soil, first))
                 << "profile " << profile << " (" << soil.NLayers() << " layers), day " << d;
         }

@@ -1,0 +1,72 @@
+// A compilation prepares the soil table once; every season starts from a copy, and a run state whose
+// table no longer matches what was prepared prepares its own, so that it runs as its table says.
+
+#include "engine/CompiledInputs.h"
+#include "engine/Season.h"
+#include "support/TestForms.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace tulo {
+namespace {
+
+std::shared_ptr<const CompiledInputs> Compile(const FormModel& form) {
+    Compilation compiled = CompileInputs(form);
+    EXPECT_TRUE(compiled.problems.empty());
+    return compiled.inputs;
+}
+
+TEST(SoilProfile, SeasonsRunAsTheirSoilTableSaysWhetherPreparedOrNot) {
+    FormModel form = test::ExampleForm("flooded.sim");
+    const auto inputs = Compile(form);
+    ASSERT_TRUE(inputs);
+    const ControlParameters& control = inputs->control;
+    ASSERT_EQ(control.soilProfile.NLayers, 3);
+    EXPECT_TRUE(control.soilProfile.PreparedFrom(control.NLayers, control.SoilLayers));
+
+    auto run = std::make_unique<RunState>();
+    RunSeason(*inputs, {}, *run);
+    const DailySeriesD prepared = run->out.WaterLevel;
+    RunSeason(*inputs, {}, *run); // the season leaves the prepared profile as it was
+    EXPECT_EQ(run->out.WaterLevel, prepared);
+
+    // Nothing prepared: the loop prepares the same soil.
+    auto bare = std::make_unique<RunState>(*run);
+    bare->control.soilProfile = SoilProfile{};
+    RunSeason(*inputs, {}, *bare);
+    EXPECT_EQ(bare->out.WaterLevel, prepared);
+
+    // A table changed after it was prepared runs as a compilation of the changed table does.
+    auto edited = std::make_unique<RunState>(*run);
+    edited->control.SoilLayers[1][11] = 20; // the top layer's conductivity
+    edited->control.SoilLayers[2][12] = 0.5;
+    RunSeason(*inputs, {}, *edited);
+    form.setCell(ctl::sprSoilPhysics, 1, 12, "20");
+    form.setCell(ctl::sprSoilPhysics, 2, 13, "0.5");
+    const auto recompiled = Compile(form);
+    ASSERT_TRUE(recompiled);
+    auto fresh = std::make_unique<RunState>();
+    RunSeason(*recompiled, {}, *fresh);
+    EXPECT_EQ(edited->out.WaterLevel, fresh->out.WaterLevel);
+    EXPECT_NE(edited->out.WaterLevel, prepared);
+}
+
+TEST(SoilProfile, PreparedFromComparesEveryValueOfTheLayersInUse) {
+    SoilTableRows table{};
+    table[1] = {200, 1.35, 1.2, 30, 30, -1, -1, -1, -1, -1, -1, 2, 1};
+    table[2] = {150, 1.55, 0.6, 35, 25, -1, -1, -1, -1, -1, -1, 0.1, 1};
+    SoilProfile profile;
+    profile.Prepare(2, table);
+    EXPECT_TRUE(profile.PreparedFrom(2, table));
+    EXPECT_FALSE(profile.PreparedFrom(1, table));
+    table[3][0] = 99; // a row beyond the layers in use does not matter
+    EXPECT_TRUE(profile.PreparedFrom(2, table));
+    table[2][12] = 1.0000000000000002; // the last bit of the starting water does
+    EXPECT_FALSE(profile.PreparedFrom(2, table));
+    EXPECT_FALSE(SoilProfile{}.PreparedFrom(0, SoilTableRows{}));
+}
+
+} // namespace
+} // namespace tulo
