@@ -32,6 +32,7 @@ std::int32_t FirstDay(const DailySeries& dvs, std::int32_t from, std::int32_t to
 float Largest(const DailySeries& series, std::int32_t from, std::int32_t to) {
     using Floats = float __attribute__((vector_size(16)));
     Floats top = {};
+    if (to <= from) return 0; // no day: a final day before the first
     const float* p = series.data() + from;
     const float* const end = series.data() + to;
     for (const float* const whole = p + (to - from) / 4 * 4; p != whole; p += 4) {

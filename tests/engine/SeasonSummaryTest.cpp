@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <memory>
 #include <random>
@@ -22,6 +21,11 @@ namespace {
 
 float SummedOn(const DailySeries& cumulated, const DailySeries& daily, std::int32_t d) {
     return static_cast<float>(static_cast<double>(cumulated[d - 1]) + daily[d]);
+}
+
+std::string Days(const SeasonSummary& s) {
+    return " " + std::to_string(s.firstDay) + " " + std::to_string(s.lastDay) + " " +
+           std::to_string(s.endOfCropDay);
 }
 
 // The summary read day by day, as it was first written.
@@ -63,27 +67,9 @@ SeasonSummary DayByDay(const RunState& run) {
     return s;
 }
 
-// Every field, doubles by their bits (so that -0 and NaN count).
-std::string Fields(const SeasonSummary& s) {
-    std::string text;
-    const auto day = [&](const std::optional<std::int32_t>& d) {
-        text += d ? std::to_string(*d) + " " : "- ";
-    };
-    const auto number = [&](double v) {
-        char hex[64];
-        std::snprintf(hex, sizeof hex, "%a ", v);
-        text += hex;
-    };
-    const auto maybe = [&](const std::optional<double>& v) { v ? number(*v) : void(text += "- "); };
-    day(s.firstDay), day(s.lastDay), day(s.sowing), day(s.emergence), day(s.flowering), day(s.maturity);
-    day(s.cropEnd), maybe(s.agbMaturity), maybe(s.paniclesMaturity), maybe(s.harvestIndex), number(s.agbMax);
-    number(s.laiMax), number(s.sterilityPercent), day(s.blastInfectionDays), number(s.finalWaterLevel);
-    day(s.endOfCropDay), number(s.endOfCropAGB);
-    return text;
-}
-
-// The row as the cells were first written: std::to_string and the shortest text of a double.
-std::string RowAsCells(const SeasonSummary& s) {
+// The row as the cells were first written, std::to_string and the shortest text of a double (which tells
+// every value apart, -0 and NaN included), then the days the row leaves out.
+std::string AsFirstWritten(const SeasonSummary& s) {
     std::string row;
     const auto number = [&](double v) {
         char text[64];
@@ -93,24 +79,18 @@ std::string RowAsCells(const SeasonSummary& s) {
         row += "," + (d ? std::to_string(*d) : "");
     };
     const auto maybe = [&](const std::optional<double>& v) { v ? number(*v) : void(row += ","); };
-    row += "," + std::to_string(s.sowing);
-    day(s.emergence), day(s.flowering), day(s.maturity), day(s.cropEnd);
+    day(s.sowing), day(s.emergence), day(s.flowering), day(s.maturity), day(s.cropEnd);
     maybe(s.agbMaturity), maybe(s.paniclesMaturity), maybe(s.harvestIndex);
-    number(s.agbMax), number(s.laiMax), number(s.sterilityPercent);
-    row += "," + std::to_string(s.blastInfectionDays);
+    number(s.agbMax), number(s.laiMax), number(s.sterilityPercent), day(s.blastInfectionDays);
     number(s.finalWaterLevel), number(s.endOfCropAGB);
-    return row;
+    return row + Days(s);
 }
 
 void ExpectSameSummary(const RunState& run, const std::string& what) {
     const SeasonSummary summary = Summarize(run);
-    EXPECT_EQ(Fields(summary), Fields(DayByDay(run))) << what;
     char row[kSummaryRowChars];
-    const std::string written(row, WriteSummaryRow(summary, row));
-    EXPECT_EQ(written, RowAsCells(summary)) << what;
-    std::string cells;
-    for (const std::string& cell : SummaryCells(summary)) cells += "," + cell;
-    EXPECT_EQ(cells, written) << what;
+    EXPECT_EQ(std::string(row, WriteSummaryRow(summary, row)) + Days(summary), AsFirstWritten(DayByDay(run)))
+        << what;
 }
 
 TEST(SeasonSummary, ReadsRealSeasonsAsDayByDay) {
@@ -146,7 +126,7 @@ TEST(SeasonSummary, ReadsAwkwardSeriesAsDayByDay) {
     for (int trial = 0; trial < 2000; ++trial) {
         RunState& r = *run;
         r.control.InitialDate = static_cast<std::int32_t>(uniform(1, 300));
-        r.control.FinalDate = static_cast<std::int32_t>(uniform(r.control.InitialDate, kLastDay + 2));
+        r.control.FinalDate = static_cast<std::int32_t>(uniform(r.control.InitialDate - 2, kLastDay + 2));
         r.manag.SowingDate = static_cast<std::int32_t>(uniform(-20, 380));
         const float ends[] = {-1, 0, 0.5f, 1, 1.5f, 2, 2.5f, kNaN};
         r.crop.DVSEND = ends[trial % 8];
