@@ -57,6 +57,28 @@ void BM_CalibrationEvaluation(benchmark::State& state) {
 }
 BENCHMARK(BM_CalibrationEvaluation)->Unit(benchmark::kMicrosecond);
 
+// What the objective reads of a finished season: the AGB of the eight measured days, paired.
+void BM_CalibrationPairs(benchmark::State& state) {
+    auto run = std::make_unique<tulo::RunState>();
+    tulo::RunSeason(*Demo(), {}, *run);
+    const tulo::MeasuredData data = EngineMadeAgb();
+    std::vector<double> simulated, measured;
+    for (auto _ : state) {
+        simulated.clear();
+        measured.clear();
+        tulo::AppendPairs(*run, 2, data, simulated, measured);
+        benchmark::DoNotOptimize(simulated.data());
+    }
+}
+BENCHMARK(BM_CalibrationPairs);
+
+// A line of the search's trace: a trial point of two values and its index.
+void BM_CalibrationTraceLine(benchmark::State& state) {
+    const double point[] = {2.6123456789, 11.49876543};
+    for (auto _ : state) benchmark::DoNotOptimize(tulo::TraceLine(point, 12.3456789012));
+}
+BENCHMARK(BM_CalibrationTraceLine);
+
 // The standard simplex from the demo's values: about 80 seasons, its start and shrinks side by side.
 void BM_CalibrationStandardSimplex(benchmark::State& state) {
     const double initial[] = {2.3, 12};

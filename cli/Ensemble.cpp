@@ -189,14 +189,14 @@ std::optional<RowSet> ReadSet(const TableRow& row, const std::vector<std::string
         if (Trim(text).empty()) continue;
         any = true;
         if (!read.problem.empty()) continue;
-        const std::string cell = CellName(number, static_cast<int>(c) + 1);
+        const auto cell = [&] { return CellName(number, static_cast<int>(c) + 1); };
         if (c >= index.size()) {
-            read.problem = "cell " + cell + ": " + QuoteValue(text) + " stands under no parameter of row 1";
+            read.problem = "cell " + cell() + ": " + QuoteValue(text) + " stands under no parameter of row 1";
             continue;
         }
         const auto value = ParseNumber(text);
         if (!value) {
-            read.problem = std::string(Trim(titles[c])) + " (cell " + cell + "): " + QuoteValue(text) +
+            read.problem = std::string(Trim(titles[c])) + " (cell " + cell() + "): " + QuoteValue(text) +
                            " is not a number";
             continue;
         }
@@ -299,13 +299,22 @@ int Ensemble(const EnsembleOptions& options, std::ostream& out, UserInterface& u
         if (!parsed) return kInvalidInputs;
         series = std::move(*parsed);
     }
-    const SeasonReader read = [&](const RunState& run) {
-        if (series.empty()) return SummaryCells(Summarize(run));
-        std::vector<std::string> cells;
-        cells.reserve(series.size());
-        for (const SeriesColumn& column : series)
-            cells.push_back(FormatOutput(*column.variable, run, column.day));
-        return cells;
+    // Each set's cells as the text of its row after the row number, written by the worker that ran it
+    // into the set's own slot of a buffer that every block reuses: no string per cell or set.
+    const std::size_t stride = series.empty() ? kSummaryRowChars : series.size() * (kNumberTextChars + 1);
+    std::vector<char> texts;
+    std::vector<std::size_t> lengths;
+    const SeasonSink sink = [&](std::size_t i, const RunState& run) {
+        char* const begin = texts.data() + i * stride;
+        char* end = begin;
+        if (series.empty())
+            end = WriteSummaryRow(Summarize(run), end);
+        else
+            for (const SeriesColumn& column : series) {
+                *end++ = ',';
+                end = WriteOutputNumber(*column.variable, run, column.day, end);
+            }
+        lengths[i] = static_cast<std::size_t>(end - begin);
     };
 
     AtomicFile file;
@@ -336,13 +345,18 @@ int Ensemble(const EnsembleOptions& options, std::ostream& out, UserInterface& u
     ProgressLine progress(isatty(fileno(stderr)) != 0);
     bool anyFailed = false;
     std::int64_t done = 0;
+    std::vector<std::int64_t> numbers;
+    std::vector<ParameterSet> sets;
+    std::vector<std::string> problems;
+    std::vector<std::size_t> ran; // the position in `sets` of each row's season, if it runs
+    std::string lines;
     try {
         do {
             // Sets whose own values are unreadable are not run; the others are, in one ensemble.
-            std::vector<std::int64_t> numbers;
-            std::vector<ParameterSet> sets;
-            std::vector<std::string> problems;
-            std::vector<std::size_t> ran; // the position in `sets` of each row's season, if it runs
+            numbers.clear();
+            sets.clear();
+            problems.clear();
+            ran.clear();
             for (const TableRow& row : rows)
                 if (auto set = ReadSet(row, titles, index)) {
                     numbers.push_back(row.number);
@@ -350,16 +364,25 @@ int Ensemble(const EnsembleOptions& options, std::ostream& out, UserInterface& u
                     if (set->problem.empty()) sets.push_back(std::move(set->set));
                     problems.push_back(std::move(set->problem));
                 }
-            const auto results = RunEnsemble(inputs, sets, read, run);
-            std::string lines;
+            texts.resize(sets.size() * stride);
+            lengths.assign(sets.size(), 0);
+            const std::vector<std::string> outcomes = RunEnsembleInto(inputs, sets, sink, run);
+            lines.clear();
+            lines.reserve(texts.size() + numbers.size() * (kNumberTextChars + width + 2));
             for (std::size_t i = 0; i < numbers.size(); ++i) {
-                const EnsembleResult* result = ran[i] == SIZE_MAX ? nullptr : &results[ran[i]];
-                const std::string& problem = result ? result->problem : problems[i];
+                const std::size_t set = ran[i];
+                const std::string& problem = set == SIZE_MAX ? problems[i] : outcomes[set];
                 anyFailed |= !problem.empty();
-                lines += std::to_string(numbers[i]);
-                for (std::size_t c = 0; c < width; ++c)
-                    lines += "," + (problem.empty() ? CsvField(result->cells[c]) : std::string());
-                lines += "," + CsvField(problem) + "\n";
+                char number[kNumberTextChars];
+                lines.append(number, WriteWholeNumber(number, numbers[i]));
+                if (problem.empty()) {
+                    lines.append(texts.data() + set * stride, lengths[set]);
+                    lines += ",\n";
+                } else {
+                    lines.append(width + 1, ',');
+                    lines += CsvField(problem);
+                    lines += '\n';
+                }
             }
             if (!write(lines)) {
                 // The disk is full or gone: the rest would be lost as well.

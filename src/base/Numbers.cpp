@@ -65,16 +65,31 @@ std::optional<std::int32_t> ParseInt32(std::string_view text) {
     return ToInt32(*value);
 }
 
+char* WriteShortestText(char* out, float value) {
+    return std::to_chars(out, out + kNumberTextChars, value).ptr;
+}
+
+char* WriteShortestText(char* out, double value) {
+    return std::to_chars(out, out + kNumberTextChars, value).ptr;
+}
+
+char* WriteSignificant(char* out, double value, int significantDigits) {
+    return std::to_chars(out, out + kNumberTextChars, value, std::chars_format::general, significantDigits)
+        .ptr;
+}
+
+char* WriteWholeNumber(char* out, std::int64_t value) {
+    return std::to_chars(out, out + kNumberTextChars, value).ptr;
+}
+
 std::string ShortestText(float value) {
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
+    char buffer[kNumberTextChars];
+    return std::string(buffer, WriteShortestText(buffer, value));
 }
 
 std::string ShortestText(double value) {
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
+    char buffer[kNumberTextChars];
+    return std::string(buffer, WriteShortestText(buffer, value));
 }
 
 std::string FormatSignificant(double value, int significantDigits) {

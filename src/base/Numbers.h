@@ -5,6 +5,7 @@
 // parser accepts both. Whole-number conversions round half to even, as every conversion of a real value
 // to an integer in the model does.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -36,6 +37,15 @@ std::string ShortestText(double value);
 // A value with the given number of significant digits, like printf's %.Ng (9 digits restore a single
 // exactly, 17 a double).
 std::string FormatSignificant(double value, int significantDigits);
+
+// The same texts, and std::to_string's of a whole number, written at `out` and followed by nothing: a
+// table of many rows writes its cells without a string each. `out` has room for kNumberTextChars
+// characters (significant digits at most 17); the end of the text is returned.
+inline constexpr std::size_t kNumberTextChars = 32;
+char* WriteShortestText(char* out, float value);
+char* WriteShortestText(char* out, double value);
+char* WriteSignificant(char* out, double value, int significantDigits);
+char* WriteWholeNumber(char* out, std::int64_t value);
 
 // The value as it reads back from FormatSignificant (a real value kept as text with so many digits).
 double RoundToSignificant(double value, int significantDigits);

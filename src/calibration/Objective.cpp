@@ -3,6 +3,7 @@
 #include "base/Numbers.h"
 #include "engine/Outputs.h"
 #include "engine/Season.h"
+#include "evaluation/Statistics.h"
 
 #include <algorithm>
 #include <array>
@@ -91,11 +92,18 @@ bool WeighsAgb(const CalibrationSettings& settings, const CalibrationDataSet& se
     return settings.agbWeight > 0 || !set.agb.rows.empty();
 }
 
-// The index the objective names, or nothing when it has no value.
+// The index the objective names, or nothing when it has no value: the agreement indices of the evaluation,
+// from the measured days' values alone.
 std::optional<double> Index(const RunState& run, int variable, const MeasuredData& data, ObjectiveKind kind) {
-    const EvaluationTable table = BuildEvaluationTable(run, variable);
-    const AgreementIndices indices = ComputeAgreementIndices(PairMeasuredWithSimulated(table, data));
-    return kind == ObjectiveKind::RRMSE ? indices.RRMSE : indices.RRMSEcvLastPoint;
+    // The indices' arrays start at position 1.
+    std::vector<double> simulated(1, 0.0), measured(1, 0.0);
+    simulated.reserve(data.rows.size() + 1);
+    measured.reserve(data.rows.size() + 1);
+    AppendPairs(run, variable, data, simulated, measured);
+    if (measured.size() == 1) return std::nullopt;
+    clsObjectiveFunctions objective;
+    objective.ObjectiveFunction(simulated, measured);
+    return kind == ObjectiveKind::RRMSE ? objective.GetRRMSE() : objective.GetRRMSEcvLastPoint();
 }
 
 } // namespace

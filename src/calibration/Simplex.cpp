@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -24,11 +23,10 @@ constexpr double ALPHA = 1.0, BETA = 0.5, GAMMA = 2.0;
 constexpr int kDefaultPasses = 500;
 constexpr int kMaxIterations = 1'000'000;
 
-// A number of the trace: the general form with 15 significant digits, as the trace always had.
-std::string TraceNumber(double value) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%.15g", value);
-    return text;
+// A number of the trace: the general form with 15 significant digits (printf's %.15g), as the trace
+// always had.
+char* WriteTraceNumber(char* out, double value) {
+    return WriteSignificant(out, value, 15);
 }
 
 int Rounded(double value) {
@@ -125,8 +123,14 @@ CalibrationOutcome Finish(const CalibrationProblem& problem, Point values, doubl
 
 std::string TraceLine(std::span<const double> point, double index) {
     std::string line;
-    for (const double x : point) line += TraceNumber(x) + ",";
-    return line + TraceNumber(index);
+    line.reserve((point.size() + 1) * (kNumberTextChars + 1));
+    char text[kNumberTextChars];
+    for (const double x : point) {
+        line.append(text, WriteTraceNumber(text, x));
+        line += ',';
+    }
+    line.append(text, WriteTraceNumber(text, index));
+    return line;
 }
 
 int AmoebaTULO(Simplex& s, const TrialFunction& evaluate, const AmoebaOptions& options) {

@@ -4,7 +4,6 @@
 #include "engine/Season.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -22,32 +21,22 @@ using Matrix = std::vector<std::vector<double>>;
 // A table's residuals are appended only when the objective weighs it.
 void AppendResiduals(const RunState& run, const CalibrationDataSet& set, const CalibrationSettings& settings,
                      std::vector<double>& residuals) {
+    std::vector<double> simulated, measured;
     const auto append = [&](int variable, const MeasuredData& data, double weight) {
         if (!(weight > 0)) return;
-        const FittingMatrix matrix = PairMeasuredWithSimulated(BuildEvaluationTable(run, variable), data);
+        simulated.clear();
+        measured.clear();
+        AppendPairs(run, variable, data, simulated, measured);
         double mean = 0;
-        for (const float m : matrix.measured) mean += m;
-        if (matrix.measured.empty() || mean == 0) return; // the checks refuse such a table
-        mean /= static_cast<double>(matrix.measured.size());
+        for (const double m : measured) mean += m;
+        if (measured.empty() || mean == 0) return; // the checks refuse such a table
+        mean /= static_cast<double>(measured.size());
         const double scale = std::sqrt(weight) / mean;
-        for (std::size_t i = 0; i < matrix.measured.size(); ++i)
-            residuals.push_back(scale * (static_cast<double>(matrix.simulated[i]) - matrix.measured[i]));
+        for (std::size_t i = 0; i < measured.size(); ++i)
+            residuals.push_back(scale * (simulated[i] - measured[i]));
     };
     append(kAgbVariable, set.agb, settings.agbWeight);
     if (settings.withLai) append(kLaiVariable, set.lai, settings.laiWeight);
-}
-
-// The residuals travel through the ensemble's text cells: the shortest text that reads back exactly.
-std::string Exact(double value) {
-    char text[32];
-    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
-    return std::string(text, end);
-}
-
-double FromExact(const std::string& text) {
-    double value = kNaN;
-    std::from_chars(text.data(), text.data() + text.size(), value);
-    return value;
 }
 
 // Eigenvalues and eigenvectors (columns of `vectors`) of a small symmetric matrix, by Jacobi rotations.
@@ -222,33 +211,22 @@ CalibrationUncertainty EstimateUncertainty(const CalibrationProblem& problem,
         // A step of another site's own parameter leaves this season as it is: its slope here is 0.
         std::vector<ParameterSet> sets;
         for (const auto& point : points) sets.push_back(DataSetValues(settings, point, index));
-        const auto results = RunEnsemble(
+        std::vector<std::vector<double>> residuals(sets.size());
+        const std::vector<std::string> problems = RunEnsembleInto(
             *set.inputs, sets,
-            [&](const RunState& run) {
-                std::vector<double> residuals;
-                AppendResiduals(run, set, settings, residuals);
-                std::vector<std::string> cells;
-                for (const double r : residuals) cells.push_back(Exact(r));
-                return cells;
-            },
+            [&](std::size_t s, const RunState& run) { AppendResiduals(run, set, settings, residuals[s]); },
             options);
-        if (!results.front().problem.empty())
-            return Unknown(p, "The season at the result cannot be run again: " + results.front().problem);
-        const auto residualsOf = [&](std::size_t s) {
-            std::vector<double> r;
-            for (const std::string& cell : results[s].cells) r.push_back(FromExact(cell));
-            return r;
-        };
-        const std::vector<double> here = residualsOf(0);
+        if (!problems.front().empty())
+            return Unknown(p, "The season at the result cannot be run again: " + problems.front());
+        const std::vector<double>& here = residuals.front();
         std::vector<std::vector<double>> rows(here.size(), std::vector<double>(p, kNaN));
         for (std::size_t k = 0; k < p; ++k) {
             // A step the season refuses (an order of temperatures broken) falls back on the result itself.
-            const bool downRan = results[2 * k + 1].problem.empty(),
-                       upRan = results[2 * k + 2].problem.empty();
+            const bool downRan = problems[2 * k + 1].empty(), upRan = problems[2 * k + 2].empty();
             const double low = downRan ? lower[k] : values[k], high = upRan ? upper[k] : values[k];
             if (!(high > low)) continue;
-            const std::vector<double> down = downRan ? residualsOf(2 * k + 1) : here;
-            const std::vector<double> up = upRan ? residualsOf(2 * k + 2) : here;
+            const std::vector<double>& down = downRan ? residuals[2 * k + 1] : here;
+            const std::vector<double>& up = upRan ? residuals[2 * k + 2] : here;
             for (std::size_t i = 0; i < here.size(); ++i) rows[i][k] = (up[i] - down[i]) / (high - low);
         }
         center.insert(center.end(), here.begin(), here.end());

@@ -54,21 +54,30 @@ std::string SetProblem(const ParameterSet& set, const CropParameters& configured
 std::vector<EnsembleResult> RunEnsemble(const CompiledInputs& inputs, std::span<const ParameterSet> sets,
                                         const SeasonReader& read, const EnsembleOptions& options) {
     std::vector<EnsembleResult> results(sets.size());
+    std::vector<std::string> problems = RunEnsembleInto(
+        inputs, sets, [&](std::size_t i, const RunState& run) { results[i].cells = read(run); }, options);
+    for (std::size_t i = 0; i < sets.size(); ++i) results[i].problem = std::move(problems[i]);
+    return results;
+}
+
+std::vector<std::string> RunEnsembleInto(const CompiledInputs& inputs, std::span<const ParameterSet> sets,
+                                         const SeasonSink& sink, const EnsembleOptions& options) {
+    std::vector<std::string> problems(sets.size());
     std::atomic<std::size_t> finished{0};
 
     auto runSet = [&](std::size_t i, RunState& run) {
-        EnsembleResult& result = results[i];
+        std::string& problem = problems[i];
         if (options.cancelled && options.cancelled()) {
-            result.problem = "cancelled";
+            problem = "cancelled";
             return;
         }
-        result.problem = SetProblem(sets[i], inputs.crop);
-        if (result.problem.empty()) {
+        problem = SetProblem(sets[i], inputs.crop);
+        if (problem.empty()) {
             RunSeason(inputs, sets[i], run);
             if (const auto where = FirstNonFiniteOutput(run))
-                result.problem = "the season is not finite (" + *where + ")";
+                problem = "the season is not finite (" + *where + ")";
             else
-                result.cells = read(run);
+                sink(i, run);
         }
         const std::size_t count = ++finished;
         if (options.done) options.done(count);
@@ -106,7 +115,7 @@ std::vector<EnsembleResult> RunEnsemble(const CompiledInputs& inputs, std::span<
                           });
     });
 #endif
-    return results;
+    return problems;
 }
 
 } // namespace tulo

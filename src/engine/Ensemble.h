@@ -34,4 +34,13 @@ struct EnsembleOptions {
 std::vector<EnsembleResult> RunEnsemble(const CompiledInputs& inputs, std::span<const ParameterSet> sets,
                                         const SeasonReader& read, const EnsembleOptions& options = {});
 
+// Reads the finished season of set `index` into the caller's own storage; called on the worker's thread,
+// once for each set whose season ran and is finite.
+using SeasonSink = std::function<void(std::size_t index, const RunState& run)>;
+
+// The seasons of RunEnsemble, each handed to `sink` rather than read into texts, for callers that keep
+// numbers or write rows themselves: each set's problem is returned (empty when its season was read).
+std::vector<std::string> RunEnsembleInto(const CompiledInputs& inputs, std::span<const ParameterSet> sets,
+                                         const SeasonSink& sink, const EnsembleOptions& options = {});
+
 } // namespace tulo

@@ -73,15 +73,14 @@ const std::vector<OutputVariable>& DailyOutputVariables() {
 #undef TULO_DOUBLE
 
 std::string FormatOutput(const OutputVariable& variable, const RunState& run, int day) {
-    switch (variable.precision) {
-    case OutputPrecision::Text:
-        return std::string(variable.text(run, day));
-    case OutputPrecision::Single:
-        return FormatSignificant(variable.value(run, day), 9);
-    case OutputPrecision::Double:
-        return FormatSignificant(variable.value(run, day), 17);
-    }
-    return {};
+    if (variable.precision == OutputPrecision::Text) return std::string(variable.text(run, day));
+    char text[kNumberTextChars];
+    return std::string(text, WriteOutputNumber(variable, run, day, text));
+}
+
+char* WriteOutputNumber(const OutputVariable& variable, const RunState& run, int day, char* out) {
+    return WriteSignificant(out, variable.value(run, day),
+                            variable.precision == OutputPrecision::Single ? 9 : 17);
 }
 
 const std::vector<ReportVariable>& ReportVariables() {
@@ -111,18 +110,29 @@ int ChartRows(const RunState& run) {
 
 } // namespace
 
+float CropChartValue(const RunState& run, int column, int day) {
+    const DailyOutputs& o = run.out;
+    switch (column) {
+    case 0:
+        return o.DVS[day];
+    case 1:
+        return static_cast<float>(o.AGB[day] / 100.0);
+    case 2:
+        return static_cast<float>(o.Panicles[day] / 100.0);
+    case 3:
+        return static_cast<float>(o.Leaves[day] / 100.0);
+    case 4:
+        return static_cast<float>(o.Stems[day] / 100.0);
+    default:
+        return o.LAI[day];
+    }
+}
+
 ChartMatrix FillCropChart(const RunState& run) {
     ChartMatrix m(ChartRows(run), 6);
-    const DailyOutputs& o = run.out;
-    for (int doy = run.control.InitialDate; doy < run.control.FinalDate; ++doy) {
-        const int row = doy - run.control.InitialDate;
-        m.at(row, 0) = o.DVS[doy];
-        m.at(row, 1) = static_cast<float>(o.AGB[doy] / 100.0);
-        m.at(row, 2) = static_cast<float>(o.Panicles[doy] / 100.0);
-        m.at(row, 3) = static_cast<float>(o.Leaves[doy] / 100.0);
-        m.at(row, 4) = static_cast<float>(o.Stems[doy] / 100.0);
-        m.at(row, 5) = o.LAI[doy];
-    }
+    for (int doy = run.control.InitialDate; doy < run.control.FinalDate; ++doy)
+        for (int column = 0; column < 6; ++column)
+            m.at(doy - run.control.InitialDate, column) = CropChartValue(run, column, doy);
     return m;
 }
 

@@ -28,6 +28,9 @@ const std::vector<OutputVariable>& DailyOutputVariables();
 // The value of a series on a day, as text that reads back exactly (9 significant digits for single
 // series, 17 for double ones).
 std::string FormatOutput(const OutputVariable& variable, const RunState& run, int day);
+// The text of a numeric series written at `out`, which has room for kNumberTextChars characters; the end
+// of the text is returned.
+char* WriteOutputNumber(const OutputVariable& variable, const RunState& run, int day, char* out);
 
 // A chart matrix: row k for the day InitialDate + k, single precision.
 class ChartMatrix {
@@ -63,5 +66,7 @@ inline constexpr int kEvaluableVariables = 6;
 // InitialDate + k, up to FinalDate - 1: a chart never shows a day the run did not simulate.
 ChartMatrix FillCropChart(const RunState& run);
 ChartMatrix FillMicroclimateChart(const RunState& run);
+// One value of the crop chart: column 0 to 5 on a simulated day.
+float CropChartValue(const RunState& run, int column, int day);
 
 } // namespace tulo

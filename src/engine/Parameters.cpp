@@ -763,12 +763,13 @@ void SetParameter(CropParameters& crop, const ParameterInfo& info, double value)
 }
 
 std::optional<InputProblem> CheckParameterBounds(const ParameterInfo& info, double value) {
-    const std::string field(info.control.empty() ? info.id : info.control);
-    const std::string range = ShortestText(info.min) + " to " + ShortestText(info.max);
+    // The texts are built only for a problem: an ensemble checks every value of every set.
+    const auto field = [&] { return std::string(info.control.empty() ? info.id : info.control); };
+    const auto range = [&] { return ShortestText(info.min) + " to " + ShortestText(info.max); };
     if (!std::isfinite(value))
-        return InputProblem{field, 0, 0,
+        return InputProblem{field(), 0, 0,
                             std::string(info.label) + ": " + ShortestText(value) +
-                                " is not a finite number; the accepted range is " + range + "."};
+                                " is not a finite number; the accepted range is " + range() + "."};
     // The bounds apply to the value the run holds. A single is compared with the bounds as singles, so
     // that a box holding exactly a bound ("0.1") is accepted although its single lies just below it.
     bool below = false;
@@ -789,17 +790,17 @@ std::optional<InputProblem> CheckParameterBounds(const ParameterInfo& info, doub
         // A list's item or a box's state is a code: between two codes there is no method or state.
         if (info.controlKind == ParameterControl::List || info.controlKind == ParameterControl::Check) {
             if (value != std::floor(value))
-                return InputProblem{field, 0, 0,
+                return InputProblem{field(), 0, 0,
                                     std::string(info.label) + ": " + ShortestText(value) +
-                                        " is not a code; the accepted codes are the whole numbers " + range +
-                                        " (" + std::string(info.minReason) + "; " +
+                                        " is not a code; the accepted codes are the whole numbers " +
+                                        range() + " (" + std::string(info.minReason) + "; " +
                                         std::string(info.maxReason) + ")."};
         }
         return std::nullopt;
     }
-    return InputProblem{field, 0, 0,
+    return InputProblem{field(), 0, 0,
                         std::string(info.label) + ": " + ValueText(info, value) +
-                            " is outside the accepted range " + range + " (" +
+                            " is outside the accepted range " + range() + " (" +
                             std::string(below ? info.minReason : info.maxReason) + ")."};
 }
 

@@ -1,12 +1,13 @@
 #include "engine/Season.h"
 
+#include "base/FiniteSeries.h"
 #include "engine/DailyLoop.h"
 #include "engine/Outputs.h"
 #include "engine/Parameters.h"
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 
 namespace tulo {
 
@@ -31,21 +32,6 @@ void RunSeason(const CompiledInputs& inputs, std::span<const ParameterValue> par
 
 namespace {
 
-// True when some value's exponent field is all ones (an infinity or a NaN). The exponent plus one
-// reaches the next bit only then, and OR-ing those sums vectorises, so the check costs a small fraction
-// of a season.
-bool AnyNonFinite(std::span<const float> values) {
-    std::uint32_t any = 0;
-    for (const float v : values) any |= ((std::bit_cast<std::uint32_t>(v) >> 23) & 0xffu) + 1u;
-    return (any & 0x100u) != 0;
-}
-
-bool AnyNonFinite(std::span<const double> values) {
-    std::uint64_t any = 0;
-    for (const double v : values) any |= ((std::bit_cast<std::uint64_t>(v) >> 52) & 0x7ffu) + 1u;
-    return (any & 0x800u) != 0;
-}
-
 // Every series of the outputs is listed below; a new one must join a list (only padding may remain).
 constexpr std::size_t kListedBytes = 18 * sizeof(DailySeries) + 17 * sizeof(DailySeriesD) +
                                      sizeof(DailyOutputs::Phase) + sizeof(DailyOutputs::InfectionInProgress);
@@ -64,10 +50,11 @@ bool AllOutputsFinite(const RunState& run) {
         &o.WaterLevel,    &o.ET1,       &o.ET2,       &o.ET3,        &o.ET4,     &o.RiskLevel,
         &o.BlastDVStoday, &o.MF1,       &o.MF2,       &o.MF3,        &o.MF4,     &o.MF12,
         &o.DTempRisk,     &o.MaxRhRisk, &o.DltRhRisk, &o.MxTempRisk, &o.RainRisk};
-    bool any = false;
-    for (const DailySeries* series : singles) any |= AnyNonFinite(std::span(*series).subspan(first, count));
-    for (const DailySeriesD* series : doubles) any |= AnyNonFinite(std::span(*series).subspan(first, count));
-    return !any;
+    const float* singleStarts[std::size(singles)];
+    const double* doubleStarts[std::size(doubles)];
+    for (std::size_t k = 0; k < std::size(singles); ++k) singleStarts[k] = singles[k]->data() + first;
+    for (std::size_t k = 0; k < std::size(doubles); ++k) doubleStarts[k] = doubles[k]->data() + first;
+    return AllFinite(singleStarts, doubleStarts, count);
 }
 
 } // namespace

@@ -2,10 +2,10 @@
 
 #include "base/Calendar.h"
 #include "base/Numbers.h"
-#include "engine/Season.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace tulo {
 
@@ -16,6 +16,36 @@ float SummedOn(const DailySeries& cumulated, const DailySeries& daily, std::int3
     return static_cast<float>(static_cast<double>(cumulated[d - 1]) + daily[d]);
 }
 
+// The first day from `from` on, before `to`, whose stage is `reached`; `to` when there is none. Four
+// days are tested at once up to the four holding that day.
+template <typename Reached>
+std::int32_t FirstDay(const DailySeries& dvs, std::int32_t from, std::int32_t to, Reached reached) {
+    for (; to - from >= 4; from += 4)
+        if (reached(dvs[from]) | reached(dvs[from + 1]) | reached(dvs[from + 2]) | reached(dvs[from + 3]))
+            break;
+    while (from < to && !reached(dvs[from])) ++from;
+    return from;
+}
+
+// The largest of a series' values over [from, to) and 0, passing over a NaN: what std::max(top, value)
+// from 0 keeps, the largest value above 0 or else +0, whatever the order, so four lanes compare at once.
+float Largest(const DailySeries& series, std::int32_t from, std::int32_t to) {
+    using Floats = float __attribute__((vector_size(16)));
+    Floats top = {};
+    if (to <= from) return 0; // no day: a final day before the first
+    const float* p = series.data() + from;
+    const float* const end = series.data() + to;
+    for (const float* const whole = p + (to - from) / 4 * 4; p != whole; p += 4) {
+        Floats v;
+        std::memcpy(&v, p, sizeof v);
+        top = v > top ? v : top;
+    }
+    float largest = 0;
+    for (int k = 0; k < 4; ++k) largest = std::max(largest, top[k]);
+    for (; p != end; ++p) largest = std::max(largest, *p);
+    return largest;
+}
+
 } // namespace
 
 SeasonSummary Summarize(const RunState& run) {
@@ -24,35 +54,57 @@ SeasonSummary Summarize(const RunState& run) {
     s.firstDay = run.control.InitialDate;
     s.lastDay = run.control.FinalDate - 1;
     s.sowing = std::max(run.manag.SowingDate, s.firstDay);
-    for (int d = s.firstDay; d <= s.lastDay; ++d) {
-        if (s.cropEnd) break; // the field stays bare afterwards
-        if (!s.emergence && o.DVS[d] > 0) s.emergence = d;
-        if (!s.flowering && o.DVS[d] >= 1) s.flowering = d;
-        if (!s.maturity && o.DVS[d] >= 2) s.maturity = d;
-        if (o.DVS[d] >= run.crop.DVSEND) s.cropEnd = d;
-    }
-    for (int d = s.firstDay; d <= s.lastDay; ++d) {
-        const bool harvested = s.cropEnd && d == *s.cropEnd && d > s.firstDay;
-        const float agb = harvested ? SummedOn(o.AGB, o.AGBday, d) : o.AGB[d];
-        s.agbMax = std::max(s.agbMax, agb / 100.0);
-        s.laiMax = std::max(s.laiMax, static_cast<double>(o.LAI[d]));
-        s.sterilityPercent = std::max(s.sterilityPercent, 100.0 * o.SterilityCum[d]);
-        if (d >= s.sowing && (!s.cropEnd || d <= *s.cropEnd))
-            s.blastInfectionDays += o.InfectionInProgress[d];
-    }
+    const std::int32_t first = s.firstDay, to = s.lastDay + 1;
+    // A stage of 1 is above 0 and one of 2 at least 1, so each stage is first reached no earlier than the
+    // one before it, and its search starts there; the same holds for the stage at harvest.
+    const std::int32_t emergence = FirstDay(o.DVS, first, to, [](float v) { return v > 0; });
+    const std::int32_t flowering = FirstDay(o.DVS, emergence, to, [](float v) { return v >= 1; });
+    const std::int32_t maturity = FirstDay(o.DVS, flowering, to, [](float v) { return v >= 2; });
+    const float harvest = run.crop.DVSEND;
+    const std::int32_t end = FirstDay(o.DVS,
+                                      harvest >= 2   ? maturity
+                                      : harvest >= 1 ? flowering
+                                      : harvest > 0  ? emergence
+                                                     : first,
+                                      to, [harvest](float v) { return v >= harvest; });
+    // The field stays bare after the day the crop ended: no stage is reached later.
+    const auto reached = [&](std::int32_t d) {
+        return d < to && d <= end ? std::optional<std::int32_t>(d) : std::nullopt;
+    };
+    s.emergence = reached(emergence);
+    s.flowering = reached(flowering);
+    s.maturity = reached(maturity);
+    s.cropEnd = reached(end);
+
+    // The largest values as singles: the conversion to the summary's units keeps their order, so it is
+    // made once, on the largest. The day the crop ended had its cumulated series zeroed, unless it is the
+    // first simulated day: its biomass is the day's sum.
+    const bool harvested = s.cropEnd && end > first;
+    const float agb = harvested ? std::max({Largest(o.AGB, first, end), SummedOn(o.AGB, o.AGBday, end),
+                                            Largest(o.AGB, end + 1, to)})
+                                : Largest(o.AGB, first, to);
+    s.agbMax = agb / 100.0;
+    s.laiMax = Largest(o.LAI, first, to);
+    s.sterilityPercent = 100.0 * Largest(o.SterilityCum, first, to);
+    const std::int32_t standing = s.cropEnd ? end : s.lastDay;
+    for (std::int32_t d = s.sowing; d <= standing; ++d) s.blastInfectionDays += o.InfectionInProgress[d];
+
     if (s.maturity) {
         const std::int32_t m = *s.maturity;
-        const bool harvested = s.cropEnd && m == *s.cropEnd && m > s.firstDay;
-        const float agb = harvested ? SummedOn(o.AGB, o.AGBday, m) : o.AGB[m];
-        const float panicles = harvested ? SummedOn(o.Panicles, o.PaniclesDay, m) : o.Panicles[m];
-        s.agbMaturity = agb / 100.0;
+        const bool harvestedThen = harvested && m == end;
+        const float agbThen = harvestedThen ? SummedOn(o.AGB, o.AGBday, m) : o.AGB[m];
+        const float panicles = harvestedThen ? SummedOn(o.Panicles, o.PaniclesDay, m) : o.Panicles[m];
+        s.agbMaturity = agbThen / 100.0;
         s.paniclesMaturity = panicles / 100.0;
-        if (agb > 0) s.harvestIndex = static_cast<double>(panicles) / agb;
+        if (agbThen > 0) s.harvestIndex = static_cast<double>(panicles) / agbThen;
     }
     if (s.lastDay >= s.firstDay) s.finalWaterLevel = o.WaterLevel[s.lastDay];
-    const EndOfCrop end = EndOfCropValues(run);
-    s.endOfCropDay = end.day;
-    s.endOfCropAGB = end.AGB / 100.0;
+    // The crop as the tools read it (EndOfCropValues): the day before it finished, or the last day.
+    s.endOfCropDay = s.cropEnd ? end - 1 : s.lastDay;
+    if (s.endOfCropDay < first)
+        s.endOfCropDay = 0;
+    else
+        s.endOfCropAGB = o.AGB[s.endOfCropDay] / 100.0;
     return s;
 }
 
@@ -106,24 +158,57 @@ const std::vector<std::string_view>& SummaryColumns() {
     return columns;
 }
 
+namespace {
+
+// Hands each cell's text to `take`, in the order of the columns: one formatting for the cells and the
+// rows, so that both give the same texts.
+template <typename Take> void EachSummaryCell(const SeasonSummary& s, Take take) {
+    char text[kNumberTextChars];
+    const auto whole = [&](std::int64_t v) { take(std::string_view(text, WriteWholeNumber(text, v))); };
+    const auto day = [&](const std::optional<std::int32_t>& d) {
+        if (d)
+            whole(*d);
+        else
+            take(std::string_view());
+    };
+    const auto number = [&](double v) { take(std::string_view(text, WriteShortestText(text, v))); };
+    const auto maybe = [&](const std::optional<double>& v) {
+        if (v)
+            number(*v);
+        else
+            take(std::string_view());
+    };
+    whole(s.sowing);
+    day(s.emergence);
+    day(s.flowering);
+    day(s.maturity);
+    day(s.cropEnd);
+    maybe(s.agbMaturity);
+    maybe(s.paniclesMaturity);
+    maybe(s.harvestIndex);
+    number(s.agbMax);
+    number(s.laiMax);
+    number(s.sterilityPercent);
+    whole(s.blastInfectionDays);
+    number(s.finalWaterLevel);
+    number(s.endOfCropAGB);
+}
+
+} // namespace
+
 std::vector<std::string> SummaryCells(const SeasonSummary& s) {
-    auto day = [](const std::optional<std::int32_t>& d) { return d ? std::to_string(*d) : std::string(); };
-    auto number = [](double v) { return ShortestText(v); };
-    auto maybe = [&](const std::optional<double>& v) { return v ? number(*v) : std::string(); };
-    return {std::to_string(s.sowing),
-            day(s.emergence),
-            day(s.flowering),
-            day(s.maturity),
-            day(s.cropEnd),
-            maybe(s.agbMaturity),
-            maybe(s.paniclesMaturity),
-            maybe(s.harvestIndex),
-            number(s.agbMax),
-            number(s.laiMax),
-            number(s.sterilityPercent),
-            std::to_string(s.blastInfectionDays),
-            number(s.finalWaterLevel),
-            number(s.endOfCropAGB)};
+    std::vector<std::string> cells;
+    cells.reserve(SummaryColumns().size());
+    EachSummaryCell(s, [&](std::string_view cell) { cells.emplace_back(cell); });
+    return cells;
+}
+
+char* WriteSummaryRow(const SeasonSummary& s, char* out) {
+    EachSummaryCell(s, [&](std::string_view cell) {
+        *out++ = ',';
+        out = std::copy(cell.begin(), cell.end(), out);
+    });
+    return out;
 }
 
 } // namespace tulo

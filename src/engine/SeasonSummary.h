@@ -1,6 +1,7 @@
 #pragma once
 // The figures a user looks at first after a run: the crop's stages and what it yielded at maturity.
 
+#include "base/Numbers.h"
 #include "engine/RunState.h"
 
 #include <optional>
@@ -41,5 +42,10 @@ std::string FormatSummary(const SeasonSummary& summary);
 // texts that read back exactly (empty for a stage not reached or a value that has none).
 const std::vector<std::string_view>& SummaryColumns();
 std::vector<std::string> SummaryCells(const SeasonSummary& summary);
+
+// The same cells as one row of a CSV table, each after a comma (",120,134,...,18.6"), written at `out`,
+// which has room for kSummaryRowChars characters; the end of the row is returned. No cell needs quotes.
+inline constexpr std::size_t kSummaryRowChars = 14 * (kNumberTextChars + 1);
+char* WriteSummaryRow(const SeasonSummary& summary, char* out);
 
 } // namespace tulo

@@ -249,6 +249,29 @@ FittingMatrix PairMeasuredWithSimulated(const EvaluationTable& table, const Meas
     return matrix;
 }
 
+void AppendPairs(const RunState& run, int variable, const MeasuredData& data, std::vector<double>& simulated,
+                 std::vector<double>& measured) {
+    if (variable < 1 || variable > kEvaluableVariables) return;
+    const int column = ReportVariables()[static_cast<std::size_t>(variable - 1)].column;
+    const auto first = static_cast<float>(run.control.InitialDate);
+    const auto beyond = static_cast<float>(run.control.FinalDate);
+    // The day the crop ended, looked for only when a measured day has reached the stage at harvest.
+    std::optional<std::optional<std::int32_t>> end;
+    for (const Measurement& m : data.rows) {
+        // The table's rows are the whole simulated days: a measurement pairs with the row of its day.
+        if (!(m.doy >= first && m.doy < beyond)) continue;
+        const auto day = static_cast<std::int32_t>(m.doy);
+        if (static_cast<float>(day) != m.doy) continue;
+        float value = CropChartValue(run, column, day);
+        if (run.out.DVS[day] >= run.crop.DVSEND) {
+            if (!end) end = CropEndDay(run);
+            if (*end == day) value = StandingCropValue(run, day, column);
+        }
+        simulated.push_back(value);
+        measured.push_back(m.value);
+    }
+}
+
 AgreementIndices ComputeAgreementIndices(const FittingMatrix& matrix) {
     AgreementIndices indices;
     indices.n = static_cast<int>(matrix.measured.size());

@@ -106,6 +106,11 @@ struct FittingMatrix {
     std::vector<int> day;         // the day of each pair, so that pairs can be listed and pooled
 };
 FittingMatrix PairMeasuredWithSimulated(const EvaluationTable& table, const MeasuredData& data);
+// The pairs of PairMeasuredWithSimulated(BuildEvaluationTable(run, variable), data) appended to
+// `simulated` and `measured`, without building the table: what an objective evaluated at every trial of
+// a search reads.
+void AppendPairs(const RunState& run, int variable, const MeasuredData& data, std::vector<double>& simulated,
+                 std::vector<double>& measured);
 
 // Undefined (no value) where a denominator is zero.
 struct AgreementIndices {

@@ -224,26 +224,35 @@ std::optional<std::string> MethodSettingsProblem(const std::string& keyword, std
     return why;
 }
 
-// A season's output as the output file gives it, or empty when the crop did not reach the stage it
-// needs. The end-of-crop biomass keeps the text of a single, as it always had.
-std::string SeasonOutputText(const RunState& run, SampleOutput output) {
-    if (output == SampleOutput::Agb) return ShortestText(EndOfCropValues(run).AGB);
+// The value of a single's shortest text, which the samples' outputs always were: the text read back as
+// a double, not the single widened.
+std::optional<double> AsWritten(float value) {
+    char text[kNumberTextChars];
+    return ParseNumber(std::string_view(text, WriteShortestText(text, value)));
+}
+
+// A season's output as the output file gives it, or nothing when the crop did not reach the stage it
+// needs. The end-of-crop biomass keeps the value of a single, as it always had.
+std::optional<double> SeasonOutput(const RunState& run, SampleOutput output) {
+    if (output == SampleOutput::Agb) return AsWritten(EndOfCropValues(run).AGB);
     const SeasonSummary summary = Summarize(run);
     switch (output) {
     case SampleOutput::Panicles:
         // The summary's t/ha back to the g m-2 of the end-of-crop biomass, as a single again.
-        return summary.paniclesMaturity ? ShortestText(static_cast<float>(*summary.paniclesMaturity * 100.0))
-                                        : std::string();
+        if (!summary.paniclesMaturity) return std::nullopt;
+        return AsWritten(static_cast<float>(*summary.paniclesMaturity * 100.0));
     case SampleOutput::Flowering:
-        return summary.flowering ? std::to_string(*summary.flowering) : std::string();
+        if (!summary.flowering) return std::nullopt;
+        return *summary.flowering;
     case SampleOutput::Maturity:
-        return summary.maturity ? std::to_string(*summary.maturity) : std::string();
+        if (!summary.maturity) return std::nullopt;
+        return *summary.maturity;
     case SampleOutput::LaiMax:
-        return ShortestText(static_cast<float>(summary.laiMax));
+        return AsWritten(static_cast<float>(summary.laiMax));
     case SampleOutput::Agb:
         break;
     }
-    return {};
+    return std::nullopt;
 }
 
 } // namespace
@@ -594,33 +603,35 @@ SampleRuns RunSampleSimulations(const CompiledInputs& inputs, const SampleFile& 
             set.push_back({f.parameter, kept});
         }
     }
-    const SeasonReader read = [output](const RunState& run) {
-        return std::vector<std::string>{SeasonOutputText(run, output)};
+    // Each worker writes its samples' values in place: no text is made and read back.
+    std::vector<double> values(total, 0.0);
+    std::vector<char> defined(total, 0);
+    const SeasonSink sink = [&](std::size_t s, const RunState& run) {
+        const auto value = SeasonOutput(run, output);
+        values[s] = value.value_or(0.0);
+        defined[s] = value.has_value();
     };
     EnsembleOptions ensemble;
     ensemble.threads = options.threads;
     ensemble.cancelled = options.cancelled;
     if (options.progress) ensemble.done = [&](std::size_t done) { options.progress(done, total); };
-    const auto results = RunEnsemble(inputs, sets, read, ensemble);
+    const auto problems = RunEnsembleInto(inputs, sets, sink, ensemble);
 
     if (options.cancelled && options.cancelled()) {
         runs.status = {StepStatus::Cancelled,
                        "The sensitivity analysis was cancelled during the simulations."};
         return runs;
     }
-    runs.outputs.reserve(total);
     std::size_t undefined = 0, firstUndefined = 0;
     for (std::size_t s = 0; s < total; ++s) {
-        if (!results[s].problem.empty()) {
-            runs.status = Failed("Sample " + std::to_string(s + 1) +
-                                 " cannot be simulated: " + results[s].problem + ".");
-            runs.outputs.clear();
+        if (!problems[s].empty()) {
+            runs.status =
+                Failed("Sample " + std::to_string(s + 1) + " cannot be simulated: " + problems[s] + ".");
             return runs;
         }
-        const auto value = ParseNumber(results[s].cells.front());
-        if (!value && undefined++ == 0) firstUndefined = s;
-        runs.outputs.push_back(value.value_or(0.0));
+        if (!defined[s] && undefined++ == 0) firstUndefined = s;
     }
+    runs.outputs = std::move(values);
     if (undefined > 0) {
         const OutputChoice& choice = ChoiceOf(output);
         const char* stage = output == SampleOutput::Flowering ? "flowering" : "maturity";

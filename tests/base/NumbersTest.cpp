@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <random>
+
 namespace tulo {
 namespace {
 
@@ -34,6 +40,49 @@ TEST(Numbers, FormatsReadBackExactly) {
     EXPECT_EQ(static_cast<float>(std::stod(FormatSignificant(single, 9))), single);
     const double d = 1.0 / 3.0;
     EXPECT_EQ(std::stod(FormatSignificant(d, 17)), d);
+}
+
+// The cells of ensemble rows and the trace of a search were written by std::to_string and printf: the
+// writers must give the same texts, for awkward values too.
+TEST(Numbers, WritersGiveTheTextsOfToStringAndPrintf) {
+    const auto whole = [](std::int64_t v) {
+        char text[kNumberTextChars];
+        return std::string(text, WriteWholeNumber(text, v));
+    };
+    for (const int v : {0, 7, -7, 120, 2147483647, -2147483647 - 1}) EXPECT_EQ(whole(v), std::to_string(v));
+
+    std::vector<double> values = {0.0,
+                                  -0.0,
+                                  0.1,
+                                  -2.5,
+                                  1e15,
+                                  999999999999999.9,
+                                  1e16,
+                                  0.0001,
+                                  1e-5,
+                                  4.9e-324,
+                                  -1e-310,
+                                  1e300,
+                                  -1.7976931348623157e308,
+                                  18.6113,
+                                  2.0 / 3,
+                                  123456789.125,
+                                  std::numeric_limits<double>::infinity(),
+                                  -std::numeric_limits<double>::quiet_NaN()};
+    std::mt19937_64 random(7);
+    for (int i = 0; i < 20000; ++i) {
+        const std::uint64_t bits = random();
+        double v;
+        std::memcpy(&v, &bits, sizeof v);
+        values.push_back(v);
+        values.push_back(static_cast<float>(static_cast<std::int64_t>(bits % 2000000) - 1000000) / 64);
+    }
+    for (const double v : values)
+        for (const int digits : {9, 15, 17}) {
+            char printed[64], written[kNumberTextChars];
+            std::snprintf(printed, sizeof printed, "%.*g", digits, v);
+            EXPECT_EQ(std::string(written, WriteSignificant(written, v, digits)), printed) << digits;
+        }
 }
 
 } // namespace

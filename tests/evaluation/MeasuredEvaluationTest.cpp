@@ -11,6 +11,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <memory>
 
 namespace tulo {
@@ -149,6 +150,33 @@ TEST(MeasuredEvaluation, TheCropsLastDayPairsWithTheStandingCrop) {
               static_cast<float>(*summary.agbMaturity));
     EXPECT_EQ(EvaluateAgainstMeasured(*run, 3, data).matrix.simulated[0],
               static_cast<float>(*summary.paniclesMaturity));
+}
+
+// What the calibration's objective reads at every trial: the pairs of the evaluation, taken without
+// building its table, for every variable, on a crop that finished (its last day the standing crop) and
+// one that did not, with days outside the season, between two days and repeated.
+TEST(MeasuredEvaluation, PairsTakenWithoutTheTableAreTheEvaluations) {
+    FormModel finished = test::DemoForm();
+    FormModel growing = test::DemoForm();
+    growing.setText(ctl::txtTSUM2, "2000");
+    MeasuredData data;
+    int row = 2;
+    for (const float day : {50.0f, 99.0f, 100.0f, 150.0f, 150.5f, 210.0f, 276.0f, 277.0f, 278.0f, 277.0f,
+                            299.0f, 300.0f, std::numeric_limits<float>::quiet_NaN()})
+        data.rows.push_back({row++, day, 0.5f * static_cast<float>(row)});
+    for (FormModel* form : {&finished, &growing}) {
+        const auto run = RunDemo(*form);
+        for (int variable = 0; variable <= kEvaluableVariables + 1; ++variable) {
+            const FittingMatrix matrix =
+                PairMeasuredWithSimulated(BuildEvaluationTable(*run, variable), data);
+            std::vector<double> simulated, measured;
+            AppendPairs(*run, variable, data, simulated, measured);
+            EXPECT_EQ(simulated, std::vector<double>(matrix.simulated.begin(), matrix.simulated.end()))
+                << variable;
+            EXPECT_EQ(measured, std::vector<double>(matrix.measured.begin(), matrix.measured.end()))
+                << variable;
+        }
+    }
 }
 
 // Each date in its own year's calendar: a leap year's days from 29 February on are one later, and its
