@@ -291,6 +291,7 @@ bool Soil::FullHour(std::size_t t, const HourInputs& in) {
     // A dry layer under a thin pond could draw more than the pond holds; it gets what there is.
     q = available <= 0.0 ? 0.0 : std::min(q, available);
 
+    // The pond plus the input less the evaporation is `available`: the sum is the same in either order.
     double pond = available - q - in.U;
     double inflow = q; // what the layer above passes down this hour
     bool moved = false;
