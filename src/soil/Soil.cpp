@@ -291,6 +291,7 @@ bool Soil::FullHour(std::size_t t, const HourInputs& in) {
     // A dry layer under a thin pond could draw more than the pond holds; it gets what there is.
     q = available <= 0.0 ? 0.0 : std::min(q, available);
 
+    // The pond plus the input less the evaporation is `available`: the sum is the same in either order.
     double pond = available - q - in.U;
     double inflow = q; // what the layer above passes down this hour
     bool moved = false;
@@ -428,6 +429,12 @@ void Soil::RepeatHours(std::size_t t, std::size_t end) {
     }
 }
 
+Soil::HourInputs Soil::InputsAt(const DayStart& day, std::int32_t T) {
+    const bool daytime = T >= kFirstDayHour && T <= kLastDayHour;
+    return {T >= day.input.first && T <= day.input.last ? day.input.share : 0.0, daytime ? day.Eh : 0.0,
+            daytime ? day.Uh : 0.0};
+}
+
 Soil::DayRuns Soil::Runs(const DayStart& day) {
     // The inputs change only where the daytime or the water input begins or ends: two ordered pairs,
     // merged.
@@ -439,20 +446,13 @@ Soil::DayRuns Soil::Runs(const DayStart& day) {
     order(1, 3);
     order(1, 2);
     DayRuns runs;
-    std::size_t n = 0;
-    runs.run[0].in = {day.input.first == 1 ? day.input.share : 0.0, 0.0, 0.0};
+    std::int32_t start = 1;
     for (const std::int32_t cut : cuts) {
-        if (cut <= 1 || cut > kHours) continue;
-        const bool daytime = cut >= kFirstDayHour && cut <= kLastDayHour;
-        const HourInputs in{cut >= day.input.first && cut <= day.input.last ? day.input.share : 0.0,
-                            daytime ? day.Eh : 0.0, daytime ? day.Uh : 0.0};
-        const HourInputs& last = runs.run[n].in;
-        if (Same(in.Q, last.Q) && Same(in.E, last.E) && Same(in.U, last.U)) continue;
-        runs.run[n].end = cut;
-        runs.run[++n].in = in;
+        if (cut <= start || cut > kHours) continue;
+        runs.run[runs.count++] = {cut, InputsAt(day, start)};
+        start = cut;
     }
-    runs.run[n].end = kHours + 1;
-    runs.count = n + 1;
+    runs.run[runs.count++] = {kHours + 1, InputsAt(day, start)};
     return runs;
 }
 
@@ -479,15 +479,22 @@ void Soil::WaterBalanceDarcy(double Qing, std::int32_t HQin, double h, double Ev
     lastDay_ = day;
     lastDayKnown_ = true;
 
-    allSettled_ = true;
+    // The layers' water in mm, usually what the last hour left: then what follows from it still holds.
+    bool moved = !waterKnown_;
     for (std::size_t k = 1; k <= bottom; ++k) {
         const double w = terms_[k].thickness * Layers_[k].SWC();
-        if (!waterKnown_ || !Same(w, W_[k])) SetLayerWater(k, w, w / terms_[k].thickness);
-        allSettled_ = allSettled_ && settled_[k];
+        if (!waterKnown_ || !Same(w, W_[k])) {
+            SetLayerWater(k, w, w / terms_[k].thickness);
+            moved = true;
+        }
+    }
+    if (moved) {
+        allSettled_ = true;
+        for (std::size_t k = 1; k <= bottom; ++k) allSettled_ = allSettled_ && settled_[k];
     }
     waterKnown_ = true;
     topSWC_ = Layers_[1].SWC();
-    UpdatePotentials();
+    if (moved || !infiltrationKnown_ || !Same(topSWC_, infiltrationTeta_)) UpdatePotentials();
     PondDepth_[0] = day.pond;
 
     // Hours in which no layer's water moves leave the layers' rows for later (settledFrom up to the hour);

@@ -139,15 +139,15 @@ private:
     struct HourInputs {
         double Q = 0, E = 0, U = 0;
     };
-    // A day's runs of hours with the same inputs: run r ends before hour run[r].end, where run r + 1
-    // starts.
+    // A day's runs of hours between the changes of its inputs: run r ends before hour run[r].end, where
+    // run r + 1 starts. Neighbouring runs may bring the same inputs.
     struct Run {
-        std::int32_t end = 0;
+        std::int32_t end;
         HourInputs in;
     };
     struct DayRuns {
-        std::array<Run, 5> run{};
-        std::size_t count = 1;
+        std::array<Run, 5> run;
+        std::size_t count = 0;
     };
 
     static std::size_t LayerSlot(std::int32_t i, std::int32_t layers);
@@ -173,6 +173,7 @@ private:
     void WriteSettled() const;
     // Hours t .. end - 1 repeat hour t - 1.
     void RepeatHours(std::size_t t, std::size_t end);
+    static HourInputs InputsAt(const DayStart& day, std::int32_t T);
     static DayRuns Runs(const DayStart& day);
 
     std::int32_t NLayers_ = 0;
