@@ -20,8 +20,11 @@ float SummedOn(const DailySeries& cumulated, const DailySeries& daily, std::int3
 // days are tested at once up to the four holding that day.
 template <typename Reached>
 std::int32_t FirstDay(const DailySeries& dvs, std::int32_t from, std::int32_t to, Reached reached) {
+    // Counted rather than or-ed with ||, so that the four tests need no branch between them.
     for (; to - from >= 4; from += 4)
-        if (reached(dvs[from]) | reached(dvs[from + 1]) | reached(dvs[from + 2]) | reached(dvs[from + 3]))
+        if (int{reached(dvs[from])} + int{reached(dvs[from + 1])} + int{reached(dvs[from + 2])} +
+                int{reached(dvs[from + 3])} >
+            0)
             break;
     while (from < to && !reached(dvs[from])) ++from;
     return from;
