@@ -147,9 +147,8 @@ bool DayContext::WaterLevel(std::int32_t d) {
         if (!control.SoilCorrectlyOpen) return false;
         const double pond = 10.0 * (d == control.InitialDate ? manag.IniWaterLevel : o.WaterLevel[d - 1]);
         const double hours = std::clamp(RoundHalfEven(manag.WinputH[d]), -1000.0, 1000.0);
-        double uptake = o.ET3[d - 1];
         soil->WaterBalanceDarcy(w.Rain[d] + manag.Winputmm[d], static_cast<std::int32_t>(hours), pond,
-                                o.ET4[d - 1], uptake);
+                                o.ET4[d - 1], o.ET3[d - 1]);
         o.WaterLevel[d] = soil->OutW(24) / 10.0;
     } else if (manag.Flooded == 1) {
         if (manag.DynamicLevel) {

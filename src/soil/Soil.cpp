@@ -456,7 +456,7 @@ Soil::DayRuns Soil::Runs(const DayStart& day) {
     return runs;
 }
 
-void Soil::WaterBalanceDarcy(double Qing, std::int32_t HQin, double h, double Evg, double& WUg) {
+void Soil::WaterBalanceDarcy(double Qing, std::int32_t HQin, double h, double Evg, double WUg) {
     const std::int32_t N = NLayers_;
     if (N < 1) throw std::logic_error("the soil water balance needs at least one soil layer");
     const std::size_t bottom = static_cast<std::size_t>(N);

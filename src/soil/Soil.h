@@ -72,7 +72,9 @@ public:
                      double Alpha, double n, double SWCres, double FC, double WP, double Sat, double satK,
                      double SWCstartmm);
 
-    // Volumetric water of layer i now, and at the end of hour T of the last simulated day.
+    // Volumetric water of layer i now, and at the end of hour T of the last simulated day. The hourly
+    // readers complete rows the day left for later (see WriteSettled), so a soil is read by one thread at
+    // a time, like every other part of a run state.
     double SWCdaily(std::int32_t i) const;
     double SWCtimestep(std::int32_t i, std::int32_t T) const;
     // Water that left layer i downwards in hour T of the last simulated day (mm).
@@ -82,7 +84,7 @@ public:
     // evaporation and WUg crop uptake of the day (mm, taken from the ponded water between 7 and 18 h).
     // An hour that starts from the state and inputs of an hour that changed nothing, and a day that starts
     // from the state and inputs of the day before, end as those did: they are not computed again.
-    void WaterBalanceDarcy(double Qing, std::int32_t HQin, double h, double Evg, double& WUg);
+    void WaterBalanceDarcy(double Qing, std::int32_t HQin, double h, double Evg, double WUg);
 
     // Water content at suction Psi (kPa); a non-zero Psi is converted to cm of water in place.
     static double vanGProfile(double Alpha, double n, double tetares, double SWCsat, double& Psi);
