@@ -54,7 +54,7 @@ inline std::shared_ptr<const CompiledInputs> CompiledExample(const std::string& 
     return Compiled(ExampleForm(name));
 }
 
-// The first day from `from` on whose stage reaches `dvs`; 0 when none before `final` does.
+// The first day, from `from` on, whose stage reaches `dvs`; 0 when none before `final` does.
 inline int FirstDayAtStage(const DailyOutputs& o, float dvs, int from, int final) {
     for (int d = from; d < final; ++d)
         if (o.DVS[d] >= dvs) return d;
