@@ -51,24 +51,12 @@ TEST(Numbers, WritersGiveTheTextsOfToStringAndPrintf) {
     };
     for (const int v : {0, 7, -7, 120, 2147483647, -2147483647 - 1}) EXPECT_EQ(whole(v), std::to_string(v));
 
-    std::vector<double> values = {0.0,
-                                  -0.0,
-                                  0.1,
-                                  -2.5,
-                                  1e15,
-                                  999999999999999.9,
-                                  1e16,
-                                  0.0001,
-                                  1e-5,
-                                  4.9e-324,
-                                  -1e-310,
-                                  1e300,
-                                  -1.7976931348623157e308,
-                                  18.6113,
-                                  2.0 / 3,
-                                  123456789.125,
-                                  std::numeric_limits<double>::infinity(),
-                                  -std::numeric_limits<double>::quiet_NaN()};
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+    std::vector<double> values = {
+        0.0,     -0.0,          0.1,      -2.5,    1e15,  999999999999999.9,       1e16,
+        0.0001,  1e-5,          4.9e-324, -1e-310, 1e300, -1.7976931348623157e308, 18.6113,
+        2.0 / 3, 123456789.125, kInf,     -kNaN};
     std::mt19937_64 random(7);
     for (int i = 0; i < 20000; ++i) {
         const std::uint64_t bits = random();

@@ -1,33 +1,20 @@
 // A paddy season with everything on: dynamic water level over three soil layers with daily irrigation,
 // floodwater temperatures, cold sterility and blast with a fungicide treatment.
 
-#include "engine/DailyLoop.h"
-#include "engine/Outputs.h"
-#include "engine/ReadInputs.h"
-#include "support/ScriptedUi.h"
-#include "support/TestForms.h"
+#include "support/Seasons.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <memory>
 
 namespace tulo {
 namespace {
 
-std::unique_ptr<RunState> RunFlooded(FormModel& form) {
-    test::ScriptedUi ui;
-    auto run = std::make_unique<RunState>();
-    const Problems problems = ReadAllInputs(form, ui, *run);
-    EXPECT_TRUE(problems.empty()) << (problems.empty() ? "" : problems.front().text);
-    run->PrepareFreshRun();
-    SimulateDays(*run);
-    return run;
-}
+using test::SimulatedRun;
 
 TEST(FloodedSeason, LevelStaysPhysicalAndNoSeriesTurnsNaN) {
     FormModel form = test::ExampleForm("flooded.sim");
-    const auto run = RunFlooded(form);
+    const auto run = SimulatedRun(form);
     const DailyOutputs& o = run->out;
     const int first = run->control.InitialDate, last = run->control.FinalDate - 1;
     double totalInput = 0;
@@ -52,13 +39,13 @@ TEST(FloodedSeason, LevelStaysPhysicalAndNoSeriesTurnsNaN) {
 
 TEST(FloodedSeason, FungicideAndResistanceCutTheEpidemic) {
     FormModel form = test::ExampleForm("flooded.sim");
-    const auto susceptible = RunFlooded(form);
+    const auto susceptible = SimulatedRun(form);
     form.setText(ctl::cmbBlastProduct, "No treatment applied"); // the DOY 200 treatment no longer counts
-    const auto untreated = RunFlooded(form);
+    const auto untreated = SimulatedRun(form);
     form.setText(ctl::txtBlastClass, "3"); // no risk level exceeds 3: no infection ever starts
-    const auto resistant = RunFlooded(form);
+    const auto resistant = SimulatedRun(form);
     form.setCheck(ctl::chkDiseases, 0);
-    const auto healthy = RunFlooded(form);
+    const auto healthy = SimulatedRun(form);
     int infected = 0, treatedDays = 0, untreatedDays = 0;
     float peakSusceptible = 0, peakResistant = 0, peakHealthy = 0;
     for (int d = 100; d < 300; ++d) {

@@ -14,8 +14,6 @@
 namespace tulo {
 namespace {
 
-using Texts = std::vector<std::string_view>;
-
 // The registry's entries that have `key` set, ordered by it, as the tuples `view` makes of them.
 template <typename Key, typename View> auto Collect(Key key, View view) {
     std::vector<const ParameterInfo*> kept;
@@ -106,104 +104,52 @@ TEST(Parameters, RegistryHoldsTheWindowsLabelsAndDefaultsAndTheFormOpensWithThem
 }
 
 TEST(Parameters, FilesAndWindowsThatListParametersTakeThemInTheirOwnOrder) {
-    const auto config = Collect(&ParameterInfo::configItem,
-                                [](const ParameterInfo& p) { return std::pair(p.configItem, p.configName); });
-    const Texts names = {"base temperature for development",
-                         "cut-off temperature for development",
-                         "thermal time to emergence",
-                         "critical day length",
-                         "optimum day length",
-                         "development method",
-                         "base temperature after emergence",
-                         "cut-off temperature after emergence",
-                         "thermal time emergence to flowering",
-                         "thermal time flowering to maturity",
-                         "development stage at harvest",
-                         "radiation use efficiency",
-                         "extinction coefficient",
-                         "base temperature for growth",
-                         "optimum temperature for growth",
-                         "maximum temperature for growth",
-                         "LAI at emergence",
-                         "SLA at emergence",
-                         "SLA from stem elongation",
-                         "partitioning to leaves at emergence",
-                         "leaf duration",
-                         "maximum panicle height",
-                         "crop coefficient at full canopy",
-                         "sterility switch",
-                         "cultivar sensitivity",
-                         "threshold temperature for sterility",
-                         "sensitive-period duration"};
-    ASSERT_EQ(config.size(), names.size() + 4);
-    for (std::size_t i = 0; i < names.size(); ++i)
-        EXPECT_EQ(config[i], std::pair(static_cast<int>(i) + 4, names[i]));
-    // The transplanting's follow the items older files end with, after its switch and date (53, 54).
-    const Texts transplanting = {"seedbed density", "hills per m2", "seedlings per hill",
-                                 "transplanting shock"};
-    for (std::size_t i = 0; i < transplanting.size(); ++i)
-        EXPECT_EQ(config[names.size() + i], std::pair(static_cast<int>(i) + 55, transplanting[i]));
+    // The transplanting's items follow the ones older files end with, after its switch and date (53, 54).
+    std::string config;
+    for (const auto& [item, name] : Collect(&ParameterInfo::configItem, [](const ParameterInfo& p) {
+             return std::pair(p.configItem, p.configName);
+         }))
+        config += std::to_string(item) + " " + std::string(name) + "; ";
+    EXPECT_EQ(
+        config,
+        "4 base temperature for development; 5 cut-off temperature for development; 6 thermal time to "
+        "emergence; 7 critical day length; 8 optimum day length; 9 development method; 10 base "
+        "temperature after emergence; 11 cut-off temperature after emergence; 12 thermal time emergence "
+        "to flowering; 13 thermal time flowering to maturity; 14 development stage at harvest; 15 "
+        "radiation use efficiency; 16 extinction coefficient; 17 base temperature for growth; 18 "
+        "optimum temperature for growth; 19 maximum temperature for growth; 20 LAI at emergence; 21 SLA "
+        "at emergence; 22 SLA from stem elongation; 23 partitioning to leaves at emergence; 24 leaf "
+        "duration; 25 maximum panicle height; 26 crop coefficient at full canopy; 27 sterility switch; "
+        "28 cultivar sensitivity; 29 threshold temperature for sterility; 30 sensitive-period duration; "
+        "55 seedbed density; 56 hills per m2; 57 seedlings per hill; 58 transplanting shock; ");
 
-    using Row = std::tuple<int, std::string_view, std::string_view>;
-    const auto workbook = Collect(&ParameterInfo::workbookRow, [](const ParameterInfo& p) {
-        return Row(p.workbookRow, p.workbookKey, p.workbookLabel);
-    });
-    EXPECT_EQ(workbook, (std::vector<Row>{{2, "TBASEM", "T base (development)"},
-                                          {3, "TEFFMX", "T cutoff (development)"},
-                                          {4, "TSUMEM", "GDDemergence"},
-                                          {5, "DLC", ""},
-                                          {6, "DLO", ""},
-                                          {7, "IDLS", "0: temp; 1: daylenght; 2: temp+daylenght"},
-                                          {8, "", "T base after emergence (development)"},
-                                          {9, "", "T cutoff after emergence (development)"},
-                                          {10, "TSUM1", "GDD emerg-flowering"},
-                                          {11, "TSUM2", "GDD flowering-maturity"},
-                                          {13, "DVSEND", "Development stage at harvest"},
-                                          {15, "RUE", "Radiation use efficiency"},
-                                          {16, "k", "Extinction coefficient for solar radiation"},
-                                          {17, "Tb", "T base (growth)"},
-                                          {18, "Topt", "T opt (growth)"},
-                                          {19, "Tmax", "T max (growth)"},
-                                          {21, "LAIemerg", "LAI at emergence"},
-                                          {22, "SLA0", "SLA at emergence"},
-                                          {23, "SLA035", "SLA from stem elongation to maturity"},
-                                          {24, "RipL0", "Ripartition to leaves at emergence"},
-                                          {25, "GDDLeafLife", "Leaf duration"},
-                                          {26, "PanicleHmax", "Maximum panicle height"},
-                                          {27, "KcFullCanopy", "Crop coefficient at full canopy"},
-                                          {29, "SterilityActive", "Activate Sterility module"},
-                                          {30, "StSen", "Cultivars-specific sensitivities"},
-                                          {31, "TempStThreshold", "Threshold T for sterility"},
-                                          {32, "SenDuration", "Duration of the high sensitive period"}}));
+    std::string workbook;
+    for (const auto& [row, key, label] : Collect(&ParameterInfo::workbookRow, [](const ParameterInfo& p) {
+             return std::tuple(p.workbookRow, p.workbookKey, p.workbookLabel);
+         }))
+        workbook += std::to_string(row) + " " + std::string(key) + " " + std::string(label) + "; ";
+    EXPECT_EQ(workbook,
+              "2 TBASEM T base (development); 3 TEFFMX T cutoff (development); 4 TSUMEM GDDemergence; 5 "
+              "DLC ; 6 DLO ; 7 IDLS 0: temp; 1: daylenght; 2: temp+daylenght; 8  T base after emergence "
+              "(development); 9  T cutoff after emergence (development); 10 TSUM1 GDD emerg-flowering; 11 "
+              "TSUM2 GDD flowering-maturity; 13 DVSEND Development stage at harvest; 15 RUE Radiation use "
+              "efficiency; 16 k Extinction coefficient for solar radiation; 17 Tb T base (growth); 18 Topt "
+              "T opt (growth); 19 Tmax T max (growth); 21 LAIemerg LAI at emergence; 22 SLA0 SLA at "
+              "emergence; 23 SLA035 SLA from stem elongation to maturity; 24 RipL0 Ripartition to leaves "
+              "at emergence; 25 GDDLeafLife Leaf duration; 26 PanicleHmax Maximum panicle height; 27 "
+              "KcFullCanopy Crop coefficient at full canopy; 29 SterilityActive Activate Sterility module; "
+              "30 StSen Cultivars-specific sensitivities; 31 TempStThreshold Threshold T for sterility; 32 "
+              "SenDuration Duration of the high sensitive period; ");
 
-    const auto combination =
-        Collect(&ParameterInfo::combinationLine, [](const ParameterInfo& p) { return p.control; });
-    EXPECT_EQ(combination, (Texts{ctl::txtTbase,
-                                  ctl::txtTcutoff,
-                                  ctl::txtTSUMEM,
-                                  ctl::txtDLC,
-                                  ctl::txtDLO,
-                                  ctl::cmbIDSL,
-                                  ctl::txtTbaseAE,
-                                  ctl::txtTcutoffAE,
-                                  ctl::txtTSUM1,
-                                  ctl::txtTSUM2,
-                                  ctl::txtDVSEND,
-                                  ctl::txtRUE,
-                                  ctl::txtK,
-                                  ctl::txtTb,
-                                  ctl::txtTopt,
-                                  ctl::txtTmax,
-                                  ctl::txtLAIemergence,
-                                  ctl::txtSLA0,
-                                  ctl::txtSLA035,
-                                  ctl::txtRipL0,
-                                  ctl::txtLeafDuration,
-                                  ctl::txtPanicleHeight,
-                                  ctl::chkSterilityActive,
-                                  ctl::txtStSen,
-                                  ctl::txtStTempThreshold,
-                                  ctl::cmbSenDuration}));
+    std::string combination;
+    for (const std::string_view control :
+         Collect(&ParameterInfo::combinationLine, [](const ParameterInfo& p) { return p.control; }))
+        combination += std::string(control) + " ";
+    EXPECT_EQ(combination,
+              "txtTbase txtTcutoff txtTSUMEM txtDLC txtDLO cmbIDSL txtTbaseAE txtTcutoffAE txtTSUM1 "
+              "txtTSUM2 txtDVSEND txtRUE txtK txtTb txtTopt txtTmax txtLAIemergence txtSLA0 txtSLA035 "
+              "txtRipL0 txtLeafDuration txtPanicleHeight chkSterilityActive txtStSen "
+              "txtStTempThreshold cmbSenDuration ");
 
     // The calibration lists keep the registry's order.
     using Calibration =

@@ -4,7 +4,7 @@
 
 #include "support/ProblemTexts.h"
 #include "support/ScriptedUi.h"
-#include "support/TestForms.h"
+#include "support/Seasons.h"
 
 #include <gtest/gtest.h>
 
@@ -127,16 +127,9 @@ TEST(ReadAllInputs, TextsThatAreNotNumbersAndDatesOutOfRangeAreNamedAndStopTheRu
 
 TEST(ReadAllInputs, WaterInputAndTreatmentTablesFillTheirDays) {
     FormModel form = RunnableForm();
-    form.setCell(ctl::sprDynWaterInput, 1, 1, "120");
-    form.setCell(ctl::sprDynWaterInput, 1, 2, "130");
-    form.setCell(ctl::sprDynWaterInput, 1, 3, "20");
-    form.setCell(ctl::sprDynWaterInput, 1, 4, "6");
-    form.setCell(ctl::sprDynWaterInput, 2, 1, "125"); // a later row overrides where ranges overlap
-    form.setCell(ctl::sprDynWaterInput, 2, 2, "126");
-    form.setCell(ctl::sprDynWaterInput, 2, 3, "5");
-    form.setCell(ctl::sprDynWaterInput, 4, 1, "200"); // after an empty row: not used
-    form.setCell(ctl::sprDynWaterInput, 4, 2, "210");
-    form.setCell(ctl::sprDynWaterInput, 4, 3, "99");
+    test::SetRow(form, ctl::sprDynWaterInput, 1, {"120", "130", "20", "6"});
+    test::SetRow(form, ctl::sprDynWaterInput, 2, {"125", "126", "5"});  // overrides where ranges overlap
+    test::SetRow(form, ctl::sprDynWaterInput, 4, {"200", "210", "99"}); // after an empty row: not used
     form.editGrid(ctl::sprBlastTreatment, [](Grid& treatments) {
         treatments.resize(2, 1);
         treatments.setText(1, 1, "150");
@@ -159,9 +152,7 @@ TEST(ReadAllInputs, WaterInputAndTreatmentTablesFillTheirDays) {
     EXPECT_EQ(m.WindowEnd.at(2), 221);
 
     form.setCell(ctl::sprDynWaterInput, 2, 2, "x");
-    form.setCell(ctl::sprDynWaterInput, 3, 1, "0");
-    form.setCell(ctl::sprDynWaterInput, 3, 2, "10");
-    form.setCell(ctl::sprDynWaterInput, 3, 3, "1");
+    test::SetRow(form, ctl::sprDynWaterInput, 3, {"0", "10", "1"});
     form.setCell(ctl::sprBlastTreatment, 2, 1, "");
     r = Read(form);
     ASSERT_EQ(r->problems.size(), 3u);
@@ -282,9 +273,7 @@ TEST(ReadAllInputs, SoilAndDiseasesSwitchedOnNeedTheirTablesAndClass) {
         "Blast susceptibility class: \"high\" is not 1, 2 or 3; choose the variety in the diseases window."};
     EXPECT_EQ(Texts(r->problems), expected);
 
-    for (int c = 1; c <= 5; ++c)
-        form.setCell(ctl::sprSoilPhysics, 1, c,
-                     std::vector<std::string>{"200", "1.3", "1", "30", "30"}[c - 1]);
+    test::SetRow(form, ctl::sprSoilPhysics, 1, {"200", "1.3", "1", "30", "30"});
     form.setCell(ctl::sprSoilPhysics, 1, 13, "1");
     form.setText(ctl::txtBlastClass, "2");
     r = Read(form);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 
 namespace tulo {
 namespace {
@@ -45,14 +46,11 @@ TEST(RunCommand, ReportAndChartsHoldExactlyTheSimulatedDays) {
     const Grid& report = s.results.report;
     EXPECT_EQ(report.rows(), days + 1); // only the rows and columns the report fills
     EXPECT_EQ(report.cols(), 2 + kReportVariables);
-    EXPECT_EQ(report.text(1, 1), "DOY");
-    EXPECT_EQ(report.text(1, 2), "Date");
-    EXPECT_EQ(report.text(1, 3), "DVS (-)");
-    EXPECT_EQ(report.text(1, 15), "Water level (cm)");
-    EXPECT_EQ(report.text(2, 1), "100");
-    EXPECT_EQ(report.text(2, 2), "10 Apr");
-    EXPECT_EQ(report.text(151, 1), "249");
-    EXPECT_EQ(report.text(151, 2), "6 Sep");
+    const std::tuple<int, int, const char*> cells[] = {
+        {1, 1, "DOY"},    {1, 2, "Date"},  {1, 3, "DVS (-)"}, {2, 1, "100"},
+        {2, 2, "10 Apr"}, {151, 1, "249"}, {151, 2, "6 Sep"}, {1, 15, "Water level (cm)"}};
+    for (const auto& [row, column, text] : cells)
+        EXPECT_EQ(report.text(row, column), text) << row << "," << column;
     EXPECT_EQ(report.text(62, 4), ShortestText(s.results.crop.at(60, 1)));
     EXPECT_EQ(report.text(151, 8), ShortestText(s.run->out.LAI[249]));
 }
@@ -95,7 +93,7 @@ TEST(RunCommand, ReportOptionsAskWarnOrExport) {
         ASSERT_TRUE(accepted.Run(form));
         ASSERT_EQ(accepted.ui.messages.size(), 1u);
         EXPECT_EQ(accepted.ui.messages[0].icon, Icon::Exclamation);
-        EXPECT_EQ(accepted.ui.messages[0].text.rfind("You have not selected variables", 0), 0u);
+        EXPECT_TRUE(accepted.ui.messages[0].text.starts_with("You have not selected variables"));
         EXPECT_TRUE(accepted.exported.empty());
     }
     form.setOption(ctl::optReportAlways, true);

@@ -1,10 +1,6 @@
 // The demo season against its stored reference (see tests/data/README.md for where it comes from).
 
-#include "engine/DailyLoop.h"
-#include "engine/Outputs.h"
-#include "engine/ReadInputs.h"
-#include "support/ScriptedUi.h"
-#include "support/TestForms.h"
+#include "support/Seasons.h"
 
 #include <gtest/gtest.h>
 
@@ -27,11 +23,7 @@ std::vector<std::string> SplitCsv(const std::string& line) {
 
 TEST(SeasonReference, DemoSeasonMatchesItsReference) {
     FormModel form = test::DemoForm();
-    test::ScriptedUi ui;
-    auto run = std::make_unique<RunState>();
-    ASSERT_TRUE(ReadAllInputs(form, ui, *run).empty());
-    run->PrepareFreshRun();
-    SimulateDays(*run);
+    const auto run = test::SimulatedRun(form);
 
     std::map<std::string, const OutputVariable*> byName;
     for (const OutputVariable& v : DailyOutputVariables()) byName[std::string(v.name)] = &v;

@@ -5,7 +5,7 @@
 #include "engine/SeasonSummary.h"
 #include "engine/Parameters.h"
 #include "engine/Season.h"
-#include "io/SimConfig.h"
+#include "support/Seasons.h"
 
 #include <gtest/gtest.h>
 
@@ -95,9 +95,7 @@ void ExpectSameSummary(const RunState& run, const std::string& what) {
 
 TEST(SeasonSummary, ReadsRealSeasonsAsDayByDay) {
     for (const char* example : {"demo.sim", "flooded.sim"}) {
-        FormModel form;
-        ASSERT_EQ(ReadSimConfig(std::string(TULO_SOURCE_DIR) + "/examples/" + example, form), std::nullopt);
-        const auto inputs = CompileInputs(form).inputs;
+        const auto inputs = test::CompiledExample(example);
         ASSERT_NE(inputs, nullptr);
         auto run = std::make_unique<RunState>();
         // As configured, harvested at flowering, and not finished by the final day.

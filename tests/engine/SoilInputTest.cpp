@@ -1,6 +1,7 @@
 #include "engine/SoilInput.h"
 
 #include "support/ProblemTexts.h"
+#include "support/Seasons.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +12,7 @@ namespace tulo {
 namespace {
 
 void SetRow(FormModel& form, int row, const std::vector<std::string>& cells) {
-    for (std::size_t c = 0; c < cells.size(); ++c)
-        form.setCell(ctl::sprSoilPhysics, row, static_cast<int>(c) + 1, cells[c]);
+    test::SetRow(form, ctl::sprSoilPhysics, row, cells);
 }
 
 const std::vector<std::string> kLoam = {"100", "1.35", "1.2", "30", "30", "", "", "", "", "", "", "", "1"};

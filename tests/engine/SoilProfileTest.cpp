@@ -1,9 +1,8 @@
 // A compilation prepares the soil table once; every season starts from a copy, and a run state whose
 // table no longer matches what was prepared prepares its own, so that it runs as its table says.
 
-#include "engine/CompiledInputs.h"
 #include "engine/Season.h"
-#include "support/TestForms.h"
+#include "support/Seasons.h"
 
 #include <gtest/gtest.h>
 
@@ -12,15 +11,11 @@
 namespace tulo {
 namespace {
 
-std::shared_ptr<const CompiledInputs> Compile(const FormModel& form) {
-    Compilation compiled = CompileInputs(form);
-    EXPECT_TRUE(compiled.problems.empty());
-    return compiled.inputs;
-}
+using test::Compiled;
 
 TEST(SoilProfile, SeasonsRunAsTheirSoilTableSaysWhetherPreparedOrNot) {
     FormModel form = test::ExampleForm("flooded.sim");
-    const auto inputs = Compile(form);
+    const auto inputs = Compiled(form);
     ASSERT_TRUE(inputs);
     const ControlParameters& control = inputs->control;
     ASSERT_EQ(control.soilProfile.NLayers, 3);
@@ -45,7 +40,7 @@ TEST(SoilProfile, SeasonsRunAsTheirSoilTableSaysWhetherPreparedOrNot) {
     RunSeason(*inputs, {}, *edited);
     form.setCell(ctl::sprSoilPhysics, 1, 12, "20");
     form.setCell(ctl::sprSoilPhysics, 2, 13, "0.5");
-    const auto recompiled = Compile(form);
+    const auto recompiled = Compiled(form);
     ASSERT_TRUE(recompiled);
     auto fresh = std::make_unique<RunState>();
     RunSeason(*recompiled, {}, *fresh);

@@ -1,25 +1,11 @@
-#include "engine/CompiledInputs.h"
-#include "engine/DailyLoop.h"
-#include "engine/ReadInputs.h"
-#include "support/ScriptedUi.h"
-#include "support/TestForms.h"
+#include "support/Seasons.h"
 
 #include <gtest/gtest.h>
-
-#include <memory>
 
 namespace tulo {
 namespace {
 
-std::unique_ptr<RunState> Simulate(FormModel& form) {
-    auto run = std::make_unique<RunState>();
-    test::ScriptedUi ui;
-    const Problems problems = ReadAllInputs(form, ui, *run);
-    EXPECT_TRUE(problems.empty()) << (problems.empty() ? "" : problems.front().text);
-    run->PrepareFreshRun();
-    SimulateDays(*run);
-    return run;
-}
+using test::SimulatedRun;
 
 FormModel Transplanted(int sowing, int transplanting) {
     FormModel form = test::RunnableForm(100, 300, sowing);
@@ -29,9 +15,7 @@ FormModel Transplanted(int sowing, int transplanting) {
 }
 
 int FirstDayAtOrAbove(const DailyOutputs& o, float dvs) {
-    for (int d = 100; d < 300; ++d)
-        if (o.DVS[d] >= dvs) return d;
-    return 0;
+    return test::FirstDayAtStage(o, dvs, 100, 300);
 }
 
 // Sown on day 100 under 23 °C every day: 11 degree-days a day, so GDDcum[d] = 11 (d - 99) and the
@@ -41,8 +25,8 @@ int FirstDayAtOrAbove(const DailyOutputs& o, float dvs) {
 TEST(Transplanting, TheFieldTakesItsShareOfTheSeedbedAndDevelopmentWaitsOutTheShock) {
     FormModel direct = test::RunnableForm(100, 300, 100);
     FormModel moved = Transplanted(100, 125);
-    const auto seedbed = Simulate(direct);
-    const auto field = Simulate(moved);
+    const auto seedbed = SimulatedRun(direct);
+    const auto field = SimulatedRun(moved);
     const DailyOutputs& s = seedbed->out;
     const DailyOutputs& f = field->out;
 
@@ -90,8 +74,8 @@ TEST(Transplanting, TheParametersChangeTheShareAndTheShock) {
     form.setText(ctl::txtNPLH, "5");
     form.setText(ctl::txtSHCKD, "0");
     FormModel direct = test::RunnableForm(100, 300, 100);
-    const auto seedbed = Simulate(direct);
-    const auto field = Simulate(form);
+    const auto seedbed = SimulatedRun(direct);
+    const auto field = SimulatedRun(form);
     EXPECT_EQ(field->out.AGB[125], static_cast<float>(seedbed->out.AGB[125] * (20.0 * 5.0 / 500.0)));
     // No shock: development goes on the next day.
     EXPECT_EQ(field->out.GDD[126], 11);

@@ -6,6 +6,7 @@
 #include "engine/Parameters.h"
 #include "engine/Season.h"
 #include "support/ProblemTexts.h"
+#include "support/Seasons.h"
 #include "support/TestForms.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 #include <cstdint>
 #include <memory>
 #include <random>
+#include <tuple>
 #include <utility>
 
 namespace tulo {
@@ -66,52 +68,45 @@ TEST(Validation, EveryBoundIsRefusedNamingTheFieldTheValueAndTheRange) {
 }
 
 TEST(Validation, SlipsBetweenFieldsMissingCodesAndUnknownChoicesAreRefused) {
-    struct Case {
+    // Each case's texts typed in boxes and its weather cells {row, column, text}.
+    using Texts = std::vector<std::pair<std::string_view, const char*>>;
+    using Cells = std::vector<std::tuple<int, int, const char*>>;
+    const struct {
         const char* what;
-        std::function<void(FormModel&)> edit;
+        Texts texts;
+        Cells cells;
         const char* field;
         const char* says;
-    };
-    const Case cases[] = {
-        {"Topt above TmaxG", [](FormModel& f) { f.setText(ctl::txtTopt, "38"); }, "txtTopt", "must be below"},
-        {"Tb above Topt",
-         [](FormModel& f) {
-             f.setText(ctl::txtTb, "22");
-             f.setText(ctl::txtTopt, "20");
-         },
-         "txtTb", "must be below"},
+        bool diseases = false; // the blast class is read only with the diseases on
+    } cases[] = {
+        {"Topt above TmaxG", {{ctl::txtTopt, "38"}}, {}, "txtTopt", "must be below"},
+        {"Tb above Topt", {{ctl::txtTb, "22"}, {ctl::txtTopt, "20"}}, {}, "txtTb", "must be below"},
         {"base above cut-off",
-         [](FormModel& f) {
-             f.setText(ctl::txtTbase, "25");
-             f.setText(ctl::txtTcutoff, "24");
-         },
-         "txtTbase", "must be below"},
-        {"missing-value code", [](FormModel& f) { f.setCell(ctl::sprWeather, 11, 3, "-9999"); }, "sprWeather",
-         "missing-value code"},
-        {"Tmin above Tmax", [](FormModel& f) { f.setCell(ctl::sprWeather, 11, 4, "30"); }, "sprWeather",
-         "DOY 10: the minimum temperature 30"},
-        {"unknown method", [](FormModel& f) { f.setText(ctl::cmbIDSL, "temperature based"); }, "cmbIDSL",
-         "is not one of"},
+         {{ctl::txtTbase, "25"}, {ctl::txtTcutoff, "24"}},
+         {},
+         "txtTbase",
+         "must be below"},
+        {"missing-value code", {}, {{11, 3, "-9999"}}, "sprWeather", "missing-value code"},
+        {"Tmin above Tmax", {}, {{11, 4, "30"}}, "sprWeather", "DOY 10: the minimum temperature 30"},
+        {"unknown method", {{ctl::cmbIDSL, "temperature based"}}, {}, "cmbIDSL", "is not one of"},
         {"rows shuffled",
-         [](FormModel& f) {
-             f.setCell(ctl::sprWeather, 11, 1, "11");
-             f.setCell(ctl::sprWeather, 12, 1, "10");
-         },
-         "sprWeather", "the day column holds \"11\" but this row is DOY 10"},
-        {"columns reordered", [](FormModel& f) { f.setCell(ctl::sprWeather, 1, 3, "Tmin"); }, "sprWeather",
-         "names the minimum temperature"},
-        {"sowing after the last simulated day", [](FormModel& f) { f.setText(ctl::txtSowingDate, "250"); },
-         "txtSowingDate", "after the last simulated day 249"},
-        {"blast class 4",
-         [](FormModel& f) {
-             f.setCheck(ctl::chkDiseases, 1);
-             f.setText(ctl::txtBlastClass, "4");
-         },
-         "txtBlastClass", "is not 1, 2 or 3"},
+         {},
+         {{11, 1, "11"}, {12, 1, "10"}},
+         "sprWeather",
+         "the day column holds \"11\" but this row is DOY 10"},
+        {"columns reordered", {}, {{1, 3, "Tmin"}}, "sprWeather", "names the minimum temperature"},
+        {"sowing after the last simulated day",
+         {{ctl::txtSowingDate, "250"}},
+         {},
+         "txtSowingDate",
+         "after the last simulated day 249"},
+        {"blast class 4", {{ctl::txtBlastClass, "4"}}, {}, "txtBlastClass", "is not 1, 2 or 3", true},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         FormModel form = RunnableForm();
-        c.edit(form);
+        form.setCheck(ctl::chkDiseases, c.diseases ? 1 : 0);
+        for (const auto& [control, text] : c.texts) form.setText(control, text);
+        for (const auto& [row, column, text] : c.cells) form.setCell(ctl::sprWeather, row, column, text);
         const Problems problems = ProblemsOf(form);
         ASSERT_FALSE(problems.empty()) << c.what;
         EXPECT_EQ(problems[0].field, c.field) << c.what;
@@ -205,18 +200,6 @@ FormModel RandomConfiguration(std::mt19937& g, const FormModel& paddy, std::pair
     return form;
 }
 
-// Folds every daily output of the simulated days, bit for bit, into one number: two seasons with the same
-// digest wrote the same daily files.
-std::uint64_t DailyDigest(const RunState& run, std::uint64_t digest) {
-    for (int d = run.control.InitialDate; d < run.control.FinalDate; ++d)
-        for (const OutputVariable& v : DailyOutputVariables()) {
-            const std::uint64_t bits =
-                v.value ? std::bit_cast<std::uint64_t>(v.value(run, d)) : v.text(run, d).size();
-            digest = (digest ^ bits) * 0x100000001b3ull; // FNV-1a, a word at a time
-        }
-    return digest;
-}
-
 // Speed work must not change a single output: the digest of these seasons' daily outputs was taken on
 // a build whose model was unchanged since the random configurations learned the soil profiles (a18d96c).
 // A season also comes out the same on a run state that ran other seasons before as on a new one, so
@@ -240,9 +223,10 @@ TEST(Validation, AThousandRandomConfigurationsRunFiniteAndGiveTheRecordedOutputs
         ASSERT_EQ(FirstNonFiniteOutput(*reused), std::nullopt) << "configuration " << i;
         auto fresh = std::make_unique<RunState>();
         RunSeason(*compiled.inputs, {}, *fresh);
-        const std::uint64_t own = DailyDigest(*fresh, 0);
-        ASSERT_EQ(DailyDigest(*reused, 0), own) << "configuration " << i << " depends on the seasons before";
-        digest = DailyDigest(*fresh, digest);
+        const std::uint64_t own = test::DailyDigest(*fresh, 0);
+        ASSERT_EQ(test::DailyDigest(*reused, 0), own)
+            << "configuration " << i << " depends on the seasons before";
+        digest = test::DailyDigest(*fresh, digest);
     }
     EXPECT_GT(soilSeasons, 200);
     EXPECT_EQ(digest, 6222466724471035144u);

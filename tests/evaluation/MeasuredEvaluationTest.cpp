@@ -182,37 +182,17 @@ TEST(MeasuredEvaluation, PairsTakenWithoutTheTableAreTheEvaluations) {
 // Each date in its own year's calendar: a leap year's days from 29 February on are one later, and its
 // 31 December, DOY 366, is named rather than dropped.
 TEST(MeasuredEvaluation, DatesAreReadAsTheirDayOfYear) {
-    const MeasuredData data = ReadMeasured(MeasuredGrid({{"2026-06-15", "1"},
-                                                         {"15/06/2026", "2"},
-                                                         {"15.6.26", "3"},
-                                                         {"2026-06-15 08:30:00", "4"},
-                                                         {"2024-02-29", "5"},
-                                                         {"29/02/2026", "6"}, // not a leap year
-                                                         {"31/04/2026", "7"}, // no such day
-                                                         {"06/15/2026", "8"}, // month/day/year
-                                                         {"2026/06/15", "9"},
-                                                         {"15/06", "10"},
-                                                         {"2026-06-15 noon", "11"},
-                                                         {"2000-03-01", "12"},
-                                                         {"1.3.00", "13"},
-                                                         {"1900-03-01", "14"},
-                                                         {"2024-06-15T08:30:00Z", "15"},
-                                                         {"31/12/2024", "16"},
-                                                         {"2026-12-31", "17"},
-                                                         {"365", "18"}}));
-    std::vector<std::pair<int, float>> days;
-    for (const Measurement& m : data.rows) days.emplace_back(m.row, m.doy);
-    EXPECT_EQ(days, (std::vector<std::pair<int, float>>{{2, 166.0f},
-                                                        {3, 166.0f},
-                                                        {4, 166.0f},
-                                                        {5, 166.0f},
-                                                        {6, 60.0f},
-                                                        {13, 61.0f},
-                                                        {14, 61.0f},
-                                                        {15, 60.0f},
-                                                        {16, 167.0f},
-                                                        {18, 365.0f},
-                                                        {19, 365.0f}}));
+    // Rows 7 to 12 are no date: not a leap year, no such day, month/day/year, and three other layouts.
+    std::vector<std::pair<std::string, std::string>> rows;
+    for (const char* date :
+         {"2026-06-15", "15/06/2026", "15.6.26", "2026-06-15 08:30:00", "2024-02-29", "29/02/2026",
+          "31/04/2026", "06/15/2026", "2026/06/15", "15/06", "2026-06-15 noon", "2000-03-01", "1.3.00",
+          "1900-03-01", "2024-06-15T08:30:00Z", "31/12/2024", "2026-12-31", "365"})
+        rows.emplace_back(date, std::to_string(rows.size() + 1));
+    const MeasuredData data = ReadMeasured(MeasuredGrid(rows));
+    std::string days;
+    for (const Measurement& m : data.rows) days += std::to_string(m.row) + ":" + ShortestText(m.doy) + " ";
+    EXPECT_EQ(days, "2:166 3:166 4:166 5:166 6:60 13:61 14:61 15:60 16:167 18:365 19:365 ");
     EXPECT_EQ(data.skippedRows, (std::vector<int>{7, 8, 9, 10, 11, 12}));
     ASSERT_EQ(data.beyondSeasonDays.size(), 1u);
     EXPECT_EQ(data.beyondSeasonDays[0].row, 17);

@@ -29,14 +29,19 @@ Anova Analyse(RegPol& reg, const Series& x, const Series& y, int ma, const Serie
     return r;
 }
 
-TEST(RegPolTest, StraightLineAndItsAnalysisOfVariance) {
-    RegPol reg;
-    const Series x{0, 1, 2, 3, 4}, y{0, 2, 4, 6, 9}, sig(5, 1.0);
-    Series a{0, 0, 0};
+// A straight line through the five points, both coefficients fitted, with unit weights.
+bool FitLine(RegPol& reg, const Series& x, const Series& y, Series& a, double& chisq) {
     std::vector<int> lista{0, 1, 2};
     Matrix covar = Zeros(2);
+    return reg.LFIT(x, y, Series(5, 1.0), 4, a, 2, lista, 2, covar, 2, chisq);
+}
+
+TEST(RegPolTest, StraightLineAndItsAnalysisOfVariance) {
+    RegPol reg;
+    const Series x{0, 1, 2, 3, 4}, y{0, 2, 4, 6, 9};
+    Series a{0, 0, 0};
     double chisq = 0;
-    ASSERT_TRUE(reg.LFIT(x, y, sig, 4, a, 2, lista, 2, covar, 2, chisq));
+    ASSERT_TRUE(FitLine(reg, x, y, a, chisq));
     EXPECT_NEAR(a[1], -0.5, 1e-12);
     EXPECT_NEAR(a[2], 2.3, 1e-12);
     EXPECT_NEAR(chisq, 0.3, 1e-12);
@@ -56,10 +61,8 @@ TEST(RegPolTest, NoFWithoutResidualOrDegreesOfFreedom) {
     RegPol reg;
     const Series x{0, 1, 2, 3, 4}, y{0, 2, 4, 6, 8};
     Series a{0, 9, 9};
-    std::vector<int> lista{0, 1, 2};
-    Matrix covar = Zeros(2);
     double chisq = 0;
-    ASSERT_TRUE(reg.LFIT(x, y, Series(5, 1.0), 4, a, 2, lista, 2, covar, 2, chisq));
+    ASSERT_TRUE(FitLine(reg, x, y, a, chisq));
     EXPECT_NEAR(a[1], 0, 1e-12);
     EXPECT_NEAR(a[2], 2, 1e-12);
 

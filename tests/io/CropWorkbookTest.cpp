@@ -132,9 +132,8 @@ TEST(CropWorkbook, OtherSheetsAreRecognisedByTheirKeysAndEveryBadValueIsFound) {
     ASSERT_EQ(problems.size(), 5u);
     EXPECT_EQ(problems[2].text,
               "Crop workbook cell A10: GDDs emergence - flowering (°C-days): the value is missing.");
-    EXPECT_EQ(
-        problems[3].text.rfind("Crop workbook cell A15: Radiation use efficiency (g/MJ): 9 is outside", 0),
-        0u)
+    EXPECT_TRUE(
+        problems[3].text.starts_with("Crop workbook cell A15: Radiation use efficiency (g/MJ): 9 is outside"))
         << problems[3].text;
 }
 

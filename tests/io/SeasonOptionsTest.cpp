@@ -6,6 +6,7 @@
 
 #include "engine/CompiledInputs.h"
 #include "engine/Parameters.h"
+#include "support/DssatWeather.h"
 #include "support/ScratchFolder.h"
 #include "support/ScriptedUi.h"
 
@@ -50,16 +51,9 @@ TEST(SeasonParameters, AreFoundByIdWorkbookKeyOrCaption) {
     EXPECT_EQ(FindParameterByName(""), nullptr);
 }
 
-// Two years of plain weather, at latitude 14.18.
+// Two years of weather, at latitude 14.18.
 std::string TwoYearDssat() {
-    std::string wth = "*WEATHER DATA : by hand\n\n@ INSI      LAT     LONG  ELEV\n  XXXX   14.180   0.0  10\n"
-                      "@DATE  SRAD  TMAX  TMIN  RAIN\n";
-    for (const int year : {2019, 2020})
-        for (int d = 1; d <= (year == 2020 ? 366 : 365); ++d)
-            wth += std::to_string(year * 1000 + d) + "  " + std::to_string(15 + d % 7) + ".0  " +
-                   std::to_string(year == 2020 ? 31 : 29) + ".0  22.0  " + (d % 9 == 0 ? "12.0" : "0.0") +
-                   "\n";
-    return wth;
+    return test::DssatWeather({2019, 2020}, 14.18);
 }
 
 class SeasonOptionsTest : public test::ScratchFolderTest {
@@ -92,7 +86,7 @@ TEST_F(SeasonOptionsTest, AWeatherFilesYearComesFromYearOrFromAStartGivenAsADate
     EXPECT_EQ(changes->year, 2020);
     EXPECT_EQ(form.text(ctl::txtInitialDate), "61");
     EXPECT_EQ(form.text(ctl::txtLatitude), "14.2");
-    EXPECT_EQ(form.grid(ctl::sprWeather).text(2, 3), "31"); // 2020's Tmax, day 1
+    EXPECT_EQ(form.grid(ctl::sprWeather).text(2, 3), "25.7"); // 2020's Tmax, day 1
     EXPECT_TRUE(Said("(DOY 366, line 736) is not read"))
         << Messages();                           // 2020's last day is named, not dropped silently
     EXPECT_FALSE(Said("Warning")) << Messages(); // 0.02° apart

@@ -77,12 +77,9 @@ TEST_F(SitesTableTest, ReadsEachSiteWithItsFilesBesideTheTableAndItsOwnValues) {
 // A workbook's sheet: its rows are named with the sheet, and a date cell is a date whatever its format.
 TEST_F(SitesTableTest, ReadsAWorkbooksSheetAndItsDateCells) {
     Grid grid(2, 3);
-    grid.setText(1, 1, "name");
-    grid.setText(1, 2, "config");
-    grid.setText(1, 3, "sowing");
-    grid.setText(2, 1, "plot 1");
-    grid.setText(2, 2, "plot.sim");
-    grid.setText(2, 3, "2019-05-10");
+    const char* cells[2][3] = {{"name", "config", "sowing"}, {"plot 1", "plot.sim", "2019-05-10"}};
+    for (int r = 1; r <= 2; ++r)
+        for (int c = 1; c <= 3; ++c) grid.setText(r, c, cells[r - 1][c - 1]);
     grid.setDate(2, 3, true);
     const fs::path file = dir_ / "sites.xlsx";
     WriteXlsx(grid, file, "trial 2019");

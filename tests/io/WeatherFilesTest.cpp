@@ -26,6 +26,12 @@ std::string RefusalOf(const std::string& text) {
     return Refusal([&] { ReadWeatherText(text); });
 }
 
+// The text with the first `what` in it replaced.
+std::string Replaced(std::string text, std::string_view what, std::string_view with) {
+    text.replace(text.find(what), what.size(), with);
+    return text;
+}
+
 void ExpectMentions(const std::string& message, std::initializer_list<std::string_view> parts) {
     ASSERT_FALSE(message.empty());
     for (const std::string_view part : parts) EXPECT_NE(message.find(part), std::string::npos) << message;
@@ -80,18 +86,14 @@ TEST(WeatherFiles, DssatReadsSiteTwoDigitYearsAndHumidityFromTheDewPoint) {
 }
 
 TEST(WeatherFiles, MissingAndImpossibleValuesAreRefusedByDateAndColumn) {
-    std::string missing = kDssat;
-    missing.replace(missing.find("30.0"), 4, " -99");
-    ExpectMentions(RefusalOf(missing), {"line 7", "1999-01-02 (DOY 2)", "column TMAX", "-99", "missing"});
-    std::string text = kDssat;
-    text.replace(text.find("12.5"), 4, "abcd");
-    ExpectMentions(RefusalOf(text), {"line 7", "1999-01-02", "column RAIN", "\"abcd\" is not a number"});
-    std::string inverted = kDssat;
-    inverted.replace(inverted.find("21.0"), 4, "31.0");
-    ExpectMentions(RefusalOf(inverted), {"line 7", "1999-01-02", "minimum temperature 31"});
-    std::string impossible = kDssat;
-    impossible.replace(impossible.find("18.0"), 4, "-3.0");
-    ExpectMentions(RefusalOf(impossible), {"line 7", "column SRAD", "-3 must lie between 0 and 50"});
+    ExpectMentions(RefusalOf(Replaced(kDssat, "30.0", " -99")),
+                   {"line 7", "1999-01-02 (DOY 2)", "column TMAX", "-99", "missing"});
+    ExpectMentions(RefusalOf(Replaced(kDssat, "12.5", "abcd")),
+                   {"line 7", "1999-01-02", "column RAIN", "\"abcd\" is not a number"});
+    ExpectMentions(RefusalOf(Replaced(kDssat, "21.0", "31.0")),
+                   {"line 7", "1999-01-02", "minimum temperature 31"});
+    ExpectMentions(RefusalOf(Replaced(kDssat, "18.0", "-3.0")),
+                   {"line 7", "column SRAD", "-3 must lie between 0 and 50"});
     ExpectMentions(RefusalOf(kDssat + "99002  18.0  30.0  21.0  12.5  20.0   -99\n"),
                    {"line 8", "1999-01-02", "again", "line 7 gave it already"});
     ExpectMentions(RefusalOf(kDssat + "99003  18.0  30.0\n"), {"line 8", "3 values", "names 7 columns"});
@@ -127,9 +129,8 @@ TEST(WeatherFiles, NasaPowerReadsItsHeaderDatesAndHumidity) {
     EXPECT_DOUBLE_EQ(*series.days[0].rhMax, 100.0);
     EXPECT_NEAR(*series.days[0].rhMin, 62.043, 0.001);
 
-    std::string missing = power;
-    missing.replace(missing.find(",0,80"), 5, ",-999,80");
-    ExpectMentions(RefusalOf(missing), {"line 10", "2021-03-01 (DOY 60)", "column PRECTOTCORR", "-999"});
+    ExpectMentions(RefusalOf(Replaced(power, ",0,80", ",-999,80")),
+                   {"line 10", "2021-03-01 (DOY 60)", "column PRECTOTCORR", "-999"});
     ExpectMentions(RefusalOf(power.substr(0, power.find("-END HEADER-"))), {"line 1", "-END HEADER-"});
 
     const std::string byDay = "YEAR,DOY,T2M_MAX,T2M_MIN,ALLSKY_SFC_SW_DWN,PRECTOT,T2MDEW\n"

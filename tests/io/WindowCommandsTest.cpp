@@ -59,7 +59,7 @@ TEST_F(WindowCommands, OpeningRestoresTheFormInOneNotificationAndRefusesWithoutC
     EXPECT_FALSE(OpenSimFile(form_, ui).has_value()); // cancelled: no message
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_EQ(ui.messages[0].text, "File not opened");
-    EXPECT_EQ(ui.messages[1].text.rfind("Line 2 (item 2, final date): the file ends", 0), 0u);
+    EXPECT_TRUE(ui.messages[1].text.starts_with("Line 2 (item 2, final date): the file ends"));
     EXPECT_TRUE(form_ == before);
     EXPECT_TRUE(notes_.empty());
 

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -21,8 +19,7 @@ fs::path Fixture(const std::string& name) {
 }
 
 std::string Bytes(const std::string& name) {
-    std::ifstream in(Fixture(name), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    return test::Slurp(Fixture(name));
 }
 
 std::string Cell(const SheetData& sheet, std::size_t row, std::size_t col) {
@@ -154,6 +151,14 @@ TEST(WorkbookRead, CsvSeparatorsQuotesAndByteOrderMark) {
 
 using CsvStream = test::ScratchFolderTest;
 
+// The rows without the empty cells and rows they end with, which a whole reading and a stream may differ in.
+Rows Trimmed(Rows rows) {
+    for (auto& row : rows)
+        while (!row.empty() && row.back().empty()) row.pop_back();
+    while (!rows.empty() && rows.back().empty()) rows.pop_back();
+    return rows;
+}
+
 // A table of any length is read a block of rows at a time, with the rows the whole file gives.
 TEST_F(CsvStream, RowsComeInBlocksAsTheWholeFileReadsThem) {
     // Quoted line breaks, each kind of line end and a block boundary of the reader inside a row.
@@ -161,13 +166,7 @@ TEST_F(CsvStream, RowsComeInBlocksAsTheWholeFileReadsThem) {
     for (int k = 0; k < 20000; ++k) text += std::to_string(k) + ";\"a;\nb\"\r\n";
     text += "last;row";
     const auto file = Write("t.csv", text);
-    const auto trimmed = [](Rows rows) {
-        for (auto& row : rows)
-            while (!row.empty() && row.back().empty()) row.pop_back();
-        while (!rows.empty() && rows.back().empty()) rows.pop_back();
-        return rows;
-    };
-    const Rows whole = trimmed(ReadWorkbook(file).sheets.at(0).cells);
+    const Rows whole = Trimmed(ReadWorkbook(file).sheets.at(0).cells);
     ASSERT_EQ(whole.size(), 20006u); // the empty line is a row
     EXPECT_TRUE(IsCsvFile(file));
     for (const std::size_t block : {std::size_t{1}, std::size_t{7}, std::size_t{4096}}) {
@@ -177,7 +176,7 @@ TEST_F(CsvStream, RowsComeInBlocksAsTheWholeFileReadsThem) {
             EXPECT_LE(rows.size(), block);
             streamed.insert(streamed.end(), rows.begin(), rows.end());
         }
-        EXPECT_EQ(trimmed(streamed), whole) << block;
+        EXPECT_EQ(Trimmed(streamed), whole) << block;
         EXPECT_EQ(stream.progress(), 1.0);
     }
     EXPECT_FALSE(IsCsvFile(Fixture("weather.xlsx")));
@@ -189,19 +188,13 @@ TEST_F(CsvStream, RandomTextsStreamAsTheyReadWhole) {
     std::mt19937 generator(5);
     const std::string alphabet = "ab,;\"\n\r \t";
     std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
-    const auto trimmed = [](Rows rows) {
-        for (auto& row : rows)
-            while (!row.empty() && row.back().empty()) row.pop_back();
-        while (!rows.empty() && rows.back().empty()) rows.pop_back();
-        return rows;
-    };
     for (int t = 0; t < 3000; ++t) {
         std::string text(std::uniform_int_distribution<std::size_t>(0, 60)(generator), ' ');
         for (char& c : text) c = alphabet[pick(generator)];
         const auto file = Write("r.csv", text);
         Rows whole;
         try {
-            whole = trimmed(ReadWorkbook(file).sheets.at(0).cells);
+            whole = Trimmed(ReadWorkbook(file).sheets.at(0).cells);
         } catch (const WorkbookError&) {
             continue; // a cell the parser refuses is refused whichever way
         }
@@ -209,7 +202,7 @@ TEST_F(CsvStream, RandomTextsStreamAsTheyReadWhole) {
             Rows streamed, rows;
             CsvRowStream stream(file);
             while (stream.next(block, rows)) streamed.insert(streamed.end(), rows.begin(), rows.end());
-            ASSERT_EQ(trimmed(streamed), whole)
+            ASSERT_EQ(Trimmed(streamed), whole)
                 << "block " << block << ": " << ::testing::PrintToString(text);
         }
     }

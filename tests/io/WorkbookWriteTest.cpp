@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -91,8 +90,7 @@ TEST_F(WorkbookWrite, WritesGoThroughSymbolicLinksToTheirTargets) {
     WriteXlsx(grid, dir_ / "book.xlsx", "TULO");
     EXPECT_TRUE(fs::is_symlink(dir_ / "link.csv"));
     EXPECT_TRUE(fs::is_symlink(dir_ / "book.xlsx"));
-    std::ifstream real(dir_ / "data" / "real.csv");
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(real), {}), "new\n");
+    EXPECT_EQ(test::Slurp(dir_ / "data" / "real.csv"), "new\n");
     EXPECT_EQ(ReadBack(dir_ / "data" / "book.xlsx", 1), (Cells{{"new"}}));
 
     // What cannot be replaced by a file: a loop of links, a pipe (or a device such as /dev/null).

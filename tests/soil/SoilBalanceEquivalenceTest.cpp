@@ -19,38 +19,9 @@ namespace {
 
 namespace balance_as_first_written {
 
+// Its potentials and hourly inputs are the plain Soil::PsifromTeta and Soil::HourlyInput, whose values
+// SoilTest pins down.
 constexpr std::size_t kLayers = 16, kSlots = 25;
-
-double PsifromTeta(double& Teta, double Tetasat, double tetares, double Alpha, double n) {
-    const double m = 1.0 - 1.0 / n;
-    double h = 0.0;
-    if (Teta <= tetares) {
-        h = 1500.0 * 10.2;
-        Teta = 1.1 * tetares;
-    } else if (Teta >= Tetasat) {
-        h = 0.102;
-    } else {
-        h = (1.0 / Alpha) *
-            std::pow(std::pow((Tetasat - tetares) / (Teta - tetares), 1.0 / m) - 1.0, 1.0 / n);
-    }
-    const double Psi = -h / 10.2;
-    return Psi < -1500.0 ? -1500.0 : Psi;
-}
-
-std::array<double, kSlots> HourlyInput(double Qing, std::int32_t HQin) {
-    std::array<double, kSlots> input{};
-    if (!(Qing > 0.0)) return input;
-    std::int32_t first = 14, last = 14;
-    if (HQin >= 1 && HQin <= 11) {
-        last = 14 + HQin - 1;
-    } else if (HQin > 11) {
-        first = HQin >= 24 ? 1 : 25 - HQin;
-        last = 24;
-    }
-    const double share = Qing / static_cast<double>(last - first + 1);
-    for (std::int32_t t = first; t <= last; ++t) input[static_cast<std::size_t>(t)] = share;
-    return input;
-}
 
 struct Layer {
     double thickness, swc, sat, res, alpha, n, ksat, FCmm, SATmm, drainShare;
@@ -67,25 +38,22 @@ struct Balance {
         for (int i = 1; i <= N; ++i) {
             const SoilLayer& s = soil.Layer(i);
             Layer& l = L[static_cast<std::size_t>(i)];
-            l = {s.Thickness(),
-                 s.SWC(),
-                 s.ThetaSat(),
-                 s.SWCres(),
-                 s.Alpha(),
-                 s.n(),
-                 s.ksat(),
-                 s.Thickness() * s.FieldCapacity(),
-                 s.Thickness() * s.ThetaSat(),
+            const double thickness = s.Thickness(), FCmm = thickness * s.FieldCapacity();
+            l = {thickness,  s.SWC(),   s.ThetaSat(),
+                 s.SWCres(), s.Alpha(), s.n(),
+                 s.ksat(),   FCmm,      thickness * s.ThetaSat(),
                  0.0};
             if (l.ksat > 0.0 && l.SATmm > l.FCmm)
                 l.drainShare = 1.0 - std::exp(-1.0 / ((l.SATmm - l.FCmm) / l.ksat));
         }
     }
 
-    double Psi(const Layer& l, double teta) const { return PsifromTeta(teta, l.sat, l.res, l.alpha, l.n); }
+    double Psi(const Layer& l, double teta) const {
+        return Soil::PsifromTeta(teta, l.sat, l.res, l.alpha, l.n);
+    }
 
     void WaterBalanceDarcy(double Qing, std::int32_t HQin, double h, double Evg, double WUg) {
-        const auto Qh = HourlyInput(Qing, HQin);
+        const auto Qh = Soil::HourlyInput(Qing, HQin);
         const double Eh = Evg > 0.0 ? Evg / 12.0 : 0.0;
         const double Uh = WUg > 0.0 ? WUg / 12.0 : 0.0;
         std::array<double, kLayers> W{}, P{};
@@ -190,19 +158,10 @@ Soil RandomProfile(std::mt19937_64& rng) {
         }
         const double res = 0.01 + 0.08 * u(rng), sat = 0.35 + 0.2 * u(rng);
         double fc = res + (sat - res) * (0.3 + 0.6 * u(rng));
-        switch (pick(4)) {
-        case 0:
-            fc = sat;
-            break; // starts exactly saturated
-        case 1:
-            fc = res;
-            break; // starts exactly at the residual content
-        case 2:
-            fc = 0.25, start = pick(2) == 0 ? 1.0 : 1.5;
-            break; // a power of two of mm in 2^k mm
-        default:
-            break;
-        }
+        // Starting exactly saturated, at the residual content, or with a power of two of mm in 2^k mm.
+        const int kind = pick(4);
+        if (kind < 3) fc = std::array{sat, res, 0.25}[static_cast<std::size_t>(kind)];
+        if (kind == 2) start = pick(2) == 0 ? 1.0 : 1.5;
         const double ksat =
             std::array{0.0, 0.05, 1.0, 20.0, 400.0}[static_cast<std::size_t>(pick(5))] * (0.5 + u(rng));
         soil.SoilInitVal(i, thickness, bd, carbon, clay, sand, 0.005 + 0.05 * u(rng), 1.05 + 1.5 * u(rng),
