@@ -27,9 +27,6 @@ namespace tulo::app {
 
 namespace {
 
-// Progress more often than this would only keep the window's thread busy drawing.
-constexpr auto kProgressInterval = std::chrono::milliseconds(100);
-
 std::string Text(const QLineEdit* edit) {
     return edit->text().toStdString();
 }
@@ -65,24 +62,18 @@ void ShowIndex(QLineEdit* edit, std::optional<double> index) {
     edit->setToolTip(index ? Qs(ShortestText(*index)) : QString());
 }
 
-CalibrationRunner::CalibrationRunner(QObject* parent) : QObject(parent) {}
-
-CalibrationRunner::~CalibrationRunner() {
-    abandon();
-}
+CalibrationRunner::CalibrationRunner(QObject* parent) : QObject(parent), task_(new BackgroundTask(this)) {}
 
 void CalibrationRunner::start(CalibrationRequest request) {
-    abandon();
-    stop_.store(false);
+    task_->abandon();
     lastBest_ = kOutsidePenalty;
     improved_.clear();
-    lastSent_ = {};
+    pace_ = {};
     lastTrial_.reset();
-    const int generation = ++generation_;
-    worker_ = std::thread([this, generation, request = std::move(request)] {
+    task_->start([this, request = std::move(request)](const BackgroundTask::Run& run) {
         SearchControl control;
-        control.stop = &stop_;
-        control.progress = [this](std::int64_t runs, double best) { progress(runs, best, false); };
+        control.stop = run.stopFlag();
+        control.progress = [this, run](std::int64_t runs, double best) { progress(run, runs, best, false); };
         control.contraction = [this](const TrialResult& trial) { lastTrial_ = trial; };
         CalibrationResult result;
         try {
@@ -91,42 +82,22 @@ void CalibrationRunner::start(CalibrationRequest request) {
             // Nothing may leave a thread: the window says what went wrong instead.
             result.outcome.problems.push_back({"calibration", 0, 0, error.what()});
         }
-        progress(result.outcome.runs, result.outcome.objective, true);
-        QMetaObject::invokeMethod(
-            this,
-            [this, generation, result = std::move(result)] {
-                if (generation != generation_) return;
-                if (worker_.joinable()) worker_.join();
-                emit finished(result);
-            },
-            Qt::QueuedConnection);
+        progress(run, result.outcome.runs, result.outcome.objective, true);
+        return std::function<void()>([this, result = std::move(result)] { emit finished(result); });
     });
 }
 
-void CalibrationRunner::abandon() {
-    ++generation_;
-    stop_.store(true);
-    if (worker_.joinable()) worker_.join();
-}
-
-void CalibrationRunner::progress(std::int64_t runs, double best, bool last) {
+void CalibrationRunner::progress(const BackgroundTask::Run& run, std::int64_t runs, double best, bool last) {
     if (!last && best < lastBest_) {
         lastBest_ = best;
         improved_.emplace_back(static_cast<double>(runs), best);
     }
-    const auto now = std::chrono::steady_clock::now();
-    if (!last && now - lastSent_ < kProgressInterval) return;
-    lastSent_ = now;
-    const int generation = generation_;
-    QMetaObject::invokeMethod(
-        this,
-        [this, generation, runs, best = last ? lastBest_ : best, improved = std::exchange(improved_, {}),
-         trial = std::exchange(lastTrial_, std::nullopt)] {
-            if (generation != generation_) return;
-            emit progressed(runs, best, improved);
-            if (trial) emit contracted(*trial);
-        },
-        Qt::QueuedConnection);
+    if (!pace_.due() && !last) return;
+    run.post([this, runs, best = last ? lastBest_ : best, improved = std::exchange(improved_, {}),
+              trial = std::exchange(lastTrial_, std::nullopt)] {
+        emit progressed(runs, best, improved);
+        if (trial) emit contracted(*trial);
+    });
 }
 
 CalibrationPanel::CalibrationPanel(bool weighted, QWidget* parent) : QWidget(parent), weighted_(weighted) {

@@ -3,6 +3,7 @@
 // brought back to the window, and the controls both show (parameters and ranges, objective, simplex
 // method with the genetic settings and the seed, progress with a chart of the best objective).
 
+#include "app/BackgroundTask.h"
 #include "calibration/CalibrationForm.h"
 
 #include <QObject>
@@ -10,12 +11,9 @@
 #include <QWidget>
 
 #include <array>
-#include <atomic>
-#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 class QButtonGroup;
@@ -37,14 +35,13 @@ class CalibrationRunner : public QObject {
     Q_OBJECT
 public:
     explicit CalibrationRunner(QObject* parent = nullptr);
-    ~CalibrationRunner() override;
 
     void start(CalibrationRequest request);
-    bool running() const { return worker_.joinable(); }
+    bool running() const { return task_->running(); }
     // The search ends after the model runs under way and keeps the best point found.
-    void stop() { stop_.store(true); }
+    void stop() { task_->cancel(); }
     // Stops the search and waits for it; its result is then never delivered.
-    void abandon();
+    void abandon() { task_->abandon(); }
 
 signals:
     // `improved`: (runs, best objective) each time the best fell since the last signal.
@@ -54,16 +51,14 @@ signals:
     void contracted(const tulo::TrialResult& trial);
 
 private:
-    void progress(std::int64_t runs, double best, bool last);
+    void progress(const BackgroundTask::Run& run, std::int64_t runs, double best, bool last);
 
-    std::thread worker_;
-    std::atomic<bool> stop_{false};
-    std::atomic<int> generation_{0}; // results of an abandoned search are recognised and dropped
+    BackgroundTask* task_;
     // Touched by the search's progress callback only, which is never called twice at once.
     double lastBest_ = 0;
     std::vector<QPointF> improved_;
     std::optional<TrialResult> lastTrial_;
-    std::chrono::steady_clock::time_point lastSent_{};
+    ProgressPace pace_;
 };
 
 // A calibration window's tool bar "Toolbar1": New, Open and Save of its settings file, with their tips.

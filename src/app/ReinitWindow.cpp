@@ -1,5 +1,6 @@
 #include "app/ReinitWindow.h"
 
+#include "app/BackgroundTask.h"
 #include "app/PageTools.h"
 #include "base/Numbers.h"
 #include "engine/CompiledInputs.h"
@@ -21,9 +22,6 @@ namespace tulo::app {
 
 namespace {
 
-// Progress more often than this would only keep the window's thread busy drawing.
-constexpr auto kProgressInterval = std::chrono::milliseconds(100);
-
 QString Number(double value) {
     if (std::isinf(value)) return QStringLiteral("infinite");
     if (!std::isfinite(value)) return QStringLiteral("-");
@@ -33,7 +31,7 @@ QString Number(double value) {
 } // namespace
 
 ReinitWindow::ReinitWindow(FormModel& form, LaiTable table, QWidget* parent)
-    : QDialog(parent), form_(form), table_(std::move(table)) {
+    : QDialog(parent), form_(form), table_(std::move(table)), task_(new BackgroundTask(this)) {
     setObjectName(QStringLiteral("frmReinit"));
     setWindowTitle(QStringLiteral("TULO - Recalibrate and reinitialize from remotely sensed LAI"));
 
@@ -104,10 +102,12 @@ ReinitWindow::ReinitWindow(FormModel& form, LaiTable table, QWidget* parent)
 }
 
 ReinitWindow::~ReinitWindow() {
-    ++generation_;
-    stop_.store(true);
-    if (worker_.joinable()) worker_.join();
+    task_->abandon();
     form_.unsubscribe(subscription_);
+}
+
+bool ReinitWindow::running() const {
+    return task_->running();
 }
 
 QString ReinitWindow::notesText() const {
@@ -121,12 +121,7 @@ void ReinitWindow::withdraw() {
     notes_->setText(QStringLiteral("The inputs changed since the search: start it again."));
 }
 
-void ReinitWindow::start() {
-    if (running()) return;
-    result_.reset();
-    accept_->setEnabled(false);
-    estimates_->setRowCount(0);
-    QStringList problems;
+std::optional<std::vector<LaiPoint>> ReinitWindow::searchInputs(QStringList& problems) {
     Problems tableProblems;
     std::vector<LaiPoint> points = table_(tableProblems);
     for (const InputProblem& problem : tableProblems) problems << Qs(problem.text);
@@ -135,25 +130,42 @@ void ReinitWindow::start() {
                                    "open a workbook.");
     const Compilation compiled = CompileInputs(form_);
     for (const InputProblem& problem : compiled.problems) problems << Qs(problem.text);
-    if (!problems.isEmpty()) {
+    if (!problems.isEmpty()) return std::nullopt;
+    settings_ = DefaultReinitSettings(*compiled.inputs);
+    settings_.sowingWindow = window_->value();
+    return points;
+}
+
+void ReinitWindow::start() {
+    if (running()) return;
+    result_.reset();
+    accept_->setEnabled(false);
+    estimates_->setRowCount(0);
+    QStringList problems;
+    std::optional<std::vector<LaiPoint>> points = searchInputs(problems);
+    if (!points) {
         notes_->setText(problems.join(QLatin1Char('\n')));
         emit searchEnded();
         return;
     }
-    settings_ = DefaultReinitSettings(*compiled.inputs);
-    settings_.sowingWindow = window_->value();
     notes_->clear();
     progress_->setText(QStringLiteral("Searching..."));
     start_->setEnabled(false);
     cancel_->setEnabled(true);
-    stop_.store(false);
-    lastSent_ = {};
-    const int generation = ++generation_;
-    // The worker searches a copy: the user may edit the form meanwhile, which withdraws the result.
-    worker_ = std::thread([this, generation, form = form_, points = std::move(points), settings = settings_] {
+    // The job searches a copy: the user may edit the form meanwhile, which withdraws the result.
+    task_->start([this, form = form_, points = std::move(*points),
+                  settings = settings_](const BackgroundTask::Run& run) {
         SearchControl control;
-        control.stop = &stop_;
-        control.progress = [this](std::int64_t runs, double best) { progress(runs, best); };
+        control.stop = run.stopFlag();
+        control.progress = [this, run, pace = ProgressPace()](std::int64_t runs, double best) mutable {
+            if (!pace.due()) return;
+            run.post([this, runs, best] {
+                progress_->setText(
+                    QStringLiteral("%1 model runs, best LAI RRMSE %2 %")
+                        .arg(runs)
+                        .arg(best < kOutsidePenalty ? Number(best) : QStringLiteral("none yet")));
+            });
+        };
         ReinitResult result;
         try {
             result = ReinitializeFromLai(form, points, settings, control);
@@ -161,35 +173,12 @@ void ReinitWindow::start() {
             // Nothing may leave a thread: the window says what went wrong instead.
             result.problems.push_back({"reinitialization", 0, 0, error.what()});
         }
-        QMetaObject::invokeMethod(
-            this,
-            [this, generation, result = std::move(result)] {
-                if (generation != generation_) return;
-                if (worker_.joinable()) worker_.join();
-                finish(result);
-            },
-            Qt::QueuedConnection);
+        return std::function<void()>([this, result = std::move(result)] { finish(result); });
     });
 }
 
 void ReinitWindow::cancel() {
-    stop_.store(true);
-}
-
-void ReinitWindow::progress(std::int64_t runs, double best) {
-    const auto now = std::chrono::steady_clock::now();
-    if (now - lastSent_ < kProgressInterval) return;
-    lastSent_ = now;
-    const int generation = generation_;
-    QMetaObject::invokeMethod(
-        this,
-        [this, generation, runs, best] {
-            if (generation != generation_) return;
-            progress_->setText(QStringLiteral("%1 model runs, best LAI RRMSE %2 %")
-                                   .arg(runs)
-                                   .arg(best < kOutsidePenalty ? Number(best) : QStringLiteral("none yet")));
-        },
-        Qt::QueuedConnection);
+    task_->cancel();
 }
 
 void ReinitWindow::finish(const ReinitResult& result) {
@@ -211,6 +200,19 @@ void ReinitWindow::finish(const ReinitResult& result) {
                            .arg(result.runs)
                            .arg(result.days.size())
                            .arg(Number(result.objective)));
+    showEstimates(result);
+    if (result.stopped)
+        notes << QStringLiteral("Cancelled: the estimate is the best of the days searched, without its "
+                                "uncertainty.");
+    else if (!result.uncertainty.note.empty())
+        notes << Qs(result.uncertainty.note);
+    notes_->setText(notes.join(QLatin1Char('\n')));
+    result_ = result;
+    accept_->setEnabled(true);
+    emit searchEnded();
+}
+
+void ReinitWindow::showEstimates(const ReinitResult& result) {
     const auto row = [this](const QString& name, const QString& value, const QString& se,
                             const QString& range) {
         const int r = estimates_->rowCount();
@@ -232,15 +234,6 @@ void ReinitWindow::finish(const ReinitResult& result) {
         row(Qs(CalibratedName(info)), Qs(CalibratedText(result.rounded[k])),
             known ? Number(p.se) : QStringLiteral("-"), range);
     }
-    if (result.stopped)
-        notes << QStringLiteral("Cancelled: the estimate is the best of the days searched, without its "
-                                "uncertainty.");
-    else if (!u.note.empty())
-        notes << Qs(u.note);
-    notes_->setText(notes.join(QLatin1Char('\n')));
-    result_ = result;
-    accept_->setEnabled(true);
-    emit searchEnded();
 }
 
 void ReinitWindow::acceptEstimate() {

@@ -6,12 +6,10 @@
 #include "calibration/Reinit.h"
 
 #include <QDialog>
+#include <QStringList>
 
-#include <atomic>
-#include <chrono>
 #include <functional>
 #include <optional>
-#include <thread>
 #include <vector>
 
 class QLabel;
@@ -25,6 +23,8 @@ class FormModel;
 
 namespace tulo::app {
 
+class BackgroundTask;
+
 class ReinitWindow : public QDialog {
     Q_OBJECT
 public:
@@ -33,7 +33,7 @@ public:
     ReinitWindow(FormModel& form, LaiTable table, QWidget* parent = nullptr);
     ~ReinitWindow() override;
 
-    bool running() const { return worker_.joinable(); }
+    bool running() const;
     QTableWidget* estimatesTable() const { return estimates_; }
     QString notesText() const;
 
@@ -48,7 +48,9 @@ private:
     void acceptEstimate();
     // An estimate belongs to the inputs it was made on: any change to the form withdraws it.
     void withdraw();
-    void progress(std::int64_t runs, double best);
+    // The table's points and the compiled settings, or the problems that keep the search from starting.
+    std::optional<std::vector<LaiPoint>> searchInputs(QStringList& problems);
+    void showEstimates(const ReinitResult& result);
 
     FormModel& form_;
     LaiTable table_;
@@ -56,10 +58,7 @@ private:
     bool applying_ = false;
     std::optional<ReinitResult> result_;
     ReinitSettings settings_;
-    std::thread worker_;
-    std::atomic<bool> stop_{false};
-    std::atomic<int> generation_{0};
-    std::chrono::steady_clock::time_point lastSent_{};
+    BackgroundTask* task_ = nullptr;
     QSpinBox* window_ = nullptr;
     QLabel* progress_ = nullptr;
     QTableWidget* estimates_ = nullptr;

@@ -1,5 +1,6 @@
 #include "app/SensitivityWindow.h"
 
+#include "app/BackgroundTask.h"
 #include "app/PageTools.h"
 #include "app/QtUserInterface.h"
 #include "app/RitardoWindow.h"
@@ -21,7 +22,6 @@
 #include <QStackedWidget>
 #include <QStyle>
 #include <QTabWidget>
-#include <QThread>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -66,6 +66,22 @@ QLabel* NotEnabled() {
     return label;
 }
 
+// The options of a step run by `run`: it stops when the window or frmRitardo (through `progress`, when
+// given) cancels it, and the sample runs count into `progress`.
+sensitivity::RunOptions StepOptions(const BackgroundTask::Run& run,
+                                    const std::shared_ptr<RunProgress>& progress) {
+    sensitivity::RunOptions options;
+    options.cancelled = [run, progress] {
+        return run.stopRequested() || (progress && progress->cancelled.load());
+    };
+    if (progress)
+        options.progress = [progress](std::size_t done, std::size_t total) {
+            progress->total = total;
+            progress->done = done;
+        };
+    return options;
+}
+
 QLabel* Header(const QString& text) {
     auto* label = new QLabel(text);
     QFont font = label->font();
@@ -77,7 +93,8 @@ QLabel* Header(const QString& text) {
 } // namespace
 
 SensitivityWindow::SensitivityWindow(const FormModel& mainForm, UserInterface& ui, QWidget* parent)
-    : QWidget(parent, Qt::Window), mainForm_(mainForm), ui_(ToolWindowInterface(ui, this)) {
+    : QWidget(parent, Qt::Window), mainForm_(mainForm), ui_(ToolWindowInterface(ui, this)),
+      task_(new BackgroundTask(this)) {
     setObjectName(QStringLiteral("frmSAparamDistrib"));
     setWindowTitle(Qs(sensitivity::kSetupTitle));
 
@@ -134,14 +151,15 @@ SensitivityWindow::SensitivityWindow(const FormModel& mainForm, UserInterface& u
 }
 
 SensitivityWindow::~SensitivityWindow() {
-    if (worker_) {
-        runProgress_->cancelled = true;
-        worker_->wait();
-        delete worker_;
-    }
+    // The step running stops before its files go.
+    task_->abandon();
     // The results shown stay in the results window until it closes with this one: the files can go.
     if (running_) sensitivity::RemoveExchangeFiles(*running_);
     if (last_) sensitivity::RemoveExchangeFiles(*last_);
+}
+
+bool SensitivityWindow::busy() const {
+    return task_->running();
 }
 
 std::optional<std::filesystem::path> SensitivityWindow::analysisFolder() const {
@@ -476,11 +494,11 @@ void SensitivityWindow::setRunning(bool running) {
 }
 
 void SensitivityWindow::cancelResults() {
-    if (worker_ && runProgress_) runProgress_->cancelled = true;
+    task_->cancel();
 }
 
 void SensitivityWindow::createSamplesAndRun() {
-    if (worker_) return;
+    if (busy()) return;
     auto outcome = sensitivity::CheckSetup(setupForm());
     if (const auto* refusal = std::get_if<sensitivity::Refusal>(&outcome)) {
         ui_.message(refusal->text, refusal->title, refusal->icon);
@@ -502,30 +520,19 @@ void SensitivityWindow::createSamplesAndRun() {
     running_ = files;
 
     runProgress_ = std::make_shared<RunProgress>();
-    simulations_ = std::make_shared<sensitivity::Simulations>();
-    sensitivity::RunOptions options;
-    options.cancelled = [p = runProgress_] { return p->cancelled.load(); };
-    options.progress = [p = runProgress_](std::size_t done, std::size_t total) {
-        p->total = total;
-        p->done = done;
-    };
-    worker_ =
-        QThread::create([inputs = compiled.inputs, request, files = *files, options, out = simulations_] {
-            *out = sensitivity::CreateSamplesAndRun(*inputs, request, files, options);
-        });
-    connect(worker_, &QThread::finished, this, &SensitivityWindow::simulationsDone);
     setRunning(true);
     progress_->start(runProgress_);
-    worker_->start();
+    task_->start([this, inputs = compiled.inputs, request, files = *files,
+                  progress = runProgress_](const BackgroundTask::Run& run) {
+        sensitivity::Simulations done =
+            sensitivity::CreateSamplesAndRun(*inputs, request, files, StepOptions(run, progress));
+        return std::function<void()>([this, done = std::move(done)] { simulationsDone(done); });
+    });
 }
 
-void SensitivityWindow::simulationsDone() {
-    worker_->wait();
-    worker_->deleteLater();
-    worker_ = nullptr;
+void SensitivityWindow::simulationsDone(const sensitivity::Simulations& done) {
     progress_->stop();
     setRunning(false);
-    const sensitivity::Simulations& done = *simulations_;
     const sensitivity::ExchangeFiles files = *running_;
     running_.reset();
     if (!done.status.ok()) {
@@ -546,7 +553,7 @@ void SensitivityWindow::simulationsDone() {
 }
 
 void SensitivityWindow::displayResults() {
-    if (worker_) return;
+    if (busy()) return;
     // The indices describe this window's last simulations, in their own folder.
     if (!last_) {
         ui_.message("Create samples and run the simulations first: the results shown are those of the last "
@@ -554,39 +561,29 @@ void SensitivityWindow::displayResults() {
                     kResultsTitle, Icon::Information);
         return;
     }
-    const std::vector<int> rows = lastRows_;
-    const auto files = last_;
-
-    runProgress_ = std::make_shared<RunProgress>();
-    indices_ = std::make_shared<sensitivity::IndexResults>();
-    indexStatus_ = std::make_shared<sensitivity::StepResult>();
-    sensitivity::RunOptions options;
-    options.cancelled = [p = runProgress_] { return p->cancelled.load(); };
-    worker_ = QThread::create([files = *files, rows, options, results = indices_, status = indexStatus_] {
-        *status = sensitivity::ComputeIndexResults(files, rows, *results, options);
-    });
-    connect(worker_, &QThread::finished, this, &SensitivityWindow::indicesDone);
     setRunning(true);
     cancelResults_->setVisible(true);
     ui_.setBusy(true);
-    worker_->start();
+    task_->start([this, files = *last_, rows = lastRows_](const BackgroundTask::Run& run) {
+        sensitivity::IndexResults results;
+        const sensitivity::StepResult status =
+            sensitivity::ComputeIndexResults(files, rows, results, StepOptions(run, nullptr));
+        return std::function<void()>(
+            [this, status, results = std::move(results)] { indicesDone(status, results); });
+    });
 }
 
-void SensitivityWindow::indicesDone() {
-    worker_->wait();
-    worker_->deleteLater();
-    worker_ = nullptr;
+void SensitivityWindow::indicesDone(const sensitivity::StepResult& status,
+                                    sensitivity::IndexResults results) {
     ui_.setBusy(false);
     setRunning(false);
-    if (!indexStatus_->ok()) {
-        const bool cancelled = indexStatus_->status == sensitivity::StepStatus::Cancelled;
-        ui_.message(cancelled ? "Display results was cancelled: no indices were computed."
-                              : indexStatus_->message,
+    if (!status.ok()) {
+        const bool cancelled = status.status == sensitivity::StepStatus::Cancelled;
+        ui_.message(cancelled ? "Display results was cancelled: no indices were computed." : status.message,
                     kResultsTitle, cancelled ? Icon::Information : Icon::Exclamation);
         emit resultsFinished(false);
         return;
     }
-    sensitivity::IndexResults& results = *indices_;
     if (lastTruncated_.size() == results.factors.size())
         for (std::size_t j = 0; j < lastTruncated_.size(); ++j)
             results.factors[j].truncated = lastTruncated_[j];

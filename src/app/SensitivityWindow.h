@@ -26,7 +26,6 @@ class QLineEdit;
 class QPushButton;
 class QStackedWidget;
 class QTabWidget;
-class QThread;
 
 namespace tulo {
 class FormModel;
@@ -34,6 +33,7 @@ class FormModel;
 
 namespace tulo::app {
 
+class BackgroundTask;
 class RitardoWindow;
 class SAChartWindow;
 struct RunProgress;
@@ -63,7 +63,7 @@ public:
     void displayResults();
     // Cancel of "Display results": stops the tool.
     void cancelResults();
-    bool busy() const { return worker_ != nullptr; }
+    bool busy() const;
     // The folder of the analysis whose results "Display results" shows; nothing before the first one.
     std::optional<std::filesystem::path> analysisFolder() const;
 
@@ -82,8 +82,8 @@ private:
     void setSamplePath(const QString& path);
     void setRunning(bool running);
     std::optional<sensitivity::ExchangeFiles> newExchangeFiles();
-    void simulationsDone();
-    void indicesDone();
+    void simulationsDone(const sensitivity::Simulations& done);
+    void indicesDone(const sensitivity::StepResult& status, sensitivity::IndexResults results);
 
     const FormModel& mainForm_;
     UserInterface& ui_;
@@ -111,12 +111,9 @@ private:
     RitardoWindow* progress_ = nullptr;
     SAChartWindow* chart_ = nullptr;
 
-    // The command running on another thread, and what it hands back.
-    QThread* worker_ = nullptr;
+    // The command running on another thread; the sample runs count into `runProgress_` for frmRitardo.
+    BackgroundTask* task_ = nullptr;
     std::shared_ptr<RunProgress> runProgress_;
-    std::shared_ptr<sensitivity::Simulations> simulations_;
-    std::shared_ptr<sensitivity::IndexResults> indices_;
-    std::shared_ptr<sensitivity::StepResult> indexStatus_;
     // The folder of the simulations running, and of the last ones that ran to the end with the growth row
     // of each column and their truncations, which the indices describe. Each analysis has a folder of its
     // own, removed when a later one of this window replaces it, when it fails, and with the window.

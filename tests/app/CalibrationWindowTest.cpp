@@ -1,6 +1,6 @@
 // The two automatic calibration windows driven offscreen: the Start checks in the order the user meets
-// them, a search off the window's thread whose result becomes one undo step of the crop fields, and a
-// Stop that keeps the best point found.
+// them, a search off the window's thread whose result becomes one undo step of the crop fields, a Stop
+// that keeps the best point found, and a window closed during a search, which writes nothing.
 
 #include "app/AutoCalWindow.h"
 #include "app/CalibrationPanel.h"
@@ -8,16 +8,14 @@
 #include "app/MultiPointAutoCalWindow.h"
 #include "base/Numbers.h"
 #include "engine/Parameters.h"
-#include "support/ScriptedUi.h"
+#include "support/WindowSession.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSettings>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -32,23 +30,7 @@ const QString kDemo = QStringLiteral(TULO_SOURCE_DIR "/examples/demo.sim");
 const std::string kData = TULO_SOURCE_DIR "/examples/calibration/";
 constexpr int kSearchMs = 120000;
 
-struct Session {
-    test::ScriptedUi* ui = nullptr; // owned by the window
-    std::unique_ptr<MainWindow> window;
-
-    FormModel& form() const { return window->form(); }
-    std::string crop(const char* id) const { return form().text(FindParameter(id)->control); }
-    std::string lastMessage() const { return ui->messages.empty() ? "" : ui->messages.back().text; }
-};
-
-Session OpenDemo() {
-    auto ui = std::make_unique<test::ScriptedUi>();
-    Session s{ui.get(), std::make_unique<MainWindow>(std::move(ui))};
-    s.window->openConfiguration(kDemo);
-    s.window->run();
-    s.ui->messages.clear();
-    return s;
-}
+using Session = test::WindowSession;
 
 // RUE and Tb for growth from the demo's own values, within their default ranges.
 AutoCalTexts RueAndTb(SimplexMethod method) {
@@ -65,15 +47,10 @@ class CalibrationWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);
-        QSettings().clear();
-        // The trace file goes to a scratch folder, not to the user's data folder.
-        qputenv("TULO_HOME", home_.path().toUtf8());
-    }
+    void initTestCase() { test::UseScratchSettings(home_); }
 
     void startChecksComeInTheirOrder() {
-        const Session s = OpenDemo();
+        const Session s = test::RunWindow(kDemo);
         AutoCalWindow* w = s.window->openAutoCalibration();
         // Returns the message of one Start, with `file` answering the AGB workbook dialog.
         const auto start = [&](const AutoCalTexts& texts, std::optional<std::string> file = std::nullopt) {
@@ -132,7 +109,7 @@ private slots:
     }
 
     void resultReplacesTheCropValuesAsOneUndoStep() {
-        const Session s = OpenDemo();
+        const Session s = test::RunWindow(kDemo);
         const Grid report = s.window->results().report;
         const int steps = s.window->undoStack().count();
         AutoCalWindow* w = s.window->openAutoCalibration();
@@ -174,8 +151,41 @@ private slots:
         QVERIFY(!w->findChild<QLineEdit*>(QStringLiteral("txtRRMSE"))->text().isEmpty());
     }
 
+    // Closing the window during a search abandons it: nothing is written, nothing arrives later, and the
+    // window opened again searches again.
+    void closingDuringASearchWritesNothing() {
+        const Session s = test::RunWindow(kDemo);
+        AutoCalWindow* w = s.window->openAutoCalibration();
+        AutoCalTexts texts = RueAndTb(SimplexMethod::Genetic);
+        texts.genetic = {"1000", "1000", "10", "0.5", "1.5", "0.1"}; // far more than the test waits for
+        w->setTexts(texts);
+        s.ui->files.push_back(kData + "agb.xlsx");
+        QSignalSpy progressed(w->runner(), &CalibrationRunner::progressed);
+        QSignalSpy finished(w, &AutoCalWindow::calibrationFinished);
+        QVERIFY(w->start());
+        QVERIFY(progressed.wait(kSearchMs));
+        w->close();
+        QVERIFY(!w->runner()->running());
+        QCOMPARE(w->findChild<QLabel*>(QStringLiteral("lblStatus"))->text(),
+                 QStringLiteral("Stopped when the window closed: nothing was written."));
+        QTest::qWait(300);
+        QCOMPARE(finished.count(), 0);
+        QCOMPARE(s.crop("RUE"), "2.3");
+        QCOMPARE(s.crop("Tb"), "12");
+
+        QCOMPARE(s.window->openAutoCalibration(), w);
+        s.ui->files.push_back(kData + "agb.xlsx");
+        progressed.clear();
+        QVERIFY(w->start());
+        QVERIFY(progressed.wait(kSearchMs));
+        w->panel()->stopButton()->click();
+        QVERIFY(finished.wait(kSearchMs));
+        QCOMPARE(finished.count(), 1);
+        QVERIFY(w->panel()->startButton()->isEnabled());
+    }
+
     void stopKeepsTheBestPointOfTheSitesSearch() {
-        const Session s = OpenDemo();
+        const Session s = test::RunWindow(kDemo);
         MultiPointAutoCalWindow* w = s.window->openMultiPointCalibration();
         QVERIFY(w->openSettingsFile(kData + "two-sites.cfg"));
         QVERIFY(w->tables()[1].agb.loaded && w->tables()[1].weather);

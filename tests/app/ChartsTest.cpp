@@ -6,6 +6,7 @@
 #include "app/MainWindow.h"
 #include "app/OutputPage.h"
 #include "support/ScriptedUi.h"
+#include "support/WindowSession.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -13,8 +14,6 @@
 #include <QGraphicsScene>
 #include <QGraphicsTextItem>
 #include <QScatterSeries>
-#include <QSettings>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QValueAxis>
 #include <QtTest>
@@ -75,9 +74,8 @@ class ChartsTest : public QObject {
 
 private slots:
     void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);
-        QSettings().clear();
-        qputenv("TULO_HOME", home_.path().toUtf8()); // the evaluation's combination files
+        // The evaluation's combination files go to the scratch folder too.
+        test::UseScratchSettings(home_);
     }
 
     void theNdviQuestionShowsOneSetOfAxes() {

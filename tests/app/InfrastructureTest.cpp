@@ -1,5 +1,7 @@
-// The window's plumbing over a real form: bindings both ways, grid tables, undo, charts.
+// The window's plumbing over a real form: bindings both ways, grid tables, undo, charts, and the
+// background task the long commands run on.
 
+#include "app/BackgroundTask.h"
 #include "app/ChartView.h"
 #include "app/FormBinder.h"
 #include "app/FormUndo.h"
@@ -16,6 +18,11 @@
 #include <QUndoStack>
 #include <QWidget>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
+
 using namespace tulo;
 using namespace tulo::app;
 
@@ -26,7 +33,23 @@ private slots:
     void gridModelFollowsTheForm();
     void undoTakesAnImportBackAsOneStep();
     void chartSavesPngAndSvg();
+    void backgroundTaskDeliversOnlyItsCurrentRun();
 };
+
+namespace {
+
+// A job that runs until it is asked to stop, then hands back `value`.
+BackgroundTask::Job UntilStopped(std::vector<int>& delivered, int value,
+                                 std::atomic<bool>* started = nullptr) {
+    return [&delivered, value, started](const BackgroundTask::Run& run) {
+        if (started) *started = true;
+        while (!run.stopRequested()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        run.post([&delivered, value] { delivered.push_back(-value); }); // progress, after the stop
+        return std::function<void()>([&delivered, value] { delivered.push_back(value); });
+    };
+}
+
+} // namespace
 
 void InfrastructureTest::binderFollowsBothWays() {
     FormModel form;
@@ -177,6 +200,38 @@ void InfrastructureTest::chartSavesPngAndSvg() {
         QVERIFY(QFileInfo(dir.filePath(name)).size() > 1000);
     }
     QVERIFY(!view.saveImage(dir.filePath(QStringLiteral("missing/chart.png"))));
+}
+
+// A run replaced by a new one, or abandoned with its task, delivers nothing more; a cancelled one still
+// delivers what it found, progress first.
+void InfrastructureTest::backgroundTaskDeliversOnlyItsCurrentRun() {
+    std::vector<int> delivered;
+    BackgroundTask task;
+    std::atomic<bool> started{false};
+    task.start(UntilStopped(delivered, 1, &started));
+    QTRY_VERIFY(started.load());
+    task.start([&](const BackgroundTask::Run& run) {
+        run.post([&] { delivered.push_back(-2); });
+        return std::function<void()>([&] { delivered.push_back(2); });
+    });
+    QVERIFY(task.running());
+    QTRY_VERIFY(!task.running());
+    QCoreApplication::processEvents();
+    QCOMPARE(delivered, (std::vector<int>{-2, 2}));
+
+    task.start(UntilStopped(delivered, 3));
+    task.cancel();
+    QTRY_VERIFY(!task.running());
+    QCOMPARE(delivered, (std::vector<int>{-2, 2, -3, 3}));
+
+    {
+        BackgroundTask closing; // as a window closed during a run
+        started = false;
+        closing.start(UntilStopped(delivered, 4, &started));
+        QTRY_VERIFY(started.load());
+    }
+    QCoreApplication::processEvents();
+    QCOMPARE(delivered.size(), std::size_t{4});
 }
 
 QTEST_MAIN(InfrastructureTest)

@@ -5,7 +5,7 @@
 #include "app/LaiExoWindow.h"
 #include "app/MainWindow.h"
 #include "app/OutputPage.h"
-#include "support/ScriptedUi.h"
+#include "support/WindowSession.h"
 
 #include <QAbstractButton>
 #include <QLineSeries>
@@ -25,32 +25,17 @@ const QString kDemo = QStringLiteral(TULO_SOURCE_DIR "/examples/demo.sim");
 const std::string kForced = "TULO data have been forced using NDVI estimation for LAI";
 constexpr int kFirstDay = 100; // the demo's first simulated day
 
-struct Session {
-    test::ScriptedUi* ui = nullptr; // owned by the window
-    std::unique_ptr<MainWindow> window;
+using Session = test::WindowSession;
 
-    template <class T = QAbstractButton> T* find(const char* name) const {
-        return window->findChild<T*>(QString::fromLatin1(name));
-    }
-    void click(const char* button) const { find(button)->click(); }
-    ChartView* crop() const { return window->outputPage()->cropChart(); }
-    // The crop chart's series k on a day (0 AGB, 5 LAI).
-    double chartValue(int k, int day) const {
-        return qobject_cast<QLineSeries*>(crop()->chart()->series().at(k))->at(day - kFirstDay).y();
-    }
-    QList<QPointF> points(int k) const {
-        return qobject_cast<QXYSeries*>(crop()->chart()->series().at(k))->points();
-    }
-};
-
-Session RunDemo() {
-    auto ui = std::make_unique<test::ScriptedUi>();
-    Session s{ui.get(), std::make_unique<MainWindow>(std::move(ui))};
-    s.window->openConfiguration(kDemo);
-    s.window->run();
-    s.ui->messages.clear();
-    s.ui->questions.clear();
-    return s;
+ChartView* CropChart(const Session& s) {
+    return s.window->outputPage()->cropChart();
+}
+// The crop chart's series k on a day (0 AGB, 5 LAI).
+double ChartValue(const Session& s, int k, int day) {
+    return qobject_cast<QLineSeries*>(CropChart(s)->chart()->series().at(k))->at(day - kFirstDay).y();
+}
+QList<QPointF> Points(const Session& s, int k) {
+    return qobject_cast<QXYSeries*>(CropChart(s)->chart()->series().at(k))->points();
 }
 
 } // namespace
@@ -65,8 +50,7 @@ private slots:
     }
 
     void eachOptionEnablesItsOwnCommands() {
-        auto ui = std::make_unique<test::ScriptedUi>();
-        const Session s{ui.get(), std::make_unique<MainWindow>(std::move(ui))};
+        const Session s = test::OpenWindow();
         const auto enabled = [&](const char* name) { return s.find<QWidget>(name)->isEnabled(); };
         const char* commands[] = {"txtDOYforcingLAI", "cmdForceLAI", "cmdLAIperformanceIndex",
                                   "cmdDailyExoLAI", "cmdPeriodicForcing"};
@@ -97,35 +81,35 @@ private slots:
     }
 
     void forceLaiShowsTheValueAndChangesTheSeasonOnlyWhenAccepted() {
-        const Session s = RunDemo();
-        const QList<QPointF> before = s.points(5);
+        const Session s = test::RunWindow(kDemo);
+        const QList<QPointF> before = Points(s, 5);
         s.click("OptionLAIndvi");
         s.window->form().setText(ctl::txtDOYforcingLAI, "200");
         s.window->form().setText(ctl::txtforcingLAI, "1.25");
 
         s.click("cmdForceLAI"); // Cancel
         QCOMPARE(s.ui->questions.back().text, "Do you accept NDVI correction?");
-        QCOMPARE(s.crop()->seriesCount(), 8); // the season and the two NDVI markers, which stay
-        for (const int k : {6, 7}) QCOMPARE(s.points(k).size(), 1);
-        QCOMPARE(s.points(6).front(), QPointF(200, 1.25));
-        QCOMPARE(s.points(5), before);
+        QCOMPARE(CropChart(s)->seriesCount(), 8); // the season and the two NDVI markers, which stay
+        for (const int k : {6, 7}) QCOMPARE(Points(s, k).size(), 1);
+        QCOMPARE(Points(s, 6).front(), QPointF(200, 1.25));
+        QCOMPARE(Points(s, 5), before);
         QVERIFY(s.ui->messages.empty());
 
         s.ui->answers = {Answer::Ok};
         s.click("cmdForceLAI");
         QCOMPARE(s.ui->messageTexts().back(), kForced);
-        QCOMPARE(s.chartValue(5, 200), 1.25);
-        QCOMPARE(s.chartValue(5, 199), before[199 - kFirstDay].y());
-        QVERIFY(s.chartValue(5, 201) != before[201 - kFirstDay].y());
+        QCOMPARE(ChartValue(s, 5, 200), 1.25);
+        QCOMPARE(ChartValue(s, 5, 199), before[199 - kFirstDay].y());
+        QVERIFY(ChartValue(s, 5, 201) != before[201 - kFirstDay].y());
 
         s.window->run(); // a new season forgets the forcing and its markers
-        QCOMPARE(s.crop()->seriesCount(), 6);
-        QCOMPARE(s.points(5), before);
+        QCOMPARE(CropChart(s)->seriesCount(), 6);
+        QCOMPARE(Points(s, 5), before);
     }
 
     void aForcedLaiBeyondItsBoundIsRefusedNamingTheDay() {
-        const Session s = RunDemo();
-        const QList<QPointF> before = s.points(5);
+        const Session s = test::RunWindow(kDemo);
+        const QList<QPointF> before = Points(s, 5);
         s.click("OptionLAIndvi");
         s.window->form().setText(ctl::txtDOYforcingLAI, "200");
         s.window->form().setText(ctl::txtforcingLAI, "1000");
@@ -135,11 +119,11 @@ private slots:
         QVERIFY(QString::fromStdString(s.ui->messageTexts().back())
                     .startsWith("DOY 200 cannot be forced: the leaf area index 1000 is outside the accepted "
                                 "range 0 to 15 m2/m2"));
-        QCOMPARE(s.points(5), before);
+        QCOMPARE(Points(s, 5), before);
     }
 
     void periodicForcingAppliesEveryRowOfTheTable() {
-        const Session s = RunDemo();
+        const Session s = test::RunWindow(kDemo);
         s.ui->answers = {Answer::No};
         s.click("OptionLAIexoPeriodic");
         LaiExoWindow* table = s.window->laiExoWindow();
@@ -151,8 +135,8 @@ private slots:
         s.click("cmdPeriodicForcing");
         QCOMPARE(s.ui->messageTexts(), std::vector<std::string>{kForced});
         QVERIFY(!table->isVisible());
-        QCOMPARE(s.chartValue(5, 150), double(0.8f));
-        QCOMPARE(s.chartValue(5, 200), 3.0);
+        QCOMPARE(ChartValue(s, 5, 150), double(0.8f));
+        QCOMPARE(ChartValue(s, 5, 200), 3.0);
 
         s.ui->answers = {Answer::Ok};
         s.click("cmdLAIperformanceIndex");

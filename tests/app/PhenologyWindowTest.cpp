@@ -9,8 +9,6 @@
 
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSettings>
-#include <QStandardPaths>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -45,11 +43,7 @@ class PhenologyWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);
-        QSettings().clear();
-        qputenv("TULO_HOME", home_.path().toUtf8());
-    }
+    void initTestCase() { test::UseScratchSettings(home_); }
 
     void fitShowsTheResidualsAndApplyIsOneStepToUndo() {
         PhenologySession s;

@@ -12,9 +12,7 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QPushButton>
-#include <QSettings>
 #include <QSpinBox>
-#include <QStandardPaths>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -66,11 +64,7 @@ class ReinitWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);
-        QSettings().clear();
-        qputenv("TULO_HOME", home_.path().toUtf8());
-    }
+    void initTestCase() { test::UseScratchSettings(home_); }
 
     void estimatesTheSowingAndAcceptIsOneStepToUndo() {
         ReinitSession s(4);
@@ -112,6 +106,13 @@ private slots:
         QVERIFY(!s.button("cmdCancel")->isEnabled());
         QVERIFY2(s.window->notesText().startsWith(QStringLiteral("Cancelled")),
                  qPrintable(s.window->notesText()));
+
+        // The window stays usable: a search over a narrower window runs to an estimate to accept.
+        s.setWindow(3);
+        s.button("cmdStart")->click();
+        QVERIFY(ended.wait(300000));
+        QVERIFY2(s.button("cmdAccept")->isEnabled(), qPrintable(s.window->notesText()));
+        QCOMPARE(s.window->estimatesTable()->item(0, 1)->text(), QString::number(s.truth));
     }
 
 private:

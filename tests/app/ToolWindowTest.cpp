@@ -8,13 +8,12 @@
 #include "app/MultiPointAutoCalWindow.h"
 #include "app/SAChartWindow.h"
 #include "app/SensitivityWindow.h"
+#include "support/WindowSession.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSettings>
-#include <QStandardPaths>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTextBrowser>
@@ -58,11 +57,7 @@ class ToolWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);
-        QSettings().clear();
-        qputenv("TULO_HOME", home_.path().toUtf8());
-    }
+    void initTestCase() { test::UseScratchSettings(home_); }
 
     void aToolWindowsMessagesOpenOverIt() {
         MainWindow window; // the program's own message boxes
