@@ -261,6 +261,26 @@ TEST(CalibrationChecks, TheWindowNamesTheMeasurementsLeftOut) {
     const PreparedCalibration gap = PrepareMultiPoint(sites, main, {});
     ASSERT_TRUE(gap.refusal);
     EXPECT_EQ(gap.refusal->text.rfind("Site 3 names its files, but site 2 has no weather workbook", 0), 0u);
+    // Every site in use needs its tables read, the refusal naming the file that was not.
+    sites.cfg.sites[2].weather.clear();
+    sites.cfg.sites[0].agb = "agb.xlsx";
+    SiteTableSet tables;
+    const auto refusal = [&] {
+        return PrepareMultiPoint(sites, main, tables).refusal.value_or(CalibrationMessage{}).text;
+    };
+    EXPECT_EQ(refusal(), "Data set 1 has no weather table: choose its weather workbook (weather.csv was not "
+                         "read) with its Select button.");
+    tables[0].weather = main.grid(ctl::sprWeather);
+    EXPECT_EQ(refusal(), "Data set 1 has no AGB table: choose its AGB workbook (agb.xlsx was not read) with "
+                         "its Select button.");
+    tables[0].agb = agb;
+    sites.agbAndLai = true;
+    EXPECT_EQ(refusal(), "Data set 1 has no LAI table: choose its LAI workbook with its Select button.");
+    sites.agbAndLai = false;
+    const PreparedCalibration ready = PrepareMultiPoint(sites, main, tables);
+    ASSERT_FALSE(ready.refusal) << ready.refusal->text;
+    ASSERT_EQ(ready.request.dataSets.size(), 1u);
+    EXPECT_EQ(ready.request.dataSets[0].name, "Data set 1");
 
     const MeasuredTable negative{Table({{"150", "1"}, {"200", "-5"}}), "agb.xlsx", true};
     const PreparedCalibration refused = PrepareAutoCal(texts, main, negative, {});
