@@ -52,7 +52,7 @@ void BM_CalibrationEvaluation(benchmark::State& state) {
     const tulo::CalibrationProblem problem = RueAndTb(1);
     auto run = std::make_unique<tulo::RunState>();
     const double point[] = {2.6, 11.5};
-    for (auto _ : state) benchmark::DoNotOptimize(tulo::TULO_eval(problem, point, *run).objective);
+    for (auto _ : state) benchmark::DoNotOptimize(tulo::EvaluateTrial(problem, point, *run).objective);
     RunsPerSecond(state, problem.runs());
 }
 BENCHMARK(BM_CalibrationEvaluation)->Unit(benchmark::kMicrosecond);
@@ -85,7 +85,7 @@ void BM_CalibrationStandardSimplex(benchmark::State& state) {
     std::int64_t runs = 0;
     for (auto _ : state) {
         const tulo::CalibrationProblem problem = RueAndTb(static_cast<int>(state.range(0)));
-        runs += tulo::SubTULO_AutoCalibration(problem, initial).runs;
+        runs += tulo::SearchFromInitialValues(problem, initial).runs;
     }
     RunsPerSecond(state, runs);
 }
@@ -99,7 +99,7 @@ void BM_CalibrationGenetic100x3(benchmark::State& state) {
     std::int64_t runs = 0;
     for (auto _ : state) {
         const tulo::CalibrationProblem problem = RueAndTb(static_cast<int>(state.range(0)));
-        runs += tulo::CmdGenetic(problem, initial, genetic, 42).runs;
+        runs += tulo::GeneticSearch(problem, initial, genetic, 42).runs;
     }
     RunsPerSecond(state, runs);
 }

@@ -85,7 +85,7 @@ void BM_SitesCalibrationGenetic5x10(benchmark::State& state) {
     std::int64_t seasons = 0;
     for (auto _ : state) {
         const tulo::CalibrationProblem problem(settings, TenSites(), control);
-        seasons += tulo::CmdGenetic(problem, initial, genetic, 42).runs;
+        seasons += tulo::GeneticSearch(problem, initial, genetic, 42).runs;
     }
     state.counters["seasons/s"] =
         benchmark::Counter(static_cast<double>(seasons), benchmark::Counter::kIsRate);

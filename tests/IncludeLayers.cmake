@@ -1,32 +1,52 @@
-# Fails when a source file includes a header of a layer above its own. The layers, from the bottom:
+# Fails when a source file includes a header of a layer above its own, or of a layer beside it that it
+# must not lean on. The layers, from the bottom:
 #   base                             shared basics: daily series, numbers, problems, array statistics
 #   crop weather soil disease        the process models: the basics and each other only
 #   engine                           inputs, run state, loop, run command: the layers below it only
-#   io evaluation calibration sensitivity, then app and cli
+#   io                               configuration, weather and measurement files: the engine and below
+#   evaluation                       simulated against measured: io and below
+#   calibration                      the searches and their objective: evaluation and below
+#   sensitivity                      sampling and ensembles: io and below, not beside it
+#   cli                              the command line: every subsystem, never the window
+#   app                              the Qt window: everything
+# Only the window includes Qt: the core and the command line build without it.
 # Run as: cmake -DSOURCE_DIR=<repo> -P IncludeLayers.cmake
 cmake_policy(SET CMP0057 NEW) # IN_LIST
 set(allowed_base base)
-set(allowed_process base crop weather soil disease)
-set(allowed_engine base crop weather soil disease engine)
+set(allowed_process ${allowed_base} crop weather soil disease)
+set(allowed_engine ${allowed_process} engine)
+set(allowed_io ${allowed_engine} io)
+set(allowed_evaluation ${allowed_io} evaluation)
+set(allowed_calibration ${allowed_evaluation} calibration)
+set(allowed_sensitivity ${allowed_io} sensitivity)
+set(allowed_cli ${allowed_io} evaluation calibration sensitivity)
+set(allowed_app ${allowed_cli} app)
+
 set(bad "")
-file(GLOB_RECURSE files "${SOURCE_DIR}/src/*.h" "${SOURCE_DIR}/src/*.cpp")
+file(GLOB_RECURSE files "${SOURCE_DIR}/src/*.h" "${SOURCE_DIR}/src/*.cpp" "${SOURCE_DIR}/cli/*.h"
+     "${SOURCE_DIR}/cli/*.cpp")
 foreach(file IN LISTS files)
-    file(RELATIVE_PATH rel "${SOURCE_DIR}/src" "${file}")
-    string(REGEX REPLACE "/.*" "" layer "${rel}")
-    if(layer STREQUAL "base")
-        set(allowed ${allowed_base})
-    elseif(layer MATCHES "^(crop|weather|soil|disease)$")
-        set(allowed ${allowed_process})
-    elseif(layer STREQUAL "engine")
-        set(allowed ${allowed_engine})
+    file(RELATIVE_PATH rel "${SOURCE_DIR}" "${file}")
+    if(rel MATCHES "^cli/")
+        set(layer cli)
     else()
+        string(REGEX REPLACE "^src/([^/]+)/.*" "\\1" layer "${rel}")
+    endif()
+    if(layer MATCHES "^(crop|weather|soil|disease)$")
+        set(layer process)
+    endif()
+    if(NOT DEFINED allowed_${layer})
+        string(APPEND bad "\n  ${rel}: a folder of no known layer")
         continue()
     endif()
-    file(STRINGS "${file}" includes REGEX "^#include \"[a-z]+/")
+    file(STRINGS "${file}" includes REGEX "^[ \t]*#[ \t]*include")
     foreach(line IN LISTS includes)
-        string(REGEX REPLACE "^#include \"([a-z]+)/.*" "\\1" target "${line}")
-        if(NOT target IN_LIST allowed)
-            string(APPEND bad "\n  src/${rel}: ${line}")
+        if(line MATCHES "^[ \t]*#[ \t]*include[ \t]*\"([a-z]+)/")
+            if(NOT CMAKE_MATCH_1 IN_LIST allowed_${layer})
+                string(APPEND bad "\n  ${rel}: ${line}")
+            endif()
+        elseif(line MATCHES "^[ \t]*#[ \t]*include[ \t]*<(Q|qt)" AND NOT layer STREQUAL "app")
+            string(APPEND bad "\n  ${rel}: ${line} (Qt belongs to the window only)")
         endif()
     endforeach()
 endforeach()

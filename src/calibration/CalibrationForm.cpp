@@ -256,9 +256,9 @@ CalibrationResult RunCalibration(const CalibrationRequest& request, SearchContro
         if (observer) observer(line);
     };
     const auto started = std::chrono::steady_clock::now();
-    result.outcome = request.genetic ? CmdGenetic(problem, initial, *request.genetic,
-                                                  request.seed ? *request.seed : ClockSeed(), trace)
-                                     : SubTULO_AutoCalibration(problem, initial, trace);
+    result.outcome = request.genetic ? GeneticSearch(problem, initial, *request.genetic,
+                                                     request.seed ? *request.seed : ClockSeed(), trace)
+                                     : SearchFromInitialValues(problem, initial, trace);
     result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     if (result.outcome.problems.empty() && !result.traceError) result.traceError = traceOut.commit();
     if (result.outcome.problems.empty() && !result.outcome.failed)
@@ -285,7 +285,7 @@ std::vector<TrialResult> DataSetIndices(const CalibrationRequest& request, std::
         CalibrationSettings alone = settings;
         for (CalibratedParameter& p : alone.parameters)
             if (p.dataSet >= 0) p.dataSet = p.dataSet == static_cast<int>(d) ? -1 : 1;
-        indices.push_back(TULO_eval(CalibrationProblem(alone, {request.dataSets[d]}), point, *run));
+        indices.push_back(EvaluateTrial(CalibrationProblem(alone, {request.dataSets[d]}), point, *run));
     }
     return indices;
 }
@@ -362,30 +362,58 @@ PreparedCalibration PrepareAutoCal(const AutoCalTexts& texts, const FormModel& m
     return prepared;
 }
 
+namespace {
+
+// What the window's texts alone refuse, before any table is looked at.
+std::optional<CalibrationMessage> CheckMultiPointTexts(const MultiPointTexts& texts) {
+    const CfgSettings& cfg = texts.cfg;
+    if (texts.method == SimplexMethod::None)
+        return Refusal("You have to select one of the simplex methods implemented (standard or genetic)",
+                       Icon::None);
+    if (auto refusal = CheckInitialValues(cfg.parameters, cfg.initial)) return refusal;
+    if (auto refusal = CheckCaptions(cfg.parameters)) return refusal;
+    if (const auto leftOut = SiteAfterTheLast(cfg)) return Refusal(*leftOut);
+    if (SitesInUse(cfg) == 0)
+        return Refusal("Data set 1 has no weather: choose its weather workbook (Select), or open a "
+                       "configuration file that names it.");
+    return std::nullopt;
+}
+
+// Adds site `s` (0-based) as a data set of the request, or says why it cannot be one: a table not read,
+// or a season that cannot be simulated.
+std::optional<CalibrationMessage> AddSiteDataSet(const MultiPointTexts& texts, const FormModel& main,
+                                                 const SiteTables& table, int s,
+                                                 CalibrationRequest& request) {
+    const SiteTexts& row = texts.cfg.sites[static_cast<std::size_t>(s)];
+    const std::string name = "Data set " + std::to_string(s + 1);
+    const auto missing = [&](std::string_view what, std::string_view file) {
+        return Refusal(name + " has no " + std::string(what) + " table: choose its " + std::string(what) +
+                       " workbook" + (Empty(file) ? "" : " (" + std::string(file) + " was not read)") +
+                       " with its Select button.");
+    };
+    if (!table.weather) return missing("weather", row.weather);
+    if (!table.agb.loaded) return missing("AGB", row.agb);
+    if (texts.agbAndLai && !table.lai.loaded) return missing("LAI", row.lai);
+    const Compilation site = CompileSite(main, row, *table.weather);
+    if (!site.inputs) {
+        std::string text = name + " (weather " + row.weather + ") cannot be simulated:";
+        for (const InputProblem& problem : site.problems) text += "\n" + problem.text;
+        return Refusal(std::move(text));
+    }
+    request.dataSets.push_back(
+        {name, site.inputs, table.agb.data, table.agb.source, table.lai.data, table.lai.source});
+    return std::nullopt;
+}
+
+} // namespace
+
 PreparedCalibration PrepareMultiPoint(const MultiPointTexts& texts, const FormModel& main,
                                       const SiteTableSet& tables) {
     PreparedCalibration prepared;
     const CfgSettings& cfg = texts.cfg;
     CalibrationRequest& request = prepared.request;
     request.multiSite = true;
-    if (texts.method == SimplexMethod::None) {
-        prepared.refusal = Refusal(
-            "You have to select one of the simplex methods implemented (standard or genetic)", Icon::None);
-        return prepared;
-    }
-    if ((prepared.refusal = CheckInitialValues(cfg.parameters, cfg.initial))) return prepared;
-    if ((prepared.refusal = CheckCaptions(cfg.parameters))) return prepared;
-    if (const auto leftOut = SiteAfterTheLast(cfg)) {
-        prepared.refusal = Refusal(*leftOut);
-        return prepared;
-    }
-    const int count = SitesInUse(cfg);
-    if (count == 0) {
-        prepared.refusal =
-            Refusal("Data set 1 has no weather: choose its weather workbook (Select), or open a "
-                    "configuration file that names it.");
-        return prepared;
-    }
+    if ((prepared.refusal = CheckMultiPointTexts(texts))) return prepared;
     if ((prepared.refusal = ReadChoices(cfg.parameters, cfg.initial, request.choices))) return prepared;
     if ((prepared.refusal = ReadObjective(texts.objective, request.settings))) return prepared;
     // One objective for every point: the sites' AGB indices, plus their LAI indices with the option.
@@ -397,38 +425,10 @@ PreparedCalibration PrepareMultiPoint(const MultiPointTexts& texts, const FormMo
         prepared.inputProblems = std::move(compiled.problems);
         return prepared;
     }
-    for (int s = 0; s < count; ++s) {
-        const SiteTexts& row = cfg.sites[static_cast<std::size_t>(s)];
-        const SiteTables& table = tables[static_cast<std::size_t>(s)];
-        const std::string name = "Data set " + std::to_string(s + 1);
-        const auto missing = [&](std::string_view what, std::string_view file) {
-            prepared.refusal =
-                Refusal(name + " has no " + std::string(what) + " table: choose its " + std::string(what) +
-                        " workbook" + (Empty(file) ? "" : " (" + std::string(file) + " was not read)") +
-                        " with its Select button.");
-        };
-        if (!table.weather) {
-            missing("weather", row.weather);
+    const int count = SitesInUse(cfg);
+    for (int s = 0; s < count; ++s)
+        if ((prepared.refusal = AddSiteDataSet(texts, main, tables[static_cast<std::size_t>(s)], s, request)))
             return prepared;
-        }
-        if (!table.agb.loaded) {
-            missing("AGB", row.agb);
-            return prepared;
-        }
-        if (texts.agbAndLai && !table.lai.loaded) {
-            missing("LAI", row.lai);
-            return prepared;
-        }
-        const Compilation site = CompileSite(main, row, *table.weather);
-        if (!site.inputs) {
-            std::string text = name + " (weather " + row.weather + ") cannot be simulated:";
-            for (const InputProblem& problem : site.problems) text += "\n" + problem.text;
-            prepared.refusal = Refusal(std::move(text));
-            return prepared;
-        }
-        request.dataSets.push_back(
-            {name, site.inputs, table.agb.data, table.agb.source, table.lai.data, table.lai.source});
-    }
     prepared.refusal = ReadSearch(texts.method, texts.genetic, texts.seed, request);
     if (!prepared.refusal) prepared.notes = MeasurementNotes(request.settings, request.dataSets);
     return prepared;

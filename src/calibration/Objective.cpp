@@ -163,81 +163,101 @@ void CalibrationProblem::ReportContraction(const TrialResult& trial) const {
     control_.contraction(trial);
 }
 
-Problems CheckCalibration(const CalibrationProblem& problem, std::span<const double> initial) {
-    Problems problems;
-    const auto add = [&](std::string field, std::string text) {
-        problems.push_back({std::move(field), 0, 0, std::move(text)});
-    };
-    const CalibrationSettings& s = problem.settings();
+namespace {
+
+void AddProblem(Problems& problems, std::string field, std::string text) {
+    problems.push_back({std::move(field), 0, 0, std::move(text)});
+}
+
+// Parameter k: a crop parameter the simplex can move, chosen once for a season, over a range inside its
+// accepted values, from an initial value inside the range.
+void CheckCalibratedParameter(const CalibrationSettings& s, std::size_t k, std::span<const double> initial,
+                              Problems& problems) {
     const auto registry = CropParameterRegistry();
-    const std::size_t n = s.parameters.size();
-    if (n == 0) {
-        add("parameters",
-            "There are problems with the number of parameters to calibrate: choose at least one.");
-        return problems;
+    const CalibratedParameter& p = s.parameters[k];
+    if (p.index < 0 || static_cast<std::size_t>(p.index) >= registry.size()) {
+        AddProblem(problems, "parameters",
+                   "Parameter " + std::to_string(k + 1) + " is not a crop parameter.");
+        return;
     }
-    for (std::size_t k = 0; k < n; ++k) {
-        const CalibratedParameter& p = s.parameters[k];
-        if (p.index < 0 || static_cast<std::size_t>(p.index) >= registry.size()) {
-            add("parameters", "Parameter " + std::to_string(k + 1) + " is not a crop parameter.");
-            continue;
-        }
-        const ParameterInfo& info = registry[static_cast<std::size_t>(p.index)];
-        const std::string caption = CalibratedName(info);
-        if (info.whole || info.controlKind != ParameterControl::Text) {
-            add(caption, caption + (info.controlKind == ParameterControl::Constant
-                                        ? " is a constant of the model, which no configuration holds: it "
-                                          "cannot be calibrated."
-                                        : " is a code or a switch: the simplex moves its parameters "
-                                          "continuously, so it cannot be calibrated."));
-            continue;
-        }
-        // A site's own value beside a shared one would have two values for one season.
-        for (std::size_t other = 0; other < k; ++other)
-            if (s.parameters[other].index == p.index && (p.dataSet < 0 || s.parameters[other].dataSet < 0 ||
-                                                         s.parameters[other].dataSet == p.dataSet))
-                add(caption, caption + " is chosen twice: calibrate DIFFERENT parameters.");
-        if (!(p.min < p.max)) {
-            add(caption, caption + ": the minimum " + Number(p.min) + " is not below the maximum " +
-                             Number(p.max) + ".");
-            continue;
-        }
-        for (const double bound : {p.min, p.max})
-            if (const auto outside = CheckParameterBounds(info, bound))
-                add(caption, caption + ": the range " + Number(p.min) + " to " + Number(p.max) +
-                                 " leaves the accepted values (" + outside->text + ")");
-        if (k < initial.size() && !(initial[k] > p.min && initial[k] <= p.max))
-            add(caption, caption + ": the initial value " + Number(initial[k]) +
-                             " is outside its range (above " + Number(p.min) + ", at most " + Number(p.max) +
-                             ").");
+    const ParameterInfo& info = registry[static_cast<std::size_t>(p.index)];
+    const std::string caption = CalibratedName(info);
+    const auto add = [&](std::string text) { AddProblem(problems, caption, std::move(text)); };
+    if (info.whole || info.controlKind != ParameterControl::Text) {
+        add(caption + (info.controlKind == ParameterControl::Constant
+                           ? " is a constant of the model, which no configuration holds: it cannot be "
+                             "calibrated."
+                           : " is a code or a switch: the simplex moves its parameters continuously, so it "
+                             "cannot be calibrated."));
+        return;
     }
-    if (initial.size() != n)
-        add("initial", "Give an initial value for each of the " + std::to_string(n) + " parameters.");
-    if (!std::isfinite(s.agbWeight) || s.agbWeight < 0 || !std::isfinite(s.laiWeight) || s.laiWeight < 0)
-        add("weights", "The AGB and LAI weights must be numbers of at least 0.");
-    else if (s.agbWeight == 0 && (!s.withLai || s.laiWeight == 0))
-        add("weights", "The objective has no weight: with the AGB and LAI weights both 0 every point scores "
-                       "0. Give one of them a value above 0.");
-    if (problem.dataSets().empty()) add("data sets", "There is no data set to calibrate on.");
+    // A site's own value beside a shared one would have two values for one season.
+    for (std::size_t other = 0; other < k; ++other)
+        if (s.parameters[other].index == p.index &&
+            (p.dataSet < 0 || s.parameters[other].dataSet < 0 || s.parameters[other].dataSet == p.dataSet))
+            add(caption + " is chosen twice: calibrate DIFFERENT parameters.");
+    if (!(p.min < p.max)) {
+        add(caption + ": the minimum " + Number(p.min) + " is not below the maximum " + Number(p.max) + ".");
+        return;
+    }
+    for (const double bound : {p.min, p.max})
+        if (const auto outside = CheckParameterBounds(info, bound))
+            add(caption + ": the range " + Number(p.min) + " to " + Number(p.max) +
+                " leaves the accepted values (" + outside->text + ")");
+    if (k < initial.size() && !(initial[k] > p.min && initial[k] <= p.max))
+        add(caption + ": the initial value " + Number(initial[k]) + " is outside its range (above " +
+            Number(p.min) + ", at most " + Number(p.max) + ").");
+}
+
+// Every data set: its season's inputs, and measurements the objective can use for each index it weighs.
+void CheckDataSets(const CalibrationProblem& problem, Problems& problems) {
+    const CalibrationSettings& s = problem.settings();
+    if (problem.dataSets().empty())
+        AddProblem(problems, "data sets", "There is no data set to calibrate on.");
     for (const CalibratedParameter& p : s.parameters)
         if (p.dataSet >= static_cast<int>(problem.dataSets().size()))
-            add("parameters", "A parameter belongs to data set " + std::to_string(p.dataSet + 1) +
-                                  ", beyond the " + std::to_string(problem.dataSets().size()) + " given.");
+            AddProblem(problems, "parameters",
+                       "A parameter belongs to data set " + std::to_string(p.dataSet + 1) + ", beyond the " +
+                           std::to_string(problem.dataSets().size()) + " given.");
     for (const CalibrationDataSet& set : problem.dataSets()) {
         const std::string where = set.name.empty() ? std::string() : set.name + ": ";
         if (!set.inputs) {
-            add(set.name, where + "the season's inputs are missing.");
+            AddProblem(problems, set.name, where + "the season's inputs are missing.");
             continue;
         }
         const CompiledInputs& in = *set.inputs;
         const DataSetPairing pairing = PairDataSet(set, s.withLai);
         if (WeighsAgb(s, set))
             if (const auto why = UnusableMeasurements(set.agb, pairing.agb, "AGB", in))
-                add(set.agbSource, Named(set, set.agbSource, *why));
+                AddProblem(problems, set.agbSource, Named(set, set.agbSource, *why));
         if (pairing.lai)
             if (const auto why = UnusableMeasurements(set.lai, *pairing.lai, "LAI", in))
-                add(set.laiSource, Named(set, set.laiSource, *why));
+                AddProblem(problems, set.laiSource, Named(set, set.laiSource, *why));
     }
+}
+
+} // namespace
+
+Problems CheckCalibration(const CalibrationProblem& problem, std::span<const double> initial) {
+    Problems problems;
+    const CalibrationSettings& s = problem.settings();
+    const std::size_t n = s.parameters.size();
+    if (n == 0) {
+        AddProblem(problems, "parameters",
+                   "There are problems with the number of parameters to calibrate: choose at least one.");
+        return problems;
+    }
+    for (std::size_t k = 0; k < n; ++k) CheckCalibratedParameter(s, k, initial, problems);
+    if (initial.size() != n)
+        AddProblem(problems, "initial",
+                   "Give an initial value for each of the " + std::to_string(n) + " parameters.");
+    if (!std::isfinite(s.agbWeight) || s.agbWeight < 0 || !std::isfinite(s.laiWeight) || s.laiWeight < 0)
+        AddProblem(problems, "weights", "The AGB and LAI weights must be numbers of at least 0.");
+    else if (s.agbWeight == 0 && (!s.withLai || s.laiWeight == 0))
+        AddProblem(problems, "weights",
+                   "The objective has no weight: with the AGB and LAI weights both 0 every point scores 0. "
+                   "Give one of them a value above 0.");
+    CheckDataSets(problem, problems);
     return problems;
 }
 
@@ -268,7 +288,7 @@ std::vector<ParameterValue> DataSetValues(const CalibrationSettings& settings, s
     return values;
 }
 
-TrialResult TULO_eval(const CalibrationProblem& problem, std::span<const double> x, RunState& run) {
+TrialResult EvaluateTrial(const CalibrationProblem& problem, std::span<const double> x, RunState& run) {
     TrialResult result;
     // A point outside the ranges costs the penalty whatever the weights: a zero AGB weight must not let
     // the search wander out of them.

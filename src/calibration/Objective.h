@@ -141,7 +141,7 @@ std::vector<ParameterValue> DataSetValues(const CalibrationSettings& settings, s
 
 // One trial: the point's parameters written over the season's own, every data set run from a cleared
 // state on `run`, the indices summed over the data sets. A point outside the ranges is not simulated.
-TrialResult TULO_eval(const CalibrationProblem& problem, std::span<const double> x, RunState& run);
+TrialResult EvaluateTrial(const CalibrationProblem& problem, std::span<const double> x, RunState& run);
 
 // A calibrated value as it is written back: three decimals or four significant digits, whichever keeps
 // more (2.34567 gives 2.346, 0.0016 stays 0.0016).

@@ -241,25 +241,24 @@ struct Threshold {
     std::size_t season = 0;
 };
 
-// The value of values[slot] shared by the seasons that observed the stage (`observed[s]`, none for the
-// others) with the least sum of squared day errors, in the middle of the widest range that has it.
-double FitJointly(std::vector<JointSeason>& seasons, std::span<const std::optional<std::int32_t>> observed,
-                  std::size_t slot, PhenoStage stage) {
-    const ParameterInfo& info =
-        CropParameterRegistry()[static_cast<std::size_t>(seasons.front().values[slot].index)];
-    const std::uint32_t low = Bits(static_cast<float>(info.min)), high = Bits(static_cast<float>(info.max));
-    // Below every season's range for its day each error only falls as the value rises, and above every
-    // one it only grows: the best value lies between.
-    std::uint32_t from = high, to = low;
-    for (std::size_t s = 0; s < seasons.size(); ++s) {
-        if (!observed[s]) continue;
-        from = std::min(from, seasons[s].search->FirstReaching(slot, stage, *observed[s], low, high));
-        to = std::max(to, seasons[s].search->FirstReaching(slot, stage, *observed[s] + 1, low, high));
-    }
-    from = std::max(from, low + 1) - 1;
-    to = std::min(to, high);
+// The squared day errors of the observed seasons, each on its day at the value being walked.
+std::int64_t SquaredErrors(std::span<const std::int32_t> days,
+                           std::span<const std::optional<std::int32_t>> observed) {
+    std::int64_t sum = 0;
+    for (std::size_t s = 0; s < days.size(); ++s)
+        if (observed[s]) {
+            const std::int64_t error = days[s] - *observed[s];
+            sum += error * error;
+        }
+    return sum;
+}
 
-    std::vector<std::int32_t> days(seasons.size());
+// The values (as float bits) where some observed season's day moves on within [from, to], in order; `days`
+// receives each season's day at `from`.
+std::vector<Threshold> ThresholdsBetween(std::vector<JointSeason>& seasons,
+                                         std::span<const std::optional<std::int32_t>> observed,
+                                         std::size_t slot, PhenoStage stage, std::uint32_t from,
+                                         std::uint32_t to, std::vector<std::int32_t>& days) {
     std::vector<Threshold> thresholds;
     for (std::size_t s = 0; s < seasons.size(); ++s) {
         if (!observed[s]) continue;
@@ -273,17 +272,14 @@ double FitJointly(std::vector<JointSeason>& seasons, std::span<const std::option
     }
     std::sort(thresholds.begin(), thresholds.end(),
               [](const Threshold& a, const Threshold& b) { return a.bits < b.bits; });
+    return thresholds;
+}
 
-    // Walk the ranges between thresholds, keeping the widest run of ranges with the least error.
-    const auto cost = [&] {
-        std::int64_t sum = 0;
-        for (std::size_t s = 0; s < seasons.size(); ++s)
-            if (observed[s]) {
-                const std::int64_t error = days[s] - *observed[s];
-                sum += error * error;
-            }
-        return sum;
-    };
+// Walks the ranges between thresholds from `from` to `to`, keeping the widest run of ranges with the
+// least error, and returns its middle value.
+double MiddleOfTheLeastError(std::span<const Threshold> thresholds, std::vector<std::int32_t>& days,
+                             std::span<const std::optional<std::int32_t>> observed, std::uint32_t from,
+                             std::uint32_t to) {
     std::int64_t best = std::numeric_limits<std::int64_t>::max();
     std::uint32_t bestFrom = from, bestTo = from, runFrom = from;
     bool inRun = false; // the range before this one had the least error too
@@ -292,7 +288,7 @@ double FitJointly(std::vector<JointSeason>& seasons, std::span<const std::option
     while (true) {
         while (next < thresholds.size() && thresholds[next].bits <= start) ++days[thresholds[next++].season];
         const std::uint32_t end = next < thresholds.size() ? std::min(thresholds[next].bits - 1, to) : to;
-        const std::int64_t here = cost();
+        const std::int64_t here = SquaredErrors(days, observed);
         if (here < best) {
             best = here;
             bestFrom = start;
@@ -313,6 +309,30 @@ double FitJointly(std::vector<JointSeason>& seasons, std::span<const std::option
         start = end + 1;
     }
     return MiddleValue(Single(bestFrom), Single(bestTo));
+}
+
+// The value of values[slot] shared by the seasons that observed the stage (`observed[s]`, none for the
+// others) with the least sum of squared day errors, in the middle of the widest range that has it.
+double FitJointly(std::vector<JointSeason>& seasons, std::span<const std::optional<std::int32_t>> observed,
+                  std::size_t slot, PhenoStage stage) {
+    const ParameterInfo& info =
+        CropParameterRegistry()[static_cast<std::size_t>(seasons.front().values[slot].index)];
+    const std::uint32_t low = Bits(static_cast<float>(info.min)), high = Bits(static_cast<float>(info.max));
+    // Below every season's range for its day each error only falls as the value rises, and above every
+    // one it only grows: the best value lies between.
+    std::uint32_t from = high, to = low;
+    for (std::size_t s = 0; s < seasons.size(); ++s) {
+        if (!observed[s]) continue;
+        from = std::min(from, seasons[s].search->FirstReaching(slot, stage, *observed[s], low, high));
+        to = std::max(to, seasons[s].search->FirstReaching(slot, stage, *observed[s] + 1, low, high));
+    }
+    from = std::max(from, low + 1) - 1;
+    to = std::min(to, high);
+
+    std::vector<std::int32_t> days(seasons.size());
+    const std::vector<Threshold> thresholds =
+        ThresholdsBetween(seasons, observed, slot, stage, from, to, days);
+    return MiddleOfTheLeastError(thresholds, days, observed, from, to);
 }
 
 } // namespace

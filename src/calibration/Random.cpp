@@ -14,7 +14,7 @@ constexpr double RM1 = 1.0 / M1, RM2 = 1.0 / M2;
 
 } // namespace
 
-Ran1::Ran1(std::int64_t seed) {
+ShuffledCongruentialRandom::ShuffledCongruentialRandom(std::int64_t seed) {
     seed_ = seed % IC1;
     if (seed_ < 0) seed_ += IC1;
     ix1_ = (IC1 - seed_) % M1;
@@ -29,20 +29,21 @@ Ran1::Ran1(std::int64_t seed) {
     }
 }
 
-double Ran1::operator()() {
+double ShuffledCongruentialRandom::operator()() {
     ix1_ = (IA1 * ix1_ + IC1) % M1;
     ix2_ = (IA2 * ix2_ + IC2) % M2;
     ix3_ = (IA3 * ix3_ + IC3) % M3;
     const std::int64_t j = 1 + (97 * ix3_) / M3;
     // The reduced seed keeps every state non-negative, so the index always falls in the table.
-    if (j < 1 || j > 97) throw std::logic_error("Ran1: shuffle index outside its table");
+    if (j < 1 || j > 97)
+        throw std::logic_error("ShuffledCongruentialRandom: shuffle index outside its table");
     const auto at = static_cast<std::size_t>(j);
     const double value = table_[at];
     table_[at] = (static_cast<double>(ix1_) + static_cast<double>(ix2_) * RM2) * RM1;
     return value;
 }
 
-double RandomInRange(Ran1& random, double minimum, double maximum) {
+double RandomInRange(ShuffledCongruentialRandom& random, double minimum, double maximum) {
     return minimum + (maximum - minimum) * random();
 }
 

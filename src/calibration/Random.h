@@ -8,11 +8,11 @@
 
 namespace tulo {
 
-class Ran1 {
+class ShuffledCongruentialRandom {
 public:
     // Any seed is reduced into 0 .. 54772 first: the generator's start subtracts it from its first
     // increment, and a larger seed would turn every number negative.
-    explicit Ran1(std::int64_t seed);
+    explicit ShuffledCongruentialRandom(std::int64_t seed);
 
     // The next uniform number in [0, 1) (0 only after the first generator passes through 0).
     double operator()();
@@ -27,7 +27,7 @@ private:
 };
 
 // minimum + (maximum - minimum) x the next number of `random`.
-double RandomInRange(Ran1& random, double minimum, double maximum);
+double RandomInRange(ShuffledCongruentialRandom& random, double minimum, double maximum);
 
 // A seed from the clock, for a calibration run without one.
 std::int64_t ClockSeed();

@@ -84,7 +84,7 @@ public:
         if (const auto problem = Problem(day)) {
             std::vector<double> start(initial.begin(), initial.end());
             for (int pass = 0; pass < 2; ++pass) {
-                const CalibrationOutcome outcome = SubTULO_AutoCalibration(*problem, start);
+                const CalibrationOutcome outcome = SearchFromInitialValues(*problem, start);
                 runs_ += outcome.runs;
                 if (!outcome.problems.empty() || outcome.failed) break;
                 if (outcome.objective < result.objective) {
@@ -114,6 +114,87 @@ bool Stopped(const SearchControl& control) {
     return control.stop && control.stop->load(std::memory_order_relaxed);
 }
 
+Problems CheckScanSettings(const ReinitSettings& settings) {
+    Problems problems;
+    if (settings.sowingWindow < 0 || settings.sowingWindow > 180)
+        problems.push_back({"sowing window", 0, 0,
+                            "The sowing window must be 0 to 180 days either side of the configuration's "
+                            "sowing, not " +
+                                std::to_string(settings.sowingWindow) + "."});
+    if (settings.coarseStep < 1)
+        problems.push_back({"sowing window", 0, 0, "The step of the sowing scan must be at least 1 day."});
+    return problems;
+}
+
+// The days of the coarse scan: every `step` days from the anchor both ways, and the window's two ends.
+std::vector<std::int32_t> CoarseDays(std::int32_t anchor, std::int32_t first, std::int32_t last, int step) {
+    std::vector<std::int32_t> coarse;
+    for (std::int32_t day = anchor; day >= first; day -= step) coarse.insert(coarse.begin(), day);
+    for (std::int32_t day = anchor + step; day <= last; day += step) coarse.push_back(day);
+    if (coarse.front() != first) coarse.insert(coarse.begin(), first);
+    if (coarse.back() != last) coarse.push_back(last);
+    return coarse;
+}
+
+// Every day around the best two scanned days, each from the parameters of the scanned day it is nearest
+// to, which is where its own minimum most likely lies.
+void SearchAroundTheBestTwo(DaySearch& search, std::span<const std::int32_t> coarse, std::int32_t first,
+                            std::int32_t last, int step, const SearchControl& control) {
+    std::vector<SowingObjective> ranked;
+    for (const std::int32_t day : coarse)
+        if (const auto searched = search.searched().find(day); searched != search.searched().end())
+            ranked.push_back(searched->second);
+    std::stable_sort(ranked.begin(), ranked.end(), [](const SowingObjective& a, const SowingObjective& b) {
+        return a.objective < b.objective;
+    });
+    const int reach = step - 1;
+    for (std::size_t k = 0; k < std::min<std::size_t>(2, ranked.size()) && !Stopped(control); ++k)
+        for (std::int32_t day = std::max(first, ranked[k].day - reach);
+             day <= std::min(last, ranked[k].day + reach) && !Stopped(control); ++day)
+            search.Search(day, ranked[k].values);
+}
+
+const SowingObjective* BestDay(const DaySearch& search) {
+    const SowingObjective* chosen = nullptr;
+    for (const auto& [day, searched] : search.searched())
+        if (!chosen || searched.objective < chosen->objective) chosen = &searched;
+    return chosen;
+}
+
+// The estimate as the result gives it, with its uncertainty when the scan finished.
+void WriteEstimate(const DaySearch& search, const SowingObjective& estimate, const SearchControl& control,
+                   ReinitResult& result) {
+    result.stopped = Stopped(control);
+    result.sowing = estimate.day;
+    result.objective = estimate.objective;
+    result.values = estimate.values;
+    for (const double value : result.values) result.rounded.push_back(RoundCalibrated(value));
+    for (const auto& [day, searched] : search.searched()) result.days.push_back(searched);
+    result.runs = search.runs();
+    if (estimate.objective < kOutsidePenalty && !result.stopped) {
+        const auto problem = search.Problem(estimate.day);
+        result.uncertainty = EstimateUncertainty(*problem, result.values);
+        result.measurements = result.uncertainty.measurements;
+    }
+}
+
+// The profile range, walking out from the estimate both ways until a day's objective leaves the bound.
+void ProfileRange(DaySearch& search, const SowingObjective& estimate, double bound, std::int32_t first,
+                  std::int32_t last, const SearchControl& control, ReinitResult& result) {
+    result.sowingLow = result.sowingHigh = estimate.day;
+    for (const int direction : {-1, 1}) {
+        std::int32_t& edge = direction < 0 ? result.sowingLow : result.sowingHigh;
+        std::vector<double> from = estimate.values;
+        for (std::int32_t day = estimate.day + direction; day >= first && day <= last; day += direction) {
+            if (Stopped(control)) break;
+            const SowingObjective& next = search.Search(day, from);
+            if (!(next.objective <= bound)) break;
+            edge = day;
+            from = next.values;
+        }
+    }
+}
+
 } // namespace
 
 ReinitSettings DefaultReinitSettings(const CompiledInputs& inputs) {
@@ -133,14 +214,7 @@ ReinitSettings DefaultReinitSettings(const CompiledInputs& inputs) {
 ReinitResult ReinitializeFromLai(const FormModel& form, std::span<const LaiPoint> lai,
                                  const ReinitSettings& settings, const SearchControl& control) {
     ReinitResult result;
-    const auto add = [&](std::string field, std::string text) {
-        result.problems.push_back({std::move(field), 0, 0, std::move(text)});
-    };
-    if (settings.sowingWindow < 0 || settings.sowingWindow > 180)
-        add("sowing window", "The sowing window must be 0 to 180 days either side of the configuration's "
-                             "sowing, not " +
-                                 std::to_string(settings.sowingWindow) + ".");
-    if (settings.coarseStep < 1) add("sowing window", "The step of the sowing scan must be at least 1 day.");
+    result.problems = CheckScanSettings(settings);
     const Compilation configured = CompileInputs(form);
     if (!configured.inputs) {
         result.problems = configured.problems;
@@ -154,91 +228,40 @@ ReinitResult ReinitializeFromLai(const FormModel& form, std::span<const LaiPoint
     // The configuration's own season must be one to calibrate: the checks of the calibration name what
     // is wrong with the table or the parameters.
     const std::int32_t sown = inputs.manag.SowingDate;
-    const auto own = search.Problem(sown);
-    result.problems = CheckCalibration(*own, settings.initial);
+    result.problems = CheckCalibration(*search.Problem(sown), settings.initial);
     if (!result.problems.empty()) return result;
 
     const std::int32_t first = std::max(inputs.control.InitialDate, sown - settings.sowingWindow);
     const std::int32_t last = std::min(inputs.control.FinalDate - 1, sown + settings.sowingWindow);
     // A crop sown before the first simulated day starts on it: earlier days are all that one season.
     if (first > last) {
-        add(std::string(ctl::txtSowingDate),
-            "The sowing window, DOY " + std::to_string(sown - settings.sowingWindow) + " to " +
-                std::to_string(sown + settings.sowingWindow) + ", holds no simulated day (DOY " +
-                std::to_string(inputs.control.InitialDate) + " to " +
-                std::to_string(inputs.control.FinalDate - 1) + "): widen it.");
+        result.problems.push_back({std::string(ctl::txtSowingDate), 0, 0,
+                                   "The sowing window, DOY " + std::to_string(sown - settings.sowingWindow) +
+                                       " to " + std::to_string(sown + settings.sowingWindow) +
+                                       ", holds no simulated day (DOY " +
+                                       std::to_string(inputs.control.InitialDate) + " to " +
+                                       std::to_string(inputs.control.FinalDate - 1) + "): widen it."});
         return result;
     }
-    const std::int32_t anchor = std::clamp(sown, first, last);
-    std::vector<std::int32_t> coarse;
-    for (std::int32_t day = anchor; day >= first; day -= settings.coarseStep)
-        coarse.insert(coarse.begin(), day);
-    for (std::int32_t day = anchor + settings.coarseStep; day <= last; day += settings.coarseStep)
-        coarse.push_back(day);
-    if (coarse.front() != first) coarse.insert(coarse.begin(), first);
-    if (coarse.back() != last) coarse.push_back(last);
-
-    const auto best = [&] {
-        const SowingObjective* chosen = nullptr;
-        for (const auto& [day, searched] : search.searched())
-            if (!chosen || searched.objective < chosen->objective) chosen = &searched;
-        return chosen;
-    };
+    const std::vector<std::int32_t> coarse =
+        CoarseDays(std::clamp(sown, first, last), first, last, settings.coarseStep);
     for (const std::int32_t day : coarse) {
         if (Stopped(control)) break;
         search.Search(day, settings.initial);
     }
-
-    // Every day around the best two scanned days, each from the parameters of the scanned day it is
-    // nearest to, which is where its own minimum most likely lies.
-    std::vector<SowingObjective> ranked;
-    for (const std::int32_t day : coarse)
-        if (const auto searched = search.searched().find(day); searched != search.searched().end())
-            ranked.push_back(searched->second);
-    std::stable_sort(ranked.begin(), ranked.end(), [](const SowingObjective& a, const SowingObjective& b) {
-        return a.objective < b.objective;
-    });
-    const int reach = settings.coarseStep - 1;
-    for (std::size_t k = 0; k < std::min<std::size_t>(2, ranked.size()) && !Stopped(control); ++k)
-        for (std::int32_t day = std::max(first, ranked[k].day - reach);
-             day <= std::min(last, ranked[k].day + reach) && !Stopped(control); ++day)
-            search.Search(day, ranked[k].values);
-
-    if (!best()) { // stopped before the first day's search
+    SearchAroundTheBestTwo(search, coarse, first, last, settings.coarseStep, control);
+    if (!BestDay(search)) { // stopped before the first day's search
         result.stopped = true;
         return result;
     }
-    // The profile range, walking out from the estimate until a day leaves the bound.
-    const SowingObjective estimate = *best();
+    const SowingObjective estimate = *BestDay(search);
     const int measurements = static_cast<int>(lai.size());
     const int freedom = std::max(1, measurements - static_cast<int>(settings.parameters.size()) - 1);
     const double t = StudentT95(freedom);
-    const double bound = estimate.objective * std::sqrt(1 + t * t / freedom);
-    result.sowingLow = result.sowingHigh = estimate.day;
-    for (const int direction : {-1, 1}) {
-        std::int32_t& edge = direction < 0 ? result.sowingLow : result.sowingHigh;
-        std::vector<double> from = estimate.values;
-        for (std::int32_t day = estimate.day + direction; day >= first && day <= last; day += direction) {
-            if (Stopped(control)) break;
-            const SowingObjective& next = search.Search(day, from);
-            if (!(next.objective <= bound)) break;
-            edge = day;
-            from = next.values;
-        }
-    }
+    ProfileRange(search, estimate, estimate.objective * std::sqrt(1 + t * t / freedom), first, last, control,
+                 result);
 
-    result.stopped = Stopped(control);
-    result.sowing = estimate.day;
-    result.objective = estimate.objective;
-    result.values = estimate.values;
-    for (const double value : result.values) result.rounded.push_back(RoundCalibrated(value));
-    for (const auto& [day, searched] : search.searched()) result.days.push_back(searched);
-    result.runs = search.runs();
-    if (estimate.objective < kOutsidePenalty && !result.stopped) {
-        const auto problem = search.Problem(estimate.day);
-        result.uncertainty = EstimateUncertainty(*problem, result.values);
-        result.measurements = result.uncertainty.measurements;
-    }
+    WriteEstimate(search, estimate, control, result);
     return result;
 }
 

@@ -1,19 +1,12 @@
 #include "calibration/Simplex.h"
 
 #include "base/Numbers.h"
-
-#include <tbb/blocked_range.h>
-#include <tbb/enumerable_thread_specific.h>
-#include <tbb/global_control.h>
-#include <tbb/parallel_for.h>
-#include <tbb/task_arena.h>
+#include "engine/ParallelSeasons.h"
 
 #include <algorithm>
 #include <cmath>
 #include <memory>
 #include <mutex>
-#include <optional>
-#include <thread>
 
 namespace tulo {
 
@@ -33,74 +26,23 @@ int Rounded(double value) {
     return static_cast<int>(std::nearbyint(value)); // halves to even
 }
 
-// Calls work(i, run) for i = 0 .. count - 1 on up to `threads` workers (0: every core), each worker
-// reusing one run state of its own.
-template <typename Work> void ForEachSearch(std::size_t count, int threads, const Work& work) {
-#if defined(__SANITIZE_THREAD__)
-    // oneTBB's scheduler is not built for ThreadSanitizer; plain threads let it judge our own sharing.
-    const unsigned workers =
-        threads > 0 ? static_cast<unsigned>(threads) : std::max(1u, std::thread::hardware_concurrency());
-    std::atomic<std::size_t> next{0};
-    std::vector<std::thread> pool;
-    for (unsigned t = 0; t < workers; ++t)
-        pool.emplace_back([&] {
-            auto run = std::make_unique<RunState>();
-            for (std::size_t i = next++; i < count; i = next++) work(i, *run);
-        });
-    for (std::thread& worker : pool) worker.join();
-#else
-    tbb::enumerable_thread_specific<std::unique_ptr<RunState>> states(
-        [] { return std::make_unique<RunState>(); });
-    std::optional<tbb::global_control> allowed;
-    if (threads > 0)
-        allowed.emplace(tbb::global_control::max_allowed_parallelism, static_cast<std::size_t>(threads));
-    tbb::task_arena arena(threads > 0 ? threads : tbb::task_arena::automatic);
-    arena.execute([&] {
-        // One search is hundreds of seasons: hand them out one at a time.
-        tbb::parallel_for(tbb::blocked_range<std::size_t>(0, count, 1),
-                          [&](const tbb::blocked_range<std::size_t>& r) {
-                              RunState& run = *states.local();
-                              for (std::size_t i = r.begin(); i != r.end(); ++i) work(i, run);
-                          });
-    });
-#endif
-}
-
 // Evaluates independent points on up to the problem's number of workers, each with a run state of its own
 // kept from one call to the next. Every trial starts from a cleared state, so the objectives are those of
 // one worker evaluating the points in order.
 class ParallelTrials {
 public:
-    explicit ParallelTrials(const CalibrationProblem& problem) : problem_(problem) {}
+    explicit ParallelTrials(const CalibrationProblem& problem)
+        : problem_(problem), workers_(problem.control().threads) {}
 
     void operator()(std::span<const Point> points, std::span<double> y) {
-#if defined(__SANITIZE_THREAD__)
-        if (!sequential_) sequential_ = std::make_unique<RunState>();
-        for (std::size_t i = 0; i < points.size(); ++i)
-            y[i] = TULO_eval(problem_, points[i], *sequential_).objective;
-#else
-        const int threads = problem_.control().threads;
-        std::optional<tbb::global_control> allowed;
-        if (threads > 0)
-            allowed.emplace(tbb::global_control::max_allowed_parallelism, static_cast<std::size_t>(threads));
-        arena_.execute([&] {
-            tbb::parallel_for(std::size_t{0}, points.size(), [&](std::size_t i) {
-                y[i] = TULO_eval(problem_, points[i], *states_.local()).objective;
-            });
+        workers_.Run(points.size(), [&](std::size_t i, RunState& run) {
+            y[i] = EvaluateTrial(problem_, points[i], run).objective;
         });
-#endif
     }
 
 private:
     const CalibrationProblem& problem_;
-#if defined(__SANITIZE_THREAD__)
-    std::unique_ptr<RunState> sequential_;
-#else
-    tbb::task_arena arena_{problem_.control().threads > 0 ? problem_.control().threads
-                                                          : tbb::task_arena::automatic};
-    tbb::enumerable_thread_specific<std::unique_ptr<RunState>> states_{
-        [] { return std::make_unique<RunState>(); }};
-#endif
+    ParallelSeasons workers_;
 };
 
 CalibrationOutcome Finish(const CalibrationProblem& problem, Point values, double bestY,
@@ -112,7 +54,7 @@ CalibrationOutcome Finish(const CalibrationProblem& problem, Point values, doubl
         outcome.values = std::move(values);
         for (const double v : outcome.values) outcome.rounded.push_back(RoundCalibrated(v));
         // The objective of the values written back, unless rounding put them on a range's edge.
-        const TrialResult written = TULO_eval(problem, outcome.rounded, run);
+        const TrialResult written = EvaluateTrial(problem, outcome.rounded, run);
         outcome.objective = written.evaluated ? written.objective : bestY;
     }
     outcome.runs = problem.runs() - runsBefore;
@@ -133,86 +75,125 @@ std::string TraceLine(std::span<const double> point, double index) {
     return line;
 }
 
-int AmoebaTULO(Simplex& s, const TrialFunction& evaluate, const AmoebaOptions& options) {
-    const std::size_t mpts = s.p.size();
-    const std::size_t ndim = mpts - 1;
-    const int itmax = options.itmax == 0 ? kDefaultPasses : options.itmax;
-    Point pbar(ndim), pr(ndim), prr(ndim);
-    int iterations = 0;
-    for (;;) {
-        std::size_t ilo = 0, ihi = 0, inhi = 0;
-        if (s.y[0] > s.y[1])
-            ihi = 0, inhi = 1;
-        else
-            ihi = 1, inhi = 0;
-        for (std::size_t i = 0; i < mpts; ++i) {
-            if (s.y[i] < s.y[ilo]) ilo = i;
-            if (s.y[i] > s.y[ihi]) {
-                inhi = ihi;
-                ihi = i;
-            } else if (s.y[i] > s.y[inhi] && i != ihi) {
-                inhi = i;
-            }
+namespace {
+
+// The vertices a pass works on: the lowest (best), the highest (worst) and the next-highest.
+struct Ranking {
+    std::size_t lo = 0, hi = 0, nextHi = 0;
+};
+
+Ranking RankVertices(const std::vector<double>& y) {
+    Ranking r;
+    if (y[0] > y[1])
+        r.hi = 0, r.nextHi = 1;
+    else
+        r.hi = 1, r.nextHi = 0;
+    for (std::size_t i = 0; i < y.size(); ++i) {
+        if (y[i] < y[r.lo]) r.lo = i;
+        if (y[i] > y[r.hi]) {
+            r.nextHi = r.hi;
+            r.hi = i;
+        } else if (y[i] > y[r.nextHi] && i != r.hi) {
+            r.nextHi = i;
         }
-        // Relative, but absolute near zero thanks to the 1 in the denominator.
-        const double rtol =
-            2.0 * std::fabs(s.y[ihi] - s.y[ilo]) / (std::fabs(s.y[ihi]) + std::fabs(s.y[ilo]) + 1.0);
-        if (rtol < options.ftol || iterations >= itmax) return iterations;
-        if (options.stop && options.stop->load(std::memory_order_relaxed)) return iterations;
-        ++iterations;
+    }
+    return r;
+}
+
+// One search: the simplex, how its points are evaluated, and the points a pass tries.
+struct DownhillPass {
+    Simplex& s;
+    const TrialFunction& evaluate;
+    const DownhillSimplexOptions& options;
+    Point pbar, pr, prr; // the centroid of all vertices but the highest, the reflected and a second trial
+
+    void Replace(std::size_t vertex, const Point& point, double y) {
+        s.p[vertex] = point;
+        s.y[vertex] = y;
+    }
+
+    // The centroid of every vertex but the highest, and the highest reflected through it.
+    double Reflect(const Ranking& r) {
+        const std::size_t ndim = pbar.size();
         for (std::size_t j = 0; j < ndim; ++j) {
             double sum = 0;
-            for (std::size_t i = 0; i < mpts; ++i)
-                if (i != ihi) sum += s.p[i][j];
+            for (std::size_t i = 0; i < s.p.size(); ++i)
+                if (i != r.hi) sum += s.p[i][j];
             pbar[j] = sum / static_cast<double>(ndim);
         }
-        for (std::size_t j = 0; j < ndim; ++j) pr[j] = (1.0 + ALPHA) * pbar[j] - ALPHA * s.p[ihi][j];
-        const double ypr = evaluate(pr).objective;
-        if (ypr <= s.y[ilo]) {
-            for (std::size_t j = 0; j < ndim; ++j) prr[j] = GAMMA * pr[j] + (1.0 - GAMMA) * pbar[j];
-            const double yprr = evaluate(prr).objective;
-            if (yprr < s.y[ilo]) {
-                s.p[ihi] = prr;
-                s.y[ihi] = yprr;
-            } else {
-                s.p[ihi] = pr;
-                s.y[ihi] = ypr;
-            }
-        } else if (ypr >= s.y[inhi]) {
-            if (ypr < s.y[ihi]) {
-                s.p[ihi] = pr;
-                s.y[ihi] = ypr;
-            }
-            for (std::size_t j = 0; j < ndim; ++j) prr[j] = BETA * s.p[ihi][j] + (1.0 - BETA) * pbar[j];
-            const TrialResult contracted = evaluate(prr);
-            if (options.trace && *options.trace)
-                (*options.trace)(TraceLine(prr, options.withLai ? contracted.agbIndex + contracted.laiIndex
-                                                                : contracted.agbIndex));
-            if (options.report) options.report->ReportContraction(contracted);
-            if (contracted.objective < s.y[ihi]) {
-                s.p[ihi] = prr;
-                s.y[ihi] = contracted.objective;
-            } else {
-                for (std::size_t i = 0; i < mpts; ++i) {
-                    if (i == ilo) continue;
-                    for (std::size_t j = 0; j < ndim; ++j) s.p[i][j] = 0.5 * (s.p[i][j] + s.p[ilo][j]);
-                    if (!options.batch) s.y[i] = evaluate(s.p[i]).objective;
-                }
-                if (options.batch) {
-                    // Every vertex but the lowest moves, each independent of the others.
-                    std::vector<Point> moved;
-                    for (std::size_t i = 0; i < mpts; ++i)
-                        if (i != ilo) moved.push_back(s.p[i]);
-                    std::vector<double> y(moved.size());
-                    (*options.batch)(moved, y);
-                    for (std::size_t i = 0, k = 0; i < mpts; ++i)
-                        if (i != ilo) s.y[i] = y[k++];
-                }
-            }
-        } else {
-            s.p[ihi] = pr;
-            s.y[ihi] = ypr;
+        for (std::size_t j = 0; j < ndim; ++j) pr[j] = (1.0 + ALPHA) * pbar[j] - ALPHA * s.p[r.hi][j];
+        return evaluate(pr).objective;
+    }
+
+    // The reflection beat the best vertex: try twice as far.
+    void Expand(const Ranking& r, double ypr) {
+        for (std::size_t j = 0; j < pbar.size(); ++j) prr[j] = GAMMA * pr[j] + (1.0 - GAMMA) * pbar[j];
+        const double yprr = evaluate(prr).objective;
+        if (yprr < s.y[r.lo])
+            Replace(r.hi, prr, yprr);
+        else
+            Replace(r.hi, pr, ypr);
+    }
+
+    // The reflection is still the worst but one at best: try halfway towards the centroid, and shrink
+    // every vertex towards the best when that fails too.
+    void Contract(const Ranking& r, double ypr) {
+        if (ypr < s.y[r.hi]) Replace(r.hi, pr, ypr);
+        for (std::size_t j = 0; j < pbar.size(); ++j) prr[j] = BETA * s.p[r.hi][j] + (1.0 - BETA) * pbar[j];
+        const TrialResult contracted = evaluate(prr);
+        if (options.trace && *options.trace)
+            (*options.trace)(TraceLine(prr, options.withLai ? contracted.agbIndex + contracted.laiIndex
+                                                            : contracted.agbIndex));
+        if (options.report) options.report->ReportContraction(contracted);
+        if (contracted.objective < s.y[r.hi])
+            Replace(r.hi, prr, contracted.objective);
+        else
+            Shrink(r.lo);
+    }
+
+    void Shrink(std::size_t lo) {
+        const std::size_t mpts = s.p.size();
+        for (std::size_t i = 0; i < mpts; ++i) {
+            if (i == lo) continue;
+            for (std::size_t j = 0; j < pbar.size(); ++j) s.p[i][j] = 0.5 * (s.p[i][j] + s.p[lo][j]);
+            if (!options.batch) s.y[i] = evaluate(s.p[i]).objective;
         }
+        if (!options.batch) return;
+        // Every vertex but the lowest moves, each independent of the others.
+        std::vector<Point> moved;
+        for (std::size_t i = 0; i < mpts; ++i)
+            if (i != lo) moved.push_back(s.p[i]);
+        std::vector<double> y(moved.size());
+        (*options.batch)(moved, y);
+        for (std::size_t i = 0, k = 0; i < mpts; ++i)
+            if (i != lo) s.y[i] = y[k++];
+    }
+
+    void Step(const Ranking& r) {
+        const double ypr = Reflect(r);
+        if (ypr <= s.y[r.lo])
+            Expand(r, ypr);
+        else if (ypr >= s.y[r.nextHi])
+            Contract(r, ypr);
+        else
+            Replace(r.hi, pr, ypr);
+    }
+};
+
+} // namespace
+
+int DownhillSimplex(Simplex& s, const TrialFunction& evaluate, const DownhillSimplexOptions& options) {
+    const std::size_t ndim = s.p.size() - 1;
+    const int itmax = options.itmax == 0 ? kDefaultPasses : options.itmax;
+    DownhillPass pass{s, evaluate, options, Point(ndim), Point(ndim), Point(ndim)};
+    for (int iterations = 0;; ++iterations) {
+        const Ranking r = RankVertices(s.y);
+        // Relative, but absolute near zero thanks to the 1 in the denominator.
+        const double rtol =
+            2.0 * std::fabs(s.y[r.hi] - s.y[r.lo]) / (std::fabs(s.y[r.hi]) + std::fabs(s.y[r.lo]) + 1.0);
+        if (rtol < options.ftol || iterations >= itmax) return iterations;
+        if (options.stop && options.stop->load(std::memory_order_relaxed)) return iterations;
+        pass.Step(r);
     }
 }
 
@@ -236,14 +217,14 @@ std::vector<Point> StartingSimplex(std::span<const double> x, std::span<const Ca
             {x[0] - e1, x[1] + e2, x[2] - d3}};
 }
 
-CalibrationOutcome SubTULO_AutoCalibration(const CalibrationProblem& problem, std::span<const double> initial,
+CalibrationOutcome SearchFromInitialValues(const CalibrationProblem& problem, std::span<const double> initial,
                                            const TraceSink& trace) {
     CalibrationOutcome outcome;
     outcome.problems = CheckCalibration(problem, initial);
     if (!outcome.problems.empty()) return outcome;
     const std::int64_t runsBefore = problem.runs();
     auto run = std::make_unique<RunState>();
-    const TrialFunction evaluate = [&](std::span<const double> x) { return TULO_eval(problem, x, *run); };
+    const TrialFunction evaluate = [&](std::span<const double> x) { return EvaluateTrial(problem, x, *run); };
     ParallelTrials trials(problem);
     const BatchFunction batch = [&](std::span<const Point> points, std::span<double> y) {
         trials(points, y);
@@ -251,8 +232,9 @@ CalibrationOutcome SubTULO_AutoCalibration(const CalibrationProblem& problem, st
     Simplex simplex{StartingSimplex(initial, problem.settings().parameters), {}};
     simplex.y.resize(simplex.p.size());
     batch(simplex.p, simplex.y);
-    AmoebaTULO(simplex, evaluate,
-               {0.0001, 0, problem.settings().withLai, &trace, problem.control().stop, &batch, &problem});
+    DownhillSimplex(
+        simplex, evaluate,
+        {0.0001, 0, problem.settings().withLai, &trace, problem.control().stop, &batch, &problem});
 
     const auto best =
         static_cast<std::size_t>(std::min_element(simplex.y.begin(), simplex.y.end()) - simplex.y.begin());
@@ -268,8 +250,67 @@ CalibrationOutcome SubTULO_AutoCalibration(const CalibrationProblem& problem, st
     return Finish(problem, std::move(values), simplex.y[best], runsBefore, *run);
 }
 
+namespace {
+
+// Hands each search's trace lines to the sink in the order of the searches, as soon as every earlier
+// search is done, so that a generation holds only the lines of the searches that finished out of turn.
+class OrderedTraces {
+public:
+    OrderedTraces(std::size_t searches, const TraceSink& sink)
+        : sink_(sink), lines_(searches), finished_(searches, false) {}
+
+    // The sink of search `s`'s own lines, for its worker alone.
+    TraceSink For(std::size_t s) {
+        return [this, s](std::string_view line) { lines_[s].emplace_back(line); };
+    }
+
+    void Finished(std::size_t s) {
+        const std::lock_guard lock(order_);
+        finished_[s] = true;
+        for (; handedOver_ < lines_.size() && finished_[handedOver_]; ++handedOver_) {
+            for (const std::string& line : lines_[handedOver_]) sink_(line);
+            std::vector<std::string>().swap(lines_[handedOver_]);
+        }
+    }
+
+private:
+    const TraceSink& sink_;
+    std::vector<std::vector<std::string>> lines_;
+    std::vector<bool> finished_;
+    std::size_t handedOver_ = 0;
+    std::mutex order_;
+};
+
+// Search `s` of the table: from its rows' vertices to its final ones, written over the same rows with the
+// search's number and passes.
+void SearchFromRows(const CalibrationProblem& problem, Population& population, std::size_t s, int itmax,
+                    const TraceSink* trace, RunState& run) {
+    const int ndim = problem.ndim();
+    const auto d = static_cast<std::size_t>(ndim + 1);
+    const TrialFunction evaluate = [&](std::span<const double> x) { return EvaluateTrial(problem, x, run); };
+    Simplex simplex;
+    for (std::size_t i = 0; i < d; ++i) {
+        const auto& row = population[s * d + i];
+        simplex.p.emplace_back(row.begin() + 1, row.begin() + 1 + ndim);
+        simplex.y.push_back(evaluate(simplex.p.back()).objective);
+    }
+    const int iterations = DownhillSimplex(
+        simplex, evaluate,
+        {0.0001, itmax, problem.settings().withLai, trace, problem.control().stop, nullptr, &problem});
+    for (std::size_t i = 0; i < d; ++i) {
+        auto& row = population[s * d + i];
+        row[0] = static_cast<double>(s + 1);
+        std::copy(simplex.p[i].begin(), simplex.p[i].end(), row.begin() + 1);
+        row[d] = simplex.y[i];
+        row[d + 1] = iterations;
+    }
+}
+
+} // namespace
+
 MultipleStartResult MultipleStart(const CalibrationProblem& problem, int runs, Population& population,
-                                  bool givenStarts, Ran1& random, int itmax, const TraceSink& trace) {
+                                  bool givenStarts, ShuffledCongruentialRandom& random, int itmax,
+                                  const TraceSink& trace) {
     MultipleStartResult result;
     if (runs > kMaxSimplexes) {
         result.problems.push_back({"simplexes", 0, 0, "too many simplex, 1000 is the maximum"});
@@ -289,43 +330,11 @@ MultipleStartResult MultipleStart(const CalibrationProblem& problem, int runs, P
             for (std::size_t j = 0; j < static_cast<std::size_t>(ndim); ++j)
                 population[r][1 + j] = RandomInRange(random, ranges[j].min, ranges[j].max);
 
-    // Each search's lines go to the sink in the order of the searches as soon as every earlier search is
-    // done, so that a generation holds only the lines of the searches that finished out of turn.
-    std::vector<std::vector<std::string>> traces(count);
-    std::vector<bool> finished(count, false);
-    std::size_t handedOver = 0;
-    std::mutex traceOrder;
-    const auto handOver = [&] {
-        for (; handedOver < count && finished[handedOver]; ++handedOver) {
-            for (const std::string& line : traces[handedOver]) trace(line);
-            std::vector<std::string>().swap(traces[handedOver]);
-        }
-    };
-    const bool withLai = problem.settings().withLai;
-    ForEachSearch(count, problem.control().threads, [&](std::size_t s, RunState& run) {
-        const TrialFunction evaluate = [&](std::span<const double> x) { return TULO_eval(problem, x, run); };
-        const TraceSink sink = [&](std::string_view line) { traces[s].emplace_back(line); };
-        Simplex simplex;
-        for (std::size_t i = 0; i < d; ++i) {
-            const auto& row = population[s * d + i];
-            simplex.p.emplace_back(row.begin() + 1, row.begin() + 1 + ndim);
-            simplex.y.push_back(evaluate(simplex.p.back()).objective);
-        }
-        const int iterations = AmoebaTULO(
-            simplex, evaluate,
-            {0.0001, itmax, withLai, trace ? &sink : nullptr, problem.control().stop, nullptr, &problem});
-        for (std::size_t i = 0; i < d; ++i) {
-            auto& row = population[s * d + i];
-            row[0] = static_cast<double>(s + 1);
-            std::copy(simplex.p[i].begin(), simplex.p[i].end(), row.begin() + 1);
-            row[d] = simplex.y[i];
-            row[d + 1] = iterations;
-        }
-        if (trace) {
-            const std::lock_guard lock(traceOrder);
-            finished[s] = true;
-            handOver();
-        }
+    OrderedTraces traces(count, trace);
+    ForEachSeason(count, problem.control().threads, [&](std::size_t s, RunState& run) {
+        const TraceSink sink = traces.For(s);
+        SearchFromRows(problem, population, s, itmax, trace ? &sink : nullptr, run);
+        if (trace) traces.Finished(s);
     });
     for (std::size_t r = 0; r < count * d; ++r)
         if (population[r][d] < result.best.y)
@@ -378,7 +387,8 @@ GenerationSize NextGenerationSize(int ndim, int simplexes, int iterations, doubl
 // uniformly in the ranges, before the mixing spreads them over the simplexes. The selection and the
 // mixing keep their own rules, so a share of 0 breeds exactly as before.
 Population GenerationStep(const CalibrationProblem& problem, Population& previous, int previousRows,
-                          const GenerationSize& size, double randomShare, Ran1& random) {
+                          const GenerationSize& size, double randomShare,
+                          ShuffledCongruentialRandom& random) {
     const int ndim = problem.ndim();
     const auto& ranges = problem.settings().parameters;
     const int M = std::min(previousRows, static_cast<int>(previous.size()));
@@ -436,14 +446,14 @@ Problems CheckGeneticSettings(const GeneticSettings& g) {
     return problems;
 }
 
-CalibrationOutcome CmdGenetic(const CalibrationProblem& problem, std::span<const double> initial,
-                              const GeneticSettings& settings, std::int64_t seed, const TraceSink& trace) {
+CalibrationOutcome GeneticSearch(const CalibrationProblem& problem, std::span<const double> initial,
+                                 const GeneticSettings& settings, std::int64_t seed, const TraceSink& trace) {
     CalibrationOutcome outcome;
     outcome.problems = CheckCalibration(problem, initial);
     for (InputProblem& p : CheckGeneticSettings(settings)) outcome.problems.push_back(std::move(p));
     if (!outcome.problems.empty()) return outcome;
     const std::int64_t runsBefore = problem.runs();
-    Ran1 random(seed);
+    ShuffledCongruentialRandom random(seed);
     const int d = problem.ndim() + 1;
     int simplexes = settings.simplexes, iterations = settings.iterations;
     Population population;

@@ -33,7 +33,7 @@ using TrialFunction = std::function<TrialResult(std::span<const double> x)>;
 // order; a caller may evaluate them on several workers.
 using BatchFunction = std::function<void(std::span<const Point> points, std::span<double> objectives)>;
 
-struct AmoebaOptions {
+struct DownhillSimplexOptions {
     double ftol = 0.0001;
     int itmax = 0;                              // 0: 500
     bool withLai = false;                       // the trace adds the LAI index
@@ -44,7 +44,7 @@ struct AmoebaOptions {
 };
 
 // Minimises in place from a simplex whose vertices are all evaluated; returns the passes made.
-int AmoebaTULO(Simplex& simplex, const TrialFunction& evaluate, const AmoebaOptions& options);
+int DownhillSimplex(Simplex& simplex, const TrialFunction& evaluate, const DownhillSimplexOptions& options);
 
 // The trace line of a contraction point: its coordinates and the index, each followed by a comma but the
 // last ("2.7,9.1,12.5").
@@ -69,7 +69,7 @@ struct CalibrationOutcome {
 
 // One search from the starting simplex around the initial values (500 passes at most); the result is
 // the mean of the final vertices.
-CalibrationOutcome SubTULO_AutoCalibration(const CalibrationProblem& problem, std::span<const double> initial,
+CalibrationOutcome SearchFromInitialValues(const CalibrationProblem& problem, std::span<const double> initial,
                                            const TraceSink& trace = {});
 
 // The table of repeated searches, one row per vertex: column 0 the search (1-based), columns 1..ndim the
@@ -94,7 +94,8 @@ struct MultipleStartResult {
     BestPoint best;
 };
 MultipleStartResult MultipleStart(const CalibrationProblem& problem, int runs, Population& population,
-                                  bool givenStarts, Ran1& random, int itmax, const TraceSink& trace = {});
+                                  bool givenStarts, ShuffledCongruentialRandom& random, int itmax,
+                                  const TraceSink& trace = {});
 
 // Sorts rows first .. last (0-based, inclusive) by one column, ascending or descending (Shell's sort).
 void ShellSortRows(Population& table, int first, int last, int keyColumn, bool ascending);
@@ -112,7 +113,7 @@ GenerationSize NextGenerationSize(int ndim, int simplexes, int iterations, doubl
 // (sorted here, best first): `size.rows` rows, of which the first size.simplexes x (ndim + 1) start
 // searches.
 Population GenerationStep(const CalibrationProblem& problem, Population& previous, int previousRows,
-                          const GenerationSize& size, double randomShare, Ran1& random);
+                          const GenerationSize& size, double randomShare, ShuffledCongruentialRandom& random);
 
 struct GeneticSettings {
     int simplexes = 10;     // in the first generation, 1 .. 1000
@@ -126,8 +127,8 @@ struct GeneticSettings {
 Problems CheckGeneticSettings(const GeneticSettings& settings);
 
 // The genetic simplex; reports the best point of all generations.
-CalibrationOutcome CmdGenetic(const CalibrationProblem& problem, std::span<const double> initial,
-                              const GeneticSettings& settings, std::int64_t seed,
-                              const TraceSink& trace = {});
+CalibrationOutcome GeneticSearch(const CalibrationProblem& problem, std::span<const double> initial,
+                                 const GeneticSettings& settings, std::int64_t seed,
+                                 const TraceSink& trace = {});
 
 } // namespace tulo

@@ -100,27 +100,25 @@ double StudentT95(int freedom) {
            (3 * std::pow(z, 7) + 19 * std::pow(z, 5) + 17 * z * z * z - 15 * z) / (384 * v * v * v);
 }
 
-CalibrationUncertainty UncertaintyFromJacobian(const Matrix& jacobian, std::span<const double> residuals,
-                                               std::span<const double> values,
-                                               std::span<const CalibratedParameter> ranges) {
-    const std::size_t p = values.size(), n = residuals.size();
-    if (n <= p)
-        return Unknown(p, std::to_string(n) + " measurements for " + std::to_string(p) +
-                              " parameters: a standard error needs more measurements than parameters.");
-    double ssr = 0;
-    for (const double r : residuals) ssr += r * r;
-    const double s2 = ssr / static_cast<double>(n - p);
+namespace {
 
-    // J'J of the columns with a slope; a column of zeros or without a value is a parameter the data do
-    // not see.
+// J'J.
+Matrix NormalMatrix(const Matrix& jacobian, std::size_t p) {
     Matrix jtj(p, std::vector<double>(p, 0.0));
     for (const auto& row : jacobian)
         for (std::size_t i = 0; i < p; ++i)
             for (std::size_t j = 0; j < p; ++j) jtj[i][j] += row[i] * row[j];
-    std::vector<std::size_t> seen;
-    for (std::size_t i = 0; i < p; ++i)
-        if (std::isfinite(jtj[i][i]) && jtj[i][i] > 0) seen.push_back(i);
+    return jtj;
+}
 
+// The pseudo-inverse of J'J on the columns `seen`, scaled to a unit diagonal, and how much of each of
+// those parameters lies in a null direction.
+struct ScaledInverse {
+    Matrix inverse;
+    std::vector<double> inNullSpace;
+};
+
+ScaledInverse PseudoInverse(const Matrix& jtj, std::span<const std::size_t> seen) {
     // Scaled to a unit diagonal, the eigenvalues compare directions whatever the parameters' units.
     const std::size_t m = seen.size();
     Matrix scaled(m, std::vector<double>(m));
@@ -133,18 +131,51 @@ CalibrationUncertainty UncertaintyFromJacobian(const Matrix& jacobian, std::span
     const double largest = m == 0 ? 0 : *std::max_element(lambda.begin(), lambda.end());
     // The pseudo-inverse gives the variance of every parameter the data can tell from the others: one
     // with no part in a null direction.
-    Matrix inverse(m, std::vector<double>(m, 0.0));
-    std::vector<double> inNullSpace(m, 0.0);
+    ScaledInverse result{Matrix(m, std::vector<double>(m, 0.0)), std::vector<double>(m, 0.0)};
     for (std::size_t e = 0; e < m; ++e) {
         const bool null = !(lambda[e] > kSingularShare * largest);
         for (std::size_t a = 0; a < m; ++a) {
             if (null) {
-                inNullSpace[a] += v[a][e] * v[a][e];
+                result.inNullSpace[a] += v[a][e] * v[a][e];
                 continue;
             }
-            for (std::size_t b = 0; b < m; ++b) inverse[a][b] += v[a][e] * v[b][e] / lambda[e];
+            for (std::size_t b = 0; b < m; ++b) result.inverse[a][b] += v[a][e] * v[b][e] / lambda[e];
         }
     }
+    return result;
+}
+
+// A parameter is identifiable when its interval is narrower than its range and it goes with no other.
+void JudgeIdentifiable(CalibrationUncertainty& u, std::span<const CalibratedParameter> ranges) {
+    const std::size_t p = u.parameters.size();
+    for (std::size_t i = 0; i < p; ++i) {
+        ParameterUncertainty& q = u.parameters[i];
+        q.identifiable = std::isfinite(q.se) && q.high - q.low <= ranges[i].max - ranges[i].min;
+        for (std::size_t j = 0; j < p; ++j)
+            if (j != i && std::fabs(u.correlation[i][j]) > kIdentifiableCorrelation) q.identifiable = false;
+    }
+}
+
+} // namespace
+
+CalibrationUncertainty UncertaintyFromJacobian(const Matrix& jacobian, std::span<const double> residuals,
+                                               std::span<const double> values,
+                                               std::span<const CalibratedParameter> ranges) {
+    const std::size_t p = values.size(), n = residuals.size();
+    if (n <= p)
+        return Unknown(p, std::to_string(n) + " measurements for " + std::to_string(p) +
+                              " parameters: a standard error needs more measurements than parameters.");
+    double ssr = 0;
+    for (const double r : residuals) ssr += r * r;
+    const double s2 = ssr / static_cast<double>(n - p);
+
+    // The columns with a slope; a column of zeros or without a value is a parameter the data do not see.
+    const Matrix jtj = NormalMatrix(jacobian, p);
+    std::vector<std::size_t> seen;
+    for (std::size_t i = 0; i < p; ++i)
+        if (std::isfinite(jtj[i][i]) && jtj[i][i] > 0) seen.push_back(i);
+    const std::size_t m = seen.size();
+    const auto [inverse, inNullSpace] = PseudoInverse(jtj, seen);
 
     CalibrationUncertainty u = Unknown(p, "");
     u.measurements = static_cast<int>(n);
@@ -162,12 +193,7 @@ CalibrationUncertainty UncertaintyFromJacobian(const Matrix& jacobian, std::span
             if (!std::isfinite(u.parameters[i].se) || !std::isfinite(u.parameters[j].se)) continue;
             u.correlation[i][j] = i == j ? 1.0 : inverse[a][b] / std::sqrt(inverse[a][a] * inverse[b][b]);
         }
-    for (std::size_t i = 0; i < p; ++i) {
-        ParameterUncertainty& q = u.parameters[i];
-        q.identifiable = std::isfinite(q.se) && q.high - q.low <= ranges[i].max - ranges[i].min;
-        for (std::size_t j = 0; j < p; ++j)
-            if (j != i && std::fabs(u.correlation[i][j]) > kIdentifiableCorrelation) q.identifiable = false;
-    }
+    JudgeIdentifiable(u, ranges);
     return u;
 }
 

@@ -1,19 +1,10 @@
 #include "engine/Ensemble.h"
 
 #include "base/Numbers.h"
+#include "engine/ParallelSeasons.h"
 #include "engine/Parameters.h"
 
-#include <tbb/blocked_range.h>
-#include <tbb/enumerable_thread_specific.h>
-#include <tbb/global_control.h>
-#include <tbb/parallel_for.h>
-#include <tbb/task_arena.h>
-
-#include <algorithm>
 #include <atomic>
-#include <memory>
-#include <optional>
-#include <thread>
 
 namespace tulo {
 
@@ -83,38 +74,7 @@ std::vector<std::string> RunEnsembleInto(const CompiledInputs& inputs, std::span
         if (options.done) options.done(count);
     };
 
-#if defined(__SANITIZE_THREAD__)
-    // Debian's oneTBB is not built for ThreadSanitizer, which then reports every hand-over inside the
-    // scheduler; the sanitizer build runs the same per-set work on plain threads so that it judges ours.
-    const unsigned threads = options.threads > 0 ? static_cast<unsigned>(options.threads)
-                                                 : std::max(1u, std::thread::hardware_concurrency());
-    std::atomic<std::size_t> next{0};
-    std::vector<std::thread> workers;
-    for (unsigned t = 0; t < threads; ++t)
-        workers.emplace_back([&] {
-            auto run = std::make_unique<RunState>();
-            for (std::size_t i = next++; i < sets.size(); i = next++) runSet(i, *run);
-        });
-    for (std::thread& worker : workers) worker.join();
-#else
-    // A run state is large: one per worker, on the heap, reused for every season the worker runs.
-    tbb::enumerable_thread_specific<std::unique_ptr<RunState>> states(
-        [] { return std::make_unique<RunState>(); });
-    // More threads than cores are allowed when asked for (the scheduler caps its workers at the cores).
-    std::optional<tbb::global_control> allowed;
-    if (options.threads > 0)
-        allowed.emplace(tbb::global_control::max_allowed_parallelism,
-                        static_cast<std::size_t>(options.threads));
-    const int threads = options.threads > 0 ? options.threads : tbb::task_arena::automatic;
-    tbb::task_arena arena(threads);
-    arena.execute([&] {
-        tbb::parallel_for(tbb::blocked_range<std::size_t>(0, sets.size()),
-                          [&](const tbb::blocked_range<std::size_t>& range) {
-                              RunState& run = *states.local();
-                              for (std::size_t i = range.begin(); i != range.end(); ++i) runSet(i, run);
-                          });
-    });
-#endif
+    ForEachSeason(sets.size(), options.threads, runSet);
     return problems;
 }
 

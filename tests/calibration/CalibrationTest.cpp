@@ -88,7 +88,7 @@ TEST(CalibrationArithmetic, StartingSimplexRoundingTraceAndRandomNumbers) {
     EXPECT_EQ(TraceLine(std::vector<double>{2.7, 9.1, 30}, 12.5), "2.7,9.1,30,12.5");
 
     // A seed beyond the first increment used to turn every number negative.
-    Ran1 large(99999), same(99999 % 54773), small(5), again(5);
+    ShuffledCongruentialRandom large(99999), same(99999 % 54773), small(5), again(5);
     for (int i = 0; i < 1000; ++i) {
         const double r = large();
         ASSERT_TRUE(r >= 0 && r < 1);
@@ -132,13 +132,13 @@ TEST(CalibrationSimplex, StopsNearZeroAndAfterItsPasses) {
     };
     // Values near 0 that differ by less than the tolerance times 1: no pass at all.
     Simplex tiny{{{0, 0}, {1, 0}, {0, 1}}, {1e-6, 2e-6, 3e-5}};
-    EXPECT_EQ(AmoebaTULO(tiny, bowl, {}), 0);
+    EXPECT_EQ(DownhillSimplex(tiny, bowl, {}), 0);
     EXPECT_EQ(calls, 0);
     Simplex limited{{{0, 0}, {1, 0}, {0, 1}}, {13, 12, 4}};
-    EXPECT_EQ(AmoebaTULO(limited, bowl, {0.0001, 3}), 3);
+    EXPECT_EQ(DownhillSimplex(limited, bowl, {0.0001, 3}), 3);
     Simplex free{{{0.1, 0.3}, {1.3, 0.2}, {0.4, 1.7}}, {}};
     for (const Point& vertex : free.p) free.y.push_back(bowl(vertex).objective);
-    AmoebaTULO(free, bowl, {});
+    DownhillSimplex(free, bowl, {});
     EXPECT_NEAR(free.p[0][0], 1, 0.02);
     EXPECT_NEAR(free.p[0][1], 2, 0.02);
 }
@@ -149,7 +149,7 @@ TEST(CalibrationChecks, RefusedBeforeAnySearchAndPenaltyAtTheEdges) {
         CalibrationSettings reversed;
         reversed.parameters = {{ParameterIndex("RUE"), 4, 1.5}, {ParameterIndex("Tb"), 7, 15}};
         const CalibrationProblem problem(reversed, {{"", Demo(), EngineMadeAgb(), "agb.xlsx", {}, ""}});
-        const CalibrationOutcome refused = SubTULO_AutoCalibration(problem, initial);
+        const CalibrationOutcome refused = SearchFromInitialValues(problem, initial);
         ASSERT_EQ(refused.problems.size(), 1u);
         EXPECT_EQ(refused.problems[0].text, "RUE: the minimum 4 is not below the maximum 1.5.");
         EXPECT_EQ(problem.runs(), 0);
@@ -162,7 +162,7 @@ TEST(CalibrationChecks, RefusedBeforeAnySearchAndPenaltyAtTheEdges) {
     EXPECT_EQ(noPairs[0].text,
               "agb.xlsx: the AGB measurements hold no measurement on a simulated day (DOY 100 to 299).");
     Population table;
-    Ran1 random(1);
+    ShuffledCongruentialRandom random(1);
     EXPECT_EQ(MultipleStart(RueAndTb(EngineMadeAgb()), 1001, table, false, random, 0).problems.at(0).text,
               "too many simplex, 1000 is the maximum");
 
@@ -172,8 +172,8 @@ TEST(CalibrationChecks, RefusedBeforeAnySearchAndPenaltyAtTheEdges) {
     weightless.agbWeight = 0;
     const CalibrationProblem problem(weightless, {{"", Demo(), EngineMadeAgb(), "agb.xlsx", {}, ""}});
     auto run = std::make_unique<RunState>();
-    EXPECT_EQ(TULO_eval(problem, std::vector<double>{1.5, 11}, *run).objective, kOutsidePenalty);
-    const TrialResult atMax = TULO_eval(problem, std::vector<double>{4, 15}, *run);
+    EXPECT_EQ(EvaluateTrial(problem, std::vector<double>{1.5, 11}, *run).objective, kOutsidePenalty);
+    const TrialResult atMax = EvaluateTrial(problem, std::vector<double>{4, 15}, *run);
     EXPECT_TRUE(atMax.evaluated);
     EXPECT_EQ(atMax.objective, 0);
 }
@@ -261,6 +261,26 @@ TEST(CalibrationChecks, TheWindowNamesTheMeasurementsLeftOut) {
     const PreparedCalibration gap = PrepareMultiPoint(sites, main, {});
     ASSERT_TRUE(gap.refusal);
     EXPECT_EQ(gap.refusal->text.rfind("Site 3 names its files, but site 2 has no weather workbook", 0), 0u);
+    // Every site in use needs its tables read, the refusal naming the file that was not.
+    sites.cfg.sites[2].weather.clear();
+    sites.cfg.sites[0].agb = "agb.xlsx";
+    SiteTableSet tables;
+    const auto refusal = [&] {
+        return PrepareMultiPoint(sites, main, tables).refusal.value_or(CalibrationMessage{}).text;
+    };
+    EXPECT_EQ(refusal(), "Data set 1 has no weather table: choose its weather workbook (weather.csv was not "
+                         "read) with its Select button.");
+    tables[0].weather = main.grid(ctl::sprWeather);
+    EXPECT_EQ(refusal(), "Data set 1 has no AGB table: choose its AGB workbook (agb.xlsx was not read) with "
+                         "its Select button.");
+    tables[0].agb = agb;
+    sites.agbAndLai = true;
+    EXPECT_EQ(refusal(), "Data set 1 has no LAI table: choose its LAI workbook with its Select button.");
+    sites.agbAndLai = false;
+    const PreparedCalibration ready = PrepareMultiPoint(sites, main, tables);
+    ASSERT_FALSE(ready.refusal) << ready.refusal->text;
+    ASSERT_EQ(ready.request.dataSets.size(), 1u);
+    EXPECT_EQ(ready.request.dataSets[0].name, "Data set 1");
 
     const MeasuredTable negative{Table({{"150", "1"}, {"200", "-5"}}), "agb.xlsx", true};
     const PreparedCalibration refused = PrepareAutoCal(texts, main, negative, {});
@@ -270,22 +290,29 @@ TEST(CalibrationChecks, TheWindowNamesTheMeasurementsLeftOut) {
 
 TEST(CalibrationRecovery, FindsTheParametersThatMadeTheMeasurements) {
     const double initial[] = {2.3, 12};
-    const CalibrationProblem problem = RueAndTb(EngineMadeAgb());
-    std::string trace;
-    const CalibrationOutcome single =
-        SubTULO_AutoCalibration(problem, initial, [&](std::string_view line) { trace += line; });
+    std::string singleTraces[2];
+    CalibrationOutcome singles[2];
+    for (const int threads : {1, 2}) {
+        const CalibrationProblem problem = RueAndTb(EngineMadeAgb(), 1.5, threads);
+        singles[threads - 1] = SearchFromInitialValues(
+            problem, initial, [&](std::string_view line) { singleTraces[threads - 1] += line; });
+    }
+    const CalibrationOutcome& single = singles[0];
     ASSERT_TRUE(single.problems.empty());
     ASSERT_FALSE(single.failed);
     EXPECT_NEAR(single.rounded[0], 2.8, 0.028);
     EXPECT_NEAR(single.rounded[1], 11, 0.11);
-    EXPECT_FALSE(trace.empty());
+    EXPECT_FALSE(singleTraces[0].empty());
+    EXPECT_EQ(single.values, singles[1].values);
+    EXPECT_EQ(single.runs, singles[1].runs);
+    EXPECT_EQ(singleTraces[0], singleTraces[1]);
 
     const GeneticSettings genetic{12, 60, 2, 0.5, 1.5, 0.2};
     std::string traces[2];
     CalibrationOutcome outcomes[2];
     for (const int threads : {1, 2}) {
         const CalibrationProblem parallel = RueAndTb(EngineMadeAgb(), 1.5, threads);
-        outcomes[threads - 1] = CmdGenetic(parallel, initial, genetic, 424242, [&](std::string_view line) {
+        outcomes[threads - 1] = GeneticSearch(parallel, initial, genetic, 424242, [&](std::string_view line) {
             traces[threads - 1] += std::string(line) + "\n";
         });
     }
@@ -307,7 +334,7 @@ TEST(CalibrationRecovery, FailsWhenNoPointWasInside) {
     settings.parameters = {{ParameterIndex("Tb"), 24, 25}, {ParameterIndex("Topt"), 15, 16}};
     const CalibrationProblem problem(settings, {{"", Demo(), EngineMadeAgb(), "agb.xlsx", {}, ""}});
     const double initial[] = {24.5, 15.5};
-    const CalibrationOutcome outcome = CmdGenetic(problem, initial, {3, 5, 1, 0.5, 1, 0}, 3);
+    const CalibrationOutcome outcome = GeneticSearch(problem, initial, {3, 5, 1, 0.5, 1, 0}, 3);
     EXPECT_TRUE(outcome.problems.empty());
     EXPECT_TRUE(outcome.failed);
     EXPECT_TRUE(outcome.rounded.empty());
@@ -331,8 +358,8 @@ TEST(CalibrationRecovery, ThreeParametersWithTheLeafAreaIndex) {
     settings.laiWeight = 1;
     const CalibrationProblem problem(settings, {{"", Demo(), agb, "agb.xlsx", lai, "lai.xlsx"}});
     const double initial[] = {2.3, 12, 950};
-    for (const CalibrationOutcome& outcome : {SubTULO_AutoCalibration(problem, initial),
-                                              CmdGenetic(problem, initial, {8, 100, 1, 0.5, 2, 0}, 5)}) {
+    for (const CalibrationOutcome& outcome : {SearchFromInitialValues(problem, initial),
+                                              GeneticSearch(problem, initial, {8, 100, 1, 0.5, 2, 0}, 5)}) {
         ASSERT_FALSE(outcome.failed);
         EXPECT_NEAR(outcome.rounded[0], 2.8, 0.028);
         EXPECT_NEAR(outcome.rounded[1], 11, 0.11);
@@ -347,7 +374,7 @@ TEST(CalibrationGenetic, FillingReachesTheLastRejectedRowAndTheBestSurvivesItsGe
     for (int seed = 1; seed <= 40 && !lastCopied; ++seed) {
         Population previous;
         for (int i = 1; i <= 9; ++i) previous.push_back({double(i), 2, 10, double(i), 1});
-        Ran1 random(seed);
+        ShuffledCongruentialRandom random(seed);
         for (const auto& row : GenerationStep(problem, previous, 9, {6, 2, 10}, 0, random))
             lastCopied = lastCopied || row[0] == 9;
     }
@@ -359,8 +386,8 @@ TEST(CalibrationGenetic, FillingReachesTheLastRejectedRowAndTheBestSurvivesItsGe
     for (std::size_t i = 0; i < noisy.rows.size(); ++i) noisy.rows[i].value *= i % 2 ? 1.08f : 0.93f;
     const CalibrationProblem scattered = RueAndTb(noisy);
     const double initial[] = {2.3, 12};
-    const CalibrationOutcome first = CmdGenetic(scattered, initial, {6, 40, 0, 0.5, 1, 0}, 11);
-    const CalibrationOutcome later = CmdGenetic(scattered, initial, {6, 40, 3, 0.5, 0.01, 1}, 11);
+    const CalibrationOutcome first = GeneticSearch(scattered, initial, {6, 40, 0, 0.5, 1, 0}, 11);
+    const CalibrationOutcome later = GeneticSearch(scattered, initial, {6, 40, 3, 0.5, 0.01, 1}, 11);
     ASSERT_FALSE(first.failed);
     EXPECT_LE(later.objective, first.objective);
 }
@@ -381,7 +408,7 @@ TEST(CalibrationSites, ASiteKeepsItsDatesAndLatitudeAsTyped) {
 TEST(GeneticCalibration, TraceLinesLeaveWithTheirSearchNotAfterTheGeneration) {
     const CalibrationProblem problem = RueAndTb(EngineMadeAgb(), 1.5, 1);
     Population table;
-    Ran1 random(3);
+    ShuffledCongruentialRandom random(3);
     std::vector<std::int64_t> runsAtLine;
     const TraceSink sink = [&](std::string_view) { runsAtLine.push_back(problem.runs()); };
     MultipleStart(problem, 4, table, false, random, 60, sink);
@@ -409,8 +436,8 @@ TEST(CalibrationFlooded, TrialsRunTheSeasonUnderItsOwnWater) {
                                    {{"", Example("flooded.sim", true), own.agb, "agb.xlsx", {}, ""}});
     auto run = std::make_unique<RunState>();
     RunSeason(*Demo(), {}, *run);
-    EXPECT_GT(TULO_eval(dried, configured, *run).objective, 1);
-    const TrialResult trial = TULO_eval(flooded, configured, *run);
+    EXPECT_GT(EvaluateTrial(dried, configured, *run).objective, 1);
+    const TrialResult trial = EvaluateTrial(flooded, configured, *run);
     ASSERT_TRUE(trial.evaluated);
     EXPECT_EQ(trial.objective, 0);
     const auto residuals = WeightedResiduals(flooded, configured, *run);
@@ -431,7 +458,7 @@ TEST(CalibrationFlooded, RecoversGrowthParametersUnderWater) {
     const CalibrationProblem problem(settings,
                                      {{"", Flooded(), Measure(*Flooded(), made).agb, "agb.xlsx", {}, ""}});
     const double initial[] = {2.3, 12};
-    const CalibrationOutcome outcome = SubTULO_AutoCalibration(problem, initial);
+    const CalibrationOutcome outcome = SearchFromInitialValues(problem, initial);
     ASSERT_TRUE(outcome.problems.empty()) << outcome.problems.front().text;
     ASSERT_FALSE(outcome.failed);
     EXPECT_NEAR(outcome.rounded[0], 2.8, 0.028);
@@ -466,7 +493,7 @@ TEST(CalibrationDimensions, OneAndFiveParametersAreRecovered) {
     settings.laiWeight = 1;
     const CalibrationProblem problem(settings, {{"", Demo(), data.agb, "agb.xlsx", data.lai, "lai.xlsx"}});
     const double initial[] = {2.3, 12, 25, 950, 0.8};
-    const CalibrationOutcome outcome = CmdGenetic(problem, initial, {10, 300, 2, 0.5, 1.5, 0}, 11);
+    const CalibrationOutcome outcome = GeneticSearch(problem, initial, {10, 300, 2, 0.5, 1.5, 0}, 11);
     ASSERT_FALSE(outcome.failed);
     for (std::size_t k = 0; k < 5; ++k)
         EXPECT_NEAR(outcome.rounded[k], made[k].value, 0.01 * made[k].value) << k;
@@ -475,7 +502,7 @@ TEST(CalibrationDimensions, OneAndFiveParametersAreRecovered) {
     CalibrationSettings rueOnly;
     rueOnly.parameters = {{ParameterIndex("RUE"), 1.5, 4}};
     const CalibrationProblem oneParameter(rueOnly, {{"", Demo(), EngineMadeAgb(), "agb.xlsx", {}, ""}});
-    EXPECT_TRUE(SubTULO_AutoCalibration(oneParameter, single).problems.empty());
+    EXPECT_TRUE(SearchFromInitialValues(oneParameter, single).problems.empty());
 }
 
 TEST(CalibrationChecks, CodesSwitchesAndConstantsAreNotCalibrated) {
@@ -508,8 +535,8 @@ TEST(CalibrationPerSite, EachSitesOwnValueRunsOnlyItsSeason) {
     EXPECT_TRUE(CheckCalibration(problem, std::vector<double>{2.3, 2.3}).empty());
     auto run = std::make_unique<RunState>();
     const double truth[] = {2.4, 3.0}, swapped[] = {3.0, 2.4};
-    EXPECT_LT(TULO_eval(problem, truth, *run).objective, 0.01);
-    EXPECT_GT(TULO_eval(problem, swapped, *run).objective, 5);
+    EXPECT_LT(EvaluateTrial(problem, truth, *run).objective, 0.01);
+    EXPECT_GT(EvaluateTrial(problem, swapped, *run).objective, 5);
 
     CalibrationRequest request{settings, sets, {}, std::nullopt, std::nullopt, true};
     request.settings.parameters.clear();

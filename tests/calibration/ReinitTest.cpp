@@ -107,7 +107,7 @@ TEST(Reinit, TheLeafAreaAloneIsAnObjectiveWithoutAnAgbTable) {
     const Problems problems = CheckCalibration(problem, at);
     EXPECT_TRUE(problems.empty()) << problems.front().text;
     auto run = std::make_unique<RunState>();
-    const TrialResult trial = TULO_eval(problem, at, *run);
+    const TrialResult trial = EvaluateTrial(problem, at, *run);
     EXPECT_TRUE(trial.evaluated);
     EXPECT_LT(trial.objective, 1e-3);
 }

@@ -114,7 +114,7 @@ TEST(CalibrationUncertainty, AParameterTheBiomassCannotSeeIsFlaggedOnAnyNumberOf
         control.threads = threads;
         const CalibrationProblem problem(settings, {{"", Demo(), NoisyAgb(), "agb.xlsx", {}, ""}}, control);
         const double initial[] = {2.3, 2};
-        const CalibrationOutcome outcome = SubTULO_AutoCalibration(problem, initial);
+        const CalibrationOutcome outcome = SearchFromInitialValues(problem, initial);
         ASSERT_FALSE(outcome.failed);
         results[threads - 1] = EstimateUncertainty(problem, outcome.rounded);
     }
