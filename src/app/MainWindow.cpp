@@ -156,8 +156,8 @@ MainWindow::MainWindow(std::unique_ptr<UserInterface> ui, QWidget* parent)
     setWindowIcon(QIcon(QStringLiteral(":/tulo/icons/tulo.svg")));
 
     // The grids are laid out before anybody listens: the opening layout is nothing to undo.
-    AggiustaGrigliaMeteo(form_);
-    AggiustaGrigliaSuolo(form_);
+    LayOutWeatherGrid(form_);
+    LayOutSoilGrid(form_);
 
     binder_ = new FormBinder(form_, this);
     formUndo_ = new FormUndo(form_, undo_, this);
@@ -481,8 +481,8 @@ void MainWindow::newConfiguration() {
         const FormModel opening;
         ParseSimConfig(FormatSimConfig(opening), form_);
         ResetUnsavedControls(form_, opening);
-        AggiustaGrigliaMeteo(form_);
-        AggiustaGrigliaSuolo(form_);
+        LayOutWeatherGrid(form_);
+        LayOutSoilGrid(form_);
     }
     undo_.clear();
     setFile({});
@@ -515,8 +515,8 @@ bool MainWindow::makeNewSeason(const SeasonOptions& options, std::optional<doubl
         FormModel::Batch batch(form_);
         ParseSimConfig(FormatSimConfig(made), form_);
         ResetUnsavedControls(form_, FormModel());
-        AggiustaGrigliaMeteo(form_);
-        AggiustaGrigliaSuolo(form_);
+        LayOutWeatherGrid(form_);
+        LayOutSoilGrid(form_);
     }
     undo_.clear();
     setFile({});

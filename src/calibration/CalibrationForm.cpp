@@ -216,7 +216,7 @@ ImportOutcome OpenSiteWeather(const FormModel& base, UserInterface& ui, Grid& we
 Compilation CompileSite(const FormModel& base, const SiteTexts& row, const Grid& weather) {
     FormModel form = base;
     form.editGrid(ctl::sprWeather, [&](Grid& grid) { grid = weather; });
-    AggiustaGrigliaMeteo(form);
+    LayOutWeatherGrid(form);
     // As typed: a latitude keeps its decimals.
     const std::pair<std::string_view, const std::string*> replaced[] = {
         {ctl::txtInitialDate, &row.initialDate},

@@ -101,7 +101,7 @@ std::optional<double> Index(const RunState& run, int variable, const MeasuredDat
     measured.reserve(data.rows.size() + 1);
     AppendPairs(run, variable, data, simulated, measured);
     if (measured.size() == 1) return std::nullopt;
-    clsObjectiveFunctions objective;
+    AgreementStatistics objective;
     objective.ObjectiveFunction(simulated, measured);
     return kind == ObjectiveKind::RRMSE ? objective.GetRRMSE() : objective.GetRRMSEcvLastPoint();
 }

@@ -4,7 +4,7 @@
 
 namespace tulo {
 
-void clsRUE::VariableRUE(float RUEmax, float DVS, float Radiation) {
+void RadiationUseEfficiency::VariableRUE(float RUEmax, float DVS, float Radiation) {
     // Above 30 MJ m-2 d-1 the canopy is light-saturated; the reduction starts at 0.2 x RUEmax, not at 0.
     RadRUE_ = (Radiation > 30.0f) ? static_cast<float>(RUEmax * (0.04 * Radiation - 1.0)) : 0.0f;
     DVSRUE_ = (DVS >= 1.0f) ? static_cast<float>(0.25 * RUEmax * (static_cast<double>(DVS) - 1.0)) : 0.0f;
@@ -12,8 +12,7 @@ void clsRUE::VariableRUE(float RUEmax, float DVS, float Radiation) {
     VarRUE_ = static_cast<float>(static_cast<double>(RUEmax) - RadRUE_ - DVSRUE_);
 }
 
-float clsCalculateAGBaccumulation::TlimBeta(float C, float Tmax, float Tmin, float Tb, float Topt,
-                                            float TmaxG) {
+float BiomassGrowth::TlimBeta(float C, float Tmax, float Tmin, float Tb, float Topt, float TmaxG) {
     float tavg = static_cast<float>((static_cast<double>(Tmax) + Tmin) / 2.0);
     if (tavg > Topt) tavg = Topt;
 
@@ -44,18 +43,16 @@ float clsCalculateAGBaccumulation::TlimBeta(float C, float Tmax, float Tmin, flo
     return static_cast<float>(std::pow(u * std::pow(v, a), static_cast<double>(C)));
 }
 
-void clsCalculateAGBaccumulation::CalculateAGBaccumRad(float RUE, float Rad, float K, float LAI, float Tb,
-                                                       float Topt, float TmaxG, float Tmax, float Tmin,
-                                                       float C) {
+void BiomassGrowth::CalculateAGBaccumRad(float RUE, float Rad, float K, float LAI, float Tb, float Topt,
+                                         float TmaxG, float Tmax, float Tmin, float C) {
     // Half of global radiation is photosynthetically active; Beer's law gives the intercepted share.
     const double intercepted = 1.0 - std::exp(-static_cast<double>(K) * LAI);
     const float temperatureFactor = TlimBeta(C, Tmax, Tmin, Tb, Topt, TmaxG);
     AGBdayRad_ = static_cast<float>(RUE * 0.5 * Rad * intercepted * temperatureFactor);
 }
 
-void clsCalculateAGBaccumulation::CalculateAGBaccum(float RUE, float Rad, float K, float LAI, float Tb,
-                                                    float Topt, float TmaxG, float Tmax, float Tmin, float C,
-                                                    bool CropActive) {
+void BiomassGrowth::CalculateAGBaccum(float RUE, float Rad, float K, float LAI, float Tb, float Topt,
+                                      float TmaxG, float Tmax, float Tmin, float C, bool CropActive) {
     if (CropActive) {
         CalculateAGBaccumRad(RUE, Rad, K, LAI, Tb, Topt, TmaxG, Tmax, Tmin, C);
         AGBday_ = AGBdayRad_;

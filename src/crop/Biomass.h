@@ -1,10 +1,11 @@
 #pragma once
 // Radiation-use-efficiency biomass growth.
 //
-// clsRUE — inputs: RUEmax (g MJ-1, the crop parameter RUE), DVS (-), global radiation (MJ m-2 d-1).
-// Outputs: the reductions due to radiation and to development and the day's RUE (g MJ-1, no lower bound).
+// RadiationUseEfficiency — inputs: RUEmax (g MJ-1, the crop parameter RUE), DVS (-), global radiation (MJ m-2
+// d-1). Outputs: the reductions due to radiation and to development and the day's RUE (g MJ-1, no lower
+// bound).
 //
-// clsCalculateAGBaccumulation — inputs: the day's RUE (g MJ-1), radiation (MJ m-2 d-1), extinction
+// BiomassGrowth — inputs: the day's RUE (g MJ-1), radiation (MJ m-2 d-1), extinction
 // coefficient K (-), yesterday's green area index (m2 m-2), growth temperatures Tb, Topt, TmaxG (°C), the
 // day's working Tmax and Tmin (°C), shape exponent C (-), CropActive.
 // Outputs: potential and actual above-ground growth of the day (g m-2 d-1). The potential growth keeps
@@ -12,7 +13,7 @@
 
 namespace tulo {
 
-class clsRUE {
+class RadiationUseEfficiency {
 public:
     void VariableRUE(float RUEmax, float DVS, float Radiation);
 
@@ -26,7 +27,7 @@ private:
     float VarRUE_ = 0.0f;
 };
 
-class clsCalculateAGBaccumulation {
+class BiomassGrowth {
 public:
     void CalculateAGBaccum(float RUE, float Rad, float K, float LAI, float Tb, float Topt, float TmaxG,
                            float Tmax, float Tmin, float C, bool CropActive);

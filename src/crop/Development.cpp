@@ -46,11 +46,10 @@ double PhotoperiodFactor(float dayLength, float DLC, float DLO) {
 
 } // namespace
 
-void clsCalculateDevelopment::CalculateDevelopmentDAY(float GDDcum, float TSUMEM, float TSUM1, float TSUM2,
-                                                      float Tbase, float Tcutoff, float TbaseAfterEmerg,
-                                                      float TcutoffAfterEmerg, float Tmax, float Tmin,
-                                                      float IDSL, float DLC, float DLO, float dayLength,
-                                                      bool Sown) {
+void CropDevelopment::CalculateDevelopmentDAY(float GDDcum, float TSUMEM, float TSUM1, float TSUM2,
+                                              float Tbase, float Tcutoff, float TbaseAfterEmerg,
+                                              float TcutoffAfterEmerg, float Tmax, float Tmin, float IDSL,
+                                              float DLC, float DLO, float dayLength, bool Sown) {
     const float tavg = static_cast<float>((static_cast<double>(Tmax) + Tmin) / 2.0);
     if (!Sown) {
         GDDday_ = 0.0f;
@@ -90,7 +89,7 @@ void clsCalculateDevelopment::CalculateDevelopmentDAY(float GDDcum, float TSUMEM
     }
 }
 
-void clsCalculateDevelopment::CalculatePhenoPhase(float GDDcum, float TSUMEM, float TSUM1, float TSUM2) {
+void CropDevelopment::CalculatePhenoPhase(float GDDcum, float TSUMEM, float TSUM1, float TSUM2) {
     const float flowering = FloweringThermalTime(TSUMEM, TSUM1);
     const float maturity = MaturityThermalTime(TSUMEM, TSUM1, TSUM2);
     // First matching rule wins; the boundary at flowering deliberately still reads "vegetative phase".

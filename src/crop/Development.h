@@ -1,5 +1,5 @@
 #pragma once
-// clsCalculateDevelopment: growing degree-days and development stage.
+// CropDevelopment: growing degree-days and development stage.
 //
 // Inputs (per day): GDDcum, the degree-days cumulated up to yesterday (°C d); the thermal times TSUMEM
 // (sowing-emergence), TSUM1 (emergence-flowering), TSUM2 (flowering-maturity) (°C d); base and cut-off
@@ -20,7 +20,7 @@ enum class PhenoPhase : std::uint8_t { None, PreEmergence, Vegetative, Reproduct
 // "pre emergence", "vegetative phase", "reproductive phase", "maturity", "bare soil"; empty for None.
 std::string_view PhaseName(PhenoPhase phase);
 
-class clsCalculateDevelopment {
+class CropDevelopment {
 public:
     void CalculateDevelopmentDAY(float GDDcum, float TSUMEM, float TSUM1, float TSUM2, float Tbase,
                                  float Tcutoff, float TbaseAfterEmerg, float TcutoffAfterEmerg, float Tmax,

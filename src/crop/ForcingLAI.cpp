@@ -2,8 +2,8 @@
 
 namespace tulo {
 
-void clsForcingLAI::NDVItoForceLAI(float ndviLAI, float AGB, float agbLeaves, float agbStems,
-                                   float AGBpanicles, float /*DVS*/, float SLA) {
+void ForcedLeafArea::NDVItoForceLAI(float ndviLAI, float AGB, float agbLeaves, float agbStems,
+                                    float AGBpanicles, float /*DVS*/, float SLA) {
     // The shares are singles, as the biomasses they scale.
     const auto leafShare = static_cast<float>(static_cast<double>(agbLeaves) / AGB);
     const auto stemShare = static_cast<float>(static_cast<double>(agbStems) / AGB);

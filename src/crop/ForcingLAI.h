@@ -1,5 +1,5 @@
 #pragma once
-// clsForcingLAI: the crop state a leaf area index observed outside the model (remote sensing, NDVI)
+// ForcedLeafArea: the crop state a leaf area index observed outside the model (remote sensing, NDVI)
 // implies on its day.
 // Inputs: the observed LAI (m2 m-2); the day's simulated above-ground, leaf, stem and panicle biomass
 // (g m-2); DVS (-, not used); SLA (m2 g-1). Outputs: the forced above-ground, leaf, stem and panicle
@@ -8,7 +8,7 @@
 
 namespace tulo {
 
-class clsForcingLAI {
+class ForcedLeafArea {
 public:
     void NDVItoForceLAI(float ndviLAI, float AGB, float agbLeaves, float agbStems, float AGBpanicles,
                         float DVS, float SLA);

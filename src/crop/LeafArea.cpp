@@ -2,7 +2,7 @@
 
 namespace tulo {
 
-float clsCalculateLAIandPartitioning::SLAfunction(float SLA0, float SLA035, float DVS) {
+float LeafAreaAndPartitioning::SLAfunction(float SLA0, float SLA035, float DVS) {
     // Leaves thicken quadratically from emergence to the end of tillering (DVS 0.35), then stay as thick.
     const double dvs = DVS;
     const double sla = (dvs <= 0.35) ? SLA0 + (static_cast<double>(SLA035) - SLA0) * dvs * dvs / (0.35 * 0.35)
@@ -10,12 +10,12 @@ float clsCalculateLAIandPartitioning::SLAfunction(float SLA0, float SLA035, floa
     return static_cast<float>(sla / 1000.0); // m2 kg-1 -> m2 g-1
 }
 
-float clsCalculateLAIandPartitioning::RipLfunction(float RipL0, float DVS) {
+float LeafAreaAndPartitioning::RipLfunction(float RipL0, float DVS) {
     const double dvs = DVS;
     return (dvs <= 1.0) ? static_cast<float>(RipL0 * (1.0 - dvs * dvs)) : 0.0f;
 }
 
-float clsCalculateLAIandPartitioning::RipPfunction(float DVS) {
+float LeafAreaAndPartitioning::RipPfunction(float DVS) {
     const double dvs = DVS;
     if (dvs < 0.7) return 0.0f;
     if (dvs > 1.5) return 1.0f;
@@ -24,8 +24,8 @@ float clsCalculateLAIandPartitioning::RipPfunction(float DVS) {
     return (share > 1.0) ? 1.0f : static_cast<float>(share);
 }
 
-void clsCalculateLAIandPartitioning::CalculatePartitionedAGBs(float AGBday, float /*SLA0*/, float /*SLA035*/,
-                                                              float RipL0, float DVS, float SterilityCum) {
+void LeafAreaAndPartitioning::CalculatePartitionedAGBs(float AGBday, float /*SLA0*/, float /*SLA035*/,
+                                                       float RipL0, float DVS, float SterilityCum) {
     // Sterile spikelets fill no grain: their share of the panicle growth stays with the stems.
     const double fertile = 1.0 - static_cast<double>(SterilityCum);
     panicles_ = static_cast<float>(RipPfunction(DVS) * static_cast<double>(AGBday) * fertile);
@@ -34,13 +34,13 @@ void clsCalculateLAIandPartitioning::CalculatePartitionedAGBs(float AGBday, floa
     stems_ = static_cast<float>(static_cast<double>(AGBday) - leaves_ - panicles_);
 }
 
-void clsCalculateLAIandPartitioning::CalculateLAIdayROB(float /*AGBday*/, float SLA0, float SLA035,
-                                                        float /*RipL0*/, float DVS) {
+void LeafAreaAndPartitioning::CalculateLAIdayROB(float /*AGBday*/, float SLA0, float SLA035, float /*RipL0*/,
+                                                 float DVS) {
     LAIday_ = static_cast<float>(static_cast<double>(SLAfunction(SLA0, SLA035, DVS)) * leaves_);
 }
 
-void clsCalculateLeafLife::CalculateDeadLAI(const DailySeries& GDDcum, const DailySeries& LAIday,
-                                            float GDDLeafLife, std::int32_t ToDay) {
+void LeafSenescence::CalculateDeadLAI(const DailySeries& GDDcum, const DailySeries& LAIday, float GDDLeafLife,
+                                      std::int32_t ToDay) {
     // ToDay is a simulated day (1 .. 365), so slot ToDay - 1 always exists.
     const float x = static_cast<float>(static_cast<double>(GDDcum[ToDay - 1]) - GDDLeafLife);
     // Within a season the window only moves up, so the slots found below it yesterday stay out of reach

@@ -1,12 +1,12 @@
 #pragma once
 // Partitioning of the day's growth, new green leaf area, and leaf senescence.
 //
-// clsCalculateLAIandPartitioning — inputs: the growth to split (g m-2 d-1), SLA0 and SLA035 (m2 kg-1),
+// LeafAreaAndPartitioning — inputs: the growth to split (g m-2 d-1), SLA0 and SLA035 (m2 kg-1),
 // RipL0 (-), DVS (-), the cumulated spikelet sterility (fraction).
 // Outputs: leaves, stems and panicles growth (g m-2 d-1) and the new green area (m2 m-2).
 // Stems take whatever leaves and panicles do not, with no clamping.
 //
-// clsCalculateLeafLife — inputs: the run's whole GDDcum and LAIday series, leaf life GDDLeafLife (°C d)
+// LeafSenescence — inputs: the run's whole GDDcum and LAIday series, leaf life GDDLeafLife (°C d)
 // and the day of year. Output: the green area shed on the day (m2 m-2).
 // One object serves one run: it carries its search from one day to the next, which holds as long as
 // between two calls on consecutive days GDDcum changes in the earlier day's slot only, as the daily loop
@@ -18,7 +18,7 @@
 
 namespace tulo {
 
-class clsCalculateLAIandPartitioning {
+class LeafAreaAndPartitioning {
 public:
     void CalculatePartitionedAGBs(float AGBday, float SLA0, float SLA035, float RipL0, float DVS,
                                   float SterilityCum);
@@ -43,7 +43,7 @@ private:
     float panicles_ = 0.0f;
 };
 
-class clsCalculateLeafLife {
+class LeafSenescence {
 public:
     void CalculateDeadLAI(const DailySeries& GDDcum, const DailySeries& LAIday, float GDDLeafLife,
                           std::int32_t ToDay);

@@ -19,24 +19,24 @@ std::size_t DaySlot(std::int32_t DOY) {
 
 } // namespace
 
-void clsCalculateSterility::CalculateSterilitySTEFIday(float TmaxDAY, float TminDAY, float TmaxYesterday,
-                                                       float TminTomorrow, float Lat, std::int32_t DOY,
-                                                       float StSen, float Threshold, std::int32_t SenDuration,
-                                                       float DVS) {
-    clsMeteo sun;
+void SpikeletSterility::CalculateSterilitySTEFIday(float TmaxDAY, float TminDAY, float TmaxYesterday,
+                                                   float TminTomorrow, float Lat, std::int32_t DOY,
+                                                   float StSen, float Threshold, std::int32_t SenDuration,
+                                                   float DVS) {
+    SolarGeometry sun;
     sun.CalculateSunRiseAndSunsetHour(Lat, DOY);
     CalculateSterilitySTEFIday(TmaxDAY, TminDAY, TmaxYesterday, TminTomorrow, DOY,
                                static_cast<std::int32_t>(sun.GetSunriseHour()), StSen, Threshold, SenDuration,
                                DVS);
 }
 
-void clsCalculateSterility::CalculateSterilitySTEFIday(float TmaxDAY, float TminDAY, float TmaxYesterday,
-                                                       float TminTomorrow, std::int32_t DOY,
-                                                       std::int32_t sunriseHour, float StSen, float Threshold,
-                                                       std::int32_t SenDuration, float DVS) {
+void SpikeletSterility::CalculateSterilitySTEFIday(float TmaxDAY, float TminDAY, float TmaxYesterday,
+                                                   float TminTomorrow, std::int32_t DOY,
+                                                   std::int32_t sunriseHour, float StSen, float Threshold,
+                                                   std::int32_t SenDuration, float DVS) {
     const std::size_t slot = DaySlot(DOY);
 
-    clsHourlyMeteoGenerator hourly;
+    HourlyWeather hourly;
     hourly.CalculateHourlyTemp(TmaxDAY, TminDAY, TmaxYesterday, TminTomorrow, sunriseHour);
     double coldSum = 0.0;
     for (std::int32_t h = 1; h <= 24; ++h) coldSum += SterilityFactorOrario(hourly.GetHourlyT(h), Threshold);
@@ -51,18 +51,18 @@ void clsCalculateSterility::CalculateSterilitySTEFIday(float TmaxDAY, float Tmin
     sterility_[slot] = static_cast<float>(coldSum * static_cast<double>(StSen) * bell / 100.0);
 }
 
-double clsCalculateSterility::BellFactor(double Sigma, float DVS, double Delta) {
+double SpikeletSterility::BellFactor(double Sigma, float DVS, double Delta) {
     const double offset = static_cast<double>(DVS) - 0.8;
     return Delta / (std::sqrt(6.28318530717958) * Sigma) *
            std::exp(-(offset * offset) / (2.0 * Sigma * Sigma));
 }
 
-float clsCalculateSterility::SterilityFactorOrario(float Tora, float SogliaInf) {
+float SpikeletSterility::SterilityFactorOrario(float Tora, float SogliaInf) {
     if (Tora <= SogliaInf) return static_cast<float>(static_cast<double>(SogliaInf) - Tora);
     return 0.0f;
 }
 
-float clsCalculateSterility::GetSterilityDay(std::int32_t DOY) const {
+float SpikeletSterility::GetSterilityDay(std::int32_t DOY) const {
     return sterility_[DaySlot(DOY)];
 }
 

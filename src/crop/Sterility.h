@@ -1,11 +1,11 @@
 #pragma once
-// clsCalculateSterility: spikelet sterility caused by cold nights around flowering.
+// SpikeletSterility: spikelet sterility caused by cold nights around flowering.
 //
 // Inputs: the day's working Tmax and Tmin, yesterday's Tmax and tomorrow's Tmin (°C), latitude (degrees),
 // day of year, cultivar sensitivity StSen (-), threshold temperature (°C), SenDuration (0 sensitive in a
 // restricted period, 1 for many days), DVS (-).
 // Output: the sterility fraction of the day, kept per day of year. Hourly temperatures come from
-// clsHourlyMeteoGenerator; the cold sum is weighted by a bell centred on DVS 0.8.
+// HourlyWeather; the cold sum is weighted by a bell centred on DVS 0.8.
 
 #include "base/DailySeries.h"
 
@@ -13,7 +13,7 @@
 
 namespace tulo {
 
-class clsCalculateSterility {
+class SpikeletSterility {
 public:
     void CalculateSterilitySTEFIday(float TmaxDAY, float TminDAY, float TmaxYesterday, float TminTomorrow,
                                     float Lat, std::int32_t DOY, float StSen, float Threshold,

@@ -14,10 +14,10 @@ float MeanTemperature(float Tmax, float Tmin) {
 
 } // namespace
 
-void clsBLAST::BLAST(std::int32_t VarRes, std::int32_t NoBlastYesterday, std::int32_t InfectionYesterday,
-                     std::int32_t SporLTNyesterday, double LatencyYesterday, float RHmax, float RHmin,
-                     float Tmax, float Tmin, float Rain, double& BlastDVSyesterday, float /*DVSyesterday*/,
-                     float AGBleavesToday, double LAImax, float LAItoday, float SLA035) {
+void LeafBlast::BLAST(std::int32_t VarRes, std::int32_t NoBlastYesterday, std::int32_t InfectionYesterday,
+                      std::int32_t SporLTNyesterday, double LatencyYesterday, float RHmax, float RHmin,
+                      float Tmax, float Tmin, float Rain, double& BlastDVSyesterday, float /*DVSyesterday*/,
+                      float AGBleavesToday, double LAImax, float LAItoday, float SLA035) {
     DTempRisk_ = ComputeDTempRisk(Tmax, Tmin);
     MaxRhRisk_ = ComputeMaxRhRisk(RHmax);
     DltRhRisk_ = ComputeDltRhRisk(RHmax, RHmin);
@@ -69,23 +69,23 @@ void clsBLAST::BLAST(std::int32_t VarRes, std::int32_t NoBlastYesterday, std::in
     LeavesRespBLAST_ = (MF3_ - 1.0) * 0.02 * static_cast<double>(AGBleavesToday) * Teff_ * Mndvs_;
 }
 
-double clsBLAST::ComputeMF1(double DisSev) {
+double LeafBlast::ComputeMF1(double DisSev) {
     return 1.0 - 2.8 * DisSev;
 }
 
-double clsBLAST::ComputeMF2(double DisSev) {
+double LeafBlast::ComputeMF2(double DisSev) {
     return 1.0 - 2.5333 * DisSev;
 }
 
-double clsBLAST::ComputeMF3(double DisSev) {
+double LeafBlast::ComputeMF3(double DisSev) {
     return 1.0 + 3.3333 * DisSev;
 }
 
-double clsBLAST::ComputeMF4(double DisSev) {
+double LeafBlast::ComputeMF4(double DisSev) {
     return (DisSev <= 0.04) ? 0.25 * DisSev : 0.4545 * DisSev - 0.0082;
 }
 
-double clsBLAST::ComputeDisSev(float Tmax, float Tmin, double BlastDVStoday, double BlastDVSyesterday) {
+double LeafBlast::ComputeDisSev(float Tmax, float Tmin, double BlastDVStoday, double BlastDVSyesterday) {
     const double tmean = MeanTemperature(Tmax, Tmin);
     double f;
     if (tmean <= 20.0) {
@@ -99,7 +99,7 @@ double clsBLAST::ComputeDisSev(float Tmax, float Tmin, double BlastDVStoday, dou
     return (severity < 0.0) ? 0.0 : severity;
 }
 
-double clsBLAST::MxSev(double MaxBlastDVS) {
+double LeafBlast::MxSev(double MaxBlastDVS) {
     // Severity rises through the first half of the cycle, peaks at mid-cycle and fades as lesions age.
     double sev;
     if (MaxBlastDVS <= 0.5) {
@@ -112,7 +112,7 @@ double clsBLAST::MxSev(double MaxBlastDVS) {
     return (sev < 0.0) ? 0.0 : sev;
 }
 
-double clsBLAST::ComputeBlastDVSrate(float Tmax, float Tmin) {
+double LeafBlast::ComputeBlastDVSrate(float Tmax, float Tmin) {
     const double tmean = MeanTemperature(Tmax, Tmin);
     double days;
     if (tmean <= 20.0) {
@@ -126,12 +126,12 @@ double clsBLAST::ComputeBlastDVSrate(float Tmax, float Tmin) {
     return (days < 1.0) ? 1.0 : days;
 }
 
-double clsBLAST::CalcTeff(float Tmax, float Tmin) {
+double LeafBlast::CalcTeff(float Tmax, float Tmin) {
     const double tmean = (static_cast<double>(Tmax) + Tmin) / 2.0;
     return std::pow(2.0, (tmean - 25.0) / 10.0); // Q10 of 2 around 25 °C
 }
 
-double clsBLAST::CalcMndvs(float AGBleavesToday, double LAImax, float LAItoday, float SLA035) {
+double LeafBlast::CalcMndvs(float AGBleavesToday, double LAImax, float LAItoday, float SLA035) {
     // Without a specific leaf area, or with no leaves and no lost area, all leaves count as alive.
     if (SLA035 == 0.0f) return 1.0;
     const double W = AGBleavesToday;
@@ -140,32 +140,32 @@ double clsBLAST::CalcMndvs(float AGBleavesToday, double LAImax, float LAItoday, 
     return W / denominator;
 }
 
-double clsBLAST::ComputeLatency(float Tmax, float Tmin, double LatencyYesterday) {
+double LeafBlast::ComputeLatency(float Tmax, float Tmin, double LatencyYesterday) {
     const double days = 20.8 - 0.6 * static_cast<double>(MeanTemperature(Tmax, Tmin));
     // Beyond about 34.7 °C the fitted latency length is no longer positive: the latency completes at once.
     const double increment = (days <= 0.0) ? 1.0 : 1.0 / days;
     return LatencyYesterday + increment;
 }
 
-double clsBLAST::ComputeDTempRisk(float Tmax, float Tmin) {
+double LeafBlast::ComputeDTempRisk(float Tmax, float Tmin) {
     const double range = static_cast<double>(Tmax) - Tmin;
     return (range >= 6.0) ? 1.0 : 0.5 + 0.0833 * range;
 }
 
-double clsBLAST::ComputeMaxRhRisk(float RHmax) {
+double LeafBlast::ComputeMaxRhRisk(float RHmax) {
     if (RHmax <= 84.0f) return 0.0;
     if (RHmax >= 93.0f) return 1.0;
     return 0.1111 * static_cast<double>(RHmax) - 9.3333;
 }
 
-double clsBLAST::ComputeDltRhRisk(float RHmax, float RHmin) {
+double LeafBlast::ComputeDltRhRisk(float RHmax, float RHmin) {
     const float range = RHmax - RHmin;
     if (range <= 30.0f) return 1.0;
     if (range >= 70.0f) return 0.0;
     return 1.75 - 0.025 * static_cast<double>(range);
 }
 
-double clsBLAST::ComputeMxTempRisk(float Tmax) {
+double LeafBlast::ComputeMxTempRisk(float Tmax) {
     const double t = Tmax;
     double risk;
     if (t <= 9.0) {
@@ -178,13 +178,13 @@ double clsBLAST::ComputeMxTempRisk(float Tmax) {
     return (risk < 0.0) ? 0.0 : risk;
 }
 
-double clsBLAST::ComputeRainRisk(float Rain) {
+double LeafBlast::ComputeRainRisk(float Rain) {
     if (Rain <= 4.0f) return 1.0;
     if (Rain >= 8.0f) return 0.0;
     return 2.0 - 0.25 * static_cast<double>(Rain);
 }
 
-std::int32_t clsBLAST::RiskLevelOf(double R) {
+std::int32_t LeafBlast::RiskLevelOf(double R) {
     if (R > 0.5) return 3;
     if (R > 0.4) return 2;
     if (R > 0.3) return 1;

@@ -1,5 +1,6 @@
 #pragma once
-// clsBLAST: rice blast (Pyricularia grisea) infection, latency, infectious cycle and its effects on the crop.
+// LeafBlast: rice blast (Pyricularia grisea) infection, latency, infectious cycle and its effects on the
+// crop.
 //
 // Inputs (per day): the susceptibility class VarRes (1 susceptible .. 3 medium/resistant, 5 on days a
 // fungicide protects the crop); yesterday's NoBlast, Infection, SporLTN (0/1) and Latency; RHmax and RHmin
@@ -15,7 +16,7 @@
 
 namespace tulo {
 
-class clsBLAST {
+class LeafBlast {
 public:
     void BLAST(std::int32_t VarRes, std::int32_t NoBlastYesterday, std::int32_t InfectionYesterday,
                std::int32_t SporLTNyesterday, double LatencyYesterday, float RHmax, float RHmin, float Tmax,

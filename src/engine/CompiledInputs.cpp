@@ -16,7 +16,7 @@ std::uint64_t NextSerial() {
     return ++counter;
 }
 
-void CopySoil(const clsInputSoil& soil, ControlParameters& control) {
+void CopySoil(const SoilTableReader& soil, ControlParameters& control) {
     control.NLayers = soil.GetNLayers();
     for (std::int32_t i = 1; i <= soil.GetNLayers(); ++i) {
         const double values[] = {
@@ -34,7 +34,7 @@ void CopySoil(const clsInputSoil& soil, ControlParameters& control) {
         control.soilProfile.Prepare(control.NLayers, control.SoilLayers);
 }
 
-void CopyWeather(const clsInputWeather& weather, WeatherSeries& w) {
+void CopyWeather(const WeatherReader& weather, WeatherSeries& w) {
     for (int d = 1; d <= kLastDay; ++d) {
         w.Rain[d] = weather.GetRain(d);
         w.Tmax[d] = w.TmaxAir[d] = weather.GetTmax(d);
@@ -50,10 +50,10 @@ void CopyWeather(const clsInputWeather& weather, WeatherSeries& w) {
 Compilation CompileInputs(const FormModel& form) {
     Compilation result;
     Problems& problems = result.problems;
-    clsInputControl control;
-    clsInputCrop crop;
-    clsInputManag manag;
-    clsInputWeather weather;
+    ControlReader control;
+    CropReader crop;
+    ManagementReader manag;
+    WeatherReader weather;
     control.ControlInput(form, problems);
     crop.ReadCropParameters(form, problems);
     manag.ManagementInput(form, problems);
@@ -61,7 +61,7 @@ Compilation CompileInputs(const FormModel& form) {
 
     // The user asked for soil dynamics: the soil table must then be complete, whether or not this
     // season's water management needs it.
-    clsInputSoil soil;
+    SoilTableReader soil;
     if (control.values().SoilSimulation) soil.ReadSoilData(form, problems);
     const auto blastClass = ParseInt32(form.text(ctl::txtBlastClass));
     // The diseases window sets the class: 3 medium/resistant, 2 medium/susceptible, 1 susceptible.

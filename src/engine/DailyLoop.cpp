@@ -78,15 +78,15 @@ struct DayContext {
     // Field plants per seedbed plant: hills per m2 x seedlings per hill / seedbed plants per m2.
     const double transplantedShare;
 
-    clsCalculateDevelopment development;
-    clsCalculateAGBaccumulation biomass;
-    clsCalculateLAIandPartitioning partitioning;
-    clsCalculateLeafLife leafLife;
-    clsCalculatePanicleHeight panicleHeight;
-    clsCalculateSterility sterility;
-    clsTRIS tris;
-    clsRUE rue;
-    clsBLAST blast;
+    CropDevelopment development;
+    BiomassGrowth biomass;
+    LeafAreaAndPartitioning partitioning;
+    LeafSenescence leafLife;
+    PanicleHeightGrowth panicleHeight;
+    SpikeletSterility sterility;
+    FloodwaterTemperature tris;
+    RadiationUseEfficiency rue;
+    LeafBlast blast;
     std::optional<Soil> soil;
     // The crop's fields, filled once; the day's green area is overwritten every day.
     EvapotranspirationInput etRecord;
@@ -133,7 +133,7 @@ bool DayContext::Day(std::int32_t d) {
 void DayContext::Evapotranspiration(std::int32_t d) {
     if (o.LAI[d - 1] < 0) laiMax.Set(d - 1, 0);
     etRecord.LAI = o.LAI[d - 1];
-    clsEvapotranspiration et;
+    CropEvapotranspiration et;
     et.SplitReferenceET(etRecord, site.referenceEt[d]);
     o.ET1[d] = et.GetET1();
     o.ET2[d] = et.GetET2();

@@ -114,7 +114,7 @@ std::optional<double> ListCode(const ParameterInfo& info, const std::string& tex
 
 } // namespace
 
-void clsInputControl::ControlInput(const FormModel& form, Problems& problems) {
+void ControlReader::ControlInput(const FormModel& form, Problems& problems) {
     FieldReader reader(form, problems);
     Values v;
     std::optional<std::int32_t> initialDate, finalDate;
@@ -156,7 +156,7 @@ void clsInputControl::ControlInput(const FormModel& form, Problems& problems) {
     allSpecified_ = !reader.failed();
 }
 
-void clsInputCrop::ReadCropParameters(const FormModel& form, Problems& problems) {
+void CropReader::ReadCropParameters(const FormModel& form, Problems& problems) {
     FieldReader reader(form, problems);
     CropParameters c;
     // The day lengths drive only the photoperiod methods: with the temperature method their boxes stay
@@ -204,7 +204,7 @@ void clsInputCrop::ReadCropParameters(const FormModel& form, Problems& problems)
     allNumeric_ = !reader.failed();
 }
 
-void clsInputManag::ManagementInput(const FormModel& form, Problems& problems) {
+void ManagementReader::ManagementInput(const FormModel& form, Problems& problems) {
     FieldReader reader(form, problems);
     ManagementParameters m;
 

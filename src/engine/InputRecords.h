@@ -12,7 +12,7 @@
 
 namespace tulo {
 
-class clsInputControl {
+class ControlReader {
 public:
     struct Values {
         std::int32_t InitialDate = 0;
@@ -35,7 +35,7 @@ private:
     bool allSpecified_ = true;
 };
 
-class clsInputCrop {
+class CropReader {
 public:
     void ReadCropParameters(const FormModel& form, Problems& problems);
     const CropParameters& values() const { return values_; }
@@ -46,7 +46,7 @@ private:
     bool allNumeric_ = true;
 };
 
-class clsInputManag {
+class ManagementReader {
 public:
     void ManagementInput(const FormModel& form, Problems& problems);
     // Everything but the blast product and class, which the run reads from the form itself.

@@ -79,7 +79,7 @@ bool HumidityCellsEmpty(const Grid& grid) {
 
 } // namespace
 
-void clsInputWeather::ReadWeatherData(const FormModel& form, Problems& problems, Problems& warnings) {
+void WeatherReader::ReadWeatherData(const FormModel& form, Problems& problems, Problems& warnings) {
     const Grid& grid = form.grid(ctl::sprWeather);
     correctlyOpen_ = true;
     humidityEstimated_ = false;
@@ -183,7 +183,7 @@ void clsInputWeather::ReadWeatherData(const FormModel& form, Problems& problems,
     }
 
     if (!humidityGiven) {
-        clsRH rh;
+        RelativeHumidity rh;
         for (int d = 1; d <= kLastDay; ++d) {
             rh.STIMAUR2(Tmin_[d], Tmax_[d]);
             RHmax_[d] = rh.GetRHmax();

@@ -1,7 +1,7 @@
 #pragma once
 // The daily weather record, read from the main window's weather grid.
 //
-// clsInputWeather — input: the weather grid (row 1 the workbook's titles, rows 2-366 days 1-365; columns
+// WeatherReader — input: the weather grid (row 1 the workbook's titles, rows 2-366 days 1-365; columns
 // 2 rain (mm), 3 Tmax, 4 Tmin (°C), 5 radiation (MJ m-2 d-1), 6 RHmax, 7 RHmin (%)).
 // Output: six single-precision series for days 1-365. When the title of column 6 is empty, or the cells of
 // columns 6 and 7 are all empty, the workbook brings no humidity: RHmax is set to 100 % and RHmin
@@ -16,7 +16,7 @@
 
 namespace tulo {
 
-class clsInputWeather {
+class WeatherReader {
 public:
     // Reads the weather grid. Problems (an empty title cell, cells that are not numbers) are collected;
     // the humidities are estimated only when the temperatures read correctly.

@@ -52,8 +52,8 @@ std::optional<ForcedDay> Forcing(const RunState& run, const LaiPoint& point, Inp
     if (o.AGB[d] == 0)
         return refuse("its simulated above-ground biomass is 0, so there is nothing to rescale.");
     if (o.Leaves[d] == 0) return refuse("its simulated leaf biomass is 0, so there is nothing to rescale.");
-    const float sla = clsCalculateLAIandPartitioning::SLAfunction(run.crop.SLA0, run.crop.SLA035, o.DVS[d]);
-    clsForcingLAI forcing;
+    const float sla = LeafAreaAndPartitioning::SLAfunction(run.crop.SLA0, run.crop.SLA035, o.DVS[d]);
+    ForcedLeafArea forcing;
     forcing.NDVItoForceLAI(point.lai, o.AGB[d], o.Leaves[d], o.Stems[d], o.Panicles[d], o.DVS[d], sla);
     ForcedDay forced{d,
                      point.lai,

@@ -26,12 +26,12 @@ std::string Shown(double value) {
 
 } // namespace
 
-double clsInputSoil::Value(Column col, std::int32_t i) const {
+double SoilTableReader::Value(Column col, std::int32_t i) const {
     if (i < 0) throw std::out_of_range("soil layer " + std::to_string(i) + " outside 0..15");
     return values_[col].at(static_cast<std::size_t>(i));
 }
 
-void clsInputSoil::ReadSoilData(const FormModel& form, Problems& problems) {
+void SoilTableReader::ReadSoilData(const FormModel& form, Problems& problems) {
     const Grid& grid = form.grid(ctl::sprSoilPhysics);
     NLayers_ = 0;
     for (auto& column : values_) column.fill(0.0);
@@ -80,7 +80,7 @@ void clsInputSoil::ReadSoilData(const FormModel& form, Problems& problems) {
     if (problems.size() > problemsBefore) SoilCorrectlyOpen_ = false;
 }
 
-void clsInputSoil::CheckLayerOrders(const Grid& grid, std::int32_t layer, Problems& problems) const {
+void SoilTableReader::CheckLayerOrders(const Grid& grid, std::int32_t layer, Problems& problems) const {
     const auto k = static_cast<std::size_t>(layer);
     auto given = [&](Column col) { return values_[col][k] != Soil::kMissing; };
     if (values_[Clay][k] + values_[Sand][k] > 100.0)
@@ -113,7 +113,7 @@ void clsInputSoil::CheckLayerOrders(const Grid& grid, std::int32_t layer, Proble
                 Shown(values_[Sat][k] / values_[FieldCapacity][k]) + ")."));
 }
 
-void clsInputSoil::CheckEstimates(const FormModel& form, std::int32_t layer, Problems& problems) const {
+void SoilTableReader::CheckEstimates(const FormModel& form, std::int32_t layer, Problems& problems) const {
     const auto k = static_cast<std::size_t>(layer);
     const Grid& grid = form.grid(ctl::sprSoilPhysics);
     const double clay = values_[Clay][k], carbon = values_[Carbon][k], bd = values_[BulkDensity][k];

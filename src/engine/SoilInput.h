@@ -1,5 +1,5 @@
 #pragma once
-// clsInputSoil: the soil table of the main window (grid sprSoilPhysics), one row per layer, top first.
+// SoilTableReader: the soil table of the main window (grid sprSoilPhysics), one row per layer, top first.
 // Columns: 1 thickness (mm), 2 bulk density (g cm-3), 3 organic carbon, 4 clay, 5 sand (%), required;
 // 6 alpha (1/cm), 7 n, 8 residual, 9 field-capacity, 10 wilting-point, 11 saturated water content
 // (m3 m-3), 12 saturated conductivity (mm h-1), optional: an empty cell reads as -1, the marker that asks
@@ -21,7 +21,7 @@
 
 namespace tulo {
 
-class clsInputSoil {
+class SoilTableReader {
 public:
     static constexpr std::int32_t kMaxLayers = 15;
 

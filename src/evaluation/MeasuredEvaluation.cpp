@@ -6,7 +6,7 @@
 #include "engine/Outputs.h"
 #include "engine/Parameters.h"
 #include "engine/Season.h"
-#include "evaluation/RegPol.h"
+#include "evaluation/PolynomialFit.h"
 #include "evaluation/Statistics.h"
 #include "io/DataFolder.h"
 #include "io/TextFiles.h"
@@ -281,7 +281,7 @@ AgreementIndices ComputeAgreementIndices(const FittingMatrix& matrix) {
         simulated.push_back(matrix.simulated[i]);
         observed.push_back(matrix.measured[i]);
     }
-    clsObjectiveFunctions objective;
+    AgreementStatistics objective;
     objective.ObjectiveFunction(simulated, observed);
     indices.RMSE = objective.GetRMSE();
     indices.RRMSE = objective.GetRRMSE();
@@ -305,20 +305,20 @@ Regression RegressSimulatedOnMeasured(const FittingMatrix& matrix) {
     constexpr int ma = 2;
     std::vector<double> a(ma + 1, 0.0);
     std::vector<int> lista = {0, 1, 2};
-    RegPol::Matrix covar(ma + 1, std::vector<double>(ma + 1, 0.0));
+    PolynomialFit::Matrix covar(ma + 1, std::vector<double>(ma + 1, 0.0));
     double chisq = 0;
-    RegPol regPol;
-    regPol.letNumbers(x);
-    if (!regPol.LFIT(x, y, sig, n, a, ma, lista, ma, covar, ma, chisq)) {
-        regression.failure = regPol.GetFailure();
+    PolynomialFit fit;
+    fit.SetNumberOfValues(x);
+    if (!fit.FitLinearLeastSquares(x, y, sig, n, a, ma, lista, ma, covar, ma, chisq)) {
+        regression.failure = fit.GetFailure();
         return regression;
     }
     regression.fitted = true;
     regression.intercept = a[1];
     regression.slope = a[2];
     double explained = 0, residual = 0;
-    regPol.ANOVARegPol(x, y, ma, a, regression.mark, regression.R2, regression.F, regression.pF, explained,
-                       residual);
+    fit.AnalysisOfVariance(x, y, ma, a, regression.mark, regression.R2, regression.F, regression.pF,
+                           explained, residual);
     return regression;
 }
 

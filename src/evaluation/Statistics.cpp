@@ -17,15 +17,15 @@ std::optional<double> Ratio(double numerator, double denominator) {
     return Defined(numerator / denominator);
 }
 
-double clsObjectiveFunctions::SumSquaredDifferences(const std::vector<double>& a,
-                                                    const std::vector<double>& b) {
+double AgreementStatistics::SumSquaredDifferences(const std::vector<double>& a,
+                                                  const std::vector<double>& b) {
     double sum = 0;
     for (std::size_t i = 1; i < a.size(); ++i) sum += (a[i] - b[i]) * (a[i] - b[i]);
     return sum;
 }
 
-void clsObjectiveFunctions::ObjectiveFunction(const std::vector<double>& simulated,
-                                              const std::vector<double>& observed) {
+void AgreementStatistics::ObjectiveFunction(const std::vector<double>& simulated,
+                                            const std::vector<double>& observed) {
     RMSE_ = RRMSE_ = EF_ = CRM_ = RRMSEcvLastPoint_ = std::nullopt;
     if (observed.size() < 2 || simulated.size() != observed.size()) return;
     const std::size_t n = observed.size() - 1;

@@ -16,7 +16,7 @@ namespace tulo {
 std::optional<double> Defined(double value);
 std::optional<double> Ratio(double numerator, double denominator);
 
-class clsObjectiveFunctions {
+class AgreementStatistics {
 public:
     void ObjectiveFunction(const std::vector<double>& simulated, const std::vector<double>& observed);
 

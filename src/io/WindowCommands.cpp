@@ -141,7 +141,7 @@ bool EndsWith(std::string_view text, std::string_view suffix) {
 
 } // namespace
 
-void AggiustaGrigliaMeteo(FormModel& form) {
+void LayOutWeatherGrid(FormModel& form) {
     form.editGrid(ctl::sprWeather, [](Grid& grid) {
         if (grid.cols() < kWeatherCols) grid.resize(grid.rows(), kWeatherCols);
         for (int c = 1; c <= kWeatherCols; ++c) {
@@ -169,13 +169,13 @@ ImportOutcome ImportWeatherFile(FormModel& form, const fs::path& file, UserInter
         return ImportIntoForm(
             form, ctl::sprWeather, "weather",
             [&](Grid& grid) { return FillFromWeatherFile(grid, file, form.text(ctl::txtLatitude), ui); },
-            AggiustaGrigliaMeteo);
+            LayOutWeatherGrid);
     return ImportIntoForm(
         form, ctl::sprWeather, "weather",
         [&](Grid& grid) {
             return ImportWorkbookFile(grid, file, ui, sheet, ImportRowLimit(ctl::sprWeather));
         },
-        AggiustaGrigliaMeteo);
+        LayOutWeatherGrid);
 }
 
 void NewWeather(FormModel& form) {
@@ -187,7 +187,7 @@ bool SoilColumnMandatory(int col) {
     return (col >= 1 && col <= 5) || col == kSoilCols;
 }
 
-void AggiustaGrigliaSuolo(FormModel& form) {
+void LayOutSoilGrid(FormModel& form) {
     form.editGrid(ctl::sprSoilPhysics, [](Grid& grid) {
         for (int r = 1; r <= grid.rows(); ++r)
             for (int c = 1; c <= grid.cols(); ++c)
@@ -203,7 +203,7 @@ ImportOutcome OpenSoilPhysicsData(FormModel& form, UserInterface& ui) {
                               return OpenWorkbookIntoGrid(grid, ui, "Soil physics", chosen,
                                                           ImportRowLimit(ctl::sprSoilPhysics));
                           }),
-                          AggiustaGrigliaSuolo);
+                          LayOutSoilGrid);
 }
 
 ImportOutcome ImportSoilFile(FormModel& form, const fs::path& file, UserInterface& ui,
@@ -212,7 +212,7 @@ ImportOutcome ImportSoilFile(FormModel& form, const fs::path& file, UserInterfac
                               return ImportWorkbookFile(grid, file, ui, sheet,
                                                         ImportRowLimit(ctl::sprSoilPhysics));
                           }),
-                          AggiustaGrigliaSuolo);
+                          LayOutSoilGrid);
 }
 
 fs::path SimConfigSaveName(const fs::path& chosen) {
@@ -245,10 +245,10 @@ std::optional<fs::path> SaveSimConfig(const FormModel& form, UserInterface& ui, 
 std::optional<std::string> OpenSimFileAt(FormModel& form, const fs::path& file) {
     FormModel::Batch batch(form);
     if (auto error = ReadSimConfig(file, form)) return error;
-    AggiustaGrigliaMeteo(form);
+    LayOutWeatherGrid(form);
     // Backgrounds are not stored: the soil marks are laid again, so that a load gives the same form
     // whatever the grid showed before.
-    AggiustaGrigliaSuolo(form);
+    LayOutSoilGrid(form);
     return std::nullopt;
 }
 

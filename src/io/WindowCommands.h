@@ -20,7 +20,7 @@ namespace tulo {
 
 // Lays out the weather grid: the seven captions of row 0 and the column widths (day 8, values 12 grid
 // units). A caption that differs is announced as any cell; widths are presentation.
-void AggiustaGrigliaMeteo(FormModel& form);
+void LayOutWeatherGrid(FormModel& form);
 
 // What the weather's file dialogs offer: the weather files of other crop models beside the workbooks.
 inline constexpr std::string_view kWeatherFileFilter =
@@ -56,7 +56,7 @@ inline constexpr std::string_view kSoilMandatoryLabel = " Blu cells are mandator
 bool SoilColumnMandatory(int col);
 
 // Gives the mandatory cells of every layer row the light-cyan background, and the other cells none.
-void AggiustaGrigliaSuolo(FormModel& form);
+void LayOutSoilGrid(FormModel& form);
 
 // Asks for a workbook (kind "Soil physics") and imports a sheet of at most 15 rows, one layer a row from
 // row 1, into the soil grid. The built-in captions of row 0 and the column widths stay whatever the

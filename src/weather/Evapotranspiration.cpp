@@ -41,12 +41,12 @@ double ExtraterrestrialRadiation(std::int32_t doy, double lat) {
            (omega * sinPhi * sinDecl + cosPhi * cosDecl * sinOmega);
 }
 
-void clsEvapotranspiration::CalculateET(const EvapotranspirationInput& record) {
+void CropEvapotranspiration::CalculateET(const EvapotranspirationInput& record) {
     CalculateET(record, ExtraterrestrialRadiation(record.DOY, record.Lat));
 }
 
-void clsEvapotranspiration::CalculateET(const EvapotranspirationInput& record,
-                                        double extraterrestrialRadiation) {
+void CropEvapotranspiration::CalculateET(const EvapotranspirationInput& record,
+                                         double extraterrestrialRadiation) {
     SplitReferenceET(record, ReferenceEvapotranspiration(record, extraterrestrialRadiation));
 }
 
@@ -70,7 +70,7 @@ double ReferenceEvapotranspiration(const EvapotranspirationInput& record, double
                              kLatentHeat);
 }
 
-void clsEvapotranspiration::SplitReferenceET(const EvapotranspirationInput& record, double et0) {
+void CropEvapotranspiration::SplitReferenceET(const EvapotranspirationInput& record, double et0) {
     const double lai = std::max(0.0, record.LAI);
     const double cover = 1.0 - std::exp(-record.K * lai);
     const double kc = 1.0 + (record.KcFullCanopy - 1.0) * cover;

@@ -1,5 +1,5 @@
 #pragma once
-// clsEvapotranspiration: the day's reference and crop evapotranspiration, from a fixed 128-byte record.
+// CropEvapotranspiration: the day's reference and crop evapotranspiration, from a fixed 128-byte record.
 //
 // Inputs (EvapotranspirationInput): day of year, Tmax and Tmin (°C), global radiation (MJ m-2 d-1),
 // yesterday's green area index (m2 m-2), crop coefficient at full canopy, extinction coefficient K,
@@ -62,7 +62,7 @@ double ExtraterrestrialRadiation(std::int32_t doy, double lat);
 // the site and its weather alone.
 double ReferenceEvapotranspiration(const EvapotranspirationInput& record, double extraterrestrialRadiation);
 
-class clsEvapotranspiration {
+class CropEvapotranspiration {
 public:
     void CalculateET(const EvapotranspirationInput& record);
     // The same with the day's extraterrestrial radiation already known (a season reads it from its

@@ -48,16 +48,16 @@ const std::array<CurveShape, kLatestSunrise + 1>& CurveShapes() {
 
 } // namespace
 
-void clsHourlyMeteoGenerator::CalculateHourlyTemp(float Tmax, float Tmin, float TmaxP, float TminS,
-                                                  float latitude, std::int32_t DOY) {
-    clsMeteo meteo;
+void HourlyWeather::CalculateHourlyTemp(float Tmax, float Tmin, float TmaxP, float TminS, float latitude,
+                                        std::int32_t DOY) {
+    SolarGeometry meteo;
     meteo.CalculateSunRiseAndSunsetHour(latitude, DOY);
     // A whole hour between 0 and 12: the day length lies between 0 and 24 h.
     CalculateHourlyTemp(Tmax, Tmin, TmaxP, TminS, static_cast<std::int32_t>(meteo.GetSunriseHour()));
 }
 
-void clsHourlyMeteoGenerator::CalculateHourlyTemp(float Tmax, float Tmin, float TmaxP, float TminS,
-                                                  std::int32_t sunrise) {
+void HourlyWeather::CalculateHourlyTemp(float Tmax, float Tmin, float TmaxP, float TminS,
+                                        std::int32_t sunrise) {
 
     // Levels and amplitudes of the three cosine arcs, kept in single precision.
     const auto half = [](float x, float y) { return static_cast<float>((static_cast<double>(x) + y) / 2.0); };
@@ -82,7 +82,7 @@ void clsHourlyMeteoGenerator::CalculateHourlyTemp(float Tmax, float Tmin, float 
     }
 }
 
-float clsHourlyMeteoGenerator::GetHourlyT(std::int32_t hour) const {
+float HourlyWeather::GetHourlyT(std::int32_t hour) const {
     if (hour < 0 || hour > 24) throw std::out_of_range("hour " + std::to_string(hour) + " outside 0..24");
     return hourly_[static_cast<std::size_t>(hour)];
 }

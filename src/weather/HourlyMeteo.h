@@ -1,5 +1,5 @@
 #pragma once
-// clsHourlyMeteoGenerator: the 24 hourly temperatures of one day.
+// HourlyWeather: the 24 hourly temperatures of one day.
 // Inputs: the day's Tmax and Tmin, the previous day's maximum TmaxP and the next day's minimum TminS (°C),
 // latitude (degrees) and day of year. Output: T(1) .. T(24) (°C); the minimum falls at the sunrise hour,
 // the maximum at 14:00. Hour 0 stays 0.
@@ -9,7 +9,7 @@
 
 namespace tulo {
 
-class clsHourlyMeteoGenerator {
+class HourlyWeather {
 public:
     void CalculateHourlyTemp(float Tmax, float Tmin, float TmaxP, float TminS, float latitude,
                              std::int32_t DOY);

@@ -12,19 +12,19 @@ double SaturationVapourPressure(double T, double k) {
 
 } // namespace
 
-double clsRH::EsTmin(double T) {
+double RelativeHumidity::EsTmin(double T) {
     return SaturationVapourPressure(T, T < 10.0 ? 8.5 : 7.5);
 }
 
-double clsRH::EsTmax(double T) {
+double RelativeHumidity::EsTmax(double T) {
     return SaturationVapourPressure(T, T <= 10.0 ? 7.5 : 8.5);
 }
 
-float clsRH::StimaURmin(float Tmax, float Tmin) {
+float RelativeHumidity::StimaURmin(float Tmax, float Tmin) {
     return static_cast<float>(100.0 * EsTmin(Tmin) / EsTmax(Tmax));
 }
 
-void clsRH::STIMAUR2(float Tmin, float Tmax) {
+void RelativeHumidity::STIMAUR2(float Tmin, float Tmax) {
     RHmax_ = 100.0f;
     RHmin_ = StimaURmin(Tmax, Tmin);
 }

@@ -1,11 +1,11 @@
 #pragma once
-// clsRH — humidity estimated from the temperatures, for weather files that bring none.
+// RelativeHumidity — humidity estimated from the temperatures, for weather files that bring none.
 // Inputs: Tmin, Tmax (°C). Outputs: RHmax = 100 %, RHmin = 100 · e(Tmin) / e(Tmax) (%), not limited
 // to 100.
 
 namespace tulo {
 
-class clsRH {
+class RelativeHumidity {
 public:
     void STIMAUR2(float Tmin, float Tmax);
     float GetRHmax() const { return RHmax_; }

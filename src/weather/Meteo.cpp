@@ -16,12 +16,12 @@ constexpr double kPolarBand = 66.5;
 
 } // namespace
 
-void clsMeteo::CalculateSolarDeclination(std::int32_t DOY) {
+void SolarGeometry::CalculateSolarDeclination(std::int32_t DOY) {
     declination_ =
         static_cast<float>(0.4093 * std::sin(2.0 * kPi / 365.0 * (static_cast<double>(DOY) + 284.0)));
 }
 
-void clsMeteo::CalculateDayLightTimeFactor(float latitude, std::int32_t DOY) {
+void SolarGeometry::CalculateDayLightTimeFactor(float latitude, std::int32_t DOY) {
     CalculateSolarDeclination(DOY);
     const double phi = static_cast<double>(latitude) * kPi / 180.0;
     // Past the polar circles the product leaves [-1, 1]: clamping yields π under the midnight sun and 0 in
@@ -31,21 +31,21 @@ void clsMeteo::CalculateDayLightTimeFactor(float latitude, std::int32_t DOY) {
     daylightTimeFactor_ = ArCos(static_cast<float>(cosOmega));
 }
 
-void clsMeteo::CalculateDayLenght(float latitude, std::int32_t DOY) {
+void SolarGeometry::CalculateDayLength(float latitude, std::int32_t DOY) {
     CalculateDayLightTimeFactor(latitude, DOY);
     if (latitude > -kPolarBand && latitude < kPolarBand)
         dayLength_ = static_cast<float>(static_cast<double>(daylightTimeFactor_) * 24.0 / kPi);
 }
 
-void clsMeteo::CalculateSunRiseAndSunsetHour(float latitude, std::int32_t DOY) {
-    CalculateDayLenght(latitude, DOY);
+void SolarGeometry::CalculateSunRiseAndSunsetHour(float latitude, std::int32_t DOY) {
+    CalculateDayLength(latitude, DOY);
     const double halfDay = static_cast<double>(dayLength_) / 2.0;
     // The day length lies in [0, 24] h, so both hours fit any integer.
     sunriseHour_ = static_cast<std::int32_t>(RoundHalfEven(12.0 - halfDay));
     sunsetHour_ = static_cast<std::int32_t>(RoundHalfEven(12.0 + halfDay));
 }
 
-float clsMeteo::ArCos(float x) {
+float SolarGeometry::ArCos(float x) {
     return static_cast<float>(std::acos(static_cast<double>(x)));
 }
 

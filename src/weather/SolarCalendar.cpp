@@ -10,11 +10,11 @@ namespace tulo {
 SolarCalendar::SolarCalendar(float latitude) : filled_(true), latitude_(latitude) {
     for (std::int32_t doy = 0; doy <= kLastDay; ++doy) {
         const auto slot = static_cast<std::size_t>(doy);
-        // A fresh clsMeteo per day, as each day's own computation had: beyond the polar band the day
+        // A fresh SolarGeometry per day, as each day's own computation had: beyond the polar band the day
         // length stays at its initial 0 instead of carrying the day before's.
-        clsMeteo sun;
+        SolarGeometry sun;
         sun.CalculateSunRiseAndSunsetHour(latitude, doy);
-        dayLength_[slot] = sun.GetDaylenght();
+        dayLength_[slot] = sun.GetDayLength();
         sunriseHour_[slot] = static_cast<std::int8_t>(sun.GetSunriseHour());
         radiation_[slot] = tulo::ExtraterrestrialRadiation(doy, static_cast<double>(latitude));
     }

@@ -2,7 +2,7 @@
 // The sun's course over the year at one latitude, worked out once for every day of year.
 //
 // Input: latitude (degrees, north positive). Outputs per day of year (slots 1 .. 365): the day length (h,
-// as clsMeteo gives it: 0 beyond the polar band), the whole sunrise hour the hourly temperatures start
+// as SolarGeometry gives it: 0 beyond the polar band), the whole sunrise hour the hourly temperatures start
 // their day at (0 .. 12), and the extraterrestrial radiation (MJ m-2 d-1) of the evapotranspiration.
 // A season reads these every day, yet they depend on the site alone: a compilation fills the calendar
 // once and every season of it reads the same values the daily computations would have given, bit for bit.

@@ -2,8 +2,8 @@
 
 namespace tulo {
 
-void clsTRIS::TRISempiric(float TmaxD, float TmaxDmeno1, float TmaxDpiu1, float TminD, float TminDmeno1,
-                          float TminDpiu1, std::int32_t DOY) {
+void FloodwaterTemperature::TRISempiric(float TmaxD, float TmaxDmeno1, float TmaxDpiu1, float TminD,
+                                        float TminDmeno1, float TminDpiu1, std::int32_t DOY) {
     const double tmax = TmaxD, tmaxBefore = TmaxDmeno1, tmaxAfter = TmaxDpiu1;
     const double weighted = 1.1 * tmax + 0.2 * tmaxBefore + 0.2 * tmaxAfter;
 

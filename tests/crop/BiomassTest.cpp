@@ -10,7 +10,7 @@ namespace {
 constexpr float kC = 1.8f, kTb = 12.0f, kTopt = 28.0f, kTmaxG = 35.0f;
 
 float Beta(float tmax, float tmin) {
-    return clsCalculateAGBaccumulation::TlimBeta(kC, tmax, tmin, kTb, kTopt, kTmaxG);
+    return BiomassGrowth::TlimBeta(kC, tmax, tmin, kTb, kTopt, kTmaxG);
 }
 
 TEST(Biomass, TemperatureResponseShape) {
@@ -21,7 +21,7 @@ TEST(Biomass, TemperatureResponseShape) {
     EXPECT_EQ(Beta(14.0f, 10.0f), 0.0f);              // at the base
     EXPECT_EQ(Beta(5.0f, -3.0f), 0.0f);               // below it
 
-    using A = clsCalculateAGBaccumulation;
+    using A = BiomassGrowth;
     // Zero-width limbs must not divide by zero. Topt == Tb: a step to the plateau.
     EXPECT_EQ(A::TlimBeta(kC, 30.0f, 26.0f, 28.0f, 28.0f, 35.0f), 1.0f);
     EXPECT_EQ(A::TlimBeta(kC, 24.0f, 16.0f, 28.0f, 28.0f, 35.0f), 0.0f);
@@ -34,7 +34,7 @@ TEST(Biomass, TemperatureResponseShape) {
 }
 
 TEST(RUE, RadiationAndDevelopmentReductions) {
-    clsRUE rue;
+    RadiationUseEfficiency rue;
     rue.VariableRUE(2.3f, 0.5f, 30.0f);
     EXPECT_EQ(rue.GetVarRUE(), 2.3f);
     EXPECT_EQ(rue.GetRadRUE(), 0.0f);
@@ -56,7 +56,7 @@ TEST(RUE, RadiationAndDevelopmentReductions) {
 }
 
 TEST(Biomass, GrowthOnlyWhenActiveAndIntercepting) {
-    clsCalculateAGBaccumulation agb;
+    BiomassGrowth agb;
     // Optimal temperatures, RUE 2, Rad 20, K 0.5, LAI 2: 2 x 0.5 x 20 x (1 - e^-1).
     agb.CalculateAGBaccum(2.0f, 20.0f, 0.5f, 2.0f, kTb, kTopt, kTmaxG, 30.0f, 26.0f, kC, true);
     EXPECT_NEAR(agb.GetAGBdayRad(), 12.64241f, 1e-4f);

@@ -7,15 +7,15 @@ namespace {
 
 // Default cultivar: TSUMEM 80, TSUM1 900, TSUM2 500; base 12 and cut-off 42 before and after emergence.
 // The photoperiod codes see a short-day response: full speed up to 12 h, none from 15 h.
-void Day(clsCalculateDevelopment& dev, float gddCum, float tmax, float tmin, float idsl = 0.0f,
-         bool sown = true, float dayLength = 14.0f, float dlc = 15.0f, float dlo = 12.0f) {
+void Day(CropDevelopment& dev, float gddCum, float tmax, float tmin, float idsl = 0.0f, bool sown = true,
+         float dayLength = 14.0f, float dlc = 15.0f, float dlo = 12.0f) {
     dev.CalculateDevelopmentDAY(gddCum, 80.0f, 900.0f, 500.0f, 12.0f, 42.0f, 12.0f, 42.0f, tmax, tmin, idsl,
                                 dlc, dlo, dayLength, sown);
     dev.CalculatePhenoPhase(gddCum, 80.0f, 900.0f, 500.0f);
 }
 
 TEST(Development, DegreeDaysBeforeEmergenceLeaveDvsAlone) {
-    clsCalculateDevelopment dev;
+    CropDevelopment dev;
     EXPECT_EQ(PhaseName(dev.GetPhenophase()), "");
     Day(dev, 10.0f, 30.0f, 20.0f);
     EXPECT_FLOAT_EQ(dev.GetGDDday(), 13.0f);
@@ -33,7 +33,7 @@ TEST(Development, DegreeDaysBeforeEmergenceLeaveDvsAlone) {
 }
 
 TEST(Development, StagesAndPhasesAcrossTheSeason) {
-    clsCalculateDevelopment dev;
+    CropDevelopment dev;
     Day(dev, 80.0f, 30.0f, 20.0f); // emergence day itself
     EXPECT_EQ(dev.GetDVSday(), 0.0f);
     EXPECT_FLOAT_EQ(dev.GetGDDday(), 13.0f);
@@ -55,7 +55,7 @@ TEST(Development, StagesAndPhasesAcrossTheSeason) {
 }
 
 TEST(Development, PhotoperiodCodesAndUnsownField) {
-    clsCalculateDevelopment dev;
+    CropDevelopment dev;
     // Before flowering the degree-days are scaled by the day length; the stage keeps its formula.
     for (const float code : {1.0f, 2.0f}) {
         Day(dev, 530.0f, 30.0f, 20.0f, code, true, 13.5f); // half-way between 12 and 15 h

@@ -5,7 +5,7 @@
 namespace tulo {
 namespace {
 
-using Part = clsCalculateLAIandPartitioning;
+using Part = LeafAreaAndPartitioning;
 
 TEST(Partition, ShareFunctions) {
     EXPECT_FLOAT_EQ(Part::SLAfunction(27.0f, 18.0f, 0.0f), 0.027f);
@@ -63,7 +63,7 @@ protected:
         lai[0] = -1.0f; // fallback marker
     }
     float Shed(float leafLife, std::int32_t today) {
-        clsCalculateLeafLife life;
+        LeafSenescence life;
         life.CalculateDeadLAI(gdd, lai, leafLife, today);
         return life.GetDeadLAI();
     }
@@ -84,7 +84,7 @@ TEST_F(LeafLife, ShedsTheAreaFormedBeforeTheFirstSlotInTheWindow) {
 // A transplanted crop sheds the seedbed's leaves in the field's share, so the day they grew on counts.
 TEST_F(LeafLife, TellsTheDayTheShedLeavesGrewOnAndNoDayWhenNoneIsShed) {
     const auto grownOn = [&](float leafLife, std::int32_t today) {
-        clsCalculateLeafLife life;
+        LeafSenescence life;
         life.CalculateDeadLAI(gdd, lai, 1000.0f, 100); // a match first, so that a miss must clear it
         life.CalculateDeadLAI(gdd, lai, leafLife, today);
         return life.GetGrowthDay();
@@ -96,7 +96,7 @@ TEST_F(LeafLife, TellsTheDayTheShedLeavesGrewOnAndNoDayWhenNoneIsShed) {
 }
 
 TEST_F(LeafLife, CarriesItsSearchOverOnlyWhereNoEarlierDayCanMatch) {
-    clsCalculateLeafLife life;
+    LeafSenescence life;
     const auto shed = [&](std::int32_t today) {
         life.CalculateDeadLAI(gdd, lai, 1000.0f, today);
         return life.GetDeadLAI();

@@ -6,7 +6,7 @@ namespace tulo {
 namespace {
 
 TEST(PanicleHeight, RisesFromZeroAtDvs06ToHmaxAtFlowering) {
-    clsCalculatePanicleHeight panicle;
+    PanicleHeightGrowth panicle;
     const auto height = [&panicle](float dvs) {
         panicle.CalculatePanicleHeightALTEA(80.0f, dvs);
         return panicle.GetPanicleHeight();

@@ -8,16 +8,16 @@ namespace tulo {
 namespace {
 
 TEST(Sterility, BellAndHourlyColdDegrees) {
-    EXPECT_NEAR(clsCalculateSterility::BellFactor(0.04, 0.8f, 0.1), 0.9974, 1e-4);
-    EXPECT_NEAR(clsCalculateSterility::BellFactor(0.04, 0.9f, 0.1), 0.044, 1e-3);
-    EXPECT_NEAR(clsCalculateSterility::BellFactor(0.1, 0.9f, 0.25), 0.605, 1e-3);
-    EXPECT_FLOAT_EQ(clsCalculateSterility::SterilityFactorOrario(10.0f, 13.0f), 3.0f);
-    EXPECT_EQ(clsCalculateSterility::SterilityFactorOrario(20.0f, 13.0f), 0.0f);
+    EXPECT_NEAR(SpikeletSterility::BellFactor(0.04, 0.8f, 0.1), 0.9974, 1e-4);
+    EXPECT_NEAR(SpikeletSterility::BellFactor(0.04, 0.9f, 0.1), 0.044, 1e-3);
+    EXPECT_NEAR(SpikeletSterility::BellFactor(0.1, 0.9f, 0.25), 0.605, 1e-3);
+    EXPECT_FLOAT_EQ(SpikeletSterility::SterilityFactorOrario(10.0f, 13.0f), 3.0f);
+    EXPECT_EQ(SpikeletSterility::SterilityFactorOrario(20.0f, 13.0f), 0.0f);
 }
 
 TEST(Sterility, ColdSumWeightedByStageAndSensitivity) {
     const float cold = 15.0f - 50.0f / 24.0f; // 50 degree-hours under a threshold of 15
-    clsCalculateSterility sterility;
+    SpikeletSterility sterility;
     const auto day = [&](std::int32_t doy, float stSen, std::int32_t senDuration, float dvs) {
         sterility.CalculateSterilitySTEFIday(cold, cold, cold, cold, 45.0f, doy, stSen, 15.0f, senDuration,
                                              dvs);

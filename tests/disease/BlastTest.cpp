@@ -10,7 +10,7 @@
 namespace tulo {
 namespace {
 
-using B = clsBLAST;
+using B = LeafBlast;
 using Cases = std::initializer_list<std::pair<float, double>>;
 
 TEST(Blast, RiskFactorsAtTheirBoundaries) {
@@ -34,7 +34,7 @@ TEST(Blast, RiskFactorsAtTheirBoundaries) {
 TEST(Blast, HumidWarmDayInfectsOnlyClassesBelowItsRiskLevel) {
     double yesterday = 0.0;
     for (const std::int32_t varRes : {1, 2, 3, 5}) {
-        clsBLAST blast;
+        LeafBlast blast;
         blast.BLAST(varRes, 0, 0, 0, 0.0, 95.0f, 70.0f, 30.0f, 22.0f, 0.0f, yesterday, 0.0f, 100.0f, 0.0,
                     0.0f, 18.0f);
         EXPECT_EQ(blast.GetRiskLevel(), 3.0);
@@ -49,7 +49,7 @@ TEST(Blast, HumidWarmDayInfectsOnlyClassesBelowItsRiskLevel) {
         EXPECT_DOUBLE_EQ(blast.GetMF12(), 1.0);
         EXPECT_EQ(blast.GetLeavesRespBLAST(), 0.0);
     }
-    clsBLAST drier;
+    LeafBlast drier;
     drier.BLAST(1, 0, 0, 0, 0.0, 95.0f, 60.0f, 30.0f, 22.0f, 0.0f, yesterday, 0.0f, 100.0f, 0.0, 0.0f, 18.0f);
     EXPECT_DOUBLE_EQ(drier.GetDltRhRisk(), 0.875);
     EXPECT_NEAR(drier.GetDltRhRisk() * drier.GetMxTempRisk(), 0.624, 1e-3);
@@ -97,7 +97,7 @@ TEST(Blast, LivingLeafShare) {
 TEST(Blast, InfectionLatencySporulationAndCycleDayByDay) {
     // Mean 21.5 °C: latency 1/7.9 a day, cycle 23.5 days. No leaf area is lost, so Mndvs is 1.
     DailySeriesD progress{};
-    clsBLAST blast;
+    LeafBlast blast;
     std::int32_t noBlast = 0, infection = 0, spor = 0;
     double latency = 0.0;
     const auto days = [&](int from, int to, float rhMax) {

@@ -109,7 +109,7 @@ TEST(DailyLoop, SubmergedApexTakesFloodwaterTemperaturesDayAfterDay) {
         }
         ++submerged;
         // Yesterday's working values (water temperatures when yesterday was submerged), tomorrow's air.
-        clsTRIS tris;
+        FloodwaterTemperature tris;
         tris.TRISempiric(w.TmaxAir[d], w.Tmax[d - 1], w.TmaxAir[d + 1], w.TminAir[d], w.Tmin[d - 1],
                          w.TminAir[d + 1], d);
         EXPECT_EQ(w.Tmax[d], tris.GetTmaxWaterE()) << d;

@@ -23,7 +23,7 @@ TEST(SoilInput, LayersAreTheFilledRowsFromTheTop) {
     SetRow(form, 2, {"150", "1,4", "0.8", "25", "35", "-1", "-1", "-1", "-1", "-1", "-1", "-1", "0.5"});
     SetRow(form, 3, kLoam);
     SetRow(form, 5, kLoam); // after the first empty row: ignored
-    clsInputSoil soil;
+    SoilTableReader soil;
     Problems problems;
     soil.ReadSoilData(form, problems);
     EXPECT_TRUE(problems.empty());
@@ -53,7 +53,7 @@ TEST(SoilInput, EveryUnusableValueIsReported) {
     SetRow(form, 3, {"100", "1.3", "1", "60", "50", "0", "0.9", "", "", "", "0.45", "4", "1"});
     SetRow(form, 4, {"100", "1.3", "1", "60", "50", "0.02", "1.5", "", "", "", "", "abc", "1"}); // silt -10
     SetRow(form, 5, {"100", "1.3", "1", "30", "30", "", "", "", "", "", "", "", ""}); // no starting water
-    clsInputSoil soil;
+    SoilTableReader soil;
     Problems problems;
     soil.ReadSoilData(form, problems);
     const std::vector<std::string> expected = {

@@ -24,7 +24,7 @@ TEST(ArrayStatisticsTest, IgnoreElementZeroInBothPrecisions) {
 
 TEST(ObjectiveFunctionsTest, WorkedExampleIgnoresElementZero) {
     for (const double zeroth : {0.0, 1e6}) {
-        clsObjectiveFunctions indices;
+        AgreementStatistics indices;
         indices.ObjectiveFunction({zeroth, 2, 4}, {-zeroth, 1, 3});
         EXPECT_DOUBLE_EQ(*indices.GetRMSE(), 1.0);
         EXPECT_DOUBLE_EQ(*indices.GetRRMSE(), 50.0);
@@ -36,7 +36,7 @@ TEST(ObjectiveFunctionsTest, WorkedExampleIgnoresElementZero) {
 }
 
 TEST(ObjectiveFunctionsTest, PerfectAgreement) {
-    clsObjectiveFunctions indices;
+    AgreementStatistics indices;
     const std::vector<double> series{0, 1.5, 3, 8, 2};
     indices.ObjectiveFunction(series, series);
     EXPECT_EQ(indices.GetRMSE(), 0.0);
@@ -47,7 +47,7 @@ TEST(ObjectiveFunctionsTest, PerfectAgreement) {
 }
 
 TEST(ObjectiveFunctionsTest, ZeroDenominatorsLeaveOnlyTheirIndicesUndefined) {
-    clsObjectiveFunctions constant; // SST = 0
+    AgreementStatistics constant; // SST = 0
     constant.ObjectiveFunction({0, 3, 5}, {0, 4, 4});
     EXPECT_DOUBLE_EQ(*constant.GetRMSE(), 1.0);
     EXPECT_DOUBLE_EQ(*constant.GetRRMSE(), 25.0);
@@ -55,7 +55,7 @@ TEST(ObjectiveFunctionsTest, ZeroDenominatorsLeaveOnlyTheirIndicesUndefined) {
     EXPECT_DOUBLE_EQ(*constant.GetCRM(), 0.0);
     EXPECT_DOUBLE_EQ(*constant.GetRRMSEcvLastPoint(), 25 + 100.0 / 9);
 
-    clsObjectiveFunctions zeroMean; // mean of O = 0 and sum of O = 0
+    AgreementStatistics zeroMean; // mean of O = 0 and sum of O = 0
     zeroMean.ObjectiveFunction({0, 0, 2}, {0, -1, 1});
     EXPECT_DOUBLE_EQ(*zeroMean.GetRMSE(), 1.0);
     EXPECT_FALSE(zeroMean.GetRRMSE());
@@ -63,14 +63,14 @@ TEST(ObjectiveFunctionsTest, ZeroDenominatorsLeaveOnlyTheirIndicesUndefined) {
     EXPECT_FALSE(zeroMean.GetCRM());
     EXPECT_FALSE(zeroMean.GetRRMSEcvLastPoint());
 
-    clsObjectiveFunctions lastPair; // s_last + o_last = 0
+    AgreementStatistics lastPair; // s_last + o_last = 0
     lastPair.ObjectiveFunction({0, 2, -1}, {0, 2, 1});
     EXPECT_TRUE(lastPair.GetRRMSE());
     EXPECT_FALSE(lastPair.GetRRMSEcvLastPoint());
 
     for (const auto& [simulated, observed] :
          {std::pair<std::vector<double>, std::vector<double>>{{0}, {0}}, {{}, {}}, {{0, 1, 2}, {0, 1}}}) {
-        clsObjectiveFunctions none;
+        AgreementStatistics none;
         none.ObjectiveFunction(simulated, observed);
         EXPECT_FALSE(none.GetRMSE() || none.GetRRMSE() || none.GetEF() || none.GetCRM() ||
                      none.GetRRMSEcvLastPoint());

@@ -91,7 +91,7 @@ TEST_F(WindowCommands, WeatherImportIsOneStepToUndo) {
 
 TEST_F(WindowCommands, OpenWeatherReadsAWeatherFileAndAsksTheYearOfSeveral) {
     const fs::path wth = Write("SITE1801.WTH", test::DssatWeather({2018, 2019}, 45.3));
-    AggiustaGrigliaMeteo(form_); // as the window opens
+    LayOutWeatherGrid(form_); // as the window opens
     form_.setText(ctl::txtLatitude, "45.3");
     notes_.clear();
     const FormModel before = form_;

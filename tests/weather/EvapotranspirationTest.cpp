@@ -38,7 +38,7 @@ TEST(Evapotranspiration, SummerDayMatchesHandComputation) {
     const double et0 = ReferenceET(172, 45.0, 30.0, 18.0, 25.0);
     EXPECT_NEAR(et0, 5.7866, 1e-4);
     const double cover = 1.0 - std::exp(-1.0), etc = (1.0 + 0.05 * cover) * et0;
-    clsEvapotranspiration et;
+    CropEvapotranspiration et;
     et.CalculateET(Day(172, 45.0, 30.0, 18.0, 25.0, 2.0));
     EXPECT_NEAR(et.GetET1(), et0, 1e-9);
     EXPECT_NEAR(et.GetET2(), etc, 1e-9);
@@ -52,7 +52,7 @@ TEST(Evapotranspiration, SummerDayMatchesHandComputation) {
 }
 
 TEST(Evapotranspiration, BareSoilAndColdDarkDays) {
-    clsEvapotranspiration et;
+    CropEvapotranspiration et;
     et.CalculateET(Day(172, 45.0, 30.0, 18.0, 25.0, -0.5));
     EXPECT_DOUBLE_EQ(et.GetET2(), et.GetET1());
     EXPECT_EQ(et.GetET3(), 0.0);

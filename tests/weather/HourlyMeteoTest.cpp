@@ -12,7 +12,7 @@ namespace {
 constexpr double kPi = std::numbers::pi;
 
 TEST(HourlyMeteo, CurveHitsTheExtremesAtSunriseAndTwoPm) {
-    clsHourlyMeteoGenerator day;
+    HourlyWeather day;
     day.CalculateHourlyTemp(30.0f, 18.0f, 28.0f, 20.0f, 45.0f, 172); // sunrise at 4
     EXPECT_FLOAT_EQ(day.GetHourlyT(4), 18.0f);
     EXPECT_FLOAT_EQ(day.GetHourlyT(14), 30.0f);
@@ -27,7 +27,7 @@ TEST(HourlyMeteo, CurveHitsTheExtremesAtSunriseAndTwoPm) {
 }
 
 TEST(HourlyMeteo, SunriseAtHourZeroLeavesNoNightBranch) {
-    clsHourlyMeteoGenerator midsummer; // 66.4° in June: 23.1 h of day
+    HourlyWeather midsummer; // 66.4° in June: 23.1 h of day
     midsummer.CalculateHourlyTemp(24.0f, 10.0f, 20.0f, 12.0f, 66.4f, 172);
     for (int h = 1; h <= 14; ++h)
         EXPECT_FLOAT_EQ(midsummer.GetHourlyT(h), static_cast<float>(17.0 - 7.0 * std::cos(kPi * h / 14.0)))

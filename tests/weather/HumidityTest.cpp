@@ -6,7 +6,7 @@ namespace tulo {
 namespace {
 
 float RHmin(float tmin, float tmax) {
-    clsRH rh;
+    RelativeHumidity rh;
     rh.STIMAUR2(tmin, tmax);
     EXPECT_EQ(rh.GetRHmax(), 100.0f);
     return rh.GetRHmin();

@@ -17,9 +17,9 @@ TEST(SolarCalendar, EveryDayEqualsItsOwnComputationAtAnyLatitude) {
         const SolarCalendar calendar(latitude);
         EXPECT_TRUE(calendar.IsFor(latitude));
         for (int doy = 1; doy <= 365; ++doy) {
-            clsMeteo sun;
+            SolarGeometry sun;
             sun.CalculateSunRiseAndSunsetHour(latitude, doy);
-            EXPECT_EQ(calendar.DayLength(doy), sun.GetDaylenght()) << latitude << " " << doy;
+            EXPECT_EQ(calendar.DayLength(doy), sun.GetDayLength()) << latitude << " " << doy;
             EXPECT_EQ(calendar.SunriseHour(doy), static_cast<int>(sun.GetSunriseHour()))
                 << latitude << " " << doy;
             EXPECT_EQ(calendar.ExtraterrestrialRadiation(doy), ExtraterrestrialRadiation(doy, latitude))

@@ -6,7 +6,7 @@ namespace tulo {
 namespace {
 
 TEST(Tris, SeasonalRegressionsAndWeights) {
-    clsTRIS tris;
+    FloodwaterTemperature tris;
     const auto waterMax = [&tris](int doy) {
         tris.TRISempiric(25.0f, 25.0f, 25.0f, 25.0f, 25.0f, 25.0f, doy);
         return tris.GetTmaxWaterE();

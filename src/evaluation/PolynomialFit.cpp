@@ -1,4 +1,4 @@
-#include "evaluation/RegPol.h"
+#include "evaluation/PolynomialFit.h"
 
 #include "evaluation/Statistics.h"
 
@@ -23,12 +23,14 @@ bool ZeroInSinglePrecision(double value) {
 
 void RequireSize(const std::vector<double>& v, int upper, const char* what) {
     if (upper < 0 || v.size() < static_cast<std::size_t>(upper) + 1)
-        throw std::invalid_argument(std::string("LFIT: ") + what + " is smaller than its stated size");
+        throw std::invalid_argument(std::string("FitLinearLeastSquares: ") + what +
+                                    " is smaller than its stated size");
 }
 
-void RequireSquare(const RegPol::Matrix& m, int upper, const char* what) {
+void RequireSquare(const PolynomialFit::Matrix& m, int upper, const char* what) {
     if (upper < 0 || m.size() < static_cast<std::size_t>(upper) + 1)
-        throw std::invalid_argument(std::string("LFIT: ") + what + " is smaller than its stated size");
+        throw std::invalid_argument(std::string("FitLinearLeastSquares: ") + what +
+                                    " is smaller than its stated size");
     for (const auto& row : m) RequireSize(row, upper, what);
 }
 
@@ -91,23 +93,23 @@ double UpperTailBothOdd(double F, int nu1, int nu2) {
 
 } // namespace
 
-void RegPol::letNumbers(const std::vector<double>& series) {
+void PolynomialFit::SetNumberOfValues(const std::vector<double>& series) {
     numbers_ = series.empty() ? 0 : static_cast<int>(series.size() - 1);
 }
 
-void RegPol::FUNCS(double x, std::vector<double>& afunc, int np) {
+void PolynomialFit::PolynomialBasis(double x, std::vector<double>& afunc, int np) {
     if (np < 1) return;
     afunc[1] = 1;
     for (int j = 2; j <= np; ++j) afunc[j] = afunc[j - 1] * x;
 }
 
-bool RegPol::GAUSSJ(Matrix& a, int n, int np, Matrix& b, int m, int mp) {
+bool PolynomialFit::GaussJordanSolve(Matrix& a, int n, int np, Matrix& b, int m, int mp) {
     if (n < 0 || m < 0 || n > np || m > mp || a.size() < static_cast<std::size_t>(n) + 1 ||
         b.size() < static_cast<std::size_t>(n) + 1)
-        throw std::invalid_argument("GAUSSJ: n or m beyond the declared sizes");
+        throw std::invalid_argument("GaussJordanSolve: n or m beyond the declared sizes");
     for (int r = 1; r <= n; ++r)
         if (a[r].size() < static_cast<std::size_t>(n) + 1 || b[r].size() < static_cast<std::size_t>(m) + 1)
-            throw std::invalid_argument("GAUSSJ: a row is shorter than the declared size");
+            throw std::invalid_argument("GaussJordanSolve: a row is shorter than the declared size");
     std::vector<int> pivoted(n + 1, 0), rowOfStep(n + 1, 0), columnOfStep(n + 1, 0);
     for (int step = 1; step <= n; ++step) {
         // Full pivoting: the largest element among the rows and columns not yet pivoted. None qualifies
@@ -160,7 +162,8 @@ bool RegPol::GAUSSJ(Matrix& a, int n, int np, Matrix& b, int m, int mp) {
     return true;
 }
 
-void RegPol::COVSRT(Matrix& covar, int ncvm, int ma, const std::vector<int>& lista, int mfit) {
+void PolynomialFit::SpreadCovariance(Matrix& covar, int ncvm, int ma, const std::vector<int>& lista,
+                                     int mfit) {
     (void)ncvm;
     Matrix fitted(mfit + 1, std::vector<double>(mfit + 1, 0.0));
     for (int i = 1; i <= mfit; ++i)
@@ -171,16 +174,18 @@ void RegPol::COVSRT(Matrix& covar, int ncvm, int ma, const std::vector<int>& lis
         for (int j = 1; j <= mfit; ++j) covar[lista[i]][lista[j]] = fitted[i][j];
 }
 
-bool RegPol::LFIT(const std::vector<double>& x, const std::vector<double>& y, const std::vector<double>& sig,
-                  int ndata, std::vector<double>& a, int ma, std::vector<int>& lista, int mfit, Matrix& covar,
-                  int ncvm, double& chisq) {
+bool PolynomialFit::FitLinearLeastSquares(const std::vector<double>& x, const std::vector<double>& y,
+                                          const std::vector<double>& sig, int ndata, std::vector<double>& a,
+                                          int ma, std::vector<int>& lista, int mfit, Matrix& covar, int ncvm,
+                                          double& chisq) {
     RequireSize(x, ndata, "x");
     RequireSize(y, ndata, "y");
     RequireSize(sig, ndata, "sig");
     RequireSize(a, ma, "a");
     if (ma < 1 || lista.size() < static_cast<std::size_t>(ma) + 1)
-        throw std::invalid_argument("LFIT: lista is smaller than its stated size");
-    if (ncvm < ma) throw std::invalid_argument("LFIT: the covariance matrix is smaller than ma");
+        throw std::invalid_argument("FitLinearLeastSquares: lista is smaller than its stated size");
+    if (ncvm < ma)
+        throw std::invalid_argument("FitLinearLeastSquares: the covariance matrix is smaller than ma");
     RequireSquare(covar, ncvm, "covar");
 
     // Every coefficient must be either listed once among the first mfit entries or held; the held ones
@@ -212,7 +217,7 @@ bool RegPol::LFIT(const std::vector<double>& x, const std::vector<double>& y, co
     Matrix beta(mfit + 1, std::vector<double>(2, 0.0));
     std::vector<double> afunc(ma + 1, 0.0);
     for (int i = 1; i <= ndata; ++i) {
-        FUNCS(x[i], afunc, ma);
+        PolynomialBasis(x[i], afunc, ma);
         double ym = y[i];
         for (int j = mfit + 1; j <= ma; ++j) ym -= a[lista[j]] * afunc[lista[j]];
         const double weight = 1 / (sig[i] * sig[i]);
@@ -227,12 +232,12 @@ bool RegPol::LFIT(const std::vector<double>& x, const std::vector<double>& y, co
 
     // A singular system leaves the coefficients and the covariance as they were: a part-way reduced
     // matrix gives no meaningful fit.
-    if (!GAUSSJ(normal, mfit, mfit, beta, 1, 1)) return false;
+    if (!GaussJordanSolve(normal, mfit, mfit, beta, 1, 1)) return false;
     for (int j = 1; j <= mfit; ++j) a[lista[j]] = beta[j][1];
 
     chisq = 0;
     for (int i = 1; i <= ndata; ++i) {
-        FUNCS(x[i], afunc, ma);
+        PolynomialBasis(x[i], afunc, ma);
         double fitted = 0;
         for (int j = 1; j <= ma; ++j) fitted += a[j] * afunc[j];
         const double residual = (y[i] - fitted) / sig[i];
@@ -241,36 +246,36 @@ bool RegPol::LFIT(const std::vector<double>& x, const std::vector<double>& y, co
 
     for (int j = 1; j <= mfit; ++j)
         for (int k = 1; k <= mfit; ++k) covar[j][k] = normal[j][k];
-    COVSRT(covar, ncvm, ma, lista, mfit);
+    SpreadCovariance(covar, ncvm, ma, lista, mfit);
     return true;
 }
 
-double RegPol::Media(const std::vector<double>& series) {
+double PolynomialFit::SeriesMean(const std::vector<double>& series) {
     if (series.size() < 2) return std::numeric_limits<double>::quiet_NaN();
     double sum = 0;
     for (std::size_t i = 1; i < series.size(); ++i) sum += series[i];
     return sum / static_cast<double>(series.size() - 1);
 }
 
-double RegPol::Devianza(const std::vector<double>& series) {
+double PolynomialFit::SumOfSquaredDeviations(const std::vector<double>& series) {
     if (series.size() < 2) return 0;
-    const double mean = Media(series);
+    const double mean = SeriesMean(series);
     double sum = 0;
     for (std::size_t i = 1; i < series.size(); ++i) sum += (series[i] - mean) * (series[i] - mean);
     return sum;
 }
 
-void RegPol::ANOVARegPol(const std::vector<double>& x, const std::vector<double>& y, int ma,
-                         const std::vector<double>& a, std::string& mark, std::optional<double>& R2,
-                         std::optional<double>& F, std::optional<double>& p, double& DevianzaStimati,
-                         double& Errore) {
+void PolynomialFit::AnalysisOfVariance(const std::vector<double>& x, const std::vector<double>& y, int ma,
+                                       const std::vector<double>& a, std::string& mark,
+                                       std::optional<double>& R2, std::optional<double>& F,
+                                       std::optional<double>& p, double& DevianzaStimati, double& Errore) {
     const int n = x.empty() ? 0 : static_cast<int>(x.size() - 1);
-    if (y.size() != x.size()) throw std::invalid_argument("ANOVARegPol: x and y differ in length");
+    if (y.size() != x.size()) throw std::invalid_argument("AnalysisOfVariance: x and y differ in length");
 
     std::vector<double> estimates(n + 1, 0.0);
     if (ma >= 1 && ma <= 5) {
         if (a.size() < static_cast<std::size_t>(ma) + 1)
-            throw std::invalid_argument("ANOVARegPol: fewer coefficients than ma");
+            throw std::invalid_argument("AnalysisOfVariance: fewer coefficients than ma");
         for (int i = 1; i <= n; ++i) {
             double power = 1, sum = 0;
             for (int j = 1; j <= ma; ++j) {
@@ -280,8 +285,8 @@ void RegPol::ANOVARegPol(const std::vector<double>& x, const std::vector<double>
             estimates[i] = sum;
         }
     }
-    DevianzaStimati = Devianza(estimates);
-    const double total = Devianza(y);
+    DevianzaStimati = SumOfSquaredDeviations(estimates);
+    const double total = SumOfSquaredDeviations(y);
 
     R2 = Ratio(DevianzaStimati, total);
     if (R2) {
@@ -308,7 +313,7 @@ void RegPol::ANOVARegPol(const std::vector<double>& x, const std::vector<double>
     }
 }
 
-void RegPol::PF(double F, int nu1, int nu2, std::optional<double>& p, std::string& mark) {
+void PolynomialFit::PF(double F, int nu1, int nu2, std::optional<double>& p, std::string& mark) {
     if (!std::isfinite(F) || nu1 < 1 || nu2 < 1) {
         p = std::nullopt;
     } else if (F <= 0) {
@@ -328,7 +333,7 @@ void RegPol::PF(double F, int nu1, int nu2, std::optional<double>& p, std::strin
     mark = Mark(p);
 }
 
-std::string RegPol::Mark(std::optional<double> p) {
+std::string PolynomialFit::Mark(std::optional<double> p) {
     if (!p) return "n/a";
     if (*p < 0.01) return "++";
     if (*p <= 0.05) return " +";

@@ -1,4 +1,4 @@
-#include "evaluation/RegPol.h"
+#include "evaluation/PolynomialFit.h"
 
 #include <boost/math/distributions/fisher_f.hpp>
 #include <gtest/gtest.h>
@@ -10,7 +10,7 @@
 namespace tulo {
 namespace {
 
-using Matrix = RegPol::Matrix;
+using Matrix = PolynomialFit::Matrix;
 using Series = std::vector<double>;
 
 Matrix Zeros(int n) {
@@ -23,21 +23,21 @@ struct Anova {
     double explained = -1, residual = -1;
 };
 
-Anova Analyse(RegPol& reg, const Series& x, const Series& y, int ma, const Series& a) {
+Anova Analyse(PolynomialFit& reg, const Series& x, const Series& y, int ma, const Series& a) {
     Anova r;
-    reg.ANOVARegPol(x, y, ma, a, r.mark, r.R2, r.F, r.p, r.explained, r.residual);
+    reg.AnalysisOfVariance(x, y, ma, a, r.mark, r.R2, r.F, r.p, r.explained, r.residual);
     return r;
 }
 
 // A straight line through the five points, both coefficients fitted, with unit weights.
-bool FitLine(RegPol& reg, const Series& x, const Series& y, Series& a, double& chisq) {
+bool FitLine(PolynomialFit& reg, const Series& x, const Series& y, Series& a, double& chisq) {
     std::vector<int> lista{0, 1, 2};
     Matrix covar = Zeros(2);
-    return reg.LFIT(x, y, Series(5, 1.0), 4, a, 2, lista, 2, covar, 2, chisq);
+    return reg.FitLinearLeastSquares(x, y, Series(5, 1.0), 4, a, 2, lista, 2, covar, 2, chisq);
 }
 
-TEST(RegPolTest, StraightLineAndItsAnalysisOfVariance) {
-    RegPol reg;
+TEST(PolynomialFitTest, StraightLineAndItsAnalysisOfVariance) {
+    PolynomialFit reg;
     const Series x{0, 1, 2, 3, 4}, y{0, 2, 4, 6, 9};
     Series a{0, 0, 0};
     double chisq = 0;
@@ -57,8 +57,8 @@ TEST(RegPolTest, StraightLineAndItsAnalysisOfVariance) {
     EXPECT_EQ(reg.GetFailure(), "");
 }
 
-TEST(RegPolTest, NoFWithoutResidualOrDegreesOfFreedom) {
-    RegPol reg;
+TEST(PolynomialFitTest, NoFWithoutResidualOrDegreesOfFreedom) {
+    PolynomialFit reg;
     const Series x{0, 1, 2, 3, 4}, y{0, 2, 4, 6, 8};
     Series a{0, 9, 9};
     double chisq = 0;
@@ -82,7 +82,7 @@ TEST(RegPolTest, NoFWithoutResidualOrDegreesOfFreedom) {
     EXPECT_FALSE(Analyse(reg, {0, 1, 2}, {0, 1, 3}, 2, {0, -1, 2}).F);
 }
 
-TEST(RegPolTest, ImproperListOrSingularSystemStopsTheFit) {
+TEST(PolynomialFitTest, ImproperListOrSingularSystemStopsTheFit) {
     const Series x{0, 1, 2, 3, 4}, nanX{0, 1, std::nan(""), 3, 4};
     struct Case {
         Series x;
@@ -95,12 +95,13 @@ TEST(RegPolTest, ImproperListOrSingularSystemStopsTheFit) {
           Case{x, {0, 1, 2}, 3, "Improper set in LISTA"},
           Case{{0, 2, 2, 2, 2}, {0, 1, 2}, 2, "Singular matrix."}, // zero pivot
           Case{nanX, {0, 1, 2}, 2, "Singular matrix"}}) {          // no pivot to choose
-        RegPol reg;
+        PolynomialFit reg;
         Series a{0, 7, 8};
         Matrix covar = Zeros(2);
         double chisq = 11;
         std::vector<int> lista = c.lista;
-        EXPECT_FALSE(reg.LFIT(c.x, {0, 2, 4, 6, 9}, Series(5, 1.0), 4, a, 2, lista, c.mfit, covar, 2, chisq));
+        EXPECT_FALSE(reg.FitLinearLeastSquares(c.x, {0, 2, 4, 6, 9}, Series(5, 1.0), 4, a, 2, lista, c.mfit,
+                                               covar, 2, chisq));
         EXPECT_EQ(reg.GetFailure(), c.message);
         EXPECT_EQ(a, (Series{0, 7, 8}));
         EXPECT_EQ(covar, Zeros(2));
@@ -109,17 +110,17 @@ TEST(RegPolTest, ImproperListOrSingularSystemStopsTheFit) {
 }
 
 TEST(PFTest, MarksAndLimits) {
-    EXPECT_EQ(RegPol::Mark(0.0099999), "++");
-    EXPECT_EQ(RegPol::Mark(0.01), " +");
-    EXPECT_EQ(RegPol::Mark(0.05), " +");
-    EXPECT_EQ(RegPol::Mark(0.0500001), "ns");
+    EXPECT_EQ(PolynomialFit::Mark(0.0099999), "++");
+    EXPECT_EQ(PolynomialFit::Mark(0.01), " +");
+    EXPECT_EQ(PolynomialFit::Mark(0.05), " +");
+    EXPECT_EQ(PolynomialFit::Mark(0.0500001), "ns");
 
     std::optional<double> p;
     std::string mark;
-    RegPol::PF(0, 3, 4, p, mark);
+    PolynomialFit::PF(0, 3, 4, p, mark);
     EXPECT_EQ(p, 1.0);
     EXPECT_EQ(mark, "ns");
-    RegPol::PF(2, 0, 4, p, mark);
+    PolynomialFit::PF(2, 0, 4, p, mark);
     EXPECT_FALSE(p);
     EXPECT_EQ(mark, "n/a");
 }
@@ -131,10 +132,10 @@ TEST(PFTest, MatchesTheFDistributionForAllSmallDegreesOfFreedom) {
             for (const double F : {0.05, 0.5, 1.0, 2.0, 5.0, 20.0, 100.0}) {
                 std::optional<double> p;
                 std::string mark;
-                RegPol::PF(F, nu1, nu2, p, mark);
+                PolynomialFit::PF(F, nu1, nu2, p, mark);
                 ASSERT_TRUE(p);
                 EXPECT_NEAR(*p, cdf(complement(dist, F)), 1e-10) << "F " << F << " nu " << nu1 << ", " << nu2;
-                EXPECT_EQ(mark, RegPol::Mark(*p));
+                EXPECT_EQ(mark, PolynomialFit::Mark(*p));
             }
         }
     }

@@ -2,10 +2,10 @@
 // Polynomial regression by weighted linear least squares, and the analysis of variance of the fit.
 //
 // The fitting core follows the general linear least-squares method of Numerical Recipes (first edition):
-// LFIT builds the normal equations for the coefficients named in an index list and solves them with
-// GAUSSJ (Gauss-Jordan elimination with full pivoting); COVSRT spreads the covariance of the fitted
-// coefficients over all of them. Vectors and matrices are 1-based: element 0 (row 0, column 0) is
-// present and ignored.
+// FitLinearLeastSquares builds the normal equations for the coefficients named in an index list and solves
+// them with GaussJordanSolve (Gauss-Jordan elimination with full pivoting); SpreadCovariance spreads the
+// covariance of the fitted coefficients over all of them. Vectors and matrices are 1-based: element 0 (row 0,
+// column 0) is present and ignored.
 
 #include <optional>
 #include <string>
@@ -13,7 +13,7 @@
 
 namespace tulo {
 
-class RegPol {
+class PolynomialFit {
 public:
     // Square (or rectangular) 1-based matrix: rows and columns 1 .. declared size, row and column 0 unused.
     using Matrix = std::vector<std::vector<double>>;
@@ -23,12 +23,12 @@ public:
     const std::string& GetFailure() const { return failure_; }
 
     // Records the series' upper bound (size - 1) as the number of values.
-    void letNumbers(const std::vector<double>& series);
+    void SetNumberOfValues(const std::vector<double>& series);
     int Numbers() const { return numbers_; }
 
     // The polynomial basis: afunc(1) = 1, afunc(j) = x^(j-1) for j = 2 .. np. afunc must hold np + 1
     // elements.
-    static void FUNCS(double x, std::vector<double>& afunc, int np);
+    static void PolynomialBasis(double x, std::vector<double>& afunc, int np);
 
     // Inverts a(1..n, 1..n) in place and replaces the m right-hand sides b(1..n, 1..m) by the solutions.
     // np and mp are the declared sizes of a and b (a holds np + 1 rows and columns, b np + 1 rows and mp + 1
@@ -36,11 +36,11 @@ public:
     // "Singular matrix." (a pivot that is zero in single precision) and returns false at once, leaving a
     // and b part-way reduced. Throws std::invalid_argument when n or m exceed the declared sizes or the
     // matrices are smaller than them.
-    bool GAUSSJ(Matrix& a, int n, int np, Matrix& b, int m, int mp);
+    bool GaussJordanSolve(Matrix& a, int n, int np, Matrix& b, int m, int mp);
 
     // Spreads the covariance of the mfit fitted coefficients (rows and columns 1 .. mfit, in the order of
     // lista) over coefficients 1 .. ma; coefficients not fitted get zero variance and covariance.
-    static void COVSRT(Matrix& covar, int ncvm, int ma, const std::vector<int>& lista, int mfit);
+    static void SpreadCovariance(Matrix& covar, int ncvm, int ma, const std::vector<int>& lista, int mfit);
 
     // Fits y(i) ± sig(i), i = 1 .. ndata, by a(1) + a(2) x + ... + a(ma) x^(ma-1). Coefficients
     // lista(1 .. mfit) are fitted, the others are held at their values in a; lista (at least ma + 1
@@ -48,14 +48,14 @@ public:
     // covariance of a(1 .. ma), chisq the weighted sum of squared residuals. Returns false, leaving a as it
     // was, after "Improper set in LISTA" (a coefficient listed twice or out of 1 .. ma) or a singular
     // system. Throws std::invalid_argument when a vector is smaller than its stated size.
-    bool LFIT(const std::vector<double>& x, const std::vector<double>& y, const std::vector<double>& sig,
-              int ndata, std::vector<double>& a, int ma, std::vector<int>& lista, int mfit, Matrix& covar,
-              int ncvm, double& chisq);
+    bool FitLinearLeastSquares(const std::vector<double>& x, const std::vector<double>& y,
+                               const std::vector<double>& sig, int ndata, std::vector<double>& a, int ma,
+                               std::vector<int>& lista, int mfit, Matrix& covar, int ncvm, double& chisq);
 
-    // Mean and sum of squared deviations about the mean of elements 1 .. size - 1. Media of no values is
-    // NaN, Devianza of no values 0.
-    static double Media(const std::vector<double>& series);
-    static double Devianza(const std::vector<double>& series);
+    // Mean and sum of squared deviations about the mean of elements 1 .. size - 1. SeriesMean of no values is
+    // NaN, SumOfSquaredDeviations of no values 0.
+    static double SeriesMean(const std::vector<double>& series);
+    static double SumOfSquaredDeviations(const std::vector<double>& series);
 
     // Analysis of variance of the polynomial a(1 .. ma) fitted to x, y (n = size of x - 1; ma 1 .. 5, any
     // other ma leaves the estimates at 0). DevianzaStimati is the regression sum of squares, Errore the
@@ -63,10 +63,10 @@ public:
     // zero or the result is not finite: a constant y, ma = 1, n <= ma, or no residual (an exact fit); an
     // undefined p has the mark "n/a". Throws std::invalid_argument when x and y differ in length or a holds
     // fewer than ma coefficients.
-    void ANOVARegPol(const std::vector<double>& x, const std::vector<double>& y, int ma,
-                     const std::vector<double>& a, std::string& mark, std::optional<double>& R2,
-                     std::optional<double>& F, std::optional<double>& p, double& DevianzaStimati,
-                     double& Errore);
+    void AnalysisOfVariance(const std::vector<double>& x, const std::vector<double>& y, int ma,
+                            const std::vector<double>& a, std::string& mark, std::optional<double>& R2,
+                            std::optional<double>& F, std::optional<double>& p, double& DevianzaStimati,
+                            double& Errore);
 
     // 1 - R2 and its square root from the last analysis of variance; undefined with R2, the root also
     // when 1 - R2 is negative. 0 before any analysis.
