@@ -30,8 +30,8 @@ bool Finite(const Estimate& e) {
 }
 
 // Why the outputs (and the sample values, where the method needs them) cannot be analysed with the design.
-std::optional<std::string> CheckOutputs(const MethodEntry& entry, const Design& d,
-                                        std::span<const double> values, std::span<const double> outputs) {
+WhyNot CheckOutputs(const MethodEntry& entry, const Design& d, std::span<const double> values,
+                    std::span<const double> outputs) {
     if (outputs.size() != static_cast<std::size_t>(d.rows))
         return "There are " + std::to_string(outputs.size()) + " outputs for " + std::to_string(d.rows) +
                " samples.";
@@ -63,8 +63,8 @@ void ClearUnvaried(const Design& d, std::span<const double> values, std::vector<
 }
 
 // Why the indices cannot be written: one of them is not a finite number.
-std::optional<std::string> CheckIndices(MethodKind kind, const std::vector<FactorIndices>& indices,
-                                        const std::vector<Interaction>* interactions) {
+WhyNot CheckIndices(MethodKind kind, const std::vector<FactorIndices>& indices,
+                    const std::vector<Interaction>* interactions) {
     const auto [name1, name2] = IndexNames(kind);
     for (const FactorIndices& f : indices)
         if (!Finite(f.first) || !Finite(f.second))
@@ -79,7 +79,7 @@ std::optional<std::string> CheckIndices(MethodKind kind, const std::vector<Facto
 
 } // namespace
 
-std::optional<std::string> CheckFactor(const Factor& f) {
+WhyNot CheckFactor(const Factor& f) {
     const auto bad = [&](const std::string& why) { return f.name + ": " + why + "."; };
     if (!std::isfinite(f.a) || !std::isfinite(f.b)) return bad("the numbers must be finite");
     switch (f.distribution) {
@@ -112,7 +112,7 @@ double FactorValue(const Factor& f, double u) {
     return f.a;
 }
 
-std::optional<std::string> ParseMethod(std::string_view keyword, std::string_view line, Method& method) {
+WhyNot ParseMethod(std::string_view keyword, std::string_view line, Method& method) {
     std::string key(Trim(keyword));
     std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return std::tolower(c); });
     method = Method{};
@@ -134,7 +134,7 @@ std::pair<std::string, std::string> IndexNames(MethodKind kind) {
     return {std::string(entry.index1Name), std::string(entry.index2Name)};
 }
 
-std::optional<std::string> MakeDesign(const Method& method, int k, Design& d) {
+WhyNot MakeDesign(const Method& method, int k, Design& d) {
     if (k < 1) return std::string("The analysis needs at least one factor.");
     d = Design{};
     d.factors = k;
@@ -155,10 +155,9 @@ std::optional<std::string> MakeDesign(const Method& method, int k, Design& d) {
 
 // Every index but Morris's is a ratio of the outputs' own spreads and does not change with their units:
 // the outputs are mapped onto [-1, 1] before any is computed, and Morris's are scaled back.
-std::optional<std::string> ComputeIndices(const Method& method, const Design& d,
-                                          std::span<const double> values, std::span<const double> outputs,
-                                          std::vector<FactorIndices>& indices,
-                                          std::vector<Interaction>* interactions) {
+WhyNot ComputeIndices(const Method& method, const Design& d, std::span<const double> values,
+                      std::span<const double> outputs, std::vector<FactorIndices>& indices,
+                      std::vector<Interaction>* interactions) {
     indices.clear();
     if (interactions) interactions->clear();
     const MethodEntry& entry = EntryOf(method.kind);

@@ -41,7 +41,7 @@ std::vector<int> ComplementaryFrequencies(int omega, int others) {
 }
 
 // One curve of executions / factors points per factor.
-std::optional<std::string> Size(const Method& method, int k, Design& d, long& rows) {
+WhyNot Size(const Method& method, int k, Design& d, long& rows) {
     constexpr int M = kFastHarmonics;
     d.baseRows = method.executions / k;
     if (d.baseRows < 4 * M * M + 1)
@@ -164,9 +164,8 @@ std::vector<double> CurveIndices(const Design& d, std::span<const double> y, con
     return out;
 }
 
-std::optional<std::string> Indices(const Method& method, const Design& d, std::span<const double>,
-                                   const Mapped& outputs, std::vector<FactorIndices>& indices,
-                                   std::vector<Interaction>*) {
+WhyNot Indices(const Method& method, const Design& d, std::span<const double>, const Mapped& outputs,
+               std::vector<FactorIndices>& indices, std::vector<Interaction>*) {
     const int k = d.factors;
     const int n = d.baseRows;
     const Fourier fourier(n);

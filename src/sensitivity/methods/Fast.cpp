@@ -8,7 +8,7 @@
 
 namespace tulo::sensitivity {
 
-std::optional<std::string> ParseFast(std::span<const std::string> t, Method& method) {
+WhyNot ParseFast(std::span<const std::string> t, Method& method) {
     const auto variant = t.size() == 3 ? WholeNumber(t[0], 1, 2) : std::nullopt;
     const auto seed = t.size() == 3 ? WholeNumber(t[1], 0, kMaxSeed) : std::nullopt;
     const auto runs = t.size() == 3 ? WholeNumber(t[2], 1, kMaxRuns) : std::nullopt;
@@ -49,7 +49,7 @@ std::string Text(const Method& m) {
     return "fast 1 " + std::to_string(static_cast<long>(m.seed)) + " " + std::to_string(m.executions);
 }
 
-std::optional<std::string> Size(const Method& method, int k, Design& d, long& rows) {
+WhyNot Size(const Method& method, int k, Design& d, long& rows) {
     // The search for the frequencies takes seconds beyond this: refused before it starts.
     if (k > kMaxFastFactors)
         return "Classic FAST takes at most " + std::to_string(kMaxFastFactors) + " factors, not " +
@@ -107,9 +107,8 @@ std::vector<double> CurveIndices(const Design& d, std::span<const double> y, std
 
 // No interval: the error comes from the random phases of the single curve, which a resample of the
 // curve's points cannot show.
-std::optional<std::string> Indices(const Method&, const Design& d, std::span<const double>,
-                                   const Mapped& outputs, std::vector<FactorIndices>& indices,
-                                   std::vector<Interaction>*) {
+WhyNot Indices(const Method&, const Design& d, std::span<const double>, const Mapped& outputs,
+               std::vector<FactorIndices>& indices, std::vector<Interaction>*) {
     const int n = d.baseRows;
     std::vector<double> cosine(static_cast<std::size_t>(n)), sine(static_cast<std::size_t>(n));
     for (int j = 0; j < n; ++j) {

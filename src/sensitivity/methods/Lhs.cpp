@@ -6,7 +6,7 @@ namespace tulo::sensitivity {
 
 namespace {
 
-std::optional<std::string> Parse(std::span<const std::string> tokens, Method& method) {
+WhyNot Parse(std::span<const std::string> tokens, Method& method) {
     method.kind = MethodKind::Lhs;
     return ParseSeedAndExecutions(tokens, method);
 }

@@ -7,7 +7,7 @@ namespace tulo::sensitivity {
 namespace {
 
 // No seed: the sequence is fixed.
-std::optional<std::string> Parse(std::span<const std::string> tokens, Method& method) {
+WhyNot Parse(std::span<const std::string> tokens, Method& method) {
     method.kind = MethodKind::LpTau;
     const auto runs = tokens.size() == 1 ? WholeNumber(tokens[0], 2, kMaxRuns) : std::nullopt;
     if (!runs) return std::string("a number of executions (2 or more)");

@@ -39,7 +39,7 @@ std::optional<long> WholeNumber(std::string_view text, long least, long most) {
     return static_cast<long>(*value);
 }
 
-std::optional<std::string> ParseSeedAndExecutions(std::span<const std::string> t, Method& method) {
+WhyNot ParseSeedAndExecutions(std::span<const std::string> t, Method& method) {
     const auto seed = t.size() == 2 ? WholeNumber(t[0], 0, kMaxSeed) : std::nullopt;
     const auto runs = t.size() == 2 ? WholeNumber(t[1], 2, kMaxRuns) : std::nullopt;
     if (!seed || !runs) return std::string("a seed and a number of executions (2 or more)");
@@ -48,7 +48,7 @@ std::optional<std::string> ParseSeedAndExecutions(std::span<const std::string> t
     return std::nullopt;
 }
 
-std::optional<std::string> ExecutionRows(const Method& method, int, Design&, long& rows) {
+WhyNot ExecutionRows(const Method& method, int, Design&, long& rows) {
     rows = method.executions;
     return std::nullopt;
 }

@@ -20,7 +20,7 @@ struct MethodEntry {
     std::string_view keyword;
     // Reads the method line's tokens into a default Method, setting its kind; when they do not fit, what
     // the line must be ("a seed and a number of executions (2 or more)").
-    std::optional<std::string> (*parse)(std::span<const std::string> tokens, Method& method);
+    WhyNot (*parse)(std::span<const std::string> tokens, Method& method);
     // The keyword and method line that `parse` reads back ("fast 2 7 650").
     std::string (*text)(const Method& method);
     std::string_view index1Name, index2Name;
@@ -28,15 +28,14 @@ struct MethodEntry {
     bool indicesFromValues = false;
     // The number of rows of the design of `factors` factors, with what the drawing and the estimator need
     // set into `design` (base rows, frequencies, blocks); a message when the setting does not fit.
-    std::optional<std::string> (*size)(const Method& method, int factors, Design& design, long& rows);
+    WhyNot (*size)(const Method& method, int factors, Design& design, long& rows);
     // Fills `design.unit`, already sized, in unit coordinates.
     void (*draw)(const Method& method, Design& design);
     // The indices of outputs mapped onto [-1, 1] (`outputs.half` scales them back where an index has the
     // output's units); `values` are the sample values, rows by factors, when given.
-    std::optional<std::string> (*indices)(const Method& method, const Design& design,
-                                          std::span<const double> values, const Mapped& outputs,
-                                          std::vector<FactorIndices>& indices,
-                                          std::vector<Interaction>* interactions);
+    WhyNot (*indices)(const Method& method, const Design& design, std::span<const double> values,
+                      const Mapped& outputs, std::vector<FactorIndices>& indices,
+                      std::vector<Interaction>* interactions);
 };
 
 // Every method, one entry per MethodKind in its order.
@@ -51,8 +50,8 @@ inline constexpr long kMaxRuns = kMaxDesignRows;
 // A whole number from `least` to `most`; nothing for anything else.
 std::optional<long> WholeNumber(std::string_view text, long least, long most);
 // "SEED EXECUTIONS" into the method's seed and executions.
-std::optional<std::string> ParseSeedAndExecutions(std::span<const std::string> tokens, Method& method);
+WhyNot ParseSeedAndExecutions(std::span<const std::string> tokens, Method& method);
 // The executions of a sampling method as the rows of its design.
-std::optional<std::string> ExecutionRows(const Method& method, int factors, Design& design, long& rows);
+WhyNot ExecutionRows(const Method& method, int factors, Design& design, long& rows);
 
 } // namespace tulo::sensitivity

@@ -7,7 +7,7 @@ namespace tulo::sensitivity {
 
 namespace {
 
-std::optional<std::string> Parse(std::span<const std::string> t, Method& method) {
+WhyNot Parse(std::span<const std::string> t, Method& method) {
     method.kind = MethodKind::Morris;
     const auto seed = t.size() == 3 ? WholeNumber(t[0], 0, kMaxSeed) : std::nullopt;
     const auto trajectories = t.size() == 3 ? WholeNumber(t[1], 2, 100000) : std::nullopt;
@@ -30,7 +30,7 @@ double Delta(int levels) {
     return levels / (2.0 * (levels - 1));
 }
 
-std::optional<std::string> Size(const Method& method, int k, Design&, long& rows) {
+WhyNot Size(const Method& method, int k, Design&, long& rows) {
     rows = static_cast<long>(method.trajectories) * (k + 1);
     return std::nullopt;
 }
@@ -89,9 +89,8 @@ std::vector<double> EffectStatistics(std::span<const double> effect, int k, Unit
 }
 
 // mu* and sigma, in the output's own units.
-std::optional<std::string> Indices(const Method& method, const Design& d, std::span<const double>,
-                                   const Mapped& outputs, std::vector<FactorIndices>& indices,
-                                   std::vector<Interaction>*) {
+WhyNot Indices(const Method& method, const Design& d, std::span<const double>, const Mapped& outputs,
+               std::vector<FactorIndices>& indices, std::vector<Interaction>*) {
     const int k = d.factors;
     const std::span<const double> y = outputs.values;
     const int t = d.rows / (k + 1);

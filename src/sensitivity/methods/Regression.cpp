@@ -151,9 +151,9 @@ std::optional<std::vector<double>> ResampleRegression(const RegressionColumns& d
 
 } // namespace
 
-std::optional<std::string> RegressionIndices(const Method& method, const Design& d,
-                                             std::span<const double> values, const Mapped& outputs,
-                                             std::vector<FactorIndices>& indices, std::vector<Interaction>*) {
+WhyNot RegressionIndices(const Method& method, const Design& d, std::span<const double> values,
+                         const Mapped& outputs, std::vector<FactorIndices>& indices,
+                         std::vector<Interaction>*) {
     const int k = d.factors;
     const std::span<const double> y = outputs.values;
     const RegressionColumns data = VariedColumns(values, y, d.rows, k);

@@ -7,9 +7,8 @@
 namespace tulo::sensitivity {
 
 // MethodEntry::indices of a sampling method.
-std::optional<std::string> RegressionIndices(const Method& method, const Design& design,
-                                             std::span<const double> values, const Mapped& outputs,
-                                             std::vector<FactorIndices>& indices,
-                                             std::vector<Interaction>* interactions);
+WhyNot RegressionIndices(const Method& method, const Design& design, std::span<const double> values,
+                         const Mapped& outputs, std::vector<FactorIndices>& indices,
+                         std::vector<Interaction>* interactions);
 
 } // namespace tulo::sensitivity

@@ -7,7 +7,7 @@ namespace tulo::sensitivity {
 
 namespace {
 
-std::optional<std::string> Parse(std::span<const std::string> t, Method& method) {
+WhyNot Parse(std::span<const std::string> t, Method& method) {
     method.kind = MethodKind::Sobol;
     const auto variant = !t.empty() ? WholeNumber(t[0], 1, 3) : std::nullopt;
     const bool custom = variant == 3;
@@ -53,7 +53,7 @@ int SobolBlocks(const Method& method, int k, std::vector<int>& pairBlock) {
     return blocks;
 }
 
-std::optional<std::string> Size(const Method& method, int k, Design& d, long& rows) {
+WhyNot Size(const Method& method, int k, Design& d, long& rows) {
     d.baseRows = 1 << (method.sobolExponent + 5);
     rows = static_cast<long>(d.baseRows) * SobolBlocks(method, k, d.sobolPairBlock);
     return std::nullopt;
@@ -187,9 +187,8 @@ std::vector<double> ResampleIndices(const Design& d, std::span<const double> y,
     return out;
 }
 
-std::optional<std::string> Indices(const Method& method, const Design& d, std::span<const double>,
-                                   const Mapped& outputs, std::vector<FactorIndices>& indices,
-                                   std::vector<Interaction>* interactions) {
+WhyNot Indices(const Method& method, const Design& d, std::span<const double>, const Mapped& outputs,
+               std::vector<FactorIndices>& indices, std::vector<Interaction>* interactions) {
     const int k = d.factors;
     const std::span<const double> y = outputs.values;
     const std::vector<std::vector<int>> sets = InteractionSets(d, interactions != nullptr);

@@ -62,8 +62,8 @@ std::vector<int> AllUnits(int count) {
 // the estimator itself can take (a correlation stays within [-1, 1], mu* and sigma above 0). A resample
 // draws at most `most` units; with fewer than all, the replicates' spread about the estimate is scaled by
 // sqrt(drawn / units), which keeps a range that is an interval, as the estimate and the replicates lie in it.
-std::optional<std::string> BootstrapEstimates(int units, std::uint64_t seed, int resamples, int most,
-                                              const Estimator& estimate, std::vector<Estimate>& estimates) {
+WhyNot BootstrapEstimates(int units, std::uint64_t seed, int resamples, int most, const Estimator& estimate,
+                          std::vector<Estimate>& estimates) {
     const auto point = estimate(AllUnits(units));
     if (!point)
         return std::string("The indices are undefined for this sample: too few rows, or factors that "
@@ -94,8 +94,8 @@ void FactorEstimates(std::span<const Estimate> estimates, int factors, std::vect
     }
 }
 
-std::optional<std::string> Bootstrap(int units, int factors, std::uint64_t seed, int resamples, int most,
-                                     const Estimator& estimate, std::vector<FactorIndices>& indices) {
+WhyNot Bootstrap(int units, int factors, std::uint64_t seed, int resamples, int most,
+                 const Estimator& estimate, std::vector<FactorIndices>& indices) {
     std::vector<Estimate> estimates;
     if (auto why = BootstrapEstimates(units, seed, resamples, most, estimate, estimates)) return why;
     FactorEstimates(estimates, factors, indices);
