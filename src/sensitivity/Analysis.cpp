@@ -55,14 +55,14 @@ StepResult Failed(std::string message) {
 }
 
 // Removes a file if it is there; a message when it is there and stays.
-std::optional<std::string> RemoveFile(const fs::path& file) {
+WhyNot RemoveFile(const fs::path& file) {
     std::error_code error;
     fs::remove(file, error);
     if (error) return "Cannot remove " + Quoted(file) + " of an earlier analysis: " + error.message() + ".";
     return std::nullopt;
 }
 
-std::optional<std::string> RemoveOutputs(const ExchangeFiles& files) {
+WhyNot RemoveOutputs(const ExchangeFiles& files) {
     if (auto why = RemoveFile(files.output())) return why;
     if (auto why = RemoveFile(files.runValues())) return why;
     return RemoveFile(files.request());
@@ -161,8 +161,8 @@ std::vector<std::string> Words(std::string_view line) {
 }
 
 // A method setting as the user gives it: a whole number within a range.
-std::optional<std::string> WholeSetting(const std::vector<std::string>& words, std::size_t at,
-                                        std::string_view what, long least, long most) {
+WhyNot WholeSetting(const std::vector<std::string>& words, std::size_t at, std::string_view what, long least,
+                    long most) {
     const auto value = at < words.size() ? ParseNumber(words[at]) : std::nullopt;
     if (value && *value == std::floor(*value) && *value >= static_cast<double>(least) &&
         *value <= static_cast<double>(most))
@@ -177,8 +177,7 @@ std::optional<std::string> WholeSetting(const std::vector<std::string>& words, s
 
 // The method line's settings checked one by one and named as the window and the command line name
 // them, the sizes against the limits of `factors` factors.
-std::optional<std::string> MethodSettingsProblem(const std::string& keyword, std::string_view line,
-                                                 int factors) {
+WhyNot MethodSettingsProblem(const std::string& keyword, std::string_view line, int factors) {
     constexpr long kMaxSeed = 2147483647;
     constexpr long kAnySize = 2147483647; // the limits for the factors follow
     const std::vector<std::string> t = Words(line);
@@ -187,7 +186,7 @@ std::optional<std::string> MethodSettingsProblem(const std::string& keyword, std
         if (m.keyword == keyword) name = std::string(m.text) + ": ";
     const auto whole = [&](std::size_t at, std::string_view what, long least, long most) {
         const auto why = WholeSetting(t, at, what, least, most);
-        return why ? std::optional<std::string>(name + *why) : std::nullopt;
+        return why ? WhyNot(name + *why) : std::nullopt;
     };
     Method sized;
     const auto size = [&](MethodKind kind, std::size_t at) {
@@ -196,7 +195,7 @@ std::optional<std::string> MethodSettingsProblem(const std::string& keyword, std
         (kind == MethodKind::Morris ? sized.trajectories : sized.executions) = value;
         return CheckDesignSize(sized, factors);
     };
-    std::optional<std::string> why;
+    WhyNot why;
     if (keyword == "lhs" || keyword == "random") {
         (why = whole(0, "the seed", 0, kMaxSeed)) || (why = whole(1, "the executions", 1, kAnySize)) ||
             (why = size(keyword == "lhs" ? MethodKind::Lhs : MethodKind::Random, 1));
@@ -396,8 +395,7 @@ std::optional<std::string> MethodKeyword(std::string_view textOrKeyword) {
     return std::nullopt;
 }
 
-std::optional<std::string> MethodLine(const MethodSettings& settings, int ticked, std::string& keyword,
-                                      std::string& line) {
+WhyNot MethodLine(const MethodSettings& settings, int ticked, std::string& keyword, std::string& line) {
     const auto key = MethodKeyword(settings.method);
     if (!key)
         return std::string(
@@ -448,7 +446,7 @@ std::optional<std::string> MethodLine(const MethodSettings& settings, int ticked
     return CheckDesignSize(method, ticked);
 }
 
-std::optional<std::string> CheckRequest(const AnalysisRequest& request) {
+WhyNot CheckRequest(const AnalysisRequest& request) {
     if (request.factors.empty()) return std::string("Tick at least one growth parameter.");
     int previous = -1;
     for (const TickedFactor& f : request.factors) {
@@ -512,40 +510,44 @@ fs::path ToolPath() {
     return (error ? fs::path() : self.parent_path()) / "tuloSimLab";
 }
 
-StepResult RunTool(const fs::path& tool, int mode, const fs::path& file, std::chrono::milliseconds timeLimit,
-                   const std::function<bool()>& cancelled) {
-    const std::string name = "The sensitivity tool " + Quoted(tool);
-    if (::access(tool.c_str(), X_OK) != 0)
-        return Failed(name + " cannot be started: " + std::strerror(errno) +
-                      ". It is installed beside tulo; $TULO_SIMLAB may name another.");
+namespace {
+
+// Starts the tool with its standard output and error into a pipe: its process and the pipe's reading
+// end, or why it cannot be started.
+WhyNot SpawnTool(const std::string& program, const std::string& modeText, const fs::path& file, pid_t& pid,
+                 int& readEnd) {
     int pipeEnds[2];
-    if (::pipe2(pipeEnds, O_CLOEXEC) != 0) return Failed(name + " cannot be started: no pipe.");
+    if (::pipe2(pipeEnds, O_CLOEXEC) != 0) return std::string("no pipe");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDERR_FILENO);
-    std::string program = tool.string(), modeText = std::to_string(mode), path = file.string();
-    char* argv[] = {program.data(), modeText.data(), path.data(), nullptr};
-    pid_t pid = 0;
+    std::string programText = program, mode = modeText, path = file.string();
+    char* argv[] = {programText.data(), mode.data(), path.data(), nullptr};
     const int spawned = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(pipeEnds[1]);
     if (spawned != 0) {
         ::close(pipeEnds[0]);
-        return Failed(name + " cannot be started: " + std::strerror(spawned) + ".");
+        return std::string(std::strerror(spawned));
     }
+    readEnd = pipeEnds[0];
+    return std::nullopt;
+}
 
-    std::string said;
+// Waits for the tool's exit, keeping the start of what it says: Cancelled or Failed (named `name`) when
+// it is killed for `cancelled` or for running beyond the time limit. Closes `readEnd`.
+StepResult WaitForTool(pid_t pid, int readEnd, const std::string& name, std::chrono::milliseconds timeLimit,
+                       const std::function<bool()>& cancelled, int& status, std::string& said) {
     const auto drain = [&] {
         char buffer[4096];
         ssize_t got = 0;
-        while ((got = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0)
+        while ((got = ::read(readEnd, buffer, sizeof buffer)) > 0)
             if (said.size() < kMaxToolMessage) said.append(buffer, static_cast<std::size_t>(got));
     };
-    ::fcntl(pipeEnds[0], F_SETFL, O_NONBLOCK);
+    ::fcntl(readEnd, F_SETFL, O_NONBLOCK);
     const auto start = std::chrono::steady_clock::now();
-    int status = 0;
     StepResult result;
     while (true) {
         const pid_t ended = ::waitpid(pid, &status, WNOHANG);
@@ -564,12 +566,31 @@ StepResult RunTool(const fs::path& tool, int mode, const fs::path& file, std::ch
                                    " s and was stopped.");
             break;
         }
-        pollfd wait{pipeEnds[0], POLLIN, 0};
+        pollfd wait{readEnd, POLLIN, 0};
         ::poll(&wait, 1, 50);
     }
     drain();
-    ::close(pipeEnds[0]);
-    if (!result.ok()) return result;
+    ::close(readEnd);
+    return result;
+}
+
+} // namespace
+
+StepResult RunTool(const fs::path& tool, int mode, const fs::path& file, std::chrono::milliseconds timeLimit,
+                   const std::function<bool()>& cancelled) {
+    const std::string name = "The sensitivity tool " + Quoted(tool);
+    if (::access(tool.c_str(), X_OK) != 0)
+        return Failed(name + " cannot be started: " + std::strerror(errno) +
+                      ". It is installed beside tulo; $TULO_SIMLAB may name another.");
+    const std::string modeText = std::to_string(mode);
+    pid_t pid = 0;
+    int readEnd = -1;
+    if (const auto why = SpawnTool(tool.string(), modeText, file, pid, readEnd))
+        return Failed(name + " cannot be started: " + *why + ".");
+    int status = 0;
+    std::string said;
+    if (StepResult result = WaitForTool(pid, readEnd, name, timeLimit, cancelled, status, said); !result.ok())
+        return result;
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return {};
     std::string message = name + " (mode " + modeText + ") failed";
     message += WIFSIGNALED(status) ? " with signal " + std::to_string(WTERMSIG(status))
@@ -578,17 +599,15 @@ StepResult RunTool(const fs::path& tool, int mode, const fs::path& file, std::ch
     return Failed(message + (text.empty() ? "." : ": " + std::string(text)));
 }
 
-SampleRuns RunSampleSimulations(const CompiledInputs& inputs, const SampleFile& sample,
-                                std::span<const int> rows, const RunOptions& options, SampleOutput output) {
-    SampleRuns runs;
-    if (static_cast<std::size_t>(sample.factors) != rows.size()) {
-        runs.status = Failed("The sample file holds " + std::to_string(sample.factors) + " factors but " +
-                             std::to_string(rows.size()) + " factors are ticked.");
-        return runs;
-    }
+namespace {
+
+// Per sample row, the parameters its season runs: the crop coefficient at full canopy, then the row's
+// values set into the parameters of `rows`, truncated to each one's accepted range and counted per column
+// in `truncated`.
+std::vector<ParameterSet> SampleParameterSets(const SampleFile& sample, std::span<const int> rows,
+                                              std::vector<int>& truncated) {
     static const int kc = ParameterIndex("KcFullCanopy");
     const auto& factors = AllFactors();
-    runs.truncated.assign(rows.size(), 0);
     const std::size_t total = static_cast<std::size_t>(sample.rows);
     std::vector<ParameterSet> sets(total);
     for (std::size_t s = 0; s < total; ++s) {
@@ -599,10 +618,38 @@ SampleRuns RunSampleSimulations(const CompiledInputs& inputs, const SampleFile& 
             const ParameterFactor& f = factors[static_cast<std::size_t>(rows[j])];
             const double value = sample.values[s * rows.size() + j];
             const double kept = std::clamp(value, f.min, f.max);
-            runs.truncated[j] += kept != value;
+            truncated[j] += kept != value;
             set.push_back({f.parameter, kept});
         }
     }
+    return sets;
+}
+
+// The failure of samples whose crop does not reach the stage their output needs.
+StepResult UndefinedOutputs(SampleOutput output, std::size_t undefined, std::size_t total,
+                            std::size_t firstUndefined) {
+    const OutputChoice& choice = ChoiceOf(output);
+    const char* stage = output == SampleOutput::Flowering ? "flowering" : "maturity";
+    return Failed(std::to_string(undefined) + " of " + std::to_string(total) +
+                  " samples (the first: sample " + std::to_string(firstUndefined + 1) + ") have no " +
+                  std::string(choice.text) + ": their crop does not reach " + stage +
+                  " by the final day. The indices would describe only the samples that reach it; "
+                  "lengthen the season or narrow the factors' distributions.");
+}
+
+} // namespace
+
+SampleRuns RunSampleSimulations(const CompiledInputs& inputs, const SampleFile& sample,
+                                std::span<const int> rows, const RunOptions& options, SampleOutput output) {
+    SampleRuns runs;
+    if (static_cast<std::size_t>(sample.factors) != rows.size()) {
+        runs.status = Failed("The sample file holds " + std::to_string(sample.factors) + " factors but " +
+                             std::to_string(rows.size()) + " factors are ticked.");
+        return runs;
+    }
+    runs.truncated.assign(rows.size(), 0);
+    const std::size_t total = static_cast<std::size_t>(sample.rows);
+    const std::vector<ParameterSet> sets = SampleParameterSets(sample, rows, runs.truncated);
     // Each worker writes its samples' values in place: no text is made and read back.
     std::vector<double> values(total, 0.0);
     std::vector<char> defined(total, 0);
@@ -633,14 +680,7 @@ SampleRuns RunSampleSimulations(const CompiledInputs& inputs, const SampleFile& 
     }
     runs.outputs = std::move(values);
     if (undefined > 0) {
-        const OutputChoice& choice = ChoiceOf(output);
-        const char* stage = output == SampleOutput::Flowering ? "flowering" : "maturity";
-        runs.status =
-            Failed(std::to_string(undefined) + " of " + std::to_string(total) +
-                   " samples (the first: sample " + std::to_string(firstUndefined + 1) + ") have no " +
-                   std::string(choice.text) + ": their crop does not reach " + stage +
-                   " by the final day. The indices would describe only the samples that reach it; "
-                   "lengthen the season or narrow the factors' distributions.");
+        runs.status = UndefinedOutputs(output, undefined, total, firstUndefined);
         runs.outputs.clear();
     }
     return runs;
@@ -693,7 +733,7 @@ Simulations CreateSamplesAndRun(const CompiledInputs& inputs, const AnalysisRequ
     const bool truncated = std::any_of(sims.runs.truncated.begin(), sims.runs.truncated.end(),
                                        [](int count) { return count > 0; });
     const fs::path analysed = truncated ? files.runValues() : sims.samplePath;
-    std::optional<std::string> why;
+    WhyNot why;
     if (truncated) why = WriteFileAtomically(analysed, RunValuesText(sample, sims.rows));
     if (why ||
         (why = WriteFileAtomically(files.output(),
@@ -706,68 +746,92 @@ Simulations CreateSamplesAndRun(const CompiledInputs& inputs, const AnalysisRequ
     return sims;
 }
 
-std::optional<std::string> ParseIndexFile(std::string_view text, std::span<const int> rows, bool sobol,
-                                          IndexResults& results) {
-    results = IndexResults{};
-    const std::vector<std::string_view> items = Items(text);
-    std::size_t at = 0;
-    const auto next = [&]() -> std::optional<std::string_view> {
-        if (at >= items.size()) return std::nullopt;
-        return items[at++];
-    };
-    const auto whole = [](std::optional<std::string_view> item) -> std::optional<int> {
-        const auto value = item ? ParseNumber(*item) : std::nullopt;
-        if (!value || *value != std::floor(*value) || *value < 0 || *value > 1e6) return std::nullopt;
-        return static_cast<int>(*value);
-    };
-    next();
-    if (const auto method = next(); method && method->starts_with("method = "))
+namespace {
+
+// The items of an index file read one after another; nothing past the last.
+class ItemReader {
+public:
+    explicit ItemReader(std::string_view text) : items_(Items(text)) {}
+    std::optional<std::string_view> Next() {
+        if (at_ >= items_.size()) return std::nullopt;
+        return items_[at_++];
+    }
+
+private:
+    std::vector<std::string_view> items_;
+    std::size_t at_ = 0;
+};
+
+std::optional<int> WholeItem(std::optional<std::string_view> item) {
+    const auto value = item ? ParseNumber(*item) : std::nullopt;
+    if (!value || *value != std::floor(*value) || *value < 0 || *value > 1e6) return std::nullopt;
+    return static_cast<int>(*value);
+}
+
+// The header up to "indexes = yes": the title, the method line, the number of outputs and of factors.
+WhyNot ReadIndexHeader(ItemReader& items, std::size_t factors, IndexResults& results) {
+    items.Next();
+    if (const auto method = items.Next(); method && method->starts_with("method = "))
         results.method = std::string(Trim(method->substr(9)));
-    const auto outputs = whole(next());
-    const auto count = whole(next());
+    const auto outputs = WholeItem(items.Next());
+    const auto count = WholeItem(items.Next());
     if (!outputs || !count)
         return std::string("The index file must start with two header lines, the number of outputs and the "
                            "number of factors.");
-    if (static_cast<std::size_t>(*count) != rows.size())
+    if (static_cast<std::size_t>(*count) != factors)
         return "The index file gives " + std::to_string(*count) + " factors but the analysis has " +
-               std::to_string(rows.size()) + ".";
+               std::to_string(factors) + ".";
     while (true) {
-        const auto item = next();
+        const auto item = items.Next();
         if (!item)
             return std::string("The index file has no line \"indexes = yes\": the tool computed no indices.");
-        if (*item == "indexes = yes") break;
+        if (*item == "indexes = yes") return std::nullopt;
     }
-    std::vector<std::string_view> fileNames; // the factors' names as the file gives them
+}
+
+// Factor j's line of values, "name, index 1 name, index 1, index 2 name, index 2[, the intervals]", into
+// `f`, labelled as factor row `row`.
+WhyNot ReadFactorLine(std::size_t j, std::optional<std::string_view> line, int row, FactorResult& f,
+                      std::vector<std::string_view>& fields) {
+    const std::string where = "Factor " + std::to_string(j + 1) + " of the index file";
+    if (!line) return where + " is missing: the file ends early.";
+    fields = Fields(*line);
+    const bool varied = fields.size() <= 4 || fields[2] != kNotVaried || fields[4] != kNotVaried;
+    const auto value1 = fields.size() > 4 ? (varied ? ParseNumber(fields[2]) : 0.0) : std::nullopt;
+    const auto value2 = fields.size() > 4 ? (varied ? ParseNumber(fields[4]) : 0.0) : std::nullopt;
+    if (!value1 || !value2)
+        return where + ", " + QuoteValue(*line) +
+               ", must hold its two values in its third and fifth tab-separated fields.";
+    const ParameterFactor& factor = AllFactors()[static_cast<std::size_t>(row)];
+    f.row = factor.row;
+    f.name = factor.name;
+    f.label = std::string(factor.label);
+    f.index1 = *value1;
+    f.index2 = *value2;
+    f.varied = varied;
+    if (varied && fields.size() > 8) {
+        f.low1 = ParseNumber(fields[5]);
+        f.high1 = ParseNumber(fields[6]);
+        f.low2 = ParseNumber(fields[7]);
+        f.high2 = ParseNumber(fields[8]);
+    }
+    return std::nullopt;
+}
+
+// One factor per analysed row: its name item, then its line of values (a Sobol' factor may carry two more
+// items, "1" and a name, before it). `fileNames` receives the factors' names as the file gives them.
+WhyNot ReadFactors(ItemReader& items, std::span<const int> rows, bool sobol, IndexResults& results,
+                   std::vector<std::string_view>& fileNames) {
     for (std::size_t j = 0; j < rows.size(); ++j) {
-        next();
-        auto line = next();
+        items.Next();
+        auto line = items.Next();
         if (sobol && line && Trim(*line) == "1") {
-            next();
-            line = next();
+            items.Next();
+            line = items.Next();
         }
-        const std::string where = "Factor " + std::to_string(j + 1) + " of the index file";
-        if (!line) return where + " is missing: the file ends early.";
-        const std::vector<std::string_view> fields = Fields(*line);
-        const bool varied = fields.size() <= 4 || fields[2] != kNotVaried || fields[4] != kNotVaried;
-        const auto value1 = fields.size() > 4 ? (varied ? ParseNumber(fields[2]) : 0.0) : std::nullopt;
-        const auto value2 = fields.size() > 4 ? (varied ? ParseNumber(fields[4]) : 0.0) : std::nullopt;
-        if (!value1 || !value2)
-            return where + ", " + QuoteValue(*line) +
-                   ", must hold its two values in its third and fifth tab-separated fields.";
-        const ParameterFactor& factor = AllFactors()[static_cast<std::size_t>(rows[j])];
         FactorResult f;
-        f.row = factor.row;
-        f.name = factor.name;
-        f.label = std::string(factor.label);
-        f.index1 = *value1;
-        f.index2 = *value2;
-        f.varied = varied;
-        if (varied && fields.size() > 8) {
-            f.low1 = ParseNumber(fields[5]);
-            f.high1 = ParseNumber(fields[6]);
-            f.low2 = ParseNumber(fields[7]);
-            f.high2 = ParseNumber(fields[8]);
-        }
+        std::vector<std::string_view> fields;
+        if (auto why = ReadFactorLine(j, line, rows[j], f, fields)) return why;
         if (j == 0) {
             results.index1Name = std::string(Trim(fields[1]));
             results.index2Name = std::string(Trim(fields[3]));
@@ -775,39 +839,58 @@ std::optional<std::string> ParseIndexFile(std::string_view text, std::span<const
         results.factors.push_back(std::move(f));
         fileNames.push_back(Trim(fields[0]));
     }
+    return std::nullopt;
+}
+
+// An interaction line, "p1*p3, index name, index[, low, high]", naming two or three distinct factors of
+// the file.
+WhyNot ReadInteractionLine(std::string_view line, const IndexResults& results,
+                           std::span<const std::string_view> fileNames, InteractionResult& interaction) {
+    const std::vector<std::string_view> fields = Fields(line);
+    const auto value = fields.size() > 2 ? ParseNumber(fields[2]) : std::nullopt;
+    for (std::string_view names = fields[0]; value;) {
+        const std::size_t star = std::min(names.find('*'), names.size());
+        const auto found = std::find(fileNames.begin(), fileNames.end(), Trim(names.substr(0, star)));
+        if (found == fileNames.end()) break;
+        const FactorResult& factor = results.factors[static_cast<std::size_t>(found - fileNames.begin())];
+        interaction.names.push_back(factor.name);
+        interaction.label += (interaction.label.empty() ? "" : " \u00d7 ") + factor.label;
+        if (star == names.size()) break;
+        names.remove_prefix(star + 1);
+    }
+    std::vector<std::string> distinct = interaction.names;
+    std::sort(distinct.begin(), distinct.end());
+    const bool repeated = std::adjacent_find(distinct.begin(), distinct.end()) != distinct.end();
+    if (!value || interaction.names.size() < 2 || interaction.names.size() > 3 || repeated ||
+        interaction.names.size() !=
+            static_cast<std::size_t>(std::count(fields[0].begin(), fields[0].end(), '*') + 1))
+        return "The interaction line " + QuoteValue(line) +
+               " of the index file must name two or three of its factors joined by \"*\", then the "
+               "index's name and its value, tab-separated.";
+    interaction.indexName = std::string(Trim(fields[1]));
+    interaction.index = *value;
+    if (fields.size() > 4) {
+        interaction.low = ParseNumber(fields[3]);
+        interaction.high = ParseNumber(fields[4]);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+WhyNot ParseIndexFile(std::string_view text, std::span<const int> rows, bool sobol, IndexResults& results) {
+    results = IndexResults{};
+    ItemReader items(text);
+    if (auto why = ReadIndexHeader(items, rows.size(), results)) return why;
+    std::vector<std::string_view> fileNames;
+    if (auto why = ReadFactors(items, rows, sobol, results, fileNames)) return why;
     // An index file of an older tool, or of another method, ends here.
-    while (const auto item = next())
+    while (const auto item = items.Next())
         if (*item == "interactions = yes") break;
-    while (const auto line = next()) {
+    while (const auto line = items.Next()) {
         if (Trim(*line).empty()) continue;
-        const std::vector<std::string_view> fields = Fields(*line);
-        const auto value = fields.size() > 2 ? ParseNumber(fields[2]) : std::nullopt;
         InteractionResult interaction;
-        for (std::string_view names = fields[0]; value;) {
-            const std::size_t star = std::min(names.find('*'), names.size());
-            const auto found = std::find(fileNames.begin(), fileNames.end(), Trim(names.substr(0, star)));
-            if (found == fileNames.end()) break;
-            const FactorResult& factor = results.factors[static_cast<std::size_t>(found - fileNames.begin())];
-            interaction.names.push_back(factor.name);
-            interaction.label += (interaction.label.empty() ? "" : " \u00d7 ") + factor.label;
-            if (star == names.size()) break;
-            names.remove_prefix(star + 1);
-        }
-        std::vector<std::string> distinct = interaction.names;
-        std::sort(distinct.begin(), distinct.end());
-        const bool repeated = std::adjacent_find(distinct.begin(), distinct.end()) != distinct.end();
-        if (!value || interaction.names.size() < 2 || interaction.names.size() > 3 || repeated ||
-            interaction.names.size() !=
-                static_cast<std::size_t>(std::count(fields[0].begin(), fields[0].end(), '*') + 1))
-            return "The interaction line " + QuoteValue(*line) +
-                   " of the index file must name two or three of its factors joined by \"*\", then the "
-                   "index's name and its value, tab-separated.";
-        interaction.indexName = std::string(Trim(fields[1]));
-        interaction.index = *value;
-        if (fields.size() > 4) {
-            interaction.low = ParseNumber(fields[3]);
-            interaction.high = ParseNumber(fields[4]);
-        }
+        if (auto why = ReadInteractionLine(*line, results, fileNames, interaction)) return why;
         results.interactions.push_back(std::move(interaction));
     }
     return std::nullopt;

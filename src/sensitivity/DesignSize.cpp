@@ -111,7 +111,7 @@ long DesignRows(const Method& method, int k) {
     }
 }
 
-std::optional<std::string> CheckDesignSize(const Method& method, int k) {
+WhyNot CheckDesignSize(const Method& method, int k) {
     const std::string name = MethodName(method) + " of " + Factors(k);
     const auto limits = MethodSizeLimits(method, k);
     if (!limits) {

@@ -28,6 +28,6 @@ long DesignRows(const Method& method, int factors);
 
 // Why the method's size does not fit `factors` factors, in the method's own terms ("Latin hypercube
 // sampling of 2 factors takes 5 to 2097152 executions, not 3."); nothing when it fits.
-std::optional<std::string> CheckDesignSize(const Method& method, int factors);
+WhyNot CheckDesignSize(const Method& method, int factors);
 
 } // namespace tulo::sensitivity

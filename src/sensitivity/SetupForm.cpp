@@ -103,10 +103,13 @@ void SetupForm::selectAll() {
     for (GrowthRow& row : rows) row.used = true;
 }
 
-std::variant<Refusal, AnalysisRequest> CheckSetup(const SetupForm& form) {
-    // Every count over the whole page must be positive; then every ticked row must be complete.
+namespace {
+
+// The rows' checks: every count over the whole page must be positive, then every ticked row complete.
+// `otherDistribution` tells of a ticked row of another listed distribution than the normal.
+bool RowsComplete(const SetupForm& form, bool& otherDistribution) {
     int ticked = 0, distributions = 0, means = 0, sds = 0, errors = 0;
-    bool otherDistribution = false;
+    otherDistribution = false;
     for (const GrowthRow& row : form.rows) {
         ticked += row.used;
         distributions += Listed(kDistributions, row.distribution);
@@ -117,8 +120,59 @@ std::variant<Refusal, AnalysisRequest> CheckSetup(const SetupForm& form) {
         otherDistribution =
             otherDistribution || row.distribution == "constant" || row.distribution == "uniform";
     }
-    bool valid = ticked > 0 && distributions > 0 && means > 0 && sds > 0 && errors == 0;
+    return ticked > 0 && distributions > 0 && means > 0 && sds > 0 && errors == 0;
+}
 
+// The settings of the chosen method must be numbers (a list text typed over included).
+bool SettingsComplete(const SetupForm& form) {
+    const std::string& method = form.method;
+    if (method == "Morris method")
+        return Numeric(form.morrisSeed) && Numeric(form.morrisTrajectories) && Numeric(form.morrisLevels);
+    if (method == "Sobol method" && (form.sobolComputation == "total" || form.sobolComputation == "custom"))
+        return Numeric(form.sobolExecutions) &&
+               (form.sobolComputation == "total" || !Trim(form.sobolOrder).empty());
+    if (method == "FAST")
+        return Listed(kFastComputations, form.fastComputation) && Numeric(form.fastSeed) &&
+               Numeric(form.fastExecutions);
+    if (method == "Latin hypercube sampling") return Numeric(form.lhsSeed) && Numeric(form.lhsExecutions);
+    if (method == "Random") return Numeric(form.randomSeed) && Numeric(form.randomExecutions);
+    if (method == "Quasi-Random LpTau") return Numeric(form.lptauExecutions);
+    return true;
+}
+
+// The Sobol' method line ("1 3", "3 3 2"), or the refusal of a list text typed over.
+std::variant<Refusal, std::string> SobolMethodLine(const SetupForm& form, int ticked) {
+    const bool custom = form.sobolComputation == "custom";
+    if (!custom && form.sobolComputation != "total")
+        return Refuse("You have specified an invalid string in the <Method computation> combo box", "TULO",
+                      Icon::Critical);
+    const std::string m = SobolExponent(*ParseNumber(form.sobolExecutions), ticked, custom);
+    if (!custom) return Joined({"1", m});
+    const auto order = std::find(std::begin(kSobolOrders), std::end(kSobolOrders), form.sobolOrder);
+    if (order == std::end(kSobolOrders))
+        return Refuse("You have specified an invalid stringa in the <Order of infices calc.> combo box",
+                      "TULO", Icon::Critical);
+    return Joined({"3", m, std::to_string(order - std::begin(kSobolOrders) + 1)});
+}
+
+// The method line of the form's method, which the checks found complete.
+std::variant<Refusal, std::string> FormMethodLine(const SetupForm& form, int ticked) {
+    const std::string& method = form.method;
+    if (method == "FAST")
+        return Joined({form.fastComputation == "Classic" ? "1" : "2", form.fastSeed, form.fastExecutions});
+    if (method == "Latin hypercube sampling") return Joined({form.lhsSeed, form.lhsExecutions});
+    if (method == "Random") return Joined({form.randomSeed, form.randomExecutions});
+    if (method == "Morris method")
+        return Joined({form.morrisSeed, form.morrisTrajectories, form.morrisLevels});
+    if (method == "Quasi-Random LpTau") return Joined({form.lptauExecutions});
+    return SobolMethodLine(form, ticked);
+}
+
+} // namespace
+
+std::variant<Refusal, AnalysisRequest> CheckSetup(const SetupForm& form) {
+    bool otherDistribution = false;
+    const bool rowsComplete = RowsComplete(form, otherDistribution);
     if (otherDistribution)
         return Refuse("Only normal distributions are allowed in this version of TULO", kCheckTitle,
                       Icon::Information);
@@ -128,27 +182,9 @@ std::variant<Refusal, AnalysisRequest> CheckSetup(const SetupForm& form) {
         return Refuse("Only Morris, Sobol, FAST, Latin hypercube, Quasi-Random LpTau, and Random methods are "
                       "allowed in this version of TULO",
                       {});
-
-    // The settings of the chosen method must be numbers (a list text typed over included).
-    const std::string& method = form.method;
-    if (method == "Morris method")
-        valid = valid && Numeric(form.morrisSeed) && Numeric(form.morrisTrajectories) &&
-                Numeric(form.morrisLevels);
-    else if (method == "Sobol method" &&
-             (form.sobolComputation == "total" || form.sobolComputation == "custom"))
-        valid = valid && Numeric(form.sobolExecutions) &&
-                (form.sobolComputation == "total" || !Trim(form.sobolOrder).empty());
-    else if (method == "FAST")
-        valid = valid && Listed(kFastComputations, form.fastComputation) && Numeric(form.fastSeed) &&
-                Numeric(form.fastExecutions);
-    else if (method == "Latin hypercube sampling")
-        valid = valid && Numeric(form.lhsSeed) && Numeric(form.lhsExecutions);
-    else if (method == "Random")
-        valid = valid && Numeric(form.randomSeed) && Numeric(form.randomExecutions);
-    else if (method == "Quasi-Random LpTau")
-        valid = valid && Numeric(form.lptauExecutions);
     const auto output = FindOutput(form.output);
-    if (!valid || !output) return Refuse("There is something wrong with your inputs");
+    if (!rowsComplete || !SettingsComplete(form) || !output)
+        return Refuse("There is something wrong with your inputs");
 
     AnalysisRequest request;
     request.output = *output;
@@ -158,35 +194,10 @@ std::variant<Refusal, AnalysisRequest> CheckSetup(const SetupForm& form) {
             request.factors.push_back({r, std::string(Trim(row.distribution)), std::string(Trim(row.mean)),
                                        std::string(Trim(row.sd))});
     }
-    request.keyword = *MethodKeyword(method);
-    if (method == "FAST")
-        request.methodLine =
-            Joined({form.fastComputation == "Classic" ? "1" : "2", form.fastSeed, form.fastExecutions});
-    else if (method == "Latin hypercube sampling")
-        request.methodLine = Joined({form.lhsSeed, form.lhsExecutions});
-    else if (method == "Random")
-        request.methodLine = Joined({form.randomSeed, form.randomExecutions});
-    else if (method == "Morris method")
-        request.methodLine = Joined({form.morrisSeed, form.morrisTrajectories, form.morrisLevels});
-    else if (method == "Quasi-Random LpTau")
-        request.methodLine = Joined({form.lptauExecutions});
-    else {
-        const bool custom = form.sobolComputation == "custom";
-        if (!custom && form.sobolComputation != "total")
-            return Refuse("You have specified an invalid string in the <Method computation> combo box",
-                          "TULO", Icon::Critical);
-        const std::string m = SobolExponent(*ParseNumber(form.sobolExecutions), ticked, custom);
-        if (!custom) {
-            request.methodLine = Joined({"1", m});
-        } else {
-            const auto order = std::find(std::begin(kSobolOrders), std::end(kSobolOrders), form.sobolOrder);
-            if (order == std::end(kSobolOrders))
-                return Refuse(
-                    "You have specified an invalid stringa in the <Order of infices calc.> combo box", "TULO",
-                    Icon::Critical);
-            request.methodLine = Joined({"3", m, std::to_string(order - std::begin(kSobolOrders) + 1)});
-        }
-    }
+    request.keyword = *MethodKeyword(form.method);
+    auto line = FormMethodLine(form, form.ticked());
+    if (auto* refusal = std::get_if<Refusal>(&line)) return std::move(*refusal);
+    request.methodLine = std::get<std::string>(std::move(line));
 
     // An opened sample replaces the drawing, whatever page is in front.
     if (!form.samplePath.empty()) {
@@ -337,7 +348,62 @@ std::string FormatSettingsFile(const SetupForm& form) {
     return text;
 }
 
-std::optional<std::string> ParseSettingsFile(std::string_view text, SetupForm& form) {
+namespace {
+
+// "<where>: "<key>" must be one of <list>, not "<value>"."
+std::string NotListed(const std::string& where, const std::string& key, const std::string& value,
+                      std::span<const std::string_view> list) {
+    std::string choices;
+    for (const std::string_view item : list) choices += (choices.empty() ? "" : ", ") + std::string(item);
+    return where + ": " + QuoteValue(key) + " must be one of " + choices + ", not " + QuoteValue(value) + ".";
+}
+
+// The setting `key` of line `where` set to `value` in `read`; why not for an unknown key or a value its
+// list does not hold.
+WhyNot ReadSetting(const std::string& where, const std::string& key, const std::string& value,
+                   SetupForm& read) {
+    bool known = false;
+    if (key == "page") {
+        known = true;
+        const auto page = std::find(std::begin(kPages), std::end(kPages), value);
+        if (page == std::end(kPages)) return NotListed(where, key, value, kPages);
+        read.page = static_cast<SetupPage>(page - std::begin(kPages));
+    } else if (key == "method") {
+        known = true;
+        const auto methods = MethodNames();
+        if (std::none_of(methods.begin(), methods.end(),
+                         [&](const MethodName& m) { return m.text == value; })) {
+            std::vector<std::string_view> texts;
+            for (const MethodName& m : methods) texts.push_back(m.text);
+            return NotListed(where, key, value, texts);
+        }
+        read.method = value;
+    }
+    for (const ParameterFactor& factor : GrowthFactors())
+        if (key == factor.name + " used") {
+            known = true;
+            if (value != "yes" && value != "no")
+                return where + ": " + QuoteValue(key) + " must be yes or no.";
+            read.rows.at(static_cast<std::size_t>(factor.row)).used = value == "yes";
+        }
+    WhyNot wrong;
+    EachSetting(read,
+                [&](const std::string& name, std::string& setting, std::span<const std::string_view> list) {
+                    if (name != key) return;
+                    known = true;
+                    if (!list.empty() && std::find(list.begin(), list.end(), value) == list.end())
+                        wrong = NotListed(where, key, value, list);
+                    else
+                        setting = value;
+                });
+    if (wrong) return wrong;
+    if (!known) return where + " has an unknown setting, " + QuoteValue(key) + ".";
+    return std::nullopt;
+}
+
+} // namespace
+
+WhyNot ParseSettingsFile(std::string_view text, SetupForm& form) {
     SetupForm read;
     std::vector<std::string> seen;
     std::size_t start = 0;
@@ -361,53 +427,10 @@ std::optional<std::string> ParseSettingsFile(std::string_view text, SetupForm& f
         if (equals == std::string_view::npos)
             return where + ", " + QuoteValue(line) + ", is not \"key = value\".";
         const std::string key(Trim(line.substr(0, equals)));
-        const std::string value(Trim(line.substr(equals + 1)));
         if (std::find(seen.begin(), seen.end(), key) != seen.end())
             return where + " gives " + QuoteValue(key) + " a second time.";
         seen.push_back(key);
-        const auto notListed = [&](std::span<const std::string_view> list) {
-            std::string choices;
-            for (const std::string_view item : list)
-                choices += (choices.empty() ? "" : ", ") + std::string(item);
-            return where + ": " + QuoteValue(key) + " must be one of " + choices + ", not " +
-                   QuoteValue(value) + ".";
-        };
-        bool known = false;
-        std::optional<std::string> wrong;
-        if (key == "page") {
-            known = true;
-            const auto page = std::find(std::begin(kPages), std::end(kPages), value);
-            if (page == std::end(kPages)) return notListed(kPages);
-            read.page = static_cast<SetupPage>(page - std::begin(kPages));
-        } else if (key == "method") {
-            known = true;
-            const auto methods = MethodNames();
-            if (std::none_of(methods.begin(), methods.end(),
-                             [&](const MethodName& m) { return m.text == value; })) {
-                std::vector<std::string_view> texts;
-                for (const MethodName& m : methods) texts.push_back(m.text);
-                return notListed(texts);
-            }
-            read.method = value;
-        }
-        for (const ParameterFactor& factor : GrowthFactors())
-            if (key == factor.name + " used") {
-                known = true;
-                if (value != "yes" && value != "no")
-                    return where + ": " + QuoteValue(key) + " must be yes or no.";
-                read.rows.at(static_cast<std::size_t>(factor.row)).used = value == "yes";
-            }
-        EachSetting(
-            read, [&](const std::string& name, std::string& setting, std::span<const std::string_view> list) {
-                if (name != key) return;
-                known = true;
-                if (!list.empty() && std::find(list.begin(), list.end(), value) == list.end())
-                    wrong = notListed(list);
-                else
-                    setting = value;
-            });
-        if (wrong) return wrong;
-        if (!known) return where + " has an unknown setting, " + QuoteValue(key) + ".";
+        if (auto why = ReadSetting(where, key, std::string(Trim(line.substr(equals + 1))), read)) return why;
     }
     if (!header) return std::string("The settings file is empty.");
     form = std::move(read);

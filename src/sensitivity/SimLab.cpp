@@ -79,16 +79,109 @@ fs::path Beside(const fs::path& file, const std::string& named) {
     return path.is_absolute() ? path : file.parent_path() / path;
 }
 
-std::optional<std::string> ReadFile(const fs::path& file, const std::string& what, std::uintmax_t limit,
-                                    std::string& text) {
+WhyNot ReadFile(const fs::path& file, const std::string& what, std::uintmax_t limit, std::string& text) {
     if (const auto why = ReadWholeFile(file, limit, text))
         return "Cannot read the " + what + " \"" + file.string() + "\": " + *why + ".";
     return std::nullopt;
 }
 
+// Line i (0-based) of the configuration, a factor: name, distribution, two numbers and optionally the two
+// truncation quantiles.
+WhyNot ParseFactorLine(int i, std::string_view line, Factor& f) {
+    const std::vector<std::string> t = Tokens(line);
+    const auto wrong = [&] {
+        return "Line " + std::to_string(i + 1) + " of the configuration, " + Quoted(line) +
+               ", must be a factor: name, distribution (normal, uniform or constant), two numbers and "
+               "optionally the two truncation quantiles.";
+    };
+    if (t.size() != 4 && t.size() != 6) return wrong();
+    f.name = t[0];
+    if (f.name.size() > kMaxNameLength)
+        return "Line " + std::to_string(i + 1) + " of the configuration: the factor name " + Quoted(f.name) +
+               " is longer than " + std::to_string(kMaxNameLength) + " characters.";
+    std::string kind = t[1];
+    std::transform(kind.begin(), kind.end(), kind.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (kind == "normal")
+        f.distribution = Distribution::Normal;
+    else if (kind == "uniform")
+        f.distribution = Distribution::Uniform;
+    else if (kind == "constant")
+        f.distribution = Distribution::Constant;
+    else
+        return wrong();
+    std::vector<double> numbers;
+    for (std::size_t j = 2; j < t.size(); ++j) {
+        const auto value = ParseNumber(t[j]);
+        if (!value) return wrong();
+        numbers.push_back(*value);
+    }
+    f.a = numbers[0];
+    f.b = numbers[1];
+    if (numbers.size() == 4) {
+        f.lowQuantile = numbers[2];
+        f.highQuantile = numbers[3];
+    }
+    if (const auto why = CheckFactor(f)) return "In the configuration, " + *why;
+    // The sample file's items end at commas: a name holding one would split its header.
+    if (f.name.find(',') != std::string::npos)
+        return "Line " + std::to_string(i + 1) + " of the configuration: the factor name " + Quoted(f.name) +
+               " must not hold a comma.";
+    const double low = FactorValue(f, 0), high = FactorValue(f, 1);
+    if (!std::isfinite(low) || !std::isfinite(high))
+        return "Line " + std::to_string(i + 1) + " of the configuration: the values of " + Quoted(f.name) +
+               " would reach beyond the largest number a sample holds.";
+    return std::nullopt;
+}
+
+// The sample file's rows of tab-separated values, as many as `file` announces, into its values.
+WhyNot ReadSampleRows(std::span<const std::string_view> lines, SampleFile& file) {
+    file.values.reserve(static_cast<std::size_t>(file.rows) * file.factors);
+    for (int r = 0; r < file.rows; ++r) {
+        std::string_view line = lines[r];
+        int fields = 0;
+        while (!Trim(line).empty()) {
+            const std::size_t tab = std::min(line.find('\t'), line.size());
+            const auto value = ParseNumber(line.substr(0, tab));
+            if (!value || ++fields > file.factors)
+                return "Row " + std::to_string(r + 1) + " of the sample file must hold " +
+                       std::to_string(file.factors) + " numbers separated by tabs: " + Quoted(lines[r]) + ".";
+            file.values.push_back(*value);
+            line = tab < line.size() ? line.substr(tab + 1) : std::string_view{};
+        }
+        if (fields != file.factors)
+            return "Row " + std::to_string(r + 1) + " of the sample file holds " + std::to_string(fields) +
+                   " values instead of " + std::to_string(file.factors) + ".";
+    }
+    return std::nullopt;
+}
+
+// Our own header says how the sample was drawn; another tool's sample is an unknown design. `items` are
+// the file's four header items.
+WhyNot ReadSampleHeader(const std::string (&items)[4], SampleFile& file) {
+    const std::vector<std::string> header = Tokens(items[0]);
+    if (header.size() >= 2 && header[0] == "tuloSimLab") {
+        const auto split = std::find(header.begin(), header.end(), "factors");
+        std::string line;
+        for (auto t = header.begin() + 2; t < split; ++t) line += *t + " ";
+        Method method;
+        if (const auto why = ParseMethod(header[1], line, method))
+            return "In the sample file's header: " + *why;
+        const auto seed = ParseNumber(items[3]);
+        if (!seed || *seed < 0 || *seed != std::floor(*seed) || *seed > 2147483647.0)
+            return "The sample file's fourth item must be its seed, not " + Quoted(items[3]) + ".";
+        method.seed = static_cast<std::uint64_t>(*seed);
+        if (split != header.end()) file.names.assign(split + 1, header.end());
+        if (file.names.size() != static_cast<std::size_t>(file.factors))
+            return "The sample file's header names " + std::to_string(file.names.size()) + " factors, not " +
+                   std::to_string(file.factors) + ".";
+        file.method = method;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
-std::optional<std::string> ParseConfiguration(std::string_view text, Configuration& config) {
+WhyNot ParseConfiguration(std::string_view text, Configuration& config) {
     const std::vector<std::string_view> lines = Lines(text);
     config = Configuration{};
     const auto k = lines.empty() ? std::nullopt : Whole(lines[0], 1, kMaxFactors);
@@ -100,50 +193,8 @@ std::optional<std::string> ParseConfiguration(std::string_view text, Configurati
                " factors need " + std::to_string(*k + 4) +
                ": the count, the factors, the method, its settings and the sample file.";
     for (int i = 1; i <= *k; ++i) {
-        const std::vector<std::string> t = Tokens(lines[i]);
-        const auto wrong = [&] {
-            return "Line " + std::to_string(i + 1) + " of the configuration, " + Quoted(lines[i]) +
-                   ", must be a factor: name, distribution (normal, uniform or constant), two numbers and "
-                   "optionally the two truncation quantiles.";
-        };
-        if (t.size() != 4 && t.size() != 6) return wrong();
         Factor f;
-        f.name = t[0];
-        if (f.name.size() > kMaxNameLength)
-            return "Line " + std::to_string(i + 1) + " of the configuration: the factor name " +
-                   Quoted(f.name) + " is longer than " + std::to_string(kMaxNameLength) + " characters.";
-        std::string kind = t[1];
-        std::transform(kind.begin(), kind.end(), kind.begin(),
-                       [](unsigned char c) { return std::tolower(c); });
-        if (kind == "normal")
-            f.distribution = Distribution::Normal;
-        else if (kind == "uniform")
-            f.distribution = Distribution::Uniform;
-        else if (kind == "constant")
-            f.distribution = Distribution::Constant;
-        else
-            return wrong();
-        std::vector<double> numbers;
-        for (std::size_t j = 2; j < t.size(); ++j) {
-            const auto value = ParseNumber(t[j]);
-            if (!value) return wrong();
-            numbers.push_back(*value);
-        }
-        f.a = numbers[0];
-        f.b = numbers[1];
-        if (numbers.size() == 4) {
-            f.lowQuantile = numbers[2];
-            f.highQuantile = numbers[3];
-        }
-        if (const auto why = CheckFactor(f)) return "In the configuration, " + *why;
-        // The sample file's items end at commas: a name holding one would split its header.
-        if (f.name.find(',') != std::string::npos)
-            return "Line " + std::to_string(i + 1) + " of the configuration: the factor name " +
-                   Quoted(f.name) + " must not hold a comma.";
-        const double low = FactorValue(f, 0), high = FactorValue(f, 1);
-        if (!std::isfinite(low) || !std::isfinite(high))
-            return "Line " + std::to_string(i + 1) + " of the configuration: the values of " +
-                   Quoted(f.name) + " would reach beyond the largest number a sample holds.";
+        if (auto why = ParseFactorLine(i, lines[i], f)) return why;
         config.factors.push_back(std::move(f));
     }
     if (const auto why = ParseMethod(lines[*k + 1], lines[*k + 2], config.method)) return why;
@@ -156,7 +207,7 @@ std::optional<std::string> ParseConfiguration(std::string_view text, Configurati
     return std::nullopt;
 }
 
-std::optional<std::string> DrawSample(const Configuration& config, Sample& sample) {
+WhyNot DrawSample(const Configuration& config, Sample& sample) {
     sample = Sample{};
     sample.method = config.method;
     const int k = static_cast<int>(config.factors.size());
@@ -181,7 +232,7 @@ std::string FormatSampleFile(const Sample& sample) {
     return text;
 }
 
-std::optional<std::string> ParseSampleFile(std::string_view text, SampleFile& file) {
+WhyNot ParseSampleFile(std::string_view text, SampleFile& file) {
     file = SampleFile{};
     // The four header items end at a line end or a comma.
     std::string items[4];
@@ -205,43 +256,8 @@ std::optional<std::string> ParseSampleFile(std::string_view text, SampleFile& fi
     if (lines.size() != static_cast<std::size_t>(file.rows))
         return "The sample file announces " + std::to_string(file.rows) + " samples but holds " +
                std::to_string(lines.size()) + " rows.";
-    file.values.reserve(static_cast<std::size_t>(file.rows) * file.factors);
-    for (int r = 0; r < file.rows; ++r) {
-        std::string_view line = lines[r];
-        int fields = 0;
-        while (!Trim(line).empty()) {
-            const std::size_t tab = std::min(line.find('\t'), line.size());
-            const auto value = ParseNumber(line.substr(0, tab));
-            if (!value || ++fields > file.factors)
-                return "Row " + std::to_string(r + 1) + " of the sample file must hold " +
-                       std::to_string(file.factors) + " numbers separated by tabs: " + Quoted(lines[r]) + ".";
-            file.values.push_back(*value);
-            line = tab < line.size() ? line.substr(tab + 1) : std::string_view{};
-        }
-        if (fields != file.factors)
-            return "Row " + std::to_string(r + 1) + " of the sample file holds " + std::to_string(fields) +
-                   " values instead of " + std::to_string(file.factors) + ".";
-    }
-    // Our own header says how the sample was drawn; another tool's sample is an unknown design.
-    const std::vector<std::string> header = Tokens(items[0]);
-    if (header.size() >= 2 && header[0] == "tuloSimLab") {
-        const auto split = std::find(header.begin(), header.end(), "factors");
-        std::string line;
-        for (auto t = header.begin() + 2; t < split; ++t) line += *t + " ";
-        Method method;
-        if (const auto why = ParseMethod(header[1], line, method))
-            return "In the sample file's header: " + *why;
-        const auto seed = ParseNumber(items[3]);
-        if (!seed || *seed < 0 || *seed != std::floor(*seed) || *seed > 2147483647.0)
-            return "The sample file's fourth item must be its seed, not " + Quoted(items[3]) + ".";
-        method.seed = static_cast<std::uint64_t>(*seed);
-        if (split != header.end()) file.names.assign(split + 1, header.end());
-        if (file.names.size() != static_cast<std::size_t>(file.factors))
-            return "The sample file's header names " + std::to_string(file.names.size()) + " factors, not " +
-                   std::to_string(file.factors) + ".";
-        file.method = method;
-    }
-    return std::nullopt;
+    if (auto why = ReadSampleRows(lines, file)) return why;
+    return ReadSampleHeader(items, file);
 }
 
 std::string FormatOutputFile(std::string_view name, const std::vector<double>& outputs) {
@@ -250,8 +266,7 @@ std::string FormatOutputFile(std::string_view name, const std::vector<double>& o
     return text;
 }
 
-std::optional<std::string> ParseOutputFile(std::string_view text, std::string& name,
-                                           std::vector<double>& outputs) {
+WhyNot ParseOutputFile(std::string_view text, std::string& name, std::vector<double>& outputs) {
     const std::vector<std::string_view> lines = Lines(text);
     outputs.clear();
     if (lines.size() < 4 || !Whole(lines[0], 1, 1))
@@ -272,7 +287,7 @@ std::optional<std::string> ParseOutputFile(std::string_view text, std::string& n
     return std::nullopt;
 }
 
-std::optional<std::string> ParseIndexRequest(std::string_view text, IndexRequest& request) {
+WhyNot ParseIndexRequest(std::string_view text, IndexRequest& request) {
     const std::vector<std::string_view> lines = Lines(text);
     request = IndexRequest{};
     if (lines.size() < 5 || lines.size() > 6)
@@ -300,8 +315,8 @@ std::optional<std::string> ParseIndexRequest(std::string_view text, IndexRequest
     return std::nullopt;
 }
 
-std::optional<std::string> ComputeSampleIndices(const SampleFile& sample, const std::vector<double>& outputs,
-                                                IndexResult& result) {
+WhyNot ComputeSampleIndices(const SampleFile& sample, const std::vector<double>& outputs,
+                            IndexResult& result) {
     result = IndexResult{};
     result.runs = sample.rows;
     result.knownDesign = sample.method.has_value();
@@ -380,7 +395,7 @@ std::string FormatIndexFile(const IndexResult& result, std::string_view outputNa
     return text;
 }
 
-std::optional<std::string> RunSamplingMode(const fs::path& configuration) {
+WhyNot RunSamplingMode(const fs::path& configuration) {
     std::string text;
     if (const auto why = ReadFile(configuration, "configuration", kMaxTextFileBytes, text)) return why;
     Configuration config;
@@ -395,7 +410,7 @@ std::optional<std::string> RunSamplingMode(const fs::path& configuration) {
     return WriteFileAtomically(samplePath, FormatSampleFile(sample));
 }
 
-std::optional<std::string> RunIndicesMode(const fs::path& requestPath) {
+WhyNot RunIndicesMode(const fs::path& requestPath) {
     std::string text;
     if (const auto why = ReadFile(requestPath, "index request", kMaxTextFileBytes, text)) return why;
     IndexRequest request;

@@ -87,11 +87,12 @@ protected:
 double Ishigami(const std::vector<double>& x) {
     return std::sin(x[0]) + 7 * std::pow(std::sin(x[1]), 2) + 0.1 * std::pow(x[2], 4) * std::sin(x[0]);
 }
+// Ishigami's three factors, uniform over [-pi, pi].
+const std::string kIshigamiFactors = "x1 uniform -3.141592653589793 3.141592653589793\r\n"
+                                     "x2 uniform -3.141592653589793 3.141592653589793\r\n"
+                                     "x3 uniform -3.141592653589793 3.141592653589793\r\n";
 
 TEST_F(SimLabTest, SobolAndExtendedFastMatchTheIshigamiIndices) {
-    std::string factors;
-    for (const char* name : {"x1", "x2", "x3"})
-        factors += std::string(name) + " uniform -3.141592653589793 3.141592653589793\r\n";
     const double first[] = {0.3139, 0.4424, 0.0}, total[] = {0.5576, 0.4424, 0.2437}, none[] = {0, 0, 0};
     // Classic FAST gives first-order indices only, 0 in place of the total, and no interval: its error
     // lies in its random phases, which no resample of its one curve shows.
@@ -99,7 +100,7 @@ TEST_F(SimLabTest, SobolAndExtendedFastMatchTheIshigamiIndices) {
          {std::pair{"sobol\r\n1 8", total}, std::pair{"fast\r\n2 5 3075", total},
           std::pair{"fast\r\n1 5 1025", none}}) {
         SCOPED_TRACE(method);
-        const auto indices = Analyse(factors, 3, method, Ishigami);
+        const auto indices = Analyse(kIshigamiFactors, 3, method, Ishigami);
         ASSERT_EQ(indices.size(), 3u);
         for (int j = 0; j < 3; ++j) {
             const auto& f = indices[j];
@@ -116,8 +117,8 @@ TEST_F(SimLabTest, SobolAndExtendedFastMatchTheIshigamiIndices) {
         }
     }
     // A mean far from zero, as a biomass has, must not blur the first-order indices or their intervals.
-    const auto shifted =
-        Analyse(factors, 3, "sobol\r\n1 8", [](const std::vector<double>& x) { return 1000 + Ishigami(x); });
+    const auto shifted = Analyse(kIshigamiFactors, 3, "sobol\r\n1 8",
+                                 [](const std::vector<double>& x) { return 1000 + Ishigami(x); });
     for (int j = 0; j < 3; ++j) {
         EXPECT_NEAR(shifted[j][0], first[j], 0.03);
         EXPECT_LT(shifted[j][3] - shifted[j][2], 0.2);
@@ -127,10 +128,7 @@ TEST_F(SimLabTest, SobolAndExtendedFastMatchTheIshigamiIndices) {
 // Ishigami's only interaction is x1 with x3, and it has none of the three factors together. The
 // window reads the factor lines as before and the interaction lines after them.
 TEST_F(SimLabTest, SobolCustomThirdOrderGivesTheIshigamiInteractions) {
-    std::string factors;
-    for (const char* name : {"x1", "x2", "x3"})
-        factors += std::string(name) + " uniform -3.141592653589793 3.141592653589793\r\n";
-    const auto indices = Analyse(factors, 3, "sobol\r\n3 7 3", Ishigami);
+    const auto indices = Analyse(kIshigamiFactors, 3, "sobol\r\n3 7 3", Ishigami);
     ASSERT_EQ(indices.size(), 3u);
     EXPECT_NEAR(indices[0][0], 0.3139, 0.03);
     IndexResults results;
@@ -147,6 +145,41 @@ TEST_F(SimLabTest, SobolCustomThirdOrderGivesTheIshigamiInteractions) {
         EXPECT_GE(*i.high, expected[s]) << names[s];
     }
     EXPECT_EQ(results.interactions[1].names, (std::vector<std::string>{"par1", "par3"}));
+}
+
+// The sampling methods' SRC on Ishigami: only x1 enters linearly, Cov(y, x1) = 1 + 0.1 pi^4 / 5 over
+// sd(x1) sd(y) = (pi / sqrt 3) sqrt(13.8445). Morris's mu* at four levels against the mean absolute
+// elementary effect over the whole grid, every other factor at any of its levels.
+TEST_F(SimLabTest, SamplingAndMorrisMethodsMeasureTheIshigamiFunction) {
+    const double pi = std::numbers::pi;
+    const double src1 = (1 + 0.1 * std::pow(pi, 4) / 5) / (pi / std::sqrt(3.0) * std::sqrt(13.8445));
+    for (const char* method : {"lhs\r\n3 2000", "random\r\n3 2000", "lptau\r\n2048"}) {
+        SCOPED_TRACE(method);
+        const auto indices = Analyse(kIshigamiFactors, 3, method, Ishigami);
+        EXPECT_NEAR(indices[0][0], src1, 0.03);
+        EXPECT_LE(indices[0][2], src1);
+        EXPECT_GE(indices[0][3], src1);
+        EXPECT_NEAR(indices[1][0], 0, 0.03);
+        EXPECT_NEAR(indices[2][0], 0, 0.03);
+    }
+    const double levels[] = {0, 1.0 / 3, 2.0 / 3, 1}, delta = 2.0 / 3;
+    const auto at = [&](double u) { return -pi + 2 * pi * u; };
+    double grid[3] = {0, 0, 0};
+    for (int i = 0; i < 3; ++i)
+        for (const double a : levels)
+            for (const double b : levels)
+                for (const double from : {levels[0], levels[1]}) {
+                    std::vector<double> x(3), moved(3);
+                    for (int j = 0, o = 0; j < 3; ++j) x[j] = at(j == i ? from : o++ == 0 ? a : b);
+                    moved = x;
+                    moved[i] = at(from + delta);
+                    grid[i] += std::abs(Ishigami(moved) - Ishigami(x)) / delta / 32;
+                }
+    const auto morris = Analyse(kIshigamiFactors, 3, "morris\r\n5 2000 4", Ishigami);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_NEAR(morris[i][0], grid[i], 0.05 * grid[i]) << i;
+        EXPECT_GT(morris[i][1], 0) << i;
+    }
 }
 
 TEST_F(SimLabTest, RegressionCoefficientsOfALinearModel) {
@@ -254,15 +287,12 @@ TEST_F(SimLabTest, AFactorThatDidNotVaryHasNoIndex) {
 // and shifted far out are those of the outputs themselves (Morris's scaled with them), and what cannot be
 // written is refused, not written as inf.
 TEST_F(SimLabTest, HugeOutputsAndSpreadsGiveTheSameIndicesOrARefusal) {
-    std::string factors;
-    for (const char* name : {"x1", "x2", "x3"})
-        factors += std::string(name) + " uniform -3.141592653589793 3.141592653589793\n";
     for (const char* method :
          {"sobol\n1 4", "fast\n1 5 1025", "fast\n2 5 1500", "lhs\n5 300", "morris\n5 8 4"}) {
         SCOPED_TRACE(method);
-        const auto plain = Analyse(factors, 3, method, Ishigami);
+        const auto plain = Analyse(kIshigamiFactors, 3, method, Ishigami);
         const double scale = std::string(method).starts_with("morris") ? 1e300 : 1;
-        const auto huge = Analyse(factors, 3, method,
+        const auto huge = Analyse(kIshigamiFactors, 3, method,
                                   [](const std::vector<double>& x) { return 1e300 * Ishigami(x) - 1.5e307; });
         for (int j = 0; j < 3; ++j)
             for (int i = 0; i < 6; ++i) {

@@ -1,0 +1,38 @@
+#include "sensitivity/methods/Lhs.h"
+
+#include "sensitivity/methods/Regression.h"
+
+namespace tulo::sensitivity {
+
+namespace {
+
+WhyNot Parse(std::span<const std::string> tokens, Method& method) {
+    method.kind = MethodKind::Lhs;
+    return ParseSeedAndExecutions(tokens, method);
+}
+
+std::string Text(const Method& m) {
+    return "lhs " + std::to_string(static_cast<long>(m.seed)) + " " + std::to_string(m.executions);
+}
+
+// One stratum of each factor per row, the strata paired at random.
+void Draw(const Method& method, Design& d) {
+    Random random(method.seed);
+    const int rows = d.rows;
+    for (int j = 0; j < d.factors; ++j) {
+        std::vector<int> strata(static_cast<std::size_t>(rows));
+        for (int i = 0; i < rows; ++i) strata[i] = i;
+        for (std::size_t i = strata.size() - 1; i > 0; --i) std::swap(strata[i], strata[random.Below(i + 1)]);
+        for (int i = 0; i < rows; ++i)
+            d.unit[static_cast<std::size_t>(i) * d.factors + j] =
+                (strata[i] + random.Unit()) / static_cast<double>(rows);
+    }
+}
+
+} // namespace
+
+MethodEntry LatinHypercubeMethod() {
+    return {MethodKind::Lhs, "lhs", Parse, Text, "SRC", "PRCC", true, ExecutionRows, Draw, RegressionIndices};
+}
+
+} // namespace tulo::sensitivity

@@ -1,0 +1,33 @@
+#include "sensitivity/methods/LpTau.h"
+
+#include "sensitivity/methods/Regression.h"
+
+namespace tulo::sensitivity {
+
+namespace {
+
+// No seed: the sequence is fixed.
+WhyNot Parse(std::span<const std::string> tokens, Method& method) {
+    method.kind = MethodKind::LpTau;
+    const auto runs = tokens.size() == 1 ? WholeNumber(tokens[0], 2, kMaxRuns) : std::nullopt;
+    if (!runs) return std::string("a number of executions (2 or more)");
+    method.executions = static_cast<int>(*runs);
+    return std::nullopt;
+}
+
+std::string Text(const Method& m) {
+    return "lptau " + std::to_string(m.executions);
+}
+
+void Draw(const Method&, Design& d) {
+    SobolPoints(d.factors, d.rows, d.unit);
+}
+
+} // namespace
+
+MethodEntry LpTauMethod() {
+    return {MethodKind::LpTau, "lptau", Parse, Text, "SRC", "PRCC", true, ExecutionRows, Draw,
+            RegressionIndices};
+}
+
+} // namespace tulo::sensitivity

@@ -1,0 +1,56 @@
+#include "sensitivity/methods/MethodTable.h"
+
+#include "base/Numbers.h"
+#include "sensitivity/methods/ExtendedFast.h"
+#include "sensitivity/methods/Fast.h"
+#include "sensitivity/methods/Lhs.h"
+#include "sensitivity/methods/LpTau.h"
+#include "sensitivity/methods/Morris.h"
+#include "sensitivity/methods/RandomSampling.h"
+#include "sensitivity/methods/Sobol.h"
+
+#include <array>
+#include <cmath>
+
+namespace tulo::sensitivity {
+
+std::span<const MethodEntry> MethodTable() {
+    static const std::array<MethodEntry, 7> table{
+        LatinHypercubeMethod(), RandomSamplingMethod(), LpTauMethod(),       MorrisMethod(),
+        SobolMethod(),          FastMethod(),           ExtendedFastMethod()};
+    return table;
+}
+
+const MethodEntry& EntryOf(MethodKind kind) {
+    return MethodTable()[static_cast<std::size_t>(kind)];
+}
+
+const MethodEntry* FindEntry(std::string_view keyword) {
+    for (const MethodEntry& entry : MethodTable())
+        if (entry.keyword == keyword) return &entry;
+    return nullptr;
+}
+
+std::optional<long> WholeNumber(std::string_view text, long least, long most) {
+    const auto value = ParseNumber(text);
+    if (!value || *value != std::floor(*value) || *value < static_cast<double>(least) ||
+        *value > static_cast<double>(most))
+        return std::nullopt;
+    return static_cast<long>(*value);
+}
+
+WhyNot ParseSeedAndExecutions(std::span<const std::string> t, Method& method) {
+    const auto seed = t.size() == 2 ? WholeNumber(t[0], 0, kMaxSeed) : std::nullopt;
+    const auto runs = t.size() == 2 ? WholeNumber(t[1], 2, kMaxRuns) : std::nullopt;
+    if (!seed || !runs) return std::string("a seed and a number of executions (2 or more)");
+    method.seed = static_cast<std::uint64_t>(*seed);
+    method.executions = static_cast<int>(*runs);
+    return std::nullopt;
+}
+
+WhyNot ExecutionRows(const Method& method, int, Design&, long& rows) {
+    rows = method.executions;
+    return std::nullopt;
+}
+
+} // namespace tulo::sensitivity

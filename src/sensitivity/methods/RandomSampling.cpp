@@ -1,0 +1,30 @@
+#include "sensitivity/methods/RandomSampling.h"
+
+#include "sensitivity/methods/Regression.h"
+
+namespace tulo::sensitivity {
+
+namespace {
+
+WhyNot Parse(std::span<const std::string> tokens, Method& method) {
+    method.kind = MethodKind::Random;
+    return ParseSeedAndExecutions(tokens, method);
+}
+
+std::string Text(const Method& m) {
+    return "random " + std::to_string(static_cast<long>(m.seed)) + " " + std::to_string(m.executions);
+}
+
+void Draw(const Method& method, Design& d) {
+    Random random(method.seed);
+    for (double& u : d.unit) u = random.Unit();
+}
+
+} // namespace
+
+MethodEntry RandomSamplingMethod() {
+    return {MethodKind::Random, "random", Parse, Text, "SRC", "PRCC", true, ExecutionRows, Draw,
+            RegressionIndices};
+}
+
+} // namespace tulo::sensitivity
