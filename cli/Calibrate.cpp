@@ -1,5 +1,6 @@
 #include "Calibrate.h"
 
+#include "CommandLine.h"
 #include "Commands.h"
 #include "ForceLai.h"
 
@@ -331,7 +332,8 @@ int Calibrate(const CalibrateOptions& options, std::ostream& out, UserInterface&
     }
     std::optional<ObjectiveKind> objective;
     std::optional<GeneticSettings> genetic;
-    if (!ReadSearchOptions(options.objective, options.genetic, objective, genetic, ui)) return kInvalidInputs;
+    if (!ReadSearchOptions(options.search.objective, options.search.genetic, objective, genetic, ui))
+        return kInvalidInputs;
     if (options.save) {
         std::vector<NamedPath> inputs = SeasonInputPaths(options.config, options.season);
         inputs.push_back({"--agb", options.agb});
@@ -390,8 +392,8 @@ int Calibrate(const CalibrateOptions& options, std::ostream& out, UserInterface&
     }
     std::vector<CalibrationDataSet> dataSets = {std::move(data)};
     for (const std::string& note : MeasurementNotes(settings, dataSets)) ui.message(note);
-    return SearchAndReport(std::move(settings), std::move(dataSets), choices, genetic, options.seed,
-                           options.threads, options.save, false, form, options.json, out, ui);
+    return SearchAndReport(std::move(settings), std::move(dataSets), choices, genetic, options.search.seed,
+                           options.search.threads, options.save, false, form, options.json, out, ui);
 }
 
 namespace {
@@ -420,7 +422,8 @@ int CalibrateSitesTable(const CalibrateSitesOptions& options, std::ostream& out,
     }
     std::optional<ObjectiveKind> objective;
     std::optional<GeneticSettings> genetic;
-    if (!ReadSearchOptions(options.objective, options.genetic, objective, genetic, ui)) return kInvalidInputs;
+    if (!ReadSearchOptions(options.search.objective, options.search.genetic, objective, genetic, ui))
+        return kInvalidInputs;
     const auto table = ReadSitesTable(*options.sites, options.sheet, "--sheet", ui);
     if (!table) return kFailure;
 
@@ -548,8 +551,8 @@ int CalibrateSitesTable(const CalibrateSitesOptions& options, std::ostream& out,
             }
             return kSuccess;
         };
-    return SearchAndReport(std::move(settings), std::move(dataSets), choices, genetic, options.seed,
-                           options.threads, std::nullopt, true, forms.front(), options.json, out, ui,
+    return SearchAndReport(std::move(settings), std::move(dataSets), choices, genetic, options.search.seed,
+                           options.search.threads, std::nullopt, true, forms.front(), options.json, out, ui,
                            &siteValues);
 }
 
@@ -564,7 +567,8 @@ int CalibrateSites(const CalibrateSitesOptions& options, std::ostream& out, User
     }
     std::optional<ObjectiveKind> objective;
     std::optional<GeneticSettings> genetic;
-    if (!ReadSearchOptions(options.objective, options.genetic, objective, genetic, ui)) return kInvalidInputs;
+    if (!ReadSearchOptions(options.search.objective, options.search.genetic, objective, genetic, ui))
+        return kInvalidInputs;
 
     std::vector<ParameterChoice> choices;
     for (int k = 0; k < 3; ++k) {
@@ -654,8 +658,8 @@ int CalibrateSites(const CalibrateSitesOptions& options, std::ostream& out, User
         dataSets.push_back(std::move(data));
     }
     for (const std::string& note : MeasurementNotes(settings, dataSets)) ui.message(note);
-    return SearchAndReport(std::move(settings), std::move(dataSets), choices, genetic, options.seed,
-                           options.threads, options.save, true, base, options.json, out, ui);
+    return SearchAndReport(std::move(settings), std::move(dataSets), choices, genetic, options.search.seed,
+                           options.search.threads, options.save, true, base, options.json, out, ui);
 }
 
 int Reinit(const ReinitOptions& options, std::ostream& out, UserInterface& ui) {
@@ -753,6 +757,128 @@ int Reinit(const ReinitOptions& options, std::ostream& out, UserInterface& ui) {
         return kFailure;
     }
     return kSuccess;
+}
+
+} // namespace tulo::cli
+
+namespace tulo::cli {
+
+namespace {
+
+// The options of a calibration's search, which calibrate and calibrate-sites share.
+void AddSearchOptions(CLI::App* command, SearchOptions& search) {
+    command->add_option("--objective", search.objective,
+                        "\"RRMSE\" (default) or \"RRMSE + CV on Last Point\"");
+    command->add_option("--genetic", search.genetic,
+                        "Genetic simplex: N,ITERATIONS,GENERATIONS,REDUCTION,INCREASE,RANDOM");
+    AddWholeOption(command, "--seed", search.seed, 0, "Seed of the random numbers (default: the clock)");
+    AddThreadsOption(command, search.threads);
+}
+
+} // namespace
+
+void RegisterCalibrateCommand(CommandLine& line) {
+    auto options = std::make_shared<CalibrateOptions>();
+    CLI::App* command = line.app().add_subcommand(
+        "calibrate", "Calibrate crop parameters against measured AGB (and LAI), by the simplex");
+    AddConfigArgument(command, options->config)->required();
+    AddSeasonOptions(command, options->season);
+    command->add_option("--agb", options->agb, "Measured AGB (t/ha): row 1 titles, then DOY and value")
+        ->required();
+    CLI::Option* lai =
+        command->add_option("--lai", options->lai, "Measured LAI: the objective then weighs both");
+    AddWholeOption(command, "--agb-sheet", options->agbSheet, 1, "Sheet of the AGB workbook (1-based)");
+    AddWholeOption(command, "--lai-sheet", options->laiSheet, 1, "Sheet of the LAI workbook (1-based)")
+        ->needs(lai);
+    command->add_option("--agb-weight", options->agbWeight, "Weight of the AGB index (default 1)")
+        ->needs(lai);
+    command->add_option("--lai-weight", options->laiWeight, "Weight of the LAI index (default 1)")
+        ->needs(lai);
+    command
+        ->add_option("--param", options->params,
+                     "NAME:MIN:MAX[:INITIAL], once per parameter: a crop parameter by id, key or caption, "
+                     "the initial value defaulting to the configuration's (e.g. \"RUE:1.5:4:2.3\")")
+        ->required()
+        ->take_all();
+    AddSearchOptions(command, options->search);
+    command->add_option("--save", options->save, "Write the configuration with the calibrated values");
+    command->add_flag("--json", options->json, "Print the result as one JSON object");
+    line.add(command,
+             [options](std::ostream& out, UserInterface& ui) { return Calibrate(*options, out, ui); });
+}
+
+void RegisterReinitCommand(CommandLine& line) {
+    auto options = std::make_shared<ReinitOptions>();
+    CLI::App* command = line.app().add_subcommand(
+        "reinit", "Estimate the sowing day and crop parameters from a remotely sensed LAI series");
+    AddConfigArgument(command, options->config)->required();
+    AddSeasonOptions(command, options->season);
+    command
+        ->add_option("--lai", options->lai,
+                     "The LAI series: DOY in column 1, LAI in column 2, a title row optional")
+        ->required();
+    AddWholeOption(command, "--sheet", options->sheet, 1, "Sheet of the LAI table (1-based)");
+    command
+        ->add_option("--param", options->params,
+                     "NAME:MIN:MAX[:INITIAL], once per parameter (default: TSUM1 and RUE, 0.6 to 1.4 times "
+                     "the configuration's values)")
+        ->take_all();
+    AddWholeOption(command, "--sowing-window", options->sowingWindow, 0,
+                   "Days searched either side of the configuration's sowing (default 30)");
+    AddThreadsOption(command, options->threads);
+    command->add_option("--save", options->save,
+                        "Write the configuration with the estimated sowing and parameters");
+    command->add_flag("--json", options->json, "Print the result as one JSON object");
+    line.add(command, [options](std::ostream& out, UserInterface& ui) { return Reinit(*options, out, ui); });
+}
+
+void RegisterCalibrateSitesCommand(CommandLine& line) {
+    auto options = std::make_shared<CalibrateSitesOptions>();
+    CLI::App* command = line.app().add_subcommand(
+        "calibrate-sites",
+        "Calibrate crop parameters on up to five sites of a .cfg settings file, or on the rows of a sites "
+        "table (--sites)");
+    CLI::Option* config =
+        command->add_option("config", options->config, "Configuration (.sim) of the crop and management");
+    CLI::Option* settings = command->add_option("settings", options->settings,
+                                                "Settings file (.cfg): each site's dates, weather, AGB, LAI");
+    CLI::Option* table =
+        command
+            ->add_option("--sites", options->sites,
+                         "Sites table (CSV or workbook): one row a site with its own config, "
+                         "season, agb, lai and parameter values, in place of CONFIG and SETTINGS")
+            ->excludes(config)
+            ->excludes(settings);
+    AddWholeOption(command, "--sheet", options->sheet, 1, "Sheet of the sites workbook (1-based)")
+        ->needs(table);
+    command
+        ->add_option("--param", options->params,
+                     "With --sites: NAME:MIN:MAX[:INITIAL], one value every row shares, once per parameter")
+        ->take_all()
+        ->needs(table);
+    command
+        ->add_option("--per-site", options->perSite,
+                     "With --sites: NAME:MIN:MAX[:INITIAL], one value per row, searched with the shared ones")
+        ->take_all()
+        ->needs(table);
+    command
+        ->add_option("--save-dir", options->saveDir,
+                     "With --sites: write each row's configuration with its calibrated values as NAME.sim")
+        ->needs(table);
+    command->add_flag("--with-lai", options->withLai, "Add the sites' LAI indices to the objective");
+    AddSearchOptions(command, options->search);
+    command
+        ->add_option("--save", options->save,
+                     "Write the first site's configuration with the calibrated values")
+        ->excludes(table);
+    command->add_flag("--json", options->json, "Print the result as one JSON object");
+    const auto check = [=] {
+        if (!*table && (!*config || !*settings))
+            throw OptionError("calibrate-sites needs CONFIG and SETTINGS (a .cfg), or --sites TABLE.");
+    };
+    line.add(
+        command,
+        [options](std::ostream& out, UserInterface& ui) { return CalibrateSites(*options, out, ui); }, check);
 }
 
 } // namespace tulo::cli

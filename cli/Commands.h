@@ -18,6 +18,16 @@
 
 namespace tulo::cli {
 
+class CommandLine;
+
+// The commands of this file on the command line.
+void RegisterRunCommand(CommandLine& line);
+void RegisterTableCommand(CommandLine& line);
+void RegisterCropCommands(CommandLine& line);
+void RegisterEvaluateCommand(CommandLine& line);
+void RegisterVarietiesCommand(CommandLine& line);
+void RegisterParametersCommand(CommandLine& line);
+
 // Exit statuses.
 inline constexpr int kSuccess = 0;
 inline constexpr int kFailure = 1;       // unreadable or malformed file, failed write

@@ -1,5 +1,6 @@
 #include "Ensemble.h"
 
+#include "CommandLine.h"
 #include "Commands.h"
 #include "base/CellName.h"
 #include "base/Numbers.h"
@@ -412,6 +413,29 @@ int Ensemble(const EnsembleOptions& options, std::ostream& out, UserInterface& u
             return kFailure;
         }
     return anyFailed ? kInvalidInputs : kSuccess;
+}
+
+} // namespace tulo::cli
+
+namespace tulo::cli {
+
+void RegisterEnsembleCommand(CommandLine& line) {
+    auto options = std::make_shared<EnsembleOptions>();
+    CLI::App* command = line.app().add_subcommand(
+        "ensemble", "Run one season per parameter set of a table, in parallel on every core");
+    AddConfigArgument(command, options->config)->required();
+    AddSeasonOptions(command, options->season);
+    command
+        ->add_option("--sets", options->sets,
+                     "Parameter sets: CSV or workbook, row 1 parameter ids, then one set per row")
+        ->required();
+    AddWholeOption(command, "--sheet", options->sheet, 1, "Sheet of the sets workbook (1-based)");
+    AddThreadsOption(command, options->threads);
+    command->add_option("--out", options->out, "Write the CSV here instead of standard output");
+    command->add_option("--series", options->series,
+                        "Daily values instead of the season summary: NAME@DOY,... (e.g. LAI@200)");
+    line.add(command,
+             [options](std::ostream& out, UserInterface& ui) { return Ensemble(*options, out, ui); });
 }
 
 } // namespace tulo::cli

@@ -1,5 +1,6 @@
 #include "EvaluateSites.h"
 
+#include "CommandLine.h"
 #include "Commands.h"
 #include "EvaluationJson.h"
 
@@ -326,6 +327,30 @@ int EvaluateSites(const EvaluateSitesOptions& options, std::ostream& out, UserIn
     out << "Evaluation of " << variable->header << " at the sites of " << table->source << "\n";
     PrintTable(lines, lines.size() - 1, out);
     return anyFailed ? kFailure : kSuccess;
+}
+
+} // namespace tulo::cli
+
+namespace tulo::cli {
+
+void RegisterEvaluateSitesCommand(CommandLine& line) {
+    auto options = std::make_shared<EvaluateSitesOptions>();
+    CLI::App* command = line.app().add_subcommand(
+        "evaluate-sites",
+        "Run every site of a sites table and evaluate each, and all pooled, against its measurements");
+    command
+        ->add_option("table", options->table,
+                     "Sites table: CSV or workbook, row 1 titles (name, config, weather, year, lat, sowing, "
+                     "transplanting, start, end, agb, lai, measured, crop parameters), one site a row")
+        ->required();
+    command->add_option(
+        "--variable", options->variable,
+        "AGB (the agb column, default), LAI (the lai column) or a report header (the measured column)");
+    AddWholeOption(command, "--sheet", options->sheet, 1, "Sheet of the table's workbook (1-based)");
+    AddThreadsOption(command, options->threads);
+    command->add_flag("--json", options->json, "Print the results as one JSON object");
+    line.add(command,
+             [options](std::ostream& out, UserInterface& ui) { return EvaluateSites(*options, out, ui); });
 }
 
 } // namespace tulo::cli

@@ -1,5 +1,6 @@
 #include "ForceLai.h"
 
+#include "CommandLine.h"
 #include "Commands.h"
 
 #include "base/Numbers.h"
@@ -202,6 +203,35 @@ int LaiIndexCommand(const LaiIndexOptions& options, std::ostream& out, UserInter
         leftOut += (leftOut.empty() ? "DOY " : ", DOY ") + std::to_string(l.doy);
     out << "Left out:          " << (leftOut.empty() ? "none" : leftOut + " (not simulated days)") << "\n";
     return kSuccess;
+}
+
+} // namespace tulo::cli
+
+namespace tulo::cli {
+
+void RegisterForceLaiCommand(CommandLine& line) {
+    auto options = std::make_shared<ForceLaiOptions>();
+    CLI::App* command = line.app().add_subcommand(
+        "force-lai", "Run a configuration with its leaf area forced to exogenous values (remote sensing)");
+    AddConfigArgument(command, options->config)->required();
+    AddSeasonOptions(command, options->season);
+    CLI::Option* at =
+        command->add_option("--at", options->at, "One point: day of year and LAI (m2/m2), DOY:LAI");
+    CLI::Option* lai = command->add_option(
+        "--lai", options->lai, "A table of points: DOY in column 1, LAI in column 2, a title row optional");
+    at->excludes(lai);
+    AddWholeOption(command, "--sheet", options->sheet, 1, "Sheet of the LAI table (1-based)")->needs(lai);
+    AddSeasonOutputOptions(command, options->daily,
+                           "Write every daily series of the forced season as CSV (- for standard output)",
+                           options->report);
+    command->add_flag("--json", options->json, "Print the forced days as one JSON object");
+    const auto check = [=] {
+        if (!*at && !*lai) throw OptionError("force-lai needs --at DOY:LAI or --lai FILE.");
+    };
+    line.add(
+        command,
+        [options](std::ostream& out, UserInterface& ui) { return ForceLaiCommand(*options, out, ui); },
+        check);
 }
 
 } // namespace tulo::cli

@@ -1,5 +1,6 @@
 #include "Phenology.h"
 
+#include "CommandLine.h"
 #include "Commands.h"
 
 #include "base/Numbers.h"
@@ -238,6 +239,46 @@ int Phenology(const PhenologyOptions& options, std::ostream& out, UserInterface&
         return kFailure;
     }
     return kSuccess;
+}
+
+} // namespace tulo::cli
+
+namespace tulo::cli {
+
+void RegisterPhenologyCommand(CommandLine& line) {
+    auto options = std::make_shared<PhenologyOptions>();
+    CLI::App* command = line.app().add_subcommand(
+        "phenology", "Fit the thermal times to observed emergence, flowering and maturity days");
+    CLI::Option* config = AddConfigArgument(command, options->config);
+    AddSeasonOptions(command, options->season);
+    CLI::Option* emergence =
+        command->add_option("--emergence", options->emergence,
+                            "Observed emergence: a day of year or a date (otherwise TSUMEM stays)");
+    CLI::Option* flowering =
+        command->add_option("--flowering", options->flowering, "Observed flowering: a day of year or a date");
+    CLI::Option* maturity =
+        command->add_option("--maturity", options->maturity, "Observed maturity: a day of year or a date");
+    CLI::Option* save =
+        command->add_option("--save", options->save, "Write the configuration with the fitted values");
+    CLI::Option* sites = command->add_option(
+        "--sites", options->sites,
+        "Sites table: one set of thermal times for every row, each with its own config, season and "
+        "emergence, flowering and maturity columns");
+    for (CLI::Option* single : {config, emergence, flowering, maturity, save}) sites->excludes(single);
+    AddWholeOption(command, "--sheet", options->sheet, 1, "Sheet of the sites workbook (1-based)")
+        ->needs(sites);
+    command->add_flag("--json", options->json,
+                      "Print {parameters: {id: value}, stages: [{stage, observed, simulated, error}]}");
+    const auto check = [=] {
+        if (!*sites && (!*config || !*flowering || !*maturity))
+            throw OptionError("phenology needs CONFIG with --flowering and --maturity, or --sites TABLE.");
+        if (*sites && options->season.any())
+            throw OptionError("phenology --sites takes each row's season from the table: give the "
+                              "season's options as its columns.");
+    };
+    line.add(
+        command, [options](std::ostream& out, UserInterface& ui) { return Phenology(*options, out, ui); },
+        check);
 }
 
 } // namespace tulo::cli

@@ -1,5 +1,6 @@
 #include "Sensitivity.h"
 
+#include "CommandLine.h"
 #include "Commands.h"
 
 #include "base/Numbers.h"
@@ -307,6 +308,56 @@ int Sensitivity(const SensitivityOptions& options, std::ostream& out, UserInterf
             << PlainInterval(i.low, i.high) << '\n';
     }
     return kSuccess;
+}
+
+} // namespace tulo::cli
+
+namespace tulo::cli {
+
+void RegisterSensitivityCommand(CommandLine& line) {
+    auto options = std::make_shared<SensitivityOptions>();
+    CLI::App* command = line.app().add_subcommand(
+        "sensitivity", "Sensitivity analysis of crop parameters: sample, run every sample, compute indices");
+    AddConfigArgument(command, options->config)->required();
+    AddSeasonOptions(command, options->season);
+    command
+        ->add_option("--method", options->method,
+                     "FAST, \"Latin hypercube sampling\", \"Morris method\", \"Quasi-Random LpTau\", Random, "
+                     "\"Sobol method\", or the keywords fast, lhs, morris, lptau, random, sobol")
+        ->required();
+    command
+        ->add_option("--executions", options->executions,
+                     "Base sample size, required but for Morris (--trajectories): the runs of lhs, random, "
+                     "lptau and fast (extended FAST rounds down to a multiple of the factors); for sobol a "
+                     "power of two from 32, run (factors + 2) times for total, more for custom. The run "
+                     "count is printed before the runs")
+        ->expected(0, 1);
+    command->add_option("--seed", options->seed, "Seed of the random numbers (default 1)");
+    command->add_option("--factors", options->factors,
+                        "Factors to vary: par1 to par11 or crop parameters' ids, workbook keys or "
+                        "captions, comma-separated (default: par1 to par11); codes and switches "
+                        "cannot be factors");
+    command->add_option("--mean", options->means,
+                        "A factor's mean: NAME=VALUE, NAME as in --factors (repeatable; default: "
+                        "parK's own, or the configuration's value)");
+    command->add_option("--sd", options->sds,
+                        "A factor's standard deviation: NAME=VALUE (default: parK's own, or 10 % of "
+                        "the mean)");
+    command->add_option("--output", options->output,
+                        "What each season gives the indices: agb (end-of-crop AGB, default), "
+                        "panicles (at maturity), flowering or maturity (day of year), lai-max");
+    command->add_option("--levels", options->levels, "Morris: number of levels (default 4)");
+    command->add_option("--trajectories", options->trajectories,
+                        "Morris: number of trajectories (default 10, as in the window)");
+    command->add_option("--computation", options->computation,
+                        "Sobol': total (default) or custom; FAST: classic or extended (default)");
+    command->add_option("--order", options->order,
+                        "Sobol' with --computation custom only: first (default), second or third");
+    AddThreadsOption(command, options->threads);
+    command->add_flag("--json", options->json,
+                      "Print a JSON list of {factor, label, index1, index2, ci1, ci2, truncated, varied}");
+    line.add(command,
+             [options](std::ostream& out, UserInterface& ui) { return Sensitivity(*options, out, ui); });
 }
 
 } // namespace tulo::cli
