@@ -577,10 +577,6 @@ int Parameters(ParametersFormat format, std::ostream& out) {
     return kSuccess;
 }
 
-} // namespace tulo::cli
-
-namespace tulo::cli {
-
 void RegisterRunCommand(CommandLine& line) {
     auto options = std::make_shared<RunOptions>();
     CLI::App* command =

@@ -52,10 +52,6 @@ int NewSeason(const NewSeasonOptions& options, std::ostream& out, UserInterface&
     return kSuccess;
 }
 
-} // namespace tulo::cli
-
-namespace tulo::cli {
-
 void RegisterNewSeasonCommand(CommandLine& line) {
     auto options = std::make_shared<NewSeasonOptions>();
     CLI::App* command =

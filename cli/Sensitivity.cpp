@@ -178,22 +178,18 @@ std::string PlainInterval(const std::optional<double>& low, const std::optional<
     return " [" + Plain(*low) + ", " + Plain(*high) + "]";
 }
 
-} // namespace
-
-int Sensitivity(const SensitivityOptions& options, std::ostream& out, UserInterface& ui) {
-    FormModel form;
-    int status = kSuccess;
-    const auto compiled = CompileConfig(options.config, options.season, form, ui, status);
-    if (!compiled) return status;
-    const auto factors = TickedFactors(options, form, *compiled, ui);
-    if (!factors) return kInvalidInputs;
+// The analysis the options ask for; nothing, after a message, when they are refused.
+std::optional<sa::AnalysisRequest> AnalysisOfOptions(const SensitivityOptions& options, const FormModel& form,
+                                                     const CompiledInputs& compiled, UserInterface& ui) {
+    const auto factors = TickedFactors(options, form, compiled, ui);
+    if (!factors) return std::nullopt;
     const auto output = sa::FindOutput(options.output);
     if (!output) {
         std::string keywords;
         for (const sa::OutputChoice& choice : sa::OutputChoices())
             keywords += (keywords.empty() ? "" : ", ") + std::string(choice.keyword);
         ui.message("--output " + QuoteValue(options.output) + " is not one of " + keywords + ".");
-        return kInvalidInputs;
+        return std::nullopt;
     }
     sa::MethodSettings settings;
     settings.method = options.method;
@@ -208,78 +204,47 @@ int Sensitivity(const SensitivityOptions& options, std::ostream& out, UserInterf
     settings.order = options.order.value_or("first");
     if (const auto why = OptionProblem(options, keyword, settings, static_cast<int>(factors->size()))) {
         ui.message(*why);
-        return kInvalidInputs;
+        return std::nullopt;
     }
     sa::AnalysisRequest request;
     request.factors = *factors;
     request.output = *output;
-    if (const auto why = sa::MethodLine(settings, static_cast<int>(factors->size()), request.keyword,
-                                        request.methodLine)) {
+    auto why =
+        sa::MethodLine(settings, static_cast<int>(factors->size()), request.keyword, request.methodLine);
+    if (!why) why = sa::CheckRequest(request);
+    if (why) {
         ui.message(*why);
-        return kInvalidInputs;
+        return std::nullopt;
     }
+    return request;
+}
 
-    if (const auto why = sa::CheckRequest(request)) {
-        ui.message(*why);
-        return kInvalidInputs;
+void PrintResultsJson(const sa::IndexResults& results, std::ostream& out) {
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const sa::FactorResult& f : results.factors)
+        list.push_back({{"factor", f.name},
+                        {"label", f.label},
+                        {"index1", f.varied ? nlohmann::json(f.index1) : nullptr},
+                        {"index2", f.varied ? nlohmann::json(f.index2) : nullptr},
+                        {"ci1", Interval(f.low1, f.high1)},
+                        {"ci2", Interval(f.low2, f.high2)},
+                        {"truncated", f.truncated},
+                        {"varied", f.varied}});
+    if (results.interactions.empty()) {
+        out << list.dump(2) << '\n';
+        return;
     }
+    // Interactions do not fit a list of factors: the list moves into an object beside them.
+    nlohmann::ordered_json interactions = nlohmann::ordered_json::array();
+    for (const sa::InteractionResult& i : results.interactions)
+        interactions.push_back(
+            {{"factors", i.names}, {"label", i.label}, {"index", i.index}, {"ci", Interval(i.low, i.high)}});
+    nlohmann::ordered_json both = {{"factors", std::move(list)}, {"interactions", std::move(interactions)}};
+    out << both.dump(2) << '\n';
+}
 
-    // Every analysis has a folder of its own: any number run at once. A failed or cancelled one leaves
-    // nothing behind; a finished one keeps its files for the user.
-    sa::ExchangeFiles files;
-    try {
-        files = sa::NewExchangeFiles();
-    } catch (const std::filesystem::filesystem_error& e) {
-        ui.message(std::string("No folder for the analysis's exchange files can be made: ") + e.what());
-        return kFailure;
-    }
-    ui.message("Exchange files: " + files.folder.string());
-    if (const auto runs = sa::PlannedRuns(request))
-        ui.message("Runs: " + std::to_string(*runs) + " seasons (" + request.keyword + " " +
-                   request.methodLine + ", " + std::to_string(request.factors.size()) + " factors)");
-
-    InterruptCancels interrupts;
-    ProgressLine progress;
-    sa::RunOptions run;
-    run.threads = options.threads;
-    run.cancelled = [] { return interrupted.load(); };
-    if (isatty(fileno(stderr)))
-        run.progress = [&](std::size_t done, std::size_t total) { progress(done, total); };
-    const sa::Analysis analysis = sa::RunAnalysis(*compiled, request, files, run);
-    if (!analysis.status.ok()) {
-        sa::RemoveExchangeFiles(files);
-        ui.message(analysis.status.message);
-        return kFailure;
-    }
-
+void PrintResults(const sa::Analysis& analysis, const sa::AnalysisRequest& request, std::ostream& out) {
     const sa::IndexResults& results = analysis.results;
-    if (options.json) {
-        nlohmann::ordered_json list = nlohmann::ordered_json::array();
-        for (const sa::FactorResult& f : results.factors)
-            list.push_back({{"factor", f.name},
-                            {"label", f.label},
-                            {"index1", f.varied ? nlohmann::json(f.index1) : nullptr},
-                            {"index2", f.varied ? nlohmann::json(f.index2) : nullptr},
-                            {"ci1", Interval(f.low1, f.high1)},
-                            {"ci2", Interval(f.low2, f.high2)},
-                            {"truncated", f.truncated},
-                            {"varied", f.varied}});
-        if (results.interactions.empty()) {
-            out << list.dump(2) << '\n';
-            return kSuccess;
-        }
-        // Interactions do not fit a list of factors: the list moves into an object beside them.
-        nlohmann::ordered_json interactions = nlohmann::ordered_json::array();
-        for (const sa::InteractionResult& i : results.interactions)
-            interactions.push_back({{"factors", i.names},
-                                    {"label", i.label},
-                                    {"index", i.index},
-                                    {"ci", Interval(i.low, i.high)}});
-        nlohmann::ordered_json both = {{"factors", std::move(list)},
-                                       {"interactions", std::move(interactions)}};
-        out << both.dump(2) << '\n';
-        return kSuccess;
-    }
     out << "Method: " << results.method << " (" << analysis.simulations.runs.outputs.size()
         << " runs; output: " << sa::ChoiceOf(request.output).text << ")\n";
     out << "Indices: " << results.index1Name << " and " << results.index2Name
@@ -307,12 +272,51 @@ int Sensitivity(const SensitivityOptions& options, std::ostream& out, UserInterf
         out << i.indexName << "  " << names << "  " << i.label << "\n    " << Plain(i.index)
             << PlainInterval(i.low, i.high) << '\n';
     }
-    return kSuccess;
 }
 
-} // namespace tulo::cli
+} // namespace
 
-namespace tulo::cli {
+int Sensitivity(const SensitivityOptions& options, std::ostream& out, UserInterface& ui) {
+    FormModel form;
+    int status = kSuccess;
+    const auto compiled = CompileConfig(options.config, options.season, form, ui, status);
+    if (!compiled) return status;
+    const auto request = AnalysisOfOptions(options, form, *compiled, ui);
+    if (!request) return kInvalidInputs;
+
+    // Every analysis has a folder of its own: any number run at once. A failed or cancelled one leaves
+    // nothing behind; a finished one keeps its files for the user.
+    sa::ExchangeFiles files;
+    try {
+        files = sa::NewExchangeFiles();
+    } catch (const std::filesystem::filesystem_error& e) {
+        ui.message(std::string("No folder for the analysis's exchange files can be made: ") + e.what());
+        return kFailure;
+    }
+    ui.message("Exchange files: " + files.folder.string());
+    if (const auto runs = sa::PlannedRuns(*request))
+        ui.message("Runs: " + std::to_string(*runs) + " seasons (" + request->keyword + " " +
+                   request->methodLine + ", " + std::to_string(request->factors.size()) + " factors)");
+
+    InterruptCancels interrupts;
+    ProgressLine progress;
+    sa::RunOptions run;
+    run.threads = options.threads;
+    run.cancelled = [] { return interrupted.load(); };
+    if (isatty(fileno(stderr)))
+        run.progress = [&](std::size_t done, std::size_t total) { progress(done, total); };
+    const sa::Analysis analysis = sa::RunAnalysis(*compiled, *request, files, run);
+    if (!analysis.status.ok()) {
+        sa::RemoveExchangeFiles(files);
+        ui.message(analysis.status.message);
+        return kFailure;
+    }
+    if (options.json)
+        PrintResultsJson(analysis.results, out);
+    else
+        PrintResults(analysis, *request, out);
+    return kSuccess;
+}
 
 void RegisterSensitivityCommand(CommandLine& line) {
     auto options = std::make_shared<SensitivityOptions>();
