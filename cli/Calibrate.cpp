@@ -634,6 +634,21 @@ std::optional<std::vector<ParameterChoice>> CfgChoices(const CfgSettings& cfg, c
     return choices;
 }
 
+// The files the command reads, which --save may not replace: the configuration, the settings file and
+// each site's weather and measurements.
+std::vector<NamedPath> CfgInputPaths(const CalibrateSitesOptions& options, const CfgSettings& cfg, int count,
+                                     const std::function<std::string(const std::string&)>& resolve) {
+    std::vector<NamedPath> inputs = {{"the configuration", options.config},
+                                     {"the settings file", options.settings}};
+    for (int s = 0; s < count; ++s) {
+        const std::string site = "site " + std::to_string(s + 1);
+        inputs.push_back({site + "'s weather", resolve(cfg.sites[s].weather)});
+        if (!Trim(cfg.sites[s].agb).empty()) inputs.push_back({site + "'s AGB", resolve(cfg.sites[s].agb)});
+        if (!Trim(cfg.sites[s].lai).empty()) inputs.push_back({site + "'s LAI", resolve(cfg.sites[s].lai)});
+    }
+    return inputs;
+}
+
 // Site `s` of the settings file as a data set: its weather and dates on the shared configuration, its
 // measurements; kSuccess, or the status the command ends with after the message. `resolve` names a file
 // of the settings file.
@@ -705,16 +720,9 @@ int CalibrateSites(const CalibrateSitesOptions& options, std::ostream& out, User
     // Every file a site names is relative to the settings file, so that a folder of them moves whole.
     const std::filesystem::path folder = std::filesystem::path(options.settings).parent_path();
     const auto resolve = [&](const std::string& name) { return (folder / Trim(name)).string(); };
-    std::vector<NamedPath> inputs = {{"the configuration", options.config},
-                                     {"the settings file", options.settings}};
-    for (int s = 0; s < count; ++s) {
-        const std::string site = "site " + std::to_string(s + 1);
-        inputs.push_back({site + "'s weather", resolve(cfg.sites[s].weather)});
-        if (!Trim(cfg.sites[s].agb).empty()) inputs.push_back({site + "'s AGB", resolve(cfg.sites[s].agb)});
-        if (!Trim(cfg.sites[s].lai).empty()) inputs.push_back({site + "'s LAI", resolve(cfg.sites[s].lai)});
-    }
     if (options.save)
-        if (const auto refusal = OutputRefusal({"--save", *options.save}, inputs)) {
+        if (const auto refusal =
+                OutputRefusal({"--save", *options.save}, CfgInputPaths(options, cfg, count, resolve))) {
             ui.message(*refusal);
             return kFailure;
         }
