@@ -12,6 +12,20 @@
 
 namespace tulo::cli {
 
+class CommandLine;
+
+void RegisterCalibrateCommand(CommandLine& line);
+void RegisterReinitCommand(CommandLine& line);
+void RegisterCalibrateSitesCommand(CommandLine& line);
+
+// How a calibration searches, as calibrate and calibrate-sites take it.
+struct SearchOptions {
+    std::string objective = "RRMSE";
+    std::optional<std::string> genetic; // "N,ITERATIONS,GENERATIONS,REDUCTION,INCREASE,RANDOM"
+    std::optional<int> seed;
+    int threads = 0;
+};
+
 struct CalibrateOptions {
     std::string config;
     SeasonOptions season;           // the season changed for this command
@@ -22,10 +36,7 @@ struct CalibrateOptions {
     double agbWeight = 1;
     double laiWeight = 1;
     std::vector<std::string> params; // "NAME:MIN:MAX[:INITIAL]", at least one
-    std::string objective = "RRMSE";
-    std::optional<std::string> genetic; // "N,ITERATIONS,GENERATIONS,REDUCTION,INCREASE,RANDOM"
-    std::optional<int> seed;
-    int threads = 0;
+    SearchOptions search;
     std::optional<std::string> save; // the configuration with the calibrated values
     bool json = false;
 };
@@ -48,10 +59,7 @@ struct CalibrateSitesOptions {
     std::vector<std::string> perSite;   // a value for each row, the initial one the row's own by default
     std::optional<std::string> saveDir; // each row's configuration with its values, as NAME.sim
     bool withLai = false;               // the objective adds the sites' LAI indices
-    std::string objective = "RRMSE";
-    std::optional<std::string> genetic;
-    std::optional<int> seed;
-    int threads = 0;
+    SearchOptions search;
     std::optional<std::string> save; // the configuration with the calibrated values
     bool json = false;
 };

@@ -1,6 +1,8 @@
 #include "Commands.h"
 
+#include "CommandLine.h"
 #include "EvaluationJson.h"
+#include "ForceLai.h"
 
 #include "base/Numbers.h"
 #include "disease/Varieties.h"
@@ -126,31 +128,85 @@ nlohmann::ordered_json SummaryJson(const SeasonSummary& summary) {
     return object;
 }
 
-int Run(const RunOptions& options, std::ostream& out, UserInterface& ui) {
+namespace {
+
+// Refuses, before anything is read, a report of no table kind and outputs that would replace an input.
+bool RunOutputsAllowed(const RunOptions& options, UserInterface& ui) {
     if (const auto problem = options.report ? TableFileNameProblem(*options.report) : std::nullopt) {
         ui.message(*problem);
-        return kFailure;
+        return false;
     }
     std::vector<NamedPath> inputs = SeasonInputPaths(options.config, options.season);
     if (options.soil) inputs.push_back({"the --soil workbook", *options.soil});
     std::vector<NamedPath> outputs;
     if (options.daily && *options.daily != "-") outputs.push_back({"--daily", *options.daily});
     if (options.report) outputs.push_back({"--report", *options.report});
-    if (!OutputsSpareInputs(outputs, inputs, ui)) return kFailure;
+    return OutputsSpareInputs(outputs, inputs, ui);
+}
+
+// The configuration with the run's season and soil; `named` learns where the weather and soil came from.
+bool LoadRunForm(const RunOptions& options, FormModel& form, WorkbookNamingUi& named, UserInterface& ui) {
+    const auto changes = LoadSeason(options.config, options.season, form, ui);
+    if (!changes) return false;
+    named.weather = changes->weatherSource;
+    if (!options.soil) return true;
+    return form.editGrid(ctl::sprSoilPhysics, [&](Grid& g) {
+        return ImportTable(g, *options.soil, options.soilSheet, ui, "--soil-sheet",
+                           ImportRowLimit(ctl::sprSoilPhysics), true, &named.soil);
+    });
+}
+
+// The season summary, or with "--daily -" the series alone on standard output, so that it can be piped
+// as one CSV; then the daily file and the report, unless the run saved it already.
+int WriteRunOutputs(const RunOptions& options, FormModel& form, const RunState& run, RunResults& results,
+                    bool reportWritten, std::ostream& out, UserInterface& ui) {
+    if (options.daily == "-")
+        out << DailyCsv(run);
+    else if (options.json)
+        out << SummaryJson(Summarize(run)).dump(2) << '\n';
+    else
+        out << "TULO season summary for " << options.config << "\n" << FormatSummary(Summarize(run));
+
+    if (options.daily && options.daily != "-")
+        if (const auto error = WriteFileAtomically(*options.daily, DailyCsv(run))) {
+            ui.message(*error);
+            return kFailure;
+        }
+    if (options.report && !reportWritten) {
+        BuildReportGrid(form, run, results);
+        try {
+            WriteGridFile(results.report, *options.report);
+        } catch (const WorkbookError& e) {
+            ui.message(e.what());
+            return kFailure;
+        }
+    }
+    return kSuccess;
+}
+
+// Runs the season `repeat` more times, each from a fresh run state as every calibration evaluation
+// starts, and prints how many seasons a second that makes.
+void TimeRepeatedRuns(const RunState& run, int repeat, bool print, std::ostream& out) {
+    auto timed = std::make_unique<RunState>(run);
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < repeat; ++i) {
+        timed->PrepareFreshRun();
+        SimulateDays(*timed);
+    }
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    const double perSecond = elapsed.count() > 0 ? repeat / elapsed.count() : 0.0;
+    if (print)
+        out << "Repeated runs:        " << repeat << " seasons in " << elapsed.count() << " s ("
+            << static_cast<long long>(perSecond) << " seasons per second)\n";
+}
+
+} // namespace
+
+int Run(const RunOptions& options, std::ostream& out, UserInterface& ui) {
+    if (!RunOutputsAllowed(options, ui)) return kFailure;
     FormModel form;
     WorkbookNamingUi named(ui);
-    const auto changes = LoadSeason(options.config, options.season, form, ui);
-    if (!changes) return kFailure;
-    named.weather = changes->weatherSource;
-    const auto importTable = [&](std::string_view grid, const std::string& file, std::optional<int> sheet,
-                                 std::string_view sheetOption, std::string& source) {
-        return form.editGrid(grid, [&](Grid& g) {
-            return ImportTable(g, file, sheet, ui, sheetOption, ImportRowLimit(grid), true, &source);
-        });
-    };
-    if (options.soil &&
-        !importTable(ctl::sprSoilPhysics, *options.soil, options.soilSheet, "--soil-sheet", named.soil))
-        return kFailure;
+    if (!LoadRunForm(options, form, named, ui)) return kFailure;
 
     // The run state is large; keep it off the stack.
     auto run = std::make_unique<RunState>();
@@ -175,49 +231,10 @@ int Run(const RunOptions& options, std::ostream& out, UserInterface& ui) {
         ui.message(*writeError);
         return kFailure;
     }
-
-    // "--daily -" puts the series on standard output, alone, so that it can be piped as one CSV.
-    const bool dailyToOut = options.daily == "-";
-    if (dailyToOut) {
-        // The series alone.
-    } else if (options.json) {
-        out << SummaryJson(Summarize(*run)).dump(2) << '\n';
-    } else {
-        out << "TULO season summary for " << options.config << "\n" << FormatSummary(Summarize(*run));
-    }
-
-    if (dailyToOut) {
-        out << DailyCsv(*run);
-    } else if (options.daily) {
-        if (const auto error = WriteFileAtomically(*options.daily, DailyCsv(*run))) {
-            ui.message(*error);
-            return kFailure;
-        }
-    }
-    if (options.report && !reportWritten) {
-        BuildReportGrid(form, *run, results);
-        try {
-            WriteGridFile(results.report, *options.report);
-        } catch (const WorkbookError& e) {
-            ui.message(e.what());
-            return kFailure;
-        }
-    }
-
-    if (options.repeat > 0) {
-        // Each season starts from a fresh run state, as every calibration evaluation does.
-        auto timed = std::make_unique<RunState>(*run);
-        const auto start = std::chrono::steady_clock::now();
-        for (int i = 0; i < options.repeat; ++i) {
-            timed->PrepareFreshRun();
-            SimulateDays(*timed);
-        }
-        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-        const double perSecond = elapsed.count() > 0 ? options.repeat / elapsed.count() : 0.0;
-        if (!dailyToOut)
-            out << "Repeated runs:        " << options.repeat << " seasons in " << elapsed.count() << " s ("
-                << static_cast<long long>(perSecond) << " seasons per second)\n";
-    }
+    if (const int status = WriteRunOutputs(options, form, *run, results, reportWritten, out, ui);
+        status != kSuccess)
+        return status;
+    if (options.repeat > 0) TimeRepeatedRuns(*run, options.repeat, options.daily != "-", out);
     return kSuccess;
 }
 
@@ -330,6 +347,80 @@ nlohmann::json Json(const std::optional<double>& value) {
     return value ? nlohmann::json(*value) : nlohmann::json();
 }
 
+namespace {
+
+// The measurements of `file` for a season of `year`; nothing, with the reasons shown and `status` set,
+// when the table cannot be read or is refused. `source` receives how messages name its sheet.
+std::optional<MeasuredData> ReadMeasuredTable(const std::string& file, std::optional<int> sheet,
+                                              std::optional<int> year, std::string& source, UserInterface& ui,
+                                              int& status) {
+    status = kFailure;
+    Grid grid;
+    if (!ImportTable(grid, file, sheet, ui, "--sheet", std::nullopt, true, &source)) return std::nullopt;
+    if (grid.text(1, 1).empty()) {
+        ui.message(source + ": the first cell (A1) holds no title; row 1 must hold the column titles.");
+        return std::nullopt;
+    }
+    MeasuredData data = ReadMeasured(grid);
+    if (const auto refusals = MeasuredRefusals(data, year); !refusals.empty()) {
+        for (const std::string& refusal : refusals) ui.message(source + ": " + refusal);
+        status = kInvalidInputs;
+        return std::nullopt;
+    }
+    for (const std::string& note : ReadingNotes(data)) ui.message(source + ": " + note);
+    return data;
+}
+
+void PrintEvaluationJson(const Evaluation& e, std::ostream& out) {
+    const AgreementIndices& i = e.indices;
+    const Regression& g = e.regression;
+    nlohmann::json leftOut = nlohmann::json::array();
+    for (const LeftOut& l : e.matrix.leftOut) leftOut.push_back({{"row", l.row}, {"doy", l.doy}});
+    const nlohmann::json afterCropEnd = e.afterCropEnd;
+    const nlohmann::json result = {{"n", i.n},
+                                   {"RMSE", Json(i.RMSE)},
+                                   {"RRMSE", Json(i.RRMSE)},
+                                   {"EF", Json(i.EF)},
+                                   {"CRM", Json(i.CRM)},
+                                   {"RRMSEcvLastPoint", Json(i.RRMSEcvLastPoint)},
+                                   {"Slope", Json(g.slope)},
+                                   {"Intercept", Json(g.intercept)},
+                                   {"R2", Json(g.R2)},
+                                   {"F", Json(g.F)},
+                                   {"pF", Json(g.pF)},
+                                   {"mark", g.pF ? nlohmann::json(g.mark) : nlohmann::json()},
+                                   {"left_out", leftOut},
+                                   {"after_crop_end", afterCropEnd},
+                                   {"before_sowing", e.beforeSowing},
+                                   {"pairs", PairsJson(e.matrix)}};
+    out << result.dump(2) << '\n';
+}
+
+void PrintEvaluation(const EvaluateOptions& options, const Evaluation& e, std::ostream& out) {
+    const AgreementIndices& i = e.indices;
+    const Regression& g = e.regression;
+    out << "Evaluation of " << options.variable << " against " << options.measured << "\n";
+    out << "n:                 " << i.n << "\n";
+    out << "RMSE:              " << Plain(i.RMSE) << "\n";
+    out << "RRMSE:             " << Plain(i.RRMSE) << "\n";
+    out << "EF:                " << Plain(i.EF) << "\n";
+    out << "CRM:               " << Plain(i.CRM) << "\n";
+    out << "RRMSEcvLastPoint:  " << Plain(i.RRMSEcvLastPoint) << "\n";
+    out << "Slope:             " << Plain(g.slope) << "\n";
+    out << "Intercept:         " << Plain(g.intercept) << "\n";
+    out << "R2:                " << Plain(g.R2) << "\n";
+    out << "F:                 " << Plain(g.F) << "\n";
+    out << "p(F):              " << Plain(g.pF) << "\n";
+    out << "Significance:      " << g.mark << "\n";
+    std::vector<std::string> leftOut;
+    for (const LeftOut& l : e.matrix.leftOut)
+        leftOut.push_back("row " + std::to_string(l.row) + " (DOY " + ShortestText(l.doy) +
+                          ", not a simulated day)");
+    out << "Left out:          " << (leftOut.empty() ? "none" : CappedList(leftOut, "; ")) << "\n";
+}
+
+} // namespace
+
 int Evaluate(const EvaluateOptions& options, std::ostream& out, UserInterface& ui) {
     const auto variable = EvaluableVariableIndex(options.variable);
     if (!variable) {
@@ -349,68 +440,17 @@ int Evaluate(const EvaluateOptions& options, std::ostream& out, UserInterface& u
     if (const RunOutcome outcome = RunSimulation(form, named, *run, results, nullptr); !outcome)
         return outcome.status == RunOutcome::InvalidInputs ? kInvalidInputs : kFailure;
 
-    Grid measuredGrid;
     std::string source;
-    if (!ImportTable(measuredGrid, options.measured, options.sheet, ui, "--sheet", std::nullopt, true,
-                     &source))
-        return kFailure;
-    if (measuredGrid.text(1, 1).empty()) {
-        ui.message(source + ": the first cell (A1) holds no title; row 1 must hold the column titles.");
-        return kFailure;
-    }
-    const MeasuredData data = ReadMeasured(measuredGrid);
-    if (const auto refusals = MeasuredRefusals(data, changes->year); !refusals.empty()) {
-        for (const std::string& refusal : refusals) ui.message(source + ": " + refusal);
-        return kInvalidInputs;
-    }
-    for (const std::string& note : ReadingNotes(data)) ui.message(source + ": " + note);
-    const Evaluation e = EvaluateAgainstMeasured(*run, *variable, data);
+    int status = kFailure;
+    const auto data = ReadMeasuredTable(options.measured, options.sheet, changes->year, source, ui, status);
+    if (!data) return status;
+    const Evaluation e = EvaluateAgainstMeasured(*run, *variable, *data);
     if (!e.regression.failure.empty()) ui.message(e.regression.failure);
     for (const std::string& note : PairingNotes(e)) ui.message(source + ": " + note);
-    const AgreementIndices& i = e.indices;
-    const Regression& g = e.regression;
-
-    if (options.json) {
-        nlohmann::json leftOut = nlohmann::json::array();
-        for (const LeftOut& l : e.matrix.leftOut) leftOut.push_back({{"row", l.row}, {"doy", l.doy}});
-        const nlohmann::json afterCropEnd = e.afterCropEnd;
-        const nlohmann::json result = {{"n", i.n},
-                                       {"RMSE", Json(i.RMSE)},
-                                       {"RRMSE", Json(i.RRMSE)},
-                                       {"EF", Json(i.EF)},
-                                       {"CRM", Json(i.CRM)},
-                                       {"RRMSEcvLastPoint", Json(i.RRMSEcvLastPoint)},
-                                       {"Slope", Json(g.slope)},
-                                       {"Intercept", Json(g.intercept)},
-                                       {"R2", Json(g.R2)},
-                                       {"F", Json(g.F)},
-                                       {"pF", Json(g.pF)},
-                                       {"mark", g.pF ? nlohmann::json(g.mark) : nlohmann::json()},
-                                       {"left_out", leftOut},
-                                       {"after_crop_end", afterCropEnd},
-                                       {"before_sowing", e.beforeSowing},
-                                       {"pairs", PairsJson(e.matrix)}};
-        out << result.dump(2) << '\n';
-        return kSuccess;
-    }
-    out << "Evaluation of " << options.variable << " against " << options.measured << "\n";
-    out << "n:                 " << i.n << "\n";
-    out << "RMSE:              " << Plain(i.RMSE) << "\n";
-    out << "RRMSE:             " << Plain(i.RRMSE) << "\n";
-    out << "EF:                " << Plain(i.EF) << "\n";
-    out << "CRM:               " << Plain(i.CRM) << "\n";
-    out << "RRMSEcvLastPoint:  " << Plain(i.RRMSEcvLastPoint) << "\n";
-    out << "Slope:             " << Plain(g.slope) << "\n";
-    out << "Intercept:         " << Plain(g.intercept) << "\n";
-    out << "R2:                " << Plain(g.R2) << "\n";
-    out << "F:                 " << Plain(g.F) << "\n";
-    out << "p(F):              " << Plain(g.pF) << "\n";
-    out << "Significance:      " << g.mark << "\n";
-    std::vector<std::string> leftOut;
-    for (const LeftOut& l : e.matrix.leftOut)
-        leftOut.push_back("row " + std::to_string(l.row) + " (DOY " + ShortestText(l.doy) +
-                          ", not a simulated day)");
-    out << "Left out:          " << (leftOut.empty() ? "none" : CappedList(leftOut, "; ")) << "\n";
+    if (options.json)
+        PrintEvaluationJson(e, out);
+    else
+        PrintEvaluation(options, e, out);
     return kSuccess;
 }
 
@@ -535,6 +575,125 @@ int Parameters(ParametersFormat format, std::ostream& out) {
         break;
     }
     return kSuccess;
+}
+
+void RegisterRunCommand(CommandLine& line) {
+    auto options = std::make_shared<RunOptions>();
+    CLI::App* command =
+        line.app().add_subcommand("run", "Simulate the season of a configuration file (.sim)");
+    AddConfigArgument(command, options->config)->required();
+    AddSeasonOptions(command, options->season);
+    CLI::Option* soil =
+        command->add_option("--soil", options->soil, "Replace the soil table with a workbook's sheet");
+    AddWholeOption(command, "--soil-sheet", options->soilSheet, 1, "Sheet of the soil workbook (1-based)")
+        ->needs(soil);
+    AddSeasonOutputOptions(command, options->daily, "Write every daily series of the simulated days as CSV",
+                           options->report);
+    command->add_flag("--json", options->json, "Print the season summary as one JSON object");
+    AddWholeOption(command, "--repeat", options->repeat, 0,
+                   "Run the same season N more times and print seasons per second");
+    line.add(command, [options](std::ostream& out, UserInterface& ui) { return Run(*options, out, ui); });
+}
+
+void RegisterTableCommand(CommandLine& line) {
+    struct TableOptions {
+        std::string in, out;
+        std::optional<int> sheet;
+    };
+    auto options = std::make_shared<TableOptions>();
+    CLI::App* command =
+        line.app().add_subcommand("table", "Convert a table: any readable workbook to .xlsx or .csv");
+    command->add_option("in", options->in, "Workbook to read (.xlsx, .xls, .ods, .csv)")->required();
+    command->add_option("out", options->out, "File to write (.xlsx, or .csv)")->required();
+    AddWholeOption(command, "--sheet", options->sheet, 1, "Sheet to read (1-based)");
+    line.add(command, [options](std::ostream&, UserInterface& ui) {
+        return Table(options->in, options->sheet, options->out, ui);
+    });
+}
+
+void RegisterCropCommands(CommandLine& line) {
+    struct CropOptions {
+        std::string config, file;
+        std::optional<std::string> save;
+        std::optional<int> sheet;
+    };
+    auto options = std::make_shared<CropOptions>();
+    CLI::App* crop = line.app().add_subcommand("crop", "Crop parameter workbooks");
+    crop->require_subcommand(1);
+    CLI::App* exportCommand =
+        crop->add_subcommand("export", "Save a configuration's crop parameters as a workbook");
+    AddConfigArgument(exportCommand, options->config)->required();
+    exportCommand->add_option("out", options->file, "Workbook to write (.xlsx, or .csv)")->required();
+    line.add(exportCommand, [options](std::ostream&, UserInterface& ui) {
+        return CropExport(options->config, options->file, ui);
+    });
+    CLI::App* importCommand =
+        crop->add_subcommand("import", "Put a crop workbook's parameters into a configuration");
+    AddConfigArgument(importCommand, options->config)->required();
+    importCommand->add_option("in", options->file, "Crop workbook (.xlsx, .xls, .ods, .csv)")->required();
+    AddWholeOption(importCommand, "--sheet", options->sheet, 1, "Sheet to read (1-based)");
+    importCommand->add_option("--save", options->save,
+                              "Write the updated configuration here (otherwise print the values)");
+    line.add(importCommand, [options](std::ostream& out, UserInterface& ui) {
+        return CropImport(options->config, options->file, options->sheet, options->save, out, ui);
+    });
+}
+
+void RegisterEvaluateCommand(CommandLine& line) {
+    auto options = std::make_shared<EvaluateOptions>();
+    auto laiIndexTable = std::make_shared<std::string>();
+    CLI::App* command = line.app().add_subcommand(
+        "evaluate", "Run a configuration and evaluate a variable against measurements");
+    AddConfigArgument(command, options->config)->required();
+    AddSeasonOptions(command, options->season);
+    CLI::Option* measured = command->add_option("--measured", options->measured,
+                                                "Workbook of measurements (row 1 titles; DOY, value)");
+    CLI::Option* variable = command->add_option("--variable", options->variable,
+                                                "Report header to evaluate, e.g. \"AGB tot (tAGB/ha)\"");
+    CLI::Option* laiIndex =
+        command->add_option("--lai-index", *laiIndexTable,
+                            "Instead: the LAI simulation performance index against a (DOY, LAI) table");
+    laiIndex->excludes(measured)->excludes(variable);
+    AddWholeOption(command, "--sheet", options->sheet, 1, "Sheet of the measurements or LAI table (1-based)");
+    command->add_flag("--json", options->json, "Print the results as one JSON object");
+    const auto check = [=] {
+        if (!*laiIndex && (!*measured || !*variable))
+            throw OptionError("evaluate needs --measured and --variable, or --lai-index.");
+    };
+    line.add(
+        command,
+        [=](std::ostream& out, UserInterface& ui) {
+            if (*laiIndex)
+                return LaiIndexCommand(
+                    {options->config, options->season, *laiIndexTable, options->sheet, options->json}, out,
+                    ui);
+            return Evaluate(*options, out, ui);
+        },
+        check);
+}
+
+void RegisterVarietiesCommand(CommandLine& line) {
+    CLI::App* command = line.app().add_subcommand(
+        "varieties", "List the rice varieties with their blast susceptibility and class");
+    line.add(command, [](std::ostream& out, UserInterface&) { return Varieties(out); });
+}
+
+void RegisterParametersCommand(CommandLine& line) {
+    struct Formats {
+        bool json = false, markdown = false;
+    };
+    auto formats = std::make_shared<Formats>();
+    CLI::App* command = line.app().add_subcommand(
+        "parameters", "List the crop parameters with their units, defaults and accepted ranges");
+    command->add_flag("--json", formats->json, "Print them as JSON");
+    // The README's table, printed so that a test can keep the README in step with the program.
+    command->add_flag("--markdown", formats->markdown)->group("");
+    line.add(command, [formats](std::ostream& out, UserInterface&) {
+        return Parameters(formats->json       ? ParametersFormat::Json
+                          : formats->markdown ? ParametersFormat::Markdown
+                                              : ParametersFormat::Table,
+                          out);
+    });
 }
 
 } // namespace tulo::cli

@@ -1,5 +1,6 @@
 #pragma once
-// The commands of tulo-cli, apart from their command-line parsing so that tests can call them.
+// The commands of tulo-cli: run, table, crop, evaluate, varieties and parameters, each registering its
+// options on the command line beside the function that does its work; and what every command shares.
 
 #include "engine/CompiledInputs.h"
 #include "engine/FormModel.h"
@@ -17,6 +18,16 @@
 #include <vector>
 
 namespace tulo::cli {
+
+class CommandLine;
+
+// The commands of this file on the command line.
+void RegisterRunCommand(CommandLine& line);
+void RegisterTableCommand(CommandLine& line);
+void RegisterCropCommands(CommandLine& line);
+void RegisterEvaluateCommand(CommandLine& line);
+void RegisterVarietiesCommand(CommandLine& line);
+void RegisterParametersCommand(CommandLine& line);
 
 // Exit statuses.
 inline constexpr int kSuccess = 0;

@@ -1,5 +1,6 @@
 #include "Ensemble.h"
 
+#include "CommandLine.h"
 #include "Commands.h"
 #include "base/CellName.h"
 #include "base/Numbers.h"
@@ -255,28 +256,23 @@ private:
 // Sets run together: enough to keep every core busy, few enough that memory does not grow with the table.
 constexpr std::size_t kSetsPerBlock = 4096;
 
-} // namespace
-
-int Ensemble(const EnsembleOptions& options, std::ostream& out, UserInterface& ui) {
-    if (options.out) {
-        const NamedPath output{"--out", *options.out};
-        std::vector<NamedPath> inputs = SeasonInputPaths(options.config, options.season);
-        inputs.push_back({"the --sets table", options.sets});
-        if (const auto refusal = OutputRefusal(output, inputs)) {
-            ui.message(*refusal);
-            return kFailure;
-        }
+// Refuses, before anything is read, an --out file that would replace one of the inputs.
+bool OutputSparesInputs(const EnsembleOptions& options, UserInterface& ui) {
+    if (!options.out) return true;
+    const NamedPath output{"--out", *options.out};
+    std::vector<NamedPath> inputs = SeasonInputPaths(options.config, options.season);
+    inputs.push_back({"the --sets table", options.sets});
+    if (const auto refusal = OutputRefusal(output, inputs)) {
+        ui.message(*refusal);
+        return false;
     }
-    FormModel form;
-    int status = kSuccess;
-    const auto compiled = CompileConfig(options.config, options.season, form, ui, status);
-    if (!compiled) return status;
-    const CompiledInputs& inputs = *compiled;
+    return true;
+}
 
-    SetRows table;
-    if (!table.open(options, ui)) return kFailure;
-    std::vector<TableRow> rows;
-    std::vector<int> index;
+// Reads the first block of the table and its title row, which leaves `rows`; kSuccess, or the status the
+// command ends with after the message.
+int ReadTitleRow(SetRows& table, std::vector<TableRow>& rows, std::vector<std::string>& titles,
+                 std::vector<int>& index, UserInterface& ui) {
     try {
         if (!table.next(kSetsPerBlock, rows)) {
             ui.message(table.source() + " is empty: row 1 must name parameters by their ids.");
@@ -286,119 +282,177 @@ int Ensemble(const EnsembleOptions& options, std::ostream& out, UserInterface& u
         ui.message(table.source() + ": " + e.what());
         return kFailure;
     }
-    if (const auto titles = ReadTitles(rows, table.source(), ui))
-        index = *titles;
-    else
-        return kInvalidInputs;
-    const std::vector<std::string> titles = rows.front().cells;
+    auto read = ReadTitles(rows, table.source(), ui);
+    if (!read) return kInvalidInputs;
+    index = std::move(*read);
+    titles = rows.front().cells;
     rows.erase(rows.begin());
+    return kSuccess;
+}
 
-    std::vector<SeriesColumn> series;
-    if (options.series) {
-        auto parsed = ParseSeries(*options.series, inputs, ui);
-        if (!parsed) return kInvalidInputs;
-        series = std::move(*parsed);
-    }
-    // Each set's cells as the text of its row after the row number, written by the worker that ran it
-    // into the set's own slot of a buffer that every block reuses: no string per cell or set.
-    const std::size_t stride = series.empty() ? kSummaryRowChars : series.size() * (kNumberTextChars + 1);
-    std::vector<char> texts;
-    std::vector<std::size_t> lengths;
-    const SeasonSink sink = [&](std::size_t i, const RunState& run) {
-        char* const begin = texts.data() + i * stride;
-        char* end = begin;
-        if (series.empty())
-            end = WriteSummaryRow(Summarize(run), end);
-        else
-            for (const SeriesColumn& column : series) {
-                *end++ = ',';
-                end = WriteOutputNumber(*column.variable, run, column.day, end);
-            }
-        lengths[i] = static_cast<std::size_t>(end - begin);
-    };
-
-    AtomicFile file;
-    if (options.out)
-        if (const auto error = file.open(*options.out)) {
-            ui.message(*error);
-            return kFailure;
-        }
-    const auto write = [&](const std::string& text) {
-        if (!options.out) {
-            out << text;
-            return true;
-        }
-        return file.write(text);
-    };
-    std::string header = "row";
-    if (series.empty())
-        for (const std::string_view column : SummaryColumns()) header += "," + std::string(column);
-    else
-        for (const SeriesColumn& column : series) header += "," + column.title;
-    header += ",problem\n";
-    write(header);
-    const std::size_t width = series.empty() ? SummaryColumns().size() : series.size();
-
-    tulo::EnsembleOptions run;
-    run.threads = options.threads;
-    const InterruptStops interrupts;
-    ProgressLine progress(isatty(fileno(stderr)) != 0);
-    bool anyFailed = false;
-    std::int64_t done = 0;
-    std::vector<std::int64_t> numbers;
+// The sets of a block of rows: those whose own values are unreadable are not run, the others are, in one
+// ensemble.
+struct SetBlock {
+    std::vector<std::int64_t> numbers; // the row of each set
     std::vector<ParameterSet> sets;
     std::vector<std::string> problems;
     std::vector<std::size_t> ran; // the position in `sets` of each row's season, if it runs
-    std::string lines;
+
+    void read(const std::vector<TableRow>& rows, const std::vector<std::string>& titles,
+              const std::vector<int>& index) {
+        numbers.clear();
+        sets.clear();
+        problems.clear();
+        ran.clear();
+        for (const TableRow& row : rows)
+            if (auto set = ReadSet(row, titles, index)) {
+                numbers.push_back(row.number);
+                ran.push_back(set->problem.empty() ? sets.size() : SIZE_MAX);
+                if (set->problem.empty()) sets.push_back(std::move(set->set));
+                problems.push_back(std::move(set->problem));
+            }
+    }
+};
+
+// The CSV lines of the seasons: each set's cells as the text of its row after the row number, written by
+// the worker that ran it into the set's own slot of a buffer that every block reuses, so that no string
+// is made per cell or set.
+class EnsembleLines {
+public:
+    explicit EnsembleLines(std::vector<SeriesColumn> series)
+        : series_(std::move(series)),
+          stride_(series_.empty() ? kSummaryRowChars : series_.size() * (kNumberTextChars + 1)),
+          width_(series_.empty() ? SummaryColumns().size() : series_.size()) {}
+
+    std::string header() const {
+        std::string header = "row";
+        if (series_.empty())
+            for (const std::string_view column : SummaryColumns()) header += "," + std::string(column);
+        else
+            for (const SeriesColumn& column : series_) header += "," + column.title;
+        return header + ",problem\n";
+    }
+
+    // Runs the block's sets and puts its lines in `lines`; whether any row failed.
+    bool run(const CompiledInputs& inputs, const SetBlock& block, const tulo::EnsembleOptions& options,
+             std::string& lines) {
+        texts_.resize(block.sets.size() * stride_);
+        lengths_.assign(block.sets.size(), 0);
+        const SeasonSink sink = [this](std::size_t i, const RunState& run) { write(i, run); };
+        const std::vector<std::string> outcomes = RunEnsembleInto(inputs, block.sets, sink, options);
+        bool anyFailed = false;
+        lines.clear();
+        lines.reserve(texts_.size() + block.numbers.size() * (kNumberTextChars + width_ + 2));
+        for (std::size_t i = 0; i < block.numbers.size(); ++i) {
+            const std::size_t set = block.ran[i];
+            const std::string& problem = set == SIZE_MAX ? block.problems[i] : outcomes[set];
+            anyFailed |= !problem.empty();
+            char number[kNumberTextChars];
+            lines.append(number, WriteWholeNumber(number, block.numbers[i]));
+            if (problem.empty()) {
+                lines.append(texts_.data() + set * stride_, lengths_[set]);
+                lines += ",\n";
+            } else {
+                lines.append(width_ + 1, ',');
+                lines += CsvField(problem);
+                lines += '\n';
+            }
+        }
+        return anyFailed;
+    }
+
+private:
+    void write(std::size_t i, const RunState& run) {
+        char* const begin = texts_.data() + i * stride_;
+        char* end = begin;
+        if (series_.empty())
+            end = WriteSummaryRow(Summarize(run), end);
+        else
+            for (const SeriesColumn& column : series_) {
+                *end++ = ',';
+                end = WriteOutputNumber(*column.variable, run, column.day, end);
+            }
+        lengths_[i] = static_cast<std::size_t>(end - begin);
+    }
+
+    std::vector<SeriesColumn> series_;
+    std::size_t stride_;
+    std::size_t width_;
+    std::vector<char> texts_;
+    std::vector<std::size_t> lengths_;
+};
+
+// Where the lines go: the --out file, written whole or not at all, or standard output.
+class EnsembleOutput {
+public:
+    EnsembleOutput(const std::optional<std::string>& path, std::ostream& out) : path_(path), out_(out) {}
+
+    // False after a message when the file cannot be made.
+    bool open(UserInterface& ui) {
+        if (!path_) return true;
+        if (const auto error = file_.open(*path_)) {
+            ui.message(*error);
+            return false;
+        }
+        return true;
+    }
+    bool write(const std::string& text) {
+        if (!path_) {
+            out_ << text;
+            return true;
+        }
+        return file_.write(text);
+    }
+    const std::string& path() const { return *path_; }
+    // After Ctrl-C: the rows done are kept, in a file of their own.
+    void stopped(std::int64_t done, const std::vector<TableRow>& rows, UserInterface& ui) {
+        const std::string last = rows.empty() ? "1" : std::to_string(rows.back().number);
+        const std::string note =
+            "Stopped after " + std::to_string(done) + " sets (the table's rows up to " + last + ")";
+        out_.flush();
+        ui.message(path_ ? note + "; their results are kept in " + file_.abandon().string() + "."
+                         : note + ".");
+    }
+    bool commit(UserInterface& ui) {
+        if (!path_) return true;
+        if (const auto error = file_.commit(true)) {
+            ui.message(*error);
+            return false;
+        }
+        return true;
+    }
+
+private:
+    const std::optional<std::string>& path_;
+    std::ostream& out_;
+    AtomicFile file_;
+};
+
+// Runs the table block by block, writing each block's lines as it ends; the command's exit status.
+// Ctrl-C stops it after the block that runs.
+int RunBlocks(const CompiledInputs& inputs, SetRows& table, std::vector<TableRow>& rows,
+              const std::vector<std::string>& titles, const std::vector<int>& index, EnsembleLines& lines,
+              EnsembleOutput& output, int threads, ProgressLine& progress, UserInterface& ui) {
+    tulo::EnsembleOptions run;
+    run.threads = threads;
+    bool anyFailed = false;
+    std::int64_t done = 0;
+    SetBlock block;
+    std::string text;
     try {
         do {
-            // Sets whose own values are unreadable are not run; the others are, in one ensemble.
-            numbers.clear();
-            sets.clear();
-            problems.clear();
-            ran.clear();
-            for (const TableRow& row : rows)
-                if (auto set = ReadSet(row, titles, index)) {
-                    numbers.push_back(row.number);
-                    ran.push_back(set->problem.empty() ? sets.size() : SIZE_MAX);
-                    if (set->problem.empty()) sets.push_back(std::move(set->set));
-                    problems.push_back(std::move(set->problem));
-                }
-            texts.resize(sets.size() * stride);
-            lengths.assign(sets.size(), 0);
-            const std::vector<std::string> outcomes = RunEnsembleInto(inputs, sets, sink, run);
-            lines.clear();
-            lines.reserve(texts.size() + numbers.size() * (kNumberTextChars + width + 2));
-            for (std::size_t i = 0; i < numbers.size(); ++i) {
-                const std::size_t set = ran[i];
-                const std::string& problem = set == SIZE_MAX ? problems[i] : outcomes[set];
-                anyFailed |= !problem.empty();
-                char number[kNumberTextChars];
-                lines.append(number, WriteWholeNumber(number, numbers[i]));
-                if (problem.empty()) {
-                    lines.append(texts.data() + set * stride, lengths[set]);
-                    lines += ",\n";
-                } else {
-                    lines.append(width + 1, ',');
-                    lines += CsvField(problem);
-                    lines += '\n';
-                }
-            }
-            if (!write(lines)) {
+            block.read(rows, titles, index);
+            anyFailed |= lines.run(inputs, block, run, text);
+            if (!output.write(text)) {
                 // The disk is full or gone: the rest would be lost as well.
-                ui.message("Cannot write " + *options.out +
+                ui.message("Cannot write " + output.path() +
                            ": the disk refused the data; the ensemble stopped.");
                 return kFailure;
             }
-            done += static_cast<std::int64_t>(numbers.size());
+            done += static_cast<std::int64_t>(block.numbers.size());
             progress(done, table.progress());
             if (interrupted.load()) {
-                const std::string last = rows.empty() ? "1" : std::to_string(rows.back().number);
-                std::string note =
-                    "Stopped after " + std::to_string(done) + " sets (the table's rows up to " + last + ")";
-                out.flush();
-                ui.message(options.out ? note + "; their results are kept in " + file.abandon().string() + "."
-                                       : note + ".");
+                output.stopped(done, rows, ui);
                 return kFailure;
             }
         } while (table.next(kSetsPerBlock, rows));
@@ -406,12 +460,59 @@ int Ensemble(const EnsembleOptions& options, std::ostream& out, UserInterface& u
         ui.message(table.source() + ": " + e.what());
         return kFailure;
     }
-    if (options.out)
-        if (const auto error = file.commit(true)) {
-            ui.message(*error);
-            return kFailure;
-        }
     return anyFailed ? kInvalidInputs : kSuccess;
+}
+
+} // namespace
+
+int Ensemble(const EnsembleOptions& options, std::ostream& out, UserInterface& ui) {
+    if (!OutputSparesInputs(options, ui)) return kFailure;
+    FormModel form;
+    int status = kSuccess;
+    const auto compiled = CompileConfig(options.config, options.season, form, ui, status);
+    if (!compiled) return status;
+
+    SetRows table;
+    if (!table.open(options, ui)) return kFailure;
+    std::vector<TableRow> rows;
+    std::vector<std::string> titles;
+    std::vector<int> index;
+    if (const int read = ReadTitleRow(table, rows, titles, index, ui); read != kSuccess) return read;
+
+    std::vector<SeriesColumn> series;
+    if (options.series) {
+        auto parsed = ParseSeries(*options.series, *compiled, ui);
+        if (!parsed) return kInvalidInputs;
+        series = std::move(*parsed);
+    }
+    EnsembleLines lines(std::move(series));
+    EnsembleOutput output(options.out, out);
+    if (!output.open(ui)) return kFailure;
+    output.write(lines.header());
+    const InterruptStops interrupts;
+    ProgressLine progress(isatty(fileno(stderr)) != 0);
+    status = RunBlocks(*compiled, table, rows, titles, index, lines, output, options.threads, progress, ui);
+    if (status == kFailure) return kFailure;
+    return output.commit(ui) ? status : kFailure;
+}
+
+void RegisterEnsembleCommand(CommandLine& line) {
+    auto options = std::make_shared<EnsembleOptions>();
+    CLI::App* command = line.app().add_subcommand(
+        "ensemble", "Run one season per parameter set of a table, in parallel on every core");
+    AddConfigArgument(command, options->config)->required();
+    AddSeasonOptions(command, options->season);
+    command
+        ->add_option("--sets", options->sets,
+                     "Parameter sets: CSV or workbook, row 1 parameter ids, then one set per row")
+        ->required();
+    AddWholeOption(command, "--sheet", options->sheet, 1, "Sheet of the sets workbook (1-based)");
+    AddThreadsOption(command, options->threads);
+    command->add_option("--out", options->out, "Write the CSV here instead of standard output");
+    command->add_option("--series", options->series,
+                        "Daily values instead of the season summary: NAME@DOY,... (e.g. LAI@200)");
+    line.add(command,
+             [options](std::ostream& out, UserInterface& ui) { return Ensemble(*options, out, ui); });
 }
 
 } // namespace tulo::cli

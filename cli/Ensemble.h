@@ -10,6 +10,10 @@
 
 namespace tulo::cli {
 
+class CommandLine;
+
+void RegisterEnsembleCommand(CommandLine& line);
+
 struct EnsembleOptions {
     std::string config;
     SeasonOptions season;              // the season changed for this command

@@ -1,5 +1,6 @@
 #include "EvaluateSites.h"
 
+#include "CommandLine.h"
 #include "Commands.h"
 #include "EvaluationJson.h"
 
@@ -220,39 +221,29 @@ void PrintTable(const std::vector<std::vector<std::string>>& rows, std::size_t p
     }
 }
 
-} // namespace
+// Checked before any season runs: a table without the variable's measurements evaluates nothing.
+bool TableMeasures(const SitesTable& table, const Variable& variable, const std::string& option,
+                   UserInterface& ui) {
+    const std::string column(ColumnTitle(variable.column));
+    const bool hasColumn = variable.column == MeasuredColumn::Agb   ? table.agbColumn
+                           : variable.column == MeasuredColumn::Lai ? table.laiColumn
+                                                                    : table.measuredColumn;
+    if (hasColumn && std::any_of(table.rows.begin(), table.rows.end(), [&](const SiteRow& site) {
+            return MeasuredFile(site, variable.column).has_value();
+        }))
+        return true;
+    ui.message(table.source +
+               (hasColumn ? ": the " + column + " column names no file" : " has no " + column + " column") +
+               "; --variable " + option + " evaluates each site against the measurements it names.");
+    return false;
+}
 
-int EvaluateSites(const EvaluateSitesOptions& options, std::ostream& out, UserInterface& ui) {
-    const auto variable = ChooseVariable(options.variable);
-    if (!variable) {
-        ui.message("--variable " + QuoteValue(options.variable) +
-                   " cannot be evaluated; choose AGB, LAI or one of the report headers DVS (-), "
-                   "AGB tot (tAGB/ha), AGB panicles (tAGB/ha), AGB leaves (tAGB/ha), AGB stems (tAGB/ha), "
-                   "GAI (m2/m2).");
-        return kFailure;
-    }
-    const auto table = ReadSitesTable(options.table, options.sheet, "--sheet", ui);
-    if (!table) return kFailure;
-    // Checked before any season runs: a table without the variable's measurements evaluates nothing.
-    const std::string column(ColumnTitle(variable->column));
-    const bool hasColumn = variable->column == MeasuredColumn::Agb   ? table->agbColumn
-                           : variable->column == MeasuredColumn::Lai ? table->laiColumn
-                                                                     : table->measuredColumn;
-    if (!hasColumn || std::none_of(table->rows.begin(), table->rows.end(), [&](const SiteRow& site) {
-            return MeasuredFile(site, variable->column).has_value();
-        })) {
-        ui.message(
-            table->source +
-            (hasColumn ? ": the " + column + " column names no file" : " has no " + column + " column") +
-            "; --variable " + options.variable + " evaluates each site against the measurements it names.");
-        return kFailure;
-    }
-
-    const std::vector<SiteOutcome> outcomes = EvaluateAll(table->rows, *variable, options.threads);
-    FittingMatrix pooled;
+// Every evaluated site's pairs together, after each site's messages; whether any site failed.
+bool PoolSites(const std::vector<SiteRow>& sites, const std::vector<SiteOutcome>& outcomes,
+               FittingMatrix& pooled, UserInterface& ui) {
     bool anyFailed = false;
     for (std::size_t k = 0; k < outcomes.size(); ++k) {
-        const SiteRow& site = table->rows[k];
+        const SiteRow& site = sites[k];
         const SiteOutcome& outcome = outcomes[k];
         for (const std::string& message : outcome.messages) ui.message(message);
         switch (outcome.status) {
@@ -267,52 +258,55 @@ int EvaluateSites(const EvaluateSitesOptions& options, std::ostream& out, UserIn
             break;
         }
     }
-    const AgreementIndices pooledIndices = ComputeAgreementIndices(pooled);
-    const Regression pooledRegression = RegressSimulatedOnMeasured(pooled);
-    if (!pooledRegression.failure.empty()) ui.message("All sites pooled: " + pooledRegression.failure);
+    return anyFailed;
+}
 
-    if (options.json) {
-        nlohmann::ordered_json rows = nlohmann::ordered_json::array();
-        nlohmann::ordered_json failed = nlohmann::ordered_json::array();
-        nlohmann::ordered_json unmeasured = nlohmann::ordered_json::array();
-        for (std::size_t k = 0; k < outcomes.size(); ++k) {
-            const SiteRow& site = table->rows[k];
-            const Evaluation& e = outcomes[k].evaluation;
-            switch (outcomes[k].status) {
-            case SiteOutcome::Status::Failed:
-                failed.push_back({{"name", site.name}, {"row", site.row}});
-                break;
-            case SiteOutcome::Status::Unmeasured:
-                unmeasured.push_back({{"name", site.name}, {"row", site.row}});
-                break;
-            case SiteOutcome::Status::Evaluated:
-                rows.push_back({{"name", site.name},
-                                {"row", site.row},
-                                {"indices", IndicesJson(e.indices, e.regression)},
-                                {"pairs", nlohmann::ordered_json(PairsJson(e.matrix))}});
-                break;
-            }
+void PrintSitesJson(const Variable& variable, const std::vector<SiteRow>& sites,
+                    const std::vector<SiteOutcome>& outcomes, const nlohmann::ordered_json& pooled,
+                    std::ostream& out) {
+    nlohmann::ordered_json rows = nlohmann::ordered_json::array();
+    nlohmann::ordered_json failed = nlohmann::ordered_json::array();
+    nlohmann::ordered_json unmeasured = nlohmann::ordered_json::array();
+    for (std::size_t k = 0; k < outcomes.size(); ++k) {
+        const SiteRow& site = sites[k];
+        const Evaluation& e = outcomes[k].evaluation;
+        switch (outcomes[k].status) {
+        case SiteOutcome::Status::Failed:
+            failed.push_back({{"name", site.name}, {"row", site.row}});
+            break;
+        case SiteOutcome::Status::Unmeasured:
+            unmeasured.push_back({{"name", site.name}, {"row", site.row}});
+            break;
+        case SiteOutcome::Status::Evaluated:
+            rows.push_back({{"name", site.name},
+                            {"row", site.row},
+                            {"indices", IndicesJson(e.indices, e.regression)},
+                            {"pairs", nlohmann::ordered_json(PairsJson(e.matrix))}});
+            break;
         }
-        const nlohmann::ordered_json result = {{"variable", variable->header},
-                                               {"rows", rows},
-                                               {"pooled", IndicesJson(pooledIndices, pooledRegression)},
-                                               {"failed", failed},
-                                               {"unmeasured", unmeasured}};
-        out << result.dump(2) << '\n';
-        return anyFailed ? kFailure : kSuccess;
     }
+    const nlohmann::ordered_json result = {{"variable", variable.header},
+                                           {"rows", rows},
+                                           {"pooled", pooled},
+                                           {"failed", failed},
+                                           {"unmeasured", unmeasured}};
+    out << result.dump(2) << '\n';
+}
 
+void PrintSitesTable(const Variable& variable, const SitesTable& table,
+                     const std::vector<SiteOutcome>& outcomes, std::vector<std::string> pooled,
+                     std::ostream& out) {
     std::vector<std::vector<std::string>> lines = {
         {"site", "n", "RMSE", "RRMSE", "EF", "CRM", "Slope", "Intercept", "R2"}};
     for (std::size_t k = 0; k < outcomes.size(); ++k) {
         const Evaluation& e = outcomes[k].evaluation;
-        std::vector<std::string> line = {table->rows[k].name};
+        std::vector<std::string> line = {table.rows[k].name};
         switch (outcomes[k].status) {
         case SiteOutcome::Status::Failed:
             line.push_back("not evaluated");
             break;
         case SiteOutcome::Status::Unmeasured:
-            line.push_back("no " + column + " file");
+            line.push_back("no " + std::string(ColumnTitle(variable.column)) + " file");
             break;
         case SiteOutcome::Status::Evaluated:
             for (std::string& cell : IndexCells(e.indices, e.regression)) line.push_back(std::move(cell));
@@ -321,11 +315,57 @@ int EvaluateSites(const EvaluateSitesOptions& options, std::ostream& out, UserIn
         lines.push_back(std::move(line));
     }
     std::vector<std::string> all = {"all sites"};
-    for (std::string& cell : IndexCells(pooledIndices, pooledRegression)) all.push_back(std::move(cell));
+    for (std::string& cell : pooled) all.push_back(std::move(cell));
     lines.push_back(std::move(all));
-    out << "Evaluation of " << variable->header << " at the sites of " << table->source << "\n";
+    out << "Evaluation of " << variable.header << " at the sites of " << table.source << "\n";
     PrintTable(lines, lines.size() - 1, out);
+}
+
+} // namespace
+
+int EvaluateSites(const EvaluateSitesOptions& options, std::ostream& out, UserInterface& ui) {
+    const auto variable = ChooseVariable(options.variable);
+    if (!variable) {
+        ui.message("--variable " + QuoteValue(options.variable) +
+                   " cannot be evaluated; choose AGB, LAI or one of the report headers DVS (-), "
+                   "AGB tot (tAGB/ha), AGB panicles (tAGB/ha), AGB leaves (tAGB/ha), AGB stems (tAGB/ha), "
+                   "GAI (m2/m2).");
+        return kFailure;
+    }
+    const auto table = ReadSitesTable(options.table, options.sheet, "--sheet", ui);
+    if (!table || !TableMeasures(*table, *variable, options.variable, ui)) return kFailure;
+
+    const std::vector<SiteOutcome> outcomes = EvaluateAll(table->rows, *variable, options.threads);
+    FittingMatrix pooled;
+    const bool anyFailed = PoolSites(table->rows, outcomes, pooled, ui);
+    const AgreementIndices pooledIndices = ComputeAgreementIndices(pooled);
+    const Regression pooledRegression = RegressSimulatedOnMeasured(pooled);
+    if (!pooledRegression.failure.empty()) ui.message("All sites pooled: " + pooledRegression.failure);
+    if (options.json)
+        PrintSitesJson(*variable, table->rows, outcomes, IndicesJson(pooledIndices, pooledRegression), out);
+    else
+        PrintSitesTable(*variable, *table, outcomes, IndexCells(pooledIndices, pooledRegression), out);
     return anyFailed ? kFailure : kSuccess;
+}
+
+void RegisterEvaluateSitesCommand(CommandLine& line) {
+    auto options = std::make_shared<EvaluateSitesOptions>();
+    CLI::App* command = line.app().add_subcommand(
+        "evaluate-sites",
+        "Run every site of a sites table and evaluate each, and all pooled, against its measurements");
+    command
+        ->add_option("table", options->table,
+                     "Sites table: CSV or workbook, row 1 titles (name, config, weather, year, lat, sowing, "
+                     "transplanting, start, end, agb, lai, measured, crop parameters), one site a row")
+        ->required();
+    command->add_option(
+        "--variable", options->variable,
+        "AGB (the agb column, default), LAI (the lai column) or a report header (the measured column)");
+    AddWholeOption(command, "--sheet", options->sheet, 1, "Sheet of the table's workbook (1-based)");
+    AddThreadsOption(command, options->threads);
+    command->add_flag("--json", options->json, "Print the results as one JSON object");
+    line.add(command,
+             [options](std::ostream& out, UserInterface& ui) { return EvaluateSites(*options, out, ui); });
 }
 
 } // namespace tulo::cli

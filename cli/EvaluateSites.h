@@ -10,6 +10,10 @@
 
 namespace tulo::cli {
 
+class CommandLine;
+
+void RegisterEvaluateSitesCommand(CommandLine& line);
+
 struct EvaluateSitesOptions {
     std::string table;            // sites table: CSV or workbook, row 1 titles, one site a row
     std::string variable = "AGB"; // AGB, LAI, or one of the evaluable report headers

@@ -1,5 +1,6 @@
 #include "ForceLai.h"
 
+#include "CommandLine.h"
 #include "Commands.h"
 
 #include "base/Numbers.h"
@@ -68,12 +69,11 @@ float TonnesPerHectare(float gramsPerSquareMetre) {
     return static_cast<float>(gramsPerSquareMetre / 100.0); // as the report converts
 }
 
-} // namespace
-
-int ForceLaiCommand(const ForceLaiOptions& options, std::ostream& out, UserInterface& ui) {
+// Refuses, before anything is read, a report of no table kind and outputs that would replace an input.
+bool OutputsAllowed(const ForceLaiOptions& options, UserInterface& ui) {
     if (const auto problem = options.report ? TableFileNameProblem(*options.report) : std::nullopt) {
         ui.message(*problem);
-        return kFailure;
+        return false;
     }
     std::vector<NamedPath> inputs = SeasonInputPaths(options.config, options.season);
     if (options.lai) inputs.push_back({"the --lai table", *options.lai});
@@ -83,77 +83,73 @@ int ForceLaiCommand(const ForceLaiOptions& options, std::ostream& out, UserInter
     for (const NamedPath& output : outputs)
         if (const auto refusal = OutputRefusal(output, inputs)) {
             ui.message(*refusal);
-            return kFailure;
+            return false;
         }
+    return true;
+}
 
-    std::vector<LaiPoint> points;
-    int status = kFailure;
-    if (options.at) {
-        const auto point = ParsePoint(*options.at);
-        if (!point) {
-            ui.message("--at must be a day of year and a leaf area index, DOY:LAI (e.g. 200:3.5), not " +
-                       QuoteValue(*options.at) + ".");
-            return kFailure;
-        }
-        points.push_back(*point);
-    } else if (options.lai) {
-        auto table = ReadLaiTable(*options.lai, options.sheet, ui, status);
-        if (!table) return status;
-        points = std::move(*table);
+// The point of --at or the points of the --lai table; nothing, after a message and with `status` set,
+// when they cannot be read.
+std::optional<std::vector<LaiPoint>> ForcedPoints(const ForceLaiOptions& options, UserInterface& ui,
+                                                  int& status) {
+    status = kFailure;
+    if (!options.at) {
+        if (!options.lai) return std::vector<LaiPoint>{};
+        return ReadLaiTable(*options.lai, options.sheet, ui, status);
     }
-
-    FormModel form;
-    const auto compiled = CompileConfig(options.config, options.season, form, ui, status);
-    if (!compiled) return status;
-    auto run = std::make_unique<RunState>();
-    const ForcingOutcome outcome = ForceLai(*compiled, {}, points, *run);
-    if (outcome.problem) {
-        ui.message(outcome.problem->text + " Nothing was forced or written.");
-        return kInvalidInputs;
+    const auto point = ParsePoint(*options.at);
+    if (!point) {
+        ui.message("--at must be a day of year and a leaf area index, DOY:LAI (e.g. 200:3.5), not " +
+                   QuoteValue(*options.at) + ".");
+        return std::nullopt;
     }
+    return std::vector<LaiPoint>{*point};
+}
 
-    const bool dailyToOut = options.daily == "-";
-    if (dailyToOut) {
-        out << DailyCsv(*run);
-    } else if (options.json) {
-        nlohmann::ordered_json days = nlohmann::ordered_json::array();
-        for (const ForcedDay& f : outcome.forced)
-            days.push_back({{"doy", f.doy},
-                            {"lai", Number(f.lai)},
-                            {"AGB_g_m2", Number(f.AGB)},
-                            {"leaves_g_m2", Number(f.leaves)},
-                            {"stems_g_m2", Number(f.stems)},
-                            {"panicles_g_m2", Number(f.panicles)},
-                            {"AGB_t_ha", Number(TonnesPerHectare(f.AGB))},
-                            {"leaves_t_ha", Number(TonnesPerHectare(f.leaves))},
-                            {"stems_t_ha", Number(TonnesPerHectare(f.stems))},
-                            {"panicles_t_ha", Number(TonnesPerHectare(f.panicles))}});
-        out << nlohmann::ordered_json{{"forced", days}}.dump(2) << '\n';
-    } else {
-        out << "TULO season of " << options.config << " forced on " << outcome.forced.size()
-            << (outcome.forced.size() == 1 ? " day" : " days") << "\n";
-        out << "DOY  LAI (m2/m2)  AGB (g/m2)  leaves (g/m2)  stems (g/m2)  panicles (g/m2)\n";
-        for (const ForcedDay& f : outcome.forced) {
-            char line[160];
-            std::snprintf(line, sizeof line, "%3d  %11.4g  %10.2f  %13.2f  %12.2f  %15.2f\n", f.doy,
-                          static_cast<double>(f.lai), static_cast<double>(f.AGB),
-                          static_cast<double>(f.leaves), static_cast<double>(f.stems),
-                          static_cast<double>(f.panicles));
-            out << line;
-        }
-        out << FormatSummary(Summarize(*run));
+void PrintForcedDaysJson(const ForcingOutcome& outcome, std::ostream& out) {
+    nlohmann::ordered_json days = nlohmann::ordered_json::array();
+    for (const ForcedDay& f : outcome.forced)
+        days.push_back({{"doy", f.doy},
+                        {"lai", Number(f.lai)},
+                        {"AGB_g_m2", Number(f.AGB)},
+                        {"leaves_g_m2", Number(f.leaves)},
+                        {"stems_g_m2", Number(f.stems)},
+                        {"panicles_g_m2", Number(f.panicles)},
+                        {"AGB_t_ha", Number(TonnesPerHectare(f.AGB))},
+                        {"leaves_t_ha", Number(TonnesPerHectare(f.leaves))},
+                        {"stems_t_ha", Number(TonnesPerHectare(f.stems))},
+                        {"panicles_t_ha", Number(TonnesPerHectare(f.panicles))}});
+    out << nlohmann::ordered_json{{"forced", days}}.dump(2) << '\n';
+}
+
+void PrintForcedDays(const std::string& config, const ForcingOutcome& outcome, const RunState& run,
+                     std::ostream& out) {
+    out << "TULO season of " << config << " forced on " << outcome.forced.size()
+        << (outcome.forced.size() == 1 ? " day" : " days") << "\n";
+    out << "DOY  LAI (m2/m2)  AGB (g/m2)  leaves (g/m2)  stems (g/m2)  panicles (g/m2)\n";
+    for (const ForcedDay& f : outcome.forced) {
+        char line[160];
+        std::snprintf(line, sizeof line, "%3d  %11.4g  %10.2f  %13.2f  %12.2f  %15.2f\n", f.doy,
+                      static_cast<double>(f.lai), static_cast<double>(f.AGB), static_cast<double>(f.leaves),
+                      static_cast<double>(f.stems), static_cast<double>(f.panicles));
+        out << line;
     }
+    out << FormatSummary(Summarize(run));
+}
 
-    if (options.daily && !dailyToOut)
-        if (const auto error = WriteFileAtomically(*options.daily, DailyCsv(*run))) {
+// The --daily file and the --report of the forced season.
+int WriteForcedFiles(const ForceLaiOptions& options, FormModel& form, const RunState& run,
+                     UserInterface& ui) {
+    if (options.daily && options.daily != "-")
+        if (const auto error = WriteFileAtomically(*options.daily, DailyCsv(run))) {
             ui.message(*error);
             return kFailure;
         }
     if (options.report) {
         RunResults results;
-        results.crop = FillCropChart(*run);
-        results.microclimate = FillMicroclimateChart(*run);
-        BuildReportGrid(form, *run, results);
+        results.crop = FillCropChart(run);
+        results.microclimate = FillMicroclimateChart(run);
+        BuildReportGrid(form, run, results);
         try {
             WriteGridFile(results.report, *options.report);
         } catch (const WorkbookError& e) {
@@ -162,6 +158,33 @@ int ForceLaiCommand(const ForceLaiOptions& options, std::ostream& out, UserInter
         }
     }
     return kSuccess;
+}
+
+} // namespace
+
+int ForceLaiCommand(const ForceLaiOptions& options, std::ostream& out, UserInterface& ui) {
+    if (!OutputsAllowed(options, ui)) return kFailure;
+    int status = kFailure;
+    const auto points = ForcedPoints(options, ui, status);
+    if (!points) return status;
+
+    FormModel form;
+    const auto compiled = CompileConfig(options.config, options.season, form, ui, status);
+    if (!compiled) return status;
+    auto run = std::make_unique<RunState>();
+    const ForcingOutcome outcome = ForceLai(*compiled, {}, *points, *run);
+    if (outcome.problem) {
+        ui.message(outcome.problem->text + " Nothing was forced or written.");
+        return kInvalidInputs;
+    }
+    // "--daily -" puts the series on standard output, alone, so that it can be piped as one CSV.
+    if (options.daily == "-")
+        out << DailyCsv(*run);
+    else if (options.json)
+        PrintForcedDaysJson(outcome, out);
+    else
+        PrintForcedDays(options.config, outcome, *run, out);
+    return WriteForcedFiles(options, form, *run, ui);
 }
 
 int LaiIndexCommand(const LaiIndexOptions& options, std::ostream& out, UserInterface& ui) {
@@ -202,6 +225,31 @@ int LaiIndexCommand(const LaiIndexOptions& options, std::ostream& out, UserInter
         leftOut += (leftOut.empty() ? "DOY " : ", DOY ") + std::to_string(l.doy);
     out << "Left out:          " << (leftOut.empty() ? "none" : leftOut + " (not simulated days)") << "\n";
     return kSuccess;
+}
+
+void RegisterForceLaiCommand(CommandLine& line) {
+    auto options = std::make_shared<ForceLaiOptions>();
+    CLI::App* command = line.app().add_subcommand(
+        "force-lai", "Run a configuration with its leaf area forced to exogenous values (remote sensing)");
+    AddConfigArgument(command, options->config)->required();
+    AddSeasonOptions(command, options->season);
+    CLI::Option* at =
+        command->add_option("--at", options->at, "One point: day of year and LAI (m2/m2), DOY:LAI");
+    CLI::Option* lai = command->add_option(
+        "--lai", options->lai, "A table of points: DOY in column 1, LAI in column 2, a title row optional");
+    at->excludes(lai);
+    AddWholeOption(command, "--sheet", options->sheet, 1, "Sheet of the LAI table (1-based)")->needs(lai);
+    AddSeasonOutputOptions(command, options->daily,
+                           "Write every daily series of the forced season as CSV (- for standard output)",
+                           options->report);
+    command->add_flag("--json", options->json, "Print the forced days as one JSON object");
+    const auto check = [=] {
+        if (!*at && !*lai) throw OptionError("force-lai needs --at DOY:LAI or --lai FILE.");
+    };
+    line.add(
+        command,
+        [options](std::ostream& out, UserInterface& ui) { return ForceLaiCommand(*options, out, ui); },
+        check);
 }
 
 } // namespace tulo::cli

@@ -13,6 +13,10 @@
 
 namespace tulo::cli {
 
+class CommandLine;
+
+void RegisterForceLaiCommand(CommandLine& line);
+
 // The points of a (DOY, LAI) workbook; nothing, the reasons shown and `status` set, when a row is no
 // point or none is.
 std::optional<std::vector<LaiPoint>> ReadLaiTable(const std::string& file, std::optional<int> sheet,

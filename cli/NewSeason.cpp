@@ -1,5 +1,6 @@
 #include "NewSeason.h"
 
+#include "CommandLine.h"
 #include "Commands.h"
 
 #include "base/Numbers.h"
@@ -49,6 +50,22 @@ int NewSeason(const NewSeasonOptions& options, std::ostream& out, UserInterface&
         << ", days " << form.text(ctl::txtInitialDate) << " to " << form.text(ctl::txtFinalDate) << ", "
         << (level ? "flooded " + ShortestText(*level) + " cm deep" : std::string("unflooded")) << ".\n";
     return kSuccess;
+}
+
+void RegisterNewSeasonCommand(CommandLine& line) {
+    auto options = std::make_shared<NewSeasonOptions>();
+    CLI::App* command =
+        line.app().add_subcommand("new", "Make the configuration (.sim) of a season from a weather file");
+    command->add_option("out", options->out, "Configuration file to write (.sim)")->required();
+    // The season options, of which a new season needs the weather and the sowing; the rest default to
+    // the weather file's latitude and year.
+    AddSeasonOptions(command, options->season);
+    command->get_option("--weather")->required();
+    command->get_option("--sowing")->required();
+    command->add_option("--flooded", options->flooded,
+                        "A flooded season with water LEVEL_CM deep (default: unflooded)");
+    line.add(command,
+             [options](std::ostream& out, UserInterface& ui) { return NewSeason(*options, out, ui); });
 }
 
 } // namespace tulo::cli

@@ -10,6 +10,10 @@
 
 namespace tulo::cli {
 
+class CommandLine;
+
+void RegisterNewSeasonCommand(CommandLine& line);
+
 struct NewSeasonOptions {
     std::string out;      // the configuration to write (.sim)
     SeasonOptions season; // weather and sowing needed; latitude the weather file's when not given

@@ -1,5 +1,6 @@
 #include "Phenology.h"
 
+#include "CommandLine.h"
 #include "Commands.h"
 
 #include "base/Numbers.h"
@@ -96,67 +97,56 @@ nlohmann::ordered_json StagesJson(std::span<const StageResult> stages) {
     return list;
 }
 
-// One set of thermal times for every row of a sites table.
-int PhenologySites(const PhenologyOptions& options, std::ostream& out, UserInterface& ui) {
-    const auto table = ReadSitesTable(*options.sites, options.sheet, "--sheet", ui);
-    if (!table) return kFailure;
-    std::vector<ObservedSeason> seasons;
+// A row's season and its observed days, the dates read in the row's season's year; nothing, after the
+// row's messages, when the row is refused.
+std::optional<ObservedSeason> ReadObservedSeason(const SiteRow& row, UserInterface& ui) {
+    RowUi prefixed(row.prefix, ui);
+    UserInterface& rowUi = prefixed;
+    if (!row.flowering || !row.maturity) {
+        rowUi.message(std::string("the ") + (row.flowering ? "maturity" : "flowering") +
+                      " cell is empty; every row needs its observed flowering and maturity.");
+        return std::nullopt;
+    }
+    FormModel form;
+    int status = kSuccess;
+    SeasonChanges changes;
+    const auto compiled = CompileConfig(row.config.string(), row.season, form, rowUi, status, &changes);
+    if (!compiled) return std::nullopt;
     bool refused = false;
-    for (const SiteRow& row : table->rows) {
-        RowUi prefixed(row.prefix, ui);
-        UserInterface& rowUi = prefixed;
-        if (!row.flowering || !row.maturity) {
-            rowUi.message(std::string("the ") + (row.flowering ? "maturity" : "flowering") +
-                          " cell is empty; every row needs its observed flowering and maturity.");
+    ObservedStages observed;
+    const auto day = [&](PhenoStage stage, const std::string& text) {
+        const SeasonDay parsed = ParseSeasonDay(StageName(stage), text, changes.year);
+        if (!parsed.doy) {
+            rowUi.message(parsed.refusal);
             refused = true;
-            continue;
         }
-        FormModel form;
-        int status = kSuccess;
-        SeasonChanges changes;
-        const auto compiled = CompileConfig(row.config.string(), row.season, form, rowUi, status, &changes);
-        if (!compiled) {
-            refused = true;
-            continue;
-        }
-        // Dates are read in the row's season's year.
-        ObservedStages observed;
-        const auto day = [&](PhenoStage stage, const std::string& text) {
-            const SeasonDay parsed = ParseSeasonDay(StageName(stage), text, changes.year);
-            if (!parsed.doy) {
-                rowUi.message(parsed.refusal);
-                refused = true;
-            }
-            return parsed.doy.value_or(0);
-        };
-        if (row.emergence) observed.emergence = day(PhenoStage::Emergence, *row.emergence);
-        observed.flowering = day(PhenoStage::Flowering, *row.flowering);
-        observed.maturity = day(PhenoStage::Maturity, *row.maturity);
-        if (refused) continue;
-        const auto refusals = CheckObservedStages(*compiled, observed);
-        for (const StageRefusal& refusal : refusals)
-            rowUi.message(std::string(StageName(refusal.stage)) + ": " + refusal.reason + ".");
-        refused |= !refusals.empty();
-        seasons.push_back({compiled, observed});
-    }
-    // Every row is checked first, so that one reading names everything to mend.
-    if (refused) return kInvalidInputs;
+        return parsed.doy.value_or(0);
+    };
+    if (row.emergence) observed.emergence = day(PhenoStage::Emergence, *row.emergence);
+    observed.flowering = day(PhenoStage::Flowering, *row.flowering);
+    observed.maturity = day(PhenoStage::Maturity, *row.maturity);
+    if (refused) return std::nullopt;
+    const auto refusals = CheckObservedStages(*compiled, observed);
+    for (const StageRefusal& refusal : refusals)
+        rowUi.message(std::string(StageName(refusal.stage)) + ": " + refusal.reason + ".");
+    if (!refusals.empty()) return std::nullopt;
+    return ObservedSeason{compiled, observed};
+}
 
-    const SeasonsFit fit = FitPhenologyAcross(seasons);
-    if (options.json) {
-        nlohmann::ordered_json parameters = nlohmann::ordered_json::object();
-        const auto registry = CropParameterRegistry();
-        for (const ParameterValue& p : fit.parameters)
-            parameters[std::string(registry[static_cast<std::size_t>(p.index)].id)] =
-                ParseNumber(ShortestText(static_cast<float>(p.value))).value_or(p.value);
-        nlohmann::ordered_json sites = nlohmann::ordered_json::array();
-        for (std::size_t r = 0; r < table->rows.size(); ++r)
-            sites.push_back({{"name", table->rows[r].name}, {"stages", StagesJson(fit.seasons[r])}});
-        out << nlohmann::ordered_json{{"parameters", parameters}, {"sites", sites}, {"runs", fit.runs}}.dump(
-                   2)
-            << '\n';
-        return kSuccess;
-    }
+void PrintSitesFitJson(const SeasonsFit& fit, const std::vector<SiteRow>& rows, std::ostream& out) {
+    nlohmann::ordered_json parameters = nlohmann::ordered_json::object();
+    const auto registry = CropParameterRegistry();
+    for (const ParameterValue& p : fit.parameters)
+        parameters[std::string(registry[static_cast<std::size_t>(p.index)].id)] =
+            ParseNumber(ShortestText(static_cast<float>(p.value))).value_or(p.value);
+    nlohmann::ordered_json sites = nlohmann::ordered_json::array();
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        sites.push_back({{"name", rows[r].name}, {"stages", StagesJson(fit.seasons[r])}});
+    out << nlohmann::ordered_json{{"parameters", parameters}, {"sites", sites}, {"runs", fit.runs}}.dump(2)
+        << '\n';
+}
+
+void PrintSitesFit(const SeasonsFit& fit, const std::vector<SiteRow>& rows, std::ostream& out) {
     PrintParameters(fit.parameters, out);
     // A terminal shows one column per character, whatever its bytes: names of accented sites align too.
     const auto columns = [](const std::string& text) {
@@ -164,20 +154,41 @@ int PhenologySites(const PhenologyOptions& options, std::ostream& out, UserInter
             text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
     };
     std::size_t width = 4;
-    for (const SiteRow& row : table->rows) width = std::max(width, columns(row.name));
+    for (const SiteRow& row : rows) width = std::max(width, columns(row.name));
     char line[96];
     out << std::string("Site") + std::string(width - 4 + 1, ' ');
     std::snprintf(line, sizeof line, "%-10s %-9s %-11s %s\n", "Stage", "Observed", "Simulated",
                   "Error (days)");
     out << line;
-    for (std::size_t r = 0; r < table->rows.size(); ++r)
+    for (std::size_t r = 0; r < rows.size(); ++r)
         for (const StageResult& stage : fit.seasons[r]) {
-            out << table->rows[r].name << std::string(width - columns(table->rows[r].name) + 1, ' ');
+            out << rows[r].name << std::string(width - columns(rows[r].name) + 1, ' ');
             std::snprintf(line, sizeof line, "%-10s %-9d %-11s %s\n",
                           std::string(StageName(stage.stage)).c_str(), stage.observed,
                           DayText(stage.simulated).c_str(), ErrorText(stage.error()).c_str());
             out << line;
         }
+}
+
+// One set of thermal times for every row of a sites table.
+int PhenologySites(const PhenologyOptions& options, std::ostream& out, UserInterface& ui) {
+    const auto table = ReadSitesTable(*options.sites, options.sheet, "--sheet", ui);
+    if (!table) return kFailure;
+    std::vector<ObservedSeason> seasons;
+    bool refused = false;
+    for (const SiteRow& row : table->rows)
+        if (auto season = ReadObservedSeason(row, ui))
+            seasons.push_back(std::move(*season));
+        else
+            refused = true;
+    // Every row is checked first, so that one reading names everything to mend.
+    if (refused) return kInvalidInputs;
+
+    const SeasonsFit fit = FitPhenologyAcross(seasons);
+    if (options.json)
+        PrintSitesFitJson(fit, table->rows, out);
+    else
+        PrintSitesFit(fit, table->rows, out);
     return kSuccess;
 }
 
@@ -238,6 +249,42 @@ int Phenology(const PhenologyOptions& options, std::ostream& out, UserInterface&
         return kFailure;
     }
     return kSuccess;
+}
+
+void RegisterPhenologyCommand(CommandLine& line) {
+    auto options = std::make_shared<PhenologyOptions>();
+    CLI::App* command = line.app().add_subcommand(
+        "phenology", "Fit the thermal times to observed emergence, flowering and maturity days");
+    CLI::Option* config = AddConfigArgument(command, options->config);
+    AddSeasonOptions(command, options->season);
+    CLI::Option* emergence =
+        command->add_option("--emergence", options->emergence,
+                            "Observed emergence: a day of year or a date (otherwise TSUMEM stays)");
+    CLI::Option* flowering =
+        command->add_option("--flowering", options->flowering, "Observed flowering: a day of year or a date");
+    CLI::Option* maturity =
+        command->add_option("--maturity", options->maturity, "Observed maturity: a day of year or a date");
+    CLI::Option* save =
+        command->add_option("--save", options->save, "Write the configuration with the fitted values");
+    CLI::Option* sites = command->add_option(
+        "--sites", options->sites,
+        "Sites table: one set of thermal times for every row, each with its own config, season and "
+        "emergence, flowering and maturity columns");
+    for (CLI::Option* single : {config, emergence, flowering, maturity, save}) sites->excludes(single);
+    AddWholeOption(command, "--sheet", options->sheet, 1, "Sheet of the sites workbook (1-based)")
+        ->needs(sites);
+    command->add_flag("--json", options->json,
+                      "Print {parameters: {id: value}, stages: [{stage, observed, simulated, error}]}");
+    const auto check = [=] {
+        if (!*sites && (!*config || !*flowering || !*maturity))
+            throw OptionError("phenology needs CONFIG with --flowering and --maturity, or --sites TABLE.");
+        if (*sites && options->season.any())
+            throw OptionError("phenology --sites takes each row's season from the table: give the "
+                              "season's options as its columns.");
+    };
+    line.add(
+        command, [options](std::ostream& out, UserInterface& ui) { return Phenology(*options, out, ui); },
+        check);
 }
 
 } // namespace tulo::cli

@@ -12,6 +12,10 @@
 
 namespace tulo::cli {
 
+class CommandLine;
+
+void RegisterPhenologyCommand(CommandLine& line);
+
 struct PhenologyOptions {
     std::string config;
     SeasonOptions season;                 // the season changed for this command

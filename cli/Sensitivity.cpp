@@ -1,5 +1,6 @@
 #include "Sensitivity.h"
 
+#include "CommandLine.h"
 #include "Commands.h"
 
 #include "base/Numbers.h"
@@ -177,22 +178,18 @@ std::string PlainInterval(const std::optional<double>& low, const std::optional<
     return " [" + Plain(*low) + ", " + Plain(*high) + "]";
 }
 
-} // namespace
-
-int Sensitivity(const SensitivityOptions& options, std::ostream& out, UserInterface& ui) {
-    FormModel form;
-    int status = kSuccess;
-    const auto compiled = CompileConfig(options.config, options.season, form, ui, status);
-    if (!compiled) return status;
-    const auto factors = TickedFactors(options, form, *compiled, ui);
-    if (!factors) return kInvalidInputs;
+// The analysis the options ask for; nothing, after a message, when they are refused.
+std::optional<sa::AnalysisRequest> AnalysisOfOptions(const SensitivityOptions& options, const FormModel& form,
+                                                     const CompiledInputs& compiled, UserInterface& ui) {
+    const auto factors = TickedFactors(options, form, compiled, ui);
+    if (!factors) return std::nullopt;
     const auto output = sa::FindOutput(options.output);
     if (!output) {
         std::string keywords;
         for (const sa::OutputChoice& choice : sa::OutputChoices())
             keywords += (keywords.empty() ? "" : ", ") + std::string(choice.keyword);
         ui.message("--output " + QuoteValue(options.output) + " is not one of " + keywords + ".");
-        return kInvalidInputs;
+        return std::nullopt;
     }
     sa::MethodSettings settings;
     settings.method = options.method;
@@ -207,78 +204,47 @@ int Sensitivity(const SensitivityOptions& options, std::ostream& out, UserInterf
     settings.order = options.order.value_or("first");
     if (const auto why = OptionProblem(options, keyword, settings, static_cast<int>(factors->size()))) {
         ui.message(*why);
-        return kInvalidInputs;
+        return std::nullopt;
     }
     sa::AnalysisRequest request;
     request.factors = *factors;
     request.output = *output;
-    if (const auto why = sa::MethodLine(settings, static_cast<int>(factors->size()), request.keyword,
-                                        request.methodLine)) {
+    auto why =
+        sa::MethodLine(settings, static_cast<int>(factors->size()), request.keyword, request.methodLine);
+    if (!why) why = sa::CheckRequest(request);
+    if (why) {
         ui.message(*why);
-        return kInvalidInputs;
+        return std::nullopt;
     }
+    return request;
+}
 
-    if (const auto why = sa::CheckRequest(request)) {
-        ui.message(*why);
-        return kInvalidInputs;
+void PrintResultsJson(const sa::IndexResults& results, std::ostream& out) {
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const sa::FactorResult& f : results.factors)
+        list.push_back({{"factor", f.name},
+                        {"label", f.label},
+                        {"index1", f.varied ? nlohmann::json(f.index1) : nullptr},
+                        {"index2", f.varied ? nlohmann::json(f.index2) : nullptr},
+                        {"ci1", Interval(f.low1, f.high1)},
+                        {"ci2", Interval(f.low2, f.high2)},
+                        {"truncated", f.truncated},
+                        {"varied", f.varied}});
+    if (results.interactions.empty()) {
+        out << list.dump(2) << '\n';
+        return;
     }
+    // Interactions do not fit a list of factors: the list moves into an object beside them.
+    nlohmann::ordered_json interactions = nlohmann::ordered_json::array();
+    for (const sa::InteractionResult& i : results.interactions)
+        interactions.push_back(
+            {{"factors", i.names}, {"label", i.label}, {"index", i.index}, {"ci", Interval(i.low, i.high)}});
+    nlohmann::ordered_json both = {{"factors", std::move(list)}, {"interactions", std::move(interactions)}};
+    out << both.dump(2) << '\n';
+}
 
-    // Every analysis has a folder of its own: any number run at once. A failed or cancelled one leaves
-    // nothing behind; a finished one keeps its files for the user.
-    sa::ExchangeFiles files;
-    try {
-        files = sa::NewExchangeFiles();
-    } catch (const std::filesystem::filesystem_error& e) {
-        ui.message(std::string("No folder for the analysis's exchange files can be made: ") + e.what());
-        return kFailure;
-    }
-    ui.message("Exchange files: " + files.folder.string());
-    if (const auto runs = sa::PlannedRuns(request))
-        ui.message("Runs: " + std::to_string(*runs) + " seasons (" + request.keyword + " " +
-                   request.methodLine + ", " + std::to_string(request.factors.size()) + " factors)");
-
-    InterruptCancels interrupts;
-    ProgressLine progress;
-    sa::RunOptions run;
-    run.threads = options.threads;
-    run.cancelled = [] { return interrupted.load(); };
-    if (isatty(fileno(stderr)))
-        run.progress = [&](std::size_t done, std::size_t total) { progress(done, total); };
-    const sa::Analysis analysis = sa::RunAnalysis(*compiled, request, files, run);
-    if (!analysis.status.ok()) {
-        sa::RemoveExchangeFiles(files);
-        ui.message(analysis.status.message);
-        return kFailure;
-    }
-
+void PrintResults(const sa::Analysis& analysis, const sa::AnalysisRequest& request, std::ostream& out) {
     const sa::IndexResults& results = analysis.results;
-    if (options.json) {
-        nlohmann::ordered_json list = nlohmann::ordered_json::array();
-        for (const sa::FactorResult& f : results.factors)
-            list.push_back({{"factor", f.name},
-                            {"label", f.label},
-                            {"index1", f.varied ? nlohmann::json(f.index1) : nullptr},
-                            {"index2", f.varied ? nlohmann::json(f.index2) : nullptr},
-                            {"ci1", Interval(f.low1, f.high1)},
-                            {"ci2", Interval(f.low2, f.high2)},
-                            {"truncated", f.truncated},
-                            {"varied", f.varied}});
-        if (results.interactions.empty()) {
-            out << list.dump(2) << '\n';
-            return kSuccess;
-        }
-        // Interactions do not fit a list of factors: the list moves into an object beside them.
-        nlohmann::ordered_json interactions = nlohmann::ordered_json::array();
-        for (const sa::InteractionResult& i : results.interactions)
-            interactions.push_back({{"factors", i.names},
-                                    {"label", i.label},
-                                    {"index", i.index},
-                                    {"ci", Interval(i.low, i.high)}});
-        nlohmann::ordered_json both = {{"factors", std::move(list)},
-                                       {"interactions", std::move(interactions)}};
-        out << both.dump(2) << '\n';
-        return kSuccess;
-    }
     out << "Method: " << results.method << " (" << analysis.simulations.runs.outputs.size()
         << " runs; output: " << sa::ChoiceOf(request.output).text << ")\n";
     out << "Indices: " << results.index1Name << " and " << results.index2Name
@@ -306,7 +272,96 @@ int Sensitivity(const SensitivityOptions& options, std::ostream& out, UserInterf
         out << i.indexName << "  " << names << "  " << i.label << "\n    " << Plain(i.index)
             << PlainInterval(i.low, i.high) << '\n';
     }
+}
+
+} // namespace
+
+int Sensitivity(const SensitivityOptions& options, std::ostream& out, UserInterface& ui) {
+    FormModel form;
+    int status = kSuccess;
+    const auto compiled = CompileConfig(options.config, options.season, form, ui, status);
+    if (!compiled) return status;
+    const auto request = AnalysisOfOptions(options, form, *compiled, ui);
+    if (!request) return kInvalidInputs;
+
+    // Every analysis has a folder of its own: any number run at once. A failed or cancelled one leaves
+    // nothing behind; a finished one keeps its files for the user.
+    sa::ExchangeFiles files;
+    try {
+        files = sa::NewExchangeFiles();
+    } catch (const std::filesystem::filesystem_error& e) {
+        ui.message(std::string("No folder for the analysis's exchange files can be made: ") + e.what());
+        return kFailure;
+    }
+    ui.message("Exchange files: " + files.folder.string());
+    if (const auto runs = sa::PlannedRuns(*request))
+        ui.message("Runs: " + std::to_string(*runs) + " seasons (" + request->keyword + " " +
+                   request->methodLine + ", " + std::to_string(request->factors.size()) + " factors)");
+
+    InterruptCancels interrupts;
+    ProgressLine progress;
+    sa::RunOptions run;
+    run.threads = options.threads;
+    run.cancelled = [] { return interrupted.load(); };
+    if (isatty(fileno(stderr)))
+        run.progress = [&](std::size_t done, std::size_t total) { progress(done, total); };
+    const sa::Analysis analysis = sa::RunAnalysis(*compiled, *request, files, run);
+    if (!analysis.status.ok()) {
+        sa::RemoveExchangeFiles(files);
+        ui.message(analysis.status.message);
+        return kFailure;
+    }
+    if (options.json)
+        PrintResultsJson(analysis.results, out);
+    else
+        PrintResults(analysis, *request, out);
     return kSuccess;
+}
+
+void RegisterSensitivityCommand(CommandLine& line) {
+    auto options = std::make_shared<SensitivityOptions>();
+    CLI::App* command = line.app().add_subcommand(
+        "sensitivity", "Sensitivity analysis of crop parameters: sample, run every sample, compute indices");
+    AddConfigArgument(command, options->config)->required();
+    AddSeasonOptions(command, options->season);
+    command
+        ->add_option("--method", options->method,
+                     "FAST, \"Latin hypercube sampling\", \"Morris method\", \"Quasi-Random LpTau\", Random, "
+                     "\"Sobol method\", or the keywords fast, lhs, morris, lptau, random, sobol")
+        ->required();
+    command
+        ->add_option("--executions", options->executions,
+                     "Base sample size, required but for Morris (--trajectories): the runs of lhs, random, "
+                     "lptau and fast (extended FAST rounds down to a multiple of the factors); for sobol a "
+                     "power of two from 32, run (factors + 2) times for total, more for custom. The run "
+                     "count is printed before the runs")
+        ->expected(0, 1);
+    command->add_option("--seed", options->seed, "Seed of the random numbers (default 1)");
+    command->add_option("--factors", options->factors,
+                        "Factors to vary: par1 to par11 or crop parameters' ids, workbook keys or "
+                        "captions, comma-separated (default: par1 to par11); codes and switches "
+                        "cannot be factors");
+    command->add_option("--mean", options->means,
+                        "A factor's mean: NAME=VALUE, NAME as in --factors (repeatable; default: "
+                        "parK's own, or the configuration's value)");
+    command->add_option("--sd", options->sds,
+                        "A factor's standard deviation: NAME=VALUE (default: parK's own, or 10 % of "
+                        "the mean)");
+    command->add_option("--output", options->output,
+                        "What each season gives the indices: agb (end-of-crop AGB, default), "
+                        "panicles (at maturity), flowering or maturity (day of year), lai-max");
+    command->add_option("--levels", options->levels, "Morris: number of levels (default 4)");
+    command->add_option("--trajectories", options->trajectories,
+                        "Morris: number of trajectories (default 10, as in the window)");
+    command->add_option("--computation", options->computation,
+                        "Sobol': total (default) or custom; FAST: classic or extended (default)");
+    command->add_option("--order", options->order,
+                        "Sobol' with --computation custom only: first (default), second or third");
+    AddThreadsOption(command, options->threads);
+    command->add_flag("--json", options->json,
+                      "Print a JSON list of {factor, label, index1, index2, ci1, ci2, truncated, varied}");
+    line.add(command,
+             [options](std::ostream& out, UserInterface& ui) { return Sensitivity(*options, out, ui); });
 }
 
 } // namespace tulo::cli

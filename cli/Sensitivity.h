@@ -13,6 +13,10 @@
 
 namespace tulo::cli {
 
+class CommandLine;
+
+void RegisterSensitivityCommand(CommandLine& line);
+
 struct SensitivityOptions {
     std::string config;
     SeasonOptions season; // the season changed for this command

@@ -1,26 +1,21 @@
 // calibrate-sites on a sites table: measurements the engine made with a known shared RUE and a known
 // leaf area at emergence per site are calibrated back, each site's own value apart from the others'.
 
-#include "support/CliCommand.h"
-#include "support/ScratchFolder.h"
+#include "CliFixture.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include <array>
-#include <cstdlib>
 #include <filesystem>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
 
 namespace tulo {
 namespace {
 
 namespace fs = std::filesystem;
-using test::Slurp;
-
 using test::Outcome;
+using test::Slurp;
 
 struct TrueSite {
     std::string name, lat;
@@ -30,34 +25,18 @@ constexpr double kTrueRue = 2.6;
 const std::array<TrueSite, 3> kSites = {
     {{"north", "45", 0.01}, {"centre", "40", 0.03}, {"south", "35", 0.06}}};
 
-std::string LaiOn180(const std::string& daily) {
-    const std::size_t line = daily.find("\n180,");
-    std::istringstream row(daily.substr(line + 1, daily.find('\n', line + 1) - line - 1));
-    std::string cell;
-    for (int column = 0; column < 17; ++column) std::getline(row, cell, ',');
-    return cell;
-}
-
-class CalibrateSitesTable : public test::ScratchFolderTest {
+class CalibrateSitesTable : public test::CliTest {
 protected:
     void SetUp() override {
-        ScratchFolderTest::SetUp();
-        fs::copy_file(TULO_SOURCE_DIR "/examples/demo.sim", dir_ / "demo.sim");
+        CliTest::SetUp();
+        fs::copy_file(test::kDemo, dir_ / "demo.sim");
         std::string table = "name,config,lat,agb,lai\n";
         for (const TrueSite& site : kSites) {
             // AGB (g/m2 in the daily output, t/ha measured) and LAI every 15 days of the true season.
-            const Outcome daily = Run("run " + (dir_ / "demo.sim").string() + " --lat " + site.lat +
-                                      " --set RUE=" + std::to_string(kTrueRue) +
-                                      " --set LAIemerg=" + std::to_string(site.laiEmergence) + " --daily -");
-            ASSERT_EQ(daily.status, 0) << daily.err;
             std::string agb = "DOY,AGB\n", lai = "DOY,LAI\n";
-            std::istringstream lines(daily.out);
-            std::string line;
-            std::getline(lines, line); // titles: DOY is column 1, AGB 9 and LAI 17
-            while (std::getline(lines, line)) {
-                std::vector<std::string> cells;
-                std::istringstream row(line);
-                for (std::string cell; std::getline(row, cell, ',');) cells.push_back(cell);
+            for (const auto& cells : DailyRows((dir_ / "demo.sim").string() + " --lat " + site.lat +
+                                               " --set RUE=" + std::to_string(kTrueRue) +
+                                               " --set LAIemerg=" + std::to_string(site.laiEmergence))) {
                 const int doy = std::stoi(cells[0]);
                 if (doy < 150 || doy > 240 || doy % 15 != 0) continue;
                 agb += cells[0] + "," + std::to_string(std::stod(cells[8]) / 100) + "\n";
@@ -71,7 +50,8 @@ protected:
         Write("sites.csv", table);
     }
 
-    Outcome Run(const std::string& arguments) { return test::RunCli(dir_, arguments, "/"); }
+    // Run from another folder than the table's, so that its files are found beside it.
+    Outcome Run(const std::string& arguments) { return CliTest::Run(arguments, "/"); }
     std::string Calibration(const std::string& genetic = "6,200,2,0.5,1.5,0.1 --seed 3") const {
         // The plain simplex stops short in these four dimensions; the genetic one finds the true values.
         return "calibrate-sites --sites " + (dir_ / "sites.csv").string() +
@@ -81,20 +61,32 @@ protected:
     }
 };
 
-TEST_F(CalibrateSitesTable, RecoversTheSharedValueAndEachSitesOwn) {
-    const Outcome o = Run(Calibration());
+TEST_F(CalibrateSitesTable, RecoversTheSharedValueAndEachSitesOwnAndSavesEachRowsConfiguration) {
+    fs::create_directories(dir_ / "out-sims");
+    const Outcome o = Run(Calibration() + " --save-dir " + (dir_ / "out-sims").string());
     ASSERT_EQ(o.status, 0) << o.err;
     const auto result = nlohmann::ordered_json::parse(o.out);
     EXPECT_NEAR(result["params"]["RUE"].get<double>(), kTrueRue, 0.02 * kTrueRue) << o.out;
     EXPECT_EQ(result["params"].size(), 1u) << "a site's own value is no shared one";
-    for (const TrueSite& site : kSites)
+    // One uncertainty per value searched: the shared one and three sites' own.
+    EXPECT_EQ(result["uncertainty"].size(), 4u);
+    EXPECT_TRUE(result["uncertainty"].contains("Initial LAI (south)")) << o.out;
+    for (const TrueSite& site : kSites) {
         EXPECT_NEAR(result["sites"][site.name]["Initial LAI"].get<double>(), site.laiEmergence,
                     0.1 * site.laiEmergence)
             << site.name << "\n"
             << o.out;
-    // One uncertainty per value searched: the shared one and three sites' own.
-    EXPECT_EQ(result["uncertainty"].size(), 4u);
-    EXPECT_TRUE(result["uncertainty"].contains("Initial LAI (south)")) << o.out;
+        // The saved configuration runs the row's season with the values found: the true one here.
+        const auto saved = dir_ / "out-sims" / (site.name + ".sim");
+        ASSERT_TRUE(fs::exists(saved)) << site.name;
+        std::string laiAt180;
+        for (const auto& cells : DailyRows(saved.string()))
+            if (cells[0] == "180") laiAt180 = cells[16];
+        const std::string measured = Slurp(dir_ / ("lai-" + site.name + ".csv"));
+        EXPECT_NE(measured.find("\n180," + laiAt180 + "\n"), std::string::npos)
+            << site.name << ": " << laiAt180 << "\n"
+            << measured << result.dump();
+    }
 }
 
 TEST_F(CalibrateSitesTable, TheGeneticSearchGivesTheSameResultOnOneThreadAsOnTwo) {
@@ -125,24 +117,6 @@ TEST_F(CalibrateSitesTable, RefusesATableWithTheCfgFormsArgumentsOrAParameterSha
     o = Run("calibrate-sites --sites " + (dir_ / "sites.csv").string() + " --param RUE:1.5:4");
     EXPECT_EQ(o.status, 2);
     EXPECT_NE(o.err.find("sites.csv, row 2: the agb cell is empty"), std::string::npos) << o.err;
-}
-
-TEST_F(CalibrateSitesTable, SavesEachRowsConfigurationWithItsOwnValues) {
-    fs::create_directories(dir_ / "out-sims");
-    const Outcome o = Run(Calibration() + " --save-dir " + (dir_ / "out-sims").string());
-    ASSERT_EQ(o.status, 0) << o.err;
-    const auto result = nlohmann::ordered_json::parse(o.out);
-    for (const TrueSite& site : kSites) {
-        ASSERT_TRUE(fs::exists(dir_ / "out-sims" / (site.name + ".sim"))) << site.name;
-        // The saved configuration runs the row's season with the values found: the true one here.
-        const Outcome run = Run("run " + (dir_ / "out-sims" / (site.name + ".sim")).string() + " --daily -");
-        ASSERT_EQ(run.status, 0) << run.err;
-        const std::string laiAt180 = LaiOn180(run.out);
-        const std::string measured = Slurp(dir_ / ("lai-" + site.name + ".csv"));
-        EXPECT_NE(measured.find("\n180," + laiAt180 + "\n"), std::string::npos)
-            << site.name << ": " << laiAt180 << "\n"
-            << measured << result.dump();
-    }
 }
 
 } // namespace

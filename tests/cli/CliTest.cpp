@@ -2,9 +2,8 @@
 
 #include "support/TestForms.h"
 
+#include "CliFixture.h"
 #include "engine/Parameters.h"
-#include "support/CliCommand.h"
-#include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -24,17 +23,15 @@ using test::Slurp;
 
 using test::Outcome;
 
-class Cli : public test::ScratchFolderTest {
+using test::kDemo;
+
+class Cli : public test::CliTest {
 protected:
     void TearDown() override {
         ::unsetenv("TULO_HOME");
-        ScratchFolderTest::TearDown();
+        CliTest::TearDown();
     }
-
-    Outcome Run(const std::string& arguments) { return test::RunCli(dir_, arguments); }
 };
-
-const std::string kDemo = TULO_SOURCE_DIR "/examples/demo.sim";
 
 TEST_F(Cli, RunPrintsTheSeasonAndWritesTheDailySeriesAndReport) {
     const auto daily = dir_ / "daily.csv";
@@ -113,9 +110,43 @@ TEST_F(Cli, UnreadableFilesAndFailedWritesExitWithOne) {
     o = Run("run " + kDemo + " --daily " + (dir_ / "no-such-folder" / "daily.csv").string());
     EXPECT_EQ(o.status, 1);
     EXPECT_NE(o.err.find("Cannot write"), std::string::npos) << o.err;
+}
 
-    o = Run("frobnicate");
-    EXPECT_EQ(o.status, 1);
+// Usage errors exit with 1, as unreadable files do, naming what is wrong; --help exits with 0.
+TEST_F(Cli, UsageErrorsExitWithOneAndHelpWithZero) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"run " + kDemo + " --bogus",
+         "The following argument was not expected: --bogus\nRun with --help for more information.\n"},
+        {"frobnicate", "A subcommand is required\nRun with --help for more information.\n"},
+        {"run " + kDemo + " --repeat 1.5",
+         "--repeat must be a whole number from 0, not \"1.5\".\nRun with --help for more information.\n"},
+        {"ensemble " + kDemo + " --sets s.csv --threads -1",
+         "--threads must be a whole number from 0, not \"-1\".\nRun with --help for more information.\n"},
+        {"run " + kDemo + " --soil-sheet 2",
+         "--soil-sheet requires --soil\nRun with --help for more information.\n"},
+        {"evaluate " + kDemo + " --measured m.csv", "evaluate needs --measured and --variable, or "
+                                                    "--lai-index.\nRun with --help for more information.\n"},
+        {"force-lai " + kDemo,
+         "force-lai needs --at DOY:LAI or --lai FILE.\nRun with --help for more information.\n"},
+        {"calibrate-sites " + kDemo,
+         "calibrate-sites needs CONFIG and SETTINGS (a .cfg), or --sites TABLE.\nRun with --help for more "
+         "information.\n"},
+        {"phenology --sites t.csv --sowing 120",
+         "phenology --sites takes each row's season from the table: give the season's options as its "
+         "columns.\nRun with --help for more information.\n"},
+    };
+    for (const auto& [arguments, message] : cases) {
+        const Outcome o = Run(arguments);
+        EXPECT_EQ(o.status, 1) << arguments;
+        EXPECT_EQ(o.err, message) << arguments;
+        EXPECT_EQ(o.out, "") << arguments;
+    }
+    const Outcome help = Run("calibrate --help");
+    EXPECT_EQ(help.status, 0);
+    // The search options calibrate shares with calibrate-sites, in their place among its own.
+    EXPECT_NE(help.out.find("--objective"), std::string::npos) << help.out;
+    EXPECT_LT(help.out.find("--param"), help.out.find("--threads")) << help.out;
+    EXPECT_LT(help.out.find("--threads"), help.out.find("--save")) << help.out;
 }
 
 TEST_F(Cli, FilesThatAreNoTablesAreRefusedAndOutputsGoWhereTheyAreSent) {
@@ -296,7 +327,6 @@ TEST_F(Cli, NoOutputReplacesAnInputWhateverItsSpelling) {
     fs::create_symlink("demo.sim", dir_ / "link.sim");
     std::ofstream(dir_ / "t.csv") << "DOY\n1\n";
     fs::copy_file(TULO_SOURCE_DIR "/tests/data/workbooks/weather.xlsx", dir_ / "weather.xlsx");
-    const std::string cd = "cd " + dir_.string() + " && ";
     const std::pair<std::string, std::string> cases[] = {
         {"run demo.sim --daily ./demo.sim", "--daily ./demo.sim is the configuration demo.sim"},
         {"run demo.sim --daily ../" + dir_.filename().string() + "/link.sim",
@@ -309,10 +339,9 @@ TEST_F(Cli, NoOutputReplacesAnInputWhateverItsSpelling) {
     };
     const std::string workbook = Slurp(dir_ / "weather.xlsx");
     for (const auto& [arguments, refusal] : cases) {
-        const std::string command =
-            std::string(TULO_CLI_PATH) + " " + arguments + " 2>" + (dir_ / "err").string();
-        EXPECT_EQ(WEXITSTATUS(std::system((cd + command).c_str())), 1) << arguments;
-        EXPECT_EQ(Slurp(dir_ / "err"), refusal + ": choose another file.\n");
+        const Outcome o = Run(arguments, dir_.string());
+        EXPECT_EQ(o.status, 1) << arguments;
+        EXPECT_EQ(o.err, refusal + ": choose another file.\n");
     }
     EXPECT_EQ(Slurp(config), Slurp(kDemo));
     EXPECT_EQ(Slurp(dir_ / "t.csv"), "DOY\n1\n");

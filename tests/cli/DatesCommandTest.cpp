@@ -3,7 +3,7 @@
 
 #include "io/Workbook.h"
 
-#include "support/ScratchFolder.h"
+#include "CliFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -19,19 +19,17 @@ namespace {
 namespace fs = std::filesystem;
 using test::Slurp;
 
-const std::string kDemo = TULO_SOURCE_DIR "/examples/demo.sim";
+using test::kDemo;
 const std::string kWorkbooks = TULO_SOURCE_DIR "/tests/data/workbooks/";
 
-class DatesCommand : public test::ScratchFolderTest {
+class DatesCommand : public test::CliTest {
 protected:
-    // Standard output; standard error in err_.
+    // Standard output of a command that succeeds; standard error in err_.
     std::string Run(const std::string& arguments) {
-        const std::string command = std::string(TULO_CLI_PATH) + " " + arguments + " >" +
-                                    (dir_ / "out").string() + " 2>" + (dir_ / "err").string();
-        const int raw = std::system(command.c_str());
-        EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << command << "\n" << Slurp(dir_ / "err");
-        err_ = Slurp(dir_ / "err");
-        return Slurp(dir_ / "out");
+        const test::Outcome o = CliTest::Run(arguments);
+        EXPECT_EQ(o.status, 0) << arguments << "\n" << o.err;
+        err_ = o.err;
+        return o.out;
     }
     std::string Evaluate(const std::string& measured) {
         return Run("evaluate " + kDemo + " --measured " + measured +

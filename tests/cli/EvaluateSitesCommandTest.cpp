@@ -3,8 +3,7 @@
 
 #include "evaluation/MeasuredEvaluation.h"
 
-#include "support/CliCommand.h"
-#include "support/ScratchFolder.h"
+#include "CliFixture.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -22,10 +21,10 @@ using test::Slurp;
 
 using test::Outcome;
 
-class EvaluateSitesCommand : public test::ScratchFolderTest {
+class EvaluateSitesCommand : public test::CliTest {
 protected:
     void SetUp() override {
-        ScratchFolderTest::SetUp();
+        CliTest::SetUp();
         fs::create_directories(dir_ / "configs");
         fs::copy_file(TULO_SOURCE_DIR "/examples/demo.sim", dir_ / "configs" / "demo.sim");
         fs::copy_file(TULO_SOURCE_DIR "/examples/flooded.sim", dir_ / "configs" / "flooded.sim");
@@ -36,7 +35,7 @@ protected:
     }
 
     // Run from another folder than the table's, so that its files are found beside it.
-    Outcome Run(const std::string& arguments) { return test::RunCli(dir_, arguments, "/"); }
+    Outcome Run(const std::string& arguments) { return CliTest::Run(arguments, "/"); }
     std::string Table() const { return (dir_ / "sites.csv").string(); }
 };
 

@@ -5,9 +5,8 @@
 #include "io/SimConfig.h"
 #include "io/WeatherFiles.h"
 
-#include "support/CliCommand.h"
+#include "CliFixture.h"
 #include "support/DssatWeather.h"
-#include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -21,11 +20,11 @@ namespace {
 namespace fs = std::filesystem;
 using test::Slurp;
 
-class NewSeasonCommand : public test::ScratchFolderTest {
+class NewSeasonCommand : public test::CliTest {
 protected:
     // The exit status; standard output in out_, standard error in err_.
     int Run(const std::string& arguments) {
-        const test::Outcome outcome = test::RunCli(dir_, arguments);
+        const test::Outcome outcome = CliTest::Run(arguments);
         out_ = outcome.out;
         err_ = outcome.err;
         return outcome.status;

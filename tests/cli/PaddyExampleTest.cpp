@@ -3,42 +3,29 @@
 // a reader's hands. The stage days are the true cultivar's, exactly, so one set of thermal times must
 // give every treatment's days back.
 
+#include "CliFixture.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <array>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <memory>
 #include <string>
-#include <sys/wait.h>
 
 namespace tulo {
 namespace {
 
-const std::string kTable = TULO_SOURCE_DIR "/examples/field/paddy.csv";
-
-struct Outcome {
-    int status = -1;
-    std::string out;
-};
+const std::string kTable = test::kExamples + "field/paddy.csv";
 
 // Run from another folder than the table's, so that its files are found beside it.
-Outcome RunCli(const std::string& arguments) {
-    const std::string command = "cd / && " + std::string(TULO_CLI_PATH) + " " + arguments + " 2>/dev/null";
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    std::string out;
-    std::array<char, 4096> chunk{};
-    while (const std::size_t n = std::fread(chunk.data(), 1, chunk.size(), pipe.get()))
-        out.append(chunk.data(), n);
-    const int raw = pclose(pipe.release());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, out};
-}
+class PaddyExample : public test::CliTest {
+protected:
+    test::Outcome Run(const std::string& arguments) { return CliTest::Run(arguments, "/"); }
+};
 
-TEST(PaddyExample, EveryTreatmentEvaluatesOnItsAgbAndLai) {
+TEST_F(PaddyExample, EveryTreatmentEvaluatesOnItsAgbAndLai) {
     for (const char* variable : {"AGB", "LAI"}) {
-        const Outcome outcome = RunCli("evaluate-sites '" + kTable + "' --variable " + variable + " --json");
+        const test::Outcome outcome =
+            Run("evaluate-sites '" + kTable + "' --variable " + variable + " --json");
         ASSERT_EQ(outcome.status, 0) << variable << ": " << outcome.out;
         const auto json = nlohmann::ordered_json::parse(outcome.out);
         EXPECT_TRUE(json["failed"].empty()) << variable;
@@ -48,8 +35,8 @@ TEST(PaddyExample, EveryTreatmentEvaluatesOnItsAgbAndLai) {
     }
 }
 
-TEST(PaddyExample, OneSetOfThermalTimesGivesEveryObservedStageWithinADay) {
-    const Outcome outcome = RunCli("phenology --sites '" + kTable + "' --json");
+TEST_F(PaddyExample, OneSetOfThermalTimesGivesEveryObservedStageWithinADay) {
+    const test::Outcome outcome = Run("phenology --sites '" + kTable + "' --json");
     ASSERT_EQ(outcome.status, 0) << outcome.out;
     const auto json = nlohmann::ordered_json::parse(outcome.out);
     // The cultivar make_paddy.py made the data with: TSUM1 850, TSUM2 460.

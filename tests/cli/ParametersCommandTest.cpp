@@ -1,41 +1,35 @@
 // tulo-cli parameters: the README's table and the JSON list are the registry's.
 
+#include "CliFixture.h"
+
 #include "engine/Parameters.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 namespace tulo {
 namespace {
 
-std::string Output(const std::string& arguments) {
-    const std::string command = std::string(TULO_CLI_PATH) + " " + arguments;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return {};
-    std::string out;
-    char buffer[4096];
-    while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
-    EXPECT_EQ(::pclose(pipe), 0) << command;
-    return out;
-}
+class ParametersCommand : public test::CliTest {
+protected:
+    std::string Output(const std::string& arguments) {
+        const test::Outcome o = Run(arguments);
+        EXPECT_EQ(o.status, 0) << arguments << "\n" << o.err;
+        return o.out;
+    }
+};
 
-TEST(ParametersCommand, TheReadmeShowsTheRegistrysTable) {
+TEST_F(ParametersCommand, TheReadmeShowsTheRegistrysTable) {
     const std::string table = Output("parameters --markdown");
     ASSERT_NE(table.find("| RUE | Radiation use efficiency (g/MJ) |"), std::string::npos) << table;
-    std::ifstream in(TULO_SOURCE_DIR "/README.md", std::ios::binary);
-    std::stringstream readme;
-    readme << in.rdbuf();
-    EXPECT_NE(readme.str().find(table), std::string::npos)
+    EXPECT_NE(test::Slurp(TULO_SOURCE_DIR "/README.md").find(table), std::string::npos)
         << "README.md's crop parameter table differs from `tulo-cli parameters --markdown`:\n"
         << table;
 }
 
-TEST(ParametersCommand, JsonListsEveryParameterWithItsBoundsAndRoles) {
+TEST_F(ParametersCommand, JsonListsEveryParameterWithItsBoundsAndRoles) {
     const auto list = nlohmann::json::parse(Output("parameters --json"));
     ASSERT_EQ(list.size(), CropParameterRegistry().size());
     const auto& rue = list.at(ParameterIndex("RUE"));

@@ -1,8 +1,7 @@
 // tulo-cli phenology: observed days as days of year or dates, the residuals printed, the fitted
 // configuration saved, and the days and outputs it cannot work with refused before any work.
 
-#include "support/CliCommand.h"
-#include "support/ScratchFolder.h"
+#include "CliFixture.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -16,14 +15,12 @@ namespace {
 
 using test::Slurp;
 
-const std::string kExamples = TULO_SOURCE_DIR "/examples/";
+using test::kExamples;
 
 using test::Outcome;
 
-class PhenologyCommand : public test::ScratchFolderTest {
+class PhenologyCommand : public test::CliTest {
 protected:
-    Outcome Run(const std::string& arguments) { return test::RunCli(dir_, arguments); }
-
     // The stages of a configuration's season as `run --json` gives them.
     nlohmann::json Stages(const std::string& arguments) {
         const Outcome o = Run("run " + arguments + " --json");

@@ -2,43 +2,27 @@
 // as JSON, the same on one and two threads, and the saved configuration holds them; a --save naming an
 // input is refused before any work.
 
-#include "support/CliCommand.h"
-#include "support/ScratchFolder.h"
+#include "CliFixture.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
-#include <vector>
 
 namespace tulo {
 namespace {
 
+using test::kDemo;
+using test::Outcome;
 using test::Slurp;
 
-const std::string kDemo = TULO_SOURCE_DIR "/examples/demo.sim";
-
-using test::Outcome;
-
-class ReinitCommand : public test::ScratchFolderTest {
+class ReinitCommand : public test::CliTest {
 protected:
-    Outcome Run(const std::string& arguments) { return test::RunCli(dir_, arguments); }
-
     // The LAI of a season `run` simulates, every 9 days from DOY 140 while the crop has leaves.
     std::string SensedLai(const std::string& season) {
-        const Outcome o = Run("run " + kDemo + season + " --daily -");
-        EXPECT_EQ(o.status, 0) << o.err;
-        std::istringstream lines(o.out);
-        std::string line, table = "DOY,LAI\n";
-        std::getline(lines, line); // titles; LAI is column 17
-        while (std::getline(lines, line)) {
-            std::vector<std::string> cells;
-            std::istringstream row(line);
-            for (std::string cell; std::getline(row, cell, ',');) cells.push_back(cell);
+        std::string table = "DOY,LAI\n";
+        for (const auto& cells : DailyRows(kDemo + season)) {
             const int day = std::stoi(cells[0]);
             if (day >= 140 && (day - 140) % 9 == 0 && std::stod(cells[16]) > 0)
                 table += cells[0] + "," + cells[16] + "\n";

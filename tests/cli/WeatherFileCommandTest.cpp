@@ -1,8 +1,7 @@
 // `run --weather` with the weather text files of other crop models: the same season as the same
 // numbers given as a workbook, and the year of a file of several years.
 
-#include "support/CliCommand.h"
-#include "support/ScratchFolder.h"
+#include "CliFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -15,13 +14,13 @@ namespace {
 
 using test::Slurp;
 
-const std::string kDemo = TULO_SOURCE_DIR "/examples/demo.sim";
+using test::kDemo;
 
-class WeatherFileCommand : public test::ScratchFolderTest {
+class WeatherFileCommand : public test::CliTest {
 protected:
     // The exit status; standard output in out_, standard error in err_.
     int Run(const std::string& arguments) {
-        const test::Outcome outcome = test::RunCli(dir_, arguments);
+        const test::Outcome outcome = CliTest::Run(arguments);
         out_ = outcome.out;
         err_ = outcome.err;
         return outcome.status;

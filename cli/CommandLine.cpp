@@ -1,0 +1,133 @@
+#include "CommandLine.h"
+
+#include "Commands.h"
+#include "ConsoleUi.h"
+
+#include "base/Problems.h"
+
+#include <charconv>
+
+namespace tulo::cli {
+
+namespace {
+
+CLI::Validator WholeNumberFrom(const std::string& option, int lowest) {
+    return CLI::Validator(
+        [option, lowest](std::string& text) {
+            int value = 0;
+            const char* end = text.data() + text.size();
+            const auto [stop, error] = std::from_chars(text.data(), end, value);
+            if (error != std::errc() || stop != end || value < lowest)
+                throw OptionError(option + " must be a whole number from " + std::to_string(lowest) +
+                                  ", not " + QuoteValue(text) + ".");
+            return std::string();
+        },
+        "");
+}
+
+template <typename T>
+CLI::Option* AddWhole(CLI::App* command, const std::string& name, T& target, int lowest,
+                      const std::string& help) {
+    return command->add_option(name, target, help)->check(WholeNumberFrom(name, lowest));
+}
+
+} // namespace
+
+CLI::Option* AddWholeOption(CLI::App* command, const std::string& name, int& target, int lowest,
+                            const std::string& help) {
+    return AddWhole(command, name, target, lowest, help);
+}
+
+CLI::Option* AddWholeOption(CLI::App* command, const std::string& name, std::optional<int>& target,
+                            int lowest, const std::string& help) {
+    return AddWhole(command, name, target, lowest, help);
+}
+
+CLI::Option* AddThreadsOption(CLI::App* command, int& threads) {
+    return AddWholeOption(command, "--threads", threads, 0, "Worker threads (default: every core)");
+}
+
+CLI::Option* AddConfigArgument(CLI::App* command, std::string& config) {
+    return command->add_option("config", config, "Configuration file (.sim)");
+}
+
+void AddSeasonOptions(CLI::App* command, SeasonOptions& season) {
+    const std::string group = "Season (for this command only)";
+    CLI::Option* weather =
+        command
+            ->add_option("--weather", season.weather,
+                         "Replace the weather table with a weather file's year (DSSAT .WTH, NASA POWER CSV, "
+                         "APSIM .met, CSV with a date column) or a workbook's sheet")
+            ->group(group);
+    AddWholeOption(command, "--weather-sheet", season.weatherSheet, 1,
+                   "Sheet of the weather workbook (1-based)")
+        ->needs(weather)
+        ->group(group);
+    AddWholeOption(command, "--year", season.year, 1, "The season's year in a weather file of several years")
+        ->needs(weather)
+        ->group(group);
+    command->add_option("--lat", season.latitude, "Latitude (degrees north)")->group(group);
+    command->add_option("--sowing", season.sowing, "Sowing day: a day of year or a date (2024-06-15)")
+        ->group(group);
+    command
+        ->add_option("--transplanting", season.transplanting,
+                     "Transplant the crop on this day (a day of year or a date); --sowing is then the "
+                     "seedbed's")
+        ->group(group);
+    command->add_option("--start", season.start, "First day of the simulation: a day of year or a date")
+        ->group(group);
+    command->add_option("--end", season.end, "Final day of the simulation: a day of year or a date")
+        ->group(group);
+    command
+        ->add_option("--set", season.settings,
+                     "NAME=VALUE: a crop parameter by id, key or caption (repeatable; tulo-cli parameters "
+                     "lists them)")
+        ->group(group)
+        ->allow_extra_args(false);
+}
+
+void AddSeasonOutputOptions(CLI::App* command, std::optional<std::string>& daily,
+                            const std::string& dailyHelp, std::optional<std::string>& report) {
+    command->add_option("--daily", daily, dailyHelp);
+    command->add_option("--report", report, "Write the report (the ticked report variables): .xlsx or .csv");
+}
+
+CommandLine::CommandLine() : app_("TULO: paddy rice crop simulation from the command line") {
+    app_.require_subcommand(1);
+}
+
+void CommandLine::add(CLI::App* command, CommandRun run, CommandCheck check) {
+    commands_.push_back({command, std::move(run), std::move(check)});
+}
+
+const CommandLine::Command* CommandLine::parse(int argc, char** argv) {
+    app_.parse(argc, argv);
+    for (const Command& command : commands_)
+        if (*command.app) {
+            if (command.check) command.check();
+            return &command;
+        }
+    return nullptr;
+}
+
+int CommandLine::execute(int argc, char** argv, std::ostream& out, std::ostream& err) {
+    const Command* command = nullptr;
+    try {
+        command = parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        // Usage errors share the exit status of every failure that is not an input validation; --help
+        // ends the same way, successfully.
+        return app_.exit(e, out, err) == 0 ? kSuccess : kFailure;
+    }
+    if (!command) return kFailure;
+    ConsoleUi ui(err);
+    try {
+        // A command's own status: kSuccess, kFailure, or kInvalidInputs when its inputs failed validation.
+        return command->run(out, ui);
+    } catch (const std::exception& e) {
+        err << "tulo-cli: " << e.what() << '\n';
+        return kFailure;
+    }
+}
+
+} // namespace tulo::cli

@@ -1,0 +1,45 @@
+#pragma once
+// What the tests of tulo-cli's commands share: a scratch folder to run the program in, the examples, and
+// the daily series the program prints.
+
+#include "support/CliCommand.h"
+#include "support/ScratchFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace tulo::test {
+
+inline const std::string kExamples = TULO_SOURCE_DIR "/examples/";
+inline const std::string kDemo = kExamples + "demo.sim";
+
+class CliTest : public ScratchFolderTest {
+protected:
+    // `from`, when given, is the folder the program runs in: "/" shows that a table's files are found
+    // beside it, wherever the program runs.
+    Outcome Run(const std::string& arguments, const std::string& from = {}) {
+        return RunCli(dir_, arguments, from);
+    }
+
+    // The daily series of `run ARGUMENTS --daily -`, one row of cells a day (DOY in column 0, AGB in 8,
+    // LAI in 16); none, after a failure, when the season does not run.
+    std::vector<std::vector<std::string>> DailyRows(const std::string& arguments) {
+        const Outcome o = Run("run " + arguments + " --daily -");
+        EXPECT_EQ(o.status, 0) << o.err;
+        std::vector<std::vector<std::string>> rows;
+        std::istringstream lines(o.out);
+        std::string line;
+        std::getline(lines, line); // the titles
+        while (std::getline(lines, line)) {
+            std::vector<std::string>& cells = rows.emplace_back();
+            std::istringstream row(line);
+            for (std::string cell; std::getline(row, cell, ',');) cells.push_back(cell);
+        }
+        return rows;
+    }
+};
+
+} // namespace tulo::test
