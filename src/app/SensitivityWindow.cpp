@@ -3,7 +3,7 @@
 #include "app/BackgroundTask.h"
 #include "app/PageTools.h"
 #include "app/QtUserInterface.h"
-#include "app/RitardoWindow.h"
+#include "app/RunProgressDialog.h"
 #include "app/SAChartWindow.h"
 #include "engine/CompiledInputs.h"
 #include "engine/FormModel.h"
@@ -143,7 +143,7 @@ SensitivityWindow::SensitivityWindow(const FormModel& mainForm, UserInterface& u
     layout->setMenuBar(bar);
     layout->addLayout(body);
 
-    progress_ = new RitardoWindow(this);
+    progress_ = new RunProgressDialog(this);
     chart_ = new SAChartWindow(ui_, this);
     refillSobolExecutions();
     chooseMethod(method_->currentText());

@@ -34,7 +34,7 @@ class FormModel;
 namespace tulo::app {
 
 class BackgroundTask;
-class RitardoWindow;
+class RunProgressDialog;
 class SAChartWindow;
 struct RunProgress;
 
@@ -67,7 +67,7 @@ public:
     // The folder of the analysis whose results "Display results" shows; nothing before the first one.
     std::optional<std::filesystem::path> analysisFolder() const;
 
-    RitardoWindow* progressWindow() const { return progress_; }
+    RunProgressDialog* progressWindow() const { return progress_; }
     SAChartWindow* chartWindow() const { return chart_; }
 
 signals:
@@ -108,7 +108,7 @@ private:
     QPushButton* results_ = nullptr;
     QPushButton* cancelResults_ = nullptr;
 
-    RitardoWindow* progress_ = nullptr;
+    RunProgressDialog* progress_ = nullptr;
     SAChartWindow* chart_ = nullptr;
 
     // The command running on another thread; the sample runs count into `runProgress_` for frmRitardo.

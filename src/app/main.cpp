@@ -19,7 +19,7 @@
 #include "app/MultiPointAutoCalWindow.h"
 #include "app/NewSeasonDialog.h"
 #include "app/PhenologyWindow.h"
-#include "app/RitardoWindow.h"
+#include "app/RunProgressDialog.h"
 #include "app/SAChartWindow.h"
 #include "app/SensitivityWindow.h"
 

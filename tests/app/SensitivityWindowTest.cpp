@@ -3,7 +3,7 @@
 
 #include "app/SensitivityWindow.h"
 #include "app/MainWindow.h"
-#include "app/RitardoWindow.h"
+#include "app/RunProgressDialog.h"
 #include "app/SAChartWindow.h"
 #include "engine/CompiledInputs.h"
 #include "io/SimConfig.h"

@@ -23,10 +23,10 @@ struct RunProgress {
     std::atomic<bool> cancelled{false};
 };
 
-class RitardoWindow : public QDialog {
+class RunProgressDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit RitardoWindow(QWidget* parent = nullptr);
+    explicit RunProgressDialog(QWidget* parent = nullptr);
 
     // Shows the window for these runs and follows them until stop().
     void start(std::shared_ptr<RunProgress> progress);

@@ -1,4 +1,4 @@
-#include "app/RitardoWindow.h"
+#include "app/RunProgressDialog.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -16,7 +16,7 @@ namespace {
 constexpr int kTickMs = 100;
 }
 
-RitardoWindow::RitardoWindow(QWidget* parent) : QDialog(parent) {
+RunProgressDialog::RunProgressDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmRitardo"));
     setWindowTitle(QStringLiteral("TULO - Sensitivity analysis runs"));
 
@@ -34,7 +34,7 @@ RitardoWindow::RitardoWindow(QWidget* parent) : QDialog(parent) {
     bar_->setObjectName(QStringLiteral("ProgressBar1"));
     cancel_ = new QPushButton(QStringLiteral("Cancel"));
     cancel_->setObjectName(QStringLiteral("cmdCancel"));
-    connect(cancel_, &QPushButton::clicked, this, &RitardoWindow::cancel);
+    connect(cancel_, &QPushButton::clicked, this, &RunProgressDialog::cancel);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(cancel_);
@@ -47,10 +47,10 @@ RitardoWindow::RitardoWindow(QWidget* parent) : QDialog(parent) {
 
     timer_ = new QTimer(this);
     timer_->setInterval(kTickMs);
-    connect(timer_, &QTimer::timeout, this, &RitardoWindow::refresh);
+    connect(timer_, &QTimer::timeout, this, &RunProgressDialog::refresh);
 }
 
-void RitardoWindow::start(std::shared_ptr<RunProgress> progress) {
+void RunProgressDialog::start(std::shared_ptr<RunProgress> progress) {
     progress_ = std::move(progress);
     cancel_->setEnabled(true);
     refresh();
@@ -59,25 +59,25 @@ void RitardoWindow::start(std::shared_ptr<RunProgress> progress) {
     timer_->start();
 }
 
-void RitardoWindow::stop() {
+void RunProgressDialog::stop() {
     timer_->stop();
     if (progress_) refresh();
     progress_.reset();
     hide();
 }
 
-QString RitardoWindow::caption() const {
+QString RunProgressDialog::caption() const {
     return caption_->text();
 }
 
-void RitardoWindow::reject() {
+void RunProgressDialog::reject() {
     if (progress_)
         cancel();
     else
         QDialog::reject();
 }
 
-void RitardoWindow::refresh() {
+void RunProgressDialog::refresh() {
     if (!progress_) return;
     const std::size_t total = progress_->total.load();
     const std::size_t done = progress_->done.load();
@@ -98,7 +98,7 @@ void RitardoWindow::refresh() {
         bar_->setValue(static_cast<int>(1000.0 * static_cast<double>(done) / static_cast<double>(total)));
 }
 
-void RitardoWindow::cancel() {
+void RunProgressDialog::cancel() {
     if (!progress_) return;
     progress_->cancelled = true;
     cancel_->setEnabled(false);
