@@ -407,15 +407,10 @@ int Calibrate(const CalibrateOptions& options, std::ostream& out, UserInterface&
     std::optional<GeneticSettings> genetic;
     if (!ReadSearchOptions(options.search.objective, options.search.genetic, objective, genetic, ui))
         return kInvalidInputs;
-    if (options.save) {
-        std::vector<NamedPath> inputs = SeasonInputPaths(options.config, options.season);
-        inputs.push_back({"--agb", options.agb});
-        if (options.lai) inputs.push_back({"--lai", *options.lai});
-        if (const auto refusal = OutputRefusal({"--save", *options.save}, inputs)) {
-            ui.message(*refusal);
-            return kFailure;
-        }
-    }
+    std::vector<NamedPath> inputs = SeasonInputPaths(options.config, options.season);
+    inputs.push_back({"--agb", options.agb});
+    if (options.lai) inputs.push_back({"--lai", *options.lai});
+    if (!SaveSpares(options.save, inputs, ui)) return kFailure;
 
     FormModel form;
     int status = kSuccess;
@@ -720,12 +715,8 @@ int CalibrateSites(const CalibrateSitesOptions& options, std::ostream& out, User
     // Every file a site names is relative to the settings file, so that a folder of them moves whole.
     const std::filesystem::path folder = std::filesystem::path(options.settings).parent_path();
     const auto resolve = [&](const std::string& name) { return (folder / Trim(name)).string(); };
-    if (options.save)
-        if (const auto refusal =
-                OutputRefusal({"--save", *options.save}, CfgInputPaths(options, cfg, count, resolve))) {
-            ui.message(*refusal);
-            return kFailure;
-        }
+    if (options.save && !SaveSpares(options.save, CfgInputPaths(options, cfg, count, resolve), ui))
+        return kFailure;
 
     CalibrationSettings settings;
     settings.objective = *objective;
@@ -818,14 +809,9 @@ ReinitResult SearchSowing(FormModel& form, const std::vector<LaiPoint>& lai, con
 int Reinit(const ReinitOptions& options, std::ostream& out, UserInterface& ui) {
     const auto params = ParseParams(options.params, ui);
     if (!params) return kInvalidInputs;
-    if (options.save) {
-        const std::vector<NamedPath> inputs = {{"the configuration", options.config},
-                                               {"the --lai table", options.lai}};
-        if (const auto refusal = OutputRefusal({"--save", *options.save}, inputs)) {
-            ui.message(*refusal);
-            return kFailure;
-        }
-    }
+    const std::vector<NamedPath> inputs = {{"the configuration", options.config},
+                                           {"the --lai table", options.lai}};
+    if (!SaveSpares(options.save, inputs, ui)) return kFailure;
     int status = kFailure;
     const auto lai = ReadLaiTable(options.lai, options.sheet, ui, status);
     if (!lai) return status;

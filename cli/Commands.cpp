@@ -172,15 +172,8 @@ int WriteRunOutputs(const RunOptions& options, FormModel& form, const RunState& 
             ui.message(*error);
             return kFailure;
         }
-    if (options.report && !reportWritten) {
-        BuildReportGrid(form, run, results);
-        try {
-            WriteGridFile(results.report, *options.report);
-        } catch (const WorkbookError& e) {
-            ui.message(e.what());
-            return kFailure;
-        }
-    }
+    if (options.report && !reportWritten && !WriteReport(form, run, results, *options.report, ui))
+        return kFailure;
     return kSuccess;
 }
 
@@ -201,6 +194,28 @@ void TimeRepeatedRuns(const RunState& run, int repeat, bool print, std::ostream&
 }
 
 } // namespace
+
+bool SaveSpares(const std::optional<std::string>& save, std::span<const NamedPath> inputs,
+                UserInterface& ui) {
+    if (!save) return true;
+    if (const auto refusal = OutputRefusal({"--save", *save}, inputs)) {
+        ui.message(*refusal);
+        return false;
+    }
+    return true;
+}
+
+bool WriteReport(const FormModel& form, const RunState& run, RunResults& results, const std::string& path,
+                 UserInterface& ui) {
+    BuildReportGrid(form, run, results);
+    try {
+        WriteGridFile(results.report, path);
+    } catch (const WorkbookError& e) {
+        ui.message(e.what());
+        return false;
+    }
+    return true;
+}
 
 int Run(const RunOptions& options, std::ostream& out, UserInterface& ui) {
     if (!RunOutputsAllowed(options, ui)) return kFailure;

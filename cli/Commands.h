@@ -4,6 +4,7 @@
 
 #include "engine/CompiledInputs.h"
 #include "engine/FormModel.h"
+#include "engine/RunCommand.h"
 #include "engine/RunState.h"
 #include "engine/UserInterface.h"
 #include "io/SeasonOptions.h"
@@ -14,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -54,6 +56,14 @@ nlohmann::json Json(const std::optional<double>& value);
 // The files a command reads for its season, which none of its outputs may replace: the configuration
 // and the --weather file.
 std::vector<NamedPath> SeasonInputPaths(const std::string& config, const SeasonOptions& season);
+
+// True when --save names none of the inputs; otherwise the refusal is shown. Nothing to check without
+// --save.
+bool SaveSpares(const std::optional<std::string>& save, std::span<const NamedPath> inputs, UserInterface& ui);
+
+// Writes the run's report workbook to `path`; false, with the reason shown, when it cannot.
+bool WriteReport(const FormModel& form, const RunState& run, RunResults& results, const std::string& path,
+                 UserInterface& ui);
 
 // Reads a configuration into `form` and changes its season by `season`; nothing, with the messages shown,
 // when the file cannot be read or an option is refused.

@@ -149,13 +149,7 @@ int WriteForcedFiles(const ForceLaiOptions& options, FormModel& form, const RunS
         RunResults results;
         results.crop = FillCropChart(run);
         results.microclimate = FillMicroclimateChart(run);
-        BuildReportGrid(form, run, results);
-        try {
-            WriteGridFile(results.report, *options.report);
-        } catch (const WorkbookError& e) {
-            ui.message(e.what());
-            return kFailure;
-        }
+        if (!WriteReport(form, run, results, *options.report, ui)) return kFailure;
     }
     return kSuccess;
 }

@@ -196,13 +196,7 @@ int PhenologySites(const PhenologyOptions& options, std::ostream& out, UserInter
 
 int Phenology(const PhenologyOptions& options, std::ostream& out, UserInterface& ui) {
     if (options.sites) return PhenologySites(options, out, ui);
-    if (options.save) {
-        const std::vector<NamedPath> inputs = SeasonInputPaths(options.config, options.season);
-        if (const auto refusal = OutputRefusal({"--save", *options.save}, inputs)) {
-            ui.message(*refusal);
-            return kFailure;
-        }
-    }
+    if (!SaveSpares(options.save, SeasonInputPaths(options.config, options.season), ui)) return kFailure;
     FormModel form;
     int status = kSuccess;
     SeasonChanges changes;
