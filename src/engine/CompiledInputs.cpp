@@ -45,6 +45,35 @@ void CopyWeather(const WeatherReader& weather, WeatherSeries& w) {
     }
 }
 
+// The crop starts counting on the later of the sowing date and the first simulated day: a sowing after
+// the season, or a transplanting outside it, leaves no crop to simulate.
+void CheckSeasonDates(const ControlReader::Values& dates, const ManagementParameters& manag,
+                      Problems& problems, Problems& warnings) {
+    const std::int32_t sowing = manag.SowingDate;
+    if (dates.InitialDate >= 1 && dates.FinalDate > dates.InitialDate && dates.FinalDate <= kLastDay &&
+        sowing > 0) {
+        if (sowing >= dates.FinalDate)
+            problems.push_back(
+                {std::string(ctl::txtSowingDate), 0, 0,
+                 "Sowing date (DOY) " + std::to_string(sowing) + " is after the last simulated day " +
+                     std::to_string(dates.FinalDate - 1) + ": the season would have no crop."});
+        else if (sowing < dates.InitialDate)
+            warnings.push_back({std::string(ctl::txtSowingDate), 0, 0,
+                                "Sowing date (DOY) " + std::to_string(sowing) +
+                                    " is before the first simulated day: the crop starts on DOY " +
+                                    std::to_string(dates.InitialDate) + "."});
+        // The move to the field happens at the end of a simulated day, or the season is the seedbed's.
+        const std::int32_t transplanting = manag.TransplantingDate;
+        if (manag.Transplanted && transplanting > sowing &&
+            (transplanting < dates.InitialDate || transplanting >= dates.FinalDate))
+            problems.push_back({std::string(ctl::txtTransplantingDate), 0, 0,
+                                "Transplanting date (DOY) " + std::to_string(transplanting) +
+                                    " is outside the simulated days " + std::to_string(dates.InitialDate) +
+                                    " to " + std::to_string(dates.FinalDate - 1) +
+                                    ": the seedlings would never be moved to the field."});
+    }
+}
+
 } // namespace
 
 Compilation CompileInputs(const FormModel& form) {
@@ -69,31 +98,7 @@ Compilation CompileInputs(const FormModel& form) {
         problems.push_back({std::string(ctl::txtBlastClass), 0, 0,
                             "Blast susceptibility class: " + QuoteValue(form.text(ctl::txtBlastClass)) +
                                 " is not 1, 2 or 3; choose the variety in the diseases window."});
-    // The crop starts counting on the later of the sowing date and the first simulated day.
-    const auto& dates = control.values();
-    const std::int32_t sowing = manag.values().SowingDate;
-    if (dates.InitialDate >= 1 && dates.FinalDate > dates.InitialDate && dates.FinalDate <= kLastDay &&
-        sowing > 0) {
-        if (sowing >= dates.FinalDate)
-            problems.push_back(
-                {std::string(ctl::txtSowingDate), 0, 0,
-                 "Sowing date (DOY) " + std::to_string(sowing) + " is after the last simulated day " +
-                     std::to_string(dates.FinalDate - 1) + ": the season would have no crop."});
-        else if (sowing < dates.InitialDate)
-            result.warnings.push_back({std::string(ctl::txtSowingDate), 0, 0,
-                                       "Sowing date (DOY) " + std::to_string(sowing) +
-                                           " is before the first simulated day: the crop starts on DOY " +
-                                           std::to_string(dates.InitialDate) + "."});
-        // The move to the field happens at the end of a simulated day, or the season is the seedbed's.
-        const std::int32_t transplanting = manag.values().TransplantingDate;
-        if (manag.values().Transplanted && transplanting > sowing &&
-            (transplanting < dates.InitialDate || transplanting >= dates.FinalDate))
-            problems.push_back({std::string(ctl::txtTransplantingDate), 0, 0,
-                                "Transplanting date (DOY) " + std::to_string(transplanting) +
-                                    " is outside the simulated days " + std::to_string(dates.InitialDate) +
-                                    " to " + std::to_string(dates.FinalDate - 1) +
-                                    ": the seedlings would never be moved to the field."});
-    }
+    CheckSeasonDates(control.values(), manag.values(), problems, result.warnings);
     if (!problems.empty()) return result;
 
     auto inputs = std::make_shared<CompiledInputs>();

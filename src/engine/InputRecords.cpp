@@ -204,10 +204,10 @@ void CropReader::ReadCropParameters(const FormModel& form, Problems& problems) {
     allNumeric_ = !reader.failed();
 }
 
-void ManagementReader::ManagementInput(const FormModel& form, Problems& problems) {
-    FieldReader reader(form, problems);
-    ManagementParameters m;
+namespace {
 
+// Kept flooded deeper before flowering when asked to, against cold-induced sterility.
+void ReadSterilityAvoidance(FieldReader& reader, const FormModel& form, ManagementParameters& m) {
     if (form.check(ctl::optWlevelIncrease) != 0) {
         m.AvoidSterility = 1;
         const Where where{ctl::txtPreFlowWaterLevel, "Water level during pre-flowering (cm)"};
@@ -217,7 +217,10 @@ void ManagementReader::ManagementInput(const FormModel& form, Problems& problems
                                             ctl::txtPreFlowWaterLevel)
                                    .value_or(0));
     }
+}
 
+// The sowing, and the transplanting of a crop raised in a seedbed.
+void ReadCropEstablishment(FieldReader& reader, const FormModel& form, ManagementParameters& m) {
     if (const auto* text = reader.required(ctl::txtSowingDate, "You have not specified the sowing date"))
         m.SowingDate = reader.day(*text, {ctl::txtSowingDate, "Sowing date (DOY)"}).value_or(0);
     m.Transplanted = form.check(ctl::chkTransplanted) != 0;
@@ -234,6 +237,10 @@ void ManagementReader::ManagementInput(const FormModel& form, Problems& problems
                                            std::to_string(m.SowingDate) + ").");
             }
     }
+}
+
+// Flooded or not, and how the water level is simulated.
+void ReadIrrigation(FieldReader& reader, const FormModel& form, ManagementParameters& m) {
     if (const auto* text = reader.required(ctl::cmbFlooded, "You have to specify the irrigation strategy")) {
         if (*text == choice::Flooded)
             m.Flooded = 1;
@@ -267,16 +274,19 @@ void ManagementReader::ManagementInput(const FormModel& form, Problems& problems
     } else {
         m.WaterLevel = 0;
     }
+    m.DynamicLevel = dynamic;
+}
 
+void ReadLatitude(FieldReader& reader, ManagementParameters& m) {
     if (const auto* text = reader.required(ctl::txtLatitude, "You have to specify Latitude")) {
         const Where where{ctl::txtLatitude, "Latitude (degrees)"};
         if (const auto lat = reader.limited(reader.single(*text, where), where, ctl::txtLatitude))
             m.Lat = static_cast<float>(*lat);
     }
+}
 
-    m.DynamicLevel = dynamic;
-
-    // Daily water input: the used rows are those before the first row whose initial day is empty.
+// Daily water input: the used rows are those before the first row whose initial day is empty.
+void ReadWaterInputs(FieldReader& reader, const FormModel& form, ManagementParameters& m) {
     const Grid& input = form.grid(ctl::sprDynWaterInput);
     const int used = input.countFilledRows(1, kWaterInputRows);
     for (int r = 1; r <= used; ++r) {
@@ -301,8 +311,10 @@ void ManagementReader::ManagementInput(const FormModel& form, Problems& problems
             m.WinputH[d] = *hours;
         }
     }
+}
 
-    // Fungicide treatments: each protects the crop for 21 days after the day it is applied.
+// Fungicide treatments: each protects the crop for 21 days after the day it is applied.
+void ReadBlastTreatments(FieldReader& reader, const FormModel& form, ManagementParameters& m) {
     const Grid& treatments = form.grid(ctl::sprBlastTreatment);
     if (treatments.rows() == 0) {
         m.NumTreatments = 0;
@@ -323,7 +335,20 @@ void ManagementReader::ManagementInput(const FormModel& form, Problems& problems
             m.WindowEnd[i] = m.TreatmentDOY[i] + 21;
         }
     }
+}
 
+} // namespace
+
+void ManagementReader::ManagementInput(const FormModel& form, Problems& problems) {
+    FieldReader reader(form, problems);
+    ManagementParameters m;
+    // In this order, which is the order of the problems listed.
+    ReadSterilityAvoidance(reader, form, m);
+    ReadCropEstablishment(reader, form, m);
+    ReadIrrigation(reader, form, m);
+    ReadLatitude(reader, m);
+    ReadWaterInputs(reader, form, m);
+    ReadBlastTreatments(reader, form, m);
     values_ = std::move(m);
     allSpecified_ = !reader.failed();
 }

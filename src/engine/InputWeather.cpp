@@ -77,6 +77,105 @@ bool HumidityCellsEmpty(const Grid& grid) {
     return true;
 }
 
+// The table's problems: every one counts, the first ones are named.
+class CellProblems {
+public:
+    explicit CellProblems(Problems& problems) : problems_(problems) {}
+    // Day d's row (0 for the titles) and column col.
+    void add(int day, int col, std::string message) {
+        if (++count_ <= kMaxCellMessages)
+            problems_.push_back({std::string(ctl::sprWeather), day + 1, col, std::move(message)});
+    }
+    int count() const { return count_; }
+    // Says how many were not named.
+    void closeList() {
+        if (count_ > kMaxCellMessages)
+            problems_.push_back({std::string(ctl::sprWeather), 0, 0,
+                                 "... and " + std::to_string(count_ - kMaxCellMessages) +
+                                     " more weather cells with problems."});
+    }
+
+private:
+    Problems& problems_;
+    int count_ = 0;
+};
+
+// A title that names another column's quantity means the sheet's columns stand in another order.
+void CheckColumnTitles(const Grid& grid, CellProblems& report) {
+    for (int col = 2; col <= 7; ++col) {
+        const int named = ColumnNamedBy(grid.text(1, col));
+        if (named != 0 && named != col)
+            report.add(0, col,
+                       "Weather, column " + std::to_string(col) + ": its title " +
+                           QuoteValue(grid.text(1, col)) + " names " + std::string(kColumnContents[named]) +
+                           ", but this column must hold " + std::string(kColumnContents[col]) + ".");
+    }
+}
+
+// The day column may stay blank or hold text; a number or a date must be the row's own day, so a
+// shuffled or wrongly numbered sheet is not read day by day from the wrong rows.
+void CheckDayColumn(const Grid& grid, CellProblems& report) {
+    for (int d = 1; d <= kLastDay; ++d) {
+        const auto stated = StatedDay(grid.text(d + 1, 1));
+        if (stated && *stated != d)
+            report.add(d, 1,
+                       "Weather, row " + std::to_string(d + 1) + ": the day column holds " +
+                           QuoteValue(Trim(grid.text(d + 1, 1))) + " but this row is DOY " +
+                           std::to_string(d) + "; the table must list the days 1 to 365 in order.");
+    }
+}
+
+// One day's value of a column into its series, or the cell's problem.
+void ReadCell(const Grid& grid, int day, int col, DailySeries& series, CellProblems& report) {
+    const std::string& text = grid.text(day + 1, col);
+    // The day of year and the cell the user finds it in: row 1 holds the titles, so DOY d is row d + 1.
+    const std::string where = "Weather, DOY " + std::to_string(day) + " (cell " + CellName(day + 1, col) +
+                              "), " + grid.text(0, col);
+    const auto value = ParseNumber(text);
+    if (!value) {
+        report.add(day, col, NotANumberMessage(where, text));
+        return;
+    }
+    if (IsMissingValueCode(*value)) {
+        report.add(day, col,
+                   where + ": " + ShortestText(*value) +
+                       " is a missing-value code; every day needs a value.");
+        return;
+    }
+    const InputLimit& limit = *FindInputLimit(ctl::sprWeather, col);
+    if (!WithinLimit(limit, *value)) {
+        report.add(day, col, where + ": " + ShortestText(*value) + " " + DescribeLimit(limit) + ".");
+        return;
+    }
+    series[day] = static_cast<float>(*value);
+}
+
+// Humidity columns whose titles a template kept but whose cells are all empty bring no humidity,
+// exactly as blank titles do (with a warning); a column partly filled is read, and its empty cells are
+// named.
+bool HumidityGiven(const Grid& grid, Problems& warnings) {
+    if (Trim(grid.text(1, 6)).empty()) return false;
+    if (!HumidityCellsEmpty(grid)) return true;
+    const std::string titles = Trim(grid.text(1, 7)).empty()
+                                   ? "column " + QuoteValue(grid.text(1, 6)) + " has a title"
+                                   : "columns " + QuoteValue(grid.text(1, 6)) + " and " +
+                                         QuoteValue(grid.text(1, 7)) + " have titles";
+    warnings.push_back({std::string(ctl::sprWeather), 1, 6,
+                        "Weather: the humidity " + titles +
+                            " but no values, so RHmax and RHmin are estimated from the temperatures, as "
+                            "for a sheet whose humidity titles are blank."});
+    return false;
+}
+
+void CheckTemperatureOrder(const DailySeries& Tmax, const DailySeries& Tmin, CellProblems& report) {
+    for (int d = 1; d <= kLastDay; ++d)
+        if (Tmin[d] > Tmax[d])
+            report.add(d, 4,
+                       "Weather, DOY " + std::to_string(d) + ": the minimum temperature " +
+                           ShortestText(Tmin[d]) + " °C is above the maximum " + ShortestText(Tmax[d]) +
+                           " °C.");
+}
+
 } // namespace
 
 void WeatherReader::ReadWeatherData(const FormModel& form, Problems& problems, Problems& warnings) {
@@ -90,94 +189,24 @@ void WeatherReader::ReadWeatherData(const FormModel& form, Problems& problems, P
         return;
     }
 
-    // Every problem of the table counts; the first ones are named.
-    int badCells = 0;
-    auto report = [&](int day, int col, std::string message) {
-        if (++badCells <= kMaxCellMessages)
-            problems.push_back({std::string(ctl::sprWeather), day + 1, col, std::move(message)});
-    };
-
-    // A title that names another column's quantity means the sheet's columns stand in another order.
-    for (int col = 2; col <= 7; ++col) {
-        const int named = ColumnNamedBy(grid.text(1, col));
-        if (named != 0 && named != col)
-            report(0, col,
-                   "Weather, column " + std::to_string(col) + ": its title " + QuoteValue(grid.text(1, col)) +
-                       " names " + std::string(kColumnContents[named]) + ", but this column must hold " +
-                       std::string(kColumnContents[col]) + ".");
-    }
-    // The day column may stay blank or hold text; a number or a date must be the row's own day, so a
-    // shuffled or wrongly numbered sheet is not read day by day from the wrong rows.
+    CellProblems report(problems);
+    CheckColumnTitles(grid, report);
+    CheckDayColumn(grid, report);
     for (int d = 1; d <= kLastDay; ++d) {
-        const auto stated = StatedDay(grid.text(d + 1, 1));
-        if (stated && *stated != d)
-            report(d, 1,
-                   "Weather, row " + std::to_string(d + 1) + ": the day column holds " +
-                       QuoteValue(Trim(grid.text(d + 1, 1))) + " but this row is DOY " + std::to_string(d) +
-                       "; the table must list the days 1 to 365 in order.");
+        ReadCell(grid, d, 2, Rain_, report);
+        ReadCell(grid, d, 3, Tmax_, report);
+        ReadCell(grid, d, 4, Tmin_, report);
+        ReadCell(grid, d, 5, Rad_, report);
     }
-    auto read = [&](int day, int col, DailySeries& series) {
-        const std::string& text = grid.text(day + 1, col);
-        // The day of year and the cell the user finds it in: row 1 holds the titles, so DOY d is row d + 1.
-        const std::string where = "Weather, DOY " + std::to_string(day) + " (cell " + CellName(day + 1, col) +
-                                  "), " + grid.text(0, col);
-        const auto value = ParseNumber(text);
-        if (!value) {
-            report(day, col, NotANumberMessage(where, text));
-            return;
-        }
-        if (IsMissingValueCode(*value)) {
-            report(day, col,
-                   where + ": " + ShortestText(*value) +
-                       " is a missing-value code; every day needs a value.");
-            return;
-        }
-        const InputLimit& limit = *FindInputLimit(ctl::sprWeather, col);
-        if (!WithinLimit(limit, *value)) {
-            report(day, col, where + ": " + ShortestText(*value) + " " + DescribeLimit(limit) + ".");
-            return;
-        }
-        series[day] = static_cast<float>(*value);
-    };
-
-    for (int d = 1; d <= kLastDay; ++d) {
-        read(d, 2, Rain_);
-        read(d, 3, Tmax_);
-        read(d, 4, Tmin_);
-        read(d, 5, Rad_);
-    }
-    // Humidity columns whose titles a template kept but whose cells are all empty bring no humidity,
-    // exactly as blank titles do; a column partly filled is read, and its empty cells are named.
-    bool humidityGiven = !Trim(grid.text(1, 6)).empty();
-    if (humidityGiven && HumidityCellsEmpty(grid)) {
-        humidityGiven = false;
-        const std::string titles = Trim(grid.text(1, 7)).empty()
-                                       ? "column " + QuoteValue(grid.text(1, 6)) + " has a title"
-                                       : "columns " + QuoteValue(grid.text(1, 6)) + " and " +
-                                             QuoteValue(grid.text(1, 7)) + " have titles";
-        warnings.push_back({std::string(ctl::sprWeather), 1, 6,
-                            "Weather: the humidity " + titles +
-                                " but no values, so RHmax and RHmin are estimated from the temperatures, as "
-                                "for a sheet whose humidity titles are blank."});
-    }
-    if (humidityGiven) {
+    const bool humidityGiven = HumidityGiven(grid, warnings);
+    if (humidityGiven)
         for (int d = 1; d <= kLastDay; ++d) {
-            read(d, 6, RHmax_);
-            read(d, 7, RHmin_);
+            ReadCell(grid, d, 6, RHmax_, report);
+            ReadCell(grid, d, 7, RHmin_, report);
         }
-    }
-    if (badCells == 0)
-        for (int d = 1; d <= kLastDay; ++d)
-            if (Tmin_[d] > Tmax_[d])
-                report(d, 4,
-                       "Weather, DOY " + std::to_string(d) + ": the minimum temperature " +
-                           ShortestText(Tmin_[d]) + " °C is above the maximum " + ShortestText(Tmax_[d]) +
-                           " °C.");
-    if (badCells > kMaxCellMessages)
-        problems.push_back({std::string(ctl::sprWeather), 0, 0,
-                            "... and " + std::to_string(badCells - kMaxCellMessages) +
-                                " more weather cells with problems."});
-    if (badCells > 0) {
+    if (report.count() == 0) CheckTemperatureOrder(Tmax_, Tmin_, report);
+    report.closeList();
+    if (report.count() > 0) {
         correctlyOpen_ = false;
         return;
     }
