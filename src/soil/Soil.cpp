@@ -335,28 +335,31 @@ bool Soil::FullHour(std::size_t t, const HourInputs& in) {
     return unchanged;
 }
 
+void Soil::FindGrid() {
+    const std::size_t bottom = static_cast<std::size_t>(NLayers_);
+    // (W - q) + q gives W back unless W - q is a tie, which needs q to be an odd multiple of half an
+    // ulp of W: a q below half of every W, on no grid as coarse as the finest of those half ulps, comes
+    // back unchanged from every layer. W must be normal and no power of two (whose lower neighbour is
+    // closer). Such a q is told by (q + C) - C differing from q, with C = 2^(E - 1) for the least
+    // exponent E of the layers' water.
+    std::uint64_t least = 0x7ff;
+    bool gridded = true;
+    for (std::size_t k = 1; k <= bottom; ++k) {
+        const std::uint64_t bits = std::bit_cast<std::uint64_t>(W_[k]);
+        const std::uint64_t exponent = bits >> 52; // settled water is positive: no sign bit
+        gridded = gridded && exponent > 1 && exponent < 0x7ff && (bits & 0xfffffffffffffULL) != 0;
+        least = std::min(least, exponent);
+    }
+    grid_ = gridded ? std::bit_cast<double>((least - 1) << 52) : 0.0;
+    gridKnown_ = true;
+}
+
 std::size_t Soil::SettledHours(std::size_t t, const DayRuns& runs, std::size_t r) {
     const std::size_t bottom = static_cast<std::size_t>(NLayers_);
     const LayerTerms& top = terms_[1];
     const double P1 = infiltrationP_;
     const double limit = passLimit_;
-    if (!gridKnown_) {
-        // (W - q) + q gives W back unless W - q is a tie, which needs q to be an odd multiple of half an
-        // ulp of W: a q below half of every W, on no grid as coarse as the finest of those half ulps, comes
-        // back unchanged from every layer. W must be normal and no power of two (whose lower neighbour is
-        // closer). Such a q is told by (q + C) - C differing from q, with C = 2^(E - 1) for the least
-        // exponent E of the layers' water.
-        std::uint64_t least = 0x7ff;
-        bool gridded = true;
-        for (std::size_t k = 1; k <= bottom; ++k) {
-            const std::uint64_t bits = std::bit_cast<std::uint64_t>(W_[k]);
-            const std::uint64_t exponent = bits >> 52; // settled water is positive: no sign bit
-            gridded = gridded && exponent > 1 && exponent < 0x7ff && (bits & 0xfffffffffffffULL) != 0;
-            least = std::min(least, exponent);
-        }
-        grid_ = gridded ? std::bit_cast<double>((least - 1) << 52) : 0.0;
-        gridKnown_ = true;
-    }
+    if (!gridKnown_) FindGrid();
     const double C = grid_;
     const double quick = std::min(limit, C);
 
@@ -456,29 +459,23 @@ Soil::DayRuns Soil::Runs(const DayStart& day) {
     return runs;
 }
 
-void Soil::WaterBalanceDarcy(double Qing, std::int32_t HQin, double h, double Evg, double WUg) {
-    const std::int32_t N = NLayers_;
-    if (N < 1) throw std::logic_error("the soil water balance needs at least one soil layer");
-    const std::size_t bottom = static_cast<std::size_t>(N);
-    DayStart day;
-    day.input = InputWindow(Qing, HQin);
-    day.Eh = Evg > 0.0 ? Evg / kDayHours : 0.0;
-    day.Uh = WUg > 0.0 ? WUg / kDayHours : 0.0;
-    day.pond = h > 0.0 ? h : 0.0;
-
+bool Soil::RepeatsLastDay(const DayStart& day) {
     // A day that starts where the day before started, with its inputs, ends where that one ended: in the
     // layers' water it starts from, and in the hours the arrays hold.
     bool repeats = lastDayKnown_ && Same(day.input.share, lastDay_.input.share) &&
                    day.input.first == lastDay_.input.first && day.input.last == lastDay_.input.last &&
                    Same(day.Eh, lastDay_.Eh) && Same(day.Uh, lastDay_.Uh) && Same(day.pond, lastDay_.pond);
-    for (std::size_t k = 1; k <= bottom; ++k) {
+    for (std::size_t k = 1; k <= static_cast<std::size_t>(NLayers_); ++k) {
         repeats = repeats && Same(Layers_[k].SWC(), lastDaySWC_[k]);
         lastDaySWC_[k] = Layers_[k].SWC();
     }
-    if (repeats) return;
     lastDay_ = day;
     lastDayKnown_ = true;
+    return repeats;
+}
 
+void Soil::TakeLayersWater() {
+    const std::size_t bottom = static_cast<std::size_t>(NLayers_);
     // The layers' water in mm, usually what the last hour left: then what follows from it still holds.
     bool moved = !waterKnown_;
     for (std::size_t k = 1; k <= bottom; ++k) {
@@ -495,12 +492,12 @@ void Soil::WaterBalanceDarcy(double Qing, std::int32_t HQin, double h, double Ev
     waterKnown_ = true;
     topSWC_ = Layers_[1].SWC();
     if (moved || !infiltrationKnown_ || !Same(topSWC_, infiltrationTeta_)) UpdatePotentials();
-    PondDepth_[0] = day.pond;
+}
 
+void Soil::RunHours(const DayRuns& runs) {
     // Hours in which no layer's water moves leave the layers' rows for later (settledFrom up to the hour);
     // the others are computed in full. The rows kept from the day before are superseded.
     pendingRuns_ = 0;
-    const DayRuns runs = Runs(day);
     std::size_t settledFrom = 0;
     std::size_t r = 0; // the run of hour t
     for (std::size_t t = 1; t <= static_cast<std::size_t>(kHours);) {
@@ -525,7 +522,20 @@ void Soil::WaterBalanceDarcy(double Qing, std::int32_t HQin, double h, double Ev
         if (t == end) ++r;
     }
     if (settledFrom != 0) KeepSettled(settledFrom, kHours + 1);
-    for (std::size_t k = 1; k <= bottom; ++k) Layers_[k].setSWC(W_[k]);
+}
+
+void Soil::WaterBalanceDarcy(double Qing, std::int32_t HQin, double h, double Evg, double WUg) {
+    if (NLayers_ < 1) throw std::logic_error("the soil water balance needs at least one soil layer");
+    DayStart day;
+    day.input = InputWindow(Qing, HQin);
+    day.Eh = Evg > 0.0 ? Evg / kDayHours : 0.0;
+    day.Uh = WUg > 0.0 ? WUg / kDayHours : 0.0;
+    day.pond = h > 0.0 ? h : 0.0;
+    if (RepeatsLastDay(day)) return;
+    TakeLayersWater();
+    PondDepth_[0] = day.pond;
+    RunHours(Runs(day));
+    for (std::size_t k = 1; k <= static_cast<std::size_t>(NLayers_); ++k) Layers_[k].setSWC(W_[k]);
 }
 
 } // namespace tulo

@@ -175,6 +175,14 @@ private:
     void WriteSettled() const;
     // Hours t .. end - 1 repeat hour t - 1.
     void RepeatHours(std::size_t t, std::size_t end);
+    // The grid of SettledHours' quick test, for the layers' water now.
+    void FindGrid();
+    // True when the day starts as the last one did (which it then remembers in its place).
+    bool RepeatsLastDay(const DayStart& day);
+    // The layers' water from their contents, and what follows from it.
+    void TakeLayersWater();
+    // The day's 24 hours, settled or in full.
+    void RunHours(const DayRuns& runs);
     static HourInputs InputsAt(const DayStart& day, std::int32_t T);
     static DayRuns Runs(const DayStart& day);
 
