@@ -376,6 +376,15 @@ TEST_F(SensitivityAnalysis, SizesWorkedOutAheadAreThoseOfTheDesigns) {
         --fast.executions;
         EXPECT_TRUE(MakeDesign(fast, k, design));
     }
+    // Where no size fits, the refusal says why rather than naming a range.
+    Method method;
+    ASSERT_EQ(ParseMethod("fast", "1 1 100000", method), std::nullopt);
+    EXPECT_EQ(CheckDesignSize(method, kMaxFastFactors + 1),
+              "FAST (classic) of 31 factors is refused: classic FAST takes at most 30 factors; extended FAST "
+              "takes more.");
+    ASSERT_EQ(ParseMethod("sobol", "3 0 3", method), std::nullopt);
+    EXPECT_EQ(CheckDesignSize(method, 500),
+              "Sobol method (custom) of 500 factors would need more runs than the 46137 the tool draws.");
 }
 
 // A failed or cancelled analysis leaves no outputs of an earlier one to be taken for its own, and an
