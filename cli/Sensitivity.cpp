@@ -93,14 +93,12 @@ std::optional<std::vector<sa::TickedFactor>> TickedFactors(const SensitivityOpti
         std::size_t start = 0;
         while (start <= text.size()) {
             const std::size_t end = std::min(text.find(',', start), text.size());
-            std::string refusal;
-            const sa::ParameterFactor* factor =
-                sa::FindFactor(std::string_view(text).substr(start, end - start), refusal);
-            if (!factor) {
-                ui.message("--factors: " + refusal);
+            const sa::FoundFactor found = sa::FindFactor(std::string_view(text).substr(start, end - start));
+            if (!found.factor) {
+                ui.message("--factors: " + *found.whyNot);
                 return std::nullopt;
             }
-            ticked[static_cast<std::size_t>(factor->row)] = true;
+            ticked[static_cast<std::size_t>(found.factor->row)] = true;
             start = end + 1;
         }
     }
@@ -112,17 +110,16 @@ std::optional<std::vector<sa::TickedFactor>> TickedFactors(const SensitivityOpti
         for (const std::string& item : items) {
             // A caption may hold no "=", a value never does: the last one splits.
             const std::size_t equals = item.rfind('=');
-            std::string refusal;
-            const sa::ParameterFactor* factor =
-                equals == std::string::npos ? nullptr : sa::FindFactor(item.substr(0, equals), refusal);
+            const sa::FoundFactor named =
+                equals == std::string::npos ? sa::FoundFactor{} : sa::FindFactor(item.substr(0, equals));
             const auto found = std::find_if(factors.begin(), factors.end(), [&](const sa::TickedFactor& f) {
-                return factor && f.row == factor->row;
+                return named.factor && f.row == named.factor->row;
             });
             if (found == factors.end()) {
                 ui.message(std::string(option) + " " + QuoteValue(item) +
                            " is not NAME=VALUE with NAME one of the analysed factors (parK, or the "
                            "parameter's id, crop workbook key or caption)" +
-                           (refusal.empty() ? "." : ": " + refusal));
+                           (named.whyNot ? ": " + *named.whyNot : "."));
                 return false;
             }
             (mean ? found->mean : found->sd) = item.substr(equals + 1);

@@ -63,8 +63,12 @@ const std::vector<ParameterFactor>& GrowthFactors();
 // Every row: the growth factors, then the others.
 const std::vector<ParameterFactor>& AllFactors();
 // The factor of a name: "parK", or any name of a crop parameter (its id, crop workbook key or caption);
-// nothing, with `refusal` saying why, for an unknown name, a code or a switch.
-const ParameterFactor* FindFactor(std::string_view name, std::string& refusal);
+// no factor, and why not, for an unknown name, a code or a switch.
+struct FoundFactor {
+    const ParameterFactor* factor = nullptr;
+    WhyNot whyNot; // set when there is no factor
+};
+FoundFactor FindFactor(std::string_view name);
 
 // Every season of an analysis runs a crop coefficient at full canopy of 1.05, unless it is a factor.
 inline constexpr double kSampleKcFullCanopy = 1.05;

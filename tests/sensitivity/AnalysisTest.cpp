@@ -376,6 +376,15 @@ TEST_F(SensitivityAnalysis, SizesWorkedOutAheadAreThoseOfTheDesigns) {
         --fast.executions;
         EXPECT_TRUE(MakeDesign(fast, k, design));
     }
+    // Where no size fits, the refusal says why rather than naming a range.
+    Method method;
+    ASSERT_EQ(ParseMethod("fast", "1 1 100000", method), std::nullopt);
+    EXPECT_EQ(CheckDesignSize(method, kMaxFastFactors + 1),
+              "FAST (classic) of 31 factors is refused: classic FAST takes at most 30 factors; extended FAST "
+              "takes more.");
+    ASSERT_EQ(ParseMethod("sobol", "3 0 3", method), std::nullopt);
+    EXPECT_EQ(CheckDesignSize(method, 500),
+              "Sobol method (custom) of 500 factors would need more runs than the 46137 the tool draws.");
 }
 
 // A failed or cancelled analysis leaves no outputs of an earlier one to be taken for its own, and an
@@ -433,12 +442,14 @@ TEST_F(SensitivityAnalysis, TheToolRunsFromAnyFolderAndEveryWayItFailsIsSaid) {
 // Any crop parameter a number sets is a factor, named as the command line's --set names it; growth
 // parameters stay parK whatever they are called, and codes and switches are refused by name.
 TEST_F(SensitivityAnalysis, FactorsAreFoundByAnyNameAndCodesOrSwitchesAreRefused) {
-    std::string why;
-    for (const char* name : {"par1", "RUE", "myRUE", " Radiation use efficiency (g/MJ) "})
-        EXPECT_EQ(FindFactor(name, why), &AllFactors()[0]) << name;
-    const ParameterFactor* tsum1 = FindFactor("TSUM1", why);
+    for (const char* name : {"par1", "RUE", "myRUE", " Radiation use efficiency (g/MJ) "}) {
+        const FoundFactor found = FindFactor(name);
+        EXPECT_EQ(found.factor, &AllFactors()[0]) << name;
+        EXPECT_EQ(found.whyNot, std::nullopt) << name;
+    }
+    const ParameterFactor* tsum1 = FindFactor("TSUM1").factor;
     ASSERT_NE(tsum1, nullptr);
-    EXPECT_EQ(FindFactor("GDDs emergence - flowering (°C-days)", why), tsum1);
+    EXPECT_EQ(FindFactor("GDDs emergence - flowering (°C-days)").factor, tsum1);
     EXPECT_EQ(tsum1->name, "TSUM1");
     EXPECT_GE(tsum1->row, kGrowthFactors);
     EXPECT_EQ(tsum1->min, 100);
@@ -449,9 +460,10 @@ TEST_F(SensitivityAnalysis, FactorsAreFoundByAnyNameAndCodesOrSwitchesAreRefused
              {"Duration of the critical period", "SenDuration (Duration of the critical period) is a code"},
              {"SterilityActive", "SterilityActive (Activate spikelet sterility simulation) is a switch"},
              {"par12", "\"par12\" is neither one of par1 to par11 nor a crop parameter"}}) {
-        why.clear();
-        EXPECT_EQ(FindFactor(name, why), nullptr) << name;
-        EXPECT_TRUE(why.starts_with(refusal)) << why;
+        const FoundFactor found = FindFactor(name);
+        EXPECT_EQ(found.factor, nullptr) << name;
+        ASSERT_TRUE(found.whyNot) << name;
+        EXPECT_TRUE(found.whyNot->starts_with(refusal)) << *found.whyNot;
     }
     for (std::size_t r = 0; r < AllFactors().size(); ++r) {
         const ParameterInfo& info =
@@ -467,8 +479,8 @@ TEST_F(SensitivityAnalysis, FactorsAreFoundByAnyNameAndCodesOrSwitchesAreRefused
     const auto texts = [](const TickedFactor& f) { return f.mean + " " + f.sd; };
     EXPECT_EQ(texts(DefaultFactor(GrowthFactors()[0], 2.3)), "3 0.5");
     EXPECT_EQ(texts(DefaultFactor(*tsum1, 900)), "900 90");
-    EXPECT_EQ(texts(DefaultFactor(*FindFactor("Tbase", why), 0)), "0 2.5");
-    EXPECT_EQ(texts(DefaultFactor(*FindFactor("KcFullCanopy", why), 1.2)), "1.05 0.105");
+    EXPECT_EQ(texts(DefaultFactor(*FindFactor("Tbase").factor, 0)), "0 2.5");
+    EXPECT_EQ(texts(DefaultFactor(*FindFactor("KcFullCanopy").factor, 1.2)), "1.05 0.105");
 
     AnalysisRequest request = LhsOfRow0();
     request.factors.push_back({tsum1->row, "normal", "5000", "90"});
@@ -483,8 +495,7 @@ TEST_F(SensitivityAnalysis, FactorsAreFoundByAnyNameAndCodesOrSwitchesAreRefused
 // TSUM1, drawn around a low mean so that some values fall below its range, is run within its range and
 // drives the flowering day alone: RUE, which moves no development stage, gets no index.
 TEST_F(SensitivityAnalysis, ANonGrowthFactorIsRunWithinItsRangeAndDrivesTheFloweringDay) {
-    std::string why;
-    const ParameterFactor& tsum1 = *FindFactor("GDDs emergence - flowering (°C-days)", why);
+    const ParameterFactor& tsum1 = *FindFactor("GDDs emergence - flowering (°C-days)").factor;
     AnalysisRequest request = LhsOfRow0();
     request.factors.push_back({tsum1.row, "normal", "300", "100"});
     request.methodLine = "1 60";
@@ -529,8 +540,7 @@ TEST_F(SensitivityAnalysis, TheOutputChosenIsWhatTheSeasonsGive) {
     EXPECT_EQ(outputs[SampleOutput::Maturity], (std::vector<double>{277, 277, 277}));
     EXPECT_NE(outputs[SampleOutput::Panicles], outputs[SampleOutput::Agb]);
 
-    std::string why;
-    const int tsum1[] = {FindFactor("TSUM1", why)->row};
+    const int tsum1[] = {FindFactor("TSUM1").factor->row};
     const SampleRuns late =
         RunSampleSimulations(*inputs, Sample({{900}, {3000}, {2900}}), tsum1, {}, SampleOutput::Maturity);
     EXPECT_FALSE(late.status.ok());

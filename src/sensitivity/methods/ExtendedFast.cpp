@@ -40,14 +40,28 @@ std::vector<int> ComplementaryFrequencies(int omega, int others) {
     return result;
 }
 
+std::string Title(const Method&) {
+    return "FAST (extended)";
+}
+
+// The fewest points of each factor's curve.
+constexpr long kLeastCurvePoints = 4L * kFastHarmonics * kFastHarmonics + 1;
+
+std::optional<SizeLimits> Limits(const Method&, int k, long most) {
+    return SizeLimits{kLeastCurvePoints * k, most / k * k};
+}
+
+long Rows(const Method& method, int k) {
+    return k > 0 ? method.executions / k * k : 0;
+}
+
 // One curve of executions / factors points per factor.
 WhyNot Size(const Method& method, int k, Design& d, long& rows) {
-    constexpr int M = kFastHarmonics;
     d.baseRows = method.executions / k;
-    if (d.baseRows < 4 * M * M + 1)
+    if (d.baseRows < kLeastCurvePoints)
         return "Extended FAST of " + std::to_string(k) + " factors needs at least " +
-               std::to_string((4 * M * M + 1) * k) + " executions.";
-    rows = static_cast<long>(d.baseRows) * k;
+               std::to_string(kLeastCurvePoints * k) + " executions.";
+    rows = Rows(method, k);
     return std::nullopt;
 }
 
@@ -185,7 +199,19 @@ WhyNot Indices(const Method& method, const Design& d, std::span<const double>, c
 } // namespace
 
 MethodEntry ExtendedFastMethod() {
-    return {MethodKind::ExtendedFast, "fast", ParseFast, Text, "S1", "ST", false, Size, Draw, Indices};
+    return {.kind = MethodKind::ExtendedFast,
+            .keyword = "fast",
+            .parse = ParseFast,
+            .text = Text,
+            .index1Name = "S1",
+            .index2Name = "ST",
+            .title = Title,
+            .sizeSetting = Executions,
+            .sizeLimits = Limits,
+            .designRows = Rows,
+            .size = Size,
+            .draw = Draw,
+            .indices = Indices};
 }
 
 } // namespace tulo::sensitivity

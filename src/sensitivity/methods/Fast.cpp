@@ -49,6 +49,21 @@ std::string Text(const Method& m) {
     return "fast 1 " + std::to_string(static_cast<long>(m.seed)) + " " + std::to_string(m.executions);
 }
 
+std::string Title(const Method&) {
+    return "FAST (classic)";
+}
+
+std::optional<SizeLimits> Limits(const Method&, int k, long most) {
+    if (k > kMaxFastFactors) return std::nullopt;
+    return SizeLimits{2L * kFastHarmonics * FastFrequencies(k).back() + 1, most};
+}
+
+WhyNot Refusal(const Method&, int k, const std::optional<SizeLimits>& limits) {
+    if (limits || k <= kMaxFastFactors) return std::nullopt;
+    return " is refused: classic FAST takes at most " + std::to_string(kMaxFastFactors) +
+           " factors; extended FAST takes more.";
+}
+
 WhyNot Size(const Method& method, int k, Design& d, long& rows) {
     // The search for the frequencies takes seconds beyond this: refused before it starts.
     if (k > kMaxFastFactors)
@@ -126,7 +141,20 @@ WhyNot Indices(const Method&, const Design& d, std::span<const double>, const Ma
 } // namespace
 
 MethodEntry FastMethod() {
-    return {MethodKind::Fast, "fast", ParseFast, Text, "S1", "-", false, Size, Draw, Indices};
+    return {.kind = MethodKind::Fast,
+            .keyword = "fast",
+            .parse = ParseFast,
+            .text = Text,
+            .index1Name = "S1",
+            .index2Name = "-",
+            .title = Title,
+            .sizeSetting = Executions,
+            .sizeLimits = Limits,
+            .designRows = ExecutionCount,
+            .sizeRefusal = Refusal,
+            .size = Size,
+            .draw = Draw,
+            .indices = Indices};
 }
 
 } // namespace tulo::sensitivity

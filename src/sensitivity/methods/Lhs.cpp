@@ -15,6 +15,10 @@ std::string Text(const Method& m) {
     return "lhs " + std::to_string(static_cast<long>(m.seed)) + " " + std::to_string(m.executions);
 }
 
+std::string Title(const Method&) {
+    return "Latin hypercube sampling";
+}
+
 // One stratum of each factor per row, the strata paired at random.
 void Draw(const Method& method, Design& d) {
     Random random(method.seed);
@@ -32,7 +36,20 @@ void Draw(const Method& method, Design& d) {
 } // namespace
 
 MethodEntry LatinHypercubeMethod() {
-    return {MethodKind::Lhs, "lhs", Parse, Text, "SRC", "PRCC", true, ExecutionRows, Draw, RegressionIndices};
+    return {.kind = MethodKind::Lhs,
+            .keyword = "lhs",
+            .parse = Parse,
+            .text = Text,
+            .index1Name = "SRC",
+            .index2Name = "PRCC",
+            .indicesFromValues = true,
+            .title = Title,
+            .sizeSetting = Executions,
+            .sizeLimits = RegressionSizeLimits,
+            .designRows = ExecutionCount,
+            .size = ExecutionRows,
+            .draw = Draw,
+            .indices = RegressionIndices};
 }
 
 } // namespace tulo::sensitivity

@@ -19,6 +19,10 @@ std::string Text(const Method& m) {
     return "lptau " + std::to_string(m.executions);
 }
 
+std::string Title(const Method&) {
+    return "Quasi-Random LpTau";
+}
+
 void Draw(const Method&, Design& d) {
     SobolPoints(d.factors, d.rows, d.unit);
 }
@@ -26,8 +30,20 @@ void Draw(const Method&, Design& d) {
 } // namespace
 
 MethodEntry LpTauMethod() {
-    return {MethodKind::LpTau, "lptau", Parse, Text, "SRC", "PRCC", true, ExecutionRows, Draw,
-            RegressionIndices};
+    return {.kind = MethodKind::LpTau,
+            .keyword = "lptau",
+            .parse = Parse,
+            .text = Text,
+            .index1Name = "SRC",
+            .index2Name = "PRCC",
+            .indicesFromValues = true,
+            .title = Title,
+            .sizeSetting = Executions,
+            .sizeLimits = RegressionSizeLimits,
+            .designRows = ExecutionCount,
+            .size = ExecutionRows,
+            .draw = Draw,
+            .indices = RegressionIndices};
 }
 
 } // namespace tulo::sensitivity

@@ -48,9 +48,17 @@ WhyNot ParseSeedAndExecutions(std::span<const std::string> t, Method& method) {
     return std::nullopt;
 }
 
-WhyNot ExecutionRows(const Method& method, int, Design&, long& rows) {
-    rows = method.executions;
+WhyNot ExecutionRows(const Method& method, int factors, Design&, long& rows) {
+    rows = ExecutionCount(method, factors);
     return std::nullopt;
+}
+
+long ExecutionCount(const Method& method, int) {
+    return method.executions;
+}
+
+long Executions(const Method& method) {
+    return method.executions;
 }
 
 } // namespace tulo::sensitivity

@@ -1,8 +1,10 @@
 #pragma once
 // The table of sensitivity methods: per method its configuration keyword, the reader of its method line,
-// the sizing and drawing of its design and the estimator of its indices. MakeDesign, ComputeIndices,
-// ParseMethod, MethodText and IndexNames look the method up here; each method's file fills its entry.
+// the bounds and wording of its size, the sizing and drawing of its design and the estimator of its
+// indices. MakeDesign, ComputeIndices, ParseMethod, MethodText, IndexNames and DesignSize look the method
+// up here; each method's file fills its entry.
 
+#include "sensitivity/DesignSize.h"
 #include "sensitivity/Methods.h"
 #include "sensitivity/methods/Statistics.h"
 
@@ -26,6 +28,20 @@ struct MethodEntry {
     std::string_view index1Name, index2Name;
     // True when the indices are computed from the sample values rather than from the design's structure.
     bool indicesFromValues = false;
+    // What DesignSize says of the size before anything is drawn: the method's name in its messages
+    // ("Latin hypercube sampling"), the setting that sizes the sample and what that setting counts.
+    std::string (*title)(const Method& method);
+    long (*sizeSetting)(const Method& method);
+    std::string_view sizeUnit = "executions";
+    // The range of the size setting for `factors` factors whose design may have `mostRows` rows; nothing
+    // when no size fits. DesignSize refuses a range whose most is below its least.
+    std::optional<SizeLimits> (*sizeLimits)(const Method& method, int factors, long mostRows);
+    // The rows of the design as `size` sets them, also for a size that `size` would refuse.
+    long (*designRows)(const Method& method, int factors);
+    // The refusal of a size, after "NAME of K factors", where the method words it its own way; nothing
+    // for the wording every method shares (no range fits, or the setting is outside it).
+    WhyNot (*sizeRefusal)(const Method& method, int factors,
+                          const std::optional<SizeLimits>& limits) = nullptr;
     // The number of rows of the design of `factors` factors, with what the drawing and the estimator need
     // set into `design` (base rows, frequencies, blocks); a message when the setting does not fit.
     WhyNot (*size)(const Method& method, int factors, Design& design, long& rows);
@@ -53,5 +69,8 @@ std::optional<long> WholeNumber(std::string_view text, long least, long most);
 WhyNot ParseSeedAndExecutions(std::span<const std::string> tokens, Method& method);
 // The executions of a sampling method as the rows of its design.
 WhyNot ExecutionRows(const Method& method, int factors, Design& design, long& rows);
+long ExecutionCount(const Method& method, int factors);
+// The executions as the setting that sizes the sample.
+long Executions(const Method& method);
 
 } // namespace tulo::sensitivity

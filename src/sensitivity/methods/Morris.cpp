@@ -30,8 +30,25 @@ double Delta(int levels) {
     return levels / (2.0 * (levels - 1));
 }
 
+std::string Title(const Method&) {
+    return "Morris method";
+}
+
+long Trajectories(const Method& method) {
+    return method.trajectories;
+}
+
+std::optional<SizeLimits> Limits(const Method&, int k, long most) {
+    // A deviation of the elementary effects needs two trajectories.
+    return SizeLimits{2, std::min(100000L, most / (k + 1))};
+}
+
+long Rows(const Method& method, int k) {
+    return static_cast<long>(method.trajectories) * (k + 1);
+}
+
 WhyNot Size(const Method& method, int k, Design&, long& rows) {
-    rows = static_cast<long>(method.trajectories) * (k + 1);
+    rows = Rows(method, k);
     return std::nullopt;
 }
 
@@ -117,7 +134,20 @@ WhyNot Indices(const Method& method, const Design& d, std::span<const double>, c
 } // namespace
 
 MethodEntry MorrisMethod() {
-    return {MethodKind::Morris, "morris", Parse, Text, "mu*", "sigma", false, Size, Draw, Indices};
+    return {.kind = MethodKind::Morris,
+            .keyword = "morris",
+            .parse = Parse,
+            .text = Text,
+            .index1Name = "mu*",
+            .index2Name = "sigma",
+            .title = Title,
+            .sizeSetting = Trajectories,
+            .sizeUnit = "trajectories",
+            .sizeLimits = Limits,
+            .designRows = Rows,
+            .size = Size,
+            .draw = Draw,
+            .indices = Indices};
 }
 
 } // namespace tulo::sensitivity

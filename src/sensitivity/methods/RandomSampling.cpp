@@ -15,6 +15,10 @@ std::string Text(const Method& m) {
     return "random " + std::to_string(static_cast<long>(m.seed)) + " " + std::to_string(m.executions);
 }
 
+std::string Title(const Method&) {
+    return "Random";
+}
+
 void Draw(const Method& method, Design& d) {
     Random random(method.seed);
     for (double& u : d.unit) u = random.Unit();
@@ -23,8 +27,20 @@ void Draw(const Method& method, Design& d) {
 } // namespace
 
 MethodEntry RandomSamplingMethod() {
-    return {MethodKind::Random, "random", Parse, Text, "SRC", "PRCC", true, ExecutionRows, Draw,
-            RegressionIndices};
+    return {.kind = MethodKind::Random,
+            .keyword = "random",
+            .parse = Parse,
+            .text = Text,
+            .index1Name = "SRC",
+            .index2Name = "PRCC",
+            .indicesFromValues = true,
+            .title = Title,
+            .sizeSetting = Executions,
+            .sizeLimits = RegressionSizeLimits,
+            .designRows = ExecutionCount,
+            .size = ExecutionRows,
+            .draw = Draw,
+            .indices = RegressionIndices};
 }
 
 } // namespace tulo::sensitivity

@@ -172,4 +172,9 @@ WhyNot RegressionIndices(const Method& method, const Design& d, std::span<const 
     return why;
 }
 
+std::optional<SizeLimits> RegressionSizeLimits(const Method&, int k, long most) {
+    // The regression of the output on every factor and a constant needs two rows more than that.
+    return SizeLimits{k + 3L, most};
+}
+
 } // namespace tulo::sensitivity

@@ -10,5 +10,7 @@ namespace tulo::sensitivity {
 WhyNot RegressionIndices(const Method& method, const Design& design, std::span<const double> values,
                          const Mapped& outputs, std::vector<FactorIndices>& indices,
                          std::vector<Interaction>* interactions);
+// MethodEntry::sizeLimits of a sampling method.
+std::optional<SizeLimits> RegressionSizeLimits(const Method& method, int factors, long mostRows);
 
 } // namespace tulo::sensitivity

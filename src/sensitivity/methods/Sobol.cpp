@@ -35,27 +35,58 @@ std::string Text(const Method& m) {
 // needs one drawn pair in it, so the pairs are drawn within two halves of the factors only: any three
 // factors have two in one half, and that takes about k^2 / 4 blocks instead of k^2 / 2. With three
 // factors A_B^jl is B_A^i itself and nothing more is drawn.
-int SobolBlocks(const Method& method, int k, std::vector<int>& pairBlock) {
-    pairBlock.clear();
+// Without `pairBlock` the blocks are only counted.
+int SobolBlocks(const Method& method, int k, std::vector<int>* pairBlock) {
+    if (pairBlock) pairBlock->clear();
     if (!method.sobolCustom || method.sobolOrder < 2 || k < 2) return k + 2;
     int blocks = 2 * k + 2;
     if (method.sobolOrder < 3 || k < 3) return blocks;
-    pairBlock.assign(static_cast<std::size_t>(k) * k, -1);
+    if (pairBlock) pairBlock->assign(static_cast<std::size_t>(k) * k, -1);
     const int half = (k + 1) / 2;
     for (int j = 0; j < k; ++j)
         for (int l = j + 1; l < k; ++l) {
-            int& block = pairBlock[static_cast<std::size_t>(j) * k + l];
+            int block = -1;
             if (k == 3)
                 block = 2 + k + (3 - j - l);
             else if ((j < half) == (l < half))
                 block = blocks++;
+            if (pairBlock) (*pairBlock)[static_cast<std::size_t>(j) * k + l] = block;
         }
     return blocks;
 }
 
+std::string Title(const Method& method) {
+    return method.sobolCustom ? "Sobol method (custom)" : "Sobol method (total)";
+}
+
+// The base sample: the rows of each block.
+long BaseRows(const Method& method) {
+    return 1L << (method.sobolExponent + 5);
+}
+
+// The bases are powers of two from 32 up to 2^20; none (the most below 32) when even 32 does not fit.
+std::optional<SizeLimits> Limits(const Method& method, int k, long most) {
+    const long blocks = SobolBlocks(method, k, nullptr);
+    long base = 32;
+    while (base * 2 <= (1L << 20) && base * 2 * blocks <= most) base *= 2;
+    return SizeLimits{32, base * blocks <= most ? base : 0};
+}
+
+long Rows(const Method& method, int k) {
+    return BaseRows(method) * SobolBlocks(method, k, nullptr);
+}
+
+WhyNot Refusal(const Method& method, int k, const std::optional<SizeLimits>& limits) {
+    if (!limits) return std::nullopt;
+    return " takes a base sample of 32, 64, ... up to " + std::to_string(limits->most) +
+           " (a power of two; the runs are the base times " +
+           std::to_string(SobolBlocks(method, k, nullptr)) + "), not " + std::to_string(BaseRows(method)) +
+           ".";
+}
+
 WhyNot Size(const Method& method, int k, Design& d, long& rows) {
-    d.baseRows = 1 << (method.sobolExponent + 5);
-    rows = static_cast<long>(d.baseRows) * SobolBlocks(method, k, d.sobolPairBlock);
+    d.baseRows = static_cast<int>(BaseRows(method));
+    rows = static_cast<long>(d.baseRows) * SobolBlocks(method, k, &d.sobolPairBlock);
     return std::nullopt;
 }
 
@@ -210,7 +241,20 @@ WhyNot Indices(const Method& method, const Design& d, std::span<const double>, c
 } // namespace
 
 MethodEntry SobolMethod() {
-    return {MethodKind::Sobol, "sobol", Parse, Text, "S1", "ST", false, Size, Draw, Indices};
+    return {.kind = MethodKind::Sobol,
+            .keyword = "sobol",
+            .parse = Parse,
+            .text = Text,
+            .index1Name = "S1",
+            .index2Name = "ST",
+            .title = Title,
+            .sizeSetting = BaseRows,
+            .sizeLimits = Limits,
+            .designRows = Rows,
+            .sizeRefusal = Refusal,
+            .size = Size,
+            .draw = Draw,
+            .indices = Indices};
 }
 
 } // namespace tulo::sensitivity
