@@ -178,9 +178,19 @@ void DayContext::ApexTemperature(std::int32_t d) {
 void DayContext::Blast(std::int32_t d) {
     if (control.BLASTsimulation && d >= control.InitialDate + 1) {
         s.VarRes = InTreatmentWindow(d) ? 5 : cultivarClass;
-        blast.BLAST(s.VarRes, s.NoBlast, s.Infection, s.SporLTN, s.Latency, w.RHmax[d], w.RHmin[d], w.Tmax[d],
-                    w.Tmin[d], w.Rain[d], o.BlastDVStoday[d - 1], o.DVS[d - 1], o.Leaves[d - 1],
-                    laiMax.Value(), o.LAIday[d - 1], crop.SLA035);
+        const BlastDay day{.VarRes = s.VarRes,
+                           .RHmax = w.RHmax[d],
+                           .RHmin = w.RHmin[d],
+                           .Tmax = w.Tmax[d],
+                           .Tmin = w.Tmin[d],
+                           .Rain = w.Rain[d],
+                           .AGBleavesToday = o.Leaves[d - 1],
+                           .LAImax = laiMax.Value(),
+                           .LAItoday = o.LAIday[d - 1],
+                           .SLA035 = crop.SLA035};
+        const BlastYesterday yesterday{
+            .NoBlast = s.NoBlast, .Infection = s.Infection, .SporLTN = s.SporLTN, .Latency = s.Latency};
+        blast.SimulateDay(day, yesterday, o.BlastDVStoday[d - 1]);
         o.RiskLevel[d] = blast.GetRiskLevel();
         o.BlastDVStoday[d] = blast.GetBlastDVStoday();
         s.NoBlast = blast.GetNoBlast();
