@@ -78,6 +78,8 @@ struct DayContext {
     // Field plants per seedbed plant: hills per m2 x seedlings per hill / seedbed plants per m2.
     const double transplantedShare;
 
+    // The cultivar's thermal clock, read once.
+    const ThermalParameters thermal;
     CropDevelopment development;
     BiomassGrowth biomass;
     LeafAreaAndPartitioning partitioning;
@@ -101,6 +103,16 @@ DayContext::DayContext(RunState& run)
       soilBalance(manag.Flooded == 1 && manag.DynamicLevel && control.SoilSimulation),
       cultivarClass(manag.BlastClass), treated(manag.ProductApplied && manag.NumTreatments > 0),
       transplantedShare(manag.Transplanted ? static_cast<double>(crop.NH) * crop.NPLH / crop.NPLSB : 1.0),
+      thermal{.TSUMEM = crop.TSUMEM,
+              .TSUM1 = crop.TSUM1,
+              .TSUM2 = crop.TSUM2,
+              .Tbase = crop.Tbase,
+              .Tcutoff = crop.Tcutoff,
+              .TbaseAfterEmerg = crop.TbaseAfterEmerg,
+              .TcutoffAfterEmerg = crop.TcutoffAfterEmerg,
+              .IDSL = crop.IDSL,
+              .DLC = crop.DLC,
+              .DLO = crop.DLO},
       laiMax(run.out.LAI) {
     etRecord.KcFullCanopy = crop.KcFullCanopy;
     etRecord.K = crop.K;
@@ -226,9 +238,11 @@ void DayContext::Development(std::int32_t d) {
     s.CropActive = false;
     s.Sown = d >= manag.SowingDate && !s.CropFinished;
     // The same day length as the hourly temperatures see (0 beyond the polar circles).
-    development.CalculateDevelopmentDAY(o.GDDcum[d - 1], crop.TSUMEM, crop.TSUM1, crop.TSUM2, crop.Tbase,
-                                        crop.Tcutoff, crop.TbaseAfterEmerg, crop.TcutoffAfterEmerg, w.Tmax[d],
-                                        w.Tmin[d], crop.IDSL, crop.DLC, crop.DLO, sun.DayLength(d), s.Sown);
+    development.AdvanceDay(thermal, {.GDDcum = o.GDDcum[d - 1],
+                                     .Tmax = w.Tmax[d],
+                                     .Tmin = w.Tmin[d],
+                                     .dayLength = sun.DayLength(d),
+                                     .Sown = s.Sown});
     development.CalculatePhenoPhase(o.GDDcum[d - 1], crop.TSUMEM, crop.TSUM1, crop.TSUM2);
     o.GDD[d] = development.GetGDDday();
     o.DVS[d] = development.GetDVSday();
