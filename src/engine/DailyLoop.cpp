@@ -81,6 +81,9 @@ struct DayContext {
     // The cultivar's thermal clock, read once.
     const ThermalParameters thermal;
     CropDevelopment development;
+    // The crop's growth and cold responses, read once.
+    const GrowthParameters growth;
+    const ColdSensitivity coldSensitivity;
     BiomassGrowth biomass;
     LeafAreaAndPartitioning partitioning;
     LeafSenescence leafLife;
@@ -113,6 +116,9 @@ DayContext::DayContext(RunState& run)
               .IDSL = crop.IDSL,
               .DLC = crop.DLC,
               .DLO = crop.DLO},
+      growth{.K = crop.K, .Tb = crop.Tb, .Topt = crop.Topt, .TmaxG = crop.TmaxG, .C = crop.C},
+      coldSensitivity{
+          .StSen = crop.StSen, .Threshold = crop.TempStThreshold, .SenDuration = crop.SenDuration},
       laiMax(run.out.LAI) {
     etRecord.KcFullCanopy = crop.KcFullCanopy;
     etRecord.K = crop.K;
@@ -260,8 +266,10 @@ void DayContext::Development(std::int32_t d) {
 void DayContext::Biomass(std::int32_t d) {
     rue.VariableRUE(crop.RUE, o.DVS[d], w.Rad[d]);
     o.RUEday[d] = rue.GetVarRUE();
-    biomass.CalculateAGBaccum(o.RUEday[d], w.Rad[d], crop.K, o.LAI[d - 1], crop.Tb, crop.Topt, crop.TmaxG,
-                              w.Tmax[d], w.Tmin[d], crop.C, s.CropActive);
+    biomass.GrowDay(
+        growth,
+        {.RUE = o.RUEday[d], .Rad = w.Rad[d], .LAI = o.LAI[d - 1], .Tmax = w.Tmax[d], .Tmin = w.Tmin[d]},
+        s.CropActive);
     o.AGBdayRad[d] = biomass.GetAGBdayRad();
     o.AGBday[d] = biomass.GetAGBday();
     if (s.Infection == 1) o.AGBday[d] = ToSingle(static_cast<double>(o.AGBday[d]) * o.MF12[d]);
@@ -270,9 +278,13 @@ void DayContext::Biomass(std::int32_t d) {
 // Cold sterility is a fraction of the spikelets: neither a day nor the season can exceed all of them.
 void DayContext::Sterility(std::int32_t d) {
     if (crop.SterilityActive == 1 && o.DVS[d] >= kDVS06 && o.DVS[d] <= kDVS09) {
-        sterility.CalculateSterilitySTEFIday(w.Tmax[d], w.Tmin[d], w.Tmax[d - 1], w.Tmin[d + 1], d,
-                                             sun.SunriseHour(d), crop.StSen, crop.TempStThreshold,
-                                             crop.SenDuration, o.DVS[d]);
+        const ColdDay day{.TmaxDAY = w.Tmax[d],
+                          .TminDAY = w.Tmin[d],
+                          .TmaxYesterday = w.Tmax[d - 1],
+                          .TminTomorrow = w.Tmin[d + 1],
+                          .DOY = d,
+                          .DVS = o.DVS[d]};
+        sterility.SimulateDay(coldSensitivity, day, sun.SunriseHour(d));
         o.SterilityDay[d] = std::min(sterility.GetSterilityDay(d), 1.0f);
     } else {
         o.SterilityDay[d] = 0;
