@@ -43,18 +43,16 @@ float BiomassGrowth::TlimBeta(float C, float Tmax, float Tmin, float Tb, float T
     return static_cast<float>(std::pow(u * std::pow(v, a), static_cast<double>(C)));
 }
 
-void BiomassGrowth::CalculateAGBaccumRad(float RUE, float Rad, float K, float LAI, float Tb, float Topt,
-                                         float TmaxG, float Tmax, float Tmin, float C) {
+void BiomassGrowth::GrowPotential(const GrowthParameters& crop, const GrowthDay& day) {
     // Half of global radiation is photosynthetically active; Beer's law gives the intercepted share.
-    const double intercepted = 1.0 - std::exp(-static_cast<double>(K) * LAI);
-    const float temperatureFactor = TlimBeta(C, Tmax, Tmin, Tb, Topt, TmaxG);
-    AGBdayRad_ = static_cast<float>(RUE * 0.5 * Rad * intercepted * temperatureFactor);
+    const double intercepted = 1.0 - std::exp(-static_cast<double>(crop.K) * day.LAI);
+    const float temperatureFactor = TlimBeta(crop.C, day.Tmax, day.Tmin, crop.Tb, crop.Topt, crop.TmaxG);
+    AGBdayRad_ = static_cast<float>(day.RUE * 0.5 * day.Rad * intercepted * temperatureFactor);
 }
 
-void BiomassGrowth::CalculateAGBaccum(float RUE, float Rad, float K, float LAI, float Tb, float Topt,
-                                      float TmaxG, float Tmax, float Tmin, float C, bool CropActive) {
+void BiomassGrowth::GrowDay(const GrowthParameters& crop, const GrowthDay& day, bool CropActive) {
     if (CropActive) {
-        CalculateAGBaccumRad(RUE, Rad, K, LAI, Tb, Topt, TmaxG, Tmax, Tmin, C);
+        GrowPotential(crop, day);
         AGBday_ = AGBdayRad_;
     } else {
         // The potential growth is kept from the last active day; only the actual growth stops.

@@ -5,11 +5,8 @@
 // d-1). Outputs: the reductions due to radiation and to development and the day's RUE (g MJ-1, no lower
 // bound).
 //
-// BiomassGrowth — inputs: the day's RUE (g MJ-1), radiation (MJ m-2 d-1), extinction
-// coefficient K (-), yesterday's green area index (m2 m-2), growth temperatures Tb, Topt, TmaxG (°C), the
-// day's working Tmax and Tmin (°C), shape exponent C (-), CropActive.
-// Outputs: potential and actual above-ground growth of the day (g m-2 d-1). The potential growth keeps
-// its last value on days the crop is not active.
+// BiomassGrowth — outputs: potential and actual above-ground growth of the day (g m-2 d-1). The potential
+// growth keeps its last value on days the crop is not active.
 
 namespace tulo {
 
@@ -27,12 +24,29 @@ private:
     float VarRUE_ = 0.0f;
 };
 
+// The crop's light interception and temperature response, fixed for a run.
+struct GrowthParameters {
+    float K = 0.0f;     // extinction coefficient (-)
+    float Tb = 0.0f;    // base growth temperature (°C)
+    float Topt = 0.0f;  // optimum growth temperature (°C)
+    float TmaxG = 0.0f; // maximum growth temperature (°C)
+    float C = 0.0f;     // shape exponent of the temperature response (-)
+};
+
+// What the day brings to growth.
+struct GrowthDay {
+    float RUE = 0.0f;  // the day's radiation use efficiency (g MJ-1)
+    float Rad = 0.0f;  // global radiation (MJ m-2 d-1)
+    float LAI = 0.0f;  // yesterday's green area index (m2 m-2)
+    float Tmax = 0.0f; // working maximum temperature (°C)
+    float Tmin = 0.0f; // working minimum temperature (°C)
+};
+
 class BiomassGrowth {
 public:
-    void CalculateAGBaccum(float RUE, float Rad, float K, float LAI, float Tb, float Topt, float TmaxG,
-                           float Tmax, float Tmin, float C, bool CropActive);
-    void CalculateAGBaccumRad(float RUE, float Rad, float K, float LAI, float Tb, float Topt, float TmaxG,
-                              float Tmax, float Tmin, float C);
+    // The actual growth: the potential one while the crop is active, none otherwise.
+    void GrowDay(const GrowthParameters& crop, const GrowthDay& day, bool CropActive);
+    void GrowPotential(const GrowthParameters& crop, const GrowthDay& day);
     // Beta temperature response (0 .. 1), plateau of 1 above Topt.
     static float TlimBeta(float C, float Tmax, float Tmin, float Tb, float Topt, float TmaxG);
 

@@ -46,12 +46,12 @@ double PhotoperiodFactor(float dayLength, float DLC, float DLO) {
 
 } // namespace
 
-void CropDevelopment::CalculateDevelopmentDAY(float GDDcum, float TSUMEM, float TSUM1, float TSUM2,
-                                              float Tbase, float Tcutoff, float TbaseAfterEmerg,
-                                              float TcutoffAfterEmerg, float Tmax, float Tmin, float IDSL,
-                                              float DLC, float DLO, float dayLength, bool Sown) {
-    const float tavg = static_cast<float>((static_cast<double>(Tmax) + Tmin) / 2.0);
-    if (!Sown) {
+void CropDevelopment::AdvanceDay(const ThermalParameters& thermal, const DevelopmentDay& day) {
+    const float GDDcum = day.GDDcum;
+    const float TSUMEM = thermal.TSUMEM;
+    const float TSUM1 = thermal.TSUM1;
+    const float tavg = static_cast<float>((static_cast<double>(day.Tmax) + day.Tmin) / 2.0);
+    if (!day.Sown) {
         GDDday_ = 0.0f;
         DVS_ = 0.0f;
         return;
@@ -59,33 +59,34 @@ void CropDevelopment::CalculateDevelopmentDAY(float GDDcum, float TSUMEM, float 
 
     if (GDDcum < TSUMEM) {
         // Before emergence only degree-days accrue; DVS stays where it was (0 in a fresh run).
-        if (tavg <= Tbase)
+        if (tavg <= thermal.Tbase)
             GDDday_ = 0.0f;
-        else if (tavg < Tcutoff)
-            GDDday_ = static_cast<float>(static_cast<double>(tavg) - Tbase);
+        else if (tavg < thermal.Tcutoff)
+            GDDday_ = static_cast<float>(static_cast<double>(tavg) - thermal.Tbase);
         else
-            GDDday_ = static_cast<float>(static_cast<double>(Tcutoff) - Tbase);
+            GDDday_ = static_cast<float>(static_cast<double>(thermal.Tcutoff) - thermal.Tbase);
         return;
     }
 
     const float flowering = FloweringThermalTime(TSUMEM, TSUM1);
     double thermalTime = 0.0;
-    if (tavg > TbaseAfterEmerg) {
-        const float capped = (tavg < TcutoffAfterEmerg) ? tavg : TcutoffAfterEmerg;
-        thermalTime = static_cast<double>(capped) - TbaseAfterEmerg;
+    if (tavg > thermal.TbaseAfterEmerg) {
+        const float capped = (tavg < thermal.TcutoffAfterEmerg) ? tavg : thermal.TcutoffAfterEmerg;
+        thermalTime = static_cast<double>(capped) - thermal.TbaseAfterEmerg;
     }
 
     if (GDDcum < flowering) {
         // The photoperiod methods slow the degree-days themselves, so the stage keeps the temperature
         // method's formula on the cumulated, reduced series. "Both" responds as "photoperiod based": the
         // model has no vernalisation. The factor 1 of the temperature method leaves its value untouched.
-        const double factor = (IDSL == 0.0f) ? 1.0 : PhotoperiodFactor(dayLength, DLC, DLO);
+        const double factor =
+            (thermal.IDSL == 0.0f) ? 1.0 : PhotoperiodFactor(day.dayLength, thermal.DLC, thermal.DLO);
         GDDday_ = static_cast<float>(thermalTime * factor);
         DVS_ = static_cast<float>((static_cast<double>(GDDcum) - TSUMEM) / TSUM1);
     } else {
         // Not capped at 2: the end of the crop is decided by the loop against DVSEND.
         GDDday_ = static_cast<float>(thermalTime);
-        DVS_ = static_cast<float>(1.0 + (static_cast<double>(GDDcum) - TSUMEM - TSUM1) / TSUM2);
+        DVS_ = static_cast<float>(1.0 + (static_cast<double>(GDDcum) - TSUMEM - TSUM1) / thermal.TSUM2);
     }
 }
 

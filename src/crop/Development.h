@@ -1,12 +1,6 @@
 #pragma once
 // CropDevelopment: growing degree-days and development stage.
 //
-// Inputs (per day): GDDcum, the degree-days cumulated up to yesterday (°C d); the thermal times TSUMEM
-// (sowing-emergence), TSUM1 (emergence-flowering), TSUM2 (flowering-maturity) (°C d); base and cut-off
-// temperatures before (Tbase, Tcutoff) and after emergence (TbaseAfterEmerg, TcutoffAfterEmerg) (°C);
-// the day's working Tmax and Tmin (°C); IDSL, the development method code (0 temperature, 1 photoperiod,
-// 2 both); the critical and optimum day lengths DLC and DLO and the day's length (h), used by codes 1
-// and 2 only; Sown.
 // Outputs: GDD of the day (°C d), DVS (0 emergence, 1 flowering, 2 maturity; not capped) and the phase.
 // DVS is only updated after emergence, so it keeps its last value on days nothing is computed.
 
@@ -20,11 +14,32 @@ enum class PhenoPhase : std::uint8_t { None, PreEmergence, Vegetative, Reproduct
 // "pre emergence", "vegetative phase", "reproductive phase", "maturity", "bare soil"; empty for None.
 std::string_view PhaseName(PhenoPhase phase);
 
+// The cultivar's thermal clock, fixed for a run.
+struct ThermalParameters {
+    float TSUMEM = 0.0f;            // thermal time sowing-emergence (°C d)
+    float TSUM1 = 0.0f;             // thermal time emergence-flowering (°C d)
+    float TSUM2 = 0.0f;             // thermal time flowering-maturity (°C d)
+    float Tbase = 0.0f;             // base temperature before emergence (°C)
+    float Tcutoff = 0.0f;           // cut-off temperature before emergence (°C)
+    float TbaseAfterEmerg = 0.0f;   // base temperature after emergence (°C)
+    float TcutoffAfterEmerg = 0.0f; // cut-off temperature after emergence (°C)
+    float IDSL = 0.0f;              // development method: 0 temperature, 1 photoperiod, 2 both
+    float DLC = 0.0f;               // critical day length (h), methods 1 and 2 only
+    float DLO = 0.0f;               // optimum day length (h), methods 1 and 2 only
+};
+
+// What the day brings to the clock.
+struct DevelopmentDay {
+    float GDDcum = 0.0f;    // degree-days cumulated up to yesterday (°C d)
+    float Tmax = 0.0f;      // working maximum temperature (°C)
+    float Tmin = 0.0f;      // working minimum temperature (°C)
+    float dayLength = 0.0f; // day length (h)
+    bool Sown = false;
+};
+
 class CropDevelopment {
 public:
-    void CalculateDevelopmentDAY(float GDDcum, float TSUMEM, float TSUM1, float TSUM2, float Tbase,
-                                 float Tcutoff, float TbaseAfterEmerg, float TcutoffAfterEmerg, float Tmax,
-                                 float Tmin, float IDSL, float DLC, float DLO, float dayLength, bool Sown);
+    void AdvanceDay(const ThermalParameters& thermal, const DevelopmentDay& day);
     void CalculatePhenoPhase(float GDDcum, float TSUMEM, float TSUM1, float TSUM2);
 
     float GetGDDday() const { return GDDday_; }

@@ -19,36 +19,31 @@ std::size_t DaySlot(std::int32_t DOY) {
 
 } // namespace
 
-void SpikeletSterility::CalculateSterilitySTEFIday(float TmaxDAY, float TminDAY, float TmaxYesterday,
-                                                   float TminTomorrow, float Lat, std::int32_t DOY,
-                                                   float StSen, float Threshold, std::int32_t SenDuration,
-                                                   float DVS) {
+void SpikeletSterility::SimulateDayAtLatitude(const ColdSensitivity& cultivar, const ColdDay& day,
+                                              float Lat) {
     SolarGeometry sun;
-    sun.CalculateSunRiseAndSunsetHour(Lat, DOY);
-    CalculateSterilitySTEFIday(TmaxDAY, TminDAY, TmaxYesterday, TminTomorrow, DOY,
-                               static_cast<std::int32_t>(sun.GetSunriseHour()), StSen, Threshold, SenDuration,
-                               DVS);
+    sun.CalculateSunRiseAndSunsetHour(Lat, day.DOY);
+    SimulateDay(cultivar, day, static_cast<std::int32_t>(sun.GetSunriseHour()));
 }
 
-void SpikeletSterility::CalculateSterilitySTEFIday(float TmaxDAY, float TminDAY, float TmaxYesterday,
-                                                   float TminTomorrow, std::int32_t DOY,
-                                                   std::int32_t sunriseHour, float StSen, float Threshold,
-                                                   std::int32_t SenDuration, float DVS) {
-    const std::size_t slot = DaySlot(DOY);
+void SpikeletSterility::SimulateDay(const ColdSensitivity& cultivar, const ColdDay& day,
+                                    std::int32_t sunriseHour) {
+    const std::size_t slot = DaySlot(day.DOY);
+    const float Threshold = cultivar.Threshold;
 
     HourlyWeather hourly;
-    hourly.CalculateHourlyTemp(TmaxDAY, TminDAY, TmaxYesterday, TminTomorrow, sunriseHour);
+    hourly.CalculateHourlyTemp(day.TmaxDAY, day.TminDAY, day.TmaxYesterday, day.TminTomorrow, sunriseHour);
     double coldSum = 0.0;
     for (std::int32_t h = 1; h <= 24; ++h) coldSum += SterilityFactorOrario(hourly.GetHourlyT(h), Threshold);
 
     // Cultivars sensitive for many days get a wider bell; both peak near 1 at DVS 0.8. Any code other than 1
     // means the restricted period, as the duration list of the crop record does.
-    const bool manyDays = SenDuration == 1;
+    const bool manyDays = cultivar.SenDuration == 1;
     const double sigma = manyDays ? 0.1 : 0.04;
     const double delta = manyDays ? 0.25 : 0.1;
-    const double bell = BellFactor(sigma, DVS, delta);
+    const double bell = BellFactor(sigma, day.DVS, delta);
 
-    sterility_[slot] = static_cast<float>(coldSum * static_cast<double>(StSen) * bell / 100.0);
+    sterility_[slot] = static_cast<float>(coldSum * static_cast<double>(cultivar.StSen) * bell / 100.0);
 }
 
 double SpikeletSterility::BellFactor(double Sigma, float DVS, double Delta) {

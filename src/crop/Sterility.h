@@ -1,9 +1,6 @@
 #pragma once
 // SpikeletSterility: spikelet sterility caused by cold nights around flowering.
 //
-// Inputs: the day's working Tmax and Tmin, yesterday's Tmax and tomorrow's Tmin (°C), latitude (degrees),
-// day of year, cultivar sensitivity StSen (-), threshold temperature (°C), SenDuration (0 sensitive in a
-// restricted period, 1 for many days), DVS (-).
 // Output: the sterility fraction of the day, kept per day of year. Hourly temperatures come from
 // HourlyWeather; the cold sum is weighted by a bell centred on DVS 0.8.
 
@@ -13,16 +10,29 @@
 
 namespace tulo {
 
+// The cultivar's response to cold around flowering, fixed for a run.
+struct ColdSensitivity {
+    float StSen = 0.0f;           // cultivar sensitivity (-)
+    float Threshold = 0.0f;       // threshold temperature (°C)
+    std::int32_t SenDuration = 0; // 1 sensitive for many days, anything else in a restricted period
+};
+
+// The day's temperatures and stage.
+struct ColdDay {
+    float TmaxDAY = 0.0f;       // working maximum temperature (°C)
+    float TminDAY = 0.0f;       // working minimum temperature (°C)
+    float TmaxYesterday = 0.0f; // yesterday's working maximum temperature (°C)
+    float TminTomorrow = 0.0f;  // tomorrow's working minimum temperature (°C)
+    std::int32_t DOY = 0;       // day of year (0 .. 365)
+    float DVS = 0.0f;           // development stage (-)
+};
+
 class SpikeletSterility {
 public:
-    void CalculateSterilitySTEFIday(float TmaxDAY, float TminDAY, float TmaxYesterday, float TminTomorrow,
-                                    float Lat, std::int32_t DOY, float StSen, float Threshold,
-                                    std::int32_t SenDuration, float DVS);
-    // The same with the day's whole sunrise hour (0 .. 12) in place of the latitude, as a season's solar
-    // calendar gives it.
-    void CalculateSterilitySTEFIday(float TmaxDAY, float TminDAY, float TmaxYesterday, float TminTomorrow,
-                                    std::int32_t DOY, std::int32_t sunriseHour, float StSen, float Threshold,
-                                    std::int32_t SenDuration, float DVS);
+    // sunriseHour is the day's whole sunrise hour (0 .. 12), as a season's solar calendar gives it.
+    void SimulateDay(const ColdSensitivity& cultivar, const ColdDay& day, std::int32_t sunriseHour);
+    // The same with the sunrise worked out from the latitude (degrees).
+    void SimulateDayAtLatitude(const ColdSensitivity& cultivar, const ColdDay& day, float Lat);
 
     // Sensitivity weight of a development stage.
     static double BellFactor(double Sigma, float DVS, double Delta);

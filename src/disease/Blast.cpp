@@ -14,25 +14,25 @@ float MeanTemperature(float Tmax, float Tmin) {
 
 } // namespace
 
-void LeafBlast::BLAST(std::int32_t VarRes, std::int32_t NoBlastYesterday, std::int32_t InfectionYesterday,
-                      std::int32_t SporLTNyesterday, double LatencyYesterday, float RHmax, float RHmin,
-                      float Tmax, float Tmin, float Rain, double& BlastDVSyesterday, float /*DVSyesterday*/,
-                      float AGBleavesToday, double LAImax, float LAItoday, float SLA035) {
+void LeafBlast::SimulateDay(const BlastDay& day, const BlastYesterday& yesterday, double& BlastDVSyesterday) {
+    const float Tmax = day.Tmax;
+    const float Tmin = day.Tmin;
+    const float RHmax = day.RHmax;
     DTempRisk_ = ComputeDTempRisk(Tmax, Tmin);
     MaxRhRisk_ = ComputeMaxRhRisk(RHmax);
-    DltRhRisk_ = ComputeDltRhRisk(RHmax, RHmin);
+    DltRhRisk_ = ComputeDltRhRisk(RHmax, day.RHmin);
     MxTempRisk_ = ComputeMxTempRisk(Tmax);
-    RainRisk_ = ComputeRainRisk(Rain);
+    RainRisk_ = ComputeRainRisk(day.Rain);
     RiskLevel_ = RiskLevelOf(MaxRhRisk_ * DTempRisk_ * DltRhRisk_ * MxTempRisk_ * RainRisk_);
 
     // A day whose risk exceeds the class infects the crop and feeds the latency; otherwise a running
     // infection counts one more day without a new one. The count is not reset by later infections.
-    const bool infects = RiskLevel_ > VarRes;
+    const bool infects = RiskLevel_ > day.VarRes;
     if (infects) {
         Infection_ = 1;
-        Latency_ = ComputeLatency(Tmax, Tmin, LatencyYesterday);
-    } else if (InfectionYesterday == 1) {
-        NoBlast_ = NoBlastYesterday + 1;
+        Latency_ = ComputeLatency(Tmax, Tmin, yesterday.Latency);
+    } else if (yesterday.Infection == 1) {
+        NoBlast_ = yesterday.NoBlast + 1;
     }
     if (NoBlast_ == 14) {
         Latency_ = 0.0;
@@ -42,7 +42,7 @@ void LeafBlast::BLAST(std::int32_t VarRes, std::int32_t NoBlastYesterday, std::i
 
     // Once the latency is over the lesions keep sporulating, cycle after cycle, until the latency is cleared
     // and the running cycle completes.
-    SporLTN_ = (Latency_ > 1.0) ? 1 : SporLTNyesterday;
+    SporLTN_ = (Latency_ > 1.0) ? 1 : yesterday.SporLTN;
     if (SporLTN_ == 1) {
         BlastDVSrate_ = 1.0 / ComputeBlastDVSrate(Tmax, Tmin);
         BlastDVStoday_ = BlastDVSrate_ + BlastDVSyesterday;
@@ -64,9 +64,13 @@ void LeafBlast::BLAST(std::int32_t VarRes, std::int32_t NoBlastYesterday, std::i
     // Growth reduction weighted between the two effects of severity on the canopy.
     MF12_ = (0.551789 * MF2_ + 0.019844 * MF1_) / 0.571633;
 
-    Teff_ = CalcTeff(Tmax, Tmin);
-    Mndvs_ = CalcMndvs(AGBleavesToday, LAImax, LAItoday, SLA035);
-    LeavesRespBLAST_ = (MF3_ - 1.0) * 0.02 * static_cast<double>(AGBleavesToday) * Teff_ * Mndvs_;
+    // Without severity the respiration is a signed zero whatever finite Q10 factor weighs it, so the power
+    // is only worth taking on days the lesions count: most days of a season have none.
+    const double unweighted = (MF3_ - 1.0) * 0.02 * static_cast<double>(day.AGBleavesToday);
+    const double tmean = (static_cast<double>(Tmax) + Tmin) / 2.0;
+    const double teff = (unweighted == 0.0 && std::abs(tmean) < 1000.0) ? 1.0 : CalcTeff(Tmax, Tmin);
+    const double mndvs = CalcMndvs(day.AGBleavesToday, day.LAImax, day.LAItoday, day.SLA035);
+    LeavesRespBLAST_ = unweighted * teff * mndvs;
 }
 
 double LeafBlast::ComputeMF1(double DisSev) {

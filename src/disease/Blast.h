@@ -2,11 +2,6 @@
 // LeafBlast: rice blast (Pyricularia grisea) infection, latency, infectious cycle and its effects on the
 // crop.
 //
-// Inputs (per day): the susceptibility class VarRes (1 susceptible .. 3 medium/resistant, 5 on days a
-// fungicide protects the crop); yesterday's NoBlast, Infection, SporLTN (0/1) and Latency; RHmax and RHmin
-// (%), the working Tmax and Tmin (°C), rain (mm); yesterday's cycle progress BlastDVSyesterday (-, written
-// back as 0 when the cycle completes); leaf biomass AGBleavesToday (g m-2); LAImax, the greatest green area
-// index of the run's LAI series over days 1 .. 365, and LAItoday (m2 m-2); SLA035 (m2 kg-1).
 // Outputs: the five weather risk factors (0-1) and the risk level (0-3); Infection, NoBlast, Latency (1 =
 // complete), SporLTN; the cycle rate (d-1) and progress (1 = complete); the modifying factors MF1-MF4 and
 // MF12 (-) and the extra leaf respiration LeavesRespBLAST (g m-2 d-1).
@@ -16,12 +11,33 @@
 
 namespace tulo {
 
+// The day's weather and crop as the fungus meets them.
+struct BlastDay {
+    std::int32_t VarRes = 1;     // susceptibility class: 1 susceptible .. 3 medium/resistant, 5 protected
+    float RHmax = 0.0f;          // greatest relative humidity (%)
+    float RHmin = 0.0f;          // least relative humidity (%)
+    float Tmax = 0.0f;           // working maximum temperature (°C)
+    float Tmin = 0.0f;           // working minimum temperature (°C)
+    float Rain = 0.0f;           // rain (mm)
+    float AGBleavesToday = 0.0f; // leaf biomass (g m-2)
+    double LAImax = 0.0;         // greatest green area index of the run's series over days 1 .. 365 (m2 m-2)
+    float LAItoday = 0.0f;       // green area index (m2 m-2)
+    float SLA035 = 0.0f;         // specific leaf area (m2 kg-1)
+};
+
+// The infection state yesterday left behind.
+struct BlastYesterday {
+    std::int32_t NoBlast = 0;   // days of a running infection without a new one
+    std::int32_t Infection = 0; // 1 while an infection runs
+    std::int32_t SporLTN = 0;   // 1 while the lesions sporulate
+    double Latency = 0.0;       // latency progress (1 = complete)
+};
+
 class LeafBlast {
 public:
-    void BLAST(std::int32_t VarRes, std::int32_t NoBlastYesterday, std::int32_t InfectionYesterday,
-               std::int32_t SporLTNyesterday, double LatencyYesterday, float RHmax, float RHmin, float Tmax,
-               float Tmin, float Rain, double& BlastDVSyesterday, float DVSyesterday, float AGBleavesToday,
-               double LAImax, float LAItoday, float SLA035);
+    // BlastDVSyesterday is yesterday's cycle progress (-); it is written back as 0 when the cycle completes
+    // today, so the next cycle starts from 0 in the caller's series.
+    void SimulateDay(const BlastDay& day, const BlastYesterday& yesterday, double& BlastDVSyesterday);
 
     static double ComputeMF1(double DisSev);
     static double ComputeMF2(double DisSev);
@@ -82,8 +98,6 @@ private:
     double MF4_ = 0.0;
     double LeavesRespBLAST_ = 0.0;
     double MF12_ = 0.0;
-    double Teff_ = 0.0;
-    double Mndvs_ = 0.0;
 };
 
 } // namespace tulo

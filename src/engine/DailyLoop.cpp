@@ -78,7 +78,12 @@ struct DayContext {
     // Field plants per seedbed plant: hills per m2 x seedlings per hill / seedbed plants per m2.
     const double transplantedShare;
 
+    // The cultivar's thermal clock, read once.
+    const ThermalParameters thermal;
     CropDevelopment development;
+    // The crop's growth and cold responses, read once.
+    const GrowthParameters growth;
+    const ColdSensitivity coldSensitivity;
     BiomassGrowth biomass;
     LeafAreaAndPartitioning partitioning;
     LeafSenescence leafLife;
@@ -101,6 +106,19 @@ DayContext::DayContext(RunState& run)
       soilBalance(manag.Flooded == 1 && manag.DynamicLevel && control.SoilSimulation),
       cultivarClass(manag.BlastClass), treated(manag.ProductApplied && manag.NumTreatments > 0),
       transplantedShare(manag.Transplanted ? static_cast<double>(crop.NH) * crop.NPLH / crop.NPLSB : 1.0),
+      thermal{.TSUMEM = crop.TSUMEM,
+              .TSUM1 = crop.TSUM1,
+              .TSUM2 = crop.TSUM2,
+              .Tbase = crop.Tbase,
+              .Tcutoff = crop.Tcutoff,
+              .TbaseAfterEmerg = crop.TbaseAfterEmerg,
+              .TcutoffAfterEmerg = crop.TcutoffAfterEmerg,
+              .IDSL = crop.IDSL,
+              .DLC = crop.DLC,
+              .DLO = crop.DLO},
+      growth{.K = crop.K, .Tb = crop.Tb, .Topt = crop.Topt, .TmaxG = crop.TmaxG, .C = crop.C},
+      coldSensitivity{
+          .StSen = crop.StSen, .Threshold = crop.TempStThreshold, .SenDuration = crop.SenDuration},
       laiMax(run.out.LAI) {
     etRecord.KcFullCanopy = crop.KcFullCanopy;
     etRecord.K = crop.K;
@@ -178,9 +196,19 @@ void DayContext::ApexTemperature(std::int32_t d) {
 void DayContext::Blast(std::int32_t d) {
     if (control.BLASTsimulation && d >= control.InitialDate + 1) {
         s.VarRes = InTreatmentWindow(d) ? 5 : cultivarClass;
-        blast.BLAST(s.VarRes, s.NoBlast, s.Infection, s.SporLTN, s.Latency, w.RHmax[d], w.RHmin[d], w.Tmax[d],
-                    w.Tmin[d], w.Rain[d], o.BlastDVStoday[d - 1], o.DVS[d - 1], o.Leaves[d - 1],
-                    laiMax.Value(), o.LAIday[d - 1], crop.SLA035);
+        const BlastDay day{.VarRes = s.VarRes,
+                           .RHmax = w.RHmax[d],
+                           .RHmin = w.RHmin[d],
+                           .Tmax = w.Tmax[d],
+                           .Tmin = w.Tmin[d],
+                           .Rain = w.Rain[d],
+                           .AGBleavesToday = o.Leaves[d - 1],
+                           .LAImax = laiMax.Value(),
+                           .LAItoday = o.LAIday[d - 1],
+                           .SLA035 = crop.SLA035};
+        const BlastYesterday yesterday{
+            .NoBlast = s.NoBlast, .Infection = s.Infection, .SporLTN = s.SporLTN, .Latency = s.Latency};
+        blast.SimulateDay(day, yesterday, o.BlastDVStoday[d - 1]);
         o.RiskLevel[d] = blast.GetRiskLevel();
         o.BlastDVStoday[d] = blast.GetBlastDVStoday();
         s.NoBlast = blast.GetNoBlast();
@@ -216,9 +244,11 @@ void DayContext::Development(std::int32_t d) {
     s.CropActive = false;
     s.Sown = d >= manag.SowingDate && !s.CropFinished;
     // The same day length as the hourly temperatures see (0 beyond the polar circles).
-    development.CalculateDevelopmentDAY(o.GDDcum[d - 1], crop.TSUMEM, crop.TSUM1, crop.TSUM2, crop.Tbase,
-                                        crop.Tcutoff, crop.TbaseAfterEmerg, crop.TcutoffAfterEmerg, w.Tmax[d],
-                                        w.Tmin[d], crop.IDSL, crop.DLC, crop.DLO, sun.DayLength(d), s.Sown);
+    development.AdvanceDay(thermal, {.GDDcum = o.GDDcum[d - 1],
+                                     .Tmax = w.Tmax[d],
+                                     .Tmin = w.Tmin[d],
+                                     .dayLength = sun.DayLength(d),
+                                     .Sown = s.Sown});
     development.CalculatePhenoPhase(o.GDDcum[d - 1], crop.TSUMEM, crop.TSUM1, crop.TSUM2);
     o.GDD[d] = development.GetGDDday();
     o.DVS[d] = development.GetDVSday();
@@ -236,8 +266,10 @@ void DayContext::Development(std::int32_t d) {
 void DayContext::Biomass(std::int32_t d) {
     rue.VariableRUE(crop.RUE, o.DVS[d], w.Rad[d]);
     o.RUEday[d] = rue.GetVarRUE();
-    biomass.CalculateAGBaccum(o.RUEday[d], w.Rad[d], crop.K, o.LAI[d - 1], crop.Tb, crop.Topt, crop.TmaxG,
-                              w.Tmax[d], w.Tmin[d], crop.C, s.CropActive);
+    biomass.GrowDay(
+        growth,
+        {.RUE = o.RUEday[d], .Rad = w.Rad[d], .LAI = o.LAI[d - 1], .Tmax = w.Tmax[d], .Tmin = w.Tmin[d]},
+        s.CropActive);
     o.AGBdayRad[d] = biomass.GetAGBdayRad();
     o.AGBday[d] = biomass.GetAGBday();
     if (s.Infection == 1) o.AGBday[d] = ToSingle(static_cast<double>(o.AGBday[d]) * o.MF12[d]);
@@ -246,9 +278,13 @@ void DayContext::Biomass(std::int32_t d) {
 // Cold sterility is a fraction of the spikelets: neither a day nor the season can exceed all of them.
 void DayContext::Sterility(std::int32_t d) {
     if (crop.SterilityActive == 1 && o.DVS[d] >= kDVS06 && o.DVS[d] <= kDVS09) {
-        sterility.CalculateSterilitySTEFIday(w.Tmax[d], w.Tmin[d], w.Tmax[d - 1], w.Tmin[d + 1], d,
-                                             sun.SunriseHour(d), crop.StSen, crop.TempStThreshold,
-                                             crop.SenDuration, o.DVS[d]);
+        const ColdDay day{.TmaxDAY = w.Tmax[d],
+                          .TminDAY = w.Tmin[d],
+                          .TmaxYesterday = w.Tmax[d - 1],
+                          .TminTomorrow = w.Tmin[d + 1],
+                          .DOY = d,
+                          .DVS = o.DVS[d]};
+        sterility.SimulateDay(coldSensitivity, day, sun.SunriseHour(d));
         o.SterilityDay[d] = std::min(sterility.GetSterilityDay(d), 1.0f);
     } else {
         o.SterilityDay[d] = 0;

@@ -57,22 +57,23 @@ TEST(RUE, RadiationAndDevelopmentReductions) {
 
 TEST(Biomass, GrowthOnlyWhenActiveAndIntercepting) {
     BiomassGrowth agb;
+    const GrowthParameters crop{.K = 0.5f, .Tb = kTb, .Topt = kTopt, .TmaxG = kTmaxG, .C = kC};
     // Optimal temperatures, RUE 2, Rad 20, K 0.5, LAI 2: 2 x 0.5 x 20 x (1 - e^-1).
-    agb.CalculateAGBaccum(2.0f, 20.0f, 0.5f, 2.0f, kTb, kTopt, kTmaxG, 30.0f, 26.0f, kC, true);
+    agb.GrowDay(crop, {2.0f, 20.0f, 2.0f, 30.0f, 26.0f}, true);
     EXPECT_NEAR(agb.GetAGBdayRad(), 12.64241f, 1e-4f);
     EXPECT_EQ(agb.GetAGBday(), agb.GetAGBdayRad());
 
     const float potential = agb.GetAGBdayRad();
-    agb.CalculateAGBaccum(2.0f, 25.0f, 0.5f, 3.0f, kTb, kTopt, kTmaxG, 30.0f, 26.0f, kC, false);
+    agb.GrowDay(crop, {2.0f, 25.0f, 3.0f, 30.0f, 26.0f}, false);
     EXPECT_EQ(agb.GetAGBday(), 0.0f);
     EXPECT_EQ(agb.GetAGBdayRad(), potential); // kept from the last active day
 
-    agb.CalculateAGBaccum(2.0f, 20.0f, 0.5f, 0.0f, kTb, kTopt, kTmaxG, 30.0f, 26.0f, kC, true);
+    agb.GrowDay(crop, {2.0f, 20.0f, 0.0f, 30.0f, 26.0f}, true);
     EXPECT_EQ(agb.GetAGBday(), 0.0f);
     EXPECT_EQ(agb.GetAGBdayRad(), 0.0f);
 
     // The temperature factor scales the growth.
-    agb.CalculateAGBaccum(2.0f, 20.0f, 0.5f, 2.0f, kTb, kTopt, kTmaxG, 24.0f, 16.0f, kC, true);
+    agb.GrowDay(crop, {2.0f, 20.0f, 2.0f, 24.0f, 16.0f}, true);
     EXPECT_NEAR(agb.GetAGBday(), 12.64241f * 0.52336f, 1e-3f);
 }
 

@@ -9,8 +9,18 @@ namespace {
 // The photoperiod codes see a short-day response: full speed up to 12 h, none from 15 h.
 void Day(CropDevelopment& dev, float gddCum, float tmax, float tmin, float idsl = 0.0f, bool sown = true,
          float dayLength = 14.0f, float dlc = 15.0f, float dlo = 12.0f) {
-    dev.CalculateDevelopmentDAY(gddCum, 80.0f, 900.0f, 500.0f, 12.0f, 42.0f, 12.0f, 42.0f, tmax, tmin, idsl,
-                                dlc, dlo, dayLength, sown);
+    const ThermalParameters thermal{.TSUMEM = 80.0f,
+                                    .TSUM1 = 900.0f,
+                                    .TSUM2 = 500.0f,
+                                    .Tbase = 12.0f,
+                                    .Tcutoff = 42.0f,
+                                    .TbaseAfterEmerg = 12.0f,
+                                    .TcutoffAfterEmerg = 42.0f,
+                                    .IDSL = idsl,
+                                    .DLC = dlc,
+                                    .DLO = dlo};
+    dev.AdvanceDay(thermal,
+                   {.GDDcum = gddCum, .Tmax = tmax, .Tmin = tmin, .dayLength = dayLength, .Sown = sown});
     dev.CalculatePhenoPhase(gddCum, 80.0f, 900.0f, 500.0f);
 }
 

@@ -19,8 +19,8 @@ TEST(Sterility, ColdSumWeightedByStageAndSensitivity) {
     const float cold = 15.0f - 50.0f / 24.0f; // 50 degree-hours under a threshold of 15
     SpikeletSterility sterility;
     const auto day = [&](std::int32_t doy, float stSen, std::int32_t senDuration, float dvs) {
-        sterility.CalculateSterilitySTEFIday(cold, cold, cold, cold, 45.0f, doy, stSen, 15.0f, senDuration,
-                                             dvs);
+        sterility.SimulateDayAtLatitude({stSen, 15.0f, senDuration}, {cold, cold, cold, cold, doy, dvs},
+                                        45.0f);
         return sterility.GetSterilityDay(doy);
     };
     EXPECT_NEAR(day(180, 1.0f, 0, 0.8f), 0.4987, 1e-3);
@@ -28,7 +28,7 @@ TEST(Sterility, ColdSumWeightedByStageAndSensitivity) {
     EXPECT_NEAR(sterility.GetSterilityDay(180), 0.4987, 1e-3);
     EXPECT_EQ(sterility.GetSterilityDay(179), 0.0f);
 
-    sterility.CalculateSterilitySTEFIday(30.0f, 16.0f, 29.0f, 17.0f, 45.0f, 180, 1.0f, 15.0f, 0, 0.8f);
+    sterility.SimulateDayAtLatitude({1.0f, 15.0f, 0}, {30.0f, 16.0f, 29.0f, 17.0f, 180, 0.8f}, 45.0f);
     EXPECT_EQ(sterility.GetSterilityDay(180), 0.0f);
     EXPECT_THROW(static_cast<void>(sterility.GetSterilityDay(366)), std::out_of_range);
     EXPECT_THROW(day(-1, 1.0f, 0, 0.8f), std::out_of_range);

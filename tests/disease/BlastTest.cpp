@@ -35,8 +35,8 @@ TEST(Blast, HumidWarmDayInfectsOnlyClassesBelowItsRiskLevel) {
     double yesterday = 0.0;
     for (const std::int32_t varRes : {1, 2, 3, 5}) {
         LeafBlast blast;
-        blast.BLAST(varRes, 0, 0, 0, 0.0, 95.0f, 70.0f, 30.0f, 22.0f, 0.0f, yesterday, 0.0f, 100.0f, 0.0,
-                    0.0f, 18.0f);
+        blast.SimulateDay({varRes, 95.0f, 70.0f, 30.0f, 22.0f, 0.0f, 100.0f, 0.0, 0.0f, 18.0f}, {},
+                          yesterday);
         EXPECT_EQ(blast.GetRiskLevel(), 3.0);
         EXPECT_EQ(blast.GetInfection(), varRes < 3 ? 1 : 0) << varRes;
         if (varRes != 1) continue;
@@ -50,7 +50,7 @@ TEST(Blast, HumidWarmDayInfectsOnlyClassesBelowItsRiskLevel) {
         EXPECT_EQ(blast.GetLeavesRespBLAST(), 0.0);
     }
     LeafBlast drier;
-    drier.BLAST(1, 0, 0, 0, 0.0, 95.0f, 60.0f, 30.0f, 22.0f, 0.0f, yesterday, 0.0f, 100.0f, 0.0, 0.0f, 18.0f);
+    drier.SimulateDay({1, 95.0f, 60.0f, 30.0f, 22.0f, 0.0f, 100.0f, 0.0, 0.0f, 18.0f}, {}, yesterday);
     EXPECT_DOUBLE_EQ(drier.GetDltRhRisk(), 0.875);
     EXPECT_NEAR(drier.GetDltRhRisk() * drier.GetMxTempRisk(), 0.624, 1e-3);
     EXPECT_EQ(drier.GetRiskLevel(), 3.0);
@@ -102,8 +102,8 @@ TEST(Blast, InfectionLatencySporulationAndCycleDayByDay) {
     double latency = 0.0;
     const auto days = [&](int from, int to, float rhMax) {
         for (int d = from; d <= to; ++d) {
-            blast.BLAST(1, noBlast, infection, spor, latency, rhMax, 70.0f, 27.5f, 15.5f, 0.0f,
-                        progress[d - 1], 0.0f, 100.0f, 0.0, 0.0f, 18.0f);
+            blast.SimulateDay({1, rhMax, 70.0f, 27.5f, 15.5f, 0.0f, 100.0f, 0.0, 0.0f, 18.0f},
+                              {noBlast, infection, spor, latency}, progress[d - 1]);
             progress[d] = blast.GetBlastDVStoday();
             noBlast = blast.GetNoBlast();
             infection = blast.GetInfection();
