@@ -9,7 +9,8 @@ namespace {
 
 WhyNot Parse(std::span<const std::string> t, Method& method) {
     method.kind = MethodKind::Sobol;
-    const auto variant = !t.empty() ? WholeNumber(t[0], 1, 3) : std::nullopt;
+    // 0 for a variant not given or not 1 to 3.
+    const long variant = t.empty() ? 0 : WholeNumber(t[0], 1, 3).value_or(0);
     const bool custom = variant == 3;
     const auto exponent =
         t.size() == (custom ? 3u : 2u) && variant != 2 ? WholeNumber(t[1], 0, 15) : std::nullopt;
