@@ -326,6 +326,7 @@ int CropImport(const std::string& config, const std::string& in, std::optional<i
     FormModel form;
     if (!LoadConfig(config, form, ui)) return kFailure;
     Grid grid;
+    // Named rather than a temporary: GCC 12 at -O3 takes the temporary's message for uninitialized.
     if (const Outcome read = ReadCropWorkbookFile(grid, in, ui, sheet, "--sheet"); !read) return kFailure;
     // Unlike the window, which applies the values it can, the command applies all or none: a saved
     // configuration holding half a cultivar would pass for a whole one.

@@ -26,7 +26,7 @@ Outcome RunSimulation(FormModel& form, UserInterface& ui, RunState& run, RunResu
     results.crop = FillCropChart(run);
     results.microclimate = FillMicroclimateChart(run);
     FillOutputGrid(run.control.OptReportFile, form, run, results, ui, exportReport);
-    return {};
+    return Outcome::Success();
 }
 
 void BuildReportGrid(const FormModel& form, const RunState& run, RunResults& results) {
