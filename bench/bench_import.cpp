@@ -40,7 +40,7 @@ void BM_ImportWeatherWorkbook(benchmark::State& state) {
         const auto outcome = form.editGrid(tulo::ctl::sprWeather, [&](tulo::Grid& grid) {
             return tulo::ImportWorkbookFile(grid, file, ui);
         });
-        if (outcome != tulo::ImportOutcome::Imported) state.SkipWithError("import failed");
+        if (outcome != tulo::Outcome::Done) state.SkipWithError("import failed");
         benchmark::DoNotOptimize(form.grid(tulo::ctl::sprWeather).text(366, 7));
     }
     fs::remove(file);

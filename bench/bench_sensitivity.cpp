@@ -61,7 +61,7 @@ void BM_SampleSeasonsDemo(benchmark::State& state) {
     const auto output = static_cast<sa::SampleOutput>(state.range(1));
     for (auto _ : state) {
         const sa::SampleRuns runs = sa::RunSampleSimulations(*inputs, sample, rows, options, output);
-        if (!runs.status.ok()) throw std::runtime_error(runs.status.message);
+        if (!runs.status) throw std::runtime_error(runs.status.message);
         benchmark::DoNotOptimize(runs.outputs.data());
     }
     state.counters["seasons/s"] = benchmark::Counter(static_cast<double>(state.iterations() * sample.rows),
@@ -80,7 +80,7 @@ void BM_SobolAnalysisElevenFactors(benchmark::State& state) {
     std::size_t runs = 0;
     for (auto _ : state) {
         const sa::Analysis analysis = sa::RunAnalysis(*inputs, request, files, options);
-        if (!analysis.status.ok()) throw std::runtime_error(analysis.status.message);
+        if (!analysis.status) throw std::runtime_error(analysis.status.message);
         runs = analysis.simulations.runs.outputs.size();
     }
     std::filesystem::remove_all(files.folder);

@@ -658,7 +658,7 @@ int ReadCfgSite(const CalibrateSitesOptions& options, const SiteTexts& row, int 
     }
     Grid weatherTable;
     const std::string weather = resolve(row.weather);
-    if (ImportSiteWeather(base, weather, ui, weatherTable) != ImportOutcome::Imported) {
+    if (!ImportSiteWeather(base, weather, ui, weatherTable)) {
         ui.message(site + ": the weather workbook " + weather + " was not read.");
         return kFailure;
     }

@@ -62,7 +62,7 @@ bool ImportTable(Grid& grid, const std::string& file, std::optional<int> sheet, 
                  std::string_view sheetOption = "--sheet", std::optional<RowLimit> limit = std::nullopt,
                  bool refuseIndexColumn = false, std::string* source = nullptr) {
     return ImportWorkbookSheet(grid, file, ui, {sheet, sheetOption, limit, refuseIndexColumn}, source) ==
-           ImportOutcome::Imported;
+           Outcome::Done;
 }
 
 // Refuses, before anything is read or written, an output that would replace one of the inputs or that
@@ -240,8 +240,8 @@ int Run(const RunOptions& options, std::ostream& out, UserInterface& ui) {
             writeError = e.what();
         }
     };
-    if (const RunOutcome outcome = RunSimulation(form, named, *run, results, exportReport); !outcome)
-        return outcome.status == RunOutcome::InvalidInputs ? kInvalidInputs : kFailure;
+    if (const Outcome outcome = RunSimulation(form, named, *run, results, exportReport); !outcome)
+        return outcome.reason == Outcome::Reason::InvalidInputs ? kInvalidInputs : kFailure;
     if (writeError) {
         ui.message(*writeError);
         return kFailure;
@@ -326,7 +326,8 @@ int CropImport(const std::string& config, const std::string& in, std::optional<i
     FormModel form;
     if (!LoadConfig(config, form, ui)) return kFailure;
     Grid grid;
-    if (ReadCropWorkbookFile(grid, in, ui, sheet, "--sheet") != ImportOutcome::Imported) return kFailure;
+    // Named rather than a temporary: GCC 12 at -O3 takes the temporary's message for uninitialized.
+    if (const Outcome read = ReadCropWorkbookFile(grid, in, ui, sheet, "--sheet"); !read) return kFailure;
     // Unlike the window, which applies the values it can, the command applies all or none: a saved
     // configuration holding half a cultivar would pass for a whole one.
     if (const Problems problems = CheckCropWorkbookValues(grid); !problems.empty()) {
@@ -452,8 +453,8 @@ int Evaluate(const EvaluateOptions& options, std::ostream& out, UserInterface& u
     named.weather = changes->weatherSource;
     auto run = std::make_unique<RunState>();
     RunResults results;
-    if (const RunOutcome outcome = RunSimulation(form, named, *run, results, nullptr); !outcome)
-        return outcome.status == RunOutcome::InvalidInputs ? kInvalidInputs : kFailure;
+    if (const Outcome outcome = RunSimulation(form, named, *run, results, nullptr); !outcome)
+        return outcome.reason == Outcome::Reason::InvalidInputs ? kInvalidInputs : kFailure;
 
     std::string source;
     int status = kFailure;

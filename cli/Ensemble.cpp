@@ -87,8 +87,8 @@ public:
             source_ = options.sets;
             return true;
         }
-        if (ImportWorkbookSheet(grid_, options.sets, ui, {options.sheet, "--sheet", std::nullopt, false},
-                                &source_) != ImportOutcome::Imported)
+        if (!ImportWorkbookSheet(grid_, options.sets, ui, {options.sheet, "--sheet", std::nullopt, false},
+                                 &source_))
             return false;
         block_ = FindUsedBlock(grid_);
         return true;

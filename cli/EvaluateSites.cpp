@@ -140,10 +140,10 @@ SiteOutcome EvaluateSite(const SiteRow& site, const Variable& variable) {
 
     Grid grid;
     std::string source;
-    if (ImportWorkbookSheet(
+    if (!ImportWorkbookSheet(
             grid, *file, ui,
             {std::nullopt, "a sites table names no sheet: put the measurements first", std::nullopt, true},
-            &source) != ImportOutcome::Imported)
+            &source))
         return done(SiteOutcome::Status::Failed);
     if (grid.text(1, 1).empty()) {
         ui.message(source + ": the first cell (A1) holds no title; row 1 must hold the column titles.");

@@ -43,8 +43,7 @@ std::optional<std::vector<LaiPoint>> ReadLaiTable(const std::string& file, std::
     Grid grid;
     std::string source;
     status = kFailure;
-    if (ImportWorkbookSheet(grid, file, ui, {sheet, "--sheet", std::nullopt, true}, &source) !=
-        ImportOutcome::Imported)
+    if (!ImportWorkbookSheet(grid, file, ui, {sheet, "--sheet", std::nullopt, true}, &source))
         return std::nullopt;
     Problems problems;
     std::vector<LaiPoint> points = ReadLaiPoints(grid, problems);

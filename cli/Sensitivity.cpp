@@ -303,7 +303,7 @@ int Sensitivity(const SensitivityOptions& options, std::ostream& out, UserInterf
     if (isatty(fileno(stderr)))
         run.progress = [&](std::size_t done, std::size_t total) { progress(done, total); };
     const sa::Analysis analysis = sa::RunAnalysis(*compiled, *request, files, run);
-    if (!analysis.status.ok()) {
+    if (!analysis.status) {
         sa::RemoveExchangeFiles(files);
         ui.message(analysis.status.message);
         return kFailure;

@@ -53,7 +53,7 @@ QToolBar* SettingsToolBar(QWidget* window, const SettingsCommands& commands) {
     return bar;
 }
 
-void ShowCalibrationMessage(UserInterface& ui, const CalibrationMessage& message) {
+void ShowCalibrationMessage(UserInterface& ui, const Message& message) {
     ui.message(message.text, message.title, message.icon);
 }
 

@@ -69,7 +69,7 @@ struct SettingsCommands {
 QToolBar* SettingsToolBar(QWidget* window, const SettingsCommands& commands);
 
 // A message of the calibration core in a message box.
-void ShowCalibrationMessage(UserInterface& ui, const CalibrationMessage& message);
+void ShowCalibrationMessage(UserInterface& ui, const Message& message);
 
 // An index in a progress box: six digits shown, every digit in the tool tip; empty without a value.
 void ShowIndex(QLineEdit* edit, std::optional<double> index);

@@ -137,7 +137,7 @@ LaiExoWindow::LaiExoWindow(UserInterface& ui, QWidget* parent)
 bool LaiExoWindow::importWorkbook(std::string_view kind) {
     kind_ = kind;
     std::string file;
-    if (OpenWorkbookIntoGrid(grid_, ui_, kind, file) != ImportOutcome::Imported) return false;
+    if (!OpenWorkbookIntoGrid(grid_, ui_, kind, file)) return false;
     model_->reload();
     return true;
 }

@@ -647,7 +647,7 @@ bool MainWindow::run() {
     const auto exportReport = [&](const Grid& report, std::string_view kind) {
         SaveGridAsWorkbook(report, ui, kind);
     };
-    RunOutcome outcome;
+    Outcome outcome;
     {
         const QScopedValueRollback guard(applyingRun_, true);
         outcome = RunSimulation(form_, ui, *run_, results_, exportReport);

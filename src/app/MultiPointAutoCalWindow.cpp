@@ -156,7 +156,7 @@ void MultiPointAutoCalWindow::setTexts(const MultiPointTexts& texts) {
 void MultiPointAutoCalWindow::selectWeather(int row) {
     std::string chosen;
     Grid weather;
-    if (OpenSiteWeather(form_, ui_, weather, chosen) != ImportOutcome::Imported) return;
+    if (!OpenSiteWeather(form_, ui_, weather, chosen)) return;
     tables_[static_cast<std::size_t>(row)].weather = std::move(weather);
     SetFile(rows_[static_cast<std::size_t>(row)].weather, chosen);
 }

@@ -500,7 +500,7 @@ void SensitivityWindow::cancelResults() {
 void SensitivityWindow::createSamplesAndRun() {
     if (busy()) return;
     auto outcome = sensitivity::CheckSetup(setupForm());
-    if (const auto* refusal = std::get_if<sensitivity::Refusal>(&outcome)) {
+    if (const auto* refusal = std::get_if<Message>(&outcome)) {
         ui_.message(refusal->text, refusal->title, refusal->icon);
         return;
     }
@@ -535,12 +535,11 @@ void SensitivityWindow::simulationsDone(const sensitivity::Simulations& done) {
     setRunning(false);
     const sensitivity::ExchangeFiles files = *running_;
     running_.reset();
-    if (!done.status.ok()) {
+    if (!done.status) {
         // The last analysis that ran to the end stays the one whose results are shown.
         sensitivity::RemoveExchangeFiles(files);
         ui_.message(done.status.message, sensitivity::kCheckTitle,
-                    done.status.status == sensitivity::StepStatus::Cancelled ? Icon::Information
-                                                                             : Icon::Exclamation);
+                    done.status.status == Outcome::Cancelled ? Icon::Information : Icon::Exclamation);
         emit simulationsFinished(false);
         return;
     }
@@ -566,19 +565,18 @@ void SensitivityWindow::displayResults() {
     ui_.setBusy(true);
     task_->start([this, files = *last_, rows = lastRows_](const BackgroundTask::Run& run) {
         sensitivity::IndexResults results;
-        const sensitivity::StepResult status =
+        const Outcome status =
             sensitivity::ComputeIndexResults(files, rows, results, StepOptions(run, nullptr));
         return std::function<void()>(
             [this, status, results = std::move(results)] { indicesDone(status, results); });
     });
 }
 
-void SensitivityWindow::indicesDone(const sensitivity::StepResult& status,
-                                    sensitivity::IndexResults results) {
+void SensitivityWindow::indicesDone(const Outcome& status, sensitivity::IndexResults results) {
     ui_.setBusy(false);
     setRunning(false);
-    if (!status.ok()) {
-        const bool cancelled = status.status == sensitivity::StepStatus::Cancelled;
+    if (!status) {
+        const bool cancelled = status.status == Outcome::Cancelled;
         ui_.message(cancelled ? "Display results was cancelled: no indices were computed." : status.message,
                     kResultsTitle, cancelled ? Icon::Information : Icon::Exclamation);
         emit resultsFinished(false);

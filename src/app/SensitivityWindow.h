@@ -83,7 +83,7 @@ private:
     void setRunning(bool running);
     std::optional<sensitivity::ExchangeFiles> newExchangeFiles();
     void simulationsDone(const sensitivity::Simulations& done);
-    void indicesDone(const sensitivity::StepResult& status, sensitivity::IndexResults results);
+    void indicesDone(const Outcome& status, sensitivity::IndexResults results);
 
     const FormModel& mainForm_;
     UserInterface& ui_;

@@ -16,8 +16,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-CalibrationMessage Refusal(std::string text, Icon icon = Icon::Exclamation,
-                           std::string_view title = kCalibrationTitle) {
+Message Refusal(std::string text, Icon icon = Icon::Exclamation, std::string_view title = kCalibrationTitle) {
     return {std::move(text), std::string(title), icon};
 }
 
@@ -39,7 +38,7 @@ bool Chosen(const std::array<CalibrationParameterTexts, 3>& parameters, std::siz
 
 // The checks that come before the parameters are read, shared by both windows: the ranges, then the
 // captions (two empty ones count as the same).
-std::optional<CalibrationMessage> CheckCaptions(const std::array<CalibrationParameterTexts, 3>& p) {
+std::optional<Message> CheckCaptions(const std::array<CalibrationParameterTexts, 3>& p) {
     if (Empty(p[0].min))
         return Refusal(
             "You have to specify the ranges for the parameters you want to calibrate or load default",
@@ -52,17 +51,17 @@ std::optional<CalibrationMessage> CheckCaptions(const std::array<CalibrationPara
 }
 
 // Only the parameters chosen need an initial value: a two-parameter calibration never reads the third.
-std::optional<CalibrationMessage> CheckInitialValues(const std::array<CalibrationParameterTexts, 3>& p,
-                                                     const std::array<std::string, 3>& initial) {
+std::optional<Message> CheckInitialValues(const std::array<CalibrationParameterTexts, 3>& p,
+                                          const std::array<std::string, 3>& initial) {
     for (std::size_t k = 0; k < 3; ++k)
         if (Chosen(p, k) && Empty(initial[k]))
             return Refusal("You have to specify valid initial parameters values", Icon::Critical);
     return std::nullopt;
 }
 
-std::optional<CalibrationMessage> ReadChoices(const std::array<CalibrationParameterTexts, 3>& p,
-                                              const std::array<std::string, 3>& initial,
-                                              std::vector<ParameterChoice>& choices) {
+std::optional<Message> ReadChoices(const std::array<CalibrationParameterTexts, 3>& p,
+                                   const std::array<std::string, 3>& initial,
+                                   std::vector<ParameterChoice>& choices) {
     for (std::size_t k = 0; k < 3; ++k) {
         if (!Chosen(p, k)) continue;
         std::string error;
@@ -74,7 +73,7 @@ std::optional<CalibrationMessage> ReadChoices(const std::array<CalibrationParame
     return std::nullopt;
 }
 
-std::optional<CalibrationMessage> ReadObjective(std::string_view name, CalibrationSettings& settings) {
+std::optional<Message> ReadObjective(std::string_view name, CalibrationSettings& settings) {
     const auto kind = ObjectiveKindNamed(Trim(name));
     if (!kind)
         return Refusal("The objective " + QuoteValue(name) +
@@ -84,8 +83,8 @@ std::optional<CalibrationMessage> ReadObjective(std::string_view name, Calibrati
 }
 
 // The genetic settings and the seed, then everything that would make the search meaningless.
-std::optional<CalibrationMessage> ReadSearch(SimplexMethod method, const std::array<std::string, 6>& genetic,
-                                             const std::string& seed, CalibrationRequest& request) {
+std::optional<Message> ReadSearch(SimplexMethod method, const std::array<std::string, 6>& genetic,
+                                  const std::string& seed, CalibrationRequest& request) {
     if (method == SimplexMethod::Genetic) {
         double numbers[6] = {};
         for (std::size_t i = 0; i < 6; ++i) {
@@ -182,8 +181,7 @@ std::optional<MeasuredTable> ReadMeasuredTable(const fs::path& file, std::string
                                                UserInterface& ui, std::optional<int> sheet) {
     Grid grid;
     std::string source;
-    if (ImportWorkbookSheet(grid, file, ui, {sheet, option, std::nullopt, true}, &source) !=
-        ImportOutcome::Imported)
+    if (!ImportWorkbookSheet(grid, file, ui, {sheet, option, std::nullopt, true}, &source))
         return std::nullopt;
     return FromGrid(grid, std::move(source), ui);
 }
@@ -191,25 +189,22 @@ std::optional<MeasuredTable> ReadMeasuredTable(const fs::path& file, std::string
 std::optional<MeasuredTable> OpenMeasuredTable(UserInterface& ui, std::string_view kind,
                                                std::string& fileName) {
     Grid grid;
-    if (OpenWorkbookIntoGrid(grid, ui, kind, fileName) != ImportOutcome::Imported) return std::nullopt;
+    if (!OpenWorkbookIntoGrid(grid, ui, kind, fileName)) return std::nullopt;
     return FromGrid(grid, fs::path(fileName).filename().string(), ui);
 }
 
-ImportOutcome ImportSiteWeather(const FormModel& base, const fs::path& file, UserInterface& ui,
-                                Grid& weather) {
+Outcome ImportSiteWeather(const FormModel& base, const fs::path& file, UserInterface& ui, Grid& weather) {
     Grid grid = base.grid(ctl::sprWeather);
-    const ImportOutcome outcome =
-        ImportWorkbookFile(grid, file, ui, std::nullopt, ImportRowLimit(ctl::sprWeather));
-    if (outcome == ImportOutcome::Imported) weather = std::move(grid);
+    const Outcome outcome = ImportWorkbookFile(grid, file, ui, std::nullopt, ImportRowLimit(ctl::sprWeather));
+    if (outcome) weather = std::move(grid);
     return outcome;
 }
 
-ImportOutcome OpenSiteWeather(const FormModel& base, UserInterface& ui, Grid& weather,
-                              std::string& fileName) {
+Outcome OpenSiteWeather(const FormModel& base, UserInterface& ui, Grid& weather, std::string& fileName) {
     Grid grid = base.grid(ctl::sprWeather);
-    const ImportOutcome outcome =
+    const Outcome outcome =
         OpenWorkbookIntoGrid(grid, ui, "meteo file (MPAC)", fileName, ImportRowLimit(ctl::sprWeather));
-    if (outcome == ImportOutcome::Imported) weather = std::move(grid);
+    if (outcome) weather = std::move(grid);
     return outcome;
 }
 
@@ -300,7 +295,7 @@ void WriteCalibratedValues(FormModel& form, std::span<const ParameterChoice> cho
         form.setText(choices[k].info->control, CalibratedText(rounded[k]));
 }
 
-CalibrationMessage FinalMessage(const CalibrationOutcome& outcome) {
+Message FinalMessage(const CalibrationOutcome& outcome) {
     if (outcome.failed) return Refusal(std::string(kNothingCalibrated));
     const std::string replaced = "Final results have been used to replace original values";
     if (outcome.stopped) return Refusal(std::string(kStoppedNote) + "\n" + replaced, Icon::Information);
@@ -321,7 +316,7 @@ AutoCalTexts NewAutoCalTexts() {
     return texts;
 }
 
-std::optional<CalibrationMessage> CheckAutoCalStart(const AutoCalTexts& texts) {
+std::optional<Message> CheckAutoCalStart(const AutoCalTexts& texts) {
     if (texts.method == SimplexMethod::None)
         return Refusal("You have to select one of the simplex methods implemented (standard or genetic)",
                        Icon::None);
@@ -365,7 +360,7 @@ PreparedCalibration PrepareAutoCal(const AutoCalTexts& texts, const FormModel& m
 namespace {
 
 // What the window's texts alone refuse, before any table is looked at.
-std::optional<CalibrationMessage> CheckMultiPointTexts(const MultiPointTexts& texts) {
+std::optional<Message> CheckMultiPointTexts(const MultiPointTexts& texts) {
     const CfgSettings& cfg = texts.cfg;
     if (texts.method == SimplexMethod::None)
         return Refusal("You have to select one of the simplex methods implemented (standard or genetic)",
@@ -381,9 +376,8 @@ std::optional<CalibrationMessage> CheckMultiPointTexts(const MultiPointTexts& te
 
 // Adds site `s` (0-based) as a data set of the request, or says why it cannot be one: a table not read,
 // or a season that cannot be simulated.
-std::optional<CalibrationMessage> AddSiteDataSet(const MultiPointTexts& texts, const FormModel& main,
-                                                 const SiteTables& table, int s,
-                                                 CalibrationRequest& request) {
+std::optional<Message> AddSiteDataSet(const MultiPointTexts& texts, const FormModel& main,
+                                      const SiteTables& table, int s, CalibrationRequest& request) {
     const SiteTexts& row = texts.cfg.sites[static_cast<std::size_t>(s)];
     const std::string name = "Data set " + std::to_string(s + 1);
     const auto missing = [&](std::string_view what, std::string_view file) {
@@ -442,7 +436,7 @@ SiteTableSet LoadSiteTables(const CfgSettings& cfg, const fs::path& folder, cons
         const auto file = [&](const std::string& name) { return folder / std::string(Trim(name)); };
         if (!Empty(row.weather)) {
             Grid weather;
-            if (ImportSiteWeather(base, file(row.weather), ui, weather) == ImportOutcome::Imported)
+            if (ImportSiteWeather(base, file(row.weather), ui, weather))
                 tables[s].weather = std::move(weather);
         }
         if (!Empty(row.agb))

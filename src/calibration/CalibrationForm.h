@@ -28,13 +28,6 @@ namespace tulo {
 inline constexpr std::string_view kCalibrationTitle = "TULO automatic calibration";
 inline constexpr std::string_view kGeneticTitle = "TULO - Automatic calibration";
 
-struct CalibrationMessage {
-    std::string text;
-    std::string title;
-    Icon icon = Icon::None;
-    friend bool operator==(const CalibrationMessage&, const CalibrationMessage&) = default;
-};
-
 // ---------------------------------------------------------------------------------------------------
 // Parameters
 
@@ -80,10 +73,10 @@ std::optional<MeasuredTable> OpenMeasuredTable(UserInterface& ui, std::string_vi
 
 // A site's weather workbook read as the main window's weather table would take it (`base`'s table is
 // replaced, its layout kept).
-ImportOutcome ImportSiteWeather(const FormModel& base, const std::filesystem::path& file, UserInterface& ui,
-                                Grid& weather);
+Outcome ImportSiteWeather(const FormModel& base, const std::filesystem::path& file, UserInterface& ui,
+                          Grid& weather);
 // The same after an open dialog ("meteo file (MPAC)").
-ImportOutcome OpenSiteWeather(const FormModel& base, UserInterface& ui, Grid& weather, std::string& fileName);
+Outcome OpenSiteWeather(const FormModel& base, UserInterface& ui, Grid& weather, std::string& fileName);
 
 // The season of a site: the main window's crop and management with the site's weather, and its dates
 // and latitude wherever the row gives them, as typed.
@@ -133,7 +126,7 @@ inline constexpr std::string_view kNothingCalibrated =
 inline constexpr std::string_view kStoppedNote = "Stopped: the values are the best point found so far.";
 
 // What the window says at the end of a search.
-CalibrationMessage FinalMessage(const CalibrationOutcome& outcome);
+Message FinalMessage(const CalibrationOutcome& outcome);
 
 // ---------------------------------------------------------------------------------------------------
 // The windows' texts and checks
@@ -170,15 +163,15 @@ struct SiteTables {
 using SiteTableSet = std::array<SiteTables, kCalibrationSites>;
 
 struct PreparedCalibration {
-    std::optional<CalibrationMessage> refusal; // the first check that failed
-    Problems inputProblems;                    // the main window's inputs cannot be simulated
+    std::optional<Message> refusal; // the first check that failed
+    Problems inputProblems;         // the main window's inputs cannot be simulated
     CalibrationRequest request;
     std::vector<std::string> notes; // measurements left out or compared with a bare field, to show first
 };
 
 // The checks of the Start button before any measurement is asked for. A flooded field is calibrated as
 // any other: every trial runs the season with the configuration's water.
-std::optional<CalibrationMessage> CheckAutoCalStart(const AutoCalTexts& texts);
+std::optional<Message> CheckAutoCalStart(const AutoCalTexts& texts);
 // The rest, once the measurements are read.
 PreparedCalibration PrepareAutoCal(const AutoCalTexts& texts, const FormModel& main, const MeasuredTable& agb,
                                    const MeasuredTable& lai);

@@ -7,11 +7,11 @@
 
 namespace tulo {
 
-RunOutcome RunSimulation(FormModel& form, UserInterface& ui, RunState& run, RunResults& results,
-                         const ReportExporter& exportReport) {
+Outcome RunSimulation(FormModel& form, UserInterface& ui, RunState& run, RunResults& results,
+                      const ReportExporter& exportReport) {
     const Compilation compiled = CompileInputs(form);
     for (const InputProblem& problem : compiled.problems) ui.problem(problem);
-    if (!compiled.inputs) return {RunOutcome::InvalidInputs};
+    if (!compiled.inputs) return Outcome::Failure(Outcome::Reason::InvalidInputs);
     for (const InputProblem& warning : compiled.warnings) ui.message(warning.text, {}, Icon::Information);
     ShowEstimatedHumidities(form, *compiled.inputs);
     RunSeason(*compiled.inputs, {}, run);
@@ -21,12 +21,12 @@ RunOutcome RunSimulation(FormModel& form, UserInterface& ui, RunState& run, RunR
             "The simulation gave a value that is not a number (" + *where +
                 "). Check the crop parameters and the weather of that day; nothing was shown or saved.",
             {}, Icon::Critical);
-        return {RunOutcome::NotFinite};
+        return Outcome::Failure(Outcome::Reason::NotFinite);
     }
     results.crop = FillCropChart(run);
     results.microclimate = FillMicroclimateChart(run);
     FillOutputGrid(run.control.OptReportFile, form, run, results, ui, exportReport);
-    return {};
+    return Outcome::Success();
 }
 
 void BuildReportGrid(const FormModel& form, const RunState& run, RunResults& results) {

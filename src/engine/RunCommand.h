@@ -23,18 +23,12 @@ struct RunResults {
     Grid report;
 };
 
-// How a run ended; true only when it completed.
-struct RunOutcome {
-    enum Status { Completed, InvalidInputs, NotFinite } status = Completed;
-    explicit operator bool() const { return status == Completed; }
-};
-
 // Reads and checks the inputs, runs the season and shows it. When the inputs fail validation nothing
-// changes (the problems have been shown); when a daily value of the season is not finite the message
-// names the first day and series and the charts, the report and every file stay as they were. The
-// estimated humidities are shown in the form's weather grid.
-RunOutcome RunSimulation(FormModel& form, UserInterface& ui, RunState& run, RunResults& results,
-                         const ReportExporter& exportReport);
+// changes (the problems have been shown; the failure's reason is InvalidInputs); when a daily value of the
+// season is not finite the message names the first day and series (reason NotFinite) and the charts, the
+// report and every file stay as they were. The estimated humidities are shown in the form's weather grid.
+Outcome RunSimulation(FormModel& form, UserInterface& ui, RunState& run, RunResults& results,
+                      const ReportExporter& exportReport);
 
 // The report grid: row 1 "DOY", "Date" and the ticked variables' headers; then one row per simulated
 // day, InitialDate to FinalDate - 1, with its day and month ("15 Jun") and its chart values. The grid

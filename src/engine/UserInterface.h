@@ -3,6 +3,7 @@
 // busy pointer and a chance for the window to draw. The desktop window implements it with Qt, the
 // command line prints to stderr, and tests script the answers.
 
+#include "base/Outcome.h"
 #include "base/Problems.h"
 
 #include <optional>
@@ -13,7 +14,6 @@ namespace tulo {
 
 enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class Answer { Ok, Cancel, Yes, No };
-enum class Icon { None, Information, Exclamation, Question, Critical };
 
 struct FileDialog {
     std::string title;

@@ -84,10 +84,10 @@ EvaluationSession::Opened EvaluationSession::openMeasured(std::string_view varia
     }
     Grid grid;
     std::string chosen;
-    const ImportOutcome outcome =
+    const Outcome outcome =
         file ? ImportWorkbookFile(grid, *file, ui) : OpenWorkbookIntoGrid(grid, ui, "measured data", chosen);
     // Backing out of the dialog keeps the measurements open so far.
-    if (outcome != ImportOutcome::Imported) return Opened::Cancelled;
+    if (!outcome) return Opened::Cancelled;
     if (grid.text(1, 1).empty()) {
         closeMeasured();
         ui.message("The measured data have no title in their first cell (A1): row 1 holds the column "

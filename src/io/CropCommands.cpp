@@ -11,9 +11,8 @@ void ShowProblems(const Problems& problems, UserInterface& ui) {
 }
 
 // A sheet read from `file` that is not a crop workbook turns the outcome into a failure.
-ImportOutcome RefuseOtherWorkbooks(ImportOutcome outcome, const Grid& grid, const std::string& file,
-                                   UserInterface& ui) {
-    if (outcome != ImportOutcome::Imported) return outcome;
+Outcome RefuseOtherWorkbooks(Outcome outcome, const Grid& grid, const std::string& file, UserInterface& ui) {
+    if (!outcome) return outcome;
     const auto mismatch = CropWorkbookKeyMismatch(grid);
     if (!mismatch) return outcome;
     // A crop workbook read and written back by pandas keeps its keys, one column to the right.
@@ -21,12 +20,12 @@ ImportOutcome RefuseOtherWorkbooks(ImportOutcome outcome, const Grid& grid, cons
         ui.message(file + " is not a crop parameter workbook as it stands: it has " + *index + ".");
     else
         ui.message(file + " is not a crop parameter workbook: " + *mismatch + ".");
-    return ImportOutcome::Failed;
+    return Outcome::Failed;
 }
 
-ImportOutcome Apply(ImportOutcome outcome, const Grid& grid, FormModel& form, UserInterface& ui) {
+Outcome Apply(Outcome outcome, const Grid& grid, FormModel& form, UserInterface& ui) {
     // Only a crop workbook that was read reaches the form: what the user typed since the last one stays.
-    if (outcome == ImportOutcome::Imported) ShowProblems(ApplyCropWorkbookGrid(grid, form), ui);
+    if (outcome) ShowProblems(ApplyCropWorkbookGrid(grid, form), ui);
     return outcome;
 }
 
@@ -42,26 +41,26 @@ std::optional<std::filesystem::path> SaveCropWorkbook(const FormModel& form, Use
     return SaveGridAsWorkbook(*grid, ui, "Crop");
 }
 
-ImportOutcome OpenCropWorkbook(FormModel& form, UserInterface& ui) {
+Outcome OpenCropWorkbook(FormModel& form, UserInterface& ui) {
     Grid grid;
     std::string chosen;
-    const ImportOutcome outcome = OpenWorkbookIntoGrid(grid, ui, "Crop", chosen);
+    const Outcome outcome = OpenWorkbookIntoGrid(grid, ui, "Crop", chosen);
     return Apply(RefuseOtherWorkbooks(outcome, grid, chosen, ui), grid, form, ui);
 }
 
-ImportOutcome ImportCropWorkbook(FormModel& form, const std::filesystem::path& file, UserInterface& ui,
-                                 std::optional<int> sheet) {
+Outcome ImportCropWorkbook(FormModel& form, const std::filesystem::path& file, UserInterface& ui,
+                           std::optional<int> sheet) {
     Grid grid;
     return Apply(ReadCropWorkbookFile(grid, file, ui, sheet), grid, form, ui);
 }
 
-ImportOutcome ReadCropWorkbookFile(Grid& grid, const std::filesystem::path& file, UserInterface& ui,
-                                   std::optional<int> sheet, std::string_view sheetOption) {
+Outcome ReadCropWorkbookFile(Grid& grid, const std::filesystem::path& file, UserInterface& ui,
+                             std::optional<int> sheet, std::string_view sheetOption) {
     Grid read;
-    const ImportOutcome outcome =
+    const Outcome outcome =
         RefuseOtherWorkbooks(ImportWorkbookSheet(read, file, ui, {sheet, sheetOption, std::nullopt, false}),
                              read, file.string(), ui);
-    if (outcome == ImportOutcome::Imported) grid = std::move(read);
+    if (outcome) grid = std::move(read);
     return outcome;
 }
 

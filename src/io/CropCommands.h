@@ -17,18 +17,17 @@ std::optional<std::filesystem::path> SaveCropWorkbook(const FormModel& form, Use
 // Opens a crop workbook after an open dialog and shows its values. A cancelled dialog, a failed import or
 // a sheet that is not a crop workbook changes nothing on the form; a value that is not a valid code is
 // reported and that setting left as it was.
-ImportOutcome OpenCropWorkbook(FormModel& form, UserInterface& ui);
+Outcome OpenCropWorkbook(FormModel& form, UserInterface& ui);
 
 // The same for a file already chosen; `sheet` answers the sheet question.
-ImportOutcome ImportCropWorkbook(FormModel& form, const std::filesystem::path& file, UserInterface& ui,
-                                 std::optional<int> sheet = std::nullopt);
+Outcome ImportCropWorkbook(FormModel& form, const std::filesystem::path& file, UserInterface& ui,
+                           std::optional<int> sheet = std::nullopt);
 
 // Reads a chosen file into the grid, refusing, with a message naming the file and the first row whose
 // key differs, a sheet that is not a crop workbook. The grid is left as it was unless a crop workbook was
 // read. For a caller that checks the values itself before applying them. `sheetOption` is the command
 // line's, which reads sheet 1 of several unless told (see SheetRequest).
-ImportOutcome ReadCropWorkbookFile(Grid& grid, const std::filesystem::path& file, UserInterface& ui,
-                                   std::optional<int> sheet = std::nullopt,
-                                   std::string_view sheetOption = {});
+Outcome ReadCropWorkbookFile(Grid& grid, const std::filesystem::path& file, UserInterface& ui,
+                             std::optional<int> sheet = std::nullopt, std::string_view sheetOption = {});
 
 } // namespace tulo

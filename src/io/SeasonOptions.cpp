@@ -153,7 +153,7 @@ bool PlanWeather(const FormModel& form, const SeasonOptions& options, std::optio
         std::string source;
         const std::string sheetOption = prefix + "weather-sheet";
         const SheetRequest request{options.weatherSheet, sheetOption, ImportRowLimit(ctl::sprWeather), true};
-        if (ImportWorkbookSheet(grid, file, ui, request, &source) != ImportOutcome::Imported) return false;
+        if (!ImportWorkbookSheet(grid, file, ui, request, &source)) return false;
         changes.weatherSource = source;
         plan.weather = std::move(grid);
         return true;

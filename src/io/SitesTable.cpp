@@ -256,7 +256,7 @@ std::optional<SitesTable> ReadSitesTable(const fs::path& file, std::optional<int
     Grid grid;
     std::string source;
     if (ImportWorkbookSheet(grid, file, ui, {sheet, sheetOption, std::nullopt, false}, &source) !=
-        ImportOutcome::Imported)
+        Outcome::Done)
         return std::nullopt;
     return ReadSitesGrid(grid, file.parent_path(), source, ui);
 }

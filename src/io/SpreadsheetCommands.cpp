@@ -164,18 +164,18 @@ std::optional<fs::path> SaveGridAsWorkbookTitled(const Grid& grid, UserInterface
     return file;
 }
 
-ImportOutcome OpenWorkbookIntoGrid(Grid& grid, UserInterface& ui, std::string_view kind,
-                                   std::string& fileName, std::optional<RowLimit> limit) {
+Outcome OpenWorkbookIntoGrid(Grid& grid, UserInterface& ui, std::string_view kind, std::string& fileName,
+                             std::optional<RowLimit> limit) {
     const FileDialog dialog{
         "TULO - Open a " + std::string(kind) + " file", "*.xlsx",
         "Workbooks (*.xlsx *.xls *.ods *.csv)|*.xlsx;*.xls;*.ods;*.csv|All files (*.*)|*.*"};
     const auto chosen = ui.openFile(dialog);
     fileName = chosen.value_or("");
-    if (!chosen || chosen->empty()) return ImportOutcome::Cancelled;
+    if (!chosen || chosen->empty()) return Outcome::Cancelled;
     std::error_code ec;
     if (!fs::exists(*chosen, ec)) {
         ui.message("File not exit");
-        return ImportOutcome::Failed;
+        return Outcome::Failed;
     }
     return ImportWorkbookFile(grid, *chosen, ui, std::nullopt, limit);
 }
@@ -185,15 +185,15 @@ std::optional<std::string> ExtraIndexColumn(const Grid& grid) {
                              [&](int r, int c) -> const std::string& { return grid.text(r, c); });
 }
 
-ImportOutcome ImportWorkbookFile(Grid& grid, const fs::path& file, UserInterface& ui,
-                                 std::optional<int> sheet, std::optional<RowLimit> limit) {
+Outcome ImportWorkbookFile(Grid& grid, const fs::path& file, UserInterface& ui, std::optional<int> sheet,
+                           std::optional<RowLimit> limit) {
     // The tables of fixed shape are the weather, whose column 1 is the day, and the soil, whose rows are
     // layers: in neither can a first column of 0, 1, 2, ... be data.
     return ImportWorkbookSheet(grid, file, ui, {sheet, {}, limit, limit.has_value()});
 }
 
-ImportOutcome ImportWorkbookSheet(Grid& grid, const fs::path& file, UserInterface& ui,
-                                  const SheetRequest& request, std::string* source) {
+Outcome ImportWorkbookSheet(Grid& grid, const fs::path& file, UserInterface& ui, const SheetRequest& request,
+                            std::string* source) {
     const auto& limit = request.limit;
     BusyPointer busy(ui);
     // The program's texts break lines with a carriage return; the reader's reason follows on its own line.
@@ -204,11 +204,11 @@ ImportOutcome ImportWorkbookSheet(Grid& grid, const fs::path& file, UserInterfac
     } catch (const WorkbookError& e) {
         ui.message("File is not an Excel file or is locked and cannot be imported." + where + e.what(),
                    "Invalid File Type or Locked");
-        return ImportOutcome::Failed;
+        return Outcome::Failed;
     }
     if (workbook.sheets.empty()) {
         ui.message("Cannot return information for Excel file.", kResult);
-        return ImportOutcome::Failed;
+        return Outcome::Failed;
     }
     const int sheets = static_cast<int>(workbook.sheets.size());
     int chosen = 1;
@@ -221,7 +221,7 @@ ImportOutcome ImportWorkbookSheet(Grid& grid, const fs::path& file, UserInterfac
                    (request.option.starts_with("--") ? " chooses another." : "."));
     } else if (sheets > 1) {
         const auto answer = AskSheet(ui, workbook);
-        if (!answer) return ImportOutcome::Cancelled;
+        if (!answer) return Outcome::Cancelled;
         chosen = *answer;
     }
     if (chosen < 1 || chosen > sheets) {
@@ -229,14 +229,14 @@ ImportOutcome ImportWorkbookSheet(Grid& grid, const fs::path& file, UserInterfac
                        "; the workbook has " + std::to_string(sheets) +
                        (sheets == 1 ? " sheet." : " sheets."),
                    kResult);
-        return ImportOutcome::Failed;
+        return Outcome::Failed;
     }
     const SheetData& data = workbook.sheets[static_cast<std::size_t>(chosen - 1)];
     if (limit && data.cells.size() > static_cast<std::size_t>(limit->rows)) {
         ui.message("Import did not succeed." + where + "sheet " + QuoteValue(data.name) + " has " +
                        std::to_string(data.cells.size()) + " rows, but " + std::string(limit->table) + ".",
                    kResult);
-        return ImportOutcome::Failed;
+        return Outcome::Failed;
     }
     // A CSV file's only sheet is the file itself.
     const std::string named = workbook.format == WorkbookFormat::Csv
@@ -244,7 +244,7 @@ ImportOutcome ImportWorkbookSheet(Grid& grid, const fs::path& file, UserInterfac
                                   : file.string() + ", sheet " + QuoteValue(data.name);
     if (const auto index = request.refuseIndexColumn ? IndexColumnReason(data) : std::nullopt) {
         ui.message("Import did not succeed.\r" + named + " has " + *index + ".", kResult);
-        return ImportOutcome::Failed;
+        return Outcome::Failed;
     }
     FillGrid(grid, data);
     if (source) *source = named;
@@ -255,7 +255,7 @@ ImportOutcome ImportWorkbookSheet(Grid& grid, const fs::path& file, UserInterfac
                    "and import it "
                    "again.",
                    kResult, Icon::Exclamation);
-    return ImportOutcome::Imported;
+    return Outcome::Done;
 }
 
 void ClearGrid(Grid& grid) {

@@ -13,8 +13,6 @@
 
 namespace tulo {
 
-enum class ImportOutcome { Imported, Cancelled, Failed };
-
 // Asks for a file name and saves the grid there, as .xlsx (sheet "TULO") or, for a name ending with
 // .csv, as CSV. Returns the file written; nothing when the user cancelled or the save failed (a message
 // says why). `kind` names what is saved in the dialog title ("Crop", "Report", ...).
@@ -36,8 +34,8 @@ std::optional<RowLimit> ImportRowLimit(std::string_view gridId);
 
 // Asks for a workbook and imports one of its sheets into the grid. `fileName` receives the name chosen in
 // the dialog (empty when cancelled), whatever happened afterwards.
-ImportOutcome OpenWorkbookIntoGrid(Grid& grid, UserInterface& ui, std::string_view kind,
-                                   std::string& fileName, std::optional<RowLimit> limit = std::nullopt);
+Outcome OpenWorkbookIntoGrid(Grid& grid, UserInterface& ui, std::string_view kind, std::string& fileName,
+                             std::optional<RowLimit> limit = std::nullopt);
 
 // Which sheet of a workbook an import reads, and what it refuses besides.
 struct SheetRequest {
@@ -57,14 +55,14 @@ struct SheetRequest {
 // succeeds. A failure's message is the program's own text, then on a new line the file's name and the
 // reason. `source`, when given, receives how later messages name the sheet read: the file, and the sheet
 // unless the file is CSV (`weather.xlsx, sheet "2024"`).
-ImportOutcome ImportWorkbookSheet(Grid& grid, const std::filesystem::path& file, UserInterface& ui,
-                                  const SheetRequest& request, std::string* source = nullptr);
+Outcome ImportWorkbookSheet(Grid& grid, const std::filesystem::path& file, UserInterface& ui,
+                            const SheetRequest& request, std::string* source = nullptr);
 
 // The window's import: the user is asked which sheet unless `sheet` is given. A table with a row limit
 // (weather, soil) refuses a pandas index as its first column.
-ImportOutcome ImportWorkbookFile(Grid& grid, const std::filesystem::path& file, UserInterface& ui,
-                                 std::optional<int> sheet = std::nullopt,
-                                 std::optional<RowLimit> limit = std::nullopt);
+Outcome ImportWorkbookFile(Grid& grid, const std::filesystem::path& file, UserInterface& ui,
+                           std::optional<int> sheet = std::nullopt,
+                           std::optional<RowLimit> limit = std::nullopt);
 
 // Why the first column of a sheet looks like the index that pandas writes before a table's columns
 // (DataFrame.to_excel and to_csv do unless told index=False): 0, 1, 2, ... under no title, "Unnamed: 0"

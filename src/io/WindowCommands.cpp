@@ -40,11 +40,11 @@ int FilledRows(const Grid& grid) {
 // and leaves the copy as it was unless it imported. A cancelled or failed import changes nothing, so it
 // leaves no step to undo. `what` names the table in the step's label ("Import weather (366 rows)").
 template <class Import, class Layout>
-ImportOutcome ImportIntoForm(FormModel& form, std::string_view gridId, std::string_view what, Import&& import,
-                             Layout&& layout) {
+Outcome ImportIntoForm(FormModel& form, std::string_view gridId, std::string_view what, Import&& import,
+                       Layout&& layout) {
     Grid grid = form.grid(gridId);
-    const ImportOutcome outcome = std::forward<Import>(import)(grid);
-    if (outcome != ImportOutcome::Imported) return outcome;
+    const Outcome outcome = std::forward<Import>(import)(grid);
+    if (!outcome) return outcome;
     FormModel::Batch batch(form, "Import " + std::string(what) + " (" + std::to_string(FilledRows(grid)) +
                                      " rows)");
     form.editGrid(gridId, [&](Grid& g) { g = std::move(grid); });
@@ -56,7 +56,7 @@ ImportOutcome ImportIntoForm(FormModel& form, std::string_view gridId, std::stri
 template <class Import> auto KeepingSoilLayout(Import&& import) {
     return [import = std::forward<Import>(import)](Grid& grid) {
         const Grid before = grid;
-        const ImportOutcome outcome = import(grid);
+        const Outcome outcome = import(grid);
         for (int c = 0; c <= std::min(before.cols(), grid.cols()); ++c) {
             grid.setText(0, c, before.text(0, c));
             grid.setColumnWidth(c, before.columnWidth(c));
@@ -80,29 +80,28 @@ std::string YearsText(const std::vector<int>& years) {
 
 // The season's year in a file of several: the last one is proposed, the most recent season being the
 // one most often wanted. Cancelled when the user cancels, failed when the answer is no year of the file.
-ImportOutcome AskWeatherYear(UserInterface& ui, const fs::path& file, const std::vector<int>& years,
-                             int& year) {
+Outcome AskWeatherYear(UserInterface& ui, const fs::path& file, const std::vector<int>& years, int& year) {
     const std::string held = YearsText(years);
     const auto answer = ui.input(file.filename().string() + " holds the weather of the years " + held +
                                      ".\r\rplease, type the year of the season",
                                  "selection of year", std::to_string(years.back()));
-    if (!answer || Trim(*answer).empty()) return ImportOutcome::Cancelled;
+    if (!answer || Trim(*answer).empty()) return Outcome::Cancelled;
     const auto chosen = ParseInt32(Trim(*answer));
     if (!chosen || std::find(years.begin(), years.end(), *chosen) == years.end()) {
         ui.message(QuoteValue(Trim(*answer)) + " is not a year of " + file.string() + ", which holds " +
                        held + ": the weather table was not changed.",
                    {}, Icon::Exclamation);
-        return ImportOutcome::Failed;
+        return Outcome::Failed;
     }
     year = *chosen;
-    return ImportOutcome::Imported;
+    return Outcome::Done;
 }
 
 // A weather file's season into the grid, with its notes (a leap year's 31 December) and a warning when
 // the file's latitude is not the configuration's: the day length and the radiation's geometry follow
 // the latter.
-ImportOutcome FillFromWeatherFile(Grid& grid, const fs::path& file, std::string_view configuredLatitude,
-                                  UserInterface& ui) {
+Outcome FillFromWeatherFile(Grid& grid, const fs::path& file, std::string_view configuredLatitude,
+                            UserInterface& ui) {
     const std::string name = file.string();
     try {
         WeatherFileSeries series;
@@ -113,8 +112,7 @@ ImportOutcome FillFromWeatherFile(Grid& grid, const fs::path& file, std::string_
         const std::vector<int> years = series.years();
         int year = 0;
         if (years.size() > 1) {
-            if (const auto asked = AskWeatherYear(ui, file, years, year); asked != ImportOutcome::Imported)
-                return asked;
+            if (const auto asked = AskWeatherYear(ui, file, years, year); !asked) return asked;
         } else {
             year = ChooseWeatherYear(series, std::nullopt);
         }
@@ -127,11 +125,11 @@ ImportOutcome FillFromWeatherFile(Grid& grid, const fs::path& file, std::string_
                            "° differs from " + name + "'s " + ShortestText(*series.latitude) +
                            "° by more than 0.1°; the season keeps the configuration's.",
                        {}, Icon::Exclamation);
-        return ImportOutcome::Imported;
+        return Outcome::Done;
     } catch (const WeatherFileError& e) {
         const std::string text = e.what();
         ui.message(text.starts_with(name) ? text : name + ": " + text, {}, Icon::Exclamation);
-        return ImportOutcome::Failed;
+        return Outcome::Failed;
     }
 }
 
@@ -151,20 +149,20 @@ void LayOutWeatherGrid(FormModel& form) {
     });
 }
 
-ImportOutcome OpenWeather(FormModel& form, UserInterface& ui) {
+Outcome OpenWeather(FormModel& form, UserInterface& ui) {
     const auto chosen =
         ui.openFile({"TULO - Open a Weather file", "*.xlsx", std::string(kWeatherFileFilter)});
-    if (!chosen || chosen->empty()) return ImportOutcome::Cancelled;
+    if (!chosen || chosen->empty()) return Outcome::Cancelled;
     std::error_code ec;
     if (!fs::exists(*chosen, ec)) {
         ui.message("File not exit");
-        return ImportOutcome::Failed;
+        return Outcome::Failed;
     }
     return ImportWeatherFile(form, *chosen, ui);
 }
 
-ImportOutcome ImportWeatherFile(FormModel& form, const fs::path& file, UserInterface& ui,
-                                std::optional<int> sheet) {
+Outcome ImportWeatherFile(FormModel& form, const fs::path& file, UserInterface& ui,
+                          std::optional<int> sheet) {
     if (RecogniseWeatherFile(file))
         return ImportIntoForm(
             form, ctl::sprWeather, "weather",
@@ -197,7 +195,7 @@ void LayOutSoilGrid(FormModel& form) {
     });
 }
 
-ImportOutcome OpenSoilPhysicsData(FormModel& form, UserInterface& ui) {
+Outcome OpenSoilPhysicsData(FormModel& form, UserInterface& ui) {
     return ImportIntoForm(form, ctl::sprSoilPhysics, "soil", KeepingSoilLayout([&](Grid& grid) {
                               std::string chosen;
                               return OpenWorkbookIntoGrid(grid, ui, "Soil physics", chosen,
@@ -206,8 +204,7 @@ ImportOutcome OpenSoilPhysicsData(FormModel& form, UserInterface& ui) {
                           LayOutSoilGrid);
 }
 
-ImportOutcome ImportSoilFile(FormModel& form, const fs::path& file, UserInterface& ui,
-                             std::optional<int> sheet) {
+Outcome ImportSoilFile(FormModel& form, const fs::path& file, UserInterface& ui, std::optional<int> sheet) {
     return ImportIntoForm(form, ctl::sprSoilPhysics, "soil", KeepingSoilLayout([&](Grid& grid) {
                               return ImportWorkbookFile(grid, file, ui, sheet,
                                                         ImportRowLimit(ctl::sprSoilPhysics));

@@ -33,12 +33,12 @@ inline constexpr std::string_view kWeatherFileFilter =
 // the grid out. A weather file (see WeatherFiles.h) gives one year: of a file of several years the user
 // is asked which, the last one proposed. A workbook gives a sheet of at most 366 rows, row 1 the titles.
 // A cancelled or failed import leaves the table as it was.
-ImportOutcome OpenWeather(FormModel& form, UserInterface& ui);
+Outcome OpenWeather(FormModel& form, UserInterface& ui);
 
 // The same import for a file already chosen (dropped on the weather page); `sheet` answers a workbook's
 // sheet question.
-ImportOutcome ImportWeatherFile(FormModel& form, const std::filesystem::path& file, UserInterface& ui,
-                                std::optional<int> sheet = std::nullopt);
+Outcome ImportWeatherFile(FormModel& form, const std::filesystem::path& file, UserInterface& ui,
+                          std::optional<int> sheet = std::nullopt);
 
 // Blanks every data cell of the weather grid and its estimated-humidity marks; the captions stay.
 void NewWeather(FormModel& form);
@@ -61,11 +61,11 @@ void LayOutSoilGrid(FormModel& form);
 // Asks for a workbook (kind "Soil physics") and imports a sheet of at most 15 rows, one layer a row from
 // row 1, into the soil grid. The built-in captions of row 0 and the column widths stay whatever the
 // workbook brings; then the grid is laid out. A cancelled or failed import leaves the table as it was.
-ImportOutcome OpenSoilPhysicsData(FormModel& form, UserInterface& ui);
+Outcome OpenSoilPhysicsData(FormModel& form, UserInterface& ui);
 
 // The same import for a file already chosen (dropped on the soil page).
-ImportOutcome ImportSoilFile(FormModel& form, const std::filesystem::path& file, UserInterface& ui,
-                             std::optional<int> sheet = std::nullopt);
+Outcome ImportSoilFile(FormModel& form, const std::filesystem::path& file, UserInterface& ui,
+                       std::optional<int> sheet = std::nullopt);
 
 // ---------------------------------------------------------------------------------------------------
 // Configuration

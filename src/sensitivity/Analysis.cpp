@@ -50,10 +50,6 @@ std::string Quoted(const fs::path& path) {
     return "\"" + path.string() + "\"";
 }
 
-StepResult Failed(std::string message) {
-    return {StepStatus::Failed, std::move(message)};
-}
-
 // Removes a file if it is there; a message when it is there and stays.
 WhyNot RemoveFile(const fs::path& file) {
     std::error_code error;
@@ -536,8 +532,8 @@ WhyNot SpawnTool(const std::string& program, const std::string& modeText, const 
 
 // Waits for the tool's exit, keeping the start of what it says: Cancelled or Failed (named `name`) when
 // it is killed for `cancelled` or for running beyond the time limit. Closes `readEnd`.
-StepResult WaitForTool(pid_t pid, int readEnd, const std::string& name, std::chrono::milliseconds timeLimit,
-                       const std::function<bool()>& cancelled, int& status, std::string& said) {
+Outcome WaitForTool(pid_t pid, int readEnd, const std::string& name, std::chrono::milliseconds timeLimit,
+                    const std::function<bool()>& cancelled, int& status, std::string& said) {
     const auto drain = [&] {
         char buffer[4096];
         ssize_t got = 0;
@@ -546,7 +542,7 @@ StepResult WaitForTool(pid_t pid, int readEnd, const std::string& name, std::chr
     };
     ::fcntl(readEnd, F_SETFL, O_NONBLOCK);
     const auto start = std::chrono::steady_clock::now();
-    StepResult result;
+    Outcome result;
     while (true) {
         const pid_t ended = ::waitpid(pid, &status, WNOHANG);
         drain();
@@ -557,11 +553,12 @@ StepResult WaitForTool(pid_t pid, int readEnd, const std::string& name, std::chr
             ::kill(pid, SIGKILL);
             while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
             }
-            result = stop ? StepResult{StepStatus::Cancelled, "The sensitivity analysis was cancelled."}
-                          : Failed(name + " did not finish within " +
-                                   std::to_string(
-                                       std::chrono::duration_cast<std::chrono::seconds>(timeLimit).count()) +
-                                   " s and was stopped.");
+            result = stop ? Outcome::Cancellation("The sensitivity analysis was cancelled.")
+                          : Outcome::Failure(
+                                name + " did not finish within " +
+                                std::to_string(
+                                    std::chrono::duration_cast<std::chrono::seconds>(timeLimit).count()) +
+                                " s and was stopped.");
             break;
         }
         pollfd wait{readEnd, POLLIN, 0};
@@ -574,27 +571,27 @@ StepResult WaitForTool(pid_t pid, int readEnd, const std::string& name, std::chr
 
 } // namespace
 
-StepResult RunTool(const fs::path& tool, int mode, const fs::path& file, std::chrono::milliseconds timeLimit,
-                   const std::function<bool()>& cancelled) {
+Outcome RunTool(const fs::path& tool, int mode, const fs::path& file, std::chrono::milliseconds timeLimit,
+                const std::function<bool()>& cancelled) {
     const std::string name = "The sensitivity tool " + Quoted(tool);
     if (::access(tool.c_str(), X_OK) != 0)
-        return Failed(name + " cannot be started: " + std::strerror(errno) +
-                      ". It is installed beside tulo; $TULO_SIMLAB may name another.");
+        return Outcome::Failure(name + " cannot be started: " + std::strerror(errno) +
+                                ". It is installed beside tulo; $TULO_SIMLAB may name another.");
     const std::string modeText = std::to_string(mode);
     pid_t pid = 0;
     int readEnd = -1;
     if (const auto why = SpawnTool(tool.string(), modeText, file, pid, readEnd))
-        return Failed(name + " cannot be started: " + *why + ".");
+        return Outcome::Failure(name + " cannot be started: " + *why + ".");
     int status = 0;
     std::string said;
-    if (StepResult result = WaitForTool(pid, readEnd, name, timeLimit, cancelled, status, said); !result.ok())
+    if (Outcome result = WaitForTool(pid, readEnd, name, timeLimit, cancelled, status, said); !result)
         return result;
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return {};
     std::string message = name + " (mode " + modeText + ") failed";
     message += WIFSIGNALED(status) ? " with signal " + std::to_string(WTERMSIG(status))
                                    : " with exit status " + std::to_string(WEXITSTATUS(status));
     const std::string_view text = Trim(said);
-    return Failed(message + (text.empty() ? "." : ": " + std::string(text)));
+    return Outcome::Failure(message + (text.empty() ? "." : ": " + std::string(text)));
 }
 
 namespace {
@@ -624,15 +621,15 @@ std::vector<ParameterSet> SampleParameterSets(const SampleFile& sample, std::spa
 }
 
 // The failure of samples whose crop does not reach the stage their output needs.
-StepResult UndefinedOutputs(SampleOutput output, std::size_t undefined, std::size_t total,
-                            std::size_t firstUndefined) {
+Outcome UndefinedOutputs(SampleOutput output, std::size_t undefined, std::size_t total,
+                         std::size_t firstUndefined) {
     const OutputChoice& choice = ChoiceOf(output);
     const char* stage = output == SampleOutput::Flowering ? "flowering" : "maturity";
-    return Failed(std::to_string(undefined) + " of " + std::to_string(total) +
-                  " samples (the first: sample " + std::to_string(firstUndefined + 1) + ") have no " +
-                  std::string(choice.text) + ": their crop does not reach " + stage +
-                  " by the final day. The indices would describe only the samples that reach it; "
-                  "lengthen the season or narrow the factors' distributions.");
+    return Outcome::Failure(std::to_string(undefined) + " of " + std::to_string(total) +
+                            " samples (the first: sample " + std::to_string(firstUndefined + 1) +
+                            ") have no " + std::string(choice.text) + ": their crop does not reach " + stage +
+                            " by the final day. The indices would describe only the samples that reach it; "
+                            "lengthen the season or narrow the factors' distributions.");
 }
 
 } // namespace
@@ -641,7 +638,8 @@ SampleRuns RunSampleSimulations(const CompiledInputs& inputs, const SampleFile& 
                                 std::span<const int> rows, const RunOptions& options, SampleOutput output) {
     SampleRuns runs;
     if (static_cast<std::size_t>(sample.factors) != rows.size()) {
-        runs.status = Failed("The sample file holds " + std::to_string(sample.factors) + " factors but " +
+        runs.status =
+            Outcome::Failure("The sample file holds " + std::to_string(sample.factors) + " factors but " +
                              std::to_string(rows.size()) + " factors are ticked.");
         return runs;
     }
@@ -663,15 +661,14 @@ SampleRuns RunSampleSimulations(const CompiledInputs& inputs, const SampleFile& 
     const auto problems = RunEnsembleInto(inputs, sets, sink, ensemble);
 
     if (options.cancelled && options.cancelled()) {
-        runs.status = {StepStatus::Cancelled,
-                       "The sensitivity analysis was cancelled during the simulations."};
+        runs.status = Outcome::Cancellation("The sensitivity analysis was cancelled during the simulations.");
         return runs;
     }
     std::size_t undefined = 0, firstUndefined = 0;
     for (std::size_t s = 0; s < total; ++s) {
         if (!problems[s].empty()) {
-            runs.status =
-                Failed("Sample " + std::to_string(s + 1) + " cannot be simulated: " + problems[s] + ".");
+            runs.status = Outcome::Failure("Sample " + std::to_string(s + 1) +
+                                           " cannot be simulated: " + problems[s] + ".");
             return runs;
         }
         if (!defined[s] && undefined++ == 0) firstUndefined = s;
@@ -688,11 +685,11 @@ Simulations CreateSamplesAndRun(const CompiledInputs& inputs, const AnalysisRequ
                                 const ExchangeFiles& files, const RunOptions& options) {
     Simulations sims;
     if (const auto why = RemoveOutputs(files)) {
-        sims.status = Failed(*why);
+        sims.status = Outcome::Failure(*why);
         return sims;
     }
     if (const auto why = CheckRequest(request)) {
-        sims.status = Failed(*why);
+        sims.status = Outcome::Failure(*why);
         return sims;
     }
     for (const TickedFactor& f : request.factors) sims.rows.push_back(f.row);
@@ -706,27 +703,28 @@ Simulations CreateSamplesAndRun(const CompiledInputs& inputs, const AnalysisRequ
         if (auto why = RemoveFile(sims.samplePath);
             why ||
             (why = WriteFileAtomically(files.configuration(), ConfigurationText(request, sims.samplePath)))) {
-            sims.status = Failed(*why);
+            sims.status = Outcome::Failure(*why);
             return sims;
         }
         sims.status = RunTool(tool, 1, files.configuration(), options.toolTimeLimit, options.cancelled);
-        if (!sims.status.ok()) return sims;
+        if (!sims.status) return sims;
     }
 
     std::string text;
     SampleFile sample;
     if (const auto why = ReadWholeFile(sims.samplePath, kMaxSampleFileBytes, text)) {
-        sims.status = Failed("Cannot read the sample file " + Quoted(sims.samplePath) + ": " + *why + ".");
+        sims.status =
+            Outcome::Failure("Cannot read the sample file " + Quoted(sims.samplePath) + ": " + *why + ".");
         return sims;
     }
     if (const auto why = ParseSampleFile(text, sample)) {
-        sims.status = Failed("In the sample file " + Quoted(sims.samplePath) + ": " + *why);
+        sims.status = Outcome::Failure("In the sample file " + Quoted(sims.samplePath) + ": " + *why);
         return sims;
     }
     text.clear();
     sims.runs = RunSampleSimulations(inputs, sample, sims.rows, options, request.output);
     sims.status = sims.runs.status;
-    if (!sims.status.ok()) return sims;
+    if (!sims.status) return sims;
 
     const bool truncated = std::any_of(sims.runs.truncated.begin(), sims.runs.truncated.end(),
                                        [](int count) { return count > 0; });
@@ -739,7 +737,7 @@ Simulations CreateSamplesAndRun(const CompiledInputs& inputs, const AnalysisRequ
         (why = WriteFileAtomically(files.request(),
                                    RequestText(analysed, request.methodLine, sims.rows.size(), files)))) {
         RemoveOutputs(files);
-        sims.status = Failed(*why);
+        sims.status = Outcome::Failure(*why);
     }
     return sims;
 }
@@ -894,40 +892,39 @@ WhyNot ParseIndexFile(std::string_view text, std::span<const int> rows, bool sob
     return std::nullopt;
 }
 
-StepResult ReadIndexResults(const ExchangeFiles& files, std::span<const int> rows, IndexResults& results) {
+Outcome ReadIndexResults(const ExchangeFiles& files, std::span<const int> rows, IndexResults& results) {
     results = IndexResults{};
     std::error_code error;
     const auto outputTime = fs::last_write_time(files.output(), error);
     if (error)
-        return Failed("There are no simulation outputs (" + Quoted(files.output()) +
-                      "): create the samples and run the simulations first.");
+        return Outcome::Failure("There are no simulation outputs (" + Quoted(files.output()) +
+                                "): create the samples and run the simulations first.");
     const auto indexTime = fs::last_write_time(files.index(), error);
-    if (error) return Failed("There is no index file " + Quoted(files.index()) + ".");
+    if (error) return Outcome::Failure("There is no index file " + Quoted(files.index()) + ".");
     if (indexTime < outputTime)
-        return Failed(
+        return Outcome::Failure(
             "The index file " + Quoted(files.index()) +
             " is older than the outputs of the last simulations: it describes an earlier analysis.");
     std::string text;
     if (const auto why = ReadWholeFile(files.index(), kMaxTextFileBytes, text))
-        return Failed("Cannot read the index file " + Quoted(files.index()) + ": " + *why + ".");
+        return Outcome::Failure("Cannot read the index file " + Quoted(files.index()) + ": " + *why + ".");
     // Only our tool's index file names its method; Sobol' is the one method whose factors may carry
     // two more items.
     const std::vector<std::string_view> items = Items(text);
     const bool sobol = items.size() > 1 && items[1].starts_with("method = sobol");
     if (const auto why = ParseIndexFile(text, rows, sobol, results))
-        return Failed("In the index file " + Quoted(files.index()) + ": " + *why);
+        return Outcome::Failure("In the index file " + Quoted(files.index()) + ": " + *why);
     return {};
 }
 
-StepResult ComputeIndexResults(const ExchangeFiles& files, std::span<const int> rows, IndexResults& results,
-                               const RunOptions& options) {
+Outcome ComputeIndexResults(const ExchangeFiles& files, std::span<const int> rows, IndexResults& results,
+                            const RunOptions& options) {
     results = IndexResults{};
     if (!fs::exists(files.output()) || !fs::exists(files.request()))
-        return Failed("There are no simulation outputs in " + Quoted(files.folder) +
-                      ": create the samples and run the simulations first.");
+        return Outcome::Failure("There are no simulation outputs in " + Quoted(files.folder) +
+                                ": create the samples and run the simulations first.");
     const fs::path tool = options.tool.empty() ? ToolPath() : options.tool;
-    if (auto status = RunTool(tool, 2, files.request(), options.toolTimeLimit, options.cancelled);
-        !status.ok())
+    if (auto status = RunTool(tool, 2, files.request(), options.toolTimeLimit, options.cancelled); !status)
         return status;
     return ReadIndexResults(files, rows, results);
 }
@@ -937,9 +934,9 @@ Analysis RunAnalysis(const CompiledInputs& inputs, const AnalysisRequest& reques
     Analysis analysis;
     analysis.simulations = CreateSamplesAndRun(inputs, request, files, options);
     analysis.status = analysis.simulations.status;
-    if (!analysis.status.ok()) return analysis;
+    if (!analysis.status) return analysis;
     analysis.status = ComputeIndexResults(files, analysis.simulations.rows, analysis.results, options);
-    if (!analysis.status.ok()) {
+    if (!analysis.status) {
         RemoveOutputs(files);
         return analysis;
     }

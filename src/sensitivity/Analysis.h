@@ -4,6 +4,7 @@
 // file read back. The window and the command line share these steps; none of them touches a form or the
 // main window's run state, the seasons running on compiled inputs with run states of their own.
 
+#include "base/Outcome.h"
 #include "engine/CompiledInputs.h"
 #include "sensitivity/SimLab.h"
 
@@ -151,14 +152,6 @@ std::optional<long> PlannedRuns(const AnalysisRequest& request);
 // keyword, the method line and the sample file's path, each line ending CR LF.
 std::string ConfigurationText(const AnalysisRequest& request, const std::filesystem::path& samplePath);
 
-// How a step ended. Failed and cancelled steps carry the message to show.
-enum class StepStatus { Done, Failed, Cancelled };
-struct StepResult {
-    StepStatus status = StepStatus::Done;
-    std::string message;
-    bool ok() const { return status == StepStatus::Done; }
-};
-
 // tuloSimLab beside the running program, or $TULO_SIMLAB when set.
 std::filesystem::path ToolPath();
 
@@ -167,9 +160,9 @@ inline constexpr std::chrono::milliseconds kToolTimeLimit{std::chrono::minutes(1
 // Starts the tool with the arguments (mode, file) and no shell between, and waits for its exit: Failed
 // with its error output when it fails, is missing or runs out of time; Cancelled when `cancelled` says so
 // (the tool is then killed). `cancelled` is polled several times a second.
-StepResult RunTool(const std::filesystem::path& tool, int mode, const std::filesystem::path& file,
-                   std::chrono::milliseconds timeLimit = kToolTimeLimit,
-                   const std::function<bool()>& cancelled = {});
+Outcome RunTool(const std::filesystem::path& tool, int mode, const std::filesystem::path& file,
+                std::chrono::milliseconds timeLimit = kToolTimeLimit,
+                const std::function<bool()>& cancelled = {});
 
 struct RunOptions {
     int threads = 0; // 0: every core
@@ -188,7 +181,7 @@ struct RunOptions {
 // maximum leaf area index. A sample whose crop does not reach the stage its output needs has no output:
 // the run fails, naming how many samples and the first, rather than let a made-up value into the indices.
 struct SampleRuns {
-    StepResult status;
+    Outcome status;
     std::vector<double> outputs;
     std::vector<int> truncated; // per column
 };
@@ -202,7 +195,7 @@ SampleRuns RunSampleSimulations(const CompiledInputs& inputs, const SampleFile& 
 // line; when values were truncated, the file of the values run instead, so that the indices describe them).
 // A failed or cancelled step leaves neither file.
 struct Simulations {
-    StepResult status;
+    Outcome status;
     std::filesystem::path samplePath; // the sample file run
     std::vector<int> rows;            // the factor row of each sample column
     SampleRuns runs;
@@ -242,16 +235,16 @@ struct IndexResults {
 // `rows` labels the factors; `sobol` reads the extra items.
 WhyNot ParseIndexFile(std::string_view text, std::span<const int> rows, bool sobol, IndexResults& results);
 // Reads "tuloSAindex.txt", refusing one older than "tuloSAout.txt" (it describes an earlier analysis).
-StepResult ReadIndexResults(const ExchangeFiles& files, std::span<const int> rows, IndexResults& results);
+Outcome ReadIndexResults(const ExchangeFiles& files, std::span<const int> rows, IndexResults& results);
 
 // "Display results": the tool's indices of the last simulations, then ReadIndexResults.
-StepResult ComputeIndexResults(const ExchangeFiles& files, std::span<const int> rows, IndexResults& results,
-                               const RunOptions& options = {});
+Outcome ComputeIndexResults(const ExchangeFiles& files, std::span<const int> rows, IndexResults& results,
+                            const RunOptions& options = {});
 
 // The whole analysis: CheckRequest, CreateSamplesAndRun, ComputeIndexResults, with the
 // truncation counts put into the results.
 struct Analysis {
-    StepResult status;
+    Outcome status;
     Simulations simulations;
     IndexResults results;
 };

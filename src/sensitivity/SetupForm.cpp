@@ -42,7 +42,7 @@ std::string SobolExponent(double executions, int ticked, bool custom) {
     return FormatSignificant(m == 0 ? 0.0 : m, 15);
 }
 
-Refusal Refuse(std::string text, std::string_view title = kCheckTitle, Icon icon = Icon::None) {
+Message Refuse(std::string text, std::string_view title = kCheckTitle, Icon icon = Icon::None) {
     return {std::move(text), std::string(title), icon};
 }
 
@@ -141,7 +141,7 @@ bool SettingsComplete(const SetupForm& form) {
 }
 
 // The Sobol' method line ("1 3", "3 3 2"), or the refusal of a list text typed over.
-std::variant<Refusal, std::string> SobolMethodLine(const SetupForm& form, int ticked) {
+std::variant<Message, std::string> SobolMethodLine(const SetupForm& form, int ticked) {
     const bool custom = form.sobolComputation == "custom";
     if (!custom && form.sobolComputation != "total")
         return Refuse("You have specified an invalid string in the <Method computation> combo box", "TULO",
@@ -156,7 +156,7 @@ std::variant<Refusal, std::string> SobolMethodLine(const SetupForm& form, int ti
 }
 
 // The method line of the form's method, which the checks found complete.
-std::variant<Refusal, std::string> FormMethodLine(const SetupForm& form, int ticked) {
+std::variant<Message, std::string> FormMethodLine(const SetupForm& form, int ticked) {
     const std::string& method = form.method;
     if (method == "FAST")
         return Joined({form.fastComputation == "Classic" ? "1" : "2", form.fastSeed, form.fastExecutions});
@@ -170,7 +170,7 @@ std::variant<Refusal, std::string> FormMethodLine(const SetupForm& form, int tic
 
 } // namespace
 
-std::variant<Refusal, AnalysisRequest> CheckSetup(const SetupForm& form) {
+std::variant<Message, AnalysisRequest> CheckSetup(const SetupForm& form) {
     bool otherDistribution = false;
     const bool rowsComplete = RowsComplete(form, otherDistribution);
     if (otherDistribution)
@@ -196,7 +196,7 @@ std::variant<Refusal, AnalysisRequest> CheckSetup(const SetupForm& form) {
     }
     request.keyword = *MethodKeyword(form.method);
     auto line = FormMethodLine(form, form.ticked());
-    if (auto* refusal = std::get_if<Refusal>(&line)) return std::move(*refusal);
+    if (auto* refusal = std::get_if<Message>(&line)) return std::move(*refusal);
     request.methodLine = std::get<std::string>(std::move(line));
 
     // An opened sample replaces the drawing, whatever page is in front.

@@ -70,17 +70,11 @@ struct SetupForm {
     void selectAll();
 };
 
-// A check that stops the command: one message box.
-struct Refusal {
-    std::string text;
-    std::string title;
-    Icon icon = Icon::None;
-};
-
 // The checks of "Create samples and run the simulations" in the order the user meets them, and the
 // analysis they ask for when they pass. A flooded field is analysed as any other: each sample runs the
 // season with the configuration's water.
-std::variant<Refusal, AnalysisRequest> CheckSetup(const SetupForm& form);
+// A check that stops the command refuses with one message box.
+std::variant<Message, AnalysisRequest> CheckSetup(const SetupForm& form);
 
 // An index as the results grid shows it ("#.#####"): at most five decimals, no zero before the point,
 // no trailing zeros or point: 0.25 -> ".25", 1 -> "1", -0.5 -> "-.5", 0 -> "0".

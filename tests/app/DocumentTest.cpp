@@ -69,8 +69,8 @@ std::vector<std::string> Texts(const Grid& grid) {
 Grid Imported(const QString& file) {
     Grid grid;
     test::ScriptedUi ui;
-    const ImportOutcome outcome = ImportWorkbookFile(grid, file.toStdString(), ui, 1);
-    return outcome == ImportOutcome::Imported ? grid : Grid();
+    const Outcome outcome = ImportWorkbookFile(grid, file.toStdString(), ui, 1);
+    return outcome ? grid : Grid();
 }
 
 } // namespace

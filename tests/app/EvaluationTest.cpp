@@ -139,7 +139,7 @@ private slots:
         s.ui->files.push_back(exported.toStdString());
         s.trigger("mnuExtractFittingMatrix");
         Grid pairs;
-        QCOMPARE(ImportWorkbookFile(pairs, exported.toStdString(), *s.ui), ImportOutcome::Imported);
+        QCOMPARE(ImportWorkbookFile(pairs, exported.toStdString(), *s.ui), Outcome::Done);
         QCOMPARE(pairs.text(1, 2), std::string("simulated"));
         QCOMPARE(pairs.text(4, 1), std::string("5.1"));
 

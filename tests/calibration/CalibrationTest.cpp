@@ -266,7 +266,7 @@ TEST(CalibrationChecks, TheWindowNamesTheMeasurementsLeftOut) {
     sites.cfg.sites[0].agb = "agb.xlsx";
     SiteTableSet tables;
     const auto refusal = [&] {
-        return PrepareMultiPoint(sites, main, tables).refusal.value_or(CalibrationMessage{}).text;
+        return PrepareMultiPoint(sites, main, tables).refusal.value_or(Message{}).text;
     };
     EXPECT_EQ(refusal(), "Data set 1 has no weather table: choose its weather workbook (weather.csv was not "
                          "read) with its Select button.");

@@ -20,8 +20,8 @@ struct Session {
     RunResults results;
     ScriptedUi ui;
     std::vector<std::string> exported; // kinds passed to the export
-    bool Run(FormModel& form) { return static_cast<bool>(Outcome(form)); }
-    RunOutcome Outcome(FormModel& form) {
+    bool Run(FormModel& form) { return static_cast<bool>(Result(form)); }
+    Outcome Result(FormModel& form) {
         return RunSimulation(form, ui, *run, results,
                              [this](const Grid&, std::string_view kind) { exported.emplace_back(kind); });
     }

@@ -24,21 +24,21 @@ TEST(CropCommands, OnlyAWorkbookThatWasReadReachesTheForm) {
 
     form.setText(ctl::txtTSUM1, "typed since"); // the user goes on editing
     const FormModel before = form;
-    EXPECT_EQ(OpenCropWorkbook(form, ui), ImportOutcome::Cancelled);
+    EXPECT_EQ(OpenCropWorkbook(form, ui), Outcome::Cancelled);
     std::ofstream(dir / "notes.xlsx") << "not a workbook";
     ui.files = {(dir / "notes.xlsx").string()};
-    EXPECT_EQ(OpenCropWorkbook(form, ui), ImportOutcome::Failed);
+    EXPECT_EQ(OpenCropWorkbook(form, ui), Outcome::Failed);
     EXPECT_EQ(form, before);
     std::ofstream(dir / "weather.csv") << "DOY,Tmax,Tmin\n1,10.5,2\n";
     ui.files = {(dir / "weather.csv").string()};
-    EXPECT_EQ(OpenCropWorkbook(form, ui), ImportOutcome::Failed);
+    EXPECT_EQ(OpenCropWorkbook(form, ui), Outcome::Failed);
     EXPECT_EQ(ui.messages.back().text, (dir / "weather.csv").string() +
                                            " is not a crop parameter workbook: cell C2: key \"2\", expected "
                                            "\"TBASEM\".");
     EXPECT_EQ(form, before);
 
     ui.files = {(dir / "cultivar.xlsx").string()};
-    EXPECT_EQ(OpenCropWorkbook(form, ui), ImportOutcome::Imported);
+    EXPECT_EQ(OpenCropWorkbook(form, ui), Outcome::Done);
     EXPECT_EQ(form.text(ctl::txtTSUM1), "875");
     EXPECT_EQ(ui.dialogs.back(), "TULO - Open a Crop file");
 

@@ -50,17 +50,17 @@ TEST_F(SpreadsheetCommands, FailedOrCancelledOpeningsLeaveTheGridAndRestoreThePo
     Grid grid(3, 2);
     grid.setText(1, 1, "before");
     std::string chosen = "x";
-    EXPECT_EQ(OpenWorkbookIntoGrid(grid, ui, "Weather", chosen), ImportOutcome::Cancelled);
+    EXPECT_EQ(OpenWorkbookIntoGrid(grid, ui, "Weather", chosen), Outcome::Cancelled);
     EXPECT_EQ(chosen, "");
     EXPECT_EQ(ui.dialogs, std::vector<std::string>{"TULO - Open a Weather file"});
 
     ui.files = {(dir_ / "missing.xlsx").string()};
-    EXPECT_EQ(OpenWorkbookIntoGrid(grid, ui, "Weather", chosen), ImportOutcome::Failed);
+    EXPECT_EQ(OpenWorkbookIntoGrid(grid, ui, "Weather", chosen), Outcome::Failed);
     EXPECT_EQ(ui.messageTexts().back(), "File not exit");
 
     for (const char* content : {"just some words", "PK\x03\x04 broken zip"}) {
         const fs::path bad = Write("bad.xlsx", content);
-        EXPECT_EQ(ImportWorkbookFile(grid, bad, ui), ImportOutcome::Failed);
+        EXPECT_EQ(ImportWorkbookFile(grid, bad, ui), Outcome::Failed);
         EXPECT_TRUE(ui.messages.back().text.starts_with(
             "File is not an Excel file or is locked and cannot be imported.\r" + bad.string() + ": The "));
         EXPECT_EQ(ui.messages.back().title, "Invalid File Type or Locked");
@@ -75,7 +75,7 @@ TEST_F(SpreadsheetCommands, ImportMarksWholeNumbersAndWidensLongTables) {
     Grid grid(366, 7);
     grid.setText(0, 1, "caption");
     grid.setBackground(5, 6, kLightCyan);
-    ASSERT_EQ(ImportWorkbookFile(grid, Write("t.csv", csv), ui), ImportOutcome::Imported);
+    ASSERT_EQ(ImportWorkbookFile(grid, Write("t.csv", csv), ui), Outcome::Done);
     EXPECT_EQ(grid.text(0, 1), "caption");
     EXPECT_EQ(grid.text(2, 2), "2.5");
     EXPECT_TRUE(grid.wholeNumber(2, 1));  // 3.0
@@ -93,24 +93,24 @@ TEST_F(SpreadsheetCommands, SeveralSheetsAskWhichOne) {
     Grid grid(366, 7);
     grid.setText(1, 1, "before");
     ui.inputs = {std::string(" "), std::string("3"), std::string("2")};
-    EXPECT_EQ(ImportWorkbookFile(grid, book, ui), ImportOutcome::Cancelled);
+    EXPECT_EQ(ImportWorkbookFile(grid, book, ui), Outcome::Cancelled);
     EXPECT_EQ(ui.questions[0].text,
               "Found 2 sheets\r\r1)  Weather\r2)  Notes\r\r\rplease, select the number of the sheet");
     EXPECT_EQ(ui.questions[0].title, "selection of sheet");
-    EXPECT_EQ(ImportWorkbookFile(grid, book, ui), ImportOutcome::Failed); // there is no third sheet
+    EXPECT_EQ(ImportWorkbookFile(grid, book, ui), Outcome::Failed); // there is no third sheet
     EXPECT_EQ(ui.messageTexts().back(), "Import did not succeed.\r" + book.string() +
                                             ": there is no sheet 3; the workbook has 2 sheets.");
     EXPECT_EQ(grid.text(1, 1), "before");
-    EXPECT_EQ(ImportWorkbookFile(grid, book, ui), ImportOutcome::Imported);
+    EXPECT_EQ(ImportWorkbookFile(grid, book, ui), Outcome::Done);
     EXPECT_EQ(grid.text(2, 2), "Vercelli (45.3° N)");
-    EXPECT_EQ(ImportWorkbookFile(grid, book, ui, 1), ImportOutcome::Imported); // no question when told
+    EXPECT_EQ(ImportWorkbookFile(grid, book, ui, 1), Outcome::Done); // no question when told
     EXPECT_EQ(ui.questions.size(), 3u);
     // A command line asks nothing: it reads sheet 1 and names the option that chooses another.
     grid.setText(366, 1, "before");
     std::string source;
     EXPECT_EQ(
         ImportWorkbookSheet(grid, book, ui, {std::nullopt, "--weather-sheet", std::nullopt, false}, &source),
-        ImportOutcome::Imported);
+        Outcome::Done);
     EXPECT_EQ(ui.questions.size(), 3u);
     EXPECT_EQ(ui.messageTexts().back(), book.string() +
                                             " has 2 sheets: read sheet 1 (\"Weather\"); --weather-sheet "
@@ -125,7 +125,7 @@ TEST_F(SpreadsheetCommands, FilesAndSheetsThatDoNotFitAreRefusedByName) {
     Grid grid(kWeatherRows, kWeatherCols);
     grid.setText(1, 1, "before");
     const auto refusal = [&](const fs::path& file, std::optional<RowLimit> limit = std::nullopt) {
-        EXPECT_EQ(ImportWorkbookFile(grid, file, ui, 1, limit), ImportOutcome::Failed);
+        EXPECT_EQ(ImportWorkbookFile(grid, file, ui, 1, limit), Outcome::Failed);
         return ui.messageTexts().back();
     };
     const std::string notImported = "File is not an Excel file or is locked and cannot be imported.\r";
@@ -147,7 +147,7 @@ TEST_F(SpreadsheetCommands, FilesAndSheetsThatDoNotFitAreRefusedByName) {
     EXPECT_EQ(grid.text(1, 1), "before");
     layers.resize(layers.size() - 4);
     EXPECT_EQ(ImportWorkbookFile(grid, Write("soil.csv", layers), ui, 1, ImportRowLimit(ctl::sprSoilPhysics)),
-              ImportOutcome::Imported);
+              Outcome::Done);
 
     // A workbook under an .ods name would not open as one.
     EXPECT_EQ(TableFileNameProblem(dir_ / "r.ods"),
@@ -161,7 +161,7 @@ TEST_F(SpreadsheetCommands, FilesAndSheetsThatDoNotFitAreRefusedByName) {
 TEST_F(SpreadsheetCommands, AFirstColumnWrittenByPandasAsTheIndexIsNamedAndRefused) {
     const auto grid = [&](const std::string& csv) {
         Grid g;
-        EXPECT_EQ(ImportWorkbookFile(g, Write("t.csv", csv), ui), ImportOutcome::Imported);
+        EXPECT_EQ(ImportWorkbookFile(g, Write("t.csv", csv), ui), Outcome::Done);
         return g;
     };
     const std::string index =
@@ -182,11 +182,11 @@ TEST_F(SpreadsheetCommands, AFirstColumnWrittenByPandasAsTheIndexIsNamedAndRefus
     const fs::path file = Write("pandas.csv", weather);
     Grid table(kWeatherRows, kWeatherCols);
     EXPECT_EQ(ImportWorkbookFile(table, file, ui, std::nullopt, ImportRowLimit(ctl::sprWeather)),
-              ImportOutcome::Failed);
+              Outcome::Failed);
     EXPECT_EQ(ui.messageTexts().back(),
               "Import did not succeed.\r" + file.string() + " has " + index + "under no title; remove it.");
     EXPECT_EQ(table.text(2, 1), "");
-    EXPECT_EQ(ImportWorkbookFile(table, file, ui), ImportOutcome::Imported); // a table of any shape takes it
+    EXPECT_EQ(ImportWorkbookFile(table, file, ui), Outcome::Done); // a table of any shape takes it
 }
 
 TEST(GridUtilities, ClearGridAndReadHeader) {

@@ -75,7 +75,7 @@ TEST_F(WindowCommands, WeatherImportIsOneStepToUndo) {
     for (int d = 1; d <= 365; ++d) csv += std::to_string(d) + ",0,30,20,25\n";
     form_.setCell(ctl::sprWeather, 0, 2, "a caption the layout puts right");
     notes_.clear();
-    ASSERT_EQ(ImportWeatherFile(form_, Write("w.csv", csv), ui), ImportOutcome::Imported);
+    ASSERT_EQ(ImportWeatherFile(form_, Write("w.csv", csv), ui), Outcome::Done);
     ASSERT_EQ(notes_.size(), 1u);
     const Grid& weather = form_.grid(ctl::sprWeather);
     EXPECT_EQ(weather.text(366, 3), "30");
@@ -84,7 +84,7 @@ TEST_F(WindowCommands, WeatherImportIsOneStepToUndo) {
     form_.apply(notes_[0], true);
     EXPECT_EQ(weather.text(366, 3), "");
 
-    EXPECT_EQ(ImportWeatherFile(form_, Write("long.csv", csv + "366,0,1,1,1\n"), ui), ImportOutcome::Failed);
+    EXPECT_EQ(ImportWeatherFile(form_, Write("long.csv", csv + "366,0,1,1,1\n"), ui), Outcome::Failed);
     NewWeather(form_);
     EXPECT_EQ(notes_.size(), 2u); // the undo; a refused import and blanking a blank table change nothing
 }
@@ -99,8 +99,8 @@ TEST_F(WindowCommands, OpenWeatherReadsAWeatherFileAndAsksTheYearOfSeveral) {
     // Cancelled, and a year the file does not hold: nothing changes.
     ui.files = {wth.string(), wth.string()};
     ui.inputs = {std::nullopt, "2017"};
-    EXPECT_EQ(OpenWeather(form_, ui), ImportOutcome::Cancelled);
-    EXPECT_EQ(OpenWeather(form_, ui), ImportOutcome::Failed);
+    EXPECT_EQ(OpenWeather(form_, ui), Outcome::Cancelled);
+    EXPECT_EQ(OpenWeather(form_, ui), Outcome::Failed);
     EXPECT_TRUE(form_ == before);
     EXPECT_TRUE(notes_.empty());
     ASSERT_EQ(ui.questions.size(), 2u);
@@ -116,7 +116,7 @@ TEST_F(WindowCommands, OpenWeatherReadsAWeatherFileAndAsksTheYearOfSeveral) {
     // 2018's 1 January is its day 1, and the whole year is one step to undo.
     ui.files = {wth.string()};
     ui.inputs = {" 2018 "};
-    ASSERT_EQ(OpenWeather(form_, ui), ImportOutcome::Imported);
+    ASSERT_EQ(OpenWeather(form_, ui), Outcome::Done);
     ASSERT_EQ(notes_.size(), 1u);
     const Grid& weather = form_.grid(ctl::sprWeather);
     Grid expected;
@@ -134,7 +134,7 @@ TEST_F(WindowCommands, WeatherFilesTellOfTheirLeapDayAndOfAFarLatitude) {
     // One year alone needs no question; its 31 December (day 366) has no row.
     const fs::path leap = Write("LEAP2001.WTH", test::DssatWeather({2020}, 10));
     form_.setText(ctl::txtLatitude, "45");
-    ASSERT_EQ(ImportWeatherFile(form_, leap, ui), ImportOutcome::Imported);
+    ASSERT_EQ(ImportWeatherFile(form_, leap, ui), Outcome::Done);
     EXPECT_TRUE(ui.questions.empty());
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_NE(ui.messages[0].text.find("DOY 366"), std::string::npos) << ui.messages[0].text;
@@ -146,7 +146,7 @@ TEST_F(WindowCommands, WeatherFilesTellOfTheirLeapDayAndOfAFarLatitude) {
     std::string gap = test::DssatWeather({2019});
     gap.erase(gap.find("\n19100 ") + 1, gap.find("\n19101 ") - gap.find("\n19100 "));
     const Grid kept = form_.grid(ctl::sprWeather);
-    EXPECT_EQ(ImportWeatherFile(form_, Write("GAP.WTH", gap), ui), ImportOutcome::Failed);
+    EXPECT_EQ(ImportWeatherFile(form_, Write("GAP.WTH", gap), ui), Outcome::Failed);
     EXPECT_NE(ui.messages.back().text.find("DOY 100"), std::string::npos) << ui.messages.back().text;
     EXPECT_TRUE(form_.grid(ctl::sprWeather) == kept);
 
@@ -154,14 +154,14 @@ TEST_F(WindowCommands, WeatherFilesTellOfTheirLeapDayAndOfAFarLatitude) {
     std::string csv = "day,rain,tmax,tmin,rad\n";
     for (int d = 1; d <= 365; ++d) csv += std::to_string(d) + ",0,31,20,25\n";
     ui.files = {Write("w.csv", csv).string()};
-    ASSERT_EQ(OpenWeather(form_, ui), ImportOutcome::Imported);
+    ASSERT_EQ(OpenWeather(form_, ui), Outcome::Done);
     EXPECT_EQ(form_.grid(ctl::sprWeather).text(366, 3), "31");
 }
 
 TEST_F(WindowCommands, SoilImportKeepsTheBuiltInCaptionsAndMarksMandatoryCells) {
     const std::string captions = form_.grid(ctl::sprSoilPhysics).text(0, 1);
     ASSERT_EQ(ImportSoilFile(form_, Write("s.csv", "300,1.3,1,30,30\n200,1.4,0.5,35,30\n"), ui),
-              ImportOutcome::Imported);
+              Outcome::Done);
     EXPECT_EQ(notes_.size(), 1u);
     const Grid& soil = form_.grid(ctl::sprSoilPhysics);
     EXPECT_EQ(soil.text(0, 1), captions);

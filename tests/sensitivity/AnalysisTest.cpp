@@ -116,14 +116,14 @@ TEST_F(SensitivityAnalysis, AFloodedFieldIsAnalysedUnderItsWater) {
     const int columns[] = {0};
     const SampleFile own = Sample({{flooded->crop.RUE}});
     const SampleRuns runs = RunSampleSimulations(*flooded, own, columns);
-    ASSERT_TRUE(runs.status.ok()) << runs.status.message;
+    ASSERT_TRUE(runs.status) << runs.status.message;
     auto run = std::make_unique<RunState>();
     const ParameterValue windowsCrop[] = {{ParameterIndex("KcFullCanopy"), 1.05}}; // as every sample runs
     RunSeason(*flooded, windowsCrop, *run);
     // The outputs pass through the ensemble's text cells.
     EXPECT_EQ(runs.outputs, (std::vector<double>{*ParseNumber(ShortestText(EndOfCropValues(*run).AGB))}));
     const SampleRuns dry = RunSampleSimulations(*unflooded, own, columns);
-    ASSERT_TRUE(dry.status.ok()) << dry.status.message;
+    ASSERT_TRUE(dry.status) << dry.status.message;
     EXPECT_NE(dry.outputs, runs.outputs);
 }
 
@@ -142,8 +142,8 @@ TEST_F(SensitivityAnalysis, SampleOutputsAreTheSameInAnyOrderAndOnAnyNumberOfThr
         const auto inputs = Compile(example);
         const SampleRuns forward = RunSampleSimulations(*inputs, Sample(rows), columns, one);
         const SampleRuns backward = RunSampleSimulations(*inputs, Sample(reversed), columns, two);
-        ASSERT_TRUE(forward.status.ok()) << forward.status.message;
-        ASSERT_TRUE(backward.status.ok()) << backward.status.message;
+        ASSERT_TRUE(forward.status) << forward.status.message;
+        ASSERT_TRUE(backward.status) << backward.status.message;
         ASSERT_EQ(forward.outputs.size(), rows.size());
         for (std::size_t s = 0; s < rows.size(); ++s) {
             EXPECT_EQ(forward.outputs[s], backward.outputs[rows.size() - 1 - s]) << example << s;
@@ -161,7 +161,7 @@ TEST_F(SensitivityAnalysis, TheOutputIsTheEndOfCropBiomassAndValuesAreTruncatedT
     const int columns[] = {0, 5};
     const SampleRuns runs =
         RunSampleSimulations(*inputs, Sample({{3, 0.01}, {rue.max + 1, lai.min - 0.005}}), columns);
-    ASSERT_TRUE(runs.status.ok()) << runs.status.message;
+    ASSERT_TRUE(runs.status) << runs.status.message;
     EXPECT_EQ(runs.truncated, (std::vector<int>{1, 1}));
 
     const ParameterSet clamped = {
@@ -192,7 +192,7 @@ TEST_F(SensitivityAnalysis, AnOpenedSampleIsRunNamedAndLabelledByTheTickedRows) 
     Write(opened, SampleText({{3, 28}, {2.5, 30}, {3.5, 26}, {2.8, 27}, {3.1, 29}, {3.3, 31}}));
     const auto analysis =
         RunAnalysis(*Compile("demo.sim"), OpenedPar1AndPar4(opened, "5 6"), files_, options_);
-    ASSERT_TRUE(analysis.status.ok()) << analysis.status.message;
+    ASSERT_TRUE(analysis.status) << analysis.status.message;
     EXPECT_FALSE(fs::exists(files_.sample()));
     EXPECT_EQ(Read(files_.request()), opened.string() + "\n5 6\n" + opened.string() + "\n2 1\n" +
                                           files_.output().string() + "\n" + files_.index().string() + "\n");
@@ -216,7 +216,7 @@ TEST_F(SensitivityAnalysis, AFactorTruncatedInEveryRowDidNotVary) {
     Write(opened, SampleText(rows));
     const auto analysis =
         RunAnalysis(*Compile("demo.sim"), OpenedPar1AndPar4(opened, "5 8"), files_, options_);
-    ASSERT_TRUE(analysis.status.ok()) << analysis.status.message;
+    ASSERT_TRUE(analysis.status) << analysis.status.message;
     ASSERT_EQ(analysis.results.factors.size(), 2u);
     EXPECT_FALSE(analysis.results.factors[0].varied);
     EXPECT_EQ(analysis.results.factors[0].truncated, 8);
@@ -263,7 +263,7 @@ TEST_F(SensitivityAnalysis, AnalysesRunAtOnceEachInAFolderOfItsOwn) {
     second.methodLine = "2 300";
     const fs::path parent = files_.folder / "analyses";
     const Analysis alone = RunAnalysis(*inputs, first, NewExchangeFiles(parent), options_);
-    ASSERT_TRUE(alone.status.ok()) << alone.status.message;
+    ASSERT_TRUE(alone.status) << alone.status.message;
 
     const ExchangeFiles a = NewExchangeFiles(parent), b = NewExchangeFiles(parent);
     EXPECT_NE(a.folder, b.folder);
@@ -272,7 +272,7 @@ TEST_F(SensitivityAnalysis, AnalysesRunAtOnceEachInAFolderOfItsOwn) {
     std::thread beside([&] { other = RunAnalysis(*inputs, second, b, options_); });
     together = RunAnalysis(*inputs, first, a, options_);
     beside.join();
-    ASSERT_TRUE(together.status.ok() && other.status.ok()) << together.status.message << other.status.message;
+    ASSERT_TRUE(together.status && other.status) << together.status.message << other.status.message;
     EXPECT_EQ(together.results.method, "lhs 1 300");
     EXPECT_EQ(other.results.method, "lhs 2 300");
     for (std::size_t j = 0; j < 2; ++j)
@@ -393,24 +393,24 @@ TEST_F(SensitivityAnalysis, FailedCancelledAndStaleAnalysesLeaveNothingToShow) {
     const auto inputs = Compile("demo.sim");
     AnalysisRequest request = LhsOfRow0();
     const auto first = RunAnalysis(*inputs, request, files_, options_);
-    ASSERT_TRUE(first.status.ok()) << first.status.message;
+    ASSERT_TRUE(first.status) << first.status.message;
     const auto stale = fs::last_write_time(files_.output()) - std::chrono::seconds(5);
 
     RunOptions cancel = options_;
     cancel.cancelled = [] { return true; };
     const auto cancelled = CreateSamplesAndRun(*inputs, request, files_, cancel);
-    EXPECT_EQ(cancelled.status.status, StepStatus::Cancelled);
+    EXPECT_EQ(cancelled.status.status, Outcome::Cancelled);
     EXPECT_FALSE(fs::exists(files_.output()));
     EXPECT_FALSE(fs::exists(files_.request()));
 
-    ASSERT_TRUE(CreateSamplesAndRun(*inputs, request, files_, options_).status.ok());
+    ASSERT_TRUE(CreateSamplesAndRun(*inputs, request, files_, options_).status);
     fs::last_write_time(files_.index(), stale);
     IndexResults results;
     const int rows[] = {0};
     EXPECT_NE(ReadIndexResults(files_, rows, results).message.find("older"), std::string::npos);
 
     request.methodLine = "1 1"; // too few executions for the tool
-    EXPECT_EQ(CreateSamplesAndRun(*inputs, request, files_, options_).status.status, StepStatus::Failed);
+    EXPECT_EQ(CreateSamplesAndRun(*inputs, request, files_, options_).status.status, Outcome::Failed);
     EXPECT_FALSE(fs::exists(files_.output()));
 }
 
@@ -420,11 +420,11 @@ TEST_F(SensitivityAnalysis, TheToolRunsFromAnyFolderAndEveryWayItFailsIsSaid) {
     const fs::path tool = files_.folder / "my tool";
     fs::copy_file(TULO_SIMLAB_PATH, tool);
     Write(files_.configuration(), ConfigurationText(LhsOfRow0(), files_.sample()));
-    ASSERT_TRUE(RunTool(tool, 1, files_.configuration()).ok());
+    ASSERT_TRUE(RunTool(tool, 1, files_.configuration()));
     EXPECT_TRUE(fs::exists(files_.sample()));
 
-    const StepResult failed = RunTool(tool, 2, files_.folder / "none.txt");
-    EXPECT_EQ(failed.status, StepStatus::Failed);
+    const Outcome failed = RunTool(tool, 2, files_.folder / "none.txt");
+    EXPECT_EQ(failed.status, Outcome::Failed);
     EXPECT_NE(failed.message.find("Cannot read the index request"), std::string::npos) << failed.message;
     EXPECT_NE(RunTool(files_.folder / "missing", 1, files_.configuration()).message.find("cannot be started"),
               std::string::npos);
@@ -435,7 +435,7 @@ TEST_F(SensitivityAnalysis, TheToolRunsFromAnyFolderAndEveryWayItFailsIsSaid) {
     const auto start = std::chrono::steady_clock::now();
     EXPECT_NE(RunTool(slow, 1, slow, std::chrono::milliseconds(200)).message.find("did not finish"),
               std::string::npos);
-    EXPECT_EQ(RunTool(slow, 1, slow, kToolTimeLimit, [] { return true; }).status, StepStatus::Cancelled);
+    EXPECT_EQ(RunTool(slow, 1, slow, kToolTimeLimit, [] { return true; }).status, Outcome::Cancelled);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 
@@ -501,7 +501,7 @@ TEST_F(SensitivityAnalysis, ANonGrowthFactorIsRunWithinItsRangeAndDrivesTheFlowe
     request.methodLine = "1 60";
     request.output = SampleOutput::Flowering;
     const Analysis analysis = RunAnalysis(*Compile("demo.sim"), request, files_, options_);
-    ASSERT_TRUE(analysis.status.ok()) << analysis.status.message;
+    ASSERT_TRUE(analysis.status) << analysis.status.message;
     EXPECT_GT(analysis.simulations.runs.truncated[1], 0);
     std::string values = Read(files_.runValues());
     SampleFile run;
@@ -530,7 +530,7 @@ TEST_F(SensitivityAnalysis, TheOutputChosenIsWhatTheSeasonsGive) {
     std::map<SampleOutput, std::vector<double>> outputs;
     for (const OutputChoice& choice : OutputChoices()) {
         const SampleRuns runs = RunSampleSimulations(*inputs, sample, rue, {}, choice.output);
-        ASSERT_TRUE(runs.status.ok()) << choice.keyword << ": " << runs.status.message;
+        ASSERT_TRUE(runs.status) << choice.keyword << ": " << runs.status.message;
         outputs[choice.output] = runs.outputs;
     }
     EXPECT_EQ(outputs[SampleOutput::Agb], RunSampleSimulations(*inputs, sample, rue).outputs);
@@ -543,14 +543,14 @@ TEST_F(SensitivityAnalysis, TheOutputChosenIsWhatTheSeasonsGive) {
     const int tsum1[] = {FindFactor("TSUM1").factor->row};
     const SampleRuns late =
         RunSampleSimulations(*inputs, Sample({{900}, {3000}, {2900}}), tsum1, {}, SampleOutput::Maturity);
-    EXPECT_FALSE(late.status.ok());
+    EXPECT_FALSE(late.status);
     EXPECT_TRUE(late.outputs.empty());
     EXPECT_TRUE(
         late.status.message.starts_with("2 of 3 samples (the first: sample 2) have no maturity day: their "
                                         "crop does not reach maturity by the final day."))
         << late.status.message;
-    EXPECT_TRUE(RunSampleSimulations(*inputs, Sample({{900}, {1200}}), tsum1, {}, SampleOutput::Flowering)
-                    .status.ok());
+    EXPECT_TRUE(
+        RunSampleSimulations(*inputs, Sample({{900}, {1200}}), tsum1, {}, SampleOutput::Flowering).status);
     EXPECT_EQ(FindOutput("LAI-max"), SampleOutput::LaiMax);
     EXPECT_EQ(FindOutput("flowering day (doy)"), SampleOutput::Flowering);
     EXPECT_EQ(FindOutput("yield"), std::nullopt);
@@ -568,7 +568,7 @@ TEST_F(SensitivityAnalysis, TheDefaultOutputIsTheEndOfCropBiomassAsBefore) {
                                                          {3.739467286566512, 27.40680458074199},
                                                          {2.8090629214766563, 31.270502918110495}}),
                                                  rows);
-    ASSERT_TRUE(runs.status.ok()) << runs.status.message;
+    ASSERT_TRUE(runs.status) << runs.status.message;
     EXPECT_EQ(runs.outputs,
               (std::vector<double>{3107.3728, 3056.8184, 1193.1919, 2975.109, 3676.8171, 1475.0574}));
     EXPECT_EQ(AnalysisRequest{}.output, SampleOutput::Agb);

@@ -7,7 +7,7 @@ namespace {
 
 std::string Refused(const SetupForm& form) {
     const auto outcome = CheckSetup(form);
-    return std::holds_alternative<Refusal>(outcome) ? std::get<Refusal>(outcome).text : "";
+    return std::holds_alternative<Message>(outcome) ? std::get<Message>(outcome).text : "";
 }
 
 std::string MethodLineOf(const SetupForm& form) {
@@ -38,7 +38,7 @@ TEST(SetupFormTest, ChecksComeInTheOrderOfTheCommand) {
 
     form.method = "Sobol method";
     form.sobolComputation = "partial";
-    const Refusal computation = std::get<Refusal>(CheckSetup(form));
+    const Message computation = std::get<Message>(CheckSetup(form));
     EXPECT_EQ(computation.text, "You have specified an invalid string in the <Method computation> combo box");
     EXPECT_EQ(computation.title, "TULO");
     EXPECT_EQ(computation.icon, Icon::Critical);
@@ -167,7 +167,7 @@ TEST(SetupFormTest, TheOutputIsTheLastSettingAndWhatTheRequestAnalyses) {
     const auto request = std::get<AnalysisRequest>(CheckSetup(form));
     EXPECT_EQ(request.output, SampleOutput::Flowering);
     form.output = "Yield";
-    EXPECT_EQ(std::get<Refusal>(CheckSetup(form)).text, "There is something wrong with your inputs");
+    EXPECT_EQ(std::get<Message>(CheckSetup(form)).text, "There is something wrong with your inputs");
 }
 
 // The export holds the interactions below the factors.
