@@ -12,7 +12,7 @@
 
 namespace {
 
-std::shared_ptr<const tulo::CompiledInputs> Demo() {
+std::shared_ptr<const tulo::SeasonInputs> Demo() {
     static const auto inputs = [] {
         tulo::FormModel form;
         if (const auto error = tulo::ReadSimConfig(std::string(TULO_SOURCE_DIR) + "/examples/demo.sim", form))

@@ -27,7 +27,7 @@ tulo::FormModel LoadForm(const char* example) {
     return form;
 }
 
-std::shared_ptr<const tulo::CompiledInputs> Compile(const char* example) {
+std::shared_ptr<const tulo::SeasonInputs> Compile(const char* example) {
     const tulo::Compilation compiled = tulo::CompileInputs(LoadForm(example));
     if (!compiled.inputs) throw std::runtime_error("example inputs do not validate");
     return compiled.inputs;

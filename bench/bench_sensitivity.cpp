@@ -17,7 +17,7 @@ namespace {
 
 namespace sa = tulo::sensitivity;
 
-std::shared_ptr<const tulo::CompiledInputs> CompileDemo() {
+std::shared_ptr<const tulo::SeasonInputs> CompileDemo() {
     tulo::FormModel form;
     if (const auto error = tulo::ReadSimConfig(std::string(TULO_SOURCE_DIR) + "/examples/demo.sim", form))
         throw std::runtime_error(*error);

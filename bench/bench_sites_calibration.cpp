@@ -5,7 +5,7 @@
 #include "SilentUi.h"
 
 #include "calibration/Simplex.h"
-#include "engine/CompiledInputs.h"
+#include "engine/SeasonInputs.h"
 #include "engine/Season.h"
 #include "io/SeasonOptions.h"
 #include "io/SimConfig.h"

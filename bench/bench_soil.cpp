@@ -2,7 +2,7 @@
 // season pays to start its soil, from the compiled profile and from the table.
 
 #include "base/Numbers.h"
-#include "engine/CompiledInputs.h"
+#include "engine/SeasonInputs.h"
 #include "engine/Season.h"
 #include "engine/SoilProfile.h"
 #include "io/SimConfig.h"
@@ -18,7 +18,7 @@
 
 namespace {
 
-std::shared_ptr<const tulo::CompiledInputs> CompileFlooded() {
+std::shared_ptr<const tulo::SeasonInputs> CompileFlooded() {
     tulo::FormModel form;
     if (const auto error = tulo::ReadSimConfig(TULO_SOURCE_DIR "/examples/flooded.sim", form))
         throw std::runtime_error(*error);
@@ -33,7 +33,7 @@ struct BalanceDay {
     std::int32_t HQin = 0;
 };
 
-std::vector<BalanceDay> SeasonDays(const tulo::CompiledInputs& inputs) {
+std::vector<BalanceDay> SeasonDays(const tulo::SeasonInputs& inputs) {
     auto run = std::make_unique<tulo::RunState>();
     tulo::RunSeason(inputs, {}, *run);
     const auto& c = run->control;

@@ -7,7 +7,7 @@
 #include "base/Numbers.h"
 #include "calibration/CalibrationForm.h"
 #include "calibration/Reinit.h"
-#include "engine/CompiledInputs.h"
+#include "engine/SeasonInputs.h"
 #include "evaluation/MeasuredEvaluation.h"
 #include "io/SimConfig.h"
 #include "io/SitesTable.h"
@@ -101,7 +101,7 @@ std::optional<ParamText> ParseParam(const std::string& text, UserInterface& ui,
 
 // The parameter's value in the configuration, as its field reads (a single-precision value would print
 // with spurious digits).
-double ConfiguredValue(const ParameterInfo& info, const FormModel& form, const CompiledInputs& inputs) {
+double ConfiguredValue(const ParameterInfo& info, const FormModel& form, const SeasonInputs& inputs) {
     if (!info.control.empty())
         if (const auto typed = ParseNumber(form.text(info.control))) return *typed;
     return GetParameter(inputs.crop, info);
@@ -351,7 +351,7 @@ namespace {
 // The parameters to calibrate, an initial value left out being the configuration's; nothing, after a
 // message, when that value is outside the range.
 std::optional<std::vector<ParameterChoice>> ChoicesOf(const std::vector<ParamText>& params,
-                                                      const FormModel& form, const CompiledInputs& compiled,
+                                                      const FormModel& form, const SeasonInputs& compiled,
                                                       UserInterface& ui) {
     std::vector<ParameterChoice> choices;
     for (const ParamText& param : params) {
@@ -745,7 +745,7 @@ namespace {
 
 // The window's search around the configuration's sowing, over --param's parameters when given.
 ReinitSettings SettingsOf(const ReinitOptions& options, const std::vector<ParamText>& params,
-                          const FormModel& form, const CompiledInputs& compiled) {
+                          const FormModel& form, const SeasonInputs& compiled) {
     ReinitSettings settings = DefaultReinitSettings(compiled);
     if (!params.empty()) {
         settings.parameters.clear();

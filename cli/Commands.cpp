@@ -6,7 +6,7 @@
 
 #include "base/Numbers.h"
 #include "disease/Varieties.h"
-#include "engine/CompiledInputs.h"
+#include "engine/SeasonInputs.h"
 #include "engine/DailyLoop.h"
 #include "engine/InputLimits.h"
 #include "engine/Outputs.h"
@@ -268,7 +268,7 @@ std::optional<SeasonChanges> LoadSeason(const std::string& config, const SeasonO
     return ApplySeasonOptions(form, season, ui);
 }
 
-std::shared_ptr<const CompiledInputs> CompileConfig(const std::string& config, const SeasonOptions& season,
+std::shared_ptr<const SeasonInputs> CompileConfig(const std::string& config, const SeasonOptions& season,
                                                     FormModel& form, UserInterface& ui, int& status,
                                                     SeasonChanges* changes) {
     status = kFailure;

@@ -2,7 +2,7 @@
 // The commands of tulo-cli: run, table, crop, evaluate, varieties and parameters, each registering its
 // options on the command line beside the function that does its work; and what every command shares.
 
-#include "engine/CompiledInputs.h"
+#include "engine/SeasonInputs.h"
 #include "engine/FormModel.h"
 #include "engine/RunCommand.h"
 #include "engine/RunState.h"
@@ -73,7 +73,7 @@ std::optional<SeasonChanges> LoadSeason(const std::string& config, const SeasonO
 // LoadSeason, then compiles the season, showing every problem and warning; nothing, with the exit status
 // in `status`, when the file cannot be read, an option is refused or the inputs fail validation.
 // `changes`, when given, receives what the options did.
-std::shared_ptr<const CompiledInputs> CompileConfig(const std::string& config, const SeasonOptions& season,
+std::shared_ptr<const SeasonInputs> CompileConfig(const std::string& config, const SeasonOptions& season,
                                                     FormModel& form, UserInterface& ui, int& status,
                                                     SeasonChanges* changes = nullptr);
 

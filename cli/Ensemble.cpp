@@ -32,7 +32,7 @@ struct SeriesColumn {
 };
 
 // "LAI@200,AGB@250": each name one of the daily series, each day one the season simulates.
-std::optional<std::vector<SeriesColumn>> ParseSeries(const std::string& text, const CompiledInputs& inputs,
+std::optional<std::vector<SeriesColumn>> ParseSeries(const std::string& text, const SeasonInputs& inputs,
                                                      UserInterface& ui) {
     std::vector<SeriesColumn> columns;
     std::size_t start = 0;
@@ -334,7 +334,7 @@ public:
     }
 
     // Runs the block's sets and puts its lines in `lines`; whether any row failed.
-    bool run(const CompiledInputs& inputs, const SetBlock& block, const tulo::EnsembleOptions& options,
+    bool run(const SeasonInputs& inputs, const SetBlock& block, const tulo::EnsembleOptions& options,
              std::string& lines) {
         texts_.resize(block.sets.size() * stride_);
         lengths_.assign(block.sets.size(), 0);
@@ -430,7 +430,7 @@ private:
 
 // Runs the table block by block, writing each block's lines as it ends; the command's exit status.
 // Ctrl-C stops it after the block that runs.
-int RunBlocks(const CompiledInputs& inputs, SetRows& table, std::vector<TableRow>& rows,
+int RunBlocks(const SeasonInputs& inputs, SetRows& table, std::vector<TableRow>& rows,
               const std::vector<std::string>& titles, const std::vector<int>& index, EnsembleLines& lines,
               EnsembleOutput& output, int threads, ProgressLine& progress, UserInterface& ui) {
     tulo::EnsembleOptions run;

@@ -4,7 +4,7 @@
 #include "Commands.h"
 
 #include "base/Numbers.h"
-#include "engine/CompiledInputs.h"
+#include "engine/SeasonInputs.h"
 #include "engine/LaiForcing.h"
 #include "engine/Outputs.h"
 #include "engine/RunCommand.h"

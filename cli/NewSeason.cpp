@@ -5,7 +5,7 @@
 
 #include "base/Numbers.h"
 #include "base/Problems.h"
-#include "engine/CompiledInputs.h"
+#include "engine/SeasonInputs.h"
 #include "engine/FormModel.h"
 #include "io/SeasonOptions.h"
 #include "io/SimConfig.h"

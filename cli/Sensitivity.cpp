@@ -72,7 +72,7 @@ private:
 // The factor's value in the configuration, as its field reads (a single-precision value would print with
 // spurious digits); a constant of the model, which no field holds, as the compilation holds it.
 double ConfiguredValue(const sa::ParameterFactor& factor, const FormModel& form,
-                       const CompiledInputs& inputs) {
+                       const SeasonInputs& inputs) {
     const ParameterInfo& info = CropParameterRegistry()[static_cast<std::size_t>(factor.parameter)];
     if (!info.control.empty())
         if (const auto typed = ParseNumber(form.text(info.control))) return *typed;
@@ -83,7 +83,7 @@ double ConfiguredValue(const sa::ParameterFactor& factor, const FormModel& form,
 // --sd, each naming a factor as --factors may.
 std::optional<std::vector<sa::TickedFactor>> TickedFactors(const SensitivityOptions& options,
                                                            const FormModel& form,
-                                                           const CompiledInputs& inputs, UserInterface& ui) {
+                                                           const SeasonInputs& inputs, UserInterface& ui) {
     const auto& all = sa::AllFactors();
     std::vector<bool> ticked(all.size(), false);
     for (int row = 0; row < sa::kGrowthFactors; ++row)
@@ -177,7 +177,7 @@ std::string PlainInterval(const std::optional<double>& low, const std::optional<
 
 // The analysis the options ask for; nothing, after a message, when they are refused.
 std::optional<sa::AnalysisRequest> AnalysisOfOptions(const SensitivityOptions& options, const FormModel& form,
-                                                     const CompiledInputs& compiled, UserInterface& ui) {
+                                                     const SeasonInputs& compiled, UserInterface& ui) {
     const auto factors = TickedFactors(options, form, compiled, ui);
     if (!factors) return std::nullopt;
     const auto output = sa::FindOutput(options.output);

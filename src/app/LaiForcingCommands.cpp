@@ -6,7 +6,7 @@
 #include "app/LaiExoWindow.h"
 #include "app/MainWindow.h"
 #include "app/OutputPage.h"
-#include "engine/CompiledInputs.h"
+#include "engine/SeasonInputs.h"
 #include "engine/Outputs.h"
 #include "evaluation/LaiPerformance.h"
 #include "io/SpreadsheetCommands.h"
@@ -46,7 +46,7 @@ constexpr std::string_view kIndexQuestion =
 
 // The inputs read afresh, as the forcing reads the crop record again; nothing when they have a problem,
 // which has been shown.
-std::shared_ptr<const CompiledInputs> FreshInputs(const FormModel& form, UserInterface& ui) {
+std::shared_ptr<const SeasonInputs> FreshInputs(const FormModel& form, UserInterface& ui) {
     Compilation compiled = CompileInputs(form);
     for (const InputProblem& problem : compiled.problems) ui.problem(problem);
     return std::move(compiled.inputs);
@@ -154,7 +154,7 @@ void MainWindow::forceLaiFromTable() {
     applyForcing(*inputs, std::move(points));
 }
 
-void MainWindow::applyForcing(const CompiledInputs& inputs, std::vector<LaiPoint> points) {
+void MainWindow::applyForcing(const SeasonInputs& inputs, std::vector<LaiPoint> points) {
     // The index compares the season as simulated, before any forcing.
     auto unforced = unforced_ ? nullptr : std::make_unique<RunState>(*run_);
     const ForcingOutcome outcome = ForceLai(inputs, {}, points, *run_);

@@ -21,7 +21,7 @@
 #include "app/SensitivityWindow.h"
 #include "app/SoilPage.h"
 #include "app/WeatherPage.h"
-#include "engine/CompiledInputs.h"
+#include "engine/SeasonInputs.h"
 #include "engine/RunState.h"
 #include "engine/Season.h"
 #include "engine/SeasonSummary.h"

@@ -140,7 +140,7 @@ private:
     void forceLaiFromTable();
     void laiPerformanceIndex();
     bool hasRunToForce();
-    void applyForcing(const CompiledInputs& inputs, std::vector<LaiPoint> points);
+    void applyForcing(const SeasonInputs& inputs, std::vector<LaiPoint> points);
     void clearForcing();
 
     std::unique_ptr<UserInterface> ui_;

@@ -2,7 +2,7 @@
 
 #include "app/PageTools.h"
 #include "base/Numbers.h"
-#include "engine/CompiledInputs.h"
+#include "engine/SeasonInputs.h"
 #include "engine/FormModel.h"
 #include "engine/Parameters.h"
 #include "io/SeasonOptions.h"

@@ -3,7 +3,7 @@
 #include "app/BackgroundTask.h"
 #include "app/PageTools.h"
 #include "base/Numbers.h"
-#include "engine/CompiledInputs.h"
+#include "engine/SeasonInputs.h"
 #include "engine/FormModel.h"
 #include "engine/Parameters.h"
 

@@ -5,7 +5,7 @@
 #include "app/QtUserInterface.h"
 #include "app/RunProgressDialog.h"
 #include "app/SAChartWindow.h"
-#include "engine/CompiledInputs.h"
+#include "engine/SeasonInputs.h"
 #include "engine/FormModel.h"
 #include "engine/Parameters.h"
 #include "io/TextFiles.h"

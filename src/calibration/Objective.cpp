@@ -62,7 +62,7 @@ std::string Named(const CalibrationDataSet& set, std::string_view source, std::s
 // Why a table cannot serve the objective, or nothing: its rows refused, no pair on a simulated day, no
 // pair the crop can change, or every value paired 0 (the relative indices divide by their mean).
 std::optional<std::string> UnusableMeasurements(const MeasuredData& data, const Evaluation& evaluation,
-                                                std::string_view variable, const CompiledInputs& inputs) {
+                                                std::string_view variable, const SeasonInputs& inputs) {
     if (const auto refusals = MeasuredRefusals(data); !refusals.empty()) return refusals.front();
     const std::string measurements = "the " + std::string(variable) + " measurements";
     if (evaluation.matrix.measured.empty())
@@ -225,7 +225,7 @@ void CheckDataSets(const CalibrationProblem& problem, Problems& problems) {
             AddProblem(problems, set.name, where + "the season's inputs are missing.");
             continue;
         }
-        const CompiledInputs& in = *set.inputs;
+        const SeasonInputs& in = *set.inputs;
         const DataSetPairing pairing = PairDataSet(set, s.withLai);
         if (WeighsAgb(s, set))
             if (const auto why = UnusableMeasurements(set.agb, pairing.agb, "AGB", in))

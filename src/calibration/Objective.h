@@ -5,7 +5,7 @@
 // workers evaluate it at once, each on a run state of its own.
 
 #include "base/Problems.h"
-#include "engine/CompiledInputs.h"
+#include "engine/SeasonInputs.h"
 #include "engine/Parameters.h"
 #include "engine/RunState.h"
 #include "engine/Season.h"
@@ -62,7 +62,7 @@ struct CalibrationSettings {
 // A site or season with its measurements. The AGB table is in t/ha, the LAI table in m2/m2.
 struct CalibrationDataSet {
     std::string name; // how messages name the data set; empty for the only one
-    std::shared_ptr<const CompiledInputs> inputs;
+    std::shared_ptr<const SeasonInputs> inputs;
     MeasuredData agb;
     std::string agbSource; // how messages name the table ("measured.xlsx")
     MeasuredData lai;      // read when the settings weigh the leaf area index

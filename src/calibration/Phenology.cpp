@@ -77,7 +77,7 @@ double MiddleValue(float lo, float hi) {
 
 class StageSearch {
 public:
-    StageSearch(const CompiledInputs& inputs, RunState& run, std::vector<ParameterValue>& values)
+    StageSearch(const SeasonInputs& inputs, RunState& run, std::vector<ParameterValue>& values)
         : inputs_(inputs), run_(run), values_(values) {}
 
     // Fits values_[slot] so that the stage falls on `observed`, or as near as the accepted range and
@@ -154,7 +154,7 @@ private:
         values_[slot].value = MiddleValue(Single(lo), Single(hi));
     }
 
-    const CompiledInputs& inputs_;
+    const SeasonInputs& inputs_;
     RunState& run_;
     std::vector<ParameterValue>& values_;
     int runs_ = 0;
@@ -162,7 +162,7 @@ private:
 
 } // namespace
 
-std::vector<StageRefusal> CheckObservedStages(const CompiledInputs& inputs, const ObservedStages& observed) {
+std::vector<StageRefusal> CheckObservedStages(const SeasonInputs& inputs, const ObservedStages& observed) {
     const std::int32_t sowing = std::max(inputs.manag.SowingDate, inputs.control.InitialDate);
     const std::int32_t last = inputs.control.FinalDate - 1;
     std::vector<StageRefusal> refusals;
@@ -186,7 +186,7 @@ std::vector<StageRefusal> CheckObservedStages(const CompiledInputs& inputs, cons
     return refusals;
 }
 
-PhenologyFit FitPhenology(const CompiledInputs& inputs, const ObservedStages& observed, RunState& run) {
+PhenologyFit FitPhenology(const SeasonInputs& inputs, const ObservedStages& observed, RunState& run) {
     // A crop harvested before stage 2 never matures: the stage at harvest rises to maturity when below.
     const float harvest = std::max(inputs.crop.DVSEND, 2.0f);
     std::vector<ParameterValue> values = {{ParameterIndex("TSUMEM"), inputs.crop.TSUMEM},

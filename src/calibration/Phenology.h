@@ -10,7 +10,7 @@
 // configuration cannot move the stage. Emergence is fitted first, then flowering on that emergence,
 // then maturity on both.
 
-#include "engine/CompiledInputs.h"
+#include "engine/SeasonInputs.h"
 #include "engine/FormModel.h"
 #include "engine/RunState.h"
 #include "engine/Season.h"
@@ -47,7 +47,7 @@ struct StageRefusal {
 // Refuses days out of order (emergence before flowering before maturity), not after the sowing (the
 // first simulated day when the crop is sown before it), or after the last simulated day. Every refusal,
 // in the order of the stages.
-std::vector<StageRefusal> CheckObservedStages(const CompiledInputs& inputs, const ObservedStages& observed);
+std::vector<StageRefusal> CheckObservedStages(const SeasonInputs& inputs, const ObservedStages& observed);
 
 struct StageResult {
     PhenoStage stage = PhenoStage::Flowering;
@@ -72,11 +72,11 @@ struct PhenologyFit {
 
 // Fits the thermal times to days CheckObservedStages accepts. The compilation's other crop parameters
 // stay; `run` is the caller's scratch state and holds the verification run afterwards.
-PhenologyFit FitPhenology(const CompiledInputs& inputs, const ObservedStages& observed, RunState& run);
+PhenologyFit FitPhenology(const SeasonInputs& inputs, const ObservedStages& observed, RunState& run);
 
 // One season of several fitted together (sites, sowings, years): its compilation and its observed days.
 struct ObservedSeason {
-    std::shared_ptr<const CompiledInputs> inputs;
+    std::shared_ptr<const SeasonInputs> inputs;
     ObservedStages observed;
 };
 

@@ -2,7 +2,7 @@
 
 #include "base/Numbers.h"
 #include "calibration/Simplex.h"
-#include "engine/CompiledInputs.h"
+#include "engine/SeasonInputs.h"
 
 #include <algorithm>
 #include <cmath>
@@ -197,7 +197,7 @@ void ProfileRange(DaySearch& search, const SowingObjective& estimate, double bou
 
 } // namespace
 
-ReinitSettings DefaultReinitSettings(const CompiledInputs& inputs) {
+ReinitSettings DefaultReinitSettings(const SeasonInputs& inputs) {
     ReinitSettings settings;
     const auto registry = CropParameterRegistry();
     for (const std::string_view id : kReinitDefaultParameters) {
@@ -221,7 +221,7 @@ ReinitResult ReinitializeFromLai(const FormModel& form, std::span<const LaiPoint
         return result;
     }
     if (!result.problems.empty()) return result;
-    const CompiledInputs& inputs = *configured.inputs;
+    const SeasonInputs& inputs = *configured.inputs;
     SharedProgress progress(control);
     DaySearch search(form, lai, settings, progress);
 

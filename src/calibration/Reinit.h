@@ -44,7 +44,7 @@ struct ReinitSettings {
 };
 
 // The default parameters at the configuration's values, with their ranges.
-ReinitSettings DefaultReinitSettings(const CompiledInputs& inputs);
+ReinitSettings DefaultReinitSettings(const SeasonInputs& inputs);
 
 struct SowingObjective {
     std::int32_t day = 0;

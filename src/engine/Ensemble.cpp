@@ -42,7 +42,7 @@ std::string SetProblem(const ParameterSet& set, const CropParameters& configured
 
 } // namespace
 
-std::vector<EnsembleResult> RunEnsemble(const CompiledInputs& inputs, std::span<const ParameterSet> sets,
+std::vector<EnsembleResult> RunEnsemble(const SeasonInputs& inputs, std::span<const ParameterSet> sets,
                                         const SeasonReader& read, const EnsembleOptions& options) {
     std::vector<EnsembleResult> results(sets.size());
     std::vector<std::string> problems = RunEnsembleInto(
@@ -51,7 +51,7 @@ std::vector<EnsembleResult> RunEnsemble(const CompiledInputs& inputs, std::span<
     return results;
 }
 
-std::vector<std::string> RunEnsembleInto(const CompiledInputs& inputs, std::span<const ParameterSet> sets,
+std::vector<std::string> RunEnsembleInto(const SeasonInputs& inputs, std::span<const ParameterSet> sets,
                                          const SeasonSink& sink, const EnsembleOptions& options) {
     std::vector<std::string> problems(sets.size());
     std::atomic<std::size_t> finished{0};

@@ -4,7 +4,7 @@
 // are ensembles. Results stand in the order of the sets whatever the number of threads, and a set never
 // sees another's state, so the results are the same for every thread count.
 
-#include "engine/CompiledInputs.h"
+#include "engine/SeasonInputs.h"
 #include "engine/RunState.h"
 #include "engine/Season.h"
 
@@ -31,7 +31,7 @@ struct EnsembleOptions {
     std::function<void(std::size_t)> done; // called after each set with the number done so far (any thread)
 };
 
-std::vector<EnsembleResult> RunEnsemble(const CompiledInputs& inputs, std::span<const ParameterSet> sets,
+std::vector<EnsembleResult> RunEnsemble(const SeasonInputs& inputs, std::span<const ParameterSet> sets,
                                         const SeasonReader& read, const EnsembleOptions& options = {});
 
 // Reads the finished season of set `index` into the caller's own storage; called on the worker's thread,
@@ -40,7 +40,7 @@ using SeasonSink = std::function<void(std::size_t index, const RunState& run)>;
 
 // The seasons of RunEnsemble, each handed to `sink` rather than read into texts, for callers that keep
 // numbers or write rows themselves: each set's problem is returned (empty when its season was read).
-std::vector<std::string> RunEnsembleInto(const CompiledInputs& inputs, std::span<const ParameterSet> sets,
+std::vector<std::string> RunEnsembleInto(const SeasonInputs& inputs, std::span<const ParameterSet> sets,
                                          const SeasonSink& sink, const EnsembleOptions& options = {});
 
 } // namespace tulo

@@ -83,7 +83,7 @@ std::optional<ForcedDay> PreviewForcing(const RunState& run, const LaiPoint& poi
     return Forcing(run, point, problem);
 }
 
-ForcingOutcome ForceLai(const CompiledInputs& inputs, std::span<const ParameterValue> parameters,
+ForcingOutcome ForceLai(const SeasonInputs& inputs, std::span<const ParameterValue> parameters,
                         std::span<const LaiPoint> points, RunState& run) {
     ForcingOutcome outcome;
     const std::vector<LaiPoint> sorted = InDayOrder(points);

@@ -9,7 +9,7 @@
 // its slots. Points apply in order of day, each building on the earlier ones.
 
 #include "base/Problems.h"
-#include "engine/CompiledInputs.h"
+#include "engine/SeasonInputs.h"
 #include "engine/DailyLoop.h" // ForcedDay
 #include "engine/Grid.h"
 #include "engine/RunState.h"
@@ -42,7 +42,7 @@ std::optional<ForcedDay> PreviewForcing(const RunState& run, const LaiPoint& poi
 // Runs the season of `inputs` (with `parameters` written over the crop parameters) from a cleared state,
 // forcing every point in order of day (a stable sort: of two points on one day the later row wins).
 // On a problem nothing of `run` is changed.
-ForcingOutcome ForceLai(const CompiledInputs& inputs, std::span<const ParameterValue> parameters,
+ForcingOutcome ForceLai(const SeasonInputs& inputs, std::span<const ParameterValue> parameters,
                         std::span<const LaiPoint> points, RunState& run);
 
 // The (DOY, LAI) pairs of an exogenous LAI table: column 1 the day (a day of year, or a date read as its

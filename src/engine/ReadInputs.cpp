@@ -1,6 +1,6 @@
 #include "engine/ReadInputs.h"
 
-#include "engine/CompiledInputs.h"
+#include "engine/SeasonInputs.h"
 #include "engine/Season.h"
 
 namespace tulo {

@@ -2,7 +2,7 @@
 
 #include "base/Calendar.h"
 #include "base/Numbers.h"
-#include "engine/CompiledInputs.h"
+#include "engine/SeasonInputs.h"
 #include "engine/Season.h"
 
 namespace tulo {

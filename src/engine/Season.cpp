@@ -11,7 +11,7 @@
 
 namespace tulo {
 
-void LoadInputs(const CompiledInputs& inputs, RunState& run) {
+void LoadInputs(const SeasonInputs& inputs, RunState& run) {
     if (run.loadedSerial == inputs.serial) return;
     run.control = inputs.control;
     run.manag = inputs.manag;
@@ -20,7 +20,7 @@ void LoadInputs(const CompiledInputs& inputs, RunState& run) {
     run.loadedSerial = inputs.serial;
 }
 
-void RunSeason(const CompiledInputs& inputs, std::span<const ParameterValue> parameters, RunState& run) {
+void RunSeason(const SeasonInputs& inputs, std::span<const ParameterValue> parameters, RunState& run) {
     LoadInputs(inputs, run);
     run.crop = inputs.crop;
     const auto registry = CropParameterRegistry();

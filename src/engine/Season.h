@@ -3,7 +3,7 @@
 // id and a run state of the caller's own in, the daily series out. It touches no form and no user
 // interface, so every worker of a calibration or a sensitivity analysis runs it on its own run state.
 
-#include "engine/CompiledInputs.h"
+#include "engine/SeasonInputs.h"
 #include "engine/RunState.h"
 
 #include <optional>
@@ -20,11 +20,11 @@ struct ParameterValue {
 
 // Copies the compilation's control, management and weather into the run state, unless it already holds
 // them.
-void LoadInputs(const CompiledInputs& inputs, RunState& run);
+void LoadInputs(const SeasonInputs& inputs, RunState& run);
 
 // Runs one season from a cleared state: the compilation's crop parameters with `parameters` written over
 // them, then the daily loop. Allocates nothing.
-void RunSeason(const CompiledInputs& inputs, std::span<const ParameterValue> parameters, RunState& run);
+void RunSeason(const SeasonInputs& inputs, std::span<const ParameterValue> parameters, RunState& run);
 
 // The first simulated day and series holding a value that is not finite ("DOY 153, LAI"), if any.
 std::optional<std::string> FirstNonFiniteOutput(const RunState& run);

@@ -634,7 +634,7 @@ Outcome UndefinedOutputs(SampleOutput output, std::size_t undefined, std::size_t
 
 } // namespace
 
-SampleRuns RunSampleSimulations(const CompiledInputs& inputs, const SampleFile& sample,
+SampleRuns RunSampleSimulations(const SeasonInputs& inputs, const SampleFile& sample,
                                 std::span<const int> rows, const RunOptions& options, SampleOutput output) {
     SampleRuns runs;
     if (static_cast<std::size_t>(sample.factors) != rows.size()) {
@@ -681,7 +681,7 @@ SampleRuns RunSampleSimulations(const CompiledInputs& inputs, const SampleFile& 
     return runs;
 }
 
-Simulations CreateSamplesAndRun(const CompiledInputs& inputs, const AnalysisRequest& request,
+Simulations CreateSamplesAndRun(const SeasonInputs& inputs, const AnalysisRequest& request,
                                 const ExchangeFiles& files, const RunOptions& options) {
     Simulations sims;
     if (const auto why = RemoveOutputs(files)) {
@@ -929,7 +929,7 @@ Outcome ComputeIndexResults(const ExchangeFiles& files, std::span<const int> row
     return ReadIndexResults(files, rows, results);
 }
 
-Analysis RunAnalysis(const CompiledInputs& inputs, const AnalysisRequest& request, const ExchangeFiles& files,
+Analysis RunAnalysis(const SeasonInputs& inputs, const AnalysisRequest& request, const ExchangeFiles& files,
                      const RunOptions& options) {
     Analysis analysis;
     analysis.simulations = CreateSamplesAndRun(inputs, request, files, options);

@@ -5,7 +5,7 @@
 // main window's run state, the seasons running on compiled inputs with run states of their own.
 
 #include "base/Outcome.h"
-#include "engine/CompiledInputs.h"
+#include "engine/SeasonInputs.h"
 #include "sensitivity/SimLab.h"
 
 #include <chrono>
@@ -185,7 +185,7 @@ struct SampleRuns {
     std::vector<double> outputs;
     std::vector<int> truncated; // per column
 };
-SampleRuns RunSampleSimulations(const CompiledInputs& inputs, const SampleFile& sample,
+SampleRuns RunSampleSimulations(const SeasonInputs& inputs, const SampleFile& sample,
                                 std::span<const int> rows, const RunOptions& options = {},
                                 SampleOutput output = SampleOutput::Agb);
 
@@ -200,7 +200,7 @@ struct Simulations {
     std::vector<int> rows;            // the factor row of each sample column
     SampleRuns runs;
 };
-Simulations CreateSamplesAndRun(const CompiledInputs& inputs, const AnalysisRequest& request,
+Simulations CreateSamplesAndRun(const SeasonInputs& inputs, const AnalysisRequest& request,
                                 const ExchangeFiles& files, const RunOptions& options = {});
 
 // The indices of one factor as the index file gives them, with the number of its sampled values that
@@ -248,7 +248,7 @@ struct Analysis {
     Simulations simulations;
     IndexResults results;
 };
-Analysis RunAnalysis(const CompiledInputs& inputs, const AnalysisRequest& request, const ExchangeFiles& files,
+Analysis RunAnalysis(const SeasonInputs& inputs, const AnalysisRequest& request, const ExchangeFiles& files,
                      const RunOptions& options = {});
 
 } // namespace tulo::sensitivity

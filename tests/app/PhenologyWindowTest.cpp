@@ -2,7 +2,7 @@
 // one step to undo, and what withdraws a fit or refuses the days.
 
 #include "app/PhenologyWindow.h"
-#include "engine/CompiledInputs.h"
+#include "engine/SeasonInputs.h"
 #include "engine/Season.h"
 #include "engine/SeasonSummary.h"
 #include "support/WindowSession.h"

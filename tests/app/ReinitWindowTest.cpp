@@ -5,7 +5,7 @@
 #include "app/ReinitWindow.h"
 #include "app/MainWindow.h"
 #include "base/Numbers.h"
-#include "engine/CompiledInputs.h"
+#include "engine/SeasonInputs.h"
 #include "engine/Season.h"
 #include "support/WindowSession.h"
 

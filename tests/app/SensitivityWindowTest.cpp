@@ -5,7 +5,7 @@
 #include "app/MainWindow.h"
 #include "app/RunProgressDialog.h"
 #include "app/SAChartWindow.h"
-#include "engine/CompiledInputs.h"
+#include "engine/SeasonInputs.h"
 #include "io/SimConfig.h"
 #include "sensitivity/Analysis.h"
 #include "sensitivity/SetupForm.h"

@@ -16,20 +16,20 @@
 namespace tulo {
 namespace {
 
-std::shared_ptr<const CompiledInputs> Example(const char* name, bool dried = false) {
+std::shared_ptr<const SeasonInputs> Example(const char* name, bool dried = false) {
     FormModel form;
     EXPECT_EQ(ReadSimConfig(std::string(TULO_SOURCE_DIR) + "/examples/" + name, form), std::nullopt);
     if (dried) form.setText(ctl::cmbFlooded, std::string(choice::Unflooded));
     return CompileInputs(form).inputs;
 }
 
-std::shared_ptr<const CompiledInputs> Demo() {
+std::shared_ptr<const SeasonInputs> Demo() {
     static const auto inputs = Example("demo.sim");
     return inputs;
 }
 
 // The paddy: its water level simulated in the soil, blast and a fungicide treatment.
-std::shared_ptr<const CompiledInputs> Flooded() {
+std::shared_ptr<const SeasonInputs> Flooded() {
     static const auto inputs = Example("flooded.sim");
     return inputs;
 }
@@ -38,7 +38,7 @@ std::shared_ptr<const CompiledInputs> Flooded() {
 struct EngineMade {
     MeasuredData agb, lai;
 };
-EngineMade Measure(const CompiledInputs& inputs, std::span<const ParameterValue> made,
+EngineMade Measure(const SeasonInputs& inputs, std::span<const ParameterValue> made,
                    std::initializer_list<int> days = {150, 165, 180, 195, 210, 225, 245, 265}) {
     auto run = std::make_unique<RunState>();
     RunSeason(inputs, made, *run);

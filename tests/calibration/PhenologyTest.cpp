@@ -16,7 +16,7 @@
 namespace tulo {
 namespace {
 
-std::shared_ptr<const CompiledInputs> Compile(const FormModel& form) {
+std::shared_ptr<const SeasonInputs> Compile(const FormModel& form) {
     const Compilation compiled = CompileInputs(form);
     EXPECT_TRUE(compiled.inputs) << (compiled.problems.empty() ? "" : compiled.problems[0].text);
     return compiled.inputs;

@@ -72,7 +72,7 @@ TEST(UncertaintyArithmetic, StraightLineMatchesTheTextbook) {
     EXPECT_FALSE(none.note.empty());
 }
 
-std::shared_ptr<const CompiledInputs> Demo() {
+std::shared_ptr<const SeasonInputs> Demo() {
     static const auto inputs = [] {
         FormModel form;
         EXPECT_EQ(ReadSimConfig(std::string(TULO_SOURCE_DIR) + "/examples/demo.sim", form), std::nullopt);

@@ -15,13 +15,13 @@ namespace {
 using test::CompiledExample;
 using test::FirstDifference;
 
-std::unique_ptr<RunState> Season(const CompiledInputs& inputs) {
+std::unique_ptr<RunState> Season(const SeasonInputs& inputs) {
     auto run = std::make_unique<RunState>();
     RunSeason(inputs, {}, *run);
     return run;
 }
 
-std::unique_ptr<RunState> Forced(const CompiledInputs& inputs, const std::vector<LaiPoint>& points,
+std::unique_ptr<RunState> Forced(const SeasonInputs& inputs, const std::vector<LaiPoint>& points,
                                  ForcingOutcome* outcome = nullptr) {
     auto run = std::make_unique<RunState>();
     const ForcingOutcome result = ForceLai(inputs, {}, points, *run);

@@ -1,6 +1,6 @@
 #include "engine/ReadInputs.h"
 
-#include "engine/CompiledInputs.h"
+#include "engine/SeasonInputs.h"
 
 #include "support/ProblemTexts.h"
 #include "support/ScriptedUi.h"

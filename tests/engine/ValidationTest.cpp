@@ -1,6 +1,6 @@
 // What validation refuses, and that whatever it accepts gives a finite season.
 
-#include "engine/CompiledInputs.h"
+#include "engine/SeasonInputs.h"
 #include "engine/InputLimits.h"
 #include "engine/Outputs.h"
 #include "engine/Parameters.h"

@@ -1,7 +1,7 @@
 // The configuration reader and the input records under fuzzing: whatever a .sim file holds, reading it
 // never crashes, and a configuration that passes validation runs a season whose every output is finite.
 
-#include "engine/CompiledInputs.h"
+#include "engine/SeasonInputs.h"
 #include "engine/Season.h"
 #include "io/SimConfig.h"
 

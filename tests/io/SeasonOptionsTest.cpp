@@ -4,7 +4,7 @@
 
 #include "io/SeasonOptions.h"
 
-#include "engine/CompiledInputs.h"
+#include "engine/SeasonInputs.h"
 #include "engine/Parameters.h"
 #include "support/DssatWeather.h"
 #include "support/ScratchFolder.h"

@@ -21,7 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::shared_ptr<const CompiledInputs> Compile(const char* example) {
+std::shared_ptr<const SeasonInputs> Compile(const char* example) {
     FormModel form;
     EXPECT_EQ(ReadSimConfig(std::string(TULO_SOURCE_DIR) + "/examples/" + example, form), std::nullopt);
     return CompileInputs(form).inputs;

@@ -2,7 +2,7 @@
 // Seasons for tests: a form filled in and simulated as the window runs it, a shipped example compiled as
 // the tools run it, and the comparisons of whole runs the season tests share.
 
-#include "engine/CompiledInputs.h"
+#include "engine/SeasonInputs.h"
 #include "engine/DailyLoop.h"
 #include "engine/Outputs.h"
 #include "engine/ReadInputs.h"
@@ -42,7 +42,7 @@ inline std::unique_ptr<RunState> SimulatedRun(FormModel& form) {
 }
 
 // The form compiled as the command line compiles it; a problem fails the test.
-inline std::shared_ptr<const CompiledInputs> Compiled(const FormModel& form) {
+inline std::shared_ptr<const SeasonInputs> Compiled(const FormModel& form) {
     const Compilation compiled = CompileInputs(form);
     EXPECT_TRUE(compiled.problems.empty())
         << (compiled.problems.empty() ? "" : compiled.problems.front().text);
@@ -50,7 +50,7 @@ inline std::shared_ptr<const CompiledInputs> Compiled(const FormModel& form) {
 }
 
 // A shipped example compiled.
-inline std::shared_ptr<const CompiledInputs> CompiledExample(const std::string& name) {
+inline std::shared_ptr<const SeasonInputs> CompiledExample(const std::string& name) {
     return Compiled(ExampleForm(name));
 }
 

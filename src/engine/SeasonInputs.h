@@ -13,7 +13,7 @@
 
 namespace tulo {
 
-struct CompiledInputs {
+struct SeasonInputs {
     ControlParameters control;
     CropParameters crop;
     ManagementParameters manag;
@@ -28,8 +28,8 @@ struct CompiledInputs {
 };
 
 struct Compilation {
-    std::shared_ptr<const CompiledInputs> inputs; // set when there is no problem
-    Problems problems;                            // every problem, in the order the records read them
+    std::shared_ptr<const SeasonInputs> inputs; // set when there is no problem
+    Problems problems;                          // every problem, in the order the records read them
     Problems warnings; // what runs but may surprise (a sowing before the first simulated day)
 };
 
@@ -38,6 +38,6 @@ struct Compilation {
 Compilation CompileInputs(const FormModel& form);
 
 // Puts the estimated humidities of a compilation into the form's weather grid, as one change.
-void ShowEstimatedHumidities(FormModel& form, const CompiledInputs& inputs);
+void ShowEstimatedHumidities(FormModel& form, const SeasonInputs& inputs);
 
 } // namespace tulo

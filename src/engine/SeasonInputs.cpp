@@ -1,4 +1,4 @@
-#include "engine/CompiledInputs.h"
+#include "engine/SeasonInputs.h"
 
 #include "base/Numbers.h"
 #include "engine/InputRecords.h"
@@ -101,7 +101,7 @@ Compilation CompileInputs(const FormModel& form) {
     CheckSeasonDates(control.values(), manag.values(), problems, result.warnings);
     if (!problems.empty()) return result;
 
-    auto inputs = std::make_shared<CompiledInputs>();
+    auto inputs = std::make_shared<SeasonInputs>();
     const auto& c = control.values();
     inputs->control.InitialDate = c.InitialDate;
     inputs->control.FinalDate = c.FinalDate;
@@ -124,7 +124,7 @@ Compilation CompileInputs(const FormModel& form) {
     return result;
 }
 
-void ShowEstimatedHumidities(FormModel& form, const CompiledInputs& inputs) {
+void ShowEstimatedHumidities(FormModel& form, const SeasonInputs& inputs) {
     if (inputs.humidityEstimated) WriteEstimatedHumidities(form, inputs.weather.RHmax, inputs.weather.RHmin);
 }
 
