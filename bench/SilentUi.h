@@ -1,7 +1,7 @@
 #pragma once
 // A user interface nobody answers, for the benchmarks.
 
-#include "engine/UserInterface.h"
+#include "forms/UserInterface.h"
 
 namespace tulo::bench {
 
@@ -15,7 +15,6 @@ public:
     std::optional<std::string> openFile(const FileDialog&) override { return {}; }
     std::optional<std::string> saveFile(const FileDialog&) override { return {}; }
     void setBusy(bool) override {}
-    void processEvents() override {}
 };
 
 } // namespace tulo::bench

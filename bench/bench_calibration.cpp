@@ -3,7 +3,8 @@
 
 #include "calibration/Simplex.h"
 #include "engine/Season.h"
-#include "io/SimConfig.h"
+#include "forms/SeasonForm.h"
+#include "forms/SimConfig.h"
 
 #include <benchmark/benchmark.h>
 

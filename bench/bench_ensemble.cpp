@@ -6,12 +6,13 @@
 #include "base/FiniteSeries.h"
 #include "engine/Ensemble.h"
 #include "engine/Parameters.h"
-#include "engine/RunCommand.h"
 #include "engine/Season.h"
 #include "engine/SeasonSummary.h"
-#include "io/SimConfig.h"
+#include "forms/RunCommand.h"
+#include "forms/SimConfig.h"
 
 #include "SilentUi.h"
+#include "forms/SeasonForm.h"
 
 #include <benchmark/benchmark.h>
 

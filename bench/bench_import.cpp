@@ -1,9 +1,9 @@
 // Importing a year of weather from a workbook: what a user waits for after choosing the file.
 
 #include "base/Numbers.h"
-#include "engine/FormModel.h"
-#include "engine/UserInterface.h"
-#include "io/SpreadsheetCommands.h"
+#include "forms/FormModel.h"
+#include "forms/SpreadsheetCommands.h"
+#include "forms/UserInterface.h"
 #include "io/Workbook.h"
 
 #include "SilentUi.h"

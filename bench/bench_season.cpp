@@ -1,10 +1,10 @@
 // Full-season runs per second: what calibration and sensitivity analysis pay for every evaluation.
 
 #include "engine/DailyLoop.h"
-#include "engine/FormModel.h"
-#include "engine/ReadInputs.h"
-#include "engine/UserInterface.h"
-#include "io/SimConfig.h"
+#include "forms/FormModel.h"
+#include "forms/ReadInputs.h"
+#include "forms/SimConfig.h"
+#include "forms/UserInterface.h"
 #include "weather/SolarCalendar.h"
 
 #include "SilentUi.h"

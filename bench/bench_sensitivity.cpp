@@ -2,7 +2,8 @@
 // the eleven growth factors (the tool's sampling, the seasons, the tool's indices), and the indices alone
 // of a large Latin hypercube.
 
-#include "io/SimConfig.h"
+#include "forms/SeasonForm.h"
+#include "forms/SimConfig.h"
 #include "sensitivity/Analysis.h"
 
 #include <benchmark/benchmark.h>

@@ -5,10 +5,10 @@
 #include "SilentUi.h"
 
 #include "calibration/Simplex.h"
-#include "engine/SeasonInputs.h"
 #include "engine/Season.h"
-#include "io/SeasonOptions.h"
-#include "io/SimConfig.h"
+#include "forms/SeasonForm.h"
+#include "forms/SeasonOptions.h"
+#include "forms/SimConfig.h"
 
 #include <benchmark/benchmark.h>
 

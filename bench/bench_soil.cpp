@@ -2,10 +2,10 @@
 // season pays to start its soil, from the compiled profile and from the table.
 
 #include "base/Numbers.h"
-#include "engine/SeasonInputs.h"
 #include "engine/Season.h"
 #include "engine/SoilProfile.h"
-#include "io/SimConfig.h"
+#include "forms/SeasonForm.h"
+#include "forms/SimConfig.h"
 
 #include <benchmark/benchmark.h>
 

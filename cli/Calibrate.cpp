@@ -5,12 +5,13 @@
 #include "ForceLai.h"
 
 #include "base/Numbers.h"
-#include "calibration/CalibrationForm.h"
 #include "calibration/Reinit.h"
 #include "engine/SeasonInputs.h"
 #include "evaluation/MeasuredEvaluation.h"
-#include "io/SimConfig.h"
-#include "io/SitesTable.h"
+#include "forms/CalibrationForm.h"
+#include "forms/SimConfig.h"
+#include "forms/SitesTable.h"
+#include "forms/ToolResults.h"
 #include "io/TextFiles.h"
 
 #include <nlohmann/json.hpp>

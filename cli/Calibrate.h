@@ -2,8 +2,8 @@
 // tulo-cli calibrate: the automatic calibration of any number of crop parameters against measured
 // above-ground biomass (and leaf area index) of one season, with how sure each value is.
 
-#include "engine/UserInterface.h"
-#include "io/SeasonOptions.h"
+#include "forms/SeasonOptions.h"
+#include "forms/UserInterface.h"
 
 #include <optional>
 #include <ostream>

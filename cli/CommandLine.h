@@ -3,8 +3,8 @@
 // several commands share are declared here once, and one place turns how a command line ended into the
 // process's exit status.
 
-#include "engine/UserInterface.h"
-#include "io/SeasonOptions.h"
+#include "forms/SeasonOptions.h"
+#include "forms/UserInterface.h"
 
 #include <CLI/CLI.hpp>
 

@@ -6,18 +6,18 @@
 
 #include "base/Numbers.h"
 #include "disease/Varieties.h"
-#include "engine/SeasonInputs.h"
 #include "engine/DailyLoop.h"
 #include "engine/InputLimits.h"
 #include "engine/Outputs.h"
 #include "engine/Parameters.h"
-#include "engine/RunCommand.h"
 #include "engine/SeasonSummary.h"
 #include "evaluation/MeasuredEvaluation.h"
-#include "io/CropCommands.h"
-#include "io/CropWorkbook.h"
-#include "io/SimConfig.h"
-#include "io/SpreadsheetCommands.h"
+#include "forms/CropCommands.h"
+#include "forms/CropWorkbook.h"
+#include "forms/RunCommand.h"
+#include "forms/SeasonForm.h"
+#include "forms/SimConfig.h"
+#include "forms/SpreadsheetCommands.h"
 #include "io/TextFiles.h"
 #include "io/Workbook.h"
 
@@ -103,7 +103,6 @@ public:
     std::optional<std::string> openFile(const FileDialog& dialog) override { return ui_.openFile(dialog); }
     std::optional<std::string> saveFile(const FileDialog& dialog) override { return ui_.saveFile(dialog); }
     void setBusy(bool busy) override { ui_.setBusy(busy); }
-    void processEvents() override { ui_.processEvents(); }
 
 private:
     UserInterface& ui_;
@@ -269,8 +268,8 @@ std::optional<SeasonChanges> LoadSeason(const std::string& config, const SeasonO
 }
 
 std::shared_ptr<const SeasonInputs> CompileConfig(const std::string& config, const SeasonOptions& season,
-                                                    FormModel& form, UserInterface& ui, int& status,
-                                                    SeasonChanges* changes) {
+                                                  FormModel& form, UserInterface& ui, int& status,
+                                                  SeasonChanges* changes) {
     status = kFailure;
     const auto applied = LoadSeason(config, season, form, ui);
     if (!applied) return nullptr;

@@ -2,12 +2,12 @@
 // The commands of tulo-cli: run, table, crop, evaluate, varieties and parameters, each registering its
 // options on the command line beside the function that does its work; and what every command shares.
 
-#include "engine/SeasonInputs.h"
-#include "engine/FormModel.h"
-#include "engine/RunCommand.h"
 #include "engine/RunState.h"
-#include "engine/UserInterface.h"
-#include "io/SeasonOptions.h"
+#include "engine/SeasonInputs.h"
+#include "forms/FormModel.h"
+#include "forms/RunCommand.h"
+#include "forms/SeasonOptions.h"
+#include "forms/UserInterface.h"
 #include "io/TextFiles.h"
 
 #include <nlohmann/json.hpp>
@@ -74,8 +74,8 @@ std::optional<SeasonChanges> LoadSeason(const std::string& config, const SeasonO
 // in `status`, when the file cannot be read, an option is refused or the inputs fail validation.
 // `changes`, when given, receives what the options did.
 std::shared_ptr<const SeasonInputs> CompileConfig(const std::string& config, const SeasonOptions& season,
-                                                    FormModel& form, UserInterface& ui, int& status,
-                                                    SeasonChanges* changes = nullptr);
+                                                  FormModel& form, UserInterface& ui, int& status,
+                                                  SeasonChanges* changes = nullptr);
 
 // The messages about one row of a sites table start with its row, so that a table of many is mended where
 // it is wrong.
@@ -96,7 +96,6 @@ public:
     std::optional<std::string> openFile(const FileDialog& dialog) override { return ui_.openFile(dialog); }
     std::optional<std::string> saveFile(const FileDialog& dialog) override { return ui_.saveFile(dialog); }
     void setBusy(bool busy) override { ui_.setBusy(busy); }
-    void processEvents() override { ui_.processEvents(); }
 
 private:
     std::string prefix_;

@@ -4,7 +4,7 @@
 // what a question would have settled is asked for with an option (--report, --sheet), and the command
 // says so when it matters.
 
-#include "engine/UserInterface.h"
+#include "forms/UserInterface.h"
 
 #include <ostream>
 
@@ -21,7 +21,6 @@ public:
     std::optional<std::string> openFile(const FileDialog& dialog) override;
     std::optional<std::string> saveFile(const FileDialog& dialog) override;
     void setBusy(bool) override {}
-    void processEvents() override {}
 
 private:
     std::ostream& err_;

@@ -8,8 +8,8 @@
 #include "engine/Outputs.h"
 #include "engine/Parameters.h"
 #include "engine/SeasonSummary.h"
-#include "io/SimConfig.h"
-#include "io/SpreadsheetCommands.h"
+#include "forms/SimConfig.h"
+#include "forms/SpreadsheetCommands.h"
 #include "io/TextFiles.h"
 #include "io/Workbook.h"
 

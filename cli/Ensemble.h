@@ -1,8 +1,8 @@
 #pragma once
 // tulo-cli ensemble: one season per parameter set of a table, in parallel.
 
-#include "engine/UserInterface.h"
-#include "io/SeasonOptions.h"
+#include "forms/SeasonOptions.h"
+#include "forms/UserInterface.h"
 
 #include <optional>
 #include <ostream>

@@ -6,14 +6,14 @@
 
 #include "base/Numbers.h"
 #include "base/Problems.h"
-#include "engine/FormModel.h"
 #include "engine/Outputs.h"
-#include "engine/RunCommand.h"
 #include "engine/RunState.h"
 #include "evaluation/MeasuredEvaluation.h"
-#include "io/SeasonOptions.h"
-#include "io/SitesTable.h"
-#include "io/SpreadsheetCommands.h"
+#include "forms/FormModel.h"
+#include "forms/RunCommand.h"
+#include "forms/SeasonOptions.h"
+#include "forms/SitesTable.h"
+#include "forms/SpreadsheetCommands.h"
 
 #include <nlohmann/json.hpp>
 #include <tbb/global_control.h>
@@ -105,7 +105,6 @@ public:
     std::optional<std::string> openFile(const FileDialog&) override { return std::nullopt; }
     std::optional<std::string> saveFile(const FileDialog&) override { return std::nullopt; }
     void setBusy(bool) override {}
-    void processEvents() override {}
 
 private:
     std::string prefix_;

@@ -2,7 +2,7 @@
 // tulo-cli evaluate-sites: every site of a sites table run and evaluated against its own measurements,
 // with the indices of each site and of all their pairs pooled.
 
-#include "engine/UserInterface.h"
+#include "forms/UserInterface.h"
 
 #include <optional>
 #include <ostream>

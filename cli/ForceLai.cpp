@@ -4,14 +4,14 @@
 #include "Commands.h"
 
 #include "base/Numbers.h"
-#include "engine/SeasonInputs.h"
 #include "engine/LaiForcing.h"
 #include "engine/Outputs.h"
-#include "engine/RunCommand.h"
+#include "engine/SeasonInputs.h"
 #include "engine/SeasonSummary.h"
 #include "evaluation/LaiPerformance.h"
-#include "io/SimConfig.h"
-#include "io/SpreadsheetCommands.h"
+#include "forms/RunCommand.h"
+#include "forms/SimConfig.h"
+#include "forms/SpreadsheetCommands.h"
 #include "io/TextFiles.h"
 #include "io/Workbook.h"
 

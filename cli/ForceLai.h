@@ -3,8 +3,8 @@
 // LAI simulation performance index of `evaluate --lai-index`.
 
 #include "engine/LaiForcing.h"
-#include "engine/UserInterface.h"
-#include "io/SeasonOptions.h"
+#include "forms/SeasonOptions.h"
+#include "forms/UserInterface.h"
 
 #include <optional>
 #include <ostream>

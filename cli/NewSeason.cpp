@@ -5,10 +5,10 @@
 
 #include "base/Numbers.h"
 #include "base/Problems.h"
-#include "engine/SeasonInputs.h"
-#include "engine/FormModel.h"
-#include "io/SeasonOptions.h"
-#include "io/SimConfig.h"
+#include "forms/FormModel.h"
+#include "forms/SeasonForm.h"
+#include "forms/SeasonOptions.h"
+#include "forms/SimConfig.h"
 #include "io/TextFiles.h"
 
 namespace tulo::cli {

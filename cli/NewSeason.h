@@ -1,8 +1,8 @@
 #pragma once
 // tulo-cli new: a configuration of a season made from a weather file, ready to run.
 
-#include "engine/UserInterface.h"
-#include "io/SeasonOptions.h"
+#include "forms/SeasonOptions.h"
+#include "forms/UserInterface.h"
 
 #include <optional>
 #include <ostream>

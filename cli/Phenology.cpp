@@ -6,8 +6,9 @@
 #include "base/Numbers.h"
 #include "calibration/Phenology.h"
 #include "engine/Parameters.h"
-#include "io/SimConfig.h"
-#include "io/SitesTable.h"
+#include "forms/SimConfig.h"
+#include "forms/SitesTable.h"
+#include "forms/ToolResults.h"
 #include "io/TextFiles.h"
 
 #include <nlohmann/json.hpp>

@@ -3,8 +3,8 @@
 // days they were observed; with --sites, one set of thermal times for every row of a sites table, each
 // row its own season and observed days (its emergence, flowering and maturity columns).
 
-#include "engine/UserInterface.h"
-#include "io/SeasonOptions.h"
+#include "forms/SeasonOptions.h"
+#include "forms/UserInterface.h"
 
 #include <optional>
 #include <ostream>

@@ -2,9 +2,9 @@
 // tulo-cli sensitivity: a sensitivity analysis of any numeric crop parameters without a display, through the
 // same exchange files and tool as the window.
 
-#include "engine/UserInterface.h"
-#include "io/SeasonOptions.h"
-#include "sensitivity/SetupForm.h"
+#include "forms/SeasonOptions.h"
+#include "forms/SetupForm.h"
+#include "forms/UserInterface.h"
 
 #include <optional>
 #include <ostream>

@@ -7,6 +7,9 @@
 #   evaluation                       simulated against measured: io and below
 #   calibration                      the searches and their objective: evaluation and below
 #   sensitivity                      sampling and ensembles: io and below, not beside it
+#   forms                            the window's form, its mapping to the season's inputs, the commands
+#                                    and sessions that work on it, the user-interface interface: every
+#                                    subsystem above; no algorithm folder includes it
 #   cli                              the command line: every subsystem, never the window
 #   app                              the Qt window: everything
 # Only the window includes Qt: the core and the command line build without it.
@@ -19,7 +22,8 @@ set(allowed_io ${allowed_engine} io)
 set(allowed_evaluation ${allowed_io} evaluation)
 set(allowed_calibration ${allowed_evaluation} calibration)
 set(allowed_sensitivity ${allowed_io} sensitivity)
-set(allowed_cli ${allowed_io} evaluation calibration sensitivity)
+set(allowed_forms ${allowed_io} evaluation calibration sensitivity forms)
+set(allowed_cli ${allowed_forms})
 set(allowed_app ${allowed_cli} app)
 
 set(bad "")

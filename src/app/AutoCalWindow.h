@@ -3,7 +3,7 @@
 // the AGB (and LAI) measurements imported at Start, by the standard or the genetic simplex, run off the
 // window's thread. The result replaces the main window's crop values at the end, as one step to undo.
 
-#include "calibration/CalibrationForm.h"
+#include "forms/CalibrationForm.h"
 
 #include <QWidget>
 

@@ -4,7 +4,7 @@
 // method with the genetic settings and the seed, progress with a chart of the best objective).
 
 #include "app/BackgroundTask.h"
-#include "calibration/CalibrationForm.h"
+#include "forms/CalibrationForm.h"
 
 #include <QObject>
 #include <QPointF>

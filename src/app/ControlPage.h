@@ -2,7 +2,7 @@
 // Tab 0, Control: the simulated days, the LAI options with their commands, the soil and disease
 // switches, the report option and the report's variables.
 
-#include "engine/FormModel.h"
+#include "forms/FormModel.h"
 
 #include <QWidget>
 

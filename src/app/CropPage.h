@@ -2,7 +2,7 @@
 // Tab 1, Crop: every crop parameter of the registry with its label, unit and accepted range, grouped as
 // the crop workbook groups them, and the cultivar's description.
 
-#include "engine/FormModel.h"
+#include "forms/FormModel.h"
 
 #include <QWidget>
 

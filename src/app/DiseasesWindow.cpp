@@ -2,7 +2,7 @@
 
 #include "app/PageTools.h"
 #include "disease/Varieties.h"
-#include "engine/FormModel.h"
+#include "forms/FormModel.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

@@ -3,7 +3,7 @@
 #include "app/DiseasesWindow.h"
 #include "app/EvaluationPage.h"
 #include "app/MainWindow.h"
-#include "evaluation/EvaluationSession.h"
+#include "forms/EvaluationSession.h"
 
 #include <QAction>
 #include <QStatusBar>

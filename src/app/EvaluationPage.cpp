@@ -3,7 +3,7 @@
 #include "app/ChartView.h"
 #include "app/GridTableModel.h"
 #include "app/PageTools.h"
-#include "evaluation/EvaluationSession.h"
+#include "forms/EvaluationSession.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

@@ -3,7 +3,7 @@
 // model; every change of the model (an edit, a configuration load, an import, an undo) updates the
 // widgets bound to it. A guard keeps a widget's own edit from echoing back into it.
 
-#include "engine/FormModel.h"
+#include "forms/FormModel.h"
 
 #include <QObject>
 

@@ -4,7 +4,7 @@
 // texts back, redoing their new texts. Runs, results and the values a run derives are never on the stack.
 // A command's text says in words what it does, naming each field by its caption ("Change RUE").
 
-#include "engine/FormModel.h"
+#include "forms/FormModel.h"
 
 #include <QObject>
 #include <QString>

@@ -5,8 +5,8 @@
 // grid, background colours included (light-cyan estimates). Over any other grid (the report) it is
 // read-only and is told when the grid was replaced.
 
-#include "engine/FormModel.h"
 #include "engine/Grid.h"
+#include "forms/FormModel.h"
 
 #include <QAbstractTableModel>
 

@@ -3,7 +3,7 @@
 #include "app/PageTools.h"
 #include "base/Calendar.h"
 #include "base/Numbers.h"
-#include "io/SpreadsheetCommands.h"
+#include "forms/SpreadsheetCommands.h"
 
 #include <QAbstractTableModel>
 #include <QHBoxLayout>

@@ -5,7 +5,7 @@
 #include "base/Problems.h"
 #include "engine/Grid.h"
 #include "engine/LaiForcing.h"
-#include "engine/UserInterface.h"
+#include "forms/UserInterface.h"
 
 #include <QWidget>
 

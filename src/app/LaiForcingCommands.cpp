@@ -6,10 +6,10 @@
 #include "app/LaiExoWindow.h"
 #include "app/MainWindow.h"
 #include "app/OutputPage.h"
-#include "engine/SeasonInputs.h"
 #include "engine/Outputs.h"
 #include "evaluation/LaiPerformance.h"
-#include "io/SpreadsheetCommands.h"
+#include "forms/SeasonForm.h"
+#include "forms/SpreadsheetCommands.h"
 
 #include <QStatusBar>
 

@@ -21,17 +21,17 @@
 #include "app/SensitivityWindow.h"
 #include "app/SoilPage.h"
 #include "app/WeatherPage.h"
-#include "engine/SeasonInputs.h"
 #include "engine/RunState.h"
 #include "engine/Season.h"
 #include "engine/SeasonSummary.h"
-#include "evaluation/EvaluationSession.h"
-#include "io/CropCommands.h"
-#include "io/CropWorkbook.h"
-#include "io/SeasonOptions.h"
-#include "io/SimConfig.h"
-#include "io/SpreadsheetCommands.h"
-#include "io/WindowCommands.h"
+#include "forms/CropCommands.h"
+#include "forms/CropWorkbook.h"
+#include "forms/EvaluationSession.h"
+#include "forms/SeasonForm.h"
+#include "forms/SeasonOptions.h"
+#include "forms/SimConfig.h"
+#include "forms/SpreadsheetCommands.h"
+#include "forms/WindowCommands.h"
 
 #include <QAction>
 #include <QApplication>
@@ -122,7 +122,6 @@ public:
         return ui_.saveFile(dialog);
     }
     void setBusy(bool busy) override { ui_.setBusy(busy); }
-    void processEvents() override { ui_.processEvents(); }
 
 private:
     void beforeDeciding() {

@@ -3,9 +3,9 @@
 // every input; the run with its charts and report; undo over the inputs; and the guard that keeps unsaved
 // work from being lost. Every command is a core function: the window only calls it and shows its result.
 
-#include "engine/FormModel.h"
 #include "engine/LaiForcing.h"
-#include "engine/RunCommand.h"
+#include "forms/FormModel.h"
+#include "forms/RunCommand.h"
 
 #include <QMainWindow>
 #include <QTimer>

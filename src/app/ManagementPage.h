@@ -2,7 +2,7 @@
 // Tab 2, Management: sowing and site, the transplanting, the irrigation strategy with its water level, the
 // cold-shock protection, the water input and output tables and the blast treatments.
 
-#include "engine/FormModel.h"
+#include "forms/FormModel.h"
 
 #include <QWidget>
 

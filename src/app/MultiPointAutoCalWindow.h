@@ -4,7 +4,7 @@
 // the genetic simplex, run off the window's thread. The result replaces the main window's crop values
 // at the end, as one step to undo.
 
-#include "calibration/CalibrationForm.h"
+#include "forms/CalibrationForm.h"
 
 #include <QWidget>
 

@@ -2,7 +2,7 @@
 
 #include "app/PageTools.h"
 #include "base/Numbers.h"
-#include "engine/UserInterface.h"
+#include "forms/UserInterface.h"
 #include "io/WeatherFiles.h"
 
 #include <QCheckBox>

@@ -4,7 +4,7 @@
 // first and last days, and whether the field is flooded. The window makes the season; the dialog stays
 // open when it refuses.
 
-#include "io/SeasonOptions.h"
+#include "forms/SeasonOptions.h"
 
 #include <QDialog>
 

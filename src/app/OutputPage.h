@@ -2,8 +2,8 @@
 // Tab 5, Output: the crop chart and the microclimate chart of the latest run, its summary and its report
 // grid, and a warning while they belong to inputs that have changed since.
 
-#include "engine/RunCommand.h"
 #include "engine/SeasonSummary.h"
+#include "forms/RunCommand.h"
 
 #include "app/ChartView.h"
 

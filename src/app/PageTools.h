@@ -3,7 +3,7 @@
 // range and the reason for each bound, form rows whose labels wrap rather than being cut, and table
 // views over the form's grids.
 
-#include "engine/FormModel.h"
+#include "forms/FormModel.h"
 
 #include <QString>
 

@@ -2,10 +2,11 @@
 
 #include "app/PageTools.h"
 #include "base/Numbers.h"
-#include "engine/SeasonInputs.h"
-#include "engine/FormModel.h"
 #include "engine/Parameters.h"
-#include "io/SeasonOptions.h"
+#include "forms/FormModel.h"
+#include "forms/SeasonForm.h"
+#include "forms/SeasonOptions.h"
+#include "forms/ToolResults.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>

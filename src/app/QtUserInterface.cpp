@@ -110,7 +110,6 @@ public:
         return target_.saveFile(dialog);
     }
     void setBusy(bool busy) override { target_.setBusy(busy); }
-    void processEvents() override { target_.processEvents(); }
 
 private:
     std::optional<QtUserInterface> own_;
@@ -204,10 +203,6 @@ void QtUserInterface::setBusy(bool busy) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
     else
         QApplication::restoreOverrideCursor();
-}
-
-void QtUserInterface::processEvents() {
-    QCoreApplication::processEvents();
 }
 
 } // namespace tulo::app

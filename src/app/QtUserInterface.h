@@ -2,7 +2,7 @@
 // The core's user interface in Qt: message boxes with the program's titles, icons and buttons, the input
 // box, file dialogs (remembering the last folder), the busy pointer.
 
-#include "engine/UserInterface.h"
+#include "forms/UserInterface.h"
 
 #include <QString>
 
@@ -22,7 +22,6 @@ public:
     std::optional<std::string> openFile(const FileDialog& dialog) override;
     std::optional<std::string> saveFile(const FileDialog& dialog) override;
     void setBusy(bool busy) override;
-    void processEvents() override;
 
 private:
     QWidget* parent_;

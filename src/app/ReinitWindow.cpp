@@ -3,9 +3,10 @@
 #include "app/BackgroundTask.h"
 #include "app/PageTools.h"
 #include "base/Numbers.h"
-#include "engine/SeasonInputs.h"
-#include "engine/FormModel.h"
 #include "engine/Parameters.h"
+#include "forms/FormModel.h"
+#include "forms/SeasonForm.h"
+#include "forms/ToolResults.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>

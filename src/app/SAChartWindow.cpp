@@ -4,7 +4,7 @@
 #include "app/GridTableModel.h"
 #include "app/PageTools.h"
 #include "app/QtUserInterface.h"
-#include "sensitivity/SetupForm.h"
+#include "forms/SetupForm.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSet>

@@ -6,7 +6,7 @@
 // the indices. Save chart writes the chart in front as a PNG image or an SVG drawing.
 
 #include "engine/Grid.h"
-#include "engine/UserInterface.h"
+#include "forms/UserInterface.h"
 #include "sensitivity/Analysis.h"
 
 #include <QWidget>

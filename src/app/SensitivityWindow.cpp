@@ -5,9 +5,9 @@
 #include "app/QtUserInterface.h"
 #include "app/RunProgressDialog.h"
 #include "app/SAChartWindow.h"
-#include "engine/SeasonInputs.h"
-#include "engine/FormModel.h"
 #include "engine/Parameters.h"
+#include "forms/FormModel.h"
+#include "forms/SeasonForm.h"
 #include "io/TextFiles.h"
 
 #include <QCheckBox>

@@ -7,9 +7,9 @@
 // that window's form, run, charts or report, and each analysis in a folder of its own, so that other
 // windows and command lines may analyse at the same time. The settings can be kept in a file.
 
-#include "engine/UserInterface.h"
+#include "forms/SetupForm.h"
+#include "forms/UserInterface.h"
 #include "sensitivity/Analysis.h"
-#include "sensitivity/SetupForm.h"
 
 #include <QWidget>
 

@@ -2,7 +2,7 @@
 // Tab 4, Soil: one soil layer a row, top layer first, with the built-in headers; the mandatory cells are
 // shown on light cyan.
 
-#include "engine/FormModel.h"
+#include "forms/FormModel.h"
 
 #include <QWidget>
 

@@ -61,7 +61,6 @@ public:
     std::optional<std::string> openFile(const FileDialog&) override { return {}; }
     std::optional<std::string> saveFile(const FileDialog&) override { return {}; }
     void setBusy(bool) override {}
-    void processEvents() override {}
 };
 
 // Lets the window lay itself out and finish drawing (chart animations included).

@@ -1,5 +1,6 @@
 #include "base/Numbers.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -13,6 +14,13 @@ std::string_view Trim(std::string_view text) {
     if (first == std::string_view::npos) return {};
     const auto last = text.find_last_not_of(blanks);
     return text.substr(first, last - first + 1);
+}
+
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
 }
 
 std::optional<double> ParseNumber(std::string_view text) {

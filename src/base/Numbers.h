@@ -15,6 +15,8 @@ namespace tulo {
 
 // Leading and trailing blanks (spaces, tabs, CR, LF) removed.
 std::string_view Trim(std::string_view text);
+// Whether two texts are equal but for the case of their ASCII letters.
+bool EqualIgnoringCase(std::string_view a, std::string_view b);
 
 // The number a text holds: optional sign, digits with one decimal point or one decimal comma, optional
 // exponent; surrounding blanks allowed. Empty texts and anything else give no value. Infinities and

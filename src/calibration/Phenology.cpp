@@ -390,12 +390,4 @@ SeasonsFit FitPhenologyAcross(std::span<const ObservedSeason> seasons) {
     return fit;
 }
 
-void WritePhenologyValues(FormModel& form, const PhenologyFit& fit) {
-    const FormModel::Batch batch(form, "Phenology from observed dates");
-    const auto registry = CropParameterRegistry();
-    for (const ParameterValue& p : fit.parameters)
-        form.setText(registry[static_cast<std::size_t>(p.index)].control,
-                     ShortestText(static_cast<float>(p.value)));
-}
-
 } // namespace tulo

@@ -10,10 +10,9 @@
 // configuration cannot move the stage. Emergence is fitted first, then flowering on that emergence,
 // then maturity on both.
 
-#include "engine/SeasonInputs.h"
-#include "engine/FormModel.h"
 #include "engine/RunState.h"
 #include "engine/Season.h"
+#include "engine/SeasonInputs.h"
 
 #include <cstdint>
 #include <memory>
@@ -93,8 +92,5 @@ struct SeasonsFit {
 // after the last simulated one), in the middle of the widest range of values that has it. A season that
 // did not observe emergence does not weigh on TSUMEM. With one season this is FitPhenology.
 SeasonsFit FitPhenologyAcross(std::span<const ObservedSeason> seasons);
-
-// Writes the fitted values into the form's crop fields, as one change ("Phenology from observed dates").
-void WritePhenologyValues(FormModel& form, const PhenologyFit& fit);
 
 } // namespace tulo

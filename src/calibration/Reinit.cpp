@@ -2,7 +2,7 @@
 
 #include "base/Numbers.h"
 #include "calibration/Simplex.h"
-#include "engine/SeasonInputs.h"
+#include "engine/InputFields.h"
 
 #include <algorithm>
 #include <cmath>
@@ -50,15 +50,13 @@ private:
 
 class DaySearch {
 public:
-    DaySearch(const FormModel& form, std::span<const LaiPoint> lai, const ReinitSettings& settings,
-              SharedProgress& progress)
-        : form_(form), lai_(LaiMeasurements(lai)), settings_(settings), progress_(progress) {}
+    DaySearch(const SowingCompiler& compileSown, std::span<const LaiPoint> lai,
+              const ReinitSettings& settings, SharedProgress& progress)
+        : compileSown_(compileSown), lai_(LaiMeasurements(lai)), settings_(settings), progress_(progress) {}
 
     // The problem of the season sown on `day`; nothing when that season does not compile.
     std::unique_ptr<CalibrationProblem> Problem(std::int32_t day, Problems* problems = nullptr) const {
-        FormModel form = form_;
-        form.setText(ctl::txtSowingDate, std::to_string(day));
-        const Compilation compiled = CompileInputs(form);
+        const Compilation compiled = compileSown_(day);
         if (!compiled.inputs) {
             if (problems) *problems = compiled.problems;
             return nullptr;
@@ -102,7 +100,7 @@ public:
     std::int64_t runs() const { return runs_; }
 
 private:
-    const FormModel& form_;
+    const SowingCompiler& compileSown_;
     MeasuredData lai_;
     const ReinitSettings& settings_;
     SharedProgress& progress_;
@@ -211,11 +209,11 @@ ReinitSettings DefaultReinitSettings(const SeasonInputs& inputs) {
     return settings;
 }
 
-ReinitResult ReinitializeFromLai(const FormModel& form, std::span<const LaiPoint> lai,
+ReinitResult ReinitializeFromLai(const SowingCompiler& compileSown, std::span<const LaiPoint> lai,
                                  const ReinitSettings& settings, const SearchControl& control) {
     ReinitResult result;
     result.problems = CheckScanSettings(settings);
-    const Compilation configured = CompileInputs(form);
+    const Compilation configured = compileSown(std::nullopt);
     if (!configured.inputs) {
         result.problems = configured.problems;
         return result;
@@ -223,7 +221,7 @@ ReinitResult ReinitializeFromLai(const FormModel& form, std::span<const LaiPoint
     if (!result.problems.empty()) return result;
     const SeasonInputs& inputs = *configured.inputs;
     SharedProgress progress(control);
-    DaySearch search(form, lai, settings, progress);
+    DaySearch search(compileSown, lai, settings, progress);
 
     // The configuration's own season must be one to calibrate: the checks of the calibration name what
     // is wrong with the table or the parameters.
@@ -263,16 +261,6 @@ ReinitResult ReinitializeFromLai(const FormModel& form, std::span<const LaiPoint
 
     WriteEstimate(search, estimate, control, result);
     return result;
-}
-
-void WriteReinitialization(FormModel& form, const ReinitResult& result,
-                           std::span<const CalibratedParameter> parameters) {
-    const FormModel::Batch batch(form, std::string(kReinitChange));
-    form.setText(ctl::txtSowingDate, std::to_string(result.sowing));
-    const auto registry = CropParameterRegistry();
-    for (std::size_t k = 0; k < parameters.size() && k < result.rounded.size(); ++k)
-        form.setText(registry[static_cast<std::size_t>(parameters[k].index)].control,
-                     CalibratedText(result.rounded[k]));
 }
 
 } // namespace tulo

@@ -17,10 +17,10 @@
 
 #include "calibration/Objective.h"
 #include "calibration/Uncertainty.h"
-#include "engine/FormModel.h"
 #include "engine/LaiForcing.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -66,16 +66,13 @@ struct ReinitResult {
     std::int64_t runs = 0;
 };
 
-// The search on the season of `form` with its sowing moved; `control` reports the model runs of every
-// day's search (counted over all days) and stops it. The LAI points must be a valid table (ReadLaiPoints).
-ReinitResult ReinitializeFromLai(const FormModel& form, std::span<const LaiPoint> lai,
+// The season to reinitialise, compiled as configured (no day) or with its sowing moved to a day.
+using SowingCompiler = std::function<Compilation(std::optional<std::int32_t> sowingDay)>;
+
+// The search on the season `compileSown` gives, with its sowing moved; `control` reports the model runs
+// of every day's search (counted over all days) and stops it. The LAI points must be a valid table
+// (ReadLaiPoints).
+ReinitResult ReinitializeFromLai(const SowingCompiler& compileSown, std::span<const LaiPoint> lai,
                                  const ReinitSettings& settings, const SearchControl& control = {});
-
-// The caption of the change written back.
-inline constexpr std::string_view kReinitChange = "Reinitialize from remotely sensed LAI";
-
-// Writes the sowing day and the rounded parameters into the form, as one change.
-void WriteReinitialization(FormModel& form, const ReinitResult& result,
-                           std::span<const CalibratedParameter> parameters);
 
 } // namespace tulo

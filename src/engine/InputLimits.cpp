@@ -1,7 +1,7 @@
 #include "engine/InputLimits.h"
 
 #include "base/Numbers.h"
-#include "engine/FormModel.h"
+#include "engine/InputFields.h"
 
 #include <iterator>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "engine/Parameters.h"
 
 #include "base/Numbers.h"
-#include "engine/FormModel.h"
+#include "engine/InputFields.h"
 
 #include <cmath>
 #include <limits>
@@ -900,6 +900,27 @@ Problems CheckParameterRelations(const CropParameters& crop, const std::vector<b
                                 "): " + std::string(order.why) + "."});
     }
     return problems;
+}
+
+const ParameterInfo* FindParameterByName(std::string_view name) {
+    const std::string_view wanted = Trim(name);
+    if (wanted.empty()) return nullptr;
+    const auto names = [](const ParameterInfo& p) {
+        return std::array<std::string_view, 5>{p.id, p.workbookKey, p.label, p.calibrationCaption,
+                                               p.calibrationKey};
+    };
+    const auto registry = CropParameterRegistry();
+    for (const ParameterInfo& p : registry)
+        for (const std::string_view n : names(p))
+            if (!n.empty() && n == wanted) return &p;
+    const ParameterInfo* found = nullptr;
+    for (const ParameterInfo& p : registry)
+        for (const std::string_view n : names(p))
+            if (!n.empty() && EqualIgnoringCase(n, wanted)) {
+                if (found && found != &p) return nullptr; // "tb" is Tb and TB alike: ask for the exact name
+                found = &p;
+            }
+    return found;
 }
 
 } // namespace tulo

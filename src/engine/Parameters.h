@@ -66,6 +66,10 @@ const ParameterInfo* FindParameter(std::string_view id);
 // Position of a parameter in the registry, or -1.
 int ParameterIndex(std::string_view id);
 
+// The crop parameter a name stands for: its registry id ("RUE"), its crop workbook key, or its caption
+// in the window or the calibration lists; case is ignored when only one parameter matches that way.
+const ParameterInfo* FindParameterByName(std::string_view name);
+
 // The parameter's value in a run's parameter set, and the value written into it (single parameters
 // take the value rounded to single precision, 32-bit ones rounded half to even).
 double GetParameter(const CropParameters& crop, const ParameterInfo& info);

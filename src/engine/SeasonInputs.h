@@ -1,11 +1,9 @@
 #pragma once
-// The inputs of a season, compiled once from the form: every parameter and daily driving series the
-// loop reads, checked and converted. Compiling is pure: it reads the form and changes nothing, so any
-// number of workers may compile or share one compilation; the window alone writes the estimated
-// humidities back into its weather grid.
+// The typed inputs of a season: every parameter and daily driving series the loop reads, checked and
+// converted, with the soil's layers and the site's days worked out once. Runs only read them, so any
+// number of workers may share one set.
 
 #include "base/Problems.h"
-#include "engine/FormModel.h"
 #include "engine/RunState.h"
 
 #include <cstdint>
@@ -33,11 +31,8 @@ struct Compilation {
     Problems warnings; // what runs but may surprise (a sowing before the first simulated day)
 };
 
-// Reads the control, crop, management and weather records (and the soil record when soil simulation is
-// on) and collects every problem.
-Compilation CompileInputs(const FormModel& form);
-
-// Puts the estimated humidities of a compilation into the form's weather grid, as one change.
-void ShowEstimatedHumidities(FormModel& form, const SeasonInputs& inputs);
+// Gives a filled set of inputs its serial and works out the site's days at its latitude: whoever builds
+// season inputs calls it last, and changes nothing of them after.
+void SealSeasonInputs(SeasonInputs& inputs);
 
 } // namespace tulo

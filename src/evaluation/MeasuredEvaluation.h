@@ -1,18 +1,15 @@
 #pragma once
 // Evaluation of a run against field measurements of one of its variables: pairing each measurement with
-// the simulated value of its day, the agreement indices, the regression of simulated on measured values,
-// the rows of the fitting-combinations table, the parameter-combination files and the fitting matrix
-// for export.
+// the simulated value of its day, the agreement indices, the regression of simulated on measured values
+// and the rows of the fitting-combinations table.
 //
 // Only days the run simulated (InitialDate .. FinalDate - 1) can be paired; a measurement on any other
 // day, or whose day or value is not a number, is left out and named, so that it cannot distort the
 // indices.
 
 #include "base/Calendar.h"
-#include "engine/FormModel.h"
 #include "engine/Grid.h"
 #include "engine/RunState.h"
-#include "engine/UserInterface.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -165,24 +162,5 @@ std::string FormatFitting(const std::optional<double>& value, int decimals);
 // Intercept ("###.##"), columns 8-9 R2 and p(F) ("#.####"); column 2 stays empty. Index 0 is column 0
 // (the row number).
 std::vector<std::string> FittingRow(int k, const Evaluation& evaluation);
-
-// Adds row k of the fitting-combinations table (resized when needed) and saves combination k, then
-// moves k on; a failed save is reported.
-void FittingToGrid(Grid& fitting, int& k, const Evaluation& evaluation, const FormModel& form,
-                   UserInterface& ui, const std::filesystem::path& folder);
-
-// Parameter-combination files: k.crp in the folder "Combination of crop paramters" of the data folder.
-std::filesystem::path CombinationFolder();
-// Writes the 26 crop values of the form; returns an error message on failure.
-std::optional<std::string> SaveCombination(int k, const FormModel& form,
-                                           const std::filesystem::path& folder = CombinationFolder());
-// Puts combination k back into the form; a missing or incomplete file gives a message and changes
-// nothing. Returns whether the combination was restored.
-bool RestoreCombination(int k, FormModel& form, UserInterface& ui,
-                        const std::filesystem::path& folder = CombinationFolder());
-
-// The fitting matrix as a table to export: "measured" and "simulated" in row 1, the pairs below. With no
-// pair: the message "Fitting Matrix does not exist" and nothing.
-std::optional<Grid> FittingMatrixGrid(const FittingMatrix& matrix, UserInterface& ui);
 
 } // namespace tulo

@@ -4,7 +4,7 @@
 #include "base/DailySeries.h"
 #include "base/Numbers.h"
 #include "base/Problems.h"
-#include "engine/FormModel.h"
+#include "engine/InputFields.h"
 #include "engine/InputLimits.h"
 #include "io/TextFiles.h"
 #include "io/Workbook.h"

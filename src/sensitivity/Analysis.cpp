@@ -7,7 +7,6 @@
 #include "engine/Season.h"
 #include "engine/SeasonSummary.h"
 #include "io/DataFolder.h"
-#include "io/SeasonOptions.h"
 #include "io/TextFiles.h"
 #include "sensitivity/DesignSize.h"
 

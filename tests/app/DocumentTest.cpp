@@ -4,9 +4,9 @@
 
 #include "app/LaiExoWindow.h"
 #include "app/MainWindow.h"
-#include "calibration/CalibrationForm.h"
 #include "engine/Parameters.h"
-#include "io/SpreadsheetCommands.h"
+#include "forms/CalibrationForm.h"
+#include "forms/SpreadsheetCommands.h"
 #include "support/ScriptedUi.h"
 #include "support/WindowSession.h"
 

@@ -6,8 +6,8 @@
 #include "app/DiseasesWindow.h"
 #include "app/EvaluationPage.h"
 #include "app/MainWindow.h"
-#include "evaluation/EvaluationSession.h"
-#include "io/SpreadsheetCommands.h"
+#include "forms/EvaluationSession.h"
+#include "forms/SpreadsheetCommands.h"
 #include "support/ScriptedUi.h"
 #include "support/WindowSession.h"
 
@@ -184,3 +184,4 @@ private:
 
 QTEST_MAIN(EvaluationTest)
 #include "EvaluationTest.moc"
+#include "forms/FittingCombinations.h"

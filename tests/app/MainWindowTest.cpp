@@ -5,7 +5,7 @@
 #include "app/ChartView.h"
 #include "app/OutputPage.h"
 #include "base/Numbers.h"
-#include "io/SpreadsheetCommands.h"
+#include "forms/SpreadsheetCommands.h"
 #include "support/ScriptedUi.h"
 #include "support/WindowSession.h"
 

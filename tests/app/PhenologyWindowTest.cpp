@@ -2,9 +2,9 @@
 // one step to undo, and what withdraws a fit or refuses the days.
 
 #include "app/PhenologyWindow.h"
-#include "engine/SeasonInputs.h"
 #include "engine/Season.h"
 #include "engine/SeasonSummary.h"
+#include "forms/SeasonForm.h"
 #include "support/WindowSession.h"
 
 #include <QLineEdit>

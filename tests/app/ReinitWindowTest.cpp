@@ -5,8 +5,8 @@
 #include "app/ReinitWindow.h"
 #include "app/MainWindow.h"
 #include "base/Numbers.h"
-#include "engine/SeasonInputs.h"
 #include "engine/Season.h"
+#include "forms/SeasonForm.h"
 #include "support/WindowSession.h"
 
 #include <QAbstractButton>

@@ -5,10 +5,10 @@
 #include "app/MainWindow.h"
 #include "app/RunProgressDialog.h"
 #include "app/SAChartWindow.h"
-#include "engine/SeasonInputs.h"
-#include "io/SimConfig.h"
+#include "forms/SeasonForm.h"
+#include "forms/SetupForm.h"
+#include "forms/SimConfig.h"
 #include "sensitivity/Analysis.h"
-#include "sensitivity/SetupForm.h"
 #include "support/WindowSession.h"
 
 #include <QAction>

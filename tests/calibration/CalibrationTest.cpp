@@ -1,11 +1,12 @@
 // The automatic calibration: its arithmetic, its refusals, and that it finds the parameters that made the
 // measurements, by the single simplex and by the genetic one, identically on any number of threads.
 
-#include "calibration/CalibrationForm.h"
 #include "calibration/Simplex.h"
 #include "calibration/Uncertainty.h"
 #include "engine/Season.h"
-#include "io/SimConfig.h"
+#include "forms/CalibrationForm.h"
+#include "forms/SeasonForm.h"
+#include "forms/SimConfig.h"
 
 #include <gtest/gtest.h>
 

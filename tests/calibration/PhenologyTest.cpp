@@ -6,6 +6,8 @@
 #include "engine/Parameters.h"
 #include "engine/SeasonSummary.h"
 
+#include "forms/SeasonForm.h"
+#include "forms/ToolResults.h"
 #include "support/TestForms.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 
 #include "calibration/SettingsFiles.h"
 
-#include "io/SimConfig.h"
+#include "forms/SimConfig.h"
 
 #include "io/TextFiles.h"
 

@@ -2,9 +2,10 @@
 // the data cannot see or cannot tell apart, and the same answer on any number of threads.
 
 #include "calibration/Uncertainty.h"
-#include "calibration/CalibrationForm.h"
 #include "engine/Season.h"
-#include "io/SimConfig.h"
+#include "forms/CalibrationForm.h"
+#include "forms/SeasonForm.h"
+#include "forms/SimConfig.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // `new`: a configuration made from a weather file, which then runs as any other.
 
 #include "base/Numbers.h"
-#include "engine/FormModel.h"
-#include "io/SimConfig.h"
+#include "forms/FormModel.h"
+#include "forms/SimConfig.h"
 #include "io/WeatherFiles.h"
 
 #include "CliFixture.h"

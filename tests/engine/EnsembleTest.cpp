@@ -4,6 +4,7 @@
 #include "engine/Ensemble.h"
 #include "engine/Parameters.h"
 #include "engine/Season.h"
+#include "forms/SeasonForm.h"
 #include "support/Seasons.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "engine/Parameters.h"
 
-#include "engine/FormModel.h"
+#include "forms/FormModel.h"
 
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+#include "forms/SeasonForm.h"
 #include "support/Seasons.h"
 
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 // What validation refuses, and that whatever it accepts gives a finite season.
 
-#include "engine/SeasonInputs.h"
 #include "engine/InputLimits.h"
 #include "engine/Outputs.h"
 #include "engine/Parameters.h"
 #include "engine/Season.h"
+#include "forms/SeasonForm.h"
 #include "support/ProblemTexts.h"
 #include "support/Seasons.h"
 #include "support/TestForms.h"

@@ -1,8 +1,9 @@
 #include "evaluation/MeasuredEvaluation.h"
 
 #include "engine/Outputs.h"
-#include "engine/RunCommand.h"
 #include "engine/SeasonSummary.h"
+#include "forms/FittingCombinations.h"
+#include "forms/RunCommand.h"
 #include "support/ScriptedUi.h"
 #include "support/TestForms.h"
 

@@ -1,9 +1,9 @@
 // The configuration reader and the input records under fuzzing: whatever a .sim file holds, reading it
 // never crashes, and a configuration that passes validation runs a season whose every output is finite.
 
-#include "engine/SeasonInputs.h"
 #include "engine/Season.h"
-#include "io/SimConfig.h"
+#include "forms/SeasonForm.h"
+#include "forms/SimConfig.h"
 
 #include <cstddef>
 #include <cstdint>

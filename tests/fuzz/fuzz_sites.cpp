@@ -1,4 +1,4 @@
-#include "io/SitesTable.h"
+#include "forms/SitesTable.h"
 #include "io/Workbook.h"
 
 #include <algorithm>
@@ -21,7 +21,6 @@ public:
     std::optional<std::string> openFile(const tulo::FileDialog&) override { return std::nullopt; }
     std::optional<std::string> saveFile(const tulo::FileDialog&) override { return std::nullopt; }
     void setBusy(bool) override {}
-    void processEvents() override {}
 };
 
 } // namespace

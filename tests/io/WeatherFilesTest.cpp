@@ -3,7 +3,7 @@
 
 #include "io/WeatherFiles.h"
 
-#include "engine/FormModel.h"
+#include "forms/FormModel.h"
 
 #include <gtest/gtest.h>
 

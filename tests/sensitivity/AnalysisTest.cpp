@@ -6,7 +6,8 @@
 #include "base/Numbers.h"
 #include "engine/Ensemble.h"
 #include "engine/Parameters.h"
-#include "io/SimConfig.h"
+#include "forms/SeasonForm.h"
+#include "forms/SimConfig.h"
 #include "io/TextFiles.h"
 #include "sensitivity/DesignSize.h"
 

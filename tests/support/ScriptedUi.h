@@ -1,7 +1,7 @@
 #pragma once
 // A user interface for tests: records every message and question, and answers from a script.
 
-#include "engine/UserInterface.h"
+#include "forms/UserInterface.h"
 
 #include <deque>
 #include <string>
@@ -55,7 +55,6 @@ public:
         return Next(files);
     }
     void setBusy(bool busy) override { busyDepth += busy ? 1 : -1; }
-    void processEvents() override {}
 
     static std::optional<std::string> Next(std::deque<std::optional<std::string>>& queue) {
         if (queue.empty()) return std::nullopt;

@@ -2,10 +2,10 @@
 // Seasons for tests: a form filled in and simulated as the window runs it, a shipped example compiled as
 // the tools run it, and the comparisons of whole runs the season tests share.
 
-#include "engine/SeasonInputs.h"
 #include "engine/DailyLoop.h"
 #include "engine/Outputs.h"
-#include "engine/ReadInputs.h"
+#include "forms/ReadInputs.h"
+#include "forms/SeasonForm.h"
 #include "support/ScriptedUi.h"
 #include "support/TestForms.h"
 

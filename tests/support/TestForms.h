@@ -2,9 +2,9 @@
 // Forms for tests: the window defaults made runnable, with weather the test chooses.
 
 #include "base/Numbers.h"
-#include "engine/FormModel.h"
 #include "engine/RunState.h"
-#include "io/SimConfig.h"
+#include "forms/FormModel.h"
+#include "forms/SimConfig.h"
 
 #include <gtest/gtest.h>
 

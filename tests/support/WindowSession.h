@@ -4,8 +4,8 @@
 // tool windows are its children, so theirs too).
 
 #include "app/MainWindow.h"
-#include "engine/FormModel.h"
 #include "engine/Parameters.h"
+#include "forms/FormModel.h"
 #include "support/ScriptedUi.h"
 
 #include <QAbstractButton>

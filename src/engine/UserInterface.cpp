@@ -1,9 +1,0 @@
-#include "engine/UserInterface.h"
-
-namespace tulo {
-
-void UserInterface::problem(const InputProblem& problem) {
-    message(problem.text);
-}
-
-} // namespace tulo

@@ -1,0 +1,250 @@
+#include "forms/CropWorkbook.h"
+
+#include "base/CellName.h"
+#include "base/Numbers.h"
+#include "engine/Parameters.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tulo {
+
+namespace {
+
+enum class Cell {
+    Single, // a number box, stored as the shortest text of its single-precision value
+    Text,   // stored and read back as typed
+    Code,   // a choice list stored as the index of its text among `codes`
+    Switch, // a check box stored as its state
+    Fixed,  // a value the model does not take from the workbook, written for the reader's information
+};
+
+struct Row {
+    int row;
+    Cell cell;
+    std::string_view control; // for a Fixed row, the value written
+    std::string_view label, key, note;
+    std::span<const std::string_view> codes = {};
+    const ParameterInfo* info = nullptr; // none for an informational row
+};
+
+constexpr int kRows = 33;
+constexpr int kCols = 6;
+constexpr int kDescriptionRow = 1;
+constexpr int kDescriptionCol = 6;
+
+// Rows 12 and 20: values the model does not take from a workbook. Every other data row is a crop
+// parameter's.
+constexpr Row kInformationalRows[] = {
+    {12, Cell::Fixed, "0", "Initial development stage", "DVSI", "-"},
+    {20, Cell::Fixed, "1.8", "C = exp di TlimBeta", "C", "-"},
+};
+
+Cell CellOf(const ParameterInfo& p) {
+    switch (p.controlKind) {
+    case ParameterControl::List:
+        return Cell::Code;
+    case ParameterControl::Check:
+        return Cell::Switch;
+    case ParameterControl::Text:
+    case ParameterControl::Constant:
+        break;
+    }
+    // The model does not read the day lengths, so they are kept as typed.
+    return p.id == "DLC" || p.id == "DLO" ? Cell::Text : Cell::Single;
+}
+
+// The data rows in row order.
+std::vector<Row> Layout() {
+    std::vector<Row> rows(std::begin(kInformationalRows), std::end(kInformationalRows));
+    for (const ParameterInfo& p : CropParameterRegistry())
+        if (p.workbookRow != 0)
+            rows.push_back({p.workbookRow, CellOf(p), p.control, p.workbookLabel, p.workbookKey,
+                            p.workbookNote, p.choices, &p});
+    std::sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.row < b.row; });
+    return rows;
+}
+// The registry is a constant, so it is complete before this is built.
+const std::vector<Row> kLayout = Layout();
+
+constexpr std::pair<int, std::string_view> kHeadings[] = {
+    {1, "Development parameters"},
+    {14, "AGB accumulation parameters and partitioning"},
+    {28, "Sterility related parameters"},
+};
+
+// The shortest text of the box's single-precision value; empty for an empty box.
+std::optional<std::string> SingleText(const Row& row, std::string_view text, Problems& problems) {
+    if (Trim(text).empty()) return std::string();
+    const auto value = ParseNumber(text);
+    if (!value) {
+        problems.push_back({std::string(row.control), 0, 0, NotANumberMessage(row.label, text)});
+        return std::nullopt;
+    }
+    if (std::fabs(*value) > static_cast<double>(std::numeric_limits<float>::max())) {
+        problems.push_back({std::string(row.control), 0, 0,
+                            std::string(row.label) + ": " + QuoteValue(Trim(text)) + " is out of range."});
+        return std::nullopt;
+    }
+    return ShortestText(static_cast<float>(*value));
+}
+
+// The code a cell holds (an empty cell holds 0), when it is one of `count` codes 0, 1, ...
+std::optional<int> ReadCode(std::string_view text, int count) {
+    if (Trim(text).empty()) return 0;
+    const auto value = ParseNumber(text);
+    if (!value || *value != std::floor(*value) || *value < 0 || *value >= count) return std::nullopt;
+    return static_cast<int>(*value);
+}
+
+int CodeCount(const Row& row) {
+    return row.cell == Cell::Switch ? 2 : static_cast<int>(row.codes.size());
+}
+
+std::string CodeProblem(const Row& row, std::string_view text, int count) {
+    std::string codes;
+    for (int code = 0; code < count; ++code)
+        codes += (code == 0 ? "" : code == count - 1 ? " or " : ", ") + std::to_string(code);
+    return "Crop workbook cell " + CellName(row.row, 1) + " (" + std::string(row.key) +
+           "): " + QuoteValue(text) + " is not " + codes + "; the setting was left as it was.";
+}
+
+// The problem of a number or day-length cell, if any: a day length may stay empty (the model reads it
+// only for the photoperiod methods), a number may not.
+std::optional<InputProblem> NumberProblem(const Row& row, std::string_view text) {
+    if (row.cell == Cell::Text && Trim(text).empty()) return std::nullopt;
+    const auto where = "Crop workbook cell " + CellName(row.row, 1) + ": ";
+    const auto value = ParseNumber(text);
+    if (!value)
+        return InputProblem{std::string(row.control), row.row, 1,
+                            where + NotANumberMessage(row.info->label, text)};
+    auto outside = CheckParameterBounds(*row.info, *value);
+    if (!outside) return std::nullopt;
+    return InputProblem{std::string(row.control), row.row, 1, where + outside->text};
+}
+
+} // namespace
+
+std::optional<std::string> CropWorkbookKeyMismatch(const Grid& grid) {
+    for (const Row& row : kLayout) {
+        if (row.key.empty()) continue;
+        const std::string_view key = Trim(grid.text(row.row, 3));
+        if (key != row.key)
+            return "cell " + CellName(row.row, 3) + ": key " + QuoteValue(key) + ", expected \"" +
+                   std::string(row.key) + "\"";
+    }
+    return std::nullopt;
+}
+
+Problems CheckCropWorkbookValues(const Grid& grid) {
+    Problems problems;
+    for (const Row& row : kLayout) {
+        const std::string& text = grid.text(row.row, 1);
+        switch (row.cell) {
+        case Cell::Single:
+        case Cell::Text:
+            if (auto problem = NumberProblem(row, text)) problems.push_back(std::move(*problem));
+            break;
+        case Cell::Code:
+        case Cell::Switch: {
+            const int count = CodeCount(row);
+            if (!ReadCode(text, count))
+                problems.push_back({std::string(row.control), row.row, 1, CodeProblem(row, text, count)});
+            break;
+        }
+        case Cell::Fixed:
+            break;
+        }
+    }
+    return problems;
+}
+
+std::optional<Grid> BuildCropWorkbookGrid(const FormModel& form, Problems& problems) {
+    Grid grid(kRows, kCols);
+    const std::size_t problemsBefore = problems.size();
+    for (const auto& [row, heading] : kHeadings) grid.setText(row, 1, std::string(heading));
+    grid.setText(kDescriptionRow, kDescriptionCol, form.text(ctl::txtCropDescription));
+    for (const Row& row : kLayout) {
+        std::string value;
+        switch (row.cell) {
+        case Cell::Single:
+            value = SingleText(row, form.text(row.control), problems).value_or("");
+            break;
+        case Cell::Text:
+            value = form.text(row.control);
+            break;
+        case Cell::Code:
+            // A choice outside the list has no code: the cell stays empty.
+            for (std::size_t code = 0; code < row.codes.size(); ++code)
+                if (form.text(row.control) == row.codes[code]) value = std::to_string(code);
+            break;
+        case Cell::Switch:
+            value = std::to_string(form.check(row.control));
+            break;
+        case Cell::Fixed:
+            value = row.control;
+            break;
+        }
+        grid.setText(row.row, 1, std::move(value));
+        grid.setText(row.row, 2, std::string(row.label));
+        grid.setText(row.row, 3, std::string(row.key));
+        grid.setText(row.row, 4, std::string(row.note));
+    }
+    if (problems.size() != problemsBefore) return std::nullopt;
+    return grid;
+}
+
+Problems ApplyCropWorkbookGrid(const Grid& grid, FormModel& form) {
+    FormModel::Batch batch(form, "Open crop"); // a crop read is one step to undo
+    Problems problems;
+    form.setText(ctl::txtCropDescription, grid.text(kDescriptionRow, kDescriptionCol));
+    for (const Row& row : kLayout) {
+        const std::string& text = grid.text(row.row, 1);
+        switch (row.cell) {
+        case Cell::Single:
+        case Cell::Text:
+            form.setText(row.control, text);
+            break;
+        case Cell::Code:
+        case Cell::Switch: {
+            const int count = CodeCount(row);
+            const auto code = ReadCode(text, count);
+            if (!code)
+                problems.push_back({std::string(row.control), row.row, 1, CodeProblem(row, text, count)});
+            else if (row.cell == Cell::Switch)
+                form.setCheck(row.control, *code);
+            else
+                form.setText(row.control, std::string(row.codes[static_cast<std::size_t>(*code)]));
+            break;
+        }
+        case Cell::Fixed:
+            break;
+        }
+    }
+    return problems;
+}
+
+void NewCrop(FormModel& form) {
+    FormModel::Batch batch(form, "New crop");
+    form.setText(ctl::txtCropDescription, "");
+    for (const Row& row : kLayout) {
+        if (row.cell == Cell::Switch)
+            form.setCheck(row.control, 0);
+        else if (row.cell != Cell::Fixed)
+            form.setText(row.control, "");
+    }
+}
+
+void NewManagement(FormModel& form) {
+    FormModel::Batch batch(form, "New management");
+    for (const auto control : {ctl::txtManagDescription, ctl::txtSowingDate, ctl::txtLatitude,
+                               ctl::cmbFlooded, ctl::txtWaterLevel})
+        form.setText(control, "");
+}
+
+} // namespace tulo

@@ -1,0 +1,78 @@
+#include "forms/RunCommand.h"
+
+#include "base/Calendar.h"
+#include "base/Numbers.h"
+#include "engine/Season.h"
+#include "forms/SeasonForm.h"
+
+namespace tulo {
+
+Outcome RunSimulation(FormModel& form, UserInterface& ui, RunState& run, RunResults& results,
+                      const ReportExporter& exportReport) {
+    const Compilation compiled = CompileInputs(form);
+    for (const InputProblem& problem : compiled.problems) ui.problem(problem);
+    if (!compiled.inputs) return Outcome::Failure(Outcome::Reason::InvalidInputs);
+    for (const InputProblem& warning : compiled.warnings) ui.message(warning.text, {}, Icon::Information);
+    ShowEstimatedHumidities(form, *compiled.inputs);
+    RunSeason(*compiled.inputs, {}, run);
+    // The inputs' bounds keep seasons finite; should one still not be, no chart or file shows it.
+    if (const auto where = FirstNonFiniteOutput(run)) {
+        ui.message(
+            "The simulation gave a value that is not a number (" + *where +
+                "). Check the crop parameters and the weather of that day; nothing was shown or saved.",
+            {}, Icon::Critical);
+        return Outcome::Failure(Outcome::Reason::NotFinite);
+    }
+    results.crop = FillCropChart(run);
+    results.microclimate = FillMicroclimateChart(run);
+    FillOutputGrid(run.control.OptReportFile, form, run, results, ui, exportReport);
+    return Outcome::Success();
+}
+
+void BuildReportGrid(const FormModel& form, const RunState& run, RunResults& results) {
+    const auto& variables = ReportVariables();
+    const int days = run.control.FinalDate - run.control.InitialDate; // the simulated days
+    int ticked = 0;
+    for (std::size_t i = 0; i < variables.size(); ++i)
+        ticked += form.check(ctl::chkReport(static_cast<int>(i) + 1)) == 1 ? 1 : 0;
+    Grid& report = results.report;
+    report = Grid(days + 1, 2 + ticked);
+    report.setText(1, 1, "DOY");
+    report.setText(1, 2, "Date");
+    // Row r holds the day InitialDate + r - 2 with that day's chart row.
+    for (int k = 0; k < days; ++k) {
+        report.setText(k + 2, 1, std::to_string(run.control.InitialDate + k));
+        report.setText(k + 2, 2, DayMonthText(run.control.InitialDate + k));
+    }
+    int col = 3;
+    for (std::size_t i = 0; i < variables.size(); ++i) {
+        if (form.check(ctl::chkReport(static_cast<int>(i) + 1)) != 1) continue;
+        const ReportVariable& v = variables[i];
+        const ChartMatrix& chart = v.chart == Chart::Crop ? results.crop : results.microclimate;
+        report.setText(1, col, std::string(v.header));
+        for (int k = 0; k < days && k < chart.rows(); ++k)
+            report.setText(k + 2, col, ShortestText(chart.at(k, v.column)));
+        ++col;
+    }
+}
+
+void FillOutputGrid(std::int32_t OptReportFile, const FormModel& form, const RunState& run,
+                    RunResults& results, UserInterface& ui, const ReportExporter& exportReport) {
+    int ticked = 0;
+    for (int i = 1; i <= kReportVariables; ++i) ticked += form.check(ctl::chkReport(i)) == 1 ? 1 : 0;
+
+    if (OptReportFile == 0) return;
+    if (OptReportFile == 1 && ui.ask("Simulation carried out regularly. Do you want to save results?",
+                                     Buttons::OkCancel) != Answer::Ok)
+        return;
+    if (ticked == 0) {
+        ui.message("You have not selected variables to be introduced in the report. Go back to the Control "
+                   "section, select the variables and rerun the simulation",
+                   {}, Icon::Exclamation);
+        return;
+    }
+    BuildReportGrid(form, run, results);
+    if (exportReport) exportReport(results.report, "report");
+}
+
+} // namespace tulo

@@ -1,0 +1,278 @@
+#include "forms/SpreadsheetCommands.h"
+
+#include "base/Numbers.h"
+#include "base/Problems.h"
+#include "forms/FormModel.h"
+#include "io/TextFiles.h"
+#include "io/Workbook.h"
+
+#include <algorithm>
+#include <cctype>
+#include <system_error>
+
+namespace tulo {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kResult = "Result";
+constexpr std::string_view kSheetName = "TULO";
+
+bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
+    if (text.size() < suffix.size()) return false;
+    return std::equal(suffix.begin(), suffix.end(), text.end() - static_cast<std::ptrdiff_t>(suffix.size()),
+                      [](char a, char b) {
+                          return std::tolower(static_cast<unsigned char>(a)) ==
+                                 std::tolower(static_cast<unsigned char>(b));
+                      });
+}
+
+// A cell whose value is a whole number a 16-bit integer holds.
+bool IsWholeNumber(std::string_view text) {
+    const auto value = ParseNumber(text);
+    if (!value) return false;
+    const double rounded = RoundHalfEven(*value);
+    return rounded == *value && rounded >= -32768.0 && rounded <= 32767.0;
+}
+
+void FillGrid(Grid& grid, const SheetData& sheet) {
+    int rows = static_cast<int>(sheet.cells.size()), cols = 0;
+    for (const auto& row : sheet.cells) cols = std::max(cols, static_cast<int>(row.size()));
+    // The grid keeps at least its own size: the model's tables have fixed shapes (366 weather rows).
+    grid.resize(std::max(grid.rows(), rows), std::max(grid.cols(), cols));
+    grid.clearData();
+    for (int r = 1; r <= rows; ++r) {
+        const auto& row = sheet.cells[static_cast<std::size_t>(r - 1)];
+        for (int c = 1; c <= static_cast<int>(row.size()); ++c)
+            grid.setText(r, c, row[static_cast<std::size_t>(c - 1)]);
+    }
+    for (const auto& cell : sheet.dates)
+        grid.setDate(static_cast<int>(cell.first), static_cast<int>(cell.second), true);
+    for (int r = 1; r <= grid.rows(); ++r)
+        for (int c = 1; c <= grid.cols(); ++c)
+            if (IsWholeNumber(grid.text(r, c))) grid.setWholeNumber(r, c, true);
+    if (grid.rows() >= 1000) grid.setColumnWidth(0, 8);
+}
+
+// The index pandas writes is 0, 1, 2, ... from the first row below the titles; `text(r, c)` is a cell
+// of a sheet whose last row holding any text is `rows`.
+template <typename Text> std::optional<std::string> IndexColumnReason(int rows, const Text& text) {
+    if (rows < 2) return std::nullopt;
+    const auto holds = [&](int r, int c, int value) {
+        const auto number = ParseNumber(text(r, c));
+        return number && *number == value;
+    };
+    for (int r = 2; r <= rows; ++r)
+        if (!holds(r, 1, r - 2)) return std::nullopt;
+    std::string title(Trim(text(1, 1)));
+    std::transform(title.begin(), title.end(), title.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::string what;
+    if ((title.empty() || title == "unnamed: 0" || title == "index") && !Trim(text(1, 2)).empty()) {
+        what = title.empty() ? "under no title" : "under the title " + QuoteValue(Trim(text(1, 1)));
+    } else {
+        if (rows < 3) return std::nullopt;
+        for (int r = 2; r <= rows; ++r)
+            if (!holds(r, 2, r - 1)) return std::nullopt;
+        what = "beside 1, 2, 3, ... in column B";
+    }
+    return "an extra first column (an index written by pandas?): column A holds 0, 1, 2, ... " + what +
+           "; remove it";
+}
+
+std::optional<std::string> IndexColumnReason(const SheetData& sheet) {
+    int rows = 0;
+    for (int r = 1; r <= static_cast<int>(sheet.cells.size()); ++r)
+        for (const std::string& cell : sheet.cells[static_cast<std::size_t>(r - 1)])
+            if (!cell.empty()) rows = r;
+    static const std::string kEmpty;
+    return IndexColumnReason(rows, [&](int r, int c) -> const std::string& {
+        const auto& row = sheet.cells[static_cast<std::size_t>(r - 1)];
+        return c <= static_cast<int>(row.size()) ? row[static_cast<std::size_t>(c - 1)] : kEmpty;
+    });
+}
+
+std::optional<int> AskSheet(UserInterface& ui, const WorkbookData& workbook) {
+    std::string prompt = "Found " + std::to_string(workbook.sheets.size()) + " sheets\r\r";
+    for (std::size_t i = 0; i < workbook.sheets.size(); ++i)
+        prompt += std::to_string(i + 1) + ")  " + workbook.sheets[i].name + "\r";
+    prompt += "\r\rplease, select the number of the sheet";
+    const auto answer = ui.input(prompt, "selection of sheet", "1");
+    if (!answer || Trim(*answer).empty()) return std::nullopt;
+    // An answer that names no sheet makes the import fail below.
+    return ParseInt32(*answer).value_or(0);
+}
+
+} // namespace
+
+std::optional<RowLimit> ImportRowLimit(std::string_view gridId) {
+    if (gridId == ctl::sprWeather)
+        return RowLimit{kWeatherRows, "the weather table takes at most 366 rows (row 1 the titles, then days "
+                                      "1 to 365)"};
+    if (gridId == ctl::sprSoilPhysics)
+        return RowLimit{kSoilRows, "the soil table takes at most 15 rows (one layer a row)"};
+    return std::nullopt;
+}
+
+fs::path WorkbookSaveName(const fs::path& chosen) {
+    const std::string name = chosen.string();
+    if (EndsWithNoCase(name, ".xlsx") || EndsWithNoCase(name, ".csv")) return chosen;
+    // A legacy .xls name asks for a workbook, which is written in today's format under its own extension.
+    if (EndsWithNoCase(name, ".xls")) return fs::path(name.substr(0, name.size() - 4) + ".xlsx");
+    return fs::path(name + ".xlsx");
+}
+
+std::optional<std::string> TableFileNameProblem(const fs::path& file) {
+    const std::string name = file.string();
+    if (EndsWithNoCase(name, ".xlsx") || EndsWithNoCase(name, ".csv")) return std::nullopt;
+    return "Cannot write " + name + ": TULO writes tables as .xlsx or .csv; end the name with one of them.";
+}
+
+void WriteGridFile(const Grid& grid, const fs::path& file) {
+    if (const auto problem = TableFileNameProblem(file)) throw WorkbookError(*problem);
+    if (EndsWithNoCase(file.string(), ".csv"))
+        WriteCsv(grid, file);
+    else
+        WriteXlsx(grid, file, kSheetName);
+}
+
+std::optional<fs::path> SaveGridAsWorkbook(const Grid& grid, UserInterface& ui, std::string_view kind) {
+    return SaveGridAsWorkbookTitled(grid, ui, "TULO - Save a " + std::string(kind) + " file");
+}
+
+std::optional<fs::path> SaveGridAsWorkbookTitled(const Grid& grid, UserInterface& ui,
+                                                 std::string_view title) {
+    const FileDialog dialog{std::string(title), "*.xlsx",
+                            "Excel workbook (*.xlsx)|*.xlsx|CSV file (*.csv)|*.csv"};
+    const auto chosen = ui.saveFile(dialog);
+    if (!chosen || chosen->empty()) return std::nullopt;
+    // The extension is added before the question, so that an existing workbook is never replaced unasked.
+    const fs::path file = WorkbookSaveName(*chosen);
+    std::error_code ec;
+    if (fs::exists(file, ec) &&
+        ui.ask("File already exists  \r\r" + file.string() + "\r\r\rSave anyway? (Y/N)", Buttons::YesNo) !=
+            Answer::Yes)
+        return std::nullopt;
+    BusyPointer busy(ui);
+    try {
+        WriteGridFile(grid, file);
+    } catch (const WorkbookError& e) {
+        ui.message(e.what(), kResult, Icon::Critical);
+        return std::nullopt;
+    }
+    return file;
+}
+
+Outcome OpenWorkbookIntoGrid(Grid& grid, UserInterface& ui, std::string_view kind, std::string& fileName,
+                             std::optional<RowLimit> limit) {
+    const FileDialog dialog{
+        "TULO - Open a " + std::string(kind) + " file", "*.xlsx",
+        "Workbooks (*.xlsx *.xls *.ods *.csv)|*.xlsx;*.xls;*.ods;*.csv|All files (*.*)|*.*"};
+    const auto chosen = ui.openFile(dialog);
+    fileName = chosen.value_or("");
+    if (!chosen || chosen->empty()) return Outcome::Cancelled;
+    std::error_code ec;
+    if (!fs::exists(*chosen, ec)) {
+        ui.message("File not exit");
+        return Outcome::Failed;
+    }
+    return ImportWorkbookFile(grid, *chosen, ui, std::nullopt, limit);
+}
+
+std::optional<std::string> ExtraIndexColumn(const Grid& grid) {
+    return IndexColumnReason(FindUsedBlock(grid).rows,
+                             [&](int r, int c) -> const std::string& { return grid.text(r, c); });
+}
+
+Outcome ImportWorkbookFile(Grid& grid, const fs::path& file, UserInterface& ui, std::optional<int> sheet,
+                           std::optional<RowLimit> limit) {
+    // The tables of fixed shape are the weather, whose column 1 is the day, and the soil, whose rows are
+    // layers: in neither can a first column of 0, 1, 2, ... be data.
+    return ImportWorkbookSheet(grid, file, ui, {sheet, {}, limit, limit.has_value()});
+}
+
+Outcome ImportWorkbookSheet(Grid& grid, const fs::path& file, UserInterface& ui, const SheetRequest& request,
+                            std::string* source) {
+    const auto& limit = request.limit;
+    BusyPointer busy(ui);
+    // The program's texts break lines with a carriage return; the reader's reason follows on its own line.
+    const std::string where = "\r" + file.string() + ": ";
+    WorkbookData workbook;
+    try {
+        workbook = ReadWorkbook(file);
+    } catch (const WorkbookError& e) {
+        ui.message("File is not an Excel file or is locked and cannot be imported." + where + e.what(),
+                   "Invalid File Type or Locked");
+        return Outcome::Failed;
+    }
+    if (workbook.sheets.empty()) {
+        ui.message("Cannot return information for Excel file.", kResult);
+        return Outcome::Failed;
+    }
+    const int sheets = static_cast<int>(workbook.sheets.size());
+    int chosen = 1;
+    if (request.sheet) {
+        chosen = *request.sheet;
+    } else if (sheets > 1 && !request.option.empty()) {
+        // A command line states what it chose rather than ask a question nobody is there to answer.
+        ui.message(file.string() + " has " + std::to_string(sheets) + " sheets: read sheet 1 (" +
+                   QuoteValue(workbook.sheets[0].name) + "); " + std::string(request.option) +
+                   (request.option.starts_with("--") ? " chooses another." : "."));
+    } else if (sheets > 1) {
+        const auto answer = AskSheet(ui, workbook);
+        if (!answer) return Outcome::Cancelled;
+        chosen = *answer;
+    }
+    if (chosen < 1 || chosen > sheets) {
+        ui.message("Import did not succeed." + where + "there is no sheet " + std::to_string(chosen) +
+                       "; the workbook has " + std::to_string(sheets) +
+                       (sheets == 1 ? " sheet." : " sheets."),
+                   kResult);
+        return Outcome::Failed;
+    }
+    const SheetData& data = workbook.sheets[static_cast<std::size_t>(chosen - 1)];
+    if (limit && data.cells.size() > static_cast<std::size_t>(limit->rows)) {
+        ui.message("Import did not succeed." + where + "sheet " + QuoteValue(data.name) + " has " +
+                       std::to_string(data.cells.size()) + " rows, but " + std::string(limit->table) + ".",
+                   kResult);
+        return Outcome::Failed;
+    }
+    // A CSV file's only sheet is the file itself.
+    const std::string named = workbook.format == WorkbookFormat::Csv
+                                  ? file.string()
+                                  : file.string() + ", sheet " + QuoteValue(data.name);
+    if (const auto index = request.refuseIndexColumn ? IndexColumnReason(data) : std::nullopt) {
+        ui.message("Import did not succeed.\r" + named + " has " + *index + ".", kResult);
+        return Outcome::Failed;
+    }
+    FillGrid(grid, data);
+    if (source) *source = named;
+    if (data.unreadFormulas)
+        ui.message("Some formula cells of this sheet could not be read and were left empty (a legacy .xls "
+                   "workbook, or "
+                   "one saved without the formulas' results). Save it as .xlsx from a spreadsheet program "
+                   "and import it "
+                   "again.",
+                   kResult, Icon::Exclamation);
+    return Outcome::Done;
+}
+
+void ClearGrid(Grid& grid) {
+    int lastRow = 0, lastCol = 0;
+    for (int r = 1; r <= std::min(grid.rows(), 10000); ++r)
+        if (!grid.text(r, 1).empty()) lastRow = r;
+    for (int c = 1; c <= std::min(grid.cols(), 5000); ++c)
+        if (!grid.text(1, c).empty()) lastCol = c;
+    for (int r = 1; r <= lastRow; ++r)
+        for (int c = 1; c <= lastCol; ++c) grid.setText(r, c, {});
+}
+
+std::vector<std::string> ReadHeader(const Grid& grid) {
+    std::vector<std::string> names;
+    for (int c = 1; c <= grid.cols(); ++c)
+        if (!grid.text(1, c).empty()) names.push_back(grid.text(1, c));
+    return names;
+}
+
+} // namespace tulo

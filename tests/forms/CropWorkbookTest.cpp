@@ -1,0 +1,141 @@
+#include "forms/CropWorkbook.h"
+
+#include "support/ProblemTexts.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace tulo {
+namespace {
+
+Grid Build(const FormModel& form) {
+    Problems problems;
+    auto grid = BuildCropWorkbookGrid(form, problems);
+    EXPECT_TRUE(problems.empty()) << problems.front().text;
+    return grid.value_or(Grid());
+}
+
+TEST(CropWorkbook, KeepsTheLayoutAndSpellingsOfSharedWorkbooks) {
+    FormModel form;
+    form.setText(ctl::txtCropDescription, "Arborio");
+    form.setText(ctl::txtDVSEND, "2.0");
+    form.setText(ctl::txtK, "0,45");
+    form.setText(ctl::txtDLC, "12,5 h");
+    const Grid grid = Build(form);
+    ASSERT_EQ(grid.rows(), 33);
+    ASSERT_EQ(grid.cols(), 6);
+    using Cells = std::vector<std::string>;
+    const auto row = [&grid](int r) {
+        return Cells{grid.text(r, 1), grid.text(r, 2), grid.text(r, 3), grid.text(r, 4)};
+    };
+    EXPECT_EQ(grid.text(1, 6), "Arborio");
+    EXPECT_EQ(row(5), (Cells{"12,5 h", "", "DLC", ""})); // day lengths are texts
+    EXPECT_EQ(row(7), (Cells{"0", "0: temp; 1: daylenght; 2: temp+daylenght", "IDLS", "-"}));
+    EXPECT_EQ(row(13), (Cells{"2", "Development stage at harvest", "DVSEND", "-"}));
+    EXPECT_EQ(row(16), (Cells{"0.45", "Extinction coefficient for solar radiation", "k", "-"}));
+    EXPECT_EQ(row(20), (Cells{"1.8", "C = exp di TlimBeta", "C", "-"}));
+    EXPECT_EQ(row(24), (Cells{"0.8", "Ripartition to leaves at emergence", "RipL0", "-"}));
+    EXPECT_EQ(row(29), (Cells{"0", "Activate Sterility module", "SterilityActive",
+                              "0: module disactivated; 1 module acive"}));
+}
+
+TEST(CropWorkbook, OpeningRestoresEveryCropFieldAndIgnoresTheInformationalRows) {
+    FormModel blank;
+    NewCrop(blank);
+    Grid saved = Build(blank);
+    for (int r : {2, 3, 4, 8, 9, 10, 11, 13, 15, 16, 17, 18, 19, 21, 22, 23, 24, 25, 26, 27, 30, 31}) {
+        EXPECT_EQ(saved.text(r, 1), "") << "row " << r << " after a new crop";
+        saved.setText(r, 1, std::to_string(r) + ".25");
+    }
+    saved.setText(1, 6, "Baldo");
+    saved.setText(5, 1, "12.5 h");
+    for (const auto& [method, period] : {std::pair{"2", "0"}, std::pair{"1", "1"}}) {
+        saved.setText(7, 1, method);
+        saved.setText(29, 1, period);
+        saved.setText(32, 1, period);
+        FormModel opened = blank;
+        EXPECT_TRUE(ApplyCropWorkbookGrid(saved, opened).empty());
+        EXPECT_EQ(Build(opened), saved);
+    }
+
+    // An unknown method is saved as an empty cell, which opens as the first method; rows 12 and 20 are
+    // for the reader only.
+    FormModel odd;
+    odd.setText(ctl::cmbIDSL, "Lunar");
+    saved = Build(odd);
+    EXPECT_EQ(saved.text(7, 1), "");
+    saved.setText(12, 1, "1.5");
+    saved.setText(20, 1, "not read");
+    EXPECT_TRUE(ApplyCropWorkbookGrid(saved, odd).empty());
+    EXPECT_EQ(odd.text(ctl::cmbIDSL), choice::TemperatureBased);
+    EXPECT_EQ(Build(odd).text(12, 1), "0");
+}
+
+TEST(CropWorkbook, FieldsThatDoNotConvertAreReportedNotApplied) {
+    FormModel form;
+    form.setText(ctl::txtRUE, "2.x");
+    form.setText(ctl::txtTSUM1, "1e40");
+    Problems problems;
+    EXPECT_FALSE(BuildCropWorkbookGrid(form, problems));
+    EXPECT_EQ(test::Texts(problems),
+              (std::vector<std::string>{"GDD emerg-flowering: \"1e40\" is out of range.",
+                                        "Radiation use efficiency: \"2.x\" is not a number."}));
+
+    form.setText(ctl::cmbIDSL, std::string(choice::Both));
+    form.setCheck(ctl::chkSterilityActive, 1);
+    form.setText(ctl::cmbSenDuration, std::string(choice::RestrictedPeriod));
+    const FormModel before = form;
+    Grid grid = Build(FormModel());
+    grid.setText(7, 1, "1.5");
+    grid.setText(29, 1, "yes");
+    grid.setText(32, 1, "2");
+    EXPECT_EQ(
+        test::Texts(ApplyCropWorkbookGrid(grid, form)),
+        (std::vector<std::string>{
+            "Crop workbook cell A7 (IDLS): \"1.5\" is not 0, 1 or 2; the setting was left as it was.",
+            "Crop workbook cell A29 (SterilityActive): \"yes\" is not 0 or 1; the setting was left as it "
+            "was.",
+            "Crop workbook cell A32 (SenDuration): \"2\" is not 0 or 1; the setting was left as it was."}));
+    EXPECT_EQ(form.text(ctl::cmbIDSL), before.text(ctl::cmbIDSL));
+    EXPECT_EQ(form.check(ctl::chkSterilityActive), 1);
+    EXPECT_EQ(form.text(ctl::cmbSenDuration), before.text(ctl::cmbSenDuration));
+}
+
+TEST(CropWorkbook, OtherSheetsAreRecognisedByTheirKeysAndEveryBadValueIsFound) {
+    Grid grid = Build(FormModel());
+    EXPECT_EQ(CropWorkbookKeyMismatch(grid), std::nullopt);
+    EXPECT_TRUE(CheckCropWorkbookValues(grid).empty());
+
+    Grid other = grid;
+    other.setText(15, 3, " RUE ");  // blanks around a key are not a difference
+    other.setText(8, 3, "TBASEAE"); // nor a key where the workbook has none
+    EXPECT_EQ(CropWorkbookKeyMismatch(other), std::nullopt);
+    other.setText(15, 3, "X");
+    EXPECT_EQ(CropWorkbookKeyMismatch(other), "cell C15: key \"X\", expected \"RUE\"");
+    Grid truncated(20, 6);
+    for (int r = 1; r <= 20; ++r)
+        for (int c = 1; c <= 6; ++c) truncated.setText(r, c, grid.text(r, c));
+    EXPECT_EQ(CropWorkbookKeyMismatch(truncated), "cell C21: key \"\", expected \"LAIemerg\"");
+
+    grid.setText(5, 1, "30");    // a day length beyond 24 h
+    grid.setText(6, 1, "");      // an empty day length is fine
+    grid.setText(7, 1, "3");     // no such method
+    grid.setText(10, 1, "");     // a number is missing
+    grid.setText(15, 1, "9");    // out of bounds
+    grid.setText(16, 1, "0.5x"); // not a number
+    const Problems problems = CheckCropWorkbookValues(grid);
+    std::vector<int> rows;
+    for (const InputProblem& p : problems) rows.push_back(p.row);
+    EXPECT_EQ(rows, (std::vector<int>{5, 7, 10, 15, 16}));
+    ASSERT_EQ(problems.size(), 5u);
+    EXPECT_EQ(problems[2].text,
+              "Crop workbook cell A10: GDDs emergence - flowering (°C-days): the value is missing.");
+    EXPECT_TRUE(
+        problems[3].text.starts_with("Crop workbook cell A15: Radiation use efficiency (g/MJ): 9 is outside"))
+        << problems[3].text;
+}
+
+} // namespace
+} // namespace tulo
