@@ -78,6 +78,16 @@ ChartView::ChartView(QWidget* parent) : QChartView(parent) {
     clear();
 }
 
+void ChartView::compactFrame() {
+    chart()->setMargins(QMargins(4, 4, 4, 4));
+    for (QAbstractAxis* axis : chart()->axes()) {
+        QFont font = axis->labelsFont();
+        font.setPointSizeF(font.pointSizeF() * 0.9);
+        font.setBold(true);
+        axis->setTitleFont(font);
+    }
+}
+
 void ChartView::clear(const QString& title) {
     chart()->removeAllSeries();
     chart()->setTitle(title);

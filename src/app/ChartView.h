@@ -28,6 +28,8 @@ public:
                    const QString& rightTitle, const std::vector<ChartSeries>& series);
     // A blank chart under `title`: no series, and no frame of empty axes.
     void clear(const QString& title = {});
+    // Small margins and axis titles, which leave the plot its height on a small screen.
+    void compactFrame();
     // What the pointer's tool tip calls x: "DOY" unless told otherwise.
     void setHoverName(const QString& name) { hoverName_ = name; }
     int seriesCount() const;

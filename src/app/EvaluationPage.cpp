@@ -47,13 +47,7 @@ void Style(ChartView* view, std::initializer_list<const char*> colours) {
         }
         ++i;
     }
-    view->chart()->setMargins(QMargins(4, 4, 4, 4));
-    for (QAbstractAxis* axis : view->chart()->axes()) {
-        QFont font = axis->labelsFont();
-        font.setPointSizeF(font.pointSizeF() * 0.9);
-        font.setBold(true);
-        axis->setTitleFont(font);
-    }
+    view->compactFrame();
 }
 
 // A square scale from 0 for the 1:1 chart: ticks on round values (1, 2, 2.5 or 5 times a power of ten,
@@ -203,8 +197,26 @@ void EvaluationPage::showCharts() {
         notes_->setStyleSheet({});
         return;
     }
-    const QString name = Qs(latest->variable);
-    const EvaluationTable& table = latest->table;
+    showSeason(*latest);
+    showOneToOne(*latest);
+    r2_->setText(Qs(latest->caption));
+    r2_->show();
+    const FittingMatrix& matrix = latest->evaluation.matrix;
+    QString notes =
+        matrix.measured.size() == 1
+            ? QStringLiteral("1 measurement paired with a simulated day.")
+            : QStringLiteral("%1 measurements paired with simulated days.").arg(matrix.measured.size());
+    for (const std::string& note : latest->notes) notes += QLatin1Char(' ') + Qs(note);
+    notes_->setText(notes);
+    notes_->setStyleSheet(
+        latest->notes.empty()
+            ? QString()
+            : QStringLiteral("QLabel { background: #fff3cd; color: #664d03; padding: 4px; }"));
+}
+
+void EvaluationPage::showSeason(const ShownEvaluation& latest) {
+    const QString name = Qs(latest.variable);
+    const EvaluationTable& table = latest.table;
     ChartSeries simulated{QStringLiteral("Simulated"), {}, false, false};
     ChartSeries measured{QStringLiteral("Measured"), {}, false, true};
     for (std::size_t j = 0; j < table.doy.size(); ++j) {
@@ -214,9 +226,12 @@ void EvaluationPage::showCharts() {
     }
     evaluation_->setSeries(name, QStringLiteral("Day of year"), name, {}, {simulated, measured});
     Style(evaluation_, {"#1b7a3a", "#d7301f"});
+}
 
-    const FittingMatrix& matrix = latest->evaluation.matrix;
-    const Regression& regression = latest->evaluation.regression;
+void EvaluationPage::showOneToOne(const ShownEvaluation& latest) {
+    const QString name = Qs(latest.variable);
+    const FittingMatrix& matrix = latest.evaluation.matrix;
+    const Regression& regression = latest.evaluation.regression;
     ChartSeries pairs{QStringLiteral("Pairs"), {}, false, true};
     double highest = 0;
     for (std::size_t i = 0; i < matrix.measured.size(); ++i) {
@@ -257,19 +272,6 @@ void EvaluationPage::showCharts() {
         pen.setWidthF(1.5);
         identity->setPen(pen);
     }
-
-    r2_->setText(Qs(latest->caption));
-    r2_->show();
-    QString notes =
-        matrix.measured.size() == 1
-            ? QStringLiteral("1 measurement paired with a simulated day.")
-            : QStringLiteral("%1 measurements paired with simulated days.").arg(matrix.measured.size());
-    for (const std::string& note : latest->notes) notes += QLatin1Char(' ') + Qs(note);
-    notes_->setText(notes);
-    notes_->setStyleSheet(
-        latest->notes.empty()
-            ? QString()
-            : QStringLiteral("QLabel { background: #fff3cd; color: #664d03; padding: 4px; }"));
 }
 
 void EvaluationPage::showFitting() {

@@ -14,7 +14,8 @@ class QTableView;
 
 namespace tulo {
 class EvaluationSession;
-}
+struct ShownEvaluation;
+} // namespace tulo
 
 namespace tulo::app {
 
@@ -46,6 +47,9 @@ signals:
 
 private:
     void showCharts();
+    // The season's simulated and measured values by day, and each pair against the 1:1 line.
+    void showSeason(const ShownEvaluation& latest);
+    void showOneToOne(const ShownEvaluation& latest);
     void showFitting();
 
     const EvaluationSession& session_;

@@ -55,14 +55,7 @@ void Colour(ChartView* view, std::initializer_list<const char*> colours) {
         if (right) pen.setStyle(Qt::DashLine);
         xy->setPen(pen);
     }
-    // Small axis titles and margins leave the plot its height on a small screen.
-    view->chart()->setMargins(QMargins(4, 4, 4, 4));
-    for (QAbstractAxis* axis : view->chart()->axes()) {
-        QFont font = axis->labelsFont();
-        font.setPointSizeF(font.pointSizeF() * 0.9);
-        font.setBold(true);
-        axis->setTitleFont(font);
-    }
+    view->compactFrame();
 }
 
 QString Tonnes(const std::optional<double>& value) {

@@ -40,6 +40,13 @@ ChartView* NewChartView(const char* name) {
     return view;
 }
 
+// The view shows `chart` from now on; the one it showed goes.
+void ReplaceChart(QChartView* view, QChart* chart) {
+    QChart* old = view->chart();
+    view->setChart(chart);
+    delete old;
+}
+
 // Bars of one value per factor, the factors' labels down the side (they are too long to go across).
 void FillBars(QChartView* view, const QString& title, const QString& valueName,
               const std::vector<sensitivity::FactorResult>& factors,
@@ -72,9 +79,79 @@ void FillBars(QChartView* view, const QString& title, const QString& valueName,
     chart->addAxis(values, Qt::AlignBottom);
     series->attachAxis(values);
     chart->legend()->hide();
-    QChart* old = view->chart();
-    view->setChart(chart);
-    delete old;
+    ReplaceChart(view, chart);
+}
+
+// A pie shares out a whole: the sizes of the first index, whatever their sign.
+void FillPie(QChartView* view, const QString& first, const std::vector<sensitivity::FactorResult>& factors) {
+    auto* pieChart = new QChart;
+    pieChart->setTitle(first + QStringLiteral(" (absolute values) shared among the factors"));
+    auto* slices = new QPieSeries;
+    for (const sensitivity::FactorResult& factor : factors)
+        if (factor.varied) slices->append(Qs(factor.label), std::abs(factor.index1));
+    pieChart->addSeries(slices);
+    pieChart->legend()->setAlignment(Qt::AlignRight);
+    ReplaceChart(view, pieChart);
+}
+
+void FillScatter(QChartView* view, const QString& first, const QString& second,
+                 const std::vector<sensitivity::FactorResult>& factors) {
+    auto* scatterChart = new QChart;
+    scatterChart->setTitle(first + QStringLiteral(" against ") + second);
+    auto* x = new QValueAxis;
+    auto* y = new QValueAxis;
+    x->setTitleText(first);
+    y->setTitleText(second);
+    double xLow = 0, xHigh = 0, yLow = 0, yHigh = 0;
+    for (const sensitivity::FactorResult& factor : factors) {
+        if (!factor.varied) continue;
+        // One series a factor, so that the legend names each point.
+        auto* point = new QScatterSeries;
+        point->setName(Qs(factor.label));
+        point->setMarkerSize(11);
+        point->append(factor.index1, factor.index2);
+        scatterChart->addSeries(point);
+        xLow = std::min(xLow, factor.index1);
+        xHigh = std::max(xHigh, factor.index1);
+        yLow = std::min(yLow, factor.index2);
+        yHigh = std::max(yHigh, factor.index2);
+    }
+    x->setRange(xLow, xHigh > xLow ? xHigh * 1.05 : xLow + 1);
+    y->setRange(yLow, yHigh > yLow ? yHigh * 1.05 : yLow + 1);
+    x->applyNiceNumbers();
+    y->applyNiceNumbers();
+    scatterChart->addAxis(x, Qt::AlignBottom);
+    scatterChart->addAxis(y, Qt::AlignLeft);
+    for (QAbstractSeries* series : scatterChart->series()) {
+        series->attachAxis(x);
+        series->attachAxis(y);
+    }
+    scatterChart->legend()->setAlignment(Qt::AlignRight);
+    ReplaceChart(view, scatterChart);
+}
+
+// The line under the grid: the method, what the intervals are, how many values were truncated and which
+// factors did not vary.
+QString SummaryText(const sensitivity::IndexResults& results) {
+    int truncated = 0;
+    QStringList constant;
+    for (const sensitivity::FactorResult& factor : results.factors) {
+        truncated += factor.truncated;
+        if (!factor.varied) constant << Qs(factor.name);
+    }
+    const bool bounded = std::any_of(results.factors.begin(), results.factors.end(),
+                                     [](const sensitivity::FactorResult& f) { return f.low1.has_value(); });
+    const QString intervals = bounded ? QStringLiteral("Intervals are bootstrap 95 % percentile intervals.")
+                              : results.method.starts_with("fast 1")
+                                  ? QStringLiteral("Classic FAST gives no interval.")
+                                  : QStringLiteral("No intervals.");
+    QString text = QStringLiteral("Method: %1. %2 Sampled values truncated to the parameters' accepted "
+                                  "ranges: %3.")
+                       .arg(Qs(results.method), intervals)
+                       .arg(truncated);
+    if (!constant.isEmpty())
+        text += QStringLiteral(" Did not vary, so no index: %1.").arg(constant.join(QStringLiteral(", ")));
+    return text;
 }
 
 } // namespace
@@ -151,58 +228,12 @@ void SAChartWindow::showResults(const sensitivity::IndexResults& results, bool m
     const QString second = Qs(results.index2Name);
     FillBars(bar_, first + QStringLiteral(" of each factor"), first, results.factors,
              &sensitivity::FactorResult::index1);
-
-    // A pie shares out a whole: the sizes of the first index, whatever their sign.
-    auto* pieChart = new QChart;
-    pieChart->setTitle(first + QStringLiteral(" (absolute values) shared among the factors"));
-    auto* slices = new QPieSeries;
-    for (const sensitivity::FactorResult& factor : results.factors)
-        if (factor.varied) slices->append(Qs(factor.label), std::abs(factor.index1));
-    pieChart->addSeries(slices);
-    pieChart->legend()->setAlignment(Qt::AlignRight);
-    QChart* oldPie = pie_->chart();
-    pie_->setChart(pieChart);
-    delete oldPie;
-
+    FillPie(pie_, first, results.factors);
     tabs_->setTabVisible(tabs_->indexOf(closed_), !morris);
     if (!morris)
         FillBars(closed_, second + QStringLiteral(" of each factor"), second, results.factors,
                  &sensitivity::FactorResult::index2);
-
-    auto* scatterChart = new QChart;
-    scatterChart->setTitle(first + QStringLiteral(" against ") + second);
-    auto* x = new QValueAxis;
-    auto* y = new QValueAxis;
-    x->setTitleText(first);
-    y->setTitleText(second);
-    double xLow = 0, xHigh = 0, yLow = 0, yHigh = 0;
-    for (const sensitivity::FactorResult& factor : results.factors) {
-        if (!factor.varied) continue;
-        // One series a factor, so that the legend names each point.
-        auto* point = new QScatterSeries;
-        point->setName(Qs(factor.label));
-        point->setMarkerSize(11);
-        point->append(factor.index1, factor.index2);
-        scatterChart->addSeries(point);
-        xLow = std::min(xLow, factor.index1);
-        xHigh = std::max(xHigh, factor.index1);
-        yLow = std::min(yLow, factor.index2);
-        yHigh = std::max(yHigh, factor.index2);
-    }
-    x->setRange(xLow, xHigh > xLow ? xHigh * 1.05 : xLow + 1);
-    y->setRange(yLow, yHigh > yLow ? yHigh * 1.05 : yLow + 1);
-    x->applyNiceNumbers();
-    y->applyNiceNumbers();
-    scatterChart->addAxis(x, Qt::AlignBottom);
-    scatterChart->addAxis(y, Qt::AlignLeft);
-    for (QAbstractSeries* series : scatterChart->series()) {
-        series->attachAxis(x);
-        series->attachAxis(y);
-    }
-    scatterChart->legend()->setAlignment(Qt::AlignRight);
-    QChart* oldScatter = scatter_->chart();
-    scatter_->setChart(scatterChart);
-    delete oldScatter;
+    FillScatter(scatter_, first, second, results.factors);
 
     grid_ = sensitivity::IndexGrid(results);
     model_->reset(&grid_);
@@ -212,26 +243,7 @@ void SAChartWindow::showResults(const sensitivity::IndexResults& results, bool m
     interactionModel_->reset(&interactionGrid_);
     interactionView_->resizeColumnsToContents();
     tabs_->setTabVisible(tabs_->indexOf(interactionView_), !results.interactions.empty());
-
-    int truncated = 0;
-    QStringList constant;
-    for (const sensitivity::FactorResult& factor : results.factors) {
-        truncated += factor.truncated;
-        if (!factor.varied) constant << Qs(factor.name);
-    }
-    const bool bounded = std::any_of(results.factors.begin(), results.factors.end(),
-                                     [](const sensitivity::FactorResult& f) { return f.low1.has_value(); });
-    const QString intervals = bounded ? QStringLiteral("Intervals are bootstrap 95 % percentile intervals.")
-                              : results.method.starts_with("fast 1")
-                                  ? QStringLiteral("Classic FAST gives no interval.")
-                                  : QStringLiteral("No intervals.");
-    QString text = QStringLiteral("Method: %1. %2 Sampled values truncated to the parameters' accepted "
-                                  "ranges: %3.")
-                       .arg(Qs(results.method), intervals)
-                       .arg(truncated);
-    if (!constant.isEmpty())
-        text += QStringLiteral(" Did not vary, so no index: %1.").arg(constant.join(QStringLiteral(", ")));
-    summary_->setText(text);
+    summary_->setText(SummaryText(results));
 }
 
 void SAChartWindow::exportIndices() {

@@ -241,6 +241,62 @@ QWidget* SensitivityWindow::disabledPage(const std::vector<int>& parameters) {
     return page;
 }
 
+void SensitivityWindow::fillMethodFrames(const sensitivity::SetupForm& defaults) {
+    frames_ = new QStackedWidget;
+    frames_->setObjectName(QStringLiteral("fraMethods"));
+    const auto frame = [this](const char* name, const QString& title,
+                              std::initializer_list<std::pair<QString, QWidget*>> rows) {
+        auto* box = new QGroupBox(title);
+        box->setObjectName(QString::fromLatin1(name));
+        frames_->addWidget(box);
+        auto* layout = new QFormLayout(box);
+        for (const auto& [caption, field] : rows) AddRow(layout, caption, field, 180);
+    };
+    const QString seed = QStringLiteral("Random # generator seed");
+    const QString executions = QStringLiteral("# of executions");
+    // In the order of the method list.
+    fastComputation_ = List("cmbComputationFast", sensitivity::FastComputations());
+    fastExecutions_ = Text("txtExecutionsFast", defaults.fastExecutions);
+    fastSeed_ = Text("txtRndSeedFast", defaults.fastSeed);
+    frame("fraFAST", QStringLiteral("FAST"),
+          {{QStringLiteral("Method computation"), fastComputation_},
+           {QStringLiteral("# of exec. ( > 65 * n. par.)"), fastExecutions_},
+           {seed, fastSeed_}});
+
+    lhsSeed_ = Text("txtRndSeedLhs", defaults.lhsSeed);
+    lhsExecutions_ = Text("txtExecutionsLhs", defaults.lhsExecutions);
+    frame("fraLHS", QStringLiteral("Latin hypercube sampling"),
+          {{seed, lhsSeed_}, {executions, lhsExecutions_}});
+
+    morrisSeed_ = Text("txtRndSeedMorris", defaults.morrisSeed);
+    morrisTrajectories_ = List("cmbTrajectoriesMorris", sensitivity::MorrisTrajectories(), true);
+    Select(morrisTrajectories_, defaults.morrisTrajectories);
+    morrisLevels_ = List("cmbSensitivityLevelsMorris", sensitivity::MorrisLevels(), true);
+    Select(morrisLevels_, defaults.morrisLevels);
+    frame("fraMorris", QStringLiteral("Morris method"),
+          {{seed, morrisSeed_},
+           {QStringLiteral("# of trajectories"), morrisTrajectories_},
+           {QStringLiteral("# of levels"), morrisLevels_}});
+
+    lptauExecutions_ = List("cmbExecutionsLptau", sensitivity::LpTauExecutions(), true);
+    Select(lptauExecutions_, defaults.lptauExecutions);
+    frame("fraLpTau", QStringLiteral("Quasi-Random LpTau"), {{executions, lptauExecutions_}});
+
+    randomExecutions_ = Text("txtExecutionsRandom", defaults.randomExecutions);
+    randomSeed_ = Text("txtRndSeedRandom", defaults.randomSeed);
+    frame("fraRandom", QStringLiteral("Random"), {{executions, randomExecutions_}, {seed, randomSeed_}});
+
+    sobolComputation_ = List("cmbMethodComputation", sensitivity::SobolComputations());
+    sobolOrder_ = List("cmbOrder", sensitivity::SobolOrders());
+    sobolExecutions_ = List("cmbGeneratorSobol", std::vector<std::string>{}, true);
+    connect(sobolComputation_, &QComboBox::currentTextChanged, this,
+            &SensitivityWindow::refillSobolExecutions);
+    frame("fraSobol", QStringLiteral("Sobol method"),
+          {{QStringLiteral("Method computation"), sobolComputation_},
+           {QStringLiteral("Order of infices calc."), sobolOrder_},
+           {QStringLiteral("Executions generator"), sobolExecutions_}});
+}
+
 QWidget* SensitivityWindow::methodPanel() {
     const sensitivity::SetupForm defaults;
     method_ = new QComboBox;
@@ -255,59 +311,7 @@ QWidget* SensitivityWindow::methodPanel() {
     output_->setToolTip(QStringLiteral("What each season of the analysis gives the indices"));
     Select(output_, defaults.output);
 
-    frames_ = new QStackedWidget;
-    frames_->setObjectName(QStringLiteral("fraMethods"));
-    const auto frame = [this](const char* name, const QString& title) {
-        auto* box = new QGroupBox(title);
-        box->setObjectName(QString::fromLatin1(name));
-        frames_->addWidget(box);
-        return new QFormLayout(box);
-    };
-    // In the order of the method list.
-    QFormLayout* fast = frame("fraFAST", QStringLiteral("FAST"));
-    fastComputation_ = List("cmbComputationFast", sensitivity::FastComputations());
-    fastExecutions_ = Text("txtExecutionsFast", defaults.fastExecutions);
-    fastSeed_ = Text("txtRndSeedFast", defaults.fastSeed);
-    AddRow(fast, QStringLiteral("Method computation"), fastComputation_, 180);
-    AddRow(fast, QStringLiteral("# of exec. ( > 65 * n. par.)"), fastExecutions_, 180);
-    AddRow(fast, QStringLiteral("Random # generator seed"), fastSeed_, 180);
-
-    QFormLayout* lhs = frame("fraLHS", QStringLiteral("Latin hypercube sampling"));
-    lhsSeed_ = Text("txtRndSeedLhs", defaults.lhsSeed);
-    lhsExecutions_ = Text("txtExecutionsLhs", defaults.lhsExecutions);
-    AddRow(lhs, QStringLiteral("Random # generator seed"), lhsSeed_, 180);
-    AddRow(lhs, QStringLiteral("# of executions"), lhsExecutions_, 180);
-
-    QFormLayout* morris = frame("fraMorris", QStringLiteral("Morris method"));
-    morrisSeed_ = Text("txtRndSeedMorris", defaults.morrisSeed);
-    morrisTrajectories_ = List("cmbTrajectoriesMorris", sensitivity::MorrisTrajectories(), true);
-    Select(morrisTrajectories_, defaults.morrisTrajectories);
-    morrisLevels_ = List("cmbSensitivityLevelsMorris", sensitivity::MorrisLevels(), true);
-    Select(morrisLevels_, defaults.morrisLevels);
-    AddRow(morris, QStringLiteral("Random # generator seed"), morrisSeed_, 180);
-    AddRow(morris, QStringLiteral("# of trajectories"), morrisTrajectories_, 180);
-    AddRow(morris, QStringLiteral("# of levels"), morrisLevels_, 180);
-
-    QFormLayout* lptau = frame("fraLpTau", QStringLiteral("Quasi-Random LpTau"));
-    lptauExecutions_ = List("cmbExecutionsLptau", sensitivity::LpTauExecutions(), true);
-    Select(lptauExecutions_, defaults.lptauExecutions);
-    AddRow(lptau, QStringLiteral("# of executions"), lptauExecutions_, 180);
-
-    QFormLayout* random = frame("fraRandom", QStringLiteral("Random"));
-    randomExecutions_ = Text("txtExecutionsRandom", defaults.randomExecutions);
-    randomSeed_ = Text("txtRndSeedRandom", defaults.randomSeed);
-    AddRow(random, QStringLiteral("# of executions"), randomExecutions_, 180);
-    AddRow(random, QStringLiteral("Random # generator seed"), randomSeed_, 180);
-
-    QFormLayout* sobol = frame("fraSobol", QStringLiteral("Sobol method"));
-    sobolComputation_ = List("cmbMethodComputation", sensitivity::SobolComputations());
-    sobolOrder_ = List("cmbOrder", sensitivity::SobolOrders());
-    sobolExecutions_ = List("cmbGeneratorSobol", std::vector<std::string>{}, true);
-    connect(sobolComputation_, &QComboBox::currentTextChanged, this,
-            &SensitivityWindow::refillSobolExecutions);
-    AddRow(sobol, QStringLiteral("Method computation"), sobolComputation_, 180);
-    AddRow(sobol, QStringLiteral("Order of infices calc."), sobolOrder_, 180);
-    AddRow(sobol, QStringLiteral("Executions generator"), sobolExecutions_, 180);
+    fillMethodFrames(defaults);
 
     samplePath_ = new QLabel;
     samplePath_->setObjectName(QStringLiteral("Label6"));

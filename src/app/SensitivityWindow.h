@@ -78,6 +78,8 @@ private:
     QWidget* growthPage();
     QWidget* disabledPage(const std::vector<int>& parameters);
     QWidget* methodPanel();
+    // The frame of every method's settings, one shown at a time.
+    void fillMethodFrames(const sensitivity::SetupForm& defaults);
     void refillSobolExecutions();
     void setSamplePath(const QString& path);
     void setRunning(bool running);

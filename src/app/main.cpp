@@ -157,6 +157,71 @@ int NewSeasonScreenshot(tulo::app::MainWindow& window, const QString& folder, co
     return 0;
 }
 
+// Every page of the main window, the charts given time to draw.
+int PageScreenshots(tulo::app::MainWindow& window, const QString& folder) {
+    for (int page = 0; page < window.pages()->count(); ++page) {
+        window.pages()->setCurrentIndex(page);
+        const bool charts = page == static_cast<int>(tulo::app::Page::Output) ||
+                            page == static_cast<int>(tulo::app::Page::Evaluation);
+        Settle(charts ? 1200 : 200);
+        const QString picture = QDir(folder).filePath(QStringLiteral("page-%1.png").arg(page));
+        if (!window.grab().save(picture)) {
+            std::cerr << "Cannot write " << picture.toStdString() << '\n';
+            return 1;
+        }
+    }
+    return 0;
+}
+
+// About, the user guide and the shortcuts.
+void HelpScreenshots(tulo::app::MainWindow& window, const QString& folder) {
+    tulo::app::AboutDialog about(&window);
+    about.show();
+    Settle(200);
+    about.grab().save(QDir(folder).filePath(QStringLiteral("about.png")));
+    about.hide();
+
+    window.findChild<QAction*>(QStringLiteral("mnuUserGuide"))->trigger();
+    Settle(300);
+    if (auto* guide = window.findChild<tulo::app::UserGuideWindow*>()) {
+        guide->grab().save(QDir(folder).filePath(QStringLiteral("user-guide.png")));
+        guide->hide();
+    }
+    window.findChild<QAction*>(QStringLiteral("mnuShortcuts"))->trigger();
+    Settle(200);
+    if (auto* shortcuts = window.findChild<tulo::app::ShortcutsDialog*>()) {
+        shortcuts->grab().save(QDir(folder).filePath(QStringLiteral("shortcuts.png")));
+        shortcuts->close();
+    }
+}
+
+// The diseases, remote-sensing LAI and phenology windows.
+void ToolScreenshots(tulo::app::MainWindow& window, const QString& folder) {
+    tulo::app::DiseasesWindow* diseases = window.openDiseases();
+    diseases->varietyBox()->setCurrentIndex(diseases->varietyBox()->findText(QStringLiteral("BALDO")));
+    Settle(200);
+    diseases->grab().save(QDir(folder).filePath(QStringLiteral("diseases.png")));
+
+    // frmLAIexo with a few remote-sensing values typed in, as the periodic forcing reads them.
+    tulo::app::LaiExoWindow* laiExo = window.laiExoWindow();
+    QAbstractItemModel* table = laiExo->view()->model();
+    const char* points[][2] = {{"160", "0.9"}, {"185", "2.4"}, {"210", "4.1"}, {"240", "3.6"}};
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 2; ++c) table->setData(table->index(r, c), QString::fromLatin1(points[r][c]));
+    laiExo->show();
+    Settle(200);
+    laiExo->grab().save(QDir(folder).filePath(QStringLiteral("laiexo.png")));
+    laiExo->hide();
+    // Tools > Phenology from observed dates, fitted to the demo's flowering and maturity moved by days.
+    tulo::app::PhenologyWindow* phenology = window.openPhenology();
+    phenology->findChild<QLineEdit*>(QStringLiteral("txtObservedFlowering"))->setText(QStringLiteral("212"));
+    phenology->findChild<QLineEdit*>(QStringLiteral("txtObservedMaturity"))->setText(QStringLiteral("270"));
+    phenology->findChild<QPushButton*>(QStringLiteral("cmdFit"))->click();
+    Settle(200);
+    phenology->grab().save(QDir(folder).filePath(QStringLiteral("phenology.png")));
+    phenology->hide();
+}
+
 int Screenshots(const QString& folder, const QString& file, const QString& measured, const QString& variable,
                 const QElapsedTimer& started) {
     // The user's settings (window geometry, recent files) neither shape the pictures nor change.
@@ -184,59 +249,9 @@ int Screenshots(const QString& folder, const QString& file, const QString& measu
         if (!window.openMeasuredData(measured) || !window.run()) return 1;
     }
 
-    for (int page = 0; page < window.pages()->count(); ++page) {
-        window.pages()->setCurrentIndex(page);
-        const bool charts = page == static_cast<int>(tulo::app::Page::Output) ||
-                            page == static_cast<int>(tulo::app::Page::Evaluation);
-        Settle(charts ? 1200 : 200);
-        const QString picture = QDir(folder).filePath(QStringLiteral("page-%1.png").arg(page));
-        if (!window.grab().save(picture)) {
-            std::cerr << "Cannot write " << picture.toStdString() << '\n';
-            return 1;
-        }
-    }
-    tulo::app::AboutDialog about(&window);
-    about.show();
-    Settle(200);
-    about.grab().save(QDir(folder).filePath(QStringLiteral("about.png")));
-    about.hide();
-
-    window.findChild<QAction*>(QStringLiteral("mnuUserGuide"))->trigger();
-    Settle(300);
-    if (auto* guide = window.findChild<tulo::app::UserGuideWindow*>()) {
-        guide->grab().save(QDir(folder).filePath(QStringLiteral("user-guide.png")));
-        guide->hide();
-    }
-    window.findChild<QAction*>(QStringLiteral("mnuShortcuts"))->trigger();
-    Settle(200);
-    if (auto* shortcuts = window.findChild<tulo::app::ShortcutsDialog*>()) {
-        shortcuts->grab().save(QDir(folder).filePath(QStringLiteral("shortcuts.png")));
-        shortcuts->close();
-    }
-
-    tulo::app::DiseasesWindow* diseases = window.openDiseases();
-    diseases->varietyBox()->setCurrentIndex(diseases->varietyBox()->findText(QStringLiteral("BALDO")));
-    Settle(200);
-    diseases->grab().save(QDir(folder).filePath(QStringLiteral("diseases.png")));
-
-    // frmLAIexo with a few remote-sensing values typed in, as the periodic forcing reads them.
-    tulo::app::LaiExoWindow* laiExo = window.laiExoWindow();
-    QAbstractItemModel* table = laiExo->view()->model();
-    const char* points[][2] = {{"160", "0.9"}, {"185", "2.4"}, {"210", "4.1"}, {"240", "3.6"}};
-    for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 2; ++c) table->setData(table->index(r, c), QString::fromLatin1(points[r][c]));
-    laiExo->show();
-    Settle(200);
-    laiExo->grab().save(QDir(folder).filePath(QStringLiteral("laiexo.png")));
-    laiExo->hide();
-    // Tools > Phenology from observed dates, fitted to the demo's flowering and maturity moved by days.
-    tulo::app::PhenologyWindow* phenology = window.openPhenology();
-    phenology->findChild<QLineEdit*>(QStringLiteral("txtObservedFlowering"))->setText(QStringLiteral("212"));
-    phenology->findChild<QLineEdit*>(QStringLiteral("txtObservedMaturity"))->setText(QStringLiteral("270"));
-    phenology->findChild<QPushButton*>(QStringLiteral("cmdFit"))->click();
-    Settle(200);
-    phenology->grab().save(QDir(folder).filePath(QStringLiteral("phenology.png")));
-    phenology->hide();
+    if (const int failed = PageScreenshots(window, folder)) return failed;
+    HelpScreenshots(window, folder);
+    ToolScreenshots(window, folder);
     if (const int failed = NewSeasonScreenshot(
             window, folder, QFileInfo(file).dir().filePath(QStringLiteral("field/site.WTH"))))
         return failed;

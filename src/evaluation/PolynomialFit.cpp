@@ -91,6 +91,39 @@ double UpperTailBothOdd(double F, int nu1, int nu2) {
     return 1 - A + beta;
 }
 
+// Every coefficient must be either listed once among the first mfit entries or held; the held ones
+// are appended to the list. False, the list left as it was, when it is not so.
+bool CompleteList(std::vector<int>& lista, int ma, int mfit) {
+    if (mfit < 1 || mfit > ma) return false;
+    for (int k = 1; k <= mfit; ++k)
+        if (lista[k] < 1 || lista[k] > ma) return false;
+    std::vector<int> list(lista.begin(), lista.begin() + mfit + 1);
+    for (int j = 1; j <= ma; ++j) {
+        int hits = 0;
+        for (int k = 1; k <= mfit; ++k) hits += lista[k] == j;
+        if (hits > 1) return false;
+        if (hits == 0) list.push_back(j);
+    }
+    if (static_cast<int>(list.size()) != ma + 1) return false;
+    for (int k = mfit + 1; k <= ma; ++k) lista[k] = list[k];
+    return true;
+}
+
+// The sum of the squared residuals of the polynomial `a`, each in units of its point's sigma.
+double ChiSquare(const std::vector<double>& x, const std::vector<double>& y, const std::vector<double>& sig,
+                 int ndata, const std::vector<double>& a, int ma) {
+    std::vector<double> afunc(ma + 1, 0.0);
+    double chisq = 0;
+    for (int i = 1; i <= ndata; ++i) {
+        PolynomialFit::PolynomialBasis(x[i], afunc, ma);
+        double fitted = 0;
+        for (int j = 1; j <= ma; ++j) fitted += a[j] * afunc[j];
+        const double residual = (y[i] - fitted) / sig[i];
+        chisq += residual * residual;
+    }
+    return chisq;
+}
+
 } // namespace
 
 void PolynomialFit::SetNumberOfValues(const std::vector<double>& series) {
@@ -188,29 +221,7 @@ bool PolynomialFit::FitLinearLeastSquares(const std::vector<double>& x, const st
         throw std::invalid_argument("FitLinearLeastSquares: the covariance matrix is smaller than ma");
     RequireSquare(covar, ncvm, "covar");
 
-    // Every coefficient must be either listed once among the first mfit entries or held; the held ones
-    // are appended to the list.
-    if (mfit < 1 || mfit > ma) {
-        return Fail("Improper set in LISTA");
-    }
-    for (int k = 1; k <= mfit; ++k) {
-        if (lista[k] < 1 || lista[k] > ma) {
-            return Fail("Improper set in LISTA");
-        }
-    }
-    std::vector<int> list(lista.begin(), lista.begin() + mfit + 1);
-    for (int j = 1; j <= ma; ++j) {
-        int hits = 0;
-        for (int k = 1; k <= mfit; ++k) hits += lista[k] == j;
-        if (hits > 1) {
-            return Fail("Improper set in LISTA");
-        }
-        if (hits == 0) list.push_back(j);
-    }
-    if (static_cast<int>(list.size()) != ma + 1) {
-        return Fail("Improper set in LISTA");
-    }
-    for (int k = mfit + 1; k <= ma; ++k) lista[k] = list[k];
+    if (!CompleteList(lista, ma, mfit)) return Fail("Improper set in LISTA");
 
     // The normal equations of the fitted coefficients, with the held ones' contribution taken off y.
     Matrix normal(mfit + 1, std::vector<double>(mfit + 1, 0.0));
@@ -235,14 +246,7 @@ bool PolynomialFit::FitLinearLeastSquares(const std::vector<double>& x, const st
     if (!GaussJordanSolve(normal, mfit, mfit, beta, 1, 1)) return false;
     for (int j = 1; j <= mfit; ++j) a[lista[j]] = beta[j][1];
 
-    chisq = 0;
-    for (int i = 1; i <= ndata; ++i) {
-        PolynomialBasis(x[i], afunc, ma);
-        double fitted = 0;
-        for (int j = 1; j <= ma; ++j) fitted += a[j] * afunc[j];
-        const double residual = (y[i] - fitted) / sig[i];
-        chisq += residual * residual;
-    }
+    chisq = ChiSquare(x, y, sig, ndata, a, ma);
 
     for (int j = 1; j <= mfit; ++j)
         for (int k = 1; k <= mfit; ++k) covar[j][k] = normal[j][k];

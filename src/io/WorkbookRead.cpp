@@ -393,52 +393,49 @@ CsvRowStream::CsvRowStream(const std::filesystem::path& file) : state_(std::make
 
 CsvRowStream::~CsvRowStream() = default;
 
-bool CsvRowStream::next(std::size_t maxRows, std::vector<std::vector<std::string>>& rows) {
-    State& s = *state_;
-    rows.clear();
-    // The end of the `maxRows`-th whole row after `start`, or of as many as the text holds. A quote opens
-    // a quoted cell only as a cell's first character, as the parser reads it; inside, two quotes stand
-    // for one and a line end belongs to the cell.
-    enum class Scan { CellStart, Plain, Quoted, QuoteInQuoted };
-    Scan scan = Scan::CellStart;
-    std::size_t cut = s.start, scanned = s.start;
-    std::size_t count = 0;
-    while (count < maxRows) {
-        for (; scanned < s.text.size() && count < maxRows; ++scanned) {
-            const char c = s.text[scanned];
-            if (scan == Scan::Quoted) {
-                if (c == '"') scan = Scan::QuoteInQuoted;
+namespace {
+
+// Counts whole rows in CSV text. A quote opens a quoted cell only as a cell's first character, as the
+// parser reads it; inside, two quotes stand for one and a line end belongs to the cell.
+class RowEnds {
+public:
+    explicit RowEnds(std::size_t start) : cut(start), scanned(start) {}
+
+    // Scans on through `text` until it ends or `maxRows` rows have.
+    void scan(std::string_view text, char separator, std::size_t maxRows) {
+        for (; scanned < text.size() && count < maxRows; ++scanned) {
+            const char c = text[scanned];
+            if (state_ == State::Quoted) {
+                if (c == '"') state_ = State::QuoteInQuoted;
                 continue;
             }
-            if (scan == Scan::QuoteInQuoted && c == '"') {
-                scan = Scan::Quoted;
+            if (state_ == State::QuoteInQuoted && c == '"') {
+                state_ = State::Quoted;
                 continue;
             }
             if (c == '\n') {
                 ++count;
                 cut = scanned + 1;
-                scan = Scan::CellStart;
-            } else if (c == s.separator) {
-                scan = Scan::CellStart;
-            } else if (scan == Scan::CellStart && c == '"') {
-                scan = Scan::Quoted;
+                state_ = State::CellStart;
+            } else if (c == separator) {
+                state_ = State::CellStart;
+            } else if (state_ == State::CellStart && c == '"') {
+                state_ = State::Quoted;
             } else {
-                scan = Scan::Plain;
+                state_ = State::Plain;
             }
         }
-        if (count == maxRows) break;
-        // A block of long rows stops early, so that its text stays a few MiB whatever `maxRows` is.
-        if (cut - s.start >= (std::size_t{8} << 20)) break;
-        if (s.text.size() - cut > kMaxTextFileBytes)
-            Refuse("A row of the file is larger than " + std::to_string(kMaxTextFileBytes >> 20) +
-                   " MiB, the most TULO reads of a text table.");
-        if (!s.fill()) {
-            cut = s.text.size(); // the last row needs no line end
-            break;
-        }
     }
-    if (cut == s.start) return false;
 
+    std::size_t cut, scanned; // just after the last whole row; the first byte not yet scanned
+    std::size_t count = 0;    // whole rows
+
+private:
+    enum class State { CellStart, Plain, Quoted, QuoteInQuoted };
+    State state_ = State::CellStart;
+};
+
+void ParseCsvRows(std::string_view text, char separator, std::vector<std::vector<std::string>>& rows) {
     class Rows : public orcus::csv_handler {
     public:
         explicit Rows(std::vector<std::vector<std::string>>& rows) : rows_(rows) {}
@@ -449,15 +446,40 @@ bool CsvRowStream::next(std::size_t maxRows, std::vector<std::vector<std::string
         std::vector<std::vector<std::string>>& rows_;
     } handler(rows);
     orcus::csv::parser_config config;
-    config.delimiters = std::string(1, s.separator);
+    config.delimiters = std::string(1, separator);
     config.text_qualifier = '"';
     config.trim_cell_value = false;
     try {
-        orcus::csv_parser<Rows> parser(s.text.data() + s.start, cut - s.start, handler, config);
+        orcus::csv_parser<Rows> parser(text.data(), text.size(), handler, config);
         parser.parse();
     } catch (const std::exception& error) {
         Refuse(std::string("The file is damaged (") + error.what() + ").");
     }
+}
+
+} // namespace
+
+bool CsvRowStream::next(std::size_t maxRows, std::vector<std::vector<std::string>>& rows) {
+    State& s = *state_;
+    rows.clear();
+    // The end of the `maxRows`-th whole row after `start`, or of as many as the text holds.
+    RowEnds ends(s.start);
+    while (ends.count < maxRows) {
+        ends.scan(s.text, s.separator, maxRows);
+        if (ends.count == maxRows) break;
+        // A block of long rows stops early, so that its text stays a few MiB whatever `maxRows` is.
+        if (ends.cut - s.start >= (std::size_t{8} << 20)) break;
+        if (s.text.size() - ends.cut > kMaxTextFileBytes)
+            Refuse("A row of the file is larger than " + std::to_string(kMaxTextFileBytes >> 20) +
+                   " MiB, the most TULO reads of a text table.");
+        if (!s.fill()) {
+            ends.cut = s.text.size(); // the last row needs no line end
+            break;
+        }
+    }
+    const std::size_t cut = ends.cut;
+    if (cut == s.start) return false;
+    ParseCsvRows(std::string_view(s.text).substr(s.start, cut - s.start), s.separator, rows);
     s.start = cut;
     // The parsed text goes once it is most of the buffer, so that the buffer stays one block or so.
     if (s.start > s.text.size() / 2) {

@@ -97,75 +97,59 @@ std::optional<std::string> ReadString(Continued& in, bool biff8, int countBytes)
     return text;
 }
 
-// The "Workbook" (or, from Excel 5/95, "Book") stream of an OLE2 compound file. Refuses a malformed file,
-// and an encrypted one (an encrypted .xlsx is a compound file holding an "EncryptedPackage").
-std::string WorkbookStream(std::string_view file) {
-    constexpr std::uint32_t kFirstMarker = 0xFFFFFFFA; // end of chain, free sector and the like
-    if (file.size() < 512) Damaged();
-    const std::uint32_t shift = Le16(file, 0x1E);
-    if ((shift != 9 && shift != 12) || Le16(file, 0x20) != 6) Damaged();
-    const std::size_t sectorSize = std::size_t{1} << shift;
-    const std::uint64_t sectorCount = file.size() / sectorSize; // an upper bound: the header takes one
-    const auto sector = [&](std::uint32_t n) -> std::optional<std::string_view> {
-        const std::uint64_t offset = (std::uint64_t{n} + 1) << shift;
-        if (offset + sectorSize > file.size()) return std::nullopt;
-        return file.substr(offset, sectorSize);
-    };
-    // Follows a chain of sectors through an allocation table, at most `limit` bytes. A sector met twice
-    // is a loop: it would repeat the same bytes without end.
-    const auto chain = [](std::uint32_t start, const std::vector<std::uint32_t>& table, auto unit,
-                          std::uint64_t limit) {
-        std::string out;
-        std::vector<bool> seen(table.size());
-        for (std::uint32_t n = start; n < kFirstMarker && out.size() < limit; n = table[n]) {
-            if (n >= table.size() || seen[n]) Damaged();
-            seen[n] = true;
-            const auto data = unit(n);
-            if (!data) Damaged();
-            out += *data;
-        }
-        if (out.size() > limit) out.resize(limit);
-        return out;
-    };
+constexpr std::uint32_t kFirstMarker = 0xFFFFFFFA; // end of chain, free sector and the like
 
-    const std::uint32_t fatSectors = Le32(file, 0x2C);
-    if (fatSectors > sectorCount) Damaged();
-    std::vector<std::uint32_t> fatList;
-    for (std::uint32_t i = 0; i < std::min<std::uint32_t>(fatSectors, 109); ++i)
-        fatList.push_back(Le32(file, 0x4C + 4 * i));
-    std::uint32_t difat = Le32(file, 0x44);
-    for (std::uint64_t steps = 0; fatList.size() < fatSectors && difat < kFirstMarker; ++steps) {
-        const auto data = sector(difat);
-        if (!data || steps > sectorCount) Damaged();
-        for (std::size_t i = 0; i + 4 < sectorSize && fatList.size() < fatSectors; i += 4)
-            fatList.push_back(Le32(*data, i));
-        difat = Le32(*data, sectorSize - 4);
-    }
-    std::vector<std::uint32_t> fat;
-    for (const std::uint32_t n : fatList) {
-        const auto data = sector(n);
+// Follows a chain of sectors through an allocation table, at most `limit` bytes. A sector met twice is a
+// loop: it would repeat the same bytes without end.
+template <typename Unit>
+std::string Chain(std::uint32_t start, const std::vector<std::uint32_t>& table, Unit unit,
+                  std::uint64_t limit) {
+    std::string out;
+    std::vector<bool> seen(table.size());
+    for (std::uint32_t n = start; n < kFirstMarker && out.size() < limit; n = table[n]) {
+        if (n >= table.size() || seen[n]) Damaged();
+        seen[n] = true;
+        const auto data = unit(n);
         if (!data) Damaged();
-        for (std::size_t i = 0; i < sectorSize; i += 4) fat.push_back(Le32(*data, i));
+        out += *data;
+    }
+    if (out.size() > limit) out.resize(limit);
+    return out;
+}
+
+// The sectors of an OLE2 compound file and the allocation table that chains them into streams.
+class CompoundFile {
+public:
+    explicit CompoundFile(std::string_view file) : file_(file) {
+        if (file.size() < 512) Damaged();
+        shift_ = Le16(file, 0x1E);
+        if ((shift_ != 9 && shift_ != 12) || Le16(file, 0x20) != 6) Damaged();
+        sectorSize_ = std::size_t{1} << shift_;
+        sectorCount_ = file.size() / sectorSize_; // an upper bound: the header takes one
+        readAllocationTable();
     }
 
-    const std::string directory = chain(Le32(file, 0x30), fat, sector, file.size());
-    if (directory.size() < 128) Damaged();
-    for (std::size_t entry = 0; entry + 128 <= directory.size(); entry += 128) {
-        const std::string_view e = std::string_view(directory).substr(entry, 128);
-        std::string name;
-        Continued nameChars({e.substr(0, std::min<std::size_t>(Le16(e, 0x40), 64))});
-        nameChars.chars(Le16(e, 0x40) >= 2 ? std::min<std::size_t>(Le16(e, 0x40), 64) / 2 - 1 : 0, true,
-                        false, name);
-        if (e[0x42] != 2) continue; // not a stream
-        if (name == "EncryptedPackage") Refuse("The workbook is protected by a password.");
-        if (name != "Workbook" && name != "Book") continue;
-        const std::uint32_t start = Le32(e, 0x74), size = Le32(e, 0x78);
-        if (size >= Le32(file, 0x38)) return chain(start, fat, sector, size);
-        // A small stream lives in the mini stream (the root entry's), in 64-byte sectors.
-        const std::string_view root = std::string_view(directory).substr(0, 128);
-        const std::string miniStream = chain(Le32(root, 0x74), fat, sector, Le32(root, 0x78));
+    std::optional<std::string_view> sector(std::uint32_t n) const {
+        const std::uint64_t offset = (std::uint64_t{n} + 1) << shift_;
+        if (offset + sectorSize_ > file_.size()) return std::nullopt;
+        return file_.substr(offset, sectorSize_);
+    }
+
+    std::string stream(std::uint32_t start, std::uint64_t limit) const {
+        return Chain(
+            start, fat_, [this](std::uint32_t n) { return sector(n); }, limit);
+    }
+
+    std::string directory() const { return stream(Le32(file_, 0x30), file_.size()); }
+
+    // Streams below this size live in the mini stream.
+    std::uint32_t miniStreamCutoff() const { return Le32(file_, 0x38); }
+
+    // A small stream, read from the mini stream (the root entry's) in 64-byte sectors.
+    std::string smallStream(std::string_view root, std::uint32_t start, std::uint32_t size) const {
+        const std::string miniStream = stream(Le32(root, 0x74), Le32(root, 0x78));
         const std::string miniFatBytes =
-            chain(Le32(file, 0x3C), fat, sector, std::uint64_t{Le32(file, 0x40)} << shift);
+            stream(Le32(file_, 0x3C), std::uint64_t{Le32(file_, 0x40)} << shift_);
         std::vector<std::uint32_t> miniFat;
         for (std::size_t i = 0; i + 4 <= miniFatBytes.size(); i += 4)
             miniFat.push_back(Le32(miniFatBytes, i));
@@ -173,7 +157,68 @@ std::string WorkbookStream(std::string_view file) {
             if ((std::uint64_t{n} + 1) * 64 > miniStream.size()) return std::nullopt;
             return std::string_view(miniStream).substr(std::size_t{n} * 64, 64);
         };
-        return chain(start, miniFat, miniSector, size);
+        return Chain(start, miniFat, miniSector, size);
+    }
+
+private:
+    // The sectors of the allocation table: the first 109 are listed in the header, the rest in a chain of
+    // further list sectors.
+    std::vector<std::uint32_t> allocationSectors() const {
+        const std::uint32_t fatSectors = Le32(file_, 0x2C);
+        if (fatSectors > sectorCount_) Damaged();
+        std::vector<std::uint32_t> fatList;
+        for (std::uint32_t i = 0; i < std::min<std::uint32_t>(fatSectors, 109); ++i)
+            fatList.push_back(Le32(file_, 0x4C + 4 * i));
+        std::uint32_t difat = Le32(file_, 0x44);
+        for (std::uint64_t steps = 0; fatList.size() < fatSectors && difat < kFirstMarker; ++steps) {
+            const auto data = sector(difat);
+            if (!data || steps > sectorCount_) Damaged();
+            for (std::size_t i = 0; i + 4 < sectorSize_ && fatList.size() < fatSectors; i += 4)
+                fatList.push_back(Le32(*data, i));
+            difat = Le32(*data, sectorSize_ - 4);
+        }
+        return fatList;
+    }
+
+    void readAllocationTable() {
+        for (const std::uint32_t n : allocationSectors()) {
+            const auto data = sector(n);
+            if (!data) Damaged();
+            for (std::size_t i = 0; i < sectorSize_; i += 4) fat_.push_back(Le32(*data, i));
+        }
+    }
+
+    std::string_view file_;
+    std::uint32_t shift_ = 0;
+    std::size_t sectorSize_ = 0;
+    std::uint64_t sectorCount_ = 0;
+    std::vector<std::uint32_t> fat_;
+};
+
+// The name of a directory entry.
+std::string EntryName(std::string_view e) {
+    std::string name;
+    Continued nameChars({e.substr(0, std::min<std::size_t>(Le16(e, 0x40), 64))});
+    nameChars.chars(Le16(e, 0x40) >= 2 ? std::min<std::size_t>(Le16(e, 0x40), 64) / 2 - 1 : 0, true, false,
+                    name);
+    return name;
+}
+
+// The "Workbook" (or, from Excel 5/95, "Book") stream of an OLE2 compound file. Refuses a malformed file,
+// and an encrypted one (an encrypted .xlsx is a compound file holding an "EncryptedPackage").
+std::string WorkbookStream(std::string_view file) {
+    const CompoundFile compound(file);
+    const std::string directory = compound.directory();
+    if (directory.size() < 128) Damaged();
+    for (std::size_t entry = 0; entry + 128 <= directory.size(); entry += 128) {
+        const std::string_view e = std::string_view(directory).substr(entry, 128);
+        const std::string name = EntryName(e);
+        if (e[0x42] != 2) continue; // not a stream
+        if (name == "EncryptedPackage") Refuse("The workbook is protected by a password.");
+        if (name != "Workbook" && name != "Book") continue;
+        const std::uint32_t start = Le32(e, 0x74), size = Le32(e, 0x78);
+        if (size >= compound.miniStreamCutoff()) return compound.stream(start, size);
+        return compound.smallStream(std::string_view(directory).substr(0, 128), start, size);
     }
     Damaged();
 }

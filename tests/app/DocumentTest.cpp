@@ -53,19 +53,6 @@ QString CopyOf(const QTemporaryDir& folder, const QString& example, const QByteA
     return copy;
 }
 
-void Retype(QLineEdit* box, const QString& text) {
-    box->selectAll();
-    QTest::keyClick(box, Qt::Key_Backspace);
-    QTest::keyClicks(box, text);
-}
-
-std::vector<std::string> Texts(const Grid& grid) {
-    std::vector<std::string> texts;
-    for (int r = 0; r <= grid.rows(); ++r)
-        for (int c = 0; c <= grid.cols(); ++c) texts.push_back(grid.text(r, c));
-    return texts;
-}
-
 Grid Imported(const QString& file) {
     Grid grid;
     test::ScriptedUi ui;
@@ -79,12 +66,7 @@ class DocumentTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(QStringLiteral("TULO"));
-        QCoreApplication::setApplicationName(QStringLiteral("tulo"));
-        QSettings().clear();
-    }
+    void initTestCase() { test::UseTestSettings(); }
 
     void undoStopsAtTheLoadAndARunLeavesNothingUnsaved() {
         const QTemporaryDir folder;
@@ -95,20 +77,20 @@ private slots:
         QVERIFY(s.ui->messages.empty());
         QVERIFY(!s.window->isWindowModified()); // the humidities it estimated are shown, not edits
         QVERIFY(!s.window->undoStack().canUndo());
-        const auto shown = Texts(s.window->form().grid(ctl::sprWeather));
+        const auto shown = test::GridTexts(s.window->form().grid(ctl::sprWeather));
         QVERIFY(!s.window->form().grid(ctl::sprWeather).text(151, 6).empty());
 
-        Retype(s.find<QLineEdit>("txtRUE"), QStringLiteral("2.9"));
+        test::Retype(s.find<QLineEdit>("txtRUE"), QStringLiteral("2.9"));
         QVERIFY(s.window->isWindowModified());
         for (int i = 0; i < 3; ++i) s.trigger("mnuUndo");
         QVERIFY(!s.window->isWindowModified());
         QCOMPARE(s.text(ctl::txtInitialDate), std::string("100"));
-        QVERIFY(Texts(s.window->form().grid(ctl::sprWeather)) == shown);
+        QVERIFY(test::GridTexts(s.window->form().grid(ctl::sprWeather)) == shown);
 
         // What Save writes after a run is the file reopened whole, the estimates included.
         s.trigger("mnuSaveSimConfig");
         const Session reopened = Open(demo);
-        QVERIFY(Texts(reopened.window->form().grid(ctl::sprWeather)) == shown);
+        QVERIFY(test::GridTexts(reopened.window->form().grid(ctl::sprWeather)) == shown);
         QCOMPARE(reopened.text(ctl::txtRUE), s.text(ctl::txtRUE));
 
         // Closing after a run alone asks nothing.
@@ -120,12 +102,12 @@ private slots:
     void newAndSaveAsStartAHistoryOfTheirOwn() {
         const QTemporaryDir folder;
         const Session s = Open(kExamples + QStringLiteral("demo.sim"));
-        Retype(s.find<QLineEdit>("txtLatitude"), QStringLiteral("40"));
+        test::Retype(s.find<QLineEdit>("txtLatitude"), QStringLiteral("40"));
         s.ui->files.push_back(folder.filePath(QStringLiteral("copy.sim")).toStdString());
         s.trigger("mnuSaveSimConfigAs");
         QVERIFY(!s.window->undoStack().canUndo());
 
-        Retype(s.find<QLineEdit>("txtLatitude"), QStringLiteral("41"));
+        test::Retype(s.find<QLineEdit>("txtLatitude"), QStringLiteral("41"));
         s.ui->answers.push_back(Answer::No); // discard the edit
         s.trigger("mnuNewSimConfig");
         QVERIFY(!s.window->undoStack().canUndo());
@@ -136,10 +118,10 @@ private slots:
     void undoCommandsSayWhatTheyDoInTheFieldsWords() {
         const QTemporaryDir folder;
         const Session s = Open(kExamples + QStringLiteral("demo.sim"));
-        Retype(s.find<QLineEdit>("txtRUE"), QStringLiteral("2.9"));
+        test::Retype(s.find<QLineEdit>("txtRUE"), QStringLiteral("2.9"));
         QCOMPARE(s.undoText(), QStringLiteral("Change RUE"));
         QCOMPARE(s.find<QAction>("mnuUndo")->text(), QStringLiteral("&Undo Change RUE"));
-        Retype(s.find<QLineEdit>("txtLatitude"), QStringLiteral("40"));
+        test::Retype(s.find<QLineEdit>("txtLatitude"), QStringLiteral("40"));
         QCOMPARE(s.undoText(), QStringLiteral("Change Latitude"));
         s.find<QAbstractButton>("chkSoil")->click();
         QCOMPARE(s.undoText(), QStringLiteral("Tick Simulation of soil dynamics"));
@@ -169,7 +151,7 @@ private slots:
         auto* rue = s.find<QLineEdit>("txtRUE");
         const std::string before = s.text(ctl::txtRUE);
         rue->setFocus();
-        Retype(rue, QStringLiteral("3.1"));
+        test::Retype(rue, QStringLiteral("3.1"));
 
         QTest::keyClick(rue, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(s.text(ctl::txtRUE), before);

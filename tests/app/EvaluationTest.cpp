@@ -41,12 +41,6 @@ Session Open() {
     return test::OpenWindow(kDemo);
 }
 
-void Retype(QLineEdit* box, const QString& text) {
-    box->selectAll();
-    QTest::keyClick(box, Qt::Key_Backspace);
-    QTest::keyClicks(box, text);
-}
-
 // The texts of a fitting row from RRMSE to p(F).
 QStringList Indices(const QAbstractItemModel* fitting, int row) {
     QStringList texts;
@@ -113,8 +107,8 @@ private slots:
         QVERIFY(!Indices(fitting, 0).contains(QString()));
         QVERIFY(std::filesystem::exists(folder / "1.crp"));
 
-        Retype(s.find<QLineEdit>("txtRUE"), QStringLiteral("2.6"));
-        Retype(s.find<QLineEdit>("txtK"), QStringLiteral("0.6"));
+        test::Retype(s.find<QLineEdit>("txtRUE"), QStringLiteral("2.6"));
+        test::Retype(s.find<QLineEdit>("txtK"), QStringLiteral("0.6"));
         s.trigger("mnuRun");
         QCOMPARE(fitting->rowCount(), 2);
         QVERIFY(std::filesystem::exists(folder / "2.crp"));

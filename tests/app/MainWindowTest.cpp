@@ -46,34 +46,13 @@ double Highest(ChartView* chart, int series) {
     return highest;
 }
 
-// What a grid shows: its texts, captions included.
-std::vector<std::string> Texts(const Grid& grid) {
-    std::vector<std::string> texts;
-    for (int r = 0; r <= grid.rows(); ++r)
-        for (int c = 0; c <= grid.cols(); ++c) texts.push_back(grid.text(r, c));
-    return texts;
-}
-
-// Types into a bound text box as a user does, replacing its text.
-void Retype(QLineEdit* box, const QString& text) {
-    box->selectAll();
-    QTest::keyClick(box, Qt::Key_Backspace);
-    QTest::keyClicks(box, text);
-}
-
 } // namespace
 
 class MainWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() {
-        // Recent files and window geometry go to a test folder, never to the user's settings.
-        QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(QStringLiteral("TULO"));
-        QCoreApplication::setApplicationName(QStringLiteral("tulo"));
-        QSettings().clear();
-    }
+    void initTestCase() { test::UseTestSettings(); }
 
     void demoRunFillsBothChartsAndTheReport() {
         const Session s = Open();
@@ -116,8 +95,8 @@ private slots:
     void savedConfigurationOpensWithEveryControlAndCell() {
         const QTemporaryDir folder;
         const Session s = Open();
-        Retype(s.find<QLineEdit>("txtLatitude"), QStringLiteral("44.5"));
-        Retype(s.find<QLineEdit>("txtRUE"), QStringLiteral("2.7"));
+        test::Retype(s.find<QLineEdit>("txtLatitude"), QStringLiteral("44.5"));
+        test::Retype(s.find<QLineEdit>("txtRUE"), QStringLiteral("2.7"));
         QAbstractItemModel* inflow = s.find<QTableView>("sprDynWaterInput")->model();
         QVERIFY(inflow->setData(inflow->index(0, 0), QStringLiteral("150")));
         QVERIFY(inflow->setData(inflow->index(0, 1), QStringLiteral("160")));
@@ -153,8 +132,8 @@ private slots:
         transplanted->click();
         QVERIFY(date->isEnabled());
         QVERIFY(hills->isEnabled());
-        Retype(date, QStringLiteral("150"));
-        Retype(hills, QStringLiteral("33"));
+        test::Retype(date, QStringLiteral("150"));
+        test::Retype(hills, QStringLiteral("33"));
         QCOMPARE(s.window->form().check(ctl::chkTransplanted), 1);
         QCOMPARE(s.window->form().text(ctl::txtTransplantingDate), std::string("150"));
         QCOMPARE(s.window->form().text(ctl::txtNH), std::string("33"));
@@ -221,11 +200,11 @@ private slots:
 
         const QAbstractItemModel* soil = s.find<QTableView>("sprSoilPhysics")->model();
         s.trigger("mnuUndo");
-        QCOMPARE(Texts(s.window->form().grid(ctl::sprSoilPhysics)), Texts(before));
+        QCOMPARE(test::GridTexts(s.window->form().grid(ctl::sprSoilPhysics)), test::GridTexts(before));
         QCOMPARE(soil->data(soil->index(1, 3)).toString(), QString());
         QVERIFY(!s.window->isWindowModified());
         s.trigger("mnuRedo");
-        QCOMPARE(Texts(s.window->form().grid(ctl::sprSoilPhysics)), Texts(imported));
+        QCOMPARE(test::GridTexts(s.window->form().grid(ctl::sprSoilPhysics)), test::GridTexts(imported));
         QCOMPARE(soil->data(soil->index(1, 3)).toString(), QStringLiteral("40"));
 
         // A cell the import read as a whole number shows what is typed into it afterwards.
@@ -238,7 +217,7 @@ private slots:
         const Session s = Open();
         s.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(s.window.get()));
-        Retype(s.find<QLineEdit>("txtLatitude"), QStringLiteral("40"));
+        test::Retype(s.find<QLineEdit>("txtLatitude"), QStringLiteral("40"));
         QVERIFY(s.window->isWindowModified());
         QVERIFY(s.window->windowTitle().startsWith(QStringLiteral("TULO - demo.sim")));
 
@@ -261,13 +240,13 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(crop->seriesCount(), 6, 2000);
         const double before = Highest(crop, 0);
 
-        Retype(s.find<QLineEdit>("txtRUE"), QStringLiteral("3.5"));
+        test::Retype(s.find<QLineEdit>("txtRUE"), QStringLiteral("3.5"));
         QVERIFY(!s.find<QLabel>("lblStale")->isHidden()); // until the debounced run
         QTest::qWait(400);
         QVERIFY(Highest(crop, 0) > before * 1.2);
         QVERIFY(s.find<QLabel>("lblStale")->isHidden());
 
-        Retype(s.find<QLineEdit>("txtInitialDate"), QString()); // invalid: told in the status bar
+        test::Retype(s.find<QLineEdit>("txtInitialDate"), QString()); // invalid: told in the status bar
         QTest::qWait(400);
         QVERIFY(s.window->statusBar()->currentMessage().contains(QStringLiteral("Initial date")));
         QCOMPARE(s.ui->messageTexts(), std::vector<std::string>{});

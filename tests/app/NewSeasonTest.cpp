@@ -29,24 +29,13 @@ namespace {
 
 const QString kExamples = QStringLiteral(TULO_SOURCE_DIR "/examples/");
 
-void Retype(QLineEdit* box, const QString& text) {
-    box->selectAll();
-    QTest::keyClick(box, Qt::Key_Backspace);
-    QTest::keyClicks(box, text);
-}
-
 } // namespace
 
 class NewSeasonTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(QStringLiteral("TULO"));
-        QCoreApplication::setApplicationName(QStringLiteral("tulo"));
-        QSettings().clear();
-    }
+    void initTestCase() { test::UseTestSettings(); }
 
     void theDialogMakesASeasonOfTheFilesYearAsANewDocument() {
         const QTemporaryDir folder;
@@ -58,7 +47,7 @@ private slots:
         QCOMPARE(action->text(), QStringLiteral("New season from a weather file…"));
 
         // Unsaved changes are asked about first; Cancel keeps them and opens nothing.
-        Retype(s.find<QLineEdit>("txtLatitude"), QStringLiteral("40"));
+        test::Retype(s.find<QLineEdit>("txtLatitude"), QStringLiteral("40"));
         s.ui->answers = {Answer::Cancel, Answer::No};
         s.trigger("mnuNewSeasonFromWeather");
         QCOMPARE(s.ui->questions.size(), std::size_t{1});
@@ -82,7 +71,7 @@ private slots:
         const FormModel before = s.window->form();
         auto* sowing = dialog->findChild<QLineEdit*>(QStringLiteral("txtSeasonSowing"));
         auto* make = dialog->findChild<QAbstractButton*>(QStringLiteral("cmdSeasonMake"));
-        Retype(sowing, QStringLiteral("2018-05-10"));
+        test::Retype(sowing, QStringLiteral("2018-05-10"));
         const std::size_t shown = s.ui->messages.size();
         make->click();
         QVERIFY(s.ui->messages.size() > shown);
@@ -93,14 +82,14 @@ private slots:
         auto* transplanting = dialog->findChild<QLineEdit*>(QStringLiteral("txtSeasonTransplanting"));
         QVERIFY(transplanting);
         year->setCurrentIndex(0); // 2018
-        Retype(transplanting, QStringLiteral("2018-05-01"));
+        test::Retype(transplanting, QStringLiteral("2018-05-01"));
         make->click();
         QVERIFY(s.ui->messages.back().text.find("transplanting: day 121 is not after the sowing") !=
                 std::string::npos);
         QVERIFY(dialog && dialog->isVisible());
         QVERIFY(s.window->form() == before);
-        Retype(transplanting, QStringLiteral("2018-06-05"));
-        Retype(latitude, QStringLiteral("44.5"));
+        test::Retype(transplanting, QStringLiteral("2018-06-05"));
+        test::Retype(latitude, QStringLiteral("44.5"));
         dialog->findChild<QAbstractButton*>(QStringLiteral("chkSeasonFlooded"))->click();
         dialog->findChild<QDoubleSpinBox*>(QStringLiteral("txtSeasonWaterLevel"))->setValue(8);
         make->click();

@@ -3,6 +3,7 @@
 
 #include "app/PhenologyWindow.h"
 #include "engine/Season.h"
+#include "engine/SeasonInputs.h"
 #include "engine/SeasonSummary.h"
 #include "forms/SeasonForm.h"
 #include "support/WindowSession.h"
@@ -20,19 +21,13 @@ namespace {
 
 const QString kDemo = QStringLiteral(TULO_SOURCE_DIR "/examples/demo.sim");
 
-struct PhenologySession {
-    test::WindowSession session = test::OpenWindow(kDemo);
-    PhenologyWindow* window = nullptr;
-
-    PhenologySession() {
+struct PhenologySession : test::ToolWindowSession<PhenologyWindow> {
+    PhenologySession() : ToolWindowSession(kDemo) {
         session.trigger("mnuPhenology");
         window = session.find<PhenologyWindow>("frmPhenology");
     }
     void type(const char* field, const QString& text) const {
         window->findChild<QLineEdit*>(QString::fromLatin1(field))->setText(text);
-    }
-    QPushButton* button(const char* name) const {
-        return window->findChild<QPushButton*>(QString::fromLatin1(name));
     }
     QString cell(int row, int column) const { return window->stagesTable()->item(row, column)->text(); }
 };

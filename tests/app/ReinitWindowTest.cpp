@@ -26,13 +26,11 @@ namespace {
 
 const QString kDemo = QStringLiteral(TULO_SOURCE_DIR "/examples/demo.sim");
 
-struct ReinitSession {
-    test::WindowSession session = test::OpenWindow(kDemo);
-    ReinitWindow* window = nullptr;
+struct ReinitSession : test::ToolWindowSession<ReinitWindow> {
     std::int32_t truth = 0;
 
     // The demo sown `shift` days later, its LAI every 9 days typed into the exogenous table.
-    explicit ReinitSession(int shift) {
+    explicit ReinitSession(int shift) : ToolWindowSession(kDemo) {
         FormModel moved = session.window->form();
         truth = std::stoi(moved.text(ctl::txtSowingDate)) + shift;
         moved.setText(ctl::txtSowingDate, std::to_string(truth));
@@ -51,9 +49,6 @@ struct ReinitSession {
         session.find<QAbstractButton>("OptionLAIRecalReinit")->click();
         session.find<QAbstractButton>("cmdReinitLAI")->click();
         window = session.find<ReinitWindow>("frmReinit");
-    }
-    QPushButton* button(const char* name) const {
-        return window->findChild<QPushButton*>(QString::fromLatin1(name));
     }
     void setWindow(int days) const { window->findChild<QSpinBox*>("txtSowingWindow")->setValue(days); }
 };

@@ -42,4 +42,17 @@ protected:
     }
 };
 
+// A command's test that reads its exit status and looks at what it printed afterwards.
+class RecordedCliTest : public CliTest {
+protected:
+    // The exit status; standard output in out_, standard error in err_.
+    int Run(const std::string& arguments) {
+        const Outcome outcome = CliTest::Run(arguments);
+        out_ = outcome.out;
+        err_ = outcome.err;
+        return outcome.status;
+    }
+    std::string out_, err_;
+};
+
 } // namespace tulo::test

@@ -20,17 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::Slurp;
 
-class NewSeasonCommand : public test::CliTest {
-protected:
-    // The exit status; standard output in out_, standard error in err_.
-    int Run(const std::string& arguments) {
-        const test::Outcome outcome = CliTest::Run(arguments);
-        out_ = outcome.out;
-        err_ = outcome.err;
-        return outcome.status;
-    }
-    std::string out_, err_;
-};
+using NewSeasonCommand = test::RecordedCliTest;
 
 TEST_F(NewSeasonCommand, MakesASeasonOfTheFilesYearThatRuns) {
     const fs::path wth = Write("HAND1801.WTH", test::DssatWeather({2018, 2019}, 45.3));

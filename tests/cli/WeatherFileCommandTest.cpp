@@ -16,17 +16,7 @@ using test::Slurp;
 
 using test::kDemo;
 
-class WeatherFileCommand : public test::CliTest {
-protected:
-    // The exit status; standard output in out_, standard error in err_.
-    int Run(const std::string& arguments) {
-        const test::Outcome outcome = CliTest::Run(arguments);
-        out_ = outcome.out;
-        err_ = outcome.err;
-        return outcome.status;
-    }
-    std::string out_, err_;
-};
+using WeatherFileCommand = test::RecordedCliTest;
 
 // A plausible rice season's day: rain, Tmax, Tmin, radiation as the files write them.
 struct Day {

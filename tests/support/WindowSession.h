@@ -4,21 +4,27 @@
 // tool windows are its children, so theirs too).
 
 #include "app/MainWindow.h"
+#include "engine/Grid.h"
 #include "engine/Parameters.h"
 #include "forms/FormModel.h"
 #include "support/ScriptedUi.h"
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QUndoStack>
 
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tulo::test {
 
@@ -47,6 +53,17 @@ inline WindowSession OpenWindow(const QString& configuration = {}) {
     return session;
 }
 
+// A tool window of a main window that opened `configuration`, with lookups of its buttons by object name.
+template <class Window> struct ToolWindowSession {
+    explicit ToolWindowSession(const QString& configuration) : session(OpenWindow(configuration)) {}
+    QPushButton* button(const char* name) const {
+        return window->template findChild<QPushButton*>(QString::fromLatin1(name));
+    }
+
+    WindowSession session;
+    Window* window = nullptr;
+};
+
 // A window with `configuration` opened and run, what the run said forgotten.
 inline WindowSession RunWindow(const QString& configuration) {
     WindowSession session = OpenWindow(configuration);
@@ -62,6 +79,30 @@ inline void UseScratchSettings(const QTemporaryDir& home) {
     QStandardPaths::setTestModeEnabled(true);
     QSettings().clear();
     qputenv("TULO_HOME", home.path().toUtf8());
+}
+
+// The settings of a test program start empty and stay its own, under the program's own names (the
+// recent files and window geometry are kept by them).
+inline void UseTestSettings() {
+    QStandardPaths::setTestModeEnabled(true);
+    QCoreApplication::setOrganizationName(QStringLiteral("TULO"));
+    QCoreApplication::setApplicationName(QStringLiteral("tulo"));
+    QSettings().clear();
+}
+
+// Types into a bound text box as a user does, replacing its text.
+inline void Retype(QLineEdit* box, const QString& text) {
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Backspace);
+    QTest::keyClicks(box, text);
+}
+
+// What a grid shows: its texts, captions included, row by row.
+inline std::vector<std::string> GridTexts(const Grid& grid) {
+    std::vector<std::string> texts;
+    for (int r = 0; r <= grid.rows(); ++r)
+        for (int c = 0; c <= grid.cols(); ++c) texts.push_back(grid.text(r, c));
+    return texts;
 }
 
 } // namespace tulo::test

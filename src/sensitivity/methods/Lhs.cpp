@@ -12,7 +12,7 @@ WhyNot Parse(std::span<const std::string> tokens, Method& method) {
 }
 
 std::string Text(const Method& m) {
-    return "lhs " + std::to_string(static_cast<long>(m.seed)) + " " + std::to_string(m.executions);
+    return SeedAndExecutionsText("lhs", m);
 }
 
 std::string Title(const Method&) {
@@ -36,20 +36,7 @@ void Draw(const Method& method, Design& d) {
 } // namespace
 
 MethodEntry LatinHypercubeMethod() {
-    return {.kind = MethodKind::Lhs,
-            .keyword = "lhs",
-            .parse = Parse,
-            .text = Text,
-            .index1Name = "SRC",
-            .index2Name = "PRCC",
-            .indicesFromValues = true,
-            .title = Title,
-            .sizeSetting = Executions,
-            .sizeLimits = RegressionSizeLimits,
-            .designRows = ExecutionCount,
-            .size = ExecutionRows,
-            .draw = Draw,
-            .indices = RegressionIndices};
+    return RegressionMethod(MethodKind::Lhs, "lhs", Parse, Text, Title, Draw);
 }
 
 } // namespace tulo::sensitivity

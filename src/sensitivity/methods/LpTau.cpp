@@ -30,20 +30,7 @@ void Draw(const Method&, Design& d) {
 } // namespace
 
 MethodEntry LpTauMethod() {
-    return {.kind = MethodKind::LpTau,
-            .keyword = "lptau",
-            .parse = Parse,
-            .text = Text,
-            .index1Name = "SRC",
-            .index2Name = "PRCC",
-            .indicesFromValues = true,
-            .title = Title,
-            .sizeSetting = Executions,
-            .sizeLimits = RegressionSizeLimits,
-            .designRows = ExecutionCount,
-            .size = ExecutionRows,
-            .draw = Draw,
-            .indices = RegressionIndices};
+    return RegressionMethod(MethodKind::LpTau, "lptau", Parse, Text, Title, Draw);
 }
 
 } // namespace tulo::sensitivity

@@ -48,6 +48,11 @@ WhyNot ParseSeedAndExecutions(std::span<const std::string> t, Method& method) {
     return std::nullopt;
 }
 
+std::string SeedAndExecutionsText(std::string_view keyword, const Method& m) {
+    return std::string(keyword) + " " + std::to_string(static_cast<long>(m.seed)) + " " +
+           std::to_string(m.executions);
+}
+
 WhyNot ExecutionRows(const Method& method, int factors, Design&, long& rows) {
     rows = ExecutionCount(method, factors);
     return std::nullopt;

@@ -67,6 +67,8 @@ inline constexpr long kMaxRuns = kMaxDesignRows;
 std::optional<long> WholeNumber(std::string_view text, long least, long most);
 // "SEED EXECUTIONS" into the method's seed and executions.
 WhyNot ParseSeedAndExecutions(std::span<const std::string> tokens, Method& method);
+// The keyword, seed and executions as ParseSeedAndExecutions reads them back ("lhs 1 60").
+std::string SeedAndExecutionsText(std::string_view keyword, const Method& method);
 // The executions of a sampling method as the rows of its design.
 WhyNot ExecutionRows(const Method& method, int factors, Design& design, long& rows);
 long ExecutionCount(const Method& method, int factors);

@@ -12,7 +12,7 @@ WhyNot Parse(std::span<const std::string> tokens, Method& method) {
 }
 
 std::string Text(const Method& m) {
-    return "random " + std::to_string(static_cast<long>(m.seed)) + " " + std::to_string(m.executions);
+    return SeedAndExecutionsText("random", m);
 }
 
 std::string Title(const Method&) {
@@ -27,20 +27,7 @@ void Draw(const Method& method, Design& d) {
 } // namespace
 
 MethodEntry RandomSamplingMethod() {
-    return {.kind = MethodKind::Random,
-            .keyword = "random",
-            .parse = Parse,
-            .text = Text,
-            .index1Name = "SRC",
-            .index2Name = "PRCC",
-            .indicesFromValues = true,
-            .title = Title,
-            .sizeSetting = Executions,
-            .sizeLimits = RegressionSizeLimits,
-            .designRows = ExecutionCount,
-            .size = ExecutionRows,
-            .draw = Draw,
-            .indices = RegressionIndices};
+    return RegressionMethod(MethodKind::Random, "random", Parse, Text, Title, Draw);
 }
 
 } // namespace tulo::sensitivity

@@ -149,8 +149,6 @@ std::optional<std::vector<double>> ResampleRegression(const RegressionColumns& d
     return out;
 }
 
-} // namespace
-
 WhyNot RegressionIndices(const Method& method, const Design& d, std::span<const double> values,
                          const Mapped& outputs, std::vector<FactorIndices>& indices,
                          std::vector<Interaction>*) {
@@ -175,6 +173,27 @@ WhyNot RegressionIndices(const Method& method, const Design& d, std::span<const 
 std::optional<SizeLimits> RegressionSizeLimits(const Method&, int k, long most) {
     // The regression of the output on every factor and a constant needs two rows more than that.
     return SizeLimits{k + 3L, most};
+}
+
+} // namespace
+
+MethodEntry RegressionMethod(MethodKind kind, std::string_view keyword, decltype(MethodEntry::parse) parse,
+                             decltype(MethodEntry::text) text, decltype(MethodEntry::title) title,
+                             decltype(MethodEntry::draw) draw) {
+    return {.kind = kind,
+            .keyword = keyword,
+            .parse = parse,
+            .text = text,
+            .index1Name = "SRC",
+            .index2Name = "PRCC",
+            .indicesFromValues = true,
+            .title = title,
+            .sizeSetting = Executions,
+            .sizeLimits = RegressionSizeLimits,
+            .designRows = ExecutionCount,
+            .size = ExecutionRows,
+            .draw = draw,
+            .indices = RegressionIndices};
 }
 
 } // namespace tulo::sensitivity

@@ -6,11 +6,10 @@
 
 namespace tulo::sensitivity {
 
-// MethodEntry::indices of a sampling method.
-WhyNot RegressionIndices(const Method& method, const Design& design, std::span<const double> values,
-                         const Mapped& outputs, std::vector<FactorIndices>& indices,
-                         std::vector<Interaction>* interactions);
-// MethodEntry::sizeLimits of a sampling method.
-std::optional<SizeLimits> RegressionSizeLimits(const Method& method, int factors, long mostRows);
+// The entry of a sampling method: its own keyword, reading of its method line, title and drawing, and the
+// size and regression indices every sampling method shares.
+MethodEntry RegressionMethod(MethodKind kind, std::string_view keyword, decltype(MethodEntry::parse) parse,
+                             decltype(MethodEntry::text) text, decltype(MethodEntry::title) title,
+                             decltype(MethodEntry::draw) draw);
 
 } // namespace tulo::sensitivity
