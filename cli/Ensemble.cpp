@@ -579,6 +579,12 @@ int RunBlocks(const SeasonInputs& inputs, SetTable& table, EnsembleLines& lines,
         ui.message(table.file.source() + ": " + e.what());
         return kFailure;
     }
+    if (table.slice && !table.slice->finished()) {
+        // Rewritten between the count and the seasons: the part would lack sets its record promises.
+        ui.message(table.file.source() +
+                   " changed while the shard read it: it holds fewer sets than it did.");
+        return kFailure;
+    }
     return anyFailed ? kInvalidInputs : kSuccess;
 }
 

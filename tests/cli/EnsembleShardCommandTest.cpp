@@ -59,7 +59,7 @@ TEST_F(EnsembleShards, MergedPartsAreTheWholeEnsemble) {
         int status;                     // of the whole, and of every part holding the refused set
     };
     for (const Case& c : {Case{demoSets, 5, {3, 3, 2, 2, 2}, 0}, Case{demoSets, 1, {12}, 0},
-                          Case{gappy, 3, {2, 1, 1}, 2}, Case{gappy, 6, {1, 1, 1, 1, 0, 0}, 2}}) {
+                          Case{gappy, 3, {2, 2, 1}, 2}, Case{gappy, 6, {1, 1, 1, 1, 1, 0}, 2}}) {
         SCOPED_TRACE(c.sets + " in " + std::to_string(c.count));
         const Outcome whole = Run("ensemble " + kDemo + " --sets " + c.sets + " --threads 2");
         ASSERT_EQ(whole.status, c.status) << whole.err;
