@@ -18,32 +18,25 @@ using test::Slurp;
 
 class EnsembleShards : public test::CliTest {
 protected:
-    // Runs shard I/N of `sets` into part-I.csv; its path.
-    std::string Shard(const std::string& sets, int index, int count, const std::string& extra = {},
-                      int status = 0) {
-        const std::string part = (dir_ / ("part-" + std::to_string(index) + ".csv")).string();
-        const Outcome o = Run("ensemble " + kDemo + " --sets " + sets + " --shard " + std::to_string(index) +
-                              "/" + std::to_string(count) + " --out " + part + extra);
-        EXPECT_EQ(o.status, status) << o.err;
-        return part;
-    }
-    std::vector<std::string> Shards(const std::string& sets, int count, const std::string& extra = {}) {
-        std::vector<std::string> parts;
-        for (int index = 1; index <= count; ++index) parts.push_back(Shard(sets, index, count, extra));
-        return parts;
+    std::string Part(int index) const { return (dir_ / ("part-" + std::to_string(index) + ".csv")).string(); }
+    // Runs shard I/N of `sets` into Part(I).
+    Outcome Shard(const std::string& sets, int index, int count, const std::string& extra = {}) {
+        return Run("ensemble " + kDemo + " --sets " + sets + " --threads 1 --shard " + std::to_string(index) +
+                   "/" + std::to_string(count) + " --out " + Part(index) + extra);
     }
     Outcome Merge(const std::vector<std::string>& parts) {
         std::string line = "ensemble-merge " + (dir_ / "merged.csv").string();
         for (const std::string& part : parts) line += " " + part;
         return Run(line);
     }
-    static std::vector<std::string> Lines(const std::string& text) {
-        std::vector<std::string> lines;
-        std::istringstream in(text);
-        for (std::string line; std::getline(in, line);) lines.push_back(line);
-        return lines;
-    }
 };
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
 
 // The slices are contiguous, the first ones a set larger, each an ordinary ensemble output of its own
 // rows; merged in order they are the whole ensemble byte for byte, more shards than sets included.
@@ -67,10 +60,8 @@ TEST_F(EnsembleShards, MergedPartsAreTheWholeEnsemble) {
         std::vector<std::string> parts;
         std::size_t next = 1;
         for (int index = 1; index <= c.count; ++index) {
-            const std::string text = "ensemble " + kDemo + " --sets " + c.sets + " --threads 1 --out ";
-            parts.push_back((dir_ / ("part-" + std::to_string(index) + ".csv")).string());
-            const Outcome o = Run(text + parts.back() + " --shard " + std::to_string(index) + "/" +
-                                  std::to_string(c.count));
+            const Outcome o = Shard(c.sets, index, c.count);
+            parts.push_back(Part(index));
             const std::vector<std::string> lines = Lines(Slurp(parts.back()));
             ASSERT_EQ(lines.size(), c.sizes[index - 1] + 1);
             EXPECT_EQ(lines[0], wholeLines[0]);
@@ -96,13 +87,18 @@ TEST_F(EnsembleShards, MergedPartsAreTheWholeEnsemble) {
 // the part at fault; an earlier merged file stays as it was.
 TEST_F(EnsembleShards, MergeRefusesPartsThatAreNotOneWholeEnsemble) {
     const std::string sets = test::kExamples + "demo-sets.csv";
-    const auto keepAs = [&](const std::string& part, const std::string& name) {
-        fs::rename(part, dir_ / name);
-        fs::rename(part + ".shard", dir_ / (name + ".shard"));
+    const auto keepAs = [&](const Outcome& shard, const std::string& name) {
+        ASSERT_EQ(shard.status, 0) << shard.err;
+        fs::rename(Part(2), dir_ / name);
+        fs::rename(Part(2) + ".shard", dir_ / (name + ".shard"));
     };
     keepAs(Shard(sets, 2, 3, " --set RUE=2.5"), "other.csv"); // the slice of another season
     keepAs(Shard(sets, 2, 4), "split.csv");
-    const std::vector<std::string> parts = Shards(sets, 3);
+    std::vector<std::string> parts;
+    for (int index = 1; index <= 3; ++index) {
+        EXPECT_EQ(Shard(sets, index, 3).status, 0);
+        parts.push_back(Part(index));
+    }
     fs::copy(parts[2], dir_ / "edited.csv");
     fs::copy(parts[2] + ".shard", dir_ / "edited.csv.shard");
     std::ofstream(dir_ / "edited.csv", std::ios::app) << "13,1,2,3\n";
