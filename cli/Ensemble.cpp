@@ -19,6 +19,7 @@
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
+#include <fstream>
 #include <unistd.h>
 
 namespace tulo::cli {
@@ -119,6 +120,12 @@ public:
 
     const std::string& source() const { return source_; }
 
+    // Back to row 1, for a second pass. Throws WorkbookError when the file cannot be opened again.
+    void rewind() {
+        read_ = 0;
+        if (stream_) stream_.emplace(source_);
+    }
+
 private:
     std::optional<CsvRowStream> stream_;
     std::vector<std::vector<std::string>> cells_;
@@ -127,6 +134,12 @@ private:
     std::int64_t read_ = 0;
     std::string source_;
 };
+
+// Whether a row holds a set: any text at all. A row without any is no set and has no line in the output.
+bool HoldsText(const TableRow& row) {
+    return std::any_of(row.cells.begin(), row.cells.end(),
+                       [](const std::string& cell) { return !Trim(cell).empty(); });
+}
 
 // Row 1 names registry ids, one column each: the registry index of every column of the titles.
 std::optional<std::vector<int>> ReadTitles(const std::vector<TableRow>& first, const std::string& source,
@@ -256,37 +269,135 @@ private:
 // Sets run together: enough to keep every core busy, few enough that memory does not grow with the table.
 constexpr std::size_t kSetsPerBlock = 4096;
 
-// Refuses, before anything is read, an --out file that would replace one of the inputs.
+// Refuses, before anything is read, an --out file (or a shard's record beside it) that would replace one
+// of the inputs.
 bool OutputSparesInputs(const EnsembleOptions& options, UserInterface& ui) {
     if (!options.out) return true;
-    const NamedPath output{"--out", *options.out};
     std::vector<NamedPath> inputs = SeasonInputPaths(options.config, options.season);
     inputs.push_back({"the --sets table", options.sets});
-    if (const auto refusal = OutputRefusal(output, inputs)) {
-        ui.message(*refusal);
-        return false;
-    }
+    std::vector<NamedPath> outputs = {{"--out", *options.out}};
+    if (options.shard) outputs.push_back({"--out", ShardRecordPath(*options.out)});
+    for (const NamedPath& output : outputs)
+        if (const auto refusal = OutputRefusal(output, inputs)) {
+            ui.message(*refusal);
+            return false;
+        }
     return true;
 }
 
+// The sets of one slice of the table, in a shard; the rows around them are passed over.
+class SliceRows {
+public:
+    explicit SliceRows(SetRange range) : range_(range) {}
+
+    void keep(std::vector<TableRow>& rows) {
+        std::erase_if(rows, [this](const TableRow& row) {
+            if (!HoldsText(row)) return true;
+            ++seen_;
+            return seen_ < range_.first || seen_ >= range_.first + range_.count;
+        });
+    }
+    // Whether the slice's last set has been read: the rest of the table is not needed.
+    bool finished() const { return seen_ >= range_.first + range_.count - 1; }
+
+private:
+    SetRange range_;
+    std::int64_t seen_ = 0;
+};
+
+// The sets table as the seasons read it: the block of rows read last, row 1's titles and the parameter of
+// each column, and a shard's slice.
+struct SetTable {
+    SetRows file;
+    std::vector<TableRow> rows;
+    std::vector<std::string> titles;
+    std::vector<int> index;
+    std::optional<SliceRows> slice;
+};
+
 // Reads the first block of the table and its title row, which leaves `rows`; kSuccess, or the status the
 // command ends with after the message.
-int ReadTitleRow(SetRows& table, std::vector<TableRow>& rows, std::vector<std::string>& titles,
-                 std::vector<int>& index, UserInterface& ui) {
+int ReadTitleRow(SetTable& table, UserInterface& ui) {
     try {
-        if (!table.next(kSetsPerBlock, rows)) {
-            ui.message(table.source() + " is empty: row 1 must name parameters by their ids.");
+        if (!table.file.next(kSetsPerBlock, table.rows)) {
+            ui.message(table.file.source() + " is empty: row 1 must name parameters by their ids.");
             return kFailure;
         }
     } catch (const WorkbookError& e) {
-        ui.message(table.source() + ": " + e.what());
+        ui.message(table.file.source() + ": " + e.what());
         return kFailure;
     }
-    auto read = ReadTitles(rows, table.source(), ui);
+    auto read = ReadTitles(table.rows, table.file.source(), ui);
     if (!read) return kInvalidInputs;
-    index = std::move(*read);
-    titles = rows.front().cells;
-    rows.erase(rows.begin());
+    table.index = std::move(*read);
+    table.titles = table.rows.front().cells;
+    table.rows.erase(table.rows.begin());
+    return kSuccess;
+}
+
+// A file's bytes, in a digest of inputs. One that cannot be read adds nothing: the season read it already.
+void AddFileBytes(const std::filesystem::path& path, Digest& digest) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<char> buffer(1 << 16);
+    while (in) {
+        in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+        digest.add(std::string_view(buffer.data(), static_cast<std::size_t>(in.gcount())));
+    }
+    digest.add("\x1e");
+}
+
+// What makes the seasons of one ensemble: the configuration's and weather's bytes wherever the files lie
+// (each node of a cluster may see them at another path), and the season's other options as typed.
+void AddSeason(const EnsembleOptions& options, Digest& digest) {
+    for (const NamedPath& input : SeasonInputPaths(options.config, options.season))
+        AddFileBytes(input.path, digest);
+    const SeasonOptions& season = options.season;
+    for (const std::optional<int>& number : {season.weatherSheet, season.year})
+        digest.addField(number ? std::to_string(*number) : "-");
+    for (const auto* text :
+         {&season.latitude, &season.sowing, &season.transplanting, &season.start, &season.end})
+        digest.addField(*text ? "=" + **text : "-");
+    for (const std::string& setting : season.settings) digest.addField(setting);
+}
+
+// Reads the whole table ahead of a shard's seasons, for the sets the slices divide and a digest of every
+// cell; then rewinds it to the first block of sets, as ReadTitleRow leaves it. kSuccess, or the status
+// the command ends with after the message.
+int CountSets(SetTable& table, std::int64_t& sets, Digest& digest, UserInterface& ui) {
+    try {
+        do {
+            for (const TableRow& row : table.rows) {
+                for (const std::string& cell : row.cells) digest.addField(cell);
+                digest.add("\n");
+                sets += HoldsText(row) ? 1 : 0;
+            }
+        } while (table.file.next(kSetsPerBlock, table.rows));
+        table.file.rewind();
+        table.file.next(kSetsPerBlock, table.rows);
+        table.rows.erase(table.rows.begin());
+    } catch (const WorkbookError& e) {
+        ui.message(table.file.source() + ": " + e.what());
+        return kFailure;
+    }
+    return kSuccess;
+}
+
+// A shard's slice of the table, and the record of its inputs that the merge compares; kSuccess, or the
+// status the command ends with after the message.
+int SliceTable(const EnsembleOptions& options, const std::string& header, SetTable& table,
+               ShardRecord& record, UserInterface& ui) {
+    Digest inputs;
+    AddSeason(options, inputs);
+    inputs.addField(header);
+    for (const std::string& title : table.titles) inputs.addField(title);
+    inputs.add("\n");
+    std::int64_t sets = 0;
+    if (const int counted = CountSets(table, sets, inputs, ui); counted != kSuccess) return counted;
+    record.shard = *options.shard;
+    record.sets = sets;
+    record.range = SliceOfSets(record.shard, sets);
+    record.inputs = inputs.hex();
+    table.slice.emplace(record.range);
     return kSuccess;
 }
 
@@ -396,7 +507,10 @@ public:
         }
         return true;
     }
+    // A shard's part: the digest of what it writes, for its record.
+    void digestInto(Digest& content) { content_ = &content; }
     bool write(const std::string& text) {
+        if (content_) content_->add(text);
         if (!path_) {
             out_ << text;
             return true;
@@ -426,13 +540,13 @@ private:
     const std::optional<std::string>& path_;
     std::ostream& out_;
     AtomicFile file_;
+    Digest* content_ = nullptr;
 };
 
 // Runs the table block by block, writing each block's lines as it ends; the command's exit status.
 // Ctrl-C stops it after the block that runs.
-int RunBlocks(const SeasonInputs& inputs, SetRows& table, std::vector<TableRow>& rows,
-              const std::vector<std::string>& titles, const std::vector<int>& index, EnsembleLines& lines,
-              EnsembleOutput& output, int threads, ProgressLine& progress, UserInterface& ui) {
+int RunBlocks(const SeasonInputs& inputs, SetTable& table, EnsembleLines& lines, EnsembleOutput& output,
+              int threads, ProgressLine& progress, UserInterface& ui) {
     tulo::EnsembleOptions run;
     run.threads = threads;
     bool anyFailed = false;
@@ -441,23 +555,34 @@ int RunBlocks(const SeasonInputs& inputs, SetRows& table, std::vector<TableRow>&
     std::string text;
     try {
         do {
-            block.read(rows, titles, index);
-            anyFailed |= lines.run(inputs, block, run, text);
-            if (!output.write(text)) {
-                // The disk is full or gone: the rest would be lost as well.
-                ui.message("Cannot write " + output.path() +
-                           ": the disk refused the data; the ensemble stopped.");
-                return kFailure;
+            if (table.slice) table.slice->keep(table.rows);
+            block.read(table.rows, table.titles, table.index);
+            // A shard runs no season for the blocks before its slice.
+            if (!table.slice || !block.numbers.empty()) {
+                anyFailed |= lines.run(inputs, block, run, text);
+                if (!output.write(text)) {
+                    // The disk is full or gone: the rest would be lost as well.
+                    ui.message("Cannot write " + output.path() +
+                               ": the disk refused the data; the ensemble stopped.");
+                    return kFailure;
+                }
             }
             done += static_cast<std::int64_t>(block.numbers.size());
-            progress(done, table.progress());
+            progress(done, table.file.progress());
             if (interrupted.load()) {
-                output.stopped(done, rows, ui);
+                output.stopped(done, table.rows, ui);
                 return kFailure;
             }
-        } while (table.next(kSetsPerBlock, rows));
+            if (table.slice && table.slice->finished()) break;
+        } while (table.file.next(kSetsPerBlock, table.rows));
     } catch (const WorkbookError& e) {
-        ui.message(table.source() + ": " + e.what());
+        ui.message(table.file.source() + ": " + e.what());
+        return kFailure;
+    }
+    if (table.slice && !table.slice->finished()) {
+        // Rewritten between the count and the seasons: the part would lack sets its record promises.
+        ui.message(table.file.source() +
+                   " changed while the shard read it: it holds fewer sets than it did.");
         return kFailure;
     }
     return anyFailed ? kInvalidInputs : kSuccess;
@@ -472,12 +597,9 @@ int Ensemble(const EnsembleOptions& options, std::ostream& out, UserInterface& u
     const auto compiled = CompileConfig(options.config, options.season, form, ui, status);
     if (!compiled) return status;
 
-    SetRows table;
-    if (!table.open(options, ui)) return kFailure;
-    std::vector<TableRow> rows;
-    std::vector<std::string> titles;
-    std::vector<int> index;
-    if (const int read = ReadTitleRow(table, rows, titles, index, ui); read != kSuccess) return read;
+    SetTable table;
+    if (!table.file.open(options, ui)) return kFailure;
+    if (const int read = ReadTitleRow(table, ui); read != kSuccess) return read;
 
     std::vector<SeriesColumn> series;
     if (options.series) {
@@ -486,14 +608,27 @@ int Ensemble(const EnsembleOptions& options, std::ostream& out, UserInterface& u
         series = std::move(*parsed);
     }
     EnsembleLines lines(std::move(series));
+    ShardRecord record;
+    if (options.shard)
+        if (const int sliced = SliceTable(options, lines.header(), table, record, ui); sliced != kSuccess)
+            return sliced;
     EnsembleOutput output(options.out, out);
     if (!output.open(ui)) return kFailure;
+    Digest content;
+    if (options.shard) output.digestInto(content);
     output.write(lines.header());
     const InterruptStops interrupts;
     ProgressLine progress(isatty(fileno(stderr)) != 0);
-    status = RunBlocks(*compiled, table, rows, titles, index, lines, output, options.threads, progress, ui);
-    if (status == kFailure) return kFailure;
-    return output.commit(ui) ? status : kFailure;
+    status = RunBlocks(*compiled, table, lines, output, options.threads, progress, ui);
+    if (status == kFailure || !output.commit(ui)) return kFailure;
+    if (!options.shard) return status;
+    // The record goes last: a part without one is not complete, whatever the part's file holds.
+    record.content = content.hex();
+    if (const auto error = WriteFileAtomically(ShardRecordPath(*options.out), FormatShardRecord(record))) {
+        ui.message(*error);
+        return kFailure;
+    }
+    return status;
 }
 
 void RegisterEnsembleCommand(CommandLine& line) {
@@ -508,11 +643,26 @@ void RegisterEnsembleCommand(CommandLine& line) {
         ->required();
     AddWholeOption(command, "--sheet", options->sheet, 1, "Sheet of the sets workbook (1-based)");
     AddThreadsOption(command, options->threads);
-    command->add_option("--out", options->out, "Write the CSV here instead of standard output");
+    CLI::Option* output =
+        command->add_option("--out", options->out, "Write the CSV here instead of standard output");
     command->add_option("--series", options->series,
                         "Daily values instead of the season summary: NAME@DOY,... (e.g. LAI@200)");
+    command
+        ->add_option_function<std::string>(
+            "--shard",
+            [options](const std::string& text) {
+                options->shard = ParseShard(text);
+                if (!options->shard)
+                    throw OptionError("--shard must be I/N, the I-th of N slices with I from 1 to N (as "
+                                      "SLURM_ARRAY_TASK_ID counts with --array=1-N), not " +
+                                      QuoteValue(text) + ".");
+            },
+            "Run only the I-th of N contiguous slices of the sets, I counted from 1 as an array job's "
+            "task (SLURM_ARRAY_TASK_ID with --array=1-N); writes OUT and OUT.shard for ensemble-merge")
+        ->needs(output);
     line.add(command,
              [options](std::ostream& out, UserInterface& ui) { return Ensemble(*options, out, ui); });
+    RegisterEnsembleMergeCommand(line); // beside ensemble in --help
 }
 
 } // namespace tulo::cli

@@ -1,6 +1,7 @@
 #pragma once
 // tulo-cli ensemble: one season per parameter set of a table, in parallel.
 
+#include "EnsembleShards.h"
 #include "forms/SeasonOptions.h"
 #include "forms/UserInterface.h"
 
@@ -22,6 +23,7 @@ struct EnsembleOptions {
     int threads = 0;                   // 0: every core
     std::optional<std::string> out;    // CSV written here; standard output otherwise
     std::optional<std::string> series; // "NAME@DOY,..." instead of the season summary
+    std::optional<ShardSlice> shard;   // only this slice of the sets, into a part beside its record
 };
 
 int Ensemble(const EnsembleOptions& options, std::ostream& out, UserInterface& ui);
