@@ -2,6 +2,7 @@
 table as the machine itself."""
 
 import threading
+import time
 
 import numpy as np
 import pandas as pd
@@ -15,23 +16,27 @@ def rue_sets(count):
 
 
 def test_two_python_threads_run_ensembles_while_python_goes_on(demo):
-    sets = rue_sets(600)
+    sets = rue_sets(3000)
     expected = tulo.ensemble(demo, sets, threads=1)
-    results = [None, None]
+    results, spans = [None, None], [None, None]
 
     def work(slot):
+        start = time.perf_counter()
         results[slot] = tulo.ensemble(demo, sets, threads=1)
+        spans[slot] = (start, time.perf_counter())
 
     threads = [threading.Thread(target=work, args=(slot,)) for slot in range(2)]
     for thread in threads:
         thread.start()
-    # With the interpreter held by a run, this loop would stand still until both ended.
-    ticks = 0
+    # While a run held the interpreter, this thread would stand still for the whole of it.
+    ticks = []
     while any(thread.is_alive() for thread in threads):
-        ticks += 1
+        ticks.append(time.perf_counter())
     for thread in threads:
         thread.join()
-    assert ticks > 1000
+    first, last = min(s for s, _ in spans), max(e for _, e in spans)
+    inside = [first] + [t for t in ticks if first < t < last] + [last]
+    assert max(np.diff(inside)) < 0.25 * (last - first)
     for result in results:
         pd.testing.assert_frame_equal(result, expected)
 
