@@ -1,6 +1,7 @@
 // The extension module _tulo: the core's seasons and ensembles for the package tulo, numbers in numpy
 // arrays. Seasons run with the interpreter released, so other Python threads go on meanwhile.
 
+#include "Fits.h"
 #include "Runs.h"
 #include "SeasonSource.h"
 #include "engine/Parameters.h"
@@ -170,4 +171,6 @@ PYBIND11_MODULE(_tulo, module) {
     module.def("run_daily", &RunDailyPython, py::arg("season"));
     module.def("run_sets", &RunSetsPython, py::arg("season"), py::arg("sets"), py::arg("parameters"),
                py::arg("outputs"), py::arg("threads") = 0);
+    module.def("phenology", &FitPhenologyPython, py::arg("season"), py::arg("flowering"), py::arg("maturity"),
+               py::arg("emergence") = py::none());
 }

@@ -2,6 +2,7 @@
 
 #include "SeasonSource.h"
 
+#include "calibration/Phenology.h"
 #include "engine/FormModel.h"
 #include "engine/Parameters.h"
 #include "engine/UserInterface.h"
@@ -118,6 +119,18 @@ Season Season::withSettings(const std::vector<std::string>& settings) const {
     options.settings = settings;
     if (!ApplySeasonOptions(state->form, options, ui)) throw InputRefused(std::move(ui.messages));
     return Compile(std::move(state), std::move(ui.messages), year_, weatherSource_);
+}
+
+Season Season::withPhenology(const PhenologyFit& fit) const {
+    auto state = std::make_shared<FormState>(*form_);
+    WritePhenologyValues(state->form, fit);
+    return Compile(std::move(state), {}, year_, weatherSource_);
+}
+
+int SeasonDayOf(std::string_view option, std::string_view text, std::optional<int> year) {
+    const SeasonDay day = ParseSeasonDay(option, text, year);
+    if (!day.doy) throw InputRefused({day.refusal});
+    return *day.doy;
 }
 
 int ParameterByName(std::string_view name) {

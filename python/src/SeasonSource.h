@@ -12,6 +12,10 @@
 #include <string_view>
 #include <vector>
 
+namespace tulo {
+struct PhenologyFit;
+}
+
 namespace tulo::python {
 
 // Inputs refused, with every problem in the command line's words; the package raises it as ValueError.
@@ -48,6 +52,8 @@ public:
 
     // A copy with crop parameters changed (NAME=VALUE each).
     Season withSettings(const std::vector<std::string>& settings) const;
+    // A copy with fitted thermal times, written as `tulo-cli phenology --save` writes them.
+    Season withPhenology(const PhenologyFit& fit) const;
 
     const SeasonInputs& inputs() const { return *inputs_; }
     std::shared_ptr<const SeasonInputs> sharedInputs() const { return inputs_; }
@@ -65,6 +71,10 @@ private:
     static Season Compile(std::shared_ptr<const FormState> form, std::vector<std::string> messages,
                           std::optional<int> year, std::string weatherSource);
 };
+
+// A day option's text ("200", "2019-07-19") as a day of year, read in the season's year; InputRefused,
+// naming `option` as the command line does, when it is no day of a season.
+int SeasonDayOf(std::string_view option, std::string_view text, std::optional<int> year);
 
 // The registry index of a crop parameter named by id, crop workbook key or caption; InputRefused, in the
 // command line's words, for any other name.

@@ -113,3 +113,21 @@ def test_new_season_equals_the_new_command_and_takes_weather_tables(cli, tmp_pat
     from_days = tulo.Season.new(weather=by_day, sowing=120, lat=45.3).run()
     from_dates = tulo.Season.new(weather=dated, sowing="2019-04-30", lat=45.3).run()
     pd.testing.assert_frame_equal(from_days.drop(columns="date"), from_dates.drop(columns="date"))
+
+
+def test_phenology_equals_the_command_and_its_season_hits_the_days(cli, demo, tmp_path):
+    import json
+
+    fit = tulo.phenology(demo, flowering=215, maturity="1970-10-07")
+    done = cli("phenology", EXAMPLES / "demo.sim", "--flowering", 215, "--maturity", "1970-10-07", "--json",
+               "--save", tmp_path / "fitted.sim")
+    expected = json.loads(done.stdout)
+    assert fit["parameters"] == expected["parameters"]
+    assert fit["stages"].drop(columns="note").to_dict("records") == expected["stages"]
+    summary = fit["season"].summary()
+    assert (summary["flowering"], summary["maturity"]) == (215, 280)
+    assert fit["season"].run().equals(tulo.Season.from_file(tmp_path / "fitted.sim").run())
+    with pytest.raises(ValueError) as refused:
+        tulo.phenology(demo, flowering=300, maturity=250)
+    assert refused.value.problems == cli("phenology", EXAMPLES / "demo.sim", "--flowering", 300, "--maturity", 250,
+                                         check=False).stderr.splitlines()

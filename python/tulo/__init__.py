@@ -20,7 +20,7 @@ import pandas as _pd
 from . import _tulo
 from ._tulo import InputError
 
-__all__ = ["InputError", "Season", "parameters", "ensemble", "model", "Model"]
+__all__ = ["InputError", "Season", "parameters", "ensemble", "model", "Model", "phenology"]
 
 
 def parameters() -> _pd.DataFrame:
@@ -222,3 +222,15 @@ def model(season: Season, factors: Sequence[str], output: str = "agb_end_of_crop
     """``f(X: ndarray[n, k]) -> ndarray[n]`` for sensitivity-analysis and optimisation libraries; the
     factors and the output are checked now, so a typo fails here rather than in the first call."""
     return Model(season, factors, output, threads)
+
+
+def phenology(season: Season, *, flowering, maturity, emergence=None) -> dict:
+    """The thermal times that bring the crop to the stages on the days observed, as ``tulo-cli
+    phenology``: days of year, date texts or ``datetime.date``; without ``emergence`` its thermal time
+    stays. Returns ``parameters`` (registry id to value, degree-days), ``stages`` (a DataFrame of stage,
+    observed and simulated day, error in days and the note of a day missed) and ``season``, the season
+    with the fitted values."""
+    fit = _tulo.phenology(season._season, _text(flowering), _text(maturity), _text(emergence))
+    return {"parameters": dict(fit["parameters"]),
+            "stages": _pd.DataFrame(fit["stages"], columns=["stage", "observed", "simulated", "error", "note"]),
+            "season": Season(fit["season"])}

@@ -79,3 +79,6 @@ class Model:
     def __call__(self, X: npt.ArrayLike) -> npt.NDArray[np.float64]: ...
 
 def model(season: Season, factors: Sequence[str], output: str = ..., threads: int | None = ...) -> Model: ...
+
+def phenology(season: Season, *, flowering: _Day, maturity: _Day, emergence: _Day = ...) -> dict[str, object]:
+    """{"parameters": {id: degree-days}, "stages": DataFrame, "season": Season with the fitted values}."""
