@@ -13,4 +13,11 @@ namespace tulo::python {
 pybind11::dict FitPhenologyPython(const Season& season, const std::string& flowering,
                                   const std::string& maturity, const std::optional<std::string>& emergence);
 
+// The season's run evaluated against measurements of one of the six evaluable report variables ("AGB tot
+// (tAGB/ha)", ...): a table of titles in row 1 then day (or date) and value, named `source` in messages,
+// as `tulo-cli evaluate --json` gives it, with the pairs as (day, measured, simulated) lists and the
+// notes the command line prints after `notes` (what reading the table said).
+pybind11::dict EvaluatePython(const Season& season, const std::string& variable, const Grid& table,
+                              const std::string& source, std::vector<std::string> notes);
+
 } // namespace tulo::python

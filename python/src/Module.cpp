@@ -171,6 +171,22 @@ PYBIND11_MODULE(_tulo, module) {
     module.def("run_daily", &RunDailyPython, py::arg("season"));
     module.def("run_sets", &RunSetsPython, py::arg("season"), py::arg("sets"), py::arg("parameters"),
                py::arg("outputs"), py::arg("threads") = 0);
+    module.def("evaluate_file", [](const Season& season, const std::string& variable, const std::string& path,
+                                   std::optional<int> sheet) {
+        std::string source;
+        std::vector<std::string> notes;
+        const tulo::Grid table = ImportTable(path, sheet, source, notes);
+        return EvaluatePython(season, variable, table, source, std::move(notes));
+    });
+    module.def("evaluate_rows", [](const Season& season, const std::string& variable,
+                                   const std::vector<std::vector<std::string>>& rows,
+                                   const std::string& source) {
+        tulo::Grid table(static_cast<int>(rows.size()), rows.empty() ? 0 : static_cast<int>(rows[0].size()));
+        for (std::size_t r = 0; r < rows.size(); ++r)
+            for (std::size_t c = 0; c < rows[r].size(); ++c)
+                table.setText(static_cast<int>(r) + 1, static_cast<int>(c) + 1, rows[r][c]);
+        return EvaluatePython(season, variable, table, source, {});
+    });
     module.def("phenology", &FitPhenologyPython, py::arg("season"), py::arg("flowering"), py::arg("maturity"),
                py::arg("emergence") = py::none());
 }

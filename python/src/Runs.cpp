@@ -80,13 +80,18 @@ std::vector<ParameterSet> ReadSets(std::size_t rows, std::span<const double> set
 
 } // namespace
 
-DailySeries RunDaily(const SeasonInputs& inputs) {
+std::unique_ptr<RunState> RunChecked(const SeasonInputs& inputs) {
     auto run = std::make_unique<RunState>(); // large: off the stack
     RunSeason(inputs, {}, *run);
     if (const auto where = FirstNonFiniteOutput(*run))
         throw InputRefused({"The simulation gave a value that is not a number (" + *where +
                             "). Check the crop parameters and the weather of that day; nothing was shown or "
                             "saved."});
+    return run;
+}
+
+DailySeries RunDaily(const SeasonInputs& inputs) {
+    const auto run = RunChecked(inputs);
     DailySeries series;
     for (int d = run->control.InitialDate; d < run->control.FinalDate; ++d) series.days.push_back(d);
     for (const OutputVariable& variable : DailyOutputVariables())

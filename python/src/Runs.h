@@ -7,6 +7,7 @@
 #include "engine/SeasonInputs.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -27,6 +28,8 @@ struct DailySeries {
 };
 
 // Runs the season; InputRefused, with the command line's words, when a series is not finite.
+std::unique_ptr<RunState> RunChecked(const SeasonInputs& inputs);
+// The same, read into every daily series and the summary.
 DailySeries RunDaily(const SeasonInputs& inputs);
 
 // One output of an ensemble: a summary key ("agb_max") or a daily series on a day ("LAI@200").

@@ -8,6 +8,7 @@
 #include "engine/UserInterface.h"
 #include "io/SeasonOptions.h"
 #include "io/SimConfig.h"
+#include "io/SpreadsheetCommands.h"
 
 namespace tulo::python {
 
@@ -131,6 +132,17 @@ int SeasonDayOf(std::string_view option, std::string_view text, std::optional<in
     const SeasonDay day = ParseSeasonDay(option, text, year);
     if (!day.doy) throw InputRefused({day.refusal});
     return *day.doy;
+}
+
+Grid ImportTable(const std::string& path, std::optional<int> sheet, std::string& source,
+                 std::vector<std::string>& notes) {
+    Grid grid;
+    CollectingUi ui;
+    const bool read =
+        ImportWorkbookSheet(grid, path, ui, {sheet, "--sheet", std::nullopt, true}, &source) == Outcome::Done;
+    if (!read) throw InputRefused(std::move(ui.messages));
+    notes = std::move(ui.messages);
+    return grid;
 }
 
 int ParameterByName(std::string_view name) {

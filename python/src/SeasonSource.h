@@ -3,6 +3,7 @@
 // or a copy sent to another process compiles to the same inputs, and its compilation. Reading follows the
 // command line's rules and texts; nothing is printed, every message is collected.
 
+#include "engine/Grid.h"
 #include "engine/SeasonInputs.h"
 
 #include <memory>
@@ -75,6 +76,12 @@ private:
 // A day option's text ("200", "2019-07-19") as a day of year, read in the season's year; InputRefused,
 // naming `option` as the command line does, when it is no day of a season.
 int SeasonDayOf(std::string_view option, std::string_view text, std::optional<int> year);
+
+// A table file of any kind the readers take (sheet 1 when not given), as the command line imports a table
+// of measurements; `source` receives how messages name it, `notes` what the import said. InputRefused
+// with the reasons when it cannot be read.
+Grid ImportTable(const std::string& path, std::optional<int> sheet, std::string& source,
+                 std::vector<std::string>& notes);
 
 // The registry index of a crop parameter named by id, crop workbook key or caption; InputRefused, in the
 // command line's words, for any other name.

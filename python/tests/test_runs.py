@@ -131,3 +131,20 @@ def test_phenology_equals_the_command_and_its_season_hits_the_days(cli, demo, tm
         tulo.phenology(demo, flowering=300, maturity=250)
     assert refused.value.problems == cli("phenology", EXAMPLES / "demo.sim", "--flowering", 300, "--maturity", 250,
                                          check=False).stderr.splitlines()
+
+
+def test_evaluation_equals_the_command_from_a_file_or_a_dataframe(cli):
+    import json
+
+    samples = EXAMPLES / "field" / "agb-early.csv"
+    season = tulo.Season.from_file(EXAMPLES / "demo.sim", weather=EXAMPLES / "field" / "site.met", sowing="2019-04-30")
+    expected = json.loads(cli("evaluate", EXAMPLES / "demo.sim", "--weather", EXAMPLES / "field" / "site.met",
+                              "--sowing", "2019-04-30", "--measured", samples, "--variable", "AGB tot (tAGB/ha)",
+                              "--json").stdout)
+    for measured in (samples, pd.read_csv(samples, dtype=str)):
+        result = tulo.evaluate(season, measured)
+        for key in ("n", "RMSE", "RRMSE", "EF", "CRM", "Slope", "Intercept", "R2", "F", "pF", "mark"):
+            assert result[key] == expected[key], key
+        assert list(result["pairs"]["day"]) == [p["day"] for p in expected["pairs"]]
+    with pytest.raises(ValueError, match="cannot be evaluated"):
+        tulo.evaluate(season, samples, variable="AGB")

@@ -20,7 +20,7 @@ import pandas as _pd
 from . import _tulo
 from ._tulo import InputError
 
-__all__ = ["InputError", "Season", "parameters", "ensemble", "model", "Model", "phenology"]
+__all__ = ["InputError", "Season", "parameters", "ensemble", "model", "Model", "phenology", "evaluate"]
 
 
 def parameters() -> _pd.DataFrame:
@@ -234,3 +234,32 @@ def phenology(season: Season, *, flowering, maturity, emergence=None) -> dict:
     return {"parameters": dict(fit["parameters"]),
             "stages": _pd.DataFrame(fit["stages"], columns=["stage", "observed", "simulated", "error", "note"]),
             "season": Season(fit["season"])}
+
+
+def _cell(value) -> str:
+    if value is None or (isinstance(value, float) and _math.isnan(value)) or value is _pd.NaT:
+        return ""
+    if isinstance(value, (_datetime.date, _pd.Timestamp)):
+        return value.strftime("%Y-%m-%d")
+    if isinstance(value, (float, _np.floating)):
+        return repr(float(value))
+    return str(value)
+
+
+def evaluate(season: Season, measured, variable: str = "AGB tot (tAGB/ha)", sheet: int | None = None) -> dict:
+    """The season's run against measurements, as ``tulo-cli evaluate --json``: ``measured`` is a table
+    file of any kind TULO reads (``sheet`` 1-based) or a DataFrame, its first column the day of year or
+    the date, its second the value, in the report's units (t/ha for biomass, m2/m2 for GAI). Returns the
+    indices (n, RMSE, RRMSE in %, EF, CRM, ...), ``pairs`` (a DataFrame of day, measured, simulated),
+    ``left_out``, ``after_crop_end``, ``before_sowing`` and ``notes``, what the command line would
+    print beside the result."""
+    if isinstance(measured, _pd.DataFrame):
+        rows = [[str(c) for c in measured.columns]] + [[_cell(v) for v in row] for row in measured.itertuples(index=False)]
+        result = _tulo.evaluate_rows(season._season, variable, rows, "the measured table")
+    else:
+        result = _tulo.evaluate_file(season._season, variable, _os.fspath(measured), sheet)
+    days, observed, simulated = result["pairs"]
+    result["pairs"] = _pd.DataFrame({"day": _np.asarray(days, dtype=_np.int32),
+                                     "measured": _np.asarray(observed, dtype=_np.float32),
+                                     "simulated": _np.asarray(simulated, dtype=_np.float32)})
+    return dict(result)

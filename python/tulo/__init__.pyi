@@ -82,3 +82,7 @@ def model(season: Season, factors: Sequence[str], output: str = ..., threads: in
 
 def phenology(season: Season, *, flowering: _Day, maturity: _Day, emergence: _Day = ...) -> dict[str, object]:
     """{"parameters": {id: degree-days}, "stages": DataFrame, "season": Season with the fitted values}."""
+def evaluate(
+    season: Season, measured: str | os.PathLike[str] | pd.DataFrame, variable: str = ..., sheet: int | None = ...
+) -> dict[str, object]:
+    """The keys of ``tulo-cli evaluate --json`` (RRMSE in %), pairs as a DataFrame, and notes."""
