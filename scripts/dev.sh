@@ -18,7 +18,9 @@ cd "$(dirname "$0")/.."
 
 PACKAGES=(cmake g++ ninja-build pkgconf clang-format clang libclang-rt-14-dev
           qt6-base-dev qt6-charts-dev qt6-svg-dev libgl-dev liborcus-dev libxlsxwriter-dev
-          libboost-dev libtbb-dev libcli11-dev nlohmann-json3-dev libgtest-dev libbenchmark-dev xvfb xauth)
+          libboost-dev libtbb-dev libcli11-dev nlohmann-json3-dev libgtest-dev libbenchmark-dev xvfb xauth
+          pybind11-dev python3-dev python3-numpy python3-pandas python3-pytest python3-distributed
+          python3-matplotlib)
 
 install_missing() {
     local missing=() p

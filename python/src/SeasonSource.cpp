@@ -1,0 +1,157 @@
+// The one file of the package that reads forms: configurations, season options and the compilation.
+
+#include "SeasonSource.h"
+
+#include "calibration/Phenology.h"
+#include "engine/FormModel.h"
+#include "engine/Parameters.h"
+#include "engine/UserInterface.h"
+#include "io/SeasonOptions.h"
+#include "io/SimConfig.h"
+#include "io/SpreadsheetCommands.h"
+
+namespace tulo::python {
+
+namespace {
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
+    return text;
+}
+
+// Keeps what the command line would print, in order; answers every question as a console does, where
+// nobody is there to answer.
+class CollectingUi : public UserInterface {
+public:
+    std::vector<std::string> messages;
+
+    void message(std::string_view text, std::string_view title, Icon) override {
+        messages.push_back(title.empty() ? std::string(text) : std::string(title) + ": " + std::string(text));
+    }
+    Answer ask(std::string_view text, Buttons buttons, std::string_view, Icon) override {
+        if (buttons == Buttons::Ok) messages.emplace_back(text);
+        return buttons == Buttons::Ok         ? Answer::Ok
+               : buttons == Buttons::OkCancel ? Answer::Cancel
+                                              : Answer::No;
+    }
+    std::optional<std::string> input(std::string_view, std::string_view, std::string_view) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> openFile(const FileDialog&) override { return std::nullopt; }
+    std::optional<std::string> saveFile(const FileDialog&) override { return std::nullopt; }
+    void setBusy(bool) override {}
+    void processEvents() override {}
+};
+
+SeasonOptions OptionsOf(const SeasonRequest& request) {
+    SeasonOptions options;
+    options.weather = request.weather;
+    options.weatherSheet = request.weatherSheet;
+    options.year = request.year;
+    options.latitude = request.latitude;
+    options.sowing = request.sowing;
+    options.start = request.start;
+    options.end = request.end;
+    options.transplanting = request.transplanting;
+    options.settings = request.settings;
+    return options;
+}
+
+} // namespace
+
+struct FormState {
+    FormModel form;
+};
+
+InputRefused::InputRefused(std::vector<std::string> problems)
+    : std::runtime_error(JoinLines(problems)), problems_(std::move(problems)) {}
+
+Season Season::Compile(std::shared_ptr<const FormState> form, std::vector<std::string> messages,
+                       std::optional<int> year, std::string weatherSource) {
+    const Compilation compiled = CompileInputs(form->form);
+    // As the command line names it: a problem of a weather table read from a file names the file.
+    for (const InputProblem& problem : compiled.problems)
+        messages.push_back(problem.field == ctl::sprWeather && !weatherSource.empty()
+                               ? weatherSource + ": " + problem.text
+                               : problem.text);
+    if (!compiled.inputs) throw InputRefused(std::move(messages));
+    for (const InputProblem& warning : compiled.warnings) messages.push_back(warning.text);
+    Season season;
+    season.form_ = std::move(form);
+    season.inputs_ = compiled.inputs;
+    season.warnings_ = std::move(messages);
+    season.year_ = year;
+    season.weatherSource_ = std::move(weatherSource);
+    return season;
+}
+
+Season Season::FromFile(const std::string& path, const SeasonRequest& request) {
+    auto state = std::make_shared<FormState>();
+    if (const auto error = ReadSimConfig(path, state->form)) throw InputRefused({path + ": " + *error});
+    CollectingUi ui;
+    const auto changes = ApplySeasonOptions(state->form, OptionsOf(request), ui);
+    if (!changes) throw InputRefused(std::move(ui.messages));
+    return Compile(std::move(state), std::move(ui.messages), changes->year, changes->weatherSource);
+}
+
+Season Season::New(const SeasonRequest& request) {
+    auto state = std::make_shared<FormState>();
+    CollectingUi ui;
+    const auto changes = MakeNewSeason(state->form, OptionsOf(request), request.floodedLevelCm, ui);
+    if (!changes) throw InputRefused(std::move(ui.messages));
+    return Compile(std::move(state), std::move(ui.messages), changes->year, changes->weatherSource);
+}
+
+std::string Season::configText() const {
+    return FormatSimConfig(form_->form);
+}
+
+Season Season::FromConfigText(std::string_view text, std::optional<int> year) {
+    auto state = std::make_shared<FormState>();
+    if (const auto error = ParseSimConfig(text, state->form)) throw InputRefused({*error});
+    return Compile(std::move(state), {}, year, {});
+}
+
+Season Season::withSettings(const std::vector<std::string>& settings) const {
+    auto state = std::make_shared<FormState>(*form_);
+    CollectingUi ui;
+    SeasonOptions options;
+    options.settings = settings;
+    if (!ApplySeasonOptions(state->form, options, ui)) throw InputRefused(std::move(ui.messages));
+    return Compile(std::move(state), std::move(ui.messages), year_, weatherSource_);
+}
+
+Season Season::withPhenology(const PhenologyFit& fit) const {
+    auto state = std::make_shared<FormState>(*form_);
+    WritePhenologyValues(state->form, fit);
+    return Compile(std::move(state), {}, year_, weatherSource_);
+}
+
+int SeasonDayOf(std::string_view option, std::string_view text, std::optional<int> year) {
+    const SeasonDay day = ParseSeasonDay(option, text, year);
+    if (!day.doy) throw InputRefused({day.refusal});
+    return *day.doy;
+}
+
+Grid ImportTable(const std::string& path, std::optional<int> sheet, std::string& source,
+                 std::vector<std::string>& notes) {
+    Grid grid;
+    CollectingUi ui;
+    const bool read =
+        ImportWorkbookSheet(grid, path, ui, {sheet, "--sheet", std::nullopt, true}, &source) == Outcome::Done;
+    if (!read) throw InputRefused(std::move(ui.messages));
+    notes = std::move(ui.messages);
+    return grid;
+}
+
+int ParameterByName(std::string_view name) {
+    const ParameterInfo* info = FindParameterByName(name);
+    if (!info)
+        throw InputRefused({"\"" + std::string(name) +
+                            "\" is not a crop parameter: name parameters by their ids, crop workbook keys or "
+                            "captions (tulo.parameters() lists them)."});
+    return ParameterIndex(info->id);
+}
+
+} // namespace tulo::python

@@ -1,0 +1,90 @@
+#pragma once
+// A season as the Python package holds it: the configuration's form, kept whole so that a changed copy
+// or a copy sent to another process compiles to the same inputs, and its compilation. Reading follows the
+// command line's rules and texts; nothing is printed, every message is collected.
+
+#include "engine/Grid.h"
+#include "engine/SeasonInputs.h"
+
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tulo {
+struct PhenologyFit;
+}
+
+namespace tulo::python {
+
+// Inputs refused, with every problem in the command line's words; the package raises it as ValueError.
+class InputRefused : public std::runtime_error {
+public:
+    explicit InputRefused(std::vector<std::string> problems);
+    const std::vector<std::string>& problems() const { return problems_; }
+
+private:
+    std::vector<std::string> problems_;
+};
+
+// What changes a configuration's season, or makes a new one; texts as the command line takes them.
+struct SeasonRequest {
+    std::optional<std::string> weather; // a weather file of any reader, or a workbook
+    std::optional<int> weatherSheet;    // 1-based
+    std::optional<int> year;            // the season's year in a weather file of several
+    std::optional<std::string> latitude, sowing, start, end, transplanting;
+    std::optional<double> floodedLevelCm; // new seasons only: flooded this deep (cm)
+    std::vector<std::string> settings;    // NAME=VALUE, a crop parameter by id, key or caption
+};
+
+struct FormState; // the form, known to SeasonSource.cpp alone
+
+class Season {
+public:
+    // A configuration file changed by the request; InputRefused when it cannot be read or compiled.
+    static Season FromFile(const std::string& path, const SeasonRequest& request);
+    // A new season from a weather file, as `tulo-cli new` makes it.
+    static Season New(const SeasonRequest& request);
+    // The configuration file's text, and back: how a season travels to another process.
+    std::string configText() const;
+    static Season FromConfigText(std::string_view text, std::optional<int> year);
+
+    // A copy with crop parameters changed (NAME=VALUE each).
+    Season withSettings(const std::vector<std::string>& settings) const;
+    // A copy with fitted thermal times, written as `tulo-cli phenology --save` writes them.
+    Season withPhenology(const PhenologyFit& fit) const;
+
+    const SeasonInputs& inputs() const { return *inputs_; }
+    std::shared_ptr<const SeasonInputs> sharedInputs() const { return inputs_; }
+    const std::vector<std::string>& warnings() const { return warnings_; }
+    // The season's calendar year, when its weather file or a date told it.
+    std::optional<int> year() const { return year_; }
+
+private:
+    std::shared_ptr<const FormState> form_;
+    std::shared_ptr<const SeasonInputs> inputs_;
+    std::vector<std::string> warnings_;
+    std::optional<int> year_;
+    std::string weatherSource_;
+
+    static Season Compile(std::shared_ptr<const FormState> form, std::vector<std::string> messages,
+                          std::optional<int> year, std::string weatherSource);
+};
+
+// A day option's text ("200", "2019-07-19") as a day of year, read in the season's year; InputRefused,
+// naming `option` as the command line does, when it is no day of a season.
+int SeasonDayOf(std::string_view option, std::string_view text, std::optional<int> year);
+
+// A table file of any kind the readers take (sheet 1 when not given), as the command line imports a table
+// of measurements; `source` receives how messages name it, `notes` what the import said. InputRefused
+// with the reasons when it cannot be read.
+Grid ImportTable(const std::string& path, std::optional<int> sheet, std::string& source,
+                 std::vector<std::string>& notes);
+
+// The registry index of a crop parameter named by id, crop workbook key or caption; InputRefused, in the
+// command line's words, for any other name.
+int ParameterByName(std::string_view name);
+
+} // namespace tulo::python

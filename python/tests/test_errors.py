@@ -1,0 +1,38 @@
+"""Refusals are exceptions with the command line's texts, and nothing is printed."""
+
+import numpy as np
+import pytest
+
+import tulo
+from conftest import EXAMPLES
+
+
+def cli_messages(done):
+    return [line for line in done.stderr.splitlines() if line]
+
+
+def test_refusals_have_the_command_line_texts(cli, demo, capfd):
+    with pytest.raises(tulo.InputError) as missing:
+        tulo.Season.from_file("/nonexistent/x.sim")
+    assert missing.value.problems == cli_messages(cli("run", "/nonexistent/x.sim", check=False))
+
+    with pytest.raises(ValueError) as bound:
+        demo.with_params(RUE=99, Tb="abc")
+    done = cli("run", EXAMPLES / "demo.sim", "--set", "RUE=99", "--set", "Tb=abc", check=False)
+    assert bound.value.problems == cli_messages(done) and str(bound.value) == "\n".join(cli_messages(done))
+
+    with pytest.raises(ValueError) as sowing:
+        tulo.Season.from_file(EXAMPLES / "demo.sim", sowing="2019-02-30")
+    done = cli("run", EXAMPLES / "demo.sim", "--sowing", "2019-02-30", check=False)
+    assert sowing.value.problems == cli_messages(done)
+    assert capfd.readouterr() == ("", "")
+
+
+def test_bad_names_and_shapes_are_refused(demo):
+    for call in (lambda: tulo.ensemble(demo, np.ones((2, 2)), parameters=["RUE", "Nonsense"]),
+                 lambda: tulo.ensemble(demo, np.ones((2, 3)), parameters=["RUE", "K"]),
+                 lambda: tulo.ensemble(demo, np.ones((2, 1)), ["LAI@1"], parameters=["RUE"]),
+                 lambda: tulo.ensemble(demo, np.ones((2, 1)), ["LAI"], parameters=["RUE"]),
+                 lambda: tulo.model(demo, ["RUE"], output="flowering_typo")):
+        with pytest.raises(ValueError):
+            call()

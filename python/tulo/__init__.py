@@ -1,0 +1,265 @@
+"""TULO from Python: paddy rice seasons, ensembles and model functions, with pandas and numpy.
+
+Units follow the daily CSV of ``tulo-cli run``: days of year, biomass in g/m2 (the summary's
+``agb_*`` and ``panicles_*`` in t/ha), leaf area index in m2/m2, temperatures in degrees C, water
+levels in cm. Bad inputs raise :class:`InputError` (a ``ValueError``) whose ``problems`` lists every
+problem in the words of the command line; nothing is printed.
+"""
+
+from __future__ import annotations
+
+import datetime as _datetime
+import math as _math
+import os as _os
+import tempfile as _tempfile
+from typing import Iterable, Mapping, Sequence
+
+import numpy as _np
+import pandas as _pd
+
+from . import _tulo
+from ._tulo import InputError
+
+__all__ = ["InputError", "Season", "parameters", "ensemble", "model", "Model", "phenology", "evaluate"]
+
+
+def parameters() -> _pd.DataFrame:
+    """The crop parameter registry: id, key (crop workbook), caption, unit, default, min, max, reason."""
+    return _pd.DataFrame(_tulo.parameters(), columns=["id", "key", "caption", "unit", "default", "min", "max", "reason"])
+
+
+def _summary_value(cell: str):
+    """A summary cell as ``run --json`` gives it: None for a stage not reached, whole numbers as int."""
+    if cell == "":
+        return None
+    value = float(cell)
+    if value == _math.floor(value) and abs(value) < 1e15:
+        return int(value)
+    return value
+
+
+def _text(value) -> str | None:
+    if value is None:
+        return None
+    if isinstance(value, (_datetime.date, _pd.Timestamp)):
+        return value.strftime("%Y-%m-%d")
+    return str(value)
+
+
+def _settings(params: Mapping[str, object]) -> list[str]:
+    # repr gives the shortest text that reads back as the same double.
+    return [f"{name}={float(value)!r}" if isinstance(value, (float, _np.floating)) else f"{name}={value}"
+            for name, value in params.items()]
+
+
+class Season:
+    """One season at one site: a configuration (``.sim``) changed by the options given, compiled and
+    checked. Seasons are immutable: :meth:`with_params` returns a new one."""
+
+    __slots__ = ("_season",)
+
+    def __init__(self, season: _tulo.Season):
+        self._season = season
+
+    @classmethod
+    def from_file(cls, path: str | _os.PathLike, *, weather=None, weather_sheet: int | None = None,
+                  year: int | None = None, lat=None, sowing=None, start=None, end=None,
+                  transplanting=None) -> "Season":
+        """Reads a configuration; the options change its season as ``tulo-cli run``'s options do
+        (days as day of year, date text or ``datetime.date``; ``lat`` in degrees north)."""
+        with _WeatherFile(weather) as weather_path:
+            return cls(_tulo.Season.from_file(
+                _os.fspath(path), weather=weather_path, weather_sheet=weather_sheet, year=year,
+                latitude=_text(lat), sowing=_text(sowing), start=_text(start), end=_text(end),
+                transplanting=_text(transplanting)))
+
+    @classmethod
+    def new(cls, *, weather, sowing, lat=None, start=None, end=None, transplanting=None,
+            flooded: float | None = None, weather_sheet: int | None = None,
+            year: int | None = None) -> "Season":
+        """A new season as ``tulo-cli new`` makes it. ``weather`` is a weather file of any format
+        TULO reads, or a DataFrame with a ``date`` (or ``DOY``) column and the weather file's named
+        quantities; ``flooded`` is the water level in cm (unflooded when None)."""
+        with _WeatherFile(weather) as weather_path:
+            return cls(_tulo.Season.new(
+                weather=weather_path, weather_sheet=weather_sheet, year=year, latitude=_text(lat),
+                sowing=_text(sowing), start=_text(start), end=_text(end),
+                transplanting=_text(transplanting), flooded=flooded))
+
+    def with_params(self, **params) -> "Season":
+        """A copy with crop parameters changed, named by registry id, crop workbook key or caption."""
+        return Season(self._season.with_settings(_settings(params)))
+
+    @property
+    def warnings(self) -> list[str]:
+        """What runs but may surprise (a sowing before the first simulated day, ...)."""
+        return list(self._season.warnings)
+
+    @property
+    def days(self) -> range:
+        """The simulated days of year."""
+        return range(self._season.first_day, self._season.last_day + 1)
+
+    def run(self) -> _pd.DataFrame:
+        """The daily series, the columns of ``tulo-cli run --daily``, indexed by day of year (``DOY``),
+        with a ``date`` column when the season's year is known."""
+        days, columns, _ = _tulo.run_daily(self._season)
+        frame = _pd.DataFrame({name: values for name, _, _, values in columns},
+                              index=_pd.Index(days, name="DOY"))
+        frame.insert(0, "date", self._dates(days))
+        frame.attrs["units"] = {name: unit for name, unit, _, _ in columns}
+        return frame
+
+    def summary(self) -> dict:
+        """The season summary with the keys of ``tulo-cli run --json`` (days of year, t/ha, m2/m2, %, cm)."""
+        _, _, cells = _tulo.run_daily(self._season)
+        return {key: _summary_value(cell) for key, cell in cells.items()}
+
+    def _dates(self, days):
+        year = self._season.year
+        if year is None:
+            return _pd.Series(_pd.NaT, index=days, dtype="datetime64[ns]").values
+        return _pd.to_datetime(f"{year}-01-01") + _pd.to_timedelta(_np.asarray(days) - 1, unit="D")
+
+    def __reduce__(self):
+        return (_season_from_text, (self._season.config_text(), self._season.year))
+
+    def __repr__(self) -> str:
+        return f"<tulo.Season days {self._season.first_day}..{self._season.last_day}>"
+
+
+def _season_from_text(text: str, year: int | None) -> Season:
+    return Season(_tulo.Season.from_config_text(text, year))
+
+
+class _WeatherFile:
+    """A weather DataFrame as a dated CSV file for the readers, removed afterwards; a path as it is."""
+
+    def __init__(self, weather):
+        self._weather = weather
+        self._path = None
+
+    def __enter__(self):
+        if not isinstance(self._weather, _pd.DataFrame):
+            return None if self._weather is None else _os.fspath(self._weather)
+        handle, self._path = _tempfile.mkstemp(suffix=".csv", prefix="tulo-weather-")
+        with _os.fdopen(handle, "w", newline="") as out:
+            _weather_csv(self._weather).to_csv(out, index=False)
+        return self._path
+
+    def __exit__(self, *exc):
+        if self._path:
+            _os.unlink(self._path)
+
+
+def _weather_csv(weather: _pd.DataFrame) -> _pd.DataFrame:
+    frame = weather.copy()
+    for column in frame.columns:
+        if _pd.api.types.is_datetime64_any_dtype(frame[column]):
+            frame[column] = frame[column].dt.strftime("%Y-%m-%d")
+    return frame
+
+
+def _sets_table(sets, parameters: Sequence[str] | None):
+    """The parameter names and a float64 array of the sets: a DataFrame's columns, or an ndarray with
+    ``parameters``."""
+    if isinstance(sets, _pd.DataFrame):
+        if parameters is not None:
+            raise ValueError("sets: give parameter names only with an ndarray; a DataFrame names its columns.")
+        return [str(c) for c in sets.columns], sets.to_numpy(dtype=float, na_value=_np.nan), sets.index
+    if parameters is None:
+        raise ValueError("sets: an ndarray needs `parameters`, the name of each column.")
+    array = _np.asarray(sets, dtype=float)
+    if array.ndim == 1:
+        array = array.reshape(-1, 1)
+    return list(parameters), array, _pd.RangeIndex(len(array))
+
+
+def _ensemble_frame(titles, values, problems, singles, index) -> _pd.DataFrame:
+    frame = _pd.DataFrame(values, columns=titles, index=index)
+    for title, single in zip(titles, singles):
+        if single:  # the float the run computed, as run() gives it
+            frame[title] = frame[title].astype(_np.float32)
+    frame["problem"] = problems
+    return frame
+
+
+def ensemble(season: Season, sets, outputs: Iterable[str] | None = None, threads: int | None = None,
+             parameters: Sequence[str] | None = None) -> _pd.DataFrame:
+    """One season per parameter set, in parallel, as ``tulo-cli ensemble``.
+
+    ``sets`` is a DataFrame whose columns name parameters (id, key or caption), one set per row, or an
+    ndarray with ``parameters`` naming its columns; a NaN keeps the season's value. ``outputs`` are
+    summary keys (``agb_max``, ...; all of them by default) or ``NAME@DOY`` daily values (``LAI@200``).
+    The result has one row per set in the sets' order, the outputs, and ``problem`` (empty when the
+    season ran; the outputs are NaN otherwise). ``threads`` None uses every core."""
+    names, array, index = _sets_table(sets, parameters)
+    titles, values, problems, singles = _tulo.run_sets(season._season, _np.ascontiguousarray(array), names,
+                                                       list(outputs or []), threads or 0)
+    return _ensemble_frame(titles, values, problems, singles, index)
+
+
+class Model:
+    """A season as a function of some crop parameters: ``model(X)`` runs row i of ``X`` (n by k, the
+    factors' values) and returns output i, NaN where a set is refused. Seasons run in parallel."""
+
+    def __init__(self, season: Season, factors: Sequence[str], output: str = "agb_end_of_crop",
+                 threads: int | None = None):
+        self.season, self.factors, self.output, self.threads = season, list(factors), output, threads
+        _tulo.run_sets(season._season, _np.empty((0, len(self.factors))), self.factors, [output], 0)
+
+    def __call__(self, X) -> _np.ndarray:
+        array = _np.asarray(X, dtype=float)
+        if array.ndim == 1:  # one point, or one value per point of a single factor
+            array = array.reshape(-1, 1) if len(self.factors) == 1 else array.reshape(1, -1)
+        array = _np.ascontiguousarray(array)
+        _, values, _, _ = _tulo.run_sets(self.season._season, array, self.factors, [self.output], self.threads or 0)
+        return values[:, 0]
+
+
+def model(season: Season, factors: Sequence[str], output: str = "agb_end_of_crop",
+          threads: int | None = None) -> Model:
+    """``f(X: ndarray[n, k]) -> ndarray[n]`` for sensitivity-analysis and optimisation libraries; the
+    factors and the output are checked now, so a typo fails here rather than in the first call."""
+    return Model(season, factors, output, threads)
+
+
+def phenology(season: Season, *, flowering, maturity, emergence=None) -> dict:
+    """The thermal times that bring the crop to the stages on the days observed, as ``tulo-cli
+    phenology``: days of year, date texts or ``datetime.date``; without ``emergence`` its thermal time
+    stays. Returns ``parameters`` (registry id to value, degree-days), ``stages`` (a DataFrame of stage,
+    observed and simulated day, error in days and the note of a day missed) and ``season``, the season
+    with the fitted values."""
+    fit = _tulo.phenology(season._season, _text(flowering), _text(maturity), _text(emergence))
+    return {"parameters": dict(fit["parameters"]),
+            "stages": _pd.DataFrame(fit["stages"], columns=["stage", "observed", "simulated", "error", "note"]),
+            "season": Season(fit["season"])}
+
+
+def _cell(value) -> str:
+    if value is None or (isinstance(value, float) and _math.isnan(value)) or value is _pd.NaT:
+        return ""
+    if isinstance(value, (_datetime.date, _pd.Timestamp)):
+        return value.strftime("%Y-%m-%d")
+    if isinstance(value, (float, _np.floating)):
+        return repr(float(value))
+    return str(value)
+
+
+def evaluate(season: Season, measured, variable: str = "AGB tot (tAGB/ha)", sheet: int | None = None) -> dict:
+    """The season's run against measurements, as ``tulo-cli evaluate --json``: ``measured`` is a table
+    file of any kind TULO reads (``sheet`` 1-based) or a DataFrame, its first column the day of year or
+    the date, its second the value, in the report's units (t/ha for biomass, m2/m2 for GAI). Returns the
+    indices (n, RMSE, RRMSE in %, EF, CRM, ...), ``pairs`` (a DataFrame of day, measured, simulated),
+    ``left_out``, ``after_crop_end``, ``before_sowing`` and ``notes``, what the command line would
+    print beside the result."""
+    if isinstance(measured, _pd.DataFrame):
+        rows = [[str(c) for c in measured.columns]] + [[_cell(v) for v in row] for row in measured.itertuples(index=False)]
+        result = _tulo.evaluate_rows(season._season, variable, rows, "the measured table")
+    else:
+        result = _tulo.evaluate_file(season._season, variable, _os.fspath(measured), sheet)
+    days, observed, simulated = result["pairs"]
+    result["pairs"] = _pd.DataFrame({"day": _np.asarray(days, dtype=_np.int32),
+                                     "measured": _np.asarray(observed, dtype=_np.float32),
+                                     "simulated": _np.asarray(simulated, dtype=_np.float32)})
+    return dict(result)

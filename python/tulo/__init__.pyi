@@ -1,0 +1,88 @@
+"""TULO from Python: seasons, ensembles and model functions (see the package's docstrings for units)."""
+
+import datetime
+import os
+from typing import Iterable, Mapping, Sequence
+
+import numpy as np
+import numpy.typing as npt
+import pandas as pd
+
+from . import _tulo
+
+class InputError(ValueError):
+    """Inputs refused; ``problems`` holds each problem in the words of ``tulo-cli``."""
+
+    problems: list[str]
+
+_Day = int | str | datetime.date | None
+
+def parameters() -> pd.DataFrame:
+    """Columns id, key, caption, unit, default, min, max, reason; one row per crop parameter."""
+
+class Season:
+    def __init__(self, season: _tulo.Season) -> None: ...
+    @classmethod
+    def from_file(
+        cls,
+        path: str | os.PathLike[str],
+        *,
+        weather: str | os.PathLike[str] | pd.DataFrame | None = ...,
+        weather_sheet: int | None = ...,
+        year: int | None = ...,
+        lat: float | str | None = ...,  # degrees north
+        sowing: _Day = ...,
+        start: _Day = ...,
+        end: _Day = ...,
+        transplanting: _Day = ...,
+    ) -> Season: ...
+    @classmethod
+    def new(
+        cls,
+        *,
+        weather: str | os.PathLike[str] | pd.DataFrame,
+        sowing: _Day,
+        lat: float | str | None = ...,  # degrees north
+        start: _Day = ...,
+        end: _Day = ...,
+        transplanting: _Day = ...,
+        flooded: float | None = ...,  # water level, cm
+        weather_sheet: int | None = ...,
+        year: int | None = ...,
+    ) -> Season: ...
+    def with_params(self, **params: float | int | str) -> Season: ...
+    @property
+    def warnings(self) -> list[str]: ...
+    @property
+    def days(self) -> range: ...
+    def run(self) -> pd.DataFrame:
+        """Daily series indexed by DOY, with a date column; units as the daily CSV (g/m2, m2/m2, C, cm)."""
+    def summary(self) -> dict[str, int | float | None]:
+        """The keys of ``tulo-cli run --json``: days of year, t/ha, m2/m2, %, days, cm."""
+
+def ensemble(
+    season: Season,
+    sets: pd.DataFrame | npt.ArrayLike,
+    outputs: Iterable[str] | None = ...,
+    threads: int | None = ...,
+    parameters: Sequence[str] | None = ...,
+) -> pd.DataFrame: ...
+
+class Model:
+    season: Season
+    factors: list[str]
+    output: str
+    threads: int | None
+    def __init__(
+        self, season: Season, factors: Sequence[str], output: str = ..., threads: int | None = ...
+    ) -> None: ...
+    def __call__(self, X: npt.ArrayLike) -> npt.NDArray[np.float64]: ...
+
+def model(season: Season, factors: Sequence[str], output: str = ..., threads: int | None = ...) -> Model: ...
+
+def phenology(season: Season, *, flowering: _Day, maturity: _Day, emergence: _Day = ...) -> dict[str, object]:
+    """{"parameters": {id: degree-days}, "stages": DataFrame, "season": Season with the fitted values}."""
+def evaluate(
+    season: Season, measured: str | os.PathLike[str] | pd.DataFrame, variable: str = ..., sheet: int | None = ...
+) -> dict[str, object]:
+    """The keys of ``tulo-cli evaluate --json`` (RRMSE in %), pairs as a DataFrame, and notes."""

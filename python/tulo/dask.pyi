@@ -1,0 +1,17 @@
+from typing import Any, Iterable, Sequence
+
+import numpy.typing as npt
+import pandas as pd
+
+from . import Season
+
+def ensemble(
+    client: Any,
+    season: Season,
+    sets: pd.DataFrame | npt.ArrayLike,
+    outputs: Iterable[str] | None = ...,
+    chunk_size: int = ...,
+    threads: int | None = ...,
+    parameters: Sequence[str] | None = ...,
+) -> pd.DataFrame: ...
+def chunk_overhead(client: Any, season: Season, repeats: int = ...) -> float: ...
