@@ -3,12 +3,14 @@
 #include "SeasonSource.h"
 
 #include "calibration/Phenology.h"
-#include "engine/FormModel.h"
 #include "engine/Parameters.h"
-#include "engine/UserInterface.h"
-#include "io/SeasonOptions.h"
-#include "io/SimConfig.h"
-#include "io/SpreadsheetCommands.h"
+#include "forms/FormModel.h"
+#include "forms/SeasonForm.h"
+#include "forms/SeasonOptions.h"
+#include "forms/SimConfig.h"
+#include "forms/SpreadsheetCommands.h"
+#include "forms/ToolResults.h"
+#include "forms/UserInterface.h"
 
 namespace tulo::python {
 
