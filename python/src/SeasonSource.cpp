@@ -43,7 +43,6 @@ public:
     std::optional<std::string> openFile(const FileDialog&) override { return std::nullopt; }
     std::optional<std::string> saveFile(const FileDialog&) override { return std::nullopt; }
     void setBusy(bool) override {}
-    void processEvents() override {}
 };
 
 SeasonOptions OptionsOf(const SeasonRequest& request) {
