@@ -41,25 +41,21 @@ std::optional<std::vector<SeriesColumn>> ParseSeries(const std::string& text, co
         const std::size_t end = std::min(text.find(',', start), text.size());
         const std::string item(Trim(std::string_view(text).substr(start, end - start)));
         start = end + 1;
-        const std::size_t at = item.find('@');
-        const auto& variables = DailyOutputVariables();
-        const auto found = std::find_if(variables.begin(), variables.end(), [&](const OutputVariable& v) {
-            return at != std::string::npos && v.name == std::string_view(item).substr(0, at);
-        });
-        const std::int32_t day =
-            at == std::string::npos ? 0 : ParseInt32(std::string_view(item).substr(at + 1)).value_or(0);
-        if (found == variables.end() || found->precision == OutputPrecision::Text || day == 0) {
+        const DailyValueName read =
+            ParseDailyValueName(item, inputs.control.InitialDate, inputs.control.FinalDate);
+        if (read.problem == DailyValueName::Problem::NotNameAtDay) {
             ui.message("--series: " + QuoteValue(item) +
                        " is not NAME@DOY with NAME a numeric column of the --daily output (LAI, AGB, ...).");
             return std::nullopt;
         }
-        if (day < inputs.control.InitialDate || day >= inputs.control.FinalDate) {
-            ui.message("--series: DOY " + std::to_string(day) + " of " + QuoteValue(item) +
+        if (read.problem == DailyValueName::Problem::NotSimulatedDay) {
+            ui.message("--series: DOY " + std::to_string(read.day) + " of " + QuoteValue(item) +
                        " is not a simulated day (" + std::to_string(inputs.control.InitialDate) + " to " +
                        std::to_string(inputs.control.FinalDate - 1) + ").");
             return std::nullopt;
         }
-        columns.push_back({&*found, day, std::string(found->name) + "@" + std::to_string(day)});
+        columns.push_back(
+            {read.variable, read.day, std::string(read.variable->name) + "@" + std::to_string(read.day)});
         if (end == text.size()) break;
     }
     return columns;

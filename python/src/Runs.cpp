@@ -46,22 +46,17 @@ void SummaryValues(const RunState& run, std::span<double> values) {
 
 // "LAI@200": a numeric daily series on a simulated day.
 OutputColumn SeriesColumn(const std::string& name, const SeasonInputs& inputs) {
-    const std::size_t at = name.find('@');
-    const auto& variables = DailyOutputVariables();
-    const auto found = std::find_if(variables.begin(), variables.end(), [&](const OutputVariable& v) {
-        return at != std::string::npos && v.name == std::string_view(name).substr(0, at);
-    });
-    const std::int32_t day =
-        at == std::string::npos ? 0 : ParseInt32(std::string_view(name).substr(at + 1)).value_or(0);
-    if (found == variables.end() || found->precision == OutputPrecision::Text || day == 0)
+    const DailyValueName read =
+        ParseDailyValueName(name, inputs.control.InitialDate, inputs.control.FinalDate);
+    if (read.problem == DailyValueName::Problem::NotNameAtDay)
         throw InputRefused({"outputs: " + QuoteValue(name) +
                             " is neither a summary key (agb_max, ...) nor NAME@DOY with NAME a numeric daily "
                             "series (LAI, AGB, ...)."});
-    if (day < inputs.control.InitialDate || day >= inputs.control.FinalDate)
-        throw InputRefused({"outputs: DOY " + std::to_string(day) + " of " + QuoteValue(name) +
+    if (read.problem == DailyValueName::Problem::NotSimulatedDay)
+        throw InputRefused({"outputs: DOY " + std::to_string(read.day) + " of " + QuoteValue(name) +
                             " is not a simulated day (" + std::to_string(inputs.control.InitialDate) +
                             " to " + std::to_string(inputs.control.FinalDate - 1) + ")."});
-    return {name, -1, &*found, day};
+    return {name, -1, read.variable, read.day};
 }
 
 // The sets of the rows; a NaN cell is left out, so that the season keeps its value.

@@ -2,6 +2,8 @@
 
 #include "base/Numbers.h"
 
+#include <algorithm>
+
 namespace tulo {
 
 namespace {
@@ -151,6 +153,23 @@ ChartMatrix FillMicroclimateChart(const RunState& run) {
         m.at(row, 6) = static_cast<float>(o.WaterLevel[doy]);
     }
     return m;
+}
+
+DailyValueName ParseDailyValueName(std::string_view name, std::int32_t initialDate, std::int32_t finalDate) {
+    DailyValueName read;
+    const std::size_t at = name.find('@');
+    const auto& variables = DailyOutputVariables();
+    const auto found = std::find_if(variables.begin(), variables.end(), [&](const OutputVariable& v) {
+        return at != std::string_view::npos && v.name == name.substr(0, at);
+    });
+    read.day = at == std::string_view::npos ? 0 : ParseInt32(name.substr(at + 1)).value_or(0);
+    if (found == variables.end() || found->precision == OutputPrecision::Text || read.day == 0)
+        read.problem = DailyValueName::Problem::NotNameAtDay;
+    else if (read.day < initialDate || read.day >= finalDate)
+        read.problem = DailyValueName::Problem::NotSimulatedDay;
+    else
+        read.variable = &*found;
+    return read;
 }
 
 } // namespace tulo

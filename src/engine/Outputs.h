@@ -5,6 +5,7 @@
 
 #include "engine/RunState.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,17 @@ std::string FormatOutput(const OutputVariable& variable, const RunState& run, in
 // The text of a numeric series written at `out`, which has room for kNumberTextChars characters; the end
 // of the text is returned.
 char* WriteOutputNumber(const OutputVariable& variable, const RunState& run, int day, char* out);
+
+// A numeric daily series on one day, named "NAME@DOY" ("LAI@200"), as the ensemble's columns are.
+struct DailyValueName {
+    enum class Problem { None, NotNameAtDay, NotSimulatedDay };
+    Problem problem = Problem::None; // NotNameAtDay: no '@', no such numeric series, or no day number
+    const OutputVariable* variable = nullptr; // set when there is no problem
+    std::int32_t day = 0;                     // the day read, also when it is not simulated
+};
+// Reads a name; a day outside the simulated days InitialDate .. FinalDate - 1 is refused, so that each
+// caller words its own message.
+DailyValueName ParseDailyValueName(std::string_view name, std::int32_t initialDate, std::int32_t finalDate);
 
 // A chart matrix: row k for the day InitialDate + k, single precision.
 class ChartMatrix {
