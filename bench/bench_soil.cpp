@@ -3,6 +3,7 @@
 
 #include "base/Numbers.h"
 #include "engine/Season.h"
+#include "engine/SeasonInputs.h"
 #include "engine/SoilProfile.h"
 #include "forms/SeasonForm.h"
 #include "forms/SimConfig.h"
@@ -62,7 +63,7 @@ void BM_WaterBalanceDay(benchmark::State& state) {
         const BalanceDay& day = days[next++];
         double uptake = day.WUg;
         soil.WaterBalanceDarcy(day.Qing, day.HQin, day.h, day.Evg, uptake);
-        benchmark::DoNotOptimize(soil.OutW(24));
+        benchmark::DoNotOptimize(soil.PondDepth(24));
     }
 }
 BENCHMARK(BM_WaterBalanceDay);
@@ -76,7 +77,7 @@ void SeasonSoil(benchmark::State& state, bool edited) {
     std::optional<tulo::Soil> soil;
     for (auto _ : state) {
         tulo::StartSeasonSoil(soil, inputs->control.soilProfile, inputs->control.NLayers, table);
-        benchmark::DoNotOptimize(soil->SWCdaily(1));
+        benchmark::DoNotOptimize(soil->LayerWaterContent(1));
     }
 }
 void BM_SeasonSoilFromCompiledInputs(benchmark::State& state) {

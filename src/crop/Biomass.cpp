@@ -12,7 +12,10 @@ void RadiationUseEfficiency::VariableRUE(float RUEmax, float DVS, float Radiatio
     VarRUE_ = static_cast<float>(static_cast<double>(RUEmax) - RadRUE_ - DVSRUE_);
 }
 
-float BiomassGrowth::TlimBeta(float C, float Tmax, float Tmin, float Tb, float Topt, float TmaxG) {
+float BiomassGrowth::TemperatureFactor(const GrowthParameters& crop, float Tmax, float Tmin) {
+    const float Tb = crop.Tb;
+    const float Topt = crop.Topt;
+    const float TmaxG = crop.TmaxG;
     float tavg = static_cast<float>((static_cast<double>(Tmax) + Tmin) / 2.0);
     if (tavg > Topt) tavg = Topt;
 
@@ -40,13 +43,13 @@ float BiomassGrowth::TlimBeta(float C, float Tmax, float Tmin, float Tb, float T
     if (u == 0.0) return 0.0f;
     // The plateau is exact (1^anything is 1), so spare the two pow calls on the many warm days.
     if (u == 1.0 && v == 1.0) return 1.0f;
-    return static_cast<float>(std::pow(u * std::pow(v, a), static_cast<double>(C)));
+    return static_cast<float>(std::pow(u * std::pow(v, a), static_cast<double>(crop.C)));
 }
 
 void BiomassGrowth::GrowPotential(const GrowthParameters& crop, const GrowthDay& day) {
     // Half of global radiation is photosynthetically active; Beer's law gives the intercepted share.
     const double intercepted = 1.0 - std::exp(-static_cast<double>(crop.K) * day.LAI);
-    const float temperatureFactor = TlimBeta(crop.C, day.Tmax, day.Tmin, crop.Tb, crop.Topt, crop.TmaxG);
+    const float temperatureFactor = TemperatureFactor(crop, day.Tmax, day.Tmin);
     AGBdayRad_ = static_cast<float>(day.RUE * 0.5 * day.Rad * intercepted * temperatureFactor);
 }
 

@@ -5,8 +5,16 @@
 // d-1). Outputs: the reductions due to radiation and to development and the day's RUE (g MJ-1, no lower
 // bound).
 //
-// BiomassGrowth — outputs: potential and actual above-ground growth of the day (g m-2 d-1). The potential
-// growth keeps its last value on days the crop is not active.
+// BiomassGrowth:
+// | input                 | unit       | where                                   |
+// |-----------------------|------------|-----------------------------------------|
+// | K, Tb, Topt, TmaxG, C | -, °C      | GrowthParameters, fixed for a run       |
+// | RUE                   | g MJ-1     | GrowthDay                               |
+// | Rad                   | MJ m-2 d-1 | GrowthDay: global radiation             |
+// | LAI                   | m2 m-2     | GrowthDay: yesterday's green area index |
+// | Tmax, Tmin            | °C         | GrowthDay: working temperatures         |
+// Outputs: potential and actual above-ground growth of the day (g m-2 d-1). The potential growth keeps
+// its last value on days the crop is not active.
 
 namespace tulo {
 
@@ -47,8 +55,8 @@ public:
     // The actual growth: the potential one while the crop is active, none otherwise.
     void GrowDay(const GrowthParameters& crop, const GrowthDay& day, bool CropActive);
     void GrowPotential(const GrowthParameters& crop, const GrowthDay& day);
-    // Beta temperature response (0 .. 1), plateau of 1 above Topt.
-    static float TlimBeta(float C, float Tmax, float Tmin, float Tb, float Topt, float TmaxG);
+    // Beta response (0 .. 1) of growth to the day's mean of Tmax and Tmin (°C), plateau of 1 above Topt.
+    static float TemperatureFactor(const GrowthParameters& crop, float Tmax, float Tmin);
 
     float GetAGBdayRad() const { return AGBdayRad_; }
     float GetAGBday() const { return AGBday_; }

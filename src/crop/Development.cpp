@@ -51,6 +51,7 @@ void CropDevelopment::AdvanceDay(const ThermalParameters& thermal, const Develop
     const float TSUMEM = thermal.TSUMEM;
     const float TSUM1 = thermal.TSUM1;
     const float tavg = static_cast<float>((static_cast<double>(day.Tmax) + day.Tmin) / 2.0);
+    UpdatePhase(thermal, GDDcum);
     if (!day.Sown) {
         GDDday_ = 0.0f;
         DVS_ = 0.0f;
@@ -90,7 +91,10 @@ void CropDevelopment::AdvanceDay(const ThermalParameters& thermal, const Develop
     }
 }
 
-void CropDevelopment::CalculatePhenoPhase(float GDDcum, float TSUMEM, float TSUM1, float TSUM2) {
+void CropDevelopment::UpdatePhase(const ThermalParameters& thermal, float GDDcum) {
+    const float TSUMEM = thermal.TSUMEM;
+    const float TSUM1 = thermal.TSUM1;
+    const float TSUM2 = thermal.TSUM2;
     const float flowering = FloweringThermalTime(TSUMEM, TSUM1);
     const float maturity = MaturityThermalTime(TSUMEM, TSUM1, TSUM2);
     // First matching rule wins; the boundary at flowering deliberately still reads "vegetative phase".

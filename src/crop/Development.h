@@ -1,7 +1,18 @@
 #pragma once
 // CropDevelopment: growing degree-days and development stage.
 //
-// Outputs: GDD of the day (°C d), DVS (0 emergence, 1 flowering, 2 maturity; not capped) and the phase.
+// | input                           | unit        | where                                |
+// |---------------------------------|-------------|--------------------------------------|
+// | thermal times, base, cut-off    | °C d, °C    | ThermalParameters, fixed for a run   |
+// | critical and optimum day length | h           | ThermalParameters (photoperiod only) |
+// | GDDcum, Tmax, Tmin, day length  | °C d, °C, h | DevelopmentDay                       |
+//
+// | output | unit | meaning                                                |
+// |--------|------|--------------------------------------------------------|
+// | GDDday | °C d | degree-days of the day                                 |
+// | DVS    | -    | 0 emergence, 1 flowering, 2 maturity; not capped       |
+// | phase  | -    | the phase the degree-days cumulated since sowing reach |
+//
 // DVS is only updated after emergence, so it keeps its last value on days nothing is computed.
 
 #include <cstdint>
@@ -39,14 +50,17 @@ struct DevelopmentDay {
 
 class CropDevelopment {
 public:
+    // The day's degree-days and stage, and the phase of the day's GDDcum whether sown or not.
     void AdvanceDay(const ThermalParameters& thermal, const DevelopmentDay& day);
-    void CalculatePhenoPhase(float GDDcum, float TSUMEM, float TSUM1, float TSUM2);
 
     float GetGDDday() const { return GDDday_; }
     float GetDVSday() const { return DVS_; }
     PhenoPhase GetPhenophase() const { return phase_; }
 
 private:
+    // The phase reached with GDDcum (°C d) cumulated since sowing.
+    void UpdatePhase(const ThermalParameters& thermal, float GDDcum);
+
     float GDDday_ = 0.0f;
     float DVS_ = 0.0f;
     PhenoPhase phase_ = PhenoPhase::None;

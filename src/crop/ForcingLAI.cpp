@@ -2,16 +2,16 @@
 
 namespace tulo {
 
-void ForcedLeafArea::NDVItoForceLAI(float ndviLAI, float AGB, float agbLeaves, float agbStems,
-                                    float AGBpanicles, float /*DVS*/, float SLA) {
+void ForcedLeafArea::ForceObservedArea(float observedLAI, const OrganBiomass& simulated, float SLA) {
     // The shares are singles, as the biomasses they scale.
-    const auto leafShare = static_cast<float>(static_cast<double>(agbLeaves) / AGB);
-    const auto stemShare = static_cast<float>(static_cast<double>(agbStems) / AGB);
-    const auto panicleShare = static_cast<float>(static_cast<double>(AGBpanicles) / AGB);
-    leaves_ = static_cast<float>(static_cast<double>(ndviLAI) / SLA);
-    AGB_ = static_cast<float>(static_cast<double>(leaves_) / leafShare);
-    stems_ = static_cast<float>(static_cast<double>(AGB_) * stemShare);
-    panicles_ = static_cast<float>(static_cast<double>(AGB_) * panicleShare);
+    const double total = simulated.AGB;
+    const auto leafShare = static_cast<float>(static_cast<double>(simulated.leaves) / total);
+    const auto stemShare = static_cast<float>(static_cast<double>(simulated.stems) / total);
+    const auto panicleShare = static_cast<float>(static_cast<double>(simulated.panicles) / total);
+    forced_.leaves = static_cast<float>(static_cast<double>(observedLAI) / SLA);
+    forced_.AGB = static_cast<float>(static_cast<double>(forced_.leaves) / leafShare);
+    forced_.stems = static_cast<float>(static_cast<double>(forced_.AGB) * stemShare);
+    forced_.panicles = static_cast<float>(static_cast<double>(forced_.AGB) * panicleShare);
 }
 
 } // namespace tulo

@@ -2,7 +2,7 @@
 
 namespace tulo {
 
-float LeafAreaAndPartitioning::SLAfunction(float SLA0, float SLA035, float DVS) {
+float LeafAreaAndPartitioning::SpecificLeafArea(float SLA0, float SLA035, float DVS) {
     // Leaves thicken quadratically from emergence to the end of tillering (DVS 0.35), then stay as thick.
     const double dvs = DVS;
     const double sla = (dvs <= 0.35) ? SLA0 + (static_cast<double>(SLA035) - SLA0) * dvs * dvs / (0.35 * 0.35)
@@ -10,12 +10,12 @@ float LeafAreaAndPartitioning::SLAfunction(float SLA0, float SLA035, float DVS) 
     return static_cast<float>(sla / 1000.0); // m2 kg-1 -> m2 g-1
 }
 
-float LeafAreaAndPartitioning::RipLfunction(float RipL0, float DVS) {
+float LeafAreaAndPartitioning::LeafShare(float RipL0, float DVS) {
     const double dvs = DVS;
     return (dvs <= 1.0) ? static_cast<float>(RipL0 * (1.0 - dvs * dvs)) : 0.0f;
 }
 
-float LeafAreaAndPartitioning::RipPfunction(float DVS) {
+float LeafAreaAndPartitioning::PanicleShare(float DVS) {
     const double dvs = DVS;
     if (dvs < 0.7) return 0.0f;
     if (dvs > 1.5) return 1.0f;
@@ -24,19 +24,16 @@ float LeafAreaAndPartitioning::RipPfunction(float DVS) {
     return (share > 1.0) ? 1.0f : static_cast<float>(share);
 }
 
-void LeafAreaAndPartitioning::CalculatePartitionedAGBs(float AGBday, float /*SLA0*/, float /*SLA035*/,
-                                                       float RipL0, float DVS, float SterilityCum) {
+void LeafAreaAndPartitioning::SplitGrowth(const LeafParameters& leaf, const PartitioningDay& day) {
+    const float growth = day.growth;
     // Sterile spikelets fill no grain: their share of the panicle growth stays with the stems.
-    const double fertile = 1.0 - static_cast<double>(SterilityCum);
-    panicles_ = static_cast<float>(RipPfunction(DVS) * static_cast<double>(AGBday) * fertile);
-    leaves_ = static_cast<float>(static_cast<double>(RipLfunction(RipL0, DVS)) * AGBday);
+    const double fertile = 1.0 - static_cast<double>(day.SterilityCum);
+    panicles_ = static_cast<float>(PanicleShare(day.DVS) * static_cast<double>(growth) * fertile);
+    leaves_ = static_cast<float>(static_cast<double>(LeafShare(leaf.RipL0, day.DVS)) * growth);
     // Deliberately unclamped: a negative panicle share near DVS 0.7 is handed to the stems.
-    stems_ = static_cast<float>(static_cast<double>(AGBday) - leaves_ - panicles_);
-}
-
-void LeafAreaAndPartitioning::CalculateLAIdayROB(float /*AGBday*/, float SLA0, float SLA035, float /*RipL0*/,
-                                                 float DVS) {
-    LAIday_ = static_cast<float>(static_cast<double>(SLAfunction(SLA0, SLA035, DVS)) * leaves_);
+    stems_ = static_cast<float>(static_cast<double>(growth) - leaves_ - panicles_);
+    LAIday_ =
+        static_cast<float>(static_cast<double>(SpecificLeafArea(leaf.SLA0, leaf.SLA035, day.DVS)) * leaves_);
 }
 
 void LeafSenescence::CalculateDeadLAI(const DailySeries& GDDcum, const DailySeries& LAIday, float GDDLeafLife,

@@ -1,13 +1,29 @@
 #pragma once
 // Partitioning of the day's growth, new green leaf area, and leaf senescence.
 //
-// LeafAreaAndPartitioning — inputs: the growth to split (g m-2 d-1), SLA0 and SLA035 (m2 kg-1),
-// RipL0 (-), DVS (-), the cumulated spikelet sterility (fraction).
-// Outputs: leaves, stems and panicles growth (g m-2 d-1) and the new green area (m2 m-2).
+// LeafAreaAndPartitioning:
+// | input        | unit      | where                                                             |
+// |--------------|-----------|-------------------------------------------------------------------|
+// | SLA0, SLA035 | m2 kg-1   | LeafParameters: specific leaf area at emergence and from DVS 0.35 |
+// | RipL0        | -         | LeafParameters: leaves' share of growth at emergence              |
+// | growth       | g m-2 d-1 | PartitioningDay: the growth to split                              |
+// | DVS          | -         | PartitioningDay: development stage                                |
+// | SterilityCum | fraction  | PartitioningDay: cumulated spikelet sterility                     |
+//
+// | output                         | unit      |
+// |--------------------------------|-----------|
+// | leaves, stems, panicles growth | g m-2 d-1 |
+// | new green area (LAIday)        | m2 m-2    |
 // Stems take whatever leaves and panicles do not, with no clamping.
 //
-// LeafSenescence — inputs: the run's whole GDDcum and LAIday series, leaf life GDDLeafLife (°C d)
-// and the day of year. Output: the green area shed on the day (m2 m-2).
+// LeafSenescence:
+// | input       | unit   | meaning                                         |
+// |-------------|--------|-------------------------------------------------|
+// | GDDcum      | °C d   | the run's cumulated degree-days, by day of year |
+// | LAIday      | m2 m-2 | the run's new green area, by day of year        |
+// | GDDLeafLife | °C d   | leaf life                                       |
+// | ToDay       | -      | day of year (1 .. 365)                          |
+// Output: the green area shed on the day (m2 m-2) and the day it grew on.
 // One object serves one run: it carries its search from one day to the next, which holds as long as
 // between two calls on consecutive days GDDcum changes in the earlier day's slot only, as the daily loop
 // writes it. Any other call starts the search afresh.
@@ -18,18 +34,30 @@
 
 namespace tulo {
 
+// The cultivar's leaves, fixed for a run.
+struct LeafParameters {
+    float SLA0 = 0.0f;   // specific leaf area at emergence (m2 kg-1)
+    float SLA035 = 0.0f; // specific leaf area from DVS 0.35 on (m2 kg-1)
+    float RipL0 = 0.0f;  // share of growth going to the leaves at emergence (-)
+};
+
+// What the day brings to partitioning.
+struct PartitioningDay {
+    float growth = 0.0f;       // above-ground growth to split (g m-2 d-1)
+    float DVS = 0.0f;          // development stage (-)
+    float SterilityCum = 0.0f; // cumulated spikelet sterility (fraction)
+};
+
 class LeafAreaAndPartitioning {
 public:
-    void CalculatePartitionedAGBs(float AGBday, float SLA0, float SLA035, float RipL0, float DVS,
-                                  float SterilityCum);
-    // Must follow CalculatePartitionedAGBs: converts its leaves growth into green area.
-    void CalculateLAIdayROB(float AGBday, float SLA0, float SLA035, float RipL0, float DVS);
+    // Splits the growth among the organs, then turns the leaves' share into green area.
+    void SplitGrowth(const LeafParameters& leaf, const PartitioningDay& day);
 
     // Specific leaf area in m2 g-1.
-    static float SLAfunction(float SLA0, float SLA035, float DVS);
+    static float SpecificLeafArea(float SLA0, float SLA035, float DVS);
     // Fractions of growth going to leaves and to panicles.
-    static float RipLfunction(float RipL0, float DVS);
-    static float RipPfunction(float DVS);
+    static float LeafShare(float RipL0, float DVS);
+    static float PanicleShare(float DVS);
 
     float GetLAIday() const { return LAIday_; }
     float GetLeavesAGBday() const { return leaves_; }

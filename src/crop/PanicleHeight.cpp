@@ -4,7 +4,7 @@
 
 namespace tulo {
 
-void PanicleHeightGrowth::CalculatePanicleHeightALTEA(float Hmax, float DVS) {
+void PanicleHeightGrowth::GrowDay(float Hmax, float DVS) {
     const double dvs = DVS;
     if (dvs < 0.6) {
         height_ = 0.0f;

@@ -32,9 +32,10 @@ void SpikeletSterility::SimulateDay(const ColdSensitivity& cultivar, const ColdD
     const float Threshold = cultivar.Threshold;
 
     HourlyWeather hourly;
-    hourly.CalculateHourlyTemp(day.TmaxDAY, day.TminDAY, day.TmaxYesterday, day.TminTomorrow, sunriseHour);
+    hourly.CalculateHours(day.temperatures, sunriseHour);
     double coldSum = 0.0;
-    for (std::int32_t h = 1; h <= 24; ++h) coldSum += SterilityFactorOrario(hourly.GetHourlyT(h), Threshold);
+    for (std::int32_t h = 1; h <= 24; ++h)
+        coldSum += HourlyColdDegrees(hourly.GetHourTemperature(h), Threshold);
 
     // Cultivars sensitive for many days get a wider bell; both peak near 1 at DVS 0.8. Any code other than 1
     // means the restricted period, as the duration list of the crop record does.
@@ -52,8 +53,9 @@ double SpikeletSterility::BellFactor(double Sigma, float DVS, double Delta) {
            std::exp(-(offset * offset) / (2.0 * Sigma * Sigma));
 }
 
-float SpikeletSterility::SterilityFactorOrario(float Tora, float SogliaInf) {
-    if (Tora <= SogliaInf) return static_cast<float>(static_cast<double>(SogliaInf) - Tora);
+float SpikeletSterility::HourlyColdDegrees(float hourTemperature, float threshold) {
+    if (hourTemperature <= threshold)
+        return static_cast<float>(static_cast<double>(threshold) - hourTemperature);
     return 0.0f;
 }
 

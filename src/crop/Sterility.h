@@ -1,10 +1,18 @@
 #pragma once
 // SpikeletSterility: spikelet sterility caused by cold nights around flowering.
 //
+// | input                      | unit  | where                                                       |
+// |----------------------------|-------|-------------------------------------------------------------|
+// | StSen, Threshold, duration | -, °C | ColdSensitivity, fixed for a run                            |
+// | temperatures               | °C    | ColdDay: the day's, yesterday's maximum, tomorrow's minimum |
+// | DOY, DVS                   | -     | ColdDay                                                     |
+// | sunrise hour               | h     | the solar calendar, or latitude (degrees)                   |
+//
 // Output: the sterility fraction of the day, kept per day of year. Hourly temperatures come from
 // HourlyWeather; the cold sum is weighted by a bell centred on DVS 0.8.
 
 #include "base/DailySeries.h"
+#include "weather/HourlyMeteo.h"
 
 #include <cstdint>
 
@@ -19,12 +27,9 @@ struct ColdSensitivity {
 
 // The day's temperatures and stage.
 struct ColdDay {
-    float TmaxDAY = 0.0f;       // working maximum temperature (°C)
-    float TminDAY = 0.0f;       // working minimum temperature (°C)
-    float TmaxYesterday = 0.0f; // yesterday's working maximum temperature (°C)
-    float TminTomorrow = 0.0f;  // tomorrow's working minimum temperature (°C)
-    std::int32_t DOY = 0;       // day of year (0 .. 365)
-    float DVS = 0.0f;           // development stage (-)
+    DayTemperatures temperatures; // working temperatures of the day, yesterday's maximum, tomorrow's minimum
+    std::int32_t DOY = 0;         // day of year (0 .. 365)
+    float DVS = 0.0f;             // development stage (-)
 };
 
 class SpikeletSterility {
@@ -36,8 +41,8 @@ public:
 
     // Sensitivity weight of a development stage.
     static double BellFactor(double Sigma, float DVS, double Delta);
-    // Degrees of one hour below the threshold (0 above it).
-    static float SterilityFactorOrario(float Tora, float SogliaInf);
+    // Degrees of one hour's temperature below the threshold (°C; 0 above it).
+    static float HourlyColdDegrees(float hourTemperature, float threshold);
 
     // The fraction stored for a day of year (0 .. 365); throws std::out_of_range outside.
     float GetSterilityDay(std::int32_t DOY) const;

@@ -18,11 +18,11 @@ void LeafBlast::SimulateDay(const BlastDay& day, const BlastYesterday& yesterday
     const float Tmax = day.Tmax;
     const float Tmin = day.Tmin;
     const float RHmax = day.RHmax;
-    DTempRisk_ = ComputeDTempRisk(Tmax, Tmin);
-    MaxRhRisk_ = ComputeMaxRhRisk(RHmax);
-    DltRhRisk_ = ComputeDltRhRisk(RHmax, day.RHmin);
-    MxTempRisk_ = ComputeMxTempRisk(Tmax);
-    RainRisk_ = ComputeRainRisk(day.Rain);
+    DTempRisk_ = TemperatureRangeRisk(Tmax, Tmin);
+    MaxRhRisk_ = HighestHumidityRisk(RHmax);
+    DltRhRisk_ = HumidityRangeRisk(RHmax, day.RHmin);
+    MxTempRisk_ = MaximumTemperatureRisk(Tmax);
+    RainRisk_ = RainRiskOf(day.Rain);
     RiskLevel_ = RiskLevelOf(MaxRhRisk_ * DTempRisk_ * DltRhRisk_ * MxTempRisk_ * RainRisk_);
 
     // A day whose risk exceeds the class infects the crop and feeds the latency; otherwise a running
@@ -30,7 +30,7 @@ void LeafBlast::SimulateDay(const BlastDay& day, const BlastYesterday& yesterday
     const bool infects = RiskLevel_ > day.VarRes;
     if (infects) {
         Infection_ = 1;
-        Latency_ = ComputeLatency(Tmax, Tmin, yesterday.Latency);
+        Latency_ = AdvanceLatency(Tmax, Tmin, yesterday.Latency);
     } else if (yesterday.Infection == 1) {
         NoBlast_ = yesterday.NoBlast + 1;
     }
@@ -42,18 +42,18 @@ void LeafBlast::SimulateDay(const BlastDay& day, const BlastYesterday& yesterday
 
     // Once the latency is over the lesions keep sporulating, cycle after cycle, until the latency is cleared
     // and the running cycle completes.
-    SporLTN_ = (Latency_ > 1.0) ? 1 : yesterday.SporLTN;
-    if (SporLTN_ == 1) {
-        BlastDVSrate_ = 1.0 / ComputeBlastDVSrate(Tmax, Tmin);
+    sporulating_ = (Latency_ > 1.0) ? 1 : yesterday.Sporulating;
+    if (sporulating_ == 1) {
+        BlastDVSrate_ = 1.0 / CycleDurationDays(Tmax, Tmin);
         BlastDVStoday_ = BlastDVSrate_ + BlastDVSyesterday;
-        DisSev_ = ComputeDisSev(Tmax, Tmin, BlastDVStoday_, BlastDVSyesterday);
+        DisSev_ = DiseaseSeverity(Tmax, Tmin, BlastDVStoday_, BlastDVSyesterday);
     }
     if (BlastDVStoday_ > 1.0) {
         // The caller's yesterday slot is cleared too, so the next cycle starts from 0 in its series.
         BlastDVStoday_ = 0.0;
         BlastDVSrate_ = 0.0;
         DisSev_ = 0.0;
-        SporLTN_ = 0;
+        sporulating_ = 0;
         BlastDVSyesterday = 0.0;
     }
 
@@ -68,28 +68,29 @@ void LeafBlast::SimulateDay(const BlastDay& day, const BlastYesterday& yesterday
     // is only worth taking on days the lesions count: most days of a season have none.
     const double unweighted = (MF3_ - 1.0) * 0.02 * static_cast<double>(day.AGBleavesToday);
     const double tmean = (static_cast<double>(Tmax) + Tmin) / 2.0;
-    const double teff = (unweighted == 0.0 && std::abs(tmean) < 1000.0) ? 1.0 : CalcTeff(Tmax, Tmin);
-    const double mndvs = CalcMndvs(day.AGBleavesToday, day.LAImax, day.LAItoday, day.SLA035);
-    LeavesRespBLAST_ = unweighted * teff * mndvs;
+    const double teff =
+        (unweighted == 0.0 && std::abs(tmean) < 1000.0) ? 1.0 : RespirationTemperatureFactor(Tmax, Tmin);
+    const double mndvs = LivingLeafShare(day.AGBleavesToday, day.LAImax, day.LAItoday, day.SLA035);
+    leafRespiration_ = unweighted * teff * mndvs;
 }
 
-double LeafBlast::ComputeMF1(double DisSev) {
-    return 1.0 - 2.8 * DisSev;
+double LeafBlast::ComputeMF1(double severity) {
+    return 1.0 - 2.8 * severity;
 }
 
-double LeafBlast::ComputeMF2(double DisSev) {
-    return 1.0 - 2.5333 * DisSev;
+double LeafBlast::ComputeMF2(double severity) {
+    return 1.0 - 2.5333 * severity;
 }
 
-double LeafBlast::ComputeMF3(double DisSev) {
-    return 1.0 + 3.3333 * DisSev;
+double LeafBlast::ComputeMF3(double severity) {
+    return 1.0 + 3.3333 * severity;
 }
 
-double LeafBlast::ComputeMF4(double DisSev) {
-    return (DisSev <= 0.04) ? 0.25 * DisSev : 0.4545 * DisSev - 0.0082;
+double LeafBlast::ComputeMF4(double severity) {
+    return (severity <= 0.04) ? 0.25 * severity : 0.4545 * severity - 0.0082;
 }
 
-double LeafBlast::ComputeDisSev(float Tmax, float Tmin, double BlastDVStoday, double BlastDVSyesterday) {
+double LeafBlast::DiseaseSeverity(float Tmax, float Tmin, double BlastDVStoday, double BlastDVSyesterday) {
     const double tmean = MeanTemperature(Tmax, Tmin);
     double f;
     if (tmean <= 20.0) {
@@ -99,11 +100,11 @@ double LeafBlast::ComputeDisSev(float Tmax, float Tmin, double BlastDVStoday, do
     } else {
         f = 0.4214 - 0.0129 * tmean;
     }
-    const double severity = f * MxSev(std::max(BlastDVStoday, BlastDVSyesterday));
+    const double severity = f * CycleSeverity(std::max(BlastDVStoday, BlastDVSyesterday));
     return (severity < 0.0) ? 0.0 : severity;
 }
 
-double LeafBlast::MxSev(double MaxBlastDVS) {
+double LeafBlast::CycleSeverity(double MaxBlastDVS) {
     // Severity rises through the first half of the cycle, peaks at mid-cycle and fades as lesions age.
     double sev;
     if (MaxBlastDVS <= 0.5) {
@@ -116,7 +117,7 @@ double LeafBlast::MxSev(double MaxBlastDVS) {
     return (sev < 0.0) ? 0.0 : sev;
 }
 
-double LeafBlast::ComputeBlastDVSrate(float Tmax, float Tmin) {
+double LeafBlast::CycleDurationDays(float Tmax, float Tmin) {
     const double tmean = MeanTemperature(Tmax, Tmin);
     double days;
     if (tmean <= 20.0) {
@@ -130,12 +131,12 @@ double LeafBlast::ComputeBlastDVSrate(float Tmax, float Tmin) {
     return (days < 1.0) ? 1.0 : days;
 }
 
-double LeafBlast::CalcTeff(float Tmax, float Tmin) {
+double LeafBlast::RespirationTemperatureFactor(float Tmax, float Tmin) {
     const double tmean = (static_cast<double>(Tmax) + Tmin) / 2.0;
     return std::pow(2.0, (tmean - 25.0) / 10.0); // Q10 of 2 around 25 °C
 }
 
-double LeafBlast::CalcMndvs(float AGBleavesToday, double LAImax, float LAItoday, float SLA035) {
+double LeafBlast::LivingLeafShare(float AGBleavesToday, double LAImax, float LAItoday, float SLA035) {
     // Without a specific leaf area, or with no leaves and no lost area, all leaves count as alive.
     if (SLA035 == 0.0f) return 1.0;
     const double W = AGBleavesToday;
@@ -144,32 +145,32 @@ double LeafBlast::CalcMndvs(float AGBleavesToday, double LAImax, float LAItoday,
     return W / denominator;
 }
 
-double LeafBlast::ComputeLatency(float Tmax, float Tmin, double LatencyYesterday) {
+double LeafBlast::AdvanceLatency(float Tmax, float Tmin, double LatencyYesterday) {
     const double days = 20.8 - 0.6 * static_cast<double>(MeanTemperature(Tmax, Tmin));
     // Beyond about 34.7 °C the fitted latency length is no longer positive: the latency completes at once.
     const double increment = (days <= 0.0) ? 1.0 : 1.0 / days;
     return LatencyYesterday + increment;
 }
 
-double LeafBlast::ComputeDTempRisk(float Tmax, float Tmin) {
+double LeafBlast::TemperatureRangeRisk(float Tmax, float Tmin) {
     const double range = static_cast<double>(Tmax) - Tmin;
     return (range >= 6.0) ? 1.0 : 0.5 + 0.0833 * range;
 }
 
-double LeafBlast::ComputeMaxRhRisk(float RHmax) {
+double LeafBlast::HighestHumidityRisk(float RHmax) {
     if (RHmax <= 84.0f) return 0.0;
     if (RHmax >= 93.0f) return 1.0;
     return 0.1111 * static_cast<double>(RHmax) - 9.3333;
 }
 
-double LeafBlast::ComputeDltRhRisk(float RHmax, float RHmin) {
+double LeafBlast::HumidityRangeRisk(float RHmax, float RHmin) {
     const float range = RHmax - RHmin;
     if (range <= 30.0f) return 1.0;
     if (range >= 70.0f) return 0.0;
     return 1.75 - 0.025 * static_cast<double>(range);
 }
 
-double LeafBlast::ComputeMxTempRisk(float Tmax) {
+double LeafBlast::MaximumTemperatureRisk(float Tmax) {
     const double t = Tmax;
     double risk;
     if (t <= 9.0) {
@@ -182,7 +183,7 @@ double LeafBlast::ComputeMxTempRisk(float Tmax) {
     return (risk < 0.0) ? 0.0 : risk;
 }
 
-double LeafBlast::ComputeRainRisk(float Rain) {
+double LeafBlast::RainRiskOf(float Rain) {
     if (Rain <= 4.0f) return 1.0;
     if (Rain >= 8.0f) return 0.0;
     return 2.0 - 0.25 * static_cast<double>(Rain);

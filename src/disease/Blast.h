@@ -2,9 +2,25 @@
 // LeafBlast: rice blast (Pyricularia grisea) infection, latency, infectious cycle and its effects on the
 // crop.
 //
-// Outputs: the five weather risk factors (0-1) and the risk level (0-3); Infection, NoBlast, Latency (1 =
-// complete), SporLTN; the cycle rate (d-1) and progress (1 = complete); the modifying factors MF1-MF4 and
-// MF12 (-) and the extra leaf respiration LeavesRespBLAST (g m-2 d-1).
+// | input               | unit          | where                                               |
+// |---------------------|---------------|-----------------------------------------------------|
+// | VarRes              | class         | BlastDay: 1 susceptible .. 3 resistant, 5 protected |
+// | RHmax, RHmin        | %             | BlastDay                                            |
+// | Tmax, Tmin          | °C            | BlastDay: working temperatures                      |
+// | Rain                | mm            | BlastDay                                            |
+// | leaves, LAI, LAImax | g m-2, m2 m-2 | BlastDay: the crop yesterday                        |
+// | SLA035              | m2 kg-1       | BlastDay                                            |
+// | infection state     | -             | BlastYesterday, and yesterday's cycle progress      |
+//
+// | output                          | unit      | meaning                                   |
+// |---------------------------------|-----------|-------------------------------------------|
+// | DTempRisk .. RainRisk           | 0 .. 1    | the five weather risk factors             |
+// | RiskLevel                       | 0 .. 3    | the day's risk level                      |
+// | Infection, NoBlast, Sporulating | -         | the infection state                       |
+// | Latency                         | -         | latency progress, 1 = complete            |
+// | BlastDVSrate, BlastDVStoday     | d-1, -    | the cycle's rate and progress (1 = done)  |
+// | MF1 .. MF4, MF12                | -         | the modifying factors of the crop         |
+// | LeafRespiration                 | g m-2 d-1 | the extra leaf respiration of the lesions |
 // Every field starts at 0 and carries over from day to day within a run.
 
 #include <cstdint>
@@ -27,10 +43,10 @@ struct BlastDay {
 
 // The infection state yesterday left behind.
 struct BlastYesterday {
-    std::int32_t NoBlast = 0;   // days of a running infection without a new one
-    std::int32_t Infection = 0; // 1 while an infection runs
-    std::int32_t SporLTN = 0;   // 1 while the lesions sporulate
-    double Latency = 0.0;       // latency progress (1 = complete)
+    std::int32_t NoBlast = 0;     // days of a running infection without a new one
+    std::int32_t Infection = 0;   // 1 while an infection runs
+    std::int32_t Sporulating = 0; // 1 while the lesions sporulate
+    double Latency = 0.0;         // latency progress (1 = complete)
 };
 
 class LeafBlast {
@@ -39,23 +55,29 @@ public:
     // today, so the next cycle starts from 0 in the caller's series.
     void SimulateDay(const BlastDay& day, const BlastYesterday& yesterday, double& BlastDVSyesterday);
 
-    static double ComputeMF1(double DisSev);
-    static double ComputeMF2(double DisSev);
-    static double ComputeMF3(double DisSev);
-    static double ComputeMF4(double DisSev);
-    static double ComputeDisSev(float Tmax, float Tmin, double BlastDVStoday, double BlastDVSyesterday);
-    static double MxSev(double MaxBlastDVS);
-    // Duration of the infectious cycle in days (never below 1), despite the name.
-    static double ComputeBlastDVSrate(float Tmax, float Tmin);
-    static double CalcTeff(float Tmax, float Tmin);
-    static double CalcMndvs(float AGBleavesToday, double LAImax, float LAItoday, float SLA035);
+    static double ComputeMF1(double severity);
+    static double ComputeMF2(double severity);
+    static double ComputeMF3(double severity);
+    static double ComputeMF4(double severity);
+    // Disease severity (0 .. 1) of the day, from its mean temperature and the further of the cycle's
+    // progress today and yesterday.
+    static double DiseaseSeverity(float Tmax, float Tmin, double BlastDVStoday, double BlastDVSyesterday);
+    // The severity a cycle reaches at a progress (0 .. 1).
+    static double CycleSeverity(double MaxBlastDVS);
+    // Duration of the infectious cycle (days, never below 1).
+    static double CycleDurationDays(float Tmax, float Tmin);
+    // Q10 factor of the lesions' respiration at the day's mean temperature.
+    static double RespirationTemperatureFactor(float Tmax, float Tmin);
+    // Share of the leaf biomass (g m-2) still alive, given the area lost since the season's greatest.
+    static double LivingLeafShare(float AGBleavesToday, double LAImax, float LAItoday, float SLA035);
 
-    static double ComputeLatency(float Tmax, float Tmin, double LatencyYesterday);
-    static double ComputeDTempRisk(float Tmax, float Tmin);
-    static double ComputeMaxRhRisk(float RHmax);
-    static double ComputeDltRhRisk(float RHmax, float RHmin);
-    static double ComputeMxTempRisk(float Tmax);
-    static double ComputeRainRisk(float Rain);
+    static double AdvanceLatency(float Tmax, float Tmin, double LatencyYesterday);
+    // The weather risk factors (0 .. 1).
+    static double TemperatureRangeRisk(float Tmax, float Tmin);
+    static double HighestHumidityRisk(float RHmax);
+    static double HumidityRangeRisk(float RHmax, float RHmin);
+    static double MaximumTemperatureRisk(float Tmax);
+    static double RainRiskOf(float Rain);
     // Risk level 0-3 of the product of the five factors; each threshold is exclusive.
     static std::int32_t RiskLevelOf(double R);
 
@@ -67,7 +89,7 @@ public:
     double GetRiskLevel() const { return RiskLevel_; }
     double GetLatency() const { return Latency_; }
     std::int32_t GetInfection() const { return Infection_; }
-    std::int32_t GetSporLTN() const { return SporLTN_; }
+    std::int32_t GetSporulating() const { return sporulating_; }
     std::int32_t GetNoBlast() const { return NoBlast_; }
     double GetBlastDVSrate() const { return BlastDVSrate_; }
     double GetBlastDVStoday() const { return BlastDVStoday_; }
@@ -75,7 +97,7 @@ public:
     double GetMF2() const { return MF2_; }
     double GetMF3() const { return MF3_; }
     double GetMF4() const { return MF4_; }
-    double GetLeavesRespBLAST() const { return LeavesRespBLAST_; }
+    double GetLeafRespiration() const { return leafRespiration_; }
     double GetMF12() const { return MF12_; }
 
 private:
@@ -87,7 +109,7 @@ private:
     std::int32_t RiskLevel_ = 0;
     double Latency_ = 0.0;
     std::int32_t Infection_ = 0;
-    std::int32_t SporLTN_ = 0;
+    std::int32_t sporulating_ = 0;
     std::int32_t NoBlast_ = 0;
     double BlastDVSrate_ = 0.0;
     double BlastDVStoday_ = 0.0;
@@ -96,7 +118,7 @@ private:
     double MF2_ = 0.0;
     double MF3_ = 0.0;
     double MF4_ = 0.0;
-    double LeavesRespBLAST_ = 0.0;
+    double leafRespiration_ = 0.0;
     double MF12_ = 0.0;
 };
 

@@ -85,11 +85,13 @@ struct DayContext {
     const GrowthParameters growth;
     const ColdSensitivity coldSensitivity;
     BiomassGrowth biomass;
+    // The cultivar's leaves, read once.
+    const LeafParameters leaf;
     LeafAreaAndPartitioning partitioning;
     LeafSenescence leafLife;
     PanicleHeightGrowth panicleHeight;
     SpikeletSterility sterility;
-    FloodwaterTemperature tris;
+    FloodwaterTemperature floodwater;
     RadiationUseEfficiency rue;
     LeafBlast blast;
     std::optional<Soil> soil;
@@ -119,7 +121,7 @@ DayContext::DayContext(RunState& run)
       growth{.K = crop.K, .Tb = crop.Tb, .Topt = crop.Topt, .TmaxG = crop.TmaxG, .C = crop.C},
       coldSensitivity{
           .StSen = crop.StSen, .Threshold = crop.TempStThreshold, .SenDuration = crop.SenDuration},
-      laiMax(run.out.LAI) {
+      leaf{.SLA0 = crop.SLA0, .SLA035 = crop.SLA035, .RipL0 = crop.RipL0}, laiMax(run.out.LAI) {
     etRecord.KcFullCanopy = crop.KcFullCanopy;
     etRecord.K = crop.K;
     etRecord.Lat = manag.Lat;
@@ -167,7 +169,7 @@ bool DayContext::WaterLevel(std::int32_t d) {
         const double hours = std::clamp(RoundHalfEven(manag.WinputH[d]), -1000.0, 1000.0);
         soil->WaterBalanceDarcy(w.Rain[d] + manag.Winputmm[d], static_cast<std::int32_t>(hours), pond,
                                 o.ET4[d - 1], o.ET3[d - 1]);
-        o.WaterLevel[d] = soil->OutW(24) / 10.0;
+        o.WaterLevel[d] = soil->PondDepth(24) / 10.0;
     } else if (manag.Flooded == 1) {
         if (manag.DynamicLevel) {
             // Without the soil water balance the pond keeps its initial depth.
@@ -188,9 +190,15 @@ void DayContext::ApexTemperature(std::int32_t d) {
     const bool submerged =
         manag.Flooded == 1 && s.CropActive && ToSingle(o.WaterLevel[d - 1]) >= o.PanicleHeight[d - 1];
     if (!submerged) return;
-    tris.TRISempiric(w.Tmax[d], w.Tmax[d - 1], w.Tmax[d + 1], w.Tmin[d], w.Tmin[d - 1], w.Tmin[d + 1], d);
-    w.Tmax[d] = tris.GetTmaxWaterE();
-    w.Tmin[d] = tris.GetTminWaterE();
+    floodwater.EstimateDay({.Tmax = w.Tmax[d],
+                            .TmaxYesterday = w.Tmax[d - 1],
+                            .TmaxTomorrow = w.Tmax[d + 1],
+                            .Tmin = w.Tmin[d],
+                            .TminYesterday = w.Tmin[d - 1],
+                            .TminTomorrow = w.Tmin[d + 1]},
+                           d);
+    w.Tmax[d] = floodwater.GetWaterTmax();
+    w.Tmin[d] = floodwater.GetWaterTmin();
 }
 
 void DayContext::Blast(std::int32_t d) {
@@ -206,21 +214,23 @@ void DayContext::Blast(std::int32_t d) {
                            .LAImax = laiMax.Value(),
                            .LAItoday = o.LAIday[d - 1],
                            .SLA035 = crop.SLA035};
-        const BlastYesterday yesterday{
-            .NoBlast = s.NoBlast, .Infection = s.Infection, .SporLTN = s.SporLTN, .Latency = s.Latency};
+        const BlastYesterday yesterday{.NoBlast = s.NoBlast,
+                                       .Infection = s.Infection,
+                                       .Sporulating = s.Sporulating,
+                                       .Latency = s.Latency};
         blast.SimulateDay(day, yesterday, o.BlastDVStoday[d - 1]);
         o.RiskLevel[d] = blast.GetRiskLevel();
         o.BlastDVStoday[d] = blast.GetBlastDVStoday();
         s.NoBlast = blast.GetNoBlast();
         s.Infection = blast.GetInfection();
-        s.SporLTN = blast.GetSporLTN();
+        s.Sporulating = blast.GetSporulating();
         s.Latency = blast.GetLatency();
         o.MF1[d] = blast.GetMF1();
         o.MF2[d] = blast.GetMF2();
         o.MF3[d] = blast.GetMF3();
         o.MF4[d] = blast.GetMF4();
         o.MF12[d] = blast.GetMF12();
-        s.LeavesRespBLAST = blast.GetLeavesRespBLAST();
+        s.BlastLeafRespiration = blast.GetLeafRespiration();
         o.DTempRisk[d] = blast.GetDTempRisk();
         o.MaxRhRisk[d] = blast.GetMaxRhRisk();
         o.DltRhRisk[d] = blast.GetDltRhRisk();
@@ -249,7 +259,6 @@ void DayContext::Development(std::int32_t d) {
                                      .Tmin = w.Tmin[d],
                                      .dayLength = sun.DayLength(d),
                                      .Sown = s.Sown});
-    development.CalculatePhenoPhase(o.GDDcum[d - 1], crop.TSUMEM, crop.TSUM1, crop.TSUM2);
     o.GDD[d] = development.GetGDDday();
     o.DVS[d] = development.GetDVSday();
     o.Phase[d] = development.GetPhenophase();
@@ -278,10 +287,10 @@ void DayContext::Biomass(std::int32_t d) {
 // Cold sterility is a fraction of the spikelets: neither a day nor the season can exceed all of them.
 void DayContext::Sterility(std::int32_t d) {
     if (crop.SterilityActive == 1 && o.DVS[d] >= kDVS06 && o.DVS[d] <= kDVS09) {
-        const ColdDay day{.TmaxDAY = w.Tmax[d],
-                          .TminDAY = w.Tmin[d],
-                          .TmaxYesterday = w.Tmax[d - 1],
-                          .TminTomorrow = w.Tmin[d + 1],
+        const ColdDay day{.temperatures = {.Tmax = w.Tmax[d],
+                                           .Tmin = w.Tmin[d],
+                                           .TmaxYesterday = w.Tmax[d - 1],
+                                           .TminTomorrow = w.Tmin[d + 1]},
                           .DOY = d,
                           .DVS = o.DVS[d]};
         sterility.SimulateDay(coldSensitivity, day, sun.SunriseHour(d));
@@ -298,9 +307,8 @@ void DayContext::Partitioning(std::int32_t d, bool finishedAtDawn) {
         o.LAIday[d] = o.LeavesDay[d] = o.StemsDay[d] = o.PaniclesDay[d] = 0;
         return;
     }
-    partitioning.CalculatePartitionedAGBs(o.AGBday[d - 1], crop.SLA0, crop.SLA035, crop.RipL0, o.DVS[d - 1],
-                                          o.SterilityCum[d - 1]);
-    partitioning.CalculateLAIdayROB(o.AGBday[d - 1], crop.SLA0, crop.SLA035, crop.RipL0, o.DVS[d - 1]);
+    partitioning.SplitGrowth(
+        leaf, {.growth = o.AGBday[d - 1], .DVS = o.DVS[d - 1], .SterilityCum = o.SterilityCum[d - 1]});
     o.LAIday[d] = partitioning.GetLAIday();
     o.LeavesDay[d] = partitioning.GetLeavesAGBday();
     o.StemsDay[d] = partitioning.GetStemsAGBday();
@@ -318,13 +326,13 @@ void DayContext::Senescence(std::int32_t d) {
     if (s.DeadLAI > o.LAI[d - 1]) s.DeadLAI = 0;
     if (s.Infection == 1) {
         s.DeadLAI = ToSingle((o.MF4[d] + 1.0) * s.DeadLAI);
-        o.LeavesDay[d] = ToSingle(o.LeavesDay[d] - s.LeavesRespBLAST);
-        o.AGBday[d] = ToSingle(o.AGBday[d] - s.LeavesRespBLAST);
+        o.LeavesDay[d] = ToSingle(o.LeavesDay[d] - s.BlastLeafRespiration);
+        o.AGBday[d] = ToSingle(o.AGBday[d] - s.BlastLeafRespiration);
     }
 }
 
 void DayContext::PanicleHeight(std::int32_t d) {
-    panicleHeight.CalculatePanicleHeightALTEA(crop.PanicleHmax, o.DVS[d]);
+    panicleHeight.GrowDay(crop.PanicleHmax, o.DVS[d]);
     o.PanicleHeight[d] = panicleHeight.GetPanicleHeight();
 }
 

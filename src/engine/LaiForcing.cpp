@@ -52,15 +52,11 @@ std::optional<ForcedDay> Forcing(const RunState& run, const LaiPoint& point, Inp
     if (o.AGB[d] == 0)
         return refuse("its simulated above-ground biomass is 0, so there is nothing to rescale.");
     if (o.Leaves[d] == 0) return refuse("its simulated leaf biomass is 0, so there is nothing to rescale.");
-    const float sla = LeafAreaAndPartitioning::SLAfunction(run.crop.SLA0, run.crop.SLA035, o.DVS[d]);
+    const float sla = LeafAreaAndPartitioning::SpecificLeafArea(run.crop.SLA0, run.crop.SLA035, o.DVS[d]);
     ForcedLeafArea forcing;
-    forcing.NDVItoForceLAI(point.lai, o.AGB[d], o.Leaves[d], o.Stems[d], o.Panicles[d], o.DVS[d], sla);
-    ForcedDay forced{d,
-                     point.lai,
-                     forcing.GetndviAGB(),
-                     forcing.GetndviAGBleaves(),
-                     forcing.GetndviAGBstems(),
-                     forcing.GetndviAGBpanicles()};
+    forcing.ForceObservedArea(point.lai, {o.AGB[d], o.Leaves[d], o.Stems[d], o.Panicles[d]}, sla);
+    const OrganBiomass& biomass = forcing.GetForcedBiomass();
+    ForcedDay forced{d, point.lai, biomass.AGB, biomass.leaves, biomass.stems, biomass.panicles};
     if (!std::isfinite(forced.AGB) || !std::isfinite(forced.stems) || !std::isfinite(forced.panicles))
         return refuse("the rescaled biomass is not a number.");
     return forced;

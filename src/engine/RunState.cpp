@@ -78,7 +78,7 @@ void RunState::SetInitialState() {
     out.SterilityCum[first] = 0;
     loop.NoBlast = 0;
     loop.Infection = 0;
-    loop.SporLTN = 0;
+    loop.Sporulating = 0;
     loop.Latency = 0;
     for (int d = 1; d <= kLastDay; ++d) out.RiskLevel[d] = 0;
 }

@@ -107,8 +107,8 @@ struct LoopState {
     float ShockElapsed = 0;
     HarvestedCrop harvested; // set on the day the crop finishes
     // Blast carry-over values.
-    std::int32_t NoBlast = 0, Infection = 0, SporLTN = 0;
-    double Latency = 0, LeavesRespBLAST = 0;
+    std::int32_t NoBlast = 0, Infection = 0, Sporulating = 0;
+    double Latency = 0, BlastLeafRespiration = 0;
     std::int32_t VarRes = 0;
 };
 

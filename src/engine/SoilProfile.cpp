@@ -4,13 +4,34 @@
 
 namespace tulo {
 
+namespace {
+
+// A row of the soil table, in its column order.
+Soil::LayerInput LayerOfRow(const SoilTableRows::value_type& v) {
+    return {.thickness = v[0],
+            .bulkDensity = v[1],
+            .carbon = v[2],
+            .clay = v[3],
+            .sand = v[4],
+            .alpha = v[5],
+            .n = v[6],
+            .residual = v[7],
+            .fieldCapacity = v[8],
+            .wiltingPoint = v[9],
+            .saturation = v[10],
+            .conductivity = v[11],
+            .startShare = v[12]};
+}
+
+} // namespace
+
 void SoilProfile::Prepare(std::int32_t layers, const SoilTableRows& table) {
     soil = Soil{};
     rows = SoilTableRows{};
     NLayers = 0;
     for (std::int32_t i = 1; i <= layers; ++i) {
         const auto& v = table[static_cast<std::size_t>(i)];
-        soil.SoilInitVal(i, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10], v[11], v[12]);
+        soil.SetUpLayer(i, LayerOfRow(v));
         rows[static_cast<std::size_t>(i)] = v;
     }
     NLayers = layers;
@@ -31,10 +52,8 @@ void StartSeasonSoil(std::optional<Soil>& soil, const SoilProfile& prepared, std
         return;
     }
     soil.emplace();
-    for (std::int32_t i = 1; i <= layers; ++i) {
-        const auto& v = table[static_cast<std::size_t>(i)];
-        soil->SoilInitVal(i, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10], v[11], v[12]);
-    }
+    for (std::int32_t i = 1; i <= layers; ++i)
+        soil->SetUpLayer(i, LayerOfRow(table[static_cast<std::size_t>(i)]));
 }
 
 } // namespace tulo

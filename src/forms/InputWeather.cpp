@@ -214,7 +214,7 @@ void WeatherReader::ReadWeatherData(const FormModel& form, Problems& problems, P
     if (!humidityGiven) {
         RelativeHumidity rh;
         for (int d = 1; d <= kLastDay; ++d) {
-            rh.STIMAUR2(Tmin_[d], Tmax_[d]);
+            rh.EstimateFromTemperatures(Tmin_[d], Tmax_[d]);
             RHmax_[d] = rh.GetRHmax();
             RHmin_[d] = rh.GetRHmin();
         }

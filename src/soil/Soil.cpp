@@ -45,16 +45,16 @@ std::size_t Soil::LayerSlot(std::int32_t i, std::int32_t layers) {
     return static_cast<std::size_t>(i);
 }
 
-double Soil::OutW(std::int32_t t) const {
+double Soil::PondDepth(std::int32_t t) const {
     if (t < 0 || t > kHours) throw std::out_of_range("hour " + std::to_string(t) + " outside 0..24");
     return PondDepth_[static_cast<std::size_t>(t)];
 }
 
-double Soil::SWCdaily(std::int32_t i) const {
+double Soil::LayerWaterContent(std::int32_t i) const {
     return Layers_[LayerSlot(i, NLayers_)].SWC();
 }
 
-double Soil::SWCtimestep(std::int32_t i, std::int32_t T) const {
+double Soil::HourlyLayerWaterContent(std::int32_t i, std::int32_t T) const {
     if (T < 1 || T > kHours) throw std::out_of_range("hour " + std::to_string(T) + " outside 1..24");
     if (pendingRuns_ != 0) WriteSettled();
     return SWChourly_[LayerSlot(i, NLayers_)][static_cast<std::size_t>(T)];
@@ -70,16 +70,17 @@ const SoilLayer& Soil::Layer(std::int32_t i) const {
     return Layers_[LayerSlot(i, NLayers_)];
 }
 
-void Soil::SoilInitVal(std::int32_t i, double Thick, double BD, double carbon, double clay, double sand,
-                       double Alpha, double n, double SWCres, double FC, double WP, double Sat, double satK,
-                       double SWCstartmm) {
+void Soil::SetUpLayer(std::int32_t i, const LayerInput& input) {
+    const double Thick = input.thickness, BD = input.bulkDensity, carbon = input.carbon, clay = input.clay;
+    const double Alpha = input.alpha, n = input.n, SWCres = input.residual, FC = input.fieldCapacity;
+    const double WP = input.wiltingPoint, Sat = input.saturation, satK = input.conductivity;
     const std::size_t k = LayerSlot(i, kMaxLayers);
     NLayers_ = i;
     pendingRuns_ = 0;
     for (auto& row : LayerFlux_) row.fill(0.0);
     for (auto& row : SWChourly_) row.fill(0.0);
 
-    const double silt = 100.0 - clay - sand;
+    const double silt = 100.0 - clay - input.sand;
     SoilLayer& layer = Layers_[k];
     layer.setBulkDensity(BD);
     layer.setThickness(Thick);
@@ -93,10 +94,12 @@ void Soil::SoilInitVal(std::int32_t i, double Thick, double BD, double carbon, d
     layer.setThetaSat(Sat == kMissing ? ThetaSatPTF(clay, silt, BD, carbon) : Sat);
     // Field capacity and wilting point follow from the curve just set, estimated or given.
     layer.setFieldCapacity(
-        FC == kMissing ? FCProfile(layer.Alpha(), layer.n(), layer.SWCres(), layer.ThetaSat()) : FC);
+        FC == kMissing ? FieldCapacityContent(layer.Alpha(), layer.n(), layer.SWCres(), layer.ThetaSat())
+                       : FC);
     layer.setWiltingPoint(
-        WP == kMissing ? WPprofile(layer.Alpha(), layer.n(), layer.SWCres(), layer.ThetaSat()) : WP);
-    layer.setSWC(layer.FieldCapacity() * SWCstartmm * Thick);
+        WP == kMissing ? WiltingPointContent(layer.Alpha(), layer.n(), layer.SWCres(), layer.ThetaSat())
+                       : WP);
+    layer.setSWC(layer.FieldCapacity() * input.startShare * Thick);
 
     LayerTerms& c = terms_[k];
     c.thickness = layer.Thickness();
@@ -122,7 +125,7 @@ void Soil::SoilInitVal(std::int32_t i, double Thick, double BD, double carbon, d
     c.invM = 1.0 / m;
     c.invN = 1.0 / layer.n();
     double tetaAtSaturation = layer.ThetaSat();
-    c.psiSat = PsifromTeta(tetaAtSaturation, layer.ThetaSat(), layer.SWCres(), layer.Alpha(), layer.n());
+    c.psiSat = MatricPotential(tetaAtSaturation, layer.ThetaSat(), layer.SWCres(), layer.Alpha(), layer.n());
 
     // What the balance worked out for the old profile no longer holds.
     waterKnown_ = potentialsKnown_ = infiltrationKnown_ = lastDayKnown_ = false;
@@ -157,21 +160,21 @@ double Soil::LayerPsi(std::size_t k, double teta) {
     return memo.psi[0];
 }
 
-double Soil::vanGProfile(double Alpha, double n, double tetares, double SWCsat, double& Psi) {
+double Soil::WaterContentAtSuction(double Alpha, double n, double tetares, double SWCsat, double& Psi) {
     if (Psi == 0.0) return SWCsat;
     Psi = Psi * kCmPerKPa;
     return Retention(Alpha, n, tetares, SWCsat, Psi);
 }
 
-double Soil::WPprofile(double Alpha, double n, double tetares, double SWCsat) {
+double Soil::WiltingPointContent(double Alpha, double n, double tetares, double SWCsat) {
     return Retention(Alpha, n, tetares, SWCsat, kWiltingSuction);
 }
 
-double Soil::FCProfile(double Alpha, double n, double tetares, double SWCsat) {
+double Soil::FieldCapacityContent(double Alpha, double n, double tetares, double SWCsat) {
     return Retention(Alpha, n, tetares, SWCsat, kFieldCapacitySuction);
 }
 
-double Soil::PsifromTeta(double& Teta, double Tetasat, double tetares, double Alpha, double n) {
+double Soil::MatricPotential(double& Teta, double Tetasat, double tetares, double Alpha, double n) {
     const double m = 1.0 - 1.0 / n;
     double h = 0.0; // cm
     if (Teta <= tetares) {
@@ -216,25 +219,25 @@ double Soil::KsatPTF(double clay, double silt, double BD, double carbon) {
                     0.02986 * C - 0.03305 * S);
 }
 
-Soil::InputHours Soil::InputWindow(double Qing, std::int32_t HQin) {
+Soil::InputHours Soil::InputWindow(double waterInput, std::int32_t inputHours) {
     InputHours hours;
-    if (!(Qing > 0.0)) return hours;
+    if (!(waterInput > 0.0)) return hours;
     hours.first = kInputStartHour;
     hours.last = kInputStartHour;
-    if (HQin >= 1 && HQin <= kHours - kInputStartHour + 1) {
-        hours.last = kInputStartHour + HQin - 1;
-    } else if (HQin > kHours - kInputStartHour + 1) {
+    if (inputHours >= 1 && inputHours <= kHours - kInputStartHour + 1) {
+        hours.last = kInputStartHour + inputHours - 1;
+    } else if (inputHours > kHours - kInputStartHour + 1) {
         // Would run past midnight: shifted earlier so the whole input arrives within the day.
-        hours.first = HQin >= kHours ? 1 : kHours + 1 - HQin;
+        hours.first = inputHours >= kHours ? 1 : kHours + 1 - inputHours;
         hours.last = kHours;
     }
-    hours.share = Qing / static_cast<double>(hours.last - hours.first + 1);
+    hours.share = waterInput / static_cast<double>(hours.last - hours.first + 1);
     return hours;
 }
 
-std::array<double, Soil::kHours + 1> Soil::HourlyInput(double Qing, std::int32_t HQin) {
+std::array<double, Soil::kHours + 1> Soil::HourlyWaterInput(double waterInput, std::int32_t inputHours) {
     std::array<double, kHours + 1> input{};
-    const InputHours hours = InputWindow(Qing, HQin);
+    const InputHours hours = InputWindow(waterInput, inputHours);
     for (std::int32_t t = hours.first; t <= hours.last; ++t) input[static_cast<std::size_t>(t)] = hours.share;
     return input;
 }
@@ -524,13 +527,14 @@ void Soil::RunHours(const DayRuns& runs) {
     if (settledFrom != 0) KeepSettled(settledFrom, kHours + 1);
 }
 
-void Soil::WaterBalanceDarcy(double Qing, std::int32_t HQin, double h, double Evg, double WUg) {
+void Soil::WaterBalanceDarcy(double waterInput, std::int32_t inputHours, double pond, double evaporation,
+                             double uptake) {
     if (NLayers_ < 1) throw std::logic_error("the soil water balance needs at least one soil layer");
     DayStart day;
-    day.input = InputWindow(Qing, HQin);
-    day.Eh = Evg > 0.0 ? Evg / kDayHours : 0.0;
-    day.Uh = WUg > 0.0 ? WUg / kDayHours : 0.0;
-    day.pond = h > 0.0 ? h : 0.0;
+    day.input = InputWindow(waterInput, inputHours);
+    day.Eh = evaporation > 0.0 ? evaporation / kDayHours : 0.0;
+    day.Uh = uptake > 0.0 ? uptake / kDayHours : 0.0;
+    day.pond = pond > 0.0 ? pond : 0.0;
     if (RepeatsLastDay(day)) return;
     TakeLayersWater();
     PondDepth_[0] = day.pond;

@@ -62,38 +62,62 @@ public:
     // The value of the soil table that asks for an estimate.
     static constexpr double kMissing = -1.0;
 
+    // One row of the soil table. kMissing in alpha, n, residual, fieldCapacity, wiltingPoint, saturation or
+    // conductivity asks for an estimate.
+    struct LayerInput {
+        double thickness = 0;            // mm
+        double bulkDensity = 0;          // g cm-3
+        double carbon = 0;               // organic carbon (%)
+        double clay = 0;                 // %
+        double sand = 0;                 // %; silt is what clay and sand leave of 100
+        double alpha = kMissing;         // van Genuchten alpha (1/cm)
+        double n = kMissing;             // van Genuchten n (-)
+        double residual = kMissing;      // residual water content (m3 m-3)
+        double fieldCapacity = kMissing; // m3 m-3
+        double wiltingPoint = kMissing;  // m3 m-3
+        double saturation = kMissing;    // saturated water content (m3 m-3)
+        double conductivity = kMissing;  // saturated hydraulic conductivity (mm h-1)
+        double startShare = 0;           // the starting water as a share of field capacity (-)
+    };
+
     // Ponded depth (mm) at the end of hour t of the last simulated day; t = 0 is the start of the day.
-    double OutW(std::int32_t t) const;
+    double PondDepth(std::int32_t t) const;
 
-    // Sets up layer i (1 .. 15) from one row of the soil table; kMissing in Alpha, n, SWCres, FC, WP, Sat
-    // or satK asks for an estimate. The layer starts with FC × SWCstartmm of water (m3 m-3). Layers are set
-    // up in order 1, 2, ...; the profile then has i layers.
-    void SoilInitVal(std::int32_t i, double Thick, double BD, double carbon, double clay, double sand,
-                     double Alpha, double n, double SWCres, double FC, double WP, double Sat, double satK,
-                     double SWCstartmm);
+    // Sets up layer i (1 .. 15) from one row of the soil table. Layers are set up in order 1, 2, ...; the
+    // profile then has i layers.
+    void SetUpLayer(std::int32_t i, const LayerInput& input);
 
-    // Volumetric water of layer i now, and at the end of hour T of the last simulated day. The hourly
-    // readers complete rows the day left for later (see WriteSettled), so a soil is read by one thread at
-    // a time, like every other part of a run state.
-    double SWCdaily(std::int32_t i) const;
-    double SWCtimestep(std::int32_t i, std::int32_t T) const;
+    // Volumetric water (m3 m-3) of layer i now, and at the end of hour T of the last simulated day. The
+    // hourly readers complete rows the day left for later (see WriteSettled), so a soil is read by one
+    // thread at a time, like every other part of a run state.
+    double LayerWaterContent(std::int32_t i) const;
+    double HourlyLayerWaterContent(std::int32_t i, std::int32_t T) const;
     // Water that left layer i downwards in hour T of the last simulated day (mm).
     double LayerFlux(std::int32_t i, std::int32_t T) const;
 
-    // One day: Qing water input (mm) spread over HQin hours, h ponded depth at the start (mm), Evg
-    // evaporation and WUg crop uptake of the day (mm, taken from the ponded water between 7 and 18 h).
+    // One day of the balance:
+    // | input        | unit | meaning                                                            |
+    // |--------------|------|--------------------------------------------------------------------|
+    // | waterInput   | mm   | rain and irrigation of the day                                     |
+    // | inputHours   | h    | the hours the input is spread over (see HourlyWaterInput)          |
+    // | pond         | mm   | ponded depth at the start of the day                               |
+    // | evaporation  | mm   | evaporation of the day, taken from the pond between 7 and 18 h     |
+    // | uptake       | mm   | crop uptake of the day, taken from the pond between 7 and 18 h     |
+    // Outputs: PondDepth, the layers' water content and flux by hour.
     // An hour that starts from the state and inputs of an hour that changed nothing, and a day that starts
     // from the state and inputs of the day before, end as those did: they are not computed again.
-    void WaterBalanceDarcy(double Qing, std::int32_t HQin, double h, double Evg, double WUg);
+    void WaterBalanceDarcy(double waterInput, std::int32_t inputHours, double pond, double evaporation,
+                           double uptake);
 
+    // The van Genuchten curve: alpha (1/cm), n (-), residual and saturated water content (m3 m-3).
     // Water content at suction Psi (kPa); a non-zero Psi is converted to cm of water in place.
-    static double vanGProfile(double Alpha, double n, double tetares, double SWCsat, double& Psi);
+    static double WaterContentAtSuction(double Alpha, double n, double tetares, double SWCsat, double& Psi);
     // Water content at 1500 kPa and at 33 kPa.
-    static double WPprofile(double Alpha, double n, double tetares, double SWCsat);
-    static double FCProfile(double Alpha, double n, double tetares, double SWCsat);
+    static double WiltingPointContent(double Alpha, double n, double tetares, double SWCsat);
+    static double FieldCapacityContent(double Alpha, double n, double tetares, double SWCsat);
     // Matric potential (kPa, -1500 .. -0.01) of water content Teta. A Teta at or below the residual
     // content is replaced by 1.1 × tetares.
-    static double PsifromTeta(double& Teta, double Tetasat, double tetares, double Alpha, double n);
+    static double MatricPotential(double& Teta, double Tetasat, double tetares, double Alpha, double n);
 
     // Pedotransfer estimates from clay and silt (%), bulk density (g cm-3) and organic carbon (%). They
     // take logarithms and reciprocals: silt and carbon must be above 0, and clay too for ThetaSatPTF.
@@ -102,9 +126,10 @@ public:
     static double AlphaPTF(double clay, double silt, double BD, double carbon);
     static double nPTF(double clay, double silt, double BD, double carbon);
 
-    // The day's water input by hour (index 1 .. 24; index 0 unused). Inputs of up to 11 hours start at
-    // 14 h; longer ones end at 24 h; HQin <= 0 puts the whole input in hour 14. The shares add up to Qing.
-    static std::array<double, kHours + 1> HourlyInput(double Qing, std::int32_t HQin);
+    // The day's water input (mm) by hour (index 1 .. 24; index 0 unused). Inputs of up to 11 hours start at
+    // 14 h; longer ones end at 24 h; inputHours <= 0 puts the whole input in hour 14. The shares add up to
+    // waterInput.
+    static std::array<double, kHours + 1> HourlyWaterInput(double waterInput, std::int32_t inputHours);
 
     std::int32_t NLayers() const { return NLayers_; }
     const SoilLayer& Layer(std::int32_t i) const;
@@ -119,7 +144,8 @@ private:
         double ksat = 0, ksatPerThousand = 0; // mm h-1, and ksat / 1000
         double gravity = 0;                   // 0.05 × i × 9.81 (kPa)
         double psiSat = 0;                    // potential at saturation (kPa)
-        // The curve as PsifromTeta forms it: 1 / Alpha, Tetasat - tetares, 1 / m with m = 1 - 1 / n, 1 / n.
+        // The curve as MatricPotential forms it: 1 / Alpha, Tetasat - tetares, 1 / m with m = 1 - 1 / n, 1 /
+        // n.
         double tetares = 0, tetasat = 0, invAlpha = 0, range = 0, invM = 0, invN = 0;
     };
     // The last potentials remembered for a layer, newest first.
@@ -153,8 +179,8 @@ private:
     };
 
     static std::size_t LayerSlot(std::int32_t i, std::int32_t layers);
-    static InputHours InputWindow(double Qing, std::int32_t HQin);
-    // PsifromTeta on a layer's fixed terms.
+    static InputHours InputWindow(double waterInput, std::int32_t inputHours);
+    // MatricPotential on a layer's fixed terms.
     static double LayerPotential(const LayerTerms& c, double Teta);
     // Potential of layer k at water content teta, remembered for the contents last asked for.
     double LayerPsi(std::size_t k, double teta);

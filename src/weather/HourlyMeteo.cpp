@@ -48,16 +48,18 @@ const std::array<CurveShape, kLatestSunrise + 1>& CurveShapes() {
 
 } // namespace
 
-void HourlyWeather::CalculateHourlyTemp(float Tmax, float Tmin, float TmaxP, float TminS, float latitude,
-                                        std::int32_t DOY) {
+void HourlyWeather::CalculateHoursAtLatitude(const DayTemperatures& day, float latitude, std::int32_t DOY) {
     SolarGeometry meteo;
     meteo.CalculateSunRiseAndSunsetHour(latitude, DOY);
     // A whole hour between 0 and 12: the day length lies between 0 and 24 h.
-    CalculateHourlyTemp(Tmax, Tmin, TmaxP, TminS, static_cast<std::int32_t>(meteo.GetSunriseHour()));
+    CalculateHours(day, static_cast<std::int32_t>(meteo.GetSunriseHour()));
 }
 
-void HourlyWeather::CalculateHourlyTemp(float Tmax, float Tmin, float TmaxP, float TminS,
-                                        std::int32_t sunrise) {
+void HourlyWeather::CalculateHours(const DayTemperatures& day, std::int32_t sunrise) {
+    const float Tmax = day.Tmax;
+    const float Tmin = day.Tmin;
+    const float TmaxP = day.TmaxYesterday;
+    const float TminS = day.TminTomorrow;
 
     // Levels and amplitudes of the three cosine arcs, kept in single precision.
     const auto half = [](float x, float y) { return static_cast<float>((static_cast<double>(x) + y) / 2.0); };
@@ -82,7 +84,7 @@ void HourlyWeather::CalculateHourlyTemp(float Tmax, float Tmin, float TmaxP, flo
     }
 }
 
-float HourlyWeather::GetHourlyT(std::int32_t hour) const {
+float HourlyWeather::GetHourTemperature(std::int32_t hour) const {
     if (hour < 0 || hour > 24) throw std::out_of_range("hour " + std::to_string(hour) + " outside 0..24");
     return hourly_[static_cast<std::size_t>(hour)];
 }

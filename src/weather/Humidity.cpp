@@ -12,21 +12,21 @@ double SaturationVapourPressure(double T, double k) {
 
 } // namespace
 
-double RelativeHumidity::EsTmin(double T) {
+double RelativeHumidity::VapourPressureAtTmin(double T) {
     return SaturationVapourPressure(T, T < 10.0 ? 8.5 : 7.5);
 }
 
-double RelativeHumidity::EsTmax(double T) {
+double RelativeHumidity::VapourPressureAtTmax(double T) {
     return SaturationVapourPressure(T, T <= 10.0 ? 7.5 : 8.5);
 }
 
-float RelativeHumidity::StimaURmin(float Tmax, float Tmin) {
-    return static_cast<float>(100.0 * EsTmin(Tmin) / EsTmax(Tmax));
+float RelativeHumidity::MinimumFromTemperatures(float Tmax, float Tmin) {
+    return static_cast<float>(100.0 * VapourPressureAtTmin(Tmin) / VapourPressureAtTmax(Tmax));
 }
 
-void RelativeHumidity::STIMAUR2(float Tmin, float Tmax) {
+void RelativeHumidity::EstimateFromTemperatures(float Tmin, float Tmax) {
     RHmax_ = 100.0f;
-    RHmin_ = StimaURmin(Tmax, Tmin);
+    RHmin_ = MinimumFromTemperatures(Tmax, Tmin);
 }
 
 } // namespace tulo

@@ -2,9 +2,8 @@
 
 namespace tulo {
 
-void FloodwaterTemperature::TRISempiric(float TmaxD, float TmaxDmeno1, float TmaxDpiu1, float TminD,
-                                        float TminDmeno1, float TminDpiu1, std::int32_t DOY) {
-    const double tmax = TmaxD, tmaxBefore = TmaxDmeno1, tmaxAfter = TmaxDpiu1;
+void FloodwaterTemperature::EstimateDay(const AirTemperatures& air, std::int32_t DOY) {
+    const double tmax = air.Tmax, tmaxBefore = air.TmaxYesterday, tmaxAfter = air.TmaxTomorrow;
     const double weighted = 1.1 * tmax + 0.2 * tmaxBefore + 0.2 * tmaxAfter;
 
     // Separate regressions from 13 June, 19 July and 1 August; the breaks are calendar dates, not crop
@@ -19,11 +18,11 @@ void FloodwaterTemperature::TRISempiric(float TmaxD, float TmaxDmeno1, float Tma
     else
         waterMax = 0.4 * weighted + 8.0;
 
-    const double tmin = TminD, tminBefore = TminDmeno1, tminAfter = TminDpiu1;
+    const double tmin = air.Tmin, tminBefore = air.TminYesterday, tminAfter = air.TminTomorrow;
     const double waterMin = 0.6 * tmin + 0.2 * tminBefore + 0.2 * tminAfter + 3.0;
 
-    TmaxWaterE_ = static_cast<float>(waterMax);
-    TminWaterE_ = static_cast<float>(waterMin);
+    waterTmax_ = static_cast<float>(waterMax);
+    waterTmin_ = static_cast<float>(waterMin);
 }
 
 } // namespace tulo

@@ -9,8 +9,8 @@ namespace {
 
 constexpr float kC = 1.8f, kTb = 12.0f, kTopt = 28.0f, kTmaxG = 35.0f;
 
-float Beta(float tmax, float tmin) {
-    return BiomassGrowth::TlimBeta(kC, tmax, tmin, kTb, kTopt, kTmaxG);
+float Beta(float tmax, float tmin, float tb = kTb, float topt = kTopt, float tmaxG = kTmaxG) {
+    return BiomassGrowth::TemperatureFactor({.Tb = tb, .Topt = topt, .TmaxG = tmaxG, .C = kC}, tmax, tmin);
 }
 
 TEST(Biomass, TemperatureResponseShape) {
@@ -21,16 +21,15 @@ TEST(Biomass, TemperatureResponseShape) {
     EXPECT_EQ(Beta(14.0f, 10.0f), 0.0f);              // at the base
     EXPECT_EQ(Beta(5.0f, -3.0f), 0.0f);               // below it
 
-    using A = BiomassGrowth;
     // Zero-width limbs must not divide by zero. Topt == Tb: a step to the plateau.
-    EXPECT_EQ(A::TlimBeta(kC, 30.0f, 26.0f, 28.0f, 28.0f, 35.0f), 1.0f);
-    EXPECT_EQ(A::TlimBeta(kC, 24.0f, 16.0f, 28.0f, 28.0f, 35.0f), 0.0f);
+    EXPECT_EQ(Beta(30.0f, 26.0f, 28.0f, 28.0f, 35.0f), 1.0f);
+    EXPECT_EQ(Beta(24.0f, 16.0f, 28.0f, 28.0f, 35.0f), 0.0f);
     // TmaxG == Topt: only the rising limb, u^C.
-    EXPECT_NEAR(A::TlimBeta(kC, 24.0f, 16.0f, 12.0f, 28.0f, 28.0f), std::pow(0.5, 1.8), 1e-6);
-    EXPECT_EQ(A::TlimBeta(kC, 30.0f, 26.0f, 12.0f, 28.0f, 28.0f), 1.0f);
+    EXPECT_NEAR(Beta(24.0f, 16.0f, 12.0f, 28.0f, 28.0f), std::pow(0.5, 1.8), 1e-6);
+    EXPECT_EQ(Beta(30.0f, 26.0f, 12.0f, 28.0f, 28.0f), 1.0f);
     // A rising limb a hundredth of a degree wide: below the base still nothing, not 0 x infinity.
-    EXPECT_EQ(A::TlimBeta(kC, 12.0f, 8.0f, 21.27f, 21.28f, 50.0f), 0.0f);
-    EXPECT_TRUE(std::isfinite(A::TlimBeta(kC, 21.3f, 21.258f, 21.27f, 21.28f, 50.0f)));
+    EXPECT_EQ(Beta(12.0f, 8.0f, 21.27f, 21.28f, 50.0f), 0.0f);
+    EXPECT_TRUE(std::isfinite(Beta(21.3f, 21.258f, 21.27f, 21.28f, 50.0f)));
 }
 
 TEST(RUE, RadiationAndDevelopmentReductions) {

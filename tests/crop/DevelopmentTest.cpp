@@ -21,7 +21,6 @@ void Day(CropDevelopment& dev, float gddCum, float tmax, float tmin, float idsl 
                                     .DLO = dlo};
     dev.AdvanceDay(thermal,
                    {.GDDcum = gddCum, .Tmax = tmax, .Tmin = tmin, .dayLength = dayLength, .Sown = sown});
-    dev.CalculatePhenoPhase(gddCum, 80.0f, 900.0f, 500.0f);
 }
 
 TEST(Development, DegreeDaysBeforeEmergenceLeaveDvsAlone) {

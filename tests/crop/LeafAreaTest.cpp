@@ -8,46 +8,44 @@ namespace {
 using Part = LeafAreaAndPartitioning;
 
 TEST(Partition, ShareFunctions) {
-    EXPECT_FLOAT_EQ(Part::SLAfunction(27.0f, 18.0f, 0.0f), 0.027f);
-    EXPECT_FLOAT_EQ(Part::SLAfunction(27.0f, 18.0f, 0.175f), 0.02475f);
-    EXPECT_FLOAT_EQ(Part::SLAfunction(27.0f, 18.0f, 0.35f), 0.018f);
-    EXPECT_EQ(Part::SLAfunction(27.0f, 18.0f, 0.36f), 0.018f);
-    EXPECT_EQ(Part::SLAfunction(27.0f, 18.0f, 1.5f), 0.018f);
+    EXPECT_FLOAT_EQ(Part::SpecificLeafArea(27.0f, 18.0f, 0.0f), 0.027f);
+    EXPECT_FLOAT_EQ(Part::SpecificLeafArea(27.0f, 18.0f, 0.175f), 0.02475f);
+    EXPECT_FLOAT_EQ(Part::SpecificLeafArea(27.0f, 18.0f, 0.35f), 0.018f);
+    EXPECT_EQ(Part::SpecificLeafArea(27.0f, 18.0f, 0.36f), 0.018f);
+    EXPECT_EQ(Part::SpecificLeafArea(27.0f, 18.0f, 1.5f), 0.018f);
 
-    EXPECT_FLOAT_EQ(Part::RipLfunction(0.8f, 0.0f), 0.8f);
-    EXPECT_FLOAT_EQ(Part::RipLfunction(0.8f, 0.5f), 0.6f);
-    EXPECT_EQ(Part::RipLfunction(0.8f, 1.0f), 0.0f);
-    EXPECT_EQ(Part::RipLfunction(0.8f, 1.2f), 0.0f);
+    EXPECT_FLOAT_EQ(Part::LeafShare(0.8f, 0.0f), 0.8f);
+    EXPECT_FLOAT_EQ(Part::LeafShare(0.8f, 0.5f), 0.6f);
+    EXPECT_EQ(Part::LeafShare(0.8f, 1.0f), 0.0f);
+    EXPECT_EQ(Part::LeafShare(0.8f, 1.2f), 0.0f);
 
-    EXPECT_EQ(Part::RipPfunction(0.0f), 0.0f);
-    EXPECT_EQ(Part::RipPfunction(0.69f), 0.0f);
-    EXPECT_NEAR(Part::RipPfunction(0.701f), -0.019445f, 1e-5f); // not raised to 0
-    EXPECT_NEAR(Part::RipPfunction(1.0f), 0.6509f, 1e-5f);
-    EXPECT_NEAR(Part::RipPfunction(1.2f), 0.912156f, 1e-5f);
-    EXPECT_EQ(Part::RipPfunction(1.5f), 1.0f); // 1.0228 capped
-    EXPECT_EQ(Part::RipPfunction(2.0f), 1.0f);
+    EXPECT_EQ(Part::PanicleShare(0.0f), 0.0f);
+    EXPECT_EQ(Part::PanicleShare(0.69f), 0.0f);
+    EXPECT_NEAR(Part::PanicleShare(0.701f), -0.019445f, 1e-5f); // not raised to 0
+    EXPECT_NEAR(Part::PanicleShare(1.0f), 0.6509f, 1e-5f);
+    EXPECT_NEAR(Part::PanicleShare(1.2f), 0.912156f, 1e-5f);
+    EXPECT_EQ(Part::PanicleShare(1.5f), 1.0f); // 1.0228 capped
+    EXPECT_EQ(Part::PanicleShare(2.0f), 1.0f);
 }
 
 TEST(Partition, SplitsGrowthAndTurnsLeavesIntoArea) {
+    const LeafParameters leaf{.SLA0 = 27.0f, .SLA035 = 18.0f, .RipL0 = 0.8f};
     Part p;
-    p.CalculatePartitionedAGBs(10.0f, 27.0f, 18.0f, 0.8f, 0.0f, 0.0f);
+    p.SplitGrowth(leaf, {.growth = 10.0f, .DVS = 0.0f, .SterilityCum = 0.0f});
     EXPECT_FLOAT_EQ(p.GetLeavesAGBday(), 8.0f);
     EXPECT_EQ(p.GetPaniclesAGBday(), 0.0f);
     EXPECT_FLOAT_EQ(p.GetStemsAGBday(), 2.0f);
-    // The area comes from the stored leaves growth, whatever growth is passed now.
-    p.CalculateLAIdayROB(999.0f, 27.0f, 18.0f, 0.1f, 0.0f);
     EXPECT_FLOAT_EQ(p.GetLAIday(), 0.216f);
 
     // Sterile spikelets hand their panicle share to the stems.
-    p.CalculatePartitionedAGBs(10.0f, 27.0f, 18.0f, 0.8f, 1.2f, 0.3f);
+    p.SplitGrowth(leaf, {.growth = 10.0f, .DVS = 1.2f, .SterilityCum = 0.3f});
     EXPECT_NEAR(p.GetPaniclesAGBday(), 0.912156f * 10.0f * 0.7f, 1e-4f);
     EXPECT_EQ(p.GetLeavesAGBday(), 0.0f);
     EXPECT_NEAR(p.GetStemsAGBday(), 10.0f - 0.912156f * 7.0f, 1e-4f);
-    p.CalculateLAIdayROB(10.0f, 27.0f, 18.0f, 0.8f, 1.2f);
     EXPECT_EQ(p.GetLAIday(), 0.0f);
 
     // Just after 0.7 the panicle share is negative and the stems get more than the remainder.
-    p.CalculatePartitionedAGBs(10.0f, 27.0f, 18.0f, 0.8f, 0.701f, 0.0f);
+    p.SplitGrowth(leaf, {.growth = 10.0f, .DVS = 0.701f, .SterilityCum = 0.0f});
     EXPECT_LT(p.GetPaniclesAGBday(), 0.0f);
     EXPECT_GT(p.GetStemsAGBday(), 10.0f - p.GetLeavesAGBday());
     EXPECT_NEAR(p.GetLeavesAGBday() + p.GetStemsAGBday() + p.GetPaniclesAGBday(), 10.0f, 1e-5f);

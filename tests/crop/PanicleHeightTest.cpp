@@ -8,7 +8,7 @@ namespace {
 TEST(PanicleHeight, RisesFromZeroAtDvs06ToHmaxAtFlowering) {
     PanicleHeightGrowth panicle;
     const auto height = [&panicle](float dvs) {
-        panicle.CalculatePanicleHeightALTEA(80.0f, dvs);
+        panicle.GrowDay(80.0f, dvs);
         return panicle.GetPanicleHeight();
     };
     EXPECT_EQ(height(0.59f), 0.0f);

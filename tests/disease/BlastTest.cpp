@@ -15,15 +15,15 @@ using Cases = std::initializer_list<std::pair<float, double>>;
 
 TEST(Blast, RiskFactorsAtTheirBoundaries) {
     for (auto [range, risk] : Cases{{6.0f, 1.0}, {5.5f, 0.95815}, {0.0f, 0.5}})
-        EXPECT_NEAR(B::ComputeDTempRisk(14.0f + range, 14.0f), risk, 1e-9) << range;
+        EXPECT_NEAR(B::TemperatureRangeRisk(14.0f + range, 14.0f), risk, 1e-9) << range;
     for (auto [rh, risk] : Cases{{84.0f, 0.0}, {84.5f, 0.05465}, {93.0f, 1.0}})
-        EXPECT_NEAR(B::ComputeMaxRhRisk(rh), risk, 1e-9) << rh;
+        EXPECT_NEAR(B::HighestHumidityRisk(rh), risk, 1e-9) << rh;
     for (auto [range, risk] : Cases{{30.0f, 1.0}, {50.0f, 0.5}, {70.0f, 0.0}, {80.0f, 0.0}})
-        EXPECT_NEAR(B::ComputeDltRhRisk(100.0f, 100.0f - range), risk, 1e-9) << range;
+        EXPECT_NEAR(B::HumidityRangeRisk(100.0f, 100.0f - range), risk, 1e-9) << range;
     for (auto [t, risk] : Cases{{-5.0f, 0.0}, {9.0f, 0.0}, {27.5f, 0.9728}, {28.0f, 0.9988}, {40.0f, 0.0}})
-        EXPECT_NEAR(B::ComputeMxTempRisk(t), risk, 1e-9) << t;
+        EXPECT_NEAR(B::MaximumTemperatureRisk(t), risk, 1e-9) << t;
     for (auto [rain, risk] : Cases{{4.0f, 1.0}, {6.0f, 0.5}, {8.0f, 0.0}, {10.0f, 0.0}})
-        EXPECT_NEAR(B::ComputeRainRisk(rain), risk, 1e-9) << rain;
+        EXPECT_NEAR(B::RainRiskOf(rain), risk, 1e-9) << rain;
 
     for (auto [r, level] : {std::pair{0.3, 0}, {0.4, 1}, {0.5, 2}}) {
         EXPECT_EQ(B::RiskLevelOf(r), level) << r;
@@ -47,7 +47,7 @@ TEST(Blast, HumidWarmDayInfectsOnlyClassesBelowItsRiskLevel) {
         EXPECT_EQ(blast.GetMF1() * blast.GetMF2() * blast.GetMF3(), 1.0);
         EXPECT_EQ(blast.GetMF4(), 0.0);
         EXPECT_DOUBLE_EQ(blast.GetMF12(), 1.0);
-        EXPECT_EQ(blast.GetLeavesRespBLAST(), 0.0);
+        EXPECT_EQ(blast.GetLeafRespiration(), 0.0);
     }
     LeafBlast drier;
     drier.SimulateDay({1, 95.0f, 60.0f, 30.0f, 22.0f, 0.0f, 100.0f, 0.0, 0.0f, 18.0f}, {}, yesterday);
@@ -57,27 +57,27 @@ TEST(Blast, HumidWarmDayInfectsOnlyClassesBelowItsRiskLevel) {
 }
 
 TEST(Blast, TemperatureCurvesAndTheirHotGuards) {
-    EXPECT_DOUBLE_EQ(B::ComputeLatency(26.0f, 14.0f, 0.0), 1.0 / 8.8);
-    EXPECT_DOUBLE_EQ(B::ComputeLatency(34.67f, 34.67f, 0.25), 1.25);
+    EXPECT_DOUBLE_EQ(B::AdvanceLatency(26.0f, 14.0f, 0.0), 1.0 / 8.8);
+    EXPECT_DOUBLE_EQ(B::AdvanceLatency(34.67f, 34.67f, 0.25), 1.25);
 
-    EXPECT_DOUBLE_EQ(B::ComputeBlastDVSrate(15.0f, 5.0f), 37.5);
-    EXPECT_DOUBLE_EQ(B::ComputeBlastDVSrate(26.0f, 14.0f), 25.0);
-    EXPECT_DOUBLE_EQ(B::ComputeBlastDVSrate(25.0f, 20.0f), 22.5);
-    EXPECT_NEAR(B::ComputeBlastDVSrate(30.0f, 20.0f), 19.999, 1e-9);
-    EXPECT_EQ(B::ComputeBlastDVSrate(44.0f, 34.0f), 1.0);
+    EXPECT_DOUBLE_EQ(B::CycleDurationDays(15.0f, 5.0f), 37.5);
+    EXPECT_DOUBLE_EQ(B::CycleDurationDays(26.0f, 14.0f), 25.0);
+    EXPECT_DOUBLE_EQ(B::CycleDurationDays(25.0f, 20.0f), 22.5);
+    EXPECT_NEAR(B::CycleDurationDays(30.0f, 20.0f), 19.999, 1e-9);
+    EXPECT_EQ(B::CycleDurationDays(44.0f, 34.0f), 1.0);
 
-    EXPECT_DOUBLE_EQ(B::CalcTeff(40.0f, 30.0f), 2.0);
+    EXPECT_DOUBLE_EQ(B::RespirationTemperatureFactor(40.0f, 30.0f), 2.0);
 }
 
 TEST(Blast, SeverityAndModifyingFactors) {
     for (auto [x, sev] :
          Cases{{0.25f, 0.5}, {0.5f, 1.0}, {0.75f, 0.4375}, {0.9f, 0.1}, {1.0f, 0.0}, {1.25f, 0.0}})
-        EXPECT_NEAR(B::MxSev(x), sev, 1e-7) << x;
+        EXPECT_NEAR(B::CycleSeverity(x), sev, 1e-7) << x;
 
-    EXPECT_NEAR(B::ComputeDisSev(26.0f, 14.0f, 0.3, 0.5), 0.2, 1e-12); // the larger progress counts
-    EXPECT_NEAR(B::ComputeDisSev(25.0f, 20.0f, 0.5, 0.4), 0.15, 1e-12);
-    EXPECT_NEAR(B::ComputeDisSev(30.0f, 20.0f, 0.5, 0.4), 0.0989, 1e-12);
-    EXPECT_EQ(B::ComputeDisSev(15.0f, 5.0f, 0.5, 0.4), 0.0);
+    EXPECT_NEAR(B::DiseaseSeverity(26.0f, 14.0f, 0.3, 0.5), 0.2, 1e-12); // the larger progress counts
+    EXPECT_NEAR(B::DiseaseSeverity(25.0f, 20.0f, 0.5, 0.4), 0.15, 1e-12);
+    EXPECT_NEAR(B::DiseaseSeverity(30.0f, 20.0f, 0.5, 0.4), 0.0989, 1e-12);
+    EXPECT_EQ(B::DiseaseSeverity(15.0f, 5.0f, 0.5, 0.4), 0.0);
 
     EXPECT_DOUBLE_EQ(B::ComputeMF4(0.04), 0.01);
     EXPECT_NEAR(B::ComputeMF4(0.05), 0.014525, 1e-12);
@@ -88,10 +88,10 @@ TEST(Blast, SeverityAndModifyingFactors) {
 }
 
 TEST(Blast, LivingLeafShare) {
-    EXPECT_DOUBLE_EQ(B::CalcMndvs(0.5f, 3.0, 1.0f, 4.0f), 0.5);
-    EXPECT_DOUBLE_EQ(B::CalcMndvs(0.5f, 4.0, 1.0f, 4.0f), 0.4);
-    EXPECT_EQ(B::CalcMndvs(0.5f, 4.0, 1.0f, 0.0f), 1.0);
-    EXPECT_EQ(B::CalcMndvs(0.0f, 4.0, 4.0f, 4.0f), 1.0);
+    EXPECT_DOUBLE_EQ(B::LivingLeafShare(0.5f, 3.0, 1.0f, 4.0f), 0.5);
+    EXPECT_DOUBLE_EQ(B::LivingLeafShare(0.5f, 4.0, 1.0f, 4.0f), 0.4);
+    EXPECT_EQ(B::LivingLeafShare(0.5f, 4.0, 1.0f, 0.0f), 1.0);
+    EXPECT_EQ(B::LivingLeafShare(0.0f, 4.0, 4.0f, 4.0f), 1.0);
 }
 
 TEST(Blast, InfectionLatencySporulationAndCycleDayByDay) {
@@ -107,7 +107,7 @@ TEST(Blast, InfectionLatencySporulationAndCycleDayByDay) {
             progress[d] = blast.GetBlastDVStoday();
             noBlast = blast.GetNoBlast();
             infection = blast.GetInfection();
-            spor = blast.GetSporLTN();
+            spor = blast.GetSporulating();
             latency = blast.GetLatency();
         }
     };
@@ -118,7 +118,7 @@ TEST(Blast, InfectionLatencySporulationAndCycleDayByDay) {
     days(8, 8, 95.0f);
     EXPECT_EQ(spor, 1);
     EXPECT_NEAR(progress[8], 1.0 / 23.5, 1e-12);
-    EXPECT_NEAR(blast.GetLeavesRespBLAST(), (blast.GetMF3() - 1.0) * 2.0 * std::pow(2.0, -0.35), 1e-12);
+    EXPECT_NEAR(blast.GetLeafRespiration(), (blast.GetMF3() - 1.0) * 2.0 * std::pow(2.0, -0.35), 1e-12);
 
     days(9, 30, 95.0f);
     EXPECT_NEAR(progress[30], 23.0 / 23.5, 1e-12);

@@ -110,10 +110,15 @@ TEST(DailyLoop, SubmergedApexTakesFloodwaterTemperaturesDayAfterDay) {
         ++submerged;
         // Yesterday's working values (water temperatures when yesterday was submerged), tomorrow's air.
         FloodwaterTemperature tris;
-        tris.TRISempiric(w.TmaxAir[d], w.Tmax[d - 1], w.TmaxAir[d + 1], w.TminAir[d], w.Tmin[d - 1],
-                         w.TminAir[d + 1], d);
-        EXPECT_EQ(w.Tmax[d], tris.GetTmaxWaterE()) << d;
-        EXPECT_EQ(w.Tmin[d], tris.GetTminWaterE()) << d;
+        tris.EstimateDay({.Tmax = w.TmaxAir[d],
+                          .TmaxYesterday = w.Tmax[d - 1],
+                          .TmaxTomorrow = w.TmaxAir[d + 1],
+                          .Tmin = w.TminAir[d],
+                          .TminYesterday = w.Tmin[d - 1],
+                          .TminTomorrow = w.TminAir[d + 1]},
+                         d);
+        EXPECT_EQ(w.Tmax[d], tris.GetWaterTmax()) << d;
+        EXPECT_EQ(w.Tmin[d], tris.GetWaterTmin()) << d;
     }
     EXPECT_GT(submerged, 30);
     EXPECT_NE(w.Tmax[150], w.TmaxAir[150]);

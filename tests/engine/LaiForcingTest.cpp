@@ -152,7 +152,7 @@ TEST(LaiForcing, ASeasonRunInPiecesWithItsOwnStateWrittenBackIsTheSeasonRunAtOnc
         EXPECT_EQ(FirstDifference(*base, *run, 1, kLastDay), "") << stop;
         EXPECT_EQ(run->loop.DOY, base->loop.DOY);
         EXPECT_EQ(run->loop.Latency, base->loop.Latency);
-        EXPECT_EQ(run->loop.LeavesRespBLAST, base->loop.LeavesRespBLAST);
+        EXPECT_EQ(run->loop.BlastLeafRespiration, base->loop.BlastLeafRespiration);
     }
 }
 

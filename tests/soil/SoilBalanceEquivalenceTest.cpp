@@ -19,8 +19,8 @@ namespace {
 
 namespace balance_as_first_written {
 
-// Its potentials and hourly inputs are the plain Soil::PsifromTeta and Soil::HourlyInput, whose values
-// SoilTest pins down.
+// Its potentials and hourly inputs are the plain Soil::MatricPotential and Soil::HourlyWaterInput, whose
+// values SoilTest pins down.
 constexpr std::size_t kLayers = 16, kSlots = 25;
 
 struct Layer {
@@ -33,7 +33,7 @@ struct Balance {
     std::array<double, kSlots> pondDepth{};
     std::array<std::array<double, kSlots>, kLayers> layerFlux{}, swcHourly{};
 
-    // The layers as SoilInitVal left them in `soil`.
+    // The layers as SetUpLayer left them in `soil`.
     explicit Balance(const Soil& soil) : N(soil.NLayers()) {
         for (int i = 1; i <= N; ++i) {
             const SoilLayer& s = soil.Layer(i);
@@ -49,11 +49,11 @@ struct Balance {
     }
 
     double Psi(const Layer& l, double teta) const {
-        return Soil::PsifromTeta(teta, l.sat, l.res, l.alpha, l.n);
+        return Soil::MatricPotential(teta, l.sat, l.res, l.alpha, l.n);
     }
 
     void WaterBalanceDarcy(double Qing, std::int32_t HQin, double h, double Evg, double WUg) {
-        const auto Qh = Soil::HourlyInput(Qing, HQin);
+        const auto Qh = Soil::HourlyWaterInput(Qing, HQin);
         const double Eh = Evg > 0.0 ? Evg / 12.0 : 0.0;
         const double Uh = WUg > 0.0 ? WUg / 12.0 : 0.0;
         std::array<double, kLayers> W{}, P{};
@@ -114,17 +114,17 @@ std::uint64_t Bits(double v) {
 // Both balances hold the same bits in every array they expose.
 ::testing::AssertionResult SameDay(const Soil& soil, const balance_as_first_written::Balance& first) {
     for (int t = 0; t <= 24; ++t)
-        if (Bits(soil.OutW(t)) != Bits(first.pondDepth[t]))
+        if (Bits(soil.PondDepth(t)) != Bits(first.pondDepth[t]))
             return ::testing::AssertionFailure()
-                   << "pond at hour " << t << ": " << soil.OutW(t) << " vs " << first.pondDepth[t];
+                   << "pond at hour " << t << ": " << soil.PondDepth(t) << " vs " << first.pondDepth[t];
     for (int i = 1; i <= first.N; ++i) {
-        if (Bits(soil.SWCdaily(i)) != Bits(first.L[i].swc))
+        if (Bits(soil.LayerWaterContent(i)) != Bits(first.L[i].swc))
             return ::testing::AssertionFailure() << "layer " << i << " at the end of the day";
         for (int t = 1; t <= 24; ++t) {
-            if (Bits(soil.SWCtimestep(i, t)) != Bits(first.swcHourly[i][t]))
+            if (Bits(soil.HourlyLayerWaterContent(i, t)) != Bits(first.swcHourly[i][t]))
                 return ::testing::AssertionFailure()
-                       << "layer " << i << " water at hour " << t << ": " << soil.SWCtimestep(i, t) << " vs "
-                       << first.swcHourly[i][t];
+                       << "layer " << i << " water at hour " << t << ": "
+                       << soil.HourlyLayerWaterContent(i, t) << " vs " << first.swcHourly[i][t];
             if (Bits(soil.LayerFlux(i, t)) != Bits(first.layerFlux[i][t]))
                 return ::testing::AssertionFailure() << "layer " << i << " flux at hour " << t;
         }
@@ -151,9 +151,12 @@ Soil RandomProfile(std::mt19937_64& rng) {
         const double sand = 5 + (90 - clay) * u(rng);
         double start = std::array{1.0, 0.05, 0.6, 1.08, 1.6, 2.5}[static_cast<std::size_t>(pick(6))];
         if (pick(3) == 0) { // estimated hydraulics
-            soil.SoilInitVal(i, thickness, bd, carbon, clay, sand, Soil::kMissing, Soil::kMissing,
-                             Soil::kMissing, Soil::kMissing, Soil::kMissing, Soil::kMissing, Soil::kMissing,
-                             start);
+            soil.SetUpLayer(i, {.thickness = thickness,
+                                .bulkDensity = bd,
+                                .carbon = carbon,
+                                .clay = clay,
+                                .sand = sand,
+                                .startShare = start});
             continue;
         }
         const double res = 0.01 + 0.08 * u(rng), sat = 0.35 + 0.2 * u(rng);
@@ -164,8 +167,21 @@ Soil RandomProfile(std::mt19937_64& rng) {
         if (kind == 2) start = pick(2) == 0 ? 1.0 : 1.5;
         const double ksat =
             std::array{0.0, 0.05, 1.0, 20.0, 400.0}[static_cast<std::size_t>(pick(5))] * (0.5 + u(rng));
-        soil.SoilInitVal(i, thickness, bd, carbon, clay, sand, 0.005 + 0.05 * u(rng), 1.05 + 1.5 * u(rng),
-                         res, fc, res + 0.5 * (fc - res), sat, ksat, start);
+        const double alpha = 0.005 + 0.05 * u(rng);
+        const double n = 1.05 + 1.5 * u(rng);
+        soil.SetUpLayer(i, {.thickness = thickness,
+                            .bulkDensity = bd,
+                            .carbon = carbon,
+                            .clay = clay,
+                            .sand = sand,
+                            .alpha = alpha,
+                            .n = n,
+                            .residual = res,
+                            .fieldCapacity = fc,
+                            .wiltingPoint = res + 0.5 * (fc - res),
+                            .saturation = sat,
+                            .conductivity = ksat,
+                            .startShare = start});
     }
     return soil;
 }
@@ -191,7 +207,7 @@ TEST(SoilBalanceEquivalence, RandomProfilesAndDaysMatchTheBalanceAsFirstWrittenB
         balance_as_first_written::Balance first(soil);
         Day day;
         for (int d = 0; d < 40; ++d) {
-            day = RandomDay(rng, day, soil.OutW(24));
+            day = RandomDay(rng, day, soil.PondDepth(24));
             double uptake = day.WUg;
             soil.WaterBalanceDarcy(day.Qing, day.HQin, day.h, day.Evg, uptake);
             first.WaterBalanceDarcy(day.Qing, day.HQin, day.h, day.Evg, day.WUg);
@@ -205,9 +221,21 @@ TEST(SoilBalanceEquivalence, RandomProfilesAndDaysMatchTheBalanceAsFirstWrittenB
 
 TEST(SoilBalanceEquivalence, RepeatedDaysAndACopiedProfileGoOnAsTheFullComputation) {
     // A dry profile without pond: every hour and day repeats the one before; then water comes.
+    const Soil::LayerInput layer{.thickness = 100,
+                                 .bulkDensity = 1.4,
+                                 .carbon = 1.0,
+                                 .clay = 30,
+                                 .sand = 30,
+                                 .alpha = 0.01,
+                                 .n = 2.0,
+                                 .residual = 0.05,
+                                 .fieldCapacity = 0.3,
+                                 .wiltingPoint = 0.1,
+                                 .saturation = 0.45,
+                                 .conductivity = 5,
+                                 .startShare = 0.5};
     Soil soil;
-    for (int i = 1; i <= 4; ++i)
-        soil.SoilInitVal(i, 100, 1.4, 1.0, 30, 30, 0.01, 2.0, 0.05, 0.3, 0.1, 0.45, 5, 0.5);
+    for (int i = 1; i <= 4; ++i) soil.SetUpLayer(i, layer);
     balance_as_first_written::Balance first(soil);
     const Day days[] = {{0, 0, 2, 1, 0},  {0, 0, 2, 1, 0},  {0, 0, 2, 1, 0},
                         {30, 0, 2, 1, 4}, {0, 40, 0, 0, 0}, {0, 40, 0, 0, 0}};
@@ -223,7 +251,7 @@ TEST(SoilBalanceEquivalence, RepeatedDaysAndACopiedProfileGoOnAsTheFullComputati
     copy.WaterBalanceDarcy(0, 0, 40, 0, uptake);
     first.WaterBalanceDarcy(0, 0, 40, 0, 0);
     EXPECT_TRUE(SameDay(copy, first));
-    copy.SoilInitVal(1, 100, 1.4, 1.0, 30, 30, 0.01, 2.0, 0.05, 0.3, 0.1, 0.45, 5, 0.5);
+    copy.SetUpLayer(1, layer);
     balance_as_first_written::Balance again(copy);
     copy.WaterBalanceDarcy(0, 0, 40, 0, uptake);
     again.WaterBalanceDarcy(0, 0, 40, 0, 0);

@@ -7,7 +7,7 @@ namespace {
 
 float RHmin(float tmin, float tmax) {
     RelativeHumidity rh;
-    rh.STIMAUR2(tmin, tmax);
+    rh.EstimateFromTemperatures(tmin, tmax);
     EXPECT_EQ(rh.GetRHmax(), 100.0f);
     return rh.GetRHmin();
 }
