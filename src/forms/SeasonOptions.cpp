@@ -153,22 +153,22 @@ bool PlanWeather(const FormModel& form, const SeasonOptions& options, std::optio
     }
 }
 
-std::optional<SeasonChanges> PlanSeason(const FormModel& form, const SeasonOptions& options,
-                                        PlannedChanges& plan, UserInterface& ui) {
-    SeasonChanges changes;
-    const std::string prefix = options.optionPrefix;
-    bool refused = false;
-    const auto refuse = [&](const std::string& sentence) {
+// Tells each refusal at once, so that all of an invocation's problems are heard together, and remembers
+// that there was one.
+struct Refusals {
+    UserInterface& ui;
+    bool any = false;
+
+    void operator()(const std::string& sentence) {
         ui.message(sentence);
-        refused = true;
-    };
+        any = true;
+    }
+};
 
-    // A start given as a date chooses the year of a weather file of several, as --year would.
-    std::optional<int> dateYear;
-    if (options.start) dateYear = ParseSeasonDay(prefix + "start", *options.start, options.year).year;
-    if (options.weather && !PlanWeather(form, options, dateYear, plan, changes, ui)) return std::nullopt;
-    if (!changes.year) changes.year = options.year ? options.year : dateYear;
-
+// The sowing, transplanting, start and end options, in that order.
+void PlanDays(const FormModel& form, const SeasonOptions& options, SeasonChanges& changes,
+              PlannedChanges& plan, Refusals& refuse) {
+    const std::string prefix = options.optionPrefix;
     const std::pair<const std::optional<std::string>*, std::pair<std::string_view, std::string_view>> days[] =
         {{&options.sowing, {"sowing", ctl::txtSowingDate}},
          {&options.transplanting, {"transplanting", ctl::txtTransplantingDate}},
@@ -196,12 +196,17 @@ std::optional<SeasonChanges> PlanSeason(const FormModel& form, const SeasonOptio
         }
         plan.texts.emplace_back(names.second, std::to_string(*day.doy));
     }
+}
 
+// The lat option, and the warning when the season's latitude is far from the weather file's.
+void PlanLatitude(const FormModel& form, const SeasonOptions& options, const SeasonChanges& changes,
+                  PlannedChanges& plan, Refusals& refuse) {
     std::optional<double> latitude;
     if (options.latitude) {
         latitude = ParseNumber(*options.latitude);
         if (!latitude)
-            refuse(prefix + "lat: " + QuoteValue(*options.latitude) + " is not a latitude in degrees north.");
+            refuse(options.optionPrefix + "lat: " + QuoteValue(*options.latitude) +
+                   " is not a latitude in degrees north.");
         else
             plan.texts.emplace_back(ctl::txtLatitude, std::string(Trim(*options.latitude)));
     }
@@ -210,38 +215,57 @@ std::optional<SeasonChanges> PlanSeason(const FormModel& form, const SeasonOptio
         plan.notes.push_back("Warning: the season's latitude " + ShortestText(*latitude) + "° differs from " +
                              *options.weather + "'s " + ShortestText(*changes.weatherLatitude) +
                              "° by more than 0.1°; the season keeps its own.");
+}
 
-    for (const std::string& setting : options.settings) {
-        const std::string what = prefix.empty() ? std::string() : prefix + "set ";
-        const auto equals = setting.find('=');
-        if (equals == std::string::npos) {
-            refuse(what + QuoteValue(setting) + ": expected NAME=VALUE, a crop parameter and its value.");
-            continue;
-        }
-        const std::string_view name = Trim(std::string_view(setting).substr(0, equals));
-        const std::string_view value = Trim(std::string_view(setting).substr(equals + 1));
-        const ParameterInfo* info = FindParameterByName(name);
-        if (!info) {
-            refuse(what + QuoteValue(name) +
-                   " is not a crop parameter: name one by its id, key or caption (tulo-cli parameters lists "
-                   "them).");
-            continue;
-        }
-        if (info->controlKind == ParameterControl::Constant || info->control.empty()) {
-            refuse(what + std::string(info->id) + " is a constant of the model, not a setting.");
-            continue;
-        }
-        const SettingText text = SettingValue(*info, info->id, value);
-        if (!text.refusal.empty()) {
-            refuse(what + text.refusal);
-            continue;
-        }
-        if (info->controlKind == ParameterControl::Check)
-            plan.checks.emplace_back(info->control, text.text == "1" ? 1 : 0);
-        else
-            plan.texts.emplace_back(info->control, text.text);
+// One NAME=VALUE setting of a crop parameter; `what` starts its refusals.
+void PlanSetting(const std::string& setting, const std::string& what, PlannedChanges& plan,
+                 Refusals& refuse) {
+    const auto equals = setting.find('=');
+    if (equals == std::string::npos) {
+        refuse(what + QuoteValue(setting) + ": expected NAME=VALUE, a crop parameter and its value.");
+        return;
     }
-    if (refused) return std::nullopt;
+    const std::string_view name = Trim(std::string_view(setting).substr(0, equals));
+    const std::string_view value = Trim(std::string_view(setting).substr(equals + 1));
+    const ParameterInfo* info = FindParameterByName(name);
+    if (!info) {
+        refuse(what + QuoteValue(name) +
+               " is not a crop parameter: name one by its id, key or caption (tulo-cli parameters lists "
+               "them).");
+        return;
+    }
+    if (info->controlKind == ParameterControl::Constant || info->control.empty()) {
+        refuse(what + std::string(info->id) + " is a constant of the model, not a setting.");
+        return;
+    }
+    const SettingText text = SettingValue(*info, info->id, value);
+    if (!text.refusal.empty()) {
+        refuse(what + text.refusal);
+        return;
+    }
+    if (info->controlKind == ParameterControl::Check)
+        plan.checks.emplace_back(info->control, text.text == "1" ? 1 : 0);
+    else
+        plan.texts.emplace_back(info->control, text.text);
+}
+
+std::optional<SeasonChanges> PlanSeason(const FormModel& form, const SeasonOptions& options,
+                                        PlannedChanges& plan, UserInterface& ui) {
+    SeasonChanges changes;
+    const std::string prefix = options.optionPrefix;
+
+    // A start given as a date chooses the year of a weather file of several, as --year would.
+    std::optional<int> dateYear;
+    if (options.start) dateYear = ParseSeasonDay(prefix + "start", *options.start, options.year).year;
+    if (options.weather && !PlanWeather(form, options, dateYear, plan, changes, ui)) return std::nullopt;
+    if (!changes.year) changes.year = options.year ? options.year : dateYear;
+
+    Refusals refuse{ui};
+    PlanDays(form, options, changes, plan, refuse);
+    PlanLatitude(form, options, changes, plan, refuse);
+    const std::string what = prefix.empty() ? std::string() : prefix + "set ";
+    for (const std::string& setting : options.settings) PlanSetting(setting, what, plan, refuse);
+    if (refuse.any) return std::nullopt;
     return changes;
 }
 

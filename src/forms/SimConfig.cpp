@@ -11,6 +11,7 @@
 #include <charconv>
 #include <cstdint>
 #include <limits>
+#include <span>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -366,6 +367,51 @@ Cells ParseTable(LineReader& reader, const Table& t) {
     return ParseCells(reader, t.countItem + 1, t.cellsWhat, rows, t.cols);
 }
 
+void UseOpeningValues(std::span<const Scalar> items, const FormModel& opening, Parsed& p) {
+    for (const Scalar& s : items) {
+        if (s.form == Form::Check)
+            p.checks.emplace_back(s.control, opening.check(s.control));
+        else
+            p.texts.emplace_back(s.control, opening.text(s.control));
+    }
+}
+
+void ParseTreatments(LineReader& reader, Parsed& p) {
+    // The count is not refused by itself: a damaged one is told by where the days run out.
+    const int count = ParseCount(reader, reader.take(kTreatmentCountItem, "number of blast treatments"),
+                                 std::numeric_limits<int>::max());
+    constexpr std::string_view kDays = "blast treatment days";
+    p.treatments = ParseCells(reader, kTreatmentCountItem + 1, kDays, std::min(count, kMaxTreatments), 1);
+    if (count > kMaxTreatments) {
+        reader.take(kTreatmentCountItem + 1, kDays, kMaxTreatments + 1);
+        reader.fail("item 48 gives " + std::to_string(count) + " treatments, but a season has at most " +
+                    std::to_string(kMaxTreatments) + ".");
+    }
+}
+
+// The items after the soil table: diseases, blast treatments, report, cold shock and transplanting.
+void ParseLaterItems(LineReader& reader, Parsed& p) {
+    // A file of an older layout ends before the later controls, which then take their opening values.
+    const FormModel opening;
+    if (reader.restIsBlank()) {
+        UseOpeningValues(kDiseaseItems, opening, p);
+        UseOpeningValues(kColdShockItems, opening, p);
+        UseOpeningValues(kTransplantItems, opening, p);
+        return;
+    }
+    for (const Scalar& s : kDiseaseItems) ParseScalar(reader, s, p);
+    ParseTreatments(reader, p);
+    const std::string_view line = reader.take(kReportItem, "report option");
+    p.report = ParseSwitch(reader, line, 2);
+    for (const Scalar& s : kColdShockItems) ParseScalar(reader, s, p);
+    if (reader.restIsBlank()) {
+        UseOpeningValues(kTransplantItems, opening, p);
+    } else {
+        for (const Scalar& s : kTransplantItems) ParseScalar(reader, s, p);
+        reader.expectEnd();
+    }
+}
+
 // The rows of a table the file holds; the rows after them take the window's opening contents, since
 // whatever they held before describes another configuration.
 void ApplyTable(Grid& grid, const Grid& opening, const Cells& cells, int cols) {
@@ -465,42 +511,7 @@ std::optional<std::string> ParseSimConfig(std::string_view text, FormModel& form
         p.weather = ParseCells(reader, kWeatherItem, "weather table", kWeatherRows, kWeatherCols);
         p.soil = ParseTable(reader, kSoil);
 
-        // A file of an older layout ends before the later controls, which then take their opening values.
-        const FormModel opening;
-        const auto useOpening = [&](const Scalar& s) {
-            if (s.form == Form::Check)
-                p.checks.emplace_back(s.control, opening.check(s.control));
-            else
-                p.texts.emplace_back(s.control, opening.text(s.control));
-        };
-        if (reader.restIsBlank()) {
-            for (const Scalar& s : kDiseaseItems) useOpening(s);
-            for (const Scalar& s : kColdShockItems) useOpening(s);
-            for (const Scalar& s : kTransplantItems) useOpening(s);
-        } else {
-            for (const Scalar& s : kDiseaseItems) ParseScalar(reader, s, p);
-            // The count is not refused by itself: a damaged one is told by where the days run out.
-            const int count =
-                ParseCount(reader, reader.take(kTreatmentCountItem, "number of blast treatments"),
-                           std::numeric_limits<int>::max());
-            constexpr std::string_view kDays = "blast treatment days";
-            p.treatments =
-                ParseCells(reader, kTreatmentCountItem + 1, kDays, std::min(count, kMaxTreatments), 1);
-            if (count > kMaxTreatments) {
-                reader.take(kTreatmentCountItem + 1, kDays, kMaxTreatments + 1);
-                reader.fail("item 48 gives " + std::to_string(count) +
-                            " treatments, but a season has at most " + std::to_string(kMaxTreatments) + ".");
-            }
-            const std::string_view line = reader.take(kReportItem, "report option");
-            p.report = ParseSwitch(reader, line, 2);
-            for (const Scalar& s : kColdShockItems) ParseScalar(reader, s, p);
-            if (reader.restIsBlank()) {
-                for (const Scalar& s : kTransplantItems) useOpening(s);
-            } else {
-                for (const Scalar& s : kTransplantItems) ParseScalar(reader, s, p);
-                reader.expectEnd();
-            }
-        }
+        ParseLaterItems(reader, p);
     } catch (const ItemError& e) {
         return e.message;
     }

@@ -130,6 +130,114 @@ bool BlankRow(const Grid& grid, int r) {
     return true;
 }
 
+// A row's problems, each told after the row's prefix; `any` remembers that the row was refused.
+struct RowRefusals {
+    Refusals& refuse;
+    const std::string& prefix;
+    bool any = false;
+
+    void operator()(const std::string& text) {
+        refuse(prefix + text);
+        any = true;
+    }
+};
+
+void StoreYear(SeasonOptions& season, const std::string& text, int r, int c, RowRefusals& refuseRow) {
+    const auto year = ParseNumber(text);
+    if (!year || *year != std::floor(*year) || *year < 1 || *year > 9999)
+        refuseRow("year (cell " + CellName(r, c) + "): " + QuoteValue(text) +
+                  " is not a year (a whole number from 1 to 9999).");
+    else
+        season.year = static_cast<int>(*year);
+}
+
+// Puts the text of a titled, non-empty cell where its column says.
+void StoreCell(SiteRow& site, const TitledColumn& column, const std::string& text, const fs::path& folder,
+               int r, int c, RowRefusals& refuseRow) {
+    const auto file = [&] { return folder / fs::path(text); };
+    switch (column.kind) {
+    case Column::Name:
+        site.name = text;
+        break;
+    case Column::Config:
+        site.config = file();
+        break;
+    case Column::Weather:
+        site.season.weather = file().string();
+        break;
+    case Column::Year:
+        StoreYear(site.season, text, r, c, refuseRow);
+        break;
+    case Column::Lat:
+        site.season.latitude = text;
+        break;
+    case Column::Sowing:
+        site.season.sowing = text;
+        break;
+    case Column::Transplanting:
+        site.season.transplanting = text;
+        break;
+    case Column::Start:
+        site.season.start = text;
+        break;
+    case Column::End:
+        site.season.end = text;
+        break;
+    case Column::Agb:
+        site.agb = file();
+        break;
+    case Column::Lai:
+        site.lai = file();
+        break;
+    case Column::Measured:
+        site.measured = file();
+        break;
+    case Column::Emergence:
+        site.emergence = text;
+        break;
+    case Column::Flowering:
+        site.flowering = text;
+        break;
+    case Column::Maturity:
+        site.maturity = text;
+        break;
+    case Column::Parameter:
+        site.season.settings.push_back(column.title + "=" + text);
+        break;
+    }
+}
+
+// The cells of row `r`, each told to `refuseRow` when it cannot be taken.
+void ReadRowCells(SiteRow& site, const Grid& grid, int r, const std::vector<TitledColumn>& columns,
+                  const fs::path& folder, RowRefusals& refuseRow) {
+    for (int c = 1; c <= grid.cols(); ++c) {
+        const TitledColumn& column = columns[static_cast<std::size_t>(c - 1)];
+        const std::string text(Trim(grid.text(r, c)));
+        if (column.title.empty()) {
+            if (!text.empty())
+                refuseRow("cell " + CellName(r, c) + " holds " + QuoteValue(text) +
+                          " under no title; row 1 must name every column.");
+            continue;
+        }
+        if (text.empty()) {
+            if (column.kind == Column::Name || column.kind == Column::Config)
+                refuseRow("the " + Lower(column.title) + " cell (" + CellName(r, c) +
+                          ") is empty; every site needs a name and a config.");
+            continue;
+        }
+        StoreCell(site, column, text, folder, r, c, refuseRow);
+    }
+}
+
+void MarkMeasurementColumns(SitesTable& table, const std::vector<TitledColumn>& columns) {
+    for (const TitledColumn& column : columns) {
+        if (column.title.empty()) continue;
+        table.agbColumn |= column.kind == Column::Agb;
+        table.laiColumn |= column.kind == Column::Lai;
+        table.measuredColumn |= column.kind == Column::Measured;
+    }
+}
+
 } // namespace
 
 std::span<const std::string_view> SitesTableColumns() {
@@ -143,12 +251,7 @@ std::optional<SitesTable> ReadSitesGrid(const Grid& grid, const fs::path& folder
     if (!columns) return std::nullopt;
     SitesTable table;
     table.source = source;
-    for (const TitledColumn& column : *columns) {
-        if (column.title.empty()) continue;
-        table.agbColumn |= column.kind == Column::Agb;
-        table.laiColumn |= column.kind == Column::Lai;
-        table.measuredColumn |= column.kind == Column::Measured;
-    }
+    MarkMeasurementColumns(table, *columns);
     std::map<std::string, int> rowOfName;
     for (int r = 2; r <= grid.rows(); ++r) {
         if (BlankRow(grid, r)) continue;
@@ -156,84 +259,8 @@ std::optional<SitesTable> ReadSitesGrid(const Grid& grid, const fs::path& folder
         site.row = r;
         site.prefix = source + ", row " + std::to_string(r) + ": ";
         site.season.optionPrefix = "";
-        bool refused = false;
-        const auto refuseRow = [&](const std::string& text) {
-            refuse(site.prefix + text);
-            refused = true;
-        };
-        const auto file = [&](std::string_view text) { return folder / fs::path(std::string(text)); };
-        for (int c = 1; c <= grid.cols(); ++c) {
-            const TitledColumn& column = (*columns)[static_cast<std::size_t>(c - 1)];
-            const std::string text(Trim(grid.text(r, c)));
-            if (column.title.empty()) {
-                if (!text.empty())
-                    refuseRow("cell " + CellName(r, c) + " holds " + QuoteValue(text) +
-                              " under no title; row 1 must name every column.");
-                continue;
-            }
-            if (text.empty()) {
-                if (column.kind == Column::Name || column.kind == Column::Config)
-                    refuseRow("the " + Lower(column.title) + " cell (" + CellName(r, c) +
-                              ") is empty; every site needs a name and a config.");
-                continue;
-            }
-            switch (column.kind) {
-            case Column::Name:
-                site.name = text;
-                break;
-            case Column::Config:
-                site.config = file(text);
-                break;
-            case Column::Weather:
-                site.season.weather = file(text).string();
-                break;
-            case Column::Year: {
-                const auto year = ParseNumber(text);
-                if (!year || *year != std::floor(*year) || *year < 1 || *year > 9999)
-                    refuseRow("year (cell " + CellName(r, c) + "): " + QuoteValue(text) +
-                              " is not a year (a whole number from 1 to 9999).");
-                else
-                    site.season.year = static_cast<int>(*year);
-                break;
-            }
-            case Column::Lat:
-                site.season.latitude = text;
-                break;
-            case Column::Sowing:
-                site.season.sowing = text;
-                break;
-            case Column::Transplanting:
-                site.season.transplanting = text;
-                break;
-            case Column::Start:
-                site.season.start = text;
-                break;
-            case Column::End:
-                site.season.end = text;
-                break;
-            case Column::Agb:
-                site.agb = file(text);
-                break;
-            case Column::Lai:
-                site.lai = file(text);
-                break;
-            case Column::Measured:
-                site.measured = file(text);
-                break;
-            case Column::Emergence:
-                site.emergence = text;
-                break;
-            case Column::Flowering:
-                site.flowering = text;
-                break;
-            case Column::Maturity:
-                site.maturity = text;
-                break;
-            case Column::Parameter:
-                site.season.settings.push_back(column.title + "=" + text);
-                break;
-            }
-        }
+        RowRefusals refuseRow{refuse, site.prefix};
+        ReadRowCells(site, grid, r, *columns, folder, refuseRow);
         if (!site.name.empty()) {
             // Results are listed by name: two sites of one name could not be told apart.
             const auto [earlier, first] = rowOfName.emplace(site.name, r);
@@ -241,7 +268,7 @@ std::optional<SitesTable> ReadSitesGrid(const Grid& grid, const fs::path& folder
                 refuseRow("the name " + QuoteValue(site.name) + " is row " + std::to_string(earlier->second) +
                           "'s too; every site needs a name of its own.");
         }
-        if (!refused) table.rows.push_back(std::move(site));
+        if (!refuseRow.any) table.rows.push_back(std::move(site));
     }
     if (refuse.any()) return std::nullopt;
     if (table.rows.empty()) {

@@ -104,6 +104,33 @@ std::optional<int> AskSheet(UserInterface& ui, const WorkbookData& workbook) {
     return ParseInt32(*answer).value_or(0);
 }
 
+// The sheet to read, 1 for the first: the one asked for, else the first or the user's choice among several.
+// Done once `chosen` is a sheet of the workbook.
+Outcome ChooseSheet(const WorkbookData& workbook, const fs::path& file, UserInterface& ui,
+                    const SheetRequest& request, const std::string& where, int& chosen) {
+    const int sheets = static_cast<int>(workbook.sheets.size());
+    if (request.sheet) {
+        chosen = *request.sheet;
+    } else if (sheets > 1 && !request.option.empty()) {
+        // A command line states what it chose rather than ask a question nobody is there to answer.
+        ui.message(file.string() + " has " + std::to_string(sheets) + " sheets: read sheet 1 (" +
+                   QuoteValue(workbook.sheets[0].name) + "); " + std::string(request.option) +
+                   (request.option.starts_with("--") ? " chooses another." : "."));
+    } else if (sheets > 1) {
+        const auto answer = AskSheet(ui, workbook);
+        if (!answer) return Outcome::Cancelled;
+        chosen = *answer;
+    }
+    if (chosen < 1 || chosen > sheets) {
+        ui.message("Import did not succeed." + where + "there is no sheet " + std::to_string(chosen) +
+                       "; the workbook has " + std::to_string(sheets) +
+                       (sheets == 1 ? " sheet." : " sheets."),
+                   kResult);
+        return Outcome::Failed;
+    }
+    return Outcome::Done;
+}
+
 } // namespace
 
 std::optional<RowLimit> ImportRowLimit(std::string_view gridId) {
@@ -210,27 +237,10 @@ Outcome ImportWorkbookSheet(Grid& grid, const fs::path& file, UserInterface& ui,
         ui.message("Cannot return information for Excel file.", kResult);
         return Outcome::Failed;
     }
-    const int sheets = static_cast<int>(workbook.sheets.size());
     int chosen = 1;
-    if (request.sheet) {
-        chosen = *request.sheet;
-    } else if (sheets > 1 && !request.option.empty()) {
-        // A command line states what it chose rather than ask a question nobody is there to answer.
-        ui.message(file.string() + " has " + std::to_string(sheets) + " sheets: read sheet 1 (" +
-                   QuoteValue(workbook.sheets[0].name) + "); " + std::string(request.option) +
-                   (request.option.starts_with("--") ? " chooses another." : "."));
-    } else if (sheets > 1) {
-        const auto answer = AskSheet(ui, workbook);
-        if (!answer) return Outcome::Cancelled;
-        chosen = *answer;
-    }
-    if (chosen < 1 || chosen > sheets) {
-        ui.message("Import did not succeed." + where + "there is no sheet " + std::to_string(chosen) +
-                       "; the workbook has " + std::to_string(sheets) +
-                       (sheets == 1 ? " sheet." : " sheets."),
-                   kResult);
-        return Outcome::Failed;
-    }
+    if (const Outcome outcome = ChooseSheet(workbook, file, ui, request, where, chosen);
+        outcome != Outcome::Done)
+        return outcome;
     const SheetData& data = workbook.sheets[static_cast<std::size_t>(chosen - 1)];
     if (limit && data.cells.size() > static_cast<std::size_t>(limit->rows)) {
         ui.message("Import did not succeed." + where + "sheet " + QuoteValue(data.name) + " has " +
