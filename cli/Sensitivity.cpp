@@ -71,8 +71,7 @@ private:
 
 // The factor's value in the configuration, as its field reads (a single-precision value would print with
 // spurious digits); a constant of the model, which no field holds, as the compilation holds it.
-double ConfiguredValue(const sa::ParameterFactor& factor, const FormModel& form,
-                       const SeasonInputs& inputs) {
+double ConfiguredValue(const sa::ParameterFactor& factor, const FormModel& form, const SeasonInputs& inputs) {
     const ParameterInfo& info = CropParameterRegistry()[static_cast<std::size_t>(factor.parameter)];
     if (!info.control.empty())
         if (const auto typed = ParseNumber(form.text(info.control))) return *typed;
@@ -82,8 +81,8 @@ double ConfiguredValue(const sa::ParameterFactor& factor, const FormModel& form,
 // The ticked factors with their texts: --factors (the eleven growth factors by default), then --mean and
 // --sd, each naming a factor as --factors may.
 std::optional<std::vector<sa::TickedFactor>> TickedFactors(const SensitivityOptions& options,
-                                                           const FormModel& form,
-                                                           const SeasonInputs& inputs, UserInterface& ui) {
+                                                           const FormModel& form, const SeasonInputs& inputs,
+                                                           UserInterface& ui) {
     const auto& all = sa::AllFactors();
     std::vector<bool> ticked(all.size(), false);
     for (int row = 0; row < sa::kGrowthFactors; ++row)

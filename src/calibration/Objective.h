@@ -5,10 +5,10 @@
 // workers evaluate it at once, each on a run state of its own.
 
 #include "base/Problems.h"
-#include "engine/SeasonInputs.h"
 #include "engine/Parameters.h"
 #include "engine/RunState.h"
 #include "engine/Season.h"
+#include "engine/SeasonInputs.h"
 #include "evaluation/MeasuredEvaluation.h"
 
 #include <array>

@@ -4,9 +4,9 @@
 // are ensembles. Results stand in the order of the sets whatever the number of threads, and a set never
 // sees another's state, so the results are the same for every thread count.
 
-#include "engine/SeasonInputs.h"
 #include "engine/RunState.h"
 #include "engine/Season.h"
+#include "engine/SeasonInputs.h"
 
 #include <functional>
 #include <span>

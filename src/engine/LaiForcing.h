@@ -9,11 +9,11 @@
 // its slots. Points apply in order of day, each building on the earlier ones.
 
 #include "base/Problems.h"
-#include "engine/SeasonInputs.h"
 #include "engine/DailyLoop.h" // ForcedDay
 #include "engine/Grid.h"
 #include "engine/RunState.h"
 #include "engine/Season.h"
+#include "engine/SeasonInputs.h"
 
 #include <cstdint>
 #include <optional>

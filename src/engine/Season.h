@@ -3,8 +3,8 @@
 // id and a run state of the caller's own in, the daily series out. It touches no form and no user
 // interface, so every worker of a calibration or a sensitivity analysis runs it on its own run state.
 
-#include "engine/SeasonInputs.h"
 #include "engine/RunState.h"
+#include "engine/SeasonInputs.h"
 
 #include <optional>
 #include <span>
