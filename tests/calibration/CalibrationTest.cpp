@@ -64,9 +64,15 @@ MeasuredData EngineMadeAgb(std::initializer_list<int> days = {265, 150, 165, 180
     return data;
 }
 
-CalibrationProblem RueAndTb(MeasuredData agb, double rueMin = 1.5, int threads = 0) {
+// RUE from `rueMin` to 4 and Tb from 7 to 15, the pair most cases search.
+CalibrationSettings RueAndTbSettings(double rueMin = 1.5) {
     CalibrationSettings settings;
     settings.parameters = {{ParameterIndex("RUE"), rueMin, 4}, {ParameterIndex("Tb"), 7, 15}};
+    return settings;
+}
+
+CalibrationProblem RueAndTb(MeasuredData agb, double rueMin = 1.5, int threads = 0) {
+    CalibrationSettings settings = RueAndTbSettings(rueMin);
     settings.objective = ObjectiveKind::RRMSEcvLastPoint;
     CalibrationDataSet set{"", Demo(), std::move(agb), "agb.xlsx", {}, ""};
     SearchControl control;
@@ -147,8 +153,8 @@ TEST(CalibrationSimplex, StopsNearZeroAndAfterItsPasses) {
 TEST(CalibrationChecks, RefusedBeforeAnySearchAndPenaltyAtTheEdges) {
     const double initial[] = {2.3, 12};
     {
-        CalibrationSettings reversed;
-        reversed.parameters = {{ParameterIndex("RUE"), 4, 1.5}, {ParameterIndex("Tb"), 7, 15}};
+        CalibrationSettings reversed = RueAndTbSettings(4);
+        reversed.parameters[0].max = 1.5;
         const CalibrationProblem problem(reversed, {{"", Demo(), EngineMadeAgb(), "agb.xlsx", {}, ""}});
         const CalibrationOutcome refused = SearchFromInitialValues(problem, initial);
         ASSERT_EQ(refused.problems.size(), 1u);
@@ -168,8 +174,7 @@ TEST(CalibrationChecks, RefusedBeforeAnySearchAndPenaltyAtTheEdges) {
               "too many simplex, 1000 is the maximum");
 
     // The minimum is outside, the maximum inside; the penalty holds whatever the weights.
-    CalibrationSettings weightless;
-    weightless.parameters = {{ParameterIndex("RUE"), 1.5, 4}, {ParameterIndex("Tb"), 7, 15}};
+    CalibrationSettings weightless = RueAndTbSettings();
     weightless.agbWeight = 0;
     const CalibrationProblem problem(weightless, {{"", Demo(), EngineMadeAgb(), "agb.xlsx", {}, ""}});
     auto run = std::make_unique<RunState>();
@@ -212,8 +217,7 @@ TEST(CalibrationChecks, MeasurementsTheObjectiveCannotUseAreRefusedByName) {
               "agb.xlsx: every measured AGB is 0, so the objective's index (relative to their mean) has no "
               "value.");
 
-    CalibrationSettings weightless;
-    weightless.parameters = {{ParameterIndex("RUE"), 1.5, 4}, {ParameterIndex("Tb"), 7, 15}};
+    CalibrationSettings weightless = RueAndTbSettings();
     weightless.withLai = true;
     weightless.agbWeight = 0;
     weightless.laiWeight = 0;
@@ -342,22 +346,14 @@ TEST(CalibrationRecovery, FailsWhenNoPointWasInside) {
 }
 
 TEST(CalibrationRecovery, ThreeParametersWithTheLeafAreaIndex) {
-    auto run = std::make_unique<RunState>();
     const ParameterValue made[] = {
         {ParameterIndex("RUE"), 2.8}, {ParameterIndex("Tb"), 11}, {ParameterIndex("GDDLeafLife"), 800}};
-    RunSeason(*Demo(), made, *run);
-    MeasuredData agb, lai;
-    for (const int d : {150, 165, 180, 195, 210, 225, 245, 265}) {
-        agb.rows.push_back({d, static_cast<float>(d), static_cast<float>(run->out.AGB[d] / 100.0)});
-        lai.rows.push_back({d, static_cast<float>(d), run->out.LAI[d]});
-    }
-    CalibrationSettings settings;
-    settings.parameters = {{ParameterIndex("RUE"), 1.5, 4},
-                           {ParameterIndex("Tb"), 7, 15},
-                           {ParameterIndex("GDDLeafLife"), 500, 1200}};
+    const EngineMade data = Measure(*Demo(), made);
+    CalibrationSettings settings = RueAndTbSettings();
+    settings.parameters.push_back({ParameterIndex("GDDLeafLife"), 500, 1200});
     settings.withLai = true;
     settings.laiWeight = 1;
-    const CalibrationProblem problem(settings, {{"", Demo(), agb, "agb.xlsx", lai, "lai.xlsx"}});
+    const CalibrationProblem problem(settings, {{"", Demo(), data.agb, "agb.xlsx", data.lai, "lai.xlsx"}});
     const double initial[] = {2.3, 12, 950};
     for (const CalibrationOutcome& outcome : {SearchFromInitialValues(problem, initial),
                                               GeneticSearch(problem, initial, {8, 100, 1, 0.5, 2, 0}, 5)}) {
@@ -429,8 +425,7 @@ TEST(CalibrationFlooded, TrialsRunTheSeasonUnderItsOwnWater) {
     for (int d = 150; d < 265; ++d) deepest = std::max(deepest, reference->out.WaterLevel[d]);
     ASSERT_GT(deepest, 0);
 
-    CalibrationSettings settings;
-    settings.parameters = {{ParameterIndex("RUE"), 1.5, 4}, {ParameterIndex("Tb"), 7, 15}};
+    CalibrationSettings settings = RueAndTbSettings();
     const double configured[] = {Flooded()->crop.RUE, Flooded()->crop.Tb};
     const CalibrationProblem flooded(settings, {{"", Flooded(), own.agb, "agb.xlsx", {}, ""}});
     const CalibrationProblem dried(settings,
@@ -454,8 +449,7 @@ TEST(CalibrationFlooded, TrialsRunTheSeasonUnderItsOwnWater) {
 
 TEST(CalibrationFlooded, RecoversGrowthParametersUnderWater) {
     const ParameterValue made[] = {{ParameterIndex("RUE"), 2.8}, {ParameterIndex("Tb"), 11}};
-    CalibrationSettings settings;
-    settings.parameters = {{ParameterIndex("RUE"), 1.5, 4}, {ParameterIndex("Tb"), 7, 15}};
+    CalibrationSettings settings = RueAndTbSettings();
     const CalibrationProblem problem(settings,
                                      {{"", Flooded(), Measure(*Flooded(), made).agb, "agb.xlsx", {}, ""}});
     const double initial[] = {2.3, 12};

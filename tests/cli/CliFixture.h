@@ -16,6 +16,14 @@ namespace tulo::test {
 inline const std::string kExamples = TULO_SOURCE_DIR "/examples/";
 inline const std::string kDemo = kExamples + "demo.sim";
 
+// A command's output, one string a line.
+inline std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
 class CliTest : public ScratchFolderTest {
 protected:
     // `from`, when given, is the folder the program runs in: "/" shows that a table's files are found

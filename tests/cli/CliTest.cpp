@@ -12,7 +12,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <sys/wait.h>
 
 namespace tulo {
@@ -24,6 +23,7 @@ using test::Slurp;
 using test::Outcome;
 
 using test::kDemo;
+using test::Lines;
 
 class Cli : public test::CliTest {
 protected:
@@ -59,24 +59,15 @@ TEST_F(Cli, RunPrintsTheSeasonAndWritesTheDailySeriesAndReport) {
     EXPECT_NEAR(summary["harvest_index"].get<double>(), 0.376, 0.001);
     EXPECT_NEAR(summary["agb_maturity"].get<double>(), summary["agb_max"].get<double>(), 1e-9);
 
-    std::istringstream lines(Slurp(daily));
-    std::string header, first, line;
-    std::getline(lines, header);
-    EXPECT_EQ(header,
+    const auto rows = Lines(Slurp(daily));
+    ASSERT_EQ(rows.size(), 201u); // the titles, then DOY 100 .. 299
+    EXPECT_EQ(rows[0],
               "DOY,DVS,GDD,GDDcum,Phase,RUE,AGBdayRad,AGBday,AGB,LeavesDay,StemsDay,PaniclesDay,Leaves,Stems,"
               "Panicles,LAIday,LAI,SterilityDay,SterilityCum,PanicleHeight,WaterLevel,TmaxAir,TminAir,"
               "TmaxApex,TminApex,ET1,ET2,ET3,ET4,RiskLevel,BlastDVStoday,MF1,MF2,MF3,MF4,MF12,DTempRisk,"
               "MaxRhRisk,DltRhRisk,MxTempRisk,RainRisk");
-    std::getline(lines, first);
-    EXPECT_EQ(first.rfind("100,0,0,0,bare soil,", 0), 0u) << first;
-    int rows = 1;
-    std::string last = first;
-    while (std::getline(lines, line)) {
-        ++rows;
-        last = line;
-    }
-    EXPECT_EQ(rows, 200); // DOY 100 .. 299
-    EXPECT_EQ(last.rfind("299,", 0), 0u);
+    EXPECT_EQ(rows[1].rfind("100,0,0,0,bare soil,", 0), 0u) << rows[1];
+    EXPECT_EQ(rows[200].rfind("299,", 0), 0u);
 
     const std::string reportText = Slurp(report);
     EXPECT_EQ(reportText.rfind("DOY,Date,DVS (-),AGB tot (tAGB/ha),", 0), 0u);
@@ -560,9 +551,7 @@ TEST_F(Cli, EnsembleRefusesTheSetsThatRunRefusesAndARepeatedColumn) {
                                         "2.5,,,,\n,1,,,\n,1,12,12,\n,0.5,,,\n,,,,0.5\n,1,15,12,\n";
     Outcome o = Run("ensemble " + kDemo + " --sets " + (dir_ / "sets.csv").string() + " --series AGB@200");
     EXPECT_EQ(o.status, 2);
-    std::istringstream lines(o.out);
-    std::vector<std::string> rows;
-    for (std::string line; std::getline(lines, line);) rows.push_back(line);
+    const auto rows = Lines(o.out);
     ASSERT_EQ(rows.size(), 7u) << o.out;
     EXPECT_EQ(rows[0], "row,AGB@200,problem");
     EXPECT_EQ(rows[1].rfind("2,", 0), 0u);
@@ -605,9 +594,7 @@ TEST_F(Cli, EnsembleStreamsATableOfAnyLengthInItsOrder) {
         Run(ensemble + (dir_ / "sets.csv").string() + " --threads 3 --out " + (dir_ / "out.csv").string());
     EXPECT_EQ(three.status, 2) << three.err;
     EXPECT_EQ(Slurp(dir_ / "out.csv"), one.out);
-    std::istringstream lines(one.out);
-    std::vector<std::string> rows;
-    for (std::string line; std::getline(lines, line);) rows.push_back(line);
+    const auto rows = Lines(one.out);
     ASSERT_EQ(rows.size(), 5004u);
     EXPECT_EQ(rows[5000], "5001,,\"RUE (cell A5001): \"\"x\"\" is not a number\"");
     EXPECT_EQ(rows[5001].rfind("5002,", 0), 0u);

@@ -6,13 +6,13 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 namespace tulo {
 namespace {
 
 namespace fs = std::filesystem;
 using test::kDemo;
+using test::Lines;
 using test::Outcome;
 using test::Slurp;
 
@@ -30,13 +30,6 @@ protected:
         return Run(line);
     }
 };
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
 
 // The slices are contiguous, the first ones a set larger, each an ordinary ensemble output of its own
 // rows; merged in order they are the whole ensemble byte for byte, more shards than sets included.

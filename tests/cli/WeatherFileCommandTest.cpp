@@ -70,17 +70,11 @@ TEST_F(WeatherFileCommand, ADssatFileGivesTheSeasonOfTheSameWeatherAsAWorkbook) 
 
     ASSERT_EQ(Run("run " + kDemo + " --weather " + workbookFile.string() + " --daily -"), 0) << err_;
     const std::string fromWorkbook = out_;
-    ASSERT_EQ(Run("run " + kDemo + " --weather " + wthFile.string() + " --year 2019 --daily -"), 0) << err_;
-    EXPECT_EQ(out_, fromWorkbook);
-    ASSERT_EQ(Run("run " + kDemo + " --weather " + Write("dated.csv", dated).string() + " --daily -"), 0)
-        << err_;
-    EXPECT_EQ(out_, fromWorkbook);
-    ASSERT_EQ(Run("run " + kDemo + " --weather " + Write("site.met", met).string() + " --daily -"), 0)
-        << err_;
-    EXPECT_EQ(out_, fromWorkbook);
-    ASSERT_EQ(Run("run " + kDemo + " --weather " + Write("power.csv", power).string() + " --daily -"), 0)
-        << err_;
-    EXPECT_EQ(out_, fromWorkbook);
+    for (const std::string& weather : {wthFile.string() + " --year 2019", Write("dated.csv", dated).string(),
+                                       Write("site.met", met).string(), Write("power.csv", power).string()}) {
+        ASSERT_EQ(Run("run " + kDemo + " --weather " + weather + " --daily -"), 0) << weather << ": " << err_;
+        EXPECT_EQ(out_, fromWorkbook) << weather;
+    }
 
     // Two years and no --year: refused, naming them.
     EXPECT_EQ(Run("run " + kDemo + " --weather " + wthFile.string()), 1);
