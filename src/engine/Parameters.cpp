@@ -746,6 +746,23 @@ int ParameterIndex(std::string_view id) {
     return -1;
 }
 
+double DefaultParameterValue(const ParameterInfo& info) {
+    if (info.controlKind == ParameterControl::List) {
+        for (std::size_t k = 0; k < info.choices.size(); ++k)
+            if (info.choices[k] == info.defaultText) return static_cast<double>(k);
+        return 0;
+    }
+    if (info.controlKind == ParameterControl::Check) return info.defaultText == "1" ? 1 : 0;
+    return ParseNumber(info.defaultText).value_or(0);
+}
+
+CropParameters DefaultCropParameters() {
+    CropParameters crop;
+    for (const ParameterInfo& info : CropParameterRegistry())
+        SetParameter(crop, info, DefaultParameterValue(info));
+    return crop;
+}
+
 double GetParameter(const CropParameters& crop, const ParameterInfo& info) {
     return info.whole ? static_cast<double>(crop.*info.integer) : static_cast<double>(crop.*info.single);
 }

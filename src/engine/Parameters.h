@@ -73,6 +73,11 @@ const ParameterInfo* FindParameterByName(std::string_view name);
 // The parameter's value in a run's parameter set, and the value written into it (single parameters
 // take the value rounded to single precision, 32-bit ones rounded half to even).
 double GetParameter(const CropParameters& crop, const ParameterInfo& info);
+// The value a new season holds: the default text read as the field reads it (a list's item as its code,
+// an empty box as 0).
+double DefaultParameterValue(const ParameterInfo& info);
+// Every parameter at its default: the crop of a new season.
+CropParameters DefaultCropParameters();
 void SetParameter(CropParameters& crop, const ParameterInfo& info, double value);
 
 // A problem naming the parameter, the value and the accepted range when the value lies outside its

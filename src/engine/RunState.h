@@ -40,6 +40,7 @@ struct CropParameters {
     // shock's delay of development per unit of the seedbed's thermal time ((°C d) (°C d)-1). Read only
     // when the management transplants.
     float NPLSB = 0, NH = 0, NPLH = 0, SHCKD = 0;
+    friend bool operator==(const CropParameters&, const CropParameters&) = default;
 };
 
 // More than one treatment a day protects nothing more.
@@ -65,12 +66,14 @@ struct ManagementParameters {
     std::array<std::int32_t, kMaxTreatments + 1> TreatmentDOY{}, WindowStart{}, WindowEnd{};
     bool ProductApplied = false; // a product other than "No treatment applied" is selected
     std::int32_t BlastClass = 0; // the cultivar's susceptibility class
+    friend bool operator==(const ManagementParameters&, const ManagementParameters&) = default;
 };
 
 // Daily weather of the run (slots 1 .. 365). Tmax and Tmin are the working temperatures, which the
 // floodwater model may overwrite; TmaxAir and TminAir keep the air values.
 struct WeatherSeries {
     DailySeries Rain{}, Tmax{}, Tmin{}, Rad{}, RHmax{}, RHmin{}, TmaxAir{}, TminAir{};
+    friend bool operator==(const WeatherSeries&, const WeatherSeries&) = default;
 };
 
 // The series the daily loop writes; biomass in g m-2, green area index in m2 m-2, heights and water in cm.

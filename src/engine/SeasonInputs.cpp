@@ -1,5 +1,8 @@
 #include "engine/SeasonInputs.h"
 
+#include "engine/Parameters.h"
+#include "weather/Humidity.h"
+
 #include <atomic>
 
 namespace tulo {
@@ -8,6 +11,23 @@ void SealSeasonInputs(SeasonInputs& inputs) {
     static std::atomic<std::uint64_t> counter{0};
     inputs.serial = ++counter;
     inputs.site = ComputeSiteDays(inputs.weather, inputs.manag.Lat, inputs.serial);
+}
+
+SeasonInputs DefaultSeasonInputs() {
+    SeasonInputs inputs;
+    inputs.crop = DefaultCropParameters();
+    inputs.manag.BlastClass = 1;
+    return inputs;
+}
+
+void EstimateHumidities(const DailySeries& Tmin, const DailySeries& Tmax, DailySeries& RHmax,
+                        DailySeries& RHmin) {
+    RelativeHumidity rh;
+    for (int d = 1; d <= kLastDay; ++d) {
+        rh.EstimateFromTemperatures(Tmin[d], Tmax[d]);
+        RHmax[d] = rh.GetRHmax();
+        RHmin[d] = rh.GetRHmin();
+    }
 }
 
 } // namespace tulo

@@ -35,4 +35,17 @@ struct Compilation {
 // season inputs calls it last, and changes nothing of them after.
 void SealSeasonInputs(SeasonInputs& inputs);
 
+// What a reader of any kind starts from: the crop at its defaults, an unflooded field without sterility
+// avoidance, soil or disease simulation, no treatment, the disease class 1 (susceptible) and no report
+// file, as a new window's form compiles. The dates, the sowing, the latitude and the weather are the
+// reader's to fill.
+SeasonInputs DefaultSeasonInputs();
+
+// The daily humidities estimated from the temperatures, for weather that came without them.
+void EstimateHumidities(const DailySeries& Tmin, const DailySeries& Tmax, DailySeries& RHmax,
+                        DailySeries& RHmin);
+inline void EstimateHumidities(WeatherSeries& weather) {
+    EstimateHumidities(weather.TminAir, weather.TmaxAir, weather.RHmax, weather.RHmin);
+}
+
 } // namespace tulo

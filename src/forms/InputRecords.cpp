@@ -316,24 +316,18 @@ void ReadWaterInputs(FieldReader& reader, const FormModel& form, ManagementParam
 // Fungicide treatments: each protects the crop for 21 days after the day it is applied.
 void ReadBlastTreatments(FieldReader& reader, const FormModel& form, ManagementParameters& m) {
     const Grid& treatments = form.grid(ctl::sprBlastTreatment);
-    if (treatments.rows() == 0) {
-        m.NumTreatments = 0;
-        m.WindowStart[1] = 500;
-        m.WindowEnd[1] = 501;
-    } else {
-        if (treatments.rows() > kMaxTreatments)
-            reader.fail({ctl::sprBlastTreatment, {}},
-                        "The blast treatment table has " + std::to_string(treatments.rows()) +
-                            " rows; at most " + std::to_string(kMaxTreatments) + " treatments are accepted.");
-        m.NumTreatments = std::min(treatments.rows(), kMaxTreatments);
-        for (int i = 1; i <= m.NumTreatments; ++i) {
-            const auto day =
-                reader.day(treatments.text(i, 1),
-                           {ctl::sprBlastTreatment, "Blast treatment " + std::to_string(i) + ", DOY", i, 1});
-            m.TreatmentDOY[i] = day.value_or(0);
-            m.WindowStart[i] = m.TreatmentDOY[i];
-            m.WindowEnd[i] = m.TreatmentDOY[i] + 21;
-        }
+    if (treatments.rows() > kMaxTreatments)
+        reader.fail({ctl::sprBlastTreatment, {}},
+                    "The blast treatment table has " + std::to_string(treatments.rows()) + " rows; at most " +
+                        std::to_string(kMaxTreatments) + " treatments are accepted.");
+    m.NumTreatments = std::min(treatments.rows(), kMaxTreatments);
+    for (int i = 1; i <= m.NumTreatments; ++i) {
+        const auto day =
+            reader.day(treatments.text(i, 1),
+                       {ctl::sprBlastTreatment, "Blast treatment " + std::to_string(i) + ", DOY", i, 1});
+        m.TreatmentDOY[i] = day.value_or(0);
+        m.WindowStart[i] = m.TreatmentDOY[i];
+        m.WindowEnd[i] = m.TreatmentDOY[i] + 21;
     }
 }
 

@@ -2,7 +2,7 @@
 
 #include "base/Calendar.h"
 #include "engine/InputLimits.h"
-#include "weather/Humidity.h"
+#include "engine/SeasonInputs.h"
 
 #include "base/CellName.h"
 #include "base/Numbers.h"
@@ -212,12 +212,7 @@ void WeatherReader::ReadWeatherData(const FormModel& form, Problems& problems, P
     }
 
     if (!humidityGiven) {
-        RelativeHumidity rh;
-        for (int d = 1; d <= kLastDay; ++d) {
-            rh.EstimateFromTemperatures(Tmin_[d], Tmax_[d]);
-            RHmax_[d] = rh.GetRHmax();
-            RHmin_[d] = rh.GetRHmin();
-        }
+        EstimateHumidities(Tmin_, Tmax_, RHmax_, RHmin_);
         humidityEstimated_ = true;
     }
 }

@@ -1,6 +1,7 @@
 #include "engine/DailyLoop.h"
 
-#include "support/Seasons.h"
+#include "engine/InputFields.h"
+#include "support/TypedSeasons.h"
 #include "weather/Tris.h"
 
 #include <gtest/gtest.h>
@@ -12,17 +13,16 @@ namespace {
 
 using test::DayWeather;
 using test::FirstDayAtStage;
-using test::PreparedRun;
-using test::RunnableForm;
-using test::SimulatedRun;
+using test::PreparedSeason;
+using test::SimulatedSeason;
+using test::TypedSeason;
 
 // A flooded field held at `level` cm, from DOY `initial` to `final`, sown on the first day.
-FormModel FixedLevelForm(int initial, int final, const char* level) {
-    FormModel form = RunnableForm(initial, final, initial);
-    form.setText(ctl::cmbFlooded, "Flooded");
-    form.setOption(ctl::OptionFixWlevel, true);
-    form.setText(ctl::txtWaterLevel, level);
-    return form;
+SeasonInputs FixedLevelSeason(int initial, int final, float level) {
+    SeasonInputs inputs = TypedSeason(initial, final, initial);
+    inputs.manag.Flooded = 1;
+    inputs.manag.WaterLevel = level;
+    return inputs;
 }
 
 // The run simulated again from a fresh start on the same state.
@@ -32,8 +32,7 @@ void Rerun(RunState& run) {
 }
 
 TEST(DailyLoop, WritesTheSimulatedDaysOnly) {
-    FormModel form = RunnableForm(100, 250, 100);
-    auto run = PreparedRun(form);
+    auto run = PreparedSeason(TypedSeason(100, 250, 100));
     run->out.ET1[250] = -7;
     run->out.AGB[250] = -7;
     run->out.ET1[99] = -7;
@@ -47,8 +46,7 @@ TEST(DailyLoop, WritesTheSimulatedDaysOnly) {
 }
 
 TEST(DailyLoop, NothingGrowsBeforeSowingAndTheCropEmergesAfterIt) {
-    FormModel form = RunnableForm(100, 250, 130);
-    const auto run = SimulatedRun(form);
+    const auto run = SimulatedSeason(TypedSeason(100, 250, 130));
     const DailyOutputs& o = run->out;
     for (int d = 100; d < 130; ++d) {
         EXPECT_EQ(o.GDD[d], 0) << d;
@@ -67,10 +65,9 @@ TEST(DailyLoop, NothingGrowsBeforeSowingAndTheCropEmergesAfterIt) {
 }
 
 TEST(DailyLoop, UnfloodedFieldsHaveNoWaterAndAirTemperaturesAtTheApex) {
-    FormModel form = RunnableForm(100, 250, 100);
-    form.setOption(ctl::OptionFixWlevel, true); // ignored when unflooded
-    form.setText(ctl::txtWaterLevel, "10");
-    const auto run = SimulatedRun(form);
+    SeasonInputs inputs = TypedSeason(100, 250, 100);
+    inputs.manag.WaterLevel = 10; // ignored when unflooded
+    const auto run = SimulatedSeason(inputs);
     for (int d = 100; d < 250; ++d) {
         EXPECT_EQ(run->out.WaterLevel[d], 0.0) << d;
         EXPECT_EQ(run->weather.Tmax[d], run->weather.TmaxAir[d]) << d;
@@ -78,10 +75,10 @@ TEST(DailyLoop, UnfloodedFieldsHaveNoWaterAndAirTemperaturesAtTheApex) {
 }
 
 TEST(DailyLoop, FixedLevelRisesDuringTheColdSensitivePeriodWhenAsked) {
-    FormModel form = FixedLevelForm(100, 300, "5");
-    form.setCheck(ctl::optWlevelIncrease, 1);
-    form.setText(ctl::txtPreFlowWaterLevel, "20");
-    const auto run = SimulatedRun(form);
+    SeasonInputs inputs = FixedLevelSeason(100, 300, 5);
+    inputs.manag.AvoidSterility = 1;
+    inputs.manag.PreFlowWaterLevel = 20;
+    const auto run = SimulatedSeason(inputs);
     const DailyOutputs& o = run->out;
     int raised = 0;
     for (int d = 101; d < 300; ++d) {
@@ -93,11 +90,11 @@ TEST(DailyLoop, FixedLevelRisesDuringTheColdSensitivePeriodWhenAsked) {
 }
 
 TEST(DailyLoop, SubmergedApexTakesFloodwaterTemperaturesDayAfterDay) {
-    FormModel form = FixedLevelForm(100, 300, "10");
-    test::SetWeather(form, [](int d) {
+    SeasonInputs inputs = FixedLevelSeason(100, 300, 10);
+    test::SetWeather(inputs, [](int d) {
         return DayWeather{0, 26.0f + static_cast<float>(d % 7), 16.0f + static_cast<float>(d % 5), 22};
     });
-    const auto run = SimulatedRun(form);
+    const auto run = SimulatedSeason(inputs);
     const WeatherSeries& w = run->weather;
     int submerged = 0;
     for (int d = 101; d < 300; ++d) {
@@ -133,11 +130,11 @@ TEST(DailyLoop, SubmergedApexTakesFloodwaterTemperaturesDayAfterDay) {
 // A fresh run clears only part of a used state; whatever the state ran before (a season left halfway
 // by a resumable loop, a season of other days, one with blast), it must come out as on a new state.
 TEST(DailyLoop, AFreshRunOnAUsedStateEqualsOneOnANewState) {
-    FormModel form = FixedLevelForm(100, 300, "10");
-    form.setCheck(ctl::chkDiseases, 1);
-    form.setText(ctl::txtBlastClass, "1");
-    const auto reference = SimulatedRun(form);
-    auto used = SimulatedRun(form);
+    SeasonInputs inputs = FixedLevelSeason(100, 300, 10);
+    inputs.control.BLASTsimulation = true;
+    inputs.manag.BlastClass = 1;
+    const auto reference = SimulatedSeason(inputs);
+    auto used = SimulatedSeason(inputs);
 
     {
         DailyLoop halfway(*used);
@@ -147,14 +144,14 @@ TEST(DailyLoop, AFreshRunOnAUsedStateEqualsOneOnANewState) {
     EXPECT_EQ(test::FirstDifference(*used, *reference, 0, kLastDay), "") << "after a season left halfway";
 
     // The same days without blast: the blast series are zero again.
-    auto healthy = PreparedRun(form);
+    auto healthy = PreparedSeason(inputs);
     healthy->control.BLASTsimulation = used->control.BLASTsimulation = false;
     Rerun(*healthy);
     Rerun(*used);
     EXPECT_EQ(test::FirstDifference(*used, *healthy, 0, kLastDay), "") << "after a season with blast";
 
     // Fewer days: outside them everything is zero.
-    auto shorter = PreparedRun(form);
+    auto shorter = PreparedSeason(inputs);
     shorter->control.InitialDate = used->control.InitialDate = 150;
     shorter->control.FinalDate = used->control.FinalDate = 250;
     shorter->control.BLASTsimulation = false;
@@ -168,17 +165,16 @@ TEST(DailyLoop, AFreshRunOnAUsedStateEqualsOneOnANewState) {
 }
 
 TEST(DailyLoop, DynamicLevelWithoutSoilKeepsTheInitialDepth) {
-    FormModel form = RunnableForm(100, 200, 100);
-    form.setText(ctl::cmbFlooded, "Flooded");
-    form.setOption(ctl::OptionDynamicWlevel, true);
-    form.setText(ctl::txtInitialWaterLevel, "7.5");
-    const auto run = SimulatedRun(form);
+    SeasonInputs inputs = TypedSeason(100, 200, 100);
+    inputs.manag.Flooded = 1;
+    inputs.manag.DynamicLevel = true;
+    inputs.manag.IniWaterLevel = 7.5;
+    const auto run = SimulatedSeason(inputs);
     for (int d = 100; d < 200; ++d) EXPECT_EQ(run->out.WaterLevel[d], 7.5) << d;
 }
 
 TEST(DailyLoop, AFinishedCropLeavesABareFieldUntilTheEnd) {
-    FormModel form = RunnableForm(100, 330, 100);
-    const auto run = SimulatedRun(form);
+    const auto run = SimulatedSeason(TypedSeason(100, 330, 100));
     const DailyOutputs& o = run->out;
     const int end = FirstDayAtStage(o, 2.0f, 100, 330);
     ASSERT_GT(end, 0);
@@ -193,12 +189,12 @@ TEST(DailyLoop, AFinishedCropLeavesABareFieldUntilTheEnd) {
 }
 
 TEST(DailyLoop, ColdSterilityIsAFractionAndNeverMakesPanicleGrowthNegative) {
-    FormModel form = RunnableForm(100, 330, 100);
-    form.setCheck(ctl::chkSterilityActive, 1);
-    form.setText(ctl::txtStSen, "5");
+    SeasonInputs inputs = TypedSeason(100, 330, 100);
+    inputs.crop.SterilityActive = 1;
+    inputs.crop.StSen = 5;
     // Cold nights all season, warm days.
-    test::SetWeather(form, [](int) { return DayWeather{0, 34, 4, 24}; });
-    const auto run = SimulatedRun(form);
+    test::SetWeather(inputs, [](int) { return DayWeather{0, 34, 4, 24}; });
+    const auto run = SimulatedSeason(inputs);
     const DailyOutputs& o = run->out;
     float highest = 0;
     for (int d = 100; d < 330; ++d) {
@@ -215,54 +211,38 @@ TEST(DailyLoop, ColdSterilityIsAFractionAndNeverMakesPanicleGrowthNegative) {
 }
 
 TEST(DailyLoop, LongDaysDelayTheFloweringOfAShortDayRice) {
-    FormModel form = RunnableForm(100, 365, 100); // 45° N: days from 12.9 h in April to 15.4 h in June
-    const auto temperature = SimulatedRun(form);
-    form.setText(ctl::cmbIDSL, std::string(choice::PhotoperiodBased));
-    form.setText(ctl::txtDLC, "18");
-    form.setText(ctl::txtDLO, "16"); // no day is longer than the optimum: the temperature season
-    const auto unaffected = SimulatedRun(form);
+    SeasonInputs inputs = TypedSeason(100, 365, 100); // 45° N: days from 12.9 h in April to 15.4 h in June
+    const auto temperature = SimulatedSeason(inputs);
+    test::SetCropChoice(inputs, "IDSL", choice::PhotoperiodBased);
+    inputs.crop.DLC = 18;
+    inputs.crop.DLO = 16; // no day is longer than the optimum: the temperature season
+    const auto unaffected = SimulatedSeason(inputs);
     EXPECT_EQ(unaffected->out.GDD, temperature->out.GDD);
     EXPECT_EQ(unaffected->out.DVS, temperature->out.DVS);
 
-    form.setText(ctl::txtDLC, "15");
-    form.setText(ctl::txtDLO, "12");
-    const auto shortDay = SimulatedRun(form);
-    form.setText(ctl::cmbIDSL, std::string(choice::Both));
-    const auto both = SimulatedRun(form);
+    inputs.crop.DLC = 15;
+    inputs.crop.DLO = 12;
+    const auto shortDay = SimulatedSeason(inputs);
+    test::SetCropChoice(inputs, "IDSL", choice::Both);
+    const auto both = SimulatedSeason(inputs);
     EXPECT_EQ(FirstDayAtStage(temperature->out, 1.0f, 100, 365), 190);
     EXPECT_EQ(FirstDayAtStage(shortDay->out, 1.0f, 100, 365), 307); // none on the days of more than 15 h
     EXPECT_EQ(both->out.DVS, shortDay->out.DVS);
-
-    // The two day lengths must differ, and a photoperiod method needs both.
-    form.setText(ctl::txtDLO, "15");
-    RunState run;
-    test::ScriptedUi ui;
-    Problems problems = ReadAllInputs(form, ui, run);
-    ASSERT_EQ(problems.size(), 1u);
-    EXPECT_EQ(problems[0].field, ctl::txtDLO);
-    EXPECT_EQ(
-        problems[0].text,
-        "DLC and DLO must differ (both are 15 h): the response to day length runs from one to the other.");
-    form.setText(ctl::txtDLC, "");
-    problems = ReadAllInputs(form, ui, run);
-    ASSERT_EQ(problems.size(), 1u);
-    EXPECT_EQ(problems[0].field, ctl::txtDLC);
 }
 
 TEST(DailyLoop, ATreatmentProtectsTheCropForTheTwentyTwoDaysFromItsApplication) {
-    FormModel form = RunnableForm(100, 200, 100); // every day at risk level 2, above class 1
-    form.setCheck(ctl::chkDiseases, 1);
-    form.editGrid(ctl::sprBlastTreatment, [](Grid& treatments) {
-        treatments.resize(1, 1);
-        treatments.setText(1, 1, "101");
-    });
-    const auto untreated = SimulatedRun(form); // the product is still "No treatment applied"
+    SeasonInputs inputs = TypedSeason(100, 200, 100); // every day at risk level 2, above class 1
+    inputs.control.BLASTsimulation = true;
+    inputs.manag.NumTreatments = 1;
+    inputs.manag.TreatmentDOY[1] = inputs.manag.WindowStart[1] = 101;
+    inputs.manag.WindowEnd[1] = 101 + 21;
+    const auto untreated = SimulatedSeason(inputs); // no product applied
     EXPECT_EQ(untreated->out.RiskLevel[101], 2.0);
     EXPECT_EQ(untreated->out.InfectionInProgress[100], 0); // not called on the first day
     EXPECT_EQ(untreated->out.InfectionInProgress[101], 1);
 
-    form.setText(ctl::cmbBlastProduct, "Tricyclazole");
-    const auto treated = SimulatedRun(form);
+    inputs.manag.ProductApplied = true;
+    const auto treated = SimulatedSeason(inputs);
     for (int d = 101; d <= 122; ++d) EXPECT_EQ(treated->out.InfectionInProgress[d], 0) << d;
     EXPECT_EQ(treated->out.InfectionInProgress[123], 1);
 }

@@ -4,7 +4,6 @@
 #include "engine/Ensemble.h"
 #include "engine/Parameters.h"
 #include "engine/Season.h"
-#include "forms/SeasonForm.h"
 #include "support/Seasons.h"
 
 #include <gtest/gtest.h>
@@ -128,14 +127,13 @@ TEST(Ensemble, ASetPassesTheChecksOfTheConfiguration) {
     EXPECT_EQ(results[7].problem, "");
 
     // A photoperiod configuration brings its own day lengths; a set that makes them equal is refused.
-    FormModel form = test::DemoForm();
-    form.setText(ctl::cmbIDSL, std::string(choice::PhotoperiodBased));
-    form.setText(ctl::txtDLC, "15");
-    form.setText(ctl::txtDLO, "12");
-    const auto photoperiod = CompileInputs(form).inputs;
-    ASSERT_NE(photoperiod, nullptr);
+    SeasonInputs photoperiod = *temperature;
+    test::SetCropChoice(photoperiod, "IDSL", choice::PhotoperiodBased);
+    photoperiod.crop.DLC = 15;
+    photoperiod.crop.DLO = 12;
+    SealSeasonInputs(photoperiod);
     const auto own =
-        RunEnsemble(*photoperiod, std::vector<ParameterSet>{{{optimum, 15}}, {{critical, 14}}}, read);
+        RunEnsemble(photoperiod, std::vector<ParameterSet>{{{optimum, 15}}, {{critical, 14}}}, read);
     EXPECT_NE(own[0].problem.find("DLC and DLO must differ (both are 15 h)"), std::string::npos);
     EXPECT_EQ(own[1].problem, "");
 }

@@ -10,11 +10,10 @@
 namespace tulo {
 namespace {
 
-using test::SimulatedRun;
+using test::SimulatedSeason;
 
 TEST(FloodedSeason, LevelStaysPhysicalAndNoSeriesTurnsNaN) {
-    FormModel form = test::ExampleForm("flooded.sim");
-    const auto run = SimulatedRun(form);
+    const auto run = SimulatedSeason(*test::CompiledExample("flooded.sim"));
     const DailyOutputs& o = run->out;
     const int first = run->control.InitialDate, last = run->control.FinalDate - 1;
     double totalInput = 0;
@@ -38,14 +37,14 @@ TEST(FloodedSeason, LevelStaysPhysicalAndNoSeriesTurnsNaN) {
 }
 
 TEST(FloodedSeason, FungicideAndResistanceCutTheEpidemic) {
-    FormModel form = test::ExampleForm("flooded.sim");
-    const auto susceptible = SimulatedRun(form);
-    form.setText(ctl::cmbBlastProduct, "No treatment applied"); // the DOY 200 treatment no longer counts
-    const auto untreated = SimulatedRun(form);
-    form.setText(ctl::txtBlastClass, "3"); // no risk level exceeds 3: no infection ever starts
-    const auto resistant = SimulatedRun(form);
-    form.setCheck(ctl::chkDiseases, 0);
-    const auto healthy = SimulatedRun(form);
+    SeasonInputs inputs = *test::CompiledExample("flooded.sim");
+    const auto susceptible = SimulatedSeason(inputs);
+    inputs.manag.ProductApplied = false; // the DOY 200 treatment no longer counts
+    const auto untreated = SimulatedSeason(inputs);
+    inputs.manag.BlastClass = 3; // no risk level exceeds 3: no infection ever starts
+    const auto resistant = SimulatedSeason(inputs);
+    inputs.control.BLASTsimulation = false;
+    const auto healthy = SimulatedSeason(inputs);
     int infected = 0, treatedDays = 0, untreatedDays = 0;
     float peakSusceptible = 0, peakResistant = 0, peakHealthy = 0;
     for (int d = 100; d < 300; ++d) {
@@ -60,17 +59,6 @@ TEST(FloodedSeason, FungicideAndResistanceCutTheEpidemic) {
     EXPECT_LT(treatedDays, untreatedDays);
     EXPECT_EQ(peakResistant, peakHealthy);
     EXPECT_LT(peakSusceptible, 0.95f * peakHealthy);
-}
-
-TEST(FloodedSeason, AnEmptySoilTableStopsADynamicLevelRun) {
-    FormModel form = test::ExampleForm("flooded.sim");
-    form.editGrid(ctl::sprSoilPhysics, [](Grid& soil) { soil.clearData(); });
-    test::ScriptedUi ui;
-    auto run = std::make_unique<RunState>();
-    const Problems problems = ReadAllInputs(form, ui, *run);
-    ASSERT_EQ(problems.size(), 1u);
-    EXPECT_EQ(problems[0],
-              (InputProblem{"sprSoilPhysics", 1, 1, "I notice something wrong with your soil file..."}));
 }
 
 } // namespace

@@ -11,11 +11,8 @@
 namespace tulo {
 namespace {
 
-using test::Compiled;
-
 TEST(SoilProfile, SeasonsRunAsTheirSoilTableSaysWhetherPreparedOrNot) {
-    FormModel form = test::ExampleForm("flooded.sim");
-    const auto inputs = Compiled(form);
+    const auto inputs = test::CompiledExample("flooded.sim");
     ASSERT_TRUE(inputs);
     const ControlParameters& control = inputs->control;
     ASSERT_EQ(control.soilProfile.NLayers, 3);
@@ -33,17 +30,17 @@ TEST(SoilProfile, SeasonsRunAsTheirSoilTableSaysWhetherPreparedOrNot) {
     RunSeason(*inputs, {}, *bare);
     EXPECT_EQ(bare->out.WaterLevel, prepared);
 
-    // A table changed after it was prepared runs as a compilation of the changed table does.
+    // A table changed after it was prepared runs as inputs prepared from the changed table do.
     auto edited = std::make_unique<RunState>(*run);
     edited->control.SoilLayers[1][11] = 20; // the top layer's conductivity
     edited->control.SoilLayers[2][12] = 0.5;
     RunSeason(*inputs, {}, *edited);
-    form.setCell(ctl::sprSoilPhysics, 1, 12, "20");
-    form.setCell(ctl::sprSoilPhysics, 2, 13, "0.5");
-    const auto recompiled = Compiled(form);
-    ASSERT_TRUE(recompiled);
+    SeasonInputs changed = *inputs;
+    changed.control.SoilLayers = edited->control.SoilLayers;
+    changed.control.soilProfile.Prepare(changed.control.NLayers, changed.control.SoilLayers);
+    SealSeasonInputs(changed);
     auto fresh = std::make_unique<RunState>();
-    RunSeason(*recompiled, {}, *fresh);
+    RunSeason(changed, {}, *fresh);
     EXPECT_EQ(edited->out.WaterLevel, fresh->out.WaterLevel);
     EXPECT_NE(edited->out.WaterLevel, prepared);
 }

@@ -1,18 +1,17 @@
-#include "forms/SeasonForm.h"
-#include "support/Seasons.h"
+#include "support/TypedSeasons.h"
 
 #include <gtest/gtest.h>
 
 namespace tulo {
 namespace {
 
-using test::SimulatedRun;
+using test::SimulatedSeason;
 
-FormModel Transplanted(int sowing, int transplanting) {
-    FormModel form = test::RunnableForm(100, 300, sowing);
-    form.setCheck(ctl::chkTransplanted, 1);
-    form.setText(ctl::txtTransplantingDate, std::to_string(transplanting));
-    return form;
+SeasonInputs Transplanted(int sowing, int transplanting) {
+    SeasonInputs inputs = test::TypedSeason(100, 300, sowing);
+    inputs.manag.Transplanted = true;
+    inputs.manag.TransplantingDate = transplanting;
+    return inputs;
 }
 
 int FirstDayAtOrAbove(const DailyOutputs& o, float dvs) {
@@ -24,10 +23,8 @@ int FirstDayAtOrAbove(const DailyOutputs& o, float dvs) {
 // 286 - 80 = 206 °C d in the seedbed since emergence, and the shock lasts 0.4 x 206 = 82.4 °C d: days 126
 // to 133 start with 0, 11, ..., 77 °C d of it gone by and are lost; day 134 starts with 88 and develops.
 TEST(Transplanting, TheFieldTakesItsShareOfTheSeedbedAndDevelopmentWaitsOutTheShock) {
-    FormModel direct = test::RunnableForm(100, 300, 100);
-    FormModel moved = Transplanted(100, 125);
-    const auto seedbed = SimulatedRun(direct);
-    const auto field = SimulatedRun(moved);
+    const auto seedbed = SimulatedSeason(test::TypedSeason(100, 300, 100));
+    const auto field = SimulatedSeason(Transplanted(100, 125));
     const DailyOutputs& s = seedbed->out;
     const DailyOutputs& f = field->out;
 
@@ -69,46 +66,17 @@ TEST(Transplanting, TheFieldTakesItsShareOfTheSeedbedAndDevelopmentWaitsOutTheSh
 }
 
 TEST(Transplanting, TheParametersChangeTheShareAndTheShock) {
-    FormModel form = Transplanted(100, 125);
-    form.setText(ctl::txtNPLSB, "500");
-    form.setText(ctl::txtNH, "20");
-    form.setText(ctl::txtNPLH, "5");
-    form.setText(ctl::txtSHCKD, "0");
-    FormModel direct = test::RunnableForm(100, 300, 100);
-    const auto seedbed = SimulatedRun(direct);
-    const auto field = SimulatedRun(form);
+    SeasonInputs inputs = Transplanted(100, 125);
+    inputs.crop.NPLSB = 500;
+    inputs.crop.NH = 20;
+    inputs.crop.NPLH = 5;
+    inputs.crop.SHCKD = 0;
+    const auto seedbed = SimulatedSeason(test::TypedSeason(100, 300, 100));
+    const auto field = SimulatedSeason(inputs);
     EXPECT_EQ(field->out.AGB[125], static_cast<float>(seedbed->out.AGB[125] * (20.0 * 5.0 / 500.0)));
     // No shock: development goes on the next day.
     EXPECT_EQ(field->out.GDD[126], 11);
     EXPECT_EQ(FirstDayAtOrAbove(field->out, 1.0f), FirstDayAtOrAbove(seedbed->out, 1.0f));
-}
-
-TEST(Transplanting, TheDateFollowsTheSowingWithinTheSimulatedDays) {
-    const auto problems = [](FormModel form) {
-        std::vector<std::string> texts;
-        for (const InputProblem& p : CompileInputs(form).problems) texts.push_back(p.field + ": " + p.text);
-        return texts;
-    };
-    using Texts = std::vector<std::string>;
-    EXPECT_EQ(problems(Transplanted(130, 130)),
-              (Texts{"txtTransplantingDate: Transplanting date (DOY): day 130 is not after the sowing in the "
-                     "seedbed (day 130)."}));
-    EXPECT_EQ(
-        problems(Transplanted(130, 300)),
-        (Texts{"txtTransplantingDate: Transplanting date (DOY) 300 is outside the simulated days 100 to "
-               "299: the seedlings would never be moved to the field."}));
-    FormModel empty = Transplanted(130, 150);
-    empty.setText(ctl::txtTransplantingDate, "");
-    EXPECT_EQ(problems(empty),
-              (Texts{"txtTransplantingDate: You have not specified the transplanting date"}));
-    FormModel dense = Transplanted(130, 150);
-    dense.setText(ctl::txtNH, "150");
-    EXPECT_EQ(problems(dense).size(), 1u);
-    // Sown in the field, the transplanting's boxes are not read at all.
-    FormModel sown = test::RunnableForm(100, 300, 130);
-    sown.setText(ctl::txtTransplantingDate, "x");
-    sown.setText(ctl::txtNH, "");
-    EXPECT_EQ(problems(sown), Texts{});
 }
 
 } // namespace

@@ -44,7 +44,7 @@ TEST(ReadAllInputs, DefaultsWithDatesSowingAndLatitudeRunUnflooded) {
     EXPECT_EQ(run.crop.C, 1.8f);
     EXPECT_EQ(run.crop.IDSL, 0.0f);
     EXPECT_EQ(run.crop.SenDuration, 0);
-    EXPECT_EQ(run.manag.WindowStart.at(1), 500); // no treatment: a window outside every day
+    EXPECT_EQ(run.manag.NumTreatments, 0);
     EXPECT_EQ(run.weather.TmaxAir[200], 28.0f);
 
     form.setText(ctl::cmbIDSL, "Both"); // a photoperiod method reads the day lengths

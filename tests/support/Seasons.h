@@ -1,6 +1,6 @@
 #pragma once
-// Seasons for tests: a form filled in and simulated as the window runs it, a shipped example compiled as
-// the tools run it, and the comparisons of whole runs the season tests share.
+// Seasons for tests: a form filled in and simulated as the window runs it, and a shipped example compiled
+// as the tools run it.
 
 #include "engine/DailyLoop.h"
 #include "engine/Outputs.h"
@@ -8,6 +8,7 @@
 #include "forms/SeasonForm.h"
 #include "support/ScriptedUi.h"
 #include "support/TestForms.h"
+#include "support/TypedSeasons.h"
 
 #include <gtest/gtest.h>
 
@@ -52,34 +53,6 @@ inline std::shared_ptr<const SeasonInputs> Compiled(const FormModel& form) {
 // A shipped example compiled.
 inline std::shared_ptr<const SeasonInputs> CompiledExample(const std::string& name) {
     return Compiled(ExampleForm(name));
-}
-
-// The first day, from `from` on, whose stage reaches `dvs`; 0 when none before `final` does.
-inline int FirstDayAtStage(const DailyOutputs& o, float dvs, int from, int final) {
-    for (int d = from; d < final; ++d)
-        if (o.DVS[d] >= dvs) return d;
-    return 0;
-}
-
-// Folds every daily output of the simulated days, bit for bit, into one number: two seasons with the same
-// digest wrote the same daily files.
-inline std::uint64_t DailyDigest(const RunState& run, std::uint64_t digest) {
-    for (int d = run.control.InitialDate; d < run.control.FinalDate; ++d)
-        for (const OutputVariable& v : DailyOutputVariables()) {
-            const std::uint64_t bits =
-                v.value ? std::bit_cast<std::uint64_t>(v.value(run, d)) : v.text(run, d).size();
-            digest = (digest ^ bits) * 0x100000001b3ull; // FNV-1a, a word at a time
-        }
-    return digest;
-}
-
-// The first series and day of from .. to on which two runs differ; empty when none does.
-inline std::string FirstDifference(const RunState& a, const RunState& b, int from, int to) {
-    for (int d = from; d <= to; ++d)
-        for (const OutputVariable& v : DailyOutputVariables())
-            if (v.value && v.value(a, d) != v.value(b, d))
-                return std::string(v.name) + " on DOY " + std::to_string(d);
-    return {};
 }
 
 } // namespace tulo::test

@@ -5,6 +5,7 @@
 #include "engine/RunState.h"
 #include "forms/FormModel.h"
 #include "forms/SimConfig.h"
+#include "support/TypedSeasons.h"
 
 #include <gtest/gtest.h>
 
@@ -12,10 +13,6 @@
 #include <string>
 
 namespace tulo::test {
-
-struct DayWeather {
-    float rain = 0, tmax = 28, tmin = 18, rad = 22;
-};
 
 // Writes the weather of days 1 .. 365 into the form's weather grid, with titles and no humidity.
 inline void SetWeather(FormModel& form, const std::function<DayWeather(int)>& weather) {
