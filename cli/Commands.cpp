@@ -12,6 +12,7 @@
 #include "engine/Parameters.h"
 #include "engine/SeasonSummary.h"
 #include "evaluation/MeasuredEvaluation.h"
+#include "forms/CommandTexts.h"
 #include "forms/CropCommands.h"
 #include "forms/CropWorkbook.h"
 #include "forms/RunCommand.h"
@@ -87,12 +88,7 @@ public:
     void message(std::string_view text, std::string_view title, Icon icon) override {
         ui_.message(text, title, icon);
     }
-    void problem(const InputProblem& problem) override {
-        const std::string& source = problem.field == ctl::sprWeather       ? weather
-                                    : problem.field == ctl::sprSoilPhysics ? soil
-                                                                           : none_;
-        ui_.message(source.empty() ? problem.text : source + ": " + problem.text);
-    }
+    void problem(const InputProblem& problem) override { ui_.message(ProblemText(problem, weather, soil)); }
     Answer ask(std::string_view text, Buttons buttons, std::string_view title, Icon icon) override {
         return ui_.ask(text, buttons, title, icon);
     }
@@ -106,7 +102,6 @@ public:
 
 private:
     UserInterface& ui_;
-    const std::string none_;
 };
 
 } // namespace
@@ -116,13 +111,13 @@ nlohmann::ordered_json SummaryJson(const SeasonSummary& summary) {
     const auto cells = SummaryCells(summary);
     const auto& keys = SummaryColumns();
     for (std::size_t i = 0; i < keys.size(); ++i) {
-        const auto value = ParseNumber(cells[i]);
-        if (!value)
-            object[std::string(keys[i])] = nullptr; // a stage not reached
-        else if (*value == std::floor(*value) && std::fabs(*value) < 1e15)
-            object[std::string(keys[i])] = static_cast<long long>(*value); // days and counts
+        const SummaryNumber number = SummaryCellNumber(cells[i]);
+        if (!number.value)
+            object[std::string(keys[i])] = nullptr;
+        else if (number.whole)
+            object[std::string(keys[i])] = static_cast<long long>(*number.value);
         else
-            object[std::string(keys[i])] = *value;
+            object[std::string(keys[i])] = *number.value;
     }
     return object;
 }
@@ -372,18 +367,10 @@ std::optional<MeasuredData> ReadMeasuredTable(const std::string& file, std::opti
     status = kFailure;
     Grid grid;
     if (!ImportTable(grid, file, sheet, ui, "--sheet", std::nullopt, true, &source)) return std::nullopt;
-    if (grid.text(1, 1).empty()) {
-        ui.message(source + ": the first cell (A1) holds no title; row 1 must hold the column titles.");
-        return std::nullopt;
-    }
-    MeasuredData data = ReadMeasured(grid);
-    if (const auto refusals = MeasuredRefusals(data, year); !refusals.empty()) {
-        for (const std::string& refusal : refusals) ui.message(source + ": " + refusal);
-        status = kInvalidInputs;
-        return std::nullopt;
-    }
-    for (const std::string& note : ReadingNotes(data)) ui.message(source + ": " + note);
-    return data;
+    MeasuredTable table = ReadTitledMeasurements(grid, source, year);
+    for (const std::string& message : table.messages) ui.message(message);
+    if (!table.data && !table.untitled) status = kInvalidInputs;
+    return std::move(table.data);
 }
 
 void PrintEvaluationJson(const Evaluation& e, std::ostream& out) {

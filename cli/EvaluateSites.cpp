@@ -9,6 +9,7 @@
 #include "engine/Outputs.h"
 #include "engine/RunState.h"
 #include "evaluation/MeasuredEvaluation.h"
+#include "forms/CommandTexts.h"
 #include "forms/FormModel.h"
 #include "forms/RunCommand.h"
 #include "forms/SeasonOptions.h"
@@ -86,10 +87,7 @@ public:
         messages.push_back(prefix_ + (title.empty() ? "" : std::string(title) + ": ") + std::string(text));
     }
     void problem(const InputProblem& problem) override {
-        message(problem.field == ctl::sprWeather && !weatherSource.empty()
-                    ? weatherSource + ": " + problem.text
-                    : problem.text,
-                {}, Icon::None);
+        message(ProblemText(problem, weatherSource), {}, Icon::None);
     }
     Answer ask(std::string_view text, Buttons buttons, std::string_view title, Icon icon) override {
         // Nobody is there to answer: a box with only OK is a message, any other takes the cautious way.
@@ -144,17 +142,10 @@ SiteOutcome EvaluateSite(const SiteRow& site, const Variable& variable) {
             {std::nullopt, "a sites table names no sheet: put the measurements first", std::nullopt, true},
             &source))
         return done(SiteOutcome::Status::Failed);
-    if (grid.text(1, 1).empty()) {
-        ui.message(source + ": the first cell (A1) holds no title; row 1 must hold the column titles.");
-        return done(SiteOutcome::Status::Failed);
-    }
-    const MeasuredData data = ReadMeasured(grid);
-    if (const auto refusals = MeasuredRefusals(data, changes->year); !refusals.empty()) {
-        for (const std::string& refusal : refusals) ui.message(source + ": " + refusal);
-        return done(SiteOutcome::Status::Failed);
-    }
-    for (const std::string& note : ReadingNotes(data)) ui.message(source + ": " + note);
-    outcome.evaluation = EvaluateAgainstMeasured(*run, variable.index, data);
+    const MeasuredTable table = ReadTitledMeasurements(grid, source, changes->year);
+    for (const std::string& message : table.messages) ui.message(message);
+    if (!table.data) return done(SiteOutcome::Status::Failed);
+    outcome.evaluation = EvaluateAgainstMeasured(*run, variable.index, *table.data);
     if (!outcome.evaluation.regression.failure.empty()) ui.message(outcome.evaluation.regression.failure);
     for (const std::string& note : PairingNotes(outcome.evaluation)) ui.message(source + ": " + note);
     return done(SiteOutcome::Status::Evaluated);

@@ -5,6 +5,7 @@
 #include "calibration/Phenology.h"
 #include "engine/Parameters.h"
 #include "evaluation/MeasuredEvaluation.h"
+#include "forms/CommandTexts.h"
 
 #include <pybind11/stl.h>
 
@@ -102,16 +103,13 @@ py::dict EvaluationDict(const Evaluation& e) {
 py::dict EvaluatePython(const Season& season, const std::string& variable, const Grid& table,
                         const std::string& source, std::vector<std::string> notes) {
     const int index = VariableIndex(variable);
-    const MeasuredData data = ReadMeasured(table);
-    if (auto refusals = MeasuredRefusals(data, season.year()); !refusals.empty()) {
-        for (std::string& refusal : refusals) refusal = source + ": " + refusal;
-        throw InputRefused(std::move(refusals));
-    }
-    for (const std::string& note : ReadingNotes(data)) notes.push_back(source + ": " + note);
+    MeasuredTable measured = ReadTitledMeasurements(table, source, season.year());
+    if (!measured.data) throw InputRefused(std::move(measured.messages));
+    notes.insert(notes.end(), measured.messages.begin(), measured.messages.end());
     Evaluation evaluation;
     {
         py::gil_scoped_release released;
-        evaluation = EvaluateAgainstMeasured(*RunChecked(season.inputs()), index, data);
+        evaluation = EvaluateAgainstMeasured(*RunChecked(season.inputs()), index, *measured.data);
     }
     if (!evaluation.regression.failure.empty()) notes.push_back(evaluation.regression.failure);
     for (const std::string& note : PairingNotes(evaluation)) notes.push_back(source + ": " + note);

@@ -6,6 +6,7 @@
 #include "SeasonSource.h"
 #include "engine/Parameters.h"
 #include "engine/SeasonSummary.h"
+#include "forms/CommandTexts.h"
 
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
@@ -48,7 +49,15 @@ py::object ColumnValues(const DailyColumn& column) {
     return ToArray(singles);
 }
 
-// (days, [(name, unit, description, values)], summary cells by key)
+// A summary cell as `run --json` gives it: None for a stage not reached, whole numbers as int.
+py::object SummaryValue(std::string_view cell) {
+    const tulo::SummaryNumber number = tulo::SummaryCellNumber(cell);
+    if (!number.value) return py::none();
+    if (number.whole) return py::int_(static_cast<long long>(*number.value));
+    return py::float_(*number.value);
+}
+
+// (days, [(name, unit, description, values)], summary values by key)
 py::tuple RunDailyPython(const Season& season) {
     DailySeries series;
     {
@@ -62,7 +71,7 @@ py::tuple RunDailyPython(const Season& season) {
     py::dict summary;
     const auto& keys = SummaryColumns();
     for (std::size_t i = 0; i < keys.size(); ++i)
-        summary[py::str(std::string(keys[i]))] = series.summaryCells[i];
+        summary[py::str(std::string(keys[i]))] = SummaryValue(series.summaryCells[i]);
     return py::make_tuple(ToArray(series.days), columns, summary);
 }
 

@@ -4,6 +4,7 @@
 
 #include "calibration/Phenology.h"
 #include "engine/Parameters.h"
+#include "forms/CommandTexts.h"
 #include "forms/FormModel.h"
 #include "forms/SeasonForm.h"
 #include "forms/SeasonOptions.h"
@@ -71,11 +72,8 @@ InputRefused::InputRefused(std::vector<std::string> problems)
 Season Season::Compile(std::shared_ptr<const FormState> form, std::vector<std::string> messages,
                        std::optional<int> year, std::string weatherSource) {
     const Compilation compiled = CompileInputs(form->form);
-    // As the command line names it: a problem of a weather table read from a file names the file.
     for (const InputProblem& problem : compiled.problems)
-        messages.push_back(problem.field == ctl::sprWeather && !weatherSource.empty()
-                               ? weatherSource + ": " + problem.text
-                               : problem.text);
+        messages.push_back(ProblemText(problem, weatherSource));
     if (!compiled.inputs) throw InputRefused(std::move(messages));
     for (const InputProblem& warning : compiled.warnings) messages.push_back(warning.text);
     Season season;

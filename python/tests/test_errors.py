@@ -1,6 +1,7 @@
 """Refusals are exceptions with the command line's texts, and nothing is printed."""
 
 import numpy as np
+import pandas as pd
 import pytest
 
 import tulo
@@ -11,7 +12,7 @@ def cli_messages(done):
     return [line for line in done.stderr.splitlines() if line]
 
 
-def test_refusals_have_the_command_line_texts(cli, demo, capfd):
+def test_refusals_have_the_command_line_texts(cli, demo, capfd, tmp_path):
     with pytest.raises(tulo.InputError) as missing:
         tulo.Season.from_file("/nonexistent/x.sim")
     assert missing.value.problems == cli_messages(cli("run", "/nonexistent/x.sim", check=False))
@@ -25,6 +26,16 @@ def test_refusals_have_the_command_line_texts(cli, demo, capfd):
         tulo.Season.from_file(EXAMPLES / "demo.sim", sowing="2019-02-30")
     done = cli("run", EXAMPLES / "demo.sim", "--sowing", "2019-02-30", check=False)
     assert sowing.value.problems == cli_messages(done)
+
+    untitled = tmp_path / "untitled.csv"
+    untitled.write_text(",AGB\n200,1.5\n230,6.2\n")
+    with pytest.raises(ValueError) as no_title:
+        tulo.evaluate(demo, untitled)
+    done = cli("evaluate", EXAMPLES / "demo.sim", "--measured", untitled, "--variable", "AGB tot (tAGB/ha)",
+               check=False)
+    assert done.returncode != 0 and no_title.value.problems == cli_messages(done)
+    with pytest.raises(ValueError, match="A1"):
+        tulo.evaluate(demo, pd.DataFrame({"": ["200", "230"], "AGB": ["1.5", "6.2"]}))
     assert capfd.readouterr() == ("", "")
 
 

@@ -28,16 +28,6 @@ def parameters() -> _pd.DataFrame:
     return _pd.DataFrame(_tulo.parameters(), columns=["id", "key", "caption", "unit", "default", "min", "max", "reason"])
 
 
-def _summary_value(cell: str):
-    """A summary cell as ``run --json`` gives it: None for a stage not reached, whole numbers as int."""
-    if cell == "":
-        return None
-    value = float(cell)
-    if value == _math.floor(value) and abs(value) < 1e15:
-        return int(value)
-    return value
-
-
 def _text(value) -> str | None:
     if value is None:
         return None
@@ -112,8 +102,8 @@ class Season:
 
     def summary(self) -> dict:
         """The season summary with the keys of ``tulo-cli run --json`` (days of year, t/ha, m2/m2, %, cm)."""
-        _, _, cells = _tulo.run_daily(self._season)
-        return {key: _summary_value(cell) for key, cell in cells.items()}
+        _, _, values = _tulo.run_daily(self._season)
+        return dict(values)
 
     def _dates(self, days):
         year = self._season.year
