@@ -5,8 +5,12 @@
 
 #include <pybind11/stl.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <stdexcept>
+#include <thread>
+#include <utility>
 
 namespace py = pybind11;
 
@@ -16,8 +20,41 @@ namespace {
 
 namespace sa = tulo::sensitivity;
 
-// The analysis runs with the interpreter released; its folder stays, as the command line's does, for the
-// files the user may want to read.
+// Ctrl-C cancels the analysis as it cancels the command line's: the thread that called checks the
+// interpreter's signals a few times a second, with the interpreter held only for that, and the workers
+// follow its answer; the signal's exception (KeyboardInterrupt) is kept to be raised once the analysis
+// has stopped and removed its files.
+class InterruptWatch {
+public:
+    bool operator()() {
+        if (std::this_thread::get_id() != caller_ || stopped_.load()) return stopped_.load();
+        const auto now = std::chrono::steady_clock::now();
+        if (now - last_ < std::chrono::milliseconds(100)) return false;
+        last_ = now;
+        py::gil_scoped_acquire held;
+        if (PyErr_CheckSignals() != 0) {
+            PyErr_Fetch(&type_, &value_, &traceback_);
+            stopped_.store(true);
+        }
+        return stopped_.load();
+    }
+    // Raises the signal's exception, when there was one; the interpreter must be held.
+    void raise() {
+        if (!type_) return;
+        PyErr_Restore(std::exchange(type_, nullptr), std::exchange(value_, nullptr),
+                      std::exchange(traceback_, nullptr));
+        throw py::error_already_set();
+    }
+
+private:
+    std::thread::id caller_ = std::this_thread::get_id();
+    std::atomic<bool> stopped_{false};
+    std::chrono::steady_clock::time_point last_{};
+    PyObject *type_ = nullptr, *value_ = nullptr, *traceback_ = nullptr;
+};
+
+// The analysis, with the interpreter released; its folder stays, as the command line's does, for the
+// files the user may want to read, unless it failed.
 sa::Analysis RunReleased(const Season& season, const sa::AnalysisRequest& request, sa::ExchangeFiles& files,
                          const sa::RunOptions& run) {
     py::gil_scoped_release released;
@@ -28,21 +65,22 @@ sa::Analysis RunReleased(const Season& season, const sa::AnalysisRequest& reques
                                  e.what());
     }
     sa::Analysis analysis = sa::RunAnalysis(season.inputs(), request, files, run);
-    if (!analysis.status) {
-        sa::RemoveExchangeFiles(files);
-        throw std::runtime_error(analysis.status.message);
-    }
+    if (!analysis.status) sa::RemoveExchangeFiles(files);
     return analysis;
 }
 
 py::dict SensitivityPython(const Season& season, const sa::AnalysisOptions& options, int threads,
                            const std::string& tool) {
     const sa::AnalysisRequest request = season.sensitivityRequest(options);
+    InterruptWatch interrupts;
     sa::RunOptions run;
     run.threads = threads;
     run.tool = tool;
+    run.cancelled = [&interrupts] { return interrupts(); };
     sa::ExchangeFiles files;
     const sa::Analysis analysis = RunReleased(season, request, files, run);
+    interrupts.raise();
+    if (!analysis.status) throw std::runtime_error(analysis.status.message);
     py::dict result;
     result["json"] = sa::ResultsJson(analysis.results).dump(2);
     result["method"] = analysis.results.method;
