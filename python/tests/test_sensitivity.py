@@ -1,7 +1,10 @@
 """tulo.sensitivity against tulo-cli sensitivity: the same indices, refusals and exchange folders."""
 
 import json
+import os
 import pathlib
+import signal
+import threading
 
 import numpy as np
 import pytest
@@ -76,4 +79,15 @@ def test_refusals_have_the_command_lines_texts_and_leave_no_folder(cli, demo, da
     monkeypatch.setenv("TULO_SIMLAB", "/nonexistent/tuloSimLab")
     with pytest.raises(RuntimeError, match="cannot be started"):
         tulo.sensitivity(demo, "lhs", executions=40, factors=["par1"])
+    assert list(data_folder.iterdir()) == []
+
+
+def test_ctrl_c_cancels_the_analysis_and_removes_its_folder(demo, data_folder):
+    timer = threading.Timer(0.5, os.kill, (os.getpid(), signal.SIGINT))
+    timer.start()
+    try:
+        with pytest.raises(KeyboardInterrupt):
+            tulo.sensitivity(demo, "lhs", executions=1_000_000, factors=["par1", "par4"], threads=1)
+    finally:
+        timer.cancel()
     assert list(data_folder.iterdir()) == []
