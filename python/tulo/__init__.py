@@ -327,7 +327,8 @@ def sensitivity(season: Season, method: str, *, executions: int | str | None = N
     ``indices``, the factors as a DataFrame indexed by factor, ``index_names`` (what index1 and index2
     are: S1 and ST, mu* and sigma, ...), ``method`` (the method line analysed), ``runs`` (seasons run)
     and ``exchange_files``, the analysis's folder, kept as the command line keeps it. Refused options
-    raise :class:`InputError` with the command line's texts; a failed analysis raises RuntimeError."""
+    raise :class:`InputError` with the command line's texts; a failed analysis raises RuntimeError, and
+    Ctrl-C stops it with KeyboardInterrupt, its folder removed in both cases."""
     names = None if factors is None else ",".join(factors)
     text = None if trajectories is None else str(trajectories)
     ran = _tulo.sensitivity(season._season, str(method), None if executions is None else str(executions), names,
