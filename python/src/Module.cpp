@@ -4,6 +4,7 @@
 #include "Fits.h"
 #include "Runs.h"
 #include "SeasonSource.h"
+#include "Sensitivity.h"
 #include "engine/Parameters.h"
 #include "engine/SeasonSummary.h"
 #include "forms/CommandTexts.h"
@@ -198,4 +199,6 @@ PYBIND11_MODULE(_tulo, module) {
     });
     module.def("phenology", &FitPhenologyPython, py::arg("season"), py::arg("flowering"), py::arg("maturity"),
                py::arg("emergence") = py::none());
+
+    RegisterSensitivity(module);
 }

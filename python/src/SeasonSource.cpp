@@ -8,6 +8,7 @@
 #include "forms/FormModel.h"
 #include "forms/SeasonForm.h"
 #include "forms/SeasonOptions.h"
+#include "forms/SensitivityRequest.h"
 #include "forms/SimConfig.h"
 #include "forms/SpreadsheetCommands.h"
 #include "forms/ToolResults.h"
@@ -125,6 +126,13 @@ Season Season::withPhenology(const PhenologyFit& fit) const {
     auto state = std::make_shared<FormState>(*form_);
     WritePhenologyValues(state->form, fit);
     return Compile(std::move(state), {}, year_, weatherSource_);
+}
+
+sensitivity::AnalysisRequest Season::sensitivityRequest(const sensitivity::AnalysisOptions& options) const {
+    sensitivity::AnalysisRequest request;
+    const Outcome asked = sensitivity::RequestOfOptions(options, form_->form, *inputs_, request);
+    if (!asked) throw InputRefused({asked.message});
+    return request;
 }
 
 int SeasonDayOf(std::string_view option, std::string_view text, std::optional<int> year) {

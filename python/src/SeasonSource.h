@@ -16,6 +16,10 @@
 namespace tulo {
 struct PhenologyFit;
 }
+namespace tulo::sensitivity {
+struct AnalysisOptions;
+struct AnalysisRequest;
+} // namespace tulo::sensitivity
 
 namespace tulo::python {
 
@@ -55,6 +59,10 @@ public:
     Season withSettings(const std::vector<std::string>& settings) const;
     // A copy with fitted thermal times, written as `tulo-cli phenology --save` writes them.
     Season withPhenology(const PhenologyFit& fit) const;
+
+    // The sensitivity analysis the options ask for of this season (a factor's default mean is its value
+    // in the configuration); InputRefused with the command line's message.
+    sensitivity::AnalysisRequest sensitivityRequest(const sensitivity::AnalysisOptions& options) const;
 
     const SeasonInputs& inputs() const { return *inputs_; }
     std::shared_ptr<const SeasonInputs> sharedInputs() const { return inputs_; }

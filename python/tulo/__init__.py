@@ -9,8 +9,11 @@ problem in the words of the command line; nothing is printed.
 from __future__ import annotations
 
 import datetime as _datetime
+import json as _json
 import math as _math
 import os as _os
+import pathlib as _pathlib
+import shutil as _shutil
 import tempfile as _tempfile
 from typing import Iterable, Mapping, Sequence
 
@@ -20,7 +23,8 @@ import pandas as _pd
 from . import _tulo
 from ._tulo import InputError
 
-__all__ = ["InputError", "Season", "parameters", "ensemble", "model", "Model", "phenology", "evaluate"]
+__all__ = ["InputError", "Season", "parameters", "ensemble", "model", "Model", "phenology", "evaluate",
+           "sensitivity"]
 
 
 def parameters() -> _pd.DataFrame:
@@ -253,3 +257,75 @@ def evaluate(season: Season, measured, variable: str = "AGB tot (tAGB/ha)", shee
                                      "measured": _np.asarray(observed, dtype=_np.float32),
                                      "simulated": _np.asarray(simulated, dtype=_np.float32)})
     return dict(result)
+
+
+# --- sensitivity ---
+
+def _simlab() -> str:
+    """tuloSimLab for the analyses: beside the build tree's programs (build/python/tulo is the package),
+    in the installation's bin (PREFIX/lib/python3.../dist-packages/tulo), or on PATH; empty leaves the
+    choice to the core ($TULO_SIMLAB when set)."""
+    if _os.environ.get("TULO_SIMLAB"):
+        return ""
+    folders = _pathlib.Path(__file__).resolve().parents
+    candidates = [folders[2] / "tuloSimLab"] + ([folders[4] / "bin" / "tuloSimLab"] if len(folders) > 4 else [])
+    for candidate in candidates:
+        if _os.access(candidate, _os.X_OK):
+            return str(candidate)
+    return _shutil.which("tuloSimLab") or ""
+
+
+def _interval(ci, end):
+    return _np.nan if ci is None else ci[end]
+
+
+def _indices_frame(factors: list) -> _pd.DataFrame:
+    """One row per factor, its intervals split into low and high columns (NaN where there is none)."""
+    frame = _pd.DataFrame({
+        "label": [f["label"] for f in factors],
+        "index1": [_np.nan if f["index1"] is None else f["index1"] for f in factors],
+        "index2": [_np.nan if f["index2"] is None else f["index2"] for f in factors],
+        "ci1_low": [_interval(f["ci1"], 0) for f in factors],
+        "ci1_high": [_interval(f["ci1"], 1) for f in factors],
+        "ci2_low": [_interval(f["ci2"], 0) for f in factors],
+        "ci2_high": [_interval(f["ci2"], 1) for f in factors],
+        "truncated": _np.asarray([f["truncated"] for f in factors], dtype=_np.int64),
+        "varied": _np.asarray([f["varied"] for f in factors], dtype=bool),
+    }, index=_pd.Index([f["factor"] for f in factors], name="factor"))
+    return frame
+
+
+def sensitivity(season: Season, method: str, *, executions: int | str | None = None,
+                factors: Sequence[str] | None = None, means: Mapping[str, object] | None = None,
+                sds: Mapping[str, object] | None = None, output: str = "agb", seed: int | str = 1,
+                levels: int | str = 4, trajectories: int | str | None = None, computation: str | None = None,
+                order: str | None = None, threads: int | None = None) -> dict:
+    """A sensitivity analysis of crop parameters, as ``tulo-cli sensitivity``: the tool draws the sample,
+    one season runs per sample row on every core (or ``threads``) with the interpreter released, and
+    the tool computes the indices.
+
+    ``method`` is a method's name or keyword (fast, lhs, morris, lptau, random, sobol); ``executions``
+    the base sample size, required by every method but Morris (``trajectories``, 10 unless given, and
+    ``levels`` size it). ``factors`` names the parameters to vary as ``--factors`` does (``parK``, or a
+    registry id, crop workbook key or caption; par1 to par11 by default); ``means`` and ``sds`` map such
+    names to a factor's mean and standard deviation. ``output`` is agb, panicles, flowering, maturity or
+    lai-max; ``computation`` Sobol's total or custom or FAST's classic or extended; ``order`` Sobol's
+    custom order (first, second, third).
+
+    Returns the keys of ``--json``: ``factors`` (one dict per factor: factor, label, index1, index2,
+    ci1, ci2, truncated, varied) and ``interactions`` (empty but for Sobol's custom orders), with
+    ``indices``, the factors as a DataFrame indexed by factor, ``index_names`` (what index1 and index2
+    are: S1 and ST, mu* and sigma, ...), ``method`` (the method line analysed), ``runs`` (seasons run)
+    and ``exchange_files``, the analysis's folder, kept as the command line keeps it. Refused options
+    raise :class:`InputError` with the command line's texts; a failed analysis raises RuntimeError, and
+    Ctrl-C stops it with KeyboardInterrupt, its folder removed in both cases."""
+    names = None if factors is None else ",".join(factors)
+    text = None if trajectories is None else str(trajectories)
+    ran = _tulo.sensitivity(season._season, str(method), None if executions is None else str(executions), names,
+                            _settings(means or {}), _settings(sds or {}), str(output), str(seed), str(levels),
+                            text, computation, order, threads or 0, _simlab())
+    printed = _json.loads(ran["json"])
+    both = printed if isinstance(printed, dict) else {"factors": printed, "interactions": []}
+    return {"factors": both["factors"], "interactions": both["interactions"],
+            "indices": _indices_frame(both["factors"]), "index_names": tuple(ran["index_names"]),
+            "method": ran["method"], "runs": ran["runs"], "exchange_files": ran["exchange_files"]}

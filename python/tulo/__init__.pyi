@@ -86,3 +86,24 @@ def evaluate(
     season: Season, measured: str | os.PathLike[str] | pd.DataFrame, variable: str = ..., sheet: int | None = ...
 ) -> dict[str, object]:
     """The keys of ``tulo-cli evaluate --json`` (RRMSE in %), pairs as a DataFrame, and notes."""
+
+# --- sensitivity ---
+
+def sensitivity(
+    season: Season,
+    method: str,
+    *,
+    executions: int | str | None = ...,
+    factors: Sequence[str] | None = ...,
+    means: Mapping[str, float | int | str] | None = ...,
+    sds: Mapping[str, float | int | str] | None = ...,
+    output: str = ...,
+    seed: int | str = ...,
+    levels: int | str = ...,
+    trajectories: int | str | None = ...,
+    computation: str | None = ...,
+    order: str | None = ...,
+    threads: int | None = ...,
+) -> dict[str, object]:
+    """The keys of ``tulo-cli sensitivity --json`` (factors, interactions), the indices as a DataFrame
+    indexed by factor, index_names, method, runs and exchange_files."""

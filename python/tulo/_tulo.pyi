@@ -35,3 +35,21 @@ def run_sets(
 def phenology(season: Season, flowering: str, maturity: str, emergence: str | None = ...) -> dict[str, Any]: ...
 def evaluate_file(season: Season, variable: str, path: str, sheet: int | None) -> dict[str, Any]: ...
 def evaluate_rows(season: Season, variable: str, rows: list[list[str]], source: str) -> dict[str, Any]: ...
+
+# --- sensitivity ---
+def sensitivity(
+    season: Season,
+    method: str,
+    executions: str | None = ...,
+    factors: str | None = ...,
+    means: list[str] = ...,
+    sds: list[str] = ...,
+    output: str = ...,
+    seed: str = ...,
+    levels: str = ...,
+    trajectories: str | None = ...,
+    computation: str | None = ...,
+    order: str | None = ...,
+    threads: int = ...,
+    tool: str = ...,
+) -> dict[str, Any]: ...
