@@ -8,6 +8,7 @@
 #include "calibration/Reinit.h"
 #include "engine/SeasonInputs.h"
 #include "evaluation/MeasuredEvaluation.h"
+#include "forms/CalibrationCommand.h"
 #include "forms/CalibrationForm.h"
 #include "forms/SimConfig.h"
 #include "forms/SitesTable.h"
@@ -57,107 +58,22 @@ std::optional<ParameterChoice> MakeChoice(std::string_view caption, std::string_
     return choice;
 }
 
-// "NAME:MIN:MAX[:INITIAL]": any crop parameter by id, workbook key or caption (no name holds a colon;
-// captions may hold spaces), the initial value defaulting to the configuration's.
-struct ParamText {
-    std::string where; // "--param \"RUE:a:4\""
-    const ParameterInfo* info = nullptr;
-    double min = 0, max = 0;
-    std::optional<double> initial;
-};
-
-std::optional<ParamText> ParseParam(const std::string& text, UserInterface& ui,
-                                    std::string_view option = "--param") {
-    std::vector<std::string_view> parts;
-    for (std::size_t start = 0;;) {
-        const std::size_t colon = text.find(':', start);
-        parts.push_back(std::string_view(text).substr(start, colon - start));
-        if (colon == std::string::npos) break;
-        start = colon + 1;
-    }
-    ParamText param;
-    param.where = std::string(option) + " " + QuoteValue(text);
-    if (parts.size() != 3 && parts.size() != 4) {
-        ui.message(param.where + " is not NAME:MIN:MAX or NAME:MIN:MAX:INITIAL (e.g. \"RUE:1.5:4:2.3\").");
-        return std::nullopt;
-    }
-    param.info = FindParameterByName(parts[0]);
-    if (!param.info) {
-        ui.message(param.where + ": " + QuoteValue(Trim(parts[0])) +
-                   " is not a crop parameter; name one by its id, crop workbook key or caption (see "
-                   "tulo-cli parameters).");
-        return std::nullopt;
-    }
-    const auto low = ParseNumber(parts[1]), high = ParseNumber(parts[2]);
-    const auto start = parts.size() == 4 ? ParseNumber(parts[3]) : std::optional<double>(0);
-    if (!low || !high || !start) {
-        ui.message(param.where + ": the minimum, maximum and initial value must be numbers.");
-        return std::nullopt;
-    }
-    param.min = *low;
-    param.max = *high;
-    if (parts.size() == 4) param.initial = *start;
-    return param;
-}
-
-// The parameter's value in the configuration, as its field reads (a single-precision value would print
-// with spurious digits).
-double ConfiguredValue(const ParameterInfo& info, const FormModel& form, const SeasonInputs& inputs) {
-    if (!info.control.empty())
-        if (const auto typed = ParseNumber(form.text(info.control))) return *typed;
-    return GetParameter(inputs.crop, info);
-}
-
-std::optional<GeneticSettings> ParseGenetic(const std::string& text, UserInterface& ui) {
-    std::vector<double> numbers;
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        const std::size_t end = std::min(text.find(',', start), text.size());
-        const auto value = ParseNumber(std::string_view(text).substr(start, end - start));
-        if (!value) break;
-        numbers.push_back(*value);
-        start = end + 1;
-    }
-    const auto whole = [](double v) { return v == std::floor(v) && std::fabs(v) < 2e9; };
-    if (numbers.size() != 6 || !whole(numbers[0]) || !whole(numbers[1]) || !whole(numbers[2])) {
-        ui.message("--genetic " + QuoteValue(text) +
-                   " is not N,ITERATIONS,GENERATIONS,REDUCTION,INCREASE,RANDOM (e.g. 20,100,3,0.5,1.5,0.1): "
-                   "three whole numbers, then the share of rows kept, the factor on the iterations and the "
-                   "share of random starting vertices.");
-        return std::nullopt;
-    }
-    return GeneticSettings{static_cast<int>(numbers[0]),
-                           static_cast<int>(numbers[1]),
-                           static_cast<int>(numbers[2]),
-                           numbers[3],
-                           numbers[4],
-                           numbers[5]};
-}
-
-// The objective and, for the genetic simplex, its settings that a calibration's options name; false, with
-// the message shown, when either is refused.
 // Every NAME:MIN:MAX[:INITIAL] of an option; nothing, after a message, when one cannot be read.
 std::optional<std::vector<ParamText>> ParseParams(const std::vector<std::string>& texts, UserInterface& ui,
                                                   std::string_view option = "--param") {
-    std::vector<ParamText> params;
-    for (const std::string& text : texts) {
-        auto param = ParseParam(text, ui, option);
-        if (!param) return std::nullopt;
-        params.push_back(std::move(*param));
-    }
+    std::string refusal;
+    auto params = ParseParamTexts(texts, option, refusal);
+    if (!params) ui.message(refusal);
     return params;
 }
 
-bool ReadSearchOptions(const std::string& objectiveName, const std::optional<std::string>& geneticText,
-                       std::optional<ObjectiveKind>& objective, std::optional<GeneticSettings>& genetic,
-                       UserInterface& ui) {
-    objective = ObjectiveKindNamed(objectiveName);
-    if (!objective) {
-        ui.message("--objective " + QuoteValue(objectiveName) +
-                   " is not one of \"RRMSE\" and \"RRMSE + CV on Last Point\".");
-        return false;
-    }
-    return !geneticText || (genetic = ParseGenetic(*geneticText, ui));
+// The objective and, for the genetic simplex, its settings that a calibration's options name; nothing,
+// after a message, when either is refused.
+std::optional<SearchMethod> ReadSearchOptions(const SearchOptions& search, UserInterface& ui) {
+    std::string refusal;
+    auto method = ReadSearchMethod(search.objective, search.genetic, refusal);
+    if (!method) ui.message(refusal);
+    return method;
 }
 
 // A progress line on a terminal, at most five times a second.
@@ -189,27 +105,6 @@ std::string Rounded(double value) {
     char text[32];
     std::snprintf(text, sizeof text, "%.4g", value);
     return text;
-}
-
-nlohmann::ordered_json JsonNumber(double value) {
-    return std::isfinite(value) ? nlohmann::ordered_json(value) : nlohmann::ordered_json(nullptr);
-}
-
-nlohmann::ordered_json UncertaintyJson(const CalibrationUncertainty& u,
-                                       const std::vector<std::string>& names) {
-    nlohmann::ordered_json each = nlohmann::ordered_json::object(),
-                           correlation = nlohmann::ordered_json::object();
-    for (std::size_t k = 0; k < names.size(); ++k) {
-        const ParameterUncertainty& p = u.parameters[k];
-        each[names[k]] = {{"se", JsonNumber(p.se)},
-                          {"low", JsonNumber(p.low)},
-                          {"high", JsonNumber(p.high)},
-                          {"identifiable", p.identifiable}};
-        nlohmann::ordered_json row = nlohmann::ordered_json::object();
-        for (std::size_t j = 0; j < names.size(); ++j) row[names[j]] = JsonNumber(u.correlation[k][j]);
-        correlation[names[k]] = std::move(row);
-    }
-    return {{"uncertainty", each}, {"correlation", correlation}, {"measurements", u.measurements}};
 }
 
 void PrintUncertainty(const CalibrationUncertainty& u, const std::vector<std::string>& names,
@@ -244,31 +139,6 @@ struct SiteValues {
     std::function<int(const std::vector<double>& rounded)> save; // none: nothing is saved
 };
 
-void PrintCalibrationJson(const CalibrationResult& calibration, const std::vector<ParameterChoice>& choices,
-                          const std::vector<std::string>& names, const SiteValues* siteValues,
-                          std::ostream& out) {
-    const CalibrationOutcome& outcome = calibration.outcome;
-    nlohmann::ordered_json params = nlohmann::ordered_json::object();
-    nlohmann::ordered_json sites = nlohmann::ordered_json::object();
-    if (siteValues)
-        for (const std::string& site : siteValues->names) sites[site] = nlohmann::ordered_json::object();
-    for (std::size_t k = 0; k < choices.size(); ++k) {
-        const int dataSet = choices[k].range.dataSet;
-        if (dataSet < 0)
-            params[names[k]] = outcome.rounded[k];
-        else
-            sites[siteValues->names[static_cast<std::size_t>(dataSet)]][CalibratedName(*choices[k].info)] =
-                outcome.rounded[k];
-    }
-    nlohmann::ordered_json result = {{"params", params},           {"objective", outcome.objective},
-                                     {"runs", outcome.runs},       {"seed", nullptr},
-                                     {"stopped", outcome.stopped}, {"trace", calibration.traceFile.string()}};
-    if (siteValues) result["sites"] = std::move(sites);
-    if (outcome.seed >= 0) result["seed"] = outcome.seed;
-    if (calibration.uncertainty) result.update(UncertaintyJson(*calibration.uncertainty, names));
-    out << result.dump(2) << '\n';
-}
-
 void PrintCalibration(const CalibrationResult& calibration, ObjectiveKind objective,
                       const std::vector<std::string>& names, std::ostream& out) {
     const CalibrationOutcome& outcome = calibration.outcome;
@@ -287,14 +157,22 @@ void PrintCalibration(const CalibrationResult& calibration, ObjectiveKind object
     if (calibration.uncertainty) PrintUncertainty(*calibration.uncertainty, names, out);
 }
 
+// The search of several sites or rows, which keeps its "Trip" folder as the multi-site window does.
+CalibrationRequest MultiSiteRequest(CalibrationSettings settings, std::vector<CalibrationDataSet> dataSets,
+                                    std::vector<ParameterChoice> choices, const SearchMethod& method,
+                                    std::optional<int> seed) {
+    CalibrationRequest request{std::move(settings), std::move(dataSets), std::move(choices),
+                               method.genetic,      std::nullopt,        true};
+    if (seed) request.seed = *seed;
+    return request;
+}
+
 // The search on the data sets, its trace file, the configuration saved with the calibrated values and
 // the report: what the single-site and the multi-site commands share.
-int SearchAndReport(CalibrationSettings settings, std::vector<CalibrationDataSet> dataSets,
-                    const std::vector<ParameterChoice>& choices,
-                    const std::optional<GeneticSettings>& genetic, std::optional<int> seed, int threads,
-                    const std::optional<std::string>& save, bool multiSite, FormModel& form, bool json,
-                    std::ostream& out, UserInterface& ui, const SiteValues* siteValues = nullptr) {
-    const ObjectiveKind objective = settings.objective;
+int SearchAndReport(const CalibrationRequest& request, int threads, const std::optional<std::string>& save,
+                    FormModel& form, bool json, std::ostream& out, UserInterface& ui,
+                    const SiteValues* siteValues = nullptr) {
+    const std::vector<ParameterChoice>& choices = request.choices;
     interrupted.store(false);
     InterruptStops interrupts;
     ProgressLine progress;
@@ -303,9 +181,6 @@ int SearchAndReport(CalibrationSettings settings, std::vector<CalibrationDataSet
     control.stop = &interrupted;
     if (isatty(fileno(stderr)))
         control.progress = [&](std::int64_t runs, double best) { progress(runs, best); };
-    CalibrationRequest request{
-        std::move(settings), std::move(dataSets), choices, genetic, std::nullopt, multiSite};
-    if (seed) request.seed = *seed;
     const CalibrationResult calibration = RunCalibration(request, std::move(control));
     const CalibrationOutcome& outcome = calibration.outcome;
     if (!outcome.problems.empty()) {
@@ -331,17 +206,13 @@ int SearchAndReport(CalibrationSettings settings, std::vector<CalibrationDataSet
         }
         return kSuccess;
     };
-    std::vector<std::string> names;
-    for (const ParameterChoice& choice : choices) {
-        names.push_back(CalibratedName(*choice.info));
-        // A row's own value is told apart from the other rows' by the row's name.
-        if (siteValues && choice.range.dataSet >= 0)
-            names.back() += " (" + siteValues->names[static_cast<std::size_t>(choice.range.dataSet)] + ")";
-    }
+    const std::vector<std::string> names =
+        CalibratedNames(choices, siteValues ? &siteValues->names : nullptr);
     if (json)
-        PrintCalibrationJson(calibration, choices, names, siteValues, out);
+        out << CalibrationJson(calibration, choices, names, siteValues ? &siteValues->names : nullptr).dump(2)
+            << '\n';
     else
-        PrintCalibration(calibration, objective, names, out);
+        PrintCalibration(calibration, request.settings.objective, names, out);
     return saveResult();
 }
 
@@ -349,54 +220,31 @@ int SearchAndReport(CalibrationSettings settings, std::vector<CalibrationDataSet
 
 namespace {
 
-// The parameters to calibrate, an initial value left out being the configuration's; nothing, after a
-// message, when that value is outside the range.
-std::optional<std::vector<ParameterChoice>> ChoicesOf(const std::vector<ParamText>& params,
-                                                      const FormModel& form, const SeasonInputs& compiled,
-                                                      UserInterface& ui) {
-    std::vector<ParameterChoice> choices;
-    for (const ParamText& param : params) {
-        ParameterChoice choice{param.info, {ParameterIndex(param.info->id), param.min, param.max}, 0};
-        choice.initial = param.initial ? *param.initial : ConfiguredValue(*param.info, form, compiled);
-        if (!param.initial && !(choice.initial > param.min && choice.initial <= param.max)) {
-            ui.message(param.where + ": the configuration's value " + ShortestText(choice.initial) +
-                       " is outside the range (above " + ShortestText(param.min) + ", at most " +
-                       ShortestText(param.max) +
-                       "): widen it, or give an initial value "
-                       "(NAME:MIN:MAX:INITIAL).");
-            return std::nullopt;
-        }
-        choices.push_back(choice);
-    }
-    return choices;
-}
-
-// The season's measured AGB, and LAI with --lai, which then sets the objective's weights in `settings`;
-// kSuccess, or the status the command ends with after the message.
-int ReadMeasurements(const CalibrateOptions& options, std::optional<int> year, CalibrationDataSet& data,
-                     CalibrationSettings& settings, UserInterface& ui) {
+// The season's measured AGB, and LAI with --lai; nothing, with the status the command ends with in
+// `status`, after the message.
+std::optional<SeasonMeasurements> ReadMeasurements(const CalibrateOptions& options, std::optional<int> year,
+                                                   UserInterface& ui, int& status) {
     // Dates of another year than the weather file's would pair with another season's days.
-    const auto outsideSeasonYear = [&](const MeasuredTable& table) {
-        if (!year) return false;
-        const auto refusals = MeasuredRefusals(table.data, year);
-        for (const std::string& refusal : refusals) ui.message(table.source + ": " + refusal);
-        return !refusals.empty();
+    const auto read = [&](const std::string& file, std::string_view option, std::optional<int> sheet) {
+        auto table = ReadMeasuredTable(file, option, ui, sheet);
+        if (!table) {
+            status = kFailure;
+            return table;
+        }
+        const auto refusals = SeasonYearRefusals(*table, year);
+        if (refusals.empty()) return table;
+        for (const std::string& refusal : refusals) ui.message(refusal);
+        status = kInvalidInputs;
+        return std::optional<MeasuredTable>();
     };
-    const auto agb = ReadMeasuredTable(options.agb, "--agb-sheet", ui, options.agbSheet);
-    if (!agb) return kFailure;
-    if (outsideSeasonYear(*agb)) return kInvalidInputs;
-    data.agb = agb->data;
-    data.agbSource = agb->source;
-    if (!options.lai) return kSuccess;
-    const auto lai = ReadMeasuredTable(*options.lai, "--lai-sheet", ui, options.laiSheet);
-    if (!lai) return kFailure;
-    if (outsideSeasonYear(*lai)) return kInvalidInputs;
-    data.lai = lai->data;
-    data.laiSource = lai->source;
-    settings.withLai = true;
-    settings.agbWeight = options.agbWeight;
-    settings.laiWeight = options.laiWeight;
-    return kSuccess;
+    const auto agb = read(options.agb, "--agb-sheet", options.agbSheet);
+    if (!agb) return std::nullopt;
+    SeasonMeasurements measured{*agb, std::nullopt, options.agbWeight, options.laiWeight};
+    if (options.lai) {
+        measured.lai = read(*options.lai, "--lai-sheet", options.laiSheet);
+        if (!measured.lai) return std::nullopt;
+    }
+    return measured;
 }
 
 } // namespace
@@ -404,10 +252,8 @@ int ReadMeasurements(const CalibrateOptions& options, std::optional<int> year, C
 int Calibrate(const CalibrateOptions& options, std::ostream& out, UserInterface& ui) {
     const auto params = ParseParams(options.params, ui);
     if (!params) return kInvalidInputs;
-    std::optional<ObjectiveKind> objective;
-    std::optional<GeneticSettings> genetic;
-    if (!ReadSearchOptions(options.search.objective, options.search.genetic, objective, genetic, ui))
-        return kInvalidInputs;
+    const auto method = ReadSearchOptions(options.search, ui);
+    if (!method) return kInvalidInputs;
     std::vector<NamedPath> inputs = SeasonInputPaths(options.config, options.season);
     inputs.push_back({"--agb", options.agb});
     if (options.lai) inputs.push_back({"--lai", *options.lai});
@@ -418,18 +264,18 @@ int Calibrate(const CalibrateOptions& options, std::ostream& out, UserInterface&
     SeasonChanges changes;
     const auto compiled = CompileConfig(options.config, options.season, form, ui, status, &changes);
     if (!compiled) return status;
-    const auto choices = ChoicesOf(*params, form, *compiled, ui);
-    if (!choices) return kInvalidInputs;
-    CalibrationDataSet data;
-    data.inputs = compiled;
-    CalibrationSettings settings;
-    settings.objective = *objective;
-    if (const int read = ReadMeasurements(options, changes.year, data, settings, ui); read != kSuccess)
-        return read;
-    std::vector<CalibrationDataSet> dataSets = {std::move(data)};
-    for (const std::string& note : MeasurementNotes(settings, dataSets)) ui.message(note);
-    return SearchAndReport(std::move(settings), std::move(dataSets), *choices, genetic, options.search.seed,
-                           options.search.threads, options.save, false, form, options.json, out, ui);
+    std::string refusal;
+    auto choices = ChoicesOf(*params, form, *compiled, refusal);
+    if (!choices) {
+        ui.message(refusal);
+        return kInvalidInputs;
+    }
+    const auto measured = ReadMeasurements(options, changes.year, ui, status);
+    if (!measured) return status;
+    const CalibrationRequest request =
+        SeasonCalibration(compiled, *measured, std::move(*choices), *method, options.search.seed);
+    for (const std::string& note : MeasurementNotes(request.settings, request.dataSets)) ui.message(note);
+    return SearchAndReport(request, options.search.threads, options.save, form, options.json, out, ui);
 }
 
 namespace {
@@ -573,17 +419,15 @@ int CalibrateSitesTable(const CalibrateSitesOptions& options, std::ostream& out,
                    "value shared by every row, --per-site NAME:MIN:MAX for one value per row.");
         return kInvalidInputs;
     }
-    std::optional<ObjectiveKind> objective;
-    std::optional<GeneticSettings> genetic;
-    if (!ReadSearchOptions(options.search.objective, options.search.genetic, objective, genetic, ui))
-        return kInvalidInputs;
+    const auto method = ReadSearchOptions(options.search, ui);
+    if (!method) return kInvalidInputs;
     const auto table = ReadSitesTable(*options.sites, options.sheet, "--sheet", ui);
     if (!table) return kFailure;
     if (options.saveDir)
         if (const int checked = CheckSaveDir(options, *table, ui); checked != kSuccess) return checked;
 
     CalibrationSettings settings;
-    settings.objective = *objective;
+    settings.objective = method->objective;
     settings.withLai = options.withLai;
     settings.agbWeight = 1;
     settings.laiWeight = options.withLai ? 1 : 0;
@@ -606,9 +450,10 @@ int CalibrateSitesTable(const CalibrateSitesOptions& options, std::ostream& out,
         siteValues.save = [&](const std::vector<double>& rounded) {
             return SaveRows(*table, saveDir, choices, rounded, search.forms, ui);
         };
-    return SearchAndReport(std::move(settings), std::move(search.dataSets), choices, genetic,
-                           options.search.seed, options.search.threads, std::nullopt, true,
-                           search.forms.front(), options.json, out, ui, &siteValues);
+    return SearchAndReport(MultiSiteRequest(std::move(settings), std::move(search.dataSets), choices, *method,
+                                            options.search.seed),
+                           options.search.threads, std::nullopt, search.forms.front(), options.json, out, ui,
+                           &siteValues);
 }
 
 } // namespace
@@ -697,10 +542,8 @@ int CalibrateSites(const CalibrateSitesOptions& options, std::ostream& out, User
         ui.message(*error);
         return kFailure;
     }
-    std::optional<ObjectiveKind> objective;
-    std::optional<GeneticSettings> genetic;
-    if (!ReadSearchOptions(options.search.objective, options.search.genetic, objective, genetic, ui))
-        return kInvalidInputs;
+    const auto method = ReadSearchOptions(options.search, ui);
+    if (!method) return kInvalidInputs;
     const auto choices = CfgChoices(cfg, options.settings, ui);
     if (!choices) return kInvalidInputs;
     if (const auto leftOut = SiteAfterTheLast(cfg)) {
@@ -720,7 +563,7 @@ int CalibrateSites(const CalibrateSitesOptions& options, std::ostream& out, User
         return kFailure;
 
     CalibrationSettings settings;
-    settings.objective = *objective;
+    settings.objective = method->objective;
     // One objective for every point: the sites' AGB indices, plus their LAI indices with the option.
     settings.withLai = options.withLai;
     settings.agbWeight = 1;
@@ -738,8 +581,9 @@ int CalibrateSites(const CalibrateSitesOptions& options, std::ostream& out, User
             read != kSuccess)
             return read;
     for (const std::string& note : MeasurementNotes(settings, dataSets)) ui.message(note);
-    return SearchAndReport(std::move(settings), std::move(dataSets), *choices, genetic, options.search.seed,
-                           options.search.threads, options.save, true, base, options.json, out, ui);
+    return SearchAndReport(
+        MultiSiteRequest(std::move(settings), std::move(dataSets), *choices, *method, options.search.seed),
+        options.search.threads, options.save, base, options.json, out, ui);
 }
 
 namespace {

@@ -1,6 +1,7 @@
 // The extension module _tulo: the core's seasons and ensembles for the package tulo, numbers in numpy
 // arrays. Seasons run with the interpreter released, so other Python threads go on meanwhile.
 
+#include "Calibrate.h"
 #include "Fits.h"
 #include "Runs.h"
 #include "SeasonSource.h"
@@ -188,17 +189,14 @@ PYBIND11_MODULE(_tulo, module) {
         const tulo::Grid table = ImportTable(path, sheet, source, notes);
         return EvaluatePython(season, variable, table, source, std::move(notes));
     });
-    module.def("evaluate_rows", [](const Season& season, const std::string& variable,
-                                   const std::vector<std::vector<std::string>>& rows,
-                                   const std::string& source) {
-        tulo::Grid table(static_cast<int>(rows.size()), rows.empty() ? 0 : static_cast<int>(rows[0].size()));
-        for (std::size_t r = 0; r < rows.size(); ++r)
-            for (std::size_t c = 0; c < rows[r].size(); ++c)
-                table.setText(static_cast<int>(r) + 1, static_cast<int>(c) + 1, rows[r][c]);
-        return EvaluatePython(season, variable, table, source, {});
-    });
+    module.def("evaluate_rows",
+               [](const Season& season, const std::string& variable,
+                  const std::vector<std::vector<std::string>>& rows, const std::string& source) {
+                   return EvaluatePython(season, variable, GridOfRows(rows), source, {});
+               });
     module.def("phenology", &FitPhenologyPython, py::arg("season"), py::arg("flowering"), py::arg("maturity"),
                py::arg("emergence") = py::none());
 
+    RegisterCalibrate(module);
     RegisterSensitivity(module);
 }

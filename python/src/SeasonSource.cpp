@@ -4,6 +4,7 @@
 
 #include "calibration/Phenology.h"
 #include "engine/Parameters.h"
+#include "forms/CalibrationCommand.h"
 #include "forms/CommandTexts.h"
 #include "forms/FormModel.h"
 #include "forms/SeasonForm.h"
@@ -135,6 +136,20 @@ sensitivity::AnalysisRequest Season::sensitivityRequest(const sensitivity::Analy
     return request;
 }
 
+std::vector<ParameterChoice> Season::calibrationChoices(std::span<const ParamText> params) const {
+    std::string refusal;
+    auto choices = ChoicesOf(params, form_->form, *inputs_, refusal);
+    if (!choices) throw InputRefused({refusal});
+    return std::move(*choices);
+}
+
+Season Season::withCalibratedValues(std::span<const ParameterChoice> choices,
+                                    std::span<const double> rounded) const {
+    auto state = std::make_shared<FormState>(*form_);
+    WriteCalibratedValues(state->form, choices, rounded);
+    return Compile(std::move(state), {}, year_, weatherSource_);
+}
+
 int SeasonDayOf(std::string_view option, std::string_view text, std::optional<int> year) {
     const SeasonDay day = ParseSeasonDay(option, text, year);
     if (!day.doy) throw InputRefused({day.refusal});
@@ -142,14 +157,22 @@ int SeasonDayOf(std::string_view option, std::string_view text, std::optional<in
 }
 
 Grid ImportTable(const std::string& path, std::optional<int> sheet, std::string& source,
-                 std::vector<std::string>& notes) {
+                 std::vector<std::string>& notes, std::string_view sheetOption) {
     Grid grid;
     CollectingUi ui;
-    const bool read =
-        ImportWorkbookSheet(grid, path, ui, {sheet, "--sheet", std::nullopt, true}, &source) == Outcome::Done;
+    const bool read = ImportWorkbookSheet(grid, path, ui, {sheet, sheetOption, std::nullopt, true},
+                                          &source) == Outcome::Done;
     if (!read) throw InputRefused(std::move(ui.messages));
     notes = std::move(ui.messages);
     return grid;
+}
+
+Grid GridOfRows(const std::vector<std::vector<std::string>>& rows) {
+    Grid table(static_cast<int>(rows.size()), rows.empty() ? 0 : static_cast<int>(rows[0].size()));
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        for (std::size_t c = 0; c < rows[r].size(); ++c)
+            table.setText(static_cast<int>(r) + 1, static_cast<int>(c) + 1, rows[r][c]);
+    return table;
 }
 
 int ParameterByName(std::string_view name) {

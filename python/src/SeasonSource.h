@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -15,7 +16,9 @@
 
 namespace tulo {
 struct PhenologyFit;
-}
+struct ParamText;
+struct ParameterChoice;
+} // namespace tulo
 namespace tulo::sensitivity {
 struct AnalysisOptions;
 struct AnalysisRequest;
@@ -59,6 +62,12 @@ public:
     Season withSettings(const std::vector<std::string>& settings) const;
     // A copy with fitted thermal times, written as `tulo-cli phenology --save` writes them.
     Season withPhenology(const PhenologyFit& fit) const;
+    // The parameters to calibrate, an initial value left out being the configuration's; InputRefused, as
+    // `tulo-cli calibrate` refuses it, when that value is outside its range.
+    std::vector<ParameterChoice> calibrationChoices(std::span<const ParamText> params) const;
+    // A copy with calibrated values, written as `tulo-cli calibrate --save` writes them.
+    Season withCalibratedValues(std::span<const ParameterChoice> choices,
+                                std::span<const double> rounded) const;
 
     // The sensitivity analysis the options ask for of this season (a factor's default mean is its value
     // in the configuration); InputRefused with the command line's message.
@@ -86,10 +95,12 @@ private:
 int SeasonDayOf(std::string_view option, std::string_view text, std::optional<int> year);
 
 // A table file of any kind the readers take (sheet 1 when not given), as the command line imports a table
-// of measurements; `source` receives how messages name it, `notes` what the import said. InputRefused
-// with the reasons when it cannot be read.
+// of measurements; `source` receives how messages name it, `notes` what the import said; `sheetOption`
+// names the option of the sheet in messages. InputRefused with the reasons when it cannot be read.
 Grid ImportTable(const std::string& path, std::optional<int> sheet, std::string& source,
-                 std::vector<std::string>& notes);
+                 std::vector<std::string>& notes, std::string_view sheetOption = "--sheet");
+// Rows of texts, titles first, as a table.
+Grid GridOfRows(const std::vector<std::vector<std::string>>& rows);
 
 // The registry index of a crop parameter named by id, crop workbook key or caption; InputRefused, in the
 // command line's words, for any other name.

@@ -24,7 +24,7 @@ from . import _tulo
 from ._tulo import InputError
 
 __all__ = ["InputError", "Season", "parameters", "ensemble", "model", "Model", "phenology", "evaluate",
-           "sensitivity"]
+           "calibrate", "sensitivity"]
 
 
 def parameters() -> _pd.DataFrame:
@@ -240,6 +240,11 @@ def _cell(value) -> str:
     return str(value)
 
 
+def _rows(frame: _pd.DataFrame) -> list[list[str]]:
+    """A DataFrame as the texts of a table: its column titles, then one row per row."""
+    return [[str(c) for c in frame.columns]] + [[_cell(v) for v in row] for row in frame.itertuples(index=False)]
+
+
 def evaluate(season: Season, measured, variable: str = "AGB tot (tAGB/ha)", sheet: int | None = None) -> dict:
     """The season's run against measurements, as ``tulo-cli evaluate --json``: ``measured`` is a table
     file of any kind TULO reads (``sheet`` 1-based) or a DataFrame, its first column the day of year or
@@ -248,8 +253,7 @@ def evaluate(season: Season, measured, variable: str = "AGB tot (tAGB/ha)", shee
     ``left_out``, ``after_crop_end``, ``before_sowing`` and ``notes``, what the command line would
     print beside the result."""
     if isinstance(measured, _pd.DataFrame):
-        rows = [[str(c) for c in measured.columns]] + [[_cell(v) for v in row] for row in measured.itertuples(index=False)]
-        result = _tulo.evaluate_rows(season._season, variable, rows, "the measured table")
+        result = _tulo.evaluate_rows(season._season, variable, _rows(measured), "the measured table")
     else:
         result = _tulo.evaluate_file(season._season, variable, _os.fspath(measured), sheet)
     days, observed, simulated = result["pairs"]
@@ -257,6 +261,62 @@ def evaluate(season: Season, measured, variable: str = "AGB tot (tAGB/ha)", shee
                                      "measured": _np.asarray(observed, dtype=_np.float32),
                                      "simulated": _np.asarray(simulated, dtype=_np.float32)})
     return dict(result)
+
+
+# --- calibration ---
+
+def _number_text(value) -> str:
+    # repr gives the shortest text that reads back as the same double.
+    return repr(float(value)) if isinstance(value, (float, _np.floating)) else str(value)
+
+
+def _refuse(problem: str):
+    error = InputError(problem)
+    error.problems = [problem]
+    raise error
+
+
+def _measured_table(table):
+    return _rows(table) if isinstance(table, _pd.DataFrame) else _os.fspath(table)
+
+
+def calibrate(season: Season, agb, params: Mapping[str, Sequence[float]], *, lai=None,
+              agb_sheet: int | None = None, lai_sheet: int | None = None, agb_weight: float = 1.0,
+              lai_weight: float = 1.0, objective: str = "RRMSE", genetic=None, seed: int | None = None,
+              threads: int | None = None) -> dict:
+    """Calibrates crop parameters against the season's measured biomass (and leaf area index), as
+    ``tulo-cli calibrate --json``, by the simplex.
+
+    ``agb`` holds the measured above-ground biomass in t/ha and ``lai`` the leaf area index in m2/m2:
+    each a table file of any kind TULO reads (``agb_sheet``/``lai_sheet`` 1-based) or a DataFrame whose
+    first column is the day of year or the date and whose second the value. With ``lai`` the objective
+    weighs both indices by ``agb_weight`` and ``lai_weight``. ``params`` maps each parameter (registry id,
+    crop workbook key or caption) to ``(min, max)`` or ``(min, max, initial)`` in its own unit; a value
+    must lie above the minimum and at most the maximum, the initial one defaulting to the season's.
+    ``objective`` is ``"RRMSE"`` or ``"RRMSE + CV on Last Point"``; ``genetic`` the genetic simplex's
+    ``(N, ITERATIONS, GENERATIONS, REDUCTION, INCREASE, RANDOM)`` or its text ``"20,100,3,0.5,1.5,0.1"``,
+    with ``seed`` its random numbers' (default: the clock's); ``threads`` None uses every core.
+
+    Returns the keys of ``tulo-cli calibrate --json``: ``params`` (name to calibrated value),
+    ``objective`` (RRMSE in %), ``runs``, ``seed``, ``stopped``, ``trace`` (the trace file written, as the
+    command line writes it), and ``uncertainty``, ``correlation`` and ``measurements``; besides them
+    ``season``, the season with the calibrated values, and ``notes``, what the command line would print
+    beside the result (measurements left out, ...)."""
+    if lai is None:
+        for name, given in (("lai_sheet", lai_sheet is not None), ("agb_weight", agb_weight != 1),
+                            ("lai_weight", lai_weight != 1)):
+            if given:
+                _refuse(f"{name} requires lai")
+    if genetic is not None and not isinstance(genetic, str):
+        genetic = ",".join(_number_text(v) for v in genetic)
+    texts = [":".join([str(name), *(_number_text(v) for v in bounds)]) for name, bounds in params.items()]
+    result = _tulo.calibrate(
+        season._season, _measured_table(agb), texts, None if lai is None else _measured_table(lai),
+        agb_sheet, lai_sheet, float(agb_weight), float(lai_weight), objective, genetic, seed, threads or 0)
+    report = _json.loads(result["json"])
+    report["season"] = Season(result["season"])
+    report["notes"] = list(result["notes"])
+    return report
 
 
 # --- sensitivity ---

@@ -87,6 +87,24 @@ def evaluate(
 ) -> dict[str, object]:
     """The keys of ``tulo-cli evaluate --json`` (RRMSE in %), pairs as a DataFrame, and notes."""
 
+def calibrate(
+    season: Season,
+    agb: str | os.PathLike[str] | pd.DataFrame,
+    params: Mapping[str, Sequence[float]],
+    *,
+    lai: str | os.PathLike[str] | pd.DataFrame | None = ...,
+    agb_sheet: int | None = ...,
+    lai_sheet: int | None = ...,
+    agb_weight: float = ...,
+    lai_weight: float = ...,
+    objective: str = ...,
+    genetic: str | Sequence[float] | None = ...,
+    seed: int | None = ...,
+    threads: int | None = ...,
+) -> dict[str, object]:
+    """The keys of ``tulo-cli calibrate --json`` (AGB in t/ha, LAI in m2/m2, RRMSE in %), ``season`` with
+    the calibrated values, and ``notes``."""
+
 # --- sensitivity ---
 
 def sensitivity(

@@ -35,6 +35,20 @@ def run_sets(
 def phenology(season: Season, flowering: str, maturity: str, emergence: str | None = ...) -> dict[str, Any]: ...
 def evaluate_file(season: Season, variable: str, path: str, sheet: int | None) -> dict[str, Any]: ...
 def evaluate_rows(season: Season, variable: str, rows: list[list[str]], source: str) -> dict[str, Any]: ...
+def calibrate(
+    season: Season,
+    agb: str | list[list[str]],
+    params: list[str],
+    lai: str | list[list[str]] | None = ...,
+    agb_sheet: int | None = ...,
+    lai_sheet: int | None = ...,
+    agb_weight: float = ...,
+    lai_weight: float = ...,
+    objective: str = ...,
+    genetic: str | None = ...,
+    seed: int | None = ...,
+    threads: int = ...,
+
 
 # --- sensitivity ---
 def sensitivity(

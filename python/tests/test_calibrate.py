@@ -1,0 +1,80 @@
+"""tulo.calibrate against tulo-cli calibrate: the same report, the same saved season, the same refusals."""
+
+import json
+
+import pandas as pd
+import pytest
+
+import tulo
+from conftest import EXAMPLES
+
+AGB = EXAMPLES / "calibration" / "agb.xlsx"
+PADDY_AGB = EXAMPLES / "field" / "paddy-agb-early-25.csv"
+PADDY_LAI = EXAMPLES / "field" / "paddy-lai-early-25.csv"
+
+
+@pytest.fixture
+def trace_home(tmp_path, monkeypatch):
+    """Both sides write their trace file to the same folder, which the report names."""
+    monkeypatch.setenv("TULO_HOME", str(tmp_path))
+    return tmp_path
+
+
+CASES = {
+    "genetic": ("demo.sim", AGB, None,
+                {"RUE": (1.5, 4, 2.3), "Tb for growth": (7, 15, 12)},
+                {"genetic": (6, 60, 1, 0.5, 1.5, 0.2), "seed": 7},
+                ["--genetic", "6,60,1,0.5,1.5,0.2", "--seed", "7"]),
+    "agb and lai tables": ("field/paddy.sim", PADDY_AGB, PADDY_LAI,
+                           {"RUE": (1.5, 4), "StSen": (0.5, 10)},
+                           {"agb_weight": 2, "lai_weight": 0.5, "objective": "RRMSE + CV on Last Point"},
+                           ["--agb-weight", "2", "--lai-weight", "0.5", "--objective", "RRMSE + CV on Last Point"]),
+}
+
+
+@pytest.mark.parametrize("case", CASES)
+def test_report_and_season_equal_the_command_line(cli, trace_home, capfd, case):
+    config, agb, lai, params, options, cli_options = CASES[case]
+    season = tulo.Season.from_file(EXAMPLES / config)
+    # Tables given as DataFrames read as the files do.
+    frames = {"agb": pd.read_csv(agb) if agb.suffix == ".csv" else agb,
+              "lai": None if lai is None else pd.read_csv(lai)}
+    result = tulo.calibrate(season, frames["agb"], params, lai=frames["lai"], threads=2, **options)
+    assert capfd.readouterr() == ("", "")
+
+    saved = trace_home / "calibrated.sim"
+    args = ["calibrate", EXAMPLES / config, "--agb", agb, "--json", "--threads", "2", "--save", saved]
+    args += ["--lai", lai] if lai else []
+    for name, bounds in params.items():
+        args += ["--param", ":".join([name, *map(str, bounds)])]
+    expected = json.loads(cli(*args, *cli_options).stdout)
+    assert {k: v for k, v in result.items() if k not in ("season", "notes")} == expected
+    assert result["season"]._season.config_text().encode() == saved.read_bytes()
+
+
+def test_calibrated_season_reruns_to_the_reported_fit(trace_home):
+    season = tulo.Season.from_file(EXAMPLES / "demo.sim")
+    result = tulo.calibrate(season, AGB, {"RUE": (1.5, 4, 2.3)}, threads=2)
+    rerun = tulo.evaluate(result["season"], AGB)
+    assert rerun["RRMSE"] == pytest.approx(result["objective"], rel=1e-9)
+    assert tulo.evaluate(season, AGB)["RRMSE"] > result["objective"]
+
+
+@pytest.mark.parametrize("param, options, cli_options", [
+    ({"Nope": (1, 2)}, {}, []),
+    ({"RUE": (1.5,)}, {}, []),
+    ({"Tb for growth": (13, 15)}, {}, []),
+    ({"RUE": (4, 1.5, 2)}, {}, []),
+    ({"RUE": (1.5, 4)}, {"genetic": "1,2,3"}, ["--genetic", "1,2,3"]),
+    ({"RUE": (1.5, 4)}, {"objective": "RMSE"}, ["--objective", "RMSE"]),
+])
+def test_refusals_are_the_command_lines(cli, trace_home, param, options, cli_options):
+    season = tulo.Season.from_file(EXAMPLES / "demo.sim")
+    with pytest.raises(tulo.InputError) as refused:
+        tulo.calibrate(season, AGB, param, **options)
+    (name, bounds), = param.items()
+    done = cli("calibrate", EXAMPLES / "demo.sim", "--agb", AGB, "--param", ":".join([name, *map(str, bounds)]),
+               *cli_options, check=False)
+    assert done.returncode == 2
+    assert refused.value.problems == done.stderr.splitlines()
+    assert not (trace_home / "hyperspace.dat").exists()

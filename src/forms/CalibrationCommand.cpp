@@ -1,0 +1,224 @@
+#include "forms/CalibrationCommand.h"
+
+#include "base/Numbers.h"
+#include "base/Problems.h"
+#include "evaluation/MeasuredEvaluation.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tulo {
+
+namespace {
+
+std::vector<std::string_view> SplitAtColons(const std::string& text) {
+    std::vector<std::string_view> parts;
+    for (std::size_t start = 0;;) {
+        const std::size_t colon = text.find(':', start);
+        parts.push_back(std::string_view(text).substr(start, colon - start));
+        if (colon == std::string::npos) break;
+        start = colon + 1;
+    }
+    return parts;
+}
+
+std::optional<GeneticSettings> ParseGenetic(const std::string& text, std::string& refusal) {
+    std::vector<double> numbers;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t end = std::min(text.find(',', start), text.size());
+        const auto value = ParseNumber(std::string_view(text).substr(start, end - start));
+        if (!value) break;
+        numbers.push_back(*value);
+        start = end + 1;
+    }
+    const auto whole = [](double v) { return v == std::floor(v) && std::fabs(v) < 2e9; };
+    if (numbers.size() != 6 || !whole(numbers[0]) || !whole(numbers[1]) || !whole(numbers[2])) {
+        refusal = "--genetic " + QuoteValue(text) +
+                  " is not N,ITERATIONS,GENERATIONS,REDUCTION,INCREASE,RANDOM (e.g. 20,100,3,0.5,1.5,0.1): "
+                  "three whole numbers, then the share of rows kept, the factor on the iterations and the "
+                  "share of random starting vertices.";
+        return std::nullopt;
+    }
+    return GeneticSettings{static_cast<int>(numbers[0]),
+                           static_cast<int>(numbers[1]),
+                           static_cast<int>(numbers[2]),
+                           numbers[3],
+                           numbers[4],
+                           numbers[5]};
+}
+
+} // namespace
+
+std::optional<ParamText> ParseParamText(const std::string& text, std::string_view option,
+                                        std::string& refusal) {
+    const std::vector<std::string_view> parts = SplitAtColons(text);
+    ParamText param;
+    param.where = std::string(option) + " " + QuoteValue(text);
+    if (parts.size() != 3 && parts.size() != 4) {
+        refusal = param.where + " is not NAME:MIN:MAX or NAME:MIN:MAX:INITIAL (e.g. \"RUE:1.5:4:2.3\").";
+        return std::nullopt;
+    }
+    param.info = FindParameterByName(parts[0]);
+    if (!param.info) {
+        refusal = param.where + ": " + QuoteValue(Trim(parts[0])) +
+                  " is not a crop parameter; name one by its id, crop workbook key or caption (see "
+                  "tulo-cli parameters).";
+        return std::nullopt;
+    }
+    const auto low = ParseNumber(parts[1]), high = ParseNumber(parts[2]);
+    const auto start = parts.size() == 4 ? ParseNumber(parts[3]) : std::optional<double>(0);
+    if (!low || !high || !start) {
+        refusal = param.where + ": the minimum, maximum and initial value must be numbers.";
+        return std::nullopt;
+    }
+    param.min = *low;
+    param.max = *high;
+    if (parts.size() == 4) param.initial = *start;
+    return param;
+}
+
+std::optional<std::vector<ParamText>> ParseParamTexts(std::span<const std::string> texts,
+                                                      std::string_view option, std::string& refusal) {
+    std::vector<ParamText> params;
+    for (const std::string& text : texts) {
+        auto param = ParseParamText(text, option, refusal);
+        if (!param) return std::nullopt;
+        params.push_back(std::move(*param));
+    }
+    return params;
+}
+
+double ConfiguredValue(const ParameterInfo& info, const FormModel& form, const SeasonInputs& inputs) {
+    if (!info.control.empty())
+        if (const auto typed = ParseNumber(form.text(info.control))) return *typed;
+    return GetParameter(inputs.crop, info);
+}
+
+std::optional<std::vector<ParameterChoice>> ChoicesOf(std::span<const ParamText> params,
+                                                      const FormModel& form, const SeasonInputs& compiled,
+                                                      std::string& refusal) {
+    std::vector<ParameterChoice> choices;
+    for (const ParamText& param : params) {
+        ParameterChoice choice{param.info, {ParameterIndex(param.info->id), param.min, param.max}, 0};
+        choice.initial = param.initial ? *param.initial : ConfiguredValue(*param.info, form, compiled);
+        if (!param.initial && !(choice.initial > param.min && choice.initial <= param.max)) {
+            refusal = param.where + ": the configuration's value " + ShortestText(choice.initial) +
+                      " is outside the range (above " + ShortestText(param.min) + ", at most " +
+                      ShortestText(param.max) +
+                      "): widen it, or give an initial value (NAME:MIN:MAX:INITIAL).";
+            return std::nullopt;
+        }
+        choices.push_back(choice);
+    }
+    return choices;
+}
+
+std::optional<SearchMethod> ReadSearchMethod(const std::string& objective,
+                                             const std::optional<std::string>& genetic,
+                                             std::string& refusal) {
+    SearchMethod method;
+    const auto kind = ObjectiveKindNamed(objective);
+    if (!kind) {
+        refusal = "--objective " + QuoteValue(objective) +
+                  " is not one of \"RRMSE\" and \"RRMSE + CV on Last Point\".";
+        return std::nullopt;
+    }
+    method.objective = *kind;
+    if (genetic) {
+        method.genetic = ParseGenetic(*genetic, refusal);
+        if (!method.genetic) return std::nullopt;
+    }
+    return method;
+}
+
+std::vector<std::string> SeasonYearRefusals(const MeasuredTable& table, std::optional<int> year) {
+    if (!year) return {};
+    std::vector<std::string> refusals = MeasuredRefusals(table.data, year);
+    for (std::string& refusal : refusals) refusal = table.source + ": " + refusal;
+    return refusals;
+}
+
+CalibrationRequest SeasonCalibration(std::shared_ptr<const SeasonInputs> inputs,
+                                     const SeasonMeasurements& measured, std::vector<ParameterChoice> choices,
+                                     const SearchMethod& method, std::optional<int> seed) {
+    CalibrationDataSet data;
+    data.inputs = std::move(inputs);
+    data.agb = measured.agb.data;
+    data.agbSource = measured.agb.source;
+    CalibrationSettings settings;
+    settings.objective = method.objective;
+    if (measured.lai) {
+        data.lai = measured.lai->data;
+        data.laiSource = measured.lai->source;
+        settings.withLai = true;
+        settings.agbWeight = measured.agbWeight;
+        settings.laiWeight = measured.laiWeight;
+    }
+    CalibrationRequest request{std::move(settings), {},           std::move(choices),
+                               method.genetic,      std::nullopt, false};
+    request.dataSets.push_back(std::move(data));
+    if (seed) request.seed = *seed;
+    return request;
+}
+
+std::vector<std::string> CalibratedNames(std::span<const ParameterChoice> choices,
+                                         const std::vector<std::string>* siteNames) {
+    std::vector<std::string> names;
+    for (const ParameterChoice& choice : choices) {
+        names.push_back(CalibratedName(*choice.info));
+        // A row's own value is told apart from the other rows' by the row's name.
+        if (siteNames && choice.range.dataSet >= 0)
+            names.back() += " (" + (*siteNames)[static_cast<std::size_t>(choice.range.dataSet)] + ")";
+    }
+    return names;
+}
+
+nlohmann::ordered_json JsonNumber(double value) {
+    return std::isfinite(value) ? nlohmann::ordered_json(value) : nlohmann::ordered_json(nullptr);
+}
+
+nlohmann::ordered_json UncertaintyJson(const CalibrationUncertainty& u,
+                                       const std::vector<std::string>& names) {
+    nlohmann::ordered_json each = nlohmann::ordered_json::object(),
+                           correlation = nlohmann::ordered_json::object();
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        const ParameterUncertainty& p = u.parameters[k];
+        each[names[k]] = {{"se", JsonNumber(p.se)},
+                          {"low", JsonNumber(p.low)},
+                          {"high", JsonNumber(p.high)},
+                          {"identifiable", p.identifiable}};
+        nlohmann::ordered_json row = nlohmann::ordered_json::object();
+        for (std::size_t j = 0; j < names.size(); ++j) row[names[j]] = JsonNumber(u.correlation[k][j]);
+        correlation[names[k]] = std::move(row);
+    }
+    return {{"uncertainty", each}, {"correlation", correlation}, {"measurements", u.measurements}};
+}
+
+nlohmann::ordered_json CalibrationJson(const CalibrationResult& calibration,
+                                       std::span<const ParameterChoice> choices,
+                                       const std::vector<std::string>& names,
+                                       const std::vector<std::string>* siteNames) {
+    const CalibrationOutcome& outcome = calibration.outcome;
+    nlohmann::ordered_json params = nlohmann::ordered_json::object();
+    nlohmann::ordered_json sites = nlohmann::ordered_json::object();
+    if (siteNames)
+        for (const std::string& site : *siteNames) sites[site] = nlohmann::ordered_json::object();
+    for (std::size_t k = 0; k < choices.size(); ++k) {
+        const int dataSet = choices[k].range.dataSet;
+        if (dataSet < 0)
+            params[names[k]] = outcome.rounded[k];
+        else
+            sites[(*siteNames)[static_cast<std::size_t>(dataSet)]][CalibratedName(*choices[k].info)] =
+                outcome.rounded[k];
+    }
+    nlohmann::ordered_json result = {{"params", params},           {"objective", outcome.objective},
+                                     {"runs", outcome.runs},       {"seed", nullptr},
+                                     {"stopped", outcome.stopped}, {"trace", calibration.traceFile.string()}};
+    if (siteNames) result["sites"] = std::move(sites);
+    if (outcome.seed >= 0) result["seed"] = outcome.seed;
+    if (calibration.uncertainty) result.update(UncertaintyJson(*calibration.uncertainty, names));
+    return result;
+}
+
+} // namespace tulo
