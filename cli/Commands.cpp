@@ -367,7 +367,7 @@ std::optional<MeasuredData> ReadMeasuredTable(const std::string& file, std::opti
     status = kFailure;
     Grid grid;
     if (!ImportTable(grid, file, sheet, ui, "--sheet", std::nullopt, true, &source)) return std::nullopt;
-    MeasuredTable table = ReadTitledMeasurements(grid, source, year);
+    TitledMeasurements table = ReadTitledMeasurements(grid, source, year);
     for (const std::string& message : table.messages) ui.message(message);
     if (!table.data && !table.untitled) status = kInvalidInputs;
     return std::move(table.data);

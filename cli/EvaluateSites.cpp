@@ -142,7 +142,7 @@ SiteOutcome EvaluateSite(const SiteRow& site, const Variable& variable) {
             {std::nullopt, "a sites table names no sheet: put the measurements first", std::nullopt, true},
             &source))
         return done(SiteOutcome::Status::Failed);
-    const MeasuredTable table = ReadTitledMeasurements(grid, source, changes->year);
+    const TitledMeasurements table = ReadTitledMeasurements(grid, source, changes->year);
     for (const std::string& message : table.messages) ui.message(message);
     if (!table.data) return done(SiteOutcome::Status::Failed);
     outcome.evaluation = EvaluateAgainstMeasured(*run, variable.index, *table.data);

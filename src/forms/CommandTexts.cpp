@@ -15,8 +15,9 @@ std::string ProblemText(const InputProblem& problem, std::string_view weatherSou
     return source.empty() ? problem.text : std::string(source) + ": " + problem.text;
 }
 
-MeasuredTable ReadTitledMeasurements(const Grid& grid, const std::string& source, std::optional<int> year) {
-    MeasuredTable table;
+TitledMeasurements ReadTitledMeasurements(const Grid& grid, const std::string& source,
+                                          std::optional<int> year) {
+    TitledMeasurements table;
     if (grid.text(1, 1).empty()) {
         table.untitled = true;
         table.messages.push_back(source +

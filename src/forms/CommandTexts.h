@@ -19,12 +19,13 @@ std::string ProblemText(const InputProblem& problem, std::string_view weatherSou
                         std::string_view soilSource = {});
 
 // The measurements of a table whose row 1 holds the column titles, for a season of `year`.
-struct MeasuredTable {
+struct TitledMeasurements {
     std::optional<MeasuredData> data;  // none when the table is refused
     bool untitled = false;             // refused before reading: the first cell (A1) holds no title
     std::vector<std::string> messages; // the refusals, or the notes of the reading; each names `source`
 };
-MeasuredTable ReadTitledMeasurements(const Grid& grid, const std::string& source, std::optional<int> year);
+TitledMeasurements ReadTitledMeasurements(const Grid& grid, const std::string& source,
+                                          std::optional<int> year);
 
 // A summary cell as a number of `run --json`: none for a stage not reached; `whole` for days and counts,
 // which are given without a fraction.
