@@ -61,18 +61,22 @@ std::optional<ParameterChoice> MakeChoice(std::string_view caption, std::string_
 // Every NAME:MIN:MAX[:INITIAL] of an option; nothing, after a message, when one cannot be read.
 std::optional<std::vector<ParamText>> ParseParams(const std::vector<std::string>& texts, UserInterface& ui,
                                                   std::string_view option = "--param") {
-    std::string refusal;
-    auto params = ParseParamTexts(texts, option, refusal);
-    if (!params) ui.message(refusal);
+    std::vector<ParamText> params;
+    if (const Outcome read = ParseParamTexts(texts, option, params); !read) {
+        ui.message(read.message);
+        return std::nullopt;
+    }
     return params;
 }
 
 // The objective and, for the genetic simplex, its settings that a calibration's options name; nothing,
 // after a message, when either is refused.
 std::optional<SearchMethod> ReadSearchOptions(const SearchOptions& search, UserInterface& ui) {
-    std::string refusal;
-    auto method = ReadSearchMethod(search.objective, search.genetic, refusal);
-    if (!method) ui.message(refusal);
+    SearchMethod method;
+    if (const Outcome read = ReadSearchMethod(search.objective, search.genetic, method); !read) {
+        ui.message(read.message);
+        return std::nullopt;
+    }
     return method;
 }
 
@@ -264,16 +268,15 @@ int Calibrate(const CalibrateOptions& options, std::ostream& out, UserInterface&
     SeasonChanges changes;
     const auto compiled = CompileConfig(options.config, options.season, form, ui, status, &changes);
     if (!compiled) return status;
-    std::string refusal;
-    auto choices = ChoicesOf(*params, form, *compiled, refusal);
-    if (!choices) {
-        ui.message(refusal);
+    std::vector<ParameterChoice> choices;
+    if (const Outcome chosen = ChoicesOf(*params, form, *compiled, choices); !chosen) {
+        ui.message(chosen.message);
         return kInvalidInputs;
     }
     const auto measured = ReadMeasurements(options, changes.year, ui, status);
     if (!measured) return status;
     const CalibrationRequest request =
-        SeasonCalibration(compiled, *measured, std::move(*choices), *method, options.search.seed);
+        SeasonCalibration(compiled, *measured, std::move(choices), *method, options.search.seed);
     for (const std::string& note : MeasurementNotes(request.settings, request.dataSets)) ui.message(note);
     return SearchAndReport(request, options.search.threads, options.save, form, options.json, out, ui);
 }

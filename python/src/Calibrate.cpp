@@ -57,12 +57,13 @@ struct CalibrateArguments {
 // The request, refused in the order and words of the command line.
 CalibrationRequest RequestOf(const Season& season, const CalibrateArguments& arguments,
                              std::vector<std::string>& notes) {
-    std::string refusal;
-    const auto params = ParseParamTexts(arguments.params, "--param", refusal);
-    if (!params) throw InputRefused({refusal});
-    const auto method = ReadSearchMethod(arguments.objective, arguments.genetic, refusal);
-    if (!method) throw InputRefused({refusal});
-    std::vector<ParameterChoice> choices = season.calibrationChoices(*params);
+    std::vector<ParamText> params;
+    if (const Outcome read = ParseParamTexts(arguments.params, "--param", params); !read)
+        throw InputRefused({read.message});
+    SearchMethod method;
+    if (const Outcome read = ReadSearchMethod(arguments.objective, arguments.genetic, method); !read)
+        throw InputRefused({read.message});
+    std::vector<ParameterChoice> choices = season.calibrationChoices(params);
     SeasonMeasurements measured{ReadSeasonTable(arguments.agb, arguments.agbSheet, "--agb-sheet",
                                                 "the agb table", season.year(), notes),
                                 std::nullopt, arguments.agbWeight, arguments.laiWeight};
@@ -70,7 +71,7 @@ CalibrationRequest RequestOf(const Season& season, const CalibrateArguments& arg
         measured.lai = ReadSeasonTable(*arguments.lai, arguments.laiSheet, "--lai-sheet", "the lai table",
                                        season.year(), notes);
     CalibrationRequest request =
-        SeasonCalibration(season.sharedInputs(), measured, std::move(choices), *method, arguments.seed);
+        SeasonCalibration(season.sharedInputs(), measured, std::move(choices), method, arguments.seed);
     for (std::string& note : MeasurementNotes(request.settings, request.dataSets))
         notes.push_back(std::move(note));
     return request;

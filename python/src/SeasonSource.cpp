@@ -137,10 +137,10 @@ sensitivity::AnalysisRequest Season::sensitivityRequest(const sensitivity::Analy
 }
 
 std::vector<ParameterChoice> Season::calibrationChoices(std::span<const ParamText> params) const {
-    std::string refusal;
-    auto choices = ChoicesOf(params, form_->form, *inputs_, refusal);
-    if (!choices) throw InputRefused({refusal});
-    return std::move(*choices);
+    std::vector<ParameterChoice> choices;
+    if (const Outcome chosen = ChoicesOf(params, form_->form, *inputs_, choices); !chosen)
+        throw InputRefused({chosen.message});
+    return choices;
 }
 
 Season Season::withCalibratedValues(std::span<const ParameterChoice> choices,

@@ -22,7 +22,7 @@ std::vector<std::string_view> SplitAtColons(const std::string& text) {
     return parts;
 }
 
-std::optional<GeneticSettings> ParseGenetic(const std::string& text, std::string& refusal) {
+Outcome ParseGenetic(const std::string& text, std::optional<GeneticSettings>& settings) {
     std::vector<double> numbers;
     std::size_t start = 0;
     while (start <= text.size()) {
@@ -34,59 +34,58 @@ std::optional<GeneticSettings> ParseGenetic(const std::string& text, std::string
     }
     const auto whole = [](double v) { return v == std::floor(v) && std::fabs(v) < 2e9; };
     if (numbers.size() != 6 || !whole(numbers[0]) || !whole(numbers[1]) || !whole(numbers[2])) {
-        refusal = "--genetic " + QuoteValue(text) +
-                  " is not N,ITERATIONS,GENERATIONS,REDUCTION,INCREASE,RANDOM (e.g. 20,100,3,0.5,1.5,0.1): "
-                  "three whole numbers, then the share of rows kept, the factor on the iterations and the "
-                  "share of random starting vertices.";
-        return std::nullopt;
+        return Outcome::Failure("--genetic " + QuoteValue(text) +
+                                " is not N,ITERATIONS,GENERATIONS,REDUCTION,INCREASE,RANDOM (e.g. "
+                                "20,100,3,0.5,1.5,0.1): three whole "
+                                "numbers, then the share of rows kept, the factor on the iterations and the "
+                                "share of random starting "
+                                "vertices.");
     }
-    return GeneticSettings{static_cast<int>(numbers[0]),
-                           static_cast<int>(numbers[1]),
-                           static_cast<int>(numbers[2]),
-                           numbers[3],
-                           numbers[4],
-                           numbers[5]};
+    settings = GeneticSettings{static_cast<int>(numbers[0]),
+                               static_cast<int>(numbers[1]),
+                               static_cast<int>(numbers[2]),
+                               numbers[3],
+                               numbers[4],
+                               numbers[5]};
+    return Outcome::Success();
 }
 
 } // namespace
 
-std::optional<ParamText> ParseParamText(const std::string& text, std::string_view option,
-                                        std::string& refusal) {
+Outcome ParseParamText(const std::string& text, std::string_view option, ParamText& param) {
     const std::vector<std::string_view> parts = SplitAtColons(text);
-    ParamText param;
+    param = ParamText{};
     param.where = std::string(option) + " " + QuoteValue(text);
     if (parts.size() != 3 && parts.size() != 4) {
-        refusal = param.where + " is not NAME:MIN:MAX or NAME:MIN:MAX:INITIAL (e.g. \"RUE:1.5:4:2.3\").";
-        return std::nullopt;
+        return Outcome::Failure(param.where +
+                                " is not NAME:MIN:MAX or NAME:MIN:MAX:INITIAL (e.g. \"RUE:1.5:4:2.3\").");
     }
     param.info = FindParameterByName(parts[0]);
     if (!param.info) {
-        refusal = param.where + ": " + QuoteValue(Trim(parts[0])) +
-                  " is not a crop parameter; name one by its id, crop workbook key or caption (see "
-                  "tulo-cli parameters).";
-        return std::nullopt;
+        return Outcome::Failure(param.where + ": " + QuoteValue(Trim(parts[0])) +
+                                " is not a crop parameter; name one by its id, crop workbook key or caption "
+                                "(see tulo-cli parameters).");
     }
     const auto low = ParseNumber(parts[1]), high = ParseNumber(parts[2]);
     const auto start = parts.size() == 4 ? ParseNumber(parts[3]) : std::optional<double>(0);
     if (!low || !high || !start) {
-        refusal = param.where + ": the minimum, maximum and initial value must be numbers.";
-        return std::nullopt;
+        return Outcome::Failure(param.where + ": the minimum, maximum and initial value must be numbers.");
     }
     param.min = *low;
     param.max = *high;
     if (parts.size() == 4) param.initial = *start;
-    return param;
+    return Outcome::Success();
 }
 
-std::optional<std::vector<ParamText>> ParseParamTexts(std::span<const std::string> texts,
-                                                      std::string_view option, std::string& refusal) {
-    std::vector<ParamText> params;
+Outcome ParseParamTexts(std::span<const std::string> texts, std::string_view option,
+                        std::vector<ParamText>& params) {
+    params.clear();
     for (const std::string& text : texts) {
-        auto param = ParseParamText(text, option, refusal);
-        if (!param) return std::nullopt;
-        params.push_back(std::move(*param));
+        ParamText param;
+        if (Outcome read = ParseParamText(text, option, param); !read) return read;
+        params.push_back(std::move(param));
     }
-    return params;
+    return Outcome::Success();
 }
 
 double ConfiguredValue(const ParameterInfo& info, const FormModel& form, const SeasonInputs& inputs) {
@@ -95,41 +94,32 @@ double ConfiguredValue(const ParameterInfo& info, const FormModel& form, const S
     return GetParameter(inputs.crop, info);
 }
 
-std::optional<std::vector<ParameterChoice>> ChoicesOf(std::span<const ParamText> params,
-                                                      const FormModel& form, const SeasonInputs& compiled,
-                                                      std::string& refusal) {
-    std::vector<ParameterChoice> choices;
+Outcome ChoicesOf(std::span<const ParamText> params, const FormModel& form, const SeasonInputs& compiled,
+                  std::vector<ParameterChoice>& choices) {
+    choices.clear();
     for (const ParamText& param : params) {
         ParameterChoice choice{param.info, {ParameterIndex(param.info->id), param.min, param.max}, 0};
         choice.initial = param.initial ? *param.initial : ConfiguredValue(*param.info, form, compiled);
         if (!param.initial && !(choice.initial > param.min && choice.initial <= param.max)) {
-            refusal = param.where + ": the configuration's value " + ShortestText(choice.initial) +
-                      " is outside the range (above " + ShortestText(param.min) + ", at most " +
-                      ShortestText(param.max) +
-                      "): widen it, or give an initial value (NAME:MIN:MAX:INITIAL).";
-            return std::nullopt;
+            return Outcome::Failure(param.where + ": the configuration's value " +
+                                    ShortestText(choice.initial) + " is outside the range (above " +
+                                    ShortestText(param.min) + ", at most " + ShortestText(param.max) +
+                                    "): widen it, or give an initial value (NAME:MIN:MAX:INITIAL).");
         }
         choices.push_back(choice);
     }
-    return choices;
+    return Outcome::Success();
 }
 
-std::optional<SearchMethod> ReadSearchMethod(const std::string& objective,
-                                             const std::optional<std::string>& genetic,
-                                             std::string& refusal) {
-    SearchMethod method;
+Outcome ReadSearchMethod(const std::string& objective, const std::optional<std::string>& genetic,
+                         SearchMethod& method) {
+    method = SearchMethod{};
     const auto kind = ObjectiveKindNamed(objective);
-    if (!kind) {
-        refusal = "--objective " + QuoteValue(objective) +
-                  " is not one of \"RRMSE\" and \"RRMSE + CV on Last Point\".";
-        return std::nullopt;
-    }
+    if (!kind)
+        return Outcome::Failure("--objective " + QuoteValue(objective) +
+                                " is not one of \"RRMSE\" and \"RRMSE + CV on Last Point\".");
     method.objective = *kind;
-    if (genetic) {
-        method.genetic = ParseGenetic(*genetic, refusal);
-        if (!method.genetic) return std::nullopt;
-    }
-    return method;
+    return genetic ? ParseGenetic(*genetic, method.genetic) : Outcome::Success();
 }
 
 std::vector<std::string> SeasonYearRefusals(const MeasuredTable& table, std::optional<int> year) {

@@ -4,6 +4,7 @@
 // the result as `--json` reports it. Refusals come back as texts in the command line's words, for the
 // caller to print or raise; nothing here talks to the user.
 
+#include "base/Outcome.h"
 #include "calibration/Objective.h"
 #include "calibration/Simplex.h"
 #include "calibration/Uncertainty.h"
@@ -32,22 +33,21 @@ struct ParamText {
     std::optional<double> initial;
 };
 
-// One text of `option` ("--param", "--per-site"); nothing, with the refusal in `refusal`.
-std::optional<ParamText> ParseParamText(const std::string& text, std::string_view option,
-                                        std::string& refusal);
-// Every text of the option; nothing at the first that cannot be read.
-std::optional<std::vector<ParamText>> ParseParamTexts(std::span<const std::string> texts,
-                                                      std::string_view option, std::string& refusal);
+// One text of `option` ("--param", "--per-site") into `param`; a failure with the refusal when it cannot
+// be read.
+Outcome ParseParamText(const std::string& text, std::string_view option, ParamText& param);
+// Every text of the option; a failure at the first that cannot be read.
+Outcome ParseParamTexts(std::span<const std::string> texts, std::string_view option,
+                        std::vector<ParamText>& params);
 
 // The parameter's value in the configuration, as its field reads (a single-precision value would print
 // with spurious digits).
 double ConfiguredValue(const ParameterInfo& info, const FormModel& form, const SeasonInputs& inputs);
 
-// The parameters to calibrate, an initial value left out being the configuration's; nothing, with the
-// refusal, when that value is outside the range.
-std::optional<std::vector<ParameterChoice>> ChoicesOf(std::span<const ParamText> params,
-                                                      const FormModel& form, const SeasonInputs& compiled,
-                                                      std::string& refusal);
+// The parameters to calibrate, an initial value left out being the configuration's; a failure with the
+// refusal when that value is outside the range.
+Outcome ChoicesOf(std::span<const ParamText> params, const FormModel& form, const SeasonInputs& compiled,
+                  std::vector<ParameterChoice>& choices);
 
 // How a search goes: its objective and, for the genetic simplex, its settings.
 struct SearchMethod {
@@ -55,10 +55,10 @@ struct SearchMethod {
     std::optional<GeneticSettings> genetic;
 };
 
-// The texts of --objective and --genetic ("N,ITERATIONS,GENERATIONS,REDUCTION,INCREASE,RANDOM"); nothing,
-// with the refusal, when either is refused.
-std::optional<SearchMethod> ReadSearchMethod(const std::string& objective,
-                                             const std::optional<std::string>& genetic, std::string& refusal);
+// The texts of --objective and --genetic ("N,ITERATIONS,GENERATIONS,REDUCTION,INCREASE,RANDOM"); a
+// failure with the refusal when either is refused.
+Outcome ReadSearchMethod(const std::string& objective, const std::optional<std::string>& genetic,
+                         SearchMethod& method);
 
 // Why a measured table cannot be paired with the season: dates of another year than the season's
 // (`year`, when known) would pair with another season's days. One refusal each, naming the table.
