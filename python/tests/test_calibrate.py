@@ -2,6 +2,7 @@
 
 import json
 
+import numpy as np
 import pandas as pd
 import pytest
 
@@ -48,7 +49,13 @@ def test_report_and_season_equal_the_command_line(cli, trace_home, capfd, case):
     for name, bounds in params.items():
         args += ["--param", ":".join([name, *map(str, bounds)])]
     expected = json.loads(cli(*args, *cli_options).stdout)
-    assert {k: v for k, v in result.items() if k not in ("season", "notes")} == expected
+    assert {k: v for k, v in result.items() if k not in ("estimates", "season", "notes")} == expected
+    estimates = result["estimates"]
+    assert list(estimates.index) == list(expected["params"])
+    assert estimates["value"].tolist() == list(expected["params"].values())
+    # An interval the data cannot tell is null in the report and NaN in the table.
+    np.testing.assert_array_equal(estimates["high"].to_numpy(),
+                                  [np.nan if u["high"] is None else u["high"] for u in expected["uncertainty"].values()])
     assert result["season"]._season.config_text().encode() == saved.read_bytes()
 
 

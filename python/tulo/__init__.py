@@ -300,8 +300,10 @@ def calibrate(season: Season, agb, params: Mapping[str, Sequence[float]], *, lai
     Returns the keys of ``tulo-cli calibrate --json``: ``params`` (name to calibrated value),
     ``objective`` (RRMSE in %), ``runs``, ``seed``, ``stopped``, ``trace`` (the trace file written, as the
     command line writes it), and ``uncertainty``, ``correlation`` and ``measurements``; besides them
-    ``season``, the season with the calibrated values, and ``notes``, what the command line would print
-    beside the result (measurements left out, ...)."""
+    ``estimates``, a DataFrame indexed by parameter of the value with its standard error, the low and
+    high ends of its interval and whether the data identify it, ``season``, the season with the
+    calibrated values, and ``notes``, what the command line would print beside the result (measurements
+    left out, ...)."""
     if lai is None:
         for name, given in (("lai_sheet", lai_sheet is not None), ("agb_weight", agb_weight != 1),
                             ("lai_weight", lai_weight != 1)):
@@ -314,9 +316,22 @@ def calibrate(season: Season, agb, params: Mapping[str, Sequence[float]], *, lai
         season._season, _measured_table(agb), texts, None if lai is None else _measured_table(lai),
         agb_sheet, lai_sheet, float(agb_weight), float(lai_weight), objective, genetic, seed, threads or 0)
     report = _json.loads(result["json"])
+    report["estimates"] = _estimates_frame(report)
     report["season"] = Season(result["season"])
     report["notes"] = list(result["notes"])
     return report
+
+
+def _estimates_frame(report: dict) -> _pd.DataFrame:
+    """The calibrated values with their standard errors and intervals, one row per parameter (NaN where
+    the report has null)."""
+    names = list(report["params"])
+    spread = report.get("uncertainty") or {}
+    column = lambda key: [_np.nan if spread.get(n, {}).get(key) is None else spread[n][key] for n in names]
+    return _pd.DataFrame({"value": [report["params"][n] for n in names], "se": column("se"),
+                          "low": column("low"), "high": column("high"),
+                          "identifiable": [bool(spread.get(n, {}).get("identifiable")) for n in names]},
+                         index=_pd.Index(names, name="parameter"))
 
 
 # --- sensitivity ---

@@ -102,8 +102,9 @@ def calibrate(
     seed: int | None = ...,
     threads: int | None = ...,
 ) -> dict[str, object]:
-    """The keys of ``tulo-cli calibrate --json`` (AGB in t/ha, LAI in m2/m2, RRMSE in %), ``season`` with
-    the calibrated values, and ``notes``."""
+    """The keys of ``tulo-cli calibrate --json`` (AGB in t/ha, LAI in m2/m2, RRMSE in %), ``estimates`` (a
+    DataFrame of value, se, low, high, identifiable by parameter), ``season`` with the calibrated values,
+    and ``notes``."""
 
 # --- sensitivity ---
 
