@@ -3,12 +3,7 @@
 # README's commands must work on an installed TULO as they do in the source tree.
 # Run as: cmake -DSOURCE_DIR=<repo> -DBUILD_DIR=<build> -DPREFIX=<scratch> -DEXAMPLES=<rel. dir>
 #               -DMAN1=<rel. dir> -DDOCS=<rel. dir> -P InstalledFiles.cmake
-file(REMOVE_RECURSE "${PREFIX}")
-execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
-                RESULT_VARIABLE status OUTPUT_QUIET ERROR_VARIABLE errors)
-if(NOT status EQUAL 0)
-    message(FATAL_ERROR "cmake --install failed:\n${errors}")
-endif()
+include("${CMAKE_CURRENT_LIST_DIR}/StagedInstall.cmake")
 
 set(bad "")
 set(named "")

@@ -4,12 +4,7 @@
 # build tree, with its Python files beside it and its shared libraries found.
 # Run as: cmake -DBUILD_DIR=<build> -DPREFIX=<scratch> -DPYTHON=<interpreter> -DPACKAGES=<rel. dir>
 #               -DEXAMPLES=<rel. dir> -DBIN=<rel. dir> -P InstalledPython.cmake
-file(REMOVE_RECURSE "${PREFIX}")
-execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
-                RESULT_VARIABLE status OUTPUT_QUIET ERROR_VARIABLE errors)
-if(NOT status EQUAL 0)
-    message(FATAL_ERROR "cmake --install failed:\n${errors}")
-endif()
+include("${CMAKE_CURRENT_LIST_DIR}/StagedInstall.cmake")
 if(NOT EXISTS "${PREFIX}/${PACKAGES}/tulo/__init__.py")
     message(FATAL_ERROR "the package tulo is not installed in ${PACKAGES}, where Python looks for it")
 endif()
