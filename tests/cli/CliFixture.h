@@ -32,6 +32,14 @@ protected:
         return RunCli(dir_, arguments, from);
     }
 
+    // Runs a command that must end with `status`, its standard error holding `message`.
+    Outcome RunExpecting(const std::string& arguments, int status, const std::string& message) {
+        const Outcome o = Run(arguments);
+        EXPECT_EQ(o.status, status) << arguments << "\n" << o.err;
+        EXPECT_NE(o.err.find(message), std::string::npos) << arguments << "\n" << o.err;
+        return o;
+    }
+
     // The daily series of `run ARGUMENTS --daily -`, one row of cells a day (DOY in column 0, AGB in 8,
     // LAI in 16); none, after a failure, when the season does not run.
     std::vector<std::vector<std::string>> DailyRows(const std::string& arguments) {

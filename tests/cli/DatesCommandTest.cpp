@@ -7,11 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
-#include <sys/wait.h>
 
 namespace tulo {
 namespace {

@@ -10,9 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
-#include <sys/wait.h>
 
 namespace tulo {
 namespace {

@@ -6,14 +6,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <cstdlib>
-#include <filesystem>
-#include <sys/wait.h>
-
 namespace tulo {
 namespace {
-
-using test::Slurp;
 
 using test::kExamples;
 
@@ -83,11 +77,8 @@ TEST_F(PhenologyCommand, RefusesDaysItCannotFitAndAnOutputReplacingItsInput) {
     EXPECT_EQ(o.err, "--maturity: DOY 300 is after the last simulated day (DOY 299).\n");
     EXPECT_EQ(o.out, "");
 
-    o = Run("phenology " + demo + " --emergence 210 --flowering 200 --maturity 250 --start 130");
-    EXPECT_EQ(o.status, 2);
-    EXPECT_NE(o.err.find("--flowering: DOY 200 is not after the observed emergence (DOY 210).\n"),
-              std::string::npos)
-        << o.err;
+    o = RunExpecting("phenology " + demo + " --emergence 210 --flowering 200 --maturity 250 --start 130", 2,
+                     "--flowering: DOY 200 is not after the observed emergence (DOY 210).\n");
 
     o = Run("phenology " + demo + " --flowering 2025-08-01 --maturity 260 --sowing 2026-05-01");
     EXPECT_EQ(o.status, 2);
@@ -97,9 +88,8 @@ TEST_F(PhenologyCommand, RefusesDaysItCannotFitAndAnOutputReplacingItsInput) {
     EXPECT_EQ(o.status, 2);
     EXPECT_EQ(o.err, "--flowering: DOY 119 is not after the sowing (DOY 120).\n");
 
-    o = Run("phenology " + demo + " --flowering 200 --maturity 260 --save " + demo);
-    EXPECT_EQ(o.status, 1);
-    EXPECT_NE(o.err.find("--save " + demo + " is the configuration"), std::string::npos) << o.err;
+    o = RunExpecting("phenology " + demo + " --flowering 200 --maturity 260 --save " + demo, 1,
+                     "--save " + demo + " is the configuration");
     EXPECT_EQ(o.out, "");
 }
 
@@ -135,9 +125,8 @@ TEST_F(PhenologyCommand, FitsOneSetOfThermalTimesToEveryRowOfASitesTable) {
 
 TEST_F(PhenologyCommand, RefusesASitesTableRowWithoutItsStagesAndTheSingleSeasonsOptions) {
     Write("sites.csv", "name,config,flowering,maturity\nfirst," + kExamples + "demo.sim,217,\n");
-    Outcome o = Run("phenology --sites " + (dir_ / "sites.csv").string());
-    EXPECT_EQ(o.status, 2);
-    EXPECT_NE(o.err.find("sites.csv, row 2: the maturity cell is empty"), std::string::npos) << o.err;
+    Outcome o = RunExpecting("phenology --sites " + (dir_ / "sites.csv").string(), 2,
+                             "sites.csv, row 2: the maturity cell is empty");
     o = Run("phenology --sites " + (dir_ / "sites.csv").string() + " --flowering 200");
     EXPECT_NE(o.status, 0);
     EXPECT_NE(o.err.find("excludes"), std::string::npos) << o.err;

@@ -1,13 +1,12 @@
 // `run --weather` with the weather text files of other crop models: the same season as the same
-// numbers given as a workbook, and the year of a file of several years.
+// numbers given as a workbook, the year of a file of several years, and a latitude far from the season's.
 
 #include "CliFixture.h"
+#include "support/DssatWeather.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
-#include <sys/wait.h>
 
 namespace tulo {
 namespace {
@@ -53,28 +52,20 @@ TEST_F(WeatherFileCommand, ADssatFileGivesTheSeasonOfTheSameWeatherAsAWorkbook) 
             const std::string yyddd = std::to_string(year % 100 * 1000 + d);
             wth += yyddd + " " + day.tmin + " " + day.tmax + " " + day.rain + " " + day.rad + " -99\n";
         }
-    // The 2019 days again as an APSIM .met file and a NASA POWER daily CSV, columns in their own orders.
-    std::string met = "[weather.met.weather]\n! by hand\nlatitude = 10.0 (DECIMAL DEGREES)\ntav = 27\n"
-                      "year day maxt mint radn rain\n () () (oC) (oC) (MJ/m2) (mm)\n";
-    std::string power = "-BEGIN HEADER-\nNASA/POWER Daily Data\nLocation: Latitude  10.0   Longitude 0.0\n"
-                        "-END HEADER-\nYEAR,DOY,PRECTOTCORR,T2M_MIN,T2M_MAX,ALLSKY_SFC_SW_DWN\n";
-    for (int d = 1; d <= 365; ++d) {
-        const Day day = DayOf(d);
-        met += "2019 " + std::to_string(d) + " " + day.tmax + " " + day.tmin + " " + day.rad + " " +
-               day.rain + "\n";
-        power += "2019," + std::to_string(d) + "," + day.rain + "," + day.tmin + "," + day.tmax + "," +
-                 day.rad + "\n";
-    }
     const auto workbookFile = Write("weather.csv", workbook);
     const auto wthFile = Write("SITE1801.WTH", wth);
 
     ASSERT_EQ(Run("run " + kDemo + " --weather " + workbookFile.string() + " --daily -"), 0) << err_;
     const std::string fromWorkbook = out_;
-    for (const std::string& weather : {wthFile.string() + " --year 2019", Write("dated.csv", dated).string(),
-                                       Write("site.met", met).string(), Write("power.csv", power).string()}) {
-        ASSERT_EQ(Run("run " + kDemo + " --weather " + weather + " --daily -"), 0) << weather << ": " << err_;
-        EXPECT_EQ(out_, fromWorkbook) << weather;
-    }
+    ASSERT_EQ(Run("run " + kDemo + " --weather " + Write("dated.csv", dated).string() + " --daily -"), 0)
+        << err_;
+    EXPECT_EQ(out_, fromWorkbook);
+    ASSERT_EQ(Run("run " + kDemo + " --weather " + wthFile.string() + " --year 2019 --daily -"), 0) << err_;
+    EXPECT_EQ(out_, fromWorkbook);
+    // The file's latitude is far from the configuration's: said, and the season keeps its own.
+    EXPECT_NE(err_.find("Warning: the season's latitude 45.3° differs from " + wthFile.string() + "'s 10°"),
+              std::string::npos)
+        << err_;
 
     // Two years and no --year: refused, naming them.
     EXPECT_EQ(Run("run " + kDemo + " --weather " + wthFile.string()), 1);
@@ -82,19 +73,6 @@ TEST_F(WeatherFileCommand, ADssatFileGivesTheSeasonOfTheSameWeatherAsAWorkbook) 
     // --year means nothing to a workbook.
     EXPECT_EQ(Run("run " + kDemo + " --weather " + workbookFile.string() + " --year 2019"), 1);
     EXPECT_NE(err_.find("--year"), std::string::npos) << err_;
-}
-
-TEST_F(WeatherFileCommand, AFileFarFromTheConfigurationsLatitudeIsWarnedOf) {
-    std::string met =
-        "[weather.met.weather]\nlatitude = -60.0 (DECIMAL DEGREES)\nyear day radn maxt mint rain\n";
-    for (int d = 1; d <= 365; ++d) {
-        const Day day = DayOf(d);
-        met += "2019 " + std::to_string(d) + " " + day.rad + " " + day.tmax + " " + day.tmin + " " +
-               day.rain + "\n";
-    }
-    ASSERT_EQ(Run("run " + kDemo + " --weather " + Write("site.met", met).string()), 0) << err_;
-    EXPECT_NE(err_.find("Warning: the season's latitude"), std::string::npos) << err_;
-    EXPECT_NE(err_.find("-60"), std::string::npos) << err_;
 }
 
 // The shipped field example's weather files hold the demo's weather as 2019: each gives its season exactly.
@@ -159,14 +137,7 @@ TEST_F(WeatherFileCommand, SeasonOptionsChangeTheSeasonButNotTheFile) {
 // Measured dates belong to the season's year: of the weather file's year when it gives one, of one
 // year at least when it does not.
 TEST_F(WeatherFileCommand, MeasuredDatesOfAnotherYearAreRefusedByRow) {
-    std::string wth = "*WEATHER DATA : by hand\n\n@ INSI      LAT     LONG  ELEV\n  XXXX   10.000   0.0  10\n"
-                      "@DATE  TMIN  TMAX  RAIN  SRAD\n";
-    for (int d = 1; d <= 365; ++d) {
-        const Day day = DayOf(d);
-        wth += std::to_string(2019000 + d) + " " + day.tmin + " " + day.tmax + " " + day.rain + " " +
-               day.rad + "\n";
-    }
-    const auto weather = Write("SITE.WTH", wth);
+    const auto weather = Write("SITE.WTH", test::DssatWeather({2019}));
     const std::string evaluate = "evaluate " + kDemo + " --variable \"AGB tot (tAGB/ha)\" --measured ";
     const auto sameYear = Write("same.csv", "Date,AGB\n2019-07-19,3.2\n2019-08-18,8.5\n");
     const auto otherYear = Write("other.csv", "Date,AGB\n2019-07-19,3.2\n2020-08-17,8.5\n");
