@@ -1,5 +1,5 @@
 // The charts as a user sees them: drawn once while a question is open over them, and the 1:1 chart of
-// the Evaluation page on round ticks with every pair inside its frame.
+// the Evaluation page on one scale of round ticks with every pair inside its frame.
 
 #include "app/ChartView.h"
 #include "app/EvaluationPage.h"
@@ -129,11 +129,14 @@ private slots:
         double highest = 0;
         for (const QPointF& p : pairs->points()) highest = std::max({highest, p.x(), p.y()});
         int axes = 0;
+        double side = -1; // the first visible axis's end, every other one's too
         for (QAbstractAxis* axis : chart->chart()->axes()) {
             const auto* value = qobject_cast<const QValueAxis*>(axis);
             if (!value->isVisible()) continue;
             ++axes;
             QCOMPARE(value->min(), 0.0);
+            if (side < 0) side = value->max();
+            QCOMPARE(value->max(), side);
             // The largest pair lies inside the frame, its marker clear of the border.
             QVERIFY2(value->max() > highest * 1.01, qPrintable(QString::number(value->max())));
             const double step = value->max() / (value->tickCount() - 1);
