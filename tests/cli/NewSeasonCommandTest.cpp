@@ -73,10 +73,8 @@ TEST_F(NewSeasonCommand, MakesASeasonOfTheFilesYearThatRuns) {
     const std::string onDay155 = out_;
     ASSERT_EQ(Run("run " + transplanted.string() + " --transplanting 160 --daily -"), 0) << err_;
     EXPECT_NE(out_, onDay155);
-    EXPECT_EQ(Run("run " + transplanted.string() + " --transplanting 130"), 1);
-    EXPECT_NE(err_.find("--transplanting: day 130 is not after the sowing in the seedbed (day 130)."),
-              std::string::npos)
-        << err_;
+    RunExpecting("run " + transplanted.string() + " --transplanting 130", 1,
+                 "--transplanting: day 130 is not after the sowing in the seedbed (day 130).");
 }
 
 TEST_F(NewSeasonCommand, RefusesBeforeWritingAndWritesNothingHalfMade) {
@@ -84,15 +82,15 @@ TEST_F(NewSeasonCommand, RefusesBeforeWritingAndWritesNothingHalfMade) {
     const fs::path wth = Write("HAND1801.WTH", weatherText);
 
     // The weather file as the output: refused, the file kept.
-    EXPECT_EQ(Run("new " + wth.string() + " --weather " + wth.string() + " --year 2019 --sowing 130"), 1);
-    EXPECT_NE(err_.find("the weather file"), std::string::npos) << err_;
+    RunExpecting("new " + wth.string() + " --weather " + wth.string() + " --year 2019 --sowing 130", 1,
+                 "the weather file");
     EXPECT_EQ(Slurp(wth), weatherText);
     // An output that cannot be written is refused before the weather is read, here a file that is none.
-    EXPECT_EQ(Run("new " + (dir_ / "no" / "such" / "a.sim").string() + " --weather " +
-                  (dir_ / "missing.WTH").string() + " --sowing 130"),
-              1);
-    EXPECT_NE(err_.find((dir_ / "no").string()), std::string::npos) << err_;
-    EXPECT_EQ(err_.find("missing.WTH"), std::string::npos) << err_;
+    const test::Outcome unwritable =
+        RunExpecting("new " + (dir_ / "no" / "such" / "a.sim").string() + " --weather " +
+                         (dir_ / "missing.WTH").string() + " --sowing 130",
+                     1, (dir_ / "no").string());
+    EXPECT_EQ(unwritable.err.find("missing.WTH"), std::string::npos) << unwritable.err;
 
     // Options the season cannot take: nothing is written.
     const fs::path sim = dir_ / "a.sim";
@@ -107,9 +105,8 @@ TEST_F(NewSeasonCommand, RefusesBeforeWritingAndWritesNothingHalfMade) {
         EXPECT_FALSE(fs::exists(sim)) << options;
     }
     // A season the run's checks refuse is not written either, and says so.
-    EXPECT_EQ(
-        Run("new " + sim.string() + " --weather " + wth.string() + " --year 2019 --sowing 130 --lat 70"), 2);
-    EXPECT_NE(err_.find("Latitude"), std::string::npos) << err_;
+    RunExpecting("new " + sim.string() + " --weather " + wth.string() + " --year 2019 --sowing 130 --lat 70",
+                 2, "Latitude");
     EXPECT_FALSE(fs::exists(sim));
 }
 

@@ -68,11 +68,9 @@ TEST_F(WeatherFileCommand, ADssatFileGivesTheSeasonOfTheSameWeatherAsAWorkbook) 
         << err_;
 
     // Two years and no --year: refused, naming them.
-    EXPECT_EQ(Run("run " + kDemo + " --weather " + wthFile.string()), 1);
-    EXPECT_NE(err_.find("2018, 2019"), std::string::npos) << err_;
+    RunExpecting("run " + kDemo + " --weather " + wthFile.string(), 1, "2018, 2019");
     // --year means nothing to a workbook.
-    EXPECT_EQ(Run("run " + kDemo + " --weather " + workbookFile.string() + " --year 2019"), 1);
-    EXPECT_NE(err_.find("--year"), std::string::npos) << err_;
+    RunExpecting("run " + kDemo + " --weather " + workbookFile.string() + " --year 2019", 1, "--year");
 }
 
 // The shipped field example's weather files hold the demo's weather as 2019: each gives its season exactly.
@@ -116,12 +114,10 @@ TEST_F(WeatherFileCommand, SeasonOptionsChangeTheSeasonButNotTheFile) {
     EXPECT_NE(out_, evaluated);
 
     // A refused option: exit 1, the option named, nothing run.
-    EXPECT_EQ(Run("run " + config.string() + " --set RUE=99"), 1);
-    EXPECT_NE(err_.find("--set RUE: "), std::string::npos) << err_;
-    EXPECT_EQ(Run("ensemble " + config.string() + " --sets " + Write("sets.csv", "TSUM1\n800\n").string() +
-                  " --sowing June"),
-              1);
-    EXPECT_NE(err_.find("--sowing: \"June\" is neither a day of year nor a date"), std::string::npos) << err_;
+    RunExpecting("run " + config.string() + " --set RUE=99", 1, "--set RUE: ");
+    RunExpecting("ensemble " + config.string() + " --sets " + Write("sets.csv", "TSUM1\n800\n").string() +
+                     " --sowing June",
+                 1, "--sowing: \"June\" is neither a day of year nor a date");
 
     // No command writes over the weather file it read its season from.
     const auto weather = Write("weather.csv", "DOY,Rain,Tmax,Tmin,Rad\n1,0,20,10,15\n");
@@ -129,8 +125,8 @@ TEST_F(WeatherFileCommand, SeasonOptionsChangeTheSeasonButNotTheFile) {
          {"ensemble " + config.string() + " --sets " + (dir_ / "sets.csv").string() + " --out ",
           "calibrate " + config.string() + " --agb " + measured.string() + " --param RUE:1:4 --save ",
           "force-lai " + config.string() + " --at 200:3 --daily "}) {
-        EXPECT_EQ(Run(command + weather.string() + " --weather " + weather.string()), 1) << command;
-        EXPECT_NE(err_.find("is the --weather file"), std::string::npos) << command << err_;
+        RunExpecting(command + weather.string() + " --weather " + weather.string(), 1,
+                     "is the --weather file");
     }
 }
 
@@ -142,12 +138,10 @@ TEST_F(WeatherFileCommand, MeasuredDatesOfAnotherYearAreRefusedByRow) {
     const auto sameYear = Write("same.csv", "Date,AGB\n2019-07-19,3.2\n2019-08-18,8.5\n");
     const auto otherYear = Write("other.csv", "Date,AGB\n2019-07-19,3.2\n2020-08-17,8.5\n");
     EXPECT_EQ(Run(evaluate + sameYear.string() + " --weather " + weather.string()), 0) << err_;
-    EXPECT_EQ(Run(evaluate + otherYear.string() + " --weather " + weather.string()), 2);
-    EXPECT_NE(err_.find("a date must fall in the season's year, 2019: row 3 (2020)"), std::string::npos)
-        << err_;
+    RunExpecting(evaluate + otherYear.string() + " --weather " + weather.string(), 2,
+                 "a date must fall in the season's year, 2019: row 3 (2020)");
     // Without a weather file's year, dates of two years are each read in their own year, and said so.
-    EXPECT_EQ(Run(evaluate + otherYear.string()), 0) << err_;
-    EXPECT_NE(err_.find("the dates fall in more than one year (2019, 2020)"), std::string::npos) << err_;
+    RunExpecting(evaluate + otherYear.string(), 0, "the dates fall in more than one year (2019, 2020)");
 }
 
 } // namespace
