@@ -6,7 +6,7 @@
 #include "engine/Season.h"
 #include "forms/CalibrationForm.h"
 #include "forms/SeasonForm.h"
-#include "forms/SimConfig.h"
+#include "support/Seasons.h"
 
 #include <gtest/gtest.h>
 
@@ -17,21 +17,14 @@
 namespace tulo {
 namespace {
 
-std::shared_ptr<const SeasonInputs> Example(const char* name, bool dried = false) {
-    FormModel form;
-    EXPECT_EQ(ReadSimConfig(std::string(TULO_SOURCE_DIR) + "/examples/" + name, form), std::nullopt);
-    if (dried) form.setText(ctl::cmbFlooded, std::string(choice::Unflooded));
-    return CompileInputs(form).inputs;
-}
-
 std::shared_ptr<const SeasonInputs> Demo() {
-    static const auto inputs = Example("demo.sim");
+    static const auto inputs = test::CompiledExample("demo.sim");
     return inputs;
 }
 
 // The paddy: its water level simulated in the soil, blast and a fungicide treatment.
 std::shared_ptr<const SeasonInputs> Flooded() {
-    static const auto inputs = Example("flooded.sim");
+    static const auto inputs = test::CompiledExample("flooded.sim");
     return inputs;
 }
 
@@ -251,8 +244,7 @@ TEST(CalibrationChecks, TheWindowNamesTheMeasurementsLeftOut) {
     texts.method = SimplexMethod::Standard;
     texts.acc.parameters = {{{"RUE", "1.5", "4"}, {"Tb for growth", "7", "15"}, {"", "", ""}}};
     texts.acc.initial = {"2.3", "12", ""};
-    FormModel main;
-    ASSERT_EQ(ReadSimConfig(std::string(TULO_SOURCE_DIR) + "/examples/demo.sim", main), std::nullopt);
+    const FormModel main = test::DemoForm();
     const MeasuredTable agb{Table({{"150", "1"}, {"200", "5"}, {"330", "9"}}), "agb.xlsx", true};
     const PreparedCalibration prepared = PrepareAutoCal(texts, main, agb, {});
     ASSERT_FALSE(prepared.refusal) << prepared.refusal->text;
@@ -345,25 +337,6 @@ TEST(CalibrationRecovery, FailsWhenNoPointWasInside) {
     EXPECT_TRUE(outcome.rounded.empty());
 }
 
-TEST(CalibrationRecovery, ThreeParametersWithTheLeafAreaIndex) {
-    const ParameterValue made[] = {
-        {ParameterIndex("RUE"), 2.8}, {ParameterIndex("Tb"), 11}, {ParameterIndex("GDDLeafLife"), 800}};
-    const EngineMade data = Measure(*Demo(), made);
-    CalibrationSettings settings = RueAndTbSettings();
-    settings.parameters.push_back({ParameterIndex("GDDLeafLife"), 500, 1200});
-    settings.withLai = true;
-    settings.laiWeight = 1;
-    const CalibrationProblem problem(settings, {{"", Demo(), data.agb, "agb.xlsx", data.lai, "lai.xlsx"}});
-    const double initial[] = {2.3, 12, 950};
-    for (const CalibrationOutcome& outcome : {SearchFromInitialValues(problem, initial),
-                                              GeneticSearch(problem, initial, {8, 100, 1, 0.5, 2, 0}, 5)}) {
-        ASSERT_FALSE(outcome.failed);
-        EXPECT_NEAR(outcome.rounded[0], 2.8, 0.028);
-        EXPECT_NEAR(outcome.rounded[1], 11, 0.11);
-        EXPECT_NEAR(outcome.rounded[2], 800, 8);
-    }
-}
-
 TEST(CalibrationGenetic, FillingReachesTheLastRejectedRowAndTheBestSurvivesItsGeneration) {
     // Row M is always rejected, and the last of the rejected rows: it must still be copied at times.
     const CalibrationProblem problem = RueAndTb(EngineMadeAgb());
@@ -390,8 +363,7 @@ TEST(CalibrationGenetic, FillingReachesTheLastRejectedRowAndTheBestSurvivesItsGe
 }
 
 TEST(CalibrationSites, ASiteKeepsItsDatesAndLatitudeAsTyped) {
-    FormModel demo;
-    ASSERT_EQ(ReadSimConfig(std::string(TULO_SOURCE_DIR) + "/examples/demo.sim", demo), std::nullopt);
+    const FormModel demo = test::DemoForm();
     const SiteTexts row{"110", "290", "125", " 45.7", "", "weather.csv", "agb.xlsx", ""};
     const Compilation site = CompileSite(demo, row, demo.grid(ctl::sprWeather));
     ASSERT_TRUE(site.inputs);
@@ -428,8 +400,9 @@ TEST(CalibrationFlooded, TrialsRunTheSeasonUnderItsOwnWater) {
     CalibrationSettings settings = RueAndTbSettings();
     const double configured[] = {Flooded()->crop.RUE, Flooded()->crop.Tb};
     const CalibrationProblem flooded(settings, {{"", Flooded(), own.agb, "agb.xlsx", {}, ""}});
-    const CalibrationProblem dried(settings,
-                                   {{"", Example("flooded.sim", true), own.agb, "agb.xlsx", {}, ""}});
+    FormModel unflooded = test::ExampleForm("flooded.sim");
+    unflooded.setText(ctl::cmbFlooded, std::string(choice::Unflooded));
+    const CalibrationProblem dried(settings, {{"", test::Compiled(unflooded), own.agb, "agb.xlsx", {}, ""}});
     auto run = std::make_unique<RunState>();
     RunSeason(*Demo(), {}, *run);
     EXPECT_GT(EvaluateTrial(dried, configured, *run).objective, 1);
@@ -445,19 +418,6 @@ TEST(CalibrationFlooded, TrialsRunTheSeasonUnderItsOwnWater) {
         ASSERT_EQ(run->weather.Tmax[d], reference->weather.Tmax[d]) << d; // the floodwater's, when submerged
     }
     EXPECT_TRUE(CheckCalibration(flooded, configured).empty());
-}
-
-TEST(CalibrationFlooded, RecoversGrowthParametersUnderWater) {
-    const ParameterValue made[] = {{ParameterIndex("RUE"), 2.8}, {ParameterIndex("Tb"), 11}};
-    CalibrationSettings settings = RueAndTbSettings();
-    const CalibrationProblem problem(settings,
-                                     {{"", Flooded(), Measure(*Flooded(), made).agb, "agb.xlsx", {}, ""}});
-    const double initial[] = {2.3, 12};
-    const CalibrationOutcome outcome = SearchFromInitialValues(problem, initial);
-    ASSERT_TRUE(outcome.problems.empty()) << outcome.problems.front().text;
-    ASSERT_FALSE(outcome.failed);
-    EXPECT_NEAR(outcome.rounded[0], 2.8, 0.028);
-    EXPECT_NEAR(outcome.rounded[1], 11, 0.11);
 }
 
 // Any number of parameters: one moves along a line, five find the season that made the AGB and LAI.

@@ -24,9 +24,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::Slurp;
 
-class SettingsFiles : public test::ScratchFolderTest {
-protected:
-};
+using SettingsFiles = test::ScratchFolderTest;
 
 AccSettings SomeAcc() {
     AccSettings acc;

@@ -5,7 +5,7 @@
 #include "engine/Season.h"
 #include "forms/CalibrationForm.h"
 #include "forms/SeasonForm.h"
-#include "forms/SimConfig.h"
+#include "support/Seasons.h"
 
 #include <gtest/gtest.h>
 
@@ -74,11 +74,7 @@ TEST(UncertaintyArithmetic, StraightLineMatchesTheTextbook) {
 }
 
 std::shared_ptr<const SeasonInputs> Demo() {
-    static const auto inputs = [] {
-        FormModel form;
-        EXPECT_EQ(ReadSimConfig(std::string(TULO_SOURCE_DIR) + "/examples/demo.sim", form), std::nullopt);
-        return CompileInputs(form).inputs;
-    }();
+    static const auto inputs = test::CompiledExample("demo.sim");
     return inputs;
 }
 

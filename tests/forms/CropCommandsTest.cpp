@@ -1,5 +1,6 @@
 #include "forms/CropCommands.h"
 
+#include "support/ScratchFolder.h"
 #include "support/ScriptedUi.h"
 
 #include <gtest/gtest.h>
@@ -12,9 +13,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(CropCommands, OnlyAWorkbookThatWasReadReachesTheForm) {
-    const fs::path dir = fs::temp_directory_path() / "tulo-crop-commands";
-    fs::create_directories(dir);
+using CropCommands = test::ScratchFolderTest;
+
+TEST_F(CropCommands, OnlyAWorkbookThatWasReadReachesTheForm) {
+    const fs::path& dir = dir_;
     test::ScriptedUi ui;
     FormModel form;
     form.setText(ctl::txtTSUM1, "875");
@@ -46,7 +48,6 @@ TEST(CropCommands, OnlyAWorkbookThatWasReadReachesTheForm) {
     ui.files = {(dir / "other").string()};
     EXPECT_FALSE(SaveCropWorkbook(form, ui).has_value());
     EXPECT_FALSE(fs::exists(dir / "other.xlsx"));
-    fs::remove_all(dir);
 }
 
 } // namespace

@@ -10,17 +10,6 @@
 namespace tulo {
 namespace {
 
-TEST(FormModel, OpensWithTheGridsTheInputsNeed) {
-    const FormModel form;
-    EXPECT_EQ(form.grid(ctl::sprWeather).rows(), kWeatherRows);
-    EXPECT_EQ(form.grid(ctl::sprWeather).text(0, 3), "Tmax(°C)"); // the caption named in weather messages
-    const Grid& input = form.grid(ctl::sprDynWaterInput);
-    EXPECT_EQ(input.rows(), kWaterInputRows);
-    EXPECT_EQ(input.text(kWaterInputRows, 4), "24"); // hours preset on every row, days left empty
-    EXPECT_EQ(input.text(1, 1), "");
-    EXPECT_EQ(form.grid(ctl::sprBlastTreatment).rows(), 0); // one row per treatment added
-}
-
 using Notifications = std::vector<std::vector<FormChange>>;
 
 int Listen(FormModel& form, Notifications& heard) {

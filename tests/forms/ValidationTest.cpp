@@ -88,7 +88,6 @@ TEST(Validation, SlipsBetweenFieldsMissingCodesAndUnknownChoicesAreRefused) {
          "must be below"},
         {"missing-value code", {}, {{11, 3, "-9999"}}, "sprWeather", "missing-value code"},
         {"Tmin above Tmax", {}, {{11, 4, "30"}}, "sprWeather", "DOY 10: the minimum temperature 30"},
-        {"unknown method", {{ctl::cmbIDSL, "temperature based"}}, {}, "cmbIDSL", "is not one of"},
         {"rows shuffled",
          {},
          {{11, 1, "11"}, {12, 1, "10"}},

@@ -147,21 +147,11 @@ TEST_F(SimLabTest, SobolCustomThirdOrderGivesTheIshigamiInteractions) {
     EXPECT_EQ(results.interactions[1].names, (std::vector<std::string>{"par1", "par3"}));
 }
 
-// The sampling methods' SRC on Ishigami: only x1 enters linearly, Cov(y, x1) = 1 + 0.1 pi^4 / 5 over
-// sd(x1) sd(y) = (pi / sqrt 3) sqrt(13.8445). Morris's mu* at four levels against the mean absolute
-// elementary effect over the whole grid, every other factor at any of its levels.
-TEST_F(SimLabTest, SamplingAndMorrisMethodsMeasureTheIshigamiFunction) {
+// Morris's mu* at four levels against the mean absolute elementary effect over the whole grid, every
+// other factor at any of its levels. (The sampling methods' regression indices are checked exactly on a
+// linear model below.)
+TEST_F(SimLabTest, MorrisMeasuresTheIshigamiFunction) {
     const double pi = std::numbers::pi;
-    const double src1 = (1 + 0.1 * std::pow(pi, 4) / 5) / (pi / std::sqrt(3.0) * std::sqrt(13.8445));
-    for (const char* method : {"lhs\r\n3 2000", "random\r\n3 2000", "lptau\r\n2048"}) {
-        SCOPED_TRACE(method);
-        const auto indices = Analyse(kIshigamiFactors, 3, method, Ishigami);
-        EXPECT_NEAR(indices[0][0], src1, 0.03);
-        EXPECT_LE(indices[0][2], src1);
-        EXPECT_GE(indices[0][3], src1);
-        EXPECT_NEAR(indices[1][0], 0, 0.03);
-        EXPECT_NEAR(indices[2][0], 0, 0.03);
-    }
     const double levels[] = {0, 1.0 / 3, 2.0 / 3, 1}, delta = 2.0 / 3;
     const auto at = [&](double u) { return -pi + 2 * pi * u; };
     double grid[3] = {0, 0, 0};
