@@ -169,7 +169,7 @@ void CropReader::ReadCropParameters(const FormModel& form, Problems& problems) {
         const Where where{info.control, std::string(info.label)};
         switch (info.controlKind) {
         case ParameterControl::Constant:
-            value = ParseNumber(info.defaultText);
+            value = DefaultParameterValue(info);
             break;
         case ParameterControl::Check:
             value = form.check(info.control) == 0 ? 0 : 1;
@@ -180,7 +180,7 @@ void CropReader::ReadCropParameters(const FormModel& form, Problems& problems) {
         case ParameterControl::Text:
             // A crop sown in the field leaves the transplanting boxes unread, as the day lengths above.
             if (info.transplanting && form.check(ctl::chkTransplanted) == 0) {
-                value = ParseNumber(info.defaultText);
+                value = DefaultParameterValue(info);
                 break;
             }
             if ((info.id == "DLC" || info.id == "DLO") && !readDayLengths) {
