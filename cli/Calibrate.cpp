@@ -331,8 +331,8 @@ std::optional<MeasuredTable> ReadRowMeasured(const std::filesystem::path& file, 
                                              UserInterface& rowUi) {
     auto read = ReadMeasuredTable(file, "a sites table names no sheet: put the measurements first", rowUi);
     if (!read) return std::nullopt;
-    const auto refusals = MeasuredRefusals(read->data, year);
-    for (const std::string& refusal : refusals) rowUi.message(read->source + ": " + refusal);
+    const auto refusals = SeasonYearRefusals(*read, year);
+    for (const std::string& refusal : refusals) rowUi.message(refusal);
     if (!refusals.empty()) return std::nullopt;
     return read;
 }
