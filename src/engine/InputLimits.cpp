@@ -72,7 +72,7 @@ constexpr InputLimit kManagement[] = {
      "a day has 24 hours"},
 };
 
-// Every limit, in the order docs/parameters.md lists them.
+// Every limit, in the order the README lists them.
 const std::vector<InputLimit>& Everything() {
     static const std::vector<InputLimit> all = [] {
         std::vector<InputLimit> list(std::begin(kWeather), std::end(kWeather));

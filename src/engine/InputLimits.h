@@ -1,7 +1,7 @@
 #pragma once
 // The accepted ranges of the inputs that are not crop parameters, each bound with its reason: the
 // weather table's columns, the soil table's and the management fields. The validation, the window's
-// tool tips and the table of docs/parameters.md read them.
+// tool tips and the README's table read them.
 
 #include <optional>
 #include <span>
@@ -30,7 +30,7 @@ std::span<const InputLimit> ManagementLimits();
 // True when the value lies within the limit.
 bool WithinLimit(const InputLimit& limit, double value);
 
-// Every limit, in the order docs/parameters.md lists them.
+// Every limit, in the order the README lists them.
 std::span<const InputLimit> AllInputLimits();
 
 // The limit of a grid column or a control, if it has one.

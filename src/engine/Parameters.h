@@ -1,7 +1,7 @@
 #pragma once
 // The crop parameter registry: the one description of every crop parameter of a run. Validation, the
 // configuration file, the crop workbook, the combination files, the command line's parameter list, the
-// table of docs/parameters.md and the calibration and sensitivity lists all read it, so a label, a bound or a key is
+// README's table and the calibration and sensitivity lists all read it, so a label, a bound or a key is
 // written once.
 
 #include "base/Problems.h"
