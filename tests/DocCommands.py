@@ -132,6 +132,12 @@ def run_file(path, args, failures):
         env.pop("TULO_SIMLAB", None)
         if args.python_path:
             env["PYTHONPATH"] = args.python_path + os.pathsep + env.get("PYTHONPATH", "")
+        if args.python:
+            # The blocks' python3 is the interpreter the package is built for, whatever the PATH holds.
+            shims = os.path.join(scratch, ".bin")
+            os.makedirs(shims)
+            os.symlink(args.python, os.path.join(shims, "python3"))
+            env["PATH"] = shims + os.pathsep + env["PATH"]
         count = 0
         for block in blocks:
             if not args.python_path and "import tulo" in block.text:
@@ -186,6 +192,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--bin", required=True, help="folder of the built tulo-cli and tuloSimLab")
     parser.add_argument("--python-path", default="", help="folder of the built Python package")
+    parser.add_argument("--python", default="", help="the interpreter the blocks' python3 runs")
     parser.add_argument("--examples", required=True, help="the examples folder to copy")
     parser.add_argument("--at-least", type=int, default=1, help="fewest commands the files must hold")
     parser.add_argument("files", nargs="+")
