@@ -688,7 +688,7 @@ void RegisterParametersCommand(CommandLine& line) {
     CLI::App* command = line.app().add_subcommand(
         "parameters", "List the crop parameters with their units, defaults and accepted ranges");
     command->add_flag("--json", formats->json, "Print them as JSON");
-    // The README's table, printed so that a test can keep the README in step with the program.
+    // The table of docs/parameters.md, printed so that a test can keep that page in step with the program.
     command->add_flag("--markdown", formats->markdown)->group("");
     line.add(command, [formats](std::ostream& out, UserInterface&) {
         return Parameters(formats->json       ? ParametersFormat::Json

@@ -109,7 +109,7 @@ enum class ParametersFormat { Table, Json, Markdown };
 
 // The crop parameter registry: an aligned table (id, label, unit, default, min, max), a JSON list of
 // objects (id, label, unit, default, min, max, reason {min, max}, calibration, factor), or the Markdown
-// table of the README (id, label, unit, default, accepted range, reason).
+// table of docs/parameters.md (id, label, unit, default, accepted range, reason).
 int Parameters(ParametersFormat format, std::ostream& out);
 
 // The configuration's crop parameters as a crop workbook (.xlsx, or .csv).

@@ -1,13 +1,15 @@
-# Installs the build into a scratch prefix and fails when an example file the READMEs name (a folder
-# names every file in it) is not installed, or when a manual page or the user guide is missing: the
-# README's commands must work on an installed TULO as they do in the source tree.
+# Installs the build into a scratch prefix and fails when an example file the READMEs or docs/ name (a
+# folder names every file in it) is not installed, or when a gzipped manual page, the user guide, the
+# reference or the copyright file is missing: the documented commands must work on an installed TULO as
+# they do in the source tree.
 # Run as: cmake -DSOURCE_DIR=<repo> -DBUILD_DIR=<build> -DPREFIX=<scratch> -DEXAMPLES=<rel. dir>
 #               -DMAN1=<rel. dir> -DDOCS=<rel. dir> -P InstalledFiles.cmake
 include("${CMAKE_CURRENT_LIST_DIR}/StagedInstall.cmake")
 
 set(bad "")
 set(named "")
-foreach(readme README.md examples/README.md)
+file(GLOB pages RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/docs/*.md")
+foreach(readme README.md examples/README.md ${pages})
     file(READ "${SOURCE_DIR}/${readme}" text)
     string(REGEX MATCHALL "examples/[A-Za-z0-9_./-]*" names "${text}")
     foreach(name IN LISTS names)
@@ -30,14 +32,16 @@ foreach(name IN LISTS named)
         string(APPEND bad "\n  ${name} is not installed as ${EXAMPLES}/${inside}")
     endif()
 endforeach()
-foreach(page tulo.1 tulo-cli.1 tuloSimLab.1)
+foreach(page tulo.1.gz tulo-cli.1.gz tuloSimLab.1.gz)
     if(NOT EXISTS "${PREFIX}/${MAN1}/${page}")
         string(APPEND bad "\n  the manual page ${MAN1}/${page} is not installed")
     endif()
 endforeach()
-if(NOT EXISTS "${PREFIX}/${DOCS}/user-guide.md")
-    string(APPEND bad "\n  the user guide ${DOCS}/user-guide.md is not installed")
-endif()
+foreach(doc user-guide.md command-line.md copyright)
+    if(NOT EXISTS "${PREFIX}/${DOCS}/${doc}")
+        string(APPEND bad "\n  ${DOCS}/${doc} is not installed")
+    endif()
+endforeach()
 list(LENGTH named count)
 if(count LESS 5)
     string(APPEND bad "\n  the READMEs name only ${count} example files: is the pattern still right?")

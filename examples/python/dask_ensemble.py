@@ -1,5 +1,5 @@
 """The ensemble on a Dask cluster: here a local one of two worker processes; for a cluster of machines
-give the scheduler's address (see the README's "Python" section).
+give the scheduler's address (see docs/python.md).
 
     python3 examples/python/dask_ensemble.py [tcp://SCHEDULER:8786]
 """

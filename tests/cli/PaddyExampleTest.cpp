@@ -1,7 +1,7 @@
-// The shipped paddy example (examples/field/paddy.csv, written by make_paddy.py) as README's walk uses it:
-// a change to the engine or to the sites table's reading that breaks the walk fails here rather than in
-// a reader's hands. The stage days are the true cultivar's, exactly, so one set of thermal times must
-// give every treatment's days back.
+// The shipped paddy example (examples/field/paddy.csv, written by make_paddy.py) as the walk of
+// docs/field-data.md uses it: a change to the engine or to the sites table's reading that breaks the walk
+// fails here rather than in a reader's hands. The stage days are the true cultivar's, exactly, so one set of
+// thermal times must give every treatment's days back.
 
 #include "CliFixture.h"
 

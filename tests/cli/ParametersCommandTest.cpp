@@ -1,4 +1,4 @@
-// tulo-cli parameters: the README's table and the JSON list are the registry's.
+// tulo-cli parameters: the documentation's table and the JSON list are the registry's.
 
 #include "CliFixture.h"
 
@@ -21,11 +21,11 @@ protected:
     }
 };
 
-TEST_F(ParametersCommand, TheReadmeShowsTheRegistrysTable) {
+TEST_F(ParametersCommand, TheDocsShowTheRegistrysTable) {
     const std::string table = Output("parameters --markdown");
     ASSERT_NE(table.find("| RUE | Radiation use efficiency (g/MJ) |"), std::string::npos) << table;
-    EXPECT_NE(test::Slurp(TULO_SOURCE_DIR "/README.md").find(table), std::string::npos)
-        << "README.md's crop parameter table differs from `tulo-cli parameters --markdown`:\n"
+    EXPECT_NE(test::Slurp(TULO_SOURCE_DIR "/docs/parameters.md").find(table), std::string::npos)
+        << "docs/parameters.md's crop parameter table differs from `tulo-cli parameters --markdown`:\n"
         << table;
 }
 
