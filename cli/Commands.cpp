@@ -119,6 +119,11 @@ nlohmann::ordered_json SummaryJson(const SeasonSummary& summary) {
         else
             object[std::string(keys[i])] = *number.value;
     }
+    object["frost_days"] = summary.frostDays;
+    object["first_frost"] = summary.firstFrost ? nlohmann::ordered_json(*summary.firstFrost) : nullptr;
+    object["warnings"] = nlohmann::ordered_json::array();
+    for (const SummaryWarning& warning : SummaryWarnings(summary))
+        object["warnings"].push_back({{"kind", warning.kind}, {"text", warning.text}});
     return object;
 }
 

@@ -74,6 +74,19 @@ py::tuple RunDailyPython(const Season& season) {
     const auto& keys = SummaryColumns();
     for (std::size_t i = 0; i < keys.size(); ++i)
         summary[py::str(std::string(keys[i]))] = SummaryValue(series.summaryCells[i]);
+    summary["frost_days"] = py::int_(series.frostDays);
+    if (series.firstFrost)
+        summary["first_frost"] = py::int_(*series.firstFrost);
+    else
+        summary["first_frost"] = py::none();
+    py::list warnings;
+    for (const SummaryWarning& warning : series.warnings) {
+        py::dict entry;
+        entry["kind"] = py::str(std::string(warning.kind));
+        entry["text"] = py::str(warning.text);
+        warnings.append(entry);
+    }
+    summary["warnings"] = warnings;
     return py::make_tuple(ToArray(series.days), columns, summary);
 }
 

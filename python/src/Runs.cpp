@@ -91,7 +91,11 @@ DailySeries RunDaily(const SeasonInputs& inputs) {
     for (int d = run->control.InitialDate; d < run->control.FinalDate; ++d) series.days.push_back(d);
     for (const OutputVariable& variable : DailyOutputVariables())
         series.columns.push_back(ReadColumn(variable, *run));
-    series.summaryCells = SummaryCells(Summarize(*run));
+    const SeasonSummary summary = Summarize(*run);
+    series.summaryCells = SummaryCells(summary);
+    series.frostDays = summary.frostDays;
+    series.firstFrost = summary.firstFrost;
+    series.warnings = SummaryWarnings(summary);
     return series;
 }
 

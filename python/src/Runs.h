@@ -5,6 +5,7 @@
 
 #include "engine/Outputs.h"
 #include "engine/SeasonInputs.h"
+#include "engine/SeasonSummary.h"
 
 #include <cstdint>
 #include <memory>
@@ -25,6 +26,10 @@ struct DailySeries {
     std::vector<std::int32_t> days; // the simulated days of year
     std::vector<DailyColumn> columns;
     std::vector<std::string> summaryCells; // as SummaryColumns() names them
+    // The summary's frost days, first frost and warnings, which follow the cells in `run --json`.
+    int frostDays = 0;
+    std::optional<std::int32_t> firstFrost;
+    std::vector<SummaryWarning> warnings;
 };
 
 // Runs the season; InputRefused, with the command line's words, when a series is not finite.

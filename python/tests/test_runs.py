@@ -41,6 +41,12 @@ def test_summary_equals_run_json(cli, demo):
     import json
 
     assert demo.summary() == json.loads(cli("run", EXAMPLES / "demo.sim", "--json").stdout)
+    # Sown in February's frosts, with a grain filling too long to end: both warnings, as the CLI words them.
+    frozen = tulo.Season.from_file(EXAMPLES / "demo.sim", start=1, end=365, sowing=32).with_params(TSUM2=2000)
+    expected = json.loads(cli("run", EXAMPLES / "demo.sim", "--start", "1", "--end", "365", "--sowing", "32",
+                              "--set", "TSUM2=2000", "--json").stdout)
+    assert frozen.summary() == expected
+    assert [w["kind"] for w in expected["warnings"]] == ["frost", "no_maturity"]
 
 
 def test_with_params_equals_the_set_option_and_leaves_the_season_alone(cli, demo, tmp_path):

@@ -57,8 +57,9 @@ class Season:
     def days(self) -> range: ...
     def run(self) -> pd.DataFrame:
         """Daily series indexed by DOY, with a date column; units as the daily CSV (g/m2, m2/m2, C, cm)."""
-    def summary(self) -> dict[str, int | float | None]:
-        """The keys of ``tulo-cli run --json``: days of year, t/ha, m2/m2, %, days, cm."""
+    def summary(self) -> dict[str, int | float | None | list[dict[str, str]]]:
+        """The keys of ``tulo-cli run --json``: days of year, t/ha, m2/m2, %, days, cm; ``warnings`` a list
+        of ``{"kind", "text"}``."""
 
 def ensemble(
     season: Season,

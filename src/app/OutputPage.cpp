@@ -12,6 +12,7 @@
 #include <QPen>
 #include <QScatterSeries>
 #include <QSplitter>
+#include <QStringList>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -73,6 +74,12 @@ OutputPage::OutputPage(const Grid* report, QWidget* parent) : QWidget(parent) {
     summary_->setObjectName(QStringLiteral("lblSummary"));
     summary_->setWordWrap(true);
     summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    warnings_ = new QLabel;
+    warnings_->setObjectName(QStringLiteral("lblSummaryWarnings"));
+    warnings_->setWordWrap(true);
+    warnings_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    warnings_->setStyleSheet(QStringLiteral("QLabel { background: #f8d7da; color: #842029; padding: 4px; }"));
+    warnings_->hide();
 
     crop_ = new ChartView;
     crop_->setObjectName(QStringLiteral("chartCrop"));
@@ -103,6 +110,7 @@ OutputPage::OutputPage(const Grid* report, QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(stale_);
     layout->addWidget(summary_);
+    layout->addWidget(warnings_);
     layout->addWidget(split, 1);
 }
 
@@ -143,6 +151,11 @@ void OutputPage::showResults(const RunResults& results, int initialDate, const S
                  Tonnes(summary.agbMaturity), Tonnes(summary.paniclesMaturity))
             .arg(summary.laiMax, 0, 'f', 2)
             .arg(summary.sterilityPercent, 0, 'f', 1));
+    QStringList warnings;
+    for (const SummaryWarning& warning : SummaryWarnings(summary))
+        warnings << QStringLiteral("Warning: ") + QString::fromStdString(warning.text);
+    warnings_->setText(warnings.join(QLatin1Char('\n')));
+    warnings_->setVisible(!warnings.isEmpty());
     setStale(false);
 }
 

@@ -44,6 +44,7 @@ private:
     GridTableModel* reportModel_ = nullptr;
     QLabel* stale_ = nullptr;
     QLabel* summary_ = nullptr;
+    QLabel* warnings_ = nullptr; // what makes the summary's figures no harvest's; hidden when nothing does
     std::vector<ChartSeries> cropMarkers_;
 };
 

@@ -2,16 +2,14 @@
 
 namespace tulo {
 
-void ForcedLeafArea::ForceObservedArea(float observedLAI, const OrganBiomass& simulated, float SLA) {
-    // The shares are singles, as the biomasses they scale.
-    const double total = simulated.AGB;
-    const auto leafShare = static_cast<float>(static_cast<double>(simulated.leaves) / total);
-    const auto stemShare = static_cast<float>(static_cast<double>(simulated.stems) / total);
-    const auto panicleShare = static_cast<float>(static_cast<double>(simulated.panicles) / total);
-    forced_.leaves = static_cast<float>(static_cast<double>(observedLAI) / SLA);
-    forced_.AGB = static_cast<float>(static_cast<double>(forced_.leaves) / leafShare);
-    forced_.stems = static_cast<float>(static_cast<double>(forced_.AGB) * stemShare);
-    forced_.panicles = static_cast<float>(static_cast<double>(forced_.AGB) * panicleShare);
+void ForcedLeafArea::ForceObservedArea(float observedLAI, float simulatedLAI, const OrganBiomass& simulated) {
+    // A crop forced with its own area gets a ratio of exactly 1, and so its own biomass back.
+    const double ratio = static_cast<double>(observedLAI) / simulatedLAI;
+    const auto scaled = [ratio](float value) { return static_cast<float>(value * ratio); };
+    forced_.AGB = scaled(simulated.AGB);
+    forced_.leaves = scaled(simulated.leaves);
+    forced_.stems = scaled(simulated.stems);
+    forced_.panicles = scaled(simulated.panicles);
 }
 
 } // namespace tulo

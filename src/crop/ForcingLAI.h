@@ -2,15 +2,17 @@
 // ForcedLeafArea: the crop state a leaf area index observed outside the model (remote sensing, NDVI)
 // implies on its day.
 //
-// | input       | unit   | meaning                                                    |
-// |-------------|--------|------------------------------------------------------------|
-// | observedLAI | m2 m-2 | the observed leaf area index                               |
-// | simulated   | g m-2  | the day's simulated above-ground, leaf, stem, panicle mass |
-// | SLA         | m2 g-1 | specific leaf area of the day                              |
+// | input        | unit   | meaning                                                    |
+// |--------------|--------|------------------------------------------------------------|
+// | observedLAI  | m2 m-2 | the observed leaf area index                               |
+// | simulatedLAI | m2 m-2 | the day's simulated green area index                       |
+// | simulated    | g m-2  | the day's simulated above-ground, leaf, stem, panicle mass |
 //
-// Output: the forced above-ground, leaf, stem and panicle biomass (g m-2): the leaves carry the observed
-// area at the given SLA, and the organs keep the day's simulated shares of the total. The caller refuses
-// a day whose total or leaf biomass is 0.
+// Output: the forced above-ground, leaf, stem and panicle biomass (g m-2). The observed area is green
+// leaf at the day's SLA, as is the simulated one, so the green leaves and with them the whole crop grow
+// or shrink by observedLAI / simulatedLAI; the organs keep the day's simulated shares of the total. The
+// leaf biomass holds the dead leaves too, which carry no area: dividing green leaves by it would shrink a
+// crop forced with its own area. The caller refuses a day whose total biomass or area is 0.
 
 namespace tulo {
 
@@ -24,7 +26,7 @@ struct OrganBiomass {
 
 class ForcedLeafArea {
 public:
-    void ForceObservedArea(float observedLAI, const OrganBiomass& simulated, float SLA);
+    void ForceObservedArea(float observedLAI, float simulatedLAI, const OrganBiomass& simulated);
 
     const OrganBiomass& GetForcedBiomass() const { return forced_; }
 

@@ -353,6 +353,11 @@ void DayContext::Accumulate(std::int32_t d) {
 void DayContext::Transplant(std::int32_t d) {
     if (!manag.Transplanted || d != manag.TransplantingDate || s.CropFinished) return;
     const auto scaled = [&](float value) { return ToSingle(static_cast<double>(value) * transplantedShare); };
+    // The day's growth too: tomorrow's organs and leaf area are split from it, and the field holds its
+    // share of it as of everything else the seedbed grew, so that its organs add up to its biomass and
+    // its first canopy follows its density.
+    o.AGBdayRad[d] = scaled(o.AGBdayRad[d]);
+    o.AGBday[d] = scaled(o.AGBday[d]);
     o.AGB[d] = scaled(o.AGB[d]);
     o.Leaves[d] = scaled(o.Leaves[d]);
     o.Stems[d] = scaled(o.Stems[d]);

@@ -4,7 +4,6 @@
 
 #include "base/Numbers.h"
 #include "crop/ForcingLAI.h"
-#include "crop/LeafArea.h"
 #include "engine/Parameters.h"
 
 #include <algorithm>
@@ -52,9 +51,11 @@ std::optional<ForcedDay> Forcing(const RunState& run, const LaiPoint& point, Inp
     if (o.AGB[d] == 0)
         return refuse("its simulated above-ground biomass is 0, so there is nothing to rescale.");
     if (o.Leaves[d] == 0) return refuse("its simulated leaf biomass is 0, so there is nothing to rescale.");
-    const float sla = LeafAreaAndPartitioning::SpecificLeafArea(run.crop.SLA0, run.crop.SLA035, o.DVS[d]);
+    if (!(o.LAI[d] > 0))
+        return refuse("its simulated leaf area index is " + ShortestText(o.LAI[d]) +
+                      ", so there is no green area to compare.");
     ForcedLeafArea forcing;
-    forcing.ForceObservedArea(point.lai, {o.AGB[d], o.Leaves[d], o.Stems[d], o.Panicles[d]}, sla);
+    forcing.ForceObservedArea(point.lai, o.LAI[d], {o.AGB[d], o.Leaves[d], o.Stems[d], o.Panicles[d]});
     const OrganBiomass& biomass = forcing.GetForcedBiomass();
     ForcedDay forced{d, point.lai, biomass.AGB, biomass.leaves, biomass.stems, biomass.panicles};
     if (!std::isfinite(forced.AGB) || !std::isfinite(forced.stems) || !std::isfinite(forced.panicles))

@@ -1,7 +1,8 @@
 #pragma once
 // Forcing the simulated leaf area with exogenous values (remote sensing, NDVI): on a forcing day the
-// leaf biomass becomes LAI / SLA and the total and organ biomasses are rescaled with the day's simulated
-// organ shares; the season then continues from the next day with that corrected state.
+// green leaves become LAI / SLA, and the total and organ biomasses are rescaled with them, keeping the
+// day's simulated organ shares; the season then continues from the next day with that corrected state.
+// A forcing with the day's own simulated LAI changes nothing.
 //
 // A forced season continues exactly as the uninterrupted season would have continued from the end of
 // the forcing day: the loop's carry-over values (blast, CropActive), the soil layers' water and every
@@ -34,8 +35,8 @@ struct ForcingOutcome {
 
 // What forcing `point` would write, computed on a finished season's series without changing it (the
 // window shows it before asking for confirmation); a problem naming the day when the day is not
-// simulated, the crop has ended by then, the day's above-ground or leaf biomass is 0 (nothing to
-// rescale) or the LAI is negative.
+// simulated, the crop has ended by then, the day's above-ground or leaf biomass or its simulated LAI is
+// 0 (nothing to rescale) or the LAI is negative.
 std::optional<ForcedDay> PreviewForcing(const RunState& run, const LaiPoint& point,
                                         InputProblem* problem = nullptr);
 

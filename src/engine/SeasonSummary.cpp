@@ -91,6 +91,13 @@ SeasonSummary Summarize(const RunState& run) {
     s.sterilityPercent = 100.0 * Largest(o.SterilityCum, first, to);
     const std::int32_t standing = s.cropEnd ? end : s.lastDay;
     for (std::int32_t d = s.sowing; d <= standing; ++d) s.blastInfectionDays += o.InfectionInProgress[d];
+    // The air's, not the floodwater's: frost kills the leaves above the water.
+    for (std::int32_t d = s.sowing; d <= standing; ++d) {
+        if (!(run.weather.TminAir[d] < 0)) continue;
+        if (s.frostDays++ == 0) s.firstFrost = d;
+    }
+    // A crop harvested by its stage at harvest before maturity was meant to end there.
+    s.immature = !s.maturity && !s.cropEnd && s.sowing <= s.lastDay;
 
     if (s.maturity) {
         const std::int32_t m = *s.maturity;
@@ -140,7 +147,26 @@ std::string FormatSummary(const SeasonSummary& s) {
     text += "Spikelet sterility:   " + number(s.sterilityPercent, 1) + " %\n";
     text += "Blast infection days: " + std::to_string(s.blastInfectionDays) + " (while the crop stood)\n";
     text += "Final water level:    " + number(s.finalWaterLevel, 2) + " cm\n";
+    for (const SummaryWarning& warning : SummaryWarnings(s)) text += "Warning: " + warning.text + "\n";
     return text;
+}
+
+std::vector<SummaryWarning> SummaryWarnings(const SeasonSummary& s) {
+    std::vector<SummaryWarning> warnings;
+    if (s.firstFrost) {
+        const std::int32_t d = *s.firstFrost;
+        warnings.push_back({"frost", "the air Tmin fell below 0 °C on " + std::to_string(s.frostDays) +
+                                         (s.frostDays == 1 ? " day" : " days") +
+                                         " while the crop stood, first on DOY " + std::to_string(d) + " (" +
+                                         DayMonthText(d) +
+                                         "); rice does not survive frost, so the figures after it are "
+                                         "not a crop's."});
+    }
+    if (s.immature)
+        warnings.push_back({"no_maturity", "the crop did not reach maturity by the last simulated day, DOY " +
+                                               std::to_string(s.lastDay) + " (" + DayMonthText(s.lastDay) +
+                                               "); its figures are those of a standing crop."});
+    return warnings;
 }
 
 const std::vector<std::string_view>& SummaryColumns() {

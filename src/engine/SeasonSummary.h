@@ -31,12 +31,26 @@ struct SeasonSummary {
     // finished.
     std::int32_t endOfCropDay = 0;
     double endOfCropAGB = 0; // t/ha
+    // What a reader of the figures above must be told: the days the air Tmin fell below 0 °C while the
+    // crop stood (from sowing to the end of the crop, or to the last day), the first of them; and a crop
+    // still standing on the last day short of maturity, so that its figures are no harvest's.
+    int frostDays = 0;
+    std::optional<std::int32_t> firstFrost;
+    bool immature = false;
 };
 
 SeasonSummary Summarize(const RunState& run);
 
-// Several lines of "label: value" text, for the command line.
+// Several lines of "label: value" text, for the command line, ending with the warnings.
 std::string FormatSummary(const SeasonSummary& summary);
+
+// One sentence per warning of the summary, in a fixed order (frost, then no maturity); none for a season
+// that matured free of frost.
+struct SummaryWarning {
+    std::string_view kind; // "frost" or "no_maturity"
+    std::string text;
+};
+std::vector<SummaryWarning> SummaryWarnings(const SeasonSummary& summary);
 
 // The summary as named values, for JSON and for tables of many seasons: the keys, and the values as
 // texts that read back exactly (empty for a stage not reached or a value that has none).

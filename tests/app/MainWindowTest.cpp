@@ -80,6 +80,41 @@ private slots:
         QVERIFY(s.find<QLabel>("lblStale")->isHidden());
     }
 
+    // The demo's weather freezes in early February; sown on 1 February with a grain filling too long to
+    // end by the last day, its crop gets both warnings beside the summary, shown in the window.
+    void aCropThroughFrostOrShortOfMaturityIsWarnedOfBesideTheSummary() {
+        const Session s = Open();
+        s.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(s.window.get()));
+        s.trigger("mnuRun");
+        auto* warnings = s.find<QLabel>("lblSummaryWarnings");
+        QVERIFY(!warnings->isVisible());
+        const auto season = [&](const char* initial, const char* final, const char* sowing,
+                                const char* tsum2) {
+            s.form().setText(ctl::txtInitialDate, initial);
+            s.form().setText(ctl::txtFinalDate, final);
+            s.form().setText(ctl::txtSowingDate, sowing);
+            s.form().setText(ctl::txtTSUM2, tsum2);
+        };
+        season("1", "365", "32", "2000");
+        s.trigger("mnuRun");
+        QCOMPARE(s.window->pages()->currentIndex(), static_cast<int>(Page::Output));
+        QVERIFY(warnings->isVisible());
+        const QStringList lines = warnings->text().split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 2);
+        QVERIFY2(lines[0].startsWith(QStringLiteral("Warning: the air Tmin fell below 0 °C on ")),
+                 qPrintable(lines[0]));
+        QVERIFY2(lines[0].contains(QStringLiteral("first on DOY 36 (5 Feb)")), qPrintable(lines[0]));
+        QVERIFY2(lines[1].startsWith(QStringLiteral(
+                     "Warning: the crop did not reach maturity by the last simulated day, DOY 364")),
+                 qPrintable(lines[1]));
+
+        // Back to the demo's own dates: a season that matures free of frost shows none.
+        season("100", "300", "120", "500");
+        s.trigger("mnuRun");
+        QVERIFY(!warnings->isVisible());
+    }
+
     void missingFieldsGiveOneMessageEachInOrderAndNoRun() {
         const Session s = Open(QString());
         s.trigger("mnuRun");

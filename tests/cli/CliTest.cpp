@@ -58,8 +58,12 @@ TEST_F(Cli, RunPrintsTheSeasonAndWritesTheDailySeriesAndReport) {
     EXPECT_EQ(keys, (std::vector<std::string>{"sowing", "emergence", "flowering", "maturity", "crop_end",
                                               "agb_maturity", "panicles_maturity", "harvest_index", "agb_max",
                                               "lai_max", "sterility_percent", "blast_infection_days",
-                                              "final_water_level", "agb_end_of_crop"}));
+                                              "final_water_level", "agb_end_of_crop", "frost_days",
+                                              "first_frost", "warnings"}));
     EXPECT_EQ(summary["maturity"], 277);
+    EXPECT_EQ(summary["frost_days"], 0);
+    EXPECT_TRUE(summary["first_frost"].is_null());
+    EXPECT_EQ(summary["warnings"], nlohmann::ordered_json::array());
     EXPECT_EQ(summary["crop_end"], 277);
     EXPECT_NEAR(summary["harvest_index"].get<double>(), 0.376, 0.001);
     EXPECT_NEAR(summary["agb_maturity"].get<double>(), summary["agb_max"].get<double>(), 1e-9);
@@ -77,6 +81,29 @@ TEST_F(Cli, RunPrintsTheSeasonAndWritesTheDailySeriesAndReport) {
     const std::string reportText = Slurp(report);
     EXPECT_EQ(reportText.rfind("DOY,Date,DVS (-),AGB tot (tAGB/ha),", 0), 0u);
     EXPECT_NE(reportText.find("\n100,10 Apr,"), std::string::npos); // the first simulated day
+}
+
+// The demo's weather freezes in January, February and December: sown on 1 February and grown too slowly
+// to mature, the crop stands through the frosts of DOY 36 and 40 and is still green on the last day.
+TEST_F(Cli, ACropThroughFrostOrShortOfMaturityIsWarnedOfInTheSummaryAndItsJson) {
+    const std::string season = "run " + kDemo + " --start 1 --end 365 --sowing 32 --set TSUM2=2000";
+    const Outcome text = Run(season);
+    ASSERT_EQ(text.status, 0) << text.err;
+    EXPECT_NE(text.out.find("\nWarning: the air Tmin fell below 0 °C on "), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("first on DOY 36 (5 Feb)"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("\nWarning: the crop did not reach maturity by the last simulated day, DOY 364"),
+              std::string::npos)
+        << text.out;
+
+    const Outcome json = Run(season + " --json");
+    ASSERT_EQ(json.status, 0) << json.err;
+    const auto summary = nlohmann::ordered_json::parse(json.out);
+    EXPECT_GE(summary["frost_days"].get<int>(), 2);
+    EXPECT_EQ(summary["first_frost"], 36);
+    ASSERT_EQ(summary["warnings"].size(), 2u) << json.out;
+    EXPECT_EQ(summary["warnings"][0]["kind"], "frost");
+    EXPECT_EQ(summary["warnings"][1]["kind"], "no_maturity");
+    EXPECT_NE(text.out.find(summary["warnings"][1]["text"].get<std::string>()), std::string::npos);
 }
 
 TEST_F(Cli, InvalidInputsExitWithTwoAndWriteNothing) {

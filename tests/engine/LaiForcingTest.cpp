@@ -156,6 +156,43 @@ TEST(LaiForcing, ASeasonRunInPiecesWithItsOwnStateWrittenBackIsTheSeasonRunAtOnc
     }
 }
 
+// The observed area is green leaf, as the simulated LAI is, while the leaf biomass keeps the dead leaves:
+// a season forced on any day with its own LAI is the season itself, and a greater or smaller LAI makes a
+// greater or smaller crop from that day to its end. The transplanted paddy's field is one too.
+TEST(LaiForcing, ASeasonForcedWithItsOwnLaiIsItselfAndMoreLaiMakesMoreCrop) {
+    for (const char* example : {"demo.sim", "flooded.sim", "field/paddy.sim"}) {
+        const auto inputs = CompiledExample(example);
+        ASSERT_NE(inputs, nullptr) << example;
+        const auto base = Season(*inputs);
+        const DailyOutputs& b = base->out;
+        const int first = base->control.InitialDate, last = base->control.FinalDate - 1;
+        int forcedDays = 0, end = 0;
+        for (int d = first; d <= last; ++d) {
+            if (end == 0 && b.DVS[d] >= base->crop.DVSEND) end = d;
+            const LaiPoint own{d, b.LAI[d]};
+            if (!PreviewForcing(*base, own)) continue;
+            ++forcedDays;
+            const auto forced = Forced(*inputs, {own});
+            EXPECT_EQ(FirstDifference(*base, *forced, 1, kLastDay), "") << example << " forced on DOY " << d;
+        }
+        EXPECT_GT(forcedDays, 100) << example;
+        ASSERT_GT(end, first) << example;
+        for (const int d : {end - 100, end - 50, end - 7}) {
+            const auto more = Forced(*inputs, {{d, 1.2f * b.LAI[d]}});
+            const auto less = Forced(*inputs, {{d, 0.8f * b.LAI[d]}});
+            const DailyOutputs &m = more->out, &l = less->out;
+            for (const int day : {d, end - 1}) {
+                EXPECT_GT(m.AGB[day], b.AGB[day]) << example << " forced on DOY " << d << ", DOY " << day;
+                EXPECT_LT(l.AGB[day], b.AGB[day]) << example << " forced on DOY " << d << ", DOY " << day;
+                EXPECT_GT(m.Leaves[day], b.Leaves[day]) << example << " forced on DOY " << d;
+                EXPECT_LT(l.Leaves[day], b.Leaves[day]) << example << " forced on DOY " << d;
+            }
+            EXPECT_GT(m.Panicles[end - 1], b.Panicles[end - 1]) << example << " forced on DOY " << d;
+            EXPECT_LT(l.Panicles[end - 1], b.Panicles[end - 1]) << example << " forced on DOY " << d;
+        }
+    }
+}
+
 // A table of two columns holding these rows.
 Grid Table(const std::vector<std::pair<const char*, const char*>>& rows) {
     Grid grid(static_cast<int>(rows.size()), 2);

@@ -107,6 +107,47 @@ TEST(SeasonSummary, ReadsRealSeasonsAsDayByDay) {
     }
 }
 
+std::vector<std::string> WarningKinds(const SeasonSummary& summary) {
+    std::vector<std::string> kinds;
+    for (const SummaryWarning& w : SummaryWarnings(summary)) kinds.emplace_back(w.kind);
+    return kinds;
+}
+
+// The demo sows on DOY 120 and its crop ends on 277, frost-free. A frost counts from the sowing day to the
+// end of the crop, in the air (the floodwater's minimum is warmer); a crop still short of maturity on the
+// last day is named, one harvested by its stage at harvest is not.
+TEST(SeasonSummary, WarnsOfFrostWhileTheCropStandsAndOfACropThatDoesNotMature) {
+    const auto inputs = test::CompiledExample("demo.sim");
+    auto run = std::make_unique<RunState>();
+    RunSeason(*inputs, {}, *run);
+    SeasonSummary summary = Summarize(*run);
+    EXPECT_TRUE(SummaryWarnings(summary).empty());
+    EXPECT_EQ(FormatSummary(summary).find("Warning"), std::string::npos);
+
+    for (const int d : {119, 150, 160, 277, 278}) run->weather.TminAir[d] = -1.5f;
+    run->weather.Tmin[170] = -3; // a working value only
+    summary = Summarize(*run);
+    EXPECT_EQ(summary.frostDays, 3);
+    EXPECT_EQ(summary.firstFrost, 150);
+    EXPECT_EQ(WarningKinds(summary), std::vector<std::string>{"frost"});
+    EXPECT_NE(FormatSummary(summary).find("\nWarning: the air Tmin fell below 0 °C on 3 days while the crop "
+                                          "stood, first on DOY 150 (30 May)"),
+              std::string::npos)
+        << FormatSummary(summary);
+
+    run = std::make_unique<RunState>(); // with the demo's own weather
+    RunSeason(*inputs, std::vector<ParameterValue>{{ParameterIndex("TSUM2"), 2000}}, *run);
+    summary = Summarize(*run);
+    EXPECT_FALSE(summary.maturity);
+    EXPECT_EQ(WarningKinds(summary), std::vector<std::string>{"no_maturity"});
+    EXPECT_NE(FormatSummary(summary).find(
+                  "\nWarning: the crop did not reach maturity by the last simulated day, DOY 299 (26 Oct)"),
+              std::string::npos)
+        << FormatSummary(summary);
+    RunSeason(*inputs, std::vector<ParameterValue>{{ParameterIndex("DVSEND"), 1}}, *run);
+    EXPECT_TRUE(SummaryWarnings(Summarize(*run)).empty());
+}
+
 TEST(SeasonSummary, ReadsAwkwardSeriesAsDayByDay) {
     std::mt19937 random(11);
     const auto uniform = [&](double low, double high) {

@@ -65,6 +65,42 @@ TEST(Transplanting, TheFieldTakesItsShareOfTheSeedbedAndDevelopmentWaitsOutTheSh
     for (int d = 125; d < 300; ++d) EXPECT_GE(f.LAI[d], 0) << d;
 }
 
+// The organs are built from yesterday's growth, so on every day they hold the biomass of the day before;
+// the day after transplanting splits the seedbed's last growth, which the field holds in its share as it
+// holds the rest. One seedling per hill, where the seedbed's day weighs most against the field's crop.
+TEST(Transplanting, TheFieldsOrgansAddUpToItsBiomassAndItsFirstDaysFollowItsDensity) {
+    const auto field = [](float hills) {
+        SeasonInputs inputs = Transplanted(100, 125);
+        inputs.crop.NPLH = 1;
+        inputs.crop.NH = hills;
+        return SimulatedSeason(inputs);
+    };
+    const auto sparse = field(25), dense = field(75);
+    for (const auto* run : {sparse.get(), dense.get()}) {
+        const DailyOutputs& o = run->out;
+        const int end = FirstDayAtOrAbove(o, run->crop.DVSEND);
+        ASSERT_GT(end, 200);
+        // The day before transplanting is the seedbed's, per m2 of seedbed.
+        const double share = run->crop.NH / 1000.0;
+        for (int d = 101; d < end; ++d) {
+            const double organs = static_cast<double>(o.Leaves[d]) + o.Stems[d] + o.Panicles[d];
+            const double before = (d == 125 ? share : 1.0) * o.AGB[d - 1];
+            EXPECT_NEAR(organs, before, 1e-4 * before + 1e-6) << "NH " << run->crop.NH << ", " << d;
+        }
+    }
+    // Three times the hills: three times the crop and its canopy on the first field day, whose green area
+    // is the transplanted one and the seedbed's last leaves.
+    const DailyOutputs &s = sparse->out, &t = dense->out;
+    for (const int d : {125, 126}) {
+        EXPECT_NEAR(t.LAI[d] / s.LAI[d], 3.0, 1e-5) << d;
+        EXPECT_NEAR(t.Leaves[d] / s.Leaves[d], 3.0, 1e-5) << d;
+        EXPECT_NEAR(t.Stems[d] / s.Stems[d], 3.0, 1e-5) << d;
+    }
+    EXPECT_NEAR(t.LAIday[126] / s.LAIday[126], 3.0, 1e-5);
+    // The field's own growth saturates with its canopy, but not within its first days.
+    for (int d = 126; d <= 130; ++d) EXPECT_NEAR(t.AGB[d] / s.AGB[d], 3.0, 0.05) << d;
+}
+
 TEST(Transplanting, TheParametersChangeTheShareAndTheShock) {
     SeasonInputs inputs = Transplanted(100, 125);
     inputs.crop.NPLSB = 500;
