@@ -125,7 +125,10 @@ void PrintUncertainty(const CalibrationUncertainty& u, const std::vector<std::st
             out << "se " << Rounded(p.se) << ", " << Rounded(p.low) << " to " << Rounded(p.high);
         else
             out << "se infinite";
-        if (!p.identifiable) out << " - not identifiable from these data";
+        if (p.atBound)
+            out << " - at its bound";
+        else if (!p.identifiable)
+            out << " - not identifiable from these data";
         out << '\n';
     }
     if (names.size() < 2) return;
@@ -150,6 +153,7 @@ void PrintCalibration(const CalibrationResult& calibration, ObjectiveKind object
     for (std::size_t k = 0; k < names.size(); ++k)
         out << names[k] << ": " << CalibratedText(outcome.rounded[k]) << '\n';
     out << "Objective (" << ObjectiveKindName(objective) << "): " << ShortestText(outcome.objective) << '\n';
+    out << "Search: " << SearchEnd(outcome) << '\n';
     out << "Model runs: " << outcome.runs << " in " << ShortestText(std::round(seconds * 1000) / 1000)
         << " s (" << static_cast<long long>(seconds > 0 ? static_cast<double>(outcome.runs) / seconds : 0)
         << " per second)\n";
@@ -157,17 +161,35 @@ void PrintCalibration(const CalibrationResult& calibration, ObjectiveKind object
         << (outcome.seed >= 0 ? std::to_string(outcome.seed)
                               : "none (the standard simplex draws no random numbers)")
         << '\n';
-    out << "Trace: " << calibration.traceFile.string() << '\n';
-    if (calibration.uncertainty) PrintUncertainty(*calibration.uncertainty, names, out);
+    // A trace that was not written is not named: the file there, if any, is another search's.
+    if (!calibration.traceFile.empty()) out << "Trace: " << calibration.traceFile.string() << '\n';
+    if (calibration.uncertainty)
+        PrintUncertainty(*calibration.uncertainty, names, out);
+    else if (!outcome.stopped)
+        out << "Uncertainty: " << kNoIntervals << '\n';
+}
+
+// True when --trace names none of the inputs nor --save's file; otherwise the refusal is shown.
+bool TraceSpares(const std::optional<std::string>& trace, std::vector<NamedPath> inputs,
+                 const std::optional<std::string>& save, UserInterface& ui) {
+    if (!trace) return true;
+    if (save) inputs.push_back({"--save", *save});
+    if (const auto refusal = OutputRefusal({"--trace", *trace}, inputs)) {
+        ui.message(*refusal);
+        return false;
+    }
+    return true;
 }
 
 // The search of several sites or rows, which keeps its "Trip" folder as the multi-site window does.
 CalibrationRequest MultiSiteRequest(CalibrationSettings settings, std::vector<CalibrationDataSet> dataSets,
                                     std::vector<ParameterChoice> choices, const SearchMethod& method,
-                                    std::optional<int> seed) {
+                                    std::optional<int> seed, const std::optional<std::string>& trace) {
     CalibrationRequest request{std::move(settings), std::move(dataSets), std::move(choices),
-                               method.genetic,      std::nullopt,        true};
+                               method.genetic,      std::nullopt,        true,
+                               std::nullopt};
     if (seed) request.seed = *seed;
+    if (trace) request.traceFile = *trace;
     return request;
 }
 
@@ -262,6 +284,7 @@ int Calibrate(const CalibrateOptions& options, std::ostream& out, UserInterface&
     inputs.push_back({"--agb", options.agb});
     if (options.lai) inputs.push_back({"--lai", *options.lai});
     if (!SaveSpares(options.save, inputs, ui)) return kFailure;
+    if (!TraceSpares(options.search.trace, inputs, options.save, ui)) return kFailure;
 
     FormModel form;
     int status = kSuccess;
@@ -275,8 +298,9 @@ int Calibrate(const CalibrateOptions& options, std::ostream& out, UserInterface&
     }
     const auto measured = ReadMeasurements(options, changes.year, ui, status);
     if (!measured) return status;
-    const CalibrationRequest request =
+    CalibrationRequest request =
         SeasonCalibration(compiled, *measured, std::move(choices), *method, options.search.seed);
+    if (options.search.trace) request.traceFile = *options.search.trace;
     for (const std::string& note : MeasurementNotes(request.settings, request.dataSets)) ui.message(note);
     return SearchAndReport(request, options.search.threads, options.save, form, options.json, out, ui);
 }
@@ -412,6 +436,18 @@ int SaveRows(const SitesTable& table, const std::filesystem::path& saveDir,
     return kSuccess;
 }
 
+// The files a sites table's search reads: the table and each row's own.
+std::vector<NamedPath> SitesInputPaths(const CalibrateSitesOptions& options, const SitesTable& table) {
+    std::vector<NamedPath> inputs = {{"the sites table", *options.sites}};
+    for (const SiteRow& row : table.rows) {
+        inputs.push_back({row.prefix + "its config", row.config});
+        if (row.agb) inputs.push_back({row.prefix + "its agb", *row.agb});
+        if (row.lai) inputs.push_back({row.prefix + "its lai", *row.lai});
+        if (row.season.weather) inputs.push_back({row.prefix + "its weather", *row.season.weather});
+    }
+    return inputs;
+}
+
 int CalibrateSitesTable(const CalibrateSitesOptions& options, std::ostream& out, UserInterface& ui) {
     const auto shared = ParseParams(options.params, ui);
     if (!shared) return kInvalidInputs;
@@ -428,12 +464,14 @@ int CalibrateSitesTable(const CalibrateSitesOptions& options, std::ostream& out,
     if (!table) return kFailure;
     if (options.saveDir)
         if (const int checked = CheckSaveDir(options, *table, ui); checked != kSuccess) return checked;
+    if (!TraceSpares(options.search.trace, SitesInputPaths(options, *table), std::nullopt, ui))
+        return kFailure;
 
     CalibrationSettings settings;
     settings.objective = method->objective;
     settings.withLai = options.withLai;
-    settings.agbWeight = 1;
-    settings.laiWeight = options.withLai ? 1 : 0;
+    settings.agbWeight = options.withLai ? options.agbWeight : 1;
+    settings.laiWeight = options.withLai ? options.laiWeight : 0;
     SitesSearch search;
     search.forms.resize(table->rows.size());
     for (const ParamText& param : *shared)
@@ -454,7 +492,7 @@ int CalibrateSitesTable(const CalibrateSitesOptions& options, std::ostream& out,
             return SaveRows(*table, saveDir, choices, rounded, search.forms, ui);
         };
     return SearchAndReport(MultiSiteRequest(std::move(settings), std::move(search.dataSets), choices, *method,
-                                            options.search.seed),
+                                            options.search.seed, options.search.trace),
                            options.search.threads, std::nullopt, search.forms.front(), options.json, out, ui,
                            &siteValues);
 }
@@ -564,6 +602,8 @@ int CalibrateSites(const CalibrateSitesOptions& options, std::ostream& out, User
     const auto resolve = [&](const std::string& name) { return (folder / Trim(name)).string(); };
     if (options.save && !SaveSpares(options.save, CfgInputPaths(options, cfg, count, resolve), ui))
         return kFailure;
+    if (!TraceSpares(options.search.trace, CfgInputPaths(options, cfg, count, resolve), options.save, ui))
+        return kFailure;
 
     CalibrationSettings settings;
     settings.objective = method->objective;
@@ -584,9 +624,9 @@ int CalibrateSites(const CalibrateSitesOptions& options, std::ostream& out, User
             read != kSuccess)
             return read;
     for (const std::string& note : MeasurementNotes(settings, dataSets)) ui.message(note);
-    return SearchAndReport(
-        MultiSiteRequest(std::move(settings), std::move(dataSets), *choices, *method, options.search.seed),
-        options.search.threads, options.save, base, options.json, out, ui);
+    return SearchAndReport(MultiSiteRequest(std::move(settings), std::move(dataSets), *choices, *method,
+                                            options.search.seed, options.search.trace),
+                           options.search.threads, options.save, base, options.json, out, ui);
 }
 
 namespace {
@@ -710,6 +750,9 @@ void AddSearchOptions(CLI::App* command, SearchOptions& search) {
                         "Genetic simplex: N,ITERATIONS,GENERATIONS,REDUCTION,INCREASE,RANDOM");
     AddWholeOption(command, "--seed", search.seed, 0, "Seed of the random numbers (default: the clock)");
     AddThreadsOption(command, search.threads);
+    command->add_option("--trace", search.trace,
+                        "Write the search's trace here (default: a file of its own in TULO's data folder, "
+                        "named in the result)");
 }
 
 } // namespace
@@ -802,7 +845,18 @@ void RegisterCalibrateSitesCommand(CommandLine& line) {
         ->add_option("--save-dir", options->saveDir,
                      "With --sites: write each row's configuration with its calibrated values as NAME.sim")
         ->needs(table);
-    command->add_flag("--with-lai", options->withLai, "Add the sites' LAI indices to the objective");
+    CLI::Option* withLai =
+        command->add_flag("--with-lai", options->withLai, "Add the sites' LAI indices to the objective");
+    command
+        ->add_option("--agb-weight", options->agbWeight,
+                     "With --sites: weight of the AGB indices (default 1)")
+        ->needs(table)
+        ->needs(withLai);
+    command
+        ->add_option("--lai-weight", options->laiWeight,
+                     "With --sites: weight of the LAI indices (default 1)")
+        ->needs(table)
+        ->needs(withLai);
     AddSearchOptions(command, options->search);
     command
         ->add_option("--save", options->save,

@@ -24,6 +24,7 @@ struct SearchOptions {
     std::optional<std::string> genetic; // "N,ITERATIONS,GENERATIONS,REDUCTION,INCREASE,RANDOM"
     std::optional<int> seed;
     int threads = 0;
+    std::optional<std::string> trace; // the trace file; none: one of the search's own in the data folder
 };
 
 struct CalibrateOptions {
@@ -59,6 +60,8 @@ struct CalibrateSitesOptions {
     std::vector<std::string> perSite;   // a value for each row, the initial one the row's own by default
     std::optional<std::string> saveDir; // each row's configuration with its values, as NAME.sim
     bool withLai = false;               // the objective adds the sites' LAI indices
+    double agbWeight = 1;               // with --sites and --with-lai: the weights of the two indices
+    double laiWeight = 1;
     SearchOptions search;
     std::optional<std::string> save; // the configuration with the calibrated values
     bool json = false;

@@ -52,6 +52,7 @@ struct CalibrateArguments {
     std::optional<std::string> genetic;
     std::optional<int> seed;
     int threads = 0;
+    std::optional<std::string> trace; // the trace file; none: one of the search's own
 };
 
 // The request, refused in the order and words of the command line.
@@ -74,6 +75,7 @@ CalibrationRequest RequestOf(const Season& season, const CalibrateArguments& arg
         SeasonCalibration(season.sharedInputs(), measured, std::move(choices), method, arguments.seed);
     for (std::string& note : MeasurementNotes(request.settings, request.dataSets))
         notes.push_back(std::move(note));
+    if (arguments.trace) request.traceFile = *arguments.trace;
     return request;
 }
 
@@ -112,14 +114,15 @@ void RegisterCalibrate(py::module_& module) {
         [](const Season& season, const MeasuredSource& agb, const std::vector<std::string>& params,
            const std::optional<MeasuredSource>& lai, std::optional<int> agbSheet, std::optional<int> laiSheet,
            double agbWeight, double laiWeight, const std::string& objective,
-           const std::optional<std::string>& genetic, std::optional<int> seed, int threads) {
+           const std::optional<std::string>& genetic, std::optional<int> seed, int threads,
+           const std::optional<std::string>& trace) {
             return CalibratePython(season, {agb, lai, params, agbSheet, laiSheet, agbWeight, laiWeight,
-                                            objective, genetic, seed, threads});
+                                            objective, genetic, seed, threads, trace});
         },
         py::arg("season"), py::arg("agb"), py::arg("params"), py::arg("lai") = py::none(),
         py::arg("agb_sheet") = py::none(), py::arg("lai_sheet") = py::none(), py::arg("agb_weight") = 1.0,
         py::arg("lai_weight") = 1.0, py::arg("objective") = "RRMSE", py::arg("genetic") = py::none(),
-        py::arg("seed") = py::none(), py::arg("threads") = 0);
+        py::arg("seed") = py::none(), py::arg("threads") = 0, py::arg("trace") = py::none());
 }
 
 } // namespace tulo::python

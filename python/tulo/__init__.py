@@ -283,7 +283,7 @@ def _measured_table(table):
 def calibrate(season: Season, agb, params: Mapping[str, Sequence[float]], *, lai=None,
               agb_sheet: int | None = None, lai_sheet: int | None = None, agb_weight: float = 1.0,
               lai_weight: float = 1.0, objective: str = "RRMSE", genetic=None, seed: int | None = None,
-              threads: int | None = None) -> dict:
+              threads: int | None = None, trace=None) -> dict:
     """Calibrates crop parameters against the season's measured biomass (and leaf area index), as
     ``tulo-cli calibrate --json``, by the simplex.
 
@@ -295,13 +295,16 @@ def calibrate(season: Season, agb, params: Mapping[str, Sequence[float]], *, lai
     must lie above the minimum and at most the maximum, the initial one defaulting to the season's.
     ``objective`` is ``"RRMSE"`` or ``"RRMSE + CV on Last Point"``; ``genetic`` the genetic simplex's
     ``(N, ITERATIONS, GENERATIONS, REDUCTION, INCREASE, RANDOM)`` or its text ``"20,100,3,0.5,1.5,0.1"``,
-    with ``seed`` its random numbers' (default: the clock's); ``threads`` None uses every core.
+    with ``seed`` its random numbers' (default: the clock's); ``threads`` None uses every core; ``trace``
+    the file the search's trace is written to (default: a file of its own in TULO's data folder).
 
     Returns the keys of ``tulo-cli calibrate --json``: ``params`` (name to calibrated value),
-    ``objective`` (RRMSE in %), ``runs``, ``seed``, ``stopped``, ``trace`` (the trace file written, as the
-    command line writes it), and ``uncertainty``, ``correlation`` and ``measurements``; besides them
+    ``objective`` (RRMSE in %), ``search`` (``"converged"``, ``"budget exhausted"`` or ``"stopped"``),
+    ``runs``, ``seed``, ``stopped``, ``trace`` (the trace file written, None when it could not be), and,
+    for a converged search, ``uncertainty``, ``correlation`` and ``measurements``; besides them
     ``estimates``, a DataFrame indexed by parameter of the value with its standard error, the low and
-    high ends of its interval and whether the data identify it, ``season``, the season with the
+    high ends of its interval, whether the data identify it and whether it lies at a bound of its range,
+    ``season``, the season with the
     calibrated values, and ``notes``, what the command line would print beside the result (measurements
     left out, ...)."""
     if lai is None:
@@ -314,7 +317,8 @@ def calibrate(season: Season, agb, params: Mapping[str, Sequence[float]], *, lai
     texts = [":".join([str(name), *(_number_text(v) for v in bounds)]) for name, bounds in params.items()]
     result = _tulo.calibrate(
         season._season, _measured_table(agb), texts, None if lai is None else _measured_table(lai),
-        agb_sheet, lai_sheet, float(agb_weight), float(lai_weight), objective, genetic, seed, threads or 0)
+        agb_sheet, lai_sheet, float(agb_weight), float(lai_weight), objective, genetic, seed, threads or 0,
+        None if trace is None else _os.fspath(trace))
     report = _json.loads(result["json"])
     report["estimates"] = _estimates_frame(report)
     report["season"] = Season(result["season"])
@@ -330,7 +334,8 @@ def _estimates_frame(report: dict) -> _pd.DataFrame:
     column = lambda key: [_np.nan if spread.get(n, {}).get(key) is None else spread[n][key] for n in names]
     return _pd.DataFrame({"value": [report["params"][n] for n in names], "se": column("se"),
                           "low": column("low"), "high": column("high"),
-                          "identifiable": [bool(spread.get(n, {}).get("identifiable")) for n in names]},
+                          "identifiable": [bool(spread.get(n, {}).get("identifiable")) for n in names],
+                          "at_bound": [bool(spread.get(n, {}).get("at_bound")) for n in names]},
                          index=_pd.Index(names, name="parameter"))
 
 

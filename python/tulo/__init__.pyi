@@ -102,9 +102,10 @@ def calibrate(
     genetic: str | Sequence[float] | None = ...,
     seed: int | None = ...,
     threads: int | None = ...,
+    trace: str | os.PathLike[str] | None = ...,
 ) -> dict[str, object]:
     """The keys of ``tulo-cli calibrate --json`` (AGB in t/ha, LAI in m2/m2, RRMSE in %), ``estimates`` (a
-    DataFrame of value, se, low, high, identifiable by parameter), ``season`` with the calibrated values,
+    DataFrame of value, se, low, high, identifiable, at_bound by parameter), ``season`` with the calibrated values,
     and ``notes``."""
 
 # --- sensitivity ---

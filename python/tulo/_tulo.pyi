@@ -48,6 +48,7 @@ def calibrate(
     genetic: str | None = ...,
     seed: int | None = ...,
     threads: int = ...,
+    trace: str | None = ...,
 
 
 # --- sensitivity ---

@@ -24,7 +24,7 @@ AutoCalWindow::AutoCalWindow(FormModel& form, UserInterface& ui, QWidget* parent
                QStringLiteral("Save the calibration settings (.acc)"), [this] { newSettings(); },
                [this] { openSettings(); }, [this] { saveSettings(); }});
 
-    panel_ = new CalibrationPanel(true);
+    panel_ = new CalibrationPanel(true, &form_);
     runner_ = new CalibrationRunner(this);
     rrmse_ = new QLineEdit;
     rrmse_->setObjectName(QStringLiteral("txtRRMSE"));

@@ -100,7 +100,8 @@ void CalibrationRunner::progress(const BackgroundTask::Run& run, std::int64_t ru
     });
 }
 
-CalibrationPanel::CalibrationPanel(bool weighted, QWidget* parent) : QWidget(parent), weighted_(weighted) {
+CalibrationPanel::CalibrationPanel(bool weighted, const FormModel* main, QWidget* parent)
+    : QWidget(parent), weighted_(weighted), main_(main) {
     // Parameters, their ranges and initial values.
     auto* parameters = new QGroupBox(QStringLiteral("Parameters to calibrate"));
     auto* grid = new QGridLayout(parameters);
@@ -137,7 +138,9 @@ CalibrationPanel::CalibrationPanel(bool weighted, QWidget* parent) : QWidget(par
     }
     importRanges_ = new QPushButton(QStringLiteral("Import default ranges"));
     importRanges_->setObjectName(QStringLiteral("cmdImportRanges"));
-    importRanges_->setToolTip(QStringLiteral("Put each chosen parameter's usual range into its boxes"));
+    importRanges_->setToolTip(
+        QStringLiteral("Put each chosen parameter's usual range into its boxes, and an initial value inside "
+                       "it: the main window's, or the middle of the range"));
     connect(importRanges_, &QPushButton::clicked, this, &CalibrationPanel::importRanges);
     grid->addWidget(importRanges_, 4, 1, Qt::AlignLeft);
 
@@ -406,8 +409,10 @@ void CalibrationPanel::setRunning(bool running) {
 
 void CalibrationPanel::importRanges() {
     auto p = parameters();
-    ImportDefaultRanges(p);
+    auto initial = this->initial();
+    ImportDefaultRanges(p, &initial, main_);
     setParameters(p);
+    setInitial(initial);
 }
 
 void CalibrationPanel::methodClicked() {

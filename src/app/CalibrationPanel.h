@@ -79,7 +79,8 @@ class CalibrationPanel : public QWidget {
 public:
     // `weighted`: the objective weighs the AGB and LAI indices (the single-site window); otherwise the
     // weight boxes are shown but the indices are summed.
-    explicit CalibrationPanel(bool weighted, QWidget* parent = nullptr);
+    // `main` is the main window's form, whose values "Import default ranges" takes as initial values.
+    explicit CalibrationPanel(bool weighted, const FormModel* main = nullptr, QWidget* parent = nullptr);
 
     std::array<CalibrationParameterTexts, 3> parameters() const;
     void setParameters(const std::array<CalibrationParameterTexts, 3>& parameters);
@@ -129,6 +130,7 @@ private:
     void optionClicked();
 
     bool weighted_;
+    const FormModel* main_ = nullptr;
     std::array<QComboBox*, 3> captions_{};
     std::array<QLineEdit*, 3> mins_{}, maxs_{}, initial_{};
     QRadioButton* agbOnly_ = nullptr;

@@ -89,7 +89,7 @@ MultiPointAutoCalWindow::MultiPointAutoCalWindow(FormModel& form, UserInterface&
     }
     grid->setColumnStretch(13, 1);
 
-    panel_ = new CalibrationPanel(false);
+    panel_ = new CalibrationPanel(false, &form_);
     runner_ = new CalibrationRunner(this);
     connect(panel_->startButton(), &QPushButton::clicked, this, [this] { start(); });
     connect(panel_->stopButton(), &QPushButton::clicked, runner_, &CalibrationRunner::stop);

@@ -1,6 +1,7 @@
 #include "calibration/Objective.h"
 
 #include "base/Numbers.h"
+#include "calibration/Simplex.h"
 #include "engine/Outputs.h"
 #include "engine/Season.h"
 #include "evaluation/Statistics.h"
@@ -139,6 +140,28 @@ CalibrationProblem::CalibrationProblem(CalibrationSettings settings, std::vector
     }
 }
 
+std::optional<std::string> UncalibratableReason(const ParameterInfo& info) {
+    const std::string caption = CalibratedName(info);
+    if (info.controlKind == ParameterControl::Constant)
+        return caption +
+               " is a constant of the model, which no configuration holds: it cannot be calibrated.";
+    if (info.whole || info.controlKind != ParameterControl::Text)
+        return caption + " is a code or a switch: the simplex moves its parameters continuously, so it "
+                         "cannot be calibrated.";
+    return std::nullopt;
+}
+
+std::optional<std::string> UnreadReason(const ParameterInfo& info, const SeasonInputs& inputs) {
+    const std::string caption = CalibratedName(info);
+    if (info.transplanting && !inputs.manag.Transplanted)
+        return caption + " is never read by this season: the crop is sown in the field, not transplanted, "
+                         "so it cannot be calibrated.";
+    if ((info.id == "DLC" || info.id == "DLO") && !MethodReadsDayLengths(inputs.crop))
+        return caption + " is never read by this season: its development method does not respond to day "
+                         "length, so it cannot be calibrated.";
+    return std::nullopt;
+}
+
 bool CalibrationProblem::Inside(std::span<const double> x) const {
     if (x.size() != settings_.parameters.size()) return false;
     for (std::size_t k = 0; k < x.size(); ++k) {
@@ -148,9 +171,8 @@ bool CalibrationProblem::Inside(std::span<const double> x) const {
     return true;
 }
 
-void CalibrationProblem::CountRun(double objective) const {
-    const std::int64_t runs = runs_.fetch_add(static_cast<std::int64_t>(dataSets_.size())) +
-                              static_cast<std::int64_t>(dataSets_.size());
+void CalibrationProblem::CountRuns(std::int64_t made, double objective) const {
+    const std::int64_t runs = runs_.fetch_add(made) + made;
     if (!control_.progress) return;
     const std::lock_guard lock(progressMutex_);
     best_ = std::min(best_, objective);
@@ -183,12 +205,8 @@ void CheckCalibratedParameter(const CalibrationSettings& s, std::size_t k, std::
     const ParameterInfo& info = registry[static_cast<std::size_t>(p.index)];
     const std::string caption = CalibratedName(info);
     const auto add = [&](std::string text) { AddProblem(problems, caption, std::move(text)); };
-    if (info.whole || info.controlKind != ParameterControl::Text) {
-        add(caption + (info.controlKind == ParameterControl::Constant
-                           ? " is a constant of the model, which no configuration holds: it cannot be "
-                             "calibrated."
-                           : " is a code or a switch: the simplex moves its parameters continuously, so it "
-                             "cannot be calibrated."));
+    if (auto why = UncalibratableReason(info)) {
+        add(std::move(*why));
         return;
     }
     // A site's own value beside a shared one would have two values for one season.
@@ -209,11 +227,32 @@ void CheckCalibratedParameter(const CalibrationSettings& s, std::size_t k, std::
             Number(p.min) + ", at most " + Number(p.max) + ").");
 }
 
+// A parameter that no season taking its value reads would be "calibrated" to whatever the search
+// happens to leave it at.
+void CheckParametersRead(const CalibrationProblem& problem, Problems& problems) {
+    const auto registry = CropParameterRegistry();
+    for (const CalibratedParameter& p : problem.settings().parameters) {
+        if (p.index < 0 || static_cast<std::size_t>(p.index) >= registry.size()) continue;
+        const ParameterInfo& info = registry[static_cast<std::size_t>(p.index)];
+        if (UncalibratableReason(info)) continue;
+        std::optional<std::string> why;
+        bool read = false;
+        for (std::size_t d = 0; d < problem.dataSets().size() && !read; ++d) {
+            const CalibrationDataSet& set = problem.dataSets()[d];
+            if (!set.inputs || (p.dataSet >= 0 && static_cast<std::size_t>(p.dataSet) != d)) continue;
+            why = UnreadReason(info, *set.inputs);
+            read = !why;
+        }
+        if (!read && why) AddProblem(problems, CalibratedName(info), std::move(*why));
+    }
+}
+
 // Every data set: its season's inputs, and measurements the objective can use for each index it weighs.
 void CheckDataSets(const CalibrationProblem& problem, Problems& problems) {
     const CalibrationSettings& s = problem.settings();
     if (problem.dataSets().empty())
         AddProblem(problems, "data sets", "There is no data set to calibrate on.");
+    CheckParametersRead(problem, problems);
     for (const CalibratedParameter& p : s.parameters)
         if (p.dataSet >= static_cast<int>(problem.dataSets().size()))
             AddProblem(problems, "parameters",
@@ -288,49 +327,145 @@ std::vector<ParameterValue> DataSetValues(const CalibrationSettings& settings, s
     return values;
 }
 
+namespace {
+
+enum class SeasonTrial { Compared, NoSeason, NotCompared };
+
+// One data set's season at these values and its two indices. NoSeason: the values break the order of the
+// temperatures (the equations need the base below the optimum, and the like), so nothing was run;
+// NotCompared: the season ran but is not finite or leaves an index without a value.
+SeasonTrial RunDataSet(const CalibrationSettings& s, const CalibrationDataSet& data,
+                       const std::vector<ParameterValue>& set, RunState& run, double& agb, double& lai) {
+    const auto registry = CropParameterRegistry();
+    CropParameters crop = data.inputs->crop;
+    for (const ParameterValue& p : set)
+        SetParameter(crop, registry[static_cast<std::size_t>(p.index)], p.value);
+    if (!CheckParameterRelations(crop).empty()) return SeasonTrial::NoSeason;
+    // Every season starts from a cleared state, so a trial never depends on the one before.
+    RunSeason(*data.inputs, set, run);
+    if (FirstNonFiniteOutput(run)) return SeasonTrial::NotCompared;
+    const auto agbIndex = WeighsAgb(s, data) ? Index(run, kAgbVariable, data.agb, s.objective) : 0.0;
+    const auto laiIndex = s.withLai ? Index(run, kLaiVariable, data.lai, s.objective) : 0.0;
+    if (!agbIndex || !laiIndex) return SeasonTrial::NotCompared;
+    agb = *agbIndex;
+    lai = *laiIndex;
+    return SeasonTrial::Compared;
+}
+
+// The best of a data set's own values given the shared ones: the lowest objective any point of its
+// search met, so that the answer is a function of the shared values alone.
+struct NestedBest {
+    double objective = kOutsidePenalty;
+    double agb = 0, lai = 0;
+    std::vector<double> values;
+    bool converged = false;
+    std::int64_t runs = 0;
+};
+
+constexpr double kNestedTolerance = 1e-6;
+
+NestedBest SearchOwnValues(const CalibrationProblem& problem, const CalibrationDataSet& data,
+                           const std::vector<ParameterValue>& shared, std::span<const std::size_t> own,
+                           RunState& run) {
+    const CalibrationSettings& s = problem.settings();
+    std::vector<CalibratedParameter> ranges;
+    std::vector<double> initial;
+    for (const std::size_t k : own) {
+        ranges.push_back(s.nested[k]);
+        initial.push_back(k < s.nestedInitial.size() ? s.nestedInitial[k] : s.nested[k].max);
+    }
+    NestedBest best;
+    std::vector<ParameterValue> set = shared;
+    const TrialFunction evaluate = [&](std::span<const double> x) {
+        TrialResult trial;
+        for (std::size_t j = 0; j < x.size(); ++j)
+            if (!(x[j] > ranges[j].min && x[j] <= ranges[j].max)) return trial;
+        set.resize(shared.size());
+        for (std::size_t j = 0; j < x.size(); ++j) set.push_back({ranges[j].index, x[j]});
+        double agb = 0, lai = 0;
+        const SeasonTrial ran = RunDataSet(s, data, set, run, agb, lai);
+        if (ran != SeasonTrial::NoSeason) ++best.runs;
+        if (ran != SeasonTrial::Compared) return trial;
+        const double objective = s.agbWeight * agb + s.laiWeight * lai;
+        if (!std::isfinite(objective) || objective >= kOutsidePenalty) return trial;
+        trial = {agb, lai, objective, true, {}, {}, true};
+        if (objective < best.objective) best = {objective, agb, lai, {x.begin(), x.end()}, false, best.runs};
+        return trial;
+    };
+    Simplex simplex{StartingSimplex(initial, ranges), {}};
+    for (const Point& vertex : simplex.p) simplex.y.push_back(evaluate(vertex).objective);
+    bool converged = false;
+    DownhillSimplexOptions options;
+    options.ftol = kNestedTolerance;
+    options.stop = problem.control().stop;
+    options.converged = &converged;
+    DownhillSimplex(simplex, evaluate, options);
+    best.converged = converged;
+    return best;
+}
+
+} // namespace
+
 TrialResult EvaluateTrial(const CalibrationProblem& problem, std::span<const double> x, RunState& run) {
     TrialResult result;
     // A point outside the ranges costs the penalty whatever the weights: a zero AGB weight must not let
     // the search wander out of them.
     if (!problem.Inside(x) || problem.StopRequested()) return result;
     const CalibrationSettings& s = problem.settings();
-    const auto registry = CropParameterRegistry();
 
     double agb = 0, lai = 0;
     std::array<double, kIndexedDataSets> siteAgb{};
+    std::vector<double> nestedValues(s.nested.size(), 0.0);
+    bool nestedConverged = true;
+    std::int64_t runs = 0;
     std::size_t site = 0;
     bool evaluated = true;
+    std::vector<std::size_t> own;
     for (const CalibrationDataSet& data : problem.dataSets()) {
         // A handful of values: the allocation is nothing beside a season.
         const std::vector<ParameterValue> set = DataSetValues(s, x, site);
-        // The equations need the base temperature below the optimum (and the like): such a point is no
-        // season, as much as one outside the ranges.
-        CropParameters crop = data.inputs->crop;
-        for (const ParameterValue& p : set)
-            SetParameter(crop, registry[static_cast<std::size_t>(p.index)], p.value);
-        if (!CheckParameterRelations(crop).empty()) return result;
-        // Every season starts from a cleared state, so a trial never depends on the one before.
-        RunSeason(*data.inputs, set, run);
-        if (FirstNonFiniteOutput(run)) {
-            evaluated = false;
-            break;
+        own.clear();
+        for (std::size_t k = 0; k < s.nested.size(); ++k)
+            if (s.nested[k].dataSet == static_cast<int>(site)) own.push_back(k);
+        double siteAgbIndex = 0, siteLaiIndex = 0;
+        if (own.empty()) {
+            const SeasonTrial ran = RunDataSet(s, data, set, run, siteAgbIndex, siteLaiIndex);
+            // Such a point is no season, as much as one outside the ranges.
+            if (ran == SeasonTrial::NoSeason) return result;
+            ++runs;
+            if (ran == SeasonTrial::NotCompared) {
+                evaluated = false;
+                break;
+            }
+        } else {
+            const NestedBest best = SearchOwnValues(problem, data, set, own, run);
+            runs += best.runs;
+            if (!(best.objective < kOutsidePenalty)) {
+                evaluated = false;
+                break;
+            }
+            siteAgbIndex = best.agb;
+            siteLaiIndex = best.lai;
+            for (std::size_t j = 0; j < own.size(); ++j) nestedValues[own[j]] = best.values[j];
+            nestedConverged = nestedConverged && best.converged;
         }
-        const auto agbIndex = WeighsAgb(s, data) ? Index(run, kAgbVariable, data.agb, s.objective) : 0.0;
-        const auto laiIndex = s.withLai ? Index(run, kLaiVariable, data.lai, s.objective) : 0.0;
-        if (!agbIndex || !laiIndex) {
-            evaluated = false;
-            break;
-        }
-        if (site < kIndexedDataSets) siteAgb[site] = *agbIndex;
+        if (site < kIndexedDataSets) siteAgb[site] = siteAgbIndex;
         ++site;
-        agb += *agbIndex;
-        lai += *laiIndex;
+        agb += siteAgbIndex;
+        lai += siteLaiIndex;
     }
     if (evaluated) {
-        result = {agb, lai, s.agbWeight * agb + s.laiWeight * lai, true, siteAgb};
-        if (!std::isfinite(result.objective) || result.objective >= kOutsidePenalty) result = {};
+        result = {agb, lai, s.agbWeight * agb + s.laiWeight * lai, true, siteAgb, {}, true};
+        if (!std::isfinite(result.objective) || result.objective >= kOutsidePenalty)
+            result = {};
+        else if (!s.nested.empty()) {
+            result.nestedValues = std::move(nestedValues);
+            result.nestedConverged = nestedConverged;
+        }
     }
-    problem.CountRun(result.objective);
+    // The flat search counts a run for every data set of an evaluated point, as it always has.
+    problem.CountRuns(s.nested.empty() ? static_cast<std::int64_t>(problem.dataSets().size()) : runs,
+                      result.objective);
     return result;
 }
 

@@ -42,6 +42,13 @@ const ParameterInfo* FindCalibrationParameter(std::string_view name);
 // its registry id.
 std::string CalibratedName(const ParameterInfo& info);
 
+// Why the simplex cannot move a parameter (a code, a switch, a whole number or a constant of the model),
+// as a sentence that names it; nothing when it can.
+std::optional<std::string> UncalibratableReason(const ParameterInfo& info);
+// Why a season never reads a parameter (the transplanting of a crop sown in the field, the day lengths
+// with the temperature method), as a sentence that names it; nothing when it reads it.
+std::optional<std::string> UnreadReason(const ParameterInfo& info, const SeasonInputs& inputs);
+
 struct CalibratedParameter {
     int index = -1; // in the registry
     double min = 0; // a value must lie above the minimum ...
@@ -57,6 +64,12 @@ struct CalibrationSettings {
     bool withLai = false; // the objective also weighs the leaf area index
     double agbWeight = 1;
     double laiWeight = 0;
+    // Parameters of one data set alone, searched anew for that data set at every trial point of the
+    // others (which then hold the shared ones only), from these initial values: given the shared values
+    // each data set's own are independent of every other data set's, so a search of the shared ones
+    // does not grow with the number of data sets.
+    std::vector<CalibratedParameter> nested;
+    std::vector<double> nestedInitial;
 };
 
 // A site or season with its measurements. The AGB table is in t/ha, the LAI table in m2/m2.
@@ -91,6 +104,8 @@ struct TrialResult {
     double objective = kOutsidePenalty;
     bool evaluated = false; // the point was simulated and both indices have a value
     std::array<double, kIndexedDataSets> dataSetAgbIndex{}; // of the first data sets, when evaluated
+    std::vector<double> nestedValues{}; // the best values of the settings' nested parameters, when evaluated
+    bool nestedConverged = true;        // every nested search met its tolerance
 };
 
 class CalibrationProblem {
@@ -108,7 +123,10 @@ public:
     bool StopRequested() const { return control_.stop && control_.stop->load(std::memory_order_relaxed); }
     // Model runs made so far (one per data set and evaluated point).
     std::int64_t runs() const { return runs_.load(); }
-    void CountRun(double objective) const;
+    void CountRun(double objective) const {
+        CountRuns(static_cast<std::int64_t>(dataSets_.size()), objective);
+    }
+    void CountRuns(std::int64_t runs, double objective) const;
     // Hands a contraction trial to the control's callback, one caller at a time.
     void ReportContraction(const TrialResult& trial) const;
 

@@ -46,9 +46,10 @@ private:
 };
 
 CalibrationOutcome Finish(const CalibrationProblem& problem, Point values, double bestY,
-                          std::int64_t runsBefore, RunState& run) {
+                          std::int64_t runsBefore, bool converged, RunState& run) {
     CalibrationOutcome outcome;
     outcome.stopped = problem.StopRequested();
+    outcome.converged = converged && !outcome.stopped;
     outcome.failed = !(bestY < kOutsidePenalty);
     if (!outcome.failed) {
         outcome.values = std::move(values);
@@ -191,6 +192,7 @@ int DownhillSimplex(Simplex& s, const TrialFunction& evaluate, const DownhillSim
         // Relative, but absolute near zero thanks to the 1 in the denominator.
         const double rtol =
             2.0 * std::fabs(s.y[r.hi] - s.y[r.lo]) / (std::fabs(s.y[r.hi]) + std::fabs(s.y[r.lo]) + 1.0);
+        if (options.converged) *options.converged = rtol < options.ftol;
         if (rtol < options.ftol || iterations >= itmax) return iterations;
         if (options.stop && options.stop->load(std::memory_order_relaxed)) return iterations;
         pass.Step(r);
@@ -217,8 +219,10 @@ std::vector<Point> StartingSimplex(std::span<const double> x, std::span<const Ca
             {x[0] - e1, x[1] + e2, x[2] - d3}};
 }
 
-CalibrationOutcome SearchFromInitialValues(const CalibrationProblem& problem, std::span<const double> initial,
-                                           const TraceSink& trace) {
+namespace {
+
+CalibrationOutcome FlatSearch(const CalibrationProblem& problem, std::span<const double> initial,
+                              const TraceSink& trace) {
     CalibrationOutcome outcome;
     outcome.problems = CheckCalibration(problem, initial);
     if (!outcome.problems.empty()) return outcome;
@@ -232,9 +236,10 @@ CalibrationOutcome SearchFromInitialValues(const CalibrationProblem& problem, st
     Simplex simplex{StartingSimplex(initial, problem.settings().parameters), {}};
     simplex.y.resize(simplex.p.size());
     batch(simplex.p, simplex.y);
-    DownhillSimplex(
-        simplex, evaluate,
-        {0.0001, 0, problem.settings().withLai, &trace, problem.control().stop, &batch, &problem});
+    bool converged = false;
+    DownhillSimplex(simplex, evaluate,
+                    {0.0001, 0, problem.settings().withLai, &trace, problem.control().stop, &batch, &problem,
+                     &converged});
 
     const auto best =
         static_cast<std::size_t>(std::min_element(simplex.y.begin(), simplex.y.end()) - simplex.y.begin());
@@ -247,8 +252,10 @@ CalibrationOutcome SearchFromInitialValues(const CalibrationProblem& problem, st
             for (std::size_t j = 0; j < values.size(); ++j)
                 values[j] += vertex[j] / static_cast<double>(simplex.p.size());
     }
-    return Finish(problem, std::move(values), simplex.y[best], runsBefore, *run);
+    return Finish(problem, std::move(values), simplex.y[best], runsBefore, converged, *run);
 }
+
+} // namespace
 
 namespace {
 
@@ -283,7 +290,7 @@ private:
 
 // Search `s` of the table: from its rows' vertices to its final ones, written over the same rows with the
 // search's number and passes.
-void SearchFromRows(const CalibrationProblem& problem, Population& population, std::size_t s, int itmax,
+bool SearchFromRows(const CalibrationProblem& problem, Population& population, std::size_t s, int itmax,
                     const TraceSink* trace, RunState& run) {
     const int ndim = problem.ndim();
     const auto d = static_cast<std::size_t>(ndim + 1);
@@ -294,9 +301,10 @@ void SearchFromRows(const CalibrationProblem& problem, Population& population, s
         simplex.p.emplace_back(row.begin() + 1, row.begin() + 1 + ndim);
         simplex.y.push_back(evaluate(simplex.p.back()).objective);
     }
-    const int iterations = DownhillSimplex(
-        simplex, evaluate,
-        {0.0001, itmax, problem.settings().withLai, trace, problem.control().stop, nullptr, &problem});
+    bool converged = false;
+    const int iterations = DownhillSimplex(simplex, evaluate,
+                                           {0.0001, itmax, problem.settings().withLai, trace,
+                                            problem.control().stop, nullptr, &problem, &converged});
     for (std::size_t i = 0; i < d; ++i) {
         auto& row = population[s * d + i];
         row[0] = static_cast<double>(s + 1);
@@ -304,6 +312,7 @@ void SearchFromRows(const CalibrationProblem& problem, Population& population, s
         row[d] = simplex.y[i];
         row[d + 1] = iterations;
     }
+    return converged;
 }
 
 } // namespace
@@ -331,15 +340,17 @@ MultipleStartResult MultipleStart(const CalibrationProblem& problem, int runs, P
                 population[r][1 + j] = RandomInRange(random, ranges[j].min, ranges[j].max);
 
     OrderedTraces traces(count, trace);
+    std::vector<char> converged(count, 0);
     ForEachSeason(count, problem.control().threads, [&](std::size_t s, RunState& run) {
         const TraceSink sink = traces.For(s);
-        SearchFromRows(problem, population, s, itmax, trace ? &sink : nullptr, run);
+        converged[s] = SearchFromRows(problem, population, s, itmax, trace ? &sink : nullptr, run) ? 1 : 0;
         if (trace) traces.Finished(s);
     });
     for (std::size_t r = 0; r < count * d; ++r)
         if (population[r][d] < result.best.y)
             result.best = {population[r][d],
-                           Point(population[r].begin() + 1, population[r].begin() + 1 + ndim)};
+                           Point(population[r].begin() + 1, population[r].begin() + 1 + ndim),
+                           converged[r / d] != 0};
     return result;
 }
 
@@ -446,8 +457,10 @@ Problems CheckGeneticSettings(const GeneticSettings& g) {
     return problems;
 }
 
-CalibrationOutcome GeneticSearch(const CalibrationProblem& problem, std::span<const double> initial,
-                                 const GeneticSettings& settings, std::int64_t seed, const TraceSink& trace) {
+namespace {
+
+CalibrationOutcome FlatGenetic(const CalibrationProblem& problem, std::span<const double> initial,
+                               const GeneticSettings& settings, std::int64_t seed, const TraceSink& trace) {
     CalibrationOutcome outcome;
     outcome.problems = CheckCalibration(problem, initial);
     for (InputProblem& p : CheckGeneticSettings(settings)) outcome.problems.push_back(std::move(p));
@@ -473,9 +486,108 @@ CalibrationOutcome GeneticSearch(const CalibrationProblem& problem, std::span<co
         population = std::move(next);
     }
     auto run = std::make_unique<RunState>();
-    outcome = Finish(problem, best.p, best.y, runsBefore, *run);
+    outcome = Finish(problem, best.p, best.y, runsBefore, best.converged, *run);
     outcome.seed = random.seed();
     return outcome;
+}
+
+bool HasOwnParameters(const CalibrationProblem& problem) {
+    const auto& parameters = problem.settings().parameters;
+    return std::any_of(parameters.begin(), parameters.end(),
+                       [](const CalibratedParameter& p) { return p.dataSet >= 0; });
+}
+
+// The search of the shared parameters alone, each data set's own values searched nested at every trial
+// (see CalibrationSettings::nested); the outcome holds every value in the order of the problem's
+// parameters, and the objective of the values written back as the problem evaluates them.
+using OuterSearch =
+    std::function<CalibrationOutcome(const CalibrationProblem& outer, std::span<const double> initial)>;
+
+CalibrationOutcome NestedSearch(const CalibrationProblem& problem, std::span<const double> initial,
+                                const OuterSearch& search) {
+    CalibrationOutcome outcome;
+    outcome.problems = CheckCalibration(problem, initial);
+    if (!outcome.problems.empty()) return outcome;
+    const std::int64_t runsBefore = problem.runs();
+    CalibrationSettings settings = problem.settings();
+    settings.parameters.clear();
+    std::vector<double> sharedInitial;
+    std::vector<std::size_t> sharedAt, nestedAt; // where each lies among the problem's parameters
+    for (std::size_t k = 0; k < problem.settings().parameters.size(); ++k) {
+        const CalibratedParameter& p = problem.settings().parameters[k];
+        if (p.dataSet < 0) {
+            settings.parameters.push_back(p);
+            sharedInitial.push_back(initial[k]);
+            sharedAt.push_back(k);
+        } else {
+            settings.nested.push_back(p);
+            settings.nestedInitial.push_back(initial[k]);
+            nestedAt.push_back(k);
+        }
+    }
+    std::vector<CalibrationDataSet> dataSets(problem.dataSets().begin(), problem.dataSets().end());
+    const CalibrationProblem outer(std::move(settings), std::move(dataSets), problem.control());
+    auto run = std::make_unique<RunState>();
+    CalibrationOutcome found;
+    if (sharedAt.empty()) {
+        // Nothing shared: each data set's own search is the whole search.
+        found.converged = true;
+        found.objective = kOutsidePenalty;
+    } else {
+        found = search(outer, sharedInitial);
+        if (!found.problems.empty() || found.failed) {
+            found.runs = outer.runs();
+            return found;
+        }
+    }
+    // Each data set's own values given the shared ones written back, also after a stop.
+    SearchControl unstoppable = problem.control();
+    unstoppable.stop = nullptr;
+    const CalibrationProblem last(
+        outer.settings(), std::vector<CalibrationDataSet>(outer.dataSets().begin(), outer.dataSets().end()),
+        std::move(unstoppable));
+    const TrialResult nested = EvaluateTrial(last, found.rounded, *run);
+    if (!nested.evaluated) {
+        found.failed = true;
+        found.runs = outer.runs();
+        found.stopped = problem.StopRequested();
+        return found;
+    }
+    Point values(initial.size(), 0.0);
+    for (std::size_t j = 0; j < sharedAt.size(); ++j) values[sharedAt[j]] = found.values[j];
+    for (std::size_t j = 0; j < nestedAt.size(); ++j) values[nestedAt[j]] = nested.nestedValues[j];
+    const bool converged = found.converged && nested.nestedConverged;
+    outcome = Finish(problem, std::move(values), nested.objective, runsBefore, converged, *run);
+    outcome.runs += outer.runs() + last.runs();
+    outcome.stopped = outcome.stopped || found.stopped;
+    outcome.converged = outcome.converged && !outcome.stopped;
+    outcome.seed = found.seed;
+    return outcome;
+}
+
+} // namespace
+
+CalibrationOutcome SearchFromInitialValues(const CalibrationProblem& problem, std::span<const double> initial,
+                                           const TraceSink& trace) {
+    if (!HasOwnParameters(problem)) return FlatSearch(problem, initial, trace);
+    return NestedSearch(problem, initial, [&](const CalibrationProblem& outer, std::span<const double> x) {
+        return FlatSearch(outer, x, trace);
+    });
+}
+
+CalibrationOutcome GeneticSearch(const CalibrationProblem& problem, std::span<const double> initial,
+                                 const GeneticSettings& settings, std::int64_t seed, const TraceSink& trace) {
+    if (!HasOwnParameters(problem)) return FlatGenetic(problem, initial, settings, seed, trace);
+    Problems refused = CheckGeneticSettings(settings);
+    if (!refused.empty()) {
+        CalibrationOutcome outcome;
+        outcome.problems = CheckCalibration(problem, initial);
+        for (InputProblem& p : refused) outcome.problems.push_back(std::move(p));
+        return outcome;
+    }
+    return NestedSearch(problem, initial, [&](const CalibrationProblem& outer, std::span<const double> x) {
+        return FlatGenetic(outer, x, settings, seed, trace);
+    });
 }
 
 } // namespace tulo

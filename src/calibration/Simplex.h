@@ -41,6 +41,7 @@ struct DownhillSimplexOptions {
     const std::atomic<bool>* stop = nullptr;    // polled before every pass
     const BatchFunction* batch = nullptr;       // the shrink's vertices at once; otherwise one by one
     const CalibrationProblem* report = nullptr; // told of every contraction trial (ReportContraction)
+    bool* converged = nullptr;                  // set: whether the search met its tolerance
 };
 
 // Minimises in place from a simplex whose vertices are all evaluated; returns the passes made.
@@ -57,9 +58,12 @@ std::vector<Point> StartingSimplex(std::span<const double> initial,
                                    std::span<const CalibratedParameter> ranges = {});
 
 struct CalibrationOutcome {
-    Problems problems;                  // the search was refused; nothing else is set
-    bool failed = false;                // no point inside the ranges was ever evaluated: nothing to write
-    bool stopped = false;               // stopped by the caller; the values are the best point found so far
+    Problems problems;    // the search was refused; nothing else is set
+    bool failed = false;  // no point inside the ranges was ever evaluated: nothing to write
+    bool stopped = false; // stopped by the caller; the values are the best point found so far
+    // The search met its tolerance (and so did every nested search of a data set's own values at the
+    // result) before its budget of passes ran out; otherwise it stopped short of the minimum.
+    bool converged = false;
     std::vector<double> values;         // as found
     std::vector<double> rounded;        // as written back (RoundCalibrated)
     double objective = kOutsidePenalty; // of the point found
@@ -68,7 +72,9 @@ struct CalibrationOutcome {
 };
 
 // One search from the starting simplex around the initial values (500 passes at most); the result is
-// the mean of the final vertices.
+// the mean of the final vertices. A data set's own parameters (those with a data set) are searched
+// nested, for each data set alone at every trial point of the shared ones, so the search of the shared
+// ones keeps its dimensions whatever the number of data sets; the genetic search does the same.
 CalibrationOutcome SearchFromInitialValues(const CalibrationProblem& problem, std::span<const double> initial,
                                            const TraceSink& trace = {});
 
@@ -79,6 +85,7 @@ using Population = std::vector<std::vector<double>>;
 struct BestPoint {
     double y = kOutsidePenalty;
     Point p;
+    bool converged = false; // the search that found it met its tolerance
 };
 
 inline constexpr int kMaxSimplexes = 1000;

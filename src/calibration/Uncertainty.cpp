@@ -145,14 +145,25 @@ ScaledInverse PseudoInverse(const Matrix& jtj, std::span<const std::size_t> seen
     return result;
 }
 
-// A parameter is identifiable when its interval is narrower than its range and it goes with no other.
-void JudgeIdentifiable(CalibrationUncertainty& u, std::span<const CalibratedParameter> ranges) {
+// A parameter is identifiable when its interval is narrower than its range, it goes with no other and
+// it does not sit on an end of its range. The interval is then cut to the range: no value outside it
+// was ever a candidate.
+void JudgeIdentifiable(CalibrationUncertainty& u, std::span<const double> values,
+                       std::span<const CalibratedParameter> ranges) {
     const std::size_t p = u.parameters.size();
     for (std::size_t i = 0; i < p; ++i) {
         ParameterUncertainty& q = u.parameters[i];
-        q.identifiable = std::isfinite(q.se) && q.high - q.low <= ranges[i].max - ranges[i].min;
+        const double width = ranges[i].max - ranges[i].min;
+        q.identifiable = std::isfinite(q.se) && q.high - q.low <= width;
         for (std::size_t j = 0; j < p; ++j)
             if (j != i && std::fabs(u.correlation[i][j]) > kIdentifiableCorrelation) q.identifiable = false;
+        q.atBound = values[i] - ranges[i].min <= kAtBoundShare * width ||
+                    ranges[i].max - values[i] <= kAtBoundShare * width;
+        if (q.atBound) q.identifiable = false;
+        if (std::isfinite(q.se)) {
+            q.low = std::max(q.low, ranges[i].min);
+            q.high = std::min(q.high, ranges[i].max);
+        }
     }
 }
 
@@ -193,7 +204,7 @@ CalibrationUncertainty UncertaintyFromJacobian(const Matrix& jacobian, std::span
             if (!std::isfinite(u.parameters[i].se) || !std::isfinite(u.parameters[j].se)) continue;
             u.correlation[i][j] = i == j ? 1.0 : inverse[a][b] / std::sqrt(inverse[a][a] * inverse[b][b]);
         }
-    JudgeIdentifiable(u, ranges);
+    JudgeIdentifiable(u, values, ranges);
     return u;
 }
 
@@ -209,20 +220,28 @@ std::optional<std::vector<double>> WeightedResiduals(const CalibrationProblem& p
     return residuals;
 }
 
-CalibrationUncertainty EstimateUncertainty(const CalibrationProblem& problem,
-                                           std::span<const double> values) {
+namespace {
+
+// The Jacobian's columns of the parameters `which` with these steps, and the residuals at the values;
+// a failure names the season that cannot be run again at the result.
+struct JacobianPart {
+    std::vector<double> center;
+    std::vector<std::vector<double>> columns; // one per parameter, NaN where no slope could be taken
+    std::optional<std::string> failure;
+};
+
+JacobianPart JacobianColumns(const CalibrationProblem& problem, std::span<const double> values,
+                             std::span<const double> steps, std::span<const std::size_t> which) {
     const CalibrationSettings& settings = problem.settings();
     const std::size_t p = values.size();
     const auto registry = CropParameterRegistry();
-    // Set 0 is the result; sets 2k + 1 and 2k + 2 step parameter k down and up.
+    // Set 0 is the result; sets 2w + 1 and 2w + 2 step parameter which[w] down and up.
     std::vector<double> lower(p), upper(p);
     std::vector<std::vector<double>> points = {std::vector<double>(values.begin(), values.end())};
-    for (std::size_t k = 0; k < p; ++k) {
-        const CalibratedParameter& range = settings.parameters[k];
-        const ParameterInfo& info = registry[static_cast<std::size_t>(range.index)];
-        const double step = kJacobianStepShare * (range.max - range.min);
-        lower[k] = std::max(values[k] - step, info.min);
-        upper[k] = std::min(values[k] + step, info.max);
+    for (const std::size_t k : which) {
+        const ParameterInfo& info = registry[static_cast<std::size_t>(settings.parameters[k].index)];
+        lower[k] = std::max(values[k] - steps[k], info.min);
+        upper[k] = std::min(values[k] + steps[k], info.max);
         for (const double x : {lower[k], upper[k]}) {
             points.push_back(points.front());
             points.back()[k] = x;
@@ -230,8 +249,8 @@ CalibrationUncertainty EstimateUncertainty(const CalibrationProblem& problem,
     }
     EnsembleOptions options;
     options.threads = problem.control().threads;
-    std::vector<double> center;
-    Matrix jacobian;
+    JacobianPart part;
+    part.columns.assign(p, {});
     for (std::size_t index = 0; index < problem.dataSets().size(); ++index) {
         const CalibrationDataSet& set = problem.dataSets()[index];
         // A step of another site's own parameter leaves this season as it is: its slope here is 0.
@@ -242,32 +261,77 @@ CalibrationUncertainty EstimateUncertainty(const CalibrationProblem& problem,
             *set.inputs, sets,
             [&](std::size_t s, const RunState& run) { AppendResiduals(run, set, settings, residuals[s]); },
             options);
-        if (!problems.front().empty())
-            return Unknown(p, "The season at the result cannot be run again: " + problems.front());
-        const std::vector<double>& here = residuals.front();
-        std::vector<std::vector<double>> rows(here.size(), std::vector<double>(p, kNaN));
-        for (std::size_t k = 0; k < p; ++k) {
-            // A step the season refuses (an order of temperatures broken) falls back on the result itself.
-            const bool downRan = problems[2 * k + 1].empty(), upRan = problems[2 * k + 2].empty();
-            const double low = downRan ? lower[k] : values[k], high = upRan ? upper[k] : values[k];
-            if (!(high > low)) continue;
-            const std::vector<double>& down = downRan ? residuals[2 * k + 1] : here;
-            const std::vector<double>& up = upRan ? residuals[2 * k + 2] : here;
-            for (std::size_t i = 0; i < here.size(); ++i) rows[i][k] = (up[i] - down[i]) / (high - low);
+        if (!problems.front().empty()) {
+            part.failure = "The season at the result cannot be run again: " + problems.front();
+            return part;
         }
-        center.insert(center.end(), here.begin(), here.end());
-        jacobian.insert(jacobian.end(), rows.begin(), rows.end());
+        const std::vector<double>& here = residuals.front();
+        for (std::size_t w = 0; w < which.size(); ++w) {
+            const std::size_t k = which[w];
+            // A step the season refuses (an order of temperatures broken) falls back on the result itself.
+            const bool downRan = problems[2 * w + 1].empty(), upRan = problems[2 * w + 2].empty();
+            const double low = downRan ? lower[k] : values[k], high = upRan ? upper[k] : values[k];
+            const std::vector<double>& down = downRan ? residuals[2 * w + 1] : here;
+            const std::vector<double>& up = upRan ? residuals[2 * w + 2] : here;
+            for (std::size_t i = 0; i < here.size(); ++i)
+                part.columns[k].push_back(high > low ? (up[i] - down[i]) / (high - low) : kNaN);
+        }
+        part.center.insert(part.center.end(), here.begin(), here.end());
     }
-    return UncertaintyFromJacobian(jacobian, center, values, settings.parameters);
+    return part;
+}
+
+bool AllZero(const std::vector<double>& column) {
+    return std::all_of(column.begin(), column.end(), [](double v) { return v == 0; });
+}
+
+} // namespace
+
+CalibrationUncertainty EstimateUncertainty(const CalibrationProblem& problem,
+                                           std::span<const double> values) {
+    const CalibrationSettings& settings = problem.settings();
+    const std::size_t p = values.size();
+    std::vector<double> steps(p);
+    std::vector<std::size_t> which(p);
+    for (std::size_t k = 0; k < p; ++k) {
+        steps[k] = kJacobianStepShare * (settings.parameters[k].max - settings.parameters[k].min);
+        which[k] = k;
+    }
+    JacobianPart jacobian = JacobianColumns(problem, values, steps, which);
+    if (jacobian.failure) return Unknown(p, *jacobian.failure);
+    // A step that moves no residual says nothing of the slope: widen it until the season answers.
+    for (double share = 2 * kJacobianStepShare; share <= kJacobianMaxStepShare; share *= 2) {
+        which.clear();
+        for (std::size_t k = 0; k < p; ++k)
+            if (!jacobian.columns[k].empty() && AllZero(jacobian.columns[k])) {
+                which.push_back(k);
+                steps[k] = share * (settings.parameters[k].max - settings.parameters[k].min);
+            }
+        if (which.empty()) break;
+        const JacobianPart wider = JacobianColumns(problem, values, steps, which);
+        if (wider.failure) break;
+        for (const std::size_t k : which) jacobian.columns[k] = wider.columns[k];
+    }
+    Matrix rows(jacobian.center.size(), std::vector<double>(p, kNaN));
+    for (std::size_t k = 0; k < p; ++k)
+        for (std::size_t i = 0; i < jacobian.columns[k].size() && i < rows.size(); ++i)
+            rows[i][k] = jacobian.columns[k][i];
+    return UncertaintyFromJacobian(rows, jacobian.center, values, settings.parameters);
 }
 
 std::optional<std::string> IdentifiabilityWarning(const CalibrationUncertainty& uncertainty,
                                                   std::span<const std::string> names) {
-    std::string list;
-    for (std::size_t k = 0; k < uncertainty.parameters.size() && k < names.size(); ++k)
-        if (!uncertainty.parameters[k].identifiable) list += (list.empty() ? "" : ", ") + names[k];
-    if (list.empty()) return std::nullopt;
-    return "Not identifiable from these data: " + list + ".";
+    std::string list, bound;
+    for (std::size_t k = 0; k < uncertainty.parameters.size() && k < names.size(); ++k) {
+        std::string& into = uncertainty.parameters[k].atBound ? bound : list;
+        if (!uncertainty.parameters[k].identifiable) into += (into.empty() ? "" : ", ") + names[k];
+    }
+    if (list.empty() && bound.empty()) return std::nullopt;
+    std::string text;
+    if (!list.empty()) text = "Not identifiable from these data: " + list + ".";
+    if (!bound.empty())
+        text += (text.empty() ? "" : " ") + std::string("At a bound of its range: ") + bound + ".";
+    return text;
 }
 
 } // namespace tulo

@@ -9,9 +9,11 @@
 // is. The "CV on the last point" part of the other objective is no sum of squares and is left out.
 //
 // The Jacobian of the residuals is taken by central differences on the season itself, the step a share
-// of each parameter's calibration range (one-sided where a step would leave the parameter's accepted
-// values or break the order of the temperatures), the seasons run in parallel by the ensemble, so the
-// result is the same on any number of threads. The covariance is s^2 (J'J)^-1 with s^2 = SSR / (n - p).
+// of each parameter's calibration range, widened while it leaves every residual as it is (a parameter
+// that acts in whole days moves nothing within a small step) (one-sided where a step would leave the
+// parameter's accepted values or break the order of the temperatures), the seasons run in parallel by the
+// ensemble, so the result is the same on any number of threads. The covariance is s^2 (J'J)^-1 with s^2 = SSR
+// / (n - p).
 
 #include "calibration/Objective.h"
 
@@ -26,6 +28,11 @@ namespace tulo {
 // a local slope, large enough to step over the single-precision noise of a season and to move its
 // day-by-day thresholds.
 inline constexpr double kJacobianStepShare = 0.01;
+// The widest step, doubling from the first, that is tried before a parameter counts as unseen.
+inline constexpr double kJacobianMaxStepShare = 0.32;
+// A value this close to an end of its calibration range (as a share of the range) is at its bound: the
+// minimum of the objective lies at or beyond the end, and a slope there says nothing of the value.
+inline constexpr double kAtBoundShare = 0.005;
 // A parameter correlated beyond this with another cannot be told apart from it.
 inline constexpr double kIdentifiableCorrelation = 0.95;
 // Eigenvalues of the scaled J'J (unit diagonal) below this share of the largest count as zero: a
@@ -33,9 +40,11 @@ inline constexpr double kIdentifiableCorrelation = 0.95;
 inline constexpr double kSingularShare = 1e-10;
 
 struct ParameterUncertainty {
-    double se = 0; // infinite when the data cannot tell the parameter's value
-    double low = 0, high = 0;
-    bool identifiable = false; // a finite interval within the range, no correlation beyond 0.95
+    double se = 0;            // infinite when the data cannot tell the parameter's value
+    double low = 0, high = 0; // within the calibration range
+    bool identifiable =
+        false;            // a finite interval within the range, no correlation beyond 0.95, not at a bound
+    bool atBound = false; // the value lies at an end of its range
 };
 
 struct CalibrationUncertainty {
@@ -65,7 +74,8 @@ CalibrationUncertainty EstimateUncertainty(const CalibrationProblem& problem, st
 // The two-sided 95 % quantile of Student's t with `freedom` degrees of freedom.
 double StudentT95(int freedom);
 
-// "Not identifiable from these data: StSen, Tb for growth." for the parameters flagged, or nothing.
+// "Not identifiable from these data: StSen, Tb for growth." for the parameters flagged, and "At a bound of
+// its range: NPLSB." for those at a bound, or nothing.
 std::optional<std::string> IdentifiabilityWarning(const CalibrationUncertainty& uncertainty,
                                                   std::span<const std::string> names);
 

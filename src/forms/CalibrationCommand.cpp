@@ -66,11 +66,17 @@ Outcome ParseParamText(const std::string& text, std::string_view option, ParamTe
                                 " is not a crop parameter; name one by its id, crop workbook key or caption "
                                 "(see tulo-cli parameters).");
     }
+    // What the simplex cannot move is refused before its numbers are looked at.
+    if (const auto why = UncalibratableReason(*param.info))
+        return Outcome::Failure(param.where + ": " + *why);
     const auto low = ParseNumber(parts[1]), high = ParseNumber(parts[2]);
     const auto start = parts.size() == 4 ? ParseNumber(parts[3]) : std::optional<double>(0);
     if (!low || !high || !start) {
         return Outcome::Failure(param.where + ": the minimum, maximum and initial value must be numbers.");
     }
+    if (!(*low < *high))
+        return Outcome::Failure(param.where + ": the minimum " + ShortestText(*low) +
+                                " is not below the maximum " + ShortestText(*high) + ".");
     param.min = *low;
     param.max = *high;
     if (parts.size() == 4) param.initial = *start;
@@ -98,6 +104,8 @@ Outcome ChoicesOf(std::span<const ParamText> params, const FormModel& form, cons
                   std::vector<ParameterChoice>& choices) {
     choices.clear();
     for (const ParamText& param : params) {
+        if (const auto why = UnreadReason(*param.info, compiled))
+            return Outcome::Failure(param.where + ": " + *why);
         ParameterChoice choice{param.info, {ParameterIndex(param.info->id), param.min, param.max}, 0};
         choice.initial = param.initial ? *param.initial : ConfiguredValue(*param.info, form, compiled);
         if (!param.initial && !(choice.initial > param.min && choice.initial <= param.max)) {
@@ -145,8 +153,8 @@ CalibrationRequest SeasonCalibration(std::shared_ptr<const SeasonInputs> inputs,
         settings.agbWeight = measured.agbWeight;
         settings.laiWeight = measured.laiWeight;
     }
-    CalibrationRequest request{std::move(settings), {},           std::move(choices),
-                               method.genetic,      std::nullopt, false};
+    CalibrationRequest request{std::move(settings), {},    std::move(choices), method.genetic,
+                               std::nullopt,        false, std::nullopt};
     request.dataSets.push_back(std::move(data));
     if (seed) request.seed = *seed;
     return request;
@@ -177,7 +185,8 @@ nlohmann::ordered_json UncertaintyJson(const CalibrationUncertainty& u,
         each[names[k]] = {{"se", JsonNumber(p.se)},
                           {"low", JsonNumber(p.low)},
                           {"high", JsonNumber(p.high)},
-                          {"identifiable", p.identifiable}};
+                          {"identifiable", p.identifiable},
+                          {"at_bound", p.atBound}};
         nlohmann::ordered_json row = nlohmann::ordered_json::object();
         for (std::size_t j = 0; j < names.size(); ++j) row[names[j]] = JsonNumber(u.correlation[k][j]);
         correlation[names[k]] = std::move(row);
@@ -202,9 +211,17 @@ nlohmann::ordered_json CalibrationJson(const CalibrationResult& calibration,
             sites[(*siteNames)[static_cast<std::size_t>(dataSet)]][CalibratedName(*choices[k].info)] =
                 outcome.rounded[k];
     }
-    nlohmann::ordered_json result = {{"params", params},           {"objective", outcome.objective},
-                                     {"runs", outcome.runs},       {"seed", nullptr},
-                                     {"stopped", outcome.stopped}, {"trace", calibration.traceFile.string()}};
+    // A trace that was not written is null: the file there, if any, is another search's.
+    const nlohmann::ordered_json trace = calibration.traceFile.empty()
+                                             ? nlohmann::ordered_json(nullptr)
+                                             : nlohmann::ordered_json(calibration.traceFile.string());
+    nlohmann::ordered_json result = {{"params", params},
+                                     {"objective", outcome.objective},
+                                     {"search", std::string(SearchEnd(outcome))},
+                                     {"runs", outcome.runs},
+                                     {"seed", nullptr},
+                                     {"stopped", outcome.stopped},
+                                     {"trace", trace}};
     if (siteNames) result["sites"] = std::move(sites);
     if (outcome.seed >= 0) result["seed"] = outcome.seed;
     if (calibration.uncertainty) result.update(UncertaintyJson(*calibration.uncertainty, names));

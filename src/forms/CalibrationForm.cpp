@@ -6,8 +6,10 @@
 #include "io/DataFolder.h"
 #include "io/TextFiles.h"
 
+#include <atomic>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <memory>
 #include <system_error>
 
@@ -52,8 +54,14 @@ std::optional<Message> CheckCaptions(const std::array<CalibrationParameterTexts,
 }
 
 // Only the parameters chosen need an initial value: a two-parameter calibration never reads the third.
+// A single parameter is told what the window needs before its missing initial value is.
 std::optional<Message> CheckInitialValues(const std::array<CalibrationParameterTexts, 3>& p,
                                           const std::array<std::string, 3>& initial) {
+    if (Empty(p[0].caption) != Empty(p[1].caption))
+        return Refusal("You must specify three DIFFERENT parameters for the automatic calibration!\n"
+                       "The window calibrates two or three parameters: choose a second one (tulo-cli "
+                       "calibrate calibrates one alone).",
+                       Icon::None);
     for (std::size_t k = 0; k < 3; ++k)
         if (Chosen(p, k) && Empty(initial[k]))
             return Refusal("You have to specify valid initial parameters values", Icon::Critical);
@@ -129,6 +137,22 @@ std::optional<Message> ReadSearch(SimplexMethod method, const std::array<std::st
     return std::nullopt;
 }
 
+// A trace name no other search holds: "hyperspace-N.dat" with the first N whose file does not exist,
+// created empty at once (exclusively, so that searches in other processes skip it too).
+std::optional<fs::path> ClaimTraceName(const fs::path& folder) {
+    static std::atomic<unsigned> next{1};
+    for (int attempt = 0; attempt < 100000; ++attempt) {
+        const fs::path name = folder / ("hyperspace-" + std::to_string(next.fetch_add(1)) + ".dat");
+        if (std::FILE* file = std::fopen(name.string().c_str(), "wx")) {
+            std::fclose(file);
+            return name;
+        }
+        std::error_code error;
+        if (!fs::exists(name, error)) return std::nullopt; // the folder refuses new files
+    }
+    return std::nullopt;
+}
+
 bool EndsWith(std::string_view text, std::string_view suffix) {
     return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
 }
@@ -169,13 +193,25 @@ std::optional<ParameterChoice> MakeParameterChoice(std::string_view caption, std
     return choice;
 }
 
-void ImportDefaultRanges(std::array<CalibrationParameterTexts, 3>& parameters) {
-    for (CalibrationParameterTexts& p : parameters)
-        if (const ParameterInfo* info = FindCalibrationParameter(Trim(p.caption));
-            info && !Empty(p.caption)) {
-            p.min = info->calibrationMin;
-            p.max = info->calibrationMax;
-        }
+void ImportDefaultRanges(std::array<CalibrationParameterTexts, 3>& parameters,
+                         std::array<std::string, 3>* initial, const FormModel* main) {
+    for (std::size_t k = 0; k < parameters.size(); ++k) {
+        CalibrationParameterTexts& p = parameters[k];
+        const ParameterInfo* info = FindCalibrationParameter(Trim(p.caption));
+        if (!info || Empty(p.caption)) continue;
+        p.min = info->calibrationMin;
+        p.max = info->calibrationMax;
+        if (!initial) continue;
+        const auto low = ParseNumber(p.min), high = ParseNumber(p.max);
+        if (!low || !high) continue;
+        const auto inside = [&](std::optional<double> v) { return v && *v > *low && *v <= *high; };
+        std::string& start = (*initial)[k];
+        if (inside(ParseNumber(start))) continue;
+        if (main && !info->control.empty() && inside(ParseNumber(main->text(info->control))))
+            start = std::string(Trim(main->text(info->control)));
+        else
+            start = ShortestText(RoundCalibrated((*low + *high) / 2));
+    }
 }
 
 std::optional<MeasuredTable> ReadMeasuredTable(const fs::path& file, std::string_view option,
@@ -234,10 +270,18 @@ CalibrationResult RunCalibration(const CalibrationRequest& request, SearchContro
     }
     const CalibrationProblem problem(std::move(settings), request.dataSets, std::move(control));
     CalibrationResult result;
+    std::optional<fs::path>
+        claimed; // the empty file that holds a fresh trace name until the trace replaces it
     try {
-        result.traceFile = DataFolder() / "hyperspace.dat";
         // The multi-site search has always kept this folder beside its trace.
         if (request.multiSite) fs::create_directories(DataFolder() / "Trip");
+        if (request.traceFile) {
+            result.traceFile = *request.traceFile;
+        } else if ((claimed = ClaimTraceName(DataFolder()))) {
+            result.traceFile = *claimed;
+        } else {
+            result.traceError = "No trace file could be created in " + DataFolder().string() + ".";
+        }
     } catch (const fs::filesystem_error& error) {
         result.traceError = error.what();
     }
@@ -257,7 +301,13 @@ CalibrationResult RunCalibration(const CalibrationRequest& request, SearchContro
                                      : SearchFromInitialValues(problem, initial, trace);
     result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     if (result.outcome.problems.empty() && !result.traceError) result.traceError = traceOut.commit();
-    if (result.outcome.problems.empty() && !result.outcome.failed)
+    // A refused search or a failed write names no trace: the file is not this search's.
+    if (!result.outcome.problems.empty() || result.traceError) {
+        std::error_code ignored;
+        if (claimed) fs::remove(*claimed, ignored);
+        result.traceFile.clear();
+    }
+    if (result.outcome.problems.empty() && !result.outcome.failed && result.outcome.converged)
         result.uncertainty = EstimateUncertainty(problem, result.outcome.rounded);
     return result;
 }
@@ -303,6 +353,11 @@ Message FinalMessage(const CalibrationOutcome& outcome) {
     return Refusal("Automatic calibration has been regularly carried out using the sinplex method.\n" +
                        replaced,
                    Icon::None);
+}
+
+std::string_view SearchEnd(const CalibrationOutcome& outcome) {
+    if (outcome.stopped) return "stopped";
+    return outcome.converged ? "converged" : "budget exhausted";
 }
 
 std::array<std::string, 6> DefaultGeneticTexts() {

@@ -47,8 +47,11 @@ std::optional<ParameterChoice> MakeParameterChoice(std::string_view caption, std
                                                    std::string_view max, std::string_view initial,
                                                    const std::string& where, std::string& error);
 
-// Puts the default range of each known caption into its minimum and maximum; other rows stay.
-void ImportDefaultRanges(std::array<CalibrationParameterTexts, 3>& parameters);
+// Puts the default range of each known caption into its minimum and maximum; other rows stay. With
+// `initial`, an initial value that is not a number inside the new range becomes the main window's value
+// of the parameter when that lies inside, otherwise the middle of the range.
+void ImportDefaultRanges(std::array<CalibrationParameterTexts, 3>& parameters,
+                         std::array<std::string, 3>* initial = nullptr, const FormModel* main = nullptr);
 
 // ---------------------------------------------------------------------------------------------------
 // Measurements and data sets
@@ -92,20 +95,25 @@ struct CalibrationRequest {
     std::optional<GeneticSettings> genetic; // the genetic simplex; otherwise the single search
     std::optional<std::int64_t> seed;       // of the genetic simplex; none: the clock's
     bool multiSite = false;                 // the multi-site calibration keeps its "Trip" folder
+    // Where the trace goes (replaced); none: a file of the search's own in TULO's data folder.
+    std::optional<std::filesystem::path> traceFile{};
 };
 
 struct CalibrationResult {
     CalibrationOutcome outcome;
-    // How sure the values written back are; set whenever there are values.
+    // How sure the values written back are; set when there are values and the search converged (a search
+    // that stopped short is not at a minimum, where the approximation holds).
     std::optional<CalibrationUncertainty> uncertainty;
-    std::filesystem::path traceFile; // "hyperspace.dat" in TULO's data folder
+    // The trace written: the request's, or "hyperspace-N.dat" in TULO's data folder, a name no other
+    // search holds; empty when it was not written (traceError says why).
+    std::filesystem::path traceFile;
     std::optional<std::string> traceError;
     double seconds = 0;
 };
 
 // Runs the search and writes its trace file (unless it was refused), then estimates how sure its result
-// is. `observer` sees the trace lines as
-// the search hands them over (from any thread, one call at a time).
+// is. Searches at once, in one process or several, each write a trace of their own. `observer` sees the trace
+// lines as the search hands them over (from any thread, one call at a time).
 CalibrationResult RunCalibration(const CalibrationRequest& request, SearchControl control,
                                  const TraceSink& observer = {});
 
@@ -127,6 +135,11 @@ inline constexpr std::string_view kStoppedNote = "Stopped: the values are the be
 
 // What the window says at the end of a search.
 Message FinalMessage(const CalibrationOutcome& outcome);
+
+// How the search ended: "converged", "budget exhausted" or "stopped".
+std::string_view SearchEnd(const CalibrationOutcome& outcome);
+inline constexpr std::string_view kNoIntervals =
+    "no intervals: the search ran out of its budget before it converged, so the values are not a minimum.";
 
 // ---------------------------------------------------------------------------------------------------
 // The windows' texts and checks

@@ -136,9 +136,15 @@ TEST(CalibrationSimplex, StopsNearZeroAndAfterItsPasses) {
     EXPECT_EQ(calls, 0);
     Simplex limited{{{0, 0}, {1, 0}, {0, 1}}, {13, 12, 4}};
     EXPECT_EQ(DownhillSimplex(limited, bowl, {0.0001, 3}), 3);
+    // Two passes leave the values apart: the budget, not the tolerance, ended the search.
+    bool converged = true;
+    Simplex short2{{{0, 0}, {1, 0}, {0, 1}}, {13, 12, 4}};
+    DownhillSimplex(short2, bowl, {0.0001, 2, false, nullptr, nullptr, nullptr, nullptr, &converged});
+    EXPECT_FALSE(converged);
     Simplex free{{{0.1, 0.3}, {1.3, 0.2}, {0.4, 1.7}}, {}};
     for (const Point& vertex : free.p) free.y.push_back(bowl(vertex).objective);
-    DownhillSimplex(free, bowl, {});
+    DownhillSimplex(free, bowl, {0.0001, 0, false, nullptr, nullptr, nullptr, nullptr, &converged});
+    EXPECT_TRUE(converged);
     EXPECT_NEAR(free.p[0][0], 1, 0.02);
     EXPECT_NEAR(free.p[0][1], 2, 0.02);
 }
@@ -472,6 +478,19 @@ TEST(CalibrationChecks, CodesSwitchesAndConstantsAreNotCalibrated) {
     EXPECT_NE(problems[0].text.find("SenDuration is a code or a switch"), std::string::npos)
         << problems[0].text;
     EXPECT_NE(problems[1].text.find("C is a constant of the model"), std::string::npos) << problems[1].text;
+    // The demo's crop is sown in the field and develops by temperature alone: it never reads the
+    // transplanting nor the day lengths, whose values a search would leave wherever it wandered.
+    CalibrationSettings unread;
+    unread.parameters = {{ParameterIndex("NH"), 1, 5}, {ParameterIndex("DLC"), 8, 12}};
+    const double unreadInitial[] = {2, 10};
+    const Problems neverRead = CheckCalibration(
+        CalibrationProblem(unread, {{"", Demo(), EngineMadeAgb(), "a.csv", {}, ""}}), unreadInitial);
+    ASSERT_EQ(neverRead.size(), 2u);
+    EXPECT_NE(neverRead[0].text.find("never read by this season: the crop is sown in the field"),
+              std::string::npos)
+        << neverRead[0].text;
+    EXPECT_NE(neverRead[1].text.find("DLC is never read by this season"), std::string::npos)
+        << neverRead[1].text;
     CalibrationSettings none;
     EXPECT_EQ(CheckCalibration(CalibrationProblem(none, {}), {}).at(0).text,
               "There are problems with the number of parameters to calibrate: choose at least one.");
@@ -493,7 +512,7 @@ TEST(CalibrationPerSite, EachSitesOwnValueRunsOnlyItsSeason) {
     EXPECT_LT(EvaluateTrial(problem, truth, *run).objective, 0.01);
     EXPECT_GT(EvaluateTrial(problem, swapped, *run).objective, 5);
 
-    CalibrationRequest request{settings, sets, {}, std::nullopt, std::nullopt, true};
+    CalibrationRequest request{settings, sets, {}, std::nullopt, std::nullopt, true, std::nullopt};
     request.settings.parameters.clear();
     for (const CalibratedParameter& p : settings.parameters) request.choices.push_back({nullptr, p, 2.3});
     const auto indices = DataSetIndices(request, truth);
@@ -510,6 +529,43 @@ TEST(CalibrationPerSite, EachSitesOwnValueRunsOnlyItsSeason) {
     CalibrationSettings both = settings;
     both.parameters = {{rue, 1.5, 4}, {rue, 1.5, 4, 1}};
     EXPECT_FALSE(CheckCalibration(CalibrationProblem(both, sets), std::vector<double>{2.3, 2.3}).empty());
+}
+
+// Each row's own value is searched for that row alone given the shared ones, so repeating the rows
+// changes neither the shared value found nor a row's own, and the search converges however many rows
+// there are.
+TEST(CalibrationPerSite, TheSharedValueDoesNotDependOnHowManyRowsRepeatTheData) {
+    const int rue = ParameterIndex("RUE"), lai0 = ParameterIndex("LAIemerg");
+    const ParameterValue a[] = {{rue, 2.6}, {lai0, 0.02}}, b[] = {{rue, 2.6}, {lai0, 0.06}};
+    const EngineMade madeA = Measure(*Demo(), a), madeB = Measure(*Demo(), b);
+    std::vector<CalibrationOutcome> outcomes;
+    for (const int copies : {1, 4}) {
+        CalibrationSettings settings;
+        settings.withLai = true;
+        settings.laiWeight = 1;
+        settings.parameters = {{rue, 1.5, 4}};
+        std::vector<CalibrationDataSet> sets;
+        std::vector<double> initial = {2.3};
+        for (int c = 0; c < copies; ++c)
+            for (const EngineMade* made : {&madeA, &madeB}) {
+                const int d = static_cast<int>(sets.size());
+                sets.push_back(
+                    {"row " + std::to_string(d + 1), Demo(), made->agb, "agb.csv", made->lai, "lai.csv"});
+                settings.parameters.push_back({lai0, 0.001, 0.2, d});
+                initial.push_back(0.03);
+            }
+        outcomes.push_back(SearchFromInitialValues(CalibrationProblem(settings, sets), initial));
+    }
+    for (const CalibrationOutcome& o : outcomes) {
+        ASSERT_TRUE(o.problems.empty()) << o.problems.front().text;
+        ASSERT_FALSE(o.failed);
+        EXPECT_TRUE(o.converged);
+        EXPECT_NEAR(o.values[0], 2.6, 0.026);
+        for (std::size_t k = 1; k < o.values.size(); ++k)
+            EXPECT_NEAR(o.values[k], k % 2 == 1 ? 0.02 : 0.06, 0.003) << k;
+    }
+    EXPECT_NEAR(outcomes[1].values[0], outcomes[0].values[0], 0.002);
+    EXPECT_EQ(outcomes[1].values.size(), 9u);
 }
 
 } // namespace

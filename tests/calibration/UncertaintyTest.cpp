@@ -66,6 +66,21 @@ TEST(UncertaintyArithmetic, StraightLineMatchesTheTextbook) {
     const std::string names[] = {"a", "b", "c", "d", "e"};
     EXPECT_EQ(IdentifiabilityWarning(t, names), "Not identifiable from these data: a, b, c, d, e.");
 
+    // A value on an end of its range is at its bound, not identifiable; every interval stays in its range.
+    const double onBound[] = {a, 0.001};
+    const CalibratedParameter narrow[] = {{0, a - 0.01, a + 0.01}, {0, 0, 5}};
+    const CalibrationUncertainty bound = UncertaintyFromJacobian(jacobian, residuals, onBound, narrow);
+    EXPECT_TRUE(bound.parameters[1].atBound);
+    EXPECT_FALSE(bound.parameters[1].identifiable);
+    EXPECT_FALSE(bound.parameters[0].atBound);
+    for (std::size_t k = 0; k < 2; ++k) {
+        EXPECT_GE(bound.parameters[k].low, narrow[k].min) << k;
+        EXPECT_LE(bound.parameters[k].high, narrow[k].max) << k;
+    }
+    const std::string ab[] = {"a", "b"};
+    EXPECT_EQ(IdentifiabilityWarning(bound, ab),
+              "Not identifiable from these data: a. At a bound of its range: b.");
+
     // As many measurements as parameters leave no degree of freedom.
     const std::vector<double> two = {0.1, 0.2};
     const CalibrationUncertainty none = UncertaintyFromJacobian({{1, 0}, {0, 1}}, two, values, ranges);
@@ -130,6 +145,36 @@ TEST(CalibrationUncertainty, AParameterTheBiomassCannotSeeIsFlaggedOnAnyNumberOf
         EXPECT_EQ(u.parameters[k].low, results[1].parameters[k].low);
     }
     EXPECT_EQ(u.ssr, results[1].ssr);
+}
+
+// The transplanting shock lasts SHCKD times the seedbed's thermal time and ends on a whole day, so a step
+// of a hundredth of its range moves no day; the step is widened until the season answers.
+TEST(CalibrationUncertainty, AParameterThatActsInWholeDaysGetsASlope) {
+    auto transplanted = std::make_shared<SeasonInputs>(*Demo());
+    transplanted->manag.Transplanted = true;
+    transplanted->manag.TransplantingDate = transplanted->manag.SowingDate + 25;
+    const int shckd = ParameterIndex("SHCKD");
+    auto run = std::make_unique<RunState>();
+    const ParameterValue made[] = {{shckd, 0.6}};
+    RunSeason(*transplanted, made, *run);
+    MeasuredData agb;
+    int row = 2;
+    for (const int d : {150, 165, 180, 195, 210, 225, 245, 265})
+        agb.rows.push_back({row++, static_cast<float>(d), static_cast<float>(run->out.AGB[d] / 100.0)});
+    CalibrationSettings settings;
+    settings.parameters = {{ParameterIndex("RUE"), 1.5, 4}, {shckd, 0, 0.8}};
+    const CalibrationProblem problem(settings, {{"", transplanted, agb, "agb.csv", {}, ""}});
+    const double values[] = {2.3, 0.6};
+    // A step of a hundredth of the range leaves every day of the season as it was.
+    const ParameterValue stepped[] = {{shckd, 0.608}};
+    RunSeason(*transplanted, stepped, *run);
+    const auto reference = run->out.AGB;
+    RunSeason(*transplanted, made, *run);
+    ASSERT_EQ(reference, run->out.AGB);
+    const CalibrationUncertainty u = EstimateUncertainty(problem, values);
+    EXPECT_TRUE(std::isfinite(u.parameters[1].se)) << u.parameters[1].se;
+    EXPECT_GE(u.parameters[1].low, 0);
+    EXPECT_LE(u.parameters[1].high, 0.8);
 }
 
 } // namespace

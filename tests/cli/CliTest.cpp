@@ -469,7 +469,7 @@ TEST_F(Cli, CalibrateTakesAnyParametersAndSaysHowSureEachIs) {
 
     fs::remove(saved);
     const std::pair<std::string, std::string> refusals[] = {
-        {"RUE:4:1.5:2.3", "RUE: the minimum 4 is not below the maximum 1.5."},
+        {"RUE:4:1.5:2.3", "\": the minimum 4 is not below the maximum 1.5."},
         {"Nope:1:2", "\"Nope\" is not a crop parameter"},
         {"RUE:1.5", "is not NAME:MIN:MAX or NAME:MIN:MAX:INITIAL"},
         {"'Tb for growth:13:15'", "the configuration's value 12 is outside the range (above 13, at most 15)"},
@@ -480,6 +480,43 @@ TEST_F(Cli, CalibrateTakesAnyParametersAndSaysHowSureEachIs) {
                          2, refusal);
         EXPECT_FALSE(fs::exists(saved)) << param;
     }
+}
+
+// Each search writes a trace of its own, named in its result, or the one --trace names; a trace that
+// could not be written is not named. The result says whether the search converged.
+TEST_F(Cli, EachCalibrationWritesItsOwnTraceAndSaysHowItEnded) {
+    const std::string calibrate = "calibrate " + kDemo + " --agb " + kAgb + " --param RUE:1.5:4:2.3";
+    const Outcome first = Run(calibrate + " --json"), second = Run(calibrate + " --json");
+    ASSERT_EQ(first.status, 0) << first.err;
+    ASSERT_EQ(second.status, 0) << second.err;
+    const auto a = nlohmann::json::parse(first.out), b = nlohmann::json::parse(second.out);
+    EXPECT_EQ(a["search"], "converged");
+    EXPECT_TRUE(a.contains("uncertainty"));
+    const std::string traceA = a["trace"].get<std::string>(), traceB = b["trace"].get<std::string>();
+    EXPECT_NE(traceA, traceB);
+    EXPECT_EQ(fs::path(traceA).parent_path(), dir_);
+    EXPECT_EQ(Slurp(traceA), Slurp(traceB)) << "the same search traces the same lines";
+    EXPECT_FALSE(Slurp(traceA).empty());
+
+    const auto chosen = dir_ / "mine.dat";
+    Outcome o = Run(calibrate + " --trace " + chosen.string());
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_NE(o.out.find("\nSearch: converged\n"), std::string::npos) << o.out;
+    EXPECT_NE(o.out.find("\nTrace: " + chosen.string() + "\n"), std::string::npos) << o.out;
+    EXPECT_EQ(Slurp(chosen), Slurp(traceA));
+
+    // A data folder that cannot be made: the search runs, its trace is not named.
+    const auto blocked = dir_ / "blocked";
+    std::ofstream(blocked) << "a file, not a folder";
+    ::setenv("TULO_HOME", (blocked / "home").c_str(), 1);
+    o = Run(calibrate);
+    const Outcome json = Run(calibrate + " --json");
+    ::setenv("TULO_HOME", dir_.c_str(), 1);
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_FALSE(o.err.empty());
+    EXPECT_EQ(o.out.find("Trace:"), std::string::npos) << o.out;
+    ASSERT_EQ(json.status, 0) << json.err;
+    EXPECT_TRUE(nlohmann::json::parse(json.out)["trace"].is_null()) << json.out;
 }
 
 // The output is checked before the first season: a search or an ensemble never runs for nothing.

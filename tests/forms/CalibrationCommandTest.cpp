@@ -37,6 +37,19 @@ TEST(CalibrationTexts, ParameterTextsSplitAtColonsOnly) {
         << refused.message;
 }
 
+// What cannot be calibrated is told by its reason before its numbers or the configuration are looked at.
+TEST(CalibrationTexts, ARequestTheSearchCannotServeSaysWhy) {
+    const std::pair<const char*, const char*> refusals[] = {
+        {"SterilityActive:0:1", "--param \"SterilityActive:0:1\": SterilityActive is a code or a switch"},
+        {"IDSL:0:2", "--param \"IDSL:0:2\": IDSL is a code or a switch"},
+        {"RUE:4:1.5", "--param \"RUE:4:1.5\": the minimum 4 is not below the maximum 1.5."}};
+    for (const auto& [text, refusal] : refusals) {
+        ParamText param;
+        const Outcome read = ParseParamText(text, "--param", param);
+        EXPECT_EQ(read.message.substr(0, std::string(refusal).size()), refusal) << read.message;
+    }
+}
+
 TEST(CalibrationTexts, GeneticSettingsAreSixNumbersTheFirstThreeWhole) {
     SearchMethod method;
     const Outcome read = ReadSearchMethod("RRMSE + CV on Last Point", "20,100,3,0.5,1.5,0.1", method);
