@@ -298,8 +298,9 @@ TEST(SimConfig, ReadingStopsWhereTheConfigurationEndsAndTakesNoMemoryPerLine) {
     const std::size_t lines = Lines(text).size();
     FormModel form;
     EXPECT_EQ(ParseSimConfig(text + "\r\n  \n\t\r", form), std::nullopt); // blanks an editor leaves
-    EXPECT_EQ(ParseSimConfig(text + "\r\n" + text, form), "Line " + std::to_string(lines + 2) +
-              : \"120\" follows item 59 (season's year), the last item of a configuration.");
+    EXPECT_EQ(ParseSimConfig(text + "\r\n" + text, form),
+              "Line " + std::to_string(lines + 2) +
+                  ": \"120\" follows item 59 (season's year), the last item of a configuration.");
 
     // Millions of empty lines: after the last item, and as the days of a damaged treatment count.
     const std::size_t count = lines - 13;
