@@ -82,7 +82,10 @@ Season Season::Compile(std::shared_ptr<const FormState> form, std::vector<std::s
     season.form_ = std::move(form);
     season.inputs_ = compiled.inputs;
     season.warnings_ = std::move(messages);
-    season.year_ = year;
+    // The configuration's own year when the caller knows none (a season rebuilt from its text).
+    season.year_ = year                                ? year
+                   : compiled.inputs->control.Year > 0 ? std::optional(compiled.inputs->control.Year)
+                                                       : std::nullopt;
     season.weatherSource_ = std::move(weatherSource);
     return season;
 }

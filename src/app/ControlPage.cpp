@@ -2,6 +2,8 @@
 
 #include "app/FormBinder.h"
 #include "app/PageTools.h"
+#include "base/Calendar.h"
+#include "base/Numbers.h"
 #include "engine/Outputs.h"
 
 #include <QCheckBox>
@@ -9,6 +11,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -43,6 +46,11 @@ ControlPage::ControlPage(FormModel& form, FormBinder& binder, QWidget* parent)
     auto* periodForm = new QFormLayout(period);
     AddRow(periodForm, QStringLiteral("Initial date (DOY)"), DayBox(binder, ctl::txtInitialDate));
     AddRow(periodForm, QStringLiteral("Final date (DOY)"), DayBox(binder, ctl::txtFinalDate));
+    // The days' dates in the season's calendar, which only a known year fixes (day 60 is 29 February
+    // of a leap year).
+    seasonDates_ = new QLabel;
+    seasonDates_->setObjectName(QStringLiteral("lblSeasonDates"));
+    periodForm->addRow(seasonDates_);
 
     auto* lai = new QGroupBox(QStringLiteral("LAI options"));
     auto* laiLayout = new QGridLayout(lai);
@@ -197,6 +205,18 @@ void ControlPage::refresh() {
     dailyExoLai_->setEnabled(daily);
     periodicForcing_->setEnabled(periodic);
     reinit_->setEnabled(form_.option(ctl::OptionLAIRecalReinit));
+
+    const auto year = ParseSeasonYear(form_.text(ctl::txtSeasonYear));
+    const auto date = [&](std::string_view control) {
+        const auto day = ParseInt32(form_.text(control));
+        const std::string text = day && year ? DayMonthText(*day, *year) : std::string();
+        return text.empty() ? QStringLiteral("?") : Qs(text) + QStringLiteral(" ") + QString::number(*year);
+    };
+    seasonDates_->setText(year ? QStringLiteral("Season of %1: %2 to %3")
+                                     .arg(*year)
+                                     .arg(date(ctl::txtInitialDate), date(ctl::txtFinalDate))
+                               : QString());
+    seasonDates_->setVisible(year.has_value());
 }
 
 } // namespace tulo::app

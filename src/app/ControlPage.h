@@ -6,6 +6,7 @@
 
 #include <QWidget>
 
+class QLabel;
 class QPushButton;
 
 namespace tulo::app {
@@ -38,6 +39,7 @@ private:
     QPushButton* dailyExoLai_ = nullptr;
     QPushButton* periodicForcing_ = nullptr;
     QPushButton* reinit_ = nullptr;
+    QLabel* seasonDates_ = nullptr;
 };
 
 } // namespace tulo::app

@@ -85,6 +85,8 @@ std::map<std::string, QString, std::less<>> FieldCaptions(const QWidget& root, c
         {std::string(ctl::cmbBlastProduct), QStringLiteral("treatment product")},
         // Shown by the diseases window only.
         {std::string(ctl::txtBlastClass), QStringLiteral("blast susceptibility class")},
+        // Set by the weather it came with.
+        {std::string(ctl::txtSeasonYear), QStringLiteral("season's year")},
         {std::string(ctl::sprWeather), QStringLiteral("weather table")},
         {std::string(ctl::sprSoilPhysics), QStringLiteral("soil table")},
         {std::string(ctl::sprDynWaterInput), QStringLiteral("daily water input table")},

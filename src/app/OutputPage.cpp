@@ -28,8 +28,8 @@ ChartSeries Column(const ChartMatrix& matrix, int column, int initialDate, const
     return series;
 }
 
-QString Day(const std::optional<std::int32_t>& day) {
-    return day ? QStringLiteral("DOY %1 (%2)").arg(*day).arg(Qs(DayMonthText(*day)))
+QString Day(const std::optional<std::int32_t>& day, int year) {
+    return day ? QStringLiteral("DOY %1 (%2)").arg(*day).arg(Qs(DayMonthText(*day, year)))
                : QStringLiteral("not reached");
 }
 
@@ -115,7 +115,9 @@ OutputPage::OutputPage(const Grid* report, QWidget* parent) : QWidget(parent) {
 }
 
 void OutputPage::showResults(const RunResults& results, int initialDate, const SeasonSummary& summary) {
-    const QString day = QStringLiteral("Day of year");
+    // A season of a known year says which, since its days' dates follow that year's calendar.
+    const QString day = summary.year > 0 ? QStringLiteral("Day of year (%1)").arg(summary.year)
+                                         : QStringLiteral("Day of year");
     const ChartMatrix& c = results.crop;
     std::vector<ChartSeries> crop = {Column(c, 1, initialDate, QStringLiteral("AGB (t/ha)"), false),
                                      Column(c, 2, initialDate, QStringLiteral("Panicles (t/ha)"), false),
@@ -147,8 +149,9 @@ void OutputPage::showResults(const RunResults& results, int initialDate, const S
                        "%6, panicles %7; maximum LAI %8 m2/m2; sterility %9 %.")
             .arg(summary.firstDay)
             .arg(summary.lastDay)
-            .arg(Day(summary.emergence), Day(summary.flowering), Day(summary.maturity),
-                 Tonnes(summary.agbMaturity), Tonnes(summary.paniclesMaturity))
+            .arg(Day(summary.emergence, summary.year), Day(summary.flowering, summary.year),
+                 Day(summary.maturity, summary.year), Tonnes(summary.agbMaturity),
+                 Tonnes(summary.paniclesMaturity))
             .arg(summary.laiMax, 0, 'f', 2)
             .arg(summary.sterilityPercent, 0, 'f', 1));
     QStringList warnings;

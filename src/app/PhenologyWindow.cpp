@@ -1,6 +1,7 @@
 #include "app/PhenologyWindow.h"
 
 #include "app/PageTools.h"
+#include "base/Calendar.h"
 #include "base/Numbers.h"
 #include "engine/Parameters.h"
 #include "forms/FormModel.h"
@@ -129,8 +130,10 @@ void PhenologyWindow::fit() {
     for (const InputProblem& problem : compiled.problems) problems << Qs(problem.text);
     ObservedStages observed;
     const auto day = [&](PhenoStage stage, const QLineEdit* field) -> std::optional<std::int32_t> {
+        // A date of another year than the season's would be another season's stage.
         const SeasonDay parsed =
-            ParseSeasonDay(StageCaption(stage).toStdString(), field->text().toStdString(), std::nullopt);
+            ParseSeasonDay(StageCaption(stage).toStdString(), field->text().toStdString(),
+                           ParseSeasonYear(form_.text(ctl::txtSeasonYear)));
         if (!parsed.doy) problems << Qs(parsed.refusal);
         return parsed.doy;
     };

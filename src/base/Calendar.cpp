@@ -13,12 +13,14 @@ constexpr std::array<const char*, 12> kMonthNames = {"Jan", "Feb", "Mar", "Apr",
 
 } // namespace
 
-std::optional<DayMonth> DayMonthOf(std::int32_t doy) {
-    if (doy < 1 || doy > 365) return std::nullopt;
+std::optional<DayMonth> DayMonthOf(std::int32_t doy, int year) {
+    const bool leap = year > 0 && IsLeapYear(year);
+    if (doy < 1 || doy > 365 + (leap ? 1 : 0)) return std::nullopt;
     int remaining = doy;
     for (int m = 0; m < 12; ++m) {
-        if (remaining <= kDaysInMonth[static_cast<std::size_t>(m)]) return DayMonth{remaining, m + 1};
-        remaining -= kDaysInMonth[static_cast<std::size_t>(m)];
+        const int days = kDaysInMonth[static_cast<std::size_t>(m)] + (m == 1 && leap ? 1 : 0);
+        if (remaining <= days) return DayMonth{remaining, m + 1};
+        remaining -= days;
     }
     return std::nullopt;
 }
@@ -100,10 +102,23 @@ std::optional<CivilDate> ParseDateText(std::string_view text) {
     return std::nullopt;
 }
 
-std::string DayMonthText(std::int32_t doy) {
-    const auto date = DayMonthOf(doy);
+std::string DayMonthText(std::int32_t doy, int year) {
+    const auto date = DayMonthOf(doy, year);
     if (!date) return {};
     return std::to_string(date->day) + " " + kMonthNames[static_cast<std::size_t>(date->month - 1)];
+}
+
+std::optional<int> ParseSeasonYear(std::string_view text) {
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
+    if (text.empty() || text.size() > 4) return std::nullopt;
+    int year = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        year = year * 10 + (c - '0');
+    }
+    if (year < 1) return std::nullopt;
+    return year;
 }
 
 } // namespace tulo

@@ -1,6 +1,7 @@
 #pragma once
-// The program's calendar: a season's days are days of year 1 .. 365, shown as on a year of 365 days. Dates
-// that users write are read in their own year's calendar, leap years included.
+// The program's calendar: a season's days are days of year 1 .. 365. A season whose year is known shows
+// them in that year's calendar (day 121 of 2020 is 30 April); one whose year is not, as on a year of 365
+// days. Dates that users write are read in their own year's calendar, leap years included.
 
 #include <cstdint>
 #include <optional>
@@ -14,8 +15,9 @@ struct DayMonth {
     int month = 0; // 1 .. 12
 };
 
-// The day and month of a day of year (1 .. 365); none outside.
-std::optional<DayMonth> DayMonthOf(std::int32_t doy);
+// The day and month of a day of year in `year`'s calendar (1 .. 366 of a leap year), or with `year` 0
+// (unknown) on a year of 365 days; none outside.
+std::optional<DayMonth> DayMonthOf(std::int32_t doy, int year = 0);
 struct CivilDate {
     int year = 0;  // four digits
     int month = 0; // 1 .. 12
@@ -35,7 +37,11 @@ std::optional<std::int32_t> DayOfYear(const CivilDate& date);
 // ("15/06/2026", "15.6.26"). A two-digit year is read by YearOfTwoDigits. Nothing for any
 // other text; the day and month are not checked against the calendar.
 std::optional<CivilDate> ParseDateText(std::string_view text);
-// "15 Jun"; empty outside 1 .. 365.
-std::string DayMonthText(std::int32_t doy);
+// "15 Jun", in `year`'s calendar as DayMonthOf; empty for a day the year does not have.
+std::string DayMonthText(std::int32_t doy, int year = 0);
+
+// The season's year as a configuration or a table states it: a whole number from 1 to 9999; none for any
+// other text.
+std::optional<int> ParseSeasonYear(std::string_view text);
 
 } // namespace tulo

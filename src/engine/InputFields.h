@@ -26,6 +26,9 @@ inline constexpr std::string_view chkDiseases = "chkDiseases";
 inline constexpr std::string_view optReportAlways = "optReportAlways";
 inline constexpr std::string_view optReportAsk = "optReportAsk";
 inline constexpr std::string_view optReportNever = "optReportNever";
+// The season's calendar year, kept as text in a hidden field: empty when nothing tells it. The weather
+// file or the dates that made the season set it; its dates are shown in its calendar.
+inline constexpr std::string_view txtSeasonYear = "txtSeasonYear";
 // Crop parameters.
 inline constexpr std::string_view txtCropDescription = "txtCropDescription"; // free-text cultivar description
 inline constexpr std::string_view txtTbase = "txtTbase";

@@ -20,6 +20,9 @@ struct ControlParameters {
     bool BLASTsimulation = false;
     bool SoilCorrectlyOpen = false;
     std::int32_t OptReportFile = 0; // 0 never, 1 ask, 2 always
+    // The season's calendar year, 0 when unknown. Only the dates shown and read follow it: the days are
+    // 1 .. 365 in every year.
+    std::int32_t Year = 0;
     // The soil table's layers (1 .. NLayers), thirteen values each in the table's column order, kept to
     // the 15 significant digits the table's texts carry.
     std::int32_t NLayers = 0;

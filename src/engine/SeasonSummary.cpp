@@ -56,6 +56,7 @@ SeasonSummary Summarize(const RunState& run) {
     const DailyOutputs& o = run.out;
     s.firstDay = run.control.InitialDate;
     s.lastDay = run.control.FinalDate - 1;
+    s.year = run.control.Year;
     s.sowing = std::max(run.manag.SowingDate, s.firstDay);
     const std::int32_t first = s.firstDay, to = s.lastDay + 1;
     // A stage of 1 is above 0 and one of 2 at least 1, so each stage is first reached no earlier than the
@@ -119,7 +120,9 @@ SeasonSummary Summarize(const RunState& run) {
 }
 
 std::string FormatSummary(const SeasonSummary& s) {
-    auto day = [](std::int32_t d) { return "DOY " + std::to_string(d) + " (" + DayMonthText(d) + ")"; };
+    auto day = [&](std::int32_t d) {
+        return "DOY " + std::to_string(d) + " (" + DayMonthText(d, s.year) + ")";
+    };
     auto stage = [&](const std::optional<std::int32_t>& d) {
         return d ? day(*d) : std::string("not reached by the final day");
     };

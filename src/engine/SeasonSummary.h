@@ -13,6 +13,7 @@ namespace tulo {
 
 struct SeasonSummary {
     std::int32_t firstDay = 0, lastDay = 0; // simulated days
+    std::int32_t year = 0;                  // the calendar the days are shown in; 0 a year of 365 days
     // The day the crop starts: the sowing date, or the first simulated day when it is sown before.
     std::int32_t sowing = 0;
     std::optional<std::int32_t> emergence; // first day with DVS > 0

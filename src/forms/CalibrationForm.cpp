@@ -249,6 +249,8 @@ Compilation CompileSite(const FormModel& base, const SiteTexts& row, const Grid&
     FormModel form = base;
     form.editGrid(ctl::sprWeather, [&](Grid& grid) { grid = weather; });
     LayOutWeatherGrid(form);
+    // The configuration's year was its own weather's; a site's workbook tells none.
+    form.setText(ctl::txtSeasonYear, std::string());
     // As typed: a latitude keeps its decimals.
     const std::pair<std::string_view, const std::string*> replaced[] = {
         {ctl::txtInitialDate, &row.initialDate},

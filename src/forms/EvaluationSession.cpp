@@ -1,5 +1,6 @@
 #include "forms/EvaluationSession.h"
 
+#include "base/Calendar.h"
 #include "base/Numbers.h"
 #include "forms/FittingCombinations.h"
 #include "forms/SpreadsheetCommands.h"
@@ -96,7 +97,9 @@ EvaluationSession::Opened EvaluationSession::openMeasured(std::string_view varia
         return Opened::NoTitles;
     }
     MeasuredData data = ReadMeasured(grid);
-    if (const auto refusals = MeasuredRefusals(data); !refusals.empty()) {
+    // Dates of another year than the season's would pair with another season's days.
+    if (const auto refusals = MeasuredRefusals(data, ParseSeasonYear(form.text(ctl::txtSeasonYear)));
+        !refusals.empty()) {
         closeMeasured();
         const std::string name = file ? file->filename().string() : fs::path(chosen).filename().string();
         std::string text = "The measured data " + name + " cannot be used:";

@@ -37,6 +37,7 @@ FormModel::FormModel() {
     // Control.
     addText(std::string(ctl::txtInitialDate), "");
     addText(std::string(ctl::txtFinalDate), "");
+    addText(std::string(ctl::txtSeasonYear), "");
     addOption(std::string(ctl::OptionLAItulo), "LAI", true);
     addOption(std::string(ctl::OptionLAIndvi), "LAI", false);
     addOption(std::string(ctl::OptionLAIRecalReinit), "LAI", false);

@@ -1,5 +1,6 @@
 #include "forms/InputRecords.h"
 
+#include "base/Calendar.h"
 #include "base/Numbers.h"
 #include "engine/InputLimits.h"
 #include "engine/Parameters.h"
@@ -151,6 +152,8 @@ void ControlReader::ControlInput(const FormModel& form, Problems& problems) {
         v.OptReportFile = 1;
     else
         v.OptReportFile = 0;
+    // A hidden field that the configuration's reader and the season's commands fill with a checked year.
+    v.Year = ParseSeasonYear(form.text(ctl::txtSeasonYear)).value_or(0);
 
     values_ = v;
     allSpecified_ = !reader.failed();

@@ -24,6 +24,7 @@ public:
         bool SoilSimulation = false;
         bool BLASTsimulation = false;
         std::int32_t OptReportFile = 0;
+        std::int32_t Year = 0; // 0 when the season's year is unknown
     };
 
     void ControlInput(const FormModel& form, Problems& problems);

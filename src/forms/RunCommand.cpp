@@ -42,7 +42,7 @@ void BuildReportGrid(const FormModel& form, const RunState& run, RunResults& res
     // Row r holds the day InitialDate + r - 2 with that day's chart row.
     for (int k = 0; k < days; ++k) {
         report.setText(k + 2, 1, std::to_string(run.control.InitialDate + k));
-        report.setText(k + 2, 2, DayMonthText(run.control.InitialDate + k));
+        report.setText(k + 2, 2, DayMonthText(run.control.InitialDate + k, run.control.Year));
     }
     int col = 3;
     for (std::size_t i = 0; i < variables.size(); ++i) {

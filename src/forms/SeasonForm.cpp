@@ -101,6 +101,7 @@ Compilation CompileInputs(const FormModel& form) {
     inputs->control.SoilSimulation = c.SoilSimulation;
     inputs->control.BLASTsimulation = c.BLASTsimulation;
     inputs->control.OptReportFile = c.OptReportFile;
+    inputs->control.Year = c.Year;
     inputs->optiLAIndvi = c.optiLAIndvi;
     inputs->DOYforcingLAI = c.DOYforcingLAI;
     inputs->ForcingLAI = c.ForcingLAI;

@@ -254,14 +254,29 @@ std::optional<SeasonChanges> PlanSeason(const FormModel& form, const SeasonOptio
     SeasonChanges changes;
     const std::string prefix = options.optionPrefix;
 
+    // The year the configuration holds belongs to its weather: another weather brings its own year, or
+    // none (a workbook's table).
+    const std::optional<int> stored = ParseSeasonYear(form.text(ctl::txtSeasonYear));
+    if (!options.weather && stored && options.year && *options.year != *stored) {
+        ui.message(prefix + "year " + std::to_string(*options.year) + ": the season's weather is of " +
+                   std::to_string(*stored) + "; a season of another year needs that year's weather (" +
+                   prefix + "weather).");
+        return std::nullopt;
+    }
     // A start given as a date chooses the year of a weather file of several, as --year would.
     std::optional<int> dateYear;
-    if (options.start) dateYear = ParseSeasonDay(prefix + "start", *options.start, options.year).year;
+    const std::optional<int> known = options.year ? options.year : options.weather ? std::nullopt : stored;
+    if (options.start) dateYear = ParseSeasonDay(prefix + "start", *options.start, known).year;
     if (options.weather && !PlanWeather(form, options, dateYear, plan, changes, ui)) return std::nullopt;
+    if (!options.weather) changes.year = stored;
     if (!changes.year) changes.year = options.year ? options.year : dateYear;
 
     Refusals refuse{ui};
     PlanDays(form, options, changes, plan, refuse);
+    // What the command learnt of the year is the season's, so that its dates show in that calendar.
+    if (changes.year != stored)
+        plan.texts.emplace_back(ctl::txtSeasonYear,
+                                changes.year ? std::to_string(*changes.year) : std::string());
     PlanLatitude(form, options, changes, plan, refuse);
     const std::string what = prefix.empty() ? std::string() : prefix + "set ";
     for (const std::string& setting : options.settings) PlanSetting(setting, what, plan, refuse);

@@ -5,9 +5,10 @@
 // made to the form a command runs; the configuration file is never touched.
 //
 // Days are a day of year or a date. A date is read in its own year's calendar (2000-03-01 is day 61),
-// and must fall in the season's year when that is known: the weather file's year, or the year of a
-// --start given as a date. A leap year's 31 December, day 366, is refused by name: the weather table
-// holds days 1 to 365.
+// and must fall in the season's year when that is known: the weather file's year, the year the
+// configuration holds (when the weather stays), or the year of a --start given as a date. The year found
+// becomes the form's, so the command shows its dates in that year's calendar. A leap year's 31 December, day
+// 366, is refused by name: the weather table holds days 1 to 365.
 
 #include "forms/FormModel.h"
 #include "forms/UserInterface.h"
@@ -38,7 +39,8 @@ struct SeasonOptions {
 
 // What the options did to the form, for the checks that follow (measured dates in the season's year).
 struct SeasonChanges {
-    std::optional<int> year;               // the season's calendar year, when a weather file or date tells it
+    std::optional<int> year; // the season's calendar year, when the configuration, a weather file or a date
+                             // tells it
     std::optional<double> weatherLatitude; // the weather file's latitude, when it gives one
     std::string weatherSource;             // how messages name the weather's origin ("x.WTH (2019)"); empty
                                            // when the configuration's weather table stays

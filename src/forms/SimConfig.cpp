@@ -1,5 +1,6 @@
 #include "forms/SimConfig.h"
 
+#include "base/Calendar.h"
 #include "base/Numbers.h"
 #include "base/Problems.h"
 #include "engine/Parameters.h"
@@ -100,6 +101,8 @@ constexpr Scalar kColdShockItems[] = {
 };
 constexpr int kTreatmentCountItem = 48;
 constexpr int kReportItem = 50;
+constexpr int kYearItem = 59;
+constexpr std::string_view kYearWhat = "season's year";
 
 // A table stored as its row count followed by the cells of those rows. The inflow table's limit is the
 // grid's full height: a run reads all its rows, so a lower limit here would silently drop some.
@@ -389,10 +392,15 @@ void ParseTreatments(LineReader& reader, Parsed& p) {
     }
 }
 
-// The items after the soil table: diseases, blast treatments, report, cold shock and transplanting.
+// The items after the soil table: diseases, blast treatments, report, cold shock, transplanting and the
+// season's year.
 void ParseLaterItems(LineReader& reader, Parsed& p) {
     // A file of an older layout ends before the later controls, which then take their opening values.
     const FormModel opening;
+    // A season whose year nothing told ends before its year; its dates are then shown on a year of 365
+    // days, whatever year the configuration open before had.
+    p.texts.emplace_back(ctl::txtSeasonYear, std::string());
+    const std::size_t yearText = p.texts.size() - 1;
     if (reader.restIsBlank()) {
         UseOpeningValues(kDiseaseItems, opening, p);
         UseOpeningValues(kColdShockItems, opening, p);
@@ -406,10 +414,18 @@ void ParseLaterItems(LineReader& reader, Parsed& p) {
     for (const Scalar& s : kColdShockItems) ParseScalar(reader, s, p);
     if (reader.restIsBlank()) {
         UseOpeningValues(kTransplantItems, opening, p);
-    } else {
-        for (const Scalar& s : kTransplantItems) ParseScalar(reader, s, p);
-        reader.expectEnd();
+        return;
     }
+    for (const Scalar& s : kTransplantItems) ParseScalar(reader, s, p);
+    if (reader.restIsBlank()) return;
+    // An empty line is no year, as an empty text is no text.
+    const std::string_view year = reader.take(kYearItem, kYearWhat);
+    if (!Trim(year).empty()) {
+        const auto value = ParseSeasonYear(year);
+        if (!value) reader.fail(Quoted(year) + " is not a year (a whole number from 1 to 9999).");
+        p.texts[yearText].second = std::to_string(*value);
+    }
+    reader.expectEnd();
 }
 
 // The rows of a table the file holds; the rows after them take the window's opening contents, since
@@ -489,6 +505,8 @@ std::string FormatSimConfig(const FormModel& form) {
     w.integer(ReportOption(form));
     for (const Scalar& s : kColdShockItems) WriteScalar(w, form, s);
     for (const Scalar& s : kTransplantItems) WriteScalar(w, form, s);
+    // Only a known year is written, so that a season without one is saved as it always was.
+    if (const auto year = ParseSeasonYear(form.text(ctl::txtSeasonYear))) w.integer(*year);
     return w.take();
 }
 

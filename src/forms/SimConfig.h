@@ -5,8 +5,10 @@
 // The file has no header or keys: an item is known by its position alone. Items 1 to 44 are the layout
 // the program has always written; items 45 to 52 (disease switch, blast class and product, treatment
 // days, report option, the cold-shock water level) follow them, and items 53 to 58 (the transplanting:
-// switch, date, seedbed density, hills per m2, seedlings per hill, shock) follow those. A file that ends
-// after item 44 or after item 52 still opens, with the later controls at their opening defaults.
+// switch, date, seedbed density, hills per m2, seedlings per hill, shock) follow those. Item 59, the
+// season's calendar year as an integer item (" 2019 "), is written only when the year is known, so a
+// season without one is saved as before. A file that ends after item 44, 52 or 58 still opens, with the
+// later controls at their opening defaults and no year.
 //
 // Reading checks the whole file before it changes anything: a short file, an item that does not convert
 // or text after the last item leaves the form exactly as it was and gives a message naming the line and

@@ -101,7 +101,7 @@ Outcome AskWeatherYear(UserInterface& ui, const fs::path& file, const std::vecto
 // the file's latitude is not the configuration's: the day length and the radiation's geometry follow
 // the latter.
 Outcome FillFromWeatherFile(Grid& grid, const fs::path& file, std::string_view configuredLatitude,
-                            UserInterface& ui) {
+                            UserInterface& ui, int& seasonYear) {
     const std::string name = file.string();
     try {
         WeatherFileSeries series;
@@ -118,6 +118,7 @@ Outcome FillFromWeatherFile(Grid& grid, const fs::path& file, std::string_view c
         }
         std::vector<std::string> notes;
         FillWeatherTable(series, year, grid, notes);
+        seasonYear = year;
         for (const std::string& note : notes) ui.message(name + ": " + note, {}, Icon::Information);
         const auto configured = ParseNumber(configuredLatitude);
         if (series.latitude && configured && std::fabs(*series.latitude - *configured) > 0.1)
@@ -163,22 +164,31 @@ Outcome OpenWeather(FormModel& form, UserInterface& ui) {
 
 Outcome ImportWeatherFile(FormModel& form, const fs::path& file, UserInterface& ui,
                           std::optional<int> sheet) {
+    // The season's year is the weather's: a weather file tells it, a workbook's table does not.
+    int year = 0;
+    const auto layOut = [&](FormModel& f) {
+        LayOutWeatherGrid(f);
+        f.setText(ctl::txtSeasonYear, year > 0 ? std::to_string(year) : std::string());
+    };
     if (RecogniseWeatherFile(file))
         return ImportIntoForm(
             form, ctl::sprWeather, "weather",
-            [&](Grid& grid) { return FillFromWeatherFile(grid, file, form.text(ctl::txtLatitude), ui); },
-            LayOutWeatherGrid);
+            [&](Grid& grid) {
+                return FillFromWeatherFile(grid, file, form.text(ctl::txtLatitude), ui, year);
+            },
+            layOut);
     return ImportIntoForm(
         form, ctl::sprWeather, "weather",
         [&](Grid& grid) {
             return ImportWorkbookFile(grid, file, ui, sheet, ImportRowLimit(ctl::sprWeather));
         },
-        LayOutWeatherGrid);
+        layOut);
 }
 
 void NewWeather(FormModel& form) {
     const FormModel::Batch batch(form, "New weather");
     form.editGrid(ctl::sprWeather, [](Grid& grid) { grid.clearData(); });
+    form.setText(ctl::txtSeasonYear, std::string());
 }
 
 bool SoilColumnMandatory(int col) {

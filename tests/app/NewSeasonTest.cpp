@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QSettings>
@@ -101,6 +102,11 @@ private slots:
         QCOMPARE(form.text(ctl::cmbFlooded), std::string(choice::Flooded));
         QCOMPARE(form.check(ctl::chkTransplanted), 1);
         QCOMPARE(form.text(ctl::txtTransplantingDate), std::string("156"));
+        // The season's year, which the Control page shows its days in.
+        QCOMPARE(form.text(ctl::txtSeasonYear), std::string("2018"));
+        const auto* dates = s.window->findChild<QLabel*>(QStringLiteral("lblSeasonDates"));
+        QVERIFY(dates);
+        QCOMPARE(dates->text(), QStringLiteral("Season of 2018: 1 Jan 2018 to 31 Dec 2018"));
         Grid expected;
         std::vector<std::string> notes;
         FillWeatherTable(ReadWeatherText(test::DssatWeather({2018, 2019})), 2018, expected, notes);
@@ -119,6 +125,7 @@ private slots:
         s.ui->inputs = {"2019"};
         s.trigger("mnuOpenWeather");
         QCOMPARE(s.undoText(), QStringLiteral("Import weather (366 rows)"));
+        QCOMPARE(form.text(ctl::txtSeasonYear), std::string("2019"));
         FillWeatherTable(ReadWeatherText(test::DssatWeather({2018, 2019})), 2019, expected, notes);
         QCOMPARE(form.grid(ctl::sprWeather).text(131, 3), expected.text(131, 3));
         QVERIFY(expected.text(131, 3) != std::string());

@@ -77,6 +77,36 @@ TEST_F(NewSeasonCommand, MakesASeasonOfTheFilesYearThatRuns) {
                  "--transplanting: day 130 is not after the sowing in the seedbed (day 130).");
 }
 
+// The configuration keeps the season's year: the commands that reopen it date its days in that year's
+// calendar and pair only measurements of that year.
+TEST_F(NewSeasonCommand, TheConfigurationKeepsTheSeasonsYearForEveryDateShownOrRead) {
+    const fs::path wth = Write("HAND1901.WTH", test::DssatWeather({2019, 2020}, 45.3));
+    const fs::path sim = dir_ / "leap.sim";
+    ASSERT_EQ(Run("new " + sim.string() + " --weather " + wth.string() + " --year 2020 --sowing 2020-04-30"),
+              0)
+        << err_;
+    FormModel made;
+    ASSERT_FALSE(ReadSimConfig(sim, made).has_value());
+    EXPECT_EQ(made.text(ctl::txtSowingDate), "121");
+    EXPECT_EQ(made.text(ctl::txtSeasonYear), "2020");
+    EXPECT_TRUE(Slurp(sim).ends_with("\r\n 2020 \r\n"));
+
+    ASSERT_EQ(Run("run " + sim.string()), 0) << err_;
+    EXPECT_NE(out_.find("Sowing:               DOY 121 (30 Apr)\n"), std::string::npos) << out_;
+    RunExpecting("run " + sim.string() + " --start 2019-03-01", 1,
+                 "--start: 2019-03-01 is in 2019, but the season's year is 2020.");
+
+    const std::string evaluate = "evaluate " + sim.string() + " --variable \"AGB tot (tAGB/ha)\" --measured ";
+    const fs::path sameYear = Write("same.csv", "Date,AGB\n2020-07-19,3.2\n2020-08-18,8.5\n");
+    const fs::path yearBefore = Write("before.csv", "Date,AGB\n2019-07-19,3.2\n2019-08-18,8.5\n");
+    ASSERT_EQ(Run(evaluate + sameYear.string() + " --json"), 0) << err_;
+    EXPECT_NE(out_.find("\"n\": 2"), std::string::npos) << out_;
+    RunExpecting(evaluate + yearBefore.string(), 2,
+                 "a date must fall in the season's year, 2020: row 2 (2019), row 3 (2019).");
+    // Another weather file brings its own year.
+    ASSERT_EQ(Run(evaluate + yearBefore.string() + " --weather " + wth.string() + " --year 2019"), 0) << err_;
+}
+
 TEST_F(NewSeasonCommand, RefusesBeforeWritingAndWritesNothingHalfMade) {
     const std::string weatherText = test::DssatWeather({2018, 2019});
     const fs::path wth = Write("HAND1801.WTH", weatherText);

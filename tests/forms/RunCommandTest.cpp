@@ -1,6 +1,7 @@
 #include "forms/RunCommand.h"
 
 #include "base/Numbers.h"
+#include "engine/SeasonSummary.h"
 #include "support/ScriptedUi.h"
 #include "support/TestForms.h"
 
@@ -53,6 +54,29 @@ TEST(RunCommand, ReportAndChartsHoldExactlyTheSimulatedDays) {
         EXPECT_EQ(report.text(row, column), text) << row << "," << column;
     EXPECT_EQ(report.text(62, 4), ShortestText(s.results.crop.at(60, 1)));
     EXPECT_EQ(report.text(151, 8), ShortestText(s.run->out.LAI[249]));
+}
+
+// A season of a known year dates its days in that year's calendar; a leap year has 29 February.
+TEST(RunCommand, ReportAndSummaryDateTheDaysInTheSeasonsYear) {
+    FormModel form = RunnableForm(55, 130, 100);
+    form.setText(ctl::txtSeasonYear, "2020");
+    Session s;
+    ASSERT_TRUE(s.Run(form));
+    BuildReportGrid(form, *s.run, s.results);
+    const Grid& report = s.results.report;
+    EXPECT_EQ(report.text(2, 2), "24 Feb");
+    EXPECT_EQ(report.text(7, 1), "60");
+    EXPECT_EQ(report.text(7, 2), "29 Feb");
+    EXPECT_EQ(report.text(68, 1), "121");
+    EXPECT_EQ(report.text(68, 2), "30 Apr");
+    EXPECT_NE(FormatSummary(Summarize(*s.run)).find("Sowing:               DOY 100 (9 Apr)\n"),
+              std::string::npos);
+
+    form.setText(ctl::txtSeasonYear, "");
+    ASSERT_TRUE(s.Run(form));
+    BuildReportGrid(form, *s.run, s.results);
+    EXPECT_EQ(report.text(7, 2), "1 Mar");
+    EXPECT_EQ(report.text(68, 2), "1 May");
 }
 
 TEST(RunCommand, ReportHoldsTheTickedVariablesInListOrder) {

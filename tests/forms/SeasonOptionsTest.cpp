@@ -104,6 +104,45 @@ TEST_F(SeasonOptionsTest, AWeatherFilesYearComesFromYearOrFromAStartGivenAsADate
     EXPECT_TRUE(Said("Warning: the season's latitude 45° differs from " + file + "'s 14.18°")) << Messages();
 }
 
+// The year a weather file gives becomes the season's and stays with it until another weather comes.
+TEST_F(SeasonOptionsTest, TheSeasonKeepsItsWeathersYearForTheDatesItReads) {
+    const std::string file = Write("site.WTH", TwoYearDssat()).string();
+    FormModel form;
+    SeasonOptions options;
+    options.weather = file;
+    options.year = 2020;
+    ASSERT_TRUE(ApplySeasonOptions(form, options, ui_)) << Messages();
+    EXPECT_EQ(form.text(ctl::txtSeasonYear), "2020");
+
+    SeasonOptions later;
+    auto changes = ApplySeasonOptions(form, later, ui_);
+    ASSERT_TRUE(changes);
+    EXPECT_EQ(changes->year, 2020);
+    const FormModel before = form;
+    later.sowing = "2019-06-01";
+    EXPECT_FALSE(ApplySeasonOptions(form, later, ui_));
+    EXPECT_TRUE(Said("--sowing: 2019-06-01 is in 2019, but the season's year is 2020")) << Messages();
+    later.sowing = "2020-04-30";
+    later.year = 2019;
+    EXPECT_FALSE(ApplySeasonOptions(form, later, ui_));
+    EXPECT_TRUE(Said("--year 2019: the season's weather is of 2020; a season of another year needs that "
+                     "year's weather (--weather)."))
+        << Messages();
+    EXPECT_EQ(form, before);
+    later.year.reset();
+    ASSERT_TRUE(ApplySeasonOptions(form, later, ui_)) << Messages();
+    EXPECT_EQ(form.text(ctl::txtSowingDate), "121");
+
+    // Another weather brings its own year, which a date of the year before may choose.
+    later.weather = file;
+    later.sowing.reset();
+    later.start = "2019-02-01";
+    changes = ApplySeasonOptions(form, later, ui_);
+    ASSERT_TRUE(changes) << Messages();
+    EXPECT_EQ(changes->year, 2019);
+    EXPECT_EQ(form.text(ctl::txtSeasonYear), "2019");
+}
+
 TEST_F(SeasonOptionsTest, SettingsChangeParametersAndARefusalChangesNothing) {
     FormModel form;
     int notifications = 0;

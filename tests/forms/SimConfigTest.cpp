@@ -217,6 +217,44 @@ TEST(SimConfig, AFileEndingAfterTheClassicItemsGivesTheLaterControlsTheirOpening
     EXPECT_EQ(form, FormModel{});
 }
 
+// The season's year follows the last item, written only when known: a season without one saves as it
+// always did, and a file without one leaves no year of the configuration open before.
+TEST(SimConfig, TheSeasonsYearFollowsTheLastItemOnlyWhenKnown) {
+    const std::string yearless = FormatSimConfig(FullForm());
+    FormModel dated = FullForm();
+    dated.setText(ctl::txtSeasonYear, "2020");
+    const std::string text = FormatSimConfig(dated);
+    EXPECT_EQ(text, yearless + " 2020 \r\n");
+
+    FormModel form;
+    ASSERT_EQ(ParseSimConfig(text, form), std::nullopt);
+    EXPECT_EQ(form, dated);
+    EXPECT_EQ(FormatSimConfig(form), text);
+    ASSERT_EQ(ParseSimConfig(yearless, form), std::nullopt);
+    EXPECT_EQ(form, FullForm());
+    EXPECT_EQ(FormatSimConfig(form), yearless);
+    const auto lines = Lines(yearless);
+    const std::size_t classic = 37 + 1 + 60 * 4 + 1 + 50 * 3 + kWeatherRows * kWeatherCols + 1 + 15 * 13;
+    for (const std::size_t count : {classic, lines.size() - 6, lines.size()}) {
+        form = dated;
+        ASSERT_EQ(ParseSimConfig(Join(lines, count), form), std::nullopt) << count;
+        EXPECT_EQ(form.text(ctl::txtSeasonYear), "") << count;
+    }
+    ASSERT_EQ(ParseSimConfig(yearless + "\r\n", form), std::nullopt);
+
+    const std::string line = "Line " + std::to_string(lines.size() + 1);
+    for (const char* damaged : {"2019.5", "0", "12345", "MMXX"}) {
+        form = dated;
+        EXPECT_EQ(ParseSimConfig(yearless + damaged + "\r\n", form),
+                  line + " (item 59, season's year): \"" + damaged +
+                      "\" is not a year (a whole number from 1 to 9999).");
+        EXPECT_EQ(form, dated);
+    }
+    EXPECT_EQ(ParseSimConfig(text + "2021\r\n", form),
+              "Line " + std::to_string(lines.size() + 2) +
+                  ": \"2021\" follows item 59 (season's year), the last item of a configuration.");
+}
+
 TEST(SimConfig, RefusesDamagedFilesNamingLineAndItemAndLeavesTheFormAlone) {
     const auto lines = Lines(FormatSimConfig(FullForm()));
     const auto damaged = [&lines](std::size_t index, std::string line) {
@@ -262,7 +300,7 @@ TEST(SimConfig, ReadingStopsWhereTheConfigurationEndsAndTakesNoMemoryPerLine) {
     EXPECT_EQ(ParseSimConfig(text + "\r\n  \n\t\r", form), std::nullopt); // blanks an editor leaves
     EXPECT_EQ(ParseSimConfig(text + "\r\n" + text, form),
               "Line " + std::to_string(lines + 2) +
-                  ": \"120\" follows item 58 (transplanting shock), the last item of a configuration.");
+                  ": \"120\" follows item 59 (season's year), the last item of a configuration.");
 
     // Millions of empty lines: after the last item, and as the days of a damaged treatment count.
     const std::size_t count = lines - 13;
