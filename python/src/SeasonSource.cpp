@@ -98,7 +98,7 @@ std::string InPythonWords(std::string_view text) {
 
 namespace {
 
-std::vector<std::string> InPythonWords(std::vector<std::string> texts) {
+std::vector<std::string> AllInPythonWords(std::vector<std::string> texts) {
     for (std::string& text : texts) text = InPythonWords(text);
     return texts;
 }
@@ -106,7 +106,8 @@ std::vector<std::string> InPythonWords(std::vector<std::string> texts) {
 } // namespace
 
 InputRefused::InputRefused(std::vector<std::string> problems)
-    : std::runtime_error(JoinLines(InPythonWords(problems))), problems_(InPythonWords(std::move(problems))) {}
+    : std::runtime_error(JoinLines(AllInPythonWords(problems))),
+      problems_(AllInPythonWords(std::move(problems))) {}
 
 Season Season::Compile(std::shared_ptr<const FormState> form, std::vector<std::string> messages,
                        std::optional<int> year, std::string weatherSource) {
