@@ -4,6 +4,7 @@
 #include "ConsoleUi.h"
 
 #include "base/Problems.h"
+#include "engine/ParallelSeasons.h"
 
 #include <charconv>
 
@@ -44,7 +45,23 @@ CLI::Option* AddWholeOption(CLI::App* command, const std::string& name, std::opt
 }
 
 CLI::Option* AddThreadsOption(CLI::App* command, int& threads) {
-    return AddWholeOption(command, "--threads", threads, 0, "Worker threads (default: every core)");
+    // Thousands of threads end in the system's thread limits, not in a message; the package refuses the
+    // same counts in the same words.
+    const CLI::Validator sane(
+        [](std::string& text) {
+            long long value = 0;
+            const char* end = text.data() + text.size();
+            const auto [stop, error] = std::from_chars(text.data(), end, value);
+            if (error != std::errc() || stop != end) value = -1;
+            if (auto problem = WorkerThreadsProblem(value, "--threads")) {
+                if (error != std::errc() || stop != end)
+                    problem = problem->substr(0, problem->rfind(" not ")) + " not " + QuoteValue(text) + ".";
+                throw OptionError(*problem);
+            }
+            return std::string();
+        },
+        "");
+    return command->add_option("--threads", threads, "Worker threads (default: every core)")->check(sane);
 }
 
 CLI::Option* AddConfigArgument(CLI::App* command, std::string& config) {

@@ -213,6 +213,14 @@ std::optional<RowSet> ReadSet(const TableRow& row, const std::vector<std::string
         read.set.push_back({index[c], *value});
     }
     if (!any) return std::nullopt;
+    // A CSV row that ends before the titles do was cut: its missing cells are not empty ones, which would
+    // keep the configuration's values.
+    if (read.problem.empty() && row.cells.size() < index.size())
+        read.problem =
+            "row " + std::to_string(number) + " ends after " + std::to_string(row.cells.size()) +
+            (row.cells.size() == 1 ? " cell" : " cells") + ", but row 1 names parameters in " +
+            std::to_string(index.size()) +
+            " columns; a cell left empty keeps the configuration's value, a row cut short is not run";
     return read;
 }
 

@@ -82,6 +82,7 @@ CalibrationRequest RequestOf(const Season& season, const CalibrateArguments& arg
 // {"json": the report of `tulo-cli calibrate --json`, "season": the season with the calibrated values,
 // "notes": what the command line would print beside the report}.
 py::dict CalibratePython(const Season& season, const CalibrateArguments& arguments) {
+    CheckThreads(arguments.threads);
     std::vector<std::string> notes;
     const CalibrationRequest request = RequestOf(season, arguments, notes);
     CalibrationResult calibration;

@@ -96,6 +96,7 @@ py::tuple RunSetsPython(const Season& season,
                         py::array_t<double, py::array::c_style | py::array::forcecast> sets,
                         const std::vector<std::string>& parameters, const std::vector<std::string>& outputs,
                         int threads) {
+    CheckThreads(threads);
     if (sets.ndim() != 2 || static_cast<std::size_t>(sets.shape(1)) != parameters.size())
         throw InputRefused({"sets: a table of " + std::to_string(parameters.size()) +
                             " columns, one per parameter named, is needed."});

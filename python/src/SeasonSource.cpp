@@ -3,6 +3,7 @@
 #include "SeasonSource.h"
 
 #include "calibration/Phenology.h"
+#include "engine/ParallelSeasons.h"
 #include "engine/Parameters.h"
 #include "forms/CalibrationCommand.h"
 #include "forms/CommandTexts.h"
@@ -15,7 +16,13 @@
 #include "forms/ToolResults.h"
 #include "forms/UserInterface.h"
 
+#include <cctype>
+
 namespace tulo::python {
+
+void CheckThreads(int threads) {
+    if (auto problem = WorkerThreadsProblem(threads, "threads")) throw InputRefused({std::move(*problem)});
+}
 
 namespace {
 
@@ -68,8 +75,39 @@ struct FormState {
     FormModel form;
 };
 
+std::string InPythonWords(std::string_view text) {
+    // The command line's option "--weather-sheet" is the keyword argument weather_sheet here.
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool optionStart =
+            text.substr(i, 2) == "--" && i + 2 < text.size() && text[i + 2] >= 'a' && text[i + 2] <= 'z' &&
+            (i == 0 || !(std::isalnum(static_cast<unsigned char>(text[i - 1])) || text[i - 1] == '-' ||
+                         text[i - 1] == '/' || text[i - 1] == '.'));
+        if (!optionStart) {
+            out += text[i];
+            continue;
+        }
+        for (i += 2; i < text.size() && (std::isalnum(static_cast<unsigned char>(text[i])) || text[i] == '-');
+             ++i)
+            out += text[i] == '-' ? '_' : text[i];
+        --i;
+    }
+    return out;
+}
+
+namespace {
+
+std::vector<std::string> AllInPythonWords(std::vector<std::string> texts) {
+    for (std::string& text : texts) text = InPythonWords(text);
+    return texts;
+}
+
+} // namespace
+
 InputRefused::InputRefused(std::vector<std::string> problems)
-    : std::runtime_error(JoinLines(problems)), problems_(std::move(problems)) {}
+    : std::runtime_error(JoinLines(AllInPythonWords(problems))),
+      problems_(AllInPythonWords(std::move(problems))) {}
 
 Season Season::Compile(std::shared_ptr<const FormState> form, std::vector<std::string> messages,
                        std::optional<int> year, std::string weatherSource) {
@@ -78,6 +116,7 @@ Season Season::Compile(std::shared_ptr<const FormState> form, std::vector<std::s
         messages.push_back(ProblemText(problem, weatherSource));
     if (!compiled.inputs) throw InputRefused(std::move(messages));
     for (const InputProblem& warning : compiled.warnings) messages.push_back(warning.text);
+    for (std::string& message : messages) message = InPythonWords(message);
     Season season;
     season.form_ = std::move(form);
     season.inputs_ = compiled.inputs;

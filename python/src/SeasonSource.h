@@ -26,7 +26,12 @@ struct AnalysisRequest;
 
 namespace tulo::python {
 
-// Inputs refused, with every problem in the command line's words; the package raises it as ValueError.
+// A message of the command line's in the package's words: an option "--weather-sheet" becomes the keyword
+// argument weather_sheet.
+std::string InPythonWords(std::string_view text);
+
+// Inputs refused, with every problem in the command line's words (options named as the package's keyword
+// arguments); the package raises it as ValueError.
 class InputRefused : public std::runtime_error {
 public:
     explicit InputRefused(std::vector<std::string> problems);
@@ -35,6 +40,9 @@ public:
 private:
     std::vector<std::string> problems_;
 };
+
+// Refuses, as InputRefused, a count of worker threads the command line's --threads refuses too.
+void CheckThreads(int threads);
 
 // What changes a configuration's season, or makes a new one; texts as the command line takes them.
 struct SeasonRequest {

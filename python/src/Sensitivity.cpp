@@ -71,6 +71,7 @@ sa::Analysis RunReleased(const Season& season, const sa::AnalysisRequest& reques
 
 py::dict SensitivityPython(const Season& season, const sa::AnalysisOptions& options, int threads,
                            const std::string& tool) {
+    CheckThreads(threads);
     const sa::AnalysisRequest request = season.sensitivityRequest(options);
     InterruptWatch interrupts;
     sa::RunOptions run;

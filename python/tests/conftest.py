@@ -1,11 +1,18 @@
 import os
 import pathlib
+import re
 import subprocess
 
 import pytest
 
 SOURCE = pathlib.Path(__file__).resolve().parents[2]
 EXAMPLES = SOURCE / "examples"
+
+
+def python_words(lines):
+    """The command line's messages as the package words them: an option --agb-sheet is agb_sheet."""
+    return [re.sub(r"(?<![\w./-])--([a-z][a-z0-9-]*)", lambda m: m.group(1).replace("-", "_"), line)
+            for line in lines if line]
 
 
 @pytest.fixture(scope="session")

@@ -7,7 +7,7 @@ import pandas as pd
 import pytest
 
 import tulo
-from conftest import EXAMPLES
+from conftest import EXAMPLES, python_words
 
 AGB = EXAMPLES / "calibration" / "agb.xlsx"
 PADDY_AGB = EXAMPLES / "field" / "paddy-agb-early-25.csv"
@@ -87,7 +87,7 @@ def test_refusals_are_the_command_lines(cli, trace_home, param, options, cli_opt
     done = cli("calibrate", EXAMPLES / "demo.sim", "--agb", AGB, "--param", ":".join([name, *map(str, bounds)]),
                *cli_options, check=False)
     assert done.returncode == 2
-    assert refused.value.problems == done.stderr.splitlines()
+    assert refused.value.problems == python_words(done.stderr.splitlines())
     assert not list(trace_home.glob("hyperspace*.dat"))
 
 

@@ -5,11 +5,11 @@ import pandas as pd
 import pytest
 
 import tulo
-from conftest import EXAMPLES
+from conftest import EXAMPLES, python_words
 
 
 def cli_messages(done):
-    return [line for line in done.stderr.splitlines() if line]
+    return python_words(done.stderr.splitlines())
 
 
 def test_refusals_have_the_command_line_texts(cli, demo, capfd, tmp_path):
@@ -47,3 +47,23 @@ def test_bad_names_and_shapes_are_refused(demo):
                  lambda: tulo.model(demo, ["RUE"], output="flowering_typo")):
         with pytest.raises(ValueError):
             call()
+
+
+def test_messages_name_neither_an_option_nor_a_temporary_file(demo):
+    with pytest.raises(tulo.InputError) as threads:
+        tulo.ensemble(demo, pd.DataFrame({"RUE": [2.3]}), threads=-1)
+    assert threads.value.problems[0].startswith("threads must be a whole number from 0 (every core) to ")
+    assert threads.value.problems[0].endswith(", not -1.")
+
+    weather = pd.DataFrame({"date": pd.date_range("2019-01-01", periods=365), "tmax": 30.0,
+                            "tmin": [35.0] + [20.0] * 364, "rad": 15.0, "rain": 0.0})
+    with pytest.raises(tulo.InputError) as hot_night:
+        tulo.Season.from_file(EXAMPLES / "demo.sim", weather=weather)
+    assert hot_night.value.problems[0].startswith("the weather DataFrame, line 2, 2019-01-01")
+    two_years = pd.concat([weather.assign(tmin=20.0),
+                           weather.assign(tmin=20.0, date=pd.date_range("2020-01-01", periods=365))])
+    with pytest.raises(tulo.InputError) as years:
+        tulo.Season.from_file(EXAMPLES / "demo.sim", weather=two_years)
+    assert years.value.problems[-1].endswith("with year.")
+    for problem in hot_night.value.problems + years.value.problems:
+        assert "tulo-weather-" not in problem and "--" not in problem, problem

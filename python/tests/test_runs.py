@@ -9,7 +9,7 @@ import pandas as pd
 import pytest
 
 import tulo
-from conftest import EXAMPLES
+from conftest import EXAMPLES, python_words
 
 
 def cli_table(text):
@@ -138,8 +138,8 @@ def test_phenology_equals_the_command_and_its_season_hits_the_days(cli, demo, tm
     assert fit["season"].run().equals(tulo.Season.from_file(tmp_path / "fitted.sim").run())
     with pytest.raises(ValueError) as refused:
         tulo.phenology(demo, flowering=300, maturity=250)
-    assert refused.value.problems == cli("phenology", EXAMPLES / "demo.sim", "--flowering", 300, "--maturity", 250,
-                                         check=False).stderr.splitlines()
+    assert refused.value.problems == python_words(cli("phenology", EXAMPLES / "demo.sim", "--flowering", 300,
+                                                      "--maturity", 250, check=False).stderr.splitlines())
 
 
 def test_evaluation_equals_the_command_from_a_file_or_a_dataframe(cli):

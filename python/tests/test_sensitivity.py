@@ -10,7 +10,7 @@ import numpy as np
 import pytest
 
 import tulo
-from conftest import EXAMPLES
+from conftest import EXAMPLES, python_words
 
 CAPTION = "GDDs emergence - flowering (°C-days)"
 
@@ -23,7 +23,7 @@ def data_folder(tmp_path, monkeypatch):
 
 
 def cli_messages(done):
-    return [line for line in done.stderr.splitlines() if line]
+    return python_words(done.stderr.splitlines())
 
 
 # Factors named by caption and id, means and deviations, another output, Sobol's interactions, and the

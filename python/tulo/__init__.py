@@ -141,9 +141,17 @@ class _WeatherFile:
             _weather_csv(self._weather).to_csv(out, index=False)
         return self._path
 
-    def __exit__(self, *exc):
+    def __exit__(self, exc_type, exc, traceback):
         if self._path:
             _os.unlink(self._path)
+            # The temporary file is the reader's business: messages name the DataFrame it came from.
+            if isinstance(exc, InputError):
+                name = _os.path.basename(self._path)
+                problems = [problem.replace(self._path, "the weather DataFrame").replace(name, "the weather DataFrame")
+                            for problem in exc.problems]
+                error = InputError("\n".join(problems))
+                error.problems = problems
+                raise error from None
 
 
 def _weather_csv(weather: _pd.DataFrame) -> _pd.DataFrame:

@@ -1,5 +1,9 @@
 #include "engine/ParallelSeasons.h"
 
+#include <algorithm>
+#include <stdexcept>
+#include <thread>
+
 #if defined(__SANITIZE_THREAD__)
 #include <algorithm>
 #include <atomic>
@@ -17,6 +21,27 @@
 
 namespace tulo {
 
+int MaxWorkerThreads() {
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores == 0 ? 1024 : static_cast<int>(std::min(1024u, 4 * cores));
+}
+
+std::optional<std::string> WorkerThreadsProblem(long long threads, std::string_view name) {
+    if (threads >= 0 && threads <= MaxWorkerThreads()) return std::nullopt;
+    return std::string(name) + " must be a whole number from 0 (every core) to " +
+           std::to_string(MaxWorkerThreads()) + " (four per core), not " + std::to_string(threads) + ".";
+}
+
+namespace {
+
+int CheckedThreads(int threads) {
+    if (const auto problem = WorkerThreadsProblem(threads, "the number of threads"))
+        throw std::invalid_argument(*problem);
+    return threads;
+}
+
+} // namespace
+
 #if defined(__SANITIZE_THREAD__)
 
 // Debian's oneTBB is not built for ThreadSanitizer, which then reports every hand-over inside the
@@ -27,7 +52,7 @@ struct ParallelSeasons::Workers {
 };
 
 ParallelSeasons::ParallelSeasons(int threads)
-    : workers_(std::make_unique<Workers>(Workers{threads > 0
+    : workers_(std::make_unique<Workers>(Workers{CheckedThreads(threads) > 0
                                                      ? static_cast<unsigned>(threads)
                                                      : std::max(1u, std::thread::hardware_concurrency())})) {}
 
@@ -54,7 +79,8 @@ struct ParallelSeasons::Workers {
     tbb::enumerable_thread_specific<std::unique_ptr<RunState>> states;
 };
 
-ParallelSeasons::ParallelSeasons(int threads) : workers_(std::make_unique<Workers>(threads)) {}
+ParallelSeasons::ParallelSeasons(int threads)
+    : workers_(std::make_unique<Workers>(CheckedThreads(threads))) {}
 
 void ParallelSeasons::RunRanges(std::size_t count, const RangeWork& work) {
     // The scheduler caps its workers at the cores unless told otherwise, for the time of the call only.

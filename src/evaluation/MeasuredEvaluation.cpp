@@ -1,8 +1,10 @@
 #include "evaluation/MeasuredEvaluation.h"
 
 #include "base/Calendar.h"
+#include "base/CellName.h"
 #include "base/DailySeries.h"
 #include "base/Numbers.h"
+#include "base/Problems.h"
 #include "engine/Outputs.h"
 #include "engine/Parameters.h"
 #include "engine/Season.h"
@@ -39,9 +41,18 @@ std::optional<int> EvaluableVariableIndex(std::string_view header) {
 MeasuredData ReadMeasured(const Grid& grid) {
     MeasuredData data;
     std::unordered_map<float, std::size_t> firstOfDay; // index in data.rows
+    // The columns row 1 titles, at least the day and the value: a cell beyond them is no part of a
+    // measurement, and was most often split from its value by a decimal comma in a CSV file.
+    int titled = grid.cols();
+    while (titled > 2 && Trim(grid.text(1, titled)).empty()) --titled;
     for (int r = 2; r <= grid.rows(); ++r) {
         const std::string& doy = grid.text(r, 1);
         const std::string& value = grid.text(r, 2);
+        for (int c = titled + 1; c <= grid.cols(); ++c)
+            if (!Trim(grid.text(r, c)).empty()) {
+                data.strayCells.push_back({r, c, QuoteValue(Trim(grid.text(r, c)))});
+                break;
+            }
         if (Trim(doy).empty() && Trim(value).empty()) continue;
         auto d = ParseNumber(doy);
         const auto date = d ? std::nullopt : ParseDateText(doy);
@@ -115,6 +126,16 @@ std::vector<std::string> MeasuredRefusals(const MeasuredData& data, std::optiona
             rows.push_back("row " + std::to_string(r) + " (" + ShortestText(m->value) + ")");
         }
         refusals.push_back("a measured value cannot be negative: " + CappedList(rows, ", ") + ".");
+    }
+    if (!data.strayCells.empty()) {
+        std::vector<std::string> cells;
+        for (const StrayCell& c : data.strayCells)
+            cells.push_back("row " + std::to_string(c.row) + " (cell " + CellName(c.row, c.column) + ", " +
+                            c.text + ")");
+        refusals.push_back(
+            "a row holds a cell beyond the columns row 1 titles, as a value split by a decimal "
+            "comma does: " +
+            CappedList(cells, ", ") + ".");
     }
     if (!data.conflicting.empty()) {
         std::vector<std::string> rows;

@@ -39,7 +39,8 @@ struct Measurement {
 // is not a day of a season (outside 1..365) and rows dated on a leap year's 31 December, DOY 366.
 // A second row of a day that an earlier row measured already: with the same value it is counted once,
 // with another value the table is refused (which of the two is right cannot be told). A negative value
-// refuses the table too: none of the evaluable variables can be below 0.
+// refuses the table too: none of the evaluable variables can be below 0, and so does a row with a cell
+// beyond the columns row 1 titles (at least two).
 struct DayOutsideYear {
     int row = 0;
     double doy = 0;
@@ -56,6 +57,11 @@ struct RepeatedDay {
     float value = 0;
     float earlierValue = 0;
 };
+struct StrayCell {
+    int row = 0;
+    int column = 0;
+    std::string text; // quoted, for messages
+};
 struct MeasuredData {
     std::vector<Measurement> rows; // negative and conflicting rows included, repeated ones not
     std::vector<int> skippedRows;
@@ -64,10 +70,12 @@ struct MeasuredData {
     std::vector<RepeatedDay> repeated;    // left out: counted once
     std::vector<RepeatedDay> conflicting; // refused
     std::vector<int> negative;            // rows, refused
+    std::vector<StrayCell> strayCells;    // the first beyond the titled columns of each row, refused
 };
 MeasuredData ReadMeasured(const Grid& grid);
 
-// Why the measurements cannot be used at all (negative values, one day with two values), one sentence
+// Why the measurements cannot be used at all (negative values, one day with two values, cells beyond the
+// titled columns), one sentence
 // each naming the rows; none when they can. The evaluation, the Evaluation page and the calibration
 // refuse the same tables with the same words.
 // Dated rows must fall in the season's year when it is known (`seasonYear`: the year of its weather file):

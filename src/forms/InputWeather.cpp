@@ -9,10 +9,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tulo {
 
@@ -61,15 +61,24 @@ int ColumnNamedBy(std::string_view title) {
     return 0;
 }
 
-// The day a cell of the day column states: a number, or a date (a date cell reads as ISO text).
-std::optional<double> StatedDay(std::string_view text) {
+} // namespace
+
+std::optional<double> StatedWeatherDay(std::string_view text) {
     if (const auto number = ParseNumber(text)) return number;
-    int year = 0, month = 0, day = 0;
-    const std::string s(Trim(text));
-    if (s.size() == 10 && std::sscanf(s.c_str(), "%4d-%2d-%2d", &year, &month, &day) == 3)
-        if (const auto doy = DayOfYear(CivilDate{year, month, day})) return *doy;
+    if (const auto date = ParseDateText(Trim(text)))
+        if (const auto doy = DayOfYear(*date)) return *doy;
     return std::nullopt;
 }
+
+std::optional<std::string> WeatherDayCellProblem(std::string_view text, int day) {
+    if (Trim(text).empty()) return std::nullopt;
+    const auto stated = StatedWeatherDay(text);
+    if (stated && *stated == day) return std::nullopt;
+    return "the day column holds " + QuoteValue(Trim(text)) + " but this row is DOY " + std::to_string(day) +
+           "; the table must list the days 1 to 365 in order.";
+}
+
+namespace {
 
 bool HumidityCellsEmpty(const Grid& grid) {
     for (int d = 1; d <= kLastDay; ++d)
@@ -112,42 +121,46 @@ void CheckColumnTitles(const Grid& grid, CellProblems& report) {
     }
 }
 
-// The day column may stay blank or hold text; a number or a date must be the row's own day, so a
-// shuffled or wrongly numbered sheet is not read day by day from the wrong rows.
+// The day column may stay blank; a number or a date must be the row's own day, so a shuffled or wrongly
+// numbered sheet is not read day by day from the wrong rows, and other text tells of a table whose cells
+// have moved.
 void CheckDayColumn(const Grid& grid, CellProblems& report) {
-    for (int d = 1; d <= kLastDay; ++d) {
-        const auto stated = StatedDay(grid.text(d + 1, 1));
-        if (stated && *stated != d)
-            report.add(d, 1,
-                       "Weather, row " + std::to_string(d + 1) + ": the day column holds " +
-                           QuoteValue(Trim(grid.text(d + 1, 1))) + " but this row is DOY " +
-                           std::to_string(d) + "; the table must list the days 1 to 365 in order.");
-    }
+    for (int d = 1; d <= kLastDay; ++d)
+        if (const auto problem = WeatherDayCellProblem(grid.text(d + 1, 1), d))
+            report.add(d, 1, "Weather, row " + std::to_string(d + 1) + ": " + *problem);
 }
 
-// One day's value of a column into its series, or the cell's problem.
-void ReadCell(const Grid& grid, int day, int col, DailySeries& series, CellProblems& report) {
+// One day's value of a column into its series, or the cell's problem. A day the run does not read may
+// be left without a value (empty or a missing-value code): a weather file need not cover the months
+// outside the season.
+// Returns whether the cell gave a value.
+bool ReadCell(const Grid& grid, int day, int col, DailySeries& series, CellProblems& report,
+              const WeatherReader::Days& needed) {
     const std::string& text = grid.text(day + 1, col);
+    const bool read = day >= needed.first && day <= needed.last;
+    if (!read && Trim(text).empty()) return false;
     // The day of year and the cell the user finds it in: row 1 holds the titles, so DOY d is row d + 1.
     const std::string where = "Weather, DOY " + std::to_string(day) + " (cell " + CellName(day + 1, col) +
                               "), " + grid.text(0, col);
     const auto value = ParseNumber(text);
     if (!value) {
         report.add(day, col, NotANumberMessage(where, text));
-        return;
+        return false;
     }
     if (IsMissingValueCode(*value)) {
+        if (!read) return false;
         report.add(day, col,
                    where + ": " + ShortestText(*value) +
                        " is a missing-value code; every day needs a value.");
-        return;
+        return false;
     }
     const InputLimit& limit = *FindInputLimit(ctl::sprWeather, col);
     if (!WithinLimit(limit, *value)) {
         report.add(day, col, where + ": " + ShortestText(*value) + " " + DescribeLimit(limit) + ".");
-        return;
+        return false;
     }
     series[day] = static_cast<float>(*value);
+    return true;
 }
 
 // Humidity columns whose titles a template kept but whose cells are all empty bring no humidity,
@@ -167,9 +180,10 @@ bool HumidityGiven(const Grid& grid, Problems& warnings) {
     return false;
 }
 
-void CheckTemperatureOrder(const DailySeries& Tmax, const DailySeries& Tmin, CellProblems& report) {
+void CheckTemperatureOrder(const DailySeries& Tmax, const DailySeries& Tmin, const std::vector<bool>& given,
+                           CellProblems& report) {
     for (int d = 1; d <= kLastDay; ++d)
-        if (Tmin[d] > Tmax[d])
+        if (given[static_cast<std::size_t>(d)] && Tmin[d] > Tmax[d])
             report.add(d, 4,
                        "Weather, DOY " + std::to_string(d) + ": the minimum temperature " +
                            ShortestText(Tmin[d]) + " °C is above the maximum " + ShortestText(Tmax[d]) +
@@ -178,7 +192,8 @@ void CheckTemperatureOrder(const DailySeries& Tmax, const DailySeries& Tmin, Cel
 
 } // namespace
 
-void WeatherReader::ReadWeatherData(const FormModel& form, Problems& problems, Problems& warnings) {
+void WeatherReader::ReadWeatherData(const FormModel& form, Problems& problems, Problems& warnings,
+                                    const Days& needed) {
     const Grid& grid = form.grid(ctl::sprWeather);
     correctlyOpen_ = true;
     humidityEstimated_ = false;
@@ -192,19 +207,22 @@ void WeatherReader::ReadWeatherData(const FormModel& form, Problems& problems, P
     CellProblems report(problems);
     CheckColumnTitles(grid, report);
     CheckDayColumn(grid, report);
+    // The days that give both temperatures, whose order is checked.
+    std::vector<bool> temperatures(kLastDay + 1, false);
     for (int d = 1; d <= kLastDay; ++d) {
-        ReadCell(grid, d, 2, Rain_, report);
-        ReadCell(grid, d, 3, Tmax_, report);
-        ReadCell(grid, d, 4, Tmin_, report);
-        ReadCell(grid, d, 5, Rad_, report);
+        ReadCell(grid, d, 2, Rain_, report, needed);
+        const bool tmax = ReadCell(grid, d, 3, Tmax_, report, needed);
+        const bool tmin = ReadCell(grid, d, 4, Tmin_, report, needed);
+        temperatures[static_cast<std::size_t>(d)] = tmax && tmin;
+        ReadCell(grid, d, 5, Rad_, report, needed);
     }
     const bool humidityGiven = HumidityGiven(grid, warnings);
     if (humidityGiven)
         for (int d = 1; d <= kLastDay; ++d) {
-            ReadCell(grid, d, 6, RHmax_, report);
-            ReadCell(grid, d, 7, RHmin_, report);
+            ReadCell(grid, d, 6, RHmax_, report, needed);
+            ReadCell(grid, d, 7, RHmin_, report, needed);
         }
-    if (report.count() == 0) CheckTemperatureOrder(Tmax_, Tmin_, report);
+    if (report.count() == 0) CheckTemperatureOrder(Tmax_, Tmin_, temperatures, report);
     report.closeList();
     if (report.count() > 0) {
         correctlyOpen_ = false;

@@ -13,16 +13,27 @@
 #include "forms/FormModel.h"
 
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
 
 namespace tulo {
 
+// The days whose values the run reads; a day outside them may be left without a value.
+struct WeatherDays {
+    int first = 1, last = kLastDay;
+};
+
 class WeatherReader {
 public:
-    // Reads the weather grid. Problems (an empty title cell, cells that are not numbers) are collected;
+    // Reads the weather grid. Problems (an empty title cell, cells that are not numbers, a needed day
+    // without a value) are collected;
     // the humidities are estimated only when the temperatures read correctly.
     // What reads but may surprise (humidity columns titled but left empty, estimated as if untitled)
     // goes to `warnings`.
-    void ReadWeatherData(const FormModel& form, Problems& problems, Problems& warnings);
+    using Days = WeatherDays;
+    void ReadWeatherData(const FormModel& form, Problems& problems, Problems& warnings,
+                         const Days& needed = {});
 
     float GetRain(std::int32_t day) const { return Rain_.at(day); }
     float GetTmax(std::int32_t day) const { return Tmax_.at(day); }
@@ -39,6 +50,13 @@ private:
     bool correctlyOpen_ = false;
     bool humidityEstimated_ = false;
 };
+
+// The day of the year a cell of the weather table's day column states: a number, or a date (a date
+// cell reads as its ISO text); nothing for other text.
+std::optional<double> StatedWeatherDay(std::string_view text);
+// Why a day-column cell cannot stand in the row of `day`: it must be blank or state that day. Nothing
+// when it may.
+std::optional<std::string> WeatherDayCellProblem(std::string_view text, int day);
 
 // Shows the estimated humidities in the weather grid, on a light-cyan background so the user sees which
 // values the program estimated. Only the window does this: workers read the form and never write it.

@@ -5,6 +5,8 @@
 #include "forms/InputWeather.h"
 #include "forms/SoilInput.h"
 
+#include <algorithm>
+
 namespace tulo {
 
 namespace {
@@ -79,7 +81,13 @@ Compilation CompileInputs(const FormModel& form) {
     control.ControlInput(form, problems);
     crop.ReadCropParameters(form, problems);
     manag.ManagementInput(form, problems);
-    weather.ReadWeatherData(form, problems, result.warnings);
+    // The simulated days and the day either side, whose temperatures the floodwater and sterility
+    // models read.
+    WeatherReader::Days needed;
+    if (const auto& c = control.values();
+        c.InitialDate >= 1 && c.FinalDate > c.InitialDate && c.FinalDate <= kLastDay)
+        needed = {std::max(1, c.InitialDate - 1), c.FinalDate};
+    weather.ReadWeatherData(form, problems, result.warnings, needed);
 
     // The user asked for soil dynamics: the soil table must then be complete, whether or not this
     // season's water management needs it.

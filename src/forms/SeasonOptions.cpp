@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <filesystem>
 #include <functional>
 
 namespace tulo {
@@ -115,7 +116,9 @@ bool PlanWeather(const FormModel& form, const SeasonOptions& options, std::optio
     Grid grid = form.grid(ctl::sprWeather);
     const auto format = RecogniseWeatherFile(file);
     if (!format) {
-        if (options.year) {
+        std::error_code ec;
+        // A file that cannot be read is told so by the import below, whatever else the options ask.
+        if (options.year && std::filesystem::is_regular_file(file, ec)) {
             ui.message(prefix +
                        "year chooses the season's year in a weather file of several years (DSSAT .WTH, NASA "
                        "POWER CSV, APSIM .met); " +

@@ -5,6 +5,7 @@
 #include "base/Problems.h"
 #include "engine/Parameters.h"
 #include "engine/RunState.h"
+#include "forms/InputWeather.h"
 #include "io/TextFiles.h"
 #include "io/Utf8.h"
 
@@ -130,6 +131,8 @@ constexpr Table kSoil{
     43, ctl::sprSoilPhysics, kSoilRows, kSoilCols, "number of rows of the soil table", "soil table"};
 constexpr int kWeatherItem = 42;
 
+constexpr std::string_view kCompleteMark = "\xEF\xBB\xBF";
+
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
@@ -167,6 +170,7 @@ public:
     void text(std::string_view value) { line(EncodeText(value)); }
     void integer(int value) { line(IntegerItem(value)); }
     void truth(bool value) { line(value ? "True" : "False"); }
+    void raw(std::string_view text) { out_ += text; }
     std::string take() { return std::move(out_); }
 
 private:
@@ -247,6 +251,15 @@ public:
     }
 
     bool restIsBlank() const { return text_.find_first_not_of(" \t\r\n", next_) == std::string_view::npos; }
+
+    // Whether the file ends here as a configuration of the layout that ends with the item last taken.
+    // A file this version writes ends with an empty line after its last item (see FormatSimConfig):
+    // when the file is marked as one (`complete`), a cut at a line boundary, which leaves nothing at all
+    // after its last line, is not taken for an older layout but refused at the next item.
+    bool endsOlderLayout(bool complete) const {
+        if (!restIsBlank()) return false;
+        return !complete || text_.find_first_of("\r\n", next_) != std::string_view::npos;
+    }
 
     // Refuses anything but blanks after the item last taken, the last a configuration holds: a file that
     // goes on is another kind of file, or two files run together.
@@ -365,6 +378,21 @@ Cells ParseCells(LineReader& reader, int item, std::string_view what, int rows, 
     return cells;
 }
 
+// The weather table; a cell of its day column must be blank or its row's day, so a line lost or added
+// in the table, which moves every later cell, is refused where it shows first.
+Cells ParseWeather(LineReader& reader) {
+    Cells cells;
+    cells.rows = kWeatherRows;
+    for (int r = 1; r <= kWeatherRows; ++r)
+        for (int c = 1; c <= kWeatherCols; ++c) {
+            std::string text = DecodeText(reader.take(kWeatherItem, "weather table", r, c));
+            if (c == 1 && r >= 2)
+                if (const auto problem = WeatherDayCellProblem(text, r - 1)) reader.fail(*problem);
+            cells.texts.push_back(std::move(text));
+        }
+    return cells;
+}
+
 Cells ParseTable(LineReader& reader, const Table& t) {
     const int rows = ParseCount(reader, reader.take(t.countItem, t.countWhat), t.limit);
     return ParseCells(reader, t.countItem + 1, t.cellsWhat, rows, t.cols);
@@ -393,15 +421,15 @@ void ParseTreatments(LineReader& reader, Parsed& p) {
 }
 
 // The items after the soil table: diseases, blast treatments, report, cold shock, transplanting and the
-// season's year.
-void ParseLaterItems(LineReader& reader, Parsed& p) {
+// season's year. `complete`: the file says it ends with an end mark (see FormatSimConfig).
+void ParseLaterItems(LineReader& reader, Parsed& p, bool complete) {
     // A file of an older layout ends before the later controls, which then take their opening values.
     const FormModel opening;
     // A season whose year nothing told ends before its year; its dates are then shown on a year of 365
     // days, whatever year the configuration open before had.
     p.texts.emplace_back(ctl::txtSeasonYear, std::string());
     const std::size_t yearText = p.texts.size() - 1;
-    if (reader.restIsBlank()) {
+    if (reader.endsOlderLayout(complete)) {
         UseOpeningValues(kDiseaseItems, opening, p);
         UseOpeningValues(kColdShockItems, opening, p);
         UseOpeningValues(kTransplantItems, opening, p);
@@ -412,12 +440,12 @@ void ParseLaterItems(LineReader& reader, Parsed& p) {
     const std::string_view line = reader.take(kReportItem, "report option");
     p.report = ParseSwitch(reader, line, 2);
     for (const Scalar& s : kColdShockItems) ParseScalar(reader, s, p);
-    if (reader.restIsBlank()) {
+    if (reader.endsOlderLayout(complete)) {
         UseOpeningValues(kTransplantItems, opening, p);
         return;
     }
     for (const Scalar& s : kTransplantItems) ParseScalar(reader, s, p);
-    if (reader.restIsBlank()) return;
+    if (reader.endsOlderLayout(complete)) return;
     // An empty line is no year, as an empty text is no text.
     const std::string_view year = reader.take(kYearItem, kYearWhat);
     if (!Trim(year).empty()) {
@@ -490,6 +518,10 @@ std::string DisplayName(const fs::path& file) {
 
 std::string FormatSimConfig(const FormModel& form) {
     Writer w;
+    // The byte-order mark says that the file ends with an empty line after its last item, so that a
+    // reader tells a file cut at a line boundary from one of an older layout, which ends without the
+    // later items. Every reader skips the mark and the empty line.
+    w.raw(kCompleteMark);
     for (const Scalar& s : kHeadItems) WriteScalar(w, form, s);
     WriteTable(w, form, kInflow);
     WriteTable(w, form, kOutflow);
@@ -505,13 +537,15 @@ std::string FormatSimConfig(const FormModel& form) {
     w.integer(ReportOption(form));
     for (const Scalar& s : kColdShockItems) WriteScalar(w, form, s);
     for (const Scalar& s : kTransplantItems) WriteScalar(w, form, s);
-    // Only a known year is written, so that a season without one is saved as it always was.
+    // Only a known year is written, so that a season without one holds the items it always did.
     if (const auto year = ParseSeasonYear(form.text(ctl::txtSeasonYear))) w.integer(*year);
+    w.raw("\r\n");
     return w.take();
 }
 
 std::optional<std::string> ParseSimConfig(std::string_view text, FormModel& form) {
-    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    const bool complete = text.starts_with(kCompleteMark);
+    if (complete) text.remove_prefix(kCompleteMark.size());
     std::string converted;
     // Files from older versions were written in the Windows Western code page (a "°C" in a weather
     // title, say); they are converted so that such texts stay readable.
@@ -526,10 +560,10 @@ std::optional<std::string> ParseSimConfig(std::string_view text, FormModel& form
         for (const Scalar& s : kHeadItems) ParseScalar(reader, s, p);
         p.inflow = ParseTable(reader, kInflow);
         p.outflow = ParseTable(reader, kOutflow);
-        p.weather = ParseCells(reader, kWeatherItem, "weather table", kWeatherRows, kWeatherCols);
+        p.weather = ParseWeather(reader);
         p.soil = ParseTable(reader, kSoil);
 
-        ParseLaterItems(reader, p);
+        ParseLaterItems(reader, p, complete);
     } catch (const ItemError& e) {
         return e.message;
     }
@@ -544,7 +578,7 @@ std::optional<std::string> WriteSimConfig(const FormModel& form, const fs::path&
 std::optional<std::string> ReadSimConfig(const fs::path& file, FormModel& form) {
     std::error_code ec;
     const fs::file_status status = fs::status(file, ec);
-    if (!fs::exists(status)) return std::string("File not opened");
+    if (!fs::exists(status)) return std::string("File not opened: it does not exist.");
     std::string text;
     if (const auto why = ReadWholeFile(file, kMaxTextFileBytes, text))
         return "Cannot read the configuration \"" + DisplayName(file) + "\": " + *why + ".";

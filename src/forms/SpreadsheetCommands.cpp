@@ -228,6 +228,10 @@ Outcome ImportWorkbookSheet(Grid& grid, const fs::path& file, UserInterface& ui,
     WorkbookData workbook;
     try {
         workbook = ReadWorkbook(file);
+    } catch (const NoWorkbookFileError& e) {
+        // No spreadsheet question: the file is missing, unreadable or text.
+        ui.message(file.string() + ": " + e.what(), kResult);
+        return Outcome::Failed;
     } catch (const WorkbookError& e) {
         ui.message("File is not an Excel file or is locked and cannot be imported." + where + e.what(),
                    "Invalid File Type or Locked");

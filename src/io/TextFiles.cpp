@@ -19,19 +19,27 @@ std::optional<std::string> ReadWholeFile(const fs::path& file, std::uintmax_t li
     if (fs::is_directory(status)) return std::string("it is a folder");
     if (!fs::is_regular_file(status))
         return std::string("it is not a regular file (a device, a pipe or a socket)");
-    const std::string tooLarge =
-        "it is larger than " + std::to_string(limit >> 20) + " MiB, the most TULO reads of such a file";
+    const std::string most = std::to_string(limit >> 20) + " MiB (" + std::to_string(limit) +
+                             " bytes), the most TULO reads of such a file";
+    const auto tooLarge = [&most](std::optional<std::uintmax_t> size) {
+        return size ? "it holds " + std::to_string(*size) + " bytes, more than " + most
+                    : "it holds more than " + most;
+    };
     // The size is checked again while reading: the file may grow, and some report none (/proc).
-    if (fs::file_size(file, ec) > limit && !ec) return tooLarge;
+    const std::uintmax_t size = fs::file_size(file, ec);
+    if (size > limit && !ec) return tooLarge(size);
     std::ifstream in(file, std::ios::binary);
     if (!in) return "it cannot be opened (" + std::string(std::strerror(errno)) + ")";
     bytes.clear();
+    // The whole file at once, not up to twice its size while the text grows.
+    if (!ec) bytes.reserve(static_cast<std::size_t>(size));
     char buffer[1 << 16];
     while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
         bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
         if (bytes.size() > limit) {
             bytes.clear();
-            return tooLarge;
+            bytes.shrink_to_fit();
+            return tooLarge(std::nullopt);
         }
     }
     if (in.bad()) return std::string("it cannot be read");

@@ -18,7 +18,8 @@ namespace tulo {
 inline constexpr std::uintmax_t kMaxTextFileBytes = std::uintmax_t{64} << 20;
 
 // Reads the whole of a regular file of at most `limit` bytes into `bytes`. Otherwise returns why not, as
-// a clause for a message ("it is a folder", "it is larger than 64 MiB, ..."). A folder, a device or a
+// a clause for a message ("it does not exist", "it is a folder", "it holds 67108865 bytes, more than 64 MiB
+// (67108864 bytes), the most TULO reads of such a file"). A folder, a device or a
 // pipe is refused before it is opened: reading one would fail, block or never end.
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& file, std::uintmax_t limit,
                                          std::string& bytes);

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 #include <map>
 #include <set>
 
@@ -21,6 +22,9 @@ namespace tulo {
 namespace {
 
 namespace chr = std::chrono;
+
+// How much of a file tells its format.
+constexpr std::size_t kRecognisedBytes = 64 * 1024;
 
 std::string Upper(std::string_view text) {
     std::string out(text);
@@ -57,10 +61,18 @@ std::vector<std::string_view> SplitCommas(std::string_view line) {
     return fields;
 }
 
+// How many lines the text has, near enough to reserve for them: a file of millions of days then takes
+// no more than their size, not twice that while a vector grows.
+std::size_t LineCount(std::string_view text) {
+    const auto feeds = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+    return (feeds > 0 ? feeds : static_cast<std::size_t>(std::count(text.begin(), text.end(), '\r'))) + 1;
+}
+
 // The text's lines without their line ends (LF, CR LF or a lone CR), after a UTF-8 byte-order mark.
 std::vector<std::string_view> Lines(std::string_view text) {
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
     std::vector<std::string_view> lines;
+    lines.reserve(LineCount(text));
     std::size_t start = 0;
     while (start <= text.size()) {
         const std::size_t end = text.find_first_of("\r\n", start);
@@ -87,7 +99,6 @@ struct RawTable {
         int line = 0;
         std::vector<std::string_view> fields;
     };
-    std::vector<Row> rows;
     bool dssatDates = false;    // one DATE column, YYDDD or YYYYDDD
     bool calendarDates = false; // one DATE column, ISO or day/month/year
     double vapourToKpa = 1.0;   // the vapour-pressure column's unit in kPa
@@ -147,35 +158,52 @@ std::string CanonicalTitle(std::string_view title, bool& hectopascals) {
 
 class SeriesBuilder {
 public:
-    explicit SeriesBuilder(const RawTable& table) : table_(table) {}
+    // `rows`: about how many rows the file holds.
+    SeriesBuilder(const RawTable& table, std::size_t rows) : table_(table) { days_.reserve(rows); }
 
-    std::vector<WeatherFileDay> build(bool& humidity) {
-        findColumns();
-        std::map<std::pair<int, int>, int> seen;
-        std::vector<WeatherFileDay> days;
-        for (const RawTable::Row& row : table_.rows) {
-            if (row.fields.size() != table_.names.size())
-                fail(LineText(row.line) + ": " + std::to_string(row.fields.size()) +
-                     " values, but the column line (" + LineText(table_.namesLine) + ") names " +
-                     std::to_string(table_.names.size()) + " columns.");
-            WeatherFileDay day;
-            day.line = row.line;
-            readDate(row, day);
-            if (const auto [it, fresh] = seen.emplace(std::pair{day.year, day.doy}, row.line); !fresh)
-                fail(where(row, day) + ": this date again; " + LineText(it->second) + " gave it already.");
-            day.rain = value(row, day, rain_, *FindInputLimit(ctl::sprWeather, 2));
-            day.tmax = value(row, day, tmax_, *FindInputLimit(ctl::sprWeather, 3));
-            day.tmin = value(row, day, tmin_, *FindInputLimit(ctl::sprWeather, 4));
-            day.radiation =
-                value(row, day, radiation_, *FindInputLimit(ctl::sprWeather, 5), table_.radiationToMj);
-            if (day.tmin > day.tmax)
-                fail(where(row, day) + ": the minimum temperature " + ShortestText(day.tmin) +
-                     " °C is above the maximum " + ShortestText(day.tmax) + " °C.");
-            if (humidity_ >= 0) deriveHumidity(row, day);
-            days.push_back(day);
-        }
+    // One data row, read at once: the days are built as the file is read, so that no row of text is kept.
+    // The table's column names must be known by the first row.
+    void add(const RawTable::Row& row) {
+        if (!started_) start();
+        if (row.fields.size() != table_.names.size())
+            fail(LineText(row.line) + ": " + std::to_string(row.fields.size()) +
+                 " values, but the column line (" + LineText(table_.namesLine) + ") names " +
+                 std::to_string(table_.names.size()) + " columns.");
+        WeatherFileDay day;
+        day.line = row.line;
+        readDate(row, day);
+        std::vector<int>& lines = seen_[day.year];
+        if (lines.empty()) lines.assign(367, 0);
+        int& earlier = lines[static_cast<std::size_t>(day.doy)];
+        if (earlier != 0)
+            fail(where(row, day) + ": this date again; " + LineText(earlier) + " gave it already.");
+        earlier = row.line;
+        day.rain = value(row, day, rain_, *FindInputLimit(ctl::sprWeather, 2), WeatherFileDay::kRain);
+        day.tmax = value(row, day, tmax_, *FindInputLimit(ctl::sprWeather, 3), WeatherFileDay::kTmax);
+        day.tmin = value(row, day, tmin_, *FindInputLimit(ctl::sprWeather, 4), WeatherFileDay::kTmin);
+        day.radiation = value(row, day, radiation_, *FindInputLimit(ctl::sprWeather, 5),
+                              WeatherFileDay::kRadiation, table_.radiationToMj);
+        const bool temperatures = (day.missing & (WeatherFileDay::kTmax | WeatherFileDay::kTmin)) == 0;
+        if (temperatures && day.tmin > day.tmax)
+            fail(where(row, day) + ": the minimum temperature " + ShortestText(day.tmin) +
+                 " °C is above the maximum " + ShortestText(day.tmax) + " °C.");
+        if (humidity_ >= 0) deriveHumidity(row, day);
+        days_.push_back(day);
+    }
+
+    std::vector<WeatherFileDay> finish(bool& humidity) {
+        if (!started_) start();
         humidity = humidity_ >= 0;
-        return days;
+        return std::move(days_);
+    }
+
+    // The title of the column humidity is taken from; empty when there is none.
+    std::string humidityTitle() const {
+        if (humidity_ < 0) return {};
+        std::string title = table_.names[static_cast<std::size_t>(humidity_)];
+        if (source_ == HumiditySource::Given)
+            title += " and " + table_.names[static_cast<std::size_t>(rhMin_)];
+        return title;
     }
 
 private:
@@ -243,31 +271,47 @@ private:
         return where(row, day) + ", column " + table_.names[static_cast<std::size_t>(col)];
     }
 
-    double number(const RawTable::Row& row, const WeatherFileDay& day, int col) const {
+    // A blank cell or a missing-value code is no value: whether the day needs it is not known here.
+    std::optional<double> number(const RawTable::Row& row, const WeatherFileDay& day, int col) const {
         const std::string_view text = row.fields[static_cast<std::size_t>(col)];
+        if (Trim(text).empty()) return std::nullopt;
         const auto parsed = ParseNumber(text);
         if (!parsed) fail(NotANumberMessage(where(row, day, col), text));
-        if (IsMissingValueCode(*parsed))
-            fail(where(row, day, col) + ": " + ShortestText(*parsed) +
-                 " marks a missing value; every day needs one, and none is made up.");
+        if (IsMissingValueCode(*parsed)) return std::nullopt;
         return *parsed;
     }
 
-    double value(const RawTable::Row& row, const WeatherFileDay& day, int col, const InputLimit& limit,
-                 double factor = 1.0) const {
-        const double v = number(row, day, col) * factor;
-        if (!WithinLimit(limit, v))
-            fail(where(row, day, col) + ": " + ShortestText(v) + " " + DescribeLimit(limit) + ".");
-        return v;
+    std::optional<double> checked(const RawTable::Row& row, const WeatherFileDay& day, int col,
+                                  const InputLimit& limit, double factor = 1.0) const {
+        const auto v = number(row, day, col);
+        if (!v) return std::nullopt;
+        const double scaled = *v * factor;
+        if (!WithinLimit(limit, scaled))
+            fail(where(row, day, col) + ": " + ShortestText(scaled) + " " + DescribeLimit(limit) + ".");
+        return scaled;
+    }
+
+    double value(const RawTable::Row& row, WeatherFileDay& day, int col, const InputLimit& limit,
+                 WeatherFileDay::Value bit, double factor = 1.0) const {
+        const auto v = checked(row, day, col, limit, factor);
+        if (!v) day.missing |= bit;
+        return v.value_or(0.0);
     }
 
     void deriveHumidity(const RawTable::Row& row, WeatherFileDay& day) const {
         if (source_ == HumiditySource::Given) {
-            day.rhMax = value(row, day, humidity_, *FindInputLimit(ctl::sprWeather, 6));
-            day.rhMin = value(row, day, rhMin_, *FindInputLimit(ctl::sprWeather, 7));
+            const auto rhMax = checked(row, day, humidity_, *FindInputLimit(ctl::sprWeather, 6));
+            const auto rhMin = checked(row, day, rhMin_, *FindInputLimit(ctl::sprWeather, 7));
+            if (rhMax && rhMin) {
+                day.rhMax = rhMax;
+                day.rhMin = rhMin;
+            }
             return;
         }
-        const double h = number(row, day, humidity_);
+        const auto given = number(row, day, humidity_);
+        // The day's extremes come from its temperatures: without them there is no humidity either.
+        if (!given || (day.missing & (WeatherFileDay::kTmax | WeatherFileDay::kTmin)) != 0) return;
+        const double h = *given;
         const auto refuse = [&](std::string_view range) {
             fail(where(row, day, humidity_) + ": " + ShortestText(h) + " " + std::string(range) + ".");
         };
@@ -290,12 +334,13 @@ private:
             break;
         case HumiditySource::SpecificHumidity: {
             if (h <= 0 || h > 50) refuse("must lie above 0 and at most 50 g/kg (a specific humidity)");
-            const double pressure = number(row, day, pressure_);
-            if (pressure < 30 || pressure > 110)
-                fail(where(row, day, pressure_) + ": " + ShortestText(pressure) +
+            const auto pressure = number(row, day, pressure_);
+            if (!pressure) return;
+            if (*pressure < 30 || *pressure > 110)
+                fail(where(row, day, pressure_) + ": " + ShortestText(*pressure) +
                      " must lie between 30 and 110 kPa (a surface pressure).");
             const double q = h / 1000.0;
-            ea = q * pressure / (0.622 + 0.378 * q);
+            ea = q * *pressure / (0.622 + 0.378 * q);
             break;
         }
         }
@@ -359,11 +404,26 @@ private:
             static_cast<int>((chr::sys_days{date} - chr::sys_days{chr::year{day.year} / 1 / 1}).count()) + 1;
     }
 
+    void start() {
+        findColumns();
+        started_ = true;
+    }
+
     const RawTable& table_;
+    bool started_ = false;
+    std::vector<WeatherFileDay> days_;
+    std::map<int, std::vector<int>> seen_; // the line of each year's days, by day of the year
     int date_ = -1, year_ = -1, doy_ = -1, month_ = -1, dayOfMonth_ = -1;
     int tmax_ = -1, tmin_ = -1, radiation_ = -1, rain_ = -1, humidity_ = -1, pressure_ = -1, rhMin_ = -1;
     HumiditySource source_ = HumiditySource::DewPoint;
 };
+
+void FinishSeries(SeriesBuilder& builder, WeatherFileSeries& series) {
+    bool humidity = false;
+    series.days = builder.finish(humidity);
+    series.humidity = humidity;
+    series.humidityColumn = builder.humidityTitle();
+}
 
 std::vector<std::string> UpperNames(const std::vector<std::string_view>& fields) {
     std::vector<std::string> names;
@@ -391,6 +451,50 @@ double Latitude(std::string_view text, int line) {
     return *value;
 }
 
+// Where each title of a DSSAT column line ends: the values of a column stand right-aligned under its
+// title, so a title's last character is its column's last.
+std::vector<std::size_t> TitleEnds(std::string_view line) {
+    std::vector<std::size_t> ends;
+    const std::size_t at = line.find('@');
+    std::size_t i = at == std::string_view::npos ? 0 : at + 1;
+    while (i < line.size()) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r')) ++i;
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') ++i;
+        if (i > 0 && line[i - 1] != ' ' && line[i - 1] != '\t' && line[i - 1] != '\r' &&
+            (ends.empty() || ends.back() != i))
+            ends.push_back(i);
+    }
+    return ends;
+}
+
+// A data row read by the fixed columns (`ends`, as TitleEnds gives them); a blank column gives an empty
+// field. The date may be two digits wider (YYYYDDD) or narrower than its title: the whole row moves with
+// it. Nothing when a value stands across a column's edge or beyond the last column, where the row does
+// not follow the columns.
+std::optional<std::vector<std::string_view>> FixedColumns(std::string_view line,
+                                                          const std::vector<std::size_t>& ends) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+    std::size_t dateEnd = 0;
+    while (dateEnd < line.size() && blank(line[dateEnd])) ++dateEnd;
+    while (dateEnd < line.size() && !blank(line[dateEnd])) ++dateEnd;
+    if (ends.empty() || line.find('\t') != std::string_view::npos) return std::nullopt;
+    const std::ptrdiff_t shift = static_cast<std::ptrdiff_t>(dateEnd) - static_cast<std::ptrdiff_t>(ends[0]);
+    std::vector<std::string_view> fields;
+    std::size_t start = 0;
+    for (const std::size_t titleEnd : ends) {
+        const auto signedEnd = static_cast<std::ptrdiff_t>(titleEnd) + shift;
+        if (signedEnd <= static_cast<std::ptrdiff_t>(start)) return std::nullopt;
+        const auto end = static_cast<std::size_t>(signedEnd);
+        if (end < line.size() && !blank(line[end]) && end > 0 && !blank(line[end - 1])) return std::nullopt;
+        const std::string_view field = start < line.size() ? Trim(line.substr(start, end - start)) : "";
+        if (std::any_of(field.begin(), field.end(), blank)) return std::nullopt;
+        fields.push_back(field);
+        start = end;
+    }
+    if (start < line.size() && !Trim(line.substr(start)).empty()) return std::nullopt;
+    return fields;
+}
+
 // DSSAT: "*WEATHER ..." title, "@ INSI LAT LONG ..." site line and values, "@DATE SRAD TMAX ..." table.
 WeatherFileSeries ReadDssat(std::string_view text) {
     WeatherFileSeries series;
@@ -398,8 +502,10 @@ WeatherFileSeries ReadDssat(std::string_view text) {
     RawTable table;
     table.dssatDates = true;
     const auto lines = Lines(text);
+    SeriesBuilder builder(table, lines.size());
     enum class Expect { Nothing, Site, Days } expect = Expect::Nothing;
     std::vector<std::string> siteNames;
+    std::vector<std::size_t> ends;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const int number = static_cast<int>(i) + 1;
         const std::string_view line = Trim(lines[i]);
@@ -413,6 +519,7 @@ WeatherFileSeries ReadDssat(std::string_view text) {
                                            std::to_string(table.namesLine) + "'s.");
                 table.names = std::move(names);
                 table.namesLine = number;
+                ends = TitleEnds(lines[i]);
                 expect = Expect::Days;
             } else {
                 siteNames = std::move(names);
@@ -428,12 +535,15 @@ WeatherFileSeries ReadDssat(std::string_view text) {
                 series.latitude = Latitude(fields[at], number);
             expect = Expect::Nothing;
         } else if (expect == Expect::Days) {
-            table.rows.push_back({number, SplitBlanks(line)});
+            // Most rows give every column; one whose optional columns are left blank is read by the
+            // columns' places, as the format lays them out.
+            auto fields = SplitBlanks(lines[i]);
+            if (fields.size() != table.names.size() && ends.size() == table.names.size())
+                if (auto columns = FixedColumns(lines[i], ends)) fields = std::move(*columns);
+            builder.add({number, std::move(fields)});
         }
     }
-    bool humidity = false;
-    series.days = SeriesBuilder(table).build(humidity);
-    series.humidity = humidity;
+    FinishSeries(builder, series);
     return series;
 }
 
@@ -443,6 +553,7 @@ WeatherFileSeries ReadPower(std::string_view text) {
     series.format = WeatherFileFormat::NasaPower;
     RawTable table;
     const auto lines = Lines(text);
+    SeriesBuilder builder(table, lines.size());
     std::size_t i = 0;
     while (i < lines.size() && Trim(lines[i]).empty()) ++i;
     if (i < lines.size() && StartsWithNoCase(Trim(lines[i]), "-BEGIN HEADER-")) {
@@ -468,12 +579,10 @@ WeatherFileSeries ReadPower(std::string_view text) {
             table.names = UpperNames(SplitCommas(line));
             table.namesLine = static_cast<int>(i) + 1;
         } else {
-            table.rows.push_back({static_cast<int>(i) + 1, SplitCommas(line)});
+            builder.add({static_cast<int>(i) + 1, SplitCommas(line)});
         }
     }
-    bool humidity = false;
-    series.days = SeriesBuilder(table).build(humidity);
-    series.humidity = humidity;
+    FinishSeries(builder, series);
     return series;
 }
 
@@ -484,6 +593,8 @@ WeatherFileSeries ReadApsim(std::string_view text) {
     RawTable table;
     table.vapourToKpa = 0.1; // hPa
     const auto lines = Lines(text);
+    SeriesBuilder builder(table, lines.size());
+    bool anyRow = false;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const int number = static_cast<int>(i) + 1;
         std::string_view line = lines[i];
@@ -503,15 +614,14 @@ WeatherFileSeries ReadApsim(std::string_view text) {
         if (table.names.empty()) {
             table.names = UpperNames(fields);
             table.namesLine = number;
-        } else if (table.rows.empty() && !fields.empty() && fields.front().starts_with("(")) {
+        } else if (!anyRow && !fields.empty() && fields.front().starts_with("(")) {
             // The units line.
         } else {
-            table.rows.push_back({number, fields});
+            anyRow = true;
+            builder.add({number, fields});
         }
     }
-    bool humidity = false;
-    series.days = SeriesBuilder(table).build(humidity);
-    series.humidity = humidity;
+    FinishSeries(builder, series);
     return series;
 }
 
@@ -528,6 +638,7 @@ WeatherFileSeries ReadDatedCsv(std::string_view text) {
     RawTable table;
     table.calendarDates = true;
     const auto& cells = workbook.sheets.front().cells;
+    SeriesBuilder builder(table, cells.size());
     for (std::size_t r = 0; r < cells.size(); ++r) {
         const auto& row = cells[r];
         if (std::all_of(row.begin(), row.end(), [](const std::string& cell) { return Trim(cell).empty(); }))
@@ -542,12 +653,10 @@ WeatherFileSeries ReadDatedCsv(std::string_view text) {
         } else {
             // A spreadsheet may leave a row's last empty cells out; a shorter row is refused below.
             while (fields.size() > table.names.size() && Trim(fields.back()).empty()) fields.pop_back();
-            table.rows.push_back({static_cast<int>(r) + 1, std::move(fields)});
+            builder.add({static_cast<int>(r) + 1, std::move(fields)});
         }
     }
-    bool humidity = false;
-    series.days = SeriesBuilder(table).build(humidity);
-    series.humidity = humidity;
+    FinishSeries(builder, series);
     return series;
 }
 
@@ -600,7 +709,7 @@ double SaturationVapourPressure(double celsius) {
 }
 
 std::optional<WeatherFileFormat> RecogniseWeatherText(std::string_view text) {
-    const auto lines = Lines(text.substr(0, std::min<std::size_t>(text.size(), 64 * 1024)));
+    const auto lines = Lines(text.substr(0, std::min(text.size(), kRecognisedBytes)));
     int seen = 0;
     for (std::size_t i = 0; i < lines.size() && seen < 60; ++i) {
         const std::string_view line = Trim(lines[i]);
@@ -631,6 +740,11 @@ std::optional<WeatherFileFormat> RecogniseWeatherText(std::string_view text) {
 }
 
 WeatherFileSeries ReadWeatherText(std::string_view text) {
+    if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
+        const auto breaks = std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(nul), '\n');
+        throw WeatherFileError(LineText(static_cast<int>(breaks) + 1) +
+                               " holds a NUL byte, which no text file holds: the file is damaged.");
+    }
     const auto format = RecogniseWeatherText(text);
     if (!format)
         throw WeatherFileError(
@@ -649,11 +763,18 @@ WeatherFileSeries ReadWeatherText(std::string_view text) {
 }
 
 std::optional<WeatherFileFormat> RecogniseWeatherFile(const std::filesystem::path& file) {
-    std::string bytes;
-    if (ReadWholeFile(file, kMaxTextFileBytes, bytes)) return std::nullopt;
+    // The format shows in the first lines: a file too large to read is still told as a weather file, whose
+    // reading then says so, and not taken for a workbook.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) return std::nullopt;
+    std::ifstream in(file, std::ios::binary);
+    std::string head(kRecognisedBytes, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
     // A zip or compound-document workbook is no text.
-    if (bytes.find('\0') != std::string::npos) return std::nullopt;
-    return RecogniseWeatherText(bytes);
+    if (head.starts_with("PK\x03\x04") || head.starts_with("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"))
+        return std::nullopt;
+    return RecogniseWeatherText(head);
 }
 
 WeatherFileSeries ReadWeatherFile(const std::filesystem::path& file) {
@@ -701,21 +822,62 @@ void FillWeatherTable(const WeatherFileSeries& series, int year, Grid& grid,
     if (byDay[366])
         notes.push_back(IsoDate(year, 366) + " (DOY 366, line " + std::to_string(byDay[366]->line) +
                         ") is not read: the weather table holds days 1 to 365.");
+    // The values the file does not give, a note per column; and whether the humidity covers the year.
+    struct Gap {
+        WeatherFileDay::Value bit;
+        const char* what;
+        int days = 0;
+        const WeatherFileDay* first = nullptr;
+    };
+    Gap gaps[] = {{WeatherFileDay::kRain, "rain"},
+                  {WeatherFileDay::kTmax, "the maximum temperature"},
+                  {WeatherFileDay::kTmin, "the minimum temperature"},
+                  {WeatherFileDay::kRadiation, "global radiation"}};
+    Gap humidityGap{WeatherFileDay::kRain, "humidity"};
+    for (int d = 1; d <= kLastDay; ++d) {
+        const WeatherFileDay& day = *byDay[static_cast<std::size_t>(d)];
+        for (Gap& gap : gaps)
+            if ((day.missing & gap.bit) != 0 && ++gap.days == 1) gap.first = &day;
+        if (series.humidity && !day.rhMax && ++humidityGap.days == 1) humidityGap.first = &day;
+    }
+    const auto firstOf = [&](const Gap& gap) {
+        return IsoDate(year, gap.first->doy) + " (DOY " + std::to_string(gap.first->doy) + ", line " +
+               std::to_string(gap.first->line) + ")";
+    };
+    const auto count = [](const Gap& gap) {
+        return gap.days == 1 ? std::string("1 day") : std::to_string(gap.days) + " days, the first";
+    };
+    for (const Gap& gap : gaps)
+        if (gap.days > 0)
+            notes.push_back(
+                "the file gives no " + std::string(gap.what) + " (a blank or a missing-value code) on " +
+                count(gap) + " " + firstOf(gap) +
+                ": those cells stay empty, and a season that simulates one of those days is refused.");
+    const bool humidity = series.humidity && humidityGap.days == 0;
+    if (humidityGap.days > 0)
+        notes.push_back(
+            "the file gives no " + series.humidityColumn + " (a blank or a missing-value code) on " +
+            count(humidityGap) + " " + firstOf(humidityGap) +
+            ": RHmax and RHmin are estimated from the temperatures, as for a file without humidity.");
+
     grid.resize(std::max(grid.rows(), kWeatherRows), std::max(grid.cols(), kWeatherCols));
     grid.clearData();
     const char* titles[] = {"DOY",         "Rain (mm)", "Tmax (°C)", "Tmin (°C)",
                             "Rad (MJ/m2)", "RHmax (%)", "RHmin (%)"};
-    const int columns = series.humidity ? 7 : 5;
+    const int columns = humidity ? 7 : 5;
     for (int c = 1; c <= columns; ++c) grid.setText(1, c, titles[c - 1]);
+    const auto cell = [](const WeatherFileDay& day, WeatherFileDay::Value bit, double value) {
+        return (day.missing & bit) != 0 ? std::string() : ShortestText(value);
+    };
     for (int d = 1; d <= kLastDay; ++d) {
         const WeatherFileDay& day = *byDay[static_cast<std::size_t>(d)];
         grid.setText(d + 1, 1, std::to_string(d));
         grid.setWholeNumber(d + 1, 1, true);
-        grid.setText(d + 1, 2, ShortestText(day.rain));
-        grid.setText(d + 1, 3, ShortestText(day.tmax));
-        grid.setText(d + 1, 4, ShortestText(day.tmin));
-        grid.setText(d + 1, 5, ShortestText(day.radiation));
-        if (series.humidity) {
+        grid.setText(d + 1, 2, cell(day, WeatherFileDay::kRain, day.rain));
+        grid.setText(d + 1, 3, cell(day, WeatherFileDay::kTmax, day.tmax));
+        grid.setText(d + 1, 4, cell(day, WeatherFileDay::kTmin, day.tmin));
+        grid.setText(d + 1, 5, cell(day, WeatherFileDay::kRadiation, day.radiation));
+        if (humidity) {
             // The run reads single-precision values: their shortest text loses nothing.
             grid.setText(d + 1, 6, ShortestText(static_cast<float>(*day.rhMax)));
             grid.setText(d + 1, 7, ShortestText(static_cast<float>(*day.rhMin)));

@@ -31,10 +31,15 @@ enum class WeatherFileFormat { Dssat, NasaPower, Apsim, DatedCsv };
 std::string_view DescribeWeatherFormat(WeatherFileFormat format);
 
 struct WeatherFileDay {
+    // The values a file leaves blank or marks missing (-99, -999): such a value reads as 0 and its bit
+    // is set in `missing`.
+    enum Value : unsigned { kRain = 1, kTmax = 2, kTmin = 4, kRadiation = 8 };
+
     int year = 0;
     int doy = 0;                                        // 1 .. 366, in the day's own calendar
     int line = 0;                                       // the file's line, for messages
     double rain = 0, tmax = 0, tmin = 0, radiation = 0; // mm, °C, °C, MJ m-2 d-1
+    unsigned missing = 0;                               // Value bits
     std::optional<double> rhMax, rhMin;                 // %, both or neither
 };
 
@@ -42,7 +47,8 @@ struct WeatherFileSeries {
     WeatherFileFormat format = WeatherFileFormat::Dssat;
     std::optional<double> latitude;   // degrees north, when the file gives it
     std::vector<WeatherFileDay> days; // in the file's order
-    bool humidity = false;            // every day has RHmax and RHmin
+    bool humidity = false;            // the file has a humidity column (a day may still lack a value)
+    std::string humidityColumn;       // its title, for notes
 
     // The years the days fall in, ascending.
     std::vector<int> years() const;
@@ -54,9 +60,11 @@ double SaturationVapourPressure(double celsius);
 // The format of a file's text, from its content alone; nothing for any other text.
 std::optional<WeatherFileFormat> RecogniseWeatherText(std::string_view text);
 
-// Reads a weather text of a recognised format. Throws WeatherFileError naming the line, the column and,
-// where known, the date of the first problem: a missing or impossible value, a date repeated, a row of
-// the wrong length, text in a number column.
+// Reads a weather text of a recognised format. A value left blank or marked missing is no value (see
+// WeatherFileDay); only FillWeatherTable and the run decide whether a day needs it. Throws
+// WeatherFileError naming the line, the column and, where known, the date of the first problem: an
+// impossible value, a date repeated, a row of the wrong length, text in a number column. A DSSAT row is
+// read by the fixed columns its title line sets, so blank optional columns leave it readable.
 WeatherFileSeries ReadWeatherText(std::string_view text);
 
 // The file's format when it is one of the weather formats above; nothing otherwise, also for a file that
@@ -73,7 +81,10 @@ int ChooseWeatherYear(const WeatherFileSeries& series, std::optional<int> year);
 
 // Fills the weather table (row 1 titles, rows 2 .. 366 days 1 .. 365) with the days of `year`. Every day
 // 1 .. 365 must be in the series; a leap year's day 366, which the table has no row for, adds a note
-// to `notes`. The humidity columns stay empty when the series has none. Throws WeatherFileError.
+// to `notes`. A value the file does not give leaves its cell empty, with one note per column: the run
+// refuses such a cell only on the days it simulates. The humidity columns stay empty when the series
+// has none, or lacks it on a day of the year (a note says so): the run then estimates it. Throws
+// WeatherFileError.
 void FillWeatherTable(const WeatherFileSeries& series, int year, Grid& grid, std::vector<std::string>& notes);
 
 } // namespace tulo

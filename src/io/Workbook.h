@@ -32,6 +32,14 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The file is no workbook for a reason that has nothing to do with spreadsheets: it cannot be read at
+// all (it does not exist, it is a folder, it is too large), or it is a text file TULO does not read as
+// a table. Messages tell these apart from a damaged or foreign binary file.
+class NoWorkbookFileError : public WorkbookError {
+public:
+    using WorkbookError::WorkbookError;
+};
+
 enum class WorkbookFormat { Xlsx, Ods, Xls, Csv };
 
 // One sheet: cells[r][c] is row r + 1, column c + 1; rows may differ in length (missing cells are empty).

@@ -286,10 +286,28 @@ WorkbookFormat DetectBytes(std::string_view bytes, std::string_view name) {
     if (bytes.starts_with(kOle2Signature)) return WorkbookFormat::Xls;
     const std::string lower = Lower(name);
     const bool textName = lower.ends_with(".csv") || lower.ends_with(".txt");
-    if (textName && bytes.substr(0, 65536).find('\0') == std::string_view::npos) {
+    const std::size_t nul = bytes.substr(0, 65536).find('\0');
+    // Text holds no NUL byte and rarely another control character but blanks and line ends; a file that
+    // is text by its content is told so, not taken for a broken workbook.
+    const std::string_view head = bytes.substr(0, 4096);
+    const bool text = std::none_of(head.begin(), head.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u < 0x20 && u != '\t' && u != '\n' && u != '\r' && u != '\f' && u != 0;
+    });
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF"))
+        throw NoWorkbookFileError("The file is UTF-16 text; TULO reads text tables in UTF-8 (save it as "
+                                  "\"CSV UTF-8\").");
+    if (text && nul != std::string_view::npos)
+        throw NoWorkbookFileError("The file holds a NUL byte (byte " + std::to_string(nul + 1) +
+                                  "), which no text file holds: it is damaged.");
+    if (text && !textName)
+        throw NoWorkbookFileError("The file is text, which TULO reads as a table only under a .csv or .txt "
+                                  "name.");
+    if (textName && nul == std::string_view::npos) {
         if (bytes.size() > kMaxTextFileBytes)
-            Refuse("The file is larger than " + std::to_string(kMaxTextFileBytes >> 20) +
-                   " MiB, the most TULO reads of a text table.");
+            Refuse("The file holds " + std::to_string(bytes.size()) + " bytes, more than " +
+                   std::to_string(kMaxTextFileBytes >> 20) + " MiB (" + std::to_string(kMaxTextFileBytes) +
+                   " bytes), the most TULO reads of a text table.");
         return WorkbookFormat::Csv;
     }
     Refuse(std::string(kNotWorkbook));
@@ -298,7 +316,7 @@ WorkbookFormat DetectBytes(std::string_view bytes, std::string_view name) {
 std::string ReadFileBytes(const std::filesystem::path& file) {
     std::string bytes;
     if (const auto why = ReadWholeFile(file, kMaxFileBytes, bytes))
-        Refuse("The file cannot be read: " + *why + ".");
+        throw NoWorkbookFileError("The file cannot be read: " + *why + ".");
     return bytes;
 }
 
@@ -350,6 +368,7 @@ struct CsvRowStream::State {
     bool atEnd = false;
     bool first = true;
     char separator = ',';
+    std::uint64_t rowsRead = 0;
 
     // Appends the next block of the file, its line ends made LF; false at the end of the file.
     bool fill() {
@@ -435,16 +454,27 @@ private:
     State state_ = State::CellStart;
 };
 
-void ParseCsvRows(std::string_view text, char separator, std::vector<std::vector<std::string>>& rows) {
+// `before`: the rows of the file before the text, for messages.
+void ParseCsvRows(std::string_view text, char separator, std::vector<std::vector<std::string>>& rows,
+                  std::uint64_t before) {
     class Rows : public orcus::csv_handler {
     public:
-        explicit Rows(std::vector<std::vector<std::string>>& rows) : rows_(rows) {}
+        Rows(std::vector<std::vector<std::string>>& rows, std::uint64_t before)
+            : rows_(rows), before_(before) {}
         void begin_row() { rows_.emplace_back(); }
-        void cell(const char* p, std::size_t n, bool /*transient*/) { rows_.back().emplace_back(p, n); }
+        // A row of millions of cells (a file of separators) would take gigabytes as texts: a row is
+        // refused past the widest sheet, as a workbook's are.
+        void cell(const char* p, std::size_t n, bool /*transient*/) {
+            if (rows_.back().size() >= workbook::kMaxCols)
+                Refuse("Row " + std::to_string(before_ + rows_.size()) +
+                       " has more cells than the widest sheet TULO reads (16,384 columns).");
+            rows_.back().emplace_back(p, n);
+        }
 
     private:
         std::vector<std::vector<std::string>>& rows_;
-    } handler(rows);
+        std::uint64_t before_;
+    } handler(rows, before);
     orcus::csv::parser_config config;
     config.delimiters = std::string(1, separator);
     config.text_qualifier = '"';
@@ -452,6 +482,8 @@ void ParseCsvRows(std::string_view text, char separator, std::vector<std::vector
     try {
         orcus::csv_parser<Rows> parser(text.data(), text.size(), handler, config);
         parser.parse();
+    } catch (const WorkbookError&) {
+        throw;
     } catch (const std::exception& error) {
         Refuse(std::string("The file is damaged (") + error.what() + ").");
     }
@@ -467,8 +499,9 @@ bool CsvRowStream::next(std::size_t maxRows, std::vector<std::vector<std::string
     while (ends.count < maxRows) {
         ends.scan(s.text, s.separator, maxRows);
         if (ends.count == maxRows) break;
-        // A block of long rows stops early, so that its text stays a few MiB whatever `maxRows` is.
-        if (ends.cut - s.start >= (std::size_t{8} << 20)) break;
+        // A block of long rows stops early, so that its text stays about a MiB whatever `maxRows` is:
+        // its cells take many times their text's bytes.
+        if (ends.cut - s.start >= (std::size_t{1} << 20)) break;
         if (s.text.size() - ends.cut > kMaxTextFileBytes)
             Refuse("A row of the file is larger than " + std::to_string(kMaxTextFileBytes >> 20) +
                    " MiB, the most TULO reads of a text table.");
@@ -479,7 +512,8 @@ bool CsvRowStream::next(std::size_t maxRows, std::vector<std::vector<std::string
     }
     const std::size_t cut = ends.cut;
     if (cut == s.start) return false;
-    ParseCsvRows(std::string_view(s.text).substr(s.start, cut - s.start), s.separator, rows);
+    ParseCsvRows(std::string_view(s.text).substr(s.start, cut - s.start), s.separator, rows, s.rowsRead);
+    s.rowsRead += rows.size();
     s.start = cut;
     // The parsed text goes once it is most of the buffer, so that the buffer stays one block or so.
     if (s.start > s.text.size() / 2) {

@@ -5,6 +5,8 @@
 #include "CliFixture.h"
 #include "engine/Parameters.h"
 
+#include "engine/ParallelSeasons.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -134,14 +136,21 @@ TEST_F(Cli, UnreadableFilesAndFailedWritesExitWithOne) {
 
 // Usage errors exit with 1, as unreadable files do, naming what is wrong; --help exits with 0.
 TEST_F(Cli, UsageErrorsExitWithOneAndHelpWithZero) {
+    const std::string kMore = "Run with --help for more information.\n";
+    const std::string threadsRange = "--threads must be a whole number from 0 (every core) to " +
+                                     std::to_string(MaxWorkerThreads()) + " (four per core), not ";
     const std::pair<std::string, std::string> cases[] = {
         {"run " + kDemo + " --bogus",
          "The following argument was not expected: --bogus\nRun with --help for more information.\n"},
         {"frobnicate", "A subcommand is required\nRun with --help for more information.\n"},
         {"run " + kDemo + " --repeat 1.5",
          "--repeat must be a whole number from 0, not \"1.5\".\nRun with --help for more information.\n"},
-        {"ensemble " + kDemo + " --sets s.csv --threads -1",
-         "--threads must be a whole number from 0, not \"-1\".\nRun with --help for more information.\n"},
+        {"ensemble " + kDemo + " --sets s.csv --threads -1", threadsRange + "-1.\n" + kMore},
+        // Far more threads than the system allows end in a message, not in its thread limits.
+        {"ensemble " + kDemo + " --sets s.csv --threads 100000", threadsRange + "100000.\n" + kMore},
+        {"ensemble " + kDemo + " --sets s.csv --threads 99999999999",
+         threadsRange + "99999999999.\n" + kMore},
+        {"ensemble " + kDemo + " --sets s.csv --threads many", threadsRange + "\"many\".\n" + kMore},
         {"run " + kDemo + " --soil-sheet 2",
          "--soil-sheet requires --soil\nRun with --help for more information.\n"},
         {"evaluate " + kDemo + " --measured m.csv", "evaluate needs --measured and --variable, or "
@@ -586,6 +595,16 @@ TEST_F(Cli, EnsembleRefusesTheSetsThatRunRefusesAndARepeatedColumn) {
     EXPECT_NE(rows[4].find("Development method: 0.5 is not a code"), std::string::npos) << rows[4];
     EXPECT_NE(rows[5].find("Activate spikelet sterility simulation: 0.5 is not a code"), std::string::npos);
     EXPECT_TRUE(rows[6].ends_with(",")) << rows[6];
+
+    // A row cut short is not run with the configuration's values in place of its missing cells.
+    std::ofstream(dir_ / "short.csv") << "RUE,Tb,K\n2.5,12,0.6\n2.5,12\n2.5,12,\n";
+    o = Run("ensemble " + kDemo + " --sets " + (dir_ / "short.csv").string() + " --series AGB@200");
+    EXPECT_EQ(o.status, 2);
+    const auto cut = Lines(o.out);
+    ASSERT_EQ(cut.size(), 4u) << o.out;
+    EXPECT_EQ(cut[2], "3,,\"row 3 ends after 2 cells, but row 1 names parameters in 3 columns; a cell left "
+                      "empty keeps the configuration's value, a row cut short is not run\"");
+    EXPECT_TRUE(cut[3].starts_with("4,") && cut[3].ends_with(",")) << cut[3];
 
     std::ofstream(dir_ / "twice.csv") << "RUE,Tb,RUE\n2.5,12,3\n";
     o = Run("ensemble " + kDemo + " --sets " + (dir_ / "twice.csv").string());

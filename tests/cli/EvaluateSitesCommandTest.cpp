@@ -177,10 +177,11 @@ TEST_F(EvaluateSitesCommand, NamesTheSitesThatFailAndEvaluatesTheOthers) {
     const std::string negative = (dir_ / "negative.csv").string();
     EXPECT_EQ(o.err, table + ", row 2: " + (dir_ / "agb-demo.csv").string() +
                          ": rows not paired, the run did not simulate their day: row 5 (DOY 320).\n" + table +
-                         ", row 3: " + (dir_ / "configs" / "none.sim").string() + ": File not opened\n" +
-                         table + ", row 3: site \"missing\" was not evaluated.\n" + table +
-                         ", row 4: " + negative + ": a measured value cannot be negative: row 3 (-9).\n" +
-                         table + ", row 4: site \"doubtful\" was not evaluated.\n");
+                         ", row 3: " + (dir_ / "configs" / "none.sim").string() +
+                         ": File not opened: it does not exist.\n" + table +
+                         ", row 3: site \"missing\" was not evaluated.\n" + table + ", row 4: " + negative +
+                         ": a measured value cannot be negative: row 3 (-9).\n" + table +
+                         ", row 4: site \"doubtful\" was not evaluated.\n");
 
     // LAI: only the sites that name LAI measurements run; the others are listed as unmeasured.
     o = Run("evaluate-sites " + table + " --variable LAI --json");

@@ -73,6 +73,28 @@ TEST_F(WeatherFileCommand, ADssatFileGivesTheSeasonOfTheSameWeatherAsAWorkbook) 
     RunExpecting("run " + kDemo + " --weather " + workbookFile.string() + " --year 2019", 1, "--year");
 }
 
+// A damaged or unreadable text weather file is told as what it is: never as an Excel file that may be
+// locked.
+TEST_F(WeatherFileCommand, DamagedTextWeatherFilesNameTheirRealCause) {
+    std::string site = Slurp(TULO_SOURCE_DIR "/examples/field/site.WTH");
+    std::string nul = site;
+    nul[nul.find("\n", nul.find("@DATE")) + 3] = '\0';
+    const auto cases = {
+        std::pair{Write("nul.WTH", nul), std::string("nul.WTH, line 6 holds a NUL byte")},
+        {Write("headless.WTH", site.substr(site.find("\n", site.find("@DATE")) + 1)),
+         std::string(
+             "headless.WTH: The file is text, which TULO reads as a table only under a .csv or .txt")},
+        {dir_ / "absent.WTH", std::string("absent.WTH: The file cannot be read: it does not exist.")}};
+    for (const auto& [file, says] : cases) {
+        EXPECT_EQ(Run("run " + kDemo + " --weather " + file.string() +
+                      (file.filename() == "absent.WTH" ? " --year 2019" : "")),
+                  1)
+            << file;
+        EXPECT_NE(err_.find(says), std::string::npos) << err_;
+        EXPECT_EQ(err_.find("Excel"), std::string::npos) << err_;
+    }
+}
+
 // The shipped field example's weather files hold the demo's weather as 2019: each gives its season exactly.
 TEST_F(WeatherFileCommand, TheFieldExamplesWeatherFilesGiveTheDemosSeason) {
     ASSERT_EQ(Run("run " + kDemo + " --daily -"), 0) << err_;

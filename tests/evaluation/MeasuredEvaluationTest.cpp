@@ -91,6 +91,17 @@ TEST(MeasuredEvaluation, DoubtfulMeasurementsAreRefusedOrNamed) {
               std::vector<std::string>{
                   "rows skipped: row 6: it repeats row 5 (DOY 170, 2), which is counted once."});
 
+    // "180,6,5" in a CSV of decimal commas: the value's second half stands beyond the titled columns.
+    Grid split = MeasuredGrid({{"150", "1.5"}, {"180", "6"}});
+    split.resize(3, 4);
+    split.setText(3, 3, "5");
+    EXPECT_EQ(
+        MeasuredRefusals(ReadMeasured(split)),
+        std::vector<std::string>{"a row holds a cell beyond the columns row 1 titles, as a value split by a "
+                                 "decimal comma does: row 3 (cell C3, \"5\")."});
+    split.setText(1, 3, "SD"); // a titled column is the table's own
+    EXPECT_TRUE(MeasuredRefusals(ReadMeasured(split)).empty());
+
     FormModel form = test::DemoForm();
     const auto run = RunDemo(form);
     const MeasuredData data = ReadMeasured(

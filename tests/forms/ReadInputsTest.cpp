@@ -165,13 +165,14 @@ TEST(ReadAllInputs, WeatherProblemsNameDayAndColumnAndStopTheRun) {
     form = RunnableForm();
     const Grid& weather = form.grid(ctl::sprWeather);
     form.setCell(ctl::sprWeather, 13, 3, "hot");
-    form.setCell(ctl::sprWeather, 366, 5, "");
+    form.setCell(ctl::sprWeather, 200, 5, "");
+    form.setCell(ctl::sprWeather, 366, 5, ""); // a day the season does not read may stay empty
     r = Read(form);
     ASSERT_EQ(r->problems.size(), 2u);
     EXPECT_EQ(r->problems[0],
               (InputProblem{"sprWeather", 13, 3,
                             "Weather, DOY 12 (cell C13), Tmax(°C): \"hot\" is not a number."}));
-    EXPECT_EQ(r->problems[1].text, "Weather, DOY 365 (cell E366), Rad (MJ/m2): the value is missing.");
+    EXPECT_EQ(r->problems[1].text, "Weather, DOY 199 (cell E200), Rad (MJ/m2): the value is missing.");
     // Nothing estimated into a table that failed to read.
     EXPECT_EQ(weather.text(2, 7), "");
 
@@ -242,7 +243,8 @@ TEST(ReadAllInputs, HumidityTitledButEmptyIsEstimatedAsIfUntitled) {
     EXPECT_FALSE(partly.inputs);
     EXPECT_TRUE(partly.warnings.empty());
     ASSERT_EQ(partly.problems.size(), 21u);
-    EXPECT_EQ(partly.problems.back().text, "... and 709 more weather cells with problems.");
+    // The empty humidity cells of the days the run reads, DOY 99 to 250, less the one filled.
+    EXPECT_EQ(partly.problems.back().text, "... and 283 more weather cells with problems.");
 }
 
 TEST(ReadAllInputs, AFailedReadingLeavesThePreviousRunParameters) {

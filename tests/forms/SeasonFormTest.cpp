@@ -92,6 +92,27 @@ TEST(SeasonForm, TheTransplantingDateFollowsTheSowingWithinTheSimulatedDays) {
     EXPECT_EQ(problems(sown), Texts{});
 }
 
+// A weather file need not give the months outside the season: only the days the run reads need values.
+TEST(SeasonForm, OnlyTheDaysTheRunReadsNeedWeatherValues) {
+    const auto problems = [](int initial, int final) {
+        FormModel form = test::RunnableForm(initial, final, initial);
+        form.setCell(ctl::sprWeather, 11, 3, "");    // DOY 10
+        form.setCell(ctl::sprWeather, 21, 2, "-99"); // DOY 20
+        std::vector<std::string> texts;
+        for (const InputProblem& p : CompileInputs(form).problems) texts.push_back(p.text);
+        return texts;
+    };
+    using Texts = std::vector<std::string>;
+    EXPECT_EQ(problems(121, 300), Texts{});
+    EXPECT_EQ(problems(22, 300), Texts{}); // DOY 20 is two days before the first
+    EXPECT_EQ(
+        problems(21, 300),
+        Texts{"Weather, DOY 20 (cell B21), Rain(mm): -99 is a missing-value code; every day needs a value."});
+    // The day after the last simulated one, for its temperatures.
+    EXPECT_EQ(problems(1, 10), Texts{"Weather, DOY 10 (cell C11), Tmax(°C): the value is missing."});
+    EXPECT_EQ(problems(5, 30).size(), 2u);
+}
+
 TEST(SeasonForm, AnEmptySoilTableStopsADynamicLevelRun) {
     FormModel form = test::ExampleForm("flooded.sim");
     form.editGrid(ctl::sprSoilPhysics, [](Grid& soil) { soil.clearData(); });

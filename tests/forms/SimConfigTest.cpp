@@ -18,7 +18,11 @@ namespace {
 namespace fs = std::filesystem;
 using test::Slurp;
 
-std::vector<std::string> Lines(const std::string& text) {
+constexpr std::string_view kMark = "\xEF\xBB\xBF";
+
+// The items' lines of a saved file, without the byte-order mark before them and the empty line after.
+std::vector<std::string> Lines(std::string text) {
+    if (text.starts_with(kMark)) text.erase(0, kMark.size());
     std::vector<std::string> lines;
     std::size_t start = 0;
     while (start < text.size()) {
@@ -26,6 +30,7 @@ std::vector<std::string> Lines(const std::string& text) {
         lines.push_back(text.substr(start, end - start));
         start = end + 2;
     }
+    if (text.ends_with("\r\n\r\n")) lines.pop_back();
     return lines;
 }
 
@@ -66,6 +71,9 @@ FormModel FullForm() {
     FillRows(form, ctl::sprDynWaterOutput, kWaterOutputRows, "out");
     FillRows(form, ctl::sprSoilPhysics, kSoilRows, "soil");
     FillRows(form, ctl::sprWeather, kWeatherRows, "w");
+    form.editGrid(ctl::sprWeather, [](Grid& weather) {
+        for (int r = 2; r <= kWeatherRows; ++r) weather.setText(r, 1, r == 3 ? "" : std::to_string(r - 1));
+    });
     form.setCheck(ctl::chkDiseases, 1);
     form.setText(ctl::txtBlastClass, "3");
     form.setText(ctl::cmbBlastProduct, "Beam, 75 WP");
@@ -103,8 +111,9 @@ TEST(SimConfig, WritesOneItemPerCrLfLineWithIntegerAndTruthForms) {
     FillRows(form, ctl::sprSoilPhysics, kSoilRows, "s");
     const std::string text = FormatSimConfig(form);
     const auto lines = Lines(text);
-    ASSERT_EQ(text.size() - text.rfind("\r\n"), 2u);
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), static_cast<long>(lines.size()));
+    ASSERT_TRUE(text.starts_with(kMark));
+    ASSERT_TRUE(text.ends_with("0.4\r\n\r\n")); // the empty line that marks the end
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), static_cast<long>(lines.size()) + 1);
 
     EXPECT_EQ(lines[2], " 0 ");  // item 3
     EXPECT_EQ(lines[26], "-1 "); // item 27
@@ -207,6 +216,19 @@ TEST(SimConfig, AFileEndingAfterTheClassicItemsGivesTheLaterControlsTheirOpening
         EXPECT_EQ(form.text(ctl::txtPreFlowWaterLevel), "17,5");
     }
 
+    // A file this version saved, cut at an older layout's end, is no file of that layout.
+    const std::string marked(kMark);
+    for (const auto& [count, next] : {std::pair{classic, "item 45, disease simulation switch"},
+                                      {beforeTransplanting, "item 53, transplanting switch"}}) {
+        FormModel form;
+        EXPECT_EQ(ParseSimConfig(marked + Join(lines, count), form),
+                  "Line " + std::to_string(count + 1) + " (" + next + "): the file ends before this item.");
+        EXPECT_EQ(form, FormModel{});
+        // Saved so, with its end mark, it is that layout's.
+        EXPECT_EQ(ParseSimConfig(marked + Join(lines, count) + "\r\n", form), std::nullopt);
+        EXPECT_EQ(form.text(ctl::txtRUE), "2,7");
+    }
+
     FormModel form;
     EXPECT_EQ(ParseSimConfig(Join(lines, beforeTransplanting + 2), form),
               "Line " + std::to_string(beforeTransplanting + 3) +
@@ -276,6 +298,13 @@ TEST(SimConfig, RefusesDamagedFilesNamingLineAndItemAndLeavesTheFormAlone) {
         {damaged(lines.size() - 6, "yes"), "Line " + std::to_string(lines.size() - 5) +
                                                " (item 53, transplanting switch): \"yes\" is not a "
                                                "whole number."},
+        // 429 lines precede the weather table, so line 437 is row 2's day, 444 row 3's and 451 row 4's.
+        {damaged(436, "one"),
+         "Line 437 (item 42, weather table, row 2, column 1): the day column holds \"one\" "
+         "but this row is DOY 1; the table must list the days 1 to 365 in order."},
+        {damaged(450, "w4,7"),
+         "Line 451 (item 42, weather table, row 4, column 1): the day column holds "
+         "\"w4,7\" but this row is DOY 3; the table must list the days 1 to 365 in order."},
         // 429 lines precede the weather table, so line 501 is its 72nd cell.
         {Join(lines, 500),
          "Line 501 (item 42, weather table, row 11, column 2): the file ends before this item."},
@@ -298,8 +327,8 @@ TEST(SimConfig, ReadingStopsWhereTheConfigurationEndsAndTakesNoMemoryPerLine) {
     const std::size_t lines = Lines(text).size();
     FormModel form;
     EXPECT_EQ(ParseSimConfig(text + "\r\n  \n\t\r", form), std::nullopt); // blanks an editor leaves
-    EXPECT_EQ(ParseSimConfig(text + "\r\n" + text, form),
-              "Line " + std::to_string(lines + 2) +
+    EXPECT_EQ(ParseSimConfig(text + "\r\n" + Join(Lines(text), lines), form),
+              "Line " + std::to_string(lines + 3) +
                   ": \"120\" follows item 59 (season's year), the last item of a configuration.");
 
     // Millions of empty lines: after the last item, and as the days of a damaged treatment count.
@@ -345,9 +374,11 @@ TEST_F(SimConfigFiles, LoneCrLinesReadAlikeAndWhatIsNoConfigurationIsRefusedByNa
     const fs::path large = dir_ / "large.sim";
     std::ofstream(large) << text;
     fs::resize_file(large, (std::uintmax_t{64} << 20) + 1); // sparse: nothing is written
-    for (const auto& [file, why] : {std::pair<fs::path, std::string>{dir_, "it is a folder"},
-                                    {"/dev/zero", "it is not a regular file (a device, a pipe or a socket)"},
-                                    {large, "it is larger than 64 MiB, the most TULO reads of such a file"}})
+    for (const auto& [file, why] :
+         {std::pair<fs::path, std::string>{dir_, "it is a folder"},
+          {"/dev/zero", "it is not a regular file (a device, a pipe or a socket)"},
+          {large, "it holds 67108865 bytes, more than 64 MiB (67108864 bytes), the most TULO "
+                  "reads of such a file"}})
         EXPECT_EQ(ReadSimConfig(file, form),
                   "Cannot read the configuration \"" + file.string() + "\": " + why + ".");
     EXPECT_EQ(form, FullForm());

@@ -58,12 +58,22 @@ TEST_F(SpreadsheetCommands, FailedOrCancelledOpeningsLeaveTheGridAndRestoreThePo
     EXPECT_EQ(OpenWorkbookIntoGrid(grid, ui, "Weather", chosen), Outcome::Failed);
     EXPECT_EQ(ui.messageTexts().back(), "File not exit");
 
-    for (const char* content : {"just some words", "PK\x03\x04 broken zip"}) {
-        const fs::path bad = Write("bad.xlsx", content);
-        EXPECT_EQ(ImportWorkbookFile(grid, bad, ui), Outcome::Failed);
-        EXPECT_TRUE(ui.messages.back().text.starts_with(
-            "File is not an Excel file or is locked and cannot be imported.\r" + bad.string() + ": The "));
-        EXPECT_EQ(ui.messages.back().title, "Invalid File Type or Locked");
+    const fs::path broken = Write("bad.xlsx", "PK\x03\x04 broken zip");
+    EXPECT_EQ(ImportWorkbookFile(grid, broken, ui), Outcome::Failed);
+    EXPECT_TRUE(ui.messages.back().text.starts_with(
+        "File is not an Excel file or is locked and cannot be imported.\r" + broken.string() + ": The "));
+    EXPECT_EQ(ui.messages.back().title, "Invalid File Type or Locked");
+    // Text is no Excel file that may be locked: it is said to be text, or damaged by a NUL byte.
+    const std::pair<std::string, std::string> texts[] = {
+        {"just some words", "The file is text, which TULO reads as a table only under a .csv or .txt name."},
+        {std::string("DOY,Rain\n1,\0\n", 13),
+         "The file holds a NUL byte (byte 12), which no text file holds: it is damaged."}};
+    for (const auto& [content, why] : texts) {
+        const fs::path text =
+            Write(content.find('\0') == std::string::npos ? "text.dat" : "text.csv", content);
+        EXPECT_EQ(ImportWorkbookFile(grid, text, ui), Outcome::Failed);
+        EXPECT_EQ(ui.messages.back().text, text.string() + ": " + why);
+        EXPECT_EQ(ui.messages.back().title, "Result");
     }
     EXPECT_EQ(grid.text(1, 1), "before");
     EXPECT_EQ(ui.busyDepth, 0);
@@ -128,11 +138,12 @@ TEST_F(SpreadsheetCommands, FilesAndSheetsThatDoNotFitAreRefusedByName) {
         EXPECT_EQ(ImportWorkbookFile(grid, file, ui, 1, limit), Outcome::Failed);
         return ui.messageTexts().back();
     };
-    const std::string notImported = "File is not an Excel file or is locked and cannot be imported.\r";
-    EXPECT_EQ(refusal(dir_), notImported + dir_.string() + ": The file cannot be read: it is a folder.");
-    EXPECT_EQ(refusal("/dev/zero"), notImported +
-                                        "/dev/zero: The file cannot be read: it is not a regular file "
-                                        "(a device, a pipe or a socket).");
+    // A file that cannot be read says why, and nothing of Excel.
+    EXPECT_EQ(refusal(dir_), dir_.string() + ": The file cannot be read: it is a folder.");
+    EXPECT_EQ(refusal("/dev/zero"),
+              "/dev/zero: The file cannot be read: it is not a regular file (a device, a pipe or a socket).");
+    EXPECT_EQ(refusal(dir_ / "missing.csv"),
+              (dir_ / "missing.csv").string() + ": The file cannot be read: it does not exist.");
 
     std::string days = "Day\n";
     for (int day = 1; day <= 366; ++day) days += std::to_string(day) + "\n";

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 namespace tulo {
@@ -86,8 +87,6 @@ TEST(WeatherFiles, DssatReadsSiteTwoDigitYearsAndHumidityFromTheDewPoint) {
 }
 
 TEST(WeatherFiles, MissingAndImpossibleValuesAreRefusedByDateAndColumn) {
-    ExpectMentions(RefusalOf(Replaced(kDssat, "30.0", " -99")),
-                   {"line 7", "1999-01-02 (DOY 2)", "column TMAX", "-99", "missing"});
     ExpectMentions(RefusalOf(Replaced(kDssat, "12.5", "abcd")),
                    {"line 7", "1999-01-02", "column RAIN", "\"abcd\" is not a number"});
     ExpectMentions(RefusalOf(Replaced(kDssat, "21.0", "31.0")),
@@ -96,11 +95,13 @@ TEST(WeatherFiles, MissingAndImpossibleValuesAreRefusedByDateAndColumn) {
                    {"line 7", "column SRAD", "-3 must lie between 0 and 50"});
     ExpectMentions(RefusalOf(kDssat + "99002  18.0  30.0  21.0  12.5  20.0   -99\n"),
                    {"line 8", "1999-01-02", "again", "line 7 gave it already"});
-    ExpectMentions(RefusalOf(kDssat + "99003  18.0  30.0\n"), {"line 8", "3 values", "names 7 columns"});
+    // A value across the columns' edges: the row follows neither the titles' places nor their number.
+    ExpectMentions(RefusalOf(kDssat + "99003    18.0  30.0\n"), {"line 8", "3 values", "names 7 columns"});
     ExpectMentions(RefusalOf(kDssat + "99366  18.0  30.0  21.0  12.5  20.0   -99\n"),
                    {"line 8", "DATE", "day 366 of 1999"});
     ExpectMentions(RefusalOf(kDssat + "1999-01-03  18.0  30.0  21.0  12.5  20.0   -99\n"),
                    {"line 8", "YYDDD or YYYYDDD"});
+    ExpectMentions(RefusalOf(Replaced(kDssat, "12.5", std::string("12\0", 3))), {"line 7 holds a NUL byte"});
     ExpectMentions(RefusalOf("*WEATHER\n@DATE SRAD TMIN RAIN\n99001 1 2 3\n"),
                    {"line 2", "no column TMAX or MAXT or T2M_MAX"});
 }
@@ -129,8 +130,8 @@ TEST(WeatherFiles, NasaPowerReadsItsHeaderDatesAndHumidity) {
     EXPECT_DOUBLE_EQ(*series.days[0].rhMax, 100.0);
     EXPECT_NEAR(*series.days[0].rhMin, 62.043, 0.001);
 
-    ExpectMentions(RefusalOf(Replaced(power, ",0,80", ",-999,80")),
-                   {"line 10", "2021-03-01 (DOY 60)", "column PRECTOTCORR", "-999"});
+    // POWER's -999 is no value: only a season that simulates the day refuses it.
+    EXPECT_EQ(ReadWeatherText(Replaced(power, ",0,80", ",-999,80")).days[1].missing, WeatherFileDay::kRain);
     ExpectMentions(RefusalOf(power.substr(0, power.find("-END HEADER-"))), {"line 1", "-END HEADER-"});
 
     const std::string byDay = "YEAR,DOY,T2M_MAX,T2M_MIN,ALLSKY_SFC_SW_DWN,PRECTOT,T2MDEW\n"
@@ -190,8 +191,70 @@ TEST(WeatherFiles, APlainTableReadsItsDateColumnAndNamedColumnsInAnyOrder) {
     EXPECT_NEAR(*european.days[1].rhMax, 87.902, 0.001);
     ExpectMentions(RefusalOf(dmy + "13/13/2000;0;29,5;22,1;15,2;20\n"),
                    {"line 4", "\"13/13/2000\" is not a date"});
-    ExpectMentions(RefusalOf(dmy + "2/1/2000;0;29,5;22,1;;20\n"),
-                   {"line 4", "2000-01-02 (DOY 2)", "column SRAD", "missing"});
+    EXPECT_EQ(ReadWeatherText(dmy + "2/1/2000;0;29,5;22,1;;20\n").days[2].missing,
+              WeatherFileDay::kRadiation);
+}
+
+// A year of a DSSAT file as the field writes it: every column titled, the optional ones left blank or
+// -99 on day `blankFrom` on, in 6-character columns under their titles.
+std::string FieldDssat(int year, const char* tmaxOfDay10, int blankFrom) {
+    std::string text = "*WEATHER DATA : Vercelli\n\n"
+                       "@ INSI      LAT     LONG  ELEV   TAV   AMP REFHT WNDHT\n"
+                       "  VERC   45.320    8.420   130  12.5  10.0  2.00  2.00\n"
+                       "@DATE  SRAD  TMAX  TMIN  RAIN  DEWP  WIND   PAR  EVAP  RHUM\n";
+    char line[96];
+    for (int d = 1; d <= 365; ++d) {
+        const std::string tmax = d == 10 ? tmaxOfDay10 : std::to_string(20 + d % 10) + ".0";
+        if (d < blankFrom)
+            std::snprintf(line, sizeof line, "%02d%03d%6.1f%6s%6.1f%6.1f%6.1f%6.1f%6s%6s%6s\n", year % 100, d,
+                          15.0, tmax.c_str(), 10.0, d % 3 * 1.0, 12.0, 2.1, "-99", "", "");
+        else
+            std::snprintf(line, sizeof line, "%02d%03d%6.1f%6s%6.1f%6.1f%6s%6s%6s%6s%6s\n", year % 100, d,
+                          15.0, tmax.c_str(), 10.0, d % 3 * 1.0, "", "", "", "", "-99");
+        text += line;
+    }
+    return text;
+}
+
+TEST(WeatherFiles, DssatBlankOrMissingValuesAreNoValueAndOnlyANeededDayIsLeftEmpty) {
+    // Blank DEWP, WIND, PAR, EVAP and RHUM from March on, and a -99 maximum temperature on 10 January.
+    const WeatherFileSeries series = ReadWeatherText(FieldDssat(2018, "-99", 60));
+    ASSERT_EQ(series.days.size(), 365u);
+    EXPECT_EQ(series.days[9].missing, WeatherFileDay::kTmax);
+    EXPECT_DOUBLE_EQ(series.days[100].rain, 101 % 3);
+    EXPECT_DOUBLE_EQ(series.days[100].tmax, 21);
+    EXPECT_TRUE(series.days[0].rhMax);
+    EXPECT_FALSE(series.days[100].rhMax);
+
+    FormModel form;
+    Grid grid = form.grid(ctl::sprWeather);
+    std::vector<std::string> notes;
+    FillWeatherTable(series, 2018, grid, notes);
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_EQ(notes[0],
+              "the file gives no the maximum temperature (a blank or a missing-value code) on 1 day "
+              "2018-01-10 (DOY 10, line 15): those cells stay empty, and a season that simulates one "
+              "of those days is refused.");
+    // Day 10 has no humidity either: its dew point gives none without the maximum temperature.
+    ExpectMentions(notes[1], {"no DEWP", "307 days, the first 2018-01-10 (DOY 10, line 15)", "estimated"});
+    EXPECT_EQ(grid.text(11, 3), "");
+    EXPECT_EQ(grid.text(11, 4), "10");
+    EXPECT_EQ(grid.text(12, 3), "21");
+    EXPECT_EQ(grid.text(1, 6), ""); // humidity for part of the year only: estimated, as without
+    EXPECT_EQ(grid.text(2, 6), "");
+
+    // Four-digit years under the same titles, the row moving with its wider date.
+    std::string wide = FieldDssat(2018, "21.0", 400);
+    for (std::size_t at = wide.find("\n18"); at != std::string::npos; at = wide.find("\n18", at + 1))
+        wide.insert(at + 1, "20");
+    const WeatherFileSeries four = ReadWeatherText(wide);
+    EXPECT_EQ(four.days[0].year, 2018);
+    EXPECT_DOUBLE_EQ(four.days[9].tmax, 21);
+    EXPECT_TRUE(four.days[300].rhMax);
+
+    // A row whose values do not stand under the titles is still refused.
+    ExpectMentions(RefusalOf(Replaced(FieldDssat(2018, "21.0", 60), "18061  15.0", "18061 15.0   ")),
+                   {"line 66", "6 values", "names 10 columns"});
 }
 
 std::string DssatYears(std::initializer_list<int> years, int lastDay) {
