@@ -445,7 +445,8 @@ void ParseLaterItems(LineReader& reader, Parsed& p, bool complete) {
         return;
     }
     for (const Scalar& s : kTransplantItems) ParseScalar(reader, s, p);
-    if (reader.endsOlderLayout(complete)) return;
+    // The year is the one item a complete file may leave out, so its absence is no cut.
+    if (reader.restIsBlank()) return;
     // An empty line is no year, as an empty text is no text.
     const std::string_view year = reader.take(kYearItem, kYearWhat);
     if (!Trim(year).empty()) {

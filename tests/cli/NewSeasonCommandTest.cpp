@@ -89,7 +89,7 @@ TEST_F(NewSeasonCommand, TheConfigurationKeepsTheSeasonsYearForEveryDateShownOrR
     ASSERT_FALSE(ReadSimConfig(sim, made).has_value());
     EXPECT_EQ(made.text(ctl::txtSowingDate), "121");
     EXPECT_EQ(made.text(ctl::txtSeasonYear), "2020");
-    EXPECT_TRUE(Slurp(sim).ends_with("\r\n 2020 \r\n"));
+    EXPECT_TRUE(Slurp(sim).ends_with("\r\n 2020 \r\n\r\n"));
 
     ASSERT_EQ(Run("run " + sim.string()), 0) << err_;
     EXPECT_NE(out_.find("Sowing:               DOY 121 (30 Apr)\n"), std::string::npos) << out_;

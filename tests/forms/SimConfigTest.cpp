@@ -246,7 +246,8 @@ TEST(SimConfig, TheSeasonsYearFollowsTheLastItemOnlyWhenKnown) {
     FormModel dated = FullForm();
     dated.setText(ctl::txtSeasonYear, "2020");
     const std::string text = FormatSimConfig(dated);
-    EXPECT_EQ(text, yearless + " 2020 \r\n");
+    // The year goes before the empty line that ends the file.
+    EXPECT_EQ(text, yearless.substr(0, yearless.size() - 2) + " 2020 \r\n\r\n");
 
     FormModel form;
     ASSERT_EQ(ParseSimConfig(text, form), std::nullopt);
@@ -267,13 +268,14 @@ TEST(SimConfig, TheSeasonsYearFollowsTheLastItemOnlyWhenKnown) {
     const std::string line = "Line " + std::to_string(lines.size() + 1);
     for (const char* damaged : {"2019.5", "0", "12345", "MMXX"}) {
         form = dated;
-        EXPECT_EQ(ParseSimConfig(yearless + damaged + "\r\n", form),
+        EXPECT_EQ(ParseSimConfig(yearless.substr(0, yearless.size() - 2) + damaged + "\r\n", form),
                   line + " (item 59, season's year): \"" + damaged +
                       "\" is not a year (a whole number from 1 to 9999).");
         EXPECT_EQ(form, dated);
     }
+    // After the year and the empty line that ends the file.
     EXPECT_EQ(ParseSimConfig(text + "2021\r\n", form),
-              "Line " + std::to_string(lines.size() + 2) +
+              "Line " + std::to_string(lines.size() + 3) +
                   ": \"2021\" follows item 59 (season's year), the last item of a configuration.");
 }
 
