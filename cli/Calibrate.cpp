@@ -13,6 +13,7 @@
 #include "forms/SimConfig.h"
 #include "forms/SitesTable.h"
 #include "forms/ToolResults.h"
+#include "io/FileSets.h"
 #include "io/TextFiles.h"
 
 #include <nlohmann/json.hpp>
@@ -34,6 +35,7 @@ std::atomic<bool> interrupted{false};
 
 extern "C" void OnInterrupt(int) {
     interrupted.store(true);
+    std::signal(SIGINT, SIG_DFL); // a second Ctrl-C ends the program at once
 }
 
 // Ctrl-C stops the search and keeps the best point found; a second one ends the program.
@@ -171,6 +173,13 @@ CalibrationRequest MultiSiteRequest(CalibrationSettings settings, std::vector<Ca
     return request;
 }
 
+// A search stopped by Ctrl-C ends the command as interrupted, after its best point is printed; nothing
+// is saved, so that the files a --save or --save-dir would replace keep their old contents.
+int Stopped(bool saveAsked, UserInterface& ui) {
+    if (saveAsked) ui.message("Nothing was saved: the search was stopped before it finished.");
+    return kFailure;
+}
+
 // The search on the data sets, its trace file, the configuration saved with the calibrated values and
 // the report: what the single-site and the multi-site commands share.
 int SearchAndReport(const CalibrationRequest& request, int threads, const std::optional<std::string>& save,
@@ -200,6 +209,7 @@ int SearchAndReport(const CalibrationRequest& request, int threads, const std::o
 
     // The result is printed before the configuration is saved: a failed save must not lose the search.
     const auto saveResult = [&] {
+        if (outcome.stopped) return Stopped(save || (siteValues && siteValues->save), ui);
         if (siteValues && siteValues->save) return siteValues->save(outcome.rounded);
         if (!save) return kSuccess;
         out.flush();
@@ -232,7 +242,7 @@ std::optional<SeasonMeasurements> ReadMeasurements(const CalibrateOptions& optio
     const auto read = [&](const std::string& file, std::string_view option, std::optional<int> sheet) {
         auto table = ReadMeasuredTable(file, option, ui, sheet);
         if (!table) {
-            status = kFailure;
+            status = kInvalidInputs;
             return table;
         }
         const auto refusals = SeasonYearRefusals(*table, year);
@@ -261,7 +271,7 @@ int Calibrate(const CalibrateOptions& options, std::ostream& out, UserInterface&
     std::vector<NamedPath> inputs = SeasonInputPaths(options.config, options.season);
     inputs.push_back({"--agb", options.agb});
     if (options.lai) inputs.push_back({"--lai", *options.lai});
-    if (!SaveSpares(options.save, inputs, ui)) return kFailure;
+    if (!SaveSpares(options.save, inputs, ui)) return kInvalidInputs;
 
     FormModel form;
     int status = kSuccess;
@@ -288,29 +298,49 @@ bool UsableFileName(const std::string& name) {
     return name != "." && name != ".." && name.find_first_of("/\\:*?\"<>|") == std::string::npos;
 }
 
+// Every file the command reads: the table and each row's configuration, measurements and weather. No row's
+// output may replace any of them, another row's included.
+std::vector<NamedPath> SitesInputPaths(const CalibrateSitesOptions& options, const SitesTable& table) {
+    std::vector<NamedPath> inputs = {{"the sites table", *options.sites}};
+    for (const SiteRow& row : table.rows) {
+        const std::string whose = "row " + std::to_string(row.row) + "'s ";
+        inputs.push_back({whose + "config", row.config});
+        if (row.agb) inputs.push_back({whose + "agb", *row.agb});
+        if (row.lai) inputs.push_back({whose + "lai", *row.lai});
+        if (row.season.weather) inputs.push_back({whose + "weather", *row.season.weather});
+    }
+    return inputs;
+}
+
 // Every output is checked before the search, which may run for hours: --save-dir a folder, each row's
-// name a file name, and no file written over an input.
+// name a file name of its own, and no file written over an input of any row.
 int CheckSaveDir(const CalibrateSitesOptions& options, const SitesTable& table, UserInterface& ui) {
     const std::filesystem::path saveDir = *options.saveDir;
     std::error_code error;
     if (!std::filesystem::is_directory(saveDir, error)) {
         ui.message("--save-dir " + QuoteValue(*options.saveDir) + " is not a folder.");
-        return kFailure;
+        return kInvalidInputs;
     }
-    for (const SiteRow& row : table.rows) {
+    const std::vector<NamedPath> inputs = SitesInputPaths(options, table);
+    for (std::size_t r = 0; r < table.rows.size(); ++r) {
+        const SiteRow& row = table.rows[r];
         if (!UsableFileName(row.name)) {
             ui.message(row.prefix + "the name " + QuoteValue(row.name) +
                        " cannot name the file --save-dir writes (NAME.sim): it holds a character a "
                        "file name may not.");
             return kInvalidInputs;
         }
-        std::vector<NamedPath> inputs = {{"the sites table", *options.sites}, {"its config", row.config}};
-        if (row.agb) inputs.push_back({"its agb", *row.agb});
-        if (row.lai) inputs.push_back({"its lai", *row.lai});
-        if (row.season.weather) inputs.push_back({"its weather", *row.season.weather});
+        for (std::size_t k = 0; k < r; ++k)
+            if (table.rows[k].name == row.name) {
+                ui.message(row.prefix + "the name " + QuoteValue(row.name) + " is row " +
+                           std::to_string(table.rows[k].row) +
+                           "'s as well: --save-dir writes one NAME.sim a row, so each row needs a name of "
+                           "its own.");
+                return kInvalidInputs;
+            }
         if (const auto refusal = OutputRefusal({"--save-dir", saveDir / (row.name + ".sim")}, inputs)) {
             ui.message(row.prefix + *refusal);
-            return kFailure;
+            return kInvalidInputs;
         }
     }
     return kSuccess;
@@ -391,10 +421,11 @@ int AddSiteRow(const CalibrateSitesOptions& options, const SiteRow& row, std::si
 }
 
 // Each row's configuration as the row ran it (its season and overrides) with the shared values and its
-// own, as NAME.sim in the folder.
+// own, as NAME.sim in the folder: every file or, when one cannot be written, none.
 int SaveRows(const SitesTable& table, const std::filesystem::path& saveDir,
              const std::vector<ParameterChoice>& choices, const std::vector<double>& rounded,
              std::vector<FormModel>& forms, UserInterface& ui) {
+    std::vector<FileContent> files;
     for (std::size_t r = 0; r < table.rows.size(); ++r) {
         std::vector<ParameterChoice> rowChoices;
         std::vector<double> rowValues;
@@ -404,10 +435,11 @@ int SaveRows(const SitesTable& table, const std::filesystem::path& saveDir,
                 rowValues.push_back(rounded[k]);
             }
         WriteCalibratedValues(forms[r], rowChoices, rowValues);
-        if (const auto error = WriteSimConfig(forms[r], saveDir / (table.rows[r].name + ".sim"))) {
-            ui.message(*error);
-            return kFailure;
-        }
+        files.push_back({saveDir / (table.rows[r].name + ".sim"), FormatSimConfig(forms[r])});
+    }
+    if (const auto error = WriteFilesTogether(files)) {
+        ui.message(*error);
+        return kFailure;
     }
     return kSuccess;
 }
@@ -425,7 +457,7 @@ int CalibrateSitesTable(const CalibrateSitesOptions& options, std::ostream& out,
     const auto method = ReadSearchOptions(options.search, ui);
     if (!method) return kInvalidInputs;
     const auto table = ReadSitesTable(*options.sites, options.sheet, "--sheet", ui);
-    if (!table) return kFailure;
+    if (!table) return kInvalidInputs;
     if (options.saveDir)
         if (const int checked = CheckSaveDir(options, *table, ui); checked != kSuccess) return checked;
 
@@ -509,7 +541,7 @@ int ReadCfgSite(const CalibrateSitesOptions& options, const SiteTexts& row, int 
     const std::string weather = resolve(row.weather);
     if (!ImportSiteWeather(base, weather, ui, weatherTable)) {
         ui.message(site + ": the weather workbook " + weather + " was not read.");
-        return kFailure;
+        return kInvalidInputs;
     }
     const Compilation compiled = CompileSite(base, row, weatherTable);
     if (!compiled.inputs) {
@@ -522,13 +554,13 @@ int ReadCfgSite(const CalibrateSitesOptions& options, const SiteTexts& row, int 
     data.inputs = compiled.inputs;
     const auto agb = ReadMeasuredTable(
         resolve(row.agb), "a settings file names no sheet: put " + site + "'s AGB table first", ui);
-    if (!agb) return kFailure;
+    if (!agb) return kInvalidInputs;
     data.agb = agb->data;
     data.agbSource = agb->source;
     if (options.withLai) {
         const auto lai = ReadMeasuredTable(
             resolve(row.lai), "a settings file names no sheet: put " + site + "'s LAI table first", ui);
-        if (!lai) return kFailure;
+        if (!lai) return kInvalidInputs;
         data.lai = lai->data;
         data.laiSource = lai->source;
     }
@@ -543,7 +575,7 @@ int CalibrateSites(const CalibrateSitesOptions& options, std::ostream& out, User
     CfgSettings cfg;
     if (const auto error = ReadCfgSettings(options.settings, cfg)) {
         ui.message(*error);
-        return kFailure;
+        return kInvalidInputs;
     }
     const auto method = ReadSearchOptions(options.search, ui);
     if (!method) return kInvalidInputs;
@@ -563,7 +595,7 @@ int CalibrateSites(const CalibrateSitesOptions& options, std::ostream& out, User
     const std::filesystem::path folder = std::filesystem::path(options.settings).parent_path();
     const auto resolve = [&](const std::string& name) { return (folder / Trim(name)).string(); };
     if (options.save && !SaveSpares(options.save, CfgInputPaths(options, cfg, count, resolve), ui))
-        return kFailure;
+        return kInvalidInputs;
 
     CalibrationSettings settings;
     settings.objective = method->objective;
@@ -576,7 +608,7 @@ int CalibrateSites(const CalibrateSitesOptions& options, std::ostream& out, User
     FormModel base;
     if (const auto error = ReadSimConfig(options.config, base)) {
         ui.message(options.config + ": " + *error);
-        return kFailure;
+        return kInvalidInputs;
     }
     std::vector<CalibrationDataSet> dataSets;
     for (int s = 0; s < count; ++s)
@@ -659,8 +691,8 @@ int Reinit(const ReinitOptions& options, std::ostream& out, UserInterface& ui) {
     if (!params) return kInvalidInputs;
     const std::vector<NamedPath> inputs = {{"the configuration", options.config},
                                            {"the --lai table", options.lai}};
-    if (!SaveSpares(options.save, inputs, ui)) return kFailure;
-    int status = kFailure;
+    if (!SaveSpares(options.save, inputs, ui)) return kInvalidInputs;
+    int status = kInvalidInputs;
     const auto lai = ReadLaiTable(options.lai, options.sheet, ui, status);
     if (!lai) return status;
     FormModel form;
@@ -690,6 +722,7 @@ int Reinit(const ReinitOptions& options, std::ostream& out, UserInterface& ui) {
         PrintReinitJson(result, names, out);
     else
         PrintReinit(result, names, out);
+    if (result.stopped) return Stopped(options.save.has_value(), ui);
     if (!options.save) return kSuccess;
     out.flush();
     WriteReinitialization(form, result, settings.parameters);

@@ -64,8 +64,8 @@ def test_dask_ensemble_on_two_worker_processes_equals_the_local_one(demo):
     sets = pd.read_csv(tulo_examples() / "demo-sets.csv")
     with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True, dashboard_address=None) as cluster, \
             distributed.Client(cluster) as client:
-        remote = tulo.dask.ensemble(client, demo, sets, chunk_size=5, threads=1)
-    pd.testing.assert_frame_equal(remote, tulo.ensemble(demo, sets))
+        remote = tulo.dask.ensemble(client, demo, sets, chunk_size=5, threads=1, on_invalid="keep")
+    pd.testing.assert_frame_equal(remote, tulo.ensemble(demo, sets, on_invalid="keep"))
 
 
 def tulo_examples():

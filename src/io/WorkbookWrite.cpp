@@ -1,4 +1,5 @@
 #include "base/Numbers.h"
+#include "io/FileSets.h"
 #include "io/TextFiles.h"
 #include "io/Utf8.h"
 #include "io/Workbook.h"
@@ -15,7 +16,6 @@
 #include <locale.h>
 #include <memory>
 #include <optional>
-#include <random>
 #include <system_error>
 
 namespace tulo {
@@ -134,12 +134,11 @@ private:
 class TemporaryFile {
 public:
     TemporaryFile(const fs::path& target, const fs::path& shown) : shown_(shown) {
-        std::random_device entropy;
         for (int attempt = 0; attempt < 100; ++attempt) {
-            path_ = target;
-            path_ += ".tmp" + std::to_string(entropy() % 1000000);
+            path_ = TemporaryNameBeside(target);
             if (std::FILE* file = std::fopen(path_.c_str(), "wbx")) {
                 std::fclose(file);
+                KeepPermissions(path_, target);
                 return;
             }
             if (errno != EEXIST) break;
