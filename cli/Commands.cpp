@@ -292,7 +292,8 @@ bool LoadConfig(const std::string& config, FormModel& form, UserInterface& ui) {
 } // namespace
 
 int CropExport(const std::string& config, const std::string& out, UserInterface& ui) {
-    if (!OutputsSpareInputs({{"The output", out}}, {{"the configuration", config}}, ui)) return kInvalidInputs;
+    if (!OutputsSpareInputs({{"The output", out}}, {{"the configuration", config}}, ui))
+        return kInvalidInputs;
     FormModel form;
     if (!LoadConfig(config, form, ui)) return kInvalidInputs;
     Problems problems;
@@ -321,7 +322,8 @@ int CropImport(const std::string& config, const std::string& in, std::optional<i
     if (!LoadConfig(config, form, ui)) return kInvalidInputs;
     Grid grid;
     // Named rather than a temporary: GCC 12 at -O3 takes the temporary's message for uninitialized.
-    if (const Outcome read = ReadCropWorkbookFile(grid, in, ui, sheet, "--sheet"); !read) return kInvalidInputs;
+    if (const Outcome read = ReadCropWorkbookFile(grid, in, ui, sheet, "--sheet"); !read)
+        return kInvalidInputs;
     // Unlike the window, which applies the values it can, the command applies all or none: a saved
     // configuration holding half a cultivar would pass for a whole one.
     if (const Problems problems = CheckCropWorkbookValues(grid); !problems.empty()) {

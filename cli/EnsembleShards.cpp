@@ -98,8 +98,8 @@ std::optional<ShardRecord> ParseShardRecord(std::string_view text) {
     const auto count = ParseCount(values[4]);
     if (!text.empty() || !shard || !sets || !first || !count || values[5].empty() || values[6].empty())
         return std::nullopt;
-    return ShardRecord{*shard,    *sets, {*first, *count}, std::string(values[5]), std::string(values[6]),
-                       std::move(sources)};
+    return ShardRecord{
+        *shard, *sets, {*first, *count}, std::string(values[5]), std::string(values[6]), std::move(sources)};
 }
 
 namespace {

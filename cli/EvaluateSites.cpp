@@ -285,12 +285,9 @@ void PrintSitesJson(const Variable& variable, const std::vector<SiteRow>& sites,
             break;
         }
     }
-    const nlohmann::ordered_json result = {{"variable", variable.header},
-                                           {"rows", rows},
-                                           {"pooled", pooled},
-                                           {"pooled_sites", PooledSites(outcomes)},
-                                           {"failed", failed},
-                                           {"unmeasured", unmeasured}};
+    const nlohmann::ordered_json result = {
+        {"variable", variable.header},           {"rows", rows},     {"pooled", pooled},
+        {"pooled_sites", PooledSites(outcomes)}, {"failed", failed}, {"unmeasured", unmeasured}};
     out << result.dump(2) << '\n';
 }
 

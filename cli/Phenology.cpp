@@ -197,7 +197,8 @@ int PhenologySites(const PhenologyOptions& options, std::ostream& out, UserInter
 
 int Phenology(const PhenologyOptions& options, std::ostream& out, UserInterface& ui) {
     if (options.sites) return PhenologySites(options, out, ui);
-    if (!SaveSpares(options.save, SeasonInputPaths(options.config, options.season), ui)) return kInvalidInputs;
+    if (!SaveSpares(options.save, SeasonInputPaths(options.config, options.season), ui))
+        return kInvalidInputs;
     FormModel form;
     int status = kSuccess;
     SeasonChanges changes;

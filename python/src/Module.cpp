@@ -93,8 +93,8 @@ py::tuple RunSetsPython(const Season& season,
         // Two columns of one parameter ("RUE" beside "rue" or its caption) would leave one unread.
         for (std::size_t k = 0; k + 1 < indices.size(); ++k)
             if (indices[k] == indices.back())
-                throw InputRefused({"sets: the columns " + QuoteValue(parameters[k]) + " and " + QuoteValue(name) +
-                                    " both name " +
+                throw InputRefused({"sets: the columns " + QuoteValue(parameters[k]) + " and " +
+                                    QuoteValue(name) + " both name " +
                                     std::string(CropParameterRegistry()[std::size_t(indices.back())].id) +
                                     "; a parameter takes one column."});
     }

@@ -13,9 +13,9 @@
 #include <mutex>
 #include <random>
 #include <set>
-#include <vector>
 #include <system_error>
 #include <unistd.h>
+#include <vector>
 
 namespace tulo {
 

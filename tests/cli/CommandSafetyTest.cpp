@@ -56,7 +56,8 @@ TEST_F(CommandSafety, NoRowOfASitesTableSavesOverAnotherRowsInputOrAnotherRowsFi
 TEST_F(CommandSafety, TheMergedEnsembleSparesTheFilesThePartsWereMadeFrom) {
     fs::copy_file(test::kExamples + "demo-sets.csv", dir_ / "sets.csv");
     const std::string sets = Path("sets.csv");
-    Outcome o = Run("ensemble " + Path("a.sim") + " --sets " + sets + " --shard 1/1 --out " + Path("part.csv"));
+    Outcome o =
+        Run("ensemble " + Path("a.sim") + " --sets " + sets + " --shard 1/1 --out " + Path("part.csv"));
     ASSERT_EQ(o.status, 0) << o.err;
     const std::string config = Slurp(dir_ / "a.sim");
     fs::create_symlink(dir_ / "a.sim", dir_ / "link.sim");
@@ -74,9 +75,12 @@ TEST_F(CommandSafety, TheMergedEnsembleSparesTheFilesThePartsWereMadeFrom) {
 // Ctrl-C a second into a long search: the best point is printed, the old --save stays, the exit is 1.
 TEST_F(CommandSafety, CtrlCInACalibrationKeepsTheOldSaveAndExitsAsInterrupted) {
     Write("saved.sim", "old\n");
-    const std::string command = std::string(TULO_CLI_PATH) + " calibrate " + Path("a.sim") + " --agb " +
-                                Path("agb.csv") + " --param RUE:1.5:4 --param K:0.3:0.8 --genetic " +
-                                "40,5000,50,0.5,1.5,0.1 --seed 1 --threads 1 --save " + Path("saved.sim");
+    const std::string command =
+        std::string(TULO_CLI_PATH) + " calibrate " + Path("a.sim") + " --agb " + Path("agb.csv") +
+        " --param RUE:1.5:4 --param K:0.3:0.8 --param TSUM1:600:1200 --param "
+        "GDDLeafLife:500:1500 --genetic 100,5000,2000,0.5,1.5,0.5 --seed 1 --threads 1 "
+        "--save " +
+        Path("saved.sim");
     const std::string shell = "(" + command + " >" + Path("out") + " 2>" + Path("err") +
                               " & p=$!; sleep 1; kill -INT $p; wait $p; echo $? >" + Path("status") + ")";
     ASSERT_EQ(std::system(shell.c_str()), 0);

@@ -196,12 +196,12 @@ TEST_F(EvaluateSitesCommand, NamesTheSitesThatFailAndEvaluatesTheOthers) {
 
     // Nothing runs when the table cannot answer the question asked.
     o = Run("evaluate-sites " + table + " --variable \"AGB stems (tAGB/ha)\"");
-    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.status, 2);
     EXPECT_EQ(o.out, "");
     EXPECT_EQ(o.err,
               table + " has no measured column; --variable AGB stems (tAGB/ha) evaluates each site against "
                       "the measurements it names.\n");
-    EXPECT_EQ(Run("evaluate-sites " + table + " --variable Tmax").status, 1);
+    EXPECT_EQ(Run("evaluate-sites " + table + " --variable Tmax").status, 2);
 }
 
 } // namespace

@@ -101,16 +101,16 @@ TEST_F(TextFiles, OnlyTheTemporariesOfEndedCommandsAreSweptAndAStoppedOnesPartIs
         if (aged) fs::last_write_time(dir_ / name, old);
     };
     const std::string ended = std::to_string(child), alive = std::to_string(getpid());
-    make("out.csv.tmp-tulo" + ended + "-123", true);    // killed long ago: swept
-    make("out.csv.tmp-tulo" + ended + "-456", false);   // just now: perhaps still being written elsewhere
-    make("out.csv.tmp-tulo" + alive + "-789", true);    // its process runs
-    make("out.csv.tmp123456", true);                    // not a name of ours
-    make("notes.tmp-tulo" + ended + "-x1", true);       // nor is this
+    make("out.csv.tmp-tulo" + ended + "-123", true);  // killed long ago: swept
+    make("out.csv.tmp-tulo" + ended + "-456", false); // just now: perhaps still being written elsewhere
+    make("out.csv.tmp-tulo" + alive + "-789", true);  // its process runs
+    make("out.csv.tmp123456", true);                  // not a name of ours
+    make("notes.tmp-tulo" + ended + "-x1", true);     // nor is this
     make("out.csv", true);
     RemoveStaleTemporaries(dir_);
-    EXPECT_EQ(Names(dir_), (std::set<std::string>{"out.csv.tmp-tulo" + ended + "-456",
-                                                  "out.csv.tmp-tulo" + alive + "-789", "out.csv.tmp123456",
-                                                  "notes.tmp-tulo" + ended + "-x1", "out.csv"}));
+    EXPECT_EQ(Names(dir_),
+              (std::set<std::string>{"out.csv.tmp-tulo" + ended + "-456", "out.csv.tmp-tulo" + alive + "-789",
+                                     "out.csv.tmp123456", "notes.tmp-tulo" + ended + "-x1", "out.csv"}));
 
     AtomicFile stopped;
     ASSERT_EQ(stopped.open(dir_ / "rows.csv"), std::nullopt);

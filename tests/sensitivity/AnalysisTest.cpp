@@ -303,7 +303,8 @@ TEST_F(SensitivityAnalysis, AnalysesRunAtOnceEachInAFolderOfItsOwn) {
     if (child == 0) _exit(0);
     waitpid(child, nullptr, 0);
     std::ofstream(killed.folder / ".tulo-running") << child << '\n';
-    fs::last_write_time(killed.folder / ".tulo-running", fs::file_time_type::clock::now() - std::chrono::minutes(5));
+    fs::last_write_time(killed.folder / ".tulo-running",
+                        fs::file_time_type::clock::now() - std::chrono::minutes(5));
     const ExchangeFiles next = NewExchangeFiles(parent);
     EXPECT_FALSE(fs::exists(killed.folder));
     EXPECT_TRUE(fs::exists(running.folder));
