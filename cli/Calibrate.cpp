@@ -313,7 +313,8 @@ std::vector<NamedPath> SitesInputPaths(const CalibrateSitesOptions& options, con
 }
 
 // Every output is checked before the search, which may run for hours: --save-dir a folder, each row's
-// name a file name of its own, and no file written over an input of any row.
+// name a file name (the table gives each row a name of its own), and no file written over an input of
+// any row.
 int CheckSaveDir(const CalibrateSitesOptions& options, const SitesTable& table, UserInterface& ui) {
     const std::filesystem::path saveDir = *options.saveDir;
     std::error_code error;
@@ -322,22 +323,13 @@ int CheckSaveDir(const CalibrateSitesOptions& options, const SitesTable& table, 
         return kInvalidInputs;
     }
     const std::vector<NamedPath> inputs = SitesInputPaths(options, table);
-    for (std::size_t r = 0; r < table.rows.size(); ++r) {
-        const SiteRow& row = table.rows[r];
+    for (const SiteRow& row : table.rows) {
         if (!UsableFileName(row.name)) {
             ui.message(row.prefix + "the name " + QuoteValue(row.name) +
                        " cannot name the file --save-dir writes (NAME.sim): it holds a character a "
                        "file name may not.");
             return kInvalidInputs;
         }
-        for (std::size_t k = 0; k < r; ++k)
-            if (table.rows[k].name == row.name) {
-                ui.message(row.prefix + "the name " + QuoteValue(row.name) + " is row " +
-                           std::to_string(table.rows[k].row) +
-                           "'s as well: --save-dir writes one NAME.sim a row, so each row needs a name of "
-                           "its own.");
-                return kInvalidInputs;
-            }
         if (const auto refusal = OutputRefusal({"--save-dir", saveDir / (row.name + ".sim")}, inputs)) {
             ui.message(row.prefix + *refusal);
             return kInvalidInputs;

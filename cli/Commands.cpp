@@ -460,6 +460,11 @@ int Evaluate(const EvaluateOptions& options, std::ostream& out, UserInterface& u
 
 int Table(const std::string& in, std::optional<int> sheet, const std::string& out, UserInterface& ui) {
     if (!OutputsSpareInputs({{"The output", out}}, {{"the input", in}}, ui)) return kInvalidInputs;
+    // A name of no kind of table is refused as any other output that cannot be written, before the read.
+    if (const auto problem = TableFileNameProblem(out)) {
+        ui.message(*problem);
+        return kInvalidInputs;
+    }
     Grid grid;
     if (!ImportTable(grid, in, sheet, ui)) return kInvalidInputs;
     try {

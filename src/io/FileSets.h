@@ -16,8 +16,9 @@ std::filesystem::path TemporaryNameBeside(const std::filesystem::path& resolved)
 
 // Removes from `folder` the temporary files of TULO commands that ended without finishing them: names of
 // TemporaryNameBeside whose process is gone and which have not changed for a minute (a process of another
-// machine sharing the folder writes its file steadily). Other files stay, a stopped command's
-// "<name>.partial-<n>" among them.
+// machine sharing the folder writes its file steadily). Other files stay, those kept for the user among
+// them: a stopped command's "<name>.partial-<n>", a finished file that could not replace its target
+// "<name>.complete-<n>", an old file that could not be put back "<name>.old-<n>".
 void RemoveStaleTemporaries(const std::filesystem::path& folder);
 
 // Gives a new file the permissions of the file it is to replace, when there is one, so that a replaced
@@ -34,7 +35,8 @@ struct FileContent {
 // a full disk or a missing folder stops the set before any target changes; then each old file is linked
 // (or, where links are not possible, copied) aside, and every temporary renamed over its target; should a
 // rename fail, the targets renamed already get their old files back (or, new, are removed). The set's
-// paths name distinct files. Returns an error message on failure, the old files then in place.
+// paths name distinct files. Returns an error message on failure, the old files then in place (or, when
+// one cannot be put back, named by the message).
 std::optional<std::string> WriteFilesTogether(std::span<const FileContent> files);
 
 } // namespace tulo

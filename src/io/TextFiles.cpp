@@ -122,6 +122,16 @@ fs::path FolderOf(const fs::path& file) {
     return file.parent_path().empty() ? fs::path(".") : file.parent_path();
 }
 
+// Gives a file the program keeps for the user a name beside `resolved` that no later command sweeps,
+// "<name>.<kind>-<n>"; returns that name, or the file's own when it cannot be renamed.
+fs::path KeepAside(const fs::path& file, const fs::path& resolved, std::string_view kind) {
+    fs::path kept = resolved;
+    kept += "." + std::string(kind) + "-" + RandomDigits();
+    std::error_code ec;
+    fs::rename(file, kept, ec);
+    return ec ? file : kept;
+}
+
 } // namespace
 
 void RemoveStaleTemporaries(const fs::path& folder) {
@@ -205,8 +215,8 @@ std::optional<std::string> AtomicFile::commit(bool keep) {
     if (ec) {
         if (keep) {
             open_ = false;
-            return "Cannot write " + target_.string() + ": " + ec.message() +
-                   "; the complete file is kept as " + temporary_.string() + ".";
+            return "Cannot write " + target_.string() + ": " + ec.message() + "; the complete file is kept as " +
+                   KeepAside(temporary_, resolved_, "complete").string() + ".";
         }
         return "Cannot write " + target_.string() + ": " + ec.message() + ".";
     }
@@ -217,11 +227,7 @@ std::optional<std::string> AtomicFile::commit(bool keep) {
 fs::path AtomicFile::abandon() {
     out_.close();
     open_ = false;
-    fs::path kept = resolved_;
-    kept += ".partial-" + RandomDigits();
-    std::error_code ec;
-    fs::rename(temporary_, kept, ec);
-    return ec ? temporary_ : kept;
+    return KeepAside(temporary_, resolved_, "partial");
 }
 
 std::optional<std::string> WriteFileAtomically(const fs::path& target, std::string_view content) {
@@ -233,15 +239,24 @@ std::optional<std::string> WriteFileAtomically(const fs::path& target, std::stri
 
 namespace {
 
-// Puts back the targets already replaced, from the newest: each its old file, or none if it was new.
-void RestoreTargets(const std::vector<fs::path>& targets, const std::vector<fs::path>& asides,
-                    std::size_t replaced) {
-    std::error_code ec;
-    for (std::size_t k = replaced; k-- > 0;)
-        if (asides[k].empty())
+// Puts back the targets already replaced, from the newest: each its old file, or none if it was new. An
+// old file that cannot be put back is kept under a name no command sweeps, which the message names.
+std::string RestoreTargets(const std::vector<fs::path>& targets, std::vector<fs::path>& asides,
+                           std::size_t replaced) {
+    std::string lost;
+    for (std::size_t k = replaced; k-- > 0;) {
+        std::error_code ec;
+        if (asides[k].empty()) {
             fs::remove(targets[k], ec);
-        else
-            fs::rename(asides[k], targets[k], ec);
+            continue;
+        }
+        fs::rename(asides[k], targets[k], ec);
+        if (!ec) continue;
+        lost += "; the old " + targets[k].string() + " is kept as " +
+                KeepAside(asides[k], targets[k], "old").string();
+        asides[k].clear();
+    }
+    return lost;
 }
 
 } // namespace
@@ -296,10 +311,10 @@ std::optional<std::string> WriteFilesTogether(std::span<const FileContent> files
         fs::rename(temporaries[k], targets[k], ec);
         if (!ec) continue;
         const std::string why = ec.message();
-        RestoreTargets(targets, asides, k);
+        const std::string lost = RestoreTargets(targets, asides, k);
         removeAll(temporaries);
         removeAll(asides);
-        return "Cannot write " + files[k].path.string() + ": " + why + "; no file was written.";
+        return "Cannot write " + files[k].path.string() + ": " + why + "; no file was written" + lost + ".";
     }
     removeAll(asides);
     return std::nullopt;

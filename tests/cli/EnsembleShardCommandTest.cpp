@@ -123,7 +123,7 @@ TEST_F(EnsembleShards, MergeRefusesPartsThatAreNotOneWholeEnsemble) {
          d + "edited.csv is not the file ensemble --shard wrote: it differs from what " + d +
              "edited.csv.shard records.\n"},
         {{parts[0], d + "bare.csv", parts[2]},
-         1,
+         2,
          d + "bare.csv has no " + d +
              "bare.csv.shard beside it: it is not a part that ensemble --shard completed.\n"},
     };

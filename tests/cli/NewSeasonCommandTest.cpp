@@ -89,7 +89,7 @@ TEST_F(NewSeasonCommand, RefusesBeforeWritingAndWritesNothingHalfMade) {
     const test::Outcome unwritable =
         RunExpecting("new " + (dir_ / "no" / "such" / "a.sim").string() + " --weather " +
                          (dir_ / "missing.WTH").string() + " --sowing 130",
-                     1, (dir_ / "no").string());
+                     2, (dir_ / "no").string());
     EXPECT_EQ(unwritable.err.find("missing.WTH"), std::string::npos) << unwritable.err;
 
     // Options the season cannot take: nothing is written.

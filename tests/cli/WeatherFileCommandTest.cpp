@@ -117,7 +117,7 @@ TEST_F(WeatherFileCommand, SeasonOptionsChangeTheSeasonButNotTheFile) {
     RunExpecting("run " + config.string() + " --set RUE=99", 2, "--set RUE: ");
     RunExpecting("ensemble " + config.string() + " --sets " + Write("sets.csv", "TSUM1\n800\n").string() +
                      " --sowing June",
-                 1, "--sowing: \"June\" is neither a day of year nor a date");
+                 2, "--sowing: \"June\" is neither a day of year nor a date");
 
     // No command writes over the weather file it read its season from.
     const auto weather = Write("weather.csv", "DOY,Rain,Tmax,Tmin,Rad\n1,0,20,10,15\n");

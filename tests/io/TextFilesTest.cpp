@@ -63,6 +63,8 @@ TEST_F(TextFiles, APieceByPieceFileAppearsWholeOrIsKeptAndNamedWhenOnlyTheRename
     ASSERT_NE(at, std::string::npos) << *error;
     const std::string temporary = error->substr(at + marker.size(), error->size() - at - marker.size() - 1);
     EXPECT_EQ(test::Slurp(temporary), "results\n");
+    // Under a name of its own, which no later command takes for a temporary of one killed.
+    EXPECT_TRUE(fs::path(temporary).filename().string().starts_with("later.csv.complete-")) << temporary;
 }
 
 std::set<std::string> Names(const fs::path& folder) {
