@@ -37,8 +37,8 @@ def ensemble(client, season: Season, sets, outputs: Iterable[str] | None = None,
     go to a worker at a time: a chunk costs some tens of milliseconds of scheduling and transfer, so it
     should run for a second or more (the default, 50,000 seasons of 20 us on one core, runs for about a
     second); ``threads`` is each worker's thread count (None: every core). A chunk whose worker dies runs
-    again on another; when none is left, or a chunk's workers die one after another (the scheduler's
-    ``allowed-failures``), the error says so."""
+    again on another (with none left, it waits for one to join); when a chunk's workers die one after
+    another (more than the scheduler's ``allowed-failures``), RuntimeError says so."""
     if chunk_size < 1:
         raise ValueError("chunk_size: at least 1 set per chunk is needed.")
     _check_on_invalid(on_invalid)
