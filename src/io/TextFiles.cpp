@@ -215,8 +215,9 @@ std::optional<std::string> AtomicFile::commit(bool keep) {
     if (ec) {
         if (keep) {
             open_ = false;
-            return "Cannot write " + target_.string() + ": " + ec.message() + "; the complete file is kept as " +
-                   KeepAside(temporary_, resolved_, "complete").string() + ".";
+            return "Cannot write " + target_.string() + ": " + ec.message() +
+                   "; the complete file is kept as " + KeepAside(temporary_, resolved_, "complete").string() +
+                   ".";
         }
         return "Cannot write " + target_.string() + ": " + ec.message() + ".";
     }
