@@ -167,7 +167,8 @@ void KeepPermissions(const fs::path& file, const fs::path& replaced) {
     std::error_code ec;
     const fs::file_status status = fs::status(replaced, ec);
     if (ec || !fs::is_regular_file(status)) return;
-    fs::permissions(file, status.permissions(), fs::perm_options::replace, ec);
+    // The reading and writing bits alone: a set-user-id bit has no business on a data file.
+    fs::permissions(file, status.permissions() & fs::perms::all, fs::perm_options::replace, ec);
 }
 
 AtomicFile::~AtomicFile() {

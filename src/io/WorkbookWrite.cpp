@@ -138,7 +138,6 @@ public:
             path_ = TemporaryNameBeside(target);
             if (std::FILE* file = std::fopen(path_.c_str(), "wbx")) {
                 std::fclose(file);
-                KeepPermissions(path_, target);
                 return;
             }
             if (errno != EEXIST) break;
@@ -155,6 +154,8 @@ public:
     const fs::path& path() const { return path_; }
 
     void renameTo(const fs::path& target) {
+        // Only now: the library opens the file again to write it, which a read-only mode would refuse.
+        KeepPermissions(path_, target);
         std::error_code ec;
         fs::rename(path_, target, ec);
         if (ec) throw WorkbookError("Cannot write " + shown_.string() + ": " + ec.message() + ".");
