@@ -13,6 +13,7 @@
 #include "forms/SimConfig.h"
 #include "forms/SitesTable.h"
 #include "forms/ToolResults.h"
+#include "io/FileSets.h"
 #include "io/TextFiles.h"
 
 #include <nlohmann/json.hpp>
@@ -34,6 +35,7 @@ std::atomic<bool> interrupted{false};
 
 extern "C" void OnInterrupt(int) {
     interrupted.store(true);
+    std::signal(SIGINT, SIG_DFL); // a second Ctrl-C ends the program at once
 }
 
 // Ctrl-C stops the search and keeps the best point found; a second one ends the program.
@@ -193,6 +195,13 @@ CalibrationRequest MultiSiteRequest(CalibrationSettings settings, std::vector<Ca
     return request;
 }
 
+// A search stopped by Ctrl-C ends the command as interrupted, after its best point is printed; nothing
+// is saved, so that the files a --save or --save-dir would replace keep their old contents.
+int Stopped(bool saveAsked, UserInterface& ui) {
+    if (saveAsked) ui.message("Nothing was saved: the search was stopped before it finished.");
+    return kFailure;
+}
+
 // The search on the data sets, its trace file, the configuration saved with the calibrated values and
 // the report: what the single-site and the multi-site commands share.
 int SearchAndReport(const CalibrationRequest& request, int threads, const std::optional<std::string>& save,
@@ -222,6 +231,7 @@ int SearchAndReport(const CalibrationRequest& request, int threads, const std::o
 
     // The result is printed before the configuration is saved: a failed save must not lose the search.
     const auto saveResult = [&] {
+        if (outcome.stopped) return Stopped(save || (siteValues && siteValues->save), ui);
         if (siteValues && siteValues->save) return siteValues->save(outcome.rounded);
         if (!save) return kSuccess;
         out.flush();
@@ -254,7 +264,7 @@ std::optional<SeasonMeasurements> ReadMeasurements(const CalibrateOptions& optio
     const auto read = [&](const std::string& file, std::string_view option, std::optional<int> sheet) {
         auto table = ReadMeasuredTable(file, option, ui, sheet);
         if (!table) {
-            status = kFailure;
+            status = kInvalidInputs;
             return table;
         }
         const auto refusals = SeasonYearRefusals(*table, year);
@@ -283,8 +293,8 @@ int Calibrate(const CalibrateOptions& options, std::ostream& out, UserInterface&
     std::vector<NamedPath> inputs = SeasonInputPaths(options.config, options.season);
     inputs.push_back({"--agb", options.agb});
     if (options.lai) inputs.push_back({"--lai", *options.lai});
-    if (!SaveSpares(options.save, inputs, ui)) return kFailure;
-    if (!TraceSpares(options.search.trace, inputs, options.save, ui)) return kFailure;
+    if (!SaveSpares(options.save, inputs, ui)) return kInvalidInputs;
+    if (!TraceSpares(options.search.trace, inputs, options.save, ui)) return kInvalidInputs;
 
     FormModel form;
     int status = kSuccess;
@@ -312,15 +322,31 @@ bool UsableFileName(const std::string& name) {
     return name != "." && name != ".." && name.find_first_of("/\\:*?\"<>|") == std::string::npos;
 }
 
+// Every file the command reads: the table and each row's configuration, measurements and weather. No row's
+// output may replace any of them, another row's included.
+std::vector<NamedPath> SitesInputPaths(const CalibrateSitesOptions& options, const SitesTable& table) {
+    std::vector<NamedPath> inputs = {{"the sites table", *options.sites}};
+    for (const SiteRow& row : table.rows) {
+        const std::string whose = "row " + std::to_string(row.row) + "'s ";
+        inputs.push_back({whose + "config", row.config});
+        if (row.agb) inputs.push_back({whose + "agb", *row.agb});
+        if (row.lai) inputs.push_back({whose + "lai", *row.lai});
+        if (row.season.weather) inputs.push_back({whose + "weather", *row.season.weather});
+    }
+    return inputs;
+}
+
 // Every output is checked before the search, which may run for hours: --save-dir a folder, each row's
-// name a file name, and no file written over an input.
+// name a file name (the table gives each row a name of its own), and no file written over an input of
+// any row.
 int CheckSaveDir(const CalibrateSitesOptions& options, const SitesTable& table, UserInterface& ui) {
     const std::filesystem::path saveDir = *options.saveDir;
     std::error_code error;
     if (!std::filesystem::is_directory(saveDir, error)) {
         ui.message("--save-dir " + QuoteValue(*options.saveDir) + " is not a folder.");
-        return kFailure;
+        return kInvalidInputs;
     }
+    const std::vector<NamedPath> inputs = SitesInputPaths(options, table);
     for (const SiteRow& row : table.rows) {
         if (!UsableFileName(row.name)) {
             ui.message(row.prefix + "the name " + QuoteValue(row.name) +
@@ -328,13 +354,9 @@ int CheckSaveDir(const CalibrateSitesOptions& options, const SitesTable& table, 
                        "file name may not.");
             return kInvalidInputs;
         }
-        std::vector<NamedPath> inputs = {{"the sites table", *options.sites}, {"its config", row.config}};
-        if (row.agb) inputs.push_back({"its agb", *row.agb});
-        if (row.lai) inputs.push_back({"its lai", *row.lai});
-        if (row.season.weather) inputs.push_back({"its weather", *row.season.weather});
         if (const auto refusal = OutputRefusal({"--save-dir", saveDir / (row.name + ".sim")}, inputs)) {
             ui.message(row.prefix + *refusal);
-            return kFailure;
+            return kInvalidInputs;
         }
     }
     return kSuccess;
@@ -415,10 +437,11 @@ int AddSiteRow(const CalibrateSitesOptions& options, const SiteRow& row, std::si
 }
 
 // Each row's configuration as the row ran it (its season and overrides) with the shared values and its
-// own, as NAME.sim in the folder.
+// own, as NAME.sim in the folder: every file or, when one cannot be written, none.
 int SaveRows(const SitesTable& table, const std::filesystem::path& saveDir,
              const std::vector<ParameterChoice>& choices, const std::vector<double>& rounded,
              std::vector<FormModel>& forms, UserInterface& ui) {
+    std::vector<FileContent> files;
     for (std::size_t r = 0; r < table.rows.size(); ++r) {
         std::vector<ParameterChoice> rowChoices;
         std::vector<double> rowValues;
@@ -428,10 +451,11 @@ int SaveRows(const SitesTable& table, const std::filesystem::path& saveDir,
                 rowValues.push_back(rounded[k]);
             }
         WriteCalibratedValues(forms[r], rowChoices, rowValues);
-        if (const auto error = WriteSimConfig(forms[r], saveDir / (table.rows[r].name + ".sim"))) {
-            ui.message(*error);
-            return kFailure;
-        }
+        files.push_back({saveDir / (table.rows[r].name + ".sim"), FormatSimConfig(forms[r])});
+    }
+    if (const auto error = WriteFilesTogether(files)) {
+        ui.message(*error);
+        return kFailure;
     }
     return kSuccess;
 }
@@ -461,11 +485,11 @@ int CalibrateSitesTable(const CalibrateSitesOptions& options, std::ostream& out,
     const auto method = ReadSearchOptions(options.search, ui);
     if (!method) return kInvalidInputs;
     const auto table = ReadSitesTable(*options.sites, options.sheet, "--sheet", ui);
-    if (!table) return kFailure;
+    if (!table) return kInvalidInputs;
     if (options.saveDir)
         if (const int checked = CheckSaveDir(options, *table, ui); checked != kSuccess) return checked;
     if (!TraceSpares(options.search.trace, SitesInputPaths(options, *table), std::nullopt, ui))
-        return kFailure;
+        return kInvalidInputs;
 
     CalibrationSettings settings;
     settings.objective = method->objective;
@@ -547,7 +571,7 @@ int ReadCfgSite(const CalibrateSitesOptions& options, const SiteTexts& row, int 
     const std::string weather = resolve(row.weather);
     if (!ImportSiteWeather(base, weather, ui, weatherTable)) {
         ui.message(site + ": the weather workbook " + weather + " was not read.");
-        return kFailure;
+        return kInvalidInputs;
     }
     const Compilation compiled = CompileSite(base, row, weatherTable);
     if (!compiled.inputs) {
@@ -560,13 +584,13 @@ int ReadCfgSite(const CalibrateSitesOptions& options, const SiteTexts& row, int 
     data.inputs = compiled.inputs;
     const auto agb = ReadMeasuredTable(
         resolve(row.agb), "a settings file names no sheet: put " + site + "'s AGB table first", ui);
-    if (!agb) return kFailure;
+    if (!agb) return kInvalidInputs;
     data.agb = agb->data;
     data.agbSource = agb->source;
     if (options.withLai) {
         const auto lai = ReadMeasuredTable(
             resolve(row.lai), "a settings file names no sheet: put " + site + "'s LAI table first", ui);
-        if (!lai) return kFailure;
+        if (!lai) return kInvalidInputs;
         data.lai = lai->data;
         data.laiSource = lai->source;
     }
@@ -581,7 +605,7 @@ int CalibrateSites(const CalibrateSitesOptions& options, std::ostream& out, User
     CfgSettings cfg;
     if (const auto error = ReadCfgSettings(options.settings, cfg)) {
         ui.message(*error);
-        return kFailure;
+        return kInvalidInputs;
     }
     const auto method = ReadSearchOptions(options.search, ui);
     if (!method) return kInvalidInputs;
@@ -601,9 +625,9 @@ int CalibrateSites(const CalibrateSitesOptions& options, std::ostream& out, User
     const std::filesystem::path folder = std::filesystem::path(options.settings).parent_path();
     const auto resolve = [&](const std::string& name) { return (folder / Trim(name)).string(); };
     if (options.save && !SaveSpares(options.save, CfgInputPaths(options, cfg, count, resolve), ui))
-        return kFailure;
+        return kInvalidInputs;
     if (!TraceSpares(options.search.trace, CfgInputPaths(options, cfg, count, resolve), options.save, ui))
-        return kFailure;
+        return kInvalidInputs;
 
     CalibrationSettings settings;
     settings.objective = method->objective;
@@ -616,7 +640,7 @@ int CalibrateSites(const CalibrateSitesOptions& options, std::ostream& out, User
     FormModel base;
     if (const auto error = ReadSimConfig(options.config, base)) {
         ui.message(options.config + ": " + *error);
-        return kFailure;
+        return kInvalidInputs;
     }
     std::vector<CalibrationDataSet> dataSets;
     for (int s = 0; s < count; ++s)
@@ -699,8 +723,8 @@ int Reinit(const ReinitOptions& options, std::ostream& out, UserInterface& ui) {
     if (!params) return kInvalidInputs;
     const std::vector<NamedPath> inputs = {{"the configuration", options.config},
                                            {"the --lai table", options.lai}};
-    if (!SaveSpares(options.save, inputs, ui)) return kFailure;
-    int status = kFailure;
+    if (!SaveSpares(options.save, inputs, ui)) return kInvalidInputs;
+    int status = kInvalidInputs;
     const auto lai = ReadLaiTable(options.lai, options.sheet, ui, status);
     if (!lai) return status;
     FormModel form;
@@ -730,6 +754,7 @@ int Reinit(const ReinitOptions& options, std::ostream& out, UserInterface& ui) {
         PrintReinitJson(result, names, out);
     else
         PrintReinit(result, names, out);
+    if (result.stopped) return Stopped(options.save.has_value(), ui);
     if (!options.save) return kSuccess;
     out.flush();
     WriteReinitialization(form, result, settings.parameters);

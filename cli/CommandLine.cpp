@@ -132,14 +132,15 @@ int CommandLine::execute(int argc, char** argv, std::ostream& out, std::ostream&
     try {
         command = parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        // Usage errors share the exit status of every failure that is not an input validation; --help
-        // ends the same way, successfully.
-        return app_.exit(e, out, err) == 0 ? kSuccess : kFailure;
+        // A misused option is an input problem as a refused file or value is; --help ends the same way,
+        // successfully.
+        return app_.exit(e, out, err) == 0 ? kSuccess : kInvalidInputs;
     }
-    if (!command) return kFailure;
+    if (!command) return kInvalidInputs;
     ConsoleUi ui(err);
     try {
-        // A command's own status: kSuccess, kFailure, or kInvalidInputs when its inputs failed validation.
+        // A command's own status: kSuccess, kInvalidInputs for an input it refused, kFailure for work
+        // that failed.
         return command->run(out, ui);
     } catch (const std::exception& e) {
         err << "tulo-cli: " << e.what() << '\n';

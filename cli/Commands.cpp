@@ -217,10 +217,10 @@ bool WriteReport(const FormModel& form, const RunState& run, RunResults& results
 }
 
 int Run(const RunOptions& options, std::ostream& out, UserInterface& ui) {
-    if (!RunOutputsAllowed(options, ui)) return kFailure;
+    if (!RunOutputsAllowed(options, ui)) return kInvalidInputs;
     FormModel form;
     WorkbookNamingUi named(ui);
-    if (!LoadRunForm(options, form, named, ui)) return kFailure;
+    if (!LoadRunForm(options, form, named, ui)) return kInvalidInputs;
 
     // The run state is large; keep it off the stack.
     auto run = std::make_unique<RunState>();
@@ -270,7 +270,7 @@ std::optional<SeasonChanges> LoadSeason(const std::string& config, const SeasonO
 std::shared_ptr<const SeasonInputs> CompileConfig(const std::string& config, const SeasonOptions& season,
                                                   FormModel& form, UserInterface& ui, int& status,
                                                   SeasonChanges* changes) {
-    status = kFailure;
+    status = kInvalidInputs;
     const auto applied = LoadSeason(config, season, form, ui);
     if (!applied) return nullptr;
     if (changes) *changes = *applied;
@@ -297,9 +297,10 @@ bool LoadConfig(const std::string& config, FormModel& form, UserInterface& ui) {
 } // namespace
 
 int CropExport(const std::string& config, const std::string& out, UserInterface& ui) {
-    if (!OutputsSpareInputs({{"The output", out}}, {{"the configuration", config}}, ui)) return kFailure;
+    if (!OutputsSpareInputs({{"The output", out}}, {{"the configuration", config}}, ui))
+        return kInvalidInputs;
     FormModel form;
-    if (!LoadConfig(config, form, ui)) return kFailure;
+    if (!LoadConfig(config, form, ui)) return kInvalidInputs;
     Problems problems;
     const auto grid = BuildCropWorkbookGrid(form, problems);
     if (!grid) {
@@ -321,12 +322,13 @@ int CropImport(const std::string& config, const std::string& in, std::optional<i
     // keeps the rule of every command, so that a slip of the pen never costs the original.
     if (save && !OutputsSpareInputs({{"--save", *save}},
                                     {{"the configuration", config}, {"the crop workbook", in}}, ui))
-        return kFailure;
+        return kInvalidInputs;
     FormModel form;
-    if (!LoadConfig(config, form, ui)) return kFailure;
+    if (!LoadConfig(config, form, ui)) return kInvalidInputs;
     Grid grid;
     // Named rather than a temporary: GCC 12 at -O3 takes the temporary's message for uninitialized.
-    if (const Outcome read = ReadCropWorkbookFile(grid, in, ui, sheet, "--sheet"); !read) return kFailure;
+    if (const Outcome read = ReadCropWorkbookFile(grid, in, ui, sheet, "--sheet"); !read)
+        return kInvalidInputs;
     // Unlike the window, which applies the values it can, the command applies all or none: a saved
     // configuration holding half a cultivar would pass for a whole one.
     if (const Problems problems = CheckCropWorkbookValues(grid); !problems.empty()) {
@@ -369,7 +371,7 @@ namespace {
 std::optional<MeasuredData> ReadMeasuredTable(const std::string& file, std::optional<int> sheet,
                                               std::optional<int> year, std::string& source, UserInterface& ui,
                                               int& status) {
-    status = kFailure;
+    status = kInvalidInputs;
     Grid grid;
     if (!ImportTable(grid, file, sheet, ui, "--sheet", std::nullopt, true, &source)) return std::nullopt;
     TitledMeasurements table = ReadTitledMeasurements(grid, source, year);
@@ -435,11 +437,11 @@ int Evaluate(const EvaluateOptions& options, std::ostream& out, UserInterface& u
                    "\" cannot be evaluated; choose one of the report headers DVS (-), "
                    "AGB tot (tAGB/ha), AGB panicles (tAGB/ha), AGB leaves (tAGB/ha), AGB stems (tAGB/ha), "
                    "GAI (m2/m2).");
-        return kFailure;
+        return kInvalidInputs;
     }
     FormModel form;
     const auto changes = LoadSeason(options.config, options.season, form, ui);
-    if (!changes) return kFailure;
+    if (!changes) return kInvalidInputs;
     WorkbookNamingUi named(ui);
     named.weather = changes->weatherSource;
     auto run = std::make_unique<RunState>();
@@ -462,9 +464,14 @@ int Evaluate(const EvaluateOptions& options, std::ostream& out, UserInterface& u
 }
 
 int Table(const std::string& in, std::optional<int> sheet, const std::string& out, UserInterface& ui) {
-    if (!OutputsSpareInputs({{"The output", out}}, {{"the input", in}}, ui)) return kFailure;
+    if (!OutputsSpareInputs({{"The output", out}}, {{"the input", in}}, ui)) return kInvalidInputs;
+    // A name of no kind of table is refused as any other output that cannot be written, before the read.
+    if (const auto problem = TableFileNameProblem(out)) {
+        ui.message(*problem);
+        return kInvalidInputs;
+    }
     Grid grid;
-    if (!ImportTable(grid, in, sheet, ui)) return kFailure;
+    if (!ImportTable(grid, in, sheet, ui)) return kInvalidInputs;
     try {
         WriteGridFile(grid, out);
     } catch (const WorkbookError& e) {

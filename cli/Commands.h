@@ -31,10 +31,10 @@ void RegisterEvaluateCommand(CommandLine& line);
 void RegisterVarietiesCommand(CommandLine& line);
 void RegisterParametersCommand(CommandLine& line);
 
-// Exit statuses.
+// Exit statuses, one rule for every command (CommandLine.cpp states it whole).
 inline constexpr int kSuccess = 0;
-inline constexpr int kFailure = 1;       // unreadable or malformed file, failed write
-inline constexpr int kInvalidInputs = 2; // the inputs failed validation; nothing was written
+inline constexpr int kFailure = 1;       // the work failed once begun: a write, Ctrl-C, a season, a tool
+inline constexpr int kInvalidInputs = 2; // an input refused before any work; nothing was written
 
 struct RunOptions {
     std::string config;

@@ -325,11 +325,11 @@ int ReadTitleRow(SetTable& table, UserInterface& ui) {
     try {
         if (!table.file.next(kSetsPerBlock, table.rows)) {
             ui.message(table.file.source() + " is empty: row 1 must name parameters by their ids.");
-            return kFailure;
+            return kInvalidInputs;
         }
     } catch (const WorkbookError& e) {
         ui.message(table.file.source() + ": " + e.what());
-        return kFailure;
+        return kInvalidInputs;
     }
     auto read = ReadTitles(table.rows, table.file.source(), ui);
     if (!read) return kInvalidInputs;
@@ -381,9 +381,22 @@ int CountSets(SetTable& table, std::int64_t& sets, Digest& digest, UserInterface
         table.rows.erase(table.rows.begin());
     } catch (const WorkbookError& e) {
         ui.message(table.file.source() + ": " + e.what());
-        return kFailure;
+        return kInvalidInputs;
     }
     return kSuccess;
+}
+
+// The files a shard's part is made from, absolute, for the merge to spare them.
+std::vector<std::string> SourcePaths(const EnsembleOptions& options) {
+    std::vector<NamedPath> inputs = SeasonInputPaths(options.config, options.season);
+    inputs.push_back({"the --sets table", options.sets});
+    std::vector<std::string> paths;
+    for (const NamedPath& input : inputs) {
+        std::error_code error;
+        const std::filesystem::path path = std::filesystem::canonical(input.path, error);
+        if (!error) paths.push_back(path.string());
+    }
+    return paths;
 }
 
 // A shard's slice of the table, and the record of its inputs that the merge compares; kSuccess, or the
@@ -401,6 +414,7 @@ int SliceTable(const EnsembleOptions& options, const std::string& header, SetTab
     record.sets = sets;
     record.range = SliceOfSets(record.shard, sets);
     record.inputs = inputs.hex();
+    record.sources = SourcePaths(options);
     table.slice.emplace(record.range);
     return kSuccess;
 }
@@ -595,14 +609,14 @@ int RunBlocks(const SeasonInputs& inputs, SetTable& table, EnsembleLines& lines,
 } // namespace
 
 int Ensemble(const EnsembleOptions& options, std::ostream& out, UserInterface& ui) {
-    if (!OutputSparesInputs(options, ui)) return kFailure;
+    if (!OutputSparesInputs(options, ui)) return kInvalidInputs;
     FormModel form;
     int status = kSuccess;
     const auto compiled = CompileConfig(options.config, options.season, form, ui, status);
     if (!compiled) return status;
 
     SetTable table;
-    if (!table.file.open(options, ui)) return kFailure;
+    if (!table.file.open(options, ui)) return kInvalidInputs;
     if (const int read = ReadTitleRow(table, ui); read != kSuccess) return read;
 
     std::vector<SeriesColumn> series;

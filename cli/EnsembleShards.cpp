@@ -67,10 +67,13 @@ std::filesystem::path ShardRecordPath(const std::filesystem::path& part) {
 }
 
 std::string FormatShardRecord(const ShardRecord& record) {
+    std::string sources;
+    for (const std::string& source : record.sources)
+        if (source.find_first_of("\r\n") == std::string::npos) sources += "source " + source + "\n";
     return std::string(kRecordTitle) + "\nshard " + std::to_string(record.shard.index) + "/" +
            std::to_string(record.shard.count) + "\nsets " + std::to_string(record.sets) + "\nfirst " +
            std::to_string(record.range.first) + "\ncount " + std::to_string(record.range.count) +
-           "\ninputs " + record.inputs + "\ncontent " + record.content + "\n";
+           "\ninputs " + record.inputs + "\ncontent " + record.content + "\n" + sources;
 }
 
 std::optional<ShardRecord> ParseShardRecord(std::string_view text) {
@@ -83,14 +86,20 @@ std::optional<ShardRecord> ParseShardRecord(std::string_view text) {
         values.push_back(text.substr(key.size(), end - key.size()));
         text.remove_prefix(end + 1);
     }
-    ShardRecord record;
+    std::vector<std::string> sources;
+    for (std::size_t end = text.find('\n'); text.starts_with("source ") && end != std::string_view::npos;
+         end = text.find('\n')) {
+        sources.emplace_back(text.substr(7, end - 7));
+        text.remove_prefix(end + 1);
+    }
     const auto shard = ParseShard(values[1]);
     const auto sets = ParseCount(values[2]);
     const auto first = ParseCount(values[3]);
     const auto count = ParseCount(values[4]);
     if (!text.empty() || !shard || !sets || !first || !count || values[5].empty() || values[6].empty())
         return std::nullopt;
-    return ShardRecord{*shard, *sets, {*first, *count}, std::string(values[5]), std::string(values[6])};
+    return ShardRecord{
+        *shard, *sets, {*first, *count}, std::string(values[5]), std::string(values[6]), std::move(sources)};
 }
 
 namespace {
@@ -103,17 +112,17 @@ int ReadRecords(const std::vector<std::string>& parts, std::vector<ShardRecord>&
         if (!std::filesystem::exists(path, error)) {
             ui.message(part + " has no " + path.string() +
                        " beside it: it is not a part that ensemble --shard completed.");
-            return kFailure;
+            return kInvalidInputs;
         }
         std::string text;
         if (const auto why = ReadWholeFile(path, 4096, text)) {
             ui.message("Cannot read " + path.string() + ": " + *why + ".");
-            return kFailure;
+            return kInvalidInputs;
         }
         const auto record = ParseShardRecord(text);
         if (!record || record->range != SliceOfSets(record->shard, record->sets)) {
             ui.message(path.string() + " is not the record of a part that ensemble --shard wrote.");
-            return kFailure;
+            return kInvalidInputs;
         }
         records.push_back(*record);
     }
@@ -168,7 +177,7 @@ int CopyPart(const std::string& part, const ShardRecord& record, std::string& ti
     std::string header;
     if (!in || !std::getline(in, header)) {
         ui.message("Cannot read " + part + ".");
-        return kFailure;
+        return kInvalidInputs;
     }
     header += '\n';
     Digest content;
@@ -185,7 +194,7 @@ int CopyPart(const std::string& part, const ShardRecord& record, std::string& ti
     }
     if (in.bad()) {
         ui.message("Cannot read " + part + ".");
-        return kFailure;
+        return kInvalidInputs;
     }
     if (content.hex() != record.content || header != titles) {
         ui.message(part + " is not the file ensemble --shard wrote: it differs from what " +
@@ -199,6 +208,19 @@ int CopyPart(const std::string& part, const ShardRecord& record, std::string& ti
     return kSuccess;
 }
 
+// The merged file may not replace what the parts were made from: the records name those files.
+bool SparesSources(const std::string& out, const std::vector<ShardRecord>& records, UserInterface& ui) {
+    std::vector<NamedPath> sources;
+    for (const ShardRecord& record : records)
+        for (const std::string& source : record.sources)
+            sources.push_back({"a file the parts were made from,", source});
+    if (const auto refusal = OutputReplacesInput({"OUT", out}, sources)) {
+        ui.message(*refusal);
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int MergeEnsembleParts(const std::string& out, const std::vector<std::string>& parts, UserInterface& ui) {
@@ -209,11 +231,12 @@ int MergeEnsembleParts(const std::string& out, const std::vector<std::string>& p
     }
     if (const auto refusal = OutputRefusal({"OUT", out}, inputs)) {
         ui.message(*refusal);
-        return kFailure;
+        return kInvalidInputs;
     }
     std::vector<ShardRecord> records;
     if (const int read = ReadRecords(parts, records, ui); read != kSuccess) return read;
     if (!PartsAreWhole(parts, records, ui)) return kInvalidInputs;
+    if (!SparesSources(out, records, ui)) return kInvalidInputs;
     AtomicFile merged;
     if (const auto error = merged.open(out)) {
         ui.message(*error);

@@ -58,6 +58,9 @@ struct ShardRecord {
     SetRange range;        // the part's
     std::string inputs;    // digest of the configuration, the season's options, the sets and the columns
     std::string content;   // digest of the part's bytes
+    // The files the part was made from (configuration, weather, sets), as absolute paths on the shard's
+    // machine, which the merged file may not replace; none in the records of earlier versions.
+    std::vector<std::string> sources;
 };
 
 std::filesystem::path ShardRecordPath(const std::filesystem::path& part);

@@ -251,6 +251,16 @@ bool PoolSites(const std::vector<SiteRow>& sites, const std::vector<SiteOutcome>
     return anyFailed;
 }
 
+// How many sites the pooled line holds: "all sites", or "n of m sites" when some were not evaluated, so
+// that a pooled index is never taken for the whole table's.
+std::string PooledSites(const std::vector<SiteOutcome>& outcomes) {
+    const auto evaluated = std::count_if(outcomes.begin(), outcomes.end(), [](const SiteOutcome& outcome) {
+        return outcome.status == SiteOutcome::Status::Evaluated;
+    });
+    if (static_cast<std::size_t>(evaluated) == outcomes.size()) return "all sites";
+    return std::to_string(evaluated) + " of " + std::to_string(outcomes.size()) + " sites";
+}
+
 void PrintSitesJson(const Variable& variable, const std::vector<SiteRow>& sites,
                     const std::vector<SiteOutcome>& outcomes, const nlohmann::ordered_json& pooled,
                     std::ostream& out) {
@@ -275,11 +285,9 @@ void PrintSitesJson(const Variable& variable, const std::vector<SiteRow>& sites,
             break;
         }
     }
-    const nlohmann::ordered_json result = {{"variable", variable.header},
-                                           {"rows", rows},
-                                           {"pooled", pooled},
-                                           {"failed", failed},
-                                           {"unmeasured", unmeasured}};
+    const nlohmann::ordered_json result = {
+        {"variable", variable.header},           {"rows", rows},     {"pooled", pooled},
+        {"pooled_sites", PooledSites(outcomes)}, {"failed", failed}, {"unmeasured", unmeasured}};
     out << result.dump(2) << '\n';
 }
 
@@ -304,7 +312,7 @@ void PrintSitesTable(const Variable& variable, const SitesTable& table,
         }
         lines.push_back(std::move(line));
     }
-    std::vector<std::string> all = {"all sites"};
+    std::vector<std::string> all = {PooledSites(outcomes)};
     for (std::string& cell : pooled) all.push_back(std::move(cell));
     lines.push_back(std::move(all));
     out << "Evaluation of " << variable.header << " at the sites of " << table.source << "\n";
@@ -320,10 +328,10 @@ int EvaluateSites(const EvaluateSitesOptions& options, std::ostream& out, UserIn
                    " cannot be evaluated; choose AGB, LAI or one of the report headers DVS (-), "
                    "AGB tot (tAGB/ha), AGB panicles (tAGB/ha), AGB leaves (tAGB/ha), AGB stems (tAGB/ha), "
                    "GAI (m2/m2).");
-        return kFailure;
+        return kInvalidInputs;
     }
     const auto table = ReadSitesTable(options.table, options.sheet, "--sheet", ui);
-    if (!table || !TableMeasures(*table, *variable, options.variable, ui)) return kFailure;
+    if (!table || !TableMeasures(*table, *variable, options.variable, ui)) return kInvalidInputs;
 
     const std::vector<SiteOutcome> outcomes = EvaluateAll(table->rows, *variable, options.threads);
     FittingMatrix pooled;

@@ -42,7 +42,7 @@ std::optional<std::vector<LaiPoint>> ReadLaiTable(const std::string& file, std::
                                                   UserInterface& ui, int& status) {
     Grid grid;
     std::string source;
-    status = kFailure;
+    status = kInvalidInputs;
     if (!ImportWorkbookSheet(grid, file, ui, {sheet, "--sheet", std::nullopt, true}, &source))
         return std::nullopt;
     Problems problems;
@@ -91,7 +91,7 @@ bool OutputsAllowed(const ForceLaiOptions& options, UserInterface& ui) {
 // when they cannot be read.
 std::optional<std::vector<LaiPoint>> ForcedPoints(const ForceLaiOptions& options, UserInterface& ui,
                                                   int& status) {
-    status = kFailure;
+    status = kInvalidInputs;
     if (!options.at) {
         if (!options.lai) return std::vector<LaiPoint>{};
         return ReadLaiTable(*options.lai, options.sheet, ui, status);
@@ -156,8 +156,8 @@ int WriteForcedFiles(const ForceLaiOptions& options, FormModel& form, const RunS
 } // namespace
 
 int ForceLaiCommand(const ForceLaiOptions& options, std::ostream& out, UserInterface& ui) {
-    if (!OutputsAllowed(options, ui)) return kFailure;
-    int status = kFailure;
+    if (!OutputsAllowed(options, ui)) return kInvalidInputs;
+    int status = kInvalidInputs;
     const auto points = ForcedPoints(options, ui, status);
     if (!points) return status;
 
@@ -181,7 +181,7 @@ int ForceLaiCommand(const ForceLaiOptions& options, std::ostream& out, UserInter
 }
 
 int LaiIndexCommand(const LaiIndexOptions& options, std::ostream& out, UserInterface& ui) {
-    int status = kFailure;
+    int status = kInvalidInputs;
     const auto points = ReadLaiTable(options.table, options.sheet, ui, status);
     if (!points) return status;
     FormModel form;

@@ -17,7 +17,7 @@ int NewSeason(const NewSeasonOptions& options, std::ostream& out, UserInterface&
     const std::vector<NamedPath> inputs = {{"the weather file", options.season.weather.value_or("")}};
     if (const auto refusal = OutputRefusal({"The output", options.out}, inputs)) {
         ui.message(*refusal);
-        return kFailure;
+        return kInvalidInputs;
     }
     std::optional<double> level;
     if (options.flooded) {
@@ -25,12 +25,12 @@ int NewSeason(const NewSeasonOptions& options, std::ostream& out, UserInterface&
         if (!level) {
             ui.message("--flooded must be the water level in cm, a number, not " +
                        QuoteValue(*options.flooded) + ".");
-            return kFailure;
+            return kInvalidInputs;
         }
     }
     FormModel form;
     const auto changes = MakeNewSeason(form, options.season, level, ui);
-    if (!changes) return kFailure;
+    if (!changes) return kInvalidInputs;
     // A configuration that does not run is no configuration made: the checks of a run come first.
     const Compilation compiled = CompileInputs(form);
     for (const InputProblem& problem : compiled.problems) ui.problem(problem);

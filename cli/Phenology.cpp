@@ -174,7 +174,7 @@ void PrintSitesFit(const SeasonsFit& fit, const std::vector<SiteRow>& rows, std:
 // One set of thermal times for every row of a sites table.
 int PhenologySites(const PhenologyOptions& options, std::ostream& out, UserInterface& ui) {
     const auto table = ReadSitesTable(*options.sites, options.sheet, "--sheet", ui);
-    if (!table) return kFailure;
+    if (!table) return kInvalidInputs;
     std::vector<ObservedSeason> seasons;
     bool refused = false;
     for (const SiteRow& row : table->rows)
@@ -197,7 +197,8 @@ int PhenologySites(const PhenologyOptions& options, std::ostream& out, UserInter
 
 int Phenology(const PhenologyOptions& options, std::ostream& out, UserInterface& ui) {
     if (options.sites) return PhenologySites(options, out, ui);
-    if (!SaveSpares(options.save, SeasonInputPaths(options.config, options.season), ui)) return kFailure;
+    if (!SaveSpares(options.save, SeasonInputPaths(options.config, options.season), ui))
+        return kInvalidInputs;
     FormModel form;
     int status = kSuccess;
     SeasonChanges changes;

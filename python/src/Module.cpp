@@ -6,6 +6,7 @@
 #include "Runs.h"
 #include "SeasonSource.h"
 #include "Sensitivity.h"
+#include "base/Problems.h"
 #include "engine/Parameters.h"
 #include "engine/SeasonSummary.h"
 #include "forms/CommandTexts.h"
@@ -101,7 +102,16 @@ py::tuple RunSetsPython(const Season& season,
         throw InputRefused({"sets: a table of " + std::to_string(parameters.size()) +
                             " columns, one per parameter named, is needed."});
     std::vector<int> indices;
-    for (const std::string& name : parameters) indices.push_back(ParameterByName(name));
+    for (const std::string& name : parameters) {
+        indices.push_back(ParameterByName(name));
+        // Two columns of one parameter ("RUE" beside "rue" or its caption) would leave one unread.
+        for (std::size_t k = 0; k + 1 < indices.size(); ++k)
+            if (indices[k] == indices.back())
+                throw InputRefused({"sets: the columns " + QuoteValue(parameters[k]) + " and " +
+                                    QuoteValue(name) + " both name " +
+                                    std::string(CropParameterRegistry()[std::size_t(indices.back())].id) +
+                                    "; a parameter takes one column."});
+    }
     const std::vector<OutputColumn> columns = ResolveOutputs(outputs, season.inputs());
     const std::span<const double> values(sets.data(), static_cast<std::size_t>(sets.size()));
     EnsembleTable table;

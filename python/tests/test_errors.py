@@ -67,3 +67,39 @@ def test_messages_name_neither_an_option_nor_a_temporary_file(demo):
     assert years.value.problems[-1].endswith("with year.")
     for problem in hot_night.value.problems + years.value.problems:
         assert "tulo-weather-" not in problem and "--" not in problem, problem
+
+
+def test_sets_are_refused_rather_than_run_as_the_season_alone(demo):
+    for sets in (pd.DataFrame({"RUE": [2.0], "rue": [2.1]}),
+                 pd.DataFrame({"RUE": [2.0], "Radiation use efficiency (g/MJ)": [2.1]})):
+        with pytest.raises(tulo.InputError, match="both name RUE"):
+            tulo.ensemble(demo, sets)
+    for sets, kind in ((pd.DataFrame({"RUE": [True, False]}), "booleans"),
+                       (np.array([[2.0 + 1j]]), "complex numbers"),
+                       (pd.DataFrame({"RUE": [2.0, True]}, dtype=object), "booleans")):
+        parameters = None if isinstance(sets, pd.DataFrame) else ["RUE"]
+        with pytest.raises(tulo.InputError, match=kind):
+            tulo.ensemble(demo, sets, parameters=parameters)
+    with pytest.raises(tulo.InputError, match="booleans"):
+        tulo.model(demo, ["RUE"])(np.array([True]))
+
+    sets = pd.DataFrame({"RUE": [2.0, np.nan, 99.0]}, index=["a", "b", "c"])
+    with pytest.raises(tulo.InputError) as refused:
+        tulo.ensemble(demo, sets, ["agb_max"])
+    assert [p.split(":")[0] for p in refused.value.problems[:2]] == ["row b", "row c"]
+    frame = tulo.ensemble(demo, sets, ["agb_max"], on_invalid="nan")
+    baseline = tulo.ensemble(demo, sets.iloc[:1].assign(RUE=np.nan), ["agb_max"], on_invalid="keep")
+    assert not np.isnan(frame.loc["a", "agb_max"]) and frame[["agb_max"]].iloc[1:].isna().all().all()
+    assert "NaN" in frame.loc["b", "problem"] and frame.loc["b", "agb_max"] != baseline["agb_max"].iloc[0]
+    with pytest.raises(tulo.InputError, match="row 1"):
+        tulo.model(demo, ["RUE"])(np.array([2.0, np.nan]))
+    assert np.isnan(tulo.model(demo, ["RUE"], on_invalid="nan")(np.array([2.0, np.nan]))[1])
+    with pytest.raises(ValueError, match="on_invalid"):
+        tulo.ensemble(demo, sets, on_invalid="ignore")
+
+
+def test_a_new_season_from_a_weather_frame_asks_for_lat(tmp_path):
+    weather = pd.read_csv(EXAMPLES / "calibration" / "weather.csv")
+    with pytest.raises(tulo.InputError) as refused:
+        tulo.Season.new(weather=weather, sowing=120)
+    assert refused.value.problems == ["the weather DataFrame gives no latitude: give the site's with lat=."]

@@ -64,8 +64,55 @@ def test_dask_ensemble_on_two_worker_processes_equals_the_local_one(demo):
     sets = pd.read_csv(tulo_examples() / "demo-sets.csv")
     with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True, dashboard_address=None) as cluster, \
             distributed.Client(cluster) as client:
-        remote = tulo.dask.ensemble(client, demo, sets, chunk_size=5, threads=1)
-    pd.testing.assert_frame_equal(remote, tulo.ensemble(demo, sets))
+        remote = tulo.dask.ensemble(client, demo, sets, chunk_size=5, threads=1, on_invalid="keep")
+    pd.testing.assert_frame_equal(remote, tulo.ensemble(demo, sets, on_invalid="keep"))
+
+
+def ensemble_losing_its_worker(demo, sets, allowed_failures):
+    """tulo.dask.ensemble on one worker process, killed while it runs the chunks (its nanny starts
+    another): the table, or the error raised; and whether the kill came before the end."""
+    distributed = pytest.importorskip("distributed")
+    import dask
+    import os
+    import signal
+    import tulo.dask
+
+    outcome = {}
+    with dask.config.set({"distributed.scheduler.allowed-failures": allowed_failures}), \
+            distributed.LocalCluster(n_workers=1, threads_per_worker=1, processes=True,
+                                     dashboard_address=None) as cluster, \
+            distributed.Client(cluster) as client:
+        [pid] = client.run(os.getpid).values()
+
+        def run():
+            try:
+                outcome["frame"] = tulo.dask.ensemble(client, demo, sets, ["agb_max"], chunk_size=2000, threads=1)
+            except Exception as error:  # noqa: BLE001 - the test looks at it
+                outcome["error"] = error
+
+        thread = threading.Thread(target=run, daemon=True)
+        thread.start()
+        deadline = time.monotonic() + 60
+        while not any(client.processing().values()) and time.monotonic() < deadline:
+            time.sleep(0.005)
+        early = thread.is_alive()
+        os.kill(pid, signal.SIGKILL)
+        thread.join(120)
+        assert not thread.is_alive(), "the ensemble neither ended nor failed after its worker was lost"
+    return outcome, early
+
+
+def test_a_dask_ensemble_outlives_a_lost_worker_or_says_why_it_cannot(demo):
+    sets = rue_sets(20_000)
+    outcome, early = ensemble_losing_its_worker(demo, sets, allowed_failures=3)
+    assert early, "the chunks ended before the worker was killed"
+    assert "error" not in outcome, outcome.get("error")
+    pd.testing.assert_frame_equal(outcome["frame"], tulo.ensemble(demo, sets, ["agb_max"]))
+
+    # No chunk may run again: the failure is named, not a worker's traceback.
+    outcome, early = ensemble_losing_its_worker(demo, sets, allowed_failures=0)
+    assert early and isinstance(outcome.get("error"), RuntimeError), outcome
+    assert "the workers running a chunk of sets died" in str(outcome["error"])
 
 
 def tulo_examples():

@@ -66,11 +66,11 @@ def test_season_travels_by_pickle(demo):
 def test_ensemble_equals_the_command_line_for_any_thread_count(cli, demo):
     sets = pd.read_csv(EXAMPLES / "demo-sets.csv")
     expected = cli_table(cli("ensemble", EXAMPLES / "demo.sim", "--sets", EXAMPLES / "demo-sets.csv").stdout)
-    one = tulo.ensemble(demo, sets, threads=1)
+    one = tulo.ensemble(demo, sets, threads=1, on_invalid="keep")  # an empty cell keeps the season's value
     assert list(one.columns) == list(expected.columns[1:])
     assert_same_numbers(one, expected, tulo._tulo.summary_columns())
     assert list(one["problem"]) == list(expected["problem"])
-    pd.testing.assert_frame_equal(one, tulo.ensemble(demo, sets, threads=2))
+    pd.testing.assert_frame_equal(one, tulo.ensemble(demo, sets, threads=2, on_invalid="keep"))
 
 
 def test_ensemble_series_and_refused_sets(cli, demo, tmp_path):
@@ -78,17 +78,17 @@ def test_ensemble_series_and_refused_sets(cli, demo, tmp_path):
     expected = cli_table(cli("ensemble", EXAMPLES / "demo.sim", "--sets", tmp_path / "sets.csv", "--series",
                              "LAI@200,AGB@250", check=False).stdout)
     frame = tulo.ensemble(demo, np.array([[2.0, 10], [99, np.nan], [np.nan, 12]]), ["LAI@200", "AGB@250"],
-                          parameters=["RUE", "Tb"])
+                          parameters=["RUE", "Tb"], on_invalid="keep")
     assert_same_numbers(frame, expected, ["LAI@200", "AGB@250"])
     assert list(frame["problem"]) == list(expected["problem"])
     assert frame["problem"][1] and frame.loc[1, ["LAI@200", "AGB@250"]].isna().all()
 
 
 def test_model_is_the_ensemble_as_a_function(demo):
-    f = tulo.model(demo, ["RUE", "K"], output="agb_max")
+    f = tulo.model(demo, ["RUE", "K"], output="agb_max", on_invalid="nan")
     X = np.array([[2.0, 0.5], [2.6, 0.6], [99.0, 0.5]])
     y = f(X)
-    expected = tulo.ensemble(demo, X, ["agb_max"], parameters=["RUE", "K"])["agb_max"].to_numpy()
+    expected = tulo.ensemble(demo, X, ["agb_max"], parameters=["RUE", "K"], on_invalid="nan")["agb_max"].to_numpy()
     np.testing.assert_array_equal(y, expected)
     assert y.shape == (3,) and math.isnan(y[2])
     np.testing.assert_array_equal(tulo.model(demo, ["RUE"])(np.array([2.0, 2.6])),

@@ -13,6 +13,7 @@ import json as _json
 import math as _math
 import os as _os
 import pathlib as _pathlib
+import re as _re
 import shutil as _shutil
 import tempfile as _tempfile
 from typing import Iterable, Mapping, Sequence
@@ -74,7 +75,7 @@ class Season:
         """A new season as ``tulo-cli new`` makes it. ``weather`` is a weather file of any format
         TULO reads, or a DataFrame with a ``date`` (or ``DOY``) column and the weather file's named
         quantities; ``flooded`` is the water level in cm (unflooded when None)."""
-        with _WeatherFile(weather) as weather_path:
+        with _WeatherFile(weather) as weather_path, _PythonWords(weather, weather_path):
             return cls(_tulo.Season.new(
                 weather=weather_path, weather_sheet=weather_sheet, year=year, latitude=_text(lat),
                 sowing=_text(sowing), start=_text(start), end=_text(end),
@@ -154,6 +155,39 @@ class _WeatherFile:
                 raise error from None
 
 
+_OPTION = _re.compile(r"--(weather-sheet|weather|year|lat|sowing|start|end|transplanting)\b")
+
+
+class _PythonWords:
+    """The messages about a season made from a weather DataFrame, which no file of the user's holds:
+    they name the DataFrame and the keyword arguments (``lat=``) rather than the temporary file it was
+    written to and the command line's options (``--lat``). Other messages keep the command line's words."""
+
+    def __init__(self, weather, path):
+        self._frame_path = path if isinstance(weather, _pd.DataFrame) else None
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, kind, error, trace):
+        if not self._frame_path or not isinstance(error, InputError):
+            return False
+        problems = [self._words(problem) for problem in getattr(error, "problems", [str(error)])]
+        raise _refused(problems) from None
+
+    def _words(self, text: str) -> str:
+        if self._frame_path not in text:
+            return text
+        text = text.replace(self._frame_path, "the weather DataFrame")
+        return _OPTION.sub(lambda m: m.group(1).replace("-", "_") + "=", text)
+
+
+def _refused(problems: list[str]) -> InputError:
+    error = InputError("\n".join(problems))
+    error.problems = problems
+    return error
+
+
 def _weather_csv(weather: _pd.DataFrame) -> _pd.DataFrame:
     frame = weather.copy()
     for column in frame.columns:
@@ -162,19 +196,87 @@ def _weather_csv(weather: _pd.DataFrame) -> _pd.DataFrame:
     return frame
 
 
+def _refuse_all(problems: list[str]):
+    raise _refused(problems)
+
+
+def _not_a_number_kind(values) -> str | None:
+    """What makes values no parameter values: booleans and complex numbers would be read as numbers
+    (True as 1, 2+1j as 2) without a word."""
+    array = _np.asarray(values)
+    if array.dtype.kind == "b":
+        return "booleans"
+    if array.dtype.kind == "c":
+        return "complex numbers"
+    if array.dtype.kind == "O":
+        for value in array.ravel():
+            if isinstance(value, (bool, _np.bool_)):
+                return "booleans"
+            if isinstance(value, (complex, _np.complexfloating)):
+                return "complex numbers"
+    return None
+
+
 def _sets_table(sets, parameters: Sequence[str] | None):
     """The parameter names and a float64 array of the sets: a DataFrame's columns, or an ndarray with
     ``parameters``."""
     if isinstance(sets, _pd.DataFrame):
         if parameters is not None:
             raise ValueError("sets: give parameter names only with an ndarray; a DataFrame names its columns.")
+        for column in sets.columns:
+            if kind := _not_a_number_kind(sets[column].to_numpy()):
+                _refuse_all([f"sets: column {column!r} holds {kind}; parameter values are real numbers."])
         return [str(c) for c in sets.columns], sets.to_numpy(dtype=float, na_value=_np.nan), sets.index
     if parameters is None:
         raise ValueError("sets: an ndarray needs `parameters`, the name of each column.")
+    if kind := _not_a_number_kind(sets):
+        _refuse_all([f"sets: the table holds {kind}; parameter values are real numbers."])
     array = _np.asarray(sets, dtype=float)
     if array.ndim == 1:
         array = array.reshape(-1, 1)
     return list(parameters), array, _pd.RangeIndex(len(array))
+
+
+_ON_INVALID = ("raise", "nan", "keep")
+
+
+def _check_on_invalid(on_invalid: str):
+    if on_invalid not in _ON_INVALID:
+        raise ValueError(f"on_invalid: {on_invalid!r} is none of 'raise', 'nan' and 'keep'.")
+
+
+def _run_rows(season: _tulo.Season, array: _np.ndarray, names: list[str], outputs: list[str], threads: int,
+              on_invalid: str):
+    """run_sets on the rows that hold no NaN, unless NaN keeps the season's value (on_invalid "keep"):
+    a row with a NaN gets NaN outputs and its problem instead of the season's own output."""
+    if on_invalid == "keep" or not len(array):
+        return _tulo.run_sets(season, _np.ascontiguousarray(array), names, outputs, threads)
+    missing = _np.isnan(array)
+    whole = ~missing.any(axis=1)
+    titles, values, problems, singles = _tulo.run_sets(season, _np.ascontiguousarray(array[whole]), names,
+                                                       outputs, threads)
+    if whole.all():
+        return titles, values, problems, singles
+    every = _np.full((len(array), len(titles)), _np.nan)
+    every[whole] = values
+    texts = [""] * len(array)
+    ran = iter(problems)
+    for row in range(len(array)):
+        if whole[row]:
+            texts[row] = next(ran)
+        else:
+            texts[row] = f"{names[int(_np.argmax(missing[row]))]} is NaN, not a value (on_invalid='keep' keeps the season's)"
+    return titles, every, texts, singles
+
+
+def _settle(problems, index, on_invalid: str):
+    """Raises, with on_invalid "raise", when any row was refused or failed: its outputs would be NaN."""
+    if on_invalid != "raise":
+        return
+    refused = [f"row {label}: {problem}" for label, problem in zip(index, problems) if problem]
+    if refused:
+        shown = refused[:10] + ([f"and {len(refused) - 10} rows more"] if len(refused) > 10 else [])
+        _refuse_all(shown + ["(on_invalid='nan' gives such rows NaN outputs and their problem instead)"])
 
 
 def _ensemble_frame(titles, values, problems, singles, index) -> _pd.DataFrame:
@@ -187,43 +289,56 @@ def _ensemble_frame(titles, values, problems, singles, index) -> _pd.DataFrame:
 
 
 def ensemble(season: Season, sets, outputs: Iterable[str] | None = None, threads: int | None = None,
-             parameters: Sequence[str] | None = None) -> _pd.DataFrame:
+             parameters: Sequence[str] | None = None, on_invalid: str = "raise") -> _pd.DataFrame:
     """One season per parameter set, in parallel, as ``tulo-cli ensemble``.
 
-    ``sets`` is a DataFrame whose columns name parameters (id, key or caption), one set per row, or an
-    ndarray with ``parameters`` naming its columns; a NaN keeps the season's value. ``outputs`` are
-    summary keys (``agb_max``, ...; all of them by default) or ``NAME@DOY`` daily values (``LAI@200``).
-    The result has one row per set in the sets' order, the outputs, and ``problem`` (empty when the
-    season ran; the outputs are NaN otherwise). ``threads`` None uses every core."""
+    ``sets`` is a DataFrame whose columns name parameters (id, key or caption, each parameter once), one
+    set per row, or an ndarray with ``parameters`` naming its columns; values are real numbers (not
+    booleans or complex numbers). ``outputs`` are summary keys (``agb_max``, ...; all of them by default)
+    or ``NAME@DOY`` daily values (``LAI@200``). The result has one row per set in the sets' order, the
+    outputs, and ``problem``. A set with a NaN, a value out of its range or a season that fails raises
+    InputError naming its rows (``on_invalid="raise"``); with ``"nan"`` its outputs are NaN and
+    ``problem`` says why; ``"keep"`` reads a NaN as an empty cell of the command line's table, which keeps
+    the season's value, and gives refused sets NaN as ``"nan"`` does. ``threads`` None uses every core."""
+    _check_on_invalid(on_invalid)
     names, array, index = _sets_table(sets, parameters)
-    titles, values, problems, singles = _tulo.run_sets(season._season, _np.ascontiguousarray(array), names,
-                                                       list(outputs or []), threads or 0)
+    titles, values, problems, singles = _run_rows(season._season, array, names, list(outputs or []),
+                                                  threads or 0, on_invalid)
+    _settle(problems, index, on_invalid)
     return _ensemble_frame(titles, values, problems, singles, index)
 
 
 class Model:
     """A season as a function of some crop parameters: ``model(X)`` runs row i of ``X`` (n by k, the
-    factors' values) and returns output i, NaN where a set is refused. Seasons run in parallel."""
+    factors' values) and returns output i. A row with a NaN, a value out of its range or a failed season
+    raises InputError, or with ``on_invalid="nan"`` gives NaN (``"keep"``: a NaN keeps the season's
+    value). Seasons run in parallel."""
 
     def __init__(self, season: Season, factors: Sequence[str], output: str = "agb_end_of_crop",
-                 threads: int | None = None):
+                 threads: int | None = None, on_invalid: str = "raise"):
+        _check_on_invalid(on_invalid)
         self.season, self.factors, self.output, self.threads = season, list(factors), output, threads
+        self.on_invalid = on_invalid
         _tulo.run_sets(season._season, _np.empty((0, len(self.factors))), self.factors, [output], 0)
 
     def __call__(self, X) -> _np.ndarray:
+        if kind := _not_a_number_kind(X):
+            _refuse_all([f"X holds {kind}; parameter values are real numbers."])
         array = _np.asarray(X, dtype=float)
         if array.ndim == 1:  # one point, or one value per point of a single factor
             array = array.reshape(-1, 1) if len(self.factors) == 1 else array.reshape(1, -1)
-        array = _np.ascontiguousarray(array)
-        _, values, _, _ = _tulo.run_sets(self.season._season, array, self.factors, [self.output], self.threads or 0)
+        _, values, problems, _ = _run_rows(self.season._season, array, self.factors, [self.output],
+                                           self.threads or 0, self.on_invalid)
+        _settle(problems, range(len(array)), self.on_invalid)
         return values[:, 0]
 
 
 def model(season: Season, factors: Sequence[str], output: str = "agb_end_of_crop",
-          threads: int | None = None) -> Model:
+          threads: int | None = None, on_invalid: str = "raise") -> Model:
     """``f(X: ndarray[n, k]) -> ndarray[n]`` for sensitivity-analysis and optimisation libraries; the
-    factors and the output are checked now, so a typo fails here rather than in the first call."""
-    return Model(season, factors, output, threads)
+    factors and the output are checked now, so a typo fails here rather than in the first call.
+    ``on_invalid`` as for :class:`Model`."""
+    return Model(season, factors, output, threads, on_invalid)
 
 
 def phenology(season: Season, *, flowering, maturity, emergence=None) -> dict:

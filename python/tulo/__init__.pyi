@@ -2,7 +2,7 @@
 
 import datetime
 import os
-from typing import Iterable, Mapping, Sequence
+from typing import Iterable, Literal, Mapping, Sequence
 
 import numpy as np
 import numpy.typing as npt
@@ -67,6 +67,7 @@ def ensemble(
     outputs: Iterable[str] | None = ...,
     threads: int | None = ...,
     parameters: Sequence[str] | None = ...,
+    on_invalid: Literal["raise", "nan", "keep"] = ...,
 ) -> pd.DataFrame: ...
 
 class Model:
@@ -74,12 +75,24 @@ class Model:
     factors: list[str]
     output: str
     threads: int | None
+    on_invalid: str
     def __init__(
-        self, season: Season, factors: Sequence[str], output: str = ..., threads: int | None = ...
+        self,
+        season: Season,
+        factors: Sequence[str],
+        output: str = ...,
+        threads: int | None = ...,
+        on_invalid: Literal["raise", "nan", "keep"] = ...,
     ) -> None: ...
     def __call__(self, X: npt.ArrayLike) -> npt.NDArray[np.float64]: ...
 
-def model(season: Season, factors: Sequence[str], output: str = ..., threads: int | None = ...) -> Model: ...
+def model(
+    season: Season,
+    factors: Sequence[str],
+    output: str = ...,
+    threads: int | None = ...,
+    on_invalid: Literal["raise", "nan", "keep"] = ...,
+) -> Model: ...
 
 def phenology(season: Season, *, flowering: _Day, maturity: _Day, emergence: _Day = ...) -> dict[str, object]:
     """{"parameters": {id: degree-days}, "stages": DataFrame, "season": Season with the fitted values}."""

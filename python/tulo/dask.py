@@ -1,5 +1,7 @@
 """Ensembles on a Dask distributed cluster: the sets split into chunks, each chunk run on a worker by
-the C++ ensemble (every core of the worker's machine), the season sent to each worker once.
+the C++ ensemble (every core of the worker's machine). Each chunk's task carries the season itself (its
+configuration's text, some kilobytes beside the chunk's sets), so that a chunk whose worker is lost runs
+again on any other, workers that joined later included.
 
 Start a cluster across machines from the command line::
 
@@ -17,43 +19,53 @@ from typing import Iterable, Sequence
 import numpy as np
 import pandas as pd
 
-from . import Season, _ensemble_frame, _sets_table, _tulo
+from . import Season, _check_on_invalid, _ensemble_frame, _run_rows, _sets_table, _settle, _tulo
 
 __all__ = ["ensemble", "chunk_overhead"]
 
 
-def _run_chunk(season: Season, array: np.ndarray, names: list[str], outputs: list[str], threads: int):
-    return _tulo.run_sets(season._season, array, names, outputs, threads)
+def _run_chunk(season: Season, array: np.ndarray, names: list[str], outputs: list[str], threads: int,
+               on_invalid: str = "keep"):
+    return _run_rows(season._season, array, names, outputs, threads, on_invalid)
 
 
 def ensemble(client, season: Season, sets, outputs: Iterable[str] | None = None, chunk_size: int = 50_000,
-             threads: int | None = None, parameters: Sequence[str] | None = None) -> pd.DataFrame:
+             threads: int | None = None, parameters: Sequence[str] | None = None,
+             on_invalid: str = "raise") -> pd.DataFrame:
     """:func:`tulo.ensemble` on the workers of ``client`` (a ``distributed.Client``): the same table, in
-    the sets' order, with the same values as a local run. ``chunk_size`` sets go to a worker at a time:
-    a chunk costs some tens of milliseconds of scheduling and transfer, so it should run for a second or
-    more (the default, 50,000 seasons of 20 us on one core, runs for about a second);
-    ``threads`` is each worker's thread count (None: every core)."""
+    the sets' order, with the same values as a local run, ``on_invalid`` as there. ``chunk_size`` sets
+    go to a worker at a time: a chunk costs some tens of milliseconds of scheduling and transfer, so it
+    should run for a second or more (the default, 50,000 seasons of 20 us on one core, runs for about a
+    second); ``threads`` is each worker's thread count (None: every core). A chunk whose worker dies runs
+    again on another (with none left, it waits for one to join); when a chunk's workers die one after
+    another (more than the scheduler's ``allowed-failures``), RuntimeError says so."""
     if chunk_size < 1:
         raise ValueError("chunk_size: at least 1 set per chunk is needed.")
+    _check_on_invalid(on_invalid)
     names, array, index = _sets_table(sets, parameters)
     outputs = list(outputs or [])
     # Checked here, so that a wrong name fails at once rather than on every worker.
     titles, _, _, singles = _tulo.run_sets(season._season, np.empty((0, len(names))), names, outputs, 0)
-    [shared] = client.scatter([season], broadcast=True, hash=False)
-    futures = [client.submit(_run_chunk, shared, np.ascontiguousarray(array[start:start + chunk_size]), names,
-                             outputs, threads or 0, pure=False)
+    futures = [client.submit(_run_chunk, season, np.ascontiguousarray(array[start:start + chunk_size]), names,
+                             outputs, threads or 0, on_invalid, pure=False)
                for start in range(0, len(array), chunk_size)]
-    parts = client.gather(futures)
+    try:
+        parts = client.gather(futures)
+    except Exception as error:
+        if type(error).__name__ != "KilledWorker":
+            raise
+        raise RuntimeError(f"tulo.dask.ensemble: the workers running a chunk of sets died ({error}); no "
+                           "result was kept. Check the workers' memory and logs, then run it again.") from error
     values = np.concatenate([p[1] for p in parts]) if parts else np.empty((0, len(titles)))
     problems = [problem for p in parts for problem in p[2]]
+    _settle(problems, index, on_invalid)
     return _ensemble_frame(titles, values, problems, singles, index)
 
 
 def chunk_overhead(client, season: Season, repeats: int = 20) -> float:
     """Seconds a chunk costs on the cluster beyond its seasons: the round trip of a chunk of no sets."""
-    [shared] = client.scatter([season], broadcast=True, hash=False)
     empty = np.empty((0, 1))
     start = time.perf_counter()
     for _ in range(repeats):
-        client.submit(_run_chunk, shared, empty, ["RUE"], [], 1, pure=False).result()
+        client.submit(_run_chunk, season, empty, ["RUE"], [], 1, pure=False).result()
     return (time.perf_counter() - start) / repeats

@@ -1,4 +1,4 @@
-from typing import Any, Iterable, Sequence
+from typing import Any, Iterable, Literal, Sequence
 
 import numpy.typing as npt
 import pandas as pd
@@ -13,5 +13,6 @@ def ensemble(
     chunk_size: int = ...,
     threads: int | None = ...,
     parameters: Sequence[str] | None = ...,
+    on_invalid: Literal["raise", "nan", "keep"] = ...,
 ) -> pd.DataFrame: ...
 def chunk_overhead(client: Any, season: Season, repeats: int = ...) -> float: ...

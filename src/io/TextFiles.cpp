@@ -1,11 +1,21 @@
 #include "io/TextFiles.h"
 
+#include "io/FileSets.h"
+
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <charconv>
+#include <chrono>
+#include <csignal>
 #include <cstring>
 #include <fstream>
+#include <mutex>
 #include <random>
+#include <set>
 #include <system_error>
+#include <unistd.h>
+#include <vector>
 
 namespace tulo {
 
@@ -86,6 +96,89 @@ std::optional<std::string> OutputRefusal(const NamedPath& output, std::span<cons
     return probe.open(output.path); // an empty temporary file, removed with the probe
 }
 
+namespace {
+
+constexpr std::string_view kTemporaryMark = ".tmp-tulo";
+
+// The process that made a temporary of TemporaryNameBeside, from its name; nothing for any other name.
+std::optional<long> TemporaryOwner(const std::string& name) {
+    const std::size_t mark = name.rfind(kTemporaryMark);
+    if (mark == std::string::npos || mark == 0) return std::nullopt;
+    const std::string_view rest = std::string_view(name).substr(mark + kTemporaryMark.size());
+    const std::size_t dash = rest.find('-');
+    if (dash == std::string_view::npos || dash == 0 || dash + 1 == rest.size()) return std::nullopt;
+    long pid = 0;
+    const auto [end, error] = std::from_chars(rest.data(), rest.data() + dash, pid);
+    if (error != std::errc() || end != rest.data() + dash || pid <= 0) return std::nullopt;
+    for (const char c : rest.substr(dash + 1))
+        if (!std::isdigit(static_cast<unsigned char>(c))) return std::nullopt;
+    return pid;
+}
+
+bool ProcessEnded(long pid) {
+    return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
+
+std::string RandomDigits() {
+    static std::mt19937_64 numbers{std::random_device{}()};
+    static std::mutex guard;
+    const std::lock_guard lock(guard);
+    return std::to_string(numbers() % 1000000000);
+}
+
+fs::path FolderOf(const fs::path& file) {
+    return file.parent_path().empty() ? fs::path(".") : file.parent_path();
+}
+
+// Gives a file the program keeps for the user a name beside `resolved` that no later command sweeps,
+// "<name>.<kind>-<n>"; returns that name, or the file's own when it cannot be renamed.
+fs::path KeepAside(const fs::path& file, const fs::path& resolved, std::string_view kind) {
+    fs::path kept = resolved;
+    kept += "." + std::string(kind) + "-" + RandomDigits();
+    std::error_code ec;
+    fs::rename(file, kept, ec);
+    return ec ? file : kept;
+}
+
+} // namespace
+
+void RemoveStaleTemporaries(const fs::path& folder) {
+    // A minute untouched: a process of another machine on a shared folder writes its file steadily.
+    const auto limit = fs::file_time_type::clock::now() - std::chrono::minutes(1);
+    std::error_code error;
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
+        const auto owner = TemporaryOwner(entry->path().filename().string());
+        std::error_code inner;
+        if (!owner || !entry->is_regular_file(inner) || !ProcessEnded(*owner)) continue;
+        if (fs::last_write_time(entry->path(), inner) < limit && !inner) fs::remove(entry->path(), inner);
+    }
+}
+
+fs::path TemporaryNameBeside(const fs::path& resolved) {
+    static std::mutex guard;
+    static std::set<std::string> swept;
+    const fs::path folder = FolderOf(resolved);
+    std::error_code ec;
+    const fs::path key = fs::weakly_canonical(folder, ec);
+    bool first = false;
+    {
+        const std::lock_guard lock(guard);
+        first = swept.insert((ec ? folder : key).string()).second;
+    }
+    if (first) RemoveStaleTemporaries(folder);
+    fs::path temporary = resolved;
+    temporary += std::string(kTemporaryMark) + std::to_string(::getpid()) + "-" + RandomDigits();
+    return temporary;
+}
+
+void KeepPermissions(const fs::path& file, const fs::path& replaced) {
+    std::error_code ec;
+    const fs::file_status status = fs::status(replaced, ec);
+    if (ec || !fs::is_regular_file(status)) return;
+    // The reading and writing bits alone: a set-user-id bit has no business on a data file.
+    fs::permissions(file, status.permissions() & fs::perms::all, fs::perm_options::replace, ec);
+}
+
 AtomicFile::~AtomicFile() {
     if (!open_) return;
     out_.close();
@@ -103,12 +196,11 @@ std::optional<std::string> AtomicFile::open(const fs::path& target) {
     if (status.type() == fs::file_type::not_found)
         return cannot + "the folder " + folder.string() + " does not exist.";
     if (!ec && !fs::is_directory(status)) return cannot + folder.string() + " is not a folder.";
-    std::random_device entropy;
-    temporary_ = resolved_;
-    temporary_ += ".tmp" + std::to_string(entropy() % 1000000);
+    temporary_ = TemporaryNameBeside(resolved_);
     out_.open(temporary_, std::ios::binary | std::ios::trunc);
     if (!out_) return cannot + std::strerror(errno) + ".";
     open_ = true;
+    KeepPermissions(temporary_, resolved_);
     return std::nullopt;
 }
 
@@ -133,7 +225,8 @@ std::optional<std::string> AtomicFile::commit(bool keep) {
         if (keep) {
             open_ = false;
             return "Cannot write " + target_.string() + ": " + ec.message() +
-                   "; the complete file is kept as " + temporary_.string() + ".";
+                   "; the complete file is kept as " + KeepAside(temporary_, resolved_, "complete").string() +
+                   ".";
         }
         return "Cannot write " + target_.string() + ": " + ec.message() + ".";
     }
@@ -144,7 +237,7 @@ std::optional<std::string> AtomicFile::commit(bool keep) {
 fs::path AtomicFile::abandon() {
     out_.close();
     open_ = false;
-    return temporary_;
+    return KeepAside(temporary_, resolved_, "partial");
 }
 
 std::optional<std::string> WriteFileAtomically(const fs::path& target, std::string_view content) {
@@ -152,6 +245,89 @@ std::optional<std::string> WriteFileAtomically(const fs::path& target, std::stri
     if (auto error = file.open(target)) return error;
     file.write(content);
     return file.commit();
+}
+
+namespace {
+
+// Puts back the targets already replaced, from the newest: each its old file, or none if it was new. An
+// old file that cannot be put back is kept under a name no command sweeps, which the message names.
+std::string RestoreTargets(const std::vector<fs::path>& targets, std::vector<fs::path>& asides,
+                           std::size_t replaced) {
+    std::string lost;
+    for (std::size_t k = replaced; k-- > 0;) {
+        std::error_code ec;
+        if (asides[k].empty()) {
+            fs::remove(targets[k], ec);
+            continue;
+        }
+        fs::rename(asides[k], targets[k], ec);
+        if (!ec) continue;
+        lost += "; the old " + targets[k].string() + " is kept as " +
+                KeepAside(asides[k], targets[k], "old").string();
+        asides[k].clear();
+    }
+    return lost;
+}
+
+} // namespace
+
+std::optional<std::string> WriteFilesTogether(std::span<const FileContent> files) {
+    const std::size_t count = files.size();
+    std::vector<fs::path> targets(count), temporaries(count), asides(count);
+    const auto removeAll = [](const std::vector<fs::path>& paths) {
+        std::error_code ec;
+        for (const fs::path& path : paths)
+            if (!path.empty()) fs::remove(path, ec);
+    };
+    // Every new content on the disk first: a full disk or a missing folder stops the set here.
+    for (std::size_t k = 0; k < count; ++k) {
+        const std::string cannot = "Cannot write " + files[k].path.string() + ": ";
+        if (auto error = ResolveWriteTarget(files[k].path, targets[k])) {
+            removeAll(temporaries);
+            return *error + " No file was written.";
+        }
+        temporaries[k] = TemporaryNameBeside(targets[k]);
+        std::ofstream out(temporaries[k], std::ios::binary | std::ios::trunc);
+        if (!out) {
+            const std::string why = std::strerror(errno);
+            temporaries[k].clear();
+            removeAll(temporaries);
+            return cannot + why + "; no file was written.";
+        }
+        KeepPermissions(temporaries[k], targets[k]);
+        out.write(files[k].content.data(), static_cast<std::streamsize>(files[k].content.size()));
+        out.close();
+        if (out.fail()) {
+            removeAll(temporaries);
+            return cannot + "the disk refused the data; no file was written.";
+        }
+    }
+    // Each old file under a second name, so that a failed rename can put it back.
+    std::error_code ec;
+    for (std::size_t k = 0; k < count; ++k) {
+        if (!fs::exists(targets[k], ec)) continue;
+        asides[k] = TemporaryNameBeside(targets[k]);
+        fs::create_hard_link(targets[k], asides[k], ec);
+        if (ec) fs::copy_file(targets[k], asides[k], ec);
+        if (ec) {
+            const std::string why = ec.message();
+            removeAll(temporaries);
+            removeAll(asides);
+            return "Cannot write " + files[k].path.string() + ": its old file cannot be kept aside (" + why +
+                   "); no file was written.";
+        }
+    }
+    for (std::size_t k = 0; k < count; ++k) {
+        fs::rename(temporaries[k], targets[k], ec);
+        if (!ec) continue;
+        const std::string why = ec.message();
+        const std::string lost = RestoreTargets(targets, asides, k);
+        removeAll(temporaries);
+        removeAll(asides);
+        return "Cannot write " + files[k].path.string() + ": " + why + "; no file was written" + lost + ".";
+    }
+    removeAll(asides);
+    return std::nullopt;
 }
 
 std::string CsvField(std::string_view text) {

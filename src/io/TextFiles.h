@@ -64,8 +64,8 @@ public:
     // Completes the file. An error message on failure: when the content was complete and only the
     // renaming failed, `keep` leaves the temporary file in place and the message names it.
     std::optional<std::string> commit(bool keep = false);
-    // Closes an unfinished file and leaves its temporary in place, for the part already written; returns
-    // the temporary's name.
+    // Closes an unfinished file and keeps the part already written under a name no later command removes
+    // ("<name>.partial-<n>" beside the target, see io/FileSets.h); returns that name.
     std::filesystem::path abandon();
 
 private:

@@ -1,4 +1,5 @@
 #include "base/Numbers.h"
+#include "io/FileSets.h"
 #include "io/TextFiles.h"
 #include "io/Utf8.h"
 #include "io/Workbook.h"
@@ -15,7 +16,6 @@
 #include <locale.h>
 #include <memory>
 #include <optional>
-#include <random>
 #include <system_error>
 
 namespace tulo {
@@ -134,10 +134,8 @@ private:
 class TemporaryFile {
 public:
     TemporaryFile(const fs::path& target, const fs::path& shown) : shown_(shown) {
-        std::random_device entropy;
         for (int attempt = 0; attempt < 100; ++attempt) {
-            path_ = target;
-            path_ += ".tmp" + std::to_string(entropy() % 1000000);
+            path_ = TemporaryNameBeside(target);
             if (std::FILE* file = std::fopen(path_.c_str(), "wbx")) {
                 std::fclose(file);
                 return;
@@ -156,6 +154,8 @@ public:
     const fs::path& path() const { return path_; }
 
     void renameTo(const fs::path& target) {
+        // Only now: the library opens the file again to write it, which a read-only mode would refuse.
+        KeepPermissions(path_, target);
         std::error_code ec;
         fs::rename(path_, target, ec);
         if (ec) throw WorkbookError("Cannot write " + shown_.string() + ": " + ec.message() + ".");

@@ -24,6 +24,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <fstream>
 #include <limits>
 
 extern char** environ;
@@ -126,13 +127,36 @@ bool IsAnalysisFolderName(const std::string& name) {
     return true;
 }
 
+// An analysis not finished yet holds this file, naming the process that runs it: a folder whose process
+// was killed is unfinished for good.
+constexpr std::string_view kRunningMark = ".tulo-running";
+
+// The unfinished analysis of a process that has ended, its mark untouched for a minute (a process of
+// another machine sharing the folder has just made its own).
+bool AbandonedAnalysis(const fs::path& folder) {
+    std::string text;
+    const fs::path mark = folder / kRunningMark;
+    if (ReadWholeFile(mark, 64, text)) return false;
+    const long pid = std::strtol(text.c_str(), nullptr, 10);
+    std::error_code error;
+    const auto limit = fs::file_time_type::clock::now() - std::chrono::minutes(1);
+    return pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH &&
+           fs::last_write_time(mark, error) < limit && !error;
+}
+
 // Analyses whose folder and files have not changed for kStaleAnalysisDays: their windows are long closed
-// and their command lines long ended. A running analysis writes into its folder within minutes.
+// and their command lines long ended. A running analysis writes into its folder within minutes. And the
+// unfinished analyses of killed processes.
 void RemoveStaleAnalyses(const fs::path& parent) {
     const auto limit = fs::file_time_type::clock::now() - std::chrono::hours(24) * kStaleAnalysisDays;
     std::error_code error;
     for (fs::directory_iterator entry(parent, error), end; !error && entry != end; entry.increment(error)) {
         if (!IsAnalysisFolderName(entry->path().filename().string()) || !entry->is_directory(error)) continue;
+        if (AbandonedAnalysis(entry->path())) {
+            std::error_code inner;
+            fs::remove_all(entry->path(), inner);
+            continue;
+        }
         bool stale = fs::last_write_time(entry->path(), error) < limit && !error;
         std::error_code inner;
         for (fs::directory_iterator file(entry->path(), inner), last; stale && !inner && file != last;
@@ -271,6 +295,7 @@ ExchangeFiles NewExchangeFiles(const fs::path& parent) {
     if (!::mkdtemp(folder.data()))
         throw fs::filesystem_error("cannot make a folder for the analysis", parent,
                                    std::error_code(errno, std::generic_category()));
+    std::ofstream(fs::path(folder) / kRunningMark) << ::getpid() << '\n';
     return {fs::path(folder)};
 }
 
@@ -941,6 +966,8 @@ Analysis RunAnalysis(const SeasonInputs& inputs, const AnalysisRequest& request,
     }
     for (std::size_t j = 0; j < analysis.results.factors.size(); ++j)
         analysis.results.factors[j].truncated = analysis.simulations.runs.truncated[j];
+    std::error_code finished; // kept for the user from now on
+    fs::remove(files.folder / kRunningMark, finished);
     return analysis;
 }
 

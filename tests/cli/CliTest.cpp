@@ -122,20 +122,20 @@ TEST_F(Cli, InvalidInputsExitWithTwoAndWriteNothing) {
     EXPECT_FALSE(fs::exists(daily));
 }
 
-TEST_F(Cli, UnreadableFilesAndFailedWritesExitWithOne) {
+TEST_F(Cli, UnreadableFilesAndOutputsThatCannotBeWrittenExitWithTwo) {
     Outcome o = Run("run " + (dir_ / "missing.sim").string());
-    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.status, 2);
     EXPECT_FALSE(o.err.empty());
 
     std::ofstream(dir_ / "short.sim") << "100\r\n300\r\n";
-    o = RunExpecting("run " + (dir_ / "short.sim").string(), 1, "item");
+    o = RunExpecting("run " + (dir_ / "short.sim").string(), 2, "item");
 
-    o = RunExpecting("run " + kDemo + " --daily " + (dir_ / "no-such-folder" / "daily.csv").string(), 1,
+    o = RunExpecting("run " + kDemo + " --daily " + (dir_ / "no-such-folder" / "daily.csv").string(), 2,
                      "Cannot write");
 }
 
-// Usage errors exit with 1, as unreadable files do, naming what is wrong; --help exits with 0.
-TEST_F(Cli, UsageErrorsExitWithOneAndHelpWithZero) {
+// Usage errors exit with 2, as unreadable files do, naming what is wrong; --help exits with 0.
+TEST_F(Cli, UsageErrorsExitWithTwoAndHelpWithZero) {
     const std::string kMore = "Run with --help for more information.\n";
     const std::string threadsRange = "--threads must be a whole number from 0 (every core) to " +
                                      std::to_string(MaxWorkerThreads()) + " (four per core), not ";
@@ -166,7 +166,7 @@ TEST_F(Cli, UsageErrorsExitWithOneAndHelpWithZero) {
     };
     for (const auto& [arguments, message] : cases) {
         const Outcome o = Run(arguments);
-        EXPECT_EQ(o.status, 1) << arguments;
+        EXPECT_EQ(o.status, 2) << arguments;
         EXPECT_EQ(o.err, message) << arguments;
         EXPECT_EQ(o.out, "") << arguments;
     }
@@ -180,17 +180,17 @@ TEST_F(Cli, UsageErrorsExitWithOneAndHelpWithZero) {
 
 TEST_F(Cli, FilesThatAreNoTablesAreRefusedAndOutputsGoWhereTheyAreSent) {
     for (const std::string& input : {std::string("/dev/zero"), dir_.string()}) {
-        EXPECT_EQ(Run("run " + input).status, 1);
-        RunExpecting("run " + kDemo + " --weather " + input, 1, input + ": The file cannot be read: it is ");
+        EXPECT_EQ(Run("run " + input).status, 2);
+        RunExpecting("run " + kDemo + " --weather " + input, 2, input + ": The file cannot be read: it is ");
     }
     std::ofstream(dir_ / "cell.csv") << "Tmax,Tmin\n" << std::string(10'000'000, 'x') << ",1\n";
     Outcome o = Run("run " + kDemo + " --weather " + (dir_ / "cell.csv").string());
     EXPECT_EQ(o.status, 2);
     EXPECT_LT(o.err.size(), 10'000u) << o.err.substr(0, 2000);
 
-    EXPECT_EQ(Run("run " + kDemo + " --report " + (dir_ / "r.ods").string()).status, 1);
+    EXPECT_EQ(Run("run " + kDemo + " --report " + (dir_ / "r.ods").string()).status, 2);
     std::ofstream(dir_ / "t.csv") << "DOY\n1\n";
-    o = RunExpecting("table " + (dir_ / "t.csv").string() + " " + (dir_ / "t.ods").string(), 1,
+    o = RunExpecting("table " + (dir_ / "t.csv").string() + " " + (dir_ / "t.ods").string(), 2,
                      ".xlsx or .csv");
     EXPECT_FALSE(fs::exists(dir_ / "r.ods"));
 
@@ -221,7 +221,7 @@ TEST_F(Cli, WorkbooksReplaceTablesAndCarryCropParameters) {
     EXPECT_EQ(o.err,
               weather + " has 2 sheets: read sheet 1 (\"Weather\"); --weather-sheet chooses another.\n");
     o = Run("run " + kDemo + " --weather " + weather + " --weather-sheet 0");
-    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.status, 2);
     EXPECT_EQ(o.err.rfind("--weather-sheet must be a whole number from 1, not \"0\".\n", 0), 0u) << o.err;
     const auto report = dir_ / "report.xlsx";
     o = Run("run " + kDemo + " --weather " + weather + " --weather-sheet 1 --report " + report.string());
@@ -255,7 +255,7 @@ TEST_F(Cli, CropImportOfAWrongSheetOrAWrongValueSavesNothing) {
         std::string message;
     };
     const Case cases[] = {
-        {"weather.csv", "DOY,Tmax,Tmin\n1,10.5,2\n", 1,
+        {"weather.csv", "DOY,Tmax,Tmin\n1,10.5,2\n", 2,
          "weather.csv is not a crop parameter workbook: cell C2: key \"2\", expected \"TBASEM\"."},
         {"bounds.csv", outOfBounds, 2,
          "Crop workbook cell A15: Radiation use efficiency (g/MJ): 9 is outside"},
@@ -283,7 +283,7 @@ TEST_F(Cli, EvaluatePrintsIndicesAndTheMeasurementsLeftOut) {
     ASSERT_EQ(o.status, 0) << o.err;
     EXPECT_NE(o.out.find("Left out:          row 5 (DOY 320, not a simulated day)"), std::string::npos)
         << o.out;
-    EXPECT_EQ(Run("evaluate " + kDemo + " --measured " + measured.string() + " --variable LAI").status, 1);
+    EXPECT_EQ(Run("evaluate " + kDemo + " --measured " + measured.string() + " --variable LAI").status, 2);
 
     // A day that no year has is named as such; long lists of skipped rows are cut at 20.
     std::ofstream unreadable(measured);
@@ -328,7 +328,7 @@ TEST_F(Cli, EvaluateAndCalibrateRefuseDoubtfulMeasurementsAlike) {
     const std::string twoSheets = TULO_SOURCE_DIR "/tests/data/workbooks/weather.xlsx";
     o = Run("calibrate " + kDemo + " --agb " + twoSheets + rue);
     EXPECT_NE(o.err.find("; --agb-sheet chooses another."), std::string::npos) << o.err;
-    o = RunExpecting("calibrate " + kDemo + " --agb " + twoSheets + " --agb-sheet 3" + rue, 1, "sheet 3");
+    o = RunExpecting("calibrate " + kDemo + " --agb " + twoSheets + " --agb-sheet 3" + rue, 2, "sheet 3");
 }
 
 TEST_F(Cli, NoOutputReplacesAnInputWhateverItsSpelling) {
@@ -350,7 +350,7 @@ TEST_F(Cli, NoOutputReplacesAnInputWhateverItsSpelling) {
     const std::string workbook = Slurp(dir_ / "weather.xlsx");
     for (const auto& [arguments, refusal] : cases) {
         const Outcome o = Run(arguments, dir_.string());
-        EXPECT_EQ(o.status, 1) << arguments;
+        EXPECT_EQ(o.status, 2) << arguments;
         EXPECT_EQ(o.err, refusal + ": choose another file.\n");
     }
     EXPECT_EQ(Slurp(config), Slurp(kDemo));
@@ -372,7 +372,7 @@ TEST_F(Cli, MessagesAboutWorkbooksNameTheFileAndCell) {
         << o.err;
     o = RunExpecting("evaluate " + kDemo + " --measured " + (dir_ / "pandas.csv").string() +
                          " --variable \"AGB tot (tAGB/ha)\"",
-                     1, "pandas.csv has an extra first column (an index written by pandas?)");
+                     2, "pandas.csv has an extra first column (an index written by pandas?)");
 }
 
 TEST_F(Cli, VarietiesAreListedInTheDiseasesWindowOrder) {
@@ -538,7 +538,7 @@ TEST_F(Cli, OutputsThatCannotBeWrittenAreRefusedBeforeTheFirstSeason) {
          {"calibrate " + kDemo + " --agb " + kAgb + " --param RUE:1.5:4:2.3 --param 'Tb for growth:7:15:12'",
           "calibrate-sites " + kDemo + " " + sites}) {
         const Outcome o = Run(command + " --save " + missing.string());
-        EXPECT_EQ(o.status, 1) << command;
+        EXPECT_EQ(o.status, 2) << command;
         EXPECT_EQ(o.err, refusal);
         EXPECT_EQ(o.out, "");
     }
@@ -550,7 +550,7 @@ TEST_F(Cli, OutputsThatCannotBeWrittenAreRefusedBeforeTheFirstSeason) {
          {dir_.string(), std::string("/proc/x.csv"), (dir_ / "missing" / "x.csv").string()}) {
         const Outcome o =
             Run("ensemble " + kDemo + " --sets " + (dir_ / "sets.csv").string() + " --out " + out);
-        EXPECT_EQ(o.status, 1) << out;
+        EXPECT_EQ(o.status, 2) << out;
         EXPECT_EQ(o.err.rfind("Cannot write " + out + ": ", 0), 0u) << o.err;
     }
 }

@@ -123,7 +123,7 @@ TEST_F(EnsembleShards, MergeRefusesPartsThatAreNotOneWholeEnsemble) {
          d + "edited.csv is not the file ensemble --shard wrote: it differs from what " + d +
              "edited.csv.shard records.\n"},
         {{parts[0], d + "bare.csv", parts[2]},
-         1,
+         2,
          d + "bare.csv has no " + d +
              "bare.csv.shard beside it: it is not a part that ensemble --shard completed.\n"},
     };
@@ -144,14 +144,14 @@ TEST_F(EnsembleShards, MalformedShardsAreUsageErrors) {
     const std::string ensemble = "ensemble " + kDemo + " --sets s.csv --out p.csv --shard ";
     for (const std::string text : {"0/3", "4/3", "1/0", "a/b", "1/", "/3", "-1/3", "1/3/3", "2"}) {
         const Outcome o = Run(ensemble + "'" + text + "'");
-        EXPECT_EQ(o.status, 1) << text;
+        EXPECT_EQ(o.status, 2) << text;
         EXPECT_EQ(o.err,
                   "--shard must be I/N, the I-th of N slices with I from 1 to N (as SLURM_ARRAY_TASK_ID "
                   "counts with --array=1-N), not \"" +
                       text + "\".\nRun with --help for more information.\n");
     }
     const Outcome o = Run("ensemble " + kDemo + " --sets s.csv --shard 1/2");
-    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.status, 2);
     EXPECT_EQ(o.err, "--shard requires --out\nRun with --help for more information.\n");
 }
 

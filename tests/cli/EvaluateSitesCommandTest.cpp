@@ -69,7 +69,9 @@ TEST_F(EvaluateSitesCommand, EvaluatesEachSiteAsEvaluateDoesAndPoolsAllTheirPair
     const auto result = nlohmann::ordered_json::parse(o.out);
     std::vector<std::string> keys;
     for (const auto& item : result.items()) keys.push_back(item.key());
-    EXPECT_EQ(keys, (std::vector<std::string>{"variable", "rows", "pooled", "failed", "unmeasured"}));
+    EXPECT_EQ(keys, (std::vector<std::string>{"variable", "rows", "pooled", "pooled_sites", "failed",
+                                              "unmeasured"}));
+    EXPECT_EQ(result["pooled_sites"], "all sites");
     EXPECT_EQ(result["variable"], "AGB tot (tAGB/ha)");
     ASSERT_EQ(result["rows"].size(), 3u);
 
@@ -171,9 +173,10 @@ TEST_F(EvaluateSitesCommand, NamesTheSitesThatFailAndEvaluatesTheOthers) {
     const std::string table = Table();
     Outcome o = Run("evaluate-sites " + table);
     EXPECT_EQ(o.status, 1);
-    EXPECT_NE(o.out.find("\nmissing    not evaluated\ndoubtful   not evaluated\n"), std::string::npos)
+    EXPECT_NE(o.out.find("\nmissing       not evaluated\ndoubtful      not evaluated\n"), std::string::npos)
         << o.out;
-    EXPECT_NE(o.out.find("\nall sites  3  1.9916  19.2735  0.724339"), std::string::npos) << o.out;
+    // The pooled line holds the one site evaluated, and says so.
+    EXPECT_NE(o.out.find("\n1 of 3 sites  3  1.9916  19.2735  0.724339"), std::string::npos) << o.out;
     const std::string negative = (dir_ / "negative.csv").string();
     EXPECT_EQ(o.err, table + ", row 2: " + (dir_ / "agb-demo.csv").string() +
                          ": rows not paired, the run did not simulate their day: row 5 (DOY 320).\n" + table +
@@ -191,18 +194,19 @@ TEST_F(EvaluateSitesCommand, NamesTheSitesThatFailAndEvaluatesTheOthers) {
     ASSERT_EQ(result["rows"].size(), 1u);
     EXPECT_EQ(result["rows"][0]["indices"]["n"], 2);
     EXPECT_EQ(result["pooled"]["n"], 2);
+    EXPECT_EQ(result["pooled_sites"], "1 of 3 sites");
     EXPECT_EQ(result["unmeasured"], nlohmann::json::parse(R"([{"name": "missing", "row": 3},
                                                               {"name": "doubtful", "row": 4}])"));
     EXPECT_TRUE(result["failed"].empty());
 
     // Nothing runs when the table cannot answer the question asked.
     o = Run("evaluate-sites " + table + " --variable \"AGB stems (tAGB/ha)\"");
-    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.status, 2);
     EXPECT_EQ(o.out, "");
     EXPECT_EQ(o.err,
               table + " has no measured column; --variable AGB stems (tAGB/ha) evaluates each site against "
                       "the measurements it names.\n");
-    EXPECT_EQ(Run("evaluate-sites " + table + " --variable Tmax").status, 1);
+    EXPECT_EQ(Run("evaluate-sites " + table + " --variable Tmax").status, 2);
 }
 
 } // namespace

@@ -73,7 +73,7 @@ TEST_F(NewSeasonCommand, MakesASeasonOfTheFilesYearThatRuns) {
     const std::string onDay155 = out_;
     ASSERT_EQ(Run("run " + transplanted.string() + " --transplanting 160 --daily -"), 0) << err_;
     EXPECT_NE(out_, onDay155);
-    RunExpecting("run " + transplanted.string() + " --transplanting 130", 1,
+    RunExpecting("run " + transplanted.string() + " --transplanting 130", 2,
                  "--transplanting: day 130 is not after the sowing in the seedbed (day 130).");
 }
 
@@ -112,14 +112,14 @@ TEST_F(NewSeasonCommand, RefusesBeforeWritingAndWritesNothingHalfMade) {
     const fs::path wth = Write("HAND1801.WTH", weatherText);
 
     // The weather file as the output: refused, the file kept.
-    RunExpecting("new " + wth.string() + " --weather " + wth.string() + " --year 2019 --sowing 130", 1,
+    RunExpecting("new " + wth.string() + " --weather " + wth.string() + " --year 2019 --sowing 130", 2,
                  "the weather file");
     EXPECT_EQ(Slurp(wth), weatherText);
     // An output that cannot be written is refused before the weather is read, here a file that is none.
     const test::Outcome unwritable =
         RunExpecting("new " + (dir_ / "no" / "such" / "a.sim").string() + " --weather " +
                          (dir_ / "missing.WTH").string() + " --sowing 130",
-                     1, (dir_ / "no").string());
+                     2, (dir_ / "no").string());
     EXPECT_EQ(unwritable.err.find("missing.WTH"), std::string::npos) << unwritable.err;
 
     // Options the season cannot take: nothing is written.
@@ -130,7 +130,7 @@ TEST_F(NewSeasonCommand, RefusesBeforeWritingAndWritesNothingHalfMade) {
                                       " --year 2019 --sowing 130 --flooded x",         // no level
                                       " --year 2019 --sowing 130 --transplanting 129", // before sowing
                                       " --year 2019"}) {                               // no sowing
-        EXPECT_EQ(Run("new " + sim.string() + " --weather " + wth.string() + options), 1) << options;
+        EXPECT_EQ(Run("new " + sim.string() + " --weather " + wth.string() + options), 2) << options;
         EXPECT_FALSE(err_.empty()) << options;
         EXPECT_FALSE(fs::exists(sim)) << options;
     }

@@ -88,7 +88,7 @@ TEST_F(PhenologyCommand, RefusesDaysItCannotFitAndAnOutputReplacingItsInput) {
     EXPECT_EQ(o.status, 2);
     EXPECT_EQ(o.err, "--flowering: DOY 119 is not after the sowing (DOY 120).\n");
 
-    o = RunExpecting("phenology " + demo + " --flowering 200 --maturity 260 --save " + demo, 1,
+    o = RunExpecting("phenology " + demo + " --flowering 200 --maturity 260 --save " + demo, 2,
                      "--save " + demo + " is the configuration");
     EXPECT_EQ(o.out, "");
 }

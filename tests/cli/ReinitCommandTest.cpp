@@ -60,7 +60,7 @@ TEST_F(ReinitCommand, RecoversTheSeasonAndSavesIt) {
 TEST_F(ReinitCommand, RefusesASaveOverAnInputBeforeAnyWork) {
     const std::string lai = (dir_ / "lai.csv").string();
     std::ofstream(lai) << "DOY,LAI\n180,2\n200,5\n";
-    Outcome o = RunExpecting("reinit " + kDemo + " --lai " + lai + " --save " + lai, 1, "--save " + lai);
+    Outcome o = RunExpecting("reinit " + kDemo + " --lai " + lai + " --save " + lai, 2, "--save " + lai);
     EXPECT_EQ(Slurp(lai), "DOY,LAI\n180,2\n200,5\n");
     o = Run("reinit " + kDemo + " --lai " + lai + " --param TSUM1:500:800");
     EXPECT_EQ(o.status, 2) << o.err; // the configuration's 900 lies outside the range

@@ -68,9 +68,9 @@ TEST_F(WeatherFileCommand, ADssatFileGivesTheSeasonOfTheSameWeatherAsAWorkbook) 
         << err_;
 
     // Two years and no --year: refused, naming them.
-    RunExpecting("run " + kDemo + " --weather " + wthFile.string(), 1, "2018, 2019");
+    RunExpecting("run " + kDemo + " --weather " + wthFile.string(), 2, "2018, 2019");
     // --year means nothing to a workbook.
-    RunExpecting("run " + kDemo + " --weather " + workbookFile.string() + " --year 2019", 1, "--year");
+    RunExpecting("run " + kDemo + " --weather " + workbookFile.string() + " --year 2019", 2, "--year");
 }
 
 // A damaged or unreadable text weather file is told as what it is: never as an Excel file that may be
@@ -135,11 +135,11 @@ TEST_F(WeatherFileCommand, SeasonOptionsChangeTheSeasonButNotTheFile) {
         << err_;
     EXPECT_NE(out_, evaluated);
 
-    // A refused option: exit 1, the option named, nothing run.
-    RunExpecting("run " + config.string() + " --set RUE=99", 1, "--set RUE: ");
+    // A refused option: exit 2, the option named, nothing run.
+    RunExpecting("run " + config.string() + " --set RUE=99", 2, "--set RUE: ");
     RunExpecting("ensemble " + config.string() + " --sets " + Write("sets.csv", "TSUM1\n800\n").string() +
                      " --sowing June",
-                 1, "--sowing: \"June\" is neither a day of year nor a date");
+                 2, "--sowing: \"June\" is neither a day of year nor a date");
 
     // No command writes over the weather file it read its season from.
     const auto weather = Write("weather.csv", "DOY,Rain,Tmax,Tmin,Rad\n1,0,20,10,15\n");
@@ -147,7 +147,7 @@ TEST_F(WeatherFileCommand, SeasonOptionsChangeTheSeasonButNotTheFile) {
          {"ensemble " + config.string() + " --sets " + (dir_ / "sets.csv").string() + " --out ",
           "calibrate " + config.string() + " --agb " + measured.string() + " --param RUE:1:4 --save ",
           "force-lai " + config.string() + " --at 200:3 --daily "}) {
-        RunExpecting(command + weather.string() + " --weather " + weather.string(), 1,
+        RunExpecting(command + weather.string() + " --weather " + weather.string(), 2,
                      "is the --weather file");
     }
 }

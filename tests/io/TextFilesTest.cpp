@@ -2,9 +2,16 @@
 
 #include "io/TextFiles.h"
 
+#include "io/FileSets.h"
+
 #include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <set>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace tulo {
 namespace {
@@ -56,6 +63,65 @@ TEST_F(TextFiles, APieceByPieceFileAppearsWholeOrIsKeptAndNamedWhenOnlyTheRename
     ASSERT_NE(at, std::string::npos) << *error;
     const std::string temporary = error->substr(at + marker.size(), error->size() - at - marker.size() - 1);
     EXPECT_EQ(test::Slurp(temporary), "results\n");
+    // Under a name of its own, which no later command takes for a temporary of one killed.
+    EXPECT_TRUE(fs::path(temporary).filename().string().starts_with("later.csv.complete-")) << temporary;
+}
+
+std::set<std::string> Names(const fs::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
+    return names;
+}
+
+TEST_F(TextFiles, ASetOfFilesIsWrittenWholeOrNotAtAllAndReplacedFilesKeepTheirPermissions) {
+    const fs::path a = Write("a.sim", "old a"), b = Write("b.sim", "old b");
+    fs::permissions(a, fs::perms::owner_read | fs::perms::owner_write);
+    const FileContent failing[] = {{a, "new a"}, {dir_ / "missing" / "b.sim", "new b"}};
+    EXPECT_NE(WriteFilesTogether(failing), std::nullopt);
+    EXPECT_EQ(test::Slurp(a), "old a");
+    EXPECT_EQ(Names(dir_), (std::set<std::string>{"a.sim", "b.sim"})) << "no temporary is left";
+
+    const FileContent both[] = {{a, "new a"}, {b, "new b"}, {dir_ / "c.sim", "new c"}};
+    EXPECT_EQ(WriteFilesTogether(both), std::nullopt);
+    EXPECT_EQ(test::Slurp(a) + test::Slurp(b) + test::Slurp(dir_ / "c.sim"), "new anew bnew c");
+    EXPECT_EQ(Names(dir_), (std::set<std::string>{"a.sim", "b.sim", "c.sim"}));
+    EXPECT_EQ(fs::status(a).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+
+    fs::permissions(b, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    ASSERT_EQ(WriteFileAtomically(b, "newer b"), std::nullopt);
+    EXPECT_EQ(fs::status(b).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+TEST_F(TextFiles, OnlyTheTemporariesOfEndedCommandsAreSweptAndAStoppedOnesPartIsKept) {
+    const pid_t child = fork();
+    if (child == 0) _exit(0);
+    waitpid(child, nullptr, 0); // an ended process: its number names no process now
+    const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(5);
+    const auto make = [&](const std::string& name, bool aged) {
+        Write(name, "x");
+        if (aged) fs::last_write_time(dir_ / name, old);
+    };
+    const std::string ended = std::to_string(child), alive = std::to_string(getpid());
+    make("out.csv.tmp-tulo" + ended + "-123", true);  // killed long ago: swept
+    make("out.csv.tmp-tulo" + ended + "-456", false); // just now: perhaps still being written elsewhere
+    make("out.csv.tmp-tulo" + alive + "-789", true);  // its process runs
+    make("out.csv.tmp123456", true);                  // not a name of ours
+    make("notes.tmp-tulo" + ended + "-x1", true);     // nor is this
+    make("out.csv", true);
+    RemoveStaleTemporaries(dir_);
+    EXPECT_EQ(Names(dir_),
+              (std::set<std::string>{"out.csv.tmp-tulo" + ended + "-456", "out.csv.tmp-tulo" + alive + "-789",
+                                     "out.csv.tmp123456", "notes.tmp-tulo" + ended + "-x1", "out.csv"}));
+
+    AtomicFile stopped;
+    ASSERT_EQ(stopped.open(dir_ / "rows.csv"), std::nullopt);
+    stopped.write("row 1\n");
+    const fs::path kept = stopped.abandon();
+    EXPECT_TRUE(kept.filename().string().starts_with("rows.csv.partial-")) << kept;
+    EXPECT_EQ(test::Slurp(kept), "row 1\n");
+    RemoveStaleTemporaries(dir_);
+    EXPECT_TRUE(fs::exists(kept));
 }
 
 } // namespace

@@ -92,6 +92,12 @@ TEST_F(WorkbookWrite, WritesGoThroughSymbolicLinksToTheirTargets) {
     EXPECT_TRUE(fs::is_symlink(dir_ / "book.xlsx"));
     EXPECT_EQ(test::Slurp(dir_ / "data" / "real.csv"), "new\n");
     EXPECT_EQ(ReadBack(dir_ / "data" / "book.xlsx", 1), (Cells{{"new"}}));
+    // A read-only workbook replaced stays read-only, and is written all the same.
+    fs::permissions(dir_ / "data" / "book.xlsx", fs::perms::owner_read);
+    grid.setText(1, 1, "newer");
+    WriteXlsx(grid, dir_ / "book.xlsx", "TULO");
+    EXPECT_EQ(fs::status(dir_ / "data" / "book.xlsx").permissions() & fs::perms::all, fs::perms::owner_read);
+    EXPECT_EQ(ReadBack(dir_ / "data" / "book.xlsx", 1), (Cells{{"newer"}}));
 
     // What cannot be replaced by a file: a loop of links, a pipe (or a device such as /dev/null).
     fs::create_symlink("b.csv", dir_ / "a.csv");

@@ -13,9 +13,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <fstream>
 #include <map>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 namespace tulo::sensitivity {
 namespace {
@@ -291,6 +295,22 @@ TEST_F(SensitivityAnalysis, AnalysesRunAtOnceEachInAFolderOfItsOwn) {
     RemoveExchangeFiles({mine});
     EXPECT_FALSE(fs::exists(c.folder));
     EXPECT_TRUE(fs::exists(mine));
+
+    // The unfinished analysis of a killed process goes the next time, however recent; a finished one
+    // and a running one stay.
+    const ExchangeFiles killed = NewExchangeFiles(parent), running = NewExchangeFiles(parent);
+    const pid_t child = fork();
+    if (child == 0) _exit(0);
+    waitpid(child, nullptr, 0);
+    std::ofstream(killed.folder / ".tulo-running") << child << '\n';
+    fs::last_write_time(killed.folder / ".tulo-running",
+                        fs::file_time_type::clock::now() - std::chrono::minutes(5));
+    const ExchangeFiles next = NewExchangeFiles(parent);
+    EXPECT_FALSE(fs::exists(killed.folder));
+    EXPECT_TRUE(fs::exists(running.folder));
+    EXPECT_TRUE(fs::exists(b.index()));
+    EXPECT_FALSE(fs::exists(b.folder / ".tulo-running")) << "a finished analysis is no running one";
+    for (const ExchangeFiles& files : {running, next}) RemoveExchangeFiles(files);
 }
 
 // Means, deviations and sizes are refused before any sampling, in the terms of the window and the
