@@ -460,18 +460,6 @@ int SaveRows(const SitesTable& table, const std::filesystem::path& saveDir,
     return kSuccess;
 }
 
-// The files a sites table's search reads: the table and each row's own.
-std::vector<NamedPath> SitesInputPaths(const CalibrateSitesOptions& options, const SitesTable& table) {
-    std::vector<NamedPath> inputs = {{"the sites table", *options.sites}};
-    for (const SiteRow& row : table.rows) {
-        inputs.push_back({row.prefix + "its config", row.config});
-        if (row.agb) inputs.push_back({row.prefix + "its agb", *row.agb});
-        if (row.lai) inputs.push_back({row.prefix + "its lai", *row.lai});
-        if (row.season.weather) inputs.push_back({row.prefix + "its weather", *row.season.weather});
-    }
-    return inputs;
-}
-
 int CalibrateSitesTable(const CalibrateSitesOptions& options, std::ostream& out, UserInterface& ui) {
     const auto shared = ParseParams(options.params, ui);
     if (!shared) return kInvalidInputs;
