@@ -102,4 +102,4 @@ def test_a_new_season_from_a_weather_frame_asks_for_lat(tmp_path):
     weather = pd.read_csv(EXAMPLES / "calibration" / "weather.csv")
     with pytest.raises(tulo.InputError) as refused:
         tulo.Season.new(weather=weather, sowing=120)
-    assert refused.value.problems == ["the weather DataFrame gives no latitude: give the site's with lat=."]
+    assert refused.value.problems == ["the weather DataFrame gives no latitude: give the site's with lat."]

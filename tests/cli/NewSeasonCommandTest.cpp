@@ -93,7 +93,7 @@ TEST_F(NewSeasonCommand, TheConfigurationKeepsTheSeasonsYearForEveryDateShownOrR
 
     ASSERT_EQ(Run("run " + sim.string()), 0) << err_;
     EXPECT_NE(out_.find("Sowing:               DOY 121 (30 Apr)\n"), std::string::npos) << out_;
-    RunExpecting("run " + sim.string() + " --start 2019-03-01", 1,
+    RunExpecting("run " + sim.string() + " --start 2019-03-01", 2,
                  "--start: 2019-03-01 is in 2019, but the season's year is 2020.");
 
     const std::string evaluate = "evaluate " + sim.string() + " --variable \"AGB tot (tAGB/ha)\" --measured ";

@@ -88,7 +88,7 @@ TEST_F(WeatherFileCommand, DamagedTextWeatherFilesNameTheirRealCause) {
     for (const auto& [file, says] : cases) {
         EXPECT_EQ(Run("run " + kDemo + " --weather " + file.string() +
                       (file.filename() == "absent.WTH" ? " --year 2019" : "")),
-                  1)
+                  2)
             << file;
         EXPECT_NE(err_.find(says), std::string::npos) << err_;
         EXPECT_EQ(err_.find("Excel"), std::string::npos) << err_;
