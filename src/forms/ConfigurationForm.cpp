@@ -17,7 +17,7 @@ const ParameterInfo& CropInfo(const CropParameterItem& item) {
 }
 
 bool IsTransplantingItem(const CropParameterItem& item) {
-    return item.item > 52;
+    return item.item >= kFirstTransplantingItem;
 }
 
 NumberTable TableFromGrid(const Grid& grid, int limit, int cols) {
@@ -55,14 +55,14 @@ struct Changes {
         for (const CropParameterItem& item : CropParameterItems()) {
             if (IsTransplantingItem(item) != transplanting) continue;
             const ParameterInfo& info = CropInfo(item);
-            const bool fromFile = !transplanting || c.layout == ConfigurationLayout::Complete;
+            const bool held = !transplanting || c.layout == ConfigurationLayout::Complete;
             const CropItem& value = c.crop[static_cast<std::size_t>(ParameterIndex(item.id))];
             if (info.controlKind == ParameterControl::Check)
-                checks.emplace_back(info.control, fromFile ? static_cast<int>(value.value.value_or(0))
-                                                           : opening.check(info.control));
+                checks.emplace_back(info.control, held ? static_cast<int>(value.value.value_or(0))
+                                                       : opening.check(info.control));
             else
                 texts.emplace_back(info.control,
-                                   fromFile ? CropItemText(info, value) : opening.text(info.control));
+                                   held ? CropItemText(info, value) : opening.text(info.control));
         }
     }
 };

@@ -56,7 +56,6 @@ constexpr CropParameterItem kCropItems[] = {
     {57, "NPLH", "seedlings per hill"},
     {58, "SHCKD", "transplanting shock"},
 };
-constexpr int kLastHeadCropItem = 30;
 
 // A crop item with its registry entry and the place of its value.
 struct CropSlot {
@@ -68,7 +67,7 @@ struct CropSlot {
 std::vector<CropSlot> CropSlots(bool transplanting) {
     std::vector<CropSlot> slots;
     for (const CropParameterItem& item : kCropItems)
-        if ((item.item > kLastHeadCropItem) == transplanting) {
+        if ((item.item >= kFirstTransplantingItem) == transplanting) {
             const int index = ParameterIndex(item.id);
             if (index < 0) throw std::logic_error("configuration item of no crop parameter");
             slots.push_back({&item, FindParameter(item.id), static_cast<std::size_t>(index)});

@@ -36,6 +36,8 @@ struct CropParameterItem {
 };
 // In item order.
 std::span<const CropParameterItem> CropParameterItems();
+// The transplanting's items, its switch first, follow the items files of the older layouts end with.
+inline constexpr int kFirstTransplantingItem = 53;
 
 // The configuration a text holds, or why it holds none.
 struct ConfigurationReading {
