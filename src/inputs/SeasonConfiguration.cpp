@@ -12,10 +12,21 @@ namespace tulo {
 
 namespace {
 
+// Whether the text is the value's canonical text; written on the stack, since a weather table asks it
+// of every cell.
+bool IsCanonical(std::int32_t value, std::string_view text) {
+    char buffer[kNumberTextChars];
+    return std::string_view(buffer, WriteWholeNumber(buffer, value)) == text;
+}
+template <class Real> bool IsCanonical(Real value, std::string_view text) {
+    char buffer[kNumberTextChars];
+    return std::string_view(buffer, WriteShortestText(buffer, value)) == text;
+}
+
 template <class T> NumberItem<T> MakeItem(std::optional<T> value, std::string text) {
     NumberItem<T> item;
     item.value = value;
-    if (!value || CanonicalText(*value) != text) item.text = std::move(text);
+    if (!value || !IsCanonical(*value, text)) item.text = std::move(text);
     return item;
 }
 
@@ -126,12 +137,12 @@ void NumberTable::setValue(int row, int col, double value) {
 
 void NumberTable::setText(int row, int col, std::string text) {
     const std::size_t at = index(row, col);
-    const RealItem item = ReadRealItem(std::move(text));
-    values_[at] = item.value.value_or(kBlank);
-    if (item.text.empty())
+    const auto value = ParseNumber(text);
+    values_[at] = value.value_or(kBlank);
+    if ((value && IsCanonical(*value, text)) || (!value && text.empty()))
         texts_.erase(at);
     else
-        texts_[at] = item.text;
+        texts_[at] = std::move(text);
 }
 
 std::string NumberTable::text(int row, int col) const {
