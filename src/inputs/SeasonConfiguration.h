@@ -113,10 +113,6 @@ enum WeatherColumn {
     WeatherRHmax,     // %
     WeatherRHmin,     // %
 };
-// The soil table's columns, one row per layer: thickness (mm), bulk density (g/cm3), carbon, clay and
-// sand (%), van Genuchten's alpha (1/cm) and n, residual water content (m3/m3), field capacity and
-// permanent wilting point (m3/m3), saturated water content (m3/m3), saturated hydraulic conductivity
-// (mm/h), water at the start (mm).
 
 // Where a configuration's file ends. Files of older layouts end after the soil table (item 44) or after
 // the cold shock's items (item 52); their later items then take a new season's values, which whoever
@@ -151,6 +147,10 @@ struct SeasonConfiguration {
     NumberTable waterOutflow{0, kWaterOutputCols}; // WaterOutflowColumn
     std::array<std::string, kWeatherCols> weatherTitles;
     NumberTable weather{kLastDay, kWeatherCols}; // WeatherColumn, row d - 1 for day d
+    // The soil table's columns, one row per layer: thickness (mm), bulk density (g/cm3), carbon, clay and
+    // sand (%), van Genuchten's alpha (1/cm) and n, residual water content (m3/m3), field capacity and
+    // permanent wilting point (m3/m3), saturated water content (m3/m3), saturated hydraulic conductivity
+    // (mm/h), water at the start (mm).
     NumberTable soil{0, kSoilCols};
 
     // Items 45 to 52.
