@@ -268,6 +268,13 @@ void RegisterSeason(py::module_& module) {
         .def("with_settings", &Season::withSettings, py::arg("settings"), py::arg("recompile") = false)
         .def("with_params",
              [](const Season& s, const py::dict& params) { return s.withSettings(SettingsOf(params)); })
+        .def_property_readonly("form_pending", &Season::formPending)
+        // Whether two seasons run from equal crop, management and weather inputs.
+        .def("same_inputs",
+             [](const Season& a, const Season& b) {
+                 const SeasonInputs &x = a.inputs(), &y = b.inputs();
+                 return x.crop == y.crop && x.manag == y.manag && x.weather == y.weather;
+             })
         .def_property_readonly("warnings", &Season::warnings)
         .def_property_readonly("year", &Season::year)
         .def_property_readonly("first_day", [](const Season& s) { return s.inputs().control.InitialDate; })

@@ -264,6 +264,10 @@ Season Season::New(const SeasonRequest& request) {
     return Compile(std::move(state), std::move(ui.messages), changes->year, changes->weatherSource);
 }
 
+bool Season::formPending() const {
+    return !form_->settings().empty();
+}
+
 std::string Season::configText() const {
     return FormatSimConfig(form_->form());
 }

@@ -87,6 +87,9 @@ public:
     // in the configuration); InputRefused with the command line's message.
     sensitivity::AnalysisRequest sensitivityRequest(const sensitivity::AnalysisOptions& options) const;
 
+    // Whether crop settings wait to be written into the form, the season having run without it.
+    bool formPending() const;
+
     const SeasonInputs& inputs() const { return *inputs_; }
     std::shared_ptr<const SeasonInputs> sharedInputs() const { return inputs_; }
     const std::vector<std::string>& warnings() const { return warnings_; }
