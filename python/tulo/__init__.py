@@ -142,13 +142,25 @@ def _daily_frame_by_columns(days, blocks, dates) -> _pd.DataFrame:
 def _daily_frame_of_blocks(days, blocks, dates) -> _pd.DataFrame:
     """The daily frame made of the run's blocks as they are, as pandas itself keeps a frame of such
     columns, without checking or copying each column again."""
+    placement, new_block, manager_of, datetimes = _PANDAS_BLOCKS
+    made = [new_block(datetimes(dates.reshape(1, -1), dtype=dates.dtype), placement(slice(0, 1)), ndim=2)]
+    made += [new_block(values, placement(columns), ndim=2) for columns, values in blocks if len(columns)]
+    manager = manager_of(made, [_DAILY_COLUMNS.copy(), _days_index(int(days[0]), len(days)).copy()],
+                         verify_integrity=False)
+    return _frame_of_manager(manager)
+
+
+def _pandas_blocks():
+    """What makes a frame of blocks in this pandas: the block placement, the block, the block manager and
+    the datetime array of a block's values."""
     from pandas._libs.internals import BlockPlacement
+    from pandas.core.arrays import DatetimeArray
     from pandas.core.internals import BlockManager
     from pandas.core.internals.blocks import new_block
-    made = [new_block(dates.reshape(1, -1), BlockPlacement(slice(0, 1)), ndim=2)]
-    made += [new_block(values, BlockPlacement(columns), ndim=2) for columns, values in blocks if len(columns)]
-    manager = BlockManager(made, [_DAILY_COLUMNS.copy(), _days_index(days[0], len(days)).copy()],
-                           verify_integrity=False)
+    return BlockPlacement, new_block, BlockManager, DatetimeArray._simple_new
+
+
+def _frame_of_manager(manager):
     return _pd.DataFrame._from_mgr(manager, manager.axes) if hasattr(_pd.DataFrame, "_from_mgr") else _pd.DataFrame(manager)
 
 
@@ -159,18 +171,20 @@ def _days_index(first: int, count: int) -> _pd.Index:
 
 
 _daily_frame_maker = None
+_PANDAS_BLOCKS = None
 
 
 def _daily_frame(days, blocks, dates) -> _pd.DataFrame:
     """The daily frame, of the run's blocks when this pandas makes that frame, without a warning, equal
     to the frame made column by column (the first run tells), otherwise column by column."""
-    global _daily_frame_maker
+    global _daily_frame_maker, _PANDAS_BLOCKS
     if _daily_frame_maker is None:
         import warnings
         expected = _daily_frame_by_columns(days, blocks, dates)
         try:
             with warnings.catch_warnings(record=True) as said:
                 warnings.simplefilter("always")
+                _PANDAS_BLOCKS = _pandas_blocks()
                 made = _daily_frame_of_blocks(days, blocks, dates)
             same = (not said and made.equals(expected) and list(made.dtypes) == list(expected.dtypes)
                     and made.columns.equals(expected.columns) and made.index.dtype == expected.index.dtype
