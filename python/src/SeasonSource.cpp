@@ -74,8 +74,6 @@ SeasonOptions OptionsOf(const SeasonRequest& request) {
     return options;
 }
 
-} // namespace
-
 // Settings not yet written into a form: the parameter's registry index and its NAME=VALUE, one per
 // parameter. Each sets its parameter's field alone, whatever the form holds, so that the last setting of
 // a parameter is all the form needs of it, in any order.
@@ -150,6 +148,8 @@ bool WriteSettings(const std::vector<std::string>& settings, bool transplanted, 
     }
     return MethodReadsDayLengths(crop) == readsDayLengths && CheckParameterRelations(crop).empty();
 }
+
+} // namespace
 
 // The configuration's form: whole, or a whole form and crop settings not yet written into it. A season
 // changed from Python runs from inputs of its own and needs its form only for the configuration's text
