@@ -8,6 +8,7 @@
 #include "forms/CalibrationCommand.h"
 #include "forms/CommandTexts.h"
 #include "forms/FormModel.h"
+#include "forms/ParameterNames.h"
 #include "forms/SeasonForm.h"
 #include "forms/SeasonOptions.h"
 #include "forms/SensitivityRequest.h"

@@ -1,7 +1,7 @@
 #include "engine/Parameters.h"
 
 #include "base/Numbers.h"
-#include "engine/InputFields.h"
+#include "engine/InputItems.h"
 
 #include <cmath>
 #include <limits>
@@ -20,8 +20,6 @@ constexpr std::string_view kPeriods[] = {choice::RestrictedPeriod, choice::ManyD
 constexpr ParameterInfo kRegistry[] = {
     {
         .id = "Tbase",
-        .control = ctl::txtTbase,
-        .controlKind = ParameterControl::Text,
         .unit = "°C",
         .label = "Base T before emergence (°C)",
         .defaultText = "12",
@@ -32,17 +30,10 @@ constexpr ParameterInfo kRegistry[] = {
             "the warmest rice seasons average about 30 °C: a higher base would leave them no degree-days",
         .configItem = 4,
         .configName = "base temperature for development",
-        .workbookRow = 2,
-        .workbookKey = "TBASEM",
-        .workbookLabel = "T base (development)",
-        .workbookNote = "°C",
-        .combinationLine = 1,
         .single = &CropParameters::Tbase,
     },
     {
         .id = "Tcutoff",
-        .control = ctl::txtTcutoff,
-        .controlKind = ParameterControl::Text,
         .unit = "°C",
         .label = "Maximum T before emergence (°C)",
         .defaultText = "42",
@@ -52,17 +43,10 @@ constexpr ParameterInfo kRegistry[] = {
         .maxReason = "rice seedlings die of heat before 50 °C",
         .configItem = 5,
         .configName = "cut-off temperature for development",
-        .workbookRow = 3,
-        .workbookKey = "TEFFMX",
-        .workbookLabel = "T cutoff (development)",
-        .workbookNote = "°C",
-        .combinationLine = 2,
         .single = &CropParameters::Tcutoff,
     },
     {
         .id = "TSUMEM",
-        .control = ctl::txtTSUMEM,
-        .controlKind = ParameterControl::Text,
         .unit = "°C d",
         .label = "GDDs to reach emergence (°C-days)",
         .defaultText = "80",
@@ -73,17 +57,10 @@ constexpr ParameterInfo kRegistry[] = {
         .maxReason = "a field still not emerged after 500 °C-days (two months of spring) has failed",
         .configItem = 6,
         .configName = "thermal time to emergence",
-        .workbookRow = 4,
-        .workbookKey = "TSUMEM",
-        .workbookLabel = "GDDemergence",
-        .workbookNote = "°C-days",
-        .combinationLine = 3,
         .single = &CropParameters::TSUMEM,
     },
     {
         .id = "DLC",
-        .control = ctl::txtDLC,
-        .controlKind = ParameterControl::Text,
         .unit = "h",
         .label = "DLC",
         .defaultText = "",
@@ -93,15 +70,10 @@ constexpr ParameterInfo kRegistry[] = {
         .maxReason = "a day has 24 hours",
         .configItem = 7,
         .configName = "critical day length",
-        .workbookRow = 5,
-        .workbookKey = "DLC",
-        .combinationLine = 4,
         .single = &CropParameters::DLC,
     },
     {
         .id = "DLO",
-        .control = ctl::txtDLO,
-        .controlKind = ParameterControl::Text,
         .unit = "h",
         .label = "DLO",
         .defaultText = "",
@@ -111,15 +83,11 @@ constexpr ParameterInfo kRegistry[] = {
         .maxReason = "a day has 24 hours",
         .configItem = 8,
         .configName = "optimum day length",
-        .workbookRow = 6,
-        .workbookKey = "DLO",
-        .combinationLine = 5,
         .single = &CropParameters::DLO,
     },
     {
         .id = "IDSL",
-        .control = ctl::cmbIDSL,
-        .controlKind = ParameterControl::List,
+        .kind = ParameterKind::Code,
         .unit = "code",
         .label = "Development method",
         .defaultText = choice::TemperatureBased,
@@ -130,17 +98,10 @@ constexpr ParameterInfo kRegistry[] = {
         .choices = kMethods,
         .configItem = 9,
         .configName = "development method",
-        .workbookRow = 7,
-        .workbookKey = "IDLS",
-        .workbookLabel = "0: temp; 1: daylenght; 2: temp+daylenght",
-        .workbookNote = "-",
-        .combinationLine = 6,
         .single = &CropParameters::IDSL,
     },
     {
         .id = "TbaseAfterEmerg",
-        .control = ctl::txtTbaseAE,
-        .controlKind = ParameterControl::Text,
         .unit = "°C",
         .label = "Base T after emergence (°C)",
         .defaultText = "12",
@@ -151,16 +112,10 @@ constexpr ParameterInfo kRegistry[] = {
             "the warmest rice seasons average about 30 °C: a higher base would leave them no degree-days",
         .configItem = 10,
         .configName = "base temperature after emergence",
-        .workbookRow = 8,
-        .workbookLabel = "T base after emergence (development)",
-        .workbookNote = "°C",
-        .combinationLine = 7,
         .single = &CropParameters::TbaseAfterEmerg,
     },
     {
         .id = "TcutoffAfterEmerg",
-        .control = ctl::txtTcutoffAE,
-        .controlKind = ParameterControl::Text,
         .unit = "°C",
         .label = "Maximum T after emergence (°C)",
         .defaultText = "42",
@@ -170,16 +125,10 @@ constexpr ParameterInfo kRegistry[] = {
         .maxReason = "rice leaves die of heat before 50 °C",
         .configItem = 11,
         .configName = "cut-off temperature after emergence",
-        .workbookRow = 9,
-        .workbookLabel = "T cutoff after emergence (development)",
-        .workbookNote = "°C",
-        .combinationLine = 8,
         .single = &CropParameters::TcutoffAfterEmerg,
     },
     {
         .id = "TSUM1",
-        .control = ctl::txtTSUM1,
-        .controlKind = ParameterControl::Text,
         .unit = "°C d",
         .label = "GDDs emergence - flowering (°C-days)",
         .defaultText = "900",
@@ -189,17 +138,10 @@ constexpr ParameterInfo kRegistry[] = {
         .maxReason = "half a year of tropical warmth, beyond the longest-duration rice",
         .configItem = 12,
         .configName = "thermal time emergence to flowering",
-        .workbookRow = 10,
-        .workbookKey = "TSUM1",
-        .workbookLabel = "GDD emerg-flowering",
-        .workbookNote = "°C-days",
-        .combinationLine = 9,
         .single = &CropParameters::TSUM1,
     },
     {
         .id = "TSUM2",
-        .control = ctl::txtTSUM2,
-        .controlKind = ParameterControl::Text,
         .unit = "°C d",
         .label = "GDDs flowering - maturity (°C-days)",
         .defaultText = "500",
@@ -209,17 +151,10 @@ constexpr ParameterInfo kRegistry[] = {
         .maxReason = "grain filling lasts about a month; 2000 °C-days would be four",
         .configItem = 13,
         .configName = "thermal time flowering to maturity",
-        .workbookRow = 11,
-        .workbookKey = "TSUM2",
-        .workbookLabel = "GDD flowering-maturity",
-        .workbookNote = "°C-days",
-        .combinationLine = 10,
         .single = &CropParameters::TSUM2,
     },
     {
         .id = "DVSEND",
-        .control = ctl::txtDVSEND,
-        .controlKind = ParameterControl::Text,
         .unit = "–",
         .label = "Development stage at harvest",
         .defaultText = "2.0",
@@ -229,17 +164,10 @@ constexpr ParameterInfo kRegistry[] = {
         .maxReason = "maturity is stage 2; past 2.5 the stand is a dead crop left in the field",
         .configItem = 14,
         .configName = "development stage at harvest",
-        .workbookRow = 13,
-        .workbookKey = "DVSEND",
-        .workbookLabel = "Development stage at harvest",
-        .workbookNote = "-",
-        .combinationLine = 11,
         .single = &CropParameters::DVSEND,
     },
     {
         .id = "RUE",
-        .control = ctl::txtRUE,
-        .controlKind = ParameterControl::Text,
         .unit = "g MJ⁻¹",
         .label = "Radiation use efficiency (g/MJ)",
         .defaultText = "2.3",
@@ -249,25 +177,10 @@ constexpr ParameterInfo kRegistry[] = {
         .maxReason = "about twice the highest efficiency measured in C3 crops",
         .configItem = 15,
         .configName = "radiation use efficiency",
-        .workbookRow = 15,
-        .workbookKey = "RUE",
-        .workbookLabel = "Radiation use efficiency",
-        .workbookNote = "g/MJ",
-        .combinationLine = 12,
-        .calibrationCaption = "RUE",
-        .calibrationKey = "myRUE",
-        .calibrationMin = "1.5",
-        .calibrationMax = "4",
-        .factor = 1,
-        .factorLabel = "Radiation use efficiency (g/MJ)",
-        .factorMean = "3",
-        .factorSD = "0.5",
         .single = &CropParameters::RUE,
     },
     {
         .id = "K",
-        .control = ctl::txtK,
-        .controlKind = ParameterControl::Text,
         .unit = "–",
         .label = "Extinction coefficient for solar radiation",
         .defaultText = "0.5",
@@ -277,21 +190,10 @@ constexpr ParameterInfo kRegistry[] = {
         .maxReason = "1 is the extinction under horizontal black leaves, the most a canopy intercepts",
         .configItem = 16,
         .configName = "extinction coefficient",
-        .workbookRow = 16,
-        .workbookKey = "k",
-        .workbookLabel = "Extinction coefficient for solar radiation",
-        .workbookNote = "-",
-        .combinationLine = 13,
-        .factor = 2,
-        .factorLabel = "Extinction coeff for solar radiation",
-        .factorMean = "0.5",
-        .factorSD = "0.04",
         .single = &CropParameters::K,
     },
     {
         .id = "Tb",
-        .control = ctl::txtTb,
-        .controlKind = ParameterControl::Text,
         .unit = "°C",
         .label = "Base T for biomass accumulation (°C)",
         .defaultText = "12",
@@ -302,25 +204,10 @@ constexpr ParameterInfo kRegistry[] = {
                      "optimum",
         .configItem = 17,
         .configName = "base temperature for growth",
-        .workbookRow = 17,
-        .workbookKey = "Tb",
-        .workbookLabel = "T base (growth)",
-        .workbookNote = "°C",
-        .combinationLine = 14,
-        .calibrationCaption = "Tb for growth",
-        .calibrationKey = "myTb",
-        .calibrationMin = "7",
-        .calibrationMax = "15",
-        .factor = 3,
-        .factorLabel = "Base T for biomass accumulation (°C)",
-        .factorMean = "12",
-        .factorSD = "0.6",
         .single = &CropParameters::Tb,
     },
     {
         .id = "Topt",
-        .control = ctl::txtTopt,
-        .controlKind = ParameterControl::Text,
         .unit = "°C",
         .label = "Optimum T for biomass accumulation (°C)",
         .defaultText = "28",
@@ -330,25 +217,10 @@ constexpr ParameterInfo kRegistry[] = {
         .maxReason = "rice growth declines well before 40 °C",
         .configItem = 18,
         .configName = "optimum temperature for growth",
-        .workbookRow = 18,
-        .workbookKey = "Topt",
-        .workbookLabel = "T opt (growth)",
-        .workbookNote = "°C",
-        .combinationLine = 15,
-        .calibrationCaption = "Topt for growth",
-        .calibrationKey = "myTopt",
-        .calibrationMin = "20",
-        .calibrationMax = "35",
-        .factor = 4,
-        .factorLabel = "Opt T for biomass accumulation (°C)",
-        .factorMean = "28",
-        .factorSD = "2",
         .single = &CropParameters::Topt,
     },
     {
         .id = "TmaxG",
-        .control = ctl::txtTmax,
-        .controlKind = ParameterControl::Text,
         .unit = "°C",
         .label = "Maximum T for biomass accumulation (°C)",
         .defaultText = "35",
@@ -358,20 +230,11 @@ constexpr ParameterInfo kRegistry[] = {
         .maxReason = "no rice tissue grows at 50 °C",
         .configItem = 19,
         .configName = "maximum temperature for growth",
-        .workbookRow = 19,
-        .workbookKey = "Tmax",
-        .workbookLabel = "T max (growth)",
-        .workbookNote = "°C",
-        .combinationLine = 16,
-        .factor = 5,
-        .factorLabel = "Max T for biomass accumulation (°C)",
-        .factorMean = "42",
-        .factorSD = "2",
         .single = &CropParameters::TmaxG,
     },
     {
         .id = "C",
-        .controlKind = ParameterControl::Constant,
+        .kind = ParameterKind::Constant,
         .unit = "–",
         .label = "Shape exponent of the temperature function",
         .defaultText = "1.8",
@@ -383,8 +246,6 @@ constexpr ParameterInfo kRegistry[] = {
     },
     {
         .id = "LAIemerg",
-        .control = ctl::txtLAIemergence,
-        .controlKind = ParameterControl::Text,
         .unit = "m² m⁻²",
         .label = "Leaf area index at emergence (m2/m2)",
         .defaultText = "0.02",
@@ -394,25 +255,10 @@ constexpr ParameterInfo kRegistry[] = {
         .maxReason = "a seedling stand; 1 m2/m2 is already a closed nursery canopy",
         .configItem = 20,
         .configName = "LAI at emergence",
-        .workbookRow = 21,
-        .workbookKey = "LAIemerg",
-        .workbookLabel = "LAI at emergence",
-        .workbookNote = "m2/m2",
-        .combinationLine = 17,
-        .calibrationCaption = "Initial LAI",
-        .calibrationKey = "myLAIemerg",
-        .calibrationMin = "0.001",
-        .calibrationMax = "0.1",
-        .factor = 6,
-        .factorLabel = "LAI at emergence (m2/m2)",
-        .factorMean = "0.01",
-        .factorSD = "0.005",
         .single = &CropParameters::LAIemerg,
     },
     {
         .id = "SLA0",
-        .control = ctl::txtSLA0,
-        .controlKind = ParameterControl::Text,
         .unit = "m² kg⁻¹",
         .label = "Specific leaf area at emergence (m2/kg)",
         .defaultText = "27",
@@ -422,25 +268,10 @@ constexpr ParameterInfo kRegistry[] = {
         .maxReason = "thinner than any rice leaf (shaded seedlings reach about 60 m2/kg)",
         .configItem = 21,
         .configName = "SLA at emergence",
-        .workbookRow = 22,
-        .workbookKey = "SLA0",
-        .workbookLabel = "SLA at emergence",
-        .workbookNote = "m2/kg",
-        .combinationLine = 18,
-        .calibrationCaption = "Initial SLA",
-        .calibrationKey = "mySLA0",
-        .calibrationMin = "20",
-        .calibrationMax = "50",
-        .factor = 7,
-        .factorLabel = "SLA at emergence (m2/kg)",
-        .factorMean = "27",
-        .factorSD = "2",
         .single = &CropParameters::SLA0,
     },
     {
         .id = "SLA035",
-        .control = ctl::txtSLA035,
-        .controlKind = ParameterControl::Text,
         .unit = "m² kg⁻¹",
         .label = "Specific leaf area end tillering (m2/kg)",
         .defaultText = "18",
@@ -450,25 +281,10 @@ constexpr ParameterInfo kRegistry[] = {
         .maxReason = "thinner than any rice leaf (shaded seedlings reach about 60 m2/kg)",
         .configItem = 22,
         .configName = "SLA from stem elongation",
-        .workbookRow = 23,
-        .workbookKey = "SLA035",
-        .workbookLabel = "SLA from stem elongation to maturity",
-        .workbookNote = "m2/kg",
-        .combinationLine = 19,
-        .calibrationCaption = "Tillering SLA",
-        .calibrationKey = "mySLA035",
-        .calibrationMin = "13",
-        .calibrationMax = "25",
-        .factor = 8,
-        .factorLabel = "SLA at tillering (m2/kg)",
-        .factorMean = "18",
-        .factorSD = "2",
         .single = &CropParameters::SLA035,
     },
     {
         .id = "RipL0",
-        .control = ctl::txtRipL0,
-        .controlKind = ParameterControl::Text,
         .unit = "–",
         .label = "Fraction of biomass partitioned to leaves at emergence",
         .defaultText = "0.8",
@@ -478,25 +294,10 @@ constexpr ParameterInfo kRegistry[] = {
         .maxReason = "the leaves cannot take more than the whole day's growth (the stems would shrink)",
         .configItem = 23,
         .configName = "partitioning to leaves at emergence",
-        .workbookRow = 24,
-        .workbookKey = "RipL0",
-        .workbookLabel = "Ripartition to leaves at emergence",
-        .workbookNote = "-",
-        .combinationLine = 20,
-        .calibrationCaption = "Initial partition to leaves",
-        .calibrationKey = "myRipL0",
-        .calibrationMin = "0.4",
-        .calibrationMax = "0.95",
-        .factor = 9,
-        .factorLabel = "Biomass to leaves at emergence",
-        .factorMean = "0.7",
-        .factorSD = "0.1",
         .single = &CropParameters::RipL0,
     },
     {
         .id = "GDDLeafLife",
-        .control = ctl::txtLeafDuration,
-        .controlKind = ParameterControl::Text,
         .unit = "°C d",
         .label = "Leaf life (°C-days)",
         .defaultText = "950",
@@ -506,25 +307,10 @@ constexpr ParameterInfo kRegistry[] = {
         .maxReason = "longer than the warmest season: no leaf would ever die",
         .configItem = 24,
         .configName = "leaf duration",
-        .workbookRow = 25,
-        .workbookKey = "GDDLeafLife",
-        .workbookLabel = "Leaf duration",
-        .workbookNote = "°C-days",
-        .combinationLine = 21,
-        .calibrationCaption = "Leaf Life",
-        .calibrationKey = "myGDDLeafLife",
-        .calibrationMin = "500",
-        .calibrationMax = "1200",
-        .factor = 10,
-        .factorLabel = "Leaf life (°C-days)",
-        .factorMean = "700",
-        .factorSD = "80",
         .single = &CropParameters::GDDLeafLife,
     },
     {
         .id = "PanicleHmax",
-        .control = ctl::txtPanicleHeight,
-        .controlKind = ParameterControl::Text,
         .unit = "cm",
         .label = "Maximum panicle height (cm)",
         .defaultText = "100",
@@ -534,21 +320,10 @@ constexpr ParameterInfo kRegistry[] = {
         .maxReason = "deepwater rice, the tallest, holds its panicles at up to about 5 m",
         .configItem = 25,
         .configName = "maximum panicle height",
-        .workbookRow = 26,
-        .workbookKey = "PanicleHmax",
-        .workbookLabel = "Maximum panicle height",
-        .workbookNote = "cm",
-        .combinationLine = 22,
-        .factor = 11,
-        .factorLabel = "Maximum panicle height (cm)",
-        .factorMean = "100",
-        .factorSD = "20",
         .single = &CropParameters::PanicleHmax,
     },
     {
         .id = "KcFullCanopy",
-        .control = ctl::txtKcFullCanopy,
-        .controlKind = ParameterControl::Text,
         .unit = "–",
         .label = "kc full canopy",
         .defaultText = "1.05",
@@ -558,15 +333,11 @@ constexpr ParameterInfo kRegistry[] = {
         .maxReason = "measured rice coefficients stay below 1.5; 2 leaves room for calibration",
         .configItem = 26,
         .configName = "crop coefficient at full canopy",
-        .workbookRow = 27,
-        .workbookKey = "KcFullCanopy",
-        .workbookLabel = "Crop coefficient at full canopy",
         .single = &CropParameters::KcFullCanopy,
     },
     {
         .id = "SterilityActive",
-        .control = ctl::chkSterilityActive,
-        .controlKind = ParameterControl::Check,
+        .kind = ParameterKind::Switch,
         .whole = true,
         .unit = "0/1",
         .label = "Activate spikelet sterility simulation",
@@ -577,17 +348,10 @@ constexpr ParameterInfo kRegistry[] = {
         .maxReason = "1 is a ticked box",
         .configItem = 27,
         .configName = "sterility switch",
-        .workbookRow = 29,
-        .workbookKey = "SterilityActive",
-        .workbookLabel = "Activate Sterility module",
-        .workbookNote = "0: module disactivated; 1 module acive",
-        .combinationLine = 23,
         .integer = &CropParameters::SterilityActive,
     },
     {
         .id = "StSen",
-        .control = ctl::txtStSen,
-        .controlKind = ParameterControl::Text,
         .unit = "–",
         .label = "Cultivar-specific sensitivity (usually 1; >1 for sensible cultivars; <1 for resistant "
                  "cultivars)",
@@ -598,17 +362,10 @@ constexpr ParameterInfo kRegistry[] = {
         .maxReason = "ten times an ordinary cultivar's sensitivity sterilises a panicle in one cool night",
         .configItem = 28,
         .configName = "cultivar sensitivity",
-        .workbookRow = 30,
-        .workbookKey = "StSen",
-        .workbookLabel = "Cultivars-specific sensitivities",
-        .workbookNote = "(0-2); usually 1; <1 for high resistant cultivars; >1 for high sensible cultivars",
-        .combinationLine = 24,
         .single = &CropParameters::StSen,
     },
     {
         .id = "TempStThreshold",
-        .control = ctl::txtStTempThreshold,
-        .controlKind = ParameterControl::Text,
         .unit = "°C",
         .label = "Threshold T for spikelet sterility (°C)",
         .defaultText = "13",
@@ -618,17 +375,11 @@ constexpr ParameterInfo kRegistry[] = {
         .maxReason = "the most cold-sensitive cultivars are harmed below about 22 °C",
         .configItem = 29,
         .configName = "threshold temperature for sterility",
-        .workbookRow = 31,
-        .workbookKey = "TempStThreshold",
-        .workbookLabel = "Threshold T for sterility",
-        .workbookNote = "°C",
-        .combinationLine = 25,
         .single = &CropParameters::TempStThreshold,
     },
     {
         .id = "SenDuration",
-        .control = ctl::cmbSenDuration,
-        .controlKind = ParameterControl::List,
+        .kind = ParameterKind::Code,
         .whole = true,
         .unit = "code",
         .label = "Duration of the critical period",
@@ -640,19 +391,12 @@ constexpr ParameterInfo kRegistry[] = {
         .choices = kPeriods,
         .configItem = 30,
         .configName = "sensitive-period duration",
-        .workbookRow = 32,
-        .workbookKey = "SenDuration",
-        .workbookLabel = "Duration of the high sensitive period",
-        .workbookNote = "0: for cultivars sensible only for few days; 1 for cultivars sensible for many days",
-        .combinationLine = 26,
         .integer = &CropParameters::SenDuration,
     },
     // Transplanting, after ORYZA2000 (Bouman et al., 2001), whose defaults these are. Read only when the
     // crop is transplanted; stored after the items every older configuration ends with.
     {
         .id = "NPLSB",
-        .control = ctl::txtNPLSB,
-        .controlKind = ParameterControl::Text,
         .transplanting = true,
         .unit = "plants/m2",
         .label = "Seedbed density (plants/m2)",
@@ -668,8 +412,6 @@ constexpr ParameterInfo kRegistry[] = {
     },
     {
         .id = "NH",
-        .control = ctl::txtNH,
-        .controlKind = ParameterControl::Text,
         .transplanting = true,
         .unit = "hills/m2",
         .label = "Hills per m2",
@@ -684,8 +426,6 @@ constexpr ParameterInfo kRegistry[] = {
     },
     {
         .id = "NPLH",
-        .control = ctl::txtNPLH,
-        .controlKind = ParameterControl::Text,
         .transplanting = true,
         .unit = "plants/hill",
         .label = "Seedlings per hill",
@@ -700,8 +440,6 @@ constexpr ParameterInfo kRegistry[] = {
     },
     {
         .id = "SHCKD",
-        .control = ctl::txtSHCKD,
-        .controlKind = ParameterControl::Text,
         .transplanting = true,
         .unit = "°C d/°C d",
         .label = "Transplanting shock (°C-days per seedbed °C-day)",
@@ -713,10 +451,6 @@ constexpr ParameterInfo kRegistry[] = {
                      "delay measured",
         .configItem = 58,
         .configName = "transplanting shock",
-        .calibrationCaption = "Transplanting shock",
-        .calibrationKey = "mySHCKD",
-        .calibrationMin = "0",
-        .calibrationMax = "0.8",
         .single = &CropParameters::SHCKD,
     },
 };
@@ -747,12 +481,12 @@ int ParameterIndex(std::string_view id) {
 }
 
 double DefaultParameterValue(const ParameterInfo& info) {
-    if (info.controlKind == ParameterControl::List) {
+    if (info.kind == ParameterKind::Code) {
         for (std::size_t k = 0; k < info.choices.size(); ++k)
             if (info.choices[k] == info.defaultText) return static_cast<double>(k);
         return 0;
     }
-    if (info.controlKind == ParameterControl::Check) return info.defaultText == "1" ? 1 : 0;
+    if (info.kind == ParameterKind::Switch) return info.defaultText == "1" ? 1 : 0;
     return ParseNumber(info.defaultText).value_or(0);
 }
 
@@ -781,7 +515,7 @@ void SetParameter(CropParameters& crop, const ParameterInfo& info, double value)
 
 std::optional<InputProblem> CheckParameterBounds(const ParameterInfo& info, double value) {
     // The texts are built only for a problem: an ensemble checks every value of every set.
-    const auto field = [&] { return std::string(info.control.empty() ? info.id : info.control); };
+    const auto field = [&] { return std::string(info.id); };
     const auto range = [&] { return ShortestText(info.min) + " to " + ShortestText(info.max); };
     if (!std::isfinite(value))
         return InputProblem{field(), 0, 0,
@@ -805,7 +539,7 @@ std::optional<InputProblem> CheckParameterBounds(const ParameterInfo& info, doub
     }
     if (!below && !above) {
         // A list's item or a box's state is a code: between two codes there is no method or state.
-        if (info.controlKind == ParameterControl::List || info.controlKind == ParameterControl::Check) {
+        if (info.kind == ParameterKind::Code || info.kind == ParameterKind::Switch) {
             if (value != std::floor(value))
                 return InputProblem{field(), 0, 0,
                                     std::string(info.label) + ": " + ShortestText(value) +
@@ -900,7 +634,7 @@ Problems CheckParameterRelations(const CropParameters& crop, const std::vector<b
     if (isKnown(method) && isKnown(critical) && isKnown(optimum) && MethodReadsDayLengths(crop) &&
         crop.DLC == crop.DLO)
         // Equal day lengths leave the response no ramp between its two ends.
-        problems.push_back({std::string(registry[static_cast<std::size_t>(optimum)].control), 0, 0,
+        problems.push_back({std::string(registry[static_cast<std::size_t>(optimum)].id), 0, 0,
                             "DLC and DLO must differ (both are " + ShortestText(crop.DLO) +
                                 " h): the response to day length runs from one to the other."});
     for (const Resolved& order : resolved) {
@@ -911,33 +645,11 @@ Problems CheckParameterRelations(const CropParameters& crop, const std::vector<b
         const ParameterInfo& upper = registry[upperIndex];
         const double a = GetParameter(crop, lower), b = GetParameter(crop, upper);
         if (a < b) continue;
-        problems.push_back({std::string(lower.control), 0, 0,
+        problems.push_back({std::string(lower.id), 0, 0,
                             std::string(lower.label) + " (" + ShortestText(a) + ") must be below " +
                                 std::string(upper.label) + " (" + ShortestText(b) +
                                 "): " + std::string(order.why) + "."});
     }
     return problems;
 }
-
-const ParameterInfo* FindParameterByName(std::string_view name) {
-    const std::string_view wanted = Trim(name);
-    if (wanted.empty()) return nullptr;
-    const auto names = [](const ParameterInfo& p) {
-        return std::array<std::string_view, 5>{p.id, p.workbookKey, p.label, p.calibrationCaption,
-                                               p.calibrationKey};
-    };
-    const auto registry = CropParameterRegistry();
-    for (const ParameterInfo& p : registry)
-        for (const std::string_view n : names(p))
-            if (!n.empty() && n == wanted) return &p;
-    const ParameterInfo* found = nullptr;
-    for (const ParameterInfo& p : registry)
-        for (const std::string_view n : names(p))
-            if (!n.empty() && EqualIgnoringCase(n, wanted)) {
-                if (found && found != &p) return nullptr; // "tb" is Tb and TB alike: ask for the exact name
-                found = &p;
-            }
-    return found;
-}
-
 } // namespace tulo

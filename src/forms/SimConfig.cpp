@@ -5,6 +5,7 @@
 #include "base/Problems.h"
 #include "engine/Parameters.h"
 #include "engine/RunState.h"
+#include "forms/InputControls.h"
 #include "forms/InputWeather.h"
 #include "io/TextFiles.h"
 #include "io/Utf8.h"
@@ -62,9 +63,8 @@ std::vector<Scalar> CropItems(int first, int last) {
     std::vector<Scalar> crop;
     for (const ParameterInfo& p : CropParameterRegistry())
         if (p.configItem >= first && p.configItem <= last)
-            crop.push_back({p.configItem, p.control,
-                            p.controlKind == ParameterControl::Check ? Form::Check : Form::Text,
-                            p.configName});
+            crop.push_back({p.configItem, ControlOf(p),
+                            p.kind == ParameterKind::Switch ? Form::Check : Form::Text, p.configName});
     std::sort(crop.begin(), crop.end(), [](const Scalar& a, const Scalar& b) { return a.item < b.item; });
     return crop;
 }
