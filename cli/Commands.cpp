@@ -5,6 +5,7 @@
 #include "ForceLai.h"
 
 #include "base/Numbers.h"
+#include "calibration/CalibrationParameters.h"
 #include "disease/Varieties.h"
 #include "engine/DailyLoop.h"
 #include "engine/InputLimits.h"
@@ -21,6 +22,7 @@
 #include "forms/SpreadsheetCommands.h"
 #include "io/TextFiles.h"
 #include "io/Workbook.h"
+#include "sensitivity/GrowthFactorTable.h"
 
 #include <nlohmann/json.hpp>
 
@@ -543,9 +545,11 @@ void PrintJson(std::ostream& out) {
              {"min", p.min},
              {"max", p.max},
              {"reason", {{"min", p.minReason}, {"max", p.maxReason}}},
-             {"calibration", textOrNull(p.calibrationCaption)},
-             {"factor", p.factor == 0 ? nlohmann::ordered_json()
-                                      : nlohmann::ordered_json("par" + std::to_string(p.factor))}});
+             {"calibration", textOrNull(CalibrationCaption(p))},
+             {"factor", !sensitivity::FindGrowthFactorEntry(p)
+                            ? nlohmann::ordered_json()
+                            : nlohmann::ordered_json(
+                                  "par" + std::to_string(sensitivity::FindGrowthFactorEntry(p)->number))}});
     out << list.dump(2) << '\n';
 }
 

@@ -10,7 +10,8 @@
 #   sensitivity                      sampling and ensembles: io and below, not beside it
 #   forms                            the window's form, its mapping to the season's inputs, the commands
 #                                    and sessions that work on it, the user-interface interface: every
-#                                    subsystem above; no algorithm folder includes it
+#                                    subsystem above; no algorithm folder includes it or names one of
+#                                    the window's controls (ctl::)
 #   cli                              the command line: every subsystem, never the window
 #   app                              the Qt window: everything
 # Only the window includes Qt: the core and the command line build without it.
@@ -45,6 +46,13 @@ foreach(file IN LISTS files)
         string(APPEND bad "\n  ${rel}: a folder of no known layer")
         continue()
     endif()
+    # The window's control names are the form's vocabulary: below it an input is named by its id.
+    if(NOT layer MATCHES "^(forms|cli|app)$")
+        file(STRINGS "${file}" named_controls REGEX "ctl::")
+        if(named_controls)
+            string(APPEND bad "\n  ${rel}: names a control of the window (ctl::) below the form")
+        endif()
+    endif()
     file(STRINGS "${file}" includes REGEX "^[ \t]*#[ \t]*include")
     foreach(line IN LISTS includes)
         if(line MATCHES "^[ \t]*#[ \t]*include[ \t]*\"([a-z]+)/")
@@ -76,5 +84,5 @@ foreach(file IN LISTS process_tests)
 endforeach()
 
 if(bad)
-    message(FATAL_ERROR "Includes pointing up a layer:${bad}")
+    message(FATAL_ERROR "Includes pointing up a layer, or controls named below the form:${bad}")
 endif()

@@ -11,6 +11,7 @@
 #include "engine/Parameters.h"
 #include "engine/SeasonSummary.h"
 #include "forms/CommandTexts.h"
+#include "forms/CropWorkbook.h"
 
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
@@ -30,7 +31,7 @@ py::list ParameterRows() {
     for (const ParameterInfo& p : CropParameterRegistry()) {
         py::dict row;
         row["id"] = std::string(p.id);
-        row["key"] = std::string(p.workbookKey);
+        row["key"] = std::string(WorkbookKey(p));
         row["caption"] = std::string(p.label);
         row["unit"] = std::string(p.unit);
         row["default"] = std::string(p.defaultText);

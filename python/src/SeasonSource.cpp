@@ -4,12 +4,14 @@
 
 #include "base/Numbers.h"
 #include "calibration/Phenology.h"
-#include "engine/InputFields.h"
+#include "forms/InputFields.h"
+#include "forms/InputControls.h"
 #include "engine/ParallelSeasons.h"
 #include "engine/Parameters.h"
 #include "forms/CalibrationCommand.h"
 #include "forms/CommandTexts.h"
 #include "forms/FormModel.h"
+#include "forms/ParameterNames.h"
 #include "forms/SeasonForm.h"
 #include "forms/SeasonOptions.h"
 #include "forms/SensitivityRequest.h"
@@ -92,10 +94,10 @@ std::optional<CompiledSetting> CompiledValueOf(std::string_view setting, bool tr
     const auto equals = setting.find('=');
     if (equals == std::string_view::npos) return std::nullopt;
     const ParameterInfo* info = FindParameterByName(Trim(setting.substr(0, equals)));
-    if (!info || info->controlKind == ParameterControl::Constant || info->control.empty())
+    if (!info || info->kind == ParameterKind::Constant || ControlOf(*info).empty())
         return std::nullopt;
     const std::string_view text = Trim(setting.substr(equals + 1));
-    if (info->controlKind == ParameterControl::List) {
+    if (info->kind == ParameterKind::Code) {
         // The form then holds the item's own text, whose position is the code the reader gives it.
         for (std::size_t k = 0; k < info->choices.size(); ++k)
             if (EqualIgnoringCase(info->choices[k], text)) return CompiledSetting{info, double(k)};
@@ -107,7 +109,7 @@ std::optional<CompiledSetting> CompiledValueOf(std::string_view setting, bool tr
     }
     const auto number = ParseNumber(text);
     if (!number) return std::nullopt;
-    if (info->controlKind == ParameterControl::Check) {
+    if (info->kind == ParameterKind::Switch) {
         if (*number != 0 && *number != 1) return std::nullopt;
         return CompiledSetting{info, *number};
     }

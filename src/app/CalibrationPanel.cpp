@@ -3,6 +3,7 @@
 #include "app/ChartView.h"
 #include "app/PageTools.h"
 #include "base/Numbers.h"
+#include "calibration/CalibrationParameters.h"
 
 #include <QAbstractAxis>
 #include <QAction>
@@ -466,7 +467,7 @@ void CalibrationPanel::finishSearch(const CalibrationResult& result, const Calib
         showIndices(DataSetIndices(request, outcome.rounded));
         QStringList values;
         for (std::size_t k = 0; k < request.choices.size(); ++k)
-            values << Qs(request.choices[k].info->calibrationCaption) + QStringLiteral(" ") +
+            values << Qs(CalibrationCaption(*request.choices[k].info)) + QStringLiteral(" ") +
                           Qs(CalibratedText(outcome.rounded[k]));
         status += QStringLiteral(" ") + values.join(QStringLiteral(", ")) + QLatin1Char('.');
         if (const auto warning = IdentifiabilityLine(result, request.choices))

@@ -3,6 +3,7 @@
 #include "app/FormBinder.h"
 #include "app/PageTools.h"
 #include "engine/Parameters.h"
+#include "forms/InputControls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,34 +19,25 @@ namespace tulo::app {
 
 namespace {
 
-// The crop workbook's sections, by its rows: the page groups the fields the same way.
-enum class Section { Development, Biomass, Sterility };
-
-Section SectionOf(const ParameterInfo& p) {
-    if (p.workbookRow < 14) return Section::Development;
-    if (p.workbookRow < 28) return Section::Biomass;
-    return Section::Sterility;
-}
-
-QWidget* Field(const ParameterInfo& p, FormBinder& binder) {
+QWidget* Field(const ParameterInfo& p, const CropControl& shown, FormBinder& binder) {
     QWidget* field = nullptr;
-    if (p.controlKind == ParameterControl::List) {
+    if (shown.kind == ControlKind::List) {
         auto* list = new QComboBox;
         list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-        binder.bind(list, p.control);
+        binder.bind(list, shown.control);
         field = list;
     } else {
         auto* box = new QLineEdit;
         box->setMaximumWidth(110);
-        binder.bind(box, p.control);
+        binder.bind(box, shown.control);
         field = box;
     }
-    field->setObjectName(Qs(p.control));
+    field->setObjectName(Qs(shown.control));
     field->setToolTip(ParameterTip(p));
     // A label that already names the unit in brackets is not repeated, and a pure number has none.
     const bool unitInLabel = p.label.find('(') != std::string_view::npos;
     const bool dimensionless = p.unit.empty() || p.unit == "-" || p.unit == "\u2013";
-    if (unitInLabel || dimensionless || p.controlKind != ParameterControl::Text) return field;
+    if (unitInLabel || dimensionless || shown.kind != ControlKind::Text) return field;
     auto* withUnit = new QWidget;
     auto* row = new QHBoxLayout(withUnit);
     row->setContentsMargins(0, 0, 0, 0);
@@ -76,26 +68,28 @@ CropPage::CropPage(FormModel& form, FormBinder& binder, QWidget* parent) : QWidg
     QFormLayout* sterilityForm = SectionForm(sterilityFields_);
     sterilityForm->setContentsMargins(0, 0, 0, 0);
 
-    for (const ParameterInfo& p : CropParameterRegistry()) {
+    for (const CropControl& shown : CropControls()) {
         // The transplanting's parameters sit on the Management page, with the transplanting date.
-        if (p.controlKind == ParameterControl::Constant || p.transplanting) continue;
-        if (p.controlKind == ParameterControl::Check) {
+        if (shown.group == ParameterGroup::Transplanting) continue;
+        const ParameterInfo& p = *FindParameter(shown.id);
+        if (shown.kind == ControlKind::Check) {
             auto* box = new QCheckBox(Qs(p.label));
-            box->setObjectName(Qs(p.control));
+            box->setObjectName(Qs(shown.control));
             box->setToolTip(ParameterTip(p));
-            binder.bind(box, p.control);
+            binder.bind(box, shown.control);
             sterilityLayout->insertWidget(0, box);
             continue;
         }
-        QWidget* field = Field(p, binder);
-        switch (SectionOf(p)) {
-        case Section::Development:
+        QWidget* field = Field(p, shown, binder);
+        switch (shown.group) {
+        case ParameterGroup::Development:
             AddRow(developmentForm, Qs(p.label), field);
             break;
-        case Section::Biomass:
+        case ParameterGroup::Biomass:
             AddRow(biomassForm, Qs(p.label), field);
             break;
-        case Section::Sterility:
+        case ParameterGroup::Sterility:
+        case ParameterGroup::Transplanting:
             AddRow(sterilityForm, Qs(p.label), field);
             break;
         }

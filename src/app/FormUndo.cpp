@@ -1,6 +1,8 @@
 #include "app/FormUndo.h"
 
+#include "calibration/CalibrationParameters.h"
 #include "engine/Parameters.h"
+#include "forms/InputControls.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -93,9 +95,9 @@ std::map<std::string, QString, std::less<>> FieldCaptions(const QWidget& root, c
         {std::string(ctl::sprDynWaterOutput), QStringLiteral("daily water output table")},
         {std::string(ctl::sprBlastTreatment), QStringLiteral("blast treatment table")},
     };
-    for (const ParameterInfo& p : CropParameterRegistry())
-        if (!p.control.empty() && !p.calibrationCaption.empty())
-            captions.emplace(std::string(p.control), Q(p.calibrationCaption));
+    for (const CalibrationParameter& p : CalibrationParameters())
+        if (const std::string_view control = ControlOf(*FindParameter(p.id)); !control.empty())
+            captions.emplace(std::string(control), Q(p.caption));
     const auto known = [&](const QObject* widget) {
         return widget != nullptr && form.hasControl(widget->objectName().toStdString());
     };
@@ -106,9 +108,9 @@ std::map<std::string, QString, std::less<>> FieldCaptions(const QWidget& root, c
         if ((qobject_cast<const QCheckBox*>(button) || qobject_cast<const QRadioButton*>(button)) &&
             known(button))
             captions.emplace(button->objectName().toStdString(), Caption(button->text()));
-    for (const ParameterInfo& p : CropParameterRegistry())
-        if (!p.control.empty() && !p.label.empty())
-            captions.emplace(std::string(p.control), Caption(Q(p.label)));
+    for (const CropControl& shown : CropControls())
+        if (const ParameterInfo& p = *FindParameter(shown.id); !p.label.empty())
+            captions.emplace(std::string(shown.control), Caption(Q(p.label)));
     return captions;
 }
 

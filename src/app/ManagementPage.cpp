@@ -4,6 +4,7 @@
 #include "app/GridTableModel.h"
 #include "app/PageTools.h"
 #include "engine/Parameters.h"
+#include "forms/InputControls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -74,9 +75,10 @@ ManagementPage::ManagementPage(FormModel& form, FormBinder& binder, QWidget* par
     transplantingForm->setContentsMargins(24, 0, 0, 0);
     AddRow(transplantingForm, QStringLiteral("Transplanting date (DOY)"),
            Box(binder, ctl::txtTransplantingDate, QStringLiteral("Day of year, after the sowing date")));
-    for (const ParameterInfo& p : CropParameterRegistry()) {
-        if (!p.transplanting) continue;
-        QLineEdit* box = Box(binder, p.control);
+    for (const CropControl& shown : CropControls()) {
+        if (shown.group != ParameterGroup::Transplanting) continue;
+        const ParameterInfo& p = *FindParameter(shown.id);
+        QLineEdit* box = Box(binder, shown.control);
         box->setToolTip(ParameterTip(p));
         AddRow(transplantingForm, Qs(p.label), box);
     }

@@ -4,6 +4,7 @@
 #include "base/Numbers.h"
 #include "engine/InputLimits.h"
 #include "engine/Parameters.h"
+#include "forms/InputControls.h"
 
 #include <QFormLayout>
 #include <QHeaderView>
@@ -39,7 +40,7 @@ public:
 
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         if (role == Qt::ToolTipRole && orientation == Qt::Horizontal) {
-            if (const InputLimit* limit = FindInputLimit(grid_, section + 1))
+            if (const InputLimit* limit = FindFieldLimit(grid_, section + 1))
                 return Qs(limit->label) + QLatin1Char('\n') + LimitTip(*limit);
         }
         return QIdentityProxyModel::headerData(section, orientation, role);
@@ -80,12 +81,13 @@ void ApplyColumnWidths(QTableView* view, const Grid& grid, int headerLines) {
 } // namespace
 
 QString ParameterTip(const ParameterInfo& info) {
-    if (info.controlKind == ParameterControl::List) {
+    const CropControl* shown = FindCropControl(info);
+    if (shown && shown->kind == ControlKind::List) {
         QStringList items;
         for (const std::string_view item : info.choices) items << Qs(item);
         return QStringLiteral("Choices: ") + items.join(QStringLiteral("; "));
     }
-    if (info.controlKind == ParameterControl::Check) return QStringLiteral("Ticked: 1; clear: 0");
+    if (shown && shown->kind == ControlKind::Check) return QStringLiteral("Ticked: 1; clear: 0");
     return Bounds(info.min, info.max, info.unit, info.minReason, info.maxReason, false);
 }
 
@@ -94,7 +96,7 @@ QString LimitTip(const InputLimit& limit) {
 }
 
 QString ControlTip(std::string_view control) {
-    const InputLimit* limit = FindInputLimit(control);
+    const InputLimit* limit = FindFieldLimit(control);
     return limit ? LimitTip(*limit) : QString();
 }
 

@@ -9,8 +9,10 @@
 namespace tulo {
 
 struct InputProblem {
-    std::string field; // the form's control or grid ("txtRUE", "sprWeather"), or what else was read
-    int row = 0;       // grid row and column, 1-based; 0 when the field is not a grid cell
+    // The form's control or grid ("txtRUE", "sprWeather"); below the form, the input's id ("RUE",
+    // "SowingDate"), which the form turns into its control; or what else was read.
+    std::string field;
+    int row = 0; // grid row and column, 1-based; 0 when the field is not a grid cell
     int column = 0;
     std::string text; // the message shown to the user
     friend bool operator==(const InputProblem&, const InputProblem&) = default;

@@ -1,6 +1,7 @@
 #include "calibration/Objective.h"
 
 #include "base/Numbers.h"
+#include "calibration/CalibrationParameters.h"
 #include "calibration/Simplex.h"
 #include "engine/Outputs.h"
 #include "engine/Season.h"
@@ -120,15 +121,14 @@ std::string_view ObjectiveKindName(ObjectiveKind kind) {
 }
 
 const ParameterInfo* FindCalibrationParameter(std::string_view name) {
-    for (const ParameterInfo& info : CropParameterRegistry())
-        if (!info.calibrationCaption.empty() &&
-            (info.calibrationCaption == name || info.calibrationKey == name || info.id == name))
-            return &info;
+    for (const CalibrationParameter& p : CalibrationParameters())
+        if (p.caption == name || p.key == name || p.id == name) return FindParameter(p.id);
     return nullptr;
 }
 
 std::string CalibratedName(const ParameterInfo& info) {
-    return std::string(info.calibrationCaption.empty() ? info.id : info.calibrationCaption);
+    const std::string_view caption = CalibrationCaption(info);
+    return std::string(caption.empty() ? info.id : caption);
 }
 
 CalibrationProblem::CalibrationProblem(CalibrationSettings settings, std::vector<CalibrationDataSet> dataSets,
@@ -142,10 +142,10 @@ CalibrationProblem::CalibrationProblem(CalibrationSettings settings, std::vector
 
 std::optional<std::string> UncalibratableReason(const ParameterInfo& info) {
     const std::string caption = CalibratedName(info);
-    if (info.controlKind == ParameterControl::Constant)
+    if (info.kind == ParameterKind::Constant)
         return caption +
                " is a constant of the model, which no configuration holds: it cannot be calibrated.";
-    if (info.whole || info.controlKind != ParameterControl::Text)
+    if (info.whole || info.kind != ParameterKind::Number)
         return caption + " is a code or a switch: the simplex moves its parameters continuously, so it "
                          "cannot be calibrated.";
     return std::nullopt;

@@ -2,7 +2,6 @@
 
 #include "base/Numbers.h"
 #include "calibration/Simplex.h"
-#include "engine/InputFields.h"
 
 #include <algorithm>
 #include <cmath>
@@ -233,7 +232,7 @@ ReinitResult ReinitializeFromLai(const SowingCompiler& compileSown, std::span<co
     const std::int32_t last = std::min(inputs.control.FinalDate - 1, sown + settings.sowingWindow);
     // A crop sown before the first simulated day starts on it: earlier days are all that one season.
     if (first > last) {
-        result.problems.push_back({std::string(ctl::txtSowingDate), 0, 0,
+        result.problems.push_back({"SowingDate", 0, 0,
                                    "The sowing window, DOY " + std::to_string(sown - settings.sowingWindow) +
                                        " to " + std::to_string(sown + settings.sowingWindow) +
                                        ", holds no simulated day (DOY " +

@@ -11,8 +11,7 @@
 namespace tulo {
 
 struct InputLimit {
-    std::string_view field; // the form's grid or control
-    int column;             // the grid's column; 0 for a control
+    std::string_view id;    // "weather.Rain", "soil.Clay", "Latitude": a table's column or a single input
     std::string_view label; // what the user knows the value as
     std::string_view unit;
     double min, max; // inclusive, unless the minimum is exclusive
@@ -20,9 +19,9 @@ struct InputLimit {
     bool minExclusive = false; // the value must lie above min
 };
 
-// Rain, Tmax, Tmin, radiation, RHmax, RHmin: weather table columns 2 .. 7.
+// Rain, Tmax, Tmin, radiation, RHmax, RHmin: the weather table's columns after the day.
 std::span<const InputLimit> WeatherLimits();
-// The soil table's columns 1 .. 13 (the optional ones only when given).
+// The soil table's columns, in its order (the optional ones only when given).
 std::span<const InputLimit> SoilLimits();
 // The management fields and the water-input table's columns.
 std::span<const InputLimit> ManagementLimits();
@@ -33,8 +32,8 @@ bool WithinLimit(const InputLimit& limit, double value);
 // Every limit, in the order the README lists them.
 std::span<const InputLimit> AllInputLimits();
 
-// The limit of a grid column or a control, if it has one.
-const InputLimit* FindInputLimit(std::string_view field, int column = 0);
+// The limit of the input with this id, if it has one.
+const InputLimit* FindInputLimit(std::string_view id);
 
 // "must lie between -60 and 60 °C (...)": what a value outside the limit is told, without the value.
 std::string DescribeLimit(const InputLimit& limit);

@@ -1,7 +1,7 @@
 #include "engine/Parameters.h"
 
 #include "base/Numbers.h"
-#include "engine/InputFields.h"
+#include "engine/InputItems.h"
 
 #include <cmath>
 #include <limits>
@@ -20,8 +20,6 @@ constexpr std::string_view kPeriods[] = {choice::RestrictedPeriod, choice::ManyD
 constexpr ParameterInfo kRegistry[] = {
     {
         .id = "Tbase",
-        .control = ctl::txtTbase,
-        .controlKind = ParameterControl::Text,
         .unit = "°C",
         .label = "Base T before emergence (°C)",
         .defaultText = "12",
@@ -30,17 +28,10 @@ constexpr ParameterInfo kRegistry[] = {
         .minReason = "rice seed does not germinate below freezing",
         .maxReason =
             "the warmest rice seasons average about 30 °C: a higher base would leave them no degree-days",
-        .workbookRow = 2,
-        .workbookKey = "TBASEM",
-        .workbookLabel = "T base (development)",
-        .workbookNote = "°C",
-        .combinationLine = 1,
         .single = &CropParameters::Tbase,
     },
     {
         .id = "Tcutoff",
-        .control = ctl::txtTcutoff,
-        .controlKind = ParameterControl::Text,
         .unit = "°C",
         .label = "Maximum T before emergence (°C)",
         .defaultText = "42",
@@ -48,17 +39,10 @@ constexpr ParameterInfo kRegistry[] = {
         .max = 50,
         .minReason = "a cut-off below 20 °C would stall emergence on ordinary spring days",
         .maxReason = "rice seedlings die of heat before 50 °C",
-        .workbookRow = 3,
-        .workbookKey = "TEFFMX",
-        .workbookLabel = "T cutoff (development)",
-        .workbookNote = "°C",
-        .combinationLine = 2,
         .single = &CropParameters::Tcutoff,
     },
     {
         .id = "TSUMEM",
-        .control = ctl::txtTSUMEM,
-        .controlKind = ParameterControl::Text,
         .unit = "°C d",
         .label = "GDDs to reach emergence (°C-days)",
         .defaultText = "80",
@@ -67,17 +51,10 @@ constexpr ParameterInfo kRegistry[] = {
         .minReason = "the crop emerges after sowing, and the day's stage is taken from degree-days above "
                      "it; a transplanted crop takes 1",
         .maxReason = "a field still not emerged after 500 °C-days (two months of spring) has failed",
-        .workbookRow = 4,
-        .workbookKey = "TSUMEM",
-        .workbookLabel = "GDDemergence",
-        .workbookNote = "°C-days",
-        .combinationLine = 3,
         .single = &CropParameters::TSUMEM,
     },
     {
         .id = "DLC",
-        .control = ctl::txtDLC,
-        .controlKind = ParameterControl::Text,
         .unit = "h",
         .label = "DLC",
         .defaultText = "",
@@ -85,15 +62,10 @@ constexpr ParameterInfo kRegistry[] = {
         .max = 24,
         .minReason = "a day length is not negative",
         .maxReason = "a day has 24 hours",
-        .workbookRow = 5,
-        .workbookKey = "DLC",
-        .combinationLine = 4,
         .single = &CropParameters::DLC,
     },
     {
         .id = "DLO",
-        .control = ctl::txtDLO,
-        .controlKind = ParameterControl::Text,
         .unit = "h",
         .label = "DLO",
         .defaultText = "",
@@ -101,15 +73,11 @@ constexpr ParameterInfo kRegistry[] = {
         .max = 24,
         .minReason = "a day length is not negative",
         .maxReason = "a day has 24 hours",
-        .workbookRow = 6,
-        .workbookKey = "DLO",
-        .combinationLine = 5,
         .single = &CropParameters::DLO,
     },
     {
         .id = "IDSL",
-        .control = ctl::cmbIDSL,
-        .controlKind = ParameterControl::List,
+        .kind = ParameterKind::Code,
         .unit = "code",
         .label = "Development method",
         .defaultText = choice::TemperatureBased,
@@ -118,17 +86,10 @@ constexpr ParameterInfo kRegistry[] = {
         .minReason = "code 0 is the first method, temperature based",
         .maxReason = "code 2 is the last method, both",
         .choices = kMethods,
-        .workbookRow = 7,
-        .workbookKey = "IDLS",
-        .workbookLabel = "0: temp; 1: daylenght; 2: temp+daylenght",
-        .workbookNote = "-",
-        .combinationLine = 6,
         .single = &CropParameters::IDSL,
     },
     {
         .id = "TbaseAfterEmerg",
-        .control = ctl::txtTbaseAE,
-        .controlKind = ParameterControl::Text,
         .unit = "°C",
         .label = "Base T after emergence (°C)",
         .defaultText = "12",
@@ -137,16 +98,10 @@ constexpr ParameterInfo kRegistry[] = {
         .minReason = "rice does not develop below freezing",
         .maxReason =
             "the warmest rice seasons average about 30 °C: a higher base would leave them no degree-days",
-        .workbookRow = 8,
-        .workbookLabel = "T base after emergence (development)",
-        .workbookNote = "°C",
-        .combinationLine = 7,
         .single = &CropParameters::TbaseAfterEmerg,
     },
     {
         .id = "TcutoffAfterEmerg",
-        .control = ctl::txtTcutoffAE,
-        .controlKind = ParameterControl::Text,
         .unit = "°C",
         .label = "Maximum T after emergence (°C)",
         .defaultText = "42",
@@ -154,16 +109,10 @@ constexpr ParameterInfo kRegistry[] = {
         .max = 50,
         .minReason = "a cut-off below 20 °C would stall development on ordinary summer days",
         .maxReason = "rice leaves die of heat before 50 °C",
-        .workbookRow = 9,
-        .workbookLabel = "T cutoff after emergence (development)",
-        .workbookNote = "°C",
-        .combinationLine = 8,
         .single = &CropParameters::TcutoffAfterEmerg,
     },
     {
         .id = "TSUM1",
-        .control = ctl::txtTSUM1,
-        .controlKind = ParameterControl::Text,
         .unit = "°C d",
         .label = "GDDs emergence - flowering (°C-days)",
         .defaultText = "900",
@@ -171,17 +120,10 @@ constexpr ParameterInfo kRegistry[] = {
         .max = 3000,
         .minReason = "the stage divides by it, and even the earliest rice needs weeks to flower",
         .maxReason = "half a year of tropical warmth, beyond the longest-duration rice",
-        .workbookRow = 10,
-        .workbookKey = "TSUM1",
-        .workbookLabel = "GDD emerg-flowering",
-        .workbookNote = "°C-days",
-        .combinationLine = 9,
         .single = &CropParameters::TSUM1,
     },
     {
         .id = "TSUM2",
-        .control = ctl::txtTSUM2,
-        .controlKind = ParameterControl::Text,
         .unit = "°C d",
         .label = "GDDs flowering - maturity (°C-days)",
         .defaultText = "500",
@@ -189,17 +131,10 @@ constexpr ParameterInfo kRegistry[] = {
         .max = 2000,
         .minReason = "the stage divides by it, and grain filling takes weeks",
         .maxReason = "grain filling lasts about a month; 2000 °C-days would be four",
-        .workbookRow = 11,
-        .workbookKey = "TSUM2",
-        .workbookLabel = "GDD flowering-maturity",
-        .workbookNote = "°C-days",
-        .combinationLine = 10,
         .single = &CropParameters::TSUM2,
     },
     {
         .id = "DVSEND",
-        .control = ctl::txtDVSEND,
-        .controlKind = ParameterControl::Text,
         .unit = "–",
         .label = "Development stage at harvest",
         .defaultText = "2.0",
@@ -207,17 +142,10 @@ constexpr ParameterInfo kRegistry[] = {
         .max = 2.5,
         .minReason = "a rice crop is harvested for its grain, so not before flowering (stage 1)",
         .maxReason = "maturity is stage 2; past 2.5 the stand is a dead crop left in the field",
-        .workbookRow = 13,
-        .workbookKey = "DVSEND",
-        .workbookLabel = "Development stage at harvest",
-        .workbookNote = "-",
-        .combinationLine = 11,
         .single = &CropParameters::DVSEND,
     },
     {
         .id = "RUE",
-        .control = ctl::txtRUE,
-        .controlKind = ParameterControl::Text,
         .unit = "g MJ⁻¹",
         .label = "Radiation use efficiency (g/MJ)",
         .defaultText = "2.3",
@@ -225,25 +153,10 @@ constexpr ParameterInfo kRegistry[] = {
         .max = 6,
         .minReason = "below it a canopy would barely grow",
         .maxReason = "about twice the highest efficiency measured in C3 crops",
-        .workbookRow = 15,
-        .workbookKey = "RUE",
-        .workbookLabel = "Radiation use efficiency",
-        .workbookNote = "g/MJ",
-        .combinationLine = 12,
-        .calibrationCaption = "RUE",
-        .calibrationKey = "myRUE",
-        .calibrationMin = "1.5",
-        .calibrationMax = "4",
-        .factor = 1,
-        .factorLabel = "Radiation use efficiency (g/MJ)",
-        .factorMean = "3",
-        .factorSD = "0.5",
         .single = &CropParameters::RUE,
     },
     {
         .id = "K",
-        .control = ctl::txtK,
-        .controlKind = ParameterControl::Text,
         .unit = "–",
         .label = "Extinction coefficient for solar radiation",
         .defaultText = "0.5",
@@ -251,21 +164,10 @@ constexpr ParameterInfo kRegistry[] = {
         .max = 1,
         .minReason = "the canopy must intercept light; the most erect rice canopies have about 0.3",
         .maxReason = "1 is the extinction under horizontal black leaves, the most a canopy intercepts",
-        .workbookRow = 16,
-        .workbookKey = "k",
-        .workbookLabel = "Extinction coefficient for solar radiation",
-        .workbookNote = "-",
-        .combinationLine = 13,
-        .factor = 2,
-        .factorLabel = "Extinction coeff for solar radiation",
-        .factorMean = "0.5",
-        .factorSD = "0.04",
         .single = &CropParameters::K,
     },
     {
         .id = "Tb",
-        .control = ctl::txtTb,
-        .controlKind = ParameterControl::Text,
         .unit = "°C",
         .label = "Base T for biomass accumulation (°C)",
         .defaultText = "12",
@@ -274,25 +176,10 @@ constexpr ParameterInfo kRegistry[] = {
         .minReason = "rice does not grow below freezing",
         .maxReason = "above 25 °C the rising limb of the temperature response leaves no room below the "
                      "optimum",
-        .workbookRow = 17,
-        .workbookKey = "Tb",
-        .workbookLabel = "T base (growth)",
-        .workbookNote = "°C",
-        .combinationLine = 14,
-        .calibrationCaption = "Tb for growth",
-        .calibrationKey = "myTb",
-        .calibrationMin = "7",
-        .calibrationMax = "15",
-        .factor = 3,
-        .factorLabel = "Base T for biomass accumulation (°C)",
-        .factorMean = "12",
-        .factorSD = "0.6",
         .single = &CropParameters::Tb,
     },
     {
         .id = "Topt",
-        .control = ctl::txtTopt,
-        .controlKind = ParameterControl::Text,
         .unit = "°C",
         .label = "Optimum T for biomass accumulation (°C)",
         .defaultText = "28",
@@ -300,25 +187,10 @@ constexpr ParameterInfo kRegistry[] = {
         .max = 40,
         .minReason = "rice is a warm-season crop: no cultivar grows best below 15 °C",
         .maxReason = "rice growth declines well before 40 °C",
-        .workbookRow = 18,
-        .workbookKey = "Topt",
-        .workbookLabel = "T opt (growth)",
-        .workbookNote = "°C",
-        .combinationLine = 15,
-        .calibrationCaption = "Topt for growth",
-        .calibrationKey = "myTopt",
-        .calibrationMin = "20",
-        .calibrationMax = "35",
-        .factor = 4,
-        .factorLabel = "Opt T for biomass accumulation (°C)",
-        .factorMean = "28",
-        .factorSD = "2",
         .single = &CropParameters::Topt,
     },
     {
         .id = "TmaxG",
-        .control = ctl::txtTmax,
-        .controlKind = ParameterControl::Text,
         .unit = "°C",
         .label = "Maximum T for biomass accumulation (°C)",
         .defaultText = "35",
@@ -326,20 +198,11 @@ constexpr ParameterInfo kRegistry[] = {
         .max = 50,
         .minReason = "rice grows well at 30 °C, so its growth cannot stop below it",
         .maxReason = "no rice tissue grows at 50 °C",
-        .workbookRow = 19,
-        .workbookKey = "Tmax",
-        .workbookLabel = "T max (growth)",
-        .workbookNote = "°C",
-        .combinationLine = 16,
-        .factor = 5,
-        .factorLabel = "Max T for biomass accumulation (°C)",
-        .factorMean = "42",
-        .factorSD = "2",
         .single = &CropParameters::TmaxG,
     },
     {
         .id = "C",
-        .controlKind = ParameterControl::Constant,
+        .kind = ParameterKind::Constant,
         .unit = "–",
         .label = "Shape exponent of the temperature function",
         .defaultText = "1.8",
@@ -351,8 +214,6 @@ constexpr ParameterInfo kRegistry[] = {
     },
     {
         .id = "LAIemerg",
-        .control = ctl::txtLAIemergence,
-        .controlKind = ParameterControl::Text,
         .unit = "m² m⁻²",
         .label = "Leaf area index at emergence (m2/m2)",
         .defaultText = "0.02",
@@ -360,25 +221,10 @@ constexpr ParameterInfo kRegistry[] = {
         .max = 1,
         .minReason = "a crop without leaf area never grows; 0.001 m2/m2 is a sparse stand of tiny seedlings",
         .maxReason = "a seedling stand; 1 m2/m2 is already a closed nursery canopy",
-        .workbookRow = 21,
-        .workbookKey = "LAIemerg",
-        .workbookLabel = "LAI at emergence",
-        .workbookNote = "m2/m2",
-        .combinationLine = 17,
-        .calibrationCaption = "Initial LAI",
-        .calibrationKey = "myLAIemerg",
-        .calibrationMin = "0.001",
-        .calibrationMax = "0.1",
-        .factor = 6,
-        .factorLabel = "LAI at emergence (m2/m2)",
-        .factorMean = "0.01",
-        .factorSD = "0.005",
         .single = &CropParameters::LAIemerg,
     },
     {
         .id = "SLA0",
-        .control = ctl::txtSLA0,
-        .controlKind = ParameterControl::Text,
         .unit = "m² kg⁻¹",
         .label = "Specific leaf area at emergence (m2/kg)",
         .defaultText = "27",
@@ -386,25 +232,10 @@ constexpr ParameterInfo kRegistry[] = {
         .max = 100,
         .minReason = "leaf mass must carry leaf area; 1 m2/kg is thicker than any rice leaf",
         .maxReason = "thinner than any rice leaf (shaded seedlings reach about 60 m2/kg)",
-        .workbookRow = 22,
-        .workbookKey = "SLA0",
-        .workbookLabel = "SLA at emergence",
-        .workbookNote = "m2/kg",
-        .combinationLine = 18,
-        .calibrationCaption = "Initial SLA",
-        .calibrationKey = "mySLA0",
-        .calibrationMin = "20",
-        .calibrationMax = "50",
-        .factor = 7,
-        .factorLabel = "SLA at emergence (m2/kg)",
-        .factorMean = "27",
-        .factorSD = "2",
         .single = &CropParameters::SLA0,
     },
     {
         .id = "SLA035",
-        .control = ctl::txtSLA035,
-        .controlKind = ParameterControl::Text,
         .unit = "m² kg⁻¹",
         .label = "Specific leaf area end tillering (m2/kg)",
         .defaultText = "18",
@@ -412,25 +243,10 @@ constexpr ParameterInfo kRegistry[] = {
         .max = 100,
         .minReason = "leaf mass must carry leaf area; 1 m2/kg is thicker than any rice leaf",
         .maxReason = "thinner than any rice leaf (shaded seedlings reach about 60 m2/kg)",
-        .workbookRow = 23,
-        .workbookKey = "SLA035",
-        .workbookLabel = "SLA from stem elongation to maturity",
-        .workbookNote = "m2/kg",
-        .combinationLine = 19,
-        .calibrationCaption = "Tillering SLA",
-        .calibrationKey = "mySLA035",
-        .calibrationMin = "13",
-        .calibrationMax = "25",
-        .factor = 8,
-        .factorLabel = "SLA at tillering (m2/kg)",
-        .factorMean = "18",
-        .factorSD = "2",
         .single = &CropParameters::SLA035,
     },
     {
         .id = "RipL0",
-        .control = ctl::txtRipL0,
-        .controlKind = ParameterControl::Text,
         .unit = "–",
         .label = "Fraction of biomass partitioned to leaves at emergence",
         .defaultText = "0.8",
@@ -438,25 +254,10 @@ constexpr ParameterInfo kRegistry[] = {
         .max = 1,
         .minReason = "a share of the day's growth is not negative",
         .maxReason = "the leaves cannot take more than the whole day's growth (the stems would shrink)",
-        .workbookRow = 24,
-        .workbookKey = "RipL0",
-        .workbookLabel = "Ripartition to leaves at emergence",
-        .workbookNote = "-",
-        .combinationLine = 20,
-        .calibrationCaption = "Initial partition to leaves",
-        .calibrationKey = "myRipL0",
-        .calibrationMin = "0.4",
-        .calibrationMax = "0.95",
-        .factor = 9,
-        .factorLabel = "Biomass to leaves at emergence",
-        .factorMean = "0.7",
-        .factorSD = "0.1",
         .single = &CropParameters::RipL0,
     },
     {
         .id = "GDDLeafLife",
-        .control = ctl::txtLeafDuration,
-        .controlKind = ParameterControl::Text,
         .unit = "°C d",
         .label = "Leaf life (°C-days)",
         .defaultText = "950",
@@ -464,25 +265,10 @@ constexpr ParameterInfo kRegistry[] = {
         .max = 3000,
         .minReason = "a leaf lives for weeks; below 100 °C-days it would die days after unfolding",
         .maxReason = "longer than the warmest season: no leaf would ever die",
-        .workbookRow = 25,
-        .workbookKey = "GDDLeafLife",
-        .workbookLabel = "Leaf duration",
-        .workbookNote = "°C-days",
-        .combinationLine = 21,
-        .calibrationCaption = "Leaf Life",
-        .calibrationKey = "myGDDLeafLife",
-        .calibrationMin = "500",
-        .calibrationMax = "1200",
-        .factor = 10,
-        .factorLabel = "Leaf life (°C-days)",
-        .factorMean = "700",
-        .factorSD = "80",
         .single = &CropParameters::GDDLeafLife,
     },
     {
         .id = "PanicleHmax",
-        .control = ctl::txtPanicleHeight,
-        .controlKind = ParameterControl::Text,
         .unit = "cm",
         .label = "Maximum panicle height (cm)",
         .defaultText = "100",
@@ -490,21 +276,10 @@ constexpr ParameterInfo kRegistry[] = {
         .max = 500,
         .minReason = "a panicle is held above the ground, where the floodwater is compared with it",
         .maxReason = "deepwater rice, the tallest, holds its panicles at up to about 5 m",
-        .workbookRow = 26,
-        .workbookKey = "PanicleHmax",
-        .workbookLabel = "Maximum panicle height",
-        .workbookNote = "cm",
-        .combinationLine = 22,
-        .factor = 11,
-        .factorLabel = "Maximum panicle height (cm)",
-        .factorMean = "100",
-        .factorSD = "20",
         .single = &CropParameters::PanicleHmax,
     },
     {
         .id = "KcFullCanopy",
-        .control = ctl::txtKcFullCanopy,
-        .controlKind = ParameterControl::Text,
         .unit = "–",
         .label = "kc full canopy",
         .defaultText = "1.05",
@@ -512,15 +287,11 @@ constexpr ParameterInfo kRegistry[] = {
         .max = 2,
         .minReason = "a full rice canopy on wet soil transpires at least half as much as the reference crop",
         .maxReason = "measured rice coefficients stay below 1.5; 2 leaves room for calibration",
-        .workbookRow = 27,
-        .workbookKey = "KcFullCanopy",
-        .workbookLabel = "Crop coefficient at full canopy",
         .single = &CropParameters::KcFullCanopy,
     },
     {
         .id = "SterilityActive",
-        .control = ctl::chkSterilityActive,
-        .controlKind = ParameterControl::Check,
+        .kind = ParameterKind::Switch,
         .whole = true,
         .unit = "0/1",
         .label = "Activate spikelet sterility simulation",
@@ -529,17 +300,10 @@ constexpr ParameterInfo kRegistry[] = {
         .max = 1,
         .minReason = "0 is a clear box",
         .maxReason = "1 is a ticked box",
-        .workbookRow = 29,
-        .workbookKey = "SterilityActive",
-        .workbookLabel = "Activate Sterility module",
-        .workbookNote = "0: module disactivated; 1 module acive",
-        .combinationLine = 23,
         .integer = &CropParameters::SterilityActive,
     },
     {
         .id = "StSen",
-        .control = ctl::txtStSen,
-        .controlKind = ParameterControl::Text,
         .unit = "–",
         .label = "Cultivar-specific sensitivity (usually 1; >1 for sensible cultivars; <1 for resistant "
                  "cultivars)",
@@ -548,17 +312,10 @@ constexpr ParameterInfo kRegistry[] = {
         .max = 10,
         .minReason = "0 is a cultivar immune to cold; below it cold would make spikelets fertile",
         .maxReason = "ten times an ordinary cultivar's sensitivity sterilises a panicle in one cool night",
-        .workbookRow = 30,
-        .workbookKey = "StSen",
-        .workbookLabel = "Cultivars-specific sensitivities",
-        .workbookNote = "(0-2); usually 1; <1 for high resistant cultivars; >1 for high sensible cultivars",
-        .combinationLine = 24,
         .single = &CropParameters::StSen,
     },
     {
         .id = "TempStThreshold",
-        .control = ctl::txtStTempThreshold,
-        .controlKind = ParameterControl::Text,
         .unit = "°C",
         .label = "Threshold T for spikelet sterility (°C)",
         .defaultText = "13",
@@ -566,17 +323,11 @@ constexpr ParameterInfo kRegistry[] = {
         .max = 25,
         .minReason = "below freezing the panicle is killed by frost, not sterilised by cold",
         .maxReason = "the most cold-sensitive cultivars are harmed below about 22 °C",
-        .workbookRow = 31,
-        .workbookKey = "TempStThreshold",
-        .workbookLabel = "Threshold T for sterility",
-        .workbookNote = "°C",
-        .combinationLine = 25,
         .single = &CropParameters::TempStThreshold,
     },
     {
         .id = "SenDuration",
-        .control = ctl::cmbSenDuration,
-        .controlKind = ParameterControl::List,
+        .kind = ParameterKind::Code,
         .whole = true,
         .unit = "code",
         .label = "Duration of the critical period",
@@ -586,19 +337,12 @@ constexpr ParameterInfo kRegistry[] = {
         .minReason = "code 0 is the restricted period",
         .maxReason = "code 1 is many days",
         .choices = kPeriods,
-        .workbookRow = 32,
-        .workbookKey = "SenDuration",
-        .workbookLabel = "Duration of the high sensitive period",
-        .workbookNote = "0: for cultivars sensible only for few days; 1 for cultivars sensible for many days",
-        .combinationLine = 26,
         .integer = &CropParameters::SenDuration,
     },
     // Transplanting, after ORYZA2000 (Bouman et al., 2001), whose defaults these are. Read only when the
     // crop is transplanted; stored after the items every older configuration ends with.
     {
         .id = "NPLSB",
-        .control = ctl::txtNPLSB,
-        .controlKind = ParameterControl::Text,
         .transplanting = true,
         .unit = "plants/m2",
         .label = "Seedbed density (plants/m2)",
@@ -612,8 +356,6 @@ constexpr ParameterInfo kRegistry[] = {
     },
     {
         .id = "NH",
-        .control = ctl::txtNH,
-        .controlKind = ParameterControl::Text,
         .transplanting = true,
         .unit = "hills/m2",
         .label = "Hills per m2",
@@ -626,8 +368,6 @@ constexpr ParameterInfo kRegistry[] = {
     },
     {
         .id = "NPLH",
-        .control = ctl::txtNPLH,
-        .controlKind = ParameterControl::Text,
         .transplanting = true,
         .unit = "plants/hill",
         .label = "Seedlings per hill",
@@ -640,8 +380,6 @@ constexpr ParameterInfo kRegistry[] = {
     },
     {
         .id = "SHCKD",
-        .control = ctl::txtSHCKD,
-        .controlKind = ParameterControl::Text,
         .transplanting = true,
         .unit = "°C d/°C d",
         .label = "Transplanting shock (°C-days per seedbed °C-day)",
@@ -651,10 +389,6 @@ constexpr ParameterInfo kRegistry[] = {
         .minReason = "0 is no shock; less would hasten development",
         .maxReason = "at 1 the shock lasts as long as the seedlings grew in the seedbed, longer than any "
                      "delay measured",
-        .calibrationCaption = "Transplanting shock",
-        .calibrationKey = "mySHCKD",
-        .calibrationMin = "0",
-        .calibrationMax = "0.8",
         .single = &CropParameters::SHCKD,
     },
 };
@@ -685,12 +419,12 @@ int ParameterIndex(std::string_view id) {
 }
 
 double DefaultParameterValue(const ParameterInfo& info) {
-    if (info.controlKind == ParameterControl::List) {
+    if (info.kind == ParameterKind::Code) {
         for (std::size_t k = 0; k < info.choices.size(); ++k)
             if (info.choices[k] == info.defaultText) return static_cast<double>(k);
         return 0;
     }
-    if (info.controlKind == ParameterControl::Check) return info.defaultText == "1" ? 1 : 0;
+    if (info.kind == ParameterKind::Switch) return info.defaultText == "1" ? 1 : 0;
     return ParseNumber(info.defaultText).value_or(0);
 }
 
@@ -719,7 +453,7 @@ void SetParameter(CropParameters& crop, const ParameterInfo& info, double value)
 
 std::optional<InputProblem> CheckParameterBounds(const ParameterInfo& info, double value) {
     // The texts are built only for a problem: an ensemble checks every value of every set.
-    const auto field = [&] { return std::string(info.control.empty() ? info.id : info.control); };
+    const auto field = [&] { return std::string(info.id); };
     const auto range = [&] { return ShortestText(info.min) + " to " + ShortestText(info.max); };
     if (!std::isfinite(value))
         return InputProblem{field(), 0, 0,
@@ -743,7 +477,7 @@ std::optional<InputProblem> CheckParameterBounds(const ParameterInfo& info, doub
     }
     if (!below && !above) {
         // A list's item or a box's state is a code: between two codes there is no method or state.
-        if (info.controlKind == ParameterControl::List || info.controlKind == ParameterControl::Check) {
+        if (info.kind == ParameterKind::Code || info.kind == ParameterKind::Switch) {
             if (value != std::floor(value))
                 return InputProblem{field(), 0, 0,
                                     std::string(info.label) + ": " + ShortestText(value) +
@@ -838,7 +572,7 @@ Problems CheckParameterRelations(const CropParameters& crop, const std::vector<b
     if (isKnown(method) && isKnown(critical) && isKnown(optimum) && MethodReadsDayLengths(crop) &&
         crop.DLC == crop.DLO)
         // Equal day lengths leave the response no ramp between its two ends.
-        problems.push_back({std::string(registry[static_cast<std::size_t>(optimum)].control), 0, 0,
+        problems.push_back({std::string(registry[static_cast<std::size_t>(optimum)].id), 0, 0,
                             "DLC and DLO must differ (both are " + ShortestText(crop.DLO) +
                                 " h): the response to day length runs from one to the other."});
     for (const Resolved& order : resolved) {
@@ -849,33 +583,11 @@ Problems CheckParameterRelations(const CropParameters& crop, const std::vector<b
         const ParameterInfo& upper = registry[upperIndex];
         const double a = GetParameter(crop, lower), b = GetParameter(crop, upper);
         if (a < b) continue;
-        problems.push_back({std::string(lower.control), 0, 0,
+        problems.push_back({std::string(lower.id), 0, 0,
                             std::string(lower.label) + " (" + ShortestText(a) + ") must be below " +
                                 std::string(upper.label) + " (" + ShortestText(b) +
                                 "): " + std::string(order.why) + "."});
     }
     return problems;
 }
-
-const ParameterInfo* FindParameterByName(std::string_view name) {
-    const std::string_view wanted = Trim(name);
-    if (wanted.empty()) return nullptr;
-    const auto names = [](const ParameterInfo& p) {
-        return std::array<std::string_view, 5>{p.id, p.workbookKey, p.label, p.calibrationCaption,
-                                               p.calibrationKey};
-    };
-    const auto registry = CropParameterRegistry();
-    for (const ParameterInfo& p : registry)
-        for (const std::string_view n : names(p))
-            if (!n.empty() && n == wanted) return &p;
-    const ParameterInfo* found = nullptr;
-    for (const ParameterInfo& p : registry)
-        for (const std::string_view n : names(p))
-            if (!n.empty() && EqualIgnoringCase(n, wanted)) {
-                if (found && found != &p) return nullptr; // "tb" is Tb and TB alike: ask for the exact name
-                found = &p;
-            }
-    return found;
-}
-
 } // namespace tulo

@@ -3,6 +3,8 @@
 #include "base/Numbers.h"
 #include "base/Problems.h"
 #include "evaluation/MeasuredEvaluation.h"
+#include "forms/InputControls.h"
+#include "forms/ParameterNames.h"
 
 #include <algorithm>
 #include <cmath>
@@ -95,8 +97,8 @@ Outcome ParseParamTexts(std::span<const std::string> texts, std::string_view opt
 }
 
 double ConfiguredValue(const ParameterInfo& info, const FormModel& form, const SeasonInputs& inputs) {
-    if (!info.control.empty())
-        if (const auto typed = ParseNumber(form.text(info.control))) return *typed;
+    if (const std::string_view control = ControlOf(info); !control.empty())
+        if (const auto typed = ParseNumber(form.text(control))) return *typed;
     return GetParameter(inputs.crop, info);
 }
 

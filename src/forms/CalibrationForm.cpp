@@ -1,6 +1,8 @@
 #include "forms/CalibrationForm.h"
 
 #include "base/Numbers.h"
+#include "calibration/CalibrationParameters.h"
+#include "forms/InputControls.h"
 #include "forms/SeasonForm.h"
 #include "forms/WindowCommands.h"
 #include "io/DataFolder.h"
@@ -161,8 +163,7 @@ bool EndsWith(std::string_view text, std::string_view suffix) {
 
 std::vector<std::string> CalibrationCaptionList() {
     std::vector<std::string> captions;
-    for (const ParameterInfo& info : CropParameterRegistry())
-        if (!info.calibrationCaption.empty()) captions.emplace_back(info.calibrationCaption);
+    for (const CalibrationParameter& p : CalibrationParameters()) captions.emplace_back(p.caption);
     return captions;
 }
 
@@ -199,16 +200,18 @@ void ImportDefaultRanges(std::array<CalibrationParameterTexts, 3>& parameters,
         CalibrationParameterTexts& p = parameters[k];
         const ParameterInfo* info = FindCalibrationParameter(Trim(p.caption));
         if (!info || Empty(p.caption)) continue;
-        p.min = info->calibrationMin;
-        p.max = info->calibrationMax;
+        const CalibrationParameter& entry = *CalibrationEntryOf(*info);
+        p.min = entry.defaultMin;
+        p.max = entry.defaultMax;
         if (!initial) continue;
         const auto low = ParseNumber(p.min), high = ParseNumber(p.max);
         if (!low || !high) continue;
         const auto inside = [&](std::optional<double> v) { return v && *v > *low && *v <= *high; };
         std::string& start = (*initial)[k];
         if (inside(ParseNumber(start))) continue;
-        if (main && !info->control.empty() && inside(ParseNumber(main->text(info->control))))
-            start = std::string(Trim(main->text(info->control)));
+        const std::string_view control = ControlOf(*info);
+        if (main && !control.empty() && inside(ParseNumber(main->text(control))))
+            start = std::string(Trim(main->text(control)));
         else
             start = ShortestText(RoundCalibrated((*low + *high) / 2));
     }
@@ -345,7 +348,7 @@ void WriteCalibratedValues(FormModel& form, std::span<const ParameterChoice> cho
         label += (k == 0 ? " " : ", ") + CalibratedName(*choices[k].info);
     const FormModel::Batch batch(form, std::move(label));
     for (std::size_t k = 0; k < choices.size() && k < rounded.size(); ++k)
-        form.setText(choices[k].info->control, CalibratedText(rounded[k]));
+        form.setText(ControlOf(*choices[k].info), CalibratedText(rounded[k]));
 }
 
 Message FinalMessage(const CalibrationOutcome& outcome) {

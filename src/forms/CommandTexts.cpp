@@ -1,7 +1,7 @@
 #include "forms/CommandTexts.h"
 
 #include "base/Numbers.h"
-#include "engine/InputFields.h"
+#include "forms/InputFields.h"
 
 #include <cmath>
 

@@ -1,6 +1,7 @@
 #include "forms/ConfigurationForm.h"
 
 #include "base/Calendar.h"
+#include "forms/InputControls.h"
 #include "inputs/ConfigurationFile.h"
 
 #include <algorithm>
@@ -57,12 +58,12 @@ struct Changes {
             const ParameterInfo& info = CropInfo(item);
             const bool held = !transplanting || c.layout == ConfigurationLayout::Complete;
             const CropItem& value = c.crop[static_cast<std::size_t>(ParameterIndex(item.id))];
-            if (info.controlKind == ParameterControl::Check)
-                checks.emplace_back(info.control, held ? static_cast<int>(value.value.value_or(0))
-                                                       : opening.check(info.control));
+            if (info.kind == ParameterKind::Switch)
+                checks.emplace_back(ControlOf(info), held ? static_cast<int>(value.value.value_or(0))
+                                                       : opening.check(ControlOf(info)));
             else
-                texts.emplace_back(info.control,
-                                   held ? CropItemText(info, value) : opening.text(info.control));
+                texts.emplace_back(ControlOf(info),
+                                   held ? CropItemText(info, value) : opening.text(ControlOf(info)));
         }
     }
 };
@@ -77,10 +78,10 @@ SeasonConfiguration ConfigurationFromForm(const FormModel& form) {
     for (const CropParameterItem& item : CropParameterItems()) {
         const ParameterInfo& info = CropInfo(item);
         CropItem& value = c.crop[static_cast<std::size_t>(ParameterIndex(item.id))];
-        if (info.controlKind == ParameterControl::Check)
-            value = CropItem{form.check(info.control), {}};
+        if (info.kind == ParameterKind::Switch)
+            value = CropItem{form.check(ControlOf(info)), {}};
         else
-            value = ReadCropItem(info, form.text(info.control));
+            value = ReadCropItem(info, form.text(ControlOf(info)));
     }
     c.sowingDate = ReadWholeItem(form.text(ctl::txtSowingDate));
     c.latitude = ReadSingleItem(form.text(ctl::txtLatitude));

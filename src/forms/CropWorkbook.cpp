@@ -3,6 +3,7 @@
 #include "base/CellName.h"
 #include "base/Numbers.h"
 #include "engine/Parameters.h"
+#include "forms/InputControls.h"
 
 #include <algorithm>
 #include <cmath>
@@ -45,14 +46,47 @@ constexpr Row kInformationalRows[] = {
     {20, Cell::Fixed, "1.8", "C = exp di TlimBeta", "C", "-"},
 };
 
+constexpr WorkbookParameterRow kParameterRows[] = {
+    {2, "Tbase", "TBASEM", "T base (development)", "°C"},
+    {3, "Tcutoff", "TEFFMX", "T cutoff (development)", "°C"},
+    {4, "TSUMEM", "TSUMEM", "GDDemergence", "°C-days"},
+    {5, "DLC", "DLC", "", ""},
+    {6, "DLO", "DLO", "", ""},
+    {7, "IDSL", "IDLS", "0: temp; 1: daylenght; 2: temp+daylenght", "-"},
+    {8, "TbaseAfterEmerg", "", "T base after emergence (development)", "°C"},
+    {9, "TcutoffAfterEmerg", "", "T cutoff after emergence (development)", "°C"},
+    {10, "TSUM1", "TSUM1", "GDD emerg-flowering", "°C-days"},
+    {11, "TSUM2", "TSUM2", "GDD flowering-maturity", "°C-days"},
+    {13, "DVSEND", "DVSEND", "Development stage at harvest", "-"},
+    {15, "RUE", "RUE", "Radiation use efficiency", "g/MJ"},
+    {16, "K", "k", "Extinction coefficient for solar radiation", "-"},
+    {17, "Tb", "Tb", "T base (growth)", "°C"},
+    {18, "Topt", "Topt", "T opt (growth)", "°C"},
+    {19, "TmaxG", "Tmax", "T max (growth)", "°C"},
+    {21, "LAIemerg", "LAIemerg", "LAI at emergence", "m2/m2"},
+    {22, "SLA0", "SLA0", "SLA at emergence", "m2/kg"},
+    {23, "SLA035", "SLA035", "SLA from stem elongation to maturity", "m2/kg"},
+    {24, "RipL0", "RipL0", "Ripartition to leaves at emergence", "-"},
+    {25, "GDDLeafLife", "GDDLeafLife", "Leaf duration", "°C-days"},
+    {26, "PanicleHmax", "PanicleHmax", "Maximum panicle height", "cm"},
+    {27, "KcFullCanopy", "KcFullCanopy", "Crop coefficient at full canopy", ""},
+    {29, "SterilityActive", "SterilityActive", "Activate Sterility module",
+     "0: module disactivated; 1 module acive"},
+    {30, "StSen", "StSen", "Cultivars-specific sensitivities",
+     "(0-2); usually 1; <1 for high resistant cultivars; >1 for high sensible cultivars"},
+    {31, "TempStThreshold", "TempStThreshold", "Threshold T for sterility", "°C"},
+    {32, "SenDuration", "SenDuration", "Duration of the high sensitive period",
+     "0: for cultivars sensible only for few days; 1 for cultivars sensible for many days"},
+};
+
 Cell CellOf(const ParameterInfo& p) {
-    switch (p.controlKind) {
-    case ParameterControl::List:
+    switch (p.kind) {
+    case ParameterKind::Code:
         return Cell::Code;
-    case ParameterControl::Check:
+    case ParameterKind::Switch:
         return Cell::Switch;
-    case ParameterControl::Text:
-    case ParameterControl::Constant:
+    case ParameterKind::Number:
+    case ParameterKind::Constant:
         break;
     }
     // The model does not read the day lengths, so they are kept as typed.
@@ -62,14 +96,14 @@ Cell CellOf(const ParameterInfo& p) {
 // The data rows in row order.
 std::vector<Row> Layout() {
     std::vector<Row> rows(std::begin(kInformationalRows), std::end(kInformationalRows));
-    for (const ParameterInfo& p : CropParameterRegistry())
-        if (p.workbookRow != 0)
-            rows.push_back({p.workbookRow, CellOf(p), p.control, p.workbookLabel, p.workbookKey,
-                            p.workbookNote, p.choices, &p});
+    for (const WorkbookParameterRow& r : kParameterRows) {
+        const ParameterInfo& p = *FindParameter(r.id);
+        rows.push_back({r.row, CellOf(p), ControlOf(p), r.label, r.key, r.note, p.choices, &p});
+    }
     std::sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.row < b.row; });
     return rows;
 }
-// The registry is a constant, so it is complete before this is built.
+// The registry and the rows are constants, so they are complete before this is built.
 const std::vector<Row> kLayout = Layout();
 
 constexpr std::pair<int, std::string_view> kHeadings[] = {
@@ -245,6 +279,21 @@ void NewManagement(FormModel& form) {
     for (const auto control : {ctl::txtManagDescription, ctl::txtSowingDate, ctl::txtLatitude,
                                ctl::cmbFlooded, ctl::txtWaterLevel})
         form.setText(control, "");
+}
+
+std::span<const WorkbookParameterRow> WorkbookParameterRows() {
+    return kParameterRows;
+}
+
+const WorkbookParameterRow* FindWorkbookParameterRow(const ParameterInfo& info) {
+    for (const WorkbookParameterRow& r : kParameterRows)
+        if (r.id == info.id) return &r;
+    return nullptr;
+}
+
+std::string_view WorkbookKey(const ParameterInfo& info) {
+    const WorkbookParameterRow* row = FindWorkbookParameterRow(info);
+    return row ? row->key : std::string_view();
 }
 
 } // namespace tulo

@@ -9,12 +9,30 @@
 
 #include "base/Problems.h"
 #include "engine/Grid.h"
+#include "engine/Parameters.h"
 #include "forms/FormModel.h"
 
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 
 namespace tulo {
+
+// A crop parameter's row of the workbook, keyed by the registry's id.
+struct WorkbookParameterRow {
+    int row;
+    std::string_view id;
+    std::string_view key;   // column 3 (may be empty)
+    std::string_view label; // column 2
+    std::string_view note;  // column 4
+};
+// The parameters' rows in row order (rows 12 and 20 are informational, not a parameter's).
+std::span<const WorkbookParameterRow> WorkbookParameterRows();
+// The row of a registry parameter, or none when the workbook does not keep it.
+const WorkbookParameterRow* FindWorkbookParameterRow(const ParameterInfo& info);
+// Its key, or empty.
+std::string_view WorkbookKey(const ParameterInfo& info);
 
 // The crop parameters of the form as a workbook grid (33 rows, 6 columns). Numbers are stored as the
 // shortest text of the single-precision value the model would compute with ("2.0" -> "2", "0,5" ->

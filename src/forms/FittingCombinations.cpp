@@ -2,6 +2,7 @@
 
 #include "base/Numbers.h"
 #include "engine/Parameters.h"
+#include "forms/InputControls.h"
 #include "io/DataFolder.h"
 #include "io/TextFiles.h"
 
@@ -23,21 +24,42 @@ void FittingToGrid(Grid& fitting, int& k, const Evaluation& evaluation, const Fo
     ++k;
 }
 
-// The crop values a combination keeps, in file order; the sterility box is kept as its state.
+// The crop values a combination keeps, line by line; the sterility box is kept as its state.
 namespace {
 
+constexpr std::string_view kCombinationLines[] = {"Tbase",
+                                                  "Tcutoff",
+                                                  "TSUMEM",
+                                                  "DLC",
+                                                  "DLO",
+                                                  "IDSL",
+                                                  "TbaseAfterEmerg",
+                                                  "TcutoffAfterEmerg",
+                                                  "TSUM1",
+                                                  "TSUM2",
+                                                  "DVSEND",
+                                                  "RUE",
+                                                  "K",
+                                                  "Tb",
+                                                  "Topt",
+                                                  "TmaxG",
+                                                  "LAIemerg",
+                                                  "SLA0",
+                                                  "SLA035",
+                                                  "RipL0",
+                                                  "GDDLeafLife",
+                                                  "PanicleHmax",
+                                                  "SterilityActive",
+                                                  "StSen",
+                                                  "TempStThreshold",
+                                                  "SenDuration"};
+
 std::vector<std::string_view> CombinationControls() {
-    std::vector<const ParameterInfo*> kept;
-    for (const ParameterInfo& p : CropParameterRegistry())
-        if (p.combinationLine != 0) kept.push_back(&p);
-    std::sort(kept.begin(), kept.end(), [](const ParameterInfo* a, const ParameterInfo* b) {
-        return a->combinationLine < b->combinationLine;
-    });
     std::vector<std::string_view> controls;
-    for (const ParameterInfo* p : kept) controls.push_back(p->control);
+    for (const std::string_view id : kCombinationLines) controls.push_back(ControlOf(*FindParameter(id)));
     return controls;
 }
-// The registry is a constant, so it is complete before this is built.
+// The registry and the controls are constants, so they are complete before this is built.
 const std::vector<std::string_view> kCombinationControls = CombinationControls();
 const std::size_t kCombinationValues = kCombinationControls.size();
 
@@ -123,6 +145,10 @@ std::optional<Grid> FittingMatrixGrid(const FittingMatrix& matrix, UserInterface
         grid.setText(static_cast<int>(j) + 2, 2, ShortestText(matrix.simulated[j]));
     }
     return grid;
+}
+
+std::span<const std::string_view> CombinationParameterIds() {
+    return kCombinationLines;
 }
 
 } // namespace tulo

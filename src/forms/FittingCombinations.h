@@ -10,7 +10,9 @@
 
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 
 namespace tulo {
 
@@ -21,6 +23,8 @@ void FittingToGrid(Grid& fitting, int& k, const Evaluation& evaluation, const Fo
 
 // Parameter-combination files: k.crp in the folder "Combination of crop paramters" of the data folder.
 std::filesystem::path CombinationFolder();
+// The crop parameters a combination file keeps, line by line, by their registry ids.
+std::span<const std::string_view> CombinationParameterIds();
 // Writes the 26 crop values of the form; returns an error message on failure.
 std::optional<std::string> SaveCombination(int k, const FormModel& form,
                                            const std::filesystem::path& folder = CombinationFolder());

@@ -1,6 +1,7 @@
 #include "forms/FormModel.h"
 
 #include "engine/Parameters.h"
+#include "forms/InputControls.h"
 
 #include <algorithm>
 #include <charconv>
@@ -55,14 +56,15 @@ FormModel::FormModel() {
 
     // Crop parameters.
     addText(std::string(ctl::txtCropDescription), "");
-    for (const ParameterInfo& p : CropParameterRegistry()) {
-        std::string name(p.control);
+    for (const CropControl& c : CropControls()) {
+        const ParameterInfo& p = *FindParameter(c.id);
+        std::string name(c.control);
         std::string value(p.defaultText);
-        switch (p.controlKind) {
-        case ParameterControl::Text:
+        switch (c.kind) {
+        case ControlKind::Text:
             addText(std::move(name), std::move(value));
             break;
-        case ParameterControl::List: {
+        case ControlKind::List: {
             // The window lists the default choice first, the others in code order.
             std::vector<std::string> items{value};
             for (const std::string_view item : p.choices)
@@ -70,10 +72,10 @@ FormModel::FormModel() {
             addList(std::move(name), std::move(value), std::move(items));
             break;
         }
-        case ParameterControl::Check:
+        case ControlKind::Check:
             addCheck(std::move(name), value == "1" ? 1 : 0);
             break;
-        case ParameterControl::Constant:
+        case ControlKind::Option:
             break;
         }
     }

@@ -8,7 +8,7 @@
 // and throws std::logic_error, so a misspelt name fails loudly in the tests.
 
 #include "engine/Grid.h"
-#include "engine/InputFields.h"
+#include "forms/InputFields.h"
 
 #include <functional>
 #include <map>

@@ -4,6 +4,7 @@
 #include "base/Numbers.h"
 #include "engine/InputLimits.h"
 #include "engine/Parameters.h"
+#include "forms/InputControls.h"
 
 #include <algorithm>
 #include <cmath>
@@ -69,7 +70,7 @@ public:
     std::optional<double> limited(std::optional<double> value, const Where& where, std::string_view field,
                                   int column = 0) {
         if (!value) return value;
-        const InputLimit& limit = *FindInputLimit(field, column);
+        const InputLimit& limit = *FindFieldLimit(field, column);
         if (WithinLimit(limit, *value)) return value;
         fail(where, where.label + ": " + ShortestText(*value) + " " + DescribeLimit(limit) + ".");
         return std::nullopt;
@@ -108,7 +109,7 @@ std::optional<double> ListCode(const ParameterInfo& info, const std::string& tex
                      : k + 1 == info.choices.size() ? " or \""
                                                     : ", \"") +
                     std::string(info.choices[k]) + "\"";
-    reader.fail({info.control, {}},
+    reader.fail({ControlOf(info), {}},
                 std::string(info.label) + ": " + QuoteValue(text) + " is not one of " + accepted + ".");
     return std::nullopt;
 }
@@ -169,18 +170,24 @@ void CropReader::ReadCropParameters(const FormModel& form, Problems& problems) {
     std::vector<bool> known; // which parameters read correctly, for the checks between them
     for (const ParameterInfo& info : CropParameterRegistry()) {
         std::optional<double> value;
-        const Where where{info.control, std::string(info.label)};
-        switch (info.controlKind) {
-        case ParameterControl::Constant:
-            value = DefaultParameterValue(info);
+        const CropControl* shown = FindCropControl(info);
+        if (!shown) { // a constant of the model
+            SetParameter(c, info, DefaultParameterValue(info));
+            known.push_back(true);
+            continue;
+        }
+        const std::string_view control = shown->control;
+        const Where where{control, std::string(info.label)};
+        switch (shown->kind) {
+        case ControlKind::Option:
             break;
-        case ParameterControl::Check:
-            value = form.check(info.control) == 0 ? 0 : 1;
+        case ControlKind::Check:
+            value = form.check(control) == 0 ? 0 : 1;
             break;
-        case ParameterControl::List:
-            value = ListCode(info, form.text(info.control), reader);
+        case ControlKind::List:
+            value = ListCode(info, form.text(control), reader);
             break;
-        case ParameterControl::Text:
+        case ControlKind::Text:
             // A crop sown in the field leaves the transplanting boxes unread, as the day lengths above.
             if (info.transplanting && form.check(ctl::chkTransplanted) == 0) {
                 value = DefaultParameterValue(info);
@@ -191,18 +198,22 @@ void CropReader::ReadCropParameters(const FormModel& form, Problems& problems) {
                 break;
             }
             if (info.whole) {
-                if (const auto whole = reader.whole(form.text(info.control), where)) value = *whole;
-            } else if (const auto single = reader.single(form.text(info.control), where)) {
+                if (const auto whole = reader.whole(form.text(control), where)) value = *whole;
+            } else if (const auto single = reader.single(form.text(control), where)) {
                 value = *single;
             }
             if (value)
-                if (auto problem = CheckParameterBounds(info, *value)) reader.add(std::move(*problem));
+                if (auto problem = CheckParameterBounds(info, *value)) {
+                    problem->field = FieldOfInput(problem->field);
+                    reader.add(std::move(*problem));
+                }
             break;
         }
         SetParameter(c, info, value.value_or(0));
         known.push_back(value.has_value());
     }
-    for (InputProblem& problem : CheckParameterRelations(c, known)) reader.add(std::move(problem));
+    for (InputProblem& problem : PointedAtFields(CheckParameterRelations(c, known)))
+        reader.add(std::move(problem));
     values_ = c;
     allNumeric_ = !reader.failed();
 }

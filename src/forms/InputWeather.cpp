@@ -2,6 +2,7 @@
 
 #include "engine/InputLimits.h"
 #include "engine/SeasonInputs.h"
+#include "forms/InputControls.h"
 
 #include "base/CellName.h"
 #include "base/Numbers.h"
@@ -134,7 +135,7 @@ bool ReadCell(const Grid& grid, int day, int col, DailySeries& series, CellProbl
                        " is a missing-value code; every day needs a value.");
         return false;
     }
-    const InputLimit& limit = *FindInputLimit(ctl::sprWeather, col);
+    const InputLimit& limit = *FindFieldLimit(ctl::sprWeather, col);
     if (!WithinLimit(limit, *value)) {
         report.add(day, col, where + ": " + ShortestText(*value) + " " + DescribeLimit(limit) + ".");
         return false;

@@ -4,6 +4,8 @@
 #include "base/Numbers.h"
 #include "base/Problems.h"
 #include "engine/Parameters.h"
+#include "forms/InputControls.h"
+#include "forms/ParameterNames.h"
 #include "forms/SpreadsheetCommands.h"
 #include "io/WeatherFiles.h"
 
@@ -33,7 +35,7 @@ struct SettingText {
 
 SettingText SettingValue(const ParameterInfo& info, std::string_view name, std::string_view value) {
     const std::string quoted = QuoteValue(value);
-    if (info.controlKind == ParameterControl::List) {
+    if (info.kind == ParameterKind::Code) {
         // A list takes its item's text or the item's code, as the crop workbook writes it.
         for (const std::string_view item : info.choices)
             if (EqualIgnoringCase(item, value)) return {std::string(item), {}};
@@ -48,7 +50,7 @@ SettingText SettingValue(const ParameterInfo& info, std::string_view name, std::
     }
     const auto number = ParseNumber(value);
     if (!number) return {{}, std::string(name) + ": " + quoted + " is not a number."};
-    if (info.controlKind == ParameterControl::Check) {
+    if (info.kind == ParameterKind::Switch) {
         if (*number != 0 && *number != 1)
             return {{}, std::string(name) + ": " + quoted + " is neither 0 (off) nor 1 (on)."};
         return {*number == 1 ? "1" : "0", {}};
@@ -237,7 +239,8 @@ void PlanSetting(const std::string& setting, const std::string& what, PlannedCha
                "them).");
         return;
     }
-    if (info->controlKind == ParameterControl::Constant || info->control.empty()) {
+    const CropControl* shown = FindCropControl(*info);
+    if (!shown) {
         refuse(what + std::string(info->id) + " is a constant of the model, not a setting.");
         return;
     }
@@ -246,10 +249,10 @@ void PlanSetting(const std::string& setting, const std::string& what, PlannedCha
         refuse(what + text.refusal);
         return;
     }
-    if (info->controlKind == ParameterControl::Check)
-        plan.checks.emplace_back(info->control, text.text == "1" ? 1 : 0);
+    if (shown->kind == ControlKind::Check)
+        plan.checks.emplace_back(shown->control, text.text == "1" ? 1 : 0);
     else
-        plan.texts.emplace_back(info->control, text.text);
+        plan.texts.emplace_back(shown->control, text.text);
 }
 
 std::optional<SeasonChanges> PlanSeason(const FormModel& form, const SeasonOptions& options,

@@ -4,6 +4,8 @@
 #include "base/Problems.h"
 #include "engine/Parameters.h"
 #include "forms/FormModel.h"
+#include "forms/InputControls.h"
+#include "forms/ParameterNames.h"
 #include "sensitivity/DesignSize.h"
 
 #include <algorithm>
@@ -21,8 +23,8 @@ Outcome Refusal(std::string message) {
 // spurious digits); a constant of the model, which no field holds, as the compilation holds it.
 double ConfiguredValue(const ParameterFactor& factor, const FormModel& form, const SeasonInputs& inputs) {
     const ParameterInfo& info = CropParameterRegistry()[static_cast<std::size_t>(factor.parameter)];
-    if (!info.control.empty())
-        if (const auto typed = ParseNumber(form.text(info.control))) return *typed;
+    if (const std::string_view control = ControlOf(info); !control.empty())
+        if (const auto typed = ParseNumber(form.text(control))) return *typed;
     return ParseNumber(ShortestText(static_cast<float>(GetParameter(inputs.crop, info)))).value_or(0.0);
 }
 

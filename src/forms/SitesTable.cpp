@@ -4,6 +4,8 @@
 #include "base/Numbers.h"
 #include "base/Problems.h"
 #include "engine/Parameters.h"
+#include "forms/InputControls.h"
+#include "forms/ParameterNames.h"
 #include "forms/SpreadsheetCommands.h"
 
 #include <algorithm>
@@ -100,7 +102,7 @@ std::optional<std::vector<TitledColumn>> ReadTitles(const Grid& grid, const std:
             column.kind = Column::Parameter;
             meaning = "the crop parameter " + std::string(parameter->id);
             // Refused here once rather than on every row that gives it a value.
-            if (parameter->controlKind == ParameterControl::Constant || parameter->control.empty())
+            if (!FindCropControl(*parameter))
                 refuse(source + ", cell " + CellName(1, c) + ": " + std::string(parameter->id) +
                        " is a constant of the model, not a setting.");
         } else {

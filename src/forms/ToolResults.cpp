@@ -2,6 +2,7 @@
 
 #include "base/Numbers.h"
 #include "engine/Parameters.h"
+#include "forms/InputControls.h"
 #include "forms/SeasonForm.h"
 
 #include <string>
@@ -12,7 +13,7 @@ void WritePhenologyValues(FormModel& form, const PhenologyFit& fit) {
     const FormModel::Batch batch(form, "Phenology from observed dates");
     const auto registry = CropParameterRegistry();
     for (const ParameterValue& p : fit.parameters)
-        form.setText(registry[static_cast<std::size_t>(p.index)].control,
+        form.setText(ControlOf(registry[static_cast<std::size_t>(p.index)]),
                      ShortestText(static_cast<float>(p.value)));
 }
 
@@ -33,7 +34,7 @@ void WriteReinitialization(FormModel& form, const ReinitResult& result,
     form.setText(ctl::txtSowingDate, std::to_string(result.sowing));
     const auto registry = CropParameterRegistry();
     for (std::size_t k = 0; k < parameters.size() && k < result.rounded.size(); ++k)
-        form.setText(registry[static_cast<std::size_t>(parameters[k].index)].control,
+        form.setText(ControlOf(registry[static_cast<std::size_t>(parameters[k].index)]),
                      CalibratedText(result.rounded[k]));
 }
 

@@ -147,7 +147,7 @@ public:
     void crop(const SeasonConfiguration& configuration, const std::vector<CropSlot>& slots) {
         for (const CropSlot& slot : slots) {
             const CropItem& item = configuration.crop[slot.index];
-            if (slot.info->controlKind == ParameterControl::Check)
+            if (slot.info->kind == ParameterKind::Switch)
                 integer(static_cast<long long>(item.value.value_or(0)));
             else
                 text(CropItemText(*slot.info, item));
@@ -311,7 +311,7 @@ public:
     void crop(const std::vector<CropSlot>& slots, SeasonConfiguration& c) {
         for (const CropSlot& slot : slots) {
             CropItem& item = c.crop[slot.index];
-            if (slot.info->controlKind == ParameterControl::Check)
+            if (slot.info->kind == ParameterKind::Switch)
                 item = CropItem{check(slot.item->item, slot.item->name) ? 1.0 : 0.0, {}};
             else
                 item = ReadCropItem(*slot.info, text(slot.item->item, slot.item->name));

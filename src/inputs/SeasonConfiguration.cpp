@@ -74,7 +74,7 @@ RealItem ReadRealItem(std::string text) {
 
 CropItem ReadCropItem(const ParameterInfo& info, std::string text) {
     CropItem item;
-    if (info.controlKind == ParameterControl::List) {
+    if (info.kind == ParameterKind::Code) {
         // The run knows a list's text only as one of its choices, exactly.
         for (std::size_t k = 0; k < info.choices.size(); ++k)
             if (text == info.choices[k]) {
@@ -95,7 +95,7 @@ CropItem ReadCropItem(const ParameterInfo& info, std::string text) {
 
 std::string CropItemText(const ParameterInfo& info, const CropItem& item) {
     if (!item.text.empty() || !item.value) return item.text;
-    if (info.controlKind == ParameterControl::List) {
+    if (info.kind == ParameterKind::Code) {
         const auto code = static_cast<std::size_t>(*item.value);
         return code < info.choices.size() ? std::string(info.choices[code]) : std::string();
     }
@@ -106,7 +106,7 @@ std::string CropItemText(const ParameterInfo& info, const CropItem& item) {
 std::vector<CropItem> BlankCropItems() {
     std::vector<CropItem> items;
     for (const ParameterInfo& info : CropParameterRegistry())
-        items.push_back(info.controlKind == ParameterControl::Check ? CropItem{0, {}} : CropItem{});
+        items.push_back(info.kind == ParameterKind::Switch ? CropItem{0, {}} : CropItem{});
     return items;
 }
 

@@ -11,7 +11,7 @@
 // reads is held as a number in the precision the run reads it with.
 
 #include "base/DailySeries.h"
-#include "engine/InputFields.h"
+#include "engine/InputItems.h"
 #include "engine/Parameters.h"
 
 #include <array>

@@ -4,7 +4,7 @@
 #include "base/DailySeries.h"
 #include "base/Numbers.h"
 #include "base/Problems.h"
-#include "engine/InputFields.h"
+#include "engine/InputItems.h"
 #include "engine/InputLimits.h"
 #include "io/TextFiles.h"
 #include "io/Workbook.h"
@@ -178,10 +178,10 @@ public:
         if (earlier != 0)
             fail(where(row, day) + ": this date again; " + LineText(earlier) + " gave it already.");
         earlier = row.line;
-        day.rain = value(row, day, rain_, *FindInputLimit(ctl::sprWeather, 2), WeatherFileDay::kRain);
-        day.tmax = value(row, day, tmax_, *FindInputLimit(ctl::sprWeather, 3), WeatherFileDay::kTmax);
-        day.tmin = value(row, day, tmin_, *FindInputLimit(ctl::sprWeather, 4), WeatherFileDay::kTmin);
-        day.radiation = value(row, day, radiation_, *FindInputLimit(ctl::sprWeather, 5),
+        day.rain = value(row, day, rain_, *FindInputLimit("weather.Rain"), WeatherFileDay::kRain);
+        day.tmax = value(row, day, tmax_, *FindInputLimit("weather.Tmax"), WeatherFileDay::kTmax);
+        day.tmin = value(row, day, tmin_, *FindInputLimit("weather.Tmin"), WeatherFileDay::kTmin);
+        day.radiation = value(row, day, radiation_, *FindInputLimit("weather.Radiation"),
                               WeatherFileDay::kRadiation, table_.radiationToMj);
         const bool temperatures = (day.missing & (WeatherFileDay::kTmax | WeatherFileDay::kTmin)) == 0;
         if (temperatures && day.tmin > day.tmax)
@@ -300,8 +300,8 @@ private:
 
     void deriveHumidity(const RawTable::Row& row, WeatherFileDay& day) const {
         if (source_ == HumiditySource::Given) {
-            const auto rhMax = checked(row, day, humidity_, *FindInputLimit(ctl::sprWeather, 6));
-            const auto rhMin = checked(row, day, rhMin_, *FindInputLimit(ctl::sprWeather, 7));
+            const auto rhMax = checked(row, day, humidity_, *FindInputLimit("weather.RHmax"));
+            const auto rhMin = checked(row, day, rhMin_, *FindInputLimit("weather.RHmin"));
             if (rhMax && rhMin) {
                 day.rhMax = rhMax;
                 day.rhMin = rhMin;

@@ -9,6 +9,7 @@
 #include "io/DataFolder.h"
 #include "io/TextFiles.h"
 #include "sensitivity/DesignSize.h"
+#include "sensitivity/GrowthFactorTable.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -309,22 +310,16 @@ const std::vector<ParameterFactor>& AllFactors() {
     static const std::vector<ParameterFactor> factors = [] {
         std::vector<ParameterFactor> list(kGrowthFactors);
         const auto registry = CropParameterRegistry();
-        for (std::size_t i = 0; i < registry.size(); ++i) {
-            const ParameterInfo& p = registry[i];
-            const int index = static_cast<int>(i);
-            if (p.factor >= 1 && p.factor <= kGrowthFactors)
-                list[static_cast<std::size_t>(p.factor - 1)] = {
-                    p.factor - 1,  "par" + std::to_string(p.factor),
-                    p.factorLabel, p.factorMean,
-                    p.factorSD,    index,
-                    p.min,         p.max};
+        for (const GrowthFactorEntry& f : GrowthFactorTable()) {
+            const int index = ParameterIndex(f.id);
+            const ParameterInfo& p = registry[static_cast<std::size_t>(index)];
+            list[static_cast<std::size_t>(f.number - 1)] = {
+                f.number - 1, "par" + std::to_string(f.number), f.label, f.mean, f.sd, index, p.min, p.max};
         }
         for (std::size_t i = 0; i < registry.size(); ++i) {
             const ParameterInfo& p = registry[i];
-            if (p.factor >= 1 && p.factor <= kGrowthFactors) continue;
-            if (p.whole || p.controlKind == ParameterControl::List ||
-                p.controlKind == ParameterControl::Check)
-                continue;
+            if (FindGrowthFactorEntry(p)) continue;
+            if (p.whole || p.kind == ParameterKind::Code || p.kind == ParameterKind::Switch) continue;
             list.push_back({static_cast<int>(list.size()),
                             std::string(p.id),
                             p.label,
@@ -343,25 +338,6 @@ const std::vector<ParameterFactor>& GrowthFactors() {
     static const std::vector<ParameterFactor> factors(AllFactors().begin(),
                                                       AllFactors().begin() + kGrowthFactors);
     return factors;
-}
-
-FoundFactor FindFactor(std::string_view name) {
-    const std::string_view wanted = Trim(name);
-    for (int row = 0; row < kGrowthFactors; ++row)
-        if (wanted == AllFactors()[static_cast<std::size_t>(row)].name)
-            return {&AllFactors()[static_cast<std::size_t>(row)], std::nullopt};
-    const ParameterInfo* info = FindParameterByName(wanted);
-    if (!info)
-        return {nullptr, QuoteValue(wanted) +
-                             " is neither one of par1 to par11 nor a crop parameter's id, crop "
-                             "workbook key or caption (tulo-cli parameters lists them)."};
-    const int index = static_cast<int>(info - CropParameterRegistry().data());
-    for (const ParameterFactor& f : AllFactors())
-        if (f.parameter == index) return {&f, std::nullopt};
-    return {nullptr,
-            std::string(info->id) + " (" + std::string(info->label) + ") is " +
-                (info->controlKind == ParameterControl::Check ? "a switch" : "a code, an item of a list") +
-                ", not a number: it cannot be a factor."};
 }
 
 TickedFactor DefaultFactor(const ParameterFactor& factor, double configured) {

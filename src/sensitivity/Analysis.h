@@ -44,7 +44,7 @@ ExchangeFiles NewExchangeFiles(const std::filesystem::path& parent);
 void RemoveExchangeFiles(const ExchangeFiles& files);
 
 // A factor is a crop parameter that a number sets. Rows 0 (par1) to 10 (par11) are the eleven growth
-// factors of the window's growth page, as the parameter registry describes them; the rows after them are
+// factors of the window's growth page, as the growth factor table describes them; the rows after them are
 // every other such parameter in registry order, named by its id ("TSUM1"). Codes (a list's item) and
 // switches are no factors: between two codes there is no method or state to sample.
 inline constexpr int kGrowthFactors = 11;
@@ -63,13 +63,12 @@ struct ParameterFactor {
 const std::vector<ParameterFactor>& GrowthFactors();
 // Every row: the growth factors, then the others.
 const std::vector<ParameterFactor>& AllFactors();
-// The factor of a name: "parK", or any name of a crop parameter (its id, crop workbook key or caption);
-// no factor, and why not, for an unknown name, a code or a switch.
+// The factor a name stands for, or none and why not (FindFactor, beside the names the program knows a
+// parameter by).
 struct FoundFactor {
     const ParameterFactor* factor = nullptr;
     WhyNot whyNot; // set when there is no factor
 };
-FoundFactor FindFactor(std::string_view name);
 
 // Every season of an analysis runs a crop coefficient at full canopy of 1.05, unless it is a factor.
 inline constexpr double kSampleKcFullCanopy = 1.05;

@@ -3,7 +3,10 @@
 #include "support/TestForms.h"
 
 #include "CliFixture.h"
+#include "calibration/CalibrationParameters.h"
 #include "engine/Parameters.h"
+#include "forms/CropWorkbook.h"
+#include "forms/InputControls.h"
 
 #include "engine/ParallelSeasons.h"
 
@@ -440,7 +443,7 @@ TEST_F(Cli, CalibrateRecoversTheParametersByTheGeneticSearch) {
 // result lists them all with how sure each is, and --save writes them all.
 TEST_F(Cli, CalibrateTakesAnyParametersAndSaysHowSureEachIs) {
     for (const ParameterInfo& info : CropParameterRegistry()) // what lets a NAME:MIN:MAX split on colons
-        for (const std::string_view name : {info.id, info.workbookKey, info.label, info.calibrationCaption})
+        for (const std::string_view name : {info.id, WorkbookKey(info), info.label, CalibrationCaption(info)})
             EXPECT_EQ(name.find(':'), std::string_view::npos) << name;
     const auto saved = dir_ / "calibrated.sim";
     Outcome o =
@@ -463,7 +466,7 @@ TEST_F(Cli, CalibrateTakesAnyParametersAndSaysHowSureEachIs) {
     EXPECT_TRUE(result["correlation"]["StSen"]["RUE"].is_null());
     FormModel form;
     ASSERT_EQ(ReadSimConfig(saved.string(), form), std::nullopt);
-    EXPECT_EQ(form.text(FindParameter("StSen")->control),
+    EXPECT_EQ(form.text(ControlOf(*FindParameter("StSen"))),
               ShortestText(result["params"]["StSen"].get<double>()));
     EXPECT_EQ(form.text(ctl::txtRUE), ShortestText(result["params"]["RUE"].get<double>()));
 

@@ -1,6 +1,6 @@
 #include "engine/DailyLoop.h"
 
-#include "engine/InputFields.h"
+#include "forms/InputFields.h"
 #include "support/TypedSeasons.h"
 #include "weather/Tris.h"
 

@@ -33,10 +33,10 @@ std::vector<ParameterSet> RandomSets(int count, unsigned seed) {
         CropParameters crop;
         for (std::size_t i = 0; i < registry.size(); ++i) {
             const ParameterInfo& info = registry[i];
-            if (info.controlKind == ParameterControl::Constant) continue;
+            if (info.kind == ParameterKind::Constant) continue;
             std::uniform_real_distribution<double> uniform(info.min, info.max);
             double value = uniform(generator);
-            if (info.whole || info.controlKind == ParameterControl::List) value = std::floor(value + 0.5);
+            if (info.whole || info.kind == ParameterKind::Code) value = std::floor(value + 0.5);
             set.push_back({static_cast<int>(i), value});
             SetParameter(crop, info, value);
         }

@@ -1,6 +1,9 @@
 #include "engine/Parameters.h"
 
+#include "forms/CropWorkbook.h"
+#include "forms/FittingCombinations.h"
 #include "forms/FormModel.h"
+#include "forms/InputControls.h"
 
 #include <gtest/gtest.h>
 
@@ -35,23 +38,24 @@ TEST(Parameters, EveryEntryIsFoundByItsIdAndTheFormOpensWithItsDefault) {
         EXPECT_EQ(ParameterIndex(p.id), index++);
         EXPECT_EQ(FindParameter(p.id), &p);
         EXPECT_NE(p.single == nullptr, p.integer == nullptr) << p.id; // exactly one run-state member
-        switch (p.controlKind) {
-        case ParameterControl::Text:
-            EXPECT_EQ(form.text(p.control), p.defaultText) << p.id;
+        const std::string_view control = ControlOf(p);
+        switch (p.kind) {
+        case ParameterKind::Number:
+            EXPECT_EQ(form.text(control), p.defaultText) << p.id;
             break;
-        case ParameterControl::List:
-            EXPECT_EQ(form.text(p.control), p.defaultText) << p.id;
-            EXPECT_EQ(form.listItems(p.control).size(), p.choices.size()) << p.id;
+        case ParameterKind::Code:
+            EXPECT_EQ(form.text(control), p.defaultText) << p.id;
+            EXPECT_EQ(form.listItems(control).size(), p.choices.size()) << p.id;
             break;
-        case ParameterControl::Check:
-            EXPECT_EQ(std::to_string(form.check(p.control)), p.defaultText) << p.id;
+        case ParameterKind::Switch:
+            EXPECT_EQ(std::to_string(form.check(control)), p.defaultText) << p.id;
             break;
-        case ParameterControl::Constant:
-            EXPECT_TRUE(p.control.empty()) << p.id;
+        case ParameterKind::Constant:
+            EXPECT_TRUE(control.empty()) << p.id;
             break;
         }
         // Every default a run can read lies within the bounds.
-        if (p.controlKind == ParameterControl::Text && !p.defaultText.empty()) {
+        if (p.kind == ParameterKind::Number && !p.defaultText.empty()) {
             EXPECT_FALSE(CheckParameterBounds(p, std::stod(std::string(p.defaultText)))) << p.id;
         }
     }
@@ -69,10 +73,9 @@ TEST(Parameters, EveryEntryIsFoundByItsIdAndTheFormOpensWithItsDefault) {
 
 TEST(Parameters, FilesAndWindowsThatListParametersTakeThemInTheirOwnOrder) {
     std::string workbook;
-    for (const auto& [row, key, label] : Collect(&ParameterInfo::workbookRow, [](const ParameterInfo& p) {
-             return std::tuple(p.workbookRow, p.workbookKey, p.workbookLabel);
-         }))
-        workbook += std::to_string(row) + " " + std::string(key) + " " + std::string(label) + "; ";
+    for (const WorkbookParameterRow& row : WorkbookParameterRows())
+        workbook +=
+            std::to_string(row.row) + " " + std::string(row.key) + " " + std::string(row.label) + "; ";
     EXPECT_EQ(workbook,
               "2 TBASEM T base (development); 3 TEFFMX T cutoff (development); 4 TSUMEM GDDemergence; 5 "
               "DLC ; 6 DLO ; 7 IDLS 0: temp; 1: daylenght; 2: temp+daylenght; 8  T base after emergence "
@@ -87,9 +90,8 @@ TEST(Parameters, FilesAndWindowsThatListParametersTakeThemInTheirOwnOrder) {
               "SenDuration Duration of the high sensitive period; ");
 
     std::string combination;
-    for (const std::string_view control :
-         Collect(&ParameterInfo::combinationLine, [](const ParameterInfo& p) { return p.control; }))
-        combination += std::string(control) + " ";
+    for (const std::string_view id : CombinationParameterIds())
+        combination += std::string(ControlOf(*FindParameter(id))) + " ";
     EXPECT_EQ(combination,
               "txtTbase txtTcutoff txtTSUMEM txtDLC txtDLO cmbIDSL txtTbaseAE txtTcutoffAE txtTSUM1 "
               "txtTSUM2 txtDVSEND txtRUE txtK txtTb txtTopt txtTmax txtLAIemergence txtSLA0 txtSLA035 "
@@ -134,10 +136,10 @@ TEST(Parameters, ValuesAreStoredAsTheRunHoldsThemAndRefusedOutsideTheirBounds) {
         EXPECT_TRUE(std::isnan(c.held) ? std::isnan(held) : held == c.held) << c.id << " " << c.value;
         const auto problem = CheckParameterBounds(info, c.value);
         EXPECT_EQ(problem ? problem->text : "", c.problem);
-        EXPECT_EQ(problem ? problem->field : info.control, info.control);
+        EXPECT_EQ(problem ? problem->field : info.id, info.id); // a form points it at its control
     }
-    EXPECT_EQ(CheckParameterBounds(*FindParameter("C"), 0)->field, "C"); // no control: named by its id
-    EXPECT_TRUE(CheckParameterBounds(*FindParameter("TSUM2"), 1e300));   // beyond any single
+    EXPECT_EQ(CheckParameterBounds(*FindParameter("C"), 0)->field, "C");
+    EXPECT_TRUE(CheckParameterBounds(*FindParameter("TSUM2"), 1e300)); // beyond any single
 }
 
 } // namespace

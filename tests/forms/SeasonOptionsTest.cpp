@@ -5,6 +5,7 @@
 #include "forms/SeasonOptions.h"
 
 #include "engine/Parameters.h"
+#include "forms/ParameterNames.h"
 #include "forms/SeasonForm.h"
 #include "support/DssatWeather.h"
 #include "support/ScratchFolder.h"

@@ -4,6 +4,7 @@
 #include "engine/Outputs.h"
 #include "engine/Parameters.h"
 #include "engine/Season.h"
+#include "forms/InputControls.h"
 #include "forms/SeasonForm.h"
 #include "support/ProblemTexts.h"
 #include "support/Seasons.h"
@@ -29,7 +30,7 @@ Problems ProblemsOf(const FormModel& form) {
 
 TEST(Validation, EveryBoundIsRefusedNamingTheFieldTheValueAndTheRange) {
     for (const ParameterInfo& info : CropParameterRegistry()) {
-        if (info.controlKind != ParameterControl::Text) continue;
+        if (info.kind != ParameterKind::Number) continue;
         for (const double value : {info.min - 1, info.max + 1}) {
             FormModel form = RunnableForm();
             if (info.id == "DLC" || info.id == "DLO") {
@@ -41,28 +42,28 @@ TEST(Validation, EveryBoundIsRefusedNamingTheFieldTheValueAndTheRange) {
                 form.setCheck(ctl::chkTransplanted, 1);
                 form.setText(ctl::txtTransplantingDate, "130");
             }
-            form.setText(info.control, ShortestText(value));
+            form.setText(ControlOf(info), ShortestText(value));
             const Problems problems = ProblemsOf(form);
             ASSERT_FALSE(problems.empty()) << info.id << " " << value;
-            EXPECT_EQ(problems[0].field, info.control) << test::Texts(problems)[0];
+            EXPECT_EQ(problems[0].field, ControlOf(info)) << test::Texts(problems)[0];
             EXPECT_NE(problems[0].text.find(std::string(info.label)), std::string::npos);
             EXPECT_NE(problems[0].text.find(ShortestText(value)), std::string::npos);
         }
     }
     for (const InputLimit& limit : WeatherLimits())
         for (const double value : {limit.min - 1, limit.max + 1}) {
+            const int column = FindLimitedField(limit.id)->column;
             FormModel form = RunnableForm();
-            if (limit.column >= 6)
-                form.setCell(ctl::sprWeather, 1, 6, "RHmax"); // humidity read, not estimated
-            for (int row = 2; row <= 366 && limit.column >= 6; ++row) {
+            if (column >= 6) form.setCell(ctl::sprWeather, 1, 6, "RHmax"); // humidity read, not estimated
+            for (int row = 2; row <= 366 && column >= 6; ++row) {
                 form.setCell(ctl::sprWeather, row, 6, "90");
                 form.setCell(ctl::sprWeather, row, 7, "50");
             }
-            form.setCell(ctl::sprWeather, 154, limit.column, ShortestText(value)); // day 153
+            form.setCell(ctl::sprWeather, 154, column, ShortestText(value)); // day 153
             const Problems problems = ProblemsOf(form);
             ASSERT_EQ(problems.size(), 1u) << limit.label << " " << value;
             EXPECT_EQ(problems[0].row, 154);
-            EXPECT_EQ(problems[0].column, limit.column);
+            EXPECT_EQ(problems[0].column, column);
             EXPECT_NE(problems[0].text.find("DOY 153"), std::string::npos) << problems[0].text;
         }
 }
@@ -149,12 +150,12 @@ FormModel RandomConfiguration(std::mt19937& g, const FormModel& paddy, std::pair
     form.setText(ctl::txtSowingDate, std::to_string(whole(1, final - 1)));
     form.setText(ctl::txtLatitude, ShortestText(uniform(-66, 66)));
     for (const ParameterInfo& info : CropParameterRegistry()) {
-        if (info.controlKind == ParameterControl::Text)
-            form.setText(info.control, ShortestText(uniform(info.min, info.max)));
-        if (info.controlKind == ParameterControl::List)
-            form.setText(info.control, std::string(info.choices[static_cast<std::size_t>(
-                                           whole(0, static_cast<int>(info.choices.size()) - 1))]));
-        if (info.controlKind == ParameterControl::Check) form.setCheck(info.control, whole(0, 1));
+        if (info.kind == ParameterKind::Number)
+            form.setText(ControlOf(info), ShortestText(uniform(info.min, info.max)));
+        if (info.kind == ParameterKind::Code)
+            form.setText(ControlOf(info), std::string(info.choices[static_cast<std::size_t>(
+                                              whole(0, static_cast<int>(info.choices.size()) - 1))]));
+        if (info.kind == ParameterKind::Switch) form.setCheck(ControlOf(info), whole(0, 1));
     }
     form.setText(ctl::txtTb, ShortestText(uniform(0, 14)));
     form.setText(ctl::txtTopt, ShortestText(uniform(15, 29)));

@@ -6,6 +6,7 @@
 #include "base/Numbers.h"
 #include "engine/Ensemble.h"
 #include "engine/Parameters.h"
+#include "forms/ParameterNames.h"
 #include "forms/SeasonForm.h"
 #include "io/TextFiles.h"
 #include "sensitivity/DesignSize.h"
@@ -482,9 +483,7 @@ TEST_F(SensitivityAnalysis, FactorsAreFoundByAnyNameAndCodesOrSwitchesAreRefused
         const ParameterInfo& info =
             CropParameterRegistry()[static_cast<std::size_t>(AllFactors()[r].parameter)];
         EXPECT_EQ(AllFactors()[r].row, static_cast<int>(r));
-        EXPECT_TRUE(info.controlKind == ParameterControl::Text ||
-                    info.controlKind == ParameterControl::Constant)
-            << info.id;
+        EXPECT_TRUE(info.kind == ParameterKind::Number || info.kind == ParameterKind::Constant) << info.id;
     }
 
     // Defaults: a growth row's own; otherwise around the configuration's value, 10 % of it (of the range

@@ -7,6 +7,7 @@
 #include "engine/Grid.h"
 #include "engine/Parameters.h"
 #include "forms/FormModel.h"
+#include "forms/InputControls.h"
 #include "support/ScriptedUi.h"
 
 #include <QAbstractButton>
@@ -41,7 +42,7 @@ struct WindowSession {
     FormModel& form() const { return window->form(); }
     const std::string& text(std::string_view control) const { return window->form().text(control); }
     // A crop parameter's text in the form, by its id ("RUE").
-    const std::string& crop(const char* id) const { return text(FindParameter(id)->control); }
+    const std::string& crop(const char* id) const { return text(ControlOf(*FindParameter(id))); }
     std::string lastMessage() const { return ui->messages.empty() ? "" : ui->messages.back().text; }
 };
 

@@ -1,4 +1,4 @@
-#include "engine/InputFields.h"
+#include "forms/InputFields.h"
 
 namespace tulo {
 

@@ -1,8 +1,10 @@
 #pragma once
-// The names by which the season's inputs are known: each names the window's control or grid that shows
-// the input, the configuration file's item that stores it, and the field an input problem points at.
-// The parameter registry, the input limits, the readers' problems and the form all speak of inputs by
-// these names, so they live below all of them; the form that holds values under them lives above.
+// The names of the window's controls and grids: the form holds the season's inputs under them, the
+// configuration file's items and the workbooks' cells are read into them, and a problem the form finds
+// points at them. Below the form the inputs are known by their ids (a crop parameter's registry id, an
+// input limit's id); the form's tables map those to these names.
+
+#include "engine/InputItems.h"
 
 #include <string>
 #include <string_view>
@@ -88,28 +90,5 @@ inline constexpr std::string_view sprBlastTreatment = "sprBlastTreatment";
 // Name of the report tick box i (1 .. 13).
 std::string chkReport(int i);
 } // namespace ctl
-
-// Texts the program compares list choices with.
-namespace choice {
-inline constexpr std::string_view TemperatureBased = "Temperature based";
-inline constexpr std::string_view PhotoperiodBased = "Photoperiod based";
-inline constexpr std::string_view Both = "Both";
-inline constexpr std::string_view ManyDays = "High sensitivity for many days";
-inline constexpr std::string_view RestrictedPeriod = "High sensitivity only in a restricted period";
-inline constexpr std::string_view Flooded = "Flooded";
-inline constexpr std::string_view Unflooded = "Unflooded";
-inline constexpr std::string_view NoTreatment = "No treatment applied";
-} // namespace choice
-
-// Sizes of the main window's grids.
-inline constexpr int kWeatherRows = 366; // row 1 titles, rows 2 .. 366 days 1 .. 365
-inline constexpr int kWeatherCols = 7;
-inline constexpr int kSoilRows = 15;
-inline constexpr int kSoilCols = 13;
-inline constexpr int kWaterInputRows = 100;
-inline constexpr int kWaterInputCols = 4;
-inline constexpr int kWaterOutputRows = 50;
-inline constexpr int kWaterOutputCols = 3;
-inline constexpr int kReportVariables = 13;
 
 } // namespace tulo

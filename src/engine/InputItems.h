@@ -1,0 +1,32 @@
+#pragma once
+// The items of the inputs' lists and the sizes of the input tables: the parameter registry's codes, the
+// readers that fill a table and the form that shows them all count on them.
+
+#include <string_view>
+
+namespace tulo {
+
+// Texts the program compares list choices with.
+namespace choice {
+inline constexpr std::string_view TemperatureBased = "Temperature based";
+inline constexpr std::string_view PhotoperiodBased = "Photoperiod based";
+inline constexpr std::string_view Both = "Both";
+inline constexpr std::string_view ManyDays = "High sensitivity for many days";
+inline constexpr std::string_view RestrictedPeriod = "High sensitivity only in a restricted period";
+inline constexpr std::string_view Flooded = "Flooded";
+inline constexpr std::string_view Unflooded = "Unflooded";
+inline constexpr std::string_view NoTreatment = "No treatment applied";
+} // namespace choice
+
+// Sizes of the input tables, as the window shows them.
+inline constexpr int kWeatherRows = 366; // row 1 titles, rows 2 .. 366 days 1 .. 365
+inline constexpr int kWeatherCols = 7;
+inline constexpr int kSoilRows = 15;
+inline constexpr int kSoilCols = 13;
+inline constexpr int kWaterInputRows = 100;
+inline constexpr int kWaterInputCols = 4;
+inline constexpr int kWaterOutputRows = 50;
+inline constexpr int kWaterOutputCols = 3;
+inline constexpr int kReportVariables = 13;
+
+} // namespace tulo
