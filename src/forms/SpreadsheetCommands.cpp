@@ -173,11 +173,9 @@ Outcome ImportRequestedSheet(Grid& grid, const fs::path& file, const WorkbookDat
     if (source) *source = named;
     if (data.unreadFormulas)
         messages.push_back(
-            {"Some formula cells of this sheet could not be read and were left empty (a legacy "
-             ".xls workbook, or "
-             "one saved without the formulas' results). Save it as .xlsx from a spreadsheet "
-             "program and import it "
-             "again.",
+            {"Some formula cells of this sheet could not be read and were left empty (a legacy .xls "
+             "workbook, or one saved without the formulas' results). Save it as .xlsx from a spreadsheet "
+             "program and import it again.",
              std::string(kResult), Icon::Exclamation});
     return Outcome::Done;
 }
@@ -278,10 +276,11 @@ Outcome ImportWorkbookSheet(Grid& grid, const fs::path& file, UserInterface& ui,
     Outcome outcome = Outcome::Failed;
     if (workbook) {
         SheetRequest chosen = request;
-        if (SheetToBeChosen(*workbook, request)) chosen.sheet = AskSheet(ui, *workbook);
-        outcome = chosen.sheet || !SheetToBeChosen(*workbook, request)
-                      ? ImportRequestedSheet(grid, file, *workbook, chosen, messages, source)
-                      : Outcome::Cancelled;
+        const bool asked = SheetToBeChosen(*workbook, request);
+        if (asked) chosen.sheet = AskSheet(ui, *workbook);
+        outcome = asked && !chosen.sheet
+                      ? Outcome::Cancelled
+                      : ImportRequestedSheet(grid, file, *workbook, chosen, messages, source);
     }
     ShowMessages(ui, messages);
     return outcome;
