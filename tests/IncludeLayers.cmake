@@ -4,6 +4,7 @@
 #   crop weather soil disease        the process models: the basics and each other only
 #   engine                           inputs, run state, loop, run command: the layers below it only
 #   io                               configuration, weather and measurement files: the engine and below
+#   inputs                           a season's inputs as typed data and their files: io and below
 #   evaluation                       simulated against measured: io and below
 #   calibration                      the searches and their objective: evaluation and below
 #   sensitivity                      sampling and ensembles: io and below, not beside it
@@ -19,10 +20,11 @@ set(allowed_base base)
 set(allowed_process ${allowed_base} crop weather soil disease)
 set(allowed_engine ${allowed_process} engine)
 set(allowed_io ${allowed_engine} io)
+set(allowed_inputs ${allowed_io} inputs)
 set(allowed_evaluation ${allowed_io} evaluation)
 set(allowed_calibration ${allowed_evaluation} calibration)
 set(allowed_sensitivity ${allowed_io} sensitivity)
-set(allowed_forms ${allowed_io} evaluation calibration sensitivity forms)
+set(allowed_forms ${allowed_io} inputs evaluation calibration sensitivity forms)
 set(allowed_cli ${allowed_forms})
 set(allowed_app ${allowed_cli} app)
 

@@ -1,5 +1,6 @@
 #include "Calibrate.h"
 
+#include "JsonObjects.h"
 #include "SeasonSource.h"
 #include "evaluation/MeasuredEvaluation.h"
 #include "forms/CalibrationCommand.h"
@@ -79,8 +80,8 @@ CalibrationRequest RequestOf(const Season& season, const CalibrateArguments& arg
     return request;
 }
 
-// {"json": the report of `tulo-cli calibrate --json`, "season": the season with the calibrated values,
-// "notes": what the command line would print beside the report}.
+// {"report": the report of `tulo-cli calibrate --json` as json.loads reads it, "season": the season with
+// the calibrated values, "notes": what the command line would print beside the report}.
 py::dict CalibratePython(const Season& season, const CalibrateArguments& arguments) {
     CheckThreads(arguments.threads);
     std::vector<std::string> notes;
@@ -101,7 +102,8 @@ py::dict CalibratePython(const Season& season, const CalibrateArguments& argumen
     if (calibration.traceError) notes.push_back(*calibration.traceError);
     if (outcome.failed) throw InputRefused({std::string(kNothingCalibrated)});
     py::dict result;
-    result["json"] = CalibrationJson(calibration, request.choices, CalibratedNames(request.choices)).dump();
+    result["report"] =
+        PythonObjectOf(CalibrationJson(calibration, request.choices, CalibratedNames(request.choices)));
     result["season"] = season.withCalibratedValues(request.choices, outcome.rounded);
     result["notes"] = notes;
     return result;

@@ -109,7 +109,7 @@ py::dict EvaluatePython(const Season& season, const std::string& variable, const
     Evaluation evaluation;
     {
         py::gil_scoped_release released;
-        evaluation = EvaluateAgainstMeasured(*RunChecked(season.inputs()), index, *measured.data);
+        evaluation = EvaluateAgainstMeasured(RunChecked(season.inputs()), index, *measured.data);
     }
     if (!evaluation.regression.failure.empty()) notes.push_back(evaluation.regression.failure);
     for (const std::string& note : PairingNotes(evaluation)) notes.push_back(source + ": " + note);

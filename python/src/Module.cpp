@@ -7,6 +7,7 @@
 #include "SeasonSource.h"
 #include "Sensitivity.h"
 #include "base/Problems.h"
+#include "engine/Outputs.h"
 #include "engine/Parameters.h"
 #include "engine/SeasonSummary.h"
 #include "forms/CommandTexts.h"
@@ -14,6 +15,9 @@
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
+
+#include <algorithm>
+#include <numeric>
 
 namespace py = pybind11;
 
@@ -38,20 +42,6 @@ py::list ParameterRows() {
     return rows;
 }
 
-template <typename T> py::array_t<T> ToArray(const std::vector<T>& values) {
-    py::array_t<T> array(static_cast<py::ssize_t>(values.size()));
-    std::copy(values.begin(), values.end(), array.mutable_data());
-    return array;
-}
-
-// Single-precision series come as float32, so that every value is the float the run computed.
-py::object ColumnValues(const DailyColumn& column) {
-    if (column.variable->precision == OutputPrecision::Text) return py::cast(column.texts);
-    if (column.variable->precision == OutputPrecision::Double) return ToArray(column.values);
-    std::vector<float> singles(column.values.begin(), column.values.end());
-    return ToArray(singles);
-}
-
 // A summary cell as `run --json` gives it: None for a stage not reached, whole numbers as int.
 py::object SummaryValue(std::string_view cell) {
     const tulo::SummaryNumber number = tulo::SummaryCellNumber(cell);
@@ -60,35 +50,108 @@ py::object SummaryValue(std::string_view cell) {
     return py::float_(*number.value);
 }
 
-// (days, [(name, unit, description, values)], summary values by key)
-py::tuple RunDailyPython(const Season& season) {
-    DailySeries series;
+// The season summary by the keys of `run --json`, from the run alone.
+py::dict SummaryPython(const Season& season) {
+    const RunState* run = nullptr;
     {
         py::gil_scoped_release released;
-        series = RunDaily(season.inputs());
+        run = &RunChecked(season.inputs());
     }
-    py::list columns;
-    for (const DailyColumn& column : series.columns)
-        columns.append(py::make_tuple(std::string(column.variable->name), std::string(column.variable->unit),
-                                      std::string(column.variable->description), ColumnValues(column)));
-    py::dict summary;
+    const SeasonSummary summary = Summarize(*run);
+    const std::vector<std::string> cells = SummaryCells(summary);
+    py::dict values;
     const auto& keys = SummaryColumns();
     for (std::size_t i = 0; i < keys.size(); ++i)
-        summary[py::str(std::string(keys[i]))] = SummaryValue(series.summaryCells[i]);
-    summary["frost_days"] = py::int_(series.frostDays);
-    if (series.firstFrost)
-        summary["first_frost"] = py::int_(*series.firstFrost);
-    else
-        summary["first_frost"] = py::none();
+        values[py::str(keys[i].data(), keys[i].size())] = SummaryValue(cells[i]);
+    values["frost_days"] = py::int_(summary.frostDays);
+    values["first_frost"] = summary.firstFrost ? py::object(py::int_(*summary.firstFrost)) : py::none();
     py::list warnings;
-    for (const SummaryWarning& warning : series.warnings) {
+    for (const SummaryWarning& warning : SummaryWarnings(summary)) {
         py::dict entry;
-        entry["kind"] = py::str(std::string(warning.kind));
+        entry["kind"] = py::str(warning.kind.data(), warning.kind.size());
         entry["text"] = py::str(warning.text);
         warnings.append(entry);
     }
-    summary["warnings"] = warnings;
-    return py::make_tuple(ToArray(series.days), columns, summary);
+    values["warnings"] = warnings;
+    return values;
+}
+
+// The daily series' names and units, in the daily CSV's order.
+py::tuple DailyColumnsPython() {
+    py::list names, units;
+    for (const OutputVariable& variable : DailyOutputVariables()) {
+        names.append(py::str(variable.name.data(), variable.name.size()));
+        units.append(py::str(variable.unit.data(), variable.unit.size()));
+    }
+    return py::make_tuple(names, units);
+}
+
+// One type's series of a run as pandas keeps a frame's columns of that type: row k of `values` is the
+// series in column columns[k] of the frame, whose column 0 is the date.
+struct DailyBlock {
+    std::vector<const OutputVariable*> variables;
+    std::vector<py::ssize_t> columns;
+};
+
+// The run's daily series as blocks of one type each, float32 for the single-precision series (every
+// value the float the run computed), float64 and the phase's texts: (days, [(columns, values)]). pandas
+// makes a frame of such blocks without copying each series on its own.
+py::tuple DailyPython(const Season& season) {
+    const RunState* run = nullptr;
+    {
+        py::gil_scoped_release released;
+        run = &RunChecked(season.inputs());
+    }
+    const int first = run->control.InitialDate;
+    const auto days = static_cast<py::ssize_t>(run->control.FinalDate - first);
+    DailyBlock singles, doubles, texts;
+    int column = 1;
+    for (const OutputVariable& variable : DailyOutputVariables()) {
+        DailyBlock& block = variable.precision == OutputPrecision::Single   ? singles
+                            : variable.precision == OutputPrecision::Double ? doubles
+                                                                            : texts;
+        block.variables.push_back(&variable);
+        block.columns.push_back(column++);
+    }
+    const auto shape = [&](const DailyBlock& block) {
+        return std::vector<py::ssize_t>{static_cast<py::ssize_t>(block.variables.size()), days};
+    };
+    py::array_t<float> singleValues(shape(singles));
+    float* single = singleValues.mutable_data();
+    for (const OutputVariable* variable : singles.variables)
+        for (py::ssize_t d = 0; d < days; ++d)
+            *single++ = static_cast<float>(variable->value(*run, first + int(d)));
+    py::array_t<double> doubleValues(shape(doubles));
+    double* value = doubleValues.mutable_data();
+    for (const OutputVariable* variable : doubles.variables)
+        for (py::ssize_t d = 0; d < days; ++d) *value++ = variable->value(*run, first + int(d));
+    // The phases are few: one str object each, shared by its days.
+    py::array textValues(py::dtype("O"), shape(texts));
+    auto** cell = static_cast<PyObject**>(textValues.mutable_data());
+    std::vector<std::pair<std::string_view, py::str>> phases;
+    for (const OutputVariable* variable : texts.variables)
+        for (py::ssize_t d = 0; d < days; ++d) {
+            const std::string_view text = variable->text(*run, first + int(d));
+            auto known =
+                std::find_if(phases.begin(), phases.end(), [&](const auto& p) { return p.first == text; });
+            if (known == phases.end())
+                known = phases.insert(phases.end(), {text, py::str(text.data(), text.size())});
+            PyObject* const old = *cell;
+            *cell++ = known->second.inc_ref().ptr();
+            Py_XDECREF(old);
+        }
+    py::array_t<std::int32_t> dayNumbers(days);
+    std::iota(dayNumbers.mutable_data(), dayNumbers.mutable_data() + days, first);
+    py::list blocks;
+    const auto columns = [](const DailyBlock& block) {
+        py::array_t<py::ssize_t> positions(static_cast<py::ssize_t>(block.columns.size()));
+        std::copy(block.columns.begin(), block.columns.end(), positions.mutable_data());
+        return positions;
+    };
+    blocks.append(py::make_tuple(columns(singles), singleValues));
+    blocks.append(py::make_tuple(columns(doubles), doubleValues));
+    blocks.append(py::make_tuple(columns(texts), textValues));
+    return py::make_tuple(dayNumbers, blocks);
 }
 
 // (titles, values[n, outputs], problems, whether each output is a single-precision series): set i is row i
@@ -129,6 +192,27 @@ py::tuple RunSetsPython(const Season& season,
         {static_cast<py::ssize_t>(table.problems.size()), static_cast<py::ssize_t>(columns.size())});
     std::copy(table.values.begin(), table.values.end(), result.mutable_data());
     return py::make_tuple(titles, result, py::cast(table.problems), singles);
+}
+
+// NAME=VALUE for each parameter, the value written as the package has always written it: a float as repr
+// writes it, the shortest text that reads back as the same double, anything else as str does (a boolean
+// or a complex number so becomes a text that is refused as no number).
+std::vector<std::string> SettingsOf(const py::dict& params) {
+    static const py::handle floating = py::object(py::module_::import("numpy").attr("floating")).release();
+    std::vector<std::string> settings;
+    settings.reserve(params.size());
+    for (const auto& [name, value] : params) {
+        std::string text;
+        if (PyFloat_Check(value.ptr()) || py::isinstance(value, floating)) {
+            const double number = PyFloat_AsDouble(value.ptr()); // a numpy scalar's repr is its own
+            if (number == -1.0 && PyErr_Occurred()) throw py::error_already_set();
+            text = py::repr(py::float_(number));
+        } else {
+            text = py::str(value);
+        }
+        settings.push_back(std::string(py::str(name)) + "=" + text);
+    }
+    return settings;
 }
 
 SeasonRequest RequestOf(const py::kwargs& options) {
@@ -181,7 +265,16 @@ void RegisterSeason(py::module_& module) {
         .def_static("from_config_text", &Season::FromConfigText, py::arg("text"),
                     py::arg("year") = py::none())
         .def("config_text", &Season::configText)
-        .def("with_settings", &Season::withSettings)
+        .def("with_settings", &Season::withSettings, py::arg("settings"), py::arg("recompile") = false)
+        .def("with_params",
+             [](const Season& s, const py::dict& params) { return s.withSettings(SettingsOf(params)); })
+        .def_property_readonly("form_pending", &Season::formPending)
+        // Whether two seasons run from equal crop, management and weather inputs.
+        .def("same_inputs",
+             [](const Season& a, const Season& b) {
+                 const SeasonInputs &x = a.inputs(), &y = b.inputs();
+                 return x.crop == y.crop && x.manag == y.manag && x.weather == y.weather;
+             })
         .def_property_readonly("warnings", &Season::warnings)
         .def_property_readonly("year", &Season::year)
         .def_property_readonly("first_day", [](const Season& s) { return s.inputs().control.InitialDate; })
@@ -203,7 +296,9 @@ PYBIND11_MODULE(_tulo, module) {
         for (const auto key : tulo::SummaryColumns()) keys.emplace_back(key);
         return keys;
     });
-    module.def("run_daily", &RunDailyPython, py::arg("season"));
+    module.def("daily_columns", &DailyColumnsPython);
+    module.def("run_daily", &DailyPython, py::arg("season"));
+    module.def("summary", &SummaryPython, py::arg("season"));
     module.def("run_sets", &RunSetsPython, py::arg("season"), py::arg("sets"), py::arg("parameters"),
                py::arg("outputs"), py::arg("threads") = 0);
     module.def("evaluate_file", [](const Season& season, const std::string& variable, const std::string& path,

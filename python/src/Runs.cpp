@@ -20,16 +20,6 @@ namespace {
 constexpr double kMissing = std::numeric_limits<double>::quiet_NaN();
 constexpr std::size_t kSummaryKeys = 14; // SummaryColumns().size(), checked when the outputs are resolved
 
-DailyColumn ReadColumn(const OutputVariable& variable, const RunState& run) {
-    DailyColumn column{&variable, {}, {}};
-    for (int d = run.control.InitialDate; d < run.control.FinalDate; ++d)
-        if (variable.precision == OutputPrecision::Text)
-            column.texts.emplace_back(variable.text(run, d));
-        else
-            column.values.push_back(variable.value(run, d));
-    return column;
-}
-
 // The summary's values as the command line's row gives them, read back: its texts read back exactly.
 // The row is made and read in place, so that a season of an ensemble allocates nothing here.
 void SummaryValues(const RunState& run, std::span<double> values) {
@@ -75,28 +65,16 @@ std::vector<ParameterSet> ReadSets(std::size_t rows, std::span<const double> set
 
 } // namespace
 
-std::unique_ptr<RunState> RunChecked(const SeasonInputs& inputs) {
-    auto run = std::make_unique<RunState>(); // large: off the stack
+const RunState& RunChecked(const SeasonInputs& inputs) {
+    // Kept from season to season: a state that last ran the same compilation (a copy with other crop
+    // parameters shares it) skips loading the weather, and no season allocates a state of its own.
+    thread_local const std::unique_ptr<RunState> run = std::make_unique<RunState>(); // large: off the stack
     RunSeason(inputs, {}, *run);
     if (const auto where = FirstNonFiniteOutput(*run))
         throw InputRefused({"The simulation gave a value that is not a number (" + *where +
                             "). Check the crop parameters and the weather of that day; nothing was shown or "
                             "saved."});
-    return run;
-}
-
-DailySeries RunDaily(const SeasonInputs& inputs) {
-    const auto run = RunChecked(inputs);
-    DailySeries series;
-    for (int d = run->control.InitialDate; d < run->control.FinalDate; ++d) series.days.push_back(d);
-    for (const OutputVariable& variable : DailyOutputVariables())
-        series.columns.push_back(ReadColumn(variable, *run));
-    const SeasonSummary summary = Summarize(*run);
-    series.summaryCells = SummaryCells(summary);
-    series.frostDays = summary.frostDays;
-    series.firstFrost = summary.firstFrost;
-    series.warnings = SummaryWarnings(summary);
-    return series;
+    return *run;
 }
 
 std::vector<OutputColumn> ResolveOutputs(const std::vector<std::string>& names, const SeasonInputs& inputs) {

@@ -16,26 +16,9 @@
 
 namespace tulo::python {
 
-// Every daily series of a season, column by column, in the daily CSV's order.
-struct DailyColumn {
-    const OutputVariable* variable = nullptr;
-    std::vector<double> values;     // numeric series; single-precision ones hold their float exactly
-    std::vector<std::string> texts; // text series
-};
-struct DailySeries {
-    std::vector<std::int32_t> days; // the simulated days of year
-    std::vector<DailyColumn> columns;
-    std::vector<std::string> summaryCells; // as SummaryColumns() names them
-    // The summary's frost days, first frost and warnings, which follow the cells in `run --json`.
-    int frostDays = 0;
-    std::optional<std::int32_t> firstFrost;
-    std::vector<SummaryWarning> warnings;
-};
-
-// Runs the season; InputRefused, with the command line's words, when a series is not finite.
-std::unique_ptr<RunState> RunChecked(const SeasonInputs& inputs);
-// The same, read into every daily series and the summary.
-DailySeries RunDaily(const SeasonInputs& inputs);
+// Runs the season on the calling thread's run state, which the next run on the thread reuses; InputRefused,
+// with the command line's words, when a series is not finite.
+const RunState& RunChecked(const SeasonInputs& inputs);
 
 // One output of an ensemble: a summary key ("agb_max") or a daily series on a day ("LAI@200").
 struct OutputColumn {

@@ -2,7 +2,9 @@
 
 #include "SeasonSource.h"
 
+#include "base/Numbers.h"
 #include "calibration/Phenology.h"
+#include "engine/InputFields.h"
 #include "engine/ParallelSeasons.h"
 #include "engine/Parameters.h"
 #include "forms/CalibrationCommand.h"
@@ -16,6 +18,9 @@
 #include "forms/ToolResults.h"
 
 #include <cctype>
+#include <cmath>
+#include <limits>
+#include <mutex>
 
 namespace tulo::python {
 
@@ -53,10 +58,121 @@ SeasonOptions OptionsOf(const SeasonRequest& request) {
     return options;
 }
 
+// Settings not yet written into a form: the parameter's registry index and its NAME=VALUE, one per
+// parameter. Each sets its parameter's field alone, whatever the form holds, so that the last setting of
+// a parameter is all the form needs of it, in any order.
+using PendingSettings = std::vector<std::pair<int, std::string>>;
+
+// The value compiling a form changed by `setting` (NAME=VALUE, as --set takes it) reads for its
+// parameter, when the form would take the setting as `--set` does and read it without a problem; the
+// field's text is what --set writes. `transplanted` and `readsDayLengths` say whether the form reads the
+// transplanting parameters and the day lengths: when it does not, the compiled value stays as it was.
+struct CompiledSetting {
+    const ParameterInfo* info = nullptr;
+    std::optional<double> value; // none: the compiled value stays
+};
+std::optional<CompiledSetting> CompiledValueOf(std::string_view setting, bool transplanted,
+                                               bool readsDayLengths) {
+    const auto equals = setting.find('=');
+    if (equals == std::string_view::npos) return std::nullopt;
+    const ParameterInfo* info = FindParameterByName(Trim(setting.substr(0, equals)));
+    if (!info || info->controlKind == ParameterControl::Constant || info->control.empty())
+        return std::nullopt;
+    const std::string_view text = Trim(setting.substr(equals + 1));
+    if (info->controlKind == ParameterControl::List) {
+        // The form then holds the item's own text, whose position is the code the reader gives it.
+        for (std::size_t k = 0; k < info->choices.size(); ++k)
+            if (EqualIgnoringCase(info->choices[k], text)) return CompiledSetting{info, double(k)};
+        const auto code = ParseInt32(text);
+        if (code && *code >= 0 && std::size_t(*code) < info->choices.size() &&
+            ParseNumber(text) == static_cast<double>(*code))
+            return CompiledSetting{info, double(*code)};
+        return std::nullopt;
+    }
+    const auto number = ParseNumber(text);
+    if (!number) return std::nullopt;
+    if (info->controlKind == ParameterControl::Check) {
+        if (*number != 0 && *number != 1) return std::nullopt;
+        return CompiledSetting{info, *number};
+    }
+    if (CheckParameterBounds(*info, *number)) return std::nullopt;
+    if ((info->transplanting && !transplanted) ||
+        ((info->id == "DLC" || info->id == "DLO") && !readsDayLengths))
+        return CompiledSetting{info, std::nullopt};
+    // The reader converts the field's text to the run's type and checks the converted value again.
+    double read = 0;
+    if (info->whole) {
+        const auto whole = ToInt32(*number);
+        if (!whole) return std::nullopt;
+        read = *whole;
+    } else {
+        if (std::fabs(*number) > double(std::numeric_limits<float>::max())) return std::nullopt;
+        read = static_cast<float>(*number);
+    }
+    if (CheckParameterBounds(*info, read)) return std::nullopt;
+    return CompiledSetting{info, read};
+}
+
+// Writes the settings into `crop` as compiling the changed form would read them, and adds them to
+// `pending`; false, leaving both in any state, when that is not sure without compiling the form: a
+// setting refused or read with a problem, a development method that starts or stops reading the day
+// lengths (which the form then reads from its fields), a rule between parameters broken. Compiling gives
+// those their messages.
+bool WriteSettings(const std::vector<std::string>& settings, bool transplanted, CropParameters& crop,
+                   PendingSettings& pending) {
+    const bool readsDayLengths = MethodReadsDayLengths(crop);
+    const auto registry = CropParameterRegistry();
+    for (const std::string& setting : settings) {
+        const auto compiled = CompiledValueOf(setting, transplanted, readsDayLengths);
+        if (!compiled) return false;
+        if (compiled->value) SetParameter(crop, *compiled->info, *compiled->value);
+        const int index = int(compiled->info - registry.data());
+        std::erase_if(pending, [&](const auto& entry) { return entry.first == index; });
+        pending.emplace_back(index, setting);
+    }
+    return MethodReadsDayLengths(crop) == readsDayLengths && CheckParameterRelations(crop).empty();
+}
+
 } // namespace
 
-struct FormState {
-    FormModel form;
+// The configuration's form: whole, or a whole form and crop settings not yet written into it. A season
+// changed from Python runs from inputs of its own and needs its form only for the configuration's text
+// or a command that reads the form; the settings are written then, once.
+class FormState {
+public:
+    FormState() : form_(std::make_unique<FormModel>()) {}
+    explicit FormState(const FormModel& form) : form_(std::make_unique<FormModel>(form)) {}
+    FormState(std::shared_ptr<const FormState> whole, PendingSettings settings)
+        : whole_(std::move(whole)), settings_(std::move(settings)) {}
+
+    // The form with its settings written.
+    const FormModel& form() const {
+        if (!whole_) return *form_;
+        std::call_once(written_, [this] {
+            auto form = std::make_unique<FormModel>(whole_->form());
+            Messages messages;
+            SeasonOptions options;
+            for (const auto& [index, setting] : settings_) options.settings.push_back(setting);
+            if (!ApplySeasonOptions(*form, options, messages))
+                throw std::logic_error("crop settings accepted once were refused when written");
+            form_ = std::move(form);
+        });
+        return *form_;
+    }
+    // The form being read, before any season holds it.
+    FormModel& editable() { return *form_; }
+
+    // The whole form the pending settings change (this one when none are pending), and the settings.
+    std::shared_ptr<const FormState> whole(const std::shared_ptr<const FormState>& self) const {
+        return whole_ ? whole_ : self;
+    }
+    const PendingSettings& settings() const { return settings_; }
+
+private:
+    std::shared_ptr<const FormState> whole_;
+    PendingSettings settings_;
+    mutable std::once_flag written_;
+    mutable std::unique_ptr<FormModel> form_;
 };
 
 std::string InPythonWords(std::string_view text) {
@@ -95,16 +211,18 @@ InputRefused::InputRefused(std::vector<std::string> problems)
 
 Season Season::Compile(std::shared_ptr<const FormState> form, std::vector<std::string> messages,
                        std::optional<int> year, std::string weatherSource) {
-    const Compilation compiled = CompileInputs(form->form);
+    const Compilation compiled = CompileInputs(form->form());
     for (const InputProblem& problem : compiled.problems)
         messages.push_back(ProblemText(problem, weatherSource));
     if (!compiled.inputs) throw InputRefused(std::move(messages));
+    const std::size_t optionMessages = messages.size();
     for (const InputProblem& warning : compiled.warnings) messages.push_back(warning.text);
     for (std::string& message : messages) message = InPythonWords(message);
     Season season;
     season.form_ = std::move(form);
     season.inputs_ = compiled.inputs;
     season.warnings_ = std::move(messages);
+    season.compileWarningsFrom_ = optionMessages;
     // The configuration's own year when the caller knows none (a season rebuilt from its text).
     season.year_ = year                                ? year
                    : compiled.inputs->control.Year > 0 ? std::optional(compiled.inputs->control.Year)
@@ -115,9 +233,9 @@ Season Season::Compile(std::shared_ptr<const FormState> form, std::vector<std::s
 
 Season Season::FromFile(const std::string& path, const SeasonRequest& request) {
     auto state = std::make_shared<FormState>();
-    if (const auto error = ReadSimConfig(path, state->form)) throw InputRefused({path + ": " + *error});
+    if (const auto error = ReadSimConfig(path, state->editable())) throw InputRefused({path + ": " + *error});
     Messages messages;
-    const auto changes = ApplySeasonOptions(state->form, OptionsOf(request), messages);
+    const auto changes = ApplySeasonOptions(state->editable(), OptionsOf(request), messages);
     if (!changes) throw InputRefused(MessageLines(messages));
     return Compile(std::move(state), MessageLines(messages), changes->year, changes->weatherSource);
 }
@@ -125,54 +243,76 @@ Season Season::FromFile(const std::string& path, const SeasonRequest& request) {
 Season Season::New(const SeasonRequest& request) {
     auto state = std::make_shared<FormState>();
     Messages messages;
-    const auto changes = MakeNewSeason(state->form, OptionsOf(request), request.floodedLevelCm, messages);
+    const auto changes =
+        MakeNewSeason(state->editable(), OptionsOf(request), request.floodedLevelCm, messages);
     if (!changes) throw InputRefused(MessageLines(messages));
     return Compile(std::move(state), MessageLines(messages), changes->year, changes->weatherSource);
 }
 
+bool Season::formPending() const {
+    return !form_->settings().empty();
+}
+
 std::string Season::configText() const {
-    return FormatSimConfig(form_->form);
+    return FormatSimConfig(form_->form());
 }
 
 Season Season::FromConfigText(std::string_view text, std::optional<int> year) {
     auto state = std::make_shared<FormState>();
-    if (const auto error = ParseSimConfig(text, state->form)) throw InputRefused({*error});
+    if (const auto error = ParseSimConfig(text, state->editable())) throw InputRefused({*error});
     return Compile(std::move(state), {}, year, {});
 }
 
-Season Season::withSettings(const std::vector<std::string>& settings) const {
-    auto state = std::make_shared<FormState>(*form_);
+Season Season::recompiledWithSettings(const std::vector<std::string>& settings) const {
+    auto state = std::make_shared<FormState>(form_->form());
     Messages messages;
     SeasonOptions options;
     options.settings = settings;
-    if (!ApplySeasonOptions(state->form, options, messages)) throw InputRefused(MessageLines(messages));
+    if (!ApplySeasonOptions(state->editable(), options, messages)) throw InputRefused(MessageLines(messages));
     return Compile(std::move(state), MessageLines(messages), year_, weatherSource_);
 }
 
+Season Season::withSettings(const std::vector<std::string>& settings, bool recompile) const {
+    if (recompile) return recompiledWithSettings(settings);
+    const std::shared_ptr<const FormState> whole = form_->whole(form_);
+    const bool transplanted = whole->form().check(ctl::chkTransplanted) != 0;
+    PendingSettings pending = form_->settings();
+    auto inputs = std::make_shared<SeasonInputs>(*inputs_);
+    if (!WriteSettings(settings, transplanted, inputs->crop, pending))
+        return recompiledWithSettings(settings);
+    Season season;
+    season.form_ = std::make_shared<FormState>(whole, std::move(pending));
+    season.inputs_ = std::move(inputs);
+    season.warnings_.assign(warnings_.begin() + std::ptrdiff_t(compileWarningsFrom_), warnings_.end());
+    season.year_ = year_;
+    season.weatherSource_ = weatherSource_;
+    return season;
+}
+
 Season Season::withPhenology(const PhenologyFit& fit) const {
-    auto state = std::make_shared<FormState>(*form_);
-    WritePhenologyValues(state->form, fit);
+    auto state = std::make_shared<FormState>(form_->form());
+    WritePhenologyValues(state->editable(), fit);
     return Compile(std::move(state), {}, year_, weatherSource_);
 }
 
 sensitivity::AnalysisRequest Season::sensitivityRequest(const sensitivity::AnalysisOptions& options) const {
     sensitivity::AnalysisRequest request;
-    const Outcome asked = sensitivity::RequestOfOptions(options, form_->form, *inputs_, request);
+    const Outcome asked = sensitivity::RequestOfOptions(options, form_->form(), *inputs_, request);
     if (!asked) throw InputRefused({asked.message});
     return request;
 }
 
 std::vector<ParameterChoice> Season::calibrationChoices(std::span<const ParamText> params) const {
     std::vector<ParameterChoice> choices;
-    if (const Outcome chosen = ChoicesOf(params, form_->form, *inputs_, choices); !chosen)
+    if (const Outcome chosen = ChoicesOf(params, form_->form(), *inputs_, choices); !chosen)
         throw InputRefused({chosen.message});
     return choices;
 }
 
 Season Season::withCalibratedValues(std::span<const ParameterChoice> choices,
                                     std::span<const double> rounded) const {
-    auto state = std::make_shared<FormState>(*form_);
-    WriteCalibratedValues(state->form, choices, rounded);
+    auto state = std::make_shared<FormState>(form_->form());
+    WriteCalibratedValues(state->editable(), choices, rounded);
     return Compile(std::move(state), {}, year_, weatherSource_);
 }
 

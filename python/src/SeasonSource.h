@@ -1,7 +1,9 @@
 #pragma once
 // A season as the Python package holds it: the configuration's form, kept whole so that a changed copy
 // or a copy sent to another process compiles to the same inputs, and its compilation. Reading follows the
-// command line's rules and texts; nothing is printed, every message is collected.
+// command line's rules and texts; nothing is printed, every message is collected. Crop parameters changed
+// from Python are written straight into a copy of the compiled inputs, and into the form only when its
+// text is asked for: recompiling the form costs twenty seasons.
 
 #include "engine/Grid.h"
 #include "engine/SeasonInputs.h"
@@ -54,7 +56,7 @@ struct SeasonRequest {
     std::vector<std::string> settings;    // NAME=VALUE, a crop parameter by id, key or caption
 };
 
-struct FormState; // the form, known to SeasonSource.cpp alone
+class FormState; // the form, known to SeasonSource.cpp alone
 
 class Season {
 public:
@@ -66,8 +68,12 @@ public:
     std::string configText() const;
     static Season FromConfigText(std::string_view text, std::optional<int> year);
 
-    // A copy with crop parameters changed (NAME=VALUE each).
-    Season withSettings(const std::vector<std::string>& settings) const;
+    // A copy with crop parameters changed (NAME=VALUE each), refused as `--set` refuses them. The
+    // compiled inputs are this season's with the values written in, as compiling the changed form would
+    // read them; a setting that this cannot be sure of without the form (a refusal, a development method
+    // that starts or stops reading the day lengths, a rule between parameters broken) recompiles the form,
+    // as `recompile` always does.
+    Season withSettings(const std::vector<std::string>& settings, bool recompile = false) const;
     // A copy with fitted thermal times, written as `tulo-cli phenology --save` writes them.
     Season withPhenology(const PhenologyFit& fit) const;
     // The parameters to calibrate, an initial value left out being the configuration's; InputRefused, as
@@ -81,6 +87,9 @@ public:
     // in the configuration); InputRefused with the command line's message.
     sensitivity::AnalysisRequest sensitivityRequest(const sensitivity::AnalysisOptions& options) const;
 
+    // Whether crop settings wait to be written into the form, the season having run without it.
+    bool formPending() const;
+
     const SeasonInputs& inputs() const { return *inputs_; }
     std::shared_ptr<const SeasonInputs> sharedInputs() const { return inputs_; }
     const std::vector<std::string>& warnings() const { return warnings_; }
@@ -91,11 +100,15 @@ private:
     std::shared_ptr<const FormState> form_;
     std::shared_ptr<const SeasonInputs> inputs_;
     std::vector<std::string> warnings_;
+    // Where the compilation's warnings start among warnings_, after what the options said: a copy with
+    // other crop parameters keeps the compilation's alone, as recompiling gives them.
+    std::size_t compileWarningsFrom_ = 0;
     std::optional<int> year_;
     std::string weatherSource_;
 
     static Season Compile(std::shared_ptr<const FormState> form, std::vector<std::string> messages,
                           std::optional<int> year, std::string weatherSource);
+    Season recompiledWithSettings(const std::vector<std::string>& settings) const;
 };
 
 // A day option's text ("200", "2019-07-19") as a day of year, read in the season's year; InputRefused,

@@ -9,6 +9,7 @@ problem in the words of the command line; nothing is printed.
 from __future__ import annotations
 
 import datetime as _datetime
+import functools as _functools
 import json as _json
 import math as _math
 import os as _os
@@ -83,7 +84,7 @@ class Season:
 
     def with_params(self, **params) -> "Season":
         """A copy with crop parameters changed, named by registry id, crop workbook key or caption."""
-        return Season(self._season.with_settings(_settings(params)))
+        return Season(self._season.with_params(params))
 
     @property
     def warnings(self) -> list[str]:
@@ -98,29 +99,101 @@ class Season:
     def run(self) -> _pd.DataFrame:
         """The daily series, the columns of ``tulo-cli run --daily``, indexed by day of year (``DOY``),
         with a ``date`` column when the season's year is known."""
-        days, columns, _ = _tulo.run_daily(self._season)
-        frame = _pd.DataFrame({name: values for name, _, _, values in columns},
-                              index=_pd.Index(days, name="DOY"))
-        frame.insert(0, "date", self._dates(days))
-        frame.attrs["units"] = {name: unit for name, unit, _, _ in columns}
+        days, blocks = _tulo.run_daily(self._season)
+        frame = _daily_frame(days, blocks, _dates(days, self._season.year))
+        frame.attrs["units"] = dict(zip(_DAILY_NAMES, _DAILY_UNITS))
         return frame
 
     def summary(self) -> dict:
         """The season summary with the keys of ``tulo-cli run --json`` (days of year, t/ha, m2/m2, %, cm)."""
-        _, _, values = _tulo.run_daily(self._season)
-        return dict(values)
-
-    def _dates(self, days):
-        year = self._season.year
-        if year is None:
-            return _pd.Series(_pd.NaT, index=days, dtype="datetime64[ns]").values
-        return _pd.to_datetime(f"{year}-01-01") + _pd.to_timedelta(_np.asarray(days) - 1, unit="D")
+        return _tulo.summary(self._season)
 
     def __reduce__(self):
         return (_season_from_text, (self._season.config_text(), self._season.year))
 
     def __repr__(self) -> str:
         return f"<tulo.Season days {self._season.first_day}..{self._season.last_day}>"
+
+
+_DAILY_NAMES, _DAILY_UNITS = _tulo.daily_columns()
+_DAILY_COLUMNS = _pd.Index(["date", *_DAILY_NAMES])  # each frame gets a copy of its own, to rename at will
+
+
+def _dates(days, year):
+    """The days' dates in the season's year as datetime64[ns], NaT when the year is unknown."""
+    if year is None:
+        return _np.full(len(days), _np.datetime64("NaT"), dtype="datetime64[ns]")
+    if 1678 <= year <= 2261:  # the whole year within datetime64[ns]
+        return (_np.datetime64(f"{year:04d}-01-01", "D") + (days.astype(_np.int64) - 1)).astype("datetime64[ns]")
+    return (_pd.to_datetime(f"{year}-01-01") + _pd.to_timedelta(_np.asarray(days) - 1, unit="D")).values
+
+
+def _daily_frame_by_columns(days, blocks, dates) -> _pd.DataFrame:
+    """The daily frame made column by column."""
+    series = [None] * (len(_DAILY_NAMES) + 1)
+    for columns, values in blocks:
+        for row, column in enumerate(columns):
+            series[column] = values[row]
+    frame = _pd.DataFrame(dict(zip(_DAILY_NAMES, series[1:])), index=_pd.Index(days, name="DOY"))
+    frame.insert(0, "date", dates)
+    return frame
+
+
+def _daily_frame_of_blocks(days, blocks, dates) -> _pd.DataFrame:
+    """The daily frame made of the run's blocks as they are, as pandas itself keeps a frame of such
+    columns, without checking or copying each column again."""
+    placement, new_block, manager_of, datetimes = _PANDAS_BLOCKS
+    made = [new_block(datetimes(dates.reshape(1, -1), dtype=dates.dtype), placement(slice(0, 1)), ndim=2)]
+    made += [new_block(values, placement(columns), ndim=2) for columns, values in blocks if len(columns)]
+    manager = manager_of(made, [_DAILY_COLUMNS.copy(), _days_index(int(days[0]), len(days)).copy()],
+                         verify_integrity=False)
+    return _frame_of_manager(manager)
+
+
+def _pandas_blocks():
+    """What makes a frame of blocks in this pandas: the block placement, the block, the block manager and
+    the datetime array of a block's values."""
+    from pandas._libs.internals import BlockPlacement
+    from pandas.core.arrays import DatetimeArray
+    from pandas.core.internals import BlockManager
+    from pandas.core.internals.blocks import new_block
+    return BlockPlacement, new_block, BlockManager, DatetimeArray._simple_new
+
+
+def _frame_of_manager(manager):
+    return _pd.DataFrame._from_mgr(manager, manager.axes) if hasattr(_pd.DataFrame, "_from_mgr") else _pd.DataFrame(manager)
+
+
+@_functools.lru_cache(maxsize=64)
+def _days_index(first: int, count: int) -> _pd.Index:
+    """The index of these simulated days; each frame gets a copy of its own, to rename at will."""
+    return _pd.Index(_np.arange(first, first + count, dtype=_np.int32), name="DOY")
+
+
+_daily_frame_maker = None
+_PANDAS_BLOCKS = None
+
+
+def _daily_frame(days, blocks, dates) -> _pd.DataFrame:
+    """The daily frame, of the run's blocks when this pandas makes that frame, without a warning, equal
+    to the frame made column by column (the first run tells), otherwise column by column."""
+    global _daily_frame_maker, _PANDAS_BLOCKS
+    if _daily_frame_maker is None:
+        import warnings
+        expected = _daily_frame_by_columns(days, blocks, dates)
+        try:
+            with warnings.catch_warnings(record=True) as said:
+                warnings.simplefilter("always")
+                _PANDAS_BLOCKS = _pandas_blocks()
+                made = _daily_frame_of_blocks(days, blocks, dates)
+            same = (not said and made.equals(expected) and list(made.dtypes) == list(expected.dtypes)
+                    and made.columns.equals(expected.columns) and made.index.dtype == expected.index.dtype
+                    and made.index.name == expected.index.name)
+        except Exception:  # another pandas' internals: the columns one by one still make the frame
+            same = False
+        _daily_frame_maker = _daily_frame_of_blocks if same else _daily_frame_by_columns
+        return expected
+    return _daily_frame_maker(days, blocks, dates)
 
 
 def _season_from_text(text: str, year: int | None) -> Season:
@@ -442,7 +515,7 @@ def calibrate(season: Season, agb, params: Mapping[str, Sequence[float]], *, lai
         season._season, _measured_table(agb), texts, None if lai is None else _measured_table(lai),
         agb_sheet, lai_sheet, float(agb_weight), float(lai_weight), objective, genetic, seed, threads or 0,
         None if trace is None else _os.fspath(trace))
-    report = _json.loads(result["json"])
+    report = result["report"]
     report["estimates"] = _estimates_frame(report)
     report["season"] = Season(result["season"])
     report["notes"] = list(result["notes"])

@@ -39,8 +39,6 @@ struct ParameterInfo {
     std::string_view maxReason = {};
     // List parameters: the list's items, item k standing for code k (an unknown text is refused).
     std::span<const std::string_view> choices = {};
-    int configItem = 0;                       // line of the configuration file; 0 when not stored
-    std::string_view configName = {};         // the item's name in the configuration reader's messages
     int workbookRow = 0;                      // row of the crop workbook; 0 when not stored
     std::string_view workbookKey = {};        // column 3 of that row (may be empty)
     std::string_view workbookLabel = {};      // column 2

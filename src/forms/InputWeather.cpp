@@ -1,6 +1,5 @@
 #include "forms/InputWeather.h"
 
-#include "base/Calendar.h"
 #include "engine/InputLimits.h"
 #include "engine/SeasonInputs.h"
 
@@ -60,25 +59,6 @@ int ColumnNamedBy(std::string_view title) {
             if (!word.empty() && squeezed.starts_with(word)) return col;
     return 0;
 }
-
-} // namespace
-
-std::optional<double> StatedWeatherDay(std::string_view text) {
-    if (const auto number = ParseNumber(text)) return number;
-    if (const auto date = ParseDateText(Trim(text)))
-        if (const auto doy = DayOfYear(*date)) return *doy;
-    return std::nullopt;
-}
-
-std::optional<std::string> WeatherDayCellProblem(std::string_view text, int day) {
-    if (Trim(text).empty()) return std::nullopt;
-    const auto stated = StatedWeatherDay(text);
-    if (stated && *stated == day) return std::nullopt;
-    return "the day column holds " + QuoteValue(Trim(text)) + " but this row is DOY " + std::to_string(day) +
-           "; the table must list the days 1 to 365 in order.";
-}
-
-namespace {
 
 bool HumidityCellsEmpty(const Grid& grid) {
     for (int d = 1; d <= kLastDay; ++d)

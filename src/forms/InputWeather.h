@@ -11,6 +11,7 @@
 #include "base/DailySeries.h"
 #include "base/Problems.h"
 #include "forms/FormModel.h"
+#include "inputs/WeatherDays.h"
 
 #include <cstdint>
 #include <optional>
@@ -50,13 +51,6 @@ private:
     bool correctlyOpen_ = false;
     bool humidityEstimated_ = false;
 };
-
-// The day of the year a cell of the weather table's day column states: a number, or a date (a date
-// cell reads as its ISO text); nothing for other text.
-std::optional<double> StatedWeatherDay(std::string_view text);
-// Why a day-column cell cannot stand in the row of `day`: it must be blank or state that day. Nothing
-// when it may.
-std::optional<std::string> WeatherDayCellProblem(std::string_view text, int day);
 
 // Shows the estimated humidities in the weather grid, on a light-cyan background so the user sees which
 // values the program estimated. Only the window does this: workers read the form and never write it.

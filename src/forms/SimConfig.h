@@ -1,23 +1,9 @@
 #pragma once
-// The simulation configuration file (".sim"): everything typed into the main window for one simulation,
-// one item per line in a fixed order, so that the window can be restored in one step.
-//
-// The file has no header or keys: an item is known by its position alone. Items 1 to 44 are the layout
-// the program has always written; items 45 to 52 (disease switch, blast class and product, treatment
-// days, report option, the cold-shock water level) follow them, and items 53 to 58 (the transplanting:
-// switch, date, seedbed density, hills per m2, seedlings per hill, shock) follow those. Item 59, the
-// season's calendar year as an integer item (" 2019 "), is written only when the year is known. A file of
-// an older layout, which ends after item 44, 52 or 58, still opens, with the later controls at their
-// opening defaults and no year.
-//
-// An older layout is told by what the file holds, not by where it stops: a file this version writes
-// starts with a UTF-8 byte-order mark and ends with an empty line after its last item, so such a file
-// that stops at an older layout's end without that empty line was cut, and is refused at the next item.
-// Files without the mark, written before it, are read by where they end, as they always were.
-//
-// Reading checks the whole file before it changes anything: a short file, an item that does not convert
-// or text after the last item leaves the form exactly as it was and gives a message naming the line and
-// the item. Lines are read one at a time, so a file costs little more memory than its bytes.
+// The configuration file (".sim") of the main window's form: the file's content is the typed
+// configuration (inputs/ConfigurationFile.h describes the layout), and the form is mapped onto it both
+// ways (forms/ConfigurationForm.h). Opening a file of an older layout, which ends after item 44, 52 or
+// 58, gives the later controls their opening values and no year. A file that does not read leaves the
+// form exactly as it was.
 
 #include "forms/FormModel.h"
 

@@ -68,25 +68,6 @@ TEST(Parameters, EveryEntryIsFoundByItsIdAndTheFormOpensWithItsDefault) {
 }
 
 TEST(Parameters, FilesAndWindowsThatListParametersTakeThemInTheirOwnOrder) {
-    // The transplanting's items follow the ones older files end with, after its switch and date (53, 54).
-    std::string config;
-    for (const auto& [item, name] : Collect(&ParameterInfo::configItem, [](const ParameterInfo& p) {
-             return std::pair(p.configItem, p.configName);
-         }))
-        config += std::to_string(item) + " " + std::string(name) + "; ";
-    EXPECT_EQ(
-        config,
-        "4 base temperature for development; 5 cut-off temperature for development; 6 thermal time to "
-        "emergence; 7 critical day length; 8 optimum day length; 9 development method; 10 base "
-        "temperature after emergence; 11 cut-off temperature after emergence; 12 thermal time emergence "
-        "to flowering; 13 thermal time flowering to maturity; 14 development stage at harvest; 15 "
-        "radiation use efficiency; 16 extinction coefficient; 17 base temperature for growth; 18 "
-        "optimum temperature for growth; 19 maximum temperature for growth; 20 LAI at emergence; 21 SLA "
-        "at emergence; 22 SLA from stem elongation; 23 partitioning to leaves at emergence; 24 leaf "
-        "duration; 25 maximum panicle height; 26 crop coefficient at full canopy; 27 sterility switch; "
-        "28 cultivar sensitivity; 29 threshold temperature for sterility; 30 sensitive-period duration; "
-        "55 seedbed density; 56 hills per m2; 57 seedlings per hill; 58 transplanting shock; ");
-
     std::string workbook;
     for (const auto& [row, key, label] : Collect(&ParameterInfo::workbookRow, [](const ParameterInfo& p) {
              return std::tuple(p.workbookRow, p.workbookKey, p.workbookLabel);

@@ -1,9 +1,11 @@
 // The configuration reader and the input records under fuzzing: whatever a .sim file holds, reading it
-// never crashes, and a configuration that passes validation runs a season whose every output is finite.
+// never crashes, the typed configuration it reads formats to a text that reads back as the same
+// configuration, and a configuration that passes validation runs a season whose every output is finite.
 
 #include "engine/Season.h"
+#include "forms/ConfigurationForm.h"
 #include "forms/SeasonForm.h"
-#include "forms/SimConfig.h"
+#include "inputs/ConfigurationFile.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -12,8 +14,16 @@
 #include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const tulo::ConfigurationReading reading =
+        tulo::ReadConfiguration(std::string_view(reinterpret_cast<const char*>(data), size));
+    if (!reading.configuration) return 0;
+    const tulo::ConfigurationReading again =
+        tulo::ReadConfiguration(tulo::FormatConfiguration(*reading.configuration));
+    if (!again.configuration || !(*again.configuration == *reading.configuration)) std::abort();
+
+    // Opened as the window opens it (ParseSimConfig).
     tulo::FormModel form;
-    if (tulo::ParseSimConfig(std::string_view(reinterpret_cast<const char*>(data), size), form)) return 0;
+    tulo::ApplyConfiguration(*reading.configuration, form);
     const tulo::Compilation compiled = tulo::CompileInputs(form);
     if (!compiled.inputs) return 0;
     static auto run = std::make_unique<tulo::RunState>();
