@@ -3,10 +3,7 @@
 #include "base/Numbers.h"
 #include "forms/FormModel.h"
 #include "forms/SpreadsheetCommands.h"
-#include "forms/UserInterface.h"
 #include "io/Workbook.h"
-
-#include "SilentUi.h"
 
 #include <benchmark/benchmark.h>
 
@@ -34,11 +31,11 @@ fs::path WeatherWorkbook() {
 
 void BM_ImportWeatherWorkbook(benchmark::State& state) {
     const fs::path file = WeatherWorkbook();
-    tulo::bench::SilentUi ui;
     tulo::FormModel form;
     for (auto _ : state) {
+        tulo::Messages messages;
         const auto outcome = form.editGrid(tulo::ctl::sprWeather, [&](tulo::Grid& grid) {
-            return tulo::ImportWorkbookFile(grid, file, ui);
+            return tulo::ImportWorkbookSheet(grid, file, {}, messages);
         });
         if (outcome != tulo::Outcome::Done) state.SkipWithError("import failed");
         benchmark::DoNotOptimize(form.grid(tulo::ctl::sprWeather).text(366, 7));

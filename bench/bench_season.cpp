@@ -4,10 +4,7 @@
 #include "forms/FormModel.h"
 #include "forms/ReadInputs.h"
 #include "forms/SimConfig.h"
-#include "forms/UserInterface.h"
 #include "weather/SolarCalendar.h"
-
-#include "SilentUi.h"
 
 #include <benchmark/benchmark.h>
 
@@ -31,10 +28,8 @@ std::unique_ptr<tulo::RunState> Load(Season season) {
         form.setOption(tulo::ctl::OptionFixWlevel, true);
         form.setText(tulo::ctl::txtWaterLevel, "10");
     }
-    tulo::bench::SilentUi ui;
     auto run = std::make_unique<tulo::RunState>();
-    if (!tulo::ReadAllInputs(form, ui, *run).empty())
-        throw std::runtime_error("example inputs do not validate");
+    if (!tulo::ReadAllInputs(form, *run).empty()) throw std::runtime_error("example inputs do not validate");
     return run;
 }
 

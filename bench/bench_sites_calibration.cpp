@@ -2,8 +2,6 @@
 // site at every trial point. Seasons per second on one and on two threads tell how well the searches of
 // a generation share the cores.
 
-#include "SilentUi.h"
-
 #include "calibration/Simplex.h"
 #include "engine/Season.h"
 #include "forms/SeasonForm.h"
@@ -40,7 +38,6 @@ std::vector<tulo::CalibrationDataSet> TenSites() {
             made.push_back({FiveParameters()[k].index, truth[k]});
         std::vector<tulo::CalibrationDataSet> sets;
         auto run = std::make_unique<tulo::RunState>();
-        tulo::bench::SilentUi ui;
         for (int site = 0; site < 10; ++site) {
             tulo::FormModel form;
             if (const auto error =
@@ -50,7 +47,8 @@ std::vector<tulo::CalibrationDataSet> TenSites() {
             tulo::SeasonOptions season;
             season.sowing = std::to_string(sowing);
             season.latitude = std::to_string(36 + (13 * site) / 9);
-            if (!tulo::ApplySeasonOptions(form, season, ui)) throw std::runtime_error("season refused");
+            tulo::Messages messages;
+            if (!tulo::ApplySeasonOptions(form, season, messages)) throw std::runtime_error("season refused");
             auto inputs = tulo::CompileInputs(form).inputs;
             if (!inputs) throw std::runtime_error("the demo's season cannot be compiled");
             tulo::RunSeason(*inputs, made, *run);

@@ -2,8 +2,7 @@
 // season with its charts and report refreshed. Runs offscreen.
 
 #include "app/MainWindow.h"
-
-#include "SilentUi.h"
+#include "app/UnattendedUi.h"
 
 #include <QApplication>
 #include <QStandardPaths>
@@ -16,14 +15,14 @@ namespace {
 
 void BM_WindowStartUp(benchmark::State& state) {
     for (auto _ : state) {
-        tulo::app::MainWindow window(std::make_unique<tulo::bench::SilentUi>());
+        tulo::app::MainWindow window(std::make_unique<tulo::app::UnattendedUi>());
         window.show();
         QApplication::processEvents();
     }
 }
 
 void BM_RunAndChartRefreshDemo(benchmark::State& state) {
-    tulo::app::MainWindow window(std::make_unique<tulo::bench::SilentUi>());
+    tulo::app::MainWindow window(std::make_unique<tulo::app::UnattendedUi>());
     window.show();
     if (!window.openConfiguration(TULO_SOURCE_DIR "/examples/demo.sim")) {
         state.SkipWithError("the demo configuration did not open");

@@ -53,19 +53,20 @@ private:
 // A parameter from its texts; `where` starts the messages ("--param \"RUE:a:4:2\"").
 std::optional<ParameterChoice> MakeChoice(std::string_view caption, std::string_view min,
                                           std::string_view max, std::string_view initial,
-                                          const std::string& where, UserInterface& ui) {
+                                          const std::string& where, const Console& console) {
     std::string error;
     auto choice = MakeParameterChoice(caption, min, max, initial, where, error);
-    if (!choice) ui.message(error);
+    if (!choice) console.print(error);
     return choice;
 }
 
 // Every NAME:MIN:MAX[:INITIAL] of an option; nothing, after a message, when one cannot be read.
-std::optional<std::vector<ParamText>> ParseParams(const std::vector<std::string>& texts, UserInterface& ui,
+std::optional<std::vector<ParamText>> ParseParams(const std::vector<std::string>& texts,
+                                                  const Console& console,
                                                   std::string_view option = "--param") {
     std::vector<ParamText> params;
     if (const Outcome read = ParseParamTexts(texts, option, params); !read) {
-        ui.message(read.message);
+        console.print(read.message);
         return std::nullopt;
     }
     return params;
@@ -73,10 +74,10 @@ std::optional<std::vector<ParamText>> ParseParams(const std::vector<std::string>
 
 // The objective and, for the genetic simplex, its settings that a calibration's options name; nothing,
 // after a message, when either is refused.
-std::optional<SearchMethod> ReadSearchOptions(const SearchOptions& search, UserInterface& ui) {
+std::optional<SearchMethod> ReadSearchOptions(const SearchOptions& search, const Console& console) {
     SearchMethod method;
     if (const Outcome read = ReadSearchMethod(search.objective, search.genetic, method); !read) {
-        ui.message(read.message);
+        console.print(read.message);
         return std::nullopt;
     }
     return method;
@@ -173,11 +174,11 @@ void PrintCalibration(const CalibrationResult& calibration, ObjectiveKind object
 
 // True when --trace names none of the inputs nor --save's file; otherwise the refusal is shown.
 bool TraceSpares(const std::optional<std::string>& trace, std::vector<NamedPath> inputs,
-                 const std::optional<std::string>& save, UserInterface& ui) {
+                 const std::optional<std::string>& save, const Console& console) {
     if (!trace) return true;
     if (save) inputs.push_back({"--save", *save});
     if (const auto refusal = OutputRefusal({"--trace", *trace}, inputs)) {
-        ui.message(*refusal);
+        console.print(*refusal);
         return false;
     }
     return true;
@@ -197,15 +198,15 @@ CalibrationRequest MultiSiteRequest(CalibrationSettings settings, std::vector<Ca
 
 // A search stopped by Ctrl-C ends the command as interrupted, after its best point is printed; nothing
 // is saved, so that the files a --save or --save-dir would replace keep their old contents.
-int Stopped(bool saveAsked, UserInterface& ui) {
-    if (saveAsked) ui.message("Nothing was saved: the search was stopped before it finished.");
+int Stopped(bool saveAsked, const Console& console) {
+    if (saveAsked) console.print("Nothing was saved: the search was stopped before it finished.");
     return kFailure;
 }
 
 // The search on the data sets, its trace file, the configuration saved with the calibrated values and
 // the report: what the single-site and the multi-site commands share.
 int SearchAndReport(const CalibrationRequest& request, int threads, const std::optional<std::string>& save,
-                    FormModel& form, bool json, std::ostream& out, UserInterface& ui,
+                    FormModel& form, bool json, std::ostream& out, const Console& console,
                     const SiteValues* siteValues = nullptr) {
     const std::vector<ParameterChoice>& choices = request.choices;
     interrupted.store(false);
@@ -219,25 +220,25 @@ int SearchAndReport(const CalibrationRequest& request, int threads, const std::o
     const CalibrationResult calibration = RunCalibration(request, std::move(control));
     const CalibrationOutcome& outcome = calibration.outcome;
     if (!outcome.problems.empty()) {
-        for (const InputProblem& problem : outcome.problems) ui.message(problem.text);
+        for (const InputProblem& problem : outcome.problems) console.print(problem.text);
         return kInvalidInputs;
     }
-    if (calibration.traceError) ui.message(*calibration.traceError);
+    if (calibration.traceError) console.print(*calibration.traceError);
     if (outcome.failed) {
-        ui.message(kNothingCalibrated);
+        console.print(kNothingCalibrated);
         return kFailure;
     }
-    if (outcome.stopped) ui.message(kStoppedNote);
+    if (outcome.stopped) console.print(kStoppedNote);
 
     // The result is printed before the configuration is saved: a failed save must not lose the search.
     const auto saveResult = [&] {
-        if (outcome.stopped) return Stopped(save || (siteValues && siteValues->save), ui);
+        if (outcome.stopped) return Stopped(save || (siteValues && siteValues->save), console);
         if (siteValues && siteValues->save) return siteValues->save(outcome.rounded);
         if (!save) return kSuccess;
         out.flush();
         WriteCalibratedValues(form, choices, outcome.rounded);
         if (const auto error = WriteSimConfig(form, *save)) {
-            ui.message(*error);
+            console.print(*error);
             return kFailure;
         }
         return kSuccess;
@@ -259,17 +260,18 @@ namespace {
 // The season's measured AGB, and LAI with --lai; nothing, with the status the command ends with in
 // `status`, after the message.
 std::optional<SeasonMeasurements> ReadMeasurements(const CalibrateOptions& options, std::optional<int> year,
-                                                   UserInterface& ui, int& status) {
+                                                   const Console& console, int& status) {
     // Dates of another year than the weather file's would pair with another season's days.
     const auto read = [&](const std::string& file, std::string_view option, std::optional<int> sheet) {
-        auto table = ReadMeasuredTable(file, option, ui, sheet);
+        auto table = console.printing(
+            [&](Messages& messages) { return ReadMeasuredTable(file, option, messages, sheet); });
         if (!table) {
             status = kInvalidInputs;
             return table;
         }
         const auto refusals = SeasonYearRefusals(*table, year);
         if (refusals.empty()) return table;
-        for (const std::string& refusal : refusals) ui.message(refusal);
+        for (const std::string& refusal : refusals) console.print(refusal);
         status = kInvalidInputs;
         return std::optional<MeasuredTable>();
     };
@@ -285,34 +287,34 @@ std::optional<SeasonMeasurements> ReadMeasurements(const CalibrateOptions& optio
 
 } // namespace
 
-int Calibrate(const CalibrateOptions& options, std::ostream& out, UserInterface& ui) {
-    const auto params = ParseParams(options.params, ui);
+int Calibrate(const CalibrateOptions& options, std::ostream& out, const Console& console) {
+    const auto params = ParseParams(options.params, console);
     if (!params) return kInvalidInputs;
-    const auto method = ReadSearchOptions(options.search, ui);
+    const auto method = ReadSearchOptions(options.search, console);
     if (!method) return kInvalidInputs;
     std::vector<NamedPath> inputs = SeasonInputPaths(options.config, options.season);
     inputs.push_back({"--agb", options.agb});
     if (options.lai) inputs.push_back({"--lai", *options.lai});
-    if (!SaveSpares(options.save, inputs, ui)) return kInvalidInputs;
-    if (!TraceSpares(options.search.trace, inputs, options.save, ui)) return kInvalidInputs;
+    if (!SaveSpares(options.save, inputs, console)) return kInvalidInputs;
+    if (!TraceSpares(options.search.trace, inputs, options.save, console)) return kInvalidInputs;
 
     FormModel form;
     int status = kSuccess;
     SeasonChanges changes;
-    const auto compiled = CompileConfig(options.config, options.season, form, ui, status, &changes);
+    const auto compiled = CompileConfig(options.config, options.season, form, console, status, &changes);
     if (!compiled) return status;
     std::vector<ParameterChoice> choices;
     if (const Outcome chosen = ChoicesOf(*params, form, *compiled, choices); !chosen) {
-        ui.message(chosen.message);
+        console.print(chosen.message);
         return kInvalidInputs;
     }
-    const auto measured = ReadMeasurements(options, changes.year, ui, status);
+    const auto measured = ReadMeasurements(options, changes.year, console, status);
     if (!measured) return status;
     CalibrationRequest request =
         SeasonCalibration(compiled, *measured, std::move(choices), *method, options.search.seed);
     if (options.search.trace) request.traceFile = *options.search.trace;
-    for (const std::string& note : MeasurementNotes(request.settings, request.dataSets)) ui.message(note);
-    return SearchAndReport(request, options.search.threads, options.save, form, options.json, out, ui);
+    for (const std::string& note : MeasurementNotes(request.settings, request.dataSets)) console.print(note);
+    return SearchAndReport(request, options.search.threads, options.save, form, options.json, out, console);
 }
 
 namespace {
@@ -339,23 +341,23 @@ std::vector<NamedPath> SitesInputPaths(const CalibrateSitesOptions& options, con
 // Every output is checked before the search, which may run for hours: --save-dir a folder, each row's
 // name a file name (the table gives each row a name of its own), and no file written over an input of
 // any row.
-int CheckSaveDir(const CalibrateSitesOptions& options, const SitesTable& table, UserInterface& ui) {
+int CheckSaveDir(const CalibrateSitesOptions& options, const SitesTable& table, const Console& console) {
     const std::filesystem::path saveDir = *options.saveDir;
     std::error_code error;
     if (!std::filesystem::is_directory(saveDir, error)) {
-        ui.message("--save-dir " + QuoteValue(*options.saveDir) + " is not a folder.");
+        console.print("--save-dir " + QuoteValue(*options.saveDir) + " is not a folder.");
         return kInvalidInputs;
     }
     const std::vector<NamedPath> inputs = SitesInputPaths(options, table);
     for (const SiteRow& row : table.rows) {
         if (!UsableFileName(row.name)) {
-            ui.message(row.prefix + "the name " + QuoteValue(row.name) +
-                       " cannot name the file --save-dir writes (NAME.sim): it holds a character a "
-                       "file name may not.");
+            console.print(row.prefix + "the name " + QuoteValue(row.name) +
+                          " cannot name the file --save-dir writes (NAME.sim): it holds a character a "
+                          "file name may not.");
             return kInvalidInputs;
         }
         if (const auto refusal = OutputRefusal({"--save-dir", saveDir / (row.name + ".sim")}, inputs)) {
-            ui.message(row.prefix + *refusal);
+            console.print(row.prefix + *refusal);
             return kInvalidInputs;
         }
     }
@@ -374,11 +376,13 @@ struct SitesSearch {
 // A row's measurements, refused when their dates fall in another year than the season's: they would pair
 // with another season's days.
 std::optional<MeasuredTable> ReadRowMeasured(const std::filesystem::path& file, std::optional<int> year,
-                                             UserInterface& rowUi) {
-    auto read = ReadMeasuredTable(file, "a sites table names no sheet: put the measurements first", rowUi);
+                                             const Console& rowConsole) {
+    auto read = rowConsole.printing([&](Messages& messages) {
+        return ReadMeasuredTable(file, "a sites table names no sheet: put the measurements first", messages);
+    });
     if (!read) return std::nullopt;
     const auto refusals = SeasonYearRefusals(*read, year);
-    for (const std::string& refusal : refusals) rowUi.message(refusal);
+    for (const std::string& refusal : refusals) rowConsole.print(refusal);
     if (!refusals.empty()) return std::nullopt;
     return read;
 }
@@ -386,27 +390,27 @@ std::optional<MeasuredTable> ReadRowMeasured(const std::filesystem::path& file, 
 // Row `r` of the table into the search; kSuccess, or the status the command ends with after the message.
 int AddSiteRow(const CalibrateSitesOptions& options, const SiteRow& row, std::size_t r,
                const std::vector<ParamText>& shared, const std::vector<ParamText>& perSite,
-               SitesSearch& search, UserInterface& ui) {
-    RowUi prefixed(row.prefix, ui);
-    UserInterface& rowUi = prefixed;
+               SitesSearch& search, const Console& console) {
+    const Console rowConsole = console.prefixed(row.prefix);
     if (!row.agb || (options.withLai && !row.lai)) {
-        ui.message(row.prefix + "the " + (row.agb ? "lai" : "agb") +
-                   " cell is empty; every row needs the measurements the objective weighs.");
+        console.print(row.prefix + "the " + (row.agb ? "lai" : "agb") +
+                      " cell is empty; every row needs the measurements the objective weighs.");
         return kInvalidInputs;
     }
     int status = kSuccess;
     SeasonChanges changes;
     FormModel& form = search.forms[r];
-    const auto compiled = CompileConfig(row.config.string(), row.season, form, rowUi, status, &changes);
+    const auto compiled = CompileConfig(row.config.string(), row.season, form, rowConsole, status, &changes);
     if (!compiled) return status;
     // An initial value left out is the first row's for a shared parameter, the row's own (its
     // configuration with the row's overrides) for its own.
     const auto initial = [&](const ParamText& param, ParameterChoice& choice) {
         choice.initial = param.initial ? *param.initial : ConfiguredValue(*param.info, form, *compiled);
         if (param.initial || (choice.initial > param.min && choice.initial <= param.max)) return true;
-        ui.message(row.prefix + param.where + ": the row's value " + ShortestText(choice.initial) +
-                   " is outside the range (above " + ShortestText(param.min) + ", at most " +
-                   ShortestText(param.max) + "): widen it, or give an initial value (NAME:MIN:MAX:INITIAL).");
+        console.print(row.prefix + param.where + ": the row's value " + ShortestText(choice.initial) +
+                      " is outside the range (above " + ShortestText(param.min) + ", at most " +
+                      ShortestText(param.max) +
+                      "): widen it, or give an initial value (NAME:MIN:MAX:INITIAL).");
         return false;
     };
     if (r == 0)
@@ -422,12 +426,12 @@ int AddSiteRow(const CalibrateSitesOptions& options, const SiteRow& row, std::si
     CalibrationDataSet data;
     data.name = row.name;
     data.inputs = compiled;
-    const auto agb = ReadRowMeasured(*row.agb, changes.year, rowUi);
+    const auto agb = ReadRowMeasured(*row.agb, changes.year, rowConsole);
     if (!agb) return kInvalidInputs;
     data.agb = agb->data;
     data.agbSource = agb->source;
     if (options.withLai) {
-        const auto lai = ReadRowMeasured(*row.lai, changes.year, rowUi);
+        const auto lai = ReadRowMeasured(*row.lai, changes.year, rowConsole);
         if (!lai) return kInvalidInputs;
         data.lai = lai->data;
         data.laiSource = lai->source;
@@ -440,7 +444,7 @@ int AddSiteRow(const CalibrateSitesOptions& options, const SiteRow& row, std::si
 // own, as NAME.sim in the folder: every file or, when one cannot be written, none.
 int SaveRows(const SitesTable& table, const std::filesystem::path& saveDir,
              const std::vector<ParameterChoice>& choices, const std::vector<double>& rounded,
-             std::vector<FormModel>& forms, UserInterface& ui) {
+             std::vector<FormModel>& forms, const Console& console) {
     std::vector<FileContent> files;
     for (std::size_t r = 0; r < table.rows.size(); ++r) {
         std::vector<ParameterChoice> rowChoices;
@@ -454,29 +458,31 @@ int SaveRows(const SitesTable& table, const std::filesystem::path& saveDir,
         files.push_back({saveDir / (table.rows[r].name + ".sim"), FormatSimConfig(forms[r])});
     }
     if (const auto error = WriteFilesTogether(files)) {
-        ui.message(*error);
+        console.print(*error);
         return kFailure;
     }
     return kSuccess;
 }
 
-int CalibrateSitesTable(const CalibrateSitesOptions& options, std::ostream& out, UserInterface& ui) {
-    const auto shared = ParseParams(options.params, ui);
+int CalibrateSitesTable(const CalibrateSitesOptions& options, std::ostream& out, const Console& console) {
+    const auto shared = ParseParams(options.params, console);
     if (!shared) return kInvalidInputs;
-    const auto perSite = ParseParams(options.perSite, ui, "--per-site");
+    const auto perSite = ParseParams(options.perSite, console, "--per-site");
     if (!perSite) return kInvalidInputs;
     if (shared->empty() && perSite->empty()) {
-        ui.message("calibrate-sites --sites needs a parameter to calibrate: --param NAME:MIN:MAX for one "
-                   "value shared by every row, --per-site NAME:MIN:MAX for one value per row.");
+        console.print("calibrate-sites --sites needs a parameter to calibrate: --param NAME:MIN:MAX for one "
+                      "value shared by every row, --per-site NAME:MIN:MAX for one value per row.");
         return kInvalidInputs;
     }
-    const auto method = ReadSearchOptions(options.search, ui);
+    const auto method = ReadSearchOptions(options.search, console);
     if (!method) return kInvalidInputs;
-    const auto table = ReadSitesTable(*options.sites, options.sheet, "--sheet", ui);
+    const auto table = console.printing([&](Messages& messages) {
+        return ReadSitesTable(*options.sites, options.sheet, "--sheet", messages);
+    });
     if (!table) return kInvalidInputs;
     if (options.saveDir)
-        if (const int checked = CheckSaveDir(options, *table, ui); checked != kSuccess) return checked;
-    if (!TraceSpares(options.search.trace, SitesInputPaths(options, *table), std::nullopt, ui))
+        if (const int checked = CheckSaveDir(options, *table, console); checked != kSuccess) return checked;
+    if (!TraceSpares(options.search.trace, SitesInputPaths(options, *table), std::nullopt, console))
         return kInvalidInputs;
 
     CalibrationSettings settings;
@@ -489,24 +495,24 @@ int CalibrateSitesTable(const CalibrateSitesOptions& options, std::ostream& out,
     for (const ParamText& param : *shared)
         search.choices.push_back({param.info, {ParameterIndex(param.info->id), param.min, param.max}, 0});
     for (std::size_t r = 0; r < table->rows.size(); ++r)
-        if (const int added = AddSiteRow(options, table->rows[r], r, *shared, *perSite, search, ui);
+        if (const int added = AddSiteRow(options, table->rows[r], r, *shared, *perSite, search, console);
             added != kSuccess)
             return added;
     std::vector<ParameterChoice>& choices = search.choices;
     choices.insert(choices.end(), search.ownChoices.begin(), search.ownChoices.end());
-    for (const std::string& note : MeasurementNotes(settings, search.dataSets)) ui.message(note);
+    for (const std::string& note : MeasurementNotes(settings, search.dataSets)) console.print(note);
 
     SiteValues siteValues;
     for (const SiteRow& row : table->rows) siteValues.names.push_back(row.name);
     const std::filesystem::path saveDir = options.saveDir.value_or("");
     if (options.saveDir)
         siteValues.save = [&](const std::vector<double>& rounded) {
-            return SaveRows(*table, saveDir, choices, rounded, search.forms, ui);
+            return SaveRows(*table, saveDir, choices, rounded, search.forms, console);
         };
     return SearchAndReport(MultiSiteRequest(std::move(settings), std::move(search.dataSets), choices, *method,
                                             options.search.seed, options.search.trace),
-                           options.search.threads, std::nullopt, search.forms.front(), options.json, out, ui,
-                           &siteValues);
+                           options.search.threads, std::nullopt, search.forms.front(), options.json, out,
+                           console, &siteValues);
 }
 
 } // namespace
@@ -515,13 +521,13 @@ namespace {
 
 // The up to three parameters of the settings file; nothing, after a message, when one is refused.
 std::optional<std::vector<ParameterChoice>> CfgChoices(const CfgSettings& cfg, const std::string& settings,
-                                                       UserInterface& ui) {
+                                                       const Console& console) {
     std::vector<ParameterChoice> choices;
     for (int k = 0; k < 3; ++k) {
         const CalibrationParameterTexts& texts = cfg.parameters[k];
         if (Trim(texts.caption).empty()) continue; // the check below counts what is left
         const auto choice = MakeChoice(texts.caption, texts.min, texts.max, cfg.initial[k],
-                                       settings + ", parameter " + std::to_string(k + 1), ui);
+                                       settings + ", parameter " + std::to_string(k + 1), console);
         if (!choice) return std::nullopt;
         choices.push_back(*choice);
     }
@@ -548,36 +554,42 @@ std::vector<NamedPath> CfgInputPaths(const CalibrateSitesOptions& options, const
 // of the settings file.
 int ReadCfgSite(const CalibrateSitesOptions& options, const SiteTexts& row, int s, const FormModel& base,
                 const std::function<std::string(const std::string&)>& resolve,
-                std::vector<CalibrationDataSet>& dataSets, UserInterface& ui) {
+                std::vector<CalibrationDataSet>& dataSets, const Console& console) {
     const std::string site = "Site " + std::to_string(s + 1);
     if (Trim(row.agb).empty() || (options.withLai && Trim(row.lai).empty())) {
-        ui.message(site + " of " + options.settings + " names no " + (Trim(row.agb).empty() ? "AGB" : "LAI") +
-                   " measurements.");
+        console.print(site + " of " + options.settings + " names no " +
+                      (Trim(row.agb).empty() ? "AGB" : "LAI") + " measurements.");
         return kInvalidInputs;
     }
     Grid weatherTable;
     const std::string weather = resolve(row.weather);
-    if (!ImportSiteWeather(base, weather, ui, weatherTable)) {
-        ui.message(site + ": the weather workbook " + weather + " was not read.");
+    if (!console.printing(
+            [&](Messages& messages) { return ImportSiteWeather(base, weather, messages, weatherTable); })) {
+        console.print(site + ": the weather workbook " + weather + " was not read.");
         return kInvalidInputs;
     }
     const Compilation compiled = CompileSite(base, row, weatherTable);
     if (!compiled.inputs) {
-        ui.message(site + " (weather " + weather + ") cannot be simulated:");
-        for (const InputProblem& problem : compiled.problems) ui.problem(problem);
+        console.print(site + " (weather " + weather + ") cannot be simulated:");
+        for (const InputProblem& problem : compiled.problems) console.print(problem);
         return kInvalidInputs;
     }
     CalibrationDataSet data;
     data.name = site;
     data.inputs = compiled.inputs;
-    const auto agb = ReadMeasuredTable(
-        resolve(row.agb), "a settings file names no sheet: put " + site + "'s AGB table first", ui);
+    const auto agb = console.printing([&](Messages& messages) {
+        return ReadMeasuredTable(
+            resolve(row.agb), "a settings file names no sheet: put " + site + "'s AGB table first", messages);
+    });
     if (!agb) return kInvalidInputs;
     data.agb = agb->data;
     data.agbSource = agb->source;
     if (options.withLai) {
-        const auto lai = ReadMeasuredTable(
-            resolve(row.lai), "a settings file names no sheet: put " + site + "'s LAI table first", ui);
+        const auto lai = console.printing([&](Messages& messages) {
+            return ReadMeasuredTable(resolve(row.lai),
+                                     "a settings file names no sheet: put " + site + "'s LAI table first",
+                                     messages);
+        });
         if (!lai) return kInvalidInputs;
         data.lai = lai->data;
         data.laiSource = lai->source;
@@ -588,33 +600,34 @@ int ReadCfgSite(const CalibrateSitesOptions& options, const SiteTexts& row, int 
 
 } // namespace
 
-int CalibrateSites(const CalibrateSitesOptions& options, std::ostream& out, UserInterface& ui) {
-    if (options.sites) return CalibrateSitesTable(options, out, ui);
+int CalibrateSites(const CalibrateSitesOptions& options, std::ostream& out, const Console& console) {
+    if (options.sites) return CalibrateSitesTable(options, out, console);
     CfgSettings cfg;
     if (const auto error = ReadCfgSettings(options.settings, cfg)) {
-        ui.message(*error);
+        console.print(*error);
         return kInvalidInputs;
     }
-    const auto method = ReadSearchOptions(options.search, ui);
+    const auto method = ReadSearchOptions(options.search, console);
     if (!method) return kInvalidInputs;
-    const auto choices = CfgChoices(cfg, options.settings, ui);
+    const auto choices = CfgChoices(cfg, options.settings, console);
     if (!choices) return kInvalidInputs;
     if (const auto leftOut = SiteAfterTheLast(cfg)) {
-        ui.message(options.settings + ": " + *leftOut);
+        console.print(options.settings + ": " + *leftOut);
         return kInvalidInputs;
     }
     const int count = SitesInUse(cfg);
     if (count == 0) {
-        ui.message(options.settings + " names no site: the weather line of site 1 is empty.");
+        console.print(options.settings + " names no site: the weather line of site 1 is empty.");
         return kInvalidInputs;
     }
 
     // Every file a site names is relative to the settings file, so that a folder of them moves whole.
     const std::filesystem::path folder = std::filesystem::path(options.settings).parent_path();
     const auto resolve = [&](const std::string& name) { return (folder / Trim(name)).string(); };
-    if (options.save && !SaveSpares(options.save, CfgInputPaths(options, cfg, count, resolve), ui))
+    if (options.save && !SaveSpares(options.save, CfgInputPaths(options, cfg, count, resolve), console))
         return kInvalidInputs;
-    if (!TraceSpares(options.search.trace, CfgInputPaths(options, cfg, count, resolve), options.save, ui))
+    if (!TraceSpares(options.search.trace, CfgInputPaths(options, cfg, count, resolve), options.save,
+                     console))
         return kInvalidInputs;
 
     CalibrationSettings settings;
@@ -627,18 +640,18 @@ int CalibrateSites(const CalibrateSitesOptions& options, std::ostream& out, User
     // own, as the multi-site window reads them.
     FormModel base;
     if (const auto error = ReadSimConfig(options.config, base)) {
-        ui.message(options.config + ": " + *error);
+        console.print(options.config + ": " + *error);
         return kInvalidInputs;
     }
     std::vector<CalibrationDataSet> dataSets;
     for (int s = 0; s < count; ++s)
-        if (const int read = ReadCfgSite(options, cfg.sites[s], s, base, resolve, dataSets, ui);
+        if (const int read = ReadCfgSite(options, cfg.sites[s], s, base, resolve, dataSets, console);
             read != kSuccess)
             return read;
-    for (const std::string& note : MeasurementNotes(settings, dataSets)) ui.message(note);
+    for (const std::string& note : MeasurementNotes(settings, dataSets)) console.print(note);
     return SearchAndReport(MultiSiteRequest(std::move(settings), std::move(dataSets), *choices, *method,
                                             options.search.seed, options.search.trace),
-                           options.search.threads, options.save, base, options.json, out, ui);
+                           options.search.threads, options.save, base, options.json, out, console);
 }
 
 namespace {
@@ -706,17 +719,17 @@ ReinitResult SearchSowing(FormModel& form, const std::vector<LaiPoint>& lai, con
 
 } // namespace
 
-int Reinit(const ReinitOptions& options, std::ostream& out, UserInterface& ui) {
-    const auto params = ParseParams(options.params, ui);
+int Reinit(const ReinitOptions& options, std::ostream& out, const Console& console) {
+    const auto params = ParseParams(options.params, console);
     if (!params) return kInvalidInputs;
     const std::vector<NamedPath> inputs = {{"the configuration", options.config},
                                            {"the --lai table", options.lai}};
-    if (!SaveSpares(options.save, inputs, ui)) return kInvalidInputs;
+    if (!SaveSpares(options.save, inputs, console)) return kInvalidInputs;
     int status = kInvalidInputs;
-    const auto lai = ReadLaiTable(options.lai, options.sheet, ui, status);
+    const auto lai = ReadLaiTable(options.lai, options.sheet, console, status);
     if (!lai) return status;
     FormModel form;
-    const auto compiled = CompileConfig(options.config, options.season, form, ui, status);
+    const auto compiled = CompileConfig(options.config, options.season, form, console, status);
     if (!compiled) return status;
 
     const ReinitSettings settings = SettingsOf(options, *params, form, *compiled);
@@ -725,14 +738,14 @@ int Reinit(const ReinitOptions& options, std::ostream& out, UserInterface& ui) {
     ProgressLine progress;
     const ReinitResult result = SearchSowing(form, *lai, settings, options.threads, progress);
     if (!result.problems.empty()) {
-        for (const InputProblem& problem : result.problems) ui.message(problem.text);
+        for (const InputProblem& problem : result.problems) console.print(problem.text);
         return kInvalidInputs;
     }
     if (!(result.objective < kOutsidePenalty)) {
-        ui.message(kNothingCalibrated);
+        console.print(kNothingCalibrated);
         return kFailure;
     }
-    if (result.stopped) ui.message(kStoppedNote);
+    if (result.stopped) console.print(kStoppedNote);
 
     const auto registry = CropParameterRegistry();
     std::vector<std::string> names;
@@ -742,12 +755,12 @@ int Reinit(const ReinitOptions& options, std::ostream& out, UserInterface& ui) {
         PrintReinitJson(result, names, out);
     else
         PrintReinit(result, names, out);
-    if (result.stopped) return Stopped(options.save.has_value(), ui);
+    if (result.stopped) return Stopped(options.save.has_value(), console);
     if (!options.save) return kSuccess;
     out.flush();
     WriteReinitialization(form, result, settings.parameters);
     if (const auto error = WriteSimConfig(form, *options.save)) {
-        ui.message(*error);
+        console.print(*error);
         return kFailure;
     }
     return kSuccess;
@@ -796,8 +809,9 @@ void RegisterCalibrateCommand(CommandLine& line) {
     AddSearchOptions(command, options->search);
     command->add_option("--save", options->save, "Write the configuration with the calibrated values");
     command->add_flag("--json", options->json, "Print the result as one JSON object");
-    line.add(command,
-             [options](std::ostream& out, UserInterface& ui) { return Calibrate(*options, out, ui); });
+    line.add(command, [options](std::ostream& out, const Console& console) {
+        return Calibrate(*options, out, console);
+    });
 }
 
 void RegisterReinitCommand(CommandLine& line) {
@@ -822,7 +836,8 @@ void RegisterReinitCommand(CommandLine& line) {
     command->add_option("--save", options->save,
                         "Write the configuration with the estimated sowing and parameters");
     command->add_flag("--json", options->json, "Print the result as one JSON object");
-    line.add(command, [options](std::ostream& out, UserInterface& ui) { return Reinit(*options, out, ui); });
+    line.add(command,
+             [options](std::ostream& out, const Console& console) { return Reinit(*options, out, console); });
 }
 
 void RegisterCalibrateSitesCommand(CommandLine& line) {
@@ -882,7 +897,10 @@ void RegisterCalibrateSitesCommand(CommandLine& line) {
     };
     line.add(
         command,
-        [options](std::ostream& out, UserInterface& ui) { return CalibrateSites(*options, out, ui); }, check);
+        [options](std::ostream& out, const Console& console) {
+            return CalibrateSites(*options, out, console);
+        },
+        check);
 }
 
 } // namespace tulo::cli

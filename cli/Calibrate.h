@@ -2,8 +2,8 @@
 // tulo-cli calibrate: the automatic calibration of any number of crop parameters against measured
 // above-ground biomass (and leaf area index) of one season, with how sure each value is.
 
+#include "Console.h"
 #include "forms/SeasonOptions.h"
-#include "forms/UserInterface.h"
 
 #include <optional>
 #include <ostream>
@@ -42,7 +42,7 @@ struct CalibrateOptions {
     bool json = false;
 };
 
-int Calibrate(const CalibrateOptions& options, std::ostream& out, UserInterface& ui);
+int Calibrate(const CalibrateOptions& options, std::ostream& out, const Console& console);
 
 // tulo-cli calibrate-sites: one parameter vector for up to five sites or seasons of a ".cfg" settings
 // file. Each site's weather line names a weather workbook (relative to the settings file, as its AGB and
@@ -67,7 +67,7 @@ struct CalibrateSitesOptions {
     bool json = false;
 };
 
-int CalibrateSites(const CalibrateSitesOptions& options, std::ostream& out, UserInterface& ui);
+int CalibrateSites(const CalibrateSitesOptions& options, std::ostream& out, const Console& console);
 
 // tulo-cli reinit: the sowing day and crop parameters whose simulated leaf area agrees best with a
 // remotely sensed LAI series (the window's "Recalibrate and Reinitialize TULO using remotely sensed LAI
@@ -84,6 +84,6 @@ struct ReinitOptions {
     bool json = false;
 };
 
-int Reinit(const ReinitOptions& options, std::ostream& out, UserInterface& ui);
+int Reinit(const ReinitOptions& options, std::ostream& out, const Console& console);
 
 } // namespace tulo::cli

@@ -117,6 +117,16 @@ void CommandLine::add(CLI::App* command, CommandRun run, CommandCheck check) {
     commands_.push_back({command, std::move(run), std::move(check)});
 }
 
+void CommandLine::add(CLI::App* command, InterfaceCommandRun run, CommandCheck check) {
+    add(
+        command,
+        [run = std::move(run)](std::ostream& out, const Console& console) {
+            ConsoleUi ui(console);
+            return run(out, ui);
+        },
+        std::move(check));
+}
+
 const CommandLine::Command* CommandLine::parse(int argc, char** argv) {
     app_.parse(argc, argv);
     for (const Command& command : commands_)
@@ -137,11 +147,11 @@ int CommandLine::execute(int argc, char** argv, std::ostream& out, std::ostream&
         return app_.exit(e, out, err) == 0 ? kSuccess : kInvalidInputs;
     }
     if (!command) return kInvalidInputs;
-    ConsoleUi ui(err);
+    const Console console(err);
     try {
         // A command's own status: kSuccess, kInvalidInputs for an input it refused, kFailure for work
         // that failed.
-        return command->run(out, ui);
+        return command->run(out, console);
     } catch (const std::exception& e) {
         err << "tulo-cli: " << e.what() << '\n';
         return kFailure;

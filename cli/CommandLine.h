@@ -3,6 +3,7 @@
 // several commands share are declared here once, and one place turns how a command line ended into the
 // process's exit status.
 
+#include "Console.h"
 #include "forms/SeasonOptions.h"
 #include "forms/UserInterface.h"
 
@@ -25,7 +26,9 @@ public:
 };
 
 // Runs a parsed command, returning its exit status (kSuccess, kFailure or kInvalidInputs).
-using CommandRun = std::function<int(std::ostream& out, UserInterface& ui)>;
+using CommandRun = std::function<int(std::ostream& out, const Console& console)>;
+// The same for the sensitivity command, which still talks through the window's interface.
+using InterfaceCommandRun = std::function<int(std::ostream& out, UserInterface& ui)>;
 
 // Refuses, by throwing OptionError, an option combination CLI11 cannot express.
 using CommandCheck = std::function<void()>;
@@ -37,6 +40,7 @@ public:
     // A command of the line: `command` was added to app(); `run` runs it when the line names it, after
     // `check` when given.
     void add(CLI::App* command, CommandRun run, CommandCheck check = {});
+    void add(CLI::App* command, InterfaceCommandRun run, CommandCheck check = {});
 
     CLI::App& app() { return app_; }
 

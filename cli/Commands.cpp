@@ -61,50 +61,27 @@ namespace {
 // Replaces one of the form's tables with a workbook's sheet, as the window's open command does; the
 // grid's captions stay. Nobody is there to answer the sheet question: sheet 1 of several is read and
 // `sheetOption` named. `source` receives how messages name the sheet (see ImportWorkbookSheet).
-bool ImportTable(Grid& grid, const std::string& file, std::optional<int> sheet, UserInterface& ui,
+bool ImportTable(Grid& grid, const std::string& file, std::optional<int> sheet, const Console& console,
                  std::string_view sheetOption = "--sheet", std::optional<RowLimit> limit = std::nullopt,
                  bool refuseIndexColumn = false, std::string* source = nullptr) {
-    return ImportWorkbookSheet(grid, file, ui, {sheet, sheetOption, limit, refuseIndexColumn}, source) ==
-           Outcome::Done;
+    Messages messages;
+    const Outcome outcome =
+        ImportWorkbookSheet(grid, file, {sheet, sheetOption, limit, refuseIndexColumn}, messages, source);
+    console.print(messages);
+    return outcome == Outcome::Done;
 }
 
 // Refuses, before anything is read or written, an output that would replace one of the inputs or that
 // cannot be written.
 bool OutputsSpareInputs(const std::vector<NamedPath>& outputs, const std::vector<NamedPath>& inputs,
-                        UserInterface& ui) {
+                        const Console& console) {
     for (const NamedPath& output : outputs)
         if (const auto refusal = OutputRefusal(output, inputs)) {
-            ui.message(*refusal);
+            console.print(*refusal);
             return false;
         }
     return true;
 }
-
-// The engine names the day or layer and the cell of a problem, not the workbook its table came from:
-// messages about a table read from a workbook get the file and sheet in front.
-class WorkbookNamingUi : public UserInterface {
-public:
-    explicit WorkbookNamingUi(UserInterface& ui) : ui_(ui) {}
-    std::string weather, soil; // the sources of the tables, when read from workbooks
-
-    void message(std::string_view text, std::string_view title, Icon icon) override {
-        ui_.message(text, title, icon);
-    }
-    void problem(const InputProblem& problem) override { ui_.message(ProblemText(problem, weather, soil)); }
-    Answer ask(std::string_view text, Buttons buttons, std::string_view title, Icon icon) override {
-        return ui_.ask(text, buttons, title, icon);
-    }
-    std::optional<std::string> input(std::string_view prompt, std::string_view title,
-                                     std::string_view defaultAnswer) override {
-        return ui_.input(prompt, title, defaultAnswer);
-    }
-    std::optional<std::string> openFile(const FileDialog& dialog) override { return ui_.openFile(dialog); }
-    std::optional<std::string> saveFile(const FileDialog& dialog) override { return ui_.saveFile(dialog); }
-    void setBusy(bool busy) override { ui_.setBusy(busy); }
-
-private:
-    UserInterface& ui_;
-};
 
 } // namespace
 
@@ -132,9 +109,9 @@ nlohmann::ordered_json SummaryJson(const SeasonSummary& summary) {
 namespace {
 
 // Refuses, before anything is read, a report of no table kind and outputs that would replace an input.
-bool RunOutputsAllowed(const RunOptions& options, UserInterface& ui) {
+bool RunOutputsAllowed(const RunOptions& options, const Console& console) {
     if (const auto problem = options.report ? TableFileNameProblem(*options.report) : std::nullopt) {
-        ui.message(*problem);
+        console.print(*problem);
         return false;
     }
     std::vector<NamedPath> inputs = SeasonInputPaths(options.config, options.season);
@@ -142,25 +119,25 @@ bool RunOutputsAllowed(const RunOptions& options, UserInterface& ui) {
     std::vector<NamedPath> outputs;
     if (options.daily && *options.daily != "-") outputs.push_back({"--daily", *options.daily});
     if (options.report) outputs.push_back({"--report", *options.report});
-    return OutputsSpareInputs(outputs, inputs, ui);
+    return OutputsSpareInputs(outputs, inputs, console);
 }
 
-// The configuration with the run's season and soil; `named` learns where the weather and soil came from.
-bool LoadRunForm(const RunOptions& options, FormModel& form, WorkbookNamingUi& named, UserInterface& ui) {
-    const auto changes = LoadSeason(options.config, options.season, form, ui);
+// The configuration with the run's season and soil; `sources` learns where the weather and soil came from.
+bool LoadRunForm(const RunOptions& options, FormModel& form, TableSources& sources, const Console& console) {
+    const auto changes = LoadSeason(options.config, options.season, form, console);
     if (!changes) return false;
-    named.weather = changes->weatherSource;
+    sources.weather = changes->weatherSource;
     if (!options.soil) return true;
     return form.editGrid(ctl::sprSoilPhysics, [&](Grid& g) {
-        return ImportTable(g, *options.soil, options.soilSheet, ui, "--soil-sheet",
-                           ImportRowLimit(ctl::sprSoilPhysics), true, &named.soil);
+        return ImportTable(g, *options.soil, options.soilSheet, console, "--soil-sheet",
+                           ImportRowLimit(ctl::sprSoilPhysics), true, &sources.soil);
     });
 }
 
 // The season summary, or with "--daily -" the series alone on standard output, so that it can be piped
 // as one CSV; then the daily file and the report, unless the run saved it already.
 int WriteRunOutputs(const RunOptions& options, FormModel& form, const RunState& run, RunResults& results,
-                    bool reportWritten, std::ostream& out, UserInterface& ui) {
+                    bool reportWritten, std::ostream& out, const Console& console) {
     if (options.daily == "-")
         out << DailyCsv(run);
     else if (options.json)
@@ -170,10 +147,10 @@ int WriteRunOutputs(const RunOptions& options, FormModel& form, const RunState& 
 
     if (options.daily && options.daily != "-")
         if (const auto error = WriteFileAtomically(*options.daily, DailyCsv(run))) {
-            ui.message(*error);
+            console.print(*error);
             return kFailure;
         }
-    if (options.report && !reportWritten && !WriteReport(form, run, results, *options.report, ui))
+    if (options.report && !reportWritten && !WriteReport(form, run, results, *options.report, console))
         return kFailure;
     return kSuccess;
 }
@@ -197,57 +174,80 @@ void TimeRepeatedRuns(const RunState& run, int repeat, bool print, std::ostream&
 } // namespace
 
 bool SaveSpares(const std::optional<std::string>& save, std::span<const NamedPath> inputs,
-                UserInterface& ui) {
+                const Console& console) {
     if (!save) return true;
     if (const auto refusal = OutputRefusal({"--save", *save}, inputs)) {
-        ui.message(*refusal);
+        console.print(*refusal);
         return false;
     }
     return true;
 }
 
 bool WriteReport(const FormModel& form, const RunState& run, RunResults& results, const std::string& path,
-                 UserInterface& ui) {
+                 const Console& console) {
     BuildReportGrid(form, run, results);
     try {
         WriteGridFile(results.report, path);
     } catch (const WorkbookError& e) {
-        ui.message(e.what());
+        console.print(e.what());
         return false;
     }
     return true;
 }
 
-int Run(const RunOptions& options, std::ostream& out, UserInterface& ui) {
-    if (!RunOutputsAllowed(options, ui)) return kInvalidInputs;
+Outcome RunSeasonOfForm(FormModel& form, RunState& run, RunResults& results, const TableSources& sources,
+                        Messages& messages, bool& reportDue) {
+    reportDue = false;
+    const FormSeasonRun season = RunFormSeason(form, run, results);
+    for (const InputProblem& problem : season.problems)
+        messages.push_back({ProblemText(problem, sources.weather, sources.soil)});
+    if (season.outcome.reason == Outcome::Reason::InvalidInputs) return season.outcome;
+    for (const InputProblem& warning : season.warnings)
+        messages.push_back({warning.text, {}, Icon::Information});
+    if (!season.outcome) {
+        messages.push_back({season.outcome.message, {}, Icon::Critical});
+        return Outcome::Failure(season.outcome.reason);
+    }
+    // Nobody is there to answer the report's question: only the option that always saves it does.
+    if (season.report == ReportOption::Always) {
+        if (const auto missing = ReportVariablesMissing(form))
+            messages.push_back(*missing);
+        else
+            reportDue = true;
+    }
+    return Outcome::Success();
+}
+
+int Run(const RunOptions& options, std::ostream& out, const Console& console) {
+    if (!RunOutputsAllowed(options, console)) return kInvalidInputs;
     FormModel form;
-    WorkbookNamingUi named(ui);
-    if (!LoadRunForm(options, form, named, ui)) return kInvalidInputs;
+    TableSources sources;
+    if (!LoadRunForm(options, form, sources, console)) return kInvalidInputs;
 
     // The run state is large; keep it off the stack.
     auto run = std::make_unique<RunState>();
     RunResults results;
+    Messages messages;
+    bool reportDue = false;
+    const Outcome outcome = RunSeasonOfForm(form, *run, results, sources, messages, reportDue);
+    console.print(messages);
+    if (!outcome) return outcome.reason == Outcome::Reason::InvalidInputs ? kInvalidInputs : kFailure;
     bool reportWritten = false;
-    std::optional<std::string> writeError;
-    auto exportReport = [&](const Grid& report, std::string_view) {
+    if (reportDue) {
+        BuildReportGrid(form, *run, results);
         if (!options.report) {
-            ui.message("The report was not saved: give --report FILE to save it.");
-            return;
+            console.print("The report was not saved: give --report FILE to save it.");
+        } else {
+            try {
+                WriteGridFile(results.report, *options.report);
+                reportWritten = true;
+            } catch (const WorkbookError& e) {
+                console.print(e.what());
+                return kFailure;
+            }
         }
-        try {
-            WriteGridFile(report, *options.report);
-            reportWritten = true;
-        } catch (const WorkbookError& e) {
-            writeError = e.what();
-        }
-    };
-    if (const Outcome outcome = RunSimulation(form, named, *run, results, exportReport); !outcome)
-        return outcome.reason == Outcome::Reason::InvalidInputs ? kInvalidInputs : kFailure;
-    if (writeError) {
-        ui.message(*writeError);
-        return kFailure;
     }
-    if (const int status = WriteRunOutputs(options, form, *run, results, reportWritten, out, ui);
+    if (const int status = WriteRunOutputs(options, form, *run, results, reportWritten, out, console);
         status != kSuccess)
         return status;
     if (options.repeat > 0) TimeRepeatedRuns(*run, options.repeat, options.daily != "-", out);
@@ -261,36 +261,61 @@ std::vector<NamedPath> SeasonInputPaths(const std::string& config, const SeasonO
 }
 
 std::optional<SeasonChanges> LoadSeason(const std::string& config, const SeasonOptions& season,
-                                        FormModel& form, UserInterface& ui) {
+                                        FormModel& form, Messages& messages) {
     if (const auto error = ReadSimConfig(config, form)) {
-        ui.message(config + ": " + *error);
+        messages.push_back({config + ": " + *error});
         return std::nullopt;
     }
-    return ApplySeasonOptions(form, season, ui);
+    return ApplySeasonOptions(form, season, messages);
+}
+
+std::optional<SeasonChanges> LoadSeason(const std::string& config, const SeasonOptions& season,
+                                        FormModel& form, const Console& console) {
+    Messages messages;
+    auto changes = LoadSeason(config, season, form, messages);
+    console.print(messages);
+    return changes;
+}
+
+std::shared_ptr<const SeasonInputs> CompileConfig(const std::string& config, const SeasonOptions& season,
+                                                  FormModel& form, Messages& messages, int& status,
+                                                  SeasonChanges* changes) {
+    status = kInvalidInputs;
+    const auto applied = LoadSeason(config, season, form, messages);
+    if (!applied) return nullptr;
+    if (changes) *changes = *applied;
+    const Compilation compiled = CompileInputs(form);
+    for (const InputProblem& problem : compiled.problems)
+        messages.push_back({ProblemText(problem, applied->weatherSource)});
+    if (!compiled.inputs) return nullptr;
+    for (const InputProblem& warning : compiled.warnings)
+        messages.push_back({warning.text, {}, Icon::Information});
+    return compiled.inputs;
+}
+
+std::shared_ptr<const SeasonInputs> CompileConfig(const std::string& config, const SeasonOptions& season,
+                                                  FormModel& form, const Console& console, int& status,
+                                                  SeasonChanges* changes) {
+    Messages messages;
+    auto compiled = CompileConfig(config, season, form, messages, status, changes);
+    console.print(messages);
+    return compiled;
 }
 
 std::shared_ptr<const SeasonInputs> CompileConfig(const std::string& config, const SeasonOptions& season,
                                                   FormModel& form, UserInterface& ui, int& status,
                                                   SeasonChanges* changes) {
-    status = kInvalidInputs;
-    const auto applied = LoadSeason(config, season, form, ui);
-    if (!applied) return nullptr;
-    if (changes) *changes = *applied;
-    WorkbookNamingUi named(ui);
-    named.weather = applied->weatherSource;
-    const Compilation compiled = CompileInputs(form);
-    for (const InputProblem& problem : compiled.problems) named.problem(problem);
-    status = kInvalidInputs;
-    if (!compiled.inputs) return nullptr;
-    for (const InputProblem& warning : compiled.warnings) ui.message(warning.text, {}, Icon::Information);
-    return compiled.inputs;
+    Messages messages;
+    auto compiled = CompileConfig(config, season, form, messages, status, changes);
+    ShowMessages(ui, messages);
+    return compiled;
 }
 
 namespace {
 
-bool LoadConfig(const std::string& config, FormModel& form, UserInterface& ui) {
+bool LoadConfig(const std::string& config, FormModel& form, const Console& console) {
     if (const auto error = ReadSimConfig(config, form)) {
-        ui.message(config + ": " + *error);
+        console.print(config + ": " + *error);
         return false;
     }
     return true;
@@ -298,57 +323,59 @@ bool LoadConfig(const std::string& config, FormModel& form, UserInterface& ui) {
 
 } // namespace
 
-int CropExport(const std::string& config, const std::string& out, UserInterface& ui) {
-    if (!OutputsSpareInputs({{"The output", out}}, {{"the configuration", config}}, ui))
+int CropExport(const std::string& config, const std::string& out, const Console& console) {
+    if (!OutputsSpareInputs({{"The output", out}}, {{"the configuration", config}}, console))
         return kInvalidInputs;
     FormModel form;
-    if (!LoadConfig(config, form, ui)) return kInvalidInputs;
+    if (!LoadConfig(config, form, console)) return kInvalidInputs;
     Problems problems;
     const auto grid = BuildCropWorkbookGrid(form, problems);
     if (!grid) {
-        for (const InputProblem& problem : problems) ui.problem(problem);
+        for (const InputProblem& problem : problems) console.print(problem);
         return kInvalidInputs;
     }
     try {
         WriteGridFile(*grid, out);
     } catch (const WorkbookError& e) {
-        ui.message(e.what());
+        console.print(e.what());
         return kFailure;
     }
     return kSuccess;
 }
 
 int CropImport(const std::string& config, const std::string& in, std::optional<int> sheet,
-               const std::optional<std::string>& save, std::ostream& out, UserInterface& ui) {
+               const std::optional<std::string>& save, std::ostream& out, const Console& console) {
     // Saving over the configuration read would be safe, as it is read whole first; but the command
     // keeps the rule of every command, so that a slip of the pen never costs the original.
     if (save && !OutputsSpareInputs({{"--save", *save}},
-                                    {{"the configuration", config}, {"the crop workbook", in}}, ui))
+                                    {{"the configuration", config}, {"the crop workbook", in}}, console))
         return kInvalidInputs;
     FormModel form;
-    if (!LoadConfig(config, form, ui)) return kInvalidInputs;
+    if (!LoadConfig(config, form, console)) return kInvalidInputs;
     Grid grid;
     // Named rather than a temporary: GCC 12 at -O3 takes the temporary's message for uninitialized.
-    if (const Outcome read = ReadCropWorkbookFile(grid, in, ui, sheet, "--sheet"); !read)
-        return kInvalidInputs;
+    Messages messages;
+    const Outcome read = ReadCropWorkbookFile(grid, in, messages, sheet, "--sheet");
+    console.print(messages);
+    if (!read) return kInvalidInputs;
     // Unlike the window, which applies the values it can, the command applies all or none: a saved
     // configuration holding half a cultivar would pass for a whole one.
     if (const Problems problems = CheckCropWorkbookValues(grid); !problems.empty()) {
-        for (const InputProblem& problem : problems) ui.message(in + ": " + problem.text);
-        ui.message(in + " was not imported: nothing was changed or saved.");
+        for (const InputProblem& problem : problems) console.print(in + ": " + problem.text);
+        console.print(in + " was not imported: nothing was changed or saved.");
         return kInvalidInputs;
     }
     ApplyCropWorkbookGrid(grid, form);
     if (save) {
         if (const auto error = WriteSimConfig(form, *save)) {
-            ui.message(*error);
+            console.print(*error);
             return kFailure;
         }
         return kSuccess;
     }
     Problems problems;
     const auto built = BuildCropWorkbookGrid(form, problems);
-    for (const InputProblem& problem : problems) ui.message(problem.text);
+    for (const InputProblem& problem : problems) console.print(problem.text);
     if (!built) return kInvalidInputs;
     for (int r = 1; r <= built->rows(); ++r)
         if (!built->text(r, 3).empty()) out << built->text(r, 3) << " = " << built->text(r, 1) << '\n';
@@ -371,13 +398,13 @@ namespace {
 // The measurements of `file` for a season of `year`; nothing, with the reasons shown and `status` set,
 // when the table cannot be read or is refused. `source` receives how messages name its sheet.
 std::optional<MeasuredData> ReadMeasuredTable(const std::string& file, std::optional<int> sheet,
-                                              std::optional<int> year, std::string& source, UserInterface& ui,
-                                              int& status) {
+                                              std::optional<int> year, std::string& source,
+                                              const Console& console, int& status) {
     status = kInvalidInputs;
     Grid grid;
-    if (!ImportTable(grid, file, sheet, ui, "--sheet", std::nullopt, true, &source)) return std::nullopt;
+    if (!ImportTable(grid, file, sheet, console, "--sheet", std::nullopt, true, &source)) return std::nullopt;
     TitledMeasurements table = ReadTitledMeasurements(grid, source, year);
-    for (const std::string& message : table.messages) ui.message(message);
+    for (const std::string& message : table.messages) console.print(message);
     if (!table.data && !table.untitled) status = kInvalidInputs;
     return std::move(table.data);
 }
@@ -432,32 +459,35 @@ void PrintEvaluation(const EvaluateOptions& options, const Evaluation& e, std::o
 
 } // namespace
 
-int Evaluate(const EvaluateOptions& options, std::ostream& out, UserInterface& ui) {
+int Evaluate(const EvaluateOptions& options, std::ostream& out, const Console& console) {
     const auto variable = EvaluableVariableIndex(options.variable);
     if (!variable) {
-        ui.message("\"" + options.variable +
-                   "\" cannot be evaluated; choose one of the report headers DVS (-), "
-                   "AGB tot (tAGB/ha), AGB panicles (tAGB/ha), AGB leaves (tAGB/ha), AGB stems (tAGB/ha), "
-                   "GAI (m2/m2).");
+        console.print("\"" + options.variable +
+                      "\" cannot be evaluated; choose one of the report headers DVS (-), "
+                      "AGB tot (tAGB/ha), AGB panicles (tAGB/ha), AGB leaves (tAGB/ha), AGB stems (tAGB/ha), "
+                      "GAI (m2/m2).");
         return kInvalidInputs;
     }
     FormModel form;
-    const auto changes = LoadSeason(options.config, options.season, form, ui);
+    const auto changes = LoadSeason(options.config, options.season, form, console);
     if (!changes) return kInvalidInputs;
-    WorkbookNamingUi named(ui);
-    named.weather = changes->weatherSource;
     auto run = std::make_unique<RunState>();
     RunResults results;
-    if (const Outcome outcome = RunSimulation(form, named, *run, results, nullptr); !outcome)
-        return outcome.reason == Outcome::Reason::InvalidInputs ? kInvalidInputs : kFailure;
+    Messages messages;
+    bool reportDue = false;
+    const Outcome outcome =
+        RunSeasonOfForm(form, *run, results, {changes->weatherSource, {}}, messages, reportDue);
+    console.print(messages);
+    if (!outcome) return outcome.reason == Outcome::Reason::InvalidInputs ? kInvalidInputs : kFailure;
 
     std::string source;
     int status = kFailure;
-    const auto data = ReadMeasuredTable(options.measured, options.sheet, changes->year, source, ui, status);
+    const auto data =
+        ReadMeasuredTable(options.measured, options.sheet, changes->year, source, console, status);
     if (!data) return status;
     const Evaluation e = EvaluateAgainstMeasured(*run, *variable, *data);
-    if (!e.regression.failure.empty()) ui.message(e.regression.failure);
-    for (const std::string& note : PairingNotes(e)) ui.message(source + ": " + note);
+    if (!e.regression.failure.empty()) console.print(e.regression.failure);
+    for (const std::string& note : PairingNotes(e)) console.print(source + ": " + note);
     if (options.json)
         PrintEvaluationJson(e, out);
     else
@@ -465,19 +495,19 @@ int Evaluate(const EvaluateOptions& options, std::ostream& out, UserInterface& u
     return kSuccess;
 }
 
-int Table(const std::string& in, std::optional<int> sheet, const std::string& out, UserInterface& ui) {
-    if (!OutputsSpareInputs({{"The output", out}}, {{"the input", in}}, ui)) return kInvalidInputs;
+int Table(const std::string& in, std::optional<int> sheet, const std::string& out, const Console& console) {
+    if (!OutputsSpareInputs({{"The output", out}}, {{"the input", in}}, console)) return kInvalidInputs;
     // A name of no kind of table is refused as any other output that cannot be written, before the read.
     if (const auto problem = TableFileNameProblem(out)) {
-        ui.message(*problem);
+        console.print(*problem);
         return kInvalidInputs;
     }
     Grid grid;
-    if (!ImportTable(grid, in, sheet, ui)) return kInvalidInputs;
+    if (!ImportTable(grid, in, sheet, console)) return kInvalidInputs;
     try {
         WriteGridFile(grid, out);
     } catch (const WorkbookError& e) {
-        ui.message(e.what());
+        console.print(e.what());
         return kFailure;
     }
     return kSuccess;
@@ -610,7 +640,8 @@ void RegisterRunCommand(CommandLine& line) {
     command->add_flag("--json", options->json, "Print the season summary as one JSON object");
     AddWholeOption(command, "--repeat", options->repeat, 0,
                    "Run the same season N more times and print seasons per second");
-    line.add(command, [options](std::ostream& out, UserInterface& ui) { return Run(*options, out, ui); });
+    line.add(command,
+             [options](std::ostream& out, const Console& console) { return Run(*options, out, console); });
 }
 
 void RegisterTableCommand(CommandLine& line) {
@@ -624,8 +655,8 @@ void RegisterTableCommand(CommandLine& line) {
     command->add_option("in", options->in, "Workbook to read (.xlsx, .xls, .ods, .csv)")->required();
     command->add_option("out", options->out, "File to write (.xlsx, or .csv)")->required();
     AddWholeOption(command, "--sheet", options->sheet, 1, "Sheet to read (1-based)");
-    line.add(command, [options](std::ostream&, UserInterface& ui) {
-        return Table(options->in, options->sheet, options->out, ui);
+    line.add(command, [options](std::ostream&, const Console& console) {
+        return Table(options->in, options->sheet, options->out, console);
     });
 }
 
@@ -642,8 +673,8 @@ void RegisterCropCommands(CommandLine& line) {
         crop->add_subcommand("export", "Save a configuration's crop parameters as a workbook");
     AddConfigArgument(exportCommand, options->config)->required();
     exportCommand->add_option("out", options->file, "Workbook to write (.xlsx, or .csv)")->required();
-    line.add(exportCommand, [options](std::ostream&, UserInterface& ui) {
-        return CropExport(options->config, options->file, ui);
+    line.add(exportCommand, [options](std::ostream&, const Console& console) {
+        return CropExport(options->config, options->file, console);
     });
     CLI::App* importCommand =
         crop->add_subcommand("import", "Put a crop workbook's parameters into a configuration");
@@ -652,8 +683,8 @@ void RegisterCropCommands(CommandLine& line) {
     AddWholeOption(importCommand, "--sheet", options->sheet, 1, "Sheet to read (1-based)");
     importCommand->add_option("--save", options->save,
                               "Write the updated configuration here (otherwise print the values)");
-    line.add(importCommand, [options](std::ostream& out, UserInterface& ui) {
-        return CropImport(options->config, options->file, options->sheet, options->save, out, ui);
+    line.add(importCommand, [options](std::ostream& out, const Console& console) {
+        return CropImport(options->config, options->file, options->sheet, options->save, out, console);
     });
 }
 
@@ -680,12 +711,12 @@ void RegisterEvaluateCommand(CommandLine& line) {
     };
     line.add(
         command,
-        [=](std::ostream& out, UserInterface& ui) {
+        [=](std::ostream& out, const Console& console) {
             if (*laiIndex)
                 return LaiIndexCommand(
                     {options->config, options->season, *laiIndexTable, options->sheet, options->json}, out,
-                    ui);
-            return Evaluate(*options, out, ui);
+                    console);
+            return Evaluate(*options, out, console);
         },
         check);
 }
@@ -693,7 +724,7 @@ void RegisterEvaluateCommand(CommandLine& line) {
 void RegisterVarietiesCommand(CommandLine& line) {
     CLI::App* command = line.app().add_subcommand(
         "varieties", "List the rice varieties with their blast susceptibility and class");
-    line.add(command, [](std::ostream& out, UserInterface&) { return Varieties(out); });
+    line.add(command, [](std::ostream& out, const Console&) { return Varieties(out); });
 }
 
 void RegisterParametersCommand(CommandLine& line) {
@@ -706,7 +737,7 @@ void RegisterParametersCommand(CommandLine& line) {
     command->add_flag("--json", formats->json, "Print them as JSON");
     // The table of docs/parameters.md, printed so that a test can keep that page in step with the program.
     command->add_flag("--markdown", formats->markdown)->group("");
-    line.add(command, [formats](std::ostream& out, UserInterface&) {
+    line.add(command, [formats](std::ostream& out, const Console&) {
         return Parameters(formats->json       ? ParametersFormat::Json
                           : formats->markdown ? ParametersFormat::Markdown
                                               : ParametersFormat::Table,

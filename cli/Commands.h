@@ -2,6 +2,7 @@
 // The commands of tulo-cli: run, table, crop, evaluate, varieties and parameters, each registering its
 // options on the command line beside the function that does its work; and what every command shares.
 
+#include "Console.h"
 #include "engine/RunState.h"
 #include "engine/SeasonInputs.h"
 #include "forms/FormModel.h"
@@ -47,7 +48,7 @@ struct RunOptions {
     bool json = false;                 // the season summary as one JSON object
 };
 
-int Run(const RunOptions& options, std::ostream& out, UserInterface& ui);
+int Run(const RunOptions& options, std::ostream& out, const Console& console);
 
 // An index as the commands print it: six significant digits, "n/a" when undefined; and as JSON (null).
 std::string Plain(const std::optional<double>& value);
@@ -59,48 +60,46 @@ std::vector<NamedPath> SeasonInputPaths(const std::string& config, const SeasonO
 
 // True when --save names none of the inputs; otherwise the refusal is shown. Nothing to check without
 // --save.
-bool SaveSpares(const std::optional<std::string>& save, std::span<const NamedPath> inputs, UserInterface& ui);
+bool SaveSpares(const std::optional<std::string>& save, std::span<const NamedPath> inputs,
+                const Console& console);
 
 // Writes the run's report workbook to `path`; false, with the reason shown, when it cannot.
 bool WriteReport(const FormModel& form, const RunState& run, RunResults& results, const std::string& path,
-                 UserInterface& ui);
+                 const Console& console);
 
-// Reads a configuration into `form` and changes its season by `season`; nothing, with the messages shown,
-// when the file cannot be read or an option is refused.
+// Reads a configuration into `form` and changes its season by `season`; nothing, with the messages added
+// to `messages` or printed, when the file cannot be read or an option is refused.
 std::optional<SeasonChanges> LoadSeason(const std::string& config, const SeasonOptions& season,
-                                        FormModel& form, UserInterface& ui);
+                                        FormModel& form, Messages& messages);
+std::optional<SeasonChanges> LoadSeason(const std::string& config, const SeasonOptions& season,
+                                        FormModel& form, const Console& console);
 
-// LoadSeason, then compiles the season, showing every problem and warning; nothing, with the exit status
-// in `status`, when the file cannot be read, an option is refused or the inputs fail validation.
-// `changes`, when given, receives what the options did.
+// LoadSeason, then compiles the season, adding every problem and warning to `messages`, or printing or
+// showing them; nothing, with the exit status in `status`, when the file cannot be read, an option is
+// refused or the inputs fail validation. `changes`, when given, receives what the options did.
+std::shared_ptr<const SeasonInputs> CompileConfig(const std::string& config, const SeasonOptions& season,
+                                                  FormModel& form, Messages& messages, int& status,
+                                                  SeasonChanges* changes = nullptr);
+std::shared_ptr<const SeasonInputs> CompileConfig(const std::string& config, const SeasonOptions& season,
+                                                  FormModel& form, const Console& console, int& status,
+                                                  SeasonChanges* changes = nullptr);
+// For the sensitivity command, which still talks through the window's interface.
 std::shared_ptr<const SeasonInputs> CompileConfig(const std::string& config, const SeasonOptions& season,
                                                   FormModel& form, UserInterface& ui, int& status,
                                                   SeasonChanges* changes = nullptr);
 
-// The messages about one row of a sites table start with its row, so that a table of many is mended where
-// it is wrong.
-class RowUi : public UserInterface {
-public:
-    RowUi(std::string prefix, UserInterface& ui) : prefix_(std::move(prefix)), ui_(ui) {}
-    void message(std::string_view text, std::string_view title, Icon icon) override {
-        ui_.message(prefix_ + std::string(text), title, icon);
-    }
-    void problem(const InputProblem& problem) override { message(problem.text, {}, Icon::None); }
-    Answer ask(std::string_view text, Buttons buttons, std::string_view title, Icon icon) override {
-        return ui_.ask(prefix_ + std::string(text), buttons, title, icon);
-    }
-    std::optional<std::string> input(std::string_view prompt, std::string_view title,
-                                     std::string_view initial) override {
-        return ui_.input(prompt, title, initial);
-    }
-    std::optional<std::string> openFile(const FileDialog& dialog) override { return ui_.openFile(dialog); }
-    std::optional<std::string> saveFile(const FileDialog& dialog) override { return ui_.saveFile(dialog); }
-    void setBusy(bool busy) override { ui_.setBusy(busy); }
-
-private:
-    std::string prefix_;
-    UserInterface& ui_;
+// Where a season's tables came from when read from workbooks (empty for the configuration's own): the
+// engine names the day or layer and the cell of a problem, and the messages put the file in front.
+struct TableSources {
+    std::string weather, soil;
 };
+
+// Runs the form's season as the window's run does, asking nothing: its problems (named by `sources`),
+// warnings and failure go to `messages`. Nobody is there to answer the report question, so `reportDue`
+// is set only under the report option that always saves the report, when a report variable is ticked;
+// with none ticked, the window's message says so.
+Outcome RunSeasonOfForm(FormModel& form, RunState& run, RunResults& results, const TableSources& sources,
+                        Messages& messages, bool& reportDue);
 
 // The varieties of the diseases window as CSV: name, susceptibility, class; "other" last, without either.
 int Varieties(std::ostream& out);
@@ -113,12 +112,12 @@ enum class ParametersFormat { Table, Json, Markdown };
 int Parameters(ParametersFormat format, std::ostream& out);
 
 // The configuration's crop parameters as a crop workbook (.xlsx, or .csv).
-int CropExport(const std::string& config, const std::string& out, UserInterface& ui);
+int CropExport(const std::string& config, const std::string& out, const Console& console);
 
 // A crop workbook's parameters put into the configuration: written to `save` when given, otherwise
 // printed (value and key of each row).
 int CropImport(const std::string& config, const std::string& in, std::optional<int> sheet,
-               const std::optional<std::string>& save, std::ostream& out, UserInterface& ui);
+               const std::optional<std::string>& save, std::ostream& out, const Console& console);
 
 struct EvaluateOptions {
     std::string config;
@@ -130,10 +129,10 @@ struct EvaluateOptions {
 };
 
 // Runs the configuration's season and evaluates the variable against the measurements.
-int Evaluate(const EvaluateOptions& options, std::ostream& out, UserInterface& ui);
+int Evaluate(const EvaluateOptions& options, std::ostream& out, const Console& console);
 
 // Converts a table between workbook kinds: any readable workbook in, .xlsx or .csv out.
-int Table(const std::string& in, std::optional<int> sheet, const std::string& out, UserInterface& ui);
+int Table(const std::string& in, std::optional<int> sheet, const std::string& out, const Console& console);
 
 // The header line of the daily CSV.
 std::string DailyCsvHeader();

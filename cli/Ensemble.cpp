@@ -34,7 +34,7 @@ struct SeriesColumn {
 
 // "LAI@200,AGB@250": each name one of the daily series, each day one the season simulates.
 std::optional<std::vector<SeriesColumn>> ParseSeries(const std::string& text, const SeasonInputs& inputs,
-                                                     UserInterface& ui) {
+                                                     const Console& console) {
     std::vector<SeriesColumn> columns;
     std::size_t start = 0;
     while (start <= text.size()) {
@@ -44,14 +44,15 @@ std::optional<std::vector<SeriesColumn>> ParseSeries(const std::string& text, co
         const DailyValueName read =
             ParseDailyValueName(item, inputs.control.InitialDate, inputs.control.FinalDate);
         if (read.problem == DailyValueName::Problem::NotNameAtDay) {
-            ui.message("--series: " + QuoteValue(item) +
-                       " is not NAME@DOY with NAME a numeric column of the --daily output (LAI, AGB, ...).");
+            console.print(
+                "--series: " + QuoteValue(item) +
+                " is not NAME@DOY with NAME a numeric column of the --daily output (LAI, AGB, ...).");
             return std::nullopt;
         }
         if (read.problem == DailyValueName::Problem::NotSimulatedDay) {
-            ui.message("--series: DOY " + std::to_string(read.day) + " of " + QuoteValue(item) +
-                       " is not a simulated day (" + std::to_string(inputs.control.InitialDate) + " to " +
-                       std::to_string(inputs.control.FinalDate - 1) + ").");
+            console.print("--series: DOY " + std::to_string(read.day) + " of " + QuoteValue(item) +
+                          " is not a simulated day (" + std::to_string(inputs.control.InitialDate) + " to " +
+                          std::to_string(inputs.control.FinalDate - 1) + ").");
             return std::nullopt;
         }
         columns.push_back(
@@ -72,7 +73,7 @@ struct TableRow {
 class SetRows {
 public:
     // Opens the table; false after a message when it cannot be read.
-    bool open(const EnsembleOptions& options, UserInterface& ui) {
+    bool open(const EnsembleOptions& options, const Console& console) {
         bool csv = false;
         try {
             csv = IsCsvFile(options.sets) && options.sheet.value_or(1) == 1;
@@ -84,8 +85,10 @@ public:
             source_ = options.sets;
             return true;
         }
-        if (!ImportWorkbookSheet(grid_, options.sets, ui, {options.sheet, "--sheet", std::nullopt, false},
-                                 &source_))
+        if (!console.printing([&](Messages& messages) {
+                return ImportWorkbookSheet(
+                    grid_, options.sets, {options.sheet, "--sheet", std::nullopt, false}, messages, &source_);
+            }))
             return false;
         block_ = FindUsedBlock(grid_);
         return true;
@@ -139,13 +142,13 @@ bool HoldsText(const TableRow& row) {
 
 // Row 1 names registry ids, one column each: the registry index of every column of the titles.
 std::optional<std::vector<int>> ReadTitles(const std::vector<TableRow>& first, const std::string& source,
-                                           UserInterface& ui) {
+                                           const Console& console) {
     const std::vector<std::string>& titles = first.front().cells;
     std::size_t width = titles.size();
     while (width > 0 && Trim(titles[width - 1]).empty()) --width;
     if (width == 0) {
-        ui.message(source + ": row 1 names no parameter; it must name parameters by their ids (tulo-cli "
-                            "parameters lists them).");
+        console.print(source + ": row 1 names no parameter; it must name parameters by their ids (tulo-cli "
+                               "parameters lists them).");
         return std::nullopt;
     }
     std::vector<int> index(width, -1);
@@ -162,21 +165,21 @@ std::optional<std::vector<int>> ReadTitles(const std::vector<TableRow>& first, c
                     for (std::size_t k = 0; k < 2 && k < first[r].cells.size(); ++k)
                         grid.setText(static_cast<int>(r) + 1, static_cast<int>(k) + 1, first[r].cells[k]);
                 if (const auto extra = ExtraIndexColumn(grid)) {
-                    ui.message(source + " has " + *extra + ".");
+                    console.print(source + " has " + *extra + ".");
                     return std::nullopt;
                 }
             }
-            ui.message(source + ", cell " + CellName(1, column) + ": " + QuoteValue(id) +
-                       " is not a crop parameter; row 1 must name parameters by their ids "
-                       "(tulo-cli parameters lists them).");
+            console.print(source + ", cell " + CellName(1, column) + ": " + QuoteValue(id) +
+                          " is not a crop parameter; row 1 must name parameters by their ids "
+                          "(tulo-cli parameters lists them).");
             return std::nullopt;
         }
         // Two columns of one parameter would leave one of them unread without a word.
         for (std::size_t k = 0; k < c; ++k)
             if (index[k] == index[c]) {
-                ui.message(source + ": cells " + CellName(1, static_cast<int>(k) + 1) + " and " +
-                           CellName(1, column) + " both name " + std::string(id) +
-                           "; a parameter takes one column.");
+                console.print(source + ": cells " + CellName(1, static_cast<int>(k) + 1) + " and " +
+                              CellName(1, column) + " both name " + std::string(id) +
+                              "; a parameter takes one column.");
                 return std::nullopt;
             }
     }
@@ -275,7 +278,7 @@ constexpr std::size_t kSetsPerBlock = 4096;
 
 // Refuses, before anything is read, an --out file (or a shard's record beside it) that would replace one
 // of the inputs.
-bool OutputSparesInputs(const EnsembleOptions& options, UserInterface& ui) {
+bool OutputSparesInputs(const EnsembleOptions& options, const Console& console) {
     if (!options.out) return true;
     std::vector<NamedPath> inputs = SeasonInputPaths(options.config, options.season);
     inputs.push_back({"the --sets table", options.sets});
@@ -283,7 +286,7 @@ bool OutputSparesInputs(const EnsembleOptions& options, UserInterface& ui) {
     if (options.shard) outputs.push_back({"--out", ShardRecordPath(*options.out)});
     for (const NamedPath& output : outputs)
         if (const auto refusal = OutputRefusal(output, inputs)) {
-            ui.message(*refusal);
+            console.print(*refusal);
             return false;
         }
     return true;
@@ -321,17 +324,17 @@ struct SetTable {
 
 // Reads the first block of the table and its title row, which leaves `rows`; kSuccess, or the status the
 // command ends with after the message.
-int ReadTitleRow(SetTable& table, UserInterface& ui) {
+int ReadTitleRow(SetTable& table, const Console& console) {
     try {
         if (!table.file.next(kSetsPerBlock, table.rows)) {
-            ui.message(table.file.source() + " is empty: row 1 must name parameters by their ids.");
+            console.print(table.file.source() + " is empty: row 1 must name parameters by their ids.");
             return kInvalidInputs;
         }
     } catch (const WorkbookError& e) {
-        ui.message(table.file.source() + ": " + e.what());
+        console.print(table.file.source() + ": " + e.what());
         return kInvalidInputs;
     }
-    auto read = ReadTitles(table.rows, table.file.source(), ui);
+    auto read = ReadTitles(table.rows, table.file.source(), console);
     if (!read) return kInvalidInputs;
     table.index = std::move(*read);
     table.titles = table.rows.front().cells;
@@ -367,7 +370,7 @@ void AddSeason(const EnsembleOptions& options, Digest& digest) {
 // Reads the whole table ahead of a shard's seasons, for the sets the slices divide and a digest of every
 // cell; then rewinds it to the first block of sets, as ReadTitleRow leaves it. kSuccess, or the status
 // the command ends with after the message.
-int CountSets(SetTable& table, std::int64_t& sets, Digest& digest, UserInterface& ui) {
+int CountSets(SetTable& table, std::int64_t& sets, Digest& digest, const Console& console) {
     try {
         do {
             for (const TableRow& row : table.rows) {
@@ -380,7 +383,7 @@ int CountSets(SetTable& table, std::int64_t& sets, Digest& digest, UserInterface
         table.file.next(kSetsPerBlock, table.rows);
         table.rows.erase(table.rows.begin());
     } catch (const WorkbookError& e) {
-        ui.message(table.file.source() + ": " + e.what());
+        console.print(table.file.source() + ": " + e.what());
         return kInvalidInputs;
     }
     return kSuccess;
@@ -402,14 +405,14 @@ std::vector<std::string> SourcePaths(const EnsembleOptions& options) {
 // A shard's slice of the table, and the record of its inputs that the merge compares; kSuccess, or the
 // status the command ends with after the message.
 int SliceTable(const EnsembleOptions& options, const std::string& header, SetTable& table,
-               ShardRecord& record, UserInterface& ui) {
+               ShardRecord& record, const Console& console) {
     Digest inputs;
     AddSeason(options, inputs);
     inputs.addField(header);
     for (const std::string& title : table.titles) inputs.addField(title);
     inputs.add("\n");
     std::int64_t sets = 0;
-    if (const int counted = CountSets(table, sets, inputs, ui); counted != kSuccess) return counted;
+    if (const int counted = CountSets(table, sets, inputs, console); counted != kSuccess) return counted;
     record.shard = *options.shard;
     record.sets = sets;
     record.range = SliceOfSets(record.shard, sets);
@@ -517,10 +520,10 @@ public:
     EnsembleOutput(const std::optional<std::string>& path, std::ostream& out) : path_(path), out_(out) {}
 
     // False after a message when the file cannot be made.
-    bool open(UserInterface& ui) {
+    bool open(const Console& console) {
         if (!path_) return true;
         if (const auto error = file_.open(*path_)) {
-            ui.message(*error);
+            console.print(*error);
             return false;
         }
         return true;
@@ -537,18 +540,18 @@ public:
     }
     const std::string& path() const { return *path_; }
     // After Ctrl-C: the rows done are kept, in a file of their own.
-    void stopped(std::int64_t done, const std::vector<TableRow>& rows, UserInterface& ui) {
+    void stopped(std::int64_t done, const std::vector<TableRow>& rows, const Console& console) {
         const std::string last = rows.empty() ? "1" : std::to_string(rows.back().number);
         const std::string note =
             "Stopped after " + std::to_string(done) + " sets (the table's rows up to " + last + ")";
         out_.flush();
-        ui.message(path_ ? note + "; their results are kept in " + file_.abandon().string() + "."
-                         : note + ".");
+        console.print(path_ ? note + "; their results are kept in " + file_.abandon().string() + "."
+                            : note + ".");
     }
-    bool commit(UserInterface& ui) {
+    bool commit(const Console& console) {
         if (!path_) return true;
         if (const auto error = file_.commit(true)) {
-            ui.message(*error);
+            console.print(*error);
             return false;
         }
         return true;
@@ -564,7 +567,7 @@ private:
 // Runs the table block by block, writing each block's lines as it ends; the command's exit status.
 // Ctrl-C stops it after the block that runs.
 int RunBlocks(const SeasonInputs& inputs, SetTable& table, EnsembleLines& lines, EnsembleOutput& output,
-              int threads, ProgressLine& progress, UserInterface& ui) {
+              int threads, ProgressLine& progress, const Console& console) {
     tulo::EnsembleOptions run;
     run.threads = threads;
     bool anyFailed = false;
@@ -580,27 +583,27 @@ int RunBlocks(const SeasonInputs& inputs, SetTable& table, EnsembleLines& lines,
                 anyFailed |= lines.run(inputs, block, run, text);
                 if (!output.write(text)) {
                     // The disk is full or gone: the rest would be lost as well.
-                    ui.message("Cannot write " + output.path() +
-                               ": the disk refused the data; the ensemble stopped.");
+                    console.print("Cannot write " + output.path() +
+                                  ": the disk refused the data; the ensemble stopped.");
                     return kFailure;
                 }
             }
             done += static_cast<std::int64_t>(block.numbers.size());
             progress(done, table.file.progress());
             if (interrupted.load()) {
-                output.stopped(done, table.rows, ui);
+                output.stopped(done, table.rows, console);
                 return kFailure;
             }
             if (table.slice && table.slice->finished()) break;
         } while (table.file.next(kSetsPerBlock, table.rows));
     } catch (const WorkbookError& e) {
-        ui.message(table.file.source() + ": " + e.what());
+        console.print(table.file.source() + ": " + e.what());
         return kFailure;
     }
     if (table.slice && !table.slice->finished()) {
         // Rewritten between the count and the seasons: the part would lack sets its record promises.
-        ui.message(table.file.source() +
-                   " changed while the shard read it: it holds fewer sets than it did.");
+        console.print(table.file.source() +
+                      " changed while the shard read it: it holds fewer sets than it did.");
         return kFailure;
     }
     return anyFailed ? kInvalidInputs : kSuccess;
@@ -608,42 +611,43 @@ int RunBlocks(const SeasonInputs& inputs, SetTable& table, EnsembleLines& lines,
 
 } // namespace
 
-int Ensemble(const EnsembleOptions& options, std::ostream& out, UserInterface& ui) {
-    if (!OutputSparesInputs(options, ui)) return kInvalidInputs;
+int Ensemble(const EnsembleOptions& options, std::ostream& out, const Console& console) {
+    if (!OutputSparesInputs(options, console)) return kInvalidInputs;
     FormModel form;
     int status = kSuccess;
-    const auto compiled = CompileConfig(options.config, options.season, form, ui, status);
+    const auto compiled = CompileConfig(options.config, options.season, form, console, status);
     if (!compiled) return status;
 
     SetTable table;
-    if (!table.file.open(options, ui)) return kInvalidInputs;
-    if (const int read = ReadTitleRow(table, ui); read != kSuccess) return read;
+    if (!table.file.open(options, console)) return kInvalidInputs;
+    if (const int read = ReadTitleRow(table, console); read != kSuccess) return read;
 
     std::vector<SeriesColumn> series;
     if (options.series) {
-        auto parsed = ParseSeries(*options.series, *compiled, ui);
+        auto parsed = ParseSeries(*options.series, *compiled, console);
         if (!parsed) return kInvalidInputs;
         series = std::move(*parsed);
     }
     EnsembleLines lines(std::move(series));
     ShardRecord record;
     if (options.shard)
-        if (const int sliced = SliceTable(options, lines.header(), table, record, ui); sliced != kSuccess)
+        if (const int sliced = SliceTable(options, lines.header(), table, record, console);
+            sliced != kSuccess)
             return sliced;
     EnsembleOutput output(options.out, out);
-    if (!output.open(ui)) return kFailure;
+    if (!output.open(console)) return kFailure;
     Digest content;
     if (options.shard) output.digestInto(content);
     output.write(lines.header());
     const InterruptStops interrupts;
     ProgressLine progress(isatty(fileno(stderr)) != 0);
-    status = RunBlocks(*compiled, table, lines, output, options.threads, progress, ui);
-    if (status == kFailure || !output.commit(ui)) return kFailure;
+    status = RunBlocks(*compiled, table, lines, output, options.threads, progress, console);
+    if (status == kFailure || !output.commit(console)) return kFailure;
     if (!options.shard) return status;
     // The record goes last: a part without one is not complete, whatever the part's file holds.
     record.content = content.hex();
     if (const auto error = WriteFileAtomically(ShardRecordPath(*options.out), FormatShardRecord(record))) {
-        ui.message(*error);
+        console.print(*error);
         return kFailure;
     }
     return status;
@@ -678,8 +682,9 @@ void RegisterEnsembleCommand(CommandLine& line) {
             "Run only the I-th of N contiguous slices of the sets, I counted from 1 as an array job's "
             "task (SLURM_ARRAY_TASK_ID with --array=1-N); writes OUT and OUT.shard for ensemble-merge")
         ->needs(output);
-    line.add(command,
-             [options](std::ostream& out, UserInterface& ui) { return Ensemble(*options, out, ui); });
+    line.add(command, [options](std::ostream& out, const Console& console) {
+        return Ensemble(*options, out, console);
+    });
     RegisterEnsembleMergeCommand(line); // beside ensemble in --help
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 // tulo-cli ensemble: one season per parameter set of a table, in parallel.
 
+#include "Console.h"
 #include "EnsembleShards.h"
 #include "forms/SeasonOptions.h"
-#include "forms/UserInterface.h"
 
 #include <optional>
 #include <ostream>
@@ -26,6 +26,6 @@ struct EnsembleOptions {
     std::optional<ShardSlice> shard;   // only this slice of the sets, into a part beside its record
 };
 
-int Ensemble(const EnsembleOptions& options, std::ostream& out, UserInterface& ui);
+int Ensemble(const EnsembleOptions& options, std::ostream& out, const Console& console);
 
 } // namespace tulo::cli

@@ -105,23 +105,24 @@ std::optional<ShardRecord> ParseShardRecord(std::string_view text) {
 namespace {
 
 // Every part's record; kSuccess, or the status the merge ends with after the message.
-int ReadRecords(const std::vector<std::string>& parts, std::vector<ShardRecord>& records, UserInterface& ui) {
+int ReadRecords(const std::vector<std::string>& parts, std::vector<ShardRecord>& records,
+                const Console& console) {
     for (const std::string& part : parts) {
         const std::filesystem::path path = ShardRecordPath(part);
         std::error_code error;
         if (!std::filesystem::exists(path, error)) {
-            ui.message(part + " has no " + path.string() +
-                       " beside it: it is not a part that ensemble --shard completed.");
+            console.print(part + " has no " + path.string() +
+                          " beside it: it is not a part that ensemble --shard completed.");
             return kInvalidInputs;
         }
         std::string text;
         if (const auto why = ReadWholeFile(path, 4096, text)) {
-            ui.message("Cannot read " + path.string() + ": " + *why + ".");
+            console.print("Cannot read " + path.string() + ": " + *why + ".");
             return kInvalidInputs;
         }
         const auto record = ParseShardRecord(text);
         if (!record || record->range != SliceOfSets(record->shard, record->sets)) {
-            ui.message(path.string() + " is not the record of a part that ensemble --shard wrote.");
+            console.print(path.string() + " is not the record of a part that ensemble --shard wrote.");
             return kInvalidInputs;
         }
         records.push_back(*record);
@@ -135,35 +136,36 @@ std::string ShardName(const ShardSlice& shard) {
 
 // The parts are those of one ensemble, each once, in the order of their slices; false after the message.
 bool PartsAreWhole(const std::vector<std::string>& parts, const std::vector<ShardRecord>& records,
-                   UserInterface& ui) {
+                   const Console& console) {
     const ShardRecord& first = records.front();
     const int count = first.shard.count;
     std::vector<std::size_t> given(static_cast<std::size_t>(count) + 1, SIZE_MAX); // by slice: its part
     for (std::size_t k = 0; k < parts.size(); ++k) {
         const ShardRecord& record = records[k];
         if (record.shard.count != count || record.sets != first.sets || record.inputs != first.inputs) {
-            ui.message(parts[k] + " (" + ShardName(record.shard) + ") is a part of another ensemble than " +
-                       parts.front() + " (" + ShardName(first.shard) +
-                       "): other sets, configuration, season options or columns, or another split.");
+            console.print(parts[k] + " (" + ShardName(record.shard) +
+                          ") is a part of another ensemble than " + parts.front() + " (" +
+                          ShardName(first.shard) +
+                          "): other sets, configuration, season options or columns, or another split.");
             return false;
         }
         std::size_t& slot = given[static_cast<std::size_t>(record.shard.index)];
         if (slot != SIZE_MAX) {
-            ui.message(parts[slot] + " and " + parts[k] + " are both " + ShardName(record.shard) + ".");
+            console.print(parts[slot] + " and " + parts[k] + " are both " + ShardName(record.shard) + ".");
             return false;
         }
         slot = k;
     }
     for (int index = 1; index <= count; ++index)
         if (given[static_cast<std::size_t>(index)] == SIZE_MAX) {
-            ui.message(ShardName({index, count}) + " is missing: no part given is it (" +
-                       std::to_string(parts.size()) + " of " + std::to_string(count) + " parts given).");
+            console.print(ShardName({index, count}) + " is missing: no part given is it (" +
+                          std::to_string(parts.size()) + " of " + std::to_string(count) + " parts given).");
             return false;
         }
     for (std::size_t k = 0; k < parts.size(); ++k)
         if (records[k].shard.index != static_cast<int>(k) + 1) {
-            ui.message(parts[k] + " is " + ShardName(records[k].shard) + " but is given as part " +
-                       std::to_string(k + 1) + ": give the parts in order, shard 1 first.");
+            console.print(parts[k] + " is " + ShardName(records[k].shard) + " but is given as part " +
+                          std::to_string(k + 1) + ": give the parts in order, shard 1 first.");
             return false;
         }
     return true;
@@ -172,11 +174,11 @@ bool PartsAreWhole(const std::vector<std::string>& parts, const std::vector<Shar
 // Copies a part into the merged file, its column titles only when it comes first; kSuccess, or the
 // status the merge ends with after the message.
 int CopyPart(const std::string& part, const ShardRecord& record, std::string& titles, AtomicFile& merged,
-             const std::string& out, UserInterface& ui) {
+             const std::string& out, const Console& console) {
     std::ifstream in(part, std::ios::binary);
     std::string header;
     if (!in || !std::getline(in, header)) {
-        ui.message("Cannot read " + part + ".");
+        console.print("Cannot read " + part + ".");
         return kInvalidInputs;
     }
     header += '\n';
@@ -193,29 +195,29 @@ int CopyPart(const std::string& part, const ShardRecord& record, std::string& ti
         written = written && merged.write(chunk);
     }
     if (in.bad()) {
-        ui.message("Cannot read " + part + ".");
+        console.print("Cannot read " + part + ".");
         return kInvalidInputs;
     }
     if (content.hex() != record.content || header != titles) {
-        ui.message(part + " is not the file ensemble --shard wrote: it differs from what " +
-                   ShardRecordPath(part).string() + " records.");
+        console.print(part + " is not the file ensemble --shard wrote: it differs from what " +
+                      ShardRecordPath(part).string() + " records.");
         return kInvalidInputs;
     }
     if (!written) {
-        ui.message("Cannot write " + out + ": the disk refused the data.");
+        console.print("Cannot write " + out + ": the disk refused the data.");
         return kFailure;
     }
     return kSuccess;
 }
 
 // The merged file may not replace what the parts were made from: the records name those files.
-bool SparesSources(const std::string& out, const std::vector<ShardRecord>& records, UserInterface& ui) {
+bool SparesSources(const std::string& out, const std::vector<ShardRecord>& records, const Console& console) {
     std::vector<NamedPath> sources;
     for (const ShardRecord& record : records)
         for (const std::string& source : record.sources)
             sources.push_back({"a file the parts were made from,", source});
     if (const auto refusal = OutputReplacesInput({"OUT", out}, sources)) {
-        ui.message(*refusal);
+        console.print(*refusal);
         return false;
     }
     return true;
@@ -223,31 +225,33 @@ bool SparesSources(const std::string& out, const std::vector<ShardRecord>& recor
 
 } // namespace
 
-int MergeEnsembleParts(const std::string& out, const std::vector<std::string>& parts, UserInterface& ui) {
+int MergeEnsembleParts(const std::string& out, const std::vector<std::string>& parts,
+                       const Console& console) {
     std::vector<NamedPath> inputs;
     for (const std::string& part : parts) {
         inputs.push_back({"the part", part});
         inputs.push_back({"the record", ShardRecordPath(part)});
     }
     if (const auto refusal = OutputRefusal({"OUT", out}, inputs)) {
-        ui.message(*refusal);
+        console.print(*refusal);
         return kInvalidInputs;
     }
     std::vector<ShardRecord> records;
-    if (const int read = ReadRecords(parts, records, ui); read != kSuccess) return read;
-    if (!PartsAreWhole(parts, records, ui)) return kInvalidInputs;
-    if (!SparesSources(out, records, ui)) return kInvalidInputs;
+    if (const int read = ReadRecords(parts, records, console); read != kSuccess) return read;
+    if (!PartsAreWhole(parts, records, console)) return kInvalidInputs;
+    if (!SparesSources(out, records, console)) return kInvalidInputs;
     AtomicFile merged;
     if (const auto error = merged.open(out)) {
-        ui.message(*error);
+        console.print(*error);
         return kFailure;
     }
     std::string titles;
     for (std::size_t k = 0; k < parts.size(); ++k)
-        if (const int copied = CopyPart(parts[k], records[k], titles, merged, out, ui); copied != kSuccess)
+        if (const int copied = CopyPart(parts[k], records[k], titles, merged, out, console);
+            copied != kSuccess)
             return copied; // the unfinished file's temporary goes with `merged`
     if (const auto error = merged.commit(true)) {
-        ui.message(*error);
+        console.print(*error);
         return kFailure;
     }
     return kSuccess;
@@ -267,8 +271,8 @@ void RegisterEnsembleMergeCommand(CommandLine& line) {
             "parts", options->parts,
             "The parts, in the order of their slices (shard 1 first), each with its PART.shard beside it")
         ->required();
-    line.add(command, [options](std::ostream&, UserInterface& ui) {
-        return MergeEnsembleParts(options->out, options->parts, ui);
+    line.add(command, [options](std::ostream&, const Console& console) {
+        return MergeEnsembleParts(options->out, options->parts, console);
     });
 }
 

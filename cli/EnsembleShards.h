@@ -5,7 +5,7 @@
 // part holds, so that the part itself stays an ordinary ensemble output and the merge can still refuse
 // parts that are missing, repeated, out of order or from another run.
 
-#include "forms/UserInterface.h"
+#include "Console.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -69,7 +69,7 @@ std::optional<ShardRecord> ParseShardRecord(std::string_view text);
 
 // Joins `parts`, given in the order of their slices, into `out`, written whole or not at all; the exit
 // status.
-int MergeEnsembleParts(const std::string& out, const std::vector<std::string>& parts, UserInterface& ui);
+int MergeEnsembleParts(const std::string& out, const std::vector<std::string>& parts, const Console& console);
 
 void RegisterEnsembleMergeCommand(CommandLine& line);
 

@@ -75,39 +75,6 @@ const std::optional<std::filesystem::path>& MeasuredFile(const SiteRow& site, Me
     return site.measured;
 }
 
-// A site's messages, kept to be shown in the table's order whichever site finishes first; each starts
-// with the site's row, and the engine's weather problems with the weather the table named.
-class SiteUi : public UserInterface {
-public:
-    explicit SiteUi(std::string prefix) : prefix_(std::move(prefix)) {}
-    std::vector<std::string> messages;
-    std::string weatherSource;
-
-    void message(std::string_view text, std::string_view title, Icon) override {
-        messages.push_back(prefix_ + (title.empty() ? "" : std::string(title) + ": ") + std::string(text));
-    }
-    void problem(const InputProblem& problem) override {
-        message(ProblemText(problem, weatherSource), {}, Icon::None);
-    }
-    Answer ask(std::string_view text, Buttons buttons, std::string_view title, Icon icon) override {
-        // Nobody is there to answer: a box with only OK is a message, any other takes the cautious way.
-        if (buttons == Buttons::Ok) {
-            message(text, title, icon);
-            return Answer::Ok;
-        }
-        return buttons == Buttons::OkCancel ? Answer::Cancel : Answer::No;
-    }
-    std::optional<std::string> input(std::string_view, std::string_view, std::string_view) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> openFile(const FileDialog&) override { return std::nullopt; }
-    std::optional<std::string> saveFile(const FileDialog&) override { return std::nullopt; }
-    void setBusy(bool) override {}
-
-private:
-    std::string prefix_;
-};
-
 struct SiteOutcome {
     enum class Status { Failed, Unmeasured, Evaluated } status = Status::Failed;
     std::vector<std::string> messages;
@@ -116,38 +83,43 @@ struct SiteOutcome {
 
 SiteOutcome EvaluateSite(const SiteRow& site, const Variable& variable) {
     SiteOutcome outcome;
-    SiteUi siteUi(site.prefix);
-    UserInterface& ui = siteUi;
+    // A site's messages are kept to be printed in the table's order whichever site finishes first; each
+    // starts with the site's row.
+    Messages messages;
     const auto done = [&](SiteOutcome::Status status) {
         outcome.status = status;
-        outcome.messages = std::move(siteUi.messages);
+        for (const Message& message : messages)
+            outcome.messages.push_back(site.prefix + MessageLine(message));
         return std::move(outcome);
     };
     // A site without measurements of the variable has nothing to be evaluated on: its season is not run.
     const auto& file = MeasuredFile(site, variable.column);
     if (!file) return done(SiteOutcome::Status::Unmeasured);
     FormModel form;
-    const auto changes = LoadSeason(site.config.string(), site.season, form, ui);
+    const auto changes = LoadSeason(site.config.string(), site.season, form, messages);
     if (!changes) return done(SiteOutcome::Status::Failed);
-    siteUi.weatherSource = changes->weatherSource;
     // The run state is large; keep it off the stack.
     auto run = std::make_unique<RunState>();
     RunResults results;
-    if (!RunSimulation(form, ui, *run, results, nullptr)) return done(SiteOutcome::Status::Failed);
+    bool reportDue = false;
+    if (!RunSeasonOfForm(form, *run, results, {changes->weatherSource, {}}, messages, reportDue))
+        return done(SiteOutcome::Status::Failed);
 
     Grid grid;
     std::string source;
     if (!ImportWorkbookSheet(
-            grid, *file, ui,
+            grid, *file,
             {std::nullopt, "a sites table names no sheet: put the measurements first", std::nullopt, true},
-            &source))
+            messages, &source))
         return done(SiteOutcome::Status::Failed);
     const TitledMeasurements table = ReadTitledMeasurements(grid, source, changes->year);
-    for (const std::string& message : table.messages) ui.message(message);
+    for (const std::string& message : table.messages) messages.push_back({message});
     if (!table.data) return done(SiteOutcome::Status::Failed);
     outcome.evaluation = EvaluateAgainstMeasured(*run, variable.index, *table.data);
-    if (!outcome.evaluation.regression.failure.empty()) ui.message(outcome.evaluation.regression.failure);
-    for (const std::string& note : PairingNotes(outcome.evaluation)) ui.message(source + ": " + note);
+    if (!outcome.evaluation.regression.failure.empty())
+        messages.push_back({outcome.evaluation.regression.failure});
+    for (const std::string& note : PairingNotes(outcome.evaluation))
+        messages.push_back({source + ": " + note});
     return done(SiteOutcome::Status::Evaluated);
 }
 
@@ -213,7 +185,7 @@ void PrintTable(const std::vector<std::vector<std::string>>& rows, std::size_t p
 
 // Checked before any season runs: a table without the variable's measurements evaluates nothing.
 bool TableMeasures(const SitesTable& table, const Variable& variable, const std::string& option,
-                   UserInterface& ui) {
+                   const Console& console) {
     const std::string column(ColumnTitle(variable.column));
     const bool hasColumn = variable.column == MeasuredColumn::Agb   ? table.agbColumn
                            : variable.column == MeasuredColumn::Lai ? table.laiColumn
@@ -222,24 +194,25 @@ bool TableMeasures(const SitesTable& table, const Variable& variable, const std:
             return MeasuredFile(site, variable.column).has_value();
         }))
         return true;
-    ui.message(table.source +
-               (hasColumn ? ": the " + column + " column names no file" : " has no " + column + " column") +
-               "; --variable " + option + " evaluates each site against the measurements it names.");
+    console.print(
+        table.source +
+        (hasColumn ? ": the " + column + " column names no file" : " has no " + column + " column") +
+        "; --variable " + option + " evaluates each site against the measurements it names.");
     return false;
 }
 
 // Every evaluated site's pairs together, after each site's messages; whether any site failed.
 bool PoolSites(const std::vector<SiteRow>& sites, const std::vector<SiteOutcome>& outcomes,
-               FittingMatrix& pooled, UserInterface& ui) {
+               FittingMatrix& pooled, const Console& console) {
     bool anyFailed = false;
     for (std::size_t k = 0; k < outcomes.size(); ++k) {
         const SiteRow& site = sites[k];
         const SiteOutcome& outcome = outcomes[k];
-        for (const std::string& message : outcome.messages) ui.message(message);
+        for (const std::string& message : outcome.messages) console.print(message);
         switch (outcome.status) {
         case SiteOutcome::Status::Failed:
             anyFailed = true;
-            ui.message(site.prefix + "site " + QuoteValue(site.name) + " was not evaluated.");
+            console.print(site.prefix + "site " + QuoteValue(site.name) + " was not evaluated.");
             break;
         case SiteOutcome::Status::Unmeasured:
             break;
@@ -321,24 +294,26 @@ void PrintSitesTable(const Variable& variable, const SitesTable& table,
 
 } // namespace
 
-int EvaluateSites(const EvaluateSitesOptions& options, std::ostream& out, UserInterface& ui) {
+int EvaluateSites(const EvaluateSitesOptions& options, std::ostream& out, const Console& console) {
     const auto variable = ChooseVariable(options.variable);
     if (!variable) {
-        ui.message("--variable " + QuoteValue(options.variable) +
-                   " cannot be evaluated; choose AGB, LAI or one of the report headers DVS (-), "
-                   "AGB tot (tAGB/ha), AGB panicles (tAGB/ha), AGB leaves (tAGB/ha), AGB stems (tAGB/ha), "
-                   "GAI (m2/m2).");
+        console.print("--variable " + QuoteValue(options.variable) +
+                      " cannot be evaluated; choose AGB, LAI or one of the report headers DVS (-), "
+                      "AGB tot (tAGB/ha), AGB panicles (tAGB/ha), AGB leaves (tAGB/ha), AGB stems (tAGB/ha), "
+                      "GAI (m2/m2).");
         return kInvalidInputs;
     }
-    const auto table = ReadSitesTable(options.table, options.sheet, "--sheet", ui);
-    if (!table || !TableMeasures(*table, *variable, options.variable, ui)) return kInvalidInputs;
+    const auto table = console.printing([&](Messages& messages) {
+        return ReadSitesTable(options.table, options.sheet, "--sheet", messages);
+    });
+    if (!table || !TableMeasures(*table, *variable, options.variable, console)) return kInvalidInputs;
 
     const std::vector<SiteOutcome> outcomes = EvaluateAll(table->rows, *variable, options.threads);
     FittingMatrix pooled;
-    const bool anyFailed = PoolSites(table->rows, outcomes, pooled, ui);
+    const bool anyFailed = PoolSites(table->rows, outcomes, pooled, console);
     const AgreementIndices pooledIndices = ComputeAgreementIndices(pooled);
     const Regression pooledRegression = RegressSimulatedOnMeasured(pooled);
-    if (!pooledRegression.failure.empty()) ui.message("All sites pooled: " + pooledRegression.failure);
+    if (!pooledRegression.failure.empty()) console.print("All sites pooled: " + pooledRegression.failure);
     if (options.json)
         PrintSitesJson(*variable, table->rows, outcomes, IndicesJson(pooledIndices, pooledRegression), out);
     else
@@ -362,8 +337,9 @@ void RegisterEvaluateSitesCommand(CommandLine& line) {
     AddWholeOption(command, "--sheet", options->sheet, 1, "Sheet of the table's workbook (1-based)");
     AddThreadsOption(command, options->threads);
     command->add_flag("--json", options->json, "Print the results as one JSON object");
-    line.add(command,
-             [options](std::ostream& out, UserInterface& ui) { return EvaluateSites(*options, out, ui); });
+    line.add(command, [options](std::ostream& out, const Console& console) {
+        return EvaluateSites(*options, out, console);
+    });
 }
 
 } // namespace tulo::cli

@@ -2,7 +2,7 @@
 // tulo-cli evaluate-sites: every site of a sites table run and evaluated against its own measurements,
 // with the indices of each site and of all their pairs pooled.
 
-#include "forms/UserInterface.h"
+#include "Console.h"
 
 #include <optional>
 #include <ostream>
@@ -24,6 +24,6 @@ struct EvaluateSitesOptions {
 
 // Sites whose configuration, season or measurements fail are named and left out of the pooled indices;
 // the others are evaluated and printed all the same, and the command then ends with kFailure.
-int EvaluateSites(const EvaluateSitesOptions& options, std::ostream& out, UserInterface& ui);
+int EvaluateSites(const EvaluateSitesOptions& options, std::ostream& out, const Console& console);
 
 } // namespace tulo::cli

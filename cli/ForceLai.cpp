@@ -39,19 +39,21 @@ std::optional<LaiPoint> ParsePoint(const std::string& text) {
 } // namespace
 
 std::optional<std::vector<LaiPoint>> ReadLaiTable(const std::string& file, std::optional<int> sheet,
-                                                  UserInterface& ui, int& status) {
+                                                  const Console& console, int& status) {
     Grid grid;
     std::string source;
     status = kInvalidInputs;
-    if (!ImportWorkbookSheet(grid, file, ui, {sheet, "--sheet", std::nullopt, true}, &source))
+    if (!console.printing([&](Messages& messages) {
+            return ImportWorkbookSheet(grid, file, {sheet, "--sheet", std::nullopt, true}, messages, &source);
+        }))
         return std::nullopt;
     Problems problems;
     std::vector<LaiPoint> points = ReadLaiPoints(grid, problems);
     status = kInvalidInputs;
-    for (const InputProblem& problem : problems) ui.message(source + ": " + problem.text);
+    for (const InputProblem& problem : problems) console.print(source + ": " + problem.text);
     if (!problems.empty()) return std::nullopt;
     if (points.empty()) {
-        ui.message(source + " holds no row of a day of year and a leaf area index.");
+        console.print(source + " holds no row of a day of year and a leaf area index.");
         return std::nullopt;
     }
     return points;
@@ -69,9 +71,9 @@ float TonnesPerHectare(float gramsPerSquareMetre) {
 }
 
 // Refuses, before anything is read, a report of no table kind and outputs that would replace an input.
-bool OutputsAllowed(const ForceLaiOptions& options, UserInterface& ui) {
+bool OutputsAllowed(const ForceLaiOptions& options, const Console& console) {
     if (const auto problem = options.report ? TableFileNameProblem(*options.report) : std::nullopt) {
-        ui.message(*problem);
+        console.print(*problem);
         return false;
     }
     std::vector<NamedPath> inputs = SeasonInputPaths(options.config, options.season);
@@ -81,7 +83,7 @@ bool OutputsAllowed(const ForceLaiOptions& options, UserInterface& ui) {
     if (options.report) outputs.push_back({"--report", *options.report});
     for (const NamedPath& output : outputs)
         if (const auto refusal = OutputRefusal(output, inputs)) {
-            ui.message(*refusal);
+            console.print(*refusal);
             return false;
         }
     return true;
@@ -89,17 +91,17 @@ bool OutputsAllowed(const ForceLaiOptions& options, UserInterface& ui) {
 
 // The point of --at or the points of the --lai table; nothing, after a message and with `status` set,
 // when they cannot be read.
-std::optional<std::vector<LaiPoint>> ForcedPoints(const ForceLaiOptions& options, UserInterface& ui,
+std::optional<std::vector<LaiPoint>> ForcedPoints(const ForceLaiOptions& options, const Console& console,
                                                   int& status) {
     status = kInvalidInputs;
     if (!options.at) {
         if (!options.lai) return std::vector<LaiPoint>{};
-        return ReadLaiTable(*options.lai, options.sheet, ui, status);
+        return ReadLaiTable(*options.lai, options.sheet, console, status);
     }
     const auto point = ParsePoint(*options.at);
     if (!point) {
-        ui.message("--at must be a day of year and a leaf area index, DOY:LAI (e.g. 200:3.5), not " +
-                   QuoteValue(*options.at) + ".");
+        console.print("--at must be a day of year and a leaf area index, DOY:LAI (e.g. 200:3.5), not " +
+                      QuoteValue(*options.at) + ".");
         return std::nullopt;
     }
     return std::vector<LaiPoint>{*point};
@@ -138,36 +140,36 @@ void PrintForcedDays(const std::string& config, const ForcingOutcome& outcome, c
 
 // The --daily file and the --report of the forced season.
 int WriteForcedFiles(const ForceLaiOptions& options, FormModel& form, const RunState& run,
-                     UserInterface& ui) {
+                     const Console& console) {
     if (options.daily && options.daily != "-")
         if (const auto error = WriteFileAtomically(*options.daily, DailyCsv(run))) {
-            ui.message(*error);
+            console.print(*error);
             return kFailure;
         }
     if (options.report) {
         RunResults results;
         results.crop = FillCropChart(run);
         results.microclimate = FillMicroclimateChart(run);
-        if (!WriteReport(form, run, results, *options.report, ui)) return kFailure;
+        if (!WriteReport(form, run, results, *options.report, console)) return kFailure;
     }
     return kSuccess;
 }
 
 } // namespace
 
-int ForceLaiCommand(const ForceLaiOptions& options, std::ostream& out, UserInterface& ui) {
-    if (!OutputsAllowed(options, ui)) return kInvalidInputs;
+int ForceLaiCommand(const ForceLaiOptions& options, std::ostream& out, const Console& console) {
+    if (!OutputsAllowed(options, console)) return kInvalidInputs;
     int status = kInvalidInputs;
-    const auto points = ForcedPoints(options, ui, status);
+    const auto points = ForcedPoints(options, console, status);
     if (!points) return status;
 
     FormModel form;
-    const auto compiled = CompileConfig(options.config, options.season, form, ui, status);
+    const auto compiled = CompileConfig(options.config, options.season, form, console, status);
     if (!compiled) return status;
     auto run = std::make_unique<RunState>();
     const ForcingOutcome outcome = ForceLai(*compiled, {}, *points, *run);
     if (outcome.problem) {
-        ui.message(outcome.problem->text + " Nothing was forced or written.");
+        console.print(outcome.problem->text + " Nothing was forced or written.");
         return kInvalidInputs;
     }
     // "--daily -" puts the series on standard output, alone, so that it can be piped as one CSV.
@@ -177,20 +179,20 @@ int ForceLaiCommand(const ForceLaiOptions& options, std::ostream& out, UserInter
         PrintForcedDaysJson(outcome, out);
     else
         PrintForcedDays(options.config, outcome, *run, out);
-    return WriteForcedFiles(options, form, *run, ui);
+    return WriteForcedFiles(options, form, *run, console);
 }
 
-int LaiIndexCommand(const LaiIndexOptions& options, std::ostream& out, UserInterface& ui) {
+int LaiIndexCommand(const LaiIndexOptions& options, std::ostream& out, const Console& console) {
     int status = kInvalidInputs;
-    const auto points = ReadLaiTable(options.table, options.sheet, ui, status);
+    const auto points = ReadLaiTable(options.table, options.sheet, console, status);
     if (!points) return status;
     FormModel form;
-    const auto compiled = CompileConfig(options.config, options.season, form, ui, status);
+    const auto compiled = CompileConfig(options.config, options.season, form, console, status);
     if (!compiled) return status;
     auto run = std::make_unique<RunState>();
     RunSeason(*compiled, {}, *run);
     const LaiPerformance p = ComputeLaiPerformance(*run, *points);
-    if (!p.regression.failure.empty()) ui.message(p.regression.failure);
+    if (!p.regression.failure.empty()) console.print(p.regression.failure);
     const AgreementIndices& i = p.indices;
     const Regression& g = p.regression;
     if (options.json) {
@@ -241,7 +243,9 @@ void RegisterForceLaiCommand(CommandLine& line) {
     };
     line.add(
         command,
-        [options](std::ostream& out, UserInterface& ui) { return ForceLaiCommand(*options, out, ui); },
+        [options](std::ostream& out, const Console& console) {
+            return ForceLaiCommand(*options, out, console);
+        },
         check);
 }
 

@@ -2,9 +2,9 @@
 // tulo-cli force-lai: a season corrected with exogenous leaf area index values (remote sensing), and the
 // LAI simulation performance index of `evaluate --lai-index`.
 
+#include "Console.h"
 #include "engine/LaiForcing.h"
 #include "forms/SeasonOptions.h"
-#include "forms/UserInterface.h"
 
 #include <optional>
 #include <ostream>
@@ -20,7 +20,7 @@ void RegisterForceLaiCommand(CommandLine& line);
 // The points of a (DOY, LAI) workbook; nothing, the reasons shown and `status` set, when a row is no
 // point or none is.
 std::optional<std::vector<LaiPoint>> ReadLaiTable(const std::string& file, std::optional<int> sheet,
-                                                  UserInterface& ui, int& status);
+                                                  const Console& console, int& status);
 
 struct ForceLaiOptions {
     std::string config;
@@ -35,7 +35,7 @@ struct ForceLaiOptions {
 
 // Runs the season forcing every point in order of day. A point that cannot be forced, or a table row
 // that is no point, exits with kInvalidInputs and writes nothing.
-int ForceLaiCommand(const ForceLaiOptions& options, std::ostream& out, UserInterface& ui);
+int ForceLaiCommand(const ForceLaiOptions& options, std::ostream& out, const Console& console);
 
 struct LaiIndexOptions {
     std::string config;
@@ -46,6 +46,6 @@ struct LaiIndexOptions {
 };
 
 // Runs the season and prints the agreement of its leaf area with the table.
-int LaiIndexCommand(const LaiIndexOptions& options, std::ostream& out, UserInterface& ui);
+int LaiIndexCommand(const LaiIndexOptions& options, std::ostream& out, const Console& console);
 
 } // namespace tulo::cli

@@ -13,34 +13,35 @@
 
 namespace tulo::cli {
 
-int NewSeason(const NewSeasonOptions& options, std::ostream& out, UserInterface& ui) {
+int NewSeason(const NewSeasonOptions& options, std::ostream& out, const Console& console) {
     const std::vector<NamedPath> inputs = {{"the weather file", options.season.weather.value_or("")}};
     if (const auto refusal = OutputRefusal({"The output", options.out}, inputs)) {
-        ui.message(*refusal);
+        console.print(*refusal);
         return kInvalidInputs;
     }
     std::optional<double> level;
     if (options.flooded) {
         level = ParseNumber(*options.flooded);
         if (!level) {
-            ui.message("--flooded must be the water level in cm, a number, not " +
-                       QuoteValue(*options.flooded) + ".");
+            console.print("--flooded must be the water level in cm, a number, not " +
+                          QuoteValue(*options.flooded) + ".");
             return kInvalidInputs;
         }
     }
     FormModel form;
-    const auto changes = MakeNewSeason(form, options.season, level, ui);
+    const auto changes = console.printing(
+        [&](Messages& messages) { return MakeNewSeason(form, options.season, level, messages); });
     if (!changes) return kInvalidInputs;
     // A configuration that does not run is no configuration made: the checks of a run come first.
     const Compilation compiled = CompileInputs(form);
-    for (const InputProblem& problem : compiled.problems) ui.problem(problem);
+    for (const InputProblem& problem : compiled.problems) console.print(problem);
     if (!compiled.inputs) {
-        ui.message(options.out + " was not written: the season fails the checks above.");
+        console.print(options.out + " was not written: the season fails the checks above.");
         return kInvalidInputs;
     }
-    for (const InputProblem& warning : compiled.warnings) ui.message(warning.text, {}, Icon::Information);
+    for (const InputProblem& warning : compiled.warnings) console.print(warning.text);
     if (const auto error = WriteSimConfig(form, options.out)) {
-        ui.message(*error);
+        console.print(*error);
         return kFailure;
     }
     out << "Wrote " << options.out << ": weather " << changes->weatherSource << ", latitude "
@@ -64,8 +65,9 @@ void RegisterNewSeasonCommand(CommandLine& line) {
     command->get_option("--sowing")->required();
     command->add_option("--flooded", options->flooded,
                         "A flooded season with water LEVEL_CM deep (default: unflooded)");
-    line.add(command,
-             [options](std::ostream& out, UserInterface& ui) { return NewSeason(*options, out, ui); });
+    line.add(command, [options](std::ostream& out, const Console& console) {
+        return NewSeason(*options, out, console);
+    });
 }
 
 } // namespace tulo::cli

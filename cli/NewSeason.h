@@ -1,8 +1,8 @@
 #pragma once
 // tulo-cli new: a configuration of a season made from a weather file, ready to run.
 
+#include "Console.h"
 #include "forms/SeasonOptions.h"
-#include "forms/UserInterface.h"
 
 #include <optional>
 #include <ostream>
@@ -24,6 +24,6 @@ struct NewSeasonOptions {
 // then writes it. An output that would replace the weather file or cannot be written is refused before
 // anything is read. A refused option exits with kFailure, a season that fails the input checks with
 // kInvalidInputs; nothing is written either way.
-int NewSeason(const NewSeasonOptions& options, std::ostream& out, UserInterface& ui);
+int NewSeason(const NewSeasonOptions& options, std::ostream& out, const Console& console);
 
 } // namespace tulo::cli

@@ -100,25 +100,24 @@ nlohmann::ordered_json StagesJson(std::span<const StageResult> stages) {
 
 // A row's season and its observed days, the dates read in the row's season's year; nothing, after the
 // row's messages, when the row is refused.
-std::optional<ObservedSeason> ReadObservedSeason(const SiteRow& row, UserInterface& ui) {
-    RowUi prefixed(row.prefix, ui);
-    UserInterface& rowUi = prefixed;
+std::optional<ObservedSeason> ReadObservedSeason(const SiteRow& row, const Console& console) {
+    const Console rowConsole = console.prefixed(row.prefix);
     if (!row.flowering || !row.maturity) {
-        rowUi.message(std::string("the ") + (row.flowering ? "maturity" : "flowering") +
-                      " cell is empty; every row needs its observed flowering and maturity.");
+        rowConsole.print(std::string("the ") + (row.flowering ? "maturity" : "flowering") +
+                         " cell is empty; every row needs its observed flowering and maturity.");
         return std::nullopt;
     }
     FormModel form;
     int status = kSuccess;
     SeasonChanges changes;
-    const auto compiled = CompileConfig(row.config.string(), row.season, form, rowUi, status, &changes);
+    const auto compiled = CompileConfig(row.config.string(), row.season, form, rowConsole, status, &changes);
     if (!compiled) return std::nullopt;
     bool refused = false;
     ObservedStages observed;
     const auto day = [&](PhenoStage stage, const std::string& text) {
         const SeasonDay parsed = ParseSeasonDay(StageName(stage), text, changes.year);
         if (!parsed.doy) {
-            rowUi.message(parsed.refusal);
+            rowConsole.print(parsed.refusal);
             refused = true;
         }
         return parsed.doy.value_or(0);
@@ -129,7 +128,7 @@ std::optional<ObservedSeason> ReadObservedSeason(const SiteRow& row, UserInterfa
     if (refused) return std::nullopt;
     const auto refusals = CheckObservedStages(*compiled, observed);
     for (const StageRefusal& refusal : refusals)
-        rowUi.message(std::string(StageName(refusal.stage)) + ": " + refusal.reason + ".");
+        rowConsole.print(std::string(StageName(refusal.stage)) + ": " + refusal.reason + ".");
     if (!refusals.empty()) return std::nullopt;
     return ObservedSeason{compiled, observed};
 }
@@ -172,13 +171,15 @@ void PrintSitesFit(const SeasonsFit& fit, const std::vector<SiteRow>& rows, std:
 }
 
 // One set of thermal times for every row of a sites table.
-int PhenologySites(const PhenologyOptions& options, std::ostream& out, UserInterface& ui) {
-    const auto table = ReadSitesTable(*options.sites, options.sheet, "--sheet", ui);
+int PhenologySites(const PhenologyOptions& options, std::ostream& out, const Console& console) {
+    const auto table = console.printing([&](Messages& messages) {
+        return ReadSitesTable(*options.sites, options.sheet, "--sheet", messages);
+    });
     if (!table) return kInvalidInputs;
     std::vector<ObservedSeason> seasons;
     bool refused = false;
     for (const SiteRow& row : table->rows)
-        if (auto season = ReadObservedSeason(row, ui))
+        if (auto season = ReadObservedSeason(row, console))
             seasons.push_back(std::move(*season));
         else
             refused = true;
@@ -195,14 +196,14 @@ int PhenologySites(const PhenologyOptions& options, std::ostream& out, UserInter
 
 } // namespace
 
-int Phenology(const PhenologyOptions& options, std::ostream& out, UserInterface& ui) {
-    if (options.sites) return PhenologySites(options, out, ui);
-    if (!SaveSpares(options.save, SeasonInputPaths(options.config, options.season), ui))
+int Phenology(const PhenologyOptions& options, std::ostream& out, const Console& console) {
+    if (options.sites) return PhenologySites(options, out, console);
+    if (!SaveSpares(options.save, SeasonInputPaths(options.config, options.season), console))
         return kInvalidInputs;
     FormModel form;
     int status = kSuccess;
     SeasonChanges changes;
-    const auto compiled = CompileConfig(options.config, options.season, form, ui, status, &changes);
+    const auto compiled = CompileConfig(options.config, options.season, form, console, status, &changes);
     if (!compiled) return status;
 
     // Dates are read in the season's year, as the season options' days are.
@@ -211,7 +212,7 @@ int Phenology(const PhenologyOptions& options, std::ostream& out, UserInterface&
     const auto day = [&](PhenoStage stage, const std::string& text) {
         const SeasonDay parsed = ParseSeasonDay(OptionName(stage), text, changes.year);
         if (!parsed.doy) {
-            ui.message(parsed.refusal);
+            console.print(parsed.refusal);
             refused = true;
         }
         return parsed.doy.value_or(0);
@@ -222,7 +223,7 @@ int Phenology(const PhenologyOptions& options, std::ostream& out, UserInterface&
     if (refused) return kInvalidInputs;
     const auto refusals = CheckObservedStages(*compiled, observed);
     for (const StageRefusal& refusal : refusals)
-        ui.message(OptionName(refusal.stage) + ": " + refusal.reason + ".");
+        console.print(OptionName(refusal.stage) + ": " + refusal.reason + ".");
     if (!refusals.empty()) return kInvalidInputs;
 
     auto run = std::make_unique<RunState>();
@@ -233,15 +234,15 @@ int Phenology(const PhenologyOptions& options, std::ostream& out, UserInterface&
         PrintTable(fit, compiled->crop, out);
     for (const StageResult& stage : fit.stages)
         if (!stage.note.empty())
-            ui.message("Note: " + std::string(StageName(stage.stage)) + " missed " + "DOY " +
-                       std::to_string(stage.observed) + ": " + stage.note + ".");
+            console.print("Note: " + std::string(StageName(stage.stage)) + " missed " + "DOY " +
+                          std::to_string(stage.observed) + ": " + stage.note + ".");
 
     // The result is printed before the configuration is saved: a failed save must not lose it.
     if (!options.save) return kSuccess;
     out.flush();
     WritePhenologyValues(form, fit);
     if (const auto error = WriteSimConfig(form, *options.save)) {
-        ui.message(*error);
+        console.print(*error);
         return kFailure;
     }
     return kSuccess;
@@ -279,7 +280,8 @@ void RegisterPhenologyCommand(CommandLine& line) {
                               "season's options as its columns.");
     };
     line.add(
-        command, [options](std::ostream& out, UserInterface& ui) { return Phenology(*options, out, ui); },
+        command,
+        [options](std::ostream& out, const Console& console) { return Phenology(*options, out, console); },
         check);
 }
 

@@ -3,8 +3,8 @@
 // days they were observed; with --sites, one set of thermal times for every row of a sites table, each
 // row its own season and observed days (its emergence, flowering and maturity columns).
 
+#include "Console.h"
 #include "forms/SeasonOptions.h"
-#include "forms/UserInterface.h"
 
 #include <optional>
 #include <ostream>
@@ -28,6 +28,6 @@ struct PhenologyOptions {
     bool json = false;
 };
 
-int Phenology(const PhenologyOptions& options, std::ostream& out, UserInterface& ui);
+int Phenology(const PhenologyOptions& options, std::ostream& out, const Console& console);
 
 } // namespace tulo::cli

@@ -18,7 +18,6 @@
 #include "forms/SimConfig.h"
 #include "forms/SpreadsheetCommands.h"
 #include "forms/ToolResults.h"
-#include "forms/UserInterface.h"
 
 #include <cctype>
 #include <cmath>
@@ -39,28 +38,13 @@ std::string JoinLines(const std::vector<std::string>& lines) {
     return text;
 }
 
-// Keeps what the command line would print, in order; answers every question as a console does, where
-// nobody is there to answer.
-class CollectingUi : public UserInterface {
-public:
-    std::vector<std::string> messages;
-
-    void message(std::string_view text, std::string_view title, Icon) override {
-        messages.push_back(title.empty() ? std::string(text) : std::string(title) + ": " + std::string(text));
-    }
-    Answer ask(std::string_view text, Buttons buttons, std::string_view, Icon) override {
-        if (buttons == Buttons::Ok) messages.emplace_back(text);
-        return buttons == Buttons::Ok         ? Answer::Ok
-               : buttons == Buttons::OkCancel ? Answer::Cancel
-                                              : Answer::No;
-    }
-    std::optional<std::string> input(std::string_view, std::string_view, std::string_view) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> openFile(const FileDialog&) override { return std::nullopt; }
-    std::optional<std::string> saveFile(const FileDialog&) override { return std::nullopt; }
-    void setBusy(bool) override {}
-};
+// What the command line would print, in order: a message's title, when it has one, in front of its text.
+std::vector<std::string> MessageLines(const Messages& messages) {
+    std::vector<std::string> lines;
+    for (const Message& message : messages)
+        lines.push_back(message.title.empty() ? message.text : message.title + ": " + message.text);
+    return lines;
+}
 
 SeasonOptions OptionsOf(const SeasonRequest& request) {
     SeasonOptions options;
@@ -168,10 +152,10 @@ public:
         if (!whole_) return *form_;
         std::call_once(written_, [this] {
             auto form = std::make_unique<FormModel>(whole_->form());
-            CollectingUi ui;
+            Messages messages;
             SeasonOptions options;
             for (const auto& [index, setting] : settings_) options.settings.push_back(setting);
-            if (!ApplySeasonOptions(*form, options, ui))
+            if (!ApplySeasonOptions(*form, options, messages))
                 throw std::logic_error("crop settings accepted once were refused when written");
             form_ = std::move(form);
         });
@@ -252,18 +236,19 @@ Season Season::Compile(std::shared_ptr<const FormState> form, std::vector<std::s
 Season Season::FromFile(const std::string& path, const SeasonRequest& request) {
     auto state = std::make_shared<FormState>();
     if (const auto error = ReadSimConfig(path, state->editable())) throw InputRefused({path + ": " + *error});
-    CollectingUi ui;
-    const auto changes = ApplySeasonOptions(state->editable(), OptionsOf(request), ui);
-    if (!changes) throw InputRefused(std::move(ui.messages));
-    return Compile(std::move(state), std::move(ui.messages), changes->year, changes->weatherSource);
+    Messages messages;
+    const auto changes = ApplySeasonOptions(state->editable(), OptionsOf(request), messages);
+    if (!changes) throw InputRefused(MessageLines(messages));
+    return Compile(std::move(state), MessageLines(messages), changes->year, changes->weatherSource);
 }
 
 Season Season::New(const SeasonRequest& request) {
     auto state = std::make_shared<FormState>();
-    CollectingUi ui;
-    const auto changes = MakeNewSeason(state->editable(), OptionsOf(request), request.floodedLevelCm, ui);
-    if (!changes) throw InputRefused(std::move(ui.messages));
-    return Compile(std::move(state), std::move(ui.messages), changes->year, changes->weatherSource);
+    Messages messages;
+    const auto changes =
+        MakeNewSeason(state->editable(), OptionsOf(request), request.floodedLevelCm, messages);
+    if (!changes) throw InputRefused(MessageLines(messages));
+    return Compile(std::move(state), MessageLines(messages), changes->year, changes->weatherSource);
 }
 
 bool Season::formPending() const {
@@ -282,11 +267,11 @@ Season Season::FromConfigText(std::string_view text, std::optional<int> year) {
 
 Season Season::recompiledWithSettings(const std::vector<std::string>& settings) const {
     auto state = std::make_shared<FormState>(form_->form());
-    CollectingUi ui;
+    Messages messages;
     SeasonOptions options;
     options.settings = settings;
-    if (!ApplySeasonOptions(state->editable(), options, ui)) throw InputRefused(std::move(ui.messages));
-    return Compile(std::move(state), std::move(ui.messages), year_, weatherSource_);
+    if (!ApplySeasonOptions(state->editable(), options, messages)) throw InputRefused(MessageLines(messages));
+    return Compile(std::move(state), MessageLines(messages), year_, weatherSource_);
 }
 
 Season Season::withSettings(const std::vector<std::string>& settings, bool recompile) const {
@@ -342,11 +327,11 @@ int SeasonDayOf(std::string_view option, std::string_view text, std::optional<in
 Grid ImportTable(const std::string& path, std::optional<int> sheet, std::string& source,
                  std::vector<std::string>& notes, std::string_view sheetOption) {
     Grid grid;
-    CollectingUi ui;
-    const bool read = ImportWorkbookSheet(grid, path, ui, {sheet, sheetOption, std::nullopt, true},
+    Messages messages;
+    const bool read = ImportWorkbookSheet(grid, path, {sheet, sheetOption, std::nullopt, true}, messages,
                                           &source) == Outcome::Done;
-    if (!read) throw InputRefused(std::move(ui.messages));
-    notes = std::move(ui.messages);
+    if (!read) throw InputRefused(MessageLines(messages));
+    notes = MessageLines(messages);
     return grid;
 }
 

@@ -507,7 +507,9 @@ bool MainWindow::makeNewSeason(const SeasonOptions& options, std::optional<doubl
     std::optional<SeasonChanges> changes;
     {
         BusyPointer busy(*ui_);
-        changes = MakeNewSeason(made, options, floodedLevelCm, *ui_);
+        Messages messages;
+        changes = MakeNewSeason(made, options, floodedLevelCm, messages);
+        ShowMessages(*ui_, messages);
     }
     if (!changes) return false;
     {

@@ -22,6 +22,7 @@
 #include "app/RunProgressDialog.h"
 #include "app/SAChartWindow.h"
 #include "app/SensitivityWindow.h"
+#include "app/UnattendedUi.h"
 
 #include <QAbstractItemModel>
 #include <QAction>
@@ -47,21 +48,6 @@
 namespace {
 
 using namespace tulo;
-
-// Answers nothing and keeps no file: the pictures are taken without anybody at the screen.
-class UnattendedUi : public UserInterface {
-public:
-    void message(std::string_view text, std::string_view, Icon) override { std::cerr << text << '\n'; }
-    Answer ask(std::string_view, Buttons buttons, std::string_view, Icon) override {
-        return buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
-    }
-    std::optional<std::string> input(std::string_view, std::string_view, std::string_view) override {
-        return {};
-    }
-    std::optional<std::string> openFile(const FileDialog&) override { return {}; }
-    std::optional<std::string> saveFile(const FileDialog&) override { return {}; }
-    void setBusy(bool) override {}
-};
 
 // Lets the window lay itself out and finish drawing (chart animations included).
 void Settle(int ms) {
@@ -145,7 +131,7 @@ int CalibrationScreenshots(tulo::app::MainWindow& window, const QString& folder,
 // File > New season from a weather file, with the example DSSAT file of two years chosen.
 int NewSeasonScreenshot(tulo::app::MainWindow& window, const QString& folder, const QString& file) {
     if (!QFileInfo::exists(file)) return 0; // a configuration outside the examples
-    UnattendedUi ui;
+    app::UnattendedUi ui;
     tulo::app::NewSeasonDialog dialog(
         ui, [](const tulo::SeasonOptions&, std::optional<double>) { return false; }, &window);
     if (!dialog.chooseWeather(file)) return 1;
@@ -230,7 +216,7 @@ int Screenshots(const QString& folder, const QString& file, const QString& measu
         std::cerr << "Cannot create " << folder.toStdString() << '\n';
         return 1;
     }
-    tulo::app::MainWindow window(std::make_unique<UnattendedUi>());
+    tulo::app::MainWindow window(std::make_unique<tulo::app::UnattendedUi>());
     window.resize(1360, 860);
     window.show();
     if (!file.isEmpty() && !window.openConfiguration(file)) return 1;

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace tulo {
 
@@ -12,10 +13,14 @@ enum class Icon { None, Information, Exclamation, Question, Critical };
 // One message box: its text, its title (empty for the application's default) and its icon.
 struct Message {
     std::string text;
-    std::string title;
+    std::string title = {};
     Icon icon = Icon::None;
     friend bool operator==(const Message&, const Message&) = default;
 };
+
+// What a command that asks nothing said on its way, in order: the window shows each as a message box,
+// the command line prints it on standard error, the Python package keeps it.
+using Messages = std::vector<Message>;
 
 // Done, cancelled by the user, or failed. The message says why a step was cancelled or failed, for the
 // caller to show; it stays empty where the command has shown its problems already (an import, a run).

@@ -25,10 +25,17 @@ Message Refusal(std::string text, Icon icon = Icon::Exclamation, std::string_vie
     return {std::move(text), std::string(title), icon};
 }
 
-std::optional<MeasuredTable> FromGrid(const Grid& grid, std::string source, UserInterface& ui) {
+MeasuredTable FromGrid(const Grid& grid, std::string source, Messages& messages) {
     MeasuredTable table{ReadMeasured(grid), std::move(source), true};
     // Refused rows are named by the calibration's checks, which refuse the table.
-    for (const std::string& note : ReadingNotes(table.data)) ui.message(table.source + ": " + note);
+    for (const std::string& note : ReadingNotes(table.data)) messages.push_back({table.source + ": " + note});
+    return table;
+}
+
+MeasuredTable FromGrid(const Grid& grid, std::string source, UserInterface& ui) {
+    Messages messages;
+    MeasuredTable table = FromGrid(grid, std::move(source), messages);
+    ShowMessages(ui, messages);
     return table;
 }
 
@@ -226,6 +233,15 @@ std::optional<MeasuredTable> ReadMeasuredTable(const fs::path& file, std::string
     return FromGrid(grid, std::move(source), ui);
 }
 
+std::optional<MeasuredTable> ReadMeasuredTable(const fs::path& file, std::string_view option,
+                                               Messages& messages, std::optional<int> sheet) {
+    Grid grid;
+    std::string source;
+    if (!ImportWorkbookSheet(grid, file, {sheet, option, std::nullopt, true}, messages, &source))
+        return std::nullopt;
+    return FromGrid(grid, std::move(source), messages);
+}
+
 std::optional<MeasuredTable> OpenMeasuredTable(UserInterface& ui, std::string_view kind,
                                                std::string& fileName) {
     Grid grid;
@@ -236,6 +252,14 @@ std::optional<MeasuredTable> OpenMeasuredTable(UserInterface& ui, std::string_vi
 Outcome ImportSiteWeather(const FormModel& base, const fs::path& file, UserInterface& ui, Grid& weather) {
     Grid grid = base.grid(ctl::sprWeather);
     const Outcome outcome = ImportWorkbookFile(grid, file, ui, std::nullopt, ImportRowLimit(ctl::sprWeather));
+    if (outcome) weather = std::move(grid);
+    return outcome;
+}
+
+Outcome ImportSiteWeather(const FormModel& base, const fs::path& file, Messages& messages, Grid& weather) {
+    Grid grid = base.grid(ctl::sprWeather);
+    const auto limit = ImportRowLimit(ctl::sprWeather);
+    const Outcome outcome = ImportWorkbookSheet(grid, file, {std::nullopt, {}, limit, true}, messages);
     if (outcome) weather = std::move(grid);
     return outcome;
 }

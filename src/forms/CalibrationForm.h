@@ -69,6 +69,10 @@ struct MeasuredTable {
 // was not read.
 std::optional<MeasuredTable> ReadMeasuredTable(const std::filesystem::path& file, std::string_view option,
                                                UserInterface& ui, std::optional<int> sheet = std::nullopt);
+// The same asking nothing: what it says is added to `messages`, and a workbook of several sheets that
+// neither `sheet` nor `option` chooses is not read.
+std::optional<MeasuredTable> ReadMeasuredTable(const std::filesystem::path& file, std::string_view option,
+                                               Messages& messages, std::optional<int> sheet = std::nullopt);
 // The same after an open dialog of this kind ("Measured Data (AGB)"); `fileName` receives the choice.
 // Nothing when cancelled or not read.
 std::optional<MeasuredTable> OpenMeasuredTable(UserInterface& ui, std::string_view kind,
@@ -77,6 +81,9 @@ std::optional<MeasuredTable> OpenMeasuredTable(UserInterface& ui, std::string_vi
 // A site's weather workbook read as the main window's weather table would take it (`base`'s table is
 // replaced, its layout kept).
 Outcome ImportSiteWeather(const FormModel& base, const std::filesystem::path& file, UserInterface& ui,
+                          Grid& weather);
+// The same asking nothing: a workbook of several sheets is not read (Cancelled, with nothing said).
+Outcome ImportSiteWeather(const FormModel& base, const std::filesystem::path& file, Messages& messages,
                           Grid& weather);
 // The same after an open dialog ("meteo file (MPAC)").
 Outcome OpenSiteWeather(const FormModel& base, UserInterface& ui, Grid& weather, std::string& fileName);

@@ -11,16 +11,23 @@ void ShowProblems(const Problems& problems, UserInterface& ui) {
 }
 
 // A sheet read from `file` that is not a crop workbook turns the outcome into a failure.
-Outcome RefuseOtherWorkbooks(Outcome outcome, const Grid& grid, const std::string& file, UserInterface& ui) {
+Outcome RefuseOtherWorkbooks(Outcome outcome, const Grid& grid, const std::string& file, Messages& messages) {
     if (!outcome) return outcome;
     const auto mismatch = CropWorkbookKeyMismatch(grid);
     if (!mismatch) return outcome;
     // A crop workbook read and written back by pandas keeps its keys, one column to the right.
     if (const auto index = ExtraIndexColumn(grid))
-        ui.message(file + " is not a crop parameter workbook as it stands: it has " + *index + ".");
+        messages.push_back({file + " is not a crop parameter workbook as it stands: it has " + *index + "."});
     else
-        ui.message(file + " is not a crop parameter workbook: " + *mismatch + ".");
+        messages.push_back({file + " is not a crop parameter workbook: " + *mismatch + "."});
     return Outcome::Failed;
+}
+
+Outcome RefuseOtherWorkbooks(Outcome outcome, const Grid& grid, const std::string& file, UserInterface& ui) {
+    Messages messages;
+    outcome = RefuseOtherWorkbooks(outcome, grid, file, messages);
+    ShowMessages(ui, messages);
+    return outcome;
 }
 
 Outcome Apply(Outcome outcome, const Grid& grid, FormModel& form, UserInterface& ui) {
@@ -51,15 +58,17 @@ Outcome OpenCropWorkbook(FormModel& form, UserInterface& ui) {
 Outcome ImportCropWorkbook(FormModel& form, const std::filesystem::path& file, UserInterface& ui,
                            std::optional<int> sheet) {
     Grid grid;
-    return Apply(ReadCropWorkbookFile(grid, file, ui, sheet), grid, form, ui);
+    const Outcome outcome = RefuseOtherWorkbooks(
+        ImportWorkbookSheet(grid, file, ui, {sheet, {}, std::nullopt, false}), grid, file.string(), ui);
+    return Apply(outcome, grid, form, ui);
 }
 
-Outcome ReadCropWorkbookFile(Grid& grid, const std::filesystem::path& file, UserInterface& ui,
+Outcome ReadCropWorkbookFile(Grid& grid, const std::filesystem::path& file, Messages& messages,
                              std::optional<int> sheet, std::string_view sheetOption) {
     Grid read;
-    const Outcome outcome =
-        RefuseOtherWorkbooks(ImportWorkbookSheet(read, file, ui, {sheet, sheetOption, std::nullopt, false}),
-                             read, file.string(), ui);
+    const Outcome outcome = RefuseOtherWorkbooks(
+        ImportWorkbookSheet(read, file, {sheet, sheetOption, std::nullopt, false}, messages), read,
+        file.string(), messages);
     if (outcome) grid = std::move(read);
     return outcome;
 }

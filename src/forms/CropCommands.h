@@ -23,11 +23,11 @@ Outcome OpenCropWorkbook(FormModel& form, UserInterface& ui);
 Outcome ImportCropWorkbook(FormModel& form, const std::filesystem::path& file, UserInterface& ui,
                            std::optional<int> sheet = std::nullopt);
 
-// Reads a chosen file into the grid, refusing, with a message naming the file and the first row whose
-// key differs, a sheet that is not a crop workbook. The grid is left as it was unless a crop workbook was
-// read. For a caller that checks the values itself before applying them. `sheetOption` is the command
-// line's, which reads sheet 1 of several unless told (see SheetRequest).
-Outcome ReadCropWorkbookFile(Grid& grid, const std::filesystem::path& file, UserInterface& ui,
+// Reads a chosen file into the grid, asking nothing, refusing, with a message naming the file and the
+// first row whose key differs, a sheet that is not a crop workbook. The grid is left as it was unless a
+// crop workbook was read. For a caller that checks the values itself before applying them. `sheetOption`
+// is the command line's, which reads sheet 1 of several unless told (see SheetRequest).
+Outcome ReadCropWorkbookFile(Grid& grid, const std::filesystem::path& file, Messages& messages,
                              std::optional<int> sheet = std::nullopt, std::string_view sheetOption = {});
 
 } // namespace tulo

@@ -5,9 +5,8 @@
 
 namespace tulo {
 
-Problems ReadAllInputs(FormModel& form, UserInterface& ui, RunState& run) {
+Problems ReadAllInputs(FormModel& form, RunState& run) {
     Compilation compiled = CompileInputs(form);
-    for (const InputProblem& problem : compiled.problems) ui.problem(problem);
     if (!compiled.inputs) return std::move(compiled.problems);
     ShowEstimatedHumidities(form, *compiled.inputs);
     LoadInputs(*compiled.inputs, run);

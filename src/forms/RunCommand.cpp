@@ -7,24 +7,53 @@
 
 namespace tulo {
 
-Outcome RunSimulation(FormModel& form, UserInterface& ui, RunState& run, RunResults& results,
-                      const ReportExporter& exportReport) {
-    const Compilation compiled = CompileInputs(form);
-    for (const InputProblem& problem : compiled.problems) ui.problem(problem);
-    if (!compiled.inputs) return Outcome::Failure(Outcome::Reason::InvalidInputs);
-    for (const InputProblem& warning : compiled.warnings) ui.message(warning.text, {}, Icon::Information);
+FormSeasonRun RunFormSeason(FormModel& form, RunState& run, RunResults& results) {
+    FormSeasonRun season;
+    Compilation compiled = CompileInputs(form);
+    season.problems = std::move(compiled.problems);
+    season.warnings = std::move(compiled.warnings);
+    if (!compiled.inputs) {
+        season.outcome = Outcome::Failure(Outcome::Reason::InvalidInputs);
+        return season;
+    }
     ShowEstimatedHumidities(form, *compiled.inputs);
     RunSeason(*compiled.inputs, {}, run);
     // The inputs' bounds keep seasons finite; should one still not be, no chart or file shows it.
     if (const auto where = FirstNonFiniteOutput(run)) {
-        ui.message(
+        season.outcome = Outcome::Failure(
             "The simulation gave a value that is not a number (" + *where +
                 "). Check the crop parameters and the weather of that day; nothing was shown or saved.",
-            {}, Icon::Critical);
-        return Outcome::Failure(Outcome::Reason::NotFinite);
+            Outcome::Reason::NotFinite);
+        return season;
     }
     results.crop = FillCropChart(run);
     results.microclimate = FillMicroclimateChart(run);
+    const std::int32_t option = run.control.OptReportFile;
+    season.report = option == 0   ? ReportOption::Never
+                    : option == 1 ? ReportOption::Ask
+                                  : ReportOption::Always;
+    return season;
+}
+
+std::optional<Message> ReportVariablesMissing(const FormModel& form) {
+    for (int i = 1; i <= kReportVariables; ++i)
+        if (form.check(ctl::chkReport(i)) == 1) return std::nullopt;
+    return Message{"You have not selected variables to be introduced in the report. Go back to the Control "
+                   "section, select the variables and rerun the simulation",
+                   {},
+                   Icon::Exclamation};
+}
+
+Outcome RunSimulation(FormModel& form, UserInterface& ui, RunState& run, RunResults& results,
+                      const ReportExporter& exportReport) {
+    const FormSeasonRun season = RunFormSeason(form, run, results);
+    for (const InputProblem& problem : season.problems) ui.problem(problem);
+    if (season.outcome.reason == Outcome::Reason::InvalidInputs) return season.outcome;
+    for (const InputProblem& warning : season.warnings) ui.message(warning.text, {}, Icon::Information);
+    if (!season.outcome) {
+        ui.message(season.outcome.message, {}, Icon::Critical);
+        return Outcome::Failure(season.outcome.reason);
+    }
     FillOutputGrid(run.control.OptReportFile, form, run, results, ui, exportReport);
     return Outcome::Success();
 }
@@ -58,17 +87,12 @@ void BuildReportGrid(const FormModel& form, const RunState& run, RunResults& res
 
 void FillOutputGrid(std::int32_t OptReportFile, const FormModel& form, const RunState& run,
                     RunResults& results, UserInterface& ui, const ReportExporter& exportReport) {
-    int ticked = 0;
-    for (int i = 1; i <= kReportVariables; ++i) ticked += form.check(ctl::chkReport(i)) == 1 ? 1 : 0;
-
     if (OptReportFile == 0) return;
     if (OptReportFile == 1 && ui.ask("Simulation carried out regularly. Do you want to save results?",
                                      Buttons::OkCancel) != Answer::Ok)
         return;
-    if (ticked == 0) {
-        ui.message("You have not selected variables to be introduced in the report. Go back to the Control "
-                   "section, select the variables and rerun the simulation",
-                   {}, Icon::Exclamation);
+    if (const auto missing = ReportVariablesMissing(form)) {
+        ui.message(missing->text, missing->title, missing->icon);
         return;
     }
     BuildReportGrid(form, run, results);

@@ -1,6 +1,7 @@
 #pragma once
 // The run command: reads the inputs, runs a fresh season, fills the two chart matrices and the report
-// grid, and by the report option offers or performs the report's export.
+// grid, and by the report option offers or performs the report's export. Its core asks nothing and
+// returns what happened; the window's part shows that and asks or exports by the report option.
 
 #include "engine/Grid.h"
 #include "engine/Outputs.h"
@@ -9,6 +10,7 @@
 #include "forms/UserInterface.h"
 
 #include <functional>
+#include <optional>
 #include <string_view>
 
 namespace tulo {
@@ -23,10 +25,32 @@ struct RunResults {
     Grid report;
 };
 
-// Reads and checks the inputs, runs the season and shows it. When the inputs fail validation nothing
-// changes (the problems have been shown; the failure's reason is InvalidInputs); when a daily value of the
-// season is not finite the message names the first day and series (reason NotFinite) and the charts, the
-// report and every file stay as they were. The estimated humidities are shown in the form's weather grid.
+// What the report option (OptReportFile 0, 1, 2) asks for once a season has run.
+enum class ReportOption { Never, Ask, Always };
+
+// How a season run from the form went. `problems` are why the inputs cannot be simulated and `warnings`
+// what they allow but question, each in the order the compilation found them.
+struct FormSeasonRun {
+    Outcome outcome; // a not-finite season's message names its first day and series
+    Problems problems;
+    Problems warnings;
+    ReportOption report = ReportOption::Never; // by the season's option, once it has run
+};
+
+// Reads and checks the inputs, runs the season and fills the two chart matrices, asking nothing. When
+// the inputs fail validation nothing changes (reason InvalidInputs); when a daily value of the season is
+// not finite (reason NotFinite) the charts and the report stay as they were. The estimated humidities are
+// shown in the form's weather grid. The report grid is left to the caller (BuildReportGrid).
+FormSeasonRun RunFormSeason(FormModel& form, RunState& run, RunResults& results);
+
+// Why no report can be built: no variable of the report is ticked. Nothing when one is.
+std::optional<Message> ReportVariablesMissing(const FormModel& form);
+
+// The window's run: RunFormSeason, showing its problems, warnings and failure, then FillOutputGrid. When the
+// inputs fail validation nothing changes (the problems have been shown; the failure's reason is
+// InvalidInputs); when a daily value of the season is not finite the message names the first day and series
+// (reason NotFinite) and the charts, the report and every file stay as they were. The estimated humidities
+// are shown in the form's weather grid.
 Outcome RunSimulation(FormModel& form, UserInterface& ui, RunState& run, RunResults& results,
                       const ReportExporter& exportReport);
 

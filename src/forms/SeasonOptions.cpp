@@ -112,7 +112,7 @@ namespace {
 
 // The weather option: a weather file's year, or a workbook's sheet, put into a copy of the weather table.
 bool PlanWeather(const FormModel& form, const SeasonOptions& options, std::optional<int> dateYear,
-                 PlannedChanges& plan, SeasonChanges& changes, UserInterface& ui) {
+                 PlannedChanges& plan, SeasonChanges& changes, Messages& messages) {
     const std::string& file = *options.weather;
     const std::string prefix = options.optionPrefix;
     Grid grid = form.grid(ctl::sprWeather);
@@ -121,23 +121,23 @@ bool PlanWeather(const FormModel& form, const SeasonOptions& options, std::optio
         std::error_code ec;
         // A file that cannot be read is told so by the import below, whatever else the options ask.
         if (options.year && std::filesystem::is_regular_file(file, ec)) {
-            ui.message(prefix +
-                       "year chooses the season's year in a weather file of several years (DSSAT .WTH, NASA "
-                       "POWER CSV, APSIM .met); " +
-                       file + " is none: a workbook's weather table is one season's.");
+            messages.push_back({prefix +
+                                "year chooses the season's year in a weather file of several years (DSSAT "
+                                ".WTH, NASA POWER CSV, APSIM .met); " +
+                                file + " is none: a workbook's weather table is one season's."});
             return false;
         }
         std::string source;
         const std::string sheetOption = prefix + "weather-sheet";
         const SheetRequest request{options.weatherSheet, sheetOption, ImportRowLimit(ctl::sprWeather), true};
-        if (!ImportWorkbookSheet(grid, file, ui, request, &source)) return false;
+        if (!ImportWorkbookSheet(grid, file, request, messages, &source)) return false;
         changes.weatherSource = source;
         plan.weather = std::move(grid);
         return true;
     }
     if (options.weatherSheet) {
-        ui.message(prefix + "weather-sheet: " + file + " is " + std::string(DescribeWeatherFormat(*format)) +
-                   ", which has no sheets.");
+        messages.push_back({prefix + "weather-sheet: " + file + " is " +
+                            std::string(DescribeWeatherFormat(*format)) + ", which has no sheets."});
         return false;
     }
     try {
@@ -153,7 +153,7 @@ bool PlanWeather(const FormModel& form, const SeasonOptions& options, std::optio
         return true;
     } catch (const WeatherFileError& e) {
         const std::string text = e.what();
-        ui.message(text.starts_with(file) ? text : file + ": " + text);
+        messages.push_back({text.starts_with(file) ? text : file + ": " + text});
         return false;
     }
 }
@@ -161,11 +161,11 @@ bool PlanWeather(const FormModel& form, const SeasonOptions& options, std::optio
 // Tells each refusal at once, so that all of an invocation's problems are heard together, and remembers
 // that there was one.
 struct Refusals {
-    UserInterface& ui;
+    Messages& messages;
     bool any = false;
 
     void operator()(const std::string& sentence) {
-        ui.message(sentence);
+        messages.push_back({sentence});
         any = true;
     }
 };
@@ -256,7 +256,7 @@ void PlanSetting(const std::string& setting, const std::string& what, PlannedCha
 }
 
 std::optional<SeasonChanges> PlanSeason(const FormModel& form, const SeasonOptions& options,
-                                        PlannedChanges& plan, UserInterface& ui) {
+                                        PlannedChanges& plan, Messages& messages) {
     SeasonChanges changes;
     const std::string prefix = options.optionPrefix;
 
@@ -264,20 +264,21 @@ std::optional<SeasonChanges> PlanSeason(const FormModel& form, const SeasonOptio
     // none (a workbook's table).
     const std::optional<int> stored = ParseSeasonYear(form.text(ctl::txtSeasonYear));
     if (!options.weather && stored && options.year && *options.year != *stored) {
-        ui.message(prefix + "year " + std::to_string(*options.year) + ": the season's weather is of " +
-                   std::to_string(*stored) + "; a season of another year needs that year's weather (" +
-                   prefix + "weather).");
+        messages.push_back({prefix + "year " + std::to_string(*options.year) +
+                            ": the season's weather is of " + std::to_string(*stored) +
+                            "; a season of another year needs that year's weather (" + prefix + "weather)."});
         return std::nullopt;
     }
     // A start given as a date chooses the year of a weather file of several, as --year would.
     std::optional<int> dateYear;
     const std::optional<int> known = options.year ? options.year : options.weather ? std::nullopt : stored;
     if (options.start) dateYear = ParseSeasonDay(prefix + "start", *options.start, known).year;
-    if (options.weather && !PlanWeather(form, options, dateYear, plan, changes, ui)) return std::nullopt;
+    if (options.weather && !PlanWeather(form, options, dateYear, plan, changes, messages))
+        return std::nullopt;
     if (!options.weather) changes.year = stored;
     if (!changes.year) changes.year = options.year ? options.year : dateYear;
 
-    Refusals refuse{ui};
+    Refusals refuse{messages};
     PlanDays(form, options, changes, plan, refuse);
     // What the command learnt of the year is the season's, so that its dates show in that calendar.
     if (changes.year != stored)
@@ -290,7 +291,7 @@ std::optional<SeasonChanges> PlanSeason(const FormModel& form, const SeasonOptio
     return changes;
 }
 
-void ApplyPlan(FormModel& form, PlannedChanges& plan, UserInterface& ui) {
+void ApplyPlan(FormModel& form, PlannedChanges& plan, Messages& messages) {
     {
         const FormModel::Batch batch(form, "Season options");
         if (plan.weather)
@@ -299,32 +300,33 @@ void ApplyPlan(FormModel& form, PlannedChanges& plan, UserInterface& ui) {
         for (const auto& [control, value] : plan.checks) form.setCheck(control, value);
         for (const std::string_view control : plan.selections) form.setOption(control, true);
     }
-    for (const std::string& note : plan.notes) ui.message(note, {}, Icon::Information);
+    for (const std::string& note : plan.notes) messages.push_back({note, {}, Icon::Information});
 }
 
 } // namespace
 
 std::optional<SeasonChanges> ApplySeasonOptions(FormModel& form, const SeasonOptions& options,
-                                                UserInterface& ui) {
+                                                Messages& messages) {
     PlannedChanges plan;
-    auto changes = PlanSeason(form, options, plan, ui);
-    if (changes) ApplyPlan(form, plan, ui);
+    auto changes = PlanSeason(form, options, plan, messages);
+    if (changes) ApplyPlan(form, plan, messages);
     return changes;
 }
 
 std::optional<SeasonChanges> MakeNewSeason(FormModel& form, const SeasonOptions& options,
-                                           std::optional<double> floodedLevelCm, UserInterface& ui) {
+                                           std::optional<double> floodedLevelCm, Messages& messages) {
     const std::string prefix = options.optionPrefix;
     if (!options.weather || !options.sowing) {
-        ui.message("A new season needs " + prefix + "weather and " + prefix + "sowing.");
+        messages.push_back({"A new season needs " + prefix + "weather and " + prefix + "sowing."});
         return std::nullopt;
     }
     PlannedChanges plan;
-    auto changes = PlanSeason(form, options, plan, ui);
+    auto changes = PlanSeason(form, options, plan, messages);
     if (!changes) return std::nullopt;
     if (!options.latitude) {
         if (!changes->weatherLatitude) {
-            ui.message(*options.weather + " gives no latitude: give the site's with " + prefix + "lat.");
+            messages.push_back(
+                {*options.weather + " gives no latitude: give the site's with " + prefix + "lat."});
             return std::nullopt;
         }
         plan.texts.emplace_back(ctl::txtLatitude, ShortestText(*changes->weatherLatitude));
@@ -339,7 +341,7 @@ std::optional<SeasonChanges> MakeNewSeason(FormModel& form, const SeasonOptions&
     } else {
         plan.texts.emplace_back(ctl::cmbFlooded, std::string(choice::Unflooded));
     }
-    ApplyPlan(form, plan, ui);
+    ApplyPlan(form, plan, messages);
     return changes;
 }
 

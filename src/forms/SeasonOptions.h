@@ -10,8 +10,8 @@
 // becomes the form's, so the command shows its dates in that year's calendar. A leap year's 31 December, day
 // 366, is refused by name: the weather table holds days 1 to 365.
 
+#include "base/Outcome.h"
 #include "forms/FormModel.h"
-#include "forms/UserInterface.h"
 
 #include <optional>
 #include <string>
@@ -46,17 +46,17 @@ struct SeasonChanges {
                                            // when the configuration's weather table stays
 };
 
-// Applies the options to the form in one batch, telling `ui` of every problem and warning. On a refusal
+// Applies the options to the form in one batch, adding every problem and warning to `messages`. On a refusal
 // returns nothing and leaves the form as it was. A weather file's latitude more than 0.1° from the
 // season's (the configuration's, or `latitude`) is a warning: the season keeps its own.
 std::optional<SeasonChanges> ApplySeasonOptions(FormModel& form, const SeasonOptions& options,
-                                                UserInterface& ui);
+                                                Messages& messages);
 
 // A new season: the window's opening form with the options applied, the weather file's latitude unless
 // `latitude` is given, start and end defaulting to the first and last day of the weather's year, flooded
 // with water `floodedLevelCm` deep when given and unflooded otherwise. `weather` and `sowing` are needed.
 std::optional<SeasonChanges> MakeNewSeason(FormModel& form, const SeasonOptions& options,
-                                           std::optional<double> floodedLevelCm, UserInterface& ui);
+                                           std::optional<double> floodedLevelCm, Messages& messages);
 
 // A day option's text as a day of year (1 .. 365), or the sentence refusing it, which names the option.
 struct SeasonDay {

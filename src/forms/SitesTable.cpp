@@ -59,23 +59,24 @@ std::string ColumnList() {
 // thousands of lines; past 20 the rest are counted.
 class Refusals {
 public:
-    Refusals(const std::string& source, UserInterface& ui) : source_(source), ui_(ui) {}
+    Refusals(const std::string& source, Messages& messages) : source_(source), messages_(messages) {}
     ~Refusals() {
         if (count_ > kShown)
-            ui_.message(source_ + ": " + std::to_string(count_ - kShown) + " more problems are not shown.");
+            messages_.push_back(
+                {source_ + ": " + std::to_string(count_ - kShown) + " more problems are not shown."});
     }
     Refusals(const Refusals&) = delete;
     Refusals& operator=(const Refusals&) = delete;
 
     void operator()(const std::string& text) {
-        if (++count_ <= kShown) ui_.message(text);
+        if (++count_ <= kShown) messages_.push_back({text});
     }
     bool any() const { return count_ > 0; }
 
 private:
     static constexpr int kShown = 20;
     const std::string& source_;
-    UserInterface& ui_;
+    Messages& messages_;
     int count_ = 0;
 };
 
@@ -247,8 +248,8 @@ std::span<const std::string_view> SitesTableColumns() {
 }
 
 std::optional<SitesTable> ReadSitesGrid(const Grid& grid, const fs::path& folder, const std::string& source,
-                                        UserInterface& ui) {
-    Refusals refuse(source, ui);
+                                        Messages& messages) {
+    Refusals refuse(source, messages);
     const auto columns = ReadTitles(grid, source, refuse);
     if (!columns) return std::nullopt;
     SitesTable table;
@@ -274,20 +275,20 @@ std::optional<SitesTable> ReadSitesGrid(const Grid& grid, const fs::path& folder
     }
     if (refuse.any()) return std::nullopt;
     if (table.rows.empty()) {
-        ui.message(source + " names no site: every row below the titles is blank.");
+        messages.push_back({source + " names no site: every row below the titles is blank."});
         return std::nullopt;
     }
     return table;
 }
 
 std::optional<SitesTable> ReadSitesTable(const fs::path& file, std::optional<int> sheet,
-                                         std::string_view sheetOption, UserInterface& ui) {
+                                         std::string_view sheetOption, Messages& messages) {
     Grid grid;
     std::string source;
-    if (ImportWorkbookSheet(grid, file, ui, {sheet, sheetOption, std::nullopt, false}, &source) !=
+    if (ImportWorkbookSheet(grid, file, {sheet, sheetOption, std::nullopt, false}, messages, &source) !=
         Outcome::Done)
         return std::nullopt;
-    return ReadSitesGrid(grid, file.parent_path(), source, ui);
+    return ReadSitesGrid(grid, file.parent_path(), source, messages);
 }
 
 } // namespace tulo

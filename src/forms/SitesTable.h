@@ -11,9 +11,9 @@
 // days the stages were observed (a day of year or a date), as the phenology fit reads them. Blank rows
 // are skipped.
 
+#include "base/Outcome.h"
 #include "engine/Grid.h"
 #include "forms/SeasonOptions.h"
-#include "forms/UserInterface.h"
 
 #include <filesystem>
 #include <optional>
@@ -46,12 +46,12 @@ struct SitesTable {
 std::span<const std::string_view> SitesTableColumns();
 
 // Reads the table from a sheet of a workbook or a CSV file; `sheetOption` names the option that chooses
-// another sheet of a workbook of several. Every problem is told to `ui`; nothing when there is any.
+// another sheet of a workbook of several. Every problem is added to `messages`; nothing when there is any.
 std::optional<SitesTable> ReadSitesTable(const std::filesystem::path& file, std::optional<int> sheet,
-                                         std::string_view sheetOption, UserInterface& ui);
+                                         std::string_view sheetOption, Messages& messages);
 
 // The same from a sheet already read, whose files are named relative to `folder`.
 std::optional<SitesTable> ReadSitesGrid(const Grid& grid, const std::filesystem::path& folder,
-                                        const std::string& source, UserInterface& ui);
+                                        const std::string& source, Messages& messages);
 
 } // namespace tulo

@@ -104,30 +104,79 @@ std::optional<int> AskSheet(UserInterface& ui, const WorkbookData& workbook) {
     return ParseInt32(*answer).value_or(0);
 }
 
-// The sheet to read, 1 for the first: the one asked for, else the first or the user's choice among several.
-// Done once `chosen` is a sheet of the workbook.
-Outcome ChooseSheet(const WorkbookData& workbook, const fs::path& file, UserInterface& ui,
-                    const SheetRequest& request, const std::string& where, int& chosen) {
-    const int sheets = static_cast<int>(workbook.sheets.size());
-    if (request.sheet) {
-        chosen = *request.sheet;
-    } else if (sheets > 1 && !request.option.empty()) {
-        // A command line states what it chose rather than ask a question nobody is there to answer.
-        ui.message(file.string() + " has " + std::to_string(sheets) + " sheets: read sheet 1 (" +
-                   QuoteValue(workbook.sheets[0].name) + "); " + std::string(request.option) +
-                   (request.option.starts_with("--") ? " chooses another." : "."));
-    } else if (sheets > 1) {
-        const auto answer = AskSheet(ui, workbook);
-        if (!answer) return Outcome::Cancelled;
-        chosen = *answer;
+// The program's texts break lines with a carriage return; the reader's reason follows on its own line.
+std::string Where(const fs::path& file) {
+    return "\r" + file.string() + ": ";
+}
+
+// The workbook, or nothing with the reason told.
+std::optional<WorkbookData> ReadImportedWorkbook(const fs::path& file, Messages& messages) {
+    try {
+        WorkbookData workbook = ReadWorkbook(file);
+        if (!workbook.sheets.empty()) return workbook;
+        messages.push_back({"Cannot return information for Excel file.", std::string(kResult)});
+    } catch (const NoWorkbookFileError& e) {
+        // No spreadsheet question: the file is missing, unreadable or text.
+        messages.push_back({file.string() + ": " + e.what(), std::string(kResult)});
+    } catch (const WorkbookError& e) {
+        messages.push_back(
+            {"File is not an Excel file or is locked and cannot be imported." + Where(file) + e.what(),
+             "Invalid File Type or Locked"});
     }
+    return std::nullopt;
+}
+
+// Whether the user has to choose among the workbook's sheets: several, and neither a sheet nor an
+// option given.
+bool SheetToBeChosen(const WorkbookData& workbook, const SheetRequest& request) {
+    return !request.sheet && request.option.empty() && workbook.sheets.size() > 1;
+}
+
+// Imports the request's sheet, 1 for the first, into the grid: the one asked for, else the first, saying
+// so and naming the option when there are several.
+Outcome ImportRequestedSheet(Grid& grid, const fs::path& file, const WorkbookData& workbook,
+                             const SheetRequest& request, Messages& messages, std::string* source) {
+    const int sheets = static_cast<int>(workbook.sheets.size());
+    const std::string where = Where(file);
+    const int chosen = request.sheet.value_or(1);
+    if (!request.sheet && sheets > 1 && !request.option.empty())
+        // A command line states what it chose rather than ask a question nobody is there to answer.
+        messages.push_back({file.string() + " has " + std::to_string(sheets) + " sheets: read sheet 1 (" +
+                            QuoteValue(workbook.sheets[0].name) + "); " + std::string(request.option) +
+                            (request.option.starts_with("--") ? " chooses another." : ".")});
     if (chosen < 1 || chosen > sheets) {
-        ui.message("Import did not succeed." + where + "there is no sheet " + std::to_string(chosen) +
-                       "; the workbook has " + std::to_string(sheets) +
-                       (sheets == 1 ? " sheet." : " sheets."),
-                   kResult);
+        messages.push_back({"Import did not succeed." + where + "there is no sheet " +
+                                std::to_string(chosen) + "; the workbook has " + std::to_string(sheets) +
+                                (sheets == 1 ? " sheet." : " sheets."),
+                            std::string(kResult)});
         return Outcome::Failed;
     }
+    const auto& limit = request.limit;
+    const SheetData& data = workbook.sheets[static_cast<std::size_t>(chosen - 1)];
+    if (limit && data.cells.size() > static_cast<std::size_t>(limit->rows)) {
+        messages.push_back({"Import did not succeed." + where + "sheet " + QuoteValue(data.name) + " has " +
+                                std::to_string(data.cells.size()) + " rows, but " +
+                                std::string(limit->table) + ".",
+                            std::string(kResult)});
+        return Outcome::Failed;
+    }
+    // A CSV file's only sheet is the file itself.
+    const std::string named = workbook.format == WorkbookFormat::Csv
+                                  ? file.string()
+                                  : file.string() + ", sheet " + QuoteValue(data.name);
+    if (const auto index = request.refuseIndexColumn ? IndexColumnReason(data) : std::nullopt) {
+        messages.push_back(
+            {"Import did not succeed.\r" + named + " has " + *index + ".", std::string(kResult)});
+        return Outcome::Failed;
+    }
+    FillGrid(grid, data);
+    if (source) *source = named;
+    if (data.unreadFormulas)
+        messages.push_back(
+            {"Some formula cells of this sheet could not be read and were left empty (a legacy .xls "
+             "workbook, or one saved without the formulas' results). Save it as .xlsx from a spreadsheet "
+             "program and import it again.",
+             std::string(kResult), Icon::Exclamation});
     return Outcome::Done;
 }
 
@@ -221,55 +270,28 @@ Outcome ImportWorkbookFile(Grid& grid, const fs::path& file, UserInterface& ui, 
 
 Outcome ImportWorkbookSheet(Grid& grid, const fs::path& file, UserInterface& ui, const SheetRequest& request,
                             std::string* source) {
-    const auto& limit = request.limit;
     BusyPointer busy(ui);
-    // The program's texts break lines with a carriage return; the reader's reason follows on its own line.
-    const std::string where = "\r" + file.string() + ": ";
-    WorkbookData workbook;
-    try {
-        workbook = ReadWorkbook(file);
-    } catch (const NoWorkbookFileError& e) {
-        // No spreadsheet question: the file is missing, unreadable or text.
-        ui.message(file.string() + ": " + e.what(), kResult);
-        return Outcome::Failed;
-    } catch (const WorkbookError& e) {
-        ui.message("File is not an Excel file or is locked and cannot be imported." + where + e.what(),
-                   "Invalid File Type or Locked");
-        return Outcome::Failed;
+    Messages messages;
+    const auto workbook = ReadImportedWorkbook(file, messages);
+    Outcome outcome = Outcome::Failed;
+    if (workbook) {
+        SheetRequest chosen = request;
+        const bool asked = SheetToBeChosen(*workbook, request);
+        if (asked) chosen.sheet = AskSheet(ui, *workbook);
+        outcome = asked && !chosen.sheet
+                      ? Outcome::Cancelled
+                      : ImportRequestedSheet(grid, file, *workbook, chosen, messages, source);
     }
-    if (workbook.sheets.empty()) {
-        ui.message("Cannot return information for Excel file.", kResult);
-        return Outcome::Failed;
-    }
-    int chosen = 1;
-    if (const Outcome outcome = ChooseSheet(workbook, file, ui, request, where, chosen);
-        outcome != Outcome::Done)
-        return outcome;
-    const SheetData& data = workbook.sheets[static_cast<std::size_t>(chosen - 1)];
-    if (limit && data.cells.size() > static_cast<std::size_t>(limit->rows)) {
-        ui.message("Import did not succeed." + where + "sheet " + QuoteValue(data.name) + " has " +
-                       std::to_string(data.cells.size()) + " rows, but " + std::string(limit->table) + ".",
-                   kResult);
-        return Outcome::Failed;
-    }
-    // A CSV file's only sheet is the file itself.
-    const std::string named = workbook.format == WorkbookFormat::Csv
-                                  ? file.string()
-                                  : file.string() + ", sheet " + QuoteValue(data.name);
-    if (const auto index = request.refuseIndexColumn ? IndexColumnReason(data) : std::nullopt) {
-        ui.message("Import did not succeed.\r" + named + " has " + *index + ".", kResult);
-        return Outcome::Failed;
-    }
-    FillGrid(grid, data);
-    if (source) *source = named;
-    if (data.unreadFormulas)
-        ui.message("Some formula cells of this sheet could not be read and were left empty (a legacy .xls "
-                   "workbook, or "
-                   "one saved without the formulas' results). Save it as .xlsx from a spreadsheet program "
-                   "and import it "
-                   "again.",
-                   kResult, Icon::Exclamation);
-    return Outcome::Done;
+    ShowMessages(ui, messages);
+    return outcome;
+}
+
+Outcome ImportWorkbookSheet(Grid& grid, const fs::path& file, const SheetRequest& request, Messages& messages,
+                            std::string* source) {
+    const auto workbook = ReadImportedWorkbook(file, messages);
+    if (!workbook) return Outcome::Failed;
+    if (SheetToBeChosen(*workbook, request)) return Outcome::Cancelled;
+    return ImportRequestedSheet(grid, file, *workbook, request, messages, source);
 }
 
 void ClearGrid(Grid& grid) {

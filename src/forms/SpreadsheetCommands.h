@@ -1,6 +1,7 @@
 #pragma once
-// The commands that move a grid to and from a workbook file: with the file dialogs, the user's
-// confirmations and the program's messages, all through the user interface.
+// The commands that move a grid to and from a workbook file: the window's with the file dialogs, the
+// user's confirmations and the program's messages through the user interface; the import also without,
+// returning its messages, for callers that ask nothing.
 
 #include "engine/Grid.h"
 #include "forms/UserInterface.h"
@@ -57,6 +58,11 @@ struct SheetRequest {
 // unless the file is CSV (`weather.xlsx, sheet "2024"`).
 Outcome ImportWorkbookSheet(Grid& grid, const std::filesystem::path& file, UserInterface& ui,
                             const SheetRequest& request, std::string* source = nullptr);
+// The same asking nothing, for the command line and the Python package: what it says is added to
+// `messages`, and a workbook of several sheets whose sheet neither the request nor an option chooses is
+// not read (Cancelled, with nothing said).
+Outcome ImportWorkbookSheet(Grid& grid, const std::filesystem::path& file, const SheetRequest& request,
+                            Messages& messages, std::string* source = nullptr);
 
 // The window's import: the user is asked which sheet unless `sheet` is given. A table with a row limit
 // (weather, soil) refuses a pandas index as its first column.

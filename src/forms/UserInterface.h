@@ -43,6 +43,9 @@ public:
     virtual void setBusy(bool busy) = 0;
 };
 
+// Shows each message as a box, in order.
+void ShowMessages(UserInterface& ui, const Messages& messages);
+
 // Shows the busy pointer for as long as it lives, so that every way out of a command restores it.
 class BusyPointer {
 public:

@@ -3,7 +3,6 @@
 #include "forms/SeasonForm.h"
 
 #include "support/ProblemTexts.h"
-#include "support/ScriptedUi.h"
 #include "support/Seasons.h"
 
 #include <gtest/gtest.h>
@@ -14,18 +13,16 @@ namespace tulo {
 namespace {
 
 using test::RunnableForm;
-using test::ScriptedUi;
 using test::Texts;
 
 struct Reading {
     std::unique_ptr<RunState> run = std::make_unique<RunState>();
-    ScriptedUi ui;
     Problems problems;
 };
 
 std::unique_ptr<Reading> Read(FormModel& form) {
     auto r = std::make_unique<Reading>();
-    r->problems = ReadAllInputs(form, r->ui, *r->run);
+    r->problems = ReadAllInputs(form, *r->run);
     return r;
 }
 
@@ -35,7 +32,6 @@ TEST(ReadAllInputs, DecimalCommasAndListChoicesAreReadAsTheirValues) {
     form.setText(ctl::cmbSenDuration, "High sensitivity only in a restricted period");
     auto r = Read(form);
     ASSERT_TRUE(r->problems.empty()) << r->problems.front().text;
-    EXPECT_TRUE(r->ui.messages.empty());
     // The rest of a new form's values are compared whole with the typed defaults (SeasonFormTest).
     const RunState& run = *r->run;
     EXPECT_EQ(run.crop.TSUM1, 950.5f);
@@ -59,7 +55,6 @@ TEST(ReadAllInputs, MissingMandatoryFieldsGiveTheProgramsMessagesInOrder) {
                                                "You have not specified the sowing date",
                                                "You have to specify Latitude"};
     EXPECT_EQ(Texts(r->problems), expected);
-    EXPECT_EQ(r->ui.messageTexts(), expected);
 
     form = RunnableForm();
     form.setText(ctl::cmbFlooded, "Flooded");
@@ -250,10 +245,10 @@ TEST(ReadAllInputs, HumidityTitledButEmptyIsEstimatedAsIfUntitled) {
 TEST(ReadAllInputs, AFailedReadingLeavesThePreviousRunParameters) {
     FormModel form = RunnableForm(100, 250, 120);
     Reading r;
-    ASSERT_TRUE(ReadAllInputs(form, r.ui, *r.run).empty());
+    ASSERT_TRUE(ReadAllInputs(form, *r.run).empty());
     form.setText(ctl::txtInitialDate, "150");
     form.setText(ctl::txtRUE, "fast");
-    EXPECT_FALSE(ReadAllInputs(form, r.ui, *r.run).empty());
+    EXPECT_FALSE(ReadAllInputs(form, *r.run).empty());
     EXPECT_EQ(r.run->control.InitialDate, 100);
     EXPECT_EQ(r.run->crop.RUE, 2.3f);
 }

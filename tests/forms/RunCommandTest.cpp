@@ -2,6 +2,7 @@
 
 #include "base/Numbers.h"
 #include "engine/SeasonSummary.h"
+#include "support/ProblemTexts.h"
 #include "support/ScriptedUi.h"
 #include "support/TestForms.h"
 
@@ -143,6 +144,47 @@ TEST(RunCommand, AValidationFailureChangesNoOutput) {
     EXPECT_EQ(s.run->out.AGB[200], agb);
     EXPECT_EQ(s.results.report.text(52, 3), cell);
     EXPECT_EQ(s.ui.messageTexts().back(), "You have to specify Latitude");
+}
+
+// The run's core asks nothing and shows nothing: what the window shows comes back as data.
+TEST(RunCommand, TheCoreReturnsProblemsInOrderAndTheReportOptionWithoutAsking) {
+    FormModel form = RunnableForm(100, 250, 100);
+    form.setText(ctl::txtInitialDate, "");
+    form.setText(ctl::txtSowingDate, "");
+    form.setText(ctl::txtLatitude, "");
+    auto run = std::make_unique<RunState>();
+    RunResults results;
+    const FormSeasonRun refused = RunFormSeason(form, *run, results);
+    EXPECT_EQ(refused.outcome, Outcome::Failed);
+    EXPECT_EQ(refused.outcome.reason, Outcome::Reason::InvalidInputs);
+    EXPECT_EQ(
+        test::Texts(refused.problems),
+        (std::vector<std::string>{"You have not specified the Initial date",
+                                  "You have not specified the sowing date", "You have to specify Latitude"}));
+    EXPECT_EQ(refused.report, ReportOption::Never); // no season ran, so no report is due
+    EXPECT_EQ(results.crop.rows(), 0);
+
+    form = RunnableForm(100, 250, 100);
+    const std::pair<std::string_view, ReportOption> options[] = {
+        {ctl::optReportNever, ReportOption::Never},
+        {ctl::optReportAsk, ReportOption::Ask},
+        {ctl::optReportAlways, ReportOption::Always}};
+    for (const auto& [option, report] : options) {
+        form.setOption(option, true);
+        const FormSeasonRun season = RunFormSeason(form, *run, results);
+        EXPECT_TRUE(static_cast<bool>(season.outcome));
+        EXPECT_TRUE(season.problems.empty());
+        EXPECT_EQ(season.report, report) << option;
+        EXPECT_EQ(results.crop.rows(), 150);
+        EXPECT_EQ(results.report.rows(), 0); // the report grid is the caller's to build
+    }
+
+    EXPECT_FALSE(ReportVariablesMissing(form));
+    for (int i = 1; i <= kReportVariables; ++i) form.setCheck(ctl::chkReport(i), 0);
+    const auto missing = ReportVariablesMissing(form);
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(missing->icon, Icon::Exclamation);
+    EXPECT_TRUE(missing->text.starts_with("You have not selected variables"));
 }
 
 } // namespace

@@ -44,15 +44,14 @@ TEST(SeasonForm, APhotoperiodMethodNeedsTwoDifferentDayLengths) {
     form.setText(ctl::txtDLC, "15");
     form.setText(ctl::txtDLO, "15");
     RunState run;
-    test::ScriptedUi ui;
-    Problems problems = ReadAllInputs(form, ui, run);
+    Problems problems = ReadAllInputs(form, run);
     ASSERT_EQ(problems.size(), 1u);
     EXPECT_EQ(problems[0].field, ctl::txtDLO);
     EXPECT_EQ(
         problems[0].text,
         "DLC and DLO must differ (both are 15 h): the response to day length runs from one to the other.");
     form.setText(ctl::txtDLC, "");
-    problems = ReadAllInputs(form, ui, run);
+    problems = ReadAllInputs(form, run);
     ASSERT_EQ(problems.size(), 1u);
     EXPECT_EQ(problems[0].field, ctl::txtDLC);
 }
@@ -116,9 +115,8 @@ TEST(SeasonForm, OnlyTheDaysTheRunReadsNeedWeatherValues) {
 TEST(SeasonForm, AnEmptySoilTableStopsADynamicLevelRun) {
     FormModel form = test::ExampleForm("flooded.sim");
     form.editGrid(ctl::sprSoilPhysics, [](Grid& soil) { soil.clearData(); });
-    test::ScriptedUi ui;
     auto run = std::make_unique<RunState>();
-    const Problems problems = ReadAllInputs(form, ui, *run);
+    const Problems problems = ReadAllInputs(form, *run);
     ASSERT_EQ(problems.size(), 1u);
     EXPECT_EQ(problems[0],
               (InputProblem{"sprSoilPhysics", 1, 1, "I notice something wrong with your soil file..."}));

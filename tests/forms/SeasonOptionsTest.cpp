@@ -9,7 +9,6 @@
 #include "forms/SeasonForm.h"
 #include "support/DssatWeather.h"
 #include "support/ScratchFolder.h"
-#include "support/ScriptedUi.h"
 
 #include <gtest/gtest.h>
 
@@ -58,16 +57,16 @@ std::string TwoYearDssat() {
 class SeasonOptionsTest : public test::ScratchFolderTest {
 protected:
     bool Said(std::string_view part) const {
-        for (const auto& shown : ui_.messages)
+        for (const Message& shown : said_)
             if (shown.text.find(part) != std::string::npos) return true;
         return false;
     }
     std::string Messages() const {
         std::string all;
-        for (const auto& shown : ui_.messages) all += shown.text + "\n";
+        for (const Message& shown : said_) all += shown.text + "\n";
         return all;
     }
-    test::ScriptedUi ui_;
+    tulo::Messages said_;
 };
 
 TEST_F(SeasonOptionsTest, AWeatherFilesYearComesFromYearOrFromAStartGivenAsADate) {
@@ -75,12 +74,12 @@ TEST_F(SeasonOptionsTest, AWeatherFilesYearComesFromYearOrFromAStartGivenAsADate
     FormModel form;
     SeasonOptions options;
     options.weather = file;
-    EXPECT_FALSE(ApplySeasonOptions(form, options, ui_));
+    EXPECT_FALSE(ApplySeasonOptions(form, options, said_));
     EXPECT_TRUE(Said("2019, 2020")) << Messages();
 
     options.start = "2020-03-01"; // day 61 of a leap year
     options.latitude = "14.2";
-    const auto changes = ApplySeasonOptions(form, options, ui_);
+    const auto changes = ApplySeasonOptions(form, options, said_);
     ASSERT_TRUE(changes) << Messages();
     EXPECT_EQ(changes->year, 2020);
     EXPECT_EQ(form.text(ctl::txtInitialDate), "61");
@@ -94,13 +93,13 @@ TEST_F(SeasonOptionsTest, AWeatherFilesYearComesFromYearOrFromAStartGivenAsADate
     options.year = 2019;
     options.start.reset();
     options.sowing = "2020-06-01";
-    EXPECT_FALSE(ApplySeasonOptions(form, options, ui_));
+    EXPECT_FALSE(ApplySeasonOptions(form, options, said_));
     EXPECT_TRUE(Said("--sowing: 2020-06-01 is in 2020, but the season's year is 2019")) << Messages();
 
     // Far from the file's latitude: a warning, and the season keeps its own.
     options.sowing = "2019-06-01";
     options.latitude = "45";
-    ASSERT_TRUE(ApplySeasonOptions(form, options, ui_)) << Messages();
+    ASSERT_TRUE(ApplySeasonOptions(form, options, said_)) << Messages();
     EXPECT_EQ(form.text(ctl::txtLatitude), "45");
     EXPECT_TRUE(Said("Warning: the season's latitude 45° differs from " + file + "'s 14.18°")) << Messages();
 }
@@ -112,33 +111,33 @@ TEST_F(SeasonOptionsTest, TheSeasonKeepsItsWeathersYearForTheDatesItReads) {
     SeasonOptions options;
     options.weather = file;
     options.year = 2020;
-    ASSERT_TRUE(ApplySeasonOptions(form, options, ui_)) << Messages();
+    ASSERT_TRUE(ApplySeasonOptions(form, options, said_)) << Messages();
     EXPECT_EQ(form.text(ctl::txtSeasonYear), "2020");
 
     SeasonOptions later;
-    auto changes = ApplySeasonOptions(form, later, ui_);
+    auto changes = ApplySeasonOptions(form, later, said_);
     ASSERT_TRUE(changes);
     EXPECT_EQ(changes->year, 2020);
     const FormModel before = form;
     later.sowing = "2019-06-01";
-    EXPECT_FALSE(ApplySeasonOptions(form, later, ui_));
+    EXPECT_FALSE(ApplySeasonOptions(form, later, said_));
     EXPECT_TRUE(Said("--sowing: 2019-06-01 is in 2019, but the season's year is 2020")) << Messages();
     later.sowing = "2020-04-30";
     later.year = 2019;
-    EXPECT_FALSE(ApplySeasonOptions(form, later, ui_));
+    EXPECT_FALSE(ApplySeasonOptions(form, later, said_));
     EXPECT_TRUE(Said("--year 2019: the season's weather is of 2020; a season of another year needs that "
                      "year's weather (--weather)."))
         << Messages();
     EXPECT_EQ(form, before);
     later.year.reset();
-    ASSERT_TRUE(ApplySeasonOptions(form, later, ui_)) << Messages();
+    ASSERT_TRUE(ApplySeasonOptions(form, later, said_)) << Messages();
     EXPECT_EQ(form.text(ctl::txtSowingDate), "121");
 
     // Another weather brings its own year, which a date of the year before may choose.
     later.weather = file;
     later.sowing.reset();
     later.start = "2019-02-01";
-    changes = ApplySeasonOptions(form, later, ui_);
+    changes = ApplySeasonOptions(form, later, said_);
     ASSERT_TRUE(changes) << Messages();
     EXPECT_EQ(changes->year, 2019);
     EXPECT_EQ(form.text(ctl::txtSeasonYear), "2019");
@@ -151,7 +150,7 @@ TEST_F(SeasonOptionsTest, SettingsChangeParametersAndARefusalChangesNothing) {
     SeasonOptions options;
     options.sowing = "150";
     options.settings = {"RUE=2.9", "Development method=1", "Activate spikelet sterility simulation=0"};
-    ASSERT_TRUE(ApplySeasonOptions(form, options, ui_)) << Messages();
+    ASSERT_TRUE(ApplySeasonOptions(form, options, said_)) << Messages();
     EXPECT_EQ(form.text(ctl::txtRUE), "2.9");
     EXPECT_EQ(form.text(ctl::cmbIDSL), FindParameter("IDSL")->choices[1]);
     EXPECT_EQ(form.check(ctl::chkSterilityActive), 0);
@@ -164,7 +163,7 @@ TEST_F(SeasonOptionsTest, SettingsChangeParametersAndARefusalChangesNothing) {
     options.sowing = "160";
     options.settings = {"RUE=60", "Nonsense=1", "TSUM1", "Development method=7"};
     const std::string tmaxBefore = form.grid(ctl::sprWeather).text(2, 3);
-    EXPECT_FALSE(ApplySeasonOptions(form, options, ui_));
+    EXPECT_FALSE(ApplySeasonOptions(form, options, said_));
     EXPECT_TRUE(Said("--set RUE: ")) << Messages();
     EXPECT_TRUE(Said("\"Nonsense\" is not a crop parameter")) << Messages();
     EXPECT_TRUE(Said("\"TSUM1\": expected NAME=VALUE")) << Messages();
@@ -181,7 +180,7 @@ TEST_F(SeasonOptionsTest, TransplantingTicksTheChoiceAndMustFollowTheSowing) {
     SeasonOptions options;
     options.transplanting = "145";
     options.settings = {"NH=33", "SHCKD=0.3"};
-    ASSERT_TRUE(ApplySeasonOptions(form, options, ui_)) << Messages();
+    ASSERT_TRUE(ApplySeasonOptions(form, options, said_)) << Messages();
     EXPECT_EQ(form.check(ctl::chkTransplanted), 1);
     EXPECT_EQ(form.text(ctl::txtTransplantingDate), "145");
     EXPECT_EQ(form.text(ctl::txtNH), "33");
@@ -197,7 +196,7 @@ TEST_F(SeasonOptionsTest, TransplantingTicksTheChoiceAndMustFollowTheSowing) {
         SeasonOptions late;
         if (sowing) late.sowing = sowing;
         late.transplanting = transplanting;
-        EXPECT_FALSE(ApplySeasonOptions(form, late, ui_)) << transplanting;
+        EXPECT_FALSE(ApplySeasonOptions(form, late, said_)) << transplanting;
         EXPECT_TRUE(Said(message)) << Messages();
         EXPECT_EQ(form, before) << transplanting;
     }
@@ -210,7 +209,7 @@ TEST_F(SeasonOptionsTest, ANewSeasonRunsFromAWeatherFileAndASowingDay) {
     options.sowing = "2019-06-01";
 
     FormModel dry;
-    const auto changes = MakeNewSeason(dry, options, std::nullopt, ui_);
+    const auto changes = MakeNewSeason(dry, options, std::nullopt, said_);
     ASSERT_TRUE(changes) << Messages();
     EXPECT_EQ(dry.text(ctl::txtLatitude), "14.18"); // the file's
     EXPECT_EQ(dry.text(ctl::txtSowingDate), "152");
@@ -221,7 +220,7 @@ TEST_F(SeasonOptionsTest, ANewSeasonRunsFromAWeatherFileAndASowingDay) {
     EXPECT_TRUE(compiled.problems.empty()) << compiled.problems.front().text;
 
     FormModel flooded;
-    ASSERT_TRUE(MakeNewSeason(flooded, options, 5.0, ui_)) << Messages();
+    ASSERT_TRUE(MakeNewSeason(flooded, options, 5.0, said_)) << Messages();
     EXPECT_EQ(flooded.text(ctl::cmbFlooded), choice::Flooded);
     EXPECT_EQ(flooded.text(ctl::txtWaterLevel), "5");
     EXPECT_TRUE(CompileInputs(flooded).problems.empty());
@@ -229,13 +228,13 @@ TEST_F(SeasonOptionsTest, ANewSeasonRunsFromAWeatherFileAndASowingDay) {
     // Without a sowing day, or with a file that gives no latitude and no --lat, nothing is made.
     FormModel refused;
     options.sowing.reset();
-    EXPECT_FALSE(MakeNewSeason(refused, options, std::nullopt, ui_));
+    EXPECT_FALSE(MakeNewSeason(refused, options, std::nullopt, said_));
     EXPECT_TRUE(Said("needs --weather and --sowing")) << Messages();
     options.sowing = "152";
     std::string met = "[weather.met.weather]\nyear day radn maxt mint rain\n () () (MJ/m2) (oC) (oC) (mm)\n";
     for (int d = 1; d <= 365; ++d) met += "2019 " + std::to_string(d) + " 18 30 22 0\n";
     options.weather = Write("nolat.met", met).string();
-    EXPECT_FALSE(MakeNewSeason(refused, options, std::nullopt, ui_));
+    EXPECT_FALSE(MakeNewSeason(refused, options, std::nullopt, said_));
     EXPECT_TRUE(Said("gives no latitude: give the site's with --lat")) << Messages();
     EXPECT_EQ(refused.text(ctl::txtSowingDate), "");
 }

@@ -5,7 +5,6 @@
 #include "io/Workbook.h"
 
 #include "support/ScratchFolder.h"
-#include "support/ScriptedUi.h"
 
 #include <gtest/gtest.h>
 
@@ -24,11 +23,17 @@ protected:
         fs::create_directories(dir_ / "trial");
         const fs::path file = dir_ / "trial" / "sites.csv";
         std::ofstream(file, std::ios::binary) << csv;
-        return ReadSitesTable(file, std::nullopt, "--sheet", ui_);
+        return ReadSitesTable(file, std::nullopt, "--sheet", said_);
     }
     std::string Source() const { return (dir_ / "trial" / "sites.csv").string(); }
 
-    test::ScriptedUi ui_;
+    std::vector<std::string> Said() const {
+        std::vector<std::string> texts;
+        for (const Message& shown : said_) texts.push_back(shown.text);
+        return texts;
+    }
+
+    Messages said_;
 };
 
 TEST_F(SitesTableTest, ReadsEachSiteWithItsFilesBesideTheTableAndItsOwnValues) {
@@ -37,8 +42,8 @@ TEST_F(SitesTableTest, ReadsEachSiteWithItsFilesBesideTheTableAndItsOwnValues) {
              "north,north.sim,wx/north.WTH,2019,45.3,2019-05-10,2019-06-05,100,300,agb-n.csv,,2.8,\n"
              ",,,,,,,,,,,,\n"
              "south,/data/south.sim,,,,,,,,,lai-s.xlsx,,11\n");
-    ASSERT_TRUE(table) << ::testing::PrintToString(ui_.messageTexts());
-    EXPECT_TRUE(ui_.messages.empty());
+    ASSERT_TRUE(table) << ::testing::PrintToString(Said());
+    EXPECT_TRUE(said_.empty());
     EXPECT_EQ(table->source, Source());
     EXPECT_TRUE(table->agbColumn);
     EXPECT_TRUE(table->laiColumn);
@@ -83,8 +88,8 @@ TEST_F(SitesTableTest, ReadsAWorkbooksSheetAndItsDateCells) {
     grid.setDate(2, 3, true);
     const fs::path file = dir_ / "sites.xlsx";
     WriteXlsx(grid, file, "trial 2019");
-    const auto table = ReadSitesTable(file, 1, "--sheet", ui_);
-    ASSERT_TRUE(table) << ::testing::PrintToString(ui_.messageTexts());
+    const auto table = ReadSitesTable(file, 1, "--sheet", said_);
+    ASSERT_TRUE(table) << ::testing::PrintToString(Said());
     ASSERT_EQ(table->rows.size(), 1u);
     EXPECT_EQ(table->rows[0].prefix, file.string() + ", sheet \"trial 2019\", row 2: ");
     EXPECT_EQ(table->rows[0].config, dir_ / "plot.sim");
@@ -105,7 +110,7 @@ TEST_F(SitesTableTest, ReadsTheObservedStagesAsWrittenForTheSeasonToDate) {
     const auto table = Read("name,config,Emergence,FLOWERING,maturity\n"
                             "a,a.sim,2019-05-20,220,2019-09-30\n"
                             "b,b.sim,,230,280\n");
-    ASSERT_TRUE(table) << ::testing::PrintToString(ui_.messageTexts());
+    ASSERT_TRUE(table) << ::testing::PrintToString(Said());
     ASSERT_EQ(table->rows.size(), 2u);
     EXPECT_EQ(table->rows[0].emergence, "2019-05-20");
     EXPECT_EQ(table->rows[0].flowering, "220");
@@ -140,18 +145,18 @@ TEST_F(SitesTableTest, RefusesATableNamingTheCellOrRowToMend) {
         {"name,config\n,\n", {s + " names no site: every row below the titles is blank."}},
     };
     for (const auto& [csv, messages] : cases) {
-        ui_.messages.clear();
+        said_.clear();
         EXPECT_FALSE(Read(csv)) << csv;
-        EXPECT_EQ(ui_.messageTexts(), messages) << csv;
+        EXPECT_EQ(Said(), messages) << csv;
     }
 
     // A table broken on every row names the first twenty problems and counts the rest.
     std::string csv = "name,config\n";
     for (int k = 0; k < 25; ++k) csv += "a" + std::to_string(k) + ",\n";
-    ui_.messages.clear();
+    said_.clear();
     EXPECT_FALSE(Read(csv));
-    ASSERT_EQ(ui_.messages.size(), 21u);
-    EXPECT_EQ(ui_.messages.back().text, s + ": 5 more problems are not shown.");
+    ASSERT_EQ(said_.size(), 21u);
+    EXPECT_EQ(said_.back().text, s + ": 5 more problems are not shown.");
 }
 
 } // namespace

@@ -131,6 +131,43 @@ TEST_F(SpreadsheetCommands, SeveralSheetsAskWhichOne) {
     EXPECT_EQ(ui.busyDepth, 0);
 }
 
+// The import that asks nothing returns what the window's would show, titles and icons included, and
+// reads no sheet the user would have had to choose.
+TEST_F(SpreadsheetCommands, TheImportWithoutQuestionsReturnsItsMessages) {
+    const fs::path book = TULO_SOURCE_DIR "/tests/data/workbooks/weather.xlsx";
+    Grid grid(366, 7);
+    grid.setText(1, 1, "before");
+    Messages messages;
+    EXPECT_EQ(ImportWorkbookSheet(grid, book, {}, messages), Outcome::Cancelled);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(grid.text(1, 1), "before");
+
+    EXPECT_EQ(ImportWorkbookSheet(grid, book, {3, {}, std::nullopt, false}, messages), Outcome::Failed);
+    EXPECT_EQ(messages, (Messages{{"Import did not succeed.\r" + book.string() +
+                                       ": there is no sheet 3; the workbook has 2 sheets.",
+                                   "Result"}}));
+    EXPECT_EQ(grid.text(1, 1), "before");
+
+    messages.clear();
+    std::string source;
+    EXPECT_EQ(
+        ImportWorkbookSheet(grid, book, {std::nullopt, "--sheet", std::nullopt, false}, messages, &source),
+        Outcome::Done);
+    EXPECT_EQ(messages,
+              (Messages{{book.string() + " has 2 sheets: read sheet 1 (\"Weather\"); --sheet chooses "
+                                         "another."}}));
+    EXPECT_EQ(source, book.string() + ", sheet \"Weather\"");
+    EXPECT_EQ(grid.text(366, 1), "365");
+
+    messages.clear();
+    EXPECT_EQ(ImportWorkbookSheet(grid, dir_ / "missing.xlsx", {1, {}, std::nullopt, false}, messages),
+              Outcome::Failed);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].title, "Result");
+    EXPECT_TRUE(messages[0].text.starts_with((dir_ / "missing.xlsx").string() + ": ")) << messages[0].text;
+    EXPECT_TRUE(ui.messages.empty()); // nothing went through the window's interface
+}
+
 TEST_F(SpreadsheetCommands, FilesAndSheetsThatDoNotFitAreRefusedByName) {
     Grid grid(kWeatherRows, kWeatherCols);
     grid.setText(1, 1, "before");

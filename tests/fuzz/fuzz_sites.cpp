@@ -6,25 +6,6 @@
 #include <cstdint>
 #include <string_view>
 
-namespace {
-
-// Nobody answers: the table's problems are only counted.
-class Unattended : public tulo::UserInterface {
-public:
-    void message(std::string_view, std::string_view, tulo::Icon) override {}
-    tulo::Answer ask(std::string_view, tulo::Buttons, std::string_view, tulo::Icon) override {
-        return tulo::Answer::Cancel;
-    }
-    std::optional<std::string> input(std::string_view, std::string_view, std::string_view) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> openFile(const tulo::FileDialog&) override { return std::nullopt; }
-    std::optional<std::string> saveFile(const tulo::FileDialog&) override { return std::nullopt; }
-    void setBusy(bool) override {}
-};
-
-} // namespace
-
 // A sites table's CSV text: its titles, parameter columns, years and days, whatever they hold.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     try {
@@ -37,8 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (std::size_t r = 0; r < sheet.cells.size(); ++r)
             for (std::size_t c = 0; c < sheet.cells[r].size(); ++c)
                 grid.setText(static_cast<int>(r) + 1, static_cast<int>(c) + 1, sheet.cells[r][c]);
-        Unattended ui;
-        tulo::ReadSitesGrid(grid, "/nonexistent", "sites.csv", ui);
+        tulo::Messages messages;
+        tulo::ReadSitesGrid(grid, "/nonexistent", "sites.csv", messages);
     } catch (const tulo::WorkbookError&) {
     }
     return 0;

@@ -6,7 +6,6 @@
 #include "engine/Outputs.h"
 #include "forms/ReadInputs.h"
 #include "forms/SeasonForm.h"
-#include "support/ScriptedUi.h"
 #include "support/TestForms.h"
 #include "support/TypedSeasons.h"
 
@@ -28,8 +27,7 @@ inline void SetRow(FormModel& form, std::string_view grid, int row, const std::v
 // The form read into a fresh run state, ready for its first day; a problem fails the test.
 inline std::unique_ptr<RunState> PreparedRun(FormModel& form) {
     auto run = std::make_unique<RunState>();
-    ScriptedUi ui;
-    const Problems problems = ReadAllInputs(form, ui, *run);
+    const Problems problems = ReadAllInputs(form, *run);
     EXPECT_TRUE(problems.empty()) << (problems.empty() ? "" : problems.front().text);
     run->PrepareFreshRun();
     return run;
