@@ -107,7 +107,8 @@ std::optional<Regression> Regress(std::vector<std::vector<double>> columns, std:
 // The columns of the factors that varied, each mapped onto [-1, 1] as the outputs are, then the outputs.
 struct RegressionColumns {
     std::vector<std::vector<double>> columns;
-    std::vector<int> varied; // the factor of each column but the last
+    std::vector<std::vector<int>> ascending; // each column's AscendingUnits, for the resamples' ranks
+    std::vector<int> varied;                 // the factor of each column but the last
 };
 RegressionColumns VariedColumns(std::span<const double> values, std::span<const double> y, int rows, int k) {
     RegressionColumns result;
@@ -121,6 +122,7 @@ RegressionColumns VariedColumns(std::span<const double> values, std::span<const 
         }
     }
     result.columns.emplace_back(y.begin(), y.end());
+    for (const auto& column : result.columns) result.ascending.push_back(AscendingUnits(column));
     return result;
 }
 
@@ -133,11 +135,12 @@ std::optional<std::vector<double>> ResampleRegression(const RegressionColumns& d
     if (yvar == 0 || q == 0) return out;
     const Distinct distinct = DistinctUnits(w);
     std::vector<std::vector<double>> drawn, ranked;
-    for (const auto& c : data.columns) {
+    for (std::size_t j = 0; j < data.columns.size(); ++j) {
+        const std::vector<double>& c = data.columns[j];
         std::vector<double>& values = drawn.emplace_back(distinct.units.size());
         for (std::size_t r = 0; r < values.size(); ++r)
             values[r] = c[static_cast<std::size_t>(distinct.units[r])];
-        ranked.push_back(Ranks(c, distinct));
+        ranked.push_back(Ranks(c, distinct, data.ascending[j]));
     }
     const auto plain = Regress(std::move(drawn), distinct.copies);
     const auto ranks = Regress(std::move(ranked), distinct.copies);
