@@ -1,6 +1,7 @@
 // The sensitivity analysis: sample seasons per second on one and two threads, a whole Sobol' analysis of
-// the eleven growth factors (the tool's sampling, the seasons, the tool's indices), and the indices alone
-// of a large Latin hypercube.
+// the eleven growth factors (the tool's sampling, the seasons, the tool's indices), the indices alone of a
+// large Latin hypercube, and whole analyses on one thread beside the seasons they run, in this process and
+// through the tool.
 
 #include "forms/SeasonForm.h"
 #include "forms/SimConfig.h"
@@ -12,7 +13,9 @@
 
 #include <filesystem>
 #include <stdexcept>
+#include <string>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -113,8 +116,71 @@ void BM_RegressionIndicesOfLhsRows(benchmark::State& state) {
     state.counters["rows"] = static_cast<double>(drawn.design.rows);
 }
 
+// The analyses the command line runs most, of the eleven growth factors: the method keyword and line.
+constexpr std::pair<const char*, const char*> kAnalyses[] = {
+    {"sobol", "1 2"},      // 128 base rows: 1664 seasons
+    {"lhs", "1 1000"},     // 1000 seasons, regression indices
+    {"morris", "1 100 4"}, // 100 trajectories: 1200 seasons
+    {"fast", "2 1 1430"},  // extended FAST, 130 points per curve: 1430 seasons
+};
+
+enum class Route { Seasons, InProcess, ThroughTheTool };
+
+// One analysis of kAnalyses[range(0)] on one thread: its seasons alone (the sample drawn beforehand), the
+// whole analysis in this process as tulo-cli sensitivity and tulo.sensitivity run it, or the whole
+// analysis through tuloSimLab and its exchange files as the window runs it. The ratio of the second or
+// third to the first is what the analysis costs beyond its seasons.
+void BM_AnalysisOnOneThread(benchmark::State& state) {
+    const auto inputs = CompileDemo();
+    const auto [keyword, line] = kAnalyses[state.range(0)];
+    const sa::AnalysisRequest request = AllFactors(keyword, line);
+    const auto route = static_cast<Route>(state.range(1));
+    sa::RunOptions options;
+    options.threads = 1;
+    options.tool = TULO_SIMLAB_PATH;
+    sa::ExchangeFiles files{std::filesystem::temp_directory_path() /
+                            ("tulo-bench-analysis-" + std::to_string(::getpid()))};
+    std::filesystem::create_directories(files.folder);
+    sa::SampleFile sample;
+    if (route == Route::Seasons) {
+        sa::Configuration config;
+        if (const auto why = sa::ParseConfiguration(sa::ConfigurationText(request, "s"), config))
+            throw std::runtime_error(*why);
+        sa::Sample drawn;
+        if (const auto why = sa::DrawSample(config, drawn)) throw std::runtime_error(*why);
+        sample.rows = drawn.design.rows;
+        sample.factors = drawn.design.factors;
+        sample.values = drawn.values;
+    }
+    const std::vector<int> rows = AllRows();
+    std::size_t seasons = 0;
+    for (auto _ : state) {
+        if (route == Route::Seasons) {
+            const sa::SampleRuns runs = sa::RunSampleSimulations(*inputs, sample, rows, options);
+            if (!runs.status) throw std::runtime_error(runs.status.message);
+            seasons = runs.outputs.size();
+            continue;
+        }
+        const sa::Analysis analysis = route == Route::InProcess
+                                          ? sa::RunAnalysisInProcess(*inputs, request, options)
+                                          : sa::RunAnalysis(*inputs, request, files, options);
+        if (!analysis.status) throw std::runtime_error(analysis.status.message);
+        seasons = analysis.simulations.runs.outputs.size();
+    }
+    std::filesystem::remove_all(files.folder);
+    state.SetLabel(std::string(keyword) + " " + line);
+    state.counters["seasons"] = static_cast<double>(seasons);
+}
+
 } // namespace
 
+BENCHMARK(BM_AnalysisOnOneThread)
+    ->ArgNames({"analysis", "route"})
+    ->ArgsProduct({{0, 1, 2, 3},
+                   {static_cast<int>(Route::Seasons), static_cast<int>(Route::InProcess),
+                    static_cast<int>(Route::ThroughTheTool)}})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RegressionIndicesOfLhsRows)
     ->Arg(20000)
     ->Arg(200000)

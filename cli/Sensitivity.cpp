@@ -12,6 +12,7 @@
 #include <csignal>
 #include <cstdio>
 #include <mutex>
+#include <optional>
 #include <unistd.h>
 
 namespace tulo::cli {
@@ -26,7 +27,8 @@ extern "C" void OnSensitivityInterrupt(int) {
     interrupted.store(true);
 }
 
-// Ctrl-C cancels the analysis: the seasons stop and the tool is killed, and no outputs are left.
+// Ctrl-C cancels the analysis: the seasons stop at once, the drawing or the indices when they end, and
+// no outputs are left.
 class InterruptCancels {
 public:
     InterruptCancels() {
@@ -113,16 +115,18 @@ int Sensitivity(const SensitivityOptions& options, std::ostream& out, UserInterf
         return kInvalidInputs;
     }
 
-    // Every analysis has a folder of its own: any number run at once. A failed or cancelled one leaves
-    // nothing behind; a finished one keeps its files for the user.
-    sa::ExchangeFiles files;
-    try {
-        files = sa::NewExchangeFiles();
-    } catch (const std::filesystem::filesystem_error& e) {
-        ui.message(std::string("No folder for the analysis's exchange files can be made: ") + e.what());
-        return kFailure;
+    // Kept files go to a folder of their own, as the window's exchange does: any number of analyses run
+    // at once. A failed or cancelled one leaves nothing behind.
+    std::optional<sa::ExchangeFiles> kept;
+    if (options.keepFiles) {
+        try {
+            kept = sa::NewExchangeFiles();
+        } catch (const std::filesystem::filesystem_error& e) {
+            ui.message(std::string("No folder for the analysis's exchange files can be made: ") + e.what());
+            return kFailure;
+        }
+        ui.message("Exchange files: " + kept->folder.string());
     }
-    ui.message("Exchange files: " + files.folder.string());
     if (const auto runs = sa::PlannedRuns(request))
         ui.message("Runs: " + std::to_string(*runs) + " seasons (" + request.keyword + " " +
                    request.methodLine + ", " + std::to_string(request.factors.size()) + " factors)");
@@ -134,9 +138,9 @@ int Sensitivity(const SensitivityOptions& options, std::ostream& out, UserInterf
     run.cancelled = [] { return interrupted.load(); };
     if (isatty(fileno(stderr)))
         run.progress = [&](std::size_t done, std::size_t total) { progress(done, total); };
-    const sa::Analysis analysis = sa::RunAnalysis(*compiled, request, files, run);
+    const sa::Analysis analysis = sa::RunAnalysisInProcess(*compiled, request, run, kept ? &*kept : nullptr);
     if (!analysis.status) {
-        sa::RemoveExchangeFiles(files);
+        if (kept) sa::RemoveExchangeFiles(*kept);
         ui.message(analysis.status.message);
         return kFailure;
     }
@@ -189,6 +193,10 @@ void RegisterSensitivityCommand(CommandLine& line) {
     AddThreadsOption(command, options->threads);
     command->add_flag("--json", options->json,
                       "Print a JSON list of {factor, label, index1, index2, ci1, ci2, truncated, varied}");
+    command->add_flag("--keep-files", options->keepFiles,
+                      "Keep the analysis's files as the window's exchange names them (SIMLABconfig.txt, "
+                      "SAsample.txt, tuloSAout.txt, tuloSA_2.txt, tuloSAindex.txt) in a new folder under "
+                      "sensitivity/ in TULO's data folder, printed before the runs");
     line.add(command,
              [options](std::ostream& out, UserInterface& ui) { return Sensitivity(*options, out, ui); });
 }

@@ -1,6 +1,6 @@
 #pragma once
-// tulo-cli sensitivity: a sensitivity analysis of any numeric crop parameters without a display, through the
-// same exchange files and tool as the window.
+// tulo-cli sensitivity: a sensitivity analysis of any numeric crop parameters without a display, with the
+// window's sampling and indices run in this process.
 
 #include "forms/SeasonOptions.h"
 #include "forms/SensitivityRequest.h"
@@ -21,6 +21,7 @@ struct SensitivityOptions {
     sensitivity::AnalysisOptions analysis;
     int threads = 0;
     bool json = false;
+    bool keepFiles = false; // write the window's exchange files of the analysis into a folder of its own
 };
 
 int Sensitivity(const SensitivityOptions& options, std::ostream& out, UserInterface& ui);

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <thread>
 #include <utility>
@@ -53,41 +54,86 @@ private:
     PyObject *type_ = nullptr, *value_ = nullptr, *traceback_ = nullptr;
 };
 
-// The analysis, with the interpreter released; its folder stays, as the command line's does, for the
-// files the user may want to read, unless it failed.
-sa::Analysis RunReleased(const Season& season, const sa::AnalysisRequest& request, sa::ExchangeFiles& files,
-                         const sa::RunOptions& run) {
+// The analysis, with the interpreter released; kept files go to a folder of their own, which stays, as
+// the command line's does, for the user to read, unless the analysis failed.
+sa::Analysis RunReleased(const Season& season, const sa::AnalysisRequest& request,
+                         std::optional<sa::ExchangeFiles>& kept, const sa::RunOptions& run) {
     py::gil_scoped_release released;
-    try {
-        files = sa::NewExchangeFiles();
-    } catch (const std::filesystem::filesystem_error& e) {
-        throw std::runtime_error(std::string("No folder for the analysis's exchange files can be made: ") +
-                                 e.what());
+    if (kept) {
+        try {
+            kept = sa::NewExchangeFiles();
+        } catch (const std::filesystem::filesystem_error& e) {
+            throw std::runtime_error(
+                std::string("No folder for the analysis's exchange files can be made: ") + e.what());
+        }
     }
-    sa::Analysis analysis = sa::RunAnalysis(season.inputs(), request, files, run);
-    if (!analysis.status) sa::RemoveExchangeFiles(files);
+    sa::Analysis analysis = sa::RunAnalysisInProcess(season.inputs(), request, run, kept ? &*kept : nullptr);
+    if (!analysis.status && kept) sa::RemoveExchangeFiles(*kept);
     return analysis;
 }
 
+py::object Interval(const std::optional<double>& low, const std::optional<double>& high) {
+    if (!low || !high) return py::none();
+    py::list bounds;
+    bounds.append(*low);
+    bounds.append(*high);
+    return bounds;
+}
+
+// The factors and interactions as `--json` prints them, objects for objects: what json.loads of its text
+// gives.
+py::list FactorDicts(const sa::IndexResults& results) {
+    py::list factors;
+    for (const sa::FactorResult& f : results.factors) {
+        py::dict factor;
+        factor["factor"] = f.name;
+        factor["label"] = f.label;
+        factor["index1"] = f.varied ? py::object(py::float_(f.index1)) : py::none();
+        factor["index2"] = f.varied ? py::object(py::float_(f.index2)) : py::none();
+        factor["ci1"] = Interval(f.low1, f.high1);
+        factor["ci2"] = Interval(f.low2, f.high2);
+        factor["truncated"] = f.truncated;
+        factor["varied"] = f.varied;
+        factors.append(std::move(factor));
+    }
+    return factors;
+}
+
+py::list InteractionDicts(const sa::IndexResults& results) {
+    py::list interactions;
+    for (const sa::InteractionResult& i : results.interactions) {
+        py::dict interaction;
+        py::list names;
+        for (const std::string& name : i.names) names.append(name);
+        interaction["factors"] = std::move(names);
+        interaction["label"] = i.label;
+        interaction["index"] = i.index;
+        interaction["ci"] = Interval(i.low, i.high);
+        interactions.append(std::move(interaction));
+    }
+    return interactions;
+}
+
 py::dict SensitivityPython(const Season& season, const sa::AnalysisOptions& options, int threads,
-                           const std::string& tool) {
+                           bool keepFiles) {
     CheckThreads(threads);
     const sa::AnalysisRequest request = season.sensitivityRequest(options);
     InterruptWatch interrupts;
     sa::RunOptions run;
     run.threads = threads;
-    run.tool = tool;
     run.cancelled = [&interrupts] { return interrupts(); };
-    sa::ExchangeFiles files;
-    const sa::Analysis analysis = RunReleased(season, request, files, run);
+    std::optional<sa::ExchangeFiles> kept;
+    if (keepFiles) kept.emplace();
+    const sa::Analysis analysis = RunReleased(season, request, kept, run);
     interrupts.raise();
     if (!analysis.status) throw std::runtime_error(analysis.status.message);
     py::dict result;
-    result["json"] = sa::ResultsJson(analysis.results).dump(2);
+    result["factors"] = FactorDicts(analysis.results);
+    result["interactions"] = InteractionDicts(analysis.results);
     result["method"] = analysis.results.method;
     result["index_names"] = py::make_tuple(analysis.results.index1Name, analysis.results.index2Name);
     result["runs"] = analysis.simulations.runs.outputs.size();
-    result["exchange_files"] = files.folder.string();
+    result["exchange_files"] = kept ? py::object(py::str(kept->folder.string())) : py::none();
     return result;
 }
 
@@ -101,7 +147,7 @@ void RegisterSensitivity(py::module_& module) {
            const std::vector<std::string>& sds, const std::string& output, const std::string& seed,
            const std::string& levels, const std::optional<std::string>& trajectories,
            const std::optional<std::string>& computation, const std::optional<std::string>& order,
-           int threads, const std::string& tool) {
+           int threads, bool keepFiles) {
             sa::AnalysisOptions options;
             options.method = method;
             options.executions = executions;
@@ -114,13 +160,13 @@ void RegisterSensitivity(py::module_& module) {
             if (trajectories) options.trajectories = *trajectories;
             options.computation = computation;
             options.order = order;
-            return SensitivityPython(season, options, threads, tool);
+            return SensitivityPython(season, options, threads, keepFiles);
         },
         py::arg("season"), py::arg("method"), py::arg("executions") = py::none(),
         py::arg("factors") = py::none(), py::arg("means") = std::vector<std::string>{},
         py::arg("sds") = std::vector<std::string>{}, py::arg("output") = "agb", py::arg("seed") = "1",
         py::arg("levels") = "4", py::arg("trajectories") = py::none(), py::arg("computation") = py::none(),
-        py::arg("order") = py::none(), py::arg("threads") = 0, py::arg("tool") = "");
+        py::arg("order") = py::none(), py::arg("threads") = 0, py::arg("keep_files") = false);
 }
 
 } // namespace tulo::python

@@ -1,4 +1,4 @@
-"""tulo.sensitivity against tulo-cli sensitivity: the same indices, refusals and exchange folders."""
+"""tulo.sensitivity against tulo-cli sensitivity: the same indices, refusals and kept files."""
 
 import json
 import os
@@ -49,8 +49,22 @@ def test_indices_equal_the_command_lines_json(cli, demo, data_folder, options, a
     assert list(frame.index) == [f["factor"] for f in expected["factors"]]
     assert frame["index2"].tolist() == [f["index2"] for f in expected["factors"]]
     np.testing.assert_array_equal(frame["ci1_high"], [f["ci1"][1] if f["ci1"] else np.nan for f in expected["factors"]])
-    assert pathlib.Path(result["exchange_files"]).parent == data_folder
-    assert (pathlib.Path(result["exchange_files"]) / "tuloSAindex.txt").is_file()
+    assert result["exchange_files"] is None
+    assert not data_folder.exists()
+
+
+def test_kept_files_are_the_command_lines(cli, demo, data_folder):
+    arguments = ["--method", "sobol", "--executions", "32", "--factors", "par1,par4"]
+    done = cli("sensitivity", EXAMPLES / "demo.sim", *arguments, "--keep-files")
+    printed = pathlib.Path(done.stderr.split("Exchange files: ")[1].split("\n")[0])
+    result = tulo.sensitivity(demo, "sobol", executions=32, factors=["par1", "par4"], keep_files=True)
+    kept = pathlib.Path(result["exchange_files"])
+    assert kept.parent == data_folder and kept != printed
+    names = sorted(path.name for path in kept.iterdir())
+    assert names == sorted(path.name for path in printed.iterdir())
+    assert "tuloSAindex.txt" in names
+    for name in ("tuloSAout.txt", "tuloSAindex.txt"):
+        assert (kept / name).read_bytes() == (printed / name).read_bytes()
 
 
 def test_thread_count_changes_nothing_and_nothing_is_printed(demo, capfd):
@@ -61,7 +75,7 @@ def test_thread_count_changes_nothing_and_nothing_is_printed(demo, capfd):
     assert capfd.readouterr() == ("", "")
 
 
-def test_refusals_have_the_command_lines_texts_and_leave_no_folder(cli, demo, data_folder, monkeypatch, capfd):
+def test_refusals_have_the_command_lines_texts_and_leave_no_folder(cli, demo, data_folder, capfd):
     for options, arguments in [
             (dict(method="nonsense", executions=40), ["--method", "nonsense", "--executions", "40"]),
             (dict(method="lhs", factors=["par1", "par4"]), ["--method", "lhs", "--factors", "par1,par4"]),
@@ -75,10 +89,10 @@ def test_refusals_have_the_command_lines_texts_and_leave_no_folder(cli, demo, da
     assert not data_folder.exists()
     assert capfd.readouterr() == ("", "")
 
-    # A tool that cannot start fails the analysis, which removes its folder.
-    monkeypatch.setenv("TULO_SIMLAB", "/nonexistent/tuloSimLab")
-    with pytest.raises(RuntimeError, match="cannot be started"):
-        tulo.sensitivity(demo, "lhs", executions=40, factors=["par1"])
+    # A failed analysis keeps no files, even when asked to.
+    with pytest.raises(RuntimeError, match="have no maturity day"):
+        tulo.sensitivity(demo, "lhs", executions=40, factors=["par1", "TSUM1"], means={"TSUM1": 2900},
+                         output="maturity", keep_files=True)
     assert list(data_folder.iterdir()) == []
 
 
@@ -87,7 +101,8 @@ def test_ctrl_c_cancels_the_analysis_and_removes_its_folder(demo, data_folder):
     timer.start()
     try:
         with pytest.raises(KeyboardInterrupt):
-            tulo.sensitivity(demo, "lhs", executions=1_000_000, factors=["par1", "par4"], threads=1)
+            tulo.sensitivity(demo, "lhs", executions=1_000_000, factors=["par1", "par4"], threads=1,
+                             keep_files=True)
     finally:
         timer.cancel()
     assert list(data_folder.iterdir()) == []

@@ -537,20 +537,6 @@ def _estimates_frame(report: dict) -> _pd.DataFrame:
 
 # --- sensitivity ---
 
-def _simlab() -> str:
-    """tuloSimLab for the analyses: beside the build tree's programs (build/python/tulo is the package),
-    in the installation's bin (PREFIX/lib/python3.../dist-packages/tulo), or on PATH; empty leaves the
-    choice to the core ($TULO_SIMLAB when set)."""
-    if _os.environ.get("TULO_SIMLAB"):
-        return ""
-    folders = _pathlib.Path(__file__).resolve().parents
-    candidates = [folders[2] / "tuloSimLab"] + ([folders[4] / "bin" / "tuloSimLab"] if len(folders) > 4 else [])
-    for candidate in candidates:
-        if _os.access(candidate, _os.X_OK):
-            return str(candidate)
-    return _shutil.which("tuloSimLab") or ""
-
-
 def _interval(ci, end):
     return _np.nan if ci is None else ci[end]
 
@@ -575,10 +561,10 @@ def sensitivity(season: Season, method: str, *, executions: int | str | None = N
                 factors: Sequence[str] | None = None, means: Mapping[str, object] | None = None,
                 sds: Mapping[str, object] | None = None, output: str = "agb", seed: int | str = 1,
                 levels: int | str = 4, trajectories: int | str | None = None, computation: str | None = None,
-                order: str | None = None, threads: int | None = None) -> dict:
-    """A sensitivity analysis of crop parameters, as ``tulo-cli sensitivity``: the tool draws the sample,
-    one season runs per sample row on every core (or ``threads``) with the interpreter released, and
-    the tool computes the indices.
+                order: str | None = None, threads: int | None = None, keep_files: bool = False) -> dict:
+    """A sensitivity analysis of crop parameters, as ``tulo-cli sensitivity``: the sample is drawn, one
+    season runs per sample row on every core (or ``threads``) and the indices are computed, all in this
+    process with the interpreter released.
 
     ``method`` is a method's name or keyword (fast, lhs, morris, lptau, random, sobol); ``executions``
     the base sample size, required by every method but Morris (``trajectories``, 10 unless given, and
@@ -592,16 +578,15 @@ def sensitivity(season: Season, method: str, *, executions: int | str | None = N
     ci1, ci2, truncated, varied) and ``interactions`` (empty but for Sobol's custom orders), with
     ``indices``, the factors as a DataFrame indexed by factor, ``index_names`` (what index1 and index2
     are: S1 and ST, mu* and sigma, ...), ``method`` (the method line analysed), ``runs`` (seasons run)
-    and ``exchange_files``, the analysis's folder, kept as the command line keeps it. Refused options
-    raise :class:`InputError` with the command line's texts; a failed analysis raises RuntimeError, and
-    Ctrl-C stops it with KeyboardInterrupt, its folder removed in both cases."""
+    and ``exchange_files``: with ``keep_files``, the folder that keeps the analysis's files as
+    ``--keep-files`` does, otherwise None. Refused options raise :class:`InputError` with the command
+    line's texts; a failed analysis raises RuntimeError, and Ctrl-C stops it with KeyboardInterrupt,
+    keeping no folder in both cases."""
     names = None if factors is None else ",".join(factors)
     text = None if trajectories is None else str(trajectories)
     ran = _tulo.sensitivity(season._season, str(method), None if executions is None else str(executions), names,
                             _settings(means or {}), _settings(sds or {}), str(output), str(seed), str(levels),
-                            text, computation, order, threads or 0, _simlab())
-    printed = _json.loads(ran["json"])
-    both = printed if isinstance(printed, dict) else {"factors": printed, "interactions": []}
-    return {"factors": both["factors"], "interactions": both["interactions"],
-            "indices": _indices_frame(both["factors"]), "index_names": tuple(ran["index_names"]),
+                            text, computation, order, threads or 0, bool(keep_files))
+    return {"factors": ran["factors"], "interactions": ran["interactions"],
+            "indices": _indices_frame(ran["factors"]), "index_names": ran["index_names"],
             "method": ran["method"], "runs": ran["runs"], "exchange_files": ran["exchange_files"]}

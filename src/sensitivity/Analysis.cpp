@@ -27,6 +27,7 @@
 #include <ctime>
 #include <fstream>
 #include <limits>
+#include <tuple>
 
 extern char** environ;
 
@@ -65,25 +66,33 @@ WhyNot RemoveOutputs(const ExchangeFiles& files) {
     return RemoveFile(files.request());
 }
 
-// The sample with each value as its season ran it, truncated to its parameter's range, under the sample's
-// own header (the tool rebuilds the design from it); a sample of another tool stays an unknown design.
-std::string RunValuesText(const SampleFile& sample, std::span<const int> rows) {
-    Sample run;
-    run.names = sample.names;
-    run.design.rows = sample.rows;
-    run.design.factors = sample.factors;
-    run.values = sample.values;
+// The sample's values as its seasons ran them, each truncated to its parameter's range.
+SampleFile ValuesRun(const SampleFile& sample, std::span<const int> rows) {
+    SampleFile run = sample;
     const auto& factors = AllFactors();
     for (std::size_t i = 0; i < run.values.size(); ++i) {
         const ParameterFactor& f = factors[static_cast<std::size_t>(rows[i % rows.size()])];
         run.values[i] = std::clamp(run.values[i], f.min, f.max);
     }
-    if (sample.method) {
-        run.method = *sample.method;
-        return FormatSampleFile(run);
-    }
-    const std::string text = FormatSampleFile(run);
-    return "values run" + text.substr(text.find('\n'));
+    return run;
+}
+
+// A sample file's text; a sample of another tool has no header of ours, which would name a design.
+std::string SampleFileText(const SampleFile& sample, std::string_view anotherToolsTitle) {
+    Sample written;
+    written.method = sample.method.value_or(Method{});
+    written.names = sample.names;
+    written.design.rows = sample.rows;
+    written.design.factors = sample.factors;
+    written.values = sample.values;
+    const std::string text = FormatSampleFile(written);
+    return sample.method ? text : std::string(anotherToolsTitle) + text.substr(text.find('\n'));
+}
+
+// The values run under the sample's own header (the tool rebuilds the design from it); a sample of
+// another tool stays an unknown design.
+std::string RunValuesText(const SampleFile& sample, std::span<const int> rows) {
+    return SampleFileText(ValuesRun(sample, rows), "values run");
 }
 
 std::string RequestText(const fs::path& samplePath, const std::string& methodLine, std::size_t factors,
@@ -632,6 +641,15 @@ Outcome UndefinedOutputs(SampleOutput output, std::size_t undefined, std::size_t
                             "lengthen the season or narrow the factors' distributions.");
 }
 
+Outcome ReadSample(const fs::path& path, SampleFile& sample) {
+    std::string text;
+    if (const auto why = ReadWholeFile(path, kMaxSampleFileBytes, text))
+        return Outcome::Failure("Cannot read the sample file " + Quoted(path) + ": " + *why + ".");
+    if (const auto why = ParseSampleFile(text, sample))
+        return Outcome::Failure("In the sample file " + Quoted(path) + ": " + *why);
+    return {};
+}
+
 } // namespace
 
 SampleRuns RunSampleSimulations(const SeasonInputs& inputs, const SampleFile& sample,
@@ -710,18 +728,8 @@ Simulations CreateSamplesAndRun(const SeasonInputs& inputs, const AnalysisReques
         if (!sims.status) return sims;
     }
 
-    std::string text;
     SampleFile sample;
-    if (const auto why = ReadWholeFile(sims.samplePath, kMaxSampleFileBytes, text)) {
-        sims.status =
-            Outcome::Failure("Cannot read the sample file " + Quoted(sims.samplePath) + ": " + *why + ".");
-        return sims;
-    }
-    if (const auto why = ParseSampleFile(text, sample)) {
-        sims.status = Outcome::Failure("In the sample file " + Quoted(sims.samplePath) + ": " + *why);
-        return sims;
-    }
-    text.clear();
+    if (sims.status = ReadSample(sims.samplePath, sample); !sims.status) return sims;
     sims.runs = RunSampleSimulations(inputs, sample, sims.rows, options, request.output);
     sims.status = sims.runs.status;
     if (!sims.status) return sims;
@@ -944,6 +952,157 @@ Analysis RunAnalysis(const SeasonInputs& inputs, const AnalysisRequest& request,
         analysis.results.factors[j].truncated = analysis.simulations.runs.truncated[j];
     std::error_code finished; // kept for the user from now on
     fs::remove(files.folder / kRunningMark, finished);
+    return analysis;
+}
+
+namespace {
+
+// The configuration ConfigurationText gives the tool, as its first mode reads it.
+Configuration ConfigurationOf(const AnalysisRequest& request) {
+    Configuration config;
+    for (const TickedFactor& f : request.factors)
+        config.factors.push_back({AllFactors()[static_cast<std::size_t>(f.row)].name, Distribution::Normal,
+                                  ParseNumber(f.mean).value_or(0.0), ParseNumber(f.sd).value_or(0.0)});
+    return config;
+}
+
+// The sample as the sample file gives it to the seasons: the file is the drawing written out exactly.
+SampleFile DrawnSample(Sample&& drawn) {
+    SampleFile sample;
+    sample.method = drawn.method;
+    sample.names = std::move(drawn.names);
+    sample.rows = drawn.design.rows;
+    sample.factors = drawn.design.factors;
+    sample.values = std::move(drawn.values);
+    return sample;
+}
+
+// The indices as ReadIndexResults reads them from the index file the tool writes of `result`.
+IndexResults ResultsAsWritten(const IndexResult& result, std::span<const int> rows) {
+    IndexResults results;
+    results.method = result.knownDesign ? std::string(Trim(MethodText(result.method)))
+                                        : std::string("unknown design: regression");
+    std::tie(results.index1Name, results.index2Name) = IndexNames(result.method.kind);
+    for (std::size_t j = 0; j < result.indices.size(); ++j) {
+        const FactorIndices& indices = result.indices[j];
+        const ParameterFactor& factor = AllFactors()[static_cast<std::size_t>(rows[j])];
+        FactorResult& f = results.factors.emplace_back();
+        f.row = factor.row;
+        f.name = factor.name;
+        f.label = std::string(factor.label);
+        f.varied = indices.varied;
+        if (!f.varied) continue;
+        f.index1 = IndexAsWritten(indices.first.value);
+        f.index2 = IndexAsWritten(indices.second.value);
+        if (indices.first.hasInterval) {
+            f.low1 = IndexAsWritten(indices.first.low);
+            f.high1 = IndexAsWritten(indices.first.high);
+        }
+        if (indices.second.hasInterval) {
+            f.low2 = IndexAsWritten(indices.second.low);
+            f.high2 = IndexAsWritten(indices.second.high);
+        }
+    }
+    for (const Interaction& i : result.interactions) {
+        InteractionResult& interaction = results.interactions.emplace_back();
+        const bool dotted = std::any_of(i.factors.begin(), i.factors.end(), [](int j) { return j >= 9; });
+        interaction.indexName = "S";
+        for (const int j : i.factors) {
+            const FactorResult& factor = results.factors[static_cast<std::size_t>(j)];
+            interaction.names.push_back(factor.name);
+            interaction.label += (interaction.label.empty() ? "" : " \u00d7 ") + factor.label;
+            interaction.indexName +=
+                (dotted && interaction.indexName.size() > 1 ? "." : "") + std::to_string(j + 1);
+        }
+        interaction.index = IndexAsWritten(i.index.value);
+        if (i.index.hasInterval) {
+            interaction.low = IndexAsWritten(i.index.low);
+            interaction.high = IndexAsWritten(i.index.high);
+        }
+    }
+    return results;
+}
+
+// The files the exchange leaves of a finished analysis, in the order it writes them, so that the index
+// file is the newest as ReadIndexResults requires.
+WhyNot WriteKeptFiles(const AnalysisRequest& request, const Simulations& sims, const SampleFile& sample,
+                      const IndexResult& result, const ExchangeFiles& files) {
+    const bool truncated = std::any_of(sims.runs.truncated.begin(), sims.runs.truncated.end(),
+                                       [](int count) { return count > 0; });
+    const fs::path analysed = truncated ? files.runValues() : sims.samplePath;
+    const std::string_view outputName = ChoiceOf(request.output).fileName;
+    WhyNot why;
+    if (!request.openedSample)
+        (why = WriteFileAtomically(files.configuration(), ConfigurationText(request, sims.samplePath))) ||
+            (why = WriteFileAtomically(sims.samplePath, SampleFileText(sample, "")));
+    if (!why && truncated) why = WriteFileAtomically(analysed, RunValuesText(sample, sims.rows));
+    if (why || (why = WriteFileAtomically(files.output(), FormatOutputFile(outputName, sims.runs.outputs))) ||
+        (why = WriteFileAtomically(files.request(),
+                                   RequestText(analysed, request.methodLine, sims.rows.size(), files))) ||
+        (why = WriteFileAtomically(files.index(), FormatIndexFile(result, outputName))))
+        return why;
+    std::error_code finished; // kept for the user from now on
+    fs::remove(files.folder / kRunningMark, finished);
+    return std::nullopt;
+}
+
+} // namespace
+
+Analysis RunAnalysisInProcess(const SeasonInputs& inputs, const AnalysisRequest& request,
+                              const RunOptions& options, const ExchangeFiles* keep) {
+    Analysis analysis;
+    Simulations& sims = analysis.simulations;
+    const auto cancelled = [&] {
+        if (options.cancelled && options.cancelled())
+            analysis.status = Outcome::Cancellation("The sensitivity analysis was cancelled.");
+        return !analysis.status;
+    };
+    if (const auto why = CheckRequest(request)) {
+        analysis.status = sims.status = Outcome::Failure(*why);
+        return analysis;
+    }
+    for (const TickedFactor& f : request.factors) sims.rows.push_back(f.row);
+
+    SampleFile sample;
+    if (request.openedSample) {
+        sims.samplePath = fs::absolute(*request.openedSample);
+        if (analysis.status = sims.status = ReadSample(sims.samplePath, sample); !analysis.status)
+            return analysis;
+    } else {
+        if (keep) sims.samplePath = keep->sample();
+        Configuration config = ConfigurationOf(request);
+        Sample drawn;
+        WhyNot why = ParseMethod(request.keyword, request.methodLine, config.method);
+        if (!why) why = DrawSample(config, drawn);
+        if (why) {
+            analysis.status = sims.status = Outcome::Failure(*why);
+            return analysis;
+        }
+        sample = DrawnSample(std::move(drawn));
+        if (cancelled()) return analysis;
+    }
+
+    sims.runs = RunSampleSimulations(inputs, sample, sims.rows, options, request.output);
+    analysis.status = sims.status = sims.runs.status;
+    if (!analysis.status) return analysis;
+
+    // The indices describe the values run: those truncated to a parameter's range, not those drawn.
+    const bool truncated = std::any_of(sims.runs.truncated.begin(), sims.runs.truncated.end(),
+                                       [](int count) { return count > 0; });
+    IndexResult indices;
+    const auto why =
+        ComputeSampleIndices(truncated ? ValuesRun(sample, sims.rows) : sample, sims.runs.outputs, indices);
+    if (why) {
+        analysis.status = Outcome::Failure(*why);
+        return analysis;
+    }
+    if (cancelled()) return analysis;
+    analysis.results = ResultsAsWritten(indices, sims.rows);
+    for (std::size_t j = 0; j < analysis.results.factors.size(); ++j)
+        analysis.results.factors[j].truncated = sims.runs.truncated[j];
+    if (keep)
+        if (const auto unwritten = WriteKeptFiles(request, sims, sample, indices, *keep))
+            analysis.status = Outcome::Failure(*unwritten);
     return analysis;
 }
 

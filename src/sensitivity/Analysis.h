@@ -1,8 +1,9 @@
 #pragma once
 // A sensitivity analysis from the settings to the indices: the configuration, tuloSimLab's sampling, one
 // season per sample row on every core, the output and request files, tuloSimLab's indices and the index
-// file read back. The window and the command line share these steps; none of them touches a form or the
-// main window's run state, the seasons running on compiled inputs with run states of their own.
+// file read back. The window runs these steps; the command line and the Python package run the same
+// without the tool and its files (RunAnalysisInProcess). None of them touches a form or the main window's
+// run state, the seasons running on compiled inputs with run states of their own.
 
 #include "base/Outcome.h"
 #include "engine/SeasonInputs.h"
@@ -249,5 +250,14 @@ struct Analysis {
 };
 Analysis RunAnalysis(const SeasonInputs& inputs, const AnalysisRequest& request, const ExchangeFiles& files,
                      const RunOptions& options = {});
+
+// The whole analysis without the tool: the sample drawn, its seasons run and the indices computed by the
+// functions tuloSimLab calls, each index kept at the six significant digits its file gives, so that the
+// results are RunAnalysis's to the last bit. Nothing is written unless `keep` names a folder, which then
+// receives the files RunAnalysis leaves there (a failed or cancelled analysis leaves none); the tool and
+// its time limit of `options` are not used. Cancelling stops the seasons at once and the drawing or the
+// indices when they end.
+Analysis RunAnalysisInProcess(const SeasonInputs& inputs, const AnalysisRequest& request,
+                              const RunOptions& options = {}, const ExchangeFiles* keep = nullptr);
 
 } // namespace tulo::sensitivity

@@ -71,7 +71,7 @@ bool SameFile(const fs::path& a, const fs::path& b) {
 }
 
 std::string Number(double value) {
-    return FormatSignificant(value == 0 ? 0.0 : value, 6);
+    return FormatSignificant(value == 0 ? 0.0 : value, kIndexFileDigits);
 }
 
 fs::path Beside(const fs::path& file, const std::string& named) {
@@ -393,6 +393,10 @@ std::string FormatIndexFile(const IndexResult& result, std::string_view outputNa
                 (e.hasInterval ? Number(e.low) + "\t" + Number(e.high) : "\t") + "\n";
     }
     return text;
+}
+
+double IndexAsWritten(double value) {
+    return RoundToSignificant(value == 0 ? 0.0 : value, kIndexFileDigits);
 }
 
 WhyNot RunSamplingMode(const fs::path& configuration) {

@@ -84,6 +84,10 @@ WhyNot ComputeSampleIndices(const SampleFile& sample, const std::vector<double>&
 // its 95 % interval, tab-separated.
 inline constexpr std::string_view kNotVaried = "did not vary";
 std::string FormatIndexFile(const IndexResult& result, std::string_view outputName);
+// An index or an interval's bound as the index file gives it: six significant digits, and 0 without a
+// sign.
+inline constexpr int kIndexFileDigits = 6;
+double IndexAsWritten(double value);
 
 // Mode 1: reads the configuration, draws its sample and writes the sample file.
 WhyNot RunSamplingMode(const std::filesystem::path& configuration);

@@ -652,7 +652,8 @@ TEST_F(Cli, EnsembleStreamsATableOfAnyLengthInItsOrder) {
 TEST_F(Cli, SensitivityPrintsTheIndicesOfTheChosenFactorsOfADryOrAFloodedField) {
     Outcome o =
         Run("sensitivity " + kDemo +
-            " --method 'Latin hypercube sampling' --executions 60 --factors par1,par6 --sd par6=0.01 --json");
+            " --method 'Latin hypercube sampling' --executions 60 --factors par1,par6 --sd par6=0.01 --json "
+            "--keep-files");
     ASSERT_EQ(o.status, 0) << o.err;
     const auto list = nlohmann::json::parse(o.out);
     ASSERT_EQ(list.size(), 2u);
@@ -660,7 +661,7 @@ TEST_F(Cli, SensitivityPrintsTheIndicesOfTheChosenFactorsOfADryOrAFloodedField) 
     EXPECT_EQ(list[1]["label"], "LAI at emergence (m2/m2)");
     EXPECT_GT(list[1]["truncated"].get<int>(), 0);
     EXPECT_LE(list[0]["ci1"][0].get<double>(), list[0]["index1"].get<double>());
-    // The analysis's own folder in the data folder, named before the runs, keeps its files.
+    // The folder of the kept files is the analysis's own in the data folder, named before the runs.
     const std::string named = "Exchange files: " + (dir_ / "sensitivity").string() + "/";
     ASSERT_NE(o.err.find(named), std::string::npos) << o.err;
     const fs::path folder = o.err.substr(o.err.find(named) + 16, named.size() - 16 + 22);
@@ -672,15 +673,18 @@ TEST_F(Cli, SensitivityPrintsTheIndicesOfTheChosenFactorsOfADryOrAFloodedField) 
     EXPECT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(o.err.find("unflooded"), std::string::npos) << o.err;
     EXPECT_EQ(nlohmann::json::parse(o.out).size(), 2u) << o.out;
+    // Unless asked to, an analysis writes no files.
+    EXPECT_EQ(o.err.find("Exchange files"), std::string::npos) << o.err;
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "sensitivity"), fs::directory_iterator()), 1);
 }
 
 // Factors are named as --set names parameters, growth parameters staying parK; the output is chosen by
 // keyword; codes, switches and unknown outputs are refused before anything runs.
 TEST_F(Cli, SensitivityVariesAnyNumericParameterForTheOutputChosen) {
-    const Outcome o =
-        Run("sensitivity " + kDemo +
-            " --method lhs --executions 40 --factors 'RUE,GDDs emergence - flowering (°C-days)' "
-            "--mean TSUM1=950 --sd 'GDDs emergence - flowering (°C-days)=50' --output flowering");
+    const Outcome o = Run(
+        "sensitivity " + kDemo +
+        " --method lhs --executions 40 --factors 'RUE,GDDs emergence - flowering (°C-days)' "
+        "--mean TSUM1=950 --sd 'GDDs emergence - flowering (°C-days)=50' --output flowering --keep-files");
     ASSERT_EQ(o.status, 0) << o.err;
     EXPECT_NE(o.out.find("(40 runs; output: flowering day)"), std::string::npos) << o.out;
     EXPECT_NE(o.out.find("\npar1  Radiation use efficiency (g/MJ)\n"), std::string::npos) << o.out;

@@ -14,8 +14,10 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <fstream>
 #include <map>
 #include <sys/wait.h>
@@ -584,6 +586,136 @@ TEST_F(SensitivityAnalysis, TheDefaultOutputIsTheEndOfCropBiomassAsBefore) {
     EXPECT_EQ(runs.outputs,
               (std::vector<double>{3107.3728, 3056.8184, 1193.1919, 2975.109, 3676.8171, 1475.0574}));
     EXPECT_EQ(AnalysisRequest{}.output, SampleOutput::Agb);
+}
+
+// The factors' rows with the growth rows' own distributions, a standard deviation replaced where given.
+AnalysisRequest Request(const char* keyword, const char* line, std::vector<int> rows,
+                        const std::map<int, std::string>& sds = {}) {
+    AnalysisRequest request;
+    for (const int row : rows) {
+        const ParameterFactor& f = GrowthFactors()[static_cast<std::size_t>(row)];
+        request.factors.push_back(
+            {row, "normal", std::string(f.mean), sds.contains(row) ? sds.at(row) : std::string(f.sd)});
+    }
+    request.keyword = keyword;
+    request.methodLine = line;
+    return request;
+}
+
+void ExpectSameIndices(const Analysis& expected, const Analysis& actual, const std::string& what) {
+    SCOPED_TRACE(what);
+    ASSERT_TRUE(expected.status) << expected.status.message;
+    ASSERT_TRUE(actual.status) << actual.status.message;
+    EXPECT_EQ(actual.simulations.runs.outputs, expected.simulations.runs.outputs);
+    const IndexResults &a = actual.results, &e = expected.results;
+    EXPECT_EQ(a.method, e.method);
+    EXPECT_EQ(a.index1Name + " " + a.index2Name, e.index1Name + " " + e.index2Name);
+    ASSERT_EQ(a.factors.size(), e.factors.size());
+    for (std::size_t j = 0; j < e.factors.size(); ++j) {
+        const FactorResult &f = a.factors[j], &g = e.factors[j];
+        EXPECT_EQ(f.row, g.row);
+        EXPECT_EQ(f.name, g.name);
+        EXPECT_EQ(f.label, g.label);
+        EXPECT_EQ(f.varied, g.varied);
+        EXPECT_EQ(f.truncated, g.truncated);
+        // Bit for bit: a sign of zero would show in the JSON.
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(f.index1), std::bit_cast<std::uint64_t>(g.index1)) << j;
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(f.index2), std::bit_cast<std::uint64_t>(g.index2)) << j;
+        EXPECT_EQ(f.low1, g.low1) << j;
+        EXPECT_EQ(f.high1, g.high1) << j;
+        EXPECT_EQ(f.low2, g.low2) << j;
+        EXPECT_EQ(f.high2, g.high2) << j;
+    }
+    ASSERT_EQ(a.interactions.size(), e.interactions.size());
+    for (std::size_t i = 0; i < e.interactions.size(); ++i) {
+        EXPECT_EQ(a.interactions[i].names, e.interactions[i].names);
+        EXPECT_EQ(a.interactions[i].label, e.interactions[i].label);
+        EXPECT_EQ(a.interactions[i].indexName, e.interactions[i].indexName);
+        EXPECT_EQ(a.interactions[i].index, e.interactions[i].index);
+        EXPECT_EQ(a.interactions[i].low, e.interactions[i].low);
+        EXPECT_EQ(a.interactions[i].high, e.interactions[i].high);
+    }
+}
+
+// The analysis without the tool gives the tool's figures to the last bit, for every method and design:
+// values truncated to their range, a factor that did not vary, a sample of another tool, and on any
+// number of threads.
+TEST_F(SensitivityAnalysis, TheAnalysisInProcessGivesTheToolsIndices) {
+    const auto inputs = CompiledExample("demo.sim");
+    const fs::path other = files_.folder / "other.sam";
+    Write(other, SampleText({{3, 28}, {2.5, 30}, {3.5, 26}, {2.8, 27}, {3.1, 29}, {3.3, 31}}));
+    const fs::path above = files_.folder / "above.sam";
+    std::vector<std::vector<double>> aboveRows;
+    for (int r = 0; r < 8; ++r) aboveRows.push_back({GrowthFactors()[0].max + 1 + r, 24.0 + r});
+    Write(above, SampleText(aboveRows));
+    AnalysisRequest flowering = Request("morris", "3 6 4", {0, 3, 8});
+    flowering.output = SampleOutput::Flowering;
+    AnalysisRequest panicles = Request("fast", "2 5 130", {0, 3});
+    panicles.output = SampleOutput::Panicles;
+    const std::vector<std::pair<std::string, AnalysisRequest>> requests = {
+        {"lhs, truncated", Request("lhs", "1 60", {0, 5}, {{5, "0.01"}})},
+        {"random", Request("random", "7 40", {0, 1, 9})},
+        {"lptau", Request("lptau", "64", {0, 2, 4, 6})},
+        {"morris", flowering},
+        {"sobol total", Request("sobol", "1 0", {0, 3})},
+        {"sobol second", Request("sobol", "3 0 2", {0, 3, 5})},
+        {"sobol third", Request("sobol", "3 0 3", {0, 1, 3, 5})},
+        {"extended fast", panicles},
+        {"classic fast", Request("fast", "1 2 41", {0, 3})},
+        {"another tool's sample", OpenedPar1AndPar4(other, "5 6")},
+        {"did not vary", OpenedPar1AndPar4(above, "5 8")}};
+    for (const auto& [what, request] : requests) {
+        RunOptions oneThread = options_;
+        oneThread.threads = 1;
+        ExpectSameIndices(RunAnalysis(*inputs, request, files_, options_),
+                          RunAnalysisInProcess(*inputs, request, oneThread), what);
+    }
+    // The figures checked are of every kind: intervals, interactions, a factor without indices.
+    const Analysis third = RunAnalysisInProcess(*inputs, requests[6].second);
+    EXPECT_EQ(third.results.interactions.size(), 6u + 4u);
+    EXPECT_TRUE(third.results.interactions.back().low);
+    EXPECT_FALSE(RunAnalysisInProcess(*inputs, requests.back().second).results.factors[0].varied);
+    EXPECT_GT(RunAnalysisInProcess(*inputs, requests[0].second).results.factors[1].truncated, 0);
+}
+
+// Kept files are the exchange's own, byte for byte but for the folder they name, and read back as the
+// window reads them; a failed or cancelled analysis keeps none.
+TEST_F(SensitivityAnalysis, KeptFilesAreTheExchangesAndOnlyAFinishedAnalysisKeepsThem) {
+    const auto inputs = CompiledExample("demo.sim");
+    const AnalysisRequest request = Request("lhs", "1 60", {0, 5}, {{5, "0.01"}});
+    ASSERT_TRUE(RunAnalysis(*inputs, request, files_, options_).status);
+    const ExchangeFiles kept = NewExchangeFiles(files_.folder / "kept");
+    const Analysis analysis = RunAnalysisInProcess(*inputs, request, options_, &kept);
+    ASSERT_TRUE(analysis.status) << analysis.status.message;
+    const auto inKept = [&](std::string text) {
+        const std::string exchange = files_.folder.string() + "/";
+        for (std::size_t at = 0; (at = text.find(exchange, at)) != std::string::npos;) {
+            text.replace(at, exchange.size(), kept.folder.string() + "/");
+            at += kept.folder.string().size() + 1;
+        }
+        return text;
+    };
+    for (const fs::path& file : {files_.configuration(), files_.sample(), files_.runValues(), files_.output(),
+                                 files_.request(), files_.index()})
+        EXPECT_EQ(Read(kept.folder / file.filename()), inKept(Read(file))) << file.filename();
+    IndexResults read;
+    ASSERT_TRUE(ReadIndexResults(kept, analysis.simulations.rows, read));
+    EXPECT_EQ(read.factors[0].index1, analysis.results.factors[0].index1);
+    EXPECT_EQ(read.factors[1].high2, analysis.results.factors[1].high2);
+    EXPECT_FALSE(fs::exists(kept.folder / ".tulo-running"));
+
+    const ExchangeFiles unfinished = NewExchangeFiles(files_.folder / "kept");
+    RunOptions cancel = options_;
+    cancel.cancelled = [] { return true; };
+    EXPECT_EQ(RunAnalysisInProcess(*inputs, request, cancel, &unfinished).status.status, Outcome::Cancelled);
+    AnalysisRequest late = Request("lhs", "1 20", {0});
+    late.factors.push_back({FindFactor("TSUM1").factor->row, "normal", "2900", "50"});
+    late.output = SampleOutput::Maturity;
+    const Analysis failed = RunAnalysisInProcess(*inputs, late, options_, &unfinished);
+    EXPECT_EQ(failed.status.status, Outcome::Failed);
+    EXPECT_NE(failed.status.message.find("have no maturity day"), std::string::npos) << failed.status.message;
+    for (const fs::directory_entry& file : fs::directory_iterator(unfinished.folder))
+        EXPECT_EQ(file.path().filename(), ".tulo-running");
 }
 
 } // namespace

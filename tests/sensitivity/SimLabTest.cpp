@@ -1,6 +1,7 @@
 #include "sensitivity/SimLab.h"
 
 #include "sensitivity/Analysis.h"
+#include "sensitivity/methods/Statistics.h"
 
 #include "base/Numbers.h"
 #include "io/TextFiles.h"
@@ -17,6 +18,8 @@
 #include <functional>
 #include <limits>
 #include <numbers>
+#include <numeric>
+#include <random>
 
 namespace tulo::sensitivity {
 namespace {
@@ -446,6 +449,31 @@ TEST_F(SimLabTest, SizesNamesValuesAndPathsTheToolCannotKeepAreRefusedUpFront) {
     const std::string sampleText = Read(dir_ / "S.txt");
     EXPECT_NE(RunIndicesMode(dir_ / "tuloSA_2.txt").value_or("").find("overwritten"), std::string::npos);
     EXPECT_EQ(Read(dir_ / "S.txt"), sampleText);
+}
+
+// A resample's ranks walked from the units sorted once are the ranks of its own sort: ties among the
+// drawn units and among units it did not draw, copies, and values of either sign of zero.
+TEST_F(SimLabTest, RanksFromTheSortedUnitsAreThoseOfEachResamplesSort) {
+    std::mt19937 random(5);
+    std::vector<double> values(600);
+    for (double& v : values) v = static_cast<double>(static_cast<int>(random() % 90)) / 4 - 10;
+    values[3] = -0.0;
+    values[4] = 0.0;
+    const std::vector<int> ascending = AscendingUnits(values);
+    for (const std::size_t drawn : {600u, 300u, 20u}) {
+        std::vector<int> units(drawn);
+        for (int& u : units) u = static_cast<int>(random() % values.size());
+        std::sort(units.begin(), units.end());
+        const Distinct distinct = DistinctUnits(units);
+        const std::vector<double> walked = Ranks(values, distinct, ascending);
+        EXPECT_EQ(walked, Ranks(values, distinct)) << drawn;
+        EXPECT_EQ(std::accumulate(walked.begin(), walked.end(), 0.0,
+                                  [&, i = std::size_t{0}](double sum, double rank) mutable {
+                                      return sum + rank * distinct.copies[i++];
+                                  }),
+                  static_cast<double>(drawn) * (static_cast<double>(drawn) + 1) / 2)
+            << drawn;
+    }
 }
 
 } // namespace

@@ -48,6 +48,8 @@ bool Standardise(std::vector<std::vector<double>>& columns, std::span<const doub
     const std::size_t rows = copies.size();
     double total = 0;
     for (const double c : copies) total += c;
+    std::vector<double> weights(rows); // the square roots, once for every column
+    for (std::size_t r = 0; r < rows; ++r) weights[r] = std::sqrt(copies[r]);
     for (auto& c : columns) {
         double mean = 0, sum = 0;
         for (std::size_t r = 0; r < rows; ++r) mean += copies[r] * c[r];
@@ -55,7 +57,7 @@ bool Standardise(std::vector<std::vector<double>>& columns, std::span<const doub
         for (std::size_t r = 0; r < rows; ++r) sum += copies[r] * (c[r] - mean) * (c[r] - mean);
         if (!(sum > 0)) return false;
         const double scale = 1 / std::sqrt(sum);
-        for (std::size_t r = 0; r < rows; ++r) c[r] = (c[r] - mean) * scale * std::sqrt(copies[r]);
+        for (std::size_t r = 0; r < rows; ++r) c[r] = (c[r] - mean) * scale * weights[r];
     }
     return true;
 }
@@ -73,11 +75,35 @@ std::optional<Regression> Regress(std::vector<std::vector<double>> columns, std:
     const int q = static_cast<int>(columns.size()) - 1;
     const std::size_t rows = copies.size();
     if (!Standardise(columns, copies)) return std::nullopt;
-    const auto correlation = [&](int i, int j) {
-        double s = 0;
-        for (std::size_t r = 0; r < rows; ++r) s += columns[i][r] * columns[j][r];
-        return s;
-    };
+    // Each correlation is summed row after row; four of them at once, whose sums do not wait on each other.
+    const std::size_t width = static_cast<std::size_t>(q) + 1;
+    std::vector<double> products(width * width);
+    for (std::size_t i = 0; i < width; ++i) {
+        const double* a = columns[i].data();
+        std::size_t j = i + 1;
+        for (; j + 4 <= width; j += 4) {
+            const double *b0 = columns[j].data(), *b1 = columns[j + 1].data(), *b2 = columns[j + 2].data(),
+                         *b3 = columns[j + 3].data();
+            double s0 = 0, s1 = 0, s2 = 0, s3 = 0;
+            for (std::size_t r = 0; r < rows; ++r) {
+                s0 += a[r] * b0[r];
+                s1 += a[r] * b1[r];
+                s2 += a[r] * b2[r];
+                s3 += a[r] * b3[r];
+            }
+            products[i * width + j] = s0;
+            products[i * width + j + 1] = s1;
+            products[i * width + j + 2] = s2;
+            products[i * width + j + 3] = s3;
+        }
+        for (; j < width; ++j) {
+            const double* b = columns[j].data();
+            double s = 0;
+            for (std::size_t r = 0; r < rows; ++r) s += a[r] * b[r];
+            products[i * width + j] = s;
+        }
+    }
+    const auto correlation = [&](int i, int j) { return products[static_cast<std::size_t>(i) * width + j]; };
     std::vector<double> inverse(static_cast<std::size_t>(q) * q);
     std::vector<double> withOutput(static_cast<std::size_t>(q));
     for (int i = 0; i < q; ++i) {
@@ -107,7 +133,8 @@ std::optional<Regression> Regress(std::vector<std::vector<double>> columns, std:
 // The columns of the factors that varied, each mapped onto [-1, 1] as the outputs are, then the outputs.
 struct RegressionColumns {
     std::vector<std::vector<double>> columns;
-    std::vector<int> varied; // the factor of each column but the last
+    std::vector<std::vector<int>> ascending; // each column's AscendingUnits, for the resamples' ranks
+    std::vector<int> varied;                 // the factor of each column but the last
 };
 RegressionColumns VariedColumns(std::span<const double> values, std::span<const double> y, int rows, int k) {
     RegressionColumns result;
@@ -121,6 +148,7 @@ RegressionColumns VariedColumns(std::span<const double> values, std::span<const 
         }
     }
     result.columns.emplace_back(y.begin(), y.end());
+    for (const auto& column : result.columns) result.ascending.push_back(AscendingUnits(column));
     return result;
 }
 
@@ -133,11 +161,12 @@ std::optional<std::vector<double>> ResampleRegression(const RegressionColumns& d
     if (yvar == 0 || q == 0) return out;
     const Distinct distinct = DistinctUnits(w);
     std::vector<std::vector<double>> drawn, ranked;
-    for (const auto& c : data.columns) {
+    for (std::size_t j = 0; j < data.columns.size(); ++j) {
+        const std::vector<double>& c = data.columns[j];
         std::vector<double>& values = drawn.emplace_back(distinct.units.size());
         for (std::size_t r = 0; r < values.size(); ++r)
             values[r] = c[static_cast<std::size_t>(distinct.units[r])];
-        ranked.push_back(Ranks(c, distinct));
+        ranked.push_back(Ranks(c, distinct, data.ascending[j]));
     }
     const auto plain = Regress(std::move(drawn), distinct.copies);
     const auto ranks = Regress(std::move(ranked), distinct.copies);

@@ -87,6 +87,12 @@ Distinct DistinctUnits(Units units);
 // Average ranks (ties, copies included, share the mean of their positions), 1-based, of the values of
 // the distinct drawn units, in their order.
 std::vector<double> Ranks(std::span<const double> values, const Distinct& drawn);
+// The units of `values` in ascending order of their values, sorted once for every resample's Ranks.
+std::vector<int> AscendingUnits(std::span<const double> values);
+// Ranks of a resample from `ascending`, the AscendingUnits of `values`: the same ranks, without a sort
+// when the resample draws a good part of the units.
+std::vector<double> Ranks(std::span<const double> values, const Distinct& drawn,
+                          std::span<const int> ascending);
 
 // Values mapped onto [-1, 1] by the midpoint and half-width of their range. Neither the difference from
 // the midpoint nor anything computed from the mapped values can overflow, whatever finite values came in;
