@@ -1,7 +1,6 @@
 #include "CommandLine.h"
 
 #include "Commands.h"
-#include "ConsoleUi.h"
 
 #include "base/Problems.h"
 #include "engine/ParallelSeasons.h"
@@ -115,16 +114,6 @@ CommandLine::CommandLine() : app_("TULO: paddy rice crop simulation from the com
 
 void CommandLine::add(CLI::App* command, CommandRun run, CommandCheck check) {
     commands_.push_back({command, std::move(run), std::move(check)});
-}
-
-void CommandLine::add(CLI::App* command, InterfaceCommandRun run, CommandCheck check) {
-    add(
-        command,
-        [run = std::move(run)](std::ostream& out, const Console& console) {
-            ConsoleUi ui(console);
-            return run(out, ui);
-        },
-        std::move(check));
 }
 
 const CommandLine::Command* CommandLine::parse(int argc, char** argv) {

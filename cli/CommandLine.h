@@ -5,7 +5,6 @@
 
 #include "Console.h"
 #include "forms/SeasonOptions.h"
-#include "forms/UserInterface.h"
 
 #include <CLI/CLI.hpp>
 
@@ -27,8 +26,6 @@ public:
 
 // Runs a parsed command, returning its exit status (kSuccess, kFailure or kInvalidInputs).
 using CommandRun = std::function<int(std::ostream& out, const Console& console)>;
-// The same for the sensitivity command, which still talks through the window's interface.
-using InterfaceCommandRun = std::function<int(std::ostream& out, UserInterface& ui)>;
 
 // Refuses, by throwing OptionError, an option combination CLI11 cannot express.
 using CommandCheck = std::function<void()>;
@@ -40,7 +37,6 @@ public:
     // A command of the line: `command` was added to app(); `run` runs it when the line names it, after
     // `check` when given.
     void add(CLI::App* command, CommandRun run, CommandCheck check = {});
-    void add(CLI::App* command, InterfaceCommandRun run, CommandCheck check = {});
 
     CLI::App& app() { return app_; }
 

@@ -302,15 +302,6 @@ std::shared_ptr<const SeasonInputs> CompileConfig(const std::string& config, con
     return compiled;
 }
 
-std::shared_ptr<const SeasonInputs> CompileConfig(const std::string& config, const SeasonOptions& season,
-                                                  FormModel& form, UserInterface& ui, int& status,
-                                                  SeasonChanges* changes) {
-    Messages messages;
-    auto compiled = CompileConfig(config, season, form, messages, status, changes);
-    ShowMessages(ui, messages);
-    return compiled;
-}
-
 namespace {
 
 bool LoadConfig(const std::string& config, FormModel& form, const Console& console) {

@@ -3,12 +3,12 @@
 // options on the command line beside the function that does its work; and what every command shares.
 
 #include "Console.h"
+#include "base/Outcome.h"
 #include "engine/RunState.h"
 #include "engine/SeasonInputs.h"
 #include "forms/FormModel.h"
 #include "forms/RunCommand.h"
 #include "forms/SeasonOptions.h"
-#include "forms/UserInterface.h"
 #include "io/TextFiles.h"
 
 #include <nlohmann/json.hpp>
@@ -82,10 +82,6 @@ std::shared_ptr<const SeasonInputs> CompileConfig(const std::string& config, con
                                                   SeasonChanges* changes = nullptr);
 std::shared_ptr<const SeasonInputs> CompileConfig(const std::string& config, const SeasonOptions& season,
                                                   FormModel& form, const Console& console, int& status,
-                                                  SeasonChanges* changes = nullptr);
-// For the sensitivity command, which still talks through the window's interface.
-std::shared_ptr<const SeasonInputs> CompileConfig(const std::string& config, const SeasonOptions& season,
-                                                  FormModel& form, UserInterface& ui, int& status,
                                                   SeasonChanges* changes = nullptr);
 
 // Where a season's tables came from when read from workbooks (empty for the configuration's own): the

@@ -104,14 +104,14 @@ void PrintResults(const sa::Analysis& analysis, const sa::AnalysisRequest& reque
 
 } // namespace
 
-int Sensitivity(const SensitivityOptions& options, std::ostream& out, UserInterface& ui) {
+int Sensitivity(const SensitivityOptions& options, std::ostream& out, const Console& console) {
     FormModel form;
     int status = kSuccess;
-    const auto compiled = CompileConfig(options.config, options.season, form, ui, status);
+    const auto compiled = CompileConfig(options.config, options.season, form, console, status);
     if (!compiled) return status;
     sa::AnalysisRequest request;
     if (const Outcome asked = sa::RequestOfOptions(options.analysis, form, *compiled, request); !asked) {
-        ui.message(asked.message);
+        console.print(asked.message);
         return kInvalidInputs;
     }
 
@@ -122,14 +122,15 @@ int Sensitivity(const SensitivityOptions& options, std::ostream& out, UserInterf
         try {
             kept = sa::NewExchangeFiles();
         } catch (const std::filesystem::filesystem_error& e) {
-            ui.message(std::string("No folder for the analysis's exchange files can be made: ") + e.what());
+            console.print(std::string("No folder for the analysis's exchange files can be made: ") +
+                          e.what());
             return kFailure;
         }
-        ui.message("Exchange files: " + kept->folder.string());
+        console.print("Exchange files: " + kept->folder.string());
     }
     if (const auto runs = sa::PlannedRuns(request))
-        ui.message("Runs: " + std::to_string(*runs) + " seasons (" + request.keyword + " " +
-                   request.methodLine + ", " + std::to_string(request.factors.size()) + " factors)");
+        console.print("Runs: " + std::to_string(*runs) + " seasons (" + request.keyword + " " +
+                      request.methodLine + ", " + std::to_string(request.factors.size()) + " factors)");
 
     InterruptCancels interrupts;
     ProgressLine progress;
@@ -141,7 +142,7 @@ int Sensitivity(const SensitivityOptions& options, std::ostream& out, UserInterf
     const sa::Analysis analysis = sa::RunAnalysisInProcess(*compiled, request, run, kept ? &*kept : nullptr);
     if (!analysis.status) {
         if (kept) sa::RemoveExchangeFiles(*kept);
-        ui.message(analysis.status.message);
+        console.print(analysis.status.message);
         return kFailure;
     }
     if (options.json)
@@ -197,8 +198,9 @@ void RegisterSensitivityCommand(CommandLine& line) {
                       "Keep the analysis's files as the window's exchange names them (SIMLABconfig.txt, "
                       "SAsample.txt, tuloSAout.txt, tuloSA_2.txt, tuloSAindex.txt) in a new folder under "
                       "sensitivity/ in TULO's data folder, printed before the runs");
-    line.add(command,
-             [options](std::ostream& out, UserInterface& ui) { return Sensitivity(*options, out, ui); });
+    line.add(command, [options](std::ostream& out, const Console& console) {
+        return Sensitivity(*options, out, console);
+    });
 }
 
 } // namespace tulo::cli

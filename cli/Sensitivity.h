@@ -2,9 +2,9 @@
 // tulo-cli sensitivity: a sensitivity analysis of any numeric crop parameters without a display, with the
 // window's sampling and indices run in this process.
 
+#include "Console.h"
 #include "forms/SeasonOptions.h"
 #include "forms/SensitivityRequest.h"
-#include "forms/UserInterface.h"
 
 #include <ostream>
 #include <string>
@@ -24,6 +24,6 @@ struct SensitivityOptions {
     bool keepFiles = false; // write the window's exchange files of the analysis into a folder of its own
 };
 
-int Sensitivity(const SensitivityOptions& options, std::ostream& out, UserInterface& ui);
+int Sensitivity(const SensitivityOptions& options, std::ostream& out, const Console& console);
 
 } // namespace tulo::cli
