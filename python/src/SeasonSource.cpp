@@ -4,13 +4,13 @@
 
 #include "base/Numbers.h"
 #include "calibration/Phenology.h"
-#include "forms/InputFields.h"
-#include "forms/InputControls.h"
 #include "engine/ParallelSeasons.h"
 #include "engine/Parameters.h"
 #include "forms/CalibrationCommand.h"
 #include "forms/CommandTexts.h"
 #include "forms/FormModel.h"
+#include "forms/InputControls.h"
+#include "forms/InputFields.h"
 #include "forms/ParameterNames.h"
 #include "forms/SeasonForm.h"
 #include "forms/SeasonOptions.h"
@@ -78,8 +78,7 @@ std::optional<CompiledSetting> CompiledValueOf(std::string_view setting, bool tr
     const auto equals = setting.find('=');
     if (equals == std::string_view::npos) return std::nullopt;
     const ParameterInfo* info = FindParameterByName(Trim(setting.substr(0, equals)));
-    if (!info || info->kind == ParameterKind::Constant || ControlOf(*info).empty())
-        return std::nullopt;
+    if (!info || info->kind == ParameterKind::Constant || ControlOf(*info).empty()) return std::nullopt;
     const std::string_view text = Trim(setting.substr(equals + 1));
     if (info->kind == ParameterKind::Code) {
         // The form then holds the item's own text, whose position is the code the reader gives it.

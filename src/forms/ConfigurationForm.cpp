@@ -60,7 +60,7 @@ struct Changes {
             const CropItem& value = c.crop[static_cast<std::size_t>(ParameterIndex(item.id))];
             if (info.kind == ParameterKind::Switch)
                 checks.emplace_back(ControlOf(info), held ? static_cast<int>(value.value.value_or(0))
-                                                       : opening.check(ControlOf(info)));
+                                                          : opening.check(ControlOf(info)));
             else
                 texts.emplace_back(ControlOf(info),
                                    held ? CropItemText(info, value) : opening.text(ControlOf(info)));
