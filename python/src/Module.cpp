@@ -216,6 +216,32 @@ std::vector<std::string> SettingsOf(const py::dict& params) {
     return settings;
 }
 
+// A weather DataFrame's columns, each (title, kind, values): "numbers" a float64 array ("integers" those of
+// a whole-number column), "dates" an int64
+// array of days since 1970 (NaT the least int64), "texts" a list of the cells as a CSV table holds them.
+std::shared_ptr<const std::vector<WeatherColumn>> WeatherColumnsOf(const py::handle& given) {
+    auto columns = std::make_shared<std::vector<WeatherColumn>>();
+    for (const py::handle item : given) {
+        const auto entry = item.cast<py::tuple>();
+        WeatherColumn& column = columns->emplace_back();
+        column.title = entry[0].cast<std::string>();
+        const auto kind = entry[1].cast<std::string>();
+        if (kind == "numbers" || kind == "integers") {
+            column.integers = kind == "integers";
+            const auto values =
+                entry[2].cast<py::array_t<double, py::array::c_style | py::array::forcecast>>();
+            column.numbers.assign(values.data(), values.data() + values.size());
+        } else if (kind == "dates") {
+            const auto values =
+                entry[2].cast<py::array_t<std::int64_t, py::array::c_style | py::array::forcecast>>();
+            column.dates.assign(values.data(), values.data() + values.size());
+        } else {
+            column.texts = entry[2].cast<std::vector<std::string>>();
+        }
+    }
+    return columns;
+}
+
 SeasonRequest RequestOf(const py::kwargs& options) {
     SeasonRequest request;
     const auto text = [&](const char* name, std::optional<std::string>& into) {
@@ -225,6 +251,8 @@ SeasonRequest RequestOf(const py::kwargs& options) {
         if (options.contains(name) && !options[name].is_none()) into = options[name].cast<int>();
     };
     text("weather", request.weather);
+    if (options.contains("weather_columns") && !options["weather_columns"].is_none())
+        request.weatherColumns = WeatherColumnsOf(options["weather_columns"]);
     whole("weather_sheet", request.weatherSheet);
     whole("year", request.year);
     text("latitude", request.latitude);

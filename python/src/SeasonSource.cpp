@@ -50,6 +50,7 @@ SeasonOptions OptionsOf(const SeasonRequest& request) {
     SeasonOptions options;
     options.weather = request.weather;
     options.weatherSheet = request.weatherSheet;
+    options.weatherColumns = request.weatherColumns;
     options.year = request.year;
     options.latitude = request.latitude;
     options.sowing = request.sowing;

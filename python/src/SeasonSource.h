@@ -7,6 +7,7 @@
 
 #include "engine/Grid.h"
 #include "engine/SeasonInputs.h"
+#include "io/WeatherFiles.h"
 
 #include <memory>
 #include <optional>
@@ -50,7 +51,9 @@ void CheckThreads(int threads);
 struct SeasonRequest {
     std::optional<std::string> weather; // a weather file of any reader, or a workbook
     std::optional<int> weatherSheet;    // 1-based
-    std::optional<int> year;            // the season's year in a weather file of several
+    // The weather as a DataFrame's columns; `weather` then names them in messages.
+    std::shared_ptr<const std::vector<WeatherColumn>> weatherColumns;
+    std::optional<int> year; // the season's year in a weather file of several
     std::optional<std::string> latitude, sowing, start, end, transplanting;
     std::optional<double> floodedLevelCm; // new seasons only: flooded this deep (cm)
     std::vector<std::string> settings;    // NAME=VALUE, a crop parameter by id, key or caption

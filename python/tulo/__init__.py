@@ -14,9 +14,7 @@ import json as _json
 import math as _math
 import os as _os
 import pathlib as _pathlib
-import re as _re
 import shutil as _shutil
-import tempfile as _tempfile
 from typing import Iterable, Mapping, Sequence
 
 import numpy as _np
@@ -63,11 +61,10 @@ class Season:
                   transplanting=None) -> "Season":
         """Reads a configuration; the options change its season as ``tulo-cli run``'s options do
         (days as day of year, date text or ``datetime.date``; ``lat`` in degrees north)."""
-        with _WeatherFile(weather) as weather_path:
-            return cls(_tulo.Season.from_file(
-                _os.fspath(path), weather=weather_path, weather_sheet=weather_sheet, year=year,
-                latitude=_text(lat), sowing=_text(sowing), start=_text(start), end=_text(end),
-                transplanting=_text(transplanting)))
+        return cls(_tulo.Season.from_file(
+            _os.fspath(path), **_weather_options(weather), weather_sheet=weather_sheet, year=year,
+            latitude=_text(lat), sowing=_text(sowing), start=_text(start), end=_text(end),
+            transplanting=_text(transplanting)))
 
     @classmethod
     def new(cls, *, weather, sowing, lat=None, start=None, end=None, transplanting=None,
@@ -76,11 +73,10 @@ class Season:
         """A new season as ``tulo-cli new`` makes it. ``weather`` is a weather file of any format
         TULO reads, or a DataFrame with a ``date`` (or ``DOY``) column and the weather file's named
         quantities; ``flooded`` is the water level in cm (unflooded when None)."""
-        with _WeatherFile(weather) as weather_path, _PythonWords(weather, weather_path):
-            return cls(_tulo.Season.new(
-                weather=weather_path, weather_sheet=weather_sheet, year=year, latitude=_text(lat),
-                sowing=_text(sowing), start=_text(start), end=_text(end),
-                transplanting=_text(transplanting), flooded=flooded))
+        return cls(_tulo.Season.new(
+            **_weather_options(weather), weather_sheet=weather_sheet, year=year, latitude=_text(lat),
+            sowing=_text(sowing), start=_text(start), end=_text(end),
+            transplanting=_text(transplanting), flooded=flooded))
 
     def with_params(self, **params) -> "Season":
         """A copy with crop parameters changed, named by registry id, crop workbook key or caption."""
@@ -200,73 +196,52 @@ def _season_from_text(text: str, year: int | None) -> Season:
     return Season(_tulo.Season.from_config_text(text, year))
 
 
-class _WeatherFile:
-    """A weather DataFrame as a dated CSV file for the readers, removed afterwards; a path as it is."""
-
-    def __init__(self, weather):
-        self._weather = weather
-        self._path = None
-
-    def __enter__(self):
-        if not isinstance(self._weather, _pd.DataFrame):
-            return None if self._weather is None else _os.fspath(self._weather)
-        handle, self._path = _tempfile.mkstemp(suffix=".csv", prefix="tulo-weather-")
-        with _os.fdopen(handle, "w", newline="") as out:
-            _weather_csv(self._weather).to_csv(out, index=False)
-        return self._path
-
-    def __exit__(self, exc_type, exc, traceback):
-        if self._path:
-            _os.unlink(self._path)
-            # The temporary file is the reader's business: messages name the DataFrame it came from.
-            if isinstance(exc, InputError):
-                name = _os.path.basename(self._path)
-                problems = [problem.replace(self._path, "the weather DataFrame").replace(name, "the weather DataFrame")
-                            for problem in exc.problems]
-                error = InputError("\n".join(problems))
-                error.problems = problems
-                raise error from None
+def _weather_options(weather) -> dict:
+    """The weather keyword arguments of the module: a file's path, or a DataFrame's columns under the name
+    its messages give it."""
+    if isinstance(weather, _pd.DataFrame):
+        return {"weather": "the weather DataFrame", "weather_columns": _weather_columns(weather)}
+    return {"weather": None if weather is None else _os.fspath(weather)}
 
 
-_OPTION = _re.compile(r"--(weather-sheet|weather|year|lat|sowing|start|end|transplanting)\b")
+def _weather_columns(weather: _pd.DataFrame) -> list[tuple[str, str, object]]:
+    """Each column as (title, kind, values), read as the same frame written to a CSV table would be read:
+    dates as days since 1970, numbers as float64 (whole-number columns told apart, since a table writes
+    them without ".0"), any other cells as the text such a table holds."""
+    columns = []
+    for position, title in enumerate(weather.columns):
+        column = weather.iloc[:, position]
+        dtype = column.dtype
+        if _pd.api.types.is_datetime64_any_dtype(dtype):
+            # A zone's dates are its wall-clock dates, as written out.
+            wall = column.dt.tz_localize(None) if getattr(dtype, "tz", None) is not None else column
+            days = wall.to_numpy(dtype="datetime64[ns]").astype("datetime64[D]").view("int64")
+            columns.append((str(title), "dates", days))
+        elif (_pd.api.types.is_numeric_dtype(dtype) and not _pd.api.types.is_bool_dtype(dtype)
+              and not _pd.api.types.is_complex_dtype(dtype)):
+            values = column.to_numpy(dtype="float64", na_value=_np.nan)
+            if dtype == _np.float32:
+                # A float32 is written as its own shortest text, which reads as another float64 than
+                # its exact value.
+                values = _np.array([float(str(v)) for v in column.to_numpy()], dtype="float64")
+            kind = "integers" if _pd.api.types.is_integer_dtype(dtype) else "numbers"
+            columns.append((str(title), kind, values))
+        else:
+            columns.append((str(title), "texts", ["" if _is_missing(v) else str(v) for v in column]))
+    return columns
 
 
-class _PythonWords:
-    """The messages about a season made from a weather DataFrame, which no file of the user's holds:
-    they name the DataFrame and the keyword arguments (``lat=``) rather than the temporary file it was
-    written to and the command line's options (``--lat``). Other messages keep the command line's words."""
-
-    def __init__(self, weather, path):
-        self._frame_path = path if isinstance(weather, _pd.DataFrame) else None
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, kind, error, trace):
-        if not self._frame_path or not isinstance(error, InputError):
-            return False
-        problems = [self._words(problem) for problem in getattr(error, "problems", [str(error)])]
-        raise _refused(problems) from None
-
-    def _words(self, text: str) -> str:
-        if self._frame_path not in text:
-            return text
-        text = text.replace(self._frame_path, "the weather DataFrame")
-        return _OPTION.sub(lambda m: m.group(1).replace("-", "_") + "=", text)
+def _is_missing(value) -> bool:
+    try:
+        return bool(_pd.isna(value))
+    except (TypeError, ValueError):  # a list or array in a cell is a value
+        return False
 
 
 def _refused(problems: list[str]) -> InputError:
     error = InputError("\n".join(problems))
     error.problems = problems
     return error
-
-
-def _weather_csv(weather: _pd.DataFrame) -> _pd.DataFrame:
-    frame = weather.copy()
-    for column in frame.columns:
-        if _pd.api.types.is_datetime64_any_dtype(frame[column]):
-            frame[column] = frame[column].dt.strftime("%Y-%m-%d")
-    return frame
 
 
 def _refuse_all(problems: list[str]):

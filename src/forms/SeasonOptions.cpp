@@ -8,6 +8,7 @@
 #include "forms/ParameterNames.h"
 #include "forms/SpreadsheetCommands.h"
 #include "io/WeatherFiles.h"
+#include "io/Workbook.h"
 
 #include <algorithm>
 #include <cctype>
@@ -110,17 +111,29 @@ SeasonDay ParseSeasonDay(std::string_view option, std::string_view text, std::op
 
 namespace {
 
+// A table's columns read as ReadWeatherFile reads a file, messages starting with the name it goes by.
+WeatherFileSeries ReadColumnsOf(const std::string& name, const std::vector<WeatherColumn>& columns) {
+    try {
+        return ReadWeatherColumns(columns);
+    } catch (const WeatherFileError& e) {
+        throw WeatherFileError(name + ", " + e.what());
+    }
+}
+
 // The weather option: a weather file's year, or a workbook's sheet, put into a copy of the weather table.
 bool PlanWeather(const FormModel& form, const SeasonOptions& options, std::optional<int> dateYear,
                  PlannedChanges& plan, SeasonChanges& changes, Messages& messages) {
     const std::string& file = *options.weather;
     const std::string prefix = options.optionPrefix;
     Grid grid = form.grid(ctl::sprWeather);
-    const auto format = RecogniseWeatherFile(file);
+    const auto format = !options.weatherColumns ? RecogniseWeatherFile(file)
+                        : IsDatedWeatherTable(*options.weatherColumns)
+                            ? std::optional(WeatherFileFormat::DatedCsv)
+                            : std::nullopt;
     if (!format) {
         std::error_code ec;
         // A file that cannot be read is told so by the import below, whatever else the options ask.
-        if (options.year && std::filesystem::is_regular_file(file, ec)) {
+        if (options.year && (options.weatherColumns || std::filesystem::is_regular_file(file, ec))) {
             messages.push_back({prefix +
                                 "year chooses the season's year in a weather file of several years (DSSAT "
                                 ".WTH, NASA POWER CSV, APSIM .met); " +
@@ -130,7 +143,15 @@ bool PlanWeather(const FormModel& form, const SeasonOptions& options, std::optio
         std::string source;
         const std::string sheetOption = prefix + "weather-sheet";
         const SheetRequest request{options.weatherSheet, sheetOption, ImportRowLimit(ctl::sprWeather), true};
-        if (!ImportWorkbookSheet(grid, file, request, messages, &source)) return false;
+        if (options.weatherColumns) {
+            // Columns of no dated table are the weather table's own, as a workbook's sheet holds them.
+            WorkbookData table;
+            table.format = WorkbookFormat::Csv;
+            table.sheets.push_back({file, WeatherColumnCells(*options.weatherColumns), {}, false});
+            if (!ImportWorkbookData(grid, file, table, request, messages, &source)) return false;
+        } else if (!ImportWorkbookSheet(grid, file, request, messages, &source)) {
+            return false;
+        }
         changes.weatherSource = source;
         plan.weather = std::move(grid);
         return true;
@@ -141,7 +162,8 @@ bool PlanWeather(const FormModel& form, const SeasonOptions& options, std::optio
         return false;
     }
     try {
-        const WeatherFileSeries series = ReadWeatherFile(file);
+        const WeatherFileSeries series =
+            options.weatherColumns ? ReadColumnsOf(file, *options.weatherColumns) : ReadWeatherFile(file);
         const int year = ChooseWeatherYear(series, options.year ? options.year : dateYear);
         std::vector<std::string> notes;
         FillWeatherTable(series, year, grid, notes);

@@ -12,7 +12,9 @@
 
 #include "base/Outcome.h"
 #include "forms/FormModel.h"
+#include "io/WeatherFiles.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,10 +25,13 @@ namespace tulo {
 struct ParameterInfo;
 
 struct SeasonOptions {
-    std::optional<std::string> weather;  // weather file (.WTH, .met, POWER CSV, dated CSV) or workbook
-    std::optional<int> weatherSheet;     // 1-based sheet of a weather workbook
-    std::optional<int> year;             // the season's year in a weather file of several years
-    std::optional<std::string> latitude; // degrees north
+    std::optional<std::string> weather; // weather file (.WTH, .met, POWER CSV, dated CSV) or workbook
+    std::optional<int> weatherSheet;    // 1-based sheet of a weather workbook
+    // The weather as a dated table's columns (a DataFrame's) instead of a file: `weather` then names them
+    // in messages ("the weather DataFrame").
+    std::shared_ptr<const std::vector<WeatherColumn>> weatherColumns;
+    std::optional<int> year;                       // the season's year in a weather file of several years
+    std::optional<std::string> latitude;           // degrees north
     std::optional<std::string> sowing, start, end; // a day of year or a date
     // Transplants the crop on this day (a day of year or a date), after the sowing in the seedbed.
     std::optional<std::string> transplanting;

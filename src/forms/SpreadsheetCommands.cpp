@@ -294,6 +294,11 @@ Outcome ImportWorkbookSheet(Grid& grid, const fs::path& file, const SheetRequest
     return ImportRequestedSheet(grid, file, *workbook, request, messages, source);
 }
 
+Outcome ImportWorkbookData(Grid& grid, const fs::path& file, const WorkbookData& workbook,
+                           const SheetRequest& request, Messages& messages, std::string* source) {
+    return ImportRequestedSheet(grid, file, workbook, request, messages, source);
+}
+
 void ClearGrid(Grid& grid) {
     int lastRow = 0, lastCol = 0;
     for (int r = 1; r <= std::min(grid.rows(), 10000); ++r)

@@ -13,6 +13,10 @@
 #include <vector>
 
 namespace tulo {
+struct WorkbookData;
+}
+
+namespace tulo {
 
 // Asks for a file name and saves the grid there, as .xlsx (sheet "TULO") or, for a name ending with
 // .csv, as CSV. Returns the file written; nothing when the user cancelled or the save failed (a message
@@ -63,6 +67,9 @@ Outcome ImportWorkbookSheet(Grid& grid, const std::filesystem::path& file, UserI
 // not read (Cancelled, with nothing said).
 Outcome ImportWorkbookSheet(Grid& grid, const std::filesystem::path& file, const SheetRequest& request,
                             Messages& messages, std::string* source = nullptr);
+// The same of a workbook already in memory (a DataFrame's table), `file` naming it in messages.
+Outcome ImportWorkbookData(Grid& grid, const std::filesystem::path& file, const WorkbookData& workbook,
+                           const SheetRequest& request, Messages& messages, std::string* source = nullptr);
 
 // The window's import: the user is asked which sheet unless `sheet` is given. A table with a row limit
 // (weather, soil) refuses a pandas index as its first column.

@@ -10,9 +10,11 @@
 #include "io/Workbook.h"
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <set>
@@ -98,6 +100,10 @@ struct RawTable {
     struct Row {
         int line = 0;
         std::vector<std::string_view> fields;
+        // A row of columns of values instead of fields: the row `index` of each.
+        const std::vector<WeatherColumn>* columns = nullptr;
+        std::size_t index = 0;
+        std::size_t size() const { return columns ? columns->size() : fields.size(); }
     };
     bool dssatDates = false;    // one DATE column, YYDDD or YYYYDDD
     bool calendarDates = false; // one DATE column, ISO or day/month/year
@@ -115,6 +121,65 @@ std::string IsoDate(int year, int doy) {
 
 int DaysIn(int year) {
     return chr::year{year}.is_leap() ? 366 : 365;
+}
+
+// A float as Python's repr writes it: the shortest digits that read back as it, in positional notation
+// with at least one decimal ("30.0") for exponents -4 to 15, else as "1.5e-05".
+std::string PythonFloatText(double v) {
+    char buffer[64];
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::scientific);
+    const std::string text(buffer, written.ptr);
+    const std::size_t e = text.find('e');
+    const int exponent = std::stoi(text.substr(e + 1));
+    const bool negative = text.front() == '-';
+    std::string digits;
+    for (const char c : text.substr(negative ? 1 : 0, e - (negative ? 1 : 0)))
+        if (c != '.') digits += c;
+    std::string out;
+    if (exponent < -4 || exponent >= 16) {
+        out = digits.substr(0, 1) + (digits.size() > 1 ? "." + digits.substr(1) : "");
+        char power[16];
+        std::snprintf(power, sizeof power, "e%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
+        out += power;
+    } else if (exponent < 0) {
+        out = "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+    } else if (digits.size() <= static_cast<std::size_t>(exponent) + 1) {
+        out = digits + std::string(static_cast<std::size_t>(exponent) + 1 - digits.size(), '0') + ".0";
+    } else {
+        out = digits.substr(0, static_cast<std::size_t>(exponent) + 1) + "." +
+              digits.substr(static_cast<std::size_t>(exponent) + 1);
+    }
+    return (negative ? "-" : "") + out;
+}
+
+// A column's cell as a CSV table written by pandas holds it: a blank for no value, an ISO date.
+std::string CellText(const WeatherColumn& column, std::size_t row) {
+    if (!column.numbers.empty()) {
+        const double v = column.numbers[row];
+        if (std::isnan(v)) return {};
+        if (std::isinf(v)) return v > 0 ? "inf" : "-inf";
+        if (column.integers) {
+            char text[64];
+            std::snprintf(text, sizeof text, "%.0f", v);
+            return text;
+        }
+        return PythonFloatText(v);
+    }
+    if (!column.dates.empty()) {
+        const std::int64_t days = column.dates[row];
+        if (days == WeatherColumn::kNoDate) return {};
+        const chr::year_month_day date{chr::sys_days{chr::days{days}}};
+        const auto start = chr::sys_days{date.year() / chr::January / 1};
+        return IsoDate(static_cast<int>(date.year()),
+                       static_cast<int>((chr::sys_days{date} - start).count()) + 1);
+    }
+    return column.texts[row];
+}
+
+bool BlankCell(const WeatherColumn& column, std::size_t row) {
+    if (!column.numbers.empty()) return std::isnan(column.numbers[row]);
+    if (!column.dates.empty()) return column.dates[row] == WeatherColumn::kNoDate;
+    return Trim(column.texts[row]).empty();
 }
 
 // A date as users write it (see ParseDateText), if its year has it.
@@ -165,10 +230,9 @@ public:
     // The table's column names must be known by the first row.
     void add(const RawTable::Row& row) {
         if (!started_) start();
-        if (row.fields.size() != table_.names.size())
-            fail(LineText(row.line) + ": " + std::to_string(row.fields.size()) +
-                 " values, but the column line (" + LineText(table_.namesLine) + ") names " +
-                 std::to_string(table_.names.size()) + " columns.");
+        if (row.size() != table_.names.size())
+            fail(LineText(row.line) + ": " + std::to_string(row.size()) + " values, but the column line (" +
+                 LineText(table_.namesLine) + ") names " + std::to_string(table_.names.size()) + " columns.");
         WeatherFileDay day;
         day.line = row.line;
         readDate(row, day);
@@ -273,7 +337,19 @@ private:
 
     // A blank cell or a missing-value code is no value: whether the day needs it is not known here.
     std::optional<double> number(const RawTable::Row& row, const WeatherFileDay& day, int col) const {
-        const std::string_view text = row.fields[static_cast<std::size_t>(col)];
+        if (!row.columns) return number(row, day, col, row.fields[static_cast<std::size_t>(col)]);
+        const WeatherColumn& column = (*row.columns)[static_cast<std::size_t>(col)];
+        if (!column.numbers.empty()) {
+            const double v = column.numbers[row.index];
+            if (std::isnan(v)) return std::nullopt;
+            // An infinity is text no number reads as, in a CSV table too.
+            if (std::isfinite(v)) return IsMissingValueCode(v) ? std::nullopt : std::optional(v);
+        }
+        return number(row, day, col, CellText(column, row.index));
+    }
+
+    std::optional<double> number(const RawTable::Row& row, const WeatherFileDay& day, int col,
+                                 std::string_view text) const {
         if (Trim(text).empty()) return std::nullopt;
         const auto parsed = ParseNumber(text);
         if (!parsed) fail(NotANumberMessage(where(row, day, col), text));
@@ -358,8 +434,18 @@ private:
             return static_cast<int>(*v);
         };
         if (date_ >= 0 && table_.calendarDates) {
-            const std::string_view text = row.fields[static_cast<std::size_t>(date_)];
-            const auto date = CalendarDate(text);
+            const WeatherColumn* column =
+                row.columns ? &(*row.columns)[static_cast<std::size_t>(date_)] : nullptr;
+            const std::string owned = column ? CellText(*column, row.index) : std::string();
+            const std::string_view text =
+                column ? std::string_view(owned) : row.fields[static_cast<std::size_t>(date_)];
+            std::optional<chr::year_month_day> date;
+            if (column && !column->dates.empty()) {
+                if (column->dates[row.index] != WeatherColumn::kNoDate)
+                    date = chr::year_month_day{chr::sys_days{chr::days{column->dates[row.index]}}};
+            } else {
+                date = CalendarDate(text);
+            }
             if (!date)
                 fail(LineText(row.line) + ", column " + table_.names[static_cast<std::size_t>(date_)] + ": " +
                      QuoteValue(text) + " is not a date (YYYY-MM-DD or day/month/year).");
@@ -660,6 +746,12 @@ WeatherFileSeries ReadDatedCsv(std::string_view text) {
     return series;
 }
 
+bool HasDatedTableNames(const std::set<std::string>& names) {
+    for (const char* needed : {"DATE", "TMAX", "TMIN", "SRAD", "RAIN"})
+        if (!names.contains(needed)) return false;
+    return true;
+}
+
 // Whether a line is the title row of a plain dated weather table.
 bool IsDatedTableTitles(std::string_view line) {
     const char separator = line.find('\t') != std::string_view::npos  ? '\t'
@@ -677,9 +769,7 @@ bool IsDatedTableTitles(std::string_view line) {
         if (end == std::string_view::npos) break;
         start = end + 1;
     }
-    for (const char* needed : {"DATE", "TMAX", "TMIN", "SRAD", "RAIN"})
-        if (!names.contains(needed)) return false;
-    return true;
+    return HasDatedTableNames(names);
 }
 
 } // namespace
@@ -786,6 +876,54 @@ WeatherFileSeries ReadWeatherFile(const std::filesystem::path& file) {
     } catch (const WeatherFileError& e) {
         throw WeatherFileError(file.string() + ", " + e.what());
     }
+}
+
+WeatherFileSeries ReadWeatherColumns(const std::vector<WeatherColumn>& columns) {
+    WeatherFileSeries series;
+    series.format = WeatherFileFormat::DatedCsv;
+    RawTable table;
+    table.calendarDates = true;
+    table.namesLine = 1;
+    bool hectopascals = false;
+    for (const WeatherColumn& column : columns)
+        table.names.push_back(CanonicalTitle(column.title, hectopascals));
+    if (hectopascals) table.vapourToKpa = 0.1;
+    const std::size_t rows = columns.empty() ? 0 : columns.front().size();
+    SeriesBuilder builder(table, rows);
+    for (std::size_t r = 0; r < rows; ++r) {
+        if (std::all_of(columns.begin(), columns.end(),
+                        [&](const WeatherColumn& column) { return BlankCell(column, r); }))
+            continue;
+        RawTable::Row row;
+        row.line = static_cast<int>(r) + 2;
+        row.columns = &columns;
+        row.index = r;
+        builder.add(row);
+    }
+    FinishSeries(builder, series);
+    return series;
+}
+
+bool IsDatedWeatherTable(const std::vector<WeatherColumn>& columns) {
+    std::set<std::string> names;
+    bool hectopascals = false;
+    for (const WeatherColumn& column : columns) names.insert(CanonicalTitle(column.title, hectopascals));
+    return HasDatedTableNames(names);
+}
+
+std::vector<std::vector<std::string>> WeatherColumnCells(const std::vector<WeatherColumn>& columns) {
+    std::vector<std::vector<std::string>> cells(1);
+    for (const WeatherColumn& column : columns) cells.front().push_back(column.title);
+    std::size_t rows = columns.empty() ? 0 : columns.front().size();
+    while (rows > 0 && std::all_of(columns.begin(), columns.end(), [&](const WeatherColumn& column) {
+               return CellText(column, rows - 1).empty();
+           }))
+        --rows;
+    for (std::size_t r = 0; r < rows; ++r) {
+        auto& row = cells.emplace_back();
+        for (const WeatherColumn& column : columns) row.push_back(CellText(column, r));
+    }
+    return cells;
 }
 
 int ChooseWeatherYear(const WeatherFileSeries& series, std::optional<int> year) {

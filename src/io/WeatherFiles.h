@@ -11,7 +11,10 @@
 
 #include "engine/Grid.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -73,6 +76,33 @@ std::optional<WeatherFileFormat> RecogniseWeatherFile(const std::filesystem::pat
 
 // ReadWeatherText of a file; messages start with the file's name.
 WeatherFileSeries ReadWeatherFile(const std::filesystem::path& file);
+
+// A dated weather table handed over as columns of values rather than text (a pandas DataFrame's). Each
+// column holds one kind of cell; a cell reads as the same cell of a dated CSV table would, so titles,
+// checks and messages are the CSV reader's, lines counted as in that table (titles on line 1).
+struct WeatherColumn {
+    static constexpr std::int64_t kNoDate = INT64_MIN; // numpy's NaT
+
+    std::string title;
+    std::vector<double> numbers;     // NaN: a blank cell
+    std::vector<std::int64_t> dates; // days since 1970-01-01, or kNoDate
+    std::vector<std::string> texts;  // any other cells, as a CSV table would write them
+    bool integers = false;           // the numbers are a whole-number column's, written without ".0"
+    std::size_t size() const { return std::max({numbers.size(), dates.size(), texts.size()}); }
+};
+
+// The series of a dated weather table's columns, read as ReadWeatherText reads a dated CSV table: a row
+// with no value at all is skipped, a missing value or a missing-value code is none. Columns of unequal
+// length are a programming error. Throws WeatherFileError, as ReadWeatherText does.
+WeatherFileSeries ReadWeatherColumns(const std::vector<WeatherColumn>& columns);
+
+// Whether the columns' titles make a dated weather table, which ReadWeatherColumns reads; other columns
+// are a workbook's weather table, read from WeatherColumnCells.
+bool IsDatedWeatherTable(const std::vector<WeatherColumn>& columns);
+
+// The titles and cells of the columns as the CSV table pandas writes of them holds them (a number as
+// Python writes it, "1.0"), without the table's trailing blank rows.
+std::vector<std::vector<std::string>> WeatherColumnCells(const std::vector<WeatherColumn>& columns);
 
 // The year of the series a season takes: `year` when given (refused when the series has no day in it),
 // the only year of a single-year series. A series of several years without `year` is refused with the

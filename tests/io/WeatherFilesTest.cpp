@@ -7,8 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <string>
+#include <tuple>
+#include <vector>
 
 namespace tulo {
 namespace {
@@ -296,6 +299,51 @@ TEST(WeatherFiles, ASeasonTakesOneWholeYearOfTheFile) {
     gap.erase(gap.find("2021100 "), gap.find("2021101 ") - gap.find("2021100 "));
     const WeatherFileSeries holed = ReadWeatherText(gap);
     ExpectMentions(Refusal([&] { FillWeatherTable(holed, 2021, grid, notes); }), {"2021-04-10 (DOY 100)"});
+}
+
+// A table's columns as the CSV table of the same cells: dates as days since 1970 (18262 is 2020-01-01).
+TEST(WeatherFiles, ColumnsOfValuesReadAsTheirCsvTable) {
+    const double nan = std::nan("");
+    std::vector<WeatherColumn> columns(7);
+    columns[0] = {"Date", {}, {18262, WeatherColumn::kNoDate, 18263, 18264}, {}};
+    columns[1] = {"Tmax (°C)", {31.5, nan, 30.25, 29}, {}, {}};
+    columns[2] = {"tmin", {21, nan, 22.5, 20}, {}, {}};
+    columns[3] = {"srad", {15.5, nan, -99, 14}, {}, {}};
+    columns[4] = {"rain", {0, nan, 1.2, nan}, {}, {}};
+    columns[5] = {"VP (hPa)", {24, nan, 23.5, 22}, {}, {}};
+    columns[6] = {"site", {}, {}, {"IRRI", " ", "IRRI", "IRRI"}};
+    const std::string csv = "Date,Tmax (°C),tmin,srad,rain,VP (hPa),site\n"
+                            "2020-01-01,31.5,21,15.5,0,24,IRRI\n"
+                            ",,,,,, \n"
+                            "2020-01-02,30.25,22.5,-99,1.2,23.5,IRRI\n"
+                            "2020-01-03,29,20,14,,22,IRRI\n";
+    const WeatherFileSeries given = ReadWeatherColumns(columns), read = ReadWeatherText(csv);
+    EXPECT_EQ(given.humidity, read.humidity);
+    EXPECT_EQ(given.humidityColumn, read.humidityColumn);
+    ASSERT_EQ(given.days.size(), 3u);
+    ASSERT_EQ(given.days.size(), read.days.size());
+    for (std::size_t i = 0; i < read.days.size(); ++i) {
+        const WeatherFileDay &a = given.days[i], &b = read.days[i];
+        EXPECT_EQ(
+            std::tie(a.year, a.doy, a.line, a.rain, a.tmax, a.tmin, a.radiation, a.missing, a.rhMax, a.rhMin),
+            std::tie(b.year, b.doy, b.line, b.rain, b.tmax, b.tmin, b.radiation, b.missing, b.rhMax,
+                     b.rhMin));
+    }
+
+    // Refused in the CSV reader's words: a date missing or repeated, an impossible value, an infinity.
+    const auto refusals = [&](std::vector<WeatherColumn> spoilt, std::string table) {
+        EXPECT_EQ(Refusal([&] { ReadWeatherColumns(spoilt); }), RefusalOf(table));
+    };
+    auto spoilt = columns;
+    spoilt[1].numbers[1] = 30;
+    refusals(spoilt, Replaced(csv, ",,,,,, ", ",30,,,,, "));
+    spoilt[0].dates[1] = 18262;
+    refusals(spoilt, Replaced(csv, ",,,,,, ", "2020-01-01,30,,,,, "));
+    spoilt = columns;
+    spoilt[4].numbers[2] = -3;
+    refusals(spoilt, Replaced(csv, "-99,1.2", "-99,-3"));
+    spoilt[4].numbers[2] = INFINITY;
+    refusals(spoilt, Replaced(csv, "-99,1.2", "-99,inf"));
 }
 
 } // namespace
