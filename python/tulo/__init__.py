@@ -10,11 +10,8 @@ from __future__ import annotations
 
 import datetime as _datetime
 import functools as _functools
-import json as _json
 import math as _math
 import os as _os
-import pathlib as _pathlib
-import shutil as _shutil
 from typing import Iterable, Mapping, Sequence
 
 import numpy as _np

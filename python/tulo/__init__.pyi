@@ -138,6 +138,7 @@ def sensitivity(
     computation: str | None = ...,
     order: str | None = ...,
     threads: int | None = ...,
+    keep_files: bool = ...,
 ) -> dict[str, object]:
     """The keys of ``tulo-cli sensitivity --json`` (factors, interactions), the indices as a DataFrame
-    indexed by factor, index_names, method, runs and exchange_files."""
+    indexed by factor, index_names, method, runs and exchange_files (the kept files' folder, or None)."""
