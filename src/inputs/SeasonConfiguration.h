@@ -104,7 +104,7 @@ private:
 // The columns of the tables, from 0.
 enum WaterInflowColumn { InflowFirstDay, InflowLastDay, InflowDaily /* mm */, InflowHours /* h */ };
 enum WaterOutflowColumn { OutflowFirstDay, OutflowLastDay, OutflowDaily /* mm */ };
-enum WeatherColumn {
+enum WeatherTableColumn {
     WeatherDay,       // the day of year, or blank; a date stands for its day and is kept as written
     WeatherRain,      // mm
     WeatherTmax,      // °C
@@ -146,7 +146,7 @@ struct SeasonConfiguration {
     NumberTable waterInflow{0, kWaterInputCols};   // WaterInflowColumn
     NumberTable waterOutflow{0, kWaterOutputCols}; // WaterOutflowColumn
     std::array<std::string, kWeatherCols> weatherTitles;
-    NumberTable weather{kLastDay, kWeatherCols}; // WeatherColumn, row d - 1 for day d
+    NumberTable weather{kLastDay, kWeatherCols}; // WeatherTableColumn, row d - 1 for day d
     // The soil table's columns, one row per layer: thickness (mm), bulk density (g/cm3), carbon, clay and
     // sand (%), van Genuchten's alpha (1/cm) and n, residual water content (m3/m3), field capacity and
     // permanent wilting point (m3/m3), saturated water content (m3/m3), saturated hydraulic conductivity
