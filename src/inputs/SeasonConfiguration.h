@@ -11,6 +11,7 @@
 // reads is held as a number in the precision the run reads it with.
 
 #include "base/DailySeries.h"
+#include "engine/Grid.h"
 #include "engine/InputItems.h"
 #include "engine/Parameters.h"
 
@@ -101,10 +102,14 @@ private:
     std::map<std::size_t, std::string> texts_;
 };
 
+// A grid's rows from row 1 while column 1 holds a text, at most `limit`, in a table of `cols` columns:
+// the rows of the form's and of an imported sheet's water and soil tables that a configuration holds.
+NumberTable TableFromGrid(const Grid& grid, int limit, int cols);
+
 // The columns of the tables, from 0.
 enum WaterInflowColumn { InflowFirstDay, InflowLastDay, InflowDaily /* mm */, InflowHours /* h */ };
 enum WaterOutflowColumn { OutflowFirstDay, OutflowLastDay, OutflowDaily /* mm */ };
-enum WeatherColumn {
+enum WeatherTableColumn {
     WeatherDay,       // the day of year, or blank; a date stands for its day and is kept as written
     WeatherRain,      // mm
     WeatherTmax,      // °C
@@ -146,7 +151,7 @@ struct SeasonConfiguration {
     NumberTable waterInflow{0, kWaterInputCols};   // WaterInflowColumn
     NumberTable waterOutflow{0, kWaterOutputCols}; // WaterOutflowColumn
     std::array<std::string, kWeatherCols> weatherTitles;
-    NumberTable weather{kLastDay, kWeatherCols}; // WeatherColumn, row d - 1 for day d
+    NumberTable weather{kLastDay, kWeatherCols}; // WeatherTableColumn, row d - 1 for day d
     // The soil table's columns, one row per layer: thickness (mm), bulk density (g/cm3), carbon, clay and
     // sand (%), van Genuchten's alpha (1/cm) and n, residual water content (m3/m3), field capacity and
     // permanent wilting point (m3/m3), saturated water content (m3/m3), saturated hydraulic conductivity
