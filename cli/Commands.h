@@ -9,6 +9,8 @@
 #include "forms/FormModel.h"
 #include "forms/RunCommand.h"
 #include "forms/SeasonOptions.h"
+#include "inputs/OpeningSeason.h"
+#include "inputs/SeasonConfiguration.h"
 #include "io/TextFiles.h"
 
 #include <nlohmann/json.hpp>
@@ -66,6 +68,19 @@ bool SaveSpares(const std::optional<std::string>& save, std::span<const NamedPat
 // Writes the run's report workbook to `path`; false, with the reason shown, when it cannot.
 bool WriteReport(const FormModel& form, const RunState& run, RunResults& results, const std::string& path,
                  const Console& console);
+// The same of the report variables `ticks` ticks.
+bool WriteReport(const ReportTicks& ticks, const RunState& run, RunResults& results, const std::string& path,
+                 const Console& console);
+
+// A configuration read and its season changed by the options.
+struct LoadedSeason {
+    SeasonConfiguration configuration;
+    SeasonChanges changes;
+};
+// Reads a configuration and changes its season by `season`; nothing, with the messages added to
+// `messages`, when the file cannot be read or an option is refused.
+std::optional<LoadedSeason> LoadSeasonConfiguration(const std::string& config, const SeasonOptions& season,
+                                                    Messages& messages);
 
 // Reads a configuration into `form` and changes its season by `season`; nothing, with the messages added
 // to `messages` or printed, when the file cannot be read or an option is refused.
@@ -96,6 +111,15 @@ struct TableSources {
 // with none ticked, the window's message says so.
 Outcome RunSeasonOfForm(FormModel& form, RunState& run, RunResults& results, const TableSources& sources,
                         Messages& messages, bool& reportDue);
+
+// How a season run from a configuration ended: `reportDue` as RunSeasonOfForm's, of the variables the
+// run's `ticks` tick.
+struct SeasonRunEnd {
+    Outcome outcome;
+    bool reportDue = false;
+};
+SeasonRunEnd RunConfiguredSeason(const SeasonConfiguration& season, const ReportTicks& ticks, RunState& run,
+                                 RunResults& results, const TableSources& sources, Messages& messages);
 
 // The varieties of the diseases window as CSV: name, susceptibility, class; "other" last, without either.
 int Varieties(std::ostream& out);
