@@ -302,6 +302,28 @@ std::optional<LoadedSeason> LoadSeasonConfiguration(const std::string& config, c
     return LoadedSeason{std::move(*reading.configuration), std::move(*changes)};
 }
 
+std::optional<CompiledConfiguration>
+CompileSeasonConfiguration(const std::string& config, const SeasonOptions& season, Messages& messages) {
+    auto loaded = LoadSeasonConfiguration(config, season, messages);
+    if (!loaded) return std::nullopt;
+    const Compilation compiled = CompileConfiguration(loaded->configuration);
+    for (const InputProblem& problem : compiled.problems)
+        messages.push_back({ProblemText(problem, loaded->changes.weatherSource)});
+    if (!compiled.inputs) return std::nullopt;
+    for (const InputProblem& warning : compiled.warnings)
+        messages.push_back({warning.text, {}, Icon::Information});
+    return CompiledConfiguration{std::move(loaded->configuration), std::move(loaded->changes),
+                                 compiled.inputs};
+}
+
+std::optional<CompiledConfiguration>
+CompileSeasonConfiguration(const std::string& config, const SeasonOptions& season, const Console& console) {
+    Messages messages;
+    auto compiled = CompileSeasonConfiguration(config, season, messages);
+    console.print(messages);
+    return compiled;
+}
+
 std::optional<SeasonChanges> LoadSeason(const std::string& config, const SeasonOptions& season,
                                         FormModel& form, Messages& messages) {
     if (const auto error = ReadSimConfig(config, form)) {

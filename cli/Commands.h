@@ -99,6 +99,20 @@ std::shared_ptr<const SeasonInputs> CompileConfig(const std::string& config, con
                                                   FormModel& form, const Console& console, int& status,
                                                   SeasonChanges* changes = nullptr);
 
+// A configuration read, its season changed by the options and compiled.
+struct CompiledConfiguration {
+    SeasonConfiguration configuration;
+    SeasonChanges changes;
+    std::shared_ptr<const SeasonInputs> inputs;
+};
+// LoadSeasonConfiguration, then compiles the season, adding every problem and warning to `messages`, or
+// printing them; nothing when the file cannot be read, an option is refused or the inputs fail
+// validation, all of which are invalid inputs.
+std::optional<CompiledConfiguration>
+CompileSeasonConfiguration(const std::string& config, const SeasonOptions& season, Messages& messages);
+std::optional<CompiledConfiguration>
+CompileSeasonConfiguration(const std::string& config, const SeasonOptions& season, const Console& console);
+
 // Where a season's tables came from when read from workbooks (empty for the configuration's own): the
 // engine names the day or layer and the cell of a problem, and the messages put the file in front.
 struct TableSources {
