@@ -86,13 +86,6 @@ void SetWeather(SeasonConfiguration& season, const Grid& grid) {
     }
 }
 
-// A crop parameter the configuration holds, rather than a constant of the model.
-bool IsConfigurationItem(const ParameterInfo& info) {
-    for (const CropParameterItem& item : CropParameterItems())
-        if (item.id == info.id) return true;
-    return false;
-}
-
 } // namespace
 
 bool SeasonOptions::any() const {
@@ -287,7 +280,7 @@ void PlanSetting(const std::string& setting, const std::string& what, ParameterL
                "them).");
         return;
     }
-    if (!IsConfigurationItem(*info)) {
+    if (!FindCropParameterItem(info->id)) {
         refuse(what + std::string(info->id) + " is a constant of the model, not a setting.");
         return;
     }
