@@ -191,11 +191,6 @@ bool SaveSpares(const std::optional<std::string>& save, std::span<const NamedPat
     return true;
 }
 
-bool WriteReport(const FormModel& form, const RunState& run, RunResults& results, const std::string& path,
-                 const Console& console) {
-    return WriteReport(ReportTicksOf(form), run, results, path, console);
-}
-
 bool WriteReport(const ReportTicks& ticks, const RunState& run, RunResults& results, const std::string& path,
                  const Console& console) {
     BuildReportGrid(ticks, run, results);
@@ -210,7 +205,7 @@ bool WriteReport(const ReportTicks& ticks, const RunState& run, RunResults& resu
 
 namespace {
 
-// How a season run ended, told in `messages` as the command line tells it (see RunSeasonOfForm).
+// How a season run ended, told in `messages` as the command line tells it (see RunConfiguredSeason).
 SeasonRunEnd ConcludeSeasonRun(const FormSeasonRun& season, const ReportTicks& ticks,
                                const TableSources& sources, Messages& messages) {
     for (const InputProblem& problem : season.problems)
@@ -232,14 +227,6 @@ SeasonRunEnd ConcludeSeasonRun(const FormSeasonRun& season, const ReportTicks& t
 }
 
 } // namespace
-
-Outcome RunSeasonOfForm(FormModel& form, RunState& run, RunResults& results, const TableSources& sources,
-                        Messages& messages, bool& reportDue) {
-    const SeasonRunEnd end =
-        ConcludeSeasonRun(RunFormSeason(form, run, results), ReportTicksOf(form), sources, messages);
-    reportDue = end.reportDue;
-    return end.outcome;
-}
 
 SeasonRunEnd RunConfiguredSeason(const SeasonConfiguration& season, const ReportTicks& ticks, RunState& run,
                                  RunResults& results, const TableSources& sources, Messages& messages) {
@@ -331,14 +318,6 @@ std::optional<SeasonChanges> LoadSeason(const std::string& config, const SeasonO
         return std::nullopt;
     }
     return ApplySeasonOptions(form, season, messages);
-}
-
-std::optional<SeasonChanges> LoadSeason(const std::string& config, const SeasonOptions& season,
-                                        FormModel& form, const Console& console) {
-    Messages messages;
-    auto changes = LoadSeason(config, season, form, messages);
-    console.print(messages);
-    return changes;
 }
 
 std::shared_ptr<const SeasonInputs> CompileConfig(const std::string& config, const SeasonOptions& season,
@@ -523,22 +502,24 @@ int Evaluate(const EvaluateOptions& options, std::ostream& out, const Console& c
                       "GAI (m2/m2).");
         return kInvalidInputs;
     }
-    FormModel form;
-    const auto changes = LoadSeason(options.config, options.season, form, console);
-    if (!changes) return kInvalidInputs;
+    Messages messages;
+    const auto season = LoadSeasonConfiguration(options.config, options.season, messages);
+    console.print(messages);
+    if (!season) return kInvalidInputs;
+    const auto& changes = season->changes;
     auto run = std::make_unique<RunState>();
     RunResults results;
-    Messages messages;
-    bool reportDue = false;
-    const Outcome outcome =
-        RunSeasonOfForm(form, *run, results, {changes->weatherSource, {}}, messages, reportDue);
+    messages.clear();
+    const Outcome outcome = RunConfiguredSeason(season->configuration, OpeningReportTicks(), *run, results,
+                                                {changes.weatherSource, {}}, messages)
+                                .outcome;
     console.print(messages);
     if (!outcome) return outcome.reason == Outcome::Reason::InvalidInputs ? kInvalidInputs : kFailure;
 
     std::string source;
     int status = kFailure;
     const auto data =
-        ReadMeasuredTable(options.measured, options.sheet, changes->year, source, console, status);
+        ReadMeasuredTable(options.measured, options.sheet, changes.year, source, console, status);
     if (!data) return status;
     const Evaluation e = EvaluateAgainstMeasured(*run, *variable, *data);
     if (!e.regression.failure.empty()) console.print(e.regression.failure);

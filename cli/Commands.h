@@ -65,10 +65,8 @@ std::vector<NamedPath> SeasonInputPaths(const std::string& config, const SeasonO
 bool SaveSpares(const std::optional<std::string>& save, std::span<const NamedPath> inputs,
                 const Console& console);
 
-// Writes the run's report workbook to `path`; false, with the reason shown, when it cannot.
-bool WriteReport(const FormModel& form, const RunState& run, RunResults& results, const std::string& path,
-                 const Console& console);
-// The same of the report variables `ticks` ticks.
+// Writes the run's report workbook of the variables `ticks` ticks to `path`; false, with the reason shown,
+// when it cannot.
 bool WriteReport(const ReportTicks& ticks, const RunState& run, RunResults& results, const std::string& path,
                  const Console& console);
 
@@ -83,11 +81,9 @@ std::optional<LoadedSeason> LoadSeasonConfiguration(const std::string& config, c
                                                     Messages& messages);
 
 // Reads a configuration into `form` and changes its season by `season`; nothing, with the messages added
-// to `messages` or printed, when the file cannot be read or an option is refused.
+// to `messages`, when the file cannot be read or an option is refused.
 std::optional<SeasonChanges> LoadSeason(const std::string& config, const SeasonOptions& season,
                                         FormModel& form, Messages& messages);
-std::optional<SeasonChanges> LoadSeason(const std::string& config, const SeasonOptions& season,
-                                        FormModel& form, const Console& console);
 
 // LoadSeason, then compiles the season, adding every problem and warning to `messages`, or printing or
 // showing them; nothing, with the exit status in `status`, when the file cannot be read, an option is
@@ -119,19 +115,15 @@ struct TableSources {
     std::string weather, soil;
 };
 
-// Runs the form's season as the window's run does, asking nothing: its problems (named by `sources`),
-// warnings and failure go to `messages`. Nobody is there to answer the report question, so `reportDue`
-// is set only under the report option that always saves the report, when a report variable is ticked;
-// with none ticked, the window's message says so.
-Outcome RunSeasonOfForm(FormModel& form, RunState& run, RunResults& results, const TableSources& sources,
-                        Messages& messages, bool& reportDue);
-
-// How a season run from a configuration ended: `reportDue` as RunSeasonOfForm's, of the variables the
-// run's `ticks` tick.
+// How a season run ended; see RunConfiguredSeason.
 struct SeasonRunEnd {
     Outcome outcome;
     bool reportDue = false;
 };
+// Runs the configuration's season as the window's run does, asking nothing: its problems (named by
+// `sources`), warnings and failure go to `messages`. Nobody is there to answer the report question, so
+// `reportDue` is set only under the report option that always saves the report, when `ticks` ticks a
+// report variable; with none ticked, the window's message says so.
 SeasonRunEnd RunConfiguredSeason(const SeasonConfiguration& season, const ReportTicks& ticks, RunState& run,
                                  RunResults& results, const TableSources& sources, Messages& messages);
 
