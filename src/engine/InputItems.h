@@ -2,6 +2,7 @@
 // The items of the inputs' lists and the sizes of the input tables: the parameter registry's codes, the
 // readers that fill a table and the form that shows them all count on them.
 
+#include <array>
 #include <string_view>
 
 namespace tulo {
@@ -28,5 +29,24 @@ inline constexpr int kWaterInputCols = 4;
 inline constexpr int kWaterOutputRows = 50;
 inline constexpr int kWaterOutputCols = 3;
 inline constexpr int kReportVariables = 13;
+
+// The captions of the weather's and the soil's columns, as the window titles them and the checks' messages
+// name them.
+inline constexpr std::array<std::string_view, kWeatherCols> kWeatherCaptions = {
+    "DOY", "Rain(mm)", "Tmax(°C)", "Tmin(°C)", "Rad (MJ/m2)", "RHmax (%)", "RHmin (%)"};
+inline constexpr std::array<std::string_view, kSoilCols> kSoilCaptions = {
+    "Thickness (mm)",
+    "Bulk density (g/cm3)",
+    "Carbon (%)",
+    "Clay (%)",
+    "Sand (%)",
+    "Alpha (1/cm)",
+    "n",
+    "SWCres (m3/m3)",
+    "Field capacity (m3/m3)",
+    "Permanent wilting point (m3/m3)",
+    "SWCsat (m3/m3)",
+    "Saturated hydraulic conductivity (mm/h)",
+    "SWCstart (mm)"};
 
 } // namespace tulo

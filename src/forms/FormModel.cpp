@@ -1,11 +1,14 @@
 #include "forms/FormModel.h"
 
+#include "engine/InputItems.h"
 #include "engine/Parameters.h"
 #include "forms/InputControls.h"
 
 #include <algorithm>
 #include <charconv>
+#include <span>
 #include <stdexcept>
+#include <string_view>
 
 namespace tulo {
 
@@ -25,11 +28,14 @@ const char* KindName(ControlKind kind) {
     return "control";
 }
 
-Grid CaptionedGrid(int rows, int cols, std::initializer_list<const char*> captions) {
+Grid CaptionedGrid(int rows, int cols, std::span<const std::string_view> captions) {
     Grid grid(rows, cols);
     int col = 1;
-    for (const char* caption : captions) grid.setText(0, col++, caption);
+    for (const std::string_view caption : captions) grid.setText(0, col++, std::string(caption));
     return grid;
+}
+Grid CaptionedGrid(int rows, int cols, std::initializer_list<std::string_view> captions) {
+    return CaptionedGrid(rows, cols, std::span<const std::string_view>(captions.begin(), captions.size()));
 }
 
 } // namespace
@@ -100,15 +106,9 @@ FormModel::FormModel() {
     addText(std::string(ctl::txtBlastClass), "1");
 
     // Grids.
-    grids_.emplace(ctl::sprWeather, CaptionedGrid(kWeatherRows, kWeatherCols,
-                                                  {"DOY", "Rain(mm)", "Tmax(°C)", "Tmin(°C)", "Rad (MJ/m2)",
-                                                   "RHmax (%)", "RHmin (%)"}));
-    grids_.emplace(ctl::sprSoilPhysics,
-                   CaptionedGrid(kSoilRows, kSoilCols,
-                                 {"Thickness (mm)", "Bulk density (g/cm3)", "Carbon (%)", "Clay (%)",
-                                  "Sand (%)", "Alpha (1/cm)", "n", "SWCres (m3/m3)", "Field capacity (m3/m3)",
-                                  "Permanent wilting point (m3/m3)", "SWCsat (m3/m3)",
-                                  "Saturated hydraulic conductivity (mm/h)", "SWCstart (mm)"}));
+    // The checks name the weather's and the soil's columns by these captions.
+    grids_.emplace(ctl::sprWeather, CaptionedGrid(kWeatherRows, kWeatherCols, kWeatherCaptions));
+    grids_.emplace(ctl::sprSoilPhysics, CaptionedGrid(kSoilRows, kSoilCols, kSoilCaptions));
     Grid input = CaptionedGrid(kWaterInputRows, kWaterInputCols,
                                {"Initial DOY", "Final DOY", "Daily input (mm)", "(h)"});
     for (int r = 1; r <= kWaterInputRows; ++r) input.setText(r, 4, "24");

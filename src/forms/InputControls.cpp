@@ -74,7 +74,54 @@ constexpr LimitedField kLimitedFields[] = {
 
 // Inputs other than parameters and limits that a problem below the form may name.
 constexpr std::pair<std::string_view, std::string_view> kOtherFields[] = {
+    {"InitialDate", ctl::txtInitialDate},
+    {"FinalDate", ctl::txtFinalDate},
+    {"DOYforcingLAI", ctl::txtDOYforcingLAI},
+    {"ForcingLAI", ctl::txtforcingLAI},
     {"SowingDate", ctl::txtSowingDate},
+    {"TransplantingDate", ctl::txtTransplantingDate},
+    {"Flooding", ctl::cmbFlooded},
+    {"WaterLevelMethod", ctl::OptionFixWlevel},
+    {"BlastClass", ctl::txtBlastClass},
+};
+
+// The tables' inputs a problem below the form may name, and the grid that shows them. A cell's row and
+// column count from 0 in the table, which the grid shows from `firstRow` on and from its column 1; an
+// input the grid shows in no cell of its own (a whole table) has `firstRow` 0.
+struct TableInput {
+    std::string_view id;
+    std::string_view grid;
+    int firstRow;
+};
+constexpr TableInput kTableInputs[] = {
+    {"weather", ctl::sprWeather, 0},
+    {"weather.Titles", ctl::sprWeather, 1},
+    {"weather.Day", ctl::sprWeather, 2},
+    {"weather.Rain", ctl::sprWeather, 2},
+    {"weather.Tmax", ctl::sprWeather, 2},
+    {"weather.Tmin", ctl::sprWeather, 2},
+    {"weather.Radiation", ctl::sprWeather, 2},
+    {"weather.RHmax", ctl::sprWeather, 2},
+    {"weather.RHmin", ctl::sprWeather, 2},
+    {"soil.Thickness", ctl::sprSoilPhysics, 1},
+    {"soil.BulkDensity", ctl::sprSoilPhysics, 1},
+    {"soil.OrganicCarbon", ctl::sprSoilPhysics, 1},
+    {"soil.Clay", ctl::sprSoilPhysics, 1},
+    {"soil.Sand", ctl::sprSoilPhysics, 1},
+    {"soil.Alpha", ctl::sprSoilPhysics, 1},
+    {"soil.N", ctl::sprSoilPhysics, 1},
+    {"soil.ResidualWater", ctl::sprSoilPhysics, 1},
+    {"soil.FieldCapacity", ctl::sprSoilPhysics, 1},
+    {"soil.WiltingPoint", ctl::sprSoilPhysics, 1},
+    {"soil.SaturatedWater", ctl::sprSoilPhysics, 1},
+    {"soil.Ksat", ctl::sprSoilPhysics, 1},
+    {"soil.StartingWater", ctl::sprSoilPhysics, 1},
+    {"water.FirstDay", ctl::sprDynWaterInput, 1},
+    {"water.LastDay", ctl::sprDynWaterInput, 1},
+    {"water.Input", ctl::sprDynWaterInput, 1},
+    {"water.Hours", ctl::sprDynWaterInput, 1},
+    {"blast.Treatments", ctl::sprBlastTreatment, 0},
+    {"blast.TreatmentDay", ctl::sprBlastTreatment, 1},
 };
 
 // The control of each registry entry, by the entry's position.
@@ -140,8 +187,24 @@ std::string FieldOfInput(std::string_view id) {
     return std::string(id);
 }
 
+InputProblem PointedAtField(InputProblem problem) {
+    for (const TableInput& table : kTableInputs)
+        if (table.id == problem.field) {
+            problem.field = std::string(table.grid);
+            if (table.firstRow == 0) {
+                problem.row = problem.column = 0;
+            } else {
+                problem.row += table.firstRow;
+                problem.column += 1;
+            }
+            return problem;
+        }
+    problem.field = FieldOfInput(problem.field);
+    return problem;
+}
+
 Problems PointedAtFields(Problems problems) {
-    for (InputProblem& problem : problems) problem.field = FieldOfInput(problem.field);
+    for (InputProblem& problem : problems) problem = PointedAtField(std::move(problem));
     return problems;
 }
 

@@ -50,7 +50,10 @@ const LimitedField* FindLimitedField(std::string_view id);
 // The form's field for an input named by its id (a crop parameter's, a limit's, "SowingDate"): its
 // control or grid; an id the form does not show is kept as it is.
 std::string FieldOfInput(std::string_view id);
-// Points problems raised below the form, which name their input by its id, at the form's fields.
+// Points a problem raised below the form, which names its input by its id (and a table's cell by its
+// column's id, row and column in the table: inputs/SeasonCompile.h), at the form's field, and a cell at
+// the grid's cell.
+InputProblem PointedAtField(InputProblem problem);
 Problems PointedAtFields(Problems problems);
 
 } // namespace tulo

@@ -2,6 +2,7 @@
 
 #include "base/Numbers.h"
 #include "base/Problems.h"
+#include "engine/InputItems.h"
 #include "forms/SimConfig.h"
 #include "io/WeatherFiles.h"
 
@@ -17,8 +18,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::array<const char*, kWeatherCols> kWeatherCaptions = {
-    "DOY", "Rain(mm)", "Tmax(°C)", "Tmin(°C)", "Rad (MJ/m2)", "RHmax (%)", "RHmin (%)"};
 constexpr double kDayWidth = 8;
 constexpr double kValueWidth = 12;
 
@@ -144,7 +143,7 @@ void LayOutWeatherGrid(FormModel& form) {
     form.editGrid(ctl::sprWeather, [](Grid& grid) {
         if (grid.cols() < kWeatherCols) grid.resize(grid.rows(), kWeatherCols);
         for (int c = 1; c <= kWeatherCols; ++c) {
-            grid.setText(0, c, kWeatherCaptions[static_cast<std::size_t>(c - 1)]);
+            grid.setText(0, c, std::string(kWeatherCaptions[static_cast<std::size_t>(c - 1)]));
             grid.setColumnWidth(c, c == 1 ? kDayWidth : kValueWidth);
         }
     });

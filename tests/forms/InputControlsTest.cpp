@@ -76,6 +76,30 @@ TEST(InputControls, AnInputsIdLeadsToTheFieldThatShowsItAndBack) {
     EXPECT_EQ(problems[0].field, "txtTb");
 }
 
+// A table's cell below the form counts from 0 in the configuration's table; the window shows it in its
+// grid below the titles, or, for the weather, below the captions and the sheet's title row.
+TEST(InputControls, ATablesCellIsPointedAtItsGridCell) {
+    const std::pair<InputProblem, InputProblem> cases[] = {
+        {{"weather.Rain", 149, 1, "t"}, {"sprWeather", 151, 2, "t"}},
+        {{"weather.Day", 0, 0, "t"}, {"sprWeather", 2, 1, "t"}},
+        {{"weather.Titles", 0, 5, "t"}, {"sprWeather", 1, 6, "t"}},
+        {{"weather", 0, 0, "t"}, {"sprWeather", 0, 0, "t"}},
+        {{"soil.StartingWater", 4, 12, "t"}, {"sprSoilPhysics", 5, 13, "t"}},
+        {{"water.LastDay", 0, 1, "t"}, {"sprDynWaterInput", 1, 2, "t"}},
+        {{"blast.TreatmentDay", 1, 0, "t"}, {"sprBlastTreatment", 2, 1, "t"}},
+        {{"blast.Treatments", 0, 0, "t"}, {"sprBlastTreatment", 0, 0, "t"}},
+        {{"Flooding", 0, 0, "t"}, {"cmbFlooded", 0, 0, "t"}},
+        {{"BlastClass", 0, 0, "t"}, {"txtBlastClass", 0, 0, "t"}},
+    };
+    for (const auto& [below, shown] : cases) EXPECT_EQ(PointedAtField(below), shown) << below.field;
+    // Every limited input of a grid is one of its cells.
+    for (const LimitedField& field : LimitedFields()) {
+        if (field.column == 0) continue;
+        EXPECT_EQ(PointedAtField({std::string(field.id), 0, field.column - 1, {}}).column, field.column)
+            << field.id;
+    }
+}
+
 // The tables beside the calibration, the sensitivity analysis and the workbook name registry ids, and
 // a parameter is found by any name they give it.
 TEST(InputControls, TheOtherTablesNameRegistryParametersThatTheirNamesFind) {

@@ -1,11 +1,62 @@
 #include "forms/SeasonForm.h"
 
+#include "forms/ConfigurationForm.h"
+#include "inputs/ConfigurationFile.h"
+#include "inputs/SeasonCompile.h"
 #include "support/Seasons.h"
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace tulo {
 namespace {
+
+// The command line and Python are to compile a configuration read from its file, the window the one its
+// form holds: the two must give the same season.
+TEST(SeasonForm, AConfigurationCompilesFromItsFileAsFromTheWindowThatOpenedIt) {
+    // The examples, and one in each older layout, whose later items the window opens at a new season's.
+    ConfigurationReading reading = ReadConfigurationFile(TULO_SOURCE_DIR "/examples/flooded.sim");
+    ASSERT_TRUE(reading.configuration) << reading.message;
+    std::vector<std::pair<std::string, SeasonConfiguration>> configurations = {
+        {"flooded.sim", *reading.configuration}};
+    for (const auto layout : {ConfigurationLayout::ThroughSoil, ConfigurationLayout::ThroughColdShock}) {
+        SeasonConfiguration older = *reading.configuration;
+        older.layout = layout;
+        // Items an older file does not hold, which its window does not read.
+        older.transplanted = true;
+        if (layout == ConfigurationLayout::ThroughSoil) {
+            older.diseaseSimulation = true;
+            older.blastClass = {};
+        }
+        configurations.emplace_back("flooded.sim, older layout", older);
+    }
+    reading = ReadConfigurationFile(TULO_SOURCE_DIR "/examples/demo.sim");
+    ASSERT_TRUE(reading.configuration) << reading.message;
+    configurations.emplace_back("demo.sim", *reading.configuration);
+    for (const auto& [name, configuration] : configurations) {
+        const Compilation typed = CompileSeason(configuration);
+        ASSERT_TRUE(typed.inputs) << name << ": " << typed.problems.front().text;
+        FormModel form;
+        ApplyConfiguration(configuration, form);
+        const auto shown = test::Compiled(form);
+        ASSERT_TRUE(shown) << name;
+        EXPECT_EQ(typed.inputs->crop, shown->crop) << name;
+        EXPECT_EQ(typed.inputs->manag, shown->manag) << name;
+        EXPECT_EQ(typed.inputs->weather, shown->weather) << name;
+        EXPECT_EQ(typed.inputs->humidityEstimated, shown->humidityEstimated) << name;
+        const ControlParameters &a = typed.inputs->control, &b = shown->control;
+        EXPECT_EQ(a.InitialDate, b.InitialDate);
+        EXPECT_EQ(a.FinalDate, b.FinalDate);
+        EXPECT_EQ(a.SoilSimulation, b.SoilSimulation);
+        EXPECT_EQ(a.SoilCorrectlyOpen, b.SoilCorrectlyOpen);
+        EXPECT_EQ(a.NLayers, b.NLayers);
+        EXPECT_EQ(a.SoilLayers, b.SoilLayers) << name;
+        EXPECT_EQ(a.Year, b.Year);
+    }
+}
 
 // The engine's tests build typed inputs from the defaults of a new season; the window's new form must
 // compile to exactly those, or the two would test different seasons.

@@ -1,11 +1,13 @@
-// The configuration reader and the input records under fuzzing: whatever a .sim file holds, reading it
+// The configuration reader and the season's checks under fuzzing: whatever a .sim file holds, reading it
 // never crashes, the typed configuration it reads formats to a text that reads back as the same
-// configuration, and a configuration that passes validation runs a season whose every output is finite.
+// configuration, compiles as it was read without a crash, and a configuration that passes the checks as
+// the window opens it runs a season whose every output is finite.
 
 #include "engine/Season.h"
 #include "forms/ConfigurationForm.h"
 #include "forms/SeasonForm.h"
 #include "inputs/ConfigurationFile.h"
+#include "inputs/SeasonCompile.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -20,6 +22,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const tulo::ConfigurationReading again =
         tulo::ReadConfiguration(tulo::FormatConfiguration(*reading.configuration));
     if (!again.configuration || !(*again.configuration == *reading.configuration)) std::abort();
+
+    // Compiled as it was read, every table row and item as the file gives it.
+    (void)tulo::CompileSeason(*reading.configuration);
 
     // Opened as the window opens it (ParseSimConfig).
     tulo::FormModel form;
