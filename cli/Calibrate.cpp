@@ -2,6 +2,7 @@
 
 #include "CommandLine.h"
 #include "Commands.h"
+#include "ConfiguredSeason.h"
 #include "ForceLai.h"
 
 #include "base/Numbers.h"
@@ -10,9 +11,9 @@
 #include "evaluation/MeasuredEvaluation.h"
 #include "forms/CalibrationCommand.h"
 #include "forms/CalibrationForm.h"
-#include "forms/SimConfig.h"
 #include "forms/SitesTable.h"
 #include "forms/ToolResults.h"
+#include "inputs/ConfigurationFile.h"
 #include "io/FileSets.h"
 #include "io/TextFiles.h"
 
@@ -206,7 +207,7 @@ int Stopped(bool saveAsked, const Console& console) {
 // The search on the data sets, its trace file, the configuration saved with the calibrated values and
 // the report: what the single-site and the multi-site commands share.
 int SearchAndReport(const CalibrationRequest& request, int threads, const std::optional<std::string>& save,
-                    FormModel& form, bool json, std::ostream& out, const Console& console,
+                    SeasonConfiguration& configuration, bool json, std::ostream& out, const Console& console,
                     const SiteValues* siteValues = nullptr) {
     const std::vector<ParameterChoice>& choices = request.choices;
     interrupted.store(false);
@@ -236,8 +237,8 @@ int SearchAndReport(const CalibrationRequest& request, int threads, const std::o
         if (siteValues && siteValues->save) return siteValues->save(outcome.rounded);
         if (!save) return kSuccess;
         out.flush();
-        WriteCalibratedValues(form, choices, outcome.rounded);
-        if (const auto error = WriteSimConfig(form, *save)) {
+        WriteCalibratedValues(configuration, choices, outcome.rounded);
+        if (const auto error = WriteConfigurationFile(configuration, *save)) {
             console.print(*error);
             return kFailure;
         }
@@ -298,13 +299,14 @@ int Calibrate(const CalibrateOptions& options, std::ostream& out, const Console&
     if (!SaveSpares(options.save, inputs, console)) return kInvalidInputs;
     if (!TraceSpares(options.search.trace, inputs, options.save, console)) return kInvalidInputs;
 
-    FormModel form;
+    SeasonConfiguration configuration;
     int status = kSuccess;
     SeasonChanges changes;
-    const auto compiled = CompileConfig(options.config, options.season, form, console, status, &changes);
+    const auto compiled =
+        CompileConfiguredSeason(options.config, options.season, configuration, console, status, &changes);
     if (!compiled) return status;
     std::vector<ParameterChoice> choices;
-    if (const Outcome chosen = ChoicesOf(*params, form, *compiled, choices); !chosen) {
+    if (const Outcome chosen = ChoicesOf(*params, configuration, *compiled, choices); !chosen) {
         console.print(chosen.message);
         return kInvalidInputs;
     }
@@ -314,7 +316,8 @@ int Calibrate(const CalibrateOptions& options, std::ostream& out, const Console&
         SeasonCalibration(compiled, *measured, std::move(choices), *method, options.search.seed);
     if (options.search.trace) request.traceFile = *options.search.trace;
     for (const std::string& note : MeasurementNotes(request.settings, request.dataSets)) console.print(note);
-    return SearchAndReport(request, options.search.threads, options.save, form, options.json, out, console);
+    return SearchAndReport(request, options.search.threads, options.save, configuration, options.json, out,
+                           console);
 }
 
 namespace {
@@ -367,7 +370,7 @@ int CheckSaveDir(const CalibrateSitesOptions& options, const SitesTable& table, 
 // What the rows of a sites table give the search: each row's configuration and data set, and the values
 // searched, the shared ones first, then each row's own: the order the point of the search holds them in.
 struct SitesSearch {
-    std::vector<FormModel> forms;
+    std::vector<SeasonConfiguration> configurations;
     std::vector<CalibrationDataSet> dataSets;
     std::vector<ParameterChoice> choices;
     std::vector<ParameterChoice> ownChoices;
@@ -399,13 +402,15 @@ int AddSiteRow(const CalibrateSitesOptions& options, const SiteRow& row, std::si
     }
     int status = kSuccess;
     SeasonChanges changes;
-    FormModel& form = search.forms[r];
-    const auto compiled = CompileConfig(row.config.string(), row.season, form, rowConsole, status, &changes);
+    SeasonConfiguration& configuration = search.configurations[r];
+    const auto compiled =
+        CompileConfiguredSeason(row.config.string(), row.season, configuration, rowConsole, status, &changes);
     if (!compiled) return status;
     // An initial value left out is the first row's for a shared parameter, the row's own (its
     // configuration with the row's overrides) for its own.
     const auto initial = [&](const ParamText& param, ParameterChoice& choice) {
-        choice.initial = param.initial ? *param.initial : ConfiguredValue(*param.info, form, *compiled);
+        choice.initial =
+            param.initial ? *param.initial : ConfiguredValue(*param.info, configuration, *compiled);
         if (param.initial || (choice.initial > param.min && choice.initial <= param.max)) return true;
         console.print(row.prefix + param.where + ": the row's value " + ShortestText(choice.initial) +
                       " is outside the range (above " + ShortestText(param.min) + ", at most " +
@@ -444,7 +449,7 @@ int AddSiteRow(const CalibrateSitesOptions& options, const SiteRow& row, std::si
 // own, as NAME.sim in the folder: every file or, when one cannot be written, none.
 int SaveRows(const SitesTable& table, const std::filesystem::path& saveDir,
              const std::vector<ParameterChoice>& choices, const std::vector<double>& rounded,
-             std::vector<FormModel>& forms, const Console& console) {
+             std::vector<SeasonConfiguration>& configurations, const Console& console) {
     std::vector<FileContent> files;
     for (std::size_t r = 0; r < table.rows.size(); ++r) {
         std::vector<ParameterChoice> rowChoices;
@@ -454,8 +459,8 @@ int SaveRows(const SitesTable& table, const std::filesystem::path& saveDir,
                 rowChoices.push_back(choices[k]);
                 rowValues.push_back(rounded[k]);
             }
-        WriteCalibratedValues(forms[r], rowChoices, rowValues);
-        files.push_back({saveDir / (table.rows[r].name + ".sim"), FormatSimConfig(forms[r])});
+        WriteCalibratedValues(configurations[r], rowChoices, rowValues);
+        files.push_back({saveDir / (table.rows[r].name + ".sim"), FormatConfiguration(configurations[r])});
     }
     if (const auto error = WriteFilesTogether(files)) {
         console.print(*error);
@@ -491,7 +496,7 @@ int CalibrateSitesTable(const CalibrateSitesOptions& options, std::ostream& out,
     settings.agbWeight = options.withLai ? options.agbWeight : 1;
     settings.laiWeight = options.withLai ? options.laiWeight : 0;
     SitesSearch search;
-    search.forms.resize(table->rows.size());
+    search.configurations.resize(table->rows.size());
     for (const ParamText& param : *shared)
         search.choices.push_back({param.info, {ParameterIndex(param.info->id), param.min, param.max}, 0});
     for (std::size_t r = 0; r < table->rows.size(); ++r)
@@ -507,12 +512,12 @@ int CalibrateSitesTable(const CalibrateSitesOptions& options, std::ostream& out,
     const std::filesystem::path saveDir = options.saveDir.value_or("");
     if (options.saveDir)
         siteValues.save = [&](const std::vector<double>& rounded) {
-            return SaveRows(*table, saveDir, choices, rounded, search.forms, console);
+            return SaveRows(*table, saveDir, choices, rounded, search.configurations, console);
         };
     return SearchAndReport(MultiSiteRequest(std::move(settings), std::move(search.dataSets), choices, *method,
                                             options.search.seed, options.search.trace),
-                           options.search.threads, std::nullopt, search.forms.front(), options.json, out,
-                           console, &siteValues);
+                           options.search.threads, std::nullopt, search.configurations.front(), options.json,
+                           out, console, &siteValues);
 }
 
 } // namespace
@@ -552,7 +557,8 @@ std::vector<NamedPath> CfgInputPaths(const CalibrateSitesOptions& options, const
 // Site `s` of the settings file as a data set: its weather and dates on the shared configuration, its
 // measurements; kSuccess, or the status the command ends with after the message. `resolve` names a file
 // of the settings file.
-int ReadCfgSite(const CalibrateSitesOptions& options, const SiteTexts& row, int s, const FormModel& base,
+int ReadCfgSite(const CalibrateSitesOptions& options, const SiteTexts& row, int s,
+                const SeasonConfiguration& base,
                 const std::function<std::string(const std::string&)>& resolve,
                 std::vector<CalibrationDataSet>& dataSets, const Console& console) {
     const std::string site = "Site " + std::to_string(s + 1);
@@ -561,10 +567,10 @@ int ReadCfgSite(const CalibrateSitesOptions& options, const SiteTexts& row, int 
                       (Trim(row.agb).empty() ? "AGB" : "LAI") + " measurements.");
         return kInvalidInputs;
     }
-    Grid weatherTable;
+    SiteWeather weatherTable;
     const std::string weather = resolve(row.weather);
     if (!console.printing(
-            [&](Messages& messages) { return ImportSiteWeather(base, weather, messages, weatherTable); })) {
+            [&](Messages& messages) { return ImportSiteWeather(weather, messages, weatherTable); })) {
         console.print(site + ": the weather workbook " + weather + " was not read.");
         return kInvalidInputs;
     }
@@ -638,27 +644,29 @@ int CalibrateSites(const CalibrateSitesOptions& options, std::ostream& out, cons
     settings.laiWeight = options.withLai ? 1 : 0;
     // Every site shares the configuration's crop and management; its weather, dates and latitude are its
     // own, as the multi-site window reads them.
-    FormModel base;
-    if (const auto error = ReadSimConfig(options.config, base)) {
-        console.print(options.config + ": " + *error);
+    std::string error;
+    const auto base = ReadCompleteConfiguration(options.config, error);
+    if (!base) {
+        console.print(options.config + ": " + error);
         return kInvalidInputs;
     }
     std::vector<CalibrationDataSet> dataSets;
     for (int s = 0; s < count; ++s)
-        if (const int read = ReadCfgSite(options, cfg.sites[s], s, base, resolve, dataSets, console);
+        if (const int read = ReadCfgSite(options, cfg.sites[s], s, *base, resolve, dataSets, console);
             read != kSuccess)
             return read;
     for (const std::string& note : MeasurementNotes(settings, dataSets)) console.print(note);
+    SeasonConfiguration saved = *base;
     return SearchAndReport(MultiSiteRequest(std::move(settings), std::move(dataSets), *choices, *method,
                                             options.search.seed, options.search.trace),
-                           options.search.threads, options.save, base, options.json, out, console);
+                           options.search.threads, options.save, saved, options.json, out, console);
 }
 
 namespace {
 
 // The window's search around the configuration's sowing, over --param's parameters when given.
 ReinitSettings SettingsOf(const ReinitOptions& options, const std::vector<ParamText>& params,
-                          const FormModel& form, const SeasonInputs& compiled) {
+                          const SeasonConfiguration& configuration, const SeasonInputs& compiled) {
     ReinitSettings settings = DefaultReinitSettings(compiled);
     if (!params.empty()) {
         settings.parameters.clear();
@@ -666,7 +674,7 @@ ReinitSettings SettingsOf(const ReinitOptions& options, const std::vector<ParamT
         for (const ParamText& param : params) {
             settings.parameters.push_back({ParameterIndex(param.info->id), param.min, param.max});
             settings.initial.push_back(param.initial ? *param.initial
-                                                     : ConfiguredValue(*param.info, form, compiled));
+                                                     : ConfiguredValue(*param.info, configuration, compiled));
         }
     }
     settings.sowingWindow = options.sowingWindow;
@@ -707,14 +715,14 @@ void PrintReinit(const ReinitResult& result, const std::vector<std::string>& nam
 }
 
 // The search, shown on `progress`; Ctrl-C stops it with the best point so far.
-ReinitResult SearchSowing(FormModel& form, const std::vector<LaiPoint>& lai, const ReinitSettings& settings,
-                          int threads, ProgressLine& progress) {
+ReinitResult SearchSowing(const SeasonConfiguration& configuration, const std::vector<LaiPoint>& lai,
+                          const ReinitSettings& settings, int threads, ProgressLine& progress) {
     SearchControl control;
     control.threads = threads;
     control.stop = &interrupted;
     if (isatty(fileno(stderr)))
         control.progress = [&](std::int64_t runs, double best) { progress(runs, best); };
-    return ReinitializeFromLai(form, lai, settings, control);
+    return ReinitializeFromLai(configuration, lai, settings, control);
 }
 
 } // namespace
@@ -728,15 +736,16 @@ int Reinit(const ReinitOptions& options, std::ostream& out, const Console& conso
     int status = kInvalidInputs;
     const auto lai = ReadLaiTable(options.lai, options.sheet, console, status);
     if (!lai) return status;
-    FormModel form;
-    const auto compiled = CompileConfig(options.config, options.season, form, console, status);
+    SeasonConfiguration configuration;
+    const auto compiled =
+        CompileConfiguredSeason(options.config, options.season, configuration, console, status);
     if (!compiled) return status;
 
-    const ReinitSettings settings = SettingsOf(options, *params, form, *compiled);
+    const ReinitSettings settings = SettingsOf(options, *params, configuration, *compiled);
     interrupted.store(false);
     InterruptStops interrupts;
     ProgressLine progress;
-    const ReinitResult result = SearchSowing(form, *lai, settings, options.threads, progress);
+    const ReinitResult result = SearchSowing(configuration, *lai, settings, options.threads, progress);
     if (!result.problems.empty()) {
         for (const InputProblem& problem : result.problems) console.print(problem.text);
         return kInvalidInputs;
@@ -758,8 +767,8 @@ int Reinit(const ReinitOptions& options, std::ostream& out, const Console& conso
     if (result.stopped) return Stopped(options.save.has_value(), console);
     if (!options.save) return kSuccess;
     out.flush();
-    WriteReinitialization(form, result, settings.parameters);
-    if (const auto error = WriteSimConfig(form, *options.save)) {
+    WriteReinitialization(configuration, result, settings.parameters);
+    if (const auto error = WriteConfigurationFile(configuration, *options.save)) {
         console.print(*error);
         return kFailure;
     }

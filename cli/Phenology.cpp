@@ -2,13 +2,14 @@
 
 #include "CommandLine.h"
 #include "Commands.h"
+#include "ConfiguredSeason.h"
 
 #include "base/Numbers.h"
+#include "calibration/CalibratedConfiguration.h"
 #include "calibration/Phenology.h"
 #include "engine/Parameters.h"
-#include "forms/SimConfig.h"
 #include "forms/SitesTable.h"
-#include "forms/ToolResults.h"
+#include "inputs/ConfigurationFile.h"
 #include "io/TextFiles.h"
 
 #include <nlohmann/json.hpp>
@@ -107,10 +108,11 @@ std::optional<ObservedSeason> ReadObservedSeason(const SiteRow& row, const Conso
                          " cell is empty; every row needs its observed flowering and maturity.");
         return std::nullopt;
     }
-    FormModel form;
+    SeasonConfiguration configuration;
     int status = kSuccess;
     SeasonChanges changes;
-    const auto compiled = CompileConfig(row.config.string(), row.season, form, rowConsole, status, &changes);
+    const auto compiled =
+        CompileConfiguredSeason(row.config.string(), row.season, configuration, rowConsole, status, &changes);
     if (!compiled) return std::nullopt;
     bool refused = false;
     ObservedStages observed;
@@ -200,10 +202,11 @@ int Phenology(const PhenologyOptions& options, std::ostream& out, const Console&
     if (options.sites) return PhenologySites(options, out, console);
     if (!SaveSpares(options.save, SeasonInputPaths(options.config, options.season), console))
         return kInvalidInputs;
-    FormModel form;
+    SeasonConfiguration configuration;
     int status = kSuccess;
     SeasonChanges changes;
-    const auto compiled = CompileConfig(options.config, options.season, form, console, status, &changes);
+    const auto compiled =
+        CompileConfiguredSeason(options.config, options.season, configuration, console, status, &changes);
     if (!compiled) return status;
 
     // Dates are read in the season's year, as the season options' days are.
@@ -240,8 +243,8 @@ int Phenology(const PhenologyOptions& options, std::ostream& out, const Console&
     // The result is printed before the configuration is saved: a failed save must not lose it.
     if (!options.save) return kSuccess;
     out.flush();
-    WritePhenologyValues(form, fit);
-    if (const auto error = WriteSimConfig(form, *options.save)) {
+    WritePhenologyValues(configuration, fit);
+    if (const auto error = WriteConfigurationFile(configuration, *options.save)) {
         console.print(*error);
         return kFailure;
     }

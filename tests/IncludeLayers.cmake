@@ -6,7 +6,8 @@
 #   io                               configuration, weather and measurement files: the engine and below
 #   inputs                           a season's inputs as typed data and their files: io and below
 #   evaluation                       simulated against measured: io and below
-#   calibration                      the searches and their objective: evaluation and below
+#   calibration                      the searches and their objective, and the configuration they read
+#                                    and write: evaluation, the typed inputs and below
 #   sensitivity                      sampling and ensembles: io and below, not beside it
 #   forms                            the window's form, its mapping to the season's inputs, the commands
 #                                    and sessions that work on it, the user-interface interface: every
@@ -23,7 +24,7 @@ set(allowed_engine ${allowed_process} engine)
 set(allowed_io ${allowed_engine} io)
 set(allowed_inputs ${allowed_io} inputs)
 set(allowed_evaluation ${allowed_io} evaluation)
-set(allowed_calibration ${allowed_evaluation} calibration)
+set(allowed_calibration ${allowed_evaluation} inputs calibration)
 set(allowed_sensitivity ${allowed_io} sensitivity)
 set(allowed_forms ${allowed_io} inputs evaluation calibration sensitivity forms)
 set(allowed_cli ${allowed_forms})

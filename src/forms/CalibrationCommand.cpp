@@ -3,7 +3,7 @@
 #include "base/Numbers.h"
 #include "base/Problems.h"
 #include "evaluation/MeasuredEvaluation.h"
-#include "forms/InputControls.h"
+#include "forms/ConfigurationForm.h"
 #include "forms/ParameterNames.h"
 
 #include <algorithm>
@@ -96,20 +96,15 @@ Outcome ParseParamTexts(std::span<const std::string> texts, std::string_view opt
     return Outcome::Success();
 }
 
-double ConfiguredValue(const ParameterInfo& info, const FormModel& form, const SeasonInputs& inputs) {
-    if (const std::string_view control = ControlOf(info); !control.empty())
-        if (const auto typed = ParseNumber(form.text(control))) return *typed;
-    return GetParameter(inputs.crop, info);
-}
-
-Outcome ChoicesOf(std::span<const ParamText> params, const FormModel& form, const SeasonInputs& compiled,
-                  std::vector<ParameterChoice>& choices) {
+Outcome ChoicesOf(std::span<const ParamText> params, const SeasonConfiguration& configuration,
+                  const SeasonInputs& compiled, std::vector<ParameterChoice>& choices) {
     choices.clear();
     for (const ParamText& param : params) {
         if (const auto why = UnreadReason(*param.info, compiled))
             return Outcome::Failure(param.where + ": " + *why);
         ParameterChoice choice{param.info, {ParameterIndex(param.info->id), param.min, param.max}, 0};
-        choice.initial = param.initial ? *param.initial : ConfiguredValue(*param.info, form, compiled);
+        choice.initial =
+            param.initial ? *param.initial : ConfiguredValue(*param.info, configuration, compiled);
         if (!param.initial && !(choice.initial > param.min && choice.initial <= param.max)) {
             return Outcome::Failure(param.where + ": the configuration's value " +
                                     ShortestText(choice.initial) + " is outside the range (above " +
@@ -119,6 +114,11 @@ Outcome ChoicesOf(std::span<const ParamText> params, const FormModel& form, cons
         choices.push_back(choice);
     }
     return Outcome::Success();
+}
+
+Outcome ChoicesOf(std::span<const ParamText> params, const FormModel& form, const SeasonInputs& compiled,
+                  std::vector<ParameterChoice>& choices) {
+    return ChoicesOf(params, ConfigurationFromForm(form), compiled, choices);
 }
 
 Outcome ReadSearchMethod(const std::string& objective, const std::optional<std::string>& genetic,

@@ -5,6 +5,7 @@
 // caller to print or raise; nothing here talks to the user.
 
 #include "base/Outcome.h"
+#include "calibration/CalibratedConfiguration.h"
 #include "calibration/Objective.h"
 #include "calibration/Simplex.h"
 #include "calibration/Uncertainty.h"
@@ -12,6 +13,7 @@
 #include "engine/SeasonInputs.h"
 #include "forms/CalibrationForm.h"
 #include "forms/FormModel.h"
+#include "inputs/SeasonConfiguration.h"
 
 #include <nlohmann/json.hpp>
 
@@ -40,12 +42,11 @@ Outcome ParseParamText(const std::string& text, std::string_view option, ParamTe
 Outcome ParseParamTexts(std::span<const std::string> texts, std::string_view option,
                         std::vector<ParamText>& params);
 
-// The parameter's value in the configuration, as its field reads (a single-precision value would print
-// with spurious digits).
-double ConfiguredValue(const ParameterInfo& info, const FormModel& form, const SeasonInputs& inputs);
-
-// The parameters to calibrate, an initial value left out being the configuration's; a failure with the
-// refusal when that value is outside the range.
+// The parameters to calibrate, an initial value left out being the configuration's (see ConfiguredValue);
+// a failure with the refusal when that value is outside the range.
+Outcome ChoicesOf(std::span<const ParamText> params, const SeasonConfiguration& configuration,
+                  const SeasonInputs& compiled, std::vector<ParameterChoice>& choices);
+// The same with the form's configuration.
 Outcome ChoicesOf(std::span<const ParamText> params, const FormModel& form, const SeasonInputs& compiled,
                   std::vector<ParameterChoice>& choices);
 

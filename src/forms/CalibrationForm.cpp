@@ -2,8 +2,11 @@
 
 #include "base/Numbers.h"
 #include "calibration/CalibrationParameters.h"
+#include "forms/CompileShim.h"
+#include "forms/ConfigurationForm.h"
 #include "forms/InputControls.h"
 #include "forms/SeasonForm.h"
+#include "forms/ToolResults.h"
 #include "forms/WindowCommands.h"
 #include "io/DataFolder.h"
 #include "io/TextFiles.h"
@@ -202,7 +205,7 @@ std::optional<ParameterChoice> MakeParameterChoice(std::string_view caption, std
 }
 
 void ImportDefaultRanges(std::array<CalibrationParameterTexts, 3>& parameters,
-                         std::array<std::string, 3>* initial, const FormModel* main) {
+                         std::array<std::string, 3>* initial, const SeasonConfiguration* configuration) {
     for (std::size_t k = 0; k < parameters.size(); ++k) {
         CalibrationParameterTexts& p = parameters[k];
         const ParameterInfo* info = FindCalibrationParameter(Trim(p.caption));
@@ -216,12 +219,20 @@ void ImportDefaultRanges(std::array<CalibrationParameterTexts, 3>& parameters,
         const auto inside = [&](std::optional<double> v) { return v && *v > *low && *v <= *high; };
         std::string& start = (*initial)[k];
         if (inside(ParseNumber(start))) continue;
-        const std::string_view control = ControlOf(*info);
-        if (main && !control.empty() && inside(ParseNumber(main->text(control))))
-            start = std::string(Trim(main->text(control)));
+        const std::string configured = configuration ? CropValueText(*info, *configuration) : std::string();
+        if (inside(ParseNumber(configured)))
+            start = std::string(Trim(configured));
         else
             start = ShortestText(RoundCalibrated((*low + *high) / 2));
     }
+}
+
+void ImportDefaultRanges(std::array<CalibrationParameterTexts, 3>& parameters,
+                         std::array<std::string, 3>* initial, const FormModel* main) {
+    if (!main)
+        return ImportDefaultRanges(parameters, initial, static_cast<const SeasonConfiguration*>(nullptr));
+    const SeasonConfiguration configuration = ConfigurationFromForm(*main);
+    ImportDefaultRanges(parameters, initial, &configuration);
 }
 
 std::optional<MeasuredTable> ReadMeasuredTable(const fs::path& file, std::string_view option,
@@ -272,20 +283,30 @@ Outcome OpenSiteWeather(const FormModel& base, UserInterface& ui, Grid& weather,
     return outcome;
 }
 
+Outcome ImportSiteWeather(const fs::path& file, Messages& messages, SiteWeather& weather) {
+    Grid grid(kWeatherRows, kWeatherCols);
+    const auto limit = ImportRowLimit(ctl::sprWeather);
+    const Outcome outcome = ImportWorkbookSheet(grid, file, {std::nullopt, {}, limit, true}, messages);
+    if (outcome) weather = SiteWeatherOf(grid);
+    return outcome;
+}
+
+SiteWeather SiteWeatherOf(const Grid& grid) {
+    SiteWeather weather;
+    for (int col = 1; col <= kWeatherCols; ++col)
+        weather.titles[static_cast<std::size_t>(col - 1)] = grid.text(1, col);
+    for (int r = 2; r <= kWeatherRows; ++r)
+        for (int col = 1; col <= kWeatherCols; ++col) weather.days.setText(r - 2, col - 1, grid.text(r, col));
+    return weather;
+}
+
+Compilation CompileSite(const SeasonConfiguration& base, const SiteTexts& row, const SiteWeather& weather) {
+    return CompileConfiguration(SiteConfiguration(base, row, weather));
+}
+
 Compilation CompileSite(const FormModel& base, const SiteTexts& row, const Grid& weather) {
     FormModel form = base;
-    form.editGrid(ctl::sprWeather, [&](Grid& grid) { grid = weather; });
-    LayOutWeatherGrid(form);
-    // The configuration's year was its own weather's; a site's workbook tells none.
-    form.setText(ctl::txtSeasonYear, std::string());
-    // As typed: a latitude keeps its decimals.
-    const std::pair<std::string_view, const std::string*> replaced[] = {
-        {ctl::txtInitialDate, &row.initialDate},
-        {ctl::txtFinalDate, &row.finalDate},
-        {ctl::txtSowingDate, &row.sowingDate},
-        {ctl::txtLatitude, &row.latitude}};
-    for (const auto& [control, text] : replaced)
-        if (!Empty(*text)) form.setText(control, std::string(Trim(*text)));
+    ApplyConfiguration(SiteConfiguration(ConfigurationFromForm(base), row, SiteWeatherOf(weather)), form);
     return CompileInputs(form);
 }
 
@@ -370,9 +391,10 @@ void WriteCalibratedValues(FormModel& form, std::span<const ParameterChoice> cho
     std::string label = "Calibration result:";
     for (std::size_t k = 0; k < choices.size() && k < rounded.size(); ++k)
         label += (k == 0 ? " " : ", ") + CalibratedName(*choices[k].info);
-    const FormModel::Batch batch(form, std::move(label));
-    for (std::size_t k = 0; k < choices.size() && k < rounded.size(); ++k)
-        form.setText(ControlOf(*choices[k].info), CalibratedText(rounded[k]));
+    const SeasonConfiguration before = ConfigurationFromForm(form);
+    SeasonConfiguration after = before;
+    WriteCalibratedValues(after, choices, rounded);
+    WriteChangedValues(before, after, form, std::move(label));
 }
 
 Message FinalMessage(const CalibrationOutcome& outcome) {

@@ -5,6 +5,7 @@
 // checks of their Start button in the order the user meets them, and their settings-file dialogs, so a
 // window only lays out widgets and moves texts in and out.
 
+#include "calibration/CalibratedConfiguration.h"
 #include "calibration/Objective.h"
 #include "calibration/SettingsFiles.h"
 #include "calibration/Simplex.h"
@@ -31,12 +32,6 @@ inline constexpr std::string_view kGeneticTitle = "TULO - Automatic calibration"
 // ---------------------------------------------------------------------------------------------------
 // Parameters
 
-struct ParameterChoice {
-    const ParameterInfo* info = nullptr;
-    CalibratedParameter range;
-    double initial = 0;
-};
-
 // The captions of the calibratable parameters, in the order the lists offer them.
 std::vector<std::string> CalibrationCaptionList();
 // The same, quoted and separated by commas, for messages.
@@ -48,10 +43,14 @@ std::optional<ParameterChoice> MakeParameterChoice(std::string_view caption, std
                                                    const std::string& where, std::string& error);
 
 // Puts the default range of each known caption into its minimum and maximum; other rows stay. With
-// `initial`, an initial value that is not a number inside the new range becomes the main window's value
+// `initial`, an initial value that is not a number inside the new range becomes the configuration's value
 // of the parameter when that lies inside, otherwise the middle of the range.
 void ImportDefaultRanges(std::array<CalibrationParameterTexts, 3>& parameters,
-                         std::array<std::string, 3>* initial = nullptr, const FormModel* main = nullptr);
+                         std::array<std::string, 3>* initial = nullptr,
+                         const SeasonConfiguration* configuration = nullptr);
+// The same with the main window's values.
+void ImportDefaultRanges(std::array<CalibrationParameterTexts, 3>& parameters,
+                         std::array<std::string, 3>* initial, const FormModel* main);
 
 // ---------------------------------------------------------------------------------------------------
 // Measurements and data sets
@@ -87,9 +86,14 @@ Outcome ImportSiteWeather(const FormModel& base, const std::filesystem::path& fi
                           Grid& weather);
 // The same after an open dialog ("meteo file (MPAC)").
 Outcome OpenSiteWeather(const FormModel& base, UserInterface& ui, Grid& weather, std::string& fileName);
+// A site's weather workbook read as a configuration's weather table, asking nothing (see above).
+Outcome ImportSiteWeather(const std::filesystem::path& file, Messages& messages, SiteWeather& weather);
+// A weather grid's table as a configuration holds it.
+SiteWeather SiteWeatherOf(const Grid& weather);
 
-// The season of a site: the main window's crop and management with the site's weather, and its dates
-// and latitude wherever the row gives them, as typed.
+// The season of a site (see SiteConfiguration), compiled.
+Compilation CompileSite(const SeasonConfiguration& base, const SiteTexts& row, const SiteWeather& weather);
+// The same on the main window's form, which keeps what the window alone holds (its LAI forcing).
 Compilation CompileSite(const FormModel& base, const SiteTexts& row, const Grid& weather);
 
 // ---------------------------------------------------------------------------------------------------
@@ -132,7 +136,8 @@ std::optional<std::string> IdentifiabilityLine(const CalibrationResult& result,
 // The indices of each data set at a point (a point outside the ranges is not evaluated).
 std::vector<TrialResult> DataSetIndices(const CalibrationRequest& request, std::span<const double> point);
 
-// Writes the rounded values into the crop fields as one change, so that one undo takes them back.
+// Writes the rounded values into the crop fields as one change, so that one undo takes them back (see
+// the configuration's WriteCalibratedValues).
 void WriteCalibratedValues(FormModel& form, std::span<const ParameterChoice> choices,
                            std::span<const double> rounded);
 

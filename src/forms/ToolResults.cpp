@@ -1,20 +1,38 @@
 #include "forms/ToolResults.h"
 
-#include "base/Numbers.h"
 #include "engine/Parameters.h"
+#include "forms/CompileShim.h"
+#include "forms/ConfigurationForm.h"
 #include "forms/InputControls.h"
 #include "forms/SeasonForm.h"
+#include "inputs/ConfigurationFile.h"
 
 #include <string>
+#include <utility>
 
 namespace tulo {
 
-void WritePhenologyValues(FormModel& form, const PhenologyFit& fit) {
-    const FormModel::Batch batch(form, "Phenology from observed dates");
+void WriteChangedValues(const SeasonConfiguration& before, const SeasonConfiguration& after, FormModel& form,
+                        std::string label) {
+    const FormModel::Batch batch(form, std::move(label));
     const auto registry = CropParameterRegistry();
-    for (const ParameterValue& p : fit.parameters)
-        form.setText(ControlOf(registry[static_cast<std::size_t>(p.index)]),
-                     ShortestText(static_cast<float>(p.value)));
+    for (const CropParameterItem& item : CropParameterItems()) {
+        const auto index = static_cast<std::size_t>(ParameterIndex(item.id));
+        if (after.crop[index] == before.crop[index]) continue;
+        const ParameterInfo& info = registry[index];
+        if (info.kind == ParameterKind::Switch)
+            form.setCheck(ControlOf(info), static_cast<int>(after.crop[index].value.value_or(0)));
+        else
+            form.setText(ControlOf(info), CropItemText(info, after.crop[index]));
+    }
+    if (after.sowingDate != before.sowingDate) form.setText(ctl::txtSowingDate, ItemText(after.sowingDate));
+}
+
+void WritePhenologyValues(FormModel& form, const PhenologyFit& fit) {
+    const SeasonConfiguration before = ConfigurationFromForm(form);
+    SeasonConfiguration after = before;
+    WritePhenologyValues(after, fit);
+    WriteChangedValues(before, after, form, "Phenology from observed dates");
 }
 
 ReinitResult ReinitializeFromLai(const FormModel& form, std::span<const LaiPoint> lai,
@@ -28,14 +46,20 @@ ReinitResult ReinitializeFromLai(const FormModel& form, std::span<const LaiPoint
     return ReinitializeFromLai(compileSown, lai, settings, control);
 }
 
+ReinitResult ReinitializeFromLai(const SeasonConfiguration& configuration, std::span<const LaiPoint> lai,
+                                 const ReinitSettings& settings, const SearchControl& control) {
+    const SowingCompiler compileSown = [&configuration](std::optional<std::int32_t> sowingDay) {
+        return CompileConfiguration(sowingDay ? WithSowing(configuration, *sowingDay) : configuration);
+    };
+    return ReinitializeFromLai(compileSown, lai, settings, control);
+}
+
 void WriteReinitialization(FormModel& form, const ReinitResult& result,
                            std::span<const CalibratedParameter> parameters) {
-    const FormModel::Batch batch(form, std::string(kReinitChange));
-    form.setText(ctl::txtSowingDate, std::to_string(result.sowing));
-    const auto registry = CropParameterRegistry();
-    for (std::size_t k = 0; k < parameters.size() && k < result.rounded.size(); ++k)
-        form.setText(ControlOf(registry[static_cast<std::size_t>(parameters[k].index)]),
-                     CalibratedText(result.rounded[k]));
+    const SeasonConfiguration before = ConfigurationFromForm(form);
+    SeasonConfiguration after = before;
+    WriteReinitialization(after, result, parameters);
+    WriteChangedValues(before, after, form, std::string(kReinitChange));
 }
 
 } // namespace tulo

@@ -1,0 +1,37 @@
+#pragma once
+// The season a calibration or phenology command runs, as a configuration: the file's, with the season's
+// options applied, compiled. What the command writes back goes into that configuration, which --save
+// then writes whole.
+
+#include "Console.h"
+#include "engine/SeasonInputs.h"
+#include "forms/SeasonOptions.h"
+#include "inputs/SeasonConfiguration.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace tulo::cli {
+
+// The configuration a file holds in the current layout: the items an older layout lacks take a new
+// season's values, so that a configuration saved from it is complete. Nothing, with the reader's message
+// in `error`, when the file does not read.
+std::optional<SeasonConfiguration> ReadCompleteConfiguration(const std::filesystem::path& file,
+                                                             std::string& error);
+
+// The configuration `config` holds with the season's options applied; nothing, after the messages, when
+// the file does not read or an option is refused.
+std::optional<SeasonChanges> LoadConfiguredSeason(const std::string& config, const SeasonOptions& season,
+                                                  SeasonConfiguration& configuration, Messages& messages);
+
+// The same, compiled; nothing, after the messages and with the status the command ends with in `status`,
+// when the season cannot be simulated. The compilation's warnings are printed.
+std::shared_ptr<const SeasonInputs> CompileConfiguredSeason(const std::string& config,
+                                                            const SeasonOptions& season,
+                                                            SeasonConfiguration& configuration,
+                                                            const Console& console, int& status,
+                                                            SeasonChanges* changes = nullptr);
+
+} // namespace tulo::cli
