@@ -14,12 +14,14 @@
 #include "engine/SeasonSummary.h"
 #include "evaluation/MeasuredEvaluation.h"
 #include "forms/CommandTexts.h"
+#include "forms/CompileShim.h"
 #include "forms/CropCommands.h"
 #include "forms/CropWorkbook.h"
 #include "forms/RunCommand.h"
 #include "forms/SeasonForm.h"
 #include "forms/SimConfig.h"
 #include "forms/SpreadsheetCommands.h"
+#include "inputs/ConfigurationFile.h"
 #include "io/TextFiles.h"
 #include "io/Workbook.h"
 #include "sensitivity/GrowthFactorTable.h"
@@ -123,21 +125,27 @@ bool RunOutputsAllowed(const RunOptions& options, const Console& console) {
 }
 
 // The configuration with the run's season and soil; `sources` learns where the weather and soil came from.
-bool LoadRunForm(const RunOptions& options, FormModel& form, TableSources& sources, const Console& console) {
-    const auto changes = LoadSeason(options.config, options.season, form, console);
-    if (!changes) return false;
-    sources.weather = changes->weatherSource;
-    if (!options.soil) return true;
-    return form.editGrid(ctl::sprSoilPhysics, [&](Grid& g) {
-        return ImportTable(g, *options.soil, options.soilSheet, console, "--soil-sheet",
-                           ImportRowLimit(ctl::sprSoilPhysics), true, &sources.soil);
-    });
+std::optional<SeasonConfiguration> LoadRunSeason(const RunOptions& options, TableSources& sources,
+                                                 const Console& console) {
+    Messages messages;
+    auto loaded = LoadSeasonConfiguration(options.config, options.season, messages);
+    console.print(messages);
+    if (!loaded) return std::nullopt;
+    sources.weather = loaded->changes.weatherSource;
+    if (!options.soil) return std::move(loaded->configuration);
+    // The sheet takes the place of the configuration's layers, as the window's import replaces them.
+    Grid soil(kSoilRows, kSoilCols);
+    if (!ImportTable(soil, *options.soil, options.soilSheet, console, "--soil-sheet", SoilRowLimit(), true,
+                     &sources.soil))
+        return std::nullopt;
+    loaded->configuration.soil = TableFromGrid(soil, kSoilRows, kSoilCols);
+    return std::move(loaded->configuration);
 }
 
 // The season summary, or with "--daily -" the series alone on standard output, so that it can be piped
 // as one CSV; then the daily file and the report, unless the run saved it already.
-int WriteRunOutputs(const RunOptions& options, FormModel& form, const RunState& run, RunResults& results,
-                    bool reportWritten, std::ostream& out, const Console& console) {
+int WriteRunOutputs(const RunOptions& options, const ReportTicks& ticks, const RunState& run,
+                    RunResults& results, bool reportWritten, std::ostream& out, const Console& console) {
     if (options.daily == "-")
         out << DailyCsv(run);
     else if (options.json)
@@ -150,7 +158,7 @@ int WriteRunOutputs(const RunOptions& options, FormModel& form, const RunState& 
             console.print(*error);
             return kFailure;
         }
-    if (options.report && !reportWritten && !WriteReport(form, run, results, *options.report, console))
+    if (options.report && !reportWritten && !WriteReport(ticks, run, results, *options.report, console))
         return kFailure;
     return kSuccess;
 }
@@ -183,9 +191,9 @@ bool SaveSpares(const std::optional<std::string>& save, std::span<const NamedPat
     return true;
 }
 
-bool WriteReport(const FormModel& form, const RunState& run, RunResults& results, const std::string& path,
+bool WriteReport(const ReportTicks& ticks, const RunState& run, RunResults& results, const std::string& path,
                  const Console& console) {
-    BuildReportGrid(form, run, results);
+    BuildReportGrid(ticks, run, results);
     try {
         WriteGridFile(results.report, path);
     } catch (const WorkbookError& e) {
@@ -195,46 +203,55 @@ bool WriteReport(const FormModel& form, const RunState& run, RunResults& results
     return true;
 }
 
-Outcome RunSeasonOfForm(FormModel& form, RunState& run, RunResults& results, const TableSources& sources,
-                        Messages& messages, bool& reportDue) {
-    reportDue = false;
-    const FormSeasonRun season = RunFormSeason(form, run, results);
+namespace {
+
+// How a season run ended, told in `messages` as the command line tells it (see RunConfiguredSeason).
+SeasonRunEnd ConcludeSeasonRun(const FormSeasonRun& season, const ReportTicks& ticks,
+                               const TableSources& sources, Messages& messages) {
     for (const InputProblem& problem : season.problems)
         messages.push_back({ProblemText(problem, sources.weather, sources.soil)});
-    if (season.outcome.reason == Outcome::Reason::InvalidInputs) return season.outcome;
+    if (season.outcome.reason == Outcome::Reason::InvalidInputs) return {season.outcome};
     for (const InputProblem& warning : season.warnings)
         messages.push_back({warning.text, {}, Icon::Information});
     if (!season.outcome) {
         messages.push_back({season.outcome.message, {}, Icon::Critical});
-        return Outcome::Failure(season.outcome.reason);
+        return {Outcome::Failure(season.outcome.reason)};
     }
     // Nobody is there to answer the report's question: only the option that always saves it does.
-    if (season.report == ReportOption::Always) {
-        if (const auto missing = ReportVariablesMissing(form))
-            messages.push_back(*missing);
-        else
-            reportDue = true;
+    if (season.report != ReportOption::Always) return {Outcome::Success()};
+    if (const auto missing = ReportVariablesMissing(ticks)) {
+        messages.push_back(*missing);
+        return {Outcome::Success()};
     }
-    return Outcome::Success();
+    return {Outcome::Success(), true};
+}
+
+} // namespace
+
+SeasonRunEnd RunConfiguredSeason(const SeasonConfiguration& season, const ReportTicks& ticks, RunState& run,
+                                 RunResults& results, const TableSources& sources, Messages& messages) {
+    return ConcludeSeasonRun(RunCompiledSeason(CompileConfiguration(season), run, results), ticks, sources,
+                             messages);
 }
 
 int Run(const RunOptions& options, std::ostream& out, const Console& console) {
     if (!RunOutputsAllowed(options, console)) return kInvalidInputs;
-    FormModel form;
     TableSources sources;
-    if (!LoadRunForm(options, form, sources, console)) return kInvalidInputs;
+    const auto season = LoadRunSeason(options, sources, console);
+    if (!season) return kInvalidInputs;
 
     // The run state is large; keep it off the stack.
     auto run = std::make_unique<RunState>();
     RunResults results;
     Messages messages;
-    bool reportDue = false;
-    const Outcome outcome = RunSeasonOfForm(form, *run, results, sources, messages, reportDue);
+    // A configuration holds no report variables: the window's opening ticks, as a form opened from it has.
+    const ReportTicks ticks = OpeningReportTicks();
+    const SeasonRunEnd end = RunConfiguredSeason(*season, ticks, *run, results, sources, messages);
     console.print(messages);
-    if (!outcome) return outcome.reason == Outcome::Reason::InvalidInputs ? kInvalidInputs : kFailure;
+    if (!end.outcome) return end.outcome.reason == Outcome::Reason::InvalidInputs ? kInvalidInputs : kFailure;
     bool reportWritten = false;
-    if (reportDue) {
-        BuildReportGrid(form, *run, results);
+    if (end.reportDue) {
+        BuildReportGrid(ticks, *run, results);
         if (!options.report) {
             console.print("The report was not saved: give --report FILE to save it.");
         } else {
@@ -247,7 +264,7 @@ int Run(const RunOptions& options, std::ostream& out, const Console& console) {
             }
         }
     }
-    if (const int status = WriteRunOutputs(options, form, *run, results, reportWritten, out, console);
+    if (const int status = WriteRunOutputs(options, ticks, *run, results, reportWritten, out, console);
         status != kSuccess)
         return status;
     if (options.repeat > 0) TimeRepeatedRuns(*run, options.repeat, options.daily != "-", out);
@@ -260,6 +277,40 @@ std::vector<NamedPath> SeasonInputPaths(const std::string& config, const SeasonO
     return inputs;
 }
 
+std::optional<LoadedSeason> LoadSeasonConfiguration(const std::string& config, const SeasonOptions& season,
+                                                    Messages& messages) {
+    ConfigurationReading reading = ReadConfigurationFile(config);
+    if (!reading.configuration) {
+        messages.push_back({config + ": " + reading.message});
+        return std::nullopt;
+    }
+    auto changes = ApplySeasonOptions(*reading.configuration, season, messages);
+    if (!changes) return std::nullopt;
+    return LoadedSeason{std::move(*reading.configuration), std::move(*changes)};
+}
+
+std::optional<CompiledConfiguration>
+CompileSeasonConfiguration(const std::string& config, const SeasonOptions& season, Messages& messages) {
+    auto loaded = LoadSeasonConfiguration(config, season, messages);
+    if (!loaded) return std::nullopt;
+    const Compilation compiled = CompileConfiguration(loaded->configuration);
+    for (const InputProblem& problem : compiled.problems)
+        messages.push_back({ProblemText(problem, loaded->changes.weatherSource)});
+    if (!compiled.inputs) return std::nullopt;
+    for (const InputProblem& warning : compiled.warnings)
+        messages.push_back({warning.text, {}, Icon::Information});
+    return CompiledConfiguration{std::move(loaded->configuration), std::move(loaded->changes),
+                                 compiled.inputs};
+}
+
+std::optional<CompiledConfiguration>
+CompileSeasonConfiguration(const std::string& config, const SeasonOptions& season, const Console& console) {
+    Messages messages;
+    auto compiled = CompileSeasonConfiguration(config, season, messages);
+    console.print(messages);
+    return compiled;
+}
+
 std::optional<SeasonChanges> LoadSeason(const std::string& config, const SeasonOptions& season,
                                         FormModel& form, Messages& messages) {
     if (const auto error = ReadSimConfig(config, form)) {
@@ -267,14 +318,6 @@ std::optional<SeasonChanges> LoadSeason(const std::string& config, const SeasonO
         return std::nullopt;
     }
     return ApplySeasonOptions(form, season, messages);
-}
-
-std::optional<SeasonChanges> LoadSeason(const std::string& config, const SeasonOptions& season,
-                                        FormModel& form, const Console& console) {
-    Messages messages;
-    auto changes = LoadSeason(config, season, form, messages);
-    console.print(messages);
-    return changes;
 }
 
 std::shared_ptr<const SeasonInputs> CompileConfig(const std::string& config, const SeasonOptions& season,
@@ -459,22 +502,24 @@ int Evaluate(const EvaluateOptions& options, std::ostream& out, const Console& c
                       "GAI (m2/m2).");
         return kInvalidInputs;
     }
-    FormModel form;
-    const auto changes = LoadSeason(options.config, options.season, form, console);
-    if (!changes) return kInvalidInputs;
+    Messages messages;
+    const auto season = LoadSeasonConfiguration(options.config, options.season, messages);
+    console.print(messages);
+    if (!season) return kInvalidInputs;
+    const auto& changes = season->changes;
     auto run = std::make_unique<RunState>();
     RunResults results;
-    Messages messages;
-    bool reportDue = false;
-    const Outcome outcome =
-        RunSeasonOfForm(form, *run, results, {changes->weatherSource, {}}, messages, reportDue);
+    messages.clear();
+    const Outcome outcome = RunConfiguredSeason(season->configuration, OpeningReportTicks(), *run, results,
+                                                {changes.weatherSource, {}}, messages)
+                                .outcome;
     console.print(messages);
     if (!outcome) return outcome.reason == Outcome::Reason::InvalidInputs ? kInvalidInputs : kFailure;
 
     std::string source;
     int status = kFailure;
     const auto data =
-        ReadMeasuredTable(options.measured, options.sheet, changes->year, source, console, status);
+        ReadMeasuredTable(options.measured, options.sheet, changes.year, source, console, status);
     if (!data) return status;
     const Evaluation e = EvaluateAgainstMeasured(*run, *variable, *data);
     if (!e.regression.failure.empty()) console.print(e.regression.failure);

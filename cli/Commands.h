@@ -9,6 +9,8 @@
 #include "forms/FormModel.h"
 #include "forms/RunCommand.h"
 #include "forms/SeasonOptions.h"
+#include "inputs/OpeningSeason.h"
+#include "inputs/SeasonConfiguration.h"
 #include "io/TextFiles.h"
 
 #include <nlohmann/json.hpp>
@@ -63,16 +65,25 @@ std::vector<NamedPath> SeasonInputPaths(const std::string& config, const SeasonO
 bool SaveSpares(const std::optional<std::string>& save, std::span<const NamedPath> inputs,
                 const Console& console);
 
-// Writes the run's report workbook to `path`; false, with the reason shown, when it cannot.
-bool WriteReport(const FormModel& form, const RunState& run, RunResults& results, const std::string& path,
+// Writes the run's report workbook of the variables `ticks` ticks to `path`; false, with the reason shown,
+// when it cannot.
+bool WriteReport(const ReportTicks& ticks, const RunState& run, RunResults& results, const std::string& path,
                  const Console& console);
 
+// A configuration read and its season changed by the options.
+struct LoadedSeason {
+    SeasonConfiguration configuration;
+    SeasonChanges changes;
+};
+// Reads a configuration and changes its season by `season`; nothing, with the messages added to
+// `messages`, when the file cannot be read or an option is refused.
+std::optional<LoadedSeason> LoadSeasonConfiguration(const std::string& config, const SeasonOptions& season,
+                                                    Messages& messages);
+
 // Reads a configuration into `form` and changes its season by `season`; nothing, with the messages added
-// to `messages` or printed, when the file cannot be read or an option is refused.
+// to `messages`, when the file cannot be read or an option is refused.
 std::optional<SeasonChanges> LoadSeason(const std::string& config, const SeasonOptions& season,
                                         FormModel& form, Messages& messages);
-std::optional<SeasonChanges> LoadSeason(const std::string& config, const SeasonOptions& season,
-                                        FormModel& form, const Console& console);
 
 // LoadSeason, then compiles the season, adding every problem and warning to `messages`, or printing or
 // showing them; nothing, with the exit status in `status`, when the file cannot be read, an option is
@@ -84,18 +95,37 @@ std::shared_ptr<const SeasonInputs> CompileConfig(const std::string& config, con
                                                   FormModel& form, const Console& console, int& status,
                                                   SeasonChanges* changes = nullptr);
 
+// A configuration read, its season changed by the options and compiled.
+struct CompiledConfiguration {
+    SeasonConfiguration configuration;
+    SeasonChanges changes;
+    std::shared_ptr<const SeasonInputs> inputs;
+};
+// LoadSeasonConfiguration, then compiles the season, adding every problem and warning to `messages`, or
+// printing them; nothing when the file cannot be read, an option is refused or the inputs fail
+// validation, all of which are invalid inputs.
+std::optional<CompiledConfiguration>
+CompileSeasonConfiguration(const std::string& config, const SeasonOptions& season, Messages& messages);
+std::optional<CompiledConfiguration>
+CompileSeasonConfiguration(const std::string& config, const SeasonOptions& season, const Console& console);
+
 // Where a season's tables came from when read from workbooks (empty for the configuration's own): the
 // engine names the day or layer and the cell of a problem, and the messages put the file in front.
 struct TableSources {
     std::string weather, soil;
 };
 
-// Runs the form's season as the window's run does, asking nothing: its problems (named by `sources`),
-// warnings and failure go to `messages`. Nobody is there to answer the report question, so `reportDue`
-// is set only under the report option that always saves the report, when a report variable is ticked;
-// with none ticked, the window's message says so.
-Outcome RunSeasonOfForm(FormModel& form, RunState& run, RunResults& results, const TableSources& sources,
-                        Messages& messages, bool& reportDue);
+// How a season run ended; see RunConfiguredSeason.
+struct SeasonRunEnd {
+    Outcome outcome;
+    bool reportDue = false;
+};
+// Runs the configuration's season as the window's run does, asking nothing: its problems (named by
+// `sources`), warnings and failure go to `messages`. Nobody is there to answer the report question, so
+// `reportDue` is set only under the report option that always saves the report, when `ticks` ticks a
+// report variable; with none ticked, the window's message says so.
+SeasonRunEnd RunConfiguredSeason(const SeasonConfiguration& season, const ReportTicks& ticks, RunState& run,
+                                 RunResults& results, const TableSources& sources, Messages& messages);
 
 // The varieties of the diseases window as CSV: name, susceptibility, class; "other" last, without either.
 int Varieties(std::ostream& out);

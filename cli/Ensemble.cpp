@@ -8,7 +8,6 @@
 #include "engine/Outputs.h"
 #include "engine/Parameters.h"
 #include "engine/SeasonSummary.h"
-#include "forms/SimConfig.h"
 #include "forms/SpreadsheetCommands.h"
 #include "io/TextFiles.h"
 #include "io/Workbook.h"
@@ -613,10 +612,9 @@ int RunBlocks(const SeasonInputs& inputs, SetTable& table, EnsembleLines& lines,
 
 int Ensemble(const EnsembleOptions& options, std::ostream& out, const Console& console) {
     if (!OutputSparesInputs(options, console)) return kInvalidInputs;
-    FormModel form;
-    int status = kSuccess;
-    const auto compiled = CompileConfig(options.config, options.season, form, console, status);
-    if (!compiled) return status;
+    const auto season = CompileSeasonConfiguration(options.config, options.season, console);
+    if (!season) return kInvalidInputs;
+    const auto& compiled = season->inputs;
 
     SetTable table;
     if (!table.file.open(options, console)) return kInvalidInputs;
@@ -641,7 +639,7 @@ int Ensemble(const EnsembleOptions& options, std::ostream& out, const Console& c
     output.write(lines.header());
     const InterruptStops interrupts;
     ProgressLine progress(isatty(fileno(stderr)) != 0);
-    status = RunBlocks(*compiled, table, lines, output, options.threads, progress, console);
+    const int status = RunBlocks(*compiled, table, lines, output, options.threads, progress, console);
     if (status == kFailure || !output.commit(console)) return kFailure;
     if (!options.shard) return status;
     // The record goes last: a part without one is not complete, whatever the part's file holds.

@@ -10,7 +10,6 @@
 #include "engine/RunState.h"
 #include "evaluation/MeasuredEvaluation.h"
 #include "forms/CommandTexts.h"
-#include "forms/FormModel.h"
 #include "forms/RunCommand.h"
 #include "forms/SeasonOptions.h"
 #include "forms/SitesTable.h"
@@ -95,14 +94,15 @@ SiteOutcome EvaluateSite(const SiteRow& site, const Variable& variable) {
     // A site without measurements of the variable has nothing to be evaluated on: its season is not run.
     const auto& file = MeasuredFile(site, variable.column);
     if (!file) return done(SiteOutcome::Status::Unmeasured);
-    FormModel form;
-    const auto changes = LoadSeason(site.config.string(), site.season, form, messages);
-    if (!changes) return done(SiteOutcome::Status::Failed);
+    const auto season = LoadSeasonConfiguration(site.config.string(), site.season, messages);
+    if (!season) return done(SiteOutcome::Status::Failed);
+    const auto& changes = season->changes;
     // The run state is large; keep it off the stack.
     auto run = std::make_unique<RunState>();
     RunResults results;
-    bool reportDue = false;
-    if (!RunSeasonOfForm(form, *run, results, {changes->weatherSource, {}}, messages, reportDue))
+    if (!RunConfiguredSeason(season->configuration, OpeningReportTicks(), *run, results,
+                             {changes.weatherSource, {}}, messages)
+             .outcome)
         return done(SiteOutcome::Status::Failed);
 
     Grid grid;
@@ -112,7 +112,7 @@ SiteOutcome EvaluateSite(const SiteRow& site, const Variable& variable) {
             {std::nullopt, "a sites table names no sheet: put the measurements first", std::nullopt, true},
             messages, &source))
         return done(SiteOutcome::Status::Failed);
-    const TitledMeasurements table = ReadTitledMeasurements(grid, source, changes->year);
+    const TitledMeasurements table = ReadTitledMeasurements(grid, source, changes.year);
     for (const std::string& message : table.messages) messages.push_back({message});
     if (!table.data) return done(SiteOutcome::Status::Failed);
     outcome.evaluation = EvaluateAgainstMeasured(*run, variable.index, *table.data);

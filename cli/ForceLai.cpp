@@ -10,7 +10,6 @@
 #include "engine/SeasonSummary.h"
 #include "evaluation/LaiPerformance.h"
 #include "forms/RunCommand.h"
-#include "forms/SimConfig.h"
 #include "forms/SpreadsheetCommands.h"
 #include "io/TextFiles.h"
 #include "io/Workbook.h"
@@ -139,8 +138,7 @@ void PrintForcedDays(const std::string& config, const ForcingOutcome& outcome, c
 }
 
 // The --daily file and the --report of the forced season.
-int WriteForcedFiles(const ForceLaiOptions& options, FormModel& form, const RunState& run,
-                     const Console& console) {
+int WriteForcedFiles(const ForceLaiOptions& options, const RunState& run, const Console& console) {
     if (options.daily && options.daily != "-")
         if (const auto error = WriteFileAtomically(*options.daily, DailyCsv(run))) {
             console.print(*error);
@@ -150,7 +148,9 @@ int WriteForcedFiles(const ForceLaiOptions& options, FormModel& form, const RunS
         RunResults results;
         results.crop = FillCropChart(run);
         results.microclimate = FillMicroclimateChart(run);
-        if (!WriteReport(form, run, results, *options.report, console)) return kFailure;
+        // A configuration holds no report variables: the window's opening ticks, as a form opened from it
+        // has.
+        if (!WriteReport(OpeningReportTicks(), run, results, *options.report, console)) return kFailure;
     }
     return kSuccess;
 }
@@ -163,9 +163,9 @@ int ForceLaiCommand(const ForceLaiOptions& options, std::ostream& out, const Con
     const auto points = ForcedPoints(options, console, status);
     if (!points) return status;
 
-    FormModel form;
-    const auto compiled = CompileConfig(options.config, options.season, form, console, status);
-    if (!compiled) return status;
+    const auto season = CompileSeasonConfiguration(options.config, options.season, console);
+    if (!season) return kInvalidInputs;
+    const auto& compiled = season->inputs;
     auto run = std::make_unique<RunState>();
     const ForcingOutcome outcome = ForceLai(*compiled, {}, *points, *run);
     if (outcome.problem) {
@@ -179,16 +179,16 @@ int ForceLaiCommand(const ForceLaiOptions& options, std::ostream& out, const Con
         PrintForcedDaysJson(outcome, out);
     else
         PrintForcedDays(options.config, outcome, *run, out);
-    return WriteForcedFiles(options, form, *run, console);
+    return WriteForcedFiles(options, *run, console);
 }
 
 int LaiIndexCommand(const LaiIndexOptions& options, std::ostream& out, const Console& console) {
     int status = kInvalidInputs;
     const auto points = ReadLaiTable(options.table, options.sheet, console, status);
     if (!points) return status;
-    FormModel form;
-    const auto compiled = CompileConfig(options.config, options.season, form, console, status);
-    if (!compiled) return status;
+    const auto season = CompileSeasonConfiguration(options.config, options.season, console);
+    if (!season) return kInvalidInputs;
+    const auto& compiled = season->inputs;
     auto run = std::make_unique<RunState>();
     RunSeason(*compiled, {}, *run);
     const LaiPerformance p = ComputeLaiPerformance(*run, *points);

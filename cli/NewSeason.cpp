@@ -5,10 +5,9 @@
 
 #include "base/Numbers.h"
 #include "base/Problems.h"
-#include "forms/FormModel.h"
-#include "forms/SeasonForm.h"
+#include "forms/CompileShim.h"
 #include "forms/SeasonOptions.h"
-#include "forms/SimConfig.h"
+#include "inputs/ConfigurationFile.h"
 #include "io/TextFiles.h"
 
 namespace tulo::cli {
@@ -28,27 +27,27 @@ int NewSeason(const NewSeasonOptions& options, std::ostream& out, const Console&
             return kInvalidInputs;
         }
     }
-    FormModel form;
+    SeasonConfiguration season;
     const auto changes = console.printing(
-        [&](Messages& messages) { return MakeNewSeason(form, options.season, level, messages); });
+        [&](Messages& messages) { return MakeNewSeason(season, options.season, level, messages); });
     if (!changes) return kInvalidInputs;
     // A configuration that does not run is no configuration made: the checks of a run come first.
-    const Compilation compiled = CompileInputs(form);
+    const Compilation compiled = CompileConfiguration(season);
     for (const InputProblem& problem : compiled.problems) console.print(problem);
     if (!compiled.inputs) {
         console.print(options.out + " was not written: the season fails the checks above.");
         return kInvalidInputs;
     }
     for (const InputProblem& warning : compiled.warnings) console.print(warning.text);
-    if (const auto error = WriteSimConfig(form, options.out)) {
+    if (const auto error = WriteConfigurationFile(season, options.out)) {
         console.print(*error);
         return kFailure;
     }
     out << "Wrote " << options.out << ": weather " << changes->weatherSource << ", latitude "
-        << form.text(ctl::txtLatitude) << "°, sowing on day " << form.text(ctl::txtSowingDate)
-        << (options.season.transplanting ? ", transplanting on day " + form.text(ctl::txtTransplantingDate)
+        << ItemText(season.latitude) << "°, sowing on day " << ItemText(season.sowingDate)
+        << (options.season.transplanting ? ", transplanting on day " + ItemText(season.transplantingDate)
                                          : "")
-        << ", days " << form.text(ctl::txtInitialDate) << " to " << form.text(ctl::txtFinalDate) << ", "
+        << ", days " << ItemText(season.initialDate) << " to " << ItemText(season.finalDate) << ", "
         << (level ? "flooded " + ShortestText(*level) + " cm deep" : std::string("unflooded")) << ".\n";
     return kSuccess;
 }

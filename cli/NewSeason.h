@@ -20,8 +20,8 @@ struct NewSeasonOptions {
     std::optional<std::string> flooded; // a flooded season's water level, cm
 };
 
-// Makes the season on the window's opening form (see MakeNewSeason), checks that it compiles, and only
-// then writes it. An output that would replace the weather file or cannot be written is refused before
+// Makes the season on the window's opening configuration (see MakeNewSeason), checks that it compiles, and
+// only then writes it. An output that would replace the weather file or cannot be written is refused before
 // anything is read. A refused option exits with kFailure, a season that fails the input checks with
 // kInvalidInputs; nothing is written either way.
 int NewSeason(const NewSeasonOptions& options, std::ostream& out, const Console& console);

@@ -105,12 +105,13 @@ void PrintResults(const sa::Analysis& analysis, const sa::AnalysisRequest& reque
 } // namespace
 
 int Sensitivity(const SensitivityOptions& options, std::ostream& out, const Console& console) {
-    FormModel form;
-    int status = kSuccess;
-    const auto compiled = CompileConfig(options.config, options.season, form, console, status);
-    if (!compiled) return status;
+    const auto season = CompileSeasonConfiguration(options.config, options.season, console);
+    if (!season) return kInvalidInputs;
+    const auto& compiled = season->inputs;
     sa::AnalysisRequest request;
-    if (const Outcome asked = sa::RequestOfOptions(options.analysis, form, *compiled, request); !asked) {
+    if (const Outcome asked =
+            sa::RequestOfOptions(options.analysis, season->configuration, *compiled, request);
+        !asked) {
         console.print(asked.message);
         return kInvalidInputs;
     }

@@ -8,6 +8,7 @@
 #include "engine/Parameters.h"
 #include "forms/CalibrationCommand.h"
 #include "forms/CommandTexts.h"
+#include "forms/ConfigurationForm.h"
 #include "forms/FormModel.h"
 #include "forms/InputControls.h"
 #include "forms/InputFields.h"
@@ -18,6 +19,7 @@
 #include "forms/SimConfig.h"
 #include "forms/SpreadsheetCommands.h"
 #include "forms/ToolResults.h"
+#include "inputs/ConfigurationFile.h"
 
 #include <cctype>
 #include <cmath>
@@ -144,6 +146,10 @@ class FormState {
 public:
     FormState() : form_(std::make_unique<FormModel>()) {}
     explicit FormState(const FormModel& form) : form_(std::make_unique<FormModel>(form)) {}
+    // The window's opening form given the configuration, as opening its file gives it.
+    explicit FormState(const SeasonConfiguration& configuration) : FormState() {
+        ApplyConfiguration(configuration, *form_);
+    }
     FormState(std::shared_ptr<const FormState> whole, PendingSettings settings)
         : whole_(std::move(whole)), settings_(std::move(settings)) {}
 
@@ -234,21 +240,22 @@ Season Season::Compile(std::shared_ptr<const FormState> form, std::vector<std::s
 }
 
 Season Season::FromFile(const std::string& path, const SeasonRequest& request) {
-    auto state = std::make_shared<FormState>();
-    if (const auto error = ReadSimConfig(path, state->editable())) throw InputRefused({path + ": " + *error});
+    ConfigurationReading reading = ReadConfigurationFile(path);
+    if (!reading.configuration) throw InputRefused({path + ": " + reading.message});
     Messages messages;
-    const auto changes = ApplySeasonOptions(state->editable(), OptionsOf(request), messages);
+    const auto changes = ApplySeasonOptions(*reading.configuration, OptionsOf(request), messages);
     if (!changes) throw InputRefused(MessageLines(messages));
-    return Compile(std::move(state), MessageLines(messages), changes->year, changes->weatherSource);
+    return Compile(std::make_shared<FormState>(*reading.configuration), MessageLines(messages), changes->year,
+                   changes->weatherSource);
 }
 
 Season Season::New(const SeasonRequest& request) {
-    auto state = std::make_shared<FormState>();
+    SeasonConfiguration made;
     Messages messages;
-    const auto changes =
-        MakeNewSeason(state->editable(), OptionsOf(request), request.floodedLevelCm, messages);
+    const auto changes = MakeNewSeason(made, OptionsOf(request), request.floodedLevelCm, messages);
     if (!changes) throw InputRefused(MessageLines(messages));
-    return Compile(std::move(state), MessageLines(messages), changes->year, changes->weatherSource);
+    return Compile(std::make_shared<FormState>(made), MessageLines(messages), changes->year,
+                   changes->weatherSource);
 }
 
 bool Season::formPending() const {

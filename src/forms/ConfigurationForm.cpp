@@ -21,14 +21,6 @@ bool IsTransplantingItem(const CropParameterItem& item) {
     return item.item >= kFirstTransplantingItem;
 }
 
-NumberTable TableFromGrid(const Grid& grid, int limit, int cols) {
-    const int rows = grid.countFilledRows(1, limit);
-    NumberTable table(rows, cols);
-    for (int r = 1; r <= rows; ++r)
-        for (int c = 1; c <= cols; ++c) table.setText(r - 1, c - 1, grid.text(r, c));
-    return table;
-}
-
 int ReportOption(const FormModel& form) {
     if (form.option(ctl::optReportAlways)) return 2;
     if (form.option(ctl::optReportAsk)) return 1;

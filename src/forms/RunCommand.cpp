@@ -8,15 +8,19 @@
 namespace tulo {
 
 FormSeasonRun RunFormSeason(FormModel& form, RunState& run, RunResults& results) {
-    FormSeasonRun season;
     Compilation compiled = CompileInputs(form);
+    if (compiled.inputs) ShowEstimatedHumidities(form, *compiled.inputs);
+    return RunCompiledSeason(std::move(compiled), run, results);
+}
+
+FormSeasonRun RunCompiledSeason(Compilation compiled, RunState& run, RunResults& results) {
+    FormSeasonRun season;
     season.problems = std::move(compiled.problems);
     season.warnings = std::move(compiled.warnings);
     if (!compiled.inputs) {
         season.outcome = Outcome::Failure(Outcome::Reason::InvalidInputs);
         return season;
     }
-    ShowEstimatedHumidities(form, *compiled.inputs);
     RunSeason(*compiled.inputs, {}, run);
     // The inputs' bounds keep seasons finite; should one still not be, no chart or file shows it.
     if (const auto where = FirstNonFiniteOutput(run)) {
@@ -35,9 +39,20 @@ FormSeasonRun RunFormSeason(FormModel& form, RunState& run, RunResults& results)
     return season;
 }
 
-std::optional<Message> ReportVariablesMissing(const FormModel& form) {
+ReportTicks ReportTicksOf(const FormModel& form) {
+    ReportTicks ticks{};
     for (int i = 1; i <= kReportVariables; ++i)
-        if (form.check(ctl::chkReport(i)) == 1) return std::nullopt;
+        ticks[static_cast<std::size_t>(i - 1)] = form.check(ctl::chkReport(i)) == 1;
+    return ticks;
+}
+
+std::optional<Message> ReportVariablesMissing(const FormModel& form) {
+    return ReportVariablesMissing(ReportTicksOf(form));
+}
+
+std::optional<Message> ReportVariablesMissing(const ReportTicks& ticks) {
+    for (const bool ticked : ticks)
+        if (ticked) return std::nullopt;
     return Message{"You have not selected variables to be introduced in the report. Go back to the Control "
                    "section, select the variables and rerun the simulation",
                    {},
@@ -59,11 +74,14 @@ Outcome RunSimulation(FormModel& form, UserInterface& ui, RunState& run, RunResu
 }
 
 void BuildReportGrid(const FormModel& form, const RunState& run, RunResults& results) {
+    BuildReportGrid(ReportTicksOf(form), run, results);
+}
+
+void BuildReportGrid(const ReportTicks& ticks, const RunState& run, RunResults& results) {
     const auto& variables = ReportVariables();
     const int days = run.control.FinalDate - run.control.InitialDate; // the simulated days
     int ticked = 0;
-    for (std::size_t i = 0; i < variables.size(); ++i)
-        ticked += form.check(ctl::chkReport(static_cast<int>(i) + 1)) == 1 ? 1 : 0;
+    for (std::size_t i = 0; i < variables.size(); ++i) ticked += ticks.at(i) ? 1 : 0;
     Grid& report = results.report;
     report = Grid(days + 1, 2 + ticked);
     report.setText(1, 1, "DOY");
@@ -75,7 +93,7 @@ void BuildReportGrid(const FormModel& form, const RunState& run, RunResults& res
     }
     int col = 3;
     for (std::size_t i = 0; i < variables.size(); ++i) {
-        if (form.check(ctl::chkReport(static_cast<int>(i) + 1)) != 1) continue;
+        if (!ticks.at(i)) continue;
         const ReportVariable& v = variables[i];
         const ChartMatrix& chart = v.chart == Chart::Crop ? results.crop : results.microclimate;
         report.setText(1, col, std::string(v.header));

@@ -6,8 +6,10 @@
 #include "engine/Grid.h"
 #include "engine/Outputs.h"
 #include "engine/RunState.h"
+#include "engine/SeasonInputs.h"
 #include "forms/FormModel.h"
 #include "forms/UserInterface.h"
+#include "inputs/OpeningSeason.h"
 
 #include <functional>
 #include <optional>
@@ -42,9 +44,15 @@ struct FormSeasonRun {
 // not finite (reason NotFinite) the charts and the report stay as they were. The estimated humidities are
 // shown in the form's weather grid. The report grid is left to the caller (BuildReportGrid).
 FormSeasonRun RunFormSeason(FormModel& form, RunState& run, RunResults& results);
+// The same of a season compiled already, whatever from: nothing is shown anywhere.
+FormSeasonRun RunCompiledSeason(Compilation compiled, RunState& run, RunResults& results);
+
+// The report variables the form's check boxes tick.
+ReportTicks ReportTicksOf(const FormModel& form);
 
 // Why no report can be built: no variable of the report is ticked. Nothing when one is.
 std::optional<Message> ReportVariablesMissing(const FormModel& form);
+std::optional<Message> ReportVariablesMissing(const ReportTicks& ticks);
 
 // The window's run: RunFormSeason, showing its problems, warnings and failure, then FillOutputGrid. When the
 // inputs fail validation nothing changes (the problems have been shown; the failure's reason is
@@ -58,6 +66,8 @@ Outcome RunSimulation(FormModel& form, UserInterface& ui, RunState& run, RunResu
 // day, InitialDate to FinalDate - 1, with its day and month ("15 Jun") and its chart values. The grid
 // holds only those rows and columns.
 void BuildReportGrid(const FormModel& form, const RunState& run, RunResults& results);
+// The same of the variables `ticks` ticks.
+void BuildReportGrid(const ReportTicks& ticks, const RunState& run, RunResults& results);
 
 // Asks, warns or exports by the report option (0 never, 1 ask, 2 always), building the report grid
 // when it is to be exported.

@@ -1,369 +1,41 @@
 #include "forms/SeasonOptions.h"
 
-#include "base/Calendar.h"
-#include "base/Numbers.h"
-#include "base/Problems.h"
-#include "engine/Parameters.h"
-#include "forms/InputControls.h"
+#include "forms/ConfigurationForm.h"
 #include "forms/ParameterNames.h"
-#include "forms/SpreadsheetCommands.h"
-#include "io/WeatherFiles.h"
-#include "io/Workbook.h"
-
-#include <algorithm>
-#include <cctype>
-#include <cmath>
-#include <filesystem>
-#include <functional>
 
 namespace tulo {
 
-namespace {
-
-constexpr int kLastSeasonDay = 365; // the weather table's last row
-
-std::string DateText(const CivilDate& date) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
-    return text;
+std::optional<SeasonChanges> ApplySeasonOptions(SeasonConfiguration& configuration,
+                                                const SeasonOptions& options, Messages& messages) {
+    return ApplySeasonOptions(configuration, options, FindParameterByName, messages);
 }
 
-// The form's text for a parameter's value, or the sentence refusing it.
-struct SettingText {
-    std::string text;
-    std::string refusal;
-};
-
-SettingText SettingValue(const ParameterInfo& info, std::string_view name, std::string_view value) {
-    const std::string quoted = QuoteValue(value);
-    if (info.kind == ParameterKind::Code) {
-        // A list takes its item's text or the item's code, as the crop workbook writes it.
-        for (const std::string_view item : info.choices)
-            if (EqualIgnoringCase(item, value)) return {std::string(item), {}};
-        if (const auto code = ParseInt32(value); code && *code >= 0 &&
-                                                 static_cast<std::size_t>(*code) < info.choices.size() &&
-                                                 ParseNumber(value) == static_cast<double>(*code))
-            return {std::string(info.choices[static_cast<std::size_t>(*code)]), {}};
-        std::string accepted;
-        for (std::size_t k = 0; k < info.choices.size(); ++k)
-            accepted += (k ? ", " : "") + std::to_string(k) + " \"" + std::string(info.choices[k]) + "\"";
-        return {{}, std::string(name) + ": " + quoted + " is not one of " + accepted + "."};
-    }
-    const auto number = ParseNumber(value);
-    if (!number) return {{}, std::string(name) + ": " + quoted + " is not a number."};
-    if (info.kind == ParameterKind::Switch) {
-        if (*number != 0 && *number != 1)
-            return {{}, std::string(name) + ": " + quoted + " is neither 0 (off) nor 1 (on)."};
-        return {*number == 1 ? "1" : "0", {}};
-    }
-    if (const auto problem = CheckParameterBounds(info, *number))
-        return {{}, std::string(name) + ": " + problem->text};
-    return {std::string(Trim(value)), {}};
+std::optional<SeasonChanges> MakeNewSeason(SeasonConfiguration& season, const SeasonOptions& options,
+                                           std::optional<double> floodedLevelCm, Messages& messages) {
+    return MakeNewSeason(season, options, floodedLevelCm, FindParameterByName, messages);
 }
-
-// Every change the options make, gathered before the form is touched so that a refusal leaves it as it was.
-struct PlannedChanges {
-    std::optional<Grid> weather;
-    std::vector<std::pair<std::string_view, std::string>> texts;
-    std::vector<std::pair<std::string_view, int>> checks;
-    std::vector<std::string_view> selections; // option buttons to select
-    std::vector<std::string> notes;           // told once the changes are made
-};
-
-} // namespace
-
-bool SeasonOptions::any() const {
-    return weather || weatherSheet || year || latitude || sowing || transplanting || start || end ||
-           !settings.empty();
-}
-
-SeasonDay ParseSeasonDay(std::string_view option, std::string_view text, std::optional<int> seasonYear) {
-    const std::string name(option);
-    const std::string_view trimmed = Trim(text);
-    if (const auto number = ParseNumber(trimmed)) {
-        if (*number != std::floor(*number) || *number < 1 || *number > 366)
-            return {{}, {}, name + ": " + QuoteValue(text) + " is not a day of year (1 to 365) or a date."};
-        if (*number == 366)
-            return {{}, {}, name + ": day 366 cannot be simulated: the weather table holds days 1 to 365."};
-        return {static_cast<int>(*number), {}, {}};
-    }
-    const auto date = ParseDateText(trimmed);
-    if (!date)
-        return {{},
-                {},
-                name + ": " + QuoteValue(text) +
-                    " is neither a day of year nor a date (2024-06-15, 15/06/2024)."};
-    const auto doy = DayOfYear(*date);
-    if (!doy) return {{}, {}, name + ": " + QuoteValue(text) + " is a date its year does not have."};
-    if (seasonYear && date->year != *seasonYear)
-        return {{},
-                {},
-                name + ": " + DateText(*date) + " is in " + std::to_string(date->year) +
-                    ", but the season's year is " + std::to_string(*seasonYear) + "."};
-    if (*doy > kLastSeasonDay)
-        return {{},
-                {},
-                name + ": " + DateText(*date) +
-                    " is day 366 of a leap year, which cannot be simulated: the weather table holds days 1 "
-                    "to 365."};
-    return {static_cast<int>(*doy), date->year, {}};
-}
-
-namespace {
-
-// A table's columns read as ReadWeatherFile reads a file, messages starting with the name it goes by.
-WeatherFileSeries ReadColumnsOf(const std::string& name, const std::vector<WeatherColumn>& columns) {
-    try {
-        return ReadWeatherColumns(columns);
-    } catch (const WeatherFileError& e) {
-        throw WeatherFileError(name + ", " + e.what());
-    }
-}
-
-// The weather option: a weather file's year, or a workbook's sheet, put into a copy of the weather table.
-bool PlanWeather(const FormModel& form, const SeasonOptions& options, std::optional<int> dateYear,
-                 PlannedChanges& plan, SeasonChanges& changes, Messages& messages) {
-    const std::string& file = *options.weather;
-    const std::string prefix = options.optionPrefix;
-    Grid grid = form.grid(ctl::sprWeather);
-    const auto format = !options.weatherColumns ? RecogniseWeatherFile(file)
-                        : IsDatedWeatherTable(*options.weatherColumns)
-                            ? std::optional(WeatherFileFormat::DatedCsv)
-                            : std::nullopt;
-    if (!format) {
-        std::error_code ec;
-        // A file that cannot be read is told so by the import below, whatever else the options ask.
-        if (options.year && (options.weatherColumns || std::filesystem::is_regular_file(file, ec))) {
-            messages.push_back({prefix +
-                                "year chooses the season's year in a weather file of several years (DSSAT "
-                                ".WTH, NASA POWER CSV, APSIM .met); " +
-                                file + " is none: a workbook's weather table is one season's."});
-            return false;
-        }
-        std::string source;
-        const std::string sheetOption = prefix + "weather-sheet";
-        const SheetRequest request{options.weatherSheet, sheetOption, ImportRowLimit(ctl::sprWeather), true};
-        if (options.weatherColumns) {
-            // Columns of no dated table are the weather table's own, as a workbook's sheet holds them.
-            WorkbookData table;
-            table.format = WorkbookFormat::Csv;
-            table.sheets.push_back({file, WeatherColumnCells(*options.weatherColumns), {}, false});
-            if (!ImportWorkbookData(grid, file, table, request, messages, &source)) return false;
-        } else if (!ImportWorkbookSheet(grid, file, request, messages, &source)) {
-            return false;
-        }
-        changes.weatherSource = source;
-        plan.weather = std::move(grid);
-        return true;
-    }
-    if (options.weatherSheet) {
-        messages.push_back({prefix + "weather-sheet: " + file + " is " +
-                            std::string(DescribeWeatherFormat(*format)) + ", which has no sheets."});
-        return false;
-    }
-    try {
-        const WeatherFileSeries series =
-            options.weatherColumns ? ReadColumnsOf(file, *options.weatherColumns) : ReadWeatherFile(file);
-        const int year = ChooseWeatherYear(series, options.year ? options.year : dateYear);
-        std::vector<std::string> notes;
-        FillWeatherTable(series, year, grid, notes);
-        for (const std::string& note : notes) plan.notes.push_back(file + ": " + note);
-        changes.year = year;
-        changes.weatherLatitude = series.latitude;
-        changes.weatherSource = file + " (" + std::to_string(year) + ")";
-        plan.weather = std::move(grid);
-        return true;
-    } catch (const WeatherFileError& e) {
-        const std::string text = e.what();
-        messages.push_back({text.starts_with(file) ? text : file + ": " + text});
-        return false;
-    }
-}
-
-// Tells each refusal at once, so that all of an invocation's problems are heard together, and remembers
-// that there was one.
-struct Refusals {
-    Messages& messages;
-    bool any = false;
-
-    void operator()(const std::string& sentence) {
-        messages.push_back({sentence});
-        any = true;
-    }
-};
-
-// The sowing, transplanting, start and end options, in that order.
-void PlanDays(const FormModel& form, const SeasonOptions& options, SeasonChanges& changes,
-              PlannedChanges& plan, Refusals& refuse) {
-    const std::string prefix = options.optionPrefix;
-    const std::pair<const std::optional<std::string>*, std::pair<std::string_view, std::string_view>> days[] =
-        {{&options.sowing, {"sowing", ctl::txtSowingDate}},
-         {&options.transplanting, {"transplanting", ctl::txtTransplantingDate}},
-         {&options.start, {"start", ctl::txtInitialDate}},
-         {&options.end, {"end", ctl::txtFinalDate}}};
-    std::optional<int> sowing = ToInt32(ParseNumber(form.text(ctl::txtSowingDate)).value_or(0));
-    for (const auto& [text, names] : days) {
-        if (!*text) continue;
-        const SeasonDay day = ParseSeasonDay(prefix + std::string(names.first), **text, changes.year);
-        if (!day.doy) {
-            refuse(day.refusal);
-            continue;
-        }
-        // Without a weather file the first date tells the season's year, and the others must agree.
-        if (day.year && !changes.year) changes.year = day.year;
-        if (text == &options.sowing) sowing = day.doy;
-        if (text == &options.transplanting) {
-            // The seedlings grow in the seedbed from the sowing on, so they are moved after it.
-            if (sowing && *day.doy <= *sowing) {
-                refuse(prefix + "transplanting: day " + std::to_string(*day.doy) +
-                       " is not after the sowing in the seedbed (day " + std::to_string(*sowing) + ").");
-                continue;
-            }
-            plan.checks.emplace_back(ctl::chkTransplanted, 1);
-        }
-        plan.texts.emplace_back(names.second, std::to_string(*day.doy));
-    }
-}
-
-// The lat option, and the warning when the season's latitude is far from the weather file's.
-void PlanLatitude(const FormModel& form, const SeasonOptions& options, const SeasonChanges& changes,
-                  PlannedChanges& plan, Refusals& refuse) {
-    std::optional<double> latitude;
-    if (options.latitude) {
-        latitude = ParseNumber(*options.latitude);
-        if (!latitude)
-            refuse(options.optionPrefix + "lat: " + QuoteValue(*options.latitude) +
-                   " is not a latitude in degrees north.");
-        else
-            plan.texts.emplace_back(ctl::txtLatitude, std::string(Trim(*options.latitude)));
-    }
-    if (!latitude) latitude = ParseNumber(form.text(ctl::txtLatitude));
-    if (changes.weatherLatitude && latitude && std::fabs(*changes.weatherLatitude - *latitude) > 0.1)
-        plan.notes.push_back("Warning: the season's latitude " + ShortestText(*latitude) + "° differs from " +
-                             *options.weather + "'s " + ShortestText(*changes.weatherLatitude) +
-                             "° by more than 0.1°; the season keeps its own.");
-}
-
-// One NAME=VALUE setting of a crop parameter; `what` starts its refusals.
-void PlanSetting(const std::string& setting, const std::string& what, PlannedChanges& plan,
-                 Refusals& refuse) {
-    const auto equals = setting.find('=');
-    if (equals == std::string::npos) {
-        refuse(what + QuoteValue(setting) + ": expected NAME=VALUE, a crop parameter and its value.");
-        return;
-    }
-    const std::string_view name = Trim(std::string_view(setting).substr(0, equals));
-    const std::string_view value = Trim(std::string_view(setting).substr(equals + 1));
-    const ParameterInfo* info = FindParameterByName(name);
-    if (!info) {
-        refuse(what + QuoteValue(name) +
-               " is not a crop parameter: name one by its id, key or caption (tulo-cli parameters lists "
-               "them).");
-        return;
-    }
-    const CropControl* shown = FindCropControl(*info);
-    if (!shown) {
-        refuse(what + std::string(info->id) + " is a constant of the model, not a setting.");
-        return;
-    }
-    const SettingText text = SettingValue(*info, info->id, value);
-    if (!text.refusal.empty()) {
-        refuse(what + text.refusal);
-        return;
-    }
-    if (shown->kind == ControlKind::Check)
-        plan.checks.emplace_back(shown->control, text.text == "1" ? 1 : 0);
-    else
-        plan.texts.emplace_back(shown->control, text.text);
-}
-
-std::optional<SeasonChanges> PlanSeason(const FormModel& form, const SeasonOptions& options,
-                                        PlannedChanges& plan, Messages& messages) {
-    SeasonChanges changes;
-    const std::string prefix = options.optionPrefix;
-
-    // The year the configuration holds belongs to its weather: another weather brings its own year, or
-    // none (a workbook's table).
-    const std::optional<int> stored = ParseSeasonYear(form.text(ctl::txtSeasonYear));
-    if (!options.weather && stored && options.year && *options.year != *stored) {
-        messages.push_back({prefix + "year " + std::to_string(*options.year) +
-                            ": the season's weather is of " + std::to_string(*stored) +
-                            "; a season of another year needs that year's weather (" + prefix + "weather)."});
-        return std::nullopt;
-    }
-    // A start given as a date chooses the year of a weather file of several, as --year would.
-    std::optional<int> dateYear;
-    const std::optional<int> known = options.year ? options.year : options.weather ? std::nullopt : stored;
-    if (options.start) dateYear = ParseSeasonDay(prefix + "start", *options.start, known).year;
-    if (options.weather && !PlanWeather(form, options, dateYear, plan, changes, messages))
-        return std::nullopt;
-    if (!options.weather) changes.year = stored;
-    if (!changes.year) changes.year = options.year ? options.year : dateYear;
-
-    Refusals refuse{messages};
-    PlanDays(form, options, changes, plan, refuse);
-    // What the command learnt of the year is the season's, so that its dates show in that calendar.
-    if (changes.year != stored)
-        plan.texts.emplace_back(ctl::txtSeasonYear,
-                                changes.year ? std::to_string(*changes.year) : std::string());
-    PlanLatitude(form, options, changes, plan, refuse);
-    const std::string what = prefix.empty() ? std::string() : prefix + "set ";
-    for (const std::string& setting : options.settings) PlanSetting(setting, what, plan, refuse);
-    if (refuse.any) return std::nullopt;
-    return changes;
-}
-
-void ApplyPlan(FormModel& form, PlannedChanges& plan, Messages& messages) {
-    {
-        const FormModel::Batch batch(form, "Season options");
-        if (plan.weather)
-            form.editGrid(ctl::sprWeather, [&](Grid& grid) { grid = std::move(*plan.weather); });
-        for (auto& [control, text] : plan.texts) form.setText(control, std::move(text));
-        for (const auto& [control, value] : plan.checks) form.setCheck(control, value);
-        for (const std::string_view control : plan.selections) form.setOption(control, true);
-    }
-    for (const std::string& note : plan.notes) messages.push_back({note, {}, Icon::Information});
-}
-
-} // namespace
 
 std::optional<SeasonChanges> ApplySeasonOptions(FormModel& form, const SeasonOptions& options,
                                                 Messages& messages) {
-    PlannedChanges plan;
-    auto changes = PlanSeason(form, options, plan, messages);
-    if (changes) ApplyPlan(form, plan, messages);
+    const SeasonConfiguration before = ConfigurationFromForm(form);
+    SeasonConfiguration after = before;
+    auto changes = ApplySeasonOptions(after, options, messages);
+    // Options that change nothing leave the form alone, the weather's estimated-humidity marks included.
+    if (changes && after != before) {
+        const FormModel::Batch batch(form, "Season options");
+        ApplyConfiguration(after, form);
+    }
     return changes;
 }
 
 std::optional<SeasonChanges> MakeNewSeason(FormModel& form, const SeasonOptions& options,
                                            std::optional<double> floodedLevelCm, Messages& messages) {
-    const std::string prefix = options.optionPrefix;
-    if (!options.weather || !options.sowing) {
-        messages.push_back({"A new season needs " + prefix + "weather and " + prefix + "sowing."});
-        return std::nullopt;
+    SeasonConfiguration made;
+    auto changes = MakeNewSeason(made, options, floodedLevelCm, messages);
+    if (changes) {
+        const FormModel::Batch batch(form, "Season options");
+        ApplyConfiguration(made, form);
     }
-    PlannedChanges plan;
-    auto changes = PlanSeason(form, options, plan, messages);
-    if (!changes) return std::nullopt;
-    if (!options.latitude) {
-        if (!changes->weatherLatitude) {
-            messages.push_back(
-                {*options.weather + " gives no latitude: give the site's with " + prefix + "lat."});
-            return std::nullopt;
-        }
-        plan.texts.emplace_back(ctl::txtLatitude, ShortestText(*changes->weatherLatitude));
-    }
-    if (!options.start) plan.texts.emplace_back(ctl::txtInitialDate, "1");
-    if (!options.end) plan.texts.emplace_back(ctl::txtFinalDate, std::to_string(kLastSeasonDay));
-    if (floodedLevelCm) {
-        plan.texts.emplace_back(ctl::cmbFlooded, std::string(choice::Flooded));
-        plan.texts.emplace_back(ctl::txtWaterLevel, ShortestText(*floodedLevelCm));
-        // One depth all season is what a flooded field's single level means.
-        plan.selections.push_back(ctl::OptionFixWlevel);
-    } else {
-        plan.texts.emplace_back(ctl::cmbFlooded, std::string(choice::Unflooded));
-    }
-    ApplyPlan(form, plan, messages);
     return changes;
 }
 

@@ -1,74 +1,29 @@
 #pragma once
-// A configuration's season changed for one command, or a new season made from a weather file: another
-// weather (a weather file of any format, or a workbook's sheet), the season's year in a file of several,
-// the latitude, the sowing, transplanting, start and end days, and crop parameter values. The changes are
-// made to the form a command runs; the configuration file is never touched.
-//
-// Days are a day of year or a date. A date is read in its own year's calendar (2000-03-01 is day 61),
-// and must fall in the season's year when that is known: the weather file's year, the year the
-// configuration holds (when the weather stays), or the year of a --start given as a date. The year found
-// becomes the form's, so the command shows its dates in that year's calendar. A leap year's 31 December, day
-// 366, is refused by name: the weather table holds days 1 to 365.
+// The season options (inputs/SeasonOptions.h) with parameters found by every name users know them by,
+// on a configuration, and on the window's form, which is changed through its configuration.
 
 #include "base/Outcome.h"
 #include "forms/FormModel.h"
-#include "io/WeatherFiles.h"
+#include "inputs/SeasonConfiguration.h"
+#include "inputs/SeasonOptions.h"
 
-#include <memory>
 #include <optional>
-#include <string>
-#include <string_view>
-#include <vector>
 
 namespace tulo {
 
-struct ParameterInfo;
-
-struct SeasonOptions {
-    std::optional<std::string> weather; // weather file (.WTH, .met, POWER CSV, dated CSV) or workbook
-    std::optional<int> weatherSheet;    // 1-based sheet of a weather workbook
-    // The weather as a dated table's columns (a DataFrame's) instead of a file: `weather` then names them
-    // in messages ("the weather DataFrame").
-    std::shared_ptr<const std::vector<WeatherColumn>> weatherColumns;
-    std::optional<int> year;                       // the season's year in a weather file of several years
-    std::optional<std::string> latitude;           // degrees north
-    std::optional<std::string> sowing, start, end; // a day of year or a date
-    // Transplants the crop on this day (a day of year or a date), after the sowing in the seedbed.
-    std::optional<std::string> transplanting;
-    std::vector<std::string> settings; // NAME=VALUE: a crop parameter by id, key or caption
-    // How messages name an option: "--" for the command line ("--sowing"), "" for a table's columns.
-    std::string optionPrefix = "--";
-
-    bool any() const;
-};
-
-// What the options did to the form, for the checks that follow (measured dates in the season's year).
-struct SeasonChanges {
-    std::optional<int> year; // the season's calendar year, when the configuration, a weather file or a date
-                             // tells it
-    std::optional<double> weatherLatitude; // the weather file's latitude, when it gives one
-    std::string weatherSource;             // how messages name the weather's origin ("x.WTH (2019)"); empty
-                                           // when the configuration's weather table stays
-};
-
-// Applies the options to the form in one batch, adding every problem and warning to `messages`. On a refusal
-// returns nothing and leaves the form as it was. A weather file's latitude more than 0.1° from the
-// season's (the configuration's, or `latitude`) is a warning: the season keeps its own.
-std::optional<SeasonChanges> ApplySeasonOptions(FormModel& form, const SeasonOptions& options,
-                                                Messages& messages);
-
-// A new season: the window's opening form with the options applied, the weather file's latitude unless
-// `latitude` is given, start and end defaulting to the first and last day of the weather's year, flooded
-// with water `floodedLevelCm` deep when given and unflooded otherwise. `weather` and `sowing` are needed.
-std::optional<SeasonChanges> MakeNewSeason(FormModel& form, const SeasonOptions& options,
+// ApplySeasonOptions and MakeNewSeason of inputs/SeasonOptions.h, a setting's NAME found by
+// FindParameterByName.
+std::optional<SeasonChanges> ApplySeasonOptions(SeasonConfiguration& configuration,
+                                                const SeasonOptions& options, Messages& messages);
+std::optional<SeasonChanges> MakeNewSeason(SeasonConfiguration& season, const SeasonOptions& options,
                                            std::optional<double> floodedLevelCm, Messages& messages);
 
-// A day option's text as a day of year (1 .. 365), or the sentence refusing it, which names the option.
-struct SeasonDay {
-    std::optional<int> doy;
-    std::optional<int> year; // the date's year, when the text was a date
-    std::string refusal;
-};
-SeasonDay ParseSeasonDay(std::string_view option, std::string_view text, std::optional<int> seasonYear);
+// The same on the form, whose configuration's changes are made in one batch, so that they are one step
+// to undo. On a refusal the form stays as it was.
+std::optional<SeasonChanges> ApplySeasonOptions(FormModel& form, const SeasonOptions& options,
+                                                Messages& messages);
+// The form, the window's opening one, becomes the new season.
+std::optional<SeasonChanges> MakeNewSeason(FormModel& form, const SeasonOptions& options,
+                                           std::optional<double> floodedLevelCm, Messages& messages);
 
 } // namespace tulo

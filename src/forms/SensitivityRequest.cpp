@@ -3,8 +3,7 @@
 #include "base/Numbers.h"
 #include "base/Problems.h"
 #include "engine/Parameters.h"
-#include "forms/FormModel.h"
-#include "forms/InputControls.h"
+#include "forms/ConfigurationForm.h"
 #include "forms/ParameterNames.h"
 #include "sensitivity/DesignSize.h"
 
@@ -19,12 +18,13 @@ Outcome Refusal(std::string message) {
     return Outcome::Failure(std::move(message), Outcome::Reason::InvalidInputs);
 }
 
-// The factor's value in the configuration, as its field reads (a single-precision value would print with
-// spurious digits); a constant of the model, which no field holds, as the compilation holds it.
-double ConfiguredValue(const ParameterFactor& factor, const FormModel& form, const SeasonInputs& inputs) {
-    const ParameterInfo& info = CropParameterRegistry()[static_cast<std::size_t>(factor.parameter)];
-    if (const std::string_view control = ControlOf(info); !control.empty())
-        if (const auto typed = ParseNumber(form.text(control))) return *typed;
+// The factor's value in the configuration, as its item's text reads (a single-precision value would print
+// with spurious digits); a constant of the model, which no item holds, as the compilation holds it.
+double ConfiguredValue(const ParameterFactor& factor, const SeasonConfiguration& configuration,
+                       const SeasonInputs& inputs) {
+    const auto index = static_cast<std::size_t>(factor.parameter);
+    const ParameterInfo& info = CropParameterRegistry()[index];
+    if (const auto typed = ParseNumber(CropItemText(info, configuration.crop.at(index)))) return *typed;
     return ParseNumber(ShortestText(static_cast<float>(GetParameter(inputs.crop, info)))).value_or(0.0);
 }
 
@@ -69,14 +69,14 @@ Outcome ApplyTexts(const std::vector<std::string>& items, const char* option, bo
 }
 
 // The ticked factors with their texts: --factors, then --mean and --sd.
-Outcome TickedFactors(const AnalysisOptions& options, const FormModel& form, const SeasonInputs& inputs,
-                      std::vector<TickedFactor>& factors) {
+Outcome TickedFactors(const AnalysisOptions& options, const SeasonConfiguration& configuration,
+                      const SeasonInputs& inputs, std::vector<TickedFactor>& factors) {
     std::vector<bool> ticked;
     if (Outcome done = TickedRows(options.factors, ticked); !done) return done;
     factors.clear();
     for (const ParameterFactor& f : AllFactors())
         if (ticked[static_cast<std::size_t>(f.row)])
-            factors.push_back(DefaultFactor(f, ConfiguredValue(f, form, inputs)));
+            factors.push_back(DefaultFactor(f, ConfiguredValue(f, configuration, inputs)));
     if (Outcome done = ApplyTexts(options.means, "--mean", true, factors); !done) return done;
     return ApplyTexts(options.sds, "--sd", false, factors);
 }
@@ -142,8 +142,13 @@ nlohmann::json Interval(const std::optional<double>& low, const std::optional<do
 
 Outcome RequestOfOptions(const AnalysisOptions& options, const FormModel& form, const SeasonInputs& compiled,
                          AnalysisRequest& request) {
+    return RequestOfOptions(options, ConfigurationFromForm(form), compiled, request);
+}
+
+Outcome RequestOfOptions(const AnalysisOptions& options, const SeasonConfiguration& configuration,
+                         const SeasonInputs& compiled, AnalysisRequest& request) {
     std::vector<TickedFactor> factors;
-    if (Outcome done = TickedFactors(options, form, compiled, factors); !done) return done;
+    if (Outcome done = TickedFactors(options, configuration, compiled, factors); !done) return done;
     const auto output = FindOutput(options.output);
     if (!output) {
         std::string keywords;

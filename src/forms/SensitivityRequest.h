@@ -6,6 +6,7 @@
 #include "base/Outcome.h"
 #include "engine/SeasonInputs.h"
 #include "forms/SetupForm.h"
+#include "inputs/SeasonConfiguration.h"
 #include "sensitivity/Analysis.h"
 
 #include <nlohmann/json.hpp>
@@ -42,6 +43,9 @@ struct AnalysisOptions {
 // the options are refused. Every refusal comes before anything runs.
 Outcome RequestOfOptions(const AnalysisOptions& options, const FormModel& form, const SeasonInputs& compiled,
                          AnalysisRequest& request);
+// The same of a season's configuration.
+Outcome RequestOfOptions(const AnalysisOptions& options, const SeasonConfiguration& configuration,
+                         const SeasonInputs& compiled, AnalysisRequest& request);
 
 // The indices as `tulo-cli sensitivity --json` prints them: a list of {factor, label, index1, index2,
 // ci1, ci2, truncated, varied}, or, when there are interactions, {factors: that list, interactions:

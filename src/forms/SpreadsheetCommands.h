@@ -1,20 +1,17 @@
 #pragma once
 // The commands that move a grid to and from a workbook file: the window's with the file dialogs, the
-// user's confirmations and the program's messages through the user interface; the import also without,
-// returning its messages, for callers that ask nothing.
+// user's confirmations and the program's messages through the user interface. The import that asks
+// nothing, for the command line and the Python package, is io/SheetImport.h.
 
 #include "engine/Grid.h"
 #include "forms/UserInterface.h"
+#include "io/SheetImport.h"
 
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-namespace tulo {
-struct WorkbookData;
-}
 
 namespace tulo {
 
@@ -27,12 +24,6 @@ std::optional<std::filesystem::path> SaveGridAsWorkbook(const Grid& grid, UserIn
 std::optional<std::filesystem::path> SaveGridAsWorkbookTitled(const Grid& grid, UserInterface& ui,
                                                               std::string_view title);
 
-// The most rows a sheet may bring into a table of fixed shape; a larger sheet is refused rather than cut.
-struct RowLimit {
-    int rows = 0;
-    std::string_view table; // what the message calls the table and its rows
-};
-
 // The limit of the form's grid `gridId`: the weather table (row 1 titles, days 1 to 365 below) and the
 // soil table (one layer a row); none for the other grids.
 std::optional<RowLimit> ImportRowLimit(std::string_view gridId);
@@ -42,45 +33,18 @@ std::optional<RowLimit> ImportRowLimit(std::string_view gridId);
 Outcome OpenWorkbookIntoGrid(Grid& grid, UserInterface& ui, std::string_view kind, std::string& fileName,
                              std::optional<RowLimit> limit = std::nullopt);
 
-// Which sheet of a workbook an import reads, and what it refuses besides.
-struct SheetRequest {
-    // 1-based. When not given, a workbook of several sheets makes the window ask which; a command line,
-    // which asks nothing, gives `option` instead: sheet 1 is read and a message names the option that
-    // chooses another ("weather.xlsx has 2 sheets: read sheet 1 ...; --weather-sheet chooses another.").
-    // Where no option can choose (a settings file names no sheet), `option` is the whole advice instead.
-    std::optional<int> sheet;
-    std::string_view option;
-    std::optional<RowLimit> limit;
-    // Refuse a first column that is a pandas index (see ExtraIndexColumn): in a table whose column 1 is
-    // the day, or whose columns have fixed meanings, every column after it would be read one place left.
-    bool refuseIndexColumn = false;
-};
-
 // Imports a sheet of a known file; see SheetRequest. The grid is left unchanged unless the import
 // succeeds. A failure's message is the program's own text, then on a new line the file's name and the
 // reason. `source`, when given, receives how later messages name the sheet read: the file, and the sheet
 // unless the file is CSV (`weather.xlsx, sheet "2024"`).
 Outcome ImportWorkbookSheet(Grid& grid, const std::filesystem::path& file, UserInterface& ui,
                             const SheetRequest& request, std::string* source = nullptr);
-// The same asking nothing, for the command line and the Python package: what it says is added to
-// `messages`, and a workbook of several sheets whose sheet neither the request nor an option chooses is
-// not read (Cancelled, with nothing said).
-Outcome ImportWorkbookSheet(Grid& grid, const std::filesystem::path& file, const SheetRequest& request,
-                            Messages& messages, std::string* source = nullptr);
-// The same of a workbook already in memory (a DataFrame's table), `file` naming it in messages.
-Outcome ImportWorkbookData(Grid& grid, const std::filesystem::path& file, const WorkbookData& workbook,
-                           const SheetRequest& request, Messages& messages, std::string* source = nullptr);
 
 // The window's import: the user is asked which sheet unless `sheet` is given. A table with a row limit
 // (weather, soil) refuses a pandas index as its first column.
 Outcome ImportWorkbookFile(Grid& grid, const std::filesystem::path& file, UserInterface& ui,
                            std::optional<int> sheet = std::nullopt,
                            std::optional<RowLimit> limit = std::nullopt);
-
-// Why the first column of a sheet looks like the index that pandas writes before a table's columns
-// (DataFrame.to_excel and to_csv do unless told index=False): 0, 1, 2, ... under no title, "Unnamed: 0"
-// or "index", or 0, 1, 2, ... beside 1, 2, 3, ... Nothing for any other sheet.
-std::optional<std::string> ExtraIndexColumn(const Grid& grid);
 
 // The name a workbook is saved under: ".xlsx" appended unless it ends, in any case, with .xlsx or .csv;
 // an .xls ending becomes ".xlsx" ("RESULTS.XLS" is saved as "RESULTS.xlsx").

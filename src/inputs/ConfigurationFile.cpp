@@ -411,6 +411,12 @@ std::span<const CropParameterItem> CropParameterItems() {
     return kCropItems;
 }
 
+const CropParameterItem* FindCropParameterItem(std::string_view id) {
+    for (const CropParameterItem& item : kCropItems)
+        if (item.id == id) return &item;
+    return nullptr;
+}
+
 std::string FormatConfiguration(const SeasonConfiguration& c) {
     Writer w;
     // The byte-order mark says that the file ends with an empty line after its last item, so that a

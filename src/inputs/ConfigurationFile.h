@@ -36,6 +36,9 @@ struct CropParameterItem {
 };
 // In item order.
 std::span<const CropParameterItem> CropParameterItems();
+// The item of the crop parameter of registry id `id`; none for a constant of the model, which no
+// configuration holds.
+const CropParameterItem* FindCropParameterItem(std::string_view id);
 // The transplanting's items, its switch first, follow the items files of the older layouts end with.
 inline constexpr int kFirstTransplantingItem = 53;
 

@@ -17,11 +17,11 @@
 //     "ForcingLAI", or a crop parameter's registry id ("RUE", "IDSL");
 //   - a table's cell by its column's id, with `row` and `column` the cell's in the configuration's
 //     numbering (from 0, as `NumberTable` counts; weather row d - 1 for day d): "weather.Day",
-//     "weather.Rain" ... "weather.RHmin" (`WeatherColumn`), "soil.Thickness" ... "soil.StartingWater"
+//     "weather.Rain" ... "weather.RHmin" (`WeatherTableColumn`), "soil.Thickness" ... "soil.StartingWater"
 //     (the ids of `SoilLimits()`, one per soil column), "water.FirstDay", "water.LastDay",
 //     "water.Input", "water.Hours" (`WaterInflowColumn`), "blast.TreatmentDay" (row k for treatment
 //     k + 1, column 0);
-//   - the weather's title row by "weather.Titles", `column` the title's `WeatherColumn`, `row` 0;
+//   - the weather's title row by "weather.Titles", `column` the title's `WeatherTableColumn`, `row` 0;
 //   - a table as a whole by "weather" or "blast.Treatments", `row` and `column` 0.
 //
 // Compiling is pure and costs about what reading the configuration did: it happens once per season

@@ -151,6 +151,14 @@ std::string NumberTable::text(int row, int col) const {
     return std::isnan(values_[at]) ? std::string() : CanonicalText(values_[at]);
 }
 
+NumberTable TableFromGrid(const Grid& grid, int limit, int cols) {
+    const int rows = grid.countFilledRows(1, limit);
+    NumberTable table(rows, cols);
+    for (int r = 1; r <= rows; ++r)
+        for (int c = 1; c <= cols; ++c) table.setText(r - 1, c - 1, grid.text(r, c));
+    return table;
+}
+
 bool operator==(const NumberTable& a, const NumberTable& b) {
     return a.rows_ == b.rows_ && a.cols_ == b.cols_ && a.texts_ == b.texts_ &&
            std::equal(a.values_.begin(), a.values_.end(), b.values_.begin(), b.values_.end(),

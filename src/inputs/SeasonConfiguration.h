@@ -11,6 +11,7 @@
 // reads is held as a number in the precision the run reads it with.
 
 #include "base/DailySeries.h"
+#include "engine/Grid.h"
 #include "engine/InputItems.h"
 #include "engine/Parameters.h"
 
@@ -100,6 +101,10 @@ private:
     std::vector<double> values_;
     std::map<std::size_t, std::string> texts_;
 };
+
+// A grid's rows from row 1 while column 1 holds a text, at most `limit`, in a table of `cols` columns:
+// the rows of the form's and of an imported sheet's water and soil tables that a configuration holds.
+NumberTable TableFromGrid(const Grid& grid, int limit, int cols);
 
 // The columns of the tables, from 0.
 enum WaterInflowColumn { InflowFirstDay, InflowLastDay, InflowDaily /* mm */, InflowHours /* h */ };
