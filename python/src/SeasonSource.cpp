@@ -27,7 +27,8 @@
 namespace tulo::python {
 
 void CheckThreads(int threads) {
-    if (auto problem = WorkerThreadsProblem(threads, "threads")) throw InputRefused({std::move(*problem)});
+    if (auto checked = CheckWorkerThreads(threads, "threads"); !checked)
+        throw InputRefused({std::move(checked.message)});
 }
 
 namespace {
