@@ -1,7 +1,5 @@
 #include "base/Outcome.h"
 
-#include "support/PrintOutcome.h"
-
 #include <gtest/gtest.h>
 
 #include <memory>
