@@ -51,10 +51,11 @@ void BM_SampleSeasonsDemo(benchmark::State& state) {
     const auto inputs = CompileDemo();
     sa::Configuration config;
     if (const auto why =
-            sa::ParseConfiguration(sa::ConfigurationText(AllFactors("lhs", "1 1024"), "s"), config))
-        throw std::runtime_error(*why);
+            sa::ParseConfiguration(sa::ConfigurationText(AllFactors("lhs", "1 1024"), "s"), config);
+        !why)
+        throw std::runtime_error(why.message);
     sa::Sample drawn;
-    if (const auto why = sa::DrawSample(config, drawn)) throw std::runtime_error(*why);
+    if (const auto why = sa::DrawSample(config, drawn); !why) throw std::runtime_error(why.message);
     sa::SampleFile sample;
     sample.rows = drawn.design.rows;
     sample.factors = drawn.design.factors;
@@ -97,10 +98,11 @@ void BM_RegressionIndicesOfLhsRows(benchmark::State& state) {
     sa::Configuration config;
     const std::string line = "1 " + std::to_string(state.range(0));
     if (const auto why =
-            sa::ParseConfiguration(sa::ConfigurationText(AllFactors("lhs", line.c_str()), "s"), config))
-        throw std::runtime_error(*why);
+            sa::ParseConfiguration(sa::ConfigurationText(AllFactors("lhs", line.c_str()), "s"), config);
+        !why)
+        throw std::runtime_error(why.message);
     sa::Sample drawn;
-    if (const auto why = sa::DrawSample(config, drawn)) throw std::runtime_error(*why);
+    if (const auto why = sa::DrawSample(config, drawn); !why) throw std::runtime_error(why.message);
     const int k = drawn.design.factors;
     std::vector<double> outputs(static_cast<std::size_t>(drawn.design.rows));
     for (std::size_t r = 0; r < outputs.size(); ++r) {
@@ -109,8 +111,9 @@ void BM_RegressionIndicesOfLhsRows(benchmark::State& state) {
     }
     std::vector<sa::FactorIndices> indices;
     for (auto _ : state) {
-        if (const auto why = sa::ComputeIndices(drawn.method, drawn.design, drawn.values, outputs, indices))
-            throw std::runtime_error(*why);
+        if (const auto why = sa::ComputeIndices(drawn.method, drawn.design, drawn.values, outputs, indices);
+            !why)
+            throw std::runtime_error(why.message);
         benchmark::DoNotOptimize(indices.data());
     }
     state.counters["rows"] = static_cast<double>(drawn.design.rows);
@@ -144,10 +147,10 @@ void BM_AnalysisOnOneThread(benchmark::State& state) {
     sa::SampleFile sample;
     if (route == Route::Seasons) {
         sa::Configuration config;
-        if (const auto why = sa::ParseConfiguration(sa::ConfigurationText(request, "s"), config))
-            throw std::runtime_error(*why);
+        if (const auto why = sa::ParseConfiguration(sa::ConfigurationText(request, "s"), config); !why)
+            throw std::runtime_error(why.message);
         sa::Sample drawn;
-        if (const auto why = sa::DrawSample(config, drawn)) throw std::runtime_error(*why);
+        if (const auto why = sa::DrawSample(config, drawn); !why) throw std::runtime_error(why.message);
         sample.rows = drawn.design.rows;
         sample.factors = drawn.design.factors;
         sample.values = drawn.values;

@@ -52,10 +52,11 @@ CLI::Option* AddThreadsOption(CLI::App* command, int& threads) {
             const char* end = text.data() + text.size();
             const auto [stop, error] = std::from_chars(text.data(), end, value);
             if (error != std::errc() || stop != end) value = -1;
-            if (auto problem = WorkerThreadsProblem(value, "--threads")) {
+            if (const auto checked = CheckWorkerThreads(value, "--threads"); !checked) {
+                std::string problem = checked.message;
                 if (error != std::errc() || stop != end)
-                    problem = problem->substr(0, problem->rfind(" not ")) + " not " + QuoteValue(text) + ".";
-                throw OptionError(*problem);
+                    problem = problem.substr(0, problem.rfind(" not ")) + " not " + QuoteValue(text) + ".";
+                throw OptionError(problem);
             }
             return std::string();
         },

@@ -115,12 +115,12 @@ int ReadRecords(const std::vector<std::string>& parts, std::vector<ShardRecord>&
                           " beside it: it is not a part that ensemble --shard completed.");
             return kInvalidInputs;
         }
-        std::string text;
-        if (const auto why = ReadWholeFile(path, 4096, text)) {
-            console.print("Cannot read " + path.string() + ": " + *why + ".");
+        const auto text = ReadWholeFile(path, 4096);
+        if (!text) {
+            console.print("Cannot read " + path.string() + ": " + text.message() + ".");
             return kInvalidInputs;
         }
-        const auto record = ParseShardRecord(text);
+        const auto record = ParseShardRecord(*text);
         if (!record || record->range != SliceOfSets(record->shard, record->sets)) {
             console.print(path.string() + " is not the record of a part that ensemble --shard wrote.");
             return kInvalidInputs;

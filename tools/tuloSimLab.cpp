@@ -18,10 +18,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        const auto error = std::string_view(argv[1]) == "1" ? tulo::sensitivity::RunSamplingMode(argv[2])
-                                                            : tulo::sensitivity::RunIndicesMode(argv[2]);
-        if (error) {
-            std::cerr << "tuloSimLab: " << *error << "\n";
+        const auto ran = std::string_view(argv[1]) == "1" ? tulo::sensitivity::RunSamplingMode(argv[2])
+                                                          : tulo::sensitivity::RunIndicesMode(argv[2]);
+        if (!ran) {
+            std::cerr << "tuloSimLab: " << ran.message << "\n";
             return 1;
         }
     } catch (const std::exception& e) {

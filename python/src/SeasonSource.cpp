@@ -29,7 +29,8 @@
 namespace tulo::python {
 
 void CheckThreads(int threads) {
-    if (auto problem = WorkerThreadsProblem(threads, "threads")) throw InputRefused({std::move(*problem)});
+    if (auto checked = CheckWorkerThreads(threads, "threads"); !checked)
+        throw InputRefused({std::move(checked.message)});
 }
 
 namespace {

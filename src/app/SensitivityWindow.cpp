@@ -464,15 +464,15 @@ void SensitivityWindow::openSettings() {
     const auto chosen = ui_.openFile({"TULO - Open sensitivity settings", "*.tsa",
                                       "Sensitivity settings (*.tsa)|*.tsa|All files (*.*)|*.*"});
     if (!chosen || chosen->empty()) return;
-    std::string text;
-    if (const auto why = ReadWholeFile(*chosen, kMaxTextFileBytes, text)) {
-        ui_.message("Cannot read the settings file " + *chosen + ": " + *why + ".", sensitivity::kCheckTitle,
-                    Icon::Exclamation);
+    const auto read = ReadWholeFile(*chosen, kMaxTextFileBytes);
+    if (!read) {
+        ui_.message("Cannot read the settings file " + *chosen + ": " + read.message() + ".",
+                    sensitivity::kCheckTitle, Icon::Exclamation);
         return;
     }
     sensitivity::SetupForm form;
-    if (const auto why = sensitivity::ParseSettingsFile(text, form)) {
-        ui_.message("In the settings file " + *chosen + ": " + *why, sensitivity::kCheckTitle,
+    if (const auto why = sensitivity::ParseSettingsFile(*read, form); !why) {
+        ui_.message("In the settings file " + *chosen + ": " + why.message, sensitivity::kCheckTitle,
                     Icon::Exclamation);
         return;
     }
@@ -509,8 +509,8 @@ void SensitivityWindow::createSamplesAndRun() {
         return;
     }
     const auto request = std::get<sensitivity::AnalysisRequest>(std::move(outcome));
-    if (const auto why = sensitivity::CheckRequest(request)) {
-        ui_.message(*why, sensitivity::kCheckTitle, Icon::Exclamation);
+    if (const auto why = sensitivity::CheckRequest(request); !why) {
+        ui_.message(why.message, sensitivity::kCheckTitle, Icon::Exclamation);
         return;
     }
     // The analysis's own compilation of the main window's inputs: nothing is written back there.

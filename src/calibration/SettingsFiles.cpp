@@ -152,8 +152,9 @@ struct CfgLayout {
 };
 
 std::optional<std::string> ReadText(const std::filesystem::path& file, std::string& text) {
-    if (const auto why = ReadWholeFile(file, kMaxTextFileBytes, text))
-        return "Cannot read " + file.string() + ": " + *why + ".";
+    auto read = ReadWholeFile(file, kMaxTextFileBytes);
+    if (!read) return "Cannot read " + file.string() + ": " + read.message() + ".";
+    text = std::move(read).value();
     return std::nullopt;
 }
 

@@ -43,7 +43,8 @@ std::optional<ForcedDay> Forcing(const RunState& run, const LaiPoint& point, Inp
     const std::int32_t first = run.control.InitialDate, last = run.control.FinalDate - 1;
     if (d < first || d > last)
         return refuse("the season simulates " + Day(first) + " to " + Day(last) + " only.");
-    if (const auto outside = CheckStateBound(LeafAreaIndexBound(), point.lai)) return refuse(*outside);
+    if (const auto inside = CheckStateBound(LeafAreaIndexBound(), point.lai); !inside)
+        return refuse(inside.message);
     // From the day the crop ends the field is bare: the leaves left by blast, if any, are no crop.
     if (const std::int32_t end = CropEnd(run, d); end != 0)
         return refuse("the crop ended on " + Day(end) + ".");
@@ -157,8 +158,8 @@ std::vector<LaiPoint> ReadLaiPoints(const Grid& grid, Problems& problems) {
                        " is not a day of the year (a whole number from 1 to 365).");
         } else if (!lai) {
             add(2, NotANumberMessage(where + ", LAI", laiText));
-        } else if (const auto outside = CheckStateBound(LeafAreaIndexBound(), *lai)) {
-            add(2, where + ": " + *outside);
+        } else if (const auto inside = CheckStateBound(LeafAreaIndexBound(), *lai); !inside) {
+            add(2, where + ": " + inside.message);
         } else {
             points.push_back({static_cast<std::int32_t>(*day), static_cast<float>(*lai)});
         }

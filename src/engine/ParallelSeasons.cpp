@@ -26,17 +26,18 @@ int MaxWorkerThreads() {
     return cores == 0 ? 1024 : static_cast<int>(std::min(1024u, 4 * cores));
 }
 
-std::optional<std::string> WorkerThreadsProblem(long long threads, std::string_view name) {
-    if (threads >= 0 && threads <= MaxWorkerThreads()) return std::nullopt;
-    return std::string(name) + " must be a whole number from 0 (every core) to " +
-           std::to_string(MaxWorkerThreads()) + " (four per core), not " + std::to_string(threads) + ".";
+Outcome CheckWorkerThreads(long long threads, std::string_view name) {
+    if (threads >= 0 && threads <= MaxWorkerThreads()) return Outcome::Success();
+    return Outcome::Failure(std::string(name) + " must be a whole number from 0 (every core) to " +
+                            std::to_string(MaxWorkerThreads()) + " (four per core), not " +
+                            std::to_string(threads) + ".");
 }
 
 namespace {
 
 int CheckedThreads(int threads) {
-    if (const auto problem = WorkerThreadsProblem(threads, "the number of threads"))
-        throw std::invalid_argument(*problem);
+    if (const auto checked = CheckWorkerThreads(threads, "the number of threads"); !checked)
+        throw std::invalid_argument(checked.message);
     return threads;
 }
 

@@ -5,6 +5,7 @@
 // each piece starts its season from a cleared state. The ensemble and the calibration searches all run
 // their seasons here.
 
+#include "base/Outcome.h"
 #include "engine/RunState.h"
 
 #include <cstddef>
@@ -20,16 +21,16 @@ namespace tulo {
 // and start-up), and never more than 1,024, the most the system's thread limits safely allow.
 int MaxWorkerThreads();
 
-// Why `threads` is no worker count a caller may ask for (0 .. MaxWorkerThreads(), 0 for every core), in
-// a sentence that calls the count `name` ("--threads", "threads"); nothing when it is one.
-std::optional<std::string> WorkerThreadsProblem(long long threads, std::string_view name);
+// Refuses a `threads` that is no worker count a caller may ask for (0 .. MaxWorkerThreads(), 0 for every
+// core), in a sentence that calls the count `name` ("--threads", "threads"); Done when it is one.
+Outcome CheckWorkerThreads(long long threads, std::string_view name);
 
 // Workers kept from one call to the next, with their run states: for a caller that runs many small
 // batches (the vertices of a simplex), which then pays for the workers and their states once.
 class ParallelSeasons {
 public:
     // Up to `threads` workers (0: every core). More threads than cores are allowed when asked for, up to
-    // MaxWorkerThreads(); throws std::invalid_argument (WorkerThreadsProblem's sentence) otherwise.
+    // MaxWorkerThreads(); throws std::invalid_argument (CheckWorkerThreads's sentence) otherwise.
     explicit ParallelSeasons(int threads);
     ~ParallelSeasons();
     ParallelSeasons(const ParallelSeasons&) = delete;

@@ -513,23 +513,24 @@ const StateBound& LeafAreaIndexBound() {
 
 namespace {
 
-std::optional<std::string> CheckStateBound(const StateBound& bound, double value, const std::string& shown) {
+Outcome CheckStateBound(const StateBound& bound, double value, const std::string& shown) {
     const std::string range =
         ShortestText(bound.min) + " to " + ShortestText(bound.max) + " " + std::string(bound.unit);
     const std::string what = "the " + std::string(bound.label) + " " + shown;
-    if (!std::isfinite(value)) return what + " is not a finite number; the accepted range is " + range + ".";
-    if (value >= bound.min && value <= bound.max) return std::nullopt;
-    return what + " is outside the accepted range " + range + " (" +
-           std::string(value < bound.min ? bound.minReason : bound.maxReason) + ").";
+    if (!std::isfinite(value))
+        return Outcome::Failure(what + " is not a finite number; the accepted range is " + range + ".");
+    if (value >= bound.min && value <= bound.max) return Outcome::Success();
+    return Outcome::Failure(what + " is outside the accepted range " + range + " (" +
+                            std::string(value < bound.min ? bound.minReason : bound.maxReason) + ").");
 }
 
 } // namespace
 
-std::optional<std::string> CheckStateBound(const StateBound& bound, double value) {
+Outcome CheckStateBound(const StateBound& bound, double value) {
     return CheckStateBound(bound, value, ShortestText(value));
 }
 
-std::optional<std::string> CheckStateBound(const StateBound& bound, float value) {
+Outcome CheckStateBound(const StateBound& bound, float value) {
     return CheckStateBound(bound, static_cast<double>(value), ShortestText(value));
 }
 

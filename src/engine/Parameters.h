@@ -5,6 +5,7 @@
 // How a file or a window shows a parameter is kept beside that file's reader or that window's form, in a
 // table keyed by the registry's id.
 
+#include "base/Outcome.h"
 #include "base/Problems.h"
 #include "engine/RunState.h"
 
@@ -76,10 +77,10 @@ struct StateBound {
     std::string_view maxReason = {};
 };
 const StateBound& LeafAreaIndexBound();
-// A problem text naming the value and the accepted range when the value lies outside it (or is not
-// finite); nothing otherwise.
-std::optional<std::string> CheckStateBound(const StateBound& bound, double value);
-std::optional<std::string> CheckStateBound(const StateBound& bound, float value); // quoted as a single
+// Fails with a text naming the value and the accepted range when the value lies outside it (or is not
+// finite).
+Outcome CheckStateBound(const StateBound& bound, double value);
+Outcome CheckStateBound(const StateBound& bound, float value); // quoted as a single
 
 // Two parameters the model's equations need strictly ordered, lower first, and what breaks otherwise.
 struct ParameterOrder {

@@ -39,18 +39,19 @@ FoundFactor FindFactor(std::string_view name) {
     const std::string_view wanted = Trim(name);
     for (int row = 0; row < kGrowthFactors; ++row)
         if (wanted == AllFactors()[static_cast<std::size_t>(row)].name)
-            return {&AllFactors()[static_cast<std::size_t>(row)], std::nullopt};
+            return {&AllFactors()[static_cast<std::size_t>(row)], {}};
     const ParameterInfo* info = FindParameterByName(wanted);
     if (!info)
-        return {nullptr, QuoteValue(wanted) +
-                             " is neither one of par1 to par11 nor a crop parameter's id, crop "
-                             "workbook key or caption (tulo-cli parameters lists them)."};
+        return {nullptr, Outcome::Failure(QuoteValue(wanted) +
+                                          " is neither one of par1 to par11 nor a crop parameter's id, crop "
+                                          "workbook key or caption (tulo-cli parameters lists them).")};
     const int index = static_cast<int>(info - CropParameterRegistry().data());
     for (const ParameterFactor& f : AllFactors())
-        if (f.parameter == index) return {&f, std::nullopt};
-    return {nullptr, std::string(info->id) + " (" + std::string(info->label) + ") is " +
+        if (f.parameter == index) return {&f, {}};
+    return {nullptr, Outcome::Failure(
+                         std::string(info->id) + " (" + std::string(info->label) + ") is " +
                          (info->kind == ParameterKind::Switch ? "a switch" : "a code, an item of a list") +
-                         ", not a number: it cannot be a factor."};
+                         ", not a number: it cannot be a factor.")};
 }
 
 } // namespace sensitivity

@@ -40,7 +40,7 @@ Outcome TickedRows(const std::optional<std::string>& names, std::vector<bool>& t
     while (start <= text.size()) {
         const std::size_t end = std::min(text.find(',', start), text.size());
         const FoundFactor found = FindFactor(std::string_view(text).substr(start, end - start));
-        if (!found.factor) return Refusal("--factors: " + *found.whyNot);
+        if (!found.factor) return Refusal("--factors: " + found.whyNot.message);
         ticked[static_cast<std::size_t>(found.factor->row)] = true;
         start = end + 1;
     }
@@ -62,7 +62,7 @@ Outcome ApplyTexts(const std::vector<std::string>& items, const char* option, bo
             return Refusal(std::string(option) + " " + QuoteValue(item) +
                            " is not NAME=VALUE with NAME one of the analysed factors (parK, or the "
                            "parameter's id, crop workbook key or caption)" +
-                           (named.whyNot ? ": " + *named.whyNot : "."));
+                           (!named.whyNot ? ": " + named.whyNot.message : "."));
         (mean ? found->mean : found->sd) = item.substr(equals + 1);
     }
     return Outcome::Success();
@@ -88,7 +88,7 @@ std::string ExecutionsMissing(const std::string& keyword, const MethodSettings& 
     std::string key, line, limits;
     MethodLine(sized, factors, key, line); // for the method's line only: its size is still to choose
     Method method;
-    if (!ParseMethod(key, line, method))
+    if (ParseMethod(key, line, method))
         if (const auto range = MethodSizeLimits(method, factors))
             limits = keyword == "sobol"
                          ? ": a power of two from 32 to " + std::to_string(range->most) + " for " +
@@ -101,22 +101,23 @@ std::string ExecutionsMissing(const std::string& keyword, const MethodSettings& 
 
 // The options that do not fit the method, said before anything runs: the base sample size missing, or
 // given to Morris, which --trajectories sizes; an order without Sobol's custom computation.
-WhyNot OptionProblem(const AnalysisOptions& options, const std::optional<std::string>& keyword,
-                     const MethodSettings& settings, int factors) {
-    if (!keyword) return std::nullopt; // the method's own message follows
+Outcome OptionProblem(const AnalysisOptions& options, const std::optional<std::string>& keyword,
+                      const MethodSettings& settings, int factors) {
+    if (!keyword) return Outcome::Success(); // the method's own message follows
     const bool custom = *keyword == "sobol" && Trim(settings.computation) == "custom";
     if (options.order && !custom)
-        return std::string("--order applies to the Sobol method's custom computation only (--method sobol "
-                           "--computation custom).");
+        return Outcome::Failure(
+            std::string("--order applies to the Sobol method's custom computation only (--method sobol "
+                        "--computation custom)."));
     if (*keyword == "morris") {
         if (options.executions)
-            return std::string(
-                       "--executions does not size the Morris method: --trajectories does (default ") +
-                   std::string(kDefaultMorrisTrajectories) + ").";
-        return std::nullopt;
+            return Outcome::Failure(
+                std::string("--executions does not size the Morris method: --trajectories does (default ") +
+                std::string(kDefaultMorrisTrajectories) + ").");
+        return Outcome::Success();
     }
-    if (options.executions && !Trim(*options.executions).empty()) return std::nullopt;
-    return ExecutionsMissing(*keyword, settings, factors);
+    if (options.executions && !Trim(*options.executions).empty()) return Outcome::Success();
+    return Outcome::Failure(ExecutionsMissing(*keyword, settings, factors));
 }
 
 MethodSettings SettingsOf(const AnalysisOptions& options, const std::optional<std::string>& keyword) {
@@ -159,13 +160,13 @@ Outcome RequestOfOptions(const AnalysisOptions& options, const SeasonConfigurati
     const auto keyword = MethodKeyword(options.method);
     const MethodSettings settings = SettingsOf(options, keyword);
     const int ticked = static_cast<int>(factors.size());
-    if (const auto why = OptionProblem(options, keyword, settings, ticked)) return Refusal(*why);
+    if (const auto why = OptionProblem(options, keyword, settings, ticked); !why) return Refusal(why.message);
     request = AnalysisRequest{};
     request.factors = std::move(factors);
     request.output = *output;
     auto why = MethodLine(settings, ticked, request.keyword, request.methodLine);
-    if (!why) why = CheckRequest(request);
-    if (why) return Refusal(*why);
+    if (why) why = CheckRequest(request);
+    if (!why) return Refusal(why.message);
     return Outcome::Success();
 }
 

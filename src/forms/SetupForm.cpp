@@ -360,13 +360,13 @@ std::string NotListed(const std::string& where, const std::string& key, const st
 
 // The setting `key` of line `where` set to `value` in `read`; why not for an unknown key or a value its
 // list does not hold.
-WhyNot ReadSetting(const std::string& where, const std::string& key, const std::string& value,
-                   SetupForm& read) {
+Outcome ReadSetting(const std::string& where, const std::string& key, const std::string& value,
+                    SetupForm& read) {
     bool known = false;
     if (key == "page") {
         known = true;
         const auto page = std::find(std::begin(kPages), std::end(kPages), value);
-        if (page == std::end(kPages)) return NotListed(where, key, value, kPages);
+        if (page == std::end(kPages)) return Outcome::Failure(NotListed(where, key, value, kPages));
         read.page = static_cast<SetupPage>(page - std::begin(kPages));
     } else if (key == "method") {
         known = true;
@@ -375,7 +375,7 @@ WhyNot ReadSetting(const std::string& where, const std::string& key, const std::
                          [&](const MethodName& m) { return m.text == value; })) {
             std::vector<std::string_view> texts;
             for (const MethodName& m : methods) texts.push_back(m.text);
-            return NotListed(where, key, value, texts);
+            return Outcome::Failure(NotListed(where, key, value, texts));
         }
         read.method = value;
     }
@@ -383,27 +383,27 @@ WhyNot ReadSetting(const std::string& where, const std::string& key, const std::
         if (key == factor.name + " used") {
             known = true;
             if (value != "yes" && value != "no")
-                return where + ": " + QuoteValue(key) + " must be yes or no.";
+                return Outcome::Failure(where + ": " + QuoteValue(key) + " must be yes or no.");
             read.rows.at(static_cast<std::size_t>(factor.row)).used = value == "yes";
         }
-    WhyNot wrong;
+    Outcome wrong;
     EachSetting(read,
                 [&](const std::string& name, std::string& setting, std::span<const std::string_view> list) {
                     if (name != key) return;
                     known = true;
                     if (!list.empty() && std::find(list.begin(), list.end(), value) == list.end())
-                        wrong = NotListed(where, key, value, list);
+                        wrong = Outcome::Failure(NotListed(where, key, value, list));
                     else
                         setting = value;
                 });
-    if (wrong) return wrong;
-    if (!known) return where + " has an unknown setting, " + QuoteValue(key) + ".";
-    return std::nullopt;
+    if (!wrong) return wrong;
+    if (!known) return Outcome::Failure(where + " has an unknown setting, " + QuoteValue(key) + ".");
+    return Outcome::Success();
 }
 
 } // namespace
 
-WhyNot ParseSettingsFile(std::string_view text, SetupForm& form) {
+Outcome ParseSettingsFile(std::string_view text, SetupForm& form) {
     SetupForm read;
     std::vector<std::string> seen;
     std::size_t start = 0;
@@ -417,24 +417,25 @@ WhyNot ParseSettingsFile(std::string_view text, SetupForm& form) {
         const std::string where = "Line " + std::to_string(number) + " of the settings file";
         if (!header) {
             if (line != kSettingsHeader)
-                return "This is not a sensitivity settings file: its first line must be \"" +
-                       std::string(kSettingsHeader) + "\".";
+                return Outcome::Failure("This is not a sensitivity settings file: its first line must be \"" +
+                                        std::string(kSettingsHeader) + "\".");
             header = true;
             continue;
         }
         if (line.empty()) continue;
         const std::size_t equals = line.find('=');
         if (equals == std::string_view::npos)
-            return where + ", " + QuoteValue(line) + ", is not \"key = value\".";
+            return Outcome::Failure(where + ", " + QuoteValue(line) + ", is not \"key = value\".");
         const std::string key(Trim(line.substr(0, equals)));
         if (std::find(seen.begin(), seen.end(), key) != seen.end())
-            return where + " gives " + QuoteValue(key) + " a second time.";
+            return Outcome::Failure(where + " gives " + QuoteValue(key) + " a second time.");
         seen.push_back(key);
-        if (auto why = ReadSetting(where, key, std::string(Trim(line.substr(equals + 1))), read)) return why;
+        if (auto why = ReadSetting(where, key, std::string(Trim(line.substr(equals + 1))), read); !why)
+            return why;
     }
-    if (!header) return std::string("The settings file is empty.");
+    if (!header) return Outcome::Failure("The settings file is empty.");
     form = std::move(read);
-    return std::nullopt;
+    return Outcome::Success();
 }
 
 } // namespace tulo::sensitivity

@@ -108,6 +108,6 @@ inline constexpr std::string_view kSettingsHeader = "TULO sensitivity settings";
 std::string FormatSettingsFile(const SetupForm& form);
 // Reads a settings file over a default form: settings it does not give keep their defaults. Refuses an
 // unknown or repeated key and a value that is not one of its list's (naming the line).
-WhyNot ParseSettingsFile(std::string_view text, SetupForm& form);
+Outcome ParseSettingsFile(std::string_view text, SetupForm& form);
 
 } // namespace tulo::sensitivity

@@ -508,10 +508,11 @@ ConfigurationReading ReadConfigurationFile(const fs::path& file) {
     std::error_code ec;
     const fs::file_status status = fs::status(file, ec);
     if (!fs::exists(status)) return {std::nullopt, "File not opened: it does not exist."};
-    std::string text;
-    if (const auto why = ReadWholeFile(file, kMaxTextFileBytes, text))
-        return {std::nullopt, "Cannot read the configuration \"" + DisplayName(file) + "\": " + *why + "."};
-    return ReadConfiguration(text);
+    const auto text = ReadWholeFile(file, kMaxTextFileBytes);
+    if (!text)
+        return {std::nullopt,
+                "Cannot read the configuration \"" + DisplayName(file) + "\": " + text.message() + "."};
+    return ReadConfiguration(*text);
 }
 
 } // namespace tulo

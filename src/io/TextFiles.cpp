@@ -21,63 +21,60 @@ namespace tulo {
 
 namespace fs = std::filesystem;
 
-std::optional<std::string> ReadWholeFile(const fs::path& file, std::uintmax_t limit, std::string& bytes) {
+Result<std::string> ReadWholeFile(const fs::path& file, std::uintmax_t limit) {
     std::error_code ec;
     const fs::file_status status = fs::status(file, ec);
-    if (status.type() == fs::file_type::not_found) return std::string("it does not exist");
-    if (ec) return "it cannot be read (" + ec.message() + ")";
-    if (fs::is_directory(status)) return std::string("it is a folder");
+    if (status.type() == fs::file_type::not_found) return Outcome::Failure("it does not exist");
+    if (ec) return Outcome::Failure("it cannot be read (" + ec.message() + ")");
+    if (fs::is_directory(status)) return Outcome::Failure("it is a folder");
     if (!fs::is_regular_file(status))
-        return std::string("it is not a regular file (a device, a pipe or a socket)");
+        return Outcome::Failure("it is not a regular file (a device, a pipe or a socket)");
     const std::string most = std::to_string(limit >> 20) + " MiB (" + std::to_string(limit) +
                              " bytes), the most TULO reads of such a file";
     const auto tooLarge = [&most](std::optional<std::uintmax_t> size) {
-        return size ? "it holds " + std::to_string(*size) + " bytes, more than " + most
-                    : "it holds more than " + most;
+        return Outcome::Failure(size ? "it holds " + std::to_string(*size) + " bytes, more than " + most
+                                     : "it holds more than " + most);
     };
     // The size is checked again while reading: the file may grow, and some report none (/proc).
     const std::uintmax_t size = fs::file_size(file, ec);
     if (size > limit && !ec) return tooLarge(size);
     std::ifstream in(file, std::ios::binary);
-    if (!in) return "it cannot be opened (" + std::string(std::strerror(errno)) + ")";
-    bytes.clear();
+    if (!in) return Outcome::Failure("it cannot be opened (" + std::string(std::strerror(errno)) + ")");
+    std::string bytes;
     // The whole file at once, not up to twice its size while the text grows.
     if (!ec) bytes.reserve(static_cast<std::size_t>(size));
     char buffer[1 << 16];
     while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
         bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
-        if (bytes.size() > limit) {
-            bytes.clear();
-            bytes.shrink_to_fit();
-            return tooLarge(std::nullopt);
-        }
+        if (bytes.size() > limit) return tooLarge(std::nullopt);
     }
-    if (in.bad()) return std::string("it cannot be read");
-    return std::nullopt;
+    if (in.bad()) return Outcome::Failure("it cannot be read");
+    return bytes;
 }
 
-std::optional<std::string> ResolveWriteTarget(const fs::path& target, fs::path& resolved) {
+Result<fs::path> ResolveWriteTarget(const fs::path& target) {
     const std::string cannot = "Cannot write " + target.string() + ": ";
-    resolved = target;
+    fs::path resolved = target;
     std::error_code ec;
     // As many links as the system itself follows before it gives up.
     for (int hop = 0; fs::is_symlink(fs::symlink_status(resolved, ec)); ++hop) {
-        if (hop == 40) return cannot + "its symbolic links form a loop.";
+        if (hop == 40) return Outcome::Failure(cannot + "its symbolic links form a loop.");
         const fs::path next = fs::read_symlink(resolved, ec);
-        if (ec) return cannot + ec.message() + ".";
+        if (ec) return Outcome::Failure(cannot + ec.message() + ".");
         resolved = next.is_absolute() ? next : resolved.parent_path() / next;
     }
     const fs::file_status status = fs::status(resolved, ec);
-    if (fs::is_directory(status)) return cannot + "it is a folder.";
+    if (fs::is_directory(status)) return Outcome::Failure(cannot + "it is a folder.");
     if (fs::exists(status) && !fs::is_regular_file(status))
-        return cannot + "it is not a regular file (a device, a pipe or a socket).";
-    return std::nullopt;
+        return Outcome::Failure(cannot + "it is not a regular file (a device, a pipe or a socket).");
+    return resolved;
 }
 
 std::optional<std::string> OutputReplacesInput(const NamedPath& output, std::span<const NamedPath> inputs) {
     // The file a write replaces; an output that cannot be resolved is refused by the write itself.
-    fs::path target;
-    if (ResolveWriteTarget(output.path, target)) return std::nullopt;
+    const auto resolved = ResolveWriteTarget(output.path);
+    if (!resolved) return std::nullopt;
+    const fs::path& target = *resolved;
     std::error_code ec;
     // A file that does not exist yet is no input: every input is read before anything is written.
     if (!fs::exists(target, ec)) return std::nullopt;
@@ -188,7 +185,9 @@ AtomicFile::~AtomicFile() {
 
 std::optional<std::string> AtomicFile::open(const fs::path& target) {
     target_ = target;
-    if (auto error = ResolveWriteTarget(target, resolved_)) return error;
+    auto resolved = ResolveWriteTarget(target);
+    if (!resolved) return resolved.message();
+    resolved_ = std::move(resolved).value();
     const std::string cannot = "Cannot write " + target.string() + ": ";
     std::error_code ec;
     const fs::path folder = resolved_.parent_path().empty() ? fs::path(".") : resolved_.parent_path();
@@ -282,10 +281,12 @@ std::optional<std::string> WriteFilesTogether(std::span<const FileContent> files
     // Every new content on the disk first: a full disk or a missing folder stops the set here.
     for (std::size_t k = 0; k < count; ++k) {
         const std::string cannot = "Cannot write " + files[k].path.string() + ": ";
-        if (auto error = ResolveWriteTarget(files[k].path, targets[k])) {
+        auto resolved = ResolveWriteTarget(files[k].path);
+        if (!resolved) {
             removeAll(temporaries);
-            return *error + " No file was written.";
+            return resolved.message() + " No file was written.";
         }
+        targets[k] = std::move(resolved).value();
         temporaries[k] = TemporaryNameBeside(targets[k]);
         std::ofstream out(temporaries[k], std::ios::binary | std::ios::trunc);
         if (!out) {

@@ -1,6 +1,7 @@
 #pragma once
 // Reading and writing the program's files safely, and tables as CSV.
 
+#include "base/Outcome.h"
 #include "engine/Grid.h"
 
 #include <cstdint>
@@ -17,19 +18,17 @@ namespace tulo {
 // real one, and still little enough to hold in memory at once.
 inline constexpr std::uintmax_t kMaxTextFileBytes = std::uintmax_t{64} << 20;
 
-// Reads the whole of a regular file of at most `limit` bytes into `bytes`. Otherwise returns why not, as
-// a clause for a message ("it does not exist", "it is a folder", "it holds 67108865 bytes, more than 64 MiB
+// The whole of a regular file of at most `limit` bytes. Otherwise fails with why not, as a clause for a
+// message ("it does not exist", "it is a folder", "it holds 67108865 bytes, more than 64 MiB
 // (67108864 bytes), the most TULO reads of such a file"). A folder, a device or a
 // pipe is refused before it is opened: reading one would fail, block or never end.
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& file, std::uintmax_t limit,
-                                         std::string& bytes);
+Result<std::string> ReadWholeFile(const std::filesystem::path& file, std::uintmax_t limit);
 
 // The file a write to `target` replaces: the end of its chain of symbolic links, so that a link stays a
-// link and its target receives the content. Returns "Cannot write <target>: <why>." instead when there
+// link and its target receives the content. Fails with "Cannot write <target>: <why>." when there
 // is no such file to replace: the links form a loop, or the target is a folder, a device or a pipe
 // (renaming over /dev/null would replace the device).
-std::optional<std::string> ResolveWriteTarget(const std::filesystem::path& target,
-                                              std::filesystem::path& resolved);
+Result<std::filesystem::path> ResolveWriteTarget(const std::filesystem::path& target);
 
 // A file a command names, with what the command calls it in a message: "the configuration", "--daily".
 struct NamedPath {

@@ -868,11 +868,10 @@ std::optional<WeatherFileFormat> RecogniseWeatherFile(const std::filesystem::pat
 }
 
 WeatherFileSeries ReadWeatherFile(const std::filesystem::path& file) {
-    std::string bytes;
-    if (const auto why = ReadWholeFile(file, kMaxTextFileBytes, bytes))
-        throw WeatherFileError(file.string() + ": cannot be read: " + *why + ".");
+    const auto bytes = ReadWholeFile(file, kMaxTextFileBytes);
+    if (!bytes) throw WeatherFileError(file.string() + ": cannot be read: " + bytes.message() + ".");
     try {
-        return ReadWeatherText(bytes);
+        return ReadWeatherText(*bytes);
     } catch (const WeatherFileError& e) {
         throw WeatherFileError(file.string() + ", " + e.what());
     }

@@ -314,10 +314,9 @@ WorkbookFormat DetectBytes(std::string_view bytes, std::string_view name) {
 }
 
 std::string ReadFileBytes(const std::filesystem::path& file) {
-    std::string bytes;
-    if (const auto why = ReadWholeFile(file, kMaxFileBytes, bytes))
-        throw NoWorkbookFileError("The file cannot be read: " + *why + ".");
-    return bytes;
+    auto bytes = ReadWholeFile(file, kMaxFileBytes);
+    if (!bytes) throw NoWorkbookFileError("The file cannot be read: " + bytes.message() + ".");
+    return std::move(bytes).value();
 }
 
 // Every failure of the libraries underneath, whatever its type, becomes the user's message.

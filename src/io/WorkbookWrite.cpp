@@ -181,8 +181,9 @@ void WriteXlsx(const Grid& grid, const fs::path& file, std::string_view sheetNam
         throw WorkbookError("The table reaches row " + std::to_string(block.rows) + " and column " +
                             std::to_string(block.cols) +
                             "; a workbook sheet holds at most 1048576 rows and 16384 columns.");
-    fs::path resolved;
-    if (const auto error = ResolveWriteTarget(file, resolved)) throw WorkbookError(*error);
+    const auto target = ResolveWriteTarget(file);
+    if (!target) throw WorkbookError(target.message());
+    const fs::path& resolved = *target;
     const auto fail = [&file](lxw_error error) {
         return WorkbookError("Cannot write " + file.string() + ": " + lxw_strerror(error));
     };

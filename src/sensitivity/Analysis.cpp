@@ -52,17 +52,24 @@ std::string Quoted(const fs::path& path) {
     return "\"" + path.string() + "\"";
 }
 
-// Removes a file if it is there; a message when it is there and stays.
-WhyNot RemoveFile(const fs::path& file) {
-    std::error_code error;
-    fs::remove(file, error);
-    if (error) return "Cannot remove " + Quoted(file) + " of an earlier analysis: " + error.message() + ".";
-    return std::nullopt;
+// Writes a whole file in one piece (WriteFileAtomically), failing with its message.
+Outcome Write(const fs::path& file, std::string_view content) {
+    return Outcome::FailureIf(WriteFileAtomically(file, content));
 }
 
-WhyNot RemoveOutputs(const ExchangeFiles& files) {
-    if (auto why = RemoveFile(files.output())) return why;
-    if (auto why = RemoveFile(files.runValues())) return why;
+// Removes a file if it is there; a message when it is there and stays.
+Outcome RemoveFile(const fs::path& file) {
+    std::error_code error;
+    fs::remove(file, error);
+    if (error)
+        return Outcome::Failure("Cannot remove " + Quoted(file) +
+                                " of an earlier analysis: " + error.message() + ".");
+    return Outcome::Success();
+}
+
+Outcome RemoveOutputs(const ExchangeFiles& files) {
+    if (auto why = RemoveFile(files.output()); !why) return why;
+    if (auto why = RemoveFile(files.runValues()); !why) return why;
     return RemoveFile(files.request());
 }
 
@@ -144,10 +151,10 @@ constexpr std::string_view kRunningMark = ".tulo-running";
 // The unfinished analysis of a process that has ended, its mark untouched for a minute (a process of
 // another machine sharing the folder has just made its own).
 bool AbandonedAnalysis(const fs::path& folder) {
-    std::string text;
     const fs::path mark = folder / kRunningMark;
-    if (ReadWholeFile(mark, 64, text)) return false;
-    const long pid = std::strtol(text.c_str(), nullptr, 10);
+    const auto text = ReadWholeFile(mark, 64);
+    if (!text) return false;
+    const long pid = std::strtol(text->c_str(), nullptr, 10);
     std::error_code error;
     const auto limit = fs::file_time_type::clock::now() - std::chrono::minutes(1);
     return pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH &&
@@ -190,23 +197,23 @@ std::vector<std::string> Words(std::string_view line) {
 }
 
 // A method setting as the user gives it: a whole number within a range.
-WhyNot WholeSetting(const std::vector<std::string>& words, std::size_t at, std::string_view what, long least,
-                    long most) {
+Outcome WholeSetting(const std::vector<std::string>& words, std::size_t at, std::string_view what, long least,
+                     long most) {
     const auto value = at < words.size() ? ParseNumber(words[at]) : std::nullopt;
     if (value && *value == std::floor(*value) && *value >= static_cast<double>(least) &&
         *value <= static_cast<double>(most))
-        return std::nullopt;
+        return Outcome::Success();
     const std::string range =
         least == 1 && most == std::numeric_limits<int>::max()
             ? "a whole number from 1"
             : "a whole number from " + std::to_string(least) + " to " + std::to_string(most);
-    return std::string(what) + " must be " + range + ", not " +
-           (at < words.size() ? QuoteValue(words[at]) : "empty") + ".";
+    return Outcome::Failure(std::string(what) + " must be " + range + ", not " +
+                            (at < words.size() ? QuoteValue(words[at]) : "empty") + ".");
 }
 
 // The method line's settings checked one by one and named as the window and the command line name
 // them, the sizes against the limits of `factors` factors.
-WhyNot MethodSettingsProblem(const std::string& keyword, std::string_view line, int factors) {
+Outcome MethodSettingsProblem(const std::string& keyword, std::string_view line, int factors) {
     constexpr long kMaxSeed = 2147483647;
     constexpr long kAnySize = 2147483647; // the limits for the factors follow
     const std::vector<std::string> t = Words(line);
@@ -214,8 +221,8 @@ WhyNot MethodSettingsProblem(const std::string& keyword, std::string_view line, 
     for (const MethodName& m : MethodNames())
         if (m.keyword == keyword) name = std::string(m.text) + ": ";
     const auto whole = [&](std::size_t at, std::string_view what, long least, long most) {
-        const auto why = WholeSetting(t, at, what, least, most);
-        return why ? WhyNot(name + *why) : std::nullopt;
+        const auto outcome = WholeSetting(t, at, what, least, most);
+        return outcome ? outcome : Outcome::Failure(name + outcome.message);
     };
     Method sized;
     const auto size = [&](MethodKind kind, std::size_t at) {
@@ -224,32 +231,37 @@ WhyNot MethodSettingsProblem(const std::string& keyword, std::string_view line, 
         (kind == MethodKind::Morris ? sized.trajectories : sized.executions) = value;
         return CheckDesignSize(sized, factors);
     };
-    WhyNot why;
+    Outcome outcome;
     if (keyword == "lhs" || keyword == "random") {
-        (why = whole(0, "the seed", 0, kMaxSeed)) || (why = whole(1, "the executions", 1, kAnySize)) ||
-            (why = size(keyword == "lhs" ? MethodKind::Lhs : MethodKind::Random, 1));
+        (outcome = whole(0, "the seed", 0, kMaxSeed)) &&
+            (outcome = whole(1, "the executions", 1, kAnySize)) &&
+            (outcome = size(keyword == "lhs" ? MethodKind::Lhs : MethodKind::Random, 1));
     } else if (keyword == "lptau") {
-        (why = whole(0, "the executions", 1, kAnySize)) || (why = size(MethodKind::LpTau, 0));
+        (outcome = whole(0, "the executions", 1, kAnySize)) && (outcome = size(MethodKind::LpTau, 0));
     } else if (keyword == "morris") {
-        (why = whole(0, "the seed", 0, kMaxSeed)) || (why = whole(1, "the trajectories", 1, kAnySize)) ||
-            (why = whole(2, "the levels", 2, 1000));
-        if (!why && std::lround(*ParseNumber(t[2])) % 2 != 0)
-            why = name + "the levels must be an even number, not " + QuoteValue(t[2]) + ".";
-        if (!why) {
+        (outcome = whole(0, "the seed", 0, kMaxSeed)) &&
+            (outcome = whole(1, "the trajectories", 1, kAnySize)) &&
+            (outcome = whole(2, "the levels", 2, 1000));
+        if (outcome && std::lround(*ParseNumber(t[2])) % 2 != 0)
+            outcome =
+                Outcome::Failure(name + "the levels must be an even number, not " + QuoteValue(t[2]) + ".");
+        if (outcome) {
             sized.levels = static_cast<int>(*ParseNumber(t[2]));
-            why = size(MethodKind::Morris, 1);
+            outcome = size(MethodKind::Morris, 1);
         }
     } else if (keyword == "fast") {
         const bool classic = !t.empty() && t[0] == "1";
-        (why = whole(1, "the seed", 0, kMaxSeed)) || (why = whole(2, "the executions", 1, kAnySize)) ||
-            (why = size(classic ? MethodKind::Fast : MethodKind::ExtendedFast, 2));
+        (outcome = whole(1, "the seed", 0, kMaxSeed)) &&
+            (outcome = whole(2, "the executions", 1, kAnySize)) &&
+            (outcome = size(classic ? MethodKind::Fast : MethodKind::ExtendedFast, 2));
     } else if (keyword == "sobol") {
         const auto exponent = t.size() > 1 ? ParseNumber(t[1]) : std::nullopt;
         if (!exponent || *exponent != std::floor(*exponent) || *exponent < 0 || *exponent > 15)
-            why = name + "the executions must make a base sample that is a power of two from 32 to 1048576 "
-                         "(pick a value of the list).";
+            outcome = Outcome::Failure(
+                name + "the executions must make a base sample that is a power of two from 32 to "
+                       "1048576 (pick a value of the list).");
     }
-    return why;
+    return outcome;
 }
 
 // The value of a single's shortest text, which the samples' outputs always were: the text read back as
@@ -398,18 +410,19 @@ std::optional<std::string> MethodKeyword(std::string_view textOrKeyword) {
     return std::nullopt;
 }
 
-WhyNot MethodLine(const MethodSettings& settings, int ticked, std::string& keyword, std::string& line) {
+Outcome MethodLine(const MethodSettings& settings, int ticked, std::string& keyword, std::string& line) {
     const auto key = MethodKeyword(settings.method);
     if (!key)
-        return std::string(
-            "Only Morris, Sobol, FAST, Latin hypercube, Quasi-Random LpTau, and Random methods "
-            "are allowed in this version of TULO");
+        return Outcome::Failure(
+            std::string("Only Morris, Sobol, FAST, Latin hypercube, Quasi-Random LpTau, and Random methods "
+                        "are allowed in this version of TULO"));
     keyword = *key;
     const auto text = [](const std::string& s) { return std::string(Trim(s)); };
     if (keyword == "fast") {
         const std::string computation = Lower(settings.computation);
         if (computation != "classic" && computation != "extended")
-            return std::string("You have specified an invalid string in the <Method computation> combo box");
+            return Outcome::Failure(
+                "You have specified an invalid string in the <Method computation> combo box");
         line =
             (computation == "classic" ? "1 " : "2 ") + text(settings.seed) + " " + text(settings.executions);
     } else if (keyword == "lhs" || keyword == "random") {
@@ -421,15 +434,17 @@ WhyNot MethodLine(const MethodSettings& settings, int ticked, std::string& keywo
     } else {
         const std::string computation = Lower(settings.computation);
         if (computation != "total" && computation != "custom")
-            return std::string("You have specified an invalid string in the <Method computation> combo box");
+            return Outcome::Failure(
+                "You have specified an invalid string in the <Method computation> combo box");
         const bool custom = computation == "custom";
         // The executions are the base sample, 2^(5 + exponent) rows.
         const auto base = ParseNumber(settings.executions);
         const double exponent = base && *base > 0 ? std::log2(*base) - 5 : -1;
         if (exponent < 0 || exponent > 15 || exponent != std::floor(exponent))
-            return "Sobol method: the executions are the base sample size, a power of two from 32 to "
-                   "1048576 (32, 64, 128, ...), not " +
-                   QuoteValue(text(settings.executions)) + ".";
+            return Outcome::Failure(
+                "Sobol method: the executions are the base sample size, a power of two from 32 to "
+                "1048576 (32, 64, 128, ...), not " +
+                QuoteValue(text(settings.executions)) + ".");
         line = (custom ? "3 " : "1 ") + std::to_string(static_cast<int>(exponent));
         if (custom) {
             const std::string order = Lower(settings.order);
@@ -438,62 +453,64 @@ WhyNot MethodLine(const MethodSettings& settings, int ticked, std::string& keywo
                                 : order == "third"  ? "3"
                                                     : nullptr;
             if (!digit)
-                return std::string(
+                return Outcome::Failure(
                     "You have specified an invalid stringa in the <Order of infices calc.> combo box");
             line += std::string(" ") + digit;
         }
     }
-    if (const auto why = MethodSettingsProblem(keyword, line, ticked)) return why;
+    if (const auto why = MethodSettingsProblem(keyword, line, ticked); !why) return why;
     Method method;
-    if (const auto why = ParseMethod(keyword, line, method)) return why;
+    if (const auto why = ParseMethod(keyword, line, method); !why) return why;
     return CheckDesignSize(method, ticked);
 }
 
-WhyNot CheckRequest(const AnalysisRequest& request) {
-    if (request.factors.empty()) return std::string("Tick at least one growth parameter.");
+Outcome CheckRequest(const AnalysisRequest& request) {
+    if (request.factors.empty()) return Outcome::Failure("Tick at least one growth parameter.");
     int previous = -1;
     for (const TickedFactor& f : request.factors) {
         const int rows = static_cast<int>(AllFactors().size());
         if (f.row <= previous || f.row >= rows)
-            return "The factor rows must be distinct, in order and from 0 to " + std::to_string(rows - 1) +
-                   ".";
+            return Outcome::Failure("The factor rows must be distinct, in order and from 0 to " +
+                                    std::to_string(rows - 1) + ".");
         previous = f.row;
         const ParameterFactor& growth = AllFactors()[static_cast<std::size_t>(f.row)];
         if (Trim(f.distribution) != "normal")
-            return std::string("Only normal distributions are allowed in this version of TULO");
+            return Outcome::Failure("Only normal distributions are allowed in this version of TULO");
         Factor factor{growth.name};
         const auto mean = ParseNumber(f.mean);
         const auto sd = ParseNumber(f.sd);
         if (!mean || !sd)
-            return growth.name + " (" + std::string(growth.label) +
-                   "): the mean and the standard deviation must "
-                   "be numbers.";
+            return Outcome::Failure(growth.name + " (" + std::string(growth.label) +
+                                    "): the mean and the standard deviation must "
+                                    "be numbers.");
         factor.a = *mean;
         factor.b = *sd;
-        if (const auto why = CheckFactor(factor)) return why;
+        if (const auto why = CheckFactor(factor); !why) return why;
         // A mean outside the range, or a spread wider than it, would have most of the sample truncated
         // to the range's ends and the factor's indices describe the truncation.
         const std::string named = growth.name + " (" + std::string(growth.label) + "): the ";
         const std::string range = ShortestText(growth.min) + " to " + ShortestText(growth.max);
         if (*mean < growth.min || *mean > growth.max)
-            return named + "mean " + std::string(Trim(f.mean)) +
-                   " is outside the parameter's accepted range, " + range + ".";
+            return Outcome::Failure(named + "mean " + std::string(Trim(f.mean)) +
+                                    " is outside the parameter's accepted range, " + range + ".");
         if (*sd > growth.max - growth.min)
-            return named + "standard deviation " + std::string(Trim(f.sd)) +
-                   " is wider than the parameter's accepted range, " + range + ".";
+            return Outcome::Failure(named + "standard deviation " + std::string(Trim(f.sd)) +
+                                    " is wider than the parameter's accepted range, " + range + ".");
     }
-    if (request.openedSample) return std::nullopt;
+    if (request.openedSample) return Outcome::Success();
     if (const auto why = MethodSettingsProblem(request.keyword, request.methodLine,
-                                               static_cast<int>(request.factors.size())))
+                                               static_cast<int>(request.factors.size()));
+        !why)
         return why;
     Method method;
-    if (const auto why = ParseMethod(request.keyword, request.methodLine, method)) return why;
+    if (const auto why = ParseMethod(request.keyword, request.methodLine, method); !why) return why;
     return CheckDesignSize(method, static_cast<int>(request.factors.size()));
 }
 
 std::optional<long> PlannedRuns(const AnalysisRequest& request) {
     Method method;
-    if (request.openedSample || ParseMethod(request.keyword, request.methodLine, method)) return std::nullopt;
+    if (request.openedSample || !ParseMethod(request.keyword, request.methodLine, method))
+        return std::nullopt;
     return DesignRows(method, static_cast<int>(request.factors.size()));
 }
 
@@ -515,12 +532,17 @@ fs::path ToolPath() {
 
 namespace {
 
-// Starts the tool with its standard output and error into a pipe: its process and the pipe's reading
-// end, or why it cannot be started.
-WhyNot SpawnTool(const std::string& program, const std::string& modeText, const fs::path& file, pid_t& pid,
-                 int& readEnd) {
+// A started tool: its process and the reading end of the pipe its standard output and error go into.
+struct SpawnedTool {
+    pid_t pid = 0;
+    int readEnd = -1;
+};
+
+// Starts the tool with its standard output and error into a pipe, or says why it cannot be started.
+Result<SpawnedTool> SpawnTool(const std::string& program, const std::string& modeText, const fs::path& file) {
+    pid_t pid = 0;
     int pipeEnds[2];
-    if (::pipe2(pipeEnds, O_CLOEXEC) != 0) return std::string("no pipe");
+    if (::pipe2(pipeEnds, O_CLOEXEC) != 0) return Outcome::Failure("no pipe");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
@@ -533,16 +555,25 @@ WhyNot SpawnTool(const std::string& program, const std::string& modeText, const 
     ::close(pipeEnds[1]);
     if (spawned != 0) {
         ::close(pipeEnds[0]);
-        return std::string(std::strerror(spawned));
+        return Outcome::Failure(std::string(std::strerror(spawned)));
     }
-    readEnd = pipeEnds[0];
-    return std::nullopt;
+    return SpawnedTool{pid, pipeEnds[0]};
 }
 
+// How the tool ended: its wait status and the start of what it said.
+struct ToolExit {
+    int status = 0;
+    std::string said;
+};
+
 // Waits for the tool's exit, keeping the start of what it says: Cancelled or Failed (named `name`) when
-// it is killed for `cancelled` or for running beyond the time limit. Closes `readEnd`.
-Outcome WaitForTool(pid_t pid, int readEnd, const std::string& name, std::chrono::milliseconds timeLimit,
-                    const std::function<bool()>& cancelled, int& status, std::string& said) {
+// it is killed for `cancelled` or for running beyond the time limit. Closes the tool's pipe.
+Result<ToolExit> WaitForTool(const SpawnedTool& tool, const std::string& name,
+                             std::chrono::milliseconds timeLimit, const std::function<bool()>& cancelled) {
+    const pid_t pid = tool.pid;
+    const int readEnd = tool.readEnd;
+    int status = 0;
+    std::string said;
     const auto drain = [&] {
         char buffer[4096];
         ssize_t got = 0;
@@ -575,7 +606,8 @@ Outcome WaitForTool(pid_t pid, int readEnd, const std::string& name, std::chrono
     }
     drain();
     ::close(readEnd);
-    return result;
+    if (!result) return result;
+    return ToolExit{status, std::move(said)};
 }
 
 } // namespace
@@ -587,14 +619,12 @@ Outcome RunTool(const fs::path& tool, int mode, const fs::path& file, std::chron
         return Outcome::Failure(name + " cannot be started: " + std::strerror(errno) +
                                 ". It is installed beside tulo; $TULO_SIMLAB may name another.");
     const std::string modeText = std::to_string(mode);
-    pid_t pid = 0;
-    int readEnd = -1;
-    if (const auto why = SpawnTool(tool.string(), modeText, file, pid, readEnd))
-        return Outcome::Failure(name + " cannot be started: " + *why + ".");
-    int status = 0;
-    std::string said;
-    if (Outcome result = WaitForTool(pid, readEnd, name, timeLimit, cancelled, status, said); !result)
-        return result;
+    const auto spawned = SpawnTool(tool.string(), modeText, file);
+    if (!spawned) return Outcome::Failure(name + " cannot be started: " + spawned.message() + ".");
+    const auto exit = WaitForTool(*spawned, name, timeLimit, cancelled);
+    if (!exit) return exit.outcome();
+    const int status = exit->status;
+    const std::string& said = exit->said;
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return {};
     std::string message = name + " (mode " + modeText + ") failed";
     message += WIFSIGNALED(status) ? " with signal " + std::to_string(WTERMSIG(status))
@@ -642,11 +672,11 @@ Outcome UndefinedOutputs(SampleOutput output, std::size_t undefined, std::size_t
 }
 
 Outcome ReadSample(const fs::path& path, SampleFile& sample) {
-    std::string text;
-    if (const auto why = ReadWholeFile(path, kMaxSampleFileBytes, text))
-        return Outcome::Failure("Cannot read the sample file " + Quoted(path) + ": " + *why + ".");
-    if (const auto why = ParseSampleFile(text, sample))
-        return Outcome::Failure("In the sample file " + Quoted(path) + ": " + *why);
+    const auto text = ReadWholeFile(path, kMaxSampleFileBytes);
+    if (!text)
+        return Outcome::Failure("Cannot read the sample file " + Quoted(path) + ": " + text.message() + ".");
+    if (const auto why = ParseSampleFile(*text, sample); !why)
+        return Outcome::Failure("In the sample file " + Quoted(path) + ": " + why.message);
     return {};
 }
 
@@ -702,14 +732,8 @@ SampleRuns RunSampleSimulations(const SeasonInputs& inputs, const SampleFile& sa
 Simulations CreateSamplesAndRun(const SeasonInputs& inputs, const AnalysisRequest& request,
                                 const ExchangeFiles& files, const RunOptions& options) {
     Simulations sims;
-    if (const auto why = RemoveOutputs(files)) {
-        sims.status = Outcome::Failure(*why);
-        return sims;
-    }
-    if (const auto why = CheckRequest(request)) {
-        sims.status = Outcome::Failure(*why);
-        return sims;
-    }
+    if (sims.status = RemoveOutputs(files); !sims.status) return sims;
+    if (sims.status = CheckRequest(request); !sims.status) return sims;
     for (const TickedFactor& f : request.factors) sims.rows.push_back(f.row);
     const fs::path tool = options.tool.empty() ? ToolPath() : options.tool;
 
@@ -718,12 +742,10 @@ Simulations CreateSamplesAndRun(const SeasonInputs& inputs, const AnalysisReques
     } else {
         sims.samplePath = files.sample();
         // A tool that ends without writing must not leave an earlier sample to be run.
-        if (auto why = RemoveFile(sims.samplePath);
-            why ||
-            (why = WriteFileAtomically(files.configuration(), ConfigurationText(request, sims.samplePath)))) {
-            sims.status = Outcome::Failure(*why);
-            return sims;
-        }
+        sims.status = RemoveFile(sims.samplePath);
+        if (sims.status)
+            sims.status = Write(files.configuration(), ConfigurationText(request, sims.samplePath));
+        if (!sims.status) return sims;
         sims.status = RunTool(tool, 1, files.configuration(), options.toolTimeLimit, options.cancelled);
         if (!sims.status) return sims;
     }
@@ -737,15 +759,16 @@ Simulations CreateSamplesAndRun(const SeasonInputs& inputs, const AnalysisReques
     const bool truncated = std::any_of(sims.runs.truncated.begin(), sims.runs.truncated.end(),
                                        [](int count) { return count > 0; });
     const fs::path analysed = truncated ? files.runValues() : sims.samplePath;
-    WhyNot why;
-    if (truncated) why = WriteFileAtomically(analysed, RunValuesText(sample, sims.rows));
-    if (why ||
-        (why = WriteFileAtomically(files.output(),
-                                   FormatOutputFile(ChoiceOf(request.output).fileName, sims.runs.outputs))) ||
-        (why = WriteFileAtomically(files.request(),
-                                   RequestText(analysed, request.methodLine, sims.rows.size(), files)))) {
+    Outcome written;
+    if (truncated) written = Write(analysed, RunValuesText(sample, sims.rows));
+    if (written)
+        written =
+            Write(files.output(), FormatOutputFile(ChoiceOf(request.output).fileName, sims.runs.outputs));
+    if (written)
+        written = Write(files.request(), RequestText(analysed, request.methodLine, sims.rows.size(), files));
+    if (!written) {
         RemoveOutputs(files);
-        sims.status = Outcome::Failure(*why);
+        sims.status = written;
     }
     return sims;
 }
@@ -773,39 +796,41 @@ std::optional<int> WholeItem(std::optional<std::string_view> item) {
 }
 
 // The header up to "indexes = yes": the title, the method line, the number of outputs and of factors.
-WhyNot ReadIndexHeader(ItemReader& items, std::size_t factors, IndexResults& results) {
+Outcome ReadIndexHeader(ItemReader& items, std::size_t factors, IndexResults& results) {
     items.Next();
     if (const auto method = items.Next(); method && method->starts_with("method = "))
         results.method = std::string(Trim(method->substr(9)));
     const auto outputs = WholeItem(items.Next());
     const auto count = WholeItem(items.Next());
     if (!outputs || !count)
-        return std::string("The index file must start with two header lines, the number of outputs and the "
-                           "number of factors.");
+        return Outcome::Failure(
+            std::string("The index file must start with two header lines, the number of outputs and the "
+                        "number of factors."));
     if (static_cast<std::size_t>(*count) != factors)
-        return "The index file gives " + std::to_string(*count) + " factors but the analysis has " +
-               std::to_string(factors) + ".";
+        return Outcome::Failure("The index file gives " + std::to_string(*count) +
+                                " factors but the analysis has " + std::to_string(factors) + ".");
     while (true) {
         const auto item = items.Next();
         if (!item)
-            return std::string("The index file has no line \"indexes = yes\": the tool computed no indices.");
-        if (*item == "indexes = yes") return std::nullopt;
+            return Outcome::Failure(
+                "The index file has no line \"indexes = yes\": the tool computed no indices.");
+        if (*item == "indexes = yes") return Outcome::Success();
     }
 }
 
 // Factor j's line of values, "name, index 1 name, index 1, index 2 name, index 2[, the intervals]", into
 // `f`, labelled as factor row `row`.
-WhyNot ReadFactorLine(std::size_t j, std::optional<std::string_view> line, int row, FactorResult& f,
-                      std::vector<std::string_view>& fields) {
+Outcome ReadFactorLine(std::size_t j, std::optional<std::string_view> line, int row, FactorResult& f,
+                       std::vector<std::string_view>& fields) {
     const std::string where = "Factor " + std::to_string(j + 1) + " of the index file";
-    if (!line) return where + " is missing: the file ends early.";
+    if (!line) return Outcome::Failure(where + " is missing: the file ends early.");
     fields = Fields(*line);
     const bool varied = fields.size() <= 4 || fields[2] != kNotVaried || fields[4] != kNotVaried;
     const auto value1 = fields.size() > 4 ? (varied ? ParseNumber(fields[2]) : 0.0) : std::nullopt;
     const auto value2 = fields.size() > 4 ? (varied ? ParseNumber(fields[4]) : 0.0) : std::nullopt;
     if (!value1 || !value2)
-        return where + ", " + QuoteValue(*line) +
-               ", must hold its two values in its third and fifth tab-separated fields.";
+        return Outcome::Failure(where + ", " + QuoteValue(*line) +
+                                ", must hold its two values in its third and fifth tab-separated fields.");
     const ParameterFactor& factor = AllFactors()[static_cast<std::size_t>(row)];
     f.row = factor.row;
     f.name = factor.name;
@@ -819,13 +844,13 @@ WhyNot ReadFactorLine(std::size_t j, std::optional<std::string_view> line, int r
         f.low2 = ParseNumber(fields[7]);
         f.high2 = ParseNumber(fields[8]);
     }
-    return std::nullopt;
+    return Outcome::Success();
 }
 
 // One factor per analysed row: its name item, then its line of values (a Sobol' factor may carry two more
 // items, "1" and a name, before it). `fileNames` receives the factors' names as the file gives them.
-WhyNot ReadFactors(ItemReader& items, std::span<const int> rows, bool sobol, IndexResults& results,
-                   std::vector<std::string_view>& fileNames) {
+Outcome ReadFactors(ItemReader& items, std::span<const int> rows, bool sobol, IndexResults& results,
+                    std::vector<std::string_view>& fileNames) {
     for (std::size_t j = 0; j < rows.size(); ++j) {
         items.Next();
         auto line = items.Next();
@@ -835,7 +860,7 @@ WhyNot ReadFactors(ItemReader& items, std::span<const int> rows, bool sobol, Ind
         }
         FactorResult f;
         std::vector<std::string_view> fields;
-        if (auto why = ReadFactorLine(j, line, rows[j], f, fields)) return why;
+        if (auto why = ReadFactorLine(j, line, rows[j], f, fields); !why) return why;
         if (j == 0) {
             results.index1Name = std::string(Trim(fields[1]));
             results.index2Name = std::string(Trim(fields[3]));
@@ -843,13 +868,13 @@ WhyNot ReadFactors(ItemReader& items, std::span<const int> rows, bool sobol, Ind
         results.factors.push_back(std::move(f));
         fileNames.push_back(Trim(fields[0]));
     }
-    return std::nullopt;
+    return Outcome::Success();
 }
 
 // An interaction line, "p1*p3, index name, index[, low, high]", naming two or three distinct factors of
 // the file.
-WhyNot ReadInteractionLine(std::string_view line, const IndexResults& results,
-                           std::span<const std::string_view> fileNames, InteractionResult& interaction) {
+Outcome ReadInteractionLine(std::string_view line, const IndexResults& results,
+                            std::span<const std::string_view> fileNames, InteractionResult& interaction) {
     const std::vector<std::string_view> fields = Fields(line);
     const auto value = fields.size() > 2 ? ParseNumber(fields[2]) : std::nullopt;
     for (std::string_view names = fields[0]; value;) {
@@ -868,36 +893,37 @@ WhyNot ReadInteractionLine(std::string_view line, const IndexResults& results,
     if (!value || interaction.names.size() < 2 || interaction.names.size() > 3 || repeated ||
         interaction.names.size() !=
             static_cast<std::size_t>(std::count(fields[0].begin(), fields[0].end(), '*') + 1))
-        return "The interaction line " + QuoteValue(line) +
-               " of the index file must name two or three of its factors joined by \"*\", then the "
-               "index's name and its value, tab-separated.";
+        return Outcome::Failure(
+            "The interaction line " + QuoteValue(line) +
+            " of the index file must name two or three of its factors joined by \"*\", then the "
+            "index's name and its value, tab-separated.");
     interaction.indexName = std::string(Trim(fields[1]));
     interaction.index = *value;
     if (fields.size() > 4) {
         interaction.low = ParseNumber(fields[3]);
         interaction.high = ParseNumber(fields[4]);
     }
-    return std::nullopt;
+    return Outcome::Success();
 }
 
 } // namespace
 
-WhyNot ParseIndexFile(std::string_view text, std::span<const int> rows, bool sobol, IndexResults& results) {
+Outcome ParseIndexFile(std::string_view text, std::span<const int> rows, bool sobol, IndexResults& results) {
     results = IndexResults{};
     ItemReader items(text);
-    if (auto why = ReadIndexHeader(items, rows.size(), results)) return why;
+    if (auto why = ReadIndexHeader(items, rows.size(), results); !why) return why;
     std::vector<std::string_view> fileNames;
-    if (auto why = ReadFactors(items, rows, sobol, results, fileNames)) return why;
+    if (auto why = ReadFactors(items, rows, sobol, results, fileNames); !why) return why;
     // An index file of an older tool, or of another method, ends here.
     while (const auto item = items.Next())
         if (*item == "interactions = yes") break;
     while (const auto line = items.Next()) {
         if (Trim(*line).empty()) continue;
         InteractionResult interaction;
-        if (auto why = ReadInteractionLine(*line, results, fileNames, interaction)) return why;
+        if (auto why = ReadInteractionLine(*line, results, fileNames, interaction); !why) return why;
         results.interactions.push_back(std::move(interaction));
     }
-    return std::nullopt;
+    return Outcome::Success();
 }
 
 Outcome ReadIndexResults(const ExchangeFiles& files, std::span<const int> rows, IndexResults& results) {
@@ -913,15 +939,17 @@ Outcome ReadIndexResults(const ExchangeFiles& files, std::span<const int> rows, 
         return Outcome::Failure(
             "The index file " + Quoted(files.index()) +
             " is older than the outputs of the last simulations: it describes an earlier analysis.");
-    std::string text;
-    if (const auto why = ReadWholeFile(files.index(), kMaxTextFileBytes, text))
-        return Outcome::Failure("Cannot read the index file " + Quoted(files.index()) + ": " + *why + ".");
+    const auto read = ReadWholeFile(files.index(), kMaxTextFileBytes);
+    if (!read)
+        return Outcome::Failure("Cannot read the index file " + Quoted(files.index()) + ": " +
+                                read.message() + ".");
+    const std::string& text = *read;
     // Only our tool's index file names its method; Sobol' is the one method whose factors may carry
     // two more items.
     const std::vector<std::string_view> items = Items(text);
     const bool sobol = items.size() > 1 && items[1].starts_with("method = sobol");
-    if (const auto why = ParseIndexFile(text, rows, sobol, results))
-        return Outcome::Failure("In the index file " + Quoted(files.index()) + ": " + *why);
+    if (const auto why = ParseIndexFile(text, rows, sobol, results); !why)
+        return Outcome::Failure("In the index file " + Quoted(files.index()) + ": " + why.message);
     return {};
 }
 
@@ -1025,25 +1053,26 @@ IndexResults ResultsAsWritten(const IndexResult& result, std::span<const int> ro
 
 // The files the exchange leaves of a finished analysis, in the order it writes them, so that the index
 // file is the newest as ReadIndexResults requires.
-WhyNot WriteKeptFiles(const AnalysisRequest& request, const Simulations& sims, const SampleFile& sample,
-                      const IndexResult& result, const ExchangeFiles& files) {
+Outcome WriteKeptFiles(const AnalysisRequest& request, const Simulations& sims, const SampleFile& sample,
+                       const IndexResult& result, const ExchangeFiles& files) {
     const bool truncated = std::any_of(sims.runs.truncated.begin(), sims.runs.truncated.end(),
                                        [](int count) { return count > 0; });
     const fs::path analysed = truncated ? files.runValues() : sims.samplePath;
     const std::string_view outputName = ChoiceOf(request.output).fileName;
-    WhyNot why;
-    if (!request.openedSample)
-        (why = WriteFileAtomically(files.configuration(), ConfigurationText(request, sims.samplePath))) ||
-            (why = WriteFileAtomically(sims.samplePath, SampleFileText(sample, "")));
-    if (!why && truncated) why = WriteFileAtomically(analysed, RunValuesText(sample, sims.rows));
-    if (why || (why = WriteFileAtomically(files.output(), FormatOutputFile(outputName, sims.runs.outputs))) ||
-        (why = WriteFileAtomically(files.request(),
-                                   RequestText(analysed, request.methodLine, sims.rows.size(), files))) ||
-        (why = WriteFileAtomically(files.index(), FormatIndexFile(result, outputName))))
-        return why;
+    Outcome written;
+    if (!request.openedSample) {
+        written = Write(files.configuration(), ConfigurationText(request, sims.samplePath));
+        if (written) written = Write(sims.samplePath, SampleFileText(sample, ""));
+    }
+    if (written && truncated) written = Write(analysed, RunValuesText(sample, sims.rows));
+    if (written) written = Write(files.output(), FormatOutputFile(outputName, sims.runs.outputs));
+    if (written)
+        written = Write(files.request(), RequestText(analysed, request.methodLine, sims.rows.size(), files));
+    if (written) written = Write(files.index(), FormatIndexFile(result, outputName));
+    if (!written) return written;
     std::error_code finished; // kept for the user from now on
     fs::remove(files.folder / kRunningMark, finished);
-    return std::nullopt;
+    return Outcome::Success();
 }
 
 } // namespace
@@ -1057,10 +1086,7 @@ Analysis RunAnalysisInProcess(const SeasonInputs& inputs, const AnalysisRequest&
             analysis.status = Outcome::Cancellation("The sensitivity analysis was cancelled.");
         return !analysis.status;
     };
-    if (const auto why = CheckRequest(request)) {
-        analysis.status = sims.status = Outcome::Failure(*why);
-        return analysis;
-    }
+    if (analysis.status = sims.status = CheckRequest(request); !analysis.status) return analysis;
     for (const TickedFactor& f : request.factors) sims.rows.push_back(f.row);
 
     SampleFile sample;
@@ -1072,10 +1098,10 @@ Analysis RunAnalysisInProcess(const SeasonInputs& inputs, const AnalysisRequest&
         if (keep) sims.samplePath = keep->sample();
         Configuration config = ConfigurationOf(request);
         Sample drawn;
-        WhyNot why = ParseMethod(request.keyword, request.methodLine, config.method);
-        if (!why) why = DrawSample(config, drawn);
-        if (why) {
-            analysis.status = sims.status = Outcome::Failure(*why);
+        Outcome drawing = ParseMethod(request.keyword, request.methodLine, config.method);
+        if (drawing) drawing = DrawSample(config, drawn);
+        if (!drawing) {
+            analysis.status = sims.status = drawing;
             return analysis;
         }
         sample = DrawnSample(std::move(drawn));
@@ -1090,10 +1116,10 @@ Analysis RunAnalysisInProcess(const SeasonInputs& inputs, const AnalysisRequest&
     const bool truncated = std::any_of(sims.runs.truncated.begin(), sims.runs.truncated.end(),
                                        [](int count) { return count > 0; });
     IndexResult indices;
-    const auto why =
-        ComputeSampleIndices(truncated ? ValuesRun(sample, sims.rows) : sample, sims.runs.outputs, indices);
-    if (why) {
-        analysis.status = Outcome::Failure(*why);
+    if (Outcome computed = ComputeSampleIndices(truncated ? ValuesRun(sample, sims.rows) : sample,
+                                                sims.runs.outputs, indices);
+        !computed) {
+        analysis.status = std::move(computed);
         return analysis;
     }
     if (cancelled()) return analysis;
@@ -1101,8 +1127,8 @@ Analysis RunAnalysisInProcess(const SeasonInputs& inputs, const AnalysisRequest&
     for (std::size_t j = 0; j < analysis.results.factors.size(); ++j)
         analysis.results.factors[j].truncated = sims.runs.truncated[j];
     if (keep)
-        if (const auto unwritten = WriteKeptFiles(request, sims, sample, indices, *keep))
-            analysis.status = Outcome::Failure(*unwritten);
+        if (Outcome written = WriteKeptFiles(request, sims, sample, indices, *keep); !written)
+            analysis.status = std::move(written);
     return analysis;
 }
 

@@ -68,7 +68,7 @@ const std::vector<ParameterFactor>& AllFactors();
 // parameter by).
 struct FoundFactor {
     const ParameterFactor* factor = nullptr;
-    WhyNot whyNot; // set when there is no factor
+    Outcome whyNot; // set when there is no factor
 };
 
 // Every season of an analysis runs a crop coefficient at full canopy of 1.05, unless it is a factor.
@@ -97,7 +97,7 @@ struct MethodName {
 };
 std::span<const MethodName> MethodNames();
 // The keyword of a window text or of a keyword itself, any case: a value, nothing for anything else
-// (unlike the WhyNot results, which say why something cannot be done).
+// (unlike the Outcome results, which say why something cannot be done).
 std::optional<std::string> MethodKeyword(std::string_view textOrKeyword);
 
 // A method's settings as typed in the window (or given on the command line); only those of the chosen
@@ -114,7 +114,7 @@ struct MethodSettings {
 };
 // The method keyword and method line for `ticked` factors ("lhs" and "1 100"; Sobol' "1 2" from a base
 // sample of 128), or the message saying which setting is wrong and what it may be.
-WhyNot MethodLine(const MethodSettings& settings, int ticked, std::string& keyword, std::string& line);
+Outcome MethodLine(const MethodSettings& settings, int ticked, std::string& keyword, std::string& line);
 
 // A ticked factor with its distribution and texts as typed.
 struct TickedFactor {
@@ -143,8 +143,8 @@ struct AnalysisRequest {
 // Why the request cannot be analysed (no factor, a row twice or out of range, a distribution other than
 // normal, a mean or deviation not a number, a mean outside the parameter's accepted range or a deviation
 // wider than it, a method setting the tool would refuse, a sample too small for the indices or larger
-// than the tool draws); nothing when it can.
-WhyNot CheckRequest(const AnalysisRequest& request);
+// than the tool draws); Done when it can.
+Outcome CheckRequest(const AnalysisRequest& request);
 // The number of seasons the request's method runs (not known for an opened sample).
 std::optional<long> PlannedRuns(const AnalysisRequest& request);
 
@@ -233,7 +233,7 @@ struct IndexResults {
 // tab-separated fields are its two values (a Sobol' factor may carry two more items before its line),
 // then, when a line "interactions = yes" follows, one line per interaction (see FormatIndexFile).
 // `rows` labels the factors; `sobol` reads the extra items.
-WhyNot ParseIndexFile(std::string_view text, std::span<const int> rows, bool sobol, IndexResults& results);
+Outcome ParseIndexFile(std::string_view text, std::span<const int> rows, bool sobol, IndexResults& results);
 // Reads "tuloSAindex.txt", refusing one older than "tuloSAout.txt" (it describes an earlier analysis).
 Outcome ReadIndexResults(const ExchangeFiles& files, std::span<const int> rows, IndexResults& results);
 

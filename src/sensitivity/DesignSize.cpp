@@ -34,18 +34,21 @@ long DesignRows(const Method& method, int k) {
     return EntryOf(method.kind).designRows(method, k);
 }
 
-WhyNot CheckDesignSize(const Method& method, int k) {
+Outcome CheckDesignSize(const Method& method, int k) {
     const MethodEntry& entry = EntryOf(method.kind);
     const auto limits = MethodSizeLimits(method, k);
     const long size = entry.sizeSetting(method);
-    if (limits && size >= limits->least && size <= limits->most) return std::nullopt;
+    if (limits && size >= limits->least && size <= limits->most) return Outcome::Success();
     const std::string name = entry.title(method) + " of " + Factors(k);
     if (entry.sizeRefusal)
-        if (auto why = entry.sizeRefusal(method, k, limits)) return name + *why;
+        if (auto why = entry.sizeRefusal(method, k, limits); !why)
+            return Outcome::Failure(name + why.message);
     if (!limits)
-        return name + " would need more runs than the " + std::to_string(MostRows(k)) + " the tool draws.";
-    return name + " takes " + std::to_string(limits->least) + " to " + std::to_string(limits->most) + " " +
-           std::string(entry.sizeUnit) + ", not " + std::to_string(size) + ".";
+        return Outcome::Failure(name + " would need more runs than the " + std::to_string(MostRows(k)) +
+                                " the tool draws.");
+    return Outcome::Failure(name + " takes " + std::to_string(limits->least) + " to " +
+                            std::to_string(limits->most) + " " + std::string(entry.sizeUnit) + ", not " +
+                            std::to_string(size) + ".");
 }
 
 } // namespace tulo::sensitivity

@@ -27,7 +27,7 @@ std::optional<SizeLimits> MethodSizeLimits(const Method& method, int factors);
 long DesignRows(const Method& method, int factors);
 
 // Why the method's size does not fit `factors` factors, in the method's own terms ("Latin hypercube
-// sampling of 2 factors takes 5 to 2097152 executions, not 3."); nothing when it fits.
-WhyNot CheckDesignSize(const Method& method, int factors);
+// sampling of 2 factors takes 5 to 2097152 executions, not 3."); Done when it fits.
+Outcome CheckDesignSize(const Method& method, int factors);
 
 } // namespace tulo::sensitivity

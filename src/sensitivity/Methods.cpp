@@ -30,18 +30,18 @@ bool Finite(const Estimate& e) {
 }
 
 // Why the outputs (and the sample values, where the method needs them) cannot be analysed with the design.
-WhyNot CheckOutputs(const MethodEntry& entry, const Design& d, std::span<const double> values,
-                    std::span<const double> outputs) {
+Outcome CheckOutputs(const MethodEntry& entry, const Design& d, std::span<const double> values,
+                     std::span<const double> outputs) {
     if (outputs.size() != static_cast<std::size_t>(d.rows))
-        return "There are " + std::to_string(outputs.size()) + " outputs for " + std::to_string(d.rows) +
-               " samples.";
+        return Outcome::Failure("There are " + std::to_string(outputs.size()) + " outputs for " +
+                                std::to_string(d.rows) + " samples.");
     if (entry.indicesFromValues && values.size() != static_cast<std::size_t>(d.rows) * d.factors)
-        return std::string("The sample values do not match the design.");
+        return Outcome::Failure("The sample values do not match the design.");
     for (std::size_t r = 0; r < outputs.size(); ++r)
         if (!std::isfinite(outputs[r]))
-            return "Output " + std::to_string(r + 1) +
-                   " is not a finite number: the indices cannot be computed.";
-    return std::nullopt;
+            return Outcome::Failure("Output " + std::to_string(r + 1) +
+                                    " is not a finite number: the indices cannot be computed.");
+    return Outcome::Success();
 }
 
 // A factor whose sampled values were all the same has no effect to measure, whatever an estimator makes of
@@ -63,24 +63,25 @@ void ClearUnvaried(const Design& d, std::span<const double> values, std::vector<
 }
 
 // Why the indices cannot be written: one of them is not a finite number.
-WhyNot CheckIndices(MethodKind kind, const std::vector<FactorIndices>& indices,
-                    const std::vector<Interaction>* interactions) {
+Outcome CheckIndices(MethodKind kind, const std::vector<FactorIndices>& indices,
+                     const std::vector<Interaction>* interactions) {
     const auto [name1, name2] = IndexNames(kind);
     for (const FactorIndices& f : indices)
         if (!Finite(f.first) || !Finite(f.second))
-            return "The indices of these outputs exceed the largest number the tool can write (" + name1 +
-                   " and " + name2 + "): rescale the output.";
+            return Outcome::Failure(
+                "The indices of these outputs exceed the largest number the tool can write (" + name1 +
+                " and " + name2 + "): rescale the output.");
     if (interactions)
         for (const Interaction& i : *interactions)
             if (!Finite(i.index))
-                return std::string("An interaction index of these outputs is not a finite number.");
-    return std::nullopt;
+                return Outcome::Failure("An interaction index of these outputs is not a finite number.");
+    return Outcome::Success();
 }
 
 } // namespace
 
-WhyNot CheckFactor(const Factor& f) {
-    const auto bad = [&](const std::string& why) { return f.name + ": " + why + "."; };
+Outcome CheckFactor(const Factor& f) {
+    const auto bad = [&](const std::string& why) { return Outcome::Failure(f.name + ": " + why + "."); };
     if (!std::isfinite(f.a) || !std::isfinite(f.b)) return bad("the numbers must be finite");
     switch (f.distribution) {
     case Distribution::Normal:
@@ -94,7 +95,7 @@ WhyNot CheckFactor(const Factor& f) {
     case Distribution::Constant:
         break;
     }
-    return std::nullopt;
+    return Outcome::Success();
 }
 
 double FactorValue(const Factor& f, double u) {
@@ -112,17 +113,18 @@ double FactorValue(const Factor& f, double u) {
     return f.a;
 }
 
-WhyNot ParseMethod(std::string_view keyword, std::string_view line, Method& method) {
+Outcome ParseMethod(std::string_view keyword, std::string_view line, Method& method) {
     std::string key(Trim(keyword));
     std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return std::tolower(c); });
     method = Method{};
     const MethodEntry* entry = FindEntry(key);
     if (!entry)
-        return "Unknown method " + QuoteValue(key) + ": expected lhs, random, lptau, morris, sobol or fast.";
-    if (const auto expected = entry->parse(Tokens(line), method))
-        return "The method line " + QuoteValue(Trim(line)) + " of the method " + QuoteValue(key) +
-               " must be " + *expected + ".";
-    return std::nullopt;
+        return Outcome::Failure("Unknown method " + QuoteValue(key) +
+                                ": expected lhs, random, lptau, morris, sobol or fast.");
+    if (const auto expected = entry->parse(Tokens(line), method); !expected)
+        return Outcome::Failure("The method line " + QuoteValue(Trim(line)) + " of the method " +
+                                QuoteValue(key) + " must be " + expected.message + ".");
+    return Outcome::Success();
 }
 
 std::string MethodText(const Method& method) {
@@ -134,36 +136,37 @@ std::pair<std::string, std::string> IndexNames(MethodKind kind) {
     return {std::string(entry.index1Name), std::string(entry.index2Name)};
 }
 
-WhyNot MakeDesign(const Method& method, int k, Design& d) {
-    if (k < 1) return std::string("The analysis needs at least one factor.");
+Outcome MakeDesign(const Method& method, int k, Design& d) {
+    if (k < 1) return Outcome::Failure("The analysis needs at least one factor.");
     d = Design{};
     d.factors = k;
     const MethodEntry& entry = EntryOf(method.kind);
     long rows = 0;
-    if (auto why = entry.size(method, k, d, rows)) return why;
+    if (auto why = entry.size(method, k, d, rows); !why) return why;
     if (rows > kMaxDesignRows)
-        return "The sample would have " + std::to_string(rows) + " rows, more than the " +
-               std::to_string(kMaxDesignRows) + " the tool draws.";
+        return Outcome::Failure("The sample would have " + std::to_string(rows) + " rows, more than the " +
+                                std::to_string(kMaxDesignRows) + " the tool draws.");
     if (rows * k > kMaxDesignValues)
-        return "The sample would have " + std::to_string(rows) + " rows of " + std::to_string(k) +
-               " factors, more than the " + std::to_string(kMaxDesignValues) + " values the tool draws.";
+        return Outcome::Failure("The sample would have " + std::to_string(rows) + " rows of " +
+                                std::to_string(k) + " factors, more than the " +
+                                std::to_string(kMaxDesignValues) + " values the tool draws.");
     d.rows = static_cast<int>(rows);
     d.unit.assign(static_cast<std::size_t>(rows) * k, 0.0);
     entry.draw(method, d);
-    return std::nullopt;
+    return Outcome::Success();
 }
 
 // Every index but Morris's is a ratio of the outputs' own spreads and does not change with their units:
 // the outputs are mapped onto [-1, 1] before any is computed, and Morris's are scaled back.
-WhyNot ComputeIndices(const Method& method, const Design& d, std::span<const double> values,
-                      std::span<const double> outputs, std::vector<FactorIndices>& indices,
-                      std::vector<Interaction>* interactions) {
+Outcome ComputeIndices(const Method& method, const Design& d, std::span<const double> values,
+                       std::span<const double> outputs, std::vector<FactorIndices>& indices,
+                       std::vector<Interaction>* interactions) {
     indices.clear();
     if (interactions) interactions->clear();
     const MethodEntry& entry = EntryOf(method.kind);
-    if (auto why = CheckOutputs(entry, d, values, outputs)) return why;
+    if (auto why = CheckOutputs(entry, d, values, outputs); !why) return why;
     const Mapped y = MapOntoUnitRange(outputs.size(), [&](std::size_t r) { return outputs[r]; });
-    if (auto why = entry.indices(method, d, values, y, indices, interactions)) return why;
+    if (auto why = entry.indices(method, d, values, y, indices, interactions); !why) return why;
     if (values.size() == static_cast<std::size_t>(d.rows) * d.factors)
         ClearUnvaried(d, values, indices, interactions);
     return CheckIndices(method.kind, indices, interactions);

@@ -4,6 +4,8 @@
 // factor's distribution afterwards, so that every estimator works on unit coordinates and a factor's
 // distribution changes the sample values only.
 
+#include "base/Outcome.h"
+
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -13,11 +15,9 @@
 
 namespace tulo::sensitivity {
 
-// Why something cannot be done, a sentence for the user ("par1: the standard deviation must be
-// positive."); nothing when it can. Every function of the sensitivity analysis that returns a WhyNot
-// reports a refusal or a failure with it and nothing else; an optional text that is a value is spelt
-// std::optional<std::string> (MethodKeyword).
-using WhyNot = std::optional<std::string>;
+// Every step of the sensitivity analysis that can be refused or fail returns an Outcome whose message is
+// a sentence for the user ("par1: the standard deviation must be positive."); an optional text that is a
+// value is spelt std::optional<std::string> (MethodKeyword).
 
 enum class Distribution { Normal, Uniform, Constant };
 
@@ -32,8 +32,8 @@ struct Factor {
     double highQuantile = 0.99;
 };
 
-// Why a factor cannot be sampled ("par1: the standard deviation must be positive"), nothing when it can.
-WhyNot CheckFactor(const Factor& factor);
+// Why a factor cannot be sampled ("par1: the standard deviation must be positive"), Done when it can.
+Outcome CheckFactor(const Factor& factor);
 // The factor's value at unit coordinate u in [0, 1] (a checked factor only).
 double FactorValue(const Factor& factor, double u);
 
@@ -55,7 +55,7 @@ struct Method {
 
 // The method of a configuration's keyword ("lhs", "sobol", ...) and method line ("1 100"); a message
 // naming what is wrong otherwise.
-WhyNot ParseMethod(std::string_view keyword, std::string_view line, Method& method);
+Outcome ParseMethod(std::string_view keyword, std::string_view line, Method& method);
 // The keyword and method line that ParseMethod reads back: "fast 2 7 650".
 std::string MethodText(const Method& method);
 
@@ -86,7 +86,7 @@ struct Design {
 };
 
 // Draws the design of `method` for `factors` factors; the same method and seed give the same design.
-WhyNot MakeDesign(const Method& method, int factors, Design& design);
+Outcome MakeDesign(const Method& method, int factors, Design& design);
 
 // The classic FAST frequencies of `factors` factors: no combination of them with absolute coefficients
 // summing to at most kFastHarmonics + 1 cancels.
@@ -128,8 +128,8 @@ struct Interaction {
 // spread of a finite output overflows; a message when an output is not finite or an index still is not.
 // Classic FAST gives no interval: its error comes from the random phases of its single search curve,
 // which a resample of the curve's points cannot show.
-WhyNot ComputeIndices(const Method& method, const Design& design, std::span<const double> values,
-                      std::span<const double> outputs, std::vector<FactorIndices>& indices,
-                      std::vector<Interaction>* interactions = nullptr);
+Outcome ComputeIndices(const Method& method, const Design& design, std::span<const double> values,
+                       std::span<const double> outputs, std::vector<FactorIndices>& indices,
+                       std::vector<Interaction>* interactions = nullptr);
 
 } // namespace tulo::sensitivity

@@ -21,7 +21,7 @@ struct Configuration {
     Method method;
     std::string samplePath;
 };
-WhyNot ParseConfiguration(std::string_view text, Configuration& config);
+Outcome ParseConfiguration(std::string_view text, Configuration& config);
 
 // A drawn sample: its method, its design and the factor values, rows by factors, row-major.
 struct Sample {
@@ -30,7 +30,7 @@ struct Sample {
     Design design;
     std::vector<double> values;
 };
-WhyNot DrawSample(const Configuration& config, Sample& sample);
+Outcome DrawSample(const Configuration& config, Sample& sample);
 
 // The sample file: item 1 "tuloSimLab <method text> factors <names>", item 2 the number of rows, item 3
 // the number of factors, item 4 the seed, then one line per row with the values separated by tabs.
@@ -43,11 +43,11 @@ struct SampleFile {
     int factors = 0;
     std::vector<double> values;
 };
-WhyNot ParseSampleFile(std::string_view text, SampleFile& file);
+Outcome ParseSampleFile(std::string_view text, SampleFile& file);
 
 // "tuloSAout.txt": 1, the output's name, "Time = 0", the number of runs, then one output per line.
 std::string FormatOutputFile(std::string_view name, const std::vector<double>& outputs);
-WhyNot ParseOutputFile(std::string_view text, std::string& name, std::vector<double>& outputs);
+Outcome ParseOutputFile(std::string_view text, std::string& name, std::vector<double>& outputs);
 
 // "tuloSA_2.txt": the sample file's path, the method line, the configuration's sample line, the number
 // of factors and 1, the output file's path, the index file's path.
@@ -59,7 +59,7 @@ struct IndexRequest {
     std::string outputPath;
     std::string indexPath;
 };
-WhyNot ParseIndexRequest(std::string_view text, IndexRequest& request);
+Outcome ParseIndexRequest(std::string_view text, IndexRequest& request);
 
 // The indices of a sample's outputs. A sample file without a tuloSimLab header is analysed as a random
 // sample (regression indices), the one design every estimator-free sample is.
@@ -71,8 +71,8 @@ struct IndexResult {
     std::vector<Interaction> interactions; // Sobol' "custom" of order 2 or 3
     int runs = 0;
 };
-WhyNot ComputeSampleIndices(const SampleFile& sample, const std::vector<double>& outputs,
-                            IndexResult& result);
+Outcome ComputeSampleIndices(const SampleFile& sample, const std::vector<double>& outputs,
+                             IndexResult& result);
 
 // "tuloSAindex.txt": five header lines (title, method, 1, the number of factors, the output), notes,
 // "indexes = yes", then per factor its name on one line and on the next the tab-separated fields: name,
@@ -90,8 +90,8 @@ inline constexpr int kIndexFileDigits = 6;
 double IndexAsWritten(double value);
 
 // Mode 1: reads the configuration, draws its sample and writes the sample file.
-WhyNot RunSamplingMode(const std::filesystem::path& configuration);
+Outcome RunSamplingMode(const std::filesystem::path& configuration);
 // Mode 2: reads the request, its sample and output files, and writes the index file.
-WhyNot RunIndicesMode(const std::filesystem::path& request);
+Outcome RunIndicesMode(const std::filesystem::path& request);
 
 } // namespace tulo::sensitivity

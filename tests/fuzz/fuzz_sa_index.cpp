@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<int> rows;
     for (int j = 0; j < factors; ++j) rows.push_back(j);
     IndexResults results;
-    if (!ParseIndexFile(text, rows, sobol, results)) {
+    if (ParseIndexFile(text, rows, sobol, results)) {
         if (results.factors.size() != rows.size()) std::abort();
         // An interaction joins two or three distinct factors of the analysis.
         for (const InteractionResult& interaction : results.interactions) {

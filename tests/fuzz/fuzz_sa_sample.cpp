@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<double> outputs;
     ParseOutputFile(text, name, outputs);
     SampleFile file;
-    if (ParseSampleFile(text, file)) return 0;
+    if (!ParseSampleFile(text, file)) return 0;
     // Small samples only: a header may announce a design of millions of rows.
     if (static_cast<long>(file.rows) * file.factors > 4000) return 0;
     outputs.assign(static_cast<std::size_t>(file.rows), 0.0);
@@ -22,6 +22,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (int j = 0; j < file.factors; ++j)
             outputs[r] += (j % 3 + 1) * file.values[static_cast<std::size_t>(r) * file.factors + j];
     IndexResult result;
-    if (!ComputeSampleIndices(file, outputs, result)) FormatIndexFile(result, "y");
+    if (ComputeSampleIndices(file, outputs, result)) FormatIndexFile(result, "y");
     return 0;
 }

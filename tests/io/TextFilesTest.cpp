@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <set>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,6 +31,36 @@ TEST_F(TextFiles, AnOutputThatCannotBeWrittenIsRefusedBeforehandAndTheProbeLeave
     EXPECT_NE(OutputRefusal({"--out", "/proc/x.csv"}, none), std::nullopt); // no new file, even for root
     EXPECT_EQ(OutputRefusal({"--out", dir_ / "x.csv"}, none), std::nullopt);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1); // "file" alone
+}
+
+// A read gives the whole file or the clause a caller's message ends with, and refuses what is no
+// regular file before it opens it.
+TEST_F(TextFiles, AWholeFileIsReadOrRefusedWithTheReason) {
+    const fs::path file = Write("a.txt", std::string(100, 'x'));
+    const auto read = ReadWholeFile(file, 100);
+    ASSERT_TRUE(read) << read.message();
+    EXPECT_EQ(*read, std::string(100, 'x'));
+    EXPECT_EQ(ReadWholeFile(file, 99).message(),
+              "it holds 100 bytes, more than 0 MiB (99 bytes), the most TULO reads of such a file");
+    EXPECT_EQ(ReadWholeFile(dir_, 100).message(), "it is a folder");
+    EXPECT_EQ(ReadWholeFile(dir_ / "none.txt", 100).message(), "it does not exist");
+    ASSERT_EQ(::mkfifo((dir_ / "pipe").c_str(), 0600), 0);
+    EXPECT_EQ(ReadWholeFile(dir_ / "pipe", 100).message(),
+              "it is not a regular file (a device, a pipe or a socket)");
+}
+
+// A write goes through links to the file they end at; a loop of links or a folder has no file to replace.
+TEST_F(TextFiles, AWriteTargetIsTheEndOfItsLinks) {
+    const fs::path file = Write("real.csv", "");
+    fs::create_symlink(file, dir_ / "link.csv");
+    const auto resolved = ResolveWriteTarget(dir_ / "link.csv");
+    ASSERT_TRUE(resolved) << resolved.message();
+    EXPECT_EQ(*resolved, file);
+    fs::create_symlink(dir_ / "b", dir_ / "a");
+    fs::create_symlink(dir_ / "a", dir_ / "b");
+    EXPECT_EQ(ResolveWriteTarget(dir_ / "a").message(),
+              "Cannot write " + (dir_ / "a").string() + ": its symbolic links form a loop.");
+    EXPECT_EQ(ResolveWriteTarget(dir_).message(), "Cannot write " + dir_.string() + ": it is a folder.");
 }
 
 TEST_F(TextFiles, APieceByPieceFileAppearsWholeOrIsKeptAndNamedWhenOnlyTheRenameFails) {

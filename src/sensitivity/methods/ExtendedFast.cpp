@@ -56,13 +56,13 @@ long Rows(const Method& method, int k) {
 }
 
 // One curve of executions / factors points per factor.
-WhyNot Size(const Method& method, int k, Design& d, long& rows) {
+Outcome Size(const Method& method, int k, Design& d, long& rows) {
     d.baseRows = method.executions / k;
     if (d.baseRows < kLeastCurvePoints)
-        return "Extended FAST of " + std::to_string(k) + " factors needs at least " +
-               std::to_string(kLeastCurvePoints * k) + " executions.";
+        return Outcome::Failure("Extended FAST of " + std::to_string(k) + " factors needs at least " +
+                                std::to_string(kLeastCurvePoints * k) + " executions.");
     rows = Rows(method, k);
-    return std::nullopt;
+    return Outcome::Success();
 }
 
 void Draw(const Method& method, Design& d) {
@@ -178,8 +178,8 @@ std::vector<double> CurveIndices(const Design& d, std::span<const double> y, con
     return out;
 }
 
-WhyNot Indices(const Method& method, const Design& d, std::span<const double>, const Mapped& outputs,
-               std::vector<FactorIndices>& indices, std::vector<Interaction>*) {
+Outcome Indices(const Method& method, const Design& d, std::span<const double>, const Mapped& outputs,
+                std::vector<FactorIndices>& indices, std::vector<Interaction>*) {
     const int k = d.factors;
     const int n = d.baseRows;
     const Fourier fourier(n);
@@ -193,7 +193,7 @@ WhyNot Indices(const Method& method, const Design& d, std::span<const double>, c
     if (resamples >= kLeastSpectralResamples)
         return Bootstrap(n, k, method.seed, resamples, n, estimate, indices);
     PointIndices(estimate, n, k, indices);
-    return std::nullopt;
+    return Outcome::Success();
 }
 
 } // namespace

@@ -8,16 +8,16 @@
 
 namespace tulo::sensitivity {
 
-WhyNot ParseFast(std::span<const std::string> t, Method& method) {
+Outcome ParseFast(std::span<const std::string> t, Method& method) {
     const auto variant = t.size() == 3 ? WholeNumber(t[0], 1, 2) : std::nullopt;
     const auto seed = t.size() == 3 ? WholeNumber(t[1], 0, kMaxSeed) : std::nullopt;
     const auto runs = t.size() == 3 ? WholeNumber(t[2], 1, kMaxRuns) : std::nullopt;
     if (!variant || !seed || !runs)
-        return std::string("1 (classic) or 2 (extended), a seed and a number of executions");
+        return Outcome::Failure("1 (classic) or 2 (extended), a seed and a number of executions");
     method.kind = variant == 1 ? MethodKind::Fast : MethodKind::ExtendedFast;
     method.seed = static_cast<std::uint64_t>(*seed);
     method.executions = static_cast<int>(*runs);
-    return std::nullopt;
+    return Outcome::Success();
 }
 
 std::vector<int> FastFrequencies(int factors) {
@@ -58,25 +58,25 @@ std::optional<SizeLimits> Limits(const Method&, int k, long most) {
     return SizeLimits{2L * kFastHarmonics * FastFrequencies(k).back() + 1, most};
 }
 
-WhyNot Refusal(const Method&, int k, const std::optional<SizeLimits>& limits) {
-    if (limits || k <= kMaxFastFactors) return std::nullopt;
-    return " is refused: classic FAST takes at most " + std::to_string(kMaxFastFactors) +
-           " factors; extended FAST takes more.";
+Outcome Refusal(const Method&, int k, const std::optional<SizeLimits>& limits) {
+    if (limits || k <= kMaxFastFactors) return Outcome::Success();
+    return Outcome::Failure(" is refused: classic FAST takes at most " + std::to_string(kMaxFastFactors) +
+                            " factors; extended FAST takes more.");
 }
 
-WhyNot Size(const Method& method, int k, Design& d, long& rows) {
+Outcome Size(const Method& method, int k, Design& d, long& rows) {
     // The search for the frequencies takes seconds beyond this: refused before it starts.
     if (k > kMaxFastFactors)
-        return "Classic FAST takes at most " + std::to_string(kMaxFastFactors) + " factors, not " +
-               std::to_string(k) + "; extended FAST takes more.";
+        return Outcome::Failure("Classic FAST takes at most " + std::to_string(kMaxFastFactors) +
+                                " factors, not " + std::to_string(k) + "; extended FAST takes more.");
     d.frequencies = FastFrequencies(k);
     const long least = 2L * kFastHarmonics * d.frequencies.back() + 1;
     if (method.executions < least)
-        return "Classic FAST of " + std::to_string(k) + " factors needs at least " + std::to_string(least) +
-               " executions.";
+        return Outcome::Failure("Classic FAST of " + std::to_string(k) + " factors needs at least " +
+                                std::to_string(least) + " executions.");
     d.baseRows = method.executions;
     rows = method.executions;
-    return std::nullopt;
+    return Outcome::Success();
 }
 
 // The curve, each factor at its frequency from a random phase.
@@ -122,8 +122,8 @@ std::vector<double> CurveIndices(const Design& d, std::span<const double> y, std
 
 // No interval: the error comes from the random phases of the single curve, which a resample of the
 // curve's points cannot show.
-WhyNot Indices(const Method&, const Design& d, std::span<const double>, const Mapped& outputs,
-               std::vector<FactorIndices>& indices, std::vector<Interaction>*) {
+Outcome Indices(const Method&, const Design& d, std::span<const double>, const Mapped& outputs,
+                std::vector<FactorIndices>& indices, std::vector<Interaction>*) {
     const int n = d.baseRows;
     std::vector<double> cosine(static_cast<std::size_t>(n)), sine(static_cast<std::size_t>(n));
     for (int j = 0; j < n; ++j) {
@@ -135,7 +135,7 @@ WhyNot Indices(const Method&, const Design& d, std::span<const double>, const Ma
             return CurveIndices(d, outputs.values, cosine, sine, w);
         },
         n, d.factors, indices);
-    return std::nullopt;
+    return Outcome::Success();
 }
 
 } // namespace

@@ -8,6 +8,6 @@ namespace tulo::sensitivity {
 MethodEntry FastMethod();
 
 // The method line of both FASTs, "VARIANT SEED EXECUTIONS": variant 1 is classic FAST, 2 extended.
-WhyNot ParseFast(std::span<const std::string> tokens, Method& method);
+Outcome ParseFast(std::span<const std::string> tokens, Method& method);
 
 } // namespace tulo::sensitivity

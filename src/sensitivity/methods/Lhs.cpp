@@ -6,7 +6,7 @@ namespace tulo::sensitivity {
 
 namespace {
 
-WhyNot Parse(std::span<const std::string> tokens, Method& method) {
+Outcome Parse(std::span<const std::string> tokens, Method& method) {
     method.kind = MethodKind::Lhs;
     return ParseSeedAndExecutions(tokens, method);
 }

@@ -7,12 +7,12 @@ namespace tulo::sensitivity {
 namespace {
 
 // No seed: the sequence is fixed.
-WhyNot Parse(std::span<const std::string> tokens, Method& method) {
+Outcome Parse(std::span<const std::string> tokens, Method& method) {
     method.kind = MethodKind::LpTau;
     const auto runs = tokens.size() == 1 ? WholeNumber(tokens[0], 2, kMaxRuns) : std::nullopt;
-    if (!runs) return std::string("a number of executions (2 or more)");
+    if (!runs) return Outcome::Failure("a number of executions (2 or more)");
     method.executions = static_cast<int>(*runs);
-    return std::nullopt;
+    return Outcome::Success();
 }
 
 std::string Text(const Method& m) {

@@ -39,13 +39,13 @@ std::optional<long> WholeNumber(std::string_view text, long least, long most) {
     return static_cast<long>(*value);
 }
 
-WhyNot ParseSeedAndExecutions(std::span<const std::string> t, Method& method) {
+Outcome ParseSeedAndExecutions(std::span<const std::string> t, Method& method) {
     const auto seed = t.size() == 2 ? WholeNumber(t[0], 0, kMaxSeed) : std::nullopt;
     const auto runs = t.size() == 2 ? WholeNumber(t[1], 2, kMaxRuns) : std::nullopt;
-    if (!seed || !runs) return std::string("a seed and a number of executions (2 or more)");
+    if (!seed || !runs) return Outcome::Failure("a seed and a number of executions (2 or more)");
     method.seed = static_cast<std::uint64_t>(*seed);
     method.executions = static_cast<int>(*runs);
-    return std::nullopt;
+    return Outcome::Success();
 }
 
 std::string SeedAndExecutionsText(std::string_view keyword, const Method& m) {
@@ -53,9 +53,9 @@ std::string SeedAndExecutionsText(std::string_view keyword, const Method& m) {
            std::to_string(m.executions);
 }
 
-WhyNot ExecutionRows(const Method& method, int factors, Design&, long& rows) {
+Outcome ExecutionRows(const Method& method, int factors, Design&, long& rows) {
     rows = ExecutionCount(method, factors);
-    return std::nullopt;
+    return Outcome::Success();
 }
 
 long ExecutionCount(const Method& method, int) {

@@ -22,7 +22,7 @@ struct MethodEntry {
     std::string_view keyword;
     // Reads the method line's tokens into a default Method, setting its kind; when they do not fit, what
     // the line must be ("a seed and a number of executions (2 or more)").
-    WhyNot (*parse)(std::span<const std::string> tokens, Method& method);
+    Outcome (*parse)(std::span<const std::string> tokens, Method& method);
     // The keyword and method line that `parse` reads back ("fast 2 7 650").
     std::string (*text)(const Method& method);
     std::string_view index1Name, index2Name;
@@ -40,18 +40,18 @@ struct MethodEntry {
     long (*designRows)(const Method& method, int factors);
     // The refusal of a size, after "NAME of K factors", where the method words it its own way; nothing
     // for the wording every method shares (no range fits, or the setting is outside it).
-    WhyNot (*sizeRefusal)(const Method& method, int factors,
-                          const std::optional<SizeLimits>& limits) = nullptr;
+    Outcome (*sizeRefusal)(const Method& method, int factors,
+                           const std::optional<SizeLimits>& limits) = nullptr;
     // The number of rows of the design of `factors` factors, with what the drawing and the estimator need
     // set into `design` (base rows, frequencies, blocks); a message when the setting does not fit.
-    WhyNot (*size)(const Method& method, int factors, Design& design, long& rows);
+    Outcome (*size)(const Method& method, int factors, Design& design, long& rows);
     // Fills `design.unit`, already sized, in unit coordinates.
     void (*draw)(const Method& method, Design& design);
     // The indices of outputs mapped onto [-1, 1] (`outputs.half` scales them back where an index has the
     // output's units); `values` are the sample values, rows by factors, when given.
-    WhyNot (*indices)(const Method& method, const Design& design, std::span<const double> values,
-                      const Mapped& outputs, std::vector<FactorIndices>& indices,
-                      std::vector<Interaction>* interactions);
+    Outcome (*indices)(const Method& method, const Design& design, std::span<const double> values,
+                       const Mapped& outputs, std::vector<FactorIndices>& indices,
+                       std::vector<Interaction>* interactions);
 };
 
 // Every method, one entry per MethodKind in its order.
@@ -66,11 +66,11 @@ inline constexpr long kMaxRuns = kMaxDesignRows;
 // A whole number from `least` to `most`; nothing for anything else.
 std::optional<long> WholeNumber(std::string_view text, long least, long most);
 // "SEED EXECUTIONS" into the method's seed and executions.
-WhyNot ParseSeedAndExecutions(std::span<const std::string> tokens, Method& method);
+Outcome ParseSeedAndExecutions(std::span<const std::string> tokens, Method& method);
 // The keyword, seed and executions as ParseSeedAndExecutions reads them back ("lhs 1 60").
 std::string SeedAndExecutionsText(std::string_view keyword, const Method& method);
 // The executions of a sampling method as the rows of its design.
-WhyNot ExecutionRows(const Method& method, int factors, Design& design, long& rows);
+Outcome ExecutionRows(const Method& method, int factors, Design& design, long& rows);
 long ExecutionCount(const Method& method, int factors);
 // The executions as the setting that sizes the sample.
 long Executions(const Method& method);

@@ -7,17 +7,17 @@ namespace tulo::sensitivity {
 
 namespace {
 
-WhyNot Parse(std::span<const std::string> t, Method& method) {
+Outcome Parse(std::span<const std::string> t, Method& method) {
     method.kind = MethodKind::Morris;
     const auto seed = t.size() == 3 ? WholeNumber(t[0], 0, kMaxSeed) : std::nullopt;
     const auto trajectories = t.size() == 3 ? WholeNumber(t[1], 2, 100000) : std::nullopt;
     const auto levels = t.size() == 3 ? WholeNumber(t[2], 2, 1000) : std::nullopt;
     if (!seed || !trajectories || !levels || *levels % 2 != 0)
-        return std::string("a seed, a number of trajectories (2 or more) and an even number of levels");
+        return Outcome::Failure("a seed, a number of trajectories (2 or more) and an even number of levels");
     method.seed = static_cast<std::uint64_t>(*seed);
     method.trajectories = static_cast<int>(*trajectories);
     method.levels = static_cast<int>(*levels);
-    return std::nullopt;
+    return Outcome::Success();
 }
 
 std::string Text(const Method& m) {
@@ -47,9 +47,9 @@ long Rows(const Method& method, int k) {
     return static_cast<long>(method.trajectories) * (k + 1);
 }
 
-WhyNot Size(const Method& method, int k, Design&, long& rows) {
+Outcome Size(const Method& method, int k, Design&, long& rows) {
     rows = Rows(method, k);
-    return std::nullopt;
+    return Outcome::Success();
 }
 
 // One trajectory from row `start`: a random grid point, then every factor moved once by delta, in random
@@ -106,8 +106,8 @@ std::vector<double> EffectStatistics(std::span<const double> effect, int k, Unit
 }
 
 // mu* and sigma, in the output's own units.
-WhyNot Indices(const Method& method, const Design& d, std::span<const double>, const Mapped& outputs,
-               std::vector<FactorIndices>& indices, std::vector<Interaction>*) {
+Outcome Indices(const Method& method, const Design& d, std::span<const double>, const Mapped& outputs,
+                std::vector<FactorIndices>& indices, std::vector<Interaction>*) {
     const int k = d.factors;
     const std::span<const double> y = outputs.values;
     const int t = d.rows / (k + 1);
@@ -120,7 +120,8 @@ WhyNot Indices(const Method& method, const Design& d, std::span<const double>, c
     if (auto why = Bootstrap(
             t, k, method.seed, kBootstrapResamples, kBootstrapUnits,
             [&](Units w) -> std::optional<std::vector<double>> { return EffectStatistics(effect, k, w); },
-            indices))
+            indices);
+        !why)
         return why;
     for (FactorIndices& f : indices)
         for (Estimate* e : {&f.first, &f.second}) {
@@ -128,7 +129,7 @@ WhyNot Indices(const Method& method, const Design& d, std::span<const double>, c
             e->low *= outputs.half;
             e->high *= outputs.half;
         }
-    return std::nullopt;
+    return Outcome::Success();
 }
 
 } // namespace

@@ -178,15 +178,16 @@ std::optional<std::vector<double>> ResampleRegression(const RegressionColumns& d
     return out;
 }
 
-WhyNot RegressionIndices(const Method& method, const Design& d, std::span<const double> values,
-                         const Mapped& outputs, std::vector<FactorIndices>& indices,
-                         std::vector<Interaction>*) {
+Outcome RegressionIndices(const Method& method, const Design& d, std::span<const double> values,
+                          const Mapped& outputs, std::vector<FactorIndices>& indices,
+                          std::vector<Interaction>*) {
     const int k = d.factors;
     const std::span<const double> y = outputs.values;
     const RegressionColumns data = VariedColumns(values, y, d.rows, k);
     const int q = static_cast<int>(data.varied.size());
     if (d.rows <= q + 2)
-        return "The sample has too few rows (" + std::to_string(d.rows) + ") for its factors.";
+        return Outcome::Failure("The sample has too few rows (" + std::to_string(d.rows) +
+                                ") for its factors.");
     const auto why = Bootstrap(
         d.rows, k, method.seed, kBootstrapResamples, kBootstrapUnits,
         [&](Units w) { return ResampleRegression(data, y, k, w); }, indices);

@@ -7,7 +7,7 @@ namespace tulo::sensitivity {
 
 namespace {
 
-WhyNot Parse(std::span<const std::string> t, Method& method) {
+Outcome Parse(std::span<const std::string> t, Method& method) {
     method.kind = MethodKind::Sobol;
     // 0 for a variant not given or not 1 to 3.
     const long variant = t.empty() ? 0 : WholeNumber(t[0], 1, 3).value_or(0);
@@ -16,13 +16,13 @@ WhyNot Parse(std::span<const std::string> t, Method& method) {
         t.size() == (custom ? 3u : 2u) && variant != 2 ? WholeNumber(t[1], 0, 15) : std::nullopt;
     const auto order = custom && exponent ? WholeNumber(t[2], 1, 3) : std::optional<long>(1);
     if (!exponent || !order)
-        return std::string(
-            "1 and a whole exponent from 0 to 15 (total), or 3, the exponent and an order 1 to 3 "
-            "(custom)");
+        return Outcome::Failure(
+            std::string("1 and a whole exponent from 0 to 15 (total), or 3, the exponent and an order 1 to 3 "
+                        "(custom)"));
     method.sobolCustom = custom;
     method.sobolExponent = static_cast<int>(*exponent);
     method.sobolOrder = static_cast<int>(*order);
-    return std::nullopt;
+    return Outcome::Success();
 }
 
 std::string Text(const Method& m) {
@@ -77,18 +77,18 @@ long Rows(const Method& method, int k) {
     return BaseRows(method) * SobolBlocks(method, k, nullptr);
 }
 
-WhyNot Refusal(const Method& method, int k, const std::optional<SizeLimits>& limits) {
-    if (!limits) return std::nullopt;
-    return " takes a base sample of 32, 64, ... up to " + std::to_string(limits->most) +
-           " (a power of two; the runs are the base times " +
-           std::to_string(SobolBlocks(method, k, nullptr)) + "), not " + std::to_string(BaseRows(method)) +
-           ".";
+Outcome Refusal(const Method& method, int k, const std::optional<SizeLimits>& limits) {
+    if (!limits) return Outcome::Success();
+    return Outcome::Failure(" takes a base sample of 32, 64, ... up to " + std::to_string(limits->most) +
+                            " (a power of two; the runs are the base times " +
+                            std::to_string(SobolBlocks(method, k, nullptr)) + "), not " +
+                            std::to_string(BaseRows(method)) + ".");
 }
 
-WhyNot Size(const Method& method, int k, Design& d, long& rows) {
+Outcome Size(const Method& method, int k, Design& d, long& rows) {
     d.baseRows = static_cast<int>(BaseRows(method));
     rows = static_cast<long>(d.baseRows) * SobolBlocks(method, k, &d.sobolPairBlock);
-    return std::nullopt;
+    return Outcome::Success();
 }
 
 // The blocks Design describes, all from one 2k-dimensional low-discrepancy sequence.
@@ -219,8 +219,8 @@ std::vector<double> ResampleIndices(const Design& d, std::span<const double> y,
     return out;
 }
 
-WhyNot Indices(const Method& method, const Design& d, std::span<const double>, const Mapped& outputs,
-               std::vector<FactorIndices>& indices, std::vector<Interaction>* interactions) {
+Outcome Indices(const Method& method, const Design& d, std::span<const double>, const Mapped& outputs,
+                std::vector<FactorIndices>& indices, std::vector<Interaction>* interactions) {
     const int k = d.factors;
     const std::span<const double> y = outputs.values;
     const std::vector<std::vector<int>> sets = InteractionSets(d, interactions != nullptr);
@@ -228,7 +228,8 @@ WhyNot Indices(const Method& method, const Design& d, std::span<const double>, c
     if (auto why = BootstrapEstimates(
             d.baseRows, method.seed, kBootstrapResamples, kBootstrapUnits,
             [&](Units w) -> std::optional<std::vector<double>> { return ResampleIndices(d, y, sets, w); },
-            estimates))
+            estimates);
+        !why)
         return why;
     FactorEstimates(estimates, k, indices);
     if (interactions) {
@@ -236,7 +237,7 @@ WhyNot Indices(const Method& method, const Design& d, std::span<const double>, c
         for (std::size_t s = 0; s < sets.size(); ++s)
             interactions->push_back({sets[s], estimates[2 * static_cast<std::size_t>(k) + s]});
     }
-    return std::nullopt;
+    return Outcome::Success();
 }
 
 } // namespace

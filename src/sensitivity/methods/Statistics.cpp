@@ -62,12 +62,13 @@ std::vector<int> AllUnits(int count) {
 // the estimator itself can take (a correlation stays within [-1, 1], mu* and sigma above 0). A resample
 // draws at most `most` units; with fewer than all, the replicates' spread about the estimate is scaled by
 // sqrt(drawn / units), which keeps a range that is an interval, as the estimate and the replicates lie in it.
-WhyNot BootstrapEstimates(int units, std::uint64_t seed, int resamples, int most, const Estimator& estimate,
-                          std::vector<Estimate>& estimates) {
+Outcome BootstrapEstimates(int units, std::uint64_t seed, int resamples, int most, const Estimator& estimate,
+                           std::vector<Estimate>& estimates) {
     const auto point = estimate(AllUnits(units));
     if (!point)
-        return std::string("The indices are undefined for this sample: too few rows, or factors that "
-                           "move together.");
+        return Outcome::Failure(
+            std::string("The indices are undefined for this sample: too few rows, or factors that "
+                        "move together."));
     const int drawn = std::min(units, most);
     const auto size = static_cast<std::size_t>(drawn);
     const std::vector<int> resample = DrawResamples(units, drawn, resamples, seed);
@@ -83,7 +84,7 @@ WhyNot BootstrapEstimates(int units, std::uint64_t seed, int resamples, int most
     estimates.clear();
     for (std::size_t v = 0; v < point->size(); ++v)
         estimates.push_back(PercentileInterval((*point)[v], draws[v], shrink));
-    return std::nullopt;
+    return Outcome::Success();
 }
 
 void FactorEstimates(std::span<const Estimate> estimates, int factors, std::vector<FactorIndices>& indices) {
@@ -94,12 +95,12 @@ void FactorEstimates(std::span<const Estimate> estimates, int factors, std::vect
     }
 }
 
-WhyNot Bootstrap(int units, int factors, std::uint64_t seed, int resamples, int most,
-                 const Estimator& estimate, std::vector<FactorIndices>& indices) {
+Outcome Bootstrap(int units, int factors, std::uint64_t seed, int resamples, int most,
+                  const Estimator& estimate, std::vector<FactorIndices>& indices) {
     std::vector<Estimate> estimates;
-    if (auto why = BootstrapEstimates(units, seed, resamples, most, estimate, estimates)) return why;
+    if (auto why = BootstrapEstimates(units, seed, resamples, most, estimate, estimates); !why) return why;
     FactorEstimates(estimates, factors, indices);
-    return std::nullopt;
+    return Outcome::Success();
 }
 
 Distinct DistinctUnits(Units units) {

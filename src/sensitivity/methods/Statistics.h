@@ -50,13 +50,13 @@ std::vector<int> AllUnits(int count);
 
 // The estimate on all `units` with its percentile intervals from `resamples` resamples of at most `most`
 // units each, drawn from the stream of `seed`; a message when the estimate itself is undefined.
-WhyNot BootstrapEstimates(int units, std::uint64_t seed, int resamples, int most, const Estimator& estimate,
-                          std::vector<Estimate>& estimates);
+Outcome BootstrapEstimates(int units, std::uint64_t seed, int resamples, int most, const Estimator& estimate,
+                           std::vector<Estimate>& estimates);
 // The first 2 * factors estimates: the first indices, then the second ones.
 void FactorEstimates(std::span<const Estimate> estimates, int factors, std::vector<FactorIndices>& indices);
 // BootstrapEstimates of an estimator of the two indices of each factor.
-WhyNot Bootstrap(int units, int factors, std::uint64_t seed, int resamples, int most,
-                 const Estimator& estimate, std::vector<FactorIndices>& indices);
+Outcome Bootstrap(int units, int factors, std::uint64_t seed, int resamples, int most,
+                  const Estimator& estimate, std::vector<FactorIndices>& indices);
 
 struct UnitMoments {
     double total = 0.0;
