@@ -14,7 +14,6 @@
 #include "engine/SeasonSummary.h"
 #include "evaluation/MeasuredEvaluation.h"
 #include "forms/CommandTexts.h"
-#include "forms/CompileShim.h"
 #include "forms/CropCommands.h"
 #include "forms/CropWorkbook.h"
 #include "forms/RunCommand.h"
@@ -22,6 +21,7 @@
 #include "forms/SimConfig.h"
 #include "forms/SpreadsheetCommands.h"
 #include "inputs/ConfigurationFile.h"
+#include "inputs/SeasonCompile.h"
 #include "io/TextFiles.h"
 #include "io/Workbook.h"
 #include "sensitivity/GrowthFactorTable.h"
@@ -230,7 +230,7 @@ SeasonRunEnd ConcludeSeasonRun(const FormSeasonRun& season, const ReportTicks& t
 
 SeasonRunEnd RunConfiguredSeason(const SeasonConfiguration& season, const ReportTicks& ticks, RunState& run,
                                  RunResults& results, const TableSources& sources, Messages& messages) {
-    return ConcludeSeasonRun(RunCompiledSeason(CompileConfiguration(season), run, results), ticks, sources,
+    return ConcludeSeasonRun(RunCompiledSeason(CompileSeason(season), run, results), ticks, sources,
                              messages);
 }
 
@@ -293,7 +293,7 @@ std::optional<CompiledConfiguration>
 CompileSeasonConfiguration(const std::string& config, const SeasonOptions& season, Messages& messages) {
     auto loaded = LoadSeasonConfiguration(config, season, messages);
     if (!loaded) return std::nullopt;
-    const Compilation compiled = CompileConfiguration(loaded->configuration);
+    const Compilation compiled = CompileSeason(loaded->configuration);
     for (const InputProblem& problem : compiled.problems)
         messages.push_back({ProblemText(problem, loaded->changes.weatherSource)});
     if (!compiled.inputs) return std::nullopt;

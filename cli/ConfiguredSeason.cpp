@@ -3,10 +3,10 @@
 #include "Commands.h"
 
 #include "forms/CommandTexts.h"
-#include "forms/CompileShim.h"
 #include "forms/ConfigurationForm.h"
 #include "forms/FormModel.h"
 #include "forms/SimConfig.h"
+#include "inputs/SeasonCompile.h"
 
 namespace tulo::cli {
 
@@ -43,7 +43,7 @@ std::shared_ptr<const SeasonInputs> CompileConfiguredSeason(const std::string& c
         return nullptr;
     }
     if (changes) *changes = *applied;
-    const Compilation compiled = CompileConfiguration(configuration);
+    const Compilation compiled = CompileSeason(configuration);
     for (const InputProblem& problem : compiled.problems)
         messages.push_back({ProblemText(problem, applied->weatherSource)});
     if (compiled.inputs)

@@ -5,9 +5,9 @@
 
 #include "base/Numbers.h"
 #include "base/Problems.h"
-#include "forms/CompileShim.h"
 #include "forms/SeasonOptions.h"
 #include "inputs/ConfigurationFile.h"
+#include "inputs/SeasonCompile.h"
 #include "io/TextFiles.h"
 
 namespace tulo::cli {
@@ -32,7 +32,7 @@ int NewSeason(const NewSeasonOptions& options, std::ostream& out, const Console&
         [&](Messages& messages) { return MakeNewSeason(season, options.season, level, messages); });
     if (!changes) return kInvalidInputs;
     // A configuration that does not run is no configuration made: the checks of a run come first.
-    const Compilation compiled = CompileConfiguration(season);
+    const Compilation compiled = CompileSeason(season);
     for (const InputProblem& problem : compiled.problems) console.print(problem);
     if (!compiled.inputs) {
         console.print(options.out + " was not written: the season fails the checks above.");

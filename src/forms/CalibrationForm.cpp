@@ -2,12 +2,12 @@
 
 #include "base/Numbers.h"
 #include "calibration/CalibrationParameters.h"
-#include "forms/CompileShim.h"
 #include "forms/ConfigurationForm.h"
 #include "forms/InputControls.h"
 #include "forms/SeasonForm.h"
 #include "forms/ToolResults.h"
 #include "forms/WindowCommands.h"
+#include "inputs/SeasonCompile.h"
 #include "io/DataFolder.h"
 #include "io/TextFiles.h"
 
@@ -301,7 +301,7 @@ SiteWeather SiteWeatherOf(const Grid& grid) {
 }
 
 Compilation CompileSite(const SeasonConfiguration& base, const SiteTexts& row, const SiteWeather& weather) {
-    return CompileConfiguration(SiteConfiguration(base, row, weather));
+    return CompileSeason(SiteConfiguration(base, row, weather));
 }
 
 Compilation CompileSite(const FormModel& base, const SiteTexts& row, const Grid& weather) {

@@ -13,8 +13,9 @@
 
 namespace tulo {
 
-// An input problem as it is shown: a problem of the weather or soil table has the file (and sheet) the
-// table was read from in front, when it was read from one (a source not empty).
+// An input problem as it is shown: a problem of the weather or soil table (an id "weather", "weather.…",
+// "soil.…", inputs/SeasonCompile.h) has the file (and sheet) the table was read from in front, when it was
+// read from one (a source not empty).
 std::string ProblemText(const InputProblem& problem, std::string_view weatherSource,
                         std::string_view soilSource = {});
 

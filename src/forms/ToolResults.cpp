@@ -1,11 +1,11 @@
 #include "forms/ToolResults.h"
 
 #include "engine/Parameters.h"
-#include "forms/CompileShim.h"
 #include "forms/ConfigurationForm.h"
 #include "forms/InputControls.h"
 #include "forms/SeasonForm.h"
 #include "inputs/ConfigurationFile.h"
+#include "inputs/SeasonCompile.h"
 
 #include <string>
 #include <utility>
@@ -49,7 +49,7 @@ ReinitResult ReinitializeFromLai(const FormModel& form, std::span<const LaiPoint
 ReinitResult ReinitializeFromLai(const SeasonConfiguration& configuration, std::span<const LaiPoint> lai,
                                  const ReinitSettings& settings, const SearchControl& control) {
     const SowingCompiler compileSown = [&configuration](std::optional<std::int32_t> sowingDay) {
-        return CompileConfiguration(sowingDay ? WithSowing(configuration, *sowingDay) : configuration);
+        return CompileSeason(sowingDay ? WithSowing(configuration, *sowingDay) : configuration);
     };
     return ReinitializeFromLai(compileSown, lai, settings, control);
 }

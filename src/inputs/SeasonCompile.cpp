@@ -294,11 +294,21 @@ void CheckLatitude(const SeasonConfiguration& c, Checker& check, ManagementParam
         m.Lat = static_cast<float>(*lat);
 }
 
+// The water input table's rows that count: from the first down to the first whose initial day is
+// blank, at most the window's 100, as the window's table ends there. A hand-edited file may hold rows
+// past a blank one; they would never show in the window, so they never run either.
+int CountedWaterInputRows(const NumberTable& input) {
+    int rows = 0;
+    while (rows < kWaterInputRows && rows < input.rows() && !input.text(rows, InflowFirstDay).empty()) ++rows;
+    return rows;
+}
+
 // Daily water input, row by row.
 void CheckWaterInputs(const SeasonConfiguration& c, Checker& check, ManagementParameters& m) {
     const NumberTable& input = c.waterInflow;
     constexpr std::string_view ids[] = {"water.FirstDay", "water.LastDay", "water.Input", "water.Hours"};
-    for (int r = 0; r < input.rows(); ++r) {
+    const int rows = CountedWaterInputRows(input);
+    for (int r = 0; r < rows; ++r) {
         const std::string table = "Water input table, row " + std::to_string(r + 1);
         auto cell = [&](int col, std::string_view caption) {
             return Where{ids[col], caption.empty() ? std::string() : table + ", " + std::string(caption), r,

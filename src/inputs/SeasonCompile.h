@@ -9,6 +9,9 @@
 // is told by its kept text: a text that reads as a number is "out of range" for the item's precision,
 // any other "is not a number".
 //
+// The water input table's rows are those down to the first whose initial day is blank (at most 100), as
+// the window's table shows them: rows a hand-edited file holds after a blank one do not run.
+//
 // A problem names its input by id, not by where a window shows it (forms/InputControls.h points ids at
 // the window's controls):
 //   - a single input by its own id: "InitialDate", "FinalDate", "SowingDate", "TransplantingDate",

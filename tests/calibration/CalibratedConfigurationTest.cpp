@@ -5,11 +5,11 @@
 #include "calibration/CalibratedConfiguration.h"
 #include "calibration/CalibrationParameters.h"
 #include "forms/CalibrationForm.h"
-#include "forms/CompileShim.h"
 #include "forms/ConfigurationForm.h"
 #include "forms/SimConfig.h"
 #include "forms/ToolResults.h"
 #include "inputs/ConfigurationFile.h"
+#include "inputs/SeasonCompile.h"
 #include "support/TestForms.h"
 
 #include <gtest/gtest.h>
@@ -95,7 +95,7 @@ TEST(CalibratedConfiguration, ToolResultsSaveAsTheWindowSavesThem) {
 
 TEST(CalibratedConfiguration, ASearchStartsFromTheItemAsWrittenOrTheCompiledValue) {
     SeasonConfiguration flooded = Example("flooded.sim");
-    const Compilation compiled = CompileConfiguration(flooded);
+    const Compilation compiled = CompileSeason(flooded);
     ASSERT_TRUE(compiled.inputs);
     const ParameterInfo& rue = Parameter("RUE");
 
@@ -132,7 +132,7 @@ TEST(CalibrationSites, ASiteIsItsOwnWeatherDaysAndLatitudeOnTheBaseCrop) {
     EXPECT_EQ(site.crop, base.crop);
 
     const Compilation own = CompileSite(base, row, weather);
-    const Compilation shared = CompileConfiguration(base);
+    const Compilation shared = CompileSeason(base);
     ASSERT_TRUE(own.inputs);
     ASSERT_TRUE(shared.inputs);
     EXPECT_EQ(own.inputs->control.InitialDate, 110);

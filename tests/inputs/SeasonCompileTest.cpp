@@ -159,6 +159,37 @@ TEST(SeasonCompile, TableCellsAreNamedByColumnRowAndColumn) {
     EXPECT_TRUE(texts[5].starts_with("Weather, DOY 152 (cell E153), Rad (MJ/m2): 90 must lie")) << texts[5];
 }
 
+// A hand-edited file may hold water input rows after one whose initial day is blank; the window's
+// table ends at that row, and so does the season, whatever the later rows hold.
+TEST(SeasonCompile, WaterInputEndsAtTheFirstRowWithoutAnInitialDay) {
+    SeasonConfiguration c = Demo();
+    c.flooding = choice::Flooded;
+    c.dynamicWaterLevel = true;
+    c.initialWaterLevel = ReadRealItem("5");
+    c.waterInflow = NumberTable(0, kWaterInputCols);
+    const auto addRow = [&](std::vector<std::string> cells) {
+        c.waterInflow.addRow();
+        for (int col = 0; col < kWaterInputCols; ++col)
+            c.waterInflow.setText(c.waterInflow.rows() - 1, col, cells[static_cast<std::size_t>(col)]);
+    };
+    addRow({"150", "160", "20", "6"});
+    addRow({" ", "175", "x", "24"}); // a space is a day's text, refused: the table goes on
+    addRow({"", "200", "1", "24"});
+    addRow({"170", "180", "wet", "24"}); // would be refused, were it read
+    Compilation compiled = CompileSeason(c);
+    EXPECT_EQ(Places(compiled.problems),
+              (std::vector<std::string>{"water.FirstDay(1,0)", "water.Input(1,2)"}));
+
+    c.waterInflow.setText(1, InflowFirstDay, "");
+    compiled = CompileSeason(c);
+    ASSERT_TRUE(compiled.inputs) << compiled.problems.front().text;
+    const ManagementParameters& m = compiled.inputs->manag;
+    EXPECT_EQ(m.Winputmm[150], 20.0);
+    EXPECT_EQ(m.WinputH[160], 6.0);
+    EXPECT_EQ(m.Winputmm[161], 0.0);
+    EXPECT_EQ(m.Winputmm[175], 0.0);
+}
+
 TEST(SeasonCompile, WeatherTitlesAndTemperatureOrder) {
     SeasonConfiguration c = Demo();
     c.weatherTitles[WeatherTmax] = "Tmin";

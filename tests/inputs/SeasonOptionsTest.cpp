@@ -6,9 +6,9 @@
 #include "inputs/SeasonOptions.h"
 
 #include "engine/Parameters.h"
-#include "forms/CompileShim.h"
 #include "forms/ParameterNames.h"
 #include "inputs/OpeningSeason.h"
+#include "inputs/SeasonCompile.h"
 #include "support/DssatWeather.h"
 #include "support/ScratchFolder.h"
 
@@ -279,7 +279,7 @@ TEST_F(SeasonOptionsTest, ANewSeasonRunsFromAWeatherFileAndASowingDay) {
     EXPECT_EQ(dry.flooding, choice::Unflooded);
     EXPECT_EQ(dry.year, 2019);
     EXPECT_EQ(Crop(dry, "RUE"), Crop(OpeningConfiguration(), "RUE"));
-    const Compilation compiled = CompileConfiguration(dry);
+    const Compilation compiled = CompileSeason(dry);
     EXPECT_TRUE(compiled.problems.empty()) << compiled.problems.front().text;
 
     SeasonConfiguration flooded;
@@ -287,7 +287,7 @@ TEST_F(SeasonOptionsTest, ANewSeasonRunsFromAWeatherFileAndASowingDay) {
     EXPECT_EQ(flooded.flooding, choice::Flooded);
     EXPECT_EQ(ItemText(flooded.waterLevel), "5");
     EXPECT_TRUE(flooded.fixedWaterLevel);
-    EXPECT_TRUE(CompileConfiguration(flooded).problems.empty());
+    EXPECT_TRUE(CompileSeason(flooded).problems.empty());
 
     // Without a sowing day, or with a file that gives no latitude and no --lat, nothing is made.
     SeasonConfiguration refused;
