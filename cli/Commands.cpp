@@ -311,40 +311,6 @@ CompileSeasonConfiguration(const std::string& config, const SeasonOptions& seaso
     return compiled;
 }
 
-std::optional<SeasonChanges> LoadSeason(const std::string& config, const SeasonOptions& season,
-                                        FormModel& form, Messages& messages) {
-    if (const auto error = ReadSimConfig(config, form)) {
-        messages.push_back({config + ": " + *error});
-        return std::nullopt;
-    }
-    return ApplySeasonOptions(form, season, messages);
-}
-
-std::shared_ptr<const SeasonInputs> CompileConfig(const std::string& config, const SeasonOptions& season,
-                                                  FormModel& form, Messages& messages, int& status,
-                                                  SeasonChanges* changes) {
-    status = kInvalidInputs;
-    const auto applied = LoadSeason(config, season, form, messages);
-    if (!applied) return nullptr;
-    if (changes) *changes = *applied;
-    const Compilation compiled = CompileInputs(form);
-    for (const InputProblem& problem : compiled.problems)
-        messages.push_back({ProblemText(problem, applied->weatherSource)});
-    if (!compiled.inputs) return nullptr;
-    for (const InputProblem& warning : compiled.warnings)
-        messages.push_back({warning.text, {}, Icon::Information});
-    return compiled.inputs;
-}
-
-std::shared_ptr<const SeasonInputs> CompileConfig(const std::string& config, const SeasonOptions& season,
-                                                  FormModel& form, const Console& console, int& status,
-                                                  SeasonChanges* changes) {
-    Messages messages;
-    auto compiled = CompileConfig(config, season, form, messages, status, changes);
-    console.print(messages);
-    return compiled;
-}
-
 namespace {
 
 bool LoadConfig(const std::string& config, FormModel& form, const Console& console) {

@@ -80,21 +80,6 @@ struct LoadedSeason {
 std::optional<LoadedSeason> LoadSeasonConfiguration(const std::string& config, const SeasonOptions& season,
                                                     Messages& messages);
 
-// Reads a configuration into `form` and changes its season by `season`; nothing, with the messages added
-// to `messages`, when the file cannot be read or an option is refused.
-std::optional<SeasonChanges> LoadSeason(const std::string& config, const SeasonOptions& season,
-                                        FormModel& form, Messages& messages);
-
-// LoadSeason, then compiles the season, adding every problem and warning to `messages`, or printing or
-// showing them; nothing, with the exit status in `status`, when the file cannot be read, an option is
-// refused or the inputs fail validation. `changes`, when given, receives what the options did.
-std::shared_ptr<const SeasonInputs> CompileConfig(const std::string& config, const SeasonOptions& season,
-                                                  FormModel& form, Messages& messages, int& status,
-                                                  SeasonChanges* changes = nullptr);
-std::shared_ptr<const SeasonInputs> CompileConfig(const std::string& config, const SeasonOptions& season,
-                                                  FormModel& form, const Console& console, int& status,
-                                                  SeasonChanges* changes = nullptr);
-
 // A configuration read, its season changed by the options and compiled.
 struct CompiledConfiguration {
     SeasonConfiguration configuration;

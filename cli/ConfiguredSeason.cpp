@@ -3,30 +3,37 @@
 #include "Commands.h"
 
 #include "forms/CommandTexts.h"
-#include "forms/ConfigurationForm.h"
-#include "forms/FormModel.h"
-#include "forms/SimConfig.h"
+#include "inputs/ConfigurationFile.h"
+#include "inputs/OpeningSeason.h"
 #include "inputs/SeasonCompile.h"
 
 namespace tulo::cli {
 
-// A new season's values are the window's opening ones, which only its form knows so far.
 std::optional<SeasonConfiguration> ReadCompleteConfiguration(const std::filesystem::path& file,
                                                              std::string& error) {
-    FormModel form;
-    if (const auto refusal = ReadSimConfig(file, form)) {
-        error = *refusal;
+    ConfigurationReading reading = ReadConfigurationFile(file);
+    if (!reading.configuration) {
+        error = reading.message;
         return std::nullopt;
     }
-    return ConfigurationFromForm(form);
+    NormaliseAsOpened(*reading.configuration);
+    return std::move(reading.configuration);
 }
 
-// The season's options still change a form: the configuration is taken from it once they are applied.
+// Held as the window holds it before and after the options change it, so that --save writes what the
+// window would save after the same changes.
 std::optional<SeasonChanges> LoadConfiguredSeason(const std::string& config, const SeasonOptions& season,
                                                   SeasonConfiguration& configuration, Messages& messages) {
-    FormModel form;
-    auto changes = LoadSeason(config, season, form, messages);
-    if (changes) configuration = ConfigurationFromForm(form);
+    std::string error;
+    auto read = ReadCompleteConfiguration(config, error);
+    if (!read) {
+        messages.push_back({config + ": " + error});
+        return std::nullopt;
+    }
+    auto changes = ApplySeasonOptions(*read, season, messages);
+    if (!changes) return std::nullopt;
+    NormaliseAsOpened(*read);
+    configuration = std::move(*read);
     return changes;
 }
 

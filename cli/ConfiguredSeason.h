@@ -15,9 +15,9 @@
 
 namespace tulo::cli {
 
-// The configuration a file holds in the current layout: the items an older layout lacks take a new
-// season's values, so that a configuration saved from it is complete. Nothing, with the reader's message
-// in `error`, when the file does not read.
+// The configuration a file holds as the window holds it once opened (NormaliseAsOpened): the items an
+// older layout lacks take a new season's values, so that a configuration saved from it is complete. Nothing,
+// with the reader's message in `error`, when the file does not read.
 std::optional<SeasonConfiguration> ReadCompleteConfiguration(const std::filesystem::path& file,
                                                              std::string& error);
 

@@ -19,6 +19,13 @@ SeasonConfiguration OpeningConfiguration();
 // layout, as opening such a file in the window does; a complete configuration stays as it is.
 void CompleteLayout(SeasonConfiguration& configuration);
 
+// A configuration as the window holds it once it has opened it, so that a configuration read from a
+// file and saved again is the file the window would save: the layout completed (CompleteLayout); the
+// water input, water output and soil tables ending at their first row whose first cell is blank, at
+// most the window's rows; of both water-level methods the later (dynamic), as the window selects one;
+// the report option one of the three; the file's end marked.
+void NormaliseAsOpened(SeasonConfiguration& configuration);
+
 // Which of the report's variables (engine/Outputs.h, ReportVariables) the report shows, in their order.
 using ReportTicks = std::array<bool, kReportVariables>;
 // Every one, so that a report is useful without a visit to the list first.

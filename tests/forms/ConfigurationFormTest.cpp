@@ -79,6 +79,45 @@ TEST(ConfigurationForm, TheOpeningConfigurationAndReportTicksAreTheWindowsOpenin
     }
 }
 
+// A configuration normalised without a form is the one the window holds once it opened it: a
+// hand-edited file's tables end at their first row without a first cell, both water-level methods open
+// as the dynamic one, and a file without the end mark is saved with it.
+TEST(ConfigurationForm, ANormalisedConfigurationIsTheOpenedWindows) {
+    const ConfigurationReading reading = ReadConfigurationFile(TULO_SOURCE_DIR "/examples/flooded.sim");
+    ASSERT_TRUE(reading.configuration) << reading.message;
+    SeasonConfiguration edited = *reading.configuration;
+    edited.endMarked = false;
+    edited.layout = ConfigurationLayout::ThroughColdShock;
+    edited.fixedWaterLevel = edited.dynamicWaterLevel = true;
+    edited.reportOption = 7;
+    const auto addRow = [](NumberTable& table, std::vector<std::string> cells) {
+        table.addRow();
+        for (std::size_t c = 0; c < cells.size(); ++c)
+            table.setText(table.rows() - 1, static_cast<int>(c), cells[c]);
+    };
+    addRow(edited.waterInflow, {"", "200", "1", "24"});
+    addRow(edited.waterInflow, {"170", "180", "wet", "24"});
+    addRow(edited.waterOutflow, {"120", "130", "2.0"});
+    addRow(edited.waterOutflow, {"", "140", "2"});
+    addRow(edited.waterOutflow, {"150", "160", "2"});
+    for (int row = 0; row < 3; ++row) addRow(edited.soil, {row == 1 ? "" : "100", "1.3"});
+
+    FormModel form;
+    ApplyConfiguration(edited, form);
+    SeasonConfiguration normalised = edited;
+    NormaliseAsOpened(normalised);
+    EXPECT_EQ(normalised, ConfigurationFromForm(form));
+    EXPECT_EQ(normalised.waterInflow.rows(), reading.configuration->waterInflow.rows());
+    EXPECT_EQ(normalised.waterOutflow.rows(), 1);
+    EXPECT_EQ(normalised.waterOutflow.text(0, 2), "2.0");
+    EXPECT_EQ(normalised.soil.rows(), reading.configuration->soil.rows() + 1);
+
+    // Nothing left to normalise: a configuration as the window holds it stays as it is.
+    SeasonConfiguration again = normalised;
+    NormaliseAsOpened(again);
+    EXPECT_EQ(again, normalised);
+}
+
 // The options on the window's form change it through its configuration, in one step to undo, and a
 // refusal or nothing to change leaves it alone.
 TEST(ConfigurationForm, SeasonOptionsChangeTheFormInOneStep) {
