@@ -17,8 +17,6 @@
 #include "forms/CropCommands.h"
 #include "forms/CropWorkbook.h"
 #include "forms/RunCommand.h"
-#include "forms/SeasonForm.h"
-#include "forms/SimConfig.h"
 #include "forms/SpreadsheetCommands.h"
 #include "inputs/ConfigurationFile.h"
 #include "inputs/SeasonCompile.h"
@@ -313,12 +311,15 @@ CompileSeasonConfiguration(const std::string& config, const SeasonOptions& seaso
 
 namespace {
 
-bool LoadConfig(const std::string& config, FormModel& form, const Console& console) {
-    if (const auto error = ReadSimConfig(config, form)) {
-        console.print(config + ": " + *error);
-        return false;
+// The configuration as the window would hold it, so that --save writes what the window would save.
+std::optional<SeasonConfiguration> LoadConfig(const std::string& config, const Console& console) {
+    ConfigurationReading reading = ReadConfigurationFile(config);
+    if (!reading.configuration) {
+        console.print(config + ": " + reading.message);
+        return std::nullopt;
     }
-    return true;
+    NormaliseAsOpened(*reading.configuration);
+    return std::move(reading.configuration);
 }
 
 } // namespace
@@ -326,10 +327,10 @@ bool LoadConfig(const std::string& config, FormModel& form, const Console& conso
 int CropExport(const std::string& config, const std::string& out, const Console& console) {
     if (!OutputsSpareInputs({{"The output", out}}, {{"the configuration", config}}, console))
         return kInvalidInputs;
-    FormModel form;
-    if (!LoadConfig(config, form, console)) return kInvalidInputs;
+    const auto configuration = LoadConfig(config, console);
+    if (!configuration) return kInvalidInputs;
     Problems problems;
-    const auto grid = BuildCropWorkbookGrid(form, problems);
+    const auto grid = BuildCropWorkbookGrid(*configuration, problems);
     if (!grid) {
         for (const InputProblem& problem : problems) console.print(problem);
         return kInvalidInputs;
@@ -350,8 +351,8 @@ int CropImport(const std::string& config, const std::string& in, std::optional<i
     if (save && !OutputsSpareInputs({{"--save", *save}},
                                     {{"the configuration", config}, {"the crop workbook", in}}, console))
         return kInvalidInputs;
-    FormModel form;
-    if (!LoadConfig(config, form, console)) return kInvalidInputs;
+    auto configuration = LoadConfig(config, console);
+    if (!configuration) return kInvalidInputs;
     Grid grid;
     // Named rather than a temporary: GCC 12 at -O3 takes the temporary's message for uninitialized.
     Messages messages;
@@ -365,16 +366,16 @@ int CropImport(const std::string& config, const std::string& in, std::optional<i
         console.print(in + " was not imported: nothing was changed or saved.");
         return kInvalidInputs;
     }
-    ApplyCropWorkbookGrid(grid, form);
+    ApplyCropWorkbookGrid(grid, *configuration);
     if (save) {
-        if (const auto error = WriteSimConfig(form, *save)) {
+        if (const auto error = WriteConfigurationFile(*configuration, *save)) {
             console.print(*error);
             return kFailure;
         }
         return kSuccess;
     }
     Problems problems;
-    const auto built = BuildCropWorkbookGrid(form, problems);
+    const auto built = BuildCropWorkbookGrid(*configuration, problems);
     for (const InputProblem& problem : problems) console.print(problem.text);
     if (!built) return kInvalidInputs;
     for (int r = 1; r <= built->rows(); ++r)

@@ -6,7 +6,6 @@
 #include "base/Outcome.h"
 #include "engine/RunState.h"
 #include "engine/SeasonInputs.h"
-#include "forms/FormModel.h"
 #include "forms/RunCommand.h"
 #include "forms/SeasonOptions.h"
 #include "inputs/OpeningSeason.h"

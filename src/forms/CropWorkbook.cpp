@@ -198,27 +198,37 @@ Problems CheckCropWorkbookValues(const Grid& grid) {
     return problems;
 }
 
-std::optional<Grid> BuildCropWorkbookGrid(const FormModel& form, Problems& problems) {
+namespace {
+
+// The grid of a crop whose description and rows' texts and check states are given; a problem names its
+// row by `fieldOf`.
+template <class TextOf, class CheckOf, class FieldOf>
+std::optional<Grid> BuildGrid(const std::string& description, TextOf textOf, CheckOf checkOf, FieldOf fieldOf,
+                              Problems& problems) {
     Grid grid(kRows, kCols);
     const std::size_t problemsBefore = problems.size();
     for (const auto& [row, heading] : kHeadings) grid.setText(row, 1, std::string(heading));
-    grid.setText(kDescriptionRow, kDescriptionCol, form.text(ctl::txtCropDescription));
+    grid.setText(kDescriptionRow, kDescriptionCol, description);
     for (const Row& row : kLayout) {
         std::string value;
         switch (row.cell) {
         case Cell::Single:
-            value = SingleText(row, form.text(row.control), problems).value_or("");
+            if (auto text = SingleText(row, textOf(row), problems)) {
+                value = std::move(*text);
+            } else {
+                problems.back().field = fieldOf(row);
+            }
             break;
         case Cell::Text:
-            value = form.text(row.control);
+            value = textOf(row);
             break;
         case Cell::Code:
             // A choice outside the list has no code: the cell stays empty.
             for (std::size_t code = 0; code < row.codes.size(); ++code)
-                if (form.text(row.control) == row.codes[code]) value = std::to_string(code);
+                if (textOf(row) == row.codes[code]) value = std::to_string(code);
             break;
         case Cell::Switch:
-            value = std::to_string(form.check(row.control));
+            value = std::to_string(checkOf(row));
             break;
         case Cell::Fixed:
             value = row.control;
@@ -233,27 +243,27 @@ std::optional<Grid> BuildCropWorkbookGrid(const FormModel& form, Problems& probl
     return grid;
 }
 
-Problems ApplyCropWorkbookGrid(const Grid& grid, FormModel& form) {
-    FormModel::Batch batch(form, "Open crop"); // a crop read is one step to undo
+// Gives each parameter row's cell to `setText` (a number or a choice's text) or `setCheck` (a switch).
+template <class SetText, class SetCheck, class FieldOf>
+Problems ApplyGrid(const Grid& grid, SetText setText, SetCheck setCheck, FieldOf fieldOf) {
     Problems problems;
-    form.setText(ctl::txtCropDescription, grid.text(kDescriptionRow, kDescriptionCol));
     for (const Row& row : kLayout) {
         const std::string& text = grid.text(row.row, 1);
         switch (row.cell) {
         case Cell::Single:
         case Cell::Text:
-            form.setText(row.control, text);
+            setText(row, text);
             break;
         case Cell::Code:
         case Cell::Switch: {
             const int count = CodeCount(row);
             const auto code = ReadCode(text, count);
             if (!code)
-                problems.push_back({std::string(row.control), row.row, 1, CodeProblem(row, text, count)});
+                problems.push_back({fieldOf(row), row.row, 1, CodeProblem(row, text, count)});
             else if (row.cell == Cell::Switch)
-                form.setCheck(row.control, *code);
+                setCheck(row, *code);
             else
-                form.setText(row.control, std::string(row.codes[static_cast<std::size_t>(*code)]));
+                setText(row, std::string(row.codes[static_cast<std::size_t>(*code)]));
             break;
         }
         case Cell::Fixed:
@@ -261,6 +271,53 @@ Problems ApplyCropWorkbookGrid(const Grid& grid, FormModel& form) {
         }
     }
     return problems;
+}
+
+std::string ControlField(const Row& row) {
+    return std::string(row.control);
+}
+
+std::string IdField(const Row& row) {
+    return std::string(row.info->id);
+}
+
+CropItem& CropOf(SeasonConfiguration& configuration, const Row& row) {
+    return configuration.crop[static_cast<std::size_t>(ParameterIndex(row.info->id))];
+}
+
+} // namespace
+
+std::optional<Grid> BuildCropWorkbookGrid(const FormModel& form, Problems& problems) {
+    return BuildGrid(
+        form.text(ctl::txtCropDescription), [&](const Row& row) { return form.text(row.control); },
+        [&](const Row& row) { return form.check(row.control); }, ControlField, problems);
+}
+
+std::optional<Grid> BuildCropWorkbookGrid(const SeasonConfiguration& configuration, Problems& problems) {
+    const auto item = [&](const Row& row) -> const CropItem& {
+        return configuration.crop[static_cast<std::size_t>(ParameterIndex(row.info->id))];
+    };
+    return BuildGrid(
+        std::string(), [&](const Row& row) { return CropItemText(*row.info, item(row)); },
+        [&](const Row& row) { return static_cast<int>(item(row).value.value_or(0)); }, IdField, problems);
+}
+
+Problems ApplyCropWorkbookGrid(const Grid& grid, FormModel& form) {
+    FormModel::Batch batch(form, "Open crop"); // a crop read is one step to undo
+    form.setText(ctl::txtCropDescription, grid.text(kDescriptionRow, kDescriptionCol));
+    return ApplyGrid(
+        grid, [&](const Row& row, std::string text) { form.setText(row.control, std::move(text)); },
+        [&](const Row& row, int check) { form.setCheck(row.control, check); }, ControlField);
+}
+
+Problems ApplyCropWorkbookGrid(const Grid& grid, SeasonConfiguration& configuration) {
+    return ApplyGrid(
+        grid,
+        [&](const Row& row, std::string text) { CropOf(configuration, row) = ReadCropItem(*row.info, text); },
+        [&](const Row& row, int check) {
+            CropOf(configuration, row) = CropItem{double(check), {}};
+        },
+        IdField);
 }
 
 void NewCrop(FormModel& form) {

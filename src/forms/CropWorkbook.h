@@ -11,6 +11,7 @@
 #include "engine/Grid.h"
 #include "engine/Parameters.h"
 #include "forms/FormModel.h"
+#include "inputs/SeasonConfiguration.h"
 
 #include <optional>
 #include <span>
@@ -39,12 +40,17 @@ std::string_view WorkbookKey(const ParameterInfo& info);
 // "0.5"); an empty number box gives an empty cell. A box that holds no number, or one out of the
 // single-precision range, adds a problem naming the field, and no grid is returned.
 std::optional<Grid> BuildCropWorkbookGrid(const FormModel& form, Problems& problems);
+// The same of a configuration, which holds no cultivar description; a problem names the parameter's id.
+std::optional<Grid> BuildCropWorkbookGrid(const SeasonConfiguration& configuration, Problems& problems);
 
 // Puts the values of a crop workbook grid into the form's crop controls. Rows 12 and 20 are
 // informational and not read. The development-method, sterility and sensitive-period cells hold codes
 // (an empty cell counts as 0); a cell that holds no valid code leaves its control as it was and adds a
 // problem. Everything else is applied whatever the problems.
 Problems ApplyCropWorkbookGrid(const Grid& grid, FormModel& form);
+// The same into a configuration's crop parameters, read as a form that opened them would read them; the
+// description has nowhere to go.
+Problems ApplyCropWorkbookGrid(const Grid& grid, SeasonConfiguration& configuration);
 
 // The first row whose key (column 3) is not the crop workbook's, as `row 15: key "X", expected "RUE"`;
 // nothing when every key matches. A weather table or a truncated workbook fails here, so that it is

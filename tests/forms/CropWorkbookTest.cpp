@@ -1,5 +1,8 @@
 #include "forms/CropWorkbook.h"
 
+#include "forms/ConfigurationForm.h"
+#include "inputs/ConfigurationFile.h"
+#include "inputs/OpeningSeason.h"
 #include "support/ProblemTexts.h"
 
 #include <gtest/gtest.h>
@@ -135,6 +138,44 @@ TEST(CropWorkbook, OtherSheetsAreRecognisedByTheirKeysAndEveryBadValueIsFound) {
     EXPECT_TRUE(
         problems[3].text.starts_with("Crop workbook cell A15: Radiation use efficiency (g/MJ): 9 is outside"))
         << problems[3].text;
+}
+
+} // namespace
+} // namespace tulo
+
+namespace tulo {
+namespace {
+
+// A configuration's crop goes to a workbook and back as the window's form that opened it does, so that
+// the command line needs no form for it.
+TEST(CropWorkbook, AConfigurationsCropIsTheOpenedFormsCrop) {
+    const ConfigurationReading reading = ReadConfigurationFile(TULO_SOURCE_DIR "/examples/demo.sim");
+    ASSERT_TRUE(reading.configuration) << reading.message;
+    SeasonConfiguration configuration = *reading.configuration;
+    NormaliseAsOpened(configuration); // an older layout, as the command line holds it
+    FormModel form;
+    ApplyConfiguration(configuration, form);
+    Problems fromForm, fromConfiguration;
+    const auto grid = BuildCropWorkbookGrid(form, fromForm);
+    ASSERT_TRUE(grid);
+    EXPECT_EQ(BuildCropWorkbookGrid(configuration, fromConfiguration), grid);
+
+    // Numbers as typed in a workbook, a choice by its code, a switch turned on.
+    Grid edited = *grid;
+    edited.setText(15, 1, "2,50"); // RUE
+    edited.setText(7, 1, "1");     // IDSL
+    edited.setText(29, 1, "1");    // SterilityActive
+    EXPECT_TRUE(ApplyCropWorkbookGrid(edited, form).empty());
+    EXPECT_TRUE(ApplyCropWorkbookGrid(edited, configuration).empty());
+    EXPECT_EQ(configuration, ConfigurationFromForm(form));
+
+    // A number that is none is named by the parameter's id.
+    configuration.crop[static_cast<std::size_t>(ParameterIndex("RUE"))] =
+        ReadCropItem(*FindParameter("RUE"), "fast");
+    fromConfiguration.clear();
+    EXPECT_FALSE(BuildCropWorkbookGrid(configuration, fromConfiguration));
+    ASSERT_EQ(fromConfiguration.size(), 1u);
+    EXPECT_EQ(fromConfiguration[0].field, "RUE");
 }
 
 } // namespace
