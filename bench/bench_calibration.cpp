@@ -1,10 +1,9 @@
 // The automatic calibration: seasons per second inside a search, and the genetic simplex of 100
 // simplexes on one and two threads, whose searches run side by side.
 
+#include "ExampleSeason.h"
 #include "calibration/Simplex.h"
 #include "engine/Season.h"
-#include "forms/SeasonForm.h"
-#include "forms/SimConfig.h"
 
 #include <benchmark/benchmark.h>
 
@@ -14,12 +13,7 @@
 namespace {
 
 std::shared_ptr<const tulo::SeasonInputs> Demo() {
-    static const auto inputs = [] {
-        tulo::FormModel form;
-        if (const auto error = tulo::ReadSimConfig(std::string(TULO_SOURCE_DIR) + "/examples/demo.sim", form))
-            throw std::runtime_error(*error);
-        return tulo::CompileInputs(form).inputs;
-    }();
+    static const auto inputs = tulo::bench::CompileExample("demo.sim");
     return inputs;
 }
 

@@ -3,6 +3,7 @@
 // each season (the checks of a set's values, the finiteness check, the summary and its row of text),
 // each alone on a finished season, to weigh against the season itself (BM_DemoSeason).
 
+#include "ExampleSeason.h"
 #include "base/FiniteSeries.h"
 #include "engine/Ensemble.h"
 #include "engine/Parameters.h"
@@ -10,8 +11,6 @@
 #include "engine/SeasonSummary.h"
 #include "forms/RunCommand.h"
 #include "forms/SimConfig.h"
-
-#include "forms/SeasonForm.h"
 
 #include <benchmark/benchmark.h>
 
@@ -28,9 +27,7 @@ tulo::FormModel LoadForm(const char* example) {
 }
 
 std::shared_ptr<const tulo::SeasonInputs> Compile(const char* example) {
-    const tulo::Compilation compiled = tulo::CompileInputs(LoadForm(example));
-    if (!compiled.inputs) throw std::runtime_error("example inputs do not validate");
-    return compiled.inputs;
+    return tulo::bench::CompileExample(example);
 }
 
 void SeasonsPerSecond(benchmark::State& state, std::int64_t seasons) {

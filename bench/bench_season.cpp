@@ -1,9 +1,8 @@
 // Full-season runs per second: what calibration and sensitivity analysis pay for every evaluation.
 
+#include "ExampleSeason.h"
 #include "engine/DailyLoop.h"
-#include "forms/FormModel.h"
-#include "forms/ReadInputs.h"
-#include "forms/SimConfig.h"
+#include "engine/Season.h"
 #include "weather/SolarCalendar.h"
 
 #include <benchmark/benchmark.h>
@@ -17,19 +16,19 @@ namespace {
 enum class Season { Demo, FloodedFixedLevel, FloodedDynamicWithBlast };
 
 std::unique_ptr<tulo::RunState> Load(Season season) {
-    tulo::FormModel form;
-    const char* file = season == Season::FloodedDynamicWithBlast ? TULO_SOURCE_DIR "/examples/flooded.sim"
-                                                                 : TULO_SOURCE_DIR "/examples/demo.sim";
-    if (const auto error = tulo::ReadSimConfig(file, form)) throw std::runtime_error(*error);
-    const bool floodedFixedLevel = season == Season::FloodedFixedLevel;
-    if (floodedFixedLevel) {
+    tulo::SeasonConfiguration configuration =
+        tulo::bench::ReadExample(season == Season::FloodedDynamicWithBlast ? "flooded.sim" : "demo.sim");
+    if (season == Season::FloodedFixedLevel) {
         // Deep enough for the apex to stay under water until flowering, so floodwater temperatures apply.
-        form.setText(tulo::ctl::cmbFlooded, "Flooded");
-        form.setOption(tulo::ctl::OptionFixWlevel, true);
-        form.setText(tulo::ctl::txtWaterLevel, "10");
+        configuration.flooding = tulo::choice::Flooded;
+        configuration.fixedWaterLevel = true;
+        configuration.dynamicWaterLevel = false;
+        configuration.waterLevel = tulo::ReadSingleItem("10");
     }
+    const auto inputs = tulo::bench::CompileExample(configuration);
     auto run = std::make_unique<tulo::RunState>();
-    if (!tulo::ReadAllInputs(form, *run).empty()) throw std::runtime_error("example inputs do not validate");
+    tulo::LoadInputs(*inputs, *run);
+    run->crop = inputs->crop;
     return run;
 }
 

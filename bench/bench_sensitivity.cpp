@@ -3,8 +3,7 @@
 // large Latin hypercube, and whole analyses on one thread beside the seasons they run, in this process and
 // through the tool.
 
-#include "forms/SeasonForm.h"
-#include "forms/SimConfig.h"
+#include "ExampleSeason.h"
 #include "sensitivity/Analysis.h"
 
 #include <benchmark/benchmark.h>
@@ -22,12 +21,7 @@ namespace {
 namespace sa = tulo::sensitivity;
 
 std::shared_ptr<const tulo::SeasonInputs> CompileDemo() {
-    tulo::FormModel form;
-    if (const auto error = tulo::ReadSimConfig(std::string(TULO_SOURCE_DIR) + "/examples/demo.sim", form))
-        throw std::runtime_error(*error);
-    const tulo::Compilation compiled = tulo::CompileInputs(form);
-    if (!compiled.inputs) throw std::runtime_error("example inputs do not validate");
-    return compiled.inputs;
+    return tulo::bench::CompileExample("demo.sim");
 }
 
 sa::AnalysisRequest AllFactors(const char* keyword, const char* line) {

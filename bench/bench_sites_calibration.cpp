@@ -2,11 +2,10 @@
 // site at every trial point. Seasons per second on one and on two threads tell how well the searches of
 // a generation share the cores.
 
+#include "ExampleSeason.h"
 #include "calibration/Simplex.h"
 #include "engine/Season.h"
-#include "forms/SeasonForm.h"
 #include "forms/SeasonOptions.h"
-#include "forms/SimConfig.h"
 
 #include <benchmark/benchmark.h>
 
@@ -39,18 +38,15 @@ std::vector<tulo::CalibrationDataSet> TenSites() {
         std::vector<tulo::CalibrationDataSet> sets;
         auto run = std::make_unique<tulo::RunState>();
         for (int site = 0; site < 10; ++site) {
-            tulo::FormModel form;
-            if (const auto error =
-                    tulo::ReadSimConfig(std::string(TULO_SOURCE_DIR) + "/examples/demo.sim", form))
-                throw std::runtime_error(*error);
+            tulo::SeasonConfiguration configuration = tulo::bench::ReadExample("demo.sim");
             const int sowing = 105 + 5 * site;
             tulo::SeasonOptions season;
             season.sowing = std::to_string(sowing);
             season.latitude = std::to_string(36 + (13 * site) / 9);
             tulo::Messages messages;
-            if (!tulo::ApplySeasonOptions(form, season, messages)) throw std::runtime_error("season refused");
-            auto inputs = tulo::CompileInputs(form).inputs;
-            if (!inputs) throw std::runtime_error("the demo's season cannot be compiled");
+            if (!tulo::ApplySeasonOptions(configuration, season, messages))
+                throw std::runtime_error("season refused");
+            auto inputs = tulo::bench::CompileExample(configuration);
             tulo::RunSeason(*inputs, made, *run);
             tulo::CalibrationDataSet set;
             set.name = "site " + std::to_string(site + 1);

@@ -1,12 +1,11 @@
 // The soil water balance of the flooded example: one day of it, as the season's days come, and what a
 // season pays to start its soil, from the compiled profile and from the table.
 
+#include "ExampleSeason.h"
 #include "base/Numbers.h"
 #include "engine/Season.h"
 #include "engine/SeasonInputs.h"
 #include "engine/SoilProfile.h"
-#include "forms/SeasonForm.h"
-#include "forms/SimConfig.h"
 
 #include <benchmark/benchmark.h>
 
@@ -20,12 +19,7 @@
 namespace {
 
 std::shared_ptr<const tulo::SeasonInputs> CompileFlooded() {
-    tulo::FormModel form;
-    if (const auto error = tulo::ReadSimConfig(TULO_SOURCE_DIR "/examples/flooded.sim", form))
-        throw std::runtime_error(*error);
-    const tulo::Compilation compiled = tulo::CompileInputs(form);
-    if (!compiled.inputs) throw std::runtime_error("example inputs do not validate");
-    return compiled.inputs;
+    return tulo::bench::CompileExample("flooded.sim");
 }
 
 // What the daily loop hands the balance on each day of the example's season.
