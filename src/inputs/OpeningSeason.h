@@ -19,6 +19,13 @@ SeasonConfiguration OpeningConfiguration();
 // layout, as opening such a file in the window does; a complete configuration stays as it is.
 void CompleteLayout(SeasonConfiguration& configuration);
 
+// The configuration as the window holds it once it has opened it, and saves it again: completed
+// (CompleteLayout) and marked complete; a water or soil table cut before its first row whose first cell
+// is blank, as the window's tables end there; of two water-level methods both chosen, the later one; a
+// report option outside never, ask and always, the nearest of them. A configuration read from a file
+// that TULO wrote comes back as it was.
+SeasonConfiguration OpenedConfiguration(SeasonConfiguration configuration);
+
 // Which of the report's variables (engine/Outputs.h, ReportVariables) the report shows, in their order.
 using ReportTicks = std::array<bool, kReportVariables>;
 // Every one, so that a report is useful without a visit to the list first.

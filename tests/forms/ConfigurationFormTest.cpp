@@ -79,6 +79,49 @@ TEST(ConfigurationForm, TheOpeningConfigurationAndReportTicksAreTheWindowsOpenin
     }
 }
 
+// A configuration opened without a window is what the window holds once it opened it, so that a season
+// kept as typed data saves and compiles as one kept in a form: the shipped examples, older and unmarked
+// files, tables with a row left blank inside them, both water-level methods chosen, a report option out of
+// range.
+TEST(ConfigurationForm, AConfigurationOpenedWithoutAWindowIsTheWindowsAfterOpeningIt) {
+    std::vector<std::pair<std::string, SeasonConfiguration>> cases;
+    for (const char* name : {"demo.sim", "flooded.sim", "field/paddy.sim"}) {
+        const ConfigurationReading reading =
+            ReadConfigurationFile(std::string(TULO_SOURCE_DIR "/examples/") + name);
+        ASSERT_TRUE(reading.configuration) << name << ": " << reading.message;
+        cases.emplace_back(name, *reading.configuration);
+    }
+    SeasonConfiguration edited = cases[0].second;
+    edited.endMarked = false;
+    edited.layout = ConfigurationLayout::ThroughSoil;
+    edited.fixedWaterLevel = edited.dynamicWaterLevel = true;
+    edited.reportOption = 7;
+    edited.waterInflow = NumberTable(4, kWaterInputCols);
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < kWaterInputCols; ++c)
+            edited.waterInflow.setText(r, c, r == 2 && c == 0 ? "" : "5");
+    while (edited.soil.rows() < 3) {
+        edited.soil.addRow();
+        for (int c = 0; c < kSoilCols; ++c) edited.soil.setText(edited.soil.rows() - 1, c, "10");
+    }
+    edited.soil.setText(1, 0, "");
+    edited.crop[static_cast<std::size_t>(ParameterIndex("RUE"))] = CropItem{2.5, "2.50"};
+    cases.emplace_back("edited", edited);
+    edited.layout = ConfigurationLayout::ThroughColdShock;
+    edited.reportOption = -3;
+    edited.waterOutflow = NumberTable(2, kWaterOutputCols);
+    edited.waterOutflow.setText(0, 0, "abc");
+    cases.emplace_back("edited, cold shock", edited);
+
+    for (const auto& [name, configuration] : cases) {
+        FormModel form;
+        ApplyConfiguration(configuration, form);
+        const SeasonConfiguration opened = OpenedConfiguration(configuration);
+        EXPECT_EQ(opened, ConfigurationFromForm(form)) << name;
+        EXPECT_EQ(FormatConfiguration(opened), FormatSimConfig(form)) << name;
+    }
+}
+
 // The options on the window's form change it through its configuration, in one step to undo, and a
 // refusal or nothing to change leaves it alone.
 TEST(ConfigurationForm, SeasonOptionsChangeTheFormInOneStep) {
