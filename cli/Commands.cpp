@@ -318,7 +318,7 @@ std::optional<SeasonConfiguration> LoadConfig(const std::string& config, const C
         console.print(config + ": " + reading.message);
         return std::nullopt;
     }
-    NormaliseAsOpened(*reading.configuration);
+    *reading.configuration = OpenedConfiguration(std::move(*reading.configuration));
     return std::move(reading.configuration);
 }
 

@@ -2,7 +2,6 @@
 
 #include "Commands.h"
 
-#include "forms/CommandTexts.h"
 #include "inputs/ConfigurationFile.h"
 #include "inputs/OpeningSeason.h"
 #include "inputs/SeasonCompile.h"
@@ -16,7 +15,7 @@ std::optional<SeasonConfiguration> ReadCompleteConfiguration(const std::filesyst
         error = reading.message;
         return std::nullopt;
     }
-    NormaliseAsOpened(*reading.configuration);
+    *reading.configuration = OpenedConfiguration(std::move(*reading.configuration));
     return std::move(reading.configuration);
 }
 
@@ -32,7 +31,7 @@ std::optional<SeasonChanges> LoadConfiguredSeason(const std::string& config, con
     }
     auto changes = ApplySeasonOptions(*read, season, messages);
     if (!changes) return std::nullopt;
-    NormaliseAsOpened(*read);
+    *read = OpenedConfiguration(std::move(*read));
     configuration = std::move(*read);
     return changes;
 }

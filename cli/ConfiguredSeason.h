@@ -15,7 +15,7 @@
 
 namespace tulo::cli {
 
-// The configuration a file holds as the window holds it once opened (NormaliseAsOpened): the items an
+// The configuration a file holds as the window holds it once opened (OpenedConfiguration): the items an
 // older layout lacks take a new season's values, so that a configuration saved from it is complete. Nothing,
 // with the reader's message in `error`, when the file does not read.
 std::optional<SeasonConfiguration> ReadCompleteConfiguration(const std::filesystem::path& file,

@@ -297,7 +297,7 @@ void RegisterSeason(py::module_& module) {
         .def("with_settings", &Season::withSettings, py::arg("settings"), py::arg("recompile") = false)
         .def("with_params",
              [](const Season& s, const py::dict& params) { return s.withSettings(SettingsOf(params)); })
-        .def_property_readonly("form_pending", &Season::formPending)
+        .def_property_readonly("form_pending", &Season::settingsPending)
         // Whether two seasons run from equal crop, management and weather inputs.
         .def("same_inputs",
              [](const Season& a, const Season& b) {

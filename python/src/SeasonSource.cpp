@@ -1,25 +1,20 @@
-// The one file of the package that reads forms: configurations, season options and the compilation.
+// The one file of the package that reads configurations: season options and the compilation.
 
 #include "SeasonSource.h"
 
 #include "base/Numbers.h"
+#include "calibration/CalibratedConfiguration.h"
 #include "calibration/Phenology.h"
 #include "engine/ParallelSeasons.h"
 #include "engine/Parameters.h"
 #include "forms/CalibrationCommand.h"
-#include "forms/CommandTexts.h"
-#include "forms/ConfigurationForm.h"
-#include "forms/FormModel.h"
-#include "forms/InputControls.h"
-#include "forms/InputFields.h"
 #include "forms/ParameterNames.h"
-#include "forms/SeasonForm.h"
-#include "forms/SeasonOptions.h"
 #include "forms/SensitivityRequest.h"
-#include "forms/SimConfig.h"
-#include "forms/SpreadsheetCommands.h"
-#include "forms/ToolResults.h"
 #include "inputs/ConfigurationFile.h"
+#include "inputs/OpeningSeason.h"
+#include "inputs/SeasonCompile.h"
+#include "inputs/SeasonOptions.h"
+#include "io/SheetImport.h"
 
 #include <cctype>
 #include <cmath>
@@ -64,15 +59,16 @@ SeasonOptions OptionsOf(const SeasonRequest& request) {
     return options;
 }
 
-// Settings not yet written into a form: the parameter's registry index and its NAME=VALUE, one per
-// parameter. Each sets its parameter's field alone, whatever the form holds, so that the last setting of
-// a parameter is all the form needs of it, in any order.
+// Settings not yet written into a configuration: the parameter's registry index and its NAME=VALUE, one
+// per parameter. Each sets its parameter's item alone, whatever the configuration holds, so that the last
+// setting of a parameter is all the configuration needs of it, in any order.
 using PendingSettings = std::vector<std::pair<int, std::string>>;
 
-// The value compiling a form changed by `setting` (NAME=VALUE, as --set takes it) reads for its
-// parameter, when the form would take the setting as `--set` does and read it without a problem; the
-// field's text is what --set writes. `transplanted` and `readsDayLengths` say whether the form reads the
-// transplanting parameters and the day lengths: when it does not, the compiled value stays as it was.
+// The value compiling a configuration changed by `setting` (NAME=VALUE, as --set takes it) reads for its
+// parameter, when the configuration would take the setting as `--set` does and read it without a
+// problem; the item's text is what --set writes. `transplanted` and `readsDayLengths` say whether the
+// season reads the transplanting parameters and the day lengths: when it does not, the compiled value
+// stays as it was.
 struct CompiledSetting {
     const ParameterInfo* info = nullptr;
     std::optional<double> value; // none: the compiled value stays
@@ -82,10 +78,11 @@ std::optional<CompiledSetting> CompiledValueOf(std::string_view setting, bool tr
     const auto equals = setting.find('=');
     if (equals == std::string_view::npos) return std::nullopt;
     const ParameterInfo* info = FindParameterByName(Trim(setting.substr(0, equals)));
-    if (!info || info->kind == ParameterKind::Constant || ControlOf(*info).empty()) return std::nullopt;
+    if (!info || info->kind == ParameterKind::Constant || !FindCropParameterItem(info->id))
+        return std::nullopt;
     const std::string_view text = Trim(setting.substr(equals + 1));
     if (info->kind == ParameterKind::Code) {
-        // The form then holds the item's own text, whose position is the code the reader gives it.
+        // The item then holds the choice's own text, whose position is the code the reader gives it.
         for (std::size_t k = 0; k < info->choices.size(); ++k)
             if (EqualIgnoringCase(info->choices[k], text)) return CompiledSetting{info, double(k)};
         const auto code = ParseInt32(text);
@@ -104,7 +101,7 @@ std::optional<CompiledSetting> CompiledValueOf(std::string_view setting, bool tr
     if ((info->transplanting && !transplanted) ||
         ((info->id == "DLC" || info->id == "DLO") && !readsDayLengths))
         return CompiledSetting{info, std::nullopt};
-    // The reader converts the field's text to the run's type and checks the converted value again.
+    // The reader converts the item's text to the run's type and checks the converted value again.
     double read = 0;
     if (info->whole) {
         const auto whole = ToInt32(*number);
@@ -118,11 +115,11 @@ std::optional<CompiledSetting> CompiledValueOf(std::string_view setting, bool tr
     return CompiledSetting{info, read};
 }
 
-// Writes the settings into `crop` as compiling the changed form would read them, and adds them to
-// `pending`; false, leaving both in any state, when that is not sure without compiling the form: a
-// setting refused or read with a problem, a development method that starts or stops reading the day
-// lengths (which the form then reads from its fields), a rule between parameters broken. Compiling gives
-// those their messages.
+// Writes the settings into `crop` as compiling the changed configuration would read them, and adds them
+// to `pending`; false, leaving both in any state, when that is not sure without compiling: a setting
+// refused or read with a problem, a development method that starts or stops reading the day lengths
+// (which compiling then reads from their items), a rule between parameters broken. Compiling gives those
+// their messages.
 bool WriteSettings(const std::vector<std::string>& settings, bool transplanted, CropParameters& crop,
                    PendingSettings& pending) {
     const bool readsDayLengths = MethodReadsDayLengths(crop);
@@ -138,50 +135,56 @@ bool WriteSettings(const std::vector<std::string>& settings, bool transplanted, 
     return MethodReadsDayLengths(crop) == readsDayLengths && CheckParameterRelations(crop).empty();
 }
 
+// The settings as the season options take them.
+SeasonOptions SettingsOptions(const std::vector<std::string>& settings) {
+    SeasonOptions options;
+    options.settings = settings;
+    return options;
+}
+
 } // namespace
 
-// The configuration's form: whole, or a whole form and crop settings not yet written into it. A season
-// changed from Python runs from inputs of its own and needs its form only for the configuration's text
-// or a command that reads the form; the settings are written then, once.
-class FormState {
+// The season's configuration: whole, or a whole configuration and crop settings not yet written into it.
+// A season changed from Python runs from inputs of its own and needs its configuration only for its text
+// or a command that reads it; the settings are written then, once.
+class ConfigurationState {
 public:
-    FormState() : form_(std::make_unique<FormModel>()) {}
-    explicit FormState(const FormModel& form) : form_(std::make_unique<FormModel>(form)) {}
-    // The window's opening form given the configuration, as opening its file gives it.
-    explicit FormState(const SeasonConfiguration& configuration) : FormState() {
-        ApplyConfiguration(configuration, *form_);
-    }
-    FormState(std::shared_ptr<const FormState> whole, PendingSettings settings)
+    // The configuration as the window holds it once it opened it, which a season saves and compiles
+    // however the configuration was made or changed.
+    explicit ConfigurationState(SeasonConfiguration configuration)
+        : configuration_(
+              std::make_unique<SeasonConfiguration>(OpenedConfiguration(std::move(configuration)))) {}
+    ConfigurationState(std::shared_ptr<const ConfigurationState> whole, PendingSettings settings)
         : whole_(std::move(whole)), settings_(std::move(settings)) {}
 
-    // The form with its settings written.
-    const FormModel& form() const {
-        if (!whole_) return *form_;
+    // The configuration with its settings written.
+    const SeasonConfiguration& configuration() const {
+        if (!whole_) return *configuration_;
         std::call_once(written_, [this] {
-            auto form = std::make_unique<FormModel>(whole_->form());
+            SeasonConfiguration configuration = whole_->configuration();
             Messages messages;
-            SeasonOptions options;
-            for (const auto& [index, setting] : settings_) options.settings.push_back(setting);
-            if (!ApplySeasonOptions(*form, options, messages))
+            std::vector<std::string> settings;
+            for (const auto& [index, setting] : settings_) settings.push_back(setting);
+            if (!ApplySeasonOptions(configuration, SettingsOptions(settings), FindParameterByName, messages))
                 throw std::logic_error("crop settings accepted once were refused when written");
-            form_ = std::move(form);
+            configuration_ =
+                std::make_unique<SeasonConfiguration>(OpenedConfiguration(std::move(configuration)));
         });
-        return *form_;
+        return *configuration_;
     }
-    // The form being read, before any season holds it.
-    FormModel& editable() { return *form_; }
-
-    // The whole form the pending settings change (this one when none are pending), and the settings.
-    std::shared_ptr<const FormState> whole(const std::shared_ptr<const FormState>& self) const {
+    // The whole configuration the pending settings change (this one when none are pending), and the
+    // settings.
+    std::shared_ptr<const ConfigurationState>
+    whole(const std::shared_ptr<const ConfigurationState>& self) const {
         return whole_ ? whole_ : self;
     }
     const PendingSettings& settings() const { return settings_; }
 
 private:
-    std::shared_ptr<const FormState> whole_;
+    std::shared_ptr<const ConfigurationState> whole_;
     PendingSettings settings_;
     mutable std::once_flag written_;
-    mutable std::unique_ptr<FormModel> form_;
+    mutable std::unique_ptr<SeasonConfiguration> configuration_;
 };
 
 std::string InPythonWords(std::string_view text) {
@@ -218,9 +221,10 @@ InputRefused::InputRefused(std::vector<std::string> problems)
     : std::runtime_error(JoinLines(AllInPythonWords(problems))),
       problems_(AllInPythonWords(std::move(problems))) {}
 
-Season Season::Compile(std::shared_ptr<const FormState> form, std::vector<std::string> messages,
-                       std::optional<int> year, std::string weatherSource) {
-    const Compilation compiled = CompileInputs(form->form());
+Season Season::Compile(std::shared_ptr<const ConfigurationState> configuration,
+                       std::vector<std::string> messages, std::optional<int> year,
+                       std::string weatherSource) {
+    const Compilation compiled = CompileSeason(configuration->configuration());
     for (const InputProblem& problem : compiled.problems)
         messages.push_back(ProblemText(problem, weatherSource));
     if (!compiled.inputs) throw InputRefused(std::move(messages));
@@ -228,7 +232,7 @@ Season Season::Compile(std::shared_ptr<const FormState> form, std::vector<std::s
     for (const InputProblem& warning : compiled.warnings) messages.push_back(warning.text);
     for (std::string& message : messages) message = InPythonWords(message);
     Season season;
-    season.form_ = std::move(form);
+    season.configuration_ = std::move(configuration);
     season.inputs_ = compiled.inputs;
     season.warnings_ = std::move(messages);
     season.compileWarningsFrom_ = optionMessages;
@@ -244,54 +248,55 @@ Season Season::FromFile(const std::string& path, const SeasonRequest& request) {
     ConfigurationReading reading = ReadConfigurationFile(path);
     if (!reading.configuration) throw InputRefused({path + ": " + reading.message});
     Messages messages;
-    const auto changes = ApplySeasonOptions(*reading.configuration, OptionsOf(request), messages);
+    const auto changes =
+        ApplySeasonOptions(*reading.configuration, OptionsOf(request), FindParameterByName, messages);
     if (!changes) throw InputRefused(MessageLines(messages));
-    return Compile(std::make_shared<FormState>(*reading.configuration), MessageLines(messages), changes->year,
-                   changes->weatherSource);
+    return Compile(std::make_shared<ConfigurationState>(*reading.configuration), MessageLines(messages),
+                   changes->year, changes->weatherSource);
 }
 
 Season Season::New(const SeasonRequest& request) {
     SeasonConfiguration made;
     Messages messages;
-    const auto changes = MakeNewSeason(made, OptionsOf(request), request.floodedLevelCm, messages);
+    const auto changes =
+        MakeNewSeason(made, OptionsOf(request), request.floodedLevelCm, FindParameterByName, messages);
     if (!changes) throw InputRefused(MessageLines(messages));
-    return Compile(std::make_shared<FormState>(made), MessageLines(messages), changes->year,
+    return Compile(std::make_shared<ConfigurationState>(made), MessageLines(messages), changes->year,
                    changes->weatherSource);
 }
 
-bool Season::formPending() const {
-    return !form_->settings().empty();
+bool Season::settingsPending() const {
+    return !configuration_->settings().empty();
 }
 
 std::string Season::configText() const {
-    return FormatSimConfig(form_->form());
+    return FormatConfiguration(configuration_->configuration());
 }
 
 Season Season::FromConfigText(std::string_view text, std::optional<int> year) {
-    auto state = std::make_shared<FormState>();
-    if (const auto error = ParseSimConfig(text, state->editable())) throw InputRefused({*error});
-    return Compile(std::move(state), {}, year, {});
+    const ConfigurationReading reading = ReadConfiguration(text);
+    if (!reading.configuration) throw InputRefused({reading.message});
+    return Compile(std::make_shared<ConfigurationState>(*reading.configuration), {}, year, {});
 }
 
 Season Season::recompiledWithSettings(const std::vector<std::string>& settings) const {
-    auto state = std::make_shared<FormState>(form_->form());
+    SeasonConfiguration changed = configuration_->configuration();
     Messages messages;
-    SeasonOptions options;
-    options.settings = settings;
-    if (!ApplySeasonOptions(state->editable(), options, messages)) throw InputRefused(MessageLines(messages));
-    return Compile(std::move(state), MessageLines(messages), year_, weatherSource_);
+    if (!ApplySeasonOptions(changed, SettingsOptions(settings), FindParameterByName, messages))
+        throw InputRefused(MessageLines(messages));
+    return Compile(std::make_shared<ConfigurationState>(std::move(changed)), MessageLines(messages), year_,
+                   weatherSource_);
 }
 
 Season Season::withSettings(const std::vector<std::string>& settings, bool recompile) const {
     if (recompile) return recompiledWithSettings(settings);
-    const std::shared_ptr<const FormState> whole = form_->whole(form_);
-    const bool transplanted = whole->form().check(ctl::chkTransplanted) != 0;
-    PendingSettings pending = form_->settings();
+    const std::shared_ptr<const ConfigurationState> whole = configuration_->whole(configuration_);
+    PendingSettings pending = configuration_->settings();
     auto inputs = std::make_shared<SeasonInputs>(*inputs_);
-    if (!WriteSettings(settings, transplanted, inputs->crop, pending))
+    if (!WriteSettings(settings, whole->configuration().transplanted, inputs->crop, pending))
         return recompiledWithSettings(settings);
     Season season;
-    season.form_ = std::make_shared<FormState>(whole, std::move(pending));
+    season.configuration_ = std::make_shared<ConfigurationState>(whole, std::move(pending));
     season.inputs_ = std::move(inputs);
     season.warnings_.assign(warnings_.begin() + std::ptrdiff_t(compileWarningsFrom_), warnings_.end());
     season.year_ = year_;
@@ -300,30 +305,31 @@ Season Season::withSettings(const std::vector<std::string>& settings, bool recom
 }
 
 Season Season::withPhenology(const PhenologyFit& fit) const {
-    auto state = std::make_shared<FormState>(form_->form());
-    WritePhenologyValues(state->editable(), fit);
-    return Compile(std::move(state), {}, year_, weatherSource_);
+    SeasonConfiguration fitted = configuration_->configuration();
+    WritePhenologyValues(fitted, fit);
+    return Compile(std::make_shared<ConfigurationState>(std::move(fitted)), {}, year_, weatherSource_);
 }
 
 sensitivity::AnalysisRequest Season::sensitivityRequest(const sensitivity::AnalysisOptions& options) const {
     sensitivity::AnalysisRequest request;
-    const Outcome asked = sensitivity::RequestOfOptions(options, form_->form(), *inputs_, request);
+    const Outcome asked =
+        sensitivity::RequestOfOptions(options, configuration_->configuration(), *inputs_, request);
     if (!asked) throw InputRefused({asked.message});
     return request;
 }
 
 std::vector<ParameterChoice> Season::calibrationChoices(std::span<const ParamText> params) const {
     std::vector<ParameterChoice> choices;
-    if (const Outcome chosen = ChoicesOf(params, form_->form(), *inputs_, choices); !chosen)
+    if (const Outcome chosen = ChoicesOf(params, configuration_->configuration(), *inputs_, choices); !chosen)
         throw InputRefused({chosen.message});
     return choices;
 }
 
 Season Season::withCalibratedValues(std::span<const ParameterChoice> choices,
                                     std::span<const double> rounded) const {
-    auto state = std::make_shared<FormState>(form_->form());
-    WriteCalibratedValues(state->editable(), choices, rounded);
-    return Compile(std::move(state), {}, year_, weatherSource_);
+    SeasonConfiguration calibrated = configuration_->configuration();
+    WriteCalibratedValues(calibrated, choices, rounded);
+    return Compile(std::make_shared<ConfigurationState>(std::move(calibrated)), {}, year_, weatherSource_);
 }
 
 int SeasonDayOf(std::string_view option, std::string_view text, std::optional<int> year) {

@@ -1,9 +1,9 @@
 #pragma once
-// A season as the Python package holds it: the configuration's form, kept whole so that a changed copy
-// or a copy sent to another process compiles to the same inputs, and its compilation. Reading follows the
+// A season as the Python package holds it: its configuration, kept whole so that a changed copy or a
+// copy sent to another process compiles to the same inputs, and its compilation. Reading follows the
 // command line's rules and texts; nothing is printed, every message is collected. Crop parameters changed
-// from Python are written straight into a copy of the compiled inputs, and into the form only when its
-// text is asked for: recompiling the form costs twenty seasons.
+// from Python are written straight into a copy of the compiled inputs, and into the configuration only
+// when it is asked for: recompiling a season costs twenty runs of it.
 
 #include "engine/Grid.h"
 #include "engine/SeasonInputs.h"
@@ -59,7 +59,7 @@ struct SeasonRequest {
     std::vector<std::string> settings;    // NAME=VALUE, a crop parameter by id, key or caption
 };
 
-class FormState; // the form, known to SeasonSource.cpp alone
+class ConfigurationState; // the configuration, known to SeasonSource.cpp alone
 
 class Season {
 public:
@@ -72,10 +72,10 @@ public:
     static Season FromConfigText(std::string_view text, std::optional<int> year);
 
     // A copy with crop parameters changed (NAME=VALUE each), refused as `--set` refuses them. The
-    // compiled inputs are this season's with the values written in, as compiling the changed form would
-    // read them; a setting that this cannot be sure of without the form (a refusal, a development method
-    // that starts or stops reading the day lengths, a rule between parameters broken) recompiles the form,
-    // as `recompile` always does.
+    // compiled inputs are this season's with the values written in, as compiling the changed
+    // configuration would read them; a setting that this cannot be sure of without compiling (a refusal,
+    // a development method that starts or stops reading the day lengths, a rule between parameters
+    // broken) recompiles the season, as `recompile` always does.
     Season withSettings(const std::vector<std::string>& settings, bool recompile = false) const;
     // A copy with fitted thermal times, written as `tulo-cli phenology --save` writes them.
     Season withPhenology(const PhenologyFit& fit) const;
@@ -90,8 +90,8 @@ public:
     // in the configuration); InputRefused with the command line's message.
     sensitivity::AnalysisRequest sensitivityRequest(const sensitivity::AnalysisOptions& options) const;
 
-    // Whether crop settings wait to be written into the form, the season having run without it.
-    bool formPending() const;
+    // Whether crop settings wait to be written into the configuration, the season having run without it.
+    bool settingsPending() const;
 
     const SeasonInputs& inputs() const { return *inputs_; }
     std::shared_ptr<const SeasonInputs> sharedInputs() const { return inputs_; }
@@ -100,7 +100,7 @@ public:
     std::optional<int> year() const { return year_; }
 
 private:
-    std::shared_ptr<const FormState> form_;
+    std::shared_ptr<const ConfigurationState> configuration_;
     std::shared_ptr<const SeasonInputs> inputs_;
     std::vector<std::string> warnings_;
     // Where the compilation's warnings start among warnings_, after what the options said: a copy with
@@ -109,8 +109,9 @@ private:
     std::optional<int> year_;
     std::string weatherSource_;
 
-    static Season Compile(std::shared_ptr<const FormState> form, std::vector<std::string> messages,
-                          std::optional<int> year, std::string weatherSource);
+    static Season Compile(std::shared_ptr<const ConfigurationState> configuration,
+                          std::vector<std::string> messages, std::optional<int> year,
+                          std::string weatherSource);
     Season recompiledWithSettings(const std::vector<std::string>& settings) const;
 };
 

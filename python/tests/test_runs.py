@@ -157,3 +157,24 @@ def test_evaluation_equals_the_command_from_a_file_or_a_dataframe(cli):
         assert list(result["pairs"]["day"]) == [p["day"] for p in expected["pairs"]]
     with pytest.raises(ValueError, match="cannot be evaluated"):
         tulo.evaluate(season, samples, variable="AGB")
+
+
+def test_a_hand_edited_configuration_runs_as_the_command_line_and_travels_as_the_window_saves_it(cli, tmp_path):
+    # Both water-level methods chosen, and no byte-order mark or closing empty line: the window keeps the
+    # later method and saves the file marked complete; the run is the command line's of the file as it is.
+    lines = (EXAMPLES / "demo.sim").read_bytes().decode("utf-8-sig").split("\r\n")
+    while lines[-1] == "":
+        lines.pop()
+    lines[33] = lines[35] = "True"  # items 34 and 36
+    edited = tmp_path / "edited.sim"
+    edited.write_bytes("\r\n".join(lines).encode())
+    season = tulo.Season.from_file(edited)
+    cli("run", edited, "--daily", tmp_path / "d.csv")
+    assert_same_numbers(season.run(), cli_table((tmp_path / "d.csv").read_text()), ["AGB", "LAI"])
+
+    text = season._season.config_text()
+    saved = text.removeprefix("\ufeff").split("\r\n")
+    assert text.startswith("\ufeff") and saved[-1] == ""
+    assert (saved[33], saved[35]) == ("False", "True")
+    assert saved[:33] == lines[:33] and saved[36:44] == lines[36:44]
+    assert pickle.loads(pickle.dumps(season))._season.config_text() == text

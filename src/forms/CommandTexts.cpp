@@ -1,29 +1,10 @@
 #include "forms/CommandTexts.h"
 
 #include "base/Numbers.h"
-#include "forms/InputFields.h"
 
 #include <cmath>
 
 namespace tulo {
-
-namespace {
-
-bool IdOfTable(std::string_view id, std::string_view table) {
-    return id.starts_with(table) && (id.size() == table.size() || id[table.size()] == '.');
-}
-
-} // namespace
-
-std::string ProblemText(const InputProblem& problem, std::string_view weatherSource,
-                        std::string_view soilSource) {
-    const std::string_view field = problem.field;
-    // The Python package still compiles through the window's form, whose problems point at its tables.
-    const bool weather = IdOfTable(field, "weather") || field == ctl::sprWeather;
-    const bool soil = IdOfTable(field, "soil") || field == ctl::sprSoilPhysics;
-    const std::string_view source = weather ? weatherSource : soil ? soilSource : std::string_view();
-    return source.empty() ? problem.text : std::string(source) + ": " + problem.text;
-}
 
 TitledMeasurements ReadTitledMeasurements(const Grid& grid, const std::string& source,
                                           std::optional<int> year) {

@@ -13,12 +13,6 @@
 
 namespace tulo {
 
-// An input problem as it is shown: a problem of the weather or soil table (an id "weather", "weather.…",
-// "soil.…", inputs/SeasonCompile.h) has the file (and sheet) the table was read from in front, when it was
-// read from one (a source not empty).
-std::string ProblemText(const InputProblem& problem, std::string_view weatherSource,
-                        std::string_view soilSource = {});
-
 // The measurements of a table whose row 1 holds the column titles, for a season of `year`.
 struct TitledMeasurements {
     std::optional<MeasuredData> data;  // none when the table is refused

@@ -13,8 +13,8 @@ std::size_t CropIndex(const CropParameterItem& item) {
     return static_cast<std::size_t>(ParameterIndex(item.id));
 }
 
-// The rows down to the first whose first cell is blank, at most `limit`.
-NumberTable RowsToFirstBlank(const NumberTable& table, int limit) {
+// The table's rows up to its first whose first cell is blank.
+NumberTable CutAtFirstBlankRow(const NumberTable& table, int limit) {
     int rows = 0;
     while (rows < limit && rows < table.rows() && !table.text(rows, 0).empty()) ++rows;
     if (rows == table.rows()) return table;
@@ -60,14 +60,24 @@ void CompleteLayout(SeasonConfiguration& configuration) {
     configuration.layout = ConfigurationLayout::Complete;
 }
 
-void NormaliseAsOpened(SeasonConfiguration& configuration) {
+SeasonConfiguration OpenedConfiguration(SeasonConfiguration configuration) {
     CompleteLayout(configuration);
-    configuration.waterInflow = RowsToFirstBlank(configuration.waterInflow, kWaterInputRows);
-    configuration.waterOutflow = RowsToFirstBlank(configuration.waterOutflow, kWaterOutputRows);
-    configuration.soil = RowsToFirstBlank(configuration.soil, kSoilRows);
+    configuration.endMarked = true;
+    // A check box holds a whole number, and every other crop item the text it stands for.
+    for (const CropParameterItem& item : CropParameterItems()) {
+        const ParameterInfo& info = *FindParameter(item.id);
+        CropItem& value = configuration.crop[CropIndex(item)];
+        value = info.kind == ParameterKind::Switch
+                    ? CropItem{static_cast<double>(static_cast<int>(value.value.value_or(0))), {}}
+                    : ReadCropItem(info, CropItemText(info, value));
+    }
+    configuration.waterInflow = CutAtFirstBlankRow(configuration.waterInflow, kWaterInputRows);
+    configuration.waterOutflow = CutAtFirstBlankRow(configuration.waterOutflow, kWaterOutputRows);
+    configuration.soil = CutAtFirstBlankRow(configuration.soil, kSoilRows);
+    // The methods are one choice, which the later of the two items makes.
     if (configuration.dynamicWaterLevel) configuration.fixedWaterLevel = false;
     configuration.reportOption = std::clamp(configuration.reportOption, 0, 2);
-    configuration.endMarked = true;
+    return configuration;
 }
 
 ReportTicks OpeningReportTicks() {

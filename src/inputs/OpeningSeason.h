@@ -19,12 +19,12 @@ SeasonConfiguration OpeningConfiguration();
 // layout, as opening such a file in the window does; a complete configuration stays as it is.
 void CompleteLayout(SeasonConfiguration& configuration);
 
-// A configuration as the window holds it once it has opened it, so that a configuration read from a
-// file and saved again is the file the window would save: the layout completed (CompleteLayout); the
-// water input, water output and soil tables ending at their first row whose first cell is blank, at
-// most the window's rows; of both water-level methods the later (dynamic), as the window selects one;
-// the report option one of the three; the file's end marked.
-void NormaliseAsOpened(SeasonConfiguration& configuration);
+// The configuration as the window holds it once it has opened it, and saves it again: completed
+// (CompleteLayout) and marked complete; a water or soil table cut before its first row whose first cell
+// is blank, as the window's tables end there; of two water-level methods both chosen, the later one; a
+// report option outside never, ask and always, the nearest of them. A configuration read from a file
+// that TULO wrote comes back as it was.
+SeasonConfiguration OpenedConfiguration(SeasonConfiguration configuration);
 
 // Which of the report's variables (engine/Outputs.h, ReportVariables) the report shows, in their order.
 using ReportTicks = std::array<bool, kReportVariables>;

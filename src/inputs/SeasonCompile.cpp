@@ -875,4 +875,21 @@ Compilation CompileSeason(const SeasonConfiguration& configuration, const Season
     return result;
 }
 
+namespace {
+
+bool IdOfTable(std::string_view id, std::string_view table) {
+    return id.starts_with(table) && (id.size() == table.size() || id[table.size()] == '.');
+}
+
+} // namespace
+
+std::string ProblemText(const InputProblem& problem, std::string_view weatherSource,
+                        std::string_view soilSource) {
+    const std::string_view field = problem.field;
+    const bool weather = IdOfTable(field, "weather");
+    const bool soil = IdOfTable(field, "soil");
+    const std::string_view source = weather ? weatherSource : soil ? soilSource : std::string_view();
+    return source.empty() ? problem.text : std::string(source) + ": " + problem.text;
+}
+
 } // namespace tulo

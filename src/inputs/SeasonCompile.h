@@ -35,6 +35,9 @@
 #include "engine/SeasonInputs.h"
 #include "inputs/SeasonConfiguration.h"
 
+#include <string>
+#include <string_view>
+
 namespace tulo {
 
 // What a run is asked beyond its configuration: whether the leaf area is forced with one NDVI-derived
@@ -51,5 +54,11 @@ struct SeasonRunChoices {
 // (`ConfigurationLayout`) compiles with a new season's values for the items its file does not hold, as
 // the window that opens it shows them.
 Compilation CompileSeason(const SeasonConfiguration& configuration, const SeasonRunChoices& choices = {});
+
+// An input problem as it is shown: a problem of the weather or soil table (an id "weather", "weather.…",
+// "soil.…") has the file (and sheet) the table was read from in front, when it was
+// read from one (a source not empty).
+std::string ProblemText(const InputProblem& problem, std::string_view weatherSource,
+                        std::string_view soilSource = {});
 
 } // namespace tulo

@@ -79,43 +79,48 @@ TEST(ConfigurationForm, TheOpeningConfigurationAndReportTicksAreTheWindowsOpenin
     }
 }
 
-// A configuration normalised without a form is the one the window holds once it opened it: a
-// hand-edited file's tables end at their first row without a first cell, both water-level methods open
-// as the dynamic one, and a file without the end mark is saved with it.
-TEST(ConfigurationForm, ANormalisedConfigurationIsTheOpenedWindows) {
-    const ConfigurationReading reading = ReadConfigurationFile(TULO_SOURCE_DIR "/examples/flooded.sim");
-    ASSERT_TRUE(reading.configuration) << reading.message;
-    SeasonConfiguration edited = *reading.configuration;
+// A configuration opened without a window is what the window holds once it opened it, so that a season
+// kept as typed data saves and compiles as one kept in a form: the shipped examples, older and unmarked
+// files, tables with a row left blank inside them, both water-level methods chosen, a report option out of
+// range.
+TEST(ConfigurationForm, AConfigurationOpenedWithoutAWindowIsTheWindowsAfterOpeningIt) {
+    std::vector<std::pair<std::string, SeasonConfiguration>> cases;
+    for (const char* name : {"demo.sim", "flooded.sim", "field/paddy.sim"}) {
+        const ConfigurationReading reading =
+            ReadConfigurationFile(std::string(TULO_SOURCE_DIR "/examples/") + name);
+        ASSERT_TRUE(reading.configuration) << name << ": " << reading.message;
+        cases.emplace_back(name, *reading.configuration);
+    }
+    SeasonConfiguration edited = cases[0].second;
     edited.endMarked = false;
-    edited.layout = ConfigurationLayout::ThroughColdShock;
+    edited.layout = ConfigurationLayout::ThroughSoil;
     edited.fixedWaterLevel = edited.dynamicWaterLevel = true;
     edited.reportOption = 7;
-    const auto addRow = [](NumberTable& table, std::vector<std::string> cells) {
-        table.addRow();
-        for (std::size_t c = 0; c < cells.size(); ++c)
-            table.setText(table.rows() - 1, static_cast<int>(c), cells[c]);
-    };
-    addRow(edited.waterInflow, {"", "200", "1", "24"});
-    addRow(edited.waterInflow, {"170", "180", "wet", "24"});
-    addRow(edited.waterOutflow, {"120", "130", "2.0"});
-    addRow(edited.waterOutflow, {"", "140", "2"});
-    addRow(edited.waterOutflow, {"150", "160", "2"});
-    for (int row = 0; row < 3; ++row) addRow(edited.soil, {row == 1 ? "" : "100", "1.3"});
+    edited.waterInflow = NumberTable(4, kWaterInputCols);
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < kWaterInputCols; ++c)
+            edited.waterInflow.setText(r, c, r == 2 && c == 0 ? "" : "5");
+    while (edited.soil.rows() < 3) {
+        edited.soil.addRow();
+        for (int c = 0; c < kSoilCols; ++c) edited.soil.setText(edited.soil.rows() - 1, c, "10");
+    }
+    edited.soil.setText(1, 0, "");
+    edited.crop[static_cast<std::size_t>(ParameterIndex("RUE"))] = CropItem{2.5, "2.50"};
+    cases.emplace_back("edited", edited);
+    edited.layout = ConfigurationLayout::ThroughColdShock;
+    edited.reportOption = -3;
+    edited.waterOutflow = NumberTable(2, kWaterOutputCols);
+    edited.waterOutflow.setText(0, 0, "abc");
+    cases.emplace_back("edited, cold shock", edited);
 
-    FormModel form;
-    ApplyConfiguration(edited, form);
-    SeasonConfiguration normalised = edited;
-    NormaliseAsOpened(normalised);
-    EXPECT_EQ(normalised, ConfigurationFromForm(form));
-    EXPECT_EQ(normalised.waterInflow.rows(), reading.configuration->waterInflow.rows());
-    EXPECT_EQ(normalised.waterOutflow.rows(), 1);
-    EXPECT_EQ(normalised.waterOutflow.text(0, 2), "2.0");
-    EXPECT_EQ(normalised.soil.rows(), reading.configuration->soil.rows() + 1);
-
-    // Nothing left to normalise: a configuration as the window holds it stays as it is.
-    SeasonConfiguration again = normalised;
-    NormaliseAsOpened(again);
-    EXPECT_EQ(again, normalised);
+    for (const auto& [name, configuration] : cases) {
+        FormModel form;
+        ApplyConfiguration(configuration, form);
+        const SeasonConfiguration opened = OpenedConfiguration(configuration);
+        EXPECT_EQ(opened, ConfigurationFromForm(form)) << name;
+        EXPECT_EQ(FormatConfiguration(opened), FormatSimConfig(form)) << name;
+        EXPECT_EQ(OpenedConfiguration(opened), opened) << name << ": opened twice";
+    }
 }
 
 // The options on the window's form change it through its configuration, in one step to undo, and a

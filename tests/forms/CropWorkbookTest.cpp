@@ -152,7 +152,8 @@ TEST(CropWorkbook, AConfigurationsCropIsTheOpenedFormsCrop) {
     const ConfigurationReading reading = ReadConfigurationFile(TULO_SOURCE_DIR "/examples/demo.sim");
     ASSERT_TRUE(reading.configuration) << reading.message;
     SeasonConfiguration configuration = *reading.configuration;
-    NormaliseAsOpened(configuration); // an older layout, as the command line holds it
+    configuration =
+        OpenedConfiguration(std::move(configuration)); // an older layout, as the command line holds it
     FormModel form;
     ApplyConfiguration(configuration, form);
     Problems fromForm, fromConfiguration;

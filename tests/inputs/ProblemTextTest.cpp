@@ -1,5 +1,3 @@
-#include "forms/CommandTexts.h"
-
 #include "inputs/ConfigurationFile.h"
 #include "inputs/SeasonCompile.h"
 
