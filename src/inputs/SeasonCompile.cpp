@@ -4,6 +4,7 @@
 #include "base/Numbers.h"
 #include "engine/InputLimits.h"
 #include "engine/Parameters.h"
+#include "inputs/OpeningSeason.h"
 #include "inputs/WeatherDays.h"
 #include "soil/Soil.h"
 
@@ -794,32 +795,15 @@ void CheckSeasonDates(const Control& dates, const ManagementParameters& manag, P
                                 ": the seedlings would never be moved to the field."});
 }
 
-// A file of an older layout ends before the later items, which take a new season's values, those a new
-// window shows: no disease simulation, the susceptible class, no treatment, no cold-shock water and a
-// crop sown in the field.
-SeasonConfiguration WithNewSeasonItems(SeasonConfiguration c) {
-    if (c.layout == ConfigurationLayout::ThroughSoil) {
-        c.diseaseSimulation = false;
-        c.blastClass = ReadWholeItem("1");
-        c.blastProduct = choice::NoTreatment;
-        c.raiseWaterAgainstColdShock = false;
-        c.preFloweringWaterLevel = ReadSingleItem("15");
-    }
-    c.transplanted = false;
-    c.transplantingDate = {};
-    const auto registry = CropParameterRegistry();
-    for (std::size_t k = 0; k < registry.size(); ++k)
-        if (registry[k].transplanting)
-            c.crop.at(k) = ReadCropItem(registry[k], std::string(registry[k].defaultText));
-    c.layout = ConfigurationLayout::Complete;
-    return c;
-}
-
 } // namespace
 
 Compilation CompileSeason(const SeasonConfiguration& configuration, const SeasonRunChoices& choices) {
-    if (configuration.layout != ConfigurationLayout::Complete)
-        return CompileSeason(WithNewSeasonItems(configuration), choices);
+    // A file of an older layout ends before the later items, which take a new season's values.
+    if (configuration.layout != ConfigurationLayout::Complete) {
+        SeasonConfiguration completed = configuration;
+        CompleteLayout(completed);
+        return CompileSeason(completed, choices);
+    }
     const SeasonConfiguration& c = configuration;
     Compilation result;
     Problems& problems = result.problems;
