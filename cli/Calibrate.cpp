@@ -300,16 +300,16 @@ int Calibrate(const CalibrateOptions& options, std::ostream& out, const Console&
     if (!TraceSpares(options.search.trace, inputs, options.save, console)) return kInvalidInputs;
 
     SeasonConfiguration configuration;
-    int status = kSuccess;
     SeasonChanges changes;
     const auto compiled =
-        CompileConfiguredSeason(options.config, options.season, configuration, console, status, &changes);
-    if (!compiled) return status;
+        CompileConfiguredSeason(options.config, options.season, configuration, console, &changes);
+    if (!compiled) return kInvalidInputs;
     std::vector<ParameterChoice> choices;
     if (const Outcome chosen = ChoicesOf(*params, configuration, *compiled, choices); !chosen) {
         console.print(chosen.message);
         return kInvalidInputs;
     }
+    int status = kSuccess;
     const auto measured = ReadMeasurements(options, changes.year, console, status);
     if (!measured) return status;
     CalibrationRequest request =
@@ -400,12 +400,11 @@ int AddSiteRow(const CalibrateSitesOptions& options, const SiteRow& row, std::si
                       " cell is empty; every row needs the measurements the objective weighs.");
         return kInvalidInputs;
     }
-    int status = kSuccess;
     SeasonChanges changes;
     SeasonConfiguration& configuration = search.configurations[r];
     const auto compiled =
-        CompileConfiguredSeason(row.config.string(), row.season, configuration, rowConsole, status, &changes);
-    if (!compiled) return status;
+        CompileConfiguredSeason(row.config.string(), row.season, configuration, rowConsole, &changes);
+    if (!compiled) return kInvalidInputs;
     // An initial value left out is the first row's for a shared parameter, the row's own (its
     // configuration with the row's overrides) for its own.
     const auto initial = [&](const ParamText& param, ParameterChoice& choice) {
@@ -644,10 +643,9 @@ int CalibrateSites(const CalibrateSitesOptions& options, std::ostream& out, cons
     settings.laiWeight = options.withLai ? 1 : 0;
     // Every site shares the configuration's crop and management; its weather, dates and latitude are its
     // own, as the multi-site window reads them.
-    std::string error;
-    const auto base = ReadCompleteConfiguration(options.config, error);
+    const auto base = ReadCompleteConfiguration(options.config);
     if (!base) {
-        console.print(options.config + ": " + error);
+        console.print(options.config + ": " + base.message());
         return kInvalidInputs;
     }
     std::vector<CalibrationDataSet> dataSets;
@@ -737,9 +735,8 @@ int Reinit(const ReinitOptions& options, std::ostream& out, const Console& conso
     const auto lai = ReadLaiTable(options.lai, options.sheet, console, status);
     if (!lai) return status;
     SeasonConfiguration configuration;
-    const auto compiled =
-        CompileConfiguredSeason(options.config, options.season, configuration, console, status);
-    if (!compiled) return status;
+    const auto compiled = CompileConfiguredSeason(options.config, options.season, configuration, console);
+    if (!compiled) return kInvalidInputs;
 
     const ReinitSettings settings = SettingsOf(options, *params, configuration, *compiled);
     interrupted.store(false);

@@ -8,25 +8,19 @@
 
 namespace tulo::cli {
 
-std::optional<SeasonConfiguration> ReadCompleteConfiguration(const std::filesystem::path& file,
-                                                             std::string& error) {
+Result<SeasonConfiguration> ReadCompleteConfiguration(const std::filesystem::path& file) {
     ConfigurationReading reading = ReadConfigurationFile(file);
-    if (!reading.configuration) {
-        error = reading.message;
-        return std::nullopt;
-    }
-    *reading.configuration = OpenedConfiguration(std::move(*reading.configuration));
-    return std::move(reading.configuration);
+    if (!reading.configuration) return Outcome::Failure(reading.message);
+    return OpenedConfiguration(std::move(*reading.configuration));
 }
 
 // Held as the window holds it before and after the options change it, so that --save writes what the
 // window would save after the same changes.
 std::optional<SeasonChanges> LoadConfiguredSeason(const std::string& config, const SeasonOptions& season,
                                                   SeasonConfiguration& configuration, Messages& messages) {
-    std::string error;
-    auto read = ReadCompleteConfiguration(config, error);
+    auto read = ReadCompleteConfiguration(config);
     if (!read) {
-        messages.push_back({config + ": " + error});
+        messages.push_back({config + ": " + read.message()});
         return std::nullopt;
     }
     auto changes = ApplySeasonOptions(*read, season, messages);
@@ -39,9 +33,7 @@ std::optional<SeasonChanges> LoadConfiguredSeason(const std::string& config, con
 std::shared_ptr<const SeasonInputs> CompileConfiguredSeason(const std::string& config,
                                                             const SeasonOptions& season,
                                                             SeasonConfiguration& configuration,
-                                                            const Console& console, int& status,
-                                                            SeasonChanges* changes) {
-    status = kInvalidInputs;
+                                                            const Console& console, SeasonChanges* changes) {
     Messages messages;
     const auto applied = LoadConfiguredSeason(config, season, configuration, messages);
     if (!applied) {

@@ -109,10 +109,9 @@ std::optional<ObservedSeason> ReadObservedSeason(const SiteRow& row, const Conso
         return std::nullopt;
     }
     SeasonConfiguration configuration;
-    int status = kSuccess;
     SeasonChanges changes;
     const auto compiled =
-        CompileConfiguredSeason(row.config.string(), row.season, configuration, rowConsole, status, &changes);
+        CompileConfiguredSeason(row.config.string(), row.season, configuration, rowConsole, &changes);
     if (!compiled) return std::nullopt;
     bool refused = false;
     ObservedStages observed;
@@ -203,11 +202,10 @@ int Phenology(const PhenologyOptions& options, std::ostream& out, const Console&
     if (!SaveSpares(options.save, SeasonInputPaths(options.config, options.season), console))
         return kInvalidInputs;
     SeasonConfiguration configuration;
-    int status = kSuccess;
     SeasonChanges changes;
     const auto compiled =
-        CompileConfiguredSeason(options.config, options.season, configuration, console, status, &changes);
-    if (!compiled) return status;
+        CompileConfiguredSeason(options.config, options.season, configuration, console, &changes);
+    if (!compiled) return kInvalidInputs;
 
     // Dates are read in the season's year, as the season options' days are.
     ObservedStages observed;
