@@ -13,7 +13,8 @@
 #                                    and sessions that work on it, the user-interface interface: every
 #                                    subsystem above; no algorithm folder includes it or names one of
 #                                    the window's controls (ctl::)
-#   cli                              the command line: every subsystem, never the window
+#   cli                              the command line and the Python package: every subsystem, never the
+#                                    window, its form (FormModel) or its controls (ctl::)
 #   app                              the Qt window: everything
 # Only the window includes Qt: the core and the command line build without it.
 # Run as: cmake -DSOURCE_DIR=<repo> -P IncludeLayers.cmake
@@ -32,10 +33,10 @@ set(allowed_app ${allowed_cli} app)
 
 set(bad "")
 file(GLOB_RECURSE files "${SOURCE_DIR}/src/*.h" "${SOURCE_DIR}/src/*.cpp" "${SOURCE_DIR}/cli/*.h"
-     "${SOURCE_DIR}/cli/*.cpp")
+     "${SOURCE_DIR}/cli/*.cpp" "${SOURCE_DIR}/python/src/*.h" "${SOURCE_DIR}/python/src/*.cpp")
 foreach(file IN LISTS files)
     file(RELATIVE_PATH rel "${SOURCE_DIR}" "${file}")
-    if(rel MATCHES "^cli/")
+    if(rel MATCHES "^(cli|python)/")
         set(layer cli)
     else()
         string(REGEX REPLACE "^src/([^/]+)/.*" "\\1" layer "${rel}")
@@ -47,11 +48,12 @@ foreach(file IN LISTS files)
         string(APPEND bad "\n  ${rel}: a folder of no known layer")
         continue()
     endif()
-    # The window's control names are the form's vocabulary: below it an input is named by its id.
-    if(NOT layer MATCHES "^(forms|cli|app)$")
-        file(STRINGS "${file}" named_controls REGEX "ctl::")
+    # The window's control names are the form's vocabulary: below it, and in the command line and the
+    # Python package, which hold typed configurations, an input is named by its id.
+    if(NOT layer MATCHES "^(forms|app)$")
+        file(STRINGS "${file}" named_controls REGEX "ctl::|FormModel")
         if(named_controls)
-            string(APPEND bad "\n  ${rel}: names a control of the window (ctl::) below the form")
+            string(APPEND bad "\n  ${rel}: names the window's form or one of its controls outside the window")
         endif()
     endif()
     file(STRINGS "${file}" includes REGEX "^[ \t]*#[ \t]*include")

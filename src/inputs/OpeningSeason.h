@@ -1,7 +1,7 @@
 #pragma once
 // What a season holds before anyone changes it: the window's opening configuration, which a new season
 // starts from and whose later items complete a configuration of an older layout, and the report's
-// variables, every one ticked. The window's form opens with these values (forms/FormModel.h).
+// variables, every one ticked. The window's form opens with these values.
 
 #include "engine/InputItems.h"
 #include "inputs/SeasonConfiguration.h"
