@@ -258,22 +258,18 @@ int SearchAndReport(const CalibrationRequest& request, int threads, const std::o
 
 namespace {
 
-// The season's measured AGB, and LAI with --lai; nothing, with the status the command ends with in
-// `status`, after the message.
+// The season's measured AGB, and LAI with --lai; nothing after the message (the command then ends with
+// kInvalidInputs).
 std::optional<SeasonMeasurements> ReadMeasurements(const CalibrateOptions& options, std::optional<int> year,
-                                                   const Console& console, int& status) {
+                                                   const Console& console) {
     // Dates of another year than the weather file's would pair with another season's days.
     const auto read = [&](const std::string& file, std::string_view option, std::optional<int> sheet) {
         auto table = console.printing(
             [&](Messages& messages) { return ReadMeasuredTable(file, option, messages, sheet); });
-        if (!table) {
-            status = kInvalidInputs;
-            return table;
-        }
+        if (!table) return table;
         const auto refusals = SeasonYearRefusals(*table, year);
         if (refusals.empty()) return table;
         for (const std::string& refusal : refusals) console.print(refusal);
-        status = kInvalidInputs;
         return std::optional<MeasuredTable>();
     };
     const auto agb = read(options.agb, "--agb-sheet", options.agbSheet);
@@ -309,9 +305,8 @@ int Calibrate(const CalibrateOptions& options, std::ostream& out, const Console&
         console.print(chosen.message);
         return kInvalidInputs;
     }
-    int status = kSuccess;
-    const auto measured = ReadMeasurements(options, changes.year, console, status);
-    if (!measured) return status;
+    const auto measured = ReadMeasurements(options, changes.year, console);
+    if (!measured) return kInvalidInputs;
     CalibrationRequest request =
         SeasonCalibration(compiled, *measured, std::move(choices), *method, options.search.seed);
     if (options.search.trace) request.traceFile = *options.search.trace;
@@ -731,9 +726,8 @@ int Reinit(const ReinitOptions& options, std::ostream& out, const Console& conso
     const std::vector<NamedPath> inputs = {{"the configuration", options.config},
                                            {"the --lai table", options.lai}};
     if (!SaveSpares(options.save, inputs, console)) return kInvalidInputs;
-    int status = kInvalidInputs;
-    const auto lai = ReadLaiTable(options.lai, options.sheet, console, status);
-    if (!lai) return status;
+    const auto lai = ReadLaiTable(options.lai, options.sheet, console);
+    if (!lai) return kInvalidInputs;
     SeasonConfiguration configuration;
     const auto compiled = CompileConfiguredSeason(options.config, options.season, configuration, console);
     if (!compiled) return kInvalidInputs;

@@ -396,17 +396,15 @@ nlohmann::json Json(const std::optional<double>& value) {
 
 namespace {
 
-// The measurements of `file` for a season of `year`; nothing, with the reasons shown and `status` set,
-// when the table cannot be read or is refused. `source` receives how messages name its sheet.
+// The measurements of `file` for a season of `year`; nothing, with the reasons shown, when the table
+// cannot be read or is refused. `source` receives how messages name its sheet.
 std::optional<MeasuredData> ReadMeasuredTable(const std::string& file, std::optional<int> sheet,
                                               std::optional<int> year, std::string& source,
-                                              const Console& console, int& status) {
-    status = kInvalidInputs;
+                                              const Console& console) {
     Grid grid;
     if (!ImportTable(grid, file, sheet, console, "--sheet", std::nullopt, true, &source)) return std::nullopt;
     TitledMeasurements table = ReadTitledMeasurements(grid, source, year);
     for (const std::string& message : table.messages) console.print(message);
-    if (!table.data && !table.untitled) status = kInvalidInputs;
     return std::move(table.data);
 }
 
@@ -484,10 +482,8 @@ int Evaluate(const EvaluateOptions& options, std::ostream& out, const Console& c
     if (!outcome) return outcome.reason == Outcome::Reason::InvalidInputs ? kInvalidInputs : kFailure;
 
     std::string source;
-    int status = kFailure;
-    const auto data =
-        ReadMeasuredTable(options.measured, options.sheet, changes.year, source, console, status);
-    if (!data) return status;
+    const auto data = ReadMeasuredTable(options.measured, options.sheet, changes.year, source, console);
+    if (!data) return kInvalidInputs;
     const Evaluation e = EvaluateAgainstMeasured(*run, *variable, *data);
     if (!e.regression.failure.empty()) console.print(e.regression.failure);
     for (const std::string& note : PairingNotes(e)) console.print(source + ": " + note);

@@ -38,17 +38,15 @@ std::optional<LaiPoint> ParsePoint(const std::string& text) {
 } // namespace
 
 std::optional<std::vector<LaiPoint>> ReadLaiTable(const std::string& file, std::optional<int> sheet,
-                                                  const Console& console, int& status) {
+                                                  const Console& console) {
     Grid grid;
     std::string source;
-    status = kInvalidInputs;
     if (!console.printing([&](Messages& messages) {
             return ImportWorkbookSheet(grid, file, {sheet, "--sheet", std::nullopt, true}, messages, &source);
         }))
         return std::nullopt;
     Problems problems;
     std::vector<LaiPoint> points = ReadLaiPoints(grid, problems);
-    status = kInvalidInputs;
     for (const InputProblem& problem : problems) console.print(source + ": " + problem.text);
     if (!problems.empty()) return std::nullopt;
     if (points.empty()) {
@@ -88,14 +86,11 @@ bool OutputsAllowed(const ForceLaiOptions& options, const Console& console) {
     return true;
 }
 
-// The point of --at or the points of the --lai table; nothing, after a message and with `status` set,
-// when they cannot be read.
-std::optional<std::vector<LaiPoint>> ForcedPoints(const ForceLaiOptions& options, const Console& console,
-                                                  int& status) {
-    status = kInvalidInputs;
+// The point of --at or the points of the --lai table; nothing, after a message, when they cannot be read.
+std::optional<std::vector<LaiPoint>> ForcedPoints(const ForceLaiOptions& options, const Console& console) {
     if (!options.at) {
         if (!options.lai) return std::vector<LaiPoint>{};
-        return ReadLaiTable(*options.lai, options.sheet, console, status);
+        return ReadLaiTable(*options.lai, options.sheet, console);
     }
     const auto point = ParsePoint(*options.at);
     if (!point) {
@@ -159,9 +154,8 @@ int WriteForcedFiles(const ForceLaiOptions& options, const RunState& run, const 
 
 int ForceLaiCommand(const ForceLaiOptions& options, std::ostream& out, const Console& console) {
     if (!OutputsAllowed(options, console)) return kInvalidInputs;
-    int status = kInvalidInputs;
-    const auto points = ForcedPoints(options, console, status);
-    if (!points) return status;
+    const auto points = ForcedPoints(options, console);
+    if (!points) return kInvalidInputs;
 
     const auto season = CompileSeasonConfiguration(options.config, options.season, console);
     if (!season) return kInvalidInputs;
@@ -183,9 +177,8 @@ int ForceLaiCommand(const ForceLaiOptions& options, std::ostream& out, const Con
 }
 
 int LaiIndexCommand(const LaiIndexOptions& options, std::ostream& out, const Console& console) {
-    int status = kInvalidInputs;
-    const auto points = ReadLaiTable(options.table, options.sheet, console, status);
-    if (!points) return status;
+    const auto points = ReadLaiTable(options.table, options.sheet, console);
+    if (!points) return kInvalidInputs;
     const auto season = CompileSeasonConfiguration(options.config, options.season, console);
     if (!season) return kInvalidInputs;
     const auto& compiled = season->inputs;

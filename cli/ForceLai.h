@@ -17,10 +17,10 @@ class CommandLine;
 
 void RegisterForceLaiCommand(CommandLine& line);
 
-// The points of a (DOY, LAI) workbook; nothing, the reasons shown and `status` set, when a row is no
-// point or none is.
+// The points of a (DOY, LAI) workbook; nothing, the reasons shown, when a row is no point or none is (the
+// command then ends with kInvalidInputs).
 std::optional<std::vector<LaiPoint>> ReadLaiTable(const std::string& file, std::optional<int> sheet,
-                                                  const Console& console, int& status);
+                                                  const Console& console);
 
 struct ForceLaiOptions {
     std::string config;
