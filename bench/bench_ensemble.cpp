@@ -154,7 +154,7 @@ void RunCommand(benchmark::State& state, bool report) {
     auto run = std::make_unique<tulo::RunState>();
     tulo::RunResults results;
     for (auto _ : state) {
-        const tulo::FormSeasonRun season = tulo::RunFormSeason(form, *run, results);
+        const tulo::SeasonRunOutcome season = tulo::RunFormSeason(form, *run, results);
         if (season.report == tulo::ReportOption::Always && !tulo::ReportVariablesMissing(form)) {
             tulo::BuildReportGrid(form, *run, results);
             benchmark::DoNotOptimize(results.report.rows());

@@ -4,8 +4,8 @@
 
 #include "ExampleSeason.h"
 #include "calibration/Simplex.h"
+#include "commands/SeasonOptions.h"
 #include "engine/Season.h"
-#include "forms/SeasonOptions.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,7 +3,7 @@
 // above-ground biomass (and leaf area index) of one season, with how sure each value is.
 
 #include "Console.h"
-#include "forms/SeasonOptions.h"
+#include "commands/SeasonOptions.h"
 
 #include <optional>
 #include <ostream>

@@ -4,7 +4,7 @@
 // process's exit status.
 
 #include "Console.h"
-#include "forms/SeasonOptions.h"
+#include "commands/SeasonOptions.h"
 
 #include <CLI/CLI.hpp>
 

@@ -6,6 +6,9 @@
 
 #include "base/Numbers.h"
 #include "calibration/CalibrationParameters.h"
+#include "commands/CommandTexts.h"
+#include "commands/CropWorkbook.h"
+#include "commands/SeasonRun.h"
 #include "disease/Varieties.h"
 #include "engine/DailyLoop.h"
 #include "engine/InputLimits.h"
@@ -13,13 +16,9 @@
 #include "engine/Parameters.h"
 #include "engine/SeasonSummary.h"
 #include "evaluation/MeasuredEvaluation.h"
-#include "forms/CommandTexts.h"
-#include "forms/CropCommands.h"
-#include "forms/CropWorkbook.h"
-#include "forms/RunCommand.h"
-#include "forms/SpreadsheetCommands.h"
 #include "inputs/ConfigurationFile.h"
 #include "inputs/SeasonCompile.h"
+#include "io/SheetImport.h"
 #include "io/TextFiles.h"
 #include "io/Workbook.h"
 #include "sensitivity/GrowthFactorTable.h"
@@ -204,7 +203,7 @@ bool WriteReport(const ReportTicks& ticks, const RunState& run, RunResults& resu
 namespace {
 
 // How a season run ended, told in `messages` as the command line tells it (see RunConfiguredSeason).
-SeasonRunEnd ConcludeSeasonRun(const FormSeasonRun& season, const ReportTicks& ticks,
+SeasonRunEnd ConcludeSeasonRun(const SeasonRunOutcome& season, const ReportTicks& ticks,
                                const TableSources& sources, Messages& messages) {
     for (const InputProblem& problem : season.problems)
         messages.push_back({ProblemText(problem, sources.weather, sources.soil)});

@@ -4,10 +4,10 @@
 
 #include "Console.h"
 #include "base/Outcome.h"
+#include "commands/SeasonOptions.h"
+#include "commands/SeasonRun.h"
 #include "engine/RunState.h"
 #include "engine/SeasonInputs.h"
-#include "forms/RunCommand.h"
-#include "forms/SeasonOptions.h"
 #include "inputs/OpeningSeason.h"
 #include "inputs/SeasonConfiguration.h"
 #include "io/TextFiles.h"

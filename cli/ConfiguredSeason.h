@@ -5,8 +5,8 @@
 
 #include "Console.h"
 #include "base/Outcome.h"
+#include "commands/SeasonOptions.h"
 #include "engine/SeasonInputs.h"
-#include "forms/SeasonOptions.h"
 #include "inputs/SeasonConfiguration.h"
 
 #include <filesystem>

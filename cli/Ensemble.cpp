@@ -8,7 +8,7 @@
 #include "engine/Outputs.h"
 #include "engine/Parameters.h"
 #include "engine/SeasonSummary.h"
-#include "forms/SpreadsheetCommands.h"
+#include "io/SheetImport.h"
 #include "io/TextFiles.h"
 #include "io/Workbook.h"
 

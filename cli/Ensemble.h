@@ -3,7 +3,7 @@
 
 #include "Console.h"
 #include "EnsembleShards.h"
-#include "forms/SeasonOptions.h"
+#include "commands/SeasonOptions.h"
 
 #include <optional>
 #include <ostream>

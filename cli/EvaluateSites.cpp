@@ -6,14 +6,15 @@
 
 #include "base/Numbers.h"
 #include "base/Problems.h"
+#include "commands/CommandTexts.h"
+#include "commands/SeasonOptions.h"
+#include "commands/SeasonRun.h"
+#include "commands/SitesTable.h"
 #include "engine/Outputs.h"
 #include "engine/RunState.h"
 #include "evaluation/MeasuredEvaluation.h"
-#include "forms/CommandTexts.h"
-#include "forms/RunCommand.h"
-#include "forms/SeasonOptions.h"
-#include "forms/SitesTable.h"
-#include "forms/SpreadsheetCommands.h"
+#include "io/SheetImport.h"
+#include "io/Workbook.h"
 
 #include <nlohmann/json.hpp>
 #include <tbb/global_control.h>

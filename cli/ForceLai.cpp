@@ -4,13 +4,13 @@
 #include "Commands.h"
 
 #include "base/Numbers.h"
+#include "commands/SeasonRun.h"
 #include "engine/LaiForcing.h"
 #include "engine/Outputs.h"
 #include "engine/SeasonInputs.h"
 #include "engine/SeasonSummary.h"
 #include "evaluation/LaiPerformance.h"
-#include "forms/RunCommand.h"
-#include "forms/SpreadsheetCommands.h"
+#include "io/SheetImport.h"
 #include "io/TextFiles.h"
 #include "io/Workbook.h"
 

@@ -3,8 +3,8 @@
 // LAI simulation performance index of `evaluate --lai-index`.
 
 #include "Console.h"
+#include "commands/SeasonOptions.h"
 #include "engine/LaiForcing.h"
-#include "forms/SeasonOptions.h"
 
 #include <optional>
 #include <ostream>

@@ -5,7 +5,7 @@
 
 #include "base/Numbers.h"
 #include "base/Problems.h"
-#include "forms/SeasonOptions.h"
+#include "commands/SeasonOptions.h"
 #include "inputs/ConfigurationFile.h"
 #include "inputs/SeasonCompile.h"
 #include "io/TextFiles.h"

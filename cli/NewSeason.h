@@ -2,7 +2,7 @@
 // tulo-cli new: a configuration of a season made from a weather file, ready to run.
 
 #include "Console.h"
-#include "forms/SeasonOptions.h"
+#include "commands/SeasonOptions.h"
 
 #include <optional>
 #include <ostream>

@@ -7,8 +7,8 @@
 #include "base/Numbers.h"
 #include "calibration/CalibratedConfiguration.h"
 #include "calibration/Phenology.h"
+#include "commands/SitesTable.h"
 #include "engine/Parameters.h"
-#include "forms/SitesTable.h"
 #include "inputs/ConfigurationFile.h"
 #include "io/TextFiles.h"
 

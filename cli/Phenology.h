@@ -4,7 +4,7 @@
 // row its own season and observed days (its emergence, flowering and maturity columns).
 
 #include "Console.h"
-#include "forms/SeasonOptions.h"
+#include "commands/SeasonOptions.h"
 
 #include <optional>
 #include <ostream>

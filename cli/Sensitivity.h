@@ -3,8 +3,8 @@
 // window's sampling and indices run in this process.
 
 #include "Console.h"
-#include "forms/SeasonOptions.h"
-#include "forms/SensitivityRequest.h"
+#include "commands/SeasonOptions.h"
+#include "commands/SensitivityRequest.h"
 
 #include <ostream>
 #include <string>

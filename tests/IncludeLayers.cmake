@@ -9,12 +9,16 @@
 #   calibration                      the searches and their objective, and the configuration they read
 #                                    and write: evaluation, the typed inputs and below
 #   sensitivity                      sampling and ensembles: io and below, not beside it
-#   forms                            the window's form, its mapping to the season's inputs, the commands
-#                                    and sessions that work on it, the user-interface interface: every
-#                                    subsystem above; no algorithm folder includes it or names one of
-#                                    the window's controls (ctl::)
-#   cli                              the command line and the Python package: every subsystem, never the
-#                                    window, its form (FormModel) or its controls (ctl::)
+#   commands                         what the window, the command line and the Python package share on
+#                                    typed configurations (a parameter by any of its names, the crop
+#                                    workbook, a season's run and report, the calibration and sensitivity
+#                                    requests): every subsystem above
+#   forms (src/app/forms)            the window's form, its mapping to the season's inputs, the commands
+#                                    and sessions that work on it, the user-interface interface: the
+#                                    commands and below; nothing below the window includes it or names
+#                                    one of the window's controls (ctl::)
+#   cli                              the command line and the Python package: the commands and below,
+#                                    never the window, its form (FormModel) or its controls (ctl::)
 #   app                              the Qt window: everything
 # Only the window includes Qt: the core and the command line build without it.
 # Run as: cmake -DSOURCE_DIR=<repo> -P IncludeLayers.cmake
@@ -27,9 +31,10 @@ set(allowed_inputs ${allowed_io} inputs)
 set(allowed_evaluation ${allowed_io} evaluation)
 set(allowed_calibration ${allowed_evaluation} inputs calibration)
 set(allowed_sensitivity ${allowed_io} sensitivity)
-set(allowed_forms ${allowed_io} inputs evaluation calibration sensitivity forms)
-set(allowed_cli ${allowed_forms})
-set(allowed_app ${allowed_cli} app)
+set(allowed_commands ${allowed_io} inputs evaluation calibration sensitivity commands)
+set(allowed_forms ${allowed_commands} forms)
+set(allowed_cli ${allowed_commands})
+set(allowed_app ${allowed_forms} app)
 
 set(bad "")
 file(GLOB_RECURSE files "${SOURCE_DIR}/src/*.h" "${SOURCE_DIR}/src/*.cpp" "${SOURCE_DIR}/cli/*.h"
@@ -38,6 +43,8 @@ foreach(file IN LISTS files)
     file(RELATIVE_PATH rel "${SOURCE_DIR}" "${file}")
     if(rel MATCHES "^(cli|python)/")
         set(layer cli)
+    elseif(rel MATCHES "^src/app/forms/")
+        set(layer forms)
     else()
         string(REGEX REPLACE "^src/([^/]+)/.*" "\\1" layer "${rel}")
     endif()

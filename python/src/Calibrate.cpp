@@ -2,8 +2,8 @@
 
 #include "JsonObjects.h"
 #include "SeasonSource.h"
+#include "commands/CalibrationCommand.h"
 #include "evaluation/MeasuredEvaluation.h"
-#include "forms/CalibrationCommand.h"
 
 #include <pybind11/stl.h>
 

@@ -3,9 +3,9 @@
 #include "Runs.h"
 #include "base/Numbers.h"
 #include "calibration/Phenology.h"
+#include "commands/CommandTexts.h"
 #include "engine/Parameters.h"
 #include "evaluation/MeasuredEvaluation.h"
-#include "forms/CommandTexts.h"
 
 #include <pybind11/stl.h>
 

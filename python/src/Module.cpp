@@ -7,11 +7,11 @@
 #include "SeasonSource.h"
 #include "Sensitivity.h"
 #include "base/Problems.h"
+#include "commands/CommandTexts.h"
+#include "commands/CropWorkbook.h"
 #include "engine/Outputs.h"
 #include "engine/Parameters.h"
 #include "engine/SeasonSummary.h"
-#include "forms/CommandTexts.h"
-#include "forms/CropWorkbook.h"
 
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>

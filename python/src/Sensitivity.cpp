@@ -1,6 +1,6 @@
 #include "Sensitivity.h"
 
-#include "forms/SensitivityRequest.h"
+#include "commands/SensitivityRequest.h"
 #include "sensitivity/Analysis.h"
 
 #include <pybind11/stl.h>

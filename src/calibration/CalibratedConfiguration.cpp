@@ -1,6 +1,7 @@
 #include "calibration/CalibratedConfiguration.h"
 
 #include "base/Numbers.h"
+#include "inputs/SeasonCompile.h"
 
 #include <optional>
 #include <utility>
@@ -50,6 +51,14 @@ void WritePhenologyValues(SeasonConfiguration& configuration, const PhenologyFit
 SeasonConfiguration WithSowing(SeasonConfiguration configuration, std::int32_t day) {
     configuration.sowingDate = ReadWholeItem(std::to_string(day));
     return configuration;
+}
+
+ReinitResult ReinitializeFromLai(const SeasonConfiguration& configuration, std::span<const LaiPoint> lai,
+                                 const ReinitSettings& settings, const SearchControl& control) {
+    const SowingCompiler compileSown = [&configuration](std::optional<std::int32_t> sowingDay) {
+        return CompileSeason(sowingDay ? WithSowing(configuration, *sowingDay) : configuration);
+    };
+    return ReinitializeFromLai(compileSown, lai, settings, control);
 }
 
 void WriteReinitialization(SeasonConfiguration& configuration, const ReinitResult& result,

@@ -44,6 +44,10 @@ void WritePhenologyValues(SeasonConfiguration& configuration, const PhenologyFit
 // The configuration with its sowing moved to `day`.
 SeasonConfiguration WithSowing(SeasonConfiguration configuration, std::int32_t day);
 
+// The reinitialisation of a configuration's season: its sowing moved by WithSowing on a copy.
+ReinitResult ReinitializeFromLai(const SeasonConfiguration& configuration, std::span<const LaiPoint> lai,
+                                 const ReinitSettings& settings, const SearchControl& control = {});
+
 // Writes the estimated sowing day and the rounded parameters.
 void WriteReinitialization(SeasonConfiguration& configuration, const ReinitResult& result,
                            std::span<const CalibratedParameter> parameters);

@@ -121,4 +121,16 @@ bool IsCsvFile(const std::filesystem::path& file);
 void WriteXlsx(const Grid& grid, const std::filesystem::path& file, std::string_view sheetName);
 void WriteCsv(const Grid& grid, const std::filesystem::path& file);
 
+// The name a workbook is saved under: ".xlsx" appended unless it ends, in any case, with .xlsx or .csv;
+// an .xls ending becomes ".xlsx" ("RESULTS.XLS" is saved as "RESULTS.xlsx").
+std::filesystem::path WorkbookSaveName(const std::filesystem::path& chosen);
+
+// Why a table cannot be written under this name: it ends, in any case, neither with .xlsx nor with .csv
+// (a workbook under an .ods or .xls name would not open as one). Nothing when it can.
+std::optional<std::string> TableFileNameProblem(const std::filesystem::path& file);
+
+// Writes the grid as .xlsx (sheet "TULO") or, for a name ending with .csv in any case, as CSV.
+// Throws WorkbookError, also for a name TableFileNameProblem refuses.
+void WriteGridFile(const Grid& grid, const std::filesystem::path& file);
+
 } // namespace tulo

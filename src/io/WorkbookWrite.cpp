@@ -6,6 +6,7 @@
 
 #include <xlsxwriter.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
@@ -233,6 +234,41 @@ void WriteXlsx(const Grid& grid, const fs::path& file, std::string_view sheetNam
 
 void WriteCsv(const Grid& grid, const fs::path& file) {
     if (const auto error = WriteFileAtomically(file, GridToCsv(grid))) throw WorkbookError(*error);
+}
+
+namespace {
+
+bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
+    if (text.size() < suffix.size()) return false;
+    return std::equal(suffix.begin(), suffix.end(), text.end() - static_cast<std::ptrdiff_t>(suffix.size()),
+                      [](char a, char b) {
+                          return std::tolower(static_cast<unsigned char>(a)) ==
+                                 std::tolower(static_cast<unsigned char>(b));
+                      });
+}
+
+} // namespace
+
+fs::path WorkbookSaveName(const fs::path& chosen) {
+    const std::string name = chosen.string();
+    if (EndsWithNoCase(name, ".xlsx") || EndsWithNoCase(name, ".csv")) return chosen;
+    // A legacy .xls name asks for a workbook, which is written in today's format under its own extension.
+    if (EndsWithNoCase(name, ".xls")) return fs::path(name.substr(0, name.size() - 4) + ".xlsx");
+    return fs::path(name + ".xlsx");
+}
+
+std::optional<std::string> TableFileNameProblem(const fs::path& file) {
+    const std::string name = file.string();
+    if (EndsWithNoCase(name, ".xlsx") || EndsWithNoCase(name, ".csv")) return std::nullopt;
+    return "Cannot write " + name + ": TULO writes tables as .xlsx or .csv; end the name with one of them.";
+}
+
+void WriteGridFile(const Grid& grid, const fs::path& file) {
+    if (const auto problem = TableFileNameProblem(file)) throw WorkbookError(*problem);
+    if (EndsWithNoCase(file.string(), ".csv"))
+        WriteCsv(grid, file);
+    else
+        WriteXlsx(grid, file, "TULO");
 }
 
 } // namespace tulo

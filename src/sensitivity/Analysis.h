@@ -100,6 +100,9 @@ std::span<const MethodName> MethodNames();
 // (unlike the Outcome results, which say why something cannot be done).
 std::optional<std::string> MethodKeyword(std::string_view textOrKeyword);
 
+// The trajectories of a Morris analysis unless the user chooses, in the window and on the command line.
+inline constexpr std::string_view kDefaultMorrisTrajectories = "10";
+
 // A method's settings as typed in the window (or given on the command line); only those of the chosen
 // method are read.
 struct MethodSettings {

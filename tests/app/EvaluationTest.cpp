@@ -8,6 +8,7 @@
 #include "app/MainWindow.h"
 #include "forms/EvaluationSession.h"
 #include "forms/SpreadsheetCommands.h"
+#include "io/Workbook.h"
 #include "support/ScriptedUi.h"
 #include "support/WindowSession.h"
 

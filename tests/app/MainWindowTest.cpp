@@ -6,6 +6,7 @@
 #include "app/OutputPage.h"
 #include "base/Numbers.h"
 #include "forms/SpreadsheetCommands.h"
+#include "io/Workbook.h"
 #include "support/ScriptedUi.h"
 #include "support/WindowSession.h"
 

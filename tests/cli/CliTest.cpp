@@ -4,8 +4,8 @@
 
 #include "CliFixture.h"
 #include "calibration/CalibrationParameters.h"
+#include "commands/CropWorkbook.h"
 #include "engine/Parameters.h"
-#include "forms/CropWorkbook.h"
 #include "forms/InputControls.h"
 
 #include "engine/ParallelSeasons.h"

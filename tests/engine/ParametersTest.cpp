@@ -1,6 +1,6 @@
 #include "engine/Parameters.h"
 
-#include "forms/CropWorkbook.h"
+#include "commands/CropWorkbook.h"
 #include "forms/FittingCombinations.h"
 #include "forms/FormModel.h"
 #include "forms/InputControls.h"

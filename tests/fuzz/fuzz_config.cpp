@@ -4,9 +4,8 @@
 // the window opens it runs a season whose every output is finite.
 
 #include "engine/Season.h"
-#include "forms/ConfigurationForm.h"
-#include "forms/SeasonForm.h"
 #include "inputs/ConfigurationFile.h"
+#include "inputs/OpeningSeason.h"
 #include "inputs/SeasonCompile.h"
 
 #include <cstddef>
@@ -26,10 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Compiled as it was read, every table row and item as the file gives it.
     (void)tulo::CompileSeason(*reading.configuration);
 
-    // Opened as the window opens it (ParseSimConfig).
-    tulo::FormModel form;
-    tulo::ApplyConfiguration(*reading.configuration, form);
-    const tulo::Compilation compiled = tulo::CompileInputs(form);
+    // Held as the window holds it once opened, and compiled with a new window's run choices.
+    const tulo::Compilation compiled = tulo::CompileSeason(tulo::OpenedConfiguration(*reading.configuration));
     if (!compiled.inputs) return 0;
     static auto run = std::make_unique<tulo::RunState>();
     tulo::RunSeason(*compiled.inputs, {}, *run);

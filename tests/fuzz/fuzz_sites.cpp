@@ -1,4 +1,4 @@
-#include "forms/SitesTable.h"
+#include "commands/SitesTable.h"
 #include "io/Workbook.h"
 
 #include <algorithm>

@@ -5,8 +5,8 @@
 
 #include "inputs/SeasonOptions.h"
 
+#include "commands/ParameterNames.h"
 #include "engine/Parameters.h"
-#include "forms/ParameterNames.h"
 #include "inputs/OpeningSeason.h"
 #include "inputs/SeasonCompile.h"
 #include "support/DssatWeather.h"

@@ -4,9 +4,9 @@
 #include "sensitivity/Analysis.h"
 
 #include "base/Numbers.h"
+#include "commands/ParameterNames.h"
 #include "engine/Ensemble.h"
 #include "engine/Parameters.h"
-#include "forms/ParameterNames.h"
 #include "forms/SeasonForm.h"
 #include "io/TextFiles.h"
 #include "sensitivity/DesignSize.h"
