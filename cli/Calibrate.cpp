@@ -54,10 +54,12 @@ private:
 std::optional<ParameterChoice> MakeChoice(std::string_view caption, std::string_view min,
                                           std::string_view max, std::string_view initial,
                                           const std::string& where, const Console& console) {
-    std::string error;
-    auto choice = MakeParameterChoice(caption, min, max, initial, where, error);
-    if (!choice) console.print(error);
-    return choice;
+    auto choice = MakeParameterChoice(caption, min, max, initial, where);
+    if (!choice) {
+        console.print(choice.message());
+        return std::nullopt;
+    }
+    return *std::move(choice);
 }
 
 // Every NAME:MIN:MAX[:INITIAL] of an option; nothing, after a message, when one cannot be read.
@@ -237,8 +239,8 @@ int SearchAndReport(const CalibrationRequest& request, int threads, const std::o
         if (!save) return kSuccess;
         out.flush();
         WriteCalibratedValues(configuration, choices, outcome.rounded);
-        if (const auto error = WriteConfigurationFile(configuration, *save)) {
-            console.print(*error);
+        if (const Outcome written = WriteConfigurationFile(configuration, *save); !written) {
+            console.print(written.message);
             return kFailure;
         }
         return kSuccess;
@@ -602,8 +604,8 @@ int ReadCfgSite(const CalibrateSitesOptions& options, const SiteTexts& row, int 
 int CalibrateSites(const CalibrateSitesOptions& options, std::ostream& out, const Console& console) {
     if (options.sites) return CalibrateSitesTable(options, out, console);
     CfgSettings cfg;
-    if (const auto error = ReadCfgSettings(options.settings, cfg)) {
-        console.print(*error);
+    if (const Outcome read = ReadCfgSettings(options.settings, cfg); !read) {
+        console.print(read.message);
         return kInvalidInputs;
     }
     const auto method = ReadSearchOptions(options.search, console);
@@ -758,8 +760,8 @@ int Reinit(const ReinitOptions& options, std::ostream& out, const Console& conso
     if (!options.save) return kSuccess;
     out.flush();
     WriteReinitialization(configuration, result, settings.parameters);
-    if (const auto error = WriteConfigurationFile(configuration, *options.save)) {
-        console.print(*error);
+    if (const Outcome written = WriteConfigurationFile(configuration, *options.save); !written) {
+        console.print(written.message);
         return kFailure;
     }
     return kSuccess;

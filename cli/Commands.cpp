@@ -367,8 +367,8 @@ int CropImport(const std::string& config, const std::string& in, std::optional<i
     }
     ApplyCropWorkbookGrid(grid, *configuration);
     if (save) {
-        if (const auto error = WriteConfigurationFile(*configuration, *save)) {
-            console.print(*error);
+        if (const Outcome written = WriteConfigurationFile(*configuration, *save); !written) {
+            console.print(written.message);
             return kFailure;
         }
         return kSuccess;

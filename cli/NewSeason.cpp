@@ -39,8 +39,8 @@ int NewSeason(const NewSeasonOptions& options, std::ostream& out, const Console&
         return kInvalidInputs;
     }
     for (const InputProblem& warning : compiled.warnings) console.print(warning.text);
-    if (const auto error = WriteConfigurationFile(season, options.out)) {
-        console.print(*error);
+    if (const Outcome written = WriteConfigurationFile(season, options.out); !written) {
+        console.print(written.message);
         return kFailure;
     }
     out << "Wrote " << options.out << ": weather " << changes->weatherSource << ", latitude "

@@ -242,8 +242,8 @@ int Phenology(const PhenologyOptions& options, std::ostream& out, const Console&
     if (!options.save) return kSuccess;
     out.flush();
     WritePhenologyValues(configuration, fit);
-    if (const auto error = WriteConfigurationFile(configuration, *options.save)) {
-        console.print(*error);
+    if (const Outcome written = WriteConfigurationFile(configuration, *options.save); !written) {
+        console.print(written.message);
         return kFailure;
     }
     return kSuccess;

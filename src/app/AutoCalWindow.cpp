@@ -139,8 +139,8 @@ void AutoCalWindow::openSettings() {
     const auto file = AskSettingsFileToOpen(ui_, "acc");
     if (!file) return;
     AutoCalTexts settings = texts();
-    if (const auto error = ReadAccSettings(*file, settings.acc)) {
-        ui_.message(file->filename().string() + ", " + *error);
+    if (const Outcome read = ReadAccSettings(*file, settings.acc); !read) {
+        ui_.message(file->filename().string() + ", " + read.message);
         return;
     }
     setTexts(settings);
@@ -149,7 +149,7 @@ void AutoCalWindow::openSettings() {
 void AutoCalWindow::saveSettings() {
     const auto file = AskSettingsFileToSave(ui_, "acc");
     if (!file) return;
-    if (const auto error = WriteAccSettings(*file, texts().acc)) ui_.message(*error);
+    if (const Outcome written = WriteAccSettings(*file, texts().acc); !written) ui_.message(written.message);
 }
 
 void AutoCalWindow::closeEvent(QCloseEvent* event) {

@@ -210,8 +210,8 @@ void MultiPointAutoCalWindow::openSettings() {
 
 bool MultiPointAutoCalWindow::openSettingsFile(const std::filesystem::path& file) {
     MultiPointTexts settings = texts();
-    if (const auto error = ReadCfgSettings(file, settings.cfg)) {
-        ui_.message(file.filename().string() + ", " + *error);
+    if (const Outcome read = ReadCfgSettings(file, settings.cfg); !read) {
+        ui_.message(file.filename().string() + ", " + read.message);
         return false;
     }
     setTexts(settings);
@@ -223,7 +223,7 @@ bool MultiPointAutoCalWindow::openSettingsFile(const std::filesystem::path& file
 void MultiPointAutoCalWindow::saveSettings() {
     const auto file = AskSettingsFileToSave(ui_, "cfg");
     if (!file) return;
-    if (const auto error = WriteCfgSettings(*file, texts().cfg)) ui_.message(*error);
+    if (const Outcome written = WriteCfgSettings(*file, texts().cfg); !written) ui_.message(written.message);
 }
 
 void MultiPointAutoCalWindow::closeEvent(QCloseEvent* event) {

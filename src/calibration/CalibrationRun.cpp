@@ -61,21 +61,18 @@ std::string CalibrationCaptions() {
     return list;
 }
 
-std::optional<ParameterChoice> MakeParameterChoice(std::string_view caption, std::string_view min,
-                                                   std::string_view max, std::string_view initial,
-                                                   const std::string& where, std::string& error) {
+Result<ParameterChoice> MakeParameterChoice(std::string_view caption, std::string_view min,
+                                            std::string_view max, std::string_view initial,
+                                            const std::string& where) {
     ParameterChoice choice;
     choice.info = FindCalibrationParameter(Trim(caption));
-    if (!choice.info) {
-        error = where + ": " + QuoteValue(Trim(caption)) +
-                " is not a calibratable parameter; choose one of " + CalibrationCaptions() + ".";
-        return std::nullopt;
-    }
+    if (!choice.info)
+        return Outcome::Failure(where + ": " + QuoteValue(Trim(caption)) +
+                                " is not a calibratable parameter; choose one of " + CalibrationCaptions() +
+                                ".");
     const auto low = ParseNumber(min), high = ParseNumber(max), start = ParseNumber(initial);
-    if (!low || !high || !start) {
-        error = where + ": the minimum, maximum and initial value must be numbers.";
-        return std::nullopt;
-    }
+    if (!low || !high || !start)
+        return Outcome::Failure(where + ": the minimum, maximum and initial value must be numbers.");
     choice.range = {ParameterIndex(choice.info->id), *low, *high};
     choice.initial = *start;
     return choice;

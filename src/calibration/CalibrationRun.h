@@ -3,6 +3,7 @@
 // from their texts, the measurement tables and the sites' weather read asking nothing, the season of a
 // site, the search with its trace file, and how its end is told. Nothing here asks or shows anything.
 
+#include "base/Outcome.h"
 #include "base/Problems.h"
 #include "calibration/CalibratedConfiguration.h"
 #include "calibration/Objective.h"
@@ -33,10 +34,10 @@ std::vector<std::string> CalibrationCaptionList();
 // The same, quoted and separated by commas, for messages.
 std::string CalibrationCaptions();
 
-// A parameter from its texts, or nothing with `error` saying why; `where` starts the messages.
-std::optional<ParameterChoice> MakeParameterChoice(std::string_view caption, std::string_view min,
-                                                   std::string_view max, std::string_view initial,
-                                                   const std::string& where, std::string& error);
+// A parameter from its texts, or the failure saying why; `where` starts the messages.
+Result<ParameterChoice> MakeParameterChoice(std::string_view caption, std::string_view min,
+                                            std::string_view max, std::string_view initial,
+                                            const std::string& where);
 
 // Puts the default range of each known caption into its minimum and maximum; other rows stay. With
 // `initial`, an initial value that is not a number inside the new range becomes the configuration's value

@@ -194,50 +194,54 @@ std::string FormatCfgSettings(const CfgSettings& settings) {
     return Join(CfgLayout(copy).values());
 }
 
-std::optional<std::string> ParseAccSettings(std::string_view text, AccSettings& settings) {
+Outcome ParseAccSettings(std::string_view text, AccSettings& settings) {
     AccSettings read = settings;
     AccLayout layout(read);
-    if (auto error = ReadFields(text, layout.fields, ".acc")) return error;
+    if (auto error = ReadFields(text, layout.fields, ".acc")) return Outcome::Failure(std::move(*error));
     read.agbOnly = layout.agbOnly == "True";
     read.agbAndLai = layout.agbAndLai == "True";
     settings = std::move(read);
-    return std::nullopt;
+    return Outcome::Success();
 }
 
-std::optional<std::string> ParseCfgSettings(std::string_view text, CfgSettings& settings) {
+Outcome ParseCfgSettings(std::string_view text, CfgSettings& settings) {
     CfgSettings read = settings;
     CfgLayout layout(read);
-    if (auto error = ReadFields(text, layout.fields, ".cfg")) return error;
+    if (auto error = ReadFields(text, layout.fields, ".cfg")) return Outcome::Failure(std::move(*error));
     settings = std::move(read);
-    return std::nullopt;
+    return Outcome::Success();
 }
 
-std::optional<std::string> WriteAccSettings(const std::filesystem::path& file, const AccSettings& settings) {
+Outcome WriteAccSettings(const std::filesystem::path& file, const AccSettings& settings) {
     AccSettings copy = settings;
     const AccLayout layout(copy);
-    if (const auto why = Unwritable(layout.values())) return "Cannot write " + file.string() + ": " + *why;
-    return WriteFileAtomically(file, Join(layout.values()));
+    if (const auto why = Unwritable(layout.values()))
+        return Outcome::Failure("Cannot write " + file.string() + ": " + *why);
+    return Outcome::FailureIf(WriteFileAtomically(file, Join(layout.values())));
 }
 
-std::optional<std::string> WriteCfgSettings(const std::filesystem::path& file, const CfgSettings& settings) {
+Outcome WriteCfgSettings(const std::filesystem::path& file, const CfgSettings& settings) {
     CfgSettings copy = settings;
     const CfgLayout layout(copy);
-    if (const auto why = Unwritable(layout.values())) return "Cannot write " + file.string() + ": " + *why;
-    return WriteFileAtomically(file, Join(layout.values()));
+    if (const auto why = Unwritable(layout.values()))
+        return Outcome::Failure("Cannot write " + file.string() + ": " + *why);
+    return Outcome::FailureIf(WriteFileAtomically(file, Join(layout.values())));
 }
 
-std::optional<std::string> ReadAccSettings(const std::filesystem::path& file, AccSettings& settings) {
+Outcome ReadAccSettings(const std::filesystem::path& file, AccSettings& settings) {
     std::string text;
-    if (auto error = ReadText(file, text)) return error;
-    if (auto error = ParseAccSettings(text, settings)) return file.string() + ", " + *error;
-    return std::nullopt;
+    if (auto error = ReadText(file, text)) return Outcome::Failure(std::move(*error));
+    if (const Outcome parsed = ParseAccSettings(text, settings); parsed == Outcome::Failed)
+        return Outcome::Failure(file.string() + ", " + parsed.message);
+    return Outcome::Success();
 }
 
-std::optional<std::string> ReadCfgSettings(const std::filesystem::path& file, CfgSettings& settings) {
+Outcome ReadCfgSettings(const std::filesystem::path& file, CfgSettings& settings) {
     std::string text;
-    if (auto error = ReadText(file, text)) return error;
-    if (auto error = ParseCfgSettings(text, settings)) return file.string() + ", " + *error;
-    return std::nullopt;
+    if (auto error = ReadText(file, text)) return Outcome::Failure(std::move(*error));
+    if (const Outcome parsed = ParseCfgSettings(text, settings); parsed == Outcome::Failed)
+        return Outcome::Failure(file.string() + ", " + parsed.message);
+    return Outcome::Success();
 }
 
 } // namespace tulo

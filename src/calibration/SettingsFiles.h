@@ -3,6 +3,8 @@
 // single-site window and ".cfg" of the multi-site one, one value a line. A file that is short or holds a
 // value its line cannot take is refused whole, naming the line, so a window never opens half a file.
 
+#include "base/Outcome.h"
+
 #include <array>
 #include <filesystem>
 #include <optional>
@@ -62,14 +64,14 @@ std::optional<std::string> SiteAfterTheLast(const CfgSettings& settings);
 std::string FormatAccSettings(const AccSettings& settings);
 std::string FormatCfgSettings(const CfgSettings& settings);
 
-// Reads a file's text into `settings`, or returns why not ("line 7: ...") and leaves them unchanged.
-std::optional<std::string> ParseAccSettings(std::string_view text, AccSettings& settings);
-std::optional<std::string> ParseCfgSettings(std::string_view text, CfgSettings& settings);
+// Reads a file's text into `settings`, or fails saying why ("line 7: ...") and leaves them unchanged.
+Outcome ParseAccSettings(std::string_view text, AccSettings& settings);
+Outcome ParseCfgSettings(std::string_view text, CfgSettings& settings);
 
-// Whole files, replaced at once; an error message, or nothing.
-std::optional<std::string> WriteAccSettings(const std::filesystem::path& file, const AccSettings& settings);
-std::optional<std::string> WriteCfgSettings(const std::filesystem::path& file, const CfgSettings& settings);
-std::optional<std::string> ReadAccSettings(const std::filesystem::path& file, AccSettings& settings);
-std::optional<std::string> ReadCfgSettings(const std::filesystem::path& file, CfgSettings& settings);
+// Whole files, replaced at once; a failure says why one could not be written or read.
+Outcome WriteAccSettings(const std::filesystem::path& file, const AccSettings& settings);
+Outcome WriteCfgSettings(const std::filesystem::path& file, const CfgSettings& settings);
+Outcome ReadAccSettings(const std::filesystem::path& file, AccSettings& settings);
+Outcome ReadCfgSettings(const std::filesystem::path& file, CfgSettings& settings);
 
 } // namespace tulo

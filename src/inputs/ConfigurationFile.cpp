@@ -499,9 +499,8 @@ ConfigurationReading ReadConfiguration(std::string_view text) {
     return {std::move(c), {}};
 }
 
-std::optional<std::string> WriteConfigurationFile(const SeasonConfiguration& configuration,
-                                                  const fs::path& file) {
-    return WriteFileAtomically(file, FormatConfiguration(configuration));
+Outcome WriteConfigurationFile(const SeasonConfiguration& configuration, const fs::path& file) {
+    return Outcome::FailureIf(WriteFileAtomically(file, FormatConfiguration(configuration)));
 }
 
 ConfigurationReading ReadConfigurationFile(const fs::path& file) {

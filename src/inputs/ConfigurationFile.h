@@ -18,6 +18,7 @@
 // or text after the last item gives a message naming the line and the item. Lines are read one at a
 // time, so a file costs little more memory than its bytes.
 
+#include "base/Outcome.h"
 #include "inputs/SeasonConfiguration.h"
 
 #include <filesystem>
@@ -56,9 +57,8 @@ ConfigurationReading ReadConfiguration(std::string_view text);
 std::string FormatConfiguration(const SeasonConfiguration& configuration);
 
 // Writes the configuration to `file` through a temporary file beside it that is then renamed over it, so
-// a failed write never leaves a half-written configuration behind. Returns an error message on failure.
-std::optional<std::string> WriteConfigurationFile(const SeasonConfiguration& configuration,
-                                                  const std::filesystem::path& file);
+// a failed write never leaves a half-written configuration behind; a failure says why.
+Outcome WriteConfigurationFile(const SeasonConfiguration& configuration, const std::filesystem::path& file);
 
 // Reads `file`; see ReadConfiguration. A file that does not exist gives "File not opened: it does not
 // exist."

@@ -10,10 +10,10 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     tulo::AccSettings settings;
-    if (tulo::ParseAccSettings(std::string_view(reinterpret_cast<const char*>(data), size), settings))
+    if (!tulo::ParseAccSettings(std::string_view(reinterpret_cast<const char*>(data), size), settings))
         return 0;
     tulo::AccSettings again;
-    if (tulo::ParseAccSettings(tulo::FormatAccSettings(settings), again) || !(again == settings))
+    if (!tulo::ParseAccSettings(tulo::FormatAccSettings(settings), again) || !(again == settings))
         std::abort();
     return 0;
 }

@@ -12,10 +12,10 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     tulo::CfgSettings settings;
-    if (tulo::ParseCfgSettings(std::string_view(reinterpret_cast<const char*>(data), size), settings))
+    if (!tulo::ParseCfgSettings(std::string_view(reinterpret_cast<const char*>(data), size), settings))
         return 0;
     tulo::CfgSettings again;
-    if (tulo::ParseCfgSettings(tulo::FormatCfgSettings(settings), again) || !(again == settings))
+    if (!tulo::ParseCfgSettings(tulo::FormatCfgSettings(settings), again) || !(again == settings))
         std::abort();
     const int sites = tulo::SitesInUse(settings);
     if (sites < 0 || sites > tulo::kCalibrationSites) std::abort();

@@ -82,10 +82,9 @@ std::optional<Message> ReadChoices(const std::array<CalibrationParameterTexts, 3
                                    std::vector<ParameterChoice>& choices) {
     for (std::size_t k = 0; k < 3; ++k) {
         if (!Chosen(p, k)) continue;
-        std::string error;
         const auto choice = MakeParameterChoice(p[k].caption, p[k].min, p[k].max, initial[k],
-                                                "Parameter " + std::to_string(k + 1), error);
-        if (!choice) return Refusal(error);
+                                                "Parameter " + std::to_string(k + 1));
+        if (!choice) return Refusal(choice.message());
         choices.push_back(*choice);
     }
     return std::nullopt;

@@ -17,7 +17,9 @@ std::optional<std::string> ParseSimConfig(std::string_view text, FormModel& form
 }
 
 std::optional<std::string> WriteSimConfig(const FormModel& form, const std::filesystem::path& file) {
-    return WriteConfigurationFile(ConfigurationFromForm(form), file);
+    const Outcome written = WriteConfigurationFile(ConfigurationFromForm(form), file);
+    if (!written) return written.message;
+    return std::nullopt;
 }
 
 std::optional<std::string> ReadSimConfig(const std::filesystem::path& file, FormModel& form) {
