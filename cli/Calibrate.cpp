@@ -457,8 +457,8 @@ int SaveRows(const SitesTable& table, const std::filesystem::path& saveDir,
         WriteCalibratedValues(configurations[r], rowChoices, rowValues);
         files.push_back({saveDir / (table.rows[r].name + ".sim"), FormatConfiguration(configurations[r])});
     }
-    if (const auto error = WriteFilesTogether(files)) {
-        console.print(*error);
+    if (const Outcome written = WriteFilesTogether(files); !written) {
+        console.print(written.message);
         return kFailure;
     }
     return kSuccess;

@@ -151,8 +151,8 @@ int WriteRunOutputs(const RunOptions& options, const ReportTicks& ticks, const R
         out << "TULO season summary for " << options.config << "\n" << FormatSummary(Summarize(run));
 
     if (options.daily && options.daily != "-")
-        if (const auto error = WriteFileAtomically(*options.daily, DailyCsv(run))) {
-            console.print(*error);
+        if (const Outcome written = WriteFileAtomically(*options.daily, DailyCsv(run)); !written) {
+            console.print(written.message);
             return kFailure;
         }
     if (options.report && !reportWritten && !WriteReport(ticks, run, results, *options.report, console))

@@ -521,8 +521,8 @@ public:
     // False after a message when the file cannot be made.
     bool open(const Console& console) {
         if (!path_) return true;
-        if (const auto error = file_.open(*path_)) {
-            console.print(*error);
+        if (const Outcome written = file_.open(*path_); !written) {
+            console.print(written.message);
             return false;
         }
         return true;
@@ -549,8 +549,8 @@ public:
     }
     bool commit(const Console& console) {
         if (!path_) return true;
-        if (const auto error = file_.commit(true)) {
-            console.print(*error);
+        if (const Outcome written = file_.commit(true); !written) {
+            console.print(written.message);
             return false;
         }
         return true;
@@ -644,8 +644,9 @@ int Ensemble(const EnsembleOptions& options, std::ostream& out, const Console& c
     if (!options.shard) return status;
     // The record goes last: a part without one is not complete, whatever the part's file holds.
     record.content = content.hex();
-    if (const auto error = WriteFileAtomically(ShardRecordPath(*options.out), FormatShardRecord(record))) {
-        console.print(*error);
+    if (const Outcome written = WriteFileAtomically(ShardRecordPath(*options.out), FormatShardRecord(record));
+        !written) {
+        console.print(written.message);
         return kFailure;
     }
     return status;

@@ -135,8 +135,8 @@ void PrintForcedDays(const std::string& config, const ForcingOutcome& outcome, c
 // The --daily file and the --report of the forced season.
 int WriteForcedFiles(const ForceLaiOptions& options, const RunState& run, const Console& console) {
     if (options.daily && options.daily != "-")
-        if (const auto error = WriteFileAtomically(*options.daily, DailyCsv(run))) {
-            console.print(*error);
+        if (const Outcome written = WriteFileAtomically(*options.daily, DailyCsv(run)); !written) {
+            console.print(written.message);
             return kFailure;
         }
     if (options.report) {

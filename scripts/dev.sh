@@ -144,7 +144,7 @@ instructions)
     install_missing
     # Optimised as the program ships, with symbols so that callgrind's output can be read by function.
     counting=(-DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS=-g -DTULO_BUILD_TESTS=OFF -DTULO_BUILD_BENCH=OFF
-              -DTULO_BUILD_APP=OFF)
+              -DTULO_BUILD_APP=OFF -DTULO_PYTHON=OFF)
     configure_build build-instructions "${counting[@]}"
     clis=(./build-instructions/tulo-cli)
     if [ -n "${2:-}" ]; then

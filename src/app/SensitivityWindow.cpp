@@ -487,8 +487,10 @@ void SensitivityWindow::saveSettings() {
     if (!chosen || chosen->empty()) return;
     std::filesystem::path file(*chosen);
     if (file.extension() != ".tsa") file += ".tsa";
-    if (const auto why = WriteFileAtomically(file, sensitivity::FormatSettingsFile(setupForm())))
-        ui_.message("The settings could not be saved: " + *why, sensitivity::kCheckTitle, Icon::Exclamation);
+    if (const Outcome written = WriteFileAtomically(file, sensitivity::FormatSettingsFile(setupForm()));
+        !written)
+        ui_.message("The settings could not be saved: " + written.message, sensitivity::kCheckTitle,
+                    Icon::Exclamation);
 }
 
 void SensitivityWindow::setRunning(bool running) {

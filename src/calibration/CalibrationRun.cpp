@@ -158,7 +158,9 @@ CalibrationResult RunCalibration(const CalibrationRequest& request, SearchContro
     }
     // The trace goes to its file as the search hands it over: a long search writes millions of lines.
     AtomicFile traceOut;
-    if (!result.traceError) result.traceError = traceOut.open(result.traceFile);
+    if (!result.traceError)
+        if (const Outcome opened = traceOut.open(result.traceFile); !opened)
+            result.traceError = opened.message;
     const TraceSink trace = [&](std::string_view line) {
         if (!result.traceError) {
             traceOut.write(line);
@@ -171,7 +173,8 @@ CalibrationResult RunCalibration(const CalibrationRequest& request, SearchContro
                                                      request.seed ? *request.seed : ClockSeed(), trace)
                                      : SearchFromInitialValues(problem, initial, trace);
     result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    if (result.outcome.problems.empty() && !result.traceError) result.traceError = traceOut.commit();
+    if (result.outcome.problems.empty() && !result.traceError)
+        if (const Outcome committed = traceOut.commit(); !committed) result.traceError = committed.message;
     // A refused search or a failed write names no trace: the file is not this search's.
     if (!result.outcome.problems.empty() || result.traceError) {
         std::error_code ignored;

@@ -217,7 +217,7 @@ Outcome WriteAccSettings(const std::filesystem::path& file, const AccSettings& s
     const AccLayout layout(copy);
     if (const auto why = Unwritable(layout.values()))
         return Outcome::Failure("Cannot write " + file.string() + ": " + *why);
-    return Outcome::FailureIf(WriteFileAtomically(file, Join(layout.values())));
+    return WriteFileAtomically(file, Join(layout.values()));
 }
 
 Outcome WriteCfgSettings(const std::filesystem::path& file, const CfgSettings& settings) {
@@ -225,7 +225,7 @@ Outcome WriteCfgSettings(const std::filesystem::path& file, const CfgSettings& s
     const CfgLayout layout(copy);
     if (const auto why = Unwritable(layout.values()))
         return Outcome::Failure("Cannot write " + file.string() + ": " + *why);
-    return Outcome::FailureIf(WriteFileAtomically(file, Join(layout.values())));
+    return WriteFileAtomically(file, Join(layout.values()));
 }
 
 Outcome ReadAccSettings(const std::filesystem::path& file, AccSettings& settings) {

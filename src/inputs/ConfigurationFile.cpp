@@ -500,7 +500,7 @@ ConfigurationReading ReadConfiguration(std::string_view text) {
 }
 
 Outcome WriteConfigurationFile(const SeasonConfiguration& configuration, const fs::path& file) {
-    return Outcome::FailureIf(WriteFileAtomically(file, FormatConfiguration(configuration)));
+    return WriteFileAtomically(file, FormatConfiguration(configuration));
 }
 
 ConfigurationReading ReadConfigurationFile(const fs::path& file) {

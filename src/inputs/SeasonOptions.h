@@ -52,7 +52,7 @@ struct SeasonChanges {
 
 // The crop parameter a setting's NAME stands for, or none. The names users know a parameter by (its
 // crop workbook key, its caption in the calibration lists) belong to the formats above this folder, so
-// the caller says how names are found (forms/ParameterNames.h: FindParameterByName).
+// the caller says how names are found (commands/ParameterNames.h: FindParameterByName).
 using ParameterLookup = const ParameterInfo* (*)(std::string_view name);
 
 // Applies the options to the configuration, adding every problem and warning to `messages`. On a refusal

@@ -2,6 +2,8 @@
 // The temporary files of the program's writes, told apart from every other file so that those a killed
 // command left are removed by a later one, and sets of files written all or none.
 
+#include "base/Outcome.h"
+
 #include <filesystem>
 #include <optional>
 #include <span>
@@ -35,8 +37,8 @@ struct FileContent {
 // a full disk or a missing folder stops the set before any target changes; then each old file is linked
 // (or, where links are not possible, copied) aside, and every temporary renamed over its target; should a
 // rename fail, the targets renamed already get their old files back (or, new, are removed). The set's
-// paths name distinct files. Returns an error message on failure, the old files then in place (or, when
-// one cannot be put back, named by the message).
-std::optional<std::string> WriteFilesTogether(std::span<const FileContent> files);
+// paths name distinct files. A failure says why, the old files then in place (or, when one cannot be put
+// back, named by the message).
+Outcome WriteFilesTogether(std::span<const FileContent> files);
 
 } // namespace tulo

@@ -90,7 +90,9 @@ std::optional<std::string> OutputReplacesInput(const NamedPath& output, std::spa
 std::optional<std::string> OutputRefusal(const NamedPath& output, std::span<const NamedPath> inputs) {
     if (auto refusal = OutputReplacesInput(output, inputs)) return refusal;
     AtomicFile probe;
-    return probe.open(output.path); // an empty temporary file, removed with the probe
+    // An empty temporary file, removed with the probe.
+    if (const Outcome opened = probe.open(output.path); !opened) return opened.message;
+    return std::nullopt;
 }
 
 namespace {
@@ -183,24 +185,25 @@ AtomicFile::~AtomicFile() {
     fs::remove(temporary_, ignored);
 }
 
-std::optional<std::string> AtomicFile::open(const fs::path& target) {
+Outcome AtomicFile::open(const fs::path& target) {
     target_ = target;
     auto resolved = ResolveWriteTarget(target);
-    if (!resolved) return resolved.message();
+    if (!resolved) return Outcome::Failure(resolved.message());
     resolved_ = std::move(resolved).value();
     const std::string cannot = "Cannot write " + target.string() + ": ";
     std::error_code ec;
     const fs::path folder = resolved_.parent_path().empty() ? fs::path(".") : resolved_.parent_path();
     const fs::file_status status = fs::status(folder, ec);
     if (status.type() == fs::file_type::not_found)
-        return cannot + "the folder " + folder.string() + " does not exist.";
-    if (!ec && !fs::is_directory(status)) return cannot + folder.string() + " is not a folder.";
+        return Outcome::Failure(cannot + "the folder " + folder.string() + " does not exist.");
+    if (!ec && !fs::is_directory(status))
+        return Outcome::Failure(cannot + folder.string() + " is not a folder.");
     temporary_ = TemporaryNameBeside(resolved_);
     out_.open(temporary_, std::ios::binary | std::ios::trunc);
-    if (!out_) return cannot + std::strerror(errno) + ".";
+    if (!out_) return Outcome::Failure(cannot + std::strerror(errno) + ".");
     open_ = true;
     KeepPermissions(temporary_, resolved_);
-    return std::nullopt;
+    return Outcome::Success();
 }
 
 bool AtomicFile::write(std::string_view text) {
@@ -208,8 +211,8 @@ bool AtomicFile::write(std::string_view text) {
     return open_ && static_cast<bool>(out_);
 }
 
-std::optional<std::string> AtomicFile::commit(bool keep) {
-    if (!open_) return "Cannot write " + target_.string() + ": it was not opened.";
+Outcome AtomicFile::commit(bool keep) {
+    if (!open_) return Outcome::Failure("Cannot write " + target_.string() + ": it was not opened.");
     out_.flush();
     const bool written = static_cast<bool>(out_);
     out_.close();
@@ -217,20 +220,20 @@ std::optional<std::string> AtomicFile::commit(bool keep) {
     if (!written || out_.fail()) {
         open_ = false;
         fs::remove(temporary_, ec);
-        return "Cannot write " + target_.string() + ": the disk refused the data.";
+        return Outcome::Failure("Cannot write " + target_.string() + ": the disk refused the data.");
     }
     fs::rename(temporary_, resolved_, ec);
     if (ec) {
         if (keep) {
             open_ = false;
-            return "Cannot write " + target_.string() + ": " + ec.message() +
-                   "; the complete file is kept as " + KeepAside(temporary_, resolved_, "complete").string() +
-                   ".";
+            return Outcome::Failure("Cannot write " + target_.string() + ": " + ec.message() +
+                                    "; the complete file is kept as " +
+                                    KeepAside(temporary_, resolved_, "complete").string() + ".");
         }
-        return "Cannot write " + target_.string() + ": " + ec.message() + ".";
+        return Outcome::Failure("Cannot write " + target_.string() + ": " + ec.message() + ".");
     }
     open_ = false;
-    return std::nullopt;
+    return Outcome::Success();
 }
 
 fs::path AtomicFile::abandon() {
@@ -239,9 +242,9 @@ fs::path AtomicFile::abandon() {
     return KeepAside(temporary_, resolved_, "partial");
 }
 
-std::optional<std::string> WriteFileAtomically(const fs::path& target, std::string_view content) {
+Outcome WriteFileAtomically(const fs::path& target, std::string_view content) {
     AtomicFile file;
-    if (auto error = file.open(target)) return error;
+    if (Outcome opened = file.open(target); !opened) return opened;
     file.write(content);
     return file.commit();
 }
@@ -270,7 +273,7 @@ std::string RestoreTargets(const std::vector<fs::path>& targets, std::vector<fs:
 
 } // namespace
 
-std::optional<std::string> WriteFilesTogether(std::span<const FileContent> files) {
+Outcome WriteFilesTogether(std::span<const FileContent> files) {
     const std::size_t count = files.size();
     std::vector<fs::path> targets(count), temporaries(count), asides(count);
     const auto removeAll = [](const std::vector<fs::path>& paths) {
@@ -284,7 +287,7 @@ std::optional<std::string> WriteFilesTogether(std::span<const FileContent> files
         auto resolved = ResolveWriteTarget(files[k].path);
         if (!resolved) {
             removeAll(temporaries);
-            return resolved.message() + " No file was written.";
+            return Outcome::Failure(resolved.message() + " No file was written.");
         }
         targets[k] = std::move(resolved).value();
         temporaries[k] = TemporaryNameBeside(targets[k]);
@@ -293,14 +296,14 @@ std::optional<std::string> WriteFilesTogether(std::span<const FileContent> files
             const std::string why = std::strerror(errno);
             temporaries[k].clear();
             removeAll(temporaries);
-            return cannot + why + "; no file was written.";
+            return Outcome::Failure(cannot + why + "; no file was written.");
         }
         KeepPermissions(temporaries[k], targets[k]);
         out.write(files[k].content.data(), static_cast<std::streamsize>(files[k].content.size()));
         out.close();
         if (out.fail()) {
             removeAll(temporaries);
-            return cannot + "the disk refused the data; no file was written.";
+            return Outcome::Failure(cannot + "the disk refused the data; no file was written.");
         }
     }
     // Each old file under a second name, so that a failed rename can put it back.
@@ -314,8 +317,9 @@ std::optional<std::string> WriteFilesTogether(std::span<const FileContent> files
             const std::string why = ec.message();
             removeAll(temporaries);
             removeAll(asides);
-            return "Cannot write " + files[k].path.string() + ": its old file cannot be kept aside (" + why +
-                   "); no file was written.";
+            return Outcome::Failure("Cannot write " + files[k].path.string() +
+                                    ": its old file cannot be kept aside (" + why +
+                                    "); no file was written.");
         }
     }
     for (std::size_t k = 0; k < count; ++k) {
@@ -325,10 +329,11 @@ std::optional<std::string> WriteFilesTogether(std::span<const FileContent> files
         const std::string lost = RestoreTargets(targets, asides, k);
         removeAll(temporaries);
         removeAll(asides);
-        return "Cannot write " + files[k].path.string() + ": " + why + "; no file was written" + lost + ".";
+        return Outcome::Failure("Cannot write " + files[k].path.string() + ": " + why +
+                                "; no file was written" + lost + ".");
     }
     removeAll(asides);
-    return std::nullopt;
+    return Outcome::Success();
 }
 
 std::string CsvField(std::string_view text) {

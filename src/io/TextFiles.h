@@ -56,13 +56,13 @@ public:
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
-    // An error message when the temporary file cannot be created.
-    std::optional<std::string> open(const std::filesystem::path& target);
+    // Fails, saying why, when the temporary file cannot be created.
+    Outcome open(const std::filesystem::path& target);
     // False, from the first failed write on.
     bool write(std::string_view text);
-    // Completes the file. An error message on failure: when the content was complete and only the
-    // renaming failed, `keep` leaves the temporary file in place and the message names it.
-    std::optional<std::string> commit(bool keep = false);
+    // Completes the file, or fails saying why: when the content was complete and only the renaming
+    // failed, `keep` leaves the temporary file in place and the message names it.
+    Outcome commit(bool keep = false);
     // Closes an unfinished file and keeps the part already written under a name no later command removes
     // ("<name>.partial-<n>" beside the target, see io/FileSets.h); returns that name.
     std::filesystem::path abandon();
@@ -74,8 +74,8 @@ private:
 };
 
 // Writes `content` to a temporary file beside the resolved target and renames it over that, so the file
-// is either the old one or the complete new one. Returns an error message on failure.
-std::optional<std::string> WriteFileAtomically(const std::filesystem::path& target, std::string_view content);
+// is either the old one or the complete new one; a failure says why.
+Outcome WriteFileAtomically(const std::filesystem::path& target, std::string_view content);
 
 // One CSV field: quoted when it holds a comma, a quote or a line break.
 std::string CsvField(std::string_view text);

@@ -233,7 +233,8 @@ void WriteXlsx(const Grid& grid, const fs::path& file, std::string_view sheetNam
 }
 
 void WriteCsv(const Grid& grid, const fs::path& file) {
-    if (const auto error = WriteFileAtomically(file, GridToCsv(grid))) throw WorkbookError(*error);
+    if (const Outcome written = WriteFileAtomically(file, GridToCsv(grid)); !written)
+        throw WorkbookError(written.message);
 }
 
 namespace {

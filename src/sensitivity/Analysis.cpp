@@ -54,7 +54,7 @@ std::string Quoted(const fs::path& path) {
 
 // Writes a whole file in one piece (WriteFileAtomically), failing with its message.
 Outcome Write(const fs::path& file, std::string_view content) {
-    return Outcome::FailureIf(WriteFileAtomically(file, content));
+    return WriteFileAtomically(file, content);
 }
 
 // Removes a file if it is there; a message when it is there and stays.

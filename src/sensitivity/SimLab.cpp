@@ -424,7 +424,7 @@ Outcome RunSamplingMode(const fs::path& configuration) {
                                 "\" names itself as the sample file to write: it would be overwritten.");
     Sample sample;
     if (const auto why = DrawSample(config, sample); !why) return why;
-    return Outcome::FailureIf(WriteFileAtomically(samplePath, FormatSampleFile(sample)));
+    return WriteFileAtomically(samplePath, FormatSampleFile(sample));
 }
 
 Outcome RunIndicesMode(const fs::path& requestPath) {
@@ -458,7 +458,7 @@ Outcome RunIndicesMode(const fs::path& requestPath) {
             return Outcome::Failure(
                 "The index request names \"" + input.string() +
                 "\", one of the files it reads, as the index file to write: it would be overwritten.");
-    return Outcome::FailureIf(WriteFileAtomically(indexPath, FormatIndexFile(result, outputName)));
+    return WriteFileAtomically(indexPath, FormatIndexFile(result, outputName));
 }
 
 } // namespace tulo::sensitivity

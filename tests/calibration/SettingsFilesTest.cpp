@@ -149,7 +149,7 @@ TEST_F(SettingsFiles, CalibrateSitesRecoversTheParametersOnTwoSites) {
     fs::copy_file(source / "examples/calibration/agb.xlsx", dir_ / "agb.xlsx");
     FormModel demo; // the sites' weather workbook: the demo's own weather table
     ASSERT_EQ(ReadSimConfig(dir_ / "demo.sim", demo), std::nullopt);
-    ASSERT_EQ(WriteFileAtomically(dir_ / "weather.csv", GridToCsv(demo.grid(ctl::sprWeather))), std::nullopt);
+    ASSERT_TRUE(WriteFileAtomically(dir_ / "weather.csv", GridToCsv(demo.grid(ctl::sprWeather))));
     CfgSettings cfg;
     cfg.sites[0] = {"", "", "", "", "", "weather.csv", "agb.xlsx", ""};
     cfg.sites[1] = {"", "", "", "45.3", "", "weather.csv", "agb.xlsx", ""};

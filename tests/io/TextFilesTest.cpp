@@ -67,7 +67,7 @@ TEST_F(TextFiles, APieceByPieceFileAppearsWholeOrIsKeptAndNamedWhenOnlyTheRename
     const fs::path target = Write("out.csv", "old");
     {
         AtomicFile file;
-        ASSERT_EQ(file.open(target), std::nullopt);
+        ASSERT_TRUE(file.open(target));
         EXPECT_TRUE(file.write("new,"));
         EXPECT_EQ(test::Slurp(target), "old"); // unfinished: the old file stays, the temporary goes
     }
@@ -75,24 +75,25 @@ TEST_F(TextFiles, APieceByPieceFileAppearsWholeOrIsKeptAndNamedWhenOnlyTheRename
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
 
     AtomicFile file;
-    ASSERT_EQ(file.open(target), std::nullopt);
+    ASSERT_TRUE(file.open(target));
     file.write("a,");
     file.write("b\n");
-    EXPECT_EQ(file.commit(), std::nullopt);
+    EXPECT_TRUE(file.commit());
     EXPECT_EQ(test::Slurp(target), "a,b\n");
 
     // The target became a folder while the content was written: the complete content is kept.
     const fs::path later = dir_ / "later.csv";
     AtomicFile kept;
-    ASSERT_EQ(kept.open(later), std::nullopt);
+    ASSERT_TRUE(kept.open(later));
     kept.write("results\n");
     fs::create_directory(later);
-    const auto error = kept.commit(true);
-    ASSERT_NE(error, std::nullopt);
+    const Outcome committed = kept.commit(true);
+    ASSERT_EQ(committed, Outcome::Failed);
+    const std::string& error = committed.message;
     const std::string marker = "; the complete file is kept as ";
-    const auto at = error->find(marker);
-    ASSERT_NE(at, std::string::npos) << *error;
-    const std::string temporary = error->substr(at + marker.size(), error->size() - at - marker.size() - 1);
+    const auto at = error.find(marker);
+    ASSERT_NE(at, std::string::npos) << error;
+    const std::string temporary = error.substr(at + marker.size(), error.size() - at - marker.size() - 1);
     EXPECT_EQ(test::Slurp(temporary), "results\n");
     // Under a name of its own, which no later command takes for a temporary of one killed.
     EXPECT_TRUE(fs::path(temporary).filename().string().starts_with("later.csv.complete-")) << temporary;
@@ -108,18 +109,18 @@ TEST_F(TextFiles, ASetOfFilesIsWrittenWholeOrNotAtAllAndReplacedFilesKeepTheirPe
     const fs::path a = Write("a.sim", "old a"), b = Write("b.sim", "old b");
     fs::permissions(a, fs::perms::owner_read | fs::perms::owner_write);
     const FileContent failing[] = {{a, "new a"}, {dir_ / "missing" / "b.sim", "new b"}};
-    EXPECT_NE(WriteFilesTogether(failing), std::nullopt);
+    EXPECT_EQ(WriteFilesTogether(failing), Outcome::Failed);
     EXPECT_EQ(test::Slurp(a), "old a");
     EXPECT_EQ(Names(dir_), (std::set<std::string>{"a.sim", "b.sim"})) << "no temporary is left";
 
     const FileContent both[] = {{a, "new a"}, {b, "new b"}, {dir_ / "c.sim", "new c"}};
-    EXPECT_EQ(WriteFilesTogether(both), std::nullopt);
+    EXPECT_TRUE(WriteFilesTogether(both));
     EXPECT_EQ(test::Slurp(a) + test::Slurp(b) + test::Slurp(dir_ / "c.sim"), "new anew bnew c");
     EXPECT_EQ(Names(dir_), (std::set<std::string>{"a.sim", "b.sim", "c.sim"}));
     EXPECT_EQ(fs::status(a).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
 
     fs::permissions(b, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    ASSERT_EQ(WriteFileAtomically(b, "newer b"), std::nullopt);
+    ASSERT_TRUE(WriteFileAtomically(b, "newer b"));
     EXPECT_EQ(fs::status(b).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
@@ -146,7 +147,7 @@ TEST_F(TextFiles, OnlyTheTemporariesOfEndedCommandsAreSweptAndAStoppedOnesPartIs
                                      "out.csv.tmp123456", "notes.tmp-tulo" + ended + "-x1", "out.csv"}));
 
     AtomicFile stopped;
-    ASSERT_EQ(stopped.open(dir_ / "rows.csv"), std::nullopt);
+    ASSERT_TRUE(stopped.open(dir_ / "rows.csv"));
     stopped.write("row 1\n");
     const fs::path kept = stopped.abandon();
     EXPECT_TRUE(kept.filename().string().starts_with("rows.csv.partial-")) << kept;

@@ -39,7 +39,7 @@ std::string Read(const fs::path& file) {
 }
 
 void Write(const fs::path& file, std::string_view text) {
-    ASSERT_EQ(WriteFileAtomically(file, text), std::nullopt);
+    ASSERT_TRUE(WriteFileAtomically(file, text));
 }
 
 // A sample of the given rows in the sample-file layout another tool writes (no header of ours).

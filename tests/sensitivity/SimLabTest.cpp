@@ -66,7 +66,7 @@ std::vector<std::vector<double>> ReadIndexFile(const std::string& text) {
 class SimLabTest : public test::ScratchFolderTest {
 protected:
     void Write(const std::string& name, const std::string& text) {
-        ASSERT_FALSE(WriteFileAtomically(dir_ / name, text));
+        ASSERT_TRUE(WriteFileAtomically(dir_ / name, text));
     }
 
     // The whole exchange: configuration, mode 1, the model on every sample row, outputs, mode 2.

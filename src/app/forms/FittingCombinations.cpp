@@ -85,7 +85,9 @@ std::optional<std::string> SaveCombination(int k, const FormModel& form, const f
     std::error_code ec;
     fs::create_directories(folder, ec);
     if (ec) return "Cannot create the folder " + folder.string() + ": " + ec.message() + ".";
-    return WriteFileAtomically(CombinationFile(k, folder), content);
+    const Outcome written = WriteFileAtomically(CombinationFile(k, folder), content);
+    if (!written) return written.message;
+    return std::nullopt;
 }
 
 bool RestoreCombination(int k, FormModel& form, UserInterface& ui, const fs::path& folder) {
