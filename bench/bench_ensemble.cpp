@@ -22,7 +22,8 @@ namespace {
 tulo::FormModel LoadForm(const char* example) {
     tulo::FormModel form;
     const std::string file = std::string(TULO_SOURCE_DIR) + "/examples/" + example;
-    if (const auto error = tulo::ReadSimConfig(file, form)) throw std::runtime_error(*error);
+    if (const tulo::Outcome read = tulo::ReadSimConfig(file, form); !read)
+        throw std::runtime_error(read.message);
     return form;
 }
 

@@ -435,8 +435,8 @@ void MainWindow::openConfigurationDialog() {
 
 bool MainWindow::openConfiguration(const QString& file) {
     if (!maybeSave()) return false;
-    if (const auto error = OpenSimFileAt(form_, Path(file))) {
-        ui_->message(*error, {}, Icon::Exclamation);
+    if (const Outcome opened = OpenSimFileAt(form_, Path(file)); !opened) {
+        ui_->message(opened.message, {}, Icon::Exclamation);
         return false;
     }
     configurationLoaded(QFileInfo(file).absoluteFilePath());
@@ -453,8 +453,8 @@ void MainWindow::configurationLoaded(const QString& file) {
 
 bool MainWindow::saveConfiguration() {
     if (file_.isEmpty()) return saveConfigurationAs();
-    if (const auto error = WriteSimConfig(form_, Path(file_))) {
-        ui_->message(*error, {}, Icon::Critical);
+    if (const Outcome written = WriteSimConfig(form_, Path(file_)); !written) {
+        ui_->message(written.message, {}, Icon::Critical);
         return false;
     }
     undo_.setClean();

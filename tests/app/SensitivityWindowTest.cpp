@@ -195,7 +195,7 @@ private slots:
 
         // Another analysis (as tulo-cli would run) in the same data folder.
         FormModel form;
-        QVERIFY(!ReadSimConfig(kDemo.toStdString(), form));
+        QVERIFY(ReadSimConfig(kDemo.toStdString(), form));
         const auto inputs = CompileInputs(form).inputs;
         sensitivity::AnalysisRequest other;
         other.factors = {{0, "normal", "2.3", "0.3"}};

@@ -45,8 +45,8 @@ inline FormModel RunnableForm(int initial = 100, int final = 250, int sowing = 1
 // A shipped example configuration ("demo.sim", "flooded.sim").
 inline FormModel ExampleForm(const std::string& name) {
     FormModel form;
-    const auto error = ReadSimConfig(std::string(TULO_SOURCE_DIR "/examples/") + name, form);
-    EXPECT_FALSE(error.has_value()) << error.value_or("");
+    const tulo::Outcome read = ReadSimConfig(std::string(TULO_SOURCE_DIR "/examples/") + name, form);
+    EXPECT_TRUE(read) << read.message;
     return form;
 }
 

@@ -20,7 +20,7 @@ void FittingToGrid(Grid& fitting, int& k, const Evaluation& evaluation, const Fo
         fitting.resize(std::max(fitting.rows(), k),
                        std::max(fitting.cols(), static_cast<int>(row.size()) - 1));
     for (std::size_t c = 0; c < row.size(); ++c) fitting.setText(k, static_cast<int>(c), row[c]);
-    if (const auto error = SaveCombination(k, form, folder)) ui.message(*error);
+    if (const Outcome saved = SaveCombination(k, form, folder); !saved) ui.message(saved.message);
     ++k;
 }
 
@@ -73,7 +73,7 @@ fs::path CombinationFolder() {
     return DataFolder() / "Combination of crop paramters";
 }
 
-std::optional<std::string> SaveCombination(int k, const FormModel& form, const fs::path& folder) {
+Outcome SaveCombination(int k, const FormModel& form, const fs::path& folder) {
     std::string content;
     for (const std::string_view control : kCombinationControls) {
         std::string value = form.kind(control) == ControlKind::Check ? std::to_string(form.check(control))
@@ -84,10 +84,9 @@ std::optional<std::string> SaveCombination(int k, const FormModel& form, const f
     }
     std::error_code ec;
     fs::create_directories(folder, ec);
-    if (ec) return "Cannot create the folder " + folder.string() + ": " + ec.message() + ".";
-    const Outcome written = WriteFileAtomically(CombinationFile(k, folder), content);
-    if (!written) return written.message;
-    return std::nullopt;
+    if (ec)
+        return Outcome::Failure("Cannot create the folder " + folder.string() + ": " + ec.message() + ".");
+    return WriteFileAtomically(CombinationFile(k, folder), content);
 }
 
 bool RestoreCombination(int k, FormModel& form, UserInterface& ui, const fs::path& folder) {

@@ -25,9 +25,9 @@ void FittingToGrid(Grid& fitting, int& k, const Evaluation& evaluation, const Fo
 std::filesystem::path CombinationFolder();
 // The crop parameters a combination file keeps, line by line, by their registry ids.
 std::span<const std::string_view> CombinationParameterIds();
-// Writes the 26 crop values of the form; returns an error message on failure.
-std::optional<std::string> SaveCombination(int k, const FormModel& form,
-                                           const std::filesystem::path& folder = CombinationFolder());
+// Writes the 26 crop values of the form; a failure says why.
+Outcome SaveCombination(int k, const FormModel& form,
+                        const std::filesystem::path& folder = CombinationFolder());
 // Puts combination k back into the form; a missing or incomplete file gives a message and changes
 // nothing. Returns whether the combination was restored.
 bool RestoreCombination(int k, FormModel& form, UserInterface& ui,

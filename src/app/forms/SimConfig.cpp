@@ -9,24 +9,22 @@ std::string FormatSimConfig(const FormModel& form) {
     return FormatConfiguration(ConfigurationFromForm(form));
 }
 
-std::optional<std::string> ParseSimConfig(std::string_view text, FormModel& form) {
+Outcome ParseSimConfig(std::string_view text, FormModel& form) {
     const ConfigurationReading reading = ReadConfiguration(text);
-    if (!reading.configuration) return reading.message;
+    if (!reading.configuration) return Outcome::Failure(reading.message);
     ApplyConfiguration(*reading.configuration, form);
-    return std::nullopt;
+    return Outcome::Success();
 }
 
-std::optional<std::string> WriteSimConfig(const FormModel& form, const std::filesystem::path& file) {
-    const Outcome written = WriteConfigurationFile(ConfigurationFromForm(form), file);
-    if (!written) return written.message;
-    return std::nullopt;
+Outcome WriteSimConfig(const FormModel& form, const std::filesystem::path& file) {
+    return WriteConfigurationFile(ConfigurationFromForm(form), file);
 }
 
-std::optional<std::string> ReadSimConfig(const std::filesystem::path& file, FormModel& form) {
+Outcome ReadSimConfig(const std::filesystem::path& file, FormModel& form) {
     const ConfigurationReading reading = ReadConfigurationFile(file);
-    if (!reading.configuration) return reading.message;
+    if (!reading.configuration) return Outcome::Failure(reading.message);
     ApplyConfiguration(*reading.configuration, form);
-    return std::nullopt;
+    return Outcome::Success();
 }
 
 } // namespace tulo

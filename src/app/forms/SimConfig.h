@@ -5,6 +5,7 @@
 // 58, gives the later controls their opening values and no year. A file that does not read leaves the
 // form exactly as it was.
 
+#include "base/Outcome.h"
 #include "forms/FormModel.h"
 
 #include <filesystem>
@@ -17,17 +18,16 @@ namespace tulo {
 // The form as the text of a configuration file (lines ended by CR LF).
 std::string FormatSimConfig(const FormModel& form);
 
-// Reads a configuration's text into the form. On success returns nothing; otherwise a message such as
-// `Line 40 (item 38, number of rows of the water-inflow table): "abc" is not a whole number.`, and the
-// form is untouched.
-std::optional<std::string> ParseSimConfig(std::string_view text, FormModel& form);
+// Reads a configuration's text into the form; a failure's message says why, such as `Line 40 (item 38,
+// number of rows of the water-inflow table): "abc" is not a whole number.`, and the form is untouched.
+Outcome ParseSimConfig(std::string_view text, FormModel& form);
 
 // Writes the form to `file` through a temporary file beside it that is then renamed over it, so a failed
-// write never leaves a half-written configuration behind. Returns an error message on failure.
-std::optional<std::string> WriteSimConfig(const FormModel& form, const std::filesystem::path& file);
+// write never leaves a half-written configuration behind; a failure says why.
+Outcome WriteSimConfig(const FormModel& form, const std::filesystem::path& file);
 
 // Reads `file` into the form; see ParseSimConfig. A file that does not exist gives "File not opened: it
 // does not exist."
-std::optional<std::string> ReadSimConfig(const std::filesystem::path& file, FormModel& form);
+Outcome ReadSimConfig(const std::filesystem::path& file, FormModel& form);
 
 } // namespace tulo

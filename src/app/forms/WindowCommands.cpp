@@ -241,21 +241,21 @@ std::optional<fs::path> SaveSimConfig(const FormModel& form, UserInterface& ui, 
             Answer::Yes)
         return std::nullopt;
     BusyPointer busy(ui);
-    if (const auto error = WriteSimConfig(form, file)) {
-        ui.message(*error, {}, Icon::Critical);
+    if (const Outcome written = WriteSimConfig(form, file); !written) {
+        ui.message(written.message, {}, Icon::Critical);
         return std::nullopt;
     }
     return file;
 }
 
-std::optional<std::string> OpenSimFileAt(FormModel& form, const fs::path& file) {
+Outcome OpenSimFileAt(FormModel& form, const fs::path& file) {
     FormModel::Batch batch(form);
-    if (auto error = ReadSimConfig(file, form)) return error;
+    if (Outcome read = ReadSimConfig(file, form); !read) return read;
     LayOutWeatherGrid(form);
     // Backgrounds are not stored: the soil marks are laid again, so that a load gives the same form
     // whatever the grid showed before.
     LayOutSoilGrid(form);
-    return std::nullopt;
+    return Outcome::Success();
 }
 
 std::optional<fs::path> OpenSimFile(FormModel& form, UserInterface& ui) {
@@ -270,8 +270,8 @@ std::optional<fs::path> OpenSimFile(FormModel& form, UserInterface& ui) {
         return std::nullopt;
     }
     BusyPointer busy(ui);
-    if (const auto error = OpenSimFileAt(form, file)) {
-        ui.message(*error, {}, Icon::Exclamation);
+    if (const Outcome opened = OpenSimFileAt(form, file); !opened) {
+        ui.message(opened.message, {}, Icon::Exclamation);
         return std::nullopt;
     }
     return file;

@@ -86,8 +86,8 @@ std::optional<std::filesystem::path> SaveSimConfig(const FormModel& form, UserIn
 std::optional<std::filesystem::path> OpenSimFile(FormModel& form, UserInterface& ui);
 
 // Loads a configuration without a dialog (the command line's `tulo FILE.sim`, the recent files, a file
-// dropped on the window) and lays out the grids, as one batch. Returns why it was refused, the form then
-// untouched; nothing on success.
-std::optional<std::string> OpenSimFileAt(FormModel& form, const std::filesystem::path& file);
+// dropped on the window) and lays out the grids, as one batch. A refusal says why, the form then
+// untouched.
+Outcome OpenSimFileAt(FormModel& form, const std::filesystem::path& file);
 
 } // namespace tulo

@@ -143,7 +143,7 @@ TEST(SimConfig, WritesOneItemPerCrLfLineWithIntegerAndTruthForms) {
 TEST(SimConfig, ReopeningGivesTheSavedFormEvenOverAnotherConfiguration) {
     const FormModel saved = FullForm();
     FormModel fresh;
-    ASSERT_EQ(ParseSimConfig(FormatSimConfig(saved), fresh), std::nullopt);
+    ASSERT_TRUE(ParseSimConfig(FormatSimConfig(saved), fresh));
     EXPECT_EQ(fresh, saved);
     EXPECT_EQ(fresh.text(ctl::txtK), "0.5, or so");
     EXPECT_EQ(fresh.grid(ctl::sprDynWaterInput).text(60, 3), "in60,3");
@@ -156,7 +156,7 @@ TEST(SimConfig, ReopeningGivesTheSavedFormEvenOverAnotherConfiguration) {
     FillRows(small, ctl::sprDynWaterInput, 1, "new");
     FormModel target = FullForm();
     target.editGrid(ctl::sprWeather, [](Grid& weather) { weather.setBackground(5, 7, kLightCyan); });
-    ASSERT_EQ(ParseSimConfig(FormatSimConfig(small), target), std::nullopt);
+    ASSERT_TRUE(ParseSimConfig(FormatSimConfig(small), target));
     EXPECT_EQ(target, small);
     EXPECT_EQ(target.grid(ctl::sprDynWaterInput).text(2, 4), "24"); // the opening hours value
     EXPECT_FALSE(target.grid(ctl::sprWeather).background(5, 7).has_value());
@@ -167,7 +167,7 @@ TEST(SimConfig, TextsSurviveTheOneLinePerItemLayout) {
     form.setCell(ctl::sprWeather, 1, 1, "Day\r\nof year");
     form.setCell(ctl::sprWeather, 1, 2, "Rain\n");
     FormModel back;
-    ASSERT_EQ(ParseSimConfig(FormatSimConfig(form), back), std::nullopt);
+    ASSERT_TRUE(ParseSimConfig(FormatSimConfig(form), back));
     EXPECT_EQ(back.grid(ctl::sprWeather).text(1, 1), "Day of year");
     EXPECT_EQ(back.grid(ctl::sprWeather).text(1, 2), "Rain ");
 
@@ -178,7 +178,7 @@ TEST(SimConfig, TextsSurviveTheOneLinePerItemLayout) {
                 "C)";
     std::string text = "\xEF\xBB\xBF";
     for (const auto& line : lines) text += line + "\n";
-    ASSERT_EQ(ParseSimConfig(text, back), std::nullopt);
+    ASSERT_TRUE(ParseSimConfig(text, back));
     EXPECT_EQ(back.text(ctl::txtRUE), "2,5");
     EXPECT_EQ(back.grid(ctl::sprWeather).text(1, 1), "Tmax (\xC2\xB0"
                                                      "C)");
@@ -192,7 +192,7 @@ TEST(SimConfig, AFileEndingAfterTheClassicItemsGivesTheLaterControlsTheirOpening
 
     for (const char* tail : {"", "\r\n  \r\n"}) {
         FormModel form = FullForm();
-        ASSERT_EQ(ParseSimConfig(Join(lines, classic) + std::string(tail), form), std::nullopt);
+        ASSERT_TRUE(ParseSimConfig(Join(lines, classic) + std::string(tail), form));
         const FormModel opening;
         EXPECT_EQ(form.check(ctl::chkDiseases), 0);
         EXPECT_EQ(form.text(ctl::txtBlastClass), "1");
@@ -208,7 +208,7 @@ TEST(SimConfig, AFileEndingAfterTheClassicItemsGivesTheLaterControlsTheirOpening
     const std::size_t beforeTransplanting = lines.size() - 6;
     for (const char* tail : {"", "\r\n"}) {
         FormModel form;
-        ASSERT_EQ(ParseSimConfig(Join(lines, beforeTransplanting) + std::string(tail), form), std::nullopt);
+        ASSERT_TRUE(ParseSimConfig(Join(lines, beforeTransplanting) + std::string(tail), form));
         EXPECT_EQ(form.check(ctl::chkTransplanted), 0);
         EXPECT_EQ(form.text(ctl::txtTransplantingDate), "");
         EXPECT_EQ(form.text(ctl::txtNPLSB), "1000");
@@ -221,19 +221,19 @@ TEST(SimConfig, AFileEndingAfterTheClassicItemsGivesTheLaterControlsTheirOpening
     for (const auto& [count, next] : {std::pair{classic, "item 45, disease simulation switch"},
                                       {beforeTransplanting, "item 53, transplanting switch"}}) {
         FormModel form;
-        EXPECT_EQ(ParseSimConfig(marked + Join(lines, count), form),
+        EXPECT_EQ(ParseSimConfig(marked + Join(lines, count), form).message,
                   "Line " + std::to_string(count + 1) + " (" + next + "): the file ends before this item.");
         EXPECT_EQ(form, FormModel{});
         // Saved so, with its end mark, it is that layout's.
-        EXPECT_EQ(ParseSimConfig(marked + Join(lines, count) + "\r\n", form), std::nullopt);
+        EXPECT_TRUE(ParseSimConfig(marked + Join(lines, count) + "\r\n", form));
         EXPECT_EQ(form.text(ctl::txtRUE), "2,7");
     }
 
     FormModel form;
-    EXPECT_EQ(ParseSimConfig(Join(lines, beforeTransplanting + 2), form),
+    EXPECT_EQ(ParseSimConfig(Join(lines, beforeTransplanting + 2), form).message,
               "Line " + std::to_string(beforeTransplanting + 3) +
                   " (item 55, seedbed density): the file ends before this item.");
-    EXPECT_EQ(ParseSimConfig(Join(lines, classic + 3), form),
+    EXPECT_EQ(ParseSimConfig(Join(lines, classic + 3), form).message,
               "Line " + std::to_string(classic + 4) +
                   " (item 48, number of blast treatments): the file ends before this item.");
     EXPECT_EQ(form, FormModel{});
@@ -250,31 +250,31 @@ TEST(SimConfig, TheSeasonsYearFollowsTheLastItemOnlyWhenKnown) {
     EXPECT_EQ(text, yearless.substr(0, yearless.size() - 2) + " 2020 \r\n\r\n");
 
     FormModel form;
-    ASSERT_EQ(ParseSimConfig(text, form), std::nullopt);
+    ASSERT_TRUE(ParseSimConfig(text, form));
     EXPECT_EQ(form, dated);
     EXPECT_EQ(FormatSimConfig(form), text);
-    ASSERT_EQ(ParseSimConfig(yearless, form), std::nullopt);
+    ASSERT_TRUE(ParseSimConfig(yearless, form));
     EXPECT_EQ(form, FullForm());
     EXPECT_EQ(FormatSimConfig(form), yearless);
     const auto lines = Lines(yearless);
     const std::size_t classic = 37 + 1 + 60 * 4 + 1 + 50 * 3 + kWeatherRows * kWeatherCols + 1 + 15 * 13;
     for (const std::size_t count : {classic, lines.size() - 6, lines.size()}) {
         form = dated;
-        ASSERT_EQ(ParseSimConfig(Join(lines, count), form), std::nullopt) << count;
+        ASSERT_TRUE(ParseSimConfig(Join(lines, count), form)) << count;
         EXPECT_EQ(form.text(ctl::txtSeasonYear), "") << count;
     }
-    ASSERT_EQ(ParseSimConfig(yearless + "\r\n", form), std::nullopt);
+    ASSERT_TRUE(ParseSimConfig(yearless + "\r\n", form));
 
     const std::string line = "Line " + std::to_string(lines.size() + 1);
     for (const char* damaged : {"2019.5", "0", "12345", "MMXX"}) {
         form = dated;
-        EXPECT_EQ(ParseSimConfig(yearless.substr(0, yearless.size() - 2) + damaged + "\r\n", form),
+        EXPECT_EQ(ParseSimConfig(yearless.substr(0, yearless.size() - 2) + damaged + "\r\n", form).message,
                   line + " (item 59, season's year): \"" + damaged +
                       "\" is not a year (a whole number from 1 to 9999).");
         EXPECT_EQ(form, dated);
     }
     // After the year and the empty line that ends the file.
-    EXPECT_EQ(ParseSimConfig(text + "2021\r\n", form),
+    EXPECT_EQ(ParseSimConfig(text + "2021\r\n", form).message,
               "Line " + std::to_string(lines.size() + 3) +
                   ": \"2021\" follows item 59 (season's year), the last item of a configuration.");
 }
@@ -319,7 +319,7 @@ TEST(SimConfig, RefusesDamagedFilesNamingLineAndItemAndLeavesTheFormAlone) {
     const FormModel before = FullForm();
     for (const auto& [text, message] : cases) {
         FormModel form = FullForm();
-        EXPECT_EQ(ParseSimConfig(text, form), message);
+        EXPECT_EQ(ParseSimConfig(text, form).message, message);
         EXPECT_EQ(form, before) << message;
     }
 }
@@ -328,8 +328,8 @@ TEST(SimConfig, ReadingStopsWhereTheConfigurationEndsAndTakesNoMemoryPerLine) {
     const std::string text = FormatSimConfig(FullForm());
     const std::size_t lines = Lines(text).size();
     FormModel form;
-    EXPECT_EQ(ParseSimConfig(text + "\r\n  \n\t\r", form), std::nullopt); // blanks an editor leaves
-    EXPECT_EQ(ParseSimConfig(text + "\r\n" + Join(Lines(text), lines), form),
+    EXPECT_TRUE(ParseSimConfig(text + "\r\n  \n\t\r", form)); // blanks an editor leaves
+    EXPECT_EQ(ParseSimConfig(text + "\r\n" + Join(Lines(text), lines), form).message,
               "Line " + std::to_string(lines + 3) +
                   ": \"120\" follows item 59 (season's year), the last item of a configuration.");
 
@@ -341,8 +341,8 @@ TEST(SimConfig, ReadingStopsWhereTheConfigurationEndsAndTakesNoMemoryPerLine) {
     const std::string trailing = text + blank, asDays = Join(damaged, count + 1) + blank;
     rusage before{};
     getrusage(RUSAGE_SELF, &before);
-    EXPECT_EQ(ParseSimConfig(trailing, form), std::nullopt);
-    EXPECT_EQ(ParseSimConfig(asDays, form),
+    EXPECT_TRUE(ParseSimConfig(trailing, form));
+    EXPECT_EQ(ParseSimConfig(asDays, form).message,
               "Line " + std::to_string(count + 367) +
                   " (item 49, blast treatment days, row 366): item 48 gives 2000000000 treatments, but a "
                   "season has at most 365.");
@@ -358,20 +358,21 @@ TEST_F(SimConfigFiles, LoneCrLinesReadAlikeAndWhatIsNoConfigurationIsRefusedByNa
     for (char c : text)
         if (c != '\n') crOnly += c;
     FormModel form;
-    EXPECT_EQ(ParseSimConfig(crOnly, form), std::nullopt);
+    EXPECT_TRUE(ParseSimConfig(crOnly, form));
     EXPECT_EQ(form, FullForm());
 
     // A value of megabytes is quoted by its first 60 characters, never cut inside one.
     auto lines = Lines(text);
     lines[37] = std::string(10'000'000, '7') + "x";
-    EXPECT_EQ(ParseSimConfig(Join(lines, lines.size()), form),
+    EXPECT_EQ(ParseSimConfig(Join(lines, lines.size()), form).message,
               "Line 38 (item 38, number of rows of the water-inflow table): \"" + std::string(60, '7') +
                   "...\" is not a whole number.");
     std::string accents;
     for (int k = 0; k < 70; ++k) accents += "\xC3\xA9"; // é
     lines[37] = accents;
-    EXPECT_NE(ParseSimConfig(Join(lines, lines.size()), form)->find("\"" + accents.substr(0, 120) + "...\""),
-              std::string::npos);
+    EXPECT_NE(
+        ParseSimConfig(Join(lines, lines.size()), form).message.find("\"" + accents.substr(0, 120) + "...\""),
+        std::string::npos);
 
     const fs::path large = dir_ / "large.sim";
     std::ofstream(large) << text;
@@ -381,7 +382,7 @@ TEST_F(SimConfigFiles, LoneCrLinesReadAlikeAndWhatIsNoConfigurationIsRefusedByNa
           {"/dev/zero", "it is not a regular file (a device, a pipe or a socket)"},
           {large, "it holds 67108865 bytes, more than 64 MiB (67108864 bytes), the most TULO "
                   "reads of such a file"}})
-        EXPECT_EQ(ReadSimConfig(file, form),
+        EXPECT_EQ(ReadSimConfig(file, form).message,
                   "Cannot read the configuration \"" + file.string() + "\": " + why + ".");
     EXPECT_EQ(form, FullForm());
 }
@@ -389,15 +390,15 @@ TEST_F(SimConfigFiles, LoneCrLinesReadAlikeAndWhatIsNoConfigurationIsRefusedByNa
 TEST_F(SimConfigFiles, AFailedSaveReportsItAndLeavesNoPartialFile) {
     const FormModel form = FullForm();
     const auto intoMissingFolder = WriteSimConfig(form, dir_ / "no such folder" / "a.sim");
-    ASSERT_TRUE(intoMissingFolder.has_value());
-    EXPECT_NE(intoMissingFolder->find("a.sim"), std::string::npos);
+    ASSERT_EQ(intoMissingFolder, Outcome::Failed);
+    EXPECT_NE(intoMissingFolder.message.find("a.sim"), std::string::npos);
     EXPECT_TRUE(Entries().empty());
 
     // A folder in the way of the target: the rename fails after the temporary file was written.
     const fs::path folder = dir_ / "taken.sim";
     fs::create_directory(folder);
     std::ofstream(folder / "inside.txt") << "keep";
-    EXPECT_TRUE(WriteSimConfig(form, folder).has_value());
+    EXPECT_EQ(WriteSimConfig(form, folder), Outcome::Failed);
     EXPECT_EQ(Entries(), std::vector<fs::path>{"taken.sim"});
     EXPECT_EQ(Slurp(folder / "inside.txt"), "keep");
 }
