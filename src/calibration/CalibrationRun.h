@@ -25,7 +25,9 @@
 
 namespace tulo {
 
+// The title of the calibration windows' messages, the end of a search's among them.
 inline constexpr std::string_view kCalibrationTitle = "TULO automatic calibration";
+
 // ---------------------------------------------------------------------------------------------------
 // Parameters
 

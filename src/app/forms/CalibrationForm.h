@@ -5,12 +5,7 @@
 // the order the user meets them, and their settings-file dialogs, so a window only lays out widgets and
 // moves texts in and out.
 
-#include "calibration/CalibratedConfiguration.h"
 #include "calibration/CalibrationRun.h"
-#include "calibration/Objective.h"
-#include "calibration/SettingsFiles.h"
-#include "calibration/Simplex.h"
-#include "calibration/Uncertainty.h"
 #include "engine/Grid.h"
 #include "forms/FormModel.h"
 #include "forms/SpreadsheetCommands.h"
