@@ -521,8 +521,8 @@ public:
     // False after a message when the file cannot be made.
     bool open(const Console& console) {
         if (!path_) return true;
-        if (const Outcome written = file_.open(*path_); !written) {
-            console.print(written.message);
+        if (const Outcome opened = file_.open(*path_); !opened) {
+            console.print(opened.message);
             return false;
         }
         return true;
@@ -549,8 +549,8 @@ public:
     }
     bool commit(const Console& console) {
         if (!path_) return true;
-        if (const Outcome written = file_.commit(true); !written) {
-            console.print(written.message);
+        if (const Outcome committed = file_.commit(true); !committed) {
+            console.print(committed.message);
             return false;
         }
         return true;

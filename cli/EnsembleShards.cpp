@@ -241,8 +241,8 @@ int MergeEnsembleParts(const std::string& out, const std::vector<std::string>& p
     if (!PartsAreWhole(parts, records, console)) return kInvalidInputs;
     if (!SparesSources(out, records, console)) return kInvalidInputs;
     AtomicFile merged;
-    if (const Outcome written = merged.open(out); !written) {
-        console.print(written.message);
+    if (const Outcome opened = merged.open(out); !opened) {
+        console.print(opened.message);
         return kFailure;
     }
     std::string titles;
@@ -250,8 +250,8 @@ int MergeEnsembleParts(const std::string& out, const std::vector<std::string>& p
         if (const int copied = CopyPart(parts[k], records[k], titles, merged, out, console);
             copied != kSuccess)
             return copied; // the unfinished file's temporary goes with `merged`
-    if (const Outcome written = merged.commit(true); !written) {
-        console.print(written.message);
+    if (const Outcome committed = merged.commit(true); !committed) {
+        console.print(committed.message);
         return kFailure;
     }
     return kSuccess;
