@@ -72,28 +72,45 @@ void AddSeasonOptions(CLI::App* command, SeasonOptions& season) {
     const std::string group = "Season (for this command only)";
     CLI::Option* weather =
         command
-            ->add_option("--weather", season.weather,
-                         "Replace the weather table with a weather file's year (DSSAT .WTH, NASA POWER CSV, "
-                         "APSIM .met, CSV with a date column) or a workbook's sheet")
+            ->add_option(
+                "--weather", season.weather,
+                "Replace the weather table with a weather file's days from 1 January of the season's "
+                "year (DSSAT .WTH, NASA POWER CSV, APSIM .met, CSV or tab-separated table with a date "
+                "column) or a workbook's sheet")
             ->group(group);
     AddWholeOption(command, "--weather-sheet", season.weatherSheet, 1,
                    "Sheet of the weather workbook (1-based)")
         ->needs(weather)
         ->group(group);
-    AddWholeOption(command, "--year", season.year, 1, "The season's year in a weather file of several years")
+    AddWholeOption(command, "--year", season.year, 1,
+                   "The season's first year in a weather file of several years (by default the earliest "
+                   "year of the days given as dates)")
+        ->needs(weather)
+        ->group(group);
+    command
+        ->add_option("--krs", season.radiationKrs,
+                     "Hargreaves-Samani kRs for weather days without radiation: 0.16 inland (default), "
+                     "0.19 on the coast")
+        ->check(CLI::Range(0.05, 0.5))
         ->needs(weather)
         ->group(group);
     command->add_option("--lat", season.latitude, "Latitude (degrees north)")->group(group);
-    command->add_option("--sowing", season.sowing, "Sowing day: a day of year or a date (2024-06-15)")
+    command
+        ->add_option("--sowing", season.sowing,
+                     "Sowing day: a date (2024-06-15) or a day of the season's year; a season may cross 31 "
+                     "December")
         ->group(group);
     command
         ->add_option("--transplanting", season.transplanting,
                      "Transplant the crop on this day (a day of year or a date); --sowing is then the "
                      "seedbed's")
         ->group(group);
-    command->add_option("--start", season.start, "First day of the simulation: a day of year or a date")
+    command->add_option("--start", season.start, "First simulated day: a date or a day of the season's year")
         ->group(group);
-    command->add_option("--end", season.end, "Final day of the simulation: a day of year or a date")
+    command
+        ->add_option("--end", season.end,
+                     "Last simulated day: a date (2020-04-30, at most two years on) or a day of the season's "
+                     "year")
         ->group(group);
     command
         ->add_option("--set", season.settings,

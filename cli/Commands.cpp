@@ -4,6 +4,7 @@
 #include "EvaluationJson.h"
 #include "ForceLai.h"
 
+#include "base/Calendar.h"
 #include "base/Numbers.h"
 #include "calibration/CalibrationParameters.h"
 #include "commands/CommandTexts.h"
@@ -45,7 +46,7 @@ std::string DailyCsvHeader() {
 std::string DailyCsv(const RunState& run) {
     std::string csv = DailyCsvHeader() + "\n";
     for (int d = run.control.InitialDate; d < run.control.FinalDate; ++d) {
-        csv += std::to_string(d);
+        csv += std::to_string(DayOfYearOfSeasonDay(d, run.control.Year));
         for (const OutputVariable& v : DailyOutputVariables()) {
             csv += ',';
             csv += CsvField(FormatOutput(v, run, d));

@@ -3,6 +3,7 @@
 #include "CommandLine.h"
 #include "Commands.h"
 
+#include "base/Calendar.h"
 #include "base/Numbers.h"
 #include "base/Problems.h"
 #include "commands/SeasonOptions.h"
@@ -43,11 +44,14 @@ int NewSeason(const NewSeasonOptions& options, std::ostream& out, const Console&
         console.print(written.message);
         return kFailure;
     }
+    // The compiled days, which the checks above found whole.
+    const ControlParameters& control = compiled.inputs->control;
+    const ManagementParameters& manag = compiled.inputs->manag;
+    const auto day = [&](std::int32_t d) { return SeasonDayName(d, control.Year); };
     out << "Wrote " << options.out << ": weather " << changes->weatherSource << ", latitude "
-        << ItemText(season.latitude) << "°, sowing on day " << ItemText(season.sowingDate)
-        << (options.season.transplanting ? ", transplanting on day " + ItemText(season.transplantingDate)
-                                         : "")
-        << ", days " << ItemText(season.initialDate) << " to " << ItemText(season.finalDate) << ", "
+        << ItemText(season.latitude) << "°, sowing on " << day(manag.SowingDate)
+        << (options.season.transplanting ? ", transplanting on " + day(manag.TransplantingDate) : "")
+        << ", simulating " << day(control.InitialDate) << " to " << day(control.FinalDate - 1) << ", "
         << (level ? "flooded " + ShortestText(*level) + " cm deep" : std::string("unflooded")) << ".\n";
     return kSuccess;
 }

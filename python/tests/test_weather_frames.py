@@ -67,16 +67,18 @@ def test_seasons_of_a_frame_are_those_of_its_csv_table(tmp_path):
     text, warnings = same_as_csv(tdew, tmp_path, **options)
     assert any(w.startswith(NAME + ": the file gives no rain") for w in warnings)
 
-    # A leap year's day 366 is noted; float32, nullable integer and text cells read as their CSV text.
+    # A leap year's day 366 is simulated, the season running through 31 December; float32, nullable
+    # integer and text cells read as their CSV text.
     leap = days(2020, rh=lambda n: (np.arange(n) % 30 + 60).astype(np.float32), code=2.5)
     leap["rain"] = leap["rain"].astype(np.float32)
     leap["tmin"] = pd.array([21] * len(leap), dtype="Int64")
     text, warnings = same_as_csv(leap, tmp_path, lat=14.2, sowing="2020-06-10")
-    assert any("DOY 366" in w for w in warnings)
+    assert warnings == [] and "2020-12-31" in text
 
-    # A value missing on a simulated day refuses the season, naming the frame.
+    # A value missing on a simulated day refuses the season, naming the frame; a radiation would be
+    # estimated from the temperatures.
     missing = days(2019)
-    missing.loc[200, "srad"] = np.nan
+    missing.loc[200, "tmax"] = np.nan
     refused, problems = same_as_csv(missing, tmp_path, **options)
     assert refused == "refused" and any(NAME in p for p in problems)
 

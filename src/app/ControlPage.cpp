@@ -206,15 +206,19 @@ void ControlPage::refresh() {
     periodicForcing_->setEnabled(periodic);
     reinit_->setEnabled(form_.option(ctl::OptionLAIRecalReinit));
 
+    // The simulated days: from the initial date to the day before the final one, which the loop stops
+    // at; a season across 31 December shows its later days in the next year.
     const auto year = ParseSeasonYear(form_.text(ctl::txtSeasonYear));
-    const auto date = [&](std::string_view control) {
+    const auto date = [&](std::string_view control, int offset) {
         const auto day = ParseInt32(form_.text(control));
-        const std::string text = day && year ? DayMonthText(*day, *year) : std::string();
-        return text.empty() ? QStringLiteral("?") : Qs(text) + QStringLiteral(" ") + QString::number(*year);
+        const auto civil = day && year ? DateOfSeasonDay(*day + offset, *year) : std::nullopt;
+        return civil ? Qs(DayMonthText(*day + offset, *year)) + QStringLiteral(" ") +
+                           QString::number(civil->year)
+                     : QStringLiteral("?");
     };
     seasonDates_->setText(year ? QStringLiteral("Season of %1: %2 to %3")
                                      .arg(*year)
-                                     .arg(date(ctl::txtInitialDate), date(ctl::txtFinalDate))
+                                     .arg(date(ctl::txtInitialDate, 0), date(ctl::txtFinalDate, -1))
                                : QString());
     seasonDates_->setVisible(year.has_value());
 }

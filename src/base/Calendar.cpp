@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cctype>
+#include <cstdio>
 
 namespace tulo {
 
@@ -13,16 +14,57 @@ constexpr std::array<const char*, 12> kMonthNames = {"Jan", "Feb", "Mar", "Apr",
 
 } // namespace
 
-std::optional<DayMonth> DayMonthOf(std::int32_t doy, int year) {
-    const bool leap = year > 0 && IsLeapYear(year);
-    if (doy < 1 || doy > 365 + (leap ? 1 : 0)) return std::nullopt;
-    int remaining = doy;
+std::optional<DayMonth> DayMonthOf(std::int32_t seasonDay, int year) {
+    const auto date = DateOfSeasonDay(seasonDay, year);
+    if (!date) return std::nullopt;
+    return DayMonth{date->day, date->month};
+}
+
+int DaysInYear(int year) {
+    return year > 0 && IsLeapYear(year) ? 366 : 365;
+}
+
+std::int32_t DayOfYearOfSeasonDay(std::int32_t seasonDay, int year) {
+    const bool known = year > 0;
+    for (int y = year; seasonDay > DaysInYear(known ? y : 0); ++y) seasonDay -= DaysInYear(known ? y : 0);
+    return seasonDay;
+}
+
+std::optional<CivilDate> DateOfSeasonDay(std::int32_t seasonDay, int year) {
+    if (seasonDay < 1 || seasonDay > kLastSeasonDay) return std::nullopt;
+    // Unknown years are numbered from 0 and all have 365 days.
+    const bool known = year > 0;
+    int y = year;
+    while (seasonDay > DaysInYear(known ? y : 0)) {
+        seasonDay -= DaysInYear(known ? y : 0);
+        ++y;
+    }
+    const bool leap = known && IsLeapYear(y);
+    int remaining = seasonDay;
     for (int m = 0; m < 12; ++m) {
         const int days = kDaysInMonth[static_cast<std::size_t>(m)] + (m == 1 && leap ? 1 : 0);
-        if (remaining <= days) return DayMonth{remaining, m + 1};
+        if (remaining <= days) return CivilDate{y, m + 1, remaining};
         remaining -= days;
     }
     return std::nullopt;
+}
+
+std::optional<std::int32_t> SeasonDayOfDate(const CivilDate& date, int year) {
+    const auto doy = DayOfYear(date);
+    if (!doy || date.year < year) return std::nullopt;
+    std::int32_t day = *doy;
+    for (int y = year; y < date.year; ++y) {
+        day += DaysInYear(y);
+        if (day > kLastSeasonDay) return std::nullopt;
+    }
+    if (day > kLastSeasonDay) return std::nullopt;
+    return day;
+}
+
+std::string IsoDateText(const CivilDate& date) {
+    char text[24];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
+    return text;
 }
 
 int YearOfTwoDigits(int twoDigitYear) {
@@ -102,10 +144,24 @@ std::optional<CivilDate> ParseDateText(std::string_view text) {
     return std::nullopt;
 }
 
-std::string DayMonthText(std::int32_t doy, int year) {
-    const auto date = DayMonthOf(doy, year);
+std::string DayMonthText(std::int32_t seasonDay, int year) {
+    const auto date = DayMonthOf(seasonDay, year);
     if (!date) return {};
     return std::to_string(date->day) + " " + kMonthNames[static_cast<std::size_t>(date->month - 1)];
+}
+
+std::string SeasonDayName(std::int32_t seasonDay, int year) {
+    if (year > 0)
+        if (const auto date = DateOfSeasonDay(seasonDay, year)) return IsoDateText(*date);
+    return "day " + std::to_string(seasonDay);
+}
+
+std::string SeasonDateText(std::int32_t seasonDay, int year) {
+    std::string text = DayMonthText(seasonDay, year);
+    if (seasonDay > DaysInYear(year))
+        if (const auto date = DateOfSeasonDay(seasonDay, year))
+            text += year > 0 ? " " + std::to_string(date->year) : std::string(", the next year");
+    return text;
 }
 
 std::optional<int> ParseSeasonYear(std::string_view text) {

@@ -1,5 +1,5 @@
 #pragma once
-// The maximum of a daily series over its days (slots 1 .. 365), kept up to date as the series is written,
+// The maximum of a daily series over its days (slots 1 .. lastDay), kept up to date as the series is written,
 // so that a model reading it every day does not rescan the year every day.
 //
 // It reports exactly what Utilities::ArrayMax over the series would report at that moment: the days
@@ -17,14 +17,15 @@ class SeriesMaximum {
 public:
     // From here on every write to the series must go through Set. The year is first scanned when the
     // maximum is first asked for, so that a run that never asks pays nothing.
-    explicit SeriesMaximum(DailySeries& series) : series_(series) {}
+    explicit SeriesMaximum(DailySeries& series, int lastDay = kLastDay)
+        : series_(series), lastDay_(lastDay) {}
 
     double Value() {
         if (!known_) Rescan();
         return value_;
     }
 
-    // Writes slot `slot` (0 .. 365) of the series. Only a decrease of the day holding the maximum needs
+    // Writes slot `slot` (0 .. lastDay) of the series. Only a decrease of the day holding the maximum needs
     // the year scanned again; slot 0 is no day and never counts.
     void Set(int slot, float value) {
         series_[slot] = value;
@@ -46,7 +47,7 @@ private:
         known_ = true;
         slot_ = 1;
         value_ = series_[1];
-        for (int i = 2; i <= kLastDay; ++i)
+        for (int i = 2; i <= lastDay_; ++i)
             if (series_[i] > value_) {
                 value_ = series_[i];
                 slot_ = i;
@@ -54,6 +55,7 @@ private:
     }
 
     DailySeries& series_;
+    int lastDay_;
     bool known_ = false;
     float value_ = 0.0f;
     int slot_ = 1; // the first day holding the maximum

@@ -52,8 +52,9 @@ void BuildReportGrid(const ReportTicks& ticks, const RunState& run, RunResults& 
     report.setText(1, 2, "Date");
     // Row r holds the day InitialDate + r - 2 with that day's chart row.
     for (int k = 0; k < days; ++k) {
-        report.setText(k + 2, 1, std::to_string(run.control.InitialDate + k));
-        report.setText(k + 2, 2, DayMonthText(run.control.InitialDate + k, run.control.Year));
+        const int day = run.control.InitialDate + k;
+        report.setText(k + 2, 1, std::to_string(DayOfYearOfSeasonDay(day, run.control.Year)));
+        report.setText(k + 2, 2, SeasonDateText(day, run.control.Year));
     }
     int col = 3;
     for (std::size_t i = 0; i < variables.size(); ++i) {

@@ -37,8 +37,8 @@ void LeafAreaAndPartitioning::SplitGrowth(const LeafParameters& leaf, const Part
 }
 
 void LeafSenescence::CalculateDeadLAI(const DailySeries& GDDcum, const DailySeries& LAIday, float GDDLeafLife,
-                                      std::int32_t ToDay) {
-    // ToDay is a simulated day (1 .. 365), so slot ToDay - 1 always exists.
+                                      std::int32_t ToDay, std::int32_t lastDay) {
+    // ToDay is a simulated day (from 1), so slot ToDay - 1 always exists.
     const float x = static_cast<float>(static_cast<double>(GDDcum[ToDay - 1]) - GDDLeafLife);
     // Within a season the window only moves up, so the slots found below it yesterday stay out of reach
     // today. When it sinks (the crop has ended, a new season) or the days do not follow each other, the
@@ -54,10 +54,10 @@ void LeafSenescence::CalculateDeadLAI(const DailySeries& GDDcum, const DailySeri
     // 18 degree-day window after x have now lived GDDLeafLife and die today. The first match decides.
     const float upper = static_cast<float>(static_cast<double>(x) + 18.0);
     int i = firstCandidate_;
-    while (i <= kLastDay && !(GDDcum[i] >= x)) ++i;
+    while (i <= lastDay && !(GDDcum[i] >= x)) ++i;
     firstCandidate_ = i;
     floor_ = x;
-    for (; i <= kLastDay; ++i) {
+    for (; i <= lastDay; ++i) {
         const float gdd = GDDcum[i];
         if (x <= gdd && gdd <= upper) {
             deadLAI_ = LAIday[i - 1];

@@ -19,10 +19,11 @@
 // LeafSenescence:
 // | input       | unit   | meaning                                         |
 // |-------------|--------|-------------------------------------------------|
-// | GDDcum      | °C d   | the run's cumulated degree-days, by day of year |
-// | LAIday      | m2 m-2 | the run's new green area, by day of year        |
+// | GDDcum      | °C d   | the run's cumulated degree-days, by season day  |
+// | LAIday      | m2 m-2 | the run's new green area, by season day         |
 // | GDDLeafLife | °C d   | leaf life                                       |
-// | ToDay       | -      | day of year (1 .. 365)                          |
+// | ToDay       | -      | day of the season (1 .. lastDay)                |
+// | lastDay     | -      | the last slot the search reaches (365 or more)  |
 // Output: the green area shed on the day (m2 m-2) and the day it grew on.
 // One object serves one run: it carries its search from one day to the next, which holds as long as
 // between two calls on consecutive days GDDcum changes in the earlier day's slot only, as the daily loop
@@ -74,7 +75,7 @@ private:
 class LeafSenescence {
 public:
     void CalculateDeadLAI(const DailySeries& GDDcum, const DailySeries& LAIday, float GDDLeafLife,
-                          std::int32_t ToDay);
+                          std::int32_t ToDay, std::int32_t lastDay = kLastDay);
     float GetDeadLAI() const { return deadLAI_; }
     // The day the leaves shed today grew on (0 when none is found): a transplanted crop's seedbed leaves
     // were counted per m2 of seedbed.

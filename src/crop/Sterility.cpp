@@ -12,8 +12,9 @@ namespace tulo {
 namespace {
 
 std::size_t DaySlot(std::int32_t DOY) {
-    if (DOY < 0 || DOY > kLastDay)
-        throw std::out_of_range("day of year " + std::to_string(DOY) + " outside 0..365");
+    if (DOY < 0 || DOY > kLastSeasonDay)
+        throw std::out_of_range("day " + std::to_string(DOY) + " outside 0.." +
+                                std::to_string(kLastSeasonDay));
     return static_cast<std::size_t>(DOY);
 }
 

@@ -28,8 +28,8 @@ struct ColdSensitivity {
 // The day's temperatures and stage.
 struct ColdDay {
     DayTemperatures temperatures; // working temperatures of the day, yesterday's maximum, tomorrow's minimum
-    std::int32_t DOY = 0;         // day of year (0 .. 365)
-    float DVS = 0.0f;             // development stage (-)
+    std::int32_t DOY = 0; // day of the season (0 .. kLastSeasonDay); of year for SimulateDayAtLatitude
+    float DVS = 0.0f;     // development stage (-)
 };
 
 class SpikeletSterility {

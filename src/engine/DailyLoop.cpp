@@ -1,5 +1,6 @@
 #include "engine/DailyLoop.h"
 
+#include "base/Calendar.h"
 #include "base/Numbers.h"
 #include "base/SeriesMaximum.h"
 #include "crop/Biomass.h"
@@ -32,9 +33,11 @@ float ToSingle(double value) {
 // The run state's site days, worked out first when they are not those of its compilation and latitude (a
 // state filled by hand, or whose latitude was changed since).
 const SiteDays& SiteDaysOf(RunState& run) {
-    const bool current =
-        run.site.serial != 0 && run.site.serial == run.loadedSerial && run.site.sun.IsFor(run.manag.Lat);
-    if (!current) run.site = ComputeSiteDays(run.weather, run.manag.Lat, run.loadedSerial);
+    const bool current = run.site.serial != 0 && run.site.serial == run.loadedSerial &&
+                         run.site.sun.IsFor(run.manag.Lat, run.control.Year, run.control.FinalDate);
+    if (!current)
+        run.site = ComputeSiteDays(run.weather, run.manag.Lat, run.control.Year, run.control.FinalDate,
+                                   run.loadedSerial);
     return run.site;
 }
 
@@ -97,6 +100,8 @@ struct DayContext {
     std::optional<Soil> soil;
     // The crop's fields, filled once; the day's green area is overwritten every day.
     EvapotranspirationInput etRecord;
+    // The last slot the scans over the season's series reach (the leaves' ages, the greatest green area).
+    const std::int32_t scanEnd;
     // The blast model weighs the season's greatest green area every day; every write to LAI goes
     // through it.
     SeriesMaximum laiMax;
@@ -121,7 +126,8 @@ DayContext::DayContext(RunState& run)
       growth{.K = crop.K, .Tb = crop.Tb, .Topt = crop.Topt, .TmaxG = crop.TmaxG, .C = crop.C},
       coldSensitivity{
           .StSen = crop.StSen, .Threshold = crop.TempStThreshold, .SenDuration = crop.SenDuration},
-      leaf{.SLA0 = crop.SLA0, .SLA035 = crop.SLA035, .RipL0 = crop.RipL0}, laiMax(run.out.LAI) {
+      leaf{.SLA0 = crop.SLA0, .SLA035 = crop.SLA035, .RipL0 = crop.RipL0}, scanEnd(ScanEnd(control)),
+      laiMax(run.out.LAI, scanEnd) {
     etRecord.KcFullCanopy = crop.KcFullCanopy;
     etRecord.K = crop.K;
     etRecord.Lat = manag.Lat;
@@ -196,7 +202,7 @@ void DayContext::ApexTemperature(std::int32_t d) {
                             .Tmin = w.Tmin[d],
                             .TminYesterday = w.Tmin[d - 1],
                             .TminTomorrow = w.Tmin[d + 1]},
-                           d);
+                           FloodwaterSeasonDay(DayOfYearOfSeasonDay(d, control.Year), manag.Lat));
     w.Tmax[d] = floodwater.GetWaterTmax();
     w.Tmin[d] = floodwater.GetWaterTmin();
 }
@@ -317,7 +323,7 @@ void DayContext::Partitioning(std::int32_t d, bool finishedAtDawn) {
 
 // More area than the canopy holds is not shed at all, rather than shed down to nothing.
 void DayContext::Senescence(std::int32_t d) {
-    leafLife.CalculateDeadLAI(o.GDDcum, o.LAIday, crop.GDDLeafLife, d);
+    leafLife.CalculateDeadLAI(o.GDDcum, o.LAIday, crop.GDDLeafLife, d, scanEnd);
     s.DeadLAI = leafLife.GetDeadLAI();
     // Leaves grown in the seedbed were counted per m2 of seedbed; the field holds its share of them.
     if (manag.Transplanted && leafLife.GetGrowthDay() <= manag.TransplantingDate &&
@@ -390,8 +396,11 @@ void DayContext::Overwrite(std::int32_t d, const ForcedDay& forced) {
 }
 
 void CheckDates(const ControlParameters& control) {
-    if (control.InitialDate < 1 || control.FinalDate > kLastDay || control.InitialDate >= control.FinalDate)
-        throw std::invalid_argument("simulation dates outside 1 <= InitialDate < FinalDate <= 365");
+    if (control.InitialDate < 1 || control.InitialDate > 366 || control.FinalDate <= control.InitialDate ||
+        control.FinalDate - control.InitialDate > kLongestSeason)
+        throw std::invalid_argument(
+            "simulation days outside 1 <= InitialDate <= 366, InitialDate < FinalDate "
+            "<= InitialDate + 731");
 }
 
 // The one loop over the days of both the plain run and the resumable one.

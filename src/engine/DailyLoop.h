@@ -14,8 +14,8 @@
 
 namespace tulo {
 
-// Runs the days from run.loop.DOY to FinalDate - 1. Throws std::invalid_argument for dates outside
-// 1 <= InitialDate < FinalDate <= 365.
+// Runs the days from run.loop.DOY to FinalDate - 1. Throws std::invalid_argument for days outside
+// 1 <= InitialDate <= 366, InitialDate < FinalDate <= InitialDate + kLongestSeason.
 void SimulateDays(RunState& run);
 
 // The state written into a forcing day's slots (g m-2; LAI in m2/m2).

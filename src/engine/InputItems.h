@@ -2,6 +2,8 @@
 // The items of the inputs' lists and the sizes of the input tables: the parameter registry's codes, the
 // readers that fill a table and the form that shows them all count on them.
 
+#include "base/DailySeries.h"
+
 #include <array>
 #include <string_view>
 
@@ -21,6 +23,9 @@ inline constexpr std::string_view NoTreatment = "No treatment applied";
 
 // Sizes of the input tables, as the window shows them.
 inline constexpr int kWeatherRows = 366; // row 1 titles, rows 2 .. 366 days 1 .. 365
+// The window's weather grid holds the longest season's days and the day after its last, which a season
+// that crosses 31 December counts on from the first year's (base/Calendar.h).
+inline constexpr int kWeatherGridRows = 1 + kLastSeasonDay + 1;
 inline constexpr int kWeatherCols = 7;
 inline constexpr int kSoilRows = 15;
 inline constexpr int kSoilCols = 13;

@@ -1,5 +1,6 @@
 #include "engine/RunState.h"
 
+#include "base/Calendar.h"
 #include "weather/Evapotranspiration.h"
 
 #include <algorithm>
@@ -15,14 +16,15 @@ template <class Series> void ClearDays(Series& series, std::int32_t first, std::
 
 } // namespace
 
-SiteDays ComputeSiteDays(const WeatherSeries& weather, float latitude, std::uint64_t serial) {
+SiteDays ComputeSiteDays(const WeatherSeries& weather, float latitude, int year, int lastDay,
+                         std::uint64_t serial) {
     SiteDays site;
-    site.sun = SolarCalendar(latitude);
+    site.sun = SolarCalendar(latitude, year, lastDay);
     site.serial = serial;
     EvapotranspirationInput day;
     day.Lat = latitude;
-    for (std::int32_t d = 1; d <= kLastDay; ++d) {
-        day.DOY = static_cast<std::int16_t>(d);
+    for (std::int32_t d = 1; d <= std::max(lastDay, kLastDay); ++d) {
+        day.DOY = static_cast<std::int16_t>(DayOfYearOfSeasonDay(d, year));
         day.Tmax = weather.TmaxAir[static_cast<std::size_t>(d)];
         day.Tmin = weather.TminAir[static_cast<std::size_t>(d)];
         day.Rad = weather.Rad[static_cast<std::size_t>(d)];
@@ -38,8 +40,9 @@ void RunState::PrepareFreshRun() {
     // loop left before its last day: after either, and for other days, everything is zeroed.
     const bool mayStopEarly =
         manag.Flooded == 1 && manag.DynamicLevel && control.SoilSimulation && !control.SoilCorrectlyOpen;
-    const bool rewritesAll = first >= 1 && final <= kLastDay && first < final && first == preparedFirst_ &&
-                             final == preparedFinal_ && loop.DOY == final && !mayStopEarly;
+    const bool rewritesAll = first >= 1 && final <= kLastSeasonDay + 1 && first < final &&
+                             first == preparedFirst_ && final == preparedFinal_ && loop.DOY == final &&
+                             !mayStopEarly;
     if (rewritesAll) {
         ClearDays(out.GDDcum, first, final);
         ClearDays(out.LAI, first, final);
@@ -80,7 +83,7 @@ void RunState::SetInitialState() {
     loop.Infection = 0;
     loop.Sporulating = 0;
     loop.Latency = 0;
-    for (int d = 1; d <= kLastDay; ++d) out.RiskLevel[d] = 0;
+    for (int d = 1; d <= ScanEnd(control); ++d) out.RiskLevel[d] = 0;
 }
 
 } // namespace tulo

@@ -1,27 +1,30 @@
 #pragma once
 // The run state: the run's parameters, its daily driving series and the daily series the loop writes.
-// Everything is held in fixed arrays indexed by day of year, so repeated runs (calibration, sensitivity
-// analysis) allocate nothing.
+// Everything is held in fixed arrays indexed by the day of the season, counted from 1 January of its first
+// year (base/Calendar.h), so repeated runs (calibration, sensitivity analysis) allocate nothing.
 
 #include "base/DailySeries.h"
 #include "crop/Development.h"
 #include "engine/SoilProfile.h"
 #include "weather/SolarCalendar.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
 namespace tulo {
 
 struct ControlParameters {
-    std::int32_t InitialDate = 0; // first simulated day
+    // Days of the season (day of year for a season inside one year; the next year's days follow 365, or
+    // 366 after a leap year).
+    std::int32_t InitialDate = 0; // first simulated day, at most 366
     std::int32_t FinalDate = 0;   // the loop stops here; the last simulated day is FinalDate - 1
     bool SoilSimulation = false;
     bool BLASTsimulation = false;
     bool SoilCorrectlyOpen = false;
     std::int32_t OptReportFile = 0; // 0 never, 1 ask, 2 always
-    // The season's calendar year, 0 when unknown. Only the dates shown and read follow it: the days are
-    // 1 .. 365 in every year.
+    // The season's first calendar year, 0 when unknown (years of 365 days are then assumed). Each day's own
+    // day of year follows from it: the sun's course and the floodwater's seasons read that.
     std::int32_t Year = 0;
     // The soil table's layers (1 .. NLayers), thirteen values each in the table's column order, kept to
     // the 15 significant digits the table's texts carry.
@@ -72,8 +75,9 @@ struct ManagementParameters {
     friend bool operator==(const ManagementParameters&, const ManagementParameters&) = default;
 };
 
-// Daily weather of the run (slots 1 .. 365). Tmax and Tmin are the working temperatures, which the
-// floodwater model may overwrite; TmaxAir and TminAir keep the air values.
+// Daily weather of the run (slots 1 .. FinalDate, the day after the last simulated day included). Tmax and
+// Tmin are the working temperatures, which the floodwater model may overwrite; TmaxAir and TminAir keep the
+// air values.
 struct WeatherSeries {
     DailySeries Rain{}, Tmax{}, Tmin{}, Rad{}, RHmax{}, RHmin{}, TmaxAir{}, TminAir{};
     friend bool operator==(const WeatherSeries&, const WeatherSeries&) = default;
@@ -119,7 +123,8 @@ struct LoopState {
 };
 
 // What the site and its weather alone decide, worked out once per compilation: the sun's course at the
-// management's latitude and each day's reference evapotranspiration (mm d-1) on the air temperatures,
+// management's latitude in the season's calendar and each day's reference evapotranspiration (mm d-1) on
+// the air temperatures,
 // which are the ones the evapotranspiration reads (the floodwater model overwrites a day's working
 // temperatures only after it).
 struct SiteDays {
@@ -128,7 +133,13 @@ struct SiteDays {
     std::uint64_t serial = 0; // the compilation they were worked out for (0: none)
 };
 
-SiteDays ComputeSiteDays(const WeatherSeries& weather, float latitude, std::uint64_t serial);
+// Through day max(365, lastDay) of a season whose first year is `year`.
+SiteDays ComputeSiteDays(const WeatherSeries& weather, float latitude, int year, int lastDay,
+                         std::uint64_t serial);
+// The last day a season's daily scans reach: the days of a year, or the season's FinalDate beyond them.
+inline std::int32_t ScanEnd(const ControlParameters& control) {
+    return std::max<std::int32_t>(kLastDay, control.FinalDate);
+}
 
 struct RunState {
     ControlParameters control;

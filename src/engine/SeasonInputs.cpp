@@ -3,6 +3,7 @@
 #include "engine/Parameters.h"
 #include "weather/Humidity.h"
 
+#include <algorithm>
 #include <atomic>
 
 namespace tulo {
@@ -10,7 +11,8 @@ namespace tulo {
 void SealSeasonInputs(SeasonInputs& inputs) {
     static std::atomic<std::uint64_t> counter{0};
     inputs.serial = ++counter;
-    inputs.site = ComputeSiteDays(inputs.weather, inputs.manag.Lat, inputs.serial);
+    inputs.site = ComputeSiteDays(inputs.weather, inputs.manag.Lat, inputs.control.Year,
+                                  inputs.control.FinalDate, inputs.serial);
 }
 
 SeasonInputs DefaultSeasonInputs() {
@@ -21,9 +23,9 @@ SeasonInputs DefaultSeasonInputs() {
 }
 
 void EstimateHumidities(const DailySeries& Tmin, const DailySeries& Tmax, DailySeries& RHmax,
-                        DailySeries& RHmin) {
+                        DailySeries& RHmin, int lastDay) {
     RelativeHumidity rh;
-    for (int d = 1; d <= kLastDay; ++d) {
+    for (int d = 1; d <= std::min(lastDay, kDaySlots - 1); ++d) {
         rh.EstimateFromTemperatures(Tmin[d], Tmax[d]);
         RHmax[d] = rh.GetRHmax();
         RHmin[d] = rh.GetRHmin();

@@ -41,11 +41,12 @@ void SealSeasonInputs(SeasonInputs& inputs);
 // reader's to fill.
 SeasonInputs DefaultSeasonInputs();
 
-// The daily humidities estimated from the temperatures, for weather that came without them.
+// The daily humidities of days 1 .. lastDay estimated from the temperatures, for weather that came
+// without them.
 void EstimateHumidities(const DailySeries& Tmin, const DailySeries& Tmax, DailySeries& RHmax,
-                        DailySeries& RHmin);
-inline void EstimateHumidities(WeatherSeries& weather) {
-    EstimateHumidities(weather.TminAir, weather.TmaxAir, weather.RHmax, weather.RHmin);
+                        DailySeries& RHmin, int lastDay = kLastDay);
+inline void EstimateHumidities(WeatherSeries& weather, int lastDay = kLastDay) {
+    EstimateHumidities(weather.TminAir, weather.TmaxAir, weather.RHmax, weather.RHmin, lastDay);
 }
 
 } // namespace tulo

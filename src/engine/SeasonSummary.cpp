@@ -119,10 +119,18 @@ SeasonSummary Summarize(const RunState& run) {
     return s;
 }
 
+namespace {
+
+// "DOY 166 (15 Jun)": a day of the season by its own day of year, with the year for the days after the
+// first year's ("DOY 35 (4 Feb 2020)").
+std::string DayText(std::int32_t d, int year) {
+    return "DOY " + std::to_string(DayOfYearOfSeasonDay(d, year)) + " (" + SeasonDateText(d, year) + ")";
+}
+
+} // namespace
+
 std::string FormatSummary(const SeasonSummary& s) {
-    auto day = [&](std::int32_t d) {
-        return "DOY " + std::to_string(d) + " (" + DayMonthText(d, s.year) + ")";
-    };
+    auto day = [&](std::int32_t d) { return DayText(d, s.year); };
     auto stage = [&](const std::optional<std::int32_t>& d) {
         return d ? day(*d) : std::string("not reached by the final day");
     };
@@ -160,15 +168,14 @@ std::vector<SummaryWarning> SummaryWarnings(const SeasonSummary& s) {
         const std::int32_t d = *s.firstFrost;
         warnings.push_back({"frost", "the air Tmin fell below 0 °C on " + std::to_string(s.frostDays) +
                                          (s.frostDays == 1 ? " day" : " days") +
-                                         " while the crop stood, first on DOY " + std::to_string(d) + " (" +
-                                         DayMonthText(d) +
-                                         "); rice does not survive frost, so the figures after it are "
+                                         " while the crop stood, first on " + DayText(d, s.year) +
+                                         "; rice does not survive frost, so the figures after it are "
                                          "not a crop's."});
     }
     if (s.immature)
-        warnings.push_back({"no_maturity", "the crop did not reach maturity by the last simulated day, DOY " +
-                                               std::to_string(s.lastDay) + " (" + DayMonthText(s.lastDay) +
-                                               "); its figures are those of a standing crop."});
+        warnings.push_back({"no_maturity", "the crop did not reach maturity by the last simulated day, " +
+                                               DayText(s.lastDay, s.year) +
+                                               "; its figures are those of a standing crop."});
     return warnings;
 }
 
@@ -197,9 +204,10 @@ namespace {
 template <typename Take> void EachSummaryCell(const SeasonSummary& s, Take take) {
     char text[kNumberTextChars];
     const auto whole = [&](std::int64_t v) { take(std::string_view(text, WriteWholeNumber(text, v))); };
+    // Days by their own day of year, as the daily tables give them.
     const auto day = [&](const std::optional<std::int32_t>& d) {
         if (d)
-            whole(*d);
+            whole(DayOfYearOfSeasonDay(*d, s.year));
         else
             take(std::string_view());
     };
@@ -210,7 +218,7 @@ template <typename Take> void EachSummaryCell(const SeasonSummary& s, Take take)
         else
             take(std::string_view());
     };
-    whole(s.sowing);
+    day(s.sowing);
     day(s.emergence);
     day(s.flowering);
     day(s.maturity);

@@ -98,12 +98,32 @@ constexpr Table kOutflow{40, kWaterOutputRows, "number of rows of the water-outf
                          "water-outflow table"};
 constexpr Table kSoil{43, kSoilRows, "number of rows of the soil table", "soil table"};
 constexpr int kWeatherItem = 42;
+// A season that reaches beyond the weather table's 365 days: its first and last simulated days as dates,
+// then the table's later days, as a table of their own so that older files keep their layout.
+constexpr int kFirstDayItem = 60;
+constexpr int kLastDayItem = 61;
+constexpr Table kLaterWeather{62, kLongestSeason + 1, "number of the weather table's days after day 365",
+                              "weather table's days after day 365"};
 constexpr int kTreatmentCountItem = 48;
 
 constexpr std::string_view kCompleteMark = "\xEF\xBB\xBF";
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// Whether a season reads beyond the 365 days older files hold (it is simulated through 31 December at
+// least): only such a season holds items 60 to 63, and its weather table's later days with them.
+bool ReachesBeyondYear(const SeasonConfiguration& c) {
+    return c.finalDate.value.value_or(0) > kLastDay;
+}
+
+// A season day item as a date in the season's calendar (offset -1: the day before it, for the final date
+// the loop stops at), or its own text when it is no day of a known year.
+std::string SeasonDayText(const WholeItem& item, std::optional<int> year, int offset) {
+    if (!item.value || !year) return ItemText(item);
+    const auto date = DateOfSeasonDay(*item.value + offset, *year);
+    return date ? IsoDateText(*date) : ItemText(item);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -392,7 +412,37 @@ public:
             c.year = ParseSeasonYear(year);
             if (!c.year) reader_.fail(Quoted(year) + " is not a year (a whole number from 1 to 9999).");
         }
+        // Only a season that reads beyond day 365 has the later items; anything else after the year is
+        // refused as what follows a configuration's last item.
+        if (!reader_.restIsBlank() && c.finalDate.value.value_or(0) > kLastDay) laterDays(c);
         reader_.expectEnd();
+    }
+
+    // Items 60 to 63: a season beyond day 365. Its dates must be those items 1 and 2 give, so that a file
+    // edited in one place only is refused rather than run on either.
+    void laterDays(SeasonConfiguration& c) {
+        const auto dayItem = [&](int item, std::string_view what, const WholeItem& held, int offset) {
+            const std::string_view text = reader_.take(item, what);
+            const std::string expected = SeasonDayText(held, c.year, offset);
+            if (Trim(text) != expected)
+                reader_.fail(Quoted(text) + " is not the season's " + std::string(what) + ", " + expected +
+                             ", which items 1 and 2 give with the year.");
+        };
+        dayItem(kFirstDayItem, "first simulated day", c.initialDate, 0);
+        dayItem(kLastDayItem, "last simulated day", c.finalDate, -1);
+        const int rows = ParseCount(reader_, reader_.take(kLaterWeather.countItem, kLaterWeather.countWhat),
+                                    kLaterWeather.limit);
+        for (int r = 1; r <= rows; ++r) {
+            c.weather.addRow();
+            for (int col = 1; col <= kWeatherCols; ++col) {
+                std::string text =
+                    DecodeText(reader_.take(kLaterWeather.countItem + 1, kLaterWeather.cellsWhat, r, col));
+                if (col == 1)
+                    if (const auto problem = WeatherDayCellProblem(text, kLastDay + r, c.year.value_or(0)))
+                        reader_.fail(*problem);
+                c.weather.setText(kLastDay + r - 1, col - 1, std::move(text));
+            }
+        }
     }
 
 private:
@@ -437,7 +487,8 @@ std::string FormatConfiguration(const SeasonConfiguration& c) {
     w.table(c.waterInflow);
     w.table(c.waterOutflow);
     for (const std::string& title : c.weatherTitles) w.text(title);
-    for (int r = 0; r < c.weather.rows(); ++r)
+    // The first year's days; the later ones follow the year (items 62 and 63).
+    for (int r = 0; r < kWeatherRows - 1; ++r)
         for (int col = 0; col < c.weather.cols(); ++col) w.text(c.weather.text(r, col));
     w.table(c.soil);
 
@@ -455,8 +506,24 @@ std::string FormatConfiguration(const SeasonConfiguration& c) {
         w.integer(c.transplanted);
         w.number(c.transplantingDate);
         w.crop(c, TransplantingCropSlots());
-        // Only a known year is written, so that a season without one holds the items it always did.
-        if (c.year) w.integer(*c.year);
+        // Only a known year is written, so that a season without one holds the items it always did; a
+        // season beyond day 365 holds an empty line for an unknown one, its later items following.
+        const bool beyondYear = ReachesBeyondYear(c);
+        if (c.year)
+            w.integer(*c.year);
+        else if (beyondYear)
+            w.text("");
+        if (beyondYear) {
+            w.text(SeasonDayText(c.initialDate, c.year, 0));
+            w.text(SeasonDayText(c.finalDate, c.year, -1));
+            NumberTable later(0, kWeatherCols);
+            for (int r = kLastDay; r < c.weather.rows(); ++r) {
+                later.addRow();
+                for (int col = 0; col < kWeatherCols; ++col)
+                    later.setText(r - kLastDay, col, c.weather.text(r, col));
+            }
+            w.table(later);
+        }
     }
     if (c.endMarked) w.raw("\r\n");
     return w.take();

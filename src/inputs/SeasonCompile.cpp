@@ -1,5 +1,6 @@
 #include "inputs/SeasonCompile.h"
 
+#include "base/Calendar.h"
 #include "base/CellName.h"
 #include "base/Numbers.h"
 #include "engine/InputLimits.h"
@@ -53,10 +54,13 @@ public:
         return item.value;
     }
 
-    // A day of year, 1 .. 365.
+    // A day of the season: of year 1 .. 365, or beyond for the next years' days of a season that crosses
+    // 31 December.
     std::optional<std::int32_t> day(std::optional<std::int32_t> value, const Where& where) {
-        if (value && (*value < 1 || *value > kLastDay)) {
-            fail(where, where.label + " must be a day of year between 1 and 365 (it is " +
+        if (value && (*value < 1 || *value > kLastSeasonDay)) {
+            fail(where, where.label + " must be a day of year between 1 and 365, or up to " +
+                            std::to_string(kLastSeasonDay) +
+                            " for the next years' days of a season that crosses 31 December (it is " +
                             std::to_string(*value) + ").");
             return std::nullopt;
         }
@@ -110,6 +114,12 @@ bool Blank(const NumberTable& table, int row, int col) {
     return !kept || Trim(*kept).empty();
 }
 
+// A season's days: its first in the first year, and at most two years of them.
+bool SeasonDaysValid(std::int32_t initialDate, std::int32_t finalDate) {
+    return initialDate >= 1 && initialDate <= 366 && finalDate > initialDate &&
+           finalDate - initialDate <= kLongestSeason;
+}
+
 // The control record's values.
 struct Control {
     std::int32_t initialDate = 0;
@@ -118,7 +128,7 @@ struct Control {
     std::int32_t ndviDay = 0;
     float ndviLai = 0;
 
-    bool datesValid() const { return initialDate >= 1 && finalDate > initialDate && finalDate <= kLastDay; }
+    bool datesValid() const { return SeasonDaysValid(initialDate, finalDate); }
 };
 
 Control CheckControl(const SeasonConfiguration& c, const SeasonRunChoices& choices, Checker& check) {
@@ -128,10 +138,11 @@ Control CheckControl(const SeasonConfiguration& c, const SeasonRunChoices& choic
         initialDate = check.value(c.initialDate, {"InitialDate", "Initial date (DOY)"});
     if (check.required(c.finalDate, "FinalDate", "You have not specified the Final date"))
         finalDate = check.value(c.finalDate, {"FinalDate", "Final date (DOY)"});
-    if (initialDate && finalDate &&
-        !(1 <= *initialDate && *initialDate < *finalDate && *finalDate <= kLastDay))
+    if (initialDate && finalDate && !SeasonDaysValid(*initialDate, *finalDate))
         check.fail({"FinalDate", {}},
-                   "The simulation dates must satisfy 1 <= Initial date < Final date <= 365 (Initial date " +
+                   "The simulation dates must satisfy 1 <= Initial date <= 366 and Initial date < Final date "
+                   "<= Initial date + " +
+                       std::to_string(kLongestSeason) + ", a season of at most two years (Initial date " +
                        std::to_string(*initialDate) + ", Final date " + std::to_string(*finalDate) + ").");
     v.initialDate = initialDate.value_or(0);
     v.finalDate = finalDate.value_or(0);
@@ -459,51 +470,61 @@ void CheckColumnTitles(const SeasonConfiguration& c, CellProblems& report) {
 // The day column may stay blank; a number or a date must be the row's own day, so a shuffled or wrongly
 // numbered sheet is not read day by day from the wrong rows, and other text tells of a table whose cells
 // have moved.
-void CheckDayColumn(const NumberTable& weather, CellProblems& report) {
-    for (int d = 1; d <= kLastDay; ++d) {
+void CheckDayColumn(const NumberTable& weather, int year, CellProblems& report) {
+    for (int d = 1; d <= weather.rows(); ++d) {
         const int row = d - 1;
         const std::string* kept = weather.keptText(row, WeatherDay);
         // A number in its canonical text states just its value.
         if (!kept && (std::isnan(weather.value(row, WeatherDay)) || weather.value(row, WeatherDay) == d))
             continue;
-        if (const auto problem = WeatherDayCellProblem(kept ? *kept : weather.text(row, WeatherDay), d))
+        if (const auto problem = WeatherDayCellProblem(kept ? *kept : weather.text(row, WeatherDay), d, year))
             report.addCell(row, WeatherDay, "Weather, row " + std::to_string(d + 1) + ": " + *problem);
     }
 }
 
-// The day of year and the cell the user finds it in: the sheet's row 1 holds the titles, so DOY d is
-// its row d + 1, and column c its column c + 1.
-std::string CellLabel(int day, int col) {
-    return "Weather, DOY " + std::to_string(day) + " (cell " + CellName(day + 1, col + 1) + "), " +
+// How messages name a season's day of the weather table: its day of year inside the first year, its
+// date beyond it (a season that crosses 31 December).
+std::string WeatherDayLabel(int day, int year) {
+    if (day <= kLastDay) return "DOY " + std::to_string(day);
+    const auto date = DateOfSeasonDay(day, year);
+    if (!date || year == 0) return "day " + std::to_string(day);
+    return IsoDateText(*date) + " (day " + std::to_string(day) + ")";
+}
+
+// The day and the cell the user finds it in: the sheet's row 1 holds the titles, so day d is its row
+// d + 1, and column c its column c + 1.
+std::string CellLabel(int day, int year, int col) {
+    return "Weather, " + WeatherDayLabel(day, year) + " (cell " + CellName(day + 1, col + 1) + "), " +
            std::string(kWeatherCaptions[static_cast<std::size_t>(col)]);
 }
 
 // One day's value of a column into its series, or the cell's problem. A day the run does not read may
 // be left without a value (blank or a missing-value code): a weather file need not cover the months
 // outside the season. Returns whether the cell gave a value.
-bool ReadCell(const NumberTable& weather, int day, int col, DailySeries& series, CellProblems& report,
-              bool needed) {
+bool ReadCell(const NumberTable& weather, int day, int year, int col, DailySeries& series,
+              CellProblems& report, bool needed) {
     const int row = day - 1;
     const double value = weather.value(row, col);
     if (std::isnan(value)) {
         if (!needed && Blank(weather, row, col)) return false;
         const std::string* kept = weather.keptText(row, col);
-        report.addCell(
-            row, col,
-            NotANumberMessage(CellLabel(day, col), kept ? std::string_view(*kept) : std::string_view()));
+        report.addCell(row, col,
+                       NotANumberMessage(CellLabel(day, year, col),
+                                         kept ? std::string_view(*kept) : std::string_view()));
         return false;
     }
     if (IsMissingValueCode(value)) {
         if (!needed) return false;
         report.addCell(row, col,
-                       CellLabel(day, col) + ": " + ShortestText(value) +
+                       CellLabel(day, year, col) + ": " + ShortestText(value) +
                            " is a missing-value code; every day needs a value.");
         return false;
     }
     const InputLimit& limit = WeatherLimits()[static_cast<std::size_t>(col - WeatherRain)];
     if (!WithinLimit(limit, value)) {
         report.addCell(row, col,
-                       CellLabel(day, col) + ": " + ShortestText(value) + " " + DescribeLimit(limit) + ".");
+                       CellLabel(day, year, col) + ": " + ShortestText(value) + " " + DescribeLimit(limit) +
+                           ".");
         return false;
     }
     series[day] = static_cast<float>(value);
@@ -511,7 +532,7 @@ bool ReadCell(const NumberTable& weather, int day, int col, DailySeries& series,
 }
 
 bool HumidityCellsBlank(const NumberTable& weather) {
-    for (int row = 0; row < kLastDay; ++row)
+    for (int row = 0; row < weather.rows(); ++row)
         if (!Blank(weather, row, WeatherRHmax) || !Blank(weather, row, WeatherRHmin)) return false;
     return true;
 }
@@ -535,13 +556,13 @@ bool HumidityGiven(const SeasonConfiguration& c, Problems& warnings) {
 }
 
 void CheckTemperatureOrder(const DailySeries& Tmax, const DailySeries& Tmin, const std::vector<bool>& given,
-                           CellProblems& report) {
-    for (int d = 1; d <= kLastDay; ++d)
-        if (given[static_cast<std::size_t>(d)] && Tmin[d] > Tmax[d])
-            report.addCell(d - 1, WeatherTmin,
-                           "Weather, DOY " + std::to_string(d) + ": the minimum temperature " +
-                               ShortestText(Tmin[d]) + " °C is above the maximum " + ShortestText(Tmax[d]) +
-                               " °C.");
+                           int year, CellProblems& report) {
+    for (std::size_t d = 1; d < given.size(); ++d)
+        if (given[d] && Tmin[d] > Tmax[d])
+            report.addCell(static_cast<int>(d) - 1, WeatherTmin,
+                           "Weather, " + WeatherDayLabel(static_cast<int>(d), year) +
+                               ": the minimum temperature " + ShortestText(Tmin[d]) +
+                               " °C is above the maximum " + ShortestText(Tmax[d]) + " °C.");
 }
 
 struct Weather {
@@ -549,7 +570,9 @@ struct Weather {
     bool humidityEstimated = false;
 };
 
-// The days `first` .. `last` are those the run reads; the others may be left without a value.
+// The days `first` .. `last` are those the run reads; the others may be left without a value. A table
+// that ends on the season's last day lends that day's weather to the day after, which the floodwater and
+// cold-sterility steps read: a table of one year simulated through 31 December has no 1 January.
 Weather CheckWeather(const SeasonConfiguration& c, int first, int last, Problems& problems,
                      Problems& warnings) {
     Weather w;
@@ -560,31 +583,45 @@ Weather CheckWeather(const SeasonConfiguration& c, int first, int last, Problems
     }
     CellProblems report(problems);
     CheckColumnTitles(c, report);
-    CheckDayColumn(c.weather, report);
+    const int year = c.year.value_or(0);
+    const int days = std::min(c.weather.rows(), kDaySlots - 1);
+    const bool borrowsLastDay = last == days + 1 && last > kLastDay;
+    if (last > days + (borrowsLastDay ? 1 : 0)) {
+        report.add("weather.Titles", 0, WeatherDay,
+                   "Weather: the season's last day, " + WeatherDayLabel(last - 1, year) +
+                       ", is beyond the weather table's last, " + WeatherDayLabel(days, year) +
+                       "; give the season's weather to its end.");
+        report.closeList();
+        return w;
+    }
+    CheckDayColumn(c.weather, year, report);
     // The days that give both temperatures, whose order is checked.
-    std::vector<bool> temperatures(kLastDay + 1, false);
-    for (int d = 1; d <= kLastDay; ++d) {
+    std::vector<bool> temperatures(static_cast<std::size_t>(days) + 1, false);
+    for (int d = 1; d <= days; ++d) {
         const bool needed = d >= first && d <= last;
-        ReadCell(c.weather, d, WeatherRain, w.rain, report, needed);
-        const bool tmax = ReadCell(c.weather, d, WeatherTmax, w.tmax, report, needed);
-        const bool tmin = ReadCell(c.weather, d, WeatherTmin, w.tmin, report, needed);
+        ReadCell(c.weather, d, year, WeatherRain, w.rain, report, needed);
+        const bool tmax = ReadCell(c.weather, d, year, WeatherTmax, w.tmax, report, needed);
+        const bool tmin = ReadCell(c.weather, d, year, WeatherTmin, w.tmin, report, needed);
         temperatures[static_cast<std::size_t>(d)] = tmax && tmin;
-        ReadCell(c.weather, d, WeatherRadiation, w.rad, report, needed);
+        ReadCell(c.weather, d, year, WeatherRadiation, w.rad, report, needed);
     }
     const bool humidityGiven = HumidityGiven(c, warnings);
     if (humidityGiven)
-        for (int d = 1; d <= kLastDay; ++d) {
+        for (int d = 1; d <= days; ++d) {
             const bool needed = d >= first && d <= last;
-            ReadCell(c.weather, d, WeatherRHmax, w.rhMax, report, needed);
-            ReadCell(c.weather, d, WeatherRHmin, w.rhMin, report, needed);
+            ReadCell(c.weather, d, year, WeatherRHmax, w.rhMax, report, needed);
+            ReadCell(c.weather, d, year, WeatherRHmin, w.rhMin, report, needed);
         }
-    if (report.count() == 0) CheckTemperatureOrder(w.tmax, w.tmin, temperatures, report);
+    if (report.count() == 0) CheckTemperatureOrder(w.tmax, w.tmin, temperatures, year, report);
     report.closeList();
     if (report.count() > 0) return w;
     if (!humidityGiven) {
-        EstimateHumidities(w.tmin, w.tmax, w.rhMax, w.rhMin);
+        EstimateHumidities(w.tmin, w.tmax, w.rhMax, w.rhMin, days);
         w.humidityEstimated = true;
     }
+    if (borrowsLastDay)
+        for (DailySeries* series : {&w.rain, &w.tmax, &w.tmin, &w.rad, &w.rhMax, &w.rhMin})
+            (*series)[static_cast<std::size_t>(last)] = (*series)[static_cast<std::size_t>(days)];
     return w;
 }
 
@@ -845,7 +882,7 @@ Compilation CompileSeason(const SeasonConfiguration& configuration, const Season
     inputs->manag.ProductApplied = c.blastProduct != choice::NoTreatment;
     inputs->manag.BlastClass = blastClass.value_or(0);
     WeatherSeries& w = inputs->weather;
-    for (int d = 1; d <= kLastDay; ++d) {
+    for (int d = 1; d <= std::max(kLastDay, std::min(c.weather.rows() + 1, kDaySlots - 1)); ++d) {
         w.Rain[d] = weather.rain[d];
         w.Tmax[d] = w.TmaxAir[d] = weather.tmax[d];
         w.Tmin[d] = w.TminAir[d] = weather.tmin[d];

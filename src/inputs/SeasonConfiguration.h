@@ -130,9 +130,10 @@ struct SeasonConfiguration {
     bool endMarked = true;
     ConfigurationLayout layout = ConfigurationLayout::Complete;
 
-    // Items 1 to 3.
-    WholeItem initialDate; // day of year
-    WholeItem finalDate;   // day of year
+    // Items 1 to 3. Days here and below are days of the season, counted from 1 January of its year
+    // (base/Calendar.h): days of year inside the first year.
+    WholeItem initialDate; // the first simulated day
+    WholeItem finalDate;   // the day after the last simulated day
     bool soilSimulation = false;
     // Items 4 to 30 and 55 to 58, indexed like the registry (an entry no item stores stays blank).
     std::vector<CropItem> crop = BlankCropItems();
@@ -147,11 +148,12 @@ struct SeasonConfiguration {
     RealItem initialWaterLevel; // cm
 
     // Items 38 to 44: the water tables' and the soil table's rows as the file holds them, the weather's
-    // 365 days after its title row.
+    // 365 days after its title row. A season that crosses 31 December has more weather days, the next
+    // year's, in items 62 and 63.
     NumberTable waterInflow{0, kWaterInputCols};   // WaterInflowColumn
     NumberTable waterOutflow{0, kWaterOutputCols}; // WaterOutflowColumn
     std::array<std::string, kWeatherCols> weatherTitles;
-    NumberTable weather{kLastDay, kWeatherCols}; // WeatherTableColumn, row d - 1 for day d
+    NumberTable weather{kLastDay, kWeatherCols}; // WeatherTableColumn, row d - 1 for day d (365 or more)
     // The soil table's columns, one row per layer: thickness (mm), bulk density (g/cm3), carbon, clay and
     // sand (%), van Genuchten's alpha (1/cm) and n, residual water content (m3/m3), field capacity and
     // permanent wilting point (m3/m3), saturated water content (m3/m3), saturated hydraulic conductivity
@@ -171,7 +173,9 @@ struct SeasonConfiguration {
     bool transplanted = false;
     WholeItem transplantingDate; // day of year
 
-    // Item 59, written only when known.
+    // Item 59, written only when known (or left empty before items 60 to 63). Items 60 and 61, the first
+    // and last simulated days as dates, are written with the later weather days when the season reaches
+    // beyond day 365, and read back against items 1 and 2.
     std::optional<int> year;
 
     friend bool operator==(const SeasonConfiguration&, const SeasonConfiguration&) = default;

@@ -19,12 +19,8 @@ namespace tulo {
 
 namespace {
 
-constexpr int kLastSeasonDay = 365; // the weather table's last row
-
 std::string DateText(const CivilDate& date) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
-    return text;
+    return IsoDateText(date);
 }
 
 // The text a parameter's value stands for, or the sentence refusing it.
@@ -65,42 +61,59 @@ SettingText SettingValue(const ParameterInfo& info, std::string_view name, std::
 struct PlannedChanges {
     SeasonConfiguration season;
     std::vector<std::string> notes; // told once the changes are made
+    bool newSeason = false;         // a new season takes the weather file's latitude
 };
 
-// The weather table as the grid an import fills: row 1 the titles, then days 1 to 365.
+// The weather table as the grid an import fills: row 1 the titles, then the days from 1 on.
 Grid WeatherGrid(const SeasonConfiguration& season) {
-    Grid grid(kWeatherRows, kWeatherCols);
+    const int rows = std::max(kWeatherRows, season.weather.rows() + 1);
+    Grid grid(rows, kWeatherCols);
     for (int col = 1; col <= kWeatherCols; ++col) {
         grid.setText(1, col, season.weatherTitles[static_cast<std::size_t>(col - 1)]);
-        for (int row = 2; row <= kWeatherRows; ++row)
-            grid.setText(row, col, season.weather.text(row - 2, col - 1));
+        for (int row = 2; row <= rows; ++row) grid.setText(row, col, season.weather.text(row - 2, col - 1));
     }
     return grid;
 }
 
-void SetWeather(SeasonConfiguration& season, const Grid& grid) {
+// The grid's days into the table: `days` of them, at least 365.
+void SetWeather(SeasonConfiguration& season, const Grid& grid, int days = kLastDay) {
+    days = std::max(days, kLastDay);
+    season.weather = NumberTable(days, kWeatherCols);
     for (int col = 1; col <= kWeatherCols; ++col) {
         season.weatherTitles[static_cast<std::size_t>(col - 1)] = grid.text(1, col);
-        for (int row = 2; row <= kWeatherRows; ++row)
+        for (int row = 2; row <= days + 1; ++row)
             season.weather.setText(row - 2, col - 1, grid.text(row, col));
     }
+}
+
+// Keeps the weather table's days through the day after the season's last, which the loop reads, and
+// never fewer than 365: the days beyond are no concern of the season.
+void TrimWeather(SeasonConfiguration& season) {
+    const int needed = std::max(kLastDay, season.finalDate.value.value_or(kLastDay));
+    if (season.weather.rows() <= needed) return;
+    NumberTable kept(needed, kWeatherCols);
+    for (int row = 0; row < needed; ++row)
+        for (int col = 0; col < kWeatherCols; ++col) kept.setText(row, col, season.weather.text(row, col));
+    season.weather = std::move(kept);
 }
 
 } // namespace
 
 bool SeasonOptions::any() const {
-    return weather || weatherSheet || year || latitude || sowing || transplanting || start || end ||
-           !settings.empty();
+    return weather || weatherSheet || year || radiationKrs || latitude || sowing || transplanting || start ||
+           end || !settings.empty();
 }
 
 SeasonDay ParseSeasonDay(std::string_view option, std::string_view text, std::optional<int> seasonYear) {
     const std::string name(option);
     const std::string_view trimmed = Trim(text);
     if (const auto number = ParseNumber(trimmed)) {
-        if (*number != std::floor(*number) || *number < 1 || *number > 366)
-            return {{}, {}, name + ": " + QuoteValue(text) + " is not a day of year (1 to 365) or a date."};
-        if (*number == 366)
-            return {{}, {}, name + ": day 366 cannot be simulated: the weather table holds days 1 to 365."};
+        if (*number != std::floor(*number) || *number < 1 || *number > kLastSeasonDay)
+            return {
+                {},
+                {},
+                name + ": " + QuoteValue(text) + " is not a day of the season's year (1 to 366; later days " +
+                    "count on into the next years, up to " + std::to_string(kLastSeasonDay) + ") or a date."};
         return {static_cast<int>(*number), {}, {}};
     }
     const auto date = ParseDateText(trimmed);
@@ -111,18 +124,21 @@ SeasonDay ParseSeasonDay(std::string_view option, std::string_view text, std::op
                     " is neither a day of year nor a date (2024-06-15, 15/06/2024)."};
     const auto doy = DayOfYear(*date);
     if (!doy) return {{}, {}, name + ": " + QuoteValue(text) + " is a date its year does not have."};
-    if (seasonYear && date->year != *seasonYear)
+    if (!seasonYear) return {static_cast<int>(*doy), date->year, {}};
+    if (date->year < *seasonYear)
         return {{},
                 {},
-                name + ": " + DateText(*date) + " is in " + std::to_string(date->year) +
-                    ", but the season's year is " + std::to_string(*seasonYear) + "."};
-    if (*doy > kLastSeasonDay)
+                name + ": " + DateText(*date) + " is before the season's year, " +
+                    std::to_string(*seasonYear) + "."};
+    const auto day = SeasonDayOfDate(*date, *seasonYear);
+    if (!day)
         return {{},
                 {},
-                name + ": " + DateText(*date) +
-                    " is day 366 of a leap year, which cannot be simulated: the weather table holds days 1 "
-                    "to 365."};
-    return {static_cast<int>(*doy), date->year, {}};
+                name + ": " + DateText(*date) + " is more than two years after 1 January " +
+                    std::to_string(*seasonYear) +
+                    ", the start of the season's year: a season lasts at most " +
+                    std::to_string(kLongestSeason) + " days."};
+    return {static_cast<int>(*day), date->year, {}};
 }
 
 namespace {
@@ -181,13 +197,19 @@ bool PlanWeather(const SeasonOptions& options, std::optional<int> dateYear, Plan
         const WeatherFileSeries series =
             options.weatherColumns ? ReadColumnsOf(file, *options.weatherColumns) : ReadWeatherFile(file);
         const int year = ChooseWeatherYear(series, options.year ? options.year : dateYear);
+        // Radiation a station did not record is estimated at the latitude the season will have.
+        std::optional<double> latitude =
+            options.latitude ? ParseNumber(*options.latitude) : ParseNumber(ItemText(plan.season.latitude));
+        if (!options.latitude && plan.newSeason && series.latitude) latitude = series.latitude;
+        std::optional<RadiationEstimate> estimate;
+        if (latitude) estimate = RadiationEstimate{*latitude, options.radiationKrs.value_or(kInlandKrs)};
         std::vector<std::string> notes;
-        FillWeatherTable(series, year, grid, notes);
+        const int days = FillWeatherTable(series, year, grid, notes, estimate);
         for (const std::string& note : notes) plan.notes.push_back(file + ": " + note);
         changes.year = year;
         changes.weatherLatitude = series.latitude;
         changes.weatherSource = file + " (" + std::to_string(year) + ")";
-        SetWeather(plan.season, grid);
+        SetWeather(plan.season, grid, days);
         return true;
     } catch (const WeatherFileError& e) {
         const std::string text = e.what();
@@ -238,7 +260,8 @@ void PlanDays(const SeasonOptions& options, SeasonChanges& changes, PlannedChang
             }
             season.transplanted = true;
         }
-        *names.second = WholeItem{*day.doy, {}};
+        // The end is the last simulated day; the configuration holds the day the loop stops at.
+        *names.second = WholeItem{*day.doy + (text == &options.end ? 1 : 0), {}};
     }
 }
 
@@ -308,10 +331,13 @@ std::optional<SeasonChanges> PlanSeason(const SeasonOptions& options, ParameterL
                             "; a season of another year needs that year's weather (" + prefix + "weather)."});
         return std::nullopt;
     }
-    // A start given as a date chooses the year of a weather file of several, as --year would.
+    // The days given as dates choose the year of a weather file of several, as --year would: the
+    // earliest of their years, the one a season that crosses 31 December starts in.
     std::optional<int> dateYear;
-    const std::optional<int> known = options.year ? options.year : options.weather ? std::nullopt : stored;
-    if (options.start) dateYear = ParseSeasonDay(prefix + "start", *options.start, known).year;
+    for (const auto* day : {&options.start, &options.sowing, &options.transplanting, &options.end})
+        if (*day && !ParseNumber(Trim(**day)))
+            if (const auto date = ParseDateText(Trim(**day)); date && DayOfYear(*date))
+                dateYear = dateYear ? std::min(*dateYear, date->year) : date->year;
     if (options.weather && !PlanWeather(options, dateYear, plan, changes, messages)) return std::nullopt;
     if (!options.weather) changes.year = stored;
     if (!changes.year) changes.year = options.year ? options.year : dateYear;
@@ -337,6 +363,7 @@ std::optional<SeasonChanges> ApplySeasonOptions(SeasonConfiguration& configurati
     CompleteLayout(plan.season);
     auto changes = PlanSeason(options, findParameter, plan, messages);
     if (!changes) return std::nullopt;
+    TrimWeather(plan.season);
     configuration = std::move(plan.season);
     for (const std::string& note : plan.notes) messages.push_back({note, {}, Icon::Information});
     return changes;
@@ -350,7 +377,7 @@ std::optional<SeasonChanges> MakeNewSeason(SeasonConfiguration& season, const Se
         messages.push_back({"A new season needs " + prefix + "weather and " + prefix + "sowing."});
         return std::nullopt;
     }
-    PlannedChanges plan{OpeningConfiguration(), {}};
+    PlannedChanges plan{OpeningConfiguration(), {}, true};
     auto changes = PlanSeason(options, findParameter, plan, messages);
     if (!changes) return std::nullopt;
     SeasonConfiguration& made = plan.season;
@@ -363,7 +390,9 @@ std::optional<SeasonChanges> MakeNewSeason(SeasonConfiguration& season, const Se
         made.latitude = ReadSingleItem(ShortestText(*changes->weatherLatitude));
     }
     if (!options.start) made.initialDate = WholeItem{1, {}};
-    if (!options.end) made.finalDate = WholeItem{kLastSeasonDay, {}};
+    // Through 31 December of the season's year, the day after being the one the loop stops at.
+    if (!options.end) made.finalDate = WholeItem{DaysInYear(changes->year.value_or(0)) + 1, {}};
+    TrimWeather(made);
     if (floodedLevelCm) {
         made.flooding = std::string(choice::Flooded);
         made.waterLevel = ReadSingleItem(ShortestText(*floodedLevelCm));

@@ -4,11 +4,13 @@
 // the latitude, the sowing, transplanting, start and end days, and crop parameter values. The changes are
 // made to the configuration a command runs; the configuration file is never touched.
 //
-// Days are a day of year or a date. A date is read in its own year's calendar (2000-03-01 is day 61),
-// and must fall in the season's year when that is known: the weather file's year, the year the
-// configuration holds (when the weather stays), or the year of a --start given as a date. The year found
-// becomes the configuration's, so the command shows its dates in that year's calendar. A leap year's 31
-// December, day 366, is refused by name: the weather table holds days 1 to 365.
+// Days are a day of the season's year or a date. A date is read in its own year's calendar (2000-03-01
+// is day 61) and counts from 1 January of the season's year, so that a season may cross 31 December (up
+// to two years on): the season's year is the weather file's (--year, or the earliest year of the days
+// given as dates in a file of several), the year the configuration holds (when the weather stays), or
+// the earliest year of the dates given. The year found becomes the configuration's, so the command shows
+// its dates in that calendar. The end is the last simulated day. A weather file's days are taken from 1
+// January of the season's year through the day after the season's last, which the loop reads.
 
 #include "base/Outcome.h"
 #include "engine/Parameters.h"
@@ -29,7 +31,10 @@ struct SeasonOptions {
     // The weather as a dated table's columns (a DataFrame's) instead of a file: `weather` then names them
     // in messages ("the weather DataFrame").
     std::shared_ptr<const std::vector<WeatherColumn>> weatherColumns;
-    std::optional<int> year;                       // the season's year in a weather file of several years
+    std::optional<int> year; // the season's year in a weather file of several years
+    // Hargreaves and Samani's kRs for a weather file's days without radiation (0.16 inland, the default;
+    // 0.19 on the coast).
+    std::optional<double> radiationKrs;
     std::optional<std::string> latitude;           // degrees north
     std::optional<std::string> sowing, start, end; // a day of year or a date
     // Transplants the crop on this day (a day of year or a date), after the sowing in the seedbed.
@@ -64,14 +69,16 @@ std::optional<SeasonChanges> ApplySeasonOptions(SeasonConfiguration& configurati
                                                 Messages& messages);
 
 // A new season: the window's opening configuration (OpeningConfiguration) with the options applied, the
-// weather file's latitude unless `latitude` is given, start and end defaulting to the first and last day
-// of the weather's year, flooded with water `floodedLevelCm` deep when given and unflooded otherwise.
-// `weather` and `sowing` are needed. `season` becomes the new season; on a refusal it stays as it was.
+// weather file's latitude unless `latitude` is given, start and end defaulting to 1 January and 31
+// December of the season's year (both simulated), flooded with water `floodedLevelCm` deep when given and
+// unflooded otherwise. `weather` and `sowing` are needed. `season` becomes the new season; on a refusal it
+// stays as it was.
 std::optional<SeasonChanges> MakeNewSeason(SeasonConfiguration& season, const SeasonOptions& options,
                                            std::optional<double> floodedLevelCm,
                                            ParameterLookup findParameter, Messages& messages);
 
-// A day option's text as a day of year (1 .. 365), or the sentence refusing it, which names the option.
+// A day option's text as a day of the season counted from 1 January of `seasonYear` (a day of year
+// when the season's year is not known yet), or the sentence refusing it, which names the option.
 struct SeasonDay {
     std::optional<int> doy;
     std::optional<int> year; // the date's year, when the text was a date

@@ -8,6 +8,7 @@
 #include "engine/InputLimits.h"
 #include "io/TextFiles.h"
 #include "io/Workbook.h"
+#include "weather/Evapotranspiration.h"
 
 #include <algorithm>
 #include <charconv>
@@ -200,8 +201,22 @@ std::string CanonicalTitle(std::string_view title, bool& hectopascals) {
     for (const char c : title)
         if (c != ' ' && c != '_' && c != '.' && c != '-' && c != '\t')
             squeezed += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    // A station's date in three columns: short titles must be whole, lest "mm" take a rain column's unit.
+    static const std::pair<std::string_view, std::vector<std::string_view>> kWholeWords[] = {
+        {"YEAR", {"yyyy", "yy", "yr"}},
+        {"MONTH", {"mm", "mo", "mon"}},
+        {"DAY", {"dd", "dy", "dom"}},
+        {"DOY", {"doy", "jday"}},
+    };
+    for (const auto& [name, words] : kWholeWords)
+        for (const std::string_view word : words)
+            if (squeezed == word) return std::string(name);
     static const std::pair<std::string_view, std::vector<std::string_view>> kWords[] = {
         {"DATE", {"date"}},
+        {"DOY", {"dayofyear"}},
+        {"YEAR", {"year"}},
+        {"MONTH", {"month"}},
+        {"DAY", {"day"}},
         {"RHMAX", {"rhmax", "maxrh", "humiditymax", "maxhum"}},
         {"RHMIN", {"rhmin", "minrh", "humiditymin", "minhum"}},
         {"TMAX", {"tmax", "maxt", "maximumt", "tx"}},
@@ -295,7 +310,12 @@ private:
 
     void findColumns() {
         if (table_.names.empty()) fail("the file has no line naming its columns.");
-        if (table_.dssatDates || table_.calendarDates) {
+        if (table_.calendarDates && column({"DATE"}) < 0 && column({"YEAR"}) >= 0) {
+            // A station's table: the date in year, month and day columns.
+            year_ = column({"YEAR"});
+            month_ = required({"MONTH"}, "the month");
+            dayOfMonth_ = required({"DAY"}, "the day of the month");
+        } else if (table_.dssatDates || table_.calendarDates) {
             date_ = required({"DATE"}, table_.dssatDates ? "the date, YYDDD or YYYYDDD" : "the date");
         } else {
             year_ = required({"YEAR"}, "the year");
@@ -308,7 +328,9 @@ private:
         }
         tmax_ = required({"TMAX", "MAXT", "T2M_MAX"}, "the maximum temperature, °C");
         tmin_ = required({"TMIN", "MINT", "T2M_MIN"}, "the minimum temperature, °C");
-        radiation_ = required({"SRAD", "RADN", "ALLSKY_SFC_SW_DWN"}, "global radiation, MJ m-2 d-1");
+        // Station records often lack radiation: its days are then missing it, which the season may
+        // estimate (FillWeatherTable).
+        radiation_ = column({"SRAD", "RADN", "ALLSKY_SFC_SW_DWN"});
         rain_ = required({"RAIN", "PRECTOTCORR", "PRECTOT"}, "rain, mm");
         // One humidity column serves every day, the most direct first.
         if ((humidity_ = column({"RHMAX"})) >= 0 && (rhMin_ = column({"RHMIN"})) >= 0) {
@@ -369,7 +391,7 @@ private:
 
     double value(const RawTable::Row& row, WeatherFileDay& day, int col, const InputLimit& limit,
                  WeatherFileDay::Value bit, double factor = 1.0) const {
-        const auto v = checked(row, day, col, limit, factor);
+        const auto v = col < 0 ? std::nullopt : checked(row, day, col, limit, factor);
         if (!v) day.missing |= bit;
         return v.value_or(0.0);
     }
@@ -426,7 +448,11 @@ private:
 
     void readDate(const RawTable::Row& row, WeatherFileDay& day) const {
         const auto whole = [&](int col, std::string_view what) {
-            const std::string_view text = row.fields[static_cast<std::size_t>(col)];
+            const std::string owned = row.columns
+                                          ? CellText((*row.columns)[static_cast<std::size_t>(col)], row.index)
+                                          : std::string();
+            const std::string_view text =
+                row.columns ? std::string_view(owned) : row.fields[static_cast<std::size_t>(col)];
             const auto v = ParseNumber(text);
             if (!v || *v != std::floor(*v) || *v < 1 || *v > 9999)
                 fail(LineText(row.line) + ", column " + table_.names[static_cast<std::size_t>(col)] + ": " +
@@ -746,10 +772,14 @@ WeatherFileSeries ReadDatedCsv(std::string_view text) {
     return series;
 }
 
+// A date (one column, or a station's year, month and day), both temperatures and rain; radiation may be
+// left to an estimate.
 bool HasDatedTableNames(const std::set<std::string>& names) {
-    for (const char* needed : {"DATE", "TMAX", "TMIN", "SRAD", "RAIN"})
+    const bool dated = names.contains("DATE") ||
+                       (names.contains("YEAR") && names.contains("MONTH") && names.contains("DAY"));
+    for (const char* needed : {"TMAX", "TMIN", "RAIN"})
         if (!names.contains(needed)) return false;
-    return true;
+    return dated;
 }
 
 // Whether a line is the title row of a plain dated weather table.
@@ -941,25 +971,41 @@ int ChooseWeatherYear(const WeatherFileSeries& series, std::optional<int> year) 
     return years.front();
 }
 
-void FillWeatherTable(const WeatherFileSeries& series, int year, Grid& grid,
-                      std::vector<std::string>& notes) {
-    std::vector<const WeatherFileDay*> byDay(367, nullptr);
-    for (const WeatherFileDay& day : series.days)
-        if (day.year == year) byDay[static_cast<std::size_t>(day.doy)] = &day;
-    std::string missing;
+double HargreavesRadiation(double tmax, double tmin, double extraterrestrial, double kRs) {
+    return kRs * std::sqrt(std::max(0.0, tmax - tmin)) * extraterrestrial;
+}
+
+int FillWeatherTable(const WeatherFileSeries& series, int year, Grid& grid, std::vector<std::string>& notes,
+                     std::optional<RadiationEstimate> estimate) {
+    // The file's days by season day, counted from 1 January of `year`.
+    std::vector<const WeatherFileDay*> byDay(static_cast<std::size_t>(kLastSeasonDay) + 2, nullptr);
+    int lastGiven = 0;
+    for (const WeatherFileDay& day : series.days) {
+        if (day.year < year) continue;
+        int seasonDay = day.doy;
+        for (int y = year; y < day.year && seasonDay <= kLastSeasonDay + 1; ++y) seasonDay += DaysInYear(y);
+        if (seasonDay > kLastSeasonDay + 1) continue;
+        byDay[static_cast<std::size_t>(seasonDay)] = &day;
+        lastGiven = std::max(lastGiven, seasonDay);
+    }
+    if (lastGiven == 0)
+        throw WeatherFileError("the file holds no day of " + std::to_string(year) + " or later.");
+    const int days = std::max(kLastDay, lastGiven);
+    const auto label = [&](int seasonDay) {
+        const CivilDate date = *DateOfSeasonDay(seasonDay, year);
+        return IsoDateText(date) + " (DOY " + std::to_string(*DayOfYear(date)) + ")";
+    };
+    // Days the file lacks: told, left empty, and refused by the run only on a day it simulates.
     int missingCount = 0;
-    for (int d = 1; d <= kLastDay; ++d)
+    std::string missing;
+    for (int d = 1; d <= days; ++d)
         if (!byDay[static_cast<std::size_t>(d)] && ++missingCount <= 5)
-            missing += (missing.empty() ? "" : ", ") + IsoDate(year, d) + " (DOY " + std::to_string(d) + ")";
+            missing += (missing.empty() ? "" : ", ") + label(d);
     if (missingCount > 0)
-        throw WeatherFileError(
-            "the weather table needs every day 1 to 365 of " + std::to_string(year) +
-            ", but the file has no " + missing +
-            (missingCount > 5 ? " and " + std::to_string(missingCount - 5) + " more days" : "") + ".");
-    if (byDay[366])
-        notes.push_back(IsoDate(year, 366) + " (DOY 366, line " + std::to_string(byDay[366]->line) +
-                        ") is not read: the weather table holds days 1 to 365.");
-    // The values the file does not give, a note per column; and whether the humidity covers the year.
+        notes.push_back("the file has no " + missing +
+                        (missingCount > 5 ? " and " + std::to_string(missingCount - 5) + " more days" : "") +
+                        ": those rows stay empty, and a season that simulates one of those days is refused.");
+    // The values the file does not give, a note per column; and whether the humidity covers the days.
     struct Gap {
         WeatherFileDay::Value bit;
         const char* what;
@@ -971,33 +1017,49 @@ void FillWeatherTable(const WeatherFileSeries& series, int year, Grid& grid,
                   {WeatherFileDay::kTmin, "the minimum temperature"},
                   {WeatherFileDay::kRadiation, "global radiation"}};
     Gap humidityGap{WeatherFileDay::kRain, "humidity"};
-    for (int d = 1; d <= kLastDay; ++d) {
-        const WeatherFileDay& day = *byDay[static_cast<std::size_t>(d)];
-        for (Gap& gap : gaps)
-            if ((day.missing & gap.bit) != 0 && ++gap.days == 1) gap.first = &day;
-        if (series.humidity && !day.rhMax && ++humidityGap.days == 1) humidityGap.first = &day;
-    }
-    const auto firstOf = [&](const Gap& gap) {
-        return IsoDate(year, gap.first->doy) + " (DOY " + std::to_string(gap.first->doy) + ", line " +
-               std::to_string(gap.first->line) + ")";
+    const auto estimated = [&](const WeatherFileDay& day) {
+        return estimate && (day.missing & WeatherFileDay::kRadiation) != 0 &&
+               (day.missing & (WeatherFileDay::kTmax | WeatherFileDay::kTmin)) == 0;
     };
-    const auto count = [](const Gap& gap) {
-        return gap.days == 1 ? std::string("1 day") : std::to_string(gap.days) + " days, the first";
+    int estimatedDays = 0;
+    const WeatherFileDay* firstEstimated = nullptr;
+    for (int d = 1; d <= days; ++d) {
+        const WeatherFileDay* day = byDay[static_cast<std::size_t>(d)];
+        if (!day) continue;
+        if (estimated(*day) && ++estimatedDays == 1) firstEstimated = day;
+        for (Gap& gap : gaps)
+            if ((day->missing & gap.bit) != 0 &&
+                !(gap.bit == WeatherFileDay::kRadiation && estimated(*day)) && ++gap.days == 1)
+                gap.first = day;
+        if (series.humidity && !day->rhMax && ++humidityGap.days == 1) humidityGap.first = day;
+    }
+    const auto firstOf = [&](const WeatherFileDay& day) {
+        return IsoDate(day.year, day.doy) + " (DOY " + std::to_string(day.doy) + ", line " +
+               std::to_string(day.line) + ")";
+    };
+    const auto count = [](int n) {
+        return n == 1 ? std::string("1 day") : std::to_string(n) + " days, the first";
     };
     for (const Gap& gap : gaps)
         if (gap.days > 0)
             notes.push_back(
                 "the file gives no " + std::string(gap.what) + " (a blank or a missing-value code) on " +
-                count(gap) + " " + firstOf(gap) +
+                count(gap.days) + " " + firstOf(*gap.first) +
                 ": those cells stay empty, and a season that simulates one of those days is refused.");
+    if (estimatedDays > 0)
+        notes.push_back(
+            "the file gives no global radiation on " + count(estimatedDays) + " " + firstOf(*firstEstimated) +
+            ": it is estimated from the day's temperature range by Hargreaves and Samani (FAO-56 "
+            "eq. 50) with kRs " +
+            ShortestText(estimate->kRs) + " at latitude " + ShortestText(estimate->latitude) + "°.");
     const bool humidity = series.humidity && humidityGap.days == 0;
     if (humidityGap.days > 0)
         notes.push_back(
             "the file gives no " + series.humidityColumn + " (a blank or a missing-value code) on " +
-            count(humidityGap) + " " + firstOf(humidityGap) +
+            count(humidityGap.days) + " " + firstOf(*humidityGap.first) +
             ": RHmax and RHmin are estimated from the temperatures, as for a file without humidity.");
 
-    grid.resize(std::max(grid.rows(), kWeatherRows), std::max(grid.cols(), kWeatherCols));
+    grid.resize(std::max(grid.rows(), days + 1), std::max(grid.cols(), kWeatherCols));
     grid.clearData();
     const char* titles[] = {"DOY",         "Rain (mm)", "Tmax (°C)", "Tmin (°C)",
                             "Rad (MJ/m2)", "RHmax (%)", "RHmin (%)"};
@@ -1006,20 +1068,35 @@ void FillWeatherTable(const WeatherFileSeries& series, int year, Grid& grid,
     const auto cell = [](const WeatherFileDay& day, WeatherFileDay::Value bit, double value) {
         return (day.missing & bit) != 0 ? std::string() : ShortestText(value);
     };
-    for (int d = 1; d <= kLastDay; ++d) {
-        const WeatherFileDay& day = *byDay[static_cast<std::size_t>(d)];
-        grid.setText(d + 1, 1, std::to_string(d));
-        grid.setWholeNumber(d + 1, 1, true);
-        grid.setText(d + 1, 2, cell(day, WeatherFileDay::kRain, day.rain));
-        grid.setText(d + 1, 3, cell(day, WeatherFileDay::kTmax, day.tmax));
-        grid.setText(d + 1, 4, cell(day, WeatherFileDay::kTmin, day.tmin));
-        grid.setText(d + 1, 5, cell(day, WeatherFileDay::kRadiation, day.radiation));
+    for (int d = 1; d <= days; ++d) {
+        // Days of the first year by their number, as tables always listed them; later days by date.
+        if (d <= kLastDay) {
+            grid.setText(d + 1, 1, std::to_string(d));
+            grid.setWholeNumber(d + 1, 1, true);
+        } else {
+            grid.setText(d + 1, 1, IsoDateText(*DateOfSeasonDay(d, year)));
+        }
+        const WeatherFileDay* day = byDay[static_cast<std::size_t>(d)];
+        if (!day) continue;
+        grid.setText(d + 1, 2, cell(*day, WeatherFileDay::kRain, day->rain));
+        grid.setText(d + 1, 3, cell(*day, WeatherFileDay::kTmax, day->tmax));
+        grid.setText(d + 1, 4, cell(*day, WeatherFileDay::kTmin, day->tmin));
+        if (estimated(*day)) {
+            const double ra = ExtraterrestrialRadiation(day->doy, estimate->latitude);
+            // The run reads single precision: its shortest text loses nothing.
+            grid.setText(d + 1, 5,
+                         ShortestText(static_cast<float>(
+                             HargreavesRadiation(day->tmax, day->tmin, ra, estimate->kRs))));
+        } else {
+            grid.setText(d + 1, 5, cell(*day, WeatherFileDay::kRadiation, day->radiation));
+        }
         if (humidity) {
             // The run reads single-precision values: their shortest text loses nothing.
-            grid.setText(d + 1, 6, ShortestText(static_cast<float>(*day.rhMax)));
-            grid.setText(d + 1, 7, ShortestText(static_cast<float>(*day.rhMin)));
+            grid.setText(d + 1, 6, ShortestText(static_cast<float>(*day->rhMax)));
+            grid.setText(d + 1, 7, ShortestText(static_cast<float>(*day->rhMin)));
         }
     }
+    return days;
 }
 
 } // namespace tulo

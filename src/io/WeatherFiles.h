@@ -109,12 +109,26 @@ std::vector<std::vector<std::string>> WeatherColumnCells(const std::vector<Weath
 // years it holds.
 int ChooseWeatherYear(const WeatherFileSeries& series, std::optional<int> year);
 
-// Fills the weather table (row 1 titles, rows 2 .. 366 days 1 .. 365) with the days of `year`. Every day
-// 1 .. 365 must be in the series; a leap year's day 366, which the table has no row for, adds a note
-// to `notes`. A value the file does not give leaves its cell empty, with one note per column: the run
-// refuses such a cell only on the days it simulates. The humidity columns stay empty when the series
-// has none, or lacks it on a day of the year (a note says so): the run then estimates it. Throws
-// WeatherFileError.
-void FillWeatherTable(const WeatherFileSeries& series, int year, Grid& grid, std::vector<std::string>& notes);
+// Global radiation from the day's temperature range where a station records none: Hargreaves and
+// Samani's estimate (FAO-56 eq. 50), Rs = kRs sqrt(Tmax - Tmin) Ra, with Ra the extraterrestrial
+// radiation (MJ m-2 d-1). kRs is about 0.16 inland and 0.19 on the coast.
+inline constexpr double kInlandKrs = 0.16;
+inline constexpr double kCoastalKrs = 0.19;
+double HargreavesRadiation(double tmax, double tmin, double extraterrestrial, double kRs);
+struct RadiationEstimate {
+    double latitude = 0; // degrees north
+    double kRs = kInlandKrs;
+};
+
+// Fills the weather table (row 1 titles, row d + 1 for day d of a season counted from 1 January of
+// `year`) with the file's days from that date on: through its last day, at most through day
+// kLastSeasonDay + 1, and at least through day 365. Returns the days filled. A day the file lacks, or a
+// value it does not give, leaves its cells empty with a note: the run refuses them only on the days it
+// simulates. With `estimate`, a day with both temperatures but no radiation gets Hargreaves and Samani's
+// estimate, told in one note. The humidity columns stay empty when the series has none, or lacks it on a
+// day (a note says so): the run then estimates it. Throws WeatherFileError when the file holds no day
+// from `year` on.
+int FillWeatherTable(const WeatherFileSeries& series, int year, Grid& grid, std::vector<std::string>& notes,
+                     std::optional<RadiationEstimate> estimate = std::nullopt);
 
 } // namespace tulo

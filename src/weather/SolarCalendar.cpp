@@ -3,13 +3,18 @@
 #include "weather/Evapotranspiration.h"
 #include "weather/Meteo.h"
 
+#include "base/Calendar.h"
+
+#include <algorithm>
 #include <bit>
 
 namespace tulo {
 
-SolarCalendar::SolarCalendar(float latitude) : filled_(true), latitude_(latitude) {
-    for (std::int32_t doy = 0; doy <= kLastDay; ++doy) {
-        const auto slot = static_cast<std::size_t>(doy);
+SolarCalendar::SolarCalendar(float latitude, int year, int lastDay)
+    : filled_(true), latitude_(latitude), year_(year), lastDay_(std::max(lastDay, kLastDay)) {
+    for (std::int32_t day = 0; day <= lastDay_; ++day) {
+        const auto slot = static_cast<std::size_t>(day);
+        const std::int32_t doy = day == 0 ? 0 : DayOfYearOfSeasonDay(day, year);
         // A fresh SolarGeometry per day, as each day's own computation had: beyond the polar band the day
         // length stays at its initial 0 instead of carrying the day before's.
         SolarGeometry sun;
@@ -20,9 +25,10 @@ SolarCalendar::SolarCalendar(float latitude) : filled_(true), latitude_(latitude
     }
 }
 
-bool SolarCalendar::IsFor(float latitude) const {
+bool SolarCalendar::IsFor(float latitude, int year, int lastDay) const {
     // Bit for bit, so that -0 and 0, whose computations could in principle differ, are not taken as one.
-    return filled_ && std::bit_cast<std::uint32_t>(latitude_) == std::bit_cast<std::uint32_t>(latitude);
+    return filled_ && std::bit_cast<std::uint32_t>(latitude_) == std::bit_cast<std::uint32_t>(latitude) &&
+           year_ == year && lastDay <= lastDay_;
 }
 
 } // namespace tulo

@@ -1,7 +1,8 @@
 #pragma once
-// The sun's course over the year at one latitude, worked out once for every day of year.
+// The sun's course over a season at one latitude, worked out once for every day of the season.
 //
-// Input: latitude (degrees, north positive). Outputs per day of year (slots 1 .. 365): the day length (h,
+// Inputs: latitude (degrees, north positive), the season's first year and its last day (see
+// base/Calendar.h). Outputs per day of the season, each from its own day of year: the day length (h,
 // as SolarGeometry gives it: 0 beyond the polar band), the whole sunrise hour the hourly temperatures start
 // their day at (0 .. 12), and the extraterrestrial radiation (MJ m-2 d-1) of the evapotranspiration.
 // A season reads these every day, yet they depend on the site alone: a compilation fills the calendar
@@ -18,10 +19,11 @@ class SolarCalendar {
 public:
     // An empty calendar, for no latitude.
     SolarCalendar() = default;
-    explicit SolarCalendar(float latitude);
+    // Slots 0 .. max(365, lastDay) (slot 0 as day of year 0, as the days before them always were).
+    SolarCalendar(float latitude, int year, int lastDay);
 
-    // True when the calendar was worked out for exactly this latitude.
-    bool IsFor(float latitude) const;
+    // True when the calendar was worked out for exactly this latitude and year, through `lastDay`.
+    bool IsFor(float latitude, int year, int lastDay) const;
 
     float DayLength(std::int32_t doy) const { return dayLength_[static_cast<std::size_t>(doy)]; }
     std::int32_t SunriseHour(std::int32_t doy) const { return sunriseHour_[static_cast<std::size_t>(doy)]; }
@@ -32,6 +34,8 @@ public:
 private:
     bool filled_ = false;
     float latitude_ = 0;
+    int year_ = 0;
+    int lastDay_ = 0;
     DailySeries dayLength_{};
     std::array<std::int8_t, kDaySlots> sunriseHour_{};
     DailySeriesD radiation_{};

@@ -111,7 +111,7 @@ void InfrastructureTest::binderFollowsBothWays() {
 void InfrastructureTest::gridModelFollowsTheForm() {
     FormModel form;
     GridTableModel model(form, std::string(ctl::sprWeather));
-    QCOMPARE(model.rowCount(), kWeatherRows);
+    QCOMPARE(model.rowCount(), kWeatherGridRows);
     QCOMPARE(model.columnCount(), kWeatherCols);
     QCOMPARE(model.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Rain(mm)"));
 
@@ -124,13 +124,13 @@ void InfrastructureTest::gridModelFollowsTheForm() {
     // An import may resize the grid and mark estimates.
     QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
     form.editGrid(ctl::sprWeather, [](Grid& g) {
-        g.resize(kWeatherRows + 1, kWeatherCols);
-        g.setText(kWeatherRows + 1, 6, "80");
-        g.setBackground(kWeatherRows + 1, 6, kLightCyan);
+        g.resize(kWeatherGridRows + 1, kWeatherCols);
+        g.setText(kWeatherGridRows + 1, 6, "80");
+        g.setBackground(kWeatherGridRows + 1, 6, kLightCyan);
     });
     QCOMPARE(reset.count(), 1);
-    QCOMPARE(model.rowCount(), kWeatherRows + 1);
-    const QModelIndex estimate = model.index(kWeatherRows, 5);
+    QCOMPARE(model.rowCount(), kWeatherGridRows + 1);
+    const QModelIndex estimate = model.index(kWeatherGridRows, 5);
     QCOMPARE(model.data(estimate, Qt::BackgroundRole).value<QBrush>().color(), QColor(192, 255, 255));
 
     // An edit in the table goes through the form, which tells everyone.
@@ -139,7 +139,7 @@ void InfrastructureTest::gridModelFollowsTheForm() {
         form.subscribe([&](std::span<const FormChange> c) { heard.assign(c.begin(), c.end()); });
     QVERIFY(model.flags(estimate) & Qt::ItemIsEditable);
     QVERIFY(model.setData(estimate, QStringLiteral("81"), Qt::EditRole));
-    QCOMPARE(form.grid(ctl::sprWeather).text(kWeatherRows + 1, 6), std::string("81"));
+    QCOMPARE(form.grid(ctl::sprWeather).text(kWeatherGridRows + 1, 6), std::string("81"));
     QCOMPARE(heard.size(), std::size_t{1});
     QCOMPARE(heard[0].oldText, std::string("80"));
     form.unsubscribe(listener);

@@ -89,14 +89,16 @@ TEST_F(Cli, RunPrintsTheSeasonAndWritesTheDailySeriesAndReport) {
 }
 
 // The demo's weather freezes in January, February and December: sown on 1 February and grown too slowly
-// to mature, the crop stands through the frosts of DOY 36 and 40 and is still green on the last day.
+// to mature, the crop stands through the frosts of DOY 36 and 40 and is still green on the last day,
+// 31 December, which --end names and the season simulates.
 TEST_F(Cli, ACropThroughFrostOrShortOfMaturityIsWarnedOfInTheSummaryAndItsJson) {
     const std::string season = "run " + kDemo + " --start 1 --end 365 --sowing 32 --set TSUM2=2000";
     const Outcome text = Run(season);
     ASSERT_EQ(text.status, 0) << text.err;
     EXPECT_NE(text.out.find("\nWarning: the air Tmin fell below 0 °C on "), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("first on DOY 36 (5 Feb)"), std::string::npos) << text.out;
-    EXPECT_NE(text.out.find("\nWarning: the crop did not reach maturity by the last simulated day, DOY 364"),
+    EXPECT_NE(text.out.find(
+                  "\nWarning: the crop did not reach maturity by the last simulated day, DOY 365 (31 Dec)"),
               std::string::npos)
         << text.out;
 

@@ -56,7 +56,7 @@ TEST_F(NewSeasonCommand, MakesASeasonOfTheFilesYearThatRuns) {
     EXPECT_EQ(made.text(ctl::txtWaterLevel), "8");
     EXPECT_EQ(made.text(ctl::txtLatitude), "44");
     EXPECT_EQ(made.text(ctl::txtInitialDate), "100");
-    EXPECT_EQ(made.text(ctl::txtFinalDate), "300");
+    EXPECT_EQ(made.text(ctl::txtFinalDate), "301"); // day 300 simulated, the loop stops at 301
     ASSERT_EQ(Run("run " + flooded.string()), 0) << err_;
 
     // Transplanted: the sowing is the seedbed's; run moves the crop on another day when asked.
@@ -65,7 +65,10 @@ TEST_F(NewSeasonCommand, MakesASeasonOfTheFilesYearThatRuns) {
                   " --year 2019 --sowing 2019-05-10 --transplanting 2019-06-04"),
               0)
         << err_;
-    EXPECT_NE(out_.find("sowing on day 130, transplanting on day 155,"), std::string::npos) << out_;
+    EXPECT_NE(out_.find("sowing on 2019-05-10, transplanting on 2019-06-04, simulating 2019-01-01 to "
+                        "2019-12-31,"),
+              std::string::npos)
+        << out_;
     ASSERT_TRUE(ReadSimConfig(transplanted, made));
     EXPECT_EQ(made.check(ctl::chkTransplanted), 1);
     EXPECT_EQ(made.text(ctl::txtTransplantingDate), "155");
@@ -89,12 +92,13 @@ TEST_F(NewSeasonCommand, TheConfigurationKeepsTheSeasonsYearForEveryDateShownOrR
     ASSERT_TRUE(ReadSimConfig(sim, made));
     EXPECT_EQ(made.text(ctl::txtSowingDate), "121");
     EXPECT_EQ(made.text(ctl::txtSeasonYear), "2020");
-    EXPECT_TRUE(Slurp(sim).ends_with("\r\n 2020 \r\n\r\n"));
+    // Simulated through 31 December, the season names its first and last days after its year.
+    EXPECT_NE(Slurp(sim).find("\r\n 2020 \r\n2020-01-01\r\n2020-12-31\r\n"), std::string::npos);
 
     ASSERT_EQ(Run("run " + sim.string()), 0) << err_;
     EXPECT_NE(out_.find("Sowing:               DOY 121 (30 Apr)\n"), std::string::npos) << out_;
     RunExpecting("run " + sim.string() + " --start 2019-03-01", 2,
-                 "--start: 2019-03-01 is in 2019, but the season's year is 2020.");
+                 "--start: 2019-03-01 is before the season's year, 2020.");
 
     const std::string evaluate = "evaluate " + sim.string() + " --variable \"AGB tot (tAGB/ha)\" --measured ";
     const fs::path sameYear = Write("same.csv", "Date,AGB\n2020-07-19,3.2\n2020-08-18,8.5\n");

@@ -82,7 +82,7 @@ TEST_F(PhenologyCommand, RefusesDaysItCannotFitAndAnOutputReplacingItsInput) {
 
     o = Run("phenology " + demo + " --flowering 2025-08-01 --maturity 260 --sowing 2026-05-01");
     EXPECT_EQ(o.status, 2);
-    EXPECT_EQ(o.err, "--flowering: 2025-08-01 is in 2025, but the season's year is 2026.\n");
+    EXPECT_EQ(o.err, "--flowering: 2025-08-01 is before the season's year, 2026.\n");
 
     o = Run("phenology " + demo + " --flowering 119 --maturity 260");
     EXPECT_EQ(o.status, 2);

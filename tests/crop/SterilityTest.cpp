@@ -30,7 +30,7 @@ TEST(Sterility, ColdSumWeightedByStageAndSensitivity) {
 
     sterility.SimulateDayAtLatitude({1.0f, 15.0f, 0}, {{30.0f, 16.0f, 29.0f, 17.0f}, 180, 0.8f}, 45.0f);
     EXPECT_EQ(sterility.GetSterilityDay(180), 0.0f);
-    EXPECT_THROW(static_cast<void>(sterility.GetSterilityDay(366)), std::out_of_range);
+    EXPECT_THROW(static_cast<void>(sterility.GetSterilityDay(kLastSeasonDay + 1)), std::out_of_range);
     EXPECT_THROW(day(-1, 1.0f, 0, 0.8f), std::out_of_range);
 }
 

@@ -3,6 +3,8 @@
 // and its row of text holds the texts of its cells.
 
 #include "engine/SeasonSummary.h"
+
+#include "base/Calendar.h"
 #include "engine/Parameters.h"
 #include "engine/Season.h"
 #include "support/Seasons.h"
@@ -75,13 +77,15 @@ std::string AsFirstWritten(const SeasonSummary& s) {
         char text[64];
         row += "," + std::string(text, std::to_chars(text, text + sizeof text, v).ptr);
     };
+    // Days by their own day of year: a season's day 377 after a common year is 12 January.
     const auto day = [&](const std::optional<std::int32_t>& d) {
-        row += "," + (d ? std::to_string(*d) : "");
+        row += "," + (d ? std::to_string(DayOfYearOfSeasonDay(*d, s.year)) : "");
     };
     const auto maybe = [&](const std::optional<double>& v) { v ? number(*v) : void(row += ","); };
     day(s.sowing), day(s.emergence), day(s.flowering), day(s.maturity), day(s.cropEnd);
     maybe(s.agbMaturity), maybe(s.paniclesMaturity), maybe(s.harvestIndex);
-    number(s.agbMax), number(s.laiMax), number(s.sterilityPercent), day(s.blastInfectionDays);
+    number(s.agbMax), number(s.laiMax), number(s.sterilityPercent);
+    row += "," + std::to_string(s.blastInfectionDays);
     number(s.finalWaterLevel), number(s.endOfCropAGB);
     return row + Days(s);
 }

@@ -54,7 +54,7 @@ TEST(SeasonCompile, ItemsAreRefusedByTheirInputs) {
     SeasonConfiguration c = Demo();
     c.initialDate = {};                                         // missing
     c.finalDate = ReadWholeItem("abc");                         // not a number
-    c.sowingDate = ReadWholeItem("400");                        // no day of year
+    c.sowingDate = ReadWholeItem("1200");                       // beyond any season
     c.latitude = ReadSingleItem("1e40");                        // beyond a single
     c.initialWaterLevel = ReadRealItem("x");                    // unread: the field is unflooded
     Crop(c, "RUE") = ReadCropItem(*FindParameter("RUE"), "-1"); // below its bound
@@ -73,7 +73,9 @@ TEST(SeasonCompile, ItemsAreRefusedByTheirInputs) {
     EXPECT_EQ(texts[2], std::string(FindParameter("IDSL")->label) +
                             ": \"Sometimes\" is not one of \"Temperature based\", \"Photoperiod based\" or "
                             "\"Both\".");
-    EXPECT_EQ(texts[4], "Sowing date (DOY) must be a day of year between 1 and 365 (it is 400).");
+    EXPECT_EQ(texts[4],
+              "Sowing date (DOY) must be a day of year between 1 and 365, or up to 1096 for the next "
+              "years' days of a season that crosses 31 December (it is 1200).");
     EXPECT_EQ(texts[5], "Latitude (degrees): \"1e40\" is out of range.");
     EXPECT_EQ(
         texts[6],
@@ -133,7 +135,10 @@ TEST(SeasonCompile, TableCellsAreNamedByColumnRowAndColumn) {
                                   "weather.Rain(149,1)", "weather.Tmax(150,2)", "weather.Radiation(151,4)"}));
     const std::vector<std::string> texts = test::Texts(compiled.problems);
     EXPECT_EQ(texts[0], "Water input table, row 1: the final DOY 120 is before the initial DOY 130.");
-    EXPECT_EQ(texts[1], "Blast treatment 2, DOY must be a day of year between 1 and 365 (it is 0).");
+    EXPECT_EQ(
+        texts[1],
+        "Blast treatment 2, DOY must be a day of year between 1 and 365, or up to 1096 for the next years' "
+        "days of a season that crosses 31 December (it is 0).");
     EXPECT_EQ(texts[2],
               "Weather, row 11: the day column holds \"11\" but this row is DOY 10; the table must list "
               "the days 1 to 365 in order.");

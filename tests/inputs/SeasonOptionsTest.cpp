@@ -28,17 +28,23 @@ TEST(SeasonDays, ReadDaysOfYearAndDatesInTheirOwnCalendar) {
     EXPECT_EQ(leap.year, 2000);
     EXPECT_EQ(ParseSeasonDay("--sowing", "01/03/2001", 2001).doy, 60);
 
+    // Dates after the season's year count on from its 1 January, leap days included.
+    EXPECT_EQ(ParseSeasonDay("--end", "2020-04-30", 2019).doy, 365 + 121);
+    EXPECT_EQ(ParseSeasonDay("--end", "2020-12-31", 2020).doy, 366);
+    EXPECT_EQ(ParseSeasonDay("--end", "2021-12-31", 2020).doy, 366 + 365);
+    EXPECT_EQ(ParseSeasonDay("--end", "486", 2019).doy, 486);
+
     // Each refusal names the option and what is wrong.
     const auto refusal = [](std::string_view text, std::optional<int> year) {
         return ParseSeasonDay("--start", text, year).refusal;
     };
-    EXPECT_NE(
-        refusal("2019-06-01", 2020).find("--start: 2019-06-01 is in 2019, but the season's year is 2020"),
-        std::string::npos);
-    EXPECT_NE(refusal("2020-12-31", std::nullopt).find("day 366"), std::string::npos);
-    EXPECT_NE(refusal("366", std::nullopt).find("day 366"), std::string::npos);
-    EXPECT_NE(refusal("0", std::nullopt).find("not a day of year"), std::string::npos);
-    EXPECT_NE(refusal("12.5", std::nullopt).find("not a day of year"), std::string::npos);
+    EXPECT_NE(refusal("2019-06-01", 2020).find("--start: 2019-06-01 is before the season's year, 2020."),
+              std::string::npos);
+    EXPECT_NE(refusal("2022-01-01", 2019).find("more than two years after 1 January 2019"),
+              std::string::npos);
+    EXPECT_NE(refusal("1097", std::nullopt).find("not a day of the season's year"), std::string::npos);
+    EXPECT_NE(refusal("0", std::nullopt).find("not a day of the season's year"), std::string::npos);
+    EXPECT_NE(refusal("12.5", std::nullopt).find("not a day of the season's year"), std::string::npos);
     EXPECT_NE(refusal("June", std::nullopt).find("neither a day of year nor a date"), std::string::npos);
     EXPECT_NE(refusal("2019-02-29", std::nullopt).find("a date its year does not have"), std::string::npos);
 }
@@ -99,16 +105,25 @@ TEST_F(SeasonOptionsTest, AWeatherFilesYearComesFromYearOrFromAStartGivenAsADate
     EXPECT_EQ(ItemText(season.initialDate), "61");
     EXPECT_EQ(ItemText(season.latitude), "14.2");
     EXPECT_EQ(season.weather.text(0, WeatherTmax), "25.7"); // 2020's Tmax, day 1
-    EXPECT_TRUE(Said("(DOY 366, line 736) is not read"))
-        << Messages();                           // 2020's last day is named, not dropped silently
-    EXPECT_FALSE(Said("Warning")) << Messages(); // 0.02° apart
+    EXPECT_EQ(season.weather.rows(), 365);                  // the days the season reads, no more
+    EXPECT_FALSE(Said("Warning")) << Messages();            // 0.02° apart
 
-    // A sowing date of another year than the weather's is refused, naming both years.
-    options.year = 2019;
+    // A sowing date before the season's year is refused, naming both years; one after it falls in the
+    // season's second year.
+    options.year = 2020;
     options.start.reset();
-    options.sowing = "2020-06-01";
+    options.sowing = "2019-06-01";
     EXPECT_FALSE(Apply(season, options));
-    EXPECT_TRUE(Said("--sowing: 2020-06-01 is in 2020, but the season's year is 2019")) << Messages();
+    EXPECT_TRUE(Said("--sowing: 2019-06-01 is before the season's year, 2020.")) << Messages();
+    options.year = 2019;
+    options.sowing = "2020-01-15";
+    options.end = "2020-04-30";
+    ASSERT_TRUE(Apply(season, options)) << Messages();
+    EXPECT_EQ(ItemText(season.sowingDate), std::to_string(365 + 15));
+    EXPECT_EQ(ItemText(season.finalDate), std::to_string(365 + 121 + 1)); // the day after the last simulated
+    EXPECT_EQ(season.weather.rows(), 365 + 122);
+    EXPECT_EQ(season.weather.text(365 + 120, WeatherDay), "2020-04-30");
+    options.end.reset();
 
     // Far from the file's latitude: a warning, and the season keeps its own.
     options.sowing = "2019-06-01";
@@ -135,7 +150,7 @@ TEST_F(SeasonOptionsTest, TheSeasonKeepsItsWeathersYearForTheDatesItReads) {
     const SeasonConfiguration before = season;
     later.sowing = "2019-06-01";
     EXPECT_FALSE(Apply(season, later));
-    EXPECT_TRUE(Said("--sowing: 2019-06-01 is in 2019, but the season's year is 2020")) << Messages();
+    EXPECT_TRUE(Said("--sowing: 2019-06-01 is before the season's year, 2020.")) << Messages();
     later.sowing = "2020-04-30";
     later.year = 2019;
     EXPECT_FALSE(Apply(season, later));
@@ -202,7 +217,7 @@ TEST_F(SeasonOptionsTest, TransplantingTicksTheChoiceAndMustFollowTheSowing) {
          {std::tuple<const char*, const char*, const char*>{
               nullptr, "120", "--transplanting: day 120 is not after the sowing in the seedbed (day 120)."},
           {"150", "2000-05-24", "--transplanting: day 145 is not after the sowing in the seedbed (day 150)."},
-          {"100", "366", "--transplanting: day 366 cannot be simulated"}}) {
+          {"100", "1097", "--transplanting: \"1097\" is not a day of the season's year"}}) {
         SeasonOptions late;
         if (sowing) late.sowing = sowing;
         late.transplanting = transplanting;
@@ -275,7 +290,7 @@ TEST_F(SeasonOptionsTest, ANewSeasonRunsFromAWeatherFileAndASowingDay) {
     EXPECT_EQ(ItemText(dry.latitude), "14.18"); // the file's
     EXPECT_EQ(ItemText(dry.sowingDate), "152");
     EXPECT_EQ(ItemText(dry.initialDate), "1");
-    EXPECT_EQ(ItemText(dry.finalDate), "365");
+    EXPECT_EQ(ItemText(dry.finalDate), "366"); // 31 December simulated
     EXPECT_EQ(dry.flooding, choice::Unflooded);
     EXPECT_EQ(dry.year, 2019);
     EXPECT_EQ(Crop(dry, "RUE"), Crop(OpeningConfiguration(), "RUE"));

@@ -269,7 +269,7 @@ std::string DssatYears(std::initializer_list<int> years, int lastDay) {
     return text;
 }
 
-TEST(WeatherFiles, ASeasonTakesOneWholeYearOfTheFile) {
+TEST(WeatherFiles, ASeasonTakesTheFilesDaysFromItsFirstYearOn) {
     const WeatherFileSeries two = ReadWeatherText(DssatYears({2019, 2020}, 366 - 1));
     EXPECT_EQ(two.years(), (std::vector<int>{2019, 2020}));
     ExpectMentions(Refusal([&] { ChooseWeatherYear(two, std::nullopt); }), {"2019, 2020", "--year"});
@@ -279,7 +279,7 @@ TEST(WeatherFiles, ASeasonTakesOneWholeYearOfTheFile) {
     FormModel form;
     Grid grid = form.grid(ctl::sprWeather);
     std::vector<std::string> notes;
-    FillWeatherTable(two, 2020, grid, notes);
+    EXPECT_EQ(FillWeatherTable(two, 2020, grid, notes), 365);
     EXPECT_TRUE(notes.empty());
     EXPECT_EQ(grid.text(1, 1), "DOY");
     EXPECT_EQ(grid.text(1, 6), ""); // no humidity: the run estimates it
@@ -287,18 +287,27 @@ TEST(WeatherFiles, ASeasonTakesOneWholeYearOfTheFile) {
     EXPECT_EQ(grid.text(366, 3), "25");
     EXPECT_EQ(grid.text(3, 2), "2");
 
-    // A leap year's day 366 has no row: said, not dropped silently.
+    // From 2019 the table runs on through 2020, its days after 365 by date: a leap year's 31 December too.
+    EXPECT_EQ(FillWeatherTable(two, 2019, grid, notes), 365 + 365);
+    EXPECT_EQ(grid.text(367, 1), "2020-01-01");
+    EXPECT_EQ(grid.text(366 + 365, 1), "2020-12-30");
+    EXPECT_NE(grid.text(367, 3), ""); // 1 January 2020's maximum temperature
     const WeatherFileSeries leap = ReadWeatherText(DssatYears({2020}, 366));
-    EXPECT_EQ(ChooseWeatherYear(leap, std::nullopt), 2020);
-    FillWeatherTable(leap, 2020, grid, notes);
-    ASSERT_EQ(notes.size(), 1u);
-    ExpectMentions(notes[0], {"2020-12-31 (DOY 366", "not read"});
+    EXPECT_EQ(FillWeatherTable(leap, 2020, grid, notes), 366);
+    EXPECT_EQ(grid.text(367, 1), "2020-12-31");
+    EXPECT_TRUE(notes.empty());
 
-    // A year with days missing is refused by date.
+    // Days the file lacks stay empty with a note naming them by date; the run refuses them only on the
+    // days it simulates. A file with no day from the year on is refused.
     std::string gap = DssatYears({2021}, 365);
     gap.erase(gap.find("2021100 "), gap.find("2021101 ") - gap.find("2021100 "));
     const WeatherFileSeries holed = ReadWeatherText(gap);
-    ExpectMentions(Refusal([&] { FillWeatherTable(holed, 2021, grid, notes); }), {"2021-04-10 (DOY 100)"});
+    FillWeatherTable(holed, 2021, grid, notes);
+    ASSERT_EQ(notes.size(), 1u);
+    ExpectMentions(notes[0], {"2021-04-10 (DOY 100)", "refused"});
+    EXPECT_EQ(grid.text(101, 1), "100");
+    EXPECT_EQ(grid.text(101, 2), "");
+    ExpectMentions(Refusal([&] { FillWeatherTable(holed, 2022, grid, notes); }), {"no day of 2022"});
 }
 
 // A table's columns as the CSV table of the same cells: dates as days since 1970 (18262 is 2020-01-01).

@@ -88,7 +88,13 @@ SeasonConfiguration ConfigurationFromForm(const FormModel& form) {
     const Grid& weather = form.grid(ctl::sprWeather);
     for (int col = 1; col <= kWeatherCols; ++col)
         c.weatherTitles[static_cast<std::size_t>(col - 1)] = weather.text(1, col);
-    for (int r = 2; r <= kWeatherRows; ++r)
+    // The first year's 365 days, and the later days the grid holds.
+    int lastRow = kWeatherRows;
+    for (int r = weather.rows(); r > kWeatherRows && lastRow == kWeatherRows; --r)
+        for (int col = 1; col <= kWeatherCols; ++col)
+            if (!weather.text(r, col).empty()) lastRow = r;
+    c.weather = NumberTable(lastRow - 1, kWeatherCols);
+    for (int r = 2; r <= lastRow; ++r)
         for (int col = 1; col <= kWeatherCols; ++col) c.weather.setText(r - 2, col - 1, weather.text(r, col));
     c.soil = TableFromGrid(form.grid(ctl::sprSoilPhysics), kSoilRows, kSoilCols);
 
@@ -162,11 +168,12 @@ void ApplyConfiguration(const SeasonConfiguration& c, FormModel& form) {
     // The estimated-humidity markers belong to the weather that was there before.
     form.editGrid(ctl::sprWeather, [&](Grid& weather) {
         weather.clearData();
-        if (weather.rows() < kWeatherRows || weather.cols() < kWeatherCols)
-            weather.resize(std::max(weather.rows(), kWeatherRows), std::max(weather.cols(), kWeatherCols));
+        const int rows = std::max(kWeatherGridRows, c.weather.rows() + 1);
+        if (weather.rows() < rows || weather.cols() < kWeatherCols)
+            weather.resize(std::max(weather.rows(), rows), std::max(weather.cols(), kWeatherCols));
         for (int col = 1; col <= kWeatherCols; ++col)
             weather.setText(1, col, c.weatherTitles[static_cast<std::size_t>(col - 1)]);
-        for (int r = 2; r <= kWeatherRows; ++r)
+        for (int r = 2; r <= c.weather.rows() + 1; ++r)
             for (int col = 1; col <= kWeatherCols; ++col)
                 weather.setText(r, col, c.weather.text(r - 2, col - 1));
     });

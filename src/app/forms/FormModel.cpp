@@ -107,7 +107,7 @@ FormModel::FormModel() {
 
     // Grids.
     // The checks name the weather's and the soil's columns by these captions.
-    grids_.emplace(ctl::sprWeather, CaptionedGrid(kWeatherRows, kWeatherCols, kWeatherCaptions));
+    grids_.emplace(ctl::sprWeather, CaptionedGrid(kWeatherGridRows, kWeatherCols, kWeatherCaptions));
     grids_.emplace(ctl::sprSoilPhysics, CaptionedGrid(kSoilRows, kSoilCols, kSoilCaptions));
     Grid input = CaptionedGrid(kWaterInputRows, kWaterInputCols,
                                {"Initial DOY", "Final DOY", "Daily input (mm)", "(h)"});

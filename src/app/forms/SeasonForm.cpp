@@ -32,7 +32,9 @@ void ShowEstimatedHumidities(FormModel& form, const SeasonInputs& inputs) {
     form.editGrid(ctl::sprWeather, [&](Grid& grid) {
         if (grid.rows() < kWeatherRows || grid.cols() < kWeatherCols)
             grid.resize(std::max(grid.rows(), kWeatherRows), std::max(grid.cols(), kWeatherCols));
-        for (int d = 1; d <= kLastDay; ++d) {
+        // The days the season read: the first year's, and the later days of one that crosses 31 December.
+        const int days = std::min(grid.rows() - 1, ScanEnd(inputs.control));
+        for (int d = 1; d <= days; ++d) {
             grid.setText(d + 1, 6, ShortestText(inputs.weather.RHmax[d]));
             grid.setText(d + 1, 7, ShortestText(inputs.weather.RHmin[d]));
             grid.setBackground(d + 1, 6, kLightCyan);

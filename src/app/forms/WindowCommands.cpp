@@ -96,9 +96,10 @@ Outcome AskWeatherYear(UserInterface& ui, const fs::path& file, const std::vecto
     return Outcome::Done;
 }
 
-// A weather file's season into the grid, with its notes (a leap year's 31 December) and a warning when
-// the file's latitude is not the configuration's: the day length and the radiation's geometry follow
-// the latter.
+// A weather file's days from 1 January of the season's year into the grid (through the file's end, for a
+// season that crosses 31 December), with its notes (days it lacks, radiation estimated) and a warning
+// when the file's latitude is not the configuration's: the day length and the radiation's geometry
+// follow the latter, and so does a radiation estimate.
 Outcome FillFromWeatherFile(Grid& grid, const fs::path& file, std::string_view configuredLatitude,
                             UserInterface& ui, int& seasonYear) {
     const std::string name = file.string();
@@ -116,10 +117,13 @@ Outcome FillFromWeatherFile(Grid& grid, const fs::path& file, std::string_view c
             year = ChooseWeatherYear(series, std::nullopt);
         }
         std::vector<std::string> notes;
-        FillWeatherTable(series, year, grid, notes);
+        const auto configured = ParseNumber(configuredLatitude);
+        std::optional<RadiationEstimate> estimate;
+        if (const auto latitude = configured ? configured : series.latitude)
+            estimate = RadiationEstimate{*latitude, kInlandKrs};
+        FillWeatherTable(series, year, grid, notes, estimate);
         seasonYear = year;
         for (const std::string& note : notes) ui.message(name + ": " + note, {}, Icon::Information);
-        const auto configured = ParseNumber(configuredLatitude);
         if (series.latitude && configured && std::fabs(*series.latitude - *configured) > 0.1)
             ui.message("Warning: the configuration's latitude " + ShortestText(*configured) +
                            "° differs from " + name + "'s " + ShortestText(*series.latitude) +

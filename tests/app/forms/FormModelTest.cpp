@@ -147,7 +147,7 @@ TEST(FormModel, MisspeltOrMistypedControlsFailLoudly) {
     EXPECT_THROW(form.check(ctl::txtRUE), std::logic_error);
     EXPECT_THROW(form.setOption(ctl::chkSoil, true), std::logic_error);
     EXPECT_THROW(form.grid("sprNothing"), std::logic_error);
-    EXPECT_THROW(form.setCell(ctl::sprWeather, kWeatherRows + 1, 1, "x"), std::out_of_range);
+    EXPECT_THROW(form.setCell(ctl::sprWeather, kWeatherGridRows + 1, 1, "x"), std::out_of_range);
     EXPECT_NO_THROW(form.setText(ctl::cmbFlooded, "Flooded")); // lists have texts too
 }
 

@@ -88,13 +88,19 @@ TEST(ReadAllInputs, TextsThatAreNotNumbersAndDatesOutOfRangeAreNamedAndStopTheRu
     EXPECT_EQ(r->problems[1].text, "Radiation use efficiency (g/MJ): \"2.3.1\" is not a number.");
     EXPECT_EQ(r->problems[2].text, "Extinction coefficient for solar radiation: the value is missing.");
 
-    for (auto [initial, final] : {std::pair{"0", "100"}, {"200", "200"}, {"300", "200"}, {"100", "366"}}) {
+    // A season starts in its first year and lasts at most two years (731 days).
+    for (auto [initial, final] :
+         {std::pair{"0", "100"}, {"200", "200"}, {"300", "200"}, {"367", "400"}, {"100", "832"}}) {
         form = RunnableForm();
         form.setText(ctl::txtInitialDate, initial);
         form.setText(ctl::txtFinalDate, final);
         r = Read(form);
         ASSERT_EQ(r->problems.size(), 1u) << initial << " " << final;
-        EXPECT_NE(r->problems[0].text.find("1 <= Initial date < Final date <= 365"), std::string::npos);
+        EXPECT_NE(
+            r->problems[0].text.find("1 <= Initial date <= 366 and Initial date < Final date <= Initial "
+                                     "date + 731"),
+            std::string::npos)
+            << r->problems[0].text;
     }
     form = RunnableForm();
     form.setText(ctl::txtSowingDate, "400");

@@ -206,7 +206,10 @@ FormModel RandomConfiguration(std::mt19937& g, const FormModel& paddy, std::pair
 }
 
 // Speed work must not change a single output: the digest of these seasons' daily outputs was taken on
-// a build whose model was unchanged since the random configurations learned the soil profiles (a18d96c).
+// a build whose model was unchanged since the random configurations learned the soil profiles (a18d96c),
+// then retaken when flooded fields south of the equator came to read the floodwater's seasons half a
+// year later; with that shift left out, the seasons' calendar across years gave a18d96c's digest again
+// (6222466724471035144).
 // A season also comes out the same on a run state that ran other seasons before as on a new one, so
 // that whatever a fresh season leaves uncleared is rewritten before it is read: configurations come in
 // pairs over the same days, the second run on the state the first left.
@@ -234,7 +237,7 @@ TEST(Validation, AThousandRandomConfigurationsRunFiniteAndGiveTheRecordedOutputs
         digest = test::DailyDigest(*fresh, digest);
     }
     EXPECT_GT(soilSeasons, 200);
-    EXPECT_EQ(digest, 6222466724471035144u);
+    EXPECT_EQ(digest, 16484805719396847452u);
 }
 
 } // namespace

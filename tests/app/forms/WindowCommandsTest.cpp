@@ -130,25 +130,27 @@ TEST_F(WindowCommands, OpenWeatherReadsAWeatherFileAndAsksTheYearOfSeveral) {
     EXPECT_TRUE(form_ == before);
 }
 
-TEST_F(WindowCommands, WeatherFilesTellOfTheirLeapDayAndOfAFarLatitude) {
-    // One year alone needs no question; its 31 December (day 366) has no row.
+TEST_F(WindowCommands, WeatherFilesTellOfTheirMissingDaysAndOfAFarLatitude) {
+    // One year alone needs no question; its 31 December (day 366) has its row.
     const fs::path leap = Write("LEAP2001.WTH", test::DssatWeather({2020}, 10));
     form_.setText(ctl::txtLatitude, "45");
     ASSERT_EQ(ImportWeatherFile(form_, leap, ui), Outcome::Done);
     EXPECT_TRUE(ui.questions.empty());
-    ASSERT_EQ(ui.messages.size(), 2u);
-    EXPECT_NE(ui.messages[0].text.find("DOY 366"), std::string::npos) << ui.messages[0].text;
-    EXPECT_EQ(ui.messages[1].text, "Warning: the configuration's latitude 45° differs from " + leap.string() +
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Warning: the configuration's latitude 45° differs from " + leap.string() +
                                        "'s 10° by more than 0.1°; the season keeps the configuration's.");
     EXPECT_EQ(form_.text(ctl::txtLatitude), "45");
+    EXPECT_EQ(form_.grid(ctl::sprWeather).text(367, 1), "2020-12-31");
 
-    // A file missing days names them and changes nothing.
+    // A file missing days names them by date and leaves their rows empty: a season refuses them only on
+    // the days it simulates.
     std::string gap = test::DssatWeather({2019});
     gap.erase(gap.find("\n19100 ") + 1, gap.find("\n19101 ") - gap.find("\n19100 "));
-    const Grid kept = form_.grid(ctl::sprWeather);
-    EXPECT_EQ(ImportWeatherFile(form_, Write("GAP.WTH", gap), ui), Outcome::Failed);
-    EXPECT_NE(ui.messages.back().text.find("DOY 100"), std::string::npos) << ui.messages.back().text;
-    EXPECT_TRUE(form_.grid(ctl::sprWeather) == kept);
+    EXPECT_EQ(ImportWeatherFile(form_, Write("GAP.WTH", gap), ui), Outcome::Done);
+    EXPECT_NE(ui.messages[ui.messages.size() - 2].text.find("2019-04-10 (DOY 100)"), std::string::npos)
+        << ui.messages[ui.messages.size() - 2].text;
+    EXPECT_EQ(form_.grid(ctl::sprWeather).text(101, 3), "");
+    EXPECT_NE(form_.grid(ctl::sprWeather).text(102, 3), "");
 
     // A workbook is read as before.
     std::string csv = "day,rain,tmax,tmin,rad\n";
