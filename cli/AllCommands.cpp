@@ -8,6 +8,7 @@
 #include "NewSeason.h"
 #include "Phenology.h"
 #include "Sensitivity.h"
+#include "Years.h"
 
 namespace tulo::cli {
 
@@ -25,6 +26,7 @@ void RegisterAllCommands(CommandLine& line) {
     RegisterCalibrateSitesCommand(line);
     RegisterPhenologyCommand(line);
     RegisterSensitivityCommand(line);
+    RegisterYearsCommand(line);
     RegisterVarietiesCommand(line);
     RegisterParametersCommand(line);
 }

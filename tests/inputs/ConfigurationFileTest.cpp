@@ -205,5 +205,42 @@ TEST_F(ConfigurationFiles, WrittenFilesReadBackAndAMissingOneIsNamed) {
     EXPECT_EQ(ReadConfigurationFile(dir_ / "none.sim").message, "File not opened: it does not exist.");
 }
 
+// A season across 31 December keeps its later weather days and names its first and last days as dates
+// after the year; a file whose dates no longer agree with items 1 and 2 is refused, not run on either.
+TEST_F(ConfigurationFiles, ASeasonAcrossNewYearKeepsItsLaterDaysAndDates) {
+    SeasonConfiguration c;
+    c.year = 2019;
+    c.initialDate = WholeItem{305, {}};
+    c.finalDate = WholeItem{365 + 122, {}}; // the last simulated day is 30 April 2020, day 486
+    c.weather = NumberTable(365 + 122, kWeatherCols);
+    c.weather.setText(365, WeatherDay, "2020-01-01");
+    c.weather.setText(365, WeatherTmax, "29.5");
+    c.weather.setText(365 + 120, WeatherDay, "2020-04-30");
+    const std::string text = FormatConfiguration(c);
+    EXPECT_NE(text.find("\r\n 2019 \r\n2019-11-01\r\n2020-04-30\r\n 122 \r\n2020-01-01\r\n"),
+              std::string::npos);
+    const ConfigurationReading back = ReadConfiguration(text);
+    ASSERT_TRUE(back.configuration) << back.message;
+    EXPECT_EQ(*back.configuration, c);
+    EXPECT_EQ(FormatConfiguration(*back.configuration), text);
+
+    std::string edited = text;
+    edited.replace(edited.find("2019-11-01"), 10, "2019-11-02");
+    EXPECT_NE(ReadConfiguration(edited).message.find("(item 60, first simulated day): \"2019-11-02\" is not the "
+                                                     "season's first simulated day, 2019-11-01"),
+              std::string::npos)
+        << ReadConfiguration(edited).message;
+    edited = text;
+    edited.replace(edited.find("2020-01-01\r\n"), 10, "2020-01-02");
+    EXPECT_NE(ReadConfiguration(edited).message.find("this row is day 366 of the season (2020-01-01)"),
+              std::string::npos)
+        << ReadConfiguration(edited).message;
+
+    // A season inside one year holds the items it always did.
+    c.finalDate = WholeItem{300, {}};
+    c.weather = NumberTable(kLastDay, kWeatherCols);
+    EXPECT_TRUE(FormatConfiguration(c).ends_with("\r\n 2019 \r\n\r\n"));
+}
+
 } // namespace
 } // namespace tulo

@@ -3,6 +3,9 @@
 
 #include "io/WeatherFiles.h"
 
+#include "base/Numbers.h"
+#include "weather/Evapotranspiration.h"
+
 #include "forms/FormModel.h"
 
 #include <gtest/gtest.h>
@@ -308,6 +311,45 @@ TEST(WeatherFiles, ASeasonTakesTheFilesDaysFromItsFirstYearOn) {
     EXPECT_EQ(grid.text(101, 1), "100");
     EXPECT_EQ(grid.text(101, 2), "");
     ExpectMentions(Refusal([&] { FillWeatherTable(holed, 2022, grid, notes); }), {"no day of 2022"});
+}
+
+// A station's record as it is often kept: tab-separated, the date in day, month and year columns, and no
+// radiation, which the season estimates from each day's temperature range (Hargreaves and Samani).
+TEST(WeatherFiles, AStationsTabSeparatedTableWithoutRadiationIsReadAndItsRadiationEstimated) {
+    std::string text = "Day\tMonth\tYear\tTmax\tTmin\tRain\n";
+    for (int d = 1; d <= 31; ++d) text += std::to_string(d) + "\t12\t2019\t30\t18\t0\n";
+    for (int d = 1; d <= 31; ++d) text += std::to_string(d) + "\t1\t2020\t31\t17\t2.5\n";
+    ASSERT_EQ(RecogniseWeatherText(text), WeatherFileFormat::DatedCsv);
+    const WeatherFileSeries series = ReadWeatherText(text);
+    ASSERT_EQ(series.days.size(), 62u);
+    EXPECT_EQ(series.days[0].year, 2019);
+    EXPECT_EQ(series.days[0].doy, 335);
+    EXPECT_EQ(series.days[31].doy, 1);
+    EXPECT_EQ(series.days[31].rain, 2.5);
+    EXPECT_NE(series.days[0].missing & WeatherFileDay::kRadiation, 0u);
+
+    // FAO-56's example 8: Ra at 20° S on 3 September is 32.2 MJ m-2 d-1.
+    EXPECT_NEAR(ExtraterrestrialRadiation(246, -20.0), 32.2, 0.05);
+    EXPECT_NEAR(HargreavesRadiation(30, 18, 32.2, 0.16), 0.16 * std::sqrt(12.0) * 32.2, 1e-12);
+    EXPECT_EQ(HargreavesRadiation(18, 18, 32.2, 0.19), 0.0);
+
+    Grid grid;
+    std::vector<std::string> notes;
+    FillWeatherTable(series, 2019, grid, notes, RadiationEstimate{23.8, kCoastalKrs});
+    const double ra = ExtraterrestrialRadiation(1, 23.8);
+    EXPECT_EQ(grid.text(1 + 365 + 1, 5), ShortestText(static_cast<float>(0.19 * std::sqrt(14.0) * ra)));
+    EXPECT_EQ(grid.text(1 + 335, 1), "335");
+    EXPECT_EQ(grid.text(1 + 366, 1), "2020-01-01");
+    // One note tells of the estimate, another of the days before December the file lacks.
+    ASSERT_EQ(notes.size(), 2u);
+    ExpectMentions(notes[0], {"2019-01-01 (DOY 1)", "329 more days"});
+    ExpectMentions(notes[1], {"62 days", "Hargreaves and Samani", "kRs 0.19", "23.8°"});
+
+    // Without an estimate the radiation stays empty, a gap noted as any other.
+    notes.clear();
+    FillWeatherTable(series, 2019, grid, notes);
+    EXPECT_EQ(grid.text(1 + 366, 5), "");
+    ExpectMentions(notes.back(), {"no global radiation", "62 days"});
 }
 
 // A table's columns as the CSV table of the same cells: dates as days since 1970 (18262 is 2020-01-01).
