@@ -6,9 +6,11 @@
 #include "Runs.h"
 #include "SeasonSource.h"
 #include "Sensitivity.h"
+#include "base/Numbers.h"
 #include "base/Problems.h"
 #include "commands/CommandTexts.h"
 #include "commands/CropWorkbook.h"
+#include "commands/GrowingSeasons.h"
 #include "engine/Outputs.h"
 #include "engine/Parameters.h"
 #include "engine/SeasonSummary.h"
@@ -195,6 +197,60 @@ py::tuple RunSetsPython(const Season& season,
     return py::make_tuple(titles, result, py::cast(table.problems), singles);
 }
 
+std::shared_ptr<const std::vector<WeatherColumn>> WeatherColumnsOf(const py::handle& given);
+
+// The season grown every year of a weather file, as `tulo-cli years` grows it: the table's columns, its
+// rows of cells, and the notes (a radiation estimate). `weather` names the file, or the DataFrame whose
+// columns `weatherColumns` holds.
+py::tuple YearsPython(const Season& season, const std::string& weather, const py::object& weatherColumns,
+                      int first, int last, const std::optional<std::string>& sowing,
+                      const std::optional<std::string>& transplanting, std::optional<double> krs,
+                      int threads) {
+    CheckThreads(threads);
+    if (last < first)
+        throw InputRefused(
+            {"last: " + std::to_string(last) + " is before first, " + std::to_string(first) + "."});
+    GrowingSeasonsRequest request{first, last, {}, {}, krs, weather};
+    std::vector<std::string> refused;
+    const auto monthDay = [&](const std::optional<std::string>& text, const char* name,
+                              std::optional<DayMonth>& into) {
+        if (!text) return;
+        into = ParseMonthDay(*text);
+        if (!into)
+            refused.push_back(std::string(name) + ": " + QuoteValue(*text) +
+                              " is not a month and day (11-15).");
+    };
+    monthDay(sowing, "sowing", request.sowing);
+    monthDay(transplanting, "transplanting", request.transplanting);
+    if (transplanting && !season.inputs().manag.Transplanted)
+        refused.push_back("transplanting: the season sows the crop in the field; transplant it first.");
+    if (krs && !(*krs >= 0.05 && *krs <= 0.5))
+        refused.push_back("krs: " + ShortestText(*krs) + " is not in [0.05, 0.5].");
+    if (!refused.empty()) throw InputRefused(refused);
+    WeatherFileSeries series;
+    try {
+        series = weatherColumns.is_none() ? ReadWeatherFile(weather)
+                                          : ReadWeatherColumns(*WeatherColumnsOf(weatherColumns));
+    } catch (const WeatherFileError& e) {
+        const std::string text = e.what();
+        throw InputRefused({text.starts_with(weather) ? text : weather + ": " + text});
+    }
+    GrowingSeasonsPlan plan;
+    std::vector<GrowingSeasonRow> rows;
+    {
+        py::gil_scoped_release released;
+        plan = PlanGrowingSeasons(season.inputs(), series, request);
+        if (!plan.seasons.empty()) rows = RunGrowingSeasons(plan.seasons, threads);
+    }
+    std::vector<std::string> messages;
+    for (const Message& message : plan.messages) messages.push_back(message.text);
+    if (plan.seasons.empty()) throw InputRefused(messages);
+    std::vector<std::string> columns(GrowingSeasonColumns().begin(), GrowingSeasonColumns().end());
+    std::vector<std::vector<std::string>> cells;
+    for (const GrowingSeasonRow& row : rows) cells.push_back(GrowingSeasonCells(row));
+    return py::make_tuple(columns, cells, messages);
+}
+
 // NAME=VALUE for each parameter, the value written as the package has always written it: a float as repr
 // writes it, the shortest text that reads back as the same double, anything else as str does (a boolean
 // or a complex number so becomes a text that is refused as no number).
@@ -342,6 +398,9 @@ PYBIND11_MODULE(_tulo, module) {
                   const std::vector<std::vector<std::string>>& rows, const std::string& source) {
                    return EvaluatePython(season, variable, GridOfRows(rows), source, {});
                });
+    module.def("years", &YearsPython, py::arg("season"), py::arg("weather"), py::arg("weather_columns"),
+               py::arg("first"), py::arg("last"), py::arg("sowing"), py::arg("transplanting"), py::arg("krs"),
+               py::arg("threads"));
     module.def("phenology", &FitPhenologyPython, py::arg("season"), py::arg("flowering"), py::arg("maturity"),
                py::arg("emergence") = py::none());
 

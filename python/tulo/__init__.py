@@ -20,8 +20,8 @@ import pandas as _pd
 from . import _tulo
 from ._tulo import InputError
 
-__all__ = ["InputError", "Season", "parameters", "ensemble", "model", "Model", "phenology", "evaluate",
-           "calibrate", "sensitivity"]
+__all__ = ["InputError", "Season", "parameters", "ensemble", "model", "Model", "years", "phenology",
+           "evaluate", "calibrate", "sensitivity"]
 
 
 def parameters() -> _pd.DataFrame:
@@ -384,6 +384,40 @@ def model(season: Season, factors: Sequence[str], output: str = "agb_end_of_crop
     factors and the output are checked now, so a typo fails here rather than in the first call.
     ``on_invalid`` as for :class:`Model`."""
     return Model(season, factors, output, threads, on_invalid)
+
+
+def _month_day(value) -> str | None:
+    """A month and day as ``tulo-cli years`` takes it: "11-15", or the month and day of a date."""
+    if value is None or isinstance(value, str):
+        return value
+    if isinstance(value, (_datetime.date, _pd.Timestamp)):
+        return f"{value.month:02d}-{value.day:02d}"
+    return str(value)
+
+
+def years(season: Season, weather, first: int, last: int, *, sowing=None, transplanting=None,
+          krs: float | None = None, threads: int | None = None) -> _pd.DataFrame:
+    """The season grown once a year, sown in each year from ``first`` to ``last``, as ``tulo-cli years``
+    grows it on ``weather`` (a weather file of many years, or a dated DataFrame): each growing season
+    keeps the season's days relative to its sowing, on the season's sowing date or on ``sowing`` (month
+    and day, "11-15", or a date's), and may cross into the next year. One row a growing season, indexed
+    by its label ("1991/92"): sowing, flowering and maturity dates, t/ha at maturity, sterility (%),
+    blast infection days, water used (crop evapotranspiration from sowing to the crop's end, mm) and
+    whether it matured. ``krs`` is Hargreaves and Samani's coefficient for days without radiation
+    (0.16 inland, 0.19 on the coast); the table's ``attrs["notes"]`` tell of such estimates."""
+    options = _weather_options(weather)
+    columns, rows, notes = _tulo.years(season._season, options["weather"], options.get("weather_columns"),
+                                       int(first), int(last), _month_day(sowing), _month_day(transplanting),
+                                       krs, threads or 0)
+    frame = _pd.DataFrame(rows, columns=columns).set_index("season")
+    for column in ("sowing", "flowering", "maturity"):
+        frame[column] = _pd.to_datetime(frame[column].replace("", None))
+    for column in ("agb_maturity", "panicles_maturity", "sterility_percent", "water_used_mm"):
+        frame[column] = _pd.to_numeric(frame[column].replace("", None), errors="coerce").astype("float64")
+    frame["blast_infection_days"] = frame["blast_infection_days"].astype("int64")
+    frame["matured"] = frame["matured"] == "true"
+    frame.attrs["notes"] = list(notes)
+    return frame
 
 
 def phenology(season: Season, *, flowering, maturity, emergence=None) -> dict:

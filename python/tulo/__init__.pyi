@@ -94,6 +94,18 @@ def model(
     on_invalid: Literal["raise", "nan", "keep"] = ...,
 ) -> Model: ...
 
+def years(
+    season: Season,
+    weather: str | os.PathLike[str] | pd.DataFrame,
+    first: int,
+    last: int,
+    *,
+    sowing: str | datetime.date | None = ...,
+    transplanting: str | datetime.date | None = ...,
+    krs: float | None = ...,
+    threads: int | None = ...,
+) -> pd.DataFrame:
+    """One row a growing season, indexed by "1991/92": dates, t/ha, %, days, mm, matured."""
 def phenology(season: Season, *, flowering: _Day, maturity: _Day, emergence: _Day = ...) -> dict[str, object]:
     """{"parameters": {id: degree-days}, "stages": DataFrame, "season": Season with the fitted values}."""
 def evaluate(

@@ -14,14 +14,14 @@ and connect from Python with ``distributed.Client("tcp://HOST:8786")``.
 from __future__ import annotations
 
 import time
-from typing import Iterable, Sequence
+from typing import Iterable, Mapping, Sequence
 
 import numpy as np
 import pandas as pd
 
 from . import Season, _check_on_invalid, _ensemble_frame, _run_rows, _sets_table, _settle, _tulo
 
-__all__ = ["ensemble", "chunk_overhead"]
+__all__ = ["ensemble", "years", "chunk_overhead"]
 
 
 def _run_chunk(season: Season, array: np.ndarray, names: list[str], outputs: list[str], threads: int,
@@ -60,6 +60,33 @@ def ensemble(client, season: Season, sets, outputs: Iterable[str] | None = None,
     problems = [problem for p in parts for problem in p[2]]
     _settle(problems, index, on_invalid)
     return _ensemble_frame(titles, values, problems, singles, index)
+
+
+def _site_years(season: Season, weather, first: int, last: int, sowing, transplanting, krs, threads):
+    from . import years as local_years
+    return local_years(season, weather, first, last, sowing=sowing, transplanting=transplanting, krs=krs,
+                       threads=threads)
+
+
+def years(client, sites: Mapping[str, Season], weather, first: int, last: int, *, sowing=None,
+          transplanting=None, krs: float | None = None, threads: int | None = None) -> pd.DataFrame:
+    """:func:`tulo.years` for every site of ``sites`` (name to season) on the workers of ``client``, one
+    task a site, its growing seasons run in parallel on the worker's cores. ``weather`` is one weather
+    for every site or a mapping of site name to weather; a file's path is read by the worker, so it must
+    lie where every worker sees it, while a DataFrame travels with the task. The rows of every site, in
+    the order of ``sites``, indexed by site and growing season; the same values as the sites run one
+    after another locally. A site refused raises its InputError."""
+    names = list(sites)
+    weathers = weather if isinstance(weather, Mapping) else {name: weather for name in names}
+    missing = [name for name in names if name not in weathers]
+    if missing:
+        raise ValueError(f"weather: no weather for the sites {', '.join(map(str, missing))}.")
+    futures = [client.submit(_site_years, sites[name], weathers[name], first, last, sowing, transplanting, krs,
+                             threads, pure=False) for name in names]
+    parts = client.gather(futures)
+    if not parts:
+        return pd.DataFrame()
+    return pd.concat(parts, keys=names, names=["site", "season"])
 
 
 def chunk_overhead(client, season: Season, repeats: int = 20) -> float:

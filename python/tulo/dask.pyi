@@ -1,4 +1,6 @@
-from typing import Any, Iterable, Literal, Sequence
+import datetime
+import os
+from typing import Any, Iterable, Literal, Mapping, Sequence
 
 import numpy.typing as npt
 import pandas as pd
@@ -14,5 +16,17 @@ def ensemble(
     threads: int | None = ...,
     parameters: Sequence[str] | None = ...,
     on_invalid: Literal["raise", "nan", "keep"] = ...,
+) -> pd.DataFrame: ...
+def years(
+    client: Any,
+    sites: Mapping[str, Season],
+    weather: str | os.PathLike[str] | pd.DataFrame | Mapping[str, str | os.PathLike[str] | pd.DataFrame],
+    first: int,
+    last: int,
+    *,
+    sowing: str | datetime.date | None = ...,
+    transplanting: str | datetime.date | None = ...,
+    krs: float | None = ...,
+    threads: int | None = ...,
 ) -> pd.DataFrame: ...
 def chunk_overhead(client: Any, season: Season, repeats: int = ...) -> float: ...

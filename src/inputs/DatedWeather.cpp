@@ -74,7 +74,7 @@ DatedWeatherFill FillSeasonWeather(const WeatherFileSeries& series, std::optiona
             w.Rad[slot] = static_cast<float>(
                 HargreavesRadiation(day->tmax, day->tmin,
                                     ExtraterrestrialRadiation(day->doy, estimate->latitude), estimate->kRs));
-            if (++fill.radiationEstimated == 1) fill.firstEstimated = day;
+            if (needed && ++fill.radiationEstimated == 1) fill.firstEstimated = day;
         } else {
             take(WeatherFileDay::kRadiation, day->radiation, w.Rad, "global radiation");
         }

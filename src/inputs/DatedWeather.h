@@ -18,9 +18,12 @@
 namespace tulo {
 
 struct DatedWeatherFill {
-    Problems problems; // by date; the weather is incomplete when there is any
+    // By date, to follow the file's name ("2020-01-05 (line 740): the file gives no rain."); the weather
+    // is incomplete when there is any.
+    Problems problems;
+    // The days the season reads whose radiation was estimated, and the first of them.
     int radiationEstimated = 0;
-    const WeatherFileDay* firstEstimated = nullptr; // the first day whose radiation was estimated
+    const WeatherFileDay* firstEstimated = nullptr;
 };
 
 // Fills inputs.weather (and inputs.humidityEstimated) for the days of inputs.control, whose Year is the
