@@ -399,11 +399,11 @@ namespace {
 // The measurements of `file` for a season of `year`; nothing, with the reasons shown, when the table
 // cannot be read or is refused. `source` receives how messages name its sheet.
 std::optional<MeasuredData> ReadMeasuredTable(const std::string& file, std::optional<int> sheet,
-                                              std::optional<int> year, std::string& source,
+                                              std::optional<int> year, int laterYears, std::string& source,
                                               const Console& console) {
     Grid grid;
     if (!ImportTable(grid, file, sheet, console, "--sheet", std::nullopt, true, &source)) return std::nullopt;
-    TitledMeasurements table = ReadTitledMeasurements(grid, source, year);
+    TitledMeasurements table = ReadTitledMeasurements(grid, source, year, laterYears);
     for (const std::string& message : table.messages) console.print(message);
     return std::move(table.data);
 }
@@ -482,7 +482,8 @@ int Evaluate(const EvaluateOptions& options, std::ostream& out, const Console& c
     if (!outcome) return outcome.reason == Outcome::Reason::InvalidInputs ? kInvalidInputs : kFailure;
 
     std::string source;
-    const auto data = ReadMeasuredTable(options.measured, options.sheet, changes.year, source, console);
+    const auto data = ReadMeasuredTable(options.measured, options.sheet, changes.year,
+                                        LaterYearsOf(run->control), source, console);
     if (!data) return kInvalidInputs;
     const Evaluation e = EvaluateAgainstMeasured(*run, *variable, *data);
     if (!e.regression.failure.empty()) console.print(e.regression.failure);

@@ -113,7 +113,8 @@ SiteOutcome EvaluateSite(const SiteRow& site, const Variable& variable) {
             {std::nullopt, "a sites table names no sheet: put the measurements first", std::nullopt, true},
             messages, &source))
         return done(SiteOutcome::Status::Failed);
-    const TitledMeasurements table = ReadTitledMeasurements(grid, source, changes.year);
+    const TitledMeasurements table =
+        ReadTitledMeasurements(grid, source, changes.year, LaterYearsOf(run->control));
     for (const std::string& message : table.messages) messages.push_back({message});
     if (!table.data) return done(SiteOutcome::Status::Failed);
     outcome.evaluation = EvaluateAgainstMeasured(*run, variable.index, *table.data);

@@ -103,7 +103,8 @@ py::dict EvaluationDict(const Evaluation& e) {
 py::dict EvaluatePython(const Season& season, const std::string& variable, const Grid& table,
                         const std::string& source, std::vector<std::string> notes) {
     const int index = VariableIndex(variable);
-    TitledMeasurements measured = ReadTitledMeasurements(table, source, season.year());
+    TitledMeasurements measured =
+        ReadTitledMeasurements(table, source, season.year(), LaterYearsOf(season.inputs().control));
     if (!measured.data) throw InputRefused(std::move(measured.messages));
     notes.insert(notes.end(), measured.messages.begin(), measured.messages.end());
     Evaluation evaluation;

@@ -7,7 +7,7 @@
 namespace tulo {
 
 TitledMeasurements ReadTitledMeasurements(const Grid& grid, const std::string& source,
-                                          std::optional<int> year) {
+                                          std::optional<int> year, int laterYears) {
     TitledMeasurements table;
     if (grid.text(1, 1).empty()) {
         table.untitled = true;
@@ -15,7 +15,7 @@ TitledMeasurements ReadTitledMeasurements(const Grid& grid, const std::string& s
                                  ": the first cell (A1) holds no title; row 1 must hold the column titles.");
         return table;
     }
-    MeasuredData data = ReadMeasured(grid);
+    MeasuredData data = ReadMeasured(grid, year, laterYears);
     if (auto refusals = MeasuredRefusals(data, year); !refusals.empty()) {
         for (std::string& refusal : refusals) table.messages.push_back(source + ": " + refusal);
         return table;

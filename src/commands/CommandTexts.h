@@ -20,7 +20,7 @@ struct TitledMeasurements {
     std::vector<std::string> messages; // the refusals, or the notes of the reading; each names `source`
 };
 TitledMeasurements ReadTitledMeasurements(const Grid& grid, const std::string& source,
-                                          std::optional<int> year);
+                                          std::optional<int> year, int laterYears = 0);
 
 // A summary cell as a number of `run --json`: none for a stage not reached; `whole` for days and counts,
 // which are given without a fraction.

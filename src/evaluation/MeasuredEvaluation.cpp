@@ -38,7 +38,13 @@ std::optional<int> EvaluableVariableIndex(std::string_view header) {
     return std::nullopt;
 }
 
-MeasuredData ReadMeasured(const Grid& grid) {
+int LaterYearsOf(const ControlParameters& control) {
+    if (control.Year <= 0) return 0;
+    const auto last = DateOfSeasonDay(control.FinalDate - 1, control.Year);
+    return last ? last->year - control.Year : 0;
+}
+
+MeasuredData ReadMeasured(const Grid& grid, std::optional<int> seasonYear, int laterYears) {
     MeasuredData data;
     std::unordered_map<float, std::size_t> firstOfDay; // index in data.rows
     // The columns row 1 titles, at least the day and the value: a cell beyond them is no part of a
@@ -61,25 +67,32 @@ MeasuredData ReadMeasured(const Grid& grid) {
             data.skippedRows.push_back(r);
             continue;
         }
+        bool placed = false;
         if (date) {
             const auto day = DayOfYear(*date);
             if (!day) { // 31 April, 29 February 2026 and the like
                 data.skippedRows.push_back(r);
                 continue;
             }
-            // A leap year's last day: seasons simulate days 1..365, so it could only ever be left out.
-            if (*day > kLastDay) {
-                data.beyondSeasonDays.push_back({r, *date, *day});
-                continue;
-            }
             d = *day;
+            // A date of the season's later years is its day counted on from the season's 1 January.
+            if (seasonYear && date->year > *seasonYear && date->year <= *seasonYear + laterYears) {
+                const auto seasonDay = SeasonDayOfDate(*date, *seasonYear);
+                if (!seasonDay) {
+                    data.beyondSeasonDays.push_back({r, *date, *day});
+                    continue;
+                }
+                d = *seasonDay;
+                placed = true;
+            }
         }
         const int year = date ? date->year : 0;
-        // A run simulates days of one year, 1..365, so no other day can ever be paired.
-        if (*d < 1 || *d > kLastDay)
+        // A run simulates days of at most two years from its first 1 January, so no other day can ever
+        // be paired.
+        if (*d < 1 || *d > kLastSeasonDay)
             data.outsideYear.push_back({r, *d});
         else {
-            const Measurement m{r, static_cast<float>(*d), static_cast<float>(*v), year};
+            const Measurement m{r, static_cast<float>(*d), static_cast<float>(*v), year, placed, date};
             const auto [earlier, first] = firstOfDay.try_emplace(m.doy, data.rows.size());
             if (!first) {
                 const Measurement& e = data.rows[earlier->second];
@@ -112,7 +125,7 @@ std::vector<std::string> MeasuredRefusals(const MeasuredData& data, std::optiona
     if (seasonYear) {
         std::vector<std::string> rows;
         for (const Measurement& m : data.rows)
-            if (m.year != 0 && m.year != *seasonYear)
+            if (m.year != 0 && m.year != *seasonYear && !m.placed)
                 rows.push_back("row " + std::to_string(m.row) + " (" + std::to_string(m.year) + ")");
         if (!rows.empty())
             refusals.push_back("a date must fall in the season's year, " + std::to_string(*seasonYear) +
@@ -172,12 +185,13 @@ std::vector<std::string> ReadingNotes(const MeasuredData& data) {
     }
     std::vector<std::pair<int, std::string>> refused;
     for (const DayOutsideYear& o : data.outsideYear)
-        refused.emplace_back(o.row, "DOY " + ShortestText(o.doy) + " is outside 1..365");
+        refused.emplace_back(o.row, "DOY " + ShortestText(o.doy) + " is outside 1.." +
+                                        std::to_string(kLastSeasonDay));
     for (const DateBeyondSeason& b : data.beyondSeasonDays) {
         char date[16];
         std::snprintf(date, sizeof date, "%04d-%02d-%02d", b.date.year, b.date.month, b.date.day);
-        refused.emplace_back(b.row, std::string(date) + " is DOY " + std::to_string(b.doy) +
-                                        ", a day no season simulates (DOY 1..365)");
+        refused.emplace_back(b.row,
+                             std::string(date) + " is more than two years after the season's 1 January");
     }
     for (const RepeatedDay& d : data.repeated)
         refused.emplace_back(d.row, "it repeats row " + std::to_string(d.earlierRow) + " (DOY " +
@@ -264,7 +278,7 @@ FittingMatrix PairMeasuredWithSimulated(const EvaluationTable& table, const Meas
             matrix.simulated.push_back(table.simulated[*j]);
             matrix.day.push_back(table.doy[*j]);
         } else {
-            matrix.leftOut.push_back({m.row, m.doy});
+            matrix.leftOut.push_back({m.row, m.doy, m.date});
         }
     }
     return matrix;
@@ -383,7 +397,8 @@ std::vector<std::string> PairingNotes(const Evaluation& evaluation) {
     if (!evaluation.matrix.leftOut.empty()) {
         std::vector<std::string> rows;
         for (const LeftOut& l : evaluation.matrix.leftOut)
-            rows.push_back("row " + std::to_string(l.row) + " (DOY " + ShortestText(l.doy) + ")");
+            rows.push_back("row " + std::to_string(l.row) + " (" +
+                           (l.date ? IsoDateText(*l.date) : "DOY " + ShortestText(l.doy)) + ")");
         notes.push_back("rows not paired, the run did not simulate their day: " + CappedList(rows, ", ") +
                         ".");
     }

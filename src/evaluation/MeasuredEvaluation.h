@@ -29,14 +29,21 @@ struct Measurement {
     float doy = 0;
     float value = 0;
     int year = 0; // the date's year; 0 for a day of year
+    // The date was placed in a season of a known year: `doy` counts from its 1 January (a date of the
+    // next year is day 366 on).
+    bool placed = false;
+    std::optional<CivilDate> date{}; // the row's date, when it gave one
 };
 
 // The measurements of a grid: row 1 holds titles, then one measurement a row (column 1 the day, column 2
 // the value). The day is a day of year, or a date read as its day of year in its own year's calendar
 // (2000-03-01 is DOY 61): a date cell, ISO text ("2026-06-15") or day/month/year text ("15/06/2026",
 // "15.06.26"). Rows left entirely empty are not measurements; rows with one of the two cells empty or
-// neither a number nor a date (nor a day its year has) are skipped and listed, and so are rows whose DOY
-// is not a day of a season (outside 1..365) and rows dated on a leap year's 31 December, DOY 366.
+// neither a number nor a date (nor a day its year has) are skipped and listed, and so are rows whose day
+// is not a day of a season (outside 1..1096). With the season's year, a date of the `laterYears` years
+// after it that the season reaches (across 31 December) is placed as the season's day (base/Calendar.h),
+// so that the season pairs its later days; a date of any other year keeps its day of year, for
+// MeasuredRefusals to refuse.
 // A second row of a day that an earlier row measured already: with the same value it is counted once,
 // with another value the table is refused (which of the two is right cannot be told). A negative value
 // refuses the table too: none of the evaluable variables can be below 0, and so does a row with a cell
@@ -72,14 +79,18 @@ struct MeasuredData {
     std::vector<int> negative;            // rows, refused
     std::vector<StrayCell> strayCells;    // the first beyond the titled columns of each row, refused
 };
-MeasuredData ReadMeasured(const Grid& grid);
+MeasuredData ReadMeasured(const Grid& grid, std::optional<int> seasonYear = std::nullopt, int laterYears = 0);
+// How many years after its first a run's last simulated day falls in (0 inside one year; 0 without a
+// known year).
+int LaterYearsOf(const ControlParameters& control);
 
 // Why the measurements cannot be used at all (negative values, one day with two values, cells beyond the
 // titled columns), one sentence
 // each naming the rows; none when they can. The evaluation, the Evaluation page and the calibration
 // refuse the same tables with the same words.
-// Dated rows must fall in the season's year when it is known (`seasonYear`: the year of its weather file):
-// a date of another year would pair with a day of another season.
+// Dated rows must fall in the season's year when it is known (`seasonYear`: the year of its weather file),
+// or be placed in the season (read with that year): a date of another year would pair with a day of
+// another season.
 std::vector<std::string> MeasuredRefusals(const MeasuredData& data,
                                           std::optional<int> seasonYear = std::nullopt);
 // The rows left out while reading, with their reasons, one sentence each (starting in lower case, for a
@@ -101,6 +112,7 @@ void MatchMeasuredToDays(EvaluationTable& table, const MeasuredData& data);
 struct LeftOut {
     int row = 0;
     float doy = 0;
+    std::optional<CivilDate> date{}; // the measurement's date, when it gave one
 };
 
 // The measured and simulated values of every measurement of a simulated day, in grid order.

@@ -290,16 +290,16 @@ TEST_F(Cli, EvaluatePrintsIndicesAndTheMeasurementsLeftOut) {
         << o.out;
     EXPECT_EQ(Run("evaluate " + kDemo + " --measured " + measured.string() + " --variable LAI").status, 2);
 
-    // A day that no year has is named as such; long lists of skipped rows are cut at 20.
+    // A day that no season has is named as such; long lists of skipped rows are cut at 20.
     std::ofstream unreadable(measured);
-    unreadable << "DOY,AGB\n180,6.5\n400,9\n";
+    unreadable << "DOY,AGB\n180,6.5\n1100,9\n";
     for (int k = 0; k < 25; ++k) unreadable << "x,1\n";
     unreadable.close();
     o = Run("evaluate " + kDemo + " --measured " + measured.string() + " --variable \"GAI (m2/m2)\"");
     ASSERT_EQ(o.status, 0) << o.err;
     EXPECT_NE(o.err.find("not a number: 4, 5, "), std::string::npos) << o.err;
     EXPECT_NE(o.err.find(", 23 ... and 5 more.\n" + measured.string() +
-                         ": rows skipped: row 3: DOY 400 is outside 1..365.\n"),
+                         ": rows skipped: row 3: DOY 1100 is outside 1..1096.\n"),
               std::string::npos)
         << o.err;
     EXPECT_NE(o.out.find("Left out:          none"), std::string::npos) << o.out;

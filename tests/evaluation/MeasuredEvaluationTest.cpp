@@ -179,7 +179,7 @@ TEST(MeasuredEvaluation, PairsTakenWithoutTheTableAreTheEvaluations) {
 }
 
 // Each date in its own year's calendar: a leap year's days from 29 February on are one later, and its
-// 31 December, DOY 366, is named rather than dropped.
+// 31 December is DOY 366. With the season's year, a date of the next year is a day after 365.
 TEST(MeasuredEvaluation, DatesAreReadAsTheirDayOfYear) {
     // Rows 7 to 12 are no date: not a leap year, no such day, month/day/year, and three other layouts.
     std::vector<std::pair<std::string, std::string>> rows;
@@ -191,12 +191,22 @@ TEST(MeasuredEvaluation, DatesAreReadAsTheirDayOfYear) {
     const MeasuredData data = ReadMeasured(MeasuredGrid(rows));
     std::string days;
     for (const Measurement& m : data.rows) days += std::to_string(m.row) + ":" + ShortestText(m.doy) + " ";
-    EXPECT_EQ(days, "2:166 3:166 4:166 5:166 6:60 13:61 14:61 15:60 16:167 18:365 19:365 ");
+    EXPECT_EQ(days, "2:166 3:166 4:166 5:166 6:60 13:61 14:61 15:60 16:167 17:366 18:365 19:365 ");
     EXPECT_EQ(data.skippedRows, (std::vector<int>{7, 8, 9, 10, 11, 12}));
-    ASSERT_EQ(data.beyondSeasonDays.size(), 1u);
-    EXPECT_EQ(data.beyondSeasonDays[0].row, 17);
-    EXPECT_EQ(ReadingNotes(data).back(),
-              "rows skipped: row 17: 2024-12-31 is DOY 366, a day no season simulates (DOY 1..365).");
+    EXPECT_TRUE(data.beyondSeasonDays.empty());
+
+    // A season of 2024 that reaches into 2025 places its 2025 dates after day 366; one inside 2024
+    // reaches no later year, and a 2025 date is refused as a date of another year would be.
+    const Grid dated = MeasuredGrid({{"2024-12-31", "1"}, {"2025-01-02", "2"}, {"2023-06-01", "4"}});
+    const MeasuredData placed = ReadMeasured(dated, 2024, 1);
+    ASSERT_EQ(placed.rows.size(), 3u);
+    EXPECT_EQ(placed.rows[1].doy, 366 + 2);
+    EXPECT_TRUE(placed.rows[1].placed);
+    EXPECT_EQ(MeasuredRefusals(placed, 2024),
+              std::vector<std::string>{"a date must fall in the season's year, 2024: row 4 (2023)."});
+    EXPECT_EQ(
+        MeasuredRefusals(ReadMeasured(dated, 2024), 2024),
+        std::vector<std::string>{"a date must fall in the season's year, 2024: row 3 (2025), row 4 (2023)."});
 }
 
 TEST(MeasuredEvaluation, FittingTableFormatsShowNoLeadingZero) {

@@ -96,10 +96,17 @@ EvaluationSession::Opened EvaluationSession::openMeasured(std::string_view varia
                    "titles, then one measurement a row, the day of year and the value.");
         return Opened::NoTitles;
     }
-    MeasuredData data = ReadMeasured(grid);
-    // Dates of another year than the season's would pair with another season's days.
-    if (const auto refusals = MeasuredRefusals(data, ParseSeasonYear(form.text(ctl::txtSeasonYear)));
-        !refusals.empty()) {
+    // Dates of the season's later years are its days after 365; of another year they would pair with
+    // another season's days.
+    const std::optional<int> seasonYear = ParseSeasonYear(form.text(ctl::txtSeasonYear));
+    const auto initial = ParseInt32(form.text(ctl::txtInitialDate));
+    const auto final = ParseInt32(form.text(ctl::txtFinalDate));
+    ControlParameters days;
+    days.Year = seasonYear.value_or(0);
+    days.InitialDate = initial.value_or(1);
+    days.FinalDate = final.value_or(days.InitialDate + 1);
+    MeasuredData data = ReadMeasured(grid, seasonYear, LaterYearsOf(days));
+    if (const auto refusals = MeasuredRefusals(data, seasonYear); !refusals.empty()) {
         closeMeasured();
         const std::string name = file ? file->filename().string() : fs::path(chosen).filename().string();
         std::string text = "The measured data " + name + " cannot be used:";
