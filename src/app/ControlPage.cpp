@@ -26,7 +26,9 @@ QLineEdit* DayBox(FormBinder& binder, std::string_view control) {
     auto* box = new QLineEdit;
     box->setObjectName(Qs(control));
     box->setMaximumWidth(120);
-    box->setToolTip(QStringLiteral("Day of year, 1 to 365"));
+    box->setToolTip(
+        QStringLiteral("Day of the season's year (1 to 366); a season across 31 December counts on "
+                       "into the next year (366 or 367 is its 1 January)"));
     binder.bind(box, control);
     return box;
 }

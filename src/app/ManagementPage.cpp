@@ -58,8 +58,11 @@ ManagementPage::ManagementPage(FormModel& form, FormBinder& binder, QWidget* par
     auto* site = new QGroupBox(QStringLiteral("Sowing and site"));
     auto* siteForm = new QFormLayout(site);
     AddRow(siteForm, QStringLiteral("Description"), description);
-    AddRow(siteForm, QStringLiteral("Sowing date (DOY)"),
-           Box(binder, ctl::txtSowingDate, QStringLiteral("Day of year, 1 to 365")));
+    AddRow(
+        siteForm, QStringLiteral("Sowing date (DOY)"),
+        Box(binder, ctl::txtSowingDate,
+            QStringLiteral("Day of the season's year; a day after 365 (366 after a leap year) falls in the "
+                           "next year")));
     AddRow(siteForm, QStringLiteral("Latitude (degrees)"), Box(binder, ctl::txtLatitude));
 
     auto* transplanting = new QGroupBox(QStringLiteral("Transplanting"));

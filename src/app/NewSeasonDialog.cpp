@@ -70,17 +70,17 @@ NewSeasonDialog::NewSeasonDialog(UserInterface& ui, MakeSeason make, QWidget* pa
     year_ = new QComboBox;
     year_->setObjectName(QStringLiteral("cmbSeasonYear"));
     year_->setEnabled(false);
-    year_->setToolTip(QStringLiteral("The season's year, when the file holds several"));
+    year_->setToolTip(QStringLiteral("The season's first year, when the file holds several"));
 
     latitude_ = new QLineEdit;
     latitude_->setObjectName(QStringLiteral("txtSeasonLatitude"));
     latitude_->setToolTip(
         QStringLiteral("Degrees north, south negative: the weather file's, unless you type another"));
-    sowing_ = DayBox("txtSeasonSowing", QStringLiteral("day of year (130) or date (2019-05-10)"));
+    sowing_ = DayBox("txtSeasonSowing", QStringLiteral("date (2019-11-15) or day of year (130)"));
     transplanting_ =
         DayBox("txtSeasonTransplanting", QStringLiteral("optional: sown in a seedbed, moved to the field"));
-    start_ = DayBox("txtSeasonStart", QStringLiteral("optional: the year's first day"));
-    end_ = DayBox("txtSeasonEnd", QStringLiteral("optional: the year's last day"));
+    start_ = DayBox("txtSeasonStart", QStringLiteral("optional: 1 January of the season's year"));
+    end_ = DayBox("txtSeasonEnd", QStringLiteral("optional: 31 December, or a date of the next year"));
 
     flooded_ = new QCheckBox(QStringLiteral("Flooded"));
     flooded_->setObjectName(QStringLiteral("chkSeasonFlooded"));
@@ -161,6 +161,7 @@ SeasonOptions NewSeasonDialog::options() const {
     SeasonOptions options;
     options.optionPrefix.clear();
     options.weather = Typed(weather_);
+    // The season's first year: its later dates may fall in the next years.
     if (year_->count() > 0) options.year = year_->currentData().toInt();
     // The file's own latitude is given by the file, to the last digit it holds.
     options.latitude = Typed(latitude_);

@@ -29,7 +29,9 @@ ChartSeries Column(const ChartMatrix& matrix, int column, int initialDate, const
 }
 
 QString Day(const std::optional<std::int32_t>& day, int year) {
-    return day ? QStringLiteral("DOY %1 (%2)").arg(*day).arg(Qs(DayMonthText(*day, year)))
+    return day ? QStringLiteral("DOY %1 (%2)")
+                     .arg(DayOfYearOfSeasonDay(*day, year))
+                     .arg(Qs(SeasonDateText(*day, year)))
                : QStringLiteral("not reached");
 }
 
@@ -115,9 +117,17 @@ OutputPage::OutputPage(const Grid* report, QWidget* parent) : QWidget(parent) {
 }
 
 void OutputPage::showResults(const RunResults& results, int initialDate, const SeasonSummary& summary) {
-    // A season of a known year says which, since its days' dates follow that year's calendar.
-    const QString day = summary.year > 0 ? QStringLiteral("Day of year (%1)").arg(summary.year)
-                                         : QStringLiteral("Day of year");
+    // A season of a known year says which, since its days' dates follow that year's calendar; one across
+    // 31 December counts its days on from its first 1 January.
+    const bool acrossYears = summary.lastDay > DaysInYear(summary.year);
+    const QString day = acrossYears && summary.year > 0
+                            ? QStringLiteral("Day from 1 January %1 (day %2 is 1 January %3)")
+                                  .arg(summary.year)
+                                  .arg(DaysInYear(summary.year) + 1)
+                                  .arg(summary.year + 1)
+                        : acrossYears      ? QStringLiteral("Day from 1 January of the season's first year")
+                        : summary.year > 0 ? QStringLiteral("Day of year (%1)").arg(summary.year)
+                                           : QStringLiteral("Day of year");
     const ChartMatrix& c = results.crop;
     std::vector<ChartSeries> crop = {Column(c, 1, initialDate, QStringLiteral("AGB (t/ha)"), false),
                                      Column(c, 2, initialDate, QStringLiteral("Panicles (t/ha)"), false),

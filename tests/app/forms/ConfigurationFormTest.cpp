@@ -1,5 +1,6 @@
 #include "forms/ConfigurationForm.h"
 
+#include "base/Calendar.h"
 #include "forms/RunCommand.h"
 #include "forms/SeasonForm.h"
 #include "forms/SeasonOptions.h"
@@ -149,6 +150,46 @@ TEST(ConfigurationForm, SeasonOptionsChangeTheFormInOneStep) {
     EXPECT_FALSE(ApplySeasonOptions(form, options, messages));
     EXPECT_EQ(form, before);
     EXPECT_EQ(notifications, 1);
+}
+
+} // namespace
+} // namespace tulo
+
+namespace tulo {
+namespace {
+
+// A season across 31 December in the window: its later weather days fill the grid's rows after day 365,
+// the form gives the configuration back whole, the run reads them, and the estimated humidities shown
+// reach the season's last day.
+TEST(ConfigurationForm, ASeasonAcrossNewYearKeepsItsLaterDaysInTheWeatherGrid) {
+    SeasonConfiguration c = OpeningConfiguration();
+    c.year = 2019;
+    c.sowingDate = WholeItem{320, {}};
+    c.initialDate = WholeItem{305, {}};
+    c.finalDate = WholeItem{365 + 122, {}}; // through 30 April 2020
+    c.latitude = ReadSingleItem("23.8");
+    c.weather = NumberTable(365 + 122, kWeatherCols);
+    c.weatherTitles = {"DOY", "Rain", "Tmax", "Tmin", "Rad", "", ""};
+    for (int r = 0; r < c.weather.rows(); ++r) {
+        c.weather.setText(r, WeatherDay,
+                          r < 365 ? std::to_string(r + 1) : IsoDateText(*DateOfSeasonDay(r + 1, 2019)));
+        for (const auto& [col, text] : {std::pair{WeatherRain, "0"},
+                                        {WeatherTmax, "30"},
+                                        {WeatherTmin, "19"},
+                                        {WeatherRadiation, "20"}})
+            c.weather.setText(r, col, text);
+    }
+    FormModel form;
+    ApplyConfiguration(c, form);
+    EXPECT_EQ(form.grid(ctl::sprWeather).text(367, 1), "2020-01-01");
+    EXPECT_EQ(ConfigurationFromForm(form).weather, c.weather);
+
+    const Compilation compiled = CompileInputs(form);
+    ASSERT_TRUE(compiled.inputs) << compiled.problems.front().text;
+    EXPECT_EQ(compiled.inputs->weather.TmaxAir[366 + 100], 30.0f);
+    ShowEstimatedHumidities(form, *compiled.inputs);
+    EXPECT_NE(form.grid(ctl::sprWeather).text(1 + 365 + 121, 7), "");
+    EXPECT_EQ(form.grid(ctl::sprWeather).text(1 + 365 + 124, 7), ""); // beyond the season's days
 }
 
 } // namespace
