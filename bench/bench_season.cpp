@@ -59,7 +59,7 @@ void BM_FloodedDynamicSeasonWithBlast(benchmark::State& state) {
 void BM_SolarCalendarOfALatitude(benchmark::State& state) {
     float latitude = 45.3f;
     for (auto _ : state) {
-        const tulo::SolarCalendar calendar(latitude, 0, 365);
+        const tulo::SolarCalendar calendar(latitude, 0, 1, 365);
         benchmark::DoNotOptimize(calendar.DayLength(172));
         latitude = latitude == 45.3f ? 45.4f : 45.3f;
     }

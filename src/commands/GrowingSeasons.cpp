@@ -19,21 +19,25 @@ std::optional<std::int32_t> DayOfMonthDay(DayMonth md, int year, int firstYear) 
     return SeasonDayOfDate(CivilDate{year, md.month, md.day}, firstYear);
 }
 
-// Moves a daily series' days by `delta`; days moved before day 1 or past the last slot are dropped.
+// Moves a daily series' days by `delta` in place; days moved before day 1 or past the last slot are
+// dropped, and the days left behind hold nothing.
 void ShiftSeries(DailySeriesD& series, std::int32_t delta) {
-    DailySeriesD moved{};
-    for (std::int32_t d = 1; d < kDaySlots; ++d) {
-        const std::int32_t to = d + delta;
-        if (to >= 1 && to < kDaySlots)
-            moved[static_cast<std::size_t>(to)] = series[static_cast<std::size_t>(d)];
+    const auto day1 = series.begin() + 1;
+    if (delta > 0) {
+        const auto shift = std::min<std::ptrdiff_t>(delta, kDaySlots - 1);
+        std::copy_backward(day1, series.end() - shift, series.end());
+        std::fill(day1, day1 + shift, 0.0);
+    } else if (delta < 0) {
+        const auto shift = std::min<std::ptrdiff_t>(-delta, kDaySlots - 1);
+        std::copy(day1 + shift, series.end(), day1);
+        std::fill(series.end() - shift, series.end(), 0.0);
     }
-    series = moved;
 }
 
 // The configuration's season moved to the growing season sown in `sowingYear`, or the sentence refusing
-// it.
+// it. Held on the heap from the start: the inputs are large.
 struct MovedSeason {
-    std::optional<SeasonInputs> inputs;
+    std::shared_ptr<SeasonInputs> inputs;
     std::string refusal;
 };
 
@@ -46,26 +50,26 @@ MovedSeason MoveSeason(const SeasonInputs& configured, int sowingYear, const Gro
     const int firstYear = sowingYear - sowingYearOffset;
     const DayMonth md = request.sowing.value_or(DayMonth{sown.day, sown.month});
     const auto sowing = DayOfMonthDay(md, sowingYear, firstYear);
-    if (!sowing) return {std::nullopt, "the sowing falls outside a season."};
+    if (!sowing) return {nullptr, "the sowing falls outside a season."};
     const std::int32_t delta = *sowing - manag.SowingDate;
 
-    SeasonInputs moved = configured;
-    ControlParameters& c = moved.control;
-    ManagementParameters& m = moved.manag;
+    auto moved = std::make_shared<SeasonInputs>(configured);
+    ControlParameters& c = moved->control;
+    ManagementParameters& m = moved->manag;
     c.Year = firstYear;
     c.InitialDate = std::max(1, control.InitialDate + delta);
     c.FinalDate = control.FinalDate + delta;
     if (c.InitialDate > 366 || c.FinalDate <= c.InitialDate || c.FinalDate - c.InitialDate > kLongestSeason ||
         c.FinalDate > kLastSeasonDay + 1)
-        return {std::nullopt, "its days do not fit a season of at most two years from 1 January " +
-                                  std::to_string(firstYear) + "."};
+        return {nullptr, "its days do not fit a season of at most two years from 1 January " +
+                             std::to_string(firstYear) + "."};
     m.SowingDate = *sowing;
     if (m.Transplanted) {
         if (request.transplanting) {
             auto day = DayOfMonthDay(*request.transplanting, sowingYear, firstYear);
             if (day && *day <= m.SowingDate)
                 day = DayOfMonthDay(*request.transplanting, sowingYear + 1, firstYear);
-            if (!day) return {std::nullopt, "the transplanting falls outside a season."};
+            if (!day) return {nullptr, "the transplanting falls outside a season."};
             m.TransplantingDate = *day;
         } else {
             m.TransplantingDate = manag.TransplantingDate + delta;
@@ -80,7 +84,7 @@ MovedSeason MoveSeason(const SeasonInputs& configured, int sowingYear, const Gro
     ShiftSeries(m.Winputmm, delta);
     ShiftSeries(m.WinputH, delta);
     ShiftSeries(m.Woutputmm, delta);
-    if (moved.optiLAIndvi) moved.DOYforcingLAI += delta;
+    if (moved->optiLAIndvi) moved->DOYforcingLAI += delta;
     return {std::move(moved), {}};
 }
 
@@ -119,9 +123,9 @@ GrowingSeasonsPlan PlanGrowingSeasons(const SeasonInputs& configured, const Weat
     GrowingSeasonsPlan plan;
     std::vector<GrowingSeason> seasons;
     // At the latitude as the configuration writes it, as the season's own weather table was estimated.
-    const std::optional<RadiationEstimate> estimate = RadiationEstimate{
-        ParseNumber(ShortestText(configured.manag.Lat)).value_or(configured.manag.Lat),
-        request.radiationKrs.value_or(kInlandKrs)};
+    const std::optional<RadiationEstimate> estimate =
+        RadiationEstimate{ParseNumber(ShortestText(configured.manag.Lat)).value_or(configured.manag.Lat),
+                          request.radiationKrs.value_or(kInlandKrs)};
     int estimatedDays = 0;
     std::string firstEstimated;
     for (int year = request.firstYear; year <= request.lastYear; ++year) {
@@ -143,7 +147,7 @@ GrowingSeasonsPlan PlanGrowingSeasons(const SeasonInputs& configured, const Weat
         }
         estimatedDays += fill.radiationEstimated;
         SealSeasonInputs(inputs);
-        seasons.push_back({year, std::make_shared<const SeasonInputs>(std::move(inputs))});
+        seasons.push_back({year, std::move(moved.inputs)});
     }
     if (!plan.messages.empty()) return plan;
     plan.seasons = std::move(seasons);

@@ -33,11 +33,12 @@ float ToSingle(double value) {
 // The run state's site days, worked out first when they are not those of its compilation and latitude (a
 // state filled by hand, or whose latitude was changed since).
 const SiteDays& SiteDaysOf(RunState& run) {
+    const ControlParameters& c = run.control;
     const bool current = run.site.serial != 0 && run.site.serial == run.loadedSerial &&
-                         run.site.sun.IsFor(run.manag.Lat, run.control.Year, run.control.FinalDate);
+                         run.site.sun.IsFor(run.manag.Lat, c.Year, c.InitialDate, c.FinalDate);
     if (!current)
-        run.site = ComputeSiteDays(run.weather, run.manag.Lat, run.control.Year, run.control.FinalDate,
-                                   run.loadedSerial);
+        run.site =
+            ComputeSiteDays(run.weather, run.manag.Lat, c.Year, c.InitialDate, c.FinalDate, run.loadedSerial);
     return run.site;
 }
 

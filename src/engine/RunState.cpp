@@ -16,14 +16,14 @@ template <class Series> void ClearDays(Series& series, std::int32_t first, std::
 
 } // namespace
 
-SiteDays ComputeSiteDays(const WeatherSeries& weather, float latitude, int year, int lastDay,
+SiteDays ComputeSiteDays(const WeatherSeries& weather, float latitude, int year, int firstDay, int lastDay,
                          std::uint64_t serial) {
     SiteDays site;
-    site.sun = SolarCalendar(latitude, year, lastDay);
+    site.sun = SolarCalendar(latitude, year, firstDay, lastDay);
     site.serial = serial;
     EvapotranspirationInput day;
     day.Lat = latitude;
-    for (std::int32_t d = 1; d <= std::max(lastDay, kLastDay); ++d) {
+    for (std::int32_t d = std::max(firstDay, 1); d <= std::min(lastDay, kDaySlots - 1); ++d) {
         day.DOY = static_cast<std::int16_t>(DayOfYearOfSeasonDay(d, year));
         day.Tmax = weather.TmaxAir[static_cast<std::size_t>(d)];
         day.Tmin = weather.TminAir[static_cast<std::size_t>(d)];

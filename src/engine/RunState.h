@@ -133,8 +133,9 @@ struct SiteDays {
     std::uint64_t serial = 0; // the compilation they were worked out for (0: none)
 };
 
-// Through day max(365, lastDay) of a season whose first year is `year`.
-SiteDays ComputeSiteDays(const WeatherSeries& weather, float latitude, int year, int lastDay,
+// Days firstDay .. lastDay of a season whose first year is `year`: the days a run of it reads (the
+// others hold nothing).
+SiteDays ComputeSiteDays(const WeatherSeries& weather, float latitude, int year, int firstDay, int lastDay,
                          std::uint64_t serial);
 // The last day a season's daily scans reach: the days of a year, or the season's FinalDate beyond them.
 inline std::int32_t ScanEnd(const ControlParameters& control) {

@@ -12,7 +12,7 @@ void SealSeasonInputs(SeasonInputs& inputs) {
     static std::atomic<std::uint64_t> counter{0};
     inputs.serial = ++counter;
     inputs.site = ComputeSiteDays(inputs.weather, inputs.manag.Lat, inputs.control.Year,
-                                  inputs.control.FinalDate, inputs.serial);
+                                  inputs.control.InitialDate, inputs.control.FinalDate, inputs.serial);
 }
 
 SeasonInputs DefaultSeasonInputs() {
@@ -23,9 +23,9 @@ SeasonInputs DefaultSeasonInputs() {
 }
 
 void EstimateHumidities(const DailySeries& Tmin, const DailySeries& Tmax, DailySeries& RHmax,
-                        DailySeries& RHmin, int lastDay) {
+                        DailySeries& RHmin, int lastDay, int firstDay) {
     RelativeHumidity rh;
-    for (int d = 1; d <= std::min(lastDay, kDaySlots - 1); ++d) {
+    for (int d = std::max(firstDay, 1); d <= std::min(lastDay, kDaySlots - 1); ++d) {
         rh.EstimateFromTemperatures(Tmin[d], Tmax[d]);
         RHmax[d] = rh.GetRHmax();
         RHmin[d] = rh.GetRHmin();

@@ -31,8 +31,9 @@ struct Compilation {
     Problems warnings; // what runs but may surprise (a sowing before the first simulated day)
 };
 
-// Gives a filled set of inputs its serial and works out the site's days at its latitude: whoever builds
-// season inputs calls it last, and changes nothing of them after.
+// Gives a filled set of inputs its serial and works out the site's days at its latitude, over the
+// season's days: whoever builds season inputs calls it last, and changes nothing of them after (a run
+// state whose days are changed later works its own out).
 void SealSeasonInputs(SeasonInputs& inputs);
 
 // What a reader of any kind starts from: the crop at its defaults, an unflooded field without sterility
@@ -41,10 +42,10 @@ void SealSeasonInputs(SeasonInputs& inputs);
 // reader's to fill.
 SeasonInputs DefaultSeasonInputs();
 
-// The daily humidities of days 1 .. lastDay estimated from the temperatures, for weather that came
+// The daily humidities of days firstDay .. lastDay estimated from the temperatures, for weather that came
 // without them.
 void EstimateHumidities(const DailySeries& Tmin, const DailySeries& Tmax, DailySeries& RHmax,
-                        DailySeries& RHmin, int lastDay = kLastDay);
+                        DailySeries& RHmin, int lastDay = kLastDay, int firstDay = 1);
 inline void EstimateHumidities(WeatherSeries& weather, int lastDay = kLastDay) {
     EstimateHumidities(weather.TminAir, weather.TmaxAir, weather.RHmax, weather.RHmin, lastDay);
 }

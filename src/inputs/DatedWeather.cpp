@@ -47,21 +47,23 @@ DatedWeatherFill FillSeasonWeather(const WeatherFileSeries& series, std::optiona
         return fill;
     }
 
-    WeatherSeries w;
+    // Only the days the season reads are filled: a run of many years builds many seasons.
+    inputs.weather = WeatherSeries{};
+    WeatherSeries& w = inputs.weather;
     const int needFrom = std::max(1, first - 1);
-    for (int d = 1; d <= days; ++d) {
+    const int needTo = std::min(days, final);
+    for (int d = needFrom; d <= needTo; ++d) {
         const WeatherFileDay* day = byDay[static_cast<std::size_t>(d)];
-        const bool needed = d >= needFrom && d <= final;
         const auto slot = static_cast<std::size_t>(d);
         if (!day) {
-            if (needed) fill.problems.push_back({"weather", d, 0, "the file has no day " + name(d) + "."});
+            fill.problems.push_back({"weather", d, 0, "the file has no day " + name(d) + "."});
             continue;
         }
         const auto take = [&](WeatherFileDay::Value bit, double value, DailySeries& series,
                               const char* what) {
             if ((day->missing & bit) == 0) {
                 series[slot] = static_cast<float>(value);
-            } else if (needed) {
+            } else {
                 fill.problems.push_back(
                     {"weather", d, 0,
                      name(d) + " (line " + std::to_string(day->line) + "): the file gives no " + what + "."});
@@ -74,7 +76,7 @@ DatedWeatherFill FillSeasonWeather(const WeatherFileSeries& series, std::optiona
             w.Rad[slot] = static_cast<float>(
                 HargreavesRadiation(day->tmax, day->tmin,
                                     ExtraterrestrialRadiation(day->doy, estimate->latitude), estimate->kRs));
-            if (needed && ++fill.radiationEstimated == 1) fill.firstEstimated = day;
+            if (++fill.radiationEstimated == 1) fill.firstEstimated = day;
         } else {
             take(WeatherFileDay::kRadiation, day->radiation, w.Rad, "global radiation");
         }
@@ -84,13 +86,14 @@ DatedWeatherFill FillSeasonWeather(const WeatherFileSeries& series, std::optiona
         }
     }
     if (!fill.problems.empty()) return fill;
-    if (!humidity) EstimateHumidities(w.TminAir, w.TmaxAir, w.RHmax, w.RHmin, days);
+    // A day's estimate is its own temperatures' alone.
+    if (!humidity) EstimateHumidities(w.TminAir, w.TmaxAir, w.RHmax, w.RHmin, needTo, needFrom);
     if (borrowsLastDay)
         for (DailySeries* series : {&w.Rain, &w.TmaxAir, &w.TminAir, &w.Rad, &w.RHmax, &w.RHmin})
             (*series)[static_cast<std::size_t>(final)] = (*series)[static_cast<std::size_t>(days)];
-    w.Tmax = w.TmaxAir;
-    w.Tmin = w.TminAir;
-    inputs.weather = w;
+    const auto from = static_cast<std::ptrdiff_t>(needFrom), to = static_cast<std::ptrdiff_t>(final) + 1;
+    std::copy(w.TmaxAir.begin() + from, w.TmaxAir.begin() + to, w.Tmax.begin() + from);
+    std::copy(w.TminAir.begin() + from, w.TminAir.begin() + to, w.Tmin.begin() + from);
     inputs.humidityEstimated = !humidity;
     return fill;
 }

@@ -19,11 +19,11 @@ class SolarCalendar {
 public:
     // An empty calendar, for no latitude.
     SolarCalendar() = default;
-    // Slots 0 .. max(365, lastDay) (slot 0 as day of year 0, as the days before them always were).
-    SolarCalendar(float latitude, int year, int lastDay);
+    // Days firstDay .. lastDay of a season whose first year is `year`; the other slots hold nothing.
+    SolarCalendar(float latitude, int year, int firstDay, int lastDay);
 
-    // True when the calendar was worked out for exactly this latitude and year, through `lastDay`.
-    bool IsFor(float latitude, int year, int lastDay) const;
+    // True when the calendar was worked out for exactly this latitude and year, over firstDay .. lastDay.
+    bool IsFor(float latitude, int year, int firstDay, int lastDay) const;
 
     float DayLength(std::int32_t doy) const { return dayLength_[static_cast<std::size_t>(doy)]; }
     std::int32_t SunriseHour(std::int32_t doy) const { return sunriseHour_[static_cast<std::size_t>(doy)]; }
@@ -35,7 +35,7 @@ private:
     bool filled_ = false;
     float latitude_ = 0;
     int year_ = 0;
-    int lastDay_ = 0;
+    int firstDay_ = 0, lastDay_ = 0;
     DailySeries dayLength_{};
     std::array<std::int8_t, kDaySlots> sunriseHour_{};
     DailySeriesD radiation_{};

@@ -78,7 +78,14 @@ TEST_F(GrowingSeasonsTest, EachYearIsTheSeasonAConfigurationOfThatYearMakes) {
         ASSERT_TRUE(own.inputs) << own.problems.front().text;
         EXPECT_EQ(own.inputs->control.InitialDate, moved.control.InitialDate);
         EXPECT_EQ(own.inputs->control.FinalDate, moved.control.FinalDate);
-        EXPECT_EQ(own.inputs->weather, moved.weather) << year;
+        for (int d = moved.control.InitialDate - 1; d <= moved.control.FinalDate; ++d) {
+            const auto k = static_cast<std::size_t>(d);
+            const WeatherSeries &x = own.inputs->weather, &y = moved.weather;
+            ASSERT_TRUE(x.Rain[k] == y.Rain[k] && x.TmaxAir[k] == y.TmaxAir[k] &&
+                        x.TminAir[k] == y.TminAir[k] && x.Rad[k] == y.Rad[k] && x.RHmax[k] == y.RHmax[k] &&
+                        x.RHmin[k] == y.RHmin[k])
+                << year << " day " << d;
+        }
         const auto a = test::SimulatedSeason(*own.inputs);
         auto b = std::make_unique<RunState>();
         RunSeason(moved, {}, *b);
