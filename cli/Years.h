@@ -1,6 +1,7 @@
 #pragma once
 // tulo-cli years: a configuration's season grown once a year over a weather file of many years, the
-// growing seasons run in parallel, one row each (commands/GrowingSeasons.h).
+// growing seasons run in parallel, one row each (commands/GrowingSeasons.h); with --sites, every row of
+// a sites table over its own years.
 
 #include "Console.h"
 #include "commands/SeasonOptions.h"
@@ -22,7 +23,9 @@ struct YearsOptions {
     std::optional<std::string> sowing;        // MM-DD
     std::optional<std::string> transplanting; // MM-DD
     std::optional<double> radiationKrs;
-    SeasonOptions season; // crop parameter settings only
+    SeasonOptions season;             // crop parameter settings only
+    std::optional<std::string> sites; // a sites table, in place of the configuration, weather and years
+    std::optional<int> sheet;
     std::optional<std::string> out;
     int threads = 0;
 };

@@ -34,12 +34,13 @@ enum class Column {
     Emergence,
     Flowering,
     Maturity,
+    Years,
     Parameter
 };
 
-constexpr std::array<std::string_view, 15> kColumns = {
+constexpr std::array<std::string_view, 16> kColumns = {
     "name", "config", "weather", "year",     "lat",       "sowing",    "transplanting", "start",
-    "end",  "agb",    "lai",     "measured", "emergence", "flowering", "maturity"};
+    "end",  "agb",    "lai",     "measured", "emergence", "flowering", "maturity",      "years"};
 
 std::string Lower(std::string_view text) {
     std::string lower(text);
@@ -202,6 +203,9 @@ void StoreCell(SiteRow& site, const TitledColumn& column, const std::string& tex
         break;
     case Column::Maturity:
         site.maturity = text;
+        break;
+    case Column::Years:
+        site.years = text;
         break;
     case Column::Parameter:
         site.season.settings.push_back(column.title + "=" + text);

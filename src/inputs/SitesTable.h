@@ -8,8 +8,9 @@
 // other title must name a crop parameter (its registry id, crop workbook key or caption), whose cells replace
 // the configuration's value for their row. An empty cell changes nothing. Files are named relative to the
 // table's folder, so that a folder of them moves whole. "emergence", "flowering" and "maturity" hold the
-// days the stages were observed (a day of year or a date), as the phenology fit reads them. Blank rows
-// are skipped. The caller says how a crop parameter's title is found (see ParameterLookup).
+// days the stages were observed (a day of year or a date), as the phenology fit reads them; "years" the
+// sowings' years a run over many years grows the row's season in. Blank rows are skipped. The caller says how
+// a crop parameter's title is found (see ParameterLookup).
 
 #include "base/Outcome.h"
 #include "engine/Grid.h"
@@ -31,6 +32,8 @@ struct SiteRow {
     std::optional<std::filesystem::path> agb, lai, measured;
     // Observed stage days as written: read in the season's year once the row's season is known.
     std::optional<std::string> emergence, flowering, maturity;
+    // The sowings' years a run over many years grows the row's season in ("1991-2020", or one year).
+    std::optional<std::string> years;
     SeasonOptions season; // optionPrefix "": messages name the table's columns
     std::string prefix;   // what starts the messages about the row: "sites.csv, row 3: "
 };

@@ -63,3 +63,39 @@ TEST_F(YearsCommand, WritesARowAGrowingSeasonAndRefusesWhatItCannotRun) {
 
 } // namespace
 } // namespace tulo
+
+namespace tulo {
+namespace {
+
+// A sites table over years: each row its configuration, weather file and years, its sowing's month and
+// day and its crop parameters; a row refused refuses the table before anything runs.
+TEST_F(YearsCommand, ASitesTableGrowsEveryRowOverItsYears) {
+    Write("HAND1701.WTH", test::DssatWeather({2017, 2018, 2019}, 23.8));
+    ASSERT_EQ(Run("new " + (dir_ / "dry.sim").string() + " --weather " + (dir_ / "HAND1701.WTH").string() +
+                  " --sowing 2017-11-15 --start 2017-11-01 --end 2018-04-30 --flooded 8"),
+              0)
+        << err_;
+    Write("sites.csv", "name,config,weather,years,sowing,RUE\n"
+                       "dry,dry.sim,HAND1701.WTH,2017-2018,,\n"
+                       "\"dry, late\",dry.sim,HAND1701.WTH,2018,2018-11-25,2.6\n");
+    ASSERT_EQ(Run("years --sites " + (dir_ / "sites.csv").string() + " --threads 2"), 0) << err_;
+    EXPECT_TRUE(out_.starts_with("site,season,sowing,")) << out_;
+    EXPECT_NE(out_.find("\ndry,2018/19,2018-11-15,"), std::string::npos) << out_;
+    EXPECT_NE(out_.find("\n\"dry, late\",2018/19,2018-11-25,"), std::string::npos) << out_;
+
+    Write("bad.csv", "name,config,weather,years,lat\n"
+                     "a,dry.sim,HAND1701.WTH,2019-2017,\n"
+                     "b,dry.sim,HAND1701.WTH,2017,12\n"
+                     "c,dry.sim,HAND1701.WTH,2017-2019,\n");
+    const test::Outcome o = RunExpecting("years --sites " + (dir_ / "bad.csv").string(), 2,
+                                         "row 2: years: \"2019-2017\" is not years of sowings");
+    EXPECT_NE(o.err.find("row 3: year, lat, start and end are the configuration's"), std::string::npos)
+        << o.err;
+    EXPECT_NE(o.err.find("row 4: Growing season sown in 2019:"), std::string::npos) << o.err;
+    EXPECT_EQ(o.out, "");
+    RunExpecting("years --sites " + (dir_ / "sites.csv").string() + " --sowing 11-15", 2,
+                 "years --sites takes each row's sowing");
+}
+
+} // namespace
+} // namespace tulo

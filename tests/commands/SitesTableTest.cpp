@@ -125,7 +125,8 @@ TEST_F(SitesTableTest, RefusesATableNamingTheCellOrRowToMend) {
     const std::pair<std::string, std::vector<std::string>> cases[] = {
         {"name,config,sowing day\na,a.sim,120\n",
          {s + ", cell C1: \"sowing day\" is neither a column of a sites table (name, config, weather, year, "
-              "lat, sowing, transplanting, start, end, agb, lai, measured, emergence, flowering, maturity) "
+              "lat, sowing, transplanting, start, end, agb, lai, measured, emergence, flowering, maturity, "
+              "years) "
               "nor a crop "
               "parameter's id, workbook key or "
               "caption."}},
