@@ -154,11 +154,14 @@ void OutputPage::showResults(const RunResults& results, int initialDate, const S
     reportModel_->reset(&results.report);
     report_->resizeColumnsToContents();
 
+    // A season across 31 December names its first and last days by their dates.
+    const QString first =
+        acrossYears ? Day(summary.firstDay, summary.year) : QString::number(summary.firstDay);
+    const QString last = acrossYears ? Day(summary.lastDay, summary.year) : QString::number(summary.lastDay);
     summary_->setText(
         QStringLiteral("Days %1 to %2.  Emergence %3, flowering %4, maturity %5.  AGB at maturity "
                        "%6, panicles %7; maximum LAI %8 m2/m2; sterility %9 %.")
-            .arg(summary.firstDay)
-            .arg(summary.lastDay)
+            .arg(first, last)
             .arg(Day(summary.emergence, summary.year), Day(summary.flowering, summary.year),
                  Day(summary.maturity, summary.year), Tonnes(summary.agbMaturity),
                  Tonnes(summary.paniclesMaturity))
