@@ -31,6 +31,21 @@ std::optional<std::pair<int, int>> YearsOf(std::string_view text) {
     return std::pair{*first, *last};
 }
 
+// The table printed, or written whole into --out and told as `what`.
+int WriteTable(const YearsOptions& options, const std::string& csv, const std::string& what,
+               std::ostream& out, const Console& console) {
+    if (!options.out) {
+        out << csv;
+        return kSuccess;
+    }
+    if (const Outcome written = WriteFileAtomically(*options.out, csv); !written) {
+        console.print(written.message);
+        return kFailure;
+    }
+    out << "Wrote " << *options.out << ": " << what << ".\n";
+    return kSuccess;
+}
+
 // Every row of a sites table over its own years: its configuration, weather, years and sowing, its crop
 // parameter columns for all its growing seasons. Any row refused refuses the table before anything runs.
 int YearsOfSites(const YearsOptions& options, std::ostream& out, const Console& console) {
@@ -123,17 +138,10 @@ int YearsOfSites(const YearsOptions& options, std::ostream& out, const Console& 
         for (const std::string& cell : GrowingSeasonCells(rows[i])) csv += "," + cell;
         csv += '\n';
     }
-    if (!options.out) {
-        out << csv;
-        return kSuccess;
-    }
-    if (const Outcome written = WriteFileAtomically(*options.out, csv); !written) {
-        console.print(written.message);
-        return kFailure;
-    }
-    out << "Wrote " << *options.out << ": " << rows.size() << " growing seasons of " << table->rows.size()
-        << " sites.\n";
-    return kSuccess;
+    return WriteTable(options, csv,
+                      std::to_string(rows.size()) + " growing seasons of " +
+                          std::to_string(table->rows.size()) + " sites",
+                      out, console);
 }
 
 } // namespace
@@ -185,16 +193,7 @@ int Years(const YearsOptions& options, std::ostream& out, const Console& console
     if (plan.seasons.empty()) return kInvalidInputs;
 
     const std::string csv = GrowingSeasonsCsv(RunGrowingSeasons(plan.seasons, options.threads));
-    if (!options.out) {
-        out << csv;
-        return kSuccess;
-    }
-    if (const Outcome written = WriteFileAtomically(*options.out, csv); !written) {
-        console.print(written.message);
-        return kFailure;
-    }
-    out << "Wrote " << *options.out << ": " << plan.seasons.size() << " growing seasons.\n";
-    return kSuccess;
+    return WriteTable(options, csv, std::to_string(plan.seasons.size()) + " growing seasons", out, console);
 }
 
 void RegisterYearsCommand(CommandLine& line) {
