@@ -19,10 +19,6 @@ namespace tulo {
 
 namespace {
 
-std::string DateText(const CivilDate& date) {
-    return IsoDateText(date);
-}
-
 // The text a parameter's value stands for, or the sentence refusing it.
 struct SettingText {
     std::string text;
@@ -128,13 +124,13 @@ SeasonDay ParseSeasonDay(std::string_view option, std::string_view text, std::op
     if (date->year < *seasonYear)
         return {{},
                 {},
-                name + ": " + DateText(*date) + " is before the season's year, " +
+                name + ": " + IsoDateText(*date) + " is before the season's year, " +
                     std::to_string(*seasonYear) + "."};
     const auto day = SeasonDayOfDate(*date, *seasonYear);
     if (!day)
         return {{},
                 {},
-                name + ": " + DateText(*date) + " is more than two years after 1 January " +
+                name + ": " + IsoDateText(*date) + " is more than two years after 1 January " +
                     std::to_string(*seasonYear) +
                     ", the start of the season's year: a season lasts at most " +
                     std::to_string(kLongestSeason) + " days."};

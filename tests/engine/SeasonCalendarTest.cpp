@@ -36,7 +36,8 @@ SeasonInputs SeasonOf(int year, int initial, int final, int sowing, float latitu
     test::SetCrop(inputs, "SterilityActive", 1);
     WeatherSeries& w = inputs.weather;
     for (int d = 1; d < kDaySlots; ++d) {
-        const test::DayWeather day = WeatherOn(*DateOfSeasonDay(d, year));
+        // The slot after the longest season's last day is read as that day's next; it repeats it.
+        const test::DayWeather day = WeatherOn(*DateOfSeasonDay(std::min(d, kLastSeasonDay), year));
         w.Rain[d] = day.rain;
         w.Tmax[d] = w.TmaxAir[d] = day.tmax;
         w.Tmin[d] = w.TminAir[d] = day.tmin;
