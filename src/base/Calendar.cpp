@@ -31,7 +31,7 @@ std::int32_t DayOfYearOfSeasonDay(std::int32_t seasonDay, int year) {
 }
 
 std::optional<CivilDate> DateOfSeasonDay(std::int32_t seasonDay, int year) {
-    if (seasonDay < 1 || seasonDay > kLastSeasonDay) return std::nullopt;
+    if (seasonDay < 1 || seasonDay > kLastSeasonDay + 1) return std::nullopt;
     // Unknown years are numbered from 0 and all have 365 days.
     const bool known = year > 0;
     int y = year;
@@ -55,9 +55,9 @@ std::optional<std::int32_t> SeasonDayOfDate(const CivilDate& date, int year) {
     std::int32_t day = *doy;
     for (int y = year; y < date.year; ++y) {
         day += DaysInYear(y);
-        if (day > kLastSeasonDay) return std::nullopt;
+        if (day > kLastSeasonDay + 1) return std::nullopt;
     }
-    if (day > kLastSeasonDay) return std::nullopt;
+    if (day > kLastSeasonDay + 1) return std::nullopt;
     return day;
 }
 

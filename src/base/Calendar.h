@@ -33,11 +33,12 @@ int DaysInYear(int year);
 
 // A season's day (counted from 1 January of `year`) as a day of its own year (1 .. 366), and as a date;
 // with `year` 0 the years are of 365 days and the date's year is 0 for the first, 1 for the next.
-// Days from 1 to the longest season's last are accepted; none outside.
+// Days from 1 to the day after the longest season's last (which a season's loop reads) are accepted;
+// none outside.
 std::int32_t DayOfYearOfSeasonDay(std::int32_t seasonDay, int year);
 std::optional<CivilDate> DateOfSeasonDay(std::int32_t seasonDay, int year);
 // The season's day a date falls on in a season whose first year is `year`; none for a date the calendar
-// does not have, before that year, or beyond the longest season's last day.
+// does not have, before that year, or beyond the day after the longest season's last.
 std::optional<std::int32_t> SeasonDayOfDate(const CivilDate& date, int year);
 // "2020-04-30".
 std::string IsoDateText(const CivilDate& date);

@@ -127,7 +127,7 @@ SeasonDay ParseSeasonDay(std::string_view option, std::string_view text, std::op
                 name + ": " + IsoDateText(*date) + " is before the season's year, " +
                     std::to_string(*seasonYear) + "."};
     const auto day = SeasonDayOfDate(*date, *seasonYear);
-    if (!day)
+    if (!day || *day > kLastSeasonDay)
         return {{},
                 {},
                 name + ": " + IsoDateText(*date) + " is more than two years after 1 January " +

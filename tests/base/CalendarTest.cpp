@@ -40,9 +40,9 @@ TEST(Calendar, ASeasonsDaysCountOnFromItsFirstYearThroughTheNext) {
     EXPECT_EQ(SeasonDayName(486, 2019), "2020-04-30");
     EXPECT_EQ(SeasonDayName(486, 0), "day 486");
     EXPECT_EQ(DateOfSeasonDay(0, 2019), std::nullopt);
-    EXPECT_EQ(DateOfSeasonDay(kLastSeasonDay + 1, 2019), std::nullopt);
+    EXPECT_EQ(DateOfSeasonDay(kLastSeasonDay + 2, 2019), std::nullopt);
     for (const int year : {2019, 2020, 2100}) {
-        for (int d = 1; d <= kLastSeasonDay; ++d) {
+        for (int d = 1; d <= kLastSeasonDay + 1; ++d) {
             const auto date = DateOfSeasonDay(d, year);
             ASSERT_TRUE(date) << d;
             ASSERT_EQ(SeasonDayOfDate(*date, year), d) << year << " " << d;
