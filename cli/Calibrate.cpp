@@ -262,13 +262,13 @@ namespace {
 // The season's measured AGB, and LAI with --lai; nothing after the message (the command then ends with
 // kInvalidInputs).
 std::optional<SeasonMeasurements> ReadMeasurements(const CalibrateOptions& options, std::optional<int> year,
-                                                   const Console& console) {
+                                                   int laterYears, const Console& console) {
     // Dates of another year than the weather file's would pair with another season's days.
     const auto read = [&](const std::string& file, std::string_view option, std::optional<int> sheet) {
         auto table = console.printing(
             [&](Messages& messages) { return ReadMeasuredTable(file, option, messages, sheet); });
         if (!table) return table;
-        const auto refusals = SeasonYearRefusals(*table, year);
+        const auto refusals = SeasonYearRefusals(*table, year, laterYears);
         if (refusals.empty()) return table;
         for (const std::string& refusal : refusals) console.print(refusal);
         return std::optional<MeasuredTable>();
@@ -306,7 +306,7 @@ int Calibrate(const CalibrateOptions& options, std::ostream& out, const Console&
         console.print(chosen.message);
         return kInvalidInputs;
     }
-    const auto measured = ReadMeasurements(options, changes.year, console);
+    const auto measured = ReadMeasurements(options, changes.year, LaterYearsOf(compiled->control), console);
     if (!measured) return kInvalidInputs;
     CalibrationRequest request =
         SeasonCalibration(compiled, *measured, std::move(choices), *method, options.search.seed);
@@ -375,12 +375,12 @@ struct SitesSearch {
 // A row's measurements, refused when their dates fall in another year than the season's: they would pair
 // with another season's days.
 std::optional<MeasuredTable> ReadRowMeasured(const std::filesystem::path& file, std::optional<int> year,
-                                             const Console& rowConsole) {
+                                             int laterYears, const Console& rowConsole) {
     auto read = rowConsole.printing([&](Messages& messages) {
         return ReadMeasuredTable(file, "a sites table names no sheet: put the measurements first", messages);
     });
     if (!read) return std::nullopt;
-    const auto refusals = SeasonYearRefusals(*read, year);
+    const auto refusals = SeasonYearRefusals(*read, year, laterYears);
     for (const std::string& refusal : refusals) rowConsole.print(refusal);
     if (!refusals.empty()) return std::nullopt;
     return read;
@@ -426,12 +426,13 @@ int AddSiteRow(const CalibrateSitesOptions& options, const SiteRow& row, std::si
     CalibrationDataSet data;
     data.name = row.name;
     data.inputs = compiled;
-    const auto agb = ReadRowMeasured(*row.agb, changes.year, rowConsole);
+    const int laterYears = LaterYearsOf(compiled->control);
+    const auto agb = ReadRowMeasured(*row.agb, changes.year, laterYears, rowConsole);
     if (!agb) return kInvalidInputs;
     data.agb = agb->data;
     data.agbSource = agb->source;
     if (options.withLai) {
-        const auto lai = ReadRowMeasured(*row.lai, changes.year, rowConsole);
+        const auto lai = ReadRowMeasured(*row.lai, changes.year, laterYears, rowConsole);
         if (!lai) return kInvalidInputs;
         data.lai = lai->data;
         data.laiSource = lai->source;

@@ -23,7 +23,7 @@ using MeasuredSource = std::variant<std::string, std::vector<std::vector<std::st
 // reading said goes to `notes`.
 MeasuredTable ReadSeasonTable(const MeasuredSource& source, std::optional<int> sheet,
                               std::string_view sheetOption, const std::string& name, std::optional<int> year,
-                              std::vector<std::string>& notes) {
+                              int laterYears, std::vector<std::string>& notes) {
     MeasuredTable table;
     Grid grid;
     if (const auto* path = std::get_if<std::string>(&source)) {
@@ -37,7 +37,7 @@ MeasuredTable ReadSeasonTable(const MeasuredSource& source, std::optional<int> s
     table.data = ReadMeasured(grid);
     table.loaded = true;
     for (const std::string& note : ReadingNotes(table.data)) notes.push_back(table.source + ": " + note);
-    if (auto refusals = SeasonYearRefusals(table, year); !refusals.empty())
+    if (auto refusals = SeasonYearRefusals(table, year, laterYears); !refusals.empty())
         throw InputRefused(std::move(refusals));
     return table;
 }
@@ -66,12 +66,13 @@ CalibrationRequest RequestOf(const Season& season, const CalibrateArguments& arg
     if (const Outcome read = ReadSearchMethod(arguments.objective, arguments.genetic, method); !read)
         throw InputRefused({read.message});
     std::vector<ParameterChoice> choices = season.calibrationChoices(params);
+    const int later = LaterYearsOf(season.inputs().control);
     SeasonMeasurements measured{ReadSeasonTable(arguments.agb, arguments.agbSheet, "--agb-sheet",
-                                                "the agb table", season.year(), notes),
+                                                "the agb table", season.year(), later, notes),
                                 std::nullopt, arguments.agbWeight, arguments.laiWeight};
     if (arguments.lai)
         measured.lai = ReadSeasonTable(*arguments.lai, arguments.laiSheet, "--lai-sheet", "the lai table",
-                                       season.year(), notes);
+                                       season.year(), later, notes);
     CalibrationRequest request =
         SeasonCalibration(season.sharedInputs(), measured, std::move(choices), method, arguments.seed);
     for (std::string& note : MeasurementNotes(request.settings, request.dataSets))

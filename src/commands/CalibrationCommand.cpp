@@ -126,8 +126,9 @@ Outcome ReadSearchMethod(const std::string& objective, const std::optional<std::
     return genetic ? ParseGenetic(*genetic, method.genetic) : Outcome::Success();
 }
 
-std::vector<std::string> SeasonYearRefusals(const MeasuredTable& table, std::optional<int> year) {
+std::vector<std::string> SeasonYearRefusals(MeasuredTable& table, std::optional<int> year, int laterYears) {
     if (!year) return {};
+    PlaceInSeason(table.data, *year, laterYears);
     std::vector<std::string> refusals = MeasuredRefusals(table.data, year);
     for (std::string& refusal : refusals) refusal = table.source + ": " + refusal;
     return refusals;

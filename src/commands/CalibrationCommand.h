@@ -58,8 +58,11 @@ Outcome ReadSearchMethod(const std::string& objective, const std::optional<std::
                          SearchMethod& method);
 
 // Why a measured table cannot be paired with the season: dates of another year than the season's
-// (`year`, when known) would pair with another season's days. One refusal each, naming the table.
-std::vector<std::string> SeasonYearRefusals(const MeasuredTable& table, std::optional<int> year);
+// (`year`, when known) would pair with another season's days. One refusal each, naming the table. The
+// dates of the `laterYears` years the season reaches after its first (across 31 December) are first
+// placed as its days after 365 (evaluation/MeasuredEvaluation.h: LaterYearsOf).
+std::vector<std::string> SeasonYearRefusals(MeasuredTable& table, std::optional<int> year,
+                                            int laterYears = 0);
 
 // One season's measurements for the search: AGB (t/ha), and LAI (m2/m2) which brings in the weights.
 struct SeasonMeasurements {

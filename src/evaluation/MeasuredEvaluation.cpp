@@ -38,6 +38,15 @@ std::optional<int> EvaluableVariableIndex(std::string_view header) {
     return std::nullopt;
 }
 
+void PlaceInSeason(MeasuredData& data, int seasonYear, int laterYears) {
+    for (Measurement& m : data.rows)
+        if (m.date && !m.placed && m.year > seasonYear && m.year <= seasonYear + laterYears)
+            if (const auto day = SeasonDayOfDate(*m.date, seasonYear); day && *day <= kLastSeasonDay) {
+                m.doy = static_cast<float>(*day);
+                m.placed = true;
+            }
+}
+
 int LaterYearsOf(const ControlParameters& control) {
     if (control.Year <= 0) return 0;
     const auto last = DateOfSeasonDay(control.FinalDate - 1, control.Year);

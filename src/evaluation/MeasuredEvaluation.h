@@ -80,6 +80,9 @@ struct MeasuredData {
     std::vector<StrayCell> strayCells;    // the first beyond the titled columns of each row, refused
 };
 MeasuredData ReadMeasured(const Grid& grid, std::optional<int> seasonYear = std::nullopt, int laterYears = 0);
+// Places the dated rows of the `laterYears` years after `seasonYear` as the season's days after 365, as
+// ReadMeasured does when given them: for a table read before the season was known.
+void PlaceInSeason(MeasuredData& data, int seasonYear, int laterYears);
 // How many years after its first a run's last simulated day falls in (0 inside one year; 0 without a
 // known year).
 int LaterYearsOf(const ControlParameters& control);

@@ -99,3 +99,35 @@ TEST_F(YearsCommand, ASitesTableGrowsEveryRowOverItsYears) {
 
 } // namespace
 } // namespace tulo
+
+namespace tulo {
+namespace {
+
+// A season across 31 December is evaluated and calibrated on measurements dated in its second year, which
+// a season inside one year refuses.
+TEST_F(YearsCommand, MeasurementsOfASeasonsSecondYearPairWithItsDays) {
+    const fs::path wth = Write("HAND1701.WTH", test::DssatWeather({2017, 2018}, 23.8));
+    const fs::path sim = dir_ / "dry.sim";
+    ASSERT_EQ(Run("new " + sim.string() + " --weather " + wth.string() +
+                  " --sowing 2017-11-15 --start 2017-11-01 --end 2018-04-30 --flooded 8"),
+              0)
+        << err_;
+    const fs::path agb = Write("agb.csv", "Date,AGB\n2017-12-20,0.5\n2018-01-25,3\n2018-02-25,9\n");
+    ASSERT_EQ(
+        Run("evaluate " + sim.string() + " --measured " + agb.string() + " --variable \"AGB tot (tAGB/ha)\""),
+        0)
+        << err_;
+    EXPECT_NE(out_.find("n:                 3\n"), std::string::npos) << out_;
+    ASSERT_EQ(Run("calibrate " + sim.string() + " --agb " + agb.string() + " --param RUE:1.5:4"), 0) << err_;
+
+    const fs::path inYear = dir_ / "in-year.sim";
+    ASSERT_EQ(Run("new " + inYear.string() + " --weather " + wth.string() +
+                  " --sowing 2017-06-15 --start 2017-06-01 --end 2017-12-31"),
+              0)
+        << err_;
+    RunExpecting("calibrate " + inYear.string() + " --agb " + agb.string() + " --param RUE:1.5:4", 2,
+                 "a date must fall in the season's year, 2017: row 3 (2018), row 4 (2018).");
+}
+
+} // namespace
+} // namespace tulo
