@@ -83,7 +83,7 @@ void RunState::SetInitialState() {
     loop.Infection = 0;
     loop.Sporulating = 0;
     loop.Latency = 0;
-    for (int d = 1; d <= ScanEnd(control); ++d) out.RiskLevel[d] = 0;
+    std::fill(out.RiskLevel.begin() + 1, out.RiskLevel.begin() + ScanEnd(control) + 1, 0.0);
 }
 
 } // namespace tulo
