@@ -86,12 +86,13 @@ class Season:
 
     @property
     def days(self) -> range:
-        """The simulated days of year."""
+        """The simulated days of the season (days of year inside its first year, then counted on)."""
         return range(self._season.first_day, self._season.last_day + 1)
 
     def run(self) -> _pd.DataFrame:
-        """The daily series, the columns of ``tulo-cli run --daily``, indexed by day of year (``DOY``),
-        with a ``date`` column when the season's year is known."""
+        """The daily series, the columns of ``tulo-cli run --daily``, indexed by the season's day (``DOY``:
+        the day of year inside its first year, counted on past 365 for a season across 31 December, so
+        that the index stays unique), with a ``date`` column when the season's year is known."""
         days, blocks = _tulo.run_daily(self._season)
         frame = _daily_frame(days, blocks, _dates(days, self._season.year))
         frame.attrs["units"] = dict(zip(_DAILY_NAMES, _DAILY_UNITS))
