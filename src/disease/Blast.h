@@ -36,7 +36,7 @@ struct BlastDay {
     float Tmin = 0.0f;           // working minimum temperature (°C)
     float Rain = 0.0f;           // rain (mm)
     float AGBleavesToday = 0.0f; // leaf biomass (g m-2)
-    double LAImax = 0.0;         // greatest green area index of the run's series over days 1 .. 365 (m2 m-2)
+    double LAImax = 0.0;         // greatest green area index of the run's series over its days (m2 m-2)
     float LAItoday = 0.0f;       // green area index (m2 m-2)
     float SLA035 = 0.0f;         // specific leaf area (m2 kg-1)
 };

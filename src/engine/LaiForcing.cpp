@@ -150,7 +150,7 @@ std::vector<LaiPoint> ReadLaiPoints(const Grid& grid, Problems& problems) {
             add(1, where + ": " + QuoteValue(dayText) + " is not a day of its year.");
         } else if (dateDay && *dateDay > kLastDay) {
             add(1, where + ": " + QuoteValue(dayText) + " is DOY " + std::to_string(*dateDay) +
-                       ", a day no season simulates (DOY 1..365).");
+                       ", a day the LAI forcing does not take (DOY 1..365).");
         } else if (!day) {
             add(1, NotANumberMessage(where + ", DOY", dayText));
         } else if (*day != std::floor(*day) || *day < 1 || *day > kLastDay) {

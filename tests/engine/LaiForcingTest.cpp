@@ -247,8 +247,9 @@ TEST(LaiForcing, TableDatesAreDaysOfTheirYear) {
     EXPECT_EQ(points[1].doy, 150);
     ASSERT_EQ(problems.size(), 2u);
     EXPECT_EQ(problems[0].text, "LAI table, row 4: \"29/02/2026\" is not a day of its year.");
-    EXPECT_EQ(problems[1].text,
-              "LAI table, row 5: \"2024-12-31\" is DOY 366, a day no season simulates (DOY 1..365).");
+    EXPECT_EQ(
+        problems[1].text,
+        "LAI table, row 5: \"2024-12-31\" is DOY 366, a day the LAI forcing does not take (DOY 1..365).");
 }
 
 } // namespace
