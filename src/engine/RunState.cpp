@@ -83,7 +83,8 @@ void RunState::SetInitialState() {
     loop.Infection = 0;
     loop.Sporulating = 0;
     loop.Latency = 0;
-    std::fill(out.RiskLevel.begin() + 1, out.RiskLevel.begin() + ScanEnd(control) + 1, 0.0);
+    const std::int32_t end = ScanEnd(control);
+    for (int d = 1; d <= end; ++d) out.RiskLevel[d] = 0;
 }
 
 } // namespace tulo
