@@ -158,15 +158,15 @@ void OutputPage::showResults(const RunResults& results, int initialDate, const S
     const QString first =
         acrossYears ? Day(summary.firstDay, summary.year) : QString::number(summary.firstDay);
     const QString last = acrossYears ? Day(summary.lastDay, summary.year) : QString::number(summary.lastDay);
-    summary_->setText(
-        QStringLiteral("Days %1 to %2.  Emergence %3, flowering %4, maturity %5.  AGB at maturity "
-                       "%6, panicles %7; maximum LAI %8 m2/m2; sterility %9 %.")
-            .arg(first, last)
-            .arg(Day(summary.emergence, summary.year), Day(summary.flowering, summary.year),
-                 Day(summary.maturity, summary.year), Tonnes(summary.agbMaturity),
-                 Tonnes(summary.paniclesMaturity))
-            .arg(summary.laiMax, 0, 'f', 2)
-            .arg(summary.sterilityPercent, 0, 'f', 1));
+    const QString days = acrossYears ? QStringLiteral("From %1 to %2.") : QStringLiteral("Days %1 to %2.");
+    summary_->setText((days + QStringLiteral("  Emergence %3, flowering %4, maturity %5.  AGB at maturity "
+                                             "%6, panicles %7; maximum LAI %8 m2/m2; sterility %9 %."))
+                          .arg(first, last)
+                          .arg(Day(summary.emergence, summary.year), Day(summary.flowering, summary.year),
+                               Day(summary.maturity, summary.year), Tonnes(summary.agbMaturity),
+                               Tonnes(summary.paniclesMaturity))
+                          .arg(summary.laiMax, 0, 'f', 2)
+                          .arg(summary.sterilityPercent, 0, 'f', 1));
     QStringList warnings;
     for (const SummaryWarning& warning : SummaryWarnings(summary))
         warnings << QStringLiteral("Warning: ") + QString::fromStdString(warning.text);
