@@ -125,7 +125,7 @@ test)
     configure_build build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTULO_SANITIZE_THREAD=ON \
         -DTULO_BUILD_BENCH=OFF -DTULO_BUILD_APP=OFF
     TSAN_OPTIONS="halt_on_error=1" \
-        ./build-tsan/tests/tulo_tests --gtest_filter='Ensemble*:Season*'
+        ./build-tsan/tests/tulo_tests --gtest_filter='Ensemble*:Season*:GrowingSeasons*'
     fuzz_readers
     ;;
 fuzz-only)
