@@ -1,7 +1,7 @@
 #pragma once
 // The sun's course over a season at one latitude, worked out once for every day of the season.
 //
-// Inputs: latitude (degrees, north positive), the season's first year and its last day (see
+// Inputs: latitude (degrees, north positive), the season's first year and its first and last days (see
 // base/Calendar.h). Outputs per day of the season, each from its own day of year: the day length (h,
 // as SolarGeometry gives it: 0 beyond the polar band), the whole sunrise hour the hourly temperatures start
 // their day at (0 .. 12), and the extraterrestrial radiation (MJ m-2 d-1) of the evapotranspiration.
