@@ -28,8 +28,8 @@ struct DatedWeatherFill {
 
 // Fills inputs.weather (and inputs.humidityEstimated) for the days of inputs.control, whose Year is the
 // season's first year: the days the season reads (from the day before its first to the day after its
-// last), the other days left empty. The day after the last simulated one takes the last one's weather when the series
-// ends on it beyond day 365, as a table of that season would.
+// last), the other days left empty. The day after the last simulated one takes the last one's weather
+// when the series ends on it beyond day 365, as a table of that season would.
 DatedWeatherFill FillSeasonWeather(const WeatherFileSeries& series, std::optional<RadiationEstimate> estimate,
                                    SeasonInputs& inputs);
 
