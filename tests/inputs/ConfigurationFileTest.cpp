@@ -226,9 +226,10 @@ TEST_F(ConfigurationFiles, ASeasonAcrossNewYearKeepsItsLaterDaysAndDates) {
 
     std::string edited = text;
     edited.replace(edited.find("2019-11-01"), 10, "2019-11-02");
-    EXPECT_NE(ReadConfiguration(edited).message.find("(item 60, first simulated day): \"2019-11-02\" is not the "
-                                                     "season's first simulated day, 2019-11-01"),
-              std::string::npos)
+    EXPECT_NE(
+        ReadConfiguration(edited).message.find("(item 60, first simulated day): \"2019-11-02\" is not the "
+                                               "season's first simulated day, 2019-11-01"),
+        std::string::npos)
         << ReadConfiguration(edited).message;
     edited = text;
     edited.replace(edited.find("2020-01-01\r\n"), 10, "2020-01-02");
