@@ -16,21 +16,9 @@ DatedWeatherFill FillSeasonWeather(const WeatherFileSeries& series, std::optiona
     const std::int32_t first = inputs.control.InitialDate, final = inputs.control.FinalDate;
 
     // The file's days by season day, as the weather table would hold them.
-    std::vector<const WeatherFileDay*> byDay(static_cast<std::size_t>(kLastSeasonDay) + 2, nullptr);
-    int lastGiven = 0;
-    for (const WeatherFileDay& day : series.days) {
-        if (day.year < year || day.year > year + 2) continue;
-        int seasonDay = day.doy;
-        for (int y = year; y < day.year; ++y) seasonDay += DaysInYear(y);
-        if (seasonDay > kLastSeasonDay + 1) continue;
-        byDay[static_cast<std::size_t>(seasonDay)] = &day;
-        lastGiven = std::max(lastGiven, seasonDay);
-    }
+    const auto [byDay, lastGiven] = DaysFromYear(series, year);
     const int given = std::max(kLastDay, lastGiven);
-    const auto estimated = [&](const WeatherFileDay& day) {
-        return estimate && (day.missing & WeatherFileDay::kRadiation) != 0 &&
-               (day.missing & (WeatherFileDay::kTmax | WeatherFileDay::kTmin)) == 0;
-    };
+    const auto estimated = [&](const WeatherFileDay& day) { return estimate && RadiationEstimable(day); };
     bool humidity = series.humidity;
     for (int d = 1; d <= given && humidity; ++d)
         if (const WeatherFileDay* day = byDay[static_cast<std::size_t>(d)]; day && !day->rhMax)

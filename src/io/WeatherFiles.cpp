@@ -975,19 +975,28 @@ double HargreavesRadiation(double tmax, double tmin, double extraterrestrial, do
     return kRs * std::sqrt(std::max(0.0, tmax - tmin)) * extraterrestrial;
 }
 
+SeasonDaysOfSeries DaysFromYear(const WeatherFileSeries& series, int year) {
+    SeasonDaysOfSeries days;
+    days.byDay.assign(static_cast<std::size_t>(kLastSeasonDay) + 2, nullptr);
+    for (const WeatherFileDay& day : series.days) {
+        if (day.year < year || day.year > year + 3) continue;
+        int seasonDay = day.doy;
+        for (int y = year; y < day.year; ++y) seasonDay += DaysInYear(y);
+        if (seasonDay > kLastSeasonDay + 1) continue;
+        days.byDay[static_cast<std::size_t>(seasonDay)] = &day;
+        days.lastGiven = std::max(days.lastGiven, seasonDay);
+    }
+    return days;
+}
+
+bool RadiationEstimable(const WeatherFileDay& day) {
+    return (day.missing & WeatherFileDay::kRadiation) != 0 &&
+           (day.missing & (WeatherFileDay::kTmax | WeatherFileDay::kTmin)) == 0;
+}
+
 int FillWeatherTable(const WeatherFileSeries& series, int year, Grid& grid, std::vector<std::string>& notes,
                      std::optional<RadiationEstimate> estimate) {
-    // The file's days by season day, counted from 1 January of `year`.
-    std::vector<const WeatherFileDay*> byDay(static_cast<std::size_t>(kLastSeasonDay) + 2, nullptr);
-    int lastGiven = 0;
-    for (const WeatherFileDay& day : series.days) {
-        if (day.year < year) continue;
-        int seasonDay = day.doy;
-        for (int y = year; y < day.year && seasonDay <= kLastSeasonDay + 1; ++y) seasonDay += DaysInYear(y);
-        if (seasonDay > kLastSeasonDay + 1) continue;
-        byDay[static_cast<std::size_t>(seasonDay)] = &day;
-        lastGiven = std::max(lastGiven, seasonDay);
-    }
+    const auto [byDay, lastGiven] = DaysFromYear(series, year);
     if (lastGiven == 0)
         throw WeatherFileError("the file holds no day of " + std::to_string(year) + " or later.");
     const int days = std::max(kLastDay, lastGiven);
@@ -1017,10 +1026,7 @@ int FillWeatherTable(const WeatherFileSeries& series, int year, Grid& grid, std:
                   {WeatherFileDay::kTmin, "the minimum temperature"},
                   {WeatherFileDay::kRadiation, "global radiation"}};
     Gap humidityGap{WeatherFileDay::kRain, "humidity"};
-    const auto estimated = [&](const WeatherFileDay& day) {
-        return estimate && (day.missing & WeatherFileDay::kRadiation) != 0 &&
-               (day.missing & (WeatherFileDay::kTmax | WeatherFileDay::kTmin)) == 0;
-    };
+    const auto estimated = [&](const WeatherFileDay& day) { return estimate && RadiationEstimable(day); };
     int estimatedDays = 0;
     const WeatherFileDay* firstEstimated = nullptr;
     for (int d = 1; d <= days; ++d) {

@@ -120,6 +120,17 @@ struct RadiationEstimate {
     double kRs = kInlandKrs;
 };
 
+// The series' days from 1 January of `year` on, by the day of a season of that year (slot d holds day d,
+// or nothing where the file has no such day), through the day after the longest season's last; and the
+// last day the file gives (0: none).
+struct SeasonDaysOfSeries {
+    std::vector<const WeatherFileDay*> byDay;
+    int lastGiven = 0;
+};
+SeasonDaysOfSeries DaysFromYear(const WeatherFileSeries& series, int year);
+// Whether a day's radiation can be estimated: it gives both temperatures and no radiation.
+bool RadiationEstimable(const WeatherFileDay& day);
+
 // Fills the weather table (row 1 titles, row d + 1 for day d of a season counted from 1 January of
 // `year`) with the file's days from that date on: through its last day, at most through day
 // kLastSeasonDay + 1, and at least through day 365. Returns the days filled. A day the file lacks, or a
