@@ -93,17 +93,6 @@ TEST(SeasonCalendar, ASeasonAcrossNewYearEqualsTwoPiecesRestartedFromTheDayEndSt
     }
 }
 
-// Every day of a season inside one year is read as before: slot and day of year are one.
-TEST(SeasonCalendar, DaysInsideTheFirstYearAreTheirOwnDaysOfYear) {
-    for (const int year : {0, 2019, 2020})
-        for (int d = 1; d <= DaysInYear(year); ++d) ASSERT_EQ(DayOfYearOfSeasonDay(d, year), d);
-    EXPECT_EQ(DayOfYearOfSeasonDay(366, 2019), 1);
-    EXPECT_EQ(DayOfYearOfSeasonDay(366, 2020), 366);
-    EXPECT_EQ(DayOfYearOfSeasonDay(367, 2020), 1);
-    EXPECT_EQ(DayOfYearOfSeasonDay(366 + 365 + 1, 2020), 1); // 1 January 2022
-    EXPECT_EQ(DayOfYearOfSeasonDay(366, 0), 1);              // years of 365 days when unknown
-}
-
 // South of the equator the floodwater regression's seasons come half a year later: 13 December there
 // reads the 13 June break, and the whole year is a shift of the north's.
 TEST(SeasonCalendar, TheSouthReadsTheFloodwaterSeasonsHalfAYearLater) {
