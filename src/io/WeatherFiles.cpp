@@ -6,6 +6,7 @@
 #include "base/Problems.h"
 #include "engine/InputItems.h"
 #include "engine/InputLimits.h"
+#include "io/FixedColumns.h"
 #include "io/TextFiles.h"
 #include "io/Workbook.h"
 #include "weather/Evapotranspiration.h"
@@ -40,18 +41,6 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && Upper(text.substr(0, prefix.size())) == Upper(prefix);
 }
 
-std::vector<std::string_view> SplitBlanks(std::string_view line) {
-    std::vector<std::string_view> fields;
-    std::size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r')) ++i;
-        const std::size_t start = i;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') ++i;
-        if (i > start) fields.push_back(line.substr(start, i - start));
-    }
-    return fields;
-}
-
 std::vector<std::string_view> SplitCommas(std::string_view line) {
     std::vector<std::string_view> fields;
     std::size_t start = 0;
@@ -62,32 +51,6 @@ std::vector<std::string_view> SplitCommas(std::string_view line) {
         start = comma + 1;
     }
     return fields;
-}
-
-// How many lines the text has, near enough to reserve for them: a file of millions of days then takes
-// no more than their size, not twice that while a vector grows.
-std::size_t LineCount(std::string_view text) {
-    const auto feeds = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
-    return (feeds > 0 ? feeds : static_cast<std::size_t>(std::count(text.begin(), text.end(), '\r'))) + 1;
-}
-
-// The text's lines without their line ends (LF, CR LF or a lone CR), after a UTF-8 byte-order mark.
-std::vector<std::string_view> Lines(std::string_view text) {
-    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
-    std::vector<std::string_view> lines;
-    lines.reserve(LineCount(text));
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        const std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) {
-            if (start < text.size()) lines.push_back(text.substr(start));
-            break;
-        }
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-        if (text[end] == '\r' && start < text.size() && text[start] == '\n') ++start;
-    }
-    return lines;
 }
 
 std::string LineText(int line) {
@@ -563,57 +526,13 @@ double Latitude(std::string_view text, int line) {
     return *value;
 }
 
-// Where each title of a DSSAT column line ends: the values of a column stand right-aligned under its
-// title, so a title's last character is its column's last.
-std::vector<std::size_t> TitleEnds(std::string_view line) {
-    std::vector<std::size_t> ends;
-    const std::size_t at = line.find('@');
-    std::size_t i = at == std::string_view::npos ? 0 : at + 1;
-    while (i < line.size()) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r')) ++i;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') ++i;
-        if (i > 0 && line[i - 1] != ' ' && line[i - 1] != '\t' && line[i - 1] != '\r' &&
-            (ends.empty() || ends.back() != i))
-            ends.push_back(i);
-    }
-    return ends;
-}
-
-// A data row read by the fixed columns (`ends`, as TitleEnds gives them); a blank column gives an empty
-// field. The date may be two digits wider (YYYYDDD) or narrower than its title: the whole row moves with
-// it. Nothing when a value stands across a column's edge or beyond the last column, where the row does
-// not follow the columns.
-std::optional<std::vector<std::string_view>> FixedColumns(std::string_view line,
-                                                          const std::vector<std::size_t>& ends) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
-    std::size_t dateEnd = 0;
-    while (dateEnd < line.size() && blank(line[dateEnd])) ++dateEnd;
-    while (dateEnd < line.size() && !blank(line[dateEnd])) ++dateEnd;
-    if (ends.empty() || line.find('\t') != std::string_view::npos) return std::nullopt;
-    const std::ptrdiff_t shift = static_cast<std::ptrdiff_t>(dateEnd) - static_cast<std::ptrdiff_t>(ends[0]);
-    std::vector<std::string_view> fields;
-    std::size_t start = 0;
-    for (const std::size_t titleEnd : ends) {
-        const auto signedEnd = static_cast<std::ptrdiff_t>(titleEnd) + shift;
-        if (signedEnd <= static_cast<std::ptrdiff_t>(start)) return std::nullopt;
-        const auto end = static_cast<std::size_t>(signedEnd);
-        if (end < line.size() && !blank(line[end]) && end > 0 && !blank(line[end - 1])) return std::nullopt;
-        const std::string_view field = start < line.size() ? Trim(line.substr(start, end - start)) : "";
-        if (std::any_of(field.begin(), field.end(), blank)) return std::nullopt;
-        fields.push_back(field);
-        start = end;
-    }
-    if (start < line.size() && !Trim(line.substr(start)).empty()) return std::nullopt;
-    return fields;
-}
-
 // DSSAT: "*WEATHER ..." title, "@ INSI LAT LONG ..." site line and values, "@DATE SRAD TMAX ..." table.
 WeatherFileSeries ReadDssat(std::string_view text) {
     WeatherFileSeries series;
     series.format = WeatherFileFormat::Dssat;
     RawTable table;
     table.dssatDates = true;
-    const auto lines = Lines(text);
+    const auto lines = TextLines(text);
     SeriesBuilder builder(table, lines.size());
     enum class Expect { Nothing, Site, Days } expect = Expect::Nothing;
     std::vector<std::string> siteNames;
@@ -664,7 +583,7 @@ WeatherFileSeries ReadPower(std::string_view text) {
     WeatherFileSeries series;
     series.format = WeatherFileFormat::NasaPower;
     RawTable table;
-    const auto lines = Lines(text);
+    const auto lines = TextLines(text);
     SeriesBuilder builder(table, lines.size());
     std::size_t i = 0;
     while (i < lines.size() && Trim(lines[i]).empty()) ++i;
@@ -704,7 +623,7 @@ WeatherFileSeries ReadApsim(std::string_view text) {
     series.format = WeatherFileFormat::Apsim;
     RawTable table;
     table.vapourToKpa = 0.1; // hPa
-    const auto lines = Lines(text);
+    const auto lines = TextLines(text);
     SeriesBuilder builder(table, lines.size());
     bool anyRow = false;
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -829,7 +748,7 @@ double SaturationVapourPressure(double celsius) {
 }
 
 std::optional<WeatherFileFormat> RecogniseWeatherText(std::string_view text) {
-    const auto lines = Lines(text.substr(0, std::min(text.size(), kRecognisedBytes)));
+    const auto lines = TextLines(text.substr(0, std::min(text.size(), kRecognisedBytes)));
     int seen = 0;
     for (std::size_t i = 0; i < lines.size() && seen < 60; ++i) {
         const std::string_view line = Trim(lines[i]);
