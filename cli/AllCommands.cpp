@@ -5,6 +5,7 @@
 #include "Ensemble.h"
 #include "EvaluateSites.h"
 #include "ForceLai.h"
+#include "ImportDssat.h"
 #include "NewSeason.h"
 #include "Phenology.h"
 #include "Sensitivity.h"
@@ -27,6 +28,7 @@ void RegisterAllCommands(CommandLine& line) {
     RegisterPhenologyCommand(line);
     RegisterSensitivityCommand(line);
     RegisterYearsCommand(line);
+    RegisterImportDssatCommand(line);
     RegisterVarietiesCommand(line);
     RegisterParametersCommand(line);
 }

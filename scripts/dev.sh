@@ -82,7 +82,7 @@ fuzz_readers() {
         return 0
     fi
     local targets="fuzz_xlsx_ods fuzz_xls fuzz_csv fuzz_config fuzz_acc fuzz_cfg fuzz_sa_config fuzz_sa_sample
-        fuzz_sa_index fuzz_weather fuzz_sites"
+        fuzz_sa_index fuzz_weather fuzz_sites fuzz_dssat"
     # Only the fuzz targets: the command line and the sampling tool are built and tested by the other builds.
     CC=clang CXX=clang++ BUILD_TARGETS=$targets configure_build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DTULO_FUZZ=ON -DTULO_BUILD_TESTS=OFF -DTULO_BUILD_BENCH=OFF -DTULO_BUILD_APP=OFF
