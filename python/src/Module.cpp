@@ -10,10 +10,13 @@
 #include "base/Problems.h"
 #include "commands/CommandTexts.h"
 #include "commands/CropWorkbook.h"
+#include "commands/DssatImport.h"
 #include "commands/GrowingSeasons.h"
 #include "engine/Outputs.h"
 #include "engine/Parameters.h"
 #include "engine/SeasonSummary.h"
+#include "inputs/ConfigurationFile.h"
+#include "io/TextFiles.h"
 
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
@@ -340,6 +343,47 @@ void RegisterInputError(py::module_& module) {
     });
 }
 
+// A DSSAT experiment imported as `tulo-cli import-dssat` imports it: the sites table's rows, each
+// treatment's configuration text, its measurements and the notes; with `out`, the files written there
+// too, all or none.
+py::tuple ImportDssatPython(const std::string& experiment, const std::optional<std::string>& weatherFolder,
+                            std::optional<double> floodedLevelCm, const std::vector<int>& treatments,
+                            const std::vector<std::string>& settings, const std::optional<std::string>& out) {
+    DssatImportRequest request;
+    request.experiment = experiment;
+    if (weatherFolder) request.weatherFolder = *weatherFolder;
+    request.floodedLevelCm = floodedLevelCm;
+    request.treatments = treatments;
+    request.settings = settings;
+    Messages messages;
+    const auto imported = ImportDssatExperiment(request, messages);
+    const auto refuse = [](const std::vector<std::string>& problems) { throw InputRefused(problems); };
+    if (!imported) {
+        std::vector<std::string> problems;
+        for (const Message& message : messages) problems.push_back(InPythonWords(message.text));
+        refuse(problems);
+    }
+    if (out)
+        if (const Outcome written = WriteDssatImport(*imported, *out); !written) refuse({written.message});
+    const auto date = [](const std::optional<CivilDate>& d) {
+        return d ? py::object(py::str(IsoDateText(*d))) : py::none();
+    };
+    const auto number = [](const std::optional<double>& v) {
+        return v ? py::object(py::float_(*v)) : py::none();
+    };
+    py::list rows, seasons, measured;
+    for (const ImportedTreatment& t : imported->treatments) {
+        rows.append(py::make_tuple(t.name, t.number, t.title, t.weather.string(),
+                                   number(t.hillsPerSquareMetre), number(t.seedlingsPerHill),
+                                   date(t.emergence), date(t.flowering), date(t.maturity)));
+        seasons.append(py::make_tuple(t.name, FormatConfiguration(t.season), t.season.year));
+        for (const auto& [variable, values] : {std::pair{"AGB", &t.agb}, std::pair{"LAI", &t.lai}})
+            for (const MeasuredValue& value : *values)
+                measured.append(py::make_tuple(t.name, variable, IsoDateText(value.date), value.value));
+    }
+    return py::make_tuple(rows, seasons, measured, imported->notes);
+}
+
 void RegisterSeason(py::module_& module) {
     py::class_<Season>(module, "Season")
         .def_static("from_file",
@@ -401,6 +445,8 @@ PYBIND11_MODULE(_tulo, module) {
     module.def("years", &YearsPython, py::arg("season"), py::arg("weather"), py::arg("weather_columns"),
                py::arg("first"), py::arg("last"), py::arg("sowing"), py::arg("transplanting"), py::arg("krs"),
                py::arg("threads"));
+    module.def("import_dssat", &ImportDssatPython, py::arg("experiment"), py::arg("weather_dir"),
+               py::arg("flooded"), py::arg("treatments"), py::arg("settings"), py::arg("out"));
     module.def("phenology", &FitPhenologyPython, py::arg("season"), py::arg("flowering"), py::arg("maturity"),
                py::arg("emergence") = py::none());
 

@@ -8,6 +8,7 @@ problem in the words of the command line; nothing is printed.
 
 from __future__ import annotations
 
+import collections as _collections
 import datetime as _datetime
 import functools as _functools
 import math as _math
@@ -20,7 +21,8 @@ import pandas as _pd
 from . import _tulo
 from ._tulo import InputError
 
-__all__ = ["InputError", "Season", "parameters", "ensemble", "model", "Model", "years", "phenology",
+__all__ = ["InputError", "Season", "parameters", "ensemble", "model", "Model", "years", "import_dssat",
+           "DssatImport", "phenology",
            "evaluate", "calibrate", "sensitivity"]
 
 
@@ -419,6 +421,40 @@ def years(season: Season, weather, first: int, last: int, *, sowing=None, transp
     frame["matured"] = frame["matured"] == "true"
     frame.attrs["notes"] = list(notes)
     return frame
+
+
+class DssatImport(_collections.namedtuple("DssatImport", ["sites", "seasons", "measured", "notes"])):
+    """A DSSAT experiment made into TULO's seasons: ``sites`` (a DataFrame indexed by the treatment's name,
+    "T01-early-25": its number, title, weather file, hills per m2 and seedlings per hill of a transplanted
+    crop, observed emergence, flowering and maturity dates), ``seasons`` (name to :class:`Season`),
+    ``measured`` (a DataFrame of name, variable "AGB" in t/ha or "LAI" in m2/m2, date and value) and
+    ``notes``, what the files hold that TULO does not model."""
+
+    __slots__ = ()
+
+
+def import_dssat(experiment: str | _os.PathLike, *, weather_dir: str | _os.PathLike | None = None,
+                 flooded: float | None = None, treatments: Iterable[int] | None = None,
+                 out: str | _os.PathLike | None = None, **params) -> DssatImport:
+    """A DSSAT rice experiment (``.RIX``, with the ``.RIT`` and ``.RIA`` of the same name beside it) as
+    ``tulo-cli import-dssat`` imports it: one season a treatment, its weather from the station file found
+    in ``weather_dir`` or beside the experiment, flooded as its irrigation says or ``flooded`` cm deep,
+    ``treatments`` by number (all when None), crop parameters ``params`` (by id, key or caption) for every
+    treatment. With ``out``, the configurations, measured tables, sites table and notes are also written
+    into that folder, all or none."""
+    rows, seasons, measured, notes = _tulo.import_dssat(
+        _os.fspath(experiment), None if weather_dir is None else _os.fspath(weather_dir), flooded,
+        [int(t) for t in treatments or []], _settings(params), None if out is None else _os.fspath(out))
+    sites = _pd.DataFrame(rows, columns=["name", "number", "title", "weather", "NH", "NPLH", "emergence",
+                                         "flowering", "maturity"]).set_index("name")
+    for column in ("NH", "NPLH"):
+        sites[column] = sites[column].astype("float64")
+    for column in ("emergence", "flowering", "maturity"):
+        sites[column] = _pd.to_datetime(sites[column])
+    frame = _pd.DataFrame(measured, columns=["name", "variable", "date", "value"])
+    frame["date"] = _pd.to_datetime(frame["date"])
+    return DssatImport(sites, {name: _season_from_text(text, year) for name, text, year in seasons}, frame,
+                       list(notes))
 
 
 def phenology(season: Season, *, flowering, maturity, emergence=None) -> dict:

@@ -2,7 +2,7 @@
 
 import datetime
 import os
-from typing import Iterable, Literal, Mapping, Sequence
+from typing import Iterable, Literal, Mapping, NamedTuple, Sequence
 
 import numpy as np
 import numpy.typing as npt
@@ -93,6 +93,23 @@ def model(
     threads: int | None = ...,
     on_invalid: Literal["raise", "nan", "keep"] = ...,
 ) -> Model: ...
+
+class DssatImport(NamedTuple):
+    sites: pd.DataFrame
+    seasons: dict[str, Season]
+    measured: pd.DataFrame
+    notes: list[str]
+
+def import_dssat(
+    experiment: str | os.PathLike[str],
+    *,
+    weather_dir: str | os.PathLike[str] | None = ...,
+    flooded: float | None = ...,  # cm, for treatments whose irrigation gives no flood depth
+    treatments: Iterable[int] | None = ...,
+    out: str | os.PathLike[str] | None = ...,
+    **params: float | str,
+) -> DssatImport:
+    """A DSSAT experiment (.RIX, .RIT, .RIA) as seasons, a sites table and measurements."""
 
 def years(
     season: Season,
