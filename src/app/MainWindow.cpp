@@ -295,6 +295,12 @@ void MainWindow::createActions() {
         "A new configuration: the weather, latitude and days of a season from a weather file of another "
         "crop model (DSSAT .WTH, NASA POWER CSV, APSIM .met)"));
 
+    importDssatAction_ = action("mnuImportDssat", QStringLiteral("Import a DSSAT experiment…"),
+                                &MainWindow::importDssatExperimentDialog);
+    importDssatAction_->setToolTip(QStringLiteral(
+        "A configuration and measured tables per treatment, and a sites table, from a DSSAT rice experiment "
+        "(.RIX with its .RIT and .RIA)"));
+
     openWeatherAction_ = action("mnuOpenWeather", QStringLiteral("Open &weather..."), [this] {
         OpenWeather(form_, *ui_);
         showPage(Page::Weather);
@@ -363,6 +369,7 @@ void MainWindow::createMenus() {
     file->addAction(saveAsAction_);
     file->addAction(newAction_);
     file->addAction(newSeasonAction_);
+    file->addAction(importDssatAction_);
     file->addSeparator();
     file->addAction(openWeatherAction_);
     file->addAction(saveWeatherAction_);

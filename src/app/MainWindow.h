@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QUndoStack>
 
+#include <filesystem>
 #include <memory>
 #include <optional>
 
@@ -80,6 +81,11 @@ public:
     // Opens a configuration without a dialog (command line, recent files, a dropped file), after asking
     // to save unsaved changes; false when refused or cancelled.
     bool openConfiguration(const QString& file);
+    // File > Import a DSSAT experiment without its dialog: the experiment's files written into `folder`,
+    // its first treatment opened, and its treatments offered to the multi-site calibration (when
+    // `offerCalibration`, with a question). False, having said why, when nothing was imported.
+    bool importDssatExperiment(const std::filesystem::path& experiment, const std::filesystem::path& folder,
+                               bool offerCalibration = true);
     // Run > Run; true when the season ran.
     bool run();
     // Run > Run on every change.
@@ -106,6 +112,9 @@ private:
     void newConfiguration();
     // File > New season from a weather file: the dialog, after asking to save unsaved changes.
     void newSeasonFromWeather();
+    // File > Import a DSSAT experiment: the experiment file asked for, imported into a folder of its name
+    // beside it.
+    void importDssatExperimentDialog();
     // The season the dialog asks for as a new document; false when refused, the form then unchanged.
     bool makeNewSeason(const SeasonOptions& options, std::optional<double> floodedLevelCm);
     void configurationLoaded(const QString& file);
@@ -182,6 +191,7 @@ private:
     QAction* saveAsAction_ = nullptr;
     QAction* newAction_ = nullptr;
     QAction* newSeasonAction_ = nullptr;
+    QAction* importDssatAction_ = nullptr;
     QAction* openWeatherAction_ = nullptr;
     QAction* newWeatherAction_ = nullptr;
     QAction* saveWeatherAction_ = nullptr;

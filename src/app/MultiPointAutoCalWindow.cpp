@@ -158,6 +158,7 @@ void MultiPointAutoCalWindow::selectWeather(int row) {
     Grid weather;
     if (!OpenSiteWeather(form_, ui_, weather, chosen)) return;
     tables_[static_cast<std::size_t>(row)].weather = std::move(weather);
+    tables_[static_cast<std::size_t>(row)].season.reset(); // the row now runs the main window's season
     SetFile(rows_[static_cast<std::size_t>(row)].weather, chosen);
 }
 
@@ -218,6 +219,19 @@ bool MultiPointAutoCalWindow::openSettingsFile(const std::filesystem::path& file
     // The workbooks are named relative to the settings file, so a folder of them moves whole.
     tables_ = LoadSiteTables(settings.cfg, file.parent_path(), form_, ui_);
     return true;
+}
+
+void MultiPointAutoCalWindow::useOwnSeasons(std::span<const OwnSeasonRow> rows) {
+    MultiPointTexts texts = this->texts();
+    texts.cfg.sites = {};
+    tables_ = {};
+    Messages messages;
+    FillOwnSeasonRows(rows, texts, tables_, messages);
+    texts.agbAndLai =
+        std::any_of(rows.begin(), rows.end(), [](const OwnSeasonRow& row) { return row.lai.has_value(); });
+    setTexts(texts);
+    panel_->clearProgress();
+    ShowMessages(ui_, messages);
 }
 
 void MultiPointAutoCalWindow::saveSettings() {

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <array>
+#include <span>
 
 class QLineEdit;
 class QToolBar;
@@ -40,6 +41,9 @@ public:
     // Reads a .cfg and the workbooks it names; false when refused.
     bool openSettingsFile(const std::filesystem::path& file);
     void saveSettings();
+    // Rows of seasons with their own management (an imported experiment's treatments), each calibrated on
+    // its own configuration rather than the main window's; the first five of `rows`.
+    void useOwnSeasons(std::span<const OwnSeasonRow> rows);
 
 signals:
     void calibrationFinished();

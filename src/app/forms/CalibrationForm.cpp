@@ -2,6 +2,8 @@
 
 #include "base/Numbers.h"
 #include "calibration/CalibrationParameters.h"
+#include "commands/CalibrationCommand.h"
+#include "evaluation/MeasuredEvaluation.h"
 #include "forms/ConfigurationForm.h"
 #include "forms/InputControls.h"
 #include "forms/SeasonForm.h"
@@ -292,9 +294,14 @@ std::optional<Message> AddSiteDataSet(const MultiPointTexts& texts, const FormMo
                        " workbook" + (Empty(file) ? "" : " (" + std::string(file) + " was not read)") +
                        " with its Select button.");
     };
-    if (!table.weather) return missing("weather", row.weather);
+    if (!table.weather && !table.season) return missing("weather", row.weather);
     if (!table.agb.loaded) return missing("AGB", row.agb);
     if (texts.agbAndLai && !table.lai.loaded) return missing("LAI", row.lai);
+    if (table.season) {
+        request.dataSets.push_back(
+            {name, table.season, table.agb.data, table.agb.source, table.lai.data, table.lai.source});
+        return std::nullopt;
+    }
     const Compilation site = CompileSite(main, row, *table.weather);
     if (!site.inputs) {
         std::string text = name + " (weather " + row.weather + ") cannot be simulated:";
@@ -333,6 +340,41 @@ PreparedCalibration PrepareMultiPoint(const MultiPointTexts& texts, const FormMo
     prepared.refusal = ReadSearch(texts.method, texts.genetic, texts.seed, request);
     if (!prepared.refusal) prepared.notes = MeasurementNotes(request.settings, request.dataSets);
     return prepared;
+}
+
+void FillOwnSeasonRows(std::span<const OwnSeasonRow> rows, MultiPointTexts& texts, SiteTableSet& tables,
+                       Messages& messages) {
+    for (std::size_t s = 0; s < rows.size() && s < tables.size(); ++s) {
+        const OwnSeasonRow& row = rows[s];
+        const SeasonConfiguration& season = row.season;
+        SiteTexts& site = texts.cfg.sites[s];
+        site = {ItemText(season.initialDate),
+                ItemText(season.finalDate),
+                ItemText(season.sowingDate),
+                ItemText(season.latitude),
+                {},
+                row.name,
+                row.agb ? row.agb->filename().string() : std::string(),
+                row.lai ? row.lai->filename().string() : std::string()};
+        tables[s] = {};
+        const Compilation compiled = CompileSeason(season);
+        if (!compiled.inputs) {
+            for (const InputProblem& problem : compiled.problems)
+                messages.push_back({row.name + ": " + problem.text});
+            continue;
+        }
+        tables[s].season = compiled.inputs;
+        const int laterYears = LaterYearsOf(compiled.inputs->control);
+        for (const auto& [file, table] :
+             {std::pair{&row.agb, &tables[s].agb}, std::pair{&row.lai, &tables[s].lai}}) {
+            if (!*file) continue;
+            auto read = ReadMeasuredTable(**file, {}, messages);
+            if (!read) continue;
+            const std::vector<std::string> refusals = SeasonYearRefusals(*read, season.year, laterYears);
+            for (const std::string& refusal : refusals) messages.push_back({row.name + ": " + refusal});
+            if (refusals.empty()) *table = std::move(*read);
+        }
+    }
 }
 
 SiteTableSet LoadSiteTables(const CfgSettings& cfg, const fs::path& folder, const FormModel& base,

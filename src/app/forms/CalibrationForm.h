@@ -10,10 +10,12 @@
 #include "forms/FormModel.h"
 #include "forms/SpreadsheetCommands.h"
 #include "forms/UserInterface.h"
+#include "inputs/SeasonConfiguration.h"
 
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -95,6 +97,9 @@ struct MultiPointTexts {
 struct SiteTables {
     std::optional<Grid> weather;
     MeasuredTable agb, lai;
+    // A season of the row's own (an imported treatment's, with its own management), run in place of the
+    // main window's season on the row's weather; none for a row of the main window's season.
+    std::shared_ptr<const SeasonInputs> season;
 };
 using SiteTableSet = std::array<SiteTables, kCalibrationSites>;
 
@@ -114,6 +119,19 @@ PreparedCalibration PrepareAutoCal(const AutoCalTexts& texts, const FormModel& m
 
 PreparedCalibration PrepareMultiPoint(const MultiPointTexts& texts, const FormModel& main,
                                       const SiteTableSet& tables);
+
+// A season of its own for a row of the multi-site window, with the files of its measurements.
+struct OwnSeasonRow {
+    std::string name; // what the row's weather field shows: its configuration's file
+    SeasonConfiguration season;
+    std::optional<std::filesystem::path> agb, lai;
+};
+// Fills the first rows (at most five) with seasons of their own: the texts show each season's days,
+// latitude and files, the tables hold its compiled inputs and its measurements placed in its year. A
+// season that does not compile, or a table not read, leaves its row's table empty, saying why in
+// `messages`.
+void FillOwnSeasonRows(std::span<const OwnSeasonRow> rows, MultiPointTexts& texts, SiteTableSet& tables,
+                       Messages& messages);
 
 // Reads the workbooks a .cfg names (relative to its folder) into the rows' tables; a workbook that is
 // not read leaves its table empty, with a message.
