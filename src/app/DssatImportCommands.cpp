@@ -53,13 +53,7 @@ bool MainWindow::importDssatExperiment(const std::filesystem::path& experiment,
     if (!openConfiguration(Qs((folder / (first.name + ".sim")).string()))) return false;
 
     // Each treatment keeps its own management in the calibration: the rows run their own configurations.
-    std::vector<OwnSeasonRow> rows;
-    for (const ImportedTreatment& t : imported->treatments) {
-        if (rows.size() == kCalibrationSites) break;
-        if (t.agb.empty()) continue;
-        rows.push_back({t.name + ".sim", t.season, folder / (t.name + "-agb.csv"),
-                        t.lai.empty() ? std::nullopt : std::optional(folder / (t.name + "-lai.csv"))});
-    }
+    const std::vector<OwnSeasonRow> rows = OwnSeasonRowsOf(*imported, folder);
     if (rows.empty() || !offerCalibration) return true;
     const std::string question =
         "Calibrate crop parameters on the measured treatments in the multi-site calibration window (" +

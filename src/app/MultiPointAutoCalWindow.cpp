@@ -159,6 +159,7 @@ void MultiPointAutoCalWindow::selectWeather(int row) {
     if (!OpenSiteWeather(form_, ui_, weather, chosen)) return;
     tables_[static_cast<std::size_t>(row)].weather = std::move(weather);
     tables_[static_cast<std::size_t>(row)].season.reset(); // the row now runs the main window's season
+    lockOwnSeasonRows();
     SetFile(rows_[static_cast<std::size_t>(row)].weather, chosen);
 }
 
@@ -202,6 +203,7 @@ void MultiPointAutoCalWindow::newSettings() {
     MultiPointTexts texts;
     setTexts(texts);
     tables_ = {};
+    lockOwnSeasonRows();
     panel_->clearProgress();
 }
 
@@ -218,6 +220,7 @@ bool MultiPointAutoCalWindow::openSettingsFile(const std::filesystem::path& file
     setTexts(settings);
     // The workbooks are named relative to the settings file, so a folder of them moves whole.
     tables_ = LoadSiteTables(settings.cfg, file.parent_path(), form_, ui_);
+    lockOwnSeasonRows();
     return true;
 }
 
@@ -230,8 +233,19 @@ void MultiPointAutoCalWindow::useOwnSeasons(std::span<const OwnSeasonRow> rows) 
     texts.agbAndLai =
         std::any_of(rows.begin(), rows.end(), [](const OwnSeasonRow& row) { return row.lai.has_value(); });
     setTexts(texts);
+    lockOwnSeasonRows();
     panel_->clearProgress();
     ShowMessages(ui_, messages);
+}
+
+void MultiPointAutoCalWindow::lockOwnSeasonRows() {
+    for (std::size_t s = 0; s < rows_.size(); ++s) {
+        // A row's own season keeps its own days and latitude: an edit there would not be run.
+        const bool own = tables_[s].season != nullptr;
+        for (QLineEdit* edit :
+             {rows_[s].initialDate, rows_[s].finalDate, rows_[s].sowingDate, rows_[s].latitude})
+            edit->setReadOnly(own);
+    }
 }
 
 void MultiPointAutoCalWindow::saveSettings() {

@@ -65,6 +65,8 @@ private:
     };
 
     void finished(const CalibrationResult& result);
+    // The days and latitude of rows running their own seasons shown read-only, the others editable.
+    void lockOwnSeasonRows();
 
     FormModel& form_;
     UserInterface& ui_;

@@ -3,8 +3,9 @@
 // DIR (page-0.png ... page-7.png, about.png, user-guide.png, shortcuts.png, diseases.png, laiexo.png,
 // and the sensitivity analysis's sa.png, sa-progress.png, sa-results-0.png ... sa-results-3.png after a
 // small analysis, then the calibration windows' autocal.png and autocal-sites.png, and the new-season
-// dialog's new-season.png with the example weather file field/site.WTH chosen, and phenology.png, a
-// fit of the thermal times) and exits: pictures
+// dialog's new-season.png with the example weather file field/site.WTH chosen, phenology.png, a fit of
+// the thermal times, and import-dssat.png, the multi-site calibration filled from the example DSSAT
+// experiment) and exits: pictures
 // for the documentation, and a look at the window on a machine without a desktop. `--measured FILE` opens
 // measurements on the Evaluation page first.
 
@@ -23,6 +24,8 @@
 #include "app/SAChartWindow.h"
 #include "app/SensitivityWindow.h"
 #include "app/UnattendedUi.h"
+#include "commands/DssatImport.h"
+#include "forms/CalibrationForm.h"
 
 #include <QAbstractItemModel>
 #include <QAction>
@@ -125,6 +128,25 @@ int CalibrationScreenshots(tulo::app::MainWindow& window, const QString& folder,
     Settle(600);
     sites->grab().save(QDir(folder).filePath(QStringLiteral("autocal-sites.png")));
     window.undoStack().undo(); // the crop values as the configuration has them
+    return 0;
+}
+
+// The multi-site calibration's rows filled from the example DSSAT experiment, imported into a scratch
+// folder: each row a treatment on its own configuration.
+int ImportScreenshot(tulo::app::MainWindow& window, const QString& folder, const QString& experiment) {
+    if (!QFileInfo::exists(experiment)) return 0; // a configuration outside the examples
+    static const QTemporaryDir scratch;
+    tulo::DssatImportRequest request;
+    request.experiment = experiment.toStdString();
+    tulo::Messages messages;
+    const auto imported = tulo::ImportDssatExperiment(request, messages);
+    const std::filesystem::path written = scratch.path().toStdString();
+    if (!imported || !tulo::WriteDssatImport(*imported, written)) return 1;
+    tulo::app::MultiPointAutoCalWindow* sites = window.openMultiPointCalibration();
+    sites->useOwnSeasons(tulo::OwnSeasonRowsOf(*imported, written));
+    Settle(300);
+    sites->grab().save(QDir(folder).filePath(QStringLiteral("import-dssat.png")));
+    sites->hide();
     return 0;
 }
 
@@ -242,8 +264,11 @@ int Screenshots(const QString& folder, const QString& file, const QString& measu
             window, folder, QFileInfo(file).dir().filePath(QStringLiteral("field/site.WTH"))))
         return failed;
     if (const int failed = SensitivityScreenshots(window, folder)) return failed;
-    return CalibrationScreenshots(window, folder,
-                                  QFileInfo(file).dir().filePath(QStringLiteral("calibration")));
+    if (const int failed = CalibrationScreenshots(
+            window, folder, QFileInfo(file).dir().filePath(QStringLiteral("calibration"))))
+        return failed;
+    return ImportScreenshot(window, folder,
+                            QFileInfo(file).dir().filePath(QStringLiteral("dssat/TUPD1901.RIX")));
 }
 
 } // namespace

@@ -55,6 +55,7 @@ private slots:
         QCOMPARE(texts.cfg.sites[1].weather, std::string("T02-Early-40-hills.sim"));
         QCOMPARE(texts.cfg.sites[4].agb, std::string("T05-Late-40-hills-agb.csv"));
         QVERIFY(texts.agbAndLai);
+        QVERIFY(w->findChild<QLineEdit*>(QStringLiteral("txtSowingDate4"))->isReadOnly());
         texts.cfg.parameters = {{{"RUE", "1.5", "4"}, {"Tillering SLA", "10", "35"}, {"", "", ""}}};
         texts.cfg.initial = {"2.3", "18", ""};
         texts.method = SimplexMethod::Standard;

@@ -3,6 +3,7 @@
 #include "base/Numbers.h"
 #include "calibration/CalibrationParameters.h"
 #include "commands/CalibrationCommand.h"
+#include "commands/DssatImport.h"
 #include "evaluation/MeasuredEvaluation.h"
 #include "forms/ConfigurationForm.h"
 #include "forms/InputControls.h"
@@ -340,6 +341,17 @@ PreparedCalibration PrepareMultiPoint(const MultiPointTexts& texts, const FormMo
     prepared.refusal = ReadSearch(texts.method, texts.genetic, texts.seed, request);
     if (!prepared.refusal) prepared.notes = MeasurementNotes(request.settings, request.dataSets);
     return prepared;
+}
+
+std::vector<OwnSeasonRow> OwnSeasonRowsOf(const DssatImport& imported, const fs::path& folder) {
+    std::vector<OwnSeasonRow> rows;
+    for (const ImportedTreatment& t : imported.treatments) {
+        if (rows.size() == kCalibrationSites) break;
+        if (t.agb.empty()) continue;
+        rows.push_back({t.name + ".sim", t.season, folder / (t.name + "-agb.csv"),
+                        t.lai.empty() ? std::nullopt : std::optional(folder / (t.name + "-lai.csv"))});
+    }
+    return rows;
 }
 
 void FillOwnSeasonRows(std::span<const OwnSeasonRow> rows, MultiPointTexts& texts, SiteTableSet& tables,

@@ -24,6 +24,8 @@
 
 namespace tulo {
 
+struct DssatImport;
+
 inline constexpr std::string_view kGeneticTitle = "TULO - Automatic calibration";
 
 // ---------------------------------------------------------------------------------------------------
@@ -126,6 +128,9 @@ struct OwnSeasonRow {
     SeasonConfiguration season;
     std::optional<std::filesystem::path> agb, lai;
 };
+// The rows of an imported DSSAT experiment written into `folder`: its measured treatments, the first
+// five, each with its own configuration.
+std::vector<OwnSeasonRow> OwnSeasonRowsOf(const DssatImport& imported, const std::filesystem::path& folder);
 // Fills the first rows (at most five) with seasons of their own: the texts show each season's days,
 // latitude and files, the tables hold its compiled inputs and its measurements placed in its year. A
 // season that does not compile, or a table not read, leaves its row's table empty, saying why in
