@@ -43,6 +43,11 @@ CLI::Option* AddWholeOption(CLI::App* command, const std::string& name, std::opt
     return AddWhole(command, name, target, lowest, help);
 }
 
+CLI::Option* AddWholeOption(CLI::App* command, const std::string& name, std::vector<int>& target, int lowest,
+                            const std::string& help) {
+    return AddWhole(command, name, target, lowest, help)->delimiter(',');
+}
+
 CLI::Option* AddThreadsOption(CLI::App* command, int& threads) {
     // Thousands of threads end in the system's thread limits, not in a message; the package refuses the
     // same counts in the same words.

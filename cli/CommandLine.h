@@ -60,6 +60,9 @@ CLI::Option* AddWholeOption(CLI::App* command, const std::string& name, int& tar
                             const std::string& help);
 CLI::Option* AddWholeOption(CLI::App* command, const std::string& name, std::optional<int>& target,
                             int lowest, const std::string& help);
+// A list of whole numbers, given comma-separated or repeated ("1,3,5").
+CLI::Option* AddWholeOption(CLI::App* command, const std::string& name, std::vector<int>& target, int lowest,
+                            const std::string& help);
 
 // The CONFIG argument of a command that reads a configuration (.sim).
 CLI::Option* AddConfigArgument(CLI::App* command, std::string& config);

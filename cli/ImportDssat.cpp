@@ -5,6 +5,7 @@
 
 #include "base/Calendar.h"
 #include "base/Numbers.h"
+#include "base/Problems.h"
 #include "commands/DssatImport.h"
 
 #include <filesystem>
@@ -38,7 +39,14 @@ int ImportDssat(const ImportDssatOptions& options, std::ostream& out, const Cons
     DssatImportRequest request;
     request.experiment = options.experiment;
     if (options.weatherDir) request.weatherFolder = *options.weatherDir;
-    request.floodedLevelCm = options.flooded;
+    if (options.flooded) {
+        request.floodedLevelCm = ParseNumber(*options.flooded);
+        if (!request.floodedLevelCm || *request.floodedLevelCm < 0) {
+            console.print("--flooded must be the water level in cm, a number from 0, not " +
+                          QuoteValue(*options.flooded) + ".");
+            return kInvalidInputs;
+        }
+    }
     request.treatments = options.treatments;
     request.settings = options.settings;
     const auto imported =
@@ -73,16 +81,11 @@ void RegisterImportDssatCommand(CommandLine& line) {
                         "Folder of the stations' weather files (.WTH), searched before the experiment's own");
     command->add_option("--out", options->out,
                         "Folder to write into (made when missing; default: the experiment's name)");
-    command
-        ->add_option("--flooded", options->flooded,
-                     "Flood the treatments whose irrigation gives no flood depth LEVEL_CM deep (default: "
-                     "unflooded)")
-        ->check(CLI::Range(0.0, 100.0));
-    command
-        ->add_option("--treatments", options->treatments,
-                     "Import only these treatments (their numbers, TRNO; default: all)")
-        ->delimiter(',')
-        ->check(CLI::PositiveNumber);
+    command->add_option("--flooded", options->flooded,
+                        "Flood the treatments whose irrigation gives no flood depth LEVEL_CM deep (default: "
+                        "unflooded)");
+    AddWholeOption(command, "--treatments", options->treatments, 1,
+                   "Import only these treatments, by number (1,4; default: all)");
     command
         ->add_option("--set", options->settings,
                      "NAME=VALUE: a crop parameter for every treatment (repeatable; tulo-cli parameters "

@@ -19,7 +19,7 @@ struct ImportDssatOptions {
     std::string experiment;
     std::optional<std::string> weatherDir;
     std::optional<std::string> out;
-    std::optional<double> flooded;
+    std::optional<std::string> flooded; // LEVEL_CM
     std::vector<int> treatments;
     std::vector<std::string> settings;
 };
