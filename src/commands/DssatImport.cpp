@@ -118,10 +118,14 @@ public:
             });
             candidates.insert(candidates.end(), named.begin(), named.end());
         }
-        std::string tried;
+        std::string tried, unread;
         for (const std::filesystem::path& candidate : candidates) {
             const StationFile& file = read(candidate);
-            if (!file.problem.empty()) return Outcome::Failure(file.problem, Outcome::Reason::InvalidInputs);
+            // Another file of the station may hold the season: an unreadable one is told only if none does.
+            if (!file.problem.empty()) {
+                if (unread.empty()) unread = " " + file.problem;
+                continue;
+            }
             if (file.first && *file.first <= DaysOf(sowing) && DaysOf(sowing) <= *file.last) return &file;
             tried += (tried.empty() ? "" : ", ") + candidate.filename().string() +
                      (file.first ? " (" + IsoDateText(DateOf(*file.first)) + " to " +
@@ -132,7 +136,7 @@ public:
         for (const auto& folder : folders_) folders += (folders.empty() ? "" : " and ") + folder.string();
         return Outcome::Failure("No weather file of station " + station + " holds the sowing day " +
                                     IsoDateText(sowing) + ": looked for " + code + "*.WTH in " + folders +
-                                    (tried.empty() ? "" : ", and found only " + tried) + ".",
+                                    (tried.empty() ? "" : ", and found only " + tried) + "." + unread,
                                 Outcome::Reason::InvalidInputs);
     }
 
@@ -403,6 +407,13 @@ private:
         if (std::find(import_.inputs.begin(), import_.inputs.end(), stationFile.path) == import_.inputs.end())
             import_.inputs.push_back(stationFile.path);
         options.weather = stationFile.path.string();
+        if (!stationFile.series.latitude) {
+            if (!field.latitude)
+                return refuse(name + ": neither " + stationFile.path.filename().string() +
+                              " nor the field (YCRD) gives the site's latitude."),
+                       false;
+            options.latitude = ShortestText(*field.latitude);
+        }
 
         if (!gatherObservations(imported)) return false;
         const auto span = seasonSpan(imported, sowing, stationFile);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <set>
 #include <utility>
 
@@ -214,8 +215,20 @@ void ReadLevels(const std::vector<DssatSection>& sections, std::string_view file
     });
     ForEachRow(sections, "FIELDS", "WSTA", file, [&](const RowValues& row, const DssatTable& table) {
         AddLevel(experiment.fields, row.level(table.titles.front()),
-                 DssatField{std::string(row.text("WSTA")), std::string(row.text("ID_SOIL")), row.line()}, row,
-                 table.titles.front());
+                 DssatField{.station = std::string(row.text("WSTA")),
+                            .soil = std::string(row.text("ID_SOIL")),
+                            .latitude = std::nullopt,
+                            .line = row.line()},
+                 row, table.titles.front());
+    });
+    // The field's coordinates come in a table of their own, under the same levels.
+    ForEachRow(sections, "FIELDS", "YCRD", file, [&](const RowValues& row, const DssatTable& table) {
+        const auto field = experiment.fields.find(row.level(table.titles.front()));
+        if (field == experiment.fields.end()) return;
+        field->second.latitude = row.number("YCRD");
+        if (field->second.latitude && std::abs(*field->second.latitude) > 90)
+            throw Refusal{row.where("YCRD") + ": " + QuoteValue(row.text("YCRD")) +
+                          " is no latitude (degrees, -90 to 90)."};
     });
     ForEachRow(sections, "PLANTING", "PDATE", file, [&](const RowValues& row, const DssatTable& table) {
         DssatPlanting planting;

@@ -70,8 +70,9 @@ struct DssatCultivar {
 };
 
 struct DssatField {
-    std::string station; // WSTA: the weather station's code, of 4 or 8 characters
-    std::string soil;    // ID_SOIL
+    std::string station;            // WSTA: the weather station's code, of 4 or 8 characters
+    std::string soil;               // ID_SOIL
+    std::optional<double> latitude; // YCRD, degrees north, when given
     int line = 0;
 };
 

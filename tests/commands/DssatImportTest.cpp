@@ -191,6 +191,26 @@ TEST_F(DssatImportTest, ChosenTreatmentsAndSettingsOnly) {
     EXPECT_EQ(Messages(), "Treatment 3 is not in TEST2101.RIX, whose treatments are 1, 2.\n");
 }
 
+// A station file without the site's latitude: the field's coordinates give it, or the import says neither
+// does.
+TEST_F(DssatImportTest, TheFieldsLatitudeStandsInForTheWeathers) {
+    std::string weather = test::DssatWeather({2021}, 45.3);
+    weather.erase(weather.find("@ INSI"), weather.find("@DATE") - weather.find("@ INSI"));
+    Write("wx/TEST2101.WTH", weather);
+    request_.treatments = {2};
+    EXPECT_FALSE(Import());
+    EXPECT_EQ(Messages(),
+              "T02-Direct: neither TEST2101.WTH nor the field (YCRD) gives the site's latitude.\n");
+
+    std::string experiment = kExperiment;
+    experiment.insert(experiment.find("\n*PLANTING"),
+                      "@L ...........XCRD ...........YCRD\n 1         121.250          14.170\n");
+    request_.experiment = Write("TEST2101.RIX", experiment);
+    const auto imported = Import();
+    ASSERT_TRUE(imported) << Messages();
+    EXPECT_EQ(imported->treatments[0].season.latitude.value, 14.17F);
+}
+
 // Each refusal names the file, the line and the column, or the treatment and what it lacks.
 TEST_F(DssatImportTest, RefusalsSayWhere) {
     const auto refused = [&](const std::string& file, const std::string& from, const std::string& to) {
