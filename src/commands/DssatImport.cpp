@@ -362,10 +362,10 @@ private:
         SeasonOptions options;
         CivilDate sowing = planting.date;
         if (planting.method == 'T') {
-            if (!planting.seedlingAge || *planting.seedlingAge < 1)
+            if (!planting.seedlingAge || *planting.seedlingAge < 1 || *planting.seedlingAge > 365)
                 return refuse(where +
                               ", column PAGE: a transplanted crop (PLME T) needs its seedlings' age in "
-                              "days, at least 1."),
+                              "days, from 1 to 365."),
                        false;
             sowing = DateOf(DaysOf(planting.date) -
                             chr::days{static_cast<int>(RoundHalfEven(*planting.seedlingAge))});

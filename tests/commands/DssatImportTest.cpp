@@ -229,7 +229,7 @@ TEST_F(DssatImportTest, RefusalsSayWhere) {
               "TEST2101.RIX, line 19, column PDATE: \"211400\" is not a date written YYDDD or YYYYDDD.\n");
     EXPECT_EQ(refused("RIX", "    25  25.0", "   -99  25.0"),
               "TEST2101.RIX, line 19, column PAGE: a transplanted crop (PLME T) needs its seedlings' age in "
-              "days, at least 1.\n");
+              "days, from 1 to 365.\n");
     EXPECT_EQ(
         refused("RIX", "     T     H", "     N     H"),
         "TEST2101.RIX, line 19, column PLME: TULO simulates a crop sown directly (S, P) or transplanted "
