@@ -85,7 +85,7 @@ fuzz_readers() {
         fuzz_sa_index fuzz_weather fuzz_sites fuzz_dssat"
     # Only the fuzz targets: the command line and the sampling tool are built and tested by the other builds.
     CC=clang CXX=clang++ BUILD_TARGETS=$targets configure_build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DTULO_FUZZ=ON -DTULO_BUILD_TESTS=OFF -DTULO_BUILD_BENCH=OFF -DTULO_BUILD_APP=OFF
+        -DTULO_FUZZ=ON -DTULO_UNITY=ON -DTULO_BUILD_TESTS=OFF -DTULO_BUILD_BENCH=OFF -DTULO_BUILD_APP=OFF
     local target work log
     for target in $targets; do
         work=$(mktemp -d)
@@ -117,15 +117,16 @@ test)
     check_format
     configure_build build-ci -DCMAKE_BUILD_TYPE=Release -DTULO_WERROR=ON
     (cd build-ci && ctest --output-on-failure -j "$jobs")
-    configure_build build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTULO_WERROR=ON -DTULO_SANITIZE=ON
+    # The sanitizer builds are made once and thrown away: their libraries compile in batches (TULO_UNITY).
+    configure_build build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTULO_WERROR=ON -DTULO_SANITIZE=ON -DTULO_UNITY=ON
     (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
         ctest --output-on-failure -j "$jobs")
-    # Parallel seasons under ThreadSanitizer: any data race between workers fails the test command.
+    # Parallel seasons under ThreadSanitizer: any data race between workers fails the test command. Only
+    # the program of the tests that run seasons on several threads is built.
     # Warnings are judged by the Release build: the thread sanitizer makes GCC see false uninitialised reads.
-    configure_build build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTULO_SANITIZE_THREAD=ON \
-        -DTULO_BUILD_BENCH=OFF -DTULO_BUILD_APP=OFF
-    TSAN_OPTIONS="halt_on_error=1" \
-        ./build-tsan/tests/tulo_tests --gtest_filter='Ensemble*:Season*:GrowingSeasons*'
+    BUILD_TARGETS=tulo_thread_tests configure_build build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DTULO_SANITIZE_THREAD=ON -DTULO_UNITY=ON -DTULO_BUILD_BENCH=OFF -DTULO_BUILD_APP=OFF
+    TSAN_OPTIONS="halt_on_error=1" ./build-tsan/tests/tulo_thread_tests
     fuzz_readers
     ;;
 fuzz-only)
