@@ -4,6 +4,7 @@
 #include "app/MainWindow.h"
 #include "app/MultiPointAutoCalWindow.h"
 #include "app/PageTools.h"
+#include "app/PhenologyWindow.h"
 #include "commands/DssatImport.h"
 #include "forms/CalibrationForm.h"
 #include "forms/UserInterface.h"
@@ -51,6 +52,11 @@ bool MainWindow::importDssatExperiment(const std::filesystem::path& experiment,
     ui_->message(told, "Import a DSSAT experiment", Icon::Information);
     const ImportedTreatment& first = imported->treatments.front();
     if (!openConfiguration(Qs((folder / (first.name + ".sim")).string()))) return false;
+
+    // Tools > Phenology then opens with the first treatment's observed stages.
+    if (!phenology_) phenology_ = new PhenologyWindow(form_, this);
+    const auto date = [](const std::optional<CivilDate>& d) { return d ? Qs(IsoDateText(*d)) : QString(); };
+    phenology_->setObservedDays(date(first.emergence), date(first.flowering), date(first.maturity));
 
     // Each treatment keeps its own management in the calibration: the rows run their own configurations.
     const std::vector<OwnSeasonRow> rows = OwnSeasonRowsOf(*imported, folder);

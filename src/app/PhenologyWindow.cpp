@@ -120,6 +120,13 @@ void PhenologyWindow::withdraw() {
     notes_->setText(QStringLiteral("The inputs changed since the fit: fit again."));
 }
 
+void PhenologyWindow::setObservedDays(const QString& emergence, const QString& flowering,
+                                      const QString& maturity) {
+    emergence_->setText(emergence);
+    flowering_->setText(flowering);
+    maturity_->setText(maturity);
+}
+
 void PhenologyWindow::fit() {
     fit_.reset();
     apply_->setEnabled(false);

@@ -30,6 +30,8 @@ public:
     QString valuesText() const;
     QTableWidget* stagesTable() const { return stages_; }
     QString notesText() const;
+    // The observed days as the user would type them (a date or a day of year; empty leaves a day out).
+    void setObservedDays(const QString& emergence, const QString& flowering, const QString& maturity);
 
 private:
     void fit();

@@ -106,8 +106,6 @@ public:
         if (!row.problem.empty()) throw Refusal{std::string(file) + ", " + row.problem + "."};
     }
 
-    bool has(std::string_view title) const { return table_.column(title).has_value(); }
-
     std::string where(std::string_view title) const {
         return std::string(file_) + ", line " + std::to_string(row_.line) + ", column " + std::string(title);
     }

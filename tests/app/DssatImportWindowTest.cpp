@@ -5,6 +5,7 @@
 #include "app/CalibrationPanel.h"
 #include "app/MainWindow.h"
 #include "app/MultiPointAutoCalWindow.h"
+#include "app/PhenologyWindow.h"
 #include "base/Numbers.h"
 #include "support/WindowSession.h"
 
@@ -49,6 +50,11 @@ private slots:
         QCOMPARE(s.window->configurationFile(),
                  QString::fromStdString((imported / "T01-Early-25-hills.sim").string()));
         QCOMPARE(s.text(ctl::txtSowingDate), std::string("115"));
+
+        // The phenology window waits with the first treatment's observed stages.
+        QCOMPARE(
+            s.window->openPhenology()->findChild<QLineEdit*>(QStringLiteral("txtObservedFlowering"))->text(),
+            QStringLiteral("2019-07-22"));
 
         MultiPointAutoCalWindow* w = s.window->openMultiPointCalibration();
         MultiPointTexts texts = w->texts();
