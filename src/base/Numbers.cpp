@@ -23,6 +23,14 @@ bool EqualIgnoringCase(std::string_view a, std::string_view b) {
            });
 }
 
+std::string UpperCase(std::string_view text) {
+    // ASCII only, whatever the locale: a byte of a UTF-8 character stays as it is.
+    std::string upper(text);
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return upper;
+}
+
 std::optional<double> ParseNumber(std::string_view text) {
     text = Trim(text);
     if (text.empty() || text.size() > 64) return std::nullopt;

@@ -17,6 +17,8 @@ namespace tulo {
 std::string_view Trim(std::string_view text);
 // Whether two texts are equal but for the case of their ASCII letters.
 bool EqualIgnoringCase(std::string_view a, std::string_view b);
+// The text with its ASCII letters in upper case (the file formats' titles and codes).
+std::string UpperCase(std::string_view text);
 
 // The number a text holds: optional sign, digits with one decimal point or one decimal comma, optional
 // exponent; surrounding blanks allowed. Empty texts and anything else give no value. Infinities and

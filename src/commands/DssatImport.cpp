@@ -45,12 +45,6 @@ CivilDate LastOfYear(int year) {
     return {year, 12, 31};
 }
 
-std::string Upper(std::string_view text) {
-    std::string upper(text);
-    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return upper;
-}
-
 // "T01-early-25": the treatment's number, then its name in letters, digits, '-' and '_' only, so that it
 // names files on every system.
 std::string TreatmentStem(int number, std::string_view title) {
@@ -96,7 +90,7 @@ public:
 
     // The file of `station` that holds `sowing`; a refusal names the station and where it looked.
     Result<const StationFile*> find(const std::string& station, const CivilDate& sowing) {
-        const std::string code = Upper(station);
+        const std::string code = UpperCase(station);
         const std::string yearly =
             code + (sowing.year % 100 < 10 ? "0" : "") + std::to_string(sowing.year % 100) + "01";
         std::vector<std::filesystem::path> candidates;
@@ -105,13 +99,13 @@ public:
             std::error_code error;
             for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
                  it.increment(error)) {
-                const std::string file = Upper(it->path().filename().string());
+                const std::string file = UpperCase(it->path().filename().string());
                 if (file.starts_with(code) && file.ends_with(".WTH")) named.push_back(it->path());
             }
             // The names DSSAT gives a station's files first, then the others in order.
             std::sort(named.begin(), named.end(), [&](const auto& a, const auto& b) {
                 const auto rank = [&](const std::filesystem::path& p) {
-                    const std::string stem = Upper(p.stem().string());
+                    const std::string stem = UpperCase(p.stem().string());
                     return stem == code ? 0 : stem == yearly ? 1 : 2;
                 };
                 return std::pair(rank(a), a.filename()) < std::pair(rank(b), b.filename());
@@ -173,11 +167,11 @@ struct ObservationFiles {
 std::optional<std::filesystem::path> Beside(const std::filesystem::path& experiment,
                                             std::string_view extension) {
     const std::filesystem::path folder = experiment.parent_path().empty() ? "." : experiment.parent_path();
-    const std::string stem = Upper(experiment.stem().string());
+    const std::string stem = UpperCase(experiment.stem().string());
     std::error_code error;
     for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
-        if (Upper(it->path().stem().string()) == stem &&
-            Upper(it->path().extension().string()) == extension && it->is_regular_file(error))
+        if (UpperCase(it->path().stem().string()) == stem &&
+            UpperCase(it->path().extension().string()) == extension && it->is_regular_file(error))
             return experiment.parent_path() / it->path().filename();
     return std::nullopt;
 }

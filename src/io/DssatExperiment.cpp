@@ -20,17 +20,11 @@ struct Refusal {
     std::string message;
 };
 
-std::string Upper(std::string_view text) {
-    std::string upper(text);
-    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return upper;
-}
-
 // A title without the dots that fill its column's width ("TNAME....", ".....ELEV").
 std::string TitleName(std::string_view token) {
     while (!token.empty() && token.front() == '.') token.remove_prefix(1);
     while (!token.empty() && token.back() == '.') token.remove_suffix(1);
-    return Upper(token);
+    return UpperCase(token);
 }
 
 // Names (TNAME, CNAME, FLNAME, ...) are free texts that may hold blanks.
@@ -249,7 +243,7 @@ void ReadLevels(const std::vector<DssatSection>& sections, std::string_view file
     ForEachRow(sections, "IRRIGATION", "IROP", file, [&](const RowValues& row, const DssatTable& table) {
         DssatIrrigationEvent event;
         event.line = row.line();
-        event.code = Upper(row.text("IROP"));
+        event.code = UpperCase(row.text("IROP"));
         event.value = row.number("IRVAL").value_or(0);
         experiment.irrigations[row.level(table.titles.front())].push_back(std::move(event));
     });
@@ -289,7 +283,7 @@ std::vector<DssatSection> ReadDssatSections(std::string_view text) {
         const std::string_view line = Trim(lines[i]);
         if (line.empty() || line.front() == '!') continue;
         if (line.front() == '*') {
-            sections.push_back({Upper(Trim(line.substr(1))), number, {}});
+            sections.push_back({UpperCase(Trim(line.substr(1))), number, {}});
             table = nullptr;
             continue;
         }

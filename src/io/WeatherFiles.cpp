@@ -30,15 +30,8 @@ namespace chr = std::chrono;
 // How much of a file tells its format.
 constexpr std::size_t kRecognisedBytes = 64 * 1024;
 
-std::string Upper(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return out;
-}
-
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && Upper(text.substr(0, prefix.size())) == Upper(prefix);
+    return text.size() >= prefix.size() && UpperCase(text.substr(0, prefix.size())) == UpperCase(prefix);
 }
 
 std::vector<std::string_view> SplitCommas(std::string_view line) {
@@ -196,7 +189,7 @@ std::string CanonicalTitle(std::string_view title, bool& hectopascals) {
                 if (name == "VPRS") hectopascals = squeezed.find("hpa") != std::string::npos;
                 return std::string(name);
             }
-    return Upper(title);
+    return UpperCase(title);
 }
 
 class SeriesBuilder {
@@ -502,13 +495,13 @@ void FinishSeries(SeriesBuilder& builder, WeatherFileSeries& series) {
 
 std::vector<std::string> UpperNames(const std::vector<std::string_view>& fields) {
     std::vector<std::string> names;
-    for (const std::string_view f : fields) names.push_back(Upper(f));
+    for (const std::string_view f : fields) names.push_back(UpperCase(f));
     return names;
 }
 
 // The number after "latitude" in a header line ("Location: Latitude  45.3   Longitude -93.2").
 std::optional<double> LatitudeIn(std::string_view line) {
-    const std::string upper = Upper(line);
+    const std::string upper = UpperCase(line);
     const std::size_t at = upper.find("LATITUDE");
     if (at == std::string::npos) return std::nullopt;
     std::size_t i = at + 8;
@@ -593,7 +586,7 @@ WeatherFileSeries ReadPower(std::string_view text) {
             if (!series.latitude)
                 if (const auto lat = LatitudeIn(lines[i]))
                     series.latitude = Latitude(ShortestText(*lat), int(i) + 1);
-            const std::string upper = Upper(lines[i]);
+            const std::string upper = UpperCase(lines[i]);
             if (upper.find("ALLSKY_SFC_SW_DWN") != std::string::npos &&
                 upper.find("KW-HR") != std::string::npos)
                 table.radiationToMj = 3.6;
@@ -635,7 +628,7 @@ WeatherFileSeries ReadApsim(std::string_view text) {
         if (line.empty() || line.front() == '[') continue;
         if (const std::size_t equals = line.find('=');
             equals != std::string_view::npos && table.names.empty()) {
-            if (Upper(Trim(line.substr(0, equals))) == "LATITUDE") {
+            if (UpperCase(Trim(line.substr(0, equals))) == "LATITUDE") {
                 const auto fields = SplitBlanks(line.substr(equals + 1));
                 series.latitude = Latitude(fields.empty() ? std::string_view() : fields.front(), number);
             }
@@ -762,10 +755,10 @@ std::optional<WeatherFileFormat> RecogniseWeatherText(std::string_view text) {
                 std::find(names.begin(), names.end(), "TMAX") != names.end())
                 return WeatherFileFormat::Dssat;
         }
-        if (line.front() == '[' && Upper(line).find("WEATHER") != std::string::npos)
+        if (line.front() == '[' && UpperCase(line).find("WEATHER") != std::string::npos)
             return WeatherFileFormat::Apsim;
         if (const std::size_t equals = line.find('=');
-            equals != std::string_view::npos && Upper(Trim(line.substr(0, equals))) == "LATITUDE")
+            equals != std::string_view::npos && UpperCase(Trim(line.substr(0, equals))) == "LATITUDE")
             return WeatherFileFormat::Apsim;
         if (seen == 1 && line.find(',') != std::string_view::npos) {
             const auto names = UpperNames(SplitCommas(line));
