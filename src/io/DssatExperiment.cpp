@@ -123,7 +123,8 @@ public:
     std::optional<int> whole(std::string_view title) const {
         const auto value = number(title);
         if (!value) return std::nullopt;
-        if (*value != static_cast<double>(static_cast<long long>(*value)) || *value < 0 || *value > 1e6)
+        // The range first: a cast of 1e31 to an integer is undefined, not merely wrong.
+        if (!(*value >= 0 && *value <= 1e6) || *value != std::floor(*value))
             throw Refusal{where(title) + ": " + QuoteValue(text(title)) + " is not a whole number."};
         return static_cast<int>(*value);
     }

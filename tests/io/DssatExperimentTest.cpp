@@ -84,6 +84,9 @@ TEST(DssatExperiment, ObservationsOfTimeCourseAndSummary) {
     EXPECT_EQ(IsoDateText(summary->rows[0].dates.at("ADAT")), "2021-07-24");
     const auto numberless = ReadDssatObservations("@TRNO  ADAT\n    x 21205\n", "X.RIA", false);
     EXPECT_EQ(numberless.message(), "X.RIA, line 2, column TRNO: \"x\" is not a number.");
+    // Beyond any integer: refused by its value, never cast first.
+    const auto huge = ReadDssatObservations("@TRNO  ADAT\n 1e31 21205\n", "X.RIA", false);
+    EXPECT_EQ(huge.message(), "X.RIA, line 2, column TRNO: \"1e31\" is not a whole number.");
     const auto unnumbered = ReadDssatExperiment("*TREATMENTS\n@X TNAME\n 1 Early\n", "X.RIX");
     EXPECT_EQ(unnumbered.message(), "X.RIX, line 2: the titles lack N, the rows' numbers.");
 }
