@@ -1,6 +1,6 @@
-# The libraries of a TULO_UNITY build compile their sources in batches. A source whose file-local helpers
-# have the names of another's (each sensitivity method's Parse, Text, Draw, ...) stays on its own: one
-# batch cannot hold both.
+# The libraries and test programs of a TULO_UNITY build compile their sources in batches. A source whose
+# file-local helpers have the names of another's (each sensitivity method's Parse, Text, Draw, ...) stays
+# on its own: one batch cannot hold both.
 file(GLOB TULO_UNITY_ALONE CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/sensitivity/methods/*.cpp)
 foreach(source src/sensitivity/SimLab.cpp src/inputs/SitesTable.cpp src/io/XlsxReader.cpp
                src/calibration/Uncertainty.cpp src/weather/Meteo.cpp src/engine/DailyLoop.cpp
@@ -8,8 +8,14 @@ foreach(source src/sensitivity/SimLab.cpp src/inputs/SitesTable.cpp src/io/XlsxR
                src/app/NewSeasonDialog.cpp cli/Ensemble.cpp cli/EvaluateSites.cpp)
     list(APPEND TULO_UNITY_ALONE ${PROJECT_SOURCE_DIR}/${source})
 endforeach()
-set_source_files_properties(${TULO_UNITY_ALONE} PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
-foreach(library tulo_core tulo_forms tulo_cli tulo_app)
+# Source properties belong to a folder: the Python module's copy of the core is made in python/.
+set(TULO_UNITY_FOLDERS ${PROJECT_SOURCE_DIR})
+if(TARGET tulo_core_pic)
+    list(APPEND TULO_UNITY_FOLDERS ${PROJECT_SOURCE_DIR}/python)
+endif()
+set_source_files_properties(${TULO_UNITY_ALONE} DIRECTORY ${TULO_UNITY_FOLDERS}
+                            PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
+foreach(library tulo_core tulo_core_pic _tulo tulo_forms tulo_cli tulo_app tulo_tests tulo_thread_tests)
     if(TARGET ${library})
         set_target_properties(${library} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 12)
     endif()

@@ -86,23 +86,37 @@ fuzz_readers() {
     # Only the fuzz targets: the command line and the sampling tool are built and tested by the other builds.
     CC=clang CXX=clang++ BUILD_TARGETS=$targets configure_build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DTULO_FUZZ=ON -DTULO_UNITY=ON -DTULO_BUILD_TESTS=OFF -DTULO_BUILD_BENCH=OFF -DTULO_BUILD_APP=OFF
-    local target work log
+    # As many readers at a time as there are cores; each one's report is shown in the list's order.
+    local target failed=0 pids=()
     for target in $targets; do
-        work=$(mktemp -d)
-        log=$(mktemp)
-        cp -r "tests/fuzz/corpus/$target/." "$work/"
-        echo "Fuzzing $target for ${FUZZ_SECONDS} s"
-        # A fault's report and its input come before the final statistics: show them, not only the figures.
-        if ! (cd build-fuzz && "./tests/fuzz/$target" -max_total_time="$FUZZ_SECONDS" -timeout=10 \
-            -rss_limit_mb=2048 -print_final_stats=1 "$work" >"$log" 2>&1); then
-            grep -v '^#' "$log" | tail -n 40
-            echo "Fuzzing $target found a fault (the input is saved as build-fuzz/crash-*, leak-* or timeout-*)"
-            rm -rf "$work" "$log"
-            return 1
+        fuzz_one "$target" >"build-fuzz/$target.log" 2>&1 &
+        pids+=($!)
+        if [ ${#pids[@]} -ge "$jobs" ]; then
+            wait "${pids[0]}" || failed=1
+            pids=("${pids[@]:1}")
         fi
-        tail -n 4 "$log"
-        rm -rf "$work" "$log"
     done
+    for pid in "${pids[@]}"; do wait "$pid" || failed=1; done
+    for target in $targets; do cat "build-fuzz/$target.log"; done
+    return $failed
+}
+
+fuzz_one() { # target; its statistics, or on a fault the report, and a failure
+    local target=$1 work log
+    work=$(mktemp -d)
+    log=$(mktemp)
+    cp -r "tests/fuzz/corpus/$target/." "$work/"
+    echo "Fuzzing $target for ${FUZZ_SECONDS} s"
+    # A fault's report and its input come before the final statistics: show them, not only the figures.
+    if ! (cd build-fuzz && "./tests/fuzz/$target" -max_total_time="$FUZZ_SECONDS" -timeout=10 \
+        -rss_limit_mb=2048 -print_final_stats=1 "$work" >"$log" 2>&1); then
+        grep -v '^#' "$log" | tail -n 40
+        echo "Fuzzing $target found a fault (the input is saved as build-fuzz/crash-*, leak-* or timeout-*)"
+        rm -rf "$work" "$log"
+        return 1
+    fi
+    tail -n 4 "$log"
+    rm -rf "$work" "$log"
 }
 
 case "${1:-}" in
@@ -115,17 +129,20 @@ demo)
 test)
     install_missing
     check_format
-    configure_build build-ci -DCMAKE_BUILD_TYPE=Release -DTULO_WERROR=ON
+    # Every build here is made once and thrown away: the sources compile in batches (TULO_UNITY), and the
+    # sanitizer builds unoptimised but for the model's core.
+    configure_build build-ci -DCMAKE_BUILD_TYPE=Release -DTULO_WERROR=ON -DTULO_UNITY=ON
     (cd build-ci && ctest --output-on-failure -j "$jobs")
-    # The sanitizer builds are made once and thrown away: their libraries compile in batches (TULO_UNITY).
     configure_build build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTULO_WERROR=ON -DTULO_SANITIZE=ON -DTULO_UNITY=ON
     (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
         ctest --output-on-failure -j "$jobs")
     # Parallel seasons under ThreadSanitizer: any data race between workers fails the test command. Only
     # the program of the tests that run seasons on several threads is built.
     # Warnings are judged by the Release build: the thread sanitizer makes GCC see false uninitialised reads.
+    # This build compiles each source on its own, as a developer's does: a batch could hide an include
+    # that a core or form source lacks.
     BUILD_TARGETS=tulo_thread_tests configure_build build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DTULO_SANITIZE_THREAD=ON -DTULO_UNITY=ON -DTULO_BUILD_BENCH=OFF -DTULO_BUILD_APP=OFF
+        -DTULO_SANITIZE_THREAD=ON -DTULO_BUILD_BENCH=OFF -DTULO_BUILD_APP=OFF
     TSAN_OPTIONS="halt_on_error=1" ./build-tsan/tests/tulo_thread_tests
     fuzz_readers
     ;;

@@ -14,7 +14,7 @@ namespace tulo {
 namespace {
 
 namespace fs = std::filesystem;
-using test::Outcome;
+using test::CliRun;
 using test::Slurp;
 
 struct TrueSite {
@@ -51,7 +51,7 @@ protected:
     }
 
     // Run from another folder than the table's, so that its files are found beside it.
-    Outcome Run(const std::string& arguments) { return CliTest::Run(arguments, "/"); }
+    CliRun Run(const std::string& arguments) { return CliTest::Run(arguments, "/"); }
     std::string Calibration(const std::string& genetic = "6,200,2,0.5,1.5,0.1 --seed 3") const {
         // The plain simplex stops short in these four dimensions; the genetic one finds the true values.
         return "calibrate-sites --sites " + (dir_ / "sites.csv").string() +
@@ -63,7 +63,7 @@ protected:
 
 TEST_F(CalibrateSitesTable, RecoversTheSharedValueAndEachSitesOwnAndSavesEachRowsConfiguration) {
     fs::create_directories(dir_ / "out-sims");
-    const Outcome o = Run(Calibration() + " --save-dir " + (dir_ / "out-sims").string());
+    const CliRun o = Run(Calibration() + " --save-dir " + (dir_ / "out-sims").string());
     ASSERT_EQ(o.status, 0) << o.err;
     const auto result = nlohmann::ordered_json::parse(o.out);
     EXPECT_NEAR(result["params"]["RUE"].get<double>(), kTrueRue, 0.02 * kTrueRue) << o.out;
@@ -91,9 +91,9 @@ TEST_F(CalibrateSitesTable, RecoversTheSharedValueAndEachSitesOwnAndSavesEachRow
 
 TEST_F(CalibrateSitesTable, TheGeneticSearchGivesTheSameResultOnOneThreadAsOnTwo) {
     const std::string genetic = Calibration("3,40,1,0.5,1.5,0.2 --seed 11");
-    const Outcome one = Run(genetic + " --threads 1");
+    const CliRun one = Run(genetic + " --threads 1");
     ASSERT_EQ(one.status, 0) << one.err;
-    const Outcome two = Run(genetic + " --threads 2");
+    const CliRun two = Run(genetic + " --threads 2");
     ASSERT_EQ(two.status, 0) << two.err;
     const auto a = nlohmann::ordered_json::parse(one.out), b = nlohmann::ordered_json::parse(two.out);
     EXPECT_EQ(a["params"], b["params"]);
@@ -102,8 +102,8 @@ TEST_F(CalibrateSitesTable, TheGeneticSearchGivesTheSameResultOnOneThreadAsOnTwo
 }
 
 TEST_F(CalibrateSitesTable, RefusesATableWithTheCfgFormsArgumentsOrAParameterSharedAndOwn) {
-    Outcome o = Run("calibrate-sites " + (dir_ / "demo.sim").string() + " --sites " +
-                    (dir_ / "sites.csv").string() + " --param RUE:1.5:4");
+    CliRun o = Run("calibrate-sites " + (dir_ / "demo.sim").string() + " --sites " +
+                   (dir_ / "sites.csv").string() + " --param RUE:1.5:4");
     EXPECT_NE(o.status, 0);
     EXPECT_NE(o.err.find("excludes"), std::string::npos) << o.err;
     o = Run("calibrate-sites --param RUE:1.5:4");

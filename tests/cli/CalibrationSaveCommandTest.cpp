@@ -17,9 +17,9 @@
 namespace tulo {
 namespace {
 
+using test::CliRun;
 using test::kDemo;
 using test::kExamples;
-using test::Outcome;
 
 class CalibrationSave : public test::CliTest {
 protected:
@@ -48,8 +48,8 @@ TEST_F(CalibrationSave, AnOlderLayoutSavesCompleteWithOnlyTheWrittenValuesChange
     ASSERT_EQ(ReadConfigurationFile(kDemo).configuration->layout, ConfigurationLayout::ThroughColdShock);
     const SeasonConfiguration demo = ConfigurationFromForm(test::DemoForm());
 
-    Outcome o = Run("phenology " + kDemo + " --flowering 215 --maturity 265 --save " +
-                    (dir_ / "fitted.sim").string());
+    CliRun o = Run("phenology " + kDemo + " --flowering 215 --maturity 265 --save " +
+                   (dir_ / "fitted.sim").string());
     ASSERT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(ChangedCrop("fitted.sim", demo), (std::set<std::string>{"TSUM1", "TSUM2"}));
 

@@ -28,13 +28,13 @@ class CliTest : public ScratchFolderTest {
 protected:
     // `from`, when given, is the folder the program runs in: "/" shows that a table's files are found
     // beside it, wherever the program runs.
-    Outcome Run(const std::string& arguments, const std::string& from = {}) {
+    CliRun Run(const std::string& arguments, const std::string& from = {}) {
         return RunCli(dir_, arguments, from);
     }
 
     // Runs a command that must end with `status`, its standard error holding `message`.
-    Outcome RunExpecting(const std::string& arguments, int status, const std::string& message) {
-        const Outcome o = Run(arguments);
+    CliRun RunExpecting(const std::string& arguments, int status, const std::string& message) {
+        const CliRun o = Run(arguments);
         EXPECT_EQ(o.status, status) << arguments << "\n" << o.err;
         EXPECT_NE(o.err.find(message), std::string::npos) << arguments << "\n" << o.err;
         return o;
@@ -43,7 +43,7 @@ protected:
     // The daily series of `run ARGUMENTS --daily -`, one row of cells a day (DOY in column 0, AGB in 8,
     // LAI in 16); none, after a failure, when the season does not run.
     std::vector<std::vector<std::string>> DailyRows(const std::string& arguments) {
-        const Outcome o = Run("run " + arguments + " --daily -");
+        const CliRun o = Run("run " + arguments + " --daily -");
         EXPECT_EQ(o.status, 0) << o.err;
         std::vector<std::vector<std::string>> rows;
         std::istringstream lines(o.out);
@@ -63,7 +63,7 @@ class RecordedCliTest : public CliTest {
 protected:
     // The exit status; standard output in out_, standard error in err_.
     int Run(const std::string& arguments) {
-        const Outcome outcome = CliTest::Run(arguments);
+        const CliRun outcome = CliTest::Run(arguments);
         out_ = outcome.out;
         err_ = outcome.err;
         return outcome.status;

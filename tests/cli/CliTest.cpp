@@ -24,7 +24,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::Slurp;
 
-using test::Outcome;
+using test::CliRun;
 
 using test::kDemo;
 using test::Lines;
@@ -46,7 +46,7 @@ protected:
 TEST_F(Cli, RunPrintsTheSeasonAndWritesTheDailySeriesAndReport) {
     const auto daily = dir_ / "daily.csv";
     const auto report = dir_ / "report.csv";
-    const Outcome o =
+    const CliRun o =
         Run("run " + kDemo + " --daily " + daily.string() + " --report " + report.string() + " --repeat 3");
     ASSERT_EQ(o.status, 0) << o.err;
     EXPECT_NE(o.out.find("Emergence:            DOY "), std::string::npos) << o.out;
@@ -55,7 +55,7 @@ TEST_F(Cli, RunPrintsTheSeasonAndWritesTheDailySeriesAndReport) {
     EXPECT_NE(o.out.find("3 seasons in "), std::string::npos);
 
     // The same summary as JSON, keys in their documented order, a stage not reached as null.
-    const Outcome json = Run("run " + kDemo + " --json");
+    const CliRun json = Run("run " + kDemo + " --json");
     ASSERT_EQ(json.status, 0) << json.err;
     const auto summary = nlohmann::ordered_json::parse(json.out);
     std::vector<std::string> keys;
@@ -93,7 +93,7 @@ TEST_F(Cli, RunPrintsTheSeasonAndWritesTheDailySeriesAndReport) {
 // 31 December, which --end names and the season simulates.
 TEST_F(Cli, ACropThroughFrostOrShortOfMaturityIsWarnedOfInTheSummaryAndItsJson) {
     const std::string season = "run " + kDemo + " --start 1 --end 365 --sowing 32 --set TSUM2=2000";
-    const Outcome text = Run(season);
+    const CliRun text = Run(season);
     ASSERT_EQ(text.status, 0) << text.err;
     EXPECT_NE(text.out.find("\nWarning: the air Tmin fell below 0 °C on "), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("first on DOY 36 (5 Feb)"), std::string::npos) << text.out;
@@ -102,7 +102,7 @@ TEST_F(Cli, ACropThroughFrostOrShortOfMaturityIsWarnedOfInTheSummaryAndItsJson) 
               std::string::npos)
         << text.out;
 
-    const Outcome json = Run(season + " --json");
+    const CliRun json = Run(season + " --json");
     ASSERT_EQ(json.status, 0) << json.err;
     const auto summary = nlohmann::ordered_json::parse(json.out);
     EXPECT_GE(summary["frost_days"].get<int>(), 2);
@@ -119,7 +119,7 @@ TEST_F(Cli, InvalidInputsExitWithTwoAndWriteNothing) {
     form.setText(ctl::txtRUE, "x");
     ASSERT_TRUE(WriteSimConfig(form, dir_ / "bad.sim"));
     const auto daily = dir_ / "daily.csv";
-    const Outcome o = Run("run " + (dir_ / "bad.sim").string() + " --daily " + daily.string());
+    const CliRun o = Run("run " + (dir_ / "bad.sim").string() + " --daily " + daily.string());
     EXPECT_EQ(o.status, 2);
     EXPECT_EQ(o.err,
               "Radiation use efficiency (g/MJ): \"x\" is not a number.\nYou have to specify Latitude\n");
@@ -128,7 +128,7 @@ TEST_F(Cli, InvalidInputsExitWithTwoAndWriteNothing) {
 }
 
 TEST_F(Cli, UnreadableFilesAndOutputsThatCannotBeWrittenExitWithTwo) {
-    Outcome o = Run("run " + (dir_ / "missing.sim").string());
+    CliRun o = Run("run " + (dir_ / "missing.sim").string());
     EXPECT_EQ(o.status, 2);
     EXPECT_FALSE(o.err.empty());
 
@@ -170,12 +170,12 @@ TEST_F(Cli, UsageErrorsExitWithTwoAndHelpWithZero) {
          "columns.\nRun with --help for more information.\n"},
     };
     for (const auto& [arguments, message] : cases) {
-        const Outcome o = Run(arguments);
+        const CliRun o = Run(arguments);
         EXPECT_EQ(o.status, 2) << arguments;
         EXPECT_EQ(o.err, message) << arguments;
         EXPECT_EQ(o.out, "") << arguments;
     }
-    const Outcome help = Run("calibrate --help");
+    const CliRun help = Run("calibrate --help");
     EXPECT_EQ(help.status, 0);
     // The search options calibrate shares with calibrate-sites, in their place among its own.
     EXPECT_NE(help.out.find("--objective"), std::string::npos) << help.out;
@@ -189,7 +189,7 @@ TEST_F(Cli, FilesThatAreNoTablesAreRefusedAndOutputsGoWhereTheyAreSent) {
         RunExpecting("run " + kDemo + " --weather " + input, 2, input + ": The file cannot be read: it is ");
     }
     std::ofstream(dir_ / "cell.csv") << "Tmax,Tmin\n" << std::string(10'000'000, 'x') << ",1\n";
-    Outcome o = Run("run " + kDemo + " --weather " + (dir_ / "cell.csv").string());
+    CliRun o = Run("run " + kDemo + " --weather " + (dir_ / "cell.csv").string());
     EXPECT_EQ(o.status, 2);
     EXPECT_LT(o.err.size(), 10'000u) << o.err.substr(0, 2000);
 
@@ -221,7 +221,7 @@ TEST_F(Cli, FilesThatAreNoTablesAreRefusedAndOutputsGoWhereTheyAreSent) {
 
 TEST_F(Cli, WorkbooksReplaceTablesAndCarryCropParameters) {
     const std::string weather = TULO_SOURCE_DIR "/tests/data/workbooks/weather.xlsx";
-    Outcome o = Run("run " + kDemo + " --weather " + weather);
+    CliRun o = Run("run " + kDemo + " --weather " + weather);
     EXPECT_EQ(o.status, 0); // two sheets and nobody to ask: the first is read, and the command says so
     EXPECT_EQ(o.err,
               weather + " has 2 sheets: read sheet 1 (\"Weather\"); --weather-sheet chooses another.\n");
@@ -277,8 +277,8 @@ TEST_F(Cli, CropImportOfAWrongSheetOrAWrongValueSavesNothing) {
 TEST_F(Cli, EvaluatePrintsIndicesAndTheMeasurementsLeftOut) {
     const auto measured = dir_ / "agb.csv";
     std::ofstream(measured) << "DOY,AGB\n180,6.5\n200,9\n240,15.5\n320,12\n";
-    Outcome o = Run("evaluate " + kDemo + " --measured " + measured.string() +
-                    " --variable \"AGB tot (tAGB/ha)\" --json");
+    CliRun o = Run("evaluate " + kDemo + " --measured " + measured.string() +
+                   " --variable \"AGB tot (tAGB/ha)\" --json");
     ASSERT_EQ(o.status, 0) << o.err;
     for (const char* key :
          {"\"n\": 3", "\"RMSE\"", "\"RRMSE\"", "\"EF\"", "\"CRM\"", "\"RRMSEcvLastPoint\"", "\"Slope\"",
@@ -310,7 +310,7 @@ TEST_F(Cli, EvaluatePrintsIndicesAndTheMeasurementsLeftOut) {
 TEST_F(Cli, EvaluateAndCalibrateRefuseDoubtfulMeasurementsAlike) {
     const std::string rue = " --param RUE:1.5:4:2.3 --param 'Tb for growth:7:15:12'";
     const auto negative = Write("negative.csv", "DOY,AGB\n180,6.5\n200,-9\n240,15\n");
-    Outcome o =
+    CliRun o =
         Run("evaluate " + kDemo + " --measured " + negative.string() + " --variable \"AGB tot (tAGB/ha)\"");
     EXPECT_EQ(o.status, 2);
     const std::string refusal = negative.string() + ": a measured value cannot be negative: row 3 (-9).\n";
@@ -354,7 +354,7 @@ TEST_F(Cli, NoOutputReplacesAnInputWhateverItsSpelling) {
     };
     const std::string workbook = Slurp(dir_ / "weather.xlsx");
     for (const auto& [arguments, refusal] : cases) {
-        const Outcome o = Run(arguments, dir_.string());
+        const CliRun o = Run(arguments, dir_.string());
         EXPECT_EQ(o.status, 2) << arguments;
         EXPECT_EQ(o.err, refusal + ": choose another file.\n");
     }
@@ -370,7 +370,7 @@ TEST_F(Cli, MessagesAboutWorkbooksNameTheFileAndCell) {
         weather += std::to_string(day) + ",0," + (day == 153 ? "99" : "25") + ",15,20\n";
     std::ofstream(dir_ / "hot.csv") << weather;
     std::ofstream(dir_ / "pandas.csv") << pandas;
-    Outcome o = Run("run " + kDemo + " --weather " + (dir_ / "hot.csv").string());
+    CliRun o = Run("run " + kDemo + " --weather " + (dir_ / "hot.csv").string());
     EXPECT_EQ(o.status, 2);
     EXPECT_EQ(o.err.rfind((dir_ / "hot.csv").string() + ": Weather, DOY 153 (cell C154), Tmax(°C): 99 ", 0),
               0u)
@@ -381,7 +381,7 @@ TEST_F(Cli, MessagesAboutWorkbooksNameTheFileAndCell) {
 }
 
 TEST_F(Cli, VarietiesAreListedInTheDiseasesWindowOrder) {
-    const Outcome o = Run("varieties");
+    const CliRun o = Run("varieties");
     ASSERT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(o.out.rfind("Variety,Susceptibility,Class\nADELIO,medium/susceptible,2\n", 0), 0u);
     EXPECT_NE(o.out.find("\nARBORIO,medium/resistant,3\nARBORIO PRECOCE,"), std::string::npos);
@@ -393,7 +393,7 @@ TEST_F(Cli, VarietiesAreListedInTheDiseasesWindowOrder) {
 TEST_F(Cli, ForceLaiForcesEveryRowAndRefusesADayWithNothingToRescale) {
     std::ofstream(dir_ / "plain.csv") << "200,3.5\n150,0.2\n";
     std::ofstream(dir_ / "titled.csv") << "DOY,LAI\n150,0.2\n200,3.5\n";
-    Outcome o = Run("force-lai " + kDemo + " --lai " + (dir_ / "plain.csv").string() + " --daily -");
+    CliRun o = Run("force-lai " + kDemo + " --lai " + (dir_ / "plain.csv").string() + " --daily -");
     ASSERT_EQ(o.status, 0) << o.err;
     const std::string fromPlain = o.out;
     const auto daily = dir_ / "daily.csv";
@@ -419,7 +419,7 @@ TEST_F(Cli, ForceLaiForcesEveryRowAndRefusesADayWithNothingToRescale) {
 
 TEST_F(Cli, LaiIndexPairsTheSimulatedDaysAndListsTheOthers) {
     std::ofstream(dir_ / "lai.csv") << "150,0.5\n200,5\n240,6\n320,1\n";
-    const Outcome o = Run("evaluate " + kDemo + " --lai-index " + (dir_ / "lai.csv").string() + " --json");
+    const CliRun o = Run("evaluate " + kDemo + " --lai-index " + (dir_ / "lai.csv").string() + " --json");
     ASSERT_EQ(o.status, 0) << o.err;
     const auto index = nlohmann::json::parse(o.out);
     EXPECT_EQ(index["pairs"], 3);
@@ -429,10 +429,9 @@ TEST_F(Cli, LaiIndexPairsTheSimulatedDaysAndListsTheOthers) {
 }
 
 TEST_F(Cli, CalibrateRecoversTheParametersByTheGeneticSearch) {
-    const Outcome o =
-        Run("calibrate " + kDemo + " --agb " + kAgb +
-            " --param RUE:1.5:4:2.3 --param 'Tb for growth:7:15:12' --genetic 6,60,1,0.5,1.5,0.2"
-            " --seed 7 --json");
+    const CliRun o = Run("calibrate " + kDemo + " --agb " + kAgb +
+                         " --param RUE:1.5:4:2.3 --param 'Tb for growth:7:15:12' --genetic 6,60,1,0.5,1.5,0.2"
+                         " --seed 7 --json");
     ASSERT_EQ(o.status, 0) << o.err;
     const auto result = nlohmann::json::parse(o.out);
     EXPECT_NEAR(result["params"]["RUE"].get<double>(), 2.8, 0.028);
@@ -448,10 +447,9 @@ TEST_F(Cli, CalibrateTakesAnyParametersAndSaysHowSureEachIs) {
         for (const std::string_view name : {info.id, WorkbookKey(info), info.label, CalibrationCaption(info)})
             EXPECT_EQ(name.find(':'), std::string_view::npos) << name;
     const auto saved = dir_ / "calibrated.sim";
-    Outcome o =
-        Run("calibrate " + kDemo + " --agb " + kAgb +
-            " --param RUE:1.5:4:2.3 --param 'Tb for growth:7:15' --param StSen:0.5:10 --json --save " +
-            saved.string());
+    CliRun o = Run("calibrate " + kDemo + " --agb " + kAgb +
+                   " --param RUE:1.5:4:2.3 --param 'Tb for growth:7:15' --param StSen:0.5:10 --json --save " +
+                   saved.string());
     ASSERT_EQ(o.status, 0) << o.err;
     const auto result = nlohmann::json::parse(o.out);
     ASSERT_EQ(result["params"].size(), 3u);
@@ -500,7 +498,7 @@ TEST_F(Cli, CalibrateTakesAnyParametersAndSaysHowSureEachIs) {
 // could not be written is not named. The result says whether the search converged.
 TEST_F(Cli, EachCalibrationWritesItsOwnTraceAndSaysHowItEnded) {
     const std::string calibrate = "calibrate " + kDemo + " --agb " + kAgb + " --param RUE:1.5:4:2.3";
-    const Outcome first = Run(calibrate + " --json"), second = Run(calibrate + " --json");
+    const CliRun first = Run(calibrate + " --json"), second = Run(calibrate + " --json");
     ASSERT_EQ(first.status, 0) << first.err;
     ASSERT_EQ(second.status, 0) << second.err;
     const auto a = nlohmann::json::parse(first.out), b = nlohmann::json::parse(second.out);
@@ -513,7 +511,7 @@ TEST_F(Cli, EachCalibrationWritesItsOwnTraceAndSaysHowItEnded) {
     EXPECT_FALSE(Slurp(traceA).empty());
 
     const auto chosen = dir_ / "mine.dat";
-    Outcome o = Run(calibrate + " --trace " + chosen.string());
+    CliRun o = Run(calibrate + " --trace " + chosen.string());
     ASSERT_EQ(o.status, 0) << o.err;
     EXPECT_NE(o.out.find("\nSearch: converged\n"), std::string::npos) << o.out;
     EXPECT_NE(o.out.find("\nTrace: " + chosen.string() + "\n"), std::string::npos) << o.out;
@@ -524,7 +522,7 @@ TEST_F(Cli, EachCalibrationWritesItsOwnTraceAndSaysHowItEnded) {
     std::ofstream(blocked) << "a file, not a folder";
     ::setenv("TULO_HOME", (blocked / "home").c_str(), 1);
     o = Run(calibrate);
-    const Outcome json = Run(calibrate + " --json");
+    const CliRun json = Run(calibrate + " --json");
     ::setenv("TULO_HOME", dir_.c_str(), 1);
     ASSERT_EQ(o.status, 0) << o.err;
     EXPECT_FALSE(o.err.empty());
@@ -542,7 +540,7 @@ TEST_F(Cli, OutputsThatCannotBeWrittenAreRefusedBeforeTheFirstSeason) {
     for (const std::string& command :
          {"calibrate " + kDemo + " --agb " + kAgb + " --param RUE:1.5:4:2.3 --param 'Tb for growth:7:15:12'",
           "calibrate-sites " + kDemo + " " + sites}) {
-        const Outcome o = Run(command + " --save " + missing.string());
+        const CliRun o = Run(command + " --save " + missing.string());
         EXPECT_EQ(o.status, 2) << command;
         EXPECT_EQ(o.err, refusal);
         EXPECT_EQ(o.out, "");
@@ -553,7 +551,7 @@ TEST_F(Cli, OutputsThatCannotBeWrittenAreRefusedBeforeTheFirstSeason) {
     std::ofstream(dir_ / "sets.csv") << "NOPE\n1\n";
     for (const std::string& out :
          {dir_.string(), std::string("/proc/x.csv"), (dir_ / "missing" / "x.csv").string()}) {
-        const Outcome o =
+        const CliRun o =
             Run("ensemble " + kDemo + " --sets " + (dir_ / "sets.csv").string() + " --out " + out);
         EXPECT_EQ(o.status, 2) << out;
         EXPECT_EQ(o.err.rfind("Cannot write " + out + ": ", 0), 0u) << o.err;
@@ -575,7 +573,7 @@ TEST_F(Cli, ASitesWorkbookOfSeveralSheetsIsReadFromItsFirst) {
         out << line << '\n';
     }
     out.close();
-    const Outcome o = Run("calibrate-sites " + kDemo + " " + (dir_ / "sites.cfg").string());
+    const CliRun o = Run("calibrate-sites " + kDemo + " " + (dir_ / "sites.cfg").string());
     EXPECT_NE(o.err.find(workbook + " has 2 sheets: read sheet 1 (\"Weather\"); a settings file names no "
                                     "sheet: put Site 1's AGB table first.\n"),
               std::string::npos)
@@ -587,7 +585,7 @@ TEST_F(Cli, ASitesWorkbookOfSeveralSheetsIsReadFromItsFirst) {
 TEST_F(Cli, EnsembleRefusesTheSetsThatRunRefusesAndARepeatedColumn) {
     std::ofstream(dir_ / "sets.csv") << "RUE,IDSL,DLC,DLO,SterilityActive\n"
                                         "2.5,,,,\n,1,,,\n,1,12,12,\n,0.5,,,\n,,,,0.5\n,1,15,12,\n";
-    Outcome o = Run("ensemble " + kDemo + " --sets " + (dir_ / "sets.csv").string() + " --series AGB@200");
+    CliRun o = Run("ensemble " + kDemo + " --sets " + (dir_ / "sets.csv").string() + " --series AGB@200");
     EXPECT_EQ(o.status, 2);
     const auto rows = Lines(o.out);
     ASSERT_EQ(rows.size(), 7u) << o.out;
@@ -635,9 +633,9 @@ TEST_F(Cli, EnsembleStreamsATableOfAnyLengthInItsOrder) {
         sets << "2.7,12\n";
     }
     const std::string ensemble = "ensemble " + kDemo + " --series AGB@250 --sets ";
-    const Outcome one = Run(ensemble + (dir_ / "sets.csv").string() + " --threads 1");
+    const CliRun one = Run(ensemble + (dir_ / "sets.csv").string() + " --threads 1");
     EXPECT_EQ(one.status, 2) << one.err; // the refused rows
-    const Outcome three =
+    const CliRun three =
         Run(ensemble + (dir_ / "sets.csv").string() + " --threads 3 --out " + (dir_ / "out.csv").string());
     EXPECT_EQ(three.status, 2) << three.err;
     EXPECT_EQ(Slurp(dir_ / "out.csv"), one.out);
@@ -652,7 +650,7 @@ TEST_F(Cli, EnsembleStreamsATableOfAnyLengthInItsOrder) {
 }
 
 TEST_F(Cli, SensitivityPrintsTheIndicesOfTheChosenFactorsOfADryOrAFloodedField) {
-    Outcome o =
+    CliRun o =
         Run("sensitivity " + kDemo +
             " --method 'Latin hypercube sampling' --executions 60 --factors par1,par6 --sd par6=0.01 --json "
             "--keep-files");
@@ -683,7 +681,7 @@ TEST_F(Cli, SensitivityPrintsTheIndicesOfTheChosenFactorsOfADryOrAFloodedField) 
 // Factors are named as --set names parameters, growth parameters staying parK; the output is chosen by
 // keyword; codes, switches and unknown outputs are refused before anything runs.
 TEST_F(Cli, SensitivityVariesAnyNumericParameterForTheOutputChosen) {
-    const Outcome o = Run(
+    const CliRun o = Run(
         "sensitivity " + kDemo +
         " --method lhs --executions 40 --factors 'RUE,GDDs emergence - flowering (°C-days)' "
         "--mean TSUM1=950 --sd 'GDDs emergence - flowering (°C-days)=50' --output flowering --keep-files");
@@ -696,7 +694,7 @@ TEST_F(Cli, SensitivityVariesAnyNumericParameterForTheOutputChosen) {
               std::string::npos)
         << folder;
     // Unnamed means and deviations follow the configuration: TSUM1 900, 10 % of it.
-    const Outcome defaults =
+    const CliRun defaults =
         Run("sensitivity " + kDemo +
             " --method lhs --executions 40 --factors TSUM1,TSUM2 --output lai-max --json");
     ASSERT_EQ(defaults.status, 0) << defaults.err;
@@ -718,7 +716,7 @@ TEST_F(Cli, SensitivityVariesAnyNumericParameterForTheOutputChosen) {
 TEST_F(Cli, SensitivityAnalysesRunAtOnceWithoutTouchingEachOther) {
     const std::string common = std::string(TULO_CLI_PATH) + " sensitivity " + kDemo +
                                " --method lhs --executions 2000 --factors par1,par4 --threads 1 --json";
-    const Outcome alone =
+    const CliRun alone =
         Run("sensitivity " + kDemo + " --method lhs --executions 2000 --factors par1,par4 --json");
     ASSERT_EQ(alone.status, 0) << alone.err;
     const std::string both = "(" + common + " --seed 1 >" + (dir_ / "a").string() +
@@ -751,7 +749,7 @@ TEST_F(Cli, SensitivitySettingsAreCheckedUpFrontWithTheMethodsLimits) {
              {"--method sobol --executions 32 --order second",
               "--order applies to the Sobol method's custom"},
              {"--method morris --executions 100", "--executions does not size the Morris method"}}) {
-        const Outcome o = RunExpecting(two + arguments, 2, message);
+        const CliRun o = RunExpecting(two + arguments, 2, message);
         EXPECT_EQ(o.err.find("method line"), std::string::npos) << o.err;
     }
     EXPECT_FALSE(fs::exists(dir_ / "sensitivity"));

@@ -15,7 +15,7 @@ namespace tulo {
 namespace {
 
 namespace fs = std::filesystem;
-using test::Outcome;
+using test::CliRun;
 using test::Slurp;
 
 class CommandSafety : public test::CliTest {
@@ -38,8 +38,8 @@ protected:
 TEST_F(CommandSafety, NoRowOfASitesTableSavesOverAnotherRowsInput) {
     const std::string a = Slurp(dir_ / "a.sim");
     Write("crossed.csv", "name,config,agb\na,b.sim,agb.csv\nb,a.sim,agb.csv\n");
-    Outcome o = Run("calibrate-sites --sites " + Path("crossed.csv") + " --param RUE:1.5:4 --save-dir " +
-                    dir_.string());
+    CliRun o = Run("calibrate-sites --sites " + Path("crossed.csv") + " --param RUE:1.5:4 --save-dir " +
+                   dir_.string());
     EXPECT_EQ(o.status, 2) << o.err;
     EXPECT_NE(o.err.find("a.sim is row 3's config"), std::string::npos) << o.err;
     EXPECT_EQ(Slurp(dir_ / "a.sim"), a);
@@ -49,7 +49,7 @@ TEST_F(CommandSafety, NoRowOfASitesTableSavesOverAnotherRowsInput) {
 TEST_F(CommandSafety, TheMergedEnsembleSparesTheFilesThePartsWereMadeFrom) {
     fs::copy_file(test::kExamples + "demo-sets.csv", dir_ / "sets.csv");
     const std::string sets = Path("sets.csv");
-    Outcome o =
+    CliRun o =
         Run("ensemble " + Path("a.sim") + " --sets " + sets + " --shard 1/1 --out " + Path("part.csv"));
     ASSERT_EQ(o.status, 0) << o.err;
     const std::string config = Slurp(dir_ / "a.sim");
@@ -116,7 +116,7 @@ TEST_F(CommandSafety, EveryInputProblemExitsWithTwo) {
         "sensitivity " + a + " --method nonsense --executions 10",
     };
     for (const std::string& arguments : refused) {
-        const Outcome o = Run(arguments);
+        const CliRun o = Run(arguments);
         EXPECT_EQ(o.status, 2) << arguments << "\n" << o.err;
         EXPECT_FALSE(o.err.empty()) << arguments;
     }

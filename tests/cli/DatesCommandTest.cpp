@@ -23,7 +23,7 @@ class DatesCommand : public test::CliTest {
 protected:
     // Standard output of a command that succeeds; standard error in err_.
     std::string Run(const std::string& arguments) {
-        const test::Outcome o = CliTest::Run(arguments);
+        const test::CliRun o = CliTest::Run(arguments);
         EXPECT_EQ(o.status, 0) << arguments << "\n" << o.err;
         err_ = o.err;
         return o.out;

@@ -13,7 +13,7 @@ namespace {
 class DocumentedOutputs : public test::CliTest {};
 
 TEST_F(DocumentedOutputs, TheReferenceGivesTheDailyHeader) {
-    const test::Outcome o = Run("run " + test::kDemo + " --daily -");
+    const test::CliRun o = Run("run " + test::kDemo + " --daily -");
     ASSERT_EQ(o.status, 0) << o.err;
     const std::string header = o.out.substr(0, o.out.find('\n'));
     ASSERT_NE(header.find("DOY,DVS,"), std::string::npos) << header;

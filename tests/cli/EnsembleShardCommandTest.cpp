@@ -11,20 +11,20 @@ namespace tulo {
 namespace {
 
 namespace fs = std::filesystem;
+using test::CliRun;
 using test::kDemo;
 using test::Lines;
-using test::Outcome;
 using test::Slurp;
 
 class EnsembleShards : public test::CliTest {
 protected:
     std::string Part(int index) const { return (dir_ / ("part-" + std::to_string(index) + ".csv")).string(); }
     // Runs shard I/N of `sets` into Part(I).
-    Outcome Shard(const std::string& sets, int index, int count, const std::string& extra = {}) {
+    CliRun Shard(const std::string& sets, int index, int count, const std::string& extra = {}) {
         return Run("ensemble " + kDemo + " --sets " + sets + " --threads 1 --shard " + std::to_string(index) +
                    "/" + std::to_string(count) + " --out " + Part(index) + extra);
     }
-    Outcome Merge(const std::vector<std::string>& parts) {
+    CliRun Merge(const std::vector<std::string>& parts) {
         std::string line = "ensemble-merge " + (dir_ / "merged.csv").string();
         for (const std::string& part : parts) line += " " + part;
         return Run(line);
@@ -47,13 +47,13 @@ TEST_F(EnsembleShards, MergedPartsAreTheWholeEnsemble) {
     for (const Case& c : {Case{demoSets, 5, {3, 3, 2, 2, 2}, 0}, Case{demoSets, 1, {12}, 0},
                           Case{gappy, 3, {2, 2, 1}, 2}, Case{gappy, 6, {1, 1, 1, 1, 1, 0}, 2}}) {
         SCOPED_TRACE(c.sets + " in " + std::to_string(c.count));
-        const Outcome whole = Run("ensemble " + kDemo + " --sets " + c.sets + " --threads 2");
+        const CliRun whole = Run("ensemble " + kDemo + " --sets " + c.sets + " --threads 2");
         ASSERT_EQ(whole.status, c.status) << whole.err;
         const std::vector<std::string> wholeLines = Lines(whole.out);
         std::vector<std::string> parts;
         std::size_t next = 1;
         for (int index = 1; index <= c.count; ++index) {
-            const Outcome o = Shard(c.sets, index, c.count);
+            const CliRun o = Shard(c.sets, index, c.count);
             parts.push_back(Part(index));
             const std::vector<std::string> lines = Lines(Slurp(parts.back()));
             ASSERT_EQ(lines.size(), c.sizes[index - 1] + 1);
@@ -65,7 +65,7 @@ TEST_F(EnsembleShards, MergedPartsAreTheWholeEnsemble) {
             }
             EXPECT_EQ(o.status, refused ? 2 : 0) << o.err;
         }
-        const Outcome merged = Merge(parts);
+        const CliRun merged = Merge(parts);
         EXPECT_EQ(merged.status, 0) << merged.err;
         EXPECT_EQ(merged.out + merged.err, "");
         EXPECT_EQ(Slurp(dir_ / "merged.csv"), whole.out);
@@ -80,7 +80,7 @@ TEST_F(EnsembleShards, MergedPartsAreTheWholeEnsemble) {
 // the part at fault; an earlier merged file stays as it was.
 TEST_F(EnsembleShards, MergeRefusesPartsThatAreNotOneWholeEnsemble) {
     const std::string sets = test::kExamples + "demo-sets.csv";
-    const auto keepAs = [&](const Outcome& shard, const std::string& name) {
+    const auto keepAs = [&](const CliRun& shard, const std::string& name) {
         ASSERT_EQ(shard.status, 0) << shard.err;
         fs::rename(Part(2), dir_ / name);
         fs::rename(Part(2) + ".shard", dir_ / (name + ".shard"));
@@ -129,7 +129,7 @@ TEST_F(EnsembleShards, MergeRefusesPartsThatAreNotOneWholeEnsemble) {
     };
     std::ofstream(dir_ / "merged.csv") << "earlier\n";
     for (const auto& c : cases) {
-        const Outcome o = Merge(c.parts);
+        const CliRun o = Merge(c.parts);
         EXPECT_EQ(o.status, c.status) << o.err;
         EXPECT_EQ(o.err, c.message);
         EXPECT_EQ(Slurp(dir_ / "merged.csv"), "earlier\n");
@@ -143,14 +143,14 @@ TEST_F(EnsembleShards, MergeRefusesPartsThatAreNotOneWholeEnsemble) {
 TEST_F(EnsembleShards, MalformedShardsAreUsageErrors) {
     const std::string ensemble = "ensemble " + kDemo + " --sets s.csv --out p.csv --shard ";
     for (const std::string text : {"0/3", "4/3", "1/0", "a/b", "1/", "/3", "-1/3", "1/3/3", "2"}) {
-        const Outcome o = Run(ensemble + "'" + text + "'");
+        const CliRun o = Run(ensemble + "'" + text + "'");
         EXPECT_EQ(o.status, 2) << text;
         EXPECT_EQ(o.err,
                   "--shard must be I/N, the I-th of N slices with I from 1 to N (as SLURM_ARRAY_TASK_ID "
                   "counts with --array=1-N), not \"" +
                       text + "\".\nRun with --help for more information.\n");
     }
-    const Outcome o = Run("ensemble " + kDemo + " --sets s.csv --shard 1/2");
+    const CliRun o = Run("ensemble " + kDemo + " --sets s.csv --shard 1/2");
     EXPECT_EQ(o.status, 2);
     EXPECT_EQ(o.err, "--shard requires --out\nRun with --help for more information.\n");
 }

@@ -16,7 +16,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using test::Outcome;
+using test::CliRun;
 
 class EvaluateSitesCommand : public test::CliTest {
 protected:
@@ -32,7 +32,7 @@ protected:
     }
 
     // Run from another folder than the table's, so that its files are found beside it.
-    Outcome Run(const std::string& arguments) { return CliTest::Run(arguments, "/"); }
+    CliRun Run(const std::string& arguments) { return CliTest::Run(arguments, "/"); }
     std::string Table() const { return (dir_ / "sites.csv").string(); }
 };
 
@@ -64,7 +64,7 @@ TEST_F(EvaluateSitesCommand, EvaluatesEachSiteAsEvaluateDoesAndPoolsAllTheirPair
                        "demo,configs/demo.sim,agb-demo.csv,\n"
                        "flooded,configs/flooded.sim,agb-flooded.csv,\n"
                        "high RUE,configs/demo.sim,agb-demo.csv,2.8\n");
-    const Outcome o = Run("evaluate-sites " + Table() + " --json");
+    const CliRun o = Run("evaluate-sites " + Table() + " --json");
     ASSERT_EQ(o.status, 0) << o.err;
     const auto result = nlohmann::ordered_json::parse(o.out);
     std::vector<std::string> keys;
@@ -81,9 +81,9 @@ TEST_F(EvaluateSitesCommand, EvaluatesEachSiteAsEvaluateDoesAndPoolsAllTheirPair
         const auto& row = result["rows"][k];
         EXPECT_EQ(row["name"], plain[k].first);
         EXPECT_EQ(row["row"], k + 2);
-        const Outcome single = Run("evaluate " + (dir_ / "configs" / (plain[k].second + ".sim")).string() +
-                                   " --measured " + (dir_ / ("agb-" + plain[k].second + ".csv")).string() +
-                                   " --variable \"AGB tot (tAGB/ha)\" --json");
+        const CliRun single = Run("evaluate " + (dir_ / "configs" / (plain[k].second + ".sim")).string() +
+                                  " --measured " + (dir_ / ("agb-" + plain[k].second + ".csv")).string() +
+                                  " --variable \"AGB tot (tAGB/ha)\" --json");
         ASSERT_EQ(single.status, 0) << single.err;
         const auto evaluation = nlohmann::json::parse(single.out);
         EXPECT_EQ(nlohmann::json(row["pairs"]), evaluation["pairs"]);
@@ -112,8 +112,8 @@ TEST_F(EvaluateSitesCommand, EvaluatesEachSiteAsEvaluateDoesAndPoolsAllTheirPair
     ExpectIndices(result["pooled"], MatrixOf(all));
 
     // The same results and messages whatever the number of threads; the text form aligns its columns.
-    const Outcome one = Run("evaluate-sites " + Table() + " --threads 1");
-    const Outcome three = Run("evaluate-sites " + Table() + " --threads 3");
+    const CliRun one = Run("evaluate-sites " + Table() + " --threads 1");
+    const CliRun three = Run("evaluate-sites " + Table() + " --threads 3");
     EXPECT_EQ(one.out, three.out);
     EXPECT_EQ(one.err, three.err);
     EXPECT_EQ(one.out.substr(0, one.out.find('\n') + 1),
@@ -136,14 +136,14 @@ TEST_F(EvaluateSitesCommand, ChangesEachSitesSeasonAsEvaluatesOptionsWould) {
                        "early,configs/demo.sim,field/site.WTH,2019,2019-04-30,field/agb-early.csv\n"
                        "a year early,configs/demo.sim,field/site.WTH,2018,120,field/agb-early.csv\n"
                        "no such day,configs/demo.sim,field/site.WTH,2019,2019-02-30,field/agb-early.csv\n");
-    const Outcome o = Run("evaluate-sites " + Table() + " --json");
+    const CliRun o = Run("evaluate-sites " + Table() + " --json");
     EXPECT_EQ(o.status, 1);
     const auto result = nlohmann::json::parse(o.out);
     ASSERT_EQ(result["rows"].size(), 1u);
     EXPECT_EQ(result["failed"], nlohmann::json::parse(R"([{"name": "a year early", "row": 3},
                                                           {"name": "no such day", "row": 4}])"));
     const fs::path field = dir_ / "field";
-    const Outcome single =
+    const CliRun single =
         Run("evaluate " + (dir_ / "configs" / "demo.sim").string() + " --weather " +
             (field / "site.WTH").string() + " --year 2019 --sowing 2019-04-30 --measured " +
             (field / "agb-early.csv").string() + " --variable \"AGB tot (tAGB/ha)\" --json");
@@ -171,7 +171,7 @@ TEST_F(EvaluateSitesCommand, NamesTheSitesThatFailAndEvaluatesTheOthers) {
                        "missing,configs/none.sim,agb-demo.csv,\n"
                        "doubtful,configs/flooded.sim,negative.csv,\n");
     const std::string table = Table();
-    Outcome o = Run("evaluate-sites " + table);
+    CliRun o = Run("evaluate-sites " + table);
     EXPECT_EQ(o.status, 1);
     EXPECT_NE(o.out.find("\nmissing       not evaluated\ndoubtful      not evaluated\n"), std::string::npos)
         << o.out;

@@ -120,7 +120,7 @@ TEST_F(NewSeasonCommand, RefusesBeforeWritingAndWritesNothingHalfMade) {
                  "the weather file");
     EXPECT_EQ(Slurp(wth), weatherText);
     // An output that cannot be written is refused before the weather is read, here a file that is none.
-    const test::Outcome unwritable =
+    const test::CliRun unwritable =
         RunExpecting("new " + (dir_ / "no" / "such" / "a.sim").string() + " --weather " +
                          (dir_ / "missing.WTH").string() + " --sowing 130",
                      2, (dir_ / "no").string());

@@ -31,12 +31,12 @@ protected:
         ::unsetenv("TULO_HOME");
         CliTest::TearDown();
     }
-    test::Outcome Run(const std::string& arguments) { return CliTest::Run(arguments, "/"); }
+    test::CliRun Run(const std::string& arguments) { return CliTest::Run(arguments, "/"); }
 };
 
 TEST_F(PaddyExample, EveryTreatmentEvaluatesOnItsAgbAndLai) {
     for (const char* variable : {"AGB", "LAI"}) {
-        const test::Outcome outcome =
+        const test::CliRun outcome =
             Run("evaluate-sites '" + kTable + "' --variable " + variable + " --json");
         ASSERT_EQ(outcome.status, 0) << variable << ": " << outcome.out;
         const auto json = nlohmann::ordered_json::parse(outcome.out);
@@ -48,7 +48,7 @@ TEST_F(PaddyExample, EveryTreatmentEvaluatesOnItsAgbAndLai) {
 }
 
 TEST_F(PaddyExample, OneSetOfThermalTimesGivesEveryObservedStageWithinADay) {
-    const test::Outcome outcome = Run("phenology --sites '" + kTable + "' --json");
+    const test::CliRun outcome = Run("phenology --sites '" + kTable + "' --json");
     ASSERT_EQ(outcome.status, 0) << outcome.out;
     const auto json = nlohmann::ordered_json::parse(outcome.out);
     // The cultivar make_paddy.py made the data with: TSUM1 850, TSUM2 460.
@@ -76,7 +76,7 @@ TEST_F(PaddyExample, TheCalibrationOfTheWalkHoldsTheTrueRueAndSlaInItsIntervals)
         " --weather site.WTH --year 2019 --sowing 2019-04-25 --transplanting 2019-05-20"
         " --flooded 5 --set TSUMEM=78 --set TSUM1=851.6 --set TSUM2=460";
     ASSERT_EQ(CliTest::Run("new paddy.sim" + season, folder.string()).status, 0);
-    const test::Outcome outcome =
+    const test::CliRun outcome =
         CliTest::Run("calibrate-sites --sites paddy-calibrate.csv --param RUE:1.5:4:2.3 --param "
                      "SLA035:10:35:18 --with-lai --json",
                      folder.string());

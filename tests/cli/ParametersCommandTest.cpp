@@ -15,7 +15,7 @@ namespace {
 class ParametersCommand : public test::CliTest {
 protected:
     std::string Output(const std::string& arguments) {
-        const test::Outcome o = Run(arguments);
+        const test::CliRun o = Run(arguments);
         EXPECT_EQ(o.status, 0) << arguments << "\n" << o.err;
         return o.out;
     }

@@ -11,13 +11,13 @@ namespace {
 
 using test::kExamples;
 
-using test::Outcome;
+using test::CliRun;
 
 class PhenologyCommand : public test::CliTest {
 protected:
     // The stages of a configuration's season as `run --json` gives them.
     nlohmann::json Stages(const std::string& arguments) {
-        const Outcome o = Run("run " + arguments + " --json");
+        const CliRun o = Run("run " + arguments + " --json");
         EXPECT_EQ(o.status, 0) << o.err;
         return nlohmann::json::parse(o.out, nullptr, false);
     }
@@ -27,8 +27,8 @@ TEST_F(PhenologyCommand, HitsTheObservedDaysAndSavesTheValuesThatDo) {
     // A later sowing at another latitude, the days given as dates of the demo's year.
     const std::string season = " --lat 12.5 --sowing 2026-05-10";
     const std::string saved = (dir_ / "fitted.sim").string();
-    const Outcome o = Run("phenology " + kExamples + "demo.sim" + season +
-                          " --emergence 2026-05-19 --flowering 2026-08-01 --maturity 262 --save " + saved);
+    const CliRun o = Run("phenology " + kExamples + "demo.sim" + season +
+                         " --emergence 2026-05-19 --flowering 2026-08-01 --maturity 262 --save " + saved);
     ASSERT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(o.err, "");
     EXPECT_NE(o.out.find("TSUMEM: "), std::string::npos) << o.out;
@@ -49,7 +49,7 @@ TEST_F(PhenologyCommand, HitsTheObservedDaysAndSavesTheValuesThatDo) {
 
 TEST_F(PhenologyCommand, FloodedSeasonResidualsAsJson) {
     // Flowering two days after emergence is out of reach: the residual and the reason are told.
-    const Outcome o =
+    const CliRun o =
         Run("phenology " + kExamples + "flooded.sim --set DVSEND=1.2 --flowering 140 --maturity 270 --json");
     ASSERT_EQ(o.status, 0) << o.err;
     const auto result = nlohmann::ordered_json::parse(o.out);
@@ -72,7 +72,7 @@ TEST_F(PhenologyCommand, FloodedSeasonResidualsAsJson) {
 
 TEST_F(PhenologyCommand, RefusesDaysItCannotFitAndAnOutputReplacingItsInput) {
     const std::string demo = kExamples + "demo.sim";
-    Outcome o = Run("phenology " + demo + " --emergence 125 --flowering 2026-07-20 --maturity 300");
+    CliRun o = Run("phenology " + demo + " --emergence 125 --flowering 2026-07-20 --maturity 300");
     EXPECT_EQ(o.status, 2);
     EXPECT_EQ(o.err, "--maturity: DOY 300 is after the last simulated day (DOY 299).\n");
     EXPECT_EQ(o.out, "");
@@ -106,7 +106,7 @@ TEST_F(PhenologyCommand, FitsOneSetOfThermalTimesToEveryRowOfASitesTable) {
                  std::to_string(days["maturity"].get<int>()) + "\n";
     }
     Write("sites.csv", table);
-    const Outcome o = Run("phenology --sites " + (dir_ / "sites.csv").string() + " --json");
+    const CliRun o = Run("phenology --sites " + (dir_ / "sites.csv").string() + " --json");
     ASSERT_EQ(o.status, 0) << o.err;
     const auto result = nlohmann::json::parse(o.out);
     ASSERT_EQ(result["sites"].size(), 3u);
@@ -118,15 +118,15 @@ TEST_F(PhenologyCommand, FitsOneSetOfThermalTimesToEveryRowOfASitesTable) {
     EXPECT_NEAR(result["parameters"]["TSUM1"].get<double>(), 850, 30);
     EXPECT_NEAR(result["parameters"]["TSUM2"].get<double>(), 450, 30);
 
-    const Outcome text = Run("phenology --sites " + (dir_ / "sites.csv").string());
+    const CliRun text = Run("phenology --sites " + (dir_ / "sites.csv").string());
     ASSERT_EQ(text.status, 0) << text.err;
     EXPECT_NE(text.out.find("sown 115 flowering"), std::string::npos) << text.out;
 }
 
 TEST_F(PhenologyCommand, RefusesASitesTableRowWithoutItsStagesAndTheSingleSeasonsOptions) {
     Write("sites.csv", "name,config,flowering,maturity\nfirst," + kExamples + "demo.sim,217,\n");
-    Outcome o = RunExpecting("phenology --sites " + (dir_ / "sites.csv").string(), 2,
-                             "sites.csv, row 2: the maturity cell is empty");
+    CliRun o = RunExpecting("phenology --sites " + (dir_ / "sites.csv").string(), 2,
+                            "sites.csv, row 2: the maturity cell is empty");
     o = Run("phenology --sites " + (dir_ / "sites.csv").string() + " --flowering 200");
     EXPECT_NE(o.status, 0);
     EXPECT_NE(o.err.find("excludes"), std::string::npos) << o.err;

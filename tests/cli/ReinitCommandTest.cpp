@@ -13,8 +13,8 @@
 namespace tulo {
 namespace {
 
+using test::CliRun;
 using test::kDemo;
-using test::Outcome;
 using test::Slurp;
 
 class ReinitCommand : public test::CliTest {
@@ -36,7 +36,7 @@ protected:
 TEST_F(ReinitCommand, RecoversTheSeasonAndSavesIt) {
     const std::string lai = SensedLai(" --sowing 128 --set TSUM1=1000 --set RUE=2.1");
     const std::string saved = (dir_ / "reinit.sim").string();
-    const Outcome o = Run("reinit " + kDemo + " --lai " + lai + " --threads 1 --json --save " + saved);
+    const CliRun o = Run("reinit " + kDemo + " --lai " + lai + " --threads 1 --json --save " + saved);
     ASSERT_EQ(o.status, 0) << o.err;
     const nlohmann::json result = nlohmann::json::parse(o.out, nullptr, false);
     ASSERT_FALSE(result.is_discarded()) << o.out;
@@ -48,11 +48,11 @@ TEST_F(ReinitCommand, RecoversTheSeasonAndSavesIt) {
     EXPECT_GE(result["uncertainty"]["sowing"]["high"].get<int>(), 128);
     EXPECT_TRUE(result["uncertainty"]["RUE"].contains("se"));
 
-    const Outcome two = Run("reinit " + kDemo + " --lai " + lai + " --threads 2 --json");
+    const CliRun two = Run("reinit " + kDemo + " --lai " + lai + " --threads 2 --json");
     ASSERT_EQ(two.status, 0) << two.err;
     EXPECT_EQ(two.out, o.out);
 
-    const Outcome rerun = Run("run " + saved + " --json");
+    const CliRun rerun = Run("run " + saved + " --json");
     ASSERT_EQ(rerun.status, 0) << rerun.err;
     EXPECT_EQ(nlohmann::json::parse(rerun.out)["sowing"], 128);
 }
@@ -60,7 +60,7 @@ TEST_F(ReinitCommand, RecoversTheSeasonAndSavesIt) {
 TEST_F(ReinitCommand, RefusesASaveOverAnInputBeforeAnyWork) {
     const std::string lai = (dir_ / "lai.csv").string();
     std::ofstream(lai) << "DOY,LAI\n180,2\n200,5\n";
-    Outcome o = RunExpecting("reinit " + kDemo + " --lai " + lai + " --save " + lai, 2, "--save " + lai);
+    CliRun o = RunExpecting("reinit " + kDemo + " --lai " + lai + " --save " + lai, 2, "--save " + lai);
     EXPECT_EQ(Slurp(lai), "DOY,LAI\n180,2\n200,5\n");
     o = Run("reinit " + kDemo + " --lai " + lai + " --param TSUM1:500:800");
     EXPECT_EQ(o.status, 2) << o.err; // the configuration's 900 lies outside the range

@@ -23,7 +23,7 @@ TEST_F(RunReportOption, AReportAlwaysSavedGoesToTheReportFileOrIsNamedAsNotSaved
     form.setOption(ctl::optReportAlways, true);
     const std::string always = (dir_ / "always.sim").string();
     ASSERT_TRUE(WriteSimConfig(form, always));
-    test::Outcome o = Run("run " + always + " --daily " + (dir_ / "daily.csv").string());
+    test::CliRun o = Run("run " + always + " --daily " + (dir_ / "daily.csv").string());
     EXPECT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(o.err, "The report was not saved: give --report FILE to save it.\n");
     EXPECT_TRUE(fs::exists(dir_ / "daily.csv")); // the rest of the run's outputs are written

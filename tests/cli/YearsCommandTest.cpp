@@ -87,8 +87,8 @@ TEST_F(YearsCommand, ASitesTableGrowsEveryRowOverItsYears) {
                      "a,dry.sim,HAND1701.WTH,2019-2017,\n"
                      "b,dry.sim,HAND1701.WTH,2017,12\n"
                      "c,dry.sim,HAND1701.WTH,2017-2019,\n");
-    const test::Outcome o = RunExpecting("years --sites " + (dir_ / "bad.csv").string(), 2,
-                                         "row 2: years: \"2019-2017\" is not years of sowings");
+    const test::CliRun o = RunExpecting("years --sites " + (dir_ / "bad.csv").string(), 2,
+                                        "row 2: years: \"2019-2017\" is not years of sowings");
     EXPECT_NE(o.err.find("row 3: year, lat, start and end are the configuration's"), std::string::npos)
         << o.err;
     EXPECT_NE(o.err.find("row 4: Growing season sown in 2019:"), std::string::npos) << o.err;

@@ -11,6 +11,7 @@
 #include "io/TextFiles.h"
 #include "sensitivity/DesignSize.h"
 #include "support/PrintOutcome.h"
+#include "support/ReadText.h"
 #include "support/Seasons.h"
 
 #include <gtest/gtest.h>
@@ -32,12 +33,6 @@ namespace fs = std::filesystem;
 
 using test::CompiledExample;
 
-std::string Read(const fs::path& file) {
-    auto text = ReadWholeFile(file, kMaxTextFileBytes);
-    EXPECT_TRUE(text) << file << ": " << text.message();
-    return text ? std::move(text).value() : std::string();
-}
-
 void Write(const fs::path& file, std::string_view text) {
     ASSERT_TRUE(WriteFileAtomically(file, text));
 }
@@ -53,7 +48,7 @@ std::string SampleText(const std::vector<std::vector<double>>& rows) {
     return text;
 }
 
-SampleFile Sample(const std::vector<std::vector<double>>& rows) {
+SampleFile SampleOf(const std::vector<std::vector<double>>& rows) {
     SampleFile sample;
     EXPECT_EQ(ParseSampleFile(SampleText(rows), sample), Outcome::Done);
     return sample;
@@ -118,7 +113,7 @@ TEST_F(SensitivityAnalysis, AFloodedFieldIsAnalysedUnderItsWater) {
     const auto unflooded = CompileInputs(form).inputs;
     ASSERT_TRUE(flooded && unflooded);
     const int columns[] = {0};
-    const SampleFile own = Sample({{flooded->crop.RUE}});
+    const SampleFile own = SampleOf({{flooded->crop.RUE}});
     const SampleRuns runs = RunSampleSimulations(*flooded, own, columns);
     ASSERT_TRUE(runs.status) << runs.status.message;
     auto run = std::make_unique<RunState>();
@@ -144,8 +139,8 @@ TEST_F(SensitivityAnalysis, SampleOutputsAreTheSameInAnyOrderAndOnAnyNumberOfThr
     // The flooded example has blast on, whose infection state a season would otherwise pass to the next.
     for (const char* example : {"demo.sim", "flooded.sim"}) {
         const auto inputs = CompiledExample(example);
-        const SampleRuns forward = RunSampleSimulations(*inputs, Sample(rows), columns, one);
-        const SampleRuns backward = RunSampleSimulations(*inputs, Sample(reversed), columns, two);
+        const SampleRuns forward = RunSampleSimulations(*inputs, SampleOf(rows), columns, one);
+        const SampleRuns backward = RunSampleSimulations(*inputs, SampleOf(reversed), columns, two);
         ASSERT_TRUE(forward.status) << forward.status.message;
         ASSERT_TRUE(backward.status) << backward.status.message;
         ASSERT_EQ(forward.outputs.size(), rows.size());
@@ -164,7 +159,7 @@ TEST_F(SensitivityAnalysis, TheOutputIsTheEndOfCropBiomassAndValuesAreTruncatedT
     const ParameterFactor& rue = GrowthFactors()[0];
     const int columns[] = {0, 5};
     const SampleRuns runs =
-        RunSampleSimulations(*inputs, Sample({{3, 0.01}, {rue.max + 1, lai.min - 0.005}}), columns);
+        RunSampleSimulations(*inputs, SampleOf({{3, 0.01}, {rue.max + 1, lai.min - 0.005}}), columns);
     ASSERT_TRUE(runs.status) << runs.status.message;
     EXPECT_EQ(runs.truncated, (std::vector<int>{1, 1}));
 
@@ -198,9 +193,10 @@ TEST_F(SensitivityAnalysis, AnOpenedSampleIsRunNamedAndLabelledByTheTickedRows) 
         RunAnalysis(*CompiledExample("demo.sim"), OpenedPar1AndPar4(opened, "5 6"), files_, options_);
     ASSERT_TRUE(analysis.status) << analysis.status.message;
     EXPECT_FALSE(fs::exists(files_.sample()));
-    EXPECT_EQ(Read(files_.request()), opened.string() + "\n5 6\n" + opened.string() + "\n2 1\n" +
-                                          files_.output().string() + "\n" + files_.index().string() + "\n");
-    const std::string out = Read(files_.output());
+    EXPECT_EQ(test::ReadExpectedFile(files_.request()), opened.string() + "\n5 6\n" + opened.string() +
+                                                            "\n2 1\n" + files_.output().string() + "\n" +
+                                                            files_.index().string() + "\n");
+    const std::string out = test::ReadExpectedFile(files_.output());
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 10);
     EXPECT_TRUE(out.starts_with("1\ntotal AGB\nTime = 0\n6\n"));
     ASSERT_EQ(analysis.results.factors.size(), 2u);
@@ -226,10 +222,11 @@ TEST_F(SensitivityAnalysis, AFactorTruncatedInEveryRowDidNotVary) {
     EXPECT_EQ(analysis.results.factors[0].truncated, 8);
     EXPECT_FALSE(analysis.results.factors[0].low1);
     EXPECT_TRUE(analysis.results.factors[1].varied);
-    EXPECT_NE(Read(files_.index()).find("par1\tSRC\tdid not vary\tPRCC\tdid not vary"), std::string::npos);
-    EXPECT_TRUE(Read(files_.request()).starts_with(files_.runValues().string() + "\n"));
+    EXPECT_NE(test::ReadExpectedFile(files_.index()).find("par1\tSRC\tdid not vary\tPRCC\tdid not vary"),
+              std::string::npos);
+    EXPECT_TRUE(test::ReadExpectedFile(files_.request()).starts_with(files_.runValues().string() + "\n"));
     SampleFile run;
-    ASSERT_EQ(ParseSampleFile(Read(files_.runValues()), run), Outcome::Done);
+    ASSERT_EQ(ParseSampleFile(test::ReadExpectedFile(files_.runValues()), run), Outcome::Done);
     EXPECT_EQ(run.values[0], rue.max);
     EXPECT_EQ(run.values[1], 24.0);
 }
@@ -282,7 +279,8 @@ TEST_F(SensitivityAnalysis, AnalysesRunAtOnceEachInAFolderOfItsOwn) {
     for (std::size_t j = 0; j < 2; ++j)
         EXPECT_EQ(together.results.factors[j].index1, alone.results.factors[j].index1);
     EXPECT_NE(together.results.factors[0].index1, other.results.factors[0].index1);
-    EXPECT_NE(Read(a.configuration()).find("\r\n" + a.sample().string() + "\r\n"), std::string::npos);
+    EXPECT_NE(test::ReadExpectedFile(a.configuration()).find("\r\n" + a.sample().string() + "\r\n"),
+              std::string::npos);
 
     const auto old = fs::file_time_type::clock::now() - std::chrono::hours(24 * (kStaleAnalysisDays + 1));
     for (const fs::path& file : {a.configuration(), a.sample(), a.output(), a.request(), a.index()})
@@ -519,14 +517,14 @@ TEST_F(SensitivityAnalysis, ANonGrowthFactorIsRunWithinItsRangeAndDrivesTheFlowe
     const Analysis analysis = RunAnalysis(*CompiledExample("demo.sim"), request, files_, options_);
     ASSERT_TRUE(analysis.status) << analysis.status.message;
     EXPECT_GT(analysis.simulations.runs.truncated[1], 0);
-    std::string values = Read(files_.runValues());
+    std::string values = test::ReadExpectedFile(files_.runValues());
     SampleFile run;
     ASSERT_EQ(ParseSampleFile(values, run), Outcome::Done);
     for (int s = 0; s < run.rows; ++s) {
         EXPECT_GE(run.values[static_cast<std::size_t>(2 * s + 1)], tsum1.min);
         EXPECT_LE(run.values[static_cast<std::size_t>(2 * s + 1)], tsum1.max);
     }
-    EXPECT_TRUE(Read(files_.output()).starts_with("1\nflowering day\n"));
+    EXPECT_TRUE(test::ReadExpectedFile(files_.output()).starts_with("1\nflowering day\n"));
     for (const double day : analysis.simulations.runs.outputs) EXPECT_EQ(day, std::floor(day));
 
     const auto& factors = analysis.results.factors;
@@ -542,7 +540,7 @@ TEST_F(SensitivityAnalysis, ANonGrowthFactorIsRunWithinItsRangeAndDrivesTheFlowe
 TEST_F(SensitivityAnalysis, TheOutputChosenIsWhatTheSeasonsGive) {
     const auto inputs = CompiledExample("demo.sim");
     const int rue[] = {0};
-    const SampleFile sample = Sample({{2}, {3}, {4}});
+    const SampleFile sample = SampleOf({{2}, {3}, {4}});
     std::map<SampleOutput, std::vector<double>> outputs;
     for (const OutputChoice& choice : OutputChoices()) {
         const SampleRuns runs = RunSampleSimulations(*inputs, sample, rue, {}, choice.output);
@@ -558,7 +556,7 @@ TEST_F(SensitivityAnalysis, TheOutputChosenIsWhatTheSeasonsGive) {
 
     const int tsum1[] = {FindFactor("TSUM1").factor->row};
     const SampleRuns late =
-        RunSampleSimulations(*inputs, Sample({{900}, {3000}, {2900}}), tsum1, {}, SampleOutput::Maturity);
+        RunSampleSimulations(*inputs, SampleOf({{900}, {3000}, {2900}}), tsum1, {}, SampleOutput::Maturity);
     EXPECT_FALSE(late.status);
     EXPECT_TRUE(late.outputs.empty());
     EXPECT_TRUE(
@@ -566,7 +564,7 @@ TEST_F(SensitivityAnalysis, TheOutputChosenIsWhatTheSeasonsGive) {
                                         "crop does not reach maturity by the final day."))
         << late.status.message;
     EXPECT_TRUE(
-        RunSampleSimulations(*inputs, Sample({{900}, {1200}}), tsum1, {}, SampleOutput::Flowering).status);
+        RunSampleSimulations(*inputs, SampleOf({{900}, {1200}}), tsum1, {}, SampleOutput::Flowering).status);
     EXPECT_EQ(FindOutput("LAI-max"), SampleOutput::LaiMax);
     EXPECT_EQ(FindOutput("flowering day (doy)"), SampleOutput::Flowering);
     EXPECT_EQ(FindOutput("yield"), std::nullopt);
@@ -577,12 +575,12 @@ TEST_F(SensitivityAnalysis, TheOutputChosenIsWhatTheSeasonsGive) {
 TEST_F(SensitivityAnalysis, TheDefaultOutputIsTheEndOfCropBiomassAsBefore) {
     const int rows[] = {0, 3};
     const SampleRuns runs = RunSampleSimulations(*CompiledExample("demo.sim"),
-                                                 Sample({{2.7692061120174536, 24.850745038157466},
-                                                         {3.0969712086196126, 26.977160586336527},
-                                                         {1.9944371430603287, 29.29193823179528},
-                                                         {3.3473979126895848, 28.221486970051135},
-                                                         {3.739467286566512, 27.40680458074199},
-                                                         {2.8090629214766563, 31.270502918110495}}),
+                                                 SampleOf({{2.7692061120174536, 24.850745038157466},
+                                                           {3.0969712086196126, 26.977160586336527},
+                                                           {1.9944371430603287, 29.29193823179528},
+                                                           {3.3473979126895848, 28.221486970051135},
+                                                           {3.739467286566512, 27.40680458074199},
+                                                           {2.8090629214766563, 31.270502918110495}}),
                                                  rows);
     ASSERT_TRUE(runs.status) << runs.status.message;
     EXPECT_EQ(runs.outputs,
@@ -699,7 +697,8 @@ TEST_F(SensitivityAnalysis, KeptFilesAreTheExchangesAndOnlyAFinishedAnalysisKeep
     };
     for (const fs::path& file : {files_.configuration(), files_.sample(), files_.runValues(), files_.output(),
                                  files_.request(), files_.index()})
-        EXPECT_EQ(Read(kept.folder / file.filename()), inKept(Read(file))) << file.filename();
+        EXPECT_EQ(test::ReadExpectedFile(kept.folder / file.filename()), inKept(test::ReadExpectedFile(file)))
+            << file.filename();
     IndexResults read;
     ASSERT_TRUE(ReadIndexResults(kept, analysis.simulations.rows, read));
     EXPECT_EQ(read.factors[0].index1, analysis.results.factors[0].index1);

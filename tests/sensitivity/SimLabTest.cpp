@@ -7,6 +7,7 @@
 #include "io/TextFiles.h"
 
 #include "support/PrintOutcome.h"
+#include "support/ReadText.h"
 #include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
@@ -26,12 +27,6 @@ namespace tulo::sensitivity {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Read(const fs::path& file) {
-    auto text = ReadWholeFile(file, kMaxTextFileBytes);
-    EXPECT_TRUE(text) << file << ": " << text.message();
-    return text ? std::move(text).value() : std::string();
-}
 
 std::vector<std::string> Split(const std::string& text, char at) {
     std::vector<std::string> parts;
@@ -75,7 +70,7 @@ protected:
         Write("SIMLABconfig.txt", std::to_string(count) + "\r\n" + factors + method + "\r\nSAsample.txt\r\n");
         EXPECT_EQ(RunSamplingMode(dir_ / "SIMLABconfig.txt"), Outcome::Done);
         SampleFile sample;
-        EXPECT_EQ(ParseSampleFile(Read(dir_ / "SAsample.txt"), sample), Outcome::Done);
+        EXPECT_EQ(ParseSampleFile(test::ReadExpectedFile(dir_ / "SAsample.txt"), sample), Outcome::Done);
         std::vector<double> outputs;
         for (int r = 0; r < sample.rows; ++r)
             outputs.push_back(
@@ -84,7 +79,7 @@ protected:
         Write("tuloSA_2.txt",
               (dir_ / "SAsample.txt").string() + "\nX\nY\n" + std::to_string(count) + " 1\ntuloSAout.txt\n");
         EXPECT_EQ(RunIndicesMode(dir_ / "tuloSA_2.txt"), Outcome::Done);
-        return ReadIndexFile(Read(dir_ / "tuloSAindex.txt"));
+        return ReadIndexFile(test::ReadExpectedFile(dir_ / "tuloSAindex.txt"));
     }
 };
 
@@ -137,7 +132,8 @@ TEST_F(SimLabTest, SobolCustomThirdOrderGivesTheIshigamiInteractions) {
     EXPECT_NEAR(indices[0][0], 0.3139, 0.03);
     IndexResults results;
     const int rows[] = {0, 1, 2};
-    ASSERT_EQ(ParseIndexFile(Read(dir_ / "tuloSAindex.txt"), rows, true, results), Outcome::Done);
+    ASSERT_EQ(ParseIndexFile(test::ReadExpectedFile(dir_ / "tuloSAindex.txt"), rows, true, results),
+              Outcome::Done);
     ASSERT_EQ(results.interactions.size(), 4u);
     const double expected[] = {0.0, 0.2437, 0.0, 0.0};
     const char* names[] = {"S12", "S13", "S23", "S123"};
@@ -201,7 +197,8 @@ TEST_F(SimLabTest, RegressionCoefficientsOfALinearModel) {
             EXPECT_EQ(std::signbit(indices[j][1]), std::signbit(src)) << j;
         }
         for (const double v : indices[2]) EXPECT_TRUE(std::isnan(v));
-        EXPECT_NE(Read(dir_ / "tuloSAindex.txt").find("c\tSRC\tdid not vary\tPRCC\tdid not vary\t\t\t\t\n"),
+        EXPECT_NE(test::ReadExpectedFile(dir_ / "tuloSAindex.txt")
+                      .find("c\tSRC\tdid not vary\tPRCC\tdid not vary\t\t\t\t\n"),
                   std::string::npos);
     }
 }
@@ -268,7 +265,8 @@ TEST_F(SimLabTest, AFactorThatDidNotVaryHasNoIndex) {
         EXPECT_FALSE(std::isnan(indices[0][0]));
         IndexResults results;
         const int rows[] = {0, 1, 2};
-        ASSERT_EQ(ParseIndexFile(Read(dir_ / "tuloSAindex.txt"), rows, true, results), Outcome::Done);
+        ASSERT_EQ(ParseIndexFile(test::ReadExpectedFile(dir_ / "tuloSAindex.txt"), rows, true, results),
+                  Outcome::Done);
         EXPECT_TRUE(results.factors[0].varied);
         EXPECT_FALSE(results.factors[1].varied);
         EXPECT_FALSE(results.factors[1].low1);
@@ -338,7 +336,7 @@ TEST_F(SimLabTest, OneFactorLatinHypercubeIsStratifiedAndReproducible) {
         "1\r\npar1 normal 3 0.5 0.01 0.99\r\nlhs\r\n1 100\r\n" + (dir_ / "SAsample.txt").string() + "\r\n";
     Write("SIMLABconfig.txt", config);
     ASSERT_EQ(RunSamplingMode(dir_ / "SIMLABconfig.txt"), Outcome::Done);
-    const std::string first = Read(dir_ / "SAsample.txt");
+    const std::string first = test::ReadExpectedFile(dir_ / "SAsample.txt");
     SampleFile sample;
     ASSERT_EQ(ParseSampleFile(first, sample), Outcome::Done);
     EXPECT_EQ(sample.rows, 100);
@@ -354,10 +352,10 @@ TEST_F(SimLabTest, OneFactorLatinHypercubeIsStratifiedAndReproducible) {
     EXPECT_EQ(std::count(strata.begin(), strata.end(), 1), 100);
 
     ASSERT_EQ(RunSamplingMode(dir_ / "SIMLABconfig.txt"), Outcome::Done);
-    EXPECT_EQ(Read(dir_ / "SAsample.txt"), first);
+    EXPECT_EQ(test::ReadExpectedFile(dir_ / "SAsample.txt"), first);
     Write("SIMLABconfig.txt", config.substr(0, config.find("1 100")) + "2 100\r\nSAsample.txt\r\n");
     ASSERT_EQ(RunSamplingMode(dir_ / "SIMLABconfig.txt"), Outcome::Done);
-    EXPECT_NE(Read(dir_ / "SAsample.txt"), first);
+    EXPECT_NE(test::ReadExpectedFile(dir_ / "SAsample.txt"), first);
 }
 
 TEST_F(SimLabTest, MalformedFilesAreRefusedWithAMessage) {
@@ -384,7 +382,7 @@ TEST_F(SimLabTest, MalformedFilesAreRefusedWithAMessage) {
         const std::string command =
             std::string(TULO_SIMLAB_PATH) + " " + arguments + " 2>" + (dir_ / "err").string();
         EXPECT_NE(std::system(command.c_str()), 0);
-        EXPECT_NE(Read(dir_ / "err").find("tuloSimLab: "), std::string::npos);
+        EXPECT_NE(test::ReadExpectedFile(dir_ / "err").find("tuloSimLab: "), std::string::npos);
     }
     EXPECT_FALSE(fs::exists(dir_ / "tuloSAindex.txt"));
 }
@@ -438,16 +436,16 @@ TEST_F(SimLabTest, SizesNamesValuesAndPathsTheToolCannotKeepAreRefusedUpFront) {
     const std::string itself = "1\np1 normal 3 1\nlhs\n1 10\n./SIMLABconfig.txt\n";
     Write("SIMLABconfig.txt", itself);
     EXPECT_NE(RunSamplingMode(dir_ / "SIMLABconfig.txt").message.find("overwritten"), std::string::npos);
-    EXPECT_EQ(Read(dir_ / "SIMLABconfig.txt"), itself);
+    EXPECT_EQ(test::ReadExpectedFile(dir_ / "SIMLABconfig.txt"), itself);
     // An index file naming one of the files the request reads.
     Write("SIMLABconfig.txt", "1\np1 normal 3 1\nlhs\n1 10\nS.txt\n");
     ASSERT_EQ(RunSamplingMode(dir_ / "SIMLABconfig.txt"), Outcome::Done);
     Write("out.txt", FormatOutputFile("AGB", std::vector<double>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
     const std::string request = "S.txt\n1 10\nS.txt\n1 1\nout.txt\nS.txt\n";
     Write("tuloSA_2.txt", request);
-    const std::string sampleText = Read(dir_ / "S.txt");
+    const std::string sampleText = test::ReadExpectedFile(dir_ / "S.txt");
     EXPECT_NE(RunIndicesMode(dir_ / "tuloSA_2.txt").message.find("overwritten"), std::string::npos);
-    EXPECT_EQ(Read(dir_ / "S.txt"), sampleText);
+    EXPECT_EQ(test::ReadExpectedFile(dir_ / "S.txt"), sampleText);
 }
 
 // A resample's ranks walked from the units sorted once are the ranks of its own sort: ties among the

@@ -10,7 +10,7 @@
 
 namespace tulo::test {
 
-struct Outcome {
+struct CliRun {
     int status = -1; // the exit status; -1 when the program did not exit
     std::string out, err;
 };
@@ -18,8 +18,8 @@ struct Outcome {
 // `arguments` follow the program's name on a shell line (quotes as a shell reads them). Its standard
 // output and error go through files of `scratch`; `from`, when given, is the folder it runs in, so that
 // a command's relative paths are seen from somewhere else than the files it names.
-inline Outcome RunCli(const std::filesystem::path& scratch, const std::string& arguments,
-                      const std::string& from = {}) {
+inline CliRun RunCli(const std::filesystem::path& scratch, const std::string& arguments,
+                     const std::string& from = {}) {
     const std::string command = (from.empty() ? std::string() : "cd " + from + " && ") +
                                 std::string(TULO_CLI_PATH) + " " + arguments + " >" +
                                 (scratch / "out").string() + " 2>" + (scratch / "err").string();
