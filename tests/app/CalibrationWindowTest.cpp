@@ -10,6 +10,8 @@
 #include "engine/Parameters.h"
 #include "support/WindowSession.h"
 
+#include "WindowTests.h"
+
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,7 +28,7 @@ using namespace tulo::app;
 
 namespace {
 
-const QString kDemo = QStringLiteral(TULO_SOURCE_DIR "/examples/demo.sim");
+using test::kDemoSeason;
 const std::string kData = TULO_SOURCE_DIR "/examples/calibration/";
 constexpr int kSearchMs = 120000;
 
@@ -50,7 +52,7 @@ private slots:
     void initTestCase() { test::UseScratchSettings(home_); }
 
     void startChecksComeInTheirOrder() {
-        const Session s = test::RunWindow(kDemo);
+        const Session s = test::RunWindow(kDemoSeason);
         AutoCalWindow* w = s.window->openAutoCalibration();
         // Returns the message of one Start, with `file` answering the AGB workbook dialog.
         const auto start = [&](const AutoCalTexts& texts, std::optional<std::string> file = std::nullopt) {
@@ -109,7 +111,7 @@ private slots:
     }
 
     void resultReplacesTheCropValuesAsOneUndoStep() {
-        const Session s = test::RunWindow(kDemo);
+        const Session s = test::RunWindow(kDemoSeason);
         const Grid report = s.window->results().report;
         const int steps = s.window->undoStack().count();
         AutoCalWindow* w = s.window->openAutoCalibration();
@@ -154,7 +156,7 @@ private slots:
     // Closing the window during a search abandons it: nothing is written, nothing arrives later, and the
     // window opened again searches again.
     void closingDuringASearchWritesNothing() {
-        const Session s = test::RunWindow(kDemo);
+        const Session s = test::RunWindow(kDemoSeason);
         AutoCalWindow* w = s.window->openAutoCalibration();
         AutoCalTexts texts = RueAndTb(SimplexMethod::Genetic);
         texts.genetic = {"1000", "1000", "10", "0.5", "1.5", "0.1"}; // far more than the test waits for
@@ -185,7 +187,7 @@ private slots:
     }
 
     void stopKeepsTheBestPointOfTheSitesSearch() {
-        const Session s = test::RunWindow(kDemo);
+        const Session s = test::RunWindow(kDemoSeason);
         MultiPointAutoCalWindow* w = s.window->openMultiPointCalibration();
         QVERIFY(w->openSettingsFile(kData + "two-sites.cfg"));
         QVERIFY(w->tables()[1].agb.loaded && w->tables()[1].weather);
@@ -217,5 +219,5 @@ private:
     QTemporaryDir home_;
 };
 
-QTEST_MAIN(CalibrationWindowTest)
+TULO_WINDOW_TEST(CalibrationWindowTest)
 #include "CalibrationWindowTest.moc"

@@ -8,6 +8,8 @@
 #include "support/ScriptedUi.h"
 #include "support/WindowSession.h"
 
+#include "WindowTests.h"
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
@@ -27,7 +29,7 @@ using namespace tulo::app;
 
 namespace {
 
-const QString kDemo = QStringLiteral(TULO_SOURCE_DIR "/examples/demo.sim");
+using test::kDemoSeason;
 const std::string kMeasured = TULO_SOURCE_DIR "/examples/measured-agb.xlsx";
 
 // Lets the test look at the window while a question is open, as the user does.
@@ -84,7 +86,7 @@ private slots:
         MainWindow window(std::move(owned));
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QVERIFY(window.openConfiguration(kDemo));
+        QVERIFY(window.openConfiguration(kDemoSeason));
         QVERIFY(window.run());
         window.showPage(Page::Control);
         window.findChild<QAbstractButton*>(QStringLiteral("OptionLAIndvi"))->click();
@@ -116,7 +118,7 @@ private slots:
         auto owned = std::make_unique<test::ScriptedUi>();
         test::ScriptedUi* ui = owned.get();
         MainWindow window(std::move(owned));
-        QVERIFY(window.openConfiguration(kDemo));
+        QVERIFY(window.openConfiguration(kDemoSeason));
         QVERIFY(window.run());
         QComboBox* variable = window.evaluationPage()->variableBox();
         variable->setCurrentIndex(variable->findText(QStringLiteral("AGB tot (tAGB/ha)")));
@@ -154,5 +156,5 @@ private:
     QTemporaryDir home_;
 };
 
-QTEST_MAIN(ChartsTest)
+TULO_WINDOW_TEST(ChartsTest)
 #include "ChartsTest.moc"

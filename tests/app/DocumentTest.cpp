@@ -10,6 +10,8 @@
 #include "support/ScriptedUi.h"
 #include "support/WindowSession.h"
 
+#include "WindowTests.h"
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
@@ -32,18 +34,14 @@ using namespace tulo::app;
 
 namespace {
 
-const QString kExamples = QStringLiteral(TULO_SOURCE_DIR "/examples/");
+using test::kExampleFolder;
 
 using Session = test::WindowSession;
-
-Session Open(const QString& configuration = {}) {
-    return test::OpenWindow(configuration);
-}
 
 // A copy of an example in `folder`, with `from` replaced by `to` in its text.
 QString CopyOf(const QTemporaryDir& folder, const QString& example, const QByteArray& from = {},
                const QByteArray& to = {}) {
-    QFile source(kExamples + example);
+    QFile source(kExampleFolder + example);
     if (!source.open(QIODevice::ReadOnly)) return {};
     QByteArray text = source.readAll();
     if (!from.isEmpty()) text.replace(from, to);
@@ -71,7 +69,7 @@ private slots:
     void undoStopsAtTheLoadAndARunLeavesNothingUnsaved() {
         const QTemporaryDir folder;
         const QString demo = CopyOf(folder, QStringLiteral("demo.sim"));
-        const Session s = Open(demo);
+        const Session s = test::OpenWindow(demo);
         QVERIFY(!s.window->undoStack().canUndo());
         s.trigger("mnuRun");
         QVERIFY(s.ui->messages.empty());
@@ -89,7 +87,7 @@ private slots:
 
         // What Save writes after a run is the file reopened whole, the estimates included.
         s.trigger("mnuSaveSimConfig");
-        const Session reopened = Open(demo);
+        const Session reopened = test::OpenWindow(demo);
         QVERIFY(test::GridTexts(reopened.window->form().grid(ctl::sprWeather)) == shown);
         QCOMPARE(reopened.text(ctl::txtRUE), s.text(ctl::txtRUE));
 
@@ -101,7 +99,7 @@ private slots:
 
     void newAndSaveAsStartAHistoryOfTheirOwn() {
         const QTemporaryDir folder;
-        const Session s = Open(kExamples + QStringLiteral("demo.sim"));
+        const Session s = test::OpenWindow(kExampleFolder + QStringLiteral("demo.sim"));
         test::Retype(s.find<QLineEdit>("txtLatitude"), QStringLiteral("40"));
         s.ui->files.push_back(folder.filePath(QStringLiteral("copy.sim")).toStdString());
         s.trigger("mnuSaveSimConfigAs");
@@ -117,7 +115,7 @@ private slots:
 
     void undoCommandsSayWhatTheyDoInTheFieldsWords() {
         const QTemporaryDir folder;
-        const Session s = Open(kExamples + QStringLiteral("demo.sim"));
+        const Session s = test::OpenWindow(kExampleFolder + QStringLiteral("demo.sim"));
         test::Retype(s.find<QLineEdit>("txtRUE"), QStringLiteral("2.9"));
         QCOMPARE(s.undoText(), QStringLiteral("Change RUE"));
         QCOMPARE(s.find<QAction>("mnuUndo")->text(), QStringLiteral("&Undo Change RUE"));
@@ -127,7 +125,7 @@ private slots:
         QCOMPARE(s.undoText(), QStringLiteral("Tick Simulation of soil dynamics"));
 
         const QString weather = folder.filePath(QStringLiteral("weather.xlsx"));
-        const Session flooded = Open(kExamples + QStringLiteral("flooded.sim"));
+        const Session flooded = test::OpenWindow(kExampleFolder + QStringLiteral("flooded.sim"));
         flooded.ui->files.push_back(weather.toStdString());
         flooded.trigger("mnuSaveWeather");
         s.ui->files.push_back(weather.toStdString());
@@ -144,7 +142,7 @@ private slots:
     }
 
     void undoAndRedoKeysInATextBoxAreTheWindows() {
-        const Session s = Open(kExamples + QStringLiteral("demo.sim"));
+        const Session s = test::OpenWindow(kExampleFolder + QStringLiteral("demo.sim"));
         s.window->show();
         s.window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(s.window.get()));
@@ -165,7 +163,7 @@ private slots:
 
     void treatmentsOfferProductsAndKeepAConfigurationsOwn() {
         const QTemporaryDir folder;
-        const Session s = Open();
+        const Session s = test::OpenWindow();
         auto* product = s.find<QComboBox>("cmbBlastProduct");
         QVERIFY(product->count() > 1);
         QVERIFY(product->findText(QStringLiteral("Tricyclazole")) > 0);
@@ -180,7 +178,7 @@ private slots:
         QVERIFY(noProduct->isHidden());
 
         const QString flooded = CopyOf(folder, QStringLiteral("flooded.sim"), "Tricyclazole", "Beam 75 WP");
-        const Session other = Open(flooded);
+        const Session other = test::OpenWindow(flooded);
         auto* otherProduct = other.find<QComboBox>("cmbBlastProduct");
         QCOMPARE(otherProduct->currentText(), QStringLiteral("Beam 75 WP"));
         otherProduct->setCurrentIndex(0);
@@ -194,7 +192,7 @@ private slots:
 
     void tablesSaveAsWorkbooksThatOpenBack() {
         const QTemporaryDir folder;
-        const Session s = Open(kExamples + QStringLiteral("flooded.sim"));
+        const Session s = test::OpenWindow(kExampleFolder + QStringLiteral("flooded.sim"));
         const auto path = [&](const char* name) { return folder.filePath(QString::fromLatin1(name)); };
 
         s.ui->files.push_back(path("weather").toStdString());
@@ -232,5 +230,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(DocumentTest)
+TULO_WINDOW_TEST(DocumentTest)
 #include "DocumentTest.moc"

@@ -9,6 +9,8 @@
 #include "base/Numbers.h"
 #include "support/WindowSession.h"
 
+#include "WindowTests.h"
+
 #include <QAction>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -92,5 +94,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(DssatImportWindowTest)
+TULO_WINDOW_TEST(DssatImportWindowTest)
 #include "DssatImportWindowTest.moc"

@@ -12,6 +12,8 @@
 #include "support/ScriptedUi.h"
 #include "support/WindowSession.h"
 
+#include "WindowTests.h"
+
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
@@ -32,14 +34,10 @@ using namespace tulo::app;
 
 namespace {
 
-const QString kDemo = QStringLiteral(TULO_SOURCE_DIR "/examples/demo.sim");
+using test::kDemoSeason;
 const QString kAgb = QStringLiteral("AGB tot (tAGB/ha)");
 
 using Session = test::WindowSession;
-
-Session Open() {
-    return test::OpenWindow(kDemo);
-}
 
 // The texts of a fitting row from RRMSE to p(F).
 QStringList Indices(const QAbstractItemModel* fitting, int row) {
@@ -62,7 +60,7 @@ private slots:
     }
 
     void measurementsEvaluateEveryRunAndAButtonBringsACombinationBack() {
-        const Session s = Open();
+        const Session s = test::OpenWindow(kDemoSeason);
         s.trigger("mnuRun");
         s.trigger("mnuRun");
         QComboBox* variable = s.find<QComboBox>("cmbEvalVariable");
@@ -140,7 +138,7 @@ private slots:
     }
 
     void diseasesWindowOpensOnTheFirstChoiceAndSavesTheClass() {
-        const Session s = Open();
+        const Session s = test::OpenWindow(kDemoSeason);
         DiseasesWindow* diseases = s.window->openDiseases();
         QCOMPARE(diseases->windowTitle(), QStringLiteral("TULO - Diseases"));
         QComboBox* variety = diseases->varietyBox();
@@ -171,6 +169,6 @@ private:
     QTemporaryDir home_;
 };
 
-QTEST_MAIN(EvaluationTest)
+TULO_WINDOW_TEST(EvaluationTest)
 #include "EvaluationTest.moc"
 #include "forms/FittingCombinations.h"

@@ -7,6 +7,8 @@
 #include "app/FormUndo.h"
 #include "app/GridTableModel.h"
 
+#include "WindowTests.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
@@ -221,5 +223,5 @@ void InfrastructureTest::backgroundTaskDeliversOnlyItsCurrentRun() {
     QCOMPARE(delivered.size(), std::size_t{4});
 }
 
-QTEST_MAIN(InfrastructureTest)
+TULO_WINDOW_TEST(InfrastructureTest)
 #include "InfrastructureTest.moc"

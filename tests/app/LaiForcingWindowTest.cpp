@@ -7,6 +7,8 @@
 #include "app/OutputPage.h"
 #include "support/WindowSession.h"
 
+#include "WindowTests.h"
+
 #include <QAbstractButton>
 #include <QLineSeries>
 #include <QSettings>
@@ -21,7 +23,7 @@ using namespace tulo::app;
 
 namespace {
 
-const QString kDemo = QStringLiteral(TULO_SOURCE_DIR "/examples/demo.sim");
+using test::kDemoSeason;
 const std::string kForced = "TULO data have been forced using NDVI estimation for LAI";
 constexpr int kFirstDay = 100; // the demo's first simulated day
 
@@ -81,7 +83,7 @@ private slots:
     }
 
     void forceLaiShowsTheValueAndChangesTheSeasonOnlyWhenAccepted() {
-        const Session s = test::RunWindow(kDemo);
+        const Session s = test::RunWindow(kDemoSeason);
         const QList<QPointF> before = Points(s, 5);
         s.click("OptionLAIndvi");
         s.window->form().setText(ctl::txtDOYforcingLAI, "200");
@@ -117,7 +119,7 @@ private slots:
     }
 
     void periodicForcingAppliesEveryRowOfTheTable() {
-        const Session s = test::RunWindow(kDemo);
+        const Session s = test::RunWindow(kDemoSeason);
         s.ui->answers = {Answer::No};
         s.click("OptionLAIexoPeriodic");
         LaiExoWindow* table = s.window->laiExoWindow();
@@ -140,5 +142,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(LaiForcingWindowTest)
+TULO_WINDOW_TEST(LaiForcingWindowTest)
 #include "LaiForcingWindowTest.moc"

@@ -10,6 +10,8 @@
 #include "support/ScriptedUi.h"
 #include "support/WindowSession.h"
 
+#include "WindowTests.h"
+
 #include <QAction>
 #include <QBrush>
 #include <QCheckBox>
@@ -31,13 +33,9 @@ using namespace tulo::app;
 
 namespace {
 
-const QString kDemo = QStringLiteral(TULO_SOURCE_DIR "/examples/demo.sim");
+using test::kDemoSeason;
 
 using Session = test::WindowSession;
-
-Session Open(const QString& configuration = kDemo) {
-    return test::OpenWindow(configuration);
-}
 
 // The highest value of a chart's series (the crop chart's first series is the above-ground biomass).
 double Highest(ChartView* chart, int series) {
@@ -56,8 +54,8 @@ private slots:
     void initTestCase() { test::UseTestSettings(); }
 
     void demoRunFillsBothChartsAndTheReport() {
-        const Session s = Open();
-        QCOMPARE(s.window->configurationFile(), QFileInfo(kDemo).absoluteFilePath());
+        const Session s = test::OpenWindow(kDemoSeason);
+        QCOMPARE(s.window->configurationFile(), QFileInfo(kDemoSeason).absoluteFilePath());
         QVERIFY(!s.window->isWindowModified());
         s.trigger("mnuRun");
 
@@ -84,7 +82,7 @@ private slots:
     // The demo's weather freezes in early February; sown on 1 February with a grain filling too long to
     // end by the last day, its crop gets both warnings beside the summary, shown in the window.
     void aCropThroughFrostOrShortOfMaturityIsWarnedOfBesideTheSummary() {
-        const Session s = Open();
+        const Session s = test::OpenWindow(kDemoSeason);
         s.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(s.window.get()));
         s.trigger("mnuRun");
@@ -117,7 +115,7 @@ private slots:
     }
 
     void missingFieldsGiveOneMessageEachInOrderAndNoRun() {
-        const Session s = Open(QString());
+        const Session s = test::OpenWindow(QString());
         s.trigger("mnuRun");
         const std::vector<std::string> expected = {
             "You have not specified the Initial date", "You have not specified the Final date",
@@ -132,7 +130,7 @@ private slots:
     // following their choice.
     void savedConfigurationOpensWithEveryControlAndCell() {
         const QTemporaryDir folder;
-        const Session s = Open();
+        const Session s = test::OpenWindow(kDemoSeason);
         auto* transplanted = s.find<QCheckBox>("chkTransplanted");
         auto* date = s.find<QLineEdit>("txtTransplantingDate");
         auto* hills = s.find<QLineEdit>("txtNH");
@@ -161,7 +159,7 @@ private slots:
         QVERIFY(!s.window->isWindowModified());
         QCOMPARE(s.window->configurationFile(), saved);
 
-        const Session reopened = Open(saved);
+        const Session reopened = test::OpenWindow(saved);
         QCOMPARE(reopened.ui->messageTexts(), std::vector<std::string>{});
         QVERIFY(reopened.window->form() == s.window->form());
         QCOMPARE(reopened.find<QLineEdit>("txtRUE")->text(), QStringLiteral("2.7"));
@@ -183,7 +181,7 @@ private slots:
                 sheet.setText(d + 1, c, std::to_string(value));
         WriteGridFile(sheet, workbook.toStdString());
 
-        const Session s = Open();
+        const Session s = test::OpenWindow(kDemoSeason);
         s.ui->files.push_back(workbook.toStdString());
         s.trigger("mnuOpenWeather");
         QCOMPARE(s.ui->messageTexts(), std::vector<std::string>{});
@@ -210,7 +208,7 @@ private slots:
         }
         WriteGridFile(sheet, workbook.toStdString());
 
-        const Session s = Open();
+        const Session s = test::OpenWindow(kDemoSeason);
         const Grid before = s.window->form().grid(ctl::sprSoilPhysics);
         s.ui->files.push_back(workbook.toStdString());
         s.trigger("mnuOpenSoilPhysicsData");
@@ -235,7 +233,7 @@ private slots:
     }
 
     void closingWithUnsavedEditsAsksAndCancelKeepsThem() {
-        const Session s = Open();
+        const Session s = test::OpenWindow(kDemoSeason);
         s.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(s.window.get()));
         test::Retype(s.find<QLineEdit>("txtLatitude"), QStringLiteral("40"));
@@ -255,7 +253,7 @@ private slots:
     }
 
     void runOnEveryChangeRedrawsAfterAnEditWithoutAnyMessage() {
-        const Session s = Open();
+        const Session s = test::OpenWindow(kDemoSeason);
         s.find<QAction>("mnuRunOnChange")->setChecked(true);
         ChartView* crop = s.window->outputPage()->cropChart();
         QTRY_COMPARE_WITH_TIMEOUT(crop->seriesCount(), 6, 2000);
@@ -275,5 +273,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(MainWindowTest)
+TULO_WINDOW_TEST(MainWindowTest)
 #include "MainWindowTest.moc"

@@ -8,6 +8,8 @@
 #include "support/ScriptedUi.h"
 #include "support/WindowSession.h"
 
+#include "WindowTests.h"
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
@@ -28,7 +30,7 @@ using namespace tulo::app;
 
 namespace {
 
-const QString kExamples = QStringLiteral(TULO_SOURCE_DIR "/examples/");
+using test::kExampleFolder;
 
 } // namespace
 
@@ -42,7 +44,7 @@ private slots:
         const QTemporaryDir folder;
         const std::string wth = folder.filePath(QStringLiteral("HAND1801.WTH")).toStdString();
         std::ofstream(wth) << test::DssatWeather({2018, 2019}, 45.3);
-        const test::WindowSession s = test::OpenWindow(kExamples + QStringLiteral("demo.sim"));
+        const test::WindowSession s = test::OpenWindow(kExampleFolder + QStringLiteral("demo.sim"));
         auto* action = s.find<QAction>("mnuNewSeasonFromWeather");
         QVERIFY(action);
         QCOMPARE(action->text(), QStringLiteral("New season from a weather file…"));
@@ -132,5 +134,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(NewSeasonTest)
+TULO_WINDOW_TEST(NewSeasonTest)
 #include "NewSeasonTest.moc"

@@ -8,6 +8,8 @@
 #include "forms/SeasonForm.h"
 #include "support/WindowSession.h"
 
+#include "WindowTests.h"
+
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
@@ -19,10 +21,10 @@ using namespace tulo::app;
 
 namespace {
 
-const QString kDemo = QStringLiteral(TULO_SOURCE_DIR "/examples/demo.sim");
+using test::kDemoSeason;
 
 struct PhenologySession : test::ToolWindowSession<PhenologyWindow> {
-    PhenologySession() : ToolWindowSession(kDemo) {
+    PhenologySession() : ToolWindowSession(kDemoSeason) {
         session.trigger("mnuPhenology");
         window = session.find<PhenologyWindow>("frmPhenology");
     }
@@ -107,5 +109,5 @@ private:
     QTemporaryDir home_;
 };
 
-QTEST_MAIN(PhenologyWindowTest)
+TULO_WINDOW_TEST(PhenologyWindowTest)
 #include "PhenologyWindowTest.moc"

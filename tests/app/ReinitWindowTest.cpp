@@ -9,6 +9,8 @@
 #include "forms/SeasonForm.h"
 #include "support/WindowSession.h"
 
+#include "WindowTests.h"
+
 #include <QAbstractButton>
 #include <QLabel>
 #include <QPushButton>
@@ -24,13 +26,13 @@ using namespace tulo::app;
 
 namespace {
 
-const QString kDemo = QStringLiteral(TULO_SOURCE_DIR "/examples/demo.sim");
+using test::kDemoSeason;
 
 struct ReinitSession : test::ToolWindowSession<ReinitWindow> {
     std::int32_t truth = 0;
 
     // The demo sown `shift` days later, its LAI every 9 days typed into the exogenous table.
-    explicit ReinitSession(int shift) : ToolWindowSession(kDemo) {
+    explicit ReinitSession(int shift) : ToolWindowSession(kDemoSeason) {
         FormModel moved = session.window->form();
         truth = std::stoi(moved.text(ctl::txtSowingDate)) + shift;
         moved.setText(ctl::txtSowingDate, std::to_string(truth));
@@ -114,5 +116,5 @@ private:
     QTemporaryDir home_;
 };
 
-QTEST_MAIN(ReinitWindowTest)
+TULO_WINDOW_TEST(ReinitWindowTest)
 #include "ReinitWindowTest.moc"

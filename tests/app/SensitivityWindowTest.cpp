@@ -11,6 +11,8 @@
 #include "sensitivity/Analysis.h"
 #include "support/WindowSession.h"
 
+#include "WindowTests.h"
+
 #include <QAction>
 #include <QChartView>
 #include <QCheckBox>
@@ -35,11 +37,11 @@ using namespace tulo::app;
 
 namespace {
 
-const QString kDemo = QStringLiteral(TULO_SOURCE_DIR "/examples/demo.sim");
+using test::kDemoSeason;
 
 // The main window with the demo and its sensitivity window, whose widgets `find` looks up.
 struct Session {
-    test::WindowSession main = test::OpenWindow(kDemo);
+    test::WindowSession main = test::OpenWindow(kDemoSeason);
     SensitivityWindow* window = main.window->openSensitivity();
     test::ScriptedUi* ui = main.ui;
 
@@ -195,7 +197,7 @@ private slots:
 
         // Another analysis (as tulo-cli would run) in the same data folder.
         FormModel form;
-        QVERIFY(ReadSimConfig(kDemo.toStdString(), form));
+        QVERIFY(ReadSimConfig(kDemoSeason.toStdString(), form));
         const auto inputs = CompileInputs(form).inputs;
         sensitivity::AnalysisRequest other;
         other.factors = {{0, "normal", "2.3", "0.3"}};
@@ -316,7 +318,7 @@ private slots:
         QCOMPARE(s.find<QComboBox>("cmbSAOutput")->currentText(), "Flowering day (DOY)");
 
         // A file that is no settings file changes nothing and says why.
-        s.ui->files = {kDemo.toStdString()};
+        s.ui->files = {kDemoSeason.toStdString()};
         s.find<QAction>("cmdSAopenSettings")->trigger();
         QVERIFY(s.ui->messages.back().text.find("not a sensitivity settings file") != std::string::npos);
         QCOMPARE(s.find<QComboBox>("cmbSensitivityMethod")->currentText(), "Morris method");
@@ -342,5 +344,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(SensitivityWindowTest)
+TULO_WINDOW_TEST(SensitivityWindowTest)
 #include "SensitivityWindowTest.moc"

@@ -10,6 +10,8 @@
 #include "app/SensitivityWindow.h"
 #include "support/WindowSession.h"
 
+#include "WindowTests.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QMessageBox>
@@ -27,7 +29,7 @@ using namespace tulo::app;
 
 namespace {
 
-const QString kDemo = QStringLiteral(TULO_SOURCE_DIR "/examples/demo.sim");
+using test::kDemoSeason;
 
 struct Shown {
     QString text;
@@ -62,7 +64,7 @@ private slots:
     void aToolWindowsMessagesOpenOverIt() {
         MainWindow window; // the program's own message boxes
         window.show();
-        QVERIFY(window.openConfiguration(kDemo));
+        QVERIFY(window.openConfiguration(kDemoSeason));
 
         AutoCalWindow* single = window.openAutoCalibration();
         const Shown method = MessageOf([&] { single->panel()->startButton()->click(); });
@@ -139,5 +141,5 @@ private:
     QTemporaryDir home_;
 };
 
-QTEST_MAIN(ToolWindowTest)
+TULO_WINDOW_TEST(ToolWindowTest)
 #include "ToolWindowTest.moc"

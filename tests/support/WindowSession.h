@@ -29,6 +29,9 @@
 
 namespace tulo::test {
 
+inline const QString kExampleFolder = QStringLiteral(TULO_SOURCE_DIR "/examples/");
+inline const QString kDemoSeason = kExampleFolder + QStringLiteral("demo.sim");
+
 struct WindowSession {
     ScriptedUi* ui = nullptr; // owned by the window
     std::unique_ptr<app::MainWindow> window;
