@@ -167,11 +167,11 @@ struct ObservationFiles {
 std::optional<std::filesystem::path> Beside(const std::filesystem::path& experiment,
                                             std::string_view extension) {
     const std::filesystem::path folder = experiment.parent_path().empty() ? "." : experiment.parent_path();
-    const std::string stem = UpperCase(experiment.stem().string());
+    const std::string stem = experiment.stem().string();
     std::error_code error;
     for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
-        if (UpperCase(it->path().stem().string()) == stem &&
-            UpperCase(it->path().extension().string()) == extension && it->is_regular_file(error))
+        if (EqualIgnoringCase(it->path().stem().string(), stem) &&
+            EqualIgnoringCase(it->path().extension().string(), extension) && it->is_regular_file(error))
             return experiment.parent_path() / it->path().filename();
     return std::nullopt;
 }

@@ -31,7 +31,7 @@ namespace chr = std::chrono;
 constexpr std::size_t kRecognisedBytes = 64 * 1024;
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && UpperCase(text.substr(0, prefix.size())) == UpperCase(prefix);
+    return text.size() >= prefix.size() && EqualIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
 
 std::vector<std::string_view> SplitCommas(std::string_view line) {
